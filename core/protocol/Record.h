@@ -1,0 +1,189 @@
+#pragma once
+// Building blocks of the protocol records: every record lists its fields once, in wire order,
+// through a static fields() tuple; the generic codec (SoapCodec.h) walks that list.
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <tuple>
+#include <type_traits>
+#include <vector>
+
+namespace tvp::proto {
+
+// A sub-record that may be nil. Copies are deep, so a window's copy never shares with the response.
+template <class T>
+class Owned {
+public:
+    Owned() = default;
+    Owned(std::nullptr_t) {}
+    explicit Owned(T value) : p_(std::make_unique<T>(std::move(value))) {}
+    Owned(const Owned& o) : p_(o.p_ ? std::make_unique<T>(*o.p_) : nullptr) {}
+    Owned(Owned&&) noexcept = default;
+    Owned& operator=(const Owned& o)
+    {
+        if (this != &o)
+            p_ = o.p_ ? std::make_unique<T>(*o.p_) : nullptr;
+        return *this;
+    }
+    Owned& operator=(Owned&&) noexcept = default;
+    Owned& operator=(T value)
+    {
+        p_ = std::make_unique<T>(std::move(value));
+        return *this;
+    }
+    Owned& operator=(std::nullptr_t)
+    {
+        p_.reset();
+        return *this;
+    }
+
+    explicit operator bool() const { return p_ != nullptr; }
+    bool isNil() const { return !p_; }
+    T* get() const { return p_.get(); }
+    T& operator*() const { return *p_; }
+    T* operator->() const { return p_.get(); }
+    // Creates the sub-record when it is nil and returns it.
+    T& ensure()
+    {
+        if (!p_)
+            p_ = std::make_unique<T>();
+        return *p_;
+    }
+    void reset() { p_.reset(); }
+
+    friend bool operator==(const Owned& a, const Owned& b)
+    {
+        if (!a.p_ || !b.p_)
+            return !a.p_ && !b.p_;
+        return *a.p_ == *b.p_;
+    }
+
+private:
+    std::unique_ptr<T> p_;
+};
+
+// TXSDate and TXSTime: nil-able like sub-records.
+using XsDate = std::optional<QDate>;
+using XsTime = std::optional<QTime>;
+
+enum class FieldForm { Inline, Wrapped };
+
+template <class C, class M>
+struct Field {
+    std::string_view name;
+    M C::*member;
+    FieldForm form = FieldForm::Inline;
+};
+
+template <class C, class M>
+constexpr Field<C, M> field(std::string_view name, M C::*member)
+{
+    return {name, member, FieldForm::Inline};
+}
+
+// An array sent inside one element named after the field (only two such arrays exist).
+template <class C, class M>
+constexpr Field<C, M> wrappedField(std::string_view name, M C::*member)
+{
+    return {name, member, FieldForm::Wrapped};
+}
+
+template <class T>
+concept Record = requires { T::fields(); };
+
+template <class T>
+struct IsVector : std::false_type {};
+template <class T, class A>
+struct IsVector<std::vector<T, A>> : std::true_type {
+    using Item = T;
+};
+
+template <class T>
+struct IsOwned : std::false_type {};
+template <class T>
+struct IsOwned<Owned<T>> : std::true_type {
+    using Item = T;
+};
+
+// Enumerations are sent as their value names. TVP_ENUM declares the enum and its name table together.
+template <class E>
+struct EnumTraits;
+
+namespace detail {
+template <std::size_t N>
+constexpr std::array<std::string_view, N> splitEnumNames(std::string_view all)
+{
+    std::array<std::string_view, N> out{};
+    std::size_t idx = 0;
+    std::size_t pos = 0;
+    while (idx < N) {
+        while (pos < all.size() && (all[pos] == ' ' || all[pos] == ','))
+            ++pos;
+        std::size_t end = pos;
+        while (end < all.size() && all[end] != ',' && all[end] != ' ')
+            ++end;
+        out[idx++] = all.substr(pos, end - pos);
+        pos = end;
+    }
+    return out;
+}
+constexpr std::size_t countEnumNames(std::string_view all)
+{
+    std::size_t n = all.empty() ? 0 : 1;
+    for (char c : all)
+        if (c == ',')
+            ++n;
+    return n;
+}
+} // namespace detail
+
+template <class E>
+concept Enumeration = std::is_enum_v<E> && requires { EnumTraits<E>::names; };
+
+template <Enumeration E>
+constexpr std::string_view enumName(E value)
+{
+    const auto idx = static_cast<std::size_t>(value);
+    return idx < EnumTraits<E>::names.size() ? EnumTraits<E>::names[idx] : std::string_view{};
+}
+
+template <Enumeration E>
+constexpr std::optional<E> enumFromName(std::string_view name)
+{
+    for (std::size_t i = 0; i < EnumTraits<E>::names.size(); ++i)
+        if (EnumTraits<E>::names[i] == name)
+            return static_cast<E>(i);
+    return std::nullopt;
+}
+
+} // namespace tvp::proto
+
+// Declares an enumeration together with its wire names; use inside namespace tvp::proto.
+#define TVP_ENUM(Name, ...)                                                                                \
+    enum class Name : int { __VA_ARGS__ };                                                                 \
+    template <>                                                                                            \
+    struct EnumTraits<Name> {                                                                              \
+        static constexpr auto names =                                                                      \
+            detail::splitEnumNames<detail::countEnumNames(#__VA_ARGS__)>(#__VA_ARGS__);                    \
+    };
+
+// Declares the wire fields of a record without a base, in wire order.
+#define TVP_FIELDS(Self, ...)                                                                              \
+    using tvpSelf = Self;                                                                                  \
+    static constexpr auto fields() { return std::make_tuple(__VA_ARGS__); }                              \
+    bool operator==(const Self&) const = default;
+
+// Declares the wire fields of a derived record: the base's fields go first on the wire.
+#define TVP_FIELDS_DERIVED(Self, Base, ...)                                                                \
+    using tvpSelf = Self;                                                                                  \
+    static constexpr auto fields() { return std::tuple_cat(Base::fields(), std::make_tuple(__VA_ARGS__)); } \
+    bool operator==(const Self&) const = default;
+
+#define TVP_F(member) ::tvp::proto::field(#member, &tvpSelf::member)
+#define TVP_WRAPPED(member) ::tvp::proto::wrappedField(#member, &tvpSelf::member)

@@ -1,0 +1,248 @@
+#include "SoapCodec.h"
+
+#include <QRegularExpression>
+
+#include <charconv>
+#include <cmath>
+#include <sstream>
+
+namespace tvp::proto::codec {
+
+namespace {
+
+QString elementText(const char* element)
+{
+    return QString::fromUtf8(element);
+}
+
+std::string_view trimmed(const char* text)
+{
+    std::string_view s(text);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
+    return s;
+}
+
+[[noreturn]] void throwBadValue(std::string_view text, const char* element)
+{
+    throw ESoapDecodeError(QStringLiteral("Ungültige Antwort des Servers: Wert \"%1\" im Element \"%2\" ist ungültig.")
+                               .arg(QString::fromUtf8(text.data(), int(text.size())), elementText(element)));
+}
+
+template <class F>
+F parseFloating(const char* text, const char* element)
+{
+    std::string_view s = trimmed(text);
+    if (s == "INF" || s == "+INF")
+        return std::numeric_limits<F>::infinity();
+    if (s == "-INF")
+        return -std::numeric_limits<F>::infinity();
+    if (s == "NaN")
+        return std::numeric_limits<F>::quiet_NaN();
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    F v{};
+    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (s.empty() || ec != std::errc() || ptr != s.data() + s.size())
+        throwBadValue(trimmed(text), element);
+    return v;
+}
+
+template <class F>
+std::string formatFloating(F v)
+{
+    if (std::isnan(v))
+        return "NaN";
+    if (std::isinf(v))
+        return v > 0 ? "INF" : "-INF";
+    char buf[64];
+    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, ptr);
+}
+
+} // namespace
+
+std::string formatInt(long long v)
+{
+    char buf[32];
+    auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, ptr);
+}
+
+std::string formatDouble(double v) { return formatFloating(v); }
+std::string formatFloat(float v) { return formatFloating(v); }
+
+std::string formatDate(const QDate& d)
+{
+    return d.toString(QString::fromLatin1(wire::kDateFormat.data(), int(wire::kDateFormat.size()))).toStdString();
+}
+
+std::string formatTime(const QTime& t)
+{
+    return t.toString(t.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss")).toStdString();
+}
+
+int parseInt(const char* text, const char* element)
+{
+    std::string_view s = trimmed(text);
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    int v = 0;
+    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (s.empty() || ec != std::errc() || ptr != s.data() + s.size())
+        throwBadValue(trimmed(text), element);
+    return v;
+}
+
+double parseDouble(const char* text, const char* element) { return parseFloating<double>(text, element); }
+float parseFloat(const char* text, const char* element) { return parseFloating<float>(text, element); }
+
+bool parseBool(const char* text, const char* element)
+{
+    const std::string_view s = trimmed(text);
+    if (s == "true" || s == "1")
+        return true;
+    if (s == "false" || s == "0")
+        return false;
+    throwBadValue(s, element);
+}
+
+QDate parseDate(const char* text, const char* element)
+{
+    const std::string_view s = trimmed(text);
+    // xsd:date may carry a zone ("Z" or "+01:00"); the day is what matters here.
+    const QString full = QString::fromUtf8(s.data(), int(s.size()));
+    const QDate d = QDate::fromString(full.left(10), Qt::ISODate);
+    if (!d.isValid())
+        throwBadValue(s, element);
+    return d;
+}
+
+QTime parseTime(const char* text, const char* element)
+{
+    const std::string_view s = trimmed(text);
+    QString full = QString::fromUtf8(s.data(), int(s.size()));
+    // Drop a zone suffix; times in this program are local wall-clock times.
+    const qsizetype zone = full.indexOf(QRegularExpression(QStringLiteral("(Z|[+-]\\d\\d:\\d\\d)$")));
+    if (zone > 0)
+        full.truncate(zone);
+    QTime t = QTime::fromString(full, Qt::ISODateWithMs);
+    if (!t.isValid())
+        t = QTime::fromString(full, Qt::ISODate);
+    if (!t.isValid())
+        throwBadValue(s, element);
+    return t;
+}
+
+bool isNil(const pugi::xml_node& n)
+{
+    for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
+        const char* name = a.name();
+        const char* colon = std::strchr(name, ':');
+        if (std::strcmp(colon ? colon + 1 : name, "nil") == 0)
+            return a.as_bool();
+    }
+    return false;
+}
+
+void throwUnexpectedElement(const pugi::xml_node& child, const pugi::xml_node& parent)
+{
+    throw ESoapDecodeError(QStringLiteral("Ungültige Antwort des Servers: unerwartetes Element \"%1\" in \"%2\".")
+                               .arg(elementText(localName(child)), elementText(localName(parent))));
+}
+
+void throwBadEnum(const char* text, const char* element)
+{
+    throwBadValue(trimmed(text), element);
+}
+
+pugi::xml_node makeEnvelope(pugi::xml_document& doc, std::string_view ns, std::string_view operation)
+{
+    const std::string envPrefix(wire::kEnvelopePrefix);
+    const std::string svcPrefix(wire::kServicePrefix);
+    pugi::xml_node env = doc.append_child((envPrefix + ":Envelope").c_str());
+    env.append_attribute(("xmlns:" + envPrefix).c_str()) = std::string(wire::kEnvelopeNs).c_str();
+    pugi::xml_node body = env.append_child((envPrefix + ":Body").c_str());
+    pugi::xml_node op = body.append_child((svcPrefix + ":" + std::string(operation)).c_str());
+    op.append_attribute(("xmlns:" + svcPrefix).c_str()) = std::string(ns).c_str();
+    return op;
+}
+
+namespace {
+
+// The namespace URI bound to a prefix, looked up through the ancestors.
+std::string namespaceOf(const pugi::xml_node& n)
+{
+    const char* name = n.name();
+    const char* colon = std::strchr(name, ':');
+    const std::string attr = colon ? "xmlns:" + std::string(name, colon) : std::string("xmlns");
+    for (pugi::xml_node p = n; p; p = p.parent())
+        if (pugi::xml_attribute a = p.attribute(attr.c_str()))
+            return a.value();
+    return {};
+}
+
+pugi::xml_node childByLocalName(const pugi::xml_node& parent, std::string_view local)
+{
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element && local == localName(c))
+            return c;
+    return {};
+}
+
+} // namespace
+
+pugi::xml_node bodyElement(const pugi::xml_document& doc)
+{
+    pugi::xml_node env = doc.document_element();
+    if (!env || std::string_view(localName(env)) != "Envelope" || namespaceOf(env) != wire::kEnvelopeNs)
+        return {};
+    pugi::xml_node body = childByLocalName(env, "Body");
+    for (pugi::xml_node c = body.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element)
+            return c;
+    return {};
+}
+
+void throwFault(const pugi::xml_node& fault)
+{
+    const QString text = QString::fromUtf8(childByLocalName(fault, "faultstring").child_value()).trimmed();
+    pugi::xml_node detail = childByLocalName(childByLocalName(fault, "detail"), wire::kFaultDetail);
+    if (!detail)
+        throw ESoapFault(text.isEmpty() ? QStringLiteral("Unbekannter Fehler des Servers.") : text);
+    int id = 0;
+    if (pugi::xml_node idNode = childByLocalName(detail, "ExceptionID"))
+        id = parseInt(idNode.child_value(), "ExceptionID");
+    QStringList params;
+    if (pugi::xml_node list = childByLocalName(detail, "ExceptionParameters"))
+        for (pugi::xml_node item = list.first_child(); item; item = item.next_sibling())
+            if (item.type() == pugi::node_element)
+                params << QString::fromUtf8(item.child_value());
+    throw ETvExceptionDetail(text, id, params);
+}
+
+pugi::xml_node readAnswer(pugi::xml_document& doc, const std::string& text)
+{
+    const pugi::xml_parse_result parsed = doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
+    if (!parsed)
+        throw ESoapDecodeError(QStringLiteral("Ungültige Antwort des Servers: %1 (Position %2).")
+                                   .arg(QString::fromUtf8(parsed.description()))
+                                   .arg(parsed.offset));
+    pugi::xml_node first = bodyElement(doc);
+    if (!first)
+        throw ESoapDecodeError(QStringLiteral("Ungültige Antwort des Servers: keine SOAP-Nachricht."));
+    if (std::string_view(localName(first)) == "Fault" && namespaceOf(first) == wire::kEnvelopeNs)
+        throwFault(first);
+    return first;
+}
+
+std::string serialize(const pugi::xml_document& doc)
+{
+    std::ostringstream out;
+    doc.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return R"(<?xml version="1.0" encoding="UTF-8"?>)" + out.str();
+}
+
+} // namespace tvp::proto::codec

@@ -1,0 +1,315 @@
+#pragma once
+// The one codec of all protocol records: it walks each record's fields() list in wire order.
+
+#include "Errors.h"
+#include "Record.h"
+#include "WireTable.h"
+
+#include <pugixml.hpp>
+
+#include <cstring>
+#include <string>
+#include <utility>
+
+namespace tvp::proto::codec {
+
+struct EncodeOptions {
+    // Requests of the request runner's proxies leave empty elements out.
+    bool omitEmpty = true;
+};
+
+// ---- scalars ---------------------------------------------------------------------------------
+
+std::string formatInt(long long v);
+std::string formatDouble(double v);
+std::string formatFloat(float v);
+std::string formatDate(const QDate& d);
+std::string formatTime(const QTime& t);
+
+// Readers throw ESoapDecodeError naming the element.
+int parseInt(const char* text, const char* element);
+double parseDouble(const char* text, const char* element);
+float parseFloat(const char* text, const char* element);
+bool parseBool(const char* text, const char* element);
+QDate parseDate(const char* text, const char* element);
+QTime parseTime(const char* text, const char* element);
+
+// The element name without its prefix.
+inline const char* localName(const pugi::xml_node& n)
+{
+    const char* name = n.name();
+    const char* colon = std::strchr(name, ':');
+    return colon ? colon + 1 : name;
+}
+
+bool isNil(const pugi::xml_node& n);
+[[noreturn]] void throwUnexpectedElement(const pugi::xml_node& child, const pugi::xml_node& parent);
+[[noreturn]] void throwBadEnum(const char* text, const char* element);
+
+template <class T>
+struct IsWrappedCandidate : IsVector<T> {};
+
+// ---- encoding --------------------------------------------------------------------------------
+
+template <class T>
+void encodeValue(pugi::xml_node parent, const char* name, const T& v, const EncodeOptions& opt);
+
+template <Record R>
+void encodeFields(pugi::xml_node node, const R& r, const EncodeOptions& opt);
+
+inline void setText(pugi::xml_node parent, const char* name, const std::string& text)
+{
+    parent.append_child(name).append_child(pugi::node_pcdata).set_value(text.c_str());
+}
+
+template <class T>
+void encodeValue(pugi::xml_node parent, const char* name, const T& v, const EncodeOptions& opt)
+{
+    if constexpr (Record<T>) {
+        pugi::xml_node child = parent.append_child(name);
+        encodeFields(child, v, opt);
+        if (opt.omitEmpty && !child.first_child() && !child.first_attribute())
+            parent.remove_child(child);
+    } else if constexpr (IsOwned<T>::value) {
+        if (v)
+            encodeValue(parent, name, *v, opt);
+    } else if constexpr (IsVector<T>::value) {
+        for (const auto& item : v)
+            encodeValue(parent, name, item, opt);
+    } else if constexpr (Enumeration<T>) {
+        setText(parent, name, std::string(enumName(v)));
+    } else if constexpr (std::is_same_v<T, QString>) {
+        if (v.isEmpty()) {
+            if (!opt.omitEmpty)
+                parent.append_child(name);
+        } else {
+            setText(parent, name, v.toStdString());
+        }
+    } else if constexpr (std::is_same_v<T, XsDate>) {
+        if (v)
+            setText(parent, name, formatDate(*v));
+    } else if constexpr (std::is_same_v<T, XsTime>) {
+        if (v)
+            setText(parent, name, formatTime(*v));
+    } else if constexpr (std::is_same_v<T, bool>) {
+        setText(parent, name, v ? "true" : "false");
+    } else if constexpr (std::is_same_v<T, int>) {
+        setText(parent, name, formatInt(v));
+    } else if constexpr (std::is_same_v<T, double>) {
+        setText(parent, name, formatDouble(v));
+    } else if constexpr (std::is_same_v<T, float>) {
+        setText(parent, name, formatFloat(v));
+    } else {
+        static_assert(sizeof(T) == 0, "type has no wire form");
+    }
+}
+
+template <class F, class R>
+void encodeField(pugi::xml_node node, const F& f, const R& r, const EncodeOptions& opt)
+{
+    const auto& value = r.*(f.member);
+    if (f.form == FieldForm::Wrapped) {
+        if constexpr (IsVector<std::decay_t<decltype(value)>>::value) {
+            pugi::xml_node wrapper = node.append_child(f.name.data());
+            for (const auto& item : value)
+                encodeValue(wrapper, wire::kArrayItem.data(), item, opt);
+            if (opt.omitEmpty && !wrapper.first_child())
+                node.remove_child(wrapper);
+        }
+    } else {
+        encodeValue(node, f.name.data(), value, opt);
+    }
+}
+
+template <Record R>
+void encodeFields(pugi::xml_node node, const R& r, const EncodeOptions& opt)
+{
+    std::apply([&](const auto&... f) { (encodeField(node, f, r, opt), ...); }, R::fields());
+}
+
+// ---- decoding --------------------------------------------------------------------------------
+
+template <class T>
+void decodeValue(const pugi::xml_node& n, T& out);
+
+template <Record R>
+void decodeRecord(const pugi::xml_node& node, R& r);
+
+template <class T>
+void decodeValue(const pugi::xml_node& n, T& out)
+{
+    if constexpr (Record<T>) {
+        decodeRecord(n, out);
+    } else if constexpr (IsOwned<T>::value) {
+        if (isNil(n))
+            out.reset();
+        else
+            decodeRecord(n, out.ensure());
+    } else if constexpr (Enumeration<T>) {
+        const char* text = n.child_value();
+        auto e = enumFromName<T>(text);
+        if (!e)
+            throwBadEnum(text, localName(n));
+        out = *e;
+    } else if constexpr (std::is_same_v<T, QString>) {
+        out = QString::fromUtf8(n.child_value());
+    } else if constexpr (std::is_same_v<T, XsDate>) {
+        if (isNil(n))
+            out.reset();
+        else
+            out = parseDate(n.child_value(), localName(n));
+    } else if constexpr (std::is_same_v<T, XsTime>) {
+        if (isNil(n))
+            out.reset();
+        else
+            out = parseTime(n.child_value(), localName(n));
+    } else if constexpr (std::is_same_v<T, bool>) {
+        out = parseBool(n.child_value(), localName(n));
+    } else if constexpr (std::is_same_v<T, int>) {
+        out = parseInt(n.child_value(), localName(n));
+    } else if constexpr (std::is_same_v<T, double>) {
+        out = parseDouble(n.child_value(), localName(n));
+    } else if constexpr (std::is_same_v<T, float>) {
+        out = parseFloat(n.child_value(), localName(n));
+    } else {
+        static_assert(sizeof(T) == 0, "type has no wire form");
+    }
+}
+
+template <class R>
+struct FieldEntry {
+    std::string_view name;
+    void (*decode)(const pugi::xml_node&, R&);
+};
+
+template <Record R, std::size_t I>
+void decodeFieldAt(const pugi::xml_node& child, R& r)
+{
+    constexpr auto f = std::get<I>(R::fields());
+    auto& member = r.*(f.member);
+    using M = std::decay_t<decltype(member)>;
+    if constexpr (IsVector<M>::value) {
+        if (f.form == FieldForm::Wrapped) {
+            for (pugi::xml_node item = child.first_child(); item; item = item.next_sibling()) {
+                if (item.type() != pugi::node_element)
+                    continue;
+                decodeValue(item, member.emplace_back());
+            }
+        } else {
+            decodeValue(child, member.emplace_back());
+        }
+    } else {
+        decodeValue(child, member);
+    }
+}
+
+template <Record R, std::size_t... I>
+constexpr auto makeFieldTable(std::index_sequence<I...>)
+{
+    return std::array<FieldEntry<R>, sizeof...(I)>{
+        FieldEntry<R>{std::get<I>(R::fields()).name, &decodeFieldAt<R, I>}...};
+}
+
+template <Record R>
+inline constexpr auto fieldTable =
+    makeFieldTable<R>(std::make_index_sequence<std::tuple_size_v<decltype(R::fields())>>{});
+
+template <Record R>
+void decodeRecord(const pugi::xml_node& node, R& r)
+{
+    constexpr const auto& table = fieldTable<R>;
+    constexpr std::size_t n = table.size();
+    std::size_t cursor = 0;
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        const std::string_view name = localName(child);
+        // Fields come in wire order, so the match is almost always at the cursor.
+        std::size_t found = n;
+        for (std::size_t i = cursor; i < n; ++i)
+            if (table[i].name == name) {
+                found = i;
+                break;
+            }
+        if (found == n)
+            for (std::size_t i = 0; i < cursor; ++i)
+                if (table[i].name == name) {
+                    found = i;
+                    break;
+                }
+        if (found == n)
+            throwUnexpectedElement(child, node);
+        table[found].decode(child, r);
+        cursor = found;
+    }
+}
+
+// ---- operation results -----------------------------------------------------------------------
+
+template <class Result>
+Result decodeResult(const pugi::xml_node& responseElement)
+{
+    if constexpr (std::is_void_v<Result>) {
+        return;
+    } else if constexpr (IsVector<Result>::value) {
+        Result out;
+        for (pugi::xml_node item = responseElement.first_child(); item; item = item.next_sibling())
+            if (item.type() == pugi::node_element)
+                decodeValue(item, out.emplace_back());
+        return out;
+    } else {
+        Result out{};
+        decodeValue(responseElement, out);
+        return out;
+    }
+}
+
+// Writes a result into a response element: the counterpart of decodeResult, used by the stand-in.
+template <class Result>
+void encodeResult(pugi::xml_node responseElement, const Result& r, const EncodeOptions& opt)
+{
+    if constexpr (Record<Result>) {
+        encodeFields(responseElement, r, opt);
+    } else if constexpr (IsVector<Result>::value) {
+        for (const auto& item : r)
+            encodeValue(responseElement, wire::kArrayItem.data(), item, opt);
+    } else {
+        pugi::xml_node parent = responseElement.parent();
+        pugi::xml_node tmp = parent.append_child("tmp");
+        encodeValue(tmp, "v", r, opt);
+        if (pugi::xml_node v = tmp.first_child())
+            responseElement.append_child(pugi::node_pcdata).set_value(v.child_value());
+        parent.remove_child(tmp);
+    }
+}
+
+// ---- envelopes -------------------------------------------------------------------------------
+
+// Creates Envelope/Body/<prefix:operation> and returns the operation element.
+pugi::xml_node makeEnvelope(pugi::xml_document& doc, std::string_view ns, std::string_view operation);
+
+// Reads an answer: returns the body's first element, throws ETvExceptionDetail for a server fault,
+// ESoapFault for any other fault and ESoapDecodeError for text that is not a SOAP answer.
+pugi::xml_node readAnswer(pugi::xml_document& doc, const std::string& text);
+
+// The body's first element of a parsed envelope, or an empty node.
+pugi::xml_node bodyElement(const pugi::xml_document& doc);
+
+// Throws for the fault element of a body.
+[[noreturn]] void throwFault(const pugi::xml_node& fault);
+
+std::string serialize(const pugi::xml_document& doc);
+
+template <class T>
+struct Arg {
+    const char* name;
+    const T& value;
+};
+
+template <class T>
+Arg<T> arg(const char* name, const T& value)
+{
+    return {name, value};
+}
+
+} // namespace tvp::proto::codec

@@ -1,0 +1,58 @@
+#pragma once
+// The SOAP proxy object of one request: it posts envelopes over HTTP and runs the session-header
+// handlers around each call. Never shared between threads.
+
+#include "SoapCodec.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace tvp::proto {
+
+struct HttpAnswer {
+    long status = 0;
+    std::string body;
+};
+
+// The HTTP road of every SOAP call; tests put a fake in its place.
+class ISoapTransport {
+public:
+    virtual ~ISoapTransport() = default;
+    // Throws ESoapTransportError when no answer arrives.
+    virtual HttpAnswer post(const std::string& url, const std::string& soapAction, const std::string& body) = 0;
+};
+
+std::shared_ptr<ISoapTransport> curlSoapTransport();
+std::shared_ptr<ISoapTransport> soapTransport();
+// Replaces the transport of all later calls; nullptr restores libcurl.
+void setSoapTransport(std::shared_ptr<ISoapTransport> transport);
+
+class THTTPRIO {
+public:
+    // Leave empty elements out of requests.
+    bool omitEmptyNodes = false;
+    std::function<void(std::string_view method, pugi::xml_document& request)> OnBeforeExecute;
+    std::function<void(std::string_view method, const pugi::xml_document& answer)> OnAfterExecute;
+
+    codec::EncodeOptions encodeOptions() const { return {omitEmptyNodes}; }
+
+    // Sends the envelope and returns the answer's body element; faults and bad answers throw.
+    pugi::xml_node execute(const std::string& url, std::string_view ns, std::string_view operation,
+                           pugi::xml_document& request, pugi::xml_document& answer);
+
+    // One whole operation: encodes the arguments in order and decodes the result.
+    template <class Result, class... Args>
+    Result call(const std::string& url, std::string_view ns, const char* operation, const codec::Arg<Args>&... args)
+    {
+        pugi::xml_document request;
+        pugi::xml_node op = codec::makeEnvelope(request, ns, operation);
+        const codec::EncodeOptions opt = encodeOptions();
+        (codec::encodeValue(op, args.name, args.value, opt), ...);
+        pugi::xml_document answer;
+        pugi::xml_node result = execute(url, ns, operation, request, answer);
+        return codec::decodeResult<Result>(result);
+    }
+};
+
+} // namespace tvp::proto

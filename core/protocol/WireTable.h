@@ -1,0 +1,45 @@
+#pragma once
+// Every choice of the wire format that the server's schema decides and that we had to fix ourselves.
+// docs/protocol.md explains each entry; change both together when aligning with a real server.
+
+#include <string_view>
+
+namespace tvp::proto::wire {
+
+inline constexpr std::string_view kEnvelopeNs = "http://schemas.xmlsoap.org/soap/envelope/";
+inline constexpr std::string_view kXsiNs = "http://www.w3.org/2001/XMLSchema-instance";
+
+// The maker's address in every namespace URI.
+inline constexpr std::string_view kMakerAddress = "http://trivanta.example/";
+inline constexpr std::string_view kMainNs = "http://trivanta.example/Trivanta/Pentrel/";
+inline constexpr std::string_view kProgramInfoNs = "http://trivanta.example/Trivanta/Programinfo/";
+inline constexpr std::string_view kHeaderNs = "http://trivanta.example/Trivanta/";
+inline constexpr std::string_view kLadvNs = "http://trivanta.example/Trivanta/LADV_TVP_Interface";
+
+// Prefixes we write; readers match local names and namespace URIs, never prefixes.
+inline constexpr std::string_view kEnvelopePrefix = "soapenv";
+inline constexpr std::string_view kServicePrefix = "tvp";
+
+// The body's element of an answer is the operation name followed by this suffix.
+inline constexpr std::string_view kResponseSuffix = "Response";
+// Element name of each item of an array result and of the two wrapped arrays.
+inline constexpr std::string_view kArrayItem = "item";
+
+// Server faults carry this detail element.
+inline constexpr std::string_view kFaultDetail = "TvpRuntimeException";
+
+// Text forms: dates "yyyy-MM-dd", times "HH:mm:ss" (milliseconds ".zzz" only when not zero),
+// booleans "true"/"false" (readers also take "1"/"0"), numbers in the C locale, doubles
+// in the shortest form that reads back to the same value, INF/-INF/NaN for the non-finite ones.
+inline constexpr std::string_view kDateFormat = "yyyy-MM-dd";
+
+// Enumerations whose record field is sent under another element name.
+inline constexpr std::string_view kResultTypeKindElement = "Type";
+
+// HTTP: a connect timeout so an unreachable address never hangs a channel slot; no overall limit
+// because imports and exports can take minutes, but a stalled transfer is dropped.
+inline constexpr long kConnectTimeoutSeconds = 10;
+inline constexpr long kLowSpeedLimitBytes = 1;
+inline constexpr long kLowSpeedTimeSeconds = 120;
+
+} // namespace tvp::proto::wire
