@@ -1,0 +1,102 @@
+#include "Logger.h"
+
+#include "AppPaths.h"
+
+#include <QDateTime>
+
+#include <iconv.h>
+
+#include <array>
+#include <cerrno>
+
+namespace tvp {
+
+namespace {
+
+QByteArray toWindows1252(const QString& text)
+{
+    QByteArray in = text.toUtf8();
+    iconv_t cd = iconv_open("WINDOWS-1252//TRANSLIT", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return text.toLatin1();
+    QByteArray out;
+    char* src = in.data();
+    size_t srcLeft = in.size();
+    std::array<char, 256> buffer;
+    while (srcLeft > 0) {
+        char* dst = buffer.data();
+        size_t dstLeft = buffer.size();
+        const bool failed = iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1);
+        const int error = errno;
+        out.append(buffer.data(), buffer.size() - dstLeft);
+        if (!failed || error == E2BIG)
+            continue;
+        // Unmappable or broken: one '?' for the whole UTF-8 sequence.
+        out.append('?');
+        do {
+            ++src;
+            --srcLeft;
+        } while (srcLeft > 0 && (static_cast<unsigned char>(*src) & 0xC0) == 0x80);
+    }
+    iconv_close(cd);
+    return out;
+}
+
+const char* levelName(TLogLevel level)
+{
+    switch (level) {
+    case TLogLevel::ll_debug: return "DEBUG";
+    case TLogLevel::ll_info: return "INFO";
+    case TLogLevel::ll_warning: return "WARNING";
+    case TLogLevel::ll_error: return "ERROR";
+    case TLogLevel::ll_off: break;
+    }
+    return nullptr;
+}
+
+std::unique_ptr<TLogger>& programLogger()
+{
+    static std::unique_ptr<TLogger> logger = std::make_unique<TLogger>(TLogLevel::ll_off);
+    return logger;
+}
+
+} // namespace
+
+TLogger::TLogger(TLogLevel level)
+    : level_(level)
+{
+    if (level_ == TLogLevel::ll_off)
+        return;
+    file_.setFileName(AppPaths::programFile(QStringLiteral("TVPlog.txt")));
+    // Append mode creates a missing file; an unwritable folder simply leaves the log closed.
+    file_.open(QIODevice::WriteOnly | QIODevice::Append);
+}
+
+void TLogger::log(TLogLevel level, const QString& text)
+{
+    const char* name = levelName(level);
+    if (level_ == TLogLevel::ll_off || level < level_ || !name)
+        return;
+    QByteArray line = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss [")).toLatin1();
+    line += name;
+    line += "]: ";
+    line += toWindows1252(text);
+    line += "\r\n";
+    std::lock_guard lock(mutex_);
+    if (!file_.isOpen())
+        return;
+    file_.write(line);
+    file_.flush();
+}
+
+TLogger& TVP_LOGGER()
+{
+    return *programLogger();
+}
+
+void setProgramLogger(std::unique_ptr<TLogger> logger)
+{
+    programLogger() = logger ? std::move(logger) : std::make_unique<TLogger>(TLogLevel::ll_off);
+}
+
+} // namespace tvp
