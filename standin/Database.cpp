@@ -1,0 +1,127 @@
+#include "Database.h"
+
+#include <sqlite3.h>
+
+#include <stdexcept>
+
+namespace tvp::standin {
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 10000;
+
+[[noreturn]] void fail(sqlite3* db, const char* what)
+{
+    if (sqlite3_errcode(db) == SQLITE_BUSY)
+        throw std::runtime_error("Die Daten sind durch eine andere Transaktion gesperrt, bitte später erneut versuchen.");
+    throw std::runtime_error(std::string("Datenbankfehler (") + what + "): " + sqlite3_errmsg(db));
+}
+
+} // namespace
+
+void Statement::Finalize::operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+void Db::Close::operator()(sqlite3* db) const { sqlite3_close_v2(db); } // rolls back an open transaction
+
+Statement::Statement(sqlite3* db, const char* sql) : db_(db)
+{
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) != SQLITE_OK)
+        fail(db, sql);
+    stmt_.reset(s);
+}
+
+Statement& Statement::bind(int value)
+{
+    sqlite3_bind_int(stmt_.get(), nextParam_++, value);
+    return *this;
+}
+
+Statement& Statement::bind(const QString& value)
+{
+    const QByteArray utf8 = value.toUtf8();
+    sqlite3_bind_text(stmt_.get(), nextParam_++, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+Statement& Statement::bind(const proto::XsDate& value)
+{
+    if (value)
+        return bind(value->toString(Qt::ISODate));
+    sqlite3_bind_null(stmt_.get(), nextParam_++);
+    return *this;
+}
+
+bool Statement::next()
+{
+    const int rc = sqlite3_step(stmt_.get());
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc != SQLITE_DONE)
+        fail(db_, sqlite3_sql(stmt_.get()));
+    return false;
+}
+
+void Statement::run()
+{
+    while (next()) {
+    }
+}
+
+int Statement::intAt(int column) const { return sqlite3_column_int(stmt_.get(), column); }
+
+QString Statement::textAt(int column) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_.get(), column));
+    return text ? QString::fromUtf8(text, sqlite3_column_bytes(stmt_.get(), column)) : QString();
+}
+
+proto::XsDate Statement::dateAt(int column) const
+{
+    if (sqlite3_column_type(stmt_.get(), column) == SQLITE_NULL)
+        return std::nullopt;
+    return QDate::fromString(textAt(column), Qt::ISODate);
+}
+
+Db::Db(const std::string& path)
+{
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
+    db_.reset(db);
+    if (rc != SQLITE_OK)
+        fail(db, path.c_str());
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    // In WAL mode NORMAL keeps every commit across a crash of the process.
+    exec("PRAGMA synchronous = NORMAL");
+}
+
+void Db::exec(const char* sql)
+{
+    if (sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        fail(db_.get(), sql);
+}
+
+int Db::lastInsertId() const { return int(sqlite3_last_insert_rowid(db_.get())); }
+int Db::changes() const { return sqlite3_changes(db_.get()); }
+
+int Db::nextId(std::string_view kind)
+{
+    query("INSERT INTO ids(kind) VALUES (?)", QString::fromUtf8(kind.data(), qsizetype(kind.size()))).run();
+    return lastInsertId();
+}
+
+void prepareDatabase(const std::string& path)
+{
+    Db db(path);
+    db.exec("PRAGMA journal_mode = WAL");
+    db.exec(R"(
+        BEGIN IMMEDIATE;
+        CREATE TABLE IF NOT EXISTS ids (id INTEGER PRIMARY KEY AUTOINCREMENT, kind TEXT NOT NULL);
+        CREATE TABLE IF NOT EXISTS competitions (id INTEGER PRIMARY KEY, name TEXT NOT NULL, date TEXT);
+        CREATE TABLE IF NOT EXISTS ui_infos (key TEXT NOT NULL, assoc_id INTEGER NOT NULL, value TEXT NOT NULL,
+                                             PRIMARY KEY (key, assoc_id));
+        COMMIT;
+    )");
+}
+
+} // namespace tvp::standin

@@ -1,0 +1,30 @@
+#pragma once
+// The SOAP side of the stand-in: reads the envelope and its session header, runs the operation in
+// the right transaction and writes the answer or the fault.
+
+#include "Operations.h"
+
+#include <string>
+
+namespace tvp::standin {
+
+struct SoapAnswer {
+    int status = 200;
+    std::string body;
+};
+
+class Dispatcher {
+public:
+    Dispatcher(const StandinOptions& options, Transactions& transactions);
+
+    // Never throws: every failure becomes a SOAP fault.
+    SoapAnswer handle(Service service, const std::string& requestText) const;
+
+private:
+    void run(const Operation& operation, Call& call) const;
+
+    const StandinOptions& options_;
+    Transactions& transactions_;
+};
+
+} // namespace tvp::standin

@@ -1,0 +1,34 @@
+#include "ErrorMessages.h"
+
+namespace tvp::standin::errors {
+
+const std::vector<Message>& messages()
+{
+    static const std::vector<Message> all = {
+        {NameInUse, "Eine Veranstaltung mit dem Namen %s existiert bereits."},
+        {CompetitionNotFound, "Die Veranstaltung mit der ID %s existiert nicht."},
+        {TransactionNotFound, "Die Transaktion %s ist nicht (mehr) offen."},
+    };
+    return all;
+}
+
+QString format(int id, const QStringList& parameters)
+{
+    for (const Message& m : messages()) {
+        if (m.id != id)
+            continue;
+        QString text = QString::fromUtf8(m.text);
+        qsizetype at = 0;
+        for (const QString& p : parameters) {
+            at = text.indexOf(QStringLiteral("%s"), at);
+            if (at < 0)
+                break;
+            text.replace(at, 2, p);
+            at += p.size();
+        }
+        return text;
+    }
+    return QStringLiteral("Fehler %1").arg(id);
+}
+
+} // namespace tvp::standin::errors

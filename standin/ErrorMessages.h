@@ -1,0 +1,26 @@
+#pragma once
+// Error ids of the stand-in's refusals and their German texts ("%s" takes the parameters in order).
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace tvp::standin::errors {
+
+inline constexpr int NameInUse = 2;
+inline constexpr int CompetitionNotFound = 3;
+inline constexpr int TransactionNotFound = 901;
+
+struct Message {
+    int id;
+    const char* text;
+};
+
+// Every id the stand-in raises, as getExceptionMessages hands them out.
+const std::vector<Message>& messages();
+
+// The text of an id with its parameters filled in.
+QString format(int id, const QStringList& parameters);
+
+} // namespace tvp::standin::errors

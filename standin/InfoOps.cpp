@@ -1,0 +1,68 @@
+// Program information, message texts and the transaction operations.
+
+#include "ErrorMessages.h"
+#include "Handlers.h"
+#include "ScoringRecords.h"
+#include "Transactions.h"
+
+namespace tvp::standin::ops {
+
+namespace {
+
+struct CompatibilityArgs {
+    proto::GenericTvpVersion FrontendVersion;
+    TVP_FIELDS(CompatibilityArgs, TVP_F(FrontendVersion))
+};
+
+struct LanguageArgs {
+    int LanguageId = 0;
+    TVP_FIELDS(LanguageArgs, TVP_F(LanguageId))
+};
+
+struct BeginArgs {
+    bool readonly = false;
+    TVP_FIELDS(BeginArgs, TVP_F(readonly))
+};
+
+} // namespace
+
+void getBackendVersion(Call& c)
+{
+    proto::getBackendVersionResponse1 r;
+    r.version = c.options.version;
+    reply(c, r);
+}
+
+void getCompatibilityInformation(Call& c)
+{
+    arguments<CompatibilityArgs>(c); // the answer does not depend on it, but it must be readable
+    reply(c, c.options.compatibility);
+}
+
+void getExceptionMessages(Call& c)
+{
+    arguments<LanguageArgs>(c); // one language only
+    proto::getExceptionMessagesResponse1 r;
+    for (const errors::Message& m : errors::messages())
+        r.push_back({m.id, QString::fromUtf8(m.text)});
+    reply(c, r);
+}
+
+void beginTransaction(Call& c)
+{
+    c.transactionId = c.transactions.begin(arguments<BeginArgs>(c).readonly);
+}
+
+void commitTransaction(Call& c)
+{
+    c.transactions.commit(c.transactionId);
+    c.transactionId.clear();
+}
+
+void rollbackTransaction(Call& c)
+{
+    c.transactions.rollback(c.transactionId);
+    c.transactionId.clear();
+}
+
+} // namespace tvp::standin::ops

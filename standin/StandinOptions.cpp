@@ -1,0 +1,71 @@
+#include "StandinOptions.h"
+
+#include <charconv>
+#include <functional>
+#include <map>
+#include <stdexcept>
+
+namespace tvp::standin {
+
+const char* const kUsage =
+    "Aufruf: tvp-standin [--port N] [--bind ADRESSE] [--data DATEI] [--version MAJOR.MINOR.BUILD]\n"
+    "                    [--compatibility UNKNOWN|FULL|FEATURE_RESTRICTED|NO_COMPATIBILITY]\n"
+    "                    [--tx-idle-seconds N]\n";
+
+namespace {
+
+int toInt(const std::string& text, const std::string& option, int min, int max)
+{
+    int v = 0;
+    auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() || v < min || v > max)
+        throw std::invalid_argument("Ungültiger Wert für " + option + ": " + text);
+    return v;
+}
+
+proto::GenericTvpVersion toVersion(const std::string& text)
+{
+    const auto dot1 = text.find('.');
+    const auto dot2 = dot1 == std::string::npos ? dot1 : text.find('.', dot1 + 1);
+    if (dot2 == std::string::npos)
+        throw std::invalid_argument("Ungültiger Wert für --version: " + text);
+    const int big = 1 << 30;
+    return {toInt(text.substr(0, dot1), "--version", 0, big), toInt(text.substr(dot1 + 1, dot2 - dot1 - 1), "--version", 0, big),
+            toInt(text.substr(dot2 + 1), "--version", 0, big)};
+}
+
+} // namespace
+
+StandinOptions parseOptions(const std::vector<std::string>& args)
+{
+    StandinOptions o;
+    // Each option takes one value; a new option is one more line here.
+    const std::map<std::string, std::function<void(const std::string&)>> setters = {
+        {"--port", [&](const std::string& v) { o.port = toInt(v, "--port", 0, 65535); }},
+        {"--bind", [&](const std::string& v) { o.bindAddress = v; }},
+        {"--data", [&](const std::string& v) { o.dataFile = v; }},
+        {"--version", [&](const std::string& v) { o.version = toVersion(v); }},
+        {"--compatibility",
+         [&](const std::string& v) {
+             auto c = proto::enumFromName<proto::CompatibilityInformation>(v);
+             if (!c)
+                 throw std::invalid_argument("Ungültiger Wert für --compatibility: " + v);
+             o.compatibility = *c;
+         }},
+        {"--tx-idle-seconds",
+         [&](const std::string& v) { o.txIdle = std::chrono::seconds(toInt(v, "--tx-idle-seconds", 1, 1 << 24)); }},
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        auto it = setters.find(args[i]);
+        if (it == setters.end())
+            throw std::invalid_argument("Unbekannte Option: " + args[i]);
+        if (i + 1 == args.size())
+            throw std::invalid_argument("Wert fehlt für " + args[i]);
+        it->second(args[++i]);
+    }
+    if (o.dataFile.empty())
+        throw std::invalid_argument("Ungültiger Wert für --data: leer");
+    return o;
+}
+
+} // namespace tvp::standin

@@ -1,0 +1,27 @@
+#pragma once
+// Command-line settings of the stand-in server.
+
+#include "ProgrammInfoService.h"
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace tvp::standin {
+
+struct StandinOptions {
+    int port = 8080; // 0 picks a free port (tests)
+    std::string bindAddress = "127.0.0.1";
+    std::string dataFile = "standin.db";
+    proto::GenericTvpVersion version{1, 0, 0};
+    proto::CompatibilityInformation compatibility = proto::CompatibilityInformation::FULL;
+    // Transactions without a request for this long are rolled back.
+    std::chrono::milliseconds txIdle = std::chrono::seconds(300);
+};
+
+// Reads the arguments after the program name; throws std::invalid_argument naming the bad one.
+StandinOptions parseOptions(const std::vector<std::string>& args);
+
+extern const char* const kUsage;
+
+} // namespace tvp::standin

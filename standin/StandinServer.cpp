@@ -1,0 +1,140 @@
+#include "StandinServer.h"
+
+#include <civetweb.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+namespace tvp::standin {
+
+namespace {
+
+constexpr std::string_view kServicesPath = "/TrivantaPentrel/services";
+constexpr long long kMaxRequestBytes = 256LL << 20;
+
+int sendText(mg_connection* conn, int status, const char* reason, std::string_view contentType, const std::string& body)
+{
+    mg_printf(conn,
+              "HTTP/1.1 %d %s\r\nContent-Type: %.*s\r\nContent-Length: %zu\r\nConnection: close\r\n\r\n",
+              status, reason, int(contentType.size()), contentType.data(), body.size());
+    mg_write(conn, body.data(), body.size());
+    return status;
+}
+
+int logMessage(const mg_connection*, const char* message)
+{
+    std::fprintf(stderr, "%s\n", message);
+    return 1;
+}
+
+const StandinOptions& prepared(const StandinOptions& options)
+{
+    prepareDatabase(options.dataFile);
+    return options;
+}
+
+// Opens and drops one connection to the server's own port.
+void knock(const std::string& address, int port)
+{
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(std::uint16_t(port));
+    if (inet_pton(AF_INET, address == "0.0.0.0" ? "127.0.0.1" : address.c_str(), &a.sin_addr) != 1)
+        return;
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    if (s < 0)
+        return;
+    connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    close(s);
+}
+
+} // namespace
+
+void StandinServer::StopHttp::operator()(mg_context* ctx) const { mg_stop(ctx); }
+
+StandinServer::StandinServer(StandinOptions options)
+    : options_(prepared(options)), transactions_(options_.dataFile, options_.txIdle),
+      dispatcher_(options_, transactions_)
+{
+    static std::once_flag initOnce;
+    std::call_once(initOnce, [] { mg_init_library(0); });
+
+    const std::string ports = options_.bindAddress + ":" + std::to_string(options_.port);
+    const char* config[] = {"listening_ports", ports.c_str(), "num_threads", "32", nullptr};
+    mg_callbacks callbacks{};
+    callbacks.log_message = &logMessage;
+    mg_init_data init{&callbacks, this, config};
+    char errorText[256] = {};
+    unsigned errorCode = 0;
+    mg_error_data error{&errorCode, errorText, sizeof errorText};
+    http_.reset(mg_start2(&init, &error));
+    if (!http_)
+        throw std::runtime_error("HTTP-Server konnte nicht auf " + ports + " starten: " + errorText);
+    mg_set_request_handler(http_.get(), std::string(kServicesPath).c_str(), &StandinServer::onService, this);
+    // Static files (GET) get their own handlers here once the browser client is served.
+}
+
+StandinServer::~StandinServer()
+{
+    // civetweb's accept loop sees the stop only after a poll of up to two seconds; a connection
+    // to the port ends that wait at once.
+    std::atomic<bool> stopped = false;
+    std::thread knocker([&, port = port()] {
+        while (!stopped) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            knock(options_.bindAddress, port);
+        }
+    });
+    http_.reset();
+    stopped = true;
+    knocker.join();
+}
+
+int StandinServer::port() const
+{
+    mg_server_port ports[4] = {};
+    const int n = mg_get_server_ports(http_.get(), 4, ports);
+    return n > 0 ? ports[0].port : 0;
+}
+
+int StandinServer::onService(mg_connection* conn, void* self)
+{
+    const mg_request_info* info = mg_get_request_info(conn);
+    std::string_view path(info->local_uri);
+    path.remove_prefix(std::min(path.size(), kServicesPath.size()));
+    while (!path.empty() && path.front() == '/')
+        path.remove_prefix(1);
+    while (!path.empty() && path.back() == '/')
+        path.remove_suffix(1);
+    const std::optional<Service> service = serviceFromName(path);
+    if (!service)
+        return sendText(conn, 404, "Not Found", "text/plain; charset=utf-8", "Unbekannter Dienst\n");
+    if (std::string_view(info->request_method) != "POST")
+        return sendText(conn, 405, "Method Not Allowed", "text/plain; charset=utf-8", "Nur POST\n");
+    if (info->content_length > kMaxRequestBytes)
+        return sendText(conn, 413, "Payload Too Large", "text/plain; charset=utf-8", "Anfrage zu groß\n");
+
+    std::string body;
+    char buf[16384];
+    for (int n; (n = mg_read(conn, buf, sizeof buf)) > 0;) {
+        body.append(buf, std::size_t(n));
+        if (static_cast<long long>(body.size()) > kMaxRequestBytes)
+            return sendText(conn, 413, "Payload Too Large", "text/plain; charset=utf-8", "Anfrage zu groß\n");
+    }
+
+    const SoapAnswer answer = static_cast<StandinServer*>(self)->dispatcher_.handle(*service, body);
+    return sendText(conn, answer.status, answer.status == 200 ? "OK" : "Internal Server Error",
+                    "text/xml; charset=utf-8", answer.body);
+}
+
+} // namespace tvp::standin

@@ -1,0 +1,40 @@
+#pragma once
+// The stand-in competition server: HTTP on one port, the SOAP services under
+// /TrivantaPentrel/services/<Service>, data in one SQLite file. Runs until destroyed.
+
+#include "Dispatcher.h"
+#include "StandinOptions.h"
+#include "Transactions.h"
+
+#include <memory>
+
+struct mg_context;
+struct mg_connection;
+
+namespace tvp::standin {
+
+class StandinServer {
+public:
+    // Opens the data file and starts listening; throws std::runtime_error when either fails.
+    explicit StandinServer(StandinOptions options);
+    ~StandinServer();
+    StandinServer(const StandinServer&) = delete;
+    StandinServer& operator=(const StandinServer&) = delete;
+
+    // The port actually listened on (useful with port 0).
+    int port() const;
+
+private:
+    static int onService(mg_connection* conn, void* self);
+
+    struct StopHttp {
+        void operator()(mg_context* ctx) const;
+    };
+
+    const StandinOptions options_;
+    Transactions transactions_;
+    Dispatcher dispatcher_;
+    std::unique_ptr<mg_context, StopHttp> http_; // last: stops before what its handlers use
+};
+
+} // namespace tvp::standin

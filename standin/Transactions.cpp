@@ -1,0 +1,128 @@
+#include "Transactions.h"
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+namespace tvp::standin {
+
+std::string randomId()
+{
+    static std::mutex m;
+    static std::mt19937_64 gen{std::random_device{}()};
+    std::lock_guard lock(m);
+    static const char* digits = "0123456789abcdef";
+    std::string id;
+    for (int part = 0; part < 2; ++part) {
+        std::uint64_t v = gen();
+        for (int i = 0; i < 16; ++i, v >>= 4)
+            id += digits[v & 15];
+    }
+    return id;
+}
+
+Transactions::Transactions(std::string dataFile, std::chrono::milliseconds idleLimit)
+    : dataFile_(std::move(dataFile)), idleLimit_(idleLimit), sweeper_([this] { sweepLoop(); })
+{
+}
+
+Transactions::~Transactions()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    sweeper_.join();
+    open_.clear(); // closing a connection rolls its transaction back
+}
+
+std::string Transactions::begin(bool readonly)
+{
+    auto t = std::make_shared<Open>(dataFile_, readonly);
+    // Read-only ones start deferred so they never wait for a writer.
+    t->db.exec(readonly ? "BEGIN" : "BEGIN IMMEDIATE");
+    std::string id = randomId();
+    std::lock_guard lock(mutex_);
+    open_.emplace(id, std::move(t));
+    return id;
+}
+
+std::shared_ptr<Transactions::Open> Transactions::take(const std::string& id)
+{
+    std::lock_guard lock(mutex_);
+    auto it = open_.find(id);
+    if (it == open_.end())
+        return nullptr;
+    auto t = std::move(it->second);
+    open_.erase(it);
+    return t;
+}
+
+void Transactions::finish(const std::string& id, bool commit)
+{
+    auto t = take(id);
+    if (!t)
+        return;
+    std::lock_guard busy(t->busy);
+    t->closed = true;
+    t->db.exec(commit && !t->readonly ? "COMMIT" : "ROLLBACK");
+}
+
+void Transactions::commit(const std::string& id) { finish(id, true); }
+void Transactions::rollback(const std::string& id) { finish(id, false); }
+
+bool Transactions::run(const std::string& id, const std::function<void(Db&)>& work)
+{
+    std::shared_ptr<Open> t;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = open_.find(id);
+        if (it == open_.end())
+            return false;
+        t = it->second;
+    }
+    std::lock_guard busy(t->busy);
+    // Committed or swept while this request waited for the connection.
+    if (t->closed)
+        return false;
+    // A savepoint keeps a failed operation from leaving half its changes in the transaction.
+    t->db.exec("SAVEPOINT operation");
+    try {
+        work(t->db);
+        t->db.exec("RELEASE operation");
+    } catch (...) {
+        t->db.exec("ROLLBACK TO operation");
+        t->db.exec("RELEASE operation");
+        t->lastUse = std::chrono::steady_clock::now();
+        throw;
+    }
+    t->lastUse = std::chrono::steady_clock::now();
+    return true;
+}
+
+void Transactions::sweepLoop()
+{
+    using namespace std::chrono;
+    const auto period = std::clamp<milliseconds>(idleLimit_ / 4, milliseconds(10), seconds(1));
+    std::unique_lock lock(mutex_);
+    while (!wake_.wait_for(lock, period, [this] { return stopping_; })) {
+        std::vector<std::shared_ptr<Open>> abandoned;
+        const auto now = steady_clock::now();
+        for (auto it = open_.begin(); it != open_.end();) {
+            std::unique_lock busy(it->second->busy, std::try_to_lock);
+            if (busy && now - it->second->lastUse > idleLimit_) {
+                it->second->closed = true;
+                abandoned.push_back(std::move(it->second));
+                it = open_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        lock.unlock();
+        abandoned.clear(); // closing the connections rolls back, outside the lock
+        lock.lock();
+    }
+}
+
+} // namespace tvp::standin

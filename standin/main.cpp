@@ -1,0 +1,49 @@
+// tvp-standin: a small stand-in for the competition server, for tests and for trying the client.
+
+#include "StandinServer.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <pthread.h>
+
+using namespace tvp::standin;
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    StandinOptions options;
+    try {
+        options = parseOptions(args);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n%s", e.what(), kUsage);
+        return 2;
+    }
+
+    // Blocked before any thread starts, so only sigwait below receives them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    try {
+        StandinServer server(options);
+        // Further listeners (the UDP discovery answer) start here, beside the HTTP server.
+        std::printf("tvp-standin: %s:%d, Daten %s, Version %d.%d.%d\n", options.bindAddress.c_str(), server.port(),
+                    options.dataFile.c_str(), options.version.majorVersion, options.version.minorVersion,
+                    options.version.buildNumber);
+        std::fflush(stdout);
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        std::printf("tvp-standin: beendet (%s)\n", strsignal(signal));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tvp-standin: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

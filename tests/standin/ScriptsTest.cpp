@@ -1,0 +1,140 @@
+// The start/stop scripts and the command line of the real executable.
+
+#include "StandinFixture.h"
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+
+using namespace tvp::standin;
+using namespace tvp::standin::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+int freePort()
+{
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
+    close(s);
+    return ntohs(addr.sin_port);
+}
+
+int run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
+
+// A program folder of its own, so pid and log files never meet those of a server a developer runs.
+class StandinScripts : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = freshDir();
+        serverDir = root / "server";
+        fs::create_directories(serverDir);
+        for (const char* f : {TVP_START_SCRIPT, TVP_STOP_SCRIPT, TVP_STANDIN_BINARY})
+            fs::copy_file(f, serverDir / fs::path(f).filename());
+        port = freePort();
+    }
+    void TearDown() override
+    {
+        run((serverDir / "stop.sh").string());
+        fs::remove_all(root);
+    }
+    std::string start(const std::string& extra = "")
+    {
+        return (serverDir / "start.sh").string() + " --port " + std::to_string(port) + " " + extra;
+    }
+
+    fs::path root, serverDir;
+    int port = 0;
+};
+
+TEST_F(StandinScripts, StartStopRestartKeepsDataInTheDefaultFile)
+{
+    ASSERT_EQ(run(start("--version 3.1.4")), 0);
+    EXPECT_TRUE(fs::exists(serverDir / "standin.pid"));
+    EXPECT_TRUE(fs::exists(serverDir / "standin.db"));
+    EXPECT_EQ(run(start()), 0) << "a second start finds the running server";
+    {
+        Client c(port);
+        c.create(QStringLiteral("Über Neustart"));
+        auto pis = GetProgrammInfoWebService(false, QString::fromStdString(c.url("ProgrammInfoWebService")));
+        EXPECT_EQ(pis->getBackendVersion().version->minorVersion, 1);
+    }
+    ASSERT_EQ(run((serverDir / "stop.sh").string()), 0);
+    EXPECT_FALSE(fs::exists(serverDir / "standin.pid"));
+    EXPECT_THROW(Client(port).competitionNames(), ESoapTransportError);
+
+    ASSERT_EQ(run(start()), 0);
+    EXPECT_EQ(Client(port).competitionNames(), QStringList{QStringLiteral("Über Neustart")});
+}
+
+TEST_F(StandinScripts, AKilledServerLosesNothingCommittedAndStartsAgain)
+{
+    ASSERT_EQ(run(start()), 0);
+    {
+        Client c(port);
+        c.create(QStringLiteral("Gespeichert"));
+        c.begin(false);
+        c.create(QStringLiteral("Offen"));
+    }
+    std::ifstream pidFile(serverDir / "standin.pid");
+    int pid = 0;
+    pidFile >> pid;
+    ASSERT_GT(pid, 0);
+    ASSERT_EQ(run("kill -KILL " + std::to_string(pid)), 0);
+
+    ASSERT_EQ(run(start()), 0) << "a stale pid file does not block the start";
+    EXPECT_EQ(Client(port).competitionNames(), QStringList{QStringLiteral("Gespeichert")});
+}
+
+TEST_F(StandinScripts, StartFailsWithAMessageWhenTheServerCannotRun)
+{
+    EXPECT_NE(run(start("--compatibility KAPUTT")), 0);
+    EXPECT_FALSE(fs::exists(serverDir / "standin.pid"));
+    std::ifstream log(serverDir / "standin.log");
+    const std::string text((std::istreambuf_iterator<char>(log)), {});
+    EXPECT_NE(text.find("--compatibility"), std::string::npos);
+}
+
+TEST_F(StandinScripts, ADataFileOfItsOwn)
+{
+    const fs::path data = root / "eigene.db";
+    ASSERT_EQ(run(start("--data " + data.string())), 0);
+    Client(port).create(QStringLiteral("X"));
+    run((serverDir / "stop.sh").string());
+    EXPECT_TRUE(fs::exists(data));
+    EXPECT_FALSE(fs::exists(serverDir / "standin.db"));
+}
+
+TEST(StandinCommandLine, DefaultsAndRefusals)
+{
+    const StandinOptions d = parseOptions({});
+    EXPECT_EQ(d.port, 8080);
+    EXPECT_EQ(d.bindAddress, "127.0.0.1");
+    EXPECT_EQ(d.version, (GenericTvpVersion{1, 0, 0}));
+    EXPECT_EQ(d.compatibility, CompatibilityInformation::FULL);
+    EXPECT_EQ(d.txIdle, std::chrono::seconds(300));
+
+    const StandinOptions o = parseOptions({"--port", "9000", "--version", "2.10.333", "--compatibility",
+                                           "NO_COMPATIBILITY", "--tx-idle-seconds", "5", "--data", "x.db"});
+    EXPECT_EQ(o.port, 9000);
+    EXPECT_EQ(o.version, (GenericTvpVersion{2, 10, 333}));
+    EXPECT_EQ(o.compatibility, CompatibilityInformation::NO_COMPATIBILITY);
+    EXPECT_EQ(o.txIdle, std::chrono::seconds(5));
+    EXPECT_EQ(o.dataFile, "x.db");
+
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--port"}, {"--port", "70000"}, {"--port", "8o"}, {"--version", "1.2"}, {"--version", "1.2.x"},
+             {"--compatibility", "full"}, {"--tx-idle-seconds", "0"}, {"--discovery"}, {"--data", ""}})
+        EXPECT_THROW(parseOptions(bad), std::invalid_argument) << bad[0];
+}
+
+} // namespace

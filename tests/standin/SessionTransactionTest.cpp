@@ -1,0 +1,207 @@
+#include "StandinFixture.h"
+
+#include <atomic>
+#include <chrono>
+#include <future>
+#include <thread>
+
+using namespace tvp::standin::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+class StandinSessions : public StandinTest {};
+class StandinTransactions : public StandinTest {};
+
+TEST_F(StandinSessions, NewIdWhenNoneAndTheSameIdEchoed)
+{
+    start();
+    Client a = client();
+    a.drs()->getCompetitions();
+    const std::string first = a.sessionId;
+    ASSERT_FALSE(first.empty());
+    a.drs()->getCompetitions();
+    EXPECT_EQ(a.sessionId, first);
+
+    Client b = client();
+    b.drs()->getCompetitions();
+    EXPECT_NE(b.sessionId, first);
+}
+
+TEST_F(StandinSessions, AnswersCarryTransactionBesideSessionOnlyInsideATransaction)
+{
+    start();
+    Client c = client();
+    c.begin(false);
+    ASSERT_FALSE(c.transactionId.empty());
+    c.rio.OnAfterExecute = [](std::string_view, const pugi::xml_document& answer) {
+        pugi::xml_node header = answer.document_element().first_child();
+        EXPECT_STREQ(codec::localName(header), "Header");
+        EXPECT_TRUE(header.find_child([](pugi::xml_node n) { return std::string_view(codec::localName(n)) == "Transaction"; }));
+    };
+    c.drs()->getCompetitions();
+    c.rio.OnAfterExecute = [](std::string_view, const pugi::xml_document& answer) {
+        pugi::xml_node header = answer.document_element().first_child();
+        EXPECT_FALSE(header.find_child([](pugi::xml_node n) { return std::string_view(codec::localName(n)) == "Transaction"; }));
+    };
+    c.commit();
+    c.drs()->getCompetitions();
+}
+
+TEST_F(StandinTransactions, CommitAppliesAndRollbackLeavesNothing)
+{
+    start();
+    Client c = client();
+    c.begin(false);
+    c.create(QStringLiteral("Verworfen"));
+    c.cms()->setUiInfo(QStringLiteral("Label"), QStringLiteral("x"), 7);
+    EXPECT_EQ(c.competitionNames(), QStringList{QStringLiteral("Verworfen")}); // visible inside
+    c.rollback();
+
+    c.begin(false);
+    c.create(QStringLiteral("Behalten"));
+    c.commit();
+
+    Client other = client();
+    EXPECT_EQ(other.competitionNames(), QStringList{QStringLiteral("Behalten")});
+    EXPECT_EQ(other.drs()->getUiInfo(QStringLiteral("Label"), 7).Value, QString());
+}
+
+TEST_F(StandinTransactions, ReadOnlyTransactionNeverCommits)
+{
+    start();
+    Client c = client();
+    c.begin(true);
+    c.create(QStringLiteral("Nur gelesen"));
+    c.commit();
+    EXPECT_TRUE(c.competitionNames().isEmpty());
+}
+
+TEST_F(StandinTransactions, TwoOfOneSessionAtOnceStayApart)
+{
+    start();
+    Client a = client();
+    a.drs()->getCompetitions();
+    Client b = client();
+    b.sessionId = a.sessionId;
+
+    a.begin(false);
+    b.begin(true);
+    ASSERT_NE(a.transactionId, b.transactionId);
+    a.create(QStringLiteral("In A"));
+    EXPECT_TRUE(b.competitionNames().isEmpty());
+    EXPECT_EQ(a.competitionNames(), QStringList{QStringLiteral("In A")});
+    a.commit();
+    b.rollback();
+    EXPECT_EQ(b.competitionNames(), QStringList{QStringLiteral("In A")});
+}
+
+TEST_F(StandinTransactions, ConcurrentWritersWaitInsteadOfFailing)
+{
+    start();
+    Client holder = client();
+    holder.begin(false);
+    holder.create(QStringLiteral("Erster"));
+
+    std::atomic<bool> done = false;
+    auto second = std::async(std::launch::async, [&] {
+        auto c = newClient();
+        c->begin(false);
+        c->create(QStringLiteral("Zweiter"));
+        c->commit();
+        done = true;
+    });
+    auto third = std::async(std::launch::async, [&] { newClient()->create(QStringLiteral("Dritter")); });
+
+    std::this_thread::sleep_for(500ms);
+    EXPECT_FALSE(done) << "the second writer must wait for the first";
+    holder.commit();
+    EXPECT_NO_THROW(second.get());
+    EXPECT_NO_THROW(third.get());
+    QStringList names = client().competitionNames();
+    names.sort();
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Dritter"), QStringLiteral("Erster"), QStringLiteral("Zweiter")}));
+}
+
+TEST_F(StandinTransactions, ReadersDoNotWaitForAWriter)
+{
+    start();
+    Client writer = client();
+    writer.begin(false);
+    writer.create(QStringLiteral("Offen"));
+    const auto t0 = std::chrono::steady_clock::now();
+    Client reader = client();
+    EXPECT_TRUE(reader.competitionNames().isEmpty());
+    reader.begin(true);
+    EXPECT_TRUE(reader.competitionNames().isEmpty());
+    reader.rollback();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 2s);
+    writer.rollback();
+}
+
+TEST_F(StandinTransactions, CommitOrRollbackWithoutTransactionIsANoOp)
+{
+    start();
+    Client c = client();
+    EXPECT_NO_THROW(c.commit());
+    EXPECT_NO_THROW(c.rollback());
+    c.drs()->getCompetitions();
+    c.transactionId = "nicht-vorhanden";
+    EXPECT_NO_THROW(c.commit());
+    c.transactionId = "nicht-vorhanden";
+    EXPECT_NO_THROW(c.rollback());
+}
+
+TEST_F(StandinTransactions, AFailedOperationInsideLeavesTheRestOfTheTransaction)
+{
+    start();
+    Client c = client();
+    c.begin(false);
+    c.create(QStringLiteral("A"));
+    EXPECT_EQ(errorIdOf([&] { c.create(QStringLiteral("A")); }), 2);
+    c.create(QStringLiteral("B"));
+    c.commit();
+    EXPECT_EQ(c.competitionNames(), (QStringList{QStringLiteral("A"), QStringLiteral("B")}));
+}
+
+TEST_F(StandinTransactions, AbandonedOnesAreRolledBackAndReleaseTheWriteLock)
+{
+    options.txIdle = 300ms;
+    start();
+    Client c = client();
+    c.begin(false);
+    c.create(QStringLiteral("Vergessen"));
+    const std::string abandoned = c.transactionId;
+    std::this_thread::sleep_for(1200ms);
+
+    // The lock is gone: another writer gets through at once.
+    const auto t0 = std::chrono::steady_clock::now();
+    Client other = client();
+    other.create(QStringLiteral("Danach"));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 2s);
+    EXPECT_EQ(other.competitionNames(), QStringList{QStringLiteral("Danach")});
+
+    // Work naming the dropped transaction is refused rather than done outside it.
+    QStringList params;
+    EXPECT_EQ(errorIdOf([&] { c.create(QStringLiteral("Zu spät")); }, &params), 901);
+    EXPECT_EQ(params, QStringList{QString::fromStdString(abandoned)});
+    c.transactionId = abandoned;
+    EXPECT_NO_THROW(c.commit());
+    EXPECT_EQ(other.competitionNames(), QStringList{QStringLiteral("Danach")});
+}
+
+TEST_F(StandinTransactions, ABusyTransactionIsNotSweptWhileInUse)
+{
+    options.txIdle = 300ms;
+    start();
+    Client c = client();
+    c.begin(false);
+    for (int i = 0; i < 8; ++i) {
+        c.create(QStringLiteral("K%1").arg(i));
+        std::this_thread::sleep_for(150ms);
+    }
+    c.commit();
+    EXPECT_EQ(c.competitionNames().size(), 8);
+}
+
+} // namespace
