@@ -26,13 +26,13 @@ std::string formatFloat(float v);
 std::string formatDate(const QDate& d);
 std::string formatTime(const QTime& t);
 
-// Readers throw ESoapDecodeError naming the element.
-int parseInt(const char* text, const char* element);
-double parseDouble(const char* text, const char* element);
-float parseFloat(const char* text, const char* element);
-bool parseBool(const char* text, const char* element);
-QDate parseDate(const char* text, const char* element);
-QTime parseTime(const char* text, const char* element);
+// Readers of an element's text; they throw ESoapDecodeError naming the element.
+int parseInt(const pugi::xml_node& element);
+double parseDouble(const pugi::xml_node& element);
+float parseFloat(const pugi::xml_node& element);
+bool parseBool(const pugi::xml_node& element);
+QDate parseDate(const pugi::xml_node& element);
+QTime parseTime(const pugi::xml_node& element);
 
 // The element name without its prefix.
 inline const char* localName(const pugi::xml_node& n)
@@ -44,10 +44,7 @@ inline const char* localName(const pugi::xml_node& n)
 
 bool isNil(const pugi::xml_node& n);
 [[noreturn]] void throwUnexpectedElement(const pugi::xml_node& child, const pugi::xml_node& parent);
-[[noreturn]] void throwBadEnum(const char* text, const char* element);
-
-template <class T>
-struct IsWrappedCandidate : IsVector<T> {};
+[[noreturn]] void throwBadValue(const pugi::xml_node& element);
 
 // ---- encoding --------------------------------------------------------------------------------
 
@@ -56,6 +53,9 @@ void encodeValue(pugi::xml_node parent, const char* name, const T& v, const Enco
 
 template <Record R>
 void encodeFields(pugi::xml_node node, const R& r, const EncodeOptions& opt);
+
+template <class T>
+void encodeArrayItem(pugi::xml_node parent, const char* name, const T& item, const EncodeOptions& opt);
 
 inline void setText(pugi::xml_node parent, const char* name, const std::string& text)
 {
@@ -74,8 +74,9 @@ void encodeValue(pugi::xml_node parent, const char* name, const T& v, const Enco
         if (v)
             encodeValue(parent, name, *v, opt);
     } else if constexpr (IsVector<T>::value) {
+        // Items keep their places: an empty item is still written, or the later ones would shift.
         for (const auto& item : v)
-            encodeValue(parent, name, item, opt);
+            encodeArrayItem(parent, name, item, opt);
     } else if constexpr (Enumeration<T>) {
         setText(parent, name, std::string(enumName(v)));
     } else if constexpr (std::is_same_v<T, QString>) {
@@ -104,6 +105,21 @@ void encodeValue(pugi::xml_node parent, const char* name, const T& v, const Enco
     }
 }
 
+template <class T>
+void encodeArrayItem(pugi::xml_node parent, const char* name, const T& item, const EncodeOptions& opt)
+{
+    if constexpr (Record<T>) {
+        encodeFields(parent.append_child(name), item, opt);
+    } else if constexpr (std::is_same_v<T, QString>) {
+        if (item.isEmpty())
+            parent.append_child(name);
+        else
+            setText(parent, name, item.toStdString());
+    } else {
+        encodeValue(parent, name, item, opt);
+    }
+}
+
 template <class F, class R>
 void encodeField(pugi::xml_node node, const F& f, const R& r, const EncodeOptions& opt)
 {
@@ -112,7 +128,7 @@ void encodeField(pugi::xml_node node, const F& f, const R& r, const EncodeOption
         if constexpr (IsVector<std::decay_t<decltype(value)>>::value) {
             pugi::xml_node wrapper = node.append_child(f.name.data());
             for (const auto& item : value)
-                encodeValue(wrapper, wire::kArrayItem.data(), item, opt);
+                encodeArrayItem(wrapper, wire::kArrayItem.data(), item, opt);
             if (opt.omitEmpty && !wrapper.first_child())
                 node.remove_child(wrapper);
         }
@@ -146,10 +162,9 @@ void decodeValue(const pugi::xml_node& n, T& out)
         else
             decodeRecord(n, out.ensure());
     } else if constexpr (Enumeration<T>) {
-        const char* text = n.child_value();
-        auto e = enumFromName<T>(text);
+        auto e = enumFromName<T>(n.child_value());
         if (!e)
-            throwBadEnum(text, localName(n));
+            throwBadValue(n);
         out = *e;
     } else if constexpr (std::is_same_v<T, QString>) {
         out = QString::fromUtf8(n.child_value());
@@ -157,20 +172,20 @@ void decodeValue(const pugi::xml_node& n, T& out)
         if (isNil(n))
             out.reset();
         else
-            out = parseDate(n.child_value(), localName(n));
+            out = parseDate(n);
     } else if constexpr (std::is_same_v<T, XsTime>) {
         if (isNil(n))
             out.reset();
         else
-            out = parseTime(n.child_value(), localName(n));
+            out = parseTime(n);
     } else if constexpr (std::is_same_v<T, bool>) {
-        out = parseBool(n.child_value(), localName(n));
+        out = parseBool(n);
     } else if constexpr (std::is_same_v<T, int>) {
-        out = parseInt(n.child_value(), localName(n));
+        out = parseInt(n);
     } else if constexpr (std::is_same_v<T, double>) {
-        out = parseDouble(n.child_value(), localName(n));
+        out = parseDouble(n);
     } else if constexpr (std::is_same_v<T, float>) {
-        out = parseFloat(n.child_value(), localName(n));
+        out = parseFloat(n);
     } else {
         static_assert(sizeof(T) == 0, "type has no wire form");
     }
@@ -214,6 +229,29 @@ template <Record R>
 inline constexpr auto fieldTable =
     makeFieldTable<R>(std::make_index_sequence<std::tuple_size_v<decltype(R::fields())>>{});
 
+// Exact match of a NUL-terminated element name against a field name, without measuring it first.
+inline bool sameName(const char* raw, std::string_view name)
+{
+    // Stops at raw's terminator, which never equals a character of a field name.
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (raw[i] != name[i])
+            return false;
+    return raw[name.size()] == '\0';
+}
+
+template <class R, std::size_t N>
+std::size_t findField(const std::array<FieldEntry<R>, N>& table, std::size_t cursor, const char* name)
+{
+    // Fields come in wire order, so the match is almost always at or just behind the cursor.
+    for (std::size_t i = cursor; i < N; ++i)
+        if (sameName(name, table[i].name))
+            return i;
+    for (std::size_t i = 0; i < cursor; ++i)
+        if (sameName(name, table[i].name))
+            return i;
+    return N;
+}
+
 template <Record R>
 void decodeRecord(const pugi::xml_node& node, R& r)
 {
@@ -223,20 +261,13 @@ void decodeRecord(const pugi::xml_node& node, R& r)
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
         if (child.type() != pugi::node_element)
             continue;
-        const std::string_view name = localName(child);
-        // Fields come in wire order, so the match is almost always at the cursor.
-        std::size_t found = n;
-        for (std::size_t i = cursor; i < n; ++i)
-            if (table[i].name == name) {
-                found = i;
-                break;
-            }
-        if (found == n)
-            for (std::size_t i = 0; i < cursor; ++i)
-                if (table[i].name == name) {
-                    found = i;
-                    break;
-                }
+        std::size_t found = findField(table, cursor, child.name());
+        if (found == n) {
+            // Fields are unqualified as a rule; a prefixed one costs a second look.
+            const char* local = localName(child);
+            if (local != child.name())
+                found = findField(table, cursor, local);
+        }
         if (found == n)
             throwUnexpectedElement(child, node);
         table[found].decode(child, r);
@@ -253,6 +284,10 @@ Result decodeResult(const pugi::xml_node& responseElement)
         return;
     } else if constexpr (IsVector<Result>::value) {
         Result out;
+        std::size_t count = 0;
+        for (pugi::xml_node item = responseElement.first_child(); item; item = item.next_sibling())
+            ++count;
+        out.reserve(count);
         for (pugi::xml_node item = responseElement.first_child(); item; item = item.next_sibling())
             if (item.type() == pugi::node_element)
                 decodeValue(item, out.emplace_back());
@@ -272,7 +307,7 @@ void encodeResult(pugi::xml_node responseElement, const Result& r, const EncodeO
         encodeFields(responseElement, r, opt);
     } else if constexpr (IsVector<Result>::value) {
         for (const auto& item : r)
-            encodeValue(responseElement, wire::kArrayItem.data(), item, opt);
+            encodeArrayItem(responseElement, wire::kArrayItem.data(), item, opt);
     } else {
         pugi::xml_node parent = responseElement.parent();
         pugi::xml_node tmp = parent.append_child("tmp");
@@ -287,10 +322,6 @@ void encodeResult(pugi::xml_node responseElement, const Result& r, const EncodeO
 
 // Creates Envelope/Body/<prefix:operation> and returns the operation element.
 pugi::xml_node makeEnvelope(pugi::xml_document& doc, std::string_view ns, std::string_view operation);
-
-// Reads an answer: returns the body's first element, throws ETvExceptionDetail for a server fault,
-// ESoapFault for any other fault and ESoapDecodeError for text that is not a SOAP answer.
-pugi::xml_node readAnswer(pugi::xml_document& doc, const std::string& text);
 
 // The body's first element of a parsed envelope, or an empty node.
 pugi::xml_node bodyElement(const pugi::xml_document& doc);

@@ -1,0 +1,74 @@
+// One small call through the request runner, HTTP on loopback and the stand-in server.
+
+#include "CommunicationThread.h"
+#include "CompetitionUrlHolder.h"
+#include "StandinServer.h"
+#include "TVPWebServices2.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+
+using namespace tvp;
+
+namespace {
+
+struct Req : TRequest {};
+
+void BM_RunnerRoundTripOnLoopback(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    standin::StandinOptions options;
+    options.port = 0;
+    options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
+    standin::StandinServer server(options);
+    competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(server.port()));
+    InitComm();
+
+    TCommunicationThread runner;
+    runner.commandCallback = [](proto::THTTPRIO* rio, TRequest*, std::unique_ptr<TResponse>&, TSoapThread* thread) {
+        if (thread)
+            proto::GetDataRetrievalPortType(false, competitionUrlHolderInstance().getFullUrl(proto::TTVPWebServices::DRS),
+                                            rio)
+                ->getUiInfo(QStringLiteral("Label"), 1);
+    };
+    QEventLoop loop;
+    QString error;
+    runner.OnFinished = [&](std::unique_ptr<TResponse>, const QString& e, int, const QStringList&, quint32) {
+        error = e;
+        loop.quit();
+    };
+
+    std::vector<double> ms;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        runner.AddRequest(std::make_unique<Req>(), TTransactionMode::tm_None);
+        loop.exec();
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        if (!error.isEmpty()) {
+            state.SkipWithError(error.toStdString().c_str());
+            break;
+        }
+    }
+    if (!ms.empty()) {
+        std::nth_element(ms.begin(), ms.begin() + ms.size() / 2, ms.end());
+        state.counters["median_ms"] = ms[ms.size() / 2];
+    }
+}
+BENCHMARK(BM_RunnerRoundTripOnLoopback)->Unit(benchmark::kMillisecond)->Iterations(500);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,290 @@
+#include "CommunicationThread.h"
+
+#include "CompetitionUrlHolder.h"
+#include "SoapHeader.h"
+#include "TVPWebServices2.h"
+#include "UncaughtErrors.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+#include <chrono>
+#include <mutex>
+#include <semaphore>
+#include <thread>
+
+namespace tvp {
+
+// The session id of one runner; workers keep it alive after their runner is gone.
+struct RunnerState {
+    std::string SessionId;
+};
+
+namespace {
+
+// Program-wide state. Deliberately never destroyed: a late worker may still touch it at exit.
+struct CommGlobals {
+    std::counting_semaphore<2> Semaphore{2};
+    std::mutex CSInterceptor;
+    std::mutex CSAddRequest;
+    std::mutex CSThreadStack;
+    bool COMM_GlobalShutDown = false;
+    bool COMM_GlobalShutDownTimeout = false;
+    int ThreadStackCounter = 0;
+};
+
+CommGlobals& comm()
+{
+    static CommGlobals* globals = new CommGlobals;
+    return *globals;
+}
+
+bool handBackStopped()
+{
+    std::lock_guard lock(comm().CSThreadStack);
+    return comm().COMM_GlobalShutDown && comm().COMM_GlobalShutDownTimeout;
+}
+
+bool acquireSlot()
+{
+    return comm().Semaphore.try_acquire_for(std::chrono::milliseconds(CommTimeouts::channelWaitMs.load()));
+}
+
+QString messageOf(const std::exception& e)
+{
+    if (auto* tvp = dynamic_cast<const TvpError*>(&e))
+        return tvp->message();
+    return QString::fromUtf8(e.what());
+}
+
+} // namespace
+
+// ---- runner ----
+
+TCommunicationThread::TCommunicationThread(QObject* parent)
+    : QObject(parent), state_(std::make_shared<RunnerState>())
+{
+}
+
+TCommunicationThread::~TCommunicationThread() = default;
+
+QString TCommunicationThread::sessionId() const
+{
+    std::lock_guard lock(comm().CSInterceptor);
+    return QString::fromStdString(state_->SessionId);
+}
+
+quint32 TCommunicationThread::AddRequest(std::unique_ptr<TRequest> Request, TTransactionMode Mode)
+{
+    {
+        std::lock_guard lock(comm().CSThreadStack);
+        if (comm().COMM_GlobalShutDown)
+            return 0;
+        ++comm().ThreadStackCounter;
+    }
+    quint32 id;
+    {
+        std::lock_guard lock(comm().CSAddRequest);
+        id = ++IDCounter;
+    }
+    auto worker = std::make_shared<TSoapThread>(state_, QPointer<TCommunicationThread>(this), std::move(Request),
+                                                commandCallback, OnFinished, id, Mode != TTransactionMode::tm_None,
+                                                Mode == TTransactionMode::tm_readonly);
+    std::thread([worker] { worker->Execute(); }).detach();
+    return id;
+}
+
+// ---- worker ----
+
+TSoapThread::TSoapThread(std::shared_ptr<RunnerState> runner, QPointer<TCommunicationThread> owner,
+                         std::unique_ptr<TRequest> request, CommandCallback command, FinishedCallback finished,
+                         quint32 requestId, bool transactional_, bool readOnly)
+    : runner_(std::move(runner)), owner_(std::move(owner)), transactional(transactional_),
+      readOnlyTransaction(readOnly), FRequestData(std::move(request)), FGetCommand(std::move(command)),
+      FOnFinished(std::move(finished)), FRequestID(requestId)
+{
+    soapGetComm = newRIO();
+}
+
+std::unique_ptr<proto::THTTPRIO> TSoapThread::newRIO()
+{
+    auto rio = std::make_unique<proto::THTTPRIO>();
+    rio->omitEmptyNodes = true;
+    rio->OnBeforeExecute = [this](std::string_view, pugi::xml_document& request) { BeforeInterceptor(request); };
+    rio->OnAfterExecute = [this](std::string_view, const pugi::xml_document& answer) { AfterInterceptor(answer); };
+    return rio;
+}
+
+void TSoapThread::BeforeInterceptor(pugi::xml_document& request)
+{
+    std::lock_guard lock(comm().CSInterceptor);
+    // A runner's first message carries no header: the server has not named a session yet.
+    if (!runner_->SessionId.empty())
+        proto::setSessionToSoap(request, runner_->SessionId, transactional, transactionId);
+}
+
+void TSoapThread::AfterInterceptor(const pugi::xml_document& answer)
+{
+    std::lock_guard lock(comm().CSInterceptor);
+    const std::string s = proto::getSessionfromSoap(answer, transactionId);
+    if (!s.empty())
+        runner_->SessionId = s;
+}
+
+void TSoapThread::takeError(const std::exception& e)
+{
+    SoapError = messageOf(e);
+    SoapExceptionId = 0;
+    SoapExceptionParameters.clear();
+    if (auto* detail = dynamic_cast<const ETvExceptionDetail*>(&e)) {
+        SoapExceptionId = detail->ExceptionID;
+        SoapExceptionParameters = detail->ExceptionParameters;
+    }
+}
+
+void TSoapThread::Execute()
+{
+    SoapError = kErrUnknown;
+    SoapExceptionId = 0;
+    SoapExceptionParameters.clear();
+    FResponseData.reset();
+
+    if (!acquireSlot()) {
+        SoapError = kErrChannelTimeout;
+    } else {
+        bool rolledBack = false;
+        auto cms = [](proto::THTTPRIO* rio) {
+            return proto::GetCompetitionManagementPortType(
+                false, competitionUrlHolderInstance().getFullUrl(proto::TTVPWebServices::CMS), rio);
+        };
+        auto failed = [&](const std::exception& e) {
+            takeError(e);
+            soapGetComm = newRIO();
+            try {
+                cms(soapGetComm.get())->rollbackTransaction();
+            } catch (...) {
+                // The request already failed; a failed rollback adds nothing the user can act on.
+            }
+            rolledBack = true;
+        };
+        try {
+            if (transactional) {
+                transactional = false;
+                try {
+                    cms(soapGetComm.get())->beginTransaction(readOnlyTransaction);
+                } catch (const std::exception& e) {
+                    // Let the window build its empty response before the failure is reported.
+                    if (FGetCommand)
+                        FGetCommand(nullptr, FRequestData.get(), FResponseData, nullptr);
+                    throw TvpError(kErrBeginTransaction + messageOf(e));
+                }
+                transactional = true;
+                soapGetComm = newRIO();
+            }
+            if (FGetCommand)
+                FGetCommand(soapGetComm.get(), FRequestData.get(), FResponseData, this);
+            SoapError.clear();
+        } catch (const std::exception& e) {
+            failed(e);
+        } catch (...) {
+            failed(TvpError(kErrUnknown));
+        }
+        if (transactional && !rolledBack) {
+            soapGetComm = newRIO();
+            try {
+                if (readOnlyTransaction)
+                    cms(soapGetComm.get())->rollbackTransaction();
+                else
+                    cms(soapGetComm.get())->commitTransaction();
+            } catch (const std::exception& e) {
+                takeError(e);
+            } catch (...) {
+                takeError(TvpError(kErrUnknown));
+            }
+        }
+        comm().Semaphore.release();
+    }
+
+    try {
+        FRequestData.reset();
+    } catch (...) {
+    }
+    if (!handBackStopped())
+        handBack();
+}
+
+void TSoapThread::handBack()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
+        return;
+    // The worker object rides along so it lives until the GUI thread is done with it.
+    QMetaObject::invokeMethod(
+        app,
+        [this, self = shared_from_this()] {
+            if (!handBackStopped() && owner_ && FOnFinished) {
+                try {
+                    FOnFinished(std::move(FResponseData), SoapError, SoapExceptionId, SoapExceptionParameters,
+                                FRequestID);
+                } catch (const std::exception& e) {
+                    reportUncaught(messageOf(e));
+                } catch (...) {
+                    reportUncaught(kErrUnknown);
+                }
+            }
+            FResponseData.reset();
+            std::lock_guard lock(comm().CSThreadStack);
+            --comm().ThreadStackCounter;
+        },
+        Qt::QueuedConnection);
+}
+
+// ---- program-wide ----
+
+void InitComm()
+{
+    std::lock_guard lock(comm().CSThreadStack);
+    comm().ThreadStackCounter = 0;
+    comm().COMM_GlobalShutDown = false;
+    comm().COMM_GlobalShutDownTimeout = false;
+}
+
+int runningRequestCount()
+{
+    std::lock_guard lock(comm().CSThreadStack);
+    return comm().ThreadStackCounter;
+}
+
+void ReqShutDown()
+{
+    {
+        std::lock_guard lock(comm().CSThreadStack);
+        comm().COMM_GlobalShutDown = true;
+        comm().COMM_GlobalShutDownTimeout = false;
+    }
+    const auto step = std::chrono::milliseconds(CommTimeouts::shutDownStepMs.load());
+    for (int round = 0; round < CommTimeouts::shutDownRounds.load() && runningRequestCount() >= 1; ++round) {
+        QCoreApplication::processEvents();
+        std::this_thread::sleep_for(step);
+    }
+    {
+        std::lock_guard lock(comm().CSThreadStack);
+        comm().COMM_GlobalShutDownTimeout = true;
+    }
+    std::this_thread::sleep_for(step);
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(step);
+}
+
+void AquireChannel()
+{
+    if (!acquireSlot())
+        throw TvpError(kErrChannelTimeout);
+}
+
+void ReleaseChannel()
+{
+    comm().Semaphore.release();
+}
+
+} // namespace tvp

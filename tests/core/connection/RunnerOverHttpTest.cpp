@@ -1,0 +1,123 @@
+// The request runner against the stand-in server over real HTTP on loopback.
+
+#include "CommunicationThread.h"
+#include "CompetitionUrlHolder.h"
+#include "StandinServer.h"
+#include "TVPWebServices2.h"
+#include "TestUtil.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tvp;
+using namespace tvp::proto;
+using tvp::test::waitUntil;
+
+namespace {
+
+struct NameRequest : TRequest {
+    QString name;
+    bool failAfterCreate = false;
+};
+
+struct Outcome {
+    bool done = false;
+    QString error;
+    int id = 0;
+    QStringList params;
+};
+
+class RunnerOverHttp : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        InitComm();
+        standin::StandinOptions options;
+        options.port = 0;
+        options.dataFile = (dir.path() + QStringLiteral("/standin.db")).toStdString();
+        server = std::make_unique<standin::StandinServer>(options);
+        competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(server->port()));
+
+        runner.commandCallback = [](THTTPRIO* rio, TRequest* request, std::unique_ptr<TResponse>& response,
+                                    TSoapThread* thread) {
+            response = std::make_unique<TResponse>();
+            if (!thread)
+                return;
+            auto* r = static_cast<NameRequest*>(request);
+            CompetitionInfoType info;
+            info.Name = r->name;
+            info.Date = QDate(2026, 6, 13);
+            GetCompetitionManagementPortType(false, competitionUrlHolderInstance().getFullUrl(TTVPWebServices::CMS), rio)
+                ->createCompetition(info);
+            if (r->failAfterCreate)
+                throw ETvExceptionDetail(QStringLiteral("lokal abgebrochen"), -1);
+        };
+        runner.OnFinished = [this](std::unique_ptr<TResponse>, const QString& e, int id, const QStringList& p,
+                                   quint32 rid) { outcomes[rid] = {true, e, id, p}; };
+    }
+
+    Outcome create(const QString& name, TTransactionMode mode, bool fail = false)
+    {
+        auto request = std::make_unique<NameRequest>();
+        request->name = name;
+        request->failAfterCreate = fail;
+        const quint32 id = runner.AddRequest(std::move(request), mode);
+        EXPECT_TRUE(waitUntil([&] { return outcomes[id].done; }, 10000));
+        return outcomes[id];
+    }
+
+    QStringList names()
+    {
+        QStringList out;
+        auto drs = GetDataRetrievalPortType(false, competitionUrlHolderInstance().getFullUrl(TTVPWebServices::DRS),
+                                            nullptr);
+        for (const CompetitionType& c : drs->getCompetitions())
+            out << c.Name;
+        return out;
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<standin::StandinServer> server;
+    TCommunicationThread runner;
+    std::map<quint32, Outcome> outcomes;
+};
+
+} // namespace
+
+TEST_F(RunnerOverHttp, CommitsKeepsAndRollsBackPerMode)
+{
+    EXPECT_EQ(create(QStringLiteral("Sportfest Nord"), TTransactionMode::tm_readwrite).error, QString());
+    EXPECT_EQ(create(QStringLiteral("Nur gelesen"), TTransactionMode::tm_readonly).error, QString());
+    EXPECT_EQ(create(QStringLiteral("Abgebrochen"), TTransactionMode::tm_readwrite, true).error,
+              QStringLiteral("lokal abgebrochen"));
+    EXPECT_EQ(create(QStringLiteral("Ohne Transaktion"), TTransactionMode::tm_None).error, QString());
+    EXPECT_EQ(names(), (QStringList{QStringLiteral("Sportfest Nord"), QStringLiteral("Ohne Transaktion")}));
+}
+
+TEST_F(RunnerOverHttp, ServerFaultArrivesWithIdAndParameters)
+{
+    create(QStringLiteral("Kinderolympiade"), TTransactionMode::tm_None);
+    const Outcome o = create(QStringLiteral("Kinderolympiade"), TTransactionMode::tm_readwrite);
+    EXPECT_FALSE(o.error.isEmpty());
+    EXPECT_EQ(o.id, 2);
+    EXPECT_EQ(o.params, QStringList{QStringLiteral("Kinderolympiade")});
+}
+
+TEST_F(RunnerOverHttp, KeepsTheServerSession)
+{
+    create(QStringLiteral("Erste"), TTransactionMode::tm_None);
+    const QString session = runner.sessionId();
+    EXPECT_FALSE(session.isEmpty());
+    create(QStringLiteral("Zweite"), TTransactionMode::tm_readwrite);
+    EXPECT_EQ(runner.sessionId(), session);
+}
+
+TEST_F(RunnerOverHttp, UnreachableServerIsAClearErrorNotAHang)
+{
+    server.reset();
+    const Outcome o = create(QStringLiteral("Niemand da"), TTransactionMode::tm_None);
+    EXPECT_TRUE(o.error.startsWith(QStringLiteral("Verbindung zum Server fehlgeschlagen")));
+    EXPECT_EQ(o.id, 0);
+}
