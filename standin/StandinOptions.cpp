@@ -10,7 +10,8 @@ namespace tvp::standin {
 const char* const kUsage =
     "Aufruf: tvp-standin [--port N] [--bind ADRESSE] [--data DATEI] [--version MAJOR.MINOR.BUILD]\n"
     "                    [--compatibility UNKNOWN|FULL|FEATURE_RESTRICTED|NO_COMPATIBILITY]\n"
-    "                    [--tx-idle-seconds N]\n";
+    "                    [--tx-idle-seconds N] [--discovery] [--discovery-port N]\n"
+    "                    [--discovery-reply-port N]\n";
 
 namespace {
 
@@ -39,7 +40,7 @@ proto::GenericTvpVersion toVersion(const std::string& text)
 StandinOptions parseOptions(const std::vector<std::string>& args)
 {
     StandinOptions o;
-    // Each option takes one value; a new option is one more line here.
+    // Each option takes one value, except the switches below; a new option is one more line here.
     const std::map<std::string, std::function<void(const std::string&)>> setters = {
         {"--port", [&](const std::string& v) { o.port = toInt(v, "--port", 0, 65535); }},
         {"--bind", [&](const std::string& v) { o.bindAddress = v; }},
@@ -54,8 +55,18 @@ StandinOptions parseOptions(const std::vector<std::string>& args)
          }},
         {"--tx-idle-seconds",
          [&](const std::string& v) { o.txIdle = std::chrono::seconds(toInt(v, "--tx-idle-seconds", 1, 1 << 24)); }},
+        {"--discovery-port", [&](const std::string& v) { o.discoveryPort = toInt(v, "--discovery-port", 0, 65535); }},
+        {"--discovery-reply-port",
+         [&](const std::string& v) { o.discoveryReplyPort = toInt(v, "--discovery-reply-port", 1, 65535); }},
+    };
+    const std::map<std::string, std::function<void()>> switches = {
+        {"--discovery", [&] { o.discovery = true; }},
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
+        if (auto s = switches.find(args[i]); s != switches.end()) {
+            s->second();
+            continue;
+        }
         auto it = setters.find(args[i]);
         if (it == setters.end())
             throw std::invalid_argument("Unbekannte Option: " + args[i]);

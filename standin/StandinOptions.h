@@ -17,6 +17,10 @@ struct StandinOptions {
     proto::CompatibilityInformation compatibility = proto::CompatibilityInformation::FULL;
     // Transactions without a request for this long are rolled back.
     std::chrono::milliseconds txIdle = std::chrono::seconds(300);
+    // Answer the client's UDP server discovery (off unless asked for).
+    bool discovery = false;
+    int discoveryPort = 10802;      // 0 picks a free port (tests)
+    int discoveryReplyPort = 10803; // where the client listens
 };
 
 // Reads the arguments after the program name; throws std::invalid_argument naming the bad one.

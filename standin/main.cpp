@@ -1,10 +1,12 @@
 // tvp-standin: a small stand-in for the competition server, for tests and for trying the client.
 
+#include "DiscoveryResponder.h"
 #include "StandinServer.h"
 
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <pthread.h>
 
 using namespace tvp::standin;
@@ -33,10 +35,16 @@ int main(int argc, char** argv)
 
     try {
         StandinServer server(options);
-        // Further listeners (the UDP discovery answer) start here, beside the HTTP server.
+        // Declared after the server, so it stops answering before the server goes.
+        std::unique_ptr<DiscoveryResponder> discovery;
+        if (options.discovery)
+            discovery = std::make_unique<DiscoveryResponder>(options.bindAddress, options.discoveryPort,
+                                                             options.discoveryReplyPort, server.port());
         std::printf("tvp-standin: %s:%d, Daten %s, Version %d.%d.%d\n", options.bindAddress.c_str(), server.port(),
                     options.dataFile.c_str(), options.version.majorVersion, options.version.minorVersion,
                     options.version.buildNumber);
+        if (discovery)
+            std::printf("tvp-standin: Server-Suche auf UDP-Port %d\n", discovery->port());
         std::fflush(stdout);
         int signal = 0;
         sigwait(&stopSignals, &signal);

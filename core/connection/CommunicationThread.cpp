@@ -3,7 +3,7 @@
 #include "CompetitionUrlHolder.h"
 #include "SoapHeader.h"
 #include "TVPWebServices2.h"
-#include "UncaughtErrors.h"
+#include "SlotGuard.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -222,16 +222,11 @@ void TSoapThread::handBack()
     QMetaObject::invokeMethod(
         app,
         [this, self = shared_from_this()] {
-            if (!handBackStopped() && owner_ && FOnFinished) {
-                try {
+            if (!handBackStopped() && owner_ && FOnFinished)
+                guarded([this] {
                     FOnFinished(std::move(FResponseData), SoapError, SoapExceptionId, SoapExceptionParameters,
                                 FRequestID);
-                } catch (const std::exception& e) {
-                    reportUncaught(messageOf(e));
-                } catch (...) {
-                    reportUncaught(kErrUnknown);
-                }
-            }
+                });
             FResponseData.reset();
             std::lock_guard lock(comm().CSThreadStack);
             --comm().ThreadStackCounter;

@@ -1,6 +1,8 @@
 #include "Dialogs.h"
 
 #include <QDialog>
+#include <QEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -63,7 +65,38 @@ public:
         return QFileDialog::getExistingDirectory(parent, caption, dir);
     }
 
-    int execModal(QDialog& dialog) override { return dialog.exec(); }
+    int execModal(QWidget& window) override
+    {
+        if (auto* dialog = qobject_cast<QDialog*>(&window))
+            return dialog->exec();
+        // A work window shown modally: wait until it is hidden again.
+        QEventLoop loop;
+        HideWatcher watcher(loop);
+        window.installEventFilter(&watcher);
+        const Qt::WindowModality before = window.windowModality();
+        window.setWindowModality(Qt::ApplicationModal);
+        window.show();
+        if (window.isVisible())
+            loop.exec();
+        window.removeEventFilter(&watcher);
+        window.setWindowModality(before);
+        return 0;
+    }
+
+private:
+    class HideWatcher : public QObject {
+    public:
+        explicit HideWatcher(QEventLoop& loop) : loop_(loop) {}
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Hide)
+                loop_.quit();
+            return false;
+        }
+
+    private:
+        QEventLoop& loop_;
+    };
 };
 
 std::unique_ptr<IDialogs>& slot()

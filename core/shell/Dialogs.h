@@ -27,8 +27,9 @@ public:
     virtual QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                     const QString& filter) = 0;
     virtual QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir) = 0;
-    // Runs a modal window of ours (its window title is its caption) and returns its result code.
-    virtual int execModal(QDialog& dialog) = 0;
+    // Runs a modal window of ours (its window title is its caption) until it is hidden. A dialog
+    // gives its result code; any other window gives 0.
+    virtual int execModal(QWidget& window) = 0;
 };
 
 IDialogs& dialogs();

@@ -133,7 +133,7 @@ TEST(StandinCommandLine, DefaultsAndRefusals)
 
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
              {"--port"}, {"--port", "70000"}, {"--port", "8o"}, {"--version", "1.2"}, {"--version", "1.2.x"},
-             {"--compatibility", "full"}, {"--tx-idle-seconds", "0"}, {"--discovery"}, {"--data", ""}})
+             {"--compatibility", "full"}, {"--tx-idle-seconds", "0"}, {"--discovery-port", "70000"}, {"--data", ""}})
         EXPECT_THROW(parseOptions(bad), std::invalid_argument) << bad[0];
 }
 

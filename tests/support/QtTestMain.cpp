@@ -5,8 +5,21 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+QtMessageHandler defaultHandler = nullptr;
+
+// The offscreen platform says each time what it cannot do with windows; that is noise here.
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.contains(QLatin1String("This plugin does not support")))
+        return;
+    defaultHandler(type, context, message);
+}
+} // namespace
+
 int main(int argc, char** argv)
 {
+    defaultHandler = qInstallMessageHandler(quietHandler);
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
                                                                       : qgetenv("QT_QPA_PLATFORM"));
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));

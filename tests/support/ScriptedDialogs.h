@@ -10,6 +10,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 
 namespace tvp::test {
 
@@ -24,21 +25,26 @@ public:
         QString caption;
         TMsgAnswer answer = TMsgAnswer::Ok;
         QString fileName;                      // for file and folder dialogs
-        std::function<int(QDialog&)> onModal;  // for modal windows
+        std::function<int(QDialog&)> onModal;  // for modal dialogs
+        std::function<int(QWidget&)> onWindow; // for work windows shown modally
     };
 
-    void expectMessage(const QString& caption, TMsgAnswer answer) { steps.push_back({caption, answer, {}, {}}); }
-    void expectFile(const QString& caption, const QString& fileName) { steps.push_back({caption, {}, fileName, {}}); }
+    void expectMessage(const QString& caption, TMsgAnswer answer) { steps.push_back({caption, answer, {}, {}, {}}); }
+    void expectFile(const QString& caption, const QString& fileName) { steps.push_back({caption, {}, fileName, {}, {}}); }
     void expectModal(const QString& caption, std::function<int(QDialog&)> onModal)
     {
-        steps.push_back({caption, {}, {}, std::move(onModal)});
+        steps.push_back({caption, {}, {}, std::move(onModal), {}});
+    }
+    void expectWindow(const QString& caption, std::function<int(QWidget&)> onWindow)
+    {
+        steps.push_back({caption, {}, {}, {}, std::move(onWindow)});
     }
     bool allAnswered() const { return steps.empty(); }
 
     TMsgAnswer messageBox(QWidget*, const QString& caption, const QString& text, TMsgKind, TMsgButtons) override
     {
         seen.push_back({caption, text});
-        Step* s = next(caption, text);
+        const std::optional<Step> s = next(caption, text);
         return s ? s->answer : TMsgAnswer::No;
     }
     QString getOpenFileName(QWidget*, const QString& caption, const QString&, const QString&) override
@@ -53,34 +59,42 @@ public:
     {
         return fileAnswer(caption);
     }
-    int execModal(QDialog& dialog) override
+    int execModal(QWidget& window) override
     {
-        seen.push_back({dialog.windowTitle(), {}});
-        Step* s = next(dialog.windowTitle(), {});
-        return s && s->onModal ? s->onModal(dialog) : QDialog::Rejected;
+        seen.push_back({window.windowTitle(), {}});
+        // A copy: the handler may open further dialogs, which take their own steps meanwhile.
+        const std::optional<Step> s = next(window.windowTitle(), {});
+        if (s && s->onWindow) {
+            // Shown like the real thing, only not modal, so the test can go on driving it.
+            window.show();
+            const int result = s->onWindow(window);
+            window.hide();
+            return result;
+        }
+        auto* dialog = qobject_cast<QDialog*>(&window);
+        return s && s->onModal && dialog ? s->onModal(*dialog) : QDialog::Rejected;
     }
 
     std::vector<Seen> seen;
     std::deque<Step> steps;
 
 private:
-    Step* next(const QString& caption, const QString& text)
+    std::optional<Step> next(const QString& caption, const QString& text)
     {
         if (steps.empty() || steps.front().caption != caption) {
             ADD_FAILURE() << "unexpected dialog \"" << caption.toStdString() << "\": " << text.toStdString();
-            return nullptr;
+            return std::nullopt;
         }
-        current = steps.front();
+        Step step = std::move(steps.front());
         steps.pop_front();
-        return &current;
+        return step;
     }
     QString fileAnswer(const QString& caption)
     {
         seen.push_back({caption, {}});
-        Step* s = next(caption, {});
+        const std::optional<Step> s = next(caption, {});
         return s ? s->fileName : QString();
     }
-    Step current;
 };
 
 } // namespace tvp::test

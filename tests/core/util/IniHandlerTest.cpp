@@ -1,4 +1,5 @@
 #include "AppPaths.h"
+#include "TempAppFolders.h"
 #include "Features.h"
 #include "IniHandler.h"
 
@@ -39,21 +40,14 @@ class Settings : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(programDir.isValid() && commonDir.isValid());
-        AppPaths::setProgramDirForTests(programDir.path());
-        AppPaths::setCommonAppDataDirForTests(commonDir.path());
+        ASSERT_TRUE(folders.isValid());
     }
-    void TearDown() override
-    {
-        AppPaths::setProgramDirForTests({});
-        AppPaths::setCommonAppDataDirForTests({});
-    }
-
     QString settingsPath() const { return commonDir.filePath(QStringLiteral("TVPsettings.ini")); }
     QString besideProgram(const QString& name) const { return programDir.filePath(name); }
 
-    QTemporaryDir programDir;
-    QTemporaryDir commonDir;
+    tvp::test::TempAppFolders folders;
+    QTemporaryDir& programDir = folders.programDir;
+    QTemporaryDir& commonDir = folders.commonDir;
 };
 
 } // namespace

@@ -1,0 +1,92 @@
+#pragma once
+// Base of every work window and of the main window: unsaved changes tracked per named part, the
+// questions about losing them, reload and unload entry points, and the stored window position.
+
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <limits>
+
+namespace tvp {
+
+class TTVPForm : public QWidget {
+    Q_OBJECT
+public:
+    // After a "Ja" the window asks nothing more for this long, so cascaded checks ask once.
+    static inline int doubleCheckIntervalMs = 1000;
+    // Quiet time after the last move or resize before the position is stored.
+    static inline int moveStoreDelayMs = 400;
+
+    explicit TTVPForm(QWidget* parent = nullptr);
+
+    void setDirtyData(const QString& part);
+    void resetDirtyData(const QString& part);
+    void clearAllDirtyData();
+    bool hasDirtyData(const QString& part) const;
+    bool hasOverallDirtyData() const;
+    QStringList getDirtyDataParts() const { return dirtyParts_; }
+
+    // Called from every edit handler of a part: re-evaluates whether the part differs from what
+    // was loaded and updates the part list.
+    void DoItemChangeCheck(const QString& part);
+
+    // The Yes/No question about losing changes; true when the caller must stop. An empty caption
+    // means the window's own.
+    bool showDirtyDataMessage(const QString& caption, const QString& text);
+    // Asks checkMessage when the part is dirty, after calling before (if set); true means stop.
+    bool checkDirtyDataMessage(const std::function<void()>& before, const QString& part);
+
+    // Asks reloadMessage first when ask is set and changes would be lost; false when the user
+    // declined and nothing was reloaded.
+    bool reloadFormData(bool ask);
+
+    // Drops the window's data (competition change). The base does nothing.
+    virtual void unload() {}
+
+    // Shows the window and brings it to the front; a minimised one comes back to normal. Hides
+    // QWidget::show, so call it on the form's own type.
+    void show();
+
+    void setPopupOpen(int id) { openPopupMenu_ = id; }
+    void resetPopupOpen() { openPopupMenu_ = -1; }
+    bool isPopupOpen(int id) const { return openPopupMenu_ == id; }
+
+    // Fixed-border windows keep their designed size when positions are restored.
+    bool hasSizeableBorder() const { return sizeableBorder_; }
+    void setSizeableBorder(bool sizeable) { sizeableBorder_ = sizeable; }
+
+    bool checkDirtyDataOnClose = true;
+    QString closeMessage;
+    QString reloadMessage;
+    QString checkMessage;
+
+protected:
+    // The window fetches its data again.
+    virtual void reloadData() = 0;
+    // Does the part differ from what was loaded?
+    virtual bool checkItemChanged(const QString& part) { return false; }
+    // The part's dirty state is about to change; the window may alter changed.
+    virtual void dirtyDataChangeCallback(bool& changed, const QString& part) {}
+    // Runs each time the window is shown, also when show() brings it back from minimised.
+    virtual void FormShow() {}
+
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void geometryChanged();
+    void onMoveWindow();
+
+    QStringList dirtyParts_;
+    qint64 doubleCheckUntil_ = std::numeric_limits<qint64>::min();
+    int openPopupMenu_ = -1;
+    bool sizeableBorder_ = true;
+    QTimer moveStoreTimer_;
+};
+
+} // namespace tvp

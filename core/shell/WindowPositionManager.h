@@ -1,0 +1,51 @@
+#pragma once
+// Restores every window's position and size at start-up and stores them again; also checks and
+// closes all work windows for the main window.
+
+#include <QList>
+#include <QPointer>
+#include <QSize>
+
+#include <memory>
+
+namespace tvp {
+
+class TTVPForm;
+
+// The two discipline windows: the second opens 30 px right of and below the first.
+struct TDisciplineWindows {
+    TTVPForm* first = nullptr;
+    TTVPForm* second = nullptr;
+};
+
+class TPositionStoreAdapter {
+public:
+    static QSize primaryScreenSize();
+
+    // The first numberOfMainForms windows are main windows (the first of all is the main window):
+    // never checked or closed here. Restores every window's position in list order.
+    TPositionStoreAdapter(const QList<TTVPForm*>& windows, int numberOfMainForms,
+                          TDisciplineWindows disciplineWindows = {}, QSize screenSize = primaryScreenSize());
+
+    void initWindowPosition(TTVPForm* form);
+    void storeWindowPosition(TTVPForm* form);
+    void storeAllWindows();
+    // Closes every work window without a question; its unsaved changes are dropped.
+    void closeAllNonMainWindows();
+    // Asks every work window about each of its unsaved parts; true when the user said "Nein" and
+    // the caller must abandon its action. Windows whose changes are given up are unloaded and closed.
+    bool checkAllDirtyData();
+
+private:
+    QList<QPointer<TTVPForm>> windows_;
+    QSize screenSize_;
+    int numberOfMainForms_;
+    QPointer<TTVPForm> firstDiscipline_;
+    QPointer<TTVPForm> secondDiscipline_;
+};
+
+// The program's adapter (created at start-up); null before and after.
+TPositionStoreAdapter* posStoreAdapter();
+void setPosStoreAdapter(std::unique_ptr<TPositionStoreAdapter> adapter);
+
+} // namespace tvp
