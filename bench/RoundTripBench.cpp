@@ -9,7 +9,7 @@
 #include <QEventLoop>
 #include <QTemporaryDir>
 
-#include <benchmark/benchmark.h>
+#include "QtBenchMain.h"
 
 #include <algorithm>
 #include <chrono>
@@ -55,20 +55,10 @@ void BM_RunnerRoundTripOnLoopback(benchmark::State& state)
             break;
         }
     }
-    if (!ms.empty()) {
-        std::nth_element(ms.begin(), ms.begin() + ms.size() / 2, ms.end());
-        state.counters["median_ms"] = ms[ms.size() / 2];
-    }
+    tvp::bench::reportMedianMs(state, std::move(ms));
 }
 BENCHMARK(BM_RunnerRoundTripOnLoopback)->Unit(benchmark::kMillisecond)->Iterations(500);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+TVP_QT_BENCHMARK_MAIN()

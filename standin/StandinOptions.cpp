@@ -11,7 +11,9 @@ const char* const kUsage =
     "Aufruf: tvp-standin [--port N] [--bind ADRESSE] [--data DATEI] [--version MAJOR.MINOR.BUILD]\n"
     "                    [--compatibility UNKNOWN|FULL|FEATURE_RESTRICTED|NO_COMPATIBILITY]\n"
     "                    [--tx-idle-seconds N] [--discovery] [--discovery-port N]\n"
-    "                    [--discovery-reply-port N]\n";
+    "                    [--discovery-reply-port N]\n"
+    "                    [--maker-update TEXT] [--maker-feature NAME]... [--maker-help LINK]\n"
+    "                    [--maker-delay-ms N]\n";
 
 namespace {
 
@@ -58,6 +60,10 @@ StandinOptions parseOptions(const std::vector<std::string>& args)
         {"--discovery-port", [&](const std::string& v) { o.discoveryPort = toInt(v, "--discovery-port", 0, 65535); }},
         {"--discovery-reply-port",
          [&](const std::string& v) { o.discoveryReplyPort = toInt(v, "--discovery-reply-port", 1, 65535); }},
+        {"--maker-update", [&](const std::string& v) { o.maker.updateAnswer = v; }},
+        {"--maker-feature", [&](const std::string& v) { o.maker.activeFeatures.insert(v); }},
+        {"--maker-help", [&](const std::string& v) { o.maker.helpLink = v; }},
+        {"--maker-delay-ms", [&](const std::string& v) { o.maker.delayMs = toInt(v, "--maker-delay-ms", 0, 600000); }},
     };
     const std::map<std::string, std::function<void()>> switches = {
         {"--discovery", [&] { o.discovery = true; }},

@@ -1,6 +1,7 @@
 #pragma once
 // Command-line settings of the stand-in server.
 
+#include "MakerService.h"
 #include "ProgrammInfoService.h"
 
 #include <chrono>
@@ -21,6 +22,7 @@ struct StandinOptions {
     bool discovery = false;
     int discoveryPort = 10802;      // 0 picks a free port (tests)
     int discoveryReplyPort = 10803; // where the client listens
+    MakerOptions maker;
 };
 
 // Reads the arguments after the program name; throws std::invalid_argument naming the bad one.

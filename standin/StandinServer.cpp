@@ -1,5 +1,7 @@
 #include "StandinServer.h"
 
+#include "MakerService.h"
+
 #include <civetweb.h>
 
 #include <arpa/inet.h>
@@ -81,6 +83,7 @@ StandinServer::StandinServer(StandinOptions options)
     if (!http_)
         throw std::runtime_error("HTTP-Server konnte nicht auf " + ports + " starten: " + errorText);
     mg_set_request_handler(http_.get(), std::string(kServicesPath).c_str(), &StandinServer::onService, this);
+    registerMakerService(http_.get(), options_.maker);
     // Static files (GET) get their own handlers here once the browser client is served.
 }
 

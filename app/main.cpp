@@ -1,0 +1,15 @@
+// Trivanta Pentrel: the organiser's desk for children's athletics team competitions.
+
+#include "Startup.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Trivanta Pentrel"));
+    tvp::TProgram program;
+    if (!program.start())
+        return 0;
+    return program.exec();
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Shared by the benchmarks that need a Qt application: a median counter and the main function.
+
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace tvp::bench {
+
+inline void reportMedianMs(benchmark::State& state, std::vector<double> ms)
+{
+    if (ms.empty())
+        return;
+    std::nth_element(ms.begin(), ms.begin() + ms.size() / 2, ms.end());
+    state.counters["median_ms"] = ms[ms.size() / 2];
+}
+
+} // namespace tvp::bench
+
+#define TVP_QT_BENCHMARK_MAIN()                                                                            \
+    int main(int argc, char** argv)                                                                        \
+    {                                                                                                      \
+        QCoreApplication app(argc, argv);                                                                  \
+        benchmark::Initialize(&argc, argv);                                                                \
+        benchmark::RunSpecifiedBenchmarks();                                                               \
+        benchmark::Shutdown();                                                                             \
+        return 0;                                                                                          \
+    }

@@ -1,0 +1,107 @@
+#pragma once
+// What the main window offers every window besides its menu: the CSV export of a list view,
+// opening files and links, the update check (which also switches on feature flags) and the link
+// to the online help. The last two ask the maker's web service by plain HTTP GET.
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class QTreeWidget;
+class QUrl;
+class QWidget;
+
+namespace tvp {
+
+class TCommunicationThread;
+class TResponse;
+
+// ---- opening documents and links ----
+
+// Opens a file, folder or web address with its associated program; false when that failed.
+using TShellOpener = std::function<bool(const QUrl&)>;
+bool shellOpen(const QUrl& url);
+// Replaces the opener (tests record instead of opening); an empty one restores QDesktopServices.
+void setShellOpener(TShellOpener opener);
+
+// Opens the file with its associated program; a refusal is reported in the message window.
+void executeFile(const QString& FileName);
+
+// ---- CSV export ----
+
+// Writes the list view as CSV (";", CR LF, Windows-1252). With AskForFile FileName is the proposed
+// name for the save dialog, otherwise the path. The column CertificatePlaceColumn (if >= 0) is
+// written twice under the extra caption "Urkundenplatzierung", and rows with an empty cell there
+// are left out. ConvertResults writes cells that read as results as plain numbers. False when
+// cancelled or when the file could not be written (reported in the message window).
+bool exportCsvFile(const QString& FileName, QTreeWidget* listView, bool OpenAfterwards, bool ConvertResults,
+                   bool AskForFile, int CertificatePlaceColumn);
+
+// The folder of the last file chosen in the export's save dialog; empty before the first.
+QString csvExportFolder();
+
+// ---- the maker's web service ----
+
+// Limits of each GET to the maker's service, so a hanging address never holds a channel slot for
+// long; tests shorten them.
+struct TMakerHttpTimeouts {
+    static inline std::atomic<long> connectMs{10000};
+    static inline std::atomic<long> totalMs{30000};
+};
+
+inline const QString kMakerUrlSection = QStringLiteral("Connections");
+inline const QString kMakerUrlKey = QStringLiteral("makerServiceUrl");
+inline const QString kDefaultMakerUrl = QStringLiteral("http://updates.trivanta.example/TrivantaPentrel/");
+
+// The service's base address from the settings, always ending with "/".
+QString makerServiceUrl();
+
+// Feature names the update check may switch on.
+inline const QStringList kKnownFeatures{QStringLiteral("ladv.online")};
+
+class TMainWindowServices : public QObject {
+    Q_OBJECT
+public:
+    // Questions and messages are shown over window.
+    explicit TMainWindowServices(QWidget* window = nullptr);
+    ~TMainWindowServices() override;
+
+    // "Auf Updates prüfen": asks the service in the background; does nothing while a check runs.
+    void startUpdateCheck();
+    // The first opening of the "Hilfe" menu: fetches the online-help link once.
+    void requestOnlineHelpLink();
+    // The online-help entry: opens the fetched link.
+    void openOnlineHelp();
+
+    bool updateCheckRunning() const { return updateRunning; }
+    QString onlineHelpLink() const { return FOnlineHelpLink; }
+
+    // Warns after 5000 ms that the check goes on in the background; tests shorten it.
+    QTimer UpdateTimeoutTimer;
+
+signals:
+    void updateEntryEnabledChanged(bool enabled);
+    void onlineHelpEntryChanged(const QString& caption, bool enabled);
+
+private:
+    void updateTimedOut();
+    void updateFinished(std::unique_ptr<TResponse> response);
+    void helpFinished(std::unique_ptr<TResponse> response);
+    void closeUpdateWait();
+
+    QPointer<QWidget> window;
+    std::unique_ptr<TCommunicationThread> UpdateCommunicationThread;
+    std::unique_ptr<TCommunicationThread> CommunicationThread1;
+    bool updateRunning = false;
+    bool updateWaitShown = false;
+    bool FFirstOnlineHelpCall = true;
+    QString FOnlineHelpLink;
+};
+
+} // namespace tvp

@@ -1,0 +1,285 @@
+// The whole program started offscreen against a stand-in server, with scripted answers.
+
+#include "ChooseCompetitionDialog.h"
+#include "CommunicationThread.h"
+#include "IniHandler.h"
+#include "InstanceRegistry.h"
+#include "MainWindow.h"
+#include "PingTest.h"
+#include "ScriptedDialogs.h"
+#include "ServerDiscovery.h"
+#include "ShellClock.h"
+#include "StandinServer.h"
+#include "Startup.h"
+#include "StartupWindows.h"
+#include "TempAppFolders.h"
+#include "TestUtil.h"
+#include "WindowRegistry.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <gtest/gtest.h>
+
+using namespace tvp;
+using tvp::test::ScriptedDialogs;
+
+namespace {
+
+const QString kEulaCaption = QStringLiteral("Lizenzinformationen");
+
+// A work window that counts its reloads, standing in for one of the catalogue.
+class CountingForm : public TTVPForm {
+public:
+    explicit CountingForm(const QString& name)
+    {
+        setObjectName(name);
+        setWindowTitle(name);
+    }
+    int reloads = 0;
+
+protected:
+    void reloadData() override { ++reloads; }
+};
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folders.isValid() && serverDir.isValid() && instanceDir.isValid());
+        qputenv("TVP_INSTANCE_DIR", instanceDir.path().toUtf8());
+        PingTimeouts::checkIntervalMs = 100;
+        TChooseCompetitionForm::discoveryConfig().interfaces = [] { return std::vector<tNetworkInterface>{}; };
+        TChooseCompetitionForm::discoveryConfig().listenPort = 0;
+        standin::StandinOptions options;
+        options.port = 0;
+        options.dataFile = (serverDir.path() + QStringLiteral("/standin.db")).toStdString();
+        server = std::make_unique<standin::StandinServer>(options);
+        address = QStringLiteral("http://127.0.0.1:%1").arg(server->port());
+        TChooseCompetitionForm::localServerAddressOverride = address;
+        auto scripted = std::make_unique<ScriptedDialogs>();
+        script = scripted.get();
+        setDialogs(std::move(scripted));
+        setShellClockForTests([this] { return clockMs; });
+    }
+    void TearDown() override
+    {
+        EXPECT_TRUE(script->allAnswered());
+        program.reset();
+        setDialogs(nullptr);
+        setShellClockForTests({});
+        TChooseCompetitionForm::localServerAddressOverride.clear();
+        PingTimeouts::checkIntervalMs = 500;
+        qunsetenv("TVP_INSTANCE_DIR");
+        InitComm();
+    }
+
+    int createCompetition(const QString& name)
+    {
+        proto::CompetitionInfoType info;
+        info.Name = name;
+        return proto::GetCompetitionManagementPortType(
+                   false, address + QStringLiteral("/TrivantaPentrel/services/CompetitionManagementService/"), nullptr)
+            ->createCompetition(info)
+            .Competition->ID;
+    }
+    void storeChoice(int competitionId)
+    {
+        WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), address);
+        WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), competitionId);
+    }
+    void acceptTerms()
+    {
+        script->expectModal(kEulaCaption, [](QDialog& d) {
+            d.findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->setChecked(true);
+            d.findChild<QPushButton*>(QStringLiteral("AcceptButton"))->click();
+            return d.result();
+        });
+    }
+    // Starts the program with a stored competition; the main window is then shown.
+    void startWithCompetition(const QString& name)
+    {
+        storeChoice(createCompetition(name));
+        acceptTerms();
+        program = std::make_unique<TProgram>();
+        ASSERT_TRUE(program->start());
+    }
+    void press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QApplication::setActiveWindow(target->window());
+        target->setFocus();
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
+        handled = program->mainForm()->handleApplicationEvent(target, &event);
+    }
+
+    tvp::test::TempAppFolders folders;
+    QTemporaryDir serverDir, instanceDir;
+    std::unique_ptr<standin::StandinServer> server;
+    QString address;
+    ScriptedDialogs* script = nullptr;
+    std::unique_ptr<TProgram> program;
+    qint64 clockMs = 100000;
+    bool handled = false;
+};
+
+} // namespace
+
+TEST_F(StartupTest, ReachesTheMainWindowWithTheCompetitionInItsCaption)
+{
+    startWithCompetition(QStringLiteral("Kinderolympiade 2027"));
+    TMainForm* main = program->mainForm();
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(main->windowTitle(), QStringLiteral("Kinderolympiade 2027 - Trivanta Pentrel"));
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("Trivanta Pentrel - Kinderolympiade 2027"));
+
+    // Every window of the catalogue exists once, in order, with its class and name.
+    const auto& catalogue = startupWindows();
+    ASSERT_EQ(program->windows().size(), catalogue.size());
+    for (std::size_t i = 0; i < catalogue.size(); ++i) {
+        EXPECT_EQ(windowClassName(program->windows()[i]), QString::fromLatin1(catalogue[i].className));
+        EXPECT_EQ(program->windows()[i]->objectName(), QString::fromLatin1(catalogue[i].objectName));
+    }
+    // The consent is kept: the next start does not ask again.
+    QString accepted;
+    ReadIniStr(QStringLiteral("EULA"), QStringLiteral("EULA_Accepted"), QString(), accepted);
+    EXPECT_EQ(accepted, QStringLiteral("yes"));
+}
+
+TEST_F(StartupTest, RefusedTermsEndTheProgram)
+{
+    storeChoice(createCompetition(QStringLiteral("Nie gesehen")));
+    script->expectModal(kEulaCaption, [](QDialog& d) {
+        d.reject();
+        return d.result();
+    });
+    program = std::make_unique<TProgram>();
+    EXPECT_FALSE(program->start());
+}
+
+TEST_F(StartupTest, NoCompetitionEndsTheProgram)
+{
+    storeChoice(0);
+    acceptTerms();
+    script->expectWindow(QStringLiteral("Veranstaltung auswählen"), [](QWidget& chooser) {
+        chooser.close();
+        return 0;
+    });
+    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
+    program = std::make_unique<TProgram>();
+    EXPECT_FALSE(program->start());
+}
+
+TEST_F(StartupTest, AnotherRunningInstanceIsAskedAboutUnlessStillStarting)
+{
+    QFile other(instanceDir.filePath(QStringLiteral("1.instance"))); // pid 1 always runs
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write(TMainForm::kStartingTitle.toUtf8());
+    other.close();
+    TInstanceRegistry registry;
+    bool asked = false;
+    EXPECT_TRUE(singleInstanceTest(registry, [&] { return asked = true; }));
+    EXPECT_FALSE(asked);
+
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    other.write("Sportfest - Trivanta Pentrel");
+    other.close();
+    script->expectMessage(QStringLiteral("Trivanta Pentrel erkannt"), TMsgAnswer::No);
+    program = std::make_unique<TProgram>();
+    EXPECT_FALSE(program->start());
+}
+
+TEST_F(StartupTest, MenuEntriesAndShortcutsOpenTheirWindows)
+{
+    startWithCompetition(QStringLiteral("Menü"));
+    TMainForm* main = program->mainForm();
+    main->action(QStringLiteral("Teams1"))->trigger();
+    EXPECT_TRUE(programWindows().isVisible(QStringLiteral("TeamForm")));
+    main->action(QStringLiteral("Riegen1"))->trigger();
+    EXPECT_TRUE(programWindows().isVisible(QStringLiteral("SquadForm")));
+
+    QWidget* teams = programWindows().widget(QStringLiteral("TeamForm"));
+    press(teams, Qt::Key_T, Qt::ControlModifier);
+    EXPECT_TRUE(handled);
+    EXPECT_TRUE(programWindows().isVisible(QStringLiteral("AthleteForm")));
+    press(teams, Qt::Key_T); // without Ctrl: nothing
+    EXPECT_FALSE(handled);
+
+    // A Ctrl key the main window does not know goes to the active window's own handler.
+    int seenKey = 0;
+    main->SubscribeForKeyCommand(teams, [&](int key) {
+        seenKey = key;
+        return true;
+    });
+    press(teams, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(handled);
+    EXPECT_EQ(seenKey, Qt::Key_Q);
+}
+
+TEST_F(StartupTest, EscapeClosesWorkWindowsButNotGridsOrTheMainWindow)
+{
+    startWithCompetition(QStringLiteral("Escape"));
+    TMainForm* main = program->mainForm();
+    programWindows().show(QStringLiteral("ClubForm"));
+    QWidget* clubs = programWindows().widget(QStringLiteral("ClubForm"));
+    auto* grid = new QTableWidget(3, 3, clubs);
+    press(grid, Qt::Key_Escape);
+    EXPECT_FALSE(handled);
+    EXPECT_TRUE(clubs->isVisible());
+    press(clubs, Qt::Key_Escape);
+    EXPECT_TRUE(handled);
+    EXPECT_FALSE(clubs->isVisible());
+    press(main, Qt::Key_Escape);
+    EXPECT_FALSE(handled);
+    EXPECT_TRUE(main->isVisible());
+}
+
+TEST_F(StartupTest, RefreshAllIsThrottled)
+{
+    CountingForm clubs(QStringLiteral("ClubForm"));
+    programWindows().add(&clubs); // found before the catalogue's placeholder
+    startWithCompetition(QStringLiteral("F5"));
+    clubs.show();
+    for (int i = 0; i < 3; ++i) {
+        press(&clubs, Qt::Key_F5);
+        clockMs += 300;
+    }
+    EXPECT_EQ(clubs.reloads, 1);
+    clockMs += 1500;
+    press(&clubs, Qt::Key_F5);
+    EXPECT_EQ(clubs.reloads, 2);
+}
+
+TEST_F(StartupTest, ShutDownAsksAboutUnsavedChangesFirst)
+{
+    CountingForm athletes(QStringLiteral("AthleteForm"));
+    programWindows().add(&athletes);
+    startWithCompetition(QStringLiteral("Ende"));
+    TMainForm* main = program->mainForm();
+    athletes.show();
+    athletes.setDirtyData(QStringLiteral("Athlet"));
+
+    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::No);
+    main->close();
+    EXPECT_TRUE(main->isVisible());
+
+    // "Ja" to quitting, then "Nein" to losing the athlete's edit: nothing closes.
+    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
+    script->expectMessage(QStringLiteral("Athlet"), TMsgAnswer::No);
+    main->close();
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(athletes.hasDirtyData(QStringLiteral("Athlet")));
+
+    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
+    script->expectMessage(QStringLiteral("Athlet"), TMsgAnswer::Yes);
+    bool closed = false;
+    QObject::connect(main, &TMainForm::closed, [&] { closed = true; });
+    main->close();
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(athletes.isVisible());
+}
