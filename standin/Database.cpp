@@ -8,7 +8,9 @@ namespace tvp::standin {
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 10000;
+// Writers queue behind an open client transaction, which lasts at most until it is swept as
+// abandoned; they wait that long rather than fail.
+constexpr int kBusyTimeoutMs = 330000;
 
 [[noreturn]] void fail(sqlite3* db, const char* what)
 {

@@ -10,8 +10,9 @@ namespace tvp::standin {
 
 class DiscoveryResponder {
 public:
-    // Binds UDP on bindAddress ("0.0.0.0" = all interfaces) and port (0 picks a free one);
-    // throws std::runtime_error when that fails.
+    // Binds UDP on bindAddress and port (0 picks a free one); throws std::runtime_error when that
+    // fails. Only "0.0.0.0" hears a directed broadcast such as 127.255.255.255: a socket bound
+    // to one address gets only datagrams sent to exactly that address.
     DiscoveryResponder(const std::string& bindAddress, int port, int replyPort, int httpPort);
     ~DiscoveryResponder();
     DiscoveryResponder(const DiscoveryResponder&) = delete;

@@ -55,8 +55,11 @@ void beginTransaction(Call& c)
 
 void commitTransaction(Call& c)
 {
-    c.transactions.commit(c.transactionId);
+    // A commit of a transaction that is gone (rolled back after idling) must not look like success.
+    const std::string id = c.transactionId;
     c.transactionId.clear();
+    if (!id.empty() && !c.transactions.commit(id))
+        throw ServerError(errors::TransactionNotFound, {QString::fromStdString(id)});
 }
 
 void rollbackTransaction(Call& c)

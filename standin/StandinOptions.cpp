@@ -1,5 +1,7 @@
 #include "StandinOptions.h"
 
+#include <arpa/inet.h>
+
 #include <charconv>
 #include <functional>
 #include <map>
@@ -10,8 +12,8 @@ namespace tvp::standin {
 const char* const kUsage =
     "Aufruf: tvp-standin [--port N] [--bind ADRESSE] [--data DATEI] [--version MAJOR.MINOR.BUILD]\n"
     "                    [--compatibility UNKNOWN|FULL|FEATURE_RESTRICTED|NO_COMPATIBILITY]\n"
-    "                    [--tx-idle-seconds N] [--discovery] [--discovery-port N]\n"
-    "                    [--discovery-reply-port N]\n"
+    "                    [--tx-idle-seconds N] [--discovery] [--discovery-bind ADRESSE]\n"
+    "                    [--discovery-port N] [--discovery-reply-port N]\n"
     "                    [--maker-update TEXT] [--maker-feature NAME]... [--maker-help LINK]\n"
     "                    [--maker-delay-ms N]\n";
 
@@ -57,6 +59,13 @@ StandinOptions parseOptions(const std::vector<std::string>& args)
          }},
         {"--tx-idle-seconds",
          [&](const std::string& v) { o.txIdle = std::chrono::seconds(toInt(v, "--tx-idle-seconds", 1, 1 << 24)); }},
+        {"--discovery-bind",
+         [&](const std::string& v) {
+             in_addr unused{};
+             if (inet_pton(AF_INET, v.c_str(), &unused) != 1)
+                 throw std::invalid_argument("Ungültiger Wert für --discovery-bind: " + v);
+             o.discoveryBindAddress = v;
+         }},
         {"--discovery-port", [&](const std::string& v) { o.discoveryPort = toInt(v, "--discovery-port", 0, 65535); }},
         {"--discovery-reply-port",
          [&](const std::string& v) { o.discoveryReplyPort = toInt(v, "--discovery-reply-port", 1, 65535); }},

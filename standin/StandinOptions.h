@@ -20,6 +20,9 @@ struct StandinOptions {
     std::chrono::milliseconds txIdle = std::chrono::seconds(300);
     // Answer the client's UDP server discovery (off unless asked for).
     bool discovery = false;
+    // All interfaces: a socket bound to 127.0.0.1 misses the loopback broadcast 127.255.255.255
+    // that a client on this computer sends to.
+    std::string discoveryBindAddress = "0.0.0.0";
     int discoveryPort = 10802;      // 0 picks a free port (tests)
     int discoveryReplyPort = 10803; // where the client listens
     MakerOptions maker;

@@ -59,17 +59,18 @@ std::shared_ptr<Transactions::Open> Transactions::take(const std::string& id)
     return t;
 }
 
-void Transactions::finish(const std::string& id, bool commit)
+bool Transactions::finish(const std::string& id, bool commit)
 {
     auto t = take(id);
     if (!t)
-        return;
+        return false;
     std::lock_guard busy(t->busy);
     t->closed = true;
     t->db.exec(commit && !t->readonly ? "COMMIT" : "ROLLBACK");
+    return true;
 }
 
-void Transactions::commit(const std::string& id) { finish(id, true); }
+bool Transactions::commit(const std::string& id) { return finish(id, true); }
 void Transactions::rollback(const std::string& id) { finish(id, false); }
 
 bool Transactions::run(const std::string& id, const std::function<void(Db&)>& work)

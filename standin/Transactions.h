@@ -23,8 +23,8 @@ public:
 
     // Opens a transaction and returns its new id; a writer waits for other writers.
     std::string begin(bool readonly);
-    // A read-only transaction is rolled back even here. Unknown ids are ignored.
-    void commit(const std::string& id);
+    // A read-only transaction is rolled back even here. False for an id that is not open.
+    bool commit(const std::string& id);
     void rollback(const std::string& id);
     // Runs work on the transaction's connection as one unit; false when the id is not open.
     bool run(const std::string& id, const std::function<void(Db&)>& work);
@@ -39,7 +39,7 @@ private:
         std::chrono::steady_clock::time_point lastUse = std::chrono::steady_clock::now();
     };
     std::shared_ptr<Open> take(const std::string& id);
-    void finish(const std::string& id, bool commit);
+    bool finish(const std::string& id, bool commit);
     void sweepLoop();
 
     const std::string dataFile_;

@@ -38,13 +38,14 @@ int main(int argc, char** argv)
         // Declared after the server, so it stops answering before the server goes.
         std::unique_ptr<DiscoveryResponder> discovery;
         if (options.discovery)
-            discovery = std::make_unique<DiscoveryResponder>(options.bindAddress, options.discoveryPort,
+            discovery = std::make_unique<DiscoveryResponder>(options.discoveryBindAddress, options.discoveryPort,
                                                              options.discoveryReplyPort, server.port());
         std::printf("tvp-standin: %s:%d, Daten %s, Version %d.%d.%d\n", options.bindAddress.c_str(), server.port(),
                     options.dataFile.c_str(), options.version.majorVersion, options.version.minorVersion,
                     options.version.buildNumber);
         if (discovery)
-            std::printf("tvp-standin: Server-Suche auf UDP-Port %d\n", discovery->port());
+            std::printf("tvp-standin: Server-Suche auf UDP %s:%d\n", options.discoveryBindAddress.c_str(),
+                        discovery->port());
         std::fflush(stdout);
         int signal = 0;
         sigwait(&stopSignals, &signal);

@@ -28,6 +28,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tvp {
@@ -133,9 +134,20 @@ TChooseCompetitionForm::TChooseCompetitionForm(QWidget* parent) : TTVPForm(paren
     Button3->setEnabled(false);
 
     connect(ComboBox1, qOverload<int>(&QComboBox::activated), this, [this](int) { guarded([this] { ComboBox1Select(); }); });
-    connect(ComboBox1->lineEdit(), &QLineEdit::returnPressed, this, [this] { guarded([this] { ComboBox1Select(); }); });
+    connect(ComboBox1->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        // On Enter Qt itself activates a matching entry other than the current one, right after
+        // this signal; choose the server only when that did not happen.
+        const unsigned before = selectRuns_;
+        QTimer::singleShot(0, this, [this, before] {
+            if (selectRuns_ == before)
+                guarded([this] { ComboBox1Select(); });
+        });
+    });
     connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, [this] { alreadyUsed = true; });
     connect(ListBox1, &QListWidget::itemClicked, this, [this] { ListBox1Click(); });
+    // Keyboard selection enables "Ok" as well; programmatic changes must not count as a touch.
+    connect(ListBox1, &QListWidget::currentItemChanged, this, [this] { updateOkButton(); });
+    connect(ListBox1, &QListWidget::itemSelectionChanged, this, [this] { updateOkButton(); });
     connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { guarded([this] { LoadCompetition(true); }); });
     connect(ListBox1, &QListWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         if (QListWidgetItem* item = ListBox1->itemAt(pos)) {
@@ -265,6 +277,7 @@ bool TChooseCompetitionForm::checkCompetition()
 bool TChooseCompetitionForm::showDialog()
 {
     PopulateServers();
+    const QString openedOn = competitionUrlHolderInstance().getServerUrl();
     Button1->setEnabled(false);
     SelectDefaultServer();
     closeWait(kWaitLoadData);
@@ -278,6 +291,17 @@ bool TChooseCompetitionForm::showDialog()
     }
     Competition = std::move(tempCompetition);
     currentId_ = Competition ? Competition->ID : 0;
+    if (Competition && competitionUrlHolderInstance().getServerUrl() != openedOn) {
+        // The kept competition lives on the server it was opened on; its id means something
+        // else on the one looked at meanwhile.
+        competitionUrlHolderInstance().setServerUrl(openedOn);
+        WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), openedOn);
+        WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), Competition->ID);
+        if (hooks.reloadAboutServerVersion)
+            guarded([this] { hooks.reloadAboutServerVersion(); });
+        if (ExceptionForm())
+            ExceptionForm()->ReloadExceptionMessages();
+    }
     return false;
 }
 
@@ -301,7 +325,7 @@ void TChooseCompetitionForm::PopulateServers()
 void TChooseCompetitionForm::UpdateComboBox()
 {
     const QString previous = ComboBox1->currentText();
-    const bool wasFirst = ComboBox1->currentIndex() <= 0;
+    const int cursor = ComboBox1->lineEdit()->cursorPosition();
     ComboBox1->clear();
     ComboBox1->addItem(kLocalEntry);
     if (!FFoundServers.isEmpty()) {
@@ -312,8 +336,18 @@ void TChooseCompetitionForm::UpdateComboBox()
         ComboBox1->addItem(kSavedHeading);
         ComboBox1->addItems(FSavedServers);
     }
-    const int again = wasFirst ? -1 : ComboBox1->findText(previous);
-    ComboBox1->setCurrentIndex(again > 0 ? again : 0);
+    const int again = ComboBox1->findText(previous);
+    ComboBox1->setCurrentIndex(again >= 0 ? again : 0);
+    if (again < 0 && !previous.isEmpty()) {
+        // An address being typed survives a discovery reply.
+        ComboBox1->setEditText(previous);
+        ComboBox1->lineEdit()->setCursorPosition(cursor);
+    }
+}
+
+bool TChooseCompetitionForm::isLocalEntry() const
+{
+    return ComboBox1->currentText() == kLocalEntry;
 }
 
 void TChooseCompetitionForm::SelectDefaultServer()
@@ -322,7 +356,7 @@ void TChooseCompetitionForm::SelectDefaultServer()
     ReadIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), kLocalEntry, current);
     const int index = ComboBox1->findText(current);
     ComboBox1->setCurrentIndex(index >= 0 ? index : 0);
-    const QString address = ComboBox1->currentIndex() == 0 ? localServerAddress() : ComboBox1->currentText();
+    const QString address = isLocalEntry() ? localServerAddress() : ComboBox1->currentText();
 
     showWait(QStringLiteral("Überprüfe Serververbindung..."));
     const bool reachable = fastPingTest(address);
@@ -340,6 +374,7 @@ void TChooseCompetitionForm::SelectDefaultServer()
 
 void TChooseCompetitionForm::ComboBox1Select(bool fromStop)
 {
+    ++selectRuns_;
     if (ComboBox1->currentText().startsWith(QLatin1String("==="))) {
         const int index = ComboBox1->findText(competitionUrlHolderInstance().getServerUrl());
         ComboBox1->setCurrentIndex(index >= 0 ? index : 0);
@@ -353,8 +388,7 @@ void TChooseCompetitionForm::ComboBox1Select(bool fromStop)
         SetCompetitionId(nullptr);
         return;
     }
-    competitionUrlHolderInstance().setServerUrl(ComboBox1->currentIndex() == 0 ? localServerAddress()
-                                                                                 : ComboBox1->currentText());
+    competitionUrlHolderInstance().setServerUrl(isLocalEntry() ? localServerAddress() : ComboBox1->currentText());
     ListBox1->clear();
     listed_.clear();
     if (hooks.reloadAboutServerVersion)
@@ -525,6 +559,11 @@ void TChooseCompetitionForm::SelectCompetitionListItem(int competitionId)
 void TChooseCompetitionForm::ListBox1Click()
 {
     alreadyUsed = true;
+    updateOkButton();
+}
+
+void TChooseCompetitionForm::updateOkButton()
+{
     Button1->setEnabled(selectedCompetition() != nullptr);
 }
 
@@ -589,11 +628,11 @@ void TChooseCompetitionForm::deleteSelectedCompetition()
     if (tempCompetition && tempCompetition->ID == victim.ID)
         tempCompetition.reset();
     SetCompetitionId(nullptr);
+    closeWait(waitText);
+    // The main window's refresh is throttled; the open chooser must not list the deleted one meanwhile.
+    selectNewComp(0, false);
     if (hooks.refreshMainWindow)
         guarded([this] { hooks.refreshMainWindow(); });
-    else
-        selectNewComp(0, false); // without a main window the list is refreshed here
-    closeWait(waitText);
 }
 
 void TChooseCompetitionForm::newCompetitionClicked()
@@ -645,7 +684,7 @@ void TChooseCompetitionForm::stopLocalServerClicked()
 {
     alreadyUsed = true;
     stopLocalServerAndClearDefault();
-    if (ComboBox1->currentIndex() == 0) {
+    if (isLocalEntry()) {
         ComboBox1->setCurrentIndex(-1);
         Button2->setEnabled(false);
         Button3->setEnabled(false);

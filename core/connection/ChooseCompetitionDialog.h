@@ -103,6 +103,9 @@ private:
     void SaveCurrentServer();
     void ShowListBoxError(const QString& text);
     void ListBox1Click();
+    void updateOkButton();
+    // Typing an address leaves the index on the entry it started from, so the text decides.
+    bool isLocalEntry() const;
     void NotifySubscriber();
     void stopDiscovery();
     void showWait(const QString& text);
@@ -119,6 +122,7 @@ private:
     bool alreadyUsed = false;
     int FlastID = 0;
     std::vector<proto::CompetitionType> listed_;
+    unsigned selectRuns_ = 0; // counts ComboBox1Select, to run it once per Enter
 
     QGroupBox* GroupBox1;
     QGroupBox* GroupBox2;

@@ -87,10 +87,17 @@ quint32 TCommunicationThread::AddRequest(std::unique_ptr<TRequest> Request, TTra
         std::lock_guard lock(comm().CSAddRequest);
         id = ++IDCounter;
     }
-    auto worker = std::make_shared<TSoapThread>(state_, QPointer<TCommunicationThread>(this), std::move(Request),
-                                                commandCallback, OnFinished, id, Mode != TTransactionMode::tm_None,
-                                                Mode == TTransactionMode::tm_readonly);
-    std::thread([worker] { worker->Execute(); }).detach();
+    try {
+        auto worker = std::make_shared<TSoapThread>(state_, QPointer<TCommunicationThread>(this), std::move(Request),
+                                                    commandCallback, OnFinished, id, Mode != TTransactionMode::tm_None,
+                                                    Mode == TTransactionMode::tm_readonly);
+        std::thread([worker] { worker->Execute(); }).detach();
+    } catch (...) {
+        // No worker, so no hand-back would ever lower the count.
+        std::lock_guard lock(comm().CSThreadStack);
+        --comm().ThreadStackCounter;
+        throw;
+    }
     return id;
 }
 
@@ -134,6 +141,9 @@ void TSoapThread::AfterInterceptor(const pugi::xml_document& answer)
 void TSoapThread::takeError(const std::exception& e)
 {
     SoapError = messageOf(e);
+    // An empty text would read as success in the finished callback.
+    if (SoapError.isEmpty())
+        SoapError = kErrUnknown;
     SoapExceptionId = 0;
     SoapExceptionParameters.clear();
     if (auto* detail = dynamic_cast<const ETvExceptionDetail*>(&e)) {
@@ -174,8 +184,12 @@ void TSoapThread::Execute()
                     cms(soapGetComm.get())->beginTransaction(readOnlyTransaction);
                 } catch (const std::exception& e) {
                     // Let the window build its empty response before the failure is reported.
-                    if (FGetCommand)
-                        FGetCommand(nullptr, FRequestData.get(), FResponseData, nullptr);
+                    try {
+                        if (FGetCommand)
+                            FGetCommand(nullptr, FRequestData.get(), FResponseData, nullptr);
+                    } catch (...) {
+                        // The failed begin is what the user must hear about.
+                    }
                     throw TvpError(kErrBeginTransaction + messageOf(e));
                 }
                 transactional = true;
@@ -242,6 +256,12 @@ void InitComm()
     comm().ThreadStackCounter = 0;
     comm().COMM_GlobalShutDown = false;
     comm().COMM_GlobalShutDownTimeout = false;
+}
+
+bool commShuttingDown()
+{
+    std::lock_guard lock(comm().CSThreadStack);
+    return comm().COMM_GlobalShutDown;
 }
 
 int runningRequestCount()

@@ -126,5 +126,7 @@ public:
 
 // Requests taken and not yet handed back.
 int runningRequestCount();
+// Shut-down has begun: no new requests are taken.
+bool commShuttingDown();
 
 } // namespace tvp

@@ -64,8 +64,9 @@ int TCompetitionUrlHolder::getPort()
 
 TCompetitionUrlHolder& competitionUrlHolderInstance()
 {
-    static TCompetitionUrlHolder instance;
-    return instance;
+    // Never destroyed: a request worker may still ask for an address while the program ends.
+    static auto* instance = new TCompetitionUrlHolder;
+    return *instance;
 }
 
 } // namespace tvp

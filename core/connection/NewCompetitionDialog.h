@@ -20,6 +20,7 @@ public:
     // Shows the window modally; the id of the created competition, 0 when none was created.
     int startCompWizard() override;
     void importToWizard(const QString& sessionId, const QString& contextId) override;
+    bool isWizardVisible() const override { return isVisible(); }
 
     QLineEdit* NameEdit;
     QDateEdit* DateEdit;

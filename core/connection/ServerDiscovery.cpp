@@ -99,6 +99,13 @@ quint16 TServerDiscovery::listenPort() const
 
 void TServerDiscovery::runPass()
 {
+    // Test runs switch the real interfaces off, so no test can broadcast on a real network;
+    // tests that bring their own loopback list still send.
+    using Provider = std::vector<tNetworkInterface> (*)();
+    const Provider* provider = config_.interfaces.target<Provider>();
+    const bool realInterfaces = provider && *provider == &GetNetworkInterfaces;
+    if (realInterfaces && qEnvironmentVariable("TVP_DISCOVERY_INTERFACES") == QLatin1String("none"))
+        return;
     const QByteArray text(kDiscoveryText);
     for (const tNetworkInterface& iface : config_.interfaces()) {
         const QHostAddress target(calcBroadcastAddress(iface.AddrIP, iface.SubnetMask));

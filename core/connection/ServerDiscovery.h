@@ -34,6 +34,7 @@ struct TServerDiscoveryConfig {
     QHostAddress listenAddress = QHostAddress(QHostAddress::AnyIPv4);
     int firstTickMs = 700;
     int tickMs = 5000;
+    // With TVP_DISCOVERY_INTERFACES=none in the environment the real interfaces are not used.
     std::function<std::vector<tNetworkInterface>()> interfaces = GetNetworkInterfaces;
 };
 

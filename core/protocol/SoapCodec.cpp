@@ -226,13 +226,16 @@ pugi::xml_node bodyElement(const pugi::xml_document& doc)
 
 void throwFault(const pugi::xml_node& fault)
 {
-    const QString text = QString::fromUtf8(childByLocalName(fault, "faultstring").child_value()).trimmed();
+    QString text = QString::fromUtf8(childByLocalName(fault, "faultstring").child_value()).trimmed();
     pugi::xml_node detail = childByLocalName(childByLocalName(fault, "detail"), wire::kFaultDetail);
     if (!detail)
         throw ESoapFault(text.isEmpty() ? QStringLiteral("Unbekannter Fehler des Servers.") : text);
     int id = 0;
     if (pugi::xml_node idNode = childByLocalName(detail, "ExceptionID"))
         id = parseInt(idNode);
+    // The client shows the server's own text for the id; an empty fault text must still read as a failure.
+    if (text.isEmpty())
+        text = QStringLiteral("Fehler des Servers (Fehlernummer %1).").arg(id);
     QStringList params;
     if (pugi::xml_node list = childByLocalName(detail, "ExceptionParameters"))
         for (pugi::xml_node item = list.first_child(); item; item = item.next_sibling())

@@ -20,6 +20,12 @@ class CurlTransport final : public ISoapTransport {
 public:
     HttpAnswer post(const std::string& url, const std::string& soapAction, const std::string& body) override
     {
+        return post(url, soapAction, body, 0);
+    }
+
+    HttpAnswer post(const std::string& url, const std::string& soapAction, const std::string& body,
+                    long totalTimeoutMs) override
+    {
         std::call_once(curlInitOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
         std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
         if (!curl)
@@ -46,6 +52,8 @@ public:
         curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, wire::kLowSpeedLimitBytes);
         curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, wire::kLowSpeedTimeSeconds);
         curl_easy_setopt(c, CURLOPT_NOPROXY, "*");
+        if (totalTimeoutMs > 0)
+            curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, totalTimeoutMs);
         const CURLcode rc = curl_easy_perform(c);
         if (rc != CURLE_OK) {
             const QString detail = QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(rc));
@@ -56,30 +64,35 @@ public:
     }
 };
 
-std::mutex transportMutex;
+// Never destroyed: request workers may still post while the program ends.
+std::mutex& transportMutex()
+{
+    static auto* mutex = new std::mutex;
+    return *mutex;
+}
 std::shared_ptr<ISoapTransport>& transportSlot()
 {
-    static std::shared_ptr<ISoapTransport> slot;
-    return slot;
+    static auto* slot = new std::shared_ptr<ISoapTransport>;
+    return *slot;
 }
 
 } // namespace
 
 std::shared_ptr<ISoapTransport> curlSoapTransport()
 {
-    static const auto transport = std::make_shared<CurlTransport>();
-    return transport;
+    static const auto* transport = new std::shared_ptr<ISoapTransport>(std::make_shared<CurlTransport>());
+    return *transport;
 }
 
 std::shared_ptr<ISoapTransport> soapTransport()
 {
-    std::lock_guard lock(transportMutex);
+    std::lock_guard lock(transportMutex());
     return transportSlot() ? transportSlot() : curlSoapTransport();
 }
 
 void setSoapTransport(std::shared_ptr<ISoapTransport> transport)
 {
-    std::lock_guard lock(transportMutex);
+    std::lock_guard lock(transportMutex());
     transportSlot() = std::move(transport);
 }
 
@@ -89,7 +102,7 @@ pugi::xml_node THTTPRIO::execute(const std::string& url, std::string_view ns, st
     if (OnBeforeExecute)
         OnBeforeExecute(operation, request);
     const std::string action = std::string(ns) + std::string(operation);
-    const HttpAnswer http = soapTransport()->post(url, action, codec::serialize(request));
+    const HttpAnswer http = soapTransport()->post(url, action, codec::serialize(request), totalTimeoutMs);
 
     const pugi::xml_parse_result parsed =
         answer.load_buffer(http.body.data(), http.body.size(), pugi::parse_default, pugi::encoding_utf8);

@@ -21,6 +21,13 @@ public:
     virtual ~ISoapTransport() = default;
     // Throws ESoapTransportError when no answer arrives.
     virtual HttpAnswer post(const std::string& url, const std::string& soapAction, const std::string& body) = 0;
+    // The same with an overall time limit in ms (0: none); transports without limits ignore it.
+    virtual HttpAnswer post(const std::string& url, const std::string& soapAction, const std::string& body,
+                            long totalTimeoutMs)
+    {
+        (void)totalTimeoutMs;
+        return post(url, soapAction, body);
+    }
 };
 
 std::shared_ptr<ISoapTransport> curlSoapTransport();
@@ -32,6 +39,10 @@ class THTTPRIO {
 public:
     // Leave empty elements out of requests.
     bool omitEmptyNodes = false;
+    // Overall limit of one call in ms, 0 for none. Calls made on the GUI thread have one, so a
+    // server that accepts but never answers cannot freeze the program; request workers have none
+    // because imports and exports may take minutes.
+    long totalTimeoutMs = 0;
     std::function<void(std::string_view method, pugi::xml_document& request)> OnBeforeExecute;
     std::function<void(std::string_view method, const pugi::xml_document& answer)> OnAfterExecute;
 

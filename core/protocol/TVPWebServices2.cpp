@@ -20,6 +20,9 @@ PortTypeBase::PortTypeBase(THTTPRIO* rio, QString address)
     : ownRio_(rio ? nullptr : std::make_unique<THTTPRIO>()), rio_(rio ? rio : ownRio_.get()),
       address_(address.toStdString())
 {
+    // A proxy of its own is the way of the blocking calls made on the GUI thread.
+    if (ownRio_)
+        ownRio_->totalTimeoutMs = ownProxyTimeoutMs;
 }
 
 QString defaultServiceAddress(const QString& serviceName)

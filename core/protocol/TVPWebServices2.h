@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <memory>
 
 namespace tvp::proto {
@@ -30,6 +31,9 @@ private:
 // Base of every port type: the proxy object it calls through and the endpoint address.
 class PortTypeBase {
 public:
+    // Overall limit of each call through a proxy object made by the port type itself.
+    static inline std::atomic<long> ownProxyTimeoutMs{15000};
+
     PortTypeBase(THTTPRIO* rio, QString address);
     PortTypeBase(const PortTypeBase&) = delete;
     PortTypeBase& operator=(const PortTypeBase&) = delete;

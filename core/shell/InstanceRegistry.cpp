@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -17,9 +18,14 @@ namespace tvp {
 
 namespace {
 
+// Alive and still this program: after a crash its process id may have gone to another program.
 bool processAlive(qint64 pid)
 {
-    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+    if (pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM))
+        return false;
+    const QString exe = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
+    // Without a readable link (another user's process) the file is trusted.
+    return exe.isEmpty() || QFileInfo(exe).fileName() == QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 }
 
 QString defaultFolder()

@@ -31,6 +31,7 @@ namespace tvp {
 
 namespace {
 TMainForm* instance = nullptr;
+QString appTitle = TMainForm::kTitle;
 constexpr int kHintDelayMs = 800;
 const QString kQuitCaption = QStringLiteral("Trivanta Pentrel beenden");
 } // namespace
@@ -38,6 +39,11 @@ const QString kQuitCaption = QStringLiteral("Trivanta Pentrel beenden");
 TMainForm* MainForm()
 {
     return instance;
+}
+
+QString TMainForm::applicationTitle()
+{
+    return appTitle;
 }
 
 TMainForm::TMainForm(QWidget* parent) : TTVPForm(parent)
@@ -231,12 +237,13 @@ void TMainForm::onCompetitionChange()
     const QString name = ChooseCompetitionForm() && ChooseCompetitionForm()->getCompetition()
                              ? ChooseCompetitionForm()->getCompetitionName()
                              : QString();
+    // Not Qt's application display name: desktops would append it to every window's title.
     if (name.isEmpty()) {
         setWindowTitle(kTitle);
-        QGuiApplication::setApplicationDisplayName(kTitle);
+        appTitle = kTitle;
     } else {
         setWindowTitle(name + QStringLiteral(" - ") + kTitle);
-        QGuiApplication::setApplicationDisplayName(kTitle + QStringLiteral(" - ") + name);
+        appTitle = kTitle + QStringLiteral(" - ") + name;
     }
 }
 
@@ -270,6 +277,8 @@ void TMainForm::RefreshButton()
     if (disciplineVisible || finderVisible) {
         w.reload(wnd::Discipline1, true);
         w.reload(wnd::Discipline2, true);
+        if (disciplineVisible && LoadDisciplineTemplates)
+            LoadDisciplineTemplates();
     }
     w.reloadIfVisible(wnd::CompetitionLists);
     if (w.isVisible(wnd::ResultEntry) || w.isVisible(wnd::BibOrderCapture) || w.isVisible(wnd::TallySheet))
@@ -351,12 +360,11 @@ bool TMainForm::SendKeyCommand(int key)
 
 namespace {
 
-// Controls that use Escape themselves: editable lists and grids.
+// Controls that use Escape themselves: lists and grids that can be edited. A list or grid is
+// read-only when its edit triggers are off, which every window sets for its read-only lists.
 bool usesEscape(QWidget* focused)
 {
     for (QWidget* w = focused; w; w = w->parentWidget()) {
-        if (qobject_cast<QTableView*>(w))
-            return true;
         if (auto* view = qobject_cast<QAbstractItemView*>(w))
             return view->editTriggers() != QAbstractItemView::NoEditTriggers;
         if (w->isWindow())
@@ -391,13 +399,17 @@ bool TMainForm::handleApplicationEvent(QObject* target, QEvent* event)
 {
     if (barcodeMessageHandler && barcodeMessageHandler(target, event))
         return true;
-    if (event->type() != QEvent::KeyPress)
+    if (event->type() != QEvent::KeyPress || closing_)
         return false;
     // Only the window that receives the key reacts, not every widget on its way up.
-    if (!target->isWidgetType() || static_cast<QWidget*>(target) != QApplication::focusWidget()
-        && static_cast<QWidget*>(target) != QApplication::activeWindow())
+    if (!target->isWidgetType())
+        return false;
+    auto* widget = static_cast<QWidget*>(target);
+    if (widget != QApplication::focusWidget() && widget != QApplication::activeWindow())
         return false;
     if (programWindows().isVisible(wnd::SetupWizard))
+        return false;
+    if (ICompSetupWizard* wizard = competitionSetup().CompSetupWizardForm; wizard && wizard->isWizardVisible())
         return false;
 
     auto* key = static_cast<QKeyEvent*>(event);
@@ -461,10 +473,17 @@ void TMainForm::stopLocalServerAndQuit()
                   QStringLiteral("Durch das Beenden des Servers werden auch alle über das Netzwerk verbundenen "
                                  "Teilnehmer getrennt.\r\nServer und Programm beenden?")))
         return;
-    if (!StopLocalServer() && ExceptionForm())
-        ExceptionForm()->AddException(kServerControlErrorId, {}, kStopServerFailedText, kStopServerCaption, this);
+    // Unsaved edits are asked about while the server can still take them.
+    if (posStoreAdapter() && posStoreAdapter()->checkAllDirtyData())
+        return;
+    // The message window closes with the others in a moment: this one must be seen now.
+    if (!StopLocalServer())
+        showError(this, kStopServerCaption, kStopServerFailedText);
     suppressCloseQuery = true;
+    dirtyDataChecked_ = true;
     close();
+    suppressCloseQuery = false;
+    dirtyDataChecked_ = false;
 }
 
 void TMainForm::closeEvent(QCloseEvent* event)
@@ -476,11 +495,11 @@ void TMainForm::closeEvent(QCloseEvent* event)
         return;
     }
     // Unsaved edits of the work windows are asked about before anything is closed.
-    if (posStoreAdapter() && posStoreAdapter()->checkAllDirtyData()) {
-        suppressCloseQuery = false;
+    if (!dirtyDataChecked_ && posStoreAdapter() && posStoreAdapter()->checkAllDirtyData()) {
         event->ignore();
         return;
     }
+    closing_ = true;
     const QString waitText = QStringLiteral("Applikation wird beendet...");
     if (Form10())
         Form10()->Showwaitdialog(waitText);

@@ -54,6 +54,12 @@ public:
     void stopLocalServerAndQuit();
     void resetHints();
 
+    // The application's title: the program's name and the competition's.
+    static QString applicationTitle();
+
+    // Reloads the server's list of scoring-node templates; set by the discipline windows.
+    std::function<void()> LoadDisciplineTemplates;
+
     // The barcode settings window's message handler sees every event first once it exists.
     std::function<bool(QObject*, QEvent*)> barcodeMessageHandler;
     // The update check and the online help (their service lives beside this window).
@@ -90,6 +96,8 @@ private:
     QFrame* Panel1;
     QLabel* Panel1Label;
     bool FFirstOnlineHelpCall = true;
+    bool dirtyDataChecked_ = false; // the unsaved changes were asked about already
+    bool closing_ = false;
     qint64 nextReload = 0;
     std::vector<TKeyCommandCallbackInfo> KeyCommandNotificationList;
 };

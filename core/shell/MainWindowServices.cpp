@@ -417,6 +417,9 @@ void TMainWindowServices::updateFinished(std::unique_ptr<TResponse> response)
     emit updateEntryEnabledChanged(true);
     UpdateTimeoutTimer.stop();
     closeUpdateWait();
+    // While the program ends, no question about a download.
+    if (commShuttingDown())
+        return;
 
     const auto* res = dynamic_cast<const TUpdateResponse*>(response.get());
     const QString answer = res ? res->answer.trimmed() : QString();
@@ -468,6 +471,8 @@ void TMainWindowServices::requestOnlineHelpLink()
 
 void TMainWindowServices::helpFinished(std::unique_ptr<TResponse> response)
 {
+    if (commShuttingDown())
+        return;
     const auto* res = dynamic_cast<const THelpResponse*>(response.get());
     const THelpResponseState state = res ? res->state : THelpResponseState::rs_noConnection;
     switch (state) {

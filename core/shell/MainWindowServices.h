@@ -51,8 +51,8 @@ QString csvExportFolder();
 // Limits of each GET to the maker's service, so a hanging address never holds a channel slot for
 // long; tests shorten them.
 struct TMakerHttpTimeouts {
-    static inline std::atomic<long> connectMs{10000};
-    static inline std::atomic<long> totalMs{30000};
+    static inline std::atomic<long> connectMs{3000};
+    static inline std::atomic<long> totalMs{5000};
 };
 
 inline const QString kMakerUrlSection = QStringLiteral("Connections");

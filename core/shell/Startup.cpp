@@ -98,8 +98,10 @@ TProgram::~TProgram()
     setPosStoreAdapter(nullptr);
     if (competitionSetup().CompSetupWizardForm == newCompetition_.get())
         competitionSetup().CompSetupWizardForm = nullptr;
+    services_.reset();
     programWindows().clear();
-    // Work windows go before the shared windows they may still report to.
+    // In reverse order of creation; the shared windows are reached through accessors that are
+    // null once their window is gone.
     while (!owned_.empty())
         owned_.pop_back();
 }
@@ -164,7 +166,6 @@ bool TProgram::start()
         }))
         return false;
 
-    QGuiApplication::setApplicationDisplayName(TMainForm::kTitle);
     InitComm();
 
     for (const StartupWindow& w : startupWindows()) {

@@ -5,6 +5,7 @@
 #include "SlotGuard.h"
 #include "WindowPositionManager.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QShowEvent>
 
@@ -96,6 +97,12 @@ bool TTVPForm::reloadFormData(bool ask)
 
 void TTVPForm::show()
 {
+    // Over a modal window (the chooser at start-up) a window must be modal too, or it could not
+    // be used until the modal one closes; elsewhere windows are not modal.
+    if (!isVisible()) {
+        QWidget* modal = QApplication::activeModalWidget();
+        setWindowModality(modal && modal != this ? Qt::ApplicationModal : Qt::NonModal);
+    }
     const bool wasMinimized = isMinimized();
     if (wasMinimized)
         setWindowState(windowState() & ~Qt::WindowMinimized);

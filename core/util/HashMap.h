@@ -39,9 +39,11 @@ public:
     TIntegerHashMap& operator=(TIntegerHashMap&&) = default;
 
     // Present key: a value replaces the stored one, nullptr removes the pair. New key: a value is
-    // appended to its bucket, nullptr does nothing. The value that leaves the map is handed back;
-    // from an owning map it is freed unless the caller keeps it (release()).
-    Value put(int key, T* value)
+    // appended to its bucket, nullptr does nothing. Putting the stored value again changes nothing.
+    // Whatever leaves the map is handed back and the map forgets it. From an owning map the
+    // result frees that value when dropped: release() keeps it, reset() frees it at once. From a
+    // map that does not own, nothing is ever freed. Not to be ignored, so no value goes by accident.
+    [[nodiscard]] Value put(int key, T* value)
     {
         auto& bucket = bucketOf(key);
         for (auto it = bucket.begin(); it != bucket.end(); ++it) {
@@ -60,7 +62,7 @@ public:
         return Value(nullptr, deleter());
     }
 
-    T* get(int key) const
+    [[nodiscard]] T* get(int key) const
     {
         for (const auto& [k, v] : buckets_[detail::bucketOfKey(key, buckets_.size())])
             if (k == key)
@@ -68,18 +70,18 @@ public:
         return nullptr;
     }
 
-    int getCount() const
+    [[nodiscard]] int getCount() const
     {
         std::size_t n = 0;
         for (const auto& bucket : buckets_)
             n += bucket.size();
         return int(n);
     }
-    int count() const { return getCount(); }
-    bool isEmpty() const { return getCount() == 0; }
+    [[nodiscard]] int count() const { return getCount(); }
+    [[nodiscard]] bool isEmpty() const { return getCount() == 0; }
 
     // Bucket by bucket, insertion order within a bucket; the values stay where they are owned.
-    std::vector<T*> createListFromValues() const
+    [[nodiscard]] std::vector<T*> createListFromValues() const
     {
         std::vector<T*> values;
         for (const auto& bucket : buckets_)
@@ -88,8 +90,8 @@ public:
         return values;
     }
 
-    int bucketCount() const { return int(buckets_.size()); }
-    bool ownsValues() const { return freeValues_; }
+    [[nodiscard]] int bucketCount() const { return int(buckets_.size()); }
+    [[nodiscard]] bool ownsValues() const { return freeValues_; }
 
 private:
     using Bucket = std::vector<std::pair<int, Value>>;

@@ -231,8 +231,13 @@ void ReadIniStr(const QString& section, const QString& key, const QString& defau
 
 void WriteIniStr(const QString& section, const QString& key, const QString& value)
 {
+    // A line break inside a value (a pasted address) would start keys or sections of its own.
+    QString oneLine = value;
+    oneLine.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    oneLine.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
     modify([&](IniLines& ini) {
-        ini.setValue(section, key, value);
+        ini.setValue(section, key, oneLine);
         return true;
     });
 }

@@ -1,5 +1,9 @@
 #include "Logger.h"
 
+#include <atomic>
+#include <mutex>
+#include <vector>
+
 #include "AppPaths.h"
 
 #include <QDateTime>
@@ -54,10 +58,24 @@ const char* levelName(TLogLevel level)
     return nullptr;
 }
 
-std::unique_ptr<TLogger>& programLogger()
+// Never destroyed, and a replaced logger is kept too: request workers may still log while the
+// program ends or a test swaps the logger.
+std::atomic<TLogger*>& programLogger()
 {
-    static std::unique_ptr<TLogger> logger = std::make_unique<TLogger>(TLogLevel::ll_off);
+    static std::atomic<TLogger*> logger{new TLogger(TLogLevel::ll_off)};
     return logger;
+}
+
+std::mutex& retiredMutex()
+{
+    static auto* mutex = new std::mutex;
+    return *mutex;
+}
+
+std::vector<std::unique_ptr<TLogger>>& retiredLoggers()
+{
+    static auto* retired = new std::vector<std::unique_ptr<TLogger>>;
+    return *retired;
 }
 
 } // namespace
@@ -91,12 +109,15 @@ void TLogger::log(TLogLevel level, const QString& text)
 
 TLogger& TVP_LOGGER()
 {
-    return *programLogger();
+    return *programLogger().load();
 }
 
 void setProgramLogger(std::unique_ptr<TLogger> logger)
 {
-    programLogger() = logger ? std::move(logger) : std::make_unique<TLogger>(TLogLevel::ll_off);
+    TLogger* next = logger ? logger.release() : new TLogger(TLogLevel::ll_off);
+    std::unique_ptr<TLogger> previous(programLogger().exchange(next));
+    std::lock_guard lock(retiredMutex());
+    retiredLoggers().push_back(std::move(previous));
 }
 
 } // namespace tvp

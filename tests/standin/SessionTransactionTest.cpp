@@ -139,7 +139,7 @@ TEST_F(StandinTransactions, ReadersDoNotWaitForAWriter)
     writer.rollback();
 }
 
-TEST_F(StandinTransactions, CommitOrRollbackWithoutTransactionIsANoOp)
+TEST_F(StandinTransactions, WithoutTransactionRollbackIsANoOpAndCommitOfAGoneOneFails)
 {
     start();
     Client c = client();
@@ -147,7 +147,7 @@ TEST_F(StandinTransactions, CommitOrRollbackWithoutTransactionIsANoOp)
     EXPECT_NO_THROW(c.rollback());
     c.drs()->getCompetitions();
     c.transactionId = "nicht-vorhanden";
-    EXPECT_NO_THROW(c.commit());
+    EXPECT_EQ(errorIdOf([&] { c.commit(); }), 901);
     c.transactionId = "nicht-vorhanden";
     EXPECT_NO_THROW(c.rollback());
 }
@@ -185,8 +185,9 @@ TEST_F(StandinTransactions, AbandonedOnesAreRolledBackAndReleaseTheWriteLock)
     QStringList params;
     EXPECT_EQ(errorIdOf([&] { c.create(QStringLiteral("Zu spät")); }, &params), 901);
     EXPECT_EQ(params, QStringList{QString::fromStdString(abandoned)});
+    // Committing it is refused too: the work is lost and the client must hear so.
     c.transactionId = abandoned;
-    EXPECT_NO_THROW(c.commit());
+    EXPECT_EQ(errorIdOf([&] { c.commit(); }), 901);
     EXPECT_EQ(other.competitionNames(), QStringList{QStringLiteral("Danach")});
 }
 

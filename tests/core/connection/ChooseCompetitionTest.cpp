@@ -8,6 +8,7 @@
 #include "ExceptionDialog.h"
 #include "HintDialog.h"
 #include "IniHandler.h"
+#include "LocalServerControl.h"
 #include "NewCompetitionDialog.h"
 #include "PingTest.h"
 #include "ScriptedDialogs.h"
@@ -19,6 +20,9 @@
 
 #include <QDateEdit>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -126,6 +130,28 @@ protected:
     {
         return ReadIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), -1);
     }
+    QString storedServer() const
+    {
+        QString current;
+        ReadIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), QString(), current);
+        return current;
+    }
+    void saveServer(const QString& address)
+    {
+        WriteIniStr(QStringLiteral("Connections"), QStringLiteral("Server1"), address);
+        WriteIniInteger(QStringLiteral("Connections"), QStringLiteral("endIndex"), 1);
+    }
+    QComboBox* box() const { return chooser->findChild<QComboBox*>(QStringLiteral("ComboBox1")); }
+    QPushButton* button(const char* name) const { return chooser->findChild<QPushButton*>(QString::fromLatin1(name)); }
+    // Types into the server box and presses Enter as a user would, then lets queued work run.
+    void enterAddress(const QString& text)
+    {
+        box()->setEditText(text);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(box(), &press); // the box hands keys to its line edit
+        settle();
+    }
+    static void settle() { tvp::test::waitUntil([] { return false; }, 100); }
 
     tvp::test::TempAppFolders folders;
     QTemporaryDir serverDir;
@@ -265,11 +291,14 @@ TEST_F(ChooserTest, DeletingAskedThenRemovedFromServer)
         chooser->close();
         return 0;
     });
+    int refreshed = 0;
+    chooser->hooks.refreshMainWindow = [&] { ++refreshed; };
     script->expectMessage(QStringLiteral("Veranstaltung löschen"), TMsgAnswer::No);
     script->expectMessage(QStringLiteral("Veranstaltung löschen"), TMsgAnswer::Yes);
     script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
     EXPECT_FALSE(chooser->setCompetition(true));
     EXPECT_EQ(server->names(), QStringList{QStringLiteral("Bleibt")});
+    EXPECT_EQ(refreshed, 1);
     EXPECT_TRUE(script->seen[1].text.contains(QStringLiteral("\"Weg damit\"")));
     InitComm();
 }
@@ -338,4 +367,186 @@ TEST_F(ChooserTest, CompetitionIdIsReadableFromWorkerThreads)
     int seen = 0;
     std::thread([&] { seen = chooser->getCompetitionId(true); }).join();
     EXPECT_EQ(seen, id);
+}
+
+TEST_F(ChooserTest, TypedAddressIsUsedEvenFromTheLocalEntry)
+{
+    server->create(QStringLiteral("Lokal"));
+    QTemporaryDir otherDir;
+    Standin other(otherDir.path());
+    other.create(QStringLiteral("Auswärts"));
+    storeChoice(TChooseCompetitionForm::kLocalEntry, 0);
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        EXPECT_EQ(box()->currentText(), TChooseCompetitionForm::kLocalEntry);
+        enterAddress(other.address);
+        EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Auswärts")});
+        EXPECT_EQ(storedServer(), other.address);
+        EXPECT_EQ(chooser->savedServers(), QStringList{other.address});
+        EXPECT_EQ(box()->currentText(), other.address);
+        chooser->close();
+        return 0;
+    });
+    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
+    EXPECT_FALSE(chooser->setCompetition(true));
+    InitComm();
+}
+
+TEST_F(ChooserTest, EnterOnAnEntryChoosesTheServerOnce)
+{
+    QTemporaryDir otherDir;
+    Standin other(otherDir.path());
+    other.create(QStringLiteral("Auswärts"));
+    saveServer(other.address);
+    storeChoice(TChooseCompetitionForm::kLocalEntry, 0);
+    int versionChecks = 0;
+    chooser->hooks.reloadAboutServerVersion = [&] { ++versionChecks; };
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        versionChecks = 0;
+        enterAddress(other.address); // an entry other than the current one
+        EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Auswärts")});
+        EXPECT_EQ(versionChecks, 1);
+        enterAddress(other.address); // the current entry: asked again, once
+        EXPECT_EQ(versionChecks, 2);
+        chooser->close();
+        return 0;
+    });
+    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
+    EXPECT_FALSE(chooser->setCompetition(true));
+    InitComm();
+}
+
+TEST_F(ChooserTest, CancelAfterSwitchingKeepsTheCompetitionOnItsServer)
+{
+    const int id = server->create(QStringLiteral("Heimspiel"));
+    QTemporaryDir otherDir;
+    Standin other(otherDir.path());
+    other.create(QStringLiteral("Fremd"));
+    saveServer(other.address);
+    storeChoice(server->address, id);
+    ASSERT_TRUE(chooser->setCompetition(false));
+
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        box()->setCurrentIndex(box()->findText(other.address));
+        chooser->ComboBox1Select();
+        EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Fremd")});
+        chooser->close();
+        return 0;
+    });
+    EXPECT_FALSE(chooser->setCompetition(true));
+    EXPECT_EQ(chooser->getCompetitionName(), QStringLiteral("Heimspiel"));
+    EXPECT_EQ(competitionUrlHolderInstance().getServerUrl(), server->address);
+    EXPECT_EQ(storedServer(), server->address);
+    EXPECT_EQ(storedCompetition(), id);
+    // The next start opens the same competition on the same server, silently.
+    EXPECT_TRUE(chooser->setCompetition(false));
+    EXPECT_EQ(chooser->getCompetitionName(), QStringLiteral("Heimspiel"));
+}
+
+TEST_F(ChooserTest, KeyboardSelectionEnablesOk)
+{
+    server->create(QStringLiteral("Eins"));
+    server->create(QStringLiteral("Zwei"));
+    storeChoice(server->address, 0);
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        EXPECT_FALSE(button("Button1")->isEnabled());
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+        QCoreApplication::sendEvent(chooser->findChild<QListWidget*>(QStringLiteral("ListBox1")), &down);
+        EXPECT_TRUE(button("Button1")->isEnabled());
+        button("Button1")->click();
+        return 0;
+    });
+    EXPECT_TRUE(chooser->setCompetition(true));
+    EXPECT_NE(chooser->getCompetitionId(false), 0);
+}
+
+TEST_F(ChooserTest, DiscoveryReplyKeepsATypedAddress)
+{
+    storeChoice(server->address, 0);
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        box()->setEditText(QStringLiteral("http://10.1.2"));
+        chooser->AddDetectedRemoteServer(QStringLiteral("http://10.0.0.7:8443"));
+        EXPECT_EQ(box()->currentText(), QStringLiteral("http://10.1.2"));
+        EXPECT_EQ(box()->findText(QStringLiteral("http://10.0.0.7:8443")), 2);
+        chooser->close();
+        return 0;
+    });
+    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
+    EXPECT_FALSE(chooser->setCompetition(true));
+    InitComm();
+}
+
+TEST_F(ChooserTest, OkInTheOpenChooserNotifiesTwice)
+{
+    const int id = server->create(QStringLiteral("Sommerfest"));
+    storeChoice(server->address, 0);
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        EXPECT_EQ(notifications, 0);
+        chooser->SelectCompetitionListItem(id);
+        button("Button1")->click();
+        EXPECT_EQ(notifications, 1);
+        return 0;
+    });
+    EXPECT_TRUE(chooser->setCompetition(true));
+    EXPECT_EQ(notifications, 2);
+    EXPECT_EQ(storedCompetition(), id);
+}
+
+TEST_F(ChooserTest, StopClearsTheLocalChoice)
+{
+    const int id = server->create(QStringLiteral("Lokal"));
+    storeChoice(server->address, id);
+    ASSERT_TRUE(chooser->setCompetition(false));
+    notifications = 0;
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Lokal")});
+        button("Button5")->click();
+        EXPECT_TRUE(listTexts().isEmpty());
+        EXPECT_EQ(storedCompetition(), 0);
+        EXPECT_EQ(notifications, 1);
+        EXPECT_FALSE(button("Button2")->isEnabled());
+        // The test program folder has no scripts.
+        EXPECT_TRUE(messageRows().contains(kStopServerFailedText));
+        chooser->close();
+        return 0;
+    });
+    EXPECT_FALSE(chooser->setCompetition(true));
+}
+
+TEST_F(ChooserTest, StartAsksConsentThenChoosesTheLocalServer)
+{
+    server->create(QStringLiteral("Lokal"));
+    QTemporaryDir otherDir;
+    Standin other(otherDir.path());
+    saveServer(other.address);
+    storeChoice(other.address, 0);
+    const QString serverFolder = folders.programDir.path() + QStringLiteral("/server");
+    ASSERT_TRUE(QDir().mkpath(serverFolder));
+    QFile script_(serverFolder + QStringLiteral("/start.sh"));
+    ASSERT_TRUE(script_.open(QIODevice::WriteOnly));
+    script_.write("touch started\n");
+    script_.close();
+    const QString marker = serverFolder + QStringLiteral("/started");
+    setLocalServerStartWaitMsForTests(0);
+
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        EXPECT_EQ(box()->currentText(), other.address);
+        button("Button4")->click(); // refused
+        settle();
+        EXPECT_FALSE(QFile::exists(marker));
+        EXPECT_TRUE(button("Button4")->isEnabled());
+        EXPECT_EQ(box()->currentText(), other.address);
+        button("Button4")->click(); // agreed
+        EXPECT_TRUE(tvp::test::waitUntil([&] { return QFile::exists(marker); }));
+        EXPECT_EQ(box()->currentText(), TChooseCompetitionForm::kLocalEntry);
+        EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Lokal")});
+        EXPECT_EQ(storedServer(), server->address);
+        chooser->close();
+        return 0;
+    });
+    script->expectModal(QStringLiteral("Haftungsausschluss"), [](QDialog&) { return int(QDialog::Rejected); });
+    script->expectModal(QStringLiteral("Haftungsausschluss"), [](QDialog&) { return int(QDialog::Accepted); });
+    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
+    EXPECT_FALSE(chooser->setCompetition(true));
+    setLocalServerStartWaitMsForTests(-1);
+    InitComm();
 }

@@ -360,3 +360,37 @@ TEST(CompetitionUrlHolder, HostAndPortOfTheBrowserClient)
     EXPECT_EQ(h.getHost(), QStringLiteral("10.0.0.2"));
     EXPECT_EQ(h.getPort(), 8181);
 }
+
+TEST_F(RunnerTest, AFailureWithoutTextIsStillAFailure)
+{
+    command = [](THTTPRIO*) { throw TvpError(QString()); };
+    EXPECT_EQ(run(TTransactionMode::tm_None).error, kErrUnknown);
+
+    // A server fault whose text is empty reads by its error id.
+    server->faultFor = [](const std::string& op) { return op == "getCompetitions" ? std::string(" ") : ""; };
+    command = [](THTTPRIO* rio) {
+        GetDataRetrievalPortType(false, competitionUrlHolderInstance().getFullUrl(TTVPWebServices::DRS), rio)
+            ->getCompetitions();
+    };
+    const Outcome o = run(TTransactionMode::tm_None);
+    EXPECT_EQ(o.error, QStringLiteral("Fehler des Servers (Fehlernummer 45)."));
+    EXPECT_EQ(o.id, 45);
+}
+
+TEST(Channels, GuiThreadCallsShareTheTwoSlotsAndTimeOut)
+{
+    CommTimeouts::channelWaitMs = 50;
+    AquireChannel();
+    {
+        ChannelGuard second;
+        try {
+            AquireChannel();
+            ADD_FAILURE() << "a third slot";
+            ReleaseChannel();
+        } catch (const TvpError& e) {
+            EXPECT_EQ(e.message(), kErrChannelTimeout);
+        }
+    }
+    ReleaseChannel();
+    CommTimeouts::channelWaitMs = 35000;
+}

@@ -1,16 +1,24 @@
-// Server discovery against the stand-in's responder. Everything stays on loopback: the interface
-// list is injected and names 127.0.0.1 only.
+// Server discovery against the stand-in's responder, and the quick reachability test. Everything
+// stays on loopback: the interface list is injected and names 127.0.0.1 only.
 
 #include "DiscoveryResponder.h"
+#include "PingTest.h"
 #include "ServerDiscovery.h"
 #include "StandinOptions.h"
 #include "TestUtil.h"
 
 #include <QElapsedTimer>
 #include <QNetworkDatagram>
+#include <QTcpServer>
+#include <QThread>
 #include <QUdpSocket>
 
 #include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace tvp;
 using tvp::test::waitUntil;
@@ -62,7 +70,7 @@ tNetworkInterface loopback(const char* mask)
     return i;
 }
 
-// Our listener and the stand-in's responder, both on loopback ports of their own.
+// Our listener and the stand-in's responder (bound as the stand-in binds it), on ports of their own.
 class DiscoveryOnLoopback : public ::testing::Test {
 protected:
     TServerDiscovery::Config config(std::vector<tNetworkInterface> interfaces, int firstTickMs = 20, int tickMs = 60)
@@ -78,13 +86,28 @@ protected:
     }
 
     quint16 listenPort = freeUdpPort();
-    standin::DiscoveryResponder responder{"127.0.0.1", 0, listenPort, 8123};
+    const std::string responderAddress = standin::StandinOptions{}.discoveryBindAddress;
+    standin::DiscoveryResponder responder{responderAddress, 0, listenPort, 8123};
 };
+
+TEST_F(DiscoveryOnLoopback, TheLoopbackBroadcastReachesTheStandin)
+{
+    // What a client on this computer sends to; loopback only, never a real interface.
+    ASSERT_EQ(calcBroadcastAddress(QStringLiteral("127.0.0.1"), QStringLiteral("255.0.0.0")),
+              QStringLiteral("127.255.255.255"));
+    TServerDiscovery discovery(config({loopback("255.0.0.0")}));
+    QStringList found;
+    QObject::connect(&discovery, &TServerDiscovery::serverFound, [&](const QString& a) { found << a; });
+    discovery.start();
+    ASSERT_TRUE(discovery.isListening());
+    ASSERT_TRUE(waitUntil([&] { return !found.isEmpty(); })) << "the responder did not hear the broadcast";
+    EXPECT_EQ(found, QStringList{QStringLiteral("http://127.0.0.1:8123")});
+}
 
 TEST_F(DiscoveryOnLoopback, StandinIsFoundOnceOverSeveralPasses)
 {
-    // A 255.255.255.255 mask sends straight to 127.0.0.1; 255.0.0.0 gives loopback's own
-    // broadcast 127.255.255.255, which a responder bound to 127.0.0.1 does not hear.
+    // 255.0.0.0 sends to loopback's broadcast 127.255.255.255, 255.255.255.255 straight to
+    // 127.0.0.1: each pass brings two answers from the same server.
     TServerDiscovery discovery(config({loopback("255.0.0.0"), loopback("255.255.255.255")}));
     QStringList found;
     int longTicks = 0;
@@ -97,7 +120,7 @@ TEST_F(DiscoveryOnLoopback, StandinIsFoundOnceOverSeveralPasses)
     EXPECT_EQ(found, QStringList{QStringLiteral("http://127.0.0.1:8123")});
 
     discovery.stop();
-    standin::DiscoveryResponder other("127.0.0.1", 0, listenPort, 9000);
+    standin::DiscoveryResponder other(responderAddress, 0, listenPort, 9000);
     auto c = config({loopback("255.255.255.255")});
     c.discoveryPort = quint16(other.port());
     TServerDiscovery(c).runPass();
@@ -130,11 +153,82 @@ TEST_F(DiscoveryOnLoopback, TheFirstLongTickComesAfterTheShortOne)
 
 TEST(StandinDiscoveryOption, OffUnlessAskedFor)
 {
-    EXPECT_FALSE(standin::parseOptions({}).discovery);
-    const auto o = standin::parseOptions({"--discovery", "--port", "9000", "--discovery-reply-port", "4000"});
+    const auto d = standin::parseOptions({});
+    EXPECT_FALSE(d.discovery);
+    EXPECT_EQ(d.discoveryBindAddress, "0.0.0.0") << "only all interfaces hear the loopback broadcast";
+    EXPECT_EQ(d.bindAddress, "127.0.0.1") << "the HTTP side stays on loopback";
+    const auto o = standin::parseOptions(
+        {"--discovery", "--port", "9000", "--discovery-reply-port", "4000", "--discovery-bind", "10.0.0.1"});
     EXPECT_TRUE(o.discovery);
     EXPECT_EQ(o.port, 9000);
     EXPECT_EQ(o.discoveryReplyPort, 4000);
+    EXPECT_EQ(o.discoveryBindAddress, "10.0.0.1");
+    EXPECT_EQ(o.bindAddress, "127.0.0.1");
+    for (const char* bad : {"", "localhost", "1.2.3", "::1"})
+        EXPECT_THROW(standin::parseOptions({"--discovery-bind", bad}), std::invalid_argument) << bad;
+}
+
+// A long patience, so a test that waits it out shows up in the elapsed time.
+class FastPing : public ::testing::Test {
+protected:
+    void SetUp() override { PingTimeouts::checkIntervalMs = 2000; }
+    void TearDown() override { PingTimeouts::checkIntervalMs = 500; }
+};
+
+TEST_F(FastPing, AListeningPortIsReachableAtOnce)
+{
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(fastPingTest(QStringLiteral("http://127.0.0.1:%1").arg(server.serverPort())));
+    EXPECT_TRUE(fastPingTest(QStringLiteral("127.0.0.1:%1").arg(server.serverPort()))) << "no scheme";
+    EXPECT_LT(clock.elapsed(), 1500);
+}
+
+TEST_F(FastPing, AClosedPortFailsWithoutWaitingOut)
+{
+    quint16 port = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        port = probe.serverPort();
+    }
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(fastPingTest(QStringLiteral("http://127.0.0.1:%1").arg(port)));
+    EXPECT_FALSE(fastPingTest(QStringLiteral("http://:%1").arg(port))) << "no host";
+    EXPECT_LT(clock.elapsed(), 1500) << "a refused connection is an answer";
+}
+
+TEST_F(FastPing, AHangingConnectGivesUpAtThePatience)
+{
+    // A loopback listener that never accepts and has room for one waiting connection: once that
+    // is taken, the kernel drops further connection requests, so they hang.
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof addr;
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(::listen(listener, 0), 0);
+    ASSERT_EQ(::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &length), 0);
+    std::vector<int> fillers;
+    for (int i = 0; i < 3; ++i) {
+        fillers.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+        ::connect(fillers.back(), reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    }
+    QThread::msleep(50);
+
+    PingTimeouts::checkIntervalMs = 100;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(fastPingTest(QStringLiteral("127.0.0.1:%1").arg(ntohs(addr.sin_port))));
+    EXPECT_GE(clock.elapsed(), 250);
+    EXPECT_LT(clock.elapsed(), 1500);
+    for (int fd : fillers)
+        ::close(fd);
+    ::close(listener);
 }
 
 } // namespace

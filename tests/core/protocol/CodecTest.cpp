@@ -1,4 +1,5 @@
 #include "SoapCodec.h"
+#include "SoapHeader.h"
 #include "TVPWebServices2.h"
 
 #include <gtest/gtest.h>
@@ -37,4 +38,43 @@ TEST(Codec, EmptyArrayItemsKeepTheirPlaces)
     pugi::xml_node response = codec::makeEnvelope(answer, wire::kMainNs, "xResponse");
     codec::encodeResult(response, names, {true});
     EXPECT_EQ(codec::decodeResult<std::vector<AthleteNameType>>(response), names);
+}
+
+namespace {
+const std::string kEnvelopeStart = R"(<?xml version="1.0" encoding="UTF-8"?><soapenv:Envelope xmlns:soapenv="http://schemas.xmlsoap.org/soap/envelope/">)";
+}
+
+TEST(SessionHeader, WrittenFirstInTheHeaderWithTransactionNested)
+{
+    const std::string bare = kEnvelopeStart + "<soapenv:Body><tvp:getCompetitions xmlns:tvp=\"x\"/></soapenv:Body></soapenv:Envelope>";
+    EXPECT_EQ(setSessionToSoap(bare, "S9", false, "T1"),
+              kEnvelopeStart + R"(<soapenv:Header><NS1:Session xmlns:NS1="http://trivanta.example/Trivanta/" ID="S9"/></soapenv:Header>)"
+                               R"(<soapenv:Body><tvp:getCompetitions xmlns:tvp="x"/></soapenv:Body></soapenv:Envelope>)");
+    // An existing header keeps its children behind the session; the transaction sits inside it.
+    const std::string withHeader = kEnvelopeStart + "<soapenv:Header><x/></soapenv:Header><soapenv:Body/></soapenv:Envelope>";
+    EXPECT_EQ(setSessionToSoap(withHeader, "S9", true, "T1"),
+              kEnvelopeStart + R"(<soapenv:Header><NS1:Session xmlns:NS1="http://trivanta.example/Trivanta/" ID="S9">)"
+                               R"(<NS2:Transaction xmlns:NS2="http://trivanta.example/Trivanta/" ID="T1"/></NS1:Session><x/>)"
+                               R"(</soapenv:Header><soapenv:Body/></soapenv:Envelope>)");
+    // Inside a transaction whose id is not known yet, no Transaction element.
+    EXPECT_EQ(setSessionToSoap(bare, "S9", true, "").find("Transaction"), std::string::npos);
+}
+
+TEST(SessionHeader, ReadFromAnswersWithTheTransactionBesideIt)
+{
+    auto answer = [](const std::string& header) {
+        return kEnvelopeStart + "<soapenv:Header xmlns:h=\"http://trivanta.example/Trivanta/\">" + header +
+               "</soapenv:Header><soapenv:Body/></soapenv:Envelope>";
+    };
+    std::string tx = "alt";
+    EXPECT_EQ(getSessionfromSoap(answer("<h:Session ID=\"S1\"/>"), tx), "S1");
+    EXPECT_EQ(tx, "alt"); // no Transaction element: kept
+    EXPECT_EQ(getSessionfromSoap(answer("<h:Session ID=\"S1\"/><h:Transaction ID=\"T5\"/>"), tx), "S1");
+    EXPECT_EQ(tx, "T5");
+    EXPECT_EQ(getSessionfromSoap(answer("<h:Session ID=\"S1\"/><h:Transaction/>"), tx), "S1");
+    EXPECT_EQ(tx, ""); // without ID: cleared
+    // Another namespace, no header, or no XML at all give no session.
+    EXPECT_EQ(getSessionfromSoap(answer("<Session ID=\"S1\"/>"), tx), "");
+    EXPECT_EQ(getSessionfromSoap(kEnvelopeStart + "<soapenv:Body/></soapenv:Envelope>", tx), "");
+    EXPECT_EQ(getSessionfromSoap(std::string("<html>"), tx), "");
 }

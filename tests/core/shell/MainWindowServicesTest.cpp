@@ -152,7 +152,7 @@ protected:
     }
     void TearDown() override
     {
-        TMakerHttpTimeouts::totalMs = 30000;
+        TMakerHttpTimeouts::totalMs = 5000;
         server.reset();
         ServicesTest::TearDown();
     }

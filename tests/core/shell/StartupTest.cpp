@@ -21,11 +21,16 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace tvp;
 using tvp::test::ScriptedDialogs;
@@ -136,7 +141,7 @@ TEST_F(StartupTest, ReachesTheMainWindowWithTheCompetitionInItsCaption)
     TMainForm* main = program->mainForm();
     EXPECT_TRUE(main->isVisible());
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Kinderolympiade 2027 - Trivanta Pentrel"));
-    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("Trivanta Pentrel - Kinderolympiade 2027"));
+    EXPECT_EQ(TMainForm::applicationTitle(), QStringLiteral("Trivanta Pentrel - Kinderolympiade 2027"));
 
     // Every window of the catalogue exists once, in order, with its class and name.
     const auto& catalogue = startupWindows();
@@ -177,7 +182,22 @@ TEST_F(StartupTest, NoCompetitionEndsTheProgram)
 
 TEST_F(StartupTest, AnotherRunningInstanceIsAskedAboutUnlessStillStarting)
 {
-    QFile other(instanceDir.filePath(QStringLiteral("1.instance"))); // pid 1 always runs
+    // Another instance of the same program: a child that only waits.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::sleep(30);
+        ::_exit(0);
+    }
+    struct Reap {
+        pid_t pid;
+        ~Reap()
+        {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    } reap{child};
+    QFile other(instanceDir.filePath(QStringLiteral("%1.instance").arg(child)));
     ASSERT_TRUE(other.open(QIODevice::WriteOnly));
     other.write(TMainForm::kStartingTitle.toUtf8());
     other.close();
@@ -282,4 +302,102 @@ TEST_F(StartupTest, ShutDownAsksAboutUnsavedChangesFirst)
     main->close();
     EXPECT_TRUE(closed);
     EXPECT_FALSE(athletes.isVisible());
+}
+
+TEST_F(StartupTest, WindowsComeInTheirOrderAndTimingSettingsOnlyAfterTheChoice)
+{
+    storeChoice(0);
+    acceptTerms();
+    QStringList createdBeforeChoice;
+    script->expectWindow(QStringLiteral("Veranstaltung auswählen"), [&](QWidget& chooser) {
+        for (QWidget* w : program->windows())
+            createdBeforeChoice << w->objectName();
+        chooser.close();
+        return 0;
+    });
+    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
+    program = std::make_unique<TProgram>();
+    EXPECT_FALSE(program->start());
+    ASSERT_GE(createdBeforeChoice.size(), 60);
+    EXPECT_EQ(createdBeforeChoice.first(), QStringLiteral("MainForm"));
+    EXPECT_EQ(createdBeforeChoice[1], QStringLiteral("InfoForm"));
+    EXPECT_LT(createdBeforeChoice.indexOf(QStringLiteral("EulaForm")), createdBeforeChoice.indexOf(QStringLiteral("Form10")));
+    EXPECT_LT(createdBeforeChoice.indexOf(QStringLiteral("Form10")),
+              createdBeforeChoice.indexOf(QStringLiteral("ChooseCompetitionForm")));
+    EXPECT_EQ(createdBeforeChoice.last(), QStringLiteral("DisciplinePlaceForm"));
+    EXPECT_FALSE(createdBeforeChoice.contains(QStringLiteral("TimingSettingsForm")));
+}
+
+TEST_F(StartupTest, EveryMenuEntryOpensItsWindow)
+{
+    startWithCompetition(QStringLiteral("Alle Menüs"));
+    TMainForm* main = program->mainForm();
+    const std::vector<std::pair<QString, QString>> entries = {
+        {"Altersklassen1", "AgeClassForm"},       {"Disziplinen1", "DisciplinListForm0"},
+        {"Wettkampfanlagen1", "DisciplinePlaceForm"}, {"Zeitplan1", "ScheduleForm"},
+        {"Veranstaltungsdetails1", "CompetitionForm"}, {"Athleten1", "AthleteForm"},
+        {"Teams1", "TeamForm"},                   {"VereineOrganisationen1", "ClubForm"},
+        {"Riegen1", "SquadForm"},                 {"Wettkampflisten1", "DisciplinListForm"},
+        {"Leistungserfassung1", "ResultDialog"},  {"Auswertung1", "AnalyseForm"},
+        {"Urkunden1", "CertForm"},                {"CupWertungen1", "CupsForm"},
+        {"Altersklassenzuordnen1", "CupAgeClassForm"}, {"Teamszuordnen1", "CupTeamForm"},
+        {"Athletenzuordnen1", "CupAthleteForm"},  {"CupErgebnismodellierung1", "CupResultModelForm"},
+        {"LADV1", "LadvForm"},                    {"csvMeldeimport1", "CsvImportForm"},
+        {"Barcode1", "BarcodeSettingsForm"},      {"GenerellesVorgehen1", "CoarseCompStepsForm"},
+        {"Zeitmessung1", "TimingSettingsForm"},
+    };
+    for (const auto& [action, window] : entries) {
+        QAction* entry = main->action(action);
+        ASSERT_TRUE(entry) << action.toStdString();
+        entry->trigger();
+        EXPECT_TRUE(programWindows().isVisible(window)) << action.toStdString();
+        programWindows().widget(window)->hide();
+    }
+    EXPECT_FALSE(main->action(QStringLiteral("Veranstaltungexportieren1"))->isEnabled());
+    EXPECT_EQ(main->action(QStringLiteral("Athleten1"))->text(), QStringLiteral("&Athleten... (Strg+T)"));
+}
+
+TEST_F(StartupTest, ChangingCompetitionAsksAboutUnsavedChangesFirst)
+{
+    CountingForm teams(QStringLiteral("TeamForm"));
+    programWindows().add(&teams);
+    startWithCompetition(QStringLiteral("Bleibt"));
+    teams.show();
+    teams.setDirtyData(QStringLiteral("Team"));
+    script->expectMessage(QStringLiteral("Team"), TMsgAnswer::No);
+    program->mainForm()->changeCompetition(); // "Nein": no chooser, same competition
+    EXPECT_EQ(ChooseCompetitionForm()->getCompetitionName(), QStringLiteral("Bleibt"));
+    EXPECT_TRUE(teams.hasDirtyData(QStringLiteral("Team")));
+}
+
+TEST_F(StartupTest, StoppingTheServerAsksAboutUnsavedChangesBeforeStopping)
+{
+    CountingForm clubs(QStringLiteral("ClubForm"));
+    programWindows().add(&clubs);
+    startWithCompetition(QStringLiteral("Server bleibt"));
+    clubs.show();
+    clubs.setDirtyData(QStringLiteral("Verein"));
+    script->expectMessage(QStringLiteral("Server herunterfahren"), TMsgAnswer::Yes);
+    script->expectMessage(QStringLiteral("Verein"), TMsgAnswer::No);
+    // Without a "Server stoppen" message: the server was not touched.
+    program->mainForm()->stopLocalServerAndQuit();
+    EXPECT_TRUE(program->mainForm()->isVisible());
+}
+
+TEST_F(StartupTest, TimingIndicatorShowsAndOpensTheImport)
+{
+    startWithCompetition(QStringLiteral("Zeitmessung"));
+    TMainForm* main = program->mainForm();
+    auto* panel = main->findChild<QWidget*>(QStringLiteral("Panel1"));
+    EXPECT_FALSE(panel->isVisible());
+    main->SetNewTimingData();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->palette().color(QPalette::Window), QColor(0x90, 0xC0, 0xFF));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton, {});
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, {}, {});
+    QApplication::sendEvent(panel, &press);
+    QApplication::sendEvent(panel, &release);
+    EXPECT_TRUE(programWindows().isVisible(QStringLiteral("TimingImportForm")));
+    main->ResetSetTimingData();
+    EXPECT_EQ(panel->palette().color(QPalette::Window), QColor(Qt::white));
 }

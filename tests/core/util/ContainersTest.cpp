@@ -31,12 +31,12 @@ TEST(IntegerHashMap, BucketsPutAndGet)
 {
     Tracked a(1), b(2), c(3), d(4);
     TIntegerHashMap<Tracked> map(10, false);
-    map.put(3, nullptr);
+    EXPECT_EQ(map.put(3, nullptr).get(), nullptr);
     EXPECT_TRUE(map.isEmpty()) << "nullptr under a missing key changes nothing";
-    map.put(15, &a);
-    map.put(-5, &b); // 15, -5 and 5 share bucket 5
-    map.put(2, &c);
-    map.put(5, &d);
+    EXPECT_EQ(map.put(15, &a).get(), nullptr) << "a new key hands nothing back";
+    EXPECT_EQ(map.put(-5, &b).get(), nullptr); // 15, -5 and 5 share bucket 5
+    EXPECT_EQ(map.put(2, &c).get(), nullptr);
+    EXPECT_EQ(map.put(5, &d).get(), nullptr);
     EXPECT_EQ(map.get(-5), &b);
     EXPECT_EQ(map.get(25), nullptr) << "same bucket, missing key";
     EXPECT_EQ(valuesOf(map), (std::vector<int>{3, 1, 2, 4})) << "bucket order, then insertion order";
@@ -49,7 +49,7 @@ TEST(IntegerHashMap, BucketsPutAndGet)
     EXPECT_EQ(Tracked::alive, 4) << "a map that does not own frees nothing";
 
     TIntegerHashMap<Tracked> one(0, false); // asks for no bucket, gets one
-    one.put(std::numeric_limits<int>::min(), &a);
+    EXPECT_EQ(one.put(std::numeric_limits<int>::min(), &a).get(), nullptr);
     EXPECT_EQ(one.get(std::numeric_limits<int>::min()), &a);
 }
 
@@ -59,16 +59,30 @@ TEST(IntegerHashMap, OwningMapFreesWhatItHolds)
     {
         TIntegerHashMap<Tracked> map(100, true);
         for (int k = 0; k < 10000; ++k)
-            map.put(k * 7 - 5000, new Tracked(k));
+            ASSERT_EQ(map.put(k * 7 - 5000, new Tracked(k)).get(), nullptr);
         EXPECT_EQ(map.get(9999 * 7 - 5000)->value, 9999);
 
-        map.put(5, new Tracked(-1)); // the old value comes back and, unkept, is freed
-        EXPECT_EQ(Tracked::alive, 10000);
+        {
+            const auto replaced = map.put(5, new Tracked(-1));
+            EXPECT_EQ(replaced->value, 715);
+            EXPECT_EQ(map.get(5)->value, -1);
+            EXPECT_EQ(Tracked::alive, 10001) << "the replaced value lives as long as its hand-back";
+        }
+        EXPECT_EQ(Tracked::alive, 10000) << "a dropped hand-back frees the value";
+
         std::unique_ptr<Tracked> kept(map.put(12, nullptr).release());
         EXPECT_EQ(kept->value, 716) << "removing hands the value to the caller";
-        map.put(19, map.get(19));
-        EXPECT_EQ(map.get(19)->value, 717) << "putting the stored value again must not free it";
+        EXPECT_EQ(map.get(12), nullptr);
         EXPECT_EQ(Tracked::alive, 10000);
+
+        map.put(26, nullptr).reset();
+        EXPECT_EQ(map.get(26), nullptr);
+        EXPECT_EQ(Tracked::alive, 9999) << "reset() frees a removed value at once";
+
+        EXPECT_EQ(map.put(19, map.get(19)).get(), nullptr);
+        EXPECT_EQ(map.get(19)->value, 717) << "putting the stored value again must not free it";
+        EXPECT_EQ(map.count(), 9998);
+        EXPECT_EQ(Tracked::alive, 9999);
     }
     EXPECT_EQ(Tracked::alive, 0);
 }

@@ -181,6 +181,10 @@ TEST_F(Settings, ValuesAreTakenAfterTheFirstEqualsSign)
     WriteIniStr(QStringLiteral("Connections"), QStringLiteral("Server2"), QStringLiteral(";not a comment"));
     EXPECT_EQ(readStr(QStringLiteral("Connections"), QStringLiteral("Server1")), QStringLiteral("http://h/?a=b;c=d"));
     EXPECT_EQ(readStr(QStringLiteral("Connections"), QStringLiteral("Server2")), QStringLiteral(";not a comment"));
+    // A value with line breaks stays one value and adds no section.
+    WriteIniStr(QStringLiteral("Connections"), QStringLiteral("Server3"), QStringLiteral("a\r\n[EULA]\nEULA_Accepted=yes"));
+    EXPECT_EQ(readStr(QStringLiteral("Connections"), QStringLiteral("Server3")), QStringLiteral("a [EULA] EULA_Accepted=yes"));
+    EXPECT_EQ(readStr(QStringLiteral("EULA"), QStringLiteral("EULA_Accepted")), QStringLiteral("<none>"));
 
     writeAll(settingsPath(), "[Connections]\r\n  currentServer =  \"Veranstaltung auf diesem PC\"  \r\n"
                              "Server1=\"\r\nServer2=\r\n");
