@@ -1,5 +1,6 @@
 #include "CompetitionSetupServices.h"
 #include "ResultCaptureServices.h"
+#include "ScoringServices.h"
 
 #include "AppPaths.h"
 
@@ -17,6 +18,18 @@ CompetitionSetupServices& competitionSetup()
 {
     static CompetitionSetupServices services;
     return services;
+}
+
+ScoringServices& scoringServices()
+{
+    static ScoringServices services;
+    return services;
+}
+
+TAggDragObject& aggDragObject()
+{
+    static TAggDragObject dragObject;
+    return dragObject;
 }
 
 QString getTemplatePath()
