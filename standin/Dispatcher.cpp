@@ -18,24 +18,8 @@ public:
     explicit BadRequest(const QString& text) : std::runtime_error(text.toStdString()) {}
 };
 
-std::string namespaceOf(const pugi::xml_node& n)
-{
-    const char* name = n.name();
-    const char* colon = std::strchr(name, ':');
-    const std::string attr = colon ? "xmlns:" + std::string(name, colon) : std::string("xmlns");
-    for (pugi::xml_node p = n; p; p = p.parent())
-        if (pugi::xml_attribute a = p.attribute(attr.c_str()))
-            return a.value();
-    return {};
-}
-
-pugi::xml_node childIn(const pugi::xml_node& parent, std::string_view local, std::string_view ns)
-{
-    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
-        if (c.type() == pugi::node_element && local == codec::localName(c) && namespaceOf(c) == ns)
-            return c;
-    return {};
-}
+using codec::childIn;
+using codec::namespaceOf;
 
 struct SessionHeader {
     std::string sessionId;

@@ -188,14 +188,17 @@ pugi::xml_node makeEnvelope(pugi::xml_document& doc, std::string_view ns, std::s
     return op;
 }
 
-namespace {
-
-// The namespace URI bound to a prefix, looked up through the ancestors.
-std::string namespaceOf(const pugi::xml_node& n)
+std::string prefixOf(const pugi::xml_node& n)
 {
     const char* name = n.name();
     const char* colon = std::strchr(name, ':');
-    const std::string attr = colon ? "xmlns:" + std::string(name, colon) : std::string("xmlns");
+    return colon ? std::string(name, colon) : std::string();
+}
+
+std::string namespaceOf(const pugi::xml_node& n)
+{
+    const std::string prefix = prefixOf(n);
+    const std::string attr = prefix.empty() ? std::string("xmlns") : "xmlns:" + prefix;
     for (pugi::xml_node p = n; p; p = p.parent())
         if (pugi::xml_attribute a = p.attribute(attr.c_str()))
             return a.value();
@@ -210,7 +213,13 @@ pugi::xml_node childByLocalName(const pugi::xml_node& parent, std::string_view l
     return {};
 }
 
-} // namespace
+pugi::xml_node childIn(const pugi::xml_node& parent, std::string_view local, std::string_view ns)
+{
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element && local == localName(c) && namespaceOf(c) == ns)
+            return c;
+    return {};
+}
 
 pugi::xml_node bodyElement(const pugi::xml_document& doc)
 {

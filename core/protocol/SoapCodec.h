@@ -43,6 +43,12 @@ inline const char* localName(const pugi::xml_node& n)
 }
 
 bool isNil(const pugi::xml_node& n);
+
+// Namespaces: prefixes are looked up through the ancestors; readers never compare prefixes.
+std::string prefixOf(const pugi::xml_node& n);
+std::string namespaceOf(const pugi::xml_node& n);
+pugi::xml_node childByLocalName(const pugi::xml_node& parent, std::string_view local);
+pugi::xml_node childIn(const pugi::xml_node& parent, std::string_view local, std::string_view ns);
 [[noreturn]] void throwUnexpectedElement(const pugi::xml_node& child, const pugi::xml_node& parent);
 [[noreturn]] void throwBadValue(const pugi::xml_node& element);
 

@@ -8,30 +8,8 @@ namespace tvp::proto {
 
 namespace {
 
-std::string prefixOf(const pugi::xml_node& n)
-{
-    const char* name = n.name();
-    const char* colon = std::strchr(name, ':');
-    return colon ? std::string(name, colon) : std::string();
-}
-
-std::string namespaceOf(const pugi::xml_node& n)
-{
-    const std::string prefix = prefixOf(n);
-    const std::string attr = prefix.empty() ? std::string("xmlns") : "xmlns:" + prefix;
-    for (pugi::xml_node p = n; p; p = p.parent())
-        if (pugi::xml_attribute a = p.attribute(attr.c_str()))
-            return a.value();
-    return {};
-}
-
-pugi::xml_node childIn(const pugi::xml_node& parent, std::string_view local, std::string_view ns)
-{
-    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
-        if (c.type() == pugi::node_element && local == codec::localName(c) && namespaceOf(c) == ns)
-            return c;
-    return {};
-}
+using codec::childIn;
+using codec::prefixOf;
 
 // A prefix not yet bound anywhere on the path to the root.
 std::string freshPrefix(const pugi::xml_node& at)
