@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QTimer>
 
 #include <chrono>
 #include <mutex>
@@ -227,25 +228,43 @@ void TSoapThread::Execute()
         handBack();
 }
 
+namespace {
+int handBackHolds = 0; // GUI thread only
+}
+
+THandBackHold::THandBackHold()
+{
+    ++handBackHolds;
+}
+
+THandBackHold::~THandBackHold()
+{
+    --handBackHolds;
+}
+
 void TSoapThread::handBack()
 {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app)
         return;
     // The worker object rides along so it lives until the GUI thread is done with it.
-    QMetaObject::invokeMethod(
-        app,
-        [this, self = shared_from_this()] {
-            if (!handBackStopped() && owner_ && FOnFinished)
-                guarded([this] {
-                    FOnFinished(std::move(FResponseData), SoapError, SoapExceptionId, SoapExceptionParameters,
-                                FRequestID);
-                });
-            FResponseData.reset();
-            std::lock_guard lock(comm().CSThreadStack);
-            --comm().ThreadStackCounter;
-        },
-        Qt::QueuedConnection);
+    QMetaObject::invokeMethod(app, [self = shared_from_this()] { self->deliver(); }, Qt::QueuedConnection);
+}
+
+void TSoapThread::deliver()
+{
+    if (handBackHolds > 0) {
+        // Not inside a caller that only lets its window paint; a little later instead.
+        QTimer::singleShot(10, QCoreApplication::instance(), [self = shared_from_this()] { self->deliver(); });
+        return;
+    }
+    if (!handBackStopped() && owner_ && FOnFinished)
+        guarded([this] {
+            FOnFinished(std::move(FResponseData), SoapError, SoapExceptionId, SoapExceptionParameters, FRequestID);
+        });
+    FResponseData.reset();
+    std::lock_guard lock(comm().CSThreadStack);
+    --comm().ThreadStackCounter;
 }
 
 // ---- program-wide ----

@@ -90,6 +90,7 @@ private:
     void AfterInterceptor(const pugi::xml_document& answer);
     void takeError(const std::exception& e);
     void handBack();
+    void deliver();
 
     std::shared_ptr<RunnerState> runner_;
     QPointer<TCommunicationThread> owner_;
@@ -114,6 +115,16 @@ void ReqShutDown();
 // A channel slot for the few blocking calls made on the GUI thread; throws on timeout.
 void AquireChannel();
 void ReleaseChannel();
+
+// While one exists, finished requests wait with their hand-back: for callers on the GUI thread
+// that let the event loop run briefly (to paint a window) without being re-entered.
+class THandBackHold {
+public:
+    THandBackHold();
+    ~THandBackHold();
+    THandBackHold(const THandBackHold&) = delete;
+    THandBackHold& operator=(const THandBackHold&) = delete;
+};
 
 // Holds a channel slot for a scope.
 class ChannelGuard {

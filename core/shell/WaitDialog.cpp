@@ -1,5 +1,8 @@
 #include "WaitDialog.h"
 
+#include "CommunicationThread.h"
+
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -93,7 +96,12 @@ void TForm10::Showwaitdialog(const QString& text, QScreen* monitor)
          bounds.top() + qRound(bounds.height() / 2.618 - height()));
 
     show();
-    // Painted now: the caller is about to block the GUI thread.
+    // Painted now: the caller is about to block the GUI thread. The window system needs a turn of
+    // the event loop to map the window; finished requests must not run inside the caller then.
+    {
+        THandBackHold hold;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
     repaint();
 }
 

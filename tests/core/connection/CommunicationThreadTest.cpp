@@ -394,3 +394,14 @@ TEST(Channels, GuiThreadCallsShareTheTwoSlotsAndTimeOut)
     ReleaseChannel();
     CommTimeouts::channelWaitMs = 35000;
 }
+
+TEST_F(RunnerTest, HandBackWaitsWhileHeld)
+{
+    const quint32 id = runner->AddRequest(std::make_unique<Req>(), TTransactionMode::tm_None);
+    {
+        THandBackHold hold;
+        waitUntil([] { return false; }, 100);
+        EXPECT_FALSE(outcomes[id].done);
+    }
+    EXPECT_TRUE(waitUntil([&] { return outcomes[id].done; }));
+}
