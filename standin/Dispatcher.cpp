@@ -112,7 +112,9 @@ SoapAnswer Dispatcher::handle(Service service, const std::string& requestText) c
         return fault(h, QString::fromStdString(e.what()), &e);
     } catch (const TvpError& e) {
         // The codec's texts speak of answers; here it read a request.
-        return fault(h, QStringLiteral("Ungültige Anfrage: ") + e.message(), nullptr);
+        QString text = e.message();
+        text.replace(QStringLiteral("Ungültige Antwort des Servers: "), QString());
+        return fault(h, QStringLiteral("Ungültige Anfrage: ") + text, nullptr);
     } catch (const std::exception& e) {
         return fault(h, QString::fromUtf8(e.what()), nullptr);
     }
