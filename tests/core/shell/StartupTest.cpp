@@ -6,6 +6,7 @@
 #include "InstanceRegistry.h"
 #include "MainWindow.h"
 #include "PingTest.h"
+#include "ResultCaptureServices.h"
 #include "ScriptedDialogs.h"
 #include "ServerDiscovery.h"
 #include "ShellClock.h"
@@ -400,4 +401,77 @@ TEST_F(StartupTest, TimingIndicatorShowsAndOpensTheImport)
     EXPECT_TRUE(programWindows().isVisible(QStringLiteral("TimingImportForm")));
     main->ResetSetTimingData();
     EXPECT_EQ(panel->palette().color(QPalette::Window), QColor(Qt::white));
+}
+
+TEST_F(StartupTest, CtrlShortcutsAndTheResultWindowsTallyKey)
+{
+    startWithCompetition(QStringLiteral("Tasten"));
+    QWidget* clubs = programWindows().widget(QStringLiteral("ClubForm"));
+    programWindows().show(QStringLiteral("ClubForm"));
+    const std::vector<std::pair<int, QString>> shortcuts = {
+        {Qt::Key_W, "DisciplinListForm"}, {Qt::Key_L, "ResultDialog"}, {Qt::Key_U, "CertForm"}, {Qt::Key_B, "BarcodeInputForm"}};
+    for (const auto& [key, window] : shortcuts) {
+        press(clubs, key, Qt::ControlModifier);
+        EXPECT_TRUE(handled);
+        EXPECT_TRUE(programWindows().isVisible(window)) << window.toStdString();
+    }
+
+    // F7 reaches the result window's tally list only while that window is visible, and stays unhandled.
+    struct FakeResults : IResultDialog {
+        bool visible = false;
+        int tallies = 0;
+        bool isWindowVisible() const override { return visible; }
+        void reloadFormData(bool) override {}
+        void unload() override {}
+        void showAndLoadDisciplin(int, int, int, int) override {}
+        void goToAthlete(int, int, int, bool, int, bool, bool) override {}
+        void Zonenstrichliste1Click() override { ++tallies; }
+    } results;
+    resultCapture().ResultDialog = &results;
+    press(clubs, Qt::Key_F7);
+    EXPECT_EQ(results.tallies, 0);
+    results.visible = true;
+    press(clubs, Qt::Key_F7);
+    EXPECT_FALSE(handled);
+    EXPECT_EQ(results.tallies, 1);
+    resultCapture().ResultDialog = nullptr;
+}
+
+TEST_F(StartupTest, RefreshWithTheChooserOpenRefreshesOnlyItAndTheDetails)
+{
+    CountingForm details(QStringLiteral("CompetitionForm"));
+    CountingForm clubs(QStringLiteral("ClubForm"));
+    programWindows().add(&details);
+    programWindows().add(&clubs);
+    startWithCompetition(QStringLiteral("Offen"));
+    clubs.show();
+    script->expectWindow(QStringLiteral("Veranstaltung auswählen"), [&](QWidget&) {
+        program->mainForm()->RefreshButton();
+        EXPECT_EQ(details.reloads, 1); // reloaded whether visible or not
+        EXPECT_EQ(clubs.reloads, 0);
+        ChooseCompetitionForm()->close();
+        return 0;
+    });
+    program->mainForm()->changeCompetition();
+}
+
+TEST_F(StartupTest, OpeningACompetitionUnloadsTheWorkWindows)
+{
+    struct UnloadCounting : CountingForm {
+        using CountingForm::CountingForm;
+        int unloads = 0;
+        void unload() override { ++unloads; }
+    };
+    UnloadCounting athletes(QStringLiteral("AthleteForm"));
+    programWindows().add(&athletes);
+    startWithCompetition(QStringLiteral("Erste"));
+    EXPECT_EQ(athletes.unloads, 1);
+    const int second = createCompetition(QStringLiteral("Zweite"));
+    script->expectWindow(QStringLiteral("Veranstaltung auswählen"), [&](QWidget&) {
+        ChooseCompetitionForm()->selectNewComp(second, true);
+        return 0;
+    });
+    program->mainForm()->changeCompetition();
+    EXPECT_EQ(athletes.unloads, 2);
+    EXPECT_EQ(program->mainForm()->windowTitle(), QStringLiteral("Zweite - Trivanta Pentrel"));
 }
