@@ -1,50 +1,17 @@
 #include "Logger.h"
 
+#include "AppPaths.h"
+#include "CodePages.h"
+
+#include <QDateTime>
+
 #include <atomic>
 #include <mutex>
 #include <vector>
 
-#include "AppPaths.h"
-
-#include <QDateTime>
-
-#include <iconv.h>
-
-#include <array>
-#include <cerrno>
-
 namespace tvp {
 
 namespace {
-
-QByteArray toWindows1252(const QString& text)
-{
-    QByteArray in = text.toUtf8();
-    iconv_t cd = iconv_open("WINDOWS-1252//TRANSLIT", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return text.toLatin1();
-    QByteArray out;
-    char* src = in.data();
-    size_t srcLeft = in.size();
-    std::array<char, 256> buffer;
-    while (srcLeft > 0) {
-        char* dst = buffer.data();
-        size_t dstLeft = buffer.size();
-        const bool failed = iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1);
-        const int error = errno;
-        out.append(buffer.data(), buffer.size() - dstLeft);
-        if (!failed || error == E2BIG)
-            continue;
-        // Unmappable or broken: one '?' for the whole UTF-8 sequence.
-        out.append('?');
-        do {
-            ++src;
-            --srcLeft;
-        } while (srcLeft > 0 && (static_cast<unsigned char>(*src) & 0xC0) == 0x80);
-    }
-    iconv_close(cd);
-    return out;
-}
 
 const char* levelName(TLogLevel level)
 {

@@ -3,6 +3,7 @@
 // Result texts use the decimal separator of the user's locale (QLocale()); only stored and
 // exchanged numbers use ".".
 
+#include "CodePages.h"
 #include "ParticipantRecords.h"
 #include "tvpTypes.h"
 
@@ -72,8 +73,6 @@ bool containsBib(int value, const std::vector<int>& list);
 
 // Windows-1252, the code page of files other Windows programs read. A character outside it is
 // written as "?". Both throw std::runtime_error when the system lacks the conversion.
-QByteArray toWindows1252(const QString& text);
-QString fromWindows1252(const QByteArray& bytes);
 
 // One CSV field in Windows-1252, quoted when it holds ";", CR, LF or a double quote. The caller
 // writes separators and line ends. Throws std::runtime_error when the device refuses the bytes.
