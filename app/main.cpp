@@ -1,6 +1,6 @@
 // Trivanta Pentrel: the organiser's desk for children's athletics team competitions.
 
-#include "Startup.h"
+#include "core/ui/Startup.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
 // Speed of the protocol layer: decoding a large answer against pugixml's bare parse, and one small
 // call through the runner, HTTP and the stand-in.
 
-#include "SoapCodec.h"
-#include "TVPWebServices2.h"
+#include "core/protocol/SoapCodec.h"
+#include "core/protocol/TVPWebServices2.h"
 
 #include <benchmark/benchmark.h>
 
@@ -98,4 +98,4 @@ void BM_DecodeOnlyGetAthletesAnswer(benchmark::State& state)
     }
 }
 BENCHMARK(BM_DecodeOnlyGetAthletesAnswer)->Unit(benchmark::kMillisecond);
-}
+} // namespace

@@ -20,12 +20,12 @@ inline void reportMedianMs(benchmark::State& state, std::vector<double> ms)
 
 } // namespace tvp::bench
 
-#define TVP_QT_BENCHMARK_MAIN()                                                                            \
-    int main(int argc, char** argv)                                                                        \
-    {                                                                                                      \
-        QCoreApplication app(argc, argv);                                                                  \
-        benchmark::Initialize(&argc, argv);                                                                \
-        benchmark::RunSpecifiedBenchmarks();                                                               \
-        benchmark::Shutdown();                                                                             \
-        return 0;                                                                                          \
+#define TVP_QT_BENCHMARK_MAIN()              \
+    int main(int argc, char** argv)          \
+    {                                        \
+        QCoreApplication app(argc, argv);    \
+        benchmark::Initialize(&argc, argv);  \
+        benchmark::RunSpecifiedBenchmarks(); \
+        benchmark::Shutdown();               \
+        return 0;                            \
     }

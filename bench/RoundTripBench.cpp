@@ -1,15 +1,15 @@
 // One small call through the request runner, HTTP on loopback and the stand-in server.
 
-#include "CommunicationThread.h"
-#include "CompetitionUrlHolder.h"
-#include "StandinServer.h"
-#include "TVPWebServices2.h"
+#include "core/connection/CommunicationThread.h"
+#include "core/connection/CompetitionUrlHolder.h"
+#include "standin/StandinServer.h"
+#include "core/protocol/TVPWebServices2.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTemporaryDir>
 
-#include "QtBenchMain.h"
+#include "bench/QtBenchMain.h"
 
 #include <algorithm>
 #include <chrono>
@@ -33,8 +33,8 @@ void BM_RunnerRoundTripOnLoopback(benchmark::State& state)
     TCommunicationThread runner;
     runner.commandCallback = [](proto::THTTPRIO* rio, TRequest*, std::unique_ptr<TResponse>&, TSoapThread* thread) {
         if (thread)
-            proto::GetDataRetrievalPortType(false, competitionUrlHolderInstance().getFullUrl(proto::TTVPWebServices::DRS),
-                                            rio)
+            proto::GetDataRetrievalPortType(false,
+                                            competitionUrlHolderInstance().getFullUrl(proto::TTVPWebServices::DRS), rio)
                 ->getUiInfo(QStringLiteral("Label"), 1);
     };
     QEventLoop loop;

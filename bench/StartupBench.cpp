@@ -2,9 +2,9 @@
 // competition, against a stand-in server on loopback, with the consent and the competition
 // already chosen in the settings.
 
-#include "CompetitionUrlHolder.h"
-#include "StandinServer.h"
-#include "TVPWebServices2.h"
+#include "core/connection/CompetitionUrlHolder.h"
+#include "standin/StandinServer.h"
+#include "core/protocol/TVPWebServices2.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,7 +14,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include "QtBenchMain.h"
+#include "bench/QtBenchMain.h"
 
 #include <algorithm>
 
@@ -30,10 +30,11 @@ void BM_StartupToMainWindow(benchmark::State& state)
     const QString address = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
     tvp::proto::CompetitionInfoType info;
     info.Name = QStringLiteral("Startzeit");
-    const int id = tvp::proto::GetCompetitionManagementPortType(
-                       false, address + QStringLiteral("/TrivantaPentrel/services/CompetitionManagementService/"), nullptr)
-                       ->createCompetition(info)
-                       .Competition->ID;
+    const int id =
+        tvp::proto::GetCompetitionManagementPortType(
+            false, address + QStringLiteral("/TrivantaPentrel/services/CompetitionManagementService/"), nullptr)
+            ->createCompetition(info)
+            .Competition->ID;
 
     const QString appData = dir.path() + QStringLiteral("/appdata");
     const QString instances = dir.path() + QStringLiteral("/instances");

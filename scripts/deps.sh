@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need (only those still missing).
+# Installs the Debian packages the build needs (only those still missing); with --tests also what
+# the tests, the fuzz targets and the printout checks need.
 set -euo pipefail
 
 PACKAGES=(
-  cmake ninja-build ccache pkg-config g++
+  cmake ninja-build ccache pkg-config g++ curl
   qt6-base-dev qt6-websockets-dev libpugixml-dev libcurl4-openssl-dev
   libzip-dev libzint-dev libqpdf-dev libcivetweb-dev libsqlite3-dev libevdev-dev libudev-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  iproute2 util-linux curl xvfb poppler-utils fonts-dejavu-core
+  fonts-dejavu-core
 )
+if [ "${1:-}" = "--tests" ]; then
+  PACKAGES+=(
+    libgtest-dev libgmock-dev libbenchmark-dev
+    iproute2 util-linux xvfb poppler-utils zbar-tools
+    clang libclang-rt-14-dev
+  )
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

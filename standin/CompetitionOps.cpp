@@ -1,6 +1,6 @@
-#include "ErrorMessages.h"
-#include "Handlers.h"
-#include "ParticipantRecords.h"
+#include "standin/ErrorMessages.h"
+#include "standin/Handlers.h"
+#include "core/protocol/ParticipantRecords.h"
 
 namespace tvp::standin::ops {
 

@@ -1,4 +1,4 @@
-#include "Database.h"
+#include "standin/Database.h"
 
 #include <sqlite3.h>
 
@@ -15,14 +15,21 @@ constexpr int kBusyTimeoutMs = 330000;
 [[noreturn]] void fail(sqlite3* db, const char* what)
 {
     if (sqlite3_errcode(db) == SQLITE_BUSY)
-        throw std::runtime_error("Die Daten sind durch eine andere Transaktion gesperrt, bitte später erneut versuchen.");
+        throw std::runtime_error(
+            "Die Daten sind durch eine andere Transaktion gesperrt, bitte später erneut versuchen.");
     throw std::runtime_error(std::string("Datenbankfehler (") + what + "): " + sqlite3_errmsg(db));
 }
 
 } // namespace
 
-void Statement::Finalize::operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-void Db::Close::operator()(sqlite3* db) const { sqlite3_close_v2(db); } // rolls back an open transaction
+void Statement::Finalize::operator()(sqlite3_stmt* s) const
+{
+    sqlite3_finalize(s);
+}
+void Db::Close::operator()(sqlite3* db) const
+{
+    sqlite3_close_v2(db);
+} // rolls back an open transaction
 
 Statement::Statement(sqlite3* db, const char* sql) : db_(db)
 {
@@ -69,7 +76,10 @@ void Statement::run()
     }
 }
 
-int Statement::intAt(int column) const { return sqlite3_column_int(stmt_.get(), column); }
+int Statement::intAt(int column) const
+{
+    return sqlite3_column_int(stmt_.get(), column);
+}
 
 QString Statement::textAt(int column) const
 {
@@ -87,8 +97,8 @@ proto::XsDate Statement::dateAt(int column) const
 Db::Db(const std::string& path)
 {
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     db_.reset(db);
     if (rc != SQLITE_OK)
         fail(db, path.c_str());
@@ -103,8 +113,14 @@ void Db::exec(const char* sql)
         fail(db_.get(), sql);
 }
 
-int Db::lastInsertId() const { return int(sqlite3_last_insert_rowid(db_.get())); }
-int Db::changes() const { return sqlite3_changes(db_.get()); }
+int Db::lastInsertId() const
+{
+    return int(sqlite3_last_insert_rowid(db_.get()));
+}
+int Db::changes() const
+{
+    return sqlite3_changes(db_.get());
+}
 
 int Db::nextId(std::string_view kind)
 {

@@ -1,7 +1,7 @@
 #pragma once
 // A thin SQLite layer: one Db is one connection; statements bind values in order.
 
-#include "Record.h"
+#include "core/protocol/Record.h"
 
 #include <memory>
 #include <string>

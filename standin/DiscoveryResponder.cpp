@@ -1,4 +1,4 @@
-#include "DiscoveryResponder.h"
+#include "standin/DiscoveryResponder.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

@@ -1,7 +1,7 @@
-#include "Dispatcher.h"
+#include "standin/Dispatcher.h"
 
-#include "ErrorMessages.h"
-#include "Transactions.h"
+#include "standin/ErrorMessages.h"
+#include "standin/Transactions.h"
 
 #include <cstring>
 
@@ -31,8 +31,7 @@ SessionHeader readHeader(const pugi::xml_document& doc)
 {
     pugi::xml_node header = childIn(doc.document_element(), "Header", wire::kEnvelopeNs);
     pugi::xml_node session = childIn(header, "Session", wire::kHeaderNs);
-    return {session.attribute("ID").value(),
-            childIn(session, "Transaction", wire::kHeaderNs).attribute("ID").value()};
+    return {session.attribute("ID").value(), childIn(session, "Transaction", wire::kHeaderNs).attribute("ID").value()};
 }
 
 // Answers carry Session and Transaction side by side.
@@ -99,7 +98,8 @@ SoapAnswer Dispatcher::handle(Service service, const std::string& requestText) c
         const std::string name = codec::localName(op);
         const Operation* operation = findOperation(name);
         if (!operation || operation->service != service || namespaceOf(op) != serviceNamespace(service))
-            throw BadRequest(QStringLiteral("Die Operation %1 gibt es in diesem Dienst nicht.").arg(QString::fromStdString(name)));
+            throw BadRequest(
+                QStringLiteral("Die Operation %1 gibt es in diesem Dienst nicht.").arg(QString::fromStdString(name)));
 
         pugi::xml_document answer;
         const pugi::xml_node response =

@@ -2,7 +2,7 @@
 // The SOAP side of the stand-in: reads the envelope and its session header, runs the operation in
 // the right transaction and writes the answer or the fault.
 
-#include "Operations.h"
+#include "standin/Operations.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "ErrorMessages.h"
+#include "standin/ErrorMessages.h"
 
 namespace tvp::standin::errors {
 

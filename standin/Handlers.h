@@ -1,7 +1,7 @@
 #pragma once
 // The operation handlers; Operations.cpp lists them with their service and database access.
 
-#include "Operations.h"
+#include "standin/Operations.h"
 
 namespace tvp::standin::ops {
 

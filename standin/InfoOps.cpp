@@ -1,9 +1,9 @@
 // Program information, message texts and the transaction operations.
 
-#include "ErrorMessages.h"
-#include "Handlers.h"
-#include "ScoringRecords.h"
-#include "Transactions.h"
+#include "standin/ErrorMessages.h"
+#include "standin/Handlers.h"
+#include "core/protocol/ScoringRecords.h"
+#include "standin/Transactions.h"
 
 namespace tvp::standin::ops {
 

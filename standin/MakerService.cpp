@@ -1,4 +1,4 @@
-#include "MakerService.h"
+#include "standin/MakerService.h"
 
 #include <civetweb.h>
 

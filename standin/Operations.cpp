@@ -1,7 +1,7 @@
-#include "Operations.h"
+#include "standin/Operations.h"
 
-#include "ErrorMessages.h"
-#include "Handlers.h"
+#include "standin/ErrorMessages.h"
+#include "standin/Handlers.h"
 
 #include <array>
 #include <unordered_map>

@@ -3,9 +3,9 @@
 // To add one: write the handler (decode with arguments<>, answer with reply), declare it in
 // Handlers.h and add its line to the table in Operations.cpp.
 
-#include "Database.h"
-#include "SoapCodec.h"
-#include "StandinOptions.h"
+#include "standin/Database.h"
+#include "core/protocol/SoapCodec.h"
+#include "standin/StandinOptions.h"
 
 #include <QStringList>
 

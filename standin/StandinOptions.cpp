@@ -1,4 +1,4 @@
-#include "StandinOptions.h"
+#include "standin/StandinOptions.h"
 
 #include <arpa/inet.h>
 
@@ -35,7 +35,8 @@ proto::GenericTvpVersion toVersion(const std::string& text)
     if (dot2 == std::string::npos)
         throw std::invalid_argument("Ungültiger Wert für --version: " + text);
     const int big = 1 << 30;
-    return {toInt(text.substr(0, dot1), "--version", 0, big), toInt(text.substr(dot1 + 1, dot2 - dot1 - 1), "--version", 0, big),
+    return {toInt(text.substr(0, dot1), "--version", 0, big),
+            toInt(text.substr(dot1 + 1, dot2 - dot1 - 1), "--version", 0, big),
             toInt(text.substr(dot2 + 1), "--version", 0, big)};
 }
 

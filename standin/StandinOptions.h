@@ -1,8 +1,8 @@
 #pragma once
 // Command-line settings of the stand-in server.
 
-#include "MakerService.h"
-#include "ProgrammInfoService.h"
+#include "standin/MakerService.h"
+#include "core/protocol/ProgrammInfoService.h"
 
 #include <chrono>
 #include <string>

@@ -1,6 +1,6 @@
-#include "StandinServer.h"
+#include "standin/StandinServer.h"
 
-#include "MakerService.h"
+#include "standin/MakerService.h"
 
 #include <civetweb.h>
 
@@ -26,9 +26,8 @@ constexpr long long kMaxRequestBytes = 256LL << 20;
 
 int sendText(mg_connection* conn, int status, const char* reason, std::string_view contentType, const std::string& body)
 {
-    mg_printf(conn,
-              "HTTP/1.1 %d %s\r\nContent-Type: %.*s\r\nContent-Length: %zu\r\nConnection: close\r\n\r\n",
-              status, reason, int(contentType.size()), contentType.data(), body.size());
+    mg_printf(conn, "HTTP/1.1 %d %s\r\nContent-Type: %.*s\r\nContent-Length: %zu\r\nConnection: close\r\n\r\n", status,
+              reason, int(contentType.size()), contentType.data(), body.size());
     mg_write(conn, body.data(), body.size());
     return status;
 }
@@ -62,10 +61,14 @@ void knock(const std::string& address, int port)
 
 } // namespace
 
-void StandinServer::StopHttp::operator()(mg_context* ctx) const { mg_stop(ctx); }
+void StandinServer::StopHttp::operator()(mg_context* ctx) const
+{
+    mg_stop(ctx);
+}
 
 StandinServer::StandinServer(StandinOptions options)
-    : options_(prepared(options)), transactions_(options_.dataFile, options_.txIdle),
+    : options_(prepared(options)),
+      transactions_(options_.dataFile, options_.txIdle),
       dispatcher_(options_, transactions_)
 {
     static std::once_flag initOnce;

@@ -2,9 +2,9 @@
 // The stand-in competition server: HTTP on one port, the SOAP services under
 // /TrivantaPentrel/services/<Service>, data in one SQLite file. Runs until destroyed.
 
-#include "Dispatcher.h"
-#include "StandinOptions.h"
-#include "Transactions.h"
+#include "standin/Dispatcher.h"
+#include "standin/StandinOptions.h"
+#include "standin/Transactions.h"
 
 #include <memory>
 

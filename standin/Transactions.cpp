@@ -1,4 +1,4 @@
-#include "Transactions.h"
+#include "standin/Transactions.h"
 
 #include <algorithm>
 #include <random>
@@ -70,8 +70,14 @@ bool Transactions::finish(const std::string& id, bool commit)
     return true;
 }
 
-bool Transactions::commit(const std::string& id) { return finish(id, true); }
-void Transactions::rollback(const std::string& id) { finish(id, false); }
+bool Transactions::commit(const std::string& id)
+{
+    return finish(id, true);
+}
+void Transactions::rollback(const std::string& id)
+{
+    finish(id, false);
+}
 
 bool Transactions::run(const std::string& id, const std::function<void(Db&)>& work)
 {

@@ -1,7 +1,7 @@
 #pragma once
 // Open client transactions: each holds its own connection until commit, rollback or the idle sweep.
 
-#include "Database.h"
+#include "standin/Database.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,5 +1,5 @@
-#include "Handlers.h"
-#include "ScoringRecords.h"
+#include "standin/Handlers.h"
+#include "core/protocol/ScoringRecords.h"
 
 namespace tvp::standin::ops {
 

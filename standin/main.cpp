@@ -1,7 +1,7 @@
 // tvp-standin: a small stand-in for the competition server, for tests and for trying the client.
 
-#include "DiscoveryResponder.h"
-#include "StandinServer.h"
+#include "standin/DiscoveryResponder.h"
+#include "standin/StandinServer.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,9 +1,9 @@
-#include "CommunicationThread.h"
+#include "core/connection/CommunicationThread.h"
 
-#include "CompetitionUrlHolder.h"
-#include "SoapHeader.h"
-#include "TVPWebServices2.h"
-#include "SlotGuard.h"
+#include "core/connection/CompetitionUrlHolder.h"
+#include "core/protocol/SoapHeader.h"
+#include "core/protocol/TVPWebServices2.h"
+#include "core/connection/SlotGuard.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -62,8 +62,7 @@ QString messageOf(const std::exception& e)
 
 // ---- runner ----
 
-TCommunicationThread::TCommunicationThread(QObject* parent)
-    : QObject(parent), state_(std::make_shared<RunnerState>())
+TCommunicationThread::TCommunicationThread(QObject* parent) : QObject(parent), state_(std::make_shared<RunnerState>())
 {
 }
 
@@ -107,9 +106,14 @@ quint32 TCommunicationThread::AddRequest(std::unique_ptr<TRequest> Request, TTra
 TSoapThread::TSoapThread(std::shared_ptr<RunnerState> runner, QPointer<TCommunicationThread> owner,
                          std::unique_ptr<TRequest> request, CommandCallback command, FinishedCallback finished,
                          quint32 requestId, bool transactional_, bool readOnly)
-    : runner_(std::move(runner)), owner_(std::move(owner)), transactional(transactional_),
-      readOnlyTransaction(readOnly), FRequestData(std::move(request)), FGetCommand(std::move(command)),
-      FOnFinished(std::move(finished)), FRequestID(requestId)
+    : runner_(std::move(runner)),
+      owner_(std::move(owner)),
+      transactional(transactional_),
+      readOnlyTransaction(readOnly),
+      FRequestData(std::move(request)),
+      FGetCommand(std::move(command)),
+      FOnFinished(std::move(finished)),
+      FRequestID(requestId)
 {
     soapGetComm = newRIO();
 }
@@ -248,7 +252,8 @@ void TSoapThread::handBack()
     if (!app)
         return;
     // The worker object rides along so it lives until the GUI thread is done with it.
-    QMetaObject::invokeMethod(app, [self = shared_from_this()] { self->deliver(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        app, [self = shared_from_this()] { self->deliver(); }, Qt::QueuedConnection);
 }
 
 void TSoapThread::deliver()

@@ -3,7 +3,7 @@
 // one of two program-wide channel slots, inside the transaction its mode asks for, and comes back to
 // the GUI thread through the window's finished callback.
 
-#include "THTTPRIO.h"
+#include "core/protocol/THTTPRIO.h"
 
 #include <QObject>
 #include <QPointer>
@@ -36,8 +36,8 @@ class TSoapThread;
 using CommandCallback = std::function<void(proto::THTTPRIO* RIO, TRequest* Request,
                                            std::unique_ptr<TResponse>& Response, TSoapThread* Thread)>;
 // Runs on the GUI thread; an empty error text means success. The response may be null.
-using FinishedCallback = std::function<void(std::unique_ptr<TResponse> Response, const QString& Error,
-                                            int ErrorId, const QStringList& Parameters, quint32 RequestId)>;
+using FinishedCallback = std::function<void(std::unique_ptr<TResponse> Response, const QString& Error, int ErrorId,
+                                            const QStringList& Parameters, quint32 RequestId)>;
 
 // Waits and pauses; tests shorten them.
 struct CommTimeouts {

@@ -1,4 +1,4 @@
-#include "CompetitionUrlHolder.h"
+#include "core/connection/CompetitionUrlHolder.h"
 
 #include <QUrl>
 
@@ -30,8 +30,8 @@ QString TCompetitionUrlHolder::getFullUrl(proto::TTVPWebServices service)
         if (pathStart >= 0)
             url.truncate(pathStart);
     }
-    if (url.size() > 4 && !url.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
-        && !url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
+    if (url.size() > 4 && !url.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) &&
+        !url.startsWith(QLatin1String("https://"), Qt::CaseInsensitive))
         url.prepend(QLatin1String("http://"));
     if (url.indexOf(QLatin1Char(':')) == url.lastIndexOf(QLatin1Char(':')))
         url += QLatin1String(":8080");

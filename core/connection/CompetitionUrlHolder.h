@@ -1,7 +1,7 @@
 #pragma once
 // The program's one server address, and the service URLs formed from it.
 
-#include "WebServices.h"
+#include "core/protocol/WebServices.h"
 
 #include <QString>
 

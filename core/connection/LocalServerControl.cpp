@@ -1,6 +1,6 @@
-#include "LocalServerControl.h"
+#include "core/connection/LocalServerControl.h"
 
-#include "AppPaths.h"
+#include "core/util/AppPaths.h"
 
 #include <QFileInfo>
 #include <QProcess>

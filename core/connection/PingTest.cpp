@@ -1,4 +1,4 @@
-#include "PingTest.h"
+#include "core/connection/PingTest.h"
 
 #include <QUrl>
 

@@ -1,7 +1,7 @@
-#include "ServerDiscovery.h"
+#include "core/connection/ServerDiscovery.h"
 
-#include "Logger.h"
-#include "UncaughtErrors.h"
+#include "core/util/Logger.h"
+#include "core/connection/UncaughtErrors.h"
 
 #include <QNetworkDatagram>
 
@@ -52,7 +52,9 @@ std::optional<QString> parseServerHello(const QByteArray& datagram, const QHostA
     return scheme + QStringLiteral("://") + QHostAddress(ip).toString() + u':' + QString::number(port);
 }
 
-TServerDiscovery::TServerDiscovery(QObject* parent) : TServerDiscovery(Config{}, parent) {}
+TServerDiscovery::TServerDiscovery(QObject* parent) : TServerDiscovery(Config{}, parent)
+{
+}
 
 TServerDiscovery::TServerDiscovery(Config config, QObject* parent) : QObject(parent), config_(std::move(config))
 {

@@ -3,7 +3,7 @@
 // discovery text goes to the directed broadcast address of every local interface, servers answer
 // with a hello naming scheme and port, and each new address is reported once.
 
-#include "USock.h"
+#include "core/connection/USock.h"
 
 #include <QHostAddress>
 #include <QObject>

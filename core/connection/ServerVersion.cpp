@@ -1,6 +1,6 @@
-#include "ServerVersion.h"
+#include "core/connection/ServerVersion.h"
 
-#include "ProgramVersion.h"
+#include "core/util/ProgramVersion.h"
 
 namespace tvp {
 
@@ -49,8 +49,7 @@ CompatibilityVerdict judgeServerVersion(const proto::GenericTvpVersion& server,
                                    "aktualisieren/neu zu installieren."),
                     {},
                     {}};
-        case proto::CompatibilityInformation::FULL:
-            return {true, {}, {}, {}};
+        case proto::CompatibilityInformation::FULL: return {true, {}, {}, {}};
         case proto::CompatibilityInformation::FEATURE_RESTRICTED:
             return {true,
                     QStringLiteral("Warnung: Die Client-Version scheint veraltet sein. Evtl. sind einige Funktionen "
@@ -58,8 +57,7 @@ CompatibilityVerdict judgeServerVersion(const proto::GenericTvpVersion& server,
                                    "empfohlen die Software zu aktualisieren/neu zu installieren."),
                     {},
                     {}};
-        case proto::CompatibilityInformation::NO_COMPATIBILITY:
-            break;
+        case proto::CompatibilityInformation::NO_COMPATIBILITY: break;
         }
         return {false,
                 {},

@@ -1,7 +1,7 @@
 #pragma once
 // Which server versions this client works with, and the verdict on a server's version.
 
-#include "ProgrammInfoService.h"
+#include "core/protocol/ProgrammInfoService.h"
 
 #include <QString>
 

@@ -2,8 +2,8 @@
 // Slots, timers and callbacks of the windows run their body through guarded(): an exception must
 // never unwind into Qt's event loop, so it is reported in the message window instead.
 
-#include "Errors.h"
-#include "UncaughtErrors.h"
+#include "core/protocol/Errors.h"
+#include "core/connection/UncaughtErrors.h"
 
 #include <exception>
 

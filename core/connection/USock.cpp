@@ -1,4 +1,4 @@
-#include "USock.h"
+#include "core/connection/USock.h"
 
 #include <QHostAddress>
 #include <QNetworkInterface>

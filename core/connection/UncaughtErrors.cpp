@@ -1,4 +1,4 @@
-#include "UncaughtErrors.h"
+#include "core/connection/UncaughtErrors.h"
 
 #include <QtGlobal>
 

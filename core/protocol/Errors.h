@@ -11,10 +11,7 @@ namespace tvp {
 
 class TvpError : public std::runtime_error {
 public:
-    explicit TvpError(const QString& message)
-        : std::runtime_error(message.toStdString()), message_(message)
-    {
-    }
+    explicit TvpError(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
     const QString& message() const noexcept { return message_; }
 
 private:

@@ -5,8 +5,8 @@
 // A member named like a type (ResultTableType) names that type with its namespace, because inside
 // the record the plain name means the member.
 
-#include "Record.h"
-#include "WireTable.h"
+#include "core/protocol/Record.h"
+#include "core/protocol/WireTable.h"
 
 namespace tvp::proto {
 
@@ -61,9 +61,8 @@ struct AgeClassInfoType {
     int MinMembersPerGender = 0;
     int MaleMembersLessThan = 0;
     int FemaleMembersLessThan = 0;
-    TVP_FIELDS(AgeClassInfoType, TVP_F(Name), TVP_F(BillingPricePerTeam), TVP_F(MinTeamMembers),
-               TVP_F(MaxTeamMembers), TVP_F(MinMembersPerGender), TVP_F(MaleMembersLessThan),
-               TVP_F(FemaleMembersLessThan))
+    TVP_FIELDS(AgeClassInfoType, TVP_F(Name), TVP_F(BillingPricePerTeam), TVP_F(MinTeamMembers), TVP_F(MaxTeamMembers),
+               TVP_F(MinMembersPerGender), TVP_F(MaleMembersLessThan), TVP_F(FemaleMembersLessThan))
 };
 
 struct AgeClassType : AgeClassInfoType {
@@ -426,8 +425,8 @@ struct AmbiguousResultType {
     Owned<AthleteType> Athlete;
     Owned<TeamType> Team;
     std::vector<AmbiguousBibResultType> AmbiguousBibResults;
-    TVP_FIELDS(AmbiguousResultType, TVP_F(Discipline), TVP_F(Attempt), TVP_F(Competition), TVP_F(Athlete),
-               TVP_F(Team), TVP_F(AmbiguousBibResults))
+    TVP_FIELDS(AmbiguousResultType, TVP_F(Discipline), TVP_F(Attempt), TVP_F(Competition), TVP_F(Athlete), TVP_F(Team),
+               TVP_F(AmbiguousBibResults))
 };
 
 struct FailedParticipantConstraintType {

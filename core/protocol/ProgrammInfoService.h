@@ -1,7 +1,7 @@
 #pragma once
 // Types of the program-information service.
 
-#include "Record.h"
+#include "core/protocol/Record.h"
 
 namespace tvp::proto {
 

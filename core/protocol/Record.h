@@ -95,17 +95,22 @@ constexpr Field<C, M> wrappedField(std::string_view name, M C::*member)
 }
 
 template <class T>
-concept Record = requires { T::fields(); };
+concept Record = requires
+{
+    T::fields();
+};
 
 template <class T>
-struct IsVector : std::false_type {};
+struct IsVector : std::false_type {
+};
 template <class T, class A>
 struct IsVector<std::vector<T, A>> : std::true_type {
     using Item = T;
 };
 
 template <class T>
-struct IsOwned : std::false_type {};
+struct IsOwned : std::false_type {
+};
 template <class T>
 struct IsOwned<Owned<T>> : std::true_type {
     using Item = T;
@@ -144,7 +149,10 @@ constexpr std::size_t countEnumNames(std::string_view all)
 } // namespace detail
 
 template <class E>
-concept Enumeration = std::is_enum_v<E> && requires { EnumTraits<E>::names; };
+concept Enumeration = std::is_enum_v<E> && requires
+{
+    EnumTraits<E>::names;
+};
 
 template <Enumeration E>
 constexpr std::string_view enumName(E value)
@@ -165,24 +173,29 @@ constexpr std::optional<E> enumFromName(std::string_view name)
 } // namespace tvp::proto
 
 // Declares an enumeration together with its wire names; use inside namespace tvp::proto.
-#define TVP_ENUM(Name, ...)                                                                                \
-    enum class Name : int { __VA_ARGS__ };                                                                 \
-    template <>                                                                                            \
-    struct EnumTraits<Name> {                                                                              \
-        static constexpr auto names =                                                                      \
-            detail::splitEnumNames<detail::countEnumNames(#__VA_ARGS__)>(#__VA_ARGS__);                    \
+#define TVP_ENUM(Name, ...)                                                                                       \
+    enum class Name : int { __VA_ARGS__ };                                                                        \
+    template <>                                                                                                   \
+    struct EnumTraits<Name> {                                                                                     \
+        static constexpr auto names = detail::splitEnumNames<detail::countEnumNames(#__VA_ARGS__)>(#__VA_ARGS__); \
     };
 
 // Declares the wire fields of a record without a base, in wire order.
-#define TVP_FIELDS(Self, ...)                                                                              \
-    using tvpSelf = Self;                                                                                  \
-    static constexpr auto fields() { return std::make_tuple(__VA_ARGS__); }                              \
+#define TVP_FIELDS(Self, ...)                \
+    using tvpSelf = Self;                    \
+    static constexpr auto fields()           \
+    {                                        \
+        return std::make_tuple(__VA_ARGS__); \
+    }                                        \
     bool operator==(const Self&) const = default;
 
 // Declares the wire fields of a derived record: the base's fields go first on the wire.
-#define TVP_FIELDS_DERIVED(Self, Base, ...)                                                                \
-    using tvpSelf = Self;                                                                                  \
-    static constexpr auto fields() { return std::tuple_cat(Base::fields(), std::make_tuple(__VA_ARGS__)); } \
+#define TVP_FIELDS_DERIVED(Self, Base, ...)                                  \
+    using tvpSelf = Self;                                                    \
+    static constexpr auto fields()                                           \
+    {                                                                        \
+        return std::tuple_cat(Base::fields(), std::make_tuple(__VA_ARGS__)); \
+    }                                                                        \
     bool operator==(const Self&) const = default;
 
 #define TVP_F(member) ::tvp::proto::field(#member, &tvpSelf::member)

@@ -2,7 +2,7 @@
 // Records of scoring nodes, cups, parameters, UI infos, collections, sessions, server texts,
 // facilities, the schedule, the PDF merge and the LADV exchange.
 
-#include "ParticipantRecords.h"
+#include "core/protocol/ParticipantRecords.h"
 
 namespace tvp::proto {
 

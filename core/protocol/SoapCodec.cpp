@@ -1,4 +1,4 @@
-#include "SoapCodec.h"
+#include "core/protocol/SoapCodec.h"
 
 #include <QRegularExpression>
 
@@ -29,7 +29,6 @@ std::string_view trimmed(const char* text)
         s.remove_suffix(1);
     return s;
 }
-
 
 template <class F>
 F parseFloating(const pugi::xml_node& element)
@@ -72,8 +71,14 @@ std::string formatInt(long long v)
     return std::string(buf, ptr);
 }
 
-std::string formatDouble(double v) { return formatFloating(v); }
-std::string formatFloat(float v) { return formatFloating(v); }
+std::string formatDouble(double v)
+{
+    return formatFloating(v);
+}
+std::string formatFloat(float v)
+{
+    return formatFloating(v);
+}
 
 std::string formatDate(const QDate& d)
 {
@@ -112,8 +117,14 @@ int parseInt(const pugi::xml_node& element)
     return static_cast<int>(v);
 }
 
-double parseDouble(const pugi::xml_node& element) { return parseFloating<double>(element); }
-float parseFloat(const pugi::xml_node& element) { return parseFloating<float>(element); }
+double parseDouble(const pugi::xml_node& element)
+{
+    return parseFloating<double>(element);
+}
+float parseFloat(const pugi::xml_node& element)
+{
+    return parseFloating<float>(element);
+}
 
 bool parseBool(const pugi::xml_node& element)
 {

@@ -1,9 +1,9 @@
 #pragma once
 // The one codec of all protocol records: it walks each record's fields() list in wire order.
 
-#include "Errors.h"
-#include "Record.h"
-#include "WireTable.h"
+#include "core/protocol/Errors.h"
+#include "core/protocol/Record.h"
+#include "core/protocol/WireTable.h"
 
 #include <pugixml.hpp>
 
@@ -232,8 +232,8 @@ constexpr auto makeFieldTable(std::index_sequence<I...>)
 }
 
 template <Record R>
-inline constexpr auto fieldTable =
-    makeFieldTable<R>(std::make_index_sequence<std::tuple_size_v<decltype(R::fields())>>{});
+inline constexpr auto
+    fieldTable = makeFieldTable<R>(std::make_index_sequence<std::tuple_size_v<decltype(R::fields())>>{});
 
 // Exact match of a NUL-terminated element name against a field name, without measuring it first.
 inline bool sameName(const char* raw, std::string_view name)

@@ -1,6 +1,6 @@
-#include "SoapHeader.h"
+#include "core/protocol/SoapHeader.h"
 
-#include "SoapCodec.h"
+#include "core/protocol/SoapCodec.h"
 
 #include <cstring>
 

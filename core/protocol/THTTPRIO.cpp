@@ -1,4 +1,4 @@
-#include "THTTPRIO.h"
+#include "core/protocol/THTTPRIO.h"
 
 #include <curl/curl.h>
 
@@ -29,7 +29,8 @@ public:
         std::call_once(curlInitOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
         std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
         if (!curl)
-            throw ESoapTransportError(QStringLiteral("Verbindung zum Server nicht möglich: HTTP-Bibliothek nicht verfügbar."));
+            throw ESoapTransportError(
+                QStringLiteral("Verbindung zum Server nicht möglich: HTTP-Bibliothek nicht verfügbar."));
         struct curl_slist* headers = nullptr;
         headers = curl_slist_append(headers, "Content-Type: text/xml; charset=utf-8");
         headers = curl_slist_append(headers, ("SOAPAction: \"" + soapAction + "\"").c_str());

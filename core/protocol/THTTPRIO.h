@@ -2,7 +2,7 @@
 // The SOAP proxy object of one request: it posts envelopes over HTTP and runs the session-header
 // handlers around each call. Never shared between threads.
 
-#include "SoapCodec.h"
+#include "core/protocol/SoapCodec.h"
 
 #include <functional>
 #include <memory>

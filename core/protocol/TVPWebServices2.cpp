@@ -1,4 +1,4 @@
-#include "TVPWebServices2.h"
+#include "core/protocol/TVPWebServices2.h"
 
 namespace tvp::proto {
 
@@ -17,7 +17,8 @@ QString addressOr(bool useWsdl, const QString& addr, const QString& serviceName)
 } // namespace
 
 PortTypeBase::PortTypeBase(THTTPRIO* rio, QString address)
-    : ownRio_(rio ? nullptr : std::make_unique<THTTPRIO>()), rio_(rio ? rio : ownRio_.get()),
+    : ownRio_(rio ? nullptr : std::make_unique<THTTPRIO>()),
+      rio_(rio ? rio : ownRio_.get()),
       address_(address.toStdString())
 {
     // A proxy of its own is the way of the blocking calls made on the GUI thread.

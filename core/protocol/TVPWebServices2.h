@@ -2,10 +2,10 @@
 // The ten SOAP services: one port type per service with its operations in interface order, and a
 // factory per port type.
 
-#include "ProgrammInfoService.h"
-#include "ScoringRecords.h"
-#include "THTTPRIO.h"
-#include "WebServices.h"
+#include "core/protocol/ProgrammInfoService.h"
+#include "core/protocol/ScoringRecords.h"
+#include "core/protocol/THTTPRIO.h"
+#include "core/protocol/WebServices.h"
 
 #include <QString>
 

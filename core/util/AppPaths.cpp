@@ -1,4 +1,4 @@
-#include "AppPaths.h"
+#include "core/util/AppPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "Base64.h"
+#include "core/util/Base64.h"
 
 #include <QIODevice>
 
@@ -12,8 +12,8 @@ QString encodeByteStreamBase64(QIODevice& stream)
 void decodeBase64ToStream(QIODevice& stream, const QString& text)
 {
     // Qt would accept a missing fill; a cut-off text is damaged data, so ask for whole groups.
-    const auto result = QByteArray::fromBase64Encoding(
-        text.toLatin1(), QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
+    const auto result = QByteArray::fromBase64Encoding(text.toLatin1(), QByteArray::Base64Encoding |
+                                                                            QByteArray::AbortOnBase64DecodingErrors);
     if (text.size() % 4 != 0 || result.decodingStatus != QByteArray::Base64DecodingStatus::Ok)
         throw EBase64Error("Ungültige Base64-Daten");
     if (!stream.isSequential())

@@ -1,4 +1,4 @@
-#include "CodePages.h"
+#include "core/util/CodePages.h"
 
 #include <iconv.h>
 

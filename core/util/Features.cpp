@@ -1,6 +1,6 @@
-#include "Features.h"
+#include "core/util/Features.h"
 
-#include "IniHandler.h"
+#include "core/util/IniHandler.h"
 
 namespace tvp {
 

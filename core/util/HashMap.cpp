@@ -1,4 +1,4 @@
-#include "HashMap.h"
+#include "core/util/HashMap.h"
 
 namespace tvp::detail {
 

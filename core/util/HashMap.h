@@ -11,7 +11,7 @@ namespace tvp {
 namespace detail {
 // The key's absolute value taken as unsigned (so INT_MIN works too), modulo the bucket count.
 std::size_t bucketOfKey(int key, std::size_t bucketCount);
-}
+} // namespace detail
 
 template <class T>
 class TIntegerHashMap {

@@ -1,7 +1,7 @@
-#include "IniHandler.h"
+#include "core/util/IniHandler.h"
 
-#include "AppPaths.h"
-#include "Logger.h"
+#include "core/util/AppPaths.h"
+#include "core/util/Logger.h"
 
 #include <QFile>
 #include <QFileInfo>

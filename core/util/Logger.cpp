@@ -1,7 +1,7 @@
-#include "Logger.h"
+#include "core/util/Logger.h"
 
-#include "AppPaths.h"
-#include "CodePages.h"
+#include "core/util/AppPaths.h"
+#include "core/util/CodePages.h"
 
 #include <QDateTime>
 
@@ -47,8 +47,7 @@ std::vector<std::unique_ptr<TLogger>>& retiredLoggers()
 
 } // namespace
 
-TLogger::TLogger(TLogLevel level)
-    : level_(level)
+TLogger::TLogger(TLogLevel level) : level_(level)
 {
     if (level_ == TLogLevel::ll_off)
         return;

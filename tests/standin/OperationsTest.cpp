@@ -1,4 +1,4 @@
-#include "StandinFixture.h"
+#include "tests/standin/StandinFixture.h"
 
 #include <QRegularExpression>
 
@@ -138,10 +138,8 @@ TEST_F(StandinUiInfos, ManyKeysInRequestOrderAndEmptyKeyMeansAllOfThatId)
     cms->setUiInfo(QStringLiteral("Comp_BillingDocPath"), QStringLiteral("q.docx"), 9);
     cms->setUiInfo(QStringLiteral("Label"), QStringLiteral("L3"), 3);
 
-    const auto r = getUiInfos(c, {{QStringLiteral("Label"), 3},
-                                  {QStringLiteral("Fehlt"), 3},
-                                  {QString(), 9},
-                                  {QStringLiteral("Label"), 9}});
+    const auto r = getUiInfos(
+        c, {{QStringLiteral("Label"), 3}, {QStringLiteral("Fehlt"), 3}, {QString(), 9}, {QStringLiteral("Label"), 9}});
     using P = std::pair<QString, QString>;
     EXPECT_EQ(pairs(r), (std::vector<P>{{"Label@3", "L3"},
                                         {"Fehlt@3", ""},
@@ -160,7 +158,8 @@ TEST_F(StandinServerTexts, VersionCompatibilityAndAMessageForEveryErrorId)
     const getBackendVersionResponse1 v = pis->getBackendVersion();
     ASSERT_TRUE(v.version);
     EXPECT_EQ(*v.version, (GenericTvpVersion{2, 5, 17}));
-    EXPECT_EQ(pis->getCompatibilityInformation(GenericTvpVersion{1, 0, 0}), CompatibilityInformation::FEATURE_RESTRICTED);
+    EXPECT_EQ(pis->getCompatibilityInformation(GenericTvpVersion{1, 0, 0}),
+              CompatibilityInformation::FEATURE_RESTRICTED);
 
     const getExceptionMessagesResponse1 texts = c.drs()->getExceptionMessages(1);
     auto textOf = [&](int id) {
@@ -180,7 +179,8 @@ TEST_F(StandinBadRequests, AreFaultsAndTheServerGoesOnServing)
                            R"(<e:Body><t:%OP% xmlns:t="%NS%">%ARGS%</t:%OP%></e:Body></e:Envelope>)";
     auto envelope = [&](const std::string& name, const std::string& args, std::string_view ns = wire::kMainNs) {
         std::string s = op;
-        for (auto [key, value] : {std::pair<std::string, std::string>{"%OP%", name}, {"%NS%", std::string(ns)}, {"%ARGS%", args}})
+        for (auto [key, value] :
+             {std::pair<std::string, std::string>{"%OP%", name}, {"%NS%", std::string(ns)}, {"%ARGS%", args}})
             for (auto at = s.find(key); at != std::string::npos; at = s.find(key))
                 s.replace(at, key.size(), value);
         return s;
@@ -189,8 +189,8 @@ TEST_F(StandinBadRequests, AreFaultsAndTheServerGoesOnServing)
         {"DataRetrievalService", "kein XML <"},
         {"DataRetrievalService", "<a>XML, aber kein SOAP</a>"},
         {"DataRetrievalService", envelope("gibtEsNicht", "")},
-        {"DataRetrievalService", envelope("createCompetition", "")},           // wrong service
-        {"DataRetrievalService", envelope("getCompetitions", "", "urn:x")},     // wrong namespace
+        {"DataRetrievalService", envelope("createCompetition", "")},        // wrong service
+        {"DataRetrievalService", envelope("getCompetitions", "", "urn:x")}, // wrong namespace
         {"CompetitionManagementService", envelope("removeCompetition", "<CompetitionID>abc</CompetitionID>")},
         {"CompetitionManagementService", envelope("removeCompetition", "<Fremd>1</Fremd>")},
         {"CompetitionManagementService", envelope("beginTransaction", "<readonly>vielleicht</readonly>")},
@@ -220,7 +220,8 @@ TEST_F(StandinBadRequests, ServicePathsWithAndWithoutSlashAndTheUiExchangeAlias)
     for (const char* service : {"UiStoreService", "UiExchangeService", "DataRetrievalService/", "ToolingService"})
         EXPECT_EQ(post(service, body).status, 500) << service; // known service, unknown operation: a fault
     Client c = client();
-    auto drs = GetDataRetrievalPortType(false, QString::fromStdString(c.url("DataRetrievalService")).chopped(1), &c.rio);
+    auto drs =
+        GetDataRetrievalPortType(false, QString::fromStdString(c.url("DataRetrievalService")).chopped(1), &c.rio);
     EXPECT_NO_THROW(drs->getCompetitions());
 }
 

@@ -1,6 +1,6 @@
 // The start/stop scripts and the command line of the real executable.
 
-#include "StandinFixture.h"
+#include "tests/standin/StandinFixture.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -28,7 +28,10 @@ int freePort()
     return ntohs(addr.sin_port);
 }
 
-int run(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
+int run(const std::string& command)
+{
+    return std::system((command + " >/dev/null 2>&1").c_str());
+}
 
 // A program folder of its own, so pid and log files never meet those of a server a developer runs.
 class StandinScripts : public ::testing::Test {
@@ -131,9 +134,15 @@ TEST(StandinCommandLine, DefaultsAndRefusals)
     EXPECT_EQ(o.txIdle, std::chrono::seconds(5));
     EXPECT_EQ(o.dataFile, "x.db");
 
-    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"--port"}, {"--port", "70000"}, {"--port", "8o"}, {"--version", "1.2"}, {"--version", "1.2.x"},
-             {"--compatibility", "full"}, {"--tx-idle-seconds", "0"}, {"--discovery-port", "70000"}, {"--data", ""}})
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{{"--port"},
+                                                                                     {"--port", "70000"},
+                                                                                     {"--port", "8o"},
+                                                                                     {"--version", "1.2"},
+                                                                                     {"--version", "1.2.x"},
+                                                                                     {"--compatibility", "full"},
+                                                                                     {"--tx-idle-seconds", "0"},
+                                                                                     {"--discovery-port", "70000"},
+                                                                                     {"--data", ""}})
         EXPECT_THROW(parseOptions(bad), std::invalid_argument) << bad[0];
 }
 

@@ -1,4 +1,4 @@
-#include "StandinFixture.h"
+#include "tests/standin/StandinFixture.h"
 
 #include <atomic>
 #include <chrono>
@@ -37,12 +37,14 @@ TEST_F(StandinSessions, AnswersCarryTransactionBesideSessionOnlyInsideATransacti
     c.rio.OnAfterExecute = [](std::string_view, const pugi::xml_document& answer) {
         pugi::xml_node header = answer.document_element().first_child();
         EXPECT_STREQ(codec::localName(header), "Header");
-        EXPECT_TRUE(header.find_child([](pugi::xml_node n) { return std::string_view(codec::localName(n)) == "Transaction"; }));
+        EXPECT_TRUE(
+            header.find_child([](pugi::xml_node n) { return std::string_view(codec::localName(n)) == "Transaction"; }));
     };
     c.drs()->getCompetitions();
     c.rio.OnAfterExecute = [](std::string_view, const pugi::xml_document& answer) {
         pugi::xml_node header = answer.document_element().first_child();
-        EXPECT_FALSE(header.find_child([](pugi::xml_node n) { return std::string_view(codec::localName(n)) == "Transaction"; }));
+        EXPECT_FALSE(
+            header.find_child([](pugi::xml_node n) { return std::string_view(codec::localName(n)) == "Transaction"; }));
     };
     c.commit();
     c.drs()->getCompetitions();

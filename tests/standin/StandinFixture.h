@@ -1,9 +1,9 @@
 #pragma once
 // Runs the stand-in in-process on a free loopback port and talks to it like the client does.
 
-#include "SoapHeader.h"
-#include "StandinServer.h"
-#include "TVPWebServices2.h"
+#include "core/protocol/SoapHeader.h"
+#include "standin/StandinServer.h"
+#include "core/protocol/TVPWebServices2.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +19,8 @@ using namespace tvp::proto;
 inline std::filesystem::path freshDir()
 {
     std::random_device rd;
-    auto dir = std::filesystem::temp_directory_path() / ("tvp-standin-test-" + std::to_string(rd()) + std::to_string(rd()));
+    auto dir =
+        std::filesystem::temp_directory_path() / ("tvp-standin-test-" + std::to_string(rd()) + std::to_string(rd()));
     std::filesystem::create_directories(dir);
     return dir;
 }
@@ -48,7 +49,8 @@ public:
 
     std::unique_ptr<CompetitionManagementPortType> cms()
     {
-        return GetCompetitionManagementPortType(false, QString::fromStdString(url("CompetitionManagementService")), &rio);
+        return GetCompetitionManagementPortType(false, QString::fromStdString(url("CompetitionManagementService")),
+                                                &rio);
     }
     std::unique_ptr<DataRetrievalPortType> drs()
     {

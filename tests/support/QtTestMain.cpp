@@ -20,8 +20,8 @@ void quietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 int main(int argc, char** argv)
 {
     defaultHandler = qInstallMessageHandler(quietHandler);
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
-                                                                      : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     // No test may look for servers on real interfaces unless it asks for that itself.
     if (qEnvironmentVariableIsEmpty("TVP_DISCOVERY_INTERFACES"))
         qputenv("TVP_DISCOVERY_INTERFACES", "none");

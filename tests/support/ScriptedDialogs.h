@@ -2,7 +2,7 @@
 // Answers the program's modal questions and windows in tests, by caption, in the order expected.
 // An unexpected one fails the test and is answered "Nein"/cancel so nothing blocks.
 
-#include "Dialogs.h"
+#include "core/ui/Dialogs.h"
 
 #include <QDialog>
 
@@ -30,7 +30,10 @@ public:
     };
 
     void expectMessage(const QString& caption, TMsgAnswer answer) { steps.push_back({caption, answer, {}, {}, {}}); }
-    void expectFile(const QString& caption, const QString& fileName) { steps.push_back({caption, {}, fileName, {}, {}}); }
+    void expectFile(const QString& caption, const QString& fileName)
+    {
+        steps.push_back({caption, {}, fileName, {}, {}});
+    }
     void expectModal(const QString& caption, std::function<int(QDialog&)> onModal)
     {
         steps.push_back({caption, {}, {}, std::move(onModal), {}});

@@ -1,7 +1,7 @@
 #pragma once
 // A private program folder and settings folder for one test, restored afterwards.
 
-#include "AppPaths.h"
+#include "core/util/AppPaths.h"
 
 #include <QTemporaryDir>
 

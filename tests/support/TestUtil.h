@@ -2,7 +2,10 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QString>
 #include <QThread>
+
+#include <ostream>
 
 #include <functional>
 
@@ -23,3 +26,9 @@ inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 50
 }
 
 } // namespace tvp::test
+
+// Readable QStrings in GoogleTest failure messages.
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}

@@ -1,8 +1,8 @@
-#include "CommunicationThread.h"
-#include "CompetitionUrlHolder.h"
-#include "SoapHeader.h"
-#include "TVPWebServices2.h"
-#include "TestUtil.h"
+#include "core/connection/CommunicationThread.h"
+#include "core/connection/CompetitionUrlHolder.h"
+#include "core/protocol/SoapHeader.h"
+#include "core/protocol/TVPWebServices2.h"
+#include "tests/support/TestUtil.h"
 
 #include <QThread>
 
@@ -56,10 +56,11 @@ public:
         const std::string env = "<soapenv:Envelope xmlns:soapenv=\"http://schemas.xmlsoap.org/soap/envelope/\">";
         const std::string fault = faultFor(op);
         if (!fault.empty())
-            return {500, env + header + "<soapenv:Body><soapenv:Fault><faultcode>soapenv:Server</faultcode><faultstring>" +
-                             fault + "</faultstring><detail><TvpRuntimeException><ExceptionID>45</ExceptionID>"
-                                     "<ExceptionParameters><item>erster</item><item>zweiter</item></ExceptionParameters>"
-                                     "</TvpRuntimeException></detail></soapenv:Fault></soapenv:Body></soapenv:Envelope>"};
+            return {500, env + header +
+                             "<soapenv:Body><soapenv:Fault><faultcode>soapenv:Server</faultcode><faultstring>" + fault +
+                             "</faultstring><detail><TvpRuntimeException><ExceptionID>45</ExceptionID>"
+                             "<ExceptionParameters><item>erster</item><item>zweiter</item></ExceptionParameters>"
+                             "</TvpRuntimeException></detail></soapenv:Fault></soapenv:Body></soapenv:Envelope>"};
         return {200, env + header + "<soapenv:Body><tvp:" + op + "Response xmlns:tvp=\"" + std::string(wire::kMainNs) +
                          "\"/></soapenv:Body></soapenv:Envelope>"};
     }

@@ -1,11 +1,11 @@
 // Server discovery against the stand-in's responder, and the quick reachability test. Everything
 // stays on loopback: the interface list is injected and names 127.0.0.1 only.
 
-#include "DiscoveryResponder.h"
-#include "PingTest.h"
-#include "ServerDiscovery.h"
-#include "StandinOptions.h"
-#include "TestUtil.h"
+#include "standin/DiscoveryResponder.h"
+#include "core/connection/PingTest.h"
+#include "core/connection/ServerDiscovery.h"
+#include "standin/StandinOptions.h"
+#include "tests/support/TestUtil.h"
 
 #include <QElapsedTimer>
 #include <QNetworkDatagram>

@@ -1,10 +1,10 @@
 // The request runner against the stand-in server over real HTTP on loopback.
 
-#include "CommunicationThread.h"
-#include "CompetitionUrlHolder.h"
-#include "StandinServer.h"
-#include "TVPWebServices2.h"
-#include "TestUtil.h"
+#include "core/connection/CommunicationThread.h"
+#include "core/connection/CompetitionUrlHolder.h"
+#include "standin/StandinServer.h"
+#include "core/protocol/TVPWebServices2.h"
+#include "tests/support/TestUtil.h"
 
 #include <QTemporaryDir>
 
@@ -49,13 +49,16 @@ protected:
             CompetitionInfoType info;
             info.Name = r->name;
             info.Date = QDate(2026, 6, 13);
-            GetCompetitionManagementPortType(false, competitionUrlHolderInstance().getFullUrl(TTVPWebServices::CMS), rio)
+            GetCompetitionManagementPortType(false, competitionUrlHolderInstance().getFullUrl(TTVPWebServices::CMS),
+                                             rio)
                 ->createCompetition(info);
             if (r->failAfterCreate)
                 throw ETvExceptionDetail(QStringLiteral("lokal abgebrochen"), -1);
         };
         runner.OnFinished = [this](std::unique_ptr<TResponse>, const QString& e, int id, const QStringList& p,
-                                   quint32 rid) { outcomes[rid] = {true, e, id, p}; };
+                                   quint32 rid) {
+            outcomes[rid] = {true, e, id, p};
+        };
     }
 
     Outcome create(const QString& name, TTransactionMode mode, bool fail = false)
@@ -71,8 +74,8 @@ protected:
     QStringList names()
     {
         QStringList out;
-        auto drs = GetDataRetrievalPortType(false, competitionUrlHolderInstance().getFullUrl(TTVPWebServices::DRS),
-                                            nullptr);
+        auto drs =
+            GetDataRetrievalPortType(false, competitionUrlHolderInstance().getFullUrl(TTVPWebServices::DRS), nullptr);
         for (const CompetitionType& c : drs->getCompetitions())
             out << c.Name;
         return out;

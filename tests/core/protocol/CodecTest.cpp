@@ -1,6 +1,6 @@
-#include "SoapCodec.h"
-#include "SoapHeader.h"
-#include "TVPWebServices2.h"
+#include "core/protocol/SoapCodec.h"
+#include "core/protocol/SoapHeader.h"
+#include "core/protocol/TVPWebServices2.h"
 
 #include <gtest/gtest.h>
 
@@ -41,21 +41,27 @@ TEST(Codec, EmptyArrayItemsKeepTheirPlaces)
 }
 
 namespace {
-const std::string kEnvelopeStart = R"(<?xml version="1.0" encoding="UTF-8"?><soapenv:Envelope xmlns:soapenv="http://schemas.xmlsoap.org/soap/envelope/">)";
+const std::string kEnvelopeStart =
+    R"(<?xml version="1.0" encoding="UTF-8"?><soapenv:Envelope xmlns:soapenv="http://schemas.xmlsoap.org/soap/envelope/">)";
 }
 
 TEST(SessionHeader, WrittenFirstInTheHeaderWithTransactionNested)
 {
-    const std::string bare = kEnvelopeStart + "<soapenv:Body><tvp:getCompetitions xmlns:tvp=\"x\"/></soapenv:Body></soapenv:Envelope>";
-    EXPECT_EQ(setSessionToSoap(bare, "S9", false, "T1"),
-              kEnvelopeStart + R"(<soapenv:Header><NS1:Session xmlns:NS1="http://trivanta.example/Trivanta/" ID="S9"/></soapenv:Header>)"
-                               R"(<soapenv:Body><tvp:getCompetitions xmlns:tvp="x"/></soapenv:Body></soapenv:Envelope>)");
+    const std::string bare =
+        kEnvelopeStart + "<soapenv:Body><tvp:getCompetitions xmlns:tvp=\"x\"/></soapenv:Body></soapenv:Envelope>";
+    EXPECT_EQ(
+        setSessionToSoap(bare, "S9", false, "T1"),
+        kEnvelopeStart +
+            R"(<soapenv:Header><NS1:Session xmlns:NS1="http://trivanta.example/Trivanta/" ID="S9"/></soapenv:Header>)"
+            R"(<soapenv:Body><tvp:getCompetitions xmlns:tvp="x"/></soapenv:Body></soapenv:Envelope>)");
     // An existing header keeps its children behind the session; the transaction sits inside it.
-    const std::string withHeader = kEnvelopeStart + "<soapenv:Header><x/></soapenv:Header><soapenv:Body/></soapenv:Envelope>";
+    const std::string withHeader =
+        kEnvelopeStart + "<soapenv:Header><x/></soapenv:Header><soapenv:Body/></soapenv:Envelope>";
     EXPECT_EQ(setSessionToSoap(withHeader, "S9", true, "T1"),
-              kEnvelopeStart + R"(<soapenv:Header><NS1:Session xmlns:NS1="http://trivanta.example/Trivanta/" ID="S9">)"
-                               R"(<NS2:Transaction xmlns:NS2="http://trivanta.example/Trivanta/" ID="T1"/></NS1:Session><x/>)"
-                               R"(</soapenv:Header><soapenv:Body/></soapenv:Envelope>)");
+              kEnvelopeStart +
+                  R"(<soapenv:Header><NS1:Session xmlns:NS1="http://trivanta.example/Trivanta/" ID="S9">)"
+                  R"(<NS2:Transaction xmlns:NS2="http://trivanta.example/Trivanta/" ID="T1"/></NS1:Session><x/>)"
+                  R"(</soapenv:Header><soapenv:Body/></soapenv:Envelope>)");
     // Inside a transaction whose id is not known yet, no Transaction element.
     EXPECT_EQ(setSessionToSoap(bare, "S9", true, "").find("Transaction"), std::string::npos);
 }

@@ -1,4 +1,4 @@
-#include "TVPWebServices2.h"
+#include "core/protocol/TVPWebServices2.h"
 
 #include <gtest/gtest.h>
 
@@ -47,14 +47,13 @@ const std::string kRequestTail = "</soapenv:Body></soapenv:Envelope>";
 
 std::string request(const std::string& op, const std::string& children, const std::string& ns = kMain)
 {
-    return kRequestHead + "<tvp:" + op + " xmlns:tvp=\"" + ns + "\">" + children + "</tvp:" + op + ">" +
-           kRequestTail;
+    return kRequestHead + "<tvp:" + op + " xmlns:tvp=\"" + ns + "\">" + children + "</tvp:" + op + ">" + kRequestTail;
 }
 
 std::string response(const std::string& op, const std::string& children)
 {
-    return FakeTransport::envelope("<tvp:" + op + "Response xmlns:tvp=\"" + kMain + "\">" + children + "</tvp:" +
-                                   op + "Response>");
+    return FakeTransport::envelope("<tvp:" + op + "Response xmlns:tvp=\"" + kMain + "\">" + children + "</tvp:" + op +
+                                   "Response>");
 }
 
 class Proxy : public ::testing::Test {
@@ -103,8 +102,9 @@ TEST_F(Proxy, OverloadsShareOneOperation)
     EXPECT_EQ(fake->posted[0].action, kMain + "importCompetition");
     EXPECT_EQ(fake->posted[1].action, kMain + "importCompetition");
     EXPECT_EQ(fake->posted[0].body,
-              request("importCompetition", "<CompetitionName>Herbst</CompetitionName>"
-                                           "<CompetitionDate>2026-10-01</CompetitionDate><XmlStream>&lt;c/&gt;</XmlStream>"));
+              request("importCompetition",
+                      "<CompetitionName>Herbst</CompetitionName>"
+                      "<CompetitionDate>2026-10-01</CompetitionDate><XmlStream>&lt;c/&gt;</XmlStream>"));
     EXPECT_EQ(fake->posted[1].body, request("importCompetition", "<XmlStream>&lt;c/&gt;</XmlStream>"));
 
     auto das = GetDataAquisitionPortType(false, {}, &rio);
@@ -126,9 +126,10 @@ TEST_F(Proxy, OverloadsShareOneOperation)
                                    "<TimeInSeconds>12.5</TimeInSeconds><Info>disq</Info><Rank>0</Rank></DiscResult>"
                                    "<Attempt>1</Attempt>"));
     EXPECT_EQ(fake->posted[3].body,
-              request("setResult", "<DisciplinID>4</DisciplinID><AthleteBib>101</AthleteBib><LaneHeat><HeatNo>2</HeatNo>"
-                                   "<Lane>5</Lane></LaneHeat><AthleteId>0</AthleteId><TeamId>0</TeamId>"
-                                   "<Attempt>2</Attempt>"));
+              request("setResult",
+                      "<DisciplinID>4</DisciplinID><AthleteBib>101</AthleteBib><LaneHeat><HeatNo>2</HeatNo>"
+                      "<Lane>5</Lane></LaneHeat><AthleteId>0</AthleteId><TeamId>0</TeamId>"
+                      "<Attempt>2</Attempt>"));
 }
 
 TEST_F(Proxy, ArraysAndNilArguments)
@@ -173,11 +174,12 @@ TEST_F(Proxy, DisciplineWithoutResultTableIsSentWithoutIt)
     info.ResultAssignment = ResultAssignmentType::byBib;
     answer(response("createDisciplin", "<Disciplin><Name>Weitsprung</Name><DisciplinID>6</DisciplinID></Disciplin>"));
     const createDisciplinResponse r = cms->createDisciplin(info, 2);
-    EXPECT_EQ(last().body, request("createDisciplin", "<DisciplinInfo><Name>Weitsprung</Name>"
-                                                      "<ResultAssignment>byBib</ResultAssignment><AgeClassID>0</AgeClassID>"
-                                                      "<SquadAssignment>teamDistributed</SquadAssignment>"
-                                                      "<maxParticipantsPerHeat>0</maxParticipantsPerHeat></DisciplinInfo>"
-                                                      "<CompetitionID>2</CompetitionID>"));
+    EXPECT_EQ(last().body,
+              request("createDisciplin", "<DisciplinInfo><Name>Weitsprung</Name>"
+                                         "<ResultAssignment>byBib</ResultAssignment><AgeClassID>0</AgeClassID>"
+                                         "<SquadAssignment>teamDistributed</SquadAssignment>"
+                                         "<maxParticipantsPerHeat>0</maxParticipantsPerHeat></DisciplinInfo>"
+                                         "<CompetitionID>2</CompetitionID>"));
     ASSERT_TRUE(r.Disciplin);
     EXPECT_TRUE(r.Disciplin->ResultTableType.isNil());
 }
@@ -219,7 +221,8 @@ TEST_F(Proxy, ScalarResults)
     const std::string pns(wire::kProgramInfoNs);
     answer(FakeTransport::envelope("<p:getCompatibilityInformationResponse xmlns:p=\"" + pns +
                                    "\">FEATURE_RESTRICTED</p:getCompatibilityInformationResponse>"));
-    EXPECT_EQ(pis->getCompatibilityInformation(GenericTvpVersion{1, 0, 0}), CompatibilityInformation::FEATURE_RESTRICTED);
+    EXPECT_EQ(pis->getCompatibilityInformation(GenericTvpVersion{1, 0, 0}),
+              CompatibilityInformation::FEATURE_RESTRICTED);
     EXPECT_EQ(last().action, pns + "getCompatibilityInformation");
     EXPECT_EQ(last().body, request("getCompatibilityInformation",
                                    "<FrontendVersion><majorVersion>1</majorVersion><minorVersion>0</minorVersion>"
@@ -232,7 +235,9 @@ TEST_F(Proxy, ServerFaultWithDetailCarriesIdAndParameters)
     auto cms = GetCompetitionManagementPortType(false, {}, &rio);
     answer(FakeTransport::envelope(
                "<soapenv:Fault><faultcode>soapenv:Server</faultcode><faultstring>Team in use</faultstring><detail>"
-               "<ns2:TvpRuntimeException xmlns:ns2=\"" + kMain + "\"><ExceptionID>117</ExceptionID><ExceptionParameters>"
+               "<ns2:TvpRuntimeException xmlns:ns2=\"" +
+               kMain +
+               "\"><ExceptionID>117</ExceptionID><ExceptionParameters>"
                "<item>Füchse</item><item>U10</item></ExceptionParameters></ns2:TvpRuntimeException></detail>"
                "</soapenv:Fault>"),
            500);
@@ -286,7 +291,8 @@ TEST(ProxyAddress, FactoryDefaultsAndServiceSegments)
     // The UI store is published as UiExchangeService although its URL segment says UiStoreService.
     EXPECT_EQ(QString::fromStdString(GetUiStorePortType(false, {}, nullptr)->address()), root + "UiExchangeService");
     EXPECT_EQ(serviceUrlSegment(TTVPWebServices::UIS), QStringLiteral("UiStoreService/"));
-    EXPECT_EQ(QString::fromStdString(GetProgrammInfoWebService(false, {})->address()), root + "ProgrammInfoWebService/");
+    EXPECT_EQ(QString::fromStdString(GetProgrammInfoWebService(false, {})->address()),
+              root + "ProgrammInfoWebService/");
     EXPECT_EQ(QString::fromStdString(GetToolingPortType(false, {}, nullptr)->address()), root + "ToolingService");
     EXPECT_EQ(GetCupSetupPortType(true, {}, nullptr)->address(), "");
     EXPECT_EQ(GetCupSetupPortType(true, QStringLiteral("http://x/"), nullptr)->address(), "http://x/");

@@ -1,5 +1,5 @@
-#include "SoapCodec.h"
-#include "TVPWebServices2.h"
+#include "core/protocol/SoapCodec.h"
+#include "core/protocol/TVPWebServices2.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,7 @@ void fillNonDefault(T& v, int seed, int depth)
 {
     if constexpr (Record<T>) {
         int i = 0;
-        std::apply([&](const auto&... f) { (fillNonDefault(v.*(f.member), seed * 3 + ++i, depth), ...); },
-                   T::fields());
+        std::apply([&](const auto&... f) { (fillNonDefault(v.*(f.member), seed * 3 + ++i, depth), ...); }, T::fields());
     } else if constexpr (IsOwned<T>::value) {
         // A sub-record left empty at the depth limit is nil, as an empty element never reaches the wire.
         using Item = typename IsOwned<T>::Item;
@@ -67,7 +66,8 @@ void collectNonDefault(const pugi::xml_node& node, std::string_view name, const 
 }
 
 template <class... T>
-struct TypeList {};
+struct TypeList {
+};
 
 using AllRecords = TypeList<
     CompetitionInfoType, CompetitionType, createCompetitionResponse1, exportCompetitionResponse1,
@@ -76,31 +76,30 @@ using AllRecords = TypeList<
     SquadInfoDataType, TeamInfoDataType, TeamInfoType, TeamType, addTeam, addTeamResponse1, getTeamInfoResponse1,
     AthleteNameType, AthleteInfoDataType, AthleteInfoType, AthleteType, addAthlete, addAthleteResponse1,
     getAthleteInfoResponse1, StringSearchType, IntegerRangeType, allocateBlancAthleteBarcodeResponse1,
-    TeamWithAthletesType, SquadInfoType, SquadType, addSquadResponse, DuplicateSquadCustomNamesType,
-    getSquadsResponse, ResultTableType, DisciplinInfoType, DisciplinType, createDisciplinResponse,
-    MixedDisciplinesType, MixedAgeClassesWarningType, modifyDisciplinWarningType, modifyDisciplinResponse1,
-    getDisciplineInfoResponse1, VersionedParticipantsType, HeatParticipantsType, getDisciplinParticipantsResponse1,
-    PosAssignmentsType, setPositionResponse1, ResultType, AssignedResultType, LaneHeatType, setResultResponse1,
-    getResultTableResponse1, BibRankType, AmbiguousBibResultType, AmbiguousResultType,
-    FailedParticipantConstraintType, FailedObjectType, InvalidParticipantType, InvalidResultsType,
-    AthleteWithoutValidResultType, ParticipantGroupType, MissingResultType, ParticipantRankType, MissingRankType,
-    RankingIssueType, BillingTeam, TeamlessAthleteBilling, ClubBillingInfoType, getBillingPriceResponse,
-    CustomColumnInfoDataType, CustomColumnInfoType, CustomColumnType, addCustomColumnResponse,
+    TeamWithAthletesType, SquadInfoType, SquadType, addSquadResponse, DuplicateSquadCustomNamesType, getSquadsResponse,
+    ResultTableType, DisciplinInfoType, DisciplinType, createDisciplinResponse, MixedDisciplinesType,
+    MixedAgeClassesWarningType, modifyDisciplinWarningType, modifyDisciplinResponse1, getDisciplineInfoResponse1,
+    VersionedParticipantsType, HeatParticipantsType, getDisciplinParticipantsResponse1, PosAssignmentsType,
+    setPositionResponse1, ResultType, AssignedResultType, LaneHeatType, setResultResponse1, getResultTableResponse1,
+    BibRankType, AmbiguousBibResultType, AmbiguousResultType, FailedParticipantConstraintType, FailedObjectType,
+    InvalidParticipantType, InvalidResultsType, AthleteWithoutValidResultType, ParticipantGroupType, MissingResultType,
+    ParticipantRankType, MissingRankType, RankingIssueType, BillingTeam, TeamlessAthleteBilling, ClubBillingInfoType,
+    getBillingPriceResponse, CustomColumnInfoDataType, CustomColumnInfoType, CustomColumnType, addCustomColumnResponse,
     CustomInformationType, CustomInformationsDataType, CupInfoDataType, CupInfoType, CupType, getCupResponse,
-    CompetitionAgeClassType, CupAgeClassType, CompetitionTeamType, CupTeamType, CompetitionAthleteType,
-    CupAthleteType, getCupAgeClassesResponse, getCupTeamsResponse, getCupAthletesResponse, FinisherType,
-    getFinisherTeamsResponse1, getFinisherAthletesResponse1, GlobalParametersInfoType, GlobalParametersType,
-    ParameterType, ResultAggregatorTemplateType, getResultAggregatorInfoResponse1, ResultAggregatorInstanceInfoType,
+    CompetitionAgeClassType, CupAgeClassType, CompetitionTeamType, CupTeamType, CompetitionAthleteType, CupAthleteType,
+    getCupAgeClassesResponse, getCupTeamsResponse, getCupAthletesResponse, FinisherType, getFinisherTeamsResponse1,
+    getFinisherAthletesResponse1, GlobalParametersInfoType, GlobalParametersType, ParameterType,
+    ResultAggregatorTemplateType, getResultAggregatorInfoResponse1, ResultAggregatorInstanceInfoType,
     ResultAggregatorInstanceType, AggregatorTreeNodeType, assignResultAggregatorWarningType,
     modifyAssignedResultAggregatorWarningType, connectProviderToResultAggregatorWarningType,
     assignResultAggregatorResponse1, modifyAssignedResultAggregatorResponse1,
     connectProviderToResultAggregatorResponse1, setUiInfo, UiInfoKey, UiInfoKeyValuePair, getUiInfoResponse1,
     AggregatorCollectionInfoType, aggregatorCollectionType, storeAggregatorCollectionResponse, IDCollectionItemType,
-    SessionInformationsType, LanguageType, ExceptionMessageType, DisciplinePlaceInfoDataType,
-    DisciplinePlaceInfoType, DisciplinePlaceType, createDisciplinePlaceResponse, PlaceOfDisciplineType,
-    SquadDisciplinePlaceType, ScheduleItemInfoDataType, ScheduleItemInfoType, ScheduleItemType,
-    SquadScheduleItemType, DisciplineScheduleItemType, mergePDFResponse, TCompetitionType, CompetitionListItemType,
-    CompetitionList, GenericTvpVersion, getBackendVersionResponse1>;
+    SessionInformationsType, LanguageType, ExceptionMessageType, DisciplinePlaceInfoDataType, DisciplinePlaceInfoType,
+    DisciplinePlaceType, createDisciplinePlaceResponse, PlaceOfDisciplineType, SquadDisciplinePlaceType,
+    ScheduleItemInfoDataType, ScheduleItemInfoType, ScheduleItemType, SquadScheduleItemType, DisciplineScheduleItemType,
+    mergePDFResponse, TCompetitionType, CompetitionListItemType, CompetitionList, GenericTvpVersion,
+    getBackendVersionResponse1>;
 
 template <class T>
 std::string typeName()

@@ -1,5 +1,5 @@
-#include "Base64.h"
-#include "HashMap.h"
+#include "core/util/Base64.h"
+#include "core/util/HashMap.h"
 
 #include <QBuffer>
 
@@ -90,8 +90,14 @@ TEST(IntegerHashMap, OwningMapFreesWhatItHolds)
 TEST(Base64, Rfc4648VectorsBothWays)
 {
     const std::pair<QByteArray, const char*> vectors[] = {
-        {"", ""},           {"f", "Zg=="},         {"fo", "Zm8="},         {"foo", "Zm9v"}, {"foob", "Zm9vYg=="},
-        {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}, {QByteArray::fromHex("00fbff3e3f80"), "APv/Pj+A"},
+        {"", ""},
+        {"f", "Zg=="},
+        {"fo", "Zm8="},
+        {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"},
+        {QByteArray::fromHex("00fbff3e3f80"), "APv/Pj+A"},
     };
     for (const auto& [plain, coded] : vectors) {
         QByteArray in = "xx" + plain;

@@ -1,7 +1,7 @@
-#include "AppPaths.h"
-#include "TempAppFolders.h"
-#include "Features.h"
-#include "IniHandler.h"
+#include "core/util/AppPaths.h"
+#include "tests/support/TempAppFolders.h"
+#include "core/util/Features.h"
+#include "core/util/IniHandler.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,10 +38,7 @@ QString readStr(const QString& section, const QString& key, const QString& def =
 
 class Settings : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(folders.isValid());
-    }
+    void SetUp() override { ASSERT_TRUE(folders.isValid()); }
     QString settingsPath() const { return commonDir.filePath(QStringLiteral("TVPsettings.ini")); }
     QString besideProgram(const QString& name) const { return programDir.filePath(name); }
 
@@ -131,7 +128,8 @@ TEST_F(Settings, NamesCompareWithoutCaseAndTheFirstOccurrenceWins)
 
 TEST_F(Settings, LinesTheReaderIgnoresSurviveAWriteUntouched)
 {
-    const QByteArray before = "\xEF\xBB\xBF" "orphan=before any section\r\n"
+    const QByteArray before = "\xEF\xBB\xBF"
+                              "orphan=before any section\r\n"
                               "; Einstellungen f\xC3\xBCr die Halle\r\n"
                               "[WindowPositions]\r\n"
                               "garbage without equals sign\r\n"
@@ -147,7 +145,8 @@ TEST_F(Settings, LinesTheReaderIgnoresSurviveAWriteUntouched)
     WriteIniInteger(QStringLiteral("WindowPositions"), QStringLiteral("TAthleteForm.PosY"), 20);
     WriteIniStr(QStringLiteral("InputDevices"), QStringLiteral("Device1"), QStringLiteral("Scanner Ä"));
 
-    EXPECT_EQ(readAll(settingsPath()), QByteArray("\xEF\xBB\xBF" "orphan=before any section\r\n"
+    EXPECT_EQ(readAll(settingsPath()), QByteArray("\xEF\xBB\xBF"
+                                                  "orphan=before any section\r\n"
                                                   "; Einstellungen f\xC3\xBCr die Halle\r\n"
                                                   "[WindowPositions]\r\n"
                                                   "garbage without equals sign\r\n"
@@ -182,8 +181,10 @@ TEST_F(Settings, ValuesAreTakenAfterTheFirstEqualsSign)
     EXPECT_EQ(readStr(QStringLiteral("Connections"), QStringLiteral("Server1")), QStringLiteral("http://h/?a=b;c=d"));
     EXPECT_EQ(readStr(QStringLiteral("Connections"), QStringLiteral("Server2")), QStringLiteral(";not a comment"));
     // A value with line breaks stays one value and adds no section.
-    WriteIniStr(QStringLiteral("Connections"), QStringLiteral("Server3"), QStringLiteral("a\r\n[EULA]\nEULA_Accepted=yes"));
-    EXPECT_EQ(readStr(QStringLiteral("Connections"), QStringLiteral("Server3")), QStringLiteral("a [EULA] EULA_Accepted=yes"));
+    WriteIniStr(QStringLiteral("Connections"), QStringLiteral("Server3"),
+                QStringLiteral("a\r\n[EULA]\nEULA_Accepted=yes"));
+    EXPECT_EQ(readStr(QStringLiteral("Connections"), QStringLiteral("Server3")),
+              QStringLiteral("a [EULA] EULA_Accepted=yes"));
     EXPECT_EQ(readStr(QStringLiteral("EULA"), QStringLiteral("EULA_Accepted")), QStringLiteral("<none>"));
 
     writeAll(settingsPath(), "[Connections]\r\n  currentServer =  \"Veranstaltung auf diesem PC\"  \r\n"
@@ -216,7 +217,8 @@ TEST_F(Settings, ConcurrentWritesAreNotLost)
         thread.join();
     for (int t = 0; t < 4; ++t)
         for (int i = 0; i < 25; ++i)
-            ASSERT_EQ(ReadIniInteger(QStringLiteral("InputDevices"), QStringLiteral("Device%1_%2").arg(t).arg(i), -1), i);
+            ASSERT_EQ(ReadIniInteger(QStringLiteral("InputDevices"), QStringLiteral("Device%1_%2").arg(t).arg(i), -1),
+                      i);
 }
 
 TEST_F(Settings, FeaturesAreOffUntilActivated)

@@ -1,5 +1,5 @@
-#include "AppPaths.h"
-#include "Logger.h"
+#include "core/util/AppPaths.h"
+#include "core/util/Logger.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -92,7 +92,8 @@ TEST_F(Log, LineIsLocalTimeLevelAndTextInWindows1252WithCrLf)
     EXPECT_GE(stamp, before.addMSecs(-before.time().msec()));
     EXPECT_LE(stamp, QDateTime::currentDateTime());
     // ü, ß, € and the dash are single bytes in Windows-1252 (not Latin-1); the ideograph has no counterpart.
-    EXPECT_EQ(bytes.mid(28), QByteArray("Gr\xFC\xDF" "e 5 \x80 \x97 ?\r\n"));
+    EXPECT_EQ(bytes.mid(28), QByteArray("Gr\xFC\xDF"
+                                        "e 5 \x80 \x97 ?\r\n"));
 }
 
 TEST_F(Log, ConcurrentCallersProduceWholeLines)
@@ -104,7 +105,8 @@ TEST_F(Log, ConcurrentCallersProduceWholeLines)
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&logger, t] {
             for (int i = 0; i < kLines; ++i)
-                logger.log(TLogLevel::ll_debug, QStringLiteral("worker %1 line %2 ").arg(t).arg(i) + QString(100, u'x'));
+                logger.log(TLogLevel::ll_debug,
+                           QStringLiteral("worker %1 line %2 ").arg(t).arg(i) + QString(100, u'x'));
         });
     }
     for (std::thread& thread : threads)

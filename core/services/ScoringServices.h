@@ -1,0 +1,189 @@
+#pragma once
+// What the core, participant and organisation windows use of scoring, cups and result documents.
+// Those windows implement these interfaces and register themselves at start-up; until then the
+// registry holds nothing and callers skip the call.
+
+#include "core/services/ResultCaptureServices.h"
+#include "core/protocol/ScoringRecords.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QMenu;
+class QTreeWidget;
+class QWidget;
+
+namespace tvp {
+
+// Lives in the results core, which links this library; only pointers and references here.
+class TDisciplineInfo;
+
+enum class TBool { bFalse, bTrue, bNotSet };
+
+enum class TDocPathStatus {
+    dps_loaded = 0,
+    dps_setting = 1,
+    dps_completed = 2,
+    dps_removing = 3,
+    dps_removed = 4,
+    dps_error_setting = 5,
+    dps_error_removing = 6,
+};
+
+enum class TScheduleDocType { sd_NONE = 0, sd_TEAM = 1, sd_SQUAD = 2 };
+
+enum class TAggregatorType { ag_DiscInternal, ag_ExtRef, ag_CupRef };
+
+// A parameter of a result-evaluation template.
+struct TExportGlobalParameter {
+    QString Name;
+    double DefaultValue = 0;
+    QString OriginalName;
+};
+
+// A window that keeps a mail-merge document path of a competition; results arrive later.
+class IDocSetupForm : public IReloadableWindow {
+public:
+    // extra: for the schedule document the TScheduleDocType in its low byte.
+    using StatusHandler = std::function<void(TDocPathStatus status, const QString& path, int competitionId, int extra)>;
+    // Installed by the window that shows the path; it ignores other competitions.
+    StatusHandler OnStatusChange;
+};
+
+class IBillingDocSetupForm : public IDocSetupForm {
+public:
+    virtual void getPath(int competitionId) = 0;
+    virtual void showDialog(int competitionId) = 0;
+    virtual void removeBillingDocPath(int competitionId) = 0;
+};
+
+class ITeamScheduleDocSetupForm : public IDocSetupForm {
+public:
+    virtual void getPath(int competitionId) = 0;
+    virtual void showDialog(int competitionId) = 0;
+    virtual void removeTeamScheduleDocPath(int competitionId) = 0;
+};
+
+class ICupsForm : public IReloadableWindow {
+public:
+    // Reloads the visible cup result model, cup certificate and cup item windows.
+    virtual void ReloadCupWindows() = 0;
+};
+
+class IAnalyseForm : public IReloadableWindow {
+public:
+    // providerId: a scoring node, or the discipline itself.
+    virtual void ShowAndLoad(int discId, int providerId) = 0;
+};
+
+class TAggregatorTree;
+
+// One node of a discipline's scoring tree.
+class TUiAggregator {
+public:
+    virtual ~TUiAggregator() = default;
+    virtual int ID() const = 0;
+    // 0 for competition nodes.
+    virtual int cupId() const = 0;
+    // Either may be null.
+    virtual const proto::ResultAggregatorInstanceType* AggregatorInfo() const = 0;
+    virtual const proto::ResultAggregatorTemplateType* TemplateInfo() const = 0;
+    // bNotSet until the labels are applied.
+    virtual TBool VisAnalysis() const = 0;
+    virtual TBool VisCertificate() const = 0;
+    virtual TAggregatorTree* parentAggregatorTree() const = 0;
+
+    // Empty until a label was applied.
+    virtual QString getName() const = 0;
+    virtual TAggregatorType getType() const = 0;
+    // Every node of the tree, in tree order, that has this node among its connections.
+    virtual std::vector<TUiAggregator*> getParents() const = 0;
+    virtual void markForDelete() = 0;
+    virtual void setTypeColor() = 0;
+};
+
+// The drawn scoring tree of one discipline; destroying it removes the drawing.
+class TAggregatorTree {
+public:
+    virtual ~TAggregatorTree() = default;
+
+    std::function<void(TUiAggregator* node)> OnSelectItem;
+    std::function<void(TUiAggregator* node)> OnDoubleClickItem;
+    std::function<void(TUiAggregator* node, bool& allow)> OnDoubleClickingItem;
+
+    // Null when absent.
+    virtual TUiAggregator* findAggregatorById(int id) const = 0;
+    // The flat node list in tree order.
+    virtual int getAggregatorCount() const = 0;
+    virtual TUiAggregator* getAggregator(int index) const = 0;
+    virtual TUiAggregator* getSelected() const = 0;
+    // Null only clears the marks.
+    virtual void setSelected(TUiAggregator* node) = 0;
+    virtual void setOpenedItem(TUiAggregator* node) = 0;
+    // Applies the labels to their nodes; the node with the given id, null when absent.
+    virtual TUiAggregator* setLabelsToAggTree(const std::vector<proto::UiInfoKeyValuePair>& pairs, int id) = 0;
+    virtual std::vector<TUiAggregator*> getResultConnections(const QString& label) const = 0;
+    virtual std::vector<TUiAggregator*> getResultOutputConnections(const QString& label) const = 0;
+    virtual const TDisciplineInfo* CurDiscInfo() const = 0;
+};
+
+struct TSourceListItem {
+    int Id = 0;
+    int SourceDisciplinId = 0;
+    int CompetitionId = 0;
+};
+
+// The sources of the open node, shown on a list view.
+class TAggregatorSourceList {
+public:
+    virtual ~TAggregatorSourceList() = default;
+    // Skipped when the id is present; with resolve set the pending rows are resolved at once.
+    virtual void addItem(int id, bool resolve) = 0;
+    virtual void Clear() = 0;
+    virtual void RemoveItem(int index) = 0;
+    virtual int getListCount() const = 0;
+    // Null outside the range.
+    virtual const TSourceListItem* getItem(int index) const = 0;
+    // May ask the server.
+    virtual void UpdateInfos() = 0;
+    virtual void AttachToAggTree(TAggregatorTree* tree) = 0;
+    // Clears the rows and forgets the tree.
+    virtual void DetachToAggTree() = 0;
+};
+
+// The one drag object for scoring nodes between windows; drops with Id 0 are refused.
+struct TAggDragObject {
+    int Id = 0;
+    QString name;
+    TAggregatorType aggType = TAggregatorType::ag_DiscInternal;
+};
+
+TAggDragObject& aggDragObject();
+
+using TTemplateLookup = std::function<const proto::ResultAggregatorTemplateType*(int id)>;
+using TDisciplineLookup = std::function<const TDisciplineInfo*(int id)>;
+
+// The registered implementations; null until their windows exist.
+struct ScoringServices {
+    ICupsForm* CupsForm = nullptr;
+    IAnalyseForm* AnalyseForm = nullptr;
+    IReloadableWindow* CertForm = nullptr;
+    IReloadableWindow* CupCertForm = nullptr;
+    IReloadableWindow* CupResultModelForm = nullptr;
+    IBillingDocSetupForm* BillingDocSetupForm = nullptr;
+    ITeamScheduleDocSetupForm* TeamScheduleDocSetupForm = nullptr;
+    // Builds the tree inside parent from the root nodes; localIds are the providers that count as local.
+    std::function<std::unique_ptr<TAggregatorTree>(
+        QWidget* parent, const std::vector<proto::AggregatorTreeNodeType>& nodes, const std::vector<int>& localIds,
+        TTemplateLookup templateLookup, const TDisciplineInfo& discInfo, QMenu* popup)>
+        createAggregatorTree;
+    std::function<std::unique_ptr<TAggregatorSourceList>(QTreeWidget* listView, TDisciplineLookup disciplineLookup)>
+        createAggregatorSourceList;
+};
+
+ScoringServices& scoringServices();
+
+} // namespace tvp

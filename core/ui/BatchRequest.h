@@ -1,0 +1,82 @@
+#pragma once
+// Edits of many items in one user action run as a chain of requests, one per item, each owning the
+// next. When the server refuses an item because dependent data would be lost, the user is asked
+// whether to force it, and may let the answer stand for every later item refused the same way.
+
+#include "core/connection/CommunicationThread.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+namespace tvp {
+
+class TBatchRequest;
+
+// The answers of one chain that hold for all its later items. Touched on the GUI thread only.
+class TBatchContext {
+public:
+    bool isConfirmed(int errorId) const { return ConfirmList.contains(errorId); }
+    bool isDeclined(int errorId) const { return DeclineList.contains(errorId); }
+    void setConfirmed(int errorId) { ConfirmList.append(errorId); }
+    void setDeclined(int errorId) { DeclineList.append(errorId); }
+
+private:
+    QList<int> ConfirmList; // answered "Ja" for all
+    QList<int> DeclineList; // answered "Nein" for all
+};
+
+enum class THandleState {
+    hs_ignored,   // not a question for the batch; the window reports the error itself
+    hs_confirmed, // the window sends the item again with its force flag
+    hs_continued, // item skipped, the next one is queued
+    hs_finished   // item skipped, nothing follows
+};
+
+class TBatchObject {
+public:
+    explicit TBatchObject(std::shared_ptr<TBatchContext> context = nullptr);
+    virtual ~TBatchObject();
+    TBatchObject(const TBatchObject&) = delete;
+    TBatchObject& operator=(const TBatchObject&) = delete;
+
+    // Shared by every request and response of the chain; it lives until the last of them is gone.
+    const std::shared_ptr<TBatchContext>& getBatchContext() const { return FContext; }
+    void freeBatchContext() { FContext.reset(); }
+
+    // The request to run after this one; null at the end of the chain.
+    std::unique_ptr<TBatchRequest> nextBatch;
+
+protected:
+    // The context, made when the chain has none and then shared with every later item without one.
+    TBatchContext& ensureBatchContext();
+
+    std::shared_ptr<TBatchContext> FContext;
+};
+
+// Base of the windows' batch requests.
+class TBatchRequest : public TRequest, public TBatchObject {
+public:
+    explicit TBatchRequest(std::shared_ptr<TBatchContext> context = nullptr) : TBatchObject(std::move(context)) {}
+};
+
+// Base of the windows' batch responses, made by the command callback; it owns the rest of the
+// chain until the chain is continued.
+class TBatchResponse : public TResponse, public TBatchObject {
+public:
+    explicit TBatchResponse(std::shared_ptr<TBatchContext> context = nullptr) : TBatchObject(std::move(context)) {}
+    // Takes over the request's context and next batch.
+    explicit TBatchResponse(TBatchRequest& request);
+
+    // Gives up the context and hands the next batch to the caller, who queues it.
+    [[nodiscard]] std::unique_ptr<TBatchRequest> CleanForContinue();
+
+    // Decides about a refused item: asks the user (or applies an earlier answer for all) when the
+    // server's errorId is the one this window handles here, and queues the next item on runner
+    // when the item is skipped.
+    THandleState handleRequestError(const QString& text, const QString& caption, int errorId, int handledErrorId,
+                                    TCommunicationThread& runner);
+};
+
+} // namespace tvp

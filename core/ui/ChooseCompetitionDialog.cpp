@@ -1,0 +1,758 @@
+#include "core/ui/ChooseCompetitionDialog.h"
+
+#include "core/connection/CommunicationThread.h"
+#include "core/services/CompetitionSetupServices.h"
+#include "core/connection/CompetitionUrlHolder.h"
+#include "core/ui/Dialogs.h"
+#include "core/ui/ExceptionDialog.h"
+#include "core/ui/HintDialog.h"
+#include "core/util/IniHandler.h"
+#include "core/connection/LocalServerControl.h"
+#include "core/util/Logger.h"
+#include "core/connection/PingTest.h"
+#include "core/connection/ServerDiscovery.h"
+#include "core/connection/ServerVersion.h"
+#include "core/connection/SlotGuard.h"
+#include "core/connection/UncaughtErrors.h"
+#include "core/ui/UserAgreementServerDialog.h"
+#include "core/ui/WaitDialog.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace tvp {
+
+using namespace proto;
+
+namespace {
+
+TChooseCompetitionForm* instance = nullptr;
+
+const QString kNoConnection = QStringLiteral("Keine Verbindung zum Server.");
+const QString kWaitLoadData = QStringLiteral("Lade Veranstaltungsdaten.");
+const QString kCompatCaption = QStringLiteral("Serverkompatibilität prüfen");
+const QString kDeleteCaption = QStringLiteral("Veranstaltung löschen");
+constexpr int kCompetitionIndexRole = Qt::UserRole + 1;
+
+} // namespace
+
+TChooseCompetitionForm* ChooseCompetitionForm()
+{
+    return instance;
+}
+
+TServerDiscoveryConfig& TChooseCompetitionForm::discoveryConfig()
+{
+    static TServerDiscoveryConfig config;
+    return config;
+}
+
+QString TChooseCompetitionForm::localServerAddress()
+{
+    return localServerAddressOverride.isEmpty() ? QStringLiteral("http://127.0.0.1:8080") : localServerAddressOverride;
+}
+
+TChooseCompetitionForm::TChooseCompetitionForm(QWidget* parent) : TTVPForm(parent)
+{
+    setObjectName(QStringLiteral("ChooseCompetitionForm"));
+    setWindowTitle(QStringLiteral("Veranstaltung auswählen"));
+    if (!instance)
+        instance = this;
+
+    GroupBox1 = new QGroupBox(QStringLiteral("Verstaltungsserver"), this);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    Label1 = new QLabel(QStringLiteral("Wählen Sie einen bestehenden Veranstaltungsserver"), GroupBox1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    ComboBox1 = new QComboBox(GroupBox1);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setEditable(true);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    Label2 = new QLabel(QStringLiteral("oder starten Sie einen Server auf diesem PC:"), GroupBox1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    GroupBox3 = new QGroupBox(QStringLiteral("Server auf diesem PC"), GroupBox1);
+    GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
+    Button4 = new QPushButton(QStringLiteral("Start"), GroupBox3);
+    Button4->setObjectName(QStringLiteral("Button4"));
+    Button5 = new QPushButton(QStringLiteral("Stop"), GroupBox3);
+    Button5->setObjectName(QStringLiteral("Button5"));
+    auto* localRow = new QHBoxLayout(GroupBox3);
+    localRow->addWidget(Button4);
+    localRow->addWidget(Button5);
+    auto* serverLayout = new QVBoxLayout(GroupBox1);
+    serverLayout->addWidget(Label1);
+    serverLayout->addWidget(ComboBox1);
+    serverLayout->addWidget(Label2);
+    serverLayout->addWidget(GroupBox3);
+
+    GroupBox2 = new QGroupBox(QStringLiteral("Verfügbare Veranstaltungen auf Server"), this);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+    ListBox1 = new QListWidget(GroupBox2);
+    ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* listLayout = new QVBoxLayout(GroupBox2);
+    listLayout->addWidget(ListBox1);
+
+    Button1 = new QPushButton(QStringLiteral("Ok"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button2 = new QPushButton(QStringLiteral("Neue Veranstaltung"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button3 = new QPushButton(QStringLiteral("Veranstaltung importieren"), this);
+    Button3->setObjectName(QStringLiteral("Button3"));
+    Button7 = new QPushButton(QStringLiteral("Info"), this);
+    Button7->setObjectName(QStringLiteral("Button7"));
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Button7);
+    buttons->addStretch();
+    buttons->addWidget(Button2);
+    buttons->addWidget(Button3);
+    buttons->addWidget(Button1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(GroupBox1);
+    layout->addWidget(GroupBox2, 1);
+    layout->addLayout(buttons);
+    resize(460, 480);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    DeleteCompetitionAction = PopupMenu1->addAction(QStringLiteral("Veranstaltung löschen"));
+    DeleteCompetitionAction->setObjectName(QStringLiteral("Veranstaltunglschen1"));
+
+    Button1->setEnabled(false);
+    Button2->setEnabled(false);
+    Button3->setEnabled(false);
+
+    connect(ComboBox1, qOverload<int>(&QComboBox::activated), this,
+            [this](int) { guarded([this] { ComboBox1Select(); }); });
+    connect(ComboBox1->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        // On Enter Qt itself activates a matching entry other than the current one, right after
+        // this signal; choose the server only when that did not happen.
+        const unsigned before = selectRuns_;
+        QTimer::singleShot(0, this, [this, before] {
+            if (selectRuns_ == before)
+                guarded([this] { ComboBox1Select(); });
+        });
+    });
+    connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, [this] { alreadyUsed = true; });
+    connect(ListBox1, &QListWidget::itemClicked, this, [this] { ListBox1Click(); });
+    // Keyboard selection enables "Ok" as well; programmatic changes must not count as a touch.
+    connect(ListBox1, &QListWidget::currentItemChanged, this, [this] { updateOkButton(); });
+    connect(ListBox1, &QListWidget::itemSelectionChanged, this, [this] { updateOkButton(); });
+    connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { guarded([this] { LoadCompetition(true); }); });
+    connect(ListBox1, &QListWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        if (QListWidgetItem* item = ListBox1->itemAt(pos)) {
+            ListBox1->clearSelection();
+            item->setSelected(true);
+            ListBox1->setCurrentItem(item);
+            ListBox1Click();
+        }
+        DeleteCompetitionAction->setEnabled(!ListBox1->selectedItems().isEmpty());
+        PopupMenu1->popup(ListBox1->viewport()->mapToGlobal(pos));
+    });
+    connect(DeleteCompetitionAction, &QAction::triggered, this,
+            [this] { guarded([this] { deleteSelectedCompetition(); }); });
+    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { LoadCompetition(true); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { newCompetitionClicked(); }); });
+    connect(Button3, &QPushButton::clicked, this, [this] {
+        alreadyUsed = true;
+        if (hooks.showImportChoice)
+            guarded([this] { hooks.showImportChoice(); });
+    });
+    connect(Button4, &QPushButton::clicked, this, [this] { guarded([this] { startLocalServerClicked(); }); });
+    connect(Button5, &QPushButton::clicked, this, [this] { guarded([this] { stopLocalServerClicked(); }); });
+    connect(Button7, &QPushButton::clicked, this, [this] {
+        alreadyUsed = true;
+        if (hooks.showAboutWindow)
+            guarded([this] { hooks.showAboutWindow(); });
+    });
+
+    discovery_ = std::make_unique<TServerDiscovery>(discoveryConfig());
+    connect(discovery_.get(), &TServerDiscovery::serverFound, this, &TChooseCompetitionForm::AddDetectedRemoteServer);
+    connect(discovery_.get(), &TServerDiscovery::longTick, this, [this] {
+        // The welcome hint comes once, at the first long tick of an untouched chooser.
+        if (isVisible() && !alreadyUsed) {
+            alreadyUsed = true;
+            if (HintForm())
+                HintForm()->ShowHint(QStringLiteral("WELCOME"), false);
+        }
+    });
+
+    competitionUrlHolderInstance().setServerUrl(localServerAddress());
+}
+
+TChooseCompetitionForm::~TChooseCompetitionForm()
+{
+    if (instance == this)
+        instance = nullptr;
+}
+
+// ---- the current competition ----
+
+int TChooseCompetitionForm::getCompetitionId(bool raise) const
+{
+    const int id = currentId_.load();
+    if (id == 0 && raise)
+        throw ETvExceptionDetail(QStringLiteral("Keine Veranstaltung geladen"), -1);
+    return id;
+}
+
+QString TChooseCompetitionForm::getCompetitionName() const
+{
+    return Competition ? Competition->Name : QString();
+}
+
+void TChooseCompetitionForm::addNofitication(std::function<void()> subscriber)
+{
+    NotificationList.push_back(std::move(subscriber));
+}
+
+QString TChooseCompetitionForm::getFullUrl(TTVPWebServices service) const
+{
+    return competitionUrlHolderInstance().getFullUrl(service);
+}
+
+void TChooseCompetitionForm::NotifySubscriber()
+{
+    // A copy: a subscriber may subscribe others while being told.
+    const auto subscribers = NotificationList;
+    for (const auto& subscriber : subscribers)
+        guarded([&] { subscriber(); });
+}
+
+void TChooseCompetitionForm::SetCompetitionInternal(std::unique_ptr<CompetitionType> competition)
+{
+    Competition = std::move(competition);
+    currentId_ = Competition ? Competition->ID : 0;
+    NotifySubscriber();
+}
+
+void TChooseCompetitionForm::SetCompetitionId(std::unique_ptr<CompetitionType> competition)
+{
+    const int id = competition ? competition->ID : 0;
+    SetCompetitionInternal(std::move(competition));
+    WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), id);
+}
+
+// ---- choosing ----
+
+bool TChooseCompetitionForm::setCompetition(bool alwaysShow)
+{
+    bool chosen;
+    if (!alwaysShow) {
+        QString server;
+        ReadIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), localServerAddress(), server);
+        competitionUrlHolderInstance().setServerUrl(server);
+        if (checkCompetition()) {
+            LoadCompetition(true);
+            chosen = Competition != nullptr;
+        } else {
+            chosen = showDialog();
+        }
+    } else {
+        chosen = showDialog();
+    }
+    if (!chosen && Competition)
+        return false;
+    NotifySubscriber();
+    return chosen;
+}
+
+bool TChooseCompetitionForm::checkCompetition()
+{
+    PopulateServers();
+    SelectDefaultServer();
+    // The local entry is enabled for the silent start even though "Ok" is only enabled by a click.
+    return selectedCompetition() != nullptr;
+}
+
+bool TChooseCompetitionForm::showDialog()
+{
+    PopulateServers();
+    const QString openedOn = competitionUrlHolderInstance().getServerUrl();
+    Button1->setEnabled(false);
+    SelectDefaultServer();
+    closeWait(kWaitLoadData);
+    tempCompetition = std::move(Competition);
+    currentId_ = 0;
+    FlastID = tempCompetition ? tempCompetition->ID : 0;
+    dialogs().execModal(*this);
+    if (Competition) {
+        tempCompetition.reset();
+        return true;
+    }
+    Competition = std::move(tempCompetition);
+    currentId_ = Competition ? Competition->ID : 0;
+    if (Competition && competitionUrlHolderInstance().getServerUrl() != openedOn) {
+        // The kept competition lives on the server it was opened on; its id means something
+        // else on the one looked at meanwhile.
+        competitionUrlHolderInstance().setServerUrl(openedOn);
+        WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), openedOn);
+        WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), Competition->ID);
+        if (hooks.reloadAboutServerVersion)
+            guarded([this] { hooks.reloadAboutServerVersion(); });
+        if (ExceptionForm())
+            ExceptionForm()->ReloadExceptionMessages();
+    }
+    return false;
+}
+
+void TChooseCompetitionForm::PopulateServers()
+{
+    showWait(kWaitLoadData);
+    FSavedServers.clear();
+    const int first = ReadIniInteger(QStringLiteral("Connections"), QStringLiteral("startIndex"), 1);
+    const int last = ReadIniInteger(QStringLiteral("Connections"), QStringLiteral("endIndex"), 0);
+    for (int n = first; n <= last; ++n) {
+        QString address;
+        ReadIniStr(QStringLiteral("Connections"), QStringLiteral("Server%1").arg(n), QString(), address);
+        if (!address.isEmpty())
+            FSavedServers << address;
+    }
+    UpdateComboBox();
+    ComboBox1->setCurrentIndex(0);
+    closeWait(kWaitLoadData);
+}
+
+void TChooseCompetitionForm::UpdateComboBox()
+{
+    const QString previous = ComboBox1->currentText();
+    const int cursor = ComboBox1->lineEdit()->cursorPosition();
+    ComboBox1->clear();
+    ComboBox1->addItem(kLocalEntry);
+    if (!FFoundServers.isEmpty()) {
+        ComboBox1->addItem(kFoundHeading);
+        ComboBox1->addItems(FFoundServers);
+    }
+    if (!FSavedServers.isEmpty()) {
+        ComboBox1->addItem(kSavedHeading);
+        ComboBox1->addItems(FSavedServers);
+    }
+    const int again = ComboBox1->findText(previous);
+    ComboBox1->setCurrentIndex(again >= 0 ? again : 0);
+    if (again < 0 && !previous.isEmpty()) {
+        // An address being typed survives a discovery reply.
+        ComboBox1->setEditText(previous);
+        ComboBox1->lineEdit()->setCursorPosition(cursor);
+    }
+}
+
+bool TChooseCompetitionForm::isLocalEntry() const
+{
+    return ComboBox1->currentText() == kLocalEntry;
+}
+
+void TChooseCompetitionForm::SelectDefaultServer()
+{
+    QString current;
+    ReadIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), kLocalEntry, current);
+    const int index = ComboBox1->findText(current);
+    ComboBox1->setCurrentIndex(index >= 0 ? index : 0);
+    const QString address = isLocalEntry() ? localServerAddress() : ComboBox1->currentText();
+
+    showWait(QStringLiteral("Überprüfe Serververbindung..."));
+    const bool reachable = fastPingTest(address);
+    closeWait(QStringLiteral("Überprüfe Serververbindung..."));
+    if (!reachable) {
+        ShowListBoxError(kNoConnection);
+        return;
+    }
+    ComboBox1Select();
+    ListBox1->clearSelection();
+    const int stored = ReadIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), 0);
+    if (stored != 0)
+        SelectCompetitionListItem(stored);
+}
+
+void TChooseCompetitionForm::ComboBox1Select(bool fromStop)
+{
+    ++selectRuns_;
+    if (ComboBox1->currentText().startsWith(QLatin1String("==="))) {
+        const int index = ComboBox1->findText(competitionUrlHolderInstance().getServerUrl());
+        ComboBox1->setCurrentIndex(index >= 0 ? index : 0);
+        return;
+    }
+    Button2->setEnabled(false);
+    Button3->setEnabled(false);
+    if (fromStop) {
+        ListBox1->clear();
+        listed_.clear();
+        SetCompetitionId(nullptr);
+        return;
+    }
+    competitionUrlHolderInstance().setServerUrl(isLocalEntry() ? localServerAddress() : ComboBox1->currentText());
+    ListBox1->clear();
+    listed_.clear();
+    if (hooks.reloadAboutServerVersion)
+        guarded([this] { hooks.reloadAboutServerVersion(); });
+    if (!checkServerCompatibility()) {
+        SetCompetitionId(nullptr);
+        return;
+    }
+
+    const QString connecting = QStringLiteral("Verbinde mit Server.");
+    showWait(connecting);
+    std::unique_ptr<DataRetrievalPortType> drs;
+    try {
+        drs = GetDataRetrievalPortType(false, getFullUrl(TTVPWebServices::DRS), nullptr);
+    } catch (...) {
+        closeWait(connecting);
+        ShowListBoxError(kNoConnection);
+        return;
+    }
+    closeWait(connecting);
+
+    const QString loading = QStringLiteral("Lade Veranstaltungsdaten von Server.");
+    showWait(loading);
+    getCompetitionsResponse1 competitions;
+    bool ok = false;
+    try {
+        ChannelGuard slot;
+        try {
+            competitions = drs->getCompetitions();
+            ok = true;
+        } catch (...) {
+            ShowListBoxError(kNoConnection);
+        }
+    } catch (...) {
+        ShowListBoxError(QStringLiteral("Serverliste konnte nicht geladen werden."));
+    }
+    closeWait(loading);
+    if (!ok)
+        return;
+
+    alreadyUsed = true;
+    SaveCurrentServer();
+    Button2->setEnabled(true);
+    Button3->setEnabled(static_cast<bool>(hooks.showImportChoice));
+    if (competitions.empty()) {
+        ShowListBoxError(QStringLiteral("Keine Veranstaltungen auf Server gefunden."));
+    } else {
+        ListBox1->clear();
+        listed_ = std::move(competitions);
+        for (std::size_t i = 0; i < listed_.size(); ++i) {
+            auto* item = new QListWidgetItem(listed_[i].Name, ListBox1);
+            item->setData(kCompetitionIndexRole, int(i));
+        }
+    }
+    if (ExceptionForm())
+        ExceptionForm()->ReloadExceptionMessages();
+    ListBox1->setFocus();
+}
+
+void TChooseCompetitionForm::ShowListBoxError(const QString& text)
+{
+    ListBox1->clear();
+    listed_.clear();
+    auto* item = new QListWidgetItem(text, ListBox1);
+    QFont font = item->font();
+    font.setItalic(true);
+    item->setFont(font);
+    Button1->setEnabled(false);
+}
+
+void TChooseCompetitionForm::reportCompatibility(const QString& text, bool error)
+{
+    if (!ExceptionForm())
+        return;
+    // No calling window: the check also runs before the chooser is shown, and must not be dropped.
+    if (error)
+        ExceptionForm()->AddException(-1, {}, text, kCompatCaption, nullptr);
+    else
+        ExceptionForm()->AddWarning(-1, {}, text, kCompatCaption, nullptr);
+}
+
+bool TChooseCompetitionForm::checkServerCompatibility()
+{
+    const QString waitText = QStringLiteral("Prüfe Serverkompatibilität...");
+    showWait(waitText);
+    struct CloseWait {
+        TChooseCompetitionForm* form;
+        QString text;
+        ~CloseWait() { form->closeWait(text); }
+    } closer{this, waitText};
+
+    std::unique_ptr<ProgrammInfoWebService> pis;
+    std::unique_ptr<ChannelGuard> slot;
+    try {
+        pis = GetProgrammInfoWebService(false, getFullUrl(TTVPWebServices::PIS));
+        slot = std::make_unique<ChannelGuard>();
+    } catch (...) {
+        ShowListBoxError(QStringLiteral("Kompatibilitätsprüfung fehlgeschlagen."));
+        return false;
+    }
+    GenericTvpVersion server;
+    try {
+        const getBackendVersionResponse1 answer = pis->getBackendVersion();
+        if (answer.version)
+            server = *answer.version;
+    } catch (...) {
+        ShowListBoxError(kNoConnection);
+        return false;
+    }
+    const CompatibilityVerdict verdict =
+        judgeServerVersion(server, [&] { return pis->getCompatibilityInformation(clientVersion()); });
+    if (!verdict.listText.isEmpty())
+        ShowListBoxError(verdict.listText);
+    if (!verdict.warning.isEmpty())
+        reportCompatibility(verdict.warning, false);
+    if (!verdict.error.isEmpty())
+        reportCompatibility(verdict.error, true);
+    return verdict.accepted;
+}
+
+void TChooseCompetitionForm::SaveCurrentServer()
+{
+    const QString address = competitionUrlHolderInstance().getServerUrl();
+    const QString local = localServerAddress();
+    if (address != local && !FSavedServers.contains(address)) {
+        const int n = ReadIniInteger(QStringLiteral("Connections"), QStringLiteral("endIndex"), 0) + 1;
+        WriteIniStr(QStringLiteral("Connections"), QStringLiteral("Server%1").arg(n), address);
+        FSavedServers << address;
+        UpdateComboBox();
+        ComboBox1->setCurrentIndex(ComboBox1->findText(address));
+        WriteIniInteger(QStringLiteral("Connections"), QStringLiteral("endIndex"), n);
+    }
+    // A competition id of another server must not be opened on this one, the local one included.
+    QString stored;
+    ReadIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), QStringLiteral("-"), stored);
+    if (stored != address)
+        WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), 0);
+    WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), address);
+}
+
+const CompetitionType* TChooseCompetitionForm::selectedCompetition() const
+{
+    const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
+    if (selected.isEmpty())
+        return nullptr;
+    const QVariant index = selected.first()->data(kCompetitionIndexRole);
+    if (!index.isValid() || index.toInt() < 0 || std::size_t(index.toInt()) >= listed_.size())
+        return nullptr;
+    return &listed_[std::size_t(index.toInt())];
+}
+
+void TChooseCompetitionForm::SelectCompetitionListItem(int competitionId)
+{
+    Button1->setEnabled(false);
+    ListBox1->clearSelection();
+    for (int row = 0; row < ListBox1->count(); ++row) {
+        QListWidgetItem* item = ListBox1->item(row);
+        const QVariant index = item->data(kCompetitionIndexRole);
+        if (index.isValid() && listed_[std::size_t(index.toInt())].ID == competitionId) {
+            item->setSelected(true);
+            ListBox1->setCurrentItem(item);
+            break;
+        }
+    }
+    ListBox1Click();
+}
+
+void TChooseCompetitionForm::ListBox1Click()
+{
+    alreadyUsed = true;
+    updateOkButton();
+}
+
+void TChooseCompetitionForm::updateOkButton()
+{
+    Button1->setEnabled(selectedCompetition() != nullptr);
+}
+
+void TChooseCompetitionForm::LoadCompetition(bool closeChooser)
+{
+    if (!Button1->isEnabled())
+        return;
+    const CompetitionType* chosen = selectedCompetition();
+    if (!chosen) {
+        Button1->setEnabled(false);
+        return;
+    }
+    TVP_LOGGER().log(TLogLevel::ll_debug, QStringLiteral("Openening Competition"));
+    SetCompetitionId(std::make_unique<CompetitionType>(*chosen));
+    if (closeChooser)
+        close();
+    TVP_LOGGER().log(TLogLevel::ll_debug, QStringLiteral("Loading ExceptionMessages"));
+    if (ExceptionForm())
+        ExceptionForm()->ReloadExceptionMessages();
+    TVP_LOGGER().log(TLogLevel::ll_debug, QStringLiteral("Loading AggregatorTemplates"));
+    if (hooks.loadDisciplineTemplates)
+        guarded([this] { hooks.loadDisciplineTemplates(); });
+    TVP_LOGGER().log(TLogLevel::ll_debug, QStringLiteral("Refreshing..."));
+    if (hooks.reloadAllWindows)
+        guarded([this] { hooks.reloadAllWindows(); });
+}
+
+void TChooseCompetitionForm::selectNewComp(int competitionId, bool open)
+{
+    ComboBox1Select();
+    if (competitionId != 0)
+        SelectCompetitionListItem(competitionId);
+    if (open)
+        LoadCompetition(true);
+}
+
+void TChooseCompetitionForm::deleteSelectedCompetition()
+{
+    const CompetitionType* selected = selectedCompetition();
+    if (!selected)
+        return;
+    const CompetitionType victim = *selected;
+    const QString question = QStringLiteral("Soll die Veranstaltung \"%1\" und ihr gesamter Inhalt (Meldungen, "
+                                            "Ergebnisse, etc.) wirklich gelöscht werden?\r\nFalls diese Veranstaltung "
+                                            "mit einem Cup verknüpft ist, wird diese auch aus dem Cup entfernt.")
+                                 .arg(victim.Name);
+    if (dialogs().messageBox(this, kDeleteCaption, question, TMsgKind::Question, TMsgButtons::YesNo) == TMsgAnswer::No)
+        return;
+    if (victim.ID == FlastID && hooks.closeAllWorkWindows)
+        guarded([this] { hooks.closeAllWorkWindows(); });
+
+    const QString waitText = QStringLiteral("Lösche Veranstaltung...");
+    showWait(waitText);
+    try {
+        ChannelGuard slot;
+        GetCompetitionManagementPortType(false, getFullUrl(TTVPWebServices::CMS), nullptr)
+            ->removeCompetition(victim.ID);
+    } catch (const TvpError& e) {
+        if (ExceptionForm())
+            ExceptionForm()->AddException(
+                0, {}, QStringLiteral("Veranstaltung konnte nicht gelöscht werden. (%1)").arg(e.message()),
+                kDeleteCaption, this);
+    }
+    if (tempCompetition && tempCompetition->ID == victim.ID)
+        tempCompetition.reset();
+    SetCompetitionId(nullptr);
+    closeWait(waitText);
+    // The main window's refresh is throttled; the open chooser must not list the deleted one meanwhile.
+    selectNewComp(0, false);
+    if (hooks.refreshMainWindow)
+        guarded([this] { hooks.refreshMainWindow(); });
+}
+
+void TChooseCompetitionForm::newCompetitionClicked()
+{
+    if (!Button2->isEnabled())
+        return;
+    alreadyUsed = true;
+    ICompSetupWizard* wizard = competitionSetup().CompSetupWizardForm;
+    if (!wizard)
+        return;
+    const int id = wizard->startCompWizard();
+    if (id != 0) {
+        selectNewComp(id, false);
+        LoadCompetition(true);
+    }
+}
+
+// ---- local server and discovery ----
+
+void TChooseCompetitionForm::startLocalServerClicked()
+{
+    alreadyUsed = true;
+    Button4->setEnabled(false);
+    TUserAgreementServerForm consent(this);
+    const TLocalServerStart outcome = startLocalServerWithConsent(consent, [this] {
+        showWait(kStartServerWaitText);
+        const bool started = StartLocalServer();
+        if (started) {
+            // The server needs a while before it answers.
+            QThread::msleep(static_cast<unsigned long>(localServerStartWaitMs()));
+            ComboBox1->setCurrentIndex(0);
+            ComboBox1Select();
+        }
+        closeWait(kStartServerWaitText);
+        return started;
+    });
+    if (outcome == TLocalServerStart::Failed && ExceptionForm())
+        ExceptionForm()->AddException(kServerControlErrorId, {}, kStartServerFailedText, kStartServerCaption, this);
+    Button4->setEnabled(true);
+}
+
+void TChooseCompetitionForm::stopLocalServerAndClearDefault()
+{
+    if (!StopLocalServer() && ExceptionForm())
+        ExceptionForm()->AddException(kServerControlErrorId, {}, kStopServerFailedText, kStopServerCaption, this);
+}
+
+void TChooseCompetitionForm::stopLocalServerClicked()
+{
+    alreadyUsed = true;
+    stopLocalServerAndClearDefault();
+    if (isLocalEntry()) {
+        ComboBox1->setCurrentIndex(-1);
+        Button2->setEnabled(false);
+        Button3->setEnabled(false);
+        ComboBox1Select(true);
+    }
+}
+
+void TChooseCompetitionForm::AddDetectedRemoteServer(const QString& address)
+{
+    if (FFoundServers.contains(address))
+        return;
+    FFoundServers << address;
+    UpdateComboBox();
+}
+
+void TChooseCompetitionForm::stopDiscovery()
+{
+    discovery_->stop();
+}
+
+void TChooseCompetitionForm::showEvent(QShowEvent* event)
+{
+    TTVPForm::showEvent(event);
+    discovery_->start();
+}
+
+void TChooseCompetitionForm::hideEvent(QHideEvent* event)
+{
+    stopDiscovery();
+    TTVPForm::hideEvent(event);
+}
+
+void TChooseCompetitionForm::closeEvent(QCloseEvent* event)
+{
+    if (!Competition && !tempCompetition) {
+        if (!askYesNo(this, QStringLiteral("Trivanta Pentrel beenden"),
+                      QStringLiteral("Keine Veranstaltung ausgewählt. Soll die Applikation beendet werden?"))) {
+            event->ignore();
+            return;
+        }
+        stopDiscovery();
+        const QString waitText = QStringLiteral("Applikation wird beendet...");
+        showWait(waitText);
+        ReqShutDown();
+        closeWait(waitText);
+        if (hooks.terminateApplication)
+            hooks.terminateApplication();
+        event->accept();
+        return;
+    }
+    stopDiscovery();
+    TTVPForm::closeEvent(event);
+}
+
+void TChooseCompetitionForm::showWait(const QString& text)
+{
+    if (Form10())
+        Form10()->Showwaitdialog(text);
+}
+
+void TChooseCompetitionForm::closeWait(const QString& text)
+{
+    if (Form10())
+        Form10()->CloseWaitdialog(text);
+}
+
+} // namespace tvp

@@ -1,0 +1,148 @@
+#pragma once
+// The chooser of server and competition. It owns the current competition of the whole program:
+// request callbacks ask it for the competition id, and windows subscribe to hear of a change.
+
+#include "core/ui/TVPForm.h"
+#include "core/protocol/TVPWebServices2.h"
+
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+
+namespace tvp {
+
+class TServerDiscovery;
+struct TServerDiscoveryConfig;
+class TUserAgreementServerForm;
+
+// What the chooser asks of the main window and of windows built later.
+struct ChooserHooks {
+    std::function<void()> reloadAllWindows;    // after a competition was loaded
+    std::function<void()> refreshMainWindow;   // after a competition was deleted
+    std::function<void()> closeAllWorkWindows; // before the current competition is deleted
+    std::function<void()> loadDisciplineTemplates;
+    std::function<void()> showAboutWindow;      // "Info"
+    std::function<void()> showImportChoice;     // "Veranstaltung importieren"; the button stays off without it
+    std::function<void()> terminateApplication; // the user ends the program from the chooser
+    std::function<void()> reloadAboutServerVersion;
+};
+
+class TChooseCompetitionForm : public TTVPForm {
+    Q_OBJECT
+public:
+    inline static const QString kLocalEntry = QStringLiteral("Veranstaltung auf diesem PC");
+    inline static const QString kFoundHeading = QStringLiteral("===Gefundene Server===");
+    inline static const QString kSavedHeading = QStringLiteral("===Zuletzt verwendet===");
+
+    explicit TChooseCompetitionForm(QWidget* parent = nullptr);
+    ~TChooseCompetitionForm() override;
+
+    ChooserHooks hooks;
+
+    // Chooses the competition: silently from the settings when possible unless alwaysShow is set.
+    // True when a competition was chosen.
+    bool setCompetition(bool alwaysShow);
+
+    // Safe from any thread. With raise set and no competition it throws ETvExceptionDetail(-1).
+    int getCompetitionId(bool raise) const;
+    // GUI thread only; the object stays the chooser's.
+    const proto::CompetitionType* getCompetition() const { return Competition.get(); }
+    QString getCompetitionName() const;
+    void addNofitication(std::function<void()> subscriber);
+    QString getFullUrl(proto::TTVPWebServices service) const;
+
+    void SetCompetitionInternal(std::unique_ptr<proto::CompetitionType> competition);
+    void SetCompetitionId(std::unique_ptr<proto::CompetitionType> competition);
+    void selectNewComp(int competitionId, bool open);
+    void stopLocalServerAndClearDefault();
+
+    // The local server's address on this computer.
+    static QString localServerAddress();
+    // Tests point the local entry at a stand-in on another port; empty restores the default.
+    static inline QString localServerAddressOverride;
+    // How the chooser looks for servers; tests keep it to loopback.
+    static TServerDiscoveryConfig& discoveryConfig();
+
+    // Parts of the flow, public for the main window and for tests.
+    void ComboBox1Select(bool fromStop = false);
+    bool checkServerCompatibility();
+    void LoadCompetition(bool closeChooser);
+    void SelectCompetitionListItem(int competitionId);
+    void deleteSelectedCompetition();
+    void AddDetectedRemoteServer(const QString& address);
+    void startLocalServerClicked();
+    void stopLocalServerClicked();
+    void newCompetitionClicked();
+
+    QStringList savedServers() const { return FSavedServers; }
+    QStringList foundServers() const { return FFoundServers; }
+    bool isAlreadyUsed() const { return alreadyUsed; }
+
+protected:
+    void reloadData() override {}
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    bool showDialog();
+    bool checkCompetition();
+    void PopulateServers();
+    void UpdateComboBox();
+    void SelectDefaultServer();
+    void SaveCurrentServer();
+    void ShowListBoxError(const QString& text);
+    void ListBox1Click();
+    void updateOkButton();
+    // Typing an address leaves the index on the entry it started from, so the text decides.
+    bool isLocalEntry() const;
+    void NotifySubscriber();
+    void stopDiscovery();
+    void showWait(const QString& text);
+    void closeWait(const QString& text);
+    void reportCompatibility(const QString& text, bool error);
+    const proto::CompetitionType* selectedCompetition() const;
+
+    std::unique_ptr<proto::CompetitionType> Competition;
+    std::unique_ptr<proto::CompetitionType> tempCompetition;
+    std::atomic<int> currentId_{0};
+    std::vector<std::function<void()>> NotificationList;
+    QStringList FSavedServers;
+    QStringList FFoundServers;
+    bool alreadyUsed = false;
+    int FlastID = 0;
+    std::vector<proto::CompetitionType> listed_;
+    unsigned selectRuns_ = 0; // counts ComboBox1Select, to run it once per Enter
+
+    QGroupBox* GroupBox1;
+    QGroupBox* GroupBox2;
+    QGroupBox* GroupBox3;
+    QLabel* Label1;
+    QLabel* Label2;
+    QComboBox* ComboBox1;
+    QListWidget* ListBox1;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    QPushButton* Button3;
+    QPushButton* Button4;
+    QPushButton* Button5;
+    QPushButton* Button7;
+    QMenu* PopupMenu1;
+    QAction* DeleteCompetitionAction;
+    std::unique_ptr<TServerDiscovery> discovery_;
+};
+
+// The program's chooser; null until it is created.
+TChooseCompetitionForm* ChooseCompetitionForm();
+
+} // namespace tvp

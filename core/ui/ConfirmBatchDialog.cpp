@@ -1,0 +1,93 @@
+#include "core/ui/ConfirmBatchDialog.h"
+
+#include "core/ui/Dialogs.h"
+#include "core/connection/SlotGuard.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tvp {
+
+namespace {
+TConfirmBatchForm* instance = nullptr;
+}
+
+TConfirmBatchForm* ConfirmBatchForm()
+{
+    return instance;
+}
+
+TConfirmBatchForm::TConfirmBatchForm(QWidget* parent)
+    : TTVPForm(parent),
+      Memo1(new QPlainTextEdit(QStringLiteral("Wirklich löschen?"), this)),
+      CheckBox1(new QCheckBox(QStringLiteral("Auswahl für alle übernehmen"), this)),
+      Button1(new QPushButton(QStringLiteral("Ja"), this)),
+      Button2(new QPushButton(QStringLiteral("Nein"), this)),
+      Button3(new QPushButton(QStringLiteral("Abbrechen"), this))
+{
+    setObjectName(QStringLiteral("ConfirmBatchForm"));
+    setWindowTitle(QStringLiteral("Löschen"));
+    setSizeableBorder(false);
+    resize(420, 200);
+
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setReadOnly(true);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button3->setObjectName(QStringLiteral("Button3"));
+    Button1->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(CheckBox1);
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    buttons->addWidget(Button3);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Memo1, 1);
+    layout->addLayout(buttons);
+
+    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { answer(TConfirmstate::cs_yes); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { answer(TConfirmstate::cs_no); }); });
+    connect(Button3, &QPushButton::clicked, this, [this] { guarded([this] { answer(TConfirmstate::cs_cancel); }); });
+
+    if (!instance)
+        instance = this;
+}
+
+TConfirmBatchForm::~TConfirmBatchForm()
+{
+    if (instance == this)
+        instance = nullptr;
+}
+
+void TConfirmBatchForm::answer(TConfirmstate chosen)
+{
+    state = chosen;
+    close();
+}
+
+bool TConfirmBatchForm::showConfirmDialog(const QString& text, const QString& caption, bool offerApplyToAll,
+                                          bool& applyToAll, bool& confirmed)
+{
+    Memo1->setPlainText(text);
+    setWindowTitle(caption);
+    CheckBox1->setVisible(offerApplyToAll);
+    CheckBox1->setEnabled(offerApplyToAll);
+    CheckBox1->setChecked(applyToAll);
+    confirmed = false;
+    // Closing the window by its frame leaves this as the answer.
+    state = TConfirmstate::cs_cancel;
+    dialogs().execModal(*this);
+    // The window is hidden by now, so ask whether the box was shown in it, not on screen.
+    applyToAll = CheckBox1->isChecked() && CheckBox1->isVisibleTo(this);
+    if (state != TConfirmstate::cs_cancel)
+        confirmed = state == TConfirmstate::cs_yes;
+    return state != TConfirmstate::cs_cancel;
+}
+
+} // namespace tvp

@@ -1,0 +1,260 @@
+#include "core/ui/ExceptionDialog.h"
+
+#include "core/connection/CommunicationThread.h"
+#include "core/connection/CompetitionUrlHolder.h"
+#include "core/ui/Dialogs.h"
+#include "core/util/ShellClock.h"
+#include "core/connection/SlotGuard.h"
+#include "core/protocol/TVPWebServices2.h"
+#include "core/connection/UncaughtErrors.h"
+#include "core/ui/WaitDialog.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace tvp {
+
+namespace {
+
+TExceptionForm* instance = nullptr;
+
+// One message row; the item owns what it shows.
+class TExceptionItem : public QTreeWidgetItem {
+public:
+    TExceptionItem(qint64 created, int id, QString text) : creationDate(created), ExceptionId(id), msg(std::move(text))
+    {
+    }
+    qint64 creationDate; // shell clock, so ages stay right across midnight
+    int ExceptionId;
+    QString msg; // the full text, line breaks included
+};
+
+// Server texts are filled in by hand: each "%s" takes the next parameter (none left: nothing),
+// every other "%" stays as it is. Server text must never reach a printf-style formatter.
+QString fillParameters(const QString& text, const QStringList& parameters)
+{
+    QString result;
+    result.reserve(text.size());
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'%' && i + 1 < text.size() && text[i + 1] == u's') {
+            result += parameters.value(next++);
+            ++i;
+        } else {
+            result += text[i];
+        }
+    }
+    return result;
+}
+
+QString singleLine(QString text)
+{
+    for (QChar& c : text)
+        if (c == u'\a' || c == u'\n' || c == u'\r')
+            c = u' ';
+    return text;
+}
+
+} // namespace
+
+TExceptionForm* ExceptionForm()
+{
+    return instance;
+}
+
+TExceptionForm::TExceptionForm(QWidget* parent)
+    : TTVPForm(parent),
+      Label1(new QLabel(QStringLiteral("Bei der Anfrage sind Warnungen/Fehler aufgetreten:"), this)),
+      ListView1(new QTreeWidget(this)),
+      CloseButton(new QPushButton(QStringLiteral("Schließen"), this))
+{
+    setObjectName(QStringLiteral("ExceptionForm"));
+    setWindowTitle(QStringLiteral("Warnungen und Fehler"));
+    setMinimumSize(340, 200);
+    resize(560, 260);
+
+    Label1->setObjectName(QStringLiteral("Label1"));
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    CloseButton->setObjectName(QStringLiteral("CloseButton"));
+
+    ListView1->setColumnCount(2);
+    ListView1->setHeaderLabels({QStringLiteral("Nachricht"), QStringLiteral("Anfrage")});
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setSortingEnabled(false);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setTextElideMode(Qt::ElideRight);
+    QHeaderView* header = ListView1->header();
+    header->setSectionsClickable(false);
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    header->setSectionResizeMode(1, QHeaderView::Fixed);
+    header->resizeSection(1, 150);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(CloseButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(ListView1);
+    layout->addLayout(buttons);
+
+    ShowTimer.setSingleShot(true);
+    connect(&ShowTimer, &QTimer::timeout, this, [this] { guarded([this] { show(); }); });
+    connect(CloseButton, &QPushButton::clicked, this, [this] { guarded([this] { CloseButtonClick(); }); });
+    connect(ListView1, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { guarded([this, item] { showFullText(item); }); });
+
+    if (!instance) {
+        instance = this;
+        // Reporters may be called from any thread; the row is added on the GUI thread.
+        setUncaughtReporter([form = QPointer<TExceptionForm>(this)](const QString& text) {
+            QMetaObject::invokeMethod(qApp, [form, text] {
+                if (form)
+                    form->AddException(-1, {}, text, QStringLiteral("Unerwarteter Fehler"));
+            });
+        });
+    }
+}
+
+TExceptionForm::~TExceptionForm()
+{
+    if (instance == this) {
+        setUncaughtReporter(nullptr);
+        instance = nullptr;
+    }
+}
+
+void TExceptionForm::AddException(int errorId, const QStringList& parameters, const QString& text,
+                                  const QString& caption, QWidget* form)
+{
+    if (errorId == -1 && form && !form->isVisible())
+        return;
+
+    QString message = getExceptionById(errorId, parameters);
+    if (message.isEmpty())
+        message = text;
+    auto* row = new TExceptionItem(shellClockMs(), errorId, message);
+    row->setText(0, singleLine(message));
+    row->setText(1, caption);
+    ListView1->addTopLevelItem(row);
+
+    const bool onTop = form && form->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+    if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop)
+        setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    showDelayed();
+}
+
+void TExceptionForm::AddWarning(int errorId, const QStringList& parameters, const QString& text, const QString& caption,
+                                QWidget* form)
+{
+    AddException(errorId, parameters, text, caption, form);
+}
+
+QString TExceptionForm::getExceptionById(int errorId, const QStringList& parameters) const
+{
+    for (const TExceptionMsg& m : FExceptionList)
+        if (m.ExceptionId == errorId)
+            return fillParameters(m.Msg, parameters);
+    return {};
+}
+
+void TExceptionForm::ReloadExceptionMessages()
+{
+    const QString waitText = QStringLiteral("Lade Fehlermeldungen.");
+    const QPointer<TForm10> wait = Form10();
+    if (wait)
+        wait->Showwaitdialog(waitText, screen());
+
+    FExceptionList.clear();
+    try {
+        // Directly, without a request runner, so no session header is sent.
+        const auto drs = proto::GetDataRetrievalPortType(
+            false, competitionUrlHolderInstance().getFullUrl(proto::TTVPWebServices::DRS), nullptr);
+        proto::getExceptionMessagesResponse1 messages;
+        {
+            ChannelGuard channel;
+            messages = drs->getExceptionMessages(1);
+        }
+        for (const proto::ExceptionMessageType& m : messages)
+            FExceptionList.append({m.ExceptionID, m.ExceptionMessage});
+    } catch (...) {
+        FExceptionList.clear();
+        AddException(0, {}, QStringLiteral("Fehler beim Laden der Fehlermeldungen"),
+                     QStringLiteral("Fehlermeldungen laden"));
+    }
+
+    if (wait)
+        wait->CloseWaitdialog(waitText);
+}
+
+void TExceptionForm::handleMixedAgeClassWarnings(const proto::MixedAgeClassesWarningType* warning, QWidget* form)
+{
+    if (!warning)
+        return;
+    QStringList entries;
+    for (const proto::MixedDisciplinesType& mixed : warning->MixedDisciplines) {
+        QStringList disciplines;
+        for (const proto::DisciplinType& d : mixed.Disciplines)
+            disciplines.append(d.Name);
+        entries.append((mixed.AgeClass ? mixed.AgeClass->Name : QString()) + u'(' + disciplines.join(u',') + u')');
+    }
+    AddWarning(0, {},
+               QStringLiteral("Warnung: Nach dieser Aktion sind nun folgende Disziplinen unterschiedlicher "
+                              "Altersklassen mit einem Ergebnis-Aggregator zusammen gefasst, bitte prüfen, ob das "
+                              "beabsichtigt ist: ") +
+                   entries.join(QStringLiteral(", ")),
+               QStringLiteral("Gesamtwertung erstellen"), form);
+}
+
+void TExceptionForm::CloseButtonClick()
+{
+    const qint64 now = shellClockMs();
+    bool removed = false;
+    for (int i = ListView1->topLevelItemCount() - 1; i >= 0; --i) {
+        const auto* row = static_cast<TExceptionItem*>(ListView1->topLevelItem(i));
+        if (row->creationDate + keepRecentMs < now) {
+            delete ListView1->takeTopLevelItem(i);
+            removed = true;
+        }
+    }
+    if (removed && ListView1->topLevelItemCount() > 0)
+        return;
+    ListView1->clear();
+    close();
+}
+
+void TExceptionForm::keyPressEvent(QKeyEvent* event)
+{
+    // The list and the button pass Enter and Escape on to the window.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape: guarded([this] { CloseButtonClick(); }); return;
+    default: TTVPForm::keyPressEvent(event);
+    }
+}
+
+void TExceptionForm::showDelayed()
+{
+    // Hidden until the timer fires, so a burst of messages makes the window appear once.
+    ShowTimer.stop();
+    hide();
+    setEnabled(true);
+    ShowTimer.start(showDelayMs);
+}
+
+void TExceptionForm::showFullText(QTreeWidgetItem* item)
+{
+    if (item)
+        showInformation(this, windowTitle(), static_cast<TExceptionItem*>(item)->msg);
+}
+
+} // namespace tvp

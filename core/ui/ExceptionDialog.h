@@ -1,0 +1,72 @@
+#pragma once
+// The one window through which failures and warnings reach the user. A server error id is shown
+// in the server's own words (its message table, reloaded with every competition), otherwise the
+// caller's text. Messages collect in a list; the window pops up shortly after each new one.
+
+#include "core/ui/TVPForm.h"
+
+#include <QList>
+#include <QStringList>
+#include <QTimer>
+
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace tvp {
+
+namespace proto {
+struct MixedAgeClassesWarningType;
+}
+
+struct TExceptionMsg {
+    int ExceptionId = 0;
+    QString Msg; // "%s" takes the next parameter
+};
+
+class TExceptionForm : public TTVPForm {
+    Q_OBJECT
+public:
+    // Closing keeps the rows younger than this and leaves the window open for them.
+    static inline qint64 keepRecentMs = 2000;
+    // Messages arriving within this time make the window appear once.
+    static inline int showDelayMs = 50;
+
+    // The first one created becomes the program's instance and reporter of uncaught failures.
+    explicit TExceptionForm(QWidget* parent = nullptr);
+    ~TExceptionForm() override;
+
+    // errorId -1 means no server id; such a message of a hidden caller is dropped.
+    void AddException(int errorId, const QStringList& parameters, const QString& text, const QString& caption,
+                      QWidget* form = nullptr);
+    void AddWarning(int errorId, const QStringList& parameters, const QString& text, const QString& caption,
+                    QWidget* form = nullptr);
+    // The server's text for the id with the parameters put in; empty for an unknown id.
+    QString getExceptionById(int errorId, const QStringList& parameters) const;
+    // Loads the server's message table on the GUI thread; a failure is reported as a message row.
+    void ReloadExceptionMessages();
+    // Warns that one scoring node now spans disciplines of several age classes; null adds nothing.
+    void handleMixedAgeClassWarnings(const proto::MixedAgeClassesWarningType* warning, QWidget* form);
+
+    void CloseButtonClick();
+
+protected:
+    void reloadData() override {}
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void showDelayed();
+    void showFullText(QTreeWidgetItem* item);
+
+    QLabel* Label1;
+    QTreeWidget* ListView1;
+    QPushButton* CloseButton;
+    QTimer ShowTimer;
+    QList<TExceptionMsg> FExceptionList;
+};
+
+// The program's message window; null until it is created.
+TExceptionForm* ExceptionForm();
+
+} // namespace tvp

@@ -1,0 +1,501 @@
+#include "core/ui/MainWindowServices.h"
+
+#include "core/connection/CommunicationThread.h"
+#include "core/ui/Dialogs.h"
+#include "core/protocol/Errors.h"
+#include "core/ui/ExceptionDialog.h"
+#include "core/util/Features.h"
+#include "core/util/IniHandler.h"
+#include "core/util/Logger.h"
+#include "core/connection/ServerVersion.h"
+#include "core/connection/SlotGuard.h"
+#include "core/ui/WaitDialog.h"
+#include "core/results/tvpUtils.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include <curl/curl.h>
+
+#include <mutex>
+
+namespace tvp {
+
+namespace {
+
+// ---- opener ----
+
+TShellOpener& openerSlot()
+{
+    static TShellOpener opener;
+    return opener;
+}
+
+// ---- CSV ----
+
+const QString kCsvCaption = QStringLiteral("csv-Export");
+const QString kCsvSaveCaption = QStringLiteral("csv-Datei speichern");
+const QString kCsvWriteError = QStringLiteral(
+    "Datei konnte nicht auf den Datenträger geschrieben werden. Ggf. ist die Datei in einem anderen Programm "
+    "geöffnet.");
+const QString kCertificatePlaceCaption = QStringLiteral("Urkundenplatzierung");
+
+// The last file chosen in the save dialog (GUI thread only).
+QString& lastCsvFile()
+{
+    static QString file;
+    return file;
+}
+
+void addError(const QString& text, const QString& caption)
+{
+    if (TExceptionForm* form = ExceptionForm())
+        form->AddException(-1, {}, text, caption);
+}
+
+// A cell that reads as a result becomes its plain number, in the user's decimal format.
+QString convertedCell(const QString& text)
+{
+    proto::ResultType result;
+    bool isPoints = false;
+    if (!StringToResult(text, proto::ResultValueType::Info, result, false, isPoints))
+        return text;
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    const double value = resultToFloat(result);
+    if (int(result.Type_) >= 2 || isPoints)
+        return locale.toString(value, 'g', 15);
+    return locale.toString(value, 'f', 2);
+}
+
+QByteArray csvBytes(const QTreeWidget& listView, bool convertResults, int placeColumn)
+{
+    const int columns = listView.columnCount();
+    const bool withPlace = placeColumn >= 0 && placeColumn < columns;
+    QByteArray bytes;
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
+
+    const QTreeWidgetItem* header = listView.headerItem();
+    for (int c = 0; c < columns; ++c) {
+        if (c > 0)
+            out.write(";");
+        if (withPlace && c == placeColumn) {
+            writeStringCsvEscaped(out, kCertificatePlaceCaption);
+            out.write(";");
+        }
+        writeStringCsvEscaped(out, header ? header->text(c) : QString());
+    }
+    out.write("\r\n");
+
+    for (int row = 0; row < listView.topLevelItemCount(); ++row) {
+        const QTreeWidgetItem* item = listView.topLevelItem(row);
+        // A row without a placement is no certificate; a row lacking that cell altogether stays.
+        if (withPlace && placeColumn < item->columnCount() && item->text(placeColumn).isEmpty())
+            continue;
+        for (int c = 0; c < columns; ++c) {
+            if (c > 0)
+                out.write(";");
+            const QString cell = convertResults ? convertedCell(item->text(c)) : item->text(c);
+            writeStringCsvEscaped(out, cell);
+            if (withPlace && c == placeColumn) {
+                out.write(";");
+                writeStringCsvEscaped(out, cell);
+            }
+        }
+        out.write("\r\n");
+    }
+    return bytes;
+}
+
+bool writeWhole(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    const bool written = file.write(bytes) == bytes.size() && file.flush();
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
+
+// ---- maker service ----
+
+const QString kUpdateCaption = QStringLiteral("Auf Updates prüfen");
+const QString kUpdateWaitText = QStringLiteral("Prüfe auf neue Funktionen und Versionsupdates...");
+const QString kUpToDate = QStringLiteral("uptodate");
+constexpr std::size_t kMaxAnswerBytes = 64 * 1024;
+
+struct TMakerAnswer {
+    long status = 0;
+    QString body;
+};
+
+size_t appendCapped(char* data, size_t size, size_t count, void* target)
+{
+    auto& body = *static_cast<std::string*>(target);
+    const size_t n = size * count;
+    if (body.size() + n > kMaxAnswerBytes)
+        return 0; // ends the transfer: the service never sends this much
+    body.append(data, n);
+    return n;
+}
+
+// One plain GET; throws TvpError when no answer arrives. Runs on request workers.
+TMakerAnswer getUrlContent(const QString& url)
+{
+    static std::once_flag curlInit;
+    std::call_once(curlInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    TVP_LOGGER().log(TLogLevel::ll_debug, QStringLiteral("TMainForm.getUrlContent: seeking..."));
+    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+    if (!curl)
+        throw TvpError(QStringLiteral("HTTP-Bibliothek nicht verfügbar."));
+    CURL* c = curl.get();
+    const QByteArray address = url.toUtf8();
+    std::string body;
+    char errorText[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(c, CURLOPT_URL, address.constData());
+    curl_easy_setopt(c, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(c, CURLOPT_USERAGENT, "Trivanta Pentrel");
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, TMakerHttpTimeouts::connectMs.load());
+    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, TMakerHttpTimeouts::totalMs.load());
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    // A proxy from the environment may serve the internet, never this computer.
+    curl_easy_setopt(c, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
+    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &appendCapped);
+    curl_easy_setopt(c, CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorText);
+    const CURLcode rc = curl_easy_perform(c);
+    TVP_LOGGER().log(TLogLevel::ll_debug, QStringLiteral("TMainForm.getUrlContent: seeking completed"));
+    if (rc != CURLE_OK)
+        throw TvpError(QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(rc)));
+    TMakerAnswer answer;
+    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &answer.status);
+    answer.body = QString::fromUtf8(body);
+    TVP_LOGGER().log(TLogLevel::ll_debug, QStringLiteral("TMainForm.getUrlContent: reading completed"));
+    return answer;
+}
+
+// Only such an address is ever handed to the opener: no file:, no script, no page text.
+bool isWebLink(const QString& text)
+{
+    const QUrl url(text, QUrl::StrictMode);
+    return url.isValid() && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) &&
+           !url.host().isEmpty();
+}
+
+struct TUpdateRequest : TRequest {
+    QString updateUrl;
+    QString featureBaseUrl;
+    QStringList features;
+};
+
+struct TUpdateResponse : TResponse {
+    QString answer;
+    QStringList activated;
+};
+
+struct THelpRequest : TRequest {
+    QString url;
+};
+
+enum class THelpResponseState { rs_noHelp, rs_noConnection, rs_HelpFound };
+
+struct THelpResponse : TResponse {
+    THelpResponseState state = THelpResponseState::rs_noConnection;
+    QString link;
+};
+
+void updateCommand(proto::THTTPRIO*, TRequest* request, std::unique_ptr<TResponse>& response, TSoapThread*)
+{
+    const auto& req = dynamic_cast<const TUpdateRequest&>(*request);
+    auto owned = std::make_unique<TUpdateResponse>();
+    TUpdateResponse& res = *owned;
+    response = std::move(owned);
+    const TMakerAnswer update = getUrlContent(req.updateUrl);
+    if (update.status != 200)
+        throw TvpError(QStringLiteral("HTTP %1").arg(update.status));
+    res.answer = update.body;
+    for (const QString& name : req.features) {
+        try {
+            const TMakerAnswer feature =
+                getUrlContent(req.featureBaseUrl + QString::fromLatin1(QUrl::toPercentEncoding(name)));
+            if (feature.status == 200 && feature.body == QLatin1String("active"))
+                res.activated.append(name);
+        } catch (const std::exception&) {
+            // An unanswered feature stays off; the version answer still counts.
+        }
+    }
+}
+
+void helpCommand(proto::THTTPRIO*, TRequest* request, std::unique_ptr<TResponse>& response, TSoapThread*)
+{
+    const auto& req = dynamic_cast<const THelpRequest&>(*request);
+    auto owned = std::make_unique<THelpResponse>();
+    THelpResponse& res = *owned;
+    response = std::move(owned);
+    try {
+        const TMakerAnswer help = getUrlContent(req.url);
+        const QString link = help.body.trimmed();
+        if (help.status == 404)
+            res.state = THelpResponseState::rs_noHelp;
+        else if (help.status == 200 && isWebLink(link)) {
+            res.state = THelpResponseState::rs_HelpFound;
+            res.link = link;
+        }
+    } catch (const std::exception&) {
+        res.state = THelpResponseState::rs_noConnection;
+    }
+}
+
+} // namespace
+
+// ---- opening ----
+
+bool shellOpen(const QUrl& url)
+{
+    const TShellOpener& opener = openerSlot();
+    return opener ? opener(url) : QDesktopServices::openUrl(url);
+}
+
+void setShellOpener(TShellOpener opener)
+{
+    openerSlot() = std::move(opener);
+}
+
+void executeFile(const QString& FileName)
+{
+    if (!shellOpen(QUrl::fromLocalFile(FileName)))
+        addError(QStringLiteral("Datei konnte nicht geöffnet werden. Stellen Sie sicher, dass ein Programm zum "
+                                "Öffnen von %1-Dateien eingerichtet ist.")
+                     .arg(QFileInfo(FileName).suffix()),
+                 QStringLiteral("Datei anzeigen"));
+}
+
+// ---- CSV ----
+
+bool exportCsvFile(const QString& FileName, QTreeWidget* listView, bool OpenAfterwards, bool ConvertResults,
+                   bool AskForFile, int CertificatePlaceColumn)
+{
+    if (!listView)
+        return false;
+    QString path = FileName;
+    if (AskForFile) {
+        QString proposal = fileNameSaveChars(FileName) + QStringLiteral(".csv");
+        const QString folder = csvExportFolder();
+        if (!folder.isEmpty() && QDir(folder).exists())
+            proposal = QDir(folder).filePath(proposal);
+        path = dialogs().getSaveFileName(QApplication::activeWindow(), kCsvSaveCaption, proposal,
+                                         QStringLiteral("csv-Dateien (*.csv)"));
+        if (path.isEmpty())
+            return false;
+        if (QFileInfo(path).suffix().isEmpty())
+            path += QStringLiteral(".csv");
+        lastCsvFile() = path;
+    }
+
+    bool written = false;
+    try {
+        written = writeWhole(path, csvBytes(*listView, ConvertResults, CertificatePlaceColumn));
+    } catch (const std::exception&) {
+        written = false;
+    }
+    if (!written) {
+        addError(kCsvWriteError, kCsvCaption);
+        return false;
+    }
+    if (OpenAfterwards)
+        executeFile(path);
+    return true;
+}
+
+QString csvExportFolder()
+{
+    return lastCsvFile().isEmpty() ? QString() : QFileInfo(lastCsvFile()).absolutePath();
+}
+
+// ---- maker service ----
+
+QString makerServiceUrl()
+{
+    QString url;
+    ReadIniStr(kMakerUrlSection, kMakerUrlKey, kDefaultMakerUrl, url);
+    url = url.trimmed();
+    if (url.isEmpty())
+        url = kDefaultMakerUrl;
+    if (!url.endsWith(u'/'))
+        url += u'/';
+    return url;
+}
+
+TMainWindowServices::TMainWindowServices(QWidget* window_)
+    : window(window_),
+      UpdateCommunicationThread(std::make_unique<TCommunicationThread>()),
+      CommunicationThread1(std::make_unique<TCommunicationThread>())
+{
+    UpdateTimeoutTimer.setInterval(5000);
+    UpdateTimeoutTimer.setSingleShot(true);
+    connect(&UpdateTimeoutTimer, &QTimer::timeout, this, [this] { guarded([this] { updateTimedOut(); }); });
+
+    UpdateCommunicationThread->commandCallback = &updateCommand;
+    UpdateCommunicationThread->OnFinished = [this](std::unique_ptr<TResponse> response, const QString&, int,
+                                                   const QStringList&,
+                                                   quint32) { guarded([&] { updateFinished(std::move(response)); }); };
+    CommunicationThread1->commandCallback = &helpCommand;
+    CommunicationThread1->OnFinished = [this](std::unique_ptr<TResponse> response, const QString&, int,
+                                              const QStringList&,
+                                              quint32) { guarded([&] { helpFinished(std::move(response)); }); };
+}
+
+TMainWindowServices::~TMainWindowServices()
+{
+    // Before the rest goes: a late answer must not call back into this object.
+    UpdateCommunicationThread.reset();
+    CommunicationThread1.reset();
+    closeUpdateWait();
+}
+
+void TMainWindowServices::startUpdateCheck()
+{
+    if (updateRunning)
+        return;
+    if (TForm10* wait = Form10()) {
+        wait->Showwaitdialog(kUpdateWaitText, window ? window->screen() : nullptr);
+        updateWaitShown = true;
+    }
+    emit updateEntryEnabledChanged(false);
+
+    auto request = std::make_unique<TUpdateRequest>();
+    const QString base = makerServiceUrl();
+    const proto::GenericTvpVersion version = clientVersion();
+    request->updateUrl = base + QStringLiteral("update?maj=%1&min=%2&rel=%3")
+                                    .arg(version.majorVersion)
+                                    .arg(version.minorVersion)
+                                    .arg(version.buildNumber);
+    request->featureBaseUrl = base + QStringLiteral("feature/");
+    for (const QString& name : kKnownFeatures)
+        if (!isFeatureActive(name))
+            request->features.append(name);
+
+    if (UpdateCommunicationThread->AddRequest(std::move(request), TTransactionMode::tm_None) == 0) {
+        // Refused at shut-down: no answer will come.
+        closeUpdateWait();
+        emit updateEntryEnabledChanged(true);
+        return;
+    }
+    updateRunning = true;
+    UpdateTimeoutTimer.start();
+}
+
+void TMainWindowServices::updateTimedOut()
+{
+    UpdateTimeoutTimer.stop();
+    closeUpdateWait();
+    if (TExceptionForm* form = ExceptionForm())
+        form->AddWarning(-1, {},
+                         QStringLiteral("Der Update-Service benötigt sehr lange für eine Antwort. Evtl. besteht keine "
+                                        "oder schlechte Internetverbindung oder der Server ist ausgelastet. Die "
+                                        "Update-Anfrage wird im Hintergrund weiter ausgeführt, Sie können solange "
+                                        "weiter arbeiten."),
+                         kUpdateCaption);
+}
+
+void TMainWindowServices::updateFinished(std::unique_ptr<TResponse> response)
+{
+    updateRunning = false;
+    emit updateEntryEnabledChanged(true);
+    UpdateTimeoutTimer.stop();
+    closeUpdateWait();
+    // While the program ends, no question about a download.
+    if (commShuttingDown())
+        return;
+
+    const auto* res = dynamic_cast<const TUpdateResponse*>(response.get());
+    const QString answer = res ? res->answer.trimmed() : QString();
+    // Anything but "uptodate" or a web address (an error page, a portal's login) is no answer.
+    if (answer.isEmpty() || (answer != kUpToDate && !isWebLink(answer))) {
+        addError(QStringLiteral("Online-Update-Server ist nicht erreichbar."), kUpdateCaption);
+        return;
+    }
+    if (answer != kUpToDate) {
+        if (askYesNo(window, QStringLiteral("Neue Version herunterladen"),
+                     QStringLiteral("Eine neue Version ist verfügbar. Wollen Sie diese nun herunterladen?")) &&
+            !shellOpen(QUrl(answer, QUrl::StrictMode)))
+            addError(QStringLiteral("Update-Download \"%1\" konnte nicht gestartet werden. Stellen Sie sicher, dass "
+                                    "ein Internet-Browser zum Öffnen von Links eingerichtet ist.")
+                         .arg(answer),
+                     QStringLiteral("Update herunterladen"));
+        return;
+    }
+    if (res->activated.isEmpty()) {
+        showInformation(window, kUpdateCaption,
+                        QStringLiteral("Sie verwenden bereits die aktuellste Version. Derzeit ist kein Update nötig."));
+        return;
+    }
+    for (const QString& name : res->activated)
+        activateFeature(name);
+    showInformation(window, kUpdateCaption,
+                    QStringLiteral("Es wurden folgende neuen Funktionen aktiviert: ") + res->activated.join(u','));
+}
+
+void TMainWindowServices::closeUpdateWait()
+{
+    if (!updateWaitShown)
+        return;
+    updateWaitShown = false;
+    if (TForm10* wait = Form10())
+        wait->CloseWaitdialog(kUpdateWaitText);
+}
+
+void TMainWindowServices::requestOnlineHelpLink()
+{
+    if (!FFirstOnlineHelpCall)
+        return;
+    FFirstOnlineHelpCall = false;
+    emit onlineHelpEntryChanged(QStringLiteral("Loading..."), false);
+    auto request = std::make_unique<THelpRequest>();
+    request->url = makerServiceUrl() + QStringLiteral("onlinehelp");
+    CommunicationThread1->AddRequest(std::move(request), TTransactionMode::tm_None);
+}
+
+void TMainWindowServices::helpFinished(std::unique_ptr<TResponse> response)
+{
+    if (commShuttingDown())
+        return;
+    const auto* res = dynamic_cast<const THelpResponse*>(response.get());
+    const THelpResponseState state = res ? res->state : THelpResponseState::rs_noConnection;
+    switch (state) {
+    case THelpResponseState::rs_noHelp:
+        emit onlineHelpEntryChanged(QStringLiteral("Online-Hilfe noch nicht verfügbar."), false);
+        break;
+    case THelpResponseState::rs_noConnection:
+        emit onlineHelpEntryChanged(QStringLiteral("Keine Verbindung zur Online-Hilfe"), false);
+        break;
+    case THelpResponseState::rs_HelpFound:
+        FOnlineHelpLink = res->link;
+        emit onlineHelpEntryChanged(QStringLiteral("Online-Hilfe"), true);
+        break;
+    }
+}
+
+void TMainWindowServices::openOnlineHelp()
+{
+    if (!isWebLink(FOnlineHelpLink))
+        return;
+    if (!shellOpen(QUrl(FOnlineHelpLink, QUrl::StrictMode)))
+        addError(QStringLiteral("Hilfe konnte nicht geöffnet werden. Stellen Sie sicher, dass ein Internet-Browser "
+                                "zum Öffnen von Links eingerichtet ist."),
+                 QStringLiteral("Onlinehilfe starten"));
+}
+
+} // namespace tvp

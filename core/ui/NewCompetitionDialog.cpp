@@ -1,0 +1,94 @@
+#include "core/ui/NewCompetitionDialog.h"
+
+#include "core/connection/CommunicationThread.h"
+#include "core/connection/CompetitionUrlHolder.h"
+#include "core/ui/Dialogs.h"
+#include "core/ui/ExceptionDialog.h"
+#include "core/protocol/TVPWebServices2.h"
+
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace tvp {
+
+namespace {
+const QString kCaption = QStringLiteral("Neue Veranstaltung");
+}
+
+TNewCompetitionForm::TNewCompetitionForm(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("NewCompetitionForm"));
+    setWindowTitle(kCaption);
+    NameEdit = new QLineEdit(this);
+    NameEdit->setObjectName(QStringLiteral("NameEdit"));
+    DateEdit = new QDateEdit(QDate::currentDate(), this);
+    DateEdit->setObjectName(QStringLiteral("DateEdit"));
+    DateEdit->setCalendarPopup(true);
+    DateEdit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    OkButton = new QPushButton(QStringLiteral("Anlegen"), this);
+    OkButton->setObjectName(QStringLiteral("OkButton"));
+    OkButton->setDefault(true);
+    CancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
+    CancelButton->setObjectName(QStringLiteral("CancelButton"));
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Name der Veranstaltung:"), NameEdit);
+    form->addRow(QStringLiteral("Veranstaltungsdatum:"), DateEdit);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OkButton);
+    buttons->addWidget(CancelButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+
+    connect(OkButton, &QPushButton::clicked, this, &TNewCompetitionForm::OkButtonClick);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+int TNewCompetitionForm::startCompWizard()
+{
+    createdId_ = 0;
+    NameEdit->clear();
+    DateEdit->setDate(QDate::currentDate());
+    dialogs().execModal(*this);
+    return createdId_;
+}
+
+void TNewCompetitionForm::importToWizard(const QString&, const QString&)
+{
+    // Imports from the browser client need the setup wizard.
+}
+
+void TNewCompetitionForm::OkButtonClick()
+{
+    const QString name = NameEdit->text().trimmed();
+    if (name.isEmpty()) {
+        showWarning(this, kCaption, QStringLiteral("Bitte geben Sie einen Namen für die Veranstaltung ein."));
+        return;
+    }
+    proto::CompetitionInfoType info;
+    info.Name = name;
+    info.Date = DateEdit->date();
+    try {
+        ChannelGuard slot;
+        auto cms = proto::GetCompetitionManagementPortType(
+            false, competitionUrlHolderInstance().getFullUrl(proto::TTVPWebServices::CMS), nullptr);
+        const proto::createCompetitionResponse1 created = cms->createCompetition(info);
+        createdId_ = created.Competition ? created.Competition->ID : 0;
+    } catch (const ETvExceptionDetail& e) {
+        if (ExceptionForm())
+            ExceptionForm()->AddException(e.ExceptionID, e.ExceptionParameters, e.message(), kCaption, this);
+        return;
+    } catch (const TvpError& e) {
+        if (ExceptionForm())
+            ExceptionForm()->AddException(0, {}, e.message(), kCaption, this);
+        return;
+    }
+    accept();
+}
+
+} // namespace tvp

@@ -1,0 +1,165 @@
+#include "core/ui/TVPForm.h"
+
+#include "core/ui/Dialogs.h"
+#include "core/util/ShellClock.h"
+#include "core/connection/SlotGuard.h"
+#include "core/ui/WindowPositionManager.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QShowEvent>
+
+namespace tvp {
+
+TTVPForm::TTVPForm(QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      closeMessage(QStringLiteral("Es sind noch ungespeicherte Änderungen vorhanden. Beim Fortsetzen gehen "
+                                  "ungespeicherte Änderungen ggf. verloren. Fenster schließen?")),
+      reloadMessage(QStringLiteral("Es sind noch ungespeicherte Änderungen vorhanden und ein Neuladen wurde "
+                                   "angefordert. Beim Fortsetzen gehen ungespeicherte Änderungen ggf. verloren. "
+                                   "Daten neu laden?")),
+      checkMessage(QStringLiteral("Es sind noch ungespeicherte Änderungen vorhanden und ein Neuladen eines "
+                                  "Eintrags wurde angefordert. Beim Fortsetzen gehen ungespeicherte Änderungen "
+                                  "ggf. verloren. Daten neu laden?"))
+{
+    moveStoreTimer_.setSingleShot(true);
+    connect(&moveStoreTimer_, &QTimer::timeout, this, [this] { guarded([this] { onMoveWindow(); }); });
+}
+
+void TTVPForm::setDirtyData(const QString& part)
+{
+    if (!dirtyParts_.contains(part))
+        dirtyParts_.append(part);
+}
+
+void TTVPForm::resetDirtyData(const QString& part)
+{
+    dirtyParts_.removeOne(part);
+}
+
+void TTVPForm::clearAllDirtyData()
+{
+    dirtyParts_.clear();
+}
+
+bool TTVPForm::hasDirtyData(const QString& part) const
+{
+    return dirtyParts_.contains(part);
+}
+
+bool TTVPForm::hasOverallDirtyData() const
+{
+    return !dirtyParts_.isEmpty();
+}
+
+void TTVPForm::DoItemChangeCheck(const QString& part)
+{
+    bool changed = checkItemChanged(part);
+    if (changed != hasDirtyData(part))
+        dirtyDataChangeCallback(changed, part);
+    if (changed)
+        setDirtyData(part);
+    else
+        resetDirtyData(part);
+}
+
+bool TTVPForm::showDirtyDataMessage(const QString& caption, const QString& text)
+{
+    if (shellClockMs() < doubleCheckUntil_) {
+        doubleCheckUntil_ = shellClockMs() + doubleCheckIntervalMs;
+        return false;
+    }
+    if (!askYesNo(this, caption.isEmpty() ? windowTitle() : caption, text))
+        return true;
+    doubleCheckUntil_ = shellClockMs() + doubleCheckIntervalMs;
+    return false;
+}
+
+bool TTVPForm::checkDirtyDataMessage(const std::function<void()>& before, const QString& part)
+{
+    if (!hasDirtyData(part))
+        return false;
+    if (before)
+        before();
+    return showDirtyDataMessage(part, checkMessage);
+}
+
+bool TTVPForm::reloadFormData(bool ask)
+{
+    if (ask && hasOverallDirtyData()) {
+        if (showDirtyDataMessage({}, reloadMessage))
+            return false;
+        clearAllDirtyData();
+    }
+    reloadData();
+    return true;
+}
+
+void TTVPForm::show()
+{
+    // Over a modal window (the chooser at start-up) a window must be modal too, or it could not
+    // be used until the modal one closes; elsewhere windows are not modal.
+    if (!isVisible()) {
+        QWidget* modal = QApplication::activeModalWidget();
+        setWindowModality(modal && modal != this ? Qt::ApplicationModal : Qt::NonModal);
+    }
+    const bool wasMinimized = isMinimized();
+    if (wasMinimized)
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    if (isVisible()) {
+        // Already open, perhaps behind other windows.
+        raise();
+        activateWindow();
+    }
+    QWidget::show();
+    // A restored window gets no show event of its own, but its data may be stale.
+    if (wasMinimized)
+        FormShow();
+}
+
+void TTVPForm::closeEvent(QCloseEvent* event)
+{
+    if (checkDirtyDataOnClose && hasOverallDirtyData()) {
+        if (showDirtyDataMessage({}, closeMessage)) {
+            event->ignore();
+            return;
+        }
+        clearAllDirtyData();
+    }
+    event->accept();
+}
+
+void TTVPForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        guarded([this] { FormShow(); });
+}
+
+void TTVPForm::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    geometryChanged();
+}
+
+void TTVPForm::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    geometryChanged();
+}
+
+void TTVPForm::geometryChanged()
+{
+    // Qt reports every step of a drag; only the resting place is worth a settings write.
+    if (isVisible())
+        moveStoreTimer_.start(moveStoreDelayMs);
+}
+
+void TTVPForm::onMoveWindow()
+{
+    if (isVisible() && !isMinimized())
+        if (TPositionStoreAdapter* adapter = posStoreAdapter())
+            adapter->storeWindowPosition(this);
+}
+
+} // namespace tvp

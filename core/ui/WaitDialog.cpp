@@ -1,0 +1,123 @@
+#include "core/ui/WaitDialog.h"
+
+#include "core/connection/CommunicationThread.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace tvp {
+
+namespace {
+
+TForm10* instance = nullptr;
+
+constexpr int kWidth = 340;
+constexpr int kHeight = 105;
+constexpr int kBannerHeight = 64;
+
+QPixmap banner()
+{
+    QPixmap pixmap(kWidth, kBannerHeight);
+    QPainter painter(&pixmap);
+    QLinearGradient gradient(0, 0, kWidth, 0);
+    gradient.setColorAt(0, QColor(0x1f, 0x4e, 0x8c));
+    gradient.setColorAt(1, QColor(0x4a, 0x9a, 0xd4));
+    painter.fillRect(pixmap.rect(), gradient);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setPixelSize(24);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(pixmap.rect().adjusted(16, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
+                     QStringLiteral("Trivanta Pentrel"));
+    return pixmap;
+}
+
+} // namespace
+
+TForm10* Form10()
+{
+    return instance;
+}
+
+TForm10::TForm10(QWidget* parent)
+    : TTVPForm(parent),
+      Image1(new QLabel(this)),
+      Shape1(new QFrame(this)),
+      Label1(new QLabel(QStringLiteral("Datenbank wird aktualisiert..."), this))
+{
+    setObjectName(QStringLiteral("Form10"));
+    setWindowTitle(QStringLiteral("Bitte warten..."));
+    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(kWidth, kHeight);
+    setSizeableBorder(false);
+
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setFixedSize(kWidth, kBannerHeight);
+    Image1->setPixmap(banner());
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setFixedSize(kWidth, 2);
+    Shape1->setAutoFillBackground(true);
+    Shape1->setPalette(QPalette(Qt::black, Qt::black));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignCenter);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Image1);
+    layout->addWidget(Shape1);
+    layout->addWidget(Label1, 1);
+
+    if (!instance)
+        instance = this;
+}
+
+TForm10::~TForm10()
+{
+    if (instance == this)
+        instance = nullptr;
+}
+
+void TForm10::Showwaitdialog(const QString& text, QScreen* monitor)
+{
+    Strings.append(text);
+    showCurrentText();
+
+    if (!monitor)
+        monitor = QGuiApplication::primaryScreen();
+    const QRect bounds = monitor ? monitor->geometry() : QRect();
+    move(bounds.left() + bounds.width() / 2 - width() / 2, bounds.top() + qRound(bounds.height() / 2.618 - height()));
+
+    show();
+    // Painted now: the caller is about to block the GUI thread. The window system needs a turn of
+    // the event loop to map the window; finished requests must not run inside the caller then.
+    {
+        THandBackHold hold;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    repaint();
+}
+
+void TForm10::CloseWaitdialog(const QString& text)
+{
+    Strings.removeOne(text);
+    if (Strings.isEmpty())
+        hide();
+    else
+        showCurrentText();
+}
+
+void TForm10::showCurrentText()
+{
+    Label1->setText(Strings.last());
+}
+
+} // namespace tvp

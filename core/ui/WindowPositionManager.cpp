@@ -1,0 +1,148 @@
+#include "core/ui/WindowPositionManager.h"
+
+#include "core/util/IniHandler.h"
+#include "core/ui/TVPForm.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace tvp {
+
+namespace {
+
+const QString kSection = QStringLiteral("WindowPositions");
+constexpr int kDisciplineOffset = 30;
+
+QString key(const TTVPForm* form, const char* suffix)
+{
+    return form->objectName() + QLatin1String(suffix);
+}
+
+std::unique_ptr<TPositionStoreAdapter>& adapterSlot()
+{
+    static std::unique_ptr<TPositionStoreAdapter> adapter;
+    return adapter;
+}
+
+} // namespace
+
+QSize TPositionStoreAdapter::primaryScreenSize()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize();
+}
+
+TPositionStoreAdapter::TPositionStoreAdapter(const QList<TTVPForm*>& windows, int numberOfMainForms,
+                                             TDisciplineWindows disciplineWindows, QSize screenSize)
+    : screenSize_(screenSize),
+      numberOfMainForms_(numberOfMainForms),
+      firstDiscipline_(disciplineWindows.first),
+      secondDiscipline_(disciplineWindows.second)
+{
+    for (TTVPForm* form : windows)
+        windows_.append(form);
+    for (TTVPForm* form : windows)
+        initWindowPosition(form);
+}
+
+void TPositionStoreAdapter::initWindowPosition(TTVPForm* form)
+{
+    const int posX = ReadIniInteger(kSection, key(form, ".PosX"), -1);
+    const int posY = ReadIniInteger(kSection, key(form, ".PosY"), -1);
+    const int width = ReadIniInteger(kSection, key(form, ".Width"), -1);
+    const int height = ReadIniInteger(kSection, key(form, ".Height"), -1);
+    const bool sizeable = form->hasSizeableBorder();
+
+    if (sizeable)
+        form->resize(width > 0 ? width : form->width(), height > 0 ? height : form->height());
+
+    const bool isMain = !windows_.isEmpty() && windows_.first() == form;
+    const TTVPForm* firstDiscipline = form == secondDiscipline_ ? firstDiscipline_.data() : nullptr;
+    const auto place = [&](int stored, int screen, int own, int firstDisciplinePos) {
+        if (stored >= 0)
+            return stored;
+        if (isMain)
+            return 0;
+        if (firstDiscipline)
+            return firstDisciplinePos + kDisciplineOffset;
+        return screen / 2 - own / 2;
+    };
+    int left = place(posX, screenSize_.width(), form->width(), firstDiscipline ? firstDiscipline->x() : 0);
+    int top = place(posY, screenSize_.height(), form->height(), firstDiscipline ? firstDiscipline->y() : 0);
+
+    if (left < 0 || left + form->width() > screenSize_.width())
+        left = 0;
+    if (top < 0 || top + form->height() > screenSize_.height())
+        top = 0;
+    form->move(left, top);
+
+    if (sizeable) {
+        const int fittedWidth = left + form->width() > screenSize_.width() ? screenSize_.width() : form->width();
+        const int fittedHeight = top + form->height() > screenSize_.height() ? screenSize_.height() : form->height();
+        form->resize(fittedWidth, fittedHeight);
+    }
+}
+
+void TPositionStoreAdapter::storeWindowPosition(TTVPForm* form)
+{
+    WriteIniInteger(kSection, key(form, ".PosX"), form->x());
+    WriteIniInteger(kSection, key(form, ".PosY"), form->y());
+    if (form->hasSizeableBorder()) {
+        WriteIniInteger(kSection, key(form, ".Width"), form->width());
+        WriteIniInteger(kSection, key(form, ".Height"), form->height());
+    }
+}
+
+void TPositionStoreAdapter::storeAllWindows()
+{
+    for (const QPointer<TTVPForm>& form : windows_)
+        if (form)
+            storeWindowPosition(form);
+}
+
+void TPositionStoreAdapter::closeAllNonMainWindows()
+{
+    // A copy: closing one window may destroy others, and the QPointers then read null.
+    const QList<QPointer<TTVPForm>> windows = windows_;
+    for (qsizetype i = numberOfMainForms_; i < windows.size(); ++i) {
+        if (const QPointer<TTVPForm>& form = windows[i]) {
+            form->clearAllDirtyData();
+            form->close();
+        }
+    }
+}
+
+bool TPositionStoreAdapter::checkAllDirtyData()
+{
+    const QList<QPointer<TTVPForm>> windows = windows_;
+    for (qsizetype i = numberOfMainForms_; i < windows.size(); ++i) {
+        const QPointer<TTVPForm> form = windows[i];
+        if (!form)
+            continue;
+        for (const QString& part : form->getDirtyDataParts()) {
+            if (form->checkDirtyDataMessage({}, part))
+                return true;
+            // The question's event loop or the window's unload may have destroyed it.
+            if (form && form->hasDirtyData(part)) {
+                form->unload();
+                if (form)
+                    form->close();
+            }
+            if (!form)
+                break;
+        }
+    }
+    return false;
+}
+
+TPositionStoreAdapter* posStoreAdapter()
+{
+    return adapterSlot().get();
+}
+
+void setPosStoreAdapter(std::unique_ptr<TPositionStoreAdapter> adapter)
+{
+    adapterSlot() = std::move(adapter);
+}
+
+} // namespace tvp

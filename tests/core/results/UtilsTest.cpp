@@ -1,0 +1,214 @@
+// Shared text, file, lookup and list helpers.
+
+#include "core/ui/ListViewHelpers.h"
+#include "core/results/tvpUtils.h"
+
+#include <QBuffer>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "tests/support/TestUtil.h"
+
+using namespace tvp;
+
+TEST(Csv, FieldsWithSeparatorLineBreakOrQuoteAreQuotedInWindows1252)
+{
+    const std::pair<const char*, QByteArray> cases[] = {
+        {"a;b", "\"a;b\""},
+        {"sag \"hallo\"", "\"sag \"\"hallo\"\"\""},
+        {"schlicht", "schlicht"},
+        {"", ""},
+        {"\n", "\"\n\""},
+        {"a\rb", "\"a\rb\""},
+        {"Jürgen; Söhne", "\"J\xFCrgen; S\xF6hne\""},
+    };
+    for (const auto& [text, bytes] : cases) {
+        QByteArray written;
+        QBuffer out(&written);
+        out.open(QIODevice::WriteOnly);
+        writeStringCsvEscaped(out, QString::fromUtf8(text));
+        EXPECT_EQ(written, bytes) << text;
+    }
+    QBuffer closed;
+    EXPECT_THROW(writeStringCsvEscaped(closed, QStringLiteral("x")), std::runtime_error);
+}
+
+TEST(Windows1252, UmlautsRoundTripAndForeignCharactersBecomeQuestionMarks)
+{
+    const QString german = QStringLiteral("Größe Ärger Übel 5 €");
+    const QByteArray bytes = toWindows1252(german);
+    EXPECT_EQ(bytes, QByteArray("Gr\xF6\xDF"
+                                "e \xC4rger \xDC"
+                                "bel 5 \x80"));
+    EXPECT_EQ(fromWindows1252(bytes), german);
+    // Ł and ź are not in the code page, nor is the emoji (one '?' for its surrogate pair).
+    EXPECT_EQ(toWindows1252(QStringLiteral("Łódź 🏃")), QByteArray("?\xF3"
+                                                                  "d? ?"));
+    EXPECT_EQ(fromWindows1252("a\x81"), QStringLiteral("a") + QChar(0x81)) << "a byte the code page leaves open";
+}
+
+TEST(DosCodePage, GermanLettersMapBothWaysOtherBytesStay)
+{
+    const QByteArray dos("\x84\x94\x81\x8E\x99\x9A\xE1\x82\xA0\xB0z");
+    const QByteArray windows("\xE4\xF6\xFC\xC4\xD6\xDC\xDF\xE9\xE1\xB0z");
+    EXPECT_EQ(decodeDosString(dos), windows);
+    EXPECT_EQ(encodeDosString(windows), dos);
+    const QByteArray text = toWindows1252(QStringLiteral("Müßig Ärger: Ödön Übel é á 123"));
+    EXPECT_EQ(decodeDosString(encodeDosString(text)), text);
+}
+
+TEST(Texts, EqualsIgnoreLineEnding)
+{
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"x\r\ny", "x\ny", true}, {"a\r\n", "a\n", true}, {"", "", true},       {"\r", "", true},
+        {"abc", "abd", false},    {"abc", "bc", false},   {"bc", "abc", false}, {"", "a", false},
+    };
+    for (const auto& [a, b, equal] : cases)
+        EXPECT_EQ(equalsIgnoreLineEnding(QString::fromUtf8(a), QString::fromUtf8(b)), equal) << a << " / " << b;
+}
+
+TEST(Texts, AgeClassNameReplacesTheCodeAtTheStart)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"U8 Staffel", "Minis Staffel"},
+        {"U12 Sprint", "Minis Sprint"},
+        {"Staffel", "Minis Staffel"},
+        {"U8", "U8"},
+        {"U8x", "U8x"},
+        {"U8xy", "Minisxy"},
+        {"Ux Lauf", "Ux Lauf"},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(replaceAgeClassNameOnStart(QStringLiteral("Minis"), QString::fromUtf8(text)),
+                  QString::fromUtf8(expected));
+}
+
+TEST(Texts, FileNamesAndYears)
+{
+    EXPECT_EQ(fileNameSaveChars(QStringLiteral("a/b: c")), QStringLiteral("a_b__c"));
+    EXPECT_EQ(fileNameSaveChars(QStringLiteral("<>?\":|\\/*x")), QStringLiteral("_________x"));
+    EXPECT_EQ(getYearOfBirth(QString()), 0);
+    EXPECT_EQ(getYearOfBirth(QStringLiteral("20x")), -1);
+}
+
+TEST(Lookups, BibsOfTheFirstEntryOfATeam)
+{
+    auto athlete = [](std::vector<int> bibs) {
+        proto::AthleteType a;
+        a.Bib = std::move(bibs);
+        return a;
+    };
+    auto team = [](int id, std::vector<proto::AthleteType> athletes) {
+        proto::VersionedParticipantsType p;
+        p.Team.ensure().Team.ensure().TeamID = id;
+        p.Team->Athletes = std::move(athletes);
+        return p;
+    };
+    proto::VersionedParticipantsType single;
+    single.Athlete = athlete({99});
+    std::vector<proto::HeatParticipantsType> heats(2);
+    heats[0].VersionedParticipants = {single, team(4, {athlete({1})})};
+    heats[1].VersionedParticipants = {team(5, {athlete({11}), athlete({12, 13})}), team(5, {athlete({50})})};
+
+    EXPECT_EQ(getBibsOfTeam(5, heats), (TIdList{11, 12, 13}));
+    EXPECT_EQ(getBibsOfTeam(4, heats), (TIdList{1}));
+    EXPECT_TRUE(getBibsOfTeam(6, heats).empty());
+}
+
+TEST(Combo, SelectByIdAndFallBackWhenTheObjectIsGone)
+{
+    QComboBox combo;
+    combo.addItem(QStringLiteral("Kein Filter"), 0);
+    combo.addItem(QStringLiteral("U8"), 4);
+    combo.addItem(QStringLiteral("U10"), 7);
+    int changes = 0;
+    QObject::connect(&combo, &QComboBox::activated, [&changes] { ++changes; });
+
+    selectComboIntegerFilter(combo, 7, 0);
+    EXPECT_EQ(combo.currentIndex(), 2);
+    selectComboIntegerFilter(combo, 9, 0); // deleted meanwhile
+    EXPECT_EQ(combo.currentIndex(), 0);
+
+    int currentId = 9;
+    EXPECT_TRUE(resetCurIdIfDeleted(combo, currentId, 0));
+    EXPECT_EQ(currentId, 0);
+    EXPECT_FALSE(resetCurIdIfDeleted(combo, currentId, 0)) << "already 0";
+    currentId = 4;
+    combo.setCurrentIndex(1);
+    EXPECT_FALSE(resetCurIdIfDeleted(combo, currentId, 0)) << "the combo still shows the object";
+    EXPECT_EQ(currentId, 4);
+    EXPECT_EQ(changes, 1);
+}
+
+TEST(ListView, AutoSizeFitsAutoColumnsAndKeepsUserWidths)
+{
+    QTreeWidget list;
+    list.setColumnCount(2);
+    list.header()->setStretchLastSection(false);
+    list.header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    list.header()->resizeSection(1, 77);
+    const QString wide(60, u'W');
+    list.addTopLevelItem(new QTreeWidgetItem({wide, QStringLiteral("a")}));
+    autoSizeListView(list);
+    EXPECT_GE(list.header()->sectionSize(0), list.fontMetrics().horizontalAdvance(wide));
+    EXPECT_EQ(list.header()->sectionSize(1), 77);
+}
+
+namespace {
+
+// A (A1 (A1a), A2), then "B\C" (B1), all expanded.
+void fillTree(QTreeWidget& tree, const QString& first = QStringLiteral("A"))
+{
+    auto* a = new QTreeWidgetItem(&tree, {first});
+    new QTreeWidgetItem(new QTreeWidgetItem(a, {QStringLiteral("A1")}), {QStringLiteral("A1a")});
+    new QTreeWidgetItem(a, {QStringLiteral("A2")});
+    new QTreeWidgetItem(new QTreeWidgetItem(&tree, {QStringLiteral("B\\C")}), {QStringLiteral("B1")});
+    tree.expandAll();
+}
+
+QTreeWidgetItem* node(QTreeWidget& tree, std::initializer_list<int> path)
+{
+    QTreeWidgetItem* item = nullptr;
+    for (int i : path)
+        item = item ? item->child(i) : tree.topLevelItem(i);
+    return item;
+}
+
+} // namespace
+
+TEST(TreeState, CollapsedNodesAndSelectionSurviveAReload)
+{
+    QTreeWidget before;
+    fillTree(before);
+    node(before, {0, 0})->setExpanded(false);
+    node(before, {1})->setExpanded(false);
+    before.setCurrentItem(node(before, {0, 0, 0}));
+    const QStringList state = getCollapsedItems(before);
+    EXPECT_EQ(state, (QStringList{"\\A\\A1\\A1a", "A", "\\A\\A1", "\\B\\\\C"}));
+
+    QTreeWidget after;
+    fillTree(after);
+    node(after, {0})->setExpanded(false);
+    restoreCollapsedItems(after, state);
+    EXPECT_EQ(getCollapsedItems(after), state);
+    EXPECT_EQ(after.selectedItems(), QList<QTreeWidgetItem*>{node(after, {0, 0, 0})});
+
+    // Other data, or no state at all: only the first node is selected.
+    QTreeWidget other;
+    fillTree(other, QStringLiteral("X"));
+    restoreCollapsedItems(other, state);
+    EXPECT_TRUE(node(other, {1})->isExpanded());
+    EXPECT_EQ(other.currentItem(), node(other, {0}));
+    restoreCollapsedItems(other, {});
+    EXPECT_EQ(other.currentItem(), node(other, {0}));
+
+    QTreeWidget empty;
+    EXPECT_EQ(getCollapsedItems(empty), QStringList{QString()});
+    restoreCollapsedItems(empty, state);
+    EXPECT_TRUE(empty.selectedItems().isEmpty());
+}

@@ -1,0 +1,491 @@
+// The whole program started offscreen against a stand-in server, with scripted answers.
+
+#include "core/ui/ChooseCompetitionDialog.h"
+#include "core/connection/CommunicationThread.h"
+#include "core/util/IniHandler.h"
+#include "core/ui/InstanceRegistry.h"
+#include "core/ui/MainWindow.h"
+#include "core/connection/PingTest.h"
+#include "core/services/ResultCaptureServices.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "core/connection/ServerDiscovery.h"
+#include "core/util/ShellClock.h"
+#include "standin/StandinServer.h"
+#include "core/ui/Startup.h"
+#include "core/ui/StartupWindows.h"
+#include "tests/support/TempAppFolders.h"
+#include "tests/support/TestUtil.h"
+#include "core/ui/WindowRegistry.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tvp;
+using tvp::test::ScriptedDialogs;
+
+namespace {
+
+const QString kEulaCaption = QStringLiteral("Lizenzinformationen");
+
+// A work window that counts its reloads, standing in for one of the catalogue.
+class CountingForm : public TTVPForm {
+public:
+    explicit CountingForm(const QString& name)
+    {
+        setObjectName(name);
+        setWindowTitle(name);
+    }
+    int reloads = 0;
+
+protected:
+    void reloadData() override { ++reloads; }
+};
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folders.isValid() && serverDir.isValid() && instanceDir.isValid());
+        qputenv("TVP_INSTANCE_DIR", instanceDir.path().toUtf8());
+        PingTimeouts::checkIntervalMs = 100;
+        TChooseCompetitionForm::discoveryConfig().interfaces = [] { return std::vector<tNetworkInterface>{}; };
+        TChooseCompetitionForm::discoveryConfig().listenPort = 0;
+        standin::StandinOptions options;
+        options.port = 0;
+        options.dataFile = (serverDir.path() + QStringLiteral("/standin.db")).toStdString();
+        server = std::make_unique<standin::StandinServer>(options);
+        address = QStringLiteral("http://127.0.0.1:%1").arg(server->port());
+        TChooseCompetitionForm::localServerAddressOverride = address;
+        auto scripted = std::make_unique<ScriptedDialogs>();
+        script = scripted.get();
+        setDialogs(std::move(scripted));
+        setShellClockForTests([this] { return clockMs; });
+    }
+    void TearDown() override
+    {
+        EXPECT_TRUE(script->allAnswered());
+        program.reset();
+        setDialogs(nullptr);
+        setShellClockForTests({});
+        TChooseCompetitionForm::localServerAddressOverride.clear();
+        PingTimeouts::checkIntervalMs = 500;
+        qunsetenv("TVP_INSTANCE_DIR");
+        InitComm();
+    }
+
+    int createCompetition(const QString& name)
+    {
+        proto::CompetitionInfoType info;
+        info.Name = name;
+        return proto::GetCompetitionManagementPortType(
+                   false, address + QStringLiteral("/TrivantaPentrel/services/CompetitionManagementService/"), nullptr)
+            ->createCompetition(info)
+            .Competition->ID;
+    }
+    void storeChoice(int competitionId)
+    {
+        WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), address);
+        WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), competitionId);
+    }
+    void acceptTerms()
+    {
+        script->expectModal(kEulaCaption, [](QDialog& d) {
+            d.findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->setChecked(true);
+            d.findChild<QPushButton*>(QStringLiteral("AcceptButton"))->click();
+            return d.result();
+        });
+    }
+    // Starts the program with a stored competition; the main window is then shown.
+    void startWithCompetition(const QString& name)
+    {
+        storeChoice(createCompetition(name));
+        acceptTerms();
+        program = std::make_unique<TProgram>();
+        ASSERT_TRUE(program->start());
+    }
+    void press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QApplication::setActiveWindow(target->window());
+        target->setFocus();
+        QKeyEvent event(QEvent::KeyPress, key, modifiers);
+        handled = program->mainForm()->handleApplicationEvent(target, &event);
+    }
+
+    tvp::test::TempAppFolders folders;
+    QTemporaryDir serverDir, instanceDir;
+    std::unique_ptr<standin::StandinServer> server;
+    QString address;
+    ScriptedDialogs* script = nullptr;
+    std::unique_ptr<TProgram> program;
+    qint64 clockMs = 100000;
+    bool handled = false;
+};
+
+} // namespace
+
+TEST_F(StartupTest, ReachesTheMainWindowWithTheCompetitionInItsCaption)
+{
+    startWithCompetition(QStringLiteral("Kinderolympiade 2027"));
+    TMainForm* main = program->mainForm();
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(main->windowTitle(), QStringLiteral("Kinderolympiade 2027 - Trivanta Pentrel"));
+    EXPECT_EQ(TMainForm::applicationTitle(), QStringLiteral("Trivanta Pentrel - Kinderolympiade 2027"));
+
+    // Every window of the catalogue exists once, in order, with its class and name.
+    const auto& catalogue = startupWindows();
+    ASSERT_EQ(program->windows().size(), catalogue.size());
+    for (std::size_t i = 0; i < catalogue.size(); ++i) {
+        EXPECT_EQ(windowClassName(program->windows()[i]), QString::fromLatin1(catalogue[i].className));
+        EXPECT_EQ(program->windows()[i]->objectName(), QString::fromLatin1(catalogue[i].objectName));
+    }
+    // The consent is kept: the next start does not ask again.
+    QString accepted;
+    ReadIniStr(QStringLiteral("EULA"), QStringLiteral("EULA_Accepted"), QString(), accepted);
+    EXPECT_EQ(accepted, QStringLiteral("yes"));
+}
+
+TEST_F(StartupTest, RefusedTermsEndTheProgram)
+{
+    storeChoice(createCompetition(QStringLiteral("Nie gesehen")));
+    script->expectModal(kEulaCaption, [](QDialog& d) {
+        d.reject();
+        return d.result();
+    });
+    program = std::make_unique<TProgram>();
+    EXPECT_FALSE(program->start());
+}
+
+TEST_F(StartupTest, NoCompetitionEndsTheProgram)
+{
+    storeChoice(0);
+    acceptTerms();
+    script->expectWindow(QStringLiteral("Veranstaltung auswählen"), [](QWidget& chooser) {
+        chooser.close();
+        return 0;
+    });
+    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
+    program = std::make_unique<TProgram>();
+    EXPECT_FALSE(program->start());
+}
+
+TEST_F(StartupTest, AnotherRunningInstanceIsAskedAboutUnlessStillStarting)
+{
+    // Another instance of the same program: a child that only waits.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::sleep(30);
+        ::_exit(0);
+    }
+    struct Reap {
+        pid_t pid;
+        ~Reap()
+        {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    } reap{child};
+    QFile other(instanceDir.filePath(QStringLiteral("%1.instance").arg(child)));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write(TMainForm::kStartingTitle.toUtf8());
+    other.close();
+    TInstanceRegistry registry;
+    bool asked = false;
+    EXPECT_TRUE(singleInstanceTest(registry, [&] { return asked = true; }));
+    EXPECT_FALSE(asked);
+
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    other.write("Sportfest - Trivanta Pentrel");
+    other.close();
+    script->expectMessage(QStringLiteral("Trivanta Pentrel erkannt"), TMsgAnswer::No);
+    program = std::make_unique<TProgram>();
+    EXPECT_FALSE(program->start());
+}
+
+TEST_F(StartupTest, MenuEntriesAndShortcutsOpenTheirWindows)
+{
+    startWithCompetition(QStringLiteral("Menü"));
+    TMainForm* main = program->mainForm();
+    main->action(QStringLiteral("Teams1"))->trigger();
+    EXPECT_TRUE(programWindows().isVisible(QStringLiteral("TeamForm")));
+    main->action(QStringLiteral("Riegen1"))->trigger();
+    EXPECT_TRUE(programWindows().isVisible(QStringLiteral("SquadForm")));
+
+    QWidget* teams = programWindows().widget(QStringLiteral("TeamForm"));
+    press(teams, Qt::Key_T, Qt::ControlModifier);
+    EXPECT_TRUE(handled);
+    EXPECT_TRUE(programWindows().isVisible(QStringLiteral("AthleteForm")));
+    press(teams, Qt::Key_T); // without Ctrl: nothing
+    EXPECT_FALSE(handled);
+
+    // A Ctrl key the main window does not know goes to the active window's own handler.
+    int seenKey = 0;
+    main->SubscribeForKeyCommand(teams, [&](int key) {
+        seenKey = key;
+        return true;
+    });
+    press(teams, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(handled);
+    EXPECT_EQ(seenKey, Qt::Key_Q);
+}
+
+TEST_F(StartupTest, EscapeClosesWorkWindowsButNotGridsOrTheMainWindow)
+{
+    startWithCompetition(QStringLiteral("Escape"));
+    TMainForm* main = program->mainForm();
+    programWindows().show(QStringLiteral("ClubForm"));
+    QWidget* clubs = programWindows().widget(QStringLiteral("ClubForm"));
+    auto* grid = new QTableWidget(3, 3, clubs);
+    press(grid, Qt::Key_Escape);
+    EXPECT_FALSE(handled);
+    EXPECT_TRUE(clubs->isVisible());
+    press(clubs, Qt::Key_Escape);
+    EXPECT_TRUE(handled);
+    EXPECT_FALSE(clubs->isVisible());
+    press(main, Qt::Key_Escape);
+    EXPECT_FALSE(handled);
+    EXPECT_TRUE(main->isVisible());
+}
+
+TEST_F(StartupTest, RefreshAllIsThrottled)
+{
+    CountingForm clubs(QStringLiteral("ClubForm"));
+    programWindows().add(&clubs); // found before the catalogue's placeholder
+    startWithCompetition(QStringLiteral("F5"));
+    clubs.show();
+    for (int i = 0; i < 3; ++i) {
+        press(&clubs, Qt::Key_F5);
+        clockMs += 300;
+    }
+    EXPECT_EQ(clubs.reloads, 1);
+    clockMs += 1500;
+    press(&clubs, Qt::Key_F5);
+    EXPECT_EQ(clubs.reloads, 2);
+}
+
+TEST_F(StartupTest, ShutDownAsksAboutUnsavedChangesFirst)
+{
+    CountingForm athletes(QStringLiteral("AthleteForm"));
+    programWindows().add(&athletes);
+    startWithCompetition(QStringLiteral("Ende"));
+    TMainForm* main = program->mainForm();
+    athletes.show();
+    athletes.setDirtyData(QStringLiteral("Athlet"));
+
+    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::No);
+    main->close();
+    EXPECT_TRUE(main->isVisible());
+
+    // "Ja" to quitting, then "Nein" to losing the athlete's edit: nothing closes.
+    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
+    script->expectMessage(QStringLiteral("Athlet"), TMsgAnswer::No);
+    main->close();
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(athletes.hasDirtyData(QStringLiteral("Athlet")));
+
+    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
+    script->expectMessage(QStringLiteral("Athlet"), TMsgAnswer::Yes);
+    bool closed = false;
+    QObject::connect(main, &TMainForm::closed, [&] { closed = true; });
+    main->close();
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(athletes.isVisible());
+}
+
+TEST_F(StartupTest, WindowsComeInTheirOrderAndTimingSettingsOnlyAfterTheChoice)
+{
+    storeChoice(0);
+    acceptTerms();
+    QStringList createdBeforeChoice;
+    script->expectWindow(QStringLiteral("Veranstaltung auswählen"), [&](QWidget& chooser) {
+        for (QWidget* w : program->windows())
+            createdBeforeChoice << w->objectName();
+        chooser.close();
+        return 0;
+    });
+    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
+    program = std::make_unique<TProgram>();
+    EXPECT_FALSE(program->start());
+    ASSERT_GE(createdBeforeChoice.size(), 60);
+    EXPECT_EQ(createdBeforeChoice.first(), QStringLiteral("MainForm"));
+    EXPECT_EQ(createdBeforeChoice[1], QStringLiteral("InfoForm"));
+    EXPECT_LT(createdBeforeChoice.indexOf(QStringLiteral("EulaForm")),
+              createdBeforeChoice.indexOf(QStringLiteral("Form10")));
+    EXPECT_LT(createdBeforeChoice.indexOf(QStringLiteral("Form10")),
+              createdBeforeChoice.indexOf(QStringLiteral("ChooseCompetitionForm")));
+    EXPECT_EQ(createdBeforeChoice.last(), QStringLiteral("DisciplinePlaceForm"));
+    EXPECT_FALSE(createdBeforeChoice.contains(QStringLiteral("TimingSettingsForm")));
+}
+
+TEST_F(StartupTest, EveryMenuEntryOpensItsWindow)
+{
+    startWithCompetition(QStringLiteral("Alle Menüs"));
+    TMainForm* main = program->mainForm();
+    const std::vector<std::pair<QString, QString>> entries = {
+        {"Altersklassen1", "AgeClassForm"},
+        {"Disziplinen1", "DisciplinListForm0"},
+        {"Wettkampfanlagen1", "DisciplinePlaceForm"},
+        {"Zeitplan1", "ScheduleForm"},
+        {"Veranstaltungsdetails1", "CompetitionForm"},
+        {"Athleten1", "AthleteForm"},
+        {"Teams1", "TeamForm"},
+        {"VereineOrganisationen1", "ClubForm"},
+        {"Riegen1", "SquadForm"},
+        {"Wettkampflisten1", "DisciplinListForm"},
+        {"Leistungserfassung1", "ResultDialog"},
+        {"Auswertung1", "AnalyseForm"},
+        {"Urkunden1", "CertForm"},
+        {"CupWertungen1", "CupsForm"},
+        {"Altersklassenzuordnen1", "CupAgeClassForm"},
+        {"Teamszuordnen1", "CupTeamForm"},
+        {"Athletenzuordnen1", "CupAthleteForm"},
+        {"CupErgebnismodellierung1", "CupResultModelForm"},
+        {"LADV1", "LadvForm"},
+        {"csvMeldeimport1", "CsvImportForm"},
+        {"Barcode1", "BarcodeSettingsForm"},
+        {"GenerellesVorgehen1", "CoarseCompStepsForm"},
+        {"Zeitmessung1", "TimingSettingsForm"},
+    };
+    for (const auto& [action, window] : entries) {
+        QAction* entry = main->action(action);
+        ASSERT_TRUE(entry) << action.toStdString();
+        entry->trigger();
+        EXPECT_TRUE(programWindows().isVisible(window)) << action.toStdString();
+        programWindows().widget(window)->hide();
+    }
+    EXPECT_FALSE(main->action(QStringLiteral("Veranstaltungexportieren1"))->isEnabled());
+    EXPECT_EQ(main->action(QStringLiteral("Athleten1"))->text(), QStringLiteral("&Athleten... (Strg+T)"));
+}
+
+TEST_F(StartupTest, ChangingCompetitionAsksAboutUnsavedChangesFirst)
+{
+    CountingForm teams(QStringLiteral("TeamForm"));
+    programWindows().add(&teams);
+    startWithCompetition(QStringLiteral("Bleibt"));
+    teams.show();
+    teams.setDirtyData(QStringLiteral("Team"));
+    script->expectMessage(QStringLiteral("Team"), TMsgAnswer::No);
+    program->mainForm()->changeCompetition(); // "Nein": no chooser, same competition
+    EXPECT_EQ(ChooseCompetitionForm()->getCompetitionName(), QStringLiteral("Bleibt"));
+    EXPECT_TRUE(teams.hasDirtyData(QStringLiteral("Team")));
+}
+
+TEST_F(StartupTest, StoppingTheServerAsksAboutUnsavedChangesBeforeStopping)
+{
+    CountingForm clubs(QStringLiteral("ClubForm"));
+    programWindows().add(&clubs);
+    startWithCompetition(QStringLiteral("Server bleibt"));
+    clubs.show();
+    clubs.setDirtyData(QStringLiteral("Verein"));
+    script->expectMessage(QStringLiteral("Server herunterfahren"), TMsgAnswer::Yes);
+    script->expectMessage(QStringLiteral("Verein"), TMsgAnswer::No);
+    // Without a "Server stoppen" message: the server was not touched.
+    program->mainForm()->stopLocalServerAndQuit();
+    EXPECT_TRUE(program->mainForm()->isVisible());
+}
+
+TEST_F(StartupTest, TimingIndicatorShowsAndOpensTheImport)
+{
+    startWithCompetition(QStringLiteral("Zeitmessung"));
+    TMainForm* main = program->mainForm();
+    auto* panel = main->findChild<QWidget*>(QStringLiteral("Panel1"));
+    EXPECT_FALSE(panel->isVisible());
+    main->SetNewTimingData();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->palette().color(QPalette::Window), QColor(0x90, 0xC0, 0xFF));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, Qt::LeftButton, {});
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, {}, {});
+    QApplication::sendEvent(panel, &press);
+    QApplication::sendEvent(panel, &release);
+    EXPECT_TRUE(programWindows().isVisible(QStringLiteral("TimingImportForm")));
+    main->ResetSetTimingData();
+    EXPECT_EQ(panel->palette().color(QPalette::Window), QColor(Qt::white));
+}
+
+TEST_F(StartupTest, CtrlShortcutsAndTheResultWindowsTallyKey)
+{
+    startWithCompetition(QStringLiteral("Tasten"));
+    QWidget* clubs = programWindows().widget(QStringLiteral("ClubForm"));
+    programWindows().show(QStringLiteral("ClubForm"));
+    const std::vector<std::pair<int, QString>> shortcuts = {{Qt::Key_W, "DisciplinListForm"},
+                                                            {Qt::Key_L, "ResultDialog"},
+                                                            {Qt::Key_U, "CertForm"},
+                                                            {Qt::Key_B, "BarcodeInputForm"}};
+    for (const auto& [key, window] : shortcuts) {
+        press(clubs, key, Qt::ControlModifier);
+        EXPECT_TRUE(handled);
+        EXPECT_TRUE(programWindows().isVisible(window)) << window.toStdString();
+    }
+
+    // F7 reaches the result window's tally list only while that window is visible, and stays unhandled.
+    struct FakeResults : IResultDialog {
+        bool visible = false;
+        int tallies = 0;
+        bool isWindowVisible() const override { return visible; }
+        void reloadFormData(bool) override {}
+        void unload() override {}
+        void showAndLoadDisciplin(int, int, int, int) override {}
+        void goToAthlete(int, int, int, bool, int, bool, bool) override {}
+        void Zonenstrichliste1Click() override { ++tallies; }
+    } results;
+    resultCapture().ResultDialog = &results;
+    press(clubs, Qt::Key_F7);
+    EXPECT_EQ(results.tallies, 0);
+    results.visible = true;
+    press(clubs, Qt::Key_F7);
+    EXPECT_FALSE(handled);
+    EXPECT_EQ(results.tallies, 1);
+    resultCapture().ResultDialog = nullptr;
+}
+
+TEST_F(StartupTest, RefreshWithTheChooserOpenRefreshesOnlyItAndTheDetails)
+{
+    CountingForm details(QStringLiteral("CompetitionForm"));
+    CountingForm clubs(QStringLiteral("ClubForm"));
+    programWindows().add(&details);
+    programWindows().add(&clubs);
+    startWithCompetition(QStringLiteral("Offen"));
+    clubs.show();
+    script->expectWindow(QStringLiteral("Veranstaltung auswählen"), [&](QWidget&) {
+        program->mainForm()->RefreshButton();
+        EXPECT_EQ(details.reloads, 1); // reloaded whether visible or not
+        EXPECT_EQ(clubs.reloads, 0);
+        ChooseCompetitionForm()->close();
+        return 0;
+    });
+    program->mainForm()->changeCompetition();
+}
+
+TEST_F(StartupTest, OpeningACompetitionUnloadsTheWorkWindows)
+{
+    struct UnloadCounting : CountingForm {
+        using CountingForm::CountingForm;
+        int unloads = 0;
+        void unload() override { ++unloads; }
+    };
+    UnloadCounting athletes(QStringLiteral("AthleteForm"));
+    programWindows().add(&athletes);
+    startWithCompetition(QStringLiteral("Erste"));
+    EXPECT_EQ(athletes.unloads, 1);
+    const int second = createCompetition(QStringLiteral("Zweite"));
+    script->expectWindow(QStringLiteral("Veranstaltung auswählen"), [&](QWidget&) {
+        ChooseCompetitionForm()->selectNewComp(second, true);
+        return 0;
+    });
+    program->mainForm()->changeCompetition();
+    EXPECT_EQ(athletes.unloads, 2);
+    EXPECT_EQ(program->mainForm()->windowTitle(), QStringLiteral("Zweite - Trivanta Pentrel"));
+}

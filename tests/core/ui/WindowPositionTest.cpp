@@ -1,0 +1,103 @@
+#include "core/util/IniHandler.h"
+#include "tests/core/ui/ShellFixture.h"
+#include "tests/support/TestUtil.h"
+#include "core/ui/WindowPositionManager.h"
+
+using namespace tvp;
+using namespace tvp::test;
+
+namespace {
+
+const QString kSection = QStringLiteral("WindowPositions");
+const QSize kScreen(1000, 800);
+
+void store(const QString& form, int x, int y, int w = -1, int h = -1)
+{
+    WriteIniInteger(kSection, form + QStringLiteral(".PosX"), x);
+    WriteIniInteger(kSection, form + QStringLiteral(".PosY"), y);
+    WriteIniInteger(kSection, form + QStringLiteral(".Width"), w);
+    WriteIniInteger(kSection, form + QStringLiteral(".Height"), h);
+}
+
+int stored(const QString& form, const char* key)
+{
+    return ReadIniInteger(kSection, form + QLatin1String(key), -1);
+}
+
+class Positions : public ShellTest {
+protected:
+    TestForm main{QStringLiteral("MainForm"), {300, 200}};
+    TestForm work{QStringLiteral("AthleteForm"), {400, 300}};
+    TestForm first{QStringLiteral("DisciplinForm1"), {400, 300}};
+    TestForm second{QStringLiteral("DisciplinForm2"), {400, 300}};
+};
+
+} // namespace
+
+TEST_F(Positions, WindowsNeverStored)
+{
+    store(QStringLiteral("DisciplinForm1"), 100, 120);
+    TPositionStoreAdapter adapter({&main, &work, &first, &second}, 2, {&first, &second}, kScreen);
+    EXPECT_EQ(main.pos(), QPoint(0, 0));
+    EXPECT_EQ(work.pos(), QPoint(300, 250)) << "centred, also as the second of two main windows";
+    EXPECT_EQ(second.pos(), QPoint(130, 150));
+    EXPECT_EQ(work.size(), QSize(400, 300));
+}
+
+TEST_F(Positions, StoredValuesAreKeptOnTheScreen)
+{
+    TPositionStoreAdapter adapter({&main, &work, &first, &second}, 1, {&first, &second}, kScreen);
+
+    store(QStringLiteral("AthleteForm"), 120, 80, 500, 350);
+    adapter.initWindowPosition(&work);
+    EXPECT_EQ(work.geometry(), QRect(120, 80, 500, 350));
+
+    store(QStringLiteral("AthleteForm"), 700, 100, 400, 300); // 700 + 400 > 1000
+    adapter.initWindowPosition(&work);
+    EXPECT_EQ(work.pos(), QPoint(0, 100));
+
+    store(QStringLiteral("AthleteForm"), 100, 600); // 600 + 300 > 800
+    adapter.initWindowPosition(&work);
+    EXPECT_EQ(work.pos(), QPoint(100, 0));
+
+    store(QStringLiteral("AthleteForm"), 50, 50, 1400, 900);
+    adapter.initWindowPosition(&work);
+    EXPECT_EQ(work.geometry(), QRect(QPoint(0, 0), kScreen)) << "a sizeable window is shrunk to the screen";
+
+    store(QStringLiteral("DisciplinForm1"), 590, 480);
+    adapter.initWindowPosition(&first);
+    adapter.initWindowPosition(&second);
+    EXPECT_EQ(second.pos(), QPoint(0, 0));
+}
+
+TEST_F(Positions, AFixedWindowKeepsItsDesignedSize)
+{
+    TestForm wide(QStringLiteral("WideForm"), {1200, 300});
+    for (TestForm* f : {&work, &wide})
+        f->setSizeableBorder(false);
+    store(QStringLiteral("AthleteForm"), 20, 30, 900, 700);
+    TPositionStoreAdapter adapter({&main, &work, &wide}, 1, {}, kScreen);
+    EXPECT_EQ(work.geometry(), QRect(20, 30, 400, 300));
+    EXPECT_EQ(wide.size(), QSize(1200, 300));
+
+    work.move(40, 50);
+    adapter.storeAllWindows();
+    EXPECT_EQ(stored(QStringLiteral("AthleteForm"), ".PosX"), 40);
+    EXPECT_EQ(stored(QStringLiteral("AthleteForm"), ".PosY"), 50);
+    EXPECT_EQ(stored(QStringLiteral("AthleteForm"), ".Width"), 900) << "a fixed window writes no size";
+    EXPECT_EQ(stored(QStringLiteral("MainForm"), ".Width"), 300);
+}
+
+TEST_F(Positions, MovingAShownWindowStoresWhereItComesToRest)
+{
+    const int savedDelay = TTVPForm::moveStoreDelayMs;
+    TTVPForm::moveStoreDelayMs = 20;
+    setPosStoreAdapter(
+        std::make_unique<TPositionStoreAdapter>(QList<TTVPForm*>{&main, &work}, 1, TDisciplineWindows{}, kScreen));
+    work.show();
+    work.move(33, 44);
+    EXPECT_TRUE(waitUntil([] { return stored(QStringLiteral("AthleteForm"), ".PosX") == 33; }, 3000));
+    EXPECT_EQ(stored(QStringLiteral("AthleteForm"), ".PosY"), 44);
+    setPosStoreAdapter(nullptr);
+    TTVPForm::moveStoreDelayMs = savedDelay;
+}
