@@ -44,31 +44,50 @@ QChar byteTochar39(int digit)
     return digit < 10 ? QChar(u'0' + digit) : QChar(char16_t(digit + 55));
 }
 
-QString EncodeIntegerCharTerminated(qint64 value, QChar terminator)
+namespace {
+
+void appendCharTerminated(QString& text, qint64 value, QChar terminator)
 {
     // Checked before taking the magnitude, so the most negative value cannot overflow.
     if (value > kBarcodeMaxValue || value < -kBarcodeMaxValue)
         fail(QStringLiteral("Encoding: integer out of range: ") + QString::number(value));
     qint64 rest = value < 0 ? -value : value;
-    QString digits;
+    QChar digits[8];
+    int count = 0;
     while (rest > 0) {
-        digits.prepend(byteTochar39(int(rest & 31)));
+        digits[7 - count++] = byteTochar39(int(rest & 31));
         rest >>= 5;
     }
-    return digits + terminator;
+    text.append(digits + 8 - count, count);
+    text.append(terminator);
+}
+
+void appendVarLength(QString& text, qint64 value, QChar marker)
+{
+    if (value < 0 || value > kBarcodeMaxValue)
+        fail(QStringLiteral("Encoding: integer out of range: ") + QString::number(value));
+    while (value > 31) {
+        text.append(marker);
+        text.append(byteTochar39(int(value & 31)));
+        value >>= 5;
+    }
+    text.append(byteTochar39(int(value)));
+}
+
+} // namespace
+
+QString EncodeIntegerCharTerminated(qint64 value, QChar terminator)
+{
+    QString text;
+    appendCharTerminated(text, value, terminator);
+    return text;
 }
 
 QString EncodeIntegerVarLength(qint64 value, QChar marker)
 {
-    if (value < 0 || value > kBarcodeMaxValue)
-        fail(QStringLiteral("Encoding: integer out of range: ") + QString::number(value));
     QString text;
-    while (value > 31) {
-        text += marker;
-        text += byteTochar39(int(value & 31));
-        value >>= 5;
-    }
-    return text + byteTochar39(int(value));
+    appendVarLength(text, value, marker);
+    return text;
 }
 
 qint64 DecodeIntegerCharTerminated(const QString& code, QChar terminator, int& pos)
@@ -128,12 +147,16 @@ QString framedBarcode(const QString& payload)
 
 QString athleteBarcode(qint64 barcodeId)
 {
-    return generateBarcodeFunction(kBarcodeAthlete, EncodeIntegerCharTerminated(barcodeId, kBarcodeTerminator));
+    QString code(kBarcodeAthlete);
+    appendCharTerminated(code, barcodeId, kBarcodeTerminator);
+    return code;
 }
 
 QString blankBarcode(qint64 blankBarcodeId)
 {
-    return generateBarcodeFunction(kBarcodeBlank, EncodeIntegerCharTerminated(blankBarcodeId, kBarcodeTerminator));
+    QString code(kBarcodeBlank);
+    appendCharTerminated(code, blankBarcodeId, kBarcodeTerminator);
+    return code;
 }
 
 qint64 decodeIdBarcode(const QString& code)
@@ -145,10 +168,14 @@ qint64 decodeIdBarcode(const QString& code)
 QString disciplineListBarcode(const TDisciplineListCode& f)
 {
     const QChar x = kBarcodeTerminator;
-    return generateBarcodeFunction(kBarcodeDisciplineList, EncodeIntegerCharTerminated(f.disciplineBarcodeId, x) +
-                                                               EncodeIntegerVarLength(f.heatIndex, x) +
-                                                               EncodeIntegerVarLength(f.listVersion, x) +
-                                                               EncodeIntegerVarLength(f.topItem, x));
+    QString code;
+    code.reserve(32);
+    code.append(kBarcodeDisciplineList);
+    appendCharTerminated(code, f.disciplineBarcodeId, x);
+    appendVarLength(code, f.heatIndex, x);
+    appendVarLength(code, f.listVersion, x);
+    appendVarLength(code, f.topItem, x);
+    return code;
 }
 
 TDisciplineListCode decodeDisciplineListBarcode(const QString& code)
@@ -166,10 +193,14 @@ TDisciplineListCode decodeDisciplineListBarcode(const QString& code)
 QString tallySheetBarcode(const TTallySheetCode& f)
 {
     const QChar x = kBarcodeTerminator;
-    return generateBarcodeFunction(kBarcodeTallySheet, EncodeIntegerCharTerminated(f.disciplineBarcodeId, x) +
-                                                           EncodeIntegerCharTerminated(f.participantBarcodeId, x) +
-                                                           EncodeIntegerVarLength(f.attempt, x) +
-                                                           EncodeIntegerVarLength(f.listVersion, x));
+    QString code;
+    code.reserve(32);
+    code.append(kBarcodeTallySheet);
+    appendCharTerminated(code, f.disciplineBarcodeId, x);
+    appendCharTerminated(code, f.participantBarcodeId, x);
+    appendVarLength(code, f.attempt, x);
+    appendVarLength(code, f.listVersion, x);
+    return code;
 }
 
 TTallySheetCode decodeTallySheetBarcode(const QString& code)
