@@ -10,7 +10,10 @@
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempAppFolders.h"
 
+#include <QLabel>
 #include <QPrinter>
+#include <QStandardItemModel>
+#include <QTreeView>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -110,6 +113,53 @@ TEST_F(PrinterChoice, ATreeWidgetPrintsInItsCurrentOrder)
 
     scripted->expectPrinter(QStringLiteral("Drucken"), QString());
     EXPECT_FALSE(InitResultListPrint(ListView1, true, QStringLiteral("Abgebrochen")));
+}
+
+// Records the wait window's text while the printer dialog is open and while the list prints.
+class WatchingDialogs : public ScriptedDialogs {
+public:
+    bool printDialog(QWidget* parent, const QString& caption, QPrinter& printer) override
+    {
+        waitTexts << currentWaitText();
+        return ScriptedDialogs::printDialog(parent, caption, printer);
+    }
+    static QString currentWaitText()
+    {
+        TForm10* wait = Form10();
+        auto* label = wait ? wait->findChild<QLabel*>(QStringLiteral("Label1")) : nullptr;
+        return wait && wait->isVisible() && label ? label->text() : QString();
+    }
+    QStringList waitTexts;
+};
+
+TEST_F(PrinterChoice, WaitTextsShowWhileChoosingAndPrinting)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    auto* watching = new WatchingDialogs;
+    scripted = watching;
+    setDialogs(std::unique_ptr<IDialogs>(watching));
+    // The model says what the wait window shows while the rows are read.
+    class WatchedModel : public QStandardItemModel {
+    public:
+        using QStandardItemModel::QStandardItemModel;
+        QVariant data(const QModelIndex& index, int role) const override
+        {
+            seen << WatchingDialogs::currentWaitText();
+            return QStandardItemModel::data(index, role);
+        }
+        mutable QStringList seen;
+    };
+    WatchedModel model(0, 1);
+    model.setHorizontalHeaderLabels({QStringLiteral("Name")});
+    model.appendRow(new QStandardItem(QStringLiteral("Adler")));
+    QTreeView ListView1;
+    ListView1.setModel(&model);
+
+    watching->expectPrinter(QStringLiteral("Drucken"), pdf);
+    ASSERT_TRUE(InitResultListPrint(ListView1, true, QStringLiteral("Liste")));
+    EXPECT_EQ(watching->waitTexts, QStringList{QStringLiteral("Suche installierte Drucker...")});
+    EXPECT_TRUE(model.seen.contains(QStringLiteral("Verarbeite Druckauftrag...")));
+    EXPECT_EQ(WatchingDialogs::currentWaitText(), QString()) << "both texts are gone afterwards";
 }
 
 TEST_F(PrinterChoice, AFailedListPrintIsReported)

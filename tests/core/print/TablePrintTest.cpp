@@ -7,6 +7,7 @@
 #include "tests/core/print/PdfTools.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
 
@@ -100,6 +101,30 @@ TEST(TableSplitting, ItemsAreCopiesTheTableKeepsAndSorts)
     EXPECT_EQ(mapper.getHeader(3), QString()) << "no such column";
     EXPECT_EQ(mapper.getRow(*body->getItem(2)),
               (QStringList{QStringLiteral("Vorname1"), QStringLiteral("Name1"), QStringLiteral("101")}));
+}
+
+TEST(CellText, TextsAreCutToTheirWidthAndNeverLoop)
+{
+    QImage device(200, 200, QImage::Format_RGB32);
+    device.setDotsPerMeterX(11811); // 300 dpi
+    device.setDotsPerMeterY(11811);
+    QPainter painter(&device);
+    TPrintCanvas canvas(painter, device);
+    canvas.setFontHeight(45);
+    const QString name = QStringLiteral("Leichtathletikgemeinschaft Oberes Musterland");
+    const int full = canvas.textWidth(name);
+    EXPECT_EQ(elideToWidth(canvas, name, full), name) << "a text that fits stays whole";
+    const QString cut = elideToWidth(canvas, name, full / 2);
+    EXPECT_TRUE(cut.endsWith(QStringLiteral("...")));
+    EXPECT_LE(canvas.textWidth(cut), full / 2);
+    EXPECT_GT(canvas.textWidth(elideToWidth(canvas, name, full / 2 + 40)), canvas.textWidth(cut) - 1)
+        << "the longest piece that fits";
+    EXPECT_EQ(elideToWidth(canvas, name, 0), QStringLiteral("...")) << "nothing fits";
+    EXPECT_EQ(elideToWidth(canvas, name, -100), QStringLiteral("..."));
+    EXPECT_EQ(elideToWidth(canvas, QString(), 0), QString());
+    const QString endless = elideToWidth(canvas, QString(100000, QLatin1Char('W')), 300);
+    EXPECT_TRUE(endless.endsWith(QStringLiteral("...")));
+    EXPECT_LE(canvas.textWidth(endless), 300);
 }
 
 TEST(FilterCaption, JoinsOnlyTheSetPartsInTheirOrder)
