@@ -7,21 +7,17 @@
 // alone. Variable-length (VL): digits least significant first, every digit but the last after a
 // marker. Callers pass 'X' as terminator and marker and start decoding at position 2.
 
+#include "core/protocol/Errors.h"
+
 #include <QChar>
 #include <QString>
-
-#include <stdexcept>
 
 namespace tvp {
 
 // The codec's error: its text says what is wrong with the code.
-class EBarcodeError : public std::runtime_error {
+class EBarcodeError : public TvpError {
 public:
-    explicit EBarcodeError(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
-    const QString& message() const { return message_; }
-
-private:
-    QString message_;
+    using TvpError::TvpError;
 };
 
 // Payload integers carry at most 35 bits (seven base-32 digits).

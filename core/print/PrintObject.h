@@ -17,12 +17,11 @@
 //   manager.endJob();                                   // the job goes to the printer
 
 #include "core/print/PrintCanvas.h"
+#include "core/protocol/Errors.h"
 
 #include <QString>
 
 #include <memory>
-#include <optional>
-#include <stdexcept>
 
 class QPainter;
 class QPrinter;
@@ -33,13 +32,9 @@ class TPrintManager;
 class ITVChunk;
 
 // The printout could not be started or written.
-class EPrintError : public std::runtime_error {
+class EPrintError : public TvpError {
 public:
-    explicit EPrintError(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
-    const QString& message() const { return message_; }
-
-private:
-    QString message_;
+    using TvpError::TvpError;
 };
 
 // Per-document data a body hands to its chunks, so headers and footers can print it through the
