@@ -8,9 +8,6 @@
 #include <QFont>
 #include <QString>
 
-#include <map>
-#include <utility>
-
 class QPainter;
 class QPaintDevice;
 
@@ -30,7 +27,7 @@ struct TPrintFont {
 
 class TPrintCanvas {
 public:
-    // unitsToDevice: device pixels per 0.1 mm. The painter is active on device.
+    // The painter is active on device; lengths are scaled by the device's resolution.
     TPrintCanvas(QPainter& painter, QPaintDevice& device);
 
     const TPrintFont& font() const { return font_; }

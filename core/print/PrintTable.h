@@ -63,6 +63,7 @@ public:
     // Null outside the range.
     const TPrintRow* getRow(int i) const;
     int getRowCount() const { return int(content.size()); }
+    const std::vector<TPrintRow>& getRows() const { return content; }
     bool isTeamTable() const { return isTeam; }
     int attempts() const { return Fattemps; }
 
