@@ -6,7 +6,9 @@
 #include <QPainter>
 #include <QPen>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 #include <mutex>
 #include <tuple>
 
