@@ -1,6 +1,7 @@
 #include "participants/LinuxInputDevices.h"
 
-#include <QPointer>
+#include "core/connection/SlotGuard.h"
+
 #include <QSocketNotifier>
 
 #include <libevdev/libevdev.h>
@@ -166,11 +167,12 @@ struct TLinuxInputDevices::Private {
         if (gone)
             close(handle);
         // Delivery may change what is read, so nothing of this device is touched from here on.
+        // A failing barcode handler is reported and costs no later key.
         for (const TRawKeyEvent& key : keys)
             if (events)
-                events->keyEvent(key);
+                guarded([&] { events->keyEvent(key); });
         if (gone && events)
-            events->devicesChanged();
+            guarded([&] { events->devicesChanged(); });
     }
 
     void monitorReadable()
@@ -179,7 +181,7 @@ struct TLinuxInputDevices::Private {
         while (UdevPtr<udev_device> dev{udev_monitor_receive_device(monitor.get())})
             relevant = relevant || isEventNode(dev.get());
         if (relevant && events)
-            events->devicesChanged();
+            guarded([&] { events->devicesChanged(); });
     }
 };
 
