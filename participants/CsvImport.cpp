@@ -33,6 +33,19 @@ proto::GenderType genderOf(const QString& text)
     return proto::GenderType::NotSpecified;
 }
 
+// The index of the entry made for key, made and appended by make() the first time.
+template <class Key, class Entry, class Make>
+int indexOrAdd(QHash<Key, int>& index, const Key& key, std::vector<Entry>& entries, Make make)
+{
+    const auto found = index.constFind(key);
+    if (found != index.constEnd())
+        return *found;
+    const int added = int(entries.size());
+    entries.push_back(make());
+    index.insert(key, added);
+    return added;
+}
+
 } // namespace
 
 TCsvImportResult buildCsvImportRequest(const TCsvList& rows)
@@ -67,52 +80,25 @@ TCsvImportResult buildCsvImportRequest(const TCsvList& rows)
         }
 
         int ageClassIdx = 0; // unused without an age class: such a row has no team either
-        if (!ageClass.isEmpty()) {
-            const auto found = ageClassIndex.constFind(ageClass);
-            if (found != ageClassIndex.constEnd()) {
-                ageClassIdx = *found;
-            } else {
-                proto::AgeClassInfoType info;
-                info.Name = ageClass;
-                // Unlimited, as the age-class window makes them; 0 would let no team be valid.
-                info.MaxTeamMembers = -1;
+        if (!ageClass.isEmpty())
+            ageClassIdx = indexOrAdd(ageClassIndex, ageClass, request.AgeClasses, [&] {
                 proto::createAgeClass entry;
-                entry.AgeClassInfo = std::move(info);
-                ageClassIdx = int(request.AgeClasses.size());
-                request.AgeClasses.push_back(std::move(entry));
-                ageClassIndex.insert(ageClass, ageClassIdx);
-            }
-        }
-
-        int clubIdx = -1;
-        if (!club.isEmpty()) {
-            const auto found = clubIndex.constFind(club);
-            if (found != clubIndex.constEnd()) {
-                clubIdx = *found;
-            } else {
-                proto::ClubInfoDataType info;
-                info.Name = club;
-                clubIdx = int(request.clubs.size());
-                request.clubs.push_back(std::move(info));
-                clubIndex.insert(club, clubIdx);
-            }
-        }
-
-        int teamIdx = -1;
-        if (!team.isEmpty()) {
-            const QPair<QString, int> key(team, ageClassIdx);
-            const auto found = teamIndex.constFind(key);
-            if (found != teamIndex.constEnd()) {
-                teamIdx = *found;
-            } else {
-                proto::addTeam entry;
-                entry.TeamInfo = proto::TeamInfoDataType{team};
-                entry.AgeClassID = ageClassIdx;
-                teamIdx = int(request.teams.size());
-                request.teams.push_back(std::move(entry));
-                teamIndex.insert(key, teamIdx);
-            }
-        }
+                entry.AgeClassInfo.ensure().Name = ageClass;
+                // Unlimited, as the age-class window makes them; 0 would let no team be valid.
+                entry.AgeClassInfo->MaxTeamMembers = -1;
+                return entry;
+            });
+        const int clubIdx = club.isEmpty() ? -1 : indexOrAdd(clubIndex, club, request.clubs, [&] {
+            proto::ClubInfoDataType entry;
+            entry.Name = club;
+            return entry;
+        });
+        const int teamIdx = team.isEmpty() ? -1 : indexOrAdd(teamIndex, {team, ageClassIdx}, request.teams, [&] {
+            proto::addTeam entry;
+            entry.TeamInfo = proto::TeamInfoDataType{team};
+            entry.AgeClassID = ageClassIdx;
+            return entry;
+        });
 
         proto::AthleteInfoDataType info;
         info.Name = proto::AthleteNameType{givenName, surname};
