@@ -76,9 +76,7 @@ bool TScannerInput::removeActiveScanner(const QString& name)
 void TScannerInput::setDetectMode(bool on)
 {
     assembler_.setDetectMode(on);
-    if (on && layer_)
-        keyboards_ = layer_->keyboards();
-    updateReading();
+    refresh();
 }
 
 TInputAccess TScannerInput::access() const
