@@ -65,7 +65,7 @@ QString convertedCell(const QString& text)
 {
     proto::ResultType result;
     bool isPoints = false;
-    if (!StringToResult(text, proto::ResultValueType::Info, result, false, isPoints))
+    if (!StringToResult(text, proto::ResultValueType::Info, result, THeightFormat::no, isPoints))
         return text;
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
