@@ -26,6 +26,15 @@ public:
                                     const QString& filter) = 0;
     virtual QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                     const QString& filter) = 0;
+    // The same, with a suffix ("csv") that a name typed without one gets before the dialog asks
+    // whether to replace an existing file. The default forwards without it; callers then still
+    // see a name without suffix and must ask themselves.
+    virtual QString getSaveFileNameWithSuffix(QWidget* parent, const QString& caption, const QString& dir,
+                                              const QString& filter, const QString& defaultSuffix)
+    {
+        (void)defaultSuffix;
+        return getSaveFileName(parent, caption, dir, filter);
+    }
     virtual QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir) = 0;
     // Runs a modal window of ours (its window title is its caption) until it is hidden. A dialog
     // gives its result code; any other window gives 0.
