@@ -237,6 +237,14 @@ void throwBadValue(const pugi::xml_node& element)
 
 namespace detail {
 
+void throwTooDeep(const pugi::xml_node& element)
+{
+    throw ESoapDecodeError(
+        QStringLiteral("Ungültige Antwort des Servers: \"%1\" ist tiefer als %2 Ebenen verschachtelt.")
+            .arg(shortQuote(localName(element)))
+            .arg(wire::kMaxRecordNesting));
+}
+
 void skipUnknownElement(SkippedElements& skipped, const pugi::xml_node& child, const pugi::xml_node& parent)
 {
     if (skipped.count++ == 0)

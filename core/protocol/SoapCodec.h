@@ -65,6 +65,23 @@ struct SkippedElements {
 };
 namespace detail {
 inline thread_local SkippedElements* skippedElements = nullptr;
+// Records nest only as deep as the answer does, and some nest themselves (scoring trees): the
+// depth is bounded so a hostile answer cannot exhaust the stack.
+inline thread_local int recordDepth = 0;
+[[noreturn]] void throwTooDeep(const pugi::xml_node& element);
+class RecordDepthGuard {
+public:
+    explicit RecordDepthGuard(const pugi::xml_node& element)
+    {
+        if (++recordDepth > wire::kMaxRecordNesting) {
+            --recordDepth;
+            throwTooDeep(element);
+        }
+    }
+    ~RecordDepthGuard() { --recordDepth; }
+    RecordDepthGuard(const RecordDepthGuard&) = delete;
+    RecordDepthGuard& operator=(const RecordDepthGuard&) = delete;
+};
 void skipUnknownElement(SkippedElements& skipped, const pugi::xml_node& child, const pugi::xml_node& parent);
 // Logs the skipped elements of one answer.
 void logSkippedElements(const pugi::xml_node& answerElement, const SkippedElements& skipped);
@@ -279,6 +296,7 @@ std::size_t findField(const std::array<FieldEntry<R>, N>& table, std::size_t cur
 template <Record R>
 void decodeRecord(const pugi::xml_node& node, R& r)
 {
+    const detail::RecordDepthGuard depth(node);
     constexpr const auto& table = fieldTable<R>;
     constexpr std::size_t n = table.size();
     std::size_t cursor = 0;

@@ -52,6 +52,10 @@ inline constexpr int kKeepAliveProbes = 4;
 // freeze the program.
 inline constexpr long kGuiThreadCallLimitMs = 15000;
 
+// Records inside records of an answer, at most this deep (scoring trees nest themselves; real ones
+// stay far below).
+inline constexpr int kMaxRecordNesting = 100;
+
 // The largest answer read into memory. A 5,000-athlete competition export is far below it (see
 // docs/protocol.md); anything larger is cut off and reported.
 inline constexpr std::size_t kMaxAnswerBytes = 256u * 1024u * 1024u;

@@ -187,3 +187,24 @@ TEST_F(Answers, WhatIsNoSoapIsSaidSoAndABrokenEnvelopeNamesItsFault)
     answer(answerOf("getClubs", "<item><Name>TV</Name></item>").substr(0, 150));
     EXPECT_TRUE(failure([&] { drs->getClubs(1); }).startsWith(QStringLiteral("Ungültige Antwort des Servers: ")));
 }
+
+TEST_F(Answers, ATreeNestedBeyondAnyRealOneIsRefusedNotFollowedIntoTheStack)
+{
+    auto nested = [](int depth) {
+        std::string open, close;
+        for (int i = 0; i < depth; ++i) {
+            open += "<OutputConnections><ID>" + std::to_string(i) + "</ID>";
+            close += "</OutputConnections>";
+        }
+        return "<item><ID>1</ID>" + open + close + "</item>";
+    };
+    answer(answerOf("getResultAggregatorTree", nested(50)));
+    const getResultAggregatorTreeResponse1 tree = drs->getResultAggregatorTree(0, 1);
+    ASSERT_EQ(tree.size(), 1u);
+    ASSERT_EQ(tree[0].OutputConnections.size(), 1u);
+
+    answer(answerOf("getResultAggregatorTree", nested(200000)));
+    EXPECT_EQ(failure([&] { drs->getResultAggregatorTree(0, 1); }),
+              QStringLiteral("Ungültige Antwort des Servers: \"OutputConnections\" ist tiefer als 100 Ebenen "
+                             "verschachtelt."));
+}
