@@ -82,6 +82,19 @@ void BM_DecodeGetAthletesAnswer(benchmark::State& state)
 }
 BENCHMARK(BM_DecodeGetAthletesAnswer)->Unit(benchmark::kMillisecond);
 
+// The client's own road: the answer reader's checks and parse options, then the records.
+void BM_LoadAndDecodeGetAthletesAnswer(benchmark::State& state)
+{
+    const std::string& text = answerText();
+    for (auto _ : state) {
+        pugi::xml_document doc;
+        auto athletes = codec::decodeResult<getAthletesResponse1>(codec::loadAnswer(doc, text, 200));
+        benchmark::DoNotOptimize(athletes);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+BENCHMARK(BM_LoadAndDecodeGetAthletesAnswer)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 namespace {

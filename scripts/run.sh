@@ -3,6 +3,15 @@
 # (unless a server already answers on port 8080) and then the program, on the desktop session.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+# Without a desktop the program cannot show a window: say so before anything is built or started,
+# so no server is left running for a program that never came up.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "run.sh: no desktop session (neither DISPLAY nor WAYLAND_DISPLAY is set)." >&2
+  echo "Trivanta Pentrel needs one to show its windows; nothing was built or started." >&2
+  echo "Start it from a desktop session, or under a virtual display: xvfb-run -a scripts/run.sh" >&2
+  exit 1
+fi
 bash scripts/deps.sh
 bash scripts/build.sh
 PROGRAM_DIR=${TVP_BUILD_DIR:-build}/program

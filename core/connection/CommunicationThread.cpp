@@ -172,8 +172,7 @@ void TSoapThread::Execute()
             return proto::GetCompetitionManagementPortType(
                 false, competitionUrlHolderInstance().getFullUrl(proto::TTVPWebServices::CMS), rio);
         };
-        auto failed = [&](const std::exception& e) {
-            takeError(e);
+        auto rollback = [&] {
             soapGetComm = newRIO();
             try {
                 cms(soapGetComm.get())->rollbackTransaction();
@@ -181,6 +180,10 @@ void TSoapThread::Execute()
                 // The request already failed; a failed rollback adds nothing the user can act on.
             }
             rolledBack = true;
+        };
+        auto failed = [&](const std::exception& e) {
+            takeError(e);
+            rollback();
         };
         try {
             if (transactional) {
@@ -217,8 +220,14 @@ void TSoapThread::Execute()
                     cms(soapGetComm.get())->commitTransaction();
             } catch (const std::exception& e) {
                 takeError(e);
+                // Whatever failed, the transaction must not stay open: the server would hold its
+                // write lock until it sweeps idle transactions.
+                if (!readOnlyTransaction)
+                    rollback();
             } catch (...) {
                 takeError(TvpError(kErrUnknown));
+                if (!readOnlyTransaction)
+                    rollback();
             }
         }
         comm().Semaphore.release();

@@ -1,7 +1,7 @@
 #include "core/connection/ServerDiscovery.h"
 
 #include "core/util/Logger.h"
-#include "core/connection/UncaughtErrors.h"
+#include "core/util/UncaughtErrors.h"
 
 #include <QNetworkDatagram>
 
@@ -134,6 +134,8 @@ void TServerDiscovery::onReadyRead()
                                                                  "Aborting, because already inactive..."));
             continue;
         }
+        if (found_.size() >= kMaxFoundServers)
+            continue;
         const std::optional<QString> address = parseServerHello(datagram.data(), datagram.senderAddress());
         if (address && !found_.contains(*address)) {
             found_.append(*address);

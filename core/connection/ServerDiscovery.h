@@ -21,6 +21,9 @@ inline constexpr char kHelloPrefix[] = "TrivantaPentrel_Server_Hello:";
 inline constexpr quint16 kDiscoveryPort = 10802;
 inline constexpr quint16 kHelloPort = 10803;
 inline constexpr int kMaxDatagramBytes = 1024;
+// At most this many found servers are kept, the first ones: one host answering on every port must
+// not flood the chooser.
+inline constexpr int kMaxFoundServers = 64;
 
 // The server address of a hello datagram (Latin-1 text, read up to the first zero byte):
 // prefix + scheme + "#" + port gives scheme://sender:port. Only "http"/"https" and a port
@@ -58,7 +61,8 @@ public:
     // One discovery datagram to every interface; failed sends are skipped.
     void runPass();
 
-    // Every address reported so far, in the order found; kept across stop and start.
+    // Every address reported so far, in the order found, at most kMaxFoundServers; kept across
+    // stop and start.
     const QStringList& foundServers() const { return found_; }
 
 signals:

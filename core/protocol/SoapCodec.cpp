@@ -1,5 +1,7 @@
 #include "core/protocol/SoapCodec.h"
 
+#include "core/util/Logger.h"
+
 #include <QRegularExpression>
 
 #include <charconv>
@@ -10,10 +12,9 @@ namespace tvp::proto::codec {
 
 namespace {
 
-QString elementText(const char* element)
-{
-    return QString::fromUtf8(element);
-}
+// Error texts quote at most this much of a value, a name or a server's fault text.
+constexpr std::size_t kMaxQuotedBytes = 80;
+constexpr std::size_t kMaxFaultTextBytes = 2000;
 
 bool isXmlSpace(char c)
 {
@@ -60,6 +61,47 @@ std::string formatFloating(F v)
     char buf[64];
     auto [ptr, ec] = std::to_chars(buf, buf + sizeof buf, v);
     return std::string(buf, ptr);
+}
+
+// At most max bytes of text, cut at a character boundary (never inside a UTF-8 sequence).
+QString cutText(std::string_view text, std::size_t max, bool* cut = nullptr)
+{
+    if (cut)
+        *cut = text.size() > max;
+    if (text.size() <= max)
+        return QString::fromUtf8(text.data(), qsizetype(text.size()));
+    std::size_t end = max;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return QString::fromUtf8(text.data(), qsizetype(end));
+}
+
+// A server's fault text or parameter, cut when it is unreasonably long.
+QString faultText(std::string_view text)
+{
+    bool cut = false;
+    QString out = cutText(text, kMaxFaultTextBytes, &cut);
+    return cut ? out + QStringLiteral(" …") : out;
+}
+
+bool startsWithDoctype(std::string_view s)
+{
+    if (s.starts_with("\xEF\xBB\xBF"))
+        s.remove_prefix(3);
+    for (;;) {
+        while (!s.empty() && isXmlSpace(s.front()))
+            s.remove_prefix(1);
+        std::size_t end = std::string_view::npos;
+        if (s.starts_with("<?"))
+            end = s.find("?>", 2);
+        else if (s.starts_with("<!--"))
+            end = s.find("-->", 4);
+        else
+            return s.starts_with("<!DOCTYPE");
+        if (end == std::string_view::npos)
+            return false;
+        s.remove_prefix(end + (s[1] == '?' ? 2 : 3));
+    }
 }
 
 } // namespace
@@ -174,18 +216,53 @@ bool isNil(const pugi::xml_node& n)
     return false;
 }
 
+QString shortQuote(std::string_view text)
+{
+    bool cut = false;
+    QString out = cutText(text, kMaxQuotedBytes, &cut);
+    return cut ? out + QStringLiteral("… (%1 Bytes)").arg(text.size()) : out;
+}
+
 void throwUnexpectedElement(const pugi::xml_node& child, const pugi::xml_node& parent)
 {
     throw ESoapDecodeError(QStringLiteral("Ungültige Antwort des Servers: unerwartetes Element \"%1\" in \"%2\".")
-                               .arg(elementText(localName(child)), elementText(localName(parent))));
+                               .arg(shortQuote(localName(child)), shortQuote(localName(parent))));
 }
 
 void throwBadValue(const pugi::xml_node& element)
 {
-    const std::string_view text = trimmed(element.child_value());
     throw ESoapDecodeError(QStringLiteral("Ungültige Antwort des Servers: Wert \"%1\" im Element \"%2\" ist ungültig.")
-                               .arg(QString::fromUtf8(text.data(), int(text.size())), elementText(localName(element))));
+                               .arg(shortQuote(trimmed(element.child_value())), shortQuote(localName(element))));
 }
+
+namespace detail {
+
+void throwTooDeep(const pugi::xml_node& element)
+{
+    throw ESoapDecodeError(
+        QStringLiteral("Ungültige Antwort des Servers: \"%1\" ist tiefer als %2 Ebenen verschachtelt.")
+            .arg(shortQuote(localName(element)))
+            .arg(wire::kMaxRecordNesting));
+}
+
+void skipUnknownElement(SkippedElements& skipped, const pugi::xml_node& child, const pugi::xml_node& parent)
+{
+    if (skipped.count++ == 0)
+        skipped.first = std::string(localName(parent)) + '/' + localName(child);
+}
+
+void logSkippedElements(const pugi::xml_node& answerElement, const SkippedElements& skipped)
+{
+    TLogger& log = TVP_LOGGER();
+    if (log.level() > TLogLevel::ll_info)
+        return;
+    log.log(TLogLevel::ll_info, QStringLiteral("%1: %2 unbekannte Elemente übersprungen, das erste: %3")
+                                    .arg(shortQuote(localName(answerElement)))
+                                    .arg(skipped.count)
+                                    .arg(shortQuote(skipped.first)));
+}
+
+} // namespace detail
 
 pugi::xml_node makeEnvelope(pugi::xml_document& doc, std::string_view ns, std::string_view operation)
 {
@@ -244,9 +321,55 @@ pugi::xml_node bodyElement(const pugi::xml_document& doc)
     return {};
 }
 
+pugi::xml_node loadAnswer(pugi::xml_document& doc, std::string_view text, long httpStatus, std::string_view contentType)
+{
+    const auto notSoap = [&](const QString& why) {
+        // An HTML error page or an empty answer: say what came, not what failed to parse.
+        if (httpStatus != 200)
+            return ESoapTransportError(QStringLiteral("Der Server antwortete mit HTTP-Status %1.").arg(httpStatus));
+        // A web page says most by its type; an XML document by what is wrong with it.
+        QString detail = why;
+        if (!contentType.empty() && contentType.find("xml") == std::string_view::npos)
+            detail = QStringLiteral("Inhaltstyp %1").arg(shortQuote(contentType));
+        return ESoapTransportError(QStringLiteral("Die Antwort des Servers ist keine SOAP-Nachricht%1.")
+                                       .arg(detail.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(detail)));
+    };
+    // Before parsing: a SOAP message carries no DTD, and nothing of one is ever read.
+    if (startsWithDoctype(text))
+        throw notSoap(QStringLiteral("sie enthält eine Dokumenttypdefinition"));
+    // A value of blanks only (" ", a tab) is a value, not formatting.
+    const pugi::xml_parse_result parsed = doc.load_buffer(
+        text.data(), text.size(), pugi::parse_default | pugi::parse_ws_pcdata_single, pugi::encoding_utf8);
+    pugi::xml_node body = parsed ? bodyElement(doc) : pugi::xml_node();
+    if (body)
+        return body;
+    const pugi::xml_node root = doc.document_element();
+    const bool envelope =
+        root && std::string_view(localName(root)) == "Envelope" && namespaceOf(root) == wire::kEnvelopeNs;
+    if (!parsed && envelope && httpStatus == 200)
+        throw ESoapDecodeError(QStringLiteral("Ungültige Antwort des Servers: %1 (Position %2).")
+                                   .arg(QString::fromUtf8(parsed.description()))
+                                   .arg(parsed.offset));
+    throw notSoap(envelope ? QStringLiteral("ohne Inhalt") : QString());
+}
+
+void checkAnswer(const pugi::xml_node& body, long httpStatus, std::string_view operation)
+{
+    if (std::string_view(localName(body)) == "Fault")
+        throwFault(body);
+    if (httpStatus != 200)
+        throw ESoapTransportError(QStringLiteral("Der Server antwortete mit HTTP-Status %1.").arg(httpStatus));
+    const std::string_view name = localName(body);
+    if (!name.starts_with(operation) || name.substr(operation.size()) != wire::kResponseSuffix)
+        throw ESoapDecodeError(
+            QStringLiteral("Ungültige Antwort des Servers: \"%1\" statt \"%2%3\".")
+                .arg(shortQuote(name), shortQuote(operation),
+                     QString::fromLatin1(wire::kResponseSuffix.data(), qsizetype(wire::kResponseSuffix.size()))));
+}
+
 void throwFault(const pugi::xml_node& fault)
 {
-    QString text = QString::fromUtf8(childByLocalName(fault, "faultstring").child_value()).trimmed();
+    QString text = faultText(trimmed(childByLocalName(fault, "faultstring").child_value()));
     pugi::xml_node detail = childByLocalName(childByLocalName(fault, "detail"), wire::kFaultDetail);
     if (!detail)
         throw ESoapFault(text.isEmpty() ? QStringLiteral("Unbekannter Fehler des Servers.") : text);
@@ -260,7 +383,7 @@ void throwFault(const pugi::xml_node& fault)
     if (pugi::xml_node list = childByLocalName(detail, "ExceptionParameters"))
         for (pugi::xml_node item = list.first_child(); item; item = item.next_sibling())
             if (item.type() == pugi::node_element)
-                params << QString::fromUtf8(item.child_value());
+                params << faultText(item.child_value());
     throw ETvExceptionDetail(text, id, params);
 }
 

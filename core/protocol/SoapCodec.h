@@ -52,6 +52,41 @@ pugi::xml_node childIn(const pugi::xml_node& parent, std::string_view local, std
 [[noreturn]] void throwUnexpectedElement(const pugi::xml_node& child, const pugi::xml_node& parent);
 [[noreturn]] void throwBadValue(const pugi::xml_node& element);
 
+// A value or name as error texts quote it: at most a short prefix, so a huge bad value never turns
+// into a huge message.
+QString shortQuote(std::string_view text);
+
+// Elements of an answer that its record does not know: a newer server may add fields. While a
+// counter is installed on the thread (decodeResult does that) they are skipped and counted;
+// otherwise they are an error (the stand-in reads requests strictly).
+struct SkippedElements {
+    int count = 0;
+    std::string first; // "Record/Element" of the first one
+};
+namespace detail {
+inline thread_local SkippedElements* skippedElements = nullptr;
+// Records nest only as deep as the answer does, and some nest themselves (scoring trees): the
+// depth is bounded so a hostile answer cannot exhaust the stack.
+inline thread_local int recordDepth = 0;
+[[noreturn]] void throwTooDeep(const pugi::xml_node& element);
+class RecordDepthGuard {
+public:
+    explicit RecordDepthGuard(const pugi::xml_node& element)
+    {
+        if (++recordDepth > wire::kMaxRecordNesting) {
+            --recordDepth;
+            throwTooDeep(element);
+        }
+    }
+    ~RecordDepthGuard() { --recordDepth; }
+    RecordDepthGuard(const RecordDepthGuard&) = delete;
+    RecordDepthGuard& operator=(const RecordDepthGuard&) = delete;
+};
+void skipUnknownElement(SkippedElements& skipped, const pugi::xml_node& child, const pugi::xml_node& parent);
+// Logs the skipped elements of one answer.
+void logSkippedElements(const pugi::xml_node& answerElement, const SkippedElements& skipped);
+} // namespace detail
+
 // ---- encoding --------------------------------------------------------------------------------
 
 template <class T>
@@ -261,6 +296,7 @@ std::size_t findField(const std::array<FieldEntry<R>, N>& table, std::size_t cur
 template <Record R>
 void decodeRecord(const pugi::xml_node& node, R& r)
 {
+    const detail::RecordDepthGuard depth(node);
     constexpr const auto& table = fieldTable<R>;
     constexpr std::size_t n = table.size();
     std::size_t cursor = 0;
@@ -274,8 +310,12 @@ void decodeRecord(const pugi::xml_node& node, R& r)
             if (local != child.name())
                 found = findField(table, cursor, local);
         }
-        if (found == n)
-            throwUnexpectedElement(child, node);
+        if (found == n) {
+            if (!detail::skippedElements)
+                throwUnexpectedElement(child, node);
+            detail::skipUnknownElement(*detail::skippedElements, child, node);
+            continue;
+        }
         table[found].decode(child, r);
         cursor = found;
     }
@@ -284,7 +324,7 @@ void decodeRecord(const pugi::xml_node& node, R& r)
 // ---- operation results -----------------------------------------------------------------------
 
 template <class Result>
-Result decodeResult(const pugi::xml_node& responseElement)
+Result decodeResultElement(const pugi::xml_node& responseElement)
 {
     if constexpr (std::is_void_v<Result>) {
         return;
@@ -301,6 +341,28 @@ Result decodeResult(const pugi::xml_node& responseElement)
     } else {
         Result out{};
         decodeValue(responseElement, out);
+        return out;
+    }
+}
+
+// The result of an answer: elements its records do not know are skipped and logged.
+template <class Result>
+Result decodeResult(const pugi::xml_node& responseElement)
+{
+    SkippedElements skipped;
+    SkippedElements* const outer = std::exchange(detail::skippedElements, &skipped);
+    struct Restore {
+        SkippedElements* outer;
+        ~Restore() { detail::skippedElements = outer; }
+    } restore{outer};
+    if constexpr (std::is_void_v<Result>) {
+        decodeResultElement<Result>(responseElement);
+        if (skipped.count)
+            detail::logSkippedElements(responseElement, skipped);
+    } else {
+        Result out = decodeResultElement<Result>(responseElement);
+        if (skipped.count)
+            detail::logSkippedElements(responseElement, skipped);
         return out;
     }
 }
@@ -331,6 +393,15 @@ pugi::xml_node makeEnvelope(pugi::xml_document& doc, std::string_view ns, std::s
 
 // The body's first element of a parsed envelope, or an empty node.
 pugi::xml_node bodyElement(const pugi::xml_document& doc);
+
+// Reads an HTTP answer into doc and returns the body's first element. A document type declaration
+// is refused (SOAP forbids it; pugixml never expands entities either), whitespace-only values are
+// kept. Throws when the answer is no SOAP message, naming the HTTP status when it is not 200.
+pugi::xml_node loadAnswer(pugi::xml_document& doc, std::string_view text, long httpStatus,
+                          std::string_view contentType = {});
+// Throws for a fault, for an HTTP status other than 200 and for an answer element other than
+// operation + "Response" (compared by local name: any prefix and namespace will do).
+void checkAnswer(const pugi::xml_node& body, long httpStatus, std::string_view operation);
 
 // Throws for the fault element of a body.
 [[noreturn]] void throwFault(const pugi::xml_node& fault);

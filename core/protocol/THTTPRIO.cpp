@@ -1,7 +1,15 @@
 #include "core/protocol/THTTPRIO.h"
 
-#include <curl/curl.h>
+#include <QCoreApplication>
+#include <QLocale>
+#include <QThread>
 
+#include <curl/curl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
+#include <algorithm>
 #include <mutex>
 
 namespace tvp::proto {
@@ -10,10 +18,51 @@ namespace {
 
 std::once_flag curlInitOnce;
 
-size_t appendBody(char* data, size_t size, size_t count, void* target)
+struct Receiver {
+    std::string body;
+    std::size_t limit = 0;
+    bool tooLarge = false;
+    bool outOfMemory = false;
+};
+
+// Runs inside libcurl's C frames: nothing may be thrown through them, so a refusal returns 0,
+// which ends the transfer with CURLE_WRITE_ERROR.
+size_t appendBody(char* data, size_t size, size_t count, void* target) noexcept
 {
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
+    auto& r = *static_cast<Receiver*>(target);
+    const size_t n = size * count;
+    if (n > r.limit - std::min(r.limit, r.body.size())) {
+        r.tooLarge = true;
+        return 0;
+    }
+    try {
+        r.body.append(data, n);
+    } catch (...) {
+        r.outOfMemory = true;
+        return 0;
+    }
+    return n;
+}
+
+// Keep-alive probes are not enough while data of ours is unacknowledged (a request still going
+// out to a machine that went away); TCP_USER_TIMEOUT ends that after the same time.
+int tuneSocket(void*, curl_socket_t socket, curlsocktype purpose) noexcept
+{
+    if (purpose != CURLSOCKTYPE_IPCXN)
+        return CURL_SOCKOPT_OK;
+    const int probes = wire::kKeepAliveProbes;
+    const unsigned userTimeoutMs = static_cast<unsigned>(
+        (TransportLimits::keepAliveIdleSeconds.load() + probes * TransportLimits::keepAliveIntervalSeconds.load()) *
+        1000);
+    // Failures leave the system's defaults, which still end a dead connection, only later.
+    setsockopt(socket, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+    setsockopt(socket, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
+    return CURL_SOCKOPT_OK;
+}
+
+QString megabytes(std::size_t bytes)
+{
+    return QString::number(double(bytes) / (1024.0 * 1024.0), 'f', bytes % (1024 * 1024) ? 1 : 0);
 }
 
 class CurlTransport final : public ISoapTransport {
@@ -37,7 +86,8 @@ public:
         headers = curl_slist_append(headers, "Expect:");
         std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headerGuard(headers, &curl_slist_free_all);
 
-        HttpAnswer answer;
+        Receiver receiver;
+        receiver.limit = TransportLimits::maxAnswerBytes.load();
         char errorText[CURL_ERROR_SIZE] = {};
         CURL* c = curl.get();
         curl_easy_setopt(c, CURLOPT_URL, url.c_str());
@@ -46,21 +96,40 @@ public:
         curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
         curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
         curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &appendBody);
-        curl_easy_setopt(c, CURLOPT_WRITEDATA, &answer.body);
+        curl_easy_setopt(c, CURLOPT_WRITEDATA, &receiver);
+        // An announced length above the limit is refused before anything is read.
+        curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(receiver.limit));
         curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorText);
         curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, wire::kConnectTimeoutSeconds);
-        curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, wire::kLowSpeedLimitBytes);
-        curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, wire::kLowSpeedTimeSeconds);
+        curl_easy_setopt(c, CURLOPT_TCP_KEEPALIVE, 1L);
+        curl_easy_setopt(c, CURLOPT_TCP_KEEPIDLE, TransportLimits::keepAliveIdleSeconds.load());
+        curl_easy_setopt(c, CURLOPT_TCP_KEEPINTVL, TransportLimits::keepAliveIntervalSeconds.load());
+        curl_easy_setopt(c, CURLOPT_SOCKOPTFUNCTION, &tuneSocket);
         curl_easy_setopt(c, CURLOPT_NOPROXY, "*");
         if (totalTimeoutMs > 0)
             curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, totalTimeoutMs);
         const CURLcode rc = curl_easy_perform(c);
+        if (receiver.tooLarge || rc == CURLE_FILESIZE_EXCEEDED)
+            throw ESoapTransportError(
+                QStringLiteral("Die Antwort des Servers ist größer als %1 MB und wurde nicht gelesen.")
+                    .arg(megabytes(receiver.limit)));
+        if (receiver.outOfMemory)
+            throw ESoapTransportError(
+                QStringLiteral("Die Antwort des Servers passt nicht in den Arbeitsspeicher und wurde nicht gelesen."));
+        if (rc == CURLE_OPERATION_TIMEDOUT && totalTimeoutMs > 0)
+            throw ESoapTransportError(QStringLiteral("Der Server hat nicht innerhalb von %1 Sekunden geantwortet.")
+                                          .arg(QLocale().toString(double(totalTimeoutMs) / 1000.0, 'g', 3)));
         if (rc != CURLE_OK) {
             const QString detail = QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(rc));
             throw ESoapTransportError(QStringLiteral("Verbindung zum Server fehlgeschlagen: %1").arg(detail));
         }
+        HttpAnswer answer;
         curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &answer.status);
+        const char* contentType = nullptr;
+        if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType)
+            answer.contentType = contentType;
+        answer.body = std::move(receiver.body);
         return answer;
     }
 };
@@ -97,6 +166,12 @@ void setSoapTransport(std::shared_ptr<ISoapTransport> transport)
     transportSlot() = std::move(transport);
 }
 
+bool onGuiThread()
+{
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
 pugi::xml_node THTTPRIO::execute(const std::string& url, std::string_view ns, std::string_view operation,
                                  pugi::xml_document& request, pugi::xml_document& answer)
 {
@@ -104,31 +179,10 @@ pugi::xml_node THTTPRIO::execute(const std::string& url, std::string_view ns, st
         OnBeforeExecute(operation, request);
     const std::string action = std::string(ns) + std::string(operation);
     const HttpAnswer http = soapTransport()->post(url, action, codec::serialize(request), totalTimeoutMs);
-
-    const pugi::xml_parse_result parsed =
-        answer.load_buffer(http.body.data(), http.body.size(), pugi::parse_default, pugi::encoding_utf8);
-    const bool isSoap = parsed && codec::bodyElement(answer);
-    if (!isSoap) {
-        // An HTML error page or an empty answer: say what came, not what failed to parse.
-        if (http.status != 200)
-            throw ESoapTransportError(QStringLiteral("Der Server antwortete mit HTTP-Status %1.").arg(http.status));
-        if (!parsed)
-            throw ESoapDecodeError(QStringLiteral("Ungültige Antwort des Servers: %1 (Position %2).")
-                                       .arg(QString::fromUtf8(parsed.description()))
-                                       .arg(parsed.offset));
-        throw ESoapDecodeError(QStringLiteral("Ungültige Antwort des Servers: keine SOAP-Nachricht."));
-    }
+    pugi::xml_node body = codec::loadAnswer(answer, http.body, http.status, http.contentType);
     if (OnAfterExecute)
         OnAfterExecute(operation, answer);
-    pugi::xml_node body = codec::bodyElement(answer);
-    if (std::string_view(codec::localName(body)) == "Fault")
-        codec::throwFault(body);
-    if (http.status != 200)
-        throw ESoapTransportError(QStringLiteral("Der Server antwortete mit HTTP-Status %1.").arg(http.status));
-    const std::string expected = std::string(operation) + std::string(wire::kResponseSuffix);
-    if (expected != codec::localName(body))
-        throw ESoapDecodeError(QStringLiteral("Ungültige Antwort des Servers: \"%1\" statt \"%2\".")
-                                   .arg(QString::fromUtf8(codec::localName(body)), QString::fromStdString(expected)));
+    codec::checkAnswer(body, http.status, operation);
     return body;
 }
 

@@ -4,16 +4,34 @@
 
 #include "core/protocol/SoapCodec.h"
 
+#include <atomic>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace tvp::proto {
 
 struct HttpAnswer {
-    long status = 0;
+    HttpAnswer(long status_ = 0, std::string body_ = {}, std::string contentType_ = {})
+        : status(status_), body(std::move(body_)), contentType(std::move(contentType_))
+    {
+    }
+    long status;
     std::string body;
+    std::string contentType; // as the server named it, empty when it did not
 };
+
+// Limits of the HTTP road (WireTable.h has the program's values); tests shorten them.
+struct TransportLimits {
+    static inline std::atomic<long> keepAliveIdleSeconds{wire::kKeepAliveIdleSeconds};
+    static inline std::atomic<long> keepAliveIntervalSeconds{wire::kKeepAliveIntervalSeconds};
+    static inline std::atomic<std::size_t> maxAnswerBytes{wire::kMaxAnswerBytes};
+};
+
+// True on the thread of the Qt application object (false without one).
+bool onGuiThread();
 
 // The HTTP road of every SOAP call; tests put a fake in its place.
 class ISoapTransport {
@@ -39,9 +57,9 @@ class THTTPRIO {
 public:
     // Leave empty elements out of requests.
     bool omitEmptyNodes = false;
-    // Overall limit of one call in ms, 0 for none. Calls made on the GUI thread have one, so a
-    // server that accepts but never answers cannot freeze the program; request workers have none
-    // because imports and exports may take minutes.
+    // Overall limit of one call in ms, 0 for none. Only the blocking calls made on the GUI thread
+    // through a proxy of their own have one; request workers have none because imports and
+    // exports may take minutes.
     long totalTimeoutMs = 0;
     std::function<void(std::string_view method, pugi::xml_document& request)> OnBeforeExecute;
     std::function<void(std::string_view method, const pugi::xml_document& answer)> OnAfterExecute;

@@ -22,7 +22,7 @@ PortTypeBase::PortTypeBase(THTTPRIO* rio, QString address)
       address_(address.toStdString())
 {
     // A proxy of its own is the way of the blocking calls made on the GUI thread.
-    if (ownRio_)
+    if (ownRio_ && onGuiThread())
         ownRio_->totalTimeoutMs = ownProxyTimeoutMs;
 }
 

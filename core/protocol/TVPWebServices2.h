@@ -31,8 +31,9 @@ private:
 // Base of every port type: the proxy object it calls through and the endpoint address.
 class PortTypeBase {
 public:
-    // Overall limit of each call through a proxy object made by the port type itself.
-    static inline std::atomic<long> ownProxyTimeoutMs{15000};
+    // Overall limit of each call through a proxy object that the port type made itself on the GUI
+    // thread (the blocking calls); elsewhere such a proxy has none, like the runner's.
+    static inline std::atomic<long> ownProxyTimeoutMs{wire::kGuiThreadCallLimitMs};
 
     PortTypeBase(THTTPRIO* rio, QString address);
     PortTypeBase(const PortTypeBase&) = delete;

@@ -2,6 +2,7 @@
 // Every choice of the wire format that the server's schema decides and that we had to fix ourselves.
 // docs/protocol.md explains each entry; change both together when aligning with a real server.
 
+#include <cstddef>
 #include <string_view>
 
 namespace tvp::proto::wire {
@@ -36,10 +37,27 @@ inline constexpr std::string_view kDateFormat = "yyyy-MM-dd";
 // Enumerations whose record field is sent under another element name.
 inline constexpr std::string_view kResultTypeKindElement = "Type";
 
-// HTTP: a connect timeout so an unreachable address never hangs a channel slot; no overall limit
-// because imports and exports can take minutes, but a stalled transfer is dropped.
+// HTTP: a connect timeout so an unreachable address never holds a channel slot for long. Calls of
+// the request workers have no overall limit and no low-speed cut: a server sends nothing until its
+// answer is ready, and imports and exports take minutes. A peer that is gone (power cut, cable
+// pulled) is found by TCP keep-alive: probes after 30 s of silence, every 10 s, 4 unanswered end the
+// connection, and data unacknowledged for as long ends it too.
 inline constexpr long kConnectTimeoutSeconds = 10;
-inline constexpr long kLowSpeedLimitBytes = 1;
-inline constexpr long kLowSpeedTimeSeconds = 120;
+inline constexpr long kKeepAliveIdleSeconds = 30;
+inline constexpr long kKeepAliveIntervalSeconds = 10;
+inline constexpr int kKeepAliveProbes = 4;
+
+// Blocking calls made on the GUI thread through a proxy of their own (competition choice, message
+// texts, server version) have an overall limit, so a server that accepts but never answers cannot
+// freeze the program.
+inline constexpr long kGuiThreadCallLimitMs = 15000;
+
+// Records inside records of an answer, at most this deep (scoring trees nest themselves; real ones
+// stay far below).
+inline constexpr int kMaxRecordNesting = 100;
+
+// The largest answer read into memory. A 5,000-athlete competition export is far below it (see
+// docs/protocol.md); anything larger is cut off and reported.
+inline constexpr std::size_t kMaxAnswerBytes = 256u * 1024u * 1024u;
 
 } // namespace tvp::proto::wire

@@ -171,8 +171,8 @@ int compareListTextsAscending(const QString& text1, const QString& text2)
 {
     ResultType r1, r2;
     bool points = false;
-    const bool ok1 = StringToResult(text1, ResultValueType::Info, r1, false, points);
-    const bool ok2 = StringToResult(text2, ResultValueType::Info, r2, false, points);
+    const bool ok1 = StringToResult(text1, ResultValueType::Info, r1, THeightFormat::no, points);
+    const bool ok2 = StringToResult(text2, ResultValueType::Info, r2, THeightFormat::no, points);
     if (ok1 && ok2) {
         if (r1.Type_ != r2.Type_)
             return 0;
@@ -279,7 +279,8 @@ QString bibstoString(const std::vector<int>& bibs)
 
 // ---- Results ----
 
-bool StringToResult(const QString& text, ResultValueType kind, ResultType& result, bool heightFormat, bool& isPoints)
+bool StringToResult(const QString& text, ResultValueType kind, ResultType& result, THeightFormat heightFormat,
+                    bool& isPoints)
 {
     isPoints = false;
     if (text.isEmpty())
@@ -333,7 +334,8 @@ bool StringToResult(const QString& text, ResultValueType kind, ResultType& resul
         return false;
 
     // Heights are typed in centimetres: 120 is 1.20 m, while 9 stays 9 m.
-    if (kind == ResultValueType::Distance && heightFormat && value > 9 && !number.contains(loc.decimalPoint())) {
+    if (kind == ResultValueType::Distance && heightFormat == THeightFormat::yes && value > 9 &&
+        !number.contains(loc.decimalPoint())) {
         marks.centimetre = true;
         marks.metre = false;
     }
@@ -493,6 +495,12 @@ bool isNumber(const QString& text)
 {
     bool ok = false;
     numberLocale().toDouble(text, &ok);
+    if (!ok) {
+        // Stored and exchanged numbers use ".": the C locale, also without grouping.
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::RejectGroupSeparator);
+        c.toDouble(text, &ok);
+    }
     return ok;
 }
 
@@ -602,12 +610,13 @@ bool equalsIgnoreLineEnding(const QString& a, const QString& b)
 QString replaceAgeClassNameOnStart(const QString& name, const QString& text)
 {
     if (!text.startsWith(u'U'))
-        return name + u' ' + text;
+        return text + u' ' + name;
     qsizetype digits = 0;
-    while (digits < 2 && 1 + digits < text.size() && isDigit(text[1 + digits]))
+    while (1 + digits < text.size() && isDigit(text[1 + digits]))
         ++digits;
     const qsizetype codeLength = 1 + digits;
-    if (digits == 0 || text.size() - codeLength < 2)
+    // "U100m Lauf" starts with no age code: three digits are something else.
+    if (digits == 0 || digits > 2 || text.size() - codeLength < 2)
         return text;
     return name + text.mid(codeLength);
 }

@@ -37,11 +37,20 @@ QString bibstoString(const std::vector<int>& bibs);
 
 // ---- Results ----
 
+// Whether a discipline's format is rf_Height, so that a whole number above 9 typed without a unit
+// or decimal separator is read as centimetres. A type of its own: callers name the points flag and
+// this one in either order, and a swap must not compile.
+enum class THeightFormat : bool { no = false, yes = true };
+inline THeightFormat heightFormatOf(TResultformat format)
+{
+    return format == TResultformat::rf_Height ? THeightFormat::yes : THeightFormat::no;
+}
+
 // Reads a typed result into result. kind is the discipline's result kind, or Info to recognise
-// it from the text; heightFormat is set for rf_Height disciplines. isPoints tells, in recognise
-// mode, that the text carried "Pkt". A refused text leaves result unchanged.
-bool StringToResult(const QString& text, proto::ResultValueType kind, proto::ResultType& result, bool heightFormat,
-                    bool& isPoints);
+// it from the text. isPoints tells, in recognise mode, that the text carried "Pkt". A refused
+// text leaves result unchanged.
+bool StringToResult(const QString& text, proto::ResultValueType kind, proto::ResultType& result,
+                    THeightFormat heightFormat, bool& isPoints);
 
 // The display text of a result, "-" for none. A non-empty unitPattern (the discipline's
 // ResultUnitPattern) is applied by the result-unit pattern language; its
@@ -64,7 +73,7 @@ bool isEmptyResult(const proto::AssignedResultType* result);
 // are not all distances or none is stored. Two server calls; runs on the request worker.
 TResultformat getResultFormatForAgg(proto::DataRetrievalPortType& port, int aggregatorId);
 
-// True when the text is a number in the user's locale.
+// True when the text is a number, with the user's decimal separator or with ".".
 bool isNumber(const QString& text);
 bool contains(const QStringList& list, const QString& text);
 bool containsBib(int value, const std::vector<int>& list);
@@ -92,7 +101,11 @@ QByteArray encodeDosString(const QByteArray& text);
 // Equal apart from CR characters, so a memo edited with CR LF equals the stored LF text.
 bool equalsIgnoreLineEnding(const QString& a, const QString& b);
 
-// "U8 Staffel" with the age class "Minis" gives "Minis Staffel"; "Staffel" gives "Minis Staffel".
+// The name of a discipline made from a template for an age class: a template name that starts with
+// an age code ("U" and one or two digits) followed by at least two more characters gets the age
+// class's name in place of the code ("U10 Weitsprung" for "U12" gives "U12 Weitsprung"); any other
+// name starting with "U" stays as it is; every other name gets a blank and the age class's name
+// appended ("Staffel" for "Minis" gives "Staffel Minis").
 QString replaceAgeClassNameOnStart(const QString& name, const QString& text);
 // 0 for the empty text, -1 when it is not an integer.
 int getYearOfBirth(const QString& text);

@@ -61,6 +61,20 @@ public:
         return QFileDialog::getSaveFileName(parent, caption, dir, filter);
     }
 
+    QString getSaveFileNameWithSuffix(QWidget* parent, const QString& caption, const QString& dir,
+                                      const QString& filter, const QString& defaultSuffix) override
+    {
+        // The static helper has no default suffix, so its overwrite question would look at the
+        // name as typed and not at the file that is then written.
+        QFileDialog dialog(parent, caption, dir, filter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(defaultSuffix);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().constFirst();
+    }
+
     QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir) override
     {
         return QFileDialog::getExistingDirectory(parent, caption, dir);

@@ -27,6 +27,15 @@ public:
                                     const QString& filter) = 0;
     virtual QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                     const QString& filter) = 0;
+    // The same, with a suffix ("csv") that a name typed without one gets before the dialog asks
+    // whether to replace an existing file. The default forwards without it; callers then still
+    // see a name without suffix and must ask themselves.
+    virtual QString getSaveFileNameWithSuffix(QWidget* parent, const QString& caption, const QString& dir,
+                                              const QString& filter, const QString& defaultSuffix)
+    {
+        (void)defaultSuffix;
+        return getSaveFileName(parent, caption, dir, filter);
+    }
     virtual QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir) = 0;
     // The printer choice: true when the user confirmed; the chosen printer (or file) is then set
     // on printer.

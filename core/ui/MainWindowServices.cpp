@@ -5,6 +5,7 @@
 #include "core/protocol/Errors.h"
 #include "core/ui/ExceptionDialog.h"
 #include "core/util/Features.h"
+#include "core/util/FileWrite.h"
 #include "core/util/IniHandler.h"
 #include "core/util/Logger.h"
 #include "core/connection/ServerVersion.h"
@@ -24,6 +25,8 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <chrono>
 #include <mutex>
 
 namespace tvp {
@@ -65,7 +68,7 @@ QString convertedCell(const QString& text)
 {
     proto::ResultType result;
     bool isPoints = false;
-    if (!StringToResult(text, proto::ResultValueType::Info, result, false, isPoints))
+    if (!StringToResult(text, proto::ResultValueType::Info, result, THeightFormat::no, isPoints))
         return text;
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
@@ -115,16 +118,6 @@ QByteArray csvBytes(const QTreeWidget& listView, bool convertResults, int placeC
     return bytes;
 }
 
-bool writeWhole(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    return written && file.error() == QFileDevice::NoError;
-}
-
 // ---- maker service ----
 
 const QString kUpdateCaption = QStringLiteral("Auf Updates prüfen");
@@ -147,9 +140,21 @@ size_t appendCapped(char* data, size_t size, size_t count, void* target)
     return n;
 }
 
-// One plain GET; throws TvpError when no answer arrives. Runs on request workers.
-TMakerAnswer getUrlContent(const QString& url)
+using Deadline = std::chrono::steady_clock::time_point;
+
+Deadline makerDeadline()
 {
+    return std::chrono::steady_clock::now() + std::chrono::milliseconds(TMakerHttpTimeouts::totalMs.load());
+}
+
+// One plain GET that ends by the deadline; throws TvpError when no answer arrives. Runs on request
+// workers.
+TMakerAnswer getUrlContent(const QString& url, Deadline deadline)
+{
+    const long leftMs = static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count());
+    if (leftMs <= 0)
+        throw TvpError(QStringLiteral("Zeitlimit erreicht."));
     static std::once_flag curlInit;
     std::call_once(curlInit, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     TVP_LOGGER().log(TLogLevel::ll_debug, QStringLiteral("TMainForm.getUrlContent: seeking..."));
@@ -167,8 +172,8 @@ TMakerAnswer getUrlContent(const QString& url)
     curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, TMakerHttpTimeouts::connectMs.load());
-    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, TMakerHttpTimeouts::totalMs.load());
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, std::min(TMakerHttpTimeouts::connectMs.load(), leftMs));
+    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, leftMs);
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     // A proxy from the environment may serve the internet, never this computer.
     curl_easy_setopt(c, CURLOPT_NOPROXY, "localhost,127.0.0.1,::1");
@@ -222,14 +227,15 @@ void updateCommand(proto::THTTPRIO*, TRequest* request, std::unique_ptr<TRespons
     auto owned = std::make_unique<TUpdateResponse>();
     TUpdateResponse& res = *owned;
     response = std::move(owned);
-    const TMakerAnswer update = getUrlContent(req.updateUrl);
+    const Deadline deadline = makerDeadline();
+    const TMakerAnswer update = getUrlContent(req.updateUrl, deadline);
     if (update.status != 200)
         throw TvpError(QStringLiteral("HTTP %1").arg(update.status));
     res.answer = update.body;
     for (const QString& name : req.features) {
         try {
             const TMakerAnswer feature =
-                getUrlContent(req.featureBaseUrl + QString::fromLatin1(QUrl::toPercentEncoding(name)));
+                getUrlContent(req.featureBaseUrl + QString::fromLatin1(QUrl::toPercentEncoding(name)), deadline);
             if (feature.status == 200 && feature.body == QLatin1String("active"))
                 res.activated.append(name);
         } catch (const std::exception&) {
@@ -245,7 +251,7 @@ void helpCommand(proto::THTTPRIO*, TRequest* request, std::unique_ptr<TResponse>
     THelpResponse& res = *owned;
     response = std::move(owned);
     try {
-        const TMakerAnswer help = getUrlContent(req.url);
+        const TMakerAnswer help = getUrlContent(req.url, makerDeadline());
         const QString link = help.body.trimmed();
         if (help.status == 404)
             res.state = THelpResponseState::rs_noHelp;
@@ -295,18 +301,25 @@ bool exportCsvFile(const QString& FileName, QTreeWidget* listView, bool OpenAfte
         const QString folder = csvExportFolder();
         if (!folder.isEmpty() && QDir(folder).exists())
             proposal = QDir(folder).filePath(proposal);
-        path = dialogs().getSaveFileName(QApplication::activeWindow(), kCsvSaveCaption, proposal,
-                                         QStringLiteral("csv-Dateien (*.csv)"));
+        path = dialogs().getSaveFileNameWithSuffix(QApplication::activeWindow(), kCsvSaveCaption, proposal,
+                                                   QStringLiteral("csv-Dateien (*.csv)"), QStringLiteral("csv"));
         if (path.isEmpty())
             return false;
-        if (QFileInfo(path).suffix().isEmpty())
+        if (QFileInfo(path).suffix().isEmpty()) {
+            // A dialog that did not add the suffix has not asked about the file now meant.
             path += QStringLiteral(".csv");
+            if (QFileInfo::exists(path) &&
+                !askYesNo(QApplication::activeWindow(), kCsvSaveCaption,
+                          QStringLiteral("Die Datei \"%1\" existiert bereits. Soll sie ersetzt werden?")
+                              .arg(QFileInfo(path).fileName())))
+                return false;
+        }
         lastCsvFile() = path;
     }
 
     bool written = false;
     try {
-        written = writeWhole(path, csvBytes(*listView, ConvertResults, CertificatePlaceColumn));
+        written = writeFileWhole(path, csvBytes(*listView, ConvertResults, CertificatePlaceColumn));
     } catch (const std::exception&) {
         written = false;
     }

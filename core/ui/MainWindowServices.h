@@ -48,11 +48,13 @@ QString csvExportFolder();
 
 // ---- the maker's web service ----
 
-// Limits of each GET to the maker's service, so a hanging address never holds a channel slot for
-// long; tests shorten them.
+// Limits of the maker's service: connecting, and all GETs of one update check or help fetch
+// together, so a hanging service frees its channel slot in bounded time. The whole may take
+// longer than the update check's 5 s warning, which then tells the truth: the check goes on.
+// Tests shorten them.
 struct TMakerHttpTimeouts {
-    static inline std::atomic<long> connectMs{3000};
-    static inline std::atomic<long> totalMs{5000};
+    static inline std::atomic<long> connectMs{10000};
+    static inline std::atomic<long> totalMs{30000};
 };
 
 inline const QString kMakerUrlSection = QStringLiteral("Connections");

@@ -50,14 +50,26 @@ QString programFile(const QString& name)
 QString commonAppDataDir()
 {
     QString dir = overrideOf(commonDirOverride, "TVP_COMMON_APPDATA");
-    if (dir.isEmpty())
-        dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (dir.isEmpty()) {
+        // A folder of our own below the desktop's data folder, which a fresh account may still lack.
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+        if (data.isEmpty())
+            return {};
+        dir = data + QStringLiteral("/TrivantaPentrel");
+    }
     return QDir::cleanPath(dir);
+}
+
+bool ensureCommonAppDataDir()
+{
+    const QString dir = commonAppDataDir();
+    return !dir.isEmpty() && QDir().mkpath(dir) && QFileInfo(dir).isDir();
 }
 
 QString commonAppDataFile(const QString& name)
 {
-    return commonAppDataDir() + u'/' + name;
+    const QString dir = commonAppDataDir();
+    return dir.isEmpty() ? QString() : dir + u'/' + name;
 }
 
 void setProgramDirForTests(const QString& dir)

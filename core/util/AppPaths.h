@@ -9,9 +9,12 @@ namespace tvp::AppPaths {
 QString programDir();
 QString programFile(const QString& name);
 
-// Linux stand-in for the Windows common application-data folder, without a trailing "/".
-// TVP_COMMON_APPDATA overrides it. The folder may not exist.
+// The settings folder, without a trailing "/": one per user, ~/.local/share/TrivantaPentrel (the
+// desktop's data folder), or TVP_COMMON_APPDATA when set. It may not exist yet.
 QString commonAppDataDir();
+// Creates the settings folder when it is missing; false when that failed.
+bool ensureCommonAppDataDir();
+// Empty when there is no settings folder at all (no home folder).
 QString commonAppDataFile(const QString& name);
 
 // An empty path drops the override.

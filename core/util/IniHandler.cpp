@@ -1,12 +1,14 @@
 #include "core/util/IniHandler.h"
 
 #include "core/util/AppPaths.h"
+#include "core/util/FileWrite.h"
 #include "core/util/Logger.h"
+#include "core/util/UncaughtErrors.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
-#include <QSaveFile>
 
 #include <mutex>
 #include <optional>
@@ -85,19 +87,20 @@ public:
         return true;
     }
 
-    bool save(const QString& path) const
+    // Whole or not at all; an error text when it failed.
+    QString save(const QString& path) const
     {
-        QSaveFile file(path);
-        // The file may be writable in a folder that is not.
-        file.setDirectWriteFallback(true);
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        file.write(bom_);
-        for (const QByteArray& line : lines_) {
-            file.write(line);
-            file.write("\r\n");
-        }
-        return file.commit();
+        QString error;
+        writeFileWhole(
+            path,
+            [this](QIODevice& out) {
+                bool ok = out.write(bom_) == bom_.size();
+                for (const QByteArray& line : lines_)
+                    ok = ok && out.write(line) == line.size() && out.write("\r\n", 2) == 2;
+                return ok;
+            },
+            &error);
+        return error;
     }
 
     std::optional<QString> value(const QString& section, const QString& key) const
@@ -177,26 +180,25 @@ private:
     QList<QByteArray> lines_;
 };
 
+// The settings file in the settings folder, which is created when missing. A missing file is
+// seeded from the settings an earlier version kept beside the program, else from the shipped
+// options.ini, else created empty. Empty when there is no settings folder at all.
 QString settingsFilePath()
 {
-    const QString commonDir = AppPaths::commonAppDataDir();
-    if (!commonDir.isEmpty() && QFileInfo(commonDir).isDir()) {
-        const QString path = AppPaths::commonAppDataFile(kSettingsFile);
-        if (QFileInfo::exists(path))
+    const QString path = AppPaths::commonAppDataFile(kSettingsFile);
+    if (path.isEmpty() || !AppPaths::ensureCommonAppDataDir() || QFileInfo::exists(path))
+        return path;
+    for (const QString& seed : {AppPaths::programFile(kSettingsFile), AppPaths::programFile(kShippedSettings)}) {
+        // QFile::copy goes through a temporary file and refuses an existing target, as wanted.
+        if (QFileInfo(seed).isFile() && QFile::copy(seed, path)) {
+            // The shipped file may be read-only.
+            QFile::setPermissions(path, QFile::permissions(path) | QFile::ReadOwner | QFile::WriteOwner);
             return path;
-        const QString shipped = AppPaths::programFile(kShippedSettings);
-        if (QFileInfo::exists(shipped)) {
-            // QFile::copy refuses an existing target, as wanted. The shipped file may be read-only.
-            if (QFile::copy(shipped, path))
-                QFile::setPermissions(path, QFile::permissions(path) | QFile::ReadOwner | QFile::WriteOwner);
-        } else {
-            QFile empty(path);
-            empty.open(QIODevice::WriteOnly | QIODevice::NewOnly);
         }
-        if (QFileInfo::exists(path))
-            return path;
     }
-    return AppPaths::programFile(kSettingsFile);
+    QFile empty(path);
+    empty.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+    return path;
 }
 
 std::optional<QString> readValue(const QString& section, const QString& key)
@@ -207,19 +209,41 @@ std::optional<QString> readValue(const QString& section, const QString& key)
     return ini.value(section, key);
 }
 
-// Reads the file, applies the change and writes it back if the change reports one.
+// The last failure the user was told about; told again only after a write succeeded.
+QString& lastReportedFailure()
+{
+    static QString text;
+    return text;
+}
+
+// Reads the file, applies the change and writes it back if the change reports one. A failure is
+// reported once (never while holding the lock: the reporter may read settings itself).
 template <class Change>
 void modify(Change change)
 {
-    std::lock_guard lock(iniMutex);
-    const QString path = settingsFilePath();
-    IniLines ini;
-    if (!ini.load(path)) {
-        TVP_LOGGER().log(TLogLevel::ll_warning, QStringLiteral("Cannot read settings file ") + path);
-        return;
+    QString failure;
+    {
+        std::lock_guard lock(iniMutex);
+        const QString path = settingsFilePath();
+        IniLines ini;
+        if (path.isEmpty() || !QFileInfo(path).dir().exists())
+            failure = QStringLiteral("Der Einstellungsordner \"%1\" konnte nicht angelegt werden.")
+                          .arg(AppPaths::commonAppDataDir());
+        else if (!ini.load(path))
+            failure = QStringLiteral("Die Datei \"%1\" ist nicht lesbar.").arg(path);
+        else if (change(ini))
+            failure = ini.save(path);
+        if (failure.isEmpty()) {
+            lastReportedFailure().clear();
+            return;
+        }
+        if (failure == lastReportedFailure())
+            return;
+        lastReportedFailure() = failure;
     }
-    if (change(ini) && !ini.save(path))
-        TVP_LOGGER().log(TLogLevel::ll_warning, QStringLiteral("Cannot write settings file ") + path);
+    const QString text = QStringLiteral("Die Einstellungen konnten nicht gespeichert werden. ") + failure;
+    TVP_LOGGER().log(TLogLevel::ll_warning, text);
+    reportUncaught(text);
 }
 
 } // namespace

@@ -18,9 +18,10 @@ void RemoveIniItem(const QString& section, const QString& key);
 // Deletes every key of the section; the header line stays.
 void ResetIniSection(const QString& section);
 
-// Where the settings file is, decided anew on every call: TVPsettings.ini directly in the common
-// application-data folder when that folder exists (created there as a copy of options.ini from the
-// program folder, or empty), otherwise beside the program.
+// Where the settings file is: TVPsettings.ini in the settings folder (AppPaths), which is created
+// when missing; a missing file is created there as a copy of options.ini from the program folder,
+// or empty. Never beside the program: when the folder cannot be made, reads give the defaults and
+// writes are refused and reported (once, through reportUncaught).
 void getOptionsIniFilePath(QString& path);
 
 } // namespace tvp

@@ -61,6 +61,14 @@ public:
     {
         return fileAnswer(caption);
     }
+    // Records the suffix; the scripted name comes back as it is, like from a dialog that applied it
+    // (script "x.csv") or one that did not (script "x").
+    QString getSaveFileNameWithSuffix(QWidget*, const QString& caption, const QString&, const QString&,
+                                      const QString& defaultSuffix) override
+    {
+        lastDefaultSuffix = defaultSuffix;
+        return fileAnswer(caption);
+    }
     QString getExistingDirectory(QWidget*, const QString& caption, const QString&) override
     {
         return fileAnswer(caption);
@@ -92,6 +100,7 @@ public:
 
     std::vector<Seen> seen;
     std::deque<Step> steps;
+    QString lastDefaultSuffix;
 
 private:
     std::optional<Step> next(const QString& caption, const QString& text)

@@ -197,6 +197,15 @@ TEST_F(RunnerTest, FailedRollbackIsNotReportedButFailedCommitIs)
     EXPECT_EQ(o.id, 45);
 }
 
+TEST_F(RunnerTest, AFailedCommitIsRolledBackInsideItsTransaction)
+{
+    server->faultFor = [](const std::string& op) { return op == "commitTransaction" ? std::string("nein") : ""; };
+    EXPECT_EQ(run(TTransactionMode::tm_readwrite).error, QStringLiteral("nein"));
+    ASSERT_EQ(server->ops(), (std::vector<std::string>{"beginTransaction", "getCompetitions", "commitTransaction",
+                                                       "rollbackTransaction"}));
+    EXPECT_EQ(server->sent[3].transactionId, "T7") << "the rollback names the transaction the commit left open";
+}
+
 TEST_F(RunnerTest, FailedBeginStillBuildsResponseAndKeepsNoErrorId)
 {
     server->faultFor = [](const std::string& op) { return op == "beginTransaction" ? std::string("voll") : ""; };

@@ -139,6 +139,25 @@ TEST_F(DiscoveryOnLoopback, ABusyListenerPortStillLetsThePassGoOut)
     EXPECT_EQ(otherInstance.receiveDatagram().data(), QByteArray("TrivantaPentrel_Server_Hello:http#8123"));
 }
 
+TEST_F(DiscoveryOnLoopback, AHostAnsweringForEveryPortFillsTheListOnlyUpToItsCap)
+{
+    TServerDiscovery discovery(config({}, 10000, 10000));
+    discovery.start();
+    QStringList found;
+    QObject::connect(&discovery, &TServerDiscovery::serverFound, [&](const QString& a) { found << a; });
+    QUdpSocket flood;
+    for (int port = 1; port <= 200; ++port)
+        flood.writeDatagram(QByteArray("TrivantaPentrel_Server_Hello:http#") + QByteArray::number(port),
+                            QHostAddress::LocalHost, discovery.listenPort());
+    ASSERT_TRUE(waitUntil([&] { return found.size() >= kMaxFoundServers; }));
+    QThread::msleep(100);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(found.size(), kMaxFoundServers);
+    EXPECT_EQ(discovery.foundServers(), found);
+    EXPECT_EQ(found.front(), QStringLiteral("http://127.0.0.1:1")) << "first come, first kept";
+    EXPECT_EQ(found.back(), QStringLiteral("http://127.0.0.1:%1").arg(kMaxFoundServers));
+}
+
 TEST_F(DiscoveryOnLoopback, TheFirstLongTickComesAfterTheShortOne)
 {
     TServerDiscovery discovery(config({}, 10, 300));

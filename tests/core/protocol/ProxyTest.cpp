@@ -275,11 +275,17 @@ TEST_F(Proxy, BadAnswersRaiseClearErrors)
     answer("<html><body><h1>HTTP Status 500 - Internal Server Error</h1></body></html>", 500);
     expectError(getClubs, ESoapTransportError(QString()), "500");
 
+    // A page of a web server that is no competition server: not an XML error about its tags.
+    fake->answers.push_back({200, "<html><body><p>Willkommen<br></p></body></html>", "text/html; charset=utf-8"});
+    expectError(getClubs, ESoapTransportError(QString()),
+                "Die Antwort des Servers ist keine SOAP-Nachricht (Inhaltstyp text/html; charset=utf-8).");
+    answer("<!DOCTYPE html><html><body>Anmeldung</body></html>");
+    expectError(getClubs, ESoapTransportError(QString()), "Die Antwort des Servers ist keine SOAP-Nachricht");
+    answer("");
+    expectError(getClubs, ESoapTransportError(QString()), "keine SOAP-Nachricht");
+
     answer(response("getClubs", "<item><Name>TV</Name><ClubId>3</ClubId></item>").substr(0, 120));
     expectError(getClubs, ESoapDecodeError(QString()), "Ungültige Antwort");
-
-    answer(response("getClubs", "<item><Name>TV</Name><Colour>rot</Colour></item>"));
-    expectError(getClubs, ESoapDecodeError(QString()), "Colour");
 
     answer(response("getClubs", "<item><ClubId>drei</ClubId></item>"));
     expectError(getClubs, ESoapDecodeError(QString()), "drei");

@@ -114,7 +114,7 @@ TEST_P(StringToResultCase, ReadsOrRefuses)
     const ParseCase& c = GetParam();
     ResultType r = res(Rnk, 4711);
     bool points = true;
-    ASSERT_EQ(StringToResult(QString::fromUtf8(c.text), c.kind, r, c.height, points), c.ok);
+    ASSERT_EQ(StringToResult(QString::fromUtf8(c.text), c.kind, r, THeightFormat(c.height), points), c.ok);
     if (!c.ok) {
         EXPECT_EQ(r, res(Rnk, 4711)) << "a refused text must not change the result";
         return;
@@ -128,6 +128,18 @@ TEST_P(StringToResultCase, ReadsOrRefuses)
 }
 
 INSTANTIATE_TEST_SUITE_P(German, StringToResultCase, ::testing::ValuesIn(kParseCases));
+
+namespace {
+// Callers name the points flag and the height flag in either order; only the right one compiles.
+template <class Fourth, class Fifth>
+concept ParsesWith = requires(const QString& text, ResultType& r, Fourth fourth, Fifth fifth)
+{
+    StringToResult(text, Dst, r, fourth, fifth);
+};
+static_assert(ParsesWith<THeightFormat, bool&>);
+static_assert(!ParsesWith<bool&, THeightFormat>, "points flag before the height flag must not compile");
+static_assert(!ParsesWith<bool, bool&>, "a plain bool must not pass for the height flag");
+} // namespace
 
 TEST(ResultToString, EveryKindAndFormatShowsAndReadsBack)
 {
@@ -171,7 +183,7 @@ TEST(ResultToString, EveryKindAndFormatShowsAndReadsBack)
             continue;
         ResultType back;
         bool points = false;
-        ASSERT_TRUE(StringToResult(text, kind, back, c.format == RF::rf_Height, points)) << c.text;
+        ASSERT_TRUE(StringToResult(text, kind, back, heightFormatOf(c.format), points)) << c.text;
         EXPECT_EQ(ResultToString(back, c.format, QString()), text);
     }
     EXPECT_EQ(ResultToString(nullptr, RF::rf_Default, QString()), u"-");

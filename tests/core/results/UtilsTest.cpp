@@ -72,20 +72,35 @@ TEST(Texts, EqualsIgnoreLineEnding)
         EXPECT_EQ(equalsIgnoreLineEnding(QString::fromUtf8(a), QString::fromUtf8(b)), equal) << a << " / " << b;
 }
 
-TEST(Texts, AgeClassNameReplacesTheCodeAtTheStart)
+// As the competition creation names disciplines made from templates.
+TEST(Texts, AgeClassNameReplacesTheCodeAtTheStartOrIsAppended)
 {
-    const std::pair<const char*, const char*> cases[] = {
-        {"U8 Staffel", "Minis Staffel"},
-        {"U12 Sprint", "Minis Sprint"},
-        {"Staffel", "Minis Staffel"},
-        {"U8", "U8"},
-        {"U8x", "U8x"},
-        {"U8xy", "Minisxy"},
-        {"Ux Lauf", "Ux Lauf"},
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"U12", "U10 Weitsprung", "U12 Weitsprung"},
+        {"Minis", "U8 Staffel", "Minis Staffel"},
+        {"Minis", "U12 Sprint", "Minis Sprint"},
+        {"Minis", "U8xy", "Minisxy"},
+        {"Minis", "Staffel", "Staffel Minis"}, // appended, not put in front
+        {"Minis", "Weitsprung Zone", "Weitsprung Zone Minis"},
+        {"Minis", "U8", "U8"},   // nothing after the code
+        {"Minis", "U8x", "U8x"}, // one character is not enough
+        {"Minis", "Ux Lauf", "Ux Lauf"},
+        {"Minis", "U100m Lauf", "U100m Lauf"},   // three digits are no age code
+        {"Minis", "u10 Lauf", "u10 Lauf Minis"}, // only a capital U starts a code
     };
-    for (const auto& [text, expected] : cases)
-        EXPECT_EQ(replaceAgeClassNameOnStart(QStringLiteral("Minis"), QString::fromUtf8(text)),
-                  QString::fromUtf8(expected));
+    for (const auto& [name, text, expected] : cases)
+        EXPECT_EQ(replaceAgeClassNameOnStart(QString::fromUtf8(name), QString::fromUtf8(text)),
+                  QString::fromUtf8(expected))
+            << text;
+}
+
+TEST(Texts, NumbersWithTheLocalesSeparatorOrAPoint)
+{
+    // The tests run in German: "," is the locale's separator, "." that of stored values.
+    for (const char* text : {"12", "12,5", "12.5", "-3", " 7 ", "0.001"})
+        EXPECT_TRUE(isNumber(QString::fromUtf8(text))) << text;
+    for (const char* text : {"", "abc", "12,5m", "1,2,3", "1.2.3", "1.500,5"})
+        EXPECT_FALSE(isNumber(QString::fromUtf8(text))) << text;
 }
 
 TEST(Texts, FileNamesAndYears)

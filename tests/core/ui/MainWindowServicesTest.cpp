@@ -1,10 +1,12 @@
 #include "core/ui/MainWindowServices.h"
 
+#include "core/connection/CommunicationThread.h"
 #include "core/ui/ExceptionDialog.h"
 #include "core/util/Features.h"
 #include "core/util/IniHandler.h"
 #include "tests/core/ui/ShellFixture.h"
 #include "standin/StandinServer.h"
+#include "tests/support/FileLimits.h"
 #include "tests/support/TestUtil.h"
 #include "core/ui/WaitDialog.h"
 
@@ -134,6 +136,59 @@ TEST_F(CsvExport, SaveDialogAndFailuresToWrite)
     EXPECT_EQ(opened.size(), 1) << "a failed export opens nothing";
 }
 
+TEST_F(CsvExport, AnExportThatFailsHalfwayKeepsTheEarlierFile)
+{
+    list.setHeaderLabels({QStringLiteral("Name")});
+    for (int i = 0; i < 200; ++i)
+        addRow({QStringLiteral("Athletin %1").arg(i)});
+    QFile earlier(target());
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("Name\r\nvom letzten Mal\r\n");
+    earlier.close();
+    {
+        DiskFullAfter full(100);
+        EXPECT_FALSE(exportCsvFile(target(), &list, true, false, false, -1));
+    }
+    EXPECT_EQ(contents(target()), QByteArray("Name\r\nvom letzten Mal\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("liste.csv")}) << "no leftovers";
+    EXPECT_EQ(messages().size(), 1);
+    EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST_F(CsvExport, TheSaveDialogAddsTheSuffixAndANameWithoutOneIsAskedAbout)
+{
+    list.setHeaderLabels({QStringLiteral("Name")});
+    addRow({QStringLiteral("Anna")});
+    const QString caption = QStringLiteral("csv-Datei speichern");
+    QFile existing(target(QStringLiteral("Athleten.csv")));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("alt");
+    existing.close();
+
+    // A dialog that applied the suffix has asked about the real file already.
+    script->expectFile(caption, target(QStringLiteral("Athleten.csv")));
+    ASSERT_TRUE(exportCsvFile(QStringLiteral("Athleten"), &list, false, false, true, -1));
+    EXPECT_EQ(script->lastDefaultSuffix, QStringLiteral("csv"));
+    EXPECT_EQ(contents(target(QStringLiteral("Athleten.csv"))), QByteArray("Name\r\nAnna\r\n"));
+
+    // One that did not (a native dialog) gets the question here.
+    existing.open(QIODevice::WriteOnly);
+    existing.write("alt");
+    existing.close();
+    script->expectFile(caption, target(QStringLiteral("Athleten")));
+    script->expectMessage(caption, TMsgAnswer::No);
+    EXPECT_FALSE(exportCsvFile(QStringLiteral("Athleten"), &list, false, false, true, -1));
+    EXPECT_EQ(script->seen.back().text,
+              QStringLiteral("Die Datei \"Athleten.csv\" existiert bereits. Soll sie ersetzt werden?"));
+    EXPECT_EQ(contents(target(QStringLiteral("Athleten.csv"))), QByteArray("alt"));
+
+    script->expectFile(caption, target(QStringLiteral("Athleten")));
+    script->expectMessage(caption, TMsgAnswer::Yes);
+    ASSERT_TRUE(exportCsvFile(QStringLiteral("Athleten"), &list, false, false, true, -1));
+    EXPECT_EQ(contents(target(QStringLiteral("Athleten.csv"))), QByteArray("Name\r\nAnna\r\n"));
+    EXPECT_TRUE(script->allAnswered());
+}
+
 // ---- update check and online help against the stand-in ----
 
 const QString kUpdateCaption = QStringLiteral("Auf Updates prüfen");
@@ -154,7 +209,7 @@ protected:
     }
     void TearDown() override
     {
-        TMakerHttpTimeouts::totalMs = 5000;
+        TMakerHttpTimeouts::totalMs = 30000;
         server.reset();
         ServicesTest::TearDown();
     }
@@ -258,33 +313,56 @@ TEST_F(MakerService, NoUsableAnswerIsReportedAndNothingIsOpened)
     EXPECT_FALSE(wait.isVisible());
 }
 
-TEST_F(MakerService, SlowAnswerWarnsFirstAndAHangingOneGivesUp)
+TEST_F(MakerService, AnAnswerAfterSixSecondsWarnsFirstAndThenGivesTheNormalOutcome)
 {
-    options.maker.delayMs = 1000;
+    activateFeature(QStringLiteral("ladv.online")); // one request only: the version question
+    options.maker.delayMs = 6000;
     start();
-    services.UpdateTimeoutTimer.setInterval(100);
+    ASSERT_EQ(services.UpdateTimeoutTimer.interval(), 5000);
+    QElapsedTimer clock;
+    clock.start();
 
     services.startUpdateCheck();
     EXPECT_TRUE(wait.isVisible());
-    ASSERT_TRUE(waitUntil([&] { return !messages().isEmpty(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return !messages().isEmpty(); }, 8000));
+    EXPECT_GE(clock.elapsed(), 4500) << "a coarse timer may fire up to 5 % early";
     EXPECT_TRUE(hasMessage(kUpdateCaption, QStringLiteral("Der Update-Service benötigt sehr lange für eine Antwort.")));
     EXPECT_FALSE(wait.isVisible()) << "the wait text goes with the warning";
     EXPECT_EQ(updateEntry, QList<bool>{false}) << "the request goes on";
+    EXPECT_TRUE(services.updateCheckRunning());
 
     script->expectMessage(kUpdateCaption, TMsgAnswer::Ok);
     ASSERT_TRUE(waitUntil([&] { return !services.updateCheckRunning(); }, 10000));
+    EXPECT_GE(clock.elapsed(), 5900);
     EXPECT_EQ(script->seen.back().text, kUpToDateText);
+    EXPECT_EQ(messages().size(), 1) << "no failure after the warning";
     EXPECT_EQ(updateEntry, (QList<bool>{false, true}));
+}
 
-    // A service that never finishes its answer frees the channel slot after the transfer limit.
-    TMakerHttpTimeouts::totalMs = 200;
-    services.UpdateTimeoutTimer.setInterval(5000);
+TEST_F(MakerService, AHangingServiceFreesItsChannelSlotWithinTheLimitOfTheWholeCheck)
+{
+    // Each answer takes 400 ms; the version answer and one feature request would need 800 ms.
+    options.maker.delayMs = 400;
+    start();
+    TMakerHttpTimeouts::totalMs = 600;
+    // The version answer comes in time; the feature request runs out and leaves the feature off.
+    script->expectMessage(kUpdateCaption, TMsgAnswer::Ok);
     QElapsedTimer clock;
     clock.start();
     runUpdateCheck();
-    EXPECT_LT(clock.elapsed(), 800);
-    EXPECT_EQ(messages().size(), 2);
+    EXPECT_LT(clock.elapsed(), 800) << "the limit covers all requests of one check together";
+    EXPECT_EQ(runningRequestCount(), 0);
+    EXPECT_EQ(script->seen.back().text, kUpToDateText);
+    EXPECT_FALSE(isFeatureActive(QStringLiteral("ladv.online")));
+
+    options.maker.delayMs = 2000;
+    start();
+    clock.restart();
+    runUpdateCheck();
+    EXPECT_LT(clock.elapsed(), 1000);
     EXPECT_TRUE(hasMessage(kUpdateCaption, kUnreachable));
+    ChannelGuard first; // both slots are free again
+    ChannelGuard second;
 }
 
 TEST_F(MakerService, OnlineHelpIsAskedOnceAndOnlyAWebLinkEnablesIt)

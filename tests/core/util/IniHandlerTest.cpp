@@ -2,6 +2,8 @@
 #include "tests/support/TempAppFolders.h"
 #include "core/util/Features.h"
 #include "core/util/IniHandler.h"
+#include "core/util/UncaughtErrors.h"
+#include "tests/support/FileLimits.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,9 +81,10 @@ TEST_F(Settings, WithoutShippedOptionsAnEmptyFileIsCreated)
     EXPECT_TRUE(readAll(settingsPath()).isEmpty());
 }
 
-TEST_F(Settings, MissingCommonFolderUsesTheFileBesideTheProgram)
+TEST_F(Settings, AMissingSettingsFolderIsCreatedAndNothingGoesBesideTheProgram)
 {
-    const QString missing = commonDir.filePath(QStringLiteral("missing"));
+    // A fresh account: not even the desktop's data folder exists yet.
+    const QString missing = commonDir.filePath(QStringLiteral("share/TrivantaPentrel"));
     AppPaths::setCommonAppDataDirForTests(missing);
     writeAll(besideProgram(QStringLiteral("options.ini")), "[EULA]\r\nEULA_Accepted=no\r\n");
 
@@ -89,9 +92,79 @@ TEST_F(Settings, MissingCommonFolderUsesTheFileBesideTheProgram)
 
     QString path;
     getOptionsIniFilePath(path);
-    EXPECT_EQ(path, besideProgram(QStringLiteral("TVPsettings.ini")));
+    EXPECT_EQ(path, QDir(missing).filePath(QStringLiteral("TVPsettings.ini")));
     EXPECT_EQ(readAll(path), QByteArray("[EULA]\r\nEULA_Accepted=yes\r\n"));
-    EXPECT_FALSE(QDir(missing).exists());
+    EXPECT_FALSE(QFile::exists(besideProgram(QStringLiteral("TVPsettings.ini"))));
+}
+
+TEST_F(Settings, SettingsAnEarlierVersionKeptBesideTheProgramAreTakenOver)
+{
+    writeAll(besideProgram(QStringLiteral("TVPsettings.ini")), "[EULA]\r\nEULA_Accepted=yes\r\n");
+    writeAll(besideProgram(QStringLiteral("options.ini")), "[EULA]\r\nEULA_Accepted=no\r\n");
+    EXPECT_EQ(readStr(QStringLiteral("EULA"), QStringLiteral("EULA_Accepted")), QStringLiteral("yes"));
+    EXPECT_EQ(readAll(settingsPath()), QByteArray("[EULA]\r\nEULA_Accepted=yes\r\n"));
+}
+
+class SettingsFailures : public Settings {
+protected:
+    void SetUp() override
+    {
+        Settings::SetUp();
+        setUncaughtReporter([this](const QString& text) { reported << text; });
+    }
+    void TearDown() override { setUncaughtReporter({}); }
+    QStringList reported;
+};
+
+TEST_F(SettingsFailures, AFolderThatCannotBeMadeIsReportedOnceAndNothingIsWrittenElsewhere)
+{
+    writeAll(commonDir.filePath(QStringLiteral("blocked")), "a file, not a folder");
+    AppPaths::setCommonAppDataDirForTests(commonDir.filePath(QStringLiteral("blocked/TrivantaPentrel")));
+
+    WriteIniStr(QStringLiteral("EULA"), QStringLiteral("EULA_Accepted"), QStringLiteral("yes"));
+    WriteIniStr(QStringLiteral("EULA"), QStringLiteral("EULA_Accepted"), QStringLiteral("yes"));
+
+    ASSERT_EQ(reported.size(), 1) << "told once, not on every write";
+    EXPECT_TRUE(reported[0].startsWith(QStringLiteral("Die Einstellungen konnten nicht gespeichert werden.")));
+    EXPECT_TRUE(reported[0].contains(QStringLiteral("blocked/TrivantaPentrel"))) << reported[0].toStdString();
+    EXPECT_EQ(readStr(QStringLiteral("EULA"), QStringLiteral("EULA_Accepted"), QStringLiteral("false")),
+              QStringLiteral("false"));
+    EXPECT_EQ(QDir(programDir.path()).entryList(QDir::Files), QStringList());
+}
+
+TEST_F(SettingsFailures, AFolderThatRefusesNewFilesKeepsTheFileAsItWasAndIsReported)
+{
+    const QByteArray before = "[EULA]\r\nEULA_Accepted=yes\r\n";
+    writeAll(settingsPath(), before);
+    ASSERT_TRUE(QFile::setPermissions(commonDir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    {
+        test::PermissionsApply permissions;
+        // The file itself is writable; only writing it in place could change it, and that is refused.
+        WriteIniStr(QStringLiteral("Connections"), QStringLiteral("Server1"), QStringLiteral("http://halle:8080"));
+    }
+    QFile::setPermissions(commonDir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(readAll(settingsPath()), before);
+    ASSERT_EQ(reported.size(), 1);
+    EXPECT_TRUE(reported[0].contains(QStringLiteral("TVPsettings.ini"))) << reported[0].toStdString();
+
+    // Once writing works again, the next failure is told again.
+    WriteIniStr(QStringLiteral("Connections"), QStringLiteral("Server1"), QStringLiteral("http://halle:8080"));
+    EXPECT_EQ(readStr(QStringLiteral("Connections"), QStringLiteral("Server1")), QStringLiteral("http://halle:8080"));
+}
+
+TEST_F(SettingsFailures, AFullDiskLeavesTheFileAsItWasAndNoTemporaryFile)
+{
+    QByteArray before = "[WindowPositions]\r\n";
+    for (int i = 0; i < 50; ++i)
+        before += "TForm" + QByteArray::number(i) + ".PosX=" + QByteArray::number(i) + "\r\n";
+    writeAll(settingsPath(), before);
+    {
+        test::DiskFullAfter full(64);
+        WriteIniInteger(QStringLiteral("WindowPositions"), QStringLiteral("TForm7.PosY"), 3);
+    }
+    EXPECT_EQ(readAll(settingsPath()), before);
+    EXPECT_EQ(QDir(commonDir.path()).entryList(QDir::Files), QStringList{QStringLiteral("TVPsettings.ini")});
+    EXPECT_EQ(reported.size(), 1);
 }
 
 TEST_F(Settings, ResetSectionRemovesEveryKeyOfThatSectionOnly)

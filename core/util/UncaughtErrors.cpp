@@ -1,4 +1,4 @@
-#include "core/connection/UncaughtErrors.h"
+#include "core/util/UncaughtErrors.h"
 
 #include <QtGlobal>
 
