@@ -1,0 +1,44 @@
+#include "core/lists/ListCells.h"
+
+#include <QAbstractItemModel>
+
+namespace tvp {
+
+bool hasCell(const QAbstractItemModel& model, int row, int column)
+{
+    const int columns = model.columnCount();
+    for (int c = column; c < columns; ++c)
+        if (model.data(model.index(row, c), Qt::DisplayRole).isValid())
+            return true;
+    return false;
+}
+
+QString cellText(const QAbstractItemModel& model, int row, int column)
+{
+    return model.data(model.index(row, column), Qt::DisplayRole).toString();
+}
+
+QString columnCaption(const QAbstractItemModel& model, int column)
+{
+    return model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+}
+
+TListTable listTableOf(const QAbstractItemModel& model)
+{
+    TListTable table;
+    const int columns = model.columnCount();
+    for (int c = 0; c < columns; ++c)
+        table.captions << columnCaption(model, c);
+    const int rows = model.rowCount();
+    table.rows.reserve(rows);
+    for (int r = 0; r < rows; ++r) {
+        QStringList cells;
+        cells.reserve(columns);
+        for (int c = 0; c < columns; ++c)
+            cells << cellText(model, r, c);
+        table.rows.append(cells);
+    }
+    return table;
+}
+
+} // namespace tvp
