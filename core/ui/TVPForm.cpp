@@ -3,6 +3,7 @@
 #include "core/ui/Dialogs.h"
 #include "core/util/ShellClock.h"
 #include "core/connection/SlotGuard.h"
+#include "core/ui/WindowContext.h"
 #include "core/ui/WindowPositionManager.h"
 
 #include <QApplication>
@@ -11,8 +12,13 @@
 
 namespace tvp {
 
-TTVPForm::TTVPForm(QWidget* parent)
+TTVPForm::TTVPForm(QWidget* parent) : TTVPForm(programContext(), parent)
+{
+}
+
+TTVPForm::TTVPForm(TWindowContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window),
+      context_(context),
       closeMessage(QStringLiteral("Es sind noch ungespeicherte Änderungen vorhanden. Beim Fortsetzen gehen "
                                   "ungespeicherte Änderungen ggf. verloren. Fenster schließen?")),
       reloadMessage(QStringLiteral("Es sind noch ungespeicherte Änderungen vorhanden und ein Neuladen wurde "
@@ -158,7 +164,7 @@ void TTVPForm::geometryChanged()
 void TTVPForm::onMoveWindow()
 {
     if (isVisible() && !isMinimized())
-        if (TPositionStoreAdapter* adapter = posStoreAdapter())
+        if (TPositionStoreAdapter* adapter = context_.positionStore())
             adapter->storeWindowPosition(this);
 }
 
