@@ -164,10 +164,10 @@ TInfoForm::TInfoForm(TWindowContext& context, const QString& fileVersion, QWidge
     layout->addLayout(body, 1);
 
     connect(LinkLabel, &QLabel::linkActivated, this, [this] { guarded([this] { openWebPage(); }); });
-    connect(EulaLabel, &QLabel::linkActivated, this, [] {
-        guarded([] {
-            if (EulaForm())
-                EulaForm()->showEULA();
+    connect(EulaLabel, &QLabel::linkActivated, this, [this] {
+        guarded([this] {
+            if (auto* eula = this->context().windows().get<TEulaForm>(TWindowId::EulaForm))
+                eula->showEULA();
         });
     });
     Image1->installEventFilter(this);
