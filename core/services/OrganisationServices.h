@@ -11,4 +11,11 @@ public:
     virtual void LoadDisciplineTemplates() = 0;
 };
 
+// The schedule window edits in a panel of its own; while that is open, Escape is the panel's.
+class IScheduleEditing {
+public:
+    virtual ~IScheduleEditing() = default;
+    virtual bool isEditing() const = 0;
+};
+
 } // namespace tvp

@@ -391,11 +391,9 @@ bool TMainForm::escapeClosesActiveWindow()
         if (usesEscape(focused))
             return false;
         // The schedule window edits in a panel of its own while it is open.
-        if (active == context().windows().widget(TWindowId::ScheduleForm)) {
-            QWidget* editPanel = active->findChild<QWidget*>(QStringLiteral("EditPanel"));
-            if (editPanel && editPanel->isVisible())
+        if (active == context().windows().widget(TWindowId::ScheduleForm))
+            if (auto* schedule = dynamic_cast<const IScheduleEditing*>(active); schedule && schedule->isEditing())
                 return false;
-        }
     }
     active->close();
     return true;

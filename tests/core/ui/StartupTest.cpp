@@ -6,6 +6,7 @@
 #include "core/ui/InstanceRegistry.h"
 #include "core/ui/MainWindow.h"
 #include "core/connection/PingTest.h"
+#include "core/services/OrganisationServices.h"
 #include "core/services/ResultCaptureServices.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "core/connection/ServerDiscovery.h"
@@ -51,6 +52,14 @@ public:
 
 protected:
     void reloadData() override { ++reloads; }
+};
+
+// The schedule window, with or without its edit panel open.
+class FakeSchedule : public CountingForm, public IScheduleEditing {
+public:
+    using CountingForm::CountingForm;
+    bool isEditing() const override { return editing; }
+    bool editing = false;
 };
 
 // The result window's F7 reaches its tally list.
@@ -279,6 +288,7 @@ TEST_F(StartupTest, MenuEntriesAndShortcutsOpenTheirWindows)
 
 TEST_F(StartupTest, EscapeClosesWorkWindowsButNotGridsOrTheMainWindow)
 {
+    substitute<FakeSchedule>(TWindowId::ScheduleForm);
     startWithCompetition(QStringLiteral("Escape"));
     TMainForm* main = program->mainForm();
     windows().show(TWindowId::ClubForm);
@@ -293,6 +303,18 @@ TEST_F(StartupTest, EscapeClosesWorkWindowsButNotGridsOrTheMainWindow)
     press(main, Qt::Key_Escape);
     EXPECT_FALSE(handled);
     EXPECT_TRUE(main->isVisible());
+
+    // The schedule's edit panel keeps Escape while it is open.
+    auto& schedule = static_cast<FakeSchedule&>(*counting[TWindowId::ScheduleForm]);
+    schedule.show();
+    schedule.editing = true;
+    press(&schedule, Qt::Key_Escape);
+    EXPECT_FALSE(handled);
+    EXPECT_TRUE(schedule.isVisible());
+    schedule.editing = false;
+    press(&schedule, Qt::Key_Escape);
+    EXPECT_TRUE(handled);
+    EXPECT_FALSE(schedule.isVisible());
 }
 
 TEST_F(StartupTest, RefreshAllIsThrottled)
