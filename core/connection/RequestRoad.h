@@ -1,10 +1,10 @@
 #pragma once
 // The typed road of a window's server requests, over its request runner.
 //
-// A window declares its requests once, widget-free (<area>/<Name>Requests.cpp): per command code the
-// German request name and the worker function that runs it, and for batch windows which refusals
-// the user may overrule with which force flag. The window then only fills requests and reads
-// responses:
+// A window declares its requests once, widget-free (<area>/<Name>Requests.cpp): per command code
+// (the request's reqType) the German request name and the worker function that runs it, and for
+// batch windows which refusals the user may overrule with which force flag. The window then only
+// fills requests and reads responses:
 //
 //   worker thread: void loadClubs(TServicePorts& ports, const TClubRequest& request, TClubResponse& response);
 //   GUI thread:    void TClubForm::RequestFinished(std::unique_ptr<TClubResponse> response,
@@ -26,6 +26,8 @@
 #include <QStringList>
 
 #include <concepts>
+#include <type_traits>
+#include <utility>
 #include <functional>
 #include <map>
 #include <memory>
@@ -39,29 +41,56 @@ struct TRequestOutcome {
     int errorId = 0;        // the server's error id, 0 when none
     QStringList parameters; // the server's error parameters, in order
     quint32 requestId = 0;
-    int command = 0;       // the request's command code
+    int command = 0;       // the request's command code (its reqType)
     bool declined = false; // a refused item the user chose not to force: nothing to report
 
     bool ok() const { return error.isEmpty(); }
 };
 
 template <class Request>
-concept TRoadRequest = std::derived_from<Request, TRequest> && std::move_constructible<Request> && requires(Request r)
-{
-    r.command = 0;
-};
+concept TRoadRequest = std::derived_from<Request, TRequest> && std::move_constructible<Request>;
 
 template <class Response>
-concept TRoadResponse = std::derived_from<Response, TResponse> && std::default_initializable<Response> &&
-    requires(Response r)
+concept TRoadResponse = std::derived_from<Response, TResponse> && std::default_initializable<Response>;
+
+// The command code is the request's reqType; a window with one kind of request has none (code 0).
+template <class T>
+concept THasReqType = requires(T t)
 {
-    r.command = 0;
+    t.reqType;
 };
+
+template <class T>
+struct TCommandCodeOf {
+    using type = int;
+};
+template <THasReqType T>
+struct TCommandCodeOf<T> {
+    using type = std::remove_cvref_t<decltype(std::declval<T&>().reqType)>;
+};
+template <class T>
+using TCommandCode = typename TCommandCodeOf<T>::type;
+
+template <class T>
+int commandOf(const T& item)
+{
+    if constexpr (THasReqType<T>)
+        return static_cast<int>(item.reqType);
+    else
+        return 0;
+}
+
+template <class T>
+void setCommand(T& item, int code)
+{
+    if constexpr (THasReqType<T>)
+        item.reqType = static_cast<TCommandCode<T>>(code);
+}
 
 // One command of a window.
 template <class Request, class Response>
 struct TCommand {
-    int code = 0;
+    TCommandCode<Request> code{};
     // Shown in the wait window while the request runs, and the caption of its errors.
     QString name;
     // Runs on the worker thread; throws on failure. Touches no window.
@@ -88,7 +117,7 @@ struct TRequestTable {
     const TCommand<Request, Response>* command(int code) const
     {
         for (const auto& c : commands)
-            if (c.code == code)
+            if (static_cast<int>(c.code) == code)
                 return &c;
         return nullptr;
     }
@@ -144,7 +173,7 @@ public:
     // Queues the request; its id, or 0 when refused at shut-down (then nothing follows).
     quint32 AddRequest(std::unique_ptr<Request> request, TTransactionMode mode)
     {
-        const int command = request->command;
+        const int command = commandOf(*request);
         const quint32 id = runner_->AddRequest(std::move(request), mode);
         if (id == 0)
             return 0;
@@ -197,15 +226,15 @@ private:
         if (!request)
             throw TvpError(QStringLiteral("Anfrage eines anderen Fensters"));
         answer.response = std::make_unique<Response>();
-        answer.response->command = request->command;
+        setCommand(*answer.response, commandOf(*request));
         if constexpr (kBatch)
             answer.response->takeChainOf(*request);
         try {
             // Without a worker the transaction could not begin: the empty response is all.
             if (thread) {
-                const TCommand<Request, Response>* c = table.command(request->command);
+                const TCommand<Request, Response>* c = table.command(commandOf(*request));
                 if (!c || !c->run)
-                    throw TvpError(QStringLiteral("Unbekannter Befehl %1").arg(request->command));
+                    throw TvpError(QStringLiteral("Unbekannter Befehl %1").arg(commandOf(*request)));
                 TServicePorts ports(*rio, address, competition);
                 c->run(ports, *request, *answer.response);
             }
@@ -230,7 +259,7 @@ private:
                 context_.waitTexts().closeWait(table_->name(p->second.command));
             pending_.erase(p);
         } else if (response) {
-            outcome.command = response->command;
+            outcome.command = commandOf(*response);
         }
         if constexpr (kBatch) {
             if (!outcome.ok() && response && answer->sent && offerForce(*response, std::move(answer->sent), outcome))

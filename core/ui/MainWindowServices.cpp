@@ -125,8 +125,6 @@ bool isWebLink(const QString& text)
            !url.host().isEmpty();
 }
 
-enum TMakerCommand { kUpdateCheck = 1, kOnlineHelpLink = 2 };
-
 void updateCommand(TServicePorts&, const TUpdateRequest& req, TUpdateResponse& res)
 {
     const TMakerAnswer update = getUrlContent(req.updateUrl);
@@ -162,10 +160,9 @@ void helpCommand(TServicePorts&, const THelpRequest& req, THelpresponse& res)
 }
 
 // The service has its own wait text and time-out warning; the names are captions only.
-const TRequestTable<TUpdateRequest, TUpdateResponse> kUpdateRequests{
-    {{kUpdateCheck, kUpdateCaption, &updateCommand, false}}};
+const TRequestTable<TUpdateRequest, TUpdateResponse> kUpdateRequests{{{0, kUpdateCaption, &updateCommand, false}}};
 const TRequestTable<THelpRequest, THelpresponse> kHelpRequests{
-    {{kOnlineHelpLink, QStringLiteral("Online-Hilfe"), &helpCommand, false}}};
+    {{0, QStringLiteral("Online-Hilfe"), &helpCommand, false}}};
 
 } // namespace
 
@@ -287,7 +284,6 @@ void TMainWindowServices::startUpdateCheck()
     emit updateEntryEnabledChanged(false);
 
     auto request = std::make_unique<TUpdateRequest>();
-    request->command = kUpdateCheck;
     const QString base = makerServiceUrl();
     const proto::GenericTvpVersion version = clientVersion();
     request->updateUrl = base + QStringLiteral("update?maj=%1&min=%2&rel=%3")
@@ -378,7 +374,6 @@ void TMainWindowServices::requestOnlineHelpLink()
     FFirstOnlineHelpCall = false;
     emit onlineHelpEntryChanged(QStringLiteral("Loading..."), false);
     auto request = std::make_unique<THelpRequest>();
-    request->command = kOnlineHelpLink;
     request->url = makerServiceUrl() + QStringLiteral("onlinehelp");
     CommunicationThread1->AddRequest(std::move(request), TTransactionMode::tm_None);
 }

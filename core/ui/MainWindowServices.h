@@ -72,14 +72,12 @@ inline const QStringList kKnownFeatures{QStringLiteral("ladv.online")};
 
 // The maker-service requests: plain GETs on request workers, no SOAP call.
 struct TUpdateRequest : TRequest {
-    int command = 0;
     QString updateUrl;
     QString featureBaseUrl;
     QStringList features;
 };
 
 struct TUpdateResponse : TResponse {
-    int command = 0;
     QString answer;
     QStringList activated;
 };
@@ -87,12 +85,10 @@ struct TUpdateResponse : TResponse {
 enum class THelpResponseState { rs_noHelp, rs_noConnection, rs_HelpFound };
 
 struct THelpRequest : TRequest {
-    int command = 0;
     QString url;
 };
 
 struct THelpresponse : TResponse {
-    int command = 0;
     THelpResponseState state = THelpResponseState::rs_noConnection;
     QString link;
 };

@@ -8,20 +8,21 @@
 
 namespace tvp::test {
 
-enum TCompetitionCommand { kCreate = 1, kList = 2, kLabel = 3, kRemove = 4 };
+enum class TCompetitionRequestType { rt_create = 1, rt_list = 2, rt_label = 3, rt_remove = 4 };
+using enum TCompetitionRequestType;
 // The stand-in's refusals: a second competition of one name, and an id that is not there.
 constexpr int kNameInUse = 2;
 constexpr int kCompetitionNotFound = 3;
 
 struct TCompetitionRequest : TBatchRequest {
-    int command = 0;
+    TCompetitionRequestType reqType = rt_list;
     int id = 0;
     QString name;
     bool replaceExisting = false; // the force flag: remove the competition of that name first
 };
 
 struct TCompetitionResponse : TBatchResponse {
-    int command = 0;
+    TCompetitionRequestType reqType = rt_list;
     int createdId = 0;
     QStringList names;
 };
@@ -66,10 +67,10 @@ inline const TRequestTable<TCompetitionRequest, TCompetitionResponse>& competiti
 {
     static const TRequestTable<TCompetitionRequest, TCompetitionResponse> table{
         {
-            {kCreate, QStringLiteral("Veranstaltung anlegen"), &createCompetition},
-            {kList, QStringLiteral("Lade Veranstaltungen"), &listCompetitions},
-            {kLabel, QStringLiteral("Bezeichnung speichern"), &labelCompetition, false},
-            {kRemove, QStringLiteral("Veranstaltung löschen"), &removeCompetition},
+            {rt_create, QStringLiteral("Veranstaltung anlegen"), &createCompetition},
+            {rt_list, QStringLiteral("Lade Veranstaltungen"), &listCompetitions},
+            {rt_label, QStringLiteral("Bezeichnung speichern"), &labelCompetition, false},
+            {rt_remove, QStringLiteral("Veranstaltung löschen"), &removeCompetition},
         },
         {
             {kNameInUse, &TCompetitionRequest::replaceExisting, kReplaceQuestion},
@@ -78,22 +79,23 @@ inline const TRequestTable<TCompetitionRequest, TCompetitionResponse>& competiti
     return table;
 }
 
-inline std::unique_ptr<TCompetitionRequest> competitionRequest(int command, const QString& name = {}, int id = 0)
+inline std::unique_ptr<TCompetitionRequest> competitionRequest(TCompetitionRequestType type, const QString& name = {},
+                                                               int id = 0)
 {
     auto r = std::make_unique<TCompetitionRequest>();
-    r->command = command;
+    r->reqType = type;
     r->name = name;
     r->id = id;
     return r;
 }
 
-// One request per name, or per id for kRemove, as a chain.
-inline std::unique_ptr<TCompetitionRequest> competitionChain(int command, const QStringList& names,
+// One request per name, or per id for rt_remove, as a chain.
+inline std::unique_ptr<TCompetitionRequest> competitionChain(TCompetitionRequestType type, const QStringList& names,
                                                              const std::shared_ptr<TBatchContext>& context = nullptr)
 {
     std::unique_ptr<TCompetitionRequest> head;
     for (auto it = names.rbegin(); it != names.rend(); ++it) {
-        auto r = command == kRemove ? competitionRequest(command, {}, it->toInt()) : competitionRequest(command, *it);
+        auto r = type == rt_remove ? competitionRequest(type, {}, it->toInt()) : competitionRequest(type, *it);
         r->setBatchContext(context);
         r->nextBatch = std::move(head);
         head = std::move(r);

@@ -61,7 +61,7 @@ protected:
     }
     QStringList names()
     {
-        road->AddRequest(competitionRequest(kList), TTransactionMode::tm_readonly);
+        road->AddRequest(competitionRequest(rt_list), TTransactionMode::tm_readonly);
         EXPECT_TRUE(settled());
         return finished.back().response ? finished.back().response->names : QStringList{};
     }
@@ -81,7 +81,7 @@ protected:
 TEST_F(RequestRoadTest, TypedRequestsComeBackWithTheirCommandAndTheNameShownWhileWaiting)
 {
     const quint32 first =
-        road->AddRequest(competitionRequest(kCreate, QStringLiteral("Sportfest")), TTransactionMode::tm_readwrite);
+        road->AddRequest(competitionRequest(rt_create, QStringLiteral("Sportfest")), TTransactionMode::tm_readwrite);
     EXPECT_EQ(first, 2u);
     EXPECT_EQ(recorder.waits.shown, QStringList{QStringLiteral("Veranstaltung anlegen")});
     ASSERT_TRUE(settled());
@@ -90,9 +90,9 @@ TEST_F(RequestRoadTest, TypedRequestsComeBackWithTheirCommandAndTheNameShownWhil
     ASSERT_EQ(finished.size(), 1u);
     EXPECT_TRUE(finished[0].outcome.ok());
     EXPECT_EQ(finished[0].outcome.requestId, first);
-    EXPECT_EQ(finished[0].outcome.command, kCreate);
+    EXPECT_EQ(finished[0].outcome.command, int(rt_create));
     ASSERT_TRUE(finished[0].response);
-    EXPECT_EQ(finished[0].response->command, kCreate);
+    EXPECT_EQ(finished[0].response->reqType, rt_create);
     EXPECT_GT(finished[0].response->createdId, 0);
     EXPECT_EQ(names(), QStringList{QStringLiteral("Sportfest")});
     EXPECT_EQ(recorder.waits.log, (QStringList{"+Veranstaltung anlegen", "-Veranstaltung anlegen",
@@ -102,11 +102,11 @@ TEST_F(RequestRoadTest, TypedRequestsComeBackWithTheirCommandAndTheNameShownWhil
 
 TEST_F(RequestRoadTest, AServerRefusalOutsideTheForceTableGoesToTheWindowAndIsReportedUnderTheRequestName)
 {
-    road->AddRequest(competitionRequest(kCreate, QStringLiteral("Doppelt")), TTransactionMode::tm_None);
+    road->AddRequest(competitionRequest(rt_create, QStringLiteral("Doppelt")), TTransactionMode::tm_None);
     ASSERT_TRUE(settled());
     // A single item without a chain, answered "Abbrechen": the refusal is the window's to report.
     recorder.confirmation.expect({.cancel = true});
-    road->AddRequest(competitionRequest(kCreate, QStringLiteral("Doppelt")), TTransactionMode::tm_readwrite);
+    road->AddRequest(competitionRequest(rt_create, QStringLiteral("Doppelt")), TTransactionMode::tm_readwrite);
     ASSERT_TRUE(settled());
 
     ASSERT_EQ(finished.size(), 2u);
@@ -116,7 +116,7 @@ TEST_F(RequestRoadTest, AServerRefusalOutsideTheForceTableGoesToTheWindowAndIsRe
     EXPECT_EQ(o.errorId, kNameInUse);
     EXPECT_EQ(o.parameters, QStringList{QStringLiteral("Doppelt")});
     ASSERT_TRUE(finished[1].response);
-    EXPECT_EQ(finished[1].response->command, kCreate);
+    EXPECT_EQ(finished[1].response->reqType, rt_create);
     EXPECT_FALSE(recorder.confirmation.asked[0].applyToAllOffered) << "a single item has no rest to apply it to";
 
     road->report(o);
@@ -131,7 +131,7 @@ TEST_F(RequestRoadTest, AServerRefusalOutsideTheForceTableGoesToTheWindowAndIsRe
 
 TEST_F(RequestRoadTest, WorkersReadTheCurrentCompetitionAndFailLikeTheServerWithoutOne)
 {
-    road->AddRequest(competitionRequest(kLabel, QStringLiteral("Ohne")), TTransactionMode::tm_None);
+    road->AddRequest(competitionRequest(rt_label, QStringLiteral("Ohne")), TTransactionMode::tm_None);
     ASSERT_TRUE(settled());
     ASSERT_EQ(finished.size(), 1u);
     EXPECT_EQ(finished[0].outcome.error, QStringLiteral("Keine Veranstaltung geladen"));
@@ -141,7 +141,7 @@ TEST_F(RequestRoadTest, WorkersReadTheCurrentCompetitionAndFailLikeTheServerWith
     auto chosen = std::make_unique<CompetitionType>();
     chosen->ID = 7;
     competition.SetCompetitionInternal(std::move(chosen));
-    road->AddRequest(competitionRequest(kLabel, QStringLiteral("Mit")), TTransactionMode::tm_None);
+    road->AddRequest(competitionRequest(rt_label, QStringLiteral("Mit")), TTransactionMode::tm_None);
     ASSERT_TRUE(settled());
     EXPECT_TRUE(finished[1].outcome.ok());
     EXPECT_EQ(GetDataRetrievalPortType(false, competitionUrlHolderInstance().getFullUrl(TTVPWebServices::DRS), nullptr)
@@ -154,7 +154,7 @@ TEST_F(RequestRoadTest, RefusedItemsOfAChainAreForcedSkippedOrEndTheChainAsTheUs
 {
     // One after the other, so the server numbers them in this order.
     for (const QString& name : {QStringLiteral("A"), QStringLiteral("C"), QStringLiteral("D"), QStringLiteral("E")}) {
-        road->AddRequest(competitionRequest(kCreate, name), TTransactionMode::tm_None);
+        road->AddRequest(competitionRequest(rt_create, name), TTransactionMode::tm_None);
         ASSERT_TRUE(settled());
     }
     finished.clear();
@@ -163,7 +163,7 @@ TEST_F(RequestRoadTest, RefusedItemsOfAChainAreForcedSkippedOrEndTheChainAsTheUs
     // item) is not asked either and ends the chain as declined.
     recorder.confirmation.expect({.confirmed = true});
     recorder.confirmation.expect({.confirmed = false, .applyToAll = true});
-    road->AddRequest(competitionChain(kCreate, {"A", "B", "C", "D", "E"}), TTransactionMode::tm_None);
+    road->AddRequest(competitionChain(rt_create, {"A", "B", "C", "D", "E"}), TTransactionMode::tm_None);
     ASSERT_TRUE(settled());
 
     ASSERT_EQ(recorder.confirmation.asked.size(), 2u);
@@ -189,13 +189,13 @@ TEST_F(RequestRoadTest, WithoutAChannelSlotTheWindowGetsNoResponseButKnowsTheCom
     CommTimeouts::channelWaitMs = 200;
     AquireChannel();
     AquireChannel();
-    road->AddRequest(competitionRequest(kList), TTransactionMode::tm_readonly);
+    road->AddRequest(competitionRequest(rt_list), TTransactionMode::tm_readonly);
     const bool done = waitUntil([this] { return !finished.empty(); }, 5000);
     ReleaseChannel();
     ReleaseChannel();
     ASSERT_TRUE(done);
     EXPECT_FALSE(finished[0].response);
-    EXPECT_EQ(finished[0].outcome.command, kList);
+    EXPECT_EQ(finished[0].outcome.command, int(rt_list));
     EXPECT_EQ(finished[0].outcome.error, kErrChannelTimeout);
     EXPECT_TRUE(recorder.waits.shown.isEmpty());
     EXPECT_EQ(competitionWorkerCalls, 0);
@@ -204,19 +204,19 @@ TEST_F(RequestRoadTest, WithoutAChannelSlotTheWindowGetsNoResponseButKnowsTheCom
 TEST_F(RequestRoadTest, AFailedTransactionStartGivesAnEmptyResponseWithoutRunningTheWorker)
 {
     server.reset();
-    road->AddRequest(competitionRequest(kCreate, QStringLiteral("Niemand da")), TTransactionMode::tm_readwrite);
+    road->AddRequest(competitionRequest(rt_create, QStringLiteral("Niemand da")), TTransactionMode::tm_readwrite);
     ASSERT_TRUE(settled());
     ASSERT_EQ(finished.size(), 1u);
     EXPECT_TRUE(finished[0].outcome.error.startsWith(kErrBeginTransaction));
     ASSERT_TRUE(finished[0].response);
-    EXPECT_EQ(finished[0].response->command, kCreate);
+    EXPECT_EQ(finished[0].response->reqType, rt_create);
     EXPECT_EQ(finished[0].response->createdId, 0);
     EXPECT_EQ(competitionWorkerCalls, 0);
 }
 
 TEST_F(RequestRoadTest, NoCallbackAfterTheRoadIsGoneAndItsWaitTextIsClosed)
 {
-    road->AddRequest(competitionRequest(kList), TTransactionMode::tm_readonly);
+    road->AddRequest(competitionRequest(rt_list), TTransactionMode::tm_readonly);
     road.reset();
     EXPECT_TRUE(recorder.waits.shown.isEmpty());
     EXPECT_TRUE(waitUntil([] { return runningRequestCount() == 0; }, 10000));

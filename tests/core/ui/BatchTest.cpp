@@ -81,7 +81,7 @@ protected:
     void existing(const QStringList& names)
     {
         for (const QString& name : names) {
-            road->AddRequest(competitionRequest(kCreate, name), TTransactionMode::tm_None);
+            road->AddRequest(competitionRequest(rt_create, name), TTransactionMode::tm_None);
             ASSERT_TRUE(waitUntil([this] { return road->pending() == 0; }, 10000));
         }
     }
@@ -120,7 +120,7 @@ TEST_F(BatchTest, YesForAllForcesLaterItemsWithTheSameIdWithoutAsking)
         script->expectWindow(kCaption, answer(QStringLiteral("Ja"), true, &offered));
         script->seen.clear();
 
-        ASSERT_TRUE(run(competitionChain(kCreate, chain, shared)));
+        ASSERT_TRUE(run(competitionChain(rt_create, chain, shared)));
 
         EXPECT_TRUE(offered);
         EXPECT_EQ(script->seen.size(), 1u);
@@ -138,7 +138,7 @@ TEST_F(BatchTest, NoForAllSkipsLaterItemsAndTheChainGoesOn)
     existing({"A", "C", "D"});
     script->expectWindow(kCaption, answer(QStringLiteral("Nein"), true));
 
-    ASSERT_TRUE(run(competitionChain(kCreate, {"A", "B", "C", "D"}, batch)));
+    ASSERT_TRUE(run(competitionChain(rt_create, {"A", "B", "C", "D"}, batch)));
 
     EXPECT_EQ(names(), (QStringList{"A", "C", "D", "B"}));
     // B went through; A and C were skipped unheard; D ended the chain, which the window hears of.
@@ -160,7 +160,7 @@ TEST_F(BatchTest, WithoutTheBoxEveryItemIsAskedAndTheLastOneCannotBeRemembered)
     // The last item: the box is hidden, so even a ticked one must not count.
     script->expectWindow(kCaption, answer(QStringLiteral("Nein"), true, &lastOffered));
 
-    ASSERT_TRUE(run(competitionChain(kCreate, {"A", "B", "C"}, batch)));
+    ASSERT_TRUE(run(competitionChain(rt_create, {"A", "B", "C"}, batch)));
 
     EXPECT_TRUE(firstOffered);
     EXPECT_FALSE(lastOffered);
@@ -173,7 +173,7 @@ TEST_F(BatchTest, CancelAndOtherErrorIdsAreLeftToTheWindowAndTheRestOfTheChainIs
 {
     existing({"A"});
     script->expectWindow(kCaption, answer(QStringLiteral("Abbrechen"), true));
-    ASSERT_TRUE(run(competitionChain(kCreate, {"A", "B", "C"}, batch)));
+    ASSERT_TRUE(run(competitionChain(rt_create, {"A", "B", "C"}, batch)));
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_EQ(outcomes[0].errorId, kNameInUse);
     EXPECT_FALSE(outcomes[0].declined);
@@ -182,7 +182,7 @@ TEST_F(BatchTest, CancelAndOtherErrorIdsAreLeftToTheWindowAndTheRestOfTheChainIs
 
     // Not an id this window asks about: no question, even with an answer for all of another id.
     batch->setConfirmed(kNameInUse);
-    ASSERT_TRUE(run(competitionChain(kRemove, {"999", "1"}, batch)));
+    ASSERT_TRUE(run(competitionChain(rt_remove, {"999", "1"}, batch)));
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_EQ(outcomes[0].errorId, kCompetitionNotFound);
     EXPECT_EQ(names(), QStringList{"A"});
