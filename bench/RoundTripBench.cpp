@@ -2,6 +2,8 @@
 
 #include "core/connection/CommunicationThread.h"
 #include "core/connection/CompetitionUrlHolder.h"
+#include "core/connection/CurrentCompetition.h"
+#include "core/connection/RequestRoad.h"
 #include "standin/StandinServer.h"
 #include "core/protocol/TVPWebServices2.h"
 
@@ -58,6 +60,54 @@ void BM_RunnerRoundTripOnLoopback(benchmark::State& state)
     tvp::bench::reportMedianMs(state, std::move(ms));
 }
 BENCHMARK(BM_RunnerRoundTripOnLoopback)->Unit(benchmark::kMillisecond)->Iterations(500);
+
+// The same call on the typed road, which adds the table lookup, the response envelope and the
+// wait-text bookkeeping.
+struct LabelRequest : TRequest {};
+struct LabelResponse : TResponse {
+    QString value;
+};
+
+void readLabel(TServicePorts& ports, const LabelRequest&, LabelResponse& response)
+{
+    response.value = ports.drs().getUiInfo(QStringLiteral("Label"), 1).Value;
+}
+
+void BM_RoadRoundTripOnLoopback(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    standin::StandinOptions options;
+    options.port = 0;
+    options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
+    standin::StandinServer server(options);
+    competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(server.port()));
+    InitComm();
+
+    TCurrentCompetition competition;
+    TRequestContext context(competition);
+    const TRequestTable<LabelRequest, LabelResponse> table{{{0, QStringLiteral("Bezeichnung laden"), &readLabel}}};
+    QEventLoop loop;
+    QString error;
+    TRequestRoad<LabelRequest, LabelResponse> road(context, table, nullptr,
+                                                   [&](std::unique_ptr<LabelResponse>, const TRequestOutcome& o) {
+                                                       error = o.error;
+                                                       loop.quit();
+                                                   });
+
+    std::vector<double> ms;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        road.AddRequest(std::make_unique<LabelRequest>(), TTransactionMode::tm_None);
+        loop.exec();
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        if (!error.isEmpty()) {
+            state.SkipWithError(error.toStdString().c_str());
+            break;
+        }
+    }
+    tvp::bench::reportMedianMs(state, std::move(ms));
+}
+BENCHMARK(BM_RoadRoundTripOnLoopback)->Unit(benchmark::kMillisecond)->Iterations(500);
 
 } // namespace
 

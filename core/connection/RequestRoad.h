@@ -112,7 +112,7 @@ template <class Request, class Response>
 struct TRequestTable {
     std::vector<TCommand<Request, Response>> commands;
     // Only for batch requests (TBatchRequest and TBatchResponse).
-    std::vector<TForceRule<Request>> forces;
+    std::vector<TForceRule<Request>> forces = {};
 
     const TCommand<Request, Response>* command(int code) const
     {
