@@ -20,18 +20,44 @@ using namespace tvp;
 
 namespace {
 
+// A stand-in on loopback for one benchmark.
+struct Server {
+    Server()
+    {
+        standin::StandinOptions options;
+        options.port = 0;
+        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
+        server = std::make_unique<standin::StandinServer>(options);
+        competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(server->port()));
+        InitComm();
+    }
+    QTemporaryDir dir;
+    std::unique_ptr<standin::StandinServer> server;
+};
+
+// Times send() until its answer has come back through the event loop (which calls finish).
+template <class Send>
+void timeRoundTrips(benchmark::State& state, QEventLoop& loop, const QString& error, Send send)
+{
+    std::vector<double> ms;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        send();
+        loop.exec();
+        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        if (!error.isEmpty()) {
+            state.SkipWithError(error.toStdString().c_str());
+            break;
+        }
+    }
+    tvp::bench::reportMedianMs(state, std::move(ms));
+}
+
 struct Req : TRequest {};
 
 void BM_RunnerRoundTripOnLoopback(benchmark::State& state)
 {
-    QTemporaryDir dir;
-    standin::StandinOptions options;
-    options.port = 0;
-    options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-    standin::StandinServer server(options);
-    competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(server.port()));
-    InitComm();
-
+    Server server;
     TCommunicationThread runner;
     runner.commandCallback = [](proto::THTTPRIO* rio, TRequest*, std::unique_ptr<TResponse>&, TSoapThread* thread) {
         if (thread)
@@ -45,19 +71,7 @@ void BM_RunnerRoundTripOnLoopback(benchmark::State& state)
         error = e;
         loop.quit();
     };
-
-    std::vector<double> ms;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        runner.AddRequest(std::make_unique<Req>(), TTransactionMode::tm_None);
-        loop.exec();
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-        if (!error.isEmpty()) {
-            state.SkipWithError(error.toStdString().c_str());
-            break;
-        }
-    }
-    tvp::bench::reportMedianMs(state, std::move(ms));
+    timeRoundTrips(state, loop, error, [&] { runner.AddRequest(std::make_unique<Req>(), TTransactionMode::tm_None); });
 }
 BENCHMARK(BM_RunnerRoundTripOnLoopback)->Unit(benchmark::kMillisecond)->Iterations(500);
 
@@ -75,14 +89,7 @@ void readLabel(TServicePorts& ports, const LabelRequest&, LabelResponse& respons
 
 void BM_RoadRoundTripOnLoopback(benchmark::State& state)
 {
-    QTemporaryDir dir;
-    standin::StandinOptions options;
-    options.port = 0;
-    options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-    standin::StandinServer server(options);
-    competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(server.port()));
-    InitComm();
-
+    Server server;
     TCurrentCompetition competition;
     TRequestContext context(competition);
     const TRequestTable<LabelRequest, LabelResponse> table{{{0, QStringLiteral("Bezeichnung laden"), &readLabel}}};
@@ -93,19 +100,8 @@ void BM_RoadRoundTripOnLoopback(benchmark::State& state)
                                                        error = o.error;
                                                        loop.quit();
                                                    });
-
-    std::vector<double> ms;
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        road.AddRequest(std::make_unique<LabelRequest>(), TTransactionMode::tm_None);
-        loop.exec();
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-        if (!error.isEmpty()) {
-            state.SkipWithError(error.toStdString().c_str());
-            break;
-        }
-    }
-    tvp::bench::reportMedianMs(state, std::move(ms));
+    timeRoundTrips(state, loop, error,
+                   [&] { road.AddRequest(std::make_unique<LabelRequest>(), TTransactionMode::tm_None); });
 }
 BENCHMARK(BM_RoadRoundTripOnLoopback)->Unit(benchmark::kMillisecond)->Iterations(500);
 
