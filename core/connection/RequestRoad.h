@@ -26,11 +26,11 @@
 #include <QStringList>
 
 #include <concepts>
-#include <type_traits>
-#include <utility>
 #include <functional>
 #include <map>
 #include <memory>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace tvp {
