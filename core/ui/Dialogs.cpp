@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPushButton>
 
 namespace tvp {
@@ -63,6 +64,13 @@ public:
     QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir) override
     {
         return QFileDialog::getExistingDirectory(parent, caption, dir);
+    }
+
+    bool printDialog(QWidget* parent, const QString& caption, QPrinter& printer) override
+    {
+        QPrintDialog dialog(&printer, parent);
+        dialog.setWindowTitle(caption);
+        return dialog.exec() == QDialog::Accepted;
     }
 
     int execModal(QWidget& window) override

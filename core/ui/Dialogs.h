@@ -7,6 +7,7 @@
 #include <memory>
 
 class QDialog;
+class QPrinter;
 class QWidget;
 
 namespace tvp {
@@ -27,6 +28,9 @@ public:
     virtual QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                     const QString& filter) = 0;
     virtual QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir) = 0;
+    // The printer choice: true when the user confirmed; the chosen printer (or file) is then set
+    // on printer.
+    virtual bool printDialog(QWidget* parent, const QString& caption, QPrinter& printer) = 0;
     // Runs a modal window of ours (its window title is its caption) until it is hidden. A dialog
     // gives its result code; any other window gives 0.
     virtual int execModal(QWidget& window) = 0;

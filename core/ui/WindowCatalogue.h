@@ -118,8 +118,8 @@ enum class TRefreshAction {
 // unlessVisible is.
 struct TRefreshRule {
     TWindowId window;
-    std::vector<TWindowId> whenVisible;
-    std::vector<TWindowId> unlessVisible;
+    std::vector<TWindowId> whenVisible = {};
+    std::vector<TWindowId> unlessVisible = {};
     TRefreshAction action = TRefreshAction::Reload;
 };
 

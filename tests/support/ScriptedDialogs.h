@@ -5,6 +5,7 @@
 #include "core/ui/Dialogs.h"
 
 #include <QDialog>
+#include <QPrinter>
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,8 @@ public:
     {
         steps.push_back({caption, {}, fileName, {}, {}});
     }
+    // The printer dialog prints into a PDF file; an empty path cancels it.
+    void expectPrinter(const QString& caption, const QString& pdfFile) { expectFile(caption, pdfFile); }
     void expectModal(const QString& caption, std::function<int(QDialog&)> onModal)
     {
         steps.push_back({caption, {}, {}, std::move(onModal), {}});
@@ -61,6 +64,15 @@ public:
     QString getExistingDirectory(QWidget*, const QString& caption, const QString&) override
     {
         return fileAnswer(caption);
+    }
+    bool printDialog(QWidget*, const QString& caption, QPrinter& printer) override
+    {
+        const QString file = fileAnswer(caption);
+        if (file.isEmpty())
+            return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(file);
+        return true;
     }
     int execModal(QWidget& window) override
     {

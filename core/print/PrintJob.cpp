@@ -1,0 +1,124 @@
+#include "core/print/PrintJob.h"
+
+#include "core/print/PrintObject.h"
+#include "core/util/Logger.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QTemporaryFile>
+
+#include <QPageLayout>
+
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+namespace tvp {
+
+TPageGeometry pageGeometry(const QPrinter& printer)
+{
+    const QPageLayout layout = printer.pageLayout();
+    const QRectF paint = layout.paintRect(QPageLayout::Millimeter);
+    const QMarginsF margins = layout.margins(QPageLayout::Millimeter);
+    TPageGeometry g;
+    g.offsetX = int(std::lround(margins.left() * 10));
+    g.offsetY = -int(std::lround(margins.top() * 10));
+    g.height = int(paint.height() * 10);
+    g.width = int(paint.width() * 10);
+    return g;
+}
+
+bool checkPrinter(const QPrinter& printer)
+{
+    if (!printer.isValid())
+        return false;
+    return !printer.outputFileName().isEmpty() || !printer.printerName().isEmpty();
+}
+
+TPrintJob::TPrintJob(QPrinter& printer) : printer_(printer)
+{
+}
+
+TPrintJob::~TPrintJob()
+{
+    if (started_ && !finished_) {
+        // A half-drawn job goes nowhere: a printer drops it, a file is not put in place.
+        if (!temporary_)
+            printer_.abort();
+        painter_.end();
+        dropTemporary();
+    }
+}
+
+void TPrintJob::newPage()
+{
+    if (finished_)
+        throw EPrintError(QStringLiteral("Der Druckauftrag ist bereits abgeschlossen."));
+    if (started_) {
+        if (!printer_.newPage())
+            throw EPrintError(QStringLiteral("Neue Druckseite konnte nicht begonnen werden."));
+        ++pages_;
+        return;
+    }
+    target_ = printer_.outputFileName();
+    if (!target_.isEmpty()) {
+        const QFileInfo info(target_);
+        temporary_ = std::make_unique<QTemporaryFile>(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
+                                                      QStringLiteral(".XXXXXX"));
+        if (!temporary_->open()) {
+            temporary_.reset();
+            throw EPrintError(QStringLiteral("Die Datei \"%1\" kann nicht geschrieben werden.").arg(target_));
+        }
+        temporary_->close();
+        printer_.setOutputFileName(temporary_->fileName());
+    }
+    if (!painter_.begin(&printer_)) {
+        if (temporary_)
+            printer_.setOutputFileName(target_);
+        dropTemporary();
+        throw EPrintError(QStringLiteral("Der Druckauftrag konnte nicht gestartet werden."));
+    }
+    canvas_ = std::make_unique<TPrintCanvas>(painter_, printer_);
+    started_ = true;
+    pages_ = 1;
+}
+
+bool TPrintJob::finish()
+{
+    if (finished_ || !started_) {
+        finished_ = true;
+        return true;
+    }
+    finished_ = true;
+    canvas_.reset();
+    const bool ended = painter_.end();
+    if (!temporary_)
+        return ended;
+    printer_.setOutputFileName(target_);
+    if (!ended || printer_.printerState() == QPrinter::Error) {
+        dropTemporary();
+        return false;
+    }
+    // rename() replaces an existing file in one step.
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(temporary_->fileName()).toStdString(),
+                            QFile::encodeName(target_).toStdString(), error);
+    if (error) {
+        TVP_LOGGER().log(TLogLevel::ll_error,
+                         QStringLiteral("Druckdatei %1: %2").arg(target_, QString::fromStdString(error.message())));
+        dropTemporary();
+        return false;
+    }
+    temporary_->setAutoRemove(false);
+    temporary_.reset();
+    return true;
+}
+
+void TPrintJob::dropTemporary()
+{
+    // The temporary file removes itself.
+    temporary_.reset();
+}
+
+} // namespace tvp

@@ -1,0 +1,301 @@
+#pragma once
+// Building blocks of the list printouts: a table body that spreads its rows evenly over the
+// pages, the page of rows it hands out, column mappers that turn an item into cell texts, line
+// renderers that draw a row, the text headers and the filter caption of the overviews.
+//
+// A list printout derives a mapper for its item type and fills a table:
+//
+//   class TClubColMapper : public TObjectColMapper<proto::ClubType> {
+//       QString getCellText(int col, const proto::ClubType& club) const override;
+//   };
+//   auto body = std::make_shared<TItemListPrintTable<proto::ClubType>>(
+//       65, std::make_shared<TSimpleLineRenderer>(), nullptr, std::make_shared<TClubColMapper>());
+//   for (...) body->addItem(club);
+
+#include "core/print/PrintObject.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace tvp {
+
+// ---- Column mappers ----
+
+template <class Item>
+class IObjectColMapper {
+public:
+    virtual ~IObjectColMapper() = default;
+    virtual QString getCellText(int col, const Item& item) const = 0;
+    virtual QString getHeader(int col) const = 0;
+    virtual QStringList getHeader() const = 0;
+    virtual QStringList getRow(const Item& item) const = 0;
+    virtual int getCount() const = 0;
+};
+
+template <class Item>
+class TObjectColMapper : public IObjectColMapper<Item> {
+public:
+    void addHeader(const QString& text) { FHeaders << text; }
+    QString getHeader(int col) const override
+    {
+        return col >= 0 && col < FHeaders.size() ? FHeaders.at(col) : QString();
+    }
+    QStringList getHeader() const override { return FHeaders; }
+    QStringList getRow(const Item& item) const override
+    {
+        QStringList row;
+        for (int c = 0; c < getCount(); ++c)
+            row << this->getCellText(c, item);
+        return row;
+    }
+    int getCount() const override { return int(FHeaders.size()); }
+
+protected:
+    QStringList FHeaders;
+};
+
+// ---- Line renderers ----
+
+class ILineRenderer {
+public:
+    virtual ~ILineRenderer() = default;
+    // (x, y) is the row's top-left corner.
+    virtual void renderBodyLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas, const QStringList& cells,
+                                const std::vector<int>& colWidths, bool background) = 0;
+    virtual void renderHeaderLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas,
+                                  const QStringList& cells, const std::vector<int>& colWidths) = 0;
+    virtual std::vector<int> getPreferredColWidths(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
+                                                   bool isHeader) = 0;
+};
+
+// Shades the rows that ask for a background; the drawing of cells is left to descendants.
+class TAlternatingLineRenderer : public ILineRenderer {
+public:
+    static inline const QColor kBackground = QColor(0xBD, 0xBD, 0xBD);
+
+    void renderBodyLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas, const QStringList& cells,
+                        const std::vector<int>& colWidths, bool background) override;
+
+protected:
+    int FColSpacing = 70;
+};
+
+// Cells left-aligned in their columns at three quarters of the row height, headers in bold.
+class TSimpleLineRenderer : public TAlternatingLineRenderer {
+public:
+    void renderBodyLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas, const QStringList& cells,
+                        const std::vector<int>& colWidths, bool background) override;
+    void renderHeaderLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas, const QStringList& cells,
+                          const std::vector<int>& colWidths) override;
+    std::vector<int> getPreferredColWidths(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
+                                           bool isHeader) override;
+};
+
+// ---- Table bodies ----
+
+// Splits a list of items into pages, spreading the rows evenly: 25 rows at 20 per page print as
+// 13 and 12. One row of every page is the column header line.
+class TGenericListTableContent : public TDummyPrintObject {
+public:
+    // A row height below 1 is taken as 1.
+    explicit TGenericListTableContent(int rowHeight, TPrintContextDataObject* printContext = nullptr)
+        : FRowHeight(std::max(1, rowHeight)), FprintContext(printContext)
+    {
+    }
+
+    void resetSplitting() override { curListIndex = 0; }
+    std::shared_ptr<ITVChunk> getChunk(int availableHeight) override;
+
+    virtual int getItemCount() const = 0;
+    virtual std::shared_ptr<ITVChunk> getPartList(int rowHeight, int startIndex, int count) = 0;
+
+    int rowHeight() const { return FRowHeight; }
+    // Body rows that fit below the header line; at least one, so a page too small for two rows
+    // still makes progress.
+    static int rowsPerPage(int availableHeight, int rowHeight);
+
+protected:
+    int curListIndex = 0;
+    int FRowHeight;
+    TPrintContextDataObject* FprintContext; // not owned
+};
+
+// One page of rows: the column header line, then the rows with every other one shaded.
+template <class Item>
+class TItemsTablePage : public TDummyPrintObject, public ITVChunk {
+public:
+    TItemsTablePage(int rowHeight, std::shared_ptr<const std::vector<Item>> items, int startIndex, int rowCount,
+                    std::shared_ptr<const IObjectColMapper<Item>> colMapper,
+                    std::shared_ptr<ILineRenderer> lineRenderer, TPrintContextDataObject* printContext)
+        : FrowHeight(rowHeight),
+          FItems(std::move(items)),
+          FStartIndex(startIndex),
+          FrowCount(rowCount),
+          FprintContext(printContext),
+          FObjectColMapper(std::move(colMapper)),
+          FLineRenderer(std::move(lineRenderer))
+    {
+    }
+
+    int getHeight() override { return (FrowCount + 1) * FrowHeight; }
+    TPrintContextDataObject* getContextData() override { return FprintContext; }
+    int startIndex() const { return FStartIndex; }
+    int rowCount() const { return FrowCount; }
+
+    void renderToPage(int x, int y, int pageWidth, TPrintCanvas& canvas, ITVChunk* chunk) override
+    {
+        curLine = y;
+        if (FContext)
+            canvas.setFont(FContext->mainFont());
+        const int end = std::min(FStartIndex + FrowCount, int(FItems->size()));
+        const QStringList header = FObjectColMapper->getHeader();
+        FColWidths = FLineRenderer->getPreferredColWidths(FrowHeight, canvas, header, true);
+        std::vector<QStringList> rows;
+        for (int i = FStartIndex; i < end; ++i) {
+            rows.push_back(FObjectColMapper->getRow((*FItems)[std::size_t(i)]));
+            const std::vector<int> widths =
+                FLineRenderer->getPreferredColWidths(FrowHeight, canvas, rows.back(), false);
+            if (widths.size() > FColWidths.size())
+                FColWidths.resize(widths.size(), 0);
+            for (std::size_t c = 0; c < widths.size(); ++c)
+                FColWidths[c] = std::max(FColWidths[c], widths[c]);
+        }
+        FRowWidth = 0;
+        for (int w : FColWidths)
+            FRowWidth += w;
+        FLineRenderer->renderHeaderLine(x, curLine, FrowHeight, FRowWidth, canvas, header, FColWidths);
+        curLine -= FrowHeight;
+        FBackgroundRow = true;
+        for (const QStringList& row : rows) {
+            FLineRenderer->renderBodyLine(x, curLine, FrowHeight, FRowWidth, canvas, row, FColWidths, FBackgroundRow);
+            curLine -= FrowHeight;
+            FBackgroundRow = !FBackgroundRow;
+        }
+    }
+
+protected:
+    int FrowHeight;
+    std::shared_ptr<const std::vector<Item>> FItems;
+    int FStartIndex;
+    int FrowCount;
+    bool FBackgroundRow = true;
+    int curLine = 0;
+    std::vector<int> FColWidths;
+    int FRowWidth = 0;
+    TPrintContextDataObject* FprintContext;
+    std::shared_ptr<const IObjectColMapper<Item>> FObjectColMapper;
+    std::shared_ptr<ILineRenderer> FLineRenderer;
+};
+
+// A table body over its own copies of the items, in the order added (or sorted).
+template <class Item>
+class TItemListPrintTable : public TGenericListTableContent {
+public:
+    TItemListPrintTable(int rowHeight, std::shared_ptr<ILineRenderer> lineRenderer,
+                        TPrintContextDataObject* printContext, std::shared_ptr<const IObjectColMapper<Item>> colMapper)
+        : TGenericListTableContent(rowHeight, printContext),
+          FItems(std::make_shared<std::vector<Item>>()),
+          FObjColMapper(std::move(colMapper)),
+          FLineRenderer(std::move(lineRenderer))
+    {
+    }
+
+    void addItem(Item item) { FItems->push_back(std::move(item)); }
+    // Null outside the range.
+    const Item* getItem(int i) const { return i >= 0 && i < getItemCount() ? &(*FItems)[std::size_t(i)] : nullptr; }
+    // A stable sort with a less-than compare.
+    void sort(const std::function<bool(const Item&, const Item&)>& less)
+    {
+        std::stable_sort(FItems->begin(), FItems->end(), less);
+    }
+
+    int getItemCount() const override { return int(FItems->size()); }
+    std::shared_ptr<ITVChunk> getPartList(int rowHeight, int startIndex, int count) override
+    {
+        return std::make_shared<TItemsTablePage<Item>>(rowHeight, FItems, startIndex, count, FObjColMapper,
+                                                       FLineRenderer, FprintContext);
+    }
+
+protected:
+    // Shared with the pages handed out, which may outlive a splitting pass.
+    std::shared_ptr<std::vector<Item>> FItems;
+    std::shared_ptr<const IObjectColMapper<Item>> FObjColMapper;
+    std::shared_ptr<ILineRenderer> FLineRenderer;
+};
+
+// ---- Headers ----
+
+// Writes texts one after the other on a common bottom line.
+class TGenericTextHeader : public TDummyPrintObject {
+public:
+    // Writes the text with its top at curLine + font height and its left at curIndent, moves
+    // curIndent on by its width and returns the width.
+    int textOutWidth(const QString& text, TPrintCanvas& canvas);
+
+protected:
+    int curIndent = 0;
+    int curLine = 0; // the bottom line of the texts
+};
+
+// "Caption - Additional caption (Druck: hh:mm, Seite n/m)".
+class TGenericCaptionStringHeader : public TGenericTextHeader {
+public:
+    TGenericCaptionStringHeader(const QString& caption, const QString& additionalCaption, int headerSpacing,
+                                int maxFontHeight)
+        : FHeaderSpacing(headerSpacing),
+          FMaxFontHeight(maxFontHeight),
+          FCaption(caption),
+          FAdditionalCaption(additionalCaption)
+    {
+    }
+    int getHeight() override;
+    void renderToPage(int x, int y, int pageWidth, TPrintCanvas& canvas, ITVChunk* chunk) override;
+
+protected:
+    int FHeaderSpacing;
+    int FMaxFontHeight;
+    QString FCaption;
+    QString FAdditionalCaption;
+};
+
+// The " (Druck: hh:mm, Seite n/m)" tail of the headers; the page part only when the manager
+// numbers pages.
+QString printTimeAndPage(TPrintManager* manager);
+
+// The active filters of an overview, for its header.
+class TFilterPrintStrings {
+public:
+    void setTeamName(const QString& name) { teamName = name; }
+    void setAgeClassName(const QString& name) { ageClassName = name; }
+    void setDisciplineName(const QString& name) { DisciplineName = name; }
+    void Reset();
+    // "Altersklasse U10, Team Adler, Noch nicht eingeteilt in Sprint": only the parts set.
+    QString getPrintString() const;
+
+private:
+    QString teamName;
+    QString ageClassName;
+    QString DisciplineName;
+};
+
+// ---- Footer ----
+
+// "Erstellt mit Trivanta Pentrel am dd.mm.yyyy" in small type at the bottom of every page.
+class TTVPFooter : public TDummyPrintObject {
+public:
+    int getHeight() override { return 175; }
+    void renderToPage(int x, int y, int pageWidth, TPrintCanvas& canvas, ITVChunk* chunk) override;
+};
+
+// The footer's text for today.
+QString footerText();
+
+// Cuts a text from its end until it and "..." fit into width; the whole text when it fits. Ends
+// on "..." alone when nothing of the text fits.
+QString elideToWidth(TPrintCanvas& canvas, const QString& text, int width);
+
+} // namespace tvp

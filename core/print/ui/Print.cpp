@@ -1,0 +1,94 @@
+#include "core/print/ui/Print.h"
+
+#include "core/print/PrintJob.h"
+#include "core/print/ResultListPrint.h"
+#include "core/ui/Dialogs.h"
+#include "core/ui/ExceptionDialog.h"
+#include "core/ui/WaitDialog.h"
+
+#include <QAbstractItemView>
+#include <QHeaderView>
+#include <QPrinter>
+#include <QTableView>
+#include <QTreeView>
+
+namespace tvp {
+
+QPrinter& Printer()
+{
+    static QPrinter printer(QPrinter::HighResolution);
+    return printer;
+}
+
+TWaitText::TWaitText(const QString& text, QWidget* window) : text_(text)
+{
+    if (TForm10* wait = Form10()) {
+        wait->Showwaitdialog(text_, window ? window->screen() : nullptr);
+        shown_ = true;
+    }
+}
+
+TWaitText::~TWaitText()
+{
+    if (shown_)
+        if (TForm10* wait = Form10())
+            wait->CloseWaitdialog(text_);
+}
+
+bool ChoosePrinterByDialog(QWidget* window)
+{
+    TWaitText wait(QStringLiteral("Suche installierte Drucker..."), window);
+    try {
+        return dialogs().printDialog(window, QStringLiteral("Drucken"), Printer());
+    } catch (...) {
+        return false;
+    }
+}
+
+std::unique_ptr<TPrintManager> InitPrint(bool askPrinter, const QString& jobTitle, bool landscape, QWidget* window)
+{
+    if (askPrinter && !ChoosePrinterByDialog(window))
+        return nullptr;
+    if (!checkPrinter(Printer()))
+        return nullptr;
+    return std::make_unique<TPrintManager>(Printer(), jobTitle, landscape);
+}
+
+TListPrintColumns listPrintColumns(const QAbstractItemView& view)
+{
+    TListPrintColumns columns;
+    const QHeaderView* header = nullptr;
+    if (const auto* tree = qobject_cast<const QTreeView*>(&view))
+        header = tree->header();
+    else if (const auto* table = qobject_cast<const QTableView*>(&view))
+        header = table->horizontalHeader();
+    const int count = view.model() ? view.model()->columnCount() : 0;
+    for (int c = 0; c < count; ++c)
+        columns.widths.push_back(header && !header->isSectionHidden(c) ? header->sectionSize(c) : 0);
+    columns.listWidth = view.width();
+    return columns;
+}
+
+bool ResultListPrint(const QAbstractItemView& view, const QString& title, const QString& subtitle)
+{
+    if (!view.model() || !checkPrinter(Printer()))
+        return false;
+    QWidget* window = const_cast<QAbstractItemView&>(view).window();
+    TWaitText wait(kPrintWaitText, window);
+    QString error;
+    if (tvp::ResultListPrint(Printer(), *view.model(), listPrintColumns(view), title, subtitle, &error))
+        return true;
+    if (TExceptionForm* messages = ExceptionForm())
+        messages->AddException(-1, {}, QStringLiteral("Die Liste konnte nicht gedruckt werden: ") + error,
+                               QStringLiteral("Drucken"));
+    return false;
+}
+
+bool InitResultListPrint(const QAbstractItemView& view, bool askPrinter, const QString& title, const QString& subtitle)
+{
+    if (askPrinter && !ChoosePrinterByDialog(const_cast<QAbstractItemView&>(view).window()))
+        return false;
+    return ResultListPrint(view, title, subtitle);
+}
+
+} // namespace tvp

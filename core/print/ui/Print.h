@@ -1,0 +1,66 @@
+#pragma once
+// Between the windows and the page engine: the program's printer, the printer choice, the start
+// of a printout and the plain list print of a list view.
+//
+// A window prints a document of print objects like this (nothing is printed when the user
+// cancels the printer choice):
+//
+//   std::unique_ptr<TPrintManager> manager = InitPrint(true, jobTitle, landscape, this);
+//   if (!manager)
+//       return;
+//   TWaitText wait(QStringLiteral("Verarbeite Druckauftrag..."), this);
+//   manager->setPageHeader(...); manager->setContent(...); manager->setPageFooter(...);
+//   manager->render();
+//   manager->endJob();
+
+#include "core/print/PrintObject.h"
+#include "core/print/ResultListPrint.h"
+
+#include <QString>
+
+#include <memory>
+
+class QAbstractItemView;
+class QPrinter;
+class QWidget;
+
+namespace tvp {
+
+// The printer every printout goes to; the printer choice changes it.
+QPrinter& Printer();
+
+inline const QString kPrintWaitText = QStringLiteral("Verarbeite Druckauftrag...");
+
+// Shows the wait text on the window's monitor while it lives.
+class TWaitText {
+public:
+    TWaitText(const QString& text, QWidget* window);
+    ~TWaitText();
+    TWaitText(const TWaitText&) = delete;
+    TWaitText& operator=(const TWaitText&) = delete;
+
+private:
+    QString text_;
+    bool shown_ = false;
+};
+
+// The printer dialog ("Drucken") under the wait text "Suche installierte Drucker...". True only
+// when the user confirmed a printer; any failure of the dialog counts as cancel.
+bool ChoosePrinterByDialog(QWidget* window = nullptr);
+
+// A page engine on the program's printer with the job title and orientation, after asking for
+// the printer when askPrinter is set. Null when the user cancelled or no printer can be used.
+std::unique_ptr<TPrintManager> InitPrint(bool askPrinter, const QString& jobTitle, bool landscape,
+                                         QWidget* window = nullptr);
+
+// The column widths and width of a list or table view, for the plain list print.
+TListPrintColumns listPrintColumns(const QAbstractItemView& view);
+
+// Prints the view's rows in their current order as a plain result list, after asking for the
+// printer when askPrinter is set. False when cancelled, no printer is chosen, or the print
+// failed (reported in the message window).
+bool InitResultListPrint(const QAbstractItemView& view, bool askPrinter, const QString& title,
+                         const QString& subtitle = QString());
+bool ResultListPrint(const QAbstractItemView& view, const QString& title, const QString& subtitle = QString());
+
+} // namespace tvp

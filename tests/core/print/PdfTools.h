@@ -1,0 +1,120 @@
+#pragma once
+// Reads printed PDF files back by their content with poppler-utils and zbar-tools. A test that
+// needs a missing tool skips with a message (CI has them: scripts/deps.sh --tests).
+
+#include "core/print/PrintObject.h"
+
+#include <QDate>
+#include <QDir>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace tvp::test {
+
+inline bool haveTool(const QString& name)
+{
+    return !QStandardPaths::findExecutable(name).isEmpty();
+}
+
+#define TVP_REQUIRE_TOOL(name)                                                                       \
+    do {                                                                                             \
+        if (!::tvp::test::haveTool(QStringLiteral(name)))                                            \
+            GTEST_SKIP() << name " is missing (poppler-utils, zbar-tools: scripts/deps.sh --tests)"; \
+    } while (0)
+
+inline QString runTool(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The page texts in reading order, one string per page, lines trimmed at the right.
+inline QStringList pdfPages(const QString& pdf)
+{
+    const QString text = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    QStringList pages = text.split(QChar(u'\f'));
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
+}
+
+// The non-empty lines of a page with runs of blanks reduced to one.
+inline QStringList pageLines(const QString& page)
+{
+    QStringList lines;
+    for (QString line : page.split(QLatin1Char('\n'))) {
+        line = line.simplified();
+        if (!line.isEmpty())
+            lines << line;
+    }
+    return lines;
+}
+
+inline QString pdfInfo(const QString& pdf, const QString& key)
+{
+    const QString info = runTool(QStringLiteral("pdfinfo"), {pdf});
+    for (const QString& line : info.split(QLatin1Char('\n')))
+        if (line.startsWith(key + QLatin1Char(':')))
+            return line.mid(key.size() + 1).trimmed();
+    return {};
+}
+
+inline int pdfPageCount(const QString& pdf)
+{
+    return pdfInfo(pdf, QStringLiteral("Pages")).toInt();
+}
+
+// From "Page size: 841.89 x 595.276 pts (A4)".
+inline bool pdfIsLandscape(const QString& pdf)
+{
+    const QStringList size = pdfInfo(pdf, QStringLiteral("Page size")).split(QLatin1Char(' '));
+    return size.size() >= 3 && size.at(0).toDouble() > size.at(2).toDouble();
+}
+
+// Every Code 39 symbol zbarimg reads on the pages rendered at 300 dpi.
+inline QStringList readBarcodes(const QString& pdf)
+{
+    QTemporaryDir dir;
+    runTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("300"), QStringLiteral("-png"), pdf,
+                                         dir.filePath(QStringLiteral("page"))});
+    QStringList codes;
+    for (const QString& png : QDir(dir.path()).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name)) {
+        const QString out = runTool(QStringLiteral("zbarimg"), {QStringLiteral("-q"), dir.filePath(png)});
+        for (const QString& line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            if (line.startsWith(QStringLiteral("CODE-39:")))
+                codes << line.mid(8);
+    }
+    return codes;
+}
+
+// A printer that prints into a PDF file with no margins, so the page is laid out from its edge.
+inline void printToPdf(QPrinter& printer, const QString& file)
+{
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+inline QString todaysFooter()
+{
+    return QStringLiteral("Erstellt mit Trivanta Pentrel am ") +
+           QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+// "(Druck: 14:05, Seite 1/3)" with any time.
+inline QRegularExpression printStamp(int page, int pages)
+{
+    return QRegularExpression(QStringLiteral("\\(Druck: \\d\\d:\\d\\d, Seite %1/%2\\)$").arg(page).arg(pages));
+}
+
+} // namespace tvp::test

@@ -1,0 +1,132 @@
+// The plain list print: title, subtitle, column header and footer on every page, cut cells, and
+// lists without widths or rows.
+
+#include "tests/support/TestUtil.h"
+#include "core/print/ResultListPrint.h"
+#include "tests/core/print/PdfTools.h"
+
+#include <QPrinter>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tvp;
+using namespace tvp::test;
+
+namespace {
+
+class ResultList : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        pdf = dir.filePath(QStringLiteral("ergebnisse.pdf"));
+        printToPdf(printer, pdf);
+        list.setHorizontalHeaderLabels({QStringLiteral("Platz"), QStringLiteral("Team"), QStringLiteral("Punkte")});
+    }
+    void addRows(int n)
+    {
+        for (int i = 1; i <= n; ++i)
+            list.appendRow({new QStandardItem(QString::number(i)), new QStandardItem(QStringLiteral("Team%1").arg(i)),
+                            new QStandardItem(QString::number(1000 - i))});
+    }
+    QTemporaryDir dir;
+    QString pdf;
+    QPrinter printer{QPrinter::HighResolution};
+    QStandardItemModel list{0, 3};
+    TListPrintColumns columns{{60, 200, 80}, 400};
+};
+
+TEST_F(ResultList, AnEmptyListPrintsTitleHeaderAndFooterOnOnePage)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    ASSERT_TRUE(ResultListPrint(printer, list, columns, QStringLiteral("Sprint - Ergebnisse"), QString()));
+    EXPECT_EQ(pdfPageCount(pdf), 1);
+    EXPECT_TRUE(pdfIsLandscape(pdf));
+    const QStringList lines = pageLines(pdfPages(pdf).value(0));
+    ASSERT_EQ(lines.size(), 3) << lines.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^Sprint - Ergebnisse \\(\\d\\d:\\d\\d\\)$")).match(lines.at(0)).hasMatch());
+    EXPECT_EQ(lines.at(1), QStringLiteral("Platz Team Punkte"));
+    EXPECT_EQ(lines.at(2), todaysFooter());
+    EXPECT_EQ(pdfInfo(pdf, QStringLiteral("Title")), QStringLiteral("Sprint - Ergebnisse"));
+}
+
+TEST_F(ResultList, LongListsRepeatTheColumnHeaderAndFooterOnEveryPage)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    addRows(60);
+    ASSERT_TRUE(ResultListPrint(printer, list, columns, QStringLiteral("Tageswertung"), QStringLiteral("U10")));
+    EXPECT_EQ(pdfInfo(pdf, QStringLiteral("Title")), QStringLiteral("Tageswertung U10"));
+    const QStringList pages = pdfPages(pdf);
+    ASSERT_GE(pages.size(), 2);
+    EXPECT_EQ(pdfPageCount(pdf), pages.size());
+    int next = 1;
+    for (int p = 0; p < pages.size(); ++p) {
+        QStringList lines = pageLines(pages.at(p));
+        ASSERT_GE(lines.size(), 3);
+        if (p == 0) {
+            EXPECT_TRUE(lines.takeFirst().startsWith(QStringLiteral("Tageswertung (")));
+            EXPECT_EQ(lines.takeFirst(), QStringLiteral("U10")) << "the subtitle line";
+        }
+        EXPECT_EQ(lines.takeFirst(), QStringLiteral("Platz Team Punkte"));
+        EXPECT_EQ(lines.takeLast(), todaysFooter());
+        for (const QString& line : lines) {
+            EXPECT_EQ(line, QStringLiteral("%1 Team%1 %2").arg(next).arg(1000 - next));
+            ++next;
+        }
+    }
+    EXPECT_EQ(next, 61) << "every row once, in order";
+}
+
+TEST_F(ResultList, TooWideCellsAreCutAndRowsWithoutSubItemsUseTheWholeWidth)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    list.appendRow({new QStandardItem(QStringLiteral("1")),
+                    new QStandardItem(QStringLiteral("Leichtathletikgemeinschaft Oberes Musterland")),
+                    new QStandardItem(QStringLiteral("12"))});
+    list.appendRow({new QStandardItem(QStringLiteral("Zwischenüberschrift über die ganze Breite"))});
+    TListPrintColumns narrow{{20, 20, 20}, 60};
+    narrow.widths[1] = 6; // a few millimetres for the team
+    ASSERT_TRUE(ResultListPrint(printer, list, narrow, QStringLiteral("Schmal"), QString()));
+    const QStringList lines = pageLines(pdfPages(pdf).value(0));
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_TRUE(lines.at(2).contains(QStringLiteral("...")));
+    EXPECT_FALSE(lines.at(2).contains(QStringLiteral("Musterland")));
+    EXPECT_EQ(lines.at(3), QStringLiteral("Zwischenüberschrift über die ganze Breite"));
+}
+
+TEST_F(ResultList, AListWithoutWidthsStillPrints)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    addRows(2);
+    ASSERT_TRUE(ResultListPrint(printer, list, TListPrintColumns{{}, 0}, QStringLiteral("Ohne Breite"), QString()));
+    const QStringList lines = pageLines(pdfPages(pdf).value(0));
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines.at(2), QStringLiteral("1 Team1 999")) << "the columns share the page";
+
+    ASSERT_TRUE(ResultListPrint(printer, list, TListPrintColumns{{0, 0, 0}, 0}, QStringLiteral("Null"), QString()));
+    EXPECT_EQ(pageLines(pdfPages(pdf).value(0)).at(2), QStringLiteral("1 Team1 999"));
+}
+
+TEST_F(ResultList, NoPrinterPrintsNothing)
+{
+    QPrinter none;
+    none.setOutputFileName(QString());
+    if (!none.printerName().isEmpty())
+        GTEST_SKIP() << "this machine has a default printer";
+    QString error;
+    EXPECT_FALSE(ResultListPrint(none, list, columns, QStringLiteral("x"), QString(), &error));
+    EXPECT_TRUE(error.isEmpty()) << "no printer is no failure";
+}
+
+TEST_F(ResultList, AFileThatCannotBeWrittenIsAFailure)
+{
+    printer.setOutputFileName(dir.filePath(QStringLiteral("fehlt/x.pdf")));
+    QString error;
+    EXPECT_FALSE(ResultListPrint(printer, list, columns, QStringLiteral("x"), QString(), &error));
+    EXPECT_FALSE(error.isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,166 @@
+// Dispatch of payloads to the registered windows, and the box "Barcode eingeben".
+
+#include "tests/support/TestUtil.h"
+#include "participants/BarcodeDispatcher.h"
+#include "participants/ui/BarcodeInputDialog.h"
+#include "core/ui/ExceptionDialog.h"
+#include "tests/support/TempAppFolders.h"
+
+#include <QLineEdit>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <thread>
+
+using namespace tvp;
+
+namespace {
+
+void press(QWidget* target, int key, const QString& text = QString())
+{
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &down);
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &up);
+}
+
+void type(QWidget* target, const QString& text)
+{
+    for (const QChar c : text)
+        press(target, c.toUpper().unicode(), QString(c));
+}
+
+// Locks the barcode lock from another thread: the GUI thread's recursive lock would always pass.
+bool lockIsFree()
+{
+    return std::async(std::launch::async,
+                      [] {
+                          std::unique_lock<std::recursive_mutex> lock(BarcodeCriticalSection(), std::try_to_lock);
+                          return lock.owns_lock();
+                      })
+        .get();
+}
+
+TEST(BarcodeDispatch, HandlersAreAskedInOrderUntilOneTakesTheCode)
+{
+    TBarcodeDispatcher dispatcher;
+    std::vector<QString> calls;
+    dispatcher.AddBarcodeCallback([&](const QString& code) {
+        calls.push_back(QStringLiteral("finder ") + code);
+        EXPECT_FALSE(lockIsFree()) << "handlers run under the lock";
+        return code.startsWith(QLatin1Char('A')) || code.startsWith(QLatin1Char('B'));
+    });
+    dispatcher.AddBarcodeCallback([&](const QString& code) {
+        calls.push_back(QStringLiteral("tally ") + code);
+        return code.startsWith(QLatin1Char('T'));
+    });
+    dispatcher.AddBarcodeCallback([&](const QString& code) {
+        calls.push_back(QStringLiteral("results ") + code);
+        return code.startsWith(QLatin1Char('L')) || code.startsWith(QLatin1Char('A'));
+    });
+    dispatcher.AddBarcodeCallback(nullptr);
+    EXPECT_EQ(dispatcher.handlerCount(), 3u);
+
+    EXPECT_EQ(dispatcher.processBarcode(QStringLiteral("A11X")), TBarcodeDispatcher::Outcome::Taken);
+    EXPECT_EQ(calls, (std::vector<QString>{QStringLiteral("finder A11X")})) << "later handlers never see 'A'";
+    calls.clear();
+    EXPECT_EQ(dispatcher.processBarcode(QStringLiteral("L5X070")), TBarcodeDispatcher::Outcome::Taken);
+    EXPECT_EQ(calls.size(), 3u);
+    calls.clear();
+    EXPECT_EQ(dispatcher.processBarcode(QStringLiteral("!A11X!")), TBarcodeDispatcher::Outcome::Refused);
+    EXPECT_EQ(calls.size(), 3u) << "a framed code reaches no handler that takes it";
+    calls.clear();
+    EXPECT_EQ(dispatcher.processBarcode(QString()), TBarcodeDispatcher::Outcome::Ignored);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_TRUE(lockIsFree());
+}
+
+TEST(BarcodeDispatch, AFailingHandlerReleasesTheLock)
+{
+    TBarcodeDispatcher dispatcher;
+    dispatcher.AddBarcodeCallback([](const QString&) -> bool { throw std::runtime_error("kaputt"); });
+    EXPECT_THROW(dispatcher.processBarcode(QStringLiteral("A1X")), std::runtime_error);
+    EXPECT_TRUE(lockIsFree());
+}
+
+class InputBox : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        rows = messages.findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+        ASSERT_NE(rows, nullptr);
+        edit = box.findChild<QLineEdit*>(QStringLiteral("Edit1"));
+        ASSERT_NE(edit, nullptr);
+    }
+    tvp::test::TempAppFolders folders;
+    TExceptionForm messages;
+    TBarcodeInputForm box;
+    QTreeWidget* rows = nullptr;
+    QLineEdit* edit = nullptr;
+};
+
+TEST_F(InputBox, EnterDispatchesTheTypedCodeAndClosesTheBox)
+{
+    EXPECT_EQ(BarcodeInputForm(), &box);
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("Barcode eingeben"));
+    // Handlers stay registered for good, so this one must not refer to the test's locals.
+    auto taken = std::make_shared<std::vector<QString>>();
+    const std::size_t before = barcodeDispatcher().handlerCount();
+    box.AddBarcodeCallback([taken](const QString& code) {
+        if (!code.startsWith(QLatin1Char('Q')))
+            return false;
+        taken->push_back(code);
+        return true;
+    });
+    EXPECT_EQ(barcodeDispatcher().handlerCount(), before + 1);
+
+    edit->setText(QStringLiteral("alt"));
+    box.show();
+    EXPECT_EQ(edit->selectedText(), QStringLiteral("alt")) << "the old text is selected for overtyping";
+    type(edit, QStringLiteral("Q1X"));
+    press(edit, Qt::Key_Return, QStringLiteral("\r"));
+    EXPECT_EQ(*taken, (std::vector<QString>{QStringLiteral("Q1X")}));
+    EXPECT_FALSE(box.isVisible());
+    EXPECT_EQ(rows->topLevelItemCount(), 0);
+}
+
+TEST_F(InputBox, ACodeNoWindowTakesIsWarnedAbout)
+{
+    box.show();
+    edit->setText(QStringLiteral("!A11X!"));
+    press(edit, Qt::Key_Return, QStringLiteral("\r"));
+    ASSERT_EQ(rows->topLevelItemCount(), 1);
+    EXPECT_EQ(rows->topLevelItem(0)->text(0), QStringLiteral("Ungültiger Barcode"));
+    EXPECT_EQ(rows->topLevelItem(0)->text(1), QStringLiteral("Barcode-Leser-Eingabe"));
+
+    box.processBarcode(QString());
+    EXPECT_EQ(rows->topLevelItemCount(), 1) << "an empty code is ignored";
+}
+
+TEST_F(InputBox, EscapeClosesWithoutDispatch)
+{
+    box.show();
+    edit->setText(QStringLiteral("ZZZ"));
+    press(edit, Qt::Key_Escape);
+    EXPECT_FALSE(box.isVisible());
+    EXPECT_EQ(rows->topLevelItemCount(), 0);
+}
+
+TEST_F(InputBox, AFailingHandlerIsReportedNotThrown)
+{
+    box.AddBarcodeCallback([](const QString& code) -> bool {
+        if (code == QStringLiteral("FEHLER"))
+            throw std::runtime_error("Handler kaputt");
+        return false;
+    });
+    box.processBarcode(QStringLiteral("FEHLER"));
+    ASSERT_EQ(rows->topLevelItemCount(), 1);
+    EXPECT_EQ(rows->topLevelItem(0)->text(0), QStringLiteral("Handler kaputt"));
+    EXPECT_TRUE(lockIsFree());
+}
+
+} // namespace
