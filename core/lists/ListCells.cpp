@@ -23,22 +23,4 @@ QString columnCaption(const QAbstractItemModel& model, int column)
     return model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
 }
 
-TListTable listTableOf(const QAbstractItemModel& model)
-{
-    TListTable table;
-    const int columns = model.columnCount();
-    for (int c = 0; c < columns; ++c)
-        table.captions << columnCaption(model, c);
-    const int rows = model.rowCount();
-    table.rows.reserve(rows);
-    for (int r = 0; r < rows; ++r) {
-        QStringList cells;
-        cells.reserve(columns);
-        for (int c = 0; c < columns; ++c)
-            cells << cellText(model, r, c);
-        table.rows.append(cells);
-    }
-    return table;
-}
-
 } // namespace tvp

@@ -1,8 +1,7 @@
 #pragma once
-// Reading a list's cells from its item model, for every list that is sorted, exported or printed:
-// column captions from the horizontal header, cell texts from the display role.
+// Reading a list's cells from its item model, for the lists that are sorted or exported: column
+// captions from the horizontal header, cell texts from the display role.
 
-#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -16,13 +15,5 @@ bool hasCell(const QAbstractItemModel& model, int row, int column);
 // The cell's display text; empty for a missing cell.
 QString cellText(const QAbstractItemModel& model, int row, int column);
 QString columnCaption(const QAbstractItemModel& model, int column);
-
-// A list as a printout reads it: the captions and every row's texts, in the model's order (a
-// sorting proxy's order, when the model is one), each row padded to the column count.
-struct TListTable {
-    QStringList captions;
-    QList<QStringList> rows;
-};
-TListTable listTableOf(const QAbstractItemModel& model);
 
 } // namespace tvp

@@ -1,5 +1,5 @@
 // Lists as item models without widgets: the record-list model and the sorted view above it (both
-// checked by QAbstractItemModelTester), sorting with the stored state, the rows a printout reads.
+// checked by QAbstractItemModelTester), and sorting with the stored state.
 
 #include "core/connection/UncaughtErrors.h"
 #include "core/lists/ListCells.h"
@@ -159,19 +159,4 @@ TEST_F(ListModels, AFailingCompareLosesNoRowsAndIsReportedOnce)
     EXPECT_EQ(names, (QStringList{"A", "B", "C"}));
     ASSERT_EQ(reported.size(), 1);
     EXPECT_TRUE(reported[0].contains(QStringLiteral("kaputt")));
-}
-
-TEST_F(ListModels, APrintoutReadsTheRowsInTheSortedOrderPaddedToTheColumns)
-{
-    QStandardItemModel model(0, 3);
-    model.setHorizontalHeaderLabels({"Name", "Verein", "Bemerkung"});
-    model.appendRow({new QStandardItem("Ben"), new QStandardItem("TSV")});
-    model.appendRow({new QStandardItem("Anna"), new QStandardItem("SC"), new QStandardItem("neu")});
-    TSortedListModel sorted(kId);
-    sorted.setSourceModel(&model);
-    sorted.initListView();
-
-    const TListTable table = listTableOf(sorted);
-    EXPECT_EQ(table.captions, (QStringList{"Name", "Verein", "Bemerkung"}));
-    EXPECT_EQ(table.rows, (QList<QStringList>{{"Anna", "SC", "neu"}, {"Ben", "TSV", ""}}));
 }
