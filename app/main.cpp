@@ -1,7 +1,9 @@
 // Trivanta Pentrel: the organiser's desk for children's athletics team competitions.
 
+#include "core/services/ResultCaptureServices.h"
 #include "core/ui/Startup.h"
 #include "participants/ui/ParticipantWindows.h"
+#include "results/TimingConnector.h"
 
 #include <QApplication>
 
@@ -10,8 +12,10 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trivanta Pentrel"));
     tvp::TProgram program;
-    // Each area adds the windows it has built; the rest stay placeholders.
+    // Each area adds what it has built; the windows not built yet stay placeholders.
     tvp::registerParticipantWindows(program.registry());
+    // The timing exchange stands ready for the competition-list window from start-up to the end.
+    program.registry().registerService<tvp::ITimingExport>(std::make_unique<tvp::TimingConnector>());
     if (!program.start())
         return 0;
     return program.exec();

@@ -118,6 +118,18 @@ TEST(BarcodeCodec, EveryErrorHasItsText)
     EXPECT_THROW(byteTochar39(-1), EBarcodeError);
 }
 
+// Fault mended: six and more digits overflowed a 32-bit integer.
+TEST(BarcodeCodec, PayloadsOfSixOrMoreDigitsReadAs64BitValues)
+{
+    EXPECT_EQ(ct(QStringLiteral("A100000X")), qint64(1) << 25);
+    EXPECT_EQ(ct(QStringLiteral("A1VVVVVVX")), (qint64(1) << 31) - 1);
+    EXPECT_EQ(ct(QStringLiteral("A2000000X")), qint64(1) << 31) << "one beyond a 32-bit integer";
+    EXPECT_EQ(ct(QStringLiteral("A4000000X")), qint64(1) << 32);
+    EXPECT_EQ(decodeIdBarcode(QStringLiteral("BV000000X")), qint64(31) << 30);
+    EXPECT_EQ(vl(QStringLiteral("LX0X0X0X0X0X02")), qint64(1) << 31);
+    EXPECT_EQ(decodeIdBarcode(athleteBarcode(qint64(1) << 33)), qint64(1) << 33);
+}
+
 TEST(BarcodeCodec, IntegersBeyond35BitsAreRefusedNeverWrapped)
 {
     const qint64 max = kBarcodeMaxValue;

@@ -1,0 +1,67 @@
+// The timing program's result file into the splitter, each run through the run file and back, and
+// the bytes as a run file of their own: every input gives runs or nothing, never a crash, a run
+// name with a folder in it, or a run file that reads back differently.
+
+#include "core/protocol/Errors.h"
+#include "results/TimingFiles.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+void require(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+bool sameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+void checkResults(const tvp::TTimingImportHeat& heat)
+{
+    for (const tvp::TTimingImportParticipant& line : heat.participants) {
+        if (line.hasResult && line.Result.Type_ == tvp::proto::ResultValueType::Time)
+            require(std::isfinite(line.Result.TimeInSeconds) && line.Result.TimeInSeconds >= 0);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const tvp::TResultFileSplit split = tvp::parseResultFile(bytes);
+    require(split.consumed >= 0 && split.consumed <= bytes.size());
+    require(!split.malformed || split.consumed < bytes.size());
+    qsizetype bodies = 0;
+    for (const tvp::TTimingRun& run : split.runs) {
+        require(run.fileName.endsWith(QLatin1String(".tmp")));
+        require(!run.fileName.contains(u'/') && !run.fileName.contains(u'\\'));
+        require(run.description.size() <= tvp::kRunDescriptionLength);
+        const QByteArray file = tvp::runFileContents(run);
+        require(file.size() == tvp::kRunFileHeaderLength + run.body.size());
+        const tvp::TTimingImportHeat heat = tvp::parseRunFile(file, run.fileName);
+        require(heat.status == tvp::TImportStatus::isNew);
+        require(sameBits(heat.startTime, run.startTime));
+        checkResults(heat);
+        bodies += run.body.size();
+    }
+    require(bodies <= split.consumed);
+
+    try {
+        checkResults(tvp::parseRunFile(bytes, QStringLiteral("_7_250__EL1_SD_.tmp")));
+    } catch (const tvp::TvpError&) {
+        require(bytes.size() < tvp::kRunFileHeaderLength);
+    }
+    return 0;
+}

@@ -1,0 +1,178 @@
+#include "results/TimingConnector.h"
+
+#include "core/protocol/Errors.h"
+#include "core/util/IniHandler.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <sys/file.h>
+
+namespace tvp {
+
+namespace {
+
+const QString kNoAccess =
+    QStringLiteral("Zugriff auf Austauschdatei nicht möglich. Evtl. schreibt die Zeitmessung gerade Daten.");
+const QString kUnreadable =
+    QStringLiteral("Datensatz nicht lesbar. Bitte Exportdatei löschen und erneut von Zeitmessung exportieren.");
+const QString kCannotOpenRun = QStringLiteral("Kann Importdatei nicht öffnen.");
+
+// The exchange files are shared with the timing program. Without Windows' exclusive sharing the
+// advisory lock, taken without waiting, keeps apart whoever else takes it.
+bool openExclusive(QFile& file, QIODevice::OpenMode mode)
+{
+    if (!file.open(mode))
+        return false;
+    if (::flock(file.handle(), LOCK_EX | LOCK_NB) != 0) {
+        file.close();
+        return false;
+    }
+    return true;
+}
+
+void writeWhole(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw TvpError(QStringLiteral("Die Datei %1 der Zeitmessung kann nicht geschrieben werden: %2")
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+// Takes the first `consumed` bytes, which the run files now hold, out of the result file. What the
+// timing program appended meanwhile stays; a file it rewrote is left for the next poll.
+void dropConsumed(QFile& file, const QByteArray& read, qsizetype consumed)
+{
+    if (consumed == 0)
+        return;
+    if (!file.seek(0))
+        throw TvpError(kNoAccess);
+    const QByteArray now = file.readAll();
+    if (!now.startsWith(read))
+        return;
+    const QByteArray rest = now.mid(consumed);
+    if (rest.isEmpty()) {
+        if (!file.resize(0))
+            throw TvpError(kNoAccess);
+        return;
+    }
+    writeWhole(file.fileName(), rest);
+}
+
+} // namespace
+
+QString getTimingExchangeDir()
+{
+    QString folder;
+    ReadIniStr(QStringLiteral("TimingConnector"), QStringLiteral("ExchangeFolder"), QString(), folder);
+    return folder;
+}
+
+TimingConnector::TimingConnector(FolderSource exchangeDir, Clock clock)
+    : exchangeDir_(std::move(exchangeDir)), clock_(std::move(clock))
+{
+    if (!clock_)
+        clock_ = [] { return QDateTime::currentDateTime(); };
+}
+
+QString TimingConnector::runFolder(int competitionId) const
+{
+    return QDir(exchangeDir_()).filePath(QString::number(qAbs(qint64(competitionId))));
+}
+
+void TimingConnector::exportTimingList(int timingNumber, int heatCount, const TTimingExportHeat& heat)
+{
+    const QByteArray block = buildStartListBlock(timingNumber, heatCount, heat, clock_());
+    const QString folder = exchangeDir_();
+    // An unset folder would put the start list into the root folder, where no timing program looks.
+    if (folder.isEmpty())
+        throw TvpError(QStringLiteral("Für die Zeitmessung ist kein Austauschordner eingestellt."));
+    QFile file(QDir(folder).filePath(QLatin1String(kStartListFileName)));
+    const QString shown = QDir::toNativeSeparators(file.fileName());
+    if (!openExclusive(file, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        throw TvpError(QStringLiteral("Die Startliste %1 für die Zeitmessung kann nicht geöffnet werden: %2")
+                           .arg(shown, file.errorString()));
+    const qint64 before = file.size();
+    if (file.write(block) != block.size()) {
+        const QString reason = file.errorString();
+        // No half heat for the timing program to read.
+        file.resize(before);
+        throw TvpError(QStringLiteral("Die Startliste %1 für die Zeitmessung kann nicht geschrieben werden: %2")
+                           .arg(shown, reason));
+    }
+}
+
+bool TimingConnector::splitTimingImportFile(int competitionId) const
+{
+    const QString folder = exchangeDir_();
+    if (folder.isEmpty())
+        throw TvpError(kNoAccess);
+    QFile file(QDir(folder).filePath(QLatin1String(kResultFileName)));
+    if (!openExclusive(file, QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        throw TvpError(kNoAccess);
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw TvpError(kNoAccess);
+
+    const TResultFileSplit split = parseResultFile(data);
+    if (!split.runs.empty()) {
+        const QString runs = runFolder(competitionId);
+        if (!QDir().mkpath(runs))
+            throw TvpError(QStringLiteral("Der Ordner %1 für die Zeitmessungsdaten kann nicht angelegt werden.")
+                               .arg(QDir::toNativeSeparators(runs)));
+        // Every run file is complete on disk before the result file lets go of its run.
+        for (const TTimingRun& run : split.runs)
+            writeWhole(QDir(runs).filePath(run.fileName), runFileContents(run));
+    }
+    dropConsumed(file, data, split.consumed);
+    if (split.malformed)
+        throw TvpError(kUnreadable);
+    return !split.runs.empty();
+}
+
+std::vector<TTimingImportHeat> TimingConnector::getRuns(int competitionId) const
+{
+    std::vector<TTimingImportHeat> runs;
+    if (exchangeDir_().isEmpty())
+        return runs;
+    const QDir folder(runFolder(competitionId));
+    const QStringList names =
+        folder.entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden | QDir::CaseSensitive, QDir::Name);
+    for (const QString& name : names) {
+        if (name.endsWith(QLatin1String(".tmp")))
+            runs.push_back(importFile(folder.filePath(name)));
+    }
+    return runs;
+}
+
+TTimingImportHeat importFile(const QString& path)
+{
+    QFile file(path);
+    QByteArray data;
+    if (file.open(QIODevice::ReadOnly))
+        data = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError)
+        throw TvpError(QStringLiteral("Die Laufdatei %1 der Zeitmessung kann nicht gelesen werden: %2")
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    TTimingImportHeat run = parseRunFile(data, QFileInfo(path).fileName());
+    run.filename = path;
+    return run;
+}
+
+void markRunImported(const QString& path)
+{
+    // ReadWrite, not WriteOnly, which would empty the file.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+        throw TvpError(kCannotOpenRun);
+    if (file.size() < kRunFileHeaderLength)
+        throw TvpError(
+            QStringLiteral("Die Laufdatei %1 der Zeitmessung ist unvollständig.").arg(QDir::toNativeSeparators(path)));
+    if (file.write("I", 1) != 1)
+        throw TvpError(QStringLiteral("Die Laufdatei %1 der Zeitmessung kann nicht als importiert markiert werden: %2")
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+} // namespace tvp

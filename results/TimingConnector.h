@@ -1,0 +1,63 @@
+#pragma once
+// The file exchange with the timing program through one exchange folder: start lists appended to
+// COM_ZPL.TXT, the timing program's COM_ZDT.TXT split into one run file per run
+// (<exchange folder>/<competition id>/<key>.tmp) and then emptied, the listing of those run files
+// and the mark of an imported run.
+//
+// Export, split and listing run on the GUI thread; only markRunImported runs on an import request's
+// worker thread, while polling is suspended.
+
+#include "core/services/ResultCaptureServices.h"
+#include "results/TimingFiles.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace tvp {
+
+inline constexpr char kStartListFileName[] = "COM_ZPL.TXT";
+inline constexpr char kResultFileName[] = "COM_ZDT.TXT";
+
+// The exchange folder as the timing settings store it (section TimingConnector, key ExchangeFolder).
+QString getTimingExchangeDir();
+
+class TimingConnector : public ITimingExport {
+public:
+    using FolderSource = std::function<QString()>;
+    using Clock = std::function<QDateTime()>;
+
+    // The folder is asked anew on every call; the clock gives the date and time of start lists.
+    explicit TimingConnector(FolderSource exchangeDir = getTimingExchangeDir, Clock clock = {});
+
+    // Appends one heat's block to COM_ZPL.TXT in a single write: a failure leaves no part of it and
+    // throws TvpError, as does a number too large for its field.
+    void exportTimingList(int timingNumber, int heatCount, const TTimingExportHeat& heat) override;
+
+    // Splits COM_ZDT.TXT into run files and takes what was split out of it; true when at least one
+    // run was split. Throws TvpError with the timing texts when the file cannot be had or a run
+    // header is unreadable (runs before it are split all the same).
+    bool splitTimingImportFile(int competitionId) const;
+
+    // The run files of the competition, by name; none when the folder is missing. A file that
+    // cannot be read ends the listing with its error.
+    std::vector<TTimingImportHeat> getRuns(int competitionId) const;
+
+    // <exchange folder>/<absolute competition id>
+    QString runFolder(int competitionId) const;
+
+private:
+    FolderSource exchangeDir_;
+    Clock clock_;
+};
+
+// Reads one run file; throws TvpError when it cannot be read or is shorter than its header.
+TTimingImportHeat importFile(const QString& path);
+
+// Overwrites the status byte of a run file with "I"; throws TvpError "Kann Importdatei nicht
+// öffnen." when the file cannot be opened. Safe on any thread.
+void markRunImported(const QString& path);
+
+} // namespace tvp

@@ -1,0 +1,91 @@
+#pragma once
+// The timing program's exchange formats as bytes: the start-list block appended to COM_ZPL.TXT, the
+// runs of the result file COM_ZDT.TXT and the run files the client keeps per received run. Nothing
+// here touches a file, so the readers can be fed anything.
+//
+// Records are fixed-width fields each followed by a TAB, ended by CR LF; texts are in code page 850.
+
+#include "core/protocol/ParticipantRecords.h"
+#include "core/services/ResultCaptureServices.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace tvp {
+
+enum class TImportStatus { isNew = 0, isImported = 1 };
+
+// One result line of a run. The base record's Result counts only when hasResult is set: a line whose
+// time field decodes to nothing carries none.
+struct TTimingImportParticipant : TTimingExportParticipant {
+    bool hasResult = false;
+};
+
+// One received run, read from its run file.
+struct TTimingImportHeat {
+    int RunId = 0; // the discipline's timing number
+    int heatNo = 0;
+    QString description;
+    TImportStatus status = TImportStatus::isNew;
+    double startTime = 0; // OLE date
+    QString filename;     // full path of the run file
+    std::vector<TTimingImportParticipant> participants;
+};
+
+// The record lengths, CR LF included.
+inline constexpr int kStartListHeaderLength = 116;
+inline constexpr int kStartListLaneLength = 122;
+// Status byte, start time, description and CR LF before the result lines of a run file.
+inline constexpr int kRunFileHeaderLength = 57;
+inline constexpr int kRunDescriptionLength = 46;
+
+// "Leere" "Bahn" as given and surname, or "Leere Bahn" as team, case-sensitive.
+bool emptyLane(const TTimingExportParticipant& participant);
+
+// OLE Automation dates: days since 30 December 1899, the fraction being the time of day (also
+// before that day, where -1.25 is 29 December 1899, 06:00). The time is local, without a zone.
+double toOleDate(const QDateTime& local);
+QDateTime fromOleDate(double value);
+
+// One heat's block: the header record and a record per lane that is not empty, in array order,
+// lanes as given. Throws TvpError when a number does not fit its field, so nothing lands in another
+// discipline's or heat's slot.
+QByteArray buildStartListBlock(int timingNumber, int heatCount, const TTimingExportHeat& heat, const QDateTime& now);
+
+// The time field of a result line (its first 12 characters; shorter items read as if filled with
+// non-digits). A time, or a remark from the letters a, b, d and n; nothing otherwise.
+std::optional<proto::ResultType> decodeTimingResult(QByteArrayView field);
+
+// One run of the result file.
+struct TTimingRun {
+    QString fileName;       // the run file's name, derived from the run header
+    double startTime = 0;   // OLE date
+    QByteArray description; // as read: code page 850, trailing blanks removed, at most 46 bytes
+    QByteArray body;        // the result lines as they stood
+};
+
+struct TResultFileSplit {
+    std::vector<TTimingRun> runs;
+    // How many bytes from the start the runs (and text that is no run) take; what follows stays in
+    // the result file: a run whose header is unreadable, or a last run whose last line is still
+    // being written.
+    qsizetype consumed = 0;
+    // The run at `consumed` has a header without its closing CR LF.
+    bool malformed = false;
+};
+
+TResultFileSplit parseResultFile(QByteArrayView data);
+
+// The run file: status "N", start time, description, CR LF, the result lines.
+QByteArray runFileContents(const TTimingRun& run);
+
+// A run file's bytes; fileName is its name without folder (timing number and heat come from it).
+// Throws TvpError when the data is shorter than the run file header.
+TTimingImportHeat parseRunFile(QByteArrayView data, const QString& fileName);
+
+} // namespace tvp

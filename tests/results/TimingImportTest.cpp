@@ -1,0 +1,402 @@
+// The timing program's result file COM_ZDT.TXT, its split into run files, and the run files read
+// back as the import window lists them.
+
+#include "TimingFixture.h"
+
+#include "core/protocol/Errors.h"
+
+#include <QFileInfo>
+
+#include <sys/file.h>
+
+#include <cstring>
+
+namespace tvp::test {
+namespace {
+
+const QString kNoAccess =
+    QStringLiteral("Zugriff auf Austauschdatei nicht möglich. Evtl. schreibt die Zeitmessung gerade Daten.");
+const QString kUnreadable =
+    QStringLiteral("Datensatz nicht lesbar. Bitte Exportdatei löschen und erneut von Zeitmessung exportieren.");
+
+constexpr int kCompetition = 3;
+
+QByteArray padded(const QByteArray& value, int width)
+{
+    return value.leftJustified(width, ' ', true);
+}
+
+// A run header as the timing program writes it.
+QByteArray runHeader(const QByteArray& description, const QByteArray& timing, const QByteArray& heat,
+                     const QByteArray& date = "07062024", const QByteArray& time = "09:05")
+{
+    return "B01\tW \tSD \t50  \t" + padded(description, 45) + "\t1 \t" + timing + "\tEL\t3 \t" + heat + "\t    \t" +
+           date + "\t" + time + "\t2  \t" + QByteArray(12, ' ') + "\t\r\n";
+}
+
+// A result line as the timing program writes it: the start-list lane record with its slots filled.
+QByteArray resultLine(const QByteArray& laneNo, const QByteArray& time, const QByteArray& rank, const QByteArray& bib,
+                      const QByteArray& surName, const QByteArray& givenName, const QByteArray& team)
+{
+    return padded(laneNo, 3) + "\t" + padded(time, 12) + "\t" + padded(rank, 3) + "\t" + padded(bib, 5) + "\t" +
+           padded(surName, 28) + "\t" + padded(givenName, 23) + "\t" + padded(team, 30) + "\t07062024\t\r\n";
+}
+
+double readOle(const QByteArray& runFile)
+{
+    double value = 0;
+    std::memcpy(&value, runFile.constData() + 1, 8); // the test machines are little-endian
+    return value;
+}
+
+class TimingImport : public TimingFixture {
+protected:
+    QString runFile(const QString& name) const { return QDir(connector.runFolder(kCompetition)).filePath(name); }
+    bool split() { return connector.splitTimingImportFile(kCompetition); }
+    QString splitError()
+    {
+        try {
+            split();
+        } catch (const TvpError& e) {
+            return e.message();
+        }
+        return QStringLiteral("(kein Fehler)");
+    }
+};
+
+TEST_F(TimingImport, TwoRunsAreSplitIntoRunFilesAndReadBack)
+{
+    const QByteArray heat2Body =
+        resultLine("1", "00:01:02.345", "1", "12", "M\x81ller", "Anna", "TSV \x99tigheim") +
+        resultLine("2", "d", "", "7", "Bauer B01 Bert", "B", "B01") + // "B01" without TAB is no run start
+        resultLine("3", "x", "2", "8", "Ohne", "Zeit", "x means nothing") +
+        resultLine("4", "", "", "9", "Leer", "Slot", "blank time slot");
+    const QByteArray heat3Body = resultLine("1", "00:00:59.990", "1", "21",
+                                            "Gr\x84"
+                                            "f",
+                                            "Jos\x82",
+                                            "LG S\x81"
+                                            "d");
+    writeBytes(resultFile(), runHeader("Sprint 50m 2/3", " 7", " 2") + heat2Body +
+                                 runHeader("Sprint 50m 3/3", " 7", " 3", "07062024", "09:41") + heat3Body);
+
+    EXPECT_TRUE(split());
+    EXPECT_TRUE(QFileInfo::exists(resultFile()));
+    EXPECT_EQ(QFileInfo(resultFile()).size(), 0);
+
+    const QByteArray file2 = readBytes(runFile(QStringLiteral("_7_250__EL1_SD_.tmp")));
+    ASSERT_EQ(file2.size(), kRunFileHeaderLength + heat2Body.size());
+    EXPECT_EQ(file2.at(0), 'N');
+    EXPECT_DOUBLE_EQ(readOle(file2), 45450.0 + 545.0 / 1440.0);
+    EXPECT_EQ(file2.mid(9, 15), QByteArray("Sprint 50m 2/3\0", 15)) << "NUL after a shorter description";
+    EXPECT_EQ(file2.mid(55, 2), QByteArray("\r\n"));
+    EXPECT_EQ(file2.mid(kRunFileHeaderLength), heat2Body) << "the lines exactly as they stood";
+    EXPECT_EQ(readBytes(runFile(QStringLiteral("_7_350__EL1_SD_.tmp"))).mid(kRunFileHeaderLength), heat3Body);
+
+    const std::vector<TTimingImportHeat> runs = connector.getRuns(kCompetition);
+    ASSERT_EQ(runs.size(), 2u);
+    const TTimingImportHeat& run = runs[0];
+    EXPECT_EQ(run.RunId, 7);
+    EXPECT_EQ(run.heatNo, 2);
+    EXPECT_EQ(run.description, QStringLiteral("Sprint 50m 2/3"));
+    EXPECT_EQ(run.status, TImportStatus::isNew);
+    EXPECT_EQ(fromOleDate(run.startTime), QDateTime(QDate(2024, 6, 7), QTime(9, 5)));
+    EXPECT_EQ(run.filename, runFile(QStringLiteral("_7_250__EL1_SD_.tmp")));
+    ASSERT_EQ(run.participants.size(), 4u);
+
+    const TTimingImportParticipant& anna = run.participants[0];
+    EXPECT_EQ(anna.lane, 1);
+    EXPECT_EQ(anna.Bib, 12);
+    EXPECT_EQ(anna.SurName, QStringLiteral("Müller"));
+    EXPECT_EQ(anna.GivenName, QStringLiteral("Anna"));
+    EXPECT_EQ(anna.Team, QStringLiteral("TSV Ötigheim"));
+    ASSERT_TRUE(anna.hasResult);
+    EXPECT_EQ(anna.Result.Type_, proto::ResultValueType::Time);
+    EXPECT_EQ(anna.Result.TimeInSeconds, 62.345);
+    EXPECT_EQ(anna.Result.Rank, 1);
+
+    const TTimingImportParticipant& bert = run.participants[1];
+    EXPECT_EQ(bert.SurName, QStringLiteral("Bauer B01 Bert"));
+    EXPECT_EQ(bert.Team, QStringLiteral("B01"));
+    ASSERT_TRUE(bert.hasResult);
+    EXPECT_EQ(bert.Result.Type_, proto::ResultValueType::Info);
+    EXPECT_EQ(bert.Result.Info, proto::ResultInfo::disq);
+    EXPECT_EQ(bert.Result.Rank, 0);
+
+    EXPECT_FALSE(run.participants[2].hasResult) << "x gives no result, the line stays";
+    EXPECT_FALSE(run.participants[3].hasResult) << "a blank time slot is no time of 0 seconds";
+
+    EXPECT_EQ(runs[1].heatNo, 3);
+    EXPECT_EQ(fromOleDate(runs[1].startTime), QDateTime(QDate(2024, 6, 7), QTime(9, 41)));
+    ASSERT_EQ(runs[1].participants.size(), 1u);
+    EXPECT_EQ(runs[1].participants[0].SurName, QStringLiteral("Gräf"));
+    EXPECT_EQ(runs[1].participants[0].Result.TimeInSeconds, 59.99);
+}
+
+TEST_F(TimingImport, TheStartListReadsBackThroughTheSplitter)
+{
+    TTimingExportHeat heat;
+    heat.heatNo = 4;
+    heat.description = QStringLiteral("60m Hürden 4/12");
+    heat.participants = {lane(1, 101, QStringLiteral("Müller"), QStringLiteral("Jörg"), QStringLiteral("SC Süd")),
+                         lane(2, 0, QStringLiteral("Bahn"), QStringLiteral("Leere"), QString()),
+                         lane(3, 0, QStringLiteral("Team Blau, 4, 5"), QString(), QStringLiteral("Blau"))};
+    connector.exportTimingList(9, 12, heat);
+    QFile::copy(startList(), resultFile());
+
+    EXPECT_TRUE(split());
+    const std::vector<TTimingImportHeat> runs = connector.getRuns(kCompetition);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(QFileInfo(runs[0].filename).fileName(), QStringLiteral("_9_450__EL1_SD_.tmp"));
+    EXPECT_EQ(runs[0].RunId, 9);
+    EXPECT_EQ(runs[0].heatNo, 4);
+    EXPECT_EQ(runs[0].description, QStringLiteral("60m Hürden 4/12"));
+    EXPECT_EQ(fromOleDate(runs[0].startTime), QDateTime(QDate(2024, 6, 7), QTime(9, 5)));
+    ASSERT_EQ(runs[0].participants.size(), 2u);
+    EXPECT_EQ(runs[0].participants[0].SurName, QStringLiteral("Müller"));
+    EXPECT_EQ(runs[0].participants[0].GivenName, QStringLiteral("Jörg"));
+    EXPECT_EQ(runs[0].participants[1].lane, 3);
+    EXPECT_EQ(runs[0].participants[1].SurName, QStringLiteral("Team Blau, 4, 5"));
+    EXPECT_FALSE(runs[0].participants[0].hasResult) << "no time yet";
+}
+
+TEST_F(TimingImport, ContentThatIsNoRunIsDropped)
+{
+    const QByteArray cases[] = {"", "B01", "Kopfzeile\r\n" + runHeader("x", " 1", " 1"), "B01 \tW"};
+    for (const QByteArray& content : cases) {
+        writeBytes(resultFile(), content);
+        EXPECT_FALSE(split()) << content.toStdString();
+        EXPECT_EQ(readBytes(resultFile()), QByteArray()) << content.toStdString();
+    }
+    EXPECT_FALSE(QDir(connector.runFolder(kCompetition)).exists());
+}
+
+TEST_F(TimingImport, AnUnreadableHeaderIsReportedAndStays)
+{
+    // Cut anywhere inside the header, the run is unreadable and nothing changes.
+    const QByteArray header = runHeader("Sprint", " 1", " 1");
+    for (qsizetype cut : {qsizetype(4), qsizetype(40), header.size() - 1}) {
+        writeBytes(resultFile(), header.left(cut));
+        EXPECT_EQ(splitError(), kUnreadable) << cut;
+        EXPECT_EQ(readBytes(resultFile()), header.left(cut));
+    }
+    // A header whose CR LF is something else.
+    QByteArray broken = header;
+    broken[broken.size() - 2] = 'X';
+    writeBytes(resultFile(), broken + resultLine("1", "00:00:10.000", "1", "1", "A", "B", "C"));
+    EXPECT_EQ(splitError(), kUnreadable);
+    EXPECT_FALSE(QDir(connector.runFolder(kCompetition)).exists());
+}
+
+TEST_F(TimingImport, RunsBeforeAnUnreadableOneAreTakenOutSoTheirImportMarkStays)
+{
+    const QByteArray first = runHeader("Lauf 1", " 4", " 1") + resultLine("1", "00:00:09.870", "1", "5", "A", "B", "C");
+    const QByteArray broken = QByteArray("B01\tW \tSD \tabgebrochen");
+    writeBytes(resultFile(), first + broken);
+
+    EXPECT_EQ(splitError(), kUnreadable);
+    const QString name = runFile(QStringLiteral("_4_150__EL1_SD_.tmp"));
+    ASSERT_TRUE(QFile::exists(name));
+    EXPECT_EQ(readBytes(resultFile()), broken) << "only the unreadable run stays";
+
+    markRunImported(name);
+    EXPECT_EQ(splitError(), kUnreadable);
+    EXPECT_EQ(readBytes(name).at(0), 'I') << "the next poll does not split the run again";
+}
+
+TEST_F(TimingImport, ALastLineStillBeingWrittenWaitsForTheNextPoll)
+{
+    const QByteArray first = runHeader("Lauf 1", "12", " 1") + resultLine("1", "00:00:09.870", "1", "5", "A", "B", "C");
+    const QByteArray secondHeader = runHeader("Lauf 2", "12", " 2");
+    const QByteArray line = resultLine("1", "00:00:10.120", "1", "6", "D", "E", "F");
+    writeBytes(resultFile(), first + secondHeader + line.left(30));
+
+    EXPECT_TRUE(split());
+    EXPECT_TRUE(QFile::exists(runFile(QStringLiteral("12_150__EL1_SD_.tmp"))));
+    EXPECT_FALSE(QFile::exists(runFile(QStringLiteral("12_250__EL1_SD_.tmp"))));
+    EXPECT_EQ(readBytes(resultFile()), secondHeader + line.left(30));
+
+    writeBytes(resultFile(), secondHeader + line);
+    EXPECT_TRUE(split());
+    const TTimingImportHeat second = importFile(runFile(QStringLiteral("12_250__EL1_SD_.tmp")));
+    ASSERT_EQ(second.participants.size(), 1u);
+    EXPECT_EQ(second.participants[0].Result.TimeInSeconds, 10.12);
+    EXPECT_EQ(readBytes(resultFile()), QByteArray());
+
+    // A run of a header only is complete.
+    writeBytes(resultFile(), runHeader("Lauf 3", "12", " 3"));
+    EXPECT_TRUE(split());
+    EXPECT_TRUE(importFile(runFile(QStringLiteral("12_350__EL1_SD_.tmp"))).participants.empty());
+}
+
+TEST_F(TimingImport, AMissingOrLockedResultFileChangesNothing)
+{
+    EXPECT_EQ(splitError(), kNoAccess);
+    EXPECT_FALSE(QFile::exists(resultFile())) << "not created";
+
+    const QByteArray content = runHeader("Lauf", " 1", " 1");
+    writeBytes(resultFile(), content);
+    QFile holder(resultFile());
+    ASSERT_TRUE(holder.open(QIODevice::ReadOnly));
+    ASSERT_EQ(::flock(holder.handle(), LOCK_EX), 0);
+    EXPECT_EQ(splitError(), kNoAccess);
+    EXPECT_EQ(readBytes(resultFile()), content);
+    holder.close();
+    EXPECT_TRUE(split());
+
+    TimingConnector unset([] { return QString(); });
+    EXPECT_THROW(unset.splitTimingImportFile(kCompetition), TvpError);
+    EXPECT_TRUE(unset.getRuns(kCompetition).empty());
+}
+
+TEST_F(TimingImport, ARunFileThatCannotBeWrittenKeepsTheResultFile)
+{
+    // A file where the competition's run folder belongs.
+    writeBytes(connector.runFolder(kCompetition), "kein Ordner");
+    const QByteArray content = runHeader("Lauf", " 1", " 1") + resultLine("1", "00:00:09.870", "1", "5", "A", "B", "C");
+    writeBytes(resultFile(), content);
+    EXPECT_THROW(split(), TvpError);
+    EXPECT_EQ(readBytes(resultFile()), content);
+}
+
+TEST_F(TimingImport, RunKeysFromTheFileCannotLeaveTheRunFolder)
+{
+    QByteArray header = runHeader("Lauf", "..", " 1");
+    header.replace("SD \t50  \t", "/..\t../\t");
+    writeBytes(resultFile(), header);
+    ASSERT_TRUE(split());
+    const QStringList names = QDir(connector.runFolder(kCompetition)).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_EQ(names, QStringList{QStringLiteral(".._1.._EL1__...tmp")});
+    EXPECT_EQ(connector.getRuns(kCompetition).size(), 1u) << "listed although its name starts with a dot";
+    EXPECT_EQ(QDir(exchange.path()).entryList(QDir::Files), QStringList{QLatin1String(kResultFileName)});
+
+    // A heat that is no number is "-1"; a NUL ends a key item.
+    writeBytes(resultFile(), runHeader("Lauf", QByteArray("8\0", 2), "xy"));
+    ASSERT_TRUE(split());
+    EXPECT_TRUE(QFile::exists(runFile(QStringLiteral("8-150__EL1_SD_.tmp"))));
+}
+
+TEST_F(TimingImport, StartTimesCountNonNumbersAsTheirDefaults)
+{
+    struct Case {
+        QByteArray date;
+        QByteArray time;
+        QDateTime expected;
+    };
+    const Case cases[] = {
+        {"31122023", "23:59", QDateTime(QDate(2023, 12, 31), QTime(23, 59))},
+        {"ab062024", "09:05", QDateTime(QDate(2024, 5, 31), QTime(9, 5))},  // day 0
+        {"07xx2024", "ab:05", QDateTime(QDate(2023, 12, 7), QTime(0, 5))},  // month 0, hour 0
+        {"0706abcd", "09:5x", QDateTime(QDate(1900, 6, 7), QTime(9, 0))},   // year 1900, minute 0
+        {"xxxxxxxx", "xx:xx", QDateTime(QDate(1899, 11, 30), QTime(0, 0))}, // before the OLE epoch
+        {"31022024", "25:00", QDateTime(QDate(2024, 3, 3), QTime(1, 0))},   // days and hours run over
+    };
+    for (const Case& c : cases) {
+        writeBytes(resultFile(), runHeader("Lauf", " 1", " 1", c.date, c.time));
+        ASSERT_TRUE(split());
+        const TTimingImportHeat run = connector.getRuns(kCompetition).at(0);
+        EXPECT_EQ(fromOleDate(run.startTime), c.expected) << c.date.toStdString() << " " << c.time.toStdString();
+    }
+}
+
+TEST_F(TimingImport, RunFilesAreListedByExactExtensionAndReadToTheFirstBrokenLine)
+{
+    EXPECT_TRUE(connector.getRuns(kCompetition).empty());
+    EXPECT_FALSE(QDir(connector.runFolder(kCompetition)).exists()) << "listing does not create the folder";
+
+    ASSERT_TRUE(QDir().mkpath(connector.runFolder(kCompetition)));
+    QByteArray run("I");
+    run += QByteArray(8, '\0');
+    run += padded("Staffel \x84 ", 46);
+    run += "\r\n";
+    run += resultLine("2", "b", "", "3", "A", "B", "C");
+    run += resultLine("3", "n", "", "4", "D", "E", "F").chopped(2) + "X\n"; // no CR LF
+    run += resultLine("4", "a", "", "5", "G", "H", "I");
+    writeBytes(runFile(QStringLiteral("15_350__EL1_SD_.tmp")), run);
+    writeBytes(runFile(QStringLiteral("15_450__EL1_SD_.TMP")), run);
+    writeBytes(runFile(QStringLiteral("15_550__EL1_SD_.tmp.abc123")), run);
+
+    const std::vector<TTimingImportHeat> runs = connector.getRuns(kCompetition);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].status, TImportStatus::isImported);
+    EXPECT_EQ(runs[0].RunId, 15);
+    EXPECT_EQ(runs[0].heatNo, 3);
+    EXPECT_EQ(runs[0].description, QStringLiteral("Staffel ä"));
+    ASSERT_EQ(runs[0].participants.size(), 1u) << "the line without CR LF ends the list";
+    EXPECT_EQ(runs[0].participants[0].Result.Info, proto::ResultInfo::ab);
+
+    writeBytes(runFile(QStringLiteral("15_650__EL1_SD_.tmp")), "N1234567");
+    EXPECT_THROW(connector.getRuns(kCompetition), TvpError) << "a run file shorter than its header";
+}
+
+TEST_F(TimingImport, MarkingARunImportedWritesOnlyItsStatusByte)
+{
+    writeBytes(resultFile(), runHeader("Lauf", " 2", " 1") + resultLine("1", "00:00:09.870", "1", "5", "A", "B", "C"));
+    ASSERT_TRUE(split());
+    const QString name = runFile(QStringLiteral("_2_150__EL1_SD_.tmp"));
+    const QByteArray before = readBytes(name);
+    markRunImported(name);
+    const QByteArray after = readBytes(name);
+    EXPECT_EQ(after.at(0), 'I');
+    EXPECT_EQ(after.mid(1), before.mid(1));
+
+    try {
+        markRunImported(runFile(QStringLiteral("fehlt.tmp")));
+        ADD_FAILURE() << "a missing run file was marked";
+    } catch (const TvpError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Kann Importdatei nicht öffnen."));
+    }
+    EXPECT_FALSE(QFile::exists(runFile(QStringLiteral("fehlt.tmp"))));
+
+    writeBytes(runFile(QStringLiteral("kurz.tmp")), "N");
+    EXPECT_THROW(markRunImported(runFile(QStringLiteral("kurz.tmp"))), TvpError);
+    EXPECT_EQ(readBytes(runFile(QStringLiteral("kurz.tmp"))), QByteArray("N"));
+}
+
+TEST(TimingResultField, DecodesTimesAndRemarks)
+{
+    const auto time = [](const char* field) {
+        const std::optional<proto::ResultType> r = decodeTimingResult(field);
+        return r && r->Type_ == proto::ResultValueType::Time ? r->TimeInSeconds : -1.0;
+    };
+    EXPECT_EQ(time("00:01:02.345"), 62.345);
+    EXPECT_EQ(time("01:00:00.000"), 3600.0);
+    EXPECT_EQ(time("10:59:59.999"), 39599.999);
+    EXPECT_EQ(time(" 0:00:07.5  "), 7.5);
+    EXPECT_EQ(time("00:00:00.000"), 0.0) << "a real zero stays a time";
+    EXPECT_EQ(time("00:01:02.345999"), 62.345) << "only the first 12 characters count";
+    EXPECT_EQ(time(" 1"), 3600.0) << "a short item is read no further than it goes";
+    EXPECT_EQ(time("            "), -1.0);
+    EXPECT_EQ(time("  :  :  .   "), -1.0);
+    EXPECT_EQ(time(""), -1.0);
+    EXPECT_EQ(time("x0:00:01.000"), -1.0);
+    EXPECT_EQ(decodeTimingResult("00:00:01.000")->Info, proto::ResultInfo::aufg);
+
+    const std::pair<const char*, proto::ResultInfo> remarks[] = {{"a", proto::ResultInfo::aufg},
+                                                                 {"b           ", proto::ResultInfo::ab},
+                                                                 {"d           ", proto::ResultInfo::disq},
+                                                                 {"n", proto::ResultInfo::na}};
+    for (const auto& [field, info] : remarks) {
+        const std::optional<proto::ResultType> r = decodeTimingResult(field);
+        ASSERT_TRUE(r) << field;
+        EXPECT_EQ(r->Type_, proto::ResultValueType::Info) << field;
+        EXPECT_EQ(r->Info, info) << field;
+    }
+    EXPECT_FALSE(decodeTimingResult("D"));
+}
+
+TEST(TimingOleDate, MatchesTheAutomationDateBothWays)
+{
+    EXPECT_EQ(toOleDate(QDateTime(QDate(1899, 12, 30), QTime(0, 0))), 0.0);
+    EXPECT_EQ(toOleDate(QDateTime(QDate(1900, 1, 1), QTime(12, 0))), 2.5);
+    EXPECT_EQ(toOleDate(QDateTime(QDate(1899, 12, 29), QTime(6, 0))), -1.25);
+    EXPECT_DOUBLE_EQ(toOleDate(QDateTime(QDate(2024, 6, 7), QTime(9, 5))), 45450.0 + 545.0 / 1440.0);
+    for (const QDateTime& t : {QDateTime(QDate(2024, 6, 7), QTime(9, 5)), QDateTime(QDate(1899, 12, 29), QTime(6, 0)),
+                               QDateTime(QDate(1850, 3, 1), QTime(23, 59, 30))})
+        EXPECT_EQ(fromOleDate(toOleDate(t)), t) << t.toString().toStdString();
+    EXPECT_FALSE(fromOleDate(std::nan("")).isValid());
+    EXPECT_FALSE(fromOleDate(1e300).isValid());
+}
+
+} // namespace
+} // namespace tvp::test
