@@ -18,7 +18,6 @@ TTVPForm::TTVPForm(QWidget* parent) : TTVPForm(programContext(), parent)
 
 TTVPForm::TTVPForm(TWindowContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window),
-      context_(context),
       closeMessage(QStringLiteral("Es sind noch ungespeicherte Änderungen vorhanden. Beim Fortsetzen gehen "
                                   "ungespeicherte Änderungen ggf. verloren. Fenster schließen?")),
       reloadMessage(QStringLiteral("Es sind noch ungespeicherte Änderungen vorhanden und ein Neuladen wurde "
@@ -26,7 +25,8 @@ TTVPForm::TTVPForm(TWindowContext& context, QWidget* parent)
                                    "Daten neu laden?")),
       checkMessage(QStringLiteral("Es sind noch ungespeicherte Änderungen vorhanden und ein Neuladen eines "
                                   "Eintrags wurde angefordert. Beim Fortsetzen gehen ungespeicherte Änderungen "
-                                  "ggf. verloren. Daten neu laden?"))
+                                  "ggf. verloren. Daten neu laden?")),
+      context_(context)
 {
     moveStoreTimer_.setSingleShot(true);
     connect(&moveStoreTimer_, &QTimer::timeout, this, [this] { guarded([this] { onMoveWindow(); }); });
