@@ -2,27 +2,20 @@
 
 #include "core/services/ResultCaptureServices.h"
 #include "core/ui/Startup.h"
+#include "participants/ui/ParticipantWindows.h"
 #include "results/TimingConnector.h"
 
 #include <QApplication>
-
-namespace {
-
-// The timing exchange stands ready for the competition-list window from start-up to the end.
-struct TimingExportRegistration {
-    TimingExportRegistration() { tvp::resultCapture().timingExport = &connector; }
-    ~TimingExportRegistration() { tvp::resultCapture().timingExport = nullptr; }
-    tvp::TimingConnector connector;
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trivanta Pentrel"));
-    TimingExportRegistration timingExport;
     tvp::TProgram program;
+    // Each area adds what it has built; the windows not built yet stay placeholders.
+    tvp::registerParticipantWindows(program.registry());
+    // The timing exchange stands ready for the competition-list window from start-up to the end.
+    program.registry().registerService<tvp::ITimingExport>(std::make_unique<tvp::TimingConnector>());
     if (!program.start())
         return 0;
     return program.exec();

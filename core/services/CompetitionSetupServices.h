@@ -1,8 +1,6 @@
 #pragma once
 // What the core, participant and organisation windows use of competition setup. The setup windows
-// implement these interfaces and register themselves at start-up.
-
-#include "core/services/ResultCaptureServices.h"
+// implement these interfaces; callers find them through the window registry.
 
 #include <QString>
 #include <QStringList>
@@ -26,15 +24,17 @@ public:
     virtual bool isWizardVisible() const = 0;
 };
 
-class IGlobalParameterForm : public IReloadableWindow {
+class IGlobalParameterForm {
 public:
+    virtual ~IGlobalParameterForm() = default;
     virtual void showGlobalParameterForm(int cupId) = 0;
     virtual QStringList getParameterNames(int cupId) = 0;
     virtual bool paramExists(const QString& name, int cupId) = 0;
 };
 
-class ITemplateAgeClasses : public IReloadableWindow {
+class ITemplateAgeClasses {
 public:
+    virtual ~ITemplateAgeClasses() = default;
     // Re-reads the competition's age classes for the template import.
     virtual void reloadAgeClass() = 0;
 };
@@ -76,20 +76,17 @@ public:
     virtual void setValue(double date) = 0;
 };
 
-struct CompetitionSetupServices {
-    ICompSetupWizard* CompSetupWizardForm = nullptr;
-    IGlobalParameterForm* GlobalParameterForm = nullptr;
-    ITemplateAgeClasses* LoadDiscTemplateForm = nullptr;
-    ITemplateForms* templateForms = nullptr;
+// Makes the metadata inputs; registered as a service by the setup area.
+class IMetaDataFields {
+public:
+    virtual ~IMetaDataFields() = default;
     // A new input for a UI info whose key begins with "MetaData_", null for an unknown key.
-    std::function<std::unique_ptr<TGenericDataField>(int left, int top, const QString& key, const QString& value)>
-        createMetaDataFromUiInfo;
+    virtual std::unique_ptr<TGenericDataField> createMetaDataFromUiInfo(int left, int top, const QString& key,
+                                                                        const QString& value) = 0;
     // The date input with the given item id and label ("COMP_DATE", "Veranstaltungsdatum:").
-    std::function<std::unique_ptr<TDateDataField>(int left, int top, const QString& id, const QString& label)>
-        createDateDataField;
+    virtual std::unique_ptr<TDateDataField> createDateDataField(int left, int top, const QString& id,
+                                                                const QString& label) = 0;
 };
-
-CompetitionSetupServices& competitionSetup();
 
 // The program's template folder ("Templates" beside the program), created when missing.
 QString getTemplatePath();

@@ -1,7 +1,7 @@
 #pragma once
 // What the core, participant and organisation windows use of result capture and timing. The result
-// capture windows implement these interfaces and register themselves at start-up; until then the
-// registry holds nothing and callers skip the call.
+// capture windows implement these interfaces; callers find them through the window registry
+// (find<IResultDialog>()) and skip the call while none is there.
 
 #include "core/protocol/ParticipantRecords.h"
 #include "core/results/ResultUnitPatterns.h"
@@ -27,27 +27,19 @@ struct TTimingExportHeat {
     std::vector<TTimingExportParticipant> participants;
 };
 
-// A window that other windows reload or unload after their own changes.
-class IReloadableWindow {
-public:
-    virtual ~IReloadableWindow() = default;
-    virtual bool isWindowVisible() const = 0;
-    // Asks the window's unsaved-changes question first when ask is set.
-    virtual void reloadFormData(bool ask) = 0;
-    virtual void unload() = 0;
-};
-
-class IResultDialog : public IReloadableWindow {
+class IResultDialog {
 public:
     static constexpr int kNoVersion = 2147483647;
+    virtual ~IResultDialog() = default;
     virtual void showAndLoadDisciplin(int discId, int heatNo, int version, int position) = 0;
     virtual void goToAthlete(int discId, int athleteId, int position, bool show, int heatNo, bool byAthlete,
                              bool flag) = 0;
     virtual void Zonenstrichliste1Click() = 0;
 };
 
-class ITimingImportForm : public IReloadableWindow {
+class ITimingImportForm {
 public:
+    virtual ~ITimingImportForm() = default;
     virtual void UpdateItems() = 0;
 };
 
@@ -57,18 +49,5 @@ public:
     // Appends one heat's start list to the timing program's start-list file; throws on failure.
     virtual void exportTimingList(int timingNumber, int heatCount, const TTimingExportHeat& heat) = 0;
 };
-
-// The registered implementations; null until their windows exist.
-struct ResultCaptureServices {
-    IResultDialog* ResultDialog = nullptr;
-    IReloadableWindow* TallySheetForm = nullptr;
-    IReloadableWindow* AquireBibOrderForm = nullptr;
-    IReloadableWindow* ResultCheckForm = nullptr;
-    IReloadableWindow* TimingSettingsForm = nullptr;
-    ITimingImportForm* TimingImportForm = nullptr;
-    ITimingExport* timingExport = nullptr;
-};
-
-ResultCaptureServices& resultCapture();
 
 } // namespace tvp

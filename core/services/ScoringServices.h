@@ -1,9 +1,8 @@
 #pragma once
 // What the core, participant and organisation windows use of scoring, cups and result documents.
-// Those windows implement these interfaces and register themselves at start-up; until then the
-// registry holds nothing and callers skip the call.
+// Those windows implement these interfaces; callers find them through the window registry (the two
+// factories are registered there as services) and skip the call while none is there.
 
-#include "core/services/ResultCaptureServices.h"
 #include "core/protocol/ScoringRecords.h"
 
 #include <QString>
@@ -45,8 +44,9 @@ struct TExportGlobalParameter {
 };
 
 // A window that keeps a mail-merge document path of a competition; results arrive later.
-class IDocSetupForm : public IReloadableWindow {
+class IDocSetupForm {
 public:
+    virtual ~IDocSetupForm() = default;
     // extra: for the schedule document the TScheduleDocType in its low byte.
     using StatusHandler = std::function<void(TDocPathStatus status, const QString& path, int competitionId, int extra)>;
     // Installed by the window that shows the path; it ignores other competitions.
@@ -67,14 +67,16 @@ public:
     virtual void removeTeamScheduleDocPath(int competitionId) = 0;
 };
 
-class ICupsForm : public IReloadableWindow {
+class ICupsForm {
 public:
+    virtual ~ICupsForm() = default;
     // Reloads the visible cup result model, cup certificate and cup item windows.
     virtual void ReloadCupWindows() = 0;
 };
 
-class IAnalyseForm : public IReloadableWindow {
+class IAnalyseForm {
 public:
+    virtual ~IAnalyseForm() = default;
     // providerId: a scoring node, or the discipline itself.
     virtual void ShowAndLoad(int discId, int providerId) = 0;
 };
@@ -166,24 +168,17 @@ TAggDragObject& aggDragObject();
 using TTemplateLookup = std::function<const proto::ResultAggregatorTemplateType*(int id)>;
 using TDisciplineLookup = std::function<const TDisciplineInfo*(int id)>;
 
-// The registered implementations; null until their windows exist.
-struct ScoringServices {
-    ICupsForm* CupsForm = nullptr;
-    IAnalyseForm* AnalyseForm = nullptr;
-    IReloadableWindow* CertForm = nullptr;
-    IReloadableWindow* CupCertForm = nullptr;
-    IReloadableWindow* CupResultModelForm = nullptr;
-    IBillingDocSetupForm* BillingDocSetupForm = nullptr;
-    ITeamScheduleDocSetupForm* TeamScheduleDocSetupForm = nullptr;
+// Makes the drawn scoring trees and source lists; registered as a service by the scoring area.
+class IAggregatorTrees {
+public:
+    virtual ~IAggregatorTrees() = default;
     // Builds the tree inside parent from the root nodes; localIds are the providers that count as local.
-    std::function<std::unique_ptr<TAggregatorTree>(
-        QWidget* parent, const std::vector<proto::AggregatorTreeNodeType>& nodes, const std::vector<int>& localIds,
-        TTemplateLookup templateLookup, const TDisciplineInfo& discInfo, QMenu* popup)>
-        createAggregatorTree;
-    std::function<std::unique_ptr<TAggregatorSourceList>(QTreeWidget* listView, TDisciplineLookup disciplineLookup)>
-        createAggregatorSourceList;
+    virtual std::unique_ptr<TAggregatorTree>
+    createAggregatorTree(QWidget* parent, const std::vector<proto::AggregatorTreeNodeType>& nodes,
+                         const std::vector<int>& localIds, TTemplateLookup templateLookup,
+                         const TDisciplineInfo& discInfo, QMenu* popup) = 0;
+    virtual std::unique_ptr<TAggregatorSourceList> createAggregatorSourceList(QTreeWidget* listView,
+                                                                              TDisciplineLookup disciplineLookup) = 0;
 };
-
-ScoringServices& scoringServices();
 
 } // namespace tvp

@@ -8,24 +8,6 @@
 
 namespace tvp {
 
-ResultCaptureServices& resultCapture()
-{
-    static ResultCaptureServices services;
-    return services;
-}
-
-CompetitionSetupServices& competitionSetup()
-{
-    static CompetitionSetupServices services;
-    return services;
-}
-
-ScoringServices& scoringServices()
-{
-    static ScoringServices services;
-    return services;
-}
-
 TAggDragObject& aggDragObject()
 {
     static TAggDragObject dragObject;

@@ -1,11 +1,15 @@
 #include "core/ui/ChooseCompetitionDialog.h"
 
 #include "core/connection/CommunicationThread.h"
+#include "core/connection/CurrentCompetition.h"
 #include "core/services/CompetitionSetupServices.h"
+#include "core/services/OrganisationServices.h"
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/ui/Dialogs.h"
-#include "core/ui/ExceptionDialog.h"
-#include "core/ui/HintDialog.h"
+#include "core/ui/InfoDialog.h"
+#include "core/ui/WindowContext.h"
+#include "core/ui/WindowPositionManager.h"
+#include "core/ui/WindowRegistry.h"
 #include "core/util/IniHandler.h"
 #include "core/connection/LocalServerControl.h"
 #include "core/util/Logger.h"
@@ -15,7 +19,6 @@
 #include "core/connection/SlotGuard.h"
 #include "core/connection/UncaughtErrors.h"
 #include "core/ui/UserAgreementServerDialog.h"
-#include "core/ui/WaitDialog.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -37,8 +40,6 @@ using namespace proto;
 
 namespace {
 
-TChooseCompetitionForm* instance = nullptr;
-
 const QString kNoConnection = QStringLiteral("Keine Verbindung zum Server.");
 const QString kWaitLoadData = QStringLiteral("Lade Veranstaltungsdaten.");
 const QString kCompatCaption = QStringLiteral("Serverkompatibilität prüfen");
@@ -49,7 +50,7 @@ constexpr int kCompetitionIndexRole = Qt::UserRole + 1;
 
 TChooseCompetitionForm* ChooseCompetitionForm()
 {
-    return instance;
+    return programWindows().get<TChooseCompetitionForm>(TWindowId::ChooseCompetitionForm);
 }
 
 TServerDiscoveryConfig& TChooseCompetitionForm::discoveryConfig()
@@ -63,12 +64,14 @@ QString TChooseCompetitionForm::localServerAddress()
     return localServerAddressOverride.isEmpty() ? QStringLiteral("http://127.0.0.1:8080") : localServerAddressOverride;
 }
 
-TChooseCompetitionForm::TChooseCompetitionForm(QWidget* parent) : TTVPForm(parent)
+TChooseCompetitionForm::TChooseCompetitionForm(QWidget* parent) : TChooseCompetitionForm(programContext(), parent)
+{
+}
+
+TChooseCompetitionForm::TChooseCompetitionForm(TWindowContext& context, QWidget* parent) : TTVPForm(context, parent)
 {
     setObjectName(QStringLiteral("ChooseCompetitionForm"));
     setWindowTitle(QStringLiteral("Veranstaltung auswählen"));
-    if (!instance)
-        instance = this;
 
     GroupBox1 = new QGroupBox(QStringLiteral("Verstaltungsserver"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -166,15 +169,15 @@ TChooseCompetitionForm::TChooseCompetitionForm(QWidget* parent) : TTVPForm(paren
     connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { newCompetitionClicked(); }); });
     connect(Button3, &QPushButton::clicked, this, [this] {
         alreadyUsed = true;
-        if (hooks.showImportChoice)
-            guarded([this] { hooks.showImportChoice(); });
+        if (ICompetitionImport* import = this->context().windows().find<ICompetitionImport>())
+            guarded([import] { import->showImportChoice(); });
     });
     connect(Button4, &QPushButton::clicked, this, [this] { guarded([this] { startLocalServerClicked(); }); });
     connect(Button5, &QPushButton::clicked, this, [this] { guarded([this] { stopLocalServerClicked(); }); });
     connect(Button7, &QPushButton::clicked, this, [this] {
         alreadyUsed = true;
-        if (hooks.showAboutWindow)
-            guarded([this] { hooks.showAboutWindow(); });
+        if (TInfoForm* info = this->context().windows().get<TInfoForm>(TWindowId::InfoForm))
+            guarded([this, info] { this->context().dialogs().execModal(*info); });
     });
 
     discovery_ = std::make_unique<TServerDiscovery>(discoveryConfig());
@@ -183,38 +186,45 @@ TChooseCompetitionForm::TChooseCompetitionForm(QWidget* parent) : TTVPForm(paren
         // The welcome hint comes once, at the first long tick of an untouched chooser.
         if (isVisible() && !alreadyUsed) {
             alreadyUsed = true;
-            if (HintForm())
-                HintForm()->ShowHint(QStringLiteral("WELCOME"), false);
+            this->context().hints().ShowHint(QStringLiteral("WELCOME"), false);
         }
     });
 
     competitionUrlHolderInstance().setServerUrl(localServerAddress());
 }
 
-TChooseCompetitionForm::~TChooseCompetitionForm()
-{
-    if (instance == this)
-        instance = nullptr;
-}
+TChooseCompetitionForm::~TChooseCompetitionForm() = default;
 
 // ---- the current competition ----
 
+TCurrentCompetition& TChooseCompetitionForm::current() const
+{
+    return context().competition();
+}
+
 int TChooseCompetitionForm::getCompetitionId(bool raise) const
 {
-    const int id = currentId_.load();
-    if (id == 0 && raise)
-        throw ETvExceptionDetail(QStringLiteral("Keine Veranstaltung geladen"), -1);
-    return id;
+    return current().getCompetitionId(raise);
+}
+
+const CompetitionType* TChooseCompetitionForm::getCompetition() const
+{
+    return current().getCompetition();
 }
 
 QString TChooseCompetitionForm::getCompetitionName() const
 {
-    return Competition ? Competition->Name : QString();
+    return current().getCompetitionName();
 }
 
 void TChooseCompetitionForm::addNofitication(std::function<void()> subscriber)
 {
-    NotificationList.push_back(std::move(subscriber));
+    current().addNofitication(std::move(subscriber));
+}
+
+void TChooseCompetitionForm::addNofitication(QObject* receiver, std::function<void()> subscriber)
+{
+    current().addNofitication(receiver, std::move(subscriber));
 }
 
 QString TChooseCompetitionForm::getFullUrl(TTVPWebServices service) const
@@ -224,17 +234,12 @@ QString TChooseCompetitionForm::getFullUrl(TTVPWebServices service) const
 
 void TChooseCompetitionForm::NotifySubscriber()
 {
-    // A copy: a subscriber may subscribe others while being told.
-    const auto subscribers = NotificationList;
-    for (const auto& subscriber : subscribers)
-        guarded([&] { subscriber(); });
+    current().NotifySubscriber();
 }
 
 void TChooseCompetitionForm::SetCompetitionInternal(std::unique_ptr<CompetitionType> competition)
 {
-    Competition = std::move(competition);
-    currentId_ = Competition ? Competition->ID : 0;
-    NotifySubscriber();
+    current().SetCompetitionInternal(std::move(competition));
 }
 
 void TChooseCompetitionForm::SetCompetitionId(std::unique_ptr<CompetitionType> competition)
@@ -255,14 +260,14 @@ bool TChooseCompetitionForm::setCompetition(bool alwaysShow)
         competitionUrlHolderInstance().setServerUrl(server);
         if (checkCompetition()) {
             LoadCompetition(true);
-            chosen = Competition != nullptr;
+            chosen = getCompetition() != nullptr;
         } else {
             chosen = showDialog();
         }
     } else {
         chosen = showDialog();
     }
-    if (!chosen && Competition)
+    if (!chosen && getCompetition())
         return false;
     NotifySubscriber();
     return chosen;
@@ -283,26 +288,23 @@ bool TChooseCompetitionForm::showDialog()
     Button1->setEnabled(false);
     SelectDefaultServer();
     closeWait(kWaitLoadData);
-    tempCompetition = std::move(Competition);
-    currentId_ = 0;
+    tempCompetition = current().takeSilently();
     FlastID = tempCompetition ? tempCompetition->ID : 0;
-    dialogs().execModal(*this);
-    if (Competition) {
+    context().dialogs().execModal(*this);
+    if (getCompetition()) {
         tempCompetition.reset();
         return true;
     }
-    Competition = std::move(tempCompetition);
-    currentId_ = Competition ? Competition->ID : 0;
-    if (Competition && competitionUrlHolderInstance().getServerUrl() != openedOn) {
+    current().putBackSilently(std::move(tempCompetition));
+    if (const CompetitionType* kept = getCompetition();
+        kept && competitionUrlHolderInstance().getServerUrl() != openedOn) {
         // The kept competition lives on the server it was opened on; its id means something
         // else on the one looked at meanwhile.
         competitionUrlHolderInstance().setServerUrl(openedOn);
         WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), openedOn);
-        WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), Competition->ID);
-        if (hooks.reloadAboutServerVersion)
-            guarded([this] { hooks.reloadAboutServerVersion(); });
-        if (ExceptionForm())
-            ExceptionForm()->ReloadExceptionMessages();
+        WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), kept->ID);
+        emit serverChosen();
+        reloadExceptionMessages();
     }
     return false;
 }
@@ -393,8 +395,7 @@ void TChooseCompetitionForm::ComboBox1Select(bool fromStop)
     competitionUrlHolderInstance().setServerUrl(isLocalEntry() ? localServerAddress() : ComboBox1->currentText());
     ListBox1->clear();
     listed_.clear();
-    if (hooks.reloadAboutServerVersion)
-        guarded([this] { hooks.reloadAboutServerVersion(); });
+    emit serverChosen();
     if (!checkServerCompatibility()) {
         SetCompetitionId(nullptr);
         return;
@@ -434,7 +435,7 @@ void TChooseCompetitionForm::ComboBox1Select(bool fromStop)
     alreadyUsed = true;
     SaveCurrentServer();
     Button2->setEnabled(true);
-    Button3->setEnabled(static_cast<bool>(hooks.showImportChoice));
+    Button3->setEnabled(context().windows().find<ICompetitionImport>() != nullptr);
     if (competitions.empty()) {
         ShowListBoxError(QStringLiteral("Keine Veranstaltungen auf Server gefunden."));
     } else {
@@ -445,8 +446,7 @@ void TChooseCompetitionForm::ComboBox1Select(bool fromStop)
             item->setData(kCompetitionIndexRole, int(i));
         }
     }
-    if (ExceptionForm())
-        ExceptionForm()->ReloadExceptionMessages();
+    reloadExceptionMessages();
     ListBox1->setFocus();
 }
 
@@ -463,13 +463,16 @@ void TChooseCompetitionForm::ShowListBoxError(const QString& text)
 
 void TChooseCompetitionForm::reportCompatibility(const QString& text, bool error)
 {
-    if (!ExceptionForm())
-        return;
     // No calling window: the check also runs before the chooser is shown, and must not be dropped.
     if (error)
-        ExceptionForm()->AddException(-1, {}, text, kCompatCaption, nullptr);
+        context().messages().AddException(-1, {}, text, kCompatCaption, nullptr);
     else
-        ExceptionForm()->AddWarning(-1, {}, text, kCompatCaption, nullptr);
+        context().messages().AddWarning(-1, {}, text, kCompatCaption, nullptr);
+}
+
+void TChooseCompetitionForm::reloadExceptionMessages()
+{
+    context().messages().ReloadExceptionMessages();
 }
 
 bool TChooseCompetitionForm::checkServerCompatibility()
@@ -583,14 +586,12 @@ void TChooseCompetitionForm::LoadCompetition(bool closeChooser)
     if (closeChooser)
         close();
     TVP_LOGGER().log(TLogLevel::ll_debug, QStringLiteral("Loading ExceptionMessages"));
-    if (ExceptionForm())
-        ExceptionForm()->ReloadExceptionMessages();
+    reloadExceptionMessages();
     TVP_LOGGER().log(TLogLevel::ll_debug, QStringLiteral("Loading AggregatorTemplates"));
-    if (hooks.loadDisciplineTemplates)
-        guarded([this] { hooks.loadDisciplineTemplates(); });
+    if (IDisciplineTemplates* templates = context().windows().find<IDisciplineTemplates>())
+        guarded([templates] { templates->LoadDisciplineTemplates(); });
     TVP_LOGGER().log(TLogLevel::ll_debug, QStringLiteral("Refreshing..."));
-    if (hooks.reloadAllWindows)
-        guarded([this] { hooks.reloadAllWindows(); });
+    emit competitionOpened();
 }
 
 void TChooseCompetitionForm::selectNewComp(int competitionId, bool open)
@@ -612,10 +613,11 @@ void TChooseCompetitionForm::deleteSelectedCompetition()
                                             "Ergebnisse, etc.) wirklich gelöscht werden?\r\nFalls diese Veranstaltung "
                                             "mit einem Cup verknüpft ist, wird diese auch aus dem Cup entfernt.")
                                  .arg(victim.Name);
-    if (dialogs().messageBox(this, kDeleteCaption, question, TMsgKind::Question, TMsgButtons::YesNo) == TMsgAnswer::No)
+    if (context().dialogs().messageBox(this, kDeleteCaption, question, TMsgKind::Question, TMsgButtons::YesNo) ==
+        TMsgAnswer::No)
         return;
-    if (victim.ID == FlastID && hooks.closeAllWorkWindows)
-        guarded([this] { hooks.closeAllWorkWindows(); });
+    if (TPositionStoreAdapter* store = context().positionStore(); store && victim.ID == FlastID)
+        store->closeAllNonMainWindows();
 
     const QString waitText = QStringLiteral("Lösche Veranstaltung...");
     showWait(waitText);
@@ -624,10 +626,9 @@ void TChooseCompetitionForm::deleteSelectedCompetition()
         GetCompetitionManagementPortType(false, getFullUrl(TTVPWebServices::CMS), nullptr)
             ->removeCompetition(victim.ID);
     } catch (const TvpError& e) {
-        if (ExceptionForm())
-            ExceptionForm()->AddException(
-                0, {}, QStringLiteral("Veranstaltung konnte nicht gelöscht werden. (%1)").arg(e.message()),
-                kDeleteCaption, this);
+        context().messages().AddException(
+            0, {}, QStringLiteral("Veranstaltung konnte nicht gelöscht werden. (%1)").arg(e.message()), kDeleteCaption,
+            this);
     }
     if (tempCompetition && tempCompetition->ID == victim.ID)
         tempCompetition.reset();
@@ -635,8 +636,7 @@ void TChooseCompetitionForm::deleteSelectedCompetition()
     closeWait(waitText);
     // The main window's refresh is throttled; the open chooser must not list the deleted one meanwhile.
     selectNewComp(0, false);
-    if (hooks.refreshMainWindow)
-        guarded([this] { hooks.refreshMainWindow(); });
+    emit competitionDeleted();
 }
 
 void TChooseCompetitionForm::newCompetitionClicked()
@@ -644,7 +644,7 @@ void TChooseCompetitionForm::newCompetitionClicked()
     if (!Button2->isEnabled())
         return;
     alreadyUsed = true;
-    ICompSetupWizard* wizard = competitionSetup().CompSetupWizardForm;
+    ICompSetupWizard* wizard = context().windows().find<ICompSetupWizard>();
     if (!wizard)
         return;
     const int id = wizard->startCompWizard();
@@ -673,15 +673,15 @@ void TChooseCompetitionForm::startLocalServerClicked()
         closeWait(kStartServerWaitText);
         return started;
     });
-    if (outcome == TLocalServerStart::Failed && ExceptionForm())
-        ExceptionForm()->AddException(kServerControlErrorId, {}, kStartServerFailedText, kStartServerCaption, this);
+    if (outcome == TLocalServerStart::Failed)
+        context().messages().AddException(kServerControlErrorId, {}, kStartServerFailedText, kStartServerCaption, this);
     Button4->setEnabled(true);
 }
 
 void TChooseCompetitionForm::stopLocalServerAndClearDefault()
 {
-    if (!StopLocalServer() && ExceptionForm())
-        ExceptionForm()->AddException(kServerControlErrorId, {}, kStopServerFailedText, kStopServerCaption, this);
+    if (!StopLocalServer())
+        context().messages().AddException(kServerControlErrorId, {}, kStopServerFailedText, kStopServerCaption, this);
 }
 
 void TChooseCompetitionForm::stopLocalServerClicked()
@@ -723,7 +723,7 @@ void TChooseCompetitionForm::hideEvent(QHideEvent* event)
 
 void TChooseCompetitionForm::closeEvent(QCloseEvent* event)
 {
-    if (!Competition && !tempCompetition) {
+    if (!getCompetition() && !tempCompetition) {
         if (!askYesNo(this, QStringLiteral("Trivanta Pentrel beenden"),
                       QStringLiteral("Keine Veranstaltung ausgewählt. Soll die Applikation beendet werden?"))) {
             event->ignore();
@@ -734,8 +734,7 @@ void TChooseCompetitionForm::closeEvent(QCloseEvent* event)
         showWait(waitText);
         ReqShutDown();
         closeWait(waitText);
-        if (hooks.terminateApplication)
-            hooks.terminateApplication();
+        emit applicationEndRequested();
         event->accept();
         return;
     }
@@ -745,14 +744,12 @@ void TChooseCompetitionForm::closeEvent(QCloseEvent* event)
 
 void TChooseCompetitionForm::showWait(const QString& text)
 {
-    if (Form10())
-        Form10()->Showwaitdialog(text);
+    context().waitTexts().showWait(text);
 }
 
 void TChooseCompetitionForm::closeWait(const QString& text)
 {
-    if (Form10())
-        Form10()->CloseWaitdialog(text);
+    context().waitTexts().closeWait(text);
 }
 
 } // namespace tvp

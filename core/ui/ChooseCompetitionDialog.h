@@ -1,13 +1,12 @@
 #pragma once
-// The chooser of server and competition. It owns the current competition of the whole program:
-// request callbacks ask it for the competition id, and windows subscribe to hear of a change.
+// The chooser of server and competition. It writes the program's current competition (the
+// context's TCurrentCompetition); its operations on the competition forward to that object.
 
 #include "core/ui/TVPForm.h"
 #include "core/protocol/TVPWebServices2.h"
 
 #include <QStringList>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -23,18 +22,14 @@ namespace tvp {
 
 class TServerDiscovery;
 struct TServerDiscoveryConfig;
+class TCurrentCompetition;
 class TUserAgreementServerForm;
 
-// What the chooser asks of the main window and of windows built later.
-struct ChooserHooks {
-    std::function<void()> reloadAllWindows;    // after a competition was loaded
-    std::function<void()> refreshMainWindow;   // after a competition was deleted
-    std::function<void()> closeAllWorkWindows; // before the current competition is deleted
-    std::function<void()> loadDisciplineTemplates;
-    std::function<void()> showAboutWindow;      // "Info"
-    std::function<void()> showImportChoice;     // "Veranstaltung importieren"; the button stays off without it
-    std::function<void()> terminateApplication; // the user ends the program from the chooser
-    std::function<void()> reloadAboutServerVersion;
+// The competition import windows: "Veranstaltung importieren" is enabled only when one is there.
+class ICompetitionImport {
+public:
+    virtual ~ICompetitionImport() = default;
+    virtual void showImportChoice() = 0;
 };
 
 class TChooseCompetitionForm : public TTVPForm {
@@ -45,9 +40,8 @@ public:
     inline static const QString kSavedHeading = QStringLiteral("===Zuletzt verwendet===");
 
     explicit TChooseCompetitionForm(QWidget* parent = nullptr);
+    explicit TChooseCompetitionForm(TWindowContext& context, QWidget* parent = nullptr);
     ~TChooseCompetitionForm() override;
-
-    ChooserHooks hooks;
 
     // Chooses the competition: silently from the settings when possible unless alwaysShow is set.
     // True when a competition was chosen.
@@ -55,10 +49,12 @@ public:
 
     // Safe from any thread. With raise set and no competition it throws ETvExceptionDetail(-1).
     int getCompetitionId(bool raise) const;
-    // GUI thread only; the object stays the chooser's.
-    const proto::CompetitionType* getCompetition() const { return Competition.get(); }
+    // GUI thread only; the object stays the current competition's.
+    const proto::CompetitionType* getCompetition() const;
     QString getCompetitionName() const;
+    // A subscriber bound to receiver goes when the receiver goes.
     void addNofitication(std::function<void()> subscriber);
+    void addNofitication(QObject* receiver, std::function<void()> subscriber);
     QString getFullUrl(proto::TTVPWebServices service) const;
 
     void SetCompetitionInternal(std::unique_ptr<proto::CompetitionType> competition);
@@ -88,6 +84,16 @@ public:
     QStringList foundServers() const { return FFoundServers; }
     bool isAlreadyUsed() const { return alreadyUsed; }
 
+signals:
+    // Another server was chosen (its version is then asked again by the about window).
+    void serverChosen();
+    // A competition was opened; every work window is to drop its data.
+    void competitionOpened();
+    // A competition was deleted; the main window refreshes.
+    void competitionDeleted();
+    // The user ended the program from the chooser.
+    void applicationEndRequested();
+
 protected:
     void reloadData() override {}
     void closeEvent(QCloseEvent* event) override;
@@ -107,16 +113,15 @@ private:
     // Typing an address leaves the index on the entry it started from, so the text decides.
     bool isLocalEntry() const;
     void NotifySubscriber();
+    TCurrentCompetition& current() const;
+    void reloadExceptionMessages();
     void stopDiscovery();
     void showWait(const QString& text);
     void closeWait(const QString& text);
     void reportCompatibility(const QString& text, bool error);
     const proto::CompetitionType* selectedCompetition() const;
 
-    std::unique_ptr<proto::CompetitionType> Competition;
     std::unique_ptr<proto::CompetitionType> tempCompetition;
-    std::atomic<int> currentId_{0};
-    std::vector<std::function<void()>> NotificationList;
     QStringList FSavedServers;
     QStringList FFoundServers;
     bool alreadyUsed = false;
@@ -142,7 +147,7 @@ private:
     std::unique_ptr<TServerDiscovery> discovery_;
 };
 
-// The program's chooser; null until it is created.
+// The program's chooser (its registered window); null until it is created.
 TChooseCompetitionForm* ChooseCompetitionForm();
 
 } // namespace tvp

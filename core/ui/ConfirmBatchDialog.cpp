@@ -11,17 +11,17 @@
 
 namespace tvp {
 
-namespace {
-TConfirmBatchForm* instance = nullptr;
-}
-
 TConfirmBatchForm* ConfirmBatchForm()
 {
-    return instance;
+    return dynamic_cast<TConfirmBatchForm*>(programContext().confirmationProvider());
 }
 
-TConfirmBatchForm::TConfirmBatchForm(QWidget* parent)
-    : TTVPForm(parent),
+TConfirmBatchForm::TConfirmBatchForm(QWidget* parent) : TConfirmBatchForm(programContext(), parent)
+{
+}
+
+TConfirmBatchForm::TConfirmBatchForm(TWindowContext& context, QWidget* parent)
+    : TTVPForm(context, parent),
       Memo1(new QPlainTextEdit(QStringLiteral("Wirklich löschen?"), this)),
       CheckBox1(new QCheckBox(QStringLiteral("Auswahl für alle übernehmen"), this)),
       Button1(new QPushButton(QStringLiteral("Ja"), this)),
@@ -55,14 +55,12 @@ TConfirmBatchForm::TConfirmBatchForm(QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { answer(TConfirmstate::cs_no); }); });
     connect(Button3, &QPushButton::clicked, this, [this] { guarded([this] { answer(TConfirmstate::cs_cancel); }); });
 
-    if (!instance)
-        instance = this;
+    context.offer(static_cast<IBatchConfirmation*>(this));
 }
 
 TConfirmBatchForm::~TConfirmBatchForm()
 {
-    if (instance == this)
-        instance = nullptr;
+    context().withdraw(static_cast<IBatchConfirmation*>(this));
 }
 
 void TConfirmBatchForm::answer(TConfirmstate chosen)
@@ -82,7 +80,7 @@ bool TConfirmBatchForm::showConfirmDialog(const QString& text, const QString& ca
     confirmed = false;
     // Closing the window by its frame leaves this as the answer.
     state = TConfirmstate::cs_cancel;
-    dialogs().execModal(*this);
+    context().dialogs().execModal(*this);
     // The window is hidden by now, so ask whether the box was shown in it, not on screen.
     applyToAll = CheckBox1->isChecked() && CheckBox1->isVisibleTo(this);
     if (state != TConfirmstate::cs_cancel)

@@ -3,6 +3,7 @@
 // answer stand for the rest of the batch.
 
 #include "core/ui/TVPForm.h"
+#include "core/ui/WindowContext.h"
 
 class QCheckBox;
 class QPlainTextEdit;
@@ -12,18 +13,19 @@ namespace tvp {
 
 enum class TConfirmstate { cs_yes, cs_no, cs_cancel };
 
-class TConfirmBatchForm : public TTVPForm {
+class TConfirmBatchForm : public TTVPForm, public IBatchConfirmation {
     Q_OBJECT
 public:
-    // The first one created becomes the program's instance.
+    // The first one created becomes its context's batch confirmation.
     explicit TConfirmBatchForm(QWidget* parent = nullptr);
+    explicit TConfirmBatchForm(TWindowContext& context, QWidget* parent = nullptr);
     ~TConfirmBatchForm() override;
 
     // Asks modally. The check box is offered only with offerApplyToAll and starts as applyToAll;
     // afterwards applyToAll tells whether it was ticked. False when cancelled; otherwise confirmed
     // is true for "Ja".
     bool showConfirmDialog(const QString& text, const QString& caption, bool offerApplyToAll, bool& applyToAll,
-                           bool& confirmed);
+                           bool& confirmed) override;
 
     TConfirmstate state = TConfirmstate::cs_cancel;
 
@@ -40,7 +42,7 @@ private:
     QPushButton* Button3;
 };
 
-// The program's confirmation window; null until it is created.
+// The program's confirmation window (the one its context took); null until it is created.
 TConfirmBatchForm* ConfirmBatchForm();
 
 } // namespace tvp

@@ -1,6 +1,8 @@
 #include "core/ui/EulaDialog.h"
 
 #include "core/ui/Dialogs.h"
+#include "core/ui/WindowContext.h"
+#include "core/ui/WindowRegistry.h"
 #include "core/util/IniHandler.h"
 #include "core/connection/SlotGuard.h"
 
@@ -14,8 +16,6 @@
 namespace tvp {
 
 namespace {
-
-TEulaForm* instance = nullptr;
 
 const QString kSection = QStringLiteral("EULA");
 const QString kKey = QStringLiteral("EULA_Accepted");
@@ -70,7 +70,7 @@ lediglich die Versionsnummer des Programms und die Namen der abgefragten Zusatzf
 
 TEulaForm* EulaForm()
 {
-    return instance;
+    return programWindows().get<TEulaForm>(TWindowId::EulaForm);
 }
 
 TEulaForm::TEulaForm(QWidget* parent)
@@ -111,16 +111,9 @@ TEulaForm::TEulaForm(QWidget* parent)
     QString stored;
     ReadIniStr(kSection, kKey, QStringLiteral("false"), stored);
     FAccepted = stored == QStringLiteral("yes");
-
-    if (!instance)
-        instance = this;
 }
 
-TEulaForm::~TEulaForm()
-{
-    if (instance == this)
-        instance = nullptr;
-}
+TEulaForm::~TEulaForm() = default;
 
 void TEulaForm::showConsentControls(bool visible)
 {

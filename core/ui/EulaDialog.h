@@ -13,7 +13,7 @@ namespace tvp {
 class TEulaForm : public QDialog {
     Q_OBJECT
 public:
-    // The first one created becomes the program's instance. Reads the stored consent.
+    // Reads the stored consent.
     explicit TEulaForm(QWidget* parent = nullptr);
     ~TEulaForm() override;
 
@@ -36,7 +36,7 @@ private:
     bool FAccepted = false;
 };
 
-// The program's terms window; null until it is created.
+// The program's terms window (its registered window); null until it is created.
 TEulaForm* EulaForm();
 
 } // namespace tvp

@@ -23,8 +23,6 @@ namespace tvp {
 
 namespace {
 
-TExceptionForm* instance = nullptr;
-
 // One message row; the item owns what it shows.
 class TExceptionItem : public QTreeWidgetItem {
 public:
@@ -66,11 +64,15 @@ QString singleLine(QString text)
 
 TExceptionForm* ExceptionForm()
 {
-    return instance;
+    return dynamic_cast<TExceptionForm*>(programContext().messageSink());
 }
 
-TExceptionForm::TExceptionForm(QWidget* parent)
-    : TTVPForm(parent),
+TExceptionForm::TExceptionForm(QWidget* parent) : TExceptionForm(programContext(), parent)
+{
+}
+
+TExceptionForm::TExceptionForm(TWindowContext& context, QWidget* parent)
+    : TTVPForm(context, parent),
       Label1(new QLabel(QStringLiteral("Bei der Anfrage sind Warnungen/Fehler aufgetreten:"), this)),
       ListView1(new QTreeWidget(this)),
       CloseButton(new QPushButton(QStringLiteral("Schließen"), this))
@@ -112,8 +114,8 @@ TExceptionForm::TExceptionForm(QWidget* parent)
     connect(ListView1, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { guarded([this, item] { showFullText(item); }); });
 
-    if (!instance) {
-        instance = this;
+    context.offer(static_cast<IMessageSink*>(this));
+    if (context.messageSink() == this) {
         // Reporters may be called from any thread; the row is added on the GUI thread.
         setUncaughtReporter([form = QPointer<TExceptionForm>(this)](const QString& text) {
             QMetaObject::invokeMethod(qApp, [form, text] {
@@ -126,15 +128,15 @@ TExceptionForm::TExceptionForm(QWidget* parent)
 
 TExceptionForm::~TExceptionForm()
 {
-    if (instance == this) {
+    if (context().messageSink() == this)
         setUncaughtReporter(nullptr);
-        instance = nullptr;
-    }
+    context().withdraw(static_cast<IMessageSink*>(this));
 }
 
 void TExceptionForm::AddException(int errorId, const QStringList& parameters, const QString& text,
-                                  const QString& caption, QWidget* form)
+                                  const QString& caption, QObject* caller)
 {
+    auto* form = qobject_cast<QWidget*>(caller);
     if (errorId == -1 && form && !form->isVisible())
         return;
 
@@ -153,7 +155,7 @@ void TExceptionForm::AddException(int errorId, const QStringList& parameters, co
 }
 
 void TExceptionForm::AddWarning(int errorId, const QStringList& parameters, const QString& text, const QString& caption,
-                                QWidget* form)
+                                QObject* form)
 {
     AddException(errorId, parameters, text, caption, form);
 }
@@ -169,9 +171,7 @@ QString TExceptionForm::getExceptionById(int errorId, const QStringList& paramet
 void TExceptionForm::ReloadExceptionMessages()
 {
     const QString waitText = QStringLiteral("Lade Fehlermeldungen.");
-    const QPointer<TForm10> wait = Form10();
-    if (wait)
-        wait->Showwaitdialog(waitText, screen());
+    context().waitTexts().showWait(waitText, this);
 
     FExceptionList.clear();
     try {
@@ -191,11 +191,10 @@ void TExceptionForm::ReloadExceptionMessages()
                      QStringLiteral("Fehlermeldungen laden"));
     }
 
-    if (wait)
-        wait->CloseWaitdialog(waitText);
+    context().waitTexts().closeWait(waitText);
 }
 
-void TExceptionForm::handleMixedAgeClassWarnings(const proto::MixedAgeClassesWarningType* warning, QWidget* form)
+void TExceptionForm::handleMixedAgeClassWarnings(const proto::MixedAgeClassesWarningType* warning, QObject* form)
 {
     if (!warning)
         return;

@@ -4,6 +4,7 @@
 // caller's text. Messages collect in a list; the window pops up shortly after each new one.
 
 #include "core/ui/TVPForm.h"
+#include "core/ui/WindowContext.h"
 
 #include <QList>
 #include <QStringList>
@@ -25,7 +26,7 @@ struct TExceptionMsg {
     QString Msg; // "%s" takes the next parameter
 };
 
-class TExceptionForm : public TTVPForm {
+class TExceptionForm : public TTVPForm, public IMessageSink {
     Q_OBJECT
 public:
     // Closing keeps the rows younger than this and leaves the window open for them.
@@ -33,21 +34,22 @@ public:
     // Messages arriving within this time make the window appear once.
     static inline int showDelayMs = 50;
 
-    // The first one created becomes the program's instance and reporter of uncaught failures.
+    // The first one created becomes its context's messages and the reporter of uncaught failures.
     explicit TExceptionForm(QWidget* parent = nullptr);
+    explicit TExceptionForm(TWindowContext& context, QWidget* parent = nullptr);
     ~TExceptionForm() override;
 
     // errorId -1 means no server id; such a message of a hidden caller is dropped.
     void AddException(int errorId, const QStringList& parameters, const QString& text, const QString& caption,
-                      QWidget* form = nullptr);
+                      QObject* form = nullptr) override;
     void AddWarning(int errorId, const QStringList& parameters, const QString& text, const QString& caption,
-                    QWidget* form = nullptr);
+                    QObject* form = nullptr) override;
     // The server's text for the id with the parameters put in; empty for an unknown id.
     QString getExceptionById(int errorId, const QStringList& parameters) const;
     // Loads the server's message table on the GUI thread; a failure is reported as a message row.
-    void ReloadExceptionMessages();
+    void ReloadExceptionMessages() override;
     // Warns that one scoring node now spans disciplines of several age classes; null adds nothing.
-    void handleMixedAgeClassWarnings(const proto::MixedAgeClassesWarningType* warning, QWidget* form);
+    void handleMixedAgeClassWarnings(const proto::MixedAgeClassesWarningType* warning, QObject* form);
 
     void CloseButtonClick();
 
@@ -66,7 +68,7 @@ private:
     QList<TExceptionMsg> FExceptionList;
 };
 
-// The program's message window; null until it is created.
+// The program's message window (the one its context took); null until it is created.
 TExceptionForm* ExceptionForm();
 
 } // namespace tvp

@@ -16,8 +16,6 @@ namespace tvp {
 
 namespace {
 
-THintForm* instance = nullptr;
-
 const QString kSection = QStringLiteral("HintSystem");
 const QString kSuppressAll = QStringLiteral("SuppressAll");
 const QString kYes = QStringLiteral("yes");
@@ -38,11 +36,15 @@ bool isSwitchedOff(const QString& key)
 
 THintForm* HintForm()
 {
-    return instance;
+    return dynamic_cast<THintForm*>(programContext().hintProvider());
 }
 
-THintForm::THintForm(QWidget* parent)
-    : TTVPForm(parent),
+THintForm::THintForm(QWidget* parent) : THintForm(programContext(), parent)
+{
+}
+
+THintForm::THintForm(TWindowContext& context, QWidget* parent)
+    : TTVPForm(context, parent),
       RichEdit1(new QTextBrowser(this)),
       CheckBox1(new QCheckBox(QStringLiteral("Diesen Hinweis auf diesem Computer nicht mehr anzeigen"), this)),
       CheckBox2(new QCheckBox(QStringLiteral("Alle Hinweise auf diesem Computer deaktivieren"), this)),
@@ -73,14 +75,12 @@ THintForm::THintForm(QWidget* parent)
     connect(&Timer1, &QTimer::timeout, this, [this] { guarded([this] { ShowHint(FID, false); }); });
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
 
-    if (!instance)
-        instance = this;
+    context.offer(static_cast<IHints*>(this));
 }
 
 THintForm::~THintForm()
 {
-    if (instance == this)
-        instance = nullptr;
+    context().withdraw(static_cast<IHints*>(this));
 }
 
 void THintForm::ShowHint(const QString& name, bool force)

@@ -3,6 +3,7 @@
 // switch each hint off, or all of them; the choice is kept in the settings section HintSystem.
 
 #include "core/ui/TVPForm.h"
+#include "core/ui/WindowContext.h"
 
 #include <QTimer>
 
@@ -12,20 +13,21 @@ class QTextBrowser;
 
 namespace tvp {
 
-class THintForm : public TTVPForm {
+class THintForm : public TTVPForm, public IHints {
     Q_OBJECT
 public:
-    // The first one created becomes the program's instance.
+    // The first one created becomes its context's hints.
     explicit THintForm(QWidget* parent = nullptr);
+    explicit THintForm(TWindowContext& context, QWidget* parent = nullptr);
     ~THintForm() override;
 
     // Shows the hint unless it or all hints are switched off (force shows it anyway). A missing
     // or unreadable help file shows nothing and reports nothing.
-    void ShowHint(const QString& name, bool force);
+    void ShowHint(const QString& name, bool force) override;
     // Shows the hint after the delay; asking again within the delay restarts it with the new name.
-    void ShowHintDelayed(const QString& name, int delayMs);
+    void ShowHintDelayed(const QString& name, int delayMs) override;
     // Switches every hint on again.
-    void ResetHintSystem();
+    void ResetHintSystem() override;
 
     void Button1Click();
 
@@ -41,7 +43,7 @@ private:
     QString FID;
 };
 
-// The program's hint window; null until it is created.
+// The program's hint window (the one its context took); null until it is created.
 THintForm* HintForm();
 
 } // namespace tvp

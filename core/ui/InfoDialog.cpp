@@ -4,7 +4,8 @@
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/EulaDialog.h"
-#include "core/ui/ExceptionDialog.h"
+#include "core/ui/WindowContext.h"
+#include "core/ui/WindowRegistry.h"
 #include "core/util/ProgramVersion.h"
 #include "core/connection/SlotGuard.h"
 #include "core/protocol/TVPWebServices2.h"
@@ -24,8 +25,6 @@
 namespace tvp {
 
 namespace {
-
-TInfoForm* instance = nullptr;
 
 const QColor kBannerColour(0x1f, 0x5f, 0xa8);
 
@@ -89,27 +88,24 @@ const QString TInfoForm::kWebPage = QStringLiteral("https://www.trivanta.example
 
 TInfoForm* InfoForm()
 {
-    return instance;
+    return programWindows().get<TInfoForm>(TWindowId::InfoForm);
 }
 
-void showInfoFormModal()
-{
-    if (InfoForm())
-        dialogs().execModal(*InfoForm());
-}
-
-void reloadInfoServerVersion()
-{
-    if (InfoForm())
-        InfoForm()->LoadServerVersion();
-}
-
-TInfoForm::TInfoForm(QWidget* parent) : TInfoForm(QStringLiteral(TVP_VERSION_TEXT), parent)
+TInfoForm::TInfoForm(QWidget* parent) : TInfoForm(programContext(), QStringLiteral(TVP_VERSION_TEXT), parent)
 {
 }
 
-TInfoForm::TInfoForm(const QString& fileVersion, QWidget* parent)
-    : TTVPForm(parent),
+TInfoForm::TInfoForm(TWindowContext& context, QWidget* parent)
+    : TInfoForm(context, QStringLiteral(TVP_VERSION_TEXT), parent)
+{
+}
+
+TInfoForm::TInfoForm(const QString& fileVersion, QWidget* parent) : TInfoForm(programContext(), fileVersion, parent)
+{
+}
+
+TInfoForm::TInfoForm(TWindowContext& context, const QString& fileVersion, QWidget* parent)
+    : TTVPForm(context, parent),
       Shape1(new QFrame(this)),
       Image1(new QLabel(Shape1)),
       DescriptionLabel(
@@ -168,10 +164,10 @@ TInfoForm::TInfoForm(const QString& fileVersion, QWidget* parent)
     layout->addLayout(body, 1);
 
     connect(LinkLabel, &QLabel::linkActivated, this, [this] { guarded([this] { openWebPage(); }); });
-    connect(EulaLabel, &QLabel::linkActivated, this, [] {
-        guarded([] {
-            if (EulaForm())
-                EulaForm()->showEULA();
+    connect(EulaLabel, &QLabel::linkActivated, this, [this] {
+        guarded([this] {
+            if (auto* eula = this->context().windows().get<TEulaForm>(TWindowId::EulaForm))
+                eula->showEULA();
         });
     });
     Image1->installEventFilter(this);
@@ -187,16 +183,9 @@ TInfoForm::TInfoForm(const QString& fileVersion, QWidget* parent)
         FMinor = versionPart(parts, 1);
         FRelease = versionPart(parts, 2);
     }
-
-    if (!instance)
-        instance = this;
 }
 
-TInfoForm::~TInfoForm()
-{
-    if (instance == this)
-        instance = nullptr;
-}
+TInfoForm::~TInfoForm() = default;
 
 void TInfoForm::LoadServerVersion()
 {
@@ -221,8 +210,7 @@ void TInfoForm::LoadServerVersion()
         const QString message = tvp ? tvp->message() : QString::fromUtf8(e.what());
         // Id 0, not -1: the window is usually hidden when the chooser reloads, and the message
         // window drops id -1 messages of hidden callers.
-        if (ExceptionForm())
-            ExceptionForm()->AddException(0, {},
+        context().messages().AddException(0, {},
                                           QStringLiteral("Serverversion konnte nicht abgerufen werden: ") + message,
                                           QStringLiteral("Serverversion abrufen"), this);
     }
@@ -230,8 +218,8 @@ void TInfoForm::LoadServerVersion()
 
 void TInfoForm::openWebPage()
 {
-    if (!QDesktopServices::openUrl(QUrl(kWebPage)) && ExceptionForm())
-        ExceptionForm()->AddException(
+    if (!QDesktopServices::openUrl(QUrl(kWebPage)))
+        context().messages().AddException(
             0, {},
             QStringLiteral("Die Webseite %1 konnte nicht geöffnet werden. Stellen Sie sicher, "
                            "dass ein Internet-Browser zum Öffnen von Links eingerichtet ist.")

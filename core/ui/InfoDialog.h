@@ -15,10 +15,12 @@ public:
     // The maker's web page, behind the link label and the logo.
     static const QString kWebPage;
 
-    // The first one created becomes the program's instance. The version is the build's own.
+    // The version is the build's own.
     explicit TInfoForm(QWidget* parent = nullptr);
+    explicit TInfoForm(TWindowContext& context, QWidget* parent = nullptr);
     // With the program's file version given as text ("1.2.3"); empty means unknown.
     explicit TInfoForm(const QString& fileVersion, QWidget* parent = nullptr);
+    TInfoForm(TWindowContext& context, const QString& fileVersion, QWidget* parent = nullptr);
     ~TInfoForm() override;
 
     // Asks the current server for its version on the GUI thread; a failure goes to the message
@@ -57,11 +59,7 @@ private:
     int bannerPresses_ = 0;
 };
 
-// The program's about window; null until it is created.
+// The program's about window (its registered window); null until it is created.
 TInfoForm* InfoForm();
-
-// For the competition chooser: its "Info" button, and the reload after every choice of a server.
-void showInfoFormModal();
-void reloadInfoServerVersion();
 
 } // namespace tvp

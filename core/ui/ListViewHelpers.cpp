@@ -1,5 +1,6 @@
 #include "core/ui/ListViewHelpers.h"
 
+#include "core/lists/ListSorting.h"
 #include "core/results/tvpUtils.h"
 
 #include <QComboBox>
@@ -40,10 +41,15 @@ void forEachNode(const QTreeWidget& tree, const std::function<void(QTreeWidgetIt
 
 int CompareListItems(int column, const QTreeWidgetItem* item1, const QTreeWidgetItem* item2, bool descending)
 {
-    // Column k > 0 is the item's sub-item k - 1 in the original sense; rows may have fewer cells.
-    const bool ownCells = column > 0 && column < item1->columnCount() && column < item2->columnCount();
-    const int c = ownCells ? column : 0;
-    return CompareListTexts(item1->text(c), item2->text(c), descending);
+    const QTreeWidget* list = item1->treeWidget();
+    if (!list || list != item2->treeWidget() || item1->parent() || item2->parent()) {
+        // Rows of no list (or of a tree): their own cells, as a list would show them.
+        const bool ownCells = column > 0 && column < item1->columnCount() && column < item2->columnCount();
+        const int c = ownCells ? column : 0;
+        return CompareListTexts(item1->text(c), item2->text(c), descending);
+    }
+    return CompareListRows(*list->model(), column, list->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item1)),
+                           list->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item2)), descending);
 }
 
 void selectComboIntegerFilter(QComboBox& combo, int id, int defaultIndex)

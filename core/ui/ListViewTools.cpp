@@ -1,27 +1,23 @@
 #include "core/ui/ListViewTools.h"
 
-#include "core/util/IniHandler.h"
+#include "core/lists/ListSorting.h"
 #include "core/connection/UncaughtErrors.h"
 
 #include <QHeaderView>
 #include <QTreeWidget>
 
-#include <algorithm>
 #include <exception>
 
 namespace tvp {
 
 namespace {
 
-const QString kSection = QStringLiteral("SortInformation");
-constexpr int kReverseBit = 1 << 16;
-
 // Qt's list views have no Tag and no compare event; this child object carries both.
 class TSortState : public QObject {
     Q_OBJECT
 public:
     explicit TSortState(QTreeWidget& owner) : QObject(&owner) {}
-    int tag = 0;
+    TSortInformation info;
     TListViewCompare compare;
     bool sortsOnClick = false;
 };
@@ -34,20 +30,11 @@ TSortState* findState(const QTreeWidget& listView)
 TSortState& state(QTreeWidget& listView)
 {
     TSortState* s = findState(listView);
-    return s ? *s : *new TSortState(listView);
-}
-
-int tagOf(const QTreeWidget& listView)
-{
-    const TSortState* s = findState(listView);
-    return s ? s->tag : 0;
-}
-
-void writeSettings(const QTreeWidget& listView)
-{
-    const QString id = getListViewIndentifier(listView);
-    WriteIniInteger(kSection, id + QStringLiteral("sortCol"), getSortCol(listView));
-    WriteIniInteger(kSection, id + QStringLiteral("sortDir"), getSortDir(listView) ? 1 : 0);
+    if (!s)
+        s = new TSortState(listView);
+    // The identifier follows the widget's place, which may have changed since.
+    s->info.setIdentifier(getListViewIndentifier(listView));
+    return *s;
 }
 
 } // namespace
@@ -55,11 +42,8 @@ void writeSettings(const QTreeWidget& listView)
 void initListView(QTreeWidget& listView, TListViewCompare compare)
 {
     TSortState& s = state(listView);
-    s.tag = 0;
     s.compare = std::move(compare);
-    const QString id = getListViewIndentifier(listView);
-    setSortCol(listView, ReadIniInteger(kSection, id + QStringLiteral("sortCol"), 0));
-    setSortDir(listView, ReadIniInteger(kSection, id + QStringLiteral("sortDir"), 0) != 0);
+    s.info.read();
 
     if (s.sortsOnClick)
         return;
@@ -79,28 +63,27 @@ void initListView(QTreeWidget& listView, TListViewCompare compare)
 
 int getSortCol(const QTreeWidget& listView)
 {
-    const int column = qint16(tagOf(listView) & 0xFFFF);
-    return column >= 0 && column < listView.columnCount() ? column : 0;
+    const TSortState* s = findState(listView);
+    return s ? s->info.getSortCol(listView.columnCount()) : 0;
 }
 
 void setSortCol(QTreeWidget& listView, int column)
 {
-    TSortState& s = state(listView);
-    s.tag = (s.tag & ~0xFFFF) | (column & 0xFFFF);
+    state(listView).info.setSortCol(column);
 }
 
 bool getSortDir(const QTreeWidget& listView)
 {
-    return (tagOf(listView) & kReverseBit) != 0;
+    const TSortState* s = findState(listView);
+    return s && s->info.getSortDir();
 }
 
 void setSortDir(QTreeWidget& listView, bool reverse)
 {
-    TSortState& s = state(listView);
-    s.tag = reverse ? s.tag | kReverseBit : s.tag & ~kReverseBit;
+    state(listView).info.setSortDir(reverse);
 }
 
-QString getListViewIndentifier(const QTreeWidget& listView)
+QString getListViewIndentifier(const QWidget& listView)
 {
     QString id;
     for (const QWidget* w = &listView; w; w = w->parentWidget()) {
@@ -113,13 +96,8 @@ QString getListViewIndentifier(const QTreeWidget& listView)
 
 void SortListView(QTreeWidget& listView, int column, bool toggle)
 {
-    if (column < 0 || column >= listView.columnCount())
-        return;
-    if (toggle)
-        setSortDir(listView, column == getSortCol(listView) && !getSortDir(listView));
-    setSortCol(listView, column);
-    writeSettings(listView);
-    resortListView(listView);
+    if (state(listView).info.click(column, listView.columnCount(), toggle))
+        resortListView(listView);
 }
 
 void resortListView(QTreeWidget& listView)
@@ -127,22 +105,28 @@ void resortListView(QTreeWidget& listView)
     const TSortState* s = findState(listView);
     if (!s || !s->compare)
         return;
-    const int column = getSortCol(listView);
-    const bool reverse = getSortDir(listView);
-
-    // Sorted before anything is taken out, so a failing compare leaves the list as it was.
-    QList<QTreeWidgetItem*> rows;
-    for (int i = 0; i < listView.topLevelItemCount(); ++i)
-        rows.append(listView.topLevelItem(i));
+    // The rows' order comes from the list's model; the window's compare sees the items.
     const TListViewCompare compare = s->compare;
-    std::stable_sort(rows.begin(), rows.end(), [&](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
-        return compare(column, a, b, reverse) < 0;
-    });
+    const QList<QTreeWidgetItem*> items = [&] {
+        QList<QTreeWidgetItem*> out;
+        for (int i = 0; i < listView.topLevelItemCount(); ++i)
+            out.append(listView.topLevelItem(i));
+        return out;
+    }();
+    // Sorted before anything is taken out, so a failing compare leaves the list as it was.
+    const std::vector<int> order =
+        sortedRows(*listView.model(), getSortCol(listView), getSortDir(listView),
+                   [&](const QAbstractItemModel&, int column, int row1, int row2, bool descending) {
+                       return compare(column, items[row1], items[row2], descending);
+                   });
 
     // Taking the rows out loses selection and current row; they are put back afterwards.
     QTreeWidgetItem* current = listView.currentItem();
     const QList<QTreeWidgetItem*> selected = listView.selectedItems();
     listView.invisibleRootItem()->takeChildren();
+    QList<QTreeWidgetItem*> rows;
+    for (int row : order)
+        rows.append(items[row]);
     listView.addTopLevelItems(rows);
     if (current)
         listView.setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);

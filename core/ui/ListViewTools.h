@@ -1,8 +1,7 @@
 #pragma once
-// Remembered sort column and direction of report-style list views (QTreeWidget without child rows).
-// The state lives with the list view as its "Tag": bits 0-15 the column (signed 16 bit), bit 16
-// the reverse order. It is kept in the settings section SortInformation under
-// <identifier>sortCol and <identifier>sortDir.
+// Remembered sort column and direction of report-style list views (QTreeWidget without child rows):
+// the list view's forms of the model-based sorting in core/lists/ListSorting.h, whose state
+// (TSortInformation) each list view carries.
 
 #include <QString>
 
@@ -10,6 +9,7 @@
 
 class QTreeWidget;
 class QTreeWidgetItem;
+class QWidget;
 
 namespace tvp {
 
@@ -31,7 +31,8 @@ void setSortDir(QTreeWidget& listView, bool reverse);
 
 // The object names of the list view and its parents, outermost first, each followed by ".",
 // e.g. "AthleteForm.Panel1.ListView1.". Unnamed widgets and Qt's own ("qt_...") are left out.
-QString getListViewIndentifier(const QTreeWidget& listView);
+// Views of a sorted model (TSortedListModel) take their identifier from here too.
+QString getListViewIndentifier(const QWidget& listView);
 
 // A column click: ignored for a column the list view does not have. With toggle another column
 // starts in the normal order and the current one reverses. Stores the state and sorts.

@@ -2,16 +2,18 @@
 
 #include "core/ui/ChooseCompetitionDialog.h"
 #include "core/connection/CommunicationThread.h"
+#include "core/connection/CurrentCompetition.h"
 #include "core/services/CompetitionSetupServices.h"
+#include "core/services/OrganisationServices.h"
+#include "core/services/ParticipantServices.h"
 #include "core/ui/Dialogs.h"
-#include "core/ui/ExceptionDialog.h"
-#include "core/ui/HintDialog.h"
 #include "core/ui/InfoDialog.h"
+#include "core/ui/MainWindowServices.h"
 #include "core/connection/LocalServerControl.h"
 #include "core/services/ResultCaptureServices.h"
 #include "core/util/ShellClock.h"
 #include "core/connection/SlotGuard.h"
-#include "core/ui/WaitDialog.h"
+#include "core/ui/WindowContext.h"
 #include "core/ui/WindowPositionManager.h"
 #include "core/ui/WindowRegistry.h"
 
@@ -30,7 +32,6 @@
 namespace tvp {
 
 namespace {
-TMainForm* instance = nullptr;
 QString appTitle = TMainForm::kTitle;
 constexpr int kHintDelayMs = 800;
 const QString kQuitCaption = QStringLiteral("Trivanta Pentrel beenden");
@@ -38,7 +39,7 @@ const QString kQuitCaption = QStringLiteral("Trivanta Pentrel beenden");
 
 TMainForm* MainForm()
 {
-    return instance;
+    return programWindows().get<TMainForm>(TWindowId::MainForm);
 }
 
 QString TMainForm::applicationTitle()
@@ -46,12 +47,15 @@ QString TMainForm::applicationTitle()
     return appTitle;
 }
 
-TMainForm::TMainForm(QWidget* parent) : TTVPForm(parent)
+TMainForm::TMainForm(QWidget* parent) : TMainForm(programContext(), parent)
 {
-    setObjectName(wnd::Main);
+}
+
+TMainForm::TMainForm(TWindowContext& context, QWidget* parent)
+    : TTVPForm(context, parent), services_(std::make_unique<TMainWindowServices>(context, this))
+{
+    setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(kStartingTitle);
-    if (!instance)
-        instance = this;
 
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -77,13 +81,12 @@ TMainForm::TMainForm(QWidget* parent) : TTVPForm(parent)
     buildMenu();
     // Wide enough that every menu is in sight.
     resize(MainMenu1->sizeHint().width() + 24, 60);
+
+    connect(services_.get(), &TMainWindowServices::updateEntryEnabledChanged, this, &TMainForm::setUpdateEntryEnabled);
+    connect(services_.get(), &TMainWindowServices::onlineHelpEntryChanged, this, &TMainForm::setOnlineHelpEntry);
 }
 
-TMainForm::~TMainForm()
-{
-    if (instance == this)
-        instance = nullptr;
-}
+TMainForm::~TMainForm() = default;
 
 QAction* TMainForm::addEntry(QMenu* menu, const QString& objectName, const QString& caption,
                              std::function<void()> onTrigger)
@@ -99,16 +102,15 @@ QAction* TMainForm::action(const QString& objectName) const
     return findChild<QAction*>(objectName);
 }
 
-void TMainForm::showWindow(const QString& objectName)
+void TMainForm::showWindow(TWindowId window)
 {
-    programWindows().show(objectName);
+    context().windows().show(window);
 }
 
-void TMainForm::showWindowWithHint(const QString& objectName, const QString& hint)
+void TMainForm::showWindowWithHint(TWindowId window, const QString& hint)
 {
-    showWindow(objectName);
-    if (HintForm())
-        HintForm()->ShowHintDelayed(hint, kHintDelayMs);
+    showWindow(window);
+    context().hints().ShowHintDelayed(hint, kHintDelayMs);
 }
 
 void TMainForm::buildMenu()
@@ -116,15 +118,15 @@ void TMainForm::buildMenu()
     QMenu* competition = MainMenu1->addMenu(QStringLiteral("Veranstaltung"));
     competition->setObjectName(QStringLiteral("Veranstaltung1"));
     addEntry(competition, QStringLiteral("Altersklassen1"), QStringLiteral("Altersklassen..."),
-             [this] { showWindow(wnd::AgeClasses); });
+             [this] { showWindow(TWindowId::AgeClassForm); });
     addEntry(competition, QStringLiteral("Disziplinen1"), QStringLiteral("Disziplinen..."),
-             [this] { showWindowWithHint(wnd::Discipline1, QStringLiteral("DISCIPLINEWND")); });
+             [this] { showWindowWithHint(TWindowId::DisciplinListForm0, QStringLiteral("DISCIPLINEWND")); });
     addEntry(competition, QStringLiteral("Wettkampfanlagen1"), QStringLiteral("Wettkampfanlagen..."),
-             [this] { showWindow(wnd::Facilities); });
+             [this] { showWindow(TWindowId::DisciplinePlaceForm); });
     addEntry(competition, QStringLiteral("Zeitplan1"), QStringLiteral("Zeitplan..."),
-             [this] { showWindow(wnd::Schedule); });
+             [this] { showWindow(TWindowId::ScheduleForm); });
     addEntry(competition, QStringLiteral("Veranstaltungsdetails1"), QStringLiteral("Veranstaltungsdetails..."),
-             [this] { showWindow(wnd::CompetitionDetails); });
+             [this] { showWindow(TWindowId::CompetitionForm); });
     // The competition files (export and template export) are not built yet.
     addEntry(competition, QStringLiteral("Veranstaltungexportieren1"), QStringLiteral("Veranstaltung exportieren..."),
              [] {})
@@ -141,66 +143,65 @@ void TMainForm::buildMenu()
     QMenu* participants = MainMenu1->addMenu(QStringLiteral("Teilnehmer"));
     participants->setObjectName(QStringLiteral("Teilnehmer1"));
     addEntry(participants, QStringLiteral("Athleten1"), QStringLiteral("&Athleten... (Strg+T)"),
-             [this] { showWindow(wnd::Athletes); });
-    addEntry(participants, QStringLiteral("Teams1"), QStringLiteral("&Teams..."), [this] { showWindow(wnd::Teams); });
+             [this] { showWindow(TWindowId::AthleteForm); });
+    addEntry(participants, QStringLiteral("Teams1"), QStringLiteral("&Teams..."),
+             [this] { showWindow(TWindowId::TeamForm); });
     addEntry(participants, QStringLiteral("VereineOrganisationen1"), QStringLiteral("Vereine/Organisationen..."),
-             [this] { showWindow(wnd::Clubs); });
-    addEntry(participants, QStringLiteral("Riegen1"), QStringLiteral("Riegen..."), [this] { showWindow(wnd::Squads); });
+             [this] { showWindow(TWindowId::ClubForm); });
+    addEntry(participants, QStringLiteral("Riegen1"), QStringLiteral("Riegen..."),
+             [this] { showWindow(TWindowId::SquadForm); });
 
     QMenu* contests = MainMenu1->addMenu(QStringLiteral("Wettkämpfe"));
     contests->setObjectName(QStringLiteral("Wettkmpfe1"));
     addEntry(contests, QStringLiteral("Wettkampflisten1"), QStringLiteral("Wettkampflisten... (Strg + W)"),
-             [this] { showWindow(wnd::CompetitionLists); });
+             [this] { showWindow(TWindowId::DisciplinListForm); });
     addEntry(contests, QStringLiteral("Leistungserfassung1"), QStringLiteral("Leistungserfassung... (Strg + L)"),
-             [this] { showWindowWithHint(wnd::ResultEntry, QStringLiteral("RESULTWND")); });
+             [this] { showWindowWithHint(TWindowId::ResultDialog, QStringLiteral("RESULTWND")); });
     addEntry(contests, QStringLiteral("Auswertung1"), QStringLiteral("Auswertung..."),
-             [this] { showWindow(wnd::Analysis); });
+             [this] { showWindow(TWindowId::AnalyseForm); });
 
     QMenu* results = MainMenu1->addMenu(QStringLiteral("Ergebnisse und Urkunden"));
     results->setObjectName(QStringLiteral("ErgebnisseundUrkunden1"));
     addEntry(results, QStringLiteral("Urkunden1"), QStringLiteral("Urkunden / Ergebniszusammenstellungen... (Strg+ U)"),
-             [this] { showWindow(wnd::Certificates); });
+             [this] { showWindow(TWindowId::CertForm); });
 
     QMenu* cups = MainMenu1->addMenu(QStringLiteral("Cup-Wertung"));
     cups->setObjectName(QStringLiteral("CupWertung1"));
     addEntry(cups, QStringLiteral("CupWertungen1"), QStringLiteral("Cup-Wertungen..."),
-             [this] { showWindow(wnd::Cups); });
+             [this] { showWindow(TWindowId::CupsForm); });
     addEntry(cups, QStringLiteral("Altersklassenzuordnen1"), QStringLiteral("Altersklassen zuordnen..."),
-             [this] { showWindow(wnd::CupAgeClasses); });
+             [this] { showWindow(TWindowId::CupAgeClassForm); });
     addEntry(cups, QStringLiteral("Teamszuordnen1"), QStringLiteral("Teams zuordnen..."),
-             [this] { showWindow(wnd::CupTeams); });
+             [this] { showWindow(TWindowId::CupTeamForm); });
     addEntry(cups, QStringLiteral("Athletenzuordnen1"), QStringLiteral("Athleten zuordnen..."),
-             [this] { showWindow(wnd::CupAthletes); });
+             [this] { showWindow(TWindowId::CupAthleteForm); });
     addEntry(cups, QStringLiteral("CupErgebnismodellierung1"), QStringLiteral("Cup-Ergebnismodellierung..."),
-             [this] { showWindow(wnd::CupResultModel); });
+             [this] { showWindow(TWindowId::CupResultModelForm); });
 
     QMenu* interfaces = MainMenu1->addMenu(QStringLiteral("Schnittstellen"));
     interfaces->setObjectName(QStringLiteral("Schnittstellen1"));
-    addEntry(interfaces, QStringLiteral("LADV1"), QStringLiteral("LADV..."), [this] { showWindow(wnd::Ladv); });
+    addEntry(interfaces, QStringLiteral("LADV1"), QStringLiteral("LADV..."),
+             [this] { showWindow(TWindowId::LadvForm); });
     addEntry(interfaces, QStringLiteral("Zeitmessung1"), QStringLiteral("Zeitmessung..."),
-             [this] { showWindow(wnd::TimingSettings); });
+             [this] { showWindow(TWindowId::TimingSettingsForm); });
     addEntry(interfaces, QStringLiteral("csvMeldeimport1"), QStringLiteral("csv-Meldeimport..."),
-             [this] { showWindow(wnd::CsvImport); });
+             [this] { showWindow(TWindowId::CsvImportForm); });
     addEntry(interfaces, QStringLiteral("Barcode1"), QStringLiteral("Barcode..."),
-             [this] { showWindow(wnd::BarcodeSettings); });
+             [this] { showWindow(TWindowId::BarcodeSettingsForm); });
 
     QMenu* updates = MainMenu1->addMenu(QStringLiteral("Updates"));
     updates->setObjectName(QStringLiteral("Updates1"));
-    UpdateAction = addEntry(updates, QStringLiteral("AufUpdatesprfen1"), QStringLiteral("Auf Updates prüfen"), [this] {
-        if (onUpdateCheck)
-            onUpdateCheck();
-    });
+    UpdateAction = addEntry(updates, QStringLiteral("AufUpdatesprfen1"), QStringLiteral("Auf Updates prüfen"),
+                            [this] { services_->startUpdateCheck(); });
 
     HelpMenu = MainMenu1->addMenu(QStringLiteral("Hilfe"));
     HelpMenu->setObjectName(QStringLiteral("Hilfe1"));
     addEntry(HelpMenu, QStringLiteral("GenerellesVorgehen1"), QStringLiteral("Generelles Vorgehen..."),
-             [this] { showWindow(wnd::CoarseSteps); });
+             [this] { showWindow(TWindowId::CoarseCompStepsForm); });
     addEntry(HelpMenu, QStringLiteral("AlleHinweisewiederaktivieren1"),
              QStringLiteral("Alle Hinweise wieder aktivieren"), [this] { resetHints(); });
-    OnlineHelpAction = addEntry(HelpMenu, QStringLiteral("OnlineHilfe1"), QStringLiteral("Loading..."), [this] {
-        if (onOpenOnlineHelp)
-            onOpenOnlineHelp();
-    });
+    OnlineHelpAction = addEntry(HelpMenu, QStringLiteral("OnlineHilfe1"), QStringLiteral("Loading..."),
+                                [this] { services_->openOnlineHelp(); });
     OnlineHelpAction->setEnabled(false);
     connect(HelpMenu, &QMenu::aboutToShow, this, [this] {
         if (!FFirstOnlineHelpCall)
@@ -208,13 +209,17 @@ void TMainForm::buildMenu()
         FFirstOnlineHelpCall = false;
         OnlineHelpAction->setText(QStringLiteral("Loading..."));
         OnlineHelpAction->setEnabled(false);
-        if (onFirstHelpMenu)
-            guarded(onFirstHelpMenu);
+        guarded([this] { services_->requestOnlineHelpLink(); });
     });
 
     QAction* info = MainMenu1->addAction(QStringLiteral("Info"));
     info->setObjectName(QStringLiteral("Info1"));
-    connect(info, &QAction::triggered, this, [] { guarded(showInfoFormModal); });
+    connect(info, &QAction::triggered, this, [this] {
+        guarded([this] {
+            if (TInfoForm* form = context().windows().get<TInfoForm>(TWindowId::InfoForm))
+                context().dialogs().execModal(*form);
+        });
+    });
 }
 
 void TMainForm::setOnlineHelpEntry(const QString& caption, bool enabled)
@@ -232,17 +237,15 @@ void TMainForm::setUpdateEntryEnabled(bool enabled)
 
 void TMainForm::changeCompetition()
 {
-    if (posStoreAdapter() && posStoreAdapter()->checkAllDirtyData())
+    if (TPositionStoreAdapter* store = context().positionStore(); store && store->checkAllDirtyData())
         return;
-    if (ChooseCompetitionForm())
-        ChooseCompetitionForm()->setCompetition(true);
+    if (auto* chooser = context().windows().get<TChooseCompetitionForm>(TWindowId::ChooseCompetitionForm))
+        chooser->setCompetition(true);
 }
 
 void TMainForm::onCompetitionChange()
 {
-    const QString name = ChooseCompetitionForm() && ChooseCompetitionForm()->getCompetition()
-                             ? ChooseCompetitionForm()->getCompetitionName()
-                             : QString();
+    const QString name = context().competition().getCompetitionName();
     // Not Qt's application display name: desktops would append it to every window's title.
     if (name.isEmpty()) {
         setWindowTitle(kTitle);
@@ -253,6 +256,35 @@ void TMainForm::onCompetitionChange()
     }
 }
 
+namespace {
+
+// One step of refresh-all on a window that is there.
+void refreshWindow(const TWindowRegistry& windows, const TRefreshRule& rule)
+{
+    switch (rule.action) {
+    case TRefreshAction::Reload: windows.reload(rule.window, true); break;
+    case TRefreshAction::UpdateItems:
+        if (auto* timing = windows.get<ITimingImportForm>(rule.window))
+            timing->UpdateItems();
+        break;
+    case TRefreshAction::ReloadAgeClass:
+        if (auto* templates = windows.get<ITemplateAgeClasses>(rule.window))
+            templates->reloadAgeClass();
+        break;
+    case TRefreshAction::LoadDisciplineTemplates:
+        if (auto* templates = windows.find<IDisciplineTemplates>())
+            templates->LoadDisciplineTemplates();
+        break;
+    }
+}
+
+bool anyVisible(const TWindowRegistry& windows, const std::vector<TWindowId>& ids)
+{
+    return std::any_of(ids.begin(), ids.end(), [&](TWindowId id) { return windows.isVisible(id); });
+}
+
+} // namespace
+
 void TMainForm::RefreshButton()
 {
     const qint64 now = shellClockMs();
@@ -260,59 +292,25 @@ void TMainForm::RefreshButton()
         return;
     nextReload = now + refreshThrottleMs;
 
-    const TWindowRegistry& w = programWindows();
-    w.reloadIfVisible(wnd::TeamMemberWarning);
-    TChooseCompetitionForm* chooser = ChooseCompetitionForm();
+    const TWindowRegistry& w = context().windows();
+    w.reloadIfVisible(TWindowId::TeamMemberWarningForm);
+    auto* chooser = w.get<TChooseCompetitionForm>(TWindowId::ChooseCompetitionForm);
     const bool chooserVisible = chooser && chooser->isVisible();
     if (chooserVisible)
         chooser->selectNewComp(chooser->getCompetitionId(false), false);
-    w.reload(wnd::CompetitionDetails, true);
+    w.reload(TWindowId::CompetitionForm, true);
     if (chooserVisible)
         return;
 
-    const bool finderVisible = w.isVisible(wnd::AthleteResultFinder);
-    const bool disciplineVisible = w.isVisible(wnd::Discipline1) || w.isVisible(wnd::Discipline2);
-    if (w.isVisible(wnd::GlobalParameters) && !disciplineVisible)
-        w.reload(wnd::GlobalParameters, true);
-    w.reloadIfVisible(wnd::Clubs);
-    if (w.isVisible(wnd::AgeClasses) || finderVisible)
-        w.reload(wnd::AgeClasses, true);
-    w.reloadIfVisible(wnd::Teams);
-    if (w.isVisible(wnd::Athletes) || finderVisible)
-        w.reload(wnd::Athletes, true);
-    if (disciplineVisible || finderVisible) {
-        w.reload(wnd::Discipline1, true);
-        w.reload(wnd::Discipline2, true);
-        if (disciplineVisible && LoadDisciplineTemplates)
-            LoadDisciplineTemplates();
-    }
-    w.reloadIfVisible(wnd::CompetitionLists);
-    if (w.isVisible(wnd::ResultEntry) || w.isVisible(wnd::BibOrderCapture) || w.isVisible(wnd::TallySheet))
-        w.reload(wnd::ResultEntry, true);
-    w.reloadIfVisible(wnd::Analysis);
-    w.reloadIfVisible(wnd::Certificates);
-    if (w.isVisible(wnd::Squads) || w.isVisible(wnd::SquadFormation))
-        w.reload(wnd::Squads, true);
-    if (ITimingImportForm* timing = resultCapture().TimingImportForm; timing && timing->isWindowVisible())
-        timing->UpdateItems();
-    for (const QString& name : {wnd::Cups, wnd::CupAgeClasses, wnd::CupTeams, wnd::CupAthletes, wnd::CupResultModel,
-                                wnd::CupCertificates, wnd::CustomCupColumns})
-        w.reloadIfVisible(name);
-    if (ITemplateAgeClasses* templates = competitionSetup().LoadDiscTemplateForm;
-        templates && templates->isWindowVisible())
-        templates->reloadAgeClass();
-    for (const QString& name : {wnd::BarcodeSettings, wnd::Facilities, wnd::Schedule, wnd::ResultCheck})
-        w.reloadIfVisible(name);
+    for (const TRefreshRule& rule : refreshRules())
+        if (anyVisible(w, rule.whenVisible) && !anyVisible(w, rule.unlessVisible))
+            refreshWindow(w, rule);
 }
 
 void TMainForm::ReloadAll()
 {
-    const TWindowRegistry& w = programWindows();
-    for (const QString& name :
-         {wnd::GlobalParameters, wnd::AgeClasses, wnd::Teams, wnd::Facilities, wnd::Schedule, wnd::Athletes,
-          wnd::Discipline1, wnd::Discipline2, wnd::CompetitionLists, wnd::ResultEntry, wnd::Analysis, wnd::Certificates,
-          wnd::Squads, wnd::Cups, wnd::Clubs, wnd::BibOrderCapture, wnd::AthleteResultFinder})
-        w.unload(name);
+    for (TWindowId id : unloadOrder())
+        context().windows().unload(id);
 }
 
 // ---- timing indicator ----
@@ -323,8 +321,9 @@ void TMainForm::SetNewTimingData()
     palette.setColor(QPalette::Window, QColor(0x90, 0xC0, 0xFF));
     Panel1->setPalette(palette);
     Panel1->show();
-    if (ITimingImportForm* timing = resultCapture().TimingImportForm; timing && timing->isWindowVisible())
-        timing->UpdateItems();
+    if (context().windows().isVisible(TWindowId::TimingImportForm))
+        if (auto* timing = context().windows().get<ITimingImportForm>(TWindowId::TimingImportForm))
+            timing->UpdateItems();
 }
 
 void TMainForm::ResetSetTimingData()
@@ -341,7 +340,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
             Panel1->setFrameShadow(QFrame::Sunken);
         else if (event->type() == QEvent::MouseButtonRelease) {
             Panel1->setFrameShadow(QFrame::Raised);
-            guarded([this] { showWindow(wnd::TimingImport); });
+            guarded([this] { showWindow(TWindowId::TimingImportForm); });
         }
     }
     return TTVPForm::eventFilter(watched, event);
@@ -392,19 +391,26 @@ bool TMainForm::escapeClosesActiveWindow()
         if (usesEscape(focused))
             return false;
         // The schedule window edits in a panel of its own while it is open.
-        if (active->objectName() == wnd::Schedule) {
-            QWidget* editPanel = active->findChild<QWidget*>(QStringLiteral("EditPanel"));
-            if (editPanel && editPanel->isVisible())
+        if (active == context().windows().widget(TWindowId::ScheduleForm))
+            if (auto* schedule = dynamic_cast<const IScheduleEditing*>(active); schedule && schedule->isEditing())
                 return false;
-        }
     }
     active->close();
     return true;
 }
 
+bool TMainForm::setupWizardVisible() const
+{
+    if (context().windows().isVisible(TWindowId::CompSetupWizardForm))
+        return true;
+    const ICompSetupWizard* wizard = context().windows().find<ICompSetupWizard>();
+    return wizard && wizard->isWizardVisible();
+}
+
 bool TMainForm::handleApplicationEvent(QObject* target, QEvent* event)
 {
-    if (barcodeMessageHandler && barcodeMessageHandler(target, event))
+    auto* scanners = context().windows().get<IAppMessageHandler>(TWindowId::BarcodeSettingsForm);
+    if (scanners && scanners->AppMsgHandler(target, event))
         return true;
     if (event->type() != QEvent::KeyPress || closing_)
         return false;
@@ -414,17 +420,16 @@ bool TMainForm::handleApplicationEvent(QObject* target, QEvent* event)
     auto* widget = static_cast<QWidget*>(target);
     if (widget != QApplication::focusWidget() && widget != QApplication::activeWindow())
         return false;
-    if (programWindows().isVisible(wnd::SetupWizard))
-        return false;
-    if (ICompSetupWizard* wizard = competitionSetup().CompSetupWizardForm; wizard && wizard->isWizardVisible())
+    if (setupWizardVisible())
         return false;
 
     auto* key = static_cast<QKeyEvent*>(event);
     switch (key->key()) {
     case Qt::Key_F5: RefreshButton(); return true;
     case Qt::Key_F7:
-        if (IResultDialog* results = resultCapture().ResultDialog; results && results->isWindowVisible())
-            results->Zonenstrichliste1Click();
+        if (context().windows().isVisible(TWindowId::ResultDialog))
+            if (auto* results = context().windows().get<IResultDialog>(TWindowId::ResultDialog))
+                results->Zonenstrichliste1Click();
         return false;
     case Qt::Key_Escape: return escapeClosesActiveWindow();
     default: break;
@@ -432,13 +437,13 @@ bool TMainForm::handleApplicationEvent(QObject* target, QEvent* event)
     if (!(key->modifiers() & Qt::ControlModifier))
         return false;
     switch (key->key()) {
-    case Qt::Key_T: showWindow(wnd::Athletes); return true;
+    case Qt::Key_T: showWindow(TWindowId::AthleteForm); return true;
     case Qt::Key_M: show(); return true;
-    case Qt::Key_W: showWindow(wnd::CompetitionLists); return true;
-    case Qt::Key_L: showWindow(wnd::ResultEntry); return true;
-    case Qt::Key_U: showWindow(wnd::Certificates); return true;
+    case Qt::Key_W: showWindow(TWindowId::DisciplinListForm); return true;
+    case Qt::Key_L: showWindow(TWindowId::ResultDialog); return true;
+    case Qt::Key_U: showWindow(TWindowId::CertForm); return true;
     case Qt::Key_B:
-        if (QWidget* input = programWindows().widget(wnd::BarcodeInput))
+        if (QWidget* input = context().windows().widget(TWindowId::BarcodeInputForm))
             input->show();
         return true;
     default: return SendKeyCommand(key->key());
@@ -453,10 +458,8 @@ void TMainForm::resetHints()
                   QStringLiteral("Wollen Sie alle Hinweise über Programmfunktionen, die auf diesem Computer bisher "
                                  "dekativiert wurden wiederherstellen?")))
         return;
-    if (HintForm()) {
-        HintForm()->ResetHintSystem();
-        HintForm()->ShowHint(QStringLiteral("HINTSACTIVATED"), false);
-    }
+    context().hints().ResetHintSystem();
+    context().hints().ShowHint(QStringLiteral("HINTSACTIVATED"), false);
 }
 
 void TMainForm::stopLocalServerAndQuit()
@@ -466,7 +469,7 @@ void TMainForm::stopLocalServerAndQuit()
                                  "Teilnehmer getrennt.\r\nServer und Programm beenden?")))
         return;
     // Unsaved edits are asked about while the server can still take them.
-    if (posStoreAdapter() && posStoreAdapter()->checkAllDirtyData())
+    if (TPositionStoreAdapter* store = context().positionStore(); store && store->checkAllDirtyData())
         return;
     // The message window closes with the others in a moment: this one must be seen now.
     if (!StopLocalServer())
@@ -480,26 +483,25 @@ void TMainForm::stopLocalServerAndQuit()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    if (posStoreAdapter())
-        posStoreAdapter()->storeAllWindows();
+    TPositionStoreAdapter* store = context().positionStore();
+    if (store)
+        store->storeAllWindows();
     if (!suppressCloseQuery && !askYesNo(this, kQuitCaption, QStringLiteral("Möchten Sie den Client beenden?"))) {
         event->ignore();
         return;
     }
     // Unsaved edits of the work windows are asked about before anything is closed.
-    if (!dirtyDataChecked_ && posStoreAdapter() && posStoreAdapter()->checkAllDirtyData()) {
+    if (!dirtyDataChecked_ && store && store->checkAllDirtyData()) {
         event->ignore();
         return;
     }
     closing_ = true;
     const QString waitText = QStringLiteral("Applikation wird beendet...");
-    if (Form10())
-        Form10()->Showwaitdialog(waitText);
-    if (posStoreAdapter())
-        posStoreAdapter()->closeAllNonMainWindows();
+    context().waitTexts().showWait(waitText);
+    if (store)
+        store->closeAllNonMainWindows();
     ReqShutDown();
-    if (Form10())
-        Form10()->CloseWaitdialog(waitText);
+    context().waitTexts().closeWait(waitText);
     event->accept();
     emit closed();
 }

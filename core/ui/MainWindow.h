@@ -3,10 +3,12 @@
 // refresh-all, the caption naming the competition, the timing indicator and shut-down.
 
 #include "core/ui/TVPForm.h"
+#include "core/ui/WindowCatalogue.h"
 
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -16,6 +18,8 @@ class QMenu;
 class QMenuBar;
 
 namespace tvp {
+
+class TMainWindowServices;
 
 struct TKeyCommandCallbackInfo {
     QPointer<QWidget> form;
@@ -31,6 +35,7 @@ public:
     static inline int refreshThrottleMs = 1500;
 
     explicit TMainForm(QWidget* parent = nullptr);
+    explicit TMainForm(TWindowContext& context, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // F5 and windows after a failed or changing request.
@@ -57,15 +62,8 @@ public:
     // The application's title: the program's name and the competition's.
     static QString applicationTitle();
 
-    // Reloads the server's list of scoring-node templates; set by the discipline windows.
-    std::function<void()> LoadDisciplineTemplates;
-
-    // The barcode settings window's message handler sees every event first once it exists.
-    std::function<bool(QObject*, QEvent*)> barcodeMessageHandler;
-    // The update check and the online help (their service lives beside this window).
-    std::function<void()> onUpdateCheck;
-    std::function<void()> onFirstHelpMenu;
-    std::function<void()> onOpenOnlineHelp;
+    // CSV export, the update check and the online help.
+    TMainWindowServices& services() { return *services_; }
     void setOnlineHelpEntry(const QString& caption, bool enabled);
     void setUpdateEntryEnabled(bool enabled);
 
@@ -85,9 +83,10 @@ protected:
 private:
     void buildMenu();
     QAction* addEntry(QMenu* menu, const QString& objectName, const QString& caption, std::function<void()> onTrigger);
-    void showWindow(const QString& objectName);
-    void showWindowWithHint(const QString& objectName, const QString& hint);
+    void showWindow(TWindowId window);
+    void showWindowWithHint(TWindowId window, const QString& hint);
     bool escapeClosesActiveWindow();
+    bool setupWizardVisible() const;
 
     QMenuBar* MainMenu1;
     QMenu* HelpMenu;
@@ -100,53 +99,10 @@ private:
     bool closing_ = false;
     qint64 nextReload = 0;
     std::vector<TKeyCommandCallbackInfo> KeyCommandNotificationList;
+    std::unique_ptr<TMainWindowServices> services_;
 };
 
-// The program's main window; null until it is created.
+// The program's main window (its registered window); null until it is created.
 TMainForm* MainForm();
-
-// The component names of the windows the main window reaches.
-namespace wnd {
-inline const QString Main = QStringLiteral("MainForm");
-inline const QString Chooser = QStringLiteral("ChooseCompetitionForm");
-inline const QString Info = QStringLiteral("InfoForm");
-inline const QString AgeClasses = QStringLiteral("AgeClassForm");
-inline const QString Teams = QStringLiteral("TeamForm");
-inline const QString Athletes = QStringLiteral("AthleteForm");
-inline const QString Clubs = QStringLiteral("ClubForm");
-inline const QString Squads = QStringLiteral("SquadForm");
-inline const QString SquadFormation = QStringLiteral("SquadCreateForm");
-inline const QString Facilities = QStringLiteral("DisciplinePlaceForm");
-inline const QString Schedule = QStringLiteral("ScheduleForm");
-inline const QString CompetitionDetails = QStringLiteral("CompetitionForm");
-inline const QString CompetitionLists = QStringLiteral("DisciplinListForm");
-inline const QString ResultEntry = QStringLiteral("ResultDialog");
-inline const QString Analysis = QStringLiteral("AnalyseForm");
-inline const QString Certificates = QStringLiteral("CertForm");
-inline const QString Cups = QStringLiteral("CupsForm");
-inline const QString CupAgeClasses = QStringLiteral("CupAgeClassForm");
-inline const QString CupTeams = QStringLiteral("CupTeamForm");
-inline const QString CupAthletes = QStringLiteral("CupAthleteForm");
-inline const QString CupResultModel = QStringLiteral("CupResultModelForm");
-inline const QString CupCertificates = QStringLiteral("CupCertForm");
-inline const QString CustomCupColumns = QStringLiteral("CustomCupColForm");
-inline const QString Ladv = QStringLiteral("LadvForm");
-inline const QString TimingSettings = QStringLiteral("TimingSettingsForm");
-inline const QString TimingImport = QStringLiteral("TimingImportForm");
-inline const QString CsvImport = QStringLiteral("CsvImportForm");
-inline const QString BarcodeSettings = QStringLiteral("BarcodeSettingsForm");
-inline const QString BarcodeInput = QStringLiteral("BarcodeInputForm");
-inline const QString CoarseSteps = QStringLiteral("CoarseCompStepsForm");
-inline const QString TeamMemberWarning = QStringLiteral("TeamMemberWarningForm");
-inline const QString GlobalParameters = QStringLiteral("GlobalParameterForm");
-inline const QString AthleteResultFinder = QStringLiteral("AthleteResultFinderForm");
-inline const QString BibOrderCapture = QStringLiteral("AquireBibOrderForm");
-inline const QString TallySheet = QStringLiteral("TallySheetForm");
-inline const QString ResultCheck = QStringLiteral("ResultCheckForm");
-inline const QString LoadDiscTemplate = QStringLiteral("LoadDiscTemplateForm");
-inline const QString SetupWizard = QStringLiteral("CompSetupWizardForm");
-inline const QString Discipline1 = QStringLiteral("DisciplinListForm0");
-inline const QString Discipline2 = QStringLiteral("DisciplinListForm1");
-} // namespace wnd
 
 } // namespace tvp

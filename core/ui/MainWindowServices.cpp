@@ -1,25 +1,22 @@
 #include "core/ui/MainWindowServices.h"
 
 #include "core/connection/CommunicationThread.h"
+#include "core/lists/CsvExport.h"
 #include "core/ui/Dialogs.h"
 #include "core/protocol/Errors.h"
-#include "core/ui/ExceptionDialog.h"
+#include "core/ui/WindowContext.h"
 #include "core/util/Features.h"
 #include "core/util/FileWrite.h"
 #include "core/util/IniHandler.h"
 #include "core/util/Logger.h"
 #include "core/connection/ServerVersion.h"
 #include "core/connection/SlotGuard.h"
-#include "core/ui/WaitDialog.h"
 #include "core/results/tvpUtils.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -59,63 +56,7 @@ QString& lastCsvFile()
 
 void addError(const QString& text, const QString& caption)
 {
-    if (TExceptionForm* form = ExceptionForm())
-        form->AddException(-1, {}, text, caption);
-}
-
-// A cell that reads as a result becomes its plain number, in the user's decimal format.
-QString convertedCell(const QString& text)
-{
-    proto::ResultType result;
-    bool isPoints = false;
-    if (!StringToResult(text, proto::ResultValueType::Info, result, THeightFormat::no, isPoints))
-        return text;
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    const double value = resultToFloat(result);
-    if (int(result.Type_) >= 2 || isPoints)
-        return locale.toString(value, 'g', 15);
-    return locale.toString(value, 'f', 2);
-}
-
-QByteArray csvBytes(const QTreeWidget& listView, bool convertResults, int placeColumn)
-{
-    const int columns = listView.columnCount();
-    const bool withPlace = placeColumn >= 0 && placeColumn < columns;
-    QByteArray bytes;
-    QBuffer out(&bytes);
-    out.open(QIODevice::WriteOnly);
-
-    const QTreeWidgetItem* header = listView.headerItem();
-    for (int c = 0; c < columns; ++c) {
-        if (c > 0)
-            out.write(";");
-        if (withPlace && c == placeColumn) {
-            writeStringCsvEscaped(out, kCertificatePlaceCaption);
-            out.write(";");
-        }
-        writeStringCsvEscaped(out, header ? header->text(c) : QString());
-    }
-    out.write("\r\n");
-
-    for (int row = 0; row < listView.topLevelItemCount(); ++row) {
-        const QTreeWidgetItem* item = listView.topLevelItem(row);
-        // A row without a placement is no certificate; a row lacking that cell altogether stays.
-        if (withPlace && placeColumn < item->columnCount() && item->text(placeColumn).isEmpty())
-            continue;
-        for (int c = 0; c < columns; ++c) {
-            if (c > 0)
-                out.write(";");
-            const QString cell = convertResults ? convertedCell(item->text(c)) : item->text(c);
-            writeStringCsvEscaped(out, cell);
-            if (withPlace && c == placeColumn) {
-                out.write(";");
-                writeStringCsvEscaped(out, cell);
-            }
-        }
-        out.write("\r\n");
-    }
-    return bytes;
+    programContext().messages().AddException(-1, {}, text, caption);
 }
 
 // ---- maker service ----
@@ -199,34 +140,8 @@ bool isWebLink(const QString& text)
            !url.host().isEmpty();
 }
 
-struct TUpdateRequest : TRequest {
-    QString updateUrl;
-    QString featureBaseUrl;
-    QStringList features;
-};
-
-struct TUpdateResponse : TResponse {
-    QString answer;
-    QStringList activated;
-};
-
-struct THelpRequest : TRequest {
-    QString url;
-};
-
-enum class THelpResponseState { rs_noHelp, rs_noConnection, rs_HelpFound };
-
-struct THelpResponse : TResponse {
-    THelpResponseState state = THelpResponseState::rs_noConnection;
-    QString link;
-};
-
-void updateCommand(proto::THTTPRIO*, TRequest* request, std::unique_ptr<TResponse>& response, TSoapThread*)
+void updateCommand(TServicePorts&, const TUpdateRequest& req, TUpdateResponse& res)
 {
-    const auto& req = dynamic_cast<const TUpdateRequest&>(*request);
-    auto owned = std::make_unique<TUpdateResponse>();
-    TUpdateResponse& res = *owned;
-    response = std::move(owned);
     const Deadline deadline = makerDeadline();
     const TMakerAnswer update = getUrlContent(req.updateUrl, deadline);
     if (update.status != 200)
@@ -244,12 +159,8 @@ void updateCommand(proto::THTTPRIO*, TRequest* request, std::unique_ptr<TRespons
     }
 }
 
-void helpCommand(proto::THTTPRIO*, TRequest* request, std::unique_ptr<TResponse>& response, TSoapThread*)
+void helpCommand(TServicePorts&, const THelpRequest& req, THelpresponse& res)
 {
-    const auto& req = dynamic_cast<const THelpRequest&>(*request);
-    auto owned = std::make_unique<THelpResponse>();
-    THelpResponse& res = *owned;
-    response = std::move(owned);
     try {
         const TMakerAnswer help = getUrlContent(req.url, makerDeadline());
         const QString link = help.body.trimmed();
@@ -263,6 +174,11 @@ void helpCommand(proto::THTTPRIO*, TRequest* request, std::unique_ptr<TResponse>
         res.state = THelpResponseState::rs_noConnection;
     }
 }
+
+// The service has its own wait text and time-out warning; the names are captions only.
+const TRequestTable<TUpdateRequest, TUpdateResponse> kUpdateRequests{{{0, kUpdateCaption, &updateCommand, false}}};
+const TRequestTable<THelpRequest, THelpresponse> kHelpRequests{
+    {{0, QStringLiteral("Online-Hilfe"), &helpCommand, false}}};
 
 } // namespace
 
@@ -295,6 +211,13 @@ bool exportCsvFile(const QString& FileName, QTreeWidget* listView, bool OpenAfte
 {
     if (!listView)
         return false;
+    return exportCsvFile(FileName, *listView->model(), OpenAfterwards, ConvertResults, AskForFile,
+                         CertificatePlaceColumn);
+}
+
+bool exportCsvFile(const QString& FileName, const QAbstractItemModel& model, bool OpenAfterwards, bool ConvertResults,
+                   bool AskForFile, int CertificatePlaceColumn)
+{
     QString path = FileName;
     if (AskForFile) {
         QString proposal = fileNameSaveChars(FileName) + QStringLiteral(".csv");
@@ -317,13 +240,7 @@ bool exportCsvFile(const QString& FileName, QTreeWidget* listView, bool OpenAfte
         lastCsvFile() = path;
     }
 
-    bool written = false;
-    try {
-        written = writeFileWhole(path, csvBytes(*listView, ConvertResults, CertificatePlaceColumn));
-    } catch (const std::exception&) {
-        written = false;
-    }
-    if (!written) {
+    if (!writeCsvFile(path, model, ConvertResults, CertificatePlaceColumn)) {
         addError(kCsvWriteError, kCsvCaption);
         return false;
     }
@@ -351,23 +268,26 @@ QString makerServiceUrl()
     return url;
 }
 
-TMainWindowServices::TMainWindowServices(QWidget* window_)
-    : window(window_),
-      UpdateCommunicationThread(std::make_unique<TCommunicationThread>()),
-      CommunicationThread1(std::make_unique<TCommunicationThread>())
+TMainWindowServices::TMainWindowServices(QWidget* window_) : TMainWindowServices(programContext(), window_)
+{
+}
+
+TMainWindowServices::TMainWindowServices(TWindowContext& context, QWidget* window_)
+    : context_(context),
+      window(window_),
+      UpdateCommunicationThread(std::make_unique<TRequestRoad<TUpdateRequest, TUpdateResponse>>(
+          context, kUpdateRequests, window_,
+          [this](std::unique_ptr<TUpdateResponse> response, const TRequestOutcome&) {
+              updateFinished(std::move(response));
+          })),
+      CommunicationThread1(std::make_unique<TRequestRoad<THelpRequest, THelpresponse>>(
+          context, kHelpRequests, window_, [this](std::unique_ptr<THelpresponse> response, const TRequestOutcome&) {
+              helpFinished(std::move(response));
+          }))
 {
     UpdateTimeoutTimer.setInterval(5000);
     UpdateTimeoutTimer.setSingleShot(true);
     connect(&UpdateTimeoutTimer, &QTimer::timeout, this, [this] { guarded([this] { updateTimedOut(); }); });
-
-    UpdateCommunicationThread->commandCallback = &updateCommand;
-    UpdateCommunicationThread->OnFinished = [this](std::unique_ptr<TResponse> response, const QString&, int,
-                                                   const QStringList&,
-                                                   quint32) { guarded([&] { updateFinished(std::move(response)); }); };
-    CommunicationThread1->commandCallback = &helpCommand;
-    CommunicationThread1->OnFinished = [this](std::unique_ptr<TResponse> response, const QString&, int,
-                                              const QStringList&,
-                                              quint32) { guarded([&] { helpFinished(std::move(response)); }); };
 }
 
 TMainWindowServices::~TMainWindowServices()
@@ -382,10 +302,8 @@ void TMainWindowServices::startUpdateCheck()
 {
     if (updateRunning)
         return;
-    if (TForm10* wait = Form10()) {
-        wait->Showwaitdialog(kUpdateWaitText, window ? window->screen() : nullptr);
-        updateWaitShown = true;
-    }
+    context_.waitTexts().showWait(kUpdateWaitText, window);
+    updateWaitShown = true;
     emit updateEntryEnabledChanged(false);
 
     auto request = std::make_unique<TUpdateRequest>();
@@ -414,16 +332,16 @@ void TMainWindowServices::updateTimedOut()
 {
     UpdateTimeoutTimer.stop();
     closeUpdateWait();
-    if (TExceptionForm* form = ExceptionForm())
-        form->AddWarning(-1, {},
-                         QStringLiteral("Der Update-Service benötigt sehr lange für eine Antwort. Evtl. besteht keine "
-                                        "oder schlechte Internetverbindung oder der Server ist ausgelastet. Die "
-                                        "Update-Anfrage wird im Hintergrund weiter ausgeführt, Sie können solange "
-                                        "weiter arbeiten."),
-                         kUpdateCaption);
+    context_.messages().AddWarning(
+        -1, {},
+        QStringLiteral("Der Update-Service benötigt sehr lange für eine Antwort. Evtl. besteht keine "
+                       "oder schlechte Internetverbindung oder der Server ist ausgelastet. Die "
+                       "Update-Anfrage wird im Hintergrund weiter ausgeführt, Sie können solange "
+                       "weiter arbeiten."),
+        kUpdateCaption);
 }
 
-void TMainWindowServices::updateFinished(std::unique_ptr<TResponse> response)
+void TMainWindowServices::updateFinished(std::unique_ptr<TUpdateResponse> response)
 {
     updateRunning = false;
     emit updateEntryEnabledChanged(true);
@@ -433,21 +351,24 @@ void TMainWindowServices::updateFinished(std::unique_ptr<TResponse> response)
     if (commShuttingDown())
         return;
 
-    const auto* res = dynamic_cast<const TUpdateResponse*>(response.get());
+    const TUpdateResponse* res = response.get();
     const QString answer = res ? res->answer.trimmed() : QString();
     // Anything but "uptodate" or a web address (an error page, a portal's login) is no answer.
     if (answer.isEmpty() || (answer != kUpToDate && !isWebLink(answer))) {
-        addError(QStringLiteral("Online-Update-Server ist nicht erreichbar."), kUpdateCaption);
+        context_.messages().AddException(-1, {}, QStringLiteral("Online-Update-Server ist nicht erreichbar."),
+                                         kUpdateCaption);
         return;
     }
     if (answer != kUpToDate) {
         if (askYesNo(window, QStringLiteral("Neue Version herunterladen"),
                      QStringLiteral("Eine neue Version ist verfügbar. Wollen Sie diese nun herunterladen?")) &&
             !shellOpen(QUrl(answer, QUrl::StrictMode)))
-            addError(QStringLiteral("Update-Download \"%1\" konnte nicht gestartet werden. Stellen Sie sicher, dass "
-                                    "ein Internet-Browser zum Öffnen von Links eingerichtet ist.")
-                         .arg(answer),
-                     QStringLiteral("Update herunterladen"));
+            context_.messages().AddException(
+                -1, {},
+                QStringLiteral("Update-Download \"%1\" konnte nicht gestartet werden. Stellen Sie sicher, dass "
+                               "ein Internet-Browser zum Öffnen von Links eingerichtet ist.")
+                    .arg(answer),
+                QStringLiteral("Update herunterladen"));
         return;
     }
     if (res->activated.isEmpty()) {
@@ -466,8 +387,7 @@ void TMainWindowServices::closeUpdateWait()
     if (!updateWaitShown)
         return;
     updateWaitShown = false;
-    if (TForm10* wait = Form10())
-        wait->CloseWaitdialog(kUpdateWaitText);
+    context_.waitTexts().closeWait(kUpdateWaitText);
 }
 
 void TMainWindowServices::requestOnlineHelpLink()
@@ -481,11 +401,11 @@ void TMainWindowServices::requestOnlineHelpLink()
     CommunicationThread1->AddRequest(std::move(request), TTransactionMode::tm_None);
 }
 
-void TMainWindowServices::helpFinished(std::unique_ptr<TResponse> response)
+void TMainWindowServices::helpFinished(std::unique_ptr<THelpresponse> response)
 {
     if (commShuttingDown())
         return;
-    const auto* res = dynamic_cast<const THelpResponse*>(response.get());
+    const THelpresponse* res = response.get();
     const THelpResponseState state = res ? res->state : THelpResponseState::rs_noConnection;
     switch (state) {
     case THelpResponseState::rs_noHelp:
@@ -506,9 +426,11 @@ void TMainWindowServices::openOnlineHelp()
     if (!isWebLink(FOnlineHelpLink))
         return;
     if (!shellOpen(QUrl(FOnlineHelpLink, QUrl::StrictMode)))
-        addError(QStringLiteral("Hilfe konnte nicht geöffnet werden. Stellen Sie sicher, dass ein Internet-Browser "
-                                "zum Öffnen von Links eingerichtet ist."),
-                 QStringLiteral("Onlinehilfe starten"));
+        context_.messages().AddException(
+            -1, {},
+            QStringLiteral("Hilfe konnte nicht geöffnet werden. Stellen Sie sicher, dass ein Internet-Browser "
+                           "zum Öffnen von Links eingerichtet ist."),
+            QStringLiteral("Onlinehilfe starten"));
 }
 
 } // namespace tvp

@@ -3,6 +3,8 @@
 // opening files and links, the update check (which also switches on feature flags) and the link
 // to the online help. The last two ask the maker's web service by plain HTTP GET.
 
+#include "core/connection/RequestRoad.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -13,14 +15,14 @@
 #include <functional>
 #include <memory>
 
+class QAbstractItemModel;
 class QTreeWidget;
 class QUrl;
 class QWidget;
 
 namespace tvp {
 
-class TCommunicationThread;
-class TResponse;
+class TWindowContext;
 
 // ---- opening documents and links ----
 
@@ -41,6 +43,9 @@ void executeFile(const QString& FileName);
 // are left out. ConvertResults writes cells that read as results as plain numbers. False when
 // cancelled or when the file could not be written (reported in the message window).
 bool exportCsvFile(const QString& FileName, QTreeWidget* listView, bool OpenAfterwards, bool ConvertResults,
+                   bool AskForFile, int CertificatePlaceColumn);
+// The same for a list shown through a model (a sorting proxy exports in its order).
+bool exportCsvFile(const QString& FileName, const QAbstractItemModel& model, bool OpenAfterwards, bool ConvertResults,
                    bool AskForFile, int CertificatePlaceColumn);
 
 // The folder of the last file chosen in the export's save dialog; empty before the first.
@@ -67,11 +72,35 @@ QString makerServiceUrl();
 // Feature names the update check may switch on.
 inline const QStringList kKnownFeatures{QStringLiteral("ladv.online")};
 
+// The maker-service requests: plain GETs on request workers, no SOAP call.
+struct TUpdateRequest : TRequest {
+    QString updateUrl;
+    QString featureBaseUrl;
+    QStringList features;
+};
+
+struct TUpdateResponse : TResponse {
+    QString answer;
+    QStringList activated;
+};
+
+enum class THelpResponseState { rs_noHelp, rs_noConnection, rs_HelpFound };
+
+struct THelpRequest : TRequest {
+    QString url;
+};
+
+struct THelpresponse : TResponse {
+    THelpResponseState state = THelpResponseState::rs_noConnection;
+    QString link;
+};
+
 class TMainWindowServices : public QObject {
     Q_OBJECT
 public:
     // Questions and messages are shown over window.
     explicit TMainWindowServices(QWidget* window = nullptr);
+    TMainWindowServices(TWindowContext& context, QWidget* window);
     ~TMainWindowServices() override;
 
     // "Auf Updates prüfen": asks the service in the background; does nothing while a check runs.
@@ -93,13 +122,14 @@ signals:
 
 private:
     void updateTimedOut();
-    void updateFinished(std::unique_ptr<TResponse> response);
-    void helpFinished(std::unique_ptr<TResponse> response);
+    void updateFinished(std::unique_ptr<TUpdateResponse> response);
+    void helpFinished(std::unique_ptr<THelpresponse> response);
     void closeUpdateWait();
 
+    TWindowContext& context_;
     QPointer<QWidget> window;
-    std::unique_ptr<TCommunicationThread> UpdateCommunicationThread;
-    std::unique_ptr<TCommunicationThread> CommunicationThread1;
+    std::unique_ptr<TRequestRoad<TUpdateRequest, TUpdateResponse>> UpdateCommunicationThread;
+    std::unique_ptr<TRequestRoad<THelpRequest, THelpresponse>> CommunicationThread1;
     bool updateRunning = false;
     bool updateWaitShown = false;
     bool FFirstOnlineHelpCall = true;

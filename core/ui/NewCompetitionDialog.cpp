@@ -3,7 +3,7 @@
 #include "core/connection/CommunicationThread.h"
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/ui/Dialogs.h"
-#include "core/ui/ExceptionDialog.h"
+#include "core/ui/WindowContext.h"
 #include "core/protocol/TVPWebServices2.h"
 
 #include <QDateEdit>
@@ -18,7 +18,11 @@ namespace {
 const QString kCaption = QStringLiteral("Neue Veranstaltung");
 }
 
-TNewCompetitionForm::TNewCompetitionForm(QWidget* parent) : QDialog(parent)
+TNewCompetitionForm::TNewCompetitionForm(QWidget* parent) : TNewCompetitionForm(programContext(), parent)
+{
+}
+
+TNewCompetitionForm::TNewCompetitionForm(TWindowContext& context, QWidget* parent) : QDialog(parent), context_(context)
 {
     setObjectName(QStringLiteral("NewCompetitionForm"));
     setWindowTitle(kCaption);
@@ -54,7 +58,7 @@ int TNewCompetitionForm::startCompWizard()
     createdId_ = 0;
     NameEdit->clear();
     DateEdit->setDate(QDate::currentDate());
-    dialogs().execModal(*this);
+    context_.dialogs().execModal(*this);
     return createdId_;
 }
 
@@ -80,12 +84,10 @@ void TNewCompetitionForm::OkButtonClick()
         const proto::createCompetitionResponse1 created = cms->createCompetition(info);
         createdId_ = created.Competition ? created.Competition->ID : 0;
     } catch (const ETvExceptionDetail& e) {
-        if (ExceptionForm())
-            ExceptionForm()->AddException(e.ExceptionID, e.ExceptionParameters, e.message(), kCaption, this);
+        context_.messages().AddException(e.ExceptionID, e.ExceptionParameters, e.message(), kCaption, this);
         return;
     } catch (const TvpError& e) {
-        if (ExceptionForm())
-            ExceptionForm()->AddException(0, {}, e.message(), kCaption, this);
+        context_.messages().AddException(0, {}, e.message(), kCaption, this);
         return;
     }
     accept();

@@ -12,10 +12,13 @@ class QPushButton;
 
 namespace tvp {
 
+class TWindowContext;
+
 class TNewCompetitionForm : public QDialog, public ICompSetupWizard {
     Q_OBJECT
 public:
     explicit TNewCompetitionForm(QWidget* parent = nullptr);
+    explicit TNewCompetitionForm(TWindowContext& context, QWidget* parent = nullptr);
 
     // Shows the window modally; the id of the created competition, 0 when none was created.
     int startCompWizard() override;
@@ -29,6 +32,7 @@ public:
 
 private:
     void OkButtonClick();
+    TWindowContext& context_;
     int createdId_ = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/ui/ChooseCompetitionDialog.h"
 #include "core/connection/CommunicationThread.h"
+#include "core/connection/CurrentCompetition.h"
 #include "core/services/CompetitionSetupServices.h"
 #include "core/ui/ConfirmBatchDialog.h"
 #include "core/ui/Dialogs.h"
@@ -12,64 +13,19 @@
 #include "core/ui/InstanceRegistry.h"
 #include "core/util/Logger.h"
 #include "core/ui/MainWindow.h"
-#include "core/ui/MainWindowServices.h"
 #include "core/ui/NewCompetitionDialog.h"
 #include "core/connection/SlotGuard.h"
-#include "core/ui/StartupWindows.h"
 #include "core/ui/UserAgreementServerDialog.h"
 #include "core/ui/WaitDialog.h"
+#include "core/ui/WindowContext.h"
 #include "core/ui/WindowPositionManager.h"
-#include "core/ui/WindowRegistry.h"
 
 #include <QApplication>
 #include <QEventLoop>
 
-#include <functional>
-#include <map>
-
 namespace tvp {
 
-class TPlaceholderForm : public TTVPForm {
-public:
-    TPlaceholderForm(const char* className, const QString& caption) : className_(className)
-    {
-        setWindowTitle(caption);
-        resize(480, 320);
-    }
-    QString className() const { return className_; }
-
-protected:
-    void reloadData() override {}
-
-private:
-    QString className_;
-};
-
-QString windowClassName(const QWidget* window)
-{
-    if (auto* placeholder = dynamic_cast<const TPlaceholderForm*>(window))
-        return placeholder->className();
-    return QString::fromLatin1(window->metaObject()->className()).section(QStringLiteral("::"), -1);
-}
-
 namespace {
-
-// The windows that exist so far; every other one of the catalogue is a placeholder.
-const std::map<QString, std::function<std::unique_ptr<QWidget>()>>& builtWindows()
-{
-    static const std::map<QString, std::function<std::unique_ptr<QWidget>()>> built = {
-        {QStringLiteral("TMainForm"), [] { return std::make_unique<TMainForm>(); }},
-        {QStringLiteral("TInfoForm"), [] { return std::make_unique<TInfoForm>(); }},
-        {QStringLiteral("TUserAgreementServerForm"), [] { return std::make_unique<TUserAgreementServerForm>(); }},
-        {QStringLiteral("THintForm"), [] { return std::make_unique<THintForm>(); }},
-        {QStringLiteral("TEulaForm"), [] { return std::make_unique<TEulaForm>(); }},
-        {QStringLiteral("TForm10"), [] { return std::make_unique<TForm10>(); }},
-        {QStringLiteral("TChooseCompetitionForm"), [] { return std::make_unique<TChooseCompetitionForm>(); }},
-        {QStringLiteral("TConfirmBatchForm"), [] { return std::make_unique<TConfirmBatchForm>(); }},
-        {QStringLiteral("TExceptionForm"), [] { return std::make_unique<TExceptionForm>(); }},
-    };
-    return built;
-}
 
 // Lets the main window see every event before it is dispatched.
 class KeyHook : public QObject {
@@ -87,69 +43,82 @@ private:
     QPointer<TMainForm> main_;
 };
 
+template <class Dialog>
+TWindowFactory plainDialog()
+{
+    return [](TWindowContext&) { return std::make_unique<Dialog>(); };
+}
+
 } // namespace
 
-TProgram::TProgram() = default;
+void registerCoreWindows(TWindowRegistry& registry)
+{
+    registry.registerWindow<TMainForm>(TWindowId::MainForm);
+    registry.registerWindow<TInfoForm>(TWindowId::InfoForm);
+    registry.registerWindow(TWindowId::UserAgreementServerForm, plainDialog<TUserAgreementServerForm>());
+    registry.registerWindow<THintForm>(TWindowId::HintForm);
+    registry.registerWindow(TWindowId::EulaForm, plainDialog<TEulaForm>());
+    registry.registerWindow<TForm10>(TWindowId::Form10);
+    registry.registerWindow<TChooseCompetitionForm>(TWindowId::ChooseCompetitionForm);
+    registry.registerWindow<TConfirmBatchForm>(TWindowId::ConfirmBatchForm);
+    registry.registerWindow<TExceptionForm>(TWindowId::ExceptionForm);
+    // Until the setup wizard exists, a small window creates new competitions.
+    registry.registerService<ICompSetupWizard>(std::make_unique<TNewCompetitionForm>());
+}
+
+TProgram::TProgram() : context_(programContext())
+{
+    // A program starts without windows and without a competition, also after another one (tests).
+    registry().destroyAll();
+    registry().clearRegistrations();
+    context_.competition().putBackSilently(nullptr);
+    registerCoreWindows(registry());
+}
 
 TProgram::~TProgram()
 {
     if (qApp && keyHook_)
         qApp->removeEventFilter(keyHook_.get());
-    setPosStoreAdapter(nullptr);
-    if (competitionSetup().CompSetupWizardForm == newCompetition_.get())
-        competitionSetup().CompSetupWizardForm = nullptr;
-    services_.reset();
-    programWindows().clear();
-    // In reverse order of creation; the shared windows are reached through accessors that are
-    // null once their window is gone.
-    while (!owned_.empty())
-        owned_.pop_back();
+    context_.setPositionStore(nullptr);
+    // In reverse order of creation; the shared windows withdraw from the context as they go.
+    registry().destroyAll();
+    registry().clearRegistrations();
+    context_.competition().putBackSilently(nullptr);
 }
 
-QWidget* TProgram::create(const char* className, const char* objectName, const char* caption)
+TWindowRegistry& TProgram::registry()
 {
-    const auto built = builtWindows().find(QString::fromLatin1(className));
-    std::unique_ptr<QWidget> window = built != builtWindows().end()
-                                          ? built->second()
-                                          : std::make_unique<TPlaceholderForm>(className, QString::fromUtf8(caption));
-    window->setObjectName(QString::fromLatin1(objectName));
-    window->hide();
-    QWidget* raw = window.get();
-    programWindows().add(raw);
-    order_.push_back(raw);
-    owned_.push_back(std::move(window));
-    return raw;
+    return context_.windows();
+}
+
+TWindowContext& TProgram::context()
+{
+    return context_;
+}
+
+std::vector<QWidget*> TProgram::windows() const
+{
+    return context_.windows().created();
+}
+
+void TProgram::create(TWindowId id)
+{
+    QWidget* window = registry().create(id, context_);
+    if (id == TWindowId::MainForm)
+        mainForm_ = qobject_cast<TMainForm*>(window);
 }
 
 void TProgram::wire()
 {
-    TChooseCompetitionForm* chooser = ChooseCompetitionForm();
+    auto* chooser = registry().get<TChooseCompetitionForm>(TWindowId::ChooseCompetitionForm);
     TMainForm* main = mainForm_;
-    ChooserHooks& hooks = chooser->hooks;
-    hooks.reloadAllWindows = [main] { main->ReloadAll(); };
-    hooks.refreshMainWindow = [main] { main->RefreshButton(); };
-    hooks.closeAllWorkWindows = [] {
-        if (posStoreAdapter())
-            posStoreAdapter()->closeAllNonMainWindows();
-    };
-    hooks.showAboutWindow = showInfoFormModal;
-    hooks.reloadAboutServerVersion = reloadInfoServerVersion;
-    hooks.terminateApplication = [] { QCoreApplication::exit(0); };
-
-    // Until the setup wizard exists, a small window creates new competitions.
-    if (!competitionSetup().CompSetupWizardForm) {
-        newCompetition_ = std::make_unique<TNewCompetitionForm>();
-        competitionSetup().CompSetupWizardForm = newCompetition_.get();
-    }
-
-    services_ = std::make_unique<TMainWindowServices>(main);
-    main->onUpdateCheck = [this] { services_->startUpdateCheck(); };
-    main->onFirstHelpMenu = [this] { services_->requestOnlineHelpLink(); };
-    main->onOpenOnlineHelp = [this] { services_->openOnlineHelp(); };
-    QObject::connect(services_.get(), &TMainWindowServices::updateEntryEnabledChanged, main,
-                     &TMainForm::setUpdateEntryEnabled);
-    QObject::connect(services_.get(), &TMainWindowServices::onlineHelpEntryChanged, main,
-                     &TMainForm::setOnlineHelpEntry);
+    QObject::connect(chooser, &TChooseCompetitionForm::competitionOpened, main, &TMainForm::ReloadAll);
+    QObject::connect(chooser, &TChooseCompetitionForm::competitionDeleted, main, &TMainForm::RefreshButton);
+    QObject::connect(chooser, &TChooseCompetitionForm::applicationEndRequested, qApp,
+                     [] { QCoreApplication::exit(0); });
+    if (TInfoForm* info = registry().get<TInfoForm>(TWindowId::InfoForm))
+        QObject::connect(chooser, &TChooseCompetitionForm::serverChosen, info, &TInfoForm::LoadServerVersion);
+    context_.competition().addNofitication(main, [main] { main->onCompetitionChange(); });
 
     keyHook_ = std::make_unique<KeyHook>(main);
     qApp->installEventFilter(keyHook_.get());
@@ -168,45 +137,41 @@ bool TProgram::start()
 
     InitComm();
 
-    for (const StartupWindow& w : startupWindows()) {
-        if (w.phase == StartupPhase::Late)
+    for (const TWindowRow& row : windowCatalogue()) {
+        if (row.phase == TStartupPhase::Late)
             continue;
-        if (w.phase == StartupPhase::AfterReady && mainForm_->windowTitle() == TMainForm::kStartingTitle) {
+        if (row.phase == TStartupPhase::AfterReady && mainForm_->windowTitle() == TMainForm::kStartingTitle) {
             mainForm_->setWindowTitle(TMainForm::kTitle);
             instances_->publish(TMainForm::kTitle);
         }
-        QWidget* window = create(w.className, w.objectName, w.caption);
-        if (!mainForm_) {
-            mainForm_ = qobject_cast<TMainForm*>(window);
+        create(row.id);
+        if (row.id == TWindowId::MainForm)
             instances_->publish(TMainForm::kStartingTitle);
-        }
     }
     // Another start's instance test sees the current title.
     QObject::connect(mainForm_, &QWidget::windowTitleChanged, mainForm_,
                      [this](const QString& title) { instances_->publish(title); });
 
     QList<TTVPForm*> stored;
-    for (const StartupWindow* w : positionStoreOrder())
-        if (TTVPForm* form = programWindows().form(QString::fromLatin1(w->objectName)))
+    for (TWindowId id : positionStoreOrder())
+        if (TTVPForm* form = registry().form(id))
             stored << form;
-    setPosStoreAdapter(std::make_unique<TPositionStoreAdapter>(
-        stored, 2,
-        TDisciplineWindows{programWindows().form(wnd::Discipline1), programWindows().form(wnd::Discipline2)}));
+    context_.setPositionStore(
+        std::make_unique<TPositionStoreAdapter>(stored, kPositionStoreMainWindows,
+                                                TDisciplineWindows{registry().form(TWindowId::DisciplinListForm0),
+                                                                   registry().form(TWindowId::DisciplinListForm1)}));
 
     wire();
-    ChooseCompetitionForm()->addNofitication([main = QPointer<TMainForm>(mainForm_)] {
-        if (main)
-            main->onCompetitionChange();
-    });
 
-    if (!EulaForm() || !EulaForm()->CheckEULA())
+    auto* eula = registry().get<TEulaForm>(TWindowId::EulaForm);
+    if (!eula || !eula->CheckEULA())
         return false;
-    if (!ChooseCompetitionForm()->setCompetition(false))
+    if (!registry().get<TChooseCompetitionForm>(TWindowId::ChooseCompetitionForm)->setCompetition(false))
         return false;
 
-    for (const StartupWindow& w : startupWindows())
-        if (w.phase == StartupPhase::Late)
-            create(w.className, w.objectName, w.caption);
+    for (const TWindowRow& row : windowCatalogue())
+        if (row.phase == TStartupPhase::Late)
+            create(row.id);
 
     mainForm_->show();
     return true;

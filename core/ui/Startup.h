@@ -1,7 +1,15 @@
 #pragma once
-// The program's start-up: one instance check, every window created once and hidden, positions
-// restored, terms consent, the competition choice, then the main window.
+// The program's start-up: one instance check, every window of the catalogue created once and
+// hidden, positions restored, terms consent, the competition choice, then the main window.
+//
+//   TProgram program;                                   // registers the core's windows
+//   registerParticipantWindows(program.registry());     // each area its own
+//   if (program.start())
+//       return program.exec();
 
+#include "core/ui/WindowRegistry.h"
+
+#include <QObject>
 #include <QString>
 #include <QWidget>
 
@@ -12,22 +20,21 @@ namespace tvp {
 
 class TInstanceRegistry;
 class TMainForm;
-class TNewCompetitionForm;
-class TMainWindowServices;
+class TWindowContext;
 
-// Stands for a window whose part of the program is not built yet: it has the real window's
-// class name, component name and caption, and nothing inside.
-class TPlaceholderForm;
-
-// The class name a window of the program stands for (placeholders included).
-QString windowClassName(const QWidget* window);
+// The core's own windows and the small stand-in for the setup wizard.
+void registerCoreWindows(TWindowRegistry& registry);
 
 class TProgram {
 public:
+    // Works on the program's context; its registry starts with the core's windows only.
     TProgram();
     ~TProgram();
     TProgram(const TProgram&) = delete;
     TProgram& operator=(const TProgram&) = delete;
+
+    TWindowRegistry& registry();
+    TWindowContext& context();
 
     // Runs the start-up up to the shown main window. False when the program is to end now
     // (another instance and the user said "Nein", terms refused, no competition chosen).
@@ -37,18 +44,15 @@ public:
 
     TMainForm* mainForm() const { return mainForm_; }
     // Every window in creation order.
-    const std::vector<QWidget*>& windows() const { return order_; }
+    std::vector<QWidget*> windows() const;
 
 private:
-    QWidget* create(const char* className, const char* objectName, const char* caption);
+    void create(TWindowId id);
     void wire();
 
+    TWindowContext& context_;
     std::unique_ptr<TInstanceRegistry> instances_;
-    std::vector<std::unique_ptr<QWidget>> owned_;
-    std::vector<QWidget*> order_;
     TMainForm* mainForm_ = nullptr;
-    std::unique_ptr<TNewCompetitionForm> newCompetition_;
-    std::unique_ptr<TMainWindowServices> services_;
     std::unique_ptr<QObject> keyHook_;
 };
 

@@ -3,6 +3,7 @@
 #include "core/ui/Dialogs.h"
 #include "core/util/ShellClock.h"
 #include "core/connection/SlotGuard.h"
+#include "core/ui/WindowContext.h"
 #include "core/ui/WindowPositionManager.h"
 
 #include <QApplication>
@@ -11,7 +12,11 @@
 
 namespace tvp {
 
-TTVPForm::TTVPForm(QWidget* parent)
+TTVPForm::TTVPForm(QWidget* parent) : TTVPForm(programContext(), parent)
+{
+}
+
+TTVPForm::TTVPForm(TWindowContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window),
       closeMessage(QStringLiteral("Es sind noch ungespeicherte Änderungen vorhanden. Beim Fortsetzen gehen "
                                   "ungespeicherte Änderungen ggf. verloren. Fenster schließen?")),
@@ -20,7 +25,8 @@ TTVPForm::TTVPForm(QWidget* parent)
                                    "Daten neu laden?")),
       checkMessage(QStringLiteral("Es sind noch ungespeicherte Änderungen vorhanden und ein Neuladen eines "
                                   "Eintrags wurde angefordert. Beim Fortsetzen gehen ungespeicherte Änderungen "
-                                  "ggf. verloren. Daten neu laden?"))
+                                  "ggf. verloren. Daten neu laden?")),
+      context_(context)
 {
     moveStoreTimer_.setSingleShot(true);
     connect(&moveStoreTimer_, &QTimer::timeout, this, [this] { guarded([this] { onMoveWindow(); }); });
@@ -158,7 +164,7 @@ void TTVPForm::geometryChanged()
 void TTVPForm::onMoveWindow()
 {
     if (isVisible() && !isMinimized())
-        if (TPositionStoreAdapter* adapter = posStoreAdapter())
+        if (TPositionStoreAdapter* adapter = context_.positionStore())
             adapter->storeWindowPosition(this);
 }
 

@@ -12,6 +12,8 @@
 
 namespace tvp {
 
+class TWindowContext;
+
 class TTVPForm : public QWidget {
     Q_OBJECT
 public:
@@ -20,7 +22,12 @@ public:
     // Quiet time after the last move or resize before the position is stored.
     static inline int moveStoreDelayMs = 400;
 
+    // A window of the program's context; windows made by the registry get theirs passed.
     explicit TTVPForm(QWidget* parent = nullptr);
+    explicit TTVPForm(TWindowContext& context, QWidget* parent = nullptr);
+
+    // Messages, wait texts, hints, dialogs, the current competition and the other windows.
+    TWindowContext& context() const { return context_; }
 
     void setDirtyData(const QString& part);
     void resetDirtyData(const QString& part);
@@ -82,6 +89,7 @@ private:
     void geometryChanged();
     void onMoveWindow();
 
+    TWindowContext& context_;
     QStringList dirtyParts_;
     qint64 doubleCheckUntil_ = std::numeric_limits<qint64>::min();
     int openPopupMenu_ = -1;

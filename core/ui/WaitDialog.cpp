@@ -16,8 +16,6 @@ namespace tvp {
 
 namespace {
 
-TForm10* instance = nullptr;
-
 constexpr int kWidth = 340;
 constexpr int kHeight = 105;
 constexpr int kBannerHeight = 64;
@@ -44,11 +42,15 @@ QPixmap banner()
 
 TForm10* Form10()
 {
-    return instance;
+    return dynamic_cast<TForm10*>(programContext().waitTextProvider());
 }
 
-TForm10::TForm10(QWidget* parent)
-    : TTVPForm(parent),
+TForm10::TForm10(QWidget* parent) : TForm10(programContext(), parent)
+{
+}
+
+TForm10::TForm10(TWindowContext& context, QWidget* parent)
+    : TTVPForm(context, parent),
       Image1(new QLabel(this)),
       Shape1(new QFrame(this)),
       Label1(new QLabel(QStringLiteral("Datenbank wird aktualisiert..."), this))
@@ -76,14 +78,18 @@ TForm10::TForm10(QWidget* parent)
     layout->addWidget(Shape1);
     layout->addWidget(Label1, 1);
 
-    if (!instance)
-        instance = this;
+    context.offer(static_cast<IWaitTexts*>(this));
 }
 
 TForm10::~TForm10()
 {
-    if (instance == this)
-        instance = nullptr;
+    context().withdraw(static_cast<IWaitTexts*>(this));
+}
+
+void TForm10::showWait(const QString& text, QObject* onScreenOf)
+{
+    auto* window = qobject_cast<QWidget*>(onScreenOf);
+    Showwaitdialog(text, window ? window->screen() : nullptr);
 }
 
 void TForm10::Showwaitdialog(const QString& text, QScreen* monitor)

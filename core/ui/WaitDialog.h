@@ -3,6 +3,7 @@
 // later closes that same text; the newest text is displayed, and the window goes when none is left.
 
 #include "core/ui/TVPForm.h"
+#include "core/ui/WindowContext.h"
 
 #include <QStringList>
 
@@ -12,11 +13,12 @@ class QScreen;
 
 namespace tvp {
 
-class TForm10 : public TTVPForm {
+class TForm10 : public TTVPForm, public IWaitTexts {
     Q_OBJECT
 public:
-    // The first one created becomes the program's instance.
+    // The first one created becomes its context's wait texts.
     explicit TForm10(QWidget* parent = nullptr);
+    explicit TForm10(TWindowContext& context, QWidget* parent = nullptr);
     ~TForm10() override;
 
     // Pushes the text and shows the window centred across the upper part of the monitor (the
@@ -25,6 +27,10 @@ public:
     // Removes the first occurrence of the text. A text that is not shown changes nothing, so one
     // caller's mistake cannot take away the texts of the others.
     void CloseWaitdialog(const QString& text);
+
+    // The same for callers that know only the context (on the monitor of onScreenOf when it is a window).
+    void showWait(const QString& text, QObject* onScreenOf = nullptr) override;
+    void closeWait(const QString& text) override { CloseWaitdialog(text); }
 
 protected:
     void reloadData() override {}
@@ -38,7 +44,7 @@ private:
     QStringList Strings;
 };
 
-// The program's wait window; null until it is created.
+// The program's wait window (the one its context took); null until it is created.
 TForm10* Form10();
 
 } // namespace tvp

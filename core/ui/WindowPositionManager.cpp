@@ -2,6 +2,7 @@
 
 #include "core/util/IniHandler.h"
 #include "core/ui/TVPForm.h"
+#include "core/ui/WindowContext.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -16,12 +17,6 @@ constexpr int kDisciplineOffset = 30;
 QString key(const TTVPForm* form, const char* suffix)
 {
     return form->objectName() + QLatin1String(suffix);
-}
-
-std::unique_ptr<TPositionStoreAdapter>& adapterSlot()
-{
-    static std::unique_ptr<TPositionStoreAdapter> adapter;
-    return adapter;
 }
 
 } // namespace
@@ -137,12 +132,12 @@ bool TPositionStoreAdapter::checkAllDirtyData()
 
 TPositionStoreAdapter* posStoreAdapter()
 {
-    return adapterSlot().get();
+    return programContext().positionStore();
 }
 
 void setPosStoreAdapter(std::unique_ptr<TPositionStoreAdapter> adapter)
 {
-    adapterSlot() = std::move(adapter);
+    programContext().setPositionStore(std::move(adapter));
 }
 
 } // namespace tvp

@@ -44,7 +44,7 @@ private:
     QPointer<TTVPForm> secondDiscipline_;
 };
 
-// The program's adapter (created at start-up); null before and after.
+// The program's adapter (created at start-up, kept by programContext()); null before and after.
 TPositionStoreAdapter* posStoreAdapter();
 void setPosStoreAdapter(std::unique_ptr<TPositionStoreAdapter> adapter);
 

@@ -4,74 +4,143 @@
 
 namespace tvp {
 
-void TWindowRegistry::add(QWidget* window)
+class TPlaceholderForm : public TTVPForm {
+public:
+    TPlaceholderForm(TWindowContext& context, const char* className, const QString& caption)
+        : TTVPForm(context), className_(className)
+    {
+        setWindowTitle(caption);
+        resize(480, 320);
+    }
+    QString className() const { return className_; }
+
+protected:
+    void reloadData() override {}
+
+private:
+    QString className_;
+};
+
+QString windowClassName(const QWidget* window)
 {
-    windows_.emplace_back(window);
+    if (auto* placeholder = dynamic_cast<const TPlaceholderForm*>(window))
+        return placeholder->className();
+    return QString::fromLatin1(window->metaObject()->className()).section(QStringLiteral("::"), -1);
 }
 
-void TWindowRegistry::clear()
+namespace {
+
+std::size_t slot(TWindowId id)
 {
-    windows_.clear();
+    return static_cast<std::size_t>(id);
 }
 
-QWidget* TWindowRegistry::widget(const QString& objectName) const
+} // namespace
+
+TWindowRegistry::TWindowRegistry() = default;
+
+TWindowRegistry::~TWindowRegistry()
 {
-    for (const auto& w : windows_)
-        if (w && w->objectName() == objectName)
-            return w;
-    return nullptr;
+    destroyAll();
 }
 
-TTVPForm* TWindowRegistry::form(const QString& objectName) const
+void TWindowRegistry::registerWindow(TWindowId id, TWindowFactory factory)
 {
-    return qobject_cast<TTVPForm*>(widget(objectName));
+    factories_[slot(id)] = std::move(factory);
 }
 
-bool TWindowRegistry::isVisible(const QString& objectName) const
+bool TWindowRegistry::isRegistered(TWindowId id) const
 {
-    QWidget* w = widget(objectName);
-    return w && w->isVisible();
+    return static_cast<bool>(factories_[slot(id)]);
 }
 
-void TWindowRegistry::show(const QString& objectName) const
+void TWindowRegistry::clearRegistrations()
 {
-    if (TTVPForm* f = form(objectName))
-        f->show();
-    else if (QWidget* w = widget(objectName))
-        w->show();
+    factories_ = {};
+    services_.clear();
 }
 
-void TWindowRegistry::reload(const QString& objectName, bool ask) const
+QWidget* TWindowRegistry::create(TWindowId id, TWindowContext& context)
 {
-    if (TTVPForm* f = form(objectName))
-        f->reloadFormData(ask);
+    const TWindowRow& row = windowRow(id);
+    const TWindowFactory& factory = factories_[slot(id)];
+    std::unique_ptr<QWidget> window =
+        factory ? factory(context)
+                : std::make_unique<TPlaceholderForm>(context, row.className, QString::fromUtf8(row.caption));
+    window->setObjectName(QString::fromLatin1(row.objectName));
+    window->hide();
+    QWidget* raw = window.get();
+    owned_.push_back(std::move(window));
+    place(id, raw);
+    return raw;
 }
 
-void TWindowRegistry::reloadIfVisible(const QString& objectName) const
+void TWindowRegistry::place(TWindowId id, QWidget* window)
 {
-    if (isVisible(objectName))
-        reload(objectName, true);
+    windows_[slot(id)] = window;
+    std::erase(creationOrder_, id);
+    creationOrder_.push_back(id);
 }
 
-void TWindowRegistry::unload(const QString& objectName) const
+void TWindowRegistry::destroyAll()
 {
-    if (TTVPForm* f = form(objectName))
-        f->unload();
+    // Forgotten first: a window's destruction must not find itself or the ones gone before.
+    windows_ = {};
+    creationOrder_.clear();
+    while (!owned_.empty())
+        owned_.pop_back();
 }
 
-std::vector<QWidget*> TWindowRegistry::all() const
+QWidget* TWindowRegistry::widget(TWindowId id) const
+{
+    return windows_[slot(id)];
+}
+
+TTVPForm* TWindowRegistry::form(TWindowId id) const
+{
+    return qobject_cast<TTVPForm*>(widget(id));
+}
+
+std::vector<QWidget*> TWindowRegistry::created() const
 {
     std::vector<QWidget*> out;
-    for (const auto& w : windows_)
-        if (w)
+    out.reserve(creationOrder_.size());
+    for (TWindowId id : creationOrder_)
+        if (QWidget* w = widget(id))
             out.push_back(w);
     return out;
 }
 
-TWindowRegistry& programWindows()
+bool TWindowRegistry::isVisible(TWindowId id) const
 {
-    static TWindowRegistry registry;
-    return registry;
+    const QWidget* w = widget(id);
+    return w && w->isVisible();
+}
+
+void TWindowRegistry::show(TWindowId id) const
+{
+    if (TTVPForm* f = form(id))
+        f->show();
+    else if (QWidget* w = widget(id))
+        w->show();
+}
+
+void TWindowRegistry::reload(TWindowId id, bool ask) const
+{
+    if (TTVPForm* f = form(id))
+        f->reloadFormData(ask);
+}
+
+void TWindowRegistry::reloadIfVisible(TWindowId id) const
+{
+    if (isVisible(id))
+        reload(id, true);
+}
+
+void TWindowRegistry::unload(TWindowId id) const
+{
+    if (TTVPForm* f = form(id))
+        f->unload();
 }
 
 } // namespace tvp

@@ -1,100 +1,27 @@
-// Chains of deletes through a real request runner, with the server's refusals played by the test
-// and the user's answers given in the confirmation window.
+// Chains of requests on the request road against the stand-in, with its refusals answered in the
+// batch confirmation window by a scripted user.
 
-#include "core/ui/BatchRequest.h"
-#include "core/connection/CommunicationThread.h"
+#include "core/connection/CompetitionUrlHolder.h"
+#include "core/connection/CurrentCompetition.h"
+#include "core/connection/RequestRoad.h"
 #include "core/ui/ConfirmBatchDialog.h"
+#include "core/ui/WindowContext.h"
+#include "standin/StandinServer.h"
 #include "tests/core/ui/ShellFixture.h"
+#include "tests/support/CompetitionRequests.h"
+#include "tests/support/RecordingMessages.h"
 #include "tests/support/TestUtil.h"
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include <atomic>
-#include <map>
-
 using namespace tvp;
 using namespace tvp::test;
 
 namespace {
 
-const QString kCaption = QStringLiteral("Athleten löschen");
-const QString kQuestion = QStringLiteral("Der Athlet hat bereits Ergebnisse. Trotzdem löschen?");
-constexpr int kResultsExist = 45;
-
-struct DeleteRequest : TBatchRequest {
-    DeleteRequest(int item_, std::shared_ptr<TBatchContext> context, bool force_ = false)
-        : TBatchRequest(std::move(context)), item(item_), force(force_)
-    {
-    }
-    ~DeleteRequest() override { ++freed; }
-    int item;
-    bool force;
-    static inline std::atomic<int> freed{0}; // also freed on worker threads
-};
-
-struct DeleteResponse : TBatchResponse {
-    explicit DeleteResponse(DeleteRequest& r) : TBatchResponse(r), item(r.item), force(r.force) {}
-    int item;
-    bool force;
-};
-
-std::unique_ptr<TBatchRequest> chainOf(const std::vector<int>& items, const std::shared_ptr<TBatchContext>& context)
-{
-    std::unique_ptr<TBatchRequest> head;
-    for (auto it = items.rbegin(); it != items.rend(); ++it) {
-        auto request = std::make_unique<DeleteRequest>(*it, context);
-        request->nextBatch = std::move(head);
-        head = std::move(request);
-    }
-    return head;
-}
-
-// Does with a chain what a list window does: an item the "server" refuses goes to the batch
-// confirmation and a confirmed one is sent again forced with the rest of the chain; a deleted
-// item queues the next one.
-struct DeletingWindow {
-    explicit DeletingWindow(std::initializer_list<std::pair<const int, int>> refusals_) : refusals(refusals_)
-    {
-        runner.commandCallback = [](proto::THTTPRIO*, TRequest* request, std::unique_ptr<TResponse>& response,
-                                    TSoapThread*) {
-            response = std::make_unique<DeleteResponse>(static_cast<DeleteRequest&>(*request));
-        };
-        runner.OnFinished = [this](std::unique_ptr<TResponse> r, const QString&, int, const QStringList&, quint32) {
-            finished(static_cast<DeleteResponse&>(*r));
-        };
-    }
-    bool run(std::unique_ptr<TBatchRequest> chain)
-    {
-        runner.AddRequest(std::move(chain), TTransactionMode::tm_None);
-        return waitUntil([this] { return ended && runningRequestCount() == 0; });
-    }
-    void finished(DeleteResponse& response)
-    {
-        const auto refusal = refusals.find(response.item);
-        if (refusal != refusals.end() && !response.force) {
-            states.push_back(response.handleRequestError(kQuestion, kCaption, refusal->second, kResultsExist, runner));
-            if (states.back() == THandleState::hs_confirmed) {
-                auto retry = std::make_unique<DeleteRequest>(response.item, response.getBatchContext(), true);
-                retry->nextBatch = response.CleanForContinue();
-                runner.AddRequest(std::move(retry), TTransactionMode::tm_None);
-            }
-            ended = states.back() == THandleState::hs_ignored || states.back() == THandleState::hs_finished;
-            return;
-        }
-        deleted << QString::number(response.item) + (response.force ? QStringLiteral("!") : QString());
-        ended = !response.nextBatch;
-        if (response.nextBatch)
-            runner.AddRequest(response.CleanForContinue(), TTransactionMode::tm_None);
-    }
-
-    std::map<int, int> refusals; // item -> the server's error id
-    QStringList deleted;         // "2", or "1!" when forced
-    std::vector<THandleState> states;
-    bool ended = false;
-    TCommunicationThread runner;
-};
+const QString kCaption = QStringLiteral("Veranstaltung anlegen");
 
 // The user's answer: ticks the apply-to-all box first when told to (even a hidden one, which a
 // user could not), then presses the button; notes whether the box was offered.
@@ -105,7 +32,7 @@ std::function<int(QWidget&)> answer(const QString& buttonText, bool tickForAll, 
         if (boxOffered)
             *boxOffered = box->isVisible() && box->isEnabled();
         EXPECT_FALSE(box->isChecked()) << "the box starts unticked for every question";
-        EXPECT_EQ(window.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText(), kQuestion);
+        EXPECT_EQ(window.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))->toPlainText(), kReplaceQuestion);
         box->setChecked(tickForAll);
         for (QPushButton* b : window.findChildren<QPushButton*>())
             if (b->text() == buttonText)
@@ -116,15 +43,68 @@ std::function<int(QWidget&)> answer(const QString& buttonText, bool tickForAll, 
 
 class BatchTest : public ShellTest {
 protected:
+    using Road = TRequestRoad<TCompetitionRequest, TCompetitionResponse>;
+
     void SetUp() override
     {
         ShellTest::SetUp();
         InitComm();
-        DeleteRequest::freed = 0;
+        standin::StandinOptions options;
+        options.port = 0;
+        options.dataFile = dir.filePath(QStringLiteral("standin.db")).toStdString();
+        server = std::make_unique<standin::StandinServer>(options);
+        competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(server->port()));
+        context.setMessageSink(&messages);
+        road = std::make_unique<Road>(context, competitionRequests(), &window,
+                                      [this](std::unique_ptr<TCompetitionResponse> r, const TRequestOutcome& o) {
+                                          // A window reports what it must, and goes on with the chain.
+                                          outcomes.push_back(o);
+                                          if (!o.ok() && !o.declined)
+                                              road->report(o);
+                                          if (o.ok() && r)
+                                              road->continueBatch(*r);
+                                      });
+    }
+    void TearDown() override
+    {
+        road.reset();
+        ShellTest::TearDown();
     }
 
-    TConfirmBatchForm confirm;
-    std::shared_ptr<TBatchContext> context = std::make_shared<TBatchContext>();
+    bool run(std::unique_ptr<TCompetitionRequest> chain)
+    {
+        outcomes.clear();
+        road->AddRequest(std::move(chain), TTransactionMode::tm_None);
+        return waitUntil([this] { return road->pending() == 0 && runningRequestCount() == 0; }, 10000);
+    }
+    // One after the other, so the server numbers them in this order.
+    void existing(const QStringList& names)
+    {
+        for (const QString& name : names) {
+            road->AddRequest(competitionRequest(rt_create, name), TTransactionMode::tm_None);
+            ASSERT_TRUE(waitUntil([this] { return road->pending() == 0; }, 10000));
+        }
+    }
+    QStringList names()
+    {
+        QStringList out;
+        for (const proto::CompetitionType& c :
+             proto::GetDataRetrievalPortType(
+                 false, competitionUrlHolderInstance().getFullUrl(proto::TTVPWebServices::DRS), nullptr)
+                 ->getCompetitions())
+            out << c.Name;
+        return out;
+    }
+
+    std::unique_ptr<standin::StandinServer> server;
+    TCurrentCompetition competition;
+    TWindowContext context{competition, programWindows()};
+    RecordingMessages messages;
+    TConfirmBatchForm confirm{context};
+    QObject window;
+    std::unique_ptr<Road> road;
+    std::vector<TRequestOutcome> outcomes;
+    std::shared_ptr<TBatchContext> batch = std::make_shared<TBatchContext>();
 };
 
 } // namespace
@@ -132,40 +112,47 @@ protected:
 TEST_F(BatchTest, YesForAllForcesLaterItemsWithTheSameIdWithoutAsking)
 {
     // Also for a chain built without a context: the answer must be remembered all the same.
-    for (const std::shared_ptr<TBatchContext>& shared : {context, std::shared_ptr<TBatchContext>()}) {
-        DeletingWindow window({{1, kResultsExist}, {3, kResultsExist}});
+    const std::vector<std::pair<std::shared_ptr<TBatchContext>, QStringList>> runs{{batch, {"A", "B", "C"}},
+                                                                                   {nullptr, {"D", "E", "F"}}};
+    for (const auto& [shared, chain] : runs) {
+        existing({chain[0], chain[2]});
         bool offered = false;
         script->expectWindow(kCaption, answer(QStringLiteral("Ja"), true, &offered));
         script->seen.clear();
 
-        ASSERT_TRUE(window.run(chainOf({1, 2, 3}, shared)));
+        ASSERT_TRUE(run(competitionChain(rt_create, chain, shared)));
 
         EXPECT_TRUE(offered);
-        EXPECT_EQ(window.deleted, (QStringList{"1!", "2", "3!"}));
-        EXPECT_EQ(window.states, (std::vector{THandleState::hs_confirmed, THandleState::hs_confirmed}));
         EXPECT_EQ(script->seen.size(), 1u);
+        ASSERT_EQ(outcomes.size(), 3u);
+        EXPECT_TRUE(std::all_of(outcomes.begin(), outcomes.end(), [](const TRequestOutcome& o) { return o.ok(); }));
     }
-    EXPECT_TRUE(context->isConfirmed(kResultsExist));
+    // The forced ones replaced the old ones, so the server numbered every one anew, in chain order.
+    EXPECT_EQ(names(), (QStringList{"A", "B", "C", "D", "E", "F"}));
+    EXPECT_TRUE(batch->isConfirmed(kNameInUse));
+    EXPECT_TRUE(messages.messages.empty());
 }
 
-TEST_F(BatchTest, NoForAllSkipsLaterItemsAndTheChainGoesOnOnTheRunner)
+TEST_F(BatchTest, NoForAllSkipsLaterItemsAndTheChainGoesOn)
 {
-    DeletingWindow window({{1, kResultsExist}, {3, kResultsExist}, {4, kResultsExist}});
+    existing({"A", "C", "D"});
     script->expectWindow(kCaption, answer(QStringLiteral("Nein"), true));
 
-    ASSERT_TRUE(window.run(chainOf({1, 2, 3, 4}, context)));
+    ASSERT_TRUE(run(competitionChain(rt_create, {"A", "B", "C", "D"}, batch)));
 
-    EXPECT_EQ(window.deleted, QStringList{"2"});
-    EXPECT_EQ(window.states,
-              (std::vector{THandleState::hs_continued, THandleState::hs_continued, THandleState::hs_finished}));
-    EXPECT_TRUE(context->isDeclined(kResultsExist));
-    EXPECT_FALSE(context->isConfirmed(kResultsExist));
-    EXPECT_EQ(DeleteRequest::freed, 4);
+    EXPECT_EQ(names(), (QStringList{"A", "C", "D", "B"}));
+    // B went through; A and C were skipped unheard; D ended the chain, which the window hears of.
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_TRUE(outcomes[0].ok());
+    EXPECT_TRUE(outcomes[1].declined);
+    EXPECT_TRUE(batch->isDeclined(kNameInUse));
+    EXPECT_FALSE(batch->isConfirmed(kNameInUse));
+    EXPECT_TRUE(messages.messages.empty()) << "a declined item is nothing to report";
 }
 
 TEST_F(BatchTest, WithoutTheBoxEveryItemIsAskedAndTheLastOneCannotBeRemembered)
 {
-    DeletingWindow window({{1, kResultsExist}, {2, kResultsExist}, {3, kResultsExist}});
+    existing({"A", "B", "C"});
     bool firstOffered = false;
     bool lastOffered = true;
     script->expectWindow(kCaption, answer(QStringLiteral("Ja"), false, &firstOffered));
@@ -173,32 +160,37 @@ TEST_F(BatchTest, WithoutTheBoxEveryItemIsAskedAndTheLastOneCannotBeRemembered)
     // The last item: the box is hidden, so even a ticked one must not count.
     script->expectWindow(kCaption, answer(QStringLiteral("Nein"), true, &lastOffered));
 
-    ASSERT_TRUE(window.run(chainOf({1, 2, 3}, context)));
+    ASSERT_TRUE(run(competitionChain(rt_create, {"A", "B", "C"}, batch)));
 
     EXPECT_TRUE(firstOffered);
     EXPECT_FALSE(lastOffered);
-    EXPECT_EQ(window.deleted, QStringList{"1!"});
-    EXPECT_EQ(window.states,
-              (std::vector{THandleState::hs_confirmed, THandleState::hs_continued, THandleState::hs_finished}));
-    EXPECT_FALSE(context->isConfirmed(kResultsExist));
-    EXPECT_FALSE(context->isDeclined(kResultsExist));
+    EXPECT_EQ(names(), (QStringList{"B", "C", "A"})) << "only A was forced";
+    EXPECT_FALSE(batch->isConfirmed(kNameInUse));
+    EXPECT_FALSE(batch->isDeclined(kNameInUse));
 }
 
-TEST_F(BatchTest, CancelAndOtherErrorIdsAreLeftToTheWindowAndFreeTheRestOfTheChain)
+TEST_F(BatchTest, CancelAndOtherErrorIdsAreLeftToTheWindowAndTheRestOfTheChainIsDropped)
 {
-    DeletingWindow cancelled({{1, kResultsExist}});
+    existing({"A"});
     script->expectWindow(kCaption, answer(QStringLiteral("Abbrechen"), true));
-    ASSERT_TRUE(cancelled.run(chainOf({1, 2, 3}, context)));
-    EXPECT_EQ(cancelled.states, std::vector{THandleState::hs_ignored});
-    EXPECT_TRUE(cancelled.deleted.isEmpty());
-    EXPECT_EQ(DeleteRequest::freed, 3) << "items 2 and 3 go with the response";
-    EXPECT_FALSE(context->isConfirmed(kResultsExist) || context->isDeclined(kResultsExist));
+    ASSERT_TRUE(run(competitionChain(rt_create, {"A", "B", "C"}, batch)));
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].errorId, kNameInUse);
+    EXPECT_FALSE(outcomes[0].declined);
+    EXPECT_EQ(names(), QStringList{"A"}) << "B and C went with the response";
+    EXPECT_FALSE(batch->isConfirmed(kNameInUse) || batch->isDeclined(kNameInUse));
 
-    // Not the id this window asks about: no question, even with an answer for all of another id.
-    context->setConfirmed(kResultsExist);
-    DeletingWindow other({{1, 47}});
-    ASSERT_TRUE(other.run(chainOf({1, 2}, context)));
-    EXPECT_EQ(other.states, std::vector{THandleState::hs_ignored});
+    // Not an id this window asks about: no question, even with an answer for all of another id.
+    batch->setConfirmed(kNameInUse);
+    ASSERT_TRUE(run(competitionChain(rt_remove, {"999", "1"}, batch)));
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].errorId, kCompetitionNotFound);
+    EXPECT_EQ(names(), QStringList{"A"});
     EXPECT_EQ(script->seen.size(), 1u);
-    EXPECT_EQ(DeleteRequest::freed, 5);
+
+    // Both refusals the window reported, under the request's name.
+    EXPECT_EQ(
+        messages.lines(),
+        (QStringList{kCaption + QStringLiteral(": Eine Veranstaltung mit dem Namen A existiert bereits."),
+                     QStringLiteral("Veranstaltung löschen: Die Veranstaltung mit der ID 999 existiert nicht.")}));
 }

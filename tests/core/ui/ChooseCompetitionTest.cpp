@@ -17,6 +17,9 @@
 #include "standin/StandinServer.h"
 #include "tests/support/TestUtil.h"
 #include "core/ui/WaitDialog.h"
+#include "core/ui/WindowContext.h"
+#include "core/ui/WindowRegistry.h"
+#include "core/connection/CurrentCompetition.h"
 
 #include <QDateEdit>
 #include <QComboBox>
@@ -84,17 +87,19 @@ protected:
         auto scripted = std::make_unique<ScriptedDialogs>();
         script = scripted.get();
         setDialogs(std::move(scripted));
-        exceptions = std::make_unique<TExceptionForm>();
-        wait = std::make_unique<TForm10>();
-        hints = std::make_unique<THintForm>();
+        // The chooser's own context: the current competition and the shared windows of this test only.
+        exceptions = std::make_unique<TExceptionForm>(context);
+        wait = std::make_unique<TForm10>(context);
+        hints = std::make_unique<THintForm>(context);
         server = std::make_unique<Standin>(serverDir.path());
         TChooseCompetitionForm::localServerAddressOverride = server->address;
         // Never look for servers beyond this machine from a test.
         TChooseCompetitionForm::discoveryConfig().interfaces = [] { return std::vector<tNetworkInterface>{}; };
         TChooseCompetitionForm::discoveryConfig().listenPort = 0;
-        chooser = std::make_unique<TChooseCompetitionForm>();
+        chooser = std::make_unique<TChooseCompetitionForm>(context);
         chooser->addNofitication([this] { ++notifications; });
-        chooser->hooks.terminateApplication = [this] { terminated = true; };
+        QObject::connect(chooser.get(), &TChooseCompetitionForm::applicationEndRequested,
+                         [this] { terminated = true; });
     }
     void TearDown() override
     {
@@ -161,6 +166,9 @@ protected:
 
     tvp::test::TempAppFolders folders;
     QTemporaryDir serverDir;
+    TCurrentCompetition competition;
+    TWindowRegistry windows;
+    TWindowContext context{competition, windows};
     ScriptedDialogs* script = nullptr;
     std::unique_ptr<TExceptionForm> exceptions;
     std::unique_ptr<TForm10> wait;
@@ -258,8 +266,8 @@ TEST_F(ChooserTest, UnreachableServerAndNoChoiceEndsTheProgram)
 
 TEST_F(ChooserTest, NewCompetitionIsCreatedAndLoaded)
 {
-    TNewCompetitionForm wizard;
-    competitionSetup().CompSetupWizardForm = &wizard;
+    TNewCompetitionForm wizard(context);
+    windows.registerService<ICompSetupWizard>(&wizard);
     storeChoice(server->address, 0);
     server->create(QStringLiteral("Schon da"));
 
@@ -278,7 +286,7 @@ TEST_F(ChooserTest, NewCompetitionIsCreatedAndLoaded)
         return d.result();
     });
     EXPECT_TRUE(chooser->setCompetition(true));
-    competitionSetup().CompSetupWizardForm = nullptr;
+    windows.unregisterService(static_cast<ICompSetupWizard*>(&wizard));
     EXPECT_EQ(chooser->getCompetitionName(), QStringLiteral("Kinderolympiade"));
     ASSERT_TRUE(chooser->getCompetition()->Date);
     EXPECT_EQ(*chooser->getCompetition()->Date, QDate(2027, 5, 8));
@@ -299,7 +307,7 @@ TEST_F(ChooserTest, DeletingAskedThenRemovedFromServer)
         return 0;
     });
     int refreshed = 0;
-    chooser->hooks.refreshMainWindow = [&] { ++refreshed; };
+    QObject::connect(chooser.get(), &TChooseCompetitionForm::competitionDeleted, [&] { ++refreshed; });
     script->expectMessage(QStringLiteral("Veranstaltung löschen"), TMsgAnswer::No);
     script->expectMessage(QStringLiteral("Veranstaltung löschen"), TMsgAnswer::Yes);
     script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
@@ -355,7 +363,7 @@ TEST_F(ChooserTest, OutdatedServerIsRefused)
     storeChoice(old.address, 0);
     script->expectWindow(kChooserCaption, [&](QWidget&) {
         EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Inkompatibler Server")});
-        EXPECT_EQ(ExceptionForm(), exceptions.get());
+        EXPECT_EQ(context.messageSink(), exceptions.get());
         EXPECT_TRUE(tvp::test::waitUntil([&] { return !messageRows().isEmpty(); }));
         EXPECT_TRUE(messageRows().first().startsWith(QStringLiteral("Warnung: Die Server-Version ist veraltet")));
         chooser->close();
@@ -406,7 +414,7 @@ TEST_F(ChooserTest, EnterOnAnEntryChoosesTheServerOnce)
     saveServer(other.address);
     storeChoice(TChooseCompetitionForm::kLocalEntry, 0);
     int versionChecks = 0;
-    chooser->hooks.reloadAboutServerVersion = [&] { ++versionChecks; };
+    QObject::connect(chooser.get(), &TChooseCompetitionForm::serverChosen, [&] { ++versionChecks; });
     script->expectWindow(kChooserCaption, [&](QWidget&) {
         versionChecks = 0;
         enterAddress(other.address); // an entry other than the current one

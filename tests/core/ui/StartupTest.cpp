@@ -6,13 +6,15 @@
 #include "core/ui/InstanceRegistry.h"
 #include "core/ui/MainWindow.h"
 #include "core/connection/PingTest.h"
+#include "core/services/OrganisationServices.h"
 #include "core/services/ResultCaptureServices.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "core/connection/ServerDiscovery.h"
 #include "core/util/ShellClock.h"
 #include "standin/StandinServer.h"
 #include "core/ui/Startup.h"
-#include "core/ui/StartupWindows.h"
+#include "core/ui/WindowCatalogue.h"
+#include "core/ui/WindowContext.h"
 #include "tests/support/TempAppFolders.h"
 #include "tests/support/TestUtil.h"
 #include "core/ui/WindowRegistry.h"
@@ -40,18 +42,34 @@ namespace {
 
 const QString kEulaCaption = QStringLiteral("Lizenzinformationen");
 
-// A work window that counts its reloads, standing in for one of the catalogue.
+// A work window that counts its reloads and unloads, standing in for one of the catalogue.
 class CountingForm : public TTVPForm {
 public:
-    explicit CountingForm(const QString& name)
-    {
-        setObjectName(name);
-        setWindowTitle(name);
-    }
+    explicit CountingForm(TWindowContext& context) : TTVPForm(context) {}
+    void unload() override { ++unloads; }
     int reloads = 0;
+    int unloads = 0;
 
 protected:
     void reloadData() override { ++reloads; }
+};
+
+// The schedule window, with or without its edit panel open.
+class FakeSchedule : public CountingForm, public IScheduleEditing {
+public:
+    using CountingForm::CountingForm;
+    bool isEditing() const override { return editing; }
+    bool editing = false;
+};
+
+// The result window's F7 reaches its tally list.
+class FakeResults : public CountingForm, public IResultDialog {
+public:
+    using CountingForm::CountingForm;
+    void showAndLoadDisciplin(int, int, int, int) override {}
+    void goToAthlete(int, int, int, bool, int, bool, bool) override {}
+    void Zonenstrichliste1Click() override { ++tallies; }
+    int tallies = 0;
 };
 
 class StartupTest : public ::testing::Test {
@@ -108,13 +126,37 @@ protected:
             return d.result();
         });
     }
+    // The window of the row becomes a T, which the test reaches afterwards as counting[id].
+    template <class T = CountingForm>
+    void substitute(TWindowId id)
+    {
+        substitutes.push_back({id, [this, id](TWindowContext& c) {
+                                   auto form = std::make_unique<T>(c);
+                                   counting[id] = form.get();
+                                   return form;
+                               }});
+    }
+    void makeProgram()
+    {
+        program = std::make_unique<TProgram>();
+        for (auto& [id, factory] : substitutes)
+            program->registry().registerWindow(id, factory);
+    }
     // Starts the program with a stored competition; the main window is then shown.
     void startWithCompetition(const QString& name)
     {
         storeChoice(createCompetition(name));
         acceptTerms();
-        program = std::make_unique<TProgram>();
+        makeProgram();
         ASSERT_TRUE(program->start());
+    }
+    static TWindowRegistry& windows() { return programWindows(); }
+    QWidget* window(const QString& objectName) const
+    {
+        for (QWidget* w : program->windows())
+            if (w->objectName() == objectName)
+                return w;
+        return nullptr;
     }
     void press(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
@@ -130,6 +172,8 @@ protected:
     QString address;
     ScriptedDialogs* script = nullptr;
     std::unique_ptr<TProgram> program;
+    std::vector<std::pair<TWindowId, TWindowFactory>> substitutes;
+    std::map<TWindowId, CountingForm*> counting;
     qint64 clockMs = 100000;
     bool handled = false;
 };
@@ -145,7 +189,7 @@ TEST_F(StartupTest, ReachesTheMainWindowWithTheCompetitionInItsCaption)
     EXPECT_EQ(TMainForm::applicationTitle(), QStringLiteral("Trivanta Pentrel - Kinderolympiade 2027"));
 
     // Every window of the catalogue exists once, in order, with its class and name.
-    const auto& catalogue = startupWindows();
+    const auto& catalogue = windowCatalogue();
     ASSERT_EQ(program->windows().size(), catalogue.size());
     for (std::size_t i = 0; i < catalogue.size(); ++i) {
         EXPECT_EQ(windowClassName(program->windows()[i]), QString::fromLatin1(catalogue[i].className));
@@ -164,7 +208,7 @@ TEST_F(StartupTest, RefusedTermsEndTheProgram)
         d.reject();
         return d.result();
     });
-    program = std::make_unique<TProgram>();
+    makeProgram();
     EXPECT_FALSE(program->start());
 }
 
@@ -177,7 +221,7 @@ TEST_F(StartupTest, NoCompetitionEndsTheProgram)
         return 0;
     });
     script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
-    program = std::make_unique<TProgram>();
+    makeProgram();
     EXPECT_FALSE(program->start());
 }
 
@@ -211,7 +255,7 @@ TEST_F(StartupTest, AnotherRunningInstanceIsAskedAboutUnlessStillStarting)
     other.write("Sportfest - Trivanta Pentrel");
     other.close();
     script->expectMessage(QStringLiteral("Trivanta Pentrel erkannt"), TMsgAnswer::No);
-    program = std::make_unique<TProgram>();
+    makeProgram();
     EXPECT_FALSE(program->start());
 }
 
@@ -220,14 +264,14 @@ TEST_F(StartupTest, MenuEntriesAndShortcutsOpenTheirWindows)
     startWithCompetition(QStringLiteral("Menü"));
     TMainForm* main = program->mainForm();
     main->action(QStringLiteral("Teams1"))->trigger();
-    EXPECT_TRUE(programWindows().isVisible(QStringLiteral("TeamForm")));
+    EXPECT_TRUE(windows().isVisible(TWindowId::TeamForm));
     main->action(QStringLiteral("Riegen1"))->trigger();
-    EXPECT_TRUE(programWindows().isVisible(QStringLiteral("SquadForm")));
+    EXPECT_TRUE(windows().isVisible(TWindowId::SquadForm));
 
-    QWidget* teams = programWindows().widget(QStringLiteral("TeamForm"));
+    QWidget* teams = windows().widget(TWindowId::TeamForm);
     press(teams, Qt::Key_T, Qt::ControlModifier);
     EXPECT_TRUE(handled);
-    EXPECT_TRUE(programWindows().isVisible(QStringLiteral("AthleteForm")));
+    EXPECT_TRUE(windows().isVisible(TWindowId::AthleteForm));
     press(teams, Qt::Key_T); // without Ctrl: nothing
     EXPECT_FALSE(handled);
 
@@ -244,10 +288,11 @@ TEST_F(StartupTest, MenuEntriesAndShortcutsOpenTheirWindows)
 
 TEST_F(StartupTest, EscapeClosesWorkWindowsButNotGridsOrTheMainWindow)
 {
+    substitute<FakeSchedule>(TWindowId::ScheduleForm);
     startWithCompetition(QStringLiteral("Escape"));
     TMainForm* main = program->mainForm();
-    programWindows().show(QStringLiteral("ClubForm"));
-    QWidget* clubs = programWindows().widget(QStringLiteral("ClubForm"));
+    windows().show(TWindowId::ClubForm);
+    QWidget* clubs = windows().widget(TWindowId::ClubForm);
     auto* grid = new QTableWidget(3, 3, clubs);
     press(grid, Qt::Key_Escape);
     EXPECT_FALSE(handled);
@@ -258,13 +303,25 @@ TEST_F(StartupTest, EscapeClosesWorkWindowsButNotGridsOrTheMainWindow)
     press(main, Qt::Key_Escape);
     EXPECT_FALSE(handled);
     EXPECT_TRUE(main->isVisible());
+
+    // The schedule's edit panel keeps Escape while it is open.
+    auto& schedule = static_cast<FakeSchedule&>(*counting[TWindowId::ScheduleForm]);
+    schedule.show();
+    schedule.editing = true;
+    press(&schedule, Qt::Key_Escape);
+    EXPECT_FALSE(handled);
+    EXPECT_TRUE(schedule.isVisible());
+    schedule.editing = false;
+    press(&schedule, Qt::Key_Escape);
+    EXPECT_TRUE(handled);
+    EXPECT_FALSE(schedule.isVisible());
 }
 
 TEST_F(StartupTest, RefreshAllIsThrottled)
 {
-    CountingForm clubs(QStringLiteral("ClubForm"));
-    programWindows().add(&clubs); // found before the catalogue's placeholder
+    substitute(TWindowId::ClubForm);
     startWithCompetition(QStringLiteral("F5"));
+    CountingForm& clubs = *counting[TWindowId::ClubForm];
     clubs.show();
     for (int i = 0; i < 3; ++i) {
         press(&clubs, Qt::Key_F5);
@@ -278,9 +335,9 @@ TEST_F(StartupTest, RefreshAllIsThrottled)
 
 TEST_F(StartupTest, ShutDownAsksAboutUnsavedChangesFirst)
 {
-    CountingForm athletes(QStringLiteral("AthleteForm"));
-    programWindows().add(&athletes);
+    substitute(TWindowId::AthleteForm);
     startWithCompetition(QStringLiteral("Ende"));
+    CountingForm& athletes = *counting[TWindowId::AthleteForm];
     TMainForm* main = program->mainForm();
     athletes.show();
     athletes.setDirtyData(QStringLiteral("Athlet"));
@@ -317,7 +374,7 @@ TEST_F(StartupTest, WindowsComeInTheirOrderAndTimingSettingsOnlyAfterTheChoice)
         return 0;
     });
     script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
-    program = std::make_unique<TProgram>();
+    makeProgram();
     EXPECT_FALSE(program->start());
     ASSERT_GE(createdBeforeChoice.size(), 60);
     EXPECT_EQ(createdBeforeChoice.first(), QStringLiteral("MainForm"));
@@ -359,12 +416,14 @@ TEST_F(StartupTest, EveryMenuEntryOpensItsWindow)
         {"GenerellesVorgehen1", "CoarseCompStepsForm"},
         {"Zeitmessung1", "TimingSettingsForm"},
     };
-    for (const auto& [action, window] : entries) {
+    for (const auto& [action, name] : entries) {
         QAction* entry = main->action(action);
         ASSERT_TRUE(entry) << action.toStdString();
         entry->trigger();
-        EXPECT_TRUE(programWindows().isVisible(window)) << action.toStdString();
-        programWindows().widget(window)->hide();
+        QWidget* shown = window(name);
+        ASSERT_TRUE(shown) << name.toStdString();
+        EXPECT_TRUE(shown->isVisible()) << action.toStdString();
+        shown->hide();
     }
     EXPECT_FALSE(main->action(QStringLiteral("Veranstaltungexportieren1"))->isEnabled());
     EXPECT_EQ(main->action(QStringLiteral("Athleten1"))->text(), QStringLiteral("&Athleten... (Strg+T)"));
@@ -372,9 +431,9 @@ TEST_F(StartupTest, EveryMenuEntryOpensItsWindow)
 
 TEST_F(StartupTest, ChangingCompetitionAsksAboutUnsavedChangesFirst)
 {
-    CountingForm teams(QStringLiteral("TeamForm"));
-    programWindows().add(&teams);
+    substitute(TWindowId::TeamForm);
     startWithCompetition(QStringLiteral("Bleibt"));
+    CountingForm& teams = *counting[TWindowId::TeamForm];
     teams.show();
     teams.setDirtyData(QStringLiteral("Team"));
     script->expectMessage(QStringLiteral("Team"), TMsgAnswer::No);
@@ -385,9 +444,9 @@ TEST_F(StartupTest, ChangingCompetitionAsksAboutUnsavedChangesFirst)
 
 TEST_F(StartupTest, StoppingTheServerAsksAboutUnsavedChangesBeforeStopping)
 {
-    CountingForm clubs(QStringLiteral("ClubForm"));
-    programWindows().add(&clubs);
+    substitute(TWindowId::ClubForm);
     startWithCompetition(QStringLiteral("Server bleibt"));
+    CountingForm& clubs = *counting[TWindowId::ClubForm];
     clubs.show();
     clubs.setDirtyData(QStringLiteral("Verein"));
     script->expectMessage(QStringLiteral("Server herunterfahren"), TMsgAnswer::Yes);
@@ -410,54 +469,44 @@ TEST_F(StartupTest, TimingIndicatorShowsAndOpensTheImport)
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton, {}, {});
     QApplication::sendEvent(panel, &press);
     QApplication::sendEvent(panel, &release);
-    EXPECT_TRUE(programWindows().isVisible(QStringLiteral("TimingImportForm")));
+    EXPECT_TRUE(windows().isVisible(TWindowId::TimingImportForm));
     main->ResetSetTimingData();
     EXPECT_EQ(panel->palette().color(QPalette::Window), QColor(Qt::white));
 }
 
 TEST_F(StartupTest, CtrlShortcutsAndTheResultWindowsTallyKey)
 {
+    substitute<FakeResults>(TWindowId::ResultDialog);
     startWithCompetition(QStringLiteral("Tasten"));
-    QWidget* clubs = programWindows().widget(QStringLiteral("ClubForm"));
-    programWindows().show(QStringLiteral("ClubForm"));
-    const std::vector<std::pair<int, QString>> shortcuts = {{Qt::Key_W, "DisciplinListForm"},
-                                                            {Qt::Key_L, "ResultDialog"},
-                                                            {Qt::Key_U, "CertForm"},
-                                                            {Qt::Key_B, "BarcodeInputForm"}};
+    auto& results = static_cast<FakeResults&>(*counting[TWindowId::ResultDialog]);
+    QWidget* clubs = windows().widget(TWindowId::ClubForm);
+    windows().show(TWindowId::ClubForm);
+
+    // F7 reaches the result window's tally list only while that window is visible, and stays unhandled.
+    press(clubs, Qt::Key_F7);
+    EXPECT_EQ(results.tallies, 0);
+
+    const std::vector<std::pair<int, TWindowId>> shortcuts = {{Qt::Key_W, TWindowId::DisciplinListForm},
+                                                              {Qt::Key_L, TWindowId::ResultDialog},
+                                                              {Qt::Key_U, TWindowId::CertForm},
+                                                              {Qt::Key_B, TWindowId::BarcodeInputForm}};
     for (const auto& [key, window] : shortcuts) {
         press(clubs, key, Qt::ControlModifier);
         EXPECT_TRUE(handled);
-        EXPECT_TRUE(programWindows().isVisible(window)) << window.toStdString();
+        EXPECT_TRUE(windows().isVisible(window)) << windowRow(window).objectName;
     }
-
-    // F7 reaches the result window's tally list only while that window is visible, and stays unhandled.
-    struct FakeResults : IResultDialog {
-        bool visible = false;
-        int tallies = 0;
-        bool isWindowVisible() const override { return visible; }
-        void reloadFormData(bool) override {}
-        void unload() override {}
-        void showAndLoadDisciplin(int, int, int, int) override {}
-        void goToAthlete(int, int, int, bool, int, bool, bool) override {}
-        void Zonenstrichliste1Click() override { ++tallies; }
-    } results;
-    resultCapture().ResultDialog = &results;
-    press(clubs, Qt::Key_F7);
-    EXPECT_EQ(results.tallies, 0);
-    results.visible = true;
     press(clubs, Qt::Key_F7);
     EXPECT_FALSE(handled);
     EXPECT_EQ(results.tallies, 1);
-    resultCapture().ResultDialog = nullptr;
 }
 
 TEST_F(StartupTest, RefreshWithTheChooserOpenRefreshesOnlyItAndTheDetails)
 {
-    CountingForm details(QStringLiteral("CompetitionForm"));
-    CountingForm clubs(QStringLiteral("ClubForm"));
-    programWindows().add(&details);
-    programWindows().add(&clubs);
+    substitute(TWindowId::CompetitionForm);
+    substitute(TWindowId::ClubForm);
     startWithCompetition(QStringLiteral("Offen"));
+    CountingForm& details = *counting[TWindowId::CompetitionForm];
+    CountingForm& clubs = *counting[TWindowId::ClubForm];
     clubs.show();
     script->expectWindow(QStringLiteral("Veranstaltung auswählen"), [&](QWidget&) {
         program->mainForm()->RefreshButton();
@@ -471,14 +520,9 @@ TEST_F(StartupTest, RefreshWithTheChooserOpenRefreshesOnlyItAndTheDetails)
 
 TEST_F(StartupTest, OpeningACompetitionUnloadsTheWorkWindows)
 {
-    struct UnloadCounting : CountingForm {
-        using CountingForm::CountingForm;
-        int unloads = 0;
-        void unload() override { ++unloads; }
-    };
-    UnloadCounting athletes(QStringLiteral("AthleteForm"));
-    programWindows().add(&athletes);
+    substitute(TWindowId::AthleteForm);
     startWithCompetition(QStringLiteral("Erste"));
+    CountingForm& athletes = *counting[TWindowId::AthleteForm];
     EXPECT_EQ(athletes.unloads, 1);
     const int second = createCompetition(QStringLiteral("Zweite"));
     script->expectWindow(QStringLiteral("Veranstaltung auswählen"), [&](QWidget&) {

@@ -8,10 +8,12 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace tvp {
 
+class IBatchConfirmation;
 class TBatchRequest;
 
 // The answers of one chain that hold for all its later items. Touched on the GUI thread only.
@@ -40,9 +42,13 @@ public:
     virtual ~TBatchObject();
     TBatchObject(const TBatchObject&) = delete;
     TBatchObject& operator=(const TBatchObject&) = delete;
+    // Moving hands over the item with its context and the rest of its chain.
+    TBatchObject(TBatchObject&&) noexcept = default;
+    TBatchObject& operator=(TBatchObject&&) noexcept = default;
 
     // Shared by every request and response of the chain; it lives until the last of them is gone.
     const std::shared_ptr<TBatchContext>& getBatchContext() const { return FContext; }
+    void setBatchContext(std::shared_ptr<TBatchContext> context) { FContext = std::move(context); }
     void freeBatchContext() { FContext.reset(); }
 
     // The request to run after this one; null at the end of the chain.
@@ -61,22 +67,29 @@ public:
     explicit TBatchRequest(std::shared_ptr<TBatchContext> context = nullptr) : TBatchObject(std::move(context)) {}
 };
 
-// Base of the windows' batch responses, made by the command callback; it owns the rest of the
-// chain until the chain is continued.
+// Base of the windows' batch responses, made for each request; it owns the rest of the chain until
+// the chain is continued.
 class TBatchResponse : public TResponse, public TBatchObject {
 public:
     explicit TBatchResponse(std::shared_ptr<TBatchContext> context = nullptr) : TBatchObject(std::move(context)) {}
     // Takes over the request's context and next batch.
     explicit TBatchResponse(TBatchRequest& request);
 
+    // The same for a response made before it knew its request.
+    void takeChainOf(TBatchRequest& request);
+
     // Gives up the context and hands the next batch to the caller, who queues it.
     [[nodiscard]] std::unique_ptr<TBatchRequest> CleanForContinue();
 
-    // Decides about a refused item: asks the user (or applies an earlier answer for all) when the
-    // server's errorId is the one this window handles here, and queues the next item on runner
-    // when the item is skipped.
+    // Decides about a refused item: asks the user through confirmation (or applies an earlier
+    // answer for all) when the server's errorId is the one handled here, and queues the next item
+    // on runner when the item is skipped.
     THandleState handleRequestError(const QString& text, const QString& caption, int errorId, int handledErrorId,
-                                    TCommunicationThread& runner);
+                                    TCommunicationThread& runner, IBatchConfirmation& confirmation);
+    // The same, with the skipped item's successor handed to queue (which sends it with tm_None).
+    THandleState handleRequestError(const QString& text, const QString& caption, int errorId, int handledErrorId,
+                                    const std::function<void(std::unique_ptr<TBatchRequest>)>& queue,
+                                    IBatchConfirmation& confirmation);
 };
 
 } // namespace tvp

@@ -1,6 +1,6 @@
-#include "core/ui/BatchRequest.h"
+#include "core/connection/BatchRequest.h"
 
-#include "core/ui/ConfirmBatchDialog.h"
+#include "core/connection/RequestContext.h"
 
 namespace tvp {
 
@@ -16,8 +16,14 @@ TBatchObject::~TBatchObject()
         next = std::move(next->nextBatch);
 }
 
-TBatchResponse::TBatchResponse(TBatchRequest& request) : TBatchObject(request.getBatchContext())
+TBatchResponse::TBatchResponse(TBatchRequest& request)
 {
+    takeChainOf(request);
+}
+
+void TBatchResponse::takeChainOf(TBatchRequest& request)
+{
+    FContext = request.getBatchContext();
     nextBatch = std::move(request.nextBatch);
 }
 
@@ -41,7 +47,21 @@ TBatchContext& TBatchObject::ensureBatchContext()
 }
 
 THandleState TBatchResponse::handleRequestError(const QString& text, const QString& caption, int errorId,
-                                                int handledErrorId, TCommunicationThread& runner)
+                                                int handledErrorId, TCommunicationThread& runner,
+                                                IBatchConfirmation& confirmation)
+{
+    return handleRequestError(
+        text, caption, errorId, handledErrorId,
+        [&runner](std::unique_ptr<TBatchRequest> next) {
+            runner.AddRequest(std::move(next), TTransactionMode::tm_None);
+        },
+        confirmation);
+}
+
+THandleState TBatchResponse::handleRequestError(const QString& text, const QString& caption, int errorId,
+                                                int handledErrorId,
+                                                const std::function<void(std::unique_ptr<TBatchRequest>)>& queue,
+                                                IBatchConfirmation& confirmation)
 {
     if (errorId != handledErrorId)
         return THandleState::hs_ignored;
@@ -52,11 +72,8 @@ THandleState TBatchResponse::handleRequestError(const QString& text, const QStri
     } else if (FContext && FContext->isDeclined(errorId)) {
         confirmed = false;
     } else {
-        TConfirmBatchForm* form = ConfirmBatchForm();
-        if (!form)
-            return THandleState::hs_ignored;
         bool applyToAll = false;
-        if (!form->showConfirmDialog(text, caption, nextBatch != nullptr, applyToAll, confirmed))
+        if (!confirmation.showConfirmDialog(text, caption, nextBatch != nullptr, applyToAll, confirmed))
             return THandleState::hs_ignored;
         if (applyToAll) {
             if (confirmed)
@@ -69,7 +86,7 @@ THandleState TBatchResponse::handleRequestError(const QString& text, const QStri
     if (confirmed)
         return THandleState::hs_confirmed;
     if (nextBatch) {
-        runner.AddRequest(CleanForContinue(), TTransactionMode::tm_None);
+        queue(CleanForContinue());
         return THandleState::hs_continued;
     }
     return THandleState::hs_finished;

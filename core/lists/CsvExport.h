@@ -1,0 +1,22 @@
+#pragma once
+// A list as a CSV file for spreadsheet programs: ";" between fields, CR LF after each line,
+// Windows-1252, a header line of the column captions.
+
+#include <QByteArray>
+#include <QString>
+
+class QAbstractItemModel;
+
+namespace tvp {
+
+// The file's bytes. With convertResults cells that read as results are written as plain numbers in
+// the user's decimal format. With certificatePlaceColumn >= 0 that column is written twice under
+// the extra caption "Urkundenplatzierung", and rows whose cell there is empty are left out (a row
+// without that cell at all stays). Throws std::runtime_error when a text cannot be converted.
+QByteArray csvOfModel(const QAbstractItemModel& model, bool convertResults, int certificatePlaceColumn);
+
+// Writes the file whole or not at all; false when it could not be written.
+bool writeCsvFile(const QString& path, const QAbstractItemModel& model, bool convertResults,
+                  int certificatePlaceColumn);
+
+} // namespace tvp

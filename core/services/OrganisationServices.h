@@ -1,0 +1,21 @@
+#pragma once
+// What the core uses of the competition organisation windows. Those windows implement these
+// interfaces; the core finds them through the window registry and skips the call while none is there.
+
+namespace tvp {
+
+// The discipline windows' list of the scoring-node templates the server offers.
+class IDisciplineTemplates {
+public:
+    virtual ~IDisciplineTemplates() = default;
+    virtual void LoadDisciplineTemplates() = 0;
+};
+
+// The schedule window edits in a panel of its own; while that is open, Escape is the panel's.
+class IScheduleEditing {
+public:
+    virtual ~IScheduleEditing() = default;
+    virtual bool isEditing() const = 0;
+};
+
+} // namespace tvp

@@ -1,0 +1,18 @@
+#pragma once
+// What the core uses of the participant windows. Those windows implement these interfaces; the core
+// finds them through the window registry and skips the call while none is there.
+
+class QEvent;
+class QObject;
+
+namespace tvp {
+
+// The barcode settings window sees every application event first (raw scanner input).
+class IAppMessageHandler {
+public:
+    virtual ~IAppMessageHandler() = default;
+    // True when the event was a scanner's and is handled.
+    virtual bool AppMsgHandler(QObject* target, QEvent* event) = 0;
+};
+
+} // namespace tvp
