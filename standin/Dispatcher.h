@@ -18,10 +18,11 @@ public:
     Dispatcher(const StandinOptions& options, Transactions& transactions);
 
     // Never throws: every failure becomes a SOAP fault.
-    SoapAnswer handle(Service service, const std::string& requestText) const;
+    SoapAnswer handle(proto::TTVPWebServices service, const std::string& requestText) const;
 
 private:
-    void run(const Operation& operation, Call& call) const;
+    void run(const OperationTable::Entry& operation, Call& call, const pugi::xml_node& request,
+             pugi::xml_node response) const;
 
     const StandinOptions& options_;
     Transactions& transactions_;

@@ -122,7 +122,7 @@ int StandinServer::onService(mg_connection* conn, void* self)
         path.remove_prefix(1);
     while (!path.empty() && path.back() == '/')
         path.remove_suffix(1);
-    const std::optional<Service> service = serviceFromName(path);
+    const std::optional<proto::TTVPWebServices> service = serviceFromName(path);
     if (!service)
         return sendText(conn, 404, "Not Found", "text/plain; charset=utf-8", "Unbekannter Dienst\n");
     if (std::string_view(info->request_method) != "POST")
