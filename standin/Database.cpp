@@ -1,5 +1,7 @@
 #include "standin/Database.h"
 
+#include "standin/Schema.h"
+
 #include <sqlite3.h>
 
 #include <stdexcept>
@@ -105,6 +107,8 @@ Db::Db(const std::string& path)
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     // In WAL mode NORMAL keeps every commit across a crash of the process.
     exec("PRAGMA synchronous = NORMAL");
+    // SQLite checks the schema's references only when asked to, per connection.
+    exec("PRAGMA foreign_keys = ON");
 }
 
 void Db::exec(const char* sql)
@@ -132,14 +136,7 @@ void prepareDatabase(const std::string& path)
 {
     Db db(path);
     db.exec("PRAGMA journal_mode = WAL");
-    db.exec(R"(
-        BEGIN IMMEDIATE;
-        CREATE TABLE IF NOT EXISTS ids (id INTEGER PRIMARY KEY AUTOINCREMENT, kind TEXT NOT NULL);
-        CREATE TABLE IF NOT EXISTS competitions (id INTEGER PRIMARY KEY, name TEXT NOT NULL, date TEXT);
-        CREATE TABLE IF NOT EXISTS ui_infos (key TEXT NOT NULL, assoc_id INTEGER NOT NULL, value TEXT NOT NULL,
-                                             PRIMARY KEY (key, assoc_id));
-        COMMIT;
-    )");
+    migrate(db);
 }
 
 } // namespace tvp::standin

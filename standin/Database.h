@@ -66,7 +66,7 @@ private:
     std::unique_ptr<sqlite3, Close> db_;
 };
 
-// Creates the tables that are missing and switches the file to WAL.
+// Brings the file (created when missing) to the newest schema and switches it to WAL.
 void prepareDatabase(const std::string& path);
 
 } // namespace tvp::standin
