@@ -5,13 +5,14 @@
 #include <sqlite3.h>
 
 #include <stdexcept>
+#include <utility>
 
 namespace tvp::standin {
 
 namespace {
 
-// Writers queue behind an open client transaction, which lasts at most until it is swept as
-// abandoned; they wait that long rather than fail.
+// Writers queue behind an open client transaction: an abandoned one is swept within seconds, a
+// busy one (an import) may take minutes; they wait rather than fail.
 constexpr int kBusyTimeoutMs = 330000;
 
 [[noreturn]] void fail(sqlite3* db, const char* what)
@@ -126,10 +127,68 @@ int Db::changes() const
     return sqlite3_changes(db_.get());
 }
 
+bool Db::inTransaction() const
+{
+    return !sqlite3_get_autocommit(db_.get());
+}
+
 int Db::nextId(std::string_view kind)
 {
     query("INSERT INTO ids(kind) VALUES (?)", QString::fromUtf8(kind.data(), qsizetype(kind.size()))).run();
     return lastInsertId();
+}
+
+ConnectionPool::ConnectionPool(std::string path) : path_(std::move(path))
+{
+}
+
+ConnectionPool::Lease ConnectionPool::take()
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (!idle_.empty()) {
+            std::unique_ptr<Db> db = std::move(idle_.back());
+            idle_.pop_back();
+            return Lease(this, std::move(db));
+        }
+    }
+    return Lease(this, std::make_unique<Db>(path_));
+}
+
+ConnectionPool::Lease::Lease(Lease&& other) noexcept
+    : pool_(std::exchange(other.pool_, nullptr)), db_(std::move(other.db_))
+{
+}
+
+ConnectionPool::Lease& ConnectionPool::Lease::operator=(Lease&& other) noexcept
+{
+    if (this != &other) {
+        giveBack();
+        pool_ = std::exchange(other.pool_, nullptr);
+        db_ = std::move(other.db_);
+    }
+    return *this;
+}
+
+ConnectionPool::Lease::~Lease()
+{
+    giveBack();
+}
+
+void ConnectionPool::Lease::giveBack()
+{
+    if (!db_ || !pool_)
+        return;
+    if (db_->inTransaction()) {
+        try {
+            db_->exec("ROLLBACK");
+        } catch (const std::exception&) {
+            db_.reset(); // closing it rolls back
+            return;
+        }
+    }
+    std::lock_guard lock(pool_->mutex_);
+    pool_->idle_.push_back(std::move(db_));
 }
 
 void prepareDatabase(const std::string& path)

@@ -19,8 +19,8 @@ public:
 
 } // namespace
 
-Dispatcher::Dispatcher(const StandinOptions& options, Transactions& transactions)
-    : options_(options), transactions_(transactions)
+Dispatcher::Dispatcher(const StandinOptions& options, ConnectionPool& connections, Transactions& transactions)
+    : options_(options), connections_(connections), transactions_(transactions)
 {
 }
 
@@ -88,13 +88,13 @@ void Dispatcher::run(const OperationTable::Entry& operation, Call& call, const p
         }
         return;
     }
-    // Outside a client transaction each operation is one transaction of its own; a failure closes
-    // the connection, which rolls it back.
-    Db db(options_.dataFile);
-    db.exec(operation.access == Access::Write ? "BEGIN IMMEDIATE" : "BEGIN");
-    call.db = &db;
+    // Outside a client transaction each operation is one transaction of its own; on a failure the
+    // connection rolls it back as it returns to the pool.
+    const ConnectionPool::Lease db = connections_.take();
+    db->exec(operation.access == Access::Write ? "BEGIN IMMEDIATE" : "BEGIN");
+    call.db = &*db;
     operation.run(call, request, response);
-    db.exec("COMMIT");
+    db->exec("COMMIT");
 }
 
 } // namespace tvp::standin

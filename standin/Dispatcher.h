@@ -15,7 +15,7 @@ struct SoapAnswer {
 
 class Dispatcher {
 public:
-    Dispatcher(const StandinOptions& options, Transactions& transactions);
+    Dispatcher(const StandinOptions& options, ConnectionPool& connections, Transactions& transactions);
 
     // Never throws: every failure becomes a SOAP fault.
     SoapAnswer handle(proto::TTVPWebServices service, const std::string& requestText) const;
@@ -25,6 +25,7 @@ private:
              pugi::xml_node response) const;
 
     const StandinOptions& options_;
+    ConnectionPool& connections_;
     Transactions& transactions_;
 };
 

@@ -68,8 +68,9 @@ void StandinServer::StopHttp::operator()(mg_context* ctx) const
 
 StandinServer::StandinServer(StandinOptions options)
     : options_(prepared(options)),
-      transactions_(options_.dataFile, options_.txIdle),
-      dispatcher_(options_, transactions_)
+      connections_(options_.dataFile),
+      transactions_(connections_, options_.txIdle),
+      dispatcher_(options_, connections_, transactions_)
 {
     static std::once_flag initOnce;
     std::call_once(initOnce, [] { mg_init_library(0); });

@@ -21,8 +21,8 @@ std::string randomId()
     return id;
 }
 
-Transactions::Transactions(std::string dataFile, std::chrono::milliseconds idleLimit)
-    : dataFile_(std::move(dataFile)), idleLimit_(idleLimit), sweeper_([this] { sweepLoop(); })
+Transactions::Transactions(ConnectionPool& connections, std::chrono::milliseconds idleLimit)
+    : connections_(connections), idleLimit_(idleLimit), sweeper_([this] { sweepLoop(); })
 {
 }
 
@@ -34,14 +34,14 @@ Transactions::~Transactions()
     }
     wake_.notify_all();
     sweeper_.join();
-    open_.clear(); // closing a connection rolls its transaction back
+    open_.clear(); // each rolls back as it goes
 }
 
 std::string Transactions::begin(bool readonly)
 {
-    auto t = std::make_shared<Open>(dataFile_, readonly);
+    auto t = std::make_shared<Open>(connections_, readonly);
     // Read-only ones start deferred so they never wait for a writer.
-    t->db.exec(readonly ? "BEGIN" : "BEGIN IMMEDIATE");
+    t->db->exec(readonly ? "BEGIN" : "BEGIN IMMEDIATE");
     std::string id = randomId();
     std::lock_guard lock(mutex_);
     open_.emplace(id, std::move(t));
@@ -66,7 +66,7 @@ bool Transactions::finish(const std::string& id, bool commit)
         return false;
     std::lock_guard busy(t->busy);
     t->closed = true;
-    t->db.exec(commit && !t->readonly ? "COMMIT" : "ROLLBACK");
+    t->db->exec(commit && !t->readonly ? "COMMIT" : "ROLLBACK");
     return true;
 }
 
@@ -94,13 +94,13 @@ bool Transactions::run(const std::string& id, const std::function<void(Db&)>& wo
     if (t->closed)
         return false;
     // A savepoint keeps a failed operation from leaving half its changes in the transaction.
-    t->db.exec("SAVEPOINT operation");
+    t->db->exec("SAVEPOINT operation");
     try {
-        work(t->db);
-        t->db.exec("RELEASE operation");
+        work(*t->db);
+        t->db->exec("RELEASE operation");
     } catch (...) {
-        t->db.exec("ROLLBACK TO operation");
-        t->db.exec("RELEASE operation");
+        t->db->exec("ROLLBACK TO operation");
+        t->db->exec("RELEASE operation");
         t->lastUse = std::chrono::steady_clock::now();
         throw;
     }
@@ -127,7 +127,7 @@ void Transactions::sweepLoop()
             }
         }
         lock.unlock();
-        abandoned.clear(); // closing the connections rolls back, outside the lock
+        abandoned.clear(); // they roll back as they go, outside the lock
         lock.lock();
     }
 }

@@ -16,7 +16,7 @@ namespace tvp::standin {
 
 class Transactions {
 public:
-    Transactions(std::string dataFile, std::chrono::milliseconds idleLimit);
+    Transactions(ConnectionPool& connections, std::chrono::milliseconds idleLimit);
     ~Transactions(); // rolls back everything still open
     Transactions(const Transactions&) = delete;
     Transactions& operator=(const Transactions&) = delete;
@@ -31,9 +31,9 @@ public:
 
 private:
     struct Open {
-        explicit Open(const std::string& file, bool ro) : db(file), readonly(ro) {}
+        Open(ConnectionPool& connections, bool ro) : db(connections.take()), readonly(ro) {}
         std::mutex busy; // held while a request uses the connection
-        Db db;
+        ConnectionPool::Lease db; // rolled back when dropped open
         bool readonly;
         bool closed = false;
         std::chrono::steady_clock::time_point lastUse = std::chrono::steady_clock::now();
@@ -42,7 +42,7 @@ private:
     bool finish(const std::string& id, bool commit);
     void sweepLoop();
 
-    const std::string dataFile_;
+    ConnectionPool& connections_;
     const std::chrono::milliseconds idleLimit_;
     std::mutex mutex_;
     std::unordered_map<std::string, std::shared_ptr<Open>> open_;
