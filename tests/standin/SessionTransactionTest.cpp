@@ -1,11 +1,13 @@
-#include "tests/standin/StandinFixture.h"
+#include "tests/support/StandinHarness.h"
 
 #include <atomic>
 #include <chrono>
 #include <future>
 #include <thread>
 
-using namespace tvp::standin::test;
+using namespace tvp;
+using namespace tvp::proto;
+using namespace tvp::test;
 using namespace std::chrono_literals;
 
 namespace {
@@ -15,23 +17,23 @@ class StandinTransactions : public StandinTest {};
 
 TEST_F(StandinSessions, NewIdWhenNoneAndTheSameIdEchoed)
 {
-    start();
-    Client a = client();
+    standin.start();
+    StandinClient a = standin.client();
     a.drs()->getCompetitions();
     const std::string first = a.sessionId;
     ASSERT_FALSE(first.empty());
     a.drs()->getCompetitions();
     EXPECT_EQ(a.sessionId, first);
 
-    Client b = client();
+    StandinClient b = standin.client();
     b.drs()->getCompetitions();
     EXPECT_NE(b.sessionId, first);
 }
 
 TEST_F(StandinSessions, AnswersCarryTransactionBesideSessionOnlyInsideATransaction)
 {
-    start();
-    Client c = client();
+    standin.start();
+    StandinClient c = standin.client();
     c.begin(false);
     ASSERT_FALSE(c.transactionId.empty());
     c.rio.OnAfterExecute = [](std::string_view, const pugi::xml_document& answer) {
@@ -52,8 +54,8 @@ TEST_F(StandinSessions, AnswersCarryTransactionBesideSessionOnlyInsideATransacti
 
 TEST_F(StandinTransactions, CommitAppliesAndRollbackLeavesNothing)
 {
-    start();
-    Client c = client();
+    standin.start();
+    StandinClient c = standin.client();
     c.begin(false);
     c.create(QStringLiteral("Verworfen"));
     c.cms()->setUiInfo(QStringLiteral("Label"), QStringLiteral("x"), 7);
@@ -64,15 +66,15 @@ TEST_F(StandinTransactions, CommitAppliesAndRollbackLeavesNothing)
     c.create(QStringLiteral("Behalten"));
     c.commit();
 
-    Client other = client();
+    StandinClient other = standin.client();
     EXPECT_EQ(other.competitionNames(), QStringList{QStringLiteral("Behalten")});
     EXPECT_EQ(other.drs()->getUiInfo(QStringLiteral("Label"), 7).Value, QString());
 }
 
 TEST_F(StandinTransactions, ReadOnlyTransactionNeverCommits)
 {
-    start();
-    Client c = client();
+    standin.start();
+    StandinClient c = standin.client();
     c.begin(true);
     c.create(QStringLiteral("Nur gelesen"));
     c.commit();
@@ -81,10 +83,10 @@ TEST_F(StandinTransactions, ReadOnlyTransactionNeverCommits)
 
 TEST_F(StandinTransactions, TwoOfOneSessionAtOnceStayApart)
 {
-    start();
-    Client a = client();
+    standin.start();
+    StandinClient a = standin.client();
     a.drs()->getCompetitions();
-    Client b = client();
+    StandinClient b = standin.client();
     b.sessionId = a.sessionId;
 
     a.begin(false);
@@ -100,39 +102,39 @@ TEST_F(StandinTransactions, TwoOfOneSessionAtOnceStayApart)
 
 TEST_F(StandinTransactions, ConcurrentWritersWaitInsteadOfFailing)
 {
-    start();
-    Client holder = client();
+    standin.start();
+    StandinClient holder = standin.client();
     holder.begin(false);
     holder.create(QStringLiteral("Erster"));
 
     std::atomic<bool> done = false;
     auto second = std::async(std::launch::async, [&] {
-        auto c = newClient();
+        auto c = standin.newClient();
         c->begin(false);
         c->create(QStringLiteral("Zweiter"));
         c->commit();
         done = true;
     });
-    auto third = std::async(std::launch::async, [&] { newClient()->create(QStringLiteral("Dritter")); });
+    auto third = std::async(std::launch::async, [&] { standin.newClient()->create(QStringLiteral("Dritter")); });
 
     std::this_thread::sleep_for(500ms);
     EXPECT_FALSE(done) << "the second writer must wait for the first";
     holder.commit();
     EXPECT_NO_THROW(second.get());
     EXPECT_NO_THROW(third.get());
-    QStringList names = client().competitionNames();
+    QStringList names = standin.client().competitionNames();
     names.sort();
     EXPECT_EQ(names, (QStringList{QStringLiteral("Dritter"), QStringLiteral("Erster"), QStringLiteral("Zweiter")}));
 }
 
 TEST_F(StandinTransactions, ReadersDoNotWaitForAWriter)
 {
-    start();
-    Client writer = client();
+    standin.start();
+    StandinClient writer = standin.client();
     writer.begin(false);
     writer.create(QStringLiteral("Offen"));
     const auto t0 = std::chrono::steady_clock::now();
-    Client reader = client();
+    StandinClient reader = standin.client();
     EXPECT_TRUE(reader.competitionNames().isEmpty());
     reader.begin(true);
     EXPECT_TRUE(reader.competitionNames().isEmpty());
@@ -143,8 +145,8 @@ TEST_F(StandinTransactions, ReadersDoNotWaitForAWriter)
 
 TEST_F(StandinTransactions, WithoutTransactionRollbackIsANoOpAndCommitOfAGoneOneFails)
 {
-    start();
-    Client c = client();
+    standin.start();
+    StandinClient c = standin.client();
     EXPECT_NO_THROW(c.commit());
     EXPECT_NO_THROW(c.rollback());
     c.drs()->getCompetitions();
@@ -156,8 +158,8 @@ TEST_F(StandinTransactions, WithoutTransactionRollbackIsANoOpAndCommitOfAGoneOne
 
 TEST_F(StandinTransactions, AFailedOperationInsideLeavesTheRestOfTheTransaction)
 {
-    start();
-    Client c = client();
+    standin.start();
+    StandinClient c = standin.client();
     c.begin(false);
     c.create(QStringLiteral("A"));
     EXPECT_EQ(errorIdOf([&] { c.create(QStringLiteral("A")); }), 2);
@@ -168,9 +170,9 @@ TEST_F(StandinTransactions, AFailedOperationInsideLeavesTheRestOfTheTransaction)
 
 TEST_F(StandinTransactions, AbandonedOnesAreRolledBackAndReleaseTheWriteLock)
 {
-    options.txIdle = 300ms;
-    start();
-    Client c = client();
+    standin.options.txIdle = 300ms;
+    standin.start();
+    StandinClient c = standin.client();
     c.begin(false);
     c.create(QStringLiteral("Vergessen"));
     const std::string abandoned = c.transactionId;
@@ -178,7 +180,7 @@ TEST_F(StandinTransactions, AbandonedOnesAreRolledBackAndReleaseTheWriteLock)
 
     // The lock is gone: another writer gets through at once.
     const auto t0 = std::chrono::steady_clock::now();
-    Client other = client();
+    StandinClient other = standin.client();
     other.create(QStringLiteral("Danach"));
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 2s);
     EXPECT_EQ(other.competitionNames(), QStringList{QStringLiteral("Danach")});
@@ -195,9 +197,9 @@ TEST_F(StandinTransactions, AbandonedOnesAreRolledBackAndReleaseTheWriteLock)
 
 TEST_F(StandinTransactions, ABusyTransactionIsNotSweptWhileInUse)
 {
-    options.txIdle = 300ms;
-    start();
-    Client c = client();
+    standin.options.txIdle = 300ms;
+    standin.start();
+    StandinClient c = standin.client();
     c.begin(false);
     for (int i = 0; i < 8; ++i) {
         c.create(QStringLiteral("K%1").arg(i));
