@@ -15,7 +15,7 @@ void appendText(pugi::xml_node parent, const char* name, const QString& text)
 
 pugi::xml_parse_result parseRequest(pugi::xml_document& doc, const std::string& text)
 {
-    return doc.load_buffer(text.data(), text.size(), pugi::parse_default,
+    return doc.load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_ws_pcdata_single,
                            pugi::encoding_utf8);
 }
 

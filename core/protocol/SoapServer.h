@@ -15,7 +15,7 @@
 
 namespace tvp::proto {
 
-// Parses a request.
+// Parses a request. Text that is only blanks stays as sent (a UI info may be " ").
 pugi::xml_parse_result parseRequest(pugi::xml_document& doc, const std::string& text);
 
 struct RequestHeader {

@@ -1,3 +1,4 @@
+#include "core/protocol/SoapServer.h"
 #include "tests/support/StandinHarness.h"
 
 #include <QRegularExpression>
@@ -148,6 +149,28 @@ TEST_F(StandinUiInfos, SetGetOverwriteAndEmptyValueDeletes)
     EXPECT_EQ(c.drs()->getUiInfo(QStringLiteral("Label"), 5).Value, QString());
     EXPECT_TRUE(getUiInfos(c, {{QString(), 5}}).empty());
     EXPECT_EQ(c.drs()->getUiInfo(QStringLiteral("Label"), 0).Value, QStringLiteral("global"));
+}
+
+// Only an empty value deletes; blanks are a value and come back as they were stored.
+TEST_F(StandinUiInfos, BlankValuesAreKept)
+{
+    standin.start();
+    StandinClient c = standin.client();
+    auto storedText = [&](int id) {
+        const HttpAnswer a =
+            standin.post("DataRetrievalService", envelope("getUiInfo", "<Key>Label</Key><AssotiatedId>" +
+                                                                           std::to_string(id) + "</AssotiatedId>"));
+        pugi::xml_document doc;
+        EXPECT_TRUE(parseRequest(doc, a.body)) << a.body; // blank text kept
+        return std::string(codec::bodyElement(doc).child("Value").child_value());
+    };
+    for (const QString& blank : {QStringLiteral(" "), QStringLiteral("\t"), QStringLiteral("  \n ")}) {
+        c.cms()->setUiInfo(QStringLiteral("Label"), QStringLiteral("vorher"), 5);
+        c.cms()->setUiInfo(QStringLiteral("Label"), blank, 5);
+        EXPECT_EQ(storedText(5), blank.toStdString());
+    }
+    c.cms()->setUiInfo(QStringLiteral("Label"), QString(), 5);
+    EXPECT_EQ(storedText(5), "");
 }
 
 TEST_F(StandinUiInfos, ManyKeysInRequestOrderAndEmptyKeyMeansAllOfThatId)
