@@ -36,6 +36,11 @@ SoapAnswer Dispatcher::handle(proto::TTVPWebServices service, const std::string&
             throw BadRequest(QStringLiteral("Ungültige Anfrage: %1 (Position %2).")
                                  .arg(QString::fromUtf8(parsed.description()))
                                  .arg(parsed.offset));
+        if (!h.problem.isEmpty()) {
+            // Never run such a call outside the transaction its client meant.
+            h.transactionId.clear();
+            throw BadRequest(QStringLiteral("Ungültige Anfrage: ") + h.problem);
+        }
         const pugi::xml_node element = codec::bodyElement(request);
         if (!element)
             throw BadRequest(QStringLiteral("Ungültige Anfrage: keine SOAP-Nachricht."));

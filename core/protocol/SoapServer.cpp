@@ -25,7 +25,13 @@ RequestHeader readRequestHeader(const pugi::xml_document& request)
     const pugi::xml_node header = codec::childIn(request.document_element(), "Header", wire::kEnvelopeNs);
     const pugi::xml_node session = codec::childIn(header, "Session", wire::kHeaderNs);
     h.sessionId = session.attribute("ID").value();
-    h.transactionId = codec::childIn(session, "Transaction", wire::kHeaderNs).attribute("ID").value();
+    if (codec::childIn(header, "Transaction", wire::kHeaderNs))
+        h.problem = QStringLiteral("Das Element Transaction gehört in das Element Session.");
+    if (const pugi::xml_node tx = codec::childIn(session, "Transaction", wire::kHeaderNs)) {
+        h.transactionId = tx.attribute("ID").value();
+        if (h.transactionId.empty())
+            h.problem = QStringLiteral("Das Element Transaction hat keine ID.");
+    }
     return h;
 }
 

@@ -21,6 +21,10 @@ pugi::xml_parse_result parseRequest(pugi::xml_document& doc, const std::string& 
 struct RequestHeader {
     std::string sessionId;     // empty without Session element
     std::string transactionId; // Session/Transaction/@ID, empty outside a transaction
+    // Why the header cannot be taken as it is, empty when it can. A client nests Transaction
+    // inside Session; one beside it, or one without ID, would otherwise run outside the
+    // transaction unnoticed.
+    QString problem;
 };
 RequestHeader readRequestHeader(const pugi::xml_document& request);
 

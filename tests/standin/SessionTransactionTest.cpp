@@ -30,6 +30,38 @@ TEST_F(StandinSessions, NewIdWhenNoneAndTheSameIdEchoed)
     EXPECT_NE(b.sessionId, first);
 }
 
+// A client nests Transaction inside Session. One placed beside it must not run the call outside
+// the transaction (and commit it at once): the request is refused.
+TEST_F(StandinSessions, ATransactionBesideTheSessionIsRefusedAndNothingRuns)
+{
+    standin.start();
+    StandinClient c = standin.client();
+    c.begin(false);
+    pugi::xml_document doc;
+    pugi::xml_node element = codec::makeEnvelope(doc, wire::kMainNs, "createCompetition");
+    CompetitionInfoType info;
+    info.Name = QStringLiteral("Daneben");
+    codec::encodeValue(element, "CompetitionInfo", info, {});
+    const std::string ns(wire::kHeaderNs);
+    pugi::xml_node header = doc.document_element().prepend_child("soapenv:Header");
+    pugi::xml_node session = header.append_child("h:Session");
+    session.append_attribute("xmlns:h") = ns.c_str();
+    session.append_attribute("ID") = c.sessionId.c_str();
+    pugi::xml_node tx = header.append_child("h:Transaction");
+    tx.append_attribute("xmlns:h") = ns.c_str();
+    tx.append_attribute("ID") = c.transactionId.c_str();
+
+    const HttpAnswer a = standin.post("CompetitionManagementService", codec::serialize(doc));
+    EXPECT_EQ(a.status, 500);
+    EXPECT_NE(a.body.find("Transaction"), std::string::npos) << a.body;
+    std::string answeredTx = "unverändert";
+    EXPECT_EQ(getSessionfromSoap(a.body, answeredTx), c.sessionId);
+    EXPECT_EQ(answeredTx, "unverändert") << "the refusal names no transaction";
+
+    c.commit();
+    EXPECT_TRUE(standin.client().competitionNames().isEmpty());
+}
+
 TEST_F(StandinSessions, AnswersCarryTransactionBesideSessionOnlyInsideATransaction)
 {
     standin.start();

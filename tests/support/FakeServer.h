@@ -163,6 +163,7 @@ public:
             return refuse(r, "kein XML");
         }
         const proto::RequestHeader header = proto::readRequestHeader(doc);
+        EXPECT_TRUE(header.problem.isEmpty()) << header.problem.toStdString();
         r.hasSession =
             proto::codec::childIn(proto::codec::childIn(doc.document_element(), "Header", proto::wire::kEnvelopeNs),
                                   "Session", proto::wire::kHeaderNs);
