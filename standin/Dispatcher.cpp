@@ -102,4 +102,14 @@ void Dispatcher::run(const OperationTable::Entry& operation, Call& call, const p
     db->exec("COMMIT");
 }
 
+std::optional<std::string> transactionOfPartialRequest(const std::string& received)
+{
+    pugi::xml_document doc;
+    proto::parseRequest(doc, received); // fails at the cut, keeping what came before it
+    // The header is complete once the body has begun.
+    if (!codec::childIn(doc.document_element(), "Body", wire::kEnvelopeNs))
+        return std::nullopt;
+    return proto::readRequestHeader(doc).transactionId;
+}
+
 } // namespace tvp::standin

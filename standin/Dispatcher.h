@@ -4,6 +4,7 @@
 
 #include "standin/Operations.h"
 
+#include <optional>
 #include <string>
 
 namespace tvp::standin {
@@ -28,5 +29,9 @@ private:
     ConnectionPool& connections_;
     Transactions& transactions_;
 };
+
+// The transaction named by a request of which only the beginning has arrived: nullopt while its
+// header is incomplete, an empty text when it names none.
+std::optional<std::string> transactionOfPartialRequest(const std::string& received);
 
 } // namespace tvp::standin

@@ -1,4 +1,10 @@
+#include "core/protocol/SoapServer.h"
 #include "tests/support/StandinHarness.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -14,6 +20,56 @@ namespace {
 
 class StandinSessions : public StandinTest {};
 class StandinTransactions : public StandinTest {};
+
+// A setUiInfo request as the client sends it inside a transaction.
+std::string setUiInfoRequest(const StandinClient& c, const QString& value)
+{
+    pugi::xml_document doc;
+    pugi::xml_node element = codec::makeEnvelope(doc, wire::kMainNs, "setUiInfo");
+    codec::encodeFields(element, proto::op::setUiInfo{QStringLiteral("Label"), value, 7}, {});
+    setSessionToSoap(doc, c.sessionId, true, c.transactionId);
+    return codec::serialize(doc);
+}
+
+// Posts a request over a socket of its own in two parts with a pause between, as a slow network
+// would deliver it, and returns the answer.
+HttpAnswer postInTwoParts(int port, const std::string& body, std::size_t firstPart, std::chrono::milliseconds pause)
+{
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(std::uint16_t(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        close(s);
+        ADD_FAILURE() << "no connection";
+        return {};
+    }
+    const std::string head = "POST /TrivantaPentrel/services/CompetitionManagementService/ HTTP/1.1\r\n"
+                             "Host: 127.0.0.1\r\nContent-Type: text/xml; charset=utf-8\r\nConnection: close\r\n"
+                             "Content-Length: " +
+                             std::to_string(body.size()) + "\r\n\r\n";
+    auto sendAll = [&](const std::string& text) {
+        for (std::size_t at = 0; at < text.size();) {
+            const ssize_t n = send(s, text.data() + at, text.size() - at, MSG_NOSIGNAL);
+            if (n <= 0)
+                return;
+            at += std::size_t(n);
+        }
+    };
+    sendAll(head + body.substr(0, firstPart));
+    std::this_thread::sleep_for(pause);
+    sendAll(body.substr(firstPart));
+    std::string answer;
+    char buf[4096];
+    for (ssize_t n; (n = recv(s, buf, sizeof buf, 0)) > 0;)
+        answer.append(buf, std::size_t(n));
+    close(s);
+    const auto split = answer.find("\r\n\r\n");
+    if (answer.size() < 12 || split == std::string::npos)
+        return {0, answer};
+    return {std::stol(answer.substr(9, 3)), answer.substr(split + 4)};
+}
 
 TEST_F(StandinSessions, NewIdWhenNoneAndTheSameIdEchoed)
 {
@@ -225,6 +281,23 @@ TEST_F(StandinTransactions, AbandonedOnesAreRolledBackAndReleaseTheWriteLock)
     c.transactionId = abandoned;
     EXPECT_EQ(errorIdOf([&] { c.commit(); }), 901);
     EXPECT_EQ(other.competitionNames(), QStringList{QStringLiteral("Danach")});
+}
+
+// A slow network may take longer to deliver a large request than the idle limit; the
+// transaction it names is in use from the moment its header is in.
+TEST_F(StandinTransactions, ARequestStillArrivingKeepsItsTransaction)
+{
+    standin.options.txIdle = 300ms;
+    standin.start();
+    StandinClient c = standin.client();
+    c.begin(false);
+    const QString big(60000, QLatin1Char('x'));
+    const std::string request = setUiInfoRequest(c, big);
+
+    const HttpAnswer a = postInTwoParts(standin.port(), request, request.size() / 3, 1500ms);
+    ASSERT_EQ(a.status, 200) << a.body.substr(0, 600);
+    c.commit();
+    EXPECT_EQ(c.drs()->getUiInfo(QStringLiteral("Label"), 7).Value, big);
 }
 
 TEST_F(StandinTransactions, ABusyTransactionIsNotSweptWhileInUse)
