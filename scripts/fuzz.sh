@@ -27,7 +27,7 @@ names=()
 for target in $(find "$BUILD_DIR/fuzz" -maxdepth 1 -type f -name 'fuzz_*' -perm -u+x | sort); do
   name=$(basename "$target")
   mkdir -p "$work/$name/new"
-  seeds=fuzz/corpus/$name
+  seeds=$PWD/fuzz/corpus/$name
   [ -d "$seeds" ] || seeds=""
   ( cd "$work/$name" && "$OLDPWD/$target" new $seeds -max_total_time="$SECONDS_EACH" -timeout=10 \
       -rss_limit_mb=2048 -print_final_stats=1 >log 2>&1 ) &
