@@ -1,26 +1,9 @@
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
-#include "core/protocol/ParticipantRecords.h"
 
 namespace tvp::standin::ops {
 
 namespace {
-
-struct CreateArgs {
-    proto::CompetitionInfoType CompetitionInfo;
-    TVP_FIELDS(CreateArgs, TVP_F(CompetitionInfo))
-};
-
-struct ModifyArgs {
-    int CompetitionID = 0;
-    proto::CompetitionInfoType CompetitionInfo;
-    TVP_FIELDS(ModifyArgs, TVP_F(CompetitionID), TVP_F(CompetitionInfo))
-};
-
-struct IdArgs {
-    int CompetitionID = 0;
-    TVP_FIELDS(IdArgs, TVP_F(CompetitionID))
-};
 
 void requireFreeName(Db& db, const QString& name, int ownId)
 {
@@ -34,9 +17,16 @@ void requireCompetition(Db& db, int id)
         throw ServerError(errors::CompetitionNotFound, {QString::number(id)});
 }
 
+// A missing record reads as one with empty fields, as the client would have sent it.
+const proto::CompetitionInfoType& infoOrEmpty(const proto::Owned<proto::CompetitionInfoType>& info)
+{
+    static const proto::CompetitionInfoType empty;
+    return info ? *info : empty;
+}
+
 } // namespace
 
-void getCompetitions(Call& c)
+proto::getCompetitionsResponse1 getCompetitions(Call& c, const op::getCompetitions&)
 {
     proto::getCompetitionsResponse1 r;
     Statement q = c.database().query("SELECT id, name, date FROM competitions ORDER BY id");
@@ -46,37 +36,34 @@ void getCompetitions(Call& c)
         comp.Name = q.textAt(1);
         comp.Date = q.dateAt(2);
     }
-    reply(c, r);
+    return r;
 }
 
-void createCompetition(Call& c)
+proto::createCompetitionResponse1 createCompetition(Call& c, const op::createCompetition& a)
 {
-    const auto a = arguments<CreateArgs>(c);
+    const proto::CompetitionInfoType& info = infoOrEmpty(a.CompetitionInfo);
     Db& db = c.database();
-    requireFreeName(db, a.CompetitionInfo.Name, 0);
+    requireFreeName(db, info.Name, 0);
     proto::CompetitionType comp;
-    static_cast<proto::CompetitionInfoType&>(comp) = a.CompetitionInfo;
+    static_cast<proto::CompetitionInfoType&>(comp) = info;
     comp.ID = db.nextId("competition");
     db.query("INSERT INTO competitions (id, name, date) VALUES (?, ?, ?)", comp.ID, comp.Name, comp.Date).run();
     proto::createCompetitionResponse1 r;
     r.Competition = comp;
-    reply(c, r);
+    return r;
 }
 
-void modifyCompetition(Call& c)
+void modifyCompetition(Call& c, const op::modifyCompetition& a)
 {
-    const auto a = arguments<ModifyArgs>(c);
+    const proto::CompetitionInfoType& info = infoOrEmpty(a.CompetitionInfo);
     Db& db = c.database();
     requireCompetition(db, a.CompetitionID);
-    requireFreeName(db, a.CompetitionInfo.Name, a.CompetitionID);
-    db.query("UPDATE competitions SET name = ?, date = ? WHERE id = ?", a.CompetitionInfo.Name, a.CompetitionInfo.Date,
-             a.CompetitionID)
-        .run();
+    requireFreeName(db, info.Name, a.CompetitionID);
+    db.query("UPDATE competitions SET name = ?, date = ? WHERE id = ?", info.Name, info.Date, a.CompetitionID).run();
 }
 
-void removeCompetition(Call& c)
+void removeCompetition(Call& c, const op::removeCompetition& a)
 {
-    const auto a = arguments<IdArgs>(c);
     Db& db = c.database();
     requireCompetition(db, a.CompetitionID);
     db.query("DELETE FROM ui_infos WHERE assoc_id = ?", a.CompetitionID).run();

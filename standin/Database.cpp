@@ -1,15 +1,18 @@
 #include "standin/Database.h"
 
+#include "standin/Schema.h"
+
 #include <sqlite3.h>
 
 #include <stdexcept>
+#include <utility>
 
 namespace tvp::standin {
 
 namespace {
 
-// Writers queue behind an open client transaction, which lasts at most until it is swept as
-// abandoned; they wait that long rather than fail.
+// Writers queue behind an open client transaction: an abandoned one is swept within seconds, a
+// busy one (an import) may take minutes; they wait rather than fail.
 constexpr int kBusyTimeoutMs = 330000;
 
 [[noreturn]] void fail(sqlite3* db, const char* what)
@@ -105,6 +108,8 @@ Db::Db(const std::string& path)
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     // In WAL mode NORMAL keeps every commit across a crash of the process.
     exec("PRAGMA synchronous = NORMAL");
+    // SQLite checks the schema's references only when asked to, per connection.
+    exec("PRAGMA foreign_keys = ON");
 }
 
 void Db::exec(const char* sql)
@@ -122,24 +127,75 @@ int Db::changes() const
     return sqlite3_changes(db_.get());
 }
 
+bool Db::inTransaction() const
+{
+    return !sqlite3_get_autocommit(db_.get());
+}
+
 int Db::nextId(std::string_view kind)
 {
     query("INSERT INTO ids(kind) VALUES (?)", QString::fromUtf8(kind.data(), qsizetype(kind.size()))).run();
     return lastInsertId();
 }
 
+ConnectionPool::ConnectionPool(std::string path) : path_(std::move(path))
+{
+}
+
+ConnectionPool::Lease ConnectionPool::take()
+{
+    {
+        std::lock_guard lock(mutex_);
+        if (!idle_.empty()) {
+            std::unique_ptr<Db> db = std::move(idle_.back());
+            idle_.pop_back();
+            return Lease(this, std::move(db));
+        }
+    }
+    return Lease(this, std::make_unique<Db>(path_));
+}
+
+ConnectionPool::Lease::Lease(Lease&& other) noexcept
+    : pool_(std::exchange(other.pool_, nullptr)), db_(std::move(other.db_))
+{
+}
+
+ConnectionPool::Lease& ConnectionPool::Lease::operator=(Lease&& other) noexcept
+{
+    if (this != &other) {
+        giveBack();
+        pool_ = std::exchange(other.pool_, nullptr);
+        db_ = std::move(other.db_);
+    }
+    return *this;
+}
+
+ConnectionPool::Lease::~Lease()
+{
+    giveBack();
+}
+
+void ConnectionPool::Lease::giveBack()
+{
+    if (!db_ || !pool_)
+        return;
+    if (db_->inTransaction()) {
+        try {
+            db_->exec("ROLLBACK");
+        } catch (const std::exception&) {
+            db_.reset(); // closing it rolls back
+            return;
+        }
+    }
+    std::lock_guard lock(pool_->mutex_);
+    pool_->idle_.push_back(std::move(db_));
+}
+
 void prepareDatabase(const std::string& path)
 {
     Db db(path);
     db.exec("PRAGMA journal_mode = WAL");
-    db.exec(R"(
-        BEGIN IMMEDIATE;
-        CREATE TABLE IF NOT EXISTS ids (id INTEGER PRIMARY KEY AUTOINCREMENT, kind TEXT NOT NULL);
-        CREATE TABLE IF NOT EXISTS competitions (id INTEGER PRIMARY KEY, name TEXT NOT NULL, date TEXT);
-        CREATE TABLE IF NOT EXISTS ui_infos (key TEXT NOT NULL, assoc_id INTEGER NOT NULL, value TEXT NOT NULL,
-                                             PRIMARY KEY (key, assoc_id));
-        COMMIT;
-    )");
+    migrate(db);
 }
 
 } // namespace tvp::standin

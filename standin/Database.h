@@ -4,8 +4,10 @@
 #include "core/protocol/Record.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -55,6 +57,8 @@ public:
 
     int lastInsertId() const;
     int changes() const;
+    // True between BEGIN and COMMIT or ROLLBACK.
+    bool inTransaction() const;
 
     // A new id from the one sequence that all kinds of entity share.
     int nextId(std::string_view kind);
@@ -66,7 +70,39 @@ private:
     std::unique_ptr<sqlite3, Close> db_;
 };
 
-// Creates the tables that are missing and switches the file to WAL.
+// Connections to one file, kept open for the next request: opening one reads the whole schema,
+// which costs more than most requests. A connection comes back only outside a transaction.
+class ConnectionPool {
+public:
+    explicit ConnectionPool(std::string path);
+    ConnectionPool(const ConnectionPool&) = delete;
+    ConnectionPool& operator=(const ConnectionPool&) = delete;
+
+    class Lease {
+    public:
+        Lease(Lease&& other) noexcept;
+        Lease& operator=(Lease&& other) noexcept;
+        ~Lease(); // a transaction left open is rolled back first
+        Db& operator*() const { return *db_; }
+        Db* operator->() const { return db_.get(); }
+
+    private:
+        friend class ConnectionPool;
+        Lease(ConnectionPool* pool, std::unique_ptr<Db> db) : pool_(pool), db_(std::move(db)) {}
+        void giveBack();
+        ConnectionPool* pool_;
+        std::unique_ptr<Db> db_;
+    };
+
+    Lease take();
+
+private:
+    const std::string path_;
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<Db>> idle_;
+};
+
+// Brings the file (created when missing) to the newest schema and switches it to WAL.
 void prepareDatabase(const std::string& path);
 
 } // namespace tvp::standin

@@ -4,6 +4,7 @@
 
 #include "standin/Operations.h"
 
+#include <optional>
 #include <string>
 
 namespace tvp::standin {
@@ -15,16 +16,22 @@ struct SoapAnswer {
 
 class Dispatcher {
 public:
-    Dispatcher(const StandinOptions& options, Transactions& transactions);
+    Dispatcher(const StandinOptions& options, ConnectionPool& connections, Transactions& transactions);
 
     // Never throws: every failure becomes a SOAP fault.
-    SoapAnswer handle(Service service, const std::string& requestText) const;
+    SoapAnswer handle(proto::TTVPWebServices service, const std::string& requestText) const;
 
 private:
-    void run(const Operation& operation, Call& call) const;
+    void run(const OperationTable::Entry& operation, Call& call, const pugi::xml_node& request,
+             pugi::xml_node response) const;
 
     const StandinOptions& options_;
+    ConnectionPool& connections_;
     Transactions& transactions_;
 };
+
+// The transaction named by a request of which only the beginning has arrived: nullopt while its
+// header is incomplete, an empty text when it names none.
+std::optional<std::string> transactionOfPartialRequest(const std::string& received);
 
 } // namespace tvp::standin

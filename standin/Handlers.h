@@ -1,27 +1,29 @@
 #pragma once
-// The operation handlers; Operations.cpp lists them with their service and database access.
+// The operation handlers; Operations.cpp lists them with their database access.
 
 #include "standin/Operations.h"
 
 namespace tvp::standin::ops {
 
+namespace op = proto::op;
+
 // ProgrammInfoWebService
-void getBackendVersion(Call& c);
-void getCompatibilityInformation(Call& c);
+proto::getBackendVersionResponse1 getBackendVersion(Call& c, const op::getBackendVersion& a);
+proto::CompatibilityInformation getCompatibilityInformation(Call& c, const op::getCompatibilityInformation& a);
 
 // CompetitionManagementService
-void beginTransaction(Call& c);
-void commitTransaction(Call& c);
-void rollbackTransaction(Call& c);
-void createCompetition(Call& c);
-void modifyCompetition(Call& c);
-void removeCompetition(Call& c);
-void setUiInfo(Call& c);
+void beginTransaction(Call& c, const op::beginTransaction& a);
+void commitTransaction(Call& c, const op::commitTransaction& a);
+void rollbackTransaction(Call& c, const op::rollbackTransaction& a);
+proto::createCompetitionResponse1 createCompetition(Call& c, const op::createCompetition& a);
+void modifyCompetition(Call& c, const op::modifyCompetition& a);
+void removeCompetition(Call& c, const op::removeCompetition& a);
+void setUiInfo(Call& c, const op::setUiInfo& a);
 
 // DataRetrievalService
-void getCompetitions(Call& c);
-void getUiInfo(Call& c);
-void getUiInfos(Call& c);
-void getExceptionMessages(Call& c);
+proto::getCompetitionsResponse1 getCompetitions(Call& c, const op::getCompetitions& a);
+proto::getUiInfoResponse1 getUiInfo(Call& c, const op::getUiInfo& a);
+proto::getUiInfosResponse1 getUiInfos(Call& c, const op::getUiInfos& a);
+proto::getExceptionMessagesResponse1 getExceptionMessages(Call& c, const op::getExceptionMessages& a);
 
 } // namespace tvp::standin::ops

@@ -2,58 +2,38 @@
 
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
-#include "core/protocol/ScoringRecords.h"
 #include "standin/Transactions.h"
 
 namespace tvp::standin::ops {
 
-namespace {
-
-struct CompatibilityArgs {
-    proto::GenericTvpVersion FrontendVersion;
-    TVP_FIELDS(CompatibilityArgs, TVP_F(FrontendVersion))
-};
-
-struct LanguageArgs {
-    int LanguageId = 0;
-    TVP_FIELDS(LanguageArgs, TVP_F(LanguageId))
-};
-
-struct BeginArgs {
-    bool readonly = false;
-    TVP_FIELDS(BeginArgs, TVP_F(readonly))
-};
-
-} // namespace
-
-void getBackendVersion(Call& c)
+proto::getBackendVersionResponse1 getBackendVersion(Call& c, const op::getBackendVersion&)
 {
     proto::getBackendVersionResponse1 r;
     r.version = c.options.version;
-    reply(c, r);
+    return r;
 }
 
-void getCompatibilityInformation(Call& c)
+// The answer does not depend on the client's version, but the request must be readable.
+proto::CompatibilityInformation getCompatibilityInformation(Call& c, const op::getCompatibilityInformation&)
 {
-    arguments<CompatibilityArgs>(c); // the answer does not depend on it, but it must be readable
-    reply(c, c.options.compatibility);
+    return c.options.compatibility;
 }
 
-void getExceptionMessages(Call& c)
+// One language only.
+proto::getExceptionMessagesResponse1 getExceptionMessages(Call&, const op::getExceptionMessages&)
 {
-    arguments<LanguageArgs>(c); // one language only
     proto::getExceptionMessagesResponse1 r;
     for (const errors::Message& m : errors::messages())
         r.push_back({m.id, QString::fromUtf8(m.text)});
-    reply(c, r);
+    return r;
 }
 
-void beginTransaction(Call& c)
+void beginTransaction(Call& c, const op::beginTransaction& a)
 {
-    c.transactionId = c.transactions.begin(arguments<BeginArgs>(c).readonly);
+    c.transactionId = c.transactions.begin(a.readonly);
 }
 
-void commitTransaction(Call& c)
+void commitTransaction(Call& c, const op::commitTransaction&)
 {
     // A commit of a transaction that is gone (rolled back after idling) must not look like success.
     const std::string id = c.transactionId;
@@ -62,7 +42,7 @@ void commitTransaction(Call& c)
         throw ServerError(errors::TransactionNotFound, {QString::fromStdString(id)});
 }
 
-void rollbackTransaction(Call& c)
+void rollbackTransaction(Call& c, const op::rollbackTransaction&)
 {
     c.transactions.rollback(c.transactionId);
     c.transactionId.clear();

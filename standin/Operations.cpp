@@ -3,71 +3,59 @@
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
 
-#include <array>
-#include <unordered_map>
-
 namespace tvp::standin {
 
-namespace {
+using proto::TTVPWebServices;
 
-struct ServiceName {
-    std::string_view name;
-    Service service;
-};
-
-constexpr std::array<ServiceName, 11> kServiceNames{{
-    {"CompetitionManagementService", Service::CompetitionManagement},
-    {"DataRetrievalService", Service::DataRetrieval},
-    {"DataAquisitionService", Service::DataAquisition},
-    {"DisciplinSetupService", Service::DisciplinSetup},
-    {"UiStoreService", Service::UiStore},
-    // The client's built-in default address names the UI store so.
-    {"UiExchangeService", Service::UiStore},
-    {"UiRetrievalService", Service::UiRetrieval},
-    {"CupRetrievalService", Service::CupRetrieval},
-    {"CupSetupService", Service::CupSetup},
-    {"ToolingService", Service::Tooling},
-    {"ProgrammInfoWebService", Service::ProgrammInfo},
-}};
-
-} // namespace
-
-std::optional<Service> serviceFromName(std::string_view name)
+OperationTable::OperationTable()
 {
-    for (const ServiceName& s : kServiceNames)
-        if (s.name == name)
-            return s.service;
-    return std::nullopt;
+    // An overload's entry is the same operation element as its first one, which stays.
+    proto::forEachOperation([this]<proto::Operation Op>() { entries_.emplace(Op::name, Entry{Op::service}); });
 }
 
-std::string_view serviceNamespace(Service service)
+const OperationTable::Entry* OperationTable::find(std::string_view name) const
 {
-    return service == Service::ProgrammInfo ? proto::wire::kProgramInfoNs : proto::wire::kMainNs;
+    auto it = entries_.find(name);
+    return it == entries_.end() ? nullptr : &it->second;
 }
 
-const Operation* findOperation(std::string_view name)
+const OperationTable& operationTable()
 {
-    using enum Service;
     using enum Access;
-    static const std::unordered_map<std::string_view, Operation> table = {
-        {"getBackendVersion", {ProgrammInfo, None, ops::getBackendVersion}},
-        {"getCompatibilityInformation", {ProgrammInfo, None, ops::getCompatibilityInformation}},
+    static const OperationTable table = [] {
+        OperationTable t;
+        t.serve<ops::getBackendVersion>(None);
+        t.serve<ops::getCompatibilityInformation>(None);
 
-        {"beginTransaction", {CompetitionManagement, None, ops::beginTransaction}},
-        {"commitTransaction", {CompetitionManagement, None, ops::commitTransaction}},
-        {"rollbackTransaction", {CompetitionManagement, None, ops::rollbackTransaction}},
-        {"createCompetition", {CompetitionManagement, Write, ops::createCompetition}},
-        {"modifyCompetition", {CompetitionManagement, Write, ops::modifyCompetition}},
-        {"removeCompetition", {CompetitionManagement, Write, ops::removeCompetition}},
-        {"setUiInfo", {CompetitionManagement, Write, ops::setUiInfo}},
+        t.serve<ops::beginTransaction>(None);
+        t.serve<ops::commitTransaction>(None);
+        t.serve<ops::rollbackTransaction>(None);
+        t.serve<ops::createCompetition>(Write);
+        t.serve<ops::modifyCompetition>(Write);
+        t.serve<ops::removeCompetition>(Write);
+        t.serve<ops::setUiInfo>(Write);
 
-        {"getCompetitions", {DataRetrieval, Read, ops::getCompetitions}},
-        {"getUiInfo", {DataRetrieval, Read, ops::getUiInfo}},
-        {"getUiInfos", {DataRetrieval, Read, ops::getUiInfos}},
-        {"getExceptionMessages", {DataRetrieval, None, ops::getExceptionMessages}},
-    };
-    auto it = table.find(name);
-    return it == table.end() ? nullptr : &it->second;
+        t.serve<ops::getCompetitions>(Read);
+        t.serve<ops::getUiInfo>(Read);
+        t.serve<ops::getUiInfos>(Read);
+        t.serve<ops::getExceptionMessages>(None);
+        return t;
+    }();
+    return table;
+}
+
+std::optional<TTVPWebServices> serviceFromName(std::string_view name)
+{
+    // The client's built-in default address names the UI store so.
+    if (name == "UiExchangeService")
+        return TTVPWebServices::UIS;
+    for (int s = 0; s < int(TTVPWebServices::WEB_UI); ++s) {
+        const auto service = TTVPWebServices(s);
+        const QString segment = proto::serviceUrlSegment(service);
+        if (QStringView(segment).chopped(1) == QString::fromUtf8(name.data(), qsizetype(name.size())))
+            return service;
+    }
+    return std::nullopt;
 }
 
 ServerError::ServerError(int id, QStringList parameters)

@@ -1,11 +1,19 @@
 #pragma once
-// The operation table: each SOAP operation the stand-in answers is one small handler function.
-// To add one: write the handler (decode with arguments<>, answer with reply), declare it in
-// Handlers.h and add its line to the table in Operations.cpp.
+// The stand-in's table of operations. Every operation declared in core/protocol/ServiceOperations.h
+// is known here with its service; those the stand-in serves have a handler that receives the
+// decoded arguments and returns the typed result:
+//
+//   proto::createCompetitionResponse1 createCompetition(Call& c, const proto::op::createCompetition& a);
+//
+// and one line in Operations.cpp that names its database access. An operation without handler is
+// answered with a fault.
 
-#include "standin/Database.h"
+#include "core/protocol/ServiceOperations.h"
 #include "core/protocol/SoapCodec.h"
+#include "standin/Database.h"
 #include "standin/StandinOptions.h"
+
+#include <pugixml.hpp>
 
 #include <QStringList>
 
@@ -13,53 +21,26 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace tvp::standin {
 
 class Transactions;
 
-enum class Service {
-    CompetitionManagement,
-    DataRetrieval,
-    DataAquisition,
-    DisciplinSetup,
-    UiStore,
-    UiRetrieval,
-    CupRetrieval,
-    CupSetup,
-    Tooling,
-    ProgrammInfo,
-};
-
-// The service named by the last path segment of a request URL.
-std::optional<Service> serviceFromName(std::string_view name);
-std::string_view serviceNamespace(Service service);
-
 // How an operation outside a client transaction runs: without the database, in a deferred
 // transaction that never waits, or in an immediate one that waits for other writers.
 enum class Access { None, Read, Write };
 
+// What a handler may use besides its arguments.
 struct Call {
-    pugi::xml_node request;  // the operation element
-    pugi::xml_node response; // the <operation>Response element to fill
     const StandinOptions& options;
     Transactions& transactions;
-    // The request's transaction id; the transaction operations set it for the answer.
+    // The request's transaction id; the transaction operations change it for the answer.
     std::string& transactionId;
     Db* db = nullptr; // set for Access::Read and Access::Write
 
     Db& database() const { return *db; }
 };
-
-using Handler = void (*)(Call&);
-
-struct Operation {
-    Service service;
-    Access access;
-    Handler handler;
-};
-
-const Operation* findOperation(std::string_view name);
 
 // A refusal the client shows through the server's message table (see ErrorMessages.h).
 class ServerError : public std::runtime_error {
@@ -69,18 +50,70 @@ public:
     QStringList parameters;
 };
 
-template <proto::Record R>
-R arguments(const Call& call)
+class OperationTable {
+public:
+    struct Entry {
+        proto::TTVPWebServices service;
+        Access access = Access::None;
+        // Decodes the operation element, runs the handler and fills the response element; null
+        // for an operation the stand-in does not serve.
+        void (*run)(Call&, const pugi::xml_node& request, pugi::xml_node response) = nullptr;
+    };
+
+    // Every declared operation, none served yet.
+    OperationTable();
+
+    // Serves the operation of the handler's argument record with it.
+    template <auto Handler>
+    void serve(Access access);
+
+    const Entry* find(std::string_view name) const;
+
+private:
+    template <class H>
+    struct HandlerTraits;
+    template <class R, class Op>
+    struct HandlerTraits<R (*)(Call&, const Op&)> {
+        using Operation = Op;
+        using Result = R;
+    };
+
+    template <auto Handler>
+    static void runTyped(Call& call, const pugi::xml_node& request, pugi::xml_node response);
+
+    std::unordered_map<std::string_view, Entry> entries_;
+};
+
+// The stand-in's operations with their handlers.
+const OperationTable& operationTable();
+
+// The service named by the last segment of a request's path ("DataRetrievalService").
+std::optional<proto::TTVPWebServices> serviceFromName(std::string_view name);
+
+template <auto Handler>
+void OperationTable::serve(Access access)
 {
-    R r{};
-    proto::codec::decodeRecord(call.request, r);
-    return r;
+    using Op = typename HandlerTraits<decltype(Handler)>::Operation;
+    static_assert(proto::Operation<Op> && !Op::isOverload,
+                  "serve the first entry of an overloaded operation; both forms arrive as it");
+    static_assert(std::is_same_v<typename HandlerTraits<decltype(Handler)>::Result, typename Op::Result>,
+                  "a handler returns the operation's result type");
+    Entry& e = entries_.at(Op::name);
+    e.access = access;
+    e.run = &runTyped<Handler>;
 }
 
-template <class T>
-void reply(Call& call, const T& result)
+template <auto Handler>
+void OperationTable::runTyped(Call& call, const pugi::xml_node& request, pugi::xml_node response)
 {
-    proto::codec::encodeResult(call.response, result, {.omitEmpty = false});
+    using Op = typename HandlerTraits<decltype(Handler)>::Operation;
+    Op arguments{};
+    proto::codec::decodeRecord(request, arguments);
+    if constexpr (std::is_void_v<typename Op::Result>) {
+        Handler(call, arguments);
+    } else {
+        proto::codec::encodeResult(response, Handler(call, arguments), {.omitEmpty = false});
+    }
 }
 
 } // namespace tvp::standin

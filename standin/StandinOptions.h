@@ -16,8 +16,9 @@ struct StandinOptions {
     std::string dataFile = "standin.db";
     proto::GenericTvpVersion version{1, 0, 0};
     proto::CompatibilityInformation compatibility = proto::CompatibilityInformation::FULL;
-    // Transactions without a request for this long are rolled back.
-    std::chrono::milliseconds txIdle = std::chrono::seconds(300);
+    // Transactions without a request for this long are rolled back. Short, because an abandoned
+    // writer holds up the writes of every other client until then.
+    std::chrono::milliseconds txIdle = std::chrono::seconds(20);
     // Answer the client's UDP server discovery (off unless asked for).
     bool discovery = false;
     // All interfaces: a socket bound to 127.0.0.1 misses the loopback broadcast 127.255.255.255

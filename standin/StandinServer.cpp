@@ -23,6 +23,9 @@ namespace {
 
 constexpr std::string_view kServicesPath = "/TrivantaPentrel/services";
 constexpr long long kMaxRequestBytes = 256LL << 20;
+// How a large request is read until its SOAP header is in.
+constexpr std::size_t kHeaderStep = 512;
+constexpr std::size_t kHeaderLimit = 64 << 10;
 
 int sendText(mg_connection* conn, int status, const char* reason, std::string_view contentType, const std::string& body)
 {
@@ -68,8 +71,9 @@ void StandinServer::StopHttp::operator()(mg_context* ctx) const
 
 StandinServer::StandinServer(StandinOptions options)
     : options_(prepared(options)),
-      transactions_(options_.dataFile, options_.txIdle),
-      dispatcher_(options_, transactions_)
+      connections_(options_.dataFile),
+      transactions_(connections_, options_.txIdle),
+      dispatcher_(options_, connections_, transactions_)
 {
     static std::once_flag initOnce;
     std::call_once(initOnce, [] { mg_init_library(0); });
@@ -122,7 +126,7 @@ int StandinServer::onService(mg_connection* conn, void* self)
         path.remove_prefix(1);
     while (!path.empty() && path.back() == '/')
         path.remove_suffix(1);
-    const std::optional<Service> service = serviceFromName(path);
+    const std::optional<proto::TTVPWebServices> service = serviceFromName(path);
     if (!service)
         return sendText(conn, 404, "Not Found", "text/plain; charset=utf-8", "Unbekannter Dienst\n");
     if (std::string_view(info->request_method) != "POST")
@@ -130,15 +134,29 @@ int StandinServer::onService(mg_connection* conn, void* self)
     if (info->content_length > kMaxRequestBytes)
         return sendText(conn, 413, "Payload Too Large", "text/plain; charset=utf-8", "Anfrage zu groß\n");
 
+    auto* server = static_cast<StandinServer*>(self);
     std::string body;
+    // A request still arriving holds its transaction from the moment its header is in, so a slow
+    // upload never finds it swept as idle. mg_read waits until its buffer is full, so a body
+    // larger than one buffer is read in small steps until its header has been seen.
+    Transactions::Hold arriving;
     char buf[16384];
-    for (int n; (n = mg_read(conn, buf, sizeof buf)) > 0;) {
+    bool peeking = info->content_length < 0 || info->content_length > static_cast<long long>(sizeof buf);
+    for (int n; (n = mg_read(conn, buf, peeking ? kHeaderStep : sizeof buf)) > 0;) {
         body.append(buf, std::size_t(n));
         if (static_cast<long long>(body.size()) > kMaxRequestBytes)
             return sendText(conn, 413, "Payload Too Large", "text/plain; charset=utf-8", "Anfrage zu groß\n");
+        if (!peeking)
+            continue;
+        if (const std::optional<std::string> tx = transactionOfPartialRequest(body)) {
+            arriving = server->transactions_.hold(*tx);
+            peeking = false;
+        } else if (body.size() > kHeaderLimit) {
+            peeking = false; // no header of ours is that long; the dispatcher will say what is wrong
+        }
     }
 
-    const SoapAnswer answer = static_cast<StandinServer*>(self)->dispatcher_.handle(*service, body);
+    const SoapAnswer answer = server->dispatcher_.handle(*service, body);
     return sendText(conn, answer.status, answer.status == 200 ? "OK" : "Internal Server Error",
                     "text/xml; charset=utf-8", answer.body);
 }

@@ -32,6 +32,7 @@ private:
     };
 
     const StandinOptions options_;
+    ConnectionPool connections_;
     Transactions transactions_;
     Dispatcher dispatcher_;
     std::unique_ptr<mg_context, StopHttp> http_; // last: stops before what its handlers use

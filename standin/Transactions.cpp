@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace tvp::standin {
@@ -21,8 +22,8 @@ std::string randomId()
     return id;
 }
 
-Transactions::Transactions(std::string dataFile, std::chrono::milliseconds idleLimit)
-    : dataFile_(std::move(dataFile)), idleLimit_(idleLimit), sweeper_([this] { sweepLoop(); })
+Transactions::Transactions(ConnectionPool& connections, std::chrono::milliseconds idleLimit)
+    : connections_(connections), idleLimit_(idleLimit), sweeper_([this] { sweepLoop(); })
 {
 }
 
@@ -34,14 +35,14 @@ Transactions::~Transactions()
     }
     wake_.notify_all();
     sweeper_.join();
-    open_.clear(); // closing a connection rolls its transaction back
+    open_.clear(); // each rolls back as it goes
 }
 
 std::string Transactions::begin(bool readonly)
 {
-    auto t = std::make_shared<Open>(dataFile_, readonly);
+    auto t = std::make_shared<Open>(connections_, readonly);
     // Read-only ones start deferred so they never wait for a writer.
-    t->db.exec(readonly ? "BEGIN" : "BEGIN IMMEDIATE");
+    t->db->exec(readonly ? "BEGIN" : "BEGIN IMMEDIATE");
     std::string id = randomId();
     std::lock_guard lock(mutex_);
     open_.emplace(id, std::move(t));
@@ -66,7 +67,7 @@ bool Transactions::finish(const std::string& id, bool commit)
         return false;
     std::lock_guard busy(t->busy);
     t->closed = true;
-    t->db.exec(commit && !t->readonly ? "COMMIT" : "ROLLBACK");
+    t->db->exec(commit && !t->readonly ? "COMMIT" : "ROLLBACK");
     return true;
 }
 
@@ -79,32 +80,70 @@ void Transactions::rollback(const std::string& id)
     finish(id, false);
 }
 
+Transactions::Hold::Hold(Transactions* owner, std::shared_ptr<Open> open) : owner_(owner), open_(std::move(open))
+{
+}
+
+Transactions::Hold::Hold(Hold&& other) noexcept
+    : owner_(std::exchange(other.owner_, nullptr)), open_(std::move(other.open_))
+{
+}
+
+Transactions::Hold& Transactions::Hold::operator=(Hold&& other) noexcept
+{
+    if (this != &other) {
+        release();
+        owner_ = std::exchange(other.owner_, nullptr);
+        open_ = std::move(other.open_);
+    }
+    return *this;
+}
+
+Transactions::Hold::~Hold()
+{
+    release();
+}
+
+void Transactions::Hold::release()
+{
+    if (!open_)
+        return;
+    std::lock_guard lock(owner_->mutex_);
+    --open_->inFlight;
+    open_->lastUse = std::chrono::steady_clock::now();
+    open_.reset();
+}
+
+Transactions::Hold Transactions::hold(const std::string& id)
+{
+    std::lock_guard lock(mutex_);
+    auto it = open_.find(id);
+    if (it == open_.end())
+        return {};
+    ++it->second->inFlight;
+    return Hold(this, it->second);
+}
+
 bool Transactions::run(const std::string& id, const std::function<void(Db&)>& work)
 {
-    std::shared_ptr<Open> t;
-    {
-        std::lock_guard lock(mutex_);
-        auto it = open_.find(id);
-        if (it == open_.end())
-            return false;
-        t = it->second;
-    }
-    std::lock_guard busy(t->busy);
-    // Committed or swept while this request waited for the connection.
-    if (t->closed)
+    const Hold h = hold(id);
+    if (!h)
+        return false;
+    Open& t = *h.open_;
+    std::lock_guard busy(t.busy);
+    // Committed or rolled back by another request while this one waited for the connection.
+    if (t.closed)
         return false;
     // A savepoint keeps a failed operation from leaving half its changes in the transaction.
-    t->db.exec("SAVEPOINT operation");
+    t.db->exec("SAVEPOINT operation");
     try {
-        work(t->db);
-        t->db.exec("RELEASE operation");
+        work(*t.db);
+        t.db->exec("RELEASE operation");
     } catch (...) {
-        t->db.exec("ROLLBACK TO operation");
-        t->db.exec("RELEASE operation");
-        t->lastUse = std::chrono::steady_clock::now();
+        t.db->exec("ROLLBACK TO operation");
+        t.db->exec("RELEASE operation");
         throw;
     }
-    t->lastUse = std::chrono::steady_clock::now();
     return true;
 }
 
@@ -117,9 +156,8 @@ void Transactions::sweepLoop()
         std::vector<std::shared_ptr<Open>> abandoned;
         const auto now = steady_clock::now();
         for (auto it = open_.begin(); it != open_.end();) {
-            std::unique_lock busy(it->second->busy, std::try_to_lock);
-            if (busy && now - it->second->lastUse > idleLimit_) {
-                it->second->closed = true;
+            // Nobody can reach a transaction without a hold, so one without holds is unused.
+            if (it->second->inFlight == 0 && now - it->second->lastUse > idleLimit_) {
                 abandoned.push_back(std::move(it->second));
                 it = open_.erase(it);
             } else {
@@ -127,7 +165,7 @@ void Transactions::sweepLoop()
             }
         }
         lock.unlock();
-        abandoned.clear(); // closing the connections rolls back, outside the lock
+        abandoned.clear(); // they roll back as they go, outside the lock
         lock.lock();
     }
 }

@@ -1,14 +1,8 @@
 #include "standin/Handlers.h"
-#include "core/protocol/ScoringRecords.h"
 
 namespace tvp::standin::ops {
 
 namespace {
-
-struct KeysArgs {
-    std::vector<proto::UiInfoKey> Keys;
-    TVP_FIELDS(KeysArgs, TVP_F(Keys))
-};
 
 QString valueOf(Db& db, const QString& key, int assocId)
 {
@@ -26,9 +20,9 @@ proto::UiInfoKeyValuePair pair(const QString& key, int assocId, const QString& v
 
 } // namespace
 
-void setUiInfo(Call& c)
+// An empty value deletes the info; a value of blanks is a value.
+void setUiInfo(Call& c, const op::setUiInfo& a)
 {
-    const auto a = arguments<proto::setUiInfo>(c);
     Db& db = c.database();
     if (a.Value.isEmpty())
         db.query("DELETE FROM ui_infos WHERE key = ? AND assoc_id = ?", a.Key, a.AssotiatedId).run();
@@ -39,17 +33,15 @@ void setUiInfo(Call& c)
             .run();
 }
 
-void getUiInfo(Call& c)
+proto::getUiInfoResponse1 getUiInfo(Call& c, const op::getUiInfo& a)
 {
-    const auto a = arguments<proto::UiInfoKey>(c);
     proto::getUiInfoResponse1 r;
     r.Value = valueOf(c.database(), a.Key, a.AssotiatedId);
-    reply(c, r);
+    return r;
 }
 
-void getUiInfos(Call& c)
+proto::getUiInfosResponse1 getUiInfos(Call& c, const op::getUiInfos& a)
 {
-    const auto a = arguments<KeysArgs>(c);
     Db& db = c.database();
     proto::getUiInfosResponse1 r;
     for (const proto::UiInfoKey& k : a.Keys) {
@@ -62,7 +54,7 @@ void getUiInfos(Call& c)
         while (q.next())
             r.push_back(pair(q.textAt(0), k.AssotiatedId, q.textAt(1)));
     }
-    reply(c, r);
+    return r;
 }
 
 } // namespace tvp::standin::ops

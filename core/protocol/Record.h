@@ -94,6 +94,8 @@ constexpr Field<C, M> wrappedField(std::string_view name, M C::*member)
     return {name, member, FieldForm::Wrapped};
 }
 
+// A record: its wire fields in order (fields()), its name (tvpName) and its base record (tvpBase,
+// void for none), whose fields come first.
 template <class T>
 concept Record = requires
 {
@@ -177,21 +179,26 @@ constexpr std::optional<E> enumFromName(std::string_view name)
     enum class Name : int { __VA_ARGS__ };                                                                        \
     template <>                                                                                                   \
     struct EnumTraits<Name> {                                                                                     \
+        static constexpr std::string_view typeName = #Name;                                                       \
         static constexpr auto names = detail::splitEnumNames<detail::countEnumNames(#__VA_ARGS__)>(#__VA_ARGS__); \
     };
 
 // Declares the wire fields of a record without a base, in wire order.
-#define TVP_FIELDS(Self, ...)                \
-    using tvpSelf = Self;                    \
-    static constexpr auto fields()           \
-    {                                        \
-        return std::make_tuple(__VA_ARGS__); \
-    }                                        \
+#define TVP_FIELDS(Self, ...)                          \
+    using tvpSelf = Self;                              \
+    using tvpBase = void;                              \
+    static constexpr std::string_view tvpName = #Self; \
+    static constexpr auto fields()                     \
+    {                                                  \
+        return std::make_tuple(__VA_ARGS__);           \
+    }                                                  \
     bool operator==(const Self&) const = default;
 
 // Declares the wire fields of a derived record: the base's fields go first on the wire.
 #define TVP_FIELDS_DERIVED(Self, Base, ...)                                  \
     using tvpSelf = Self;                                                    \
+    using tvpBase = Base;                                                    \
+    static constexpr std::string_view tvpName = #Self;                       \
     static constexpr auto fields()                                           \
     {                                                                        \
         return std::tuple_cat(Base::fields(), std::make_tuple(__VA_ARGS__)); \

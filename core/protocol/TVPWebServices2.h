@@ -1,11 +1,11 @@
 #pragma once
 // The ten SOAP services: one port type per service with its operations in interface order, and a
-// factory per port type.
+// factory per port type. The methods are derived from the declarations in ServiceOperations.h;
+// a record argument is passed as RecordArg (nil leaves it out), texts, dates and arrays by
+// reference, everything else by value.
 
-#include "core/protocol/ProgrammInfoService.h"
-#include "core/protocol/ScoringRecords.h"
+#include "core/protocol/ServiceOperations.h"
 #include "core/protocol/THTTPRIO.h"
-#include "core/protocol/WebServices.h"
 
 #include <QString>
 
@@ -28,6 +28,30 @@ private:
     const T* p_ = nullptr;
 };
 
+// How a port type method takes an argument declared with type T.
+template <class T>
+struct PortParamOf {
+    using type = T;
+};
+template <class T>
+struct PortParamOf<Owned<T>> {
+    using type = RecordArg<T>;
+};
+template <class T>
+struct PortParamOf<std::vector<T>> {
+    using type = const std::vector<T>&;
+};
+template <>
+struct PortParamOf<QString> {
+    using type = const QString&;
+};
+template <>
+struct PortParamOf<XsDate> {
+    using type = const XsDate&;
+};
+template <class T>
+using PortParam = typename PortParamOf<T>::type;
+
 // Base of every port type: the proxy object it calls through and the endpoint address.
 class PortTypeBase {
 public:
@@ -44,28 +68,44 @@ public:
     const std::string& address() const { return address_; }
 
 protected:
-    template <class Result, class... Args>
-    Result call(std::string_view ns, const char* operation, const codec::Arg<Args>&... args)
+    // One call of Op: the arguments are encoded under Op's argument names, in its order.
+    template <Operation Op, class... Params>
+    typename Op::Result invoke(const Params&... params)
     {
+        constexpr auto fields = Op::fields();
+        static_assert(sizeof...(Params) == std::tuple_size_v<decltype(fields)>);
         pugi::xml_document request;
-        [[maybe_unused]] pugi::xml_node op = codec::makeEnvelope(request, ns, operation);
-        [[maybe_unused]] const codec::EncodeOptions opt = rio_->encodeOptions();
-        (encodeArgument(op, args, opt), ...);
+        pugi::xml_node element = codec::makeEnvelope(request, serviceNamespace(Op::service), Op::name);
+        encodeArguments<Op>(element, rio_->encodeOptions(), std::index_sequence_for<Params...>{}, params...);
         pugi::xml_document answer;
-        return codec::decodeResult<Result>(rio_->execute(address_, ns, operation, request, answer));
+        return codec::decodeResult<typename Op::Result>(
+            rio_->execute(address_, serviceNamespace(Op::service), Op::name, request, answer));
     }
 
 private:
-    template <class T>
-    static void encodeArgument(pugi::xml_node op, const codec::Arg<T>& a, const codec::EncodeOptions& opt)
+    template <Operation Op, std::size_t... I, class... Params>
+    static void encodeArguments([[maybe_unused]] pugi::xml_node element,
+                                [[maybe_unused]] const codec::EncodeOptions& opt, std::index_sequence<I...>,
+                                const Params&... params)
     {
-        codec::encodeValue(op, a.name, a.value, opt);
+        constexpr auto fields = Op::fields();
+        (encodeArgument<std::remove_cvref_t<decltype(std::declval<Op>().*(std::get<I>(fields).member))>>(
+             element, std::get<I>(fields).name.data(), params, opt),
+         ...);
     }
-    template <class T>
-    static void encodeArgument(pugi::xml_node op, const codec::Arg<RecordArg<T>>& a, const codec::EncodeOptions& opt)
+
+    template <class Declared, class Param>
+    static void encodeArgument(pugi::xml_node element, const char* name, const Param& value,
+                               const codec::EncodeOptions& opt)
     {
-        if (const T* record = a.value.get())
-            codec::encodeValue(op, a.name, *record, opt);
+        static_assert(std::is_same_v<Param, std::remove_cvref_t<PortParam<Declared>>>,
+                      "argument type differs from its declaration");
+        if constexpr (IsOwned<Declared>::value) {
+            if (const auto* record = value.get())
+                codec::encodeValue(element, name, *record, opt);
+        } else {
+            codec::encodeValue(element, name, value, opt);
+        }
     }
 
     std::unique_ptr<THTTPRIO> ownRio_;
@@ -73,223 +113,73 @@ private:
     std::string address_;
 };
 
+#define TVP_PORT_PARAM(Type, Name) PortParam<Type> Name
+#define TVP_DECLARE_PORT_METHOD(Service_, Result_, Name_, ...) \
+    Result_ Name_(TVP_PP_FOR_EACH_COMMA(TVP_PORT_PARAM, __VA_ARGS__));
+#define TVP_DECLARE_PORT_OVERLOAD(Service_, Result_, Name_, Tag_, ...) \
+    TVP_DECLARE_PORT_METHOD(Service_, Result_, Name_, __VA_ARGS__)
 class CompetitionManagementPortType : public PortTypeBase {
 public:
     using PortTypeBase::PortTypeBase;
-    createDisciplinResponse createDisciplin(RecordArg<DisciplinInfoType> DisciplinInfo, int CompetitionID);
-    assignResultAggregatorResponse1
-    assignResultAggregator(RecordArg<ResultAggregatorInstanceInfoType> ResultAggregator);
-    void removeResultAggregator(int ResultAggregatorID, bool forceRemove);
-    void removeDisciplin(int DisciplinID, bool forceRemove, bool forceRemoveScheduleItems);
-    createAgeClassResponse1 createAgeClass(RecordArg<AgeClassInfoType> AgeClassInfo, int CompetitionID);
-    void removeAgeClass(int AgeClassID);
-    void removeAthlete(int AthleteID, bool forceRemove);
-    void removeTeam(int TeamID, bool forceRemove);
-    createCompetitionResponse1 createCompetition(RecordArg<CompetitionInfoType> CompetitionInfo);
-    void removeCompetition(int CompetitionID);
-    modifyDisciplinResponse1 modifyDisciplin(int DisciplinId, RecordArg<DisciplinInfoType> DisciplinInfo,
-                                             bool forceModify, bool forceAgeClass, bool forceReassignResults,
-                                             bool forceRemoveAssignedResults, bool forceChangeResultType);
-    void modifyAgeClass(int AgeClassID, RecordArg<AgeClassInfoType> AgeClassInfo);
-    void modifyCompetition(int CompetitionID, RecordArg<CompetitionInfoType> CompetitionInfo);
-    void setUiInfo(const QString& Key, const QString& Value, int AssotiatedId);
-    modifyAssignedResultAggregatorResponse1
-    modifyAssignedResultAggregator(int AggregatorId, RecordArg<ResultAggregatorInstanceInfoType> aggregatorInfo);
-    connectProviderToResultAggregatorResponse1 connectProviderToResultAggregator(int AggregatorId, int ProviderId);
-    void disconnectProviderFromResultAggregator(int AggregatorId, int ProviderId);
-    void setGlobalParameter(int CompetitionId, const GlobalParametersInfoTypes& Parameters);
-    void removeGlobalParameter(int CompetitionId, const QString& Key, bool forceUsedParameter);
-    void beginTransaction(bool readonly);
-    void commitTransaction();
-    void rollbackTransaction();
-    exportCompetitionResponse1 exportCompetition(int CompetitionID, bool AsTemplate);
-    // Both overloads send the same operation; the server tells them apart by the elements present.
-    importCompetitionResponse1 importCompetition(const QString& CompetitionName, const XsDate& CompetitionDate,
-                                                 const QString& XmlStream);
-    importCompetitionResponse1 importCompetition(const QString& XmlStream);
-    void removeSquad(int squadID, bool forceRemove, bool forceRemoveScheduleItem);
-    void removeClub(int ClubID, bool ForceRemoveAthlete, bool ForceRemoveBilling);
-    void importParticipants(int competitionId, ParticipantsImportStreamFormatType importStreamFormat,
-                            const QString& importStream);
-    void setBillingPrice(int competitionId, double BillingPricePerAthlete);
-    createDisciplinePlaceResponse createDisciplinePlace(RecordArg<DisciplinePlaceInfoDataType> DisciplinePlaceInfo,
-                                                        const IDTypes& AssociatedDisciplines, int CompetitionId);
-    void modifyDisciplinePlace(int DisciplinePlaceId, RecordArg<DisciplinePlaceInfoDataType> DisciplinePlaceInfo,
-                               const IDTypes& AssociatedDisciplines, bool forceRemoveScheduleItems);
-    void removeDisciplinePlace(int DisciplinePlaceId, bool ForceRemoveScheduleItem);
-    ScheduleItemType setScheduleItem(RecordArg<ScheduleItemInfoDataType> ScheduleItemInfo, int SquadId,
-                                     int DisciplinePlaceMapId);
-    void removeScheduleItem(int ScheduleItemId);
+    TVP_OPERATIONS_CMS(TVP_DECLARE_PORT_METHOD, TVP_DECLARE_PORT_OVERLOAD)
 };
 
 class DisciplinSetupPortType : public PortTypeBase {
 public:
     using PortTypeBase::PortTypeBase;
-    void assignAthleteToHeat(int AthleteOrTeamID, int DisciplinID, int HeatNo, bool forceRemoveAssignedResults);
-    setPositionResponse1 setPosition(int DisciplinID, const PosAssignmentsTypes& Assignments,
-                                     bool forceRemoveAssignedResults);
-    void assignSquadsToDisc(AssignmentType Assignment, int DisciplinID, const IDTypes& SquadIDs, bool forceAgeClass,
-                            bool forceRemoveAssignedResults);
-    void setParticipantListLock(int disciplinID, LockType lock);
+    TVP_OPERATIONS_DSS(TVP_DECLARE_PORT_METHOD, TVP_DECLARE_PORT_OVERLOAD)
 };
 
 class DataAquisitionPortType : public PortTypeBase {
 public:
     using PortTypeBase::PortTypeBase;
-    // Like importCompetition, both overloads send one operation.
-    setResultResponse1 setResult(int DisciplinID, int AthleteBib, bool removeAmbiguousResults,
-                                 RecordArg<LaneHeatType> LaneHeat, int AthleteId, int TeamId,
-                                 RecordArg<ResultType> DiscResult, int Attempt);
-    setResultResponse1 setResult(int DisciplinID, int AthleteBib, RecordArg<LaneHeatType> LaneHeat, int AthleteId,
-                                 int TeamId, RecordArg<ResultType> DiscResult, int Attempt);
-    addAthleteResponse1 addAthlete(RecordArg<AthleteInfoDataType> AthleteInfo, int TeamId, int CompetitionID,
-                                   bool AllowReassignBibs, int ClubID);
-    addTeamResponse1 addTeam(RecordArg<TeamInfoDataType> TeamInfo, int AgeClassID, int BillingClubID);
-    AthleteType assignBibToAthlete(int bib, int AthleteID);
-    void modifyAthlete(int AthleteID, RecordArg<AthleteInfoDataType> AthleteInfo, bool RemoveTeam, int TeamID,
-                       bool AllowReassignBibs, bool ForceRemoveBibs, bool ForceAmbiguousBibs,
-                       bool ForceAmbiguousBibTeam, bool forceRemoveAssignedResults, bool RemoveClub, int ClubID);
-    void modifyTeam(int TeamID, RecordArg<TeamInfoDataType> TeamInfo, int ageClassID, bool forceAgeClass,
-                    bool RemoveBillingClub, int BillingClubID);
-    addSquadResponse addSquad(int CompetitionID, RecordArg<SquadInfoDataType> SquadInfo, int AgeClassID,
-                              const IDTypes& AssignedTeamIDs, bool forceTeamReassignment,
-                              bool forceRemoveAssignedResults);
-    void modifySquad(int SquadID, RecordArg<SquadInfoDataType> SquadInfo, int AgeClassID,
-                     const IDTypes& AssignedTeamIDs, bool forceTeamReassignment, bool forceAgeClassDisc,
-                     bool forceAgeClassTeam, bool forceOrderIndex, bool forceRemoveAssignedResults);
-    void removeBibFromAthlete(int Bib);
-    addClubResponse1 addClub(int CompetitionID, RecordArg<ClubInfoDataType> ClubInfo);
-    void modifyClub(int ClubID, RecordArg<ClubInfoDataType> ClubInfo);
-    void setBibToAthlete(int AthleteID, int Bib);
-    void shiftRanking(int DisciplineID, int Attempt, int StartRank, int Offset);
-    allocateBlancAthleteBarcodeResponse1 allocateBlancAthleteBarcode(int CompetitionID, int Count);
-    void flipAthleteNames(const IDTypes& athleteIds);
+    TVP_OPERATIONS_DAS(TVP_DECLARE_PORT_METHOD, TVP_DECLARE_PORT_OVERLOAD)
 };
 
 class DataRetrievalPortType : public PortTypeBase {
 public:
     using PortTypeBase::PortTypeBase;
-    getAthletesResponse1 getAthletes(int CompetitionID, int AgeClassID, int TeamID, int Bib,
-                                     RecordArg<StringSearchType> GivenName, RecordArg<StringSearchType> SurName,
-                                     int DisciplinID);
-    getAthleteInfoResponse1 getAthleteInfo(int AthletID, int CompetitionId, int CustomAthleteBarcode,
-                                           int AthleteBarcodeId);
-    getTeamsResponse1 getTeams(int CompetitionID, int AgeClassID, RecordArg<StringSearchType> Name, int DisciplinID);
-    getTeamInfoResponse1 getTeamInfo(int TeamID, int CompetitionId, int TeamBarcodeId);
-    getAgeClassesResponse1 getAgeClasses(int CompetitionID, RecordArg<StringSearchType> Name);
-    getAgeClassInfoResponse1 getAgeClassInfo(int AgeClassID, int CompetitionId, int AgeClassBarcodeId);
-    getDisciplinesResponse1 getDisciplines(int CompetitionID, RecordArg<StringSearchType> Name, int AgeClassID);
-    getDisciplineInfoResponse1 getDisciplineInfo(int DisciplinID, int CompetitionId, int DisciplineBarcodeId);
-    getResultAggregatorsResponse1 getResultAggregators(int CompetitionID, RecordArg<StringSearchType> Name,
-                                                       RecordArg<ResultTableType> SupportedInput);
-    getResultAggregatorInfoResponse1 getResultAggregatorInfo(int ResultAggregatorID);
-    getResultTableResponse1 getResultTable(int ResultProviderID);
-    getDisciplinParticipantsResponse1 getDisciplinParticipants(int DisciplinID, int HeatNo);
-    getCompetitionsResponse1 getCompetitions();
-    getUiInfoResponse1 getUiInfo(const QString& Key, int AssotiatedId);
-    getResultAggregatorTreeResponse1 getResultAggregatorTree(int DisciplinId, int CompetitionId);
-    getUiInfosResponse1 getUiInfos(const proto::getUiInfos& Keys);
-    getToplevelSourceDisciplinesResponse1 getToplevelSourceDisciplines(int ResultAggregatorId);
-    getLanguagesResponse1 getLanguages();
-    getExceptionMessagesResponse1 getExceptionMessages(int LanguageId);
-    getGlobalParametersResponse getGlobalParameters(int CompetitionId);
-    getSquadsResponse getSquads(int CompetitionID, int AgeClassID, int DisciplinID);
-    getSquadDiscAssignmentsResponse getSquadDiscAssignments(int DisciplinID);
-    getClubsResponse1 getClubs(int CompetitionID);
-    getClubBillingResponse1 getClubBilling(int CompetitionID);
-    getBibRankingResponse1 getBibRanking(int DisciplineID, int Attempt);
-    CheckAmbiguousBibResultsResponse1 checkAmbiguousBibResults(const IDTypes& ResultProviderIDs);
-    checkParticipantConstraintsResponse checkParticipantConstraints(const IDTypes& ResultProviderIDs,
-                                                                    int CompetitionId);
-    getBillingPriceResponse getBillingPrice(int competitionId, PriceType priceType);
-    getDisciplinePlacesResponse getDisciplinePlaces(int CompetitionId, int DisciplineId, int SquadId);
-    getSquadScheduleResponse getSquadSchedule(int CompetitionId, int SquadId);
-    getDisciplineScheduleResponse getDisciplineSchedule(int CompetitionId, int DisciplineId, int DisciplinePlaceMapId);
-    getPossibleDisciplinePlacesResponse getPossibleDisciplinePlaces(int CompetitionId, const IDTypes& SquadId);
-    getAthletesWithoutValidSingleResultsResponse getAthletesWithoutValidSingleResults(const IDTypes& ResultProviderIDs);
-    getMissingResultsResponse getMissingResults(const IDTypes& ResultProviderIDs, int CompetitionId);
-    checkResultPlausibilityResponse checkResultPlausibility(const IDTypes& ResultProviderIDs, int CompetitionId);
-    checkResultRankingPlausibilityResponse checkResultRankingPlausibility(const IDTypes& ResultProviderIDs,
-                                                                          int CompetitionId);
+    TVP_OPERATIONS_DRS(TVP_DECLARE_PORT_METHOD, TVP_DECLARE_PORT_OVERLOAD)
 };
 
 class UiStorePortType : public PortTypeBase {
 public:
     using PortTypeBase::PortTypeBase;
-    storeAggregatorCollectionResponse
-    storeAggregatorCollection(int competitionId, int cupId,
-                              RecordArg<AggregatorCollectionInfoType> aggregatorCollection);
-    void modifyAggregatorCollection(int Id, RecordArg<AggregatorCollectionInfoType> AggregatorCollection);
-    void removeAggregatorCollection(int id);
-    void modifyAggregatorCollectionSortOrder(int Id, const IDTypes& IdOrder);
-    void saveSessionInformation(const QString& sessionId, const SessionInformationsTypes& sessionInformations);
-    bool notifySessionClient(const QString& sessionId, clientType client, const QString& abstractTarget,
-                             const QString& contextId);
+    TVP_OPERATIONS_UIS(TVP_DECLARE_PORT_METHOD, TVP_DECLARE_PORT_OVERLOAD)
 };
 
 class UiRetrievalPortType : public PortTypeBase {
 public:
     using PortTypeBase::PortTypeBase;
-    getAggregatorCollectionResponse4 getAggregatorCollection(int competitionId, int cupId);
-    getAllCollectionsResponse getAllCollections();
-    getSessionInformationResponse getSessionInformation(const QString& sessionId, const TKeys& keys, bool removeItems);
+    TVP_OPERATIONS_UIR(TVP_DECLARE_PORT_METHOD, TVP_DECLARE_PORT_OVERLOAD)
 };
 
 class CupRetrievalPortType : public PortTypeBase {
 public:
     using PortTypeBase::PortTypeBase;
-    getCupsResponse getCups(int CompetitionID);
-    getCupAgeClassesResponse getCupAgeClasses(int CupID);
-    getCupTeamsResponse getCupTeams(int CupID, int AgeClassID);
-    getCupAthletesResponse getCupAthletes(int CupID, int AgeClassID, int TeamID);
-    getFinisherTeamsResponse1 getFinisherTeams(int CupID);
-    getFinisherAthletesResponse1 getFinisherAthletes(int CupID);
-    getCupAggregatorsResponse getCupAggregators(int CupID);
-    getCustomCupColumnsResponse getCustomCupColumns(int CupID, CupItemType CupItemTyp);
-    getCupResponse getCup(int CupID);
-    getGlobalParametersResponse getCupParameters(int CupId);
+    TVP_OPERATIONS_CRS(TVP_DECLARE_PORT_METHOD, TVP_DECLARE_PORT_OVERLOAD)
 };
 
 class CupSetupPortType : public PortTypeBase {
 public:
     using PortTypeBase::PortTypeBase;
-    CupType createCup(RecordArg<CupInfoDataType> CupInfo);
-    void modifyCup(int CupID, RecordArg<CupInfoDataType> CupInfo);
-    void removeCup(int CupID);
-    void assignCompetitions(int CupID, const IDTypes& NewCompetitionIDs);
-    void removeCompetitions(int CupID, const IDTypes& CompetitionIDs, bool forceRemoveAggregators);
-    void assignCompItemToCupMaster(CupItemType ItemType, const IDTypes& CompItemID, int CupItemID);
-    void removeCompItemFromCupMaster(CupItemType ItemType, int CupID, const IDTypes& ItemID);
-    void markAllCompleted(CupItemType ItemType, int CupID);
-    void modifyCupAgeClass(int CupAgeClassID, RecordArg<AgeClassInfoType> CupAgeClassInfo,
-                           const CustomInformationsDataTypes& CustomInformations);
-    void modifyCupTeam(int CupTeamID, RecordArg<TeamInfoDataType> CupTeamInfo,
-                       const CustomInformationsDataTypes& CustomInformations);
-    void modifyCupAthlete(int CupAthleteID, RecordArg<AthleteInfoDataType> CupAthleteInfo,
-                          const CustomInformationsDataTypes& CustomInformations);
-    addCustomColumnResponse addCustomColumn(int CupID, RecordArg<CustomColumnInfoType> ColumnInfo);
-    void removeCustomColumn(int ColumnID, bool forceRemove);
-    void modifyCustomColumn(int ColumnID, RecordArg<CustomColumnInfoDataType> ColumnInfo);
-    void promoteToCupAggregator(int AggregatorID, int CupID, bool resolveParameters);
-    void demoteCupAggregator(int AggregatorID);
-    void markCompletionState(const IDTypes& CupItemId, bool Completed);
-    void flipCupAthleteNames(const IDTypes& cupAthleteIds);
-    void setCupParameter(int CupId, const GlobalParametersInfoTypes& Parameters);
-    void removeCupParameter(int CupId, const QString& Key, bool forceUsedParameter);
+    TVP_OPERATIONS_CSS(TVP_DECLARE_PORT_METHOD, TVP_DECLARE_PORT_OVERLOAD)
 };
 
 class ToolingPortType : public PortTypeBase {
 public:
     using PortTypeBase::PortTypeBase;
-    mergePDFResponse mergePDF(const pagesBase64Types& pagesBase64);
+    TVP_OPERATIONS_TOS(TVP_DECLARE_PORT_METHOD, TVP_DECLARE_PORT_OVERLOAD)
 };
 
 class ProgrammInfoWebService : public PortTypeBase {
 public:
     using PortTypeBase::PortTypeBase;
-    getBackendVersionResponse1 getBackendVersion();
-    CompatibilityInformation getCompatibilityInformation(RecordArg<GenericTvpVersion> FrontendVersion);
+    TVP_OPERATIONS_PIS(TVP_DECLARE_PORT_METHOD, TVP_DECLARE_PORT_OVERLOAD)
 };
+
+#undef TVP_DECLARE_PORT_OVERLOAD
+#undef TVP_DECLARE_PORT_METHOD
 
 // Factories. An empty Addr becomes the built-in default on this computer; a nil HTTPRIO gets a
 // fresh proxy object owned by the port type.

@@ -1,7 +1,11 @@
 #pragma once
 // The server's endpoints: the ten SOAP services and the browser client's files.
 
+#include "core/protocol/WireTable.h"
+
 #include <QString>
+
+#include <string_view>
 
 namespace tvp::proto {
 
@@ -24,6 +28,12 @@ inline QString serviceUrlSegment(TTVPWebServices service)
     case TTVPWebServices::WEB_UI: return QStringLiteral("TVPWebClient/static/");
     }
     return {};
+}
+
+// The XML namespace of a service's types and operations.
+constexpr std::string_view serviceNamespace(TTVPWebServices service)
+{
+    return service == TTVPWebServices::PIS ? wire::kProgramInfoNs : wire::kMainNs;
 }
 
 } // namespace tvp::proto

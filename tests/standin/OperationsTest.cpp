@@ -1,8 +1,11 @@
-#include "tests/standin/StandinFixture.h"
+#include "core/protocol/SoapServer.h"
+#include "tests/support/StandinHarness.h"
 
 #include <QRegularExpression>
 
-using namespace tvp::standin::test;
+using namespace tvp;
+using namespace tvp::proto;
+using namespace tvp::test;
 
 namespace {
 
@@ -12,7 +15,7 @@ class StandinServerTexts : public StandinTest {};
 class StandinBadRequests : public StandinTest {};
 class StandinPersistence : public StandinTest {};
 
-getUiInfosResponse1 getUiInfos(Client& c, const std::vector<UiInfoKey>& keys)
+getUiInfosResponse1 getUiInfos(StandinClient& c, const std::vector<UiInfoKey>& keys)
 {
     return c.drs()->getUiInfos(keys);
 }
@@ -27,6 +30,25 @@ void readFault(const std::string& text)
         codec::throwFault(body);
 }
 
+// A request as text, for requests the client would never send.
+std::string envelope(const std::string& name, const std::string& args, std::string_view ns = wire::kMainNs)
+{
+    return R"(<?xml version="1.0"?><e:Envelope xmlns:e="http://schemas.xmlsoap.org/soap/envelope/"><e:Body>)"
+           "<t:" +
+           name + " xmlns:t=\"" + std::string(ns) + "\">" + args + "</t:" + name + "></e:Body></e:Envelope>";
+}
+
+// The text of a fault answer; empty for any other answer.
+QString faultText(const std::string& answer)
+{
+    try {
+        readFault(answer);
+    } catch (const TvpError& e) {
+        return e.message();
+    }
+    return {};
+}
+
 std::vector<std::pair<QString, QString>> pairs(const getUiInfosResponse1& r)
 {
     std::vector<std::pair<QString, QString>> out;
@@ -37,8 +59,8 @@ std::vector<std::pair<QString, QString>> pairs(const getUiInfosResponse1& r)
 
 TEST_F(StandinCompetitions, CreateListModifyRemove)
 {
-    start();
-    Client c = client();
+    standin.start();
+    StandinClient c = standin.client();
     CompetitionInfoType info;
     info.Name = QStringLiteral("Kinderleichtathletik Süd");
     info.Date = QDate(2026, 5, 3);
@@ -79,8 +101,8 @@ TEST_F(StandinCompetitions, CreateListModifyRemove)
 
 TEST_F(StandinCompetitions, NameInUseAndUnknownIdAreRefused)
 {
-    start();
-    Client c = client();
+    standin.start();
+    StandinClient c = standin.client();
     const int id = c.create(QStringLiteral("Frühjahr"));
     const int other = c.create(QStringLiteral("Herbst"));
 
@@ -101,8 +123,8 @@ TEST_F(StandinCompetitions, NameInUseAndUnknownIdAreRefused)
 
 TEST_F(StandinCompetitions, TheFaultTextIsTheGermanMessageWithItsParameters)
 {
-    start();
-    Client c = client();
+    standin.start();
+    StandinClient c = standin.client();
     try {
         c.cms()->removeCompetition(12);
         FAIL() << "no fault";
@@ -113,8 +135,8 @@ TEST_F(StandinCompetitions, TheFaultTextIsTheGermanMessageWithItsParameters)
 
 TEST_F(StandinUiInfos, SetGetOverwriteAndEmptyValueDeletes)
 {
-    start();
-    Client c = client();
+    standin.start();
+    StandinClient c = standin.client();
     auto cms = c.cms();
     cms->setUiInfo(QStringLiteral("Label"), QStringLiteral("eins"), 5);
     cms->setUiInfo(QStringLiteral("Label"), QStringLiteral("zwei"), 5);
@@ -129,10 +151,32 @@ TEST_F(StandinUiInfos, SetGetOverwriteAndEmptyValueDeletes)
     EXPECT_EQ(c.drs()->getUiInfo(QStringLiteral("Label"), 0).Value, QStringLiteral("global"));
 }
 
+// Only an empty value deletes; blanks are a value and come back as they were stored.
+TEST_F(StandinUiInfos, BlankValuesAreKept)
+{
+    standin.start();
+    StandinClient c = standin.client();
+    auto storedText = [&](int id) {
+        const HttpAnswer a =
+            standin.post("DataRetrievalService", envelope("getUiInfo", "<Key>Label</Key><AssotiatedId>" +
+                                                                           std::to_string(id) + "</AssotiatedId>"));
+        pugi::xml_document doc;
+        EXPECT_TRUE(parseRequest(doc, a.body)) << a.body; // blank text kept
+        return std::string(codec::bodyElement(doc).child("Value").child_value());
+    };
+    for (const QString& blank : {QStringLiteral(" "), QStringLiteral("\t"), QStringLiteral("  \n ")}) {
+        c.cms()->setUiInfo(QStringLiteral("Label"), QStringLiteral("vorher"), 5);
+        c.cms()->setUiInfo(QStringLiteral("Label"), blank, 5);
+        EXPECT_EQ(storedText(5), blank.toStdString());
+    }
+    c.cms()->setUiInfo(QStringLiteral("Label"), QString(), 5);
+    EXPECT_EQ(storedText(5), "");
+}
+
 TEST_F(StandinUiInfos, ManyKeysInRequestOrderAndEmptyKeyMeansAllOfThatId)
 {
-    start();
-    Client c = client();
+    standin.start();
+    StandinClient c = standin.client();
     auto cms = c.cms();
     cms->setUiInfo(QStringLiteral("MetaData_Ort"), QStringLiteral("Köln"), 9);
     cms->setUiInfo(QStringLiteral("Comp_BillingDocPath"), QStringLiteral("q.docx"), 9);
@@ -150,10 +194,10 @@ TEST_F(StandinUiInfos, ManyKeysInRequestOrderAndEmptyKeyMeansAllOfThatId)
 
 TEST_F(StandinServerTexts, VersionCompatibilityAndAMessageForEveryErrorId)
 {
-    options.version = {2, 5, 17};
-    options.compatibility = CompatibilityInformation::FEATURE_RESTRICTED;
-    start();
-    Client c = client();
+    standin.options.version = {2, 5, 17};
+    standin.options.compatibility = CompatibilityInformation::FEATURE_RESTRICTED;
+    standin.start();
+    StandinClient c = standin.client();
     auto pis = GetProgrammInfoWebService(false, QString::fromStdString(c.url("ProgrammInfoWebService")));
     const getBackendVersionResponse1 v = pis->getBackendVersion();
     ASSERT_TRUE(v.version);
@@ -174,17 +218,7 @@ TEST_F(StandinServerTexts, VersionCompatibilityAndAMessageForEveryErrorId)
 
 TEST_F(StandinBadRequests, AreFaultsAndTheServerGoesOnServing)
 {
-    start();
-    const std::string op = R"(<?xml version="1.0"?><e:Envelope xmlns:e="http://schemas.xmlsoap.org/soap/envelope/">)"
-                           R"(<e:Body><t:%OP% xmlns:t="%NS%">%ARGS%</t:%OP%></e:Body></e:Envelope>)";
-    auto envelope = [&](const std::string& name, const std::string& args, std::string_view ns = wire::kMainNs) {
-        std::string s = op;
-        for (auto [key, value] :
-             {std::pair<std::string, std::string>{"%OP%", name}, {"%NS%", std::string(ns)}, {"%ARGS%", args}})
-            for (auto at = s.find(key); at != std::string::npos; at = s.find(key))
-                s.replace(at, key.size(), value);
-        return s;
-    };
+    standin.start();
     const std::vector<std::pair<const char*, std::string>> bad = {
         {"DataRetrievalService", "kein XML <"},
         {"DataRetrievalService", "<a>XML, aber kein SOAP</a>"},
@@ -194,9 +228,10 @@ TEST_F(StandinBadRequests, AreFaultsAndTheServerGoesOnServing)
         {"CompetitionManagementService", envelope("removeCompetition", "<CompetitionID>abc</CompetitionID>")},
         {"CompetitionManagementService", envelope("removeCompetition", "<Fremd>1</Fremd>")},
         {"CompetitionManagementService", envelope("beginTransaction", "<readonly>vielleicht</readonly>")},
+        {"DataRetrievalService", envelope("getAthletes", "<CompetitionID>1</CompetitionID>")}, // not served
     };
     for (const auto& [service, body] : bad) {
-        const HttpAnswer a = post(service, body);
+        const HttpAnswer a = standin.post(service, body);
         EXPECT_EQ(a.status, 500) << body;
         EXPECT_THROW(readFault(a.body), ESoapFault) << body << "\n" << a.body;
         std::string tx;
@@ -204,22 +239,33 @@ TEST_F(StandinBadRequests, AreFaultsAndTheServerGoesOnServing)
     }
 
     // Plain HTTP mistakes are not SOAP at all.
-    EXPECT_EQ(post("KeinDienst", envelope("getCompetitions", "")).status, 404);
+    EXPECT_EQ(standin.post("KeinDienst", envelope("getCompetitions", "")).status, 404);
 
-    Client c = client();
+    StandinClient c = standin.client();
     EXPECT_NO_THROW(c.create(QStringLiteral("Noch da")));
     EXPECT_EQ(c.competitionNames().size(), 1);
 }
 
+TEST_F(StandinBadRequests, ADeclaredOperationWithoutHandlerSaysSo)
+{
+    standin.start();
+    const HttpAnswer a =
+        standin.post("DataRetrievalService", envelope("getAthletes", "<CompetitionID>1</CompetitionID>"));
+    EXPECT_EQ(a.status, 500);
+    EXPECT_EQ(faultText(a.body), QStringLiteral("Die Operation getAthletes bietet der Stand-in-Server nicht an."));
+    EXPECT_EQ(faultText(standin.post("DataRetrievalService", envelope("gibtEsNicht", "")).body),
+              QStringLiteral("Die Operation gibtEsNicht gibt es in diesem Dienst nicht."));
+}
+
 TEST_F(StandinBadRequests, ServicePathsWithAndWithoutSlashAndTheUiExchangeAlias)
 {
-    start();
+    standin.start();
     const std::string body =
         R"(<e:Envelope xmlns:e="http://schemas.xmlsoap.org/soap/envelope/"><e:Body>)"
         R"(<t:getAggregatorCollectionX xmlns:t="http://trivanta.example/Trivanta/Pentrel/"/></e:Body></e:Envelope>)";
     for (const char* service : {"UiStoreService", "UiExchangeService", "DataRetrievalService/", "ToolingService"})
-        EXPECT_EQ(post(service, body).status, 500) << service; // known service, unknown operation: a fault
-    Client c = client();
+        EXPECT_EQ(standin.post(service, body).status, 500) << service; // known service, unknown operation: a fault
+    StandinClient c = standin.client();
     auto drs =
         GetDataRetrievalPortType(false, QString::fromStdString(c.url("DataRetrievalService")).chopped(1), &c.rio);
     EXPECT_NO_THROW(drs->getCompetitions());
@@ -227,18 +273,18 @@ TEST_F(StandinBadRequests, ServicePathsWithAndWithoutSlashAndTheUiExchangeAlias)
 
 TEST_F(StandinPersistence, DataSurviveARestartOnTheSameFile)
 {
-    start();
+    standin.start();
     int id = 0;
     {
-        Client c = client();
+        StandinClient c = standin.client();
         id = c.create(QStringLiteral("Bleibt"));
         c.cms()->setUiInfo(QStringLiteral("Label"), QStringLiteral("v"), id);
         c.begin(false);
         c.create(QStringLiteral("Offen beim Beenden"));
     }
-    server.reset();
-    start();
-    Client c = client();
+    standin.stop();
+    standin.start();
+    StandinClient c = standin.client();
     EXPECT_EQ(c.competitionNames(), QStringList{QStringLiteral("Bleibt")});
     EXPECT_EQ(c.drs()->getUiInfo(QStringLiteral("Label"), id).Value, QStringLiteral("v"));
     EXPECT_GT(c.create(QStringLiteral("Nach Neustart")), id);

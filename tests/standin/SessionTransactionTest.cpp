@@ -1,11 +1,19 @@
-#include "tests/standin/StandinFixture.h"
+#include "core/protocol/SoapServer.h"
+#include "tests/support/StandinHarness.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <future>
 #include <thread>
 
-using namespace tvp::standin::test;
+using namespace tvp;
+using namespace tvp::proto;
+using namespace tvp::test;
 using namespace std::chrono_literals;
 
 namespace {
@@ -13,25 +21,107 @@ namespace {
 class StandinSessions : public StandinTest {};
 class StandinTransactions : public StandinTest {};
 
+// A setUiInfo request as the client sends it inside a transaction.
+std::string setUiInfoRequest(const StandinClient& c, const QString& value)
+{
+    pugi::xml_document doc;
+    pugi::xml_node element = codec::makeEnvelope(doc, wire::kMainNs, "setUiInfo");
+    codec::encodeFields(element, proto::op::setUiInfo{QStringLiteral("Label"), value, 7}, {});
+    setSessionToSoap(doc, c.sessionId, true, c.transactionId);
+    return codec::serialize(doc);
+}
+
+// Posts a request over a socket of its own in two parts with a pause between, as a slow network
+// would deliver it, and returns the answer.
+HttpAnswer postInTwoParts(int port, const std::string& body, std::size_t firstPart, std::chrono::milliseconds pause)
+{
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(std::uint16_t(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+        close(s);
+        ADD_FAILURE() << "no connection";
+        return {};
+    }
+    const std::string head = "POST /TrivantaPentrel/services/CompetitionManagementService/ HTTP/1.1\r\n"
+                             "Host: 127.0.0.1\r\nContent-Type: text/xml; charset=utf-8\r\nConnection: close\r\n"
+                             "Content-Length: " +
+                             std::to_string(body.size()) + "\r\n\r\n";
+    auto sendAll = [&](const std::string& text) {
+        for (std::size_t at = 0; at < text.size();) {
+            const ssize_t n = send(s, text.data() + at, text.size() - at, MSG_NOSIGNAL);
+            if (n <= 0)
+                return;
+            at += std::size_t(n);
+        }
+    };
+    sendAll(head + body.substr(0, firstPart));
+    std::this_thread::sleep_for(pause);
+    sendAll(body.substr(firstPart));
+    std::string answer;
+    char buf[4096];
+    for (ssize_t n; (n = recv(s, buf, sizeof buf, 0)) > 0;)
+        answer.append(buf, std::size_t(n));
+    close(s);
+    const auto split = answer.find("\r\n\r\n");
+    if (answer.size() < 12 || split == std::string::npos)
+        return {0, answer};
+    return {std::stol(answer.substr(9, 3)), answer.substr(split + 4)};
+}
+
 TEST_F(StandinSessions, NewIdWhenNoneAndTheSameIdEchoed)
 {
-    start();
-    Client a = client();
+    standin.start();
+    StandinClient a = standin.client();
     a.drs()->getCompetitions();
     const std::string first = a.sessionId;
     ASSERT_FALSE(first.empty());
     a.drs()->getCompetitions();
     EXPECT_EQ(a.sessionId, first);
 
-    Client b = client();
+    StandinClient b = standin.client();
     b.drs()->getCompetitions();
     EXPECT_NE(b.sessionId, first);
 }
 
+// A client nests Transaction inside Session. One placed beside it must not run the call outside
+// the transaction (and commit it at once): the request is refused.
+TEST_F(StandinSessions, ATransactionBesideTheSessionIsRefusedAndNothingRuns)
+{
+    standin.start();
+    StandinClient c = standin.client();
+    c.begin(false);
+    pugi::xml_document doc;
+    pugi::xml_node element = codec::makeEnvelope(doc, wire::kMainNs, "createCompetition");
+    CompetitionInfoType info;
+    info.Name = QStringLiteral("Daneben");
+    codec::encodeValue(element, "CompetitionInfo", info, {});
+    const std::string ns(wire::kHeaderNs);
+    pugi::xml_node header = doc.document_element().prepend_child("soapenv:Header");
+    pugi::xml_node session = header.append_child("h:Session");
+    session.append_attribute("xmlns:h") = ns.c_str();
+    session.append_attribute("ID") = c.sessionId.c_str();
+    pugi::xml_node tx = header.append_child("h:Transaction");
+    tx.append_attribute("xmlns:h") = ns.c_str();
+    tx.append_attribute("ID") = c.transactionId.c_str();
+
+    const HttpAnswer a = standin.post("CompetitionManagementService", codec::serialize(doc));
+    EXPECT_EQ(a.status, 500);
+    EXPECT_NE(a.body.find("Transaction"), std::string::npos) << a.body;
+    std::string answeredTx = "unverändert";
+    EXPECT_EQ(getSessionfromSoap(a.body, answeredTx), c.sessionId);
+    EXPECT_EQ(answeredTx, "unverändert") << "the refusal names no transaction";
+
+    c.commit();
+    EXPECT_TRUE(standin.client().competitionNames().isEmpty());
+}
+
 TEST_F(StandinSessions, AnswersCarryTransactionBesideSessionOnlyInsideATransaction)
 {
-    start();
-    Client c = client();
+    standin.start();
+    StandinClient c = standin.client();
     c.begin(false);
     ASSERT_FALSE(c.transactionId.empty());
     c.rio.OnAfterExecute = [](std::string_view, const pugi::xml_document& answer) {
@@ -52,8 +142,8 @@ TEST_F(StandinSessions, AnswersCarryTransactionBesideSessionOnlyInsideATransacti
 
 TEST_F(StandinTransactions, CommitAppliesAndRollbackLeavesNothing)
 {
-    start();
-    Client c = client();
+    standin.start();
+    StandinClient c = standin.client();
     c.begin(false);
     c.create(QStringLiteral("Verworfen"));
     c.cms()->setUiInfo(QStringLiteral("Label"), QStringLiteral("x"), 7);
@@ -64,15 +154,15 @@ TEST_F(StandinTransactions, CommitAppliesAndRollbackLeavesNothing)
     c.create(QStringLiteral("Behalten"));
     c.commit();
 
-    Client other = client();
+    StandinClient other = standin.client();
     EXPECT_EQ(other.competitionNames(), QStringList{QStringLiteral("Behalten")});
     EXPECT_EQ(other.drs()->getUiInfo(QStringLiteral("Label"), 7).Value, QString());
 }
 
 TEST_F(StandinTransactions, ReadOnlyTransactionNeverCommits)
 {
-    start();
-    Client c = client();
+    standin.start();
+    StandinClient c = standin.client();
     c.begin(true);
     c.create(QStringLiteral("Nur gelesen"));
     c.commit();
@@ -81,10 +171,10 @@ TEST_F(StandinTransactions, ReadOnlyTransactionNeverCommits)
 
 TEST_F(StandinTransactions, TwoOfOneSessionAtOnceStayApart)
 {
-    start();
-    Client a = client();
+    standin.start();
+    StandinClient a = standin.client();
     a.drs()->getCompetitions();
-    Client b = client();
+    StandinClient b = standin.client();
     b.sessionId = a.sessionId;
 
     a.begin(false);
@@ -100,39 +190,39 @@ TEST_F(StandinTransactions, TwoOfOneSessionAtOnceStayApart)
 
 TEST_F(StandinTransactions, ConcurrentWritersWaitInsteadOfFailing)
 {
-    start();
-    Client holder = client();
+    standin.start();
+    StandinClient holder = standin.client();
     holder.begin(false);
     holder.create(QStringLiteral("Erster"));
 
     std::atomic<bool> done = false;
     auto second = std::async(std::launch::async, [&] {
-        auto c = newClient();
+        auto c = standin.newClient();
         c->begin(false);
         c->create(QStringLiteral("Zweiter"));
         c->commit();
         done = true;
     });
-    auto third = std::async(std::launch::async, [&] { newClient()->create(QStringLiteral("Dritter")); });
+    auto third = std::async(std::launch::async, [&] { standin.newClient()->create(QStringLiteral("Dritter")); });
 
     std::this_thread::sleep_for(500ms);
     EXPECT_FALSE(done) << "the second writer must wait for the first";
     holder.commit();
     EXPECT_NO_THROW(second.get());
     EXPECT_NO_THROW(third.get());
-    QStringList names = client().competitionNames();
+    QStringList names = standin.client().competitionNames();
     names.sort();
     EXPECT_EQ(names, (QStringList{QStringLiteral("Dritter"), QStringLiteral("Erster"), QStringLiteral("Zweiter")}));
 }
 
 TEST_F(StandinTransactions, ReadersDoNotWaitForAWriter)
 {
-    start();
-    Client writer = client();
+    standin.start();
+    StandinClient writer = standin.client();
     writer.begin(false);
     writer.create(QStringLiteral("Offen"));
     const auto t0 = std::chrono::steady_clock::now();
-    Client reader = client();
+    StandinClient reader = standin.client();
     EXPECT_TRUE(reader.competitionNames().isEmpty());
     reader.begin(true);
     EXPECT_TRUE(reader.competitionNames().isEmpty());
@@ -143,8 +233,8 @@ TEST_F(StandinTransactions, ReadersDoNotWaitForAWriter)
 
 TEST_F(StandinTransactions, WithoutTransactionRollbackIsANoOpAndCommitOfAGoneOneFails)
 {
-    start();
-    Client c = client();
+    standin.start();
+    StandinClient c = standin.client();
     EXPECT_NO_THROW(c.commit());
     EXPECT_NO_THROW(c.rollback());
     c.drs()->getCompetitions();
@@ -156,8 +246,8 @@ TEST_F(StandinTransactions, WithoutTransactionRollbackIsANoOpAndCommitOfAGoneOne
 
 TEST_F(StandinTransactions, AFailedOperationInsideLeavesTheRestOfTheTransaction)
 {
-    start();
-    Client c = client();
+    standin.start();
+    StandinClient c = standin.client();
     c.begin(false);
     c.create(QStringLiteral("A"));
     EXPECT_EQ(errorIdOf([&] { c.create(QStringLiteral("A")); }), 2);
@@ -168,9 +258,9 @@ TEST_F(StandinTransactions, AFailedOperationInsideLeavesTheRestOfTheTransaction)
 
 TEST_F(StandinTransactions, AbandonedOnesAreRolledBackAndReleaseTheWriteLock)
 {
-    options.txIdle = 300ms;
-    start();
-    Client c = client();
+    standin.options.txIdle = 300ms;
+    standin.start();
+    StandinClient c = standin.client();
     c.begin(false);
     c.create(QStringLiteral("Vergessen"));
     const std::string abandoned = c.transactionId;
@@ -178,7 +268,7 @@ TEST_F(StandinTransactions, AbandonedOnesAreRolledBackAndReleaseTheWriteLock)
 
     // The lock is gone: another writer gets through at once.
     const auto t0 = std::chrono::steady_clock::now();
-    Client other = client();
+    StandinClient other = standin.client();
     other.create(QStringLiteral("Danach"));
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 2s);
     EXPECT_EQ(other.competitionNames(), QStringList{QStringLiteral("Danach")});
@@ -193,11 +283,28 @@ TEST_F(StandinTransactions, AbandonedOnesAreRolledBackAndReleaseTheWriteLock)
     EXPECT_EQ(other.competitionNames(), QStringList{QStringLiteral("Danach")});
 }
 
+// A slow network may take longer to deliver a large request than the idle limit; the
+// transaction it names is in use from the moment its header is in.
+TEST_F(StandinTransactions, ARequestStillArrivingKeepsItsTransaction)
+{
+    standin.options.txIdle = 300ms;
+    standin.start();
+    StandinClient c = standin.client();
+    c.begin(false);
+    const QString big(60000, QLatin1Char('x'));
+    const std::string request = setUiInfoRequest(c, big);
+
+    const HttpAnswer a = postInTwoParts(standin.port(), request, request.size() / 3, 1500ms);
+    ASSERT_EQ(a.status, 200) << a.body.substr(0, 600);
+    c.commit();
+    EXPECT_EQ(c.drs()->getUiInfo(QStringLiteral("Label"), 7).Value, big);
+}
+
 TEST_F(StandinTransactions, ABusyTransactionIsNotSweptWhileInUse)
 {
-    options.txIdle = 300ms;
-    start();
-    Client c = client();
+    standin.options.txIdle = 300ms;
+    standin.start();
+    StandinClient c = standin.client();
     c.begin(false);
     for (int i = 0; i < 8; ++i) {
         c.create(QStringLiteral("K%1").arg(i));

@@ -2,6 +2,7 @@
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/protocol/SoapHeader.h"
 #include "core/protocol/TVPWebServices2.h"
+#include "tests/support/FakeServer.h"
 #include "tests/support/TestUtil.h"
 
 #include <QThread>
@@ -13,70 +14,10 @@
 
 using namespace tvp;
 using namespace tvp::proto;
+using tvp::test::FakeServerInstall;
 using tvp::test::waitUntil;
 
 namespace {
-
-struct Sent {
-    std::string op;
-    std::string sessionId;     // empty: no header
-    std::string transactionId; // nested Transaction/@ID, empty when absent
-};
-
-// Answers every call like a server would and records what was sent.
-class ScriptedServer : public ISoapTransport {
-public:
-    std::function<std::string(const std::string& op)> faultFor = [](const std::string&) { return std::string(); };
-    std::function<void(const std::string& op)> onCall;
-
-    HttpAnswer post(const std::string& url, const std::string& action, const std::string& body) override
-    {
-        const std::string op = action.substr(action.rfind('/') + 1);
-        pugi::xml_document doc;
-        doc.load_string(body.c_str());
-        Sent s{op, {}, {}};
-        for (pugi::xml_node h = doc.document_element().first_child(); h; h = h.next_sibling())
-            if (std::string_view(codec::localName(h)) == "Header")
-                for (pugi::xml_node e = h.first_child(); e; e = e.next_sibling())
-                    if (std::string_view(codec::localName(e)) == "Session") {
-                        s.sessionId = e.attribute("ID").value();
-                        if (pugi::xml_node t = e.first_child())
-                            s.transactionId = t.attribute("ID").value();
-                    }
-        {
-            std::lock_guard lock(m);
-            sent.push_back(s);
-        }
-        if (onCall)
-            onCall(op);
-        std::string header = "<soapenv:Header><h:Session xmlns:h=\"" + std::string(wire::kHeaderNs) + "\" ID=\"S1\"/>";
-        if (op == "beginTransaction")
-            header += "<h:Transaction xmlns:h=\"" + std::string(wire::kHeaderNs) + "\" ID=\"T7\"/>";
-        header += "</soapenv:Header>";
-        const std::string env = "<soapenv:Envelope xmlns:soapenv=\"http://schemas.xmlsoap.org/soap/envelope/\">";
-        const std::string fault = faultFor(op);
-        if (!fault.empty())
-            return {500, env + header +
-                             "<soapenv:Body><soapenv:Fault><faultcode>soapenv:Server</faultcode><faultstring>" + fault +
-                             "</faultstring><detail><TvpRuntimeException><ExceptionID>45</ExceptionID>"
-                             "<ExceptionParameters><item>erster</item><item>zweiter</item></ExceptionParameters>"
-                             "</TvpRuntimeException></detail></soapenv:Fault></soapenv:Body></soapenv:Envelope>"};
-        return {200, env + header + "<soapenv:Body><tvp:" + op + "Response xmlns:tvp=\"" + std::string(wire::kMainNs) +
-                         "\"/></soapenv:Body></soapenv:Envelope>"};
-    }
-
-    std::vector<std::string> ops()
-    {
-        std::lock_guard lock(m);
-        std::vector<std::string> out;
-        for (auto& s : sent)
-            out.push_back(s.op);
-        return out;
-    }
-
-    std::mutex m;
-    std::vector<Sent> sent;
-};
 
 struct Req : TRequest {
     explicit Req(bool* destroyed = nullptr) : destroyed(destroyed) {}
@@ -106,8 +47,8 @@ protected:
     void SetUp() override
     {
         InitComm();
-        server = std::make_shared<ScriptedServer>();
-        setSoapTransport(server);
+        fake->acceptTransactions();
+        fake->answer<op::getCompetitions>(getCompetitionsResponse1{});
         competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:8080"));
         runner = std::make_unique<TCommunicationThread>();
         runner->commandCallback = [this](THTTPRIO* rio, TRequest*, std::unique_ptr<TResponse>& response,
@@ -126,7 +67,6 @@ protected:
     void TearDown() override
     {
         runner.reset();
-        setSoapTransport(nullptr);
         CommTimeouts::channelWaitMs = 35000;
         InitComm();
     }
@@ -142,7 +82,7 @@ protected:
         GetDataRetrievalPortType(false, competitionUrlHolderInstance().getFullUrl(TTVPWebServices::DRS), rio)
             ->getCompetitions();
     };
-    std::shared_ptr<ScriptedServer> server;
+    FakeServerInstall fake;
     std::unique_ptr<TCommunicationThread> runner;
     std::map<quint32, Outcome> outcomes;
 };
@@ -154,29 +94,30 @@ using Ops = std::vector<std::string>;
 TEST_F(RunnerTest, TransactionCallsFollowTheMode)
 {
     EXPECT_EQ(run(TTransactionMode::tm_None).error, QString());
-    EXPECT_EQ(server->ops(), (Ops{"getCompetitions"}));
+    EXPECT_EQ(fake->operations(), (Ops{"getCompetitions"}));
 
-    server->sent.clear();
+    fake->clearRequests();
     run(TTransactionMode::tm_readonly);
-    EXPECT_EQ(server->ops(), (Ops{"beginTransaction", "getCompetitions", "rollbackTransaction"}));
+    EXPECT_EQ(fake->operations(), (Ops{"beginTransaction", "getCompetitions", "rollbackTransaction"}));
 
-    server->sent.clear();
+    fake->clearRequests();
     const Outcome ok = run(TTransactionMode::tm_readwrite);
-    EXPECT_EQ(server->ops(), (Ops{"beginTransaction", "getCompetitions", "commitTransaction"}));
+    EXPECT_EQ(fake->operations(), (Ops{"beginTransaction", "getCompetitions", "commitTransaction"}));
     EXPECT_TRUE(ok.hadResponse);
     EXPECT_TRUE(ok.onGuiThread);
 }
 
 TEST_F(RunnerTest, AnyFailureIsFollowedByOneRollback)
 {
-    server->faultFor = [](const std::string& op) { return op == "getCompetitions" ? std::string("kaputt") : ""; };
+    fake->fault<op::getCompetitions>(45, {QStringLiteral("erster"), QStringLiteral("zweiter")},
+                                     QStringLiteral("kaputt"));
     for (auto mode : {TTransactionMode::tm_None, TTransactionMode::tm_readonly, TTransactionMode::tm_readwrite}) {
-        server->sent.clear();
+        fake->clearRequests();
         const Outcome o = run(mode);
         EXPECT_EQ(o.error, QStringLiteral("kaputt"));
         EXPECT_EQ(o.id, 45);
         EXPECT_EQ(o.params, (QStringList{QStringLiteral("erster"), QStringLiteral("zweiter")}));
-        const Ops ops = server->ops();
+        const Ops ops = fake->operations();
         ASSERT_FALSE(ops.empty());
         EXPECT_EQ(ops.back(), "rollbackTransaction");
         EXPECT_EQ(std::count(ops.begin(), ops.end(), "rollbackTransaction"), 1);
@@ -186,12 +127,13 @@ TEST_F(RunnerTest, AnyFailureIsFollowedByOneRollback)
 
 TEST_F(RunnerTest, FailedRollbackIsNotReportedButFailedCommitIs)
 {
-    server->faultFor = [](const std::string& op) {
-        return op == "getCompetitions" || op == "rollbackTransaction" ? std::string("weg") : std::string();
-    };
+    fake->fault<op::getCompetitions>(45, {}, QStringLiteral("weg"));
+    fake->fault<op::rollbackTransaction>(45, {}, QStringLiteral("weg auch"));
     EXPECT_EQ(run(TTransactionMode::tm_readwrite).error, QStringLiteral("weg"));
 
-    server->faultFor = [](const std::string& op) { return op == "commitTransaction" ? std::string("nein") : ""; };
+    fake->answer<op::getCompetitions>(getCompetitionsResponse1{});
+    fake->answer<op::rollbackTransaction>();
+    fake->fault<op::commitTransaction>(45, {}, QStringLiteral("nein"));
     const Outcome o = run(TTransactionMode::tm_readwrite);
     EXPECT_EQ(o.error, QStringLiteral("nein"));
     EXPECT_EQ(o.id, 45);
@@ -199,37 +141,41 @@ TEST_F(RunnerTest, FailedRollbackIsNotReportedButFailedCommitIs)
 
 TEST_F(RunnerTest, AFailedCommitIsRolledBackInsideItsTransaction)
 {
-    server->faultFor = [](const std::string& op) { return op == "commitTransaction" ? std::string("nein") : ""; };
+    fake->fault<op::commitTransaction>(45, {}, QStringLiteral("nein"));
     EXPECT_EQ(run(TTransactionMode::tm_readwrite).error, QStringLiteral("nein"));
-    ASSERT_EQ(server->ops(), (std::vector<std::string>{"beginTransaction", "getCompetitions", "commitTransaction",
-                                                       "rollbackTransaction"}));
-    EXPECT_EQ(server->sent[3].transactionId, "T7") << "the rollback names the transaction the commit left open";
+    EXPECT_EQ(fake->operations(),
+              (Ops{"beginTransaction", "getCompetitions", "commitTransaction", "rollbackTransaction"}));
+    const auto sent = fake->requests();
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[3].transactionId, sent[2].transactionId)
+        << "the rollback names the transaction the commit left open";
+    EXPECT_FALSE(sent[3].transactionId.empty());
 }
 
 TEST_F(RunnerTest, FailedBeginStillBuildsResponseAndKeepsNoErrorId)
 {
-    server->faultFor = [](const std::string& op) { return op == "beginTransaction" ? std::string("voll") : ""; };
+    fake->fault<op::beginTransaction>(45, {QStringLiteral("p")}, QStringLiteral("voll"));
     const Outcome o = run(TTransactionMode::tm_readwrite);
     EXPECT_EQ(o.error, QStringLiteral("Transaktion starten: voll"));
     EXPECT_EQ(o.id, 0);
     EXPECT_TRUE(o.params.isEmpty());
     EXPECT_TRUE(o.hadResponse);
-    EXPECT_EQ(server->ops(), (Ops{"beginTransaction", "rollbackTransaction"}));
+    EXPECT_EQ(fake->operations(), (Ops{"beginTransaction", "rollbackTransaction"}));
 }
 
 TEST_F(RunnerTest, SessionHeaderAppearsAfterFirstAnswerWithTransactionNested)
 {
     run(TTransactionMode::tm_None);
     run(TTransactionMode::tm_readwrite);
-    std::lock_guard lock(server->m);
-    ASSERT_EQ(server->sent.size(), 4u);
-    EXPECT_EQ(server->sent[0].sessionId, "");
-    EXPECT_EQ(server->sent[1].op, "beginTransaction");
-    EXPECT_EQ(server->sent[1].sessionId, "S1");
-    EXPECT_EQ(server->sent[1].transactionId, "");
-    EXPECT_EQ(server->sent[2].transactionId, "T7");
-    EXPECT_EQ(server->sent[3].op, "commitTransaction");
-    EXPECT_EQ(server->sent[3].transactionId, "T7");
+    const auto sent = fake->requests();
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_FALSE(sent[0].hasSession);
+    EXPECT_EQ(sent[1].operation, "beginTransaction");
+    EXPECT_EQ(sent[1].sessionId, "S1");
+    EXPECT_EQ(sent[1].transactionId, "");
+    EXPECT_EQ(sent[2].transactionId, "T1");
+    EXPECT_EQ(sent[3].operation, "commitTransaction");
+    EXPECT_EQ(sent[3].transactionId, "T1");
     EXPECT_EQ(runner->sessionId(), QStringLiteral("S1"));
 }
 
@@ -377,7 +323,7 @@ TEST_F(RunnerTest, AFailureWithoutTextIsStillAFailure)
     EXPECT_EQ(run(TTransactionMode::tm_None).error, kErrUnknown);
 
     // A server fault whose text is empty reads by its error id.
-    server->faultFor = [](const std::string& op) { return op == "getCompetitions" ? std::string(" ") : ""; };
+    fake->fault<op::getCompetitions>(45, {}, QStringLiteral(" "));
     command = [](THTTPRIO* rio) {
         GetDataRetrievalPortType(false, competitionUrlHolderInstance().getFullUrl(TTVPWebServices::DRS), rio)
             ->getCompetitions();

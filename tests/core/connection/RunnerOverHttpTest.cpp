@@ -2,11 +2,9 @@
 
 #include "core/connection/CommunicationThread.h"
 #include "core/connection/CompetitionUrlHolder.h"
-#include "standin/StandinServer.h"
 #include "core/protocol/TVPWebServices2.h"
+#include "tests/support/StandinHarness.h"
 #include "tests/support/TestUtil.h"
-
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -32,13 +30,9 @@ class RunnerOverHttp : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
         InitComm();
-        standin::StandinOptions options;
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/standin.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(server->port()));
+        standin.start();
+        competitionUrlHolderInstance().setServerUrl(standin.serverAddress());
 
         runner.commandCallback = [](THTTPRIO* rio, TRequest* request, std::unique_ptr<TResponse>& response,
                                     TSoapThread* thread) {
@@ -81,8 +75,7 @@ protected:
         return out;
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<standin::StandinServer> server;
+    test::StandinHarness standin;
     TCommunicationThread runner;
     std::map<quint32, Outcome> outcomes;
 };
@@ -119,7 +112,7 @@ TEST_F(RunnerOverHttp, KeepsTheServerSession)
 
 TEST_F(RunnerOverHttp, UnreachableServerIsAClearErrorNotAHang)
 {
-    server.reset();
+    standin.stop();
     const Outcome o = create(QStringLiteral("Niemand da"), TTransactionMode::tm_None);
     EXPECT_TRUE(o.error.startsWith(QStringLiteral("Verbindung zum Server fehlgeschlagen")));
     EXPECT_EQ(o.id, 0);

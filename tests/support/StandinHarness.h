@@ -1,0 +1,160 @@
+#pragma once
+// The stand-in server in-process on a free loopback port with a data file in a temporary folder,
+// and clients that talk to it over HTTP like the request runner does:
+//
+//   StandinHarness standin;            // options may be changed before start()
+//   standin.start();
+//   StandinClient c = standin.client();
+//   c.begin(false); c.create(QStringLiteral("Sportfest")); c.commit();
+//   c.cms()->setUiInfo(...);           // any port type, through the client's session
+
+#include "core/protocol/SoapHeader.h"
+#include "core/protocol/TVPWebServices2.h"
+#include "standin/StandinServer.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace tvp::test {
+
+// One client session: the session id of the last answer goes out again, and the transaction id
+// while one is open, as the request runner's header handling does.
+class StandinClient {
+public:
+    explicit StandinClient(int port) : base_("http://127.0.0.1:" + std::to_string(port) + "/TrivantaPentrel/services/")
+    {
+        rio.OnBeforeExecute = [this](std::string_view, pugi::xml_document& request) {
+            if (!sessionId.empty())
+                proto::setSessionToSoap(request, sessionId, !transactionId.empty(), transactionId);
+        };
+        rio.OnAfterExecute = [this](std::string_view, const pugi::xml_document& answer) {
+            const std::string s = proto::getSessionfromSoap(answer, transactionId);
+            if (!s.empty())
+                sessionId = s;
+        };
+    }
+    StandinClient(const StandinClient&) = delete; // the header handlers point at this object
+    StandinClient& operator=(const StandinClient&) = delete;
+
+    // The address of a service, as the client forms it ("DataRetrievalService").
+    std::string url(const char* service) const { return base_ + service + "/"; }
+
+    std::unique_ptr<proto::CompetitionManagementPortType> cms()
+    {
+        return proto::GetCompetitionManagementPortType(false, address("CompetitionManagementService"), &rio);
+    }
+    std::unique_ptr<proto::DataRetrievalPortType> drs()
+    {
+        return proto::GetDataRetrievalPortType(false, address("DataRetrievalService"), &rio);
+    }
+    std::unique_ptr<proto::DataAquisitionPortType> das()
+    {
+        return proto::GetDataAquisitionPortType(false, address("DataAquisitionService"), &rio);
+    }
+    std::unique_ptr<proto::ProgrammInfoWebService> pis()
+    {
+        return proto::GetProgrammInfoWebService(false, address("ProgrammInfoWebService"));
+    }
+
+    void begin(bool readonly) { cms()->beginTransaction(readonly); }
+    void commit()
+    {
+        cms()->commitTransaction();
+        transactionId.clear();
+    }
+    void rollback()
+    {
+        cms()->rollbackTransaction();
+        transactionId.clear();
+    }
+
+    // Creates a competition and returns its id.
+    int create(const QString& name)
+    {
+        proto::CompetitionInfoType info;
+        info.Name = name;
+        return cms()->createCompetition(info).Competition->ID;
+    }
+    QStringList competitionNames()
+    {
+        QStringList names;
+        for (const proto::CompetitionType& c : drs()->getCompetitions())
+            names << c.Name;
+        return names;
+    }
+
+    proto::THTTPRIO rio;
+    std::string sessionId;
+    std::string transactionId;
+
+private:
+    QString address(const char* service) const { return QString::fromStdString(url(service)); }
+
+    std::string base_;
+};
+
+class StandinHarness {
+public:
+    StandinHarness()
+    {
+        EXPECT_TRUE(dir_.isValid());
+        options.port = 0;
+        options.dataFile = dataFile();
+    }
+    ~StandinHarness() { stop(); }
+    StandinHarness(const StandinHarness&) = delete;
+    StandinHarness& operator=(const StandinHarness&) = delete;
+
+    // Starts with the current options; the data file stays across stop() and start().
+    void start() { server_ = std::make_unique<standin::StandinServer>(options); }
+    void stop() { server_.reset(); }
+    bool running() const { return server_ != nullptr; }
+
+    int port() const { return server_->port(); }
+    // The server address as a user would type it ("127.0.0.1:PORT").
+    QString serverAddress() const { return QStringLiteral("127.0.0.1:%1").arg(port()); }
+    std::string dataFile() const { return dir_.filePath(QStringLiteral("standin.db")).toStdString(); }
+    // A folder for the test's own files, removed with the harness.
+    QString folder() const { return dir_.path(); }
+
+    StandinClient client() const { return StandinClient(port()); }
+    std::unique_ptr<StandinClient> newClient() const { return std::make_unique<StandinClient>(port()); }
+
+    // Posts raw text to a service, as a broken client might.
+    proto::HttpAnswer post(const char* service, const std::string& body) const
+    {
+        return proto::curlSoapTransport()->post(client().url(service), "", body);
+    }
+
+    standin::StandinOptions options;
+
+private:
+    QTemporaryDir dir_;
+    std::unique_ptr<standin::StandinServer> server_;
+};
+
+// A test with a stand-in that each test starts itself, after setting its options.
+class StandinTest : public ::testing::Test {
+protected:
+    StandinHarness standin;
+};
+
+// Runs f and returns the server's error id, or -1000 when nothing failed.
+template <class F>
+int errorIdOf(F&& f, QStringList* parameters = nullptr)
+{
+    try {
+        f();
+    } catch (const ETvExceptionDetail& e) {
+        if (parameters)
+            *parameters = e.ExceptionParameters;
+        return e.ExceptionID;
+    }
+    return -1000;
+}
+
+} // namespace tvp::test
