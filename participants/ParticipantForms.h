@@ -1,0 +1,93 @@
+#pragma once
+// What the participant windows offer each other and the windows of other areas. Each window
+// implements its interface; callers find it through the window registry:
+//   if (auto* athletes = context().windows().get<IAthleteForm>(TWindowId::AthleteForm)) ...
+
+#include "core/protocol/ParticipantRecords.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+class QAbstractItemView;
+
+namespace tvp {
+
+class IAthleteForm {
+public:
+    virtual ~IAthleteForm() = default;
+    virtual void showAthlete(int athleteId, int teamId) = 0;
+    virtual void showTeamMembers(int teamId) = 0;
+    virtual void showDisc(int disciplineId, int ageClassId) = 0;
+    virtual void discParticipantsUpdated(int disciplineId) = 0;
+    // AthleteIDs of the selected rows in list order (drag input of other windows).
+    virtual std::vector<int> getSelectedIds() const = 0;
+    virtual std::optional<proto::AthleteType> getCachedAthleteByID(int athleteId) const = 0;
+    virtual std::optional<proto::AthleteType> getCachedAthlete(int barcode) const = 0;
+    virtual void selectAthlete(int athleteId) = 0;
+    virtual void createNewAthleteWithBarcode(int barcodeId) = 0;
+    virtual void checkParticipantContraints(bool showMessageIfNoWarning) = 0;
+};
+
+enum class TAgeMismatchResolution { amr_Skip = 0, amr_ignore = 1, amr_ignoreAll = 2, amr_cancel = 3 };
+
+class IAgeClassForm {
+public:
+    virtual ~IAgeClassForm() = default;
+    // The age class chosen in the window, 0 for none.
+    virtual int getSelected() const = 0;
+    // A copy of the listed age class: the list's own object would dangle after the next reload.
+    virtual std::optional<proto::AgeClassType> getAgeClass(int ageClassId) const = 0;
+};
+
+class IAgeMismatchPrompt {
+public:
+    virtual ~IAgeMismatchPrompt() = default;
+    // several: more than one team is being moved.
+    virtual TAgeMismatchResolution ShowAgeMismatchDialog(bool several) = 0;
+};
+
+class ITeamForm {
+public:
+    virtual ~ITeamForm() = default;
+    virtual int getSelected() const = 0;
+    virtual std::vector<int> getSelectedIds() const = 0;
+    virtual std::vector<proto::TeamType> getSelectedTeams() const = 0;
+    virtual void showDisc(int disciplineId, int ageClassId) = 0;
+    virtual void discParticipantsUpdated(int disciplineId) = 0;
+};
+
+class ITeamMemberWarningForm {
+public:
+    virtual ~ITeamMemberWarningForm() = default;
+    virtual void showParticipantWarning(const std::vector<proto::InvalidParticipantType>& warnings,
+                                        const std::vector<int>& resProvIds, int compId) = 0;
+};
+
+class IClubForm {
+public:
+    virtual ~IClubForm() = default;
+    virtual int getSelected() const = 0;
+    virtual void updateBillingMenus(int competitionId, const QString& path) = 0;
+    virtual QString getCurrentDatafile() const = 0;
+};
+
+class ISquadForm {
+public:
+    virtual ~ISquadForm() = default;
+    virtual std::vector<int> getSelectedIds() const = 0;
+    virtual std::vector<proto::TeamType> getSelectedTeams() const = 0;
+    virtual void showSquad(int squadId) = 0;
+    virtual void showDisc(int disciplineId, int ageClassId) = 0;
+    virtual void discSquadsUpdated(int disciplineId) = 0;
+};
+
+// The list search over one or more lists of the same columns (Ctrl+F in the participant windows).
+class IListSearchForm {
+public:
+    virtual ~IListSearchForm() = default;
+    virtual void openSearchDialog(const std::vector<QAbstractItemView*>& lists, const std::vector<int>& columns) = 0;
+};
+
+} // namespace tvp
