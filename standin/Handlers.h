@@ -26,4 +26,14 @@ proto::getUiInfoResponse1 getUiInfo(Call& c, const op::getUiInfo& a);
 proto::getUiInfosResponse1 getUiInfos(Call& c, const op::getUiInfos& a);
 proto::getExceptionMessagesResponse1 getExceptionMessages(Call& c, const op::getExceptionMessages& a);
 
+// Teams area: age classes, teams and their team rules (TeamOps.cpp)
+proto::createAgeClassResponse1 createAgeClass(Call& c, const op::createAgeClass& a);
+void modifyAgeClass(Call& c, const op::modifyAgeClass& a);
+void removeAgeClass(Call& c, const op::removeAgeClass& a);
+proto::addTeamResponse1 addTeam(Call& c, const op::addTeam& a);
+void modifyTeam(Call& c, const op::modifyTeam& a);
+void removeTeam(Call& c, const op::removeTeam& a);
+proto::checkParticipantConstraintsResponse checkParticipantConstraints(Call& c,
+                                                                       const op::checkParticipantConstraints& a);
+
 } // namespace tvp::standin::ops

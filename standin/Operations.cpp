@@ -39,6 +39,15 @@ const OperationTable& operationTable()
         t.serve<ops::getUiInfo>(Read);
         t.serve<ops::getUiInfos>(Read);
         t.serve<ops::getExceptionMessages>(None);
+
+        // Teams area: age classes, teams, team rules.
+        t.serve<ops::createAgeClass>(Write);
+        t.serve<ops::modifyAgeClass>(Write);
+        t.serve<ops::removeAgeClass>(Write);
+        t.serve<ops::addTeam>(Write);
+        t.serve<ops::modifyTeam>(Write);
+        t.serve<ops::removeTeam>(Write);
+        t.serve<ops::checkParticipantConstraints>(Read);
         return t;
     }();
     return table;
