@@ -108,7 +108,7 @@ QString Statement::textAt(int column) const
 
 proto::XsDate Statement::dateAt(int column) const
 {
-    if (sqlite3_column_type(stmt_.get(), column) == SQLITE_NULL)
+    if (isNullAt(column))
         return std::nullopt;
     return QDate::fromString(textAt(column), Qt::ISODate);
 }

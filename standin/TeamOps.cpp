@@ -1,8 +1,11 @@
-// Age classes, teams and the team rules of the age classes.
+// Age classes, teams and the team rules of the age classes. Created records are read back through
+// Records.h, as the reads hand them out.
 
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
+#include "standin/Records.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <set>
@@ -10,12 +13,6 @@
 namespace tvp::standin::ops {
 
 namespace {
-
-void requireCompetition(Db& db, int id)
-{
-    if (!db.query("SELECT 1 FROM competitions WHERE id = ?", id).next())
-        throw ServerError(errors::CompetitionNotFound, {QString::number(id)});
-}
 
 // Barcode ids are unique on the whole server and start at 1; printed sheets outlive what they name.
 int newBarcode(Db& db, const char* kind, int competitionId)
@@ -25,36 +22,18 @@ int newBarcode(Db& db, const char* kind, int competitionId)
     return db.lastInsertId();
 }
 
-const char* const kAgeClassColumns = "id, name, billing_price_per_team, min_team_members, max_team_members, "
-                                     "min_members_per_gender, male_members_less_than, female_members_less_than, "
-                                     "barcode, competition_id";
-
-proto::AgeClassType ageClassAt(const Statement& q)
+int competitionOfAgeClass(Db& db, int ageClassId)
 {
-    proto::AgeClassType a;
-    a.AgeClassID = q.intAt(0);
-    a.Name = q.textAt(1);
-    a.BillingPricePerTeam = q.doubleAt(2);
-    a.MinTeamMembers = q.intAt(3);
-    a.MaxTeamMembers = q.intAt(4);
-    a.MinMembersPerGender = q.intAt(5);
-    a.MaleMembersLessThan = q.intAt(6);
-    a.FemaleMembersLessThan = q.intAt(7);
-    a.Barcode = q.intAt(8);
-    return a;
+    Statement q = db.query("SELECT competition_id FROM age_classes WHERE id = ?", ageClassId);
+    if (!q.next())
+        throw ServerError(errors::AgeClassNotFound, {QString::number(ageClassId)});
+    return q.intAt(0);
 }
 
-struct StoredAgeClass {
-    proto::AgeClassType ageClass;
-    int competitionId = 0;
-};
-
-StoredAgeClass requireAgeClass(Db& db, int id)
+QString ageClassName(Db& db, int ageClassId)
 {
-    Statement q = db.query((std::string("SELECT ") + kAgeClassColumns + " FROM age_classes WHERE id = ?").c_str(), id);
-    if (!q.next())
-        throw ServerError(errors::AgeClassNotFound, {QString::number(id)});
-    return {ageClassAt(q), q.intAt(9)};
+    Statement q = db.query("SELECT name FROM age_classes WHERE id = ?", ageClassId);
+    return q.next() ? q.textAt(0) : QString();
 }
 
 void requireClubOf(Db& db, int clubId, int competitionId)
@@ -63,57 +42,28 @@ void requireClubOf(Db& db, int clubId, int competitionId)
         throw ServerError(errors::ClubNotFound, {QString::number(clubId)});
 }
 
+// What the writes of a team check, without reading the whole competition.
 struct StoredTeam {
-    proto::TeamType team;
+    QString name;
     int competitionId = 0;
     int ageClassId = 0; // 0 for none
-    int squadAgeClassId = 0;
+    int members = 0;
+    int squadOrder = 0;
+    int squadAgeClassId = 0; // 0 without squad or when the squad has none
 };
 
 StoredTeam requireTeam(Db& db, int id)
 {
-    Statement q = db.query("SELECT t.id, t.name, t.barcode, t.competition_id, IFNULL(t.age_class_id, 0), "
-                           "       t.billing_club_id, c.name, c.comment, st.squad_id, s.order_index, s.custom_name, "
-                           "       IFNULL(s.age_class_id, 0), (SELECT COUNT(*) FROM athletes a WHERE a.team_id = t.id) "
-                           "FROM teams t LEFT JOIN clubs c ON c.id = t.billing_club_id "
-                           "     LEFT JOIN squad_teams st ON st.team_id = t.id "
+    Statement q = db.query("SELECT t.name, t.competition_id, IFNULL(t.age_class_id, 0), "
+                           "       (SELECT COUNT(*) FROM athletes a WHERE a.team_id = t.id), "
+                           "       IFNULL(s.order_index, 0), IFNULL(s.age_class_id, 0) "
+                           "FROM teams t LEFT JOIN squad_teams st ON st.team_id = t.id "
                            "     LEFT JOIN squads s ON s.id = st.squad_id "
                            "WHERE t.id = ?",
                            id);
     if (!q.next())
         throw ServerError(errors::TeamNotFound, {QString::number(id)});
-    StoredTeam stored;
-    proto::TeamType& t = stored.team;
-    t.TeamID = q.intAt(0);
-    t.Name = q.textAt(1);
-    t.Barcode = q.intAt(2);
-    stored.competitionId = q.intAt(3);
-    stored.ageClassId = q.intAt(4);
-    if (!q.isNullAt(5)) {
-        proto::ClubShortType club;
-        club.ClubId = q.intAt(5);
-        club.Name = q.textAt(6);
-        club.Comment = q.textAt(7);
-        t.BillingClub = club;
-    }
-    if (!q.isNullAt(8)) {
-        t.SquadID = q.intAt(8);
-        proto::SquadInfoDataType squad;
-        squad.OrderIndex = q.intAt(9);
-        squad.CustomName = q.textAt(10);
-        t.SquadInfo = squad;
-        stored.squadAgeClassId = q.intAt(11);
-    }
-    t.NoOfAthletes = q.intAt(12);
-    if (stored.ageClassId != 0)
-        t.AgeClass = requireAgeClass(db, stored.ageClassId).ageClass;
-    return stored;
-}
-
-const proto::AgeClassInfoType& infoOrEmpty(const proto::Owned<proto::AgeClassInfoType>& info)
-{
-    static const proto::AgeClassInfoType empty;
-    return info ? *info : empty;
+    return {q.textAt(0), q.intAt(1), q.intAt(2), q.intAt(3), q.intAt(4), q.intAt(5)};
 }
 
 void writeAgeClass(Db& db, int id, const proto::AgeClassInfoType& i)
@@ -135,18 +85,16 @@ int countOf(Db& db, const char* sql, int id)
 // ---- team rules ----
 
 struct Members {
-    int all = 0;
     int male = 0;
     int female = 0;
 };
 
-proto::FailedParticipantConstraintType judge(const proto::AgeClassType& a, const Members& m)
+proto::FailedParticipantConstraintType judge(const proto::AgeClassType& a, int all, const Members& m)
 {
     proto::FailedParticipantConstraintType f;
     // A maximum below the minimum (the client sends -1) means no upper bound.
     const bool hasMaximum = a.MaxTeamMembers >= 0 && a.MaxTeamMembers >= a.MinTeamMembers;
-    f.InvalidNoOfMembers =
-        (a.MinTeamMembers > 0 && m.all < a.MinTeamMembers) || (hasMaximum && m.all > a.MaxTeamMembers);
+    f.InvalidNoOfMembers = (a.MinTeamMembers > 0 && all < a.MinTeamMembers) || (hasMaximum && all > a.MaxTeamMembers);
     f.MixedGendersViolation =
         a.MinMembersPerGender > 0 && (m.male < a.MinMembersPerGender || m.female < a.MinMembersPerGender);
     // n means at most n - 1.
@@ -186,8 +134,8 @@ void addTeamsOfDiscipline(Db& db, int disciplineId, std::set<int>& teams)
         db.query("SELECT h.team_id FROM heat_assignments h WHERE h.discipline_id = ?1 AND h.team_id IS NOT NULL "
                  "UNION SELECT a.team_id FROM heat_assignments h JOIN athletes a ON a.id = h.athlete_id "
                  "      WHERE h.discipline_id = ?1 AND a.team_id IS NOT NULL "
-                 "UNION SELECT st.team_id FROM discipline_squads ds JOIN squad_teams st ON st.squad_id = ds.squad_id "
-                 "      WHERE ds.discipline_id = ?1",
+                 "UNION SELECT st.team_id FROM discipline_squads ds "
+                 "      JOIN squad_teams st ON st.squad_id = ds.squad_id WHERE ds.discipline_id = ?1",
                  disciplineId);
     while (q.next())
         teams.insert(q.intAt(0));
@@ -205,16 +153,16 @@ proto::createAgeClassResponse1 createAgeClass(Call& c, const op::createAgeClass&
     db.query("INSERT INTO age_classes (id, competition_id, name, barcode) VALUES (?, ?, '', ?)", id, a.CompetitionID,
              newBarcode(db, "age_class", a.CompetitionID))
         .run();
-    writeAgeClass(db, id, infoOrEmpty(a.AgeClassInfo));
+    writeAgeClass(db, id, a.AgeClassInfo ? *a.AgeClassInfo : proto::AgeClassInfoType{});
     proto::createAgeClassResponse1 r;
-    r.AgeClass = requireAgeClass(db, id).ageClass;
+    r.AgeClass = CompetitionParticipants(db, a.CompetitionID).ageClass(id);
     return r;
 }
 
 void modifyAgeClass(Call& c, const op::modifyAgeClass& a)
 {
     Db& db = c.database();
-    requireAgeClass(db, a.AgeClassID);
+    competitionOfAgeClass(db, a.AgeClassID);
     if (a.AgeClassInfo)
         writeAgeClass(db, a.AgeClassID, *a.AgeClassInfo);
 }
@@ -222,14 +170,14 @@ void modifyAgeClass(Call& c, const op::modifyAgeClass& a)
 void removeAgeClass(Call& c, const op::removeAgeClass& a)
 {
     Db& db = c.database();
-    const StoredAgeClass stored = requireAgeClass(db, a.AgeClassID);
+    competitionOfAgeClass(db, a.AgeClassID);
     // No force flag: what still uses the age class must be moved first.
     const int teams = countOf(db, "SELECT COUNT(*) FROM teams WHERE age_class_id = ?", a.AgeClassID);
     const int squads = countOf(db, "SELECT COUNT(*) FROM squads WHERE age_class_id = ?", a.AgeClassID);
     const int disciplines = countOf(db, "SELECT COUNT(*) FROM disciplines WHERE age_class_id = ?", a.AgeClassID);
     if (teams + squads + disciplines > 0)
-        throw ServerError(errors::AgeClassInUse, {stored.ageClass.Name, QString::number(teams), QString::number(squads),
-                                                  QString::number(disciplines)});
+        throw ServerError(errors::AgeClassInUse, {ageClassName(db, a.AgeClassID), QString::number(teams),
+                                                  QString::number(squads), QString::number(disciplines)});
     db.query("DELETE FROM cup_item_members WHERE age_class_id = ?", a.AgeClassID).run();
     db.query("DELETE FROM age_classes WHERE id = ?", a.AgeClassID).run();
 }
@@ -240,17 +188,17 @@ proto::addTeamResponse1 addTeam(Call& c, const op::addTeam& a)
 {
     Db& db = c.database();
     // A team has no competition of its own in the call: it is that of its age class.
-    const StoredAgeClass ageClass = requireAgeClass(db, a.AgeClassID);
+    const int competition = competitionOfAgeClass(db, a.AgeClassID);
     if (a.BillingClubID != 0)
-        requireClubOf(db, a.BillingClubID, ageClass.competitionId);
+        requireClubOf(db, a.BillingClubID, competition);
     const int id = db.nextId("team");
     db.query("INSERT INTO teams (id, competition_id, name, age_class_id, billing_club_id, barcode) "
              "VALUES (?, ?, ?, ?, NULLIF(?, 0), ?)",
-             id, ageClass.competitionId, a.TeamInfo ? a.TeamInfo->Name : QString(), a.AgeClassID, a.BillingClubID,
-             newBarcode(db, "team", ageClass.competitionId))
+             id, competition, a.TeamInfo ? a.TeamInfo->Name : QString(), a.AgeClassID, a.BillingClubID,
+             newBarcode(db, "team", competition))
         .run();
     proto::addTeamResponse1 r;
-    r.Team = requireTeam(db, id).team;
+    r.Team = CompetitionParticipants(db, competition).team(id);
     return r;
 }
 
@@ -262,13 +210,11 @@ void modifyTeam(Call& c, const op::modifyTeam& a)
         db.query("UPDATE teams SET name = ? WHERE id = ?", a.TeamInfo->Name, a.TeamID).run();
     // Age class 0 keeps the stored one (the club window assigns billing clubs so).
     if (a.ageClassID != 0 && a.ageClassID != stored.ageClassId) {
-        const StoredAgeClass target = requireAgeClass(db, a.ageClassID);
-        if (target.competitionId != stored.competitionId)
+        if (competitionOfAgeClass(db, a.ageClassID) != stored.competitionId)
             throw ServerError(errors::AgeClassNotFound, {QString::number(a.ageClassID)});
         if (stored.squadAgeClassId != 0 && stored.squadAgeClassId != a.ageClassID && !a.forceAgeClass)
-            throw ServerError(errors::TeamSquadOfOtherAgeClass,
-                              {stored.team.Name, QString::number(stored.team.SquadInfo->OrderIndex),
-                               requireAgeClass(db, stored.squadAgeClassId).ageClass.Name});
+            throw ServerError(errors::TeamSquadOfOtherAgeClass, {stored.name, QString::number(stored.squadOrder),
+                                                                 ageClassName(db, stored.squadAgeClassId)});
         db.query("UPDATE teams SET age_class_id = ? WHERE id = ?", a.ageClassID, a.TeamID).run();
     }
     if (a.RemoveBillingClub) {
@@ -284,8 +230,8 @@ void removeTeam(Call& c, const op::removeTeam& a)
     Db& db = c.database();
     const StoredTeam stored = requireTeam(db, a.TeamID);
     if (!a.forceRemove) {
-        const QStringList name{stored.team.Name};
-        if (stored.team.NoOfAthletes > 0)
+        const QStringList name{stored.name};
+        if (stored.members > 0)
             throw ServerError(errors::TeamHasAthletes, name);
         if (countOf(db, "SELECT COUNT(*) FROM result_teams WHERE team_id = ?", a.TeamID) > 0)
             throw ServerError(errors::TeamHasResults, name);
@@ -306,40 +252,44 @@ proto::checkParticipantConstraintsResponse checkParticipantConstraints(Call& c,
     Db& db = c.database();
     // Without providers every team of the competition is checked; with providers the teams behind
     // them, in whichever competition that is.
+    int competition = a.CompetitionId;
     std::optional<std::set<int>> only;
     if (!a.ResultProviderIDs.empty()) {
         only.emplace();
         for (int discipline : disciplinesOf(db, a.ResultProviderIDs))
             addTeamsOfDiscipline(db, discipline, *only);
+        if (only->empty())
+            return {};
+        competition = countOf(db, "SELECT competition_id FROM teams WHERE id = ?", *only->begin());
     } else {
-        requireCompetition(db, a.CompetitionId);
+        requireCompetition(db, competition);
     }
 
+    std::map<int, Members> genders;
+    Statement q = db.query("SELECT team_id, SUM(gender = 'MALE'), SUM(gender = 'FEMALE') FROM athletes "
+                           "WHERE competition_id = ? AND team_id IS NOT NULL GROUP BY team_id",
+                           competition);
+    while (q.next())
+        genders[q.intAt(0)] = {q.intAt(1), q.intAt(2)};
+
+    const CompetitionParticipants participants(db, competition);
+    std::vector<const proto::TeamType*> teams;
+    for (const proto::TeamType& t : participants.teams())
+        if (t.AgeClass && (!only || only->contains(t.TeamID)))
+            teams.push_back(&t);
+    std::stable_sort(teams.begin(), teams.end(),
+                     [](const proto::TeamType* x, const proto::TeamType* y) { return x->Name < y->Name; });
+
     proto::checkParticipantConstraintsResponse r;
-    Statement q = db.query("SELECT t.id, t.age_class_id, COUNT(m.id), "
-                           "       IFNULL(SUM(m.gender = 'MALE'), 0), IFNULL(SUM(m.gender = 'FEMALE'), 0) "
-                           "FROM teams t LEFT JOIN athletes m ON m.team_id = t.id "
-                           "WHERE t.age_class_id IS NOT NULL AND (?1 = 0 OR t.competition_id = ?2) "
-                           "GROUP BY t.id ORDER BY t.name, t.id",
-                           only ? 0 : 1, a.CompetitionId);
-    std::map<int, proto::AgeClassType> ageClasses;
-    while (q.next()) {
-        const int teamId = q.intAt(0);
-        if (only && !only->contains(teamId))
-            continue;
-        const int ageClassId = q.intAt(1);
-        auto known = ageClasses.find(ageClassId);
-        if (known == ageClasses.end())
-            known = ageClasses.emplace(ageClassId, requireAgeClass(db, ageClassId).ageClass).first;
-        const proto::FailedParticipantConstraintType failed =
-            judge(known->second, {q.intAt(2), q.intAt(3), q.intAt(4)});
+    for (const proto::TeamType* t : teams) {
+        const proto::FailedParticipantConstraintType failed = judge(*t->AgeClass, t->NoOfAthletes, genders[t->TeamID]);
         if (!failed.InvalidNoOfMembers && !failed.MixedGendersViolation && !failed.MaxMaleViolation &&
             !failed.MaxFemaleViolation)
             continue;
         proto::InvalidParticipantType& invalid = r.emplace_back();
         invalid.FailedConstraints = failed;
         proto::FailedObjectType object;
-        object.Team = requireTeam(db, teamId).team;
+        object.Team = *t;
         invalid.FailedObject = std::move(object);
     }
     return r;

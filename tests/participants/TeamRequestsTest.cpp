@@ -79,7 +79,7 @@ protected:
         info.Name = name;
         return client->das()->addTeam(info, ageClass, 0).Team->TeamID;
     }
-    int teams() { return seed->count("SELECT COUNT(*) FROM teams WHERE competition_id = ?", competitionId); }
+    int teams() { return seed->value("SELECT COUNT(*) FROM teams WHERE competition_id = ?", competitionId); }
 
     TCurrentCompetition competition;
     TRequestContext context{competition};
@@ -110,8 +110,8 @@ TEST_F(TeamRequests, AgeClassesAreCreatedChangedAndTheirRemovalInUseIsReportedBy
     modify->id = id;
     w.send(std::move(modify));
     EXPECT_TRUE(w.finished[1].outcome.ok());
-    EXPECT_EQ(seed->count("SELECT max_team_members FROM age_classes WHERE id = ?", id), 6);
-    EXPECT_EQ(seed->count("SELECT billing_price_per_team * 100 FROM age_classes WHERE id = ?", id), 1250);
+    EXPECT_EQ(seed->value("SELECT max_team_members FROM age_classes WHERE id = ?", id), 6);
+    EXPECT_EQ(seed->value("SELECT billing_price_per_team * 100 FROM age_classes WHERE id = ?", id), 1250);
 
     teamNamed(QStringLiteral("Adler"), id);
     auto remove = std::make_unique<TAgeRequest>();
@@ -137,14 +137,14 @@ TEST_F(TeamRequests, CreateAndModifySendTheEditorsTeamAndNoClubRemovesTheBilling
     ASSERT_TRUE(w.finished[0].outcome.ok()) << w.finished[0].outcome.error.toStdString();
     const int id = w.finished[0].response->id;
     EXPECT_GT(id, 0);
-    EXPECT_EQ(seed->count("SELECT name = 'Adler' FROM teams WHERE id = ?", id), 1);
-    EXPECT_EQ(seed->count("SELECT billing_club_id FROM teams WHERE id = ?", id), club);
+    EXPECT_EQ(seed->value("SELECT name = 'Adler' FROM teams WHERE id = ?", id), 1);
+    EXPECT_EQ(seed->value("SELECT billing_club_id FROM teams WHERE id = ?", id), club);
 
     w.send(makeTeamRequest(TTeamRequestType::rt_modify, id, QStringLiteral("Falken"), u12, 0));
     ASSERT_TRUE(w.finished[1].outcome.ok());
     EXPECT_EQ(w.finished[1].response->id, id);
-    EXPECT_EQ(seed->count("SELECT billing_club_id IS NULL AND name = 'Falken' FROM teams WHERE id = ?", id), 1);
-    EXPECT_EQ(seed->count("SELECT age_class_id FROM teams WHERE id = ?", id), u12);
+    EXPECT_EQ(seed->value("SELECT billing_club_id IS NULL AND name = 'Falken' FROM teams WHERE id = ?", id), 1);
+    EXPECT_EQ(seed->value("SELECT age_class_id FROM teams WHERE id = ?", id), u12);
 }
 
 TEST_F(TeamRequests, DeletingSeveralTeamsAsksPerRefusalAndAppliesTheAnswerToTheRest)
@@ -154,7 +154,7 @@ TEST_F(TeamRequests, DeletingSeveralTeamsAsksPerRefusalAndAppliesTheAnswerToTheR
     for (const char* name : {"A-leer", "B-voll", "C-voll", "D-voll"})
         ids.push_back(teamNamed(QString::fromLatin1(name), u10));
     for (int i = 1; i < 4; ++i)
-        seed->athlete(competitionId, ids[std::size_t(i)], "MALE");
+        seed->athlete(competitionId, QStringLiteral("Kim"), QStringLiteral("Muster"), ids[std::size_t(i)]);
     Window<TTeamRequest, TTeamResponse> w(context, teamRequests());
 
     // B: "Ja" for all, so C and D go without a question.
@@ -165,7 +165,7 @@ TEST_F(TeamRequests, DeletingSeveralTeamsAsksPerRefusalAndAppliesTheAnswerToTheR
     EXPECT_TRUE(recorder.confirmation.asked[0].text.startsWith(QStringLiteral("Dem Team sind Athleten zugewiesen.")));
     EXPECT_TRUE(recorder.confirmation.asked[0].applyToAllOffered);
     EXPECT_EQ(teams(), 0);
-    EXPECT_EQ(seed->count("SELECT COUNT(*) FROM athletes WHERE competition_id = ?", competitionId), 0);
+    EXPECT_EQ(seed->value("SELECT COUNT(*) FROM athletes WHERE competition_id = ?", competitionId), 0);
     for (const auto& f : w.finished)
         EXPECT_TRUE(f.outcome.ok());
 }
@@ -176,8 +176,8 @@ TEST_F(TeamRequests, ADeclinedRefusalLeavesTheTeamAndTheLastDeclineEndsTheChainA
     const int full = teamNamed(QStringLiteral("Voll"), u10);
     const int empty = teamNamed(QStringLiteral("Leer"), u10);
     const int last = teamNamed(QStringLiteral("Auch voll"), u10);
-    seed->athlete(competitionId, full, "FEMALE");
-    seed->athlete(competitionId, last, "FEMALE");
+    seed->athlete(competitionId, QStringLiteral("Ida"), QStringLiteral("Voll"), full);
+    seed->athlete(competitionId, QStringLiteral("Eva"), QStringLiteral("Voll"), last);
     Window<TTeamRequest, TTeamResponse> w(context, teamRequests());
 
     recorder.confirmation.expect({.confirmed = false});
@@ -196,7 +196,7 @@ TEST_F(TeamRequests, AnAgeClassChangeAgainstTheSquadIsAskedUnderTheTeamDataCapti
     const int u10 = ageClassNamed(QStringLiteral("U10"));
     const int u12 = ageClassNamed(QStringLiteral("U12"));
     const int id = teamNamed(QStringLiteral("Adler"), u10);
-    seed->squadTeam(seed->squad(competitionId, u10, 1), id, 0);
+    seed->squad(competitionId, 1, QString(), u10, {id});
     Window<TTeamRequest, TTeamResponse> w(context, teamRequests());
 
     recorder.confirmation.expect({.confirmed = false});
@@ -205,12 +205,12 @@ TEST_F(TeamRequests, AnAgeClassChangeAgainstTheSquadIsAskedUnderTheTeamDataCapti
     EXPECT_EQ(recorder.confirmation.asked[0].caption, QStringLiteral("Teamdaten ändern"));
     EXPECT_TRUE(w.finished.back().outcome.declined);
     EXPECT_EQ(w.finished.back().outcome.errorId, 67);
-    EXPECT_EQ(seed->count("SELECT age_class_id FROM teams WHERE id = ?", id), u10);
+    EXPECT_EQ(seed->value("SELECT age_class_id FROM teams WHERE id = ?", id), u10);
 
     recorder.confirmation.expect({.confirmed = true});
     w.send(makeTeamRequest(TTeamRequestType::rt_modify, id, QStringLiteral("Adler"), u12, 0));
     EXPECT_TRUE(w.finished.back().outcome.ok());
-    EXPECT_EQ(seed->count("SELECT age_class_id FROM teams WHERE id = ?", id), u12);
+    EXPECT_EQ(seed->value("SELECT age_class_id FROM teams WHERE id = ?", id), u12);
 }
 
 TEST(TeamAssignRequests, ARefusalOfOneAthleteResendsTheWholeListWithItsForceFlag)

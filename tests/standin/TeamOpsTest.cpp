@@ -27,6 +27,21 @@ TeamInfoDataType teamInfo(const QString& name)
     return t;
 }
 
+int member(StandinSeed& seed, int competition, int team, GenderType gender)
+{
+    const int id = seed.athlete(competition, QStringLiteral("Kim"), QStringLiteral("Muster"), team);
+    seed.setPerson(id, gender, 2016);
+    return id;
+}
+
+std::optional<ResultTableType> resultTable(bool team)
+{
+    ResultTableType t;
+    t.Team = team;
+    t.ResultsPerRow = 1;
+    return t;
+}
+
 class StandinTeams : public StandinTest {
 protected:
     void SetUp() override
@@ -129,7 +144,7 @@ TEST_F(StandinTeams, TeamsTakeTheCompetitionOfTheirAgeClassAndABillingClubOfIt)
     EXPECT_FALSE(t.SquadInfo);
     EXPECT_EQ(t.NoOfAthletes, 0);
     EXPECT_GE(t.Barcode, 1);
-    EXPECT_EQ(seed.count("SELECT competition_id FROM teams WHERE id = ?", t.TeamID), competition);
+    EXPECT_EQ(seed.value("SELECT competition_id FROM teams WHERE id = ?", t.TeamID), competition);
 
     const TeamType second = team(QStringLiteral("Adler"), u10);
     EXPECT_NE(second.Barcode, t.Barcode);
@@ -137,7 +152,7 @@ TEST_F(StandinTeams, TeamsTakeTheCompetitionOfTheirAgeClassAndABillingClubOfIt)
 
     EXPECT_EQ(errorIdOf([&] { team(QStringLiteral("X"), 0); }), standin::errors::AgeClassNotFound);
     EXPECT_EQ(errorIdOf([&] { team(QStringLiteral("X"), u10, foreignClub); }), standin::errors::ClubNotFound);
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM teams WHERE competition_id = ?", competition), 2);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM teams WHERE competition_id = ?", competition), 2);
 }
 
 TEST_F(StandinTeams, ModifyTeamKeepsWhatIsNotGivenAndAsksBeforeLeavingItsSquadsAgeClass)
@@ -150,27 +165,26 @@ TEST_F(StandinTeams, ModifyTeamKeepsWhatIsNotGivenAndAsksBeforeLeavingItsSquadsA
 
     // The club window's form: no team data, age class 0, only the billing club.
     client->das()->modifyTeam(t.TeamID, nullptr, 0, false, false, 0);
-    EXPECT_EQ(seed.count("SELECT billing_club_id FROM teams WHERE id = ?", t.TeamID), club);
-    EXPECT_EQ(seed.count("SELECT age_class_id FROM teams WHERE id = ?", t.TeamID), u10);
+    EXPECT_EQ(seed.value("SELECT billing_club_id FROM teams WHERE id = ?", t.TeamID), club);
+    EXPECT_EQ(seed.value("SELECT age_class_id FROM teams WHERE id = ?", t.TeamID), u10);
 
     client->das()->modifyTeam(t.TeamID, teamInfo(QStringLiteral("Falken")), u12, false, true, 0);
-    EXPECT_EQ(seed.count("SELECT billing_club_id IS NULL FROM teams WHERE id = ?", t.TeamID), 1);
-    EXPECT_EQ(seed.count("SELECT age_class_id FROM teams WHERE id = ?", t.TeamID), u12);
-    EXPECT_EQ(seed.count("SELECT name = 'Falken' FROM teams WHERE id = ?", t.TeamID), 1);
+    EXPECT_EQ(seed.value("SELECT billing_club_id IS NULL FROM teams WHERE id = ?", t.TeamID), 1);
+    EXPECT_EQ(seed.value("SELECT age_class_id FROM teams WHERE id = ?", t.TeamID), u12);
+    EXPECT_EQ(seed.value("SELECT name = 'Falken' FROM teams WHERE id = ?", t.TeamID), 1);
 
     // In a U12 squad the team may only change its class when forced.
-    const int squad = seed.squad(competition, u12, 3);
-    seed.squadTeam(squad, t.TeamID, 0);
+    const int squad = seed.squad(competition, 3, QString(), u12, {t.TeamID});
     QStringList parameters;
     EXPECT_EQ(errorIdOf([&] { client->das()->modifyTeam(t.TeamID, nullptr, u10, false, false, club); }, &parameters),
               standin::errors::TeamSquadOfOtherAgeClass);
     EXPECT_EQ(parameters, (QStringList{"Falken", "3", "U12"}));
-    EXPECT_EQ(seed.count("SELECT age_class_id FROM teams WHERE id = ?", t.TeamID), u12);
-    EXPECT_EQ(seed.count("SELECT billing_club_id IS NULL FROM teams WHERE id = ?", t.TeamID), 1)
+    EXPECT_EQ(seed.value("SELECT age_class_id FROM teams WHERE id = ?", t.TeamID), u12);
+    EXPECT_EQ(seed.value("SELECT billing_club_id IS NULL FROM teams WHERE id = ?", t.TeamID), 1)
         << "a refused call changes nothing";
     client->das()->modifyTeam(t.TeamID, nullptr, u10, true, false, club);
-    EXPECT_EQ(seed.count("SELECT age_class_id FROM teams WHERE id = ?", t.TeamID), u10);
-    EXPECT_EQ(seed.count("SELECT squad_id FROM squad_teams WHERE team_id = ?", t.TeamID), squad);
+    EXPECT_EQ(seed.value("SELECT age_class_id FROM teams WHERE id = ?", t.TeamID), u10);
+    EXPECT_EQ(seed.value("SELECT squad_id FROM squad_teams WHERE team_id = ?", t.TeamID), squad);
 
     EXPECT_EQ(errorIdOf([&] { client->das()->modifyTeam(4711, nullptr, 0, false, false, 0); }),
               standin::errors::TeamNotFound);
@@ -180,15 +194,15 @@ TEST_F(StandinTeams, RemoveTeamIsRefusedForMembersResultsAndListsUntilForced)
 {
     StandinSeed seed(standin.dataFile());
     const int u10 = ageClass(ageInfo(QStringLiteral("U10")));
-    const int relay = seed.discipline(competition, QStringLiteral("Staffel"), true, u10);
+    const int relay = seed.discipline(competition, QStringLiteral("Staffel"), u10, resultTable(true));
 
     const TeamType withMembers = team(QStringLiteral("Mitglieder"), u10);
-    const int member = seed.athlete(competition, withMembers.TeamID, "FEMALE");
-    seed.result(relay, member, 0);
+    const int kid = member(seed, competition, withMembers.TeamID, GenderType::FEMALE);
+    seed.result(relay, kid, 0);
     const TeamType withResults = team(QStringLiteral("Ergebnisse"), u10);
     seed.result(relay, 0, withResults.TeamID);
     const TeamType listed = team(QStringLiteral("Eingeteilt"), u10);
-    seed.heatEntry(relay, listed.TeamID, true);
+    seed.placeTeam(relay, listed.TeamID);
     const TeamType empty = team(QStringLiteral("Leer"), u10);
 
     QStringList parameters;
@@ -199,16 +213,16 @@ TEST_F(StandinTeams, RemoveTeamIsRefusedForMembersResultsAndListsUntilForced)
               standin::errors::TeamHasResults);
     EXPECT_EQ(errorIdOf([&] { client->cms()->removeTeam(listed.TeamID, false); }),
               standin::errors::TeamInDisciplineLists);
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM teams WHERE competition_id = ?", competition), 4);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM teams WHERE competition_id = ?", competition), 4);
 
     client->cms()->removeTeam(empty.TeamID, false);
     client->cms()->removeTeam(withMembers.TeamID, true);
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM athletes WHERE id = ?", member), 0) << "the members go with it";
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM athletes WHERE id = ?", kid), 0) << "the members go with it";
     client->cms()->removeTeam(withResults.TeamID, true);
     client->cms()->removeTeam(listed.TeamID, true);
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM teams WHERE competition_id = ?", competition), 0);
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM results WHERE discipline_id = ?", relay), 0);
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM heat_assignments WHERE discipline_id = ?", relay), 0);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM teams WHERE competition_id = ?", competition), 0);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM results WHERE discipline_id = ?", relay), 0);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM heat_assignments WHERE discipline_id = ?", relay), 0);
     EXPECT_EQ(errorIdOf([&] { client->cms()->removeTeam(empty.TeamID, true); }), standin::errors::TeamNotFound);
 }
 
@@ -217,7 +231,7 @@ TEST_F(StandinTeams, ARefusedCallInATransactionLeavesTheEarlierOnesAndARollbackL
     StandinSeed seed(standin.dataFile());
     const int u10 = ageClass(ageInfo(QStringLiteral("U10")));
     const TeamType keeps = team(QStringLiteral("Bleibt"), u10);
-    seed.athlete(competition, keeps.TeamID, "MALE");
+    member(seed, competition, keeps.TeamID, GenderType::MALE);
     const TeamType goes = team(QStringLiteral("Geht"), u10);
 
     client->begin(false);
@@ -225,14 +239,14 @@ TEST_F(StandinTeams, ARefusedCallInATransactionLeavesTheEarlierOnesAndARollbackL
     EXPECT_EQ(errorIdOf([&] { client->cms()->removeTeam(keeps.TeamID, false); }), standin::errors::TeamHasAthletes);
     team(QStringLiteral("Neu"), u10);
     client->commit();
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM teams WHERE competition_id = ?", competition), 2);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM teams WHERE competition_id = ?", competition), 2);
 
     client->begin(false);
     client->cms()->removeTeam(keeps.TeamID, true);
     client->cms()->createAgeClass(ageInfo(QStringLiteral("U12")), competition);
     client->rollback();
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM teams WHERE competition_id = ?", competition), 2);
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM age_classes WHERE competition_id = ?", competition), 1);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM teams WHERE competition_id = ?", competition), 2);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM age_classes WHERE competition_id = ?", competition), 1);
 }
 
 TEST_F(StandinTeams, TheRuleCheckNamesEachTeamWithTheRulesItBreaks)
@@ -248,21 +262,22 @@ TEST_F(StandinTeams, TheRuleCheckNamesEachTeamWithTheRulesItBreaks)
 
     // 3 members: too few, and only one boy.
     const TeamType few = team(QStringLiteral("B-Wenige"), u10);
-    for (const char* g : {"MALE", "FEMALE", "FEMALE"})
-        seed.athlete(competition, few.TeamID, g);
+    for (GenderType g : {GenderType::MALE, GenderType::FEMALE, GenderType::FEMALE})
+        member(seed, competition, few.TeamID, g);
     // 5 members: 3 girls (one too many), 2 boys.
     const TeamType girls = team(QStringLiteral("A-Mädchen"), u10);
-    for (const char* g : {"MALE", "MALE", "FEMALE", "FEMALE", "FEMALE"})
-        seed.athlete(competition, girls.TeamID, g);
+    for (GenderType g :
+         {GenderType::MALE, GenderType::MALE, GenderType::FEMALE, GenderType::FEMALE, GenderType::FEMALE})
+        member(seed, competition, girls.TeamID, g);
     // Fine: 4 members, 2 and 2.
     const TeamType fine = team(QStringLiteral("C-Gut"), u10);
-    for (const char* g : {"MALE", "MALE", "FEMALE", "FEMALE"})
-        seed.athlete(competition, fine.TeamID, g);
+    for (GenderType g : {GenderType::MALE, GenderType::MALE, GenderType::FEMALE, GenderType::FEMALE})
+        member(seed, competition, fine.TeamID, g);
     const TeamType open = team(QStringLiteral("D-Offen"), free);
-    seed.athlete(competition, open.TeamID, "NotSpecified");
+    member(seed, competition, open.TeamID, GenderType::NotSpecified);
     const TeamType large = team(QStringLiteral("E-Groß"), capped);
     for (int i = 0; i < 3; ++i)
-        seed.athlete(competition, large.TeamID, "MALE");
+        member(seed, competition, large.TeamID, GenderType::MALE);
 
     const std::vector<InvalidParticipantType> found = check();
     ASSERT_EQ(found.size(), 3u);
@@ -294,17 +309,16 @@ TEST_F(StandinTeams, TheRuleCheckOfProvidersLooksOnlyAtTheTeamsBehindThem)
     const TeamType bySquad = team(QStringLiteral("Riegen-Eintrag"), u10);
     const TeamType byAthlete = team(QStringLiteral("Athleten-Eintrag"), u10);
     const TeamType elsewhere = team(QStringLiteral("Anderswo"), u10);
-    const int runner = seed.athlete(competition, byAthlete.TeamID, "MALE");
+    const int runner = member(seed, competition, byAthlete.TeamID, GenderType::MALE);
 
-    const int relay = seed.discipline(competition, QStringLiteral("Staffel"), true, u10);
-    const int sprint = seed.discipline(competition, QStringLiteral("Sprint"), false, u10);
-    const int other = seed.discipline(competition, QStringLiteral("Weitsprung"), true, u10);
-    seed.heatEntry(relay, byTeam.TeamID, true);
-    const int squad = seed.squad(competition, u10, 1);
-    seed.squadTeam(squad, bySquad.TeamID, 0);
+    const int relay = seed.discipline(competition, QStringLiteral("Staffel"), u10, resultTable(true));
+    const int sprint = seed.discipline(competition, QStringLiteral("Sprint"), u10, resultTable(false));
+    const int other = seed.discipline(competition, QStringLiteral("Weitsprung"), u10, resultTable(true));
+    seed.placeTeam(relay, byTeam.TeamID);
+    const int squad = seed.squad(competition, 1, QString(), u10, {bySquad.TeamID});
     seed.assignSquad(relay, squad);
-    seed.heatEntry(sprint, runner, false);
-    seed.heatEntry(other, elsewhere.TeamID, true);
+    seed.placeAthlete(sprint, runner);
+    seed.placeTeam(other, elsewhere.TeamID);
 
     auto names = [](const std::vector<InvalidParticipantType>& found) {
         QStringList out;

@@ -1,14 +1,21 @@
 #pragma once
-// Writes rows straight into a stand-in's data file, for tests that need data whose operations
-// another test covers (or that no client operation makes, such as results).
+// Rows written straight into a stand-in's data file, for tests and benchmarks of operations whose
+// data other operations make (or none: results, scoring nodes). The file must have been prepared (the server started
+// once):
 //
 //   StandinSeed seed(standin.dataFile());
-//   const int club = seed.club(competition, QStringLiteral("TV Nord"));
+//   const int comp = seed.competition(QStringLiteral("Sportfest"));
+//   const int u10 = seed.ageClass(comp, QStringLiteral("U10"));
+//   const int team = seed.team(comp, QStringLiteral("Füchse"), u10);
+//   seed.athlete(comp, QStringLiteral("Ida"), QStringLiteral("Ahorn"), team, 0, {7});
+//
+// Ids come from the server's one sequence and every barcode from its table, as the server's own
+// writes would take them.
 
+#include "core/protocol/ParticipantRecords.h"
 #include "standin/Database.h"
 
-#include <QString>
-
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,67 +25,119 @@ class StandinSeed {
 public:
     explicit StandinSeed(const std::string& dataFile) : db_(dataFile) {}
 
-    int club(int competition, const QString& name, const QString& comment = {})
+    standin::Db& db() { return db_; }
+    // Many rows at once are far quicker inside one transaction.
+    void begin() { db_.exec("BEGIN IMMEDIATE"); }
+    void commit() { db_.exec("COMMIT"); }
+
+    int competition(const QString& name)
+    {
+        const int id = db_.nextId("competition");
+        db_.query("INSERT INTO competitions (id, name) VALUES (?, ?)", id, name).run();
+        return id;
+    }
+
+    int ageClass(int comp, const QString& name, const proto::AgeClassInfoType& rules = {})
+    {
+        const int id = db_.nextId("age_class");
+        db_.query("INSERT INTO age_classes (id, competition_id, name, billing_price_per_team, min_team_members, "
+                  "max_team_members, min_members_per_gender, male_members_less_than, female_members_less_than, "
+                  "barcode) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                  id, comp, name, rules.BillingPricePerTeam, rules.MinTeamMembers, rules.MaxTeamMembers,
+                  rules.MinMembersPerGender, rules.MaleMembersLessThan, rules.FemaleMembersLessThan,
+                  barcode("age_class", comp))
+            .run();
+        return id;
+    }
+
+    int club(int comp, const QString& name, const QString& comment = {}, const QString& billingAddress = {})
     {
         const int id = db_.nextId("club");
-        db_.query("INSERT INTO clubs (id, competition_id, name, comment) VALUES (?, ?, ?, ?)", id, competition, name,
-                  comment)
+        db_.query("INSERT INTO clubs (id, competition_id, name, comment, billing_address) VALUES (?, ?, ?, ?, ?)", id,
+                  comp, name, comment, billingAddress)
             .run();
         return id;
     }
 
-    // gender: "MALE", "FEMALE" or "NotSpecified"; team and club 0 for none.
-    int athlete(int competition, int team, const char* gender, const QString& givenName = QStringLiteral("Kim"),
-                const QString& surName = QStringLiteral("Muster"), int club = 0)
+    int team(int comp, const QString& name, int ageClassId = 0, int billingClubId = 0)
+    {
+        const int id = db_.nextId("team");
+        db_.query("INSERT INTO teams (id, competition_id, name, age_class_id, billing_club_id, barcode) "
+                  "VALUES (?, ?, ?, NULLIF(?, 0), NULLIF(?, 0), ?)",
+                  id, comp, name, ageClassId, billingClubId, barcode("team", comp))
+            .run();
+        return id;
+    }
+
+    int athlete(int comp, const QString& givenName, const QString& surName, int teamId = 0, int clubId = 0,
+                const std::vector<int>& bibs = {})
     {
         const int id = db_.nextId("athlete");
-        db_.query("INSERT INTO athletes (id, competition_id, given_name, sur_name, gender, team_id, club_id, barcode) "
-                  "VALUES (?, ?, ?, ?, ?, NULLIF(?, 0), NULLIF(?, 0), ?)",
-                  id, competition, givenName, surName, QString::fromLatin1(gender), team, club,
-                  barcode("athlete", competition))
+        db_.query("INSERT INTO athletes (id, competition_id, given_name, sur_name, team_id, club_id, barcode) "
+                  "VALUES (?, ?, ?, ?, NULLIF(?, 0), NULLIF(?, 0), ?)",
+                  id, comp, givenName, surName, teamId, clubId, barcode("athlete", comp))
             .run();
+        int position = 0;
+        for (int bib : bibs)
+            db_.query("INSERT INTO athlete_bibs (competition_id, bib, athlete_id, position) VALUES (?, ?, ?, ?)", comp,
+                      bib, id, position++)
+                .run();
         return id;
     }
 
-    int squad(int competition, int ageClass, int orderIndex, const QString& name = {})
+    void setPerson(int athleteId, proto::GenderType gender, int yearOfBirth)
+    {
+        db_.query("UPDATE athletes SET gender = ?, year_of_birth = ? WHERE id = ?",
+                  QString::fromUtf8(proto::enumName(gender)), yearOfBirth, athleteId)
+            .run();
+    }
+
+    // Reserves a blank barcode of the competition and makes it the athlete's custom barcode.
+    int giveBlankBarcode(int comp, int athleteId)
+    {
+        const int code = barcode("blank", comp);
+        db_.query("UPDATE athletes SET custom_barcode = ? WHERE id = ?", code, athleteId).run();
+        return code;
+    }
+
+    int squad(int comp, int orderIndex, const QString& customName, int ageClassId = 0,
+              const std::vector<int>& teamIds = {})
     {
         const int id = db_.nextId("squad");
         db_.query("INSERT INTO squads (id, competition_id, age_class_id, order_index, custom_name) "
                   "VALUES (?, ?, NULLIF(?, 0), ?, ?)",
-                  id, competition, ageClass, orderIndex, name)
+                  id, comp, ageClassId, orderIndex, customName)
             .run();
+        int position = 0;
+        for (int team : teamIds)
+            db_.query("INSERT INTO squad_teams (team_id, squad_id, position) VALUES (?, ?, ?)", team, id, position++)
+                .run();
         return id;
     }
 
-    void squadTeam(int squad, int team, int position)
-    {
-        db_.query("INSERT INTO squad_teams (team_id, squad_id, position) VALUES (?, ?, ?)", team, squad, position)
-            .run();
-    }
-
-    int discipline(int competition, const QString& name, bool teamDiscipline, int ageClass = 0)
+    // Without a result table when table is empty.
+    int discipline(int comp, const QString& name, int ageClassId = 0,
+                   const std::optional<proto::ResultTableType>& table = proto::ResultTableType{})
     {
         const int id = db_.nextId("discipline");
-        db_.query("INSERT INTO disciplines (id, competition_id, name, age_class_id, result_table_team, "
-                  "result_table_results_per_row, barcode) VALUES (?, ?, ?, NULLIF(?, 0), ?, 1, ?)",
-                  id, competition, name, ageClass, teamDiscipline ? 1 : 0, barcode("discipline", competition))
+        db_.query("INSERT INTO disciplines (id, competition_id, name, age_class_id, barcode) "
+                  "VALUES (?, ?, ?, NULLIF(?, 0), ?)",
+                  id, comp, name, ageClassId, barcode("discipline", comp))
             .run();
+        if (table)
+            db_.query("UPDATE disciplines SET result_table_team = ?, result_table_results_per_row = ?, "
+                      "result_table_unit_pattern = ?, result_table_lower_values_higher_ranked = ? WHERE id = ?",
+                      int(table->Team), table->ResultsPerRow, table->ResultUnitPattern,
+                      int(table->LowerValuesAreHigherRanked), id)
+                .run();
         return id;
     }
 
+    void placeAthlete(int discipline, int athlete, int heat = 1) { place(discipline, "athlete_id", athlete, heat); }
+    void placeTeam(int discipline, int team, int heat = 1) { place(discipline, "team_id", team, heat); }
     void assignSquad(int discipline, int squad)
     {
         db_.query("INSERT INTO discipline_squads (discipline_id, squad_id) VALUES (?, ?)", discipline, squad).run();
-    }
-
-    // athleteOrTeam names an athlete unless team is set.
-    void heatEntry(int discipline, int athleteOrTeam, bool team, int heat = 1, int position = 1)
-    {
-        db_.query(
-               team ? "INSERT INTO heat_assignments (discipline_id, team_id, heat_no, position) VALUES (?, ?, ?, ?)"
-                    : "INSERT INTO heat_assignments (discipline_id, athlete_id, heat_no, position) VALUES (?, ?, ?, ?)",
-               discipline, athleteOrTeam, heat, position)
-            .run();
     }
 
     // A distance result of an athlete (0 for none) that counts for the team (0 for none).
@@ -94,12 +153,12 @@ public:
         return id;
     }
 
-    // A scoring node fed by the providers.
-    int aggregator(int competition, const std::vector<int>& providers)
+    // A scoring node fed by the providers (disciplines or other nodes).
+    int aggregator(int comp, const std::vector<int>& providers)
     {
         db_.exec("INSERT OR IGNORE INTO aggregator_templates (id, name) VALUES (-1, 'Seed')");
         const int id = db_.nextId("aggregator");
-        db_.query("INSERT INTO aggregators (id, competition_id, template_id) VALUES (?, ?, -1)", id, competition).run();
+        db_.query("INSERT INTO aggregators (id, competition_id, template_id) VALUES (?, ?, -1)", id, comp).run();
         int position = 0;
         for (int p : providers)
             db_.query("INSERT INTO aggregator_sources (aggregator_id, position, provider_id) VALUES (?, ?, ?)", id,
@@ -108,20 +167,26 @@ public:
         return id;
     }
 
-    int count(const char* sql, int id)
+    // The first column of the first row of a query with one parameter; -1 without a row.
+    int value(const char* sql, int parameter)
     {
-        standin::Statement q = db_.query(sql, id);
+        standin::Statement q = db_.query(sql, parameter);
         return q.next() ? q.intAt(0) : -1;
     }
 
-    standin::Db& db() { return db_; }
-
 private:
-    int barcode(const char* kind, int competition)
+    int barcode(const char* kind, int comp)
     {
-        db_.query("INSERT INTO barcodes (kind, competition_id) VALUES (?, ?)", QString::fromLatin1(kind), competition)
-            .run();
+        db_.query("INSERT INTO barcodes (kind, competition_id) VALUES (?, ?)", QString::fromUtf8(kind), comp).run();
         return db_.lastInsertId();
+    }
+
+    void place(int discipline, const std::string& column, int id, int heat)
+    {
+        const std::string sql = "INSERT INTO heat_assignments (discipline_id, " + column +
+                                ", heat_no, position) VALUES (?, ?, ?, "
+                                "(SELECT count(*) FROM heat_assignments WHERE discipline_id = ? AND heat_no = ?))";
+        db_.query(sql.c_str(), discipline, id, heat, discipline, heat).run();
     }
 
     standin::Db db_;
