@@ -4,6 +4,7 @@
 #include "core/services/CompetitionSetupServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "participants/ui/DragListView.h"
 #include "participants/ui/ParticipantWindowTools.h"
 #include "participants/ui/UpDown.h"
 
@@ -37,13 +38,7 @@ TAgeClassForm::TAgeClassForm(TWindowContext& context)
     setWindowTitle(QStringLiteral("Altersklassen"));
     setMinimumSize(440, 340);
     buildWindow();
-    sorted_.setSourceModel(&model_);
-    ListView1->setModel(&sorted_);
-    sorted_.initListView();
-    connect(ListView1->header(), &QHeaderView::sectionClicked, this,
-            [this](int column) { guarded([&] { sorted_.SortListView(column, true); }); });
-    connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { guarded([this] { ListView1Change(); }); });
+    showSortedList(*ListView1, sorted_, model_, *this, [this] { ListView1Change(); });
     LoadItem();
 }
 
@@ -51,13 +46,9 @@ TAgeClassForm::~TAgeClassForm() = default;
 
 void TAgeClassForm::buildWindow()
 {
-    ListView1 = new QTreeView(this);
+    ListView1 = new TDragListView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setRootIsDecorated(false);
-    ListView1->setUniformRowHeights(true);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     ListView1->header()->setStretchLastSection(false);
 
@@ -228,24 +219,16 @@ const proto::AgeClassType* TAgeClassForm::currentAgeClass() const
 
 int TAgeClassForm::selectedAgeClassId() const
 {
-    const QModelIndexList rows = ListView1->selectionModel()->selectedRows();
-    if (rows.isEmpty())
-        return 0;
-    return model_.record(sorted_.mapToSource(rows.first()).row()).AgeClassID;
+    const std::vector<int> rows = selectedSourceRows(*ListView1, sorted_);
+    return rows.empty() ? 0 : model_.record(rows.front()).AgeClassID;
 }
 
 void TAgeClassForm::selectRowOf(int ageClassId)
 {
     const QScopedValueRollback<bool> quiet(reselecting_, true);
-    QItemSelectionModel* selection = ListView1->selectionModel();
-    const int row = model_.findRow([&](const proto::AgeClassType& a) { return a.AgeClassID == ageClassId; });
-    if (ageClassId == 0 || row < 0) {
-        selection->clear();
-        return;
-    }
-    const QModelIndex index = sorted_.mapFromSource(model_.index(row, 0));
-    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    ListView1->scrollTo(index);
+    selectSourceRow(*ListView1, sorted_, ageClassId == 0 ? -1 : model_.findRow([&](const proto::AgeClassType& a) {
+        return a.AgeClassID == ageClassId;
+    }));
 }
 
 // ---- the editor ----

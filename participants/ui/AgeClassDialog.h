@@ -20,6 +20,7 @@ class QTreeView;
 
 namespace tvp {
 
+class TDragListView;
 class TUpDown;
 
 class TAgeClassForm : public TTVPForm, public IAgeClassForm {
@@ -72,7 +73,7 @@ private:
     bool suppressLoadItem = false;
     bool reselecting_ = false;
 
-    QTreeView* ListView1;
+    TDragListView* ListView1;
     QGroupBox* GroupBox1;
     QLineEdit* NameEdit;
     QLineEdit* PriceEdit;

@@ -1,15 +1,55 @@
 #include "participants/ui/ParticipantWindowTools.h"
 
 #include "core/connection/SlotGuard.h"
+#include "core/lists/ListSorting.h"
 #include "core/ui/TVPForm.h"
 #include "core/ui/WindowRegistry.h"
 
 #include <QComboBox>
+#include <QHeaderView>
+#include <QTreeView>
+
+#include <algorithm>
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 
 namespace tvp {
+
+void showSortedList(QTreeView& list, TSortedListModel& sorted, QAbstractItemModel& records, QObject& window,
+                    std::function<void()> selectionChanged)
+{
+    sorted.setSourceModel(&records);
+    list.setModel(&sorted);
+    sorted.initListView();
+    QObject::connect(list.header(), &QHeaderView::sectionClicked, &window,
+                     [&sorted](int column) { guarded([&] { sorted.SortListView(column, true); }); });
+    QObject::connect(list.selectionModel(), &QItemSelectionModel::selectionChanged, &window,
+                     [changed = std::move(selectionChanged)] { guarded(changed); });
+}
+
+std::vector<int> selectedSourceRows(const QAbstractItemView& list, const TSortedListModel& sorted)
+{
+    QModelIndexList selected = list.selectionModel()->selectedRows();
+    std::sort(selected.begin(), selected.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::vector<int> rows;
+    for (const QModelIndex& index : selected)
+        rows.push_back(sorted.mapToSource(index).row());
+    return rows;
+}
+
+void selectSourceRow(QAbstractItemView& list, const TSortedListModel& sorted, int sourceRow)
+{
+    QItemSelectionModel* selection = list.selectionModel();
+    if (sourceRow < 0) {
+        selection->clear();
+        return;
+    }
+    const QModelIndex index = sorted.mapFromSource(sorted.sourceModel()->index(sourceRow, 0));
+    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    list.scrollTo(index);
+}
 
 bool setComboItem(QComboBox& combo, int id)
 {

@@ -7,16 +7,31 @@
 #include <QString>
 
 #include <functional>
+#include <vector>
 
+class QAbstractItemModel;
+class QAbstractItemView;
 class QComboBox;
 class QDropEvent;
 class QMimeData;
 class QObject;
+class QTreeView;
 class QWidget;
 
 namespace tvp {
 
+class TSortedListModel;
 class TWindowRegistry;
+
+// Puts the sorted model between the list and its records, sorts by the stored order, sorts anew on
+// a column click (a second click reverses) and tells the window of each change of the selection.
+void showSortedList(QTreeView& list, TSortedListModel& sorted, QAbstractItemModel& records, QObject& window,
+                    std::function<void()> selectionChanged);
+// The records' rows of the selected rows, in the list's order.
+std::vector<int> selectedSourceRows(const QAbstractItemView& list, const TSortedListModel& sorted);
+// Makes the records' row the list's one selected and current row, scrolled into view; -1 clears
+// the selection.
+void selectSourceRow(QAbstractItemView& list, const TSortedListModel& sorted, int sourceRow);
 
 // Selects the first entry carrying id and fires the box's change handler (activated); false when
 // no entry carries it.

@@ -39,44 +39,23 @@ namespace {
 
 const QString kCountText = QStringLiteral("Teams in dieser Ansicht: ");
 
-template <class Item>
-void fillCombo(QComboBox& combo, const QString& zeroEntry, const std::vector<Item>& items, QString (*name)(const Item&),
-               int (*id)(const Item&), int selectedId)
+// The box's entries: the zero entry (none when empty), then each item with its id as entry data.
+template <class Item, class Entry>
+void fillCombo(QComboBox& combo, const QString& zeroEntry, const std::vector<Item>& items, Entry entry, int selectedId)
 {
     combo.clear();
     if (!zeroEntry.isEmpty())
         combo.addItem(zeroEntry, 0);
-    for (const Item& item : items)
-        combo.addItem(name(item), id(item));
+    for (const Item& item : items) {
+        const auto [name, id] = entry(item);
+        combo.addItem(name, id);
+    }
     // Without the id the box is left on its zero entry, or on none.
     selectComboIntegerFilter(combo, selectedId, zeroEntry.isEmpty() ? -1 : 0);
     combo.setEnabled(true);
 }
 
-QString ageClassName(const proto::AgeClassType& a)
-{
-    return a.Name;
-}
-int ageClassId(const proto::AgeClassType& a)
-{
-    return a.AgeClassID;
-}
-QString clubName(const proto::ClubType& c)
-{
-    return c.Name;
-}
-int clubId(const proto::ClubType& c)
-{
-    return c.ClubId;
-}
-QString disciplineName(const proto::DisciplinType& d)
-{
-    return d.Name;
-}
-int disciplineId(const proto::DisciplinType& d)
-{
-    return d.DisciplinID;
-}
+auto ageClassEntry = [](const proto::AgeClassType& a) { return std::pair{a.Name, a.AgeClassID}; };
 
 } // namespace
 
@@ -93,13 +72,7 @@ TTeamForm::TTeamForm(TWindowContext& context)
     setMinimumSize(455, 400);
     buildWindow();
     buildMenus();
-    sorted_.setSourceModel(&model_);
-    ListView1->setModel(&sorted_);
-    sorted_.initListView();
-    connect(ListView1->header(), &QHeaderView::sectionClicked, this,
-            [this](int column) { guarded([&] { sorted_.SortListView(column, true); }); });
-    connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { guarded([this] { ListView1Change(); }); });
+    showSortedList(*ListView1, sorted_, model_, *this, [this] { ListView1Change(); });
     LoadItem();
 }
 
@@ -276,11 +249,9 @@ std::vector<int> TTeamForm::getSelectedIds() const
 
 std::vector<proto::TeamType> TTeamForm::getSelectedTeams() const
 {
-    QModelIndexList rows = ListView1->selectionModel()->selectedRows();
-    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
     std::vector<proto::TeamType> teams;
-    for (const QModelIndex& r : rows)
-        teams.push_back(model_.record(sorted_.mapToSource(r).row()));
+    for (int row : selectedSourceRows(*ListView1, sorted_))
+        teams.push_back(model_.record(row));
     return teams;
 }
 
@@ -349,12 +320,21 @@ void TTeamForm::setListEnabled(bool enabled)
 void TTeamForm::fillWindow(TTeamResponse& r)
 {
     const int scroll = ListView1->verticalScrollBar()->value();
-    fillCombo(*AgeClassCombo, {}, r.ageClasses, &ageClassName, &ageClassId, currentAgeClassID);
-    fillCombo(*AgeClassFilterCombo, QStringLiteral("Kein Filter"), r.ageClasses, &ageClassName, &ageClassId,
+    fillCombo(*AgeClassCombo, {}, r.ageClasses, ageClassEntry, currentAgeClassID);
+    fillCombo(*AgeClassFilterCombo, QStringLiteral("Kein Filter"), r.ageClasses, ageClassEntry,
               currentAgeClassFilterId);
-    fillCombo(*ClubCombo, QStringLiteral("Ohne Verein"), r.clubs, &clubName, &clubId, currentClubId);
-    fillCombo(*DisciplineFilterCombo, QStringLiteral("Kein Filter"), teamDisciplines(r.disciplines), &disciplineName,
-              &disciplineId, currentDisciplinFilterId);
+    fillCombo(
+        *ClubCombo, QStringLiteral("Ohne Verein"), r.clubs,
+        [](const proto::ClubType& c) {
+            return std::pair{c.Name, c.ClubId};
+        },
+        currentClubId);
+    fillCombo(
+        *DisciplineFilterCombo, QStringLiteral("Kein Filter"), teamDisciplines(r.disciplines),
+        [](const proto::DisciplinType& d) {
+            return std::pair{d.Name, d.DisciplinID};
+        },
+        currentDisciplinFilterId);
     // Whatever vanished since is reset; a vanished filter was applied to this answer, so load again.
     resetCurIdIfDeleted(*AgeClassCombo, currentAgeClassID, -1);
     resetCurIdIfDeleted(*ClubCombo, currentClubId, 0);
@@ -410,15 +390,8 @@ const proto::TeamType* TTeamForm::teamOf(int teamId) const
 void TTeamForm::selectRowOf(int teamId)
 {
     const QScopedValueRollback<bool> quiet(reselecting_, true);
-    QItemSelectionModel* selection = ListView1->selectionModel();
-    const int row = model_.findRow([&](const proto::TeamType& t) { return t.TeamID == teamId; });
-    if (teamId == 0 || row < 0) {
-        selection->clear();
-        return;
-    }
-    const QModelIndex index = sorted_.mapFromSource(model_.index(row, 0));
-    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    ListView1->scrollTo(index);
+    selectSourceRow(*ListView1, sorted_,
+                    teamId == 0 ? -1 : model_.findRow([&](const proto::TeamType& t) { return t.TeamID == teamId; }));
 }
 
 // ---- the editor ----

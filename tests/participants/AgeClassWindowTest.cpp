@@ -17,33 +17,17 @@ using namespace tvp::test;
 
 namespace {
 
-class AgeClassWindow : public ParticipantWindowTest {
+class AgeClassWindow : public EditorWindowTest<TAgeClassForm> {
 protected:
     void SetUp() override
     {
-        ParticipantWindowTest::SetUp();
+        EditorWindowTest::SetUp();
         form = make<TAgeClassForm>(TWindowId::AgeClassForm);
     }
 
-    void open()
-    {
-        form->show();
-        settle();
-    }
-    template <class T>
-    T* child(const char* name) const
-    {
-        T* w = form->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_TRUE(w) << name;
-        return w;
-    }
-    QLineEdit* name() const { return child<QLineEdit>("NameEdit"); }
     QLineEdit* fee() const { return child<QLineEdit>("PriceEdit"); }
     TUpDown* upDown(const char* n) const { return child<TUpDown>(n); }
     QTreeView* list() const { return child<QTreeView>("ListView1"); }
-    QPushButton* save() const { return child<QPushButton>("Button1"); }
-    QPushButton* add() const { return child<QPushButton>("Button2"); }
-    QString id() const { return child<QLabel>("IdLabel")->text(); }
     void type(QLineEdit* edit, const QString& text) { typeInto(*edit, text); }
     // Clicks on an up-down's arrows.
     static void step(TUpDown* u, int steps)
@@ -53,11 +37,8 @@ protected:
     }
     int stored(const char* column, int ageClassId)
     {
-        const std::string sql = std::string("SELECT ") + column + " FROM age_classes WHERE id = ?";
-        return seed->value(sql.c_str(), ageClassId);
+        return EditorWindowTest::stored("age_classes", column, ageClassId);
     }
-
-    TAgeClassForm* form = nullptr;
 };
 
 } // namespace

@@ -21,11 +21,11 @@ using namespace tvp::test;
 
 namespace {
 
-class TeamWindow : public ParticipantWindowTest {
+class TeamWindow : public EditorWindowTest<TTeamForm> {
 protected:
     void SetUp() override
     {
-        ParticipantWindowTest::SetUp();
+        EditorWindowTest::SetUp();
         u10 = ageClass(QStringLiteral("U10"));
         u12 = ageClass(QStringLiteral("U12"));
         club = seed->club(competitionId, QStringLiteral("TV Nord"));
@@ -33,40 +33,19 @@ protected:
         form = make<TTeamForm>(TWindowId::TeamForm);
     }
 
-    void open()
-    {
-        form->show();
-        settle();
-    }
-    template <class T>
-    T* child(const char* name) const
-    {
-        T* w = form->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_TRUE(w) << name;
-        return w;
-    }
-    QLineEdit* name() const { return child<QLineEdit>("NameEdit"); }
     QComboBox* box(const char* n) const { return child<QComboBox>(n); }
     TDragListView* list() const { return child<TDragListView>("ListView1"); }
-    QPushButton* save() const { return child<QPushButton>("Button1"); }
-    QPushButton* add() const { return child<QPushButton>("Button2"); }
-    QString id() const { return child<QLabel>("IdLabel")->text(); }
     void type(const QString& text) { typeInto(*name(), text); }
     int team(const QString& teamName, int ageClassId, int clubId = 0)
     {
         return seed->team(competitionId, teamName, ageClassId, clubId);
     }
-    int stored(const char* column, int teamId)
-    {
-        const std::string sql = std::string("SELECT ") + column + " FROM teams WHERE id = ?";
-        return seed->value(sql.c_str(), teamId);
-    }
+    int stored(const char* column, int teamId) { return EditorWindowTest::stored("teams", column, teamId); }
 
     int u10 = 0;
     int u12 = 0;
     int club = 0;
     FakeAthleteForm* athletes = nullptr;
-    TTeamForm* form = nullptr;
 };
 
 } // namespace

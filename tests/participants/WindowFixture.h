@@ -19,6 +19,8 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QTest>
 
@@ -210,6 +212,37 @@ protected:
 
 private:
     std::vector<std::unique_ptr<QWidget>> owned_;
+};
+
+// A test of one window of the design's editor layout: the list "ListView1", the name field
+// "NameEdit", "Button1" to save, "Button2" to add and the "IdLabel".
+template <class Form>
+class EditorWindowTest : public ParticipantWindowTest {
+protected:
+    void open()
+    {
+        form->show();
+        settle();
+    }
+    template <class T>
+    T* child(const char* name) const
+    {
+        T* w = form->template findChild<T*>(QString::fromLatin1(name));
+        EXPECT_TRUE(w) << name;
+        return w;
+    }
+    QLineEdit* name() const { return child<QLineEdit>("NameEdit"); }
+    QPushButton* save() const { return child<QPushButton>("Button1"); }
+    QPushButton* add() const { return child<QPushButton>("Button2"); }
+    QString id() const { return child<QLabel>("IdLabel")->text(); }
+    // A stored column of a row, as a number.
+    int stored(const char* table, const char* column, int id)
+    {
+        const std::string sql = std::string("SELECT ") + column + " FROM " + table + " WHERE id = ?";
+        return seed->value(sql.c_str(), id);
+    }
+
+    Form* form = nullptr;
 };
 
 } // namespace tvp::test
