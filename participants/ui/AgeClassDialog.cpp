@@ -37,6 +37,7 @@ TAgeClassForm::TAgeClassForm(TWindowContext& context)
 {
     setWindowTitle(QStringLiteral("Altersklassen"));
     setMinimumSize(440, 340);
+    resize(900, 400);
     buildWindow();
     showSortedList(*ListView1, sorted_, model_, *this, [this] { ListView1Change(); });
     LoadItem();

@@ -70,6 +70,7 @@ TTeamForm::TTeamForm(TWindowContext& context)
 {
     setWindowTitle(QStringLiteral("Teams"));
     setMinimumSize(455, 400);
+    resize(820, 460);
     buildWindow();
     buildMenus();
     showSortedList(*ListView1, sorted_, model_, *this, [this] { ListView1Change(); });

@@ -22,6 +22,7 @@ TTeamMemberWarningForm::TTeamMemberWarningForm(TWindowContext& context)
 {
     setWindowTitle(QStringLiteral("Teammitglieder prüfen"));
     setMinimumSize(690, 250);
+    resize(840, 320);
     auto* text =
         new QLabel(QStringLiteral("Achtung: Folgende Teams entsprechen nicht den Vorgaben der Altersklasse"), this);
     text->setObjectName(QStringLiteral("Label1"));
