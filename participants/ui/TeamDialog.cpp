@@ -272,8 +272,11 @@ void TTeamForm::showDisc(int disciplineId, int ageClassId)
     if (checkDirtyDataMessage(nullptr, {}))
         return;
     hide();
-    setComboItem(*AgeClassFilterCombo, ageClassId);
-    setComboItem(*DisciplineFilterCombo, disciplineId);
+    // A window not loaded yet has no entries: the load that showing starts applies the ids.
+    if (!setComboItem(*AgeClassFilterCombo, ageClassId))
+        currentAgeClassFilterId = ageClassId;
+    if (!setComboItem(*DisciplineFilterCombo, disciplineId))
+        currentDisciplinFilterId = disciplineId;
     show();
 }
 

@@ -392,3 +392,32 @@ TEST_F(TeamDrops, DropsFromOtherWindowsOutsideRowsOrWithoutSelectionAreRefused)
     EXPECT_FALSE(drop(QStringLiteral("AthleteForm")));
     EXPECT_TRUE(fake->callsOf<proto::op::modifyAthlete>().empty());
 }
+
+TEST_F(TeamWindow, TheCompetitionListsShowTheTeamsOfAnAgeClassNotYetInADiscipline)
+{
+    const int placed = team(QStringLiteral("Eingeteilt"), u12);
+    team(QStringLiteral("Offen"), u12);
+    team(QStringLiteral("Andere Klasse"), u10);
+    proto::ResultTableType teamTable;
+    teamTable.Team = true;
+    const int relay = seed->discipline(competitionId, QStringLiteral("Staffel"), u12, teamTable);
+    seed->placeTeam(relay, placed);
+
+    form->showDisc(relay, u12);
+    settle();
+    ASSERT_TRUE(form->isVisible());
+    EXPECT_EQ(box("AgeClassFilterCombo")->currentText(), QStringLiteral("U12"));
+    EXPECT_EQ(box("DisciplineFilterCombo")->currentText(), QStringLiteral("Staffel"));
+    ASSERT_EQ(rows(*list()).size(), 1);
+    EXPECT_TRUE(rows(*list())[0].startsWith(QStringLiteral("Offen|")));
+
+    // Placing the other team too: the lists window tells the team window, which loads again.
+    seed->placeTeam(relay,
+                    seed->value("SELECT id FROM teams WHERE name = 'Offen' AND competition_id = ?", competitionId));
+    form->discParticipantsUpdated(relay + 1000);
+    settle();
+    EXPECT_EQ(rows(*list()).size(), 1) << "another discipline changes nothing here";
+    form->discParticipantsUpdated(relay);
+    settle();
+    EXPECT_TRUE(rows(*list()).isEmpty());
+}
