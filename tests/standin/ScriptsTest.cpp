@@ -226,4 +226,34 @@ TEST(StandinCommandLine, DefaultsAndRefusals)
         EXPECT_THROW(parseOptions(bad), std::invalid_argument) << bad[0];
 }
 
+TEST(StandinCommandLine, SharedServerLimits)
+{
+    const StandinOptions d = parseOptions({});
+    // A writer is refused before the client gives up its channel wait of 35 s, and waiting ones
+    // always leave workers free.
+    EXPECT_LT(d.writeWait, std::chrono::seconds(35));
+    EXPECT_LT(d.maxWaiting(), d.threads - 1);
+    EXPECT_GE(d.maxRequestBytes, 256LL << 20) << "an exported competition can be imported again";
+
+    const StandinOptions o =
+        parseOptions({"--threads", "64", "--tx-idle-readonly-seconds", "2", "--max-transactions", "40",
+                      "--max-transactions-per-session", "4", "--write-wait-seconds", "3", "--max-sessions", "500",
+                      "--request-timeout-seconds", "7", "--max-request-mb", "16"});
+    EXPECT_EQ(o.threads, 64);
+    EXPECT_EQ(o.maxWaiting(), 56);
+    EXPECT_EQ(o.txIdleReadOnly, std::chrono::seconds(2));
+    EXPECT_EQ(o.maxTransactions, 40);
+    EXPECT_EQ(o.maxTransactionsPerSession, 4);
+    EXPECT_EQ(o.writeWait, std::chrono::seconds(3));
+    EXPECT_EQ(o.maxSessions, 500u);
+    EXPECT_EQ(o.requestTimeout, std::chrono::seconds(7));
+    EXPECT_EQ(o.maxRequestBytes, 16LL << 20);
+
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{{"--threads", "4"},
+                                                                                     {"--write-wait-seconds", "35"},
+                                                                                     {"--max-transactions", "0"},
+                                                                                     {"--max-request-mb", "0"}})
+        EXPECT_THROW(parseOptions(bad), std::invalid_argument) << bad[0];
+}
+
 } // namespace
