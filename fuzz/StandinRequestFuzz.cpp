@@ -4,6 +4,7 @@
 // it, opened for this input, so the fuzzer reaches work inside transactions, refusals of other
 // sessions' transactions and of writes in read-only ones.
 
+#include "core/protocol/SoapHeader.h"
 #include "standin/Dispatcher.h"
 #include "standin/Transactions.h"
 
@@ -81,10 +82,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     substitute(text, "@S@", [&] { return server.session; });
     const std::string readonly = substitute(text, "@T@", [&] { return begin(true); });
     const std::string writer = substitute(text, "@W@", [&] { return begin(false); });
-    server.dispatcher.handle(service, text);
+    const standin::SoapAnswer answer = server.dispatcher.handle(service, text);
     standin::headerOfPartialRequest(text);
     for (const std::string& id : {readonly, writer})
         if (!id.empty())
             server.transactions.rollback(id, server.session);
+    // A transaction the input began would hold up the next input's writes until swept.
+    std::string begun;
+    const std::string session = proto::getSessionfromSoap(answer.body, begun);
+    if (!begun.empty())
+        server.transactions.rollback(begun, session);
     return 0;
 }
