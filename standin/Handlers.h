@@ -26,4 +26,10 @@ proto::getUiInfoResponse1 getUiInfo(Call& c, const op::getUiInfo& a);
 proto::getUiInfosResponse1 getUiInfos(Call& c, const op::getUiInfos& a);
 proto::getExceptionMessagesResponse1 getExceptionMessages(Call& c, const op::getExceptionMessages& a);
 
+// Athletes (AthleteOps.cpp)
+proto::addAthleteResponse1 addAthlete(Call& c, const op::addAthlete& a);
+void modifyAthlete(Call& c, const op::modifyAthlete& a);
+void removeAthlete(Call& c, const op::removeAthlete& a);
+void flipAthleteNames(Call& c, const op::flipAthleteNames& a);
+
 } // namespace tvp::standin::ops

@@ -39,6 +39,12 @@ const OperationTable& operationTable()
         t.serve<ops::getUiInfo>(Read);
         t.serve<ops::getUiInfos>(Read);
         t.serve<ops::getExceptionMessages>(None);
+
+        // Athletes.
+        t.serve<ops::addAthlete>(Write);
+        t.serve<ops::modifyAthlete>(Write);
+        t.serve<ops::removeAthlete>(Write);
+        t.serve<ops::flipAthleteNames>(Write);
         return t;
     }();
     return table;
