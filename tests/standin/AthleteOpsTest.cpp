@@ -1,99 +1,15 @@
 // The stand-in's athlete operations over HTTP: what they store, what they refuse until the force
 // flag comes, and what a refusal inside a transaction leaves.
 
-#include "standin/Database.h"
 #include "standin/ErrorMessages.h"
 #include "tests/support/StandinHarness.h"
+#include "tests/support/StandinSeed.h"
 
 using namespace tvp;
 using namespace tvp::proto;
 using namespace tvp::test;
-using tvp::standin::Statement;
 
 namespace {
-
-// Writes what no served operation writes yet (teams, results, list places) straight into the
-// data file, and reads the athletes back from it.
-class Seed {
-public:
-    explicit Seed(const std::string& file) : db(file) {}
-
-    int team(int competition, const QString& name)
-    {
-        const int barcode = barcodeOf("team", competition);
-        const int id = db.nextId("team");
-        db.query("INSERT INTO teams (id, competition_id, name, barcode) VALUES (?, ?, ?, ?)", id, competition, name,
-                 barcode)
-            .run();
-        return id;
-    }
-    int club(int competition, const QString& name)
-    {
-        const int id = db.nextId("club");
-        db.query("INSERT INTO clubs (id, competition_id, name) VALUES (?, ?, ?)", id, competition, name).run();
-        return id;
-    }
-    int discipline(int competition, const QString& name)
-    {
-        const int barcode = barcodeOf("discipline", competition);
-        const int id = db.nextId("discipline");
-        db.query("INSERT INTO disciplines (id, competition_id, name, barcode) VALUES (?, ?, ?, ?)", id, competition,
-                 name, barcode)
-            .run();
-        return id;
-    }
-    int blank(int competition) { return barcodeOf("blank", competition); }
-    // bib 0 and athlete 0 store NULL.
-    int result(int discipline, int attempt, int athlete, int bib, int team = 0)
-    {
-        db.query("INSERT INTO results (discipline_id, attempt, athlete_id, bib, kind) "
-                 "VALUES (?, ?, NULLIF(?, 0), NULLIF(?, 0), 'Distance')",
-                 discipline, attempt, athlete, bib)
-            .run();
-        const int id = db.lastInsertId();
-        if (team != 0)
-            db.query("INSERT INTO result_teams (result_id, team_id, position) VALUES (?, ?, 0)", id, team).run();
-        return id;
-    }
-    void place(int discipline, int athlete)
-    {
-        db.query("INSERT INTO heat_assignments (discipline_id, athlete_id, heat_no, position) VALUES (?, ?, 1, 0)",
-                 discipline, athlete)
-            .run();
-    }
-
-    int count(const char* sql, int id)
-    {
-        Statement q = db.query(sql, id);
-        return q.next() ? q.intAt(0) : -1;
-    }
-    bool exists(int athlete) { return count("SELECT COUNT(*) FROM athletes WHERE id = ?", athlete) == 1; }
-    std::vector<int> bibs(int athlete)
-    {
-        std::vector<int> out;
-        Statement q = db.query("SELECT bib FROM athlete_bibs WHERE athlete_id = ? ORDER BY position", athlete);
-        while (q.next())
-            out.push_back(q.intAt(0));
-        return out;
-    }
-    QString column(const char* name, int athlete)
-    {
-        Statement q =
-            db.query((std::string("SELECT IFNULL(") + name + ", '') FROM athletes WHERE id = ?").c_str(), athlete);
-        return q.next() ? q.textAt(0) : QStringLiteral("<none>");
-    }
-    int results(int athlete) { return count("SELECT COUNT(*) FROM results WHERE athlete_id = ?", athlete); }
-
-    standin::Db db;
-
-private:
-    int barcodeOf(const char* kind, int competition)
-    {
-        db.query("INSERT INTO barcodes (kind, competition_id) VALUES (?, ?)", QString::fromUtf8(kind), competition)
-            .run();
-        return db.lastInsertId();
-    }
-};
 
 AthleteInfoDataType info(const QString& given, const QString& sur, std::vector<int> bibs = {})
 {
@@ -112,7 +28,7 @@ protected:
         standin.start();
         client = standin.newClient();
         competition = client->create(QStringLiteral("Kinderleichtathletik"));
-        seed = std::make_unique<Seed>(standin.dataFile());
+        seed = std::make_unique<StandinSeed>(standin.dataFile());
     }
 
     AthleteType add(const AthleteInfoDataType& i, int team = 0, int club = 0, bool reassign = false, int comp = 0)
@@ -136,7 +52,7 @@ protected:
 
     std::unique_ptr<StandinClient> client;
     int competition = 0;
-    std::unique_ptr<Seed> seed;
+    std::unique_ptr<StandinSeed> seed;
 };
 
 TEST_F(StandinAthletes, CreatedAthleteIsStoredWithTeamClubBibsAndAFreshBarcode)
