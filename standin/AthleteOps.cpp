@@ -3,6 +3,7 @@
 
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
+#include "standin/Records.h"
 
 #include <QSet>
 
@@ -25,12 +26,6 @@ int competitionOfAthlete(Db& db, int athleteId)
     if (!q.next())
         throw ServerError(errors::AthleteNotFound, {text(athleteId)});
     return q.intAt(0);
-}
-
-void requireCompetition(Db& db, int id)
-{
-    if (!db.query("SELECT 1 FROM competitions WHERE id = ?", id).next())
-        throw ServerError(errors::CompetitionNotFound, {text(id)});
 }
 
 void requireTeam(Db& db, int competitionId, int teamId)
@@ -110,51 +105,21 @@ void storeBibs(Db& db, int competitionId, int athleteId, const std::vector<int>&
     }
 }
 
-std::vector<int> storedBibs(Db& db, int athleteId)
-{
-    std::vector<int> bibs;
-    Statement q = db.query("SELECT bib FROM athlete_bibs WHERE athlete_id = ? ORDER BY position", athleteId);
-    while (q.next())
-        bibs.push_back(q.intAt(0));
-    return bibs;
-}
-
 bool contains(const std::vector<int>& list, int value)
 {
     return std::find(list.begin(), list.end(), value) != list.end();
 }
 
-proto::AthleteType loadAthlete(Db& db, int athleteId)
+// The athlete as the reads answer it.
+proto::AthleteType loadAthlete(Db& db, int competitionId, int athleteId)
 {
-    Statement q = db.query("SELECT a.given_name, a.sur_name, a.gender, a.year_of_birth, IFNULL(a.custom_barcode, 0), "
-                           "a.barcode, a.team_id, t.name, a.club_id, c.name, c.comment "
-                           "FROM athletes a LEFT JOIN teams t ON t.id = a.team_id "
-                           "LEFT JOIN clubs c ON c.id = a.club_id WHERE a.id = ?",
-                           athleteId);
-    if (!q.next())
+    const CompetitionParticipants participants(db, competitionId);
+    AthleteSelection only;
+    only.athleteId = athleteId;
+    std::vector<proto::AthleteType> found = readAthletes(db, competitionId, participants, only);
+    if (found.empty())
         throw ServerError(errors::AthleteNotFound, {text(athleteId)});
-    proto::AthleteType a;
-    a.AthleteID = athleteId;
-    a.Name = proto::AthleteNameType{q.textAt(0), q.textAt(1)};
-    a.Gender = proto::enumFromName<GenderType>(q.textAt(2).toStdString()).value_or(GenderType::NotSpecified);
-    a.YearOfBirth = q.intAt(3);
-    a.CustomBarcode = q.intAt(4);
-    a.Barcode = q.intAt(5);
-    if (q.intAt(6) != 0) {
-        proto::TeamType team;
-        team.TeamID = q.intAt(6);
-        team.Name = q.textAt(7);
-        a.Team = std::move(team);
-    }
-    if (q.intAt(8) != 0) {
-        proto::ClubShortType club;
-        club.ClubId = q.intAt(8);
-        club.Name = q.textAt(9);
-        club.Comment = q.textAt(10);
-        a.Club = std::move(club);
-    }
-    a.Bib = storedBibs(db, athleteId);
-    return a;
+    return std::move(found.front());
 }
 
 QString genderName(GenderType g)
@@ -189,7 +154,7 @@ proto::addAthleteResponse1 addAthlete(Call& c, const op::addAthlete& a)
         .run();
     storeBibs(db, a.CompetitionID, id, info.Bib);
     proto::addAthleteResponse1 r;
-    r.Athlete = loadAthlete(db, id);
+    r.Athlete = loadAthlete(db, a.CompetitionID, id);
     return r;
 }
 
@@ -197,7 +162,7 @@ void modifyAthlete(Call& c, const op::modifyAthlete& a)
 {
     Db& db = c.database();
     const int competitionId = competitionOfAthlete(db, a.AthleteID);
-    const proto::AthleteType stored = loadAthlete(db, a.AthleteID);
+    const proto::AthleteType stored = loadAthlete(db, competitionId, a.AthleteID);
     const int oldTeam = stored.Team ? stored.Team->TeamID : 0;
     const int oldClub = stored.Club ? stored.Club->ClubId : 0;
 

@@ -173,7 +173,7 @@ TEST_F(AthleteWindowTest, DeletingSeveralAsksOnceAndTheBatchAnswerDecidesForTheR
     const int a = athlete(QStringLiteral("A"), QStringLiteral("Alpha"));
     const int b = athlete(QStringLiteral("B"), QStringLiteral("Beta"));
     const int c = athlete(QStringLiteral("C"), QStringLiteral("Gamma"));
-    seed->place(disc, b);
+    seed->placeAthlete(disc, b);
     open();
 
     // "Nein" to the first question: nothing is sent.
@@ -246,7 +246,9 @@ TEST_F(AthleteWindowTest, FiltersByTeamAgeClassAndUnassignedDiscipline)
     const int adler = seed->team(competitionId, QStringLiteral("Adler"), u10);
     const int falken = seed->team(competitionId, QStringLiteral("Falken"), u12);
     seed->discipline(competitionId, QStringLiteral("Sprint"));
-    seed->discipline(competitionId, QStringLiteral("Staffel"), true);
+    ResultTableType relay;
+    relay.Team = true;
+    seed->discipline(competitionId, QStringLiteral("Staffel"), 0, relay);
     athlete(QStringLiteral("Anna"), QStringLiteral("Adlerin"), {}, adler);
     athlete(QStringLiteral("Fritz"), QStringLiteral("Falke"), {}, falken);
     athlete(QStringLiteral("Olga"), QStringLiteral("Ohne"));

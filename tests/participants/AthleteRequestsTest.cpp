@@ -258,7 +258,7 @@ TEST_F(AthleteRoad, DeletingThreeAsksOnceForTheSecondAndGoesOnWithTheThird)
 {
     const int disc = seed->discipline(competitionId, QStringLiteral("Sprint"));
     const int a = athlete(QStringLiteral("A")), b = athlete(QStringLiteral("B")), c = athlete(QStringLiteral("C"));
-    seed->place(disc, b);
+    seed->placeAthlete(disc, b);
 
     recorder.confirmation.expect({.confirmed = false});
     run(makeAthleteDeleteChain({a, b, c}));
@@ -298,7 +298,7 @@ TEST_F(AthleteRoad, CancellingTheDeleteQuestionStopsTheChainAndLeavesTheRefusalT
 {
     const int disc = seed->discipline(competitionId, QStringLiteral("Sprint"));
     const int a = athlete(QStringLiteral("A")), b = athlete(QStringLiteral("B"));
-    seed->place(disc, a);
+    seed->placeAthlete(disc, a);
     recorder.confirmation.expect({.cancel = true});
     run(makeAthleteDeleteChain({a, b}));
     ASSERT_EQ(finished.size(), 1u);

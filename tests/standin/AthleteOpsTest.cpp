@@ -189,8 +189,8 @@ TEST_F(StandinAthletes, ATeamChangeTakesTheAthleteOutOfItsDisciplines)
     const int disc = seed->discipline(competition, QStringLiteral("Sprint"));
     const AthleteType a = add(info(QStringLiteral("Anna"), {}), adler);
     const AthleteType b = add(info(QStringLiteral("Ben"), {}), adler);
-    seed->place(disc, a.AthleteID);
-    seed->place(disc, b.AthleteID);
+    seed->placeAthlete(disc, a.AthleteID);
+    seed->placeAthlete(disc, b.AthleteID);
     seed->result(disc, 1, a.AthleteID, 0);
 
     Change move;
@@ -241,7 +241,7 @@ TEST_F(StandinAthletes, RemovingAnAthleteWithResultsOrListPlacesNeedsTheForceFla
     const int disc = seed->discipline(competition, QStringLiteral("Sprint"));
     const AthleteType placed = add(info(QStringLiteral("Anna"), {}, {1}));
     const AthleteType scored = add(info(QStringLiteral("Ben"), {}, {2}));
-    seed->place(disc, placed.AthleteID);
+    seed->placeAthlete(disc, placed.AthleteID);
     seed->result(disc, 1, scored.AthleteID, 2);
 
     EXPECT_EQ(errorIdOf([&] { client->cms()->removeAthlete(placed.AthleteID, false); }), 44);
