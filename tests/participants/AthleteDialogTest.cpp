@@ -4,6 +4,7 @@
 #include "core/print/ui/Print.h"
 #include "core/util/CodePages.h"
 #include "tests/core/print/PdfTools.h"
+#include "participants/ui/ParticipantWindows.h"
 #include "tests/participants/AthleteWindowFixture.h"
 #include "tests/support/FakeServer.h"
 
@@ -447,6 +448,32 @@ TEST_F(AthleteWindowTest, TheCheckMenuShowsTheAllClearMessageOnlyWhenAsked)
     settle();
     EXPECT_EQ(fake->callsOf<op::checkParticipantConstraints>().size(), 2u);
     EXPECT_EQ(fake->callsOf<op::checkParticipantConstraints>()[0].CompetitionId, competitionId);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ParticipantWindows, TheAthleteAndSearchWindowsAreMadeForTheirRowsAndFindEachOther)
+{
+    TempAppFolders folders;
+    TWindowRegistry registry;
+    registerParticipantWindows(registry);
+    TCurrentCompetition competition;
+    TWindowContext context(competition, registry);
+    for (TWindowId id : {TWindowId::SearchForm, TWindowId::AthleteForm})
+        registry.create(id, context);
+    auto* athletes = registry.get<TAthleteForm>(TWindowId::AthleteForm);
+    ASSERT_TRUE(athletes);
+    EXPECT_EQ(athletes->objectName(), QStringLiteral("AthleteForm"));
+    EXPECT_EQ(windowClassName(athletes), QStringLiteral("TAthleteForm"));
+    EXPECT_TRUE(registry.get<IAthleteForm>(TWindowId::AthleteForm));
+    ASSERT_TRUE(registry.get<IListSearchForm>(TWindowId::SearchForm));
+    EXPECT_EQ(registry.widget(TWindowId::SearchForm)->windowTitle(), QStringLiteral("Suchen..."));
+    // Ctrl+F's way: the athlete window opens the search over its list.
+    athletes->Suchen1Click();
+    EXPECT_TRUE(registry.widget(TWindowId::SearchForm)->isVisible());
+    registry.destroyAll();
 }
 
 } // namespace
