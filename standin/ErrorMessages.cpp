@@ -20,8 +20,8 @@ const std::vector<Message>& messages()
                                "dem Team ist in derselben Disziplin und demselben Versuch schon ein Ergebnis "
                                "zugewiesen."},
         {AthleteNotFound, "Der Athlet mit der ID %s existiert nicht."},
-        {TeamNotFound, "Das Team mit der ID %s existiert in dieser Veranstaltung nicht."},
-        {ClubNotFound, "Der Verein/die Organisation mit der ID %s existiert in dieser Veranstaltung nicht."},
+        {TeamNotFound, "Das Team mit der ID %s existiert nicht."},
+        {ClubNotFound, "Der Verein/die Organisation mit der ID %s existiert nicht."},
         {BlankBarcodeNotReserved, "Der Blanko-Barcode %s ist für diese Veranstaltung nicht reserviert."},
         {BlankBarcodeInUse, "Der Blanko-Barcode %s ist bereits dem Athleten %s zugewiesen."},
         {BibInvalid, "Ungültige Startnummer %s: Startnummern sind ganze Zahlen ab 1."},

@@ -22,8 +22,9 @@ inline constexpr int AthleteHasResultsInDisciplines = 45;
 inline constexpr int AmbiguousBibResults = 178;
 inline constexpr int AmbiguousTeamResults = 179;
 inline constexpr int AthleteNotFound = 230;
-inline constexpr int TeamNotFound = 231;
-inline constexpr int ClubNotFound = 232;
+// The same ids and texts as the team area's, for the same refusals.
+inline constexpr int TeamNotFound = 921;
+inline constexpr int ClubNotFound = 922;
 inline constexpr int BlankBarcodeNotReserved = 233;
 inline constexpr int BlankBarcodeInUse = 234;
 inline constexpr int BibInvalid = 235;

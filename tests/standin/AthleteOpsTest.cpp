@@ -298,7 +298,7 @@ TEST_F(StandinAthletes, EveryRefusalHasAGermanTextWithItsParameters)
         return QString();
     };
     const std::vector<std::pair<int, int>> parameterCounts{{40, 2},  {41, 1},  {44, 1},  {45, 1},  {178, 1},
-                                                           {179, 1}, {230, 1}, {231, 1}, {232, 1}, {233, 1},
+                                                           {179, 1}, {230, 1}, {921, 1}, {922, 1}, {233, 1},
                                                            {234, 2}, {235, 1}, {236, 1}};
     for (const auto& [id, parameters] : parameterCounts)
         EXPECT_EQ(textOf(id).count(QStringLiteral("%s")), parameters) << id;
