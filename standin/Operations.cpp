@@ -54,6 +54,12 @@ const OperationTable& operationTable()
         t.serve<ops::modifyTeam>(Write);
         t.serve<ops::removeTeam>(Write);
         t.serve<ops::checkParticipantConstraints>(Read);
+
+        // Athletes.
+        t.serve<ops::addAthlete>(Write);
+        t.serve<ops::modifyAthlete>(Write);
+        t.serve<ops::removeAthlete>(Write);
+        t.serve<ops::flipAthleteNames>(Write);
         return t;
     }();
     return table;
