@@ -4,6 +4,14 @@
 
 namespace tvp {
 
+// The two discipline windows, as other windows use them (registered by the organisation area).
+class IDisciplineWindows {
+public:
+    virtual ~IDisciplineWindows() = default;
+    // Reloads the windows (asking about unsaved changes), only the visible ones when asked.
+    virtual void reloadDisciplinForms(bool onlyVisible) = 0;
+};
+
 // The discipline windows' list of the scoring-node templates the server offers.
 class IDisciplineTemplates {
 public:

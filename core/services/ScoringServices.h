@@ -12,6 +12,7 @@
 #include <vector>
 
 class QMenu;
+class QPrinter;
 class QTreeWidget;
 class QWidget;
 
@@ -79,6 +80,9 @@ public:
     virtual ~IAnalyseForm() = default;
     // providerId: a scoring node, or the discipline itself.
     virtual void ShowAndLoad(int discId, int providerId) = 0;
+    // The printer choice of every printout runs the window's print dialog (PrintDialog1): true
+    // when the user confirmed a printer, which is then set on printer.
+    virtual bool PrintDialog1Execute(QPrinter& printer) = 0;
 };
 
 class TAggregatorTree;
