@@ -8,6 +8,31 @@ const std::vector<Message>& messages()
         {NameInUse, "Eine Veranstaltung mit dem Namen %s existiert bereits."},
         {CompetitionNotFound, "Die Veranstaltung mit der ID %s existiert nicht."},
         {TransactionNotFound, "Die Transaktion %s ist nicht (mehr) offen."},
+        // Disciplines and scoring nodes.
+        {AssignmentChangeWithResults,
+         "Die Disziplin %s enthält bereits Ergebnisse, die mit der neuen Leistungszuordnung nicht zugeordnet werden "
+         "können."},
+        {NotAnAggregator, "Die ID %s gehört zu keinem Ergebnis-Aggregator."},
+        {DisciplineHasHeats, "Die Disziplin %s enthält Laufeinteilungen."},
+        {DisciplineHasResults, "Der Disziplin %s sind Ergebnisse und Laufeinteilungen zugewiesen."},
+        {FewerAttemptsWithResults, "Die Disziplin %s enthält Ergebnisse von Versuchen/Läufen über %s."},
+        {TeamChangeWithResults, "Der Disziplin %s sind Ergebnisse und Laufeinteilungen zugewiesen."},
+        {TeamChangeWithHeats, "Die Disziplin %s enthält Laufeinteilungen."},
+        {RemovedSquadsHaveResults,
+         "Die Altersklassenänderung der Disziplin %s entfernt Riegen, denen schon Ergebnisse zugeordnet sind."},
+        {SquadsOfOtherAgeClass, "Der Disziplin %s sind schon Riegen anderer Altersklassen zugeordnet."},
+        {DisciplineHasScheduleItems, "Die Disziplin %s enthält bereits Zuordnungen zu Zeitplaneinträgen."},
+        {ResultTypeChangeWithResults,
+         "Der Ergebnistyp der Disziplin %s soll geändert werden, aber die Disziplin enthält bereits Ergebnisse."},
+        {DisciplineNotFound, "Die Disziplin mit der ID %s existiert nicht."},
+        {TemplateNotFound, "Die Aggregator-Vorlage mit der ID %s existiert nicht."},
+        {ParameterCount, "Die Aggregator-Vorlage %s erwartet %s Parameter, übergeben wurden %s."},
+        {ProviderNotFound, "Die Quelle %s ist keine Disziplin und kein Ergebnis-Aggregator dieser Veranstaltung."},
+        {SourceCycle, "Der Ergebnis-Aggregator %s kann nicht (auch nicht über andere) seine eigene Quelle sein."},
+        {NoSource, "Ein Ergebnis-Aggregator braucht mindestens eine Quelle."},
+        {OnlySourceOf, "Der Ergebnis-Aggregator %s ist die einzige Quelle von %s."},
+        {AgeClassNotFound, "Die Altersklasse mit der ID %s existiert nicht in dieser Veranstaltung."},
+        {InvalidDiscipline, "Ungültige Disziplindaten: %s."},
     };
     return all;
 }

@@ -26,4 +26,21 @@ proto::getUiInfoResponse1 getUiInfo(Call& c, const op::getUiInfo& a);
 proto::getUiInfosResponse1 getUiInfos(Call& c, const op::getUiInfos& a);
 proto::getExceptionMessagesResponse1 getExceptionMessages(Call& c, const op::getExceptionMessages& a);
 
+// Disciplines and scoring nodes (DisciplineOps.cpp)
+proto::createDisciplinResponse createDisciplin(Call& c, const op::createDisciplin& a);
+proto::modifyDisciplinResponse1 modifyDisciplin(Call& c, const op::modifyDisciplin& a);
+void removeDisciplin(Call& c, const op::removeDisciplin& a);
+proto::assignResultAggregatorResponse1 assignResultAggregator(Call& c, const op::assignResultAggregator& a);
+proto::modifyAssignedResultAggregatorResponse1
+modifyAssignedResultAggregator(Call& c, const op::modifyAssignedResultAggregator& a);
+void removeResultAggregator(Call& c, const op::removeResultAggregator& a);
+proto::connectProviderToResultAggregatorResponse1
+connectProviderToResultAggregator(Call& c, const op::connectProviderToResultAggregator& a);
+void disconnectProviderFromResultAggregator(Call& c, const op::disconnectProviderFromResultAggregator& a);
+proto::getResultAggregatorTreeResponse1 getResultAggregatorTree(Call& c, const op::getResultAggregatorTree& a);
+proto::getResultAggregatorsResponse1 getResultAggregators(Call& c, const op::getResultAggregators& a);
+proto::getResultAggregatorInfoResponse1 getResultAggregatorInfo(Call& c, const op::getResultAggregatorInfo& a);
+proto::getToplevelSourceDisciplinesResponse1 getToplevelSourceDisciplines(Call& c,
+                                                                          const op::getToplevelSourceDisciplines& a);
+
 } // namespace tvp::standin::ops
