@@ -1,5 +1,6 @@
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
+#include "standin/Records.h"
 
 namespace tvp::standin::ops {
 
@@ -9,12 +10,6 @@ void requireFreeName(Db& db, const QString& name, int ownId)
 {
     if (db.query("SELECT 1 FROM competitions WHERE name = ? AND id <> ?", name, ownId).next())
         throw ServerError(errors::NameInUse, {name});
-}
-
-void requireCompetition(Db& db, int id)
-{
-    if (!db.query("SELECT 1 FROM competitions WHERE id = ?", id).next())
-        throw ServerError(errors::CompetitionNotFound, {QString::number(id)});
 }
 
 // A missing record reads as one with empty fields, as the client would have sent it.

@@ -48,6 +48,12 @@ Statement& Statement::bind(int value)
     return *this;
 }
 
+Statement& Statement::bind(double value)
+{
+    sqlite3_bind_double(stmt_.get(), nextParam_++, value);
+    return *this;
+}
+
 Statement& Statement::bind(const QString& value)
 {
     const QByteArray utf8 = value.toUtf8();
@@ -84,6 +90,16 @@ int Statement::intAt(int column) const
     return sqlite3_column_int(stmt_.get(), column);
 }
 
+double Statement::doubleAt(int column) const
+{
+    return sqlite3_column_double(stmt_.get(), column);
+}
+
+bool Statement::isNullAt(int column) const
+{
+    return sqlite3_column_type(stmt_.get(), column) == SQLITE_NULL;
+}
+
 QString Statement::textAt(int column) const
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_.get(), column));
@@ -92,7 +108,7 @@ QString Statement::textAt(int column) const
 
 proto::XsDate Statement::dateAt(int column) const
 {
-    if (sqlite3_column_type(stmt_.get(), column) == SQLITE_NULL)
+    if (isNullAt(column))
         return std::nullopt;
     return QDate::fromString(textAt(column), Qt::ISODate);
 }

@@ -8,6 +8,7 @@
 
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
+#include "standin/Records.h"
 
 #include <algorithm>
 #include <map>
@@ -86,44 +87,16 @@ QString wireName(E value)
     return QString::fromUtf8(n.data(), qsizetype(n.size()));
 }
 
-template <proto::Enumeration E>
-E fromWireName(const QString& text, E fallback)
-{
-    return proto::enumFromName<E>(text.toStdString()).value_or(fallback);
-}
-
-constexpr const char* kDisciplineColumns =
-    "SELECT id, competition_id, name, result_assignment, age_class_id, squad_assignment, "
-    "max_participants_per_heat, result_table_team, result_table_results_per_row, result_table_unit_pattern, "
-    "result_table_lower_values_higher_ranked, barcode, result_table_team IS NOT NULL FROM disciplines ";
-
-proto::DisciplinType disciplineAt(const Statement& q)
-{
-    proto::DisciplinType d;
-    d.DisciplinID = q.intAt(0);
-    d.CompetitionID = q.intAt(1);
-    d.Name = q.textAt(2);
-    d.ResultAssignment = fromWireName(q.textAt(3), proto::ResultAssignmentType::byAthleteOrTeam);
-    d.AgeClassID = q.intAt(4);
-    d.SquadAssignment = fromWireName(q.textAt(5), proto::SquadAssignmentType::teamDistributed);
-    d.maxParticipantsPerHeat = q.intAt(6);
-    if (q.intAt(12)) {
-        proto::ResultTableType& table = d.ResultTableType.ensure();
-        table.Team = q.intAt(7) != 0;
-        table.ResultsPerRow = q.intAt(8);
-        table.ResultUnitPattern = q.textAt(9);
-        table.LowerValuesAreHigherRanked = q.intAt(10) != 0;
-    }
-    d.Barcode = q.intAt(11);
-    return d;
-}
-
+// Read as the discipline list reads it, so a changed record comes back as the list shows it.
 std::optional<proto::DisciplinType> findDiscipline(Db& db, int id)
 {
-    Statement q = db.query((std::string(kDisciplineColumns) + "WHERE id = ?").c_str(), id);
+    Statement q = db.query("SELECT competition_id FROM disciplines WHERE id = ?", id);
     if (!q.next())
         return std::nullopt;
-    return disciplineAt(q);
+    for (proto::DisciplinType& d : readDisciplines(db, q.intAt(0)))
+        if (d.DisciplinID == id)
+            return std::move(d);
+    return std::nullopt;
 }
 
 proto::DisciplinType requireDiscipline(Db& db, int id)
@@ -238,27 +211,6 @@ std::vector<int> toplevelDisciplineIds(Db& db, int provider)
     return {disciplines.begin(), disciplines.end()};
 }
 
-proto::AgeClassType readAgeClass(Db& db, int id)
-{
-    proto::AgeClassType a;
-    Statement q = db.query("SELECT name, billing_price_per_team, min_team_members, max_team_members, "
-                           "min_members_per_gender, male_members_less_than, female_members_less_than, barcode "
-                           "FROM age_classes WHERE id = ?",
-                           id);
-    if (q.next()) {
-        a.Name = q.textAt(0);
-        a.BillingPricePerTeam = q.textAt(1).toDouble();
-        a.MinTeamMembers = q.intAt(2);
-        a.MaxTeamMembers = q.intAt(3);
-        a.MinMembersPerGender = q.intAt(4);
-        a.MaleMembersLessThan = q.intAt(5);
-        a.FemaleMembersLessThan = q.intAt(6);
-        a.Barcode = q.intAt(7);
-    }
-    a.AgeClassID = id;
-    return a;
-}
-
 // A warning when one of the nodes draws on disciplines of more than one age class: each age class
 // with its disciplines. Disciplines without age class mix with any.
 proto::Owned<proto::MixedAgeClassesWarningType> mixedAgeClasses(Db& db, const std::vector<int>& nodes)
@@ -278,9 +230,11 @@ proto::Owned<proto::MixedAgeClassesWarningType> mixedAgeClasses(Db& db, const st
     if (byAgeClass.empty())
         return nullptr;
     proto::MixedAgeClassesWarningType warning;
+    const int competition = providerCompetition(db, nodes.front());
+    const CompetitionParticipants participants(db, competition);
     for (const auto& [ageClass, discs] : byAgeClass) {
         proto::MixedDisciplinesType& mixed = warning.MixedDisciplines.emplace_back();
-        mixed.AgeClass = readAgeClass(db, ageClass);
+        mixed.AgeClass = participants.ageClass(ageClass);
         for (int disc : discs)
             mixed.Disciplines.push_back(requireDiscipline(db, disc));
     }
@@ -527,11 +481,21 @@ proto::AggregatorTreeNodeType treeNode(Db& db, int id, std::vector<int>& path)
 
 // ---- disciplines ---------------------------------------------------------------------------------
 
+// An age class other than 0 keeps the disciplines of that age class only.
+proto::getDisciplinesResponse1 getDisciplines(Call& c, const op::getDisciplines& a)
+{
+    Db& db = c.database();
+    requireCompetition(db, a.CompetitionID);
+    proto::getDisciplinesResponse1 r = readDisciplines(db, a.CompetitionID, a.AgeClassID);
+    const NameFilter name(a.Name);
+    std::erase_if(r, [&](const proto::DisciplinType& d) { return !name.matches(d.Name); });
+    return r;
+}
+
 proto::createDisciplinResponse createDisciplin(Call& c, const op::createDisciplin& a)
 {
     Db& db = c.database();
-    if (!db.query("SELECT 1 FROM competitions WHERE id = ?", a.CompetitionID).next())
-        throw ServerError(errors::CompetitionNotFound, {num(a.CompetitionID)});
+    requireCompetition(db, a.CompetitionID);
     const proto::DisciplinInfoType info = a.DisciplinInfo ? *a.DisciplinInfo : proto::DisciplinInfoType{};
     const proto::ResultTableType table = info.ResultTableType ? *info.ResultTableType : defaultTable();
     checkDisciplineInfo(db, info, table, a.CompetitionID);
@@ -749,13 +713,13 @@ proto::getResultAggregatorTreeResponse1 getResultAggregatorTree(Call& c, const o
     return r;
 }
 
+// The catalogue is the same for every competition; what a template takes is not checked.
 proto::getResultAggregatorsResponse1 getResultAggregators(Call&, const op::getResultAggregators& a)
 {
     proto::getResultAggregatorsResponse1 r;
-    const QString wanted = a.Name ? a.Name->Name : QString();
-    const Qt::CaseSensitivity cs = a.Name && a.Name->CaseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const NameFilter name(a.Name);
     for (const CatalogueEntry& e : catalogue())
-        if (QString::fromUtf8(e.name).contains(wanted, cs))
+        if (name.matches(QString::fromUtf8(e.name)))
             r.push_back(templateRecord(e));
     return r;
 }

@@ -229,7 +229,7 @@ TEST_F(StandinScoringNodes, TheCatalogueNamesItsParametersAndNodesMustMatchIt)
     ASSERT_EQ(catalogue[4].ParameterTypes.size(), 1u);
     EXPECT_EQ(catalogue[4].ParameterTypes[0].Name, QStringLiteral("N"));
     StringSearchType search;
-    search.Name = QStringLiteral("punkte");
+    search.Name = QStringLiteral("punkte nach tabelle");
     EXPECT_EQ(c->drs()->getResultAggregators(competition, search, nullptr).size(), 1u);
 
     const int disc = createDisc(settings(QStringLiteral("Sprint")));

@@ -1,0 +1,160 @@
+#pragma once
+// Rows written straight into a stand-in's data file, for tests and benchmarks of reads whose data
+// no operation creates yet. The file must have been prepared (the server started once):
+//
+//   StandinSeed seed(standin.dataFile());
+//   const int comp = seed.competition(QStringLiteral("Sportfest"));
+//   const int u10 = seed.ageClass(comp, QStringLiteral("U10"));
+//   const int team = seed.team(comp, QStringLiteral("Füchse"), u10);
+//   seed.athlete(comp, QStringLiteral("Ida"), QStringLiteral("Ahorn"), team, 0, {7});
+//
+// Ids come from the server's one sequence and every barcode from its table, as the server's own
+// writes would take them.
+
+#include "core/protocol/ParticipantRecords.h"
+#include "standin/Database.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tvp::test {
+
+class StandinSeed {
+public:
+    explicit StandinSeed(const std::string& dataFile) : db_(dataFile) {}
+
+    standin::Db& db() { return db_; }
+    // Many rows at once are far quicker inside one transaction.
+    void begin() { db_.exec("BEGIN IMMEDIATE"); }
+    void commit() { db_.exec("COMMIT"); }
+
+    int competition(const QString& name)
+    {
+        const int id = db_.nextId("competition");
+        db_.query("INSERT INTO competitions (id, name) VALUES (?, ?)", id, name).run();
+        return id;
+    }
+
+    int ageClass(int comp, const QString& name, const proto::AgeClassInfoType& rules = {})
+    {
+        const int id = db_.nextId("age_class");
+        db_.query("INSERT INTO age_classes (id, competition_id, name, billing_price_per_team, min_team_members, "
+                  "max_team_members, min_members_per_gender, male_members_less_than, female_members_less_than, "
+                  "barcode) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                  id, comp, name, rules.BillingPricePerTeam, rules.MinTeamMembers, rules.MaxTeamMembers,
+                  rules.MinMembersPerGender, rules.MaleMembersLessThan, rules.FemaleMembersLessThan,
+                  barcode("age_class", comp))
+            .run();
+        return id;
+    }
+
+    int club(int comp, const QString& name, const QString& comment = {}, const QString& billingAddress = {})
+    {
+        const int id = db_.nextId("club");
+        db_.query("INSERT INTO clubs (id, competition_id, name, comment, billing_address) VALUES (?, ?, ?, ?, ?)", id,
+                  comp, name, comment, billingAddress)
+            .run();
+        return id;
+    }
+
+    int team(int comp, const QString& name, int ageClassId = 0, int billingClubId = 0)
+    {
+        const int id = db_.nextId("team");
+        db_.query("INSERT INTO teams (id, competition_id, name, age_class_id, billing_club_id, barcode) "
+                  "VALUES (?, ?, ?, NULLIF(?, 0), NULLIF(?, 0), ?)",
+                  id, comp, name, ageClassId, billingClubId, barcode("team", comp))
+            .run();
+        return id;
+    }
+
+    int athlete(int comp, const QString& givenName, const QString& surName, int teamId = 0, int clubId = 0,
+                const std::vector<int>& bibs = {})
+    {
+        const int id = db_.nextId("athlete");
+        db_.query("INSERT INTO athletes (id, competition_id, given_name, sur_name, team_id, club_id, barcode) "
+                  "VALUES (?, ?, ?, ?, NULLIF(?, 0), NULLIF(?, 0), ?)",
+                  id, comp, givenName, surName, teamId, clubId, barcode("athlete", comp))
+            .run();
+        int position = 0;
+        for (int bib : bibs)
+            db_.query("INSERT INTO athlete_bibs (competition_id, bib, athlete_id, position) VALUES (?, ?, ?, ?)", comp,
+                      bib, id, position++)
+                .run();
+        return id;
+    }
+
+    void setPerson(int athleteId, proto::GenderType gender, int yearOfBirth)
+    {
+        db_.query("UPDATE athletes SET gender = ?, year_of_birth = ? WHERE id = ?",
+                  QString::fromUtf8(proto::enumName(gender)), yearOfBirth, athleteId)
+            .run();
+    }
+
+    // Reserves a blank barcode of the competition and makes it the athlete's custom barcode.
+    int giveBlankBarcode(int comp, int athleteId)
+    {
+        const int code = barcode("blank", comp);
+        db_.query("UPDATE athletes SET custom_barcode = ? WHERE id = ?", code, athleteId).run();
+        return code;
+    }
+
+    int squad(int comp, int orderIndex, const QString& customName, int ageClassId = 0,
+              const std::vector<int>& teamIds = {})
+    {
+        const int id = db_.nextId("squad");
+        db_.query("INSERT INTO squads (id, competition_id, age_class_id, order_index, custom_name) "
+                  "VALUES (?, ?, NULLIF(?, 0), ?, ?)",
+                  id, comp, ageClassId, orderIndex, customName)
+            .run();
+        int position = 0;
+        for (int team : teamIds)
+            db_.query("INSERT INTO squad_teams (team_id, squad_id, position) VALUES (?, ?, ?)", team, id, position++)
+                .run();
+        return id;
+    }
+
+    // Without a result table when table is empty.
+    int discipline(int comp, const QString& name, int ageClassId = 0,
+                   const std::optional<proto::ResultTableType>& table = proto::ResultTableType{})
+    {
+        const int id = db_.nextId("discipline");
+        db_.query("INSERT INTO disciplines (id, competition_id, name, age_class_id, barcode) "
+                  "VALUES (?, ?, ?, NULLIF(?, 0), ?)",
+                  id, comp, name, ageClassId, barcode("discipline", comp))
+            .run();
+        if (table)
+            db_.query("UPDATE disciplines SET result_table_team = ?, result_table_results_per_row = ?, "
+                      "result_table_unit_pattern = ?, result_table_lower_values_higher_ranked = ? WHERE id = ?",
+                      int(table->Team), table->ResultsPerRow, table->ResultUnitPattern,
+                      int(table->LowerValuesAreHigherRanked), id)
+                .run();
+        return id;
+    }
+
+    void placeAthlete(int discipline, int athlete, int heat = 1) { place(discipline, "athlete_id", athlete, heat); }
+    void placeTeam(int discipline, int team, int heat = 1) { place(discipline, "team_id", team, heat); }
+    void assignSquad(int discipline, int squad)
+    {
+        db_.query("INSERT INTO discipline_squads (discipline_id, squad_id) VALUES (?, ?)", discipline, squad).run();
+    }
+
+private:
+    int barcode(const char* kind, int comp)
+    {
+        db_.query("INSERT INTO barcodes (kind, competition_id) VALUES (?, ?)", QString::fromUtf8(kind), comp).run();
+        return db_.lastInsertId();
+    }
+
+    void place(int discipline, const std::string& column, int id, int heat)
+    {
+        const std::string sql = "INSERT INTO heat_assignments (discipline_id, " + column +
+                                ", heat_no, position) VALUES (?, ?, ?, "
+                                "(SELECT count(*) FROM heat_assignments WHERE discipline_id = ? AND heat_no = ?))";
+        db_.query(sql.c_str(), discipline, id, heat, discipline, heat).run();
+    }
+
+    standin::Db db_;
+};
+
+} // namespace tvp::test
