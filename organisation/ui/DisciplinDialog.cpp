@@ -182,8 +182,7 @@ TDisciplinForm::~TDisciplinForm()
 
 void TDisciplinForm::buildControls()
 {
-    resize(980, 760);
-    setMinimumSize(820, 620);
+    resize(1180, 860);
     auto* outer = new QVBoxLayout(this);
 
     MainMenu1 = new QMenuBar(this);
@@ -204,7 +203,7 @@ void TDisciplinForm::buildControls()
 
     // ---- upper half: the list and the editor ----
     auto* upper = new QHBoxLayout;
-    outer->addLayout(upper, 1);
+    outer->addLayout(upper, 2);
 
     ListView1 = new QTreeView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
@@ -374,7 +373,7 @@ void TDisciplinForm::buildControls()
     // ---- lower half: the result-evaluation editor ----
     ResEvalGroupBox = new QGroupBox(QStringLiteral("Ergebnisauswertung"), this);
     ResEvalGroupBox->setObjectName(QStringLiteral("ResEvalGroupBox"));
-    outer->addWidget(ResEvalGroupBox, 2);
+    outer->addWidget(ResEvalGroupBox, 3);
     buildResultEvaluation(ResEvalGroupBox);
 }
 
@@ -384,6 +383,7 @@ void TDisciplinForm::buildResultEvaluation(QWidget* group)
 
     auto* left = new QVBoxLayout;
     layout->addLayout(left, 3);
+    left->setSpacing(4);
     left->addWidget(new QLabel(QStringLiteral("Auswertung:"), group));
     ScrollBox1 = new QScrollArea(group);
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
@@ -400,8 +400,13 @@ void TDisciplinForm::buildResultEvaluation(QWidget* group)
 
     AggregatorGroupBox = new QGroupBox(QStringLiteral("Ergebnis-Aggregator"), group);
     AggregatorGroupBox->setObjectName(QStringLiteral("AggregatorGroupBox"));
-    layout->addWidget(AggregatorGroupBox, 2);
-    auto* agg = new QVBoxLayout(AggregatorGroupBox);
+    layout->addWidget(AggregatorGroupBox, 5);
+    // The node's own settings on the left, its sources on the right.
+    auto* aggColumns = new QHBoxLayout(AggregatorGroupBox);
+    auto* agg = new QVBoxLayout;
+    auto* sources = new QVBoxLayout;
+    aggColumns->addLayout(agg, 1);
+    aggColumns->addLayout(sources, 1);
     AggIdLabel = new QLabel(QStringLiteral("ID: -"), AggregatorGroupBox);
     AggIdLabel->setObjectName(QStringLiteral("AggIdLabel"));
     agg->addWidget(AggIdLabel);
@@ -420,6 +425,8 @@ void TDisciplinForm::buildResultEvaluation(QWidget* group)
     ParameterGrid->horizontalHeader()->setStretchLastSection(true);
     ParameterGrid->verticalHeader()->hide();
     ParameterGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+    ParameterGrid->setMinimumHeight(80);
+    ParameterGrid->verticalHeader()->setDefaultSectionSize(ParameterGrid->fontMetrics().height() + 6);
     agg->addWidget(ParameterGrid, 1);
     CertificateCheckBox =
         new QCheckBox(QStringLiteral("Ergebnis verfügbar für Urkunden/Ergebniszusammenstellungen"), AggregatorGroupBox);
@@ -431,7 +438,7 @@ void TDisciplinForm::buildResultEvaluation(QWidget* group)
     AppendButton = new QPushButton(QStringLiteral("Neu an Markierung anhängen"), AggregatorGroupBox);
     AppendButton->setObjectName(QStringLiteral("AppendButton"));
     agg->addWidget(AppendButton);
-    agg->addWidget(new QLabel(QStringLiteral("Quelle(n):"), AggregatorGroupBox));
+    sources->addWidget(new QLabel(QStringLiteral("Quelle(n):"), AggregatorGroupBox));
     SourcesListView = new QTreeWidget(AggregatorGroupBox);
     SourcesListView->setObjectName(QStringLiteral("SourcesListView"));
     SourcesListView->setColumnCount(2);
@@ -443,15 +450,15 @@ void TDisciplinForm::buildResultEvaluation(QWidget* group)
     SourcesListView->viewport()->setAcceptDrops(true);
     SourcesListView->viewport()->installEventFilter(this);
     SourcesListView->installEventFilter(this);
-    agg->addWidget(SourcesListView, 1);
-    auto* aggButtons = new QHBoxLayout;
+    sources->addWidget(SourcesListView, 1);
+    auto* aggButtons = new QVBoxLayout;
     ShowAnalysisButton = new QPushButton(QStringLiteral("Auswertung anzeigen"), AggregatorGroupBox);
     ShowAnalysisButton->setObjectName(QStringLiteral("ShowAnalysisButton"));
     SaveAggregatorButton = new QPushButton(QStringLiteral("Änderungen speichern"), AggregatorGroupBox);
     SaveAggregatorButton->setObjectName(QStringLiteral("SaveAggregatorButton"));
     aggButtons->addWidget(ShowAnalysisButton);
     aggButtons->addWidget(SaveAggregatorButton);
-    agg->addLayout(aggButtons);
+    sources->addLayout(aggButtons);
 
     TreePopupMenu = new QMenu(this);
     TreePopupMenu->setObjectName(QStringLiteral("TreePopupMenu"));
