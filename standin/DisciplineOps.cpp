@@ -341,17 +341,25 @@ CheckedInstance checkInstance(Db& db, const proto::ResultAggregatorInstanceInfoT
     return out;
 }
 
-// Removes a node and every node that is then left without sources.
-void deleteAggregator(Db& db, int id)
+void deleteAggregator(Db& db, int id);
+
+// A provider about to go: the nodes it feeds lose it as a source, and those left without any go too.
+void dropProvider(Db& db, int provider)
 {
-    for (int consumer : consumersOf(db, id)) {
+    for (int consumer : consumersOf(db, provider)) {
         std::vector<int> sources = sourcesOf(db, consumer);
-        std::erase(sources, id);
+        std::erase(sources, provider);
         writeSources(db, consumer, sources);
         if (sources.empty())
             deleteAggregator(db, consumer);
     }
-    db.query("DELETE FROM ui_infos WHERE assoc_id = ?", id).run();
+    db.query("DELETE FROM ui_infos WHERE assoc_id = ?", provider).run();
+}
+
+// Removes a node and every node that is then left without sources.
+void deleteAggregator(Db& db, int id)
+{
+    dropProvider(db, id);
     db.query("DELETE FROM aggregators WHERE id = ?", id).run();
 }
 
@@ -590,16 +598,8 @@ void removeDisciplin(Call& c, const op::removeDisciplin& a)
             .next())
         throw ServerError(errors::DisciplineHasScheduleItems, {stored.Name});
 
-    // Its results, heats, squad and facility assignments and schedule items go with it; nodes it
-    // feeds lose it as a source, and those left without any go too.
-    for (int consumer : consumersOf(db, disc)) {
-        std::vector<int> sources = sourcesOf(db, consumer);
-        std::erase(sources, disc);
-        writeSources(db, consumer, sources);
-        if (sources.empty())
-            deleteAggregator(db, consumer);
-    }
-    db.query("DELETE FROM ui_infos WHERE assoc_id = ?", disc).run();
+    // Its results, heats, squad and facility assignments and schedule items go with it.
+    dropProvider(db, disc);
     db.query("DELETE FROM disciplines WHERE id = ?", disc).run();
 }
 

@@ -3,6 +3,7 @@
 
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/connection/CurrentCompetition.h"
+#include "core/services/CompetitionSetupServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/util/AppPaths.h"
@@ -534,6 +535,108 @@ TEST_F(DisciplinWindow, AnOpenedNodeIsChangedWithASourceDroppedFromTheOtherWindo
               QStringLiteral("Ergebnis-Aggregatordaten ändern: Mindestens eine Quelle muss erhalten bleiben"));
 }
 
+TEST_F(DisciplinWindow, NodesOfOtherDisciplinesDroppedAsSourcesAreNamedByTheServer)
+{
+    const int sprint = createDisc(QStringLiteral("Sprint"));
+    const int wurf = createDisc(QStringLiteral("Wurf"));
+    const int lauf = createDisc(QStringLiteral("Lauf"));
+    const auto assign = [&](int templateId, std::vector<int> sources, std::vector<QString> parameters) {
+        ResultAggregatorInstanceInfoType n;
+        n.TemplateID = templateId;
+        n.ConnectedAggregators = std::move(sources);
+        n.Parameters = std::move(parameters);
+        return client->cms()->assignResultAggregator(n).CreatedResultAggregator->ID;
+    };
+    const int sum = assign(2, {sprint}, {QStringLiteral("0")});
+    const int labelled = assign(1, {wurf}, {QStringLiteral("1")});
+    client->cms()->setUiInfo(QStringLiteral("Label"), QStringLiteral("Weitester Wurf"), labelled);
+    const int unlabelled = assign(5, {wurf, lauf}, {QStringLiteral("2")});
+    LoadDisciplineTemplates(windows);
+    openDiscipline(w0, sprint);
+    tree(w0)->boxOf(sum)->MemoDblClick();
+    settle();
+    ASSERT_EQ(w0->currentAggregator(), sum);
+
+    TAggDragObject dragged;
+    dragged.Id = labelled;
+    ASSERT_TRUE(w0->SourcesDrop(dragged));
+    dragged.Id = unlabelled;
+    ASSERT_TRUE(w0->SourcesDrop(dragged));
+    EXPECT_EQ(w0->SourcesListView->topLevelItem(1)->text(1), QStringLiteral("Extern, lade..."));
+    settle();
+    ASSERT_EQ(w0->SourcesListView->topLevelItemCount(), 3);
+    EXPECT_EQ(w0->SourcesListView->topLevelItem(1)->text(0), QStringLiteral("Weitester Wurf (%1)").arg(labelled));
+    EXPECT_EQ(w0->SourcesListView->topLevelItem(1)->text(1), QStringLiteral("Wurf"));
+    EXPECT_EQ(w0->SourcesListView->topLevelItem(2)->text(0), QStringLiteral("Team: Beste N (%1)").arg(unlabelled))
+        << "no label: its template's name";
+    EXPECT_EQ(w0->SourcesListView->topLevelItem(2)->text(1), QStringLiteral("Wurf, Lauf"));
+    const TSourceListItem* item = w0->sourceList()->getItem(2);
+    EXPECT_EQ(item->SourceDisciplinId, lauf) << "the last discipline of this competition";
+    EXPECT_EQ(item->CompetitionId, comp);
+
+    // A double click shows such a source's discipline, with the node, in the other window.
+    w0->SourcesDoubleClick(1);
+    settle();
+    EXPECT_TRUE(w1->isVisible());
+    EXPECT_EQ(w1->currentDiscipline(), wurf);
+    EXPECT_EQ(w1->currentAggregator(), labelled);
+    EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join('\n').toStdString();
+}
+
+namespace {
+
+// The event parameters the discipline window asks for.
+class EventParameters : public IGlobalParameterForm {
+public:
+    void showGlobalParameterForm(int cupId) override { shown.push_back(cupId); }
+    QStringList getParameterNames(int cupId) override { return cupId == 0 ? names : QStringList{}; }
+    bool paramExists(const QString& name, int cupId) override { return cupId == 0 && names.contains(name); }
+
+    QStringList names{QStringLiteral("Bonus & Co"), QStringLiteral("Faktor U10")};
+    std::vector<int> shown;
+};
+
+} // namespace
+
+TEST_F(DisciplinWindow, EventParametersAreInsertedByNameAndSentAsTyped)
+{
+    EventParameters parameters;
+    windows.registerService<IGlobalParameterForm>(&parameters);
+    const int id = createDisc(QStringLiteral("Sprint"));
+    w0->LoadTemplates();
+    openDiscipline(w0, id);
+    tree(w0)->boxOf(id)->MemoClick(Qt::LeftButton);
+    w0->TemplateComboBoxSelect(3);
+    w0->ParameterGrid->item(0, 1)->setText(QStringLiteral("2,5"));
+    w0->ParameterGrid->item(2, 1)->setText(QStringLiteral("1"));
+    w0->ParameterGrid->setCurrentCell(1, 1);
+    w0->ParameterPopupOpening();
+    ASSERT_TRUE(w0->InsertParameter1->isEnabled());
+    const QList<QAction*> names = w0->InsertParameter1->actions();
+    ASSERT_EQ(names.size(), 2);
+    EXPECT_EQ(names[0]->text(), QStringLiteral("Bonus && Co")) << "no hot key: the name stays as it is";
+    names[0]->trigger();
+    EXPECT_EQ(w0->ParameterGrid->item(1, 1)->text(), QStringLiteral("Bonus & Co"));
+    w0->ManageParameters1->trigger();
+    EXPECT_EQ(parameters.shown, std::vector<int>{0});
+
+    w0->AppendButtonClick();
+    settle();
+    const AggregatorTreeNodeType node = client->drs()->getResultAggregatorTree(id, 0)[0].OutputConnections.at(0);
+    EXPECT_EQ(node.AggregatorInfo->Parameters,
+              (std::vector<QString>{QStringLiteral("2.5"), QStringLiteral("Bonus & Co"), QStringLiteral("1")}));
+
+    // A value that is neither a number nor an event parameter sends nothing.
+    tree(w0)->boxOf(id)->MemoClick(Qt::LeftButton);
+    w0->TemplateComboBoxSelect(0);
+    w0->ParameterGrid->item(0, 1)->setText(QStringLiteral("abc"));
+    w0->AppendButtonClick();
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{QStringLiteral("Ergebnis-Aggregator anlegen: Parameter 1 hat ein ungültiges Format.")});
+    EXPECT_EQ(w0->pendingRequests(), 0u);
+    windows.unregisterService<IGlobalParameterForm>(&parameters);
+}
+
 TEST_F(DisciplinWindow, TheTeamFlagAllowsOnlyPresetsForTeams)
 {
     w0->show();
@@ -722,4 +825,44 @@ TEST_F(DisciplinWindowFake, ATreeAnswerForADisciplineNoLongerShownChangesNothing
     ASSERT_TRUE(w0->aggregatorTree());
     EXPECT_TRUE(w0->aggregatorTree()->findAggregatorById(11));
     EXPECT_FALSE(w0->aggregatorTree()->findAggregatorById(10));
+}
+
+TEST_F(DisciplinWindowFake, ANodeWhoseParametersDoNotFitItsTemplateOpensWithoutTemplate)
+{
+    fake->answer<op::getUiInfos>(getUiInfosResponse1{});
+    fake->on<op::getResultAggregators>([](const op::getResultAggregators&) {
+        getResultAggregatorsResponse1 r(1);
+        r[0].ID = 1;
+        r[0].Name = QStringLiteral("Bester Versuch");
+        r[0].ParameterTypes.resize(1);
+        r[0].ParameterTypes[0].Name = QStringLiteral("a=b");
+        return r;
+    });
+    fake->on<op::getResultAggregatorTree>([](const op::getResultAggregatorTree& a) {
+        getResultAggregatorTreeResponse1 r(1);
+        r[0].ID = a.DisciplinId;
+        for (int id : {20, 21}) {
+            AggregatorTreeNodeType& n = r[0].OutputConnections.emplace_back();
+            n.ID = id;
+            ResultAggregatorInstanceType& info = n.AggregatorInfo.ensure();
+            info.TemplateID = 1;
+            info.ConnectedAggregators = {a.DisciplinId};
+            info.Parameters = id == 20 ? std::vector<QString>{QStringLiteral("1"), QStringLiteral("2")}
+                                       : std::vector<QString>{QStringLiteral("3")};
+        }
+        return r;
+    });
+    w0->LoadTemplates();
+    openDiscipline(w0, 10);
+    tree(w0)->boxOf(21)->MemoDblClick();
+    EXPECT_EQ(w0->ParameterGrid->item(0, 0)->text(), QStringLiteral("a_b"));
+    EXPECT_EQ(w0->ParameterGrid->item(0, 1)->text(), QStringLiteral("3"));
+    tree(w0)->boxOf(20)->MemoDblClick();
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{QStringLiteral("Ergebnis-Aggregator öffnen: Ergebnis-Aggregator-Parameter passen nicht zum "
+                                         "Template")});
+    EXPECT_EQ(w0->TemplateComboBox->currentIndex(), -1);
+    EXPECT_EQ(w0->ParameterGrid->rowCount(), 0);
+    EXPECT_EQ(tree(w0)->findNode(20)->boxLines().last(),
+              QStringLiteral("Fehler beim Laden der Parameter. Template passt nicht zur Instanz"));
 }
