@@ -192,7 +192,11 @@ TDrawnAggregatorTree::~TDrawnAggregatorTree()
         return;
     if (auto* scroll = qobject_cast<QScrollArea*>(parent_.data()); scroll && scroll->widget() == canvas_)
         scroll->takeWidget();
-    delete canvas_.data();
+    // Later, not now: a box may be the source of a drag still on its way (an answer can replace the
+    // tree meanwhile). Hidden, no box hears of anything before it goes.
+    canvas_->hide();
+    canvas_->setParent(nullptr);
+    canvas_->deleteLater();
 }
 
 TAggregatorBox* TDrawnAggregatorTree::boxOf(int id) const
