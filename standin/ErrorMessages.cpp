@@ -8,6 +8,18 @@ const std::vector<Message>& messages()
         {NameInUse, "Eine Veranstaltung mit dem Namen %s existiert bereits."},
         {CompetitionNotFound, "Die Veranstaltung mit der ID %s existiert nicht."},
         {TransactionNotFound, "Die Transaktion %s ist nicht (mehr) offen."},
+
+        // Teams area: age classes and teams.
+        {TeamHasAthletes, "Dem Team %s sind noch Athleten zugewiesen."},
+        {TeamHasResults, "Dem Team %s sind schon Ergebnisse zugewiesen."},
+        {TeamInDisciplineLists, "Das Team %s ist schon in Disziplineinteilungen vorhanden."},
+        {AgeClassInUse, "Die Altersklasse %s wird noch von %s Team(s), %s Riege(n) und %s Disziplin(en) verwendet "
+                        "und kann nicht gelöscht werden."},
+        {TeamSquadOfOtherAgeClass, "Das Team %s ist der Riege %s mit der Altersklasse %s zugeordnet."},
+        {AgeClassNotFound, "Die Altersklasse mit der ID %s existiert nicht."},
+        {TeamNotFound, "Das Team mit der ID %s existiert nicht."},
+        {ClubNotFound, "Der Verein/die Organisation mit der ID %s existiert nicht."},
+
         // Disciplines and scoring nodes.
         {AssignmentChangeWithResults,
          "Die Disziplin %s enthält bereits Ergebnisse, die mit der neuen Leistungszuordnung nicht zugeordnet werden "
@@ -31,7 +43,6 @@ const std::vector<Message>& messages()
         {SourceCycle, "Der Ergebnis-Aggregator %s kann nicht (auch nicht über andere) seine eigene Quelle sein."},
         {NoSource, "Ein Ergebnis-Aggregator braucht mindestens eine Quelle."},
         {OnlySourceOf, "Der Ergebnis-Aggregator %s ist die einzige Quelle von %s."},
-        {AgeClassNotFound, "Die Altersklasse mit der ID %s existiert nicht in dieser Veranstaltung."},
         {InvalidDiscipline, "Ungültige Disziplindaten: %s."},
     };
     return all;

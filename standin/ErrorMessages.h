@@ -12,6 +12,16 @@ inline constexpr int NameInUse = 2;
 inline constexpr int CompetitionNotFound = 3;
 inline constexpr int TransactionNotFound = 901;
 
+// Teams area: age classes and teams.
+inline constexpr int TeamHasAthletes = 46;
+inline constexpr int TeamHasResults = 47;
+inline constexpr int TeamInDisciplineLists = 48;
+inline constexpr int AgeClassInUse = 49;
+inline constexpr int TeamSquadOfOtherAgeClass = 67;
+inline constexpr int AgeClassNotFound = 920;
+inline constexpr int TeamNotFound = 921;
+inline constexpr int ClubNotFound = 922;
+
 // Disciplines and scoring nodes.
 inline constexpr int AssignmentChangeWithResults = 12;
 inline constexpr int NotAnAggregator = 21;
@@ -31,7 +41,6 @@ inline constexpr int ProviderNotFound = 604;
 inline constexpr int SourceCycle = 605;
 inline constexpr int NoSource = 606;
 inline constexpr int OnlySourceOf = 607;
-inline constexpr int AgeClassNotFound = 608;
 inline constexpr int InvalidDiscipline = 609;
 
 struct Message {

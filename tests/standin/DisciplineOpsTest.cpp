@@ -87,7 +87,7 @@ TEST_F(StandinDisciplines, CreatedDisciplinesComeBackWithTheirSettingsAndAnOwnBa
     EXPECT_EQ(errorIdOf([&] { c->cms()->createDisciplin(settings(QStringLiteral("X")), 999); }), 3);
     EXPECT_EQ(errorIdOf([&] { createDisc(settings(QStringLiteral("  "))); }), 609);
     EXPECT_EQ(errorIdOf([&] { createDisc(settings(QStringLiteral("X"), 0)); }), 609);
-    EXPECT_EQ(errorIdOf([&] { createDisc(settings(QStringLiteral("X"), 1, false, 4711)); }), 608);
+    EXPECT_EQ(errorIdOf([&] { createDisc(settings(QStringLiteral("X"), 1, false, 4711)); }), 920);
 }
 
 TEST_F(StandinDisciplines, RemovingIsRefusedWhileResultsHeatsOrScheduleItemsDependUntilForced)
@@ -311,7 +311,7 @@ TEST_F(StandinScoringNodes, EveryRefusalHasAGermanTextWithItsParameters)
                 return m.ExceptionMessage;
         return QString();
     };
-    for (int id : {12, 21, 35, 36, 37, 38, 39, 45, 70, 168, 182, 601, 602, 604, 605, 607, 608, 609})
+    for (int id : {12, 21, 35, 36, 37, 38, 39, 45, 70, 168, 182, 601, 602, 604, 605, 607, 609, 920})
         EXPECT_TRUE(textOf(id).contains(QStringLiteral("%s"))) << id;
     EXPECT_EQ(textOf(603).count(QStringLiteral("%s")), 3);
     EXPECT_FALSE(textOf(606).isEmpty());
