@@ -637,6 +637,87 @@ TEST_F(DisciplinWindow, EventParametersAreInsertedByNameAndSentAsTyped)
     windows.unregisterService<IGlobalParameterForm>(&parameters);
 }
 
+namespace {
+
+// The template windows, as far as the discipline window hands them its trees.
+class TemplateWindows : public ITemplateForms {
+public:
+    void saveDiscTemplate(TAggregatorTree& tree) override
+    {
+        for (int i = 0; i < tree.getAggregatorCount(); ++i)
+            saved << tree.getAggregator(i)->getName();
+    }
+    void saveResultsTemplate(const std::vector<int>& start, const std::vector<int>& marked,
+                             std::unique_ptr<TAggregatorTree> tree) override
+    {
+        startNodes = start;
+        markedNodes = marked;
+        takenOver = tree != nullptr;
+    }
+    bool loadDiscTemplate(TDisciplinForm&) override { return false; }
+    bool loadResultsTemplate(TDisciplinForm&) override { return false; }
+
+    QStringList saved;
+    std::vector<int> startNodes;
+    std::vector<int> markedNodes;
+    bool takenOver = false;
+};
+
+} // namespace
+
+TEST_F(DisciplinWindow, TemplatesAreSavedFromTheTreeWithItsLabelsAndFoundByTheirConnectionLabels)
+{
+    TemplateWindows templates;
+    windows.registerService<ITemplateForms>(&templates);
+    DisciplineSeed seed(standin.dataFile());
+    const int u10 = seed.ageClass(comp, QStringLiteral("U10"));
+    const int sprint = createDisc(QStringLiteral("Sprint"), 2, u10);
+    const int wurf = createDisc(QStringLiteral("Wurf"));
+    ResultAggregatorInstanceInfoType n;
+    n.TemplateID = 1;
+    n.ConnectedAggregators = {sprint};
+    n.Parameters = {QStringLiteral("1")};
+    const int best = client->cms()->assignResultAggregator(n).CreatedResultAggregator->ID;
+    n.TemplateID = 2;
+    n.ConnectedAggregators = {best, wurf};
+    n.Parameters = {QStringLiteral("0")};
+    const int overall = client->cms()->assignResultAggregator(n).CreatedResultAggregator->ID;
+    client->cms()->setUiInfo(QStringLiteral("Label"), QStringLiteral("Bester"), best);
+    client->cms()->setUiInfo(QStringLiteral("ResultsTopLevelConnection1"), QStringLiteral("Sprint"), best);
+    client->cms()->setUiInfo(QStringLiteral("ResultsOutputConnections1"), QStringLiteral("Gesamt"), overall);
+    LoadDisciplineTemplates(windows);
+    EXPECT_EQ(w0->getImportReference(QStringLiteral("sprint"), 0), nullptr) << "no tree yet";
+    openDiscipline(w0, sprint);
+
+    // The labels came with the empty key's answer: every info of each node.
+    const std::unique_ptr<TAggDragObject> ref = w0->getImportReference(QStringLiteral("sprint"), u10);
+    ASSERT_TRUE(ref);
+    EXPECT_EQ(ref->Id, best);
+    EXPECT_EQ(ref->name, QStringLiteral("Bester"));
+    EXPECT_EQ(ref->aggType, TAggregatorType::ag_DiscInternal);
+    EXPECT_EQ(w0->getImportReference(QStringLiteral("sprint"), u10 + 1000), nullptr) << "another age class";
+    ASSERT_EQ(w0->getDiscReferences(QStringLiteral("Gesamt")).size(), 1u);
+    EXPECT_TRUE(w0->getDiscReferences(QStringLiteral("gesamt")).empty());
+
+    // The discipline template: the tree loaded again with its labels, then the window reloads.
+    w0->SaveTemplateButtonClick();
+    settle();
+    EXPECT_EQ(templates.saved, (QStringList{QStringLiteral(""), QStringLiteral("Bester"), QString()}));
+    EXPECT_TRUE(w0->aggregatorTree()) << "the window shows its tree again";
+
+    // The overall evaluation: starts at the external node, which is taken over with the tree.
+    tree(w0)->boxOf(overall)->MemoClick(Qt::LeftButton);
+    ASSERT_TRUE(w0->SaveResultsTemplateButton->isEnabled());
+    script->expectMessage(QStringLiteral("Gesamtwertungsvorlage erstellen"), TMsgAnswer::Yes);
+    w0->SaveResultsTemplateButtonClick();
+    settle();
+    EXPECT_EQ(templates.startNodes, std::vector<int>{overall});
+    EXPECT_EQ(templates.markedNodes, std::vector<int>{overall});
+    EXPECT_TRUE(templates.takenOver);
+    EXPECT_TRUE(w0->aggregatorTree()) << "reloaded";
+    windows.unregisterService<ITemplateForms>(&templates);
+}
+
 TEST_F(DisciplinWindow, TheTeamFlagAllowsOnlyPresetsForTeams)
 {
     w0->show();
