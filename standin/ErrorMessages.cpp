@@ -8,6 +8,10 @@ const std::vector<Message>& messages()
         {NameInUse, "Eine Veranstaltung mit dem Namen %s existiert bereits."},
         {CompetitionNotFound, "Die Veranstaltung mit der ID %s existiert nicht."},
         {TransactionNotFound, "Die Transaktion %s ist nicht (mehr) offen."},
+        {ServerBusy, "Server ausgelastet, bitte erneut versuchen"},
+        {TooManyTransactions, "Diese Sitzung hat schon %s offene Transaktionen; bitte zuerst eine davon beenden."},
+        {ReadOnlyTransaction,
+         "Die Operation %s ändert Daten und ist in einer Transaktion nur zum Lesen nicht erlaubt."},
 
         // Teams area: age classes and teams.
         {TeamHasAthletes, "Dem Team %s sind noch Athleten zugewiesen."},

@@ -11,6 +11,9 @@ namespace tvp::standin::errors {
 inline constexpr int NameInUse = 2;
 inline constexpr int CompetitionNotFound = 3;
 inline constexpr int TransactionNotFound = 901;
+inline constexpr int ServerBusy = 902;
+inline constexpr int TooManyTransactions = 903;
+inline constexpr int ReadOnlyTransaction = 904;
 
 // Teams area: age classes and teams.
 inline constexpr int TeamHasAthletes = 46;
