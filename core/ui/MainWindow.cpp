@@ -120,8 +120,15 @@ void TMainForm::buildMenu()
     competition->setObjectName(QStringLiteral("Veranstaltung1"));
     addEntry(competition, QStringLiteral("Altersklassen1"), QStringLiteral("Altersklassen..."),
              [this] { showWindow(TWindowId::AgeClassForm); });
-    addEntry(competition, QStringLiteral("Disziplinen1"), QStringLiteral("Disziplinen..."),
-             [this] { showWindowWithHint(TWindowId::DisciplinListForm0, QStringLiteral("DISCIPLINEWND")); });
+    addEntry(competition, QStringLiteral("Disziplinen1"), QStringLiteral("Disziplinen..."), [this] {
+        // The pair chooses which of its windows shows.
+        if (auto* disciplines = context().windows().find<IDisciplineWindows>()) {
+            disciplines->ShowDisciplinForm(nullptr, 0, 0);
+            context().hints().ShowHintDelayed(QStringLiteral("DISCIPLINEWND"), kHintDelayMs);
+        } else {
+            showWindowWithHint(TWindowId::DisciplinListForm0, QStringLiteral("DISCIPLINEWND"));
+        }
+    });
     addEntry(competition, QStringLiteral("Wettkampfanlagen1"), QStringLiteral("Wettkampfanlagen..."),
              [this] { showWindow(TWindowId::DisciplinePlaceForm); });
     addEntry(competition, QStringLiteral("Zeitplan1"), QStringLiteral("Zeitplan..."),

@@ -70,7 +70,11 @@ public:
 // The discipline windows' unit, as the organisation area registers it.
 class DisciplineWindows : public IDisciplineWindows {
 public:
+    void ShowDisciplinForm(QObject*, int, int) override {}
     void reloadDisciplinForms(bool onlyVisible) override { calls.push_back(onlyVisible); }
+    bool isDiscVisible() const override { return false; }
+    std::optional<TDisciplineInfo> getLatestDiscInfo(int) const override { return std::nullopt; }
+    const proto::ResultAggregatorTemplateType* getTemplateById(int) const override { return nullptr; }
     std::vector<bool> calls;
 };
 
