@@ -8,6 +8,20 @@ const std::vector<Message>& messages()
         {NameInUse, "Eine Veranstaltung mit dem Namen %s existiert bereits."},
         {CompetitionNotFound, "Die Veranstaltung mit der ID %s existiert nicht."},
         {TransactionNotFound, "Die Transaktion %s ist nicht (mehr) offen."},
+        // Competition lists: heats, positions, squad assignment and the lock.
+        {DisciplineNotFound, "Die Disziplin mit der ID %s wurde nicht gefunden."},
+        {AthleteResultsInDiscipline, "Der Athlet %s hat in der Disziplin %s bereits Ergebnisse."},
+        {TeamResultsInDiscipline, "Das Team %s hat in der Disziplin %s bereits Ergebnisse."},
+        {SquadAgeClassMismatch, "Die Riege %s und die Disziplin %s haben unterschiedliche Altersklassen."},
+        {ParticipantNotInCompetition, "Der Athlet oder das Team mit der ID %s gehört nicht zur Veranstaltung der "
+                                      "Disziplin %s."},
+        {SquadNotInCompetition, "Die Riege mit der ID %s gehört nicht zur Veranstaltung der Disziplin %s."},
+        {InvalidHeatNo, "Die Lauf-/Gruppennummer %s ist ungültig, sie muss mindestens 1 sein."},
+        {InvalidPosition, "Die Position %s ist ungültig, erlaubt sind 1 bis %s."},
+        {TeamDisciplineTakesTeams, "In die Teamdisziplin %s können nur Teams eingeteilt werden."},
+        {SingleDisciplineTakesAthletes, "In die Einzeldisziplin %s können nur Athleten eingeteilt werden."},
+        {InvalidListLock, "Der Sperrstatus %s kann nicht gesetzt werden, nur LOCKED oder UNLOCKED."},
+        {NotPlacedInDiscipline, "Der Teilnehmer mit der ID %s ist in der Disziplin %s nicht eingeteilt."},
     };
     return all;
 }

@@ -12,6 +12,20 @@ inline constexpr int NameInUse = 2;
 inline constexpr int CompetitionNotFound = 3;
 inline constexpr int TransactionNotFound = 901;
 
+// Competition lists: heats, positions, squad assignment and the lock.
+inline constexpr int DisciplineNotFound = 13;
+inline constexpr int AthleteResultsInDiscipline = 45;
+inline constexpr int TeamResultsInDiscipline = 47;
+inline constexpr int SquadAgeClassMismatch = 73;
+inline constexpr int ParticipantNotInCompetition = 1201;
+inline constexpr int SquadNotInCompetition = 1202;
+inline constexpr int InvalidHeatNo = 1203;
+inline constexpr int InvalidPosition = 1204;
+inline constexpr int TeamDisciplineTakesTeams = 1205;
+inline constexpr int SingleDisciplineTakesAthletes = 1206;
+inline constexpr int InvalidListLock = 1207;
+inline constexpr int NotPlacedInDiscipline = 1208;
+
 struct Message {
     int id;
     const char* text;

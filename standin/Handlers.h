@@ -32,4 +32,15 @@ proto::getExceptionMessagesResponse1 getExceptionMessages(Call& c, const op::get
 proto::getSquadsResponse getSquads(Call& c, const op::getSquads& a);
 proto::getClubsResponse1 getClubs(Call& c, const op::getClubs& a);
 
+// Competition lists (HeatOps.cpp): heats and places, squad assignment, the lock, and the discipline
+// and schedule reads of the competition-list window.
+proto::getDisciplinParticipantsResponse1 getDisciplinParticipants(Call& c, const op::getDisciplinParticipants& a);
+void assignAthleteToHeat(Call& c, const op::assignAthleteToHeat& a);
+proto::setPositionResponse1 setPosition(Call& c, const op::setPosition& a);
+void assignSquadsToDisc(Call& c, const op::assignSquadsToDisc& a);
+void setParticipantListLock(Call& c, const op::setParticipantListLock& a);
+proto::getSquadDiscAssignmentsResponse getSquadDiscAssignments(Call& c, const op::getSquadDiscAssignments& a);
+proto::getDisciplineInfoResponse1 getDisciplineInfo(Call& c, const op::getDisciplineInfo& a);
+proto::getDisciplineScheduleResponse getDisciplineSchedule(Call& c, const op::getDisciplineSchedule& a);
+
 } // namespace tvp::standin::ops

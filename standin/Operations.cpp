@@ -45,6 +45,16 @@ const OperationTable& operationTable()
         t.serve<ops::getExceptionMessages>(None);
         t.serve<ops::getSquads>(Read);
         t.serve<ops::getClubs>(Read);
+
+        // Competition lists.
+        t.serve<ops::getDisciplinParticipants>(Read);
+        t.serve<ops::assignAthleteToHeat>(Write);
+        t.serve<ops::setPosition>(Write);
+        t.serve<ops::assignSquadsToDisc>(Write);
+        t.serve<ops::setParticipantListLock>(Write);
+        t.serve<ops::getSquadDiscAssignments>(Read);
+        t.serve<ops::getDisciplineInfo>(Read);
+        t.serve<ops::getDisciplineSchedule>(Read);
         return t;
     }();
     return table;
