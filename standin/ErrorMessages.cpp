@@ -8,10 +8,20 @@ const std::vector<Message>& messages()
         {NameInUse, "Eine Veranstaltung mit dem Namen %s existiert bereits."},
         {CompetitionNotFound, "Die Veranstaltung mit der ID %s existiert nicht."},
         {TransactionNotFound, "Die Transaktion %s ist nicht (mehr) offen."},
+
+        // Teams area: age classes and teams.
+        {TeamHasAthletes, "Dem Team %s sind noch Athleten zugewiesen."},
+        {TeamHasResults, "Dem Team %s sind schon Ergebnisse zugewiesen."},
+        {TeamInDisciplineLists, "Das Team %s ist schon in Disziplineinteilungen vorhanden."},
+        {AgeClassInUse, "Die Altersklasse %s wird noch von %s Team(s), %s Riege(n) und %s Disziplin(en) verwendet "
+                        "und kann nicht gelöscht werden."},
+        {TeamSquadOfOtherAgeClass, "Das Team %s ist der Riege %s mit der Altersklasse %s zugeordnet."},
+        {AgeClassNotFound, "Die Altersklasse mit der ID %s existiert nicht."},
+        {TeamNotFound, "Das Team mit der ID %s existiert nicht."},
+        {ClubNotFound, "Der Verein/die Organisation mit der ID %s existiert nicht."},
         // Competition lists: heats, positions, squad assignment and the lock.
         {DisciplineNotFound, "Die Disziplin mit der ID %s wurde nicht gefunden."},
         {AthleteResultsInDiscipline, "Der Athlet %s hat in der Disziplin %s bereits Ergebnisse."},
-        {TeamResultsInDiscipline, "Das Team %s hat in der Disziplin %s bereits Ergebnisse."},
         {SquadAgeClassMismatch, "Die Riege %s und die Disziplin %s haben unterschiedliche Altersklassen."},
         {ParticipantNotInCompetition, "Der Athlet oder das Team mit der ID %s gehört nicht zur Veranstaltung der "
                                       "Disziplin %s."},

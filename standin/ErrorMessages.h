@@ -12,10 +12,19 @@ inline constexpr int NameInUse = 2;
 inline constexpr int CompetitionNotFound = 3;
 inline constexpr int TransactionNotFound = 901;
 
+// Teams area: age classes and teams.
+inline constexpr int TeamHasAthletes = 46;
+inline constexpr int TeamHasResults = 47;
+inline constexpr int TeamInDisciplineLists = 48;
+inline constexpr int AgeClassInUse = 49;
+inline constexpr int TeamSquadOfOtherAgeClass = 67;
+inline constexpr int AgeClassNotFound = 920;
+inline constexpr int TeamNotFound = 921;
+inline constexpr int ClubNotFound = 922;
+
 // Competition lists: heats, positions, squad assignment and the lock.
 inline constexpr int DisciplineNotFound = 13;
 inline constexpr int AthleteResultsInDiscipline = 45;
-inline constexpr int TeamResultsInDiscipline = 47;
 inline constexpr int SquadAgeClassMismatch = 73;
 inline constexpr int ParticipantNotInCompetition = 1201;
 inline constexpr int SquadNotInCompetition = 1202;

@@ -105,9 +105,9 @@ struct TForceRule {
     int errorId = 0;
     bool Request::*flag = nullptr;
     QString question;
-    // The question's caption; empty: the request's name.
+    // The question's caption; empty for the request's name.
     QString caption = {};
-    // Only for this command code (a window whose commands ask differently about one id); -1: any.
+    // Only for this command code; -1 for every command of the table.
     int command = -1;
 };
 
@@ -278,7 +278,7 @@ private:
     bool offerForce(Response& response, std::unique_ptr<Request> sent, TRequestOutcome& outcome) requires kBatch
     {
         for (const TForceRule<Request>& rule : table_->forces) {
-            if (rule.errorId != outcome.errorId || (rule.command != -1 && rule.command != outcome.command))
+            if (rule.errorId != outcome.errorId || (rule.command >= 0 && rule.command != outcome.command))
                 continue;
             const THandleState state = response.handleRequestError(
                 rule.question, rule.caption.isEmpty() ? requestName(outcome.command) : rule.caption, outcome.errorId,

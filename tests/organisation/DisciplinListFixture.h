@@ -178,8 +178,6 @@ protected:
         windows.registerService<ITimingExport>(&timing);
 
         form = std::make_unique<TDisciplinListForm>(context);
-        // The team-rule check is served by the team rules' part of the stand-in; not needed here.
-        form->findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->setChecked(false);
     }
 
     void TearDown() override

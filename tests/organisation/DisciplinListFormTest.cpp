@@ -502,6 +502,8 @@ protected:
                                       pair(QStringLiteral("Disciplin_ResultType"), 501, QStringLiteral("Distance"))});
         fake->answer<op::getSquadDiscAssignments>({});
         fake->answer<op::getDisciplineSchedule>({});
+        // Only the test of the team-rule check answers it.
+        form->findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->setChecked(false);
     }
 
     FakeServerInstall fake;
