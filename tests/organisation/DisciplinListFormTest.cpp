@@ -564,3 +564,22 @@ TEST_F(DisciplinListAnswers, TeamRulesAreCheckedOnLoadWhenAsked)
     EXPECT_EQ(checks[0].ResultProviderIDs, std::vector<int>{502});
     windows.place(TWindowId::TeamMemberWarningForm, nullptr);
 }
+
+// Not a check: with TVP_SCREENSHOT_SECONDS set (under Xvfb with QT_QPA_PLATFORM=xcb) the window stays
+// on screen with two heats for that long, so that a screenshot can be taken of it.
+TEST_F(DisciplinListTest, ShownForAScreenshot)
+{
+    const int seconds = qEnvironmentVariableIntValue("TVP_SCREENSHOT_SECONDS");
+    if (seconds <= 0)
+        GTEST_SKIP() << "only with TVP_SCREENSHOT_SECONDS";
+    seed->placeAthlete(sprint, fox[2], 1);
+    seed->placeAthlete(sprint, fox[3], 1);
+    seed->placeAthlete(sprint, owl[1], 2);
+    seed->placeAthlete(sprint, badger[0], 2);
+    seed->assignSquad(sprint, squad1);
+    seed->assignSquad(sprint, squad2);
+    form->move(20, 20);
+    open(sprint);
+    select({participant(1, 2)});
+    waitUntil([] { return false; }, seconds * 1000);
+}
