@@ -307,18 +307,14 @@ void releaseResults(Db& db, const Discipline& d, const std::vector<Participant>&
     }
 }
 
-// The participants of the discipline's squads in squad order: the squads by their order index, a
-// squad's teams in their place, a team's athletes in the order of their creation.
-std::vector<Participant> squadParticipants(Db& db, const Discipline& d)
+// The participants that teams bring into the discipline: the teams themselves in a team
+// discipline, else their athletes in the order of their creation.
+std::vector<Participant> participantsOfTeams(Db& db, const Discipline& d, Statement teams)
 {
-    std::vector<Participant> out;
-    Statement teams = db.query("SELECT st.team_id FROM discipline_squads ds JOIN squads s ON s.id = ds.squad_id "
-                               "JOIN squad_teams st ON st.squad_id = s.id WHERE ds.discipline_id = ? "
-                               "ORDER BY s.order_index, s.id, st.position",
-                               d.id);
     std::vector<int> teamIds;
     while (teams.next())
         teamIds.push_back(teams.intAt(0));
+    std::vector<Participant> out;
     for (int team : teamIds) {
         if (d.team) {
             out.push_back({team, true});
@@ -331,22 +327,25 @@ std::vector<Participant> squadParticipants(Db& db, const Discipline& d)
     return out;
 }
 
+// The participants of the discipline's squads in squad order: the squads by their order index, a
+// squad's teams in their place.
+std::vector<Participant> squadParticipants(Db& db, const Discipline& d)
+{
+    return participantsOfTeams(db, d,
+                               db.query("SELECT st.team_id FROM discipline_squads ds JOIN squads s "
+                                        "ON s.id = ds.squad_id JOIN squad_teams st ON st.squad_id = s.id "
+                                        "WHERE ds.discipline_id = ? ORDER BY s.order_index, s.id, st.position",
+                                        d.id));
+}
+
 // The participants that the given squads bring into the discipline.
 std::vector<Participant> participantsOfSquads(Db& db, const Discipline& d, const std::vector<int>& squadIds)
 {
     std::vector<Participant> out;
     for (int squad : squadIds) {
-        Statement teams = db.query("SELECT team_id FROM squad_teams WHERE squad_id = ? ORDER BY position", squad);
-        while (teams.next()) {
-            const int team = teams.intAt(0);
-            if (d.team) {
-                out.push_back({team, true});
-                continue;
-            }
-            Statement athletes = db.query("SELECT id FROM athletes WHERE team_id = ? ORDER BY id", team);
-            while (athletes.next())
-                out.push_back({athletes.intAt(0), false});
-        }
+        std::vector<Participant> of = participantsOfTeams(
+            db, d, db.query("SELECT team_id FROM squad_teams WHERE squad_id = ? ORDER BY position", squad));
+        out.insert(out.end(), of.begin(), of.end());
     }
     return out;
 }
