@@ -2,6 +2,7 @@
 // tree filled from the list answer (within 50 ms), and a drag of one participant into another heat,
 // from the request through the stand-in to the redrawn tree (within 100 ms).
 
+#include "bench/QtBenchMain.h"
 #include "core/connection/CommunicationThread.h"
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/connection/CurrentCompetition.h"
@@ -178,15 +179,4 @@ BENCHMARK(BM_DragToAnotherHeat)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QTemporaryDir folders;
-    AppPaths::setProgramDirForTests(folders.path());
-    AppPaths::setCommonAppDataDirForTests(folders.path());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+TVP_QT_WIDGETS_BENCHMARK_MAIN()
