@@ -90,7 +90,8 @@ void THeatTreeModel::setList(const QString& disciplineName, const proto::getDisc
     nodeCount_ = 1;
 
     for (const proto::HeatParticipantsType& heatEntry : list.HeatList) {
-        Node* heatNode = heat(heatEntry.HeatNo);
+        // A heat numbered 0 gets a node of its own rather than putting its entries among the heats.
+        Node* heatNode = findHeat(heatEntry.HeatNo);
         if (!heatNode)
             heatNode = insertHeat(heatEntry.HeatNo);
         int laneNo = 0;
@@ -136,12 +137,16 @@ void THeatTreeModel::setList(const QString& disciplineName, const proto::getDisc
 
 THeatTreeModel::Node* THeatTreeModel::heat(int heatNo) const
 {
+    if (heatNo == 0)
+        return top_->children.empty() ? nullptr : top_->children.front().get();
+    return findHeat(heatNo);
+}
+
+THeatTreeModel::Node* THeatTreeModel::findHeat(int heatNo) const
+{
     if (top_->children.empty())
         return nullptr;
-    Node* root = top_->children.front().get();
-    if (heatNo == 0)
-        return root;
-    for (const auto& h : root->children)
+    for (const auto& h : top_->children.front()->children)
         if (h->info.heatNo == heatNo)
             return h.get();
     return nullptr;
@@ -165,7 +170,7 @@ QModelIndex THeatTreeModel::addEmptyHeat()
     if (top_->children.empty())
         return {};
     int heatNo = 1;
-    while (heat(heatNo))
+    while (findHeat(heatNo))
         ++heatNo;
     Node* root = top_->children.front().get();
     std::size_t at = 0;

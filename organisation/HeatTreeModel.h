@@ -70,7 +70,9 @@ private:
 
     Node* nodeOf(const QModelIndex& index) const;
     QModelIndex indexOf(const Node* node) const;
+    // The root for 0, else the heat node of that number.
     Node* heat(int heatNo) const;
+    Node* findHeat(int heatNo) const;
     Node* insertHeat(int heatNo);
 
     std::unique_ptr<Node> top_; // invisible: its one child is the root node

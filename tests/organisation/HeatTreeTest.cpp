@@ -136,6 +136,16 @@ TEST(HeatTree, AthletesAtTheirPlacesWithEmptyLanesAndFreePlaces)
     EXPECT_EQ(texts(tree, root).at(1), QStringLiteral("Lauf/Gruppe 2"));
     EXPECT_EQ(tree.addEmptyHeat().data().toString(), QStringLiteral("Lauf/Gruppe 4"));
 
+    // A heat numbered 0, or twice in one answer, still makes one heat node each.
+    getDisciplinParticipantsResponse1 odd = athleteList();
+    odd.HeatList.push_back(heat(0, {entry(athlete(7, QStringLiteral("Ole"), QStringLiteral("Null"), {}))}));
+    odd.HeatList.push_back(heat(3, {entry(athlete(8, QStringLiteral("Zoe"), QStringLiteral("Zwei"), {}))}));
+    tree.setList(QStringLiteral("Sprint 50 m"), odd);
+    EXPECT_EQ(texts(tree, tree.rootNode()),
+              (QStringList{QStringLiteral("Lauf/Gruppe 0"), QStringLiteral("Lauf/Gruppe 1"),
+                           QStringLiteral("Lauf/Gruppe 3")}));
+    EXPECT_EQ(tree.rowCount(tree.heatNode(3)), 3);
+
     tree.clear();
     EXPECT_FALSE(tree.rootNode().isValid());
     EXPECT_FALSE(tree.addEmptyHeat().isValid());
