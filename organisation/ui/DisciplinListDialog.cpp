@@ -273,6 +273,7 @@ void TDisciplinListForm::reloadData()
     Button1->setVisible(false);
     Button3->setVisible(false);
     Label2->setText(kNoAgeClass);
+    enableTallySheets(false);
     setUiLockStatus(currentDisciplinID != 0 ? proto::LockType::PENDING : proto::LockType::NOTLOADED);
     auto request = makeDiscListRequest(rt_getList, currentDisciplinID);
     request->checkTeams = CheckBox1->isChecked() && currentDisciplinID != 0;
@@ -461,6 +462,7 @@ void TDisciplinListForm::listLoaded(TDiscListResponse& response)
                 Label2->setText(QStringLiteral("Disziplinaltersklasse: ") + ageClass->Name);
     }
 
+    enableTallySheets(getDiscResultFormat(currentDisciplinID) == TResultformat::rf_Points);
     updateTimingMenu();
     fillSquadList(std::move(response.getSquadResponse));
     if (response.checkTeams)
@@ -477,6 +479,14 @@ void TDisciplinListForm::fillSquadList(std::vector<proto::SquadType> squads)
 const std::vector<proto::SquadType>& TDisciplinListForm::assignedSquads() const
 {
     return squads_->records();
+}
+
+// The tally-sheet items of the printouts, once they are there: only points are counted on them.
+void TDisciplinListForm::enableTallySheets(bool enabled)
+{
+    for (const char* name : {"Zonenstrichlisten1", "Zonenstrichlisten2"})
+        if (auto* item = findChild<QAction*>(QLatin1String(name)))
+            item->setEnabled(enabled);
 }
 
 void TDisciplinListForm::updateTimingMenu()

@@ -129,6 +129,7 @@ private:
     void squadsChanged(const TDiscListResponse& response);
     void timingIdArrived(const TDiscListResponse& response);
     void updateTimingMenu();
+    void enableTallySheets(bool enabled);
     void clearList();
     void reloadVisible(TWindowId id) const;
     void reloadResultWindow() const;

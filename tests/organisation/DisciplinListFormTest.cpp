@@ -426,6 +426,22 @@ TEST_F(DisciplinListTest, PopupMenuAndTheWindowsItOpens)
     EXPECT_EQ(teams.calls.back(), QStringLiteral("showDisc %1 %2").arg(relay).arg(u10));
 }
 
+TEST_F(DisciplinListTest, TallySheetItemsOfThePrintoutsFollowTheResultFormat)
+{
+    // Where the printouts put them; here only their state matters.
+    QAction* all = form->printMenu()->addAction(QStringLiteral("Zonenstrichlisten"));
+    all->setObjectName(QStringLiteral("Zonenstrichlisten1"));
+    uiInfo(QStringLiteral("Disciplin_ResultFormat"), jump, QStringLiteral("Points"));
+    open(sprint);
+    EXPECT_FALSE(all->isEnabled());
+    choose(QStringLiteral("Weitsprung"));
+    ASSERT_TRUE(settled());
+    EXPECT_TRUE(all->isEnabled());
+    choose(QStringLiteral("Sprint 50 m"));
+    ASSERT_TRUE(settled());
+    EXPECT_FALSE(all->isEnabled());
+}
+
 TEST_F(DisciplinListTest, HeatsSortedByFacilityNeedTheSchedule)
 {
     const std::vector<int> field = seed->facility(comp, QStringLiteral("Sportplatz"), {sprint});
