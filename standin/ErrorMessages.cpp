@@ -8,6 +8,10 @@ const std::vector<Message>& messages()
         {NameInUse, "Eine Veranstaltung mit dem Namen %s existiert bereits."},
         {CompetitionNotFound, "Die Veranstaltung mit der ID %s existiert nicht."},
         {TransactionNotFound, "Die Transaktion %s ist nicht (mehr) offen."},
+        {ServerBusy, "Server ausgelastet, bitte erneut versuchen"},
+        {TooManyTransactions, "Diese Sitzung hat schon %s offene Transaktionen; bitte zuerst eine davon beenden."},
+        {ReadOnlyTransaction,
+         "Die Operation %s ändert Daten und ist in einer Transaktion nur zum Lesen nicht erlaubt."},
 
         // Teams area: age classes and teams.
         {TeamHasAthletes, "Dem Team %s sind noch Athleten zugewiesen."},
@@ -19,9 +23,24 @@ const std::vector<Message>& messages()
         {AgeClassNotFound, "Die Altersklasse mit der ID %s existiert nicht."},
         {TeamNotFound, "Das Team mit der ID %s existiert nicht."},
         {ClubNotFound, "Der Verein/die Organisation mit der ID %s existiert nicht."},
+
+        // Athletes.
+        {BibTaken, "Die Startnummer %s ist bereits dem Athleten %s zugewiesen."},
+        {BibHasResults, "Der Startnummer %s sind bereits Ergebnisse zugewiesen."},
+        {AthleteInDisciplines, "Der Athlet %s ist bereits in Disziplineinteilungen vorhanden."},
+        {AthleteHasResults, "Dem Athleten %s sind bereits Ergebnisse zugewiesen."},
+        {AmbiguousBibResults, "Die Startnummer %s würde mehrdeutige Ergebnisse verursachen: dem Athleten ist in "
+                              "derselben Disziplin und demselben Versuch schon ein Ergebnis zugewiesen."},
+        {AmbiguousTeamResults, "Die Zuordnung des Athleten %s zum Team würde mehrdeutige Ergebnisse verursachen: "
+                               "dem Team ist in derselben Disziplin und demselben Versuch schon ein Ergebnis "
+                               "zugewiesen."},
+        {AthleteNotFound, "Der Athlet mit der ID %s existiert nicht."},
+        {BlankBarcodeNotReserved, "Der Blanko-Barcode %s ist für diese Veranstaltung nicht reserviert."},
+        {BlankBarcodeInUse, "Der Blanko-Barcode %s ist bereits dem Athleten %s zugewiesen."},
+        {BibInvalid, "Ungültige Startnummer %s: Startnummern sind ganze Zahlen ab 1."},
+        {BibTwice, "Die Startnummer %s ist mehrfach angegeben."},
         // Competition lists: heats, positions, squad assignment and the lock.
         {DisciplineNotFound, "Die Disziplin mit der ID %s wurde nicht gefunden."},
-        {AthleteResultsInDiscipline, "Der Athlet %s hat in der Disziplin %s bereits Ergebnisse."},
         {SquadAgeClassMismatch, "Die Riege %s und die Disziplin %s haben unterschiedliche Altersklassen."},
         {ParticipantNotInCompetition, "Der Athlet oder das Team mit der ID %s gehört nicht zur Veranstaltung der "
                                       "Disziplin %s."},

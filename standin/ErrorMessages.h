@@ -11,6 +11,9 @@ namespace tvp::standin::errors {
 inline constexpr int NameInUse = 2;
 inline constexpr int CompetitionNotFound = 3;
 inline constexpr int TransactionNotFound = 901;
+inline constexpr int ServerBusy = 902;
+inline constexpr int TooManyTransactions = 903;
+inline constexpr int ReadOnlyTransaction = 904;
 
 // Teams area: age classes and teams.
 inline constexpr int TeamHasAthletes = 46;
@@ -22,9 +25,23 @@ inline constexpr int AgeClassNotFound = 920;
 inline constexpr int TeamNotFound = 921;
 inline constexpr int ClubNotFound = 922;
 
+// Athletes.
+inline constexpr int BibTaken = 40;
+inline constexpr int BibHasResults = 41;
+inline constexpr int AthleteInDisciplines = 44;
+inline constexpr int AthleteHasResults = 45;
+// The same id as removing an athlete with results: the client's force prompt for a team change.
+inline constexpr int AthleteHasResultsInDisciplines = 45;
+inline constexpr int AmbiguousBibResults = 178;
+inline constexpr int AmbiguousTeamResults = 179;
+inline constexpr int AthleteNotFound = 230;
+inline constexpr int BlankBarcodeNotReserved = 233;
+inline constexpr int BlankBarcodeInUse = 234;
+inline constexpr int BibInvalid = 235;
+inline constexpr int BibTwice = 236;
+
 // Competition lists: heats, positions, squad assignment and the lock.
 inline constexpr int DisciplineNotFound = 13;
-inline constexpr int AthleteResultsInDiscipline = 45;
 inline constexpr int SquadAgeClassMismatch = 73;
 inline constexpr int ParticipantNotInCompetition = 1201;
 inline constexpr int SquadNotInCompetition = 1202;

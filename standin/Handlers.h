@@ -42,6 +42,12 @@ void removeTeam(Call& c, const op::removeTeam& a);
 proto::checkParticipantConstraintsResponse checkParticipantConstraints(Call& c,
                                                                        const op::checkParticipantConstraints& a);
 
+// Athletes (AthleteOps.cpp)
+proto::addAthleteResponse1 addAthlete(Call& c, const op::addAthlete& a);
+void modifyAthlete(Call& c, const op::modifyAthlete& a);
+void removeAthlete(Call& c, const op::removeAthlete& a);
+void flipAthleteNames(Call& c, const op::flipAthleteNames& a);
+
 // Competition lists (HeatOps.cpp): heats and places, squad assignment, the lock, and the discipline
 // and schedule reads of the competition-list window.
 proto::getDisciplinParticipantsResponse1 getDisciplinParticipants(Call& c, const op::getDisciplinParticipants& a);

@@ -287,8 +287,8 @@ constexpr const char* kResultsOfTeam =
     "WHERE a.team_id = ?2) OR r.id IN (SELECT rt.result_id FROM result_teams rt WHERE rt.team_id = ?2))";
 
 // Participants about to leave the discipline: refused while they have results there (45 for
-// athletes, 47 for teams, as removing a team says) unless forced; forced, their results in the
-// discipline go with them.
+// athletes, 47 for teams, the ids of removing an athlete or a team) unless forced; forced, their
+// results in the discipline go with them.
 void releaseResults(Db& db, const Discipline& d, const std::vector<Participant>& leaving, bool force)
 {
     for (const Participant& p : leaving) {
@@ -301,7 +301,7 @@ void releaseResults(Db& db, const Discipline& d, const std::vector<Participant>&
         if (!force && p.team)
             throw ServerError(errors::TeamHasResults, {participantName(db, p)});
         if (!force)
-            throw ServerError(errors::AthleteResultsInDiscipline, {participantName(db, p), d.name});
+            throw ServerError(errors::AthleteHasResults, {participantName(db, p)});
         for (int result : results)
             db.query("DELETE FROM results WHERE id = ?", result).run();
     }
