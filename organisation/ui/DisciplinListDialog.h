@@ -111,9 +111,11 @@ public:
     inline static const QString kHint = QStringLiteral("DISCLISTWND");
     static inline int hintDelayMs = 800;
 
+    // A competition change: no discipline, and nothing of its list.
+    void unload() override;
+
 protected:
     void reloadData() override;
-    void unload() override;
     void FormShow() override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

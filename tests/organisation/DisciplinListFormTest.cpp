@@ -369,6 +369,17 @@ TEST_F(DisciplinListTest, AVanishedDisciplineEmptiesTheWindowSilentlyOtherFailur
     EXPECT_EQ(recorder.messages.messages.size(), 1u) << "no message for a discipline that is gone";
 }
 
+TEST_F(DisciplinListTest, UnloadingLeavesNothingOfTheListBehind)
+{
+    open(sprint);
+    form->unload(); // a competition change
+    ASSERT_TRUE(settled());
+    EXPECT_FALSE(tree().rootNode().isValid()) << "no heats of the previous competition";
+    EXPECT_EQ(form->currentDiscipline(), 0);
+    EXPECT_EQ(lockText(), QStringLiteral("Status: -"));
+    EXPECT_FALSE(action("Wettkampflistesenden1")->isEnabled());
+}
+
 TEST_F(DisciplinListTest, PopupMenuAndTheWindowsItOpens)
 {
     seed->placeTeam(relay, owls);
