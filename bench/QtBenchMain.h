@@ -2,6 +2,7 @@
 // Shared by the benchmarks that need a Qt application: a median counter and the main function.
 
 #include <QCoreApplication>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -28,4 +29,21 @@ inline void reportMedianMs(benchmark::State& state, std::vector<double> ms)
         benchmark::RunSpecifiedBenchmarks(); \
         benchmark::Shutdown();               \
         return 0;                            \
+    }
+
+// For benchmarks of windows (their file includes <QApplication> and core/util/AppPaths.h):
+// offscreen, with the program and settings folders in a temporary folder, since lists keep their
+// sort order in the settings.
+#define TVP_QT_WIDGETS_BENCHMARK_MAIN()                             \
+    int main(int argc, char** argv)                                 \
+    {                                                               \
+        qputenv("QT_QPA_PLATFORM", "offscreen");                    \
+        QApplication app(argc, argv);                               \
+        QTemporaryDir folders;                                      \
+        tvp::AppPaths::setProgramDirForTests(folders.path());       \
+        tvp::AppPaths::setCommonAppDataDirForTests(folders.path()); \
+        benchmark::Initialize(&argc, argv);                         \
+        benchmark::RunSpecifiedBenchmarks();                        \
+        benchmark::Shutdown();                                      \
+        return 0;                                                   \
     }

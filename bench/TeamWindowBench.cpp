@@ -2,6 +2,7 @@
 // reload through the request runner, the stand-in and back into a filled, sorted list; a column
 // click; the team-rule check of every team; and the memory the window's list takes.
 
+#include "bench/QtBenchMain.h"
 #include "core/connection/CommunicationThread.h"
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/connection/CurrentCompetition.h"
@@ -173,16 +174,4 @@ BENCHMARK(BM_TeamWindowResidentMemory)->Arg(625)->Iterations(1)->Unit(benchmark:
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    // The sort order the list keeps goes to a settings file of its own.
-    QTemporaryDir folders;
-    AppPaths::setProgramDirForTests(folders.path());
-    AppPaths::setCommonAppDataDirForTests(folders.path());
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+TVP_QT_WIDGETS_BENCHMARK_MAIN()

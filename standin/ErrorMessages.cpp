@@ -63,6 +63,18 @@ const std::vector<Message>& messages()
         {NoSource, "Ein Ergebnis-Aggregator braucht mindestens eine Quelle."},
         {OnlySourceOf, "Der Ergebnis-Aggregator %s ist die einzige Quelle von %s."},
         {InvalidDiscipline, "Ungültige Disziplindaten: %s."},
+
+        // Competition lists: heats, positions, squad assignment and the lock.
+        {SquadAgeClassMismatch, "Die Riege %s und die Disziplin %s haben unterschiedliche Altersklassen."},
+        {ParticipantNotInCompetition, "Der Athlet oder das Team mit der ID %s gehört nicht zur Veranstaltung der "
+                                      "Disziplin %s."},
+        {SquadNotInCompetition, "Die Riege mit der ID %s gehört nicht zur Veranstaltung der Disziplin %s."},
+        {InvalidHeatNo, "Die Lauf-/Gruppennummer %s ist ungültig, sie muss mindestens 1 sein."},
+        {InvalidPosition, "Die Position %s ist ungültig, erlaubt sind 1 bis %s."},
+        {TeamDisciplineTakesTeams, "In die Teamdisziplin %s können nur Teams eingeteilt werden."},
+        {SingleDisciplineTakesAthletes, "In die Einzeldisziplin %s können nur Athleten eingeteilt werden."},
+        {InvalidListLock, "Der Sperrstatus %s kann nicht gesetzt werden, nur LOCKED oder UNLOCKED."},
+        {NotPlacedInDiscipline, "Der Teilnehmer mit der ID %s ist in der Disziplin %s nicht eingeteilt."},
     };
     return all;
 }

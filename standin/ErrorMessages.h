@@ -52,7 +52,7 @@ inline constexpr int RemovedSquadsHaveResults = 45;
 inline constexpr int SquadsOfOtherAgeClass = 70;
 inline constexpr int DisciplineHasScheduleItems = 168;
 inline constexpr int ResultTypeChangeWithResults = 182;
-inline constexpr int DisciplineNotFound = 601;
+inline constexpr int DisciplineNotFound = 13;
 inline constexpr int TemplateNotFound = 602;
 inline constexpr int ParameterCount = 603;
 inline constexpr int ProviderNotFound = 604;
@@ -60,6 +60,18 @@ inline constexpr int SourceCycle = 605;
 inline constexpr int NoSource = 606;
 inline constexpr int OnlySourceOf = 607;
 inline constexpr int InvalidDiscipline = 609;
+
+// Competition lists: heats, positions, squad assignment and the lock.
+// Unknown disciplines: DisciplineNotFound (13), with the disciplines above.
+inline constexpr int SquadAgeClassMismatch = 73;
+inline constexpr int ParticipantNotInCompetition = 1201;
+inline constexpr int SquadNotInCompetition = 1202;
+inline constexpr int InvalidHeatNo = 1203;
+inline constexpr int InvalidPosition = 1204;
+inline constexpr int TeamDisciplineTakesTeams = 1205;
+inline constexpr int SingleDisciplineTakesAthletes = 1206;
+inline constexpr int InvalidListLock = 1207;
+inline constexpr int NotPlacedInDiscipline = 1208;
 
 struct Message {
     int id;

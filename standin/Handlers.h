@@ -65,4 +65,15 @@ proto::getResultAggregatorInfoResponse1 getResultAggregatorInfo(Call& c, const o
 proto::getToplevelSourceDisciplinesResponse1 getToplevelSourceDisciplines(Call& c,
                                                                           const op::getToplevelSourceDisciplines& a);
 
+// Competition lists (HeatOps.cpp): heats and places, squad assignment, the lock, and the discipline
+// and schedule reads of the competition-list window.
+proto::getDisciplinParticipantsResponse1 getDisciplinParticipants(Call& c, const op::getDisciplinParticipants& a);
+void assignAthleteToHeat(Call& c, const op::assignAthleteToHeat& a);
+proto::setPositionResponse1 setPosition(Call& c, const op::setPosition& a);
+void assignSquadsToDisc(Call& c, const op::assignSquadsToDisc& a);
+void setParticipantListLock(Call& c, const op::setParticipantListLock& a);
+proto::getSquadDiscAssignmentsResponse getSquadDiscAssignments(Call& c, const op::getSquadDiscAssignments& a);
+proto::getDisciplineInfoResponse1 getDisciplineInfo(Call& c, const op::getDisciplineInfo& a);
+proto::getDisciplineScheduleResponse getDisciplineSchedule(Call& c, const op::getDisciplineSchedule& a);
+
 } // namespace tvp::standin::ops

@@ -74,6 +74,16 @@ const OperationTable& operationTable()
         t.serve<ops::getResultAggregators>(None);
         t.serve<ops::getResultAggregatorInfo>(Read);
         t.serve<ops::getToplevelSourceDisciplines>(Read);
+
+        // Competition lists.
+        t.serve<ops::getDisciplinParticipants>(Read);
+        t.serve<ops::assignAthleteToHeat>(Write);
+        t.serve<ops::setPosition>(Write);
+        t.serve<ops::assignSquadsToDisc>(Write);
+        t.serve<ops::setParticipantListLock>(Write);
+        t.serve<ops::getSquadDiscAssignments>(Read);
+        t.serve<ops::getDisciplineInfo>(Read);
+        t.serve<ops::getDisciplineSchedule>(Read);
         return t;
     }();
     return table;

@@ -15,17 +15,23 @@ class QAbstractItemModel;
 
 namespace tvp {
 
-// What the competition-list tree keeps with each participant node (and each member node of a
-// team), under kTreeNodeInformationRole in column 0.
+// What the competition-list tree keeps with each of its nodes (root, heats, participants and the
+// members of a team), under kTreeNodeInformationRole in column 0.
 struct TTreeNodeInformation {
+    bool subNode = false; // an athlete inside a team node
     bool isTeam = false;
-    int laneNo = 0;
-    int AthleteTeamId = 0; // 0 for nodes that are not participants
+    int heatNo = 0;        // 0 on the root
+    int laneNo = 0;        // place in the heat from 1; a team member carries its team's
+    int AthleteTeamId = 0; // 0 for nodes that are not participants (root, heats, free places)
     int AthleteTeamBarcodeId = 0;
     QString GivenName;
-    QString Name;
-    QString Team;
-    std::vector<int> Bibs;
+    QString SurName;
+    QString Name; // "surname, given name", or "FREI" for a free place
+    QString Team; // the athlete's team, or the team's own name
+    int TeamId = 0;
+    QString Squad; // the team's squad as getSquadInfoStr gives it
+    int SquadId = 0;
+    std::vector<int> Bibs; // a team's: its members' in member order
 };
 
 inline constexpr int kTreeNodeInformationRole = Qt::UserRole + 1;

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QSet>
+#include <QItemSelectionModel>
 #include <QTreeWidget>
 
 #include <functional>
@@ -14,27 +15,28 @@ namespace tvp {
 
 namespace {
 
-QString childPath(const QString& parentPath, const QTreeWidgetItem* item)
+QString childPath(const QString& parentPath, const QModelIndex& node)
 {
-    return parentPath + u'\\' + escapeChar(item->text(0), u'\\', u'\\');
+    return parentPath + u'\\' + escapeChar(node.data(Qt::DisplayRole).toString(), u'\\', u'\\');
 }
 
-QString pathOf(const QTreeWidgetItem* item)
+QString pathOf(const QModelIndex& node)
 {
-    return childPath(item->parent() ? pathOf(item->parent()) : QString(), item);
+    return childPath(node.parent().isValid() ? pathOf(node.parent()) : QString(), node);
 }
 
 // Every node in tree order with its path.
-void forEachNode(const QTreeWidget& tree, const std::function<void(QTreeWidgetItem*, const QString&)>& visit)
+void forEachNode(const QAbstractItemModel& model, const std::function<void(const QModelIndex&, const QString&)>& visit)
 {
-    std::function<void(QTreeWidgetItem*, const QString&)> walk = [&](QTreeWidgetItem* item, const QString& parentPath) {
-        const QString path = childPath(parentPath, item);
-        visit(item, path);
-        for (int i = 0; i < item->childCount(); ++i)
-            walk(item->child(i), path);
+    std::function<void(const QModelIndex&, const QString&)> walk = [&](const QModelIndex& node,
+                                                                       const QString& parentPath) {
+        const QString path = childPath(parentPath, node);
+        visit(node, path);
+        for (int i = 0; i < model.rowCount(node); ++i)
+            walk(model.index(i, 0, node), path);
     };
-    for (int i = 0; i < tree.topLevelItemCount(); ++i)
-        walk(tree.topLevelItem(i), QString());
+    for (int i = 0; i < model.rowCount(); ++i)
+        walk(model.index(i, 0), QString());
 }
 
 } // namespace
@@ -87,40 +89,46 @@ int getItemHeight(const QTreeWidget& listView)
            listView.visualItemRect(listView.topLevelItem(0)).top();
 }
 
-QStringList getCollapsedItems(const QTreeWidget& treeView)
+QStringList getCollapsedItems(const QTreeView& treeView)
 {
-    const QTreeWidgetItem* selected = treeView.currentItem();
-    QStringList list{selected && selected->isSelected() ? pathOf(selected) : QString()};
-    if (treeView.topLevelItemCount() == 0)
+    const QAbstractItemModel* model = treeView.model();
+    const QModelIndex selected = treeView.currentIndex();
+    const bool isSelected =
+        selected.isValid() && treeView.selectionModel() && treeView.selectionModel()->isSelected(selected);
+    QStringList list{isSelected ? pathOf(selected.siblingAtColumn(0)) : QString()};
+    if (!model || model->rowCount() == 0)
         return list;
-    list << treeView.topLevelItem(0)->text(0);
-    forEachNode(treeView, [&](QTreeWidgetItem* item, const QString& path) {
-        if (item->childCount() > 0 && !item->isExpanded())
+    list << model->index(0, 0).data(Qt::DisplayRole).toString();
+    forEachNode(*model, [&](const QModelIndex& node, const QString& path) {
+        if (model->rowCount(node) > 0 && !treeView.isExpanded(node))
             list << path;
     });
     return list;
 }
 
-void restoreCollapsedItems(QTreeWidget& treeView, QStringList list)
+void restoreCollapsedItems(QTreeView& treeView, QStringList list)
 {
-    treeView.clearSelection();
+    const QAbstractItemModel* model = treeView.model();
+    if (treeView.selectionModel())
+        treeView.selectionModel()->clearSelection();
     const QString selectedPath = list.isEmpty() ? QString() : list.takeFirst();
-    if (treeView.topLevelItemCount() == 0) {
-        treeView.setCurrentItem(nullptr);
+    if (!model || model->rowCount() == 0) {
+        treeView.setCurrentIndex({});
         return;
     }
-    QTreeWidgetItem* toSelect = treeView.topLevelItem(0);
+    QModelIndex toSelect = model->index(0, 0);
     // A different first node means other data: its expansion state would not fit.
-    if (!list.isEmpty() && list.first() == toSelect->text(0)) {
+    if (!list.isEmpty() && list.first() == toSelect.data(Qt::DisplayRole).toString()) {
         list.removeFirst();
         const QSet<QString> collapsed(list.begin(), list.end());
-        forEachNode(treeView, [&](QTreeWidgetItem* item, const QString& path) {
-            item->setExpanded(!collapsed.contains(path));
+        forEachNode(*model, [&](const QModelIndex& node, const QString& path) {
+            if (model->rowCount(node) > 0)
+                treeView.setExpanded(node, !collapsed.contains(path));
             if (path == selectedPath)
-                toSelect = item;
+                toSelect = node;
         });
     }
-    treeView.setCurrentItem(toSelect);
+    treeView.setCurrentIndex(toSelect);
 }
 
 } // namespace tvp

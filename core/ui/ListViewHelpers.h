@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class QComboBox;
+class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -34,10 +35,10 @@ int getItemHeight(const QTreeWidget& listView);
 // Element 0: the path of the selected node (empty for none); element 1: the text of the first
 // top-level node; then the path of every collapsed node with children, in tree order. A path is
 // the parent's path, "\" and the node's text with "\" doubled. An empty tree gives only element 0.
-QStringList getCollapsedItems(const QTreeWidget& treeView);
+QStringList getCollapsedItems(const QTreeView& treeView);
 
 // Applies a list from getCollapsedItems when the tree still starts with the same top-level node;
 // otherwise only the first node is selected.
-void restoreCollapsedItems(QTreeWidget& treeView, QStringList list);
+void restoreCollapsedItems(QTreeView& treeView, QStringList list);
 
 } // namespace tvp

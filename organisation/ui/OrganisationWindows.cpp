@@ -2,6 +2,7 @@
 
 #include "core/ui/WindowRegistry.h"
 #include "organisation/ui/DisciplinDialog.h"
+#include "organisation/ui/DisciplinListDialog.h"
 
 namespace tvp {
 
@@ -11,6 +12,7 @@ void registerOrganisationWindows(TWindowRegistry& registry)
                             [](TWindowContext& context) { return std::make_unique<TDisciplinForm>(context, 0); });
     registry.registerWindow(TWindowId::DisciplinListForm1,
                             [](TWindowContext& context) { return std::make_unique<TDisciplinForm>(context, 1); });
+    registry.registerWindow<TDisciplinListForm>(TWindowId::DisciplinListForm);
 }
 
 } // namespace tvp

@@ -110,7 +110,7 @@ TEST_F(StandinDisciplines, RemovingIsRefusedWhileResultsHeatsOrScheduleItemsDepe
     EXPECT_EQ(seed.count("SELECT COUNT(*) FROM disciplines WHERE id = ?", disc), 0);
     EXPECT_EQ(seed.count("SELECT COUNT(*) FROM results WHERE discipline_id = ?", disc), 0);
     EXPECT_EQ(seed.count("SELECT COUNT(*) FROM schedule_items WHERE squad_id = ?", s.squad), 0);
-    EXPECT_EQ(errorIdOf([&] { c->cms()->removeDisciplin(disc, true, true); }), 601);
+    EXPECT_EQ(errorIdOf([&] { c->cms()->removeDisciplin(disc, true, true); }), 13);
 }
 
 TEST_F(StandinDisciplines, ChangesThatWouldLoseResultsOrHeatsWaitForTheirFlag)
@@ -311,7 +311,7 @@ TEST_F(StandinScoringNodes, EveryRefusalHasAGermanTextWithItsParameters)
                 return m.ExceptionMessage;
         return QString();
     };
-    for (int id : {12, 21, 35, 36, 37, 38, 39, 45, 70, 168, 182, 601, 602, 604, 605, 607, 609, 920})
+    for (int id : {12, 21, 35, 36, 37, 38, 39, 45, 70, 168, 182, 13, 602, 604, 605, 607, 609, 920})
         EXPECT_TRUE(textOf(id).contains(QStringLiteral("%s"))) << id;
     EXPECT_EQ(textOf(603).count(QStringLiteral("%s")), 3);
     EXPECT_FALSE(textOf(606).isEmpty());

@@ -55,6 +55,10 @@ public:
     {
         return proto::GetDataAquisitionPortType(false, address("DataAquisitionService"), &rio);
     }
+    std::unique_ptr<proto::DisciplinSetupPortType> dss()
+    {
+        return proto::GetDisciplinSetupPortType(false, address("DisciplinSetupService"), &rio);
+    }
     std::unique_ptr<proto::ProgrammInfoWebService> pis()
     {
         return proto::GetProgrammInfoWebService(false, address("ProgrammInfoWebService"));

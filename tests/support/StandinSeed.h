@@ -133,15 +133,36 @@ public:
         return id;
     }
 
+    void setHeatSize(int discipline, int maxParticipantsPerHeat)
+    {
+        db_.query("UPDATE disciplines SET max_participants_per_heat = ? WHERE id = ?", maxParticipantsPerHeat,
+                  discipline)
+            .run();
+    }
+    void setListLock(int discipline, proto::LockType lock)
+    {
+        db_.query("UPDATE disciplines SET participants_list_lock = ? WHERE id = ?",
+                  QString::fromUtf8(proto::enumName(lock)), discipline)
+            .run();
+    }
+
+    // At the end of the heat.
     void placeAthlete(int discipline, int athlete, int heat = 1) { place(discipline, "athlete_id", athlete, heat); }
     void placeTeam(int discipline, int team, int heat = 1) { place(discipline, "team_id", team, heat); }
+    // At a place of its own (from 1); the places before it may stay empty.
+    void placeAthleteAt(int discipline, int athlete, int heat, int position)
+    {
+        db_.query("INSERT INTO heat_assignments (discipline_id, athlete_id, heat_no, position) VALUES (?, ?, ?, ?)",
+                  discipline, athlete, heat, position)
+            .run();
+    }
     void assignSquad(int discipline, int squad)
     {
         db_.query("INSERT INTO discipline_squads (discipline_id, squad_id) VALUES (?, ?)", discipline, squad).run();
     }
 
     // A distance result of an athlete (0 for none) that counts for the team (0 for none).
-    int result(int discipline, int athlete, int team)
+    int result(int discipline, int athlete, int team = 0)
     {
         const int id = db_.nextId("result");
         db_.query("INSERT INTO results (id, discipline_id, attempt, athlete_id, kind, distance_in_meter) "
@@ -150,6 +171,32 @@ public:
             .run();
         if (team != 0)
             db_.query("INSERT INTO result_teams (result_id, team_id, position) VALUES (?, ?, 0)", id, team).run();
+        return id;
+    }
+
+    // A facility serving the disciplines; its place mappings (PlaceOfDisciplineType ids) in their order.
+    std::vector<int> facility(int comp, const QString& name, const std::vector<int>& disciplines)
+    {
+        const int id = db_.nextId("discipline_place");
+        db_.query("INSERT INTO discipline_places (id, competition_id, name) VALUES (?, ?, ?)", id, comp, name).run();
+        std::vector<int> mappings;
+        for (int discipline : disciplines) {
+            const int mapping = db_.nextId("place_of_discipline");
+            db_.query("INSERT INTO places_of_disciplines (id, place_id, discipline_id) VALUES (?, ?, ?)", mapping, id,
+                      discipline)
+                .run();
+            mappings.push_back(mapping);
+        }
+        return mappings;
+    }
+    // time "HH:mm:ss", empty for none.
+    int scheduleItem(int squad, int placeMapping, const QString& time)
+    {
+        const int id = db_.nextId("schedule_item");
+        db_.query("INSERT INTO schedule_items (id, squad_id, place_of_discipline_id, time) "
+                  "VALUES (?, ?, ?, NULLIF(?, ''))",
+                  id, squad, placeMapping, time)
+            .run();
         return id;
     }
 
@@ -228,7 +275,8 @@ private:
     {
         const std::string sql = "INSERT INTO heat_assignments (discipline_id, " + column +
                                 ", heat_no, position) VALUES (?, ?, ?, "
-                                "(SELECT count(*) FROM heat_assignments WHERE discipline_id = ? AND heat_no = ?))";
+                                "(SELECT COALESCE(MAX(position), 0) + 1 FROM heat_assignments "
+                                "WHERE discipline_id = ? AND heat_no = ?))";
         db_.query(sql.c_str(), discipline, id, heat, discipline, heat).run();
     }
 
