@@ -64,11 +64,4 @@ public:
     virtual void assignFittingSquadsToDisc(int discId) = 0;
 };
 
-// The discipline windows: shows a discipline, and optionally one of its scoring nodes (0: none).
-class IDisciplineForms {
-public:
-    virtual ~IDisciplineForms() = default;
-    virtual void ShowDisciplinForm(QObject* sender, int discId, int aggId) = 0;
-};
-
 } // namespace tvp

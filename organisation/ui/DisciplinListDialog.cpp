@@ -886,7 +886,7 @@ void TDisciplinListForm::Button3Click()
 
 void TDisciplinListForm::Button5Click()
 {
-    if (auto* disciplines = context().windows().find<IDisciplineForms>())
+    if (auto* disciplines = context().windows().find<IDisciplineWindows>())
         disciplines->ShowDisciplinForm(nullptr, currentDisciplinID, 0);
 }
 
