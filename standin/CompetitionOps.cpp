@@ -1,5 +1,16 @@
+#include "standin/Checks.h"
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
+
+namespace tvp::standin {
+
+void requireCompetition(Db& db, int id)
+{
+    if (!db.query("SELECT 1 FROM competitions WHERE id = ?", id).next())
+        throw ServerError(errors::CompetitionNotFound, {QString::number(id)});
+}
+
+} // namespace tvp::standin
 
 namespace tvp::standin::ops {
 
@@ -9,12 +20,6 @@ void requireFreeName(Db& db, const QString& name, int ownId)
 {
     if (db.query("SELECT 1 FROM competitions WHERE name = ? AND id <> ?", name, ownId).next())
         throw ServerError(errors::NameInUse, {name});
-}
-
-void requireCompetition(Db& db, int id)
-{
-    if (!db.query("SELECT 1 FROM competitions WHERE id = ?", id).next())
-        throw ServerError(errors::CompetitionNotFound, {QString::number(id)});
 }
 
 // A missing record reads as one with empty fields, as the client would have sent it.

@@ -48,6 +48,12 @@ Statement& Statement::bind(int value)
     return *this;
 }
 
+Statement& Statement::bind(double value)
+{
+    sqlite3_bind_double(stmt_.get(), nextParam_++, value);
+    return *this;
+}
+
 Statement& Statement::bind(const QString& value)
 {
     const QByteArray utf8 = value.toUtf8();
@@ -82,6 +88,11 @@ void Statement::run()
 int Statement::intAt(int column) const
 {
     return sqlite3_column_int(stmt_.get(), column);
+}
+
+double Statement::doubleAt(int column) const
+{
+    return sqlite3_column_double(stmt_.get(), column);
 }
 
 QString Statement::textAt(int column) const

@@ -19,6 +19,7 @@ public:
     Statement(sqlite3* db, const char* sql);
 
     Statement& bind(int value);
+    Statement& bind(double value);
     Statement& bind(const QString& value);
     Statement& bind(const proto::XsDate& value);
 
@@ -28,6 +29,7 @@ public:
     void run();
 
     int intAt(int column) const;
+    double doubleAt(int column) const;
     QString textAt(int column) const;
     proto::XsDate dateAt(int column) const;
 

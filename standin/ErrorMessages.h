@@ -12,6 +12,21 @@ inline constexpr int NameInUse = 2;
 inline constexpr int CompetitionNotFound = 3;
 inline constexpr int TransactionNotFound = 901;
 
+// Clubs, billing and squads.
+inline constexpr int AthleteResultsInDiscipline = 45;
+inline constexpr int TeamResultsInDiscipline = 47;
+inline constexpr int TeamInOtherSquad = 61;
+inline constexpr int SquadAssignedToDiscipline = 66;
+inline constexpr int SquadDisciplineAgeClass = 71;
+inline constexpr int SquadTeamAgeClass = 74;
+inline constexpr int ClubHasTeams = 117;
+inline constexpr int ClubHasAthletes = 118;
+inline constexpr int SquadHasScheduleItems = 151;
+inline constexpr int ClubNotFound = 1101;
+inline constexpr int SquadNotFound = 1102;
+inline constexpr int SquadTeamNotFound = 1103;
+inline constexpr int SquadAgeClassNotFound = 1104;
+
 struct Message {
     int id;
     const char* text;

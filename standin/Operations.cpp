@@ -39,6 +39,16 @@ const OperationTable& operationTable()
         t.serve<ops::getUiInfo>(Read);
         t.serve<ops::getUiInfos>(Read);
         t.serve<ops::getExceptionMessages>(None);
+
+        // Clubs, their billing and squads.
+        t.serve<ops::addClub>(Write);
+        t.serve<ops::modifyClub>(Write);
+        t.serve<ops::removeClub>(Write);
+        t.serve<ops::getClubBilling>(Read);
+        t.serve<ops::setBillingPrice>(Write);
+        t.serve<ops::addSquad>(Write);
+        t.serve<ops::modifySquad>(Write);
+        t.serve<ops::removeSquad>(Write);
         return t;
     }();
     return table;
