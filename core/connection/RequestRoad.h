@@ -105,6 +105,10 @@ struct TForceRule {
     int errorId = 0;
     bool Request::*flag = nullptr;
     QString question;
+    // Only for this command code; -1 for every command.
+    int command = -1;
+    // The question's caption; empty for the request's name.
+    QString caption = {};
 };
 
 // A window's requests, declared once.
@@ -274,11 +278,11 @@ private:
     bool offerForce(Response& response, std::unique_ptr<Request> sent, TRequestOutcome& outcome) requires kBatch
     {
         for (const TForceRule<Request>& rule : table_->forces) {
-            if (rule.errorId != outcome.errorId)
+            if (rule.errorId != outcome.errorId || (rule.command >= 0 && rule.command != outcome.command))
                 continue;
             const THandleState state = response.handleRequestError(
-                rule.question, requestName(outcome.command), outcome.errorId, rule.errorId,
-                [this](std::unique_ptr<TBatchRequest> next) { queueBatch(std::move(next)); },
+                rule.question, rule.caption.isEmpty() ? requestName(outcome.command) : rule.caption, outcome.errorId,
+                rule.errorId, [this](std::unique_ptr<TBatchRequest> next) { queueBatch(std::move(next)); },
                 context_.batchConfirmation());
             switch (state) {
             case THandleState::hs_confirmed:
