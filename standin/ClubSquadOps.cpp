@@ -234,25 +234,23 @@ int orderIndexFor(Db& db, int competitionId, int squadId, int wanted)
     return q.intAt(0) + 1;
 }
 
-// Puts the squad at the index. With makeRoom, squads in its way move up one place, and those they
-// then meet move on too, until a gap takes them; without, the index is set as it is (a reorder sends
-// its squads one by one and resolves the clashes with its last request).
-void placeSquad(Db& db, int competitionId, int squadId, int index, bool makeRoom)
+// Puts the squad at the index; squads in its way move up one place, and those they then meet move
+// on too, until a gap takes them. A reorder sends its squads one by one, forced or not, and moving
+// aside at every step is what keeps the order of those it passes.
+void placeSquad(Db& db, int competitionId, int squadId, int index)
 {
-    if (makeRoom) {
-        std::vector<std::pair<int, int>> later; // id, order index
-        Statement q = db.query("SELECT id, order_index FROM squads WHERE competition_id = ? AND id <> ? AND "
-                               "order_index >= ? ORDER BY order_index, id",
-                               competitionId, squadId, index);
-        while (q.next())
-            later.emplace_back(q.intAt(0), q.intAt(1));
-        int taken = index;
-        for (const auto& [id, order] : later) {
-            if (order > taken)
-                break;
-            taken += 1;
-            db.query("UPDATE squads SET order_index = ? WHERE id = ?", taken, id).run();
-        }
+    std::vector<std::pair<int, int>> later; // id, order index
+    Statement q = db.query("SELECT id, order_index FROM squads WHERE competition_id = ? AND id <> ? AND "
+                           "order_index >= ? ORDER BY order_index, id",
+                           competitionId, squadId, index);
+    while (q.next())
+        later.emplace_back(q.intAt(0), q.intAt(1));
+    int taken = index;
+    for (const auto& [id, order] : later) {
+        if (order > taken)
+            break;
+        taken += 1;
+        db.query("UPDATE squads SET order_index = ? WHERE id = ?", taken, id).run();
     }
     db.query("UPDATE squads SET order_index = ? WHERE id = ?", index, squadId).run();
 }
@@ -394,8 +392,7 @@ proto::addSquadResponse addSquad(Call& c, const op::addSquad& a)
              "VALUES (?, ?, NULLIF(?, 0), 0, ?)",
              id, a.CompetitionID, a.AgeClassID, info.CustomName)
         .run();
-    // A new squad has no reorder to finish, so it always makes room at a taken index.
-    placeSquad(db, a.CompetitionID, id, orderIndexFor(db, a.CompetitionID, id, info.OrderIndex), true);
+    placeSquad(db, a.CompetitionID, id, orderIndexFor(db, a.CompetitionID, id, info.OrderIndex));
     setSquadTeams(db, id, teams);
 
     proto::addSquadResponse r;
@@ -449,7 +446,7 @@ void modifySquad(Call& c, const op::modifySquad& a)
     if (a.SquadInfo) {
         db.query("UPDATE squads SET custom_name = ? WHERE id = ?", a.SquadInfo->CustomName, a.SquadID).run();
         placeSquad(db, stored.competitionId, a.SquadID,
-                   orderIndexFor(db, stored.competitionId, a.SquadID, a.SquadInfo->OrderIndex), a.forceOrderIndex);
+                   orderIndexFor(db, stored.competitionId, a.SquadID, a.SquadInfo->OrderIndex));
     }
     setSquadTeams(db, a.SquadID, teams);
 }

@@ -220,11 +220,11 @@ TEST_F(StandinClubSquadTest, TeamsOfAnotherSquadAreRefusedUntilForcedAndThenLeav
     EXPECT_EQ(seed.count("SELECT COUNT(*) FROM result_teams WHERE team_id = ?", t2), 0);
 }
 
-TEST_F(StandinClubSquadTest, ReorderingSetsIndexesAsSentAndTheForcedOneMovesTheOthersAside)
+TEST_F(StandinClubSquadTest, ATakenOrderIndexMovesTheSquadsInTheWayUpToTheNextGap)
 {
     StandinSeed seed(standin.dataFile());
     std::vector<int> s;
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 6; ++i)
         s.push_back(addSquad(0, 0, {}));
     auto order = [&] {
         QStringList o;
@@ -233,21 +233,22 @@ TEST_F(StandinClubSquadTest, ReorderingSetsIndexesAsSentAndTheForcedOneMovesTheO
         return o.join(u',');
     };
 
-    // Squad 2 dropped onto 4: 2 -> 3 unforced (a clash for a moment), 3 -> 2 forced.
+    // The client's chain for squad 2 dragged onto 4: 2 -> 3, then 3 -> 2 (forced).
     modifySquad(s[1], squadInfo(3), 0, {});
-    EXPECT_EQ(order(), QStringLiteral("1,3,3,4,5"));
+    EXPECT_EQ(order(), QStringLiteral("1,3,4,5,6,7"));
     modifySquad(s[2], squadInfo(2), 0, {}, "o");
-    EXPECT_EQ(order(), QStringLiteral("1,3,2,4,5"));
+    EXPECT_EQ(order(), QStringLiteral("1,3,2,5,6,7")) << "in order; the gap it leaves stays";
 
-    // Squad 5 forced to 2: the ones in its way move up until the gap it leaves.
-    modifySquad(s[4], squadInfo(2), 0, {}, "o");
-    EXPECT_EQ(order(), QStringLiteral("1,4,3,5,2"));
+    // Squads 5 and 6 (now at 6 and 7) dragged onto the one at 2: 5 -> 2, then 6 -> 3 (forced).
+    modifySquad(s[4], squadInfo(2), 0, {});
+    modifySquad(s[5], squadInfo(3), 0, {}, "o");
+    EXPECT_EQ(order(), QStringLiteral("1,5,4,6,2,3"));
 
-    // Its own index, forced: nothing moves. Order 0 appends. Nil info keeps name and index.
+    // Its own index: nothing moves. Order 0 appends. Nil info keeps name and index.
     modifySquad(s[4], squadInfo(2, QStringLiteral("Blitz")), 0, {}, "o");
-    EXPECT_EQ(order(), QStringLiteral("1,4,3,5,2"));
+    EXPECT_EQ(order(), QStringLiteral("1,5,4,6,2,3"));
     modifySquad(s[0], squadInfo(0), 0, {}, "o");
-    EXPECT_EQ(order(), QStringLiteral("6,4,3,5,2"));
+    EXPECT_EQ(order(), QStringLiteral("7,5,4,6,2,3"));
     modifySquad(s[4], nullptr, 0, {});
     EXPECT_EQ(seed.squadState(s[4]), QStringLiteral("2|Blitz|0|"));
 }
