@@ -3,9 +3,9 @@
 // A nil record keeps what is stored; inside a record that came, a text that is missing is the empty
 // text, because the client leaves empty texts out: a remark the user cleared arrives so.
 
-#include "standin/Checks.h"
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
+#include "standin/Records.h"
 
 #include <algorithm>
 #include <optional>
@@ -23,53 +23,6 @@ QString requireClub(Db& db, int id)
     if (!q.next())
         throw ServerError(errors::ClubNotFound, {QString::number(id)});
     return q.textAt(0);
-}
-
-// ---- teams as the answers show them ----
-
-proto::TeamType readTeam(Db& db, int teamId)
-{
-    Statement q = db.query(
-        "SELECT t.name, t.barcode, ac.id, ac.name, ac.billing_price_per_team, ac.min_team_members, "
-        "ac.max_team_members, ac.min_members_per_gender, ac.male_members_less_than, ac.female_members_less_than, "
-        "ac.barcode, s.id, s.order_index, s.custom_name, c.id, c.name, c.comment, "
-        "(SELECT COUNT(*) FROM athletes WHERE team_id = t.id) "
-        "FROM teams t LEFT JOIN age_classes ac ON ac.id = t.age_class_id "
-        "LEFT JOIN squad_teams st ON st.team_id = t.id LEFT JOIN squads s ON s.id = st.squad_id "
-        "LEFT JOIN clubs c ON c.id = t.billing_club_id WHERE t.id = ?",
-        teamId);
-    proto::TeamType team;
-    if (!q.next())
-        return team;
-    team.TeamID = teamId;
-    team.Name = q.textAt(0);
-    team.Barcode = q.intAt(1);
-    if (q.intAt(2) != 0) {
-        proto::AgeClassType& ac = team.AgeClass.ensure();
-        ac.AgeClassID = q.intAt(2);
-        ac.Name = q.textAt(3);
-        ac.BillingPricePerTeam = q.doubleAt(4);
-        ac.MinTeamMembers = q.intAt(5);
-        ac.MaxTeamMembers = q.intAt(6);
-        ac.MinMembersPerGender = q.intAt(7);
-        ac.MaleMembersLessThan = q.intAt(8);
-        ac.FemaleMembersLessThan = q.intAt(9);
-        ac.Barcode = q.intAt(10);
-    }
-    if (q.intAt(11) != 0) {
-        team.SquadID = q.intAt(11);
-        proto::SquadInfoDataType& squad = team.SquadInfo.ensure();
-        squad.OrderIndex = q.intAt(12);
-        squad.CustomName = q.textAt(13);
-    }
-    if (q.intAt(14) != 0) {
-        proto::ClubShortType& club = team.BillingClub.ensure();
-        club.ClubId = q.intAt(14);
-        club.Name = q.textAt(15);
-        club.Comment = q.textAt(16);
-    }
-    team.NoOfAthletes = q.intAt(17);
-    return team;
 }
 
 // ---- squads ----
@@ -255,27 +208,6 @@ void placeSquad(Db& db, int competitionId, int squadId, int index)
     db.query("UPDATE squads SET order_index = ? WHERE id = ?", index, squadId).run();
 }
 
-proto::SquadType readSquad(Db& db, int squadId)
-{
-    const StoredSquad s = requireSquad(db, squadId);
-    proto::SquadType squad;
-    squad.SquadID = s.id;
-    squad.OrderIndex = s.orderIndex;
-    squad.CustomName = s.name;
-    if (s.ageClassId != 0) {
-        Statement q = db.query("SELECT name, barcode FROM age_classes WHERE id = ?", s.ageClassId);
-        proto::AgeClassType& ac = squad.AgeClass.ensure();
-        ac.AgeClassID = s.ageClassId;
-        if (q.next()) {
-            ac.Name = q.textAt(0);
-            ac.Barcode = q.intAt(1);
-        }
-    }
-    for (int team : teamsOfSquad(db, squadId))
-        squad.AssignedTeams.push_back(readTeam(db, team));
-    return squad;
-}
-
 } // namespace
 
 // ---- clubs ----
@@ -332,27 +264,19 @@ proto::getClubBillingResponse1 getClubBilling(Call& c, const op::getClubBilling&
     const double perAthlete = price.doubleAt(0);
 
     proto::getClubBillingResponse1 r;
-    Statement clubs = db.query("SELECT id, name, comment, billing_address FROM clubs WHERE competition_id = ? "
-                               "ORDER BY id",
-                               a.CompetitionID);
-    while (clubs.next()) {
+    const CompetitionParticipants participants(db, a.CompetitionID);
+    for (const proto::ClubType& club : participants.clubs()) {
         proto::ClubBillingInfoType& billing = r.emplace_back();
-        proto::ClubType& club = billing.Club.ensure();
-        club.ClubId = clubs.intAt(0);
-        club.Name = clubs.textAt(1);
-        club.Comment = clubs.textAt(2);
-        club.BillingAddress = clubs.textAt(3);
-
-        Statement teams = db.query("SELECT id FROM teams WHERE billing_club_id = ? ORDER BY id", club.ClubId);
-        while (teams.next()) {
+        billing.Club = club;
+        for (const proto::TeamType& team : participants.teams()) {
+            if (!team.BillingClub || team.BillingClub->ClubId != club.ClubId)
+                continue;
             proto::BillingTeam& billed = billing.Teams.emplace_back();
-            proto::TeamType team = readTeam(db, teams.intAt(0));
+            billed.Team = team;
             billed.TeamPrincing = team.AgeClass ? team.AgeClass->BillingPricePerTeam : 0.0;
             billed.NoOfBilledParticipants = team.NoOfAthletes;
-            billed.Team = std::move(team);
             billing.TotalAmount += billed.TeamPrincing;
         }
-
         Statement teamless =
             db.query("SELECT COUNT(*) FROM athletes WHERE club_id = ? AND team_id IS NULL", club.ClubId);
         teamless.next();
@@ -396,7 +320,9 @@ proto::addSquadResponse addSquad(Call& c, const op::addSquad& a)
     setSquadTeams(db, id, teams);
 
     proto::addSquadResponse r;
-    r.Squad = readSquad(db, id);
+    for (proto::SquadType& squad : readSquads(db, a.CompetitionID, CompetitionParticipants(db, a.CompetitionID)))
+        if (squad.SquadID == id)
+            r.Squad = std::move(squad);
     return r;
 }
 

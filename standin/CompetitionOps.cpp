@@ -1,16 +1,6 @@
-#include "standin/Checks.h"
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
-
-namespace tvp::standin {
-
-void requireCompetition(Db& db, int id)
-{
-    if (!db.query("SELECT 1 FROM competitions WHERE id = ?", id).next())
-        throw ServerError(errors::CompetitionNotFound, {QString::number(id)});
-}
-
-} // namespace tvp::standin
+#include "standin/Records.h"
 
 namespace tvp::standin::ops {
 

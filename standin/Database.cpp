@@ -95,6 +95,11 @@ double Statement::doubleAt(int column) const
     return sqlite3_column_double(stmt_.get(), column);
 }
 
+bool Statement::isNullAt(int column) const
+{
+    return sqlite3_column_type(stmt_.get(), column) == SQLITE_NULL;
+}
+
 QString Statement::textAt(int column) const
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_.get(), column));
@@ -103,7 +108,7 @@ QString Statement::textAt(int column) const
 
 proto::XsDate Statement::dateAt(int column) const
 {
-    if (sqlite3_column_type(stmt_.get(), column) == SQLITE_NULL)
+    if (isNullAt(column))
         return std::nullopt;
     return QDate::fromString(textAt(column), Qt::ISODate);
 }

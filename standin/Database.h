@@ -30,6 +30,7 @@ public:
 
     int intAt(int column) const;
     double doubleAt(int column) const;
+    bool isNullAt(int column) const;
     QString textAt(int column) const;
     proto::XsDate dateAt(int column) const;
 

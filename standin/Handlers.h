@@ -21,10 +21,16 @@ void removeCompetition(Call& c, const op::removeCompetition& a);
 void setUiInfo(Call& c, const op::setUiInfo& a);
 
 // DataRetrievalService
+proto::getAthletesResponse1 getAthletes(Call& c, const op::getAthletes& a);
+proto::getTeamsResponse1 getTeams(Call& c, const op::getTeams& a);
+proto::getAgeClassesResponse1 getAgeClasses(Call& c, const op::getAgeClasses& a);
+proto::getDisciplinesResponse1 getDisciplines(Call& c, const op::getDisciplines& a);
 proto::getCompetitionsResponse1 getCompetitions(Call& c, const op::getCompetitions& a);
 proto::getUiInfoResponse1 getUiInfo(Call& c, const op::getUiInfo& a);
 proto::getUiInfosResponse1 getUiInfos(Call& c, const op::getUiInfos& a);
 proto::getExceptionMessagesResponse1 getExceptionMessages(Call& c, const op::getExceptionMessages& a);
+proto::getSquadsResponse getSquads(Call& c, const op::getSquads& a);
+proto::getClubsResponse1 getClubs(Call& c, const op::getClubs& a);
 
 // Clubs, their billing and squads (ClubSquadOps.cpp)
 proto::addClubResponse1 addClub(Call& c, const op::addClub& a);

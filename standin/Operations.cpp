@@ -35,10 +35,16 @@ const OperationTable& operationTable()
         t.serve<ops::removeCompetition>(Write);
         t.serve<ops::setUiInfo>(Write);
 
+        t.serve<ops::getAthletes>(Read);
+        t.serve<ops::getTeams>(Read);
+        t.serve<ops::getAgeClasses>(Read);
+        t.serve<ops::getDisciplines>(Read);
         t.serve<ops::getCompetitions>(Read);
         t.serve<ops::getUiInfo>(Read);
         t.serve<ops::getUiInfos>(Read);
         t.serve<ops::getExceptionMessages>(None);
+        t.serve<ops::getSquads>(Read);
+        t.serve<ops::getClubs>(Read);
 
         // Clubs, their billing and squads.
         t.serve<ops::addClub>(Write);

@@ -6,7 +6,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <sstream>
 
 namespace tvp::proto::codec {
 
@@ -387,11 +386,24 @@ void throwFault(const pugi::xml_node& fault)
     throw ETvExceptionDetail(text, id, params);
 }
 
+namespace {
+
+// Writes into the string itself: lists of thousands of records run to megabytes, and every copy
+// through a stream costs as much as the writing.
+struct StringWriter : pugi::xml_writer {
+    explicit StringWriter(std::string& out) : out(out) {}
+    void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
+    std::string& out;
+};
+
+} // namespace
+
 std::string serialize(const pugi::xml_document& doc)
 {
-    std::ostringstream out;
-    doc.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    return R"(<?xml version="1.0" encoding="UTF-8"?>)" + out.str();
+    std::string out = R"(<?xml version="1.0" encoding="UTF-8"?>)";
+    StringWriter writer(out);
+    doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    return out;
 }
 
 } // namespace tvp::proto::codec

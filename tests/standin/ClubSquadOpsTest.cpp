@@ -13,6 +13,13 @@ namespace {
 
 namespace errors = standin::errors;
 
+AgeClassInfoType price(double perTeam)
+{
+    AgeClassInfoType rules;
+    rules.BillingPricePerTeam = perTeam;
+    return rules;
+}
+
 class StandinClubSquadTest : public StandinTest {
 protected:
     void SetUp() override
@@ -88,7 +95,7 @@ TEST_F(StandinClubSquadTest, RemovingAClubAsksForTeamsThenForAthletesAndForcedLe
     StandinSeed seed(standin.dataFile());
     const int club = addClub(QStringLiteral("LG Nord"));
     const int team = seed.team(comp, QStringLiteral("Flitzer"), 0, club);
-    const int athlete = seed.athlete(comp, QStringLiteral("Maier"), 0, club);
+    const int athlete = seed.athlete(comp, {}, QStringLiteral("Maier"), 0, club);
 
     QStringList parameters;
     EXPECT_EQ(errorIdOf([&] { c->cms()->removeClub(club, false, false); }, &parameters), errors::ClubHasTeams);
@@ -108,15 +115,15 @@ TEST_F(StandinClubSquadTest, RemovingAClubAsksForTeamsThenForAthletesAndForcedLe
 TEST_F(StandinClubSquadTest, BillingPricesTeamsByAgeClassAndTeamlessAthletesByTheCompetitionPrice)
 {
     StandinSeed seed(standin.dataFile());
-    const int u10 = seed.ageClass(comp, QStringLiteral("U10"), 25.5);
+    const int u10 = seed.ageClass(comp, QStringLiteral("U10"), price(25.5));
     const int adler = addClub(QStringLiteral("TSV Adler"), QStringLiteral("Bar"), QStringLiteral("Postfach 1"));
     const int leer = addClub(QStringLiteral("Leerverein"));
     const int t1 = seed.team(comp, QStringLiteral("Adler 1"), u10, adler);
     seed.members(comp, t1, 3);
     seed.team(comp, QStringLiteral("Ohne Klasse"), 0, adler);
-    seed.athlete(comp, QStringLiteral("Solo"), 0, adler);
-    seed.athlete(comp, QStringLiteral("Solo2"), 0, adler);
-    seed.athlete(comp, QStringLiteral("Im Team, anderer Verein"), t1, leer);
+    seed.athlete(comp, {}, QStringLiteral("Solo"), 0, adler);
+    seed.athlete(comp, {}, QStringLiteral("Solo2"), 0, adler);
+    seed.athlete(comp, {}, QStringLiteral("Im Team, anderer Verein"), t1, leer);
     c->cms()->setBillingPrice(comp, 4.25);
 
     const getClubBillingResponse1 billing = c->drs()->getClubBilling(comp);
@@ -190,11 +197,11 @@ TEST_F(StandinClubSquadTest, TeamsOfAnotherSquadAreRefusedUntilForcedAndThenLeav
     const int u10 = seed.ageClass(comp, QStringLiteral("U10"));
     const int t1 = seed.team(comp, QStringLiteral("Adler"), u10);
     const int t2 = seed.team(comp, QStringLiteral("Falken"), u10);
-    const int runner = seed.athlete(comp, QStringLiteral("Schnell"), t1);
+    const int runner = seed.athlete(comp, {}, QStringLiteral("Schnell"), t1);
     const int old = addSquad(0, u10, {t1, t2});
     const int sprint = seed.discipline(comp, QStringLiteral("Sprint"), u10);
-    seed.assign(sprint, old);
-    seed.heatPlace(sprint, runner, 1, 1);
+    seed.assignSquad(sprint, old);
+    seed.placeAthlete(sprint, runner);
     seed.athleteResult(sprint, runner, 7.5);
 
     QStringList parameters;
@@ -211,7 +218,7 @@ TEST_F(StandinClubSquadTest, TeamsOfAnotherSquadAreRefusedUntilForcedAndThenLeav
 
     // A team result counts as the team's (47), also when a team only leaves its squad.
     const int relay = seed.discipline(comp, QStringLiteral("Staffel"), u10);
-    seed.assign(relay, old);
+    seed.assignSquad(relay, old);
     seed.teamResult(relay, t2, 31.2);
     EXPECT_EQ(errorIdOf([&] { modifySquad(old, nullptr, u10, {}); }, &parameters), errors::TeamResultsInDiscipline);
     EXPECT_EQ(parameters, QStringList{QStringLiteral("Staffel")});
@@ -261,7 +268,7 @@ TEST_F(StandinClubSquadTest, ChangingTheAgeClassAsksAboutDisciplinesAndTeamsOfAn
     const int t10 = seed.team(comp, QStringLiteral("Zehner"), u10);
     const int t12 = seed.team(comp, QStringLiteral("Zwölfer"), u12);
     const int squad = addSquad(0, u10, {t10});
-    seed.assign(seed.discipline(comp, QStringLiteral("Wurf U10"), u10), squad);
+    seed.assignSquad(seed.discipline(comp, QStringLiteral("Wurf U10"), u10), squad);
 
     EXPECT_EQ(errorIdOf([&] { modifySquad(squad, nullptr, u12, {t10}); }), errors::SquadDisciplineAgeClass);
     EXPECT_EQ(errorIdOf([&] { modifySquad(squad, nullptr, u12, {t10}, "d"); }), errors::SquadTeamAgeClass);
@@ -282,17 +289,17 @@ TEST_F(StandinClubSquadTest, RemovingASquadAsksForResultsThenDisciplinesThenSche
     StandinSeed seed(standin.dataFile());
     const int u10 = seed.ageClass(comp, QStringLiteral("U10"));
     const int team = seed.team(comp, QStringLiteral("Adler"), u10);
-    const int athlete = seed.athlete(comp, QStringLiteral("Schnell"), team);
+    const int athlete = seed.athlete(comp, {}, QStringLiteral("Schnell"), team);
     const int squad =
         c->das()->addSquad(comp, squadInfo(0, QStringLiteral("Blitz")), u10, {team}, false, false).Squad->SquadID;
     const int sprint = seed.discipline(comp, QStringLiteral("Sprint"), u10);
-    seed.assign(sprint, squad);
+    seed.assignSquad(sprint, squad);
     seed.scheduleItem(comp, squad, sprint);
     const int result = seed.athleteResult(sprint, athlete, 9.1);
 
     QStringList parameters;
     EXPECT_EQ(errorIdOf([&] { c->cms()->removeSquad(squad, false, true); }), errors::AthleteResultsInDiscipline);
-    seed.db.query("DELETE FROM results WHERE id = ?", result).run();
+    seed.db().query("DELETE FROM results WHERE id = ?", result).run();
     EXPECT_EQ(errorIdOf([&] { c->cms()->removeSquad(squad, false, true); }, &parameters),
               errors::SquadAssignedToDiscipline);
     EXPECT_EQ(parameters, (QStringList{QStringLiteral("Blitz (1)"), QStringLiteral("Sprint")}));

@@ -228,7 +228,7 @@ TEST_F(StandinBadRequests, AreFaultsAndTheServerGoesOnServing)
         {"CompetitionManagementService", envelope("removeCompetition", "<CompetitionID>abc</CompetitionID>")},
         {"CompetitionManagementService", envelope("removeCompetition", "<Fremd>1</Fremd>")},
         {"CompetitionManagementService", envelope("beginTransaction", "<readonly>vielleicht</readonly>")},
-        {"DataRetrievalService", envelope("getAthletes", "<CompetitionID>1</CompetitionID>")}, // not served
+        {"DataRetrievalService", envelope("getLanguages", "")}, // the client never calls it
     };
     for (const auto& [service, body] : bad) {
         const HttpAnswer a = standin.post(service, body);
@@ -249,10 +249,9 @@ TEST_F(StandinBadRequests, AreFaultsAndTheServerGoesOnServing)
 TEST_F(StandinBadRequests, ADeclaredOperationWithoutHandlerSaysSo)
 {
     standin.start();
-    const HttpAnswer a =
-        standin.post("DataRetrievalService", envelope("getAthletes", "<CompetitionID>1</CompetitionID>"));
+    const HttpAnswer a = standin.post("DataRetrievalService", envelope("getLanguages", ""));
     EXPECT_EQ(a.status, 500);
-    EXPECT_EQ(faultText(a.body), QStringLiteral("Die Operation getAthletes bietet der Stand-in-Server nicht an."));
+    EXPECT_EQ(faultText(a.body), QStringLiteral("Die Operation getLanguages bietet der Stand-in-Server nicht an."));
     EXPECT_EQ(faultText(standin.post("DataRetrievalService", envelope("gibtEsNicht", "")).body),
               QStringLiteral("Die Operation gibtEsNicht gibt es in diesem Dienst nicht."));
 }

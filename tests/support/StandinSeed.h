@@ -1,174 +1,235 @@
 #pragma once
-// Data written straight into a running stand-in's file, for tests of operations whose inputs other
-// operations make (teams, athletes, disciplines, results, schedule items). Each call returns the
-// new id; barcodes come from the server's one table as the operations would take them.
+// Rows written straight into a stand-in's data file, for tests and benchmarks of reads whose data
+// no operation creates yet. The file must have been prepared (the server started once):
+//
+//   StandinSeed seed(standin.dataFile());
+//   const int comp = seed.competition(QStringLiteral("Sportfest"));
+//   const int u10 = seed.ageClass(comp, QStringLiteral("U10"));
+//   const int team = seed.team(comp, QStringLiteral("Füchse"), u10);
+//   seed.athlete(comp, QStringLiteral("Ida"), QStringLiteral("Ahorn"), team, 0, {7});
+//
+// Ids come from the server's one sequence and every barcode from its table, as the server's own
+// writes would take them.
 
+#include "core/protocol/ParticipantRecords.h"
 #include "standin/Database.h"
 
-#include <QString>
-
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace tvp::test {
 
 class StandinSeed {
 public:
-    explicit StandinSeed(const std::string& dataFile) : db(dataFile) {}
+    explicit StandinSeed(const std::string& dataFile) : db_(dataFile) {}
 
-    int ageClass(int competition, const QString& name, double pricePerTeam = 0)
+    standin::Db& db() { return db_; }
+    // Many rows at once are far quicker inside one transaction.
+    void begin() { db_.exec("BEGIN IMMEDIATE"); }
+    void commit() { db_.exec("COMMIT"); }
+
+    int competition(const QString& name)
     {
-        const int id = db.nextId("age_class");
-        db.query("INSERT INTO age_classes (id, competition_id, name, billing_price_per_team, barcode) "
-                 "VALUES (?, ?, ?, ?, ?)",
-                 id, competition, name, pricePerTeam, barcode("age_class", competition))
+        const int id = db_.nextId("competition");
+        db_.query("INSERT INTO competitions (id, name) VALUES (?, ?)", id, name).run();
+        return id;
+    }
+
+    int ageClass(int comp, const QString& name, const proto::AgeClassInfoType& rules = {})
+    {
+        const int id = db_.nextId("age_class");
+        db_.query("INSERT INTO age_classes (id, competition_id, name, billing_price_per_team, min_team_members, "
+                  "max_team_members, min_members_per_gender, male_members_less_than, female_members_less_than, "
+                  "barcode) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                  id, comp, name, rules.BillingPricePerTeam, rules.MinTeamMembers, rules.MaxTeamMembers,
+                  rules.MinMembersPerGender, rules.MaleMembersLessThan, rules.FemaleMembersLessThan,
+                  barcode("age_class", comp))
             .run();
         return id;
     }
 
-    int club(int competition, const QString& name)
+    int club(int comp, const QString& name, const QString& comment = {}, const QString& billingAddress = {})
     {
-        const int id = db.nextId("club");
-        db.query("INSERT INTO clubs (id, competition_id, name) VALUES (?, ?, ?)", id, competition, name).run();
-        return id;
-    }
-
-    // ageClass and billingClub 0 for none.
-    int team(int competition, const QString& name, int ageClass, int billingClub = 0)
-    {
-        const int id = db.nextId("team");
-        db.query("INSERT INTO teams (id, competition_id, name, age_class_id, billing_club_id, barcode) "
-                 "VALUES (?, ?, ?, NULLIF(?, 0), NULLIF(?, 0), ?)",
-                 id, competition, name, ageClass, billingClub, barcode("team", competition))
+        const int id = db_.nextId("club");
+        db_.query("INSERT INTO clubs (id, competition_id, name, comment, billing_address) VALUES (?, ?, ?, ?, ?)", id,
+                  comp, name, comment, billingAddress)
             .run();
         return id;
     }
 
-    // team and club 0 for none.
-    int athlete(int competition, const QString& surName, int team, int club = 0)
+    int team(int comp, const QString& name, int ageClassId = 0, int billingClubId = 0)
     {
-        const int id = db.nextId("athlete");
-        db.query("INSERT INTO athletes (id, competition_id, sur_name, team_id, club_id, barcode) "
-                 "VALUES (?, ?, ?, NULLIF(?, 0), NULLIF(?, 0), ?)",
-                 id, competition, surName, team, club, barcode("athlete", competition))
+        const int id = db_.nextId("team");
+        db_.query("INSERT INTO teams (id, competition_id, name, age_class_id, billing_club_id, barcode) "
+                  "VALUES (?, ?, ?, NULLIF(?, 0), NULLIF(?, 0), ?)",
+                  id, comp, name, ageClassId, billingClubId, barcode("team", comp))
             .run();
         return id;
+    }
+
+    int athlete(int comp, const QString& givenName, const QString& surName, int teamId = 0, int clubId = 0,
+                const std::vector<int>& bibs = {})
+    {
+        const int id = db_.nextId("athlete");
+        db_.query("INSERT INTO athletes (id, competition_id, given_name, sur_name, team_id, club_id, barcode) "
+                  "VALUES (?, ?, ?, ?, NULLIF(?, 0), NULLIF(?, 0), ?)",
+                  id, comp, givenName, surName, teamId, clubId, barcode("athlete", comp))
+            .run();
+        int position = 0;
+        for (int bib : bibs)
+            db_.query("INSERT INTO athlete_bibs (competition_id, bib, athlete_id, position) VALUES (?, ?, ?, ?)", comp,
+                      bib, id, position++)
+                .run();
+        return id;
+    }
+
+    void setPerson(int athleteId, proto::GenderType gender, int yearOfBirth)
+    {
+        db_.query("UPDATE athletes SET gender = ?, year_of_birth = ? WHERE id = ?",
+                  QString::fromUtf8(proto::enumName(gender)), yearOfBirth, athleteId)
+            .run();
+    }
+
+    // Reserves a blank barcode of the competition and makes it the athlete's custom barcode.
+    int giveBlankBarcode(int comp, int athleteId)
+    {
+        const int code = barcode("blank", comp);
+        db_.query("UPDATE athletes SET custom_barcode = ? WHERE id = ?", code, athleteId).run();
+        return code;
+    }
+
+    int squad(int comp, int orderIndex, const QString& customName, int ageClassId = 0,
+              const std::vector<int>& teamIds = {})
+    {
+        const int id = db_.nextId("squad");
+        db_.query("INSERT INTO squads (id, competition_id, age_class_id, order_index, custom_name) "
+                  "VALUES (?, ?, NULLIF(?, 0), ?, ?)",
+                  id, comp, ageClassId, orderIndex, customName)
+            .run();
+        int position = 0;
+        for (int team : teamIds)
+            db_.query("INSERT INTO squad_teams (team_id, squad_id, position) VALUES (?, ?, ?)", team, id, position++)
+                .run();
+        return id;
+    }
+
+    // Without a result table when table is empty.
+    int discipline(int comp, const QString& name, int ageClassId = 0,
+                   const std::optional<proto::ResultTableType>& table = proto::ResultTableType{})
+    {
+        const int id = db_.nextId("discipline");
+        db_.query("INSERT INTO disciplines (id, competition_id, name, age_class_id, barcode) "
+                  "VALUES (?, ?, ?, NULLIF(?, 0), ?)",
+                  id, comp, name, ageClassId, barcode("discipline", comp))
+            .run();
+        if (table)
+            db_.query("UPDATE disciplines SET result_table_team = ?, result_table_results_per_row = ?, "
+                      "result_table_unit_pattern = ?, result_table_lower_values_higher_ranked = ? WHERE id = ?",
+                      int(table->Team), table->ResultsPerRow, table->ResultUnitPattern,
+                      int(table->LowerValuesAreHigherRanked), id)
+                .run();
+        return id;
+    }
+
+    void placeAthlete(int discipline, int athlete, int heat = 1) { place(discipline, "athlete_id", athlete, heat); }
+    void placeTeam(int discipline, int team, int heat = 1) { place(discipline, "team_id", team, heat); }
+    void assignSquad(int discipline, int squad)
+    {
+        db_.query("INSERT INTO discipline_squads (discipline_id, squad_id) VALUES (?, ?)", discipline, squad).run();
     }
 
     // n athletes in the team.
-    void members(int competition, int team, int n)
+    void members(int comp, int team, int n)
     {
         for (int i = 0; i < n; ++i)
-            athlete(competition, QStringLiteral("Mitglied %1").arg(i + 1), team);
-    }
-
-    int squad(int competition, int orderIndex, int ageClass, const std::vector<int>& teams,
-              const QString& name = QString())
-    {
-        const int id = db.nextId("squad");
-        db.query("INSERT INTO squads (id, competition_id, age_class_id, order_index, custom_name) "
-                 "VALUES (?, ?, NULLIF(?, 0), ?, ?)",
-                 id, competition, ageClass, orderIndex, name)
-            .run();
-        int position = 0;
-        for (int t : teams)
-            db.query("INSERT INTO squad_teams (team_id, squad_id, position) VALUES (?, ?, ?)", t, id, position++).run();
-        return id;
-    }
-
-    int discipline(int competition, const QString& name, int ageClass)
-    {
-        const int id = db.nextId("discipline");
-        db.query("INSERT INTO disciplines (id, competition_id, name, age_class_id, barcode) "
-                 "VALUES (?, ?, ?, NULLIF(?, 0), ?)",
-                 id, competition, name, ageClass, barcode("discipline", competition))
-            .run();
-        return id;
-    }
-
-    void assign(int discipline, int squad)
-    {
-        db.query("INSERT INTO discipline_squads (discipline_id, squad_id) VALUES (?, ?)", discipline, squad).run();
-    }
-
-    void heatPlace(int discipline, int athlete, int heat, int position)
-    {
-        db.query("INSERT INTO heat_assignments (discipline_id, athlete_id, heat_no, position) VALUES (?, ?, ?, ?)",
-                 discipline, athlete, heat, position)
-            .run();
+            athlete(comp, QString(), QStringLiteral("Mitglied %1").arg(i + 1), team);
     }
 
     int athleteResult(int discipline, int athlete, double meters)
     {
-        const int id = db.nextId("result");
-        db.query("INSERT INTO results (id, discipline_id, attempt, athlete_id, kind, distance_in_meter) "
-                 "VALUES (?, ?, 1, ?, 'Distance', ?)",
-                 id, discipline, athlete, meters)
+        const int id = db_.nextId("result");
+        db_.query("INSERT INTO results (id, discipline_id, attempt, athlete_id, kind, distance_in_meter) "
+                  "VALUES (?, ?, 1, ?, 'Distance', ?)",
+                  id, discipline, athlete, meters)
             .run();
         return id;
     }
 
+    // A result of the team as a whole.
     int teamResult(int discipline, int team, double seconds)
     {
-        const int id = db.nextId("result");
-        db.query("INSERT INTO results (id, discipline_id, attempt, kind, time_in_seconds) VALUES (?, ?, 1, 'Time', ?)",
-                 id, discipline, seconds)
+        const int id = db_.nextId("result");
+        db_.query("INSERT INTO results (id, discipline_id, attempt, kind, time_in_seconds) VALUES (?, ?, 1, 'Time', ?)",
+                  id, discipline, seconds)
             .run();
-        db.query("INSERT INTO result_teams (result_id, team_id, position) VALUES (?, ?, 0)", id, team).run();
+        db_.query("INSERT INTO result_teams (result_id, team_id, position) VALUES (?, ?, 0)", id, team).run();
         return id;
     }
 
-    int scheduleItem(int competition, int squad, int discipline)
+    // A schedule item of the squad at a new facility of the discipline.
+    int scheduleItem(int comp, int squad, int discipline)
     {
-        const int place = db.nextId("place");
-        db.query("INSERT INTO discipline_places (id, competition_id, name) VALUES (?, ?, 'Platz')", place, competition)
+        const int place = db_.nextId("place");
+        db_.query("INSERT INTO discipline_places (id, competition_id, name) VALUES (?, ?, 'Platz')", place, comp).run();
+        const int map = db_.nextId("place_map");
+        db_.query("INSERT INTO places_of_disciplines (id, place_id, discipline_id) VALUES (?, ?, ?)", map, place,
+                  discipline)
             .run();
-        const int map = db.nextId("place_map");
-        db.query("INSERT INTO places_of_disciplines (id, place_id, discipline_id) VALUES (?, ?, ?)", map, place,
-                 discipline)
-            .run();
-        const int id = db.nextId("schedule_item");
-        db.query("INSERT INTO schedule_items (id, squad_id, place_of_discipline_id) VALUES (?, ?, ?)", id, squad, map)
+        const int id = db_.nextId("schedule_item");
+        db_.query("INSERT INTO schedule_items (id, squad_id, place_of_discipline_id) VALUES (?, ?, ?)", id, squad, map)
             .run();
         return id;
     }
 
     // ---- reading back ----
 
+    // The first column of the first row of a query with one parameter; -1 without a row.
     int count(const char* sql, int id)
     {
-        standin::Statement q = db.query(sql, id);
+        standin::Statement q = db_.query(sql, id);
         return q.next() ? q.intAt(0) : -1;
     }
     // "name|comment|address" of a club.
     QString clubState(int club)
     {
-        standin::Statement q = db.query("SELECT name, comment, billing_address FROM clubs WHERE id = ?", club);
+        standin::Statement q = db_.query("SELECT name, comment, billing_address FROM clubs WHERE id = ?", club);
         return q.next() ? QStringList{q.textAt(0), q.textAt(1), q.textAt(2)}.join(u'|') : QStringLiteral("gone");
     }
-    // The order index, name, age class and teams of a squad as "3|Adler|12|7,8".
+    // "order index|name|age class|team,team" of a squad.
     QString squadState(int squad)
     {
-        standin::Statement q =
-            db.query("SELECT order_index, custom_name, COALESCE(age_class_id, 0) FROM squads WHERE id = ?", squad);
-        if (!q.next())
-            return QStringLiteral("gone");
-        QString s = QStringLiteral("%1|%2|%3|").arg(q.intAt(0)).arg(q.textAt(1)).arg(q.intAt(2));
-        standin::Statement t = db.query("SELECT team_id FROM squad_teams WHERE squad_id = ? ORDER BY position", squad);
+        QString state;
+        {
+            standin::Statement q =
+                db_.query("SELECT order_index, custom_name, COALESCE(age_class_id, 0) FROM squads WHERE id = ?", squad);
+            if (!q.next())
+                return QStringLiteral("gone");
+            state = QStringLiteral("%1|%2|%3|").arg(q.intAt(0)).arg(q.textAt(1)).arg(q.intAt(2));
+        }
+        standin::Statement t = db_.query("SELECT team_id FROM squad_teams WHERE squad_id = ? ORDER BY position", squad);
         QStringList teams;
         while (t.next())
             teams << QString::number(t.intAt(0));
-        return s + teams.join(u',');
+        return state + teams.join(u',');
     }
-
-    standin::Db db;
 
 private:
-    int barcode(const char* kind, int competition)
+    int barcode(const char* kind, int comp)
     {
-        db.query("INSERT INTO barcodes (kind, competition_id) VALUES (?, ?)", QString::fromLatin1(kind), competition)
-            .run();
-        return db.lastInsertId();
+        db_.query("INSERT INTO barcodes (kind, competition_id) VALUES (?, ?)", QString::fromUtf8(kind), comp).run();
+        return db_.lastInsertId();
     }
+
+    void place(int discipline, const std::string& column, int id, int heat)
+    {
+        const std::string sql = "INSERT INTO heat_assignments (discipline_id, " + column +
+                                ", heat_no, position) VALUES (?, ?, ?, "
+                                "(SELECT count(*) FROM heat_assignments WHERE discipline_id = ? AND heat_no = ?))";
+        db_.query(sql.c_str(), discipline, id, heat, discipline, heat).run();
+    }
+
+    standin::Db db_;
 };
 
 } // namespace tvp::test

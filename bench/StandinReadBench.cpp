@@ -1,0 +1,100 @@
+// The stand-in's athlete list over loopback, as the athlete window loads it: 5,000 athletes with
+// teams and clubs must come back within 100 ms.
+
+#include "core/protocol/TVPWebServices2.h"
+#include "standin/StandinServer.h"
+#include "tests/support/StandinSeed.h"
+
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace tvp;
+
+namespace {
+
+constexpr int kAthletes = 5000;
+constexpr int kTeamSize = 8;
+
+// A stand-in with one competition of kAthletes athletes in teams of kTeamSize, spread over eight
+// age classes, forty clubs and squads of four teams; every athlete has a bib and a club.
+struct Competition {
+    Competition()
+    {
+        standin::StandinOptions options;
+        options.port = 0;
+        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
+        server = std::make_unique<standin::StandinServer>(options);
+        test::StandinSeed seed(options.dataFile);
+        seed.begin();
+        id = seed.competition(QStringLiteral("Kreisfinale"));
+        std::vector<int> ageClasses, clubs;
+        for (int i = 0; i < 8; ++i)
+            ageClasses.push_back(seed.ageClass(id, QStringLiteral("U%1").arg(6 + i)));
+        for (int i = 0; i < 40; ++i)
+            clubs.push_back(seed.club(id, QStringLiteral("Verein %1").arg(i), QStringLiteral("Bemerkung")));
+        std::vector<int> squadTeams;
+        for (int i = 0; i < kAthletes; ++i) {
+            if (i % kTeamSize == 0) {
+                const int t = i / kTeamSize;
+                team = seed.team(id, QStringLiteral("Team %1").arg(t), ageClasses[t % 8], clubs[t % 40]);
+                squadTeams.push_back(team);
+                if (squadTeams.size() == 4) {
+                    seed.squad(id, t / 4 + 1, QStringLiteral("Riege %1").arg(t / 4 + 1), ageClasses[t % 8], squadTeams);
+                    squadTeams.clear();
+                }
+            }
+            const int athlete = seed.athlete(id, QStringLiteral("Vorname%1").arg(i),
+                                             QStringLiteral("Nachname%1").arg(i), team, clubs[i % 40], {i + 1});
+            seed.setPerson(athlete, i % 2 ? proto::GenderType::FEMALE : proto::GenderType::MALE, 2014 + i % 6);
+        }
+        seed.commit();
+        url = QStringLiteral("http://127.0.0.1:%1/TrivantaPentrel/services/DataRetrievalService/").arg(server->port());
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<standin::StandinServer> server;
+    int id = 0;
+    int team = 0; // the last one
+    QString url;
+};
+
+Competition& competition()
+{
+    static Competition c;
+    return c;
+}
+
+void BM_GetAthletes5000OnLoopback(benchmark::State& state)
+{
+    Competition& c = competition();
+    proto::THTTPRIO rio;
+    rio.omitEmptyNodes = true;
+    std::size_t count = 0;
+    for (auto _ : state) {
+        auto drs = proto::GetDataRetrievalPortType(false, c.url, &rio);
+        count = drs->getAthletes(c.id, 0, 0, 0, nullptr, nullptr, 0).size();
+    }
+    if (count != kAthletes)
+        state.SkipWithError("not every athlete came back");
+}
+BENCHMARK(BM_GetAthletes5000OnLoopback)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
+// The timing import asks for one team's athletes per line.
+void BM_GetAthletesOfOneTeamOnLoopback(benchmark::State& state)
+{
+    Competition& c = competition();
+    proto::THTTPRIO rio;
+    rio.omitEmptyNodes = true;
+    for (auto _ : state) {
+        auto drs = proto::GetDataRetrievalPortType(false, c.url, &rio);
+        benchmark::DoNotOptimize(drs->getAthletes(c.id, 0, c.team, 0, nullptr, nullptr, 0));
+    }
+}
+BENCHMARK(BM_GetAthletesOfOneTeamOnLoopback)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
