@@ -2,6 +2,7 @@
 
 #include "core/ui/WindowRegistry.h"
 #include "participants/ui/BarcodeInputDialog.h"
+#include "participants/ui/ClubDialog.h"
 
 namespace tvp {
 
@@ -9,6 +10,7 @@ void registerParticipantWindows(TWindowRegistry& registry)
 {
     registry.registerWindow(TWindowId::BarcodeInputForm,
                             [](TWindowContext&) { return std::make_unique<TBarcodeInputForm>(); });
+    registry.registerWindow<TClubForm>(TWindowId::ClubForm);
 }
 
 } // namespace tvp
