@@ -7,6 +7,8 @@
 
 #include <QWidget>
 
+#include <gtest/gtest.h>
+
 #include <deque>
 
 namespace tvp::test {

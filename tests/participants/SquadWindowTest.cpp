@@ -1,0 +1,379 @@
+// The squads window and the automatic squad formation window driven offscreen against the
+// stand-in: creating and changing squads, teams dragged in with the age-class question, teams
+// dropped onto a squad, reordering with Ctrl (also from a sorted list), deleting with the server's
+// refusals, the filters, the CSV export, and the formation of the worked example.
+
+#include "core/ui/MainWindowServices.h"
+#include "participants/ui/SquadCreateDialog.h"
+#include "participants/ui/SquadDialog.h"
+#include "tests/participants/FakeWindows.h"
+#include "tests/participants/WindowFixture.h"
+#include "tests/support/FakeServer.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSpinBox>
+#include <QTreeView>
+
+using namespace tvp;
+using namespace tvp::test;
+
+namespace {
+
+using enum TAgeMismatchResolution;
+
+class SquadWindowTest : public ParticipantWindowTest {
+protected:
+    void SetUp() override
+    {
+        ParticipantWindowTest::SetUp();
+        registry.place(TWindowId::TeamForm, &teamWindow);
+        registry.place(TWindowId::AgeMismatchPromptForm, &prompt);
+        u10 = seed->ageClass(comp, QStringLiteral("U10"));
+        u12 = seed->ageClass(comp, QStringLiteral("U12"));
+    }
+    void TearDown() override
+    {
+        creator.reset();
+        window.reset();
+        ParticipantWindowTest::TearDown();
+    }
+
+    TSquadForm& open()
+    {
+        window = std::make_unique<TSquadForm>(context);
+        registry.place(TWindowId::SquadForm, window.get());
+        window->show();
+        settle();
+        return *window;
+    }
+    QTreeView* squads() { return child<QTreeView>(*window, "ListView1"); }
+    QTreeView* members() { return child<QTreeView>(*window, "ListView2"); }
+    QLineEdit* name() { return child<QLineEdit>(*window, "Edit1"); }
+    QComboBox* ageCombo() { return child<QComboBox>(*window, "ComboBox1"); }
+    QPushButton* create() { return child<QPushButton>(*window, "Button1"); }
+    QPushButton* save() { return child<QPushButton>(*window, "Button2"); }
+    // The user picks an entry of a combo.
+    static void pick(QComboBox* combo, const QString& text)
+    {
+        const int index = combo->findText(text);
+        ASSERT_GE(index, 0) << text.toStdString();
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+    // The server's teams with these names, as the team window hands them out.
+    std::vector<proto::TeamType> serverTeams(const QStringList& names)
+    {
+        std::vector<proto::TeamType> out;
+        const proto::getTeamsResponse1 all = client->drs()->getTeams(comp, 0, nullptr, 0);
+        for (const QString& n : names)
+            for (const proto::TeamType& t : all)
+                if (t.Name == n)
+                    out.push_back(t);
+        return out;
+    }
+    int rowOfSquad(int squadId)
+    {
+        const QStringList ids = column(squads(), 5);
+        return int(ids.indexOf(QString::number(squadId)));
+    }
+
+    FakeTeamWindow teamWindow;
+    FakeAgeMismatchPrompt prompt;
+    int u10 = 0;
+    int u12 = 0;
+    std::unique_ptr<TSquadForm> window;
+    std::unique_ptr<TSquadCreateForm> creator;
+};
+
+} // namespace
+
+TEST_F(SquadWindowTest, ANewSquadIsAppendedAndTheNextOneStartsWithTheSameAgeClass)
+{
+    TSquadForm& w = open();
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Riegeneinteilung"));
+    EXPECT_EQ(child<QLabel>(w, "Label3")->text(), QStringLiteral("anfügen"));
+    pick(ageCombo(), QStringLiteral("U12"));
+    type(name(), QStringLiteral(" Blitz "));
+    create()->click();
+    settle();
+
+    ASSERT_EQ(column(squads(), 0), QStringList{QStringLiteral("1")});
+    EXPECT_EQ(column(squads(), 1), QStringList{QStringLiteral("Blitz")});
+    EXPECT_EQ(column(squads(), 2), QStringList{QStringLiteral("U12")});
+    EXPECT_EQ(name()->text(), QString()) << "the editor is free for the next squad";
+    EXPECT_EQ(ageCombo()->currentText(), QStringLiteral("U12"));
+    EXPECT_EQ(child<QLabel>(w, "Label1")->text(), QStringLiteral("ID: -"));
+    EXPECT_EQ(child<QSpinBox>(w, "UpDown1")->maximum(), 2);
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(SquadWindowTest, DroppedTeamsOfAnotherAgeClassAreAskedAboutAndCancelLeavesTheListAsItWas)
+{
+    const int own = seed->team(comp, QStringLiteral("Eigene"), u10);
+    for (const char* n : {"Fremd1", "Fremd2", "Fremd3"})
+        seed->team(comp, QString::fromLatin1(n), u12);
+    const int squad = seed->squad(comp, 1, QString(), u10, {own});
+    TSquadForm& w = open();
+    selectRows(squads(), {rowOfSquad(squad)});
+    ASSERT_EQ(column(members(), 0), QStringList{QStringLiteral("Eigene")});
+
+    // Dropped last to first: Fremd3 is asked first.
+    teamWindow.teams = serverTeams({QStringLiteral("Fremd1"), QStringLiteral("Fremd2"), QStringLiteral("Fremd3")});
+    prompt.answers = {amr_ignore, amr_cancel};
+    drop(members(), 0, QStringLiteral("TeamForm/ListView1"));
+    EXPECT_EQ(prompt.askedSeveral, (std::vector<bool>{true, true}));
+    EXPECT_EQ(column(members(), 0), QStringList{QStringLiteral("Eigene")}) << "cancelled: nothing dropped";
+    EXPECT_FALSE(w.hasDirtyData(QString()));
+
+    prompt.answers = {amr_Skip, amr_ignoreAll};
+    drop(members(), 0, QStringLiteral("TeamForm/ListView1"));
+    EXPECT_EQ(column(members(), 0),
+              (QStringList{QStringLiteral("Fremd1"), QStringLiteral("Fremd2"), QStringLiteral("Eigene")}));
+    EXPECT_TRUE(w.isTeamAgeMismatchConfirmed());
+    ASSERT_TRUE(save()->isEnabled());
+    save()->click();
+    settle();
+    EXPECT_EQ(seed->squadState(squad).section(u'|', 3), QStringLiteral("%1,%2,%3").arg(own + 1).arg(own + 2).arg(own));
+    EXPECT_TRUE(messages.messages.empty()) << "confirmed on the client, so the server was told";
+
+    // A team already in the squad moves to the drop position without a question.
+    selectRows(members(), {2});
+    drop(members(), 0, QStringLiteral("SquadForm/ListView2"));
+    EXPECT_EQ(column(members(), 0).front(), QStringLiteral("Eigene"));
+}
+
+TEST_F(SquadWindowTest, ClosingTheAgeClassQuestionUndoesTheChoice)
+{
+    const int own = seed->team(comp, QStringLiteral("Eigene"), u10);
+    const int squad = seed->squad(comp, 1, QString(), u10, {own});
+    TSquadForm& w = open();
+    selectRows(squads(), {rowOfSquad(squad)});
+
+    prompt.answers = {amr_cancel};
+    pick(ageCombo(), QStringLiteral("U12"));
+    EXPECT_EQ(prompt.askedSeveral, std::vector<bool>{false});
+    EXPECT_EQ(ageCombo()->currentText(), QStringLiteral("U10"));
+    EXPECT_EQ(w.getCurrentAgeClassId(), u10);
+    EXPECT_FALSE(w.hasDirtyData(QString()));
+
+    prompt.answers = {amr_Skip};
+    pick(ageCombo(), QStringLiteral("U12"));
+    EXPECT_EQ(ageCombo()->currentText(), QStringLiteral("U10"));
+
+    prompt.answers = {amr_ignore};
+    pick(ageCombo(), QStringLiteral("U12"));
+    EXPECT_EQ(w.getCurrentAgeClassId(), u12);
+    EXPECT_TRUE(w.isTeamAgeMismatchConfirmed());
+    EXPECT_TRUE(save()->isEnabled());
+}
+
+TEST_F(SquadWindowTest, TeamsOfAnotherSquadAreTakenOverWhenTheUserSaysYes)
+{
+    const int a = seed->team(comp, QStringLiteral("A"), u10);
+    const int b = seed->team(comp, QStringLiteral("B"), u10);
+    const int first = seed->squad(comp, 1, QString(), u10, {a});
+    const int second = seed->squad(comp, 2, QString(), u10, {b});
+    open();
+    selectRows(squads(), {rowOfSquad(second)});
+    teamWindow.teams = serverTeams({QStringLiteral("A")});
+    drop(members(), -1, QStringLiteral("TeamForm/ListView1"));
+    ASSERT_EQ(column(members(), 0), (QStringList{QStringLiteral("B"), QStringLiteral("A")}));
+
+    QString question;
+    script->expectWindow(QStringLiteral("Riege ändern"), confirm(QStringLiteral("Ja"), false, &question));
+    save()->click();
+    settle();
+    EXPECT_TRUE(question.startsWith(QStringLiteral("Mindestens eines dieser Teams")));
+    EXPECT_EQ(seed->squadState(second).section(u'|', 3), QStringLiteral("%1,%2").arg(b).arg(a));
+    EXPECT_EQ(seed->squadState(first).section(u'|', 3), QString());
+    EXPECT_EQ(column(squads(), 3), (QStringList{QStringLiteral("0"), QStringLiteral("2")}));
+}
+
+TEST_F(SquadWindowTest, TeamsDroppedOntoASquadRowJoinItsTeams)
+{
+    const int a = seed->team(comp, QStringLiteral("A"), u10);
+    const int b = seed->team(comp, QStringLiteral("B"), u10);
+    const int squad = seed->squad(comp, 4, QStringLiteral("Blitz"), u10, {a});
+    open();
+    teamWindow.teams = serverTeams({QStringLiteral("B")});
+    drop(squads(), rowOfSquad(squad), QStringLiteral("TeamForm/ListView1"));
+    settle();
+    EXPECT_EQ(seed->squadState(squad), QStringLiteral("4|Blitz|%1|%2,%3").arg(u10).arg(a).arg(b));
+    EXPECT_EQ(column(squads(), 3), QStringList{QStringLiteral("2")});
+}
+
+TEST_F(SquadWindowTest, ReorderingFromAListSortedByNameMovesTheSquadsByTheirOrder)
+{
+    std::vector<int> s;
+    for (const char* n : {"E", "D", "C", "B", "A"})
+        s.push_back(seed->squad(comp, int(s.size()) + 1, QString::fromLatin1(n), u10));
+    open();
+    // Sorted by own name: A (5), B (4), C (3), D (2), E (1).
+    emit squads()->header()->sectionClicked(1);
+    ASSERT_EQ(column(squads(), 1), (QStringList{"A", "B", "C", "D", "E"}));
+
+    // Squad 2 (D) dragged with Ctrl onto squad 4 (B).
+    selectRows(squads(), {3});
+    drop(squads(), 1, QStringLiteral("SquadForm/ListView1"), true);
+    settle();
+    std::vector<std::pair<int, QString>> byIndex;
+    for (int id : s)
+        byIndex.emplace_back(seed->squadState(id).section(u'|', 0, 0).toInt(),
+                             seed->squadState(id).section(u'|', 1, 1));
+    std::sort(byIndex.begin(), byIndex.end());
+    QStringList order;
+    for (const auto& [index, own] : byIndex)
+        order << own;
+    EXPECT_EQ(order, (QStringList{"E", "C", "D", "B", "A"})) << "D now stands before B";
+    EXPECT_TRUE(messages.messages.empty());
+
+    // Without Ctrl a squad is no drop for another squad.
+    QMimeData data;
+    data.setData(QStringLiteral("application/x-trivanta-list"), QByteArrayLiteral("SquadForm/ListView1"));
+    QDragMoveEvent move(squads()->visualRect(squads()->model()->index(0, 0)).center(), Qt::MoveAction, &data,
+                        Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(squads()->viewport(), &move);
+    EXPECT_FALSE(move.isAccepted());
+}
+
+TEST_F(SquadWindowTest, DeletingThreeSquadsWhereTheSecondIsDeclinedStillDeletesTheThird)
+{
+    const int sprint = seed->discipline(comp, QStringLiteral("Sprint"), u10);
+    std::vector<int> s;
+    for (int i = 1; i <= 3; ++i) {
+        s.push_back(seed->squad(comp, i, QString(), u10));
+        seed->assignSquad(sprint, s.back());
+    }
+    open();
+    selectRows(squads(), {0, 1, 2});
+    script->expectMessage(QStringLiteral("Riege löschen"), TMsgAnswer::Yes);
+    QString question;
+    script->expectWindow(QStringLiteral("Riege löschen"), confirm(QStringLiteral("Ja"), false, &question));
+    script->expectWindow(QStringLiteral("Riege löschen"), confirm(QStringLiteral("Nein"), false));
+    script->expectWindow(QStringLiteral("Riege löschen"), confirm(QStringLiteral("Ja"), false));
+    child<QAction>(*window, "Entfernen1")->trigger();
+    settle();
+    EXPECT_EQ(question, QStringLiteral("Riege ist bereits einer Disziplin zugeordnet. Trotzdem löschen?"));
+    EXPECT_EQ(seed->squadState(s[0]), QStringLiteral("gone"));
+    EXPECT_NE(seed->squadState(s[1]), QStringLiteral("gone"));
+    EXPECT_EQ(seed->squadState(s[2]), QStringLiteral("gone"));
+    EXPECT_EQ(column(squads(), 0), QStringList{QStringLiteral("2")});
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(SquadWindowTest, FiltersDuplicateNamesAndTheExport)
+{
+    const int sprint = seed->discipline(comp, QStringLiteral("Sprint"), u10);
+    const int a = seed->squad(comp, 1, QStringLiteral("Blitz"), u10);
+    seed->squad(comp, 2, QStringLiteral("Blitz"), u12);
+    seed->squad(comp, 3, QStringLiteral("Donner"), u10);
+    seed->assignSquad(sprint, a);
+    TSquadForm& w = open();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_TRUE(messages.messages[0].warning);
+    EXPECT_EQ(messages.lines().front(), QStringLiteral("Riegen laden: Warnung: Riege 1 und Riege 2 haben den gleichen "
+                                                       "Eigennamen \"Blitz\". Dies kann zu Verwechslungen der Riegen "
+                                                       "führen."));
+
+    pick(child<QComboBox>(w, "ComboBox2"), QStringLiteral("U10"));
+    settle();
+    EXPECT_EQ(column(squads(), 0), (QStringList{"1", "3"}));
+    pick(child<QComboBox>(w, "ComboBox3"), QStringLiteral("Sprint"));
+    settle();
+    EXPECT_EQ(column(squads(), 0), QStringList{"3"}) << "not yet in the sprint";
+
+    const QString file = standin.folder() + QStringLiteral("/riegen.csv");
+    script->expectFile(QStringLiteral("csv-Datei speichern"), file);
+    child<QAction>(w, "Alscsv1")->trigger();
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QStringLiteral("Riege;Eigenname;Altersklasse;#Teams;#Athleten;ID\r\n3;Donner;U10;0;0;%1\r\n")
+                               .arg(a + 2)
+                               .toLatin1());
+}
+
+TEST_F(SquadWindowTest, MarkedSquadsGoToEveryDisciplineOfTheirAgeClassThatLacksThem)
+{
+    FakeServerInstall fake;
+    proto::DisciplinType sprint, jump;
+    sprint.DisciplinID = 51;
+    sprint.AgeClassID = 1;
+    jump.DisciplinID = 52;
+    jump.AgeClassID = 2;
+    proto::SquadType s1, s2;
+    s1.SquadID = 31;
+    s1.OrderIndex = 1;
+    s1.AgeClass.ensure().AgeClassID = 1;
+    s2.SquadID = 32;
+    s2.OrderIndex = 2;
+    s2.AgeClass.ensure().AgeClassID = 2;
+    fake->acceptTransactions();
+    fake->answer<proto::op::getDisciplines>(proto::getDisciplinesResponse1{sprint, jump});
+    proto::AgeClassType ac1, ac2;
+    ac1.AgeClassID = 1;
+    ac2.AgeClassID = 2;
+    fake->answer<proto::op::getAgeClasses>(proto::getAgeClassesResponse1{ac1, ac2});
+    fake->on<proto::op::getSquads>([&](const proto::op::getSquads& a) {
+        proto::getSquadsResponse r;
+        // The jump has squad 32 already; the sprint has none of them.
+        if (a.DisciplinID != 52)
+            r.Squads = {s1, s2};
+        return r;
+    });
+    fake->answer<proto::op::assignSquadsToDisc>();
+    open();
+    selectRows(squads(), {0, 1});
+    fake->clearRequests();
+    child<QAction>(*window, "MarkiertenRiegenDisziplinennachAltersklassenzuordnen1")->trigger();
+    EXPECT_TRUE(waits.shown.contains(QStringLiteral("Riegen werden zugeordnet...")));
+    settle();
+    const auto calls = fake->callsOf<proto::op::assignSquadsToDisc>();
+    ASSERT_EQ(calls.size(), 1u) << "squad 32 is in the jump already, and squad 31 has another age class";
+    EXPECT_EQ(calls[0].DisciplinID, 51);
+    EXPECT_EQ(calls[0].SquadIDs, std::vector<int>{31});
+    EXPECT_EQ(calls[0].Assignment, proto::AssignmentType::ASSIGN);
+    EXPECT_FALSE(waits.shown.contains(QStringLiteral("Riegen werden zugeordnet...")));
+    const auto sent = fake->requests();
+    EXPECT_EQ(sent.front().operation, "beginTransaction");
+}
+
+TEST_F(SquadWindowTest, TheFormationWindowFormsTheWorkedExampleAndSendsItInOneTransaction)
+{
+    for (const auto& [n, size] : std::vector<std::pair<QString, int>>{
+             {"G2", 2}, {"A6", 6}, {"C5", 5}, {"B5", 5}, {"E4", 4}, {"D4", 4}, {"F3", 3}})
+        seed->members(comp, seed->team(comp, n, u10), size);
+    open();
+    creator = std::make_unique<TSquadCreateForm>(context);
+    registry.place(TWindowId::SquadCreateForm, creator.get());
+    EXPECT_EQ(child<QSpinBox>(*creator, "UpDown1")->text(), QStringLiteral("2"));
+    EXPECT_EQ(child<QSpinBox>(*creator, "UpDown2")->text(), QStringLiteral("unbegrenzt"));
+    creator->show();
+    settle();
+    child<QSpinBox>(*creator, "UpDown1")->setValue(3);
+    EXPECT_EQ(child<QSpinBox>(*creator, "UpDown2")->text(), QStringLiteral("unbegrenzt"));
+    EXPECT_EQ(child<QSpinBox>(*creator, "UpDown2")->minimum(), 2) << "the first maximum to choose is the target";
+
+    const QTreeView* preview = child<QTreeView>(*creator, "ListView1");
+    ASSERT_EQ(preview->model()->rowCount(), 2);
+    EXPECT_EQ(column(preview, 3), (QStringList{"17", "12"}));
+    EXPECT_EQ(column(preview, 4).front().left(3), QStringLiteral("D4("));
+    EXPECT_EQ(child<QLabel>(*creator, "Label4")->text(), QStringLiteral("Maximale Riegengröße: 17"));
+
+    // A maximum of 3: the fifth team cannot join a full squad and forms a third one with others.
+    child<QSpinBox>(*creator, "UpDown2")->setValue(3);
+    EXPECT_EQ(preview->model()->rowCount(), 3);
+    child<QSpinBox>(*creator, "UpDown2")->setValue(2);
+    EXPECT_EQ(child<QSpinBox>(*creator, "UpDown2")->text(), QStringLiteral("unbegrenzt"));
+    EXPECT_EQ(column(preview, 3), (QStringList{"17", "12"}));
+
+    child<QPushButton>(*creator, "Button1")->click();
+    EXPECT_FALSE(creator->isVisible());
+    settle();
+    const QStringList sizes = column(squads(), 4);
+    EXPECT_EQ(sizes, (QStringList{"17", "12"})) << "the squads window reloaded";
+    EXPECT_EQ(column(squads(), 3), (QStringList{"4", "3"}));
+    EXPECT_TRUE(messages.messages.empty());
+}
