@@ -177,18 +177,20 @@ TClubForm::TClubForm(TWindowContext& context)
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setTabChangesFocus(true);
     grid->addWidget(Memo1, 2, 1);
+    Memo1->setMaximumHeight(Memo1->fontMetrics().lineSpacing() * 5 + 12);
+    auto* buttons = new QHBoxLayout;
     Label5 = new QLabel(QStringLiteral("ID: -"), GroupBox1);
     Label5->setObjectName(QStringLiteral("Label5"));
-    grid->addWidget(Label5, 3, 0);
-    auto* buttons = new QHBoxLayout;
     Button1 = new QPushButton(QStringLiteral("Änderung speichern"), GroupBox1);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button2 = new QPushButton(QStringLiteral("Als neuen Verein/Organisation anlegen"), GroupBox1);
     Button2->setObjectName(QStringLiteral("Button2"));
+    buttons->addWidget(Label5);
     buttons->addStretch(1);
     buttons->addWidget(Button1);
     buttons->addWidget(Button2);
-    grid->addLayout(buttons, 3, 1);
+    grid->addLayout(buttons, 3, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
     layout->addWidget(GroupBox1);
 
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });

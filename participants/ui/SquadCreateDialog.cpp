@@ -60,6 +60,8 @@ TSquadCreateForm::TSquadCreateForm(TWindowContext& context)
     CheckBox1->setChecked(true);
     settings->addWidget(CheckBox1, 2, 0, 1, 2);
     settings->setColumnStretch(2, 1);
+    for (QSpinBox* box : {UpDown1, UpDown2})
+        box->setMinimumWidth(box->fontMetrics().horizontalAdvance(kUnlimited) + 48);
     // At start the maximum stands at its minimum: "unbegrenzt".
     UpDown2->setRange(-1, 0);
     UpDown2->setValue(-1);

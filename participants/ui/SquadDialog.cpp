@@ -102,7 +102,7 @@ TSquadForm::TSquadForm(TWindowContext& context)
 {
     setObjectName(kWindowName);
     setWindowTitle(QStringLiteral("Riegeneinteilung"));
-    setMinimumSize(640, 480);
+    setMinimumSize(780, 500);
 
     auto* layout = new QVBoxLayout(this);
     auto* menuBar = new QMenuBar(this);
@@ -120,7 +120,7 @@ TSquadForm::TSquadForm(TWindowContext& context)
 
     // ---- the squads and the filters ----
     auto* left = new QVBoxLayout;
-    body->addLayout(left, 3);
+    body->addLayout(left, 1);
     ListView1 = new TDragListView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     sorted_.setSourceModel(&squads_);
@@ -173,7 +173,7 @@ TSquadForm::TSquadForm(TWindowContext& context)
     // ---- the editor ----
     GroupBox1 = new QGroupBox(QStringLiteral("Riege"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    body->addWidget(GroupBox1, 2);
+    body->addWidget(GroupBox1, 1);
     auto* grid = new QGridLayout(GroupBox1);
     Label1 = new QLabel(QStringLiteral("ID: -"), GroupBox1);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -210,8 +210,10 @@ TSquadForm::TSquadForm(TWindowContext& context)
     Button2->setObjectName(QStringLiteral("Button2"));
     auto* available = new QPushButton(QStringLiteral("Verfügbare Teams anzeigen..."), GroupBox1);
     available->setObjectName(QStringLiteral("Button4"));
-    grid->addWidget(Button1, 6, 0);
-    grid->addWidget(Button2, 6, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    grid->addLayout(buttons, 6, 0, 1, 3);
     grid->addWidget(available, 7, 0, 1, 3);
     grid->setColumnStretch(1, 1);
 
