@@ -5,12 +5,14 @@
 #include "core/print/ui/Print.h"
 #include "core/results/tvpUtils.h"
 #include "core/ui/Dialogs.h"
-#include "core/ui/MainWindow.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "participants/ClubListPrint.h"
 #include "participants/ui/ListDrag.h"
+#include "participants/ui/ListRows.h"
+#include "participants/ui/WindowAnswers.h"
+#include "participants/ui/WindowMenus.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -48,13 +50,6 @@ const proto::ClubType& defaultClub()
     return club;
 }
 
-QAction* menuAction(QMenu* menu, const QString& objectName, const QString& text)
-{
-    QAction* a = menu->addAction(text);
-    a->setObjectName(objectName);
-    return a;
-}
-
 } // namespace
 
 TClubForm::TClubForm(TWindowContext& context)
@@ -71,16 +66,8 @@ TClubForm::TClubForm(TWindowContext& context)
     setMinimumSize(500, 425);
 
     auto* layout = new QVBoxLayout(this);
-    auto* menuBar = new QMenuBar(this);
-    menuBar->setObjectName(QStringLiteral("MainMenu1"));
-    layout->setMenuBar(menuBar);
-
-    QMenu* exportMenu = menuBar->addMenu(QStringLiteral("Export"));
-    exportMenu->setObjectName(QStringLiteral("Export1"));
-    connect(menuAction(exportMenu, QStringLiteral("Alscsv1"), QStringLiteral("Als csv")), &QAction::triggered, this,
-            [this] { guarded([this] { exportList(false); }); });
-    connect(menuAction(exportMenu, QStringLiteral("Alscsvundausfhren1"), QStringLiteral("Als csv und ausführen")),
-            &QAction::triggered, this, [this] { guarded([this] { exportList(true); }); });
+    QMenuBar* menuBar = addMenuBar(this, layout);
+    QMenu* exportMenu = addExportMenu(menuBar, this, [this](bool open) { exportList(open); });
     connect(menuAction(exportMenu, QStringLiteral("Quittungsdruckvorlagealscsv1"),
                        QStringLiteral("Quittungsdruckvorlage als csv")),
             &QAction::triggered, this, [this] {
@@ -275,13 +262,12 @@ void TClubForm::dirtyDataChangeCallback(bool& changed, const QString&)
 
 const proto::ClubType* TClubForm::clubById(int clubId) const
 {
-    const int row = clubs_.findRow([clubId](const proto::ClubType& c) { return c.ClubId == clubId; });
-    return row < 0 ? nullptr : &clubs_.record(row);
+    return recordById(clubs_, &proto::ClubType::ClubId, clubId);
 }
 
 const proto::ClubType& TClubForm::clubAtViewRow(int row) const
 {
-    return clubs_.record(sorted_.mapToSource(sorted_.index(row, 0)).row());
+    return recordAtViewRow(clubs_, sorted_, row);
 }
 
 TClubInfo TClubForm::editorInfo() const
@@ -291,12 +277,8 @@ TClubInfo TClubForm::editorInfo() const
 
 std::vector<int> TClubForm::getSelectedIds() const
 {
-    std::vector<int> rows;
-    for (const QModelIndex& index : ListView1->selectionModel()->selectedRows())
-        rows.push_back(index.row());
-    std::sort(rows.begin(), rows.end());
     std::vector<int> ids;
-    for (int row : rows)
+    for (int row : selectedRows(*ListView1))
         ids.push_back(clubAtViewRow(row).ClubId);
     return ids;
 }
@@ -330,16 +312,7 @@ void TClubForm::checkCurrentClub()
 void TClubForm::selectRowOf(int clubId)
 {
     suppressLoadItem = true;
-    ListView1->selectionModel()->clearSelection();
-    if (clubId != 0) {
-        const int source = clubs_.findRow([clubId](const proto::ClubType& c) { return c.ClubId == clubId; });
-        if (source >= 0) {
-            const QModelIndex index = sorted_.mapFromSource(clubs_.index(source, 0));
-            ListView1->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                                    QItemSelectionModel::Rows);
-            ListView1->scrollTo(index);
-        }
-    }
+    selectRowAlone(*ListView1, clubId == 0 ? -1 : viewRowOf(clubs_, sorted_, &proto::ClubType::ClubId, clubId));
     suppressLoadItem = false;
 }
 
@@ -369,14 +342,8 @@ void TClubForm::ListView1SelectItem()
 {
     if (suppressLoadItem)
         return;
-    int id = 0;
-    const QModelIndexList selected = ListView1->selectionModel()->selectedRows();
-    if (!selected.isEmpty()) {
-        const QModelIndex current = ListView1->currentIndex();
-        const bool currentSelected =
-            current.isValid() && ListView1->selectionModel()->isRowSelected(current.row(), current.parent());
-        id = clubAtViewRow(currentSelected ? current.row() : selected.first().row()).ClubId;
-    }
+    const int row = chosenRow(*ListView1);
+    const int id = row < 0 ? 0 : clubAtViewRow(row).ClubId;
     if (id == currentClubId)
         return;
     DoItemChangeCheck(kEditorPart);
@@ -667,16 +634,12 @@ void TClubForm::RequestFinished(std::unique_ptr<TClubResponse> response, const T
     if (!outcome.ok()) {
         EnableButtons();
         if (outcome.declined) {
-            if (auto* main = windows.get<TMainForm>(TWindowId::MainForm))
-                main->RefreshButton();
+            refreshAllWindows(context());
             return;
         }
-        if (!response) {
-            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                              QStringLiteral("Kommunikationsfehler"), this);
+        reportFailure(road_, context(), outcome, response != nullptr, this);
+        if (!response)
             return;
-        }
-        road_.report(outcome);
         // A refused create keeps the editor (a new club), which a reload leaves alone.
         if (type == rt_create)
             reloadData();

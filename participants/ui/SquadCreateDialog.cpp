@@ -3,6 +3,7 @@
 #include "core/connection/SlotGuard.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "participants/ui/WindowMenus.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -87,10 +88,9 @@ TSquadCreateForm::TSquadCreateForm(TWindowContext& context)
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    QAction* mark = PopupMenu1->addAction(QStringLiteral("markieren"));
-    mark->setObjectName(QStringLiteral("markieren1"));
-    QAction* unmark = PopupMenu1->addAction(QStringLiteral("Markierung entfernen"));
-    unmark->setObjectName(QStringLiteral("Markierungentfernen1"));
+    QAction* mark = menuAction(PopupMenu1, QStringLiteral("markieren1"), QStringLiteral("markieren"));
+    QAction* unmark =
+        menuAction(PopupMenu1, QStringLiteral("Markierungentfernen1"), QStringLiteral("Markierung entfernen"));
     connect(mark, &QAction::triggered, this, [this] { guarded([this] { markSelected(true); }); });
     connect(unmark, &QAction::triggered, this, [this] { guarded([this] { markSelected(false); }); });
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);

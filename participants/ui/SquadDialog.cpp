@@ -4,11 +4,13 @@
 #include "core/results/tvpUtils.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/ListViewHelpers.h"
-#include "core/ui/MainWindow.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "participants/ui/ListDrag.h"
+#include "participants/ui/ListRows.h"
+#include "participants/ui/WindowAnswers.h"
+#include "participants/ui/WindowMenus.h"
 
 #include <QComboBox>
 #include <QDropEvent>
@@ -63,13 +65,6 @@ std::vector<int> teamIdsOf(const std::vector<proto::TeamType>& teams)
     return ids;
 }
 
-QAction* menuAction(QMenu* menu, const QString& objectName, const QString& text)
-{
-    QAction* a = menu->addAction(text);
-    a->setObjectName(objectName);
-    return a;
-}
-
 int comboId(const QComboBox* combo, int index)
 {
     return index >= 0 ? combo->itemData(index).toInt() : 0;
@@ -105,15 +100,7 @@ TSquadForm::TSquadForm(TWindowContext& context)
     setMinimumSize(780, 500);
 
     auto* layout = new QVBoxLayout(this);
-    auto* menuBar = new QMenuBar(this);
-    menuBar->setObjectName(QStringLiteral("MainMenu1"));
-    layout->setMenuBar(menuBar);
-    QMenu* exportMenu = menuBar->addMenu(QStringLiteral("Export"));
-    exportMenu->setObjectName(QStringLiteral("Export1"));
-    connect(menuAction(exportMenu, QStringLiteral("Alscsv1"), QStringLiteral("Als csv")), &QAction::triggered, this,
-            [this] { guarded([this] { exportList(false); }); });
-    connect(menuAction(exportMenu, QStringLiteral("Alscsvundausfhren1"), QStringLiteral("Als csv und ausführen")),
-            &QAction::triggered, this, [this] { guarded([this] { exportList(true); }); });
+    addExportMenu(addMenuBar(this, layout), this, [this](bool open) { exportList(open); });
 
     auto* body = new QHBoxLayout;
     layout->addLayout(body, 1);
@@ -330,40 +317,26 @@ void TSquadForm::dirtyDataChangeCallback(bool& changed, const QString&)
 
 const proto::SquadType* TSquadForm::squadById(int squadId) const
 {
-    const int row = squads_.findRow([squadId](const proto::SquadType& s) { return s.SquadID == squadId; });
-    return row < 0 ? nullptr : &squads_.record(row);
+    return recordById(squads_, &proto::SquadType::SquadID, squadId);
 }
 
 const proto::SquadType& TSquadForm::squadAtViewRow(int row) const
 {
-    return squads_.record(sorted_.mapToSource(sorted_.index(row, 0)).row());
-}
-
-std::vector<int> TSquadForm::selectedViewRows() const
-{
-    std::vector<int> rows;
-    for (const QModelIndex& index : ListView1->selectionModel()->selectedRows())
-        rows.push_back(index.row());
-    std::sort(rows.begin(), rows.end());
-    return rows;
+    return recordAtViewRow(squads_, sorted_, row);
 }
 
 std::vector<int> TSquadForm::getSelectedIds() const
 {
     std::vector<int> ids;
-    for (int row : selectedViewRows())
+    for (int row : selectedRows(*ListView1))
         ids.push_back(squadAtViewRow(row).SquadID);
     return ids;
 }
 
 std::vector<proto::TeamType> TSquadForm::getSelectedTeams() const
 {
-    std::vector<int> rows;
-    for (const QModelIndex& index : ListView2->selectionModel()->selectedRows())
-        rows.push_back(index.row());
-    std::sort(rows.begin(), rows.end());
     std::vector<proto::TeamType> teams;
-    for (int row : rows)
+    for (int row : selectedRows(*ListView2))
         teams.push_back(teams_.record(row));
     return teams;
 }
@@ -462,14 +435,7 @@ void TSquadForm::fillList(TSquadResponse& response)
 void TSquadForm::selectRowOf(int squadId)
 {
     suppressLoadItem_ = true;
-    ListView1->selectionModel()->clearSelection();
-    const int source = squads_.findRow([squadId](const proto::SquadType& s) { return s.SquadID == squadId; });
-    if (squadId != 0 && source >= 0) {
-        const QModelIndex index = sorted_.mapFromSource(squads_.index(source, 0));
-        ListView1->selectionModel()->setCurrentIndex(index,
-                                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        ListView1->scrollTo(index);
-    }
+    selectRowAlone(*ListView1, squadId == 0 ? -1 : viewRowOf(squads_, sorted_, &proto::SquadType::SquadID, squadId));
     suppressLoadItem_ = false;
 }
 
@@ -478,8 +444,7 @@ void TSquadForm::setEditorTeams(std::vector<proto::TeamType> teams)
     teams_.setRecords(std::move(teams));
     const int row = teams_.findRow([this](const proto::TeamType& t) { return t.TeamID == currentTeamID; });
     if (row >= 0)
-        ListView2->selectionModel()->setCurrentIndex(teams_.index(row, 0),
-                                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        selectRowAlone(*ListView2, row);
 }
 
 void TSquadForm::setAgeCombo(int ageClassId)
@@ -537,12 +502,10 @@ void TSquadForm::ListView1SelectItem()
 {
     if (suppressLoadItem_)
         return;
-    const std::vector<int> rows = selectedViewRows();
-    if (rows.empty())
+    const int row = chosenRow(*ListView1);
+    if (row < 0)
         return;
-    const QModelIndex current = ListView1->currentIndex();
-    const bool currentSelected = current.isValid() && ListView1->selectionModel()->isRowSelected(current.row(), {});
-    const int id = squadAtViewRow(currentSelected ? current.row() : rows.front()).SquadID;
+    const int id = squadAtViewRow(row).SquadID;
     if (id == currentSquadId)
         return;
     DoItemChangeCheck(kEditorPart);
@@ -664,14 +627,12 @@ void TSquadForm::Entfernen1Click()
 
 void TSquadForm::Entfernen2Click()
 {
-    std::set<int> rows;
-    for (const QModelIndex& index : ListView2->selectionModel()->selectedRows())
-        rows.insert(index.row());
+    const std::vector<int> rows = selectedRows(*ListView2);
     if (rows.empty())
         return;
     std::vector<proto::TeamType> kept;
     for (int row = 0; row < teams_.rowCount(); ++row)
-        if (!rows.contains(row))
+        if (!std::binary_search(rows.begin(), rows.end(), row))
             kept.push_back(teams_.record(row));
     setEditorTeams(std::move(kept));
     DoItemChangeCheck(kEditorPart);
@@ -896,16 +857,12 @@ void TSquadForm::RequestFinished(std::unique_ptr<TSquadResponse> response, const
         enableEditor(true);
         if (outcome.declined) {
             reloadData();
-            if (auto* main = windows.get<TMainForm>(TWindowId::MainForm))
-                main->RefreshButton();
+            refreshAllWindows(context());
             return;
         }
-        if (!response) {
-            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                              QStringLiteral("Kommunikationsfehler"), this);
+        reportFailure(road_, context(), outcome, response != nullptr, this);
+        if (!response)
             return;
-        }
-        road_.report(outcome);
         if (type != rt_get)
             reloadFormData(true);
         return;
@@ -936,8 +893,7 @@ void TSquadForm::RequestFinished(std::unique_ptr<TSquadResponse> response, const
         road_.continueBatch(*response);
         if (last) {
             reloadData();
-            if (auto* main = windows.get<TMainForm>(TWindowId::MainForm))
-                main->RefreshButton();
+            refreshAllWindows(context());
         }
         break;
     }

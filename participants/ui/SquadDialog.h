@@ -81,7 +81,6 @@ private:
 
     const proto::SquadType* squadById(int squadId) const;
     const proto::SquadType& squadAtViewRow(int row) const;
-    std::vector<int> selectedViewRows() const;
 
     TRequestRoad<TSquadRequest, TSquadResponse> road_;
     TRecordListModel<proto::SquadType> squads_;
