@@ -87,11 +87,11 @@ const TRequestTable<TClubRequest, TClubResponse>& clubRequests()
             {kClubHasTeamsError, &TClubRequest::forceBillingTeamAssignment,
              QStringLiteral("Der Verein/die Organisation ist schon Teams zugewiesen. Trotzdem löschen und betroffene "
                             "Teams ohne Verein/Organisation zurücklassen?"),
-             int(rt_delete), kDeleteCaption},
+             kDeleteCaption, int(rt_delete)},
             {kClubHasAthletesError, &TClubRequest::forceAthleteAssignment,
              QStringLiteral("Der Verein/die Organisation ist schon Athleten zugewiesen. Trotzdem löschen und "
                             "betroffene Athleten ohne Verein/Organisation zurücklassen?"),
-             int(rt_delete), kDeleteCaption},
+             kDeleteCaption, int(rt_delete)},
         },
     };
     return table;

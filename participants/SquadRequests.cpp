@@ -145,34 +145,34 @@ const TRequestTable<TSquadRequest, TSquadResponse>& squadRequests()
             {rt_batchModifyOrder, QStringLiteral("Riegen umsortieren"), &modifySquads},
         },
         {
-            {61, &R::forceTeamReassignment, kTeamsElsewhere, int(rt_create), QStringLiteral("Neue Riege hinzufügen")},
-            {45, &R::forceRemoveAssignedResults, kAthleteResultsOnChange, int(rt_create), kResultsCaption},
-            {47, &R::forceRemoveAssignedResults, kTeamResultsOnChange, int(rt_create), kResultsCaption},
-            {61, &R::forceTeamReassignment, kTeamsElsewhere, int(rt_modify), QStringLiteral("Riege ändern")},
+            {61, &R::forceTeamReassignment, kTeamsElsewhere, QStringLiteral("Neue Riege hinzufügen"), int(rt_create)},
+            {45, &R::forceRemoveAssignedResults, kAthleteResultsOnChange, kResultsCaption, int(rt_create)},
+            {47, &R::forceRemoveAssignedResults, kTeamResultsOnChange, kResultsCaption, int(rt_create)},
+            {61, &R::forceTeamReassignment, kTeamsElsewhere, QStringLiteral("Riege ändern"), int(rt_modify)},
             {71, &R::forceAgeClassDisc,
              QStringLiteral("Der Riege sind schon Disziplinen mit anderer Altersklasse zugewiesen, soll die "
                             "Altersklasse dennoch verändert werden?"),
-             int(rt_modify), QStringLiteral("Riege ändern")},
+             QStringLiteral("Riege ändern"), int(rt_modify)},
             {74, &R::forceAgeClassTeam,
              QStringLiteral("Der Riege sind schon Teams mit anderer Altersklasse zugewiesen, soll die Altersklasse "
                             "dennoch verändert werden?"),
-             int(rt_modify), QStringLiteral("Riege ändern")},
-            {45, &R::forceRemoveAssignedResults, kAthleteResultsOnChange, int(rt_modify), kResultsCaption},
-            {47, &R::forceRemoveAssignedResults, kTeamResultsOnChange, int(rt_modify), kResultsCaption},
+             QStringLiteral("Riege ändern"), int(rt_modify)},
+            {45, &R::forceRemoveAssignedResults, kAthleteResultsOnChange, kResultsCaption, int(rt_modify)},
+            {47, &R::forceRemoveAssignedResults, kTeamResultsOnChange, kResultsCaption, int(rt_modify)},
             {45, &R::forceRemove,
              QStringLiteral("Athleten der zu entfernenden Riege haben in Disziplinen bereits zugeordnete Ergebnisse. "
                             "Alle Teams und deren Athleten der Riege mit ihren Ergebnissen entfernen?"),
-             int(rt_delete), kResultsCaption},
+             kResultsCaption, int(rt_delete)},
             {47, &R::forceRemove,
              QStringLiteral("Teams der zu entfernenden Riege haben in Disziplinen bereits zugeordnete Ergebnisse. "
                             "Alle Teams und deren Athleten der Riege mit ihren Ergebnissen entfernen?"),
-             int(rt_delete), kResultsCaption},
+             kResultsCaption, int(rt_delete)},
             {66, &R::forceRemove, QStringLiteral("Riege ist bereits einer Disziplin zugeordnet. Trotzdem löschen?"),
-             int(rt_delete), QStringLiteral("Riege löschen")},
+             QStringLiteral("Riege löschen"), int(rt_delete)},
             {151, &R::forceRemoveScheduleItem,
              QStringLiteral("Der Riege sind bereits Zeitplaneinträge zugeordnet. Riege inklusive Zeitplaneinträgen "
                             "löschen?"),
-             int(rt_delete), QStringLiteral("Riege löschen")},
+             QStringLiteral("Riege löschen"), int(rt_delete)},
         },
     };
     return table;

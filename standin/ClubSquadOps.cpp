@@ -60,7 +60,7 @@ void requireSquadAgeClass(Db& db, int competitionId, int ageClassId)
 {
     if (ageClassId != 0 &&
         !db.query("SELECT 1 FROM age_classes WHERE id = ? AND competition_id = ?", ageClassId, competitionId).next())
-        throw ServerError(errors::SquadAgeClassNotFound, {QString::number(ageClassId)});
+        throw ServerError(errors::AgeClassNotFound, {QString::number(ageClassId)});
 }
 
 // The teams in the order sent, each once, every one of the competition.
@@ -72,7 +72,7 @@ std::vector<int> requireTeams(Db& db, int competitionId, const std::vector<int>&
         if (!seen.insert(id).second)
             continue;
         if (!db.query("SELECT 1 FROM teams WHERE id = ? AND competition_id = ?", id, competitionId).next())
-            throw ServerError(errors::SquadTeamNotFound, {QString::number(id)});
+            throw ServerError(errors::TeamNotFound, {QString::number(id)});
         teams.push_back(id);
     }
     return teams;
@@ -115,13 +115,13 @@ void requireNoResults(Db& db, int squadId, const std::vector<int>& teamIds, bool
         if (athleteResults.next())
             throw ServerError(errors::AthleteResultsInDiscipline, {athleteResults.textAt(0)});
         Statement teamResults =
-            db.query("SELECT d.name FROM results r JOIN result_teams rt ON rt.result_id = r.id "
+            db.query("SELECT 1 FROM results r JOIN result_teams rt ON rt.result_id = r.id "
                      "JOIN disciplines d ON d.id = r.discipline_id "
                      "WHERE r.athlete_id IS NULL AND rt.team_id = ? AND r.discipline_id IN (SELECT discipline_id "
                      "FROM discipline_squads WHERE squad_id = ?) LIMIT 1",
                      team, squadId);
         if (teamResults.next())
-            throw ServerError(errors::TeamResultsInDiscipline, {teamResults.textAt(0)});
+            throw ServerError(errors::TeamHasResults, {teamName(db, team)});
     }
 }
 

@@ -11,9 +11,9 @@ namespace tvp::standin {
 
 namespace {
 
-// Writers queue behind an open client transaction: an abandoned one is swept within seconds, a
-// busy one (an import) may take minutes; they wait rather than fail.
-constexpr int kBusyTimeoutMs = 330000;
+// Writers of this server queue at the write gate, never in SQLite's busy loop; this only covers
+// another program holding the file, and stays well below the client's 35 s channel wait.
+constexpr int kBusyTimeoutMs = 10000;
 
 [[noreturn]] void fail(sqlite3* db, const char* what)
 {
@@ -148,6 +148,12 @@ bool Db::inTransaction() const
     return !sqlite3_get_autocommit(db_.get());
 }
 
+void Db::setQueryOnly(bool on)
+{
+    exec(on ? "PRAGMA query_only = 1" : "PRAGMA query_only = 0");
+    queryOnly_ = on;
+}
+
 int Db::nextId(std::string_view kind)
 {
     query("INSERT INTO ids(kind) VALUES (?)", QString::fromUtf8(kind.data(), qsizetype(kind.size()))).run();
@@ -195,16 +201,21 @@ void ConnectionPool::Lease::giveBack()
 {
     if (!db_ || !pool_)
         return;
-    if (db_->inTransaction()) {
-        try {
+    try {
+        if (db_->inTransaction())
             db_->exec("ROLLBACK");
-        } catch (const std::exception&) {
-            db_.reset(); // closing it rolls back
-            return;
-        }
+        if (db_->queryOnly())
+            db_->setQueryOnly(false);
+    } catch (const std::exception&) {
+        db_.reset(); // closing it rolls back
+        return;
     }
+    std::unique_ptr<Db> surplus; // closed outside the lock
     std::lock_guard lock(pool_->mutex_);
-    pool_->idle_.push_back(std::move(db_));
+    if (pool_->idle_.size() < kMaxIdle)
+        pool_->idle_.push_back(std::move(db_));
+    else
+        surplus = std::move(db_);
 }
 
 void prepareDatabase(const std::string& path)

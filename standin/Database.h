@@ -62,6 +62,9 @@ public:
     int changes() const;
     // True between BEGIN and COMMIT or ROLLBACK.
     bool inTransaction() const;
+    // Refuses every change to the file while set (read-only transactions and operations).
+    void setQueryOnly(bool on);
+    bool queryOnly() const { return queryOnly_; }
 
     // A new id from the one sequence that all kinds of entity share.
     int nextId(std::string_view kind);
@@ -71,18 +74,24 @@ private:
         void operator()(sqlite3* db) const;
     };
     std::unique_ptr<sqlite3, Close> db_;
+    bool queryOnly_ = false;
 };
 
 // Connections to one file, kept open for the next request: opening one reads the whole schema,
-// which costs more than most requests. A connection comes back only outside a transaction.
+// which costs more than most requests. A connection comes back only outside a transaction and
+// able to write. At most kMaxIdle wait for the next request; the rest are closed, so the
+// descriptors of a burst are given back.
 class ConnectionPool {
 public:
     explicit ConnectionPool(std::string path);
     ConnectionPool(const ConnectionPool&) = delete;
     ConnectionPool& operator=(const ConnectionPool&) = delete;
 
+    static constexpr std::size_t kMaxIdle = 32;
+
     class Lease {
     public:
+        Lease() = default;
         Lease(Lease&& other) noexcept;
         Lease& operator=(Lease&& other) noexcept;
         ~Lease(); // a transaction left open is rolled back first
@@ -93,7 +102,7 @@ public:
         friend class ConnectionPool;
         Lease(ConnectionPool* pool, std::unique_ptr<Db> db) : pool_(pool), db_(std::move(db)) {}
         void giveBack();
-        ConnectionPool* pool_;
+        ConnectionPool* pool_ = nullptr;
         std::unique_ptr<Db> db_;
     };
 

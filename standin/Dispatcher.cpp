@@ -1,6 +1,5 @@
 #include "standin/Dispatcher.h"
 
-#include "core/protocol/SoapServer.h"
 #include "standin/ErrorMessages.h"
 #include "standin/Transactions.h"
 
@@ -29,8 +28,8 @@ SoapAnswer Dispatcher::handle(proto::TTVPWebServices service, const std::string&
     pugi::xml_document request;
     const pugi::xml_parse_result parsed = proto::parseRequest(request, requestText);
     proto::RequestHeader h = parsed ? proto::readRequestHeader(request) : proto::RequestHeader{};
-    if (h.sessionId.empty())
-        h.sessionId = randomId();
+    // A session id the server did not hand out is no session: it cannot reach any transaction.
+    h.sessionId = transactions_.sessions().resolve(h.sessionId);
     try {
         if (!parsed)
             throw BadRequest(QStringLiteral("Ungültige Anfrage: %1 (Position %2).")
@@ -56,7 +55,7 @@ SoapAnswer Dispatcher::handle(proto::TTVPWebServices service, const std::string&
 
         pugi::xml_document answer;
         const pugi::xml_node response = proto::makeAnswer(answer, service, name);
-        Call call{options_, transactions_, h.transactionId};
+        Call call{options_, transactions_, h.transactionId, h.sessionId};
         run(*operation, call, element, response);
         proto::writeAnswerHeader(answer, h.sessionId, h.transactionId);
         return {200, codec::serialize(answer)};
@@ -77,39 +76,60 @@ SoapAnswer Dispatcher::handle(proto::TTVPWebServices service, const std::string&
 void Dispatcher::run(const OperationTable::Entry& operation, Call& call, const pugi::xml_node& request,
                      pugi::xml_node response) const
 {
+    const std::string name = codec::localName(request);
+    // These deal with the transaction they name themselves.
+    const bool transactionOperation = name == proto::op::beginTransaction::name ||
+                                      name == proto::op::commitTransaction::name ||
+                                      name == proto::op::rollbackTransaction::name;
+    if (!call.transactionId.empty() && !transactionOperation) {
+        const std::string id = call.transactionId;
+        const Transactions::Hold held = transactions_.hold(id, call.sessionId);
+        if (!held) {
+            call.transactionId.clear();
+            throw ServerError(errors::TransactionNotFound, {QString::fromStdString(id)});
+        }
+        if (operation.access == Access::None) {
+            operation.run(call, request, response);
+            return;
+        }
+        // Its end would drop the change silently.
+        if (operation.access == Access::Write && held.readonly())
+            throw ServerError(errors::ReadOnlyTransaction, {QString::fromStdString(name)});
+        transactions_.run(held, id, [&](Db& db) {
+            call.db = &db;
+            operation.run(call, request, response);
+        });
+        return;
+    }
     if (operation.access == Access::None) {
         operation.run(call, request, response);
         return;
     }
-    if (!call.transactionId.empty()) {
-        const std::string id = call.transactionId;
-        const bool open = transactions_.run(id, [&](Db& db) {
-            call.db = &db;
-            operation.run(call, request, response);
-        });
-        if (!open) {
-            call.transactionId.clear();
-            throw ServerError(errors::TransactionNotFound, {QString::fromStdString(id)});
-        }
-        return;
-    }
     // Outside a client transaction each operation is one transaction of its own; on a failure the
-    // connection rolls it back as it returns to the pool.
+    // connection rolls it back as it returns to the pool, then the gate opens for the next writer.
+    WriteGate::Pass pass;
+    if (operation.access == Access::Write)
+        pass = transactions_.writeGate().enter();
     const ConnectionPool::Lease db = connections_.take();
-    db->exec(operation.access == Access::Write ? "BEGIN IMMEDIATE" : "BEGIN");
+    if (operation.access == Access::Write) {
+        db->exec("BEGIN IMMEDIATE");
+    } else {
+        db->exec("BEGIN");
+        db->setQueryOnly(true); // a reader cannot take the write lock past the gate
+    }
     call.db = &*db;
     operation.run(call, request, response);
     db->exec("COMMIT");
 }
 
-std::optional<std::string> transactionOfPartialRequest(const std::string& received)
+std::optional<proto::RequestHeader> headerOfPartialRequest(const std::string& received)
 {
     pugi::xml_document doc;
     proto::parseRequest(doc, received); // fails at the cut, keeping what came before it
     // The header is complete once the body has begun.
     if (!codec::childIn(doc.document_element(), "Body", wire::kEnvelopeNs))
         return std::nullopt;
-    return proto::readRequestHeader(doc).transactionId;
+    return proto::readRequestHeader(doc);
 }
 
 } // namespace tvp::standin

@@ -2,6 +2,7 @@
 // The SOAP side of the stand-in: reads the envelope and its session header, runs the operation in
 // the right transaction and writes the answer or the fault.
 
+#include "core/protocol/SoapServer.h"
 #include "standin/Operations.h"
 
 #include <optional>
@@ -30,8 +31,8 @@ private:
     Transactions& transactions_;
 };
 
-// The transaction named by a request of which only the beginning has arrived: nullopt while its
-// header is incomplete, an empty text when it names none.
-std::optional<std::string> transactionOfPartialRequest(const std::string& received);
+// The session header of a request of which only the beginning has arrived: nullopt while it is
+// incomplete.
+std::optional<proto::RequestHeader> headerOfPartialRequest(const std::string& received);
 
 } // namespace tvp::standin

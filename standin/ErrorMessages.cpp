@@ -8,10 +8,24 @@ const std::vector<Message>& messages()
         {NameInUse, "Eine Veranstaltung mit dem Namen %s existiert bereits."},
         {CompetitionNotFound, "Die Veranstaltung mit der ID %s existiert nicht."},
         {TransactionNotFound, "Die Transaktion %s ist nicht (mehr) offen."},
+        {ServerBusy, "Server ausgelastet, bitte erneut versuchen"},
+        {TooManyTransactions, "Diese Sitzung hat schon %s offene Transaktionen; bitte zuerst eine davon beenden."},
+        {ReadOnlyTransaction,
+         "Die Operation %s ändert Daten und ist in einer Transaktion nur zum Lesen nicht erlaubt."},
+
+        // Teams area: age classes and teams.
+        {TeamHasAthletes, "Dem Team %s sind noch Athleten zugewiesen."},
+        {TeamHasResults, "Dem Team %s sind schon Ergebnisse zugewiesen."},
+        {TeamInDisciplineLists, "Das Team %s ist schon in Disziplineinteilungen vorhanden."},
+        {AgeClassInUse, "Die Altersklasse %s wird noch von %s Team(s), %s Riege(n) und %s Disziplin(en) verwendet "
+                        "und kann nicht gelöscht werden."},
+        {TeamSquadOfOtherAgeClass, "Das Team %s ist der Riege %s mit der Altersklasse %s zugeordnet."},
+        {AgeClassNotFound, "Die Altersklasse mit der ID %s existiert nicht."},
+        {TeamNotFound, "Das Team mit der ID %s existiert nicht."},
+        {ClubNotFound, "Der Verein/die Organisation mit der ID %s existiert nicht."},
 
         // Clubs, billing and squads.
         {AthleteResultsInDiscipline, "Athleten haben in der Disziplin %s bereits Ergebnisse."},
-        {TeamResultsInDiscipline, "Teams haben in der Disziplin %s bereits Ergebnisse."},
         {TeamInOtherSquad, "Das Team %s ist bereits der Riege %s zugewiesen."},
         {SquadAssignedToDiscipline, "Die Riege %s ist der Disziplin %s zugeordnet."},
         {SquadDisciplineAgeClass, "Die Riege %s ist der Disziplin %s mit anderer Altersklasse zugeordnet."},
@@ -19,10 +33,7 @@ const std::vector<Message>& messages()
         {ClubHasTeams, "Der Verein/die Organisation %s ist noch Abrechnungsverein von Teams."},
         {ClubHasAthletes, "Dem Verein/der Organisation %s sind noch Athleten zugewiesen."},
         {SquadHasScheduleItems, "Der Riege %s sind Zeitplaneinträge zugeordnet."},
-        {ClubNotFound, "Der Verein/die Organisation mit der ID %s existiert nicht."},
         {SquadNotFound, "Die Riege mit der ID %s existiert nicht."},
-        {SquadTeamNotFound, "Das Team mit der ID %s gehört nicht zu dieser Veranstaltung."},
-        {SquadAgeClassNotFound, "Die Altersklasse mit der ID %s gehört nicht zu dieser Veranstaltung."},
     };
     return all;
 }

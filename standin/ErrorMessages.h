@@ -11,10 +11,22 @@ namespace tvp::standin::errors {
 inline constexpr int NameInUse = 2;
 inline constexpr int CompetitionNotFound = 3;
 inline constexpr int TransactionNotFound = 901;
+inline constexpr int ServerBusy = 902;
+inline constexpr int TooManyTransactions = 903;
+inline constexpr int ReadOnlyTransaction = 904;
+
+// Teams area: age classes and teams.
+inline constexpr int TeamHasAthletes = 46;
+inline constexpr int TeamHasResults = 47;
+inline constexpr int TeamInDisciplineLists = 48;
+inline constexpr int AgeClassInUse = 49;
+inline constexpr int TeamSquadOfOtherAgeClass = 67;
+inline constexpr int AgeClassNotFound = 920;
+inline constexpr int TeamNotFound = 921;
+inline constexpr int ClubNotFound = 922;
 
 // Clubs, billing and squads.
 inline constexpr int AthleteResultsInDiscipline = 45;
-inline constexpr int TeamResultsInDiscipline = 47;
 inline constexpr int TeamInOtherSquad = 61;
 inline constexpr int SquadAssignedToDiscipline = 66;
 inline constexpr int SquadDisciplineAgeClass = 71;
@@ -22,10 +34,7 @@ inline constexpr int SquadTeamAgeClass = 74;
 inline constexpr int ClubHasTeams = 117;
 inline constexpr int ClubHasAthletes = 118;
 inline constexpr int SquadHasScheduleItems = 151;
-inline constexpr int ClubNotFound = 1101;
-inline constexpr int SquadNotFound = 1102;
-inline constexpr int SquadTeamNotFound = 1103;
-inline constexpr int SquadAgeClassNotFound = 1104;
+inline constexpr int SquadNotFound = 923;
 
 struct Message {
     int id;

@@ -32,6 +32,16 @@ proto::getExceptionMessagesResponse1 getExceptionMessages(Call& c, const op::get
 proto::getSquadsResponse getSquads(Call& c, const op::getSquads& a);
 proto::getClubsResponse1 getClubs(Call& c, const op::getClubs& a);
 
+// Teams area: age classes, teams and their team rules (TeamOps.cpp)
+proto::createAgeClassResponse1 createAgeClass(Call& c, const op::createAgeClass& a);
+void modifyAgeClass(Call& c, const op::modifyAgeClass& a);
+void removeAgeClass(Call& c, const op::removeAgeClass& a);
+proto::addTeamResponse1 addTeam(Call& c, const op::addTeam& a);
+void modifyTeam(Call& c, const op::modifyTeam& a);
+void removeTeam(Call& c, const op::removeTeam& a);
+proto::checkParticipantConstraintsResponse checkParticipantConstraints(Call& c,
+                                                                       const op::checkParticipantConstraints& a);
+
 // Clubs, their billing and squads (ClubSquadOps.cpp)
 proto::addClubResponse1 addClub(Call& c, const op::addClub& a);
 void modifyClub(Call& c, const op::modifyClub& a);

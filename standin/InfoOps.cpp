@@ -4,6 +4,8 @@
 #include "standin/Handlers.h"
 #include "standin/Transactions.h"
 
+#include <utility>
+
 namespace tvp::standin::ops {
 
 proto::getBackendVersionResponse1 getBackendVersion(Call& c, const op::getBackendVersion&)
@@ -30,22 +32,25 @@ proto::getExceptionMessagesResponse1 getExceptionMessages(Call&, const op::getEx
 
 void beginTransaction(Call& c, const op::beginTransaction& a)
 {
-    c.transactionId = c.transactions.begin(a.readonly);
+    c.transactionId = c.transactions.begin(c.sessionId, a.readonly);
 }
 
+// A transaction that is gone (rolled back after idling), another session's or an unknown one is
+// refused: its commit must not look like success, and nobody ends another client's work.
 void commitTransaction(Call& c, const op::commitTransaction&)
 {
-    // A commit of a transaction that is gone (rolled back after idling) must not look like success.
-    const std::string id = c.transactionId;
-    c.transactionId.clear();
-    if (!id.empty() && !c.transactions.commit(id))
+    const std::string id = std::exchange(c.transactionId, {});
+    if (!id.empty() && !c.transactions.commit(id, c.sessionId))
         throw ServerError(errors::TransactionNotFound, {QString::fromStdString(id)});
 }
 
+// Without a Transaction element there is nothing to roll back: the client sends a rollback after
+// every failure, whatever its mode.
 void rollbackTransaction(Call& c, const op::rollbackTransaction&)
 {
-    c.transactions.rollback(c.transactionId);
-    c.transactionId.clear();
+    const std::string id = std::exchange(c.transactionId, {});
+    if (!id.empty() && !c.transactions.rollback(id, c.sessionId))
+        throw ServerError(errors::TransactionNotFound, {QString::fromStdString(id)});
 }
 
 } // namespace tvp::standin::ops

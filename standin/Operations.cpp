@@ -46,6 +46,15 @@ const OperationTable& operationTable()
         t.serve<ops::getSquads>(Read);
         t.serve<ops::getClubs>(Read);
 
+        // Teams area: age classes, teams, team rules.
+        t.serve<ops::createAgeClass>(Write);
+        t.serve<ops::modifyAgeClass>(Write);
+        t.serve<ops::removeAgeClass>(Write);
+        t.serve<ops::addTeam>(Write);
+        t.serve<ops::modifyTeam>(Write);
+        t.serve<ops::removeTeam>(Write);
+        t.serve<ops::checkParticipantConstraints>(Read);
+
         // Clubs, their billing and squads.
         t.serve<ops::addClub>(Write);
         t.serve<ops::modifyClub>(Write);

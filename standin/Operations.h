@@ -37,6 +37,8 @@ struct Call {
     Transactions& transactions;
     // The request's transaction id; the transaction operations change it for the answer.
     std::string& transactionId;
+    // The request's session: the one it named when the server knows it, else a new one.
+    const std::string& sessionId;
     Db* db = nullptr; // set for Access::Read and Access::Write
 
     Db& database() const { return *db; }

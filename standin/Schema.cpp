@@ -437,6 +437,12 @@ CREATE TABLE session_informations (
     PRIMARY KEY (session_id, key)
 );
 )sql"},
+
+{3, R"sql(
+-- UI infos are also looked up by their associated id alone: all infos of a node, and those of a
+-- competition that is removed.
+CREATE INDEX ui_infos_by_assoc ON ui_infos (assoc_id, key);
+)sql"},
 };
 // clang-format on
 

@@ -12,7 +12,10 @@ namespace tvp::standin {
 const char* const kUsage =
     "Aufruf: tvp-standin [--port N] [--bind ADRESSE] [--data DATEI] [--version MAJOR.MINOR.BUILD]\n"
     "                    [--compatibility UNKNOWN|FULL|FEATURE_RESTRICTED|NO_COMPATIBILITY]\n"
-    "                    [--tx-idle-seconds N] [--discovery] [--discovery-bind ADRESSE]\n"
+    "                    [--threads N] [--tx-idle-seconds N] [--tx-idle-readonly-seconds N]\n"
+    "                    [--max-transactions N] [--max-transactions-per-session N]\n"
+    "                    [--write-wait-seconds N] [--max-sessions N] [--request-timeout-seconds N]\n"
+    "                    [--max-request-mb N] [--discovery] [--discovery-bind ADRESSE]\n"
     "                    [--discovery-port N] [--discovery-reply-port N]\n"
     "                    [--maker-update TEXT] [--maker-feature NAME]... [--maker-help LINK]\n"
     "                    [--maker-delay-ms N]\n";
@@ -58,8 +61,28 @@ StandinOptions parseOptions(const std::vector<std::string>& args)
                  throw std::invalid_argument("Ungültiger Wert für --compatibility: " + v);
              o.compatibility = *c;
          }},
+        {"--threads", [&](const std::string& v) { o.threads = toInt(v, "--threads", 8, 4096); }},
         {"--tx-idle-seconds",
          [&](const std::string& v) { o.txIdle = std::chrono::seconds(toInt(v, "--tx-idle-seconds", 1, 1 << 24)); }},
+        {"--tx-idle-readonly-seconds",
+         [&](const std::string& v) {
+             o.txIdleReadOnly = std::chrono::seconds(toInt(v, "--tx-idle-readonly-seconds", 1, 1 << 24));
+         }},
+        {"--max-transactions",
+         [&](const std::string& v) { o.maxTransactions = toInt(v, "--max-transactions", 1, 100000); }},
+        {"--max-transactions-per-session",
+         [&](const std::string& v) {
+             o.maxTransactionsPerSession = toInt(v, "--max-transactions-per-session", 1, 100000);
+         }},
+        {"--write-wait-seconds",
+         [&](const std::string& v) { o.writeWait = std::chrono::seconds(toInt(v, "--write-wait-seconds", 1, 30)); }},
+        {"--max-sessions", [&](const std::string& v) { o.maxSessions = toInt(v, "--max-sessions", 1, 10000000); }},
+        {"--request-timeout-seconds",
+         [&](const std::string& v) {
+             o.requestTimeout = std::chrono::seconds(toInt(v, "--request-timeout-seconds", 1, 3600));
+         }},
+        {"--max-request-mb",
+         [&](const std::string& v) { o.maxRequestBytes = (long long)toInt(v, "--max-request-mb", 1, 4096) << 20; }},
         {"--discovery-bind",
          [&](const std::string& v) {
              in_addr unused{};

@@ -22,17 +22,31 @@ namespace tvp::standin {
 namespace {
 
 constexpr std::string_view kServicesPath = "/TrivantaPentrel/services";
-constexpr long long kMaxRequestBytes = 256LL << 20;
 // How a large request is read until its SOAP header is in.
 constexpr std::size_t kHeaderStep = 512;
 constexpr std::size_t kHeaderLimit = 64 << 10;
+// Answers go out in pieces, so the slow-client watch sees them move.
+constexpr std::size_t kAnswerStep = 64 << 10;
 
-int sendText(mg_connection* conn, int status, const char* reason, std::string_view contentType, const std::string& body)
+int sendText(mg_connection* conn, int status, const char* reason, std::string_view contentType, const std::string& body,
+             SlowClients::Watch* watch = nullptr)
 {
     mg_printf(conn, "HTTP/1.1 %d %s\r\nContent-Type: %.*s\r\nContent-Length: %zu\r\nConnection: close\r\n\r\n", status,
               reason, int(contentType.size()), contentType.data(), body.size());
-    mg_write(conn, body.data(), body.size());
+    for (std::size_t at = 0; at < body.size();) {
+        const std::size_t n = std::min(kAnswerStep, body.size() - at);
+        if (mg_write(conn, body.data() + at, n) <= 0)
+            break; // gone or cut
+        at += n;
+        if (watch)
+            watch->moved(n);
+    }
     return status;
+}
+
+int tooLarge(mg_connection* conn)
+{
+    return sendText(conn, 413, "Payload Too Large", "text/plain; charset=utf-8", "Anfrage zu groß\n");
 }
 
 int logMessage(const mg_connection*, const char* message)
@@ -72,14 +86,19 @@ void StandinServer::StopHttp::operator()(mg_context* ctx) const
 StandinServer::StandinServer(StandinOptions options)
     : options_(prepared(options)),
       connections_(options_.dataFile),
-      transactions_(connections_, options_.txIdle),
-      dispatcher_(options_, connections_, transactions_)
+      transactions_(connections_, options_),
+      dispatcher_(options_, connections_, transactions_),
+      slowClients_(options_.requestTimeout, options_.minUploadBytesPerSecond)
 {
     static std::once_flag initOnce;
     std::call_once(initOnce, [] { mg_init_library(0); });
 
     const std::string ports = options_.bindAddress + ":" + std::to_string(options_.port);
-    const char* config[] = {"listening_ports", ports.c_str(), "num_threads", "32", nullptr};
+    const std::string threads = std::to_string(options_.threads);
+    // civetweb cuts a request whose header is not in within this time; SlowClients does the body.
+    const std::string requestTimeout = std::to_string(options_.requestTimeout.count());
+    const char* config[] = {"listening_ports",    ports.c_str(),          "num_threads", threads.c_str(),
+                            "request_timeout_ms", requestTimeout.c_str(), nullptr};
     mg_callbacks callbacks{};
     callbacks.log_message = &logMessage;
     mg_init_data init{&callbacks, this, config};
@@ -119,6 +138,18 @@ int StandinServer::port() const
 
 int StandinServer::onService(mg_connection* conn, void* self)
 {
+    // Nothing may unwind through civetweb's C frames.
+    try {
+        return static_cast<StandinServer*>(self)->serve(conn);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tvp-standin: %s\n", e.what());
+    } catch (...) {
+    }
+    return sendText(conn, 500, "Internal Server Error", "text/plain; charset=utf-8", "Interner Fehler\n");
+}
+
+int StandinServer::serve(mg_connection* conn)
+{
     const mg_request_info* info = mg_get_request_info(conn);
     std::string_view path(info->local_uri);
     path.remove_prefix(std::min(path.size(), kServicesPath.size()));
@@ -131,34 +162,46 @@ int StandinServer::onService(mg_connection* conn, void* self)
         return sendText(conn, 404, "Not Found", "text/plain; charset=utf-8", "Unbekannter Dienst\n");
     if (std::string_view(info->request_method) != "POST")
         return sendText(conn, 405, "Method Not Allowed", "text/plain; charset=utf-8", "Nur POST\n");
-    if (info->content_length > kMaxRequestBytes)
-        return sendText(conn, 413, "Payload Too Large", "text/plain; charset=utf-8", "Anfrage zu groß\n");
+    const long long maxBytes = options_.maxRequestBytes;
+    if (info->content_length > maxBytes)
+        return tooLarge(conn);
 
-    auto* server = static_cast<StandinServer*>(self);
     std::string body;
     // A request still arriving holds its transaction from the moment its header is in, so a slow
     // upload never finds it swept as idle. mg_read waits until its buffer is full, so a body
     // larger than one buffer is read in small steps until its header has been seen.
     Transactions::Hold arriving;
+    SlowClients::Watch reading =
+        slowClients_.watch(info->remote_addr, info->remote_port, info->server_port, SlowClients::Phase::Reading);
     char buf[16384];
     bool peeking = info->content_length < 0 || info->content_length > static_cast<long long>(sizeof buf);
     for (int n; (n = mg_read(conn, buf, peeking ? kHeaderStep : sizeof buf)) > 0;) {
+        reading.moved(std::size_t(n));
         body.append(buf, std::size_t(n));
-        if (static_cast<long long>(body.size()) > kMaxRequestBytes)
-            return sendText(conn, 413, "Payload Too Large", "text/plain; charset=utf-8", "Anfrage zu groß\n");
+        if (static_cast<long long>(body.size()) > maxBytes)
+            return tooLarge(conn);
         if (!peeking)
             continue;
-        if (const std::optional<std::string> tx = transactionOfPartialRequest(body)) {
-            arriving = server->transactions_.hold(*tx);
+        if (const std::optional<proto::RequestHeader> h = headerOfPartialRequest(body)) {
+            arriving = transactions_.hold(h->transactionId, h->sessionId);
             peeking = false;
         } else if (body.size() > kHeaderLimit) {
             peeking = false; // no header of ours is that long; the dispatcher will say what is wrong
         }
     }
+    if (reading.cut())
+        return sendText(conn, 408, "Request Timeout", "text/plain; charset=utf-8",
+                        "Die Anfrage kam nicht schnell genug an.\n");
+    // A client that went away mid-request gets no answer: none would reach it.
+    if (info->content_length >= 0 && static_cast<long long>(body.size()) < info->content_length)
+        return 400;
+    reading = {};
 
-    const SoapAnswer answer = server->dispatcher_.handle(*service, body);
+    const SoapAnswer answer = dispatcher_.handle(*service, body);
+    SlowClients::Watch answering =
+        slowClients_.watch(info->remote_addr, info->remote_port, info->server_port, SlowClients::Phase::Answering);
     return sendText(conn, answer.status, answer.status == 200 ? "OK" : "Internal Server Error",
-                    "text/xml; charset=utf-8", answer.body);
+                    "text/xml; charset=utf-8", answer.body, &answering);
 }
 
 } // namespace tvp::standin

@@ -3,6 +3,7 @@
 // /TrivantaPentrel/services/<Service>, data in one SQLite file. Runs until destroyed.
 
 #include "standin/Dispatcher.h"
+#include "standin/SlowClients.h"
 #include "standin/StandinOptions.h"
 #include "standin/Transactions.h"
 
@@ -24,8 +25,12 @@ public:
     // The port actually listened on (useful with port 0).
     int port() const;
 
+    // For tests: the transactions and sessions the server keeps.
+    Transactions& transactions() { return transactions_; }
+
 private:
     static int onService(mg_connection* conn, void* self);
+    int serve(mg_connection* conn);
 
     struct StopHttp {
         void operator()(mg_context* ctx) const;
@@ -35,6 +40,7 @@ private:
     ConnectionPool connections_;
     Transactions transactions_;
     Dispatcher dispatcher_;
+    SlowClients slowClients_;
     std::unique_ptr<mg_context, StopHttp> http_; // last: stops before what its handlers use
 };
 

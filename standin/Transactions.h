@@ -1,8 +1,14 @@
 #pragma once
-// Open client transactions: each holds its own connection until commit, rollback or the idle sweep.
-// A transaction with a request on its way is never swept, however long that request takes.
+// Open client transactions: each belongs to the session that began it and holds its own
+// connection until commit, rollback or the idle sweep. A transaction with a request on its way is
+// never swept, however long that request takes. Writers take the write gate before SQLite's lock,
+// so waiting for it never takes every worker thread. How many may be open is capped per session
+// and in total, so descriptors and memory stay bounded whatever clients do.
 
 #include "standin/Database.h"
+#include "standin/Sessions.h"
+#include "standin/StandinOptions.h"
+#include "standin/WriteGate.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -19,18 +25,22 @@ class Transactions {
     struct Open;
 
 public:
-    Transactions(ConnectionPool& connections, std::chrono::milliseconds idleLimit);
+    Transactions(ConnectionPool& connections, const StandinOptions& options);
     ~Transactions(); // rolls back everything still open
     Transactions(const Transactions&) = delete;
     Transactions& operator=(const Transactions&) = delete;
 
-    // Opens a transaction and returns its new id; a writer waits for other writers.
-    std::string begin(bool readonly);
-    // A read-only transaction is rolled back even here. False for an id that is not open.
-    bool commit(const std::string& id);
-    void rollback(const std::string& id);
-    // Runs work on the transaction's connection as one unit; false when the id is not open.
-    bool run(const std::string& id, const std::function<void(Db&)>& work);
+    Sessions& sessions() { return sessions_; }
+    // Writes outside a client transaction pass the same gate.
+    WriteGate& writeGate() { return gate_; }
+
+    // Opens a transaction of the session and returns its new id; a writer waits at the gate.
+    // Throws ServerError when the caps are reached or the gate does not open in time.
+    std::string begin(const std::string& session, bool readonly);
+    // False for an id that is not an open transaction of the session. A read-only transaction is
+    // rolled back even here.
+    bool commit(const std::string& id, const std::string& session);
+    bool rollback(const std::string& id, const std::string& session);
 
     // A request of the transaction is on its way: while a Hold lives, the transaction is not
     // swept, and its idle time starts again when the last one ends.
@@ -40,8 +50,9 @@ public:
         Hold(Hold&& other) noexcept;
         Hold& operator=(Hold&& other) noexcept;
         ~Hold();
-        // False when the id was not open.
+        // False when the id was not an open transaction of the session.
         explicit operator bool() const { return open_ != nullptr; }
+        bool readonly() const;
 
     private:
         friend class Transactions;
@@ -50,33 +61,49 @@ public:
         Transactions* owner_ = nullptr;
         std::shared_ptr<Open> open_;
     };
-    Hold hold(const std::string& id);
+    Hold hold(const std::string& id, const std::string& session);
+
+    // Runs work on the held transaction's connection as one unit (a failure undoes only its own
+    // changes). Throws ServerError when the transaction has ended meanwhile or another request of
+    // it keeps its connection too long.
+    void run(const Hold& held, const std::string& id, const std::function<void(Db&)>& work);
+
+    std::size_t openCount();
 
 private:
     struct Open {
-        Open(ConnectionPool& connections, bool ro) : db(connections.take()), readonly(ro) {}
-        std::mutex busy;          // held while a request uses the connection
+        Open(std::string s, bool ro) : session(std::move(s)), readonly(ro) {}
+        const std::string session;
+        const bool readonly;
+        WriteGate::Pass pass;     // writers only; released after the connection has rolled back
         ConnectionPool::Lease db; // rolled back when dropped open
-        bool readonly;
-        bool closed = false; // under busy: committed or rolled back
+        std::timed_mutex busy;    // held while a request uses the connection
+        bool closed = false;      // under busy: committed or rolled back
         // Under Transactions::mutex_:
         int inFlight = 0;
         std::chrono::steady_clock::time_point lastUse = std::chrono::steady_clock::now();
     };
-    std::shared_ptr<Open> take(const std::string& id);
-    bool finish(const std::string& id, bool commit);
+    using OpenMap = std::unordered_map<std::string, std::shared_ptr<Open>>;
+
+    std::shared_ptr<Open> take(const std::string& id, const std::string& session);
+    bool finish(const std::string& id, const std::string& session, bool commit);
+    // Under mutex_: counts a transaction of the session as gone.
+    void forget(const std::string& session);
+    std::shared_ptr<Open> detach(OpenMap::iterator it);
     void sweepLoop();
 
     ConnectionPool& connections_;
-    const std::chrono::milliseconds idleLimit_;
+    const StandinOptions& options_;
+    Sessions sessions_;
+    WaitingRoom waitingRoom_;
+    WriteGate gate_;
     std::mutex mutex_;
-    std::unordered_map<std::string, std::shared_ptr<Open>> open_;
+    OpenMap open_;
+    std::unordered_map<std::string, int> perSession_; // open and being opened
+    int openingReadOnly_ = 0;
     std::condition_variable wake_;
     bool stopping_ = false;
     std::thread sweeper_;
 };
-
-// A random text id for sessions and transactions.
-std::string randomId();
 
 } // namespace tvp::standin

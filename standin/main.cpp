@@ -3,13 +3,36 @@
 #include "standin/DiscoveryResponder.h"
 #include "standin/StandinServer.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <pthread.h>
+#include <sys/resource.h>
 
 using namespace tvp::standin;
+
+namespace {
+
+// Each worker may hold a socket and a database connection (two descriptors in WAL mode), each
+// open transaction one more connection; the usual soft limit of 1024 is below that.
+void raiseDescriptorLimit(const StandinOptions& o)
+{
+    const rlim_t needed = rlim_t(o.threads) * 3 + rlim_t(o.maxTransactions) * 2 + 256;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= needed)
+        return;
+    limit.rlim_cur = std::min(limit.rlim_max, needed);
+    setrlimit(RLIMIT_NOFILE, &limit);
+    if (limit.rlim_cur < needed)
+        std::fprintf(stderr,
+                     "tvp-standin: Warnung: nur %llu Dateideskriptoren erlaubt, für %d Threads und %d Transaktionen "
+                     "wären %llu nötig.\n",
+                     (unsigned long long)limit.rlim_cur, o.threads, o.maxTransactions, (unsigned long long)needed);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -33,6 +56,7 @@ int main(int argc, char** argv)
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
+    raiseDescriptorLimit(options);
     try {
         StandinServer server(options);
         // Declared after the server, so it stops answering before the server goes.

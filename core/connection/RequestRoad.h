@@ -105,10 +105,10 @@ struct TForceRule {
     int errorId = 0;
     bool Request::*flag = nullptr;
     QString question;
-    // Only for this command code; -1 for every command.
-    int command = -1;
     // The question's caption; empty for the request's name.
     QString caption = {};
+    // Only for this command code; -1 for every command of the table.
+    int command = -1;
 };
 
 // A window's requests, declared once.

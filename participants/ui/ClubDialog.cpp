@@ -9,10 +9,8 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "participants/ClubListPrint.h"
-#include "participants/ui/ListDrag.h"
-#include "participants/ui/ListRows.h"
-#include "participants/ui/WindowAnswers.h"
-#include "participants/ui/WindowMenus.h"
+#include "participants/ui/DragListView.h"
+#include "participants/ui/ParticipantWindowTools.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -111,19 +109,21 @@ TClubForm::TClubForm(TWindowContext& context)
 
     ListView1 = new TDragListView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
-    sorted_.setSourceModel(&clubs_);
-    ListView1->setModel(&sorted_);
+    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView1->setDragEnabled(true);
     ListView1->setAcceptDrops(true);
     ListView1->setDragDropMode(QAbstractItemView::DragDrop);
-    ListView1->viewport()->installEventFilter(this);
-    ListView1->installEventFilter(this);
-    ListView1->header()->setSectionsClickable(true);
-    ListView1->header()->setSortIndicatorShown(false);
-    sorted_.initListView();
-    connect(ListView1->header(), &QHeaderView::sectionClicked, this,
-            [this](int column) { guarded([&] { sorted_.SortListView(column, true); }); });
-    connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { guarded([this] { ListView1SelectItem(); }); });
+    ListView1->sourceWindow = QStringLiteral("ClubForm");
+    ListView1->acceptsDrop = [this](const QDropEvent& e) {
+        std::vector<int> ids;
+        TClubRequestType type = rt_get;
+        return acceptsDrop(e, &ids, &type);
+    };
+    ListView1->dropped = [this](const QDropEvent& e, const QModelIndex& row) {
+        guarded([&] { dropOnClub(e, sorted_.mapToSource(row).row()); });
+    };
+    showSortedList(*ListView1, sorted_, clubs_, *this, [this] { ListView1SelectItem(); });
+    onKey(*ListView1, Qt::Key_Delete, [this] { Entfernen1Click(); });
     layout->addWidget(ListView1, 1);
 
     PopupMenu1 = new QMenu(this);
@@ -262,12 +262,13 @@ void TClubForm::dirtyDataChangeCallback(bool& changed, const QString&)
 
 const proto::ClubType* TClubForm::clubById(int clubId) const
 {
-    return recordById(clubs_, &proto::ClubType::ClubId, clubId);
+    const int row = sourceRowOf(clubId);
+    return row < 0 ? nullptr : &clubs_.record(row);
 }
 
-const proto::ClubType& TClubForm::clubAtViewRow(int row) const
+int TClubForm::sourceRowOf(int clubId) const
 {
-    return recordAtViewRow(clubs_, sorted_, row);
+    return clubs_.findRow([clubId](const proto::ClubType& c) { return c.ClubId == clubId; });
 }
 
 TClubInfo TClubForm::editorInfo() const
@@ -278,8 +279,8 @@ TClubInfo TClubForm::editorInfo() const
 std::vector<int> TClubForm::getSelectedIds() const
 {
     std::vector<int> ids;
-    for (int row : selectedRows(*ListView1))
-        ids.push_back(clubAtViewRow(row).ClubId);
+    for (int row : selectedSourceRows(*ListView1, sorted_))
+        ids.push_back(clubs_.record(row).ClubId);
     return ids;
 }
 
@@ -312,7 +313,7 @@ void TClubForm::checkCurrentClub()
 void TClubForm::selectRowOf(int clubId)
 {
     suppressLoadItem = true;
-    selectRowAlone(*ListView1, clubId == 0 ? -1 : viewRowOf(clubs_, sorted_, &proto::ClubType::ClubId, clubId));
+    selectSourceRow(*ListView1, sorted_, clubId == 0 ? -1 : sourceRowOf(clubId));
     suppressLoadItem = false;
 }
 
@@ -342,8 +343,8 @@ void TClubForm::ListView1SelectItem()
 {
     if (suppressLoadItem)
         return;
-    const int row = chosenRow(*ListView1);
-    const int id = row < 0 ? 0 : clubAtViewRow(row).ClubId;
+    const int row = chosenSourceRow(*ListView1, sorted_);
+    const int id = row < 0 ? 0 : clubs_.record(row).ClubId;
     if (id == currentClubId)
         return;
     DoItemChangeCheck(kEditorPart);
@@ -419,7 +420,7 @@ void TClubForm::printOverview()
     const TWaitText wait(kPrintWaitText, this);
     std::vector<proto::ClubType> clubs;
     for (int row = 0; row < sorted_.rowCount(); ++row)
-        clubs.push_back(clubAtViewRow(row));
+        clubs.push_back(clubs_.record(sorted_.mapToSource(sorted_.index(row, 0)).row()));
     const QString caption = QStringLiteral("Vereins-/Organisationsübersicht");
     try {
         renderClubOverview(*manager, clubs);
@@ -450,16 +451,14 @@ void TClubForm::Suchen1Click()
 
 bool TClubForm::acceptsDrop(const QDropEvent& event, std::vector<int>* ids, TClubRequestType* type) const
 {
-    const std::optional<TListDragSource> source = listDragSource(event.mimeData());
-    if (!source)
-        return false;
+    const TWindowRegistry& windows = context().windows();
     std::vector<int> found;
-    if (source->is(QStringLiteral("AthleteForm"), QStringLiteral("ListView1"))) {
-        if (auto* athletes = context().windows().get<IAthleteForm>(TWindowId::AthleteForm))
+    if (dropComesFrom(event, windows, TWindowId::AthleteForm)) {
+        if (auto* athletes = windows.get<IAthleteForm>(TWindowId::AthleteForm))
             found = athletes->getSelectedIds();
         *type = rt_assignAthletes;
-    } else if (source->is(QStringLiteral("TeamForm"), QStringLiteral("ListView1"))) {
-        if (auto* teams = context().windows().get<ITeamForm>(TWindowId::TeamForm))
+    } else if (dropComesFrom(event, windows, TWindowId::TeamForm)) {
+        if (auto* teams = windows.get<ITeamForm>(TWindowId::TeamForm))
             found = teams->getSelectedIds();
         *type = rt_assignTeams;
     }
@@ -469,56 +468,23 @@ bool TClubForm::acceptsDrop(const QDropEvent& event, std::vector<int>* ids, TClu
     return true;
 }
 
-bool TClubForm::eventFilter(QObject* watched, QEvent* event)
+void TClubForm::dropOnClub(const QDropEvent& event, int sourceRow)
 {
-    if (watched == ListView1 && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-        guarded([this] { Entfernen1Click(); });
-        return true;
-    }
-    if (watched != ListView1->viewport())
-        return TTVPForm::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDragMoveEvent*>(event);
-        std::vector<int> ids;
-        TClubRequestType type = rt_get;
-        const bool overRow = event->type() == QEvent::DragEnter || rowAt(*ListView1, *drag) >= 0;
-        if (overRow && acceptsDrop(*drag, &ids, &type))
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
-        return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        guarded([&] {
-            std::vector<int> ids;
-            TClubRequestType type = rt_get;
-            const int row = rowAt(*ListView1, *drop);
-            if (row < 0 || !acceptsDrop(*drop, &ids, &type)) {
-                drop->ignore();
-                return;
-            }
-            drop->acceptProposedAction();
-            const int clubId = clubAtViewRow(row).ClubId;
-            const bool athletes = type == rt_assignAthletes;
-            const TMsgAnswer answer = dialogs().messageBox(
-                this,
-                athletes ? QStringLiteral("Athleten Verein/Organisation zuweisen")
-                         : QStringLiteral("Teams Verein/Organisation zuweisen"),
-                athletes
-                    ? QStringLiteral("Sollen alle ausgewählten Athleten dem Verein/der Organisation zugewiesen werden?")
-                    : QStringLiteral("Sollen alle ausgewählten Teams dem Verein/der Organisation zugewiesen werden?"),
-                TMsgKind::Question, TMsgButtons::YesNo);
-            if (answer != TMsgAnswer::No)
-                road_.AddRequest(makeAssignRequest(type, clubId, std::move(ids)), TTransactionMode::tm_readwrite);
-        });
-        return true;
-    }
-    default: return TTVPForm::eventFilter(watched, event);
-    }
+    std::vector<int> ids;
+    TClubRequestType type = rt_get;
+    if (sourceRow < 0 || !acceptsDrop(event, &ids, &type))
+        return;
+    const int clubId = clubs_.record(sourceRow).ClubId;
+    const bool athletes = type == rt_assignAthletes;
+    const TMsgAnswer answer = dialogs().messageBox(
+        this,
+        athletes ? QStringLiteral("Athleten Verein/Organisation zuweisen")
+                 : QStringLiteral("Teams Verein/Organisation zuweisen"),
+        athletes ? QStringLiteral("Sollen alle ausgewählten Athleten dem Verein/der Organisation zugewiesen werden?")
+                 : QStringLiteral("Sollen alle ausgewählten Teams dem Verein/der Organisation zugewiesen werden?"),
+        TMsgKind::Question, TMsgButtons::YesNo);
+    if (answer != TMsgAnswer::No)
+        road_.AddRequest(makeAssignRequest(type, clubId, std::move(ids)), TTransactionMode::tm_readwrite);
 }
 
 // ---- receipts ----

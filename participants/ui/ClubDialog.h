@@ -47,7 +47,6 @@ protected:
     bool checkItemChanged(const QString& part) override;
     void dirtyDataChangeCallback(bool& changed, const QString& part) override;
     void FormShow() override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void RequestFinished(std::unique_ptr<TClubResponse> response, const TRequestOutcome& outcome);
@@ -70,10 +69,10 @@ private:
 
     // Drops of athletes or teams onto a club row.
     bool acceptsDrop(const QDropEvent& event, std::vector<int>* ids, TClubRequestType* type) const;
+    void dropOnClub(const QDropEvent& event, int sourceRow);
 
     const proto::ClubType* clubById(int clubId) const;
-    // The club of a row of the list as shown (the sorted view).
-    const proto::ClubType& clubAtViewRow(int row) const;
+    int sourceRowOf(int clubId) const;
     TClubInfo editorInfo() const;
     int competitionId() const;
 

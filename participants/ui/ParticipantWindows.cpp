@@ -1,10 +1,14 @@
 #include "participants/ui/ParticipantWindows.h"
 
 #include "core/ui/WindowRegistry.h"
+#include "participants/ui/AgeClassDialog.h"
+#include "participants/ui/AgeMismatchDialog.h"
 #include "participants/ui/BarcodeInputDialog.h"
 #include "participants/ui/ClubDialog.h"
 #include "participants/ui/SquadCreateDialog.h"
 #include "participants/ui/SquadDialog.h"
+#include "participants/ui/TeamDialog.h"
+#include "participants/ui/TeamMemberWarningDialog.h"
 
 namespace tvp {
 
@@ -12,6 +16,10 @@ void registerParticipantWindows(TWindowRegistry& registry)
 {
     registry.registerWindow(TWindowId::BarcodeInputForm,
                             [](TWindowContext&) { return std::make_unique<TBarcodeInputForm>(); });
+    registry.registerWindow<TAgeClassForm>(TWindowId::AgeClassForm);
+    registry.registerWindow<TAgeMismatchPromptForm>(TWindowId::AgeMismatchPromptForm);
+    registry.registerWindow<TTeamForm>(TWindowId::TeamForm);
+    registry.registerWindow<TTeamMemberWarningForm>(TWindowId::TeamMemberWarningForm);
     registry.registerWindow<TClubForm>(TWindowId::ClubForm);
     registry.registerWindow<TSquadForm>(TWindowId::SquadForm);
     registry.registerWindow<TSquadCreateForm>(TWindowId::SquadCreateForm);

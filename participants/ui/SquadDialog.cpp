@@ -7,12 +7,11 @@
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
-#include "participants/ui/ListDrag.h"
-#include "participants/ui/ListRows.h"
-#include "participants/ui/WindowAnswers.h"
-#include "participants/ui/WindowMenus.h"
+#include "participants/ui/DragListView.h"
+#include "participants/ui/ParticipantWindowTools.h"
 
 #include <QComboBox>
+#include <QDrag>
 #include <QDropEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -23,9 +22,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -70,6 +71,44 @@ int comboId(const QComboBox* combo, int index)
     return index >= 0 ? combo->itemData(index).toInt() : 0;
 }
 
+// The drag of the editor's team list names the list, not just the window, and hands Qt no
+// widget as its source: other windows must not take these teams for the window's squads.
+const QString kTeamListDrag = QStringLiteral("SquadForm/ListView2");
+
+bool fromTeamList(const QDropEvent& event)
+{
+    const QMimeData* data = event.mimeData();
+    return data && data->hasFormat(kWindowDragMime) && QString::fromUtf8(data->data(kWindowDragMime)) == kTeamListDrag;
+}
+
+class TTeamListView : public QTreeView {
+public:
+    explicit TTeamListView(QWidget* parent) : QTreeView(parent), dragSource_(this)
+    {
+        setRootIsDecorated(false);
+        setUniformRowHeights(true);
+        setSelectionBehavior(QAbstractItemView::SelectRows);
+        setSelectionMode(QAbstractItemView::ExtendedSelection);
+        setEditTriggers(QAbstractItemView::NoEditTriggers);
+        setDragEnabled(true);
+        setAcceptDrops(true);
+        setDragDropMode(QAbstractItemView::DragDrop);
+    }
+
+protected:
+    void startDrag(Qt::DropActions) override
+    {
+        if (selectionModel()->selectedRows().isEmpty())
+            return;
+        auto* drag = new QDrag(&dragSource_);
+        drag->setMimeData(windowDragData(kTeamListDrag));
+        drag->exec(Qt::MoveAction);
+    }
+
+private:
+    QObject dragSource_;
+};
+
 } // namespace
 
 TSquadForm::TSquadForm(TWindowContext& context)
@@ -110,16 +149,17 @@ TSquadForm::TSquadForm(TWindowContext& context)
     body->addLayout(left, 1);
     ListView1 = new TDragListView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
-    sorted_.setSourceModel(&squads_);
-    ListView1->setModel(&sorted_);
+    ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ListView1->setDragEnabled(true);
     ListView1->setAcceptDrops(true);
     ListView1->setDragDropMode(QAbstractItemView::DragDrop);
-    ListView1->header()->setSectionsClickable(true);
-    sorted_.initListView();
-    connect(ListView1->header(), &QHeaderView::sectionClicked, this,
-            [this](int column) { guarded([&] { sorted_.SortListView(column, true); }); });
-    connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { guarded([this] { ListView1SelectItem(); }); });
+    ListView1->sourceWindow = kWindowName;
+    ListView1->acceptsDrop = [this](const QDropEvent& e) { return squadListAccepts(e); };
+    ListView1->dropped = [this](const QDropEvent& e, const QModelIndex& row) {
+        guarded([&] { dropOnSquadList(e, sorted_.mapToSource(row).row()); });
+    };
+    showSortedList(*ListView1, sorted_, squads_, *this, [this] { ListView1SelectItem(); });
+    onKey(*ListView1, Qt::Key_Delete, [this] { Entfernen1Click(); });
     left->addWidget(ListView1, 1);
 
     auto* filter = new QGroupBox(QStringLiteral("Filter"), this);
@@ -185,11 +225,11 @@ TSquadForm::TSquadForm(TWindowContext& context)
     ageClasses->setObjectName(QStringLiteral("Button3"));
     grid->addWidget(ageClasses, 3, 2);
     grid->addWidget(new QLabel(QStringLiteral("Teams dieser Riege:"), GroupBox1), 4, 0, 1, 3);
-    ListView2 = new TDragListView(GroupBox1);
+    ListView2 = new TTeamListView(GroupBox1);
     ListView2->setObjectName(QStringLiteral("ListView2"));
     ListView2->setModel(&teams_);
-    ListView2->setAcceptDrops(true);
-    ListView2->setDragDropMode(QAbstractItemView::DragDrop);
+    ListView2->viewport()->installEventFilter(this);
+    onKey(*ListView2, Qt::Key_Delete, [this] { Entfernen2Click(); });
     grid->addWidget(ListView2, 5, 0, 1, 3);
     Button1 = new QPushButton(QStringLiteral("Als neue Riege hinzufügen"), GroupBox1);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -257,10 +297,6 @@ TSquadForm::TSquadForm(TWindowContext& context)
     });
     connect(ComboBox1, &QComboBox::activated, this, [this](int index) { guarded([&] { ComboBox1Change(index); }); });
 
-    for (QWidget* w : {static_cast<QWidget*>(ListView1), static_cast<QWidget*>(ListView2)}) {
-        w->installEventFilter(this);
-        static_cast<QAbstractItemView*>(w)->viewport()->installEventFilter(this);
-    }
     LoadItem();
 }
 
@@ -317,26 +353,31 @@ void TSquadForm::dirtyDataChangeCallback(bool& changed, const QString&)
 
 const proto::SquadType* TSquadForm::squadById(int squadId) const
 {
-    return recordById(squads_, &proto::SquadType::SquadID, squadId);
+    const int row = sourceRowOf(squadId);
+    return row < 0 ? nullptr : &squads_.record(row);
 }
 
-const proto::SquadType& TSquadForm::squadAtViewRow(int row) const
+int TSquadForm::sourceRowOf(int squadId) const
 {
-    return recordAtViewRow(squads_, sorted_, row);
+    return squads_.findRow([squadId](const proto::SquadType& s) { return s.SquadID == squadId; });
 }
 
 std::vector<int> TSquadForm::getSelectedIds() const
 {
     std::vector<int> ids;
-    for (int row : selectedRows(*ListView1))
-        ids.push_back(squadAtViewRow(row).SquadID);
+    for (int row : selectedSourceRows(*ListView1, sorted_))
+        ids.push_back(squads_.record(row).SquadID);
     return ids;
 }
 
 std::vector<proto::TeamType> TSquadForm::getSelectedTeams() const
 {
+    std::vector<int> rows;
+    for (const QModelIndex& index : ListView2->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
     std::vector<proto::TeamType> teams;
-    for (int row : selectedRows(*ListView2))
+    for (int row : rows)
         teams.push_back(teams_.record(row));
     return teams;
 }
@@ -435,7 +476,7 @@ void TSquadForm::fillList(TSquadResponse& response)
 void TSquadForm::selectRowOf(int squadId)
 {
     suppressLoadItem_ = true;
-    selectRowAlone(*ListView1, squadId == 0 ? -1 : viewRowOf(squads_, sorted_, &proto::SquadType::SquadID, squadId));
+    selectSourceRow(*ListView1, sorted_, squadId == 0 ? -1 : sourceRowOf(squadId));
     suppressLoadItem_ = false;
 }
 
@@ -444,7 +485,8 @@ void TSquadForm::setEditorTeams(std::vector<proto::TeamType> teams)
     teams_.setRecords(std::move(teams));
     const int row = teams_.findRow([this](const proto::TeamType& t) { return t.TeamID == currentTeamID; });
     if (row >= 0)
-        selectRowAlone(*ListView2, row);
+        ListView2->selectionModel()->setCurrentIndex(teams_.index(row, 0),
+                                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void TSquadForm::setAgeCombo(int ageClassId)
@@ -502,10 +544,10 @@ void TSquadForm::ListView1SelectItem()
 {
     if (suppressLoadItem_)
         return;
-    const int row = chosenRow(*ListView1);
+    const int row = chosenSourceRow(*ListView1, sorted_);
     if (row < 0)
         return;
-    const int id = squadAtViewRow(row).SquadID;
+    const int id = squads_.record(row).SquadID;
     if (id == currentSquadId)
         return;
     DoItemChangeCheck(kEditorPart);
@@ -627,7 +669,10 @@ void TSquadForm::Entfernen1Click()
 
 void TSquadForm::Entfernen2Click()
 {
-    const std::vector<int> rows = selectedRows(*ListView2);
+    std::vector<int> rows;
+    for (const QModelIndex& index : ListView2->selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
     if (rows.empty())
         return;
     std::vector<proto::TeamType> kept;
@@ -711,14 +756,11 @@ void TSquadForm::discSquadsUpdated(int discId)
 
 // ---- drag and drop ----
 
-std::vector<proto::TeamType> TSquadForm::draggedTeams(const QMimeData* data) const
+std::vector<proto::TeamType> TSquadForm::draggedTeams(const QDropEvent& event) const
 {
-    const std::optional<TListDragSource> source = listDragSource(data);
-    if (!source)
-        return {};
-    if (source->is(kWindowName, QStringLiteral("ListView2")))
+    if (fromTeamList(event))
         return getSelectedTeams();
-    if (source->is(QStringLiteral("TeamForm"), QStringLiteral("ListView1")))
+    if (dropComesFrom(event, context().windows(), TWindowId::TeamForm))
         if (auto* teams = context().windows().get<ITeamForm>(TWindowId::TeamForm))
             return teams->getSelectedTeams();
     return {};
@@ -772,57 +814,35 @@ void TSquadForm::dropTeamsOnTeamList(std::vector<proto::TeamType> dropped, int r
 
 bool TSquadForm::squadListAccepts(const QDropEvent& event) const
 {
-    const std::optional<TListDragSource> source = listDragSource(event.mimeData());
-    if (!source)
-        return false;
-    if (source->is(kWindowName, QStringLiteral("ListView1")))
+    if (!fromTeamList(event) && dropComesFrom(event, context().windows(), TWindowId::SquadForm))
         return (event.modifiers() & Qt::ControlModifier) && ListView1->selectionModel()->hasSelection();
-    return !draggedTeams(event.mimeData()).empty();
+    return !draggedTeams(event).empty();
 }
 
-void TSquadForm::dropOnSquadList(const QDropEvent& event)
+void TSquadForm::dropOnSquadList(const QDropEvent& event, int sourceRow)
 {
-    const int row = rowAt(*ListView1, event);
-    if (row < 0 || !squadListAccepts(event))
+    if (sourceRow < 0 || !squadListAccepts(event))
         return;
-    const proto::SquadType& target = squadAtViewRow(row);
-    const std::optional<TListDragSource> source = listDragSource(event.mimeData());
-    if (source->is(kWindowName, QStringLiteral("ListView1"))) {
+    const proto::SquadType& target = squads_.record(sourceRow);
+    if (!fromTeamList(event) && dropComesFrom(event, context().windows(), TWindowId::SquadForm)) {
         if (auto chain = makeReorderChain(squads_.records(), getSelectedIds(), target.SquadID))
             road_.AddRequest(std::move(chain), TTransactionMode::tm_readwrite);
         return;
     }
-    road_.AddRequest(makeTeamsToSquadRequest(target, teamIdsOf(draggedTeams(event.mimeData()))),
-                     TTransactionMode::tm_None);
+    road_.AddRequest(makeTeamsToSquadRequest(target, teamIdsOf(draggedTeams(event))), TTransactionMode::tm_None);
 }
 
+// Drops on the editor's team list: anywhere, a drop below the rows appends.
 bool TSquadForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete &&
-        (watched == ListView1 || watched == ListView2)) {
-        guarded([&] {
-            if (watched == ListView1)
-                Entfernen1Click();
-            else
-                Entfernen2Click();
-        });
-        return true;
-    }
-    const bool squads = watched == ListView1->viewport();
-    if (!squads && watched != ListView2->viewport())
+    if (watched != ListView2->viewport())
         return TTVPForm::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto* drag = static_cast<QDragMoveEvent*>(event);
         bool accept = false;
-        guarded([&] {
-            if (squads)
-                accept =
-                    (event->type() == QEvent::DragEnter || rowAt(*ListView1, *drag) >= 0) && squadListAccepts(*drag);
-            else
-                accept = !draggedTeams(drag->mimeData()).empty();
-        });
+        guarded([&] { accept = !draggedTeams(*drag).empty(); });
         if (accept)
             drag->acceptProposedAction();
         else
@@ -833,10 +853,8 @@ bool TSquadForm::eventFilter(QObject* watched, QEvent* event)
         auto* drop = static_cast<QDropEvent*>(event);
         drop->acceptProposedAction();
         guarded([&] {
-            if (squads)
-                dropOnSquadList(*drop);
-            else
-                dropTeamsOnTeamList(draggedTeams(drop->mimeData()), rowAt(*ListView2, *drop));
+            const QModelIndex row = ListView2->indexAt(drop->position().toPoint());
+            dropTeamsOnTeamList(draggedTeams(*drop), row.isValid() ? row.row() : -1);
         });
         return true;
     }

@@ -17,6 +17,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QSpinBox;
+class QTreeView;
 
 namespace tvp {
 
@@ -74,13 +75,13 @@ private:
     void exportList(bool openAfterwards);
 
     // Drops onto the team list and onto the squad list.
-    std::vector<proto::TeamType> draggedTeams(const QMimeData* data) const;
+    std::vector<proto::TeamType> draggedTeams(const QDropEvent& event) const;
     void dropTeamsOnTeamList(std::vector<proto::TeamType> dropped, int row);
     bool squadListAccepts(const QDropEvent& event) const;
-    void dropOnSquadList(const QDropEvent& event);
+    void dropOnSquadList(const QDropEvent& event, int sourceRow);
 
     const proto::SquadType* squadById(int squadId) const;
-    const proto::SquadType& squadAtViewRow(int row) const;
+    int sourceRowOf(int squadId) const;
 
     TRequestRoad<TSquadRequest, TSquadResponse> road_;
     TRecordListModel<proto::SquadType> squads_;
@@ -88,7 +89,7 @@ private:
     TRecordListModel<proto::TeamType> teams_;
 
     TDragListView* ListView1 = nullptr; // the squads
-    TDragListView* ListView2 = nullptr; // the teams of the squad in the editor
+    QTreeView* ListView2 = nullptr;     // the teams of the squad in the editor
     QGroupBox* GroupBox1 = nullptr;     // the editor
     QLabel* Label1 = nullptr;           // the id
     QLineEdit* Edit1 = nullptr;         // own name

@@ -10,6 +10,8 @@
 #include "tests/participants/WindowFixture.h"
 #include "tests/support/FakeServer.h"
 
+#include <QPlainTextEdit>
+
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -34,10 +36,10 @@ protected:
     void SetUp() override
     {
         ParticipantWindowTest::SetUp();
-        registry.place(TWindowId::BillingDocSetupForm, &billingSetup);
-        registry.place(TWindowId::SearchForm, &search);
-        registry.place(TWindowId::TeamForm, &teams);
-        registry.place(TWindowId::AthleteForm, &athletes);
+        windows.place(TWindowId::BillingDocSetupForm, &billingSetup);
+        windows.place(TWindowId::TeamForm, &teams);
+        search = make<FakeSearchForm>(TWindowId::SearchForm);
+        athletes = make<FakeAthleteForm>(TWindowId::AthleteForm);
         setShellOpener([this](const QUrl& url) {
             opened << url.toLocalFile();
             return shellAnswer;
@@ -45,7 +47,6 @@ protected:
     }
     void TearDown() override
     {
-        window.reset();
         setShellOpener({});
         ParticipantWindowTest::TearDown();
     }
@@ -53,29 +54,33 @@ protected:
     // The window, shown and loaded.
     TClubForm& open()
     {
-        window = std::make_unique<TClubForm>(context);
-        registry.place(TWindowId::ClubForm, window.get());
+        window = make<TClubForm>(TWindowId::ClubForm);
         window->show();
         settle();
         return *window;
     }
-    QTreeView* list() { return child<QTreeView>(*window, "ListView1"); }
-    QLineEdit* name() { return child<QLineEdit>(*window, "Edit1"); }
-    QLineEdit* remark() { return child<QLineEdit>(*window, "Edit2"); }
-    QPlainTextEdit* address() { return child<QPlainTextEdit>(*window, "Memo1"); }
-    QPushButton* save() { return child<QPushButton>(*window, "Button1"); }
-    QPushButton* create() { return child<QPushButton>(*window, "Button2"); }
-    QStringList names() { return column(list(), 0); }
+    QTreeView* list() { return find<QTreeView>(*window, "ListView1"); }
+    QLineEdit* name() { return find<QLineEdit>(*window, "Edit1"); }
+    QLineEdit* remark() { return find<QLineEdit>(*window, "Edit2"); }
+    QPlainTextEdit* address() { return find<QPlainTextEdit>(*window, "Memo1"); }
+    QPushButton* save() { return find<QPushButton>(*window, "Button1"); }
+    QPushButton* create() { return find<QPushButton>(*window, "Button2"); }
+    QAction* action(const char* name) { return find<QAction>(*window, name); }
+    QStringList names() { return column(*list(), 0); }
     // The row of the club with that name in the list as shown.
     int rowOf(const QString& club) { return int(names().indexOf(club)); }
+    int newClub(const QString& name, const QString& comment = {}, const QString& address = {})
+    {
+        return seed->club(competitionId, name, comment, address);
+    }
 
     FakeBillingSetup billingSetup;
-    FakeSearchWindow search;
     FakeTeamWindow teams;
-    FakeAthleteWindow athletes;
+    FakeSearchForm* search = nullptr;
+    FakeAthleteForm* athletes = nullptr;
     QStringList opened;
     bool shellAnswer = true;
-    std::unique_ptr<TClubForm> window;
+    TClubForm* window = nullptr;
 };
 
 } // namespace
@@ -85,8 +90,8 @@ TEST_F(ClubWindowTest, ACreatedClubIsListedAndTheEditorIsFreeForTheNext)
     TClubForm& w = open();
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Vereine/Organisationen"));
     EXPECT_FALSE(create()->isEnabled()) << "no name yet";
-    type(name(), QStringLiteral("  TSV Adler  "));
-    type(remark(), QStringLiteral("Gastverein"));
+    typeInto(*name(), QStringLiteral("  TSV Adler  "));
+    typeInto(*remark(), QStringLiteral("Gastverein"));
     address()->setPlainText(QStringLiteral("kasse@adler.example\nHauptstr. 1"));
     EXPECT_TRUE(create()->isEnabled());
     EXPECT_FALSE(save()->isEnabled()) << "no club is current";
@@ -98,26 +103,26 @@ TEST_F(ClubWindowTest, ACreatedClubIsListedAndTheEditorIsFreeForTheNext)
               QStringLiteral("TSV Adler|Gastverein|kasse@adler.example\nHauptstr. 1"));
     EXPECT_EQ(name()->text(), QString());
     EXPECT_EQ(address()->toPlainText(), QString());
-    EXPECT_EQ(child<QLabel>(w, "Label5")->text(), QStringLiteral("ID: -"));
-    EXPECT_EQ(child<QLabel>(w, "Label1")->text(), QStringLiteral("Vereine/Organisationen in dieser Ansicht: 1"));
+    EXPECT_EQ(find<QLabel>(w, "Label5")->text(), QStringLiteral("ID: -"));
+    EXPECT_EQ(find<QLabel>(w, "Label1")->text(), QStringLiteral("Vereine/Organisationen in dieser Ansicht: 1"));
     EXPECT_FALSE(w.hasOverallDirtyData());
-    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_TRUE(recorder.messages.messages.empty());
 }
 
 TEST_F(ClubWindowTest, ARefusedCreateKeepsWhatWasTyped)
 {
     TClubForm& w = open();
-    type(name(), QStringLiteral("LG Nord"));
-    type(remark(), QStringLiteral("neu"));
+    typeInto(*name(), QStringLiteral("LG Nord"));
+    typeInto(*remark(), QStringLiteral("neu"));
     address()->setPlainText(QStringLiteral("Postfach 7"));
     // The competition went away meanwhile: the server refuses the club.
-    client->cms()->removeCompetition(comp);
+    client->cms()->removeCompetition(competitionId);
     create()->click();
     settle();
 
-    ASSERT_FALSE(messages.messages.empty());
-    EXPECT_EQ(messages.messages.front().caption, QStringLiteral("Verein/Organisation anlegen"));
-    EXPECT_EQ(messages.messages.front().errorId, 3);
+    ASSERT_FALSE(recorder.messages.messages.empty());
+    EXPECT_EQ(recorder.messages.messages.front().caption, QStringLiteral("Verein/Organisation anlegen"));
+    EXPECT_EQ(recorder.messages.messages.front().errorId, 3);
     EXPECT_EQ(name()->text(), QStringLiteral("LG Nord"));
     EXPECT_EQ(remark()->text(), QStringLiteral("neu"));
     EXPECT_EQ(address()->toPlainText(), QStringLiteral("Postfach 7"));
@@ -127,13 +132,12 @@ TEST_F(ClubWindowTest, ARefusedCreateKeepsWhatWasTyped)
 
 TEST_F(ClubWindowTest, ChangesAreSavedAndLineEndingsAloneChangeNothing)
 {
-    const int adler =
-        seed->club(comp, QStringLiteral("TSV Adler"), QStringLiteral("alt"), QStringLiteral("Nord\r\nSüd"));
-    seed->club(comp, QStringLiteral("LG Berg"));
+    const int adler = newClub(QStringLiteral("TSV Adler"), QStringLiteral("alt"), QStringLiteral("Nord\r\nSüd"));
+    newClub(QStringLiteral("LG Berg"));
     TClubForm& w = open();
-    selectRows(list(), {rowOf(QStringLiteral("TSV Adler"))});
+    clickRow(*list(), QStringLiteral("TSV Adler"));
     EXPECT_EQ(w.getSelected(), adler);
-    EXPECT_EQ(child<QLabel>(w, "Label5")->text(), QStringLiteral("ID: %1").arg(adler));
+    EXPECT_EQ(find<QLabel>(w, "Label5")->text(), QStringLiteral("ID: %1").arg(adler));
     EXPECT_FALSE(w.hasDirtyData(QString())) << "CR LF stored, LF shown: the same text";
     EXPECT_FALSE(save()->isEnabled());
 
@@ -143,7 +147,7 @@ TEST_F(ClubWindowTest, ChangesAreSavedAndLineEndingsAloneChangeNothing)
     address()->setPlainText(QStringLiteral("Nord\nSüd"));
     EXPECT_FALSE(w.hasDirtyData(QString()));
 
-    type(remark(), QStringLiteral("neu"));
+    typeInto(*remark(), QStringLiteral("neu"));
     ASSERT_TRUE(save()->isEnabled());
     save()->click();
     settle();
@@ -155,75 +159,81 @@ TEST_F(ClubWindowTest, ChangesAreSavedAndLineEndingsAloneChangeNothing)
 
 TEST_F(ClubWindowTest, AnotherRowAsksBeforeUnsavedChangesAreLost)
 {
-    seed->club(comp, QStringLiteral("A-Verein"));
-    const int b = seed->club(comp, QStringLiteral("B-Verein"));
+    newClub(QStringLiteral("A-Verein"));
+    const int b = newClub(QStringLiteral("B-Verein"));
     TClubForm& w = open();
-    selectRows(list(), {rowOf(QStringLiteral("A-Verein"))});
-    type(remark(), QStringLiteral("getippt"));
+    clickRow(*list(), QStringLiteral("A-Verein"));
+    typeInto(*remark(), QStringLiteral("getippt"));
 
     script->expectMessage(w.windowTitle(), TMsgAnswer::No);
-    selectRows(list(), {rowOf(QStringLiteral("B-Verein"))});
+    clickRow(*list(), QStringLiteral("B-Verein"));
     EXPECT_EQ(remark()->text(), QStringLiteral("getippt")) << "kept";
     EXPECT_EQ(list()->selectionModel()->selectedRows().size(), 1);
     EXPECT_EQ(list()->selectionModel()->selectedRows().front().row(), rowOf(QStringLiteral("A-Verein")));
 
     script->expectMessage(w.windowTitle(), TMsgAnswer::Yes);
-    selectRows(list(), {rowOf(QStringLiteral("B-Verein"))});
+    clickRow(*list(), QStringLiteral("B-Verein"));
     EXPECT_EQ(w.getSelected(), b);
     EXPECT_EQ(remark()->text(), QString());
 }
 
 TEST_F(ClubWindowTest, DeletingAskedAboutTeamsThenAthletesAndForcedWhenConfirmed)
 {
-    const int club = seed->club(comp, QStringLiteral("Zahlt noch"));
-    const int team = seed->team(comp, QStringLiteral("Füchse"), 0, club);
-    const int athlete = seed->athlete(comp, QStringLiteral("Ida"), QStringLiteral("Ahorn"), 0, club);
+    const int club = newClub(QStringLiteral("Zahlt noch"));
+    const int team = seed->team(competitionId, QStringLiteral("Füchse"), 0, club);
+    const int athlete = seed->athlete(competitionId, QStringLiteral("Ida"), QStringLiteral("Ahorn"), 0, club);
     open();
-    selectRows(list(), {0});
+    clickRow(*list(), names().front());
 
-    QString first, second;
     script->expectMessage(QStringLiteral("Vereine/Organisationen löschen"), TMsgAnswer::Yes);
-    script->expectWindow(kDeleteCaption, confirm(QStringLiteral("Ja"), false, &first));
-    script->expectWindow(kDeleteCaption, confirm(QStringLiteral("Ja"), false, &second));
-    child<QAction>(*window, "Entfernen1")->trigger();
+    recorder.confirmation.expect({.confirmed = true});
+    recorder.confirmation.expect({.confirmed = true});
+    find<QAction>(*window, "Entfernen1")->trigger();
     settle();
 
-    EXPECT_TRUE(first.contains(QStringLiteral("schon Teams zugewiesen")));
-    EXPECT_TRUE(second.contains(QStringLiteral("schon Athleten zugewiesen")));
+    const auto& asked = recorder.confirmation.asked;
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0].caption, kDeleteCaption);
+    EXPECT_TRUE(asked[0].text.contains(QStringLiteral("schon Teams zugewiesen")));
+    EXPECT_EQ(asked[1].caption, kDeleteCaption);
+    EXPECT_TRUE(asked[1].text.contains(QStringLiteral("schon Athleten zugewiesen")));
     EXPECT_EQ(seed->clubState(club), QStringLiteral("gone"));
-    EXPECT_EQ(seed->count("SELECT COUNT(*) FROM teams WHERE id = ? AND billing_club_id IS NULL", team), 1);
-    EXPECT_EQ(seed->count("SELECT COUNT(*) FROM athletes WHERE id = ? AND club_id IS NULL", athlete), 1);
+    EXPECT_EQ(seed->value("SELECT COUNT(*) FROM teams WHERE id = ? AND billing_club_id IS NULL", team), 1);
+    EXPECT_EQ(seed->value("SELECT COUNT(*) FROM athletes WHERE id = ? AND club_id IS NULL", athlete), 1);
     EXPECT_TRUE(names().isEmpty());
-    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_TRUE(recorder.messages.messages.empty());
 }
 
 TEST_F(ClubWindowTest, NoLeavesTheClubAndYesForAllForcesTheRestOfTheChainUnasked)
 {
-    const int keep = seed->club(comp, QStringLiteral("A bleibt"));
-    seed->team(comp, QStringLiteral("T0"), 0, keep);
+    const int keep = newClub(QStringLiteral("A bleibt"));
+    seed->team(competitionId, QStringLiteral("T0"), 0, keep);
     open();
-    selectRows(list(), {0});
+    clickRow(*list(), names().front());
     script->expectMessage(QStringLiteral("Vereine/Organisationen löschen"), TMsgAnswer::Yes);
-    script->expectWindow(kDeleteCaption, confirm(QStringLiteral("Nein"), false));
-    child<QAction>(*window, "Entfernen1")->trigger();
+    recorder.confirmation.expect({.confirmed = false});
+    find<QAction>(*window, "Entfernen1")->trigger();
     settle();
     EXPECT_EQ(names(), QStringList{QStringLiteral("A bleibt")});
-    EXPECT_TRUE(messages.messages.empty()) << "declined is nothing to report";
+    EXPECT_TRUE(recorder.messages.messages.empty()) << "declined is nothing to report";
 
     std::vector<int> clubs;
     for (const char* n : {"B", "C", "D"}) {
-        clubs.push_back(seed->club(comp, QString::fromLatin1(n)));
-        seed->team(comp, QStringLiteral("Team ") + QString::fromLatin1(n), 0, clubs.back());
+        clubs.push_back(newClub(QString::fromLatin1(n)));
+        seed->team(competitionId, QStringLiteral("Team ") + QString::fromLatin1(n), 0, clubs.back());
     }
     window->reloadFormData(false);
     settle();
-    selectRows(list(), {rowOf(QStringLiteral("B")), rowOf(QStringLiteral("C")), rowOf(QStringLiteral("D"))});
+    clickRow(*list(), QStringLiteral("B"));
+    clickRow(*list(), QStringLiteral("C"), true);
+    clickRow(*list(), QStringLiteral("D"), true);
     script->expectMessage(QStringLiteral("Vereine/Organisationen löschen"), TMsgAnswer::Yes);
-    script->expectWindow(kDeleteCaption, confirm(QStringLiteral("Ja"), true));
-    script->seen.clear();
-    child<QAction>(*window, "Entfernen1")->trigger();
+    recorder.confirmation.expect({.confirmed = true, .applyToAll = true});
+    recorder.confirmation.asked.clear();
+    find<QAction>(*window, "Entfernen1")->trigger();
     settle();
-    EXPECT_EQ(script->seen.size(), 2u) << "one question for the whole chain";
+    ASSERT_EQ(recorder.confirmation.asked.size(), 1u) << "one question for the whole chain";
+    EXPECT_TRUE(recorder.confirmation.asked[0].applyToAllOffered);
     EXPECT_EQ(names(), QStringList{QStringLiteral("A bleibt")});
 }
 
@@ -245,9 +255,9 @@ TEST_F(ClubWindowTest, DroppedAthletesAndTeamsAreAssignedToTheClubUnderTheCursor
     });
     open();
 
-    athletes.selected = {5, 6};
+    athletes->selected = {5, 6};
     script->expectMessage(QStringLiteral("Athleten Verein/Organisation zuweisen"), TMsgAnswer::Yes);
-    drop(list(), rowOf(QStringLiteral("Berg")), QStringLiteral("AthleteForm/ListView1"));
+    ASSERT_TRUE(dropOn(*list(), rowOf(QStringLiteral("Berg")), QStringLiteral("AthleteForm")));
     settle();
     const auto athleteCalls = fake->callsOf<proto::op::modifyAthlete>();
     ASSERT_EQ(athleteCalls.size(), 2u);
@@ -261,7 +271,7 @@ TEST_F(ClubWindowTest, DroppedAthletesAndTeamsAreAssignedToTheClubUnderTheCursor
     teams.selected = {21, 22, 23};
     fake->clearRequests();
     script->expectMessage(QStringLiteral("Teams Verein/Organisation zuweisen"), TMsgAnswer::Yes);
-    drop(list(), rowOf(QStringLiteral("Adler")), QStringLiteral("TeamForm/ListView1"));
+    ASSERT_TRUE(dropOn(*list(), rowOf(QStringLiteral("Adler")), QStringLiteral("TeamForm")));
     settle();
     const auto calls = fake->callsOf<proto::op::modifyTeam>();
     ASSERT_EQ(calls.size(), 3u);
@@ -281,54 +291,51 @@ TEST_F(ClubWindowTest, DroppedAthletesAndTeamsAreAssignedToTheClubUnderTheCursor
     // One refused team rolls the whole drop back, and the error is shown.
     fake->clearRequests();
     script->expectMessage(QStringLiteral("Teams Verein/Organisation zuweisen"), TMsgAnswer::Yes);
-    drop(list(), rowOf(QStringLiteral("Adler")), QStringLiteral("TeamForm/ListView1"));
+    ASSERT_TRUE(dropOn(*list(), rowOf(QStringLiteral("Adler")), QStringLiteral("TeamForm")));
     settle();
     const std::vector<std::string> ops = fake->operations();
     EXPECT_NE(std::find(ops.begin(), ops.end(), "rollbackTransaction"), ops.end());
     EXPECT_EQ(std::find(ops.begin(), ops.end(), "commitTransaction"), ops.end());
-    ASSERT_FALSE(messages.messages.empty());
-    EXPECT_EQ(messages.messages.back().caption, QStringLiteral("Teams zuweisen"));
+    ASSERT_FALSE(recorder.messages.messages.empty());
+    EXPECT_EQ(recorder.messages.messages.back().caption, QStringLiteral("Teams zuweisen"));
 
     // No ids, or not over a row: the drag is refused.
+    EXPECT_FALSE(dropOn(*list(), -1, QStringLiteral("TeamForm")));
     teams.selected.clear();
-    QMimeData data;
-    data.setData(QStringLiteral("application/x-trivanta-list"), QByteArrayLiteral("TeamForm/ListView1"));
-    QDragMoveEvent move(list()->visualRect(list()->model()->index(0, 0)).center(), Qt::MoveAction, &data,
-                        Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(list()->viewport(), &move);
-    EXPECT_FALSE(move.isAccepted());
+    EXPECT_FALSE(dropOn(*list(), 0, QStringLiteral("TeamForm")));
+    EXPECT_FALSE(dropOn(*list(), 0, QStringLiteral("SquadForm")));
 }
 
 TEST_F(ClubWindowTest, SearchAsksAboutUnsavedChangesAndSearchesTheFirstTwoColumns)
 {
-    seed->club(comp, QStringLiteral("Adler"));
+    newClub(QStringLiteral("Adler"));
     TClubForm& w = open();
-    child<QAction>(w, "Suchen1")->trigger();
-    ASSERT_EQ(search.openings, 1);
-    ASSERT_EQ(search.openedOn.size(), 1u);
-    EXPECT_EQ(search.openedOn[0], list());
-    EXPECT_EQ(search.searchedColumns, (std::vector<int>{0, 1}));
+    find<QAction>(w, "Suchen1")->trigger();
+    ASSERT_EQ(search->searchedLists.size(), 1u);
+    EXPECT_EQ(search->searchedLists[0], list());
+    EXPECT_EQ(search->searchedColumns, (std::vector<int>{0, 1}));
+    search->searchedLists.clear();
 
-    selectRows(list(), {0});
-    type(remark(), QStringLiteral("getippt"));
+    clickRow(*list(), names().front());
+    typeInto(*remark(), QStringLiteral("getippt"));
     script->expectMessage(w.windowTitle(), TMsgAnswer::No);
-    child<QAction>(w, "Suchen1")->trigger();
-    EXPECT_EQ(search.openings, 1) << "kept the changes, no search";
+    find<QAction>(w, "Suchen1")->trigger();
+    EXPECT_TRUE(search->searchedLists.empty()) << "kept the changes, no search";
     script->expectMessage(w.windowTitle(), TMsgAnswer::Yes);
-    child<QAction>(w, "Suchen1")->trigger();
-    EXPECT_EQ(search.openings, 2);
+    find<QAction>(w, "Suchen1")->trigger();
+    EXPECT_EQ(search->searchedLists.size(), 1u);
     EXPECT_EQ(w.getSelected(), 0) << "discarding clears the selection and the editor";
     EXPECT_EQ(remark()->text(), QString());
 }
 
 TEST_F(ClubWindowTest, TheListExportsAsShownAndACancelledDialogIsNoError)
 {
-    seed->club(comp, QStringLiteral("Zeitz; Süd"), QStringLiteral("mit \"Anführung\""));
-    const int adler = seed->club(comp, QStringLiteral("Adler"));
+    newClub(QStringLiteral("Zeitz; Süd"), QStringLiteral("mit \"Anführung\""));
+    const int adler = newClub(QStringLiteral("Adler"));
     open();
     const QString file = standin.folder() + QStringLiteral("/vereine.csv");
     script->expectFile(QStringLiteral("csv-Datei speichern"), file);
-    child<QAction>(*window, "Alscsv1")->trigger();
+    find<QAction>(*window, "Alscsv1")->trigger();
     const QByteArray expected = QStringLiteral("Verein/Organisation;Bemerkung;ID\r\n"
                                                "Adler;;%1\r\n"
                                                "\"Zeitz; Süd\";\"mit \"\"Anführung\"\"\";%2\r\n")
@@ -338,8 +345,8 @@ TEST_F(ClubWindowTest, TheListExportsAsShownAndACancelledDialogIsNoError)
     EXPECT_EQ(fileBytes(file), expected);
 
     script->expectFile(QStringLiteral("csv-Datei speichern"), QString());
-    child<QAction>(*window, "Alscsv1")->trigger();
-    EXPECT_TRUE(messages.messages.empty());
+    find<QAction>(*window, "Alscsv1")->trigger();
+    EXPECT_TRUE(recorder.messages.messages.empty());
 }
 
 TEST_F(ClubWindowTest, TheOverviewPrintsTheListInItsOrderAndAnEmptyListStillPrintsItsPage)
@@ -348,7 +355,7 @@ TEST_F(ClubWindowTest, TheOverviewPrintsTheListInItsOrderAndAnEmptyListStillPrin
     const QString pdf = standin.folder() + QStringLiteral("/vereine.pdf");
     open();
     script->expectPrinter(QStringLiteral("Drucken"), pdf);
-    child<QAction>(*window, "Vereinsorganisationsbersicht1")->trigger();
+    find<QAction>(*window, "Vereinsorganisationsbersicht1")->trigger();
     ASSERT_EQ(pdfPageCount(pdf), 1);
     QStringList lines = pageLines(pdfPages(pdf).front());
     EXPECT_TRUE(lines.front().startsWith(QStringLiteral("Vereinsund Organisationsübersicht (Druck: ")));
@@ -356,7 +363,7 @@ TEST_F(ClubWindowTest, TheOverviewPrintsTheListInItsOrderAndAnEmptyListStillPrin
     EXPECT_EQ(lines.last(), todaysFooter());
 
     for (int i = 0; i < 130; ++i)
-        seed->club(comp, QStringLiteral("Verein %1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("Nr. %1").arg(i));
+        newClub(QStringLiteral("Verein %1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("Nr. %1").arg(i));
     window->reloadFormData(false);
     settle();
     // Sorted by the remark, descending: the list's order is the printout's.
@@ -364,7 +371,7 @@ TEST_F(ClubWindowTest, TheOverviewPrintsTheListInItsOrderAndAnEmptyListStillPrin
     emit list()->header()->sectionClicked(1);
     const QString first = names().front();
     script->expectPrinter(QStringLiteral("Drucken"), pdf);
-    child<QAction>(*window, "Vereinsorganisationsbersicht1")->trigger();
+    find<QAction>(*window, "Vereinsorganisationsbersicht1")->trigger();
     const QStringList pages = pdfPages(pdf);
     ASSERT_GE(pages.size(), 2);
     EXPECT_EQ(pdfPageCount(pdf), pages.size());
@@ -381,37 +388,37 @@ TEST_F(ClubWindowTest, ReceiptMenusFollowTheDocumentPathOfTheCurrentCompetition)
 {
     TClubForm& w = open();
     ASSERT_FALSE(billingSetup.pathAsked.empty());
-    EXPECT_EQ(billingSetup.pathAsked.back(), comp);
-    QAction* print = action(w, "Quittungendruckeneditieren1");
-    QAction* setUp = action(w, "Quittungsvorlageeinrichten1");
-    QAction* discard = action(w, "Quittungsvorlageverwerfen1");
-    billingSetup.report(TDocPathStatus::dps_loaded, QString(), comp);
+    EXPECT_EQ(billingSetup.pathAsked.back(), competitionId);
+    QAction* print = action("Quittungendruckeneditieren1");
+    QAction* setUp = action("Quittungsvorlageeinrichten1");
+    QAction* discard = action("Quittungsvorlageverwerfen1");
+    billingSetup.report(TDocPathStatus::dps_loaded, QString(), competitionId);
     EXPECT_TRUE(setUp->isEnabled());
     EXPECT_FALSE(print->isEnabled());
     EXPECT_FALSE(discard->isEnabled());
 
     // Set up on another computer: the path is not here.
-    billingSetup.report(TDocPathStatus::dps_loaded, QStringLiteral("/nirgends/Quittung.docx"), comp);
+    billingSetup.report(TDocPathStatus::dps_loaded, QStringLiteral("/nirgends/Quittung.docx"), competitionId);
     EXPECT_FALSE(print->isEnabled());
     EXPECT_EQ(print->text(), QStringLiteral("Quittungspfad nicht gefunden"));
     EXPECT_TRUE(discard->isEnabled());
     EXPECT_FALSE(setUp->isEnabled());
     script->expectMessage(QStringLiteral("Quittungsvorlage verwerfen"), TMsgAnswer::Yes);
     discard->trigger();
-    EXPECT_EQ(billingSetup.removed, std::vector<int>{comp});
+    EXPECT_EQ(billingSetup.removed, std::vector<int>{competitionId});
     EXPECT_TRUE(script->seen.back().text.contains(QStringLiteral("wurde auf diesem Computer nicht gefunden.")));
 
     // Another competition's report changes nothing.
-    billingSetup.report(TDocPathStatus::dps_loaded, QString(), comp + 1000);
+    billingSetup.report(TDocPathStatus::dps_loaded, QString(), competitionId + 1000);
     EXPECT_EQ(print->text(), QStringLiteral("Quittungspfad nicht gefunden"));
 
     const QString document = standin.folder() + QStringLiteral("/Quittung.docx");
     QFile(document).open(QIODevice::WriteOnly);
-    billingSetup.report(TDocPathStatus::dps_loaded, document, comp);
+    billingSetup.report(TDocPathStatus::dps_loaded, document, competitionId);
     EXPECT_TRUE(print->isEnabled());
     EXPECT_EQ(print->text(), QStringLiteral("Quittungen drucken/editieren..."));
     EXPECT_EQ(w.getCurrentDatafile(), standin.folder() + QStringLiteral("/Quittungsdaten.csv"));
-    billingSetup.report(TDocPathStatus::dps_removing, QString(), comp);
+    billingSetup.report(TDocPathStatus::dps_removing, QString(), competitionId);
     EXPECT_FALSE(discard->isEnabled());
 }
 
@@ -420,16 +427,16 @@ TEST_F(ClubWindowTest, TheReceiptDataFileHasOneRowPerClubThatOwesAndOpensTheDocu
     proto::AgeClassInfoType u10, u12;
     u10.BillingPricePerTeam = 25.0;
     u12.BillingPricePerTeam = 30.5;
-    const int ac10 = seed->ageClass(comp, QStringLiteral("U10"), u10);
-    const int ac12 = seed->ageClass(comp, QStringLiteral("U12"), u12);
-    const int club = seed->club(comp, QStringLiteral("TSV Müller"), QStringLiteral("Kasse: Frau Ü"),
-                                QStringLiteral("Hauptstr. 1\nÄrzteweg; 2"));
-    seed->club(comp, QStringLiteral("Zahlt nichts"));
-    seed->members(comp, seed->team(comp, QStringLiteral("Füchse"), ac10, club), 3);
-    seed->members(comp, seed->team(comp, QStringLiteral("Bären"), ac12, club), 2);
-    seed->athlete(comp, QStringLiteral("Ida"), QStringLiteral("Solo"), 0, club);
-    seed->athlete(comp, QStringLiteral("Max"), QStringLiteral("Solo"), 0, club);
-    client->cms()->setBillingPrice(comp, 4.5);
+    const int ac10 = seed->ageClass(competitionId, QStringLiteral("U10"), u10);
+    const int ac12 = seed->ageClass(competitionId, QStringLiteral("U12"), u12);
+    const int club = newClub(QStringLiteral("TSV Müller"), QStringLiteral("Kasse: Frau Ü"),
+                             QStringLiteral("Hauptstr. 1\nÄrzteweg; 2"));
+    newClub(QStringLiteral("Zahlt nichts"));
+    seed->members(competitionId, seed->team(competitionId, QStringLiteral("Füchse"), ac10, club), 3);
+    seed->members(competitionId, seed->team(competitionId, QStringLiteral("Bären"), ac12, club), 2);
+    seed->athlete(competitionId, QStringLiteral("Ida"), QStringLiteral("Solo"), 0, club);
+    seed->athlete(competitionId, QStringLiteral("Max"), QStringLiteral("Solo"), 0, club);
+    client->cms()->setBillingPrice(competitionId, 4.5);
     TClubForm& w = open();
 
     QByteArray header = "Verein/Organisation;Gesamtbetrag;Bemerkung;Anschrift";
@@ -444,7 +451,7 @@ TEST_F(ClubWindowTest, TheReceiptDataFileHasOneRowPerClubThatOwesAndOpensTheDocu
     // Without a document: the user chooses the file.
     const QString chosen = standin.folder() + QStringLiteral("/quittung-vorlage.csv");
     script->expectFile(QStringLiteral("csv-Datei speichern"), chosen);
-    action(w, "Quittungsdruckvorlagealscsv1")->trigger();
+    action("Quittungsdruckvorlagealscsv1")->trigger();
     settle();
     EXPECT_EQ(fileBytes(chosen), expected);
     EXPECT_EQ(w.billingExport().columnCount(), 44);
@@ -452,42 +459,42 @@ TEST_F(ClubWindowTest, TheReceiptDataFileHasOneRowPerClubThatOwesAndOpensTheDocu
     // With a document: the data file beside it, then the document opens.
     const QString document = standin.folder() + QStringLiteral("/Quittung.docx");
     QFile(document).open(QIODevice::WriteOnly);
-    billingSetup.report(TDocPathStatus::dps_loaded, document, comp);
-    action(w, "Quittungendruckeneditieren1")->trigger();
+    billingSetup.report(TDocPathStatus::dps_loaded, document, competitionId);
+    action("Quittungendruckeneditieren1")->trigger();
     settle();
     EXPECT_EQ(fileBytes(w.getCurrentDatafile()), expected);
     EXPECT_EQ(opened, QStringList{document});
 
     shellAnswer = false;
-    action(w, "Quittungendruckeneditieren1")->trigger();
+    action("Quittungendruckeneditieren1")->trigger();
     settle();
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.lines().front(),
+    ASSERT_EQ(recorder.messages.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages.lines().front(),
               QStringLiteral("Quittung anzeigen: Quittungsvorlage konnte nicht geöffnet werden. Stellen Sie sicher, "
                              "dass ein Programm zum Öffnen von docx-Dateien eingerichtet ist."));
 
     // A document set up just now: its receipts follow at once.
     opened.clear();
     shellAnswer = true;
-    billingSetup.report(TDocPathStatus::dps_completed, document, comp);
+    billingSetup.report(TDocPathStatus::dps_completed, document, competitionId);
     settle();
     EXPECT_EQ(opened, QStringList{document});
 
     // Dropping it with its files.
     script->expectMessage(QStringLiteral("Quittungsvorlage verwerfen"), TMsgAnswer::Yes);
-    action(w, "Quittungsvorlageverwerfen1")->trigger();
-    EXPECT_EQ(billingSetup.removed, std::vector<int>{comp});
+    action("Quittungsvorlageverwerfen1")->trigger();
+    EXPECT_EQ(billingSetup.removed, std::vector<int>{competitionId});
     EXPECT_FALSE(QFile::exists(document));
     EXPECT_FALSE(QFile::exists(w.getCurrentDatafile()));
 }
 
 TEST_F(ClubWindowTest, WhenNobodyOwesTheReceiptDataIsTheSampleClubWithTenTeamGroups)
 {
-    seed->club(comp, QStringLiteral("Zahlt nichts"));
+    newClub(QStringLiteral("Zahlt nichts"));
     TClubForm& w = open();
     const QString chosen = standin.folder() + QStringLiteral("/muster.csv");
     script->expectFile(QStringLiteral("csv-Datei speichern"), chosen);
-    action(w, "Quittungsdruckvorlagealscsv1")->trigger();
+    action("Quittungsdruckvorlagealscsv1")->trigger();
     settle();
     const QList<QByteArray> lines = fileBytes(chosen).split('\n');
     ASSERT_GE(lines.size(), 2);

@@ -13,25 +13,10 @@
 
 namespace tvp::test {
 
-class FakeAthleteWindow : public QWidget, public IAthleteForm {
-public:
-    void showAthlete(int, int) override {}
-    void showTeamMembers(int teamId) override { shownTeams.push_back(teamId); }
-    void showDisc(int, int) override {}
-    void discParticipantsUpdated(int) override {}
-    std::vector<int> getSelectedIds() const override { return selected; }
-    std::optional<proto::AthleteType> getCachedAthleteByID(int) const override { return std::nullopt; }
-    std::optional<proto::AthleteType> getCachedAthlete(int) const override { return std::nullopt; }
-    void selectAthlete(int) override {}
-    void createNewAthleteWithBarcode(int) override {}
-    void checkParticipantContraints(bool) override {}
-
-    std::vector<int> selected;
-    std::vector<int> shownTeams;
-};
-
+// Named as the real one, so drags from "TeamForm" come from it.
 class FakeTeamWindow : public QWidget, public ITeamForm {
 public:
+    FakeTeamWindow() { setObjectName(QStringLiteral("TeamForm")); }
     int getSelected() const override { return selected.empty() ? 0 : selected.front(); }
     std::vector<int> getSelectedIds() const override { return selected; }
     std::vector<proto::TeamType> getSelectedTeams() const override { return teams; }
@@ -40,20 +25,6 @@ public:
 
     std::vector<int> selected;
     std::vector<proto::TeamType> teams;
-};
-
-class FakeSearchWindow : public QWidget, public IListSearchForm {
-public:
-    void openSearchDialog(const std::vector<QAbstractItemView*>& lists, const std::vector<int>& columns) override
-    {
-        openedOn = lists;
-        searchedColumns = columns;
-        ++openings;
-    }
-
-    std::vector<QAbstractItemView*> openedOn;
-    std::vector<int> searchedColumns;
-    int openings = 0;
 };
 
 class FakeBillingSetup : public QWidget, public IBillingDocSetupForm {

@@ -5,6 +5,8 @@
 #include "tests/support/StandinHarness.h"
 #include "tests/support/StandinSeed.h"
 
+#include <set>
+
 using namespace tvp;
 using namespace tvp::proto;
 using namespace tvp::test;
@@ -72,7 +74,7 @@ TEST_F(StandinClubSquadTest, ClubsAreStoredChangedAndAClearedRemarkStaysCleared)
     StandinSeed seed(standin.dataFile());
     const int club =
         addClub(QStringLiteral("TSV Adler"), QStringLiteral("Gastverein"), QStringLiteral("Kasse\nHauptstr. 1"));
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM clubs WHERE competition_id = ?", comp), 1);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM clubs WHERE competition_id = ?", comp), 1);
 
     // A nil record keeps everything.
     c->das()->modifyClub(club, nullptr);
@@ -103,13 +105,13 @@ TEST_F(StandinClubSquadTest, RemovingAClubAsksForTeamsThenForAthletesAndForcedLe
     EXPECT_EQ(errorIdOf([&] { c->cms()->removeClub(club, true, false); }), errors::ClubHasTeams)
         << "the athletes' flag does not stand for the teams";
     EXPECT_EQ(errorIdOf([&] { c->cms()->removeClub(club, false, true); }), errors::ClubHasAthletes);
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM clubs WHERE id = ?", club), 1) << "a refusal changes nothing";
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM teams WHERE billing_club_id = ?", club), 1);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM clubs WHERE id = ?", club), 1) << "a refusal changes nothing";
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM teams WHERE billing_club_id = ?", club), 1);
 
     c->cms()->removeClub(club, true, true);
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM clubs WHERE id = ?", club), 0);
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM teams WHERE id = ? AND billing_club_id IS NULL", team), 1);
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM athletes WHERE id = ? AND club_id IS NULL", athlete), 1);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM clubs WHERE id = ?", club), 0);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM teams WHERE id = ? AND billing_club_id IS NULL", team), 1);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM athletes WHERE id = ? AND club_id IS NULL", athlete), 1);
 }
 
 TEST_F(StandinClubSquadTest, BillingPricesTeamsByAgeClassAndTeamlessAthletesByTheCompetitionPrice)
@@ -161,14 +163,14 @@ TEST_F(StandinClubSquadTest, InATransactionARefusedCallLeavesTheEarlierOnesAndRo
     EXPECT_EQ(errorIdOf([&] { c->cms()->removeClub(keep, false, false); }), errors::ClubHasTeams);
     const int second = addClub(QStringLiteral("Zweiter"));
     c->commit();
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM clubs WHERE competition_id = ?", comp), 3);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM clubs WHERE competition_id = ?", comp), 3);
 
     c->begin(false);
     c->cms()->removeClub(first, false, false);
     c->das()->modifyClub(second, clubInfo(QStringLiteral("Umbenannt")));
     c->rollback();
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM clubs WHERE id = ?", first), 1);
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM clubs WHERE id = ? AND name = 'Zweiter'", second), 1);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM clubs WHERE id = ?", first), 1);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM clubs WHERE id = ? AND name = 'Zweiter'", second), 1);
 }
 
 TEST_F(StandinClubSquadTest, NewSquadsAppendAtZeroAndMakeRoomAtATakenIndex)
@@ -187,8 +189,8 @@ TEST_F(StandinClubSquadTest, NewSquadsAppendAtZeroAndMakeRoomAtATakenIndex)
     EXPECT_EQ(seed.squadState(b).section(u'|', 0, 0), QStringLiteral("3"));
     EXPECT_EQ(seed.squadState(d).section(u'|', 0, 0), QStringLiteral("5"));
 
-    EXPECT_EQ(errorIdOf([&] { addSquad(0, 999999, {}); }), errors::SquadAgeClassNotFound);
-    EXPECT_EQ(errorIdOf([&] { addSquad(0, 0, {999999}); }), errors::SquadTeamNotFound);
+    EXPECT_EQ(errorIdOf([&] { addSquad(0, 999999, {}); }), errors::AgeClassNotFound);
+    EXPECT_EQ(errorIdOf([&] { addSquad(0, 0, {999999}); }), errors::TeamNotFound);
 }
 
 TEST_F(StandinClubSquadTest, TeamsOfAnotherSquadAreRefusedUntilForcedAndThenLeaveTheirResultsOnlyWithForce)
@@ -202,7 +204,7 @@ TEST_F(StandinClubSquadTest, TeamsOfAnotherSquadAreRefusedUntilForcedAndThenLeav
     const int sprint = seed.discipline(comp, QStringLiteral("Sprint"), u10);
     seed.assignSquad(sprint, old);
     seed.placeAthlete(sprint, runner);
-    seed.athleteResult(sprint, runner, 7.5);
+    seed.result(sprint, runner, 0);
 
     QStringList parameters;
     EXPECT_EQ(errorIdOf([&] { addSquad(0, u10, {t1}); }, &parameters), errors::TeamInOtherSquad);
@@ -213,18 +215,18 @@ TEST_F(StandinClubSquadTest, TeamsOfAnotherSquadAreRefusedUntilForcedAndThenLeav
     const int fresh = c->das()->addSquad(comp, squadInfo(0), u10, {t1}, true, true).Squad->SquadID;
     EXPECT_EQ(seed.squadState(fresh), QStringLiteral("2||%1|%2").arg(u10).arg(t1));
     EXPECT_EQ(seed.squadState(old), QStringLiteral("1||%1|%2").arg(u10).arg(t2));
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM results WHERE athlete_id = ?", runner), 0);
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM heat_assignments WHERE athlete_id = ?", runner), 0);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM results WHERE athlete_id = ?", runner), 0);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM heat_assignments WHERE athlete_id = ?", runner), 0);
 
     // A team result counts as the team's (47), also when a team only leaves its squad.
     const int relay = seed.discipline(comp, QStringLiteral("Staffel"), u10);
     seed.assignSquad(relay, old);
-    seed.teamResult(relay, t2, 31.2);
-    EXPECT_EQ(errorIdOf([&] { modifySquad(old, nullptr, u10, {}); }, &parameters), errors::TeamResultsInDiscipline);
-    EXPECT_EQ(parameters, QStringList{QStringLiteral("Staffel")});
+    seed.result(relay, 0, t2);
+    EXPECT_EQ(errorIdOf([&] { modifySquad(old, nullptr, u10, {}); }, &parameters), errors::TeamHasResults);
+    EXPECT_EQ(parameters, QStringList{QStringLiteral("Falken")});
     modifySquad(old, nullptr, u10, {}, "r");
     EXPECT_EQ(seed.squadState(old), QStringLiteral("1||%1|").arg(u10));
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM result_teams WHERE team_id = ?", t2), 0);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM result_teams WHERE team_id = ?", t2), 0);
 }
 
 TEST_F(StandinClubSquadTest, ATakenOrderIndexMovesTheSquadsInTheWayUpToTheNextGap)
@@ -295,7 +297,7 @@ TEST_F(StandinClubSquadTest, RemovingASquadAsksForResultsThenDisciplinesThenSche
     const int sprint = seed.discipline(comp, QStringLiteral("Sprint"), u10);
     seed.assignSquad(sprint, squad);
     seed.scheduleItem(comp, squad, sprint);
-    const int result = seed.athleteResult(sprint, athlete, 9.1);
+    const int result = seed.result(sprint, athlete, 0);
 
     QStringList parameters;
     EXPECT_EQ(errorIdOf([&] { c->cms()->removeSquad(squad, false, true); }), errors::AthleteResultsInDiscipline);
@@ -308,18 +310,21 @@ TEST_F(StandinClubSquadTest, RemovingASquadAsksForResultsThenDisciplinesThenSche
 
     c->cms()->removeSquad(squad, true, true);
     EXPECT_EQ(seed.squadState(squad), QStringLiteral("gone"));
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM squad_teams WHERE team_id = ?", team), 0);
-    EXPECT_EQ(seed.count("SELECT COUNT(*) FROM schedule_items WHERE squad_id = ?", squad), 0);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM squad_teams WHERE team_id = ?", team), 0);
+    EXPECT_EQ(seed.value("SELECT COUNT(*) FROM schedule_items WHERE squad_id = ?", squad), 0);
     EXPECT_EQ(errorIdOf([&] { c->cms()->removeSquad(squad, true, true); }), errors::SquadNotFound);
 }
 
 TEST_F(StandinClubSquadTest, EveryRefusalHasItsGermanTextWithItsParameters)
 {
     const getExceptionMessagesResponse1 texts = c->drs()->getExceptionMessages(0);
-    for (int id : {errors::AthleteResultsInDiscipline, errors::TeamResultsInDiscipline, errors::TeamInOtherSquad,
+    std::set<int> once;
+    for (const ExceptionMessageType& m : texts)
+        EXPECT_TRUE(once.insert(m.ExceptionID).second) << "two texts for " << m.ExceptionID;
+    for (int id : {errors::AthleteResultsInDiscipline, errors::TeamHasResults, errors::TeamInOtherSquad,
                    errors::SquadAssignedToDiscipline, errors::SquadDisciplineAgeClass, errors::SquadTeamAgeClass,
                    errors::ClubHasTeams, errors::ClubHasAthletes, errors::SquadHasScheduleItems, errors::ClubNotFound,
-                   errors::SquadNotFound, errors::SquadTeamNotFound, errors::SquadAgeClassNotFound}) {
+                   errors::SquadNotFound, errors::TeamNotFound, errors::AgeClassNotFound}) {
         const auto it = std::find_if(texts.begin(), texts.end(), [&](const auto& m) { return m.ExceptionID == id; });
         ASSERT_NE(it, texts.end()) << id;
         EXPECT_FALSE(it->ExceptionMessage.isEmpty()) << id;

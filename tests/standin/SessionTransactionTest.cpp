@@ -9,6 +9,8 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <random>
+#include <set>
 #include <thread>
 
 using namespace tvp;
@@ -69,6 +71,78 @@ HttpAnswer postInTwoParts(int port, const std::string& body, std::size_t firstPa
     if (answer.size() < 12 || split == std::string::npos)
         return {0, answer};
     return {std::stol(answer.substr(9, 3)), answer.substr(split + 4)};
+}
+
+// The session id that a request without header is handed.
+std::string freshSessionId(const StandinHarness& standin)
+{
+    pugi::xml_document doc;
+    codec::makeEnvelope(doc, wire::kProgramInfoNs, "getBackendVersion");
+    const HttpAnswer a = standin.post("ProgrammInfoWebService", codec::serialize(doc));
+    std::string tx;
+    return getSessionfromSoap(a.body, tx);
+}
+
+// What an attacker does with ids drawn from one mt19937_64: 312 outputs in a row give away its
+// state, and with it every later output.
+class Mt19937Predictor {
+public:
+    void add(std::uint64_t output) { state_.push_back(untemper(output)); }
+    bool ready() const { return state_.size() >= kN; }
+    std::uint64_t next()
+    {
+        const std::size_t k = state_.size() - kN;
+        const std::uint64_t y = (state_[k] & kUpper) | (state_[k + 1] & kLower);
+        const std::uint64_t x = state_[k + kM] ^ (y >> 1) ^ ((y & 1) ? kA : 0);
+        state_.push_back(x);
+        return temper(x);
+    }
+
+private:
+    static constexpr std::size_t kN = 312, kM = 156;
+    static constexpr std::uint64_t kA = 0xB5026F5AA96619E9ULL, kUpper = ~0ULL << 31, kLower = (1ULL << 31) - 1;
+    static constexpr std::uint64_t kB = 0x71D67FFFEDA60000ULL, kC = 0xFFF7EEE000000000ULL;
+    static constexpr std::uint64_t kD = 0x5555555555555555ULL;
+    static std::uint64_t temper(std::uint64_t y)
+    {
+        y ^= (y >> 29) & kD;
+        y ^= (y << 17) & kB;
+        y ^= (y << 37) & kC;
+        return y ^ (y >> 43);
+    }
+    static std::uint64_t untemper(std::uint64_t y)
+    {
+        y ^= y >> 43;
+        y ^= (y << 37) & kC;
+        std::uint64_t x = y;
+        for (int i = 0; i < 4; ++i)
+            x = y ^ ((x << 17) & kB);
+        y = x;
+        for (int i = 0; i < 3; ++i)
+            x = y ^ ((x >> 29) & kD);
+        return x;
+    }
+    std::vector<std::uint64_t> state_;
+};
+
+// An id as two 64-bit numbers of 16 hex digits each, lowest digit first, as a generator's
+// outputs were written into it.
+std::pair<std::uint64_t, std::uint64_t> halvesOf(const std::string& id)
+{
+    std::uint64_t v[2] = {0, 0};
+    for (std::size_t i = 0; i < 32 && i < id.size(); ++i)
+        v[i / 16] |= std::uint64_t(std::stoi(id.substr(i, 1), nullptr, 16)) << (4 * (i % 16));
+    return {v[0], v[1]};
+}
+
+std::string idOf(std::uint64_t a, std::uint64_t b)
+{
+    static const char* digits = "0123456789abcdef";
+    std::string id;
+    for (std::uint64_t v : {a, b})
+        for (int i = 0; i < 16; ++i, v >>= 4)
+            id += digits[v & 15];
+    return id;
 }
 
 TEST_F(StandinSessions, NewIdWhenNoneAndTheSameIdEchoed)
@@ -159,14 +233,24 @@ TEST_F(StandinTransactions, CommitAppliesAndRollbackLeavesNothing)
     EXPECT_EQ(other.drs()->getUiInfo(QStringLiteral("Label"), 7).Value, QString());
 }
 
-TEST_F(StandinTransactions, ReadOnlyTransactionNeverCommits)
+// A write in a read-only transaction would answer success and be dropped at its end.
+TEST_F(StandinTransactions, WritesInAReadOnlyTransactionAreRefused)
 {
     standin.start();
+    StandinClient writer = standin.client();
+    writer.create(QStringLiteral("Vorher"));
+
     StandinClient c = standin.client();
     c.begin(true);
-    c.create(QStringLiteral("Nur gelesen"));
-    c.commit();
-    EXPECT_TRUE(c.competitionNames().isEmpty());
+    QStringList params;
+    EXPECT_EQ(errorIdOf([&] { c.create(QStringLiteral("Nur gelesen")); }, &params), 904);
+    EXPECT_EQ(params, QStringList{QStringLiteral("createCompetition")});
+    EXPECT_EQ(errorIdOf([&] { c.cms()->setUiInfo(QStringLiteral("Label"), QStringLiteral("x"), 7); }), 904);
+    // Reading goes on in the same transaction, and its end is no failure.
+    EXPECT_EQ(c.competitionNames(), QStringList{QStringLiteral("Vorher")});
+    EXPECT_NO_THROW(c.commit());
+    EXPECT_EQ(c.competitionNames(), QStringList{QStringLiteral("Vorher")});
+    EXPECT_EQ(c.drs()->getUiInfo(QStringLiteral("Label"), 7).Value, QString());
 }
 
 TEST_F(StandinTransactions, TwoOfOneSessionAtOnceStayApart)
@@ -231,7 +315,9 @@ TEST_F(StandinTransactions, ReadersDoNotWaitForAWriter)
     writer.rollback();
 }
 
-TEST_F(StandinTransactions, WithoutTransactionRollbackIsANoOpAndCommitOfAGoneOneFails)
+// The client sends a rollback after every failure, whatever its mode: without a Transaction
+// element it is harmless. Naming one that is not open is refused like any other use.
+TEST_F(StandinTransactions, WithoutTransactionRollbackIsANoOpAndUnknownOnesAreRefused)
 {
     standin.start();
     StandinClient c = standin.client();
@@ -241,7 +327,9 @@ TEST_F(StandinTransactions, WithoutTransactionRollbackIsANoOpAndCommitOfAGoneOne
     c.transactionId = "nicht-vorhanden";
     EXPECT_EQ(errorIdOf([&] { c.commit(); }), 901);
     c.transactionId = "nicht-vorhanden";
-    EXPECT_NO_THROW(c.rollback());
+    EXPECT_EQ(errorIdOf([&] { c.rollback(); }), 901);
+    c.transactionId = "nicht-vorhanden";
+    EXPECT_EQ(errorIdOf([&] { c.drs()->getCompetitions(); }), 901);
 }
 
 TEST_F(StandinTransactions, AFailedOperationInsideLeavesTheRestOfTheTransaction)
@@ -312,6 +400,107 @@ TEST_F(StandinTransactions, ABusyTransactionIsNotSweptWhileInUse)
     }
     c.commit();
     EXPECT_EQ(c.competitionNames().size(), 8);
+}
+
+// Ids drawn from a seeded mt19937_64 were predicted exactly from 156 earlier ones.
+TEST_F(StandinSessions, IdsDoNotGiveAwayTheNextOne)
+{
+    {
+        // The attack itself works on such a generator.
+        std::mt19937_64 gen{12345};
+        Mt19937Predictor p;
+        while (!p.ready())
+            p.add(gen());
+        ASSERT_EQ(p.next(), gen());
+    }
+    standin.start();
+    Mt19937Predictor p;
+    std::set<std::string> seen;
+    while (!p.ready()) {
+        const std::string id = freshSessionId(standin);
+        ASSERT_EQ(id.size(), 32u) << id;
+        EXPECT_EQ(id.find_first_not_of("0123456789abcdef"), std::string::npos) << id;
+        EXPECT_TRUE(seen.insert(id).second) << "repeated: " << id;
+        const auto [a, b] = halvesOf(id);
+        p.add(a);
+        p.add(b);
+    }
+    const std::uint64_t a = p.next(), b = p.next();
+    EXPECT_NE(freshSessionId(standin), idOf(a, b));
+}
+
+// Only the session that began a transaction may use, commit or roll it back; to any other it is
+// as unknown as an id never handed out, so its existence cannot be probed either.
+TEST_F(StandinTransactions, OnlyTheOwningSessionReachesATransaction)
+{
+    standin.start();
+    StandinClient owner = standin.client();
+    owner.begin(false);
+    owner.create(QStringLiteral("Vom Besitzer"));
+    const std::string tx = owner.transactionId;
+
+    StandinClient other = standin.client();
+    other.drs()->getCompetitions();
+    ASSERT_NE(other.sessionId, owner.sessionId);
+    QStringList params;
+    other.transactionId = tx;
+    EXPECT_EQ(errorIdOf([&] { other.create(QStringLiteral("Fremd")); }, &params), 901);
+    EXPECT_EQ(params, QStringList{QString::fromStdString(tx)});
+    other.transactionId = tx;
+    EXPECT_EQ(errorIdOf([&] { other.competitionNames(); }), 901);
+    other.transactionId = tx;
+    EXPECT_EQ(errorIdOf([&] { other.commit(); }), 901);
+    other.transactionId = tx;
+    EXPECT_EQ(errorIdOf([&] { other.rollback(); }), 901);
+
+    // A session id the server never handed out is no session: a new one comes back, and the
+    // transaction stays out of reach.
+    StandinClient forger = standin.client();
+    forger.sessionId = "00000000000000000000000000000000";
+    forger.transactionId = tx;
+    EXPECT_EQ(errorIdOf([&] { forger.commit(); }), 901);
+    EXPECT_NE(forger.sessionId, "00000000000000000000000000000000");
+    EXPECT_EQ(forger.sessionId.size(), 32u);
+
+    // The owner's transaction went through all that untouched.
+    EXPECT_EQ(owner.competitionNames(), QStringList{QStringLiteral("Vom Besitzer")});
+    owner.create(QStringLiteral("Noch eine"));
+    owner.commit();
+    other.transactionId.clear();
+    EXPECT_EQ(other.competitionNames(), (QStringList{QStringLiteral("Vom Besitzer"), QStringLiteral("Noch eine")}));
+}
+
+TEST_F(StandinSessions, AnUnknownSessionIdGetsANewOneThatIsThenKept)
+{
+    standin.start();
+    StandinClient c = standin.client();
+    c.sessionId = "ausgedacht";
+    c.drs()->getCompetitions();
+    const std::string handedOut = c.sessionId;
+    EXPECT_NE(handedOut, "ausgedacht");
+    c.drs()->getCompetitions();
+    EXPECT_EQ(c.sessionId, handedOut);
+}
+
+// The oldest sessions are forgotten beyond the cap, but never one with an open transaction.
+TEST_F(StandinSessions, ForgottenSessionsAreBoundedButNeverOneInATransaction)
+{
+    standin.options.maxSessions = 20;
+    standin.start();
+    StandinClient busy = standin.client();
+    busy.begin(false);
+    StandinClient idle = standin.client();
+    idle.drs()->getCompetitions();
+    const std::string idleSession = idle.sessionId;
+    for (int i = 0; i < 50; ++i)
+        freshSessionId(standin);
+    EXPECT_LE(standin.server().transactions().sessions().size(), 20u);
+
+    busy.create(QStringLiteral("Trotzdem"));
+    busy.commit();
+    EXPECT_EQ(busy.competitionNames(), QStringList{QStringLiteral("Trotzdem")});
+    idle.drs()->getCompetitions();
+    EXPECT_NE(idle.sessionId, idleSession) << "a forgotten session is handed a new id";
 }
 
 } // namespace

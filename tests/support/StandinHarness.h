@@ -115,6 +115,8 @@ public:
     bool running() const { return server_ != nullptr; }
 
     int port() const { return server_->port(); }
+    // The running server, for a look at its sessions and transactions.
+    standin::StandinServer& server() const { return *server_; }
     // The server address as a user would type it ("127.0.0.1:PORT").
     QString serverAddress() const { return QStringLiteral("127.0.0.1:%1").arg(port()); }
     std::string dataFile() const { return dir_.filePath(QStringLiteral("standin.db")).toStdString(); }

@@ -1,6 +1,7 @@
 #pragma once
-// Rows written straight into a stand-in's data file, for tests and benchmarks of reads whose data
-// no operation creates yet. The file must have been prepared (the server started once):
+// Rows written straight into a stand-in's data file, for tests and benchmarks of operations whose
+// data other operations make (or none: results, scoring nodes). The file must have been prepared (the server started
+// once):
 //
 //   StandinSeed seed(standin.dataFile());
 //   const int comp = seed.competition(QStringLiteral("Sportfest"));
@@ -139,32 +140,45 @@ public:
         db_.query("INSERT INTO discipline_squads (discipline_id, squad_id) VALUES (?, ?)", discipline, squad).run();
     }
 
+    // A distance result of an athlete (0 for none) that counts for the team (0 for none).
+    int result(int discipline, int athlete, int team)
+    {
+        const int id = db_.nextId("result");
+        db_.query("INSERT INTO results (id, discipline_id, attempt, athlete_id, kind, distance_in_meter) "
+                  "VALUES (?, ?, 1, NULLIF(?, 0), 'Distance', 3.5)",
+                  id, discipline, athlete)
+            .run();
+        if (team != 0)
+            db_.query("INSERT INTO result_teams (result_id, team_id, position) VALUES (?, ?, 0)", id, team).run();
+        return id;
+    }
+
+    // A scoring node fed by the providers (disciplines or other nodes).
+    int aggregator(int comp, const std::vector<int>& providers)
+    {
+        db_.exec("INSERT OR IGNORE INTO aggregator_templates (id, name) VALUES (-1, 'Seed')");
+        const int id = db_.nextId("aggregator");
+        db_.query("INSERT INTO aggregators (id, competition_id, template_id) VALUES (?, ?, -1)", id, comp).run();
+        int position = 0;
+        for (int p : providers)
+            db_.query("INSERT INTO aggregator_sources (aggregator_id, position, provider_id) VALUES (?, ?, ?)", id,
+                      position++, p)
+                .run();
+        return id;
+    }
+
+    // The first column of the first row of a query with one parameter; -1 without a row.
+    int value(const char* sql, int parameter)
+    {
+        standin::Statement q = db_.query(sql, parameter);
+        return q.next() ? q.intAt(0) : -1;
+    }
+
     // n athletes in the team.
     void members(int comp, int team, int n)
     {
         for (int i = 0; i < n; ++i)
             athlete(comp, QString(), QStringLiteral("Mitglied %1").arg(i + 1), team);
-    }
-
-    int athleteResult(int discipline, int athlete, double meters)
-    {
-        const int id = db_.nextId("result");
-        db_.query("INSERT INTO results (id, discipline_id, attempt, athlete_id, kind, distance_in_meter) "
-                  "VALUES (?, ?, 1, ?, 'Distance', ?)",
-                  id, discipline, athlete, meters)
-            .run();
-        return id;
-    }
-
-    // A result of the team as a whole.
-    int teamResult(int discipline, int team, double seconds)
-    {
-        const int id = db_.nextId("result");
-        db_.query("INSERT INTO results (id, discipline_id, attempt, kind, time_in_seconds) VALUES (?, ?, 1, 'Time', ?)",
-                  id, discipline, seconds)
-            .run();
-        db_.query("INSERT INTO result_teams (result_id, team_id, position) VALUES (?, ?, 0)", id, team).run();
-        return id;
     }
 
     // A schedule item of the squad at a new facility of the discipline.
@@ -184,12 +198,6 @@ public:
 
     // ---- reading back ----
 
-    // The first column of the first row of a query with one parameter; -1 without a row.
-    int count(const char* sql, int id)
-    {
-        standin::Statement q = db_.query(sql, id);
-        return q.next() ? q.intAt(0) : -1;
-    }
     // "name|comment|address" of a club.
     QString clubState(int club)
     {

@@ -191,9 +191,13 @@ TEST_F(RequestRoadTest, ARuleOfOneCommandAsksOnlyForItAndUnderItsOwnCaption)
     static const TRequestTable<TCompetitionRequest, TCompetitionResponse> table{
         competitionRequests().commands,
         {
-            {kNameInUse, &TCompetitionRequest::replaceExisting, QStringLiteral("Nur beim Umbenennen"), int(rt_label)},
-            {kNameInUse, &TCompetitionRequest::replaceExisting, kReplaceQuestion, int(rt_create),
-             QStringLiteral("Gleicher Name")},
+            {kNameInUse,
+             &TCompetitionRequest::replaceExisting,
+             QStringLiteral("Nur beim Umbenennen"),
+             {},
+             int(rt_label)},
+            {kNameInUse, &TCompetitionRequest::replaceExisting, kReplaceQuestion, QStringLiteral("Gleicher Name"),
+             int(rt_create)},
         },
     };
     road = std::make_unique<Road>(context, table, &window,

@@ -1,0 +1,37 @@
+#pragma once
+// The team overview printout ("Team/Riegen-Übersicht"): the team window's rows as a table under
+// the filter caption, with the standard footer.
+
+#include "core/print/PrintUtils.h"
+#include "core/protocol/ParticipantRecords.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace tvp {
+
+class TTeamColMapper : public TObjectColMapper<proto::TeamType> {
+public:
+    TTeamColMapper();
+    QString getCellText(int col, const proto::TeamType& team) const override;
+};
+
+class TTeamPrintTable : public TItemListPrintTable<proto::TeamType> {
+public:
+    explicit TTeamPrintTable(int rowHeight = 65);
+
+    // An empty list still gives one page: its header line, between page header and footer.
+    std::shared_ptr<ITVChunk> getChunk(int availableHeight) override;
+    void resetSplitting() override;
+
+private:
+    bool emptyPageHanded_ = false;
+};
+
+inline const QString kTeamOverviewJob = QStringLiteral("Team-Riegen-Übersicht");
+
+// Lays out the teams in the given order on the manager's job and renders them.
+void printTeamOverview(TPrintManager& manager, const std::vector<proto::TeamType>& teams, const QString& filterCaption);
+
+} // namespace tvp
