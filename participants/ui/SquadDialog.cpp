@@ -465,6 +465,9 @@ void TSquadForm::fillList(TSquadResponse& response)
         LoadItem();
     } else {
         selectRowOf(currentSquadId);
+        // A squad made current from outside (showSquad) comes into the editor with its row.
+        if (editorSquadId_ != currentSquadId)
+            LoadItem();
         DoItemChangeCheck(kEditorPart);
     }
     ListView1->setEnabled(true);
@@ -506,6 +509,7 @@ void TSquadForm::LoadItem()
     }
     // Without a current squad the age class stays: a new squad starts with the one chosen last.
     const proto::SquadType& squad = stored ? *stored : defaultSquad();
+    editorSquadId_ = stored ? currentSquadId : 0;
     {
         const QSignalBlocker block(UpDown1);
         UpDown1->setValue(squad.OrderIndex);

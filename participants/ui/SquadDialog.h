@@ -111,6 +111,8 @@ private:
     bool teamAgeMissmatchConfirmed = false;
     bool suppressLoadItem_ = false;
     int previousAgeComboIndex_ = 0;
+    // The squad whose data the editor was loaded with, 0 for a new one.
+    int editorSquadId_ = 0;
 };
 
 } // namespace tvp

@@ -44,6 +44,16 @@ public:
     std::vector<int> removed;
 };
 
+// The age-class window as others use it: shown modally, then asked for its choice.
+class FakeAgeClassWindow : public QWidget, public IAgeClassForm {
+public:
+    FakeAgeClassWindow() { setWindowTitle(QStringLiteral("Altersklassen")); }
+    int getSelected() const override { return selected; }
+    std::optional<proto::AgeClassType> getAgeClass(int) const override { return std::nullopt; }
+
+    int selected = 0;
+};
+
 class FakeAgeMismatchPrompt : public QWidget, public IAgeMismatchPrompt {
 public:
     TAgeMismatchResolution ShowAgeMismatchDialog(bool several) override

@@ -90,6 +90,43 @@ TEST_F(SquadWindowTest, ANewSquadIsAppendedAndTheNextOneStartsWithTheSameAgeClas
     EXPECT_EQ(find<QLabel>(w, "Label1")->text(), QStringLiteral("ID: -"));
     EXPECT_EQ(find<QSpinBox>(w, "UpDown1")->maximum(), 2);
     EXPECT_TRUE(recorder.messages.messages.empty());
+    EXPECT_TRUE(hints.shown.contains(QStringLiteral("SQUADWND~")));
+
+    // "Altersklassen..." shows the age-class window modally and takes its choice.
+    FakeAgeClassWindow ageClasses;
+    ageClasses.selected = u10;
+    windows.place(TWindowId::AgeClassForm, &ageClasses);
+    script->expectWindow(QStringLiteral("Altersklassen"), [](QWidget&) { return 0; });
+    find<QPushButton>(w, "Button3")->click();
+    EXPECT_EQ(ageCombo()->currentText(), QStringLiteral("U10"));
+    EXPECT_EQ(w.getCurrentAgeClassId(), u10);
+}
+
+TEST_F(SquadWindowTest, OtherWindowsShowASquadOrTheSquadsNotYetInADiscipline)
+{
+    const int sprint = seed->discipline(competitionId, QStringLiteral("Sprint"), u10);
+    const int in = seed->squad(competitionId, 1, QStringLiteral("Drin"), u10);
+    const int out = seed->squad(competitionId, 2, QStringLiteral("Draußen"), u10);
+    seed->squad(competitionId, 3, QStringLiteral("Andere"), u12);
+    seed->assignSquad(sprint, in);
+    TSquadForm& w = open();
+    w.showDisc(sprint, u10);
+    settle();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(column(*squads(), 1), QStringList{QStringLiteral("Draußen")});
+    EXPECT_EQ(find<QComboBox>(w, "ComboBox3")->currentText(), QStringLiteral("Sprint"));
+
+    // Once the sprint has it too, the list follows.
+    seed->assignSquad(sprint, out);
+    w.discSquadsUpdated(sprint);
+    settle();
+    EXPECT_TRUE(column(*squads(), 1).isEmpty());
+
+    w.showSquad(in);
+    settle();
+    EXPECT_EQ(column(*squads(), 1).size(), 3) << "both filters are off";
+    EXPECT_EQ(w.getCurrentSquadId(), in);
+    EXPECT_EQ(name()->text(), QStringLiteral("Drin"));
 }
 
 TEST_F(SquadWindowTest, DroppedTeamsOfAnotherAgeClassAreAskedAboutAndCancelLeavesTheListAsItWas)
