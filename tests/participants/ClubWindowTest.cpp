@@ -12,6 +12,7 @@
 
 #include <QPlainTextEdit>
 
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -472,6 +473,18 @@ TEST_F(ClubWindowTest, TheReceiptDataFileHasOneRowPerClubThatOwesAndOpensTheDocu
     EXPECT_EQ(recorder.messages.lines().front(),
               QStringLiteral("Quittung anzeigen: Quittungsvorlage konnte nicht geöffnet werden. Stellen Sie sicher, "
                              "dass ein Programm zum Öffnen von docx-Dateien eingerichtet ist."));
+
+    // Data that cannot be written: the document does not open with stale receipts.
+    const QString blocked = standin.folder() + QStringLiteral("/gesperrt");
+    ASSERT_TRUE(QDir().mkpath(blocked + QStringLiteral("/Quittungsdaten.csv")));
+    QFile(blocked + QStringLiteral("/Quittung.docx")).open(QIODevice::WriteOnly);
+    billingSetup.report(TDocPathStatus::dps_loaded, blocked + QStringLiteral("/Quittung.docx"), competitionId);
+    opened.clear();
+    shellAnswer = true;
+    action("Quittungendruckeneditieren1")->trigger();
+    settle();
+    EXPECT_TRUE(opened.isEmpty());
+    billingSetup.report(TDocPathStatus::dps_loaded, document, competitionId);
 
     // A document set up just now: its receipts follow at once.
     opened.clear();
