@@ -30,6 +30,24 @@ public:
     virtual void checkParticipantContraints(bool showMessageIfNoWarning) = 0;
 };
 
+// The athlete barcode finder: shows an athlete and the disciplines that take its results.
+class IAthleteResultFinderForm {
+public:
+    virtual ~IAthleteResultFinderForm() = default;
+    virtual void LoadAthlete(const proto::AthleteType& athlete, int ageClassId) = 0;
+    // Shows the current athlete again from the athlete window's list, when visible.
+    virtual void reload() = 0;
+    // Hides the window when it shows that athlete.
+    virtual void AthleteRemoved(int athleteId) = 0;
+};
+
+// Bulk bibs: consecutive free bibs from firstBib for the athletes, in order.
+class IAssignBibs {
+public:
+    virtual ~IAssignBibs() = default;
+    virtual void ShowBibAssignDialog(int firstBib, const std::vector<int>& athleteIds) = 0;
+};
+
 enum class TAgeMismatchResolution { amr_Skip = 0, amr_ignore = 1, amr_ignoreAll = 2, amr_cancel = 3 };
 
 class IAgeClassForm {

@@ -106,14 +106,14 @@ void requireNoResults(Db& db, int squadId, const std::vector<int>& teamIds, bool
     if (forceRemoveResults)
         return;
     for (int team : teamIds) {
-        Statement athleteResults =
-            db.query("SELECT d.name FROM results r JOIN athletes a ON a.id = r.athlete_id "
-                     "JOIN disciplines d ON d.id = r.discipline_id "
-                     "WHERE a.team_id = ? AND r.discipline_id IN (SELECT discipline_id FROM discipline_squads "
-                     "WHERE squad_id = ?) LIMIT 1",
-                     team, squadId);
+        Statement athleteResults = db.query(
+            "SELECT TRIM(a.given_name || ' ' || a.sur_name) FROM results r JOIN athletes a ON a.id = r.athlete_id "
+            "JOIN disciplines d ON d.id = r.discipline_id "
+            "WHERE a.team_id = ? AND r.discipline_id IN (SELECT discipline_id FROM discipline_squads "
+            "WHERE squad_id = ?) LIMIT 1",
+            team, squadId);
         if (athleteResults.next())
-            throw ServerError(errors::AthleteResultsInDiscipline, {athleteResults.textAt(0)});
+            throw ServerError(errors::AthleteHasResults, {athleteResults.textAt(0)});
         Statement teamResults =
             db.query("SELECT 1 FROM results r JOIN result_teams rt ON rt.result_id = r.id "
                      "JOIN disciplines d ON d.id = r.discipline_id "

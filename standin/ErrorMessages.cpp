@@ -24,8 +24,23 @@ const std::vector<Message>& messages()
         {TeamNotFound, "Das Team mit der ID %s existiert nicht."},
         {ClubNotFound, "Der Verein/die Organisation mit der ID %s existiert nicht."},
 
+        // Athletes.
+        {BibTaken, "Die Startnummer %s ist bereits dem Athleten %s zugewiesen."},
+        {BibHasResults, "Der Startnummer %s sind bereits Ergebnisse zugewiesen."},
+        {AthleteInDisciplines, "Der Athlet %s ist bereits in Disziplineinteilungen vorhanden."},
+        {AthleteHasResults, "Dem Athleten %s sind bereits Ergebnisse zugewiesen."},
+        {AmbiguousBibResults, "Die Startnummer %s würde mehrdeutige Ergebnisse verursachen: dem Athleten ist in "
+                              "derselben Disziplin und demselben Versuch schon ein Ergebnis zugewiesen."},
+        {AmbiguousTeamResults, "Die Zuordnung des Athleten %s zum Team würde mehrdeutige Ergebnisse verursachen: "
+                               "dem Team ist in derselben Disziplin und demselben Versuch schon ein Ergebnis "
+                               "zugewiesen."},
+        {AthleteNotFound, "Der Athlet mit der ID %s existiert nicht."},
+        {BlankBarcodeNotReserved, "Der Blanko-Barcode %s ist für diese Veranstaltung nicht reserviert."},
+        {BlankBarcodeInUse, "Der Blanko-Barcode %s ist bereits dem Athleten %s zugewiesen."},
+        {BibInvalid, "Ungültige Startnummer %s: Startnummern sind ganze Zahlen ab 1."},
+        {BibTwice, "Die Startnummer %s ist mehrfach angegeben."},
+
         // Clubs, billing and squads.
-        {AthleteResultsInDiscipline, "Athleten haben in der Disziplin %s bereits Ergebnisse."},
         {TeamInOtherSquad, "Das Team %s ist bereits der Riege %s zugewiesen."},
         {SquadAssignedToDiscipline, "Die Riege %s ist der Disziplin %s zugeordnet."},
         {SquadDisciplineAgeClass, "Die Riege %s ist der Disziplin %s mit anderer Altersklasse zugeordnet."},

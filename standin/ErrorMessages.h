@@ -25,8 +25,22 @@ inline constexpr int AgeClassNotFound = 920;
 inline constexpr int TeamNotFound = 921;
 inline constexpr int ClubNotFound = 922;
 
+// Athletes.
+inline constexpr int BibTaken = 40;
+inline constexpr int BibHasResults = 41;
+inline constexpr int AthleteInDisciplines = 44;
+inline constexpr int AthleteHasResults = 45;
+// The same id as removing an athlete with results: the client's force prompt for a team change.
+inline constexpr int AthleteHasResultsInDisciplines = 45;
+inline constexpr int AmbiguousBibResults = 178;
+inline constexpr int AmbiguousTeamResults = 179;
+inline constexpr int AthleteNotFound = 230;
+inline constexpr int BlankBarcodeNotReserved = 233;
+inline constexpr int BlankBarcodeInUse = 234;
+inline constexpr int BibInvalid = 235;
+inline constexpr int BibTwice = 236;
+
 // Clubs, billing and squads.
-inline constexpr int AthleteResultsInDiscipline = 45;
 inline constexpr int TeamInOtherSquad = 61;
 inline constexpr int SquadAssignedToDiscipline = 66;
 inline constexpr int SquadDisciplineAgeClass = 71;

@@ -42,6 +42,12 @@ void removeTeam(Call& c, const op::removeTeam& a);
 proto::checkParticipantConstraintsResponse checkParticipantConstraints(Call& c,
                                                                        const op::checkParticipantConstraints& a);
 
+// Athletes (AthleteOps.cpp)
+proto::addAthleteResponse1 addAthlete(Call& c, const op::addAthlete& a);
+void modifyAthlete(Call& c, const op::modifyAthlete& a);
+void removeAthlete(Call& c, const op::removeAthlete& a);
+void flipAthleteNames(Call& c, const op::flipAthleteNames& a);
+
 // Clubs, their billing and squads (ClubSquadOps.cpp)
 proto::addClubResponse1 addClub(Call& c, const op::addClub& a);
 void modifyClub(Call& c, const op::modifyClub& a);

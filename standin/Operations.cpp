@@ -55,6 +55,12 @@ const OperationTable& operationTable()
         t.serve<ops::removeTeam>(Write);
         t.serve<ops::checkParticipantConstraints>(Read);
 
+        // Athletes.
+        t.serve<ops::addAthlete>(Write);
+        t.serve<ops::modifyAthlete>(Write);
+        t.serve<ops::removeAthlete>(Write);
+        t.serve<ops::flipAthleteNames>(Write);
+
         // Clubs, their billing and squads.
         t.serve<ops::addClub>(Write);
         t.serve<ops::modifyClub>(Write);

@@ -107,7 +107,8 @@ struct TForceRule {
     QString question;
     // The question's caption; empty for the request's name.
     QString caption = {};
-    // Only for this command code; -1 for every command of the table.
+    // Only refusals of this command code; -1 for every command (one id may mean different
+    // things to different commands of a window).
     int command = -1;
 };
 

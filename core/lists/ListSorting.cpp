@@ -85,9 +85,88 @@ std::vector<int> sortedRows(const QAbstractItemModel& model, int column, bool re
 
 // ---- sorted model ----
 
+// The cells of the sort column (and, for rows without a cell there, of the first column) as sort
+// keys, one per source row.
+struct TSortedListModel::TSortKeys {
+    bool valid = false;
+    int column = -1;
+    std::vector<TListSortKey> keys;
+    std::vector<bool> hasCell;
+    std::vector<TListSortKey> firstColumn; // made when a row lacks the cell
+
+    void invalidate()
+    {
+        valid = false;
+        keys.clear();
+        hasCell.clear();
+        firstColumn.clear();
+    }
+};
+
 TSortedListModel::TSortedListModel(QString identifier, TRowCompare compare, QObject* parent)
-    : QSortFilterProxyModel(parent), info_(std::move(identifier)), compare_(std::move(compare))
+    : QSortFilterProxyModel(parent),
+      info_(std::move(identifier)),
+      compare_(std::move(compare)),
+      keys_(std::make_unique<TSortKeys>())
 {
+    using Compare = int (*)(const QAbstractItemModel&, int, int, int, bool);
+    const Compare* target = compare_.target<Compare>();
+    listCompare_ = target && *target == &CompareListRows;
+}
+
+TSortedListModel::~TSortedListModel() = default;
+
+void TSortedListModel::setSourceModel(QAbstractItemModel* source)
+{
+    for (const QMetaObject::Connection& c : sourceWatch_)
+        disconnect(c);
+    sourceWatch_.clear();
+    keys_->invalidate();
+    // Connected before the base class connects its own handlers, so the keys are dropped before
+    // any re-sort of a change reads them.
+    if (source) {
+        const auto drop = [this] { keys_->invalidate(); };
+        sourceWatch_ = {
+            connect(source, &QAbstractItemModel::modelAboutToBeReset, this, drop),
+            connect(source, &QAbstractItemModel::rowsAboutToBeInserted, this, drop),
+            connect(source, &QAbstractItemModel::rowsAboutToBeRemoved, this, drop),
+            connect(source, &QAbstractItemModel::rowsAboutToBeMoved, this, drop),
+            connect(source, &QAbstractItemModel::columnsAboutToBeInserted, this, drop),
+            connect(source, &QAbstractItemModel::columnsAboutToBeRemoved, this, drop),
+            connect(source, &QAbstractItemModel::layoutAboutToBeChanged, this, drop),
+            connect(source, &QAbstractItemModel::dataChanged, this, drop),
+        };
+    }
+    QSortFilterProxyModel::setSourceModel(source);
+}
+
+int TSortedListModel::compareByKeys(int column, int row1, int row2) const
+{
+    const QAbstractItemModel& model = *sourceModel();
+    TSortKeys& k = *keys_;
+    if (!k.valid || k.column != column) {
+        k.invalidate();
+        const int rows = model.rowCount();
+        k.keys.reserve(std::size_t(rows));
+        k.hasCell.reserve(std::size_t(rows));
+        bool someLack = false;
+        for (int r = 0; r < rows; ++r) {
+            const bool has = column == 0 || hasCell(model, r, column);
+            someLack = someLack || !has;
+            k.hasCell.push_back(has);
+            k.keys.push_back(listSortKey(has ? cellText(model, r, column) : QString(), true));
+        }
+        if (someLack && column > 0)
+            for (int r = 0; r < rows; ++r)
+                k.firstColumn.push_back(listSortKey(cellText(model, r, 0), true));
+        k.column = column;
+        k.valid = true;
+    }
+    // As CompareListRows: a pair where either row lacks the cell compares the first column.
+    const auto a = std::size_t(row1), b = std::size_t(row2);
+    const bool ownCells = column == 0 || (k.hasCell[a] && k.hasCell[b]);
+    const std::vector<TListSortKey>& keys = ownCells ? k.keys : k.firstColumn;
+    return compareListSortKeys(keys[a], keys[b]);
 }
 
 int TSortedListModel::columns() const
@@ -131,6 +210,10 @@ bool TSortedListModel::lessThan(const QModelIndex& left, const QModelIndex& righ
 {
     // Nothing may unwind through Qt's sort: a failing compare leaves the rows unordered, not lost.
     try {
+        if (listCompare_) {
+            const int c = compareByKeys(left.column(), left.row(), right.row());
+            return (info_.getSortDir() ? -c : c) < 0;
+        }
         return compare_(*sourceModel(), left.column(), left.row(), right.row(), info_.getSortDir()) < 0;
     } catch (const std::exception& e) {
         if (!failureReported_)

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace tvp {
@@ -60,6 +61,7 @@ class TSortedListModel : public QSortFilterProxyModel {
     Q_OBJECT
 public:
     explicit TSortedListModel(QString identifier, TRowCompare compare = CompareListRows, QObject* parent = nullptr);
+    ~TSortedListModel() override;
 
     TSortInformation& sortInformation() { return info_; }
     const TSortInformation& sortInformation() const { return info_; }
@@ -73,14 +75,22 @@ public:
     // Sorts by the current state again.
     void resort();
 
+    void setSourceModel(QAbstractItemModel* source) override;
+
 protected:
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
     int columns() const;
+    // The list compare on cells read once per sort; any change of the source reads them anew.
+    int compareByKeys(int column, int row1, int row2) const;
 
+    struct TSortKeys;
     TSortInformation info_;
     TRowCompare compare_;
+    bool listCompare_ = false; // compare_ is CompareListRows
+    std::unique_ptr<TSortKeys> keys_;
+    std::vector<QMetaObject::Connection> sourceWatch_;
     mutable bool failureReported_ = false;
 };
 

@@ -156,7 +156,8 @@ bool isWhole(double v)
     return std::abs(v - r) <= epsilon;
 }
 
-int compareTextsIgnoringCase(const QString& a, const QString& b)
+// The collator of list texts: the user's language, case ignored.
+QCollator& listCollator()
 {
     thread_local std::unique_ptr<QCollator> collator;
     const QLocale loc;
@@ -164,30 +165,7 @@ int compareTextsIgnoringCase(const QString& a, const QString& b)
         collator = std::make_unique<QCollator>(loc);
         collator->setCaseSensitivity(Qt::CaseInsensitive);
     }
-    return sign(collator->compare(a, b));
-}
-
-int compareListTextsAscending(const QString& text1, const QString& text2)
-{
-    ResultType r1, r2;
-    bool points = false;
-    const bool ok1 = StringToResult(text1, ResultValueType::Info, r1, THeightFormat::no, points);
-    const bool ok2 = StringToResult(text2, ResultValueType::Info, r2, THeightFormat::no, points);
-    if (ok1 && ok2) {
-        if (r1.Type_ != r2.Type_)
-            return 0;
-        switch (r1.Type_) {
-        case ResultValueType::Distance: return sign(r2.DistanceInMeter - r1.DistanceInMeter);
-        case ResultValueType::Time: return sign(r1.TimeInSeconds - r2.TimeInSeconds);
-        case ResultValueType::Rank: return sign(r1.Rank - r2.Rank);
-        default: return 0;
-        }
-    }
-    if (ok1 != ok2)
-        return ok1 ? -1 : 1;
-    if (text1.isEmpty() || text2.isEmpty())
-        return int(text1.isEmpty()) - int(text2.isEmpty());
-    return compareTextsIgnoringCase(text1, text2);
+    return *collator;
 }
 
 } // namespace
@@ -441,8 +419,46 @@ int CompareResult(const ResultType& a, const ResultType& b)
 
 int CompareListTexts(const QString& text1, const QString& text2, bool descending)
 {
-    const int c = compareListTextsAscending(text1, text2);
+    const int c = compareListSortKeys(listSortKey(text1, false), listSortKey(text2, false));
     return descending ? -c : c;
+}
+
+TListSortKey listSortKey(const QString& text, bool collationKey)
+{
+    TListSortKey key;
+    bool points = false;
+    if (StringToResult(text, ResultValueType::Info, key.result, THeightFormat::no, points)) {
+        key.kind = TListSortKey::Result;
+    } else if (!text.isEmpty()) {
+        key.kind = TListSortKey::Text;
+        key.text = text;
+        if (collationKey)
+            key.collation = listCollator().sortKey(text);
+    }
+    return key;
+}
+
+int compareListSortKeys(const TListSortKey& a, const TListSortKey& b)
+{
+    if (a.kind == TListSortKey::Result && b.kind == TListSortKey::Result) {
+        const ResultType& r1 = a.result;
+        const ResultType& r2 = b.result;
+        if (r1.Type_ != r2.Type_)
+            return 0;
+        switch (r1.Type_) {
+        case ResultValueType::Distance: return sign(r2.DistanceInMeter - r1.DistanceInMeter);
+        case ResultValueType::Time: return sign(r1.TimeInSeconds - r2.TimeInSeconds);
+        case ResultValueType::Rank: return sign(r1.Rank - r2.Rank);
+        default: return 0;
+        }
+    }
+    if (a.kind == TListSortKey::Result || b.kind == TListSortKey::Result)
+        return a.kind == TListSortKey::Result ? -1 : 1;
+    if (a.kind == TListSortKey::Empty || b.kind == TListSortKey::Empty)
+        return int(a.kind == TListSortKey::Empty) - int(b.kind == TListSortKey::Empty);
+    if (a.collation && b.collation)
+        return sign(a.collation->compare(*b.collation));
+    return sign(listCollator().compare(a.text, b.text));
 }
 
 double resultToFloat(const ResultType& result)

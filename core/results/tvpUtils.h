@@ -8,9 +8,11 @@
 #include "core/results/tvpTypes.h"
 
 #include <QByteArray>
+#include <QCollatorSortKey>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 class QIODevice;
@@ -64,6 +66,19 @@ int CompareResult(const proto::ResultType& a, const proto::ResultType& b);
 // The sort order of list-view cells (CompareListItems picks the cells): results first, ordered
 // by value (longer distances, shorter times, smaller ranks first), then texts, empty texts last.
 int CompareListTexts(const QString& text1, const QString& text2, bool descending);
+
+// A list cell read once for sorting many rows: compareListSortKeys orders keys as CompareListTexts
+// orders their texts (ascending). With collationKey the text's collation key is made once, so
+// each compare of two such keys is cheap.
+struct TListSortKey {
+    enum Kind { Result, Text, Empty };
+    Kind kind = Empty;
+    proto::ResultType result;
+    QString text;
+    std::optional<QCollatorSortKey> collation;
+};
+TListSortKey listSortKey(const QString& text, bool collationKey);
+int compareListSortKeys(const TListSortKey& a, const TListSortKey& b);
 
 double resultToFloat(const proto::ResultType& result);
 // True when there is no result or it is the server's empty one (ResultID 1).

@@ -209,8 +209,8 @@ TEST_F(StandinClubSquadTest, TeamsOfAnotherSquadAreRefusedUntilForcedAndThenLeav
     QStringList parameters;
     EXPECT_EQ(errorIdOf([&] { addSquad(0, u10, {t1}); }, &parameters), errors::TeamInOtherSquad);
     EXPECT_EQ(parameters, (QStringList{QStringLiteral("Adler"), QStringLiteral("1")}));
-    EXPECT_EQ(errorIdOf([&] { addSquad(0, u10, {t1}, true); }, &parameters), errors::AthleteResultsInDiscipline);
-    EXPECT_EQ(parameters, QStringList{QStringLiteral("Sprint")});
+    EXPECT_EQ(errorIdOf([&] { addSquad(0, u10, {t1}, true); }, &parameters), errors::AthleteHasResults);
+    EXPECT_EQ(parameters, QStringList{QStringLiteral("Schnell")}) << "the athlete who has the result";
 
     const int fresh = c->das()->addSquad(comp, squadInfo(0), u10, {t1}, true, true).Squad->SquadID;
     EXPECT_EQ(seed.squadState(fresh), QStringLiteral("2||%1|%2").arg(u10).arg(t1));
@@ -300,7 +300,7 @@ TEST_F(StandinClubSquadTest, RemovingASquadAsksForResultsThenDisciplinesThenSche
     const int result = seed.result(sprint, athlete, 0);
 
     QStringList parameters;
-    EXPECT_EQ(errorIdOf([&] { c->cms()->removeSquad(squad, false, true); }), errors::AthleteResultsInDiscipline);
+    EXPECT_EQ(errorIdOf([&] { c->cms()->removeSquad(squad, false, true); }), errors::AthleteHasResults);
     seed.db().query("DELETE FROM results WHERE id = ?", result).run();
     EXPECT_EQ(errorIdOf([&] { c->cms()->removeSquad(squad, false, true); }, &parameters),
               errors::SquadAssignedToDiscipline);
@@ -321,7 +321,7 @@ TEST_F(StandinClubSquadTest, EveryRefusalHasItsGermanTextWithItsParameters)
     std::set<int> once;
     for (const ExceptionMessageType& m : texts)
         EXPECT_TRUE(once.insert(m.ExceptionID).second) << "two texts for " << m.ExceptionID;
-    for (int id : {errors::AthleteResultsInDiscipline, errors::TeamHasResults, errors::TeamInOtherSquad,
+    for (int id : {errors::AthleteHasResults, errors::TeamHasResults, errors::TeamInOtherSquad,
                    errors::SquadAssignedToDiscipline, errors::SquadDisciplineAgeClass, errors::SquadTeamAgeClass,
                    errors::ClubHasTeams, errors::ClubHasAthletes, errors::SquadHasScheduleItems, errors::ClubNotFound,
                    errors::SquadNotFound, errors::TeamNotFound, errors::AgeClassNotFound}) {

@@ -153,6 +153,22 @@ public:
         return id;
     }
 
+    // Reserves a blank barcode of the competition for late registrations.
+    int blank(int comp) { return barcode("blank", comp); }
+
+    // A result of a participant in one attempt; athlete, bib and team 0 store none.
+    int result(int discipline, int attempt, int athlete, int bib, int team = 0)
+    {
+        db_.query("INSERT INTO results (discipline_id, attempt, athlete_id, bib, kind) "
+                  "VALUES (?, ?, NULLIF(?, 0), NULLIF(?, 0), 'Distance')",
+                  discipline, attempt, athlete, bib)
+            .run();
+        const int id = db_.lastInsertId();
+        if (team != 0)
+            db_.query("INSERT INTO result_teams (result_id, team_id, position) VALUES (?, ?, 0)", id, team).run();
+        return id;
+    }
+
     // A scoring node fed by the providers (disciplines or other nodes).
     int aggregator(int comp, const std::vector<int>& providers)
     {
@@ -173,6 +189,33 @@ public:
         standin::Statement q = db_.query(sql, parameter);
         return q.next() ? q.intAt(0) : -1;
     }
+
+    // ---- reading back ----
+
+    // The first column of the first row of a query with one parameter; -1 without a row.
+    int count(const char* sql, int id)
+    {
+        standin::Statement q = db_.query(sql, id);
+        return q.next() ? q.intAt(0) : -1;
+    }
+    bool exists(int athlete) { return count("SELECT COUNT(*) FROM athletes WHERE id = ?", athlete) == 1; }
+    std::vector<int> bibs(int athlete)
+    {
+        std::vector<int> out;
+        standin::Statement q =
+            db_.query("SELECT bib FROM athlete_bibs WHERE athlete_id = ? ORDER BY position", athlete);
+        while (q.next())
+            out.push_back(q.intAt(0));
+        return out;
+    }
+    // An athlete's column as text, empty for NULL.
+    QString column(const char* name, int athlete)
+    {
+        standin::Statement q =
+            db_.query((std::string("SELECT IFNULL(") + name + ", '') FROM athletes WHERE id = ?").c_str(), athlete);
+        return q.next() ? q.textAt(0) : QStringLiteral("<none>");
+    }
+    int results(int athlete) { return count("SELECT COUNT(*) FROM results WHERE athlete_id = ?", athlete); }
 
     // n athletes in the team.
     void members(int comp, int team, int n)
@@ -195,8 +238,6 @@ public:
             .run();
         return id;
     }
-
-    // ---- reading back ----
 
     // "name|comment|address" of a club.
     QString clubState(int club)

@@ -160,3 +160,34 @@ TEST_F(ListModels, AFailingCompareLosesNoRowsAndIsReportedOnce)
     ASSERT_EQ(reported.size(), 1);
     EXPECT_TRUE(reported[0].contains(QStringLiteral("kaputt")));
 }
+
+TEST_F(ListModels, TheSortedViewOrdersAsTheListCompareAndFollowsEveryChange)
+{
+    // Results of several kinds, texts of mixed case, empty cells, in random order.
+    const QStringList cells{"3,20m", "12,5m", "0:12,34", "abc",  "Abd",    "äpfel", "Zebra",
+                            "",      "7",     "n.a.",    "disq", "10,01m", "zebra", "1:02,1"};
+    auto model = clubModel();
+    std::vector<ClubType> clubs;
+    for (int i = 0; i < 60; ++i)
+        clubs.push_back(club(i, QStringLiteral("Verein %1").arg(i), cells[(i * 7) % cells.size()]));
+    model->setRecords(clubs);
+    TSortedListModel sorted(kId);
+    sorted.setSourceModel(model.get());
+    sorted.initListView();
+
+    const auto expected = [&](bool reverse) {
+        QStringList out;
+        for (int row : sortedRows(*model, 1, reverse, CompareListRows))
+            out << cellText(*model, row, 1);
+        return out;
+    };
+    sorted.SortListView(1, true);
+    EXPECT_EQ(column(sorted, 1), expected(false));
+    sorted.SortListView(1, true);
+    EXPECT_EQ(column(sorted, 1), expected(true));
+
+    // Changed cells are read anew.
+    model->replace(0, club(0, "Verein 0", "0,01m"));
+    model->append(club(99, "Verein 99", "AAA"));
+    EXPECT_EQ(column(sorted, 1), expected(true));
+}

@@ -1,0 +1,222 @@
+#include "participants/AthleteListPrint.h"
+
+#include "core/results/tvpUtils.h"
+
+#include <QCollator>
+
+namespace tvp {
+
+namespace {
+
+// Texts compare as the user reads them, without regard to case.
+int compareText(const QString& a, const QString& b)
+{
+    static const QCollator collator = [] {
+        QCollator c{QLocale()};
+        c.setCaseSensitivity(Qt::CaseInsensitive);
+        return c;
+    }();
+    return collator.compare(a.toCaseFolded(), b.toCaseFolded());
+}
+
+template <class T>
+int compareInt(T a, T b)
+{
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+// Absent first; then by name; equal names by id, so that two clubs, age classes or teams of one
+// name never interleave their rows.
+template <class Record, class IdOf>
+int compareNamed(const Record* a, const Record* b, IdOf id)
+{
+    if (!a || !b)
+        return compareInt(a != nullptr, b != nullptr);
+    if (const int byName = compareText(a->Name, b->Name))
+        return byName;
+    return compareInt(id(*a), id(*b));
+}
+
+QString givenName(const proto::AthleteType& a)
+{
+    return a.Name ? a.Name->givenName : QString();
+}
+QString surName(const proto::AthleteType& a)
+{
+    return a.Name ? a.Name->surName : QString();
+}
+
+} // namespace
+
+// ---- columns ----
+
+TAthleteColMapper::TAthleteColMapper()
+{
+    for (const char* header : {"Vorname", "Name", "Team", "Startnr.", "Jahrgang", "Geschlecht", "Verein"})
+        addHeader(QString::fromUtf8(header));
+}
+
+QString TAthleteColMapper::getCellText(int col, const proto::AthleteType& a) const
+{
+    switch (col) {
+    case 0: return givenName(a);
+    case 1: return surName(a);
+    case 2: return a.Team ? a.Team->Name : QString();
+    case 3: return bibstoString(a.Bib);
+    case 4: return a.YearOfBirth >= 1 ? QString::number(a.YearOfBirth) : QString();
+    case 5: return genderToStr(a.Gender);
+    case 6: return a.Club ? a.Club->Name : QString();
+    default: return QString();
+    }
+}
+
+// ---- tables ----
+
+TAthletePrintTable::TAthletePrintTable(int rowHeight, TAthleteOverviewPrintContext* printContext)
+    : TItemListPrintTable<proto::AthleteType>(rowHeight, std::make_shared<TSimpleLineRenderer>(), printContext,
+                                              std::make_shared<TAthleteColMapper>()),
+      context_(printContext)
+{
+}
+
+const proto::ClubShortType* athleteClub(const proto::AthleteType& a)
+{
+    if (a.Team)
+        return a.Team->BillingClub.get();
+    return a.Club.get();
+}
+
+int sortAthleteByClubAgeTeam(const proto::AthleteType& a, const proto::AthleteType& b)
+{
+    if (const int byClub =
+            compareNamed(athleteClub(a), athleteClub(b), [](const proto::ClubShortType& c) { return c.ClubId; }))
+        return byClub;
+    if (!a.Team || !b.Team) {
+        if (const int byTeam = compareInt(a.Team != nullptr, b.Team != nullptr))
+            return byTeam;
+    } else {
+        if (const int byAgeClass = compareNamed(a.Team->AgeClass.get(), b.Team->AgeClass.get(),
+                                                [](const proto::AgeClassType& c) { return c.AgeClassID; }))
+            return byAgeClass;
+        if (const int byTeam =
+                compareNamed(a.Team.get(), b.Team.get(), [](const proto::TeamType& t) { return t.TeamID; }))
+            return byTeam;
+    }
+    if (const int bySurName = compareText(surName(a), surName(b)))
+        return bySurName;
+    return compareText(givenName(a), givenName(b));
+}
+
+bool sameTeamGroup(const proto::AthleteType& a, const proto::AthleteType& b)
+{
+    if (a.Team || b.Team)
+        return a.Team && b.Team && a.Team->TeamID == b.Team->TeamID;
+    // Without team each club's athletes make a group of their own, named in the page header.
+    const int clubA = a.Club ? a.Club->ClubId : 0;
+    const int clubB = b.Club ? b.Club->ClubId : 0;
+    return clubA == clubB;
+}
+
+void TAthleteTeamPrintTable::sortByTeams()
+{
+    sort([](const proto::AthleteType& a, const proto::AthleteType& b) { return sortAthleteByClubAgeTeam(a, b) < 0; });
+}
+
+std::shared_ptr<ITVChunk> TAthleteTeamPrintTable::getChunk(int availableHeight)
+{
+    const int count = getItemCount();
+    if (curListIndex >= count)
+        return nullptr;
+    const std::vector<proto::AthleteType>& rows = *FItems;
+    const proto::AthleteType& first = rows[std::size_t(curListIndex)];
+    int run = 1;
+    while (curListIndex + run < count && sameTeamGroup(first, rows[std::size_t(curListIndex + run)]))
+        ++run;
+    // At least one row a page, however little room there is.
+    const int perPage = std::min(run, rowsPerPage(availableHeight, FRowHeight));
+    const int pages = (run + perPage - 1) / perPage;
+    const int rowsNow = (run + pages - 1) / pages;
+
+    if (TAthleteOverviewPrintContext* context = getAthletePrintContext()) {
+        context->FTeam = first.Team.get();
+        if (first.Team) {
+            context->FAgeClass = first.Team->AgeClass.get();
+            context->FClub = first.Team->BillingClub.get();
+        } else {
+            context->FAgeClass = nullptr;
+            context->FClub = first.Club.get();
+        }
+    }
+    std::shared_ptr<ITVChunk> chunk = getPartList(FRowHeight, curListIndex, rowsNow);
+    curListIndex += rowsNow;
+    return chunk;
+}
+
+// ---- header ----
+
+void TAthleteListHeader::renderToPage(int x, int y, int pageWidth, TPrintCanvas& canvas, ITVChunk* chunk)
+{
+    static TAthleteOverviewPrintContext empty;
+    const TAthleteOverviewPrintContext* context =
+        chunk ? dynamic_cast<TAthleteOverviewPrintContext*>(chunk->getContextData()) : nullptr;
+    if (!context)
+        context = &empty;
+    curIndent = x + 40;
+    curLine = y - 90;
+    canvas.setBrushClear();
+    if (FContext)
+        canvas.setFont(FContext->mainFont());
+    canvas.setFontHeight(45);
+    canvas.setBold(false);
+    textOutWidth(kAthleteOverviewTitle, canvas);
+    canvas.setBold(true);
+    if (context->FAgeClass)
+        textOutWidth(QStringLiteral(" - ") + context->FAgeClass->Name, canvas);
+    if (context->FClub)
+        textOutWidth(QStringLiteral(" - ") + context->FClub->Name, canvas);
+    textOutWidth(context->FTeam ? QStringLiteral(" - ") + context->FTeam->Name : QStringLiteral(" - Ohne Team"),
+                 canvas);
+    canvas.setFontHeight(40);
+    canvas.setBold(false);
+    textOutWidth(printTimeAndPage(FContext), canvas);
+}
+
+// ---- the two printouts ----
+
+namespace {
+
+void compose(TPrintManager& manager, std::shared_ptr<ITVPrintObject> header,
+             std::shared_ptr<ITVPrintSplitableContent> body)
+{
+    manager.setPageHeader(std::move(header));
+    manager.setHeaderSpacing(150);
+    manager.setContent(std::move(body));
+    manager.setPageFooter(std::make_shared<TTVPFooter>());
+    manager.setFooterSpacing(30);
+    manager.render();
+}
+
+} // namespace
+
+void printAthleteOverview(TPrintManager& manager, const std::vector<proto::AthleteType>& athletes,
+                          const QString& filterCaption)
+{
+    auto body = std::make_shared<TAthletePrintTable>(65, nullptr);
+    for (const proto::AthleteType& a : athletes)
+        body->addItem(a);
+    compose(manager, std::make_shared<TGenericCaptionStringHeader>(kAthleteOverviewTitle, filterCaption, 20, 45), body);
+}
+
+void printAthleteTeamOverview(TPrintManager& manager, const std::vector<proto::AthleteType>& athletes)
+{
+    TAthleteOverviewPrintContext context;
+    auto body = std::make_shared<TAthleteTeamPrintTable>(65, &context);
+    for (const proto::AthleteType& a : athletes)
+        body->addItem(a);
+    body->sortByTeams();
+    compose(manager, std::make_shared<TAthleteListHeader>(), body);
+    // The context dies here: the manager must not draw the body again.
+    manager.setContent(nullptr);
+}
+
+} // namespace tvp

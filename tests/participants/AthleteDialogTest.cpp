@@ -1,0 +1,479 @@
+// The athlete window offscreen against the stand-in: creating, changing and deleting athletes with
+// the questions answered both ways, the filters, the list search, drag input, export and printing.
+
+#include "core/print/ui/Print.h"
+#include "core/util/CodePages.h"
+#include "tests/core/print/PdfTools.h"
+#include "participants/ui/ParticipantWindows.h"
+#include "tests/participants/AthleteWindowFixture.h"
+#include "tests/support/FakeServer.h"
+
+#include <QFile>
+#include <QTest>
+#include <QTreeWidget>
+#include <QMimeData>
+
+using namespace tvp;
+using namespace tvp::proto;
+using namespace tvp::test;
+
+namespace {
+
+const QString kSaveCaption = QStringLiteral("Athletendaten");
+
+TEST_F(AthleteWindowTest, ANewAthleteIsCreatedAndTheNextOneIsProposedTheNextBib)
+{
+    const int u10 = seed->ageClass(competitionId, QStringLiteral("U10"));
+    const int club = seed->club(competitionId, QStringLiteral("TV Nord"));
+    const int team = seed->team(competitionId, QStringLiteral("Adler"), u10, club);
+    open();
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Athleten"));
+    EXPECT_EQ(entries(box("ComboBoxTeam")), (QStringList{"Ohne Team", "Adler (U10)"}));
+    EXPECT_EQ(entries(box("ComboBoxClub")), (QStringList{"Ohne Verein", "TV Nord"}));
+    EXPECT_EQ(entries(box("ComboBoxGender")), (QStringList{"Keine Angabe", "Männlich", "Weiblich"}));
+    EXPECT_FALSE(button("Button2")->isEnabled()) << "no name yet";
+
+    type(edit("EditGivenName"), QStringLiteral(" Anna "));
+    type(edit("EditSurName"), QStringLiteral("Berg"));
+    type(edit("EditBibs"), QStringLiteral("7"));
+    type(edit("EditYear"), QStringLiteral("2014"));
+    pick(box("ComboBoxGender"), QStringLiteral("Weiblich"));
+    pick(box("ComboBoxTeam"), QStringLiteral("Adler (U10)"));
+    pick(box("ComboBoxClub"), QStringLiteral("TV Nord"));
+    EXPECT_TRUE(button("Button2")->isEnabled());
+    EXPECT_FALSE(button("Button1")->isEnabled()) << "nothing to save for a new athlete";
+    button("Button2")->click();
+    EXPECT_EQ(edit("EditGivenName")->text(), QStringLiteral("Anna")) << "the trimmed name is written back";
+    settle();
+
+    ASSERT_EQ(listed(), QStringList{QStringLiteral("Berg")});
+    const int id = seed->count("SELECT MAX(id) FROM athletes WHERE competition_id = ?", competitionId);
+    EXPECT_EQ(seed->column("given_name", id), QStringLiteral("Anna"));
+    EXPECT_EQ(seed->column("team_id", id), QString::number(team));
+    EXPECT_EQ(seed->column("club_id", id), QString::number(club));
+    EXPECT_EQ(seed->column("gender", id), QStringLiteral("FEMALE"));
+    EXPECT_EQ(seed->bibs(id), std::vector<int>{7});
+    EXPECT_EQ(form->listModel().index(0, colTeam).data().toString(), QStringLiteral("Adler"));
+    EXPECT_EQ(child<QLabel>("LabelCount")->text(), QStringLiteral("Athleten in dieser Ansicht: 1"));
+
+    // The editor shows the next new athlete of the same team and club, one bib on.
+    EXPECT_EQ(child<QLabel>("LabelId")->text(), QStringLiteral("ID: -"));
+    EXPECT_EQ(edit("EditGivenName")->text(), QString());
+    EXPECT_EQ(edit("EditBibs")->text(), QStringLiteral("8"));
+    EXPECT_EQ(box("ComboBoxTeam")->currentText(), QStringLiteral("Adler (U10)"));
+    EXPECT_EQ(box("ComboBoxClub")->currentText(), QStringLiteral("TV Nord"));
+    // A reload in between does not move the proposal on again.
+    form->reloadFormData(false);
+    settle();
+    EXPECT_EQ(edit("EditBibs")->text(), QStringLiteral("8"));
+    EXPECT_TRUE(recorder.messages.messages.empty());
+}
+
+TEST_F(AthleteWindowTest, AChangedAthleteIsSavedAndTheUnsavedQuestionKeepsOrDropsTheEdit)
+{
+    const int anna = athlete(QStringLiteral("Anna"), QStringLiteral("Berg"), {3});
+    athlete(QStringLiteral("Ben"), QStringLiteral("Acker"));
+    open();
+    click(QStringLiteral("Berg"));
+    EXPECT_EQ(form->currentAthlete(), anna);
+    EXPECT_EQ(child<QLabel>("LabelId")->text(), QStringLiteral("ID: %1").arg(anna));
+    EXPECT_EQ(edit("EditBibs")->text(), QStringLiteral("3"));
+    EXPECT_FALSE(button("Button1")->isEnabled());
+
+    type(edit("EditSurName"), QStringLiteral("Bergmann"));
+    EXPECT_TRUE(button("Button1")->isEnabled());
+    EXPECT_TRUE(form->hasDirtyData(TAthleteForm::kEditorPart));
+
+    // "Nein": the edit stays and so does the selection.
+    script->expectMessage(kSaveCaption, TMsgAnswer::No);
+    click(QStringLiteral("Acker"));
+    EXPECT_EQ(form->currentAthlete(), anna);
+    EXPECT_EQ(edit("EditSurName")->text(), QStringLiteral("Bergmann"));
+    EXPECT_EQ(form->getSelectedIds(), std::vector<int>{anna});
+
+    button("Button1")->click();
+    settle();
+    EXPECT_EQ(seed->column("sur_name", anna), QStringLiteral("Bergmann"));
+    EXPECT_FALSE(form->hasOverallDirtyData());
+    EXPECT_EQ(edit("EditSurName")->text(), QStringLiteral("Bergmann"));
+
+    // "Ja": the edit is dropped and the other athlete shown.
+    type(edit("EditGivenName"), QStringLiteral("Annika"));
+    later();
+    script->expectMessage(kSaveCaption, TMsgAnswer::Yes);
+    click(QStringLiteral("Acker"));
+    EXPECT_EQ(edit("EditGivenName")->text(), QStringLiteral("Ben"));
+    EXPECT_EQ(seed->column("given_name", anna), QStringLiteral("Anna"));
+}
+
+TEST_F(AthleteWindowTest, ATakenBibIsAskedAboutAndMovesOnlyOnYes)
+{
+    const int ben = athlete(QStringLiteral("Ben"), QStringLiteral("Acker"), {5});
+    open();
+    type(edit("EditGivenName"), QStringLiteral("Anna"));
+    type(edit("EditBibs"), QStringLiteral("5"));
+    script->expectMessage(kSaveCaption, TMsgAnswer::No);
+    button("Button2")->click();
+    settle();
+    EXPECT_EQ(listed(), QStringList{QStringLiteral("Acker")});
+    EXPECT_EQ(script->seen.back().text, QStringLiteral("Die Startnummer ist bereits einem anderen Athleten "
+                                                       "zugewiesen. Diese wird auf den neuen Athleten umgeschrieben. "
+                                                       "Athlet trotzdem erstellen?"));
+    EXPECT_TRUE(button("Button2")->isEnabled()) << "the editor kept what was typed";
+    EXPECT_EQ(edit("EditGivenName")->text(), QStringLiteral("Anna"));
+
+    script->expectMessage(kSaveCaption, TMsgAnswer::Yes);
+    button("Button2")->click();
+    settle();
+    EXPECT_EQ(listed().size(), 2);
+    EXPECT_TRUE(seed->bibs(ben).empty());
+    EXPECT_TRUE(recorder.messages.messages.empty());
+}
+
+TEST_F(AthleteWindowTest, AChangeRefusedTwiceIsAskedTwiceAndSentWithBothFlags)
+{
+    const int disc = seed->discipline(competitionId, QStringLiteral("Weitsprung"));
+    const int anna = athlete(QStringLiteral("Anna"), QStringLiteral("Berg"), {1});
+    athlete(QStringLiteral("Ben"), QStringLiteral("Acker"), {2});
+    seed->result(disc, 1, anna, 1);
+    open();
+    click(QStringLiteral("Berg"));
+    type(edit("EditBibs"), QStringLiteral("2"));
+    script->expectMessage(kSaveCaption, TMsgAnswer::Yes);
+    script->expectMessage(kSaveCaption, TMsgAnswer::Yes);
+    button("Button1")->click();
+    settle();
+    ASSERT_EQ(script->seen.size(), 2u);
+    EXPECT_TRUE(script->seen[0].text.startsWith(QStringLiteral("Die Startnummer ist bereits einem anderen")));
+    EXPECT_TRUE(script->seen[1].text.startsWith(QStringLiteral("Der zu entfernenden Startnummer")));
+    EXPECT_EQ(seed->bibs(anna), std::vector<int>{2});
+    EXPECT_EQ(seed->results(anna), 0);
+}
+
+TEST_F(AthleteWindowTest, AnInvalidEditorSaysWhyAndSendsNothing)
+{
+    open();
+    type(edit("EditGivenName"), QStringLiteral("Anna"));
+    type(edit("EditBarcode"), QStringLiteral("A12X"));
+    button("Button2")->click();
+    type(edit("EditBarcode"), QString());
+    type(edit("EditBibs"), QStringLiteral("5;"));
+    button("Button2")->click();
+    settle();
+    EXPECT_EQ(recorder.messages.lines(),
+              (QStringList{"Barcode zuordnen: Ungültiges Barcodeformat",
+                           "AthletIn bearbeiten: Startnummernformat ungültig. Muss eine positive Zahl oder "
+                           ";-separierte Liste von positiven Zahlen sein."}));
+    EXPECT_EQ(recorder.messages.messages[0].errorId, -1);
+    EXPECT_EQ(seed->count("SELECT COUNT(*) FROM athletes WHERE competition_id = ?", competitionId), 0);
+}
+
+TEST_F(AthleteWindowTest, DeletingSeveralAsksOnceAndTheBatchAnswerDecidesForTheRefusedOnes)
+{
+    const int disc = seed->discipline(competitionId, QStringLiteral("Sprint"));
+    const int a = athlete(QStringLiteral("A"), QStringLiteral("Alpha"));
+    const int b = athlete(QStringLiteral("B"), QStringLiteral("Beta"));
+    const int c = athlete(QStringLiteral("C"), QStringLiteral("Gamma"));
+    seed->placeAthlete(disc, b);
+    open();
+
+    // "Nein" to the first question: nothing is sent.
+    selectRows({QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma")});
+    script->expectMessage(QStringLiteral("Athleten löschen"), TMsgAnswer::No);
+    form->Entfernen1Click();
+    EXPECT_EQ(script->seen.back().text, QStringLiteral("Sollen die markierten Athleten wirklich gelöscht werden?"));
+    settle();
+    EXPECT_TRUE(seed->exists(a));
+
+    script->expectMessage(QStringLiteral("Athleten löschen"), TMsgAnswer::Yes);
+    recorder.confirmation.expect({.confirmed = false});
+    form->Entfernen1Click();
+    settle();
+    ASSERT_EQ(recorder.confirmation.asked.size(), 1u);
+    EXPECT_EQ(recorder.confirmation.asked[0].caption, QStringLiteral("Athlet löschen"));
+    EXPECT_FALSE(seed->exists(a));
+    EXPECT_TRUE(seed->exists(b));
+    EXPECT_FALSE(seed->exists(c));
+
+    // One row, forced on "Ja".
+    form->reloadFormData(false);
+    settle();
+    selectRows({QStringLiteral("Beta")});
+    script->expectMessage(QStringLiteral("Athleten löschen"), TMsgAnswer::Yes);
+    recorder.confirmation.expect({.confirmed = true});
+    form->Entfernen1Click();
+    EXPECT_EQ(script->seen.back().text, QStringLiteral("Soll der markierte Athlet wirklich gelöscht werden?"));
+    settle();
+    EXPECT_FALSE(recorder.confirmation.asked.back().applyToAllOffered);
+    EXPECT_FALSE(seed->exists(b));
+    EXPECT_TRUE(recorder.messages.messages.empty());
+}
+
+TEST_F(AthleteWindowTest, DeletingWithApplyToAllAsksOnceForEveryRefusedRow)
+{
+    const int disc = seed->discipline(competitionId, QStringLiteral("Sprint"));
+    std::vector<int> ids;
+    for (const char* name : {"Alpha", "Beta", "Gamma"}) {
+        ids.push_back(athlete(QStringLiteral("X"), QString::fromUtf8(name)));
+        seed->result(disc, 1, ids.back(), 0);
+    }
+    open();
+    selectRows({QStringLiteral("Alpha"), QStringLiteral("Beta"), QStringLiteral("Gamma")});
+    script->expectMessage(QStringLiteral("Athleten löschen"), TMsgAnswer::Yes);
+    recorder.confirmation.expect({.confirmed = true, .applyToAll = true});
+    form->Entfernen1Click();
+    settle();
+    EXPECT_EQ(recorder.confirmation.asked.size(), 1u);
+    for (int id : ids)
+        EXPECT_FALSE(seed->exists(id));
+}
+
+TEST_F(AthleteWindowTest, SwappingNamesAsksFirstAndReloads)
+{
+    const int a = athlete(QStringLiteral("Anna"), QStringLiteral("Berg"));
+    open();
+    selectRows({QStringLiteral("Berg")});
+    script->expectMessage(QStringLiteral("Namen tauschen"), TMsgAnswer::Yes);
+    form->VorundNachnametauschen1Click();
+    settle();
+    EXPECT_EQ(seed->column("given_name", a), QStringLiteral("Berg"));
+    EXPECT_EQ(listed(), QStringList{QStringLiteral("Anna")});
+}
+
+TEST_F(AthleteWindowTest, FiltersByTeamAgeClassAndUnassignedDiscipline)
+{
+    const int u10 = seed->ageClass(competitionId, QStringLiteral("U10"));
+    const int u12 = seed->ageClass(competitionId, QStringLiteral("U12"));
+    const int adler = seed->team(competitionId, QStringLiteral("Adler"), u10);
+    const int falken = seed->team(competitionId, QStringLiteral("Falken"), u12);
+    seed->discipline(competitionId, QStringLiteral("Sprint"));
+    ResultTableType relay;
+    relay.Team = true;
+    seed->discipline(competitionId, QStringLiteral("Staffel"), 0, relay);
+    athlete(QStringLiteral("Anna"), QStringLiteral("Adlerin"), {}, adler);
+    athlete(QStringLiteral("Fritz"), QStringLiteral("Falke"), {}, falken);
+    athlete(QStringLiteral("Olga"), QStringLiteral("Ohne"));
+    open();
+    EXPECT_EQ(listed().size(), 3);
+    EXPECT_EQ(entries(box("ComboBoxDisciplineFilter")), (QStringList{"Kein Filter", "Sprint"}))
+        << "a team discipline is never a filter";
+    EXPECT_EQ(entries(box("ComboBoxTeamFilter")), (QStringList{"Kein Filter", "Adler (U10)", "Falken (U12)"}));
+
+    pick(box("ComboBoxTeamFilter"), QStringLiteral("Adler (U10)"));
+    settle();
+    EXPECT_EQ(listed(), QStringList{QStringLiteral("Adlerin")});
+    EXPECT_TRUE(box("ComboBoxAgeClassFilter")->isHidden());
+    EXPECT_FALSE(child<QLabel>("LabelAgeClassByTeam")->isHidden());
+    EXPECT_EQ(form->printFilter().getPrintString(), QStringLiteral("Team Adler (U10)"));
+
+    pick(box("ComboBoxTeamFilter"), QStringLiteral("Kein Filter"));
+    settle();
+    EXPECT_FALSE(box("ComboBoxAgeClassFilter")->isHidden());
+    EXPECT_EQ(listed().size(), 3);
+
+    pick(box("ComboBoxAgeClassFilter"), QStringLiteral("U12"));
+    settle();
+    EXPECT_EQ(listed(), QStringList{QStringLiteral("Falke")});
+    EXPECT_EQ(form->printFilter().getPrintString(), QStringLiteral("Altersklasse U12"));
+    EXPECT_EQ(child<QLabel>("LabelCount")->text(), QStringLiteral("Athleten in dieser Ansicht: 1"));
+}
+
+TEST_F(AthleteWindowTest, AFilterChangeWithUnsavedChangesAsksAndNeinKeepsTheFilter)
+{
+    const int u10 = seed->ageClass(competitionId, QStringLiteral("U10"));
+    const int adler = seed->team(competitionId, QStringLiteral("Adler"), u10);
+    athlete(QStringLiteral("Anna"), QStringLiteral("Berg"), {}, adler);
+    athlete(QStringLiteral("Ben"), QStringLiteral("Acker"));
+    open();
+    click(QStringLiteral("Berg"));
+    type(edit("EditSurName"), QStringLiteral("Bergmann"));
+    script->expectMessage(kSaveCaption, TMsgAnswer::No);
+    pick(box("ComboBoxTeamFilter"), QStringLiteral("Adler (U10)"));
+    settle();
+    EXPECT_EQ(box("ComboBoxTeamFilter")->currentText(), QStringLiteral("Kein Filter"));
+    EXPECT_EQ(listed().size(), 2);
+}
+
+TEST_F(AthleteWindowTest, OtherWindowsShowTeamMembersAnAthleteOrANewAthleteWithABlankBarcode)
+{
+    const int adler = seed->team(competitionId, QStringLiteral("Adler"));
+    const int anna = athlete(QStringLiteral("Anna"), QStringLiteral("Berg"), {}, adler);
+    athlete(QStringLiteral("Ben"), QStringLiteral("Acker"));
+
+    form->showTeamMembers(adler);
+    settle();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(listed(), QStringList{QStringLiteral("Berg")});
+    EXPECT_EQ(box("ComboBoxTeamFilter")->currentText(), QStringLiteral("Adler"));
+
+    form->showAthlete(anna, 0);
+    settle();
+    EXPECT_EQ(listed().size(), 2);
+    EXPECT_EQ(form->currentAthlete(), anna);
+    EXPECT_EQ(edit("EditGivenName")->text(), QStringLiteral("Anna"));
+    EXPECT_EQ(form->getCachedAthleteByID(anna)->Name->surName, QStringLiteral("Berg"));
+    EXPECT_FALSE(form->getCachedAthleteByID(anna + 1000));
+    const int barcode = form->getCachedAthleteByID(anna)->Barcode;
+    EXPECT_EQ(form->getCachedAthlete(barcode)->AthleteID, anna);
+
+    form->selectAthlete(999999);
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{"Athlet anzeigen: Athlet nicht gefunden. Evtl. mit F5 Fenster neu laden"});
+
+    form->createNewAthleteWithBarcode(33);
+    EXPECT_EQ(form->currentAthlete(), 0);
+    EXPECT_EQ(edit("EditBarcode")->text(), QStringLiteral("B11X"));
+    EXPECT_EQ(edit("EditGivenName")->text(), QString());
+    EXPECT_EQ(child<QLabel>("LabelId")->text(), QStringLiteral("ID: -"));
+}
+
+TEST_F(AthleteWindowTest, TheSelectionIsDraggedAsIdsInListOrder)
+{
+    const int a = athlete(QStringLiteral("Anna"), QStringLiteral("Berg"));
+    const int b = athlete(QStringLiteral("Ben"), QStringLiteral("Acker"));
+    open();
+    // Sorted by given name: Anna, then Ben.
+    selectRows({QStringLiteral("Acker"), QStringLiteral("Berg")});
+    EXPECT_EQ(form->getSelectedIds(), (std::vector<int>{a, b}));
+    EXPECT_TRUE(list()->dragEnabled());
+    const QModelIndex first = form->athletes().index(0, 0);
+    EXPECT_TRUE(form->athletes().flags(first) & Qt::ItemIsDragEnabled);
+    std::unique_ptr<QMimeData> data(form->athletes().mimeData({first, form->athletes().index(0, 1)}));
+    EXPECT_EQ(QString::fromUtf8(data->data(kAthleteIdsMimeType)), QString::number(a));
+}
+
+TEST_F(AthleteWindowTest, TheListSearchFindsRowsAndSelectsThemInTheList)
+{
+    athlete(QStringLiteral("Anna"), QStringLiteral("Berg"), {12});
+    const int ben = athlete(QStringLiteral("Ben"), QStringLiteral("Bergmann"), {13});
+    athlete(QStringLiteral("Cem"), QStringLiteral("Acker"));
+    open();
+    form->Suchen1Click();
+    ASSERT_TRUE(search->isVisible());
+    auto* words = search->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+    auto* results = search->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+    EXPECT_EQ(results->columnCount(), int(athleteColumnCount));
+
+    words->setText(QStringLiteral("berg 13"));
+    ASSERT_EQ(results->topLevelItemCount(), 1);
+    EXPECT_EQ(results->topLevelItem(0)->text(colGivenName), QStringLiteral("Ben"));
+    // The first result is chosen at once: selected in the athlete list and shown in the editor.
+    EXPECT_EQ(search->selectedList(), 0);
+    EXPECT_EQ(form->getSelectedIds(), std::vector<int>{ben});
+    EXPECT_EQ(form->currentAthlete(), ben);
+    EXPECT_EQ(edit("EditGivenName")->text(), QStringLiteral("Ben"));
+
+    // A reload of the list clears the results and fills them again a moment later.
+    words->setText(QStringLiteral("berg"));
+    EXPECT_EQ(results->topLevelItemCount(), 2);
+    form->reloadFormData(false);
+    settle();
+    ASSERT_TRUE(waitUntil([&] { return results->topLevelItemCount() == 2; }, 2000));
+    // A changed selection in the list is no change of the list.
+    selectRows({QStringLiteral("Acker")});
+    EXPECT_EQ(results->topLevelItemCount(), 2);
+
+    // Closed, the list's changes reach it no more.
+    search->close();
+    EXPECT_EQ(results->topLevelItemCount(), 0);
+    form->reloadFormData(false);
+    settle();
+    QTest::qWait(100);
+    EXPECT_EQ(results->topLevelItemCount(), 0);
+}
+
+TEST_F(AthleteWindowTest, TheListIsExportedAsShownInWindows1252WithCrLf)
+{
+    const int u10 = seed->ageClass(competitionId, QStringLiteral("U10"));
+    const int club = seed->club(competitionId, QStringLiteral("TV Süd"));
+    const int adler = seed->team(competitionId, QStringLiteral("Adler; Nord"), u10);
+    const int a = athlete(QStringLiteral("Jürgen"), QStringLiteral("Müller"), {5, 6}, adler, club);
+    const int b = athlete(QStringLiteral("Anna"), QStringLiteral("Berg"));
+    open();
+    const QString file = folders.programDir.filePath(QStringLiteral("Athleten.csv"));
+    script->expectFile(QStringLiteral("csv-Datei speichern"), file);
+    form->exportCsv(false);
+
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const auto barcode = [&](int id) { return athleteCellText(*form->getCachedAthleteByID(id), colBarcode); };
+    const QString expected =
+        QStringLiteral("Vorname;Nachname;Team;Startnummer;Jahrgang;Geschlecht;Verein;ID;Barcode\r\n"
+                       "Anna;Berg;;;;;-;%1;%2\r\n"
+                       "Jürgen;Müller;\"Adler; Nord\";5,6;;;TV Süd;%3;%4\r\n")
+            .arg(b)
+            .arg(barcode(b))
+            .arg(a)
+            .arg(barcode(a));
+    EXPECT_EQ(f.readAll(), toWindows1252(expected));
+}
+
+TEST_F(AthleteWindowTest, BothPrintoutsPrintTheListedRows)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    const int adler = seed->team(competitionId, QStringLiteral("Adler"));
+    athlete(QStringLiteral("Anna"), QStringLiteral("Berg"), {}, adler);
+    athlete(QStringLiteral("Ben"), QStringLiteral("Acker"));
+    open();
+    const QString pdf = folders.programDir.filePath(QStringLiteral("out.pdf"));
+    script->expectPrinter(QStringLiteral("Drucken"), pdf);
+    form->printOverview(false);
+    QStringList lines = pageLines(pdfPages(pdf).value(0));
+    ASSERT_GE(lines.size(), 4);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Athletenübersicht (Druck:"))) << lines[0].toStdString();
+    EXPECT_EQ(lines[2], QStringLiteral("Anna Berg Adler"));
+    EXPECT_EQ(lines[3], QStringLiteral("Ben Acker"));
+
+    const QString teams = folders.programDir.filePath(QStringLiteral("teams.pdf"));
+    script->expectPrinter(QStringLiteral("Drucken"), teams);
+    form->printOverview(true);
+    EXPECT_EQ(pdfPageCount(teams), 2);
+    EXPECT_TRUE(recorder.waits.shown.isEmpty());
+
+    // Cancelled at the printer choice: nothing.
+    script->expectPrinter(QStringLiteral("Drucken"), QString());
+    form->printOverview(false);
+}
+
+TEST_F(AthleteWindowTest, TheCheckMenuShowsTheAllClearMessageOnlyWhenAsked)
+{
+    FakeServerInstall fake;
+    fake->answer<op::checkParticipantConstraints>(checkParticipantConstraintsResponse{});
+    script->expectMessage(QStringLiteral("Teilnehmer prüfen"), TMsgAnswer::Ok);
+    form->checkParticipantContraints(true);
+    settle();
+    EXPECT_EQ(script->seen.back().text,
+              QStringLiteral("Alle Teams der Veranstaltung entsprechen den Vorgaben der jeweiligen Altersklasse."));
+    form->checkParticipantContraints(false);
+    settle();
+    EXPECT_EQ(fake->callsOf<op::checkParticipantConstraints>().size(), 2u);
+    EXPECT_EQ(fake->callsOf<op::checkParticipantConstraints>()[0].CompetitionId, competitionId);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ParticipantWindows, TheAthleteAndSearchWindowsAreMadeForTheirRowsAndFindEachOther)
+{
+    TempAppFolders folders;
+    TWindowRegistry registry;
+    registerParticipantWindows(registry);
+    TCurrentCompetition competition;
+    TWindowContext context(competition, registry);
+    for (TWindowId id : {TWindowId::SearchForm, TWindowId::AthleteForm})
+        registry.create(id, context);
+    auto* athletes = registry.get<TAthleteForm>(TWindowId::AthleteForm);
+    ASSERT_TRUE(athletes);
+    EXPECT_EQ(athletes->objectName(), QStringLiteral("AthleteForm"));
+    EXPECT_EQ(windowClassName(athletes), QStringLiteral("TAthleteForm"));
+    EXPECT_TRUE(registry.get<IAthleteForm>(TWindowId::AthleteForm));
+    ASSERT_TRUE(registry.get<IListSearchForm>(TWindowId::SearchForm));
+    EXPECT_EQ(registry.widget(TWindowId::SearchForm)->windowTitle(), QStringLiteral("Suchen..."));
+    // Ctrl+F's way: the athlete window opens the search over its list.
+    athletes->Suchen1Click();
+    EXPECT_TRUE(registry.widget(TWindowId::SearchForm)->isVisible());
+    registry.destroyAll();
+}
+
+} // namespace
