@@ -1,6 +1,6 @@
 #pragma once
-// The club and team overviews: the window's list as a simple table under a caption header, with
-// the standard footer on every page.
+// The club and team overviews: the window's list as a simple table under a caption header (with
+// the filter as additional caption), with the standard footer on every page.
 
 #include "core/print/PrintUtils.h"
 
@@ -17,9 +17,9 @@ inline constexpr int kOverviewRowHeight = 65;
 template <class Item>
 class TOverviewPrintTable : public TItemListPrintTable<Item> {
 public:
-    explicit TOverviewPrintTable(std::shared_ptr<const IObjectColMapper<Item>> colMapper)
-        : TItemListPrintTable<Item>(kOverviewRowHeight, std::make_shared<TSimpleLineRenderer>(), nullptr,
-                                    std::move(colMapper))
+    explicit TOverviewPrintTable(std::shared_ptr<const IObjectColMapper<Item>> colMapper,
+                                 int rowHeight = kOverviewRowHeight)
+        : TItemListPrintTable<Item>(rowHeight, std::make_shared<TSimpleLineRenderer>(), nullptr, std::move(colMapper))
     {
     }
 
