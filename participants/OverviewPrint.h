@@ -42,8 +42,11 @@ private:
     bool emptyPageGiven_ = false;
 };
 
-// Header "caption - additionalCaption (Druck: ..., Seite n/m)", header gap 150, footer gap 30,
-// the footer; then renders the body. Throws EPrintError when the job cannot be started.
+// The page layout of the participant overviews: the header, gap 150, the body, gap 30, the standard
+// footer; then renders the body. Throws EPrintError when the job cannot be started.
+void renderOverview(TPrintManager& manager, std::shared_ptr<ITVPrintObject> header,
+                    std::shared_ptr<ITVPrintSplitableContent> body);
+// The same under the header "caption - additionalCaption (Druck: ..., Seite n/m)".
 void renderOverview(TPrintManager& manager, const QString& caption, const QString& additionalCaption,
                     std::shared_ptr<ITVPrintSplitableContent> body);
 
