@@ -2,8 +2,10 @@
 
 #include "core/services/ResultCaptureServices.h"
 #include "core/ui/Startup.h"
+#include "organisation/ui/OrganisationWindows.h"
 #include "participants/ui/ParticipantWindows.h"
 #include "results/TimingConnector.h"
+#include "scoring/ui/ScoringWindows.h"
 
 #include <QApplication>
 
@@ -14,6 +16,8 @@ int main(int argc, char** argv)
     tvp::TProgram program;
     // Each area adds what it has built; the windows not built yet stay placeholders.
     tvp::registerParticipantWindows(program.registry());
+    tvp::registerOrganisationWindows(program.registry());
+    tvp::registerScoringServices(program.registry());
     // The timing exchange stands ready for the competition-list window from start-up to the end.
     program.registry().registerService<tvp::ITimingExport>(std::make_unique<tvp::TimingConnector>());
     if (!program.start())

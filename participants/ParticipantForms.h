@@ -4,6 +4,7 @@
 //   if (auto* athletes = context().windows().get<IAthleteForm>(TWindowId::AthleteForm)) ...
 
 #include "core/protocol/ParticipantRecords.h"
+#include "core/services/ParticipantServices.h" // ITeamMemberWarningForm, which other areas reach too
 
 #include <QString>
 
@@ -74,13 +75,6 @@ public:
     virtual std::vector<proto::TeamType> getSelectedTeams() const = 0;
     virtual void showDisc(int disciplineId, int ageClassId) = 0;
     virtual void discParticipantsUpdated(int disciplineId) = 0;
-};
-
-class ITeamMemberWarningForm {
-public:
-    virtual ~ITeamMemberWarningForm() = default;
-    virtual void showParticipantWarning(const std::vector<proto::InvalidParticipantType>& warnings,
-                                        const std::vector<int>& resProvIds, int compId) = 0;
 };
 
 class IClubForm {

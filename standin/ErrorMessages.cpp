@@ -40,6 +40,30 @@ const std::vector<Message>& messages()
         {BibInvalid, "Ungültige Startnummer %s: Startnummern sind ganze Zahlen ab 1."},
         {BibTwice, "Die Startnummer %s ist mehrfach angegeben."},
 
+        // Disciplines and scoring nodes.
+        {AssignmentChangeWithResults,
+         "Die Disziplin %s enthält bereits Ergebnisse, die mit der neuen Leistungszuordnung nicht zugeordnet werden "
+         "können."},
+        {NotAnAggregator, "Die ID %s gehört zu keinem Ergebnis-Aggregator."},
+        {DisciplineHasHeats, "Die Disziplin %s enthält Laufeinteilungen."},
+        {DisciplineHasResults, "Der Disziplin %s sind Ergebnisse und Laufeinteilungen zugewiesen."},
+        {FewerAttemptsWithResults, "Die Disziplin %s enthält Ergebnisse von Versuchen/Läufen über %s."},
+        {TeamChangeWithResults, "Der Disziplin %s sind Ergebnisse und Laufeinteilungen zugewiesen."},
+        {TeamChangeWithHeats, "Die Disziplin %s enthält Laufeinteilungen."},
+        // 45 (squads with results leave the discipline) shares the athletes' text above.
+        {SquadsOfOtherAgeClass, "Der Disziplin %s sind schon Riegen anderer Altersklassen zugeordnet."},
+        {DisciplineHasScheduleItems, "Die Disziplin %s enthält bereits Zuordnungen zu Zeitplaneinträgen."},
+        {ResultTypeChangeWithResults,
+         "Der Ergebnistyp der Disziplin %s soll geändert werden, aber die Disziplin enthält bereits Ergebnisse."},
+        {DisciplineNotFound, "Die Disziplin mit der ID %s existiert nicht."},
+        {TemplateNotFound, "Die Aggregator-Vorlage mit der ID %s existiert nicht."},
+        {ParameterCount, "Die Aggregator-Vorlage %s erwartet %s Parameter, übergeben wurden %s."},
+        {ProviderNotFound, "Die Quelle %s ist keine Disziplin und kein Ergebnis-Aggregator dieser Veranstaltung."},
+        {SourceCycle, "Der Ergebnis-Aggregator %s kann nicht (auch nicht über andere) seine eigene Quelle sein."},
+        {NoSource, "Ein Ergebnis-Aggregator braucht mindestens eine Quelle."},
+        {OnlySourceOf, "Der Ergebnis-Aggregator %s ist die einzige Quelle von %s."},
+        {InvalidDiscipline, "Ungültige Disziplindaten: %s."},
+
         // Clubs, billing and squads.
         {TeamInOtherSquad, "Das Team %s ist bereits der Riege %s zugewiesen."},
         {SquadAssignedToDiscipline, "Die Riege %s ist der Disziplin %s zugeordnet."},

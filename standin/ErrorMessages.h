@@ -40,6 +40,27 @@ inline constexpr int BlankBarcodeInUse = 234;
 inline constexpr int BibInvalid = 235;
 inline constexpr int BibTwice = 236;
 
+// Disciplines and scoring nodes.
+inline constexpr int AssignmentChangeWithResults = 12;
+inline constexpr int NotAnAggregator = 21;
+inline constexpr int DisciplineHasHeats = 35;
+inline constexpr int DisciplineHasResults = 36;
+inline constexpr int FewerAttemptsWithResults = 37;
+inline constexpr int TeamChangeWithResults = 38;
+inline constexpr int TeamChangeWithHeats = 39;
+inline constexpr int RemovedSquadsHaveResults = 45;
+inline constexpr int SquadsOfOtherAgeClass = 70;
+inline constexpr int DisciplineHasScheduleItems = 168;
+inline constexpr int ResultTypeChangeWithResults = 182;
+inline constexpr int DisciplineNotFound = 601;
+inline constexpr int TemplateNotFound = 602;
+inline constexpr int ParameterCount = 603;
+inline constexpr int ProviderNotFound = 604;
+inline constexpr int SourceCycle = 605;
+inline constexpr int NoSource = 606;
+inline constexpr int OnlySourceOf = 607;
+inline constexpr int InvalidDiscipline = 609;
+
 // Clubs, billing and squads.
 inline constexpr int TeamInOtherSquad = 61;
 inline constexpr int SquadAssignedToDiscipline = 66;

@@ -48,6 +48,23 @@ void modifyAthlete(Call& c, const op::modifyAthlete& a);
 void removeAthlete(Call& c, const op::removeAthlete& a);
 void flipAthleteNames(Call& c, const op::flipAthleteNames& a);
 
+// Disciplines and scoring nodes (DisciplineOps.cpp)
+proto::createDisciplinResponse createDisciplin(Call& c, const op::createDisciplin& a);
+proto::modifyDisciplinResponse1 modifyDisciplin(Call& c, const op::modifyDisciplin& a);
+void removeDisciplin(Call& c, const op::removeDisciplin& a);
+proto::assignResultAggregatorResponse1 assignResultAggregator(Call& c, const op::assignResultAggregator& a);
+proto::modifyAssignedResultAggregatorResponse1
+modifyAssignedResultAggregator(Call& c, const op::modifyAssignedResultAggregator& a);
+void removeResultAggregator(Call& c, const op::removeResultAggregator& a);
+proto::connectProviderToResultAggregatorResponse1
+connectProviderToResultAggregator(Call& c, const op::connectProviderToResultAggregator& a);
+void disconnectProviderFromResultAggregator(Call& c, const op::disconnectProviderFromResultAggregator& a);
+proto::getResultAggregatorTreeResponse1 getResultAggregatorTree(Call& c, const op::getResultAggregatorTree& a);
+proto::getResultAggregatorsResponse1 getResultAggregators(Call& c, const op::getResultAggregators& a);
+proto::getResultAggregatorInfoResponse1 getResultAggregatorInfo(Call& c, const op::getResultAggregatorInfo& a);
+proto::getToplevelSourceDisciplinesResponse1 getToplevelSourceDisciplines(Call& c,
+                                                                          const op::getToplevelSourceDisciplines& a);
+
 // Clubs, their billing and squads (ClubSquadOps.cpp)
 proto::addClubResponse1 addClub(Call& c, const op::addClub& a);
 void modifyClub(Call& c, const op::modifyClub& a);

@@ -61,6 +61,20 @@ const OperationTable& operationTable()
         t.serve<ops::removeAthlete>(Write);
         t.serve<ops::flipAthleteNames>(Write);
 
+        // Disciplines and scoring nodes.
+        t.serve<ops::createDisciplin>(Write);
+        t.serve<ops::modifyDisciplin>(Write);
+        t.serve<ops::removeDisciplin>(Write);
+        t.serve<ops::assignResultAggregator>(Write);
+        t.serve<ops::modifyAssignedResultAggregator>(Write);
+        t.serve<ops::removeResultAggregator>(Write);
+        t.serve<ops::connectProviderToResultAggregator>(Write);
+        t.serve<ops::disconnectProviderFromResultAggregator>(Write);
+        t.serve<ops::getResultAggregatorTree>(Read);
+        t.serve<ops::getResultAggregators>(None);
+        t.serve<ops::getResultAggregatorInfo>(Read);
+        t.serve<ops::getToplevelSourceDisciplines>(Read);
+
         // Clubs, their billing and squads.
         t.serve<ops::addClub>(Write);
         t.serve<ops::modifyClub>(Write);

@@ -2,7 +2,36 @@
 // What the core uses of the competition organisation windows. Those windows implement these
 // interfaces; the core finds them through the window registry and skips the call while none is there.
 
+#include "core/results/tvpTypes.h"
+
+#include <optional>
+
+class QObject;
+
 namespace tvp {
+
+// The two discipline windows, as other windows use them (the first window answers for the pair).
+class IDisciplineWindows {
+public:
+    virtual ~IDisciplineWindows() = default;
+    // Shows a discipline, and optionally one of its scoring nodes, in a window other than sender;
+    // ids 0 show a window without choosing.
+    virtual void ShowDisciplinForm(QObject* sender, int discId, int aggId) = 0;
+    // Reloads the windows (asking about unsaved changes), only the visible ones when asked.
+    virtual void reloadDisciplinForms(bool onlyVisible) = 0;
+    virtual bool isDiscVisible() const = 0;
+    // The discipline as the window that loaded last knows it; nothing when it does not.
+    virtual std::optional<TDisciplineInfo> getLatestDiscInfo(int discId) const = 0;
+    // A scoring-node template the windows loaded, null when unknown; not to be kept.
+    virtual const proto::ResultAggregatorTemplateType* getTemplateById(int id) const = 0;
+};
+
+// The height-list window: heights or target distances of a discipline in the given format.
+class IHeightListForm {
+public:
+    virtual ~IHeightListForm() = default;
+    virtual void showHeightList(int discId, TResultformat format) = 0;
+};
 
 // The discipline windows' list of the scoring-node templates the server offers.
 class IDisciplineTemplates {

@@ -12,6 +12,7 @@
 #include <vector>
 
 class QMenu;
+class QPrinter;
 class QTreeWidget;
 class QWidget;
 
@@ -34,7 +35,15 @@ enum class TDocPathStatus {
 
 enum class TScheduleDocType { sd_NONE = 0, sd_TEAM = 1, sd_SQUAD = 2 };
 
-enum class TAggregatorType { ag_DiscInternal, ag_ExtRef, ag_CupRef };
+// ag_Unknown: not worked out, and so stays a discipline's own results node.
+enum class TAggregatorType { ag_Unknown, ag_DiscInternal, ag_ExtRef, ag_CupRef };
+
+// A scoring node's label and its two marks (analysis, certificates).
+struct TAggUiInfos {
+    QString FName;
+    TBool FVisAnalysis = TBool::bNotSet;
+    TBool FVisCertificate = TBool::bNotSet;
+};
 
 // A parameter of a result-evaluation template.
 struct TExportGlobalParameter {
@@ -79,6 +88,9 @@ public:
     virtual ~IAnalyseForm() = default;
     // providerId: a scoring node, or the discipline itself.
     virtual void ShowAndLoad(int discId, int providerId) = 0;
+    // The printer choice of every printout runs the window's print dialog (PrintDialog1): true
+    // when the user confirmed a printer, which is then set on printer.
+    virtual bool PrintDialog1Execute(QPrinter& printer) = 0;
 };
 
 class TAggregatorTree;
@@ -100,6 +112,8 @@ public:
 
     // Empty until a label was applied.
     virtual QString getName() const = 0;
+    // The label, else the template's name, else "Ergebnisse <discipline>" for the discipline's node.
+    virtual QString getDisplayName() const = 0;
     virtual TAggregatorType getType() const = 0;
     // Every node of the tree, in tree order, that has this node among its connections.
     virtual std::vector<TUiAggregator*> getParents() const = 0;
@@ -164,6 +178,8 @@ struct TAggDragObject {
 };
 
 TAggDragObject& aggDragObject();
+// The mime type of a drag of a scoring node; the node itself is in aggDragObject().
+inline constexpr const char* kAggregatorMimeType = "application/x-tvp-aggregator";
 
 using TTemplateLookup = std::function<const proto::ResultAggregatorTemplateType*(int id)>;
 using TDisciplineLookup = std::function<const TDisciplineInfo*(int id)>;

@@ -21,6 +21,8 @@
 #include "core/ui/UserAgreementServerDialog.h"
 
 #include <QCloseEvent>
+#include <QDeadlineTimer>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -33,6 +35,8 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tvp {
 
@@ -103,6 +107,8 @@ TChooseCompetitionForm::TChooseCompetitionForm(TWindowContext& context, QWidget*
     ListBox1 = new QListWidget(GroupBox2);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Read-only: Escape and Return are the chooser's, not an editor's.
+    ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     auto* listLayout = new QVBoxLayout(GroupBox2);
     listLayout->addWidget(ListBox1);
 
@@ -135,6 +141,18 @@ TChooseCompetitionForm::TChooseCompetitionForm(TWindowContext& context, QWidget*
     Button1->setEnabled(false);
     Button2->setEnabled(false);
     Button3->setEnabled(false);
+    // Return presses "Ok" (keyPressEvent), or the button that has the focus.
+    Button1->setDefault(true);
+    for (QPushButton* b : {Button1, Button2, Button3, Button4, Button5, Button7})
+        b->setAutoDefault(true);
+    // Tab goes as the eye does: server, local server, list, then the buttons from left to right.
+    setTabOrder(ComboBox1, Button4);
+    setTabOrder(Button4, Button5);
+    setTabOrder(Button5, ListBox1);
+    setTabOrder(ListBox1, Button7);
+    setTabOrder(Button7, Button2);
+    setTabOrder(Button2, Button3);
+    setTabOrder(Button3, Button1);
 
     connect(ComboBox1, qOverload<int>(&QComboBox::activated), this,
             [this](int) { guarded([this] { ComboBox1Select(); }); });
@@ -239,6 +257,7 @@ void TChooseCompetitionForm::NotifySubscriber()
 
 void TChooseCompetitionForm::SetCompetitionInternal(std::unique_ptr<CompetitionType> competition)
 {
+    announced_ = true;
     current().SetCompetitionInternal(std::move(competition));
 }
 
@@ -253,11 +272,13 @@ void TChooseCompetitionForm::SetCompetitionId(std::unique_ptr<CompetitionType> c
 
 bool TChooseCompetitionForm::setCompetition(bool alwaysShow)
 {
+    // The silent attempt and the chooser after it are one choice: its verdict on the server is told once.
+    compatibilityToldFor_.clear();
     bool chosen;
     if (!alwaysShow) {
         QString server;
         ReadIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), localServerAddress(), server);
-        competitionUrlHolderInstance().setServerUrl(server);
+        competitionUrlHolderInstance().setServerUrl(server == kLocalEntry ? localServerAddress() : server);
         if (checkCompetition()) {
             LoadCompetition(true);
             chosen = getCompetition() != nullptr;
@@ -290,22 +311,29 @@ bool TChooseCompetitionForm::showDialog()
     closeWait(kWaitLoadData);
     tempCompetition = current().takeSilently();
     FlastID = tempCompetition ? tempCompetition->ID : 0;
+    announced_ = false;
     context().dialogs().execModal(*this);
     if (getCompetition()) {
         tempCompetition.reset();
         return true;
     }
     current().putBackSilently(std::move(tempCompetition));
-    if (const CompetitionType* kept = getCompetition();
-        kept && competitionUrlHolderInstance().getServerUrl() != openedOn) {
+    const CompetitionType* kept = getCompetition();
+    if (!kept)
+        return false;
+    if (competitionUrlHolderInstance().getServerUrl() != openedOn) {
         // The kept competition lives on the server it was opened on; its id means something
         // else on the one looked at meanwhile.
         competitionUrlHolderInstance().setServerUrl(openedOn);
-        WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), openedOn);
-        WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), kept->ID);
         emit serverChosen();
         reloadExceptionMessages();
     }
+    // "Stop", a refused server or a deleted competition told everyone there was none and stored
+    // 0: the kept one is current again, for the subscribers and for the next start.
+    WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), openedOn);
+    WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), kept->ID);
+    if (announced_)
+        NotifySubscriber();
     return false;
 }
 
@@ -395,11 +423,12 @@ void TChooseCompetitionForm::ComboBox1Select(bool fromStop)
     competitionUrlHolderInstance().setServerUrl(isLocalEntry() ? localServerAddress() : ComboBox1->currentText());
     ListBox1->clear();
     listed_.clear();
-    emit serverChosen();
     if (!checkServerCompatibility()) {
         SetCompetitionId(nullptr);
         return;
     }
+    // Only a server that passed the check is asked for its version again (the about window).
+    emit serverChosen();
 
     const QString connecting = QStringLiteral("Verbinde mit Server.");
     showWait(connecting);
@@ -487,8 +516,12 @@ bool TChooseCompetitionForm::checkServerCompatibility()
 
     std::unique_ptr<ProgrammInfoWebService> pis;
     std::unique_ptr<ChannelGuard> slot;
+    const QString address = getFullUrl(TTVPWebServices::PIS);
+    // The verdict is told once per choice of a server, not again when the same one is listed anew.
+    const bool told = competitionUrlHolderInstance().getServerUrl() == compatibilityToldFor_;
+    compatibilityToldFor_ = competitionUrlHolderInstance().getServerUrl();
     try {
-        pis = GetProgrammInfoWebService(false, getFullUrl(TTVPWebServices::PIS));
+        pis = GetProgrammInfoWebService(false, address);
         slot = std::make_unique<ChannelGuard>();
     } catch (...) {
         ShowListBoxError(QStringLiteral("Kompatibilitätsprüfung fehlgeschlagen."));
@@ -507,9 +540,9 @@ bool TChooseCompetitionForm::checkServerCompatibility()
         judgeServerVersion(server, [&] { return pis->getCompatibilityInformation(clientVersion()); });
     if (!verdict.listText.isEmpty())
         ShowListBoxError(verdict.listText);
-    if (!verdict.warning.isEmpty())
+    if (!told && !verdict.warning.isEmpty())
         reportCompatibility(verdict.warning, false);
-    if (!verdict.error.isEmpty())
+    if (!told && !verdict.error.isEmpty())
         reportCompatibility(verdict.error, true);
     return verdict.accepted;
 }
@@ -526,10 +559,11 @@ void TChooseCompetitionForm::SaveCurrentServer()
         ComboBox1->setCurrentIndex(ComboBox1->findText(address));
         WriteIniInteger(QStringLiteral("Connections"), QStringLiteral("endIndex"), n);
     }
-    // A competition id of another server must not be opened on this one, the local one included.
+    // A competition id of another server must not be opened on this one, the local one included;
+    // the id stays when the server is the one it was stored for, however that one was written.
     QString stored;
     ReadIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), QStringLiteral("-"), stored);
-    if (stored != address)
+    if (normalisedServer(stored) != address)
         WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), 0);
     WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), address);
 }
@@ -613,8 +647,9 @@ void TChooseCompetitionForm::deleteSelectedCompetition()
                                             "Ergebnisse, etc.) wirklich gelöscht werden?\r\nFalls diese Veranstaltung "
                                             "mit einem Cup verknüpft ist, wird diese auch aus dem Cup entfernt.")
                                  .arg(victim.Name);
-    if (context().dialogs().messageBox(this, kDeleteCaption, question, TMsgKind::Question, TMsgButtons::YesNo) ==
-        TMsgAnswer::No)
+    // "Nein" is the default: Enter must never delete a competition.
+    if (context().dialogs().messageBox(this, kDeleteCaption, question, TMsgKind::Question, TMsgButtons::YesNo,
+                                       TMsgAnswer::No) == TMsgAnswer::No)
         return;
     if (TPositionStoreAdapter* store = context().positionStore(); store && victim.ID == FlastID)
         store->closeAllNonMainWindows();
@@ -665,8 +700,7 @@ void TChooseCompetitionForm::startLocalServerClicked()
         showWait(kStartServerWaitText);
         const bool started = StartLocalServer();
         if (started) {
-            // The server needs a while before it answers.
-            QThread::msleep(static_cast<unsigned long>(localServerStartWaitMs()));
+            waitForLocalServer();
             ComboBox1->setCurrentIndex(0);
             ComboBox1Select();
         }
@@ -676,6 +710,21 @@ void TChooseCompetitionForm::startLocalServerClicked()
     if (outcome == TLocalServerStart::Failed)
         context().messages().AddException(kServerControlErrorId, {}, kStartServerFailedText, kStartServerCaption, this);
     Button4->setEnabled(true);
+}
+
+void TChooseCompetitionForm::waitForLocalServer()
+{
+    // The server needs a while before it answers: at most the full wait, but no longer than it
+    // takes to answer on its port. The wait window is painted meanwhile.
+    const QDeadlineTimer deadline(localServerStartWaitMs());
+    const QString address = localServerAddress();
+    while (!deadline.hasExpired() && !fastPingTest(address)) {
+        {
+            THandBackHold hold;
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        }
+        QThread::msleep(static_cast<unsigned long>(std::clamp<qint64>(deadline.remainingTime(), 0, 100)));
+    }
 }
 
 void TChooseCompetitionForm::stopLocalServerAndClearDefault()
@@ -740,6 +789,35 @@ void TChooseCompetitionForm::closeEvent(QCloseEvent* event)
     }
     stopDiscovery();
     TTVPForm::closeEvent(event);
+}
+
+void TChooseCompetitionForm::keyPressEvent(QKeyEvent* event)
+{
+    // Return presses "Ok" unless the server box took it to choose a server; a focused button
+    // presses itself before the key gets here.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    QWidget* focused = focusWidget();
+    if (enter && !(focused && (focused == ComboBox1 || ComboBox1->isAncestorOf(focused)))) {
+        if (Button1->isEnabled())
+            Button1->click();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    TTVPForm::keyPressEvent(event);
+}
+
+QString TChooseCompetitionForm::normalisedServer(const QString& entry)
+{
+    if (entry == kLocalEntry)
+        return localServerAddress();
+    // As the address holder writes an address once it has used it.
+    TCompetitionUrlHolder holder;
+    holder.setServerUrl(entry);
+    holder.getFullUrl(TTVPWebServices::PIS);
+    return holder.getServerUrl();
 }
 
 void TChooseCompetitionForm::showWait(const QString& text)

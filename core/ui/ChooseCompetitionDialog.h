@@ -97,6 +97,7 @@ signals:
 protected:
     void reloadData() override {}
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
@@ -119,6 +120,9 @@ private:
     void showWait(const QString& text);
     void closeWait(const QString& text);
     void reportCompatibility(const QString& text, bool error);
+    void waitForLocalServer();
+    // A server entry as it is stored once used ("Veranstaltung auf diesem PC" is the local address).
+    static QString normalisedServer(const QString& entry);
     const proto::CompetitionType* selectedCompetition() const;
 
     std::unique_ptr<proto::CompetitionType> tempCompetition;
@@ -127,7 +131,9 @@ private:
     bool alreadyUsed = false;
     int FlastID = 0;
     std::vector<proto::CompetitionType> listed_;
-    unsigned selectRuns_ = 0; // counts ComboBox1Select, to run it once per Enter
+    unsigned selectRuns_ = 0;      // counts ComboBox1Select, to run it once per Enter
+    bool announced_ = false;       // the subscribers were told of a change while the chooser was open
+    QString compatibilityToldFor_; // the server whose verdict the user has seen in this choice
 
     QGroupBox* GroupBox1;
     QGroupBox* GroupBox2;

@@ -15,40 +15,11 @@ namespace {
 class QtDialogs final : public IDialogs {
 public:
     TMsgAnswer messageBox(QWidget* parent, const QString& caption, const QString& text, TMsgKind kind,
-                          TMsgButtons buttons) override
+                          TMsgButtons buttons, TMsgAnswer defaultAnswer) override
     {
-        QMessageBox box(parent);
-        box.setWindowTitle(caption);
-        box.setText(text);
-        switch (kind) {
-        case TMsgKind::Question: box.setIcon(QMessageBox::Question); break;
-        case TMsgKind::Information: box.setIcon(QMessageBox::Information); break;
-        case TMsgKind::Warning: box.setIcon(QMessageBox::Warning); break;
-        case TMsgKind::Error: box.setIcon(QMessageBox::Critical); break;
-        }
-        QPushButton* yes = nullptr;
-        QPushButton* no = nullptr;
-        QPushButton* cancel = nullptr;
-        QPushButton* ok = nullptr;
-        if (buttons == TMsgButtons::Ok) {
-            ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-        } else {
-            yes = box.addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
-            no = box.addButton(QStringLiteral("Nein"), QMessageBox::NoRole);
-            if (buttons == TMsgButtons::YesNoCancel)
-                cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
-            box.setDefaultButton(yes);
-            box.setEscapeButton(cancel ? cancel : no);
-        }
-        box.exec();
-        QAbstractButton* clicked = box.clickedButton();
-        if (clicked && clicked == yes)
-            return TMsgAnswer::Yes;
-        if (clicked && clicked == no)
-            return TMsgAnswer::No;
-        if (ok)
-            return TMsgAnswer::Ok;
-        return cancel ? TMsgAnswer::Cancel : TMsgAnswer::No;
+        const std::unique_ptr<QMessageBox> box = makeMessageBox(parent, caption, text, kind, buttons, defaultAnswer);
+        box->exec();
+        return messageBoxAnswer(*box);
     }
 
     QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter) override
@@ -120,6 +91,57 @@ private:
         QEventLoop& loop_;
     };
 };
+
+} // namespace
+
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const QString& caption, const QString& text, TMsgKind kind,
+                                            TMsgButtons buttons, TMsgAnswer defaultAnswer)
+{
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setWindowTitle(caption);
+    // Never rich text: a competition named "<img src=...>" must read as it is written.
+    box->setTextFormat(Qt::PlainText);
+    box->setText(text);
+    switch (kind) {
+    case TMsgKind::Question: box->setIcon(QMessageBox::Question); break;
+    case TMsgKind::Information: box->setIcon(QMessageBox::Information); break;
+    case TMsgKind::Warning: box->setIcon(QMessageBox::Warning); break;
+    case TMsgKind::Error: box->setIcon(QMessageBox::Critical); break;
+    }
+    if (buttons == TMsgButtons::Ok) {
+        box->setDefaultButton(box->addButton(QStringLiteral("OK"), QMessageBox::AcceptRole));
+        return box;
+    }
+    QPushButton* yes = box->addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
+    QPushButton* no = box->addButton(QStringLiteral("Nein"), QMessageBox::NoRole);
+    QPushButton* cancel = buttons == TMsgButtons::YesNoCancel
+                              ? box->addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole)
+                              : nullptr;
+    switch (defaultAnswer) {
+    case TMsgAnswer::No: box->setDefaultButton(no); break;
+    case TMsgAnswer::Cancel: box->setDefaultButton(cancel ? cancel : no); break;
+    default: box->setDefaultButton(yes); break;
+    }
+    box->setEscapeButton(cancel ? cancel : no);
+    return box;
+}
+
+TMsgAnswer messageBoxAnswer(const QMessageBox& box)
+{
+    const QAbstractButton* clicked = box.clickedButton();
+    if (!clicked)
+        clicked = box.escapeButton();
+    if (!clicked && box.buttons().size() == 1)
+        clicked = box.buttons().constFirst();
+    switch (clicked ? box.buttonRole(const_cast<QAbstractButton*>(clicked)) : QMessageBox::InvalidRole) {
+    case QMessageBox::YesRole: return TMsgAnswer::Yes;
+    case QMessageBox::AcceptRole: return TMsgAnswer::Ok;
+    case QMessageBox::RejectRole: return TMsgAnswer::Cancel;
+    default: return TMsgAnswer::No;
+    }
+}
+
+namespace {
 
 std::unique_ptr<IDialogs>& slot()
 {

@@ -7,6 +7,7 @@
 #include <memory>
 
 class QDialog;
+class QMessageBox;
 class QPrinter;
 class QWidget;
 
@@ -19,9 +20,11 @@ enum class TMsgAnswer { Yes, No, Cancel, Ok };
 class IDialogs {
 public:
     virtual ~IDialogs() = default;
-    // A message box with German buttons ("Ja", "Nein", "Abbrechen", "OK").
+    // A message box with German buttons ("Ja", "Nein", "Abbrechen", "OK"); Enter presses the
+    // button of defaultAnswer ("Ja" unless a question says otherwise). The text is shown as plain
+    // text, since it often carries names that users or the server chose.
     virtual TMsgAnswer messageBox(QWidget* parent, const QString& caption, const QString& text, TMsgKind kind,
-                                  TMsgButtons buttons) = 0;
+                                  TMsgButtons buttons, TMsgAnswer defaultAnswer = TMsgAnswer::Yes) = 0;
     // Empty when the user cancels.
     virtual QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
                                     const QString& filter) = 0;
@@ -44,6 +47,12 @@ public:
     // gives its result code; any other window gives 0.
     virtual int execModal(QWidget& window) = 0;
 };
+
+// The box the program's dialogs show, not yet shown (its set-up is tested on its own).
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const QString& caption, const QString& text, TMsgKind kind,
+                                            TMsgButtons buttons, TMsgAnswer defaultAnswer);
+// What the user's click on a box of makeMessageBox means; closing it counts as its escape button.
+TMsgAnswer messageBoxAnswer(const QMessageBox& box);
 
 IDialogs& dialogs();
 // Replaces the program's dialogs (tests); nullptr restores Qt's.

@@ -9,6 +9,7 @@
 #include "core/connection/UncaughtErrors.h"
 #include "core/ui/WaitDialog.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,6 +17,8 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTextDocument>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -51,6 +54,22 @@ QString fillParameters(const QString& text, const QStringList& parameters)
     }
     return result;
 }
+
+// Rows as high as their wrapped message. The tree view asks its delegate without a width, which
+// gives one line however long the text; this one asks with the column's width.
+class WrappingDelegate : public QStyledItemDelegate {
+public:
+    explicit WrappingDelegate(QTreeView* view) : QStyledItemDelegate(view), view_(view) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem sized(option);
+        sized.rect = QRect(0, 0, view_->columnWidth(index.column()), QWIDGETSIZE_MAX);
+        return QStyledItemDelegate::sizeHint(sized, index);
+    }
+
+private:
+    QTreeView* view_;
+};
 
 QString singleLine(QString text)
 {
@@ -89,16 +108,25 @@ TExceptionForm::TExceptionForm(TWindowContext& context, QWidget* parent)
     ListView1->setColumnCount(2);
     ListView1->setHeaderLabels({QStringLiteral("Nachricht"), QStringLiteral("Anfrage")});
     ListView1->setRootIsDecorated(false);
-    ListView1->setUniformRowHeights(true);
     ListView1->setSortingEnabled(false);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListView1->setTextElideMode(Qt::ElideRight);
+    // A message is read whole: it wraps in its column, which takes the width the request leaves.
+    ListView1->setWordWrap(true);
+    ListView1->setUniformRowHeights(false);
+    ListView1->setItemDelegateForColumn(0, new WrappingDelegate(ListView1));
     QHeaderView* header = ListView1->header();
     header->setSectionsClickable(false);
     header->setStretchLastSection(false);
     header->setSectionResizeMode(0, QHeaderView::Stretch);
     header->setSectionResizeMode(1, QHeaderView::Fixed);
     header->resizeSection(1, 150);
+    // A wider or narrower column needs other row heights; once per burst of resizes.
+    relayout_.setSingleShot(true);
+    connect(&relayout_, &QTimer::timeout, ListView1, &QTreeView::doItemsLayout);
+    connect(header, &QHeaderView::sectionResized, this, [this](int column) {
+        if (column == 0)
+            relayout_.start(0);
+    });
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -145,6 +173,9 @@ void TExceptionForm::AddException(int errorId, const QStringList& parameters, co
         message = text;
     auto* row = new TExceptionItem(shellClockMs(), errorId, message);
     row->setText(0, singleLine(message));
+    // Escaped: a tooltip would take "<b>" in a competition's name for markup.
+    row->setToolTip(0,
+                    Qt::convertFromPlainText(QString(message).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))));
     row->setText(1, caption);
     ListView1->addTopLevelItem(row);
 
@@ -215,6 +246,13 @@ void TExceptionForm::handleMixedAgeClassWarnings(const proto::MixedAgeClassesWar
 
 void TExceptionForm::CloseButtonClick()
 {
+    close();
+}
+
+void TExceptionForm::closeEvent(QCloseEvent* event)
+{
+    // Every way of closing (the button, Enter, Escape, the program's Escape key, the frame) does
+    // the same: older messages go, and the window stays open for those of the last two seconds.
     const qint64 now = shellClockMs();
     bool removed = false;
     for (int i = ListView1->topLevelItemCount() - 1; i >= 0; --i) {
@@ -224,10 +262,12 @@ void TExceptionForm::CloseButtonClick()
             removed = true;
         }
     }
-    if (removed && ListView1->topLevelItemCount() > 0)
+    if (removed && ListView1->topLevelItemCount() > 0) {
+        event->ignore();
         return;
+    }
     ListView1->clear();
-    close();
+    TTVPForm::closeEvent(event);
 }
 
 void TExceptionForm::keyPressEvent(QKeyEvent* event)

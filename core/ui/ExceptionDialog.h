@@ -55,6 +55,7 @@ public:
 
 protected:
     void reloadData() override {}
+    void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
@@ -66,6 +67,7 @@ private:
     QPushButton* CloseButton;
     QTimer ShowTimer;
     QList<TExceptionMsg> FExceptionList;
+    QTimer relayout_; // row heights follow the message column's width
 };
 
 // The program's message window (the one its context took); null until it is created.

@@ -116,7 +116,7 @@ void THintForm::Button1Click()
         WriteIniStr(kSection, doNotShowKey(FID), kYes);
     if (CheckBox2->isChecked() &&
         askYesNo(this, QStringLiteral("Hinweise deaktivieren"),
-                 QStringLiteral("Wollen Sie alle Kontext-Hinweisfenster deaktivieren?\n(Diese können später über "
+                 QStringLiteral("Wollen Sie alle Kontext-Hinweisfenster deaktivieren?\r\n(Diese können später über "
                                 "das Menu \"Hilfe\" wieder aktiviert werden.)")))
         WriteIniStr(kSection, kSuppressAll, kYes);
     close();

@@ -136,7 +136,9 @@ TInfoForm::TInfoForm(TWindowContext& context, const QString& fileVersion, QWidge
     DescriptionLabel->setObjectName(QStringLiteral("DescriptionLabel"));
     DescriptionLabel->setWordWrap(true);
     VersionLabel->setObjectName(QStringLiteral("VersionLabel"));
+    VersionLabel->setTextFormat(Qt::PlainText);
     ServerVersionLabel->setObjectName(QStringLiteral("ServerVersionLabel"));
+    ServerVersionLabel->setTextFormat(Qt::PlainText);
     ServerVersionLabel->hide();
     LinkLabel->setObjectName(QStringLiteral("LinkLabel"));
     LinkLabel->setText(QStringLiteral("<a href=\"%1\">%1</a>").arg(kWebPage));

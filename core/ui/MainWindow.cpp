@@ -24,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTableView>
@@ -119,8 +120,15 @@ void TMainForm::buildMenu()
     competition->setObjectName(QStringLiteral("Veranstaltung1"));
     addEntry(competition, QStringLiteral("Altersklassen1"), QStringLiteral("Altersklassen..."),
              [this] { showWindow(TWindowId::AgeClassForm); });
-    addEntry(competition, QStringLiteral("Disziplinen1"), QStringLiteral("Disziplinen..."),
-             [this] { showWindowWithHint(TWindowId::DisciplinListForm0, QStringLiteral("DISCIPLINEWND")); });
+    addEntry(competition, QStringLiteral("Disziplinen1"), QStringLiteral("Disziplinen..."), [this] {
+        // The pair chooses which of its windows shows.
+        if (auto* disciplines = context().windows().find<IDisciplineWindows>()) {
+            disciplines->ShowDisciplinForm(nullptr, 0, 0);
+            context().hints().ShowHintDelayed(QStringLiteral("DISCIPLINEWND"), kHintDelayMs);
+        } else {
+            showWindowWithHint(TWindowId::DisciplinListForm0, QStringLiteral("DISCIPLINEWND"));
+        }
+    });
     addEntry(competition, QStringLiteral("Wettkampfanlagen1"), QStringLiteral("Wettkampfanlagen..."),
              [this] { showWindow(TWindowId::DisciplinePlaceForm); });
     addEntry(competition, QStringLiteral("Zeitplan1"), QStringLiteral("Zeitplan..."),
@@ -271,6 +279,15 @@ void refreshWindow(const TWindowRegistry& windows, const TRefreshRule& rule)
         if (auto* templates = windows.get<ITemplateAgeClasses>(rule.window))
             templates->reloadAgeClass();
         break;
+    case TRefreshAction::ReloadDisciplinForms:
+        // Only the visible ones: a hidden discipline window is loaded when it is shown.
+        if (auto* disciplines = windows.find<IDisciplineWindows>()) {
+            disciplines->reloadDisciplinForms(true);
+        } else {
+            windows.reloadIfVisible(TWindowId::DisciplinListForm0);
+            windows.reloadIfVisible(TWindowId::DisciplinListForm1);
+        }
+        break;
     case TRefreshAction::LoadDisciplineTemplates:
         if (auto* templates = windows.find<IDisciplineTemplates>())
             templates->LoadDisciplineTemplates();
@@ -326,6 +343,13 @@ void TMainForm::SetNewTimingData()
             timing->UpdateItems();
 }
 
+void TMainForm::showParticipantWarning(const std::vector<proto::InvalidParticipantType>& warnings,
+                                       const std::vector<int>& resProvIds, int compId)
+{
+    if (auto* warning = context().windows().get<ITeamMemberWarningForm>(TWindowId::TeamMemberWarningForm))
+        warning->showParticipantWarning(warnings, resProvIds, compId);
+}
+
 void TMainForm::ResetSetTimingData()
 {
     QPalette palette = Panel1->palette();
@@ -366,13 +390,20 @@ bool TMainForm::SendKeyCommand(int key)
 
 namespace {
 
-// Controls that use Escape themselves: lists and grids that can be edited. A list or grid is
-// read-only when its edit triggers are off, which every window sets for its read-only lists.
+// Controls that use Escape themselves: a string grid (any table of cells), read-only or not; a
+// list view that can be edited; and any view while one of its cells is being edited. A list box
+// never does.
 bool usesEscape(QWidget* focused)
 {
     for (QWidget* w = focused; w; w = w->parentWidget()) {
-        if (auto* view = qobject_cast<QAbstractItemView*>(w))
+        if (auto* view = qobject_cast<QAbstractItemView*>(w)) {
+            // An open cell editor lives on the view's viewport.
+            if (view->viewport()->isAncestorOf(focused) || qobject_cast<QTableView*>(view))
+                return true;
+            if (qobject_cast<QListView*>(view))
+                return false;
             return view->editTriggers() != QAbstractItemView::NoEditTriggers;
+        }
         if (w->isWindow())
             break;
     }

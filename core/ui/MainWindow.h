@@ -2,6 +2,7 @@
 // The small main window: the menu that opens every work window, the program-wide key hook,
 // refresh-all, the caption naming the competition, the timing indicator and shut-down.
 
+#include "core/protocol/ParticipantRecords.h"
 #include "core/ui/TVPForm.h"
 #include "core/ui/WindowCatalogue.h"
 
@@ -47,6 +48,11 @@ public:
 
     void SetNewTimingData();
     void ResetSetTimingData();
+
+    // The data view and analysis windows hand the server's team-rule findings to the team-rule
+    // warning window through here; nothing happens while that window is not there.
+    void showParticipantWarning(const std::vector<proto::InvalidParticipantType>& warnings,
+                                const std::vector<int>& resProvIds, int compId);
 
     void SubscribeForKeyCommand(QWidget* form, std::function<bool(int key)> callback);
     bool SendKeyCommand(int key);

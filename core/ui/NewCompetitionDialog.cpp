@@ -2,6 +2,7 @@
 
 #include "core/connection/CommunicationThread.h"
 #include "core/connection/CompetitionUrlHolder.h"
+#include "core/ui/DateEdit.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/WindowContext.h"
 #include "core/protocol/TVPWebServices2.h"
@@ -28,10 +29,8 @@ TNewCompetitionForm::TNewCompetitionForm(TWindowContext& context, QWidget* paren
     setWindowTitle(kCaption);
     NameEdit = new QLineEdit(this);
     NameEdit->setObjectName(QStringLiteral("NameEdit"));
-    DateEdit = new QDateEdit(QDate::currentDate(), this);
+    DateEdit = new TDateEdit(QDate::currentDate(), this);
     DateEdit->setObjectName(QStringLiteral("DateEdit"));
-    DateEdit->setCalendarPopup(true);
-    DateEdit->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     OkButton = new QPushButton(QStringLiteral("Anlegen"), this);
     OkButton->setObjectName(QStringLiteral("OkButton"));
     OkButton->setDefault(true);
@@ -39,6 +38,8 @@ TNewCompetitionForm::TNewCompetitionForm(TWindowContext& context, QWidget* paren
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
 
     auto* form = new QFormLayout;
+    // A long name is seen whole: the field takes the window's width, on every style.
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
     form->addRow(QStringLiteral("Name der Veranstaltung:"), NameEdit);
     form->addRow(QStringLiteral("Veranstaltungsdatum:"), DateEdit);
     auto* buttons = new QHBoxLayout;
@@ -48,6 +49,7 @@ TNewCompetitionForm::TNewCompetitionForm(TWindowContext& context, QWidget* paren
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addLayout(buttons);
+    resize(460, sizeHint().height());
 
     connect(OkButton, &QPushButton::clicked, this, &TNewCompetitionForm::OkButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);

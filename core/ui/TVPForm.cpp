@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QShowEvent>
+#include <QWindow>
 
 namespace tvp {
 
@@ -103,11 +104,14 @@ bool TTVPForm::reloadFormData(bool ask)
 
 void TTVPForm::show()
 {
-    // Over a modal window (the chooser at start-up) a window must be modal too, or it could not
-    // be used until the modal one closes; elsewhere windows are not modal.
     if (!isVisible()) {
+        // Over a modal window (the chooser at start-up) a window belongs to that one, or it could
+        // not be used until the modal one closes. Modal itself it would block the other instead.
         QWidget* modal = QApplication::activeModalWidget();
-        setWindowModality(modal && modal != this ? Qt::ApplicationModal : Qt::NonModal);
+        QWidget* owner = modal && modal != this && !isAncestorOf(modal) ? modal : parentWidget();
+        winId(); // the window handle, made now rather than by the show below
+        if (QWindow* handle = windowHandle())
+            handle->setTransientParent(owner ? owner->window()->windowHandle() : nullptr);
     }
     const bool wasMinimized = isMinimized();
     if (wasMinimized)

@@ -70,6 +70,8 @@ TForm10::TForm10(TWindowContext& context, QWidget* parent)
     Shape1->setPalette(QPalette(Qt::black, Qt::black));
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setAlignment(Qt::AlignCenter);
+    // Wait texts may name what the user entered; never read as markup.
+    Label1->setTextFormat(Qt::PlainText);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -1,5 +1,7 @@
 #include "core/ui/WindowCatalogue.h"
 
+#include <string_view>
+
 namespace tvp {
 
 namespace {
@@ -119,6 +121,29 @@ constexpr bool inIdOrder()
 }
 static_assert(inIdOrder(), "the catalogue's rows must follow TWindowId");
 
+// Component names key the stored positions.
+constexpr bool namesUnique()
+{
+    for (std::size_t i = 0; i < kCatalogue.size(); ++i)
+        for (std::size_t j = i + 1; j < kCatalogue.size(); ++j)
+            if (std::string_view(kCatalogue[i].objectName) == std::string_view(kCatalogue[j].objectName))
+                return false;
+    return true;
+}
+static_assert(namesUnique(), "two windows share a component name");
+
+// Start-up creates the rows phase by phase in one pass, the main window first (the instance test
+// needs its caption), and the discipline windows after the competition-list window they are named after.
+constexpr bool inStartupOrder()
+{
+    for (std::size_t i = 1; i < kCatalogue.size(); ++i)
+        if (kCatalogue[i].phase < kCatalogue[i - 1].phase)
+            return false;
+    return kCatalogue[0].id == W::MainForm && W::DisciplinListForm < W::DisciplinListForm0 &&
+           W::DisciplinListForm0 < W::DisciplinListForm1;
+}
+static_assert(inStartupOrder(), "the rows must follow the start-up order");
+
 std::vector<TWindowId> makeStoreOrder()
 {
     // The chooser is created late but must be the store's second main window, so it is never
@@ -161,8 +186,7 @@ const std::vector<TRefreshRule>& refreshRules()
         {W::AgeClassForm, {W::AgeClassForm, W::AthleteResultFinderForm}},
         {W::TeamForm, {W::TeamForm}},
         {W::AthleteForm, {W::AthleteForm, W::AthleteResultFinderForm}},
-        {W::DisciplinListForm0, disciplinesOrFinder},
-        {W::DisciplinListForm1, disciplinesOrFinder},
+        {W::DisciplinListForm0, disciplinesOrFinder, {}, A::ReloadDisciplinForms},
         {W::DisciplinListForm0, disciplines, {}, A::LoadDisciplineTemplates},
         {W::DisciplinListForm, {W::DisciplinListForm}},
         {W::ResultDialog, {W::ResultDialog, W::AquireBibOrderForm, W::TallySheetForm}},

@@ -111,6 +111,7 @@ enum class TRefreshAction {
     Reload,                 // reloadFormData(true)
     UpdateItems,            // the timing import's list only
     ReloadAgeClass,         // the template import's age classes only
+    ReloadDisciplinForms,   // the visible discipline windows, through their unit
     LoadDisciplineTemplates // the server's scoring-node templates, after a discipline window
 };
 

@@ -2,6 +2,11 @@
 
 #include "core/ui/TVPForm.h"
 
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QVBoxLayout>
+
 namespace tvp {
 
 class TPlaceholderForm : public TTVPForm {
@@ -10,12 +15,26 @@ public:
         : TTVPForm(context), className_(className)
     {
         setWindowTitle(caption);
+        auto* note = new QLabel(QStringLiteral("Dieses Fenster folgt in einer späteren Version."), this);
+        note->setObjectName(QStringLiteral("PlaceholderLabel"));
+        note->setAlignment(Qt::AlignCenter);
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(note);
         resize(480, 320);
     }
     QString className() const { return className_; }
 
 protected:
     void reloadData() override {}
+    void showEvent(QShowEvent* event) override
+    {
+        // A window the position store does not keep (created after it, or a dialog's row) is
+        // centred as the store centres a window it has no place for.
+        if (!testAttribute(Qt::WA_Moved))
+            if (const QScreen* screen = QGuiApplication::primaryScreen())
+                move(screen->geometry().center() - rect().center());
+        TTVPForm::showEvent(event);
+    }
 
 private:
     QString className_;
@@ -141,6 +160,12 @@ void TWindowRegistry::unload(TWindowId id) const
 {
     if (TTVPForm* f = form(id))
         f->unload();
+}
+
+void TWindowRegistry::close(TWindowId id) const
+{
+    if (QWidget* w = widget(id))
+        w->close();
 }
 
 } // namespace tvp

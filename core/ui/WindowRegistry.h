@@ -107,6 +107,8 @@ public:
     void reload(TWindowId id, bool ask) const;
     void reloadIfVisible(TWindowId id) const;
     void unload(TWindowId id) const;
+    // The window's Close: through its close handling, so a work window may ask about unsaved changes.
+    void close(TWindowId id) const;
 
 private:
     struct TService {

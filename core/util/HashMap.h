@@ -42,7 +42,9 @@ public:
     // appended to its bucket, nullptr does nothing. Putting the stored value again changes nothing.
     // Whatever leaves the map is handed back and the map forgets it. From an owning map the
     // result frees that value when dropped: release() keeps it, reset() frees it at once. From a
-    // map that does not own, nothing is ever freed. Not to be ignored, so no value goes by accident.
+    // map that does not own, nothing is ever freed. Dropping the result does not compile (the
+    // project builds with -Werror=unused-result): a dropped owner would free a value that the
+    // caller may still hold from get().
     [[nodiscard]] Value put(int key, T* value)
     {
         auto& bucket = bucketOf(key);

@@ -18,6 +18,7 @@ namespace tvp::test {
 struct Seen {
     QString caption;
     QString text;
+    TMsgAnswer defaultAnswer = TMsgAnswer::Yes; // the button Enter would press, for message boxes
 };
 
 class ScriptedDialogs : public IDialogs {
@@ -47,9 +48,10 @@ public:
     }
     bool allAnswered() const { return steps.empty(); }
 
-    TMsgAnswer messageBox(QWidget*, const QString& caption, const QString& text, TMsgKind, TMsgButtons) override
+    TMsgAnswer messageBox(QWidget*, const QString& caption, const QString& text, TMsgKind, TMsgButtons,
+                          TMsgAnswer defaultAnswer) override
     {
-        seen.push_back({caption, text});
+        seen.push_back({caption, text, defaultAnswer});
         const std::optional<Step> s = next(caption, text);
         return s ? s->answer : TMsgAnswer::No;
     }
@@ -84,7 +86,7 @@ public:
     }
     int execModal(QWidget& window) override
     {
-        seen.push_back({window.windowTitle(), {}});
+        seen.push_back({window.windowTitle(), {}, {}});
         // A copy: the handler may open further dialogs, which take their own steps meanwhile.
         const std::optional<Step> s = next(window.windowTitle(), {});
         if (s && s->onWindow) {
@@ -115,7 +117,7 @@ private:
     }
     QString fileAnswer(const QString& caption)
     {
-        seen.push_back({caption, {}});
+        seen.push_back({caption, {}, {}});
         const std::optional<Step> s = next(caption, {});
         return s ? s->fileName : QString();
     }

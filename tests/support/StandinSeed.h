@@ -234,7 +234,9 @@ public:
                   discipline)
             .run();
         const int id = db_.nextId("schedule_item");
-        db_.query("INSERT INTO schedule_items (id, squad_id, place_of_discipline_id) VALUES (?, ?, ?)", id, squad, map)
+        db_.query("INSERT INTO schedule_items (id, squad_id, place_of_discipline_id, time) VALUES (?, ?, ?, "
+                  "'09:00:00')",
+                  id, squad, map)
             .run();
         return id;
     }

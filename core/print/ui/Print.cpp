@@ -5,6 +5,9 @@
 #include "core/ui/Dialogs.h"
 #include "core/ui/ExceptionDialog.h"
 #include "core/ui/WaitDialog.h"
+#include "core/ui/WindowContext.h"
+#include "core/ui/WindowRegistry.h"
+#include "core/services/ScoringServices.h"
 
 #include <QAbstractItemView>
 #include <QHeaderView>
@@ -37,8 +40,15 @@ TWaitText::~TWaitText()
 
 bool ChoosePrinterByDialog(QWidget* window)
 {
+    // The choice belongs to the analysis window: on its monitor, through its print dialog once
+    // that window is built.
+    QWidget* analysis = programWindows().widget(TWindowId::AnalyseForm);
+    if (!window)
+        window = analysis;
     TWaitText wait(QStringLiteral("Suche installierte Drucker..."), window);
     try {
+        if (auto* form = dynamic_cast<IAnalyseForm*>(analysis))
+            return form->PrintDialog1Execute(Printer());
         return dialogs().printDialog(window, QStringLiteral("Drucken"), Printer());
     } catch (...) {
         return false;

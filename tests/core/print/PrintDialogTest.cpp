@@ -6,6 +6,9 @@
 #include "core/print/PrintUtils.h"
 #include "core/ui/ExceptionDialog.h"
 #include "core/ui/WaitDialog.h"
+#include "core/ui/WindowContext.h"
+#include "core/ui/WindowRegistry.h"
+#include "core/services/ScoringServices.h"
 #include "tests/core/print/PdfTools.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempAppFolders.h"
@@ -55,6 +58,34 @@ TEST_F(PrinterChoice, ACancelledDialogPrintsNothing)
     scripted->expectPrinter(QStringLiteral("Drucken"), QString());
     EXPECT_EQ(InitPrint(true, QStringLiteral("Teams"), false), nullptr);
     EXPECT_FALSE(QFile::exists(pdf));
+}
+
+// The analysis window of the scoring area: its print dialog is the program's printer choice.
+class AnalyseWindow : public QWidget, public IAnalyseForm {
+public:
+    void ShowAndLoad(int, int) override {}
+    bool PrintDialog1Execute(QPrinter& printer) override
+    {
+        waitTextMeanwhile = Form10()->findChild<QLabel*>(QStringLiteral("Label1"))->text();
+        asked = &printer;
+        return confirm;
+    }
+    QPrinter* asked = nullptr;
+    bool confirm = true;
+    QString waitTextMeanwhile;
+};
+
+TEST_F(PrinterChoice, TheChoiceRunsTheAnalysisWindowsPrintDialog)
+{
+    AnalyseWindow analysis;
+    programWindows().place(TWindowId::AnalyseForm, &analysis);
+    EXPECT_TRUE(ChoosePrinterByDialog());
+    EXPECT_EQ(analysis.asked, &Printer());
+    EXPECT_EQ(analysis.waitTextMeanwhile, QStringLiteral("Suche installierte Drucker..."));
+    analysis.confirm = false;
+    EXPECT_EQ(InitPrint(true, QStringLiteral("Teams"), false), nullptr);
+    programWindows().destroyAll();
+    EXPECT_TRUE(scripted->seen.empty()) << "no other dialog";
 }
 
 TEST_F(PrinterChoice, AConfirmedDialogGivesAManagerOnTheChosenPrinter)

@@ -6,7 +6,7 @@
 #include "core/connection/RequestRoad.h"
 #include "core/ui/ConfirmBatchDialog.h"
 #include "core/ui/WindowContext.h"
-#include "standin/StandinServer.h"
+#include "tests/support/StandinHarness.h"
 #include "tests/core/ui/ShellFixture.h"
 #include "tests/support/CompetitionRequests.h"
 #include "tests/support/RecordingMessages.h"
@@ -49,11 +49,8 @@ protected:
     {
         ShellTest::SetUp();
         InitComm();
-        standin::StandinOptions options;
-        options.port = 0;
-        options.dataFile = dir.filePath(QStringLiteral("standin.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(server->port()));
+        server.start();
+        competitionUrlHolderInstance().setServerUrl(server.serverAddress());
         context.setMessageSink(&messages);
         road = std::make_unique<Road>(context, competitionRequests(), &window,
                                       [this](std::unique_ptr<TCompetitionResponse> r, const TRequestOutcome& o) {
@@ -85,18 +82,9 @@ protected:
             ASSERT_TRUE(waitUntil([this] { return road->pending() == 0; }, 10000));
         }
     }
-    QStringList names()
-    {
-        QStringList out;
-        for (const proto::CompetitionType& c :
-             proto::GetDataRetrievalPortType(
-                 false, competitionUrlHolderInstance().getFullUrl(proto::TTVPWebServices::DRS), nullptr)
-                 ->getCompetitions())
-            out << c.Name;
-        return out;
-    }
+    QStringList names() { return server.client().competitionNames(); }
 
-    std::unique_ptr<standin::StandinServer> server;
+    StandinHarness server;
     TCurrentCompetition competition;
     TWindowContext context{competition, programWindows()};
     RecordingMessages messages;

@@ -1,87 +1,88 @@
-// The chooser of server and competition against stand-in servers on loopback.
+// The chooser of server and competition, against stand-in servers on loopback, and against the
+// fake server where a verdict needs an answer no stand-in gives.
 
-#include "tests/support/TempAppFolders.h"
-#include "core/ui/ChooseCompetitionDialog.h"
 #include "core/connection/CommunicationThread.h"
-#include "core/services/CompetitionSetupServices.h"
 #include "core/connection/CompetitionUrlHolder.h"
-#include "core/ui/ExceptionDialog.h"
-#include "core/ui/HintDialog.h"
-#include "core/util/IniHandler.h"
+#include "core/connection/CurrentCompetition.h"
 #include "core/connection/LocalServerControl.h"
-#include "core/ui/NewCompetitionDialog.h"
 #include "core/connection/PingTest.h"
-#include "tests/support/ScriptedDialogs.h"
 #include "core/connection/ServerDiscovery.h"
 #include "core/connection/ServerVersion.h"
-#include "standin/StandinServer.h"
-#include "tests/support/TestUtil.h"
+#include "core/services/CompetitionSetupServices.h"
+#include "core/ui/ChooseCompetitionDialog.h"
+#include "core/ui/ExceptionDialog.h"
+#include "core/ui/HintDialog.h"
+#include "core/ui/NewCompetitionDialog.h"
 #include "core/ui/WaitDialog.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
-#include "core/connection/CurrentCompetition.h"
+#include "core/util/IniHandler.h"
+#include "tests/support/FakeServer.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/StandinHarness.h"
+#include "tests/support/TempAppFolders.h"
+#include "tests/support/TestUtil.h"
 
-#include <QDateEdit>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <map>
+#include <set>
 #include <thread>
 
 using namespace tvp;
 using namespace tvp::proto;
-using tvp::test::ScriptedDialogs;
+using namespace tvp::test;
 
 namespace {
 
 const QString kChooserCaption = QStringLiteral("Veranstaltung auswählen");
+const QString kQuitCaption = QStringLiteral("Trivanta Pentrel beenden");
+const QString kDeleteCaption = QStringLiteral("Veranstaltung löschen");
 
-struct Standin {
-    explicit Standin(const QString& dir, GenericTvpVersion version = {1, 0, 0})
+QString addressOf(const StandinHarness& server)
+{
+    return QStringLiteral("http://127.0.0.1:%1").arg(server.port());
+}
+
+// Notes which windows Qt takes out of use because another one is modal.
+class BlockWatch : public QObject {
+public:
+    void watch(QWidget* w) { w->installEventFilter(this); }
+    bool blocked(QObject* w) const { return blocked_.count(w) && blocked_.at(w); }
+    bool eventFilter(QObject* target, QEvent* event) override
     {
-        standin::StandinOptions options;
-        options.port = 0;
-        options.dataFile = (dir + QStringLiteral("/standin.db")).toStdString();
-        options.version = version;
-        server = std::make_unique<standin::StandinServer>(options);
-        address = QStringLiteral("http://127.0.0.1:%1").arg(server->port());
+        if (event->type() == QEvent::WindowBlocked)
+            blocked_[target] = true;
+        else if (event->type() == QEvent::WindowUnblocked)
+            blocked_[target] = false;
+        return false;
     }
-    int create(const QString& name)
-    {
-        CompetitionInfoType info;
-        info.Name = name;
-        return GetCompetitionManagementPortType(
-                   false, address + QStringLiteral("/TrivantaPentrel/services/CompetitionManagementService/"), nullptr)
-            ->createCompetition(info)
-            .Competition->ID;
-    }
-    QStringList names()
-    {
-        QStringList out;
-        for (const auto& c :
-             GetDataRetrievalPortType(
-                 false, address + QStringLiteral("/TrivantaPentrel/services/DataRetrievalService/"), nullptr)
-                 ->getCompetitions())
-            out << c.Name;
-        return out;
-    }
-    std::unique_ptr<standin::StandinServer> server;
-    QString address;
+
+private:
+    std::map<QObject*, bool> blocked_;
 };
 
 class ChooserTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(folders.isValid() && serverDir.isValid());
+        ASSERT_TRUE(folders.isValid());
         PingTimeouts::checkIntervalMs = 100;
         InitComm();
         auto scripted = std::make_unique<ScriptedDialogs>();
@@ -91,19 +92,20 @@ protected:
         exceptions = std::make_unique<TExceptionForm>(context);
         wait = std::make_unique<TForm10>(context);
         hints = std::make_unique<THintForm>(context);
-        server = std::make_unique<Standin>(serverDir.path());
-        TChooseCompetitionForm::localServerAddressOverride = server->address;
+        server.start();
+        TChooseCompetitionForm::localServerAddressOverride = addressOf(server);
         // Never look for servers beyond this machine from a test.
         TChooseCompetitionForm::discoveryConfig().interfaces = [] { return std::vector<tNetworkInterface>{}; };
         TChooseCompetitionForm::discoveryConfig().listenPort = 0;
         chooser = std::make_unique<TChooseCompetitionForm>(context);
-        chooser->addNofitication([this] { ++notifications; });
+        chooser->addNofitication([this] { told << chooser->getCompetitionName(); });
         QObject::connect(chooser.get(), &TChooseCompetitionForm::applicationEndRequested,
                          [this] { terminated = true; });
+        QObject::connect(chooser.get(), &TChooseCompetitionForm::serverChosen, [this] { ++versionAsked; });
     }
     void TearDown() override
     {
-        EXPECT_TRUE(script->allAnswered());
+        EXPECT_TRUE(script->allAnswered()) << "unanswered: " << script->steps.front().caption.toStdString();
         chooser.reset();
         hints.reset();
         wait.reset();
@@ -111,28 +113,21 @@ protected:
         setDialogs(nullptr);
         TChooseCompetitionForm::localServerAddressOverride.clear();
         PingTimeouts::checkIntervalMs = 500;
+        setLocalServerStartWaitMsForTests(-1);
+        InitComm();
     }
 
+    int create(const QString& name, StandinHarness& on) { return on.client().create(name); }
+    int create(const QString& name) { return create(name, server); }
     void storeChoice(const QString& serverEntry, int competitionId)
     {
         WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), serverEntry);
         WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), competitionId);
     }
-    QStringList listTexts() const
+    void saveServer(const QString& address)
     {
-        QStringList out;
-        auto* list = chooser->findChild<QListWidget*>(QStringLiteral("ListBox1"));
-        for (int i = 0; i < list->count(); ++i)
-            out << list->item(i)->text();
-        return out;
-    }
-    QStringList messageRows() const
-    {
-        QStringList out;
-        auto* rows = exceptions->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
-        for (int i = 0; i < rows->topLevelItemCount(); ++i)
-            out << rows->topLevelItem(i)->text(0);
-        return out;
+        WriteIniStr(QStringLiteral("Connections"), QStringLiteral("Server1"), address);
+        WriteIniInteger(QStringLiteral("Connections"), QStringLiteral("endIndex"), 1);
     }
     int storedCompetition() const
     {
@@ -144,13 +139,34 @@ protected:
         ReadIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), QString(), current);
         return current;
     }
-    void saveServer(const QString& address)
+    QStringList listTexts() const
     {
-        WriteIniStr(QStringLiteral("Connections"), QStringLiteral("Server1"), address);
-        WriteIniInteger(QStringLiteral("Connections"), QStringLiteral("endIndex"), 1);
+        QStringList out;
+        for (int i = 0; i < list()->count(); ++i)
+            out << list()->item(i)->text();
+        return out;
     }
+    // The message window's rows as "caption: text".
+    QStringList messageRows() const
+    {
+        QStringList out;
+        auto* rows = exceptions->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+        for (int i = 0; i < rows->topLevelItemCount(); ++i)
+            out << rows->topLevelItem(i)->text(1) + QStringLiteral(": ") + rows->topLevelItem(i)->text(0);
+        return out;
+    }
+    QListWidget* list() const { return chooser->findChild<QListWidget*>(QStringLiteral("ListBox1")); }
     QComboBox* box() const { return chooser->findChild<QComboBox*>(QStringLiteral("ComboBox1")); }
     QPushButton* button(const char* name) const { return chooser->findChild<QPushButton*>(QString::fromLatin1(name)); }
+    // Chooses an entry of the server box, or an address that is none, as the box's own signal does.
+    void chooseEntry(const QString& entry)
+    {
+        if (const int index = box()->findText(entry); index >= 0)
+            box()->setCurrentIndex(index);
+        else
+            box()->setEditText(entry);
+        chooser->ComboBox1Select();
+    }
     // Types into the server box and presses Enter as a user would, then lets queued work run.
     void enterAddress(const QString& text)
     {
@@ -159,13 +175,34 @@ protected:
         QCoreApplication::sendEvent(box(), &press); // the box hands keys to its line edit
         settle();
     }
+    static void press(QWidget* target, int key)
+    {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &event);
+    }
     static void settle()
     {
-        tvp::test::waitUntil([] { return false; }, 100);
+        waitUntil([] { return false; }, 100);
+    }
+    // The start script beside the program: it leaves a mark in server/.
+    QString writeStartScript()
+    {
+        const QString folder = folders.programDir.path() + QStringLiteral("/server");
+        EXPECT_TRUE(QDir().mkpath(folder));
+        QFile file(folder + QStringLiteral("/start.sh"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("touch started\n");
+        return folder + QStringLiteral("/started");
+    }
+    // Ends a chooser that has no competition: the user agrees to end the program.
+    void quitWithoutCompetition()
+    {
+        script->expectMessage(kQuitCaption, TMsgAnswer::Yes);
+        chooser->close();
     }
 
-    tvp::test::TempAppFolders folders;
-    QTemporaryDir serverDir;
+    TempAppFolders folders;
+    StandinHarness server; // the local server
     TCurrentCompetition competition;
     TWindowRegistry windows;
     TWindowContext context{competition, windows};
@@ -173,70 +210,53 @@ protected:
     std::unique_ptr<TExceptionForm> exceptions;
     std::unique_ptr<TForm10> wait;
     std::unique_ptr<THintForm> hints;
-    std::unique_ptr<Standin> server;
     std::unique_ptr<TChooseCompetitionForm> chooser;
-    int notifications = 0;
+    QStringList told; // the competition's name at each notification
+    int versionAsked = 0;
     bool terminated = false;
 };
 
 } // namespace
 
-TEST(ServerVersion, VerdictTable)
-{
-    auto never = []() -> CompatibilityInformation {
-        ADD_FAILURE() << "server asked";
-        return CompatibilityInformation::FULL;
-    };
-    const auto tooOld = judgeServerVersion({0, 8, 9}, never);
-    EXPECT_FALSE(tooOld.accepted);
-    EXPECT_EQ(tooOld.listText, QStringLiteral("Inkompatibler Server"));
-    EXPECT_TRUE(tooOld.error.startsWith(QStringLiteral("Warnung: Die Server-Version ist veraltet")));
-    for (GenericTvpVersion v : {GenericTvpVersion{0, 9, 0}, GenericTvpVersion{0, 9, 5}}) {
-        const auto restricted = judgeServerVersion(v, never);
-        EXPECT_TRUE(restricted.accepted);
-        EXPECT_TRUE(restricted.warning.startsWith(QStringLiteral("Warnung: Die Server-Version scheint veraltet")));
-    }
-    for (GenericTvpVersion v : {GenericTvpVersion{0, 9, 6}, GenericTvpVersion{0, 10, 0}, GenericTvpVersion{1, 0, 0}}) {
-        const auto silent = judgeServerVersion(v, never);
-        EXPECT_TRUE(silent.accepted && silent.warning.isEmpty() && silent.error.isEmpty());
-    }
-    auto answer = [](CompatibilityInformation a) { return [a] { return a; }; };
-    EXPECT_TRUE(judgeServerVersion({1, 0, 1}, answer(CompatibilityInformation::FULL)).warning.isEmpty());
-    EXPECT_TRUE(judgeServerVersion({2, 0, 0}, answer(CompatibilityInformation::UNKNOWN)).accepted);
-    EXPECT_TRUE(judgeServerVersion({1, 1, 0}, answer(CompatibilityInformation::FEATURE_RESTRICTED))
-                    .warning.startsWith(QStringLiteral("Warnung: Die Client-Version scheint veraltet")));
-    const auto refused = judgeServerVersion({1, 1, 0}, answer(CompatibilityInformation::NO_COMPATIBILITY));
-    EXPECT_FALSE(refused.accepted);
-    EXPECT_EQ(refused.listText, QStringLiteral("Inkompatibler Server"));
-    const auto failed =
-        judgeServerVersion({3, 0, 0}, []() -> CompatibilityInformation { throw std::runtime_error("x"); });
-    EXPECT_FALSE(failed.accepted);
-    EXPECT_EQ(failed.listText, QStringLiteral("Kompatibilitätsprüfung fehlgeschlagen."));
-}
+// ---- the silent start ----
 
 TEST_F(ChooserTest, StoredServerAndCompetitionOpenSilently)
 {
-    server->create(QStringLiteral("Frühjahrssportfest"));
-    const int id = server->create(QStringLiteral("Herbstsportfest"));
-    storeChoice(server->address, id);
+    create(QStringLiteral("Frühjahrssportfest"));
+    const int id = create(QStringLiteral("Herbstsportfest"));
+    storeChoice(addressOf(server), id);
 
     EXPECT_TRUE(chooser->setCompetition(false));
     EXPECT_EQ(chooser->getCompetitionId(false), id);
-    EXPECT_EQ(chooser->getCompetitionName(), QStringLiteral("Herbstsportfest"));
     // Once when the competition was set, once more when the choice ended.
-    EXPECT_EQ(notifications, 2);
+    EXPECT_EQ(told, (QStringList{"Herbstsportfest", "Herbstsportfest"}));
     EXPECT_EQ(storedCompetition(), id);
+}
+
+TEST_F(ChooserTest, TheLocalServerKeepsItsCompetitionHoweverItWasStored)
+{
+    const int id = create(QStringLiteral("Daheim"));
+    // The entry's text, or the address as typed once: both name the local server.
+    for (const QString& stored :
+         {TChooseCompetitionForm::kLocalEntry, QStringLiteral("127.0.0.1:%1").arg(server.port())}) {
+        SCOPED_TRACE(stored.toStdString());
+        storeChoice(stored, id);
+        EXPECT_TRUE(chooser->setCompetition(false)) << "opened without the chooser";
+        EXPECT_EQ(chooser->getCompetitionId(false), id);
+        EXPECT_EQ(storedCompetition(), id);
+        EXPECT_EQ(storedServer(), addressOf(server));
+    }
 }
 
 TEST_F(ChooserTest, VanishedCompetitionShowsTheChooser)
 {
-    const int kept = server->create(QStringLiteral("Kreismeisterschaft"));
-    storeChoice(server->address, kept + 100);
+    const int kept = create(QStringLiteral("Kreismeisterschaft"));
+    storeChoice(addressOf(server), kept + 100);
     script->expectWindow(kChooserCaption, [&](QWidget&) {
         EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Kreismeisterschaft")});
-        EXPECT_FALSE(chooser->findChild<QPushButton*>(QStringLiteral("Button1"))->isEnabled());
+        EXPECT_FALSE(button("Button1")->isEnabled());
         chooser->SelectCompetitionListItem(kept);
-        chooser->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+        button("Button1")->click();
         return 0;
     });
     EXPECT_TRUE(chooser->setCompetition(false));
@@ -246,8 +266,7 @@ TEST_F(ChooserTest, VanishedCompetitionShowsTheChooser)
 TEST_F(ChooserTest, UnreachableServerAndNoChoiceEndsTheProgram)
 {
     storeChoice(QStringLiteral("http://127.0.0.1:1"), 3);
-    WriteIniStr(QStringLiteral("Connections"), QStringLiteral("Server1"), QStringLiteral("http://127.0.0.1:1"));
-    WriteIniInteger(QStringLiteral("Connections"), QStringLiteral("endIndex"), 1);
+    saveServer(QStringLiteral("http://127.0.0.1:1"));
     script->expectWindow(kChooserCaption, [&](QWidget&) {
         EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Keine Verbindung zum Server.")});
         chooser->close();
@@ -255,24 +274,142 @@ TEST_F(ChooserTest, UnreachableServerAndNoChoiceEndsTheProgram)
         chooser->close();
         return 0;
     });
-    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::No);
-    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
+    script->expectMessage(kQuitCaption, TMsgAnswer::No);
+    script->expectMessage(kQuitCaption, TMsgAnswer::Yes);
     EXPECT_FALSE(chooser->setCompetition(false));
     EXPECT_TRUE(terminated);
     EXPECT_EQ(chooser->getCompetitionId(false), 0);
     EXPECT_THROW(chooser->getCompetitionId(true), ETvExceptionDetail);
-    InitComm();
+    EXPECT_EQ(versionAsked, 0) << "the about window does not ask a server that did not answer";
 }
+
+// ---- the version check ----
+
+TEST_F(ChooserTest, VerdictsOnTheServersVersionInTheServersOwnWords)
+{
+    const QString restrictedServer =
+        QStringLiteral("Warnung: Die Server-Version scheint veraltet sein. Evtl. sind einige Funktionen mit diesem "
+                       "Server eingeschränkt oder funktionieren nicht wie erwartet. Es wird empfohlen die Software zu "
+                       "aktualisieren/neu zu installieren.");
+    const QString outdatedServer =
+        QStringLiteral("Warnung: Die Server-Version ist veraltet und nicht mehr zu diesem "
+                       "Client kompatibel. Bitte entsprechend aktualisieren/neu installieren.");
+    const QString unknown = QStringLiteral(
+        "Warnung: Die Serverkompatibilität konnte nicht geprüft werden. Evtl. sind einige Funktionen eingeschränkt. Es "
+        "wird empfohlen die Software zu aktualisieren/neu zu installieren.");
+    const QString restrictedClient =
+        QStringLiteral("Warnung: Die Client-Version scheint veraltet sein. Evtl. sind einige Funktionen mit diesem "
+                       "Server eingeschränkt oder funktionieren nicht wie erwartet. Es wird empfohlen die Software zu "
+                       "aktualisieren/neu zu installieren.");
+    const QString outdatedClient = QStringLiteral("Warnung: Die Client-Version ist veraltet und nicht mehr zum "
+                                                  "gewählten Server kompatibel. Bitte entsprechend "
+                                                  "aktualisieren/neu installieren.");
+    const QString caption = QStringLiteral("Serverkompatibilität prüfen: ");
+    struct Case {
+        GenericTvpVersion version;
+        std::optional<CompatibilityInformation> answer; // asked for newer servers; none: the question fails
+        QStringList list;                               // the competition list afterwards
+        QString message;                                // in the message window
+    };
+    const QStringList listed{QStringLiteral("Sportfest")};
+    const QStringList refused{QStringLiteral("Inkompatibler Server")};
+    int n = 0;
+    const std::vector<Case> cases{
+        {{0, 8, 9}, {}, refused, outdatedServer},
+        {{0, 9, 5}, {}, listed, restrictedServer},
+        {{0, 9, 0}, {}, listed, restrictedServer},
+        {{0, 9, 6}, {}, listed, {}},
+        {{1, 0, 0}, {}, listed, {}},
+        {{1, 0, 1}, CompatibilityInformation::FULL, listed, {}},
+        {{2, 0, 0}, CompatibilityInformation::UNKNOWN, listed, unknown},
+        {{1, 1, 0}, CompatibilityInformation::FEATURE_RESTRICTED, listed, restrictedClient},
+        {{1, 1, 0}, CompatibilityInformation::NO_COMPATIBILITY, refused, outdatedClient},
+        {{3, 0, 0}, std::nullopt, {QStringLiteral("Kompatibilitätsprüfung fehlgeschlagen.")}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(versionText(c.version).toStdString());
+        FakeServerInstall fake;
+        getBackendVersionResponse1 version;
+        version.version = c.version;
+        fake->answer<op::getBackendVersion>(version);
+        const bool newer = compareVersion(c.version, {1, 0, 0}) > 0;
+        if (newer && c.answer)
+            fake->answer<op::getCompatibilityInformation>(*c.answer);
+        else if (newer)
+            fake->fault<op::getCompatibilityInformation>(0);
+        CompetitionType sportfest;
+        sportfest.ID = 1;
+        sportfest.Name = QStringLiteral("Sportfest");
+        fake->answer<op::getCompetitions>(getCompetitionsResponse1{sportfest});
+        fake->answer<op::getExceptionMessages>(getExceptionMessagesResponse1{});
+        exceptions->findChild<QTreeWidget*>(QStringLiteral("ListView1"))->clear();
+        // Each case a server of its own, so each verdict is news; the fake answers for all of them.
+        TChooseCompetitionForm::localServerAddressOverride = QStringLiteral("http://127.0.0.1:%1").arg(20000 + ++n);
+
+        chooseEntry(TChooseCompetitionForm::kLocalEntry);
+        EXPECT_EQ(listTexts(), c.list);
+        EXPECT_EQ(messageRows(), c.message.isEmpty() ? QStringList{} : QStringList{caption + c.message});
+        if (newer) {
+            const std::vector<op::getCompatibilityInformation> asked = fake->callsOf<op::getCompatibilityInformation>();
+            ASSERT_EQ(asked.size(), 1u);
+            ASSERT_TRUE(asked[0].FrontendVersion);
+            EXPECT_EQ(compareVersion(*asked[0].FrontendVersion, clientVersion()), 0);
+        } else {
+            EXPECT_TRUE(fake->callsOf<op::getCompatibilityInformation>().empty()) << "a known version is not asked";
+        }
+    }
+}
+
+TEST_F(ChooserTest, AWarningIsToldOncePerChoiceOfAServer)
+{
+    StandinHarness old;
+    old.options.version = {0, 9, 0};
+    old.start();
+    TChooseCompetitionForm::localServerAddressOverride = addressOf(old);
+    storeChoice(addressOf(old), 4711); // no such competition: the silent start ends in the chooser
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        EXPECT_TRUE(waitUntil([&] { return !messageRows().isEmpty(); }));
+        settle();
+        EXPECT_EQ(messageRows().size(), 1) << "the silent attempt and the chooser are one choice";
+        enterAddress(TChooseCompetitionForm::kLocalEntry);
+        EXPECT_EQ(messageRows().size(), 1) << "the same server again";
+        quitWithoutCompetition();
+        return 0;
+    });
+    EXPECT_FALSE(chooser->setCompetition(false));
+    EXPECT_TRUE(messageRows().first().startsWith(QStringLiteral("Serverkompatibilität prüfen: Warnung: Die Server-")));
+}
+
+TEST_F(ChooserTest, OnlyAServerThatPassedTheCheckIsAskedForItsVersion)
+{
+    StandinHarness old;
+    old.options.version = {0, 8, 9};
+    old.start();
+    saveServer(addressOf(old));
+    storeChoice(addressOf(server), 0);
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        EXPECT_EQ(versionAsked, 1) << "the local server passed";
+        chooseEntry(addressOf(old));
+        EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Inkompatibler Server")});
+        chooseEntry(QStringLiteral("http://127.0.0.1:1"));
+        EXPECT_EQ(versionAsked, 1) << "neither the refused nor the unreachable server";
+        quitWithoutCompetition();
+        return 0;
+    });
+    EXPECT_FALSE(chooser->setCompetition(true));
+}
+
+// ---- creating and deleting ----
 
 TEST_F(ChooserTest, NewCompetitionIsCreatedAndLoaded)
 {
     TNewCompetitionForm wizard(context);
     windows.registerService<ICompSetupWizard>(&wizard);
-    storeChoice(server->address, 0);
-    server->create(QStringLiteral("Schon da"));
+    storeChoice(addressOf(server), 0);
+    create(QStringLiteral("Schon da"));
 
     script->expectWindow(kChooserCaption, [&](QWidget&) {
-        chooser->findChild<QPushButton*>(QStringLiteral("Button2"))->click();
+        button("Button2")->click();
         return 0;
     });
     // First a name in use: the server's message text shows, the window stays open.
@@ -290,182 +427,344 @@ TEST_F(ChooserTest, NewCompetitionIsCreatedAndLoaded)
     EXPECT_EQ(chooser->getCompetitionName(), QStringLiteral("Kinderolympiade"));
     ASSERT_TRUE(chooser->getCompetition()->Date);
     EXPECT_EQ(*chooser->getCompetition()->Date, QDate(2027, 5, 8));
-    EXPECT_TRUE(messageRows().contains(QStringLiteral("Eine Veranstaltung mit dem Namen Schon da existiert bereits.")));
+    EXPECT_TRUE(messageRows().contains(
+        QStringLiteral("Neue Veranstaltung: Eine Veranstaltung mit dem Namen Schon da existiert bereits.")));
 }
 
-TEST_F(ChooserTest, DeletingAskedThenRemovedFromServer)
+TEST_F(ChooserTest, TheNewCompetitionWindowShowsTheWholeNameAndReadsATypedDate)
 {
-    const int id = server->create(QStringLiteral("Weg damit"));
-    server->create(QStringLiteral("Bleibt"));
-    storeChoice(server->address, id);
+    TNewCompetitionForm form(context);
+    form.show();
+    auto* name = form.findChild<QLineEdit*>(QStringLiteral("NameEdit"));
+    auto* date = form.findChild<QDateEdit*>(QStringLiteral("DateEdit"));
+    settle();
+    // As it opens, a name of the usual length is seen whole.
+    const QString usual = QStringLiteral("Kinderleichtathletik-Kreisfinale 2027");
+    EXPECT_GT(name->width(), name->fontMetrics().horizontalAdvance(usual) + 16) << name->width();
+    for (int width : {460, 900}) {
+        form.resize(width, form.height());
+        settle();
+        // The field reaches to the date's right edge, which is the form's.
+        EXPECT_EQ(name->geometry().right(), date->geometry().right()) << width;
+        EXPECT_GT(name->width(), width / 2) << width;
+    }
+    // Typed over a selection, as a user replaces the proposed date.
+    for (const char* typed : {"08.05.2027", "8.5.2027", "08052027"}) {
+        date->setDate(QDate(2026, 3, 15));
+        date->setFocus();
+        date->findChild<QLineEdit*>()->selectAll();
+        QTest::keyClicks(date, QString::fromLatin1(typed));
+        EXPECT_EQ(date->date(), QDate(2027, 5, 8)) << typed;
+    }
+    date->setDate(QDate(2026, 3, 15));
+    date->findChild<QLineEdit*>()->setSelection(3, 7); // month and year
+    QTest::keyClicks(date, QStringLiteral("12.2026"));
+    EXPECT_EQ(date->date(), QDate(2026, 12, 15));
+}
+
+TEST_F(ChooserTest, DeletingAsksWithNeinAsDefaultThenRemovesFromTheServer)
+{
+    const QString name = QStringLiteral("<b>x</b> <img src=\"file:///etc/passwd\">");
+    const int id = create(name);
+    create(QStringLiteral("Bleibt"));
+    storeChoice(addressOf(server), id);
     script->expectWindow(kChooserCaption, [&](QWidget&) {
         chooser->SelectCompetitionListItem(id);
+        EXPECT_EQ(list()->selectedItems().first()->text(), name) << "the list shows the name as written";
         chooser->deleteSelectedCompetition(); // "Nein": nothing happens
         chooser->deleteSelectedCompetition();
         EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Bleibt")});
-        chooser->close();
+        quitWithoutCompetition();
         return 0;
     });
     int refreshed = 0;
     QObject::connect(chooser.get(), &TChooseCompetitionForm::competitionDeleted, [&] { ++refreshed; });
-    script->expectMessage(QStringLiteral("Veranstaltung löschen"), TMsgAnswer::No);
-    script->expectMessage(QStringLiteral("Veranstaltung löschen"), TMsgAnswer::Yes);
-    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
+    script->expectMessage(kDeleteCaption, TMsgAnswer::No);
+    script->expectMessage(kDeleteCaption, TMsgAnswer::Yes);
     EXPECT_FALSE(chooser->setCompetition(true));
-    EXPECT_EQ(server->names(), QStringList{QStringLiteral("Bleibt")});
+    EXPECT_EQ(server.client().competitionNames(), QStringList{QStringLiteral("Bleibt")});
     EXPECT_EQ(refreshed, 1);
-    EXPECT_TRUE(script->seen[1].text.contains(QStringLiteral("\"Weg damit\"")));
-    InitComm();
+    EXPECT_EQ(script->seen[1].text, "Soll die Veranstaltung \"" + name +
+                                        "\" und ihr gesamter Inhalt (Meldungen, Ergebnisse, etc.) wirklich gelöscht "
+                                        "werden?\r\nFalls diese Veranstaltung mit einem Cup verknüpft ist, wird diese "
+                                        "auch aus dem Cup entfernt.");
+    EXPECT_EQ(script->seen[1].defaultAnswer, TMsgAnswer::No) << "Enter never deletes a competition";
 }
+
+TEST_F(ChooserTest, AFailedDeleteIsReportedAndTheListIsRead)
+{
+    const int id = create(QStringLiteral("Schon weg"));
+    storeChoice(addressOf(server), 0);
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        chooser->SelectCompetitionListItem(id);
+        server.client().cms()->removeCompetition(id); // another organiser was quicker
+        chooser->deleteSelectedCompetition();
+        EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Keine Veranstaltungen auf Server gefunden.")});
+        quitWithoutCompetition();
+        return 0;
+    });
+    script->expectMessage(kDeleteCaption, TMsgAnswer::Yes);
+    EXPECT_FALSE(chooser->setCompetition(true));
+    EXPECT_EQ(messageRows(), QStringList{QStringLiteral("Veranstaltung löschen: Veranstaltung konnte nicht gelöscht "
+                                                        "werden. (Die Veranstaltung mit der ID %1 existiert nicht.)")
+                                             .arg(id)});
+}
+
+// ---- servers ----
 
 TEST_F(ChooserTest, ServerBoxHeadingsAndSwitchingServers)
 {
-    QTemporaryDir otherDir;
-    Standin other(otherDir.path());
-    const int remoteId = other.create(QStringLiteral("Auswärts"));
-    WriteIniStr(QStringLiteral("Connections"), QStringLiteral("Server1"), other.address);
-    WriteIniInteger(QStringLiteral("Connections"), QStringLiteral("endIndex"), 1);
-    storeChoice(other.address, remoteId);
+    StandinHarness other;
+    other.start();
+    const int remoteId = create(QStringLiteral("Auswärts"), other);
+    saveServer(addressOf(other));
+    storeChoice(addressOf(other), remoteId);
     ASSERT_TRUE(chooser->setCompetition(false));
     EXPECT_EQ(chooser->getCompetitionId(false), remoteId);
 
-    auto* box = chooser->findChild<QComboBox*>(QStringLiteral("ComboBox1"));
     chooser->AddDetectedRemoteServer(QStringLiteral("http://10.0.0.7:8443"));
     chooser->AddDetectedRemoteServer(QStringLiteral("http://10.0.0.7:8443"));
     QStringList entries;
-    for (int i = 0; i < box->count(); ++i)
-        entries << box->itemText(i);
+    for (int i = 0; i < box()->count(); ++i)
+        entries << box()->itemText(i);
     EXPECT_EQ(entries, (QStringList{TChooseCompetitionForm::kLocalEntry, TChooseCompetitionForm::kFoundHeading,
                                     QStringLiteral("http://10.0.0.7:8443"), TChooseCompetitionForm::kSavedHeading,
-                                    other.address}));
+                                    addressOf(other)}));
 
     // A heading selects the current server again and changes nothing else.
-    box->setCurrentIndex(box->findText(TChooseCompetitionForm::kSavedHeading));
-    chooser->ComboBox1Select();
-    EXPECT_EQ(box->currentText(), other.address);
+    chooseEntry(TChooseCompetitionForm::kSavedHeading);
+    EXPECT_EQ(box()->currentText(), addressOf(other));
     EXPECT_EQ(storedCompetition(), remoteId);
 
     // Going to the local server forgets the other server's competition id.
-    box->setCurrentIndex(0);
-    chooser->ComboBox1Select();
+    chooseEntry(TChooseCompetitionForm::kLocalEntry);
     EXPECT_EQ(storedCompetition(), 0);
-    QString current;
-    ReadIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), QString(), current);
-    EXPECT_EQ(current, server->address);
+    EXPECT_EQ(storedServer(), addressOf(server));
 }
 
-TEST_F(ChooserTest, OutdatedServerIsRefused)
+TEST_F(ChooserTest, TheCompetitionIdIsReadWhileItChanges)
 {
-    QTemporaryDir oldDir;
-    Standin old(oldDir.path(), {0, 8, 9});
-    WriteIniStr(QStringLiteral("Connections"), QStringLiteral("Server1"), old.address);
-    WriteIniInteger(QStringLiteral("Connections"), QStringLiteral("endIndex"), 1);
-    storeChoice(old.address, 0);
-    script->expectWindow(kChooserCaption, [&](QWidget&) {
-        EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Inkompatibler Server")});
-        EXPECT_EQ(context.messageSink(), exceptions.get());
-        EXPECT_TRUE(tvp::test::waitUntil([&] { return !messageRows().isEmpty(); }));
-        EXPECT_TRUE(messageRows().first().startsWith(QStringLiteral("Warnung: Die Server-Version ist veraltet")));
-        chooser->close();
-        return 0;
+    const int first = create(QStringLiteral("Erster"));
+    const int second = create(QStringLiteral("Zweiter"));
+    CompetitionType a;
+    a.ID = first;
+    CompetitionType b;
+    b.ID = second;
+    std::atomic<bool> stop{false};
+    std::set<int> seen;
+    std::thread worker([&] {
+        while (!stop)
+            seen.insert(chooser->getCompetitionId(false));
     });
-    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
-    EXPECT_FALSE(chooser->setCompetition(true));
-    InitComm();
-}
-
-TEST_F(ChooserTest, CompetitionIdIsReadableFromWorkerThreads)
-{
-    const int id = server->create(QStringLiteral("Parallel"));
-    storeChoice(server->address, id);
-    ASSERT_TRUE(chooser->setCompetition(false));
-    int seen = 0;
-    std::thread([&] { seen = chooser->getCompetitionId(true); }).join();
-    EXPECT_EQ(seen, id);
+    for (int i = 0; i < 2000; ++i) {
+        chooser->SetCompetitionInternal(std::make_unique<CompetitionType>(i % 3 == 0 ? a : b));
+        if (i % 7 == 0)
+            chooser->SetCompetitionInternal(nullptr);
+    }
+    stop = true;
+    worker.join();
+    const std::set<int> current{0, first, second};
+    EXPECT_TRUE(std::includes(current.begin(), current.end(), seen.begin(), seen.end()))
+        << "only ids that were current";
 }
 
 TEST_F(ChooserTest, TypedAddressIsUsedEvenFromTheLocalEntry)
 {
-    server->create(QStringLiteral("Lokal"));
-    QTemporaryDir otherDir;
-    Standin other(otherDir.path());
-    other.create(QStringLiteral("Auswärts"));
+    create(QStringLiteral("Lokal"));
+    StandinHarness other;
+    other.start();
+    create(QStringLiteral("Auswärts"), other);
     storeChoice(TChooseCompetitionForm::kLocalEntry, 0);
     script->expectWindow(kChooserCaption, [&](QWidget&) {
         EXPECT_EQ(box()->currentText(), TChooseCompetitionForm::kLocalEntry);
-        enterAddress(other.address);
+        enterAddress(addressOf(other));
         EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Auswärts")});
-        EXPECT_EQ(storedServer(), other.address);
-        EXPECT_EQ(chooser->savedServers(), QStringList{other.address});
-        EXPECT_EQ(box()->currentText(), other.address);
-        chooser->close();
+        EXPECT_EQ(storedServer(), addressOf(other));
+        EXPECT_EQ(chooser->savedServers(), QStringList{addressOf(other)});
+        EXPECT_EQ(box()->currentText(), addressOf(other));
+        quitWithoutCompetition();
         return 0;
     });
-    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
     EXPECT_FALSE(chooser->setCompetition(true));
-    InitComm();
 }
 
 TEST_F(ChooserTest, EnterOnAnEntryChoosesTheServerOnce)
 {
-    QTemporaryDir otherDir;
-    Standin other(otherDir.path());
-    other.create(QStringLiteral("Auswärts"));
-    saveServer(other.address);
+    StandinHarness other;
+    other.start();
+    create(QStringLiteral("Auswärts"), other);
+    saveServer(addressOf(other));
     storeChoice(TChooseCompetitionForm::kLocalEntry, 0);
-    int versionChecks = 0;
-    QObject::connect(chooser.get(), &TChooseCompetitionForm::serverChosen, [&] { ++versionChecks; });
     script->expectWindow(kChooserCaption, [&](QWidget&) {
-        versionChecks = 0;
-        enterAddress(other.address); // an entry other than the current one
+        versionAsked = 0;
+        enterAddress(addressOf(other)); // an entry other than the current one
         EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Auswärts")});
-        EXPECT_EQ(versionChecks, 1);
-        enterAddress(other.address); // the current entry: asked again, once
-        EXPECT_EQ(versionChecks, 2);
-        chooser->close();
+        EXPECT_EQ(versionAsked, 1);
+        enterAddress(addressOf(other)); // the current entry: asked again, once
+        EXPECT_EQ(versionAsked, 2);
+        quitWithoutCompetition();
         return 0;
     });
-    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
     EXPECT_FALSE(chooser->setCompetition(true));
-    InitComm();
+}
+
+TEST_F(ChooserTest, DiscoveryReplyKeepsATypedAddress)
+{
+    storeChoice(addressOf(server), 0);
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        box()->setEditText(QStringLiteral("http://10.1.2"));
+        chooser->AddDetectedRemoteServer(QStringLiteral("http://10.0.0.7:8443"));
+        EXPECT_EQ(box()->currentText(), QStringLiteral("http://10.1.2"));
+        EXPECT_EQ(box()->findText(QStringLiteral("http://10.0.0.7:8443")), 2);
+        quitWithoutCompetition();
+        return 0;
+    });
+    EXPECT_FALSE(chooser->setCompetition(true));
+}
+
+// ---- leaving the chooser ----
+
+TEST_F(ChooserTest, OkInTheOpenChooserNotifiesTwice)
+{
+    const int id = create(QStringLiteral("Sommerfest"));
+    storeChoice(addressOf(server), 0);
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        EXPECT_TRUE(told.isEmpty());
+        chooser->SelectCompetitionListItem(id);
+        button("Button1")->click();
+        EXPECT_EQ(told.size(), 1);
+        return 0;
+    });
+    EXPECT_TRUE(chooser->setCompetition(true));
+    EXPECT_EQ(told, (QStringList{"Sommerfest", "Sommerfest"}));
+    EXPECT_EQ(storedCompetition(), id);
 }
 
 TEST_F(ChooserTest, CancelAfterSwitchingKeepsTheCompetitionOnItsServer)
 {
-    const int id = server->create(QStringLiteral("Heimspiel"));
-    QTemporaryDir otherDir;
-    Standin other(otherDir.path());
-    other.create(QStringLiteral("Fremd"));
-    saveServer(other.address);
-    storeChoice(server->address, id);
+    const int id = create(QStringLiteral("Heimspiel"));
+    StandinHarness other;
+    other.start();
+    create(QStringLiteral("Fremd"), other);
+    saveServer(addressOf(other));
+    storeChoice(addressOf(server), id);
     ASSERT_TRUE(chooser->setCompetition(false));
 
     script->expectWindow(kChooserCaption, [&](QWidget&) {
-        box()->setCurrentIndex(box()->findText(other.address));
-        chooser->ComboBox1Select();
+        chooseEntry(addressOf(other));
         EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Fremd")});
         chooser->close();
         return 0;
     });
     EXPECT_FALSE(chooser->setCompetition(true));
     EXPECT_EQ(chooser->getCompetitionName(), QStringLiteral("Heimspiel"));
-    EXPECT_EQ(competitionUrlHolderInstance().getServerUrl(), server->address);
-    EXPECT_EQ(storedServer(), server->address);
+    EXPECT_EQ(competitionUrlHolderInstance().getServerUrl(), addressOf(server));
+    EXPECT_EQ(storedServer(), addressOf(server));
     EXPECT_EQ(storedCompetition(), id);
     // The next start opens the same competition on the same server, silently.
     EXPECT_TRUE(chooser->setCompetition(false));
     EXPECT_EQ(chooser->getCompetitionName(), QStringLiteral("Heimspiel"));
 }
 
+TEST_F(ChooserTest, CancelAfterTellingThereIsNoneTellsAndStoresTheKeptOneAgain)
+{
+    const int id = create(QStringLiteral("Heim"));
+    const int other = create(QStringLiteral("Anderer"));
+    StandinHarness old;
+    old.options.version = {0, 8, 9};
+    old.start();
+    saveServer(addressOf(old));
+    storeChoice(addressOf(server), id);
+    ASSERT_TRUE(chooser->setCompetition(false));
+
+    // "Stop" of the local server, a refused server, a deleted other competition: each tells
+    // everyone there is no competition and stores 0; cancelling brings back the one kept.
+    const std::vector<std::pair<const char*, std::function<void()>>> paths{
+        {"Stop", [&] { button("Button5")->click(); }},
+        {"refused server", [&] { chooseEntry(addressOf(old)); }},
+        {"deleted competition",
+         [&] {
+             chooser->SelectCompetitionListItem(other);
+             script->expectMessage(kDeleteCaption, TMsgAnswer::Yes);
+             chooser->deleteSelectedCompetition();
+         }},
+    };
+    for (const auto& [name, act] : paths) {
+        SCOPED_TRACE(name);
+        told.clear();
+        script->expectWindow(kChooserCaption, [&](QWidget&) {
+            act();
+            EXPECT_EQ(told, QStringList{QString()});
+            EXPECT_EQ(storedCompetition(), 0);
+            chooser->close();
+            return 0;
+        });
+        EXPECT_FALSE(chooser->setCompetition(true));
+        EXPECT_EQ(told, (QStringList{QString(), QStringLiteral("Heim")}));
+        EXPECT_EQ(chooser->getCompetitionId(false), id);
+        EXPECT_EQ(storedCompetition(), id);
+        EXPECT_EQ(storedServer(), addressOf(server));
+    }
+    EXPECT_EQ(server.client().competitionNames(), QStringList{QStringLiteral("Heim")});
+}
+
+// ---- keyboard and windows over the chooser ----
+
+TEST_F(ChooserTest, ReturnPressesOkOrTheFocusedButtonAndTabFollowsTheEye)
+{
+    create(QStringLiteral("Eins"));
+    const int two = create(QStringLiteral("Zwei"));
+    storeChoice(addressOf(server), 0);
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        // Tab order among the controls, as they are laid out.
+        QStringList order;
+        QWidget* w = box();
+        do {
+            if (qobject_cast<QPushButton*>(w) || qobject_cast<QListWidget*>(w) || qobject_cast<QComboBox*>(w))
+                order << w->objectName();
+            w = w->nextInFocusChain();
+        } while (w != box() && order.size() < 20);
+        EXPECT_EQ(order, (QStringList{"ComboBox1", "Button4", "Button5", "ListBox1", "Button7", "Button2", "Button3",
+                                      "Button1"}));
+
+        // Return on a focused button presses that button ("Start": the consent is asked).
+        button("Button4")->setFocus();
+        press(button("Button4"), Qt::Key_Return);
+        EXPECT_TRUE(button("Button1")->isDefault());
+
+        // In the list: Return is "Ok".
+        list()->setFocus();
+        press(list(), Qt::Key_Down);
+        press(list(), Qt::Key_Down);
+        press(list(), Qt::Key_Return);
+        return 0;
+    });
+    script->expectModal(QStringLiteral("Haftungsausschluss"), [](QDialog&) { return int(QDialog::Rejected); });
+    EXPECT_TRUE(chooser->setCompetition(true));
+    EXPECT_EQ(chooser->getCompetitionId(false), two);
+}
+
+TEST_F(ChooserTest, EscapeInTheListClosesTheChooser)
+{
+    storeChoice(addressOf(server), 0);
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        list()->setFocus();
+        press(list(), Qt::Key_Escape);
+        EXPECT_TRUE(terminated) << "the list is read-only and leaves Escape to the chooser";
+        return 0;
+    });
+    script->expectMessage(kQuitCaption, TMsgAnswer::Yes);
+    EXPECT_FALSE(chooser->setCompetition(true));
+}
+
 TEST_F(ChooserTest, KeyboardSelectionEnablesOk)
 {
-    server->create(QStringLiteral("Eins"));
-    server->create(QStringLiteral("Zwei"));
-    storeChoice(server->address, 0);
+    create(QStringLiteral("Eins"));
+    create(QStringLiteral("Zwei"));
+    storeChoice(addressOf(server), 0);
     script->expectWindow(kChooserCaption, [&](QWidget&) {
         EXPECT_FALSE(button("Button1")->isEnabled());
-        QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-        QCoreApplication::sendEvent(chooser->findChild<QListWidget*>(QStringLiteral("ListBox1")), &down);
+        press(list(), Qt::Key_Down);
         EXPECT_TRUE(button("Button1")->isEnabled());
         button("Button1")->click();
         return 0;
@@ -474,53 +773,68 @@ TEST_F(ChooserTest, KeyboardSelectionEnablesOk)
     EXPECT_NE(chooser->getCompetitionId(false), 0);
 }
 
-TEST_F(ChooserTest, DiscoveryReplyKeepsATypedAddress)
+TEST_F(ChooserTest, TheChooserStaysUsableWithTheHintAndTheMessageWindowOpen)
 {
-    storeChoice(server->address, 0);
+    ASSERT_TRUE(QDir(folders.programDir.path()).mkpath(QStringLiteral("ContextHelp")));
+    QFile page(folders.programDir.filePath(QStringLiteral("ContextHelp/WELCOME.html")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("<p>Willkommen</p>");
+    page.close();
+    storeChoice(addressOf(server), 0);
     script->expectWindow(kChooserCaption, [&](QWidget&) {
-        box()->setEditText(QStringLiteral("http://10.1.2"));
-        chooser->AddDetectedRemoteServer(QStringLiteral("http://10.0.0.7:8443"));
-        EXPECT_EQ(box()->currentText(), QStringLiteral("http://10.1.2"));
-        EXPECT_EQ(box()->findText(QStringLiteral("http://10.0.0.7:8443")), 2);
-        chooser->close();
+        // Modal as the program shows it.
+        chooser->hide();
+        chooser->setWindowModality(Qt::ApplicationModal);
+        chooser->show();
+        EXPECT_EQ(QApplication::activeModalWidget(), chooser.get());
+        BlockWatch watch;
+        for (QWidget* w : std::initializer_list<QWidget*>{chooser.get(), hints.get(), exceptions.get()})
+            watch.watch(w);
+
+        hints->ShowHint(QStringLiteral("WELCOME"), false);
+        context.messages().AddException(-1, {}, QStringLiteral("Hallo"), QStringLiteral("Test"), nullptr);
+        EXPECT_TRUE(waitUntil([&] { return hints->isVisible() && exceptions->isVisible(); }));
+        settle();
+        for (QWidget* w : std::initializer_list<QWidget*>{chooser.get(), hints.get(), exceptions.get()}) {
+            EXPECT_FALSE(watch.blocked(w)) << w->objectName().toStdString();
+            EXPECT_EQ(w->windowModality(), w == chooser.get() ? Qt::ApplicationModal : Qt::NonModal);
+        }
+        EXPECT_EQ(QApplication::activeModalWidget(), chooser.get()) << "the chooser is still the modal one";
+        EXPECT_EQ(hints->windowHandle()->transientParent(), chooser->windowHandle());
+
+        hints->close();
+        exceptions->close();
+        chooser->hide();
+        chooser->setWindowModality(Qt::NonModal);
+        chooser->show();
+        quitWithoutCompetition();
         return 0;
     });
-    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
     EXPECT_FALSE(chooser->setCompetition(true));
-    InitComm();
+    // Shown with no modal window around, a window belongs to nobody again.
+    hints->ShowHint(QStringLiteral("WELCOME"), true);
+    EXPECT_EQ(hints->windowHandle()->transientParent(), nullptr);
 }
 
-TEST_F(ChooserTest, OkInTheOpenChooserNotifiesTwice)
-{
-    const int id = server->create(QStringLiteral("Sommerfest"));
-    storeChoice(server->address, 0);
-    script->expectWindow(kChooserCaption, [&](QWidget&) {
-        EXPECT_EQ(notifications, 0);
-        chooser->SelectCompetitionListItem(id);
-        button("Button1")->click();
-        EXPECT_EQ(notifications, 1);
-        return 0;
-    });
-    EXPECT_TRUE(chooser->setCompetition(true));
-    EXPECT_EQ(notifications, 2);
-    EXPECT_EQ(storedCompetition(), id);
-}
+// ---- the local server ----
 
 TEST_F(ChooserTest, StopClearsTheLocalChoice)
 {
-    const int id = server->create(QStringLiteral("Lokal"));
-    storeChoice(server->address, id);
+    const int id = create(QStringLiteral("Lokal"));
+    storeChoice(addressOf(server), id);
     ASSERT_TRUE(chooser->setCompetition(false));
-    notifications = 0;
+    told.clear();
     script->expectWindow(kChooserCaption, [&](QWidget&) {
         EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Lokal")});
         button("Button5")->click();
         EXPECT_TRUE(listTexts().isEmpty());
         EXPECT_EQ(storedCompetition(), 0);
-        EXPECT_EQ(notifications, 1);
+        EXPECT_EQ(told.size(), 1);
         EXPECT_FALSE(button("Button2")->isEnabled());
         // The test program folder has no scripts.
-        EXPECT_TRUE(messageRows().contains(kStopServerFailedText));
+        EXPECT_TRUE(messageRows().contains(QStringLiteral(
+            "Server stoppen: Server konnte nicht gestoppt werden. Stellen Sie sicher, dass das Programm vollständig "
+            "entpackt wurde.")));
         chooser->close();
         return 0;
     });
@@ -529,39 +843,80 @@ TEST_F(ChooserTest, StopClearsTheLocalChoice)
 
 TEST_F(ChooserTest, StartAsksConsentThenChoosesTheLocalServer)
 {
-    server->create(QStringLiteral("Lokal"));
-    QTemporaryDir otherDir;
-    Standin other(otherDir.path());
-    saveServer(other.address);
-    storeChoice(other.address, 0);
-    const QString serverFolder = folders.programDir.path() + QStringLiteral("/server");
-    ASSERT_TRUE(QDir().mkpath(serverFolder));
-    QFile script_(serverFolder + QStringLiteral("/start.sh"));
-    ASSERT_TRUE(script_.open(QIODevice::WriteOnly));
-    script_.write("touch started\n");
-    script_.close();
-    const QString marker = serverFolder + QStringLiteral("/started");
+    create(QStringLiteral("Lokal"));
+    StandinHarness other;
+    other.start();
+    saveServer(addressOf(other));
+    storeChoice(addressOf(other), 0);
+    const QString marker = writeStartScript();
     setLocalServerStartWaitMsForTests(0);
 
     script->expectWindow(kChooserCaption, [&](QWidget&) {
-        EXPECT_EQ(box()->currentText(), other.address);
+        EXPECT_EQ(box()->currentText(), addressOf(other));
         button("Button4")->click(); // refused
         settle();
         EXPECT_FALSE(QFile::exists(marker));
         EXPECT_TRUE(button("Button4")->isEnabled());
-        EXPECT_EQ(box()->currentText(), other.address);
+        EXPECT_EQ(box()->currentText(), addressOf(other));
         button("Button4")->click(); // agreed
-        EXPECT_TRUE(tvp::test::waitUntil([&] { return QFile::exists(marker); }));
+        EXPECT_TRUE(waitUntil([&] { return QFile::exists(marker); }));
         EXPECT_EQ(box()->currentText(), TChooseCompetitionForm::kLocalEntry);
         EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Lokal")});
-        EXPECT_EQ(storedServer(), server->address);
-        chooser->close();
+        EXPECT_EQ(storedServer(), addressOf(server));
+        quitWithoutCompetition();
         return 0;
     });
     script->expectModal(QStringLiteral("Haftungsausschluss"), [](QDialog&) { return int(QDialog::Rejected); });
     script->expectModal(QStringLiteral("Haftungsausschluss"), [](QDialog&) { return int(QDialog::Accepted); });
-    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
     EXPECT_FALSE(chooser->setCompetition(true));
-    setLocalServerStartWaitMsForTests(-1);
-    InitComm();
+}
+
+TEST_F(ChooserTest, StartWaitsOnlyUntilTheLocalServerAnswers)
+{
+    // The local server comes up a moment after the start script ran.
+    StandinHarness local;
+    local.start();
+    create(QStringLiteral("Lokal"), local);
+    local.options.port = local.port();
+    local.stop();
+    TChooseCompetitionForm::localServerAddressOverride = QStringLiteral("http://127.0.0.1:%1").arg(local.options.port);
+    storeChoice(TChooseCompetitionForm::kLocalEntry, 0);
+    writeStartScript();
+    setLocalServerStartWaitMsForTests(-1); // the full 14 s as the bound
+
+    QString shownMeanwhile;
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Keine Verbindung zum Server.")});
+        QTimer::singleShot(300, [&] {
+            if (wait->isVisible())
+                shownMeanwhile = wait->findChild<QLabel*>(QStringLiteral("Label1"))->text();
+            local.start();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        button("Button4")->click();
+        EXPECT_GE(clock.elapsed(), 300);
+        EXPECT_LT(clock.elapsed(), 5000) << "not the whole 14 s";
+        EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Lokal")});
+        quitWithoutCompetition();
+        return 0;
+    });
+    script->expectModal(QStringLiteral("Haftungsausschluss"), [](QDialog&) { return int(QDialog::Accepted); });
+    EXPECT_FALSE(chooser->setCompetition(true));
+    EXPECT_EQ(shownMeanwhile, QStringLiteral("Lokalen Server starten")) << "the wait window is there meanwhile";
+}
+
+TEST_F(ChooserTest, AStartThatCannotRunIsReported)
+{
+    storeChoice(addressOf(server), 0);
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        button("Button4")->click(); // no start script beside the program
+        EXPECT_TRUE(button("Button4")->isEnabled());
+        quitWithoutCompetition();
+        return 0;
+    });
+    script->expectModal(QStringLiteral("Haftungsausschluss"), [](QDialog&) { return int(QDialog::Accepted); });
+    EXPECT_FALSE(chooser->setCompetition(true));
+    EXPECT_EQ(messageRows(), QStringList{QStringLiteral("Server starten: Server konnte nicht gestartet werden. Stellen "
+                                                        "Sie sicher, dass das Programm vollständig entpackt wurde.")});
 }

@@ -8,7 +8,7 @@
 #include "core/ui/InfoDialog.h"
 #include "core/util/ProgramVersion.h"
 #include "tests/core/ui/ShellFixture.h"
-#include "standin/StandinServer.h"
+#include "tests/support/StandinHarness.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -74,13 +74,10 @@ TEST_F(WindowTest, AboutWindowShowsBothVersionsAndReportsAnUnreachableServer)
 {
     InitComm();
     TExceptionForm exceptions;
-    QTemporaryDir serverDir;
-    standin::StandinOptions options;
-    options.port = 0;
-    options.dataFile = serverDir.filePath(QStringLiteral("standin.db")).toStdString();
-    options.version = {1, 2, 3};
-    auto server = std::make_unique<standin::StandinServer>(options);
-    competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(server->port()));
+    StandinHarness server;
+    server.options.version = {1, 2, 3};
+    server.start();
+    competitionUrlHolderInstance().setServerUrl(server.serverAddress());
 
     TInfoForm info;
     QLabel* serverVersion = label(info, "ServerVersionLabel");
@@ -93,7 +90,7 @@ TEST_F(WindowTest, AboutWindowShowsBothVersionsAndReportsAnUnreachableServer)
     EXPECT_EQ(serverVersion->text(), QStringLiteral("Server-Version: 1.2.3"));
 
     // The server goes away: the old version must not stay, and the slot is given back each time.
-    server.reset();
+    server.stop();
     QTcpServer probe;
     probe.listen(QHostAddress::LocalHost, 0);
     competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(probe.serverPort()));

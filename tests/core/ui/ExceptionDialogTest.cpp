@@ -3,10 +3,13 @@
 #include "core/ui/ExceptionDialog.h"
 #include "tests/core/ui/ShellFixture.h"
 #include "core/protocol/TVPWebServices2.h"
+#include "tests/support/FakeServer.h"
 #include "tests/support/TestUtil.h"
 #include "core/connection/UncaughtErrors.h"
 #include "core/ui/WaitDialog.h"
 
+#include <QHeaderView>
+#include <QTextDocument>
 #include <QTreeWidget>
 
 #include <thread>
@@ -16,43 +19,32 @@ using namespace tvp::test;
 
 namespace {
 
-// Answers getExceptionMessages with a fixed table, or fails.
-class MessageTableServer : public proto::ISoapTransport {
-public:
-    proto::HttpAnswer post(const std::string&, const std::string&, const std::string&) override
-    {
-        if (fail)
-            throw ESoapTransportError(QStringLiteral("Verbindung abgelehnt"));
-        std::string items;
-        for (const auto& [id, text] : table)
-            items += "<item><ExceptionID>" + std::to_string(id) + "</ExceptionID><ExceptionMessage>" + text +
-                     "</ExceptionMessage></item>";
-        return {200, "<soapenv:Envelope xmlns:soapenv=\"http://schemas.xmlsoap.org/soap/envelope/\"><soapenv:Body>"
-                     "<tvp:getExceptionMessagesResponse xmlns:tvp=\"" +
-                         std::string(proto::wire::kMainNs) + "\">" + items +
-                         "</tvp:getExceptionMessagesResponse></soapenv:Body></soapenv:Envelope>"};
+// The server's message table, as the fake server answers it.
+proto::getExceptionMessagesResponse1 messageTable()
+{
+    proto::getExceptionMessagesResponse1 table;
+    for (const auto& [id, text] :
+         std::vector<std::pair<int, const char*>>{{45, "Die Athleten %s haben in %s bereits Ergebnisse."},
+                                                  {7, "Team %s fehlt"},
+                                                  {8, "100% sicher: %s %d %%"},
+                                                  {7, "zweiter Eintrag zu 7"}}) {
+        proto::ExceptionMessageType m;
+        m.ExceptionID = id;
+        m.ExceptionMessage = QString::fromUtf8(text);
+        table.push_back(m);
     }
-    bool fail = false;
-    std::vector<std::pair<int, std::string>> table{{45, "Die Athleten %s haben in %s bereits Ergebnisse."},
-                                                   {7, "Team %s fehlt"},
-                                                   {8, "100% sicher: %s %d %%"},
-                                                   {7, "zweiter Eintrag zu 7"}};
-};
+    return table;
+}
 
 class MessageWindow : public ShellTest {
 protected:
     void SetUp() override
     {
         ShellTest::SetUp();
-        proto::setSoapTransport(server);
+        fake->answer<proto::op::getExceptionMessages>(messageTable());
         competitionUrlHolderInstance().setServerUrl(QStringLiteral("http://127.0.0.1:8080"));
         list = form.findChild<QTreeWidget*>(QStringLiteral("ListView1"));
         ASSERT_TRUE(list);
-    }
-    void TearDown() override
-    {
-        proto::setSoapTransport(nullptr);
-        ShellTest::TearDown();
     }
 
     void add(const QString& text, QWidget* caller = nullptr)
@@ -64,8 +56,12 @@ protected:
     {
         return waitUntil([&] { return form.isVisible(); }, 2000);
     }
+    static void settle()
+    {
+        waitUntil([] { return false; }, 100);
+    }
 
-    std::shared_ptr<MessageTableServer> server = std::make_shared<MessageTableServer>();
+    FakeServerInstall fake;
     TForm10 wait;
     TExceptionForm form;
     QTreeWidget* list = nullptr;
@@ -109,7 +105,8 @@ TEST_F(MessageWindow, AServerIdShowsTheServerTextElseTheCallersText)
 TEST_F(MessageWindow, AFailedLoadIsReportedFreesItsChannelAndLeavesTheTableEmpty)
 {
     form.ReloadExceptionMessages();
-    server->fail = true;
+    EXPECT_FALSE(fake->requests().front().hasSession) << "asked without a session";
+    fake->answerText<proto::op::getExceptionMessages>(503, "<html><body>Wartung</body></html>", "text/html");
     form.ReloadExceptionMessages();
     form.ReloadExceptionMessages();
     ASSERT_EQ(list->topLevelItemCount(), 2);
@@ -195,4 +192,33 @@ TEST_F(MessageWindow, UncaughtFailuresArriveAsRowsAlsoFromOtherThreads)
     EXPECT_EQ(rowText(0), QStringLiteral("im GUI-Thread"));
     EXPECT_EQ(rowText(1), QStringLiteral("im Arbeitsthread"));
     EXPECT_EQ(rowText(1, 1), QStringLiteral("Unerwarteter Fehler"));
+}
+
+TEST_F(MessageWindow, ALongMessageIsReadWholeAndMarkupIsShownAsWritten)
+{
+    form.resize(420, 260);
+    form.show();
+    const QString longText = QStringLiteral("Eine Veranstaltung mit dem Namen Kreismeisterschaft der Schulen im "
+                                            "Landkreis existiert bereits.");
+    const QString markup = QStringLiteral("<b>x</b> <img src=\"file:///etc/passwd\">\r\nzweite Zeile");
+    add(longText);
+    add(markup);
+    ASSERT_TRUE(shown());
+    settle();
+
+    // The message column takes the width the request column leaves, and the text wraps in it.
+    const int messageWidth = list->header()->sectionSize(0);
+    EXPECT_EQ(messageWidth + list->header()->sectionSize(1), list->viewport()->width());
+    const QRect needed =
+        list->fontMetrics().boundingRect(QRect(0, 0, messageWidth - 8, 10000), Qt::TextWordWrap, rowText(0));
+    EXPECT_GE(list->visualItemRect(list->topLevelItem(0)).height(), needed.height()) << "every line of it";
+
+    // Text, never markup: in the row, and in its tooltip.
+    EXPECT_EQ(rowText(1), QStringLiteral("<b>x</b> <img src=\"file:///etc/passwd\">  zweite Zeile"));
+    for (int row : {0, 1}) {
+        QTextDocument tip;
+        tip.setHtml(list->topLevelItem(row)->toolTip(0));
+        EXPECT_EQ(tip.toPlainText(),
+                  row == 0 ? longText : QStringLiteral("<b>x</b> <img src=\"file:///etc/passwd\">\nzweite Zeile"));
+    }
 }

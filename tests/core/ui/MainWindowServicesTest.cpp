@@ -5,7 +5,7 @@
 #include "core/util/Features.h"
 #include "core/util/IniHandler.h"
 #include "tests/core/ui/ShellFixture.h"
-#include "standin/StandinServer.h"
+#include "tests/support/StandinHarness.h"
 #include "tests/support/FileLimits.h"
 #include "tests/support/TestUtil.h"
 #include "core/ui/WaitDialog.h"
@@ -202,24 +202,22 @@ protected:
     void SetUp() override
     {
         ServicesTest::SetUp();
-        options.port = 0;
-        options.dataFile = dir.filePath(QStringLiteral("standin.db")).toStdString();
         QObject::connect(&services, &TMainWindowServices::updateEntryEnabledChanged,
                          [this](bool enabled) { updateEntry.append(enabled); });
     }
     void TearDown() override
     {
         TMakerHttpTimeouts::totalMs = 30000;
-        server.reset();
+        server.stop();
         ServicesTest::TearDown();
     }
 
     void start(const QString& path = QStringLiteral("/maker/"))
     {
-        server.reset();
-        server = std::make_unique<standin::StandinServer>(options);
+        server.stop();
+        server.start();
         WriteIniStr(kMakerUrlSection, kMakerUrlKey,
-                    QStringLiteral("http://127.0.0.1:%1%2").arg(server->port()).arg(path));
+                    QStringLiteral("http://127.0.0.1:%1%2").arg(server.port()).arg(path));
     }
     void runUpdateCheck()
     {
@@ -243,8 +241,8 @@ protected:
         return entry;
     }
 
-    standin::StandinOptions options;
-    std::unique_ptr<standin::StandinServer> server;
+    StandinHarness server;
+    standin::StandinOptions& options = server.options;
     TMainWindowServices services;
     QList<bool> updateEntry;
 };
@@ -300,8 +298,8 @@ TEST_F(MakerService, NoUsableAnswerIsReportedAndNothingIsOpened)
     }
     start(QStringLiteral("/nirgends/")); // 404
     runUpdateCheck();
-    const int port = server->port();
-    server.reset(); // nobody listens any more; the missing "/" is added
+    const int port = server.port();
+    server.stop(); // nobody listens any more; the missing "/" is added
     WriteIniStr(kMakerUrlSection, kMakerUrlKey, QStringLiteral("http://127.0.0.1:%1/maker").arg(port));
     runUpdateCheck();
 
@@ -390,7 +388,7 @@ TEST_F(MakerService, OnlineHelpIsAskedOnceAndOnlyAWebLinkEnablesIt)
         EXPECT_EQ(fetchHelp(other).back(), std::make_pair(kNoHelpConnection, false)) << answer;
         other.openOnlineHelp();
     }
-    server.reset();
+    server.stop();
     TMainWindowServices unreachable;
     EXPECT_EQ(fetchHelp(unreachable).back(), std::make_pair(kNoHelpConnection, false));
     services.openOnlineHelp();

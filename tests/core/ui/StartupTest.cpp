@@ -1,6 +1,7 @@
 // The whole program started offscreen against a stand-in server, with scripted answers.
 
 #include "core/ui/ChooseCompetitionDialog.h"
+#include "core/ui/ExceptionDialog.h"
 #include "core/connection/CommunicationThread.h"
 #include "core/util/IniHandler.h"
 #include "core/ui/InstanceRegistry.h"
@@ -11,7 +12,7 @@
 #include "tests/support/ScriptedDialogs.h"
 #include "core/connection/ServerDiscovery.h"
 #include "core/util/ShellClock.h"
-#include "standin/StandinServer.h"
+#include "tests/support/StandinHarness.h"
 #include "core/ui/Startup.h"
 #include "core/ui/WindowCatalogue.h"
 #include "core/ui/WindowContext.h"
@@ -21,8 +22,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTreeWidget>
 #include <QCheckBox>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QLineEdit>
@@ -76,16 +83,13 @@ class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(folders.isValid() && serverDir.isValid() && instanceDir.isValid());
+        ASSERT_TRUE(folders.isValid() && instanceDir.isValid());
         qputenv("TVP_INSTANCE_DIR", instanceDir.path().toUtf8());
         PingTimeouts::checkIntervalMs = 100;
         TChooseCompetitionForm::discoveryConfig().interfaces = [] { return std::vector<tNetworkInterface>{}; };
         TChooseCompetitionForm::discoveryConfig().listenPort = 0;
-        standin::StandinOptions options;
-        options.port = 0;
-        options.dataFile = (serverDir.path() + QStringLiteral("/standin.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        address = QStringLiteral("http://127.0.0.1:%1").arg(server->port());
+        server.start();
+        address = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
         TChooseCompetitionForm::localServerAddressOverride = address;
         auto scripted = std::make_unique<ScriptedDialogs>();
         script = scripted.get();
@@ -104,15 +108,7 @@ protected:
         InitComm();
     }
 
-    int createCompetition(const QString& name)
-    {
-        proto::CompetitionInfoType info;
-        info.Name = name;
-        return proto::GetCompetitionManagementPortType(
-                   false, address + QStringLiteral("/TrivantaPentrel/services/CompetitionManagementService/"), nullptr)
-            ->createCompetition(info)
-            .Competition->ID;
-    }
+    int createCompetition(const QString& name) { return server.client().create(name); }
     void storeChoice(int competitionId)
     {
         WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), address);
@@ -167,8 +163,8 @@ protected:
     }
 
     tvp::test::TempAppFolders folders;
-    QTemporaryDir serverDir, instanceDir;
-    std::unique_ptr<standin::StandinServer> server;
+    QTemporaryDir instanceDir;
+    tvp::test::StandinHarness server;
     QString address;
     ScriptedDialogs* script = nullptr;
     std::unique_ptr<TProgram> program;
@@ -187,14 +183,6 @@ TEST_F(StartupTest, ReachesTheMainWindowWithTheCompetitionInItsCaption)
     EXPECT_TRUE(main->isVisible());
     EXPECT_EQ(main->windowTitle(), QStringLiteral("Kinderolympiade 2027 - Trivanta Pentrel"));
     EXPECT_EQ(TMainForm::applicationTitle(), QStringLiteral("Trivanta Pentrel - Kinderolympiade 2027"));
-
-    // Every window of the catalogue exists once, in order, with its class and name.
-    const auto& catalogue = windowCatalogue();
-    ASSERT_EQ(program->windows().size(), catalogue.size());
-    for (std::size_t i = 0; i < catalogue.size(); ++i) {
-        EXPECT_EQ(windowClassName(program->windows()[i]), QString::fromLatin1(catalogue[i].className));
-        EXPECT_EQ(program->windows()[i]->objectName(), QString::fromLatin1(catalogue[i].objectName));
-    }
     // The consent is kept: the next start does not ask again.
     QString accepted;
     ReadIniStr(QStringLiteral("EULA"), QStringLiteral("EULA_Accepted"), QString(), accepted);
@@ -294,7 +282,9 @@ TEST_F(StartupTest, EscapeClosesWorkWindowsButNotGridsOrTheMainWindow)
     windows().show(TWindowId::ClubForm);
     QWidget* clubs = windows().widget(TWindowId::ClubForm);
     auto* grid = new QTableWidget(3, 3, clubs);
+    grid->show();
     press(grid, Qt::Key_Escape);
+    EXPECT_EQ(QApplication::focusWidget(), grid);
     EXPECT_FALSE(handled);
     EXPECT_TRUE(clubs->isVisible());
     press(clubs, Qt::Key_Escape);
@@ -303,6 +293,50 @@ TEST_F(StartupTest, EscapeClosesWorkWindowsButNotGridsOrTheMainWindow)
     press(main, Qt::Key_Escape);
     EXPECT_FALSE(handled);
     EXPECT_TRUE(main->isVisible());
+
+    // A grid keeps Escape even when read-only, as does a list view that can be edited; a read-only
+    // list view and a list box do not.
+    struct Control {
+        const char* what;
+        std::function<QWidget*(QWidget*)> make;
+        bool keepsEscape;
+    };
+    const std::vector<Control> controls{
+        {"read-only grid",
+         [](QWidget* parent) {
+             auto* grid = new QTableWidget(3, 3, parent);
+             grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+             return grid;
+         },
+         true},
+        {"editable list view",
+         [](QWidget* parent) {
+             auto* view = new QTreeWidget(parent);
+             view->setEditTriggers(QAbstractItemView::DoubleClicked);
+             return view;
+         },
+         true},
+        {"read-only list view",
+         [](QWidget* parent) {
+             auto* view = new QTreeWidget(parent);
+             view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+             return view;
+         },
+         false},
+        {"list box", [](QWidget* parent) { return new QListWidget(parent); }, false},
+    };
+    for (const Control& c : controls) {
+        windows().show(TWindowId::ClubForm);
+        QWidget* control = c.make(clubs);
+        control->show(); // made after its window was shown
+        QApplication::setActiveWindow(clubs);
+        control->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), control) << c.what;
+        press(control, Qt::Key_Escape);
+        EXPECT_EQ(handled, !c.keepsEscape) << c.what;
+        EXPECT_EQ(clubs->isVisible(), c.keepsEscape) << c.what;
+        delete control;
+    }
 
     // The schedule's edit panel keeps Escape while it is open.
     auto& schedule = static_cast<FakeSchedule&>(*counting[TWindowId::ScheduleForm]);
@@ -315,6 +349,41 @@ TEST_F(StartupTest, EscapeClosesWorkWindowsButNotGridsOrTheMainWindow)
     press(&schedule, Qt::Key_Escape);
     EXPECT_TRUE(handled);
     EXPECT_FALSE(schedule.isVisible());
+}
+
+TEST_F(StartupTest, EscapeOnTheMessageWindowDoesWhatSchliessenDoes)
+{
+    startWithCompetition(QStringLiteral("Meldungen"));
+    auto* messages = static_cast<TExceptionForm*>(windows().widget(TWindowId::ExceptionForm));
+    auto* rows = messages->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+    messages->AddException(0, {}, QStringLiteral("alt"), QStringLiteral("Anfrage"));
+    clockMs += 9000;
+    messages->AddException(0, {}, QStringLiteral("neu"), QStringLiteral("Anfrage"));
+    ASSERT_TRUE(tvp::test::waitUntil([&] { return messages->isVisible(); }));
+
+    press(rows, Qt::Key_Escape);
+    EXPECT_TRUE(handled);
+    ASSERT_EQ(rows->topLevelItemCount(), 1) << "the old message went";
+    EXPECT_EQ(rows->topLevelItem(0)->text(0), QStringLiteral("neu"));
+    EXPECT_TRUE(messages->isVisible()) << "open for the recent one";
+
+    clockMs += 3000;
+    press(rows, Qt::Key_Escape);
+    EXPECT_FALSE(messages->isVisible());
+    EXPECT_EQ(rows->topLevelItemCount(), 0) << "nothing comes back with the next message";
+}
+
+TEST_F(StartupTest, EscapeInTheChoosersListClosesIt)
+{
+    startWithCompetition(QStringLiteral("Bleibt offen"));
+    script->expectWindow(QStringLiteral("Veranstaltung auswählen"), [&](QWidget& chooser) {
+        press(chooser.findChild<QListWidget*>(QStringLiteral("ListBox1")), Qt::Key_Escape);
+        EXPECT_TRUE(handled);
+        EXPECT_FALSE(chooser.isVisible());
+        return 0;
+    });
+    program->mainForm()->changeCompetition();
+    EXPECT_EQ(ChooseCompetitionForm()->getCompetitionName(), QStringLiteral("Bleibt offen"));
 }
 
 TEST_F(StartupTest, RefreshAllIsThrottled)
@@ -532,4 +601,73 @@ TEST_F(StartupTest, OpeningACompetitionUnloadsTheWorkWindows)
     program->mainForm()->changeCompetition();
     EXPECT_EQ(athletes.unloads, 2);
     EXPECT_EQ(program->mainForm()->windowTitle(), QStringLiteral("Zweite - Trivanta Pentrel"));
+}
+
+TEST_F(StartupTest, TheMenuReadsAsTheOrganisersKnowIt)
+{
+    startWithCompetition(QStringLiteral("Menü"));
+    QStringList menus;
+    for (QAction* top : program->mainForm()->findChild<QMenuBar*>(QStringLiteral("MainMenu1"))->actions()) {
+        QString line = top->text();
+        if (QMenu* menu = top->menu())
+            for (QAction* entry : menu->actions())
+                if (!entry->isSeparator())
+                    line += QStringLiteral(" | ") + entry->text();
+        menus << line;
+    }
+    EXPECT_EQ(menus,
+              (QStringList{
+                  "Veranstaltung | Altersklassen... | Disziplinen... | Wettkampfanlagen... | Zeitplan... | "
+                  "Veranstaltungsdetails... | Veranstaltung exportieren... | Veranstaltung wechseln... | Als "
+                  "Vorlage exportieren... | Client Beenden | Lokalen Server und Programm beenden",
+                  "Teilnehmer | &Athleten... (Strg+T) | &Teams... | Vereine/Organisationen... | Riegen...",
+                  "Wettkämpfe | Wettkampflisten... (Strg + W) | Leistungserfassung... (Strg + L) | Auswertung...",
+                  "Ergebnisse und Urkunden | Urkunden / Ergebniszusammenstellungen... (Strg+ U)",
+                  "Cup-Wertung | Cup-Wertungen... | Altersklassen zuordnen... | Teams zuordnen... | Athleten "
+                  "zuordnen... | Cup-Ergebnismodellierung...",
+                  "Schnittstellen | LADV... | Zeitmessung... | csv-Meldeimport... | Barcode...",
+                  "Updates | Auf Updates prüfen",
+                  "Hilfe | Generelles Vorgehen... | Alle Hinweise wieder aktivieren | Loading...",
+                  "Info",
+              }));
+}
+
+TEST_F(StartupTest, StoppingTheLocalServerRunsItsScriptAndEndsTheProgramWithoutAnotherQuestion)
+{
+    startWithCompetition(QStringLiteral("Feierabend"));
+    const QString folder = folders.programDir.path() + QStringLiteral("/server");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile stop(folder + QStringLiteral("/stop.sh"));
+    ASSERT_TRUE(stop.open(QIODevice::WriteOnly));
+    stop.write("touch stopped\n");
+    stop.close();
+    bool closed = false;
+    QObject::connect(program->mainForm(), &TMainForm::closed, [&] { closed = true; });
+
+    // "Nein" keeps both running.
+    script->expectMessage(QStringLiteral("Server herunterfahren"), TMsgAnswer::No);
+    program->mainForm()->action(QStringLiteral("LokalenServerundProgrammbeenden1"))->trigger();
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(script->seen.back().text, QStringLiteral("Durch das Beenden des Servers werden auch alle über das "
+                                                       "Netzwerk verbundenen Teilnehmer getrennt.\r\nServer und "
+                                                       "Programm beenden?"));
+
+    // "Ja": the stop script runs and the program ends without "Möchten Sie den Client beenden?".
+    script->expectMessage(QStringLiteral("Server herunterfahren"), TMsgAnswer::Yes);
+    program->mainForm()->action(QStringLiteral("LokalenServerundProgrammbeenden1"))->trigger();
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(tvp::test::waitUntil([&] { return QFile::exists(folder + QStringLiteral("/stopped")); }));
+}
+
+TEST_F(StartupTest, AStopThatCannotRunIsSaidBeforeTheProgramEnds)
+{
+    startWithCompetition(QStringLiteral("Ohne Skript"));
+    bool closed = false;
+    QObject::connect(program->mainForm(), &TMainForm::closed, [&] { closed = true; });
+    script->expectMessage(QStringLiteral("Server herunterfahren"), TMsgAnswer::Yes);
+    script->expectMessage(QStringLiteral("Server stoppen"), TMsgAnswer::Ok);
+    program->mainForm()->stopLocalServerAndQuit();
+    EXPECT_EQ(script->seen.back().text, QStringLiteral("Server konnte nicht gestoppt werden. Stellen Sie sicher, dass "
+                                                       "das Programm vollständig entpackt wurde."));
+    EXPECT_TRUE(closed) << "the program ends all the same";
 }

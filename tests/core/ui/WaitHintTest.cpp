@@ -125,6 +125,9 @@ TEST_F(Hints, AllHintsGoOffOnlyAfterJaAndComeBackWithTheReset)
     box("CheckBox2")->setChecked(true);
     script->expectMessage(caption, TMsgAnswer::No);
     pressOk();
+    EXPECT_EQ(script->seen.back().text,
+              QStringLiteral("Wollen Sie alle Kontext-Hinweisfenster deaktivieren?\r\n(Diese können später über das "
+                             "Menu \"Hilfe\" wieder aktiviert werden.)"));
     EXPECT_EQ(setting(QStringLiteral("SuppressAll")), QStringLiteral("no"));
 
     form.ShowHint(QStringLiteral("SQUADWND"), false);

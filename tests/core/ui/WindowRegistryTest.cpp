@@ -8,6 +8,11 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "tests/core/ui/ShellFixture.h"
+#include "core/services/ParticipantServices.h"
+#include "core/ui/WindowPositionManager.h"
+#include "core/util/IniHandler.h"
+
+#include <QLabel>
 
 #include <gtest/gtest.h>
 
@@ -18,32 +23,7 @@
 using namespace tvp;
 using namespace tvp::test;
 
-namespace {
-
-std::size_t indexOf(TWindowId id)
-{
-    return static_cast<std::size_t>(id);
-}
-
-} // namespace
-
 // ---- the catalogue ----
-
-TEST(WindowCatalogue, ComponentNamesKeyStoredPositionsSoTheyAreUnique)
-{
-    std::set<std::string> names;
-    for (const TWindowRow& row : windowCatalogue())
-        EXPECT_TRUE(names.insert(row.objectName).second) << row.objectName;
-}
-
-TEST(WindowCatalogue, StartUpCreatesPhaseByPhaseInOnePass)
-{
-    const auto& all = windowCatalogue();
-    EXPECT_TRUE(std::is_sorted(all.begin(), all.end(), [](const TWindowRow& a, const TWindowRow& b) {
-        return static_cast<int>(a.phase) < static_cast<int>(b.phase);
-    }));
-    EXPECT_EQ(all.front().id, TWindowId::MainForm) << "the instance test needs the main window first";
-}
 
 TEST(WindowCatalogue, PositionStoreHoldsFiftyNineWindowsWithTheMainWindowsFirst)
 {
@@ -53,13 +33,6 @@ TEST(WindowCatalogue, PositionStoreHoldsFiftyNineWindowsWithTheMainWindowsFirst)
     EXPECT_EQ(order[1], TWindowId::ChooseCompetitionForm);
     std::set<TWindowId> unique(order.begin(), order.end());
     EXPECT_EQ(unique.size(), order.size());
-}
-
-TEST(WindowCatalogue, DisciplineWindowsFollowTheCompetitionListWindow)
-{
-    // Their names derive from the competition-list window, and the second is placed by the first.
-    EXPECT_LT(indexOf(TWindowId::DisciplinListForm), indexOf(TWindowId::DisciplinListForm0));
-    EXPECT_LT(indexOf(TWindowId::DisciplinListForm0), indexOf(TWindowId::DisciplinListForm1));
 }
 
 // ---- the registry ----
@@ -92,6 +65,28 @@ class Templates : public IDisciplineTemplates {
 public:
     void LoadDisciplineTemplates() override { ++loads; }
     int loads = 0;
+};
+
+// The discipline windows' unit, as the organisation area registers it.
+class DisciplineWindows : public IDisciplineWindows {
+public:
+    void ShowDisciplinForm(QObject*, int, int) override {}
+    void reloadDisciplinForms(bool onlyVisible) override { calls.push_back(onlyVisible); }
+    bool isDiscVisible() const override { return false; }
+    std::optional<TDisciplineInfo> getLatestDiscInfo(int) const override { return std::nullopt; }
+    const proto::ResultAggregatorTemplateType* getTemplateById(int) const override { return nullptr; }
+    std::vector<bool> calls;
+};
+
+class TeamRuleWarning : public CountingForm, public ITeamMemberWarningForm {
+public:
+    using CountingForm::CountingForm;
+    void showParticipantWarning(const std::vector<proto::InvalidParticipantType>& warnings,
+                                const std::vector<int>& resProvIds, int compId) override
+    {
+        shown = {warnings.size(), resProvIds, compId};
+    }
+    std::tuple<std::size_t, std::vector<int>, int> shown;
 };
 
 class RegistryTest : public ShellTest {
@@ -127,6 +122,49 @@ TEST_F(RegistryTest, RowsWithoutAFactoryBecomePlaceholdersWithTheRealCaption)
     EXPECT_EQ(registry.get<CountingForm>(TWindowId::TeamForm), nullptr);
     EXPECT_EQ(registry.widget(TWindowId::AthleteForm), nullptr) << "not created";
     EXPECT_EQ(registry.created(), (std::vector<QWidget*>{clubs, teams}));
+    EXPECT_EQ(teams->findChild<QLabel*>(QStringLiteral("PlaceholderLabel"))->text(),
+              QStringLiteral("Dieses Fenster folgt in einer späteren Version."));
+}
+
+TEST_F(RegistryTest, APlaceholderOpensWhereThePositionStorePutsItOrCentred)
+{
+    // The timing settings come after the store was made: centred, as the store centres.
+    QWidget* late = registry.create(TWindowId::TimingSettingsForm, context);
+    const QSize screen = TPositionStoreAdapter::primaryScreenSize();
+    registry.show(TWindowId::TimingSettingsForm);
+    EXPECT_NEAR(late->x(), screen.width() / 2 - late->width() / 2, 1);
+    EXPECT_NEAR(late->y(), screen.height() / 2 - late->height() / 2, 1);
+
+    // One the store placed stays there.
+    WriteIniInteger(QStringLiteral("WindowPositions"), QStringLiteral("TeamForm.PosX"), 40);
+    WriteIniInteger(QStringLiteral("WindowPositions"), QStringLiteral("TeamForm.PosY"), 30);
+    registry.create(TWindowId::TeamForm, context);
+    TPositionStoreAdapter store({registry.form(TWindowId::TeamForm)}, 0);
+    registry.show(TWindowId::TeamForm);
+    EXPECT_EQ(registry.widget(TWindowId::TeamForm)->pos(), QPoint(40, 30));
+}
+
+TEST_F(RegistryTest, CloseGoesThroughTheWindowsOwnQuestion)
+{
+    CountingForm* data = add(TWindowId::DataViewForm);
+    registry.show(TWindowId::DataViewForm);
+    data->setDirtyData(QStringLiteral("Ansicht"));
+    script->expectMessage(data->windowTitle(), TMsgAnswer::No);
+    registry.close(TWindowId::DataViewForm);
+    EXPECT_TRUE(data->isVisible());
+    script->expectMessage(data->windowTitle(), TMsgAnswer::Yes);
+    registry.close(TWindowId::DataViewForm);
+    EXPECT_FALSE(data->isVisible());
+    registry.close(TWindowId::ResultCheckForm); // not there: nothing
+}
+
+TEST_F(RegistryTest, TheMainWindowHandsTeamRuleFindingsToTheirWindow)
+{
+    TMainForm main(context);
+    main.showParticipantWarning({proto::InvalidParticipantType{}}, {4, 5}, 9); // no window yet: nothing
+    auto* warning = add<TeamRuleWarning>(TWindowId::TeamMemberWarningForm);
+    main.showParticipantWarning({proto::InvalidParticipantType{}, proto::InvalidParticipantType{}}, {4, 5}, 9);
+    EXPECT_EQ(warning->shown, std::make_tuple(std::size_t(2), std::vector<int>{4, 5}, 9));
 }
 
 TEST_F(RegistryTest, InterfacesAreFoundOnWindowsFirstThenOnServices)
@@ -169,29 +207,40 @@ TEST_F(RegistryTest, RefreshAllReloadsByTheVisibilityRules)
     registry.registerService<IDisciplineTemplates>(&templates);
     TMainForm main(context);
 
-    // The finder shows athletes of disciplines: it brings age classes, athletes and both discipline
-    // windows along; the squad formation brings the squads; hidden windows stay as they are.
+    // The finder shows athletes of disciplines: it brings age classes, athletes and the discipline
+    // windows' unit along; the squad formation brings the squads; hidden windows stay as they are.
     for (TWindowId id : {TWindowId::AthleteResultFinderForm, TWindowId::SquadCreateForm, TWindowId::TimingImportForm,
                          TWindowId::GlobalParameterForm})
         registry.widget(id)->show();
     main.RefreshButton();
-    for (TWindowId id :
-         {TWindowId::AgeClassForm, TWindowId::AthleteForm, TWindowId::DisciplinListForm0, TWindowId::DisciplinListForm1,
-          TWindowId::SquadForm, TWindowId::GlobalParameterForm, TWindowId::CompetitionForm})
+    for (TWindowId id : {TWindowId::AgeClassForm, TWindowId::AthleteForm, TWindowId::SquadForm,
+                         TWindowId::GlobalParameterForm, TWindowId::CompetitionForm})
         EXPECT_EQ(counting(id)->reloads, 1) << windowRow(id).objectName;
-    for (TWindowId id : {TWindowId::ClubForm, TWindowId::TeamForm, TWindowId::AthleteResultFinderForm})
+    for (TWindowId id : {TWindowId::ClubForm, TWindowId::TeamForm, TWindowId::AthleteResultFinderForm,
+                         TWindowId::DisciplinListForm0, TWindowId::DisciplinListForm1})
         EXPECT_EQ(counting(id)->reloads, 0) << windowRow(id).objectName;
     EXPECT_EQ(timing->updates, 1);
     EXPECT_EQ(timing->reloads, 0) << "the timing import only updates its list";
     EXPECT_EQ(templates.loads, 0) << "templates only after a visible discipline window";
 
-    // An open discipline window edits the parameters itself, and brings the templates along.
+    // An open discipline window edits the parameters itself, and brings the templates along; of
+    // the two windows only the visible one reloads.
     now += 2000;
     registry.widget(TWindowId::DisciplinListForm1)->show();
     main.RefreshButton();
     EXPECT_EQ(counting(TWindowId::GlobalParameterForm)->reloads, 1);
-    EXPECT_EQ(counting(TWindowId::DisciplinListForm0)->reloads, 2);
+    EXPECT_EQ(counting(TWindowId::DisciplinListForm0)->reloads, 0);
+    EXPECT_EQ(counting(TWindowId::DisciplinListForm1)->reloads, 1);
     EXPECT_EQ(templates.loads, 1);
+
+    // Once the organisation area is there, its unit decides, for the visible windows only.
+    DisciplineWindows unit;
+    registry.registerService<IDisciplineWindows>(&unit);
+    now += 2000;
+    main.RefreshButton();
+    EXPECT_EQ(unit.calls, std::vector<bool>{true});
+    EXPECT_EQ(counting(TWindowId::DisciplinListForm1)->reloads, 1) << "not reloaded twice";
+    registry.unregisterService(&unit);
     registry.unregisterService(&templates);
 }
 

@@ -1,0 +1,16 @@
+#include "organisation/ui/OrganisationWindows.h"
+
+#include "core/ui/WindowRegistry.h"
+#include "organisation/ui/DisciplinDialog.h"
+
+namespace tvp {
+
+void registerOrganisationWindows(TWindowRegistry& registry)
+{
+    registry.registerWindow(TWindowId::DisciplinListForm0,
+                            [](TWindowContext& context) { return std::make_unique<TDisciplinForm>(context, 0); });
+    registry.registerWindow(TWindowId::DisciplinListForm1,
+                            [](TWindowContext& context) { return std::make_unique<TDisciplinForm>(context, 1); });
+}
+
+} // namespace tvp
