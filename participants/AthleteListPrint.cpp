@@ -1,6 +1,7 @@
 #include "participants/AthleteListPrint.h"
 
 #include "core/results/tvpUtils.h"
+#include "participants/OverviewPrint.h"
 
 #include <QCollator>
 
@@ -183,28 +184,13 @@ void TAthleteListHeader::renderToPage(int x, int y, int pageWidth, TPrintCanvas&
 
 // ---- the two printouts ----
 
-namespace {
-
-void compose(TPrintManager& manager, std::shared_ptr<ITVPrintObject> header,
-             std::shared_ptr<ITVPrintSplitableContent> body)
-{
-    manager.setPageHeader(std::move(header));
-    manager.setHeaderSpacing(150);
-    manager.setContent(std::move(body));
-    manager.setPageFooter(std::make_shared<TTVPFooter>());
-    manager.setFooterSpacing(30);
-    manager.render();
-}
-
-} // namespace
-
 void printAthleteOverview(TPrintManager& manager, const std::vector<proto::AthleteType>& athletes,
                           const QString& filterCaption)
 {
     auto body = std::make_shared<TAthletePrintTable>(65, nullptr);
     for (const proto::AthleteType& a : athletes)
         body->addItem(a);
-    compose(manager, std::make_shared<TGenericCaptionStringHeader>(kAthleteOverviewTitle, filterCaption, 20, 45), body);
+    renderOverview(manager, kAthleteOverviewTitle, filterCaption, body);
 }
 
 void printAthleteTeamOverview(TPrintManager& manager, const std::vector<proto::AthleteType>& athletes)
@@ -214,7 +200,7 @@ void printAthleteTeamOverview(TPrintManager& manager, const std::vector<proto::A
     for (const proto::AthleteType& a : athletes)
         body->addItem(a);
     body->sortByTeams();
-    compose(manager, std::make_shared<TAthleteListHeader>(), body);
+    renderOverview(manager, std::make_shared<TAthleteListHeader>(), body);
     // The context dies here: the manager must not draw the body again.
     manager.setContent(nullptr);
 }

@@ -81,6 +81,8 @@ class IClubForm {
 public:
     virtual ~IClubForm() = default;
     virtual int getSelected() const = 0;
+    // ClubIds of the selected rows in list order (drag input of other windows).
+    virtual std::vector<int> getSelectedIds() const = 0;
     virtual void updateBillingMenus(int competitionId, const QString& path) = 0;
     virtual QString getCurrentDatafile() const = 0;
 };

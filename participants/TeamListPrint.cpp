@@ -24,39 +24,16 @@ QString TTeamColMapper::getCellText(int col, const proto::TeamType& team) const
 }
 
 TTeamPrintTable::TTeamPrintTable(int rowHeight)
-    : TItemListPrintTable<proto::TeamType>(rowHeight, std::make_shared<TSimpleLineRenderer>(), nullptr,
-                                           std::make_shared<TTeamColMapper>())
+    : TOverviewPrintTable<proto::TeamType>(std::make_shared<TTeamColMapper>(), rowHeight)
 {
-}
-
-std::shared_ptr<ITVChunk> TTeamPrintTable::getChunk(int availableHeight)
-{
-    if (getItemCount() > 0)
-        return TItemListPrintTable<proto::TeamType>::getChunk(availableHeight);
-    if (emptyPageHanded_)
-        return nullptr;
-    emptyPageHanded_ = true;
-    return getPartList(FRowHeight, 0, 0);
-}
-
-void TTeamPrintTable::resetSplitting()
-{
-    emptyPageHanded_ = false;
-    TItemListPrintTable<proto::TeamType>::resetSplitting();
 }
 
 void printTeamOverview(TPrintManager& manager, const std::vector<proto::TeamType>& teams, const QString& filterCaption)
 {
-    manager.setPageHeader(
-        std::make_shared<TGenericCaptionStringHeader>(QStringLiteral("Team/Riegen-Übersicht"), filterCaption, 20, 45));
-    manager.setHeaderSpacing(150);
-    manager.setPageFooter(std::make_shared<TTVPFooter>());
-    manager.setFooterSpacing(30);
-    auto body = std::make_shared<TTeamPrintTable>(65);
+    auto body = std::make_shared<TTeamPrintTable>();
     for (const proto::TeamType& t : teams)
         body->addItem(t);
-    manager.setContent(body);
-    manager.render();
+    renderOverview(manager, QStringLiteral("Team/Riegen-Übersicht"), filterCaption, body);
 }
 
 } // namespace tvp

@@ -2,8 +2,8 @@
 // The team overview printout ("Team/Riegen-Übersicht"): the team window's rows as a table under
 // the filter caption, with the standard footer.
 
-#include "core/print/PrintUtils.h"
 #include "core/protocol/ParticipantRecords.h"
+#include "participants/OverviewPrint.h"
 
 #include <QString>
 
@@ -17,16 +17,10 @@ public:
     QString getCellText(int col, const proto::TeamType& team) const override;
 };
 
-class TTeamPrintTable : public TItemListPrintTable<proto::TeamType> {
+// An empty list still gives one page: its header line, between page header and footer.
+class TTeamPrintTable : public TOverviewPrintTable<proto::TeamType> {
 public:
-    explicit TTeamPrintTable(int rowHeight = 65);
-
-    // An empty list still gives one page: its header line, between page header and footer.
-    std::shared_ptr<ITVChunk> getChunk(int availableHeight) override;
-    void resetSplitting() override;
-
-private:
-    bool emptyPageHanded_ = false;
+    explicit TTeamPrintTable(int rowHeight = kOverviewRowHeight);
 };
 
 inline const QString kTeamOverviewJob = QStringLiteral("Team-Riegen-Übersicht");

@@ -75,6 +75,16 @@ const std::vector<Message>& messages()
         {SingleDisciplineTakesAthletes, "In die Einzeldisziplin %s können nur Athleten eingeteilt werden."},
         {InvalidListLock, "Der Sperrstatus %s kann nicht gesetzt werden, nur LOCKED oder UNLOCKED."},
         {NotPlacedInDiscipline, "Der Teilnehmer mit der ID %s ist in der Disziplin %s nicht eingeteilt."},
+
+        // Clubs, billing and squads.
+        {TeamInOtherSquad, "Das Team %s ist bereits der Riege %s zugewiesen."},
+        {SquadAssignedToDiscipline, "Die Riege %s ist der Disziplin %s zugeordnet."},
+        {SquadDisciplineAgeClass, "Die Riege %s ist der Disziplin %s mit anderer Altersklasse zugeordnet."},
+        {SquadTeamAgeClass, "Das Team %s der Riege %s hat eine andere Altersklasse."},
+        {ClubHasTeams, "Der Verein/die Organisation %s ist noch Abrechnungsverein von Teams."},
+        {ClubHasAthletes, "Dem Verein/der Organisation %s sind noch Athleten zugewiesen."},
+        {SquadHasScheduleItems, "Der Riege %s sind Zeitplaneinträge zugeordnet."},
+        {SquadNotFound, "Die Riege mit der ID %s existiert nicht."},
     };
     return all;
 }

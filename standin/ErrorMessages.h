@@ -73,6 +73,16 @@ inline constexpr int SingleDisciplineTakesAthletes = 1206;
 inline constexpr int InvalidListLock = 1207;
 inline constexpr int NotPlacedInDiscipline = 1208;
 
+// Clubs, billing and squads.
+inline constexpr int TeamInOtherSquad = 61;
+inline constexpr int SquadAssignedToDiscipline = 66;
+inline constexpr int SquadDisciplineAgeClass = 71;
+inline constexpr int SquadTeamAgeClass = 74;
+inline constexpr int ClubHasTeams = 117;
+inline constexpr int ClubHasAthletes = 118;
+inline constexpr int SquadHasScheduleItems = 151;
+inline constexpr int SquadNotFound = 923;
+
 struct Message {
     int id;
     const char* text;

@@ -76,4 +76,14 @@ proto::getSquadDiscAssignmentsResponse getSquadDiscAssignments(Call& c, const op
 proto::getDisciplineInfoResponse1 getDisciplineInfo(Call& c, const op::getDisciplineInfo& a);
 proto::getDisciplineScheduleResponse getDisciplineSchedule(Call& c, const op::getDisciplineSchedule& a);
 
+// Clubs, their billing and squads (ClubSquadOps.cpp)
+proto::addClubResponse1 addClub(Call& c, const op::addClub& a);
+void modifyClub(Call& c, const op::modifyClub& a);
+void removeClub(Call& c, const op::removeClub& a);
+proto::getClubBillingResponse1 getClubBilling(Call& c, const op::getClubBilling& a);
+void setBillingPrice(Call& c, const op::setBillingPrice& a);
+proto::addSquadResponse addSquad(Call& c, const op::addSquad& a);
+void modifySquad(Call& c, const op::modifySquad& a);
+void removeSquad(Call& c, const op::removeSquad& a);
+
 } // namespace tvp::standin::ops

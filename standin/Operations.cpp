@@ -84,6 +84,16 @@ const OperationTable& operationTable()
         t.serve<ops::getSquadDiscAssignments>(Read);
         t.serve<ops::getDisciplineInfo>(Read);
         t.serve<ops::getDisciplineSchedule>(Read);
+
+        // Clubs, their billing and squads.
+        t.serve<ops::addClub>(Write);
+        t.serve<ops::modifyClub>(Write);
+        t.serve<ops::removeClub>(Write);
+        t.serve<ops::getClubBilling>(Read);
+        t.serve<ops::setBillingPrice>(Write);
+        t.serve<ops::addSquad>(Write);
+        t.serve<ops::modifySquad>(Write);
+        t.serve<ops::removeSquad>(Write);
         return t;
     }();
     return table;

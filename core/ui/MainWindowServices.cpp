@@ -216,8 +216,10 @@ bool exportCsvFile(const QString& FileName, QTreeWidget* listView, bool OpenAfte
 }
 
 bool exportCsvFile(const QString& FileName, const QAbstractItemModel& model, bool OpenAfterwards, bool ConvertResults,
-                   bool AskForFile, int CertificatePlaceColumn)
+                   bool AskForFile, int CertificatePlaceColumn, bool* cancelled)
 {
+    if (cancelled)
+        *cancelled = false;
     QString path = FileName;
     if (AskForFile) {
         QString proposal = fileNameSaveChars(FileName) + QStringLiteral(".csv");
@@ -226,16 +228,22 @@ bool exportCsvFile(const QString& FileName, const QAbstractItemModel& model, boo
             proposal = QDir(folder).filePath(proposal);
         path = dialogs().getSaveFileNameWithSuffix(QApplication::activeWindow(), kCsvSaveCaption, proposal,
                                                    QStringLiteral("csv-Dateien (*.csv)"), QStringLiteral("csv"));
-        if (path.isEmpty())
+        if (path.isEmpty()) {
+            if (cancelled)
+                *cancelled = true;
             return false;
+        }
         if (QFileInfo(path).suffix().isEmpty()) {
             // A dialog that did not add the suffix has not asked about the file now meant.
             path += QStringLiteral(".csv");
             if (QFileInfo::exists(path) &&
                 !askYesNo(QApplication::activeWindow(), kCsvSaveCaption,
                           QStringLiteral("Die Datei \"%1\" existiert bereits. Soll sie ersetzt werden?")
-                              .arg(QFileInfo(path).fileName())))
+                              .arg(QFileInfo(path).fileName()))) {
+                if (cancelled)
+                    *cancelled = true;
                 return false;
+            }
         }
         lastCsvFile() = path;
     }

@@ -44,9 +44,10 @@ void executeFile(const QString& FileName);
 // cancelled or when the file could not be written (reported in the message window).
 bool exportCsvFile(const QString& FileName, QTreeWidget* listView, bool OpenAfterwards, bool ConvertResults,
                    bool AskForFile, int CertificatePlaceColumn);
-// The same for a list shown through a model (a sorting proxy exports in its order).
+// The same for a list shown through a model (a sorting proxy exports in its order). cancelled (if
+// given) tells a false that only means the user cancelled the save dialog.
 bool exportCsvFile(const QString& FileName, const QAbstractItemModel& model, bool OpenAfterwards, bool ConvertResults,
-                   bool AskForFile, int CertificatePlaceColumn);
+                   bool AskForFile, int CertificatePlaceColumn, bool* cancelled = nullptr);
 
 // The folder of the last file chosen in the export's save dialog; empty before the first.
 QString csvExportFolder();

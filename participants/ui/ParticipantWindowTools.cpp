@@ -2,17 +2,22 @@
 
 #include "core/connection/SlotGuard.h"
 #include "core/lists/ListSorting.h"
+#include "core/ui/MainWindow.h"
 #include "core/ui/TVPForm.h"
 #include "core/ui/WindowRegistry.h"
 
+#include <QAction>
+#include <QBoxLayout>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QTreeView>
 
 #include <algorithm>
-#include <QDropEvent>
-#include <QKeyEvent>
-#include <QMimeData>
 
 namespace tvp {
 
@@ -51,6 +56,15 @@ void selectSourceRow(QAbstractItemView& list, const TSortedListModel& sorted, in
     list.scrollTo(index);
 }
 
+int chosenSourceRow(const QAbstractItemView& list, const TSortedListModel& sorted)
+{
+    const QModelIndex current = list.currentIndex();
+    if (current.isValid() && list.selectionModel()->isRowSelected(current.row(), current.parent()))
+        return sorted.mapToSource(current).row();
+    const std::vector<int> rows = selectedSourceRows(list, sorted);
+    return rows.empty() ? -1 : rows.front();
+}
+
 bool setComboItem(QComboBox& combo, int id)
 {
     for (int i = 0; i < combo.count(); ++i) {
@@ -86,6 +100,38 @@ bool dropComesFrom(const QDropEvent& event, const TWindowRegistry& windows, TWin
     const QMimeData* data = event.mimeData();
     return data && data->hasFormat(kWindowDragMime) &&
            QString::fromUtf8(data->data(kWindowDragMime)) == window->objectName();
+}
+
+QAction* menuAction(QMenu* menu, const QString& objectName, const QString& text)
+{
+    QAction* a = menu->addAction(text);
+    a->setObjectName(objectName);
+    return a;
+}
+
+QMenuBar* addMenuBar(QWidget* window, QBoxLayout* layout)
+{
+    auto* bar = new QMenuBar(window);
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    layout->setMenuBar(bar);
+    return bar;
+}
+
+QMenu* addExportMenu(QMenuBar* bar, QWidget* window, std::function<void(bool openAfterwards)> exportList)
+{
+    QMenu* menu = bar->addMenu(QStringLiteral("Export"));
+    menu->setObjectName(QStringLiteral("Export1"));
+    QObject::connect(menuAction(menu, QStringLiteral("Alscsv1"), QStringLiteral("Als csv")), &QAction::triggered,
+                     window, [exportList] { guarded([&] { exportList(false); }); });
+    QObject::connect(menuAction(menu, QStringLiteral("Alscsvundausfhren1"), QStringLiteral("Als csv und ausführen")),
+                     &QAction::triggered, window, [exportList] { guarded([&] { exportList(true); }); });
+    return menu;
+}
+
+void refreshAllWindows(const TWindowContext& context)
+{
+    if (auto* main = context.windows().get<TMainForm>(TWindowId::MainForm))
+        main->RefreshButton();
 }
 
 namespace {

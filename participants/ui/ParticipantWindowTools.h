@@ -1,8 +1,11 @@
 #pragma once
 // Small pieces the participant windows share: combo boxes of ids, lists dragged between windows,
-// and the reload of the discipline windows after a change of what they show.
+// menus, the answers to failed requests, and the reload of the discipline windows after a change
+// of what they show.
 
+#include "core/connection/RequestRoad.h"
 #include "core/ui/WindowCatalogue.h"
+#include "core/ui/WindowContext.h"
 
 #include <QString>
 
@@ -10,6 +13,10 @@
 #include <vector>
 
 class QAbstractItemModel;
+class QAction;
+class QBoxLayout;
+class QMenu;
+class QMenuBar;
 class QAbstractItemView;
 class QComboBox;
 class QDropEvent;
@@ -32,6 +39,9 @@ std::vector<int> selectedSourceRows(const QAbstractItemView& list, const TSorted
 // Makes the records' row the list's one selected and current row, scrolled into view; -1 clears
 // the selection.
 void selectSourceRow(QAbstractItemView& list, const TSortedListModel& sorted, int sourceRow);
+// The records' row the user chose last: the current row when it is selected, else the first
+// selected one in the list's order; -1 without a selection.
+int chosenSourceRow(const QAbstractItemView& list, const TSortedListModel& sorted);
 
 // Selects the first entry carrying id and fires the box's change handler (activated); false when
 // no entry carries it.
@@ -46,6 +56,29 @@ QMimeData* windowDragData(const QString& sourceWindow);
 // Whether the drop comes from that window: the dragging widget's window when Qt knows it, else
 // the window the drag names.
 bool dropComesFrom(const QDropEvent& event, const TWindowRegistry& windows, TWindowId source);
+
+// A menu entry with its component name.
+QAction* menuAction(QMenu* menu, const QString& objectName, const QString& text);
+// The window's menu bar ("MainMenu1") on top of its layout.
+QMenuBar* addMenuBar(QWidget* window, QBoxLayout* layout);
+// "Export" with "Als csv" and "Als csv und ausführen"; exportList is told whether to open the file
+// afterwards, and runs guarded.
+QMenu* addExportMenu(QMenuBar* bar, QWidget* window, std::function<void(bool openAfterwards)> exportList);
+
+// After the last item of a chain the user declined: every visible window shows the server's state.
+void refreshAllWindows(const TWindowContext& context);
+// A failure in the message window: a request that brought no response (it never reached its
+// worker) under "Kommunikationsfehler", any other under the request's name.
+template <class Road>
+void reportFailure(const Road& road, const TWindowContext& context, const TRequestOutcome& outcome, bool answered,
+                   QObject* window)
+{
+    if (answered)
+        road.report(outcome);
+    else
+        context.messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
+                                        QStringLiteral("Kommunikationsfehler"), window);
+}
 
 // Runs action when key is pressed in widget (without modifiers), whether or not its window is the
 // active one; the key goes no further.

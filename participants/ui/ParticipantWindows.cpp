@@ -5,6 +5,9 @@
 #include "participants/ui/AgeMismatchDialog.h"
 #include "participants/ui/AthleteDialog.h"
 #include "participants/ui/BarcodeInputDialog.h"
+#include "participants/ui/ClubDialog.h"
+#include "participants/ui/SquadCreateDialog.h"
+#include "participants/ui/SquadDialog.h"
 #include "participants/ui/SearchDialog.h"
 #include "participants/ui/TeamDialog.h"
 #include "participants/ui/TeamMemberWarningDialog.h"
@@ -21,6 +24,9 @@ void registerParticipantWindows(TWindowRegistry& registry)
     registry.registerWindow<TTeamMemberWarningForm>(TWindowId::TeamMemberWarningForm);
     registry.registerWindow<TSearchForm>(TWindowId::SearchForm);
     registry.registerWindow<TAthleteForm>(TWindowId::AthleteForm);
+    registry.registerWindow<TClubForm>(TWindowId::ClubForm);
+    registry.registerWindow<TSquadForm>(TWindowId::SquadForm);
+    registry.registerWindow<TSquadCreateForm>(TWindowId::SquadCreateForm);
 }
 
 } // namespace tvp

@@ -10,6 +10,7 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "participants/ParticipantForms.h"
+#include "participants/ui/ParticipantWindowTools.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/StandinHarness.h"
@@ -19,6 +20,9 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QLabel>
 #include <QPushButton>
 #include <QLineEdit>
@@ -191,6 +195,39 @@ protected:
             return;
         }
         ADD_FAILURE() << "no row " << text.toStdString();
+    }
+
+    // The texts of one column of a view, in its order.
+    static QStringList column(const QAbstractItemView& view, int col)
+    {
+        QStringList out;
+        for (int r = 0; r < view.model()->rowCount(); ++r)
+            out << view.model()->index(r, col).data().toString();
+        return out;
+    }
+    // A drag from the source (a window's component name, or what a list names itself) dropped on
+    // the row of the view (-1: below the rows), with ctrl held or not; whether the view took it.
+    static bool dropOn(QAbstractItemView& view, int row, const QString& source, bool ctrl = false)
+    {
+        std::unique_ptr<QMimeData> data(windowDragData(source));
+        const QPoint at =
+            row >= 0 ? view.visualRect(view.model()->index(row, 0)).center() : QPoint(2, view.viewport()->height() - 2);
+        const Qt::KeyboardModifiers mods = ctrl ? Qt::ControlModifier : Qt::NoModifier;
+        QDragEnterEvent enter(at, Qt::MoveAction | Qt::CopyAction, data.get(), Qt::LeftButton, mods);
+        QCoreApplication::sendEvent(view.viewport(), &enter);
+        QDragMoveEvent move(at, Qt::MoveAction | Qt::CopyAction, data.get(), Qt::LeftButton, mods);
+        QCoreApplication::sendEvent(view.viewport(), &move);
+        QDropEvent dropped(QPointF(at), Qt::MoveAction | Qt::CopyAction, data.get(), Qt::LeftButton, mods);
+        QCoreApplication::sendEvent(view.viewport(), &dropped);
+        return move.isAccepted() && dropped.isAccepted();
+    }
+    // A child of a window by component name.
+    template <class T = QWidget>
+    static T* find(const QWidget& window, const char* name)
+    {
+        T* w = window.findChild<T*>(QString::fromLatin1(name));
+        EXPECT_TRUE(w) << name;
+        return w;
     }
 
     int ageClass(const QString& name, const proto::AgeClassInfoType& rules = {})

@@ -36,27 +36,10 @@ public:
             .run();
     }
 
+    // The schedule item of the squad at a new facility of the discipline (note the order).
     void scheduleItem(int competition, int discipline, int squad)
     {
-        const int place = db().nextId("place");
-        db().query("INSERT INTO discipline_places (id, competition_id, name) VALUES (?, ?, 'Platz')", place,
-                   competition)
-            .run();
-        const int map = db().nextId("place_map");
-        db().query("INSERT INTO places_of_disciplines (id, place_id, discipline_id) VALUES (?, ?, ?)", map, place,
-                   discipline)
-            .run();
-        db().query("INSERT INTO schedule_items (id, squad_id, place_of_discipline_id, time) VALUES (?, ?, ?, "
-                   "'09:00:00')",
-                   db().nextId("schedule_item"), squad, map)
-            .run();
-    }
-
-    // The one number a query of one id answers, -1 for no row.
-    int count(const char* sql, int id)
-    {
-        standin::Statement q = db().query(sql, id);
-        return q.next() ? q.intAt(0) : -1;
+        StandinSeed::scheduleItem(competition, squad, discipline);
     }
 
 private:

@@ -264,6 +264,54 @@ public:
     }
     int results(int athlete) { return count("SELECT COUNT(*) FROM results WHERE athlete_id = ?", athlete); }
 
+    // n athletes in the team.
+    void members(int comp, int team, int n)
+    {
+        for (int i = 0; i < n; ++i)
+            athlete(comp, QString(), QStringLiteral("Mitglied %1").arg(i + 1), team);
+    }
+
+    // A schedule item of the squad at a new facility of the discipline.
+    int scheduleItem(int comp, int squad, int discipline)
+    {
+        const int place = db_.nextId("place");
+        db_.query("INSERT INTO discipline_places (id, competition_id, name) VALUES (?, ?, 'Platz')", place, comp).run();
+        const int map = db_.nextId("place_map");
+        db_.query("INSERT INTO places_of_disciplines (id, place_id, discipline_id) VALUES (?, ?, ?)", map, place,
+                  discipline)
+            .run();
+        const int id = db_.nextId("schedule_item");
+        db_.query("INSERT INTO schedule_items (id, squad_id, place_of_discipline_id, time) VALUES (?, ?, ?, "
+                  "'09:00:00')",
+                  id, squad, map)
+            .run();
+        return id;
+    }
+
+    // "name|comment|address" of a club.
+    QString clubState(int club)
+    {
+        standin::Statement q = db_.query("SELECT name, comment, billing_address FROM clubs WHERE id = ?", club);
+        return q.next() ? QStringList{q.textAt(0), q.textAt(1), q.textAt(2)}.join(u'|') : QStringLiteral("gone");
+    }
+    // "order index|name|age class|team,team" of a squad.
+    QString squadState(int squad)
+    {
+        QString state;
+        {
+            standin::Statement q =
+                db_.query("SELECT order_index, custom_name, COALESCE(age_class_id, 0) FROM squads WHERE id = ?", squad);
+            if (!q.next())
+                return QStringLiteral("gone");
+            state = QStringLiteral("%1|%2|%3|").arg(q.intAt(0)).arg(q.textAt(1)).arg(q.intAt(2));
+        }
+        standin::Statement t = db_.query("SELECT team_id FROM squad_teams WHERE squad_id = ? ORDER BY position", squad);
+        QStringList teams;
+        while (t.next())
+            teams << QString::number(t.intAt(0));
+        return state + teams.join(u',');
+    }
+
 private:
     int barcode(const char* kind, int comp)
     {

@@ -184,6 +184,36 @@ TEST_F(RequestRoadTest, RefusedItemsOfAChainAreForcedSkippedOrEndTheChainAsTheUs
     EXPECT_EQ(names(), (QStringList{"C", "D", "E", "A", "B"}));
 }
 
+TEST_F(RequestRoadTest, ARuleOfOneCommandAsksOnlyForItAndUnderItsOwnCaption)
+{
+    // The same refusal means another thing for another command: only the rule of the request's
+    // command is asked, with its own caption.
+    static const TRequestTable<TCompetitionRequest, TCompetitionResponse> table{
+        competitionRequests().commands,
+        {
+            {kNameInUse,
+             &TCompetitionRequest::replaceExisting,
+             QStringLiteral("Nur beim Umbenennen"),
+             {},
+             int(rt_label)},
+            {kNameInUse, &TCompetitionRequest::replaceExisting, kReplaceQuestion, QStringLiteral("Gleicher Name"),
+             int(rt_create)},
+        },
+    };
+    road = std::make_unique<Road>(context, table, &window,
+                                  [this](std::unique_ptr<TCompetitionResponse> r, const TRequestOutcome& o) {
+                                      finished.push_back({std::move(r), o});
+                                  });
+    road->AddRequest(competitionRequest(rt_create, QStringLiteral("A")), TTransactionMode::tm_None);
+    ASSERT_TRUE(settled());
+    recorder.confirmation.expect({.confirmed = false});
+    road->AddRequest(competitionRequest(rt_create, QStringLiteral("A")), TTransactionMode::tm_None);
+    ASSERT_TRUE(settled());
+    ASSERT_EQ(recorder.confirmation.asked.size(), 1u);
+    EXPECT_EQ(recorder.confirmation.asked[0].caption, QStringLiteral("Gleicher Name"));
+    EXPECT_EQ(recorder.confirmation.asked[0].text, kReplaceQuestion);
+}
+
 TEST_F(RequestRoadTest, WithoutAChannelSlotTheWindowGetsNoResponseButKnowsTheCommand)
 {
     CommTimeouts::channelWaitMs = 200;
