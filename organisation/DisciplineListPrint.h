@@ -194,4 +194,7 @@ private:
     std::shared_ptr<TDisciplinePrintContext> context_;
 };
 
+// The result capture's protocols print their grids through the same body.
+using TDisciplineListTableContent = TDiscListPrintBody;
+
 } // namespace tvp

@@ -68,18 +68,23 @@ bool readHeightListFile(const QString& path, std::vector<int>& values, QString* 
             *error = QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden: %2").arg(path, file.errorString());
         return false;
     }
-    values.clear();
+    values = parseHeightListFile(file.readAll());
+    return true;
+}
+
+std::vector<int> parseHeightListFile(const QByteArray& bytes)
+{
+    std::vector<int> values;
     // One value per line, whatever the line end.
-    const QString text = QString::fromLatin1(file.readAll());
-    for (QString line : text.split(QLatin1Char('\n'))) {
-        if (line.endsWith(QLatin1Char('\r')))
+    for (QByteArray line : bytes.split('\n')) {
+        if (line.endsWith('\r'))
             line.chop(1);
         bool ok = false;
         const int value = line.trimmed().toInt(&ok);
         if (ok && value > 0)
             values.push_back(value);
     }
-    return true;
+    return values;
 }
 
 QByteArray heightListFileBytes(std::vector<int> values)

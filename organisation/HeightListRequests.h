@@ -34,8 +34,9 @@ std::vector<int> parseHeightList(const QString& text);
 // The values joined by ";" in ascending order.
 QString joinHeightList(std::vector<int> values);
 
-// The file's lines that read as integers above 0, in the file's order. False (with a German
-// reason) when it cannot be read.
+// The lines of a file's bytes that read as integers above 0, in the file's order.
+std::vector<int> parseHeightListFile(const QByteArray& bytes);
+// The same from a file. False (with a German reason) when it cannot be read.
 bool readHeightListFile(const QString& path, std::vector<int>& values, QString* error = nullptr);
 // One value per line, ascending, each line ending CR LF; written whole or not at all.
 bool writeHeightListFile(const QString& path, std::vector<int> values, QString* error = nullptr);

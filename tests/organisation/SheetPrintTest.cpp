@@ -345,3 +345,37 @@ TEST(HeightListFiles, StoredTextAndListOrder)
     EXPECT_EQ(model.index(0).data().toString(), QStringLiteral("60cm"));
     EXPECT_EQ(model.texts(), (QStringList{"60", "70", "80"}));
 }
+
+TEST_F(SheetPdf, TallyProtocolShowsCountsTotalsAndTheParticipantsCode)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    TVP_REQUIRE_TOOL("zbarimg");
+    // The capture window's tally grid: one row per zone, the count in its first cell.
+    QStandardItemModel grid(4, 2);
+    grid.setHeaderData(1, Qt::Horizontal, QStringLiteral("Striche"));
+    const char* counts[] = {"3", "0", "5", "1"};
+    for (int r = 0; r < 4; ++r)
+        grid.setData(grid.index(r, 1), QString::fromLatin1(counts[r]));
+    const TPrintTable table(grid, false);
+    auto context = sprintContext(1, "Zonenstrichliste");
+    context->FAthleteOrTeamBarcodeID = 777;
+    {
+        TPrintManager manager(printer, QStringLiteral("Protokoll"), false);
+        manager.setPageHeader(
+            std::make_shared<TDisciplineListHeader>(TBarcodeType::bt_TallySheet, false, TResultformat::rf_Default));
+        manager.setPageFooter(std::make_shared<TTVPFooter>());
+        manager.setContent(std::make_shared<TTallyProtocolPrintBody>(table, 120, context, 2, QStringLiteral("Füchse"),
+                                                                     QStringLiteral("Kim Läufer"), 17, 18));
+        manager.render();
+        ASSERT_TRUE(manager.endJob());
+    }
+    const QStringList pages = plainPages(pdf);
+    ASSERT_EQ(pages.size(), 1);
+    const QString text = pageLines(pages.at(0)).join(QLatin1Char('\n'));
+    EXPECT_TRUE(text.contains(QStringLiteral("Versuch 2"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Name Kim Läufer")));
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Berechnete Gesamtpunkte:\\s+18"))));
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Erfasste Punkte:\\s+17"))));
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("\\b3\\s+5\\b")))) << "zone 3 counted 5";
+    EXPECT_EQ(readBarcodes(pdf), (QStringList{tallySheetBarcode({5, 777, 2, 7})}));
+}

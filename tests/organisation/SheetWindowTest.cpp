@@ -306,3 +306,52 @@ TEST_F(SheetWindowTest, LapCountSheetsTwoParticipantsPerSheet)
     EXPECT_EQ(decodeDisciplineListBarcode(codes.at(1)).heatIndex, 1);
     EXPECT_EQ(decodeDisciplineListBarcode(codes.at(1)).topItem, 0);
 }
+
+TEST_F(SheetWindowTest, LapCountSheetsOfThreeAttemptsTakeOneRunnerPerSheet)
+{
+    proto::ResultTableType three;
+    three.ResultsPerRow = 3;
+    const int run = seed->discipline(comp, QStringLiteral("Ausdauerlauf"), u10, three);
+    uiInfo(QStringLiteral("Disciplin_ResultType"), run, QStringLiteral("Time"));
+    seed->placeAthlete(run, fox[0], 1);
+    open(run);
+    auto twoPerSheet = [&](QWidget& w) {
+        w.findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->setValue(2);
+        button(w, "Button1")->click();
+        return 0;
+    };
+    script->expectWindow(QStringLiteral("Rundenzählblätter Einstellungen"), twoPerSheet);
+    script->expectMessage(QStringLiteral("Rundenzählblätter erstellen"), TMsgAnswer::Ok);
+    // Opened again for all heats; closing it prints nothing.
+    script->expectWindow(QStringLiteral("Rundenzählblätter Einstellungen"), [](QWidget&) { return 0; });
+    select({tree().heatNode(1)});
+    action("Rundenzhlbltter2")->trigger();
+    EXPECT_TRUE(script->allAnswered());
+    EXPECT_TRUE(recorder.messages.messages.empty());
+}
+
+TEST_F(SheetWindowTest, PrintingUnsavedHeightsSavesThemFirst)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    uiInfo(QStringLiteral("Disciplin_ResultFormat"), jump, QStringLiteral("TargetPoints"));
+    open(jump);
+    const QString file = pdf("weiten.pdf");
+    script->expectMessage(QStringLiteral("Wettkampfliste drucken"), TMsgAnswer::Yes);
+    script->expectWindow(QStringLiteral("Zielweitenliste einstellen"), [&](QWidget& w) {
+        EXPECT_TRUE(heightsSettled());
+        typeHeight(w, QStringLiteral("150"));
+        enter(w);
+        script->expectMessage(QStringLiteral("Weiten speichern"), TMsgAnswer::Yes);
+        script->expectPrinter(QStringLiteral("Drucken"), file);
+        script->expectMessage(QStringLiteral("Wettkampfliste Sperren?"), TMsgAnswer::No);
+        button(w, "Button2")->click();
+        EXPECT_TRUE(heightsSettled()); // printed once stored
+        return 0;
+    });
+    select({tree().heatNode(1)});
+    action("LaufGruppedrucken1")->trigger();
+    EXPECT_TRUE(script->allAnswered());
+    EXPECT_EQ(uiInfoValue(QStringLiteral("Disciplin_HeightList"), jump), QStringLiteral("150"));
+    EXPECT_EQ(pdfInfo(file, QStringLiteral("Title")), QStringLiteral("Weitsprung - Wettkampfliste Lauf_Gruppe 1"));
+    EXPECT_TRUE(plainPages(file).join(' ').contains(QStringLiteral("Zielweitennotation")));
+}
