@@ -202,6 +202,7 @@ void TDisciplinListForm::buildControls()
     Leistungenerfassen1->setObjectName(QStringLiteral("Leistungenerfassen1"));
     LaufGruppedrucken = PopupMenu1->addMenu(QStringLiteral("Lauf/Gruppe drucken"));
     LaufGruppedrucken->setObjectName(QStringLiteral("LaufGruppedrucken"));
+    buildPrintMenus();
     Anzeigen1 = PopupMenu1->addAction(QStringLiteral("Anzeigen"));
     Anzeigen1->setObjectName(QStringLiteral("Anzeigen1"));
     Entfernen1 = PopupMenu1->addAction(QStringLiteral("Entfernen"));
@@ -481,11 +482,11 @@ const std::vector<proto::SquadType>& TDisciplinListForm::assignedSquads() const
     return squads_->records();
 }
 
-// The tally-sheet items of the printouts, once they are there: only points are counted on them.
+// The tally-sheet items of the printouts: only points are counted on them.
 void TDisciplinListForm::enableTallySheets(bool enabled)
 {
     for (const char* name : {"Zonenstrichlisten1", "Zonenstrichlisten2"})
-        if (auto* item = findChild<QAction*>(QLatin1String(name)))
+        for (QAction* item : findChildren<QAction*>(QLatin1String(name)))
             item->setEnabled(enabled);
 }
 
@@ -596,7 +597,7 @@ bool TDisciplinListForm::checkUiForPlaceSort()
                            "Disziplin aber noch keine Zeitplaneinträge vorhanden, sodass eine Sortierung nicht möglich "
                            "ist.\r\nStattdessen nach Lauf/Gruppe sortiert drucken?")))
         return false;
-    throw TvpError(QStringLiteral("Abbruch durch Benutzer"));
+    throw EPrintCancelled(QStringLiteral("Abbruch durch Benutzer"));
 }
 
 bool TDisciplinListForm::hotKeyCallback(int key)

@@ -9,6 +9,7 @@
 #include "core/ui/TVPForm.h"
 #include "core/ui/WindowCatalogue.h"
 #include "organisation/DisciplinListRequests.h"
+#include "organisation/DisciplineListPrint.h"
 #include "organisation/HeatTreeModel.h"
 #include "organisation/SquadSchedule.h"
 
@@ -69,8 +70,35 @@ public:
     bool checkNoOfParticipants();
     TSquadsInfo getSquadsInfo(const QModelIndex& heatNode) const;
     // Print by facility? Asks when that is checked but the discipline has no schedule; throws
-    // TvpError "Abbruch durch Benutzer" when the user cancels.
+    // EPrintCancelled "Abbruch durch Benutzer" when the user cancels.
     bool checkUiForPlaceSort();
+
+    // ---- printing the lists and sheets ----
+    // The heat nodes to print: all (0) or that heat's, sorted by facility and time when asked for.
+    // Empty after a message, or when the user cancelled the sort question.
+    std::vector<QModelIndex> getNodes(int heatNo);
+    // Facility name, then scheduled time; throws when a heat has no unique schedule item.
+    bool placeAndTimeComparator(const QModelIndex& heatA, const QModelIndex& heatB) const;
+    bool printDiscList(const QString& title, const std::vector<QModelIndex>& heatNodes, const QStringList& stepLabels,
+                       TResultformat resultFormat);
+    // The height-list window's print of the ladder.
+    void PrintHighJump(const QStringList& stepLabels, int heatNo, TResultformat resultFormat);
+    void PromptPartLock();
+    void printTallySheet(const std::vector<QModelIndex>& heatNodes);
+    void printLapCountSheet(int heatNo);
+    void Drucken1Click();
+    void LaufGruppedrucken1Click();
+    void HochsprungListe1Click();
+    void Weitenliste1Click();
+    void Weitensammlungsliste1Click();
+    void Hochsprungliste2Click();
+    void Weitenliste2Click();
+    void Weitensammlungsliste2Click();
+    void Zonenstrichlisten1Click();
+    void Zonenstrichlisten2Click();
+    void Blankolisten1Click();
+    void Rundenzhlbltter1Click();
+    void Rundenzhlbltter2Click();
 
     // ---- drag and drop: the ids a source would bring (empty: refused), and the drops ----
     std::vector<int> getDragInput(const QObject* source) const;
@@ -122,6 +150,17 @@ protected:
 
 private:
     void buildControls();
+    void buildPrintMenus();
+    bool printable() const;
+    bool checkNotEmpty();
+    int selectedHeatNo() const;
+    // The format question of the list prints; false when the user cancelled or the height-list
+    // window took over.
+    bool askForStepList(int heatNo);
+    void printStepList(TResultformat format, int heatNo);
+    void openHeightList(int heatNo, TResultformat format);
+    void printMessage(const QString& caption, const QString& text);
+    std::shared_ptr<TDisciplinePrintContext> heatContext(const QModelIndex& heatNode, const QString& docType) const;
     void RequestFinished(std::unique_ptr<TDiscListResponse> response, const TRequestOutcome& outcome);
     void requestFailed(TDiscListResponse* response, const TRequestOutcome& outcome);
     void listLoaded(TDiscListResponse& response);

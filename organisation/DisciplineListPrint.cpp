@@ -1,0 +1,494 @@
+#include "organisation/DisciplineListPrint.h"
+
+#include "core/print/Code39.h"
+#include "participants/BarcodeUtils.h"
+
+#include <QTime>
+
+#include <algorithm>
+
+namespace tvp {
+
+QStringList splitCommaText(const QString& text)
+{
+    QStringList entries;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i <= n) {
+        QString entry;
+        if (i < n && text.at(i) == QLatin1Char('"')) {
+            ++i;
+            while (i < n) {
+                if (text.at(i) == QLatin1Char('"')) {
+                    if (i + 1 < n && text.at(i + 1) == QLatin1Char('"')) {
+                        entry += QLatin1Char('"');
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                entry += text.at(i++);
+            }
+            while (i < n && text.at(i) != QLatin1Char(','))
+                entry += text.at(i++);
+        } else {
+            while (i < n && text.at(i) != QLatin1Char(','))
+                entry += text.at(i++);
+        }
+        entries << entry;
+        ++i; // the comma
+    }
+    if (entries.size() == 1 && entries.first().isEmpty() && text.isEmpty())
+        return {};
+    return entries;
+}
+
+namespace {
+
+int sum(const std::vector<int>& widths, std::size_t end)
+{
+    int total = 0;
+    for (std::size_t c = 0; c < std::min(end, widths.size()); ++c)
+        total += widths[c];
+    return total;
+}
+
+} // namespace
+
+// ---- context ----
+
+TDisciplinePrintContext::TDisciplinePrintContext(const QString& Squad, int heatNo, proto::ResultValueType resultType,
+                                                 const QString& docType, const QString& DisciplineName,
+                                                 int DisciplineID, int DisciplineBarcodeID, int ListVersion,
+                                                 const QString& Place, double StartTime)
+    : FSquad(Squad),
+      FheatNo(heatNo),
+      FresultType(resultType),
+      FdocType(docType),
+      FDisciplineName(DisciplineName),
+      FDisciplineID(DisciplineID),
+      FDisciplineBarcodeID(DisciplineBarcodeID),
+      FListVersion(ListVersion),
+      FPlace(Place),
+      FStartTime(StartTime)
+{
+}
+
+QString TDisciplinePrintContext::getHeatString() const
+{
+    return FresultType == proto::ResultValueType::Time ? QStringLiteral("Lauf") : QStringLiteral("Gruppe");
+}
+
+TDisciplinePrintContext* disciplineContextOf(ITVChunk* chunk)
+{
+    return chunk ? dynamic_cast<TDisciplinePrintContext*>(chunk->getContextData()) : nullptr;
+}
+
+// ---- barcode ----
+
+QString discBarcodePayload(TBarcodeType barcodeType, int disciplineBarcodeId, int heatNo, int listVersion, int topItem,
+                           int athleteOrTeamBarcodeId, int attempt)
+{
+    switch (barcodeType) {
+    case TBarcodeType::bt_none: return {};
+    case TBarcodeType::bt_DiscList:
+    case TBarcodeType::bt_LapCount:
+        if (heatNo < 1 || listVersion < 0 || topItem < 0)
+            return {};
+        return disciplineListBarcode({disciplineBarcodeId, heatNo - 1, listVersion, topItem});
+    case TBarcodeType::bt_TallySheet:
+        if (attempt < 0 || listVersion < 0)
+            return {};
+        return tallySheetBarcode({disciplineBarcodeId, athleteOrTeamBarcodeId, attempt, listVersion});
+    }
+    return {};
+}
+
+bool PrintDiscBarcode(TPrintCanvas& canvas, int x, int y, int height, TBarcodeType barcodeType, int disciplineBarcodeId,
+                      int heatNo, int listVersion, int topItem, int athleteOrTeamBarcodeId, int attempt)
+{
+    const QString payload = discBarcodePayload(barcodeType, disciplineBarcodeId, heatNo, listVersion, topItem,
+                                               athleteOrTeamBarcodeId, attempt);
+    if (payload.isEmpty())
+        return false;
+    TCode39Style style;
+    style.moduleWidth = 3;
+    style.textHeight = 30;
+    paintCode39(canvas, x, y, height, payload, style);
+    return true;
+}
+
+// ---- header ----
+
+int TDisciplineListHeader::getHeight()
+{
+    const int block = (FbarcodeType != TBarcodeType::bt_none || FPrintTimePlaceBlock) ? 120 : 0;
+    return block + 70 + (FResultFormat != TResultformat::rf_Default ? 40 : 0);
+}
+
+QString TDisciplineListHeader::stampText(const TDisciplinePrintContext& context, TPrintManager* manager)
+{
+    QString text = QStringLiteral(" (");
+    if (context.FListVersion > 0)
+        text += QStringLiteral("Version: %1, ").arg(context.FListVersion);
+    text += QStringLiteral("Druck: ") + QTime::currentTime().toString(QStringLiteral("hh:mm"));
+    if (manager && manager->PrintPageNo())
+        text += QStringLiteral(", Seite %1/%2").arg(manager->currentPageNo()).arg(manager->getNoOfPages(false));
+    return text + QLatin1Char(')');
+}
+
+QString TDisciplineListHeader::legendText(TResultformat format)
+{
+    switch (format) {
+    case TResultformat::rf_Height:
+        return QStringLiteral("Hochsprungnotation: \"o\"=gültig | \"x\"=ungültig | \"-\"=verzichtet  -  Bitte Versuche "
+                              "pro Höhe vertikal eintragen.");
+    case TResultformat::rf_TargetPoints:
+        return QStringLiteral(
+            "Zielweitennotation: \"o\"=gültig | \"x\"=ungültig  -  Bitte Versuche pro Weite vertikal eintragen.");
+    case TResultformat::rf_TargetPointCollection:
+        return QStringLiteral(
+            "Zielweitennotation: \"o\"=gültig | \"x\"=ungültig  -  Bis zu 2 Versuche pro Weite vertikal eintragen.");
+    default: return {};
+    }
+}
+
+void TDisciplineListHeader::renderToPage(int x, int y, int pageWidth, TPrintCanvas& canvas, ITVChunk* chunk)
+{
+    static const TDisciplinePrintContext empty;
+    const TDisciplinePrintContext* found = disciplineContextOf(chunk);
+    const TDisciplinePrintContext& context = found ? *found : empty;
+    if (FContext)
+        canvas.setFont(FContext->mainFont());
+    canvas.setBrushClear();
+    canvas.setBold(false);
+    canvas.setItalic(false);
+    curIndent = x + 40;
+    curLine = y - 90;
+
+    if (FPrintTimePlaceBlock && FContext && FContext->currentPageNo() == 1) {
+        canvas.setFontHeight(40);
+        QString start = QStringLiteral("Wettkampfstart:____________");
+        if (context.FStartTime > 0)
+            start += QStringLiteral(" (geplant: ") +
+                     QTime::fromMSecsSinceStartOfDay(int(context.FStartTime * 86400000.0 + 0.5))
+                         .toString(QStringLiteral("hh:mm")) +
+                     QLatin1Char(')');
+        QString end = QStringLiteral("Wettkampfende:____________");
+        if (!context.FPlace.isEmpty())
+            end += QStringLiteral(" Anlage: ") + context.FPlace;
+        const int left = x + pageWidth - 100 - std::max(canvas.textWidth(start), canvas.textWidth(end));
+        canvas.textOut(left, y - 30 - 20, start);
+        canvas.textOut(left, y - 30 - 80, end);
+    }
+
+    // The symbol stands in the band above the text line, from 30 to 150 below the top.
+    if (context.FDisciplineID != 0 && FbarcodeType != TBarcodeType::bt_none) {
+        PrintDiscBarcode(canvas, x + 40 + 320, y - 30, 120, FbarcodeType, context.FDisciplineBarcodeID, context.FheatNo,
+                         context.FListVersion, context.FTopItem, context.FAthleteOrTeamBarcodeID, context.FAttempt);
+        curLine -= 120;
+    }
+
+    if (FContext)
+        canvas.setFont(FContext->mainFont());
+    canvas.setBrushClear();
+    if (!context.FSquad.isEmpty()) {
+        canvas.setFontHeight(45);
+        canvas.setBold(true);
+        textOutWidth(context.FSquad + QStringLiteral(" - "), canvas);
+    }
+    if (context.FheatNo > 0) {
+        canvas.setFontHeight(40);
+        canvas.setBold(true);
+        textOutWidth(context.getHeatString() + QLatin1Char(' ') + QString::number(context.FheatNo) + QLatin1Char(' '),
+                     canvas);
+    }
+    canvas.setBold(false);
+    if (!context.FDisciplineName.isEmpty()) {
+        canvas.setFontHeight(40);
+        textOutWidth(context.FDisciplineName + QLatin1Char(' '), canvas);
+    }
+    if (!context.FdocType.isEmpty()) {
+        canvas.setFontHeight(35);
+        textOutWidth(QStringLiteral("- ") + context.FdocType, canvas);
+    }
+    canvas.setFontHeight(40);
+    textOutWidth(stampText(context, FContext), canvas);
+
+    const QString legend = legendText(FResultFormat);
+    if (!legend.isEmpty()) {
+        canvas.setFontHeight(40);
+        canvas.textOut(x + 100, curLine - 50 + 40, legend);
+    }
+}
+
+// ---- footer ----
+
+void TDisciplineListFooter::renderToPage(int x, int y, int pageWidth, TPrintCanvas& canvas, ITVChunk* chunk)
+{
+    if (FContext)
+        canvas.setFont(FContext->mainFont());
+    canvas.setFontHeight(35);
+    canvas.setBold(true);
+    canvas.setItalic(false);
+    canvas.textOut(x + 50, y, kHandInText);
+    canvas.setBold(false);
+    TTVPFooter::renderToPage(x, y - 55, pageWidth, canvas, chunk);
+}
+
+// ---- rows ----
+
+QString TFlatDiscListLineRenderer::fitCell(TPrintCanvas& canvas, const QString& text, int width)
+{
+    const QString dots = QStringLiteral("...");
+    QString fitted = text;
+    while (!fitted.isEmpty() && canvas.textWidth(fitted) > width) {
+        if (fitted == dots)
+            return {};
+        fitted = fitted.left(std::max<qsizetype>(0, fitted.size() - 4)) + dots;
+    }
+    return fitted == dots ? QString() : fitted;
+}
+
+QStringList packCommaLines(TPrintCanvas& canvas, const QStringList& entries, int width, int maxLines)
+{
+    QStringList lines;
+    QString line;
+    qsizetype i = 0;
+    for (; i < entries.size(); ++i) {
+        const QString candidate = line.isEmpty() ? entries.at(i) : line + QStringLiteral(", ") + entries.at(i);
+        if (line.isEmpty() || canvas.textWidth(candidate) <= width) {
+            line = candidate;
+            continue;
+        }
+        if (lines.size() + 1 >= maxLines)
+            break;
+        lines << line;
+        line = entries.at(i);
+    }
+    if (!line.isEmpty())
+        lines << line;
+    if (i < entries.size() && !lines.isEmpty())
+        lines.last() += QStringLiteral(",...");
+    return lines;
+}
+
+QStringList TFlatDiscListLineRenderer::compressedLines(TPrintCanvas& canvas, const QStringList& entries, int width,
+                                                       int rowHeight)
+{
+    // A line goes on while 30 more would fit; a further line only while two more fit into the row.
+    const int step = canvas.textHeight() + 3;
+    return packCommaLines(canvas, entries, width - 30, std::max(1, rowHeight / step - 1));
+}
+
+int TFlatDiscListLineRenderer::columnLeft(int x, const std::vector<int>& colWidths, int col) const
+{
+    return x + sum(colWidths, std::size_t(col));
+}
+
+void TFlatDiscListLineRenderer::singleCell(TPrintCanvas& canvas, int left, int y, int width, const QString& text) const
+{
+    const QString fitted = fitCell(canvas, text, width - FColSpacing);
+    if (!fitted.isEmpty())
+        canvas.textOut(left, y, fitted);
+}
+
+void TFlatDiscListLineRenderer::compressedCell(TPrintCanvas& canvas, int left, int y, int width, int rowHeight,
+                                               const QString& text) const
+{
+    const int before = canvas.textHeight();
+    canvas.setFontHeight(before * 7 / 11);
+    int line = y;
+    for (const QString& l : compressedLines(canvas, splitCommaText(text), width - FColSpacing, rowHeight)) {
+        canvas.textOut(left, line, l);
+        line -= canvas.textHeight() + 3;
+    }
+    canvas.setFontHeight(before);
+}
+
+std::vector<int> TFlatDiscListLineRenderer::getPreferredColWidths(int, TPrintCanvas&, const QStringList& cells, bool)
+{
+    static const int fixed[] = {80, 184, 480, 480};
+    std::vector<int> widths;
+    for (qsizetype c = 0; c < cells.size(); ++c)
+        widths.push_back(c < 4 ? fixed[c] : 0);
+    return widths;
+}
+
+void TFlatDiscListLineRenderer::renderBodyLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas,
+                                               const QStringList& cells, const std::vector<int>& colWidths,
+                                               bool background)
+{
+    TAlternatingLineRenderer::renderBodyLine(x, y, rowHeight, width, canvas, cells, colWidths, background);
+    canvas.setFontHeight(40);
+    canvas.setBold(false);
+    for (int c = 0; c < 4 && c < cells.size() && std::size_t(c) < colWidths.size(); ++c) {
+        const int left = columnLeft(x, colWidths, c);
+        const QString& text = cells.at(c);
+        const bool list = (c == 1 && splitCommaText(text).size() >= 2) || (c == 2 && FTeamRender);
+        if (list)
+            compressedCell(canvas, left, y, colWidths[std::size_t(c)], rowHeight, text);
+        else
+            singleCell(canvas, left, y, colWidths[std::size_t(c)], text);
+    }
+}
+
+void TFlatDiscListLineRenderer::renderHeaderLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas,
+                                                 const QStringList& cells, const std::vector<int>& colWidths)
+{
+    canvas.setFontHeight(40);
+    canvas.setBold(true);
+    for (int c = 0; c < 4 && c < cells.size() && std::size_t(c) < colWidths.size(); ++c)
+        singleCell(canvas, columnLeft(x, colWidths, c), y, colWidths[std::size_t(c)], cells.at(c));
+    canvas.setBold(false);
+    canvas.setPenSolid();
+    canvas.setPenWidth(FLineWidth);
+    const int rule = y - rowHeight + FLineWidth / 2;
+    canvas.line(x, rule, x + width, rule);
+}
+
+std::vector<int> TAttemptDiscListLineRenderer::getPreferredColWidths(int rowHeight, TPrintCanvas& canvas,
+                                                                     const QStringList& cells, bool isHeader)
+{
+    std::vector<int> widths = TFlatDiscListLineRenderer::getPreferredColWidths(rowHeight, canvas, cells, isHeader);
+    for (std::size_t c = std::size_t(FAttemptStartIndex); c < widths.size(); ++c)
+        widths[c] = 240;
+    return widths;
+}
+
+void TAttemptDiscListLineRenderer::renderBodyLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas,
+                                                  const QStringList& cells, const std::vector<int>& colWidths,
+                                                  bool background)
+{
+    TFlatDiscListLineRenderer::renderBodyLine(x, y, rowHeight, width, canvas, cells, colWidths, background);
+    canvas.setPenSolid();
+    canvas.setPenWidth(FLineWidth);
+    auto rule = [&](int col) {
+        const int at = columnLeft(x, colWidths, col) - FColSpacing / 2;
+        canvas.line(at, y, at, y - rowHeight);
+    };
+    if (colWidths.size() > 1)
+        rule(1);
+    for (int c = FAttemptStartIndex; std::size_t(c) < colWidths.size(); ++c)
+        rule(c);
+}
+
+void TAttemptDiscListLineRenderer::renderHeaderLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas,
+                                                    const QStringList& cells, const std::vector<int>& colWidths)
+{
+    TFlatDiscListLineRenderer::renderHeaderLine(x, y, rowHeight, width, canvas, cells, colWidths);
+    canvas.setFontHeight(40);
+    canvas.setBold(true);
+    for (int c = FAttemptStartIndex; c < cells.size() && std::size_t(c) < colWidths.size(); ++c)
+        singleCell(canvas, columnLeft(x, colWidths, c), y, colWidths[std::size_t(c)], cells.at(c));
+    canvas.setBold(false);
+}
+
+QStringList TStepDiscListLineRenderer::closingWords(TResultformat format)
+{
+    switch (format) {
+    case TResultformat::rf_Height:
+        return {QStringLiteral("Maximale"), QStringLiteral("übersprungene"), QStringLiteral("Höhe")};
+    case TResultformat::rf_TargetPoints:
+        return {QStringLiteral("Anzahl"), QStringLiteral("ersprungener"), QStringLiteral("Weiten (Pkt)")};
+    case TResultformat::rf_TargetPointCollection:
+        return {QStringLiteral("Summe"), QStringLiteral("gültiger"), QStringLiteral("Versuche (Pkt)")};
+    default: return {};
+    }
+}
+
+std::vector<int> TStepDiscListLineRenderer::getPreferredColWidths(int rowHeight, TPrintCanvas& canvas,
+                                                                  const QStringList& cells, bool isHeader)
+{
+    std::vector<int> widths = TFlatDiscListLineRenderer::getPreferredColWidths(rowHeight, canvas, cells, isHeader);
+    if (widths.size() < 5)
+        widths.resize(5, 0);
+    static const int fixed[] = {0, 184, 480, 480};
+    for (std::size_t c = 0; c < 4; ++c)
+        widths[c] = fixed[c];
+    widths[4] = kStepWidth * int(FStepLabels.size()) + 200;
+    return widths;
+}
+
+int TStepDiscListLineRenderer::stepsLeft(int x, const std::vector<int>& colWidths) const
+{
+    return columnLeft(x, colWidths, 4);
+}
+
+void TStepDiscListLineRenderer::renderBodyLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas,
+                                               const QStringList& cells, const std::vector<int>& colWidths,
+                                               bool background)
+{
+    TFlatDiscListLineRenderer::renderBodyLine(x, y, rowHeight, width, canvas, cells, colWidths, background);
+    canvas.setPenSolid();
+    const int left = stepsLeft(x, colWidths) - FLineWidth / 2;
+    const int steps = int(FStepLabels.size());
+    for (int s = 0; s <= steps; ++s) {
+        canvas.setPenWidth(s == steps ? 2 * FLineWidth : FLineWidth);
+        const int at = left + s * kStepWidth;
+        canvas.line(at, y, at, y - rowHeight);
+    }
+    canvas.setPenWidth(FLineWidth);
+}
+
+void TStepDiscListLineRenderer::renderHeaderLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas,
+                                                 const QStringList& cells, const std::vector<int>& colWidths)
+{
+    TFlatDiscListLineRenderer::renderHeaderLine(x, y, rowHeight, width, canvas, cells, colWidths);
+    canvas.setFontHeight(25);
+    canvas.setBold(false);
+    canvas.setPenSolid();
+    canvas.setPenWidth(FLineWidth);
+    const int left = stepsLeft(x, colWidths);
+    const int textHeight = canvas.textHeight();
+    const int bottom = y - rowHeight; // the texts stand on the header line's bottom
+    const int steps = int(FStepLabels.size());
+    for (int s = 0; s < steps; ++s) {
+        const int col = left + s * kStepWidth;
+        canvas.line(col, y, col, y - rowHeight);
+        const QString& label = FStepLabels.at(s);
+        auto centred = [&](const QString& text, int baseBottom) {
+            canvas.textOut(col + (kStepWidth - canvas.textWidth(text)) / 2, baseBottom + textHeight, text);
+        };
+        switch (FResultFormat) {
+        case TResultformat::rf_TargetPoints:
+            canvas.setBold(true);
+            centred(QString::number(s + 1), bottom);
+            canvas.setBold(false);
+            centred(QStringLiteral("Pkt"), bottom + textHeight + 4);
+            centred(label, bottom + 2 * textHeight + 14);
+            break;
+        default: centred(label, bottom); break;
+        }
+    }
+    const int end = left + steps * kStepWidth;
+    canvas.setPenWidth(2 * FLineWidth);
+    canvas.line(end, y, end, y - rowHeight);
+    const QStringList words = closingWords(FResultFormat);
+    const int wordsLeft = end + 2 * FLineWidth;
+    for (int w = 0; w < words.size(); ++w)
+        canvas.textOut(wordsLeft, bottom + textHeight + w * (textHeight + 5), words.at(w));
+    canvas.setPenWidth(FLineWidth);
+}
+
+// ---- body ----
+
+TDiscListItemColMapper::TDiscListItemColMapper(const TPrintRow& header)
+{
+    for (const QString& cell : header)
+        addHeader(cell);
+}
+
+TDiscListPrintBody::TDiscListPrintBody(const TPrintTable& printTable, int rowHeight,
+                                       std::shared_ptr<ILineRenderer> lineRenderer,
+                                       std::shared_ptr<TDisciplinePrintContext> context)
+    : TItemListPrintTable<TPrintRow>(rowHeight, std::move(lineRenderer), context.get(),
+                                     std::make_shared<TDiscListItemColMapper>(printTable.getHeader())),
+      context_(std::move(context))
+{
+    for (const TPrintRow& row : printTable.getRows())
+        addItem(row);
+}
+
+} // namespace tvp

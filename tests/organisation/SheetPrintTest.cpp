@@ -1,0 +1,381 @@
+// The printed competition lists, tally and lap-count sheets, read back from PDF by their text, their
+// page format and their barcodes; and the height-list files.
+
+#include "core/print/PrintJob.h"
+#include "organisation/DisciplineListPrint.h"
+#include "organisation/HeightListRequests.h"
+#include "organisation/TallySheetPrint.h"
+#include "participants/BarcodeUtils.h"
+#include "tests/core/print/PdfTools.h"
+
+#include <QFile>
+#include <QPrinter>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace tvp;
+using namespace tvp::test;
+
+namespace {
+
+// The page texts with ligatures ("ﬂ" in "Wettkampfliste") as the letters they stand for.
+QStringList plainPages(const QString& pdf)
+{
+    QStringList pages = pdfPages(pdf);
+    for (QString& page : pages)
+        page = page.normalized(QString::NormalizationForm_KC);
+    return pages;
+}
+
+// One heat of the competition-list tree with `count` athletes at lanes 1..count.
+struct HeatFixture {
+    explicit HeatFixture(int count, const QString& team = QStringLiteral("Füchse"))
+    {
+        heat = new QStandardItem(QStringLiteral("Lauf/Gruppe 1"));
+        model.appendRow(heat);
+        for (int i = 1; i <= count; ++i) {
+            TTreeNodeInformation info;
+            info.heatNo = 1;
+            info.laneNo = i;
+            info.AthleteTeamId = 100 + i;
+            info.AthleteTeamBarcodeId = 500 + i;
+            info.Name = QStringLiteral("Läufer%1, Kim").arg(i);
+            info.Team = team;
+            info.Bibs = {i};
+            auto* child = new QStandardItem(info.Name);
+            child->setData(QVariant::fromValue(info), kTreeNodeInformationRole);
+            heat->appendRow(child);
+        }
+    }
+    QModelIndex node() const { return model.index(0, 0); }
+
+    QStandardItemModel model;
+    QStandardItem* heat = nullptr;
+};
+
+std::shared_ptr<TDisciplinePrintContext> sprintContext(int heatNo, const QString& doc)
+{
+    return std::make_shared<TDisciplinePrintContext>(QStringLiteral("Riege Rot (1)"), heatNo,
+                                                     proto::ResultValueType::Time, doc, QStringLiteral("Sprint"), 9, 5,
+                                                     7, QString(), 0);
+}
+
+class SheetPdf : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        pdf = dir.filePath(QStringLiteral("out.pdf"));
+        printToPdf(printer, pdf);
+    }
+    // A page on which a list has room for `rows` rows below its header line, in landscape.
+    void listPageFor(int rows)
+    {
+        // header 190 + 150, footer 230 + 30, and the column header line
+        const double heightMm = (600 + (rows + 1) * 120 + 60) / 10.0;
+        printer.setPageSize(QPageSize(QSizeF(heightMm, 420), QPageSize::Millimeter, QStringLiteral("Liste")));
+    }
+
+    QTemporaryDir dir;
+    QString pdf;
+    QPrinter printer{QPrinter::HighResolution};
+};
+
+} // namespace
+
+TEST(DisciplineBarcode, PayloadsOfListsAndSheets)
+{
+    EXPECT_EQ(discBarcodePayload(TBarcodeType::bt_DiscList, 5, 1, 7, 0, 0, 0), QStringLiteral("L5X070"));
+    EXPECT_EQ(discBarcodePayload(TBarcodeType::bt_LapCount, 5, 2, 7, 3, 0, 0), disciplineListBarcode({5, 1, 7, 3}));
+    EXPECT_EQ(discBarcodePayload(TBarcodeType::bt_TallySheet, 5, 1, 7, 0, 501, 2), tallySheetBarcode({5, 501, 2, 7}));
+    EXPECT_TRUE(discBarcodePayload(TBarcodeType::bt_none, 5, 1, 7, 0, 0, 0).isEmpty());
+    // A sheet without lane number (top item -1) or without heat has no barcode rather than a
+    // negative or wrapped field.
+    EXPECT_TRUE(discBarcodePayload(TBarcodeType::bt_LapCount, 5, 1, 7, -1, 0, 0).isEmpty());
+    EXPECT_TRUE(discBarcodePayload(TBarcodeType::bt_DiscList, 5, 0, 7, 0, 0, 0).isEmpty());
+}
+
+TEST(DisciplineListRows, CellsAreCutAndListsCompressed)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QTemporaryDir dir;
+    printToPdf(printer, dir.filePath(QStringLiteral("x.pdf")));
+    TPrintJob job(printer);
+    job.newPage();
+    TPrintCanvas& canvas = job.canvas();
+    canvas.setFontHeight(40);
+    EXPECT_EQ(TFlatDiscListLineRenderer::fitCell(canvas, QStringLiteral("Kurz"), 400), QStringLiteral("Kurz"));
+    const QString cut = TFlatDiscListLineRenderer::fitCell(canvas, QStringLiteral("Ein sehr langer Teamname"), 200);
+    EXPECT_TRUE(cut.endsWith(QStringLiteral("..."))) << cut.toStdString();
+    EXPECT_LE(canvas.textWidth(cut), 200);
+    EXPECT_TRUE(TFlatDiscListLineRenderer::fitCell(canvas, QStringLiteral("Breit"), 5).isEmpty())
+        << "a cell reduced to dots prints nothing";
+
+    EXPECT_EQ(splitCommaText(QStringLiteral("12,13")), (QStringList{"12", "13"}));
+    EXPECT_EQ(splitCommaText(TPrintTable::commaText({QStringLiteral("Anna Lena"), QStringLiteral("Max")})),
+              (QStringList{"Anna Lena", "Max"}));
+    QStringList many;
+    for (int i = 0; i < 40; ++i)
+        many << QString::number(100 + i);
+    const QStringList lines = TFlatDiscListLineRenderer::compressedLines(canvas, many, 300, 120);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_LE(lines.size(), 3);
+    EXPECT_TRUE(lines.last().endsWith(QStringLiteral(",..."))) << "entries left over are marked";
+    job.finish();
+}
+
+TEST_F(SheetPdf, ThirtyParticipantsSpreadOverTwoPagesWithHeaderAndBarcode)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    TVP_REQUIRE_TOOL("zbarimg");
+    listPageFor(20);
+    HeatFixture heat(30);
+    const TPrintTable table(heat.node(), 3, false, proto::ResultValueType::Time, false, QStringLiteral("#"));
+    {
+        TPrintManager manager(printer, QStringLiteral("Sprint - Wettkampfliste Lauf_Gruppe 1"), true);
+        manager.setPageHeader(
+            std::make_shared<TDisciplineListHeader>(TBarcodeType::bt_DiscList, true, TResultformat::rf_Default));
+        manager.setHeaderSpacing(150);
+        manager.setFooterSpacing(30);
+        manager.setPageFooter(std::make_shared<TDisciplineListFooter>());
+        manager.setContent(std::make_shared<TDiscListPrintBody>(
+            table, 120, std::make_shared<TAttemptDiscListLineRenderer>(false), sprintContext(1, "Wettkampfliste")));
+        manager.render();
+        ASSERT_TRUE(manager.endJob());
+    }
+    EXPECT_TRUE(pdfIsLandscape(pdf));
+    EXPECT_EQ(pdfInfo(pdf, QStringLiteral("Title")), QStringLiteral("Sprint - Wettkampfliste Lauf_Gruppe 1"));
+    const QStringList pages = plainPages(pdf);
+    ASSERT_EQ(pages.size(), 2);
+    const QRegularExpression stamp(
+        QStringLiteral("Riege Rot \\(1\\) - Lauf 1 Sprint - Wettkampfliste \\(Version: 7, Druck: \\d\\d:\\d\\d, Seite "
+                       "(\\d)/2\\)"));
+    for (int p = 0; p < 2; ++p) {
+        const QString text = pageLines(pages.at(p)).join(QLatin1Char('\n'));
+        const QRegularExpressionMatch m = stamp.match(text);
+        ASSERT_TRUE(m.hasMatch()) << text.toStdString();
+        EXPECT_EQ(m.captured(1).toInt(), p + 1);
+        EXPECT_EQ(text.count(QStringLiteral("Läufer")), 15) << "30 rows spread as 15 and 15";
+        EXPECT_TRUE(text.contains(QStringLiteral("1. Lauf"))) << "the attempt columns";
+        EXPECT_TRUE(text.contains(kHandInText));
+        EXPECT_TRUE(text.contains(todaysFooter()));
+    }
+    EXPECT_TRUE(pageLines(pages.at(0)).join(' ').contains(QStringLiteral("Wettkampfstart:")));
+    EXPECT_FALSE(pageLines(pages.at(1)).join(' ').contains(QStringLiteral("Wettkampfstart:")))
+        << "the time and place block only on a heat's first page";
+    EXPECT_EQ(readBarcodes(pdf), (QStringList{"L5X070", "L5X070"}));
+}
+
+TEST_F(SheetPdf, StepListShowsTheLadderAndItsLegend)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    HeatFixture heat(4);
+    const TPrintTable table(heat.node(), 0, false, proto::ResultValueType::Distance, false, QStringLiteral("#"));
+    {
+        TPrintManager manager(printer, QStringLiteral("Hochsprung - Wettkampfliste"), true);
+        manager.setPageHeader(
+            std::make_shared<TDisciplineListHeader>(TBarcodeType::bt_DiscList, true, TResultformat::rf_Height));
+        manager.setPageFooter(std::make_shared<TDisciplineListFooter>());
+        manager.setContent(std::make_shared<TDiscListPrintBody>(
+            table, 120,
+            std::make_shared<TStepDiscListLineRenderer>(QStringList{"60", "70", "80"}, TResultformat::rf_Height, false),
+            sprintContext(1, "Wettkampfliste")));
+        manager.render();
+        ASSERT_TRUE(manager.endJob());
+    }
+    const QString text = pageLines(plainPages(pdf).value(0)).join(QLatin1Char('\n'));
+    EXPECT_TRUE(text.contains(QStringLiteral("Hochsprungnotation"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("60\\s+70\\s+80")))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("übersprungene")));
+}
+
+TEST_F(SheetPdf, TallySheetsOnePagePerParticipantAndAttemptInPortrait)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    TVP_REQUIRE_TOOL("zbarimg");
+    HeatFixture heat(3);
+    const TPrintTable table(heat.node(), 2, false, proto::ResultValueType::Distance, true, QStringLiteral("Bahn"));
+    {
+        TPrintManager manager(printer, QStringLiteral("Sprint - Zonenstrichliste"), false);
+        manager.setPageHeader(
+            std::make_shared<TDisciplineListHeader>(TBarcodeType::bt_TallySheet, true, TResultformat::rf_Default));
+        manager.setHeaderSpacing(150);
+        manager.setFooterSpacing(30);
+        manager.setPageFooter(std::make_shared<TTVPFooter>());
+        manager.setContent(
+            std::make_shared<TTallySheetPrintBody>(table, 120, sprintContext(1, "Zonenstrichliste"), 15));
+        manager.render();
+        ASSERT_TRUE(manager.endJob());
+    }
+    EXPECT_FALSE(pdfIsLandscape(pdf));
+    const QStringList pages = plainPages(pdf);
+    ASSERT_EQ(pages.size(), 6);
+    const int order[][2] = {{1, 1}, {1, 2}, {2, 1}, {2, 2}, {3, 1}, {3, 2}};
+    QStringList expected;
+    for (int p = 0; p < 6; ++p) {
+        const QString text = pageLines(pages.at(p)).join(QLatin1Char('\n'));
+        EXPECT_TRUE(text.contains(QStringLiteral("Versuch %1").arg(order[p][1]))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("Läufer%1, Kim").arg(order[p][0])));
+        EXPECT_TRUE(text.contains(QStringLiteral("Strichliste")));
+        EXPECT_TRUE(text.contains(QStringLiteral("Seite %1/6").arg(p + 1)));
+        expected << tallySheetBarcode({5, 500 + order[p][0], order[p][1], 7});
+    }
+    EXPECT_EQ(readBarcodes(pdf), expected);
+}
+
+TEST(TallySheetLayout, TheZoneBlockStaysAboveTheFooter)
+{
+    HeatFixture heat(1);
+    const TPrintTable table(heat.node(), 0, false, proto::ResultValueType::Distance, true, QStringLiteral("Bahn"));
+    TTallySheetPrintBody body(table, 120, sprintContext(1, "Zonenstrichliste"), 15);
+    // A4 without margins leaves 2425 between header and footer: the block of 2400 fits as designed.
+    auto page = body.getChunk(2425);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->getHeight(), 2400);
+    // A printer with margins leaves less: the rows get lower instead of running into the footer.
+    for (int available : {2225, 1800, 900}) {
+        body.resetSplitting();
+        page = body.getChunk(available);
+        ASSERT_TRUE(page);
+        EXPECT_LE(page->getHeight(), available) << available;
+        EXPECT_FALSE(body.getChunk(available)) << "still one page for the one participant";
+    }
+}
+
+TEST(TallySheetLayout, WithoutAttemptsOnePagePerParticipant)
+{
+    HeatFixture heat(3);
+    const TPrintTable table(heat.node(), 0, false, proto::ResultValueType::Distance, true, QStringLiteral("Bahn"));
+    TTallySheetPrintBody body(table, 120, sprintContext(1, "Zonenstrichliste"), 15);
+    int pages = 0;
+    while (auto chunk = body.getChunk(2425)) {
+        EXPECT_EQ(std::dynamic_pointer_cast<TTallySheetPage>(chunk)->attempt(), 0) << "printed as ____";
+        ++pages;
+    }
+    EXPECT_EQ(pages, 3);
+}
+
+TEST_F(SheetPdf, LapCountSheetsTwoPerPageWithLanesInTheirBarcodes)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    TVP_REQUIRE_TOOL("zbarimg");
+    HeatFixture heat(5);
+    const TPrintTable table(heat.node(), 1, false, proto::ResultValueType::Time, true, QStringLiteral("Bahn"));
+    {
+        TPrintManager manager(printer, QStringLiteral("Sprint - Rundenzählblatt"), false);
+        manager.setPageHeader(
+            std::make_shared<TDisciplineListHeader>(TBarcodeType::bt_LapCount, true, TResultformat::rf_Default));
+        manager.setHeaderSpacing(150);
+        manager.setFooterSpacing(30);
+        manager.setPageFooter(std::make_shared<TDisciplineListFooter>());
+        manager.setContent(std::make_shared<TLapCountPrintBody>(table, 80, sprintContext(1, "Rundenzählblatt"), 8, 2));
+        manager.render();
+        ASSERT_TRUE(manager.endJob());
+    }
+    EXPECT_FALSE(pdfIsLandscape(pdf));
+    const QStringList pages = plainPages(pdf);
+    ASSERT_EQ(pages.size(), 3);
+    const QString first = pageLines(pages.at(0)).join(QLatin1Char('\n'));
+    EXPECT_TRUE(first.contains(QStringLiteral("Läufer1, Kim")));
+    EXPECT_TRUE(first.contains(QStringLiteral("Läufer2, Kim")));
+    EXPECT_TRUE(first.contains(QStringLiteral("Zeit 1. Lauf")));
+    EXPECT_TRUE(first.contains(QRegularExpression(QStringLiteral("\\b3\\s+24\\b")))) << "8 points per lap";
+    const QString last = pageLines(pages.at(2)).join(QLatin1Char('\n'));
+    EXPECT_TRUE(last.contains(QStringLiteral("Läufer5, Kim")));
+    EXPECT_FALSE(last.contains(QStringLiteral("Läufer4, Kim")));
+    // Top items are the first lane of each sheet minus one.
+    EXPECT_EQ(readBarcodes(pdf), (QStringList{disciplineListBarcode({5, 0, 7, 0}), disciplineListBarcode({5, 0, 7, 2}),
+                                              disciplineListBarcode({5, 0, 7, 4})}));
+}
+
+TEST_F(SheetPdf, BlankLapCountSheetsCarryNoBarcode)
+{
+    TVP_REQUIRE_TOOL("zbarimg");
+    const TPrintTable table = TPrintTable::CreateBlancoList(2, 1, false, proto::ResultValueType::Time);
+    {
+        TPrintManager manager(printer, QStringLiteral("Sprint - Rundenzählblatt"), false);
+        manager.setPrintPageNo(false);
+        // Even a header asking for the lap-count barcode prints none: the blank rows have no lane.
+        manager.setPageHeader(
+            std::make_shared<TDisciplineListHeader>(TBarcodeType::bt_LapCount, true, TResultformat::rf_Default));
+        manager.setPageFooter(std::make_shared<TDisciplineListFooter>());
+        manager.setContent(std::make_shared<TLapCountPrintBody>(table, 80, sprintContext(1, "Rundenzählblatt"), 8, 1));
+        manager.render();
+        ASSERT_TRUE(manager.endJob());
+    }
+    EXPECT_EQ(pdfPageCount(pdf), 2);
+    EXPECT_TRUE(readBarcodes(pdf).isEmpty());
+}
+
+TEST(HeightListFiles, AscendingLinesWithCrLf)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("hoch.hls"));
+    ASSERT_TRUE(writeHeightListFile(file, {80, 60, 70}));
+    QFile in(file);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    EXPECT_EQ(in.readAll(), QByteArray("60\r\n70\r\n80\r\n"));
+    in.close();
+
+    QFile mixed(dir.filePath(QStringLiteral("mixed.hls")));
+    ASSERT_TRUE(mixed.open(QIODevice::WriteOnly));
+    mixed.write("50\r\nabc\r\n0\r\n55\n-3\r\n");
+    mixed.close();
+    std::vector<int> values;
+    ASSERT_TRUE(readHeightListFile(mixed.fileName(), values));
+    EXPECT_EQ(values, (std::vector<int>{50, 55}));
+
+    QString error;
+    EXPECT_FALSE(writeHeightListFile(dir.filePath(QStringLiteral("fehlt/hoch.hls")), {60}, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(readHeightListFile(dir.filePath(QStringLiteral("fehlt.hls")), values, &error));
+}
+
+TEST(HeightListFiles, StoredTextAndListOrder)
+{
+    EXPECT_EQ(parseHeightList(QStringLiteral("60;x;80")), (std::vector<int>{60, 0, 80}));
+    EXPECT_TRUE(parseHeightList(QString()).empty());
+    EXPECT_EQ(joinHeightList({80, 60, 70, 60}), QStringLiteral("60;60;70;80"));
+    THeightListModel model;
+    model.add(80);
+    model.add(60);
+    model.add(70);
+    EXPECT_EQ(model.index(0).data().toString(), QStringLiteral("60cm"));
+    EXPECT_EQ(model.texts(), (QStringList{"60", "70", "80"}));
+}
+
+TEST_F(SheetPdf, TallyProtocolShowsCountsTotalsAndTheParticipantsCode)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    TVP_REQUIRE_TOOL("zbarimg");
+    // The capture window's tally grid: one row per zone, the count in its first cell.
+    QStandardItemModel grid(4, 2);
+    grid.setHeaderData(1, Qt::Horizontal, QStringLiteral("Striche"));
+    const char* counts[] = {"3", "0", "5", "1"};
+    for (int r = 0; r < 4; ++r)
+        grid.setData(grid.index(r, 1), QString::fromLatin1(counts[r]));
+    const TPrintTable table(grid, false);
+    auto context = sprintContext(1, "Zonenstrichliste");
+    context->FAthleteOrTeamBarcodeID = 777;
+    {
+        TPrintManager manager(printer, QStringLiteral("Protokoll"), false);
+        manager.setPageHeader(
+            std::make_shared<TDisciplineListHeader>(TBarcodeType::bt_TallySheet, false, TResultformat::rf_Default));
+        manager.setPageFooter(std::make_shared<TTVPFooter>());
+        manager.setContent(std::make_shared<TTallyProtocolPrintBody>(table, 120, context, 2, QStringLiteral("Füchse"),
+                                                                     QStringLiteral("Kim Läufer"), 17, 18));
+        manager.render();
+        ASSERT_TRUE(manager.endJob());
+    }
+    const QStringList pages = plainPages(pdf);
+    ASSERT_EQ(pages.size(), 1);
+    const QString text = pageLines(pages.at(0)).join(QLatin1Char('\n'));
+    EXPECT_TRUE(text.contains(QStringLiteral("Versuch 2"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Name Kim Läufer")));
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Berechnete Gesamtpunkte:\\s+18"))));
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("Erfasste Punkte:\\s+17"))));
+    EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("\\b3\\s+5\\b")))) << "zone 3 counted 5";
+    EXPECT_EQ(readBarcodes(pdf), (QStringList{tallySheetBarcode({5, 777, 2, 7})}));
+}
