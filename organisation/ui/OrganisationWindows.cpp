@@ -3,6 +3,8 @@
 #include "core/ui/WindowRegistry.h"
 #include "organisation/ui/DisciplinDialog.h"
 #include "organisation/ui/DisciplinListDialog.h"
+#include "organisation/ui/DisciplinePlaceDialog.h"
+#include "organisation/ui/ScheduleDialog.h"
 
 namespace tvp {
 
@@ -13,6 +15,8 @@ void registerOrganisationWindows(TWindowRegistry& registry)
     registry.registerWindow(TWindowId::DisciplinListForm1,
                             [](TWindowContext& context) { return std::make_unique<TDisciplinForm>(context, 1); });
     registry.registerWindow<TDisciplinListForm>(TWindowId::DisciplinListForm);
+    registry.registerWindow<TDisciplinePlaceForm>(TWindowId::DisciplinePlaceForm);
+    registry.registerWindow<TScheduleForm>(TWindowId::ScheduleForm);
 }
 
 } // namespace tvp
