@@ -180,6 +180,7 @@ TScheduleForm::TScheduleForm(TWindowContext& context)
     StringGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     StringGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     StringGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGrid1->setTabKeyNavigation(false);
     StringGrid1->setShowGrid(false);
     StringGrid1->setItemDelegate(new TScheduleCellDelegate(StringGrid1));
     StringGrid1->setModel(&grid_);
@@ -401,11 +402,12 @@ void TScheduleForm::hideEditor()
 {
     if (!EditPanel)
         return;
-    const bool hadFocus = EditPanel->isAncestorOf(focusWidget());
+    // The grid takes the focus first: a hidden focus widget would hand it on as a Tab, which
+    // moves the grid's cursor.
+    if (EditPanel->isAncestorOf(focusWidget()))
+        StringGrid1->setFocus();
     EditPanel->hide();
     StatusBar1->clearMessage();
-    if (hadFocus)
-        StringGrid1->setFocus();
 }
 
 const proto::PlaceOfDisciplineType* TScheduleForm::chosenPlace() const
