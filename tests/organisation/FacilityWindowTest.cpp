@@ -145,3 +145,24 @@ TEST_F(FacilityWindowTest, DeletingThreeAsksOnceForTheScheduleAndTheAnswerHoldsF
     EXPECT_EQ(facilities(), 0);
     EXPECT_EQ(seed->value("SELECT COUNT(*) FROM schedule_items WHERE squad_id = ?", squad), 0);
 }
+
+TEST_F(FacilityWindowTest, DroppingAScheduledDisciplineAsksAndYesSavesItWithoutItsItems)
+{
+    const int squad = seed->squad(competitionId, 1, {});
+    const std::vector<int> mappings =
+        seed->facility(competitionId, QStringLiteral("Bahn"), {disciplines[0], disciplines[1]});
+    seed->scheduleItem(squad, mappings[0], QStringLiteral("10:00:00"));
+    open();
+    clickRow(*list(), QStringLiteral("Bahn"));
+    tick(QStringLiteral("Sprint"));
+    ASSERT_TRUE(find<QPushButton>(*form, "Button2")->isEnabled());
+    recorder.confirmation.expect({true, false});
+    QTest::mouseClick(find<QPushButton>(*form, "Button2"), Qt::LeftButton);
+    settle();
+
+    ASSERT_EQ(recorder.confirmation.asked.size(), 1u);
+    EXPECT_EQ(recorder.confirmation.asked[0].caption, QStringLiteral("Wettkampfanlage ändern"));
+    EXPECT_FALSE(recorder.confirmation.asked[0].applyToAllOffered);
+    EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("Bahn||Weitsprung")});
+    EXPECT_EQ(seed->value("SELECT COUNT(*) FROM schedule_items WHERE squad_id = ?", squad), 0);
+}

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QTableView>
+#include <QTemporaryDir>
 
 using namespace tvp;
 using namespace tvp::test;
@@ -145,4 +146,31 @@ TEST_F(ScheduleWindowTest, AnIncompletePlanWarnsPerSquadAndRemovingAStoredItemDe
     QTest::mouseClick(find<QPushButton>(*form, "SaveButton"), Qt::LeftButton);
     settle();
     EXPECT_EQ(seed->value("SELECT COUNT(*) FROM schedule_items WHERE squad_id = ?", squads[0]), 0);
+}
+
+TEST_F(ScheduleWindowTest, AnExportThatCannotBeWrittenNamesTheFileAndAWrittenOneHoldsTheSampleLine)
+{
+    form->show();
+    settle();
+    QTemporaryDir dir;
+    const QString gone = dir.filePath(QStringLiteral("weg/Riegenablaufplan.csv"));
+    script->expectMessage(QStringLiteral("Unvollständige Zeitplaneinträge"), TMsgAnswer::Yes);
+    script->expectFile(QStringLiteral("Ablaufplan exportieren"), gone);
+    find<QAction>(*form, "alscsvproRiege1")->trigger();
+    ASSERT_FALSE(recorder.messages.messages.empty());
+    const RecordedMessage& failure = recorder.messages.messages.back();
+    EXPECT_FALSE(failure.warning);
+    EXPECT_EQ(failure.caption, QStringLiteral("Ablaufplan exportieren"));
+    EXPECT_TRUE(failure.text.contains(gone)) << failure.text.toStdString();
+
+    const QString path = dir.filePath(QStringLiteral("Riegenablaufplan.csv"));
+    script->expectMessage(QStringLiteral("Unvollständige Zeitplaneinträge"), TMsgAnswer::Yes);
+    script->expectFile(QStringLiteral("Ablaufplan exportieren"), path);
+    find<QAction>(*form, "alscsvproRiege1")->trigger();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 6); // header, four squads, the sample
+    EXPECT_TRUE(lines[1].startsWith(";;;Riege 1;;;;"));
+    EXPECT_TRUE(lines[5].startsWith(";;U10;Muster Riege (1);Musteranlage 1;"));
 }
