@@ -2,6 +2,7 @@
 // filling four squads with five stations, the completeness check, saving, reloading and moving one
 // start time with the arrow keys.
 
+#include "core/ui/MainWindowServices.h"
 #include "organisation/ui/ScheduleDialog.h"
 #include "tests/participants/WindowFixture.h"
 
@@ -173,4 +174,39 @@ TEST_F(ScheduleWindowTest, AnExportThatCannotBeWrittenNamesTheFileAndAWrittenOne
     ASSERT_EQ(lines.size(), 6); // header, four squads, the sample
     EXPECT_TRUE(lines[1].startsWith(";;;Riege 1;;;;"));
     EXPECT_TRUE(lines[5].startsWith(";;U10;Muster Riege (1);Musteranlage 1;"));
+}
+
+TEST_F(ScheduleWindowTest, TheLinkedDocumentGetsItsDataFileBesideItAndAMissingOneOnlyItsRemoval)
+{
+    form->show();
+    settle();
+    QAction* print = find<QAction>(*form, "Ablaufplaneditierendrucken1");
+    QAction* setUp = find<QAction>(*form, "Ablaufplanvorlageeinrichten1");
+    QAction* discard = find<QAction>(*form, "Ablaufplanvorlageverwerfen1");
+    EXPECT_TRUE(setUp->isEnabled()); // no document: only setting one up
+
+    QTemporaryDir dir;
+    form->docPathChange(TDocPathStatus::dps_loaded, dir.filePath(QStringLiteral("fehlt.docx")), competitionId,
+                        int(TScheduleDocType::sd_SQUAD));
+    EXPECT_EQ(print->text(), QStringLiteral("Ablaufplanpfad nicht gefunden"));
+    EXPECT_FALSE(print->isEnabled());
+    EXPECT_FALSE(setUp->isEnabled());
+    EXPECT_TRUE(discard->isEnabled());
+
+    const QString document = dir.filePath(QStringLiteral("Ablaufplan.docx"));
+    QFile(document).open(QIODevice::WriteOnly);
+    QStringList opened;
+    setShellOpener([&](const QUrl& url) {
+        opened << url.toLocalFile();
+        return true;
+    });
+    form->docPathChange(TDocPathStatus::dps_loaded, document, competitionId, int(TScheduleDocType::sd_TEAM));
+    ASSERT_TRUE(print->isEnabled());
+    script->expectMessage(QStringLiteral("Unvollständige Zeitplaneinträge"), TMsgAnswer::Yes);
+    print->trigger();
+    setShellOpener({});
+    EXPECT_EQ(opened, QStringList{document});
+    QFile data(dir.filePath(QStringLiteral("Teamablaufplandaten.csv")));
+    ASSERT_TRUE(data.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(data.readAll().startsWith("Team;Verein;Altersklasse;Riege;Station 1;"));
 }
