@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <set>
+#include <utility>
 
 namespace tvp {
 
@@ -234,7 +235,14 @@ void TDisciplinePlaceForm::setDisciplines(std::vector<proto::DisciplinType> disc
         if (d.DisciplinID == currentDisciplinFilterId)
             ComboBox1->setCurrentIndex(ComboBox1->count() - 1);
     }
+    const std::vector<int> typed = keepEditor_ ? checkedDisciplineIds() : std::vector<int>{};
     disciplines_.setDisciplines(std::move(disciplines));
+    {
+        const QSignalBlocker block(&disciplines_);
+        for (int id : typed)
+            if (const int row = disciplines_.rowOf(id); row >= 0)
+                disciplines_.setChecked(row, true);
+    }
     ListView2->header()->resizeSections(QHeaderView::ResizeToContents);
     ComboBox1->setEnabled(true);
     updateButtons();
@@ -252,6 +260,11 @@ void TDisciplinePlaceForm::fillList(proto::getDisciplinePlacesResponse places)
     checkCurrentDP();
     ListView1->verticalScrollBar()->setValue(scroll);
     ListView1->header()->resizeSections(QHeaderView::ResizeToContents);
+    if (std::exchange(keepEditor_, false) && currentDPId == 0) {
+        DoItemChangeCheck(kEditorPart);
+        updateButtons();
+        return;
+    }
     LoadItem();
 }
 
@@ -413,6 +426,8 @@ void TDisciplinePlaceForm::RequestFinished(std::unique_ptr<TDPResponse> response
             return;
         }
         reportFailure(road_, context(), outcome, response != nullptr, this);
+        // A refused create keeps the new facility's editor; the reload shows the server's list.
+        keepEditor_ = type == rt_create;
         if (response && type != rt_get)
             reloadData();
         return;

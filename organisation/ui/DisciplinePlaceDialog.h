@@ -74,6 +74,8 @@ private:
     bool suppressSelect_ = false;
     // A create on its way: Enter or a click meanwhile sends nothing more.
     bool createPending_ = false;
+    // A refused create: the next load keeps what was typed.
+    bool keepEditor_ = false;
 };
 
 } // namespace tvp

@@ -166,3 +166,25 @@ TEST_F(FacilityWindowTest, DroppingAScheduledDisciplineAsksAndYesSavesItWithoutI
     EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("Bahn||Weitsprung")});
     EXPECT_EQ(seed->value("SELECT COUNT(*) FROM schedule_items WHERE squad_id = ?", squad), 0);
 }
+
+TEST_F(FacilityWindowTest, ARefusedCreateIsReportedAndKeepsWhatWasTyped)
+{
+    open();
+    auto* name = find<QLineEdit>(*form, "Edit1");
+    typeInto(*name, QStringLiteral("Bahn"));
+    tick(QStringLiteral("Sprint"));
+    tick(QStringLiteral("Staffel"));
+    seed->db().query("DELETE FROM disciplines WHERE id = ?", disciplines[3]).run(); // gone meanwhile
+    QTest::keyClick(name, Qt::Key_Return);
+    settle();
+
+    EXPECT_EQ(facilities(), 0);
+    ASSERT_EQ(recorder.messages.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages.messages[0].caption, QStringLiteral("Wettkampfanlage anlegen"));
+    EXPECT_EQ(name->text(), QStringLiteral("Bahn"));
+    EXPECT_TRUE(find<QPushButton>(*form, "Button1")->isEnabled());
+    recorder.messages.messages.clear();
+    QTest::keyClick(name, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("Bahn||Sprint")});
+}
