@@ -85,6 +85,15 @@ const std::vector<Message>& messages()
         {ClubHasAthletes, "Dem Verein/der Organisation %s sind noch Athleten zugewiesen."},
         {SquadHasScheduleItems, "Der Riege %s sind Zeitplaneinträge zugeordnet."},
         {SquadNotFound, "Die Riege mit der ID %s existiert nicht."},
+
+        // Facilities and the schedule.
+        {FacilityHasScheduleItems, "Der Wettkampfanlage %s sind Zeitplaneinträge zugeordnet."},
+        {FacilityPlaceHasScheduleItems,
+         "Einer zu entfernenden Disziplin der Wettkampfanlage %s sind Zeitplaneinträge zugeordnet."},
+        {FacilityNotFound, "Die Wettkampfanlage mit der ID %s existiert nicht."},
+        {FacilityNameEmpty, "Eine Wettkampfanlage braucht einen Namen."},
+        {FacilityPlaceNotFound, "Die Disziplin-Wettkampfanlagenkombination mit der ID %s existiert nicht."},
+        {ScheduleItemNotFound, "Der Zeitplaneintrag mit der ID %s existiert nicht."},
     };
     return all;
 }

@@ -83,6 +83,14 @@ inline constexpr int ClubHasAthletes = 118;
 inline constexpr int SquadHasScheduleItems = 151;
 inline constexpr int SquadNotFound = 923;
 
+// Facilities and the schedule.
+inline constexpr int FacilityHasScheduleItems = 153;
+inline constexpr int FacilityPlaceHasScheduleItems = 169;
+inline constexpr int FacilityNotFound = 930;
+inline constexpr int FacilityNameEmpty = 931;
+inline constexpr int FacilityPlaceNotFound = 932;
+inline constexpr int ScheduleItemNotFound = 933;
+
 struct Message {
     int id;
     const char* text;

@@ -86,4 +86,15 @@ proto::addSquadResponse addSquad(Call& c, const op::addSquad& a);
 void modifySquad(Call& c, const op::modifySquad& a);
 void removeSquad(Call& c, const op::removeSquad& a);
 
+// Facilities and the schedule (PlaceScheduleOps.cpp)
+proto::getDisciplinePlacesResponse getDisciplinePlaces(Call& c, const op::getDisciplinePlaces& a);
+proto::createDisciplinePlaceResponse createDisciplinePlace(Call& c, const op::createDisciplinePlace& a);
+void modifyDisciplinePlace(Call& c, const op::modifyDisciplinePlace& a);
+void removeDisciplinePlace(Call& c, const op::removeDisciplinePlace& a);
+proto::ScheduleItemType setScheduleItem(Call& c, const op::setScheduleItem& a);
+void removeScheduleItem(Call& c, const op::removeScheduleItem& a);
+proto::getSquadScheduleResponse getSquadSchedule(Call& c, const op::getSquadSchedule& a);
+proto::getPossibleDisciplinePlacesResponse getPossibleDisciplinePlaces(Call& c,
+                                                                       const op::getPossibleDisciplinePlaces& a);
+
 } // namespace tvp::standin::ops

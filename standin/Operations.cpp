@@ -94,6 +94,16 @@ const OperationTable& operationTable()
         t.serve<ops::addSquad>(Write);
         t.serve<ops::modifySquad>(Write);
         t.serve<ops::removeSquad>(Write);
+
+        // Facilities and the schedule.
+        t.serve<ops::getDisciplinePlaces>(Read);
+        t.serve<ops::createDisciplinePlace>(Write);
+        t.serve<ops::modifyDisciplinePlace>(Write);
+        t.serve<ops::removeDisciplinePlace>(Write);
+        t.serve<ops::setScheduleItem>(Write);
+        t.serve<ops::removeScheduleItem>(Write);
+        t.serve<ops::getSquadSchedule>(Read);
+        t.serve<ops::getPossibleDisciplinePlaces>(Read);
         return t;
     }();
     return table;

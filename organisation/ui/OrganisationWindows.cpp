@@ -3,8 +3,10 @@
 #include "core/ui/WindowRegistry.h"
 #include "organisation/ui/DisciplinDialog.h"
 #include "organisation/ui/DisciplinListDialog.h"
+#include "organisation/ui/DisciplinePlaceDialog.h"
 #include "organisation/ui/LapCountSheetDialog.h"
 #include "organisation/ui/PrintHighJumpDialog.h"
+#include "organisation/ui/ScheduleDialog.h"
 
 namespace tvp {
 
@@ -17,6 +19,8 @@ void registerOrganisationWindows(TWindowRegistry& registry)
     registry.registerWindow<TDisciplinListForm>(TWindowId::DisciplinListForm);
     registry.registerWindow<TPrintHighJumpForm>(TWindowId::PrintHighJumpForm);
     registry.registerWindow<TLapCountSheetForm>(TWindowId::LapCountSheetForm);
+    registry.registerWindow<TDisciplinePlaceForm>(TWindowId::DisciplinePlaceForm);
+    registry.registerWindow<TScheduleForm>(TWindowId::ScheduleForm);
 }
 
 } // namespace tvp
