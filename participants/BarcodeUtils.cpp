@@ -46,48 +46,66 @@ QChar byteTochar39(int digit)
 
 namespace {
 
-void appendCharTerminated(QString& text, qint64 value, QChar terminator)
-{
-    // Checked before taking the magnitude, so the most negative value cannot overflow.
-    if (value > kBarcodeMaxValue || value < -kBarcodeMaxValue)
-        fail(QStringLiteral("Encoding: integer out of range: ") + QString::number(value));
-    qint64 rest = value < 0 ? -value : value;
-    QChar digits[8];
-    int count = 0;
-    while (rest > 0) {
-        digits[7 - count++] = byteTochar39(int(rest & 31));
-        rest >>= 5;
+// A payload as it is written, on the stack and made a QString once: the longest, 'L' with a CT
+// (at most 8 characters) and three VL (at most 13 each), takes 48.
+class PayloadText {
+public:
+    explicit PayloadText(QChar letter = QChar())
+    {
+        if (!letter.isNull())
+            put(letter);
     }
-    text.append(digits + 8 - count, count);
-    text.append(terminator);
-}
+    void put(QChar c) { chars_[size_++] = c; }
+    QString text() const { return QString(chars_, size_); }
 
-void appendVarLength(QString& text, qint64 value, QChar marker)
-{
-    if (value < 0 || value > kBarcodeMaxValue)
-        fail(QStringLiteral("Encoding: integer out of range: ") + QString::number(value));
-    while (value > 31) {
-        text.append(marker);
-        text.append(byteTochar39(int(value & 31)));
-        value >>= 5;
+    void appendCharTerminated(qint64 value, QChar terminator)
+    {
+        // Checked before taking the magnitude, so the most negative value cannot overflow.
+        if (value > kBarcodeMaxValue || value < -kBarcodeMaxValue)
+            fail(QStringLiteral("Encoding: integer out of range: ") + QString::number(value));
+        qint64 rest = value < 0 ? -value : value;
+        QChar digits[7];
+        int count = 0;
+        while (rest > 0) {
+            digits[count++] = byteTochar39(int(rest & 31));
+            rest >>= 5;
+        }
+        while (count > 0)
+            put(digits[--count]);
+        put(terminator);
     }
-    text.append(byteTochar39(int(value)));
-}
+
+    void appendVarLength(qint64 value, QChar marker)
+    {
+        if (value < 0 || value > kBarcodeMaxValue)
+            fail(QStringLiteral("Encoding: integer out of range: ") + QString::number(value));
+        while (value > 31) {
+            put(marker);
+            put(byteTochar39(int(value & 31)));
+            value >>= 5;
+        }
+        put(byteTochar39(int(value)));
+    }
+
+private:
+    QChar chars_[64];
+    int size_ = 0;
+};
 
 } // namespace
 
 QString EncodeIntegerCharTerminated(qint64 value, QChar terminator)
 {
-    QString text;
-    appendCharTerminated(text, value, terminator);
-    return text;
+    PayloadText text;
+    text.appendCharTerminated(value, terminator);
+    return text.text();
 }
 
 QString EncodeIntegerVarLength(qint64 value, QChar marker)
 {
-    QString text;
-    appendVarLength(text, value, marker);
-    return text;
+    PayloadText text;
+    text.appendVarLength(value, marker);
+    return text.text();
 }
 
 qint64 DecodeIntegerCharTerminated(const QString& code, QChar terminator, int& pos)
@@ -147,16 +165,16 @@ QString framedBarcode(const QString& payload)
 
 QString athleteBarcode(qint64 barcodeId)
 {
-    QString code(kBarcodeAthlete);
-    appendCharTerminated(code, barcodeId, kBarcodeTerminator);
-    return code;
+    PayloadText code(kBarcodeAthlete);
+    code.appendCharTerminated(barcodeId, kBarcodeTerminator);
+    return code.text();
 }
 
 QString blankBarcode(qint64 blankBarcodeId)
 {
-    QString code(kBarcodeBlank);
-    appendCharTerminated(code, blankBarcodeId, kBarcodeTerminator);
-    return code;
+    PayloadText code(kBarcodeBlank);
+    code.appendCharTerminated(blankBarcodeId, kBarcodeTerminator);
+    return code.text();
 }
 
 qint64 decodeIdBarcode(const QString& code)
@@ -168,14 +186,12 @@ qint64 decodeIdBarcode(const QString& code)
 QString disciplineListBarcode(const TDisciplineListCode& f)
 {
     const QChar x = kBarcodeTerminator;
-    QString code;
-    code.reserve(32);
-    code.append(kBarcodeDisciplineList);
-    appendCharTerminated(code, f.disciplineBarcodeId, x);
-    appendVarLength(code, f.heatIndex, x);
-    appendVarLength(code, f.listVersion, x);
-    appendVarLength(code, f.topItem, x);
-    return code;
+    PayloadText code(kBarcodeDisciplineList);
+    code.appendCharTerminated(f.disciplineBarcodeId, x);
+    code.appendVarLength(f.heatIndex, x);
+    code.appendVarLength(f.listVersion, x);
+    code.appendVarLength(f.topItem, x);
+    return code.text();
 }
 
 TDisciplineListCode decodeDisciplineListBarcode(const QString& code)
@@ -193,14 +209,12 @@ TDisciplineListCode decodeDisciplineListBarcode(const QString& code)
 QString tallySheetBarcode(const TTallySheetCode& f)
 {
     const QChar x = kBarcodeTerminator;
-    QString code;
-    code.reserve(32);
-    code.append(kBarcodeTallySheet);
-    appendCharTerminated(code, f.disciplineBarcodeId, x);
-    appendCharTerminated(code, f.participantBarcodeId, x);
-    appendVarLength(code, f.attempt, x);
-    appendVarLength(code, f.listVersion, x);
-    return code;
+    PayloadText code(kBarcodeTallySheet);
+    code.appendCharTerminated(f.disciplineBarcodeId, x);
+    code.appendCharTerminated(f.participantBarcodeId, x);
+    code.appendVarLength(f.attempt, x);
+    code.appendVarLength(f.listVersion, x);
+    return code.text();
 }
 
 TTallySheetCode decodeTallySheetBarcode(const QString& code)

@@ -32,6 +32,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTextDocument>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -1354,7 +1355,8 @@ void TDisciplinForm::LoadParameterNames(const proto::ResultAggregatorTemplateTyp
 void TDisciplinForm::TemplateComboBoxSelect(int index)
 {
     TemplateComboBox->setCurrentIndex(index);
-    TemplateComboBox->setToolTip(TemplateComboBox->currentText());
+    // Escaped: template names are the server's, and a tooltip would take "<b>" for markup.
+    TemplateComboBox->setToolTip(Qt::convertFromPlainText(TemplateComboBox->currentText()));
     LoadParameterNames(getSelectedTemplate());
     DoItemChangeCheck(kAggPart);
     EnableButtons();

@@ -122,6 +122,8 @@ void TDisciplinListForm::buildControls()
     left->addLayout(choice);
     Label2 = new QLabel(kNoAgeClass, this);
     Label2->setObjectName(QStringLiteral("Label2"));
+    // It shows the age class name as the organiser typed it, markup included.
+    Label2->setTextFormat(Qt::PlainText);
     left->addWidget(Label2);
 
     TreeView1 = new QTreeView(this);

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
+#include <QTextDocument>
 
 namespace tvp {
 
@@ -59,7 +60,8 @@ TAggregatorBox::TAggregatorBox(TDrawnAggregatorTree& tree, TAggregatorNode& node
 
 void TAggregatorBox::refresh()
 {
-    setToolTip(node_.boxLines().join(QLatin1Char('\n')));
+    // Escaped: a tooltip would take "<b>" in a node's or template's name for markup.
+    setToolTip(Qt::convertFromPlainText(node_.boxLines().join(QLatin1Char('\n'))));
     update();
 }
 

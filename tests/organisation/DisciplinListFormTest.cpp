@@ -81,6 +81,16 @@ TEST_F(DisciplinListTest, LoadingShowsHeatsSquadsAgeClassAndLockState)
     EXPECT_TRUE(recorder.messages.messages.empty());
 }
 
+TEST_F(DisciplinListTest, TheAgeClassNameIsShownAsWritten)
+{
+    const QString name = QStringLiteral("<b>U10</b> <img src=\"file:///etc/passwd\">");
+    ageClasses.ageClasses.front().Name = name;
+    open(sprint);
+    const auto* label = form->findChild<QLabel*>(QStringLiteral("Label2"));
+    EXPECT_EQ(label->text(), QStringLiteral("Disziplinaltersklasse: ") + name);
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+}
+
 TEST_F(DisciplinListTest, DropsFromTheAthleteWindowAndWithinTheTree)
 {
     open(sprint);

@@ -16,6 +16,7 @@
 #include "tests/support/FakeServer.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/ShownText.h"
 #include "tests/support/StandinHarness.h"
 #include "tests/support/TestUtil.h"
 
@@ -906,6 +907,23 @@ TEST_F(DisciplinWindowFake, ATreeAnswerForADisciplineNoLongerShownChangesNothing
     ASSERT_TRUE(w0->aggregatorTree());
     EXPECT_TRUE(w0->aggregatorTree()->findAggregatorById(11));
     EXPECT_FALSE(w0->aggregatorTree()->findAggregatorById(10));
+}
+
+TEST_F(DisciplinWindowFake, TheTemplateTooltipShowsTheNameAsWritten)
+{
+    const QString name = QStringLiteral("<b>Summe</b> <img src=\"file:///etc/passwd\">");
+    fake->answer<op::getUiInfos>(getUiInfosResponse1{});
+    fake->on<op::getResultAggregators>([name](const op::getResultAggregators&) {
+        getResultAggregatorsResponse1 r(1);
+        r[0].ID = 1;
+        r[0].Name = name;
+        return r;
+    });
+    w0->LoadTemplates();
+    openDiscipline(w0, 10);
+    w0->TemplateComboBoxSelect(0);
+    EXPECT_EQ(w0->TemplateComboBox->currentText(), name);
+    EXPECT_EQ(shownText(w0->TemplateComboBox->toolTip()), name);
 }
 
 TEST_F(DisciplinWindowFake, ANodeWhoseParametersDoNotFitItsTemplateOpensWithoutTemplate)

@@ -7,8 +7,7 @@
 #include "tests/support/TempAppFolders.h"
 
 #include <QLineEdit>
-#include <QCoreApplication>
-#include <QKeyEvent>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -19,20 +18,6 @@
 using namespace tvp;
 
 namespace {
-
-void press(QWidget* target, int key, const QString& text = QString())
-{
-    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(target, &down);
-    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(target, &up);
-}
-
-void type(QWidget* target, const QString& text)
-{
-    for (const QChar c : text)
-        press(target, c.toUpper().unicode(), QString(c));
-}
 
 // Locks the barcode lock from another thread: the GUI thread's recursive lock would always pass.
 bool lockIsFree()
@@ -121,8 +106,8 @@ TEST_F(InputBox, EnterDispatchesTheTypedCodeAndClosesTheBox)
     edit->setText(QStringLiteral("alt"));
     box.show();
     EXPECT_EQ(edit->selectedText(), QStringLiteral("alt")) << "the old text is selected for overtyping";
-    type(edit, QStringLiteral("Q1X"));
-    press(edit, Qt::Key_Return, QStringLiteral("\r"));
+    QTest::keyClicks(edit, QStringLiteral("Q1X"));
+    QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_EQ(*taken, (std::vector<QString>{QStringLiteral("Q1X")}));
     EXPECT_FALSE(box.isVisible());
     EXPECT_EQ(rows->topLevelItemCount(), 0);
@@ -132,7 +117,7 @@ TEST_F(InputBox, ACodeNoWindowTakesIsWarnedAbout)
 {
     box.show();
     edit->setText(QStringLiteral("!A11X!"));
-    press(edit, Qt::Key_Return, QStringLiteral("\r"));
+    QTest::keyClick(edit, Qt::Key_Return);
     ASSERT_EQ(rows->topLevelItemCount(), 1);
     EXPECT_EQ(rows->topLevelItem(0)->text(0), QStringLiteral("Ungültiger Barcode"));
     EXPECT_EQ(rows->topLevelItem(0)->text(1), QStringLiteral("Barcode-Leser-Eingabe"));
@@ -145,7 +130,7 @@ TEST_F(InputBox, EscapeClosesWithoutDispatch)
 {
     box.show();
     edit->setText(QStringLiteral("ZZZ"));
-    press(edit, Qt::Key_Escape);
+    QTest::keyClick(edit, Qt::Key_Escape);
     EXPECT_FALSE(box.isVisible());
     EXPECT_EQ(rows->topLevelItemCount(), 0);
 }

@@ -155,6 +155,12 @@ TEST(BarcodeCodec, IntegersBeyond35BitsAreRefusedNeverWrapped)
     EXPECT_THROW(EncodeIntegerVarLength(max + 1, X), EBarcodeError);
     EXPECT_THROW(EncodeIntegerVarLength(-1, X), EBarcodeError) << "a negative VL value is refused";
     EXPECT_THROW(disciplineListBarcode({5, -1, 7, 0}), EBarcodeError) << "heat number 0 has no VL";
+
+    const TDisciplineListCode longestList{max, max, max, max};
+    EXPECT_EQ(disciplineListBarcode(longestList).size(), 48);
+    EXPECT_EQ(decodeDisciplineListBarcode(disciplineListBarcode(longestList)), longestList);
+    const TTallySheetCode longestTally{max, max, max, max};
+    EXPECT_EQ(decodeTallySheetBarcode(tallySheetBarcode(longestTally)), longestTally);
 }
 
 TEST(BarcodeCodec, RandomValuesRoundTripInEveryForm)

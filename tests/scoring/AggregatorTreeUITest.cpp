@@ -3,6 +3,9 @@
 
 #include "scoring/ui/AggregatorTreeUI.h"
 
+#include "tests/support/ShownText.h"
+#include "tests/support/TestUtil.h"
+
 #include <QScrollArea>
 
 #include <gtest/gtest.h>
@@ -71,4 +74,14 @@ TEST(DrawnTree, AHeadlessTreeHasNoSurface)
     EXPECT_EQ(tree.boxOf(8), nullptr);
     tree.setSelected(tree.findAggregatorById(8));
     EXPECT_EQ(tree.getSelected(), tree.findAggregatorById(8));
+}
+
+// A tooltip takes text that looks like markup for markup: the box shows names as written.
+TEST(DrawnTree, BoxTooltipsShowNamesAsWritten)
+{
+    QScrollArea scroll;
+    TDrawnAggregatorTree tree(&scroll, {node(7, {node(8)}, false)}, {7}, {}, nullptr, nullptr);
+    const QString name = QStringLiteral("<b>Bester</b> <img src=\"file:///etc/passwd\">");
+    tree.findNode(8)->setInfos(name);
+    EXPECT_EQ(test::shownText(tree.boxOf(8)->toolTip()), name);
 }
