@@ -38,6 +38,22 @@ int freePort()
     return ntohs(addr.sin_port);
 }
 
+bool goneOrZombie(int pid)
+{
+    for (int i = 0; i < 500; ++i) {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        std::string line;
+        bool zombie = !status;
+        while (status && std::getline(status, line))
+            if (line.rfind("State:", 0) == 0)
+                zombie = line.find("zombie") != std::string::npos;
+        if (zombie)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 int run(const std::string& command)
 {
     return std::system((command + " >/dev/null 2>&1").c_str());
@@ -101,6 +117,8 @@ TEST_F(StandinScripts, AKilledServerLosesNothingCommittedAndStartsAgain)
     pidFile >> pid;
     ASSERT_GT(pid, 0);
     ASSERT_EQ(run("kill -KILL " + std::to_string(pid)), 0);
+    // A killed process takes a moment to die; until then it still holds its port and looks alive.
+    ASSERT_TRUE(goneOrZombie(pid));
 
     ASSERT_EQ(run(start()), 0) << "a stale pid file does not block the start";
     EXPECT_EQ(StandinClient(port).competitionNames(), QStringList{QStringLiteral("Gespeichert")});
