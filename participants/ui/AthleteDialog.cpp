@@ -102,16 +102,7 @@ TAthleteListModel::TAthleteListModel()
           return columns;
       }())
 {
-}
-
-Qt::ItemFlags TAthleteListModel::flags(const QModelIndex& index) const
-{
-    return TRecordListModel::flags(index) | (index.isValid() ? Qt::ItemIsDragEnabled : Qt::NoItemFlags);
-}
-
-QStringList TAthleteListModel::mimeTypes() const
-{
-    return {kAthleteIdsMimeType};
+    setDragSource(QStringLiteral("AthleteForm"));
 }
 
 QMimeData* TAthleteListModel::mimeData(const QModelIndexList& indexes) const
@@ -123,8 +114,9 @@ QMimeData* TAthleteListModel::mimeData(const QModelIndexList& indexes) const
             rows.insert(i.row());
             ids << QString::number(record(i.row()).AthleteID);
         }
-    auto* data = new QMimeData;
-    data->setData(kAthleteIdsMimeType, ids.join(QLatin1Char('\n')).toUtf8());
+    QMimeData* data = TRecordListModel::mimeData(indexes);
+    if (data)
+        data->setData(kAthleteIdsMimeType, ids.join(QLatin1Char('\n')).toUtf8());
     return data;
 }
 
