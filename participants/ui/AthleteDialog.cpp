@@ -646,7 +646,12 @@ bool TAthleteForm::checkItemChanged(const QString& part)
 {
     if (part != kEditorPart)
         return false;
-    const std::optional<TAthleteInfo> info = tvp::getAthleteRequestFromUI(editorValues(), false);
+    const TAthleteEditor editor = editorValues();
+    // An undecodable blank barcode is a change: saving it then says why it is refused, as
+    // creating does, instead of a silently disabled button.
+    if (currentAthleteId != 0 && !editor.blankBarcode.isEmpty() && CustomBarcodeToBarcodeId(editor.blankBarcode) == 0)
+        return true;
+    const std::optional<TAthleteInfo> info = tvp::getAthleteRequestFromUI(editor, false);
     if (!info)
         return true;
     if (currentAthleteId == 0)
