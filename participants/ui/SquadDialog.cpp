@@ -342,8 +342,10 @@ bool TSquadForm::checkItemChanged(const QString&)
     if (!squad)
         return true;
     const TSquadEditor e = editor();
-    return e.orderIndex != squad->OrderIndex || e.name.trimmed() != squad->CustomName ||
-           e.ageClassId != ageClassIdOf(*squad) || e.teamIds != teamIdsOf(squad->AssignedTeams);
+    // A new squad's preset age class is none of the user's doing.
+    const int ageClassId = currentSquadId != 0 ? ageClassIdOf(*squad) : newSquadAgeClassId_;
+    return e.orderIndex != squad->OrderIndex || e.name.trimmed() != squad->CustomName || e.ageClassId != ageClassId ||
+           e.teamIds != teamIdsOf(squad->AssignedTeams);
 }
 
 void TSquadForm::dirtyDataChangeCallback(bool& changed, const QString&)
@@ -528,6 +530,7 @@ void TSquadForm::LoadItem()
     if (squad.AgeClass)
         currentAgeClassId = squad.AgeClass->AgeClassID;
     setAgeCombo(currentAgeClassId);
+    newSquadAgeClassId_ = stored ? 0 : currentAgeClassId;
     DoItemChangeCheck(kEditorPart);
     EnableButtons();
 }
