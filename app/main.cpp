@@ -2,6 +2,7 @@
 
 #include "core/services/ResultCaptureServices.h"
 #include "core/ui/Startup.h"
+#include "core/util/ProgramLanguage.h"
 #include "organisation/ui/OrganisationWindows.h"
 #include "participants/ui/ParticipantWindows.h"
 #include "results/TimingConnector.h"
@@ -11,8 +12,10 @@
 
 int main(int argc, char** argv)
 {
+    tvp::applyProgramLocale();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trivanta Pentrel"));
+    tvp::installQtTranslations(app);
     tvp::TProgram program;
     // Each area adds what it has built; the windows not built yet stay placeholders.
     tvp::registerParticipantWindows(program.registry());

@@ -1,5 +1,6 @@
 #include "organisation/HeatTreeModel.h"
 
+#include "core/lists/WindowDrag.h"
 #include "core/results/tvpUtils.h"
 
 #include <QDataStream>
@@ -296,7 +297,7 @@ Qt::ItemFlags THeatTreeModel::flags(const QModelIndex& index) const
 
 QStringList THeatTreeModel::mimeTypes() const
 {
-    return {kIdsMimeType};
+    return {kIdsMimeType, kWindowDragMime};
 }
 
 QMimeData* THeatTreeModel::mimeData(const QModelIndexList& indexes) const
@@ -306,7 +307,7 @@ QMimeData* THeatTreeModel::mimeData(const QModelIndexList& indexes) const
     for (const QModelIndex& index : indexes)
         if (isParticipant(index))
             out << qint32(info(index)->AthleteTeamId);
-    auto* data = new QMimeData;
+    QMimeData* data = dragSource_.isEmpty() ? new QMimeData : windowDragData(dragSource_);
     data->setData(kIdsMimeType, ids);
     return data;
 }

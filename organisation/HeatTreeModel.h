@@ -25,6 +25,9 @@ public:
     explicit THeatTreeModel(QObject* parent = nullptr);
     ~THeatTreeModel() override;
 
+    // The name a drag of nodes gives its source (windowDragData), beside the ids.
+    void setDragSource(QString name) { dragSource_ = std::move(name); }
+
     // The tree of a list answer: the root with the discipline's name, every heat, and each heat's
     // entries at their places (the k-th entry, from 0, at place k+1). An entry with neither athlete
     // nor team is an empty place and has no node; an athlete with id 0 is a free place ("FREI").
@@ -67,6 +70,7 @@ public:
 
 private:
     struct Node;
+    QString dragSource_;
 
     Node* nodeOf(const QModelIndex& index) const;
     QModelIndex indexOf(const Node* node) const;

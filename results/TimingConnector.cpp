@@ -1,12 +1,12 @@
 #include "results/TimingConnector.h"
 
 #include "core/protocol/Errors.h"
+#include "core/util/FileWrite.h"
 #include "core/util/IniHandler.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <sys/file.h>
 
@@ -35,10 +35,10 @@ bool openExclusive(QFile& file, QIODevice::OpenMode mode)
 
 void writeWhole(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    QString error;
+    if (!writeFileWhole(path, bytes, &error))
         throw TvpError(QStringLiteral("Die Datei %1 der Zeitmessung kann nicht geschrieben werden: %2")
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+                           .arg(QDir::toNativeSeparators(path), error));
 }
 
 // Takes the first `consumed` bytes, which the run files now hold, out of the result file. What the

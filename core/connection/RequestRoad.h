@@ -91,11 +91,13 @@ void setCommand(T& item, int code)
 template <class Request, class Response>
 struct TCommand {
     TCommandCode<Request> code{};
-    // Shown in the wait window while the request runs, and the caption of its errors.
+    // The caption of its errors, and the wait text while it runs when showWait is set.
     QString name;
     // Runs on the worker thread; throws on failure. Touches no window.
     void (*run)(TServicePorts& ports, const Request& request, Response& response) = nullptr;
-    bool showWait = true;
+    // Only for the few requests whose wait text the design names: a wait window for every request
+    // would flicker over every save and take the user's typing.
+    bool showWait = false;
 };
 
 // A refusal the user may overrule: asked with the question, and on "Ja" the same request goes again

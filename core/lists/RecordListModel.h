@@ -8,6 +8,8 @@
 //   });
 //   clubs.setRecords(std::move(response.clubs));
 
+#include "core/lists/WindowDrag.h"
+
 #include <QAbstractTableModel>
 #include <QString>
 
@@ -70,6 +72,10 @@ public:
         return -1;
     }
 
+    // Makes the rows a drag source naming the list (see windowDragData); empty: not dragged.
+    void setDragSource(QString name) { dragSource_ = std::move(name); }
+    const QString& dragSource() const { return dragSource_; }
+
     // ---- QAbstractItemModel ----
 
     int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(records_.size()); }
@@ -91,7 +97,19 @@ public:
         return columns_[std::size_t(section)].caption;
     }
 
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        const Qt::ItemFlags f = QAbstractTableModel::flags(index);
+        return index.isValid() && !dragSource_.isEmpty() ? f | Qt::ItemIsDragEnabled : f;
+    }
+    QStringList mimeTypes() const override { return {kWindowDragMime}; }
+    QMimeData* mimeData(const QModelIndexList& indexes) const override
+    {
+        return dragSource_.isEmpty() || indexes.isEmpty() ? nullptr : windowDragData(dragSource_);
+    }
+
 private:
+    QString dragSource_;
     std::vector<Column> columns_;
     std::vector<Record> records_;
 };

@@ -1,6 +1,7 @@
 #include "core/print/PrintJob.h"
 
 #include "core/print/PrintObject.h"
+#include "core/util/FileWrite.h"
 #include "core/util/Logger.h"
 
 #include <QDir>
@@ -11,8 +12,6 @@
 #include <QPageLayout>
 
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 
 namespace tvp {
 
@@ -100,19 +99,20 @@ bool TPrintJob::finish()
         dropTemporary();
         return false;
     }
-    // rename() replaces an existing file in one step.
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(temporary_->fileName()).toStdString(),
-                            QFile::encodeName(target_).toStdString(), error);
-    if (error) {
-        TVP_LOGGER().log(TLogLevel::ll_error,
-                         QStringLiteral("Druckdatei %1: %2").arg(target_, QString::fromStdString(error.message())));
-        dropTemporary();
-        return false;
-    }
-    temporary_->setAutoRemove(false);
-    temporary_.reset();
-    return true;
+    // Put in place like every other file the program writes, with the user's umask (the
+    // temporary file is private to its owner).
+    QFile drawn(temporary_->fileName());
+    QString error;
+    bool written = drawn.open(QIODevice::ReadOnly);
+    if (!written)
+        error = drawn.errorString();
+    else
+        written = writeFileWhole(
+            target_, [&drawn](QIODevice& out) { return out.write(drawn.readAll()) == drawn.size(); }, &error);
+    if (!written)
+        TVP_LOGGER().log(TLogLevel::ll_error, QStringLiteral("Druckdatei %1: %2").arg(target_, error));
+    dropTemporary();
+    return written;
 }
 
 void TPrintJob::dropTemporary()

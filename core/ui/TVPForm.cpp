@@ -102,29 +102,31 @@ bool TTVPForm::reloadFormData(bool ask)
     return true;
 }
 
-void TTVPForm::show()
+void TTVPForm::setVisible(bool visible)
 {
-    if (!isVisible()) {
-        // Over a modal window (the chooser at start-up) a window belongs to that one, or it could
-        // not be used until the modal one closes. Modal itself it would block the other instead.
-        QWidget* modal = QApplication::activeModalWidget();
-        QWidget* owner = modal && modal != this && !isAncestorOf(modal) ? modal : parentWidget();
-        winId(); // the window handle, made now rather than by the show below
-        if (QWindow* handle = windowHandle())
-            handle->setTransientParent(owner ? owner->window()->windowHandle() : nullptr);
+    if (!visible || !isVisible()) {
+        if (visible) {
+            // Over a modal window (the chooser at start-up) a window belongs to that one, or it
+            // could not be used until the modal one closes. Modal itself it would block the other.
+            QWidget* modal = QApplication::activeModalWidget();
+            QWidget* owner = modal && modal != this && !isAncestorOf(modal) ? modal : parentWidget();
+            winId(); // the window handle, made now rather than by the show below
+            if (QWindow* handle = windowHandle())
+                handle->setTransientParent(owner ? owner->window()->windowHandle() : nullptr);
+        }
+        QWidget::setVisible(visible);
+        return;
     }
+    // Shown again while open, perhaps minimised or behind other windows.
     const bool wasMinimized = isMinimized();
     if (wasMinimized)
         setWindowState(windowState() & ~Qt::WindowMinimized);
-    if (isVisible()) {
-        // Already open, perhaps behind other windows.
-        raise();
+    raise();
+    if (!testAttribute(Qt::WA_ShowWithoutActivating))
         activateWindow();
-    }
-    QWidget::show();
     // A restored window gets no show event of its own, but its data may be stale.
     if (wasMinimized)
-        FormShow();
+        guarded([this] { FormShow(); });
 }
 
 void TTVPForm::closeEvent(QCloseEvent* event)

@@ -53,9 +53,9 @@ public:
     // Drops the window's data (competition change). The base does nothing.
     virtual void unload() {}
 
-    // Shows the window and brings it to the front; a minimised one comes back to normal. Hides
-    // QWidget::show, so call it on the form's own type.
-    void show();
+    // Every show (also through a QWidget*) brings the window to the front, and a minimised one
+    // back to normal.
+    void setVisible(bool visible) override;
 
     void setPopupOpen(int id) { openPopupMenu_ = id; }
     void resetPopupOpen() { openPopupMenu_ = -1; }

@@ -128,6 +128,7 @@ void TDisciplinListForm::buildControls()
 
     TreeView1 = new QTreeView(this);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    tree_.setDragSource(QString::fromLatin1(windowRow(TWindowId::DisciplinListForm).objectName));
     TreeView1->setModel(&tree_);
     TreeView1->setHeaderHidden(true);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -685,6 +686,21 @@ std::vector<int> TDisciplinListForm::getDragInput(const QObject* source) const
     return {};
 }
 
+const QObject* TDisciplinListForm::dragSource(const QDropEvent& event) const
+{
+    if (event.source())
+        return event.source();
+    const QString name = windowDragSource(event.mimeData());
+    if (name.isEmpty())
+        return nullptr;
+    if (name == QLatin1String(windowRow(TWindowId::DisciplinListForm).objectName))
+        return TreeView1;
+    for (TWindowId id : {TWindowId::AthleteForm, TWindowId::TeamForm, TWindowId::SquadForm})
+        if (const QWidget* window = context().windows().widget(id); window && window->objectName() == name)
+            return window->findChild<QWidget*>(QStringLiteral("ListView1"));
+    return nullptr;
+}
+
 void TDisciplinListForm::TreeView1DragDrop(const QObject* source, const QModelIndex& target)
 {
     const std::vector<int> ids = getDragInput(source);
@@ -736,8 +752,8 @@ bool TDisciplinListForm::eventFilter(QObject* watched, QEvent* event)
             bool accepted = false;
             guarded([&] {
                 if (tree)
-                    accepted = !getDragInput(drag->source()).empty();
-                else if (auto* view = qobject_cast<QWidget*>(drag->source()))
+                    accepted = !getDragInput(dragSource(*drag)).empty();
+                else if (auto* view = qobject_cast<const QWidget*>(dragSource(*drag)))
                     accepted = currentDisciplinID != 0 && view->objectName() == QLatin1String("ListView1") &&
                                view->window() == context().windows().widget(TWindowId::SquadForm);
             });
@@ -758,9 +774,9 @@ bool TDisciplinListForm::eventFilter(QObject* watched, QEvent* event)
             drop->accept();
             guarded([&] {
                 if (tree)
-                    TreeView1DragDrop(drop->source(), TreeView1->indexAt(drop->position().toPoint()));
+                    TreeView1DragDrop(dragSource(*drop), TreeView1->indexAt(drop->position().toPoint()));
                 else
-                    ListView2DragDrop(drop->source());
+                    ListView2DragDrop(dragSource(*drop));
             });
             return true;
         }

@@ -30,6 +30,8 @@ class QPushButton;
 class QStatusBar;
 class QTreeView;
 
+class QDropEvent;
+
 namespace tvp {
 
 template <class Record>
@@ -102,6 +104,8 @@ public:
 
     // ---- drag and drop: the ids a source would bring (empty: refused), and the drops ----
     std::vector<int> getDragInput(const QObject* source) const;
+    // The list a drag comes from: the dragging widget when Qt knows it, else the list it names.
+    const QObject* dragSource(const QDropEvent& event) const;
     void TreeView1DragDrop(const QObject* source, const QModelIndex& target);
     void ListView2DragDrop(const QObject* source);
 

@@ -102,16 +102,7 @@ TAthleteListModel::TAthleteListModel()
           return columns;
       }())
 {
-}
-
-Qt::ItemFlags TAthleteListModel::flags(const QModelIndex& index) const
-{
-    return TRecordListModel::flags(index) | (index.isValid() ? Qt::ItemIsDragEnabled : Qt::NoItemFlags);
-}
-
-QStringList TAthleteListModel::mimeTypes() const
-{
-    return {kAthleteIdsMimeType};
+    setDragSource(QStringLiteral("AthleteForm"));
 }
 
 QMimeData* TAthleteListModel::mimeData(const QModelIndexList& indexes) const
@@ -123,8 +114,9 @@ QMimeData* TAthleteListModel::mimeData(const QModelIndexList& indexes) const
             rows.insert(i.row());
             ids << QString::number(record(i.row()).AthleteID);
         }
-    auto* data = new QMimeData;
-    data->setData(kAthleteIdsMimeType, ids.join(QLatin1Char('\n')).toUtf8());
+    QMimeData* data = TRecordListModel::mimeData(indexes);
+    if (data)
+        data->setData(kAthleteIdsMimeType, ids.join(QLatin1Char('\n')).toUtf8());
     return data;
 }
 
@@ -654,7 +646,12 @@ bool TAthleteForm::checkItemChanged(const QString& part)
 {
     if (part != kEditorPart)
         return false;
-    const std::optional<TAthleteInfo> info = tvp::getAthleteRequestFromUI(editorValues(), false);
+    const TAthleteEditor editor = editorValues();
+    // An undecodable blank barcode is a change: saving it then says why it is refused, as
+    // creating does, instead of a silently disabled button.
+    if (currentAthleteId != 0 && !editor.blankBarcode.isEmpty() && CustomBarcodeToBarcodeId(editor.blankBarcode) == 0)
+        return true;
+    const std::optional<TAthleteInfo> info = tvp::getAthleteRequestFromUI(editor, false);
     if (!info)
         return true;
     if (currentAthleteId == 0)

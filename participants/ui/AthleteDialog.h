@@ -29,19 +29,17 @@ namespace tvp {
 // Selects the first entry of a filter or editor box whose id equals id and fires the box's change
 // handler (its activated signal); false when no entry has it.
 
+// The mime type of dragged athlete rows: the AthleteIDs, one per line. Targets may read it or ask
+// the window for getSelectedIds.
+inline const QString kAthleteIdsMimeType = QStringLiteral("application/x-tvp-athlete-ids");
 
 // The athlete list: the records with their columns, dragged to other windows by id.
 class TAthleteListModel : public TRecordListModel<proto::AthleteType> {
 public:
     TAthleteListModel();
-    Qt::ItemFlags flags(const QModelIndex& index) const override;
-    QStringList mimeTypes() const override;
+    QStringList mimeTypes() const override { return {kWindowDragMime, kAthleteIdsMimeType}; }
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
 };
-
-// The mime type of dragged athlete rows: the AthleteIDs, one per line. Targets may read it or ask
-// the window for getSelectedIds.
-inline const QString kAthleteIdsMimeType = QStringLiteral("application/x-tvp-athlete-ids");
 
 // Sees every key press of the program first, for keys that work in every window.
 class TKeyHook : public QObject {

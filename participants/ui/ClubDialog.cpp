@@ -113,7 +113,7 @@ TClubForm::TClubForm(TWindowContext& context)
     ListView1->setDragEnabled(true);
     ListView1->setAcceptDrops(true);
     ListView1->setDragDropMode(QAbstractItemView::DragDrop);
-    ListView1->sourceWindow = QStringLiteral("ClubForm");
+    clubs_.setDragSource(QStringLiteral("ClubForm"));
     ListView1->acceptsDrop = [this](const QDropEvent& e) {
         std::vector<int> ids;
         TClubRequestType type = rt_get;

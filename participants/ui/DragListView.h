@@ -1,11 +1,10 @@
 #pragma once
-// A list view that other work windows drag from and drop onto. A drag carries only the name of
-// its source window (the target asks that window for its selection); the window decides what a
+// A list view that other work windows drag from and drop onto. What a drag carries is the model's
+// (a record list names its window, see TRecordListModel::setDragSource); the window decides what a
 // drop over one of its rows means.
 
 #include "participants/ui/ParticipantWindowTools.h"
 
-#include <QDrag>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QTreeView>
@@ -24,21 +23,11 @@ public:
         setEditTriggers(QAbstractItemView::NoEditTriggers);
     }
 
-    // The drag source: the component name of the window that offers its selection.
-    QString sourceWindow;
     // Whether the drag's source and content are taken; a drop must also be over a row.
     std::function<bool(const QDropEvent& event)> acceptsDrop;
     std::function<void(const QDropEvent& event, const QModelIndex& row)> dropped;
 
 protected:
-    void startDrag(Qt::DropActions) override
-    {
-        if (sourceWindow.isEmpty() || selectionModel()->selectedRows().isEmpty())
-            return;
-        auto* drag = new QDrag(this);
-        drag->setMimeData(windowDragData(sourceWindow));
-        drag->exec(Qt::CopyAction);
-    }
     void dragEnterEvent(QDragEnterEvent* event) override
     {
         // Taken here even outside the rows, or the moves over them would not arrive.

@@ -83,13 +83,6 @@ int comboId(const QComboBox& combo)
     return combo.currentIndex() < 0 ? 0 : combo.currentData().toInt();
 }
 
-QMimeData* windowDragData(const QString& sourceWindow)
-{
-    auto* data = new QMimeData;
-    data->setData(kWindowDragMime, sourceWindow.toUtf8());
-    return data;
-}
-
 bool dropComesFrom(const QDropEvent& event, const TWindowRegistry& windows, TWindowId source)
 {
     const QWidget* window = windows.widget(source);
@@ -97,9 +90,7 @@ bool dropComesFrom(const QDropEvent& event, const TWindowRegistry& windows, TWin
         return false;
     if (const auto* dragging = qobject_cast<const QWidget*>(event.source()))
         return dragging->window() == window;
-    const QMimeData* data = event.mimeData();
-    return data && data->hasFormat(kWindowDragMime) &&
-           QString::fromUtf8(data->data(kWindowDragMime)) == window->objectName();
+    return windowDragSource(event.mimeData()) == window->objectName();
 }
 
 QAction* menuAction(QMenu* menu, const QString& objectName, const QString& text)

@@ -4,6 +4,7 @@
 // of what they show.
 
 #include "core/connection/RequestRoad.h"
+#include "core/lists/RecordListModel.h"
 #include "core/ui/WindowCatalogue.h"
 #include "core/ui/WindowContext.h"
 
@@ -49,10 +50,6 @@ bool setComboItem(QComboBox& combo, int id);
 // The id carried by the selected entry; 0 without selection.
 int comboId(const QComboBox& combo);
 
-// Drags between work windows carry ids only: the target asks the source window for its selection.
-// The drag names its source window by component name.
-inline const QString kWindowDragMime = QStringLiteral("application/x-trivanta-window");
-QMimeData* windowDragData(const QString& sourceWindow);
 // Whether the drop comes from that window: the dragging widget's window when Qt knows it, else
 // the window the drag names.
 bool dropComesFrom(const QDropEvent& event, const TWindowRegistry& windows, TWindowId source);

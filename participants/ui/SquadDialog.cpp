@@ -77,8 +77,7 @@ const QString kTeamListDrag = QStringLiteral("SquadForm/ListView2");
 
 bool fromTeamList(const QDropEvent& event)
 {
-    const QMimeData* data = event.mimeData();
-    return data && data->hasFormat(kWindowDragMime) && QString::fromUtf8(data->data(kWindowDragMime)) == kTeamListDrag;
+    return windowDragSource(event.mimeData()) == kTeamListDrag;
 }
 
 class TTeamListView : public QTreeView {
@@ -98,10 +97,12 @@ public:
 protected:
     void startDrag(Qt::DropActions) override
     {
-        if (selectionModel()->selectedRows().isEmpty())
+        const QModelIndexList rows = selectionModel()->selectedRows();
+        QMimeData* data = rows.isEmpty() ? nullptr : model()->mimeData(rows);
+        if (!data)
             return;
         auto* drag = new QDrag(&dragSource_);
-        drag->setMimeData(windowDragData(kTeamListDrag));
+        drag->setMimeData(data);
         drag->exec(Qt::MoveAction);
     }
 
@@ -153,7 +154,7 @@ TSquadForm::TSquadForm(TWindowContext& context)
     ListView1->setDragEnabled(true);
     ListView1->setAcceptDrops(true);
     ListView1->setDragDropMode(QAbstractItemView::DragDrop);
-    ListView1->sourceWindow = kWindowName;
+    squads_.setDragSource(kWindowName);
     ListView1->acceptsDrop = [this](const QDropEvent& e) { return squadListAccepts(e); };
     ListView1->dropped = [this](const QDropEvent& e, const QModelIndex& row) {
         guarded([&] { dropOnSquadList(e, sorted_.mapToSource(row).row()); });
@@ -227,6 +228,7 @@ TSquadForm::TSquadForm(TWindowContext& context)
     grid->addWidget(new QLabel(QStringLiteral("Teams dieser Riege:"), GroupBox1), 4, 0, 1, 3);
     ListView2 = new TTeamListView(GroupBox1);
     ListView2->setObjectName(QStringLiteral("ListView2"));
+    teams_.setDragSource(kTeamListDrag);
     ListView2->setModel(&teams_);
     ListView2->viewport()->installEventFilter(this);
     onKey(*ListView2, Qt::Key_Delete, [this] { Entfernen2Click(); });
@@ -340,8 +342,10 @@ bool TSquadForm::checkItemChanged(const QString&)
     if (!squad)
         return true;
     const TSquadEditor e = editor();
-    return e.orderIndex != squad->OrderIndex || e.name.trimmed() != squad->CustomName ||
-           e.ageClassId != ageClassIdOf(*squad) || e.teamIds != teamIdsOf(squad->AssignedTeams);
+    // A new squad's preset age class is none of the user's doing.
+    const int ageClassId = currentSquadId != 0 ? ageClassIdOf(*squad) : newSquadAgeClassId_;
+    return e.orderIndex != squad->OrderIndex || e.name.trimmed() != squad->CustomName || e.ageClassId != ageClassId ||
+           e.teamIds != teamIdsOf(squad->AssignedTeams);
 }
 
 void TSquadForm::dirtyDataChangeCallback(bool& changed, const QString&)
@@ -526,6 +530,7 @@ void TSquadForm::LoadItem()
     if (squad.AgeClass)
         currentAgeClassId = squad.AgeClass->AgeClassID;
     setAgeCombo(currentAgeClassId);
+    newSquadAgeClassId_ = stored ? 0 : currentAgeClassId;
     DoItemChangeCheck(kEditorPart);
     EnableButtons();
 }

@@ -113,6 +113,8 @@ private:
     int previousAgeComboIndex_ = 0;
     // The squad whose data the editor was loaded with, 0 for a new one.
     int editorSquadId_ = 0;
+    // The age class a new squad's editor started with (kept from the last choice).
+    int newSquadAgeClassId_ = 0;
 };
 
 } // namespace tvp

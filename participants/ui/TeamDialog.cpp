@@ -88,7 +88,7 @@ void TTeamForm::buildWindow()
     ListView1->setDragEnabled(true);
     ListView1->setAcceptDrops(true);
     ListView1->setDragDropMode(QAbstractItemView::DragDrop);
-    ListView1->sourceWindow = QStringLiteral("TeamForm");
+    model_.setDragSource(QStringLiteral("TeamForm"));
     ListView1->acceptsDrop = [this](const QDropEvent& e) { return acceptsAthletes(e); };
     ListView1->dropped = [this](const QDropEvent&, const QModelIndex& row) { guarded([&] { dropAthletes(row); }); };
     CountLabel = new QLabel(this);
@@ -352,6 +352,8 @@ void TTeamForm::fillWindow(TTeamResponse& r)
         filterPrintString.setAgeClassName(
             ageClassFilterName(r.getResponse, currentAgeClassFilterId, AgeClassFilterCombo->currentText()));
 
+    // Only what the user typed counts: a change another window made to the shown team is not his.
+    const bool typed = hasDirtyData({});
     {
         const QScopedValueRollback<bool> quiet(suppressLoadItem, true);
         model_.setRecords(std::move(r.getResponse));
@@ -362,11 +364,12 @@ void TTeamForm::fillWindow(TTeamResponse& r)
     ListView1->header()->resizeSections(QHeaderView::ResizeToContents);
     checkCurrentTeam();
     // What the user typed stays when a refused request reloads the list.
-    DoItemChangeCheck({});
-    if (hasDirtyData({}))
+    if (typed) {
+        DoItemChangeCheck({});
         EnableButtons();
-    else
+    } else {
         LoadItem();
+    }
     if (filterGone && isVisible())
         reloadData();
 }

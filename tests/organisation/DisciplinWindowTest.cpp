@@ -14,6 +14,7 @@
 #include "scoring/ui/ScoringWindows.h"
 #include "tests/support/DisciplineSeed.h"
 #include "tests/support/FakeServer.h"
+#include "tests/support/RealDrag.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/ShownText.h"
@@ -33,6 +34,8 @@
 #include <QTest>
 #include <QTreeView>
 #include <QTreeWidget>
+
+#include <tuple>
 
 using namespace tvp;
 using namespace tvp::proto;
@@ -205,6 +208,23 @@ protected:
     {
         w->ResultTypeComboBox->setCurrentIndex(index);
         emit w->ResultTypeComboBox->activated(index);
+    }
+
+    // A sum over "Sprint" in its discipline, shown in the first window; "Wurf" in the second.
+    std::tuple<int, int, int> sumInOneWindowWurfInTheOther()
+    {
+        const int sprint = createDisc(QStringLiteral("Sprint"));
+        const int wurf = createDisc(QStringLiteral("Wurf"));
+        ResultAggregatorInstanceInfoType sum;
+        sum.TemplateID = 2;
+        sum.ConnectedAggregators = {sprint};
+        sum.Parameters = {QStringLiteral("0")};
+        const int node = client->cms()->assignResultAggregator(sum).CreatedResultAggregator->ID;
+        w0->LoadTemplates();
+        w1->LoadTemplates();
+        openDiscipline(w0, sprint);
+        openDiscipline(w1, wurf);
+        return {sprint, wurf, node};
     }
 
     StandinHarness standin;
@@ -487,17 +507,7 @@ TEST_F(DisciplinWindow, BuildsAScoringTreeOfThreeNodesAndRemovesOne)
 
 TEST_F(DisciplinWindow, AnOpenedNodeIsChangedWithASourceDroppedFromTheOtherWindow)
 {
-    const int sprint = createDisc(QStringLiteral("Sprint"));
-    const int wurf = createDisc(QStringLiteral("Wurf"));
-    ResultAggregatorInstanceInfoType sum;
-    sum.TemplateID = 2;
-    sum.ConnectedAggregators = {sprint};
-    sum.Parameters = {QStringLiteral("0")};
-    const int node = client->cms()->assignResultAggregator(sum).CreatedResultAggregator->ID;
-    w0->LoadTemplates();
-    w1->LoadTemplates();
-    openDiscipline(w0, sprint);
-    openDiscipline(w1, wurf);
+    const auto [sprint, wurf, node] = sumInOneWindowWurfInTheOther();
 
     tree(w0)->boxOf(node)->MemoDblClick();
     settle();
@@ -534,6 +544,23 @@ TEST_F(DisciplinWindow, AnOpenedNodeIsChangedWithASourceDroppedFromTheOtherWindo
     ASSERT_FALSE(recorder.messages.messages.empty());
     EXPECT_EQ(recorder.messages.lines().back(),
               QStringLiteral("Ergebnis-Aggregatordaten ändern: Mindestens eine Quelle muss erhalten bleiben"));
+}
+
+TEST_F(DisciplinWindow, ANodeDraggedWithTheMouseFromTheOtherWindowBecomesASource)
+{
+    const auto [sprint, wurf, node] = sumInOneWindowWurfInTheOther();
+    tree(w0)->boxOf(node)->MemoDblClick();
+    settle();
+    ASSERT_EQ(w0->SourcesListView->topLevelItemCount(), 1);
+
+    RealDrag drag;
+    QWidget* box = tree(w1)->boxOf(wurf);
+    ASSERT_TRUE(drag.start(*box, box->rect().center()));
+    ASSERT_TRUE(drag.dropOn(*w0->SourcesListView->viewport(), QPoint(5, 5)));
+    settle();
+    ASSERT_EQ(w0->SourcesListView->topLevelItemCount(), 2);
+    EXPECT_EQ(w0->SourcesListView->topLevelItem(1)->text(0), QStringLiteral("Ergebnisse Wurf (%1)").arg(wurf));
+    EXPECT_TRUE(w0->hasDirtyData(TDisciplinForm::kAggPart));
 }
 
 TEST_F(DisciplinWindow, NodesOfOtherDisciplinesDroppedAsSourcesAreNamedByTheServer)

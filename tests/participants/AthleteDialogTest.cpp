@@ -168,6 +168,26 @@ TEST_F(AthleteWindowTest, AnInvalidEditorSaysWhyAndSendsNothing)
     EXPECT_EQ(seed->count("SELECT COUNT(*) FROM athletes WHERE competition_id = ?", competitionId), 0);
 }
 
+TEST_F(AthleteWindowTest, AnInvalidBlankBarcodeTypedForAnExistingAthleteIsRefusedWithItsReason)
+{
+    const int anna = athlete(QStringLiteral("Anna"), QStringLiteral("Berg"));
+    open();
+    click(QStringLiteral("Berg"));
+    QLineEdit* code = edit("EditBarcode");
+    code->setFocus();
+    QTest::keyClicks(code, QStringLiteral("A12X"));
+    ASSERT_TRUE(button("Button1")->isEnabled()) << "\"Änderung speichern\" is not silently withheld";
+    QTest::mouseClick(button("Button1"), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(recorder.messages.lines(), QStringList{QStringLiteral("Barcode zuordnen: Ungültiges Barcodeformat")});
+    EXPECT_EQ(seed->column("custom_barcode", anna), QString());
+
+    // Emptied again, the athlete is as stored.
+    code->selectAll();
+    QTest::keyClick(code, Qt::Key_Backspace);
+    EXPECT_FALSE(button("Button1")->isEnabled());
+}
+
 TEST_F(AthleteWindowTest, DeletingSeveralAsksOnceAndTheBatchAnswerDecidesForTheRefusedOnes)
 {
     const int disc = seed->discipline(competitionId, QStringLiteral("Sprint"));

@@ -363,8 +363,7 @@ TEST_F(AthleteRoad, CreateSwapAndCheckCarryTheirDataAndComeBackWithTheirCommand)
     run(makeFlipNames({id}));
     EXPECT_EQ(finished.back().response->reqType, rt_flipAthleteNames);
     EXPECT_EQ(seed->column("given_name", id), QStringLiteral("Berg"));
-    EXPECT_EQ(recorder.waits.log,
-              (QStringList{"+AthletIn anlegen", "-AthletIn anlegen", "+Namen tauschen", "-Namen tauschen"}));
+    EXPECT_TRUE(recorder.waits.log.isEmpty()) << "saves show no wait window";
 }
 
 } // namespace

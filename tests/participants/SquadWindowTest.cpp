@@ -102,6 +102,30 @@ TEST_F(SquadWindowTest, ANewSquadIsAppendedAndTheNextOneStartsWithTheSameAgeClas
     EXPECT_EQ(w.getCurrentAgeClassId(), u10);
 }
 
+TEST_F(SquadWindowTest, AfterAddingASquadThePresetAgeClassAloneIsNoUnsavedChange)
+{
+    seed->squad(competitionId, 1, QStringLiteral("Donner"), u10);
+    TSquadForm& w = open();
+    choose(*ageCombo(), u12);
+    typeInto(*name(), QStringLiteral("Blitz"));
+    create()->click();
+    settle();
+    ASSERT_EQ(ageCombo()->currentText(), QStringLiteral("U12"));
+
+    // Neither a reload nor a row click asks: the script fails on any question.
+    ASSERT_TRUE(w.reloadFormData(true));
+    settle();
+    clickRow(*squads(), QStringLiteral("1"));
+    EXPECT_EQ(name()->text(), QStringLiteral("Donner"));
+    EXPECT_TRUE(script->seen.empty());
+
+    // Back on a new squad, another age class chosen by the user is a change.
+    w.unload();
+    settle();
+    choose(*ageCombo(), u10);
+    EXPECT_TRUE(w.hasDirtyData(QString()));
+}
+
 TEST_F(SquadWindowTest, OtherWindowsShowASquadOrTheSquadsNotYetInADiscipline)
 {
     const int sprint = seed->discipline(competitionId, QStringLiteral("Sprint"), u10);

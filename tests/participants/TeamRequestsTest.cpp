@@ -103,7 +103,7 @@ TEST_F(TeamRequests, AgeClassesAreCreatedChangedAndTheirRemovalInUseIsReportedBy
     ASSERT_TRUE(w.finished[0].outcome.ok()) << w.finished[0].outcome.error.toStdString();
     const int id = w.finished[0].response->AgeClassID;
     EXPECT_GT(id, 0);
-    EXPECT_EQ(recorder.waits.log, (QStringList{"+Altersklasse anlegen", "-Altersklasse anlegen"}));
+    EXPECT_TRUE(recorder.waits.log.isEmpty()) << "saves show no wait window";
 
     e.maximum = 6;
     auto modify = getRequestFromUI(TAgeRequestType::rt_modify, e, QLocale(), nullptr);

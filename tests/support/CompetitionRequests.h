@@ -67,7 +67,7 @@ inline const TRequestTable<TCompetitionRequest, TCompetitionResponse>& competiti
 {
     static const TRequestTable<TCompetitionRequest, TCompetitionResponse> table{
         {
-            {rt_create, QStringLiteral("Veranstaltung anlegen"), &createCompetition},
+            {rt_create, QStringLiteral("Veranstaltung anlegen"), &createCompetition, true},
             {rt_list, QStringLiteral("Lade Veranstaltungen"), &listCompetitions},
             {rt_label, QStringLiteral("Bezeichnung speichern"), &labelCompetition, false},
             {rt_remove, QStringLiteral("Veranstaltung löschen"), &removeCompetition},

@@ -1,5 +1,7 @@
 // GoogleTest main with a Qt application, so hand-backs to the GUI thread can be delivered.
 
+#include "core/util/ProgramLanguage.h"
+
 #include <QApplication>
 #include <QLocale>
 
@@ -25,7 +27,9 @@ int main(int argc, char** argv)
     // No test may look for servers on real interfaces unless it asks for that itself.
     if (qEnvironmentVariableIsEmpty("TVP_DISCOVERY_INTERFACES"))
         qputenv("TVP_DISCOVERY_INTERFACES", "none");
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    // The machine the tests run on has no language of its own; the program chooses as it would.
+    qputenv("LC_ALL", "C.UTF-8");
+    tvp::applyProgramLocale();
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

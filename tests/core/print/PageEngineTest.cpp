@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace tvp;
 using namespace tvp::test;
 
@@ -283,6 +285,22 @@ TEST_F(PageEngine, AFileIsReplacedWholeAndAnUnwritableOneIsReported)
     TPrintManager manager(printer, QStringLiteral("Nirgends"), false);
     manager.setContent(std::make_shared<CountedBody>(1));
     EXPECT_THROW(manager.render(), EPrintError);
+}
+
+TEST_F(PageEngine, APrintedFileTakesTheUsersUmask)
+{
+    const mode_t before = ::umask(027);
+    {
+        TPrintManager manager(printer, QStringLiteral("Rechte"), false);
+        manager.setContent(std::make_shared<CountedBody>(1));
+        manager.render();
+        EXPECT_TRUE(manager.endJob());
+    }
+    ::umask(before);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(pdf).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << std::oct << (st.st_mode & 0777);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("out.pdf")});
 }
 
 TEST_F(PageEngine, PageGeometryFollowsOrientationAndMargins)

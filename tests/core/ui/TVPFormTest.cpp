@@ -1,7 +1,9 @@
 #include "tests/core/ui/ShellFixture.h"
 #include "core/ui/WindowPositionManager.h"
 
+#include <QApplication>
 #include <QPointer>
+#include <QWindow>
 
 using namespace tvp;
 using namespace tvp::test;
@@ -183,4 +185,29 @@ TEST_F(AllWindows, CloseAllNonMainWindowsDropsChangesWithoutAsking)
     EXPECT_FALSE(a.isVisible());
     EXPECT_FALSE(a.hasOverallDirtyData());
     EXPECT_FALSE(c.isVisible());
+}
+
+TEST_F(DirtyData, AFormShownThroughAPlainWidgetPointerFollowsTheFormsRules)
+{
+    // Over a modal window a form becomes that window's transient child, not blocked by it.
+    QWidget modal;
+    modal.setWindowModality(Qt::ApplicationModal);
+    modal.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &modal);
+    QWidget* plain = &form;
+    plain->show();
+    ASSERT_TRUE(form.isVisible());
+    EXPECT_EQ(form.windowHandle()->transientParent(), modal.windowHandle());
+    EXPECT_EQ(form.windowModality(), Qt::NonModal);
+    modal.hide();
+    form.hide();
+
+    // Without a modal window it belongs to nobody; an open one minimised comes back to normal.
+    plain->show();
+    EXPECT_EQ(form.windowHandle()->transientParent(), nullptr);
+    form.setWindowState(Qt::WindowMinimized);
+    ASSERT_TRUE(form.isMinimized());
+    plain->show();
+    EXPECT_FALSE(form.isMinimized());
+    EXPECT_TRUE(form.isVisible());
 }

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
+#include <QWindow>
 #include <QPushButton>
 #include <QTextBrowser>
 
@@ -44,6 +45,20 @@ TEST_F(WaitStack, TheNewestTextShowsAndEachShowNeedsItsOwnClose)
     EXPECT_EQ(text(), QStringLiteral("B"));
     form.CloseWaitdialog(QStringLiteral("B"));
     EXPECT_FALSE(form.isVisible());
+}
+
+// The offscreen platform activates every window it shows; what keeps the focus on a desktop is
+// what the window system is told.
+TEST_F(WaitStack, TheWindowSystemIsToldTheWaitWindowNeverTakesTheFocus)
+{
+    form.Showwaitdialog(QStringLiteral("A"));
+    form.Showwaitdialog(QStringLiteral("B"));
+    QWindow* handle = form.windowHandle();
+    ASSERT_TRUE(handle);
+    EXPECT_TRUE(handle->flags() & Qt::WindowDoesNotAcceptFocus);
+    EXPECT_TRUE(handle->property("_q_showWithoutActivating").toBool());
+    form.CloseWaitdialog(QStringLiteral("B"));
+    form.CloseWaitdialog(QStringLiteral("A"));
 }
 
 TEST_F(WaitStack, ClosingATextThatIsNotShownLeavesTheOthersAlone)

@@ -10,6 +10,8 @@
 
 #include <stdexcept>
 
+#include <sys/stat.h>
+
 using namespace tvp;
 
 namespace {
@@ -54,4 +56,24 @@ TEST(FileWrite, AWriterThatGivesUpOrThrowsLeavesTheEarlierFileAndNoLeftovers)
 
     ASSERT_TRUE(writeFileWhole(path, QByteArray("neu\r\n")));
     EXPECT_EQ(contents(path), QByteArray("neu\r\n"));
+}
+
+TEST(FileWrite, ANewFileTakesTheUsersUmaskAndAReplacedOneKeepsItsMode)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto mode = [](const QString& path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 0777 : 0u;
+    };
+    const QString fresh = dir.filePath(QStringLiteral("Liste.csv"));
+    const mode_t before = ::umask(027);
+    const bool written = writeFileWhole(fresh, QByteArray("a;b\n"));
+    ::umask(before);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(mode(fresh), 0640u);
+
+    ASSERT_EQ(::chmod(QFile::encodeName(fresh).constData(), 0604), 0);
+    ASSERT_TRUE(writeFileWhole(fresh, QByteArray("c;d\n")));
+    EXPECT_EQ(mode(fresh), 0604u);
 }
