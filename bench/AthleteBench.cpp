@@ -1,7 +1,9 @@
 // The athlete window with 5,000 athletes: from the finished load to a filled, sorted list, a
 // column-click sort, the whole reload through runner, loopback and the stand-in, the overview of
-// all of them as PDF, and the program's resident memory with the list loaded.
+// all of them as PDF, and the program's resident memory with the list loaded, also beside the
+// team and club windows.
 
+#include "core/connection/CommunicationThread.h"
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/connection/CurrentCompetition.h"
 #include "core/print/PrintObject.h"
@@ -10,6 +12,8 @@
 #include "core/util/AppPaths.h"
 #include "participants/AthleteListPrint.h"
 #include "participants/ui/AthleteDialog.h"
+#include "participants/ui/ClubDialog.h"
+#include "participants/ui/TeamDialog.h"
 #include "standin/Database.h"
 #include "tests/support/StandinSeed.h"
 #include "core/protocol/TVPWebServices2.h"
@@ -105,6 +109,13 @@ struct Window {
         AppPaths::setProgramDirForTests({});
         AppPaths::setCommonAppDataDirForTests({});
     }
+    void useCompetition(int id)
+    {
+        auto chosen = std::make_unique<CompetitionType>();
+        chosen->ID = id;
+        competition.SetCompetitionInternal(std::move(chosen));
+    }
+
     QTemporaryDir dir;
     TCurrentCompetition competition;
     TWindowRegistry windows;
@@ -262,9 +273,7 @@ void BM_AthleteWindowReloadsFiveThousandThroughTheStandin(benchmark::State& stat
 {
     Server server;
     Window w;
-    auto competition = std::make_unique<CompetitionType>();
-    competition->ID = server.competitionId;
-    w.competition.SetCompetitionInternal(std::move(competition));
+    w.useCompetition(server.competitionId);
     w.form->show();
     std::vector<double> ms;
     for (auto _ : state) {
@@ -281,6 +290,32 @@ void BM_AthleteWindowReloadsFiveThousandThroughTheStandin(benchmark::State& stat
     bench::reportMedianMs(state, std::move(ms));
 }
 BENCHMARK(BM_AthleteWindowReloadsFiveThousandThroughTheStandin)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// The program's resident memory with the 5,000 athletes, their 500 teams and 50 clubs loaded in
+// the athlete, team and club windows at once (a single measurement).
+void BM_ResidentMemoryWithAthleteTeamAndClubWindows(benchmark::State& state)
+{
+    Server server;
+    Window w;
+    w.useCompetition(server.competitionId);
+    TTeamForm teams(w.context);
+    TClubForm clubs(w.context);
+    const auto rows = [](QWidget& form) {
+        return form.findChild<QTreeView*>(QStringLiteral("ListView1"))->model()->rowCount();
+    };
+    for (auto _ : state) {
+        for (TTVPForm* form : std::initializer_list<TTVPForm*>{w.form.get(), &teams, &clubs}) {
+            form->show();
+            form->reloadFormData(false);
+        }
+        while (runningRequestCount() > 0 || rows(*w.form) != kAthletes || rows(teams) != kTeams ||
+               rows(clubs) != kClubs)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::processEvents();
+        state.counters["rss_mb"] = double(residentKb()) / 1024.0;
+    }
+}
+BENCHMARK(BM_ResidentMemoryWithAthleteTeamAndClubWindows)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

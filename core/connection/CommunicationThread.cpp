@@ -130,17 +130,22 @@ std::unique_ptr<proto::THTTPRIO> TSoapThread::newRIO()
 void TSoapThread::BeforeInterceptor(pugi::xml_document& request)
 {
     std::lock_guard lock(comm().CSInterceptor);
-    // A runner's first message carries no header: the server has not named a session yet.
-    if (!runner_->SessionId.empty())
-        proto::setSessionToSoap(request, runner_->SessionId, transactional, transactionId);
+    // A runner's first message carries no header: the server has not named a session yet. Once
+    // this request has a session it stays in it: its transaction belongs to that session, also
+    // when a request started beside it was given another one.
+    const std::string& session = sessionId_.empty() ? runner_->SessionId : sessionId_;
+    if (!session.empty())
+        proto::setSessionToSoap(request, session, transactional, transactionId);
 }
 
 void TSoapThread::AfterInterceptor(const pugi::xml_document& answer)
 {
     std::lock_guard lock(comm().CSInterceptor);
     const std::string s = proto::getSessionfromSoap(answer, transactionId);
-    if (!s.empty())
+    if (!s.empty()) {
+        sessionId_ = s;
         runner_->SessionId = s;
+    }
 }
 
 void TSoapThread::takeError(const std::exception& e)

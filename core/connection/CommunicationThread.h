@@ -106,6 +106,7 @@ private:
     int SoapExceptionId = 0;
     QStringList SoapExceptionParameters;
     std::string transactionId;
+    std::string sessionId_; // the session this request's calls go to, once the server named it
 };
 
 // Program start: no request running, requests taken.

@@ -204,6 +204,21 @@ protected:
         settle();
     }
 
+    // A node above the parent, as the user appends it: the parent marked in the tree, the
+    // template chosen, its parameters, name and analysis mark typed, "Neu an Markierung anhängen".
+    void append(int parent, int templateIndex, const QStringList& values, const QString& name)
+    {
+        tree(w0)->boxOf(parent)->MemoClick(Qt::LeftButton);
+        w0->TemplateComboBoxSelect(templateIndex);
+        for (int row = 0; row < values.size(); ++row)
+            w0->ParameterGrid->item(row, 1)->setText(values[row]);
+        w0->DisplayNameEdit->setText(name);
+        w0->AnalysisCheckBox->setChecked(true);
+        ASSERT_TRUE(w0->AppendButton->isEnabled());
+        w0->AppendButtonClick();
+        settle();
+    }
+
     void chooseResultKind(TDisciplinForm* w, int index)
     {
         w->ResultTypeComboBox->setCurrentIndex(index);
@@ -441,17 +456,6 @@ TEST_F(DisciplinWindow, BuildsAScoringTreeOfThreeNodesAndRemovesOne)
     ASSERT_EQ(tree(w0)->getAggregatorCount(), 1);
     EXPECT_EQ(tree(w0)->findNode(id)->boxLines(), QStringList{QStringLiteral("Ergebnisse Sprint")});
 
-    const auto append = [&](int parent, int templateIndex, const QStringList& values, const QString& name) {
-        tree(w0)->boxOf(parent)->MemoClick(Qt::LeftButton);
-        w0->TemplateComboBoxSelect(templateIndex);
-        for (int row = 0; row < values.size(); ++row)
-            w0->ParameterGrid->item(row, 1)->setText(values[row]);
-        w0->DisplayNameEdit->setText(name);
-        w0->AnalysisCheckBox->setChecked(true);
-        ASSERT_TRUE(w0->AppendButton->isEnabled());
-        w0->AppendButtonClick();
-        settle();
-    };
     append(id, 0, {QStringLiteral("1,5")}, QStringLiteral("Bester Lauf"));
     ASSERT_EQ(tree(w0)->getAggregatorCount(), 2);
     const int best = w0->currentAggregator();
@@ -502,7 +506,38 @@ TEST_F(DisciplinWindow, BuildsAScoringTreeOfThreeNodesAndRemovesOne)
     EXPECT_TRUE(tree(w0)->findNode(best));
     EXPECT_FALSE(tree(w0)->findNode(points));
     EXPECT_EQ(client->drs()->getResultAggregatorTree(id, 0)[0].OutputConnections[0].OutputConnections.size(), 0u);
+
+    // The middle node with the one above it that has no other source: the server takes the upper
+    // one first, since it refuses to leave a node without its only source.
+    append(best, 3, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}, QStringLiteral("Punkte"));
+    ASSERT_EQ(tree(w0)->getAggregatorCount(), 3);
+    tree(w0)->boxOf(best)->MemoClick(Qt::LeftButton);
+    script->expectMessage(kRemoveNodes, TMsgAnswer::Yes);
+    w0->TreeEntfernenClick();
+    settle();
+    EXPECT_EQ(tree(w0)->getAggregatorCount(), 1);
+    EXPECT_EQ(client->drs()->getResultAggregatorTree(id, 0)[0].OutputConnections.size(), 0u);
     EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join('\n').toStdString();
+}
+
+// Not a check: with TVP_SCREENSHOT_SECONDS set (under Xvfb with QT_QPA_PLATFORM=xcb) the first window
+// stays on screen with a scoring tree of three nodes for that long, so that a screenshot can be taken.
+TEST_F(DisciplinWindow, ShownForAScreenshot)
+{
+    const int seconds = qEnvironmentVariableIntValue("TVP_SCREENSHOT_SECONDS");
+    if (seconds <= 0)
+        GTEST_SKIP() << "only with TVP_SCREENSHOT_SECONDS";
+    const int id = createDisc(QStringLiteral("Sprint 30 m"));
+    createDisc(QStringLiteral("Weitsprung"));
+    createDisc(QStringLiteral("Ballwurf"));
+    w0->LoadTemplates();
+    w0->move(20, 20);
+    openDiscipline(w0, id);
+    append(id, 0, {QStringLiteral("1,5")}, QStringLiteral("Bester Lauf"));
+    append(w0->currentAggregator(), 3, {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")},
+           QStringLiteral("Punkte"));
+    ASSERT_EQ(tree(w0)->getAggregatorCount(), 3);
+    waitUntil([] { return false; }, seconds * 1000);
 }
 
 TEST_F(DisciplinWindow, AnOpenedNodeIsChangedWithASourceDroppedFromTheOtherWindow)

@@ -470,6 +470,34 @@ TEST_F(AthleteWindowTest, TheCheckMenuShowsTheAllClearMessageOnlyWhenAsked)
     EXPECT_EQ(fake->callsOf<op::checkParticipantConstraints>()[0].CompetitionId, competitionId);
 }
 
+// Not a check: with TVP_SCREENSHOT_SECONDS set (under Xvfb with QT_QPA_PLATFORM=xcb) the window stays
+// on screen with thirty athletes in teams and clubs for that long, so that a screenshot can be taken.
+TEST_F(AthleteWindowTest, ShownForAScreenshot)
+{
+    const int seconds = qEnvironmentVariableIntValue("TVP_SCREENSHOT_SECONDS");
+    if (seconds <= 0)
+        GTEST_SKIP() << "only with TVP_SCREENSHOT_SECONDS";
+    const QStringList given{"Anna", "Ben", "Cem", "Dora", "Emil", "Frieda", "Jürgen", "Lea", "Mia", "Noah"};
+    const QStringList sur{"Acker", "Berg", "Müller", "Schmidt", "Schäfer", "Fischer", "Weber", "Wagner", "Koch"};
+    const int u10 = seed->ageClass(competitionId, QStringLiteral("U10"));
+    const int u12 = seed->ageClass(competitionId, QStringLiteral("U12"));
+    const std::vector<int> clubs{seed->club(competitionId, QStringLiteral("TSV Grünwald")),
+                                 seed->club(competitionId, QStringLiteral("LG Süd-West"))};
+    const std::vector<int> teams{seed->team(competitionId, QStringLiteral("Flinke Füchse"), u10, clubs[0]),
+                                 seed->team(competitionId, QStringLiteral("Schnelle Eulen"), u10, clubs[1]),
+                                 seed->team(competitionId, QStringLiteral("Starke Dachse"), u12, clubs[0])};
+    for (int i = 0; i < 30; ++i) {
+        const int team = i < 27 ? teams[std::size_t(i % 3)] : 0;
+        const int id =
+            athlete(given[i % given.size()], sur[(i * 7) % sur.size()], {100 + i}, team, clubs[std::size_t(i % 2)]);
+        seed->setPerson(id, i % 2 ? proto::GenderType::FEMALE : proto::GenderType::MALE, 2014 + i % 4);
+    }
+    form->move(20, 20);
+    open();
+    click(listed().value(3));
+    waitUntil([] { return false; }, seconds * 1000);
+}
+
 } // namespace
 
 namespace {

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace tvp;
 using namespace tvp::proto;
 using tvp::test::waitUntil;
@@ -109,6 +111,34 @@ TEST_F(RunnerOverHttp, KeepsTheServerSession)
     EXPECT_FALSE(session.isEmpty());
     create(QStringLiteral("Zweite"), TTransactionMode::tm_readwrite);
     EXPECT_EQ(runner.sessionId(), session);
+}
+
+// A window shown and reloaded at once starts its first requests before the server has named a
+// session: each read then begins in a session of its own and must go on in it.
+TEST_F(RunnerOverHttp, ReadsStartedTogetherOnAFreshRunnerStayInTheSessionOfTheirTransaction)
+{
+    for (int round = 0; round < 50; ++round) {
+        TCommunicationThread fresh;
+        std::map<quint32, Outcome> done;
+        fresh.commandCallback = [](THTTPRIO* rio, TRequest*, std::unique_ptr<TResponse>& response,
+                                   TSoapThread* thread) {
+            response = std::make_unique<TResponse>();
+            if (thread)
+                GetDataRetrievalPortType(false, competitionUrlHolderInstance().getFullUrl(TTVPWebServices::DRS), rio)
+                    ->getCompetitions();
+        };
+        fresh.OnFinished = [&done](std::unique_ptr<TResponse>, const QString& e, int id, const QStringList& p,
+                                   quint32 rid) {
+            done[rid] = {true, e, id, p};
+        };
+        std::vector<quint32> ids;
+        for (int i = 0; i < 4; ++i)
+            ids.push_back(fresh.AddRequest(std::make_unique<TRequest>(), TTransactionMode::tm_readonly));
+        ASSERT_TRUE(
+            waitUntil([&] { return std::ranges::all_of(ids, [&](quint32 id) { return done[id].done; }); }, 10000));
+        for (const quint32 id : ids)
+            ASSERT_EQ(done[id].error, QString()) << "round " << round << ", error id " << done[id].id;
+    }
 }
 
 TEST_F(RunnerOverHttp, UnreachableServerIsAClearErrorNotAHang)
