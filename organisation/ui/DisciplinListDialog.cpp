@@ -603,8 +603,9 @@ bool TDisciplinListForm::hotKeyCallback(int key)
 {
     if (key != Qt::Key_P)
         return false;
+    // Follows the print entry: nothing to print while it is missing or disabled.
     auto* print = findChild<QAction*>(QStringLiteral("Drucken1"));
-    if (!print)
+    if (!print || !print->isEnabled() || !Liste1->isEnabled())
         return false;
     print->trigger();
     return true;
@@ -801,7 +802,8 @@ void TDisciplinListForm::PopupMenu1Popup()
         Anzeigen1->setEnabled(true);
         Anzeigen1->setText(info->isTeam ? QStringLiteral("Team anzeigen") : QStringLiteral("Athlet(in) anzeigen"));
     }
-    LaufGruppedrucken->setEnabled(tree_.getHeatNo(nodes.first()) > 0);
+    // A submenu without print entries would open onto nothing.
+    LaufGruppedrucken->setEnabled(tree_.getHeatNo(nodes.first()) > 0 && !LaufGruppedrucken->isEmpty());
 }
 
 void TDisciplinListForm::NeuerLaufGruppe1Click()
@@ -855,14 +857,14 @@ void TDisciplinListForm::Anzeigen1Click()
 void TDisciplinListForm::Leistungenerfassen1Click()
 {
     const QModelIndex node = selectedNode();
-    if (auto* results = context().windows().get<IResultDialog>(TWindowId::ResultDialog))
+    if (auto* results = context().windows().getOrPlaceholder<IResultDialog>(TWindowId::ResultDialog))
         results->showAndLoadDisciplin(currentDisciplinID, tree_.getHeatNo(node), IResultDialog::kNoVersion,
                                       tree_.getPosNo(node));
 }
 
 void TDisciplinListForm::Button2Click()
 {
-    if (auto* results = context().windows().get<IResultDialog>(TWindowId::ResultDialog))
+    if (auto* results = context().windows().getOrPlaceholder<IResultDialog>(TWindowId::ResultDialog))
         results->showAndLoadDisciplin(currentDisciplinID, tree_.getHeatNo(selectedNode()), IResultDialog::kNoVersion,
                                       0);
 }
