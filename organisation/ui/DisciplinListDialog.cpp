@@ -267,6 +267,9 @@ void TDisciplinListForm::closeEvent(QCloseEvent* event)
 
 void TDisciplinListForm::reloadData()
 {
+    // The status line speaks of the discipline it was written for.
+    if (currentDisciplinID != statusDisciplinID_)
+        StatusBar1->clearMessage();
     TreeView1->setEnabled(false);
     ListView2->setEnabled(false);
     squads_->setRecords({});
@@ -1053,6 +1056,7 @@ void TDisciplinListForm::StartTimingExport()
     if (currentDisciplinID == 0)
         return;
     StatusBar1->showMessage(kExportingText);
+    statusDisciplinID_ = currentDisciplinID;
     road_->AddRequest(makeDiscListRequest(rt_getDiscTimingID, currentDisciplinID), TTransactionMode::tm_readwrite);
 }
 

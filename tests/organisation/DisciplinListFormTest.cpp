@@ -311,7 +311,11 @@ TEST_F(DisciplinListTest, TimingNumbersStayWithTheirDisciplineAndTheStartListRea
     form->StartTimingExport();
     ASSERT_TRUE(settled());
     EXPECT_EQ(statusText(), QStringLiteral("Zeitmessungsdaten erfolgreich exportiert. ID=1"));
+    form->reloadFormData(false);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(statusText(), QStringLiteral("Zeitmessungsdaten erfolgreich exportiert. ID=1")) << "same discipline";
     choose(QStringLiteral("Staffel"));
+    EXPECT_TRUE(statusText().isEmpty()) << "the export was of the discipline no longer shown";
     ASSERT_TRUE(settled());
     form->StartTimingExport();
     ASSERT_TRUE(settled());
