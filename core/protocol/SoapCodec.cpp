@@ -4,6 +4,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -400,9 +401,16 @@ struct StringWriter : pugi::xml_writer {
 
 std::string serialize(const pugi::xml_document& doc)
 {
-    std::string out = R"(<?xml version="1.0" encoding="UTF-8"?>)";
+    // A thread writes answers of similar size again and again: room for the last one spares the
+    // copies of a growing string of megabytes. Bounded, so one huge export does not stay reserved.
+    constexpr std::size_t kMaxHint = 16u << 20;
+    thread_local std::size_t lastSize = 0;
+    std::string out;
+    out.reserve(std::min(lastSize, kMaxHint));
+    out = R"(<?xml version="1.0" encoding="UTF-8"?>)";
     StringWriter writer(out);
     doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    lastSize = out.size();
     return out;
 }
 
