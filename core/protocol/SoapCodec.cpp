@@ -1,4 +1,5 @@
 #include "core/protocol/SoapCodec.h"
+#include "core/protocol/SoapWriter.h"
 
 #include "core/util/Logger.h"
 
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace tvp::proto::codec {
 
@@ -398,6 +400,32 @@ struct StringWriter : pugi::xml_writer {
 };
 
 } // namespace
+
+void appendEscaped(std::string& out, std::string_view text)
+{
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const char* entity = nullptr;
+        char numeric[8];
+        if (c == '&')
+            entity = "&amp;";
+        else if (c == '<')
+            entity = "&lt;";
+        else if (c == '>')
+            entity = "&gt;";
+        else if (c < 32 && c != '\t' && c != '\n' && c != '\r') {
+            std::snprintf(numeric, sizeof numeric, "&#%02u;", unsigned(c));
+            entity = numeric;
+        } else {
+            continue;
+        }
+        out.append(text.data() + plain, i - plain);
+        out += entity;
+        plain = i + 1;
+    }
+    out.append(text.data() + plain, text.size() - plain);
+}
 
 std::string serialize(const pugi::xml_document& doc)
 {
