@@ -61,6 +61,17 @@ void dropConsumed(QFile& file, const QByteArray& read, qsizetype consumed)
     writeWhole(file.fileName(), rest);
 }
 
+// Until the timing settings window is there, the folder is set in the settings file by hand.
+QString unsetFolderMessage()
+{
+    QString settings;
+    getOptionsIniFilePath(settings);
+    return QStringLiteral("Für die Zeitmessung ist kein Austauschordner eingestellt. Er wird in der "
+                          "Einstellungsdatei %1 im Abschnitt [TimingConnector] als ExchangeFolder=<Ordner> "
+                          "eingetragen.")
+        .arg(QDir::toNativeSeparators(settings));
+}
+
 } // namespace
 
 QString getTimingExchangeDir()
@@ -88,7 +99,7 @@ void TimingConnector::exportTimingList(int timingNumber, int heatCount, const TT
     const QString folder = exchangeDir_();
     // An unset folder would put the start list into the root folder, where no timing program looks.
     if (folder.isEmpty())
-        throw TvpError(QStringLiteral("Für die Zeitmessung ist kein Austauschordner eingestellt."));
+        throw TvpError(unsetFolderMessage());
     QFile file(QDir(folder).filePath(QLatin1String(kStartListFileName)));
     const QString shown = QDir::toNativeSeparators(file.fileName());
     if (!openExclusive(file, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))

@@ -13,6 +13,26 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
   exit 1
 fi
 bash scripts/deps.sh
+
+# A display that is set but cannot be opened (gone, or no permission) would end the program at
+# once, after the server was started for it: try it first.
+display_opens() {
+  local platform=${QT_QPA_PLATFORM:-}
+  if [ -z "$platform" ]; then
+    if [ -n "${DISPLAY:-}" ]; then platform=xcb; else platform=wayland; fi
+  fi
+  case "$platform" in
+    xcb*) [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 ;;
+    wayland*) [ -S "${XDG_RUNTIME_DIR:-/nonexistent}/${WAYLAND_DISPLAY:-wayland-0}" ] ;;
+    *) true ;;
+  esac
+}
+if ! display_opens; then
+  echo "run.sh: cannot open the display ${DISPLAY:-${WAYLAND_DISPLAY:-}}." >&2
+  echo "Trivanta Pentrel needs it to show its windows; no server was started." >&2
+  echo "Check the desktop session, or run under a virtual display: xvfb-run -a scripts/run.sh" >&2
+  exit 1
+fi
 bash scripts/build.sh
 PROGRAM_DIR=${TVP_BUILD_DIR:-build}/program
 

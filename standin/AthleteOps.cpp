@@ -253,6 +253,10 @@ void modifyAthlete(Call& c, const op::modifyAthlete& a)
                      "(SELECT discipline_id FROM heat_assignments WHERE athlete_id = ?)",
                      a.AthleteID, a.AthleteID)
                 .run();
+        db.query("UPDATE disciplines SET list_version = list_version + 1 WHERE id IN "
+                 "(SELECT discipline_id FROM heat_assignments WHERE athlete_id = ?)",
+                 a.AthleteID)
+            .run();
         db.query("DELETE FROM heat_assignments WHERE athlete_id = ?", a.AthleteID).run();
     }
     const proto::AthleteNameType name = info.Name ? *info.Name : proto::AthleteNameType{};
@@ -275,7 +279,12 @@ void removeAthlete(Call& c, const op::removeAthlete& a)
         if (db.query("SELECT 1 FROM heat_assignments WHERE athlete_id = ?", a.AthleteID).next())
             throw ServerError(errors::AthleteInDisciplines, {name});
     }
-    // Bibs, results, list places and cup links go with the athlete; the barcode stays used.
+    // Bibs, results, list places and cup links go with the athlete; the barcode stays used. The
+    // lists it leaves change.
+    db.query("UPDATE disciplines SET list_version = list_version + 1 WHERE id IN "
+             "(SELECT discipline_id FROM heat_assignments WHERE athlete_id = ?)",
+             a.AthleteID)
+        .run();
     db.query("DELETE FROM athletes WHERE id = ?", a.AthleteID).run();
 }
 

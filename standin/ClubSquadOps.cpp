@@ -134,6 +134,11 @@ void dropFromDisciplines(Db& db, int squadId, const std::vector<int>& teamIds)
                  "(athlete_id IS NULL AND id IN (SELECT result_id FROM result_teams WHERE team_id = ?)))",
                  squadId, team, team)
             .run();
+        db.query("UPDATE disciplines SET list_version = list_version + 1 WHERE id IN (SELECT discipline_id FROM "
+                 "heat_assignments WHERE discipline_id IN (SELECT discipline_id FROM discipline_squads WHERE "
+                 "squad_id = ?1) AND (team_id = ?2 OR athlete_id IN (SELECT id FROM athletes WHERE team_id = ?2)))",
+                 squadId, team)
+            .run();
         db.query("DELETE FROM heat_assignments WHERE discipline_id IN (SELECT discipline_id FROM discipline_squads "
                  "WHERE squad_id = ?) AND (team_id = ? OR athlete_id IN (SELECT id FROM athletes WHERE team_id = ?))",
                  squadId, team, team)

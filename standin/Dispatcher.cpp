@@ -58,7 +58,15 @@ SoapAnswer Dispatcher::handle(proto::TTVPWebServices service, const std::string&
         Call call{options_, transactions_, h.transactionId, h.sessionId};
         run(*operation, call, element, response);
         proto::writeAnswerHeader(answer, h.sessionId, h.transactionId);
-        return {200, codec::serialize(answer)};
+        if (call.resultText.empty())
+            return {200, codec::serialize(answer)};
+        // The result written as text goes where a mark holds its place: the only DEL character of
+        // the answer, since everything else in it is names and ids.
+        pugi::xml_node(response).append_child(pugi::node_pcdata).set_value("\x7f");
+        std::string text = codec::serialize(answer);
+        const std::size_t mark = text.find('\x7f');
+        text.replace(mark, 1, call.resultText);
+        return {200, std::move(text)};
     } catch (const ServerError& e) {
         const proto::FaultDetail detail{e.id, e.parameters};
         return {500, proto::faultAnswer(QString::fromStdString(e.what()), &detail, h.sessionId, h.transactionId)};

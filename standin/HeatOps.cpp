@@ -214,10 +214,13 @@ public:
         return out;
     }
 
-    // Writes what changed; a participant that moved gets a new version, the list too.
+    // Writes what changed. The list's version rises by one, and every participant placed or moved
+    // carries that version, so the version of a printed list tells which entries changed since.
     void save(Db& db)
     {
         const std::unordered_map<int, Place> now = placement();
+        Statement current = db.query("SELECT list_version FROM disciplines WHERE id = ?", disciplineId_);
+        const int version = current.next() ? current.intAt(0) + 1 : 1;
         bool changed = false;
         for (const auto& [id, was] : stored_) {
             if (now.contains(id))
@@ -231,21 +234,21 @@ public:
             auto was = stored_.find(id);
             if (was == stored_.end()) {
                 const char* sql = team_.at(id) ? "INSERT INTO heat_assignments (discipline_id, team_id, heat_no, "
-                                                 "position, version) VALUES (?, ?, ?, ?, 1)"
+                                                 "position, version) VALUES (?, ?, ?, ?, ?)"
                                                : "INSERT INTO heat_assignments (discipline_id, athlete_id, heat_no, "
-                                                 "position, version) VALUES (?, ?, ?, ?, 1)";
-                db.query(sql, disciplineId_, id, place.heat, place.position).run();
+                                                 "position, version) VALUES (?, ?, ?, ?, ?)";
+                db.query(sql, disciplineId_, id, place.heat, place.position, version).run();
                 changed = true;
             } else if (was->second.heat != place.heat || was->second.position != place.position) {
-                db.query("UPDATE heat_assignments SET heat_no = ?, position = ?, version = version + 1 "
-                         "WHERE discipline_id = ? AND (athlete_id = ?4 OR team_id = ?4)",
-                         place.heat, place.position, disciplineId_, id)
+                db.query("UPDATE heat_assignments SET heat_no = ?, position = ?, version = ?5 "
+                         "WHERE discipline_id = ?3 AND (athlete_id = ?4 OR team_id = ?4)",
+                         place.heat, place.position, disciplineId_, id, version)
                     .run();
                 changed = true;
             }
         }
         if (changed)
-            db.query("UPDATE disciplines SET list_version = list_version + 1 WHERE id = ?", disciplineId_).run();
+            db.query("UPDATE disciplines SET list_version = ? WHERE id = ?", version, disciplineId_).run();
     }
 
 private:

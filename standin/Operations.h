@@ -10,6 +10,7 @@
 
 #include "core/protocol/ServiceOperations.h"
 #include "core/protocol/SoapCodec.h"
+#include "core/protocol/SoapWriter.h"
 #include "standin/Database.h"
 #include "standin/StandinOptions.h"
 
@@ -40,6 +41,8 @@ struct Call {
     // The request's session: the one it named when the server knows it, else a new one.
     const std::string& sessionId;
     Db* db = nullptr; // set for Access::Read and Access::Write
+    // A record or list result written as text, for the answer's response element.
+    std::string resultText;
 
     Db& database() const { return *db; }
 };
@@ -113,6 +116,10 @@ void OperationTable::runTyped(Call& call, const pugi::xml_node& request, pugi::x
     proto::codec::decodeRecord(request, arguments);
     if constexpr (std::is_void_v<typename Op::Result>) {
         Handler(call, arguments);
+    } else if constexpr (proto::Record<typename Op::Result> || proto::IsVector<typename Op::Result>::value) {
+        // Written as text, not as a document: lists of thousands of records are the answers to
+        // save time on.
+        proto::codec::writeResult(call.resultText, Handler(call, arguments));
     } else {
         proto::codec::encodeResult(response, Handler(call, arguments), {.omitEmpty = false});
     }

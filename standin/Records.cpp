@@ -85,12 +85,15 @@ CompetitionParticipants::CompetitionParticipants(Db& db, int competitionId)
         clubAt_.emplace(c.ClubId, clubs_.size() - 1);
     }
 
+    // The member counts in one pass over the competition's athletes, not one count per team.
     Statement teams = db.query("SELECT t.id, t.name, t.age_class_id, t.billing_club_id, t.barcode, s.id, "
-                               "s.order_index, s.custom_name, "
-                               "(SELECT COUNT(*) FROM athletes a WHERE a.team_id = t.id) "
+                               "s.order_index, s.custom_name, IFNULL(m.members, 0) "
                                "FROM teams t LEFT JOIN squad_teams st ON st.team_id = t.id "
                                "LEFT JOIN squads s ON s.id = st.squad_id "
-                               "WHERE t.competition_id = ? ORDER BY t.id",
+                               "LEFT JOIN (SELECT team_id, COUNT(*) AS members FROM athletes "
+                               "WHERE competition_id = ?1 AND team_id IS NOT NULL GROUP BY team_id) m "
+                               "ON m.team_id = t.id "
+                               "WHERE t.competition_id = ?1 ORDER BY t.id",
                                competitionId);
     while (teams.next()) {
         proto::TeamType& t = teams_.emplace_back();

@@ -443,6 +443,15 @@ CREATE TABLE session_informations (
 -- competition that is removed.
 CREATE INDEX ui_infos_by_assoc ON ui_infos (assoc_id, key);
 )sql"},
+
+{4, R"sql(
+-- heat_assignments.version is now the list version of the change that placed or last moved the
+-- entry (it counted the entry's own moves before). When an older entry was placed is not known:
+-- each is taken as placed in its list's current version, so a list printed before marks it as
+-- changed rather than missing a change.
+UPDATE heat_assignments SET version =
+    (SELECT d.list_version FROM disciplines d WHERE d.id = heat_assignments.discipline_id);
+)sql"},
 };
 // clang-format on
 

@@ -238,7 +238,12 @@ void removeTeam(Call& c, const op::removeTeam& a)
         if (countOf(db, "SELECT COUNT(*) FROM heat_assignments WHERE team_id = ?", a.TeamID) > 0)
             throw ServerError(errors::TeamInDisciplineLists, name);
     }
-    // Forced: the members go with the team, with their results, and so do the team's results.
+    // Forced: the members go with the team, with their results, and so do the team's results. The
+    // lists they leave change.
+    db.query("UPDATE disciplines SET list_version = list_version + 1 WHERE id IN (SELECT discipline_id FROM "
+             "heat_assignments WHERE team_id = ?1 OR athlete_id IN (SELECT id FROM athletes WHERE team_id = ?1))",
+             a.TeamID)
+        .run();
     db.query("DELETE FROM results WHERE id IN (SELECT result_id FROM result_teams WHERE team_id = ?)", a.TeamID).run();
     db.query("DELETE FROM athletes WHERE team_id = ?", a.TeamID).run();
     db.query("DELETE FROM teams WHERE id = ?", a.TeamID).run();

@@ -6,6 +6,7 @@
 #include <QProcess>
 
 #include <atomic>
+#include <memory>
 
 namespace tvp {
 
@@ -14,19 +15,28 @@ namespace {
 constexpr int kDefaultStartWaitMs = 14000;
 std::atomic<int> startWaitMs{kDefaultStartWaitMs};
 
-bool runServerScript(const QString& name)
+// Longer than the stop script's own grace for the server (ten seconds, then it kills).
+constexpr int kStopWaitMs = 30000;
+
+QString serverFolder()
 {
-    const QString folder = AppPaths::programDir() + QStringLiteral("server");
+    return AppPaths::programDir() + QStringLiteral("server");
+}
+
+// Null when the script is missing or unreadable.
+std::unique_ptr<QProcess> serverScript(const QString& name)
+{
+    const QString folder = serverFolder();
     const QFileInfo script(folder + u'/' + name);
     if (!script.isFile() || !script.isReadable())
-        return false;
-    QProcess process;
-    process.setProgram(QStringLiteral("bash"));
-    process.setArguments({script.filePath()});
-    process.setWorkingDirectory(folder);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    return process.startDetached();
+        return nullptr;
+    auto process = std::make_unique<QProcess>();
+    process->setProgram(QStringLiteral("bash"));
+    process->setArguments({script.filePath()});
+    process->setWorkingDirectory(folder);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    return process;
 }
 
 } // namespace
@@ -43,12 +53,25 @@ void setLocalServerStartWaitMsForTests(int ms)
 
 bool StartLocalServer()
 {
-    return runServerScript(QStringLiteral("start.sh"));
+    std::unique_ptr<QProcess> script = serverScript(QStringLiteral("start.sh"));
+    // The server outlives the script; whether it came up the chooser's connection test shows.
+    return script && script->startDetached();
 }
 
 bool StopLocalServer()
 {
-    return runServerScript(QStringLiteral("stop.sh"));
+    std::unique_ptr<QProcess> script = serverScript(QStringLiteral("stop.sh"));
+    if (!script)
+        return false;
+    script->setStandardErrorFile(QProcess::nullDevice());
+    script->start();
+    if (!script->waitForFinished(kStopWaitMs)) {
+        // Not started, or hanging: the server may still run, which is what the user must hear.
+        script->kill();
+        script->waitForFinished(1000);
+        return false;
+    }
+    return script->exitStatus() == QProcess::NormalExit && script->exitCode() == 0;
 }
 
 } // namespace tvp

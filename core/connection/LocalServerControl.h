@@ -20,8 +20,9 @@ inline constexpr int kServerControlErrorId = -1;
 int localServerStartWaitMs();
 void setLocalServerStartWaitMsForTests(int ms); // below 0 restores the default
 
-// Run server/start.sh or server/stop.sh detached, with server/ as working folder. False when the
-// script is missing or cannot be run; what the script itself does is not awaited.
+// Run server/start.sh or server/stop.sh with server/ as working folder. Start: detached, false when
+// the script is missing or cannot be run. Stop: waits for the script's end; false as well when it
+// fails or does not end within 30 s, since the server may then still run.
 bool StartLocalServer();
 bool StopLocalServer();
 

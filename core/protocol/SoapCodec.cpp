@@ -1,11 +1,14 @@
 #include "core/protocol/SoapCodec.h"
+#include "core/protocol/SoapWriter.h"
 
 #include "core/util/Logger.h"
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 
 namespace tvp::proto::codec {
 
@@ -398,11 +401,44 @@ struct StringWriter : pugi::xml_writer {
 
 } // namespace
 
+void appendEscaped(std::string& out, std::string_view text)
+{
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const char* entity = nullptr;
+        char numeric[8];
+        if (c == '&')
+            entity = "&amp;";
+        else if (c == '<')
+            entity = "&lt;";
+        else if (c == '>')
+            entity = "&gt;";
+        else if (c < 32 && c != '\t' && c != '\n' && c != '\r') {
+            std::snprintf(numeric, sizeof numeric, "&#%02u;", unsigned(c));
+            entity = numeric;
+        } else {
+            continue;
+        }
+        out.append(text.data() + plain, i - plain);
+        out += entity;
+        plain = i + 1;
+    }
+    out.append(text.data() + plain, text.size() - plain);
+}
+
 std::string serialize(const pugi::xml_document& doc)
 {
-    std::string out = R"(<?xml version="1.0" encoding="UTF-8"?>)";
+    // A thread writes answers of similar size again and again: room for the last one spares the
+    // copies of a growing string of megabytes. Bounded, so one huge export does not stay reserved.
+    constexpr std::size_t kMaxHint = 16u << 20;
+    thread_local std::size_t lastSize = 0;
+    std::string out;
+    out.reserve(std::min(lastSize, kMaxHint));
+    out = R"(<?xml version="1.0" encoding="UTF-8"?>)";
     StringWriter writer(out);
     doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    lastSize = out.size();
     return out;
 }
 

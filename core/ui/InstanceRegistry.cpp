@@ -28,20 +28,49 @@ bool processAlive(qint64 pid)
     return exe.isEmpty() || QFileInfo(exe).fileName() == QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 }
 
-QString defaultFolder()
+} // namespace
+
+QString desktopKey(const QString& waylandDisplay, const QString& x11Display, const QString& sessionId)
+{
+    QString key;
+    if (!waylandDisplay.isEmpty()) {
+        key = QStringLiteral("wayland-") + waylandDisplay;
+    } else if (!x11Display.isEmpty()) {
+        // host:display.screen; the screens of one display are one desktop.
+        key = x11Display;
+        const qsizetype colon = key.lastIndexOf(u':');
+        const qsizetype dot = key.indexOf(u'.', colon < 0 ? 0 : colon);
+        if (colon >= 0 && dot > colon)
+            key.truncate(dot);
+        key.prepend(QStringLiteral("x11-"));
+    } else {
+        key = QStringLiteral("session-") + (sessionId.isEmpty() ? QStringLiteral("none") : sessionId);
+    }
+    // One plain folder name, whatever the variables hold.
+    for (QChar& c : key)
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'-' && c != u'.' && c != u'_')
+            c = u'_';
+    if (key.startsWith(u'.'))
+        key.prepend(u'_');
+    return key;
+}
+
+QString defaultInstanceFolder()
 {
     const QString fromEnv = qEnvironmentVariable("TVP_INSTANCE_DIR");
     if (!fromEnv.isEmpty())
         return fromEnv;
+    // The runtime folder is the user's for all of their sessions, and Qt's stand-in for a missing
+    // XDG_RUNTIME_DIR even more so: the desktop names the folder within it.
     QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (base.isEmpty())
         base = QDir::tempPath();
-    return base + QStringLiteral("/TrivantaPentrel-instances");
+    return base + QStringLiteral("/TrivantaPentrel-instances/") +
+           desktopKey(qEnvironmentVariable("WAYLAND_DISPLAY"), qEnvironmentVariable("DISPLAY"),
+                      qEnvironmentVariable("XDG_SESSION_ID"));
 }
 
-} // namespace
-
-TInstanceRegistry::TInstanceRegistry() : TInstanceRegistry(defaultFolder())
+TInstanceRegistry::TInstanceRegistry() : TInstanceRegistry(defaultInstanceFolder())
 {
 }
 

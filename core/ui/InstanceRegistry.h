@@ -12,7 +12,7 @@ namespace tvp {
 
 class TInstanceRegistry {
 public:
-    // The folder is $TVP_INSTANCE_DIR, else the user's runtime folder.
+    // The folder is $TVP_INSTANCE_DIR, else defaultInstanceFolder().
     TInstanceRegistry();
     explicit TInstanceRegistry(QString folder);
     ~TInstanceRegistry();
@@ -30,6 +30,13 @@ private:
     QString folder_;
     bool published_ = false;
 };
+
+// A folder name for the desktop a process shows on: its Wayland display, else its X display
+// (without screen number), else its login session.
+QString desktopKey(const QString& waylandDisplay, const QString& x11Display, const QString& sessionId);
+// The folder of the instances on this desktop: a folder per desktop in the user's runtime folder,
+// so a program on another display or session of the same user is not counted.
+QString defaultInstanceFolder();
 
 // The start-up check: true when this start may go on. Asks (through ask) only when another
 // instance runs that has finished starting.

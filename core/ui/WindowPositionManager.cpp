@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace tvp {
 
 namespace {
@@ -19,7 +21,44 @@ QString key(const TTVPForm* form, const char* suffix)
     return form->objectName() + QLatin1String(suffix);
 }
 
+// Windows that come up while the chooser is the only thing the user works with: the welcome hint
+// and the message window must not hide it.
+bool opensBesideChooser(const TTVPForm* form)
+{
+    return form->objectName() == QLatin1String("HintForm") || form->objectName() == QLatin1String("ExceptionForm");
+}
+
+int keepWithin(int pos, int own, int screen)
+{
+    return std::max(0, std::min(pos, screen - own));
+}
+
 } // namespace
+
+QPoint placeBeside(const QRect& keep, const QSize& own, const QSize& screen)
+{
+    const int midX = keepWithin(keep.center().x() - own.width() / 2, own.width(), screen.width());
+    const int midY = keepWithin(keep.center().y() - own.height() / 2, own.height(), screen.height());
+    const QPoint candidates[] = {
+        {keepWithin(keep.right() + 1, own.width(), screen.width()), midY},
+        {keepWithin(keep.left() - own.width(), own.width(), screen.width()), midY},
+        {midX, keepWithin(keep.bottom() + 1, own.height(), screen.height())},
+        {midX, keepWithin(keep.top() - own.height(), own.height(), screen.height())},
+    };
+    QPoint best = candidates[0];
+    long long least = -1;
+    for (const QPoint& at : candidates) {
+        const QRect covered = QRect(at, own).intersected(keep);
+        const long long area = covered.isEmpty() ? 0 : (long long)covered.width() * covered.height();
+        if (least < 0 || area < least) {
+            least = area;
+            best = at;
+        }
+        if (area == 0)
+            break;
+    }
+    return best;
+}
 
 QSize TPositionStoreAdapter::primaryScreenSize()
 {
@@ -69,6 +108,13 @@ void TPositionStoreAdapter::initWindowPosition(TTVPForm* form)
         left = 0;
     if (top < 0 || top + form->height() > screenSize_.height())
         top = 0;
+    if (posX < 0 && posY < 0 && opensBesideChooser(form))
+        for (const QPointer<TTVPForm>& other : windows_)
+            if (other && other != form && other->objectName() == QLatin1String("ChooseCompetitionForm")) {
+                const QPoint at = placeBeside(other->geometry(), form->size(), screenSize_);
+                left = at.x();
+                top = at.y();
+            }
     form->move(left, top);
 
     if (sizeable) {

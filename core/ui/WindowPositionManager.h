@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QPointer>
+#include <QRect>
 #include <QSize>
 
 #include <memory>
@@ -17,6 +18,11 @@ struct TDisciplineWindows {
     TTVPForm* first = nullptr;
     TTVPForm* second = nullptr;
 };
+
+// Where a window of the given size opens so that it leaves keep visible: right of it, left of it,
+// below or above it (centred on the other axis, kept on the screen); the first place that does not
+// cover keep, else the one that covers least.
+QPoint placeBeside(const QRect& keep, const QSize& own, const QSize& screen);
 
 class TPositionStoreAdapter {
 public:

@@ -101,6 +101,26 @@ public:
     // Every window there is, in creation order.
     std::vector<QWidget*> created() const;
 
+    // For entries that open another window: the row's window as a T (get), or the window or
+    // service behind T (find). While that window is not built, its row's placeholder is shown
+    // instead and null comes back, so the entry never does nothing.
+    template <class T>
+    T* getOrPlaceholder(TWindowId id) const
+    {
+        if (T* t = get<T>(id))
+            return t;
+        show(id);
+        return nullptr;
+    }
+    template <class T>
+    T* findOrPlaceholder(TWindowId id) const
+    {
+        if (T* t = find<T>())
+            return t;
+        show(id);
+        return nullptr;
+    }
+
     // The base window's operations on a row; nothing happens for a row that is not there.
     bool isVisible(TWindowId id) const;
     void show(TWindowId id) const;

@@ -999,13 +999,15 @@ void TDisciplinForm::HeightsButtonClick()
 {
     if (currentDiscId == 0)
         return;
-    if (auto* heights = context().windows().find<IHeightListForm>())
+    if (auto* heights = context().windows().findOrPlaceholder<IHeightListForm>(TWindowId::PrintHighJumpForm))
         heights->showHeightList(currentDiscId,
                                 getResultFormatfromComboboxSelection(ResultTypeComboBox->currentIndex()));
 }
 
 void TDisciplinForm::SaveTemplateButtonClick()
 {
+    if (!context().windows().findOrPlaceholder<ITemplateForms>(TWindowId::SaveDiscTemplateForm))
+        return;
     if (!resAggTree) {
         context().messages().AddException(0, {}, QStringLiteral("Keine Disziplin ausgewählt"),
                                           QStringLiteral("Disziplinvorlage speichern"), this);
@@ -1021,7 +1023,7 @@ void TDisciplinForm::SaveTemplateButtonClick()
 
 void TDisciplinForm::ImportTemplateButtonClick()
 {
-    if (auto* templates = context().windows().find<ITemplateForms>())
+    if (auto* templates = context().windows().findOrPlaceholder<ITemplateForms>(TWindowId::LoadDiscTemplateForm))
         templates->loadDiscTemplate(*this);
 }
 
@@ -1561,6 +1563,8 @@ void TDisciplinForm::SaveResultsTemplateButtonClick()
     if (!selected ||
         (selected->getType() != TAggregatorType::ag_ExtRef && selected->getType() != TAggregatorType::ag_CupRef))
         return;
+    if (!context().windows().findOrPlaceholder<ITemplateForms>(TWindowId::SaveResultsTemplateForm))
+        return;
     const TSelectType walk =
         selected->getType() == TAggregatorType::ag_CupRef ? TSelectType::st_Cup : TSelectType::st_ResEval;
     std::vector<TUiAggregator*> start;
@@ -1594,13 +1598,13 @@ void TDisciplinForm::SaveResultsTemplateButtonClick()
 
 void TDisciplinForm::ImportResultsTemplateButtonClick()
 {
-    if (auto* templates = context().windows().find<ITemplateForms>())
+    if (auto* templates = context().windows().findOrPlaceholder<ITemplateForms>(TWindowId::LoadResultsTemplateForm))
         templates->loadResultsTemplate(*this);
 }
 
 void TDisciplinForm::ShowAnalysisButtonClick()
 {
-    auto* analysis = context().windows().find<IAnalyseForm>();
+    auto* analysis = context().windows().findOrPlaceholder<IAnalyseForm>(TWindowId::AnalyseForm);
     if (!analysis)
         return;
     if (currentAggregatorId == 0)

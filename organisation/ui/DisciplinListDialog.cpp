@@ -271,6 +271,9 @@ void TDisciplinListForm::closeEvent(QCloseEvent* event)
 
 void TDisciplinListForm::reloadData()
 {
+    // The status line speaks of the discipline it was written for.
+    if (currentDisciplinID != statusDisciplinID_)
+        StatusBar1->clearMessage();
     TreeView1->setEnabled(false);
     ListView2->setEnabled(false);
     squads_->setRecords({});
@@ -607,8 +610,9 @@ bool TDisciplinListForm::hotKeyCallback(int key)
 {
     if (key != Qt::Key_P)
         return false;
+    // Follows the print entry: nothing to print while it is missing or disabled.
     auto* print = findChild<QAction*>(QStringLiteral("Drucken1"));
-    if (!print)
+    if (!print || !print->isEnabled() || !Liste1->isEnabled())
         return false;
     print->trigger();
     return true;
@@ -820,7 +824,8 @@ void TDisciplinListForm::PopupMenu1Popup()
         Anzeigen1->setEnabled(true);
         Anzeigen1->setText(info->isTeam ? QStringLiteral("Team anzeigen") : QStringLiteral("Athlet(in) anzeigen"));
     }
-    LaufGruppedrucken->setEnabled(tree_.getHeatNo(nodes.first()) > 0);
+    // A submenu without print entries would open onto nothing.
+    LaufGruppedrucken->setEnabled(tree_.getHeatNo(nodes.first()) > 0 && !LaufGruppedrucken->isEmpty());
 }
 
 void TDisciplinListForm::NeuerLaufGruppe1Click()
@@ -874,14 +879,14 @@ void TDisciplinListForm::Anzeigen1Click()
 void TDisciplinListForm::Leistungenerfassen1Click()
 {
     const QModelIndex node = selectedNode();
-    if (auto* results = context().windows().get<IResultDialog>(TWindowId::ResultDialog))
+    if (auto* results = context().windows().getOrPlaceholder<IResultDialog>(TWindowId::ResultDialog))
         results->showAndLoadDisciplin(currentDisciplinID, tree_.getHeatNo(node), IResultDialog::kNoVersion,
                                       tree_.getPosNo(node));
 }
 
 void TDisciplinListForm::Button2Click()
 {
-    if (auto* results = context().windows().get<IResultDialog>(TWindowId::ResultDialog))
+    if (auto* results = context().windows().getOrPlaceholder<IResultDialog>(TWindowId::ResultDialog))
         results->showAndLoadDisciplin(currentDisciplinID, tree_.getHeatNo(selectedNode()), IResultDialog::kNoVersion,
                                       0);
 }
@@ -1070,6 +1075,7 @@ void TDisciplinListForm::StartTimingExport()
     if (currentDisciplinID == 0)
         return;
     StatusBar1->showMessage(kExportingText);
+    statusDisciplinID_ = currentDisciplinID;
     road_->AddRequest(makeDiscListRequest(rt_getDiscTimingID, currentDisciplinID), TTransactionMode::tm_readwrite);
 }
 

@@ -197,6 +197,7 @@ private:
 
     std::vector<TDisciplineInfo> disciplines_; // one per combo entry
     quint32 lastListRequest_ = 0;
+    int statusDisciplinID_ = 0; // whose timing export the status line reports
     THeatTreeModel tree_;
     std::unique_ptr<TRecordListModel<proto::SquadType>> squads_;
     std::unique_ptr<TDiscListRoad> road_;

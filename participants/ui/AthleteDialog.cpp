@@ -375,7 +375,7 @@ void TAthleteForm::buildMenus()
                                 [this] { openFinder(); });
     Startnummernvergeben1 =
         entry(PopupMenu1, "Startnummernvergeben1", QStringLiteral("Startnummern vergeben..."), [this] {
-            if (auto* bibs = context().windows().get<IAssignBibs>(TWindowId::AssignBibForm))
+            if (auto* bibs = context().windows().getOrPlaceholder<IAssignBibs>(TWindowId::AssignBibForm))
                 bibs->ShowBibAssignDialog(1, getSelectedIds());
         });
     VorundNachnametauschen1 = entry(PopupMenu1, "VorundNachnametauschen1", QStringLiteral("Vor- und Nachname tauschen"),
@@ -1014,7 +1014,7 @@ void TAthleteForm::openFinder()
     const std::vector<int> rows = selectedSortedRows();
     if (rows.size() != 1)
         return;
-    auto* finder = context().windows().get<IAthleteResultFinderForm>(TWindowId::AthleteResultFinderForm);
+    auto* finder = context().windows().getOrPlaceholder<IAthleteResultFinderForm>(TWindowId::AthleteResultFinderForm);
     if (!finder)
         return;
     const proto::AthleteType& athlete = *athleteAt(rows.front());
@@ -1027,10 +1027,8 @@ bool TAthleteForm::handleF11()
     TWindowRegistry& windows = context().windows();
     QWidget* results = windows.widget(TWindowId::ResultDialog);
     QWidget* finder = windows.widget(TWindowId::AthleteResultFinderForm);
-    if (!windows.get<IAthleteResultFinderForm>(TWindowId::AthleteResultFinderForm))
-        return false;
     if (results && QApplication::activeWindow() == results) {
-        if (!finder->isVisible())
+        if (!finder || !finder->isVisible())
             return false;
         finder->raise();
         finder->activateWindow();

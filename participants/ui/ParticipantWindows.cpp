@@ -1,5 +1,6 @@
 #include "participants/ui/ParticipantWindows.h"
 
+#include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "participants/ui/AgeClassDialog.h"
 #include "participants/ui/AgeMismatchDialog.h"
@@ -12,12 +13,46 @@
 #include "participants/ui/TeamDialog.h"
 #include "participants/ui/TeamMemberWarningDialog.h"
 
+#include <QPointer>
+
 namespace tvp {
+
+namespace {
+
+// A valid code whose reading window is not built yet opens that window's placeholder instead of
+// being refused as an invalid barcode. Registered with the box, so before every real reader; the
+// letters of the readers never overlap.
+void addPlaceholderReaders(TBarcodeInputForm& box, const TWindowRegistry& windows)
+{
+    struct Reader {
+        TWindowId row;
+        QString letters;
+    };
+    const Reader readers[] = {{TWindowId::AthleteResultFinderForm, QStringLiteral("AB")},
+                              {TWindowId::TallySheetForm, QStringLiteral("T")},
+                              {TWindowId::ResultDialog, QStringLiteral("L")}};
+    for (const Reader& r : readers) {
+        if (windows.isRegistered(r.row))
+            continue;
+        box.AddBarcodeCallback([alive = QPointer<TBarcodeInputForm>(&box), &windows, r](const QString& code) {
+            // The registry outlives the box; a handler of a box that is gone is left to the others.
+            if (!alive || code.isEmpty() || !r.letters.contains(code.front()))
+                return false;
+            windows.show(r.row);
+            return true;
+        });
+    }
+}
+
+} // namespace
 
 void registerParticipantWindows(TWindowRegistry& registry)
 {
-    registry.registerWindow(TWindowId::BarcodeInputForm,
-                            [](TWindowContext&) { return std::make_unique<TBarcodeInputForm>(); });
+    registry.registerWindow(TWindowId::BarcodeInputForm, [](TWindowContext& context) {
+        auto box = std::make_unique<TBarcodeInputForm>();
+        addPlaceholderReaders(*box, context.windows());
+        return box;
+    });
     registry.registerWindow<TAgeClassForm>(TWindowId::AgeClassForm);
     registry.registerWindow<TAgeMismatchPromptForm>(TWindowId::AgeMismatchPromptForm);
     registry.registerWindow<TTeamForm>(TWindowId::TeamForm);

@@ -321,7 +321,11 @@ TEST_F(DisciplinListTest, TimingNumbersStayWithTheirDisciplineAndTheStartListRea
     form->StartTimingExport();
     ASSERT_TRUE(settled());
     EXPECT_EQ(statusText(), QStringLiteral("Zeitmessungsdaten erfolgreich exportiert. ID=1"));
+    form->reloadFormData(false);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(statusText(), QStringLiteral("Zeitmessungsdaten erfolgreich exportiert. ID=1")) << "same discipline";
     choose(QStringLiteral("Staffel"));
+    EXPECT_TRUE(statusText().isEmpty()) << "the export was of the discipline no longer shown";
     ASSERT_TRUE(settled());
     form->StartTimingExport();
     ASSERT_TRUE(settled());
@@ -410,7 +414,12 @@ TEST_F(DisciplinListTest, PopupMenuAndTheWindowsItOpens)
     form->PopupMenu1Popup();
     EXPECT_FALSE(action("Anzeigen1")->isEnabled());
     EXPECT_FALSE(action("Entfernen1")->isEnabled());
-    EXPECT_TRUE(form->findChild<QMenu*>(QStringLiteral("LaufGruppedrucken"))->isEnabled());
+    // The heat's print submenu opens only onto entries.
+    auto* heatPrints = form->findChild<QMenu*>(QStringLiteral("LaufGruppedrucken"));
+    EXPECT_FALSE(heatPrints->isEnabled());
+    heatPrints->addAction(QStringLiteral("Wettkampfliste"));
+    form->PopupMenu1Popup();
+    EXPECT_TRUE(heatPrints->isEnabled());
     form->Button2Click();
     EXPECT_EQ(results.calls.back(), QStringLiteral("showAndLoadDisciplin %1 2 2147483647 0").arg(sprint));
     select({});
@@ -445,6 +454,22 @@ TEST_F(DisciplinListTest, PopupMenuAndTheWindowsItOpens)
     EXPECT_EQ(athletes.calls.back(), QStringLiteral("showTeamMembers %1").arg(owls));
     form->Button1Click();
     EXPECT_EQ(teams.calls.back(), QStringLiteral("showDisc %1 %2").arg(relay).arg(u10));
+}
+
+TEST_F(DisciplinListTest, CtrlPPrintsOnlyThroughAnEnabledPrintEntry)
+{
+    EXPECT_FALSE(form->hotKeyCallback(Qt::Key_P)) << "no print entry: the key is not taken";
+    QAction* print = form->printMenu()->addAction(QStringLiteral("Drucken"));
+    print->setObjectName(QStringLiteral("Drucken1"));
+    int printed = 0;
+    QObject::connect(print, &QAction::triggered, [&] { ++printed; });
+    EXPECT_FALSE(form->hotKeyCallback(Qt::Key_P)) << "nothing loaded, the print menu is disabled";
+    open(sprint);
+    EXPECT_TRUE(form->hotKeyCallback(Qt::Key_P));
+    EXPECT_EQ(printed, 1);
+    print->setEnabled(false);
+    EXPECT_FALSE(form->hotKeyCallback(Qt::Key_P));
+    EXPECT_EQ(printed, 1);
 }
 
 TEST_F(DisciplinListTest, TallySheetItemsOfThePrintoutsFollowTheResultFormat)

@@ -781,6 +781,30 @@ TEST_F(DisciplinWindow, TemplatesAreSavedFromTheTreeWithItsLabelsAndFoundByTheir
     windows.unregisterService<ITemplateForms>(&templates);
 }
 
+TEST_F(DisciplinWindow, ButtonsOfWindowsNotBuiltYetOpenTheirPlaceholders)
+{
+    for (TWindowId row : {TWindowId::PrintHighJumpForm, TWindowId::SaveDiscTemplateForm,
+                          TWindowId::LoadDiscTemplateForm, TWindowId::LoadResultsTemplateForm, TWindowId::AnalyseForm})
+        windows.create(row, context);
+    const int id = createDisc(QStringLiteral("Hochsprung"));
+    openDiscipline(w0, id);
+    chooseResultKind(w0, 4);
+    ASSERT_TRUE(w0->HeightsButton->isEnabled());
+    const auto opens = [&](QPushButton* button, TWindowId row) {
+        ASSERT_TRUE(button->isEnabled()) << button->objectName().toStdString();
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_TRUE(windows.isVisible(row)) << button->objectName().toStdString();
+        windows.widget(row)->hide();
+    };
+    opens(w0->HeightsButton, TWindowId::PrintHighJumpForm);
+    // Before the question about unsaved changes: there is nowhere to save to yet.
+    opens(w0->SaveTemplateButton, TWindowId::SaveDiscTemplateForm);
+    opens(w0->ImportTemplateButton, TWindowId::LoadDiscTemplateForm);
+    opens(w0->ImportResultsTemplateButton, TWindowId::LoadResultsTemplateForm);
+    opens(w0->ShowAnalysisButton, TWindowId::AnalyseForm);
+    EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join('\n').toStdString();
+}
+
 TEST_F(DisciplinWindow, TheTeamFlagAllowsOnlyPresetsForTeams)
 {
     w0->show();

@@ -8,7 +8,9 @@
 #include "tests/participants/AthleteWindowFixture.h"
 #include "tests/support/FakeServer.h"
 
+#include <QContextMenuEvent>
 #include <QFile>
+#include <QMenu>
 #include <QTest>
 #include <QTreeWidget>
 #include <QMimeData>
@@ -345,6 +347,37 @@ TEST_F(AthleteWindowTest, OtherWindowsShowTeamMembersAnAthleteOrANewAthleteWithA
     EXPECT_EQ(edit("EditBarcode")->text(), QStringLiteral("B11X"));
     EXPECT_EQ(edit("EditGivenName")->text(), QString());
     EXPECT_EQ(child<QLabel>("LabelId")->text(), QStringLiteral("ID: -"));
+}
+
+TEST_F(AthleteWindowTest, EntriesAndF11OfWindowsNotBuiltYetOpenTheirPlaceholders)
+{
+    athlete(QStringLiteral("Anna"), QStringLiteral("Berg"));
+    QWidget* bibs = windows.create(TWindowId::AssignBibForm, context);
+    QWidget* finder = windows.create(TWindowId::AthleteResultFinderForm, context);
+    open();
+    click(QStringLiteral("Berg"));
+
+    // The list's context menu, as the menu key opens it.
+    const QPoint at = list()->visualRect(form->listModel().index(0, 0)).center();
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, at, list()->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(list(), &menuKey);
+    auto* menu = form->findChild<QMenu*>(QStringLiteral("PopupMenu1"));
+    ASSERT_TRUE(menu->isVisible());
+    auto* assign = menu->findChild<QAction*>(QStringLiteral("Startnummernvergeben1"));
+    auto* results = menu->findChild<QAction*>(QStringLiteral("Leistungenzuordnen1"));
+    ASSERT_TRUE(assign->isEnabled());
+    ASSERT_TRUE(results->isEnabled());
+    menu->hide();
+    assign->trigger();
+    EXPECT_TRUE(bibs->isVisible());
+    results->trigger();
+    EXPECT_TRUE(finder->isVisible());
+
+    finder->hide();
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_F11);
+    EXPECT_TRUE(finder->isVisible()) << "F11 with one row selected";
+    EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join('\n').toStdString();
 }
 
 TEST_F(AthleteWindowTest, TheSelectionIsDraggedAsIdsInListOrder)

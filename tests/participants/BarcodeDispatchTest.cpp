@@ -3,6 +3,10 @@
 #include "tests/support/TestUtil.h"
 #include "participants/BarcodeDispatcher.h"
 #include "participants/ui/BarcodeInputDialog.h"
+#include "participants/ui/ParticipantWindows.h"
+#include "core/connection/CurrentCompetition.h"
+#include "core/ui/WindowContext.h"
+#include "core/ui/WindowRegistry.h"
 #include "core/ui/ExceptionDialog.h"
 #include "tests/support/TempAppFolders.h"
 
@@ -146,6 +150,45 @@ TEST_F(InputBox, AFailingHandlerIsReportedNotThrown)
     ASSERT_EQ(rows->topLevelItemCount(), 1);
     EXPECT_EQ(rows->topLevelItem(0)->text(0), QStringLiteral("Handler kaputt"));
     EXPECT_TRUE(lockIsFree());
+}
+
+TEST(PlaceholderReaders, AValidCodeWhoseReaderIsNotBuiltOpensItsPlaceholder)
+{
+    tvp::test::TempAppFolders folders;
+    TExceptionForm messages;
+    auto* rows = messages.findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+    TWindowRegistry registry;
+    registerParticipantWindows(registry);
+    TCurrentCompetition competition;
+    TWindowContext context(competition, registry);
+    for (TWindowId id : {TWindowId::BarcodeInputForm, TWindowId::AthleteResultFinderForm, TWindowId::TallySheetForm,
+                         TWindowId::ResultDialog})
+        registry.create(id, context);
+    auto* box = registry.get<TBarcodeInputForm>(TWindowId::BarcodeInputForm);
+    ASSERT_TRUE(box);
+    auto* edit = box->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+    const auto enter = [&](const QString& code) {
+        box->show();
+        edit->setText(code);
+        press(edit, Qt::Key_Return, QStringLiteral("\r"));
+    };
+
+    const std::pair<QString, TWindowId> codes[] = {{QStringLiteral("A11X"), TWindowId::AthleteResultFinderForm},
+                                                   {QStringLiteral("B1X"), TWindowId::AthleteResultFinderForm},
+                                                   {QStringLiteral("T1X2X00"), TWindowId::TallySheetForm},
+                                                   {QStringLiteral("L1X000"), TWindowId::ResultDialog}};
+    for (const auto& [code, reader] : codes) {
+        enter(code);
+        EXPECT_TRUE(registry.isVisible(reader)) << code.toStdString();
+        registry.widget(reader)->hide();
+    }
+    EXPECT_EQ(rows->topLevelItemCount(), 0);
+
+    enter(QStringLiteral("!A11X!"));
+    EXPECT_FALSE(registry.isVisible(TWindowId::AthleteResultFinderForm));
+    ASSERT_EQ(rows->topLevelItemCount(), 1);
+    EXPECT_EQ(rows->topLevelItem(0)->text(0), QStringLiteral("Ungültiger Barcode"));
+    registry.destroyAll();
 }
 
 } // namespace

@@ -162,7 +162,14 @@ TEST_F(StartListExport, AMissingOrUnsetFolderIsReportedNotWrittenElsewhere)
         unset.exportTimingList(5, 3, sprintHeat());
         ADD_FAILURE() << "an unset folder was accepted";
     } catch (const TvpError& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Für die Zeitmessung ist kein Austauschordner eingestellt."));
+        EXPECT_TRUE(
+            e.message().startsWith(QStringLiteral("Für die Zeitmessung ist kein Austauschordner eingestellt.")));
+        // Says where to set it.
+        QString settings;
+        getOptionsIniFilePath(settings);
+        EXPECT_TRUE(e.message().contains(QDir::toNativeSeparators(settings))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(QStringLiteral("[TimingConnector]")));
+        EXPECT_TRUE(e.message().contains(QStringLiteral("ExchangeFolder=")));
     }
 }
 

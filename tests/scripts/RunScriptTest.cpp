@@ -35,6 +35,8 @@ protected:
                     "touch \"" + mark("server").toUtf8() + "\"");
         writeScript(root.filePath(QStringLiteral("build/program/TrivantaPentrel")),
                     "touch \"" + mark("program").toUtf8() + "\"");
+        // The X display :99 is there, every other one cannot be opened.
+        writeScript(root.filePath(QStringLiteral("bin/xdpyinfo")), "[ \"$DISPLAY\" = :99 ]");
     }
 
     QString mark(const char* what) const { return root.filePath(QStringLiteral("ran-%1").arg(QLatin1String(what))); }
@@ -46,6 +48,8 @@ protected:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "TVP_BUILD_DIR"})
             env.remove(QLatin1String(name));
+        env.insert(QStringLiteral("PATH"),
+                   root.filePath(QStringLiteral("bin")) + u':' + env.value(QStringLiteral("PATH")));
         for (const QString& setting : desktop)
             env.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
         p.setProcessEnvironment(env);
@@ -74,4 +78,21 @@ TEST_F(RunScript, WithADesktopItBuildsStartsTheServerAndTheProgram)
     EXPECT_EQ(run({QStringLiteral("DISPLAY=:99")}), 0) << errors.toStdString();
     for (const char* what : {"deps", "build", "program"})
         EXPECT_TRUE(QFile::exists(mark(what))) << what;
+}
+
+TEST_F(RunScript, ADisplayThatCannotBeOpenedStartsNoServer)
+{
+    EXPECT_EQ(run({QStringLiteral("DISPLAY=:98")}), 1);
+    EXPECT_TRUE(errors.contains(QStringLiteral("cannot open the display :98"))) << errors.toStdString();
+    for (const char* what : {"build", "server", "program"})
+        EXPECT_FALSE(QFile::exists(mark(what))) << what;
+
+    // A Wayland session is tried by its socket.
+    QTemporaryDir runtime;
+    EXPECT_EQ(run({QStringLiteral("WAYLAND_DISPLAY=wayland-7"), QStringLiteral("XDG_RUNTIME_DIR=") + runtime.path()}),
+              1);
+    EXPECT_FALSE(QFile::exists(mark("server")));
+    // A platform without display needs none.
+    EXPECT_EQ(run({QStringLiteral("QT_QPA_PLATFORM=offscreen")}), 0) << errors.toStdString();
+    EXPECT_TRUE(QFile::exists(mark("program")));
 }

@@ -162,6 +162,45 @@ TEST_F(StandinHeats, MovesKeepEveryoneElsesEmptyLanesAndCountVersions)
     EXPECT_EQ(heats(sprint)[1], (std::vector<int>{fox[2], fox[3], fox[0]})) << "refusals change nothing";
 }
 
+TEST_F(StandinHeats, EntriesCarryTheListVersionOfTheChangeThatPlacedOrMovedThem)
+{
+    const auto versions = [&] {
+        std::map<int, int> out;
+        for (const HeatParticipantsType& h : client->drs()->getDisciplinParticipants(sprint, 0).HeatList)
+            for (const VersionedParticipantsType& p : h.VersionedParticipants)
+                if (p.Athlete)
+                    out[p.Athlete->AthleteID] = p.Version;
+        return out;
+    };
+    const int v0 = listVersion(sprint);
+    for (int id : fox)
+        assign(id, sprint, 1);
+    EXPECT_EQ(listVersion(sprint), v0 + 4);
+    EXPECT_EQ(versions(), (std::map<int, int>{{fox[0], v0 + 1}, {fox[1], v0 + 2}, {fox[2], v0 + 3}, {fox[3], v0 + 4}}))
+        << "each placed in its own change of the list";
+
+    // The last one to another heat: only it changes.
+    assign(fox[3], sprint, 2);
+    EXPECT_EQ(listVersion(sprint), v0 + 5);
+    EXPECT_EQ(versions()[fox[3]], v0 + 5);
+    EXPECT_EQ(versions()[fox[2]], v0 + 3);
+    // The first one away: the two behind it move up a place, and that is a change of theirs too.
+    assign(fox[0], sprint, 2);
+    EXPECT_EQ(versions(), (std::map<int, int>{{fox[0], v0 + 6}, {fox[1], v0 + 6}, {fox[2], v0 + 6}, {fox[3], v0 + 5}}));
+    // So the entries changed since a list printed at version v0 + 5 are exactly those above it.
+    int marked = 0;
+    for (const auto& [id, version] : versions())
+        marked += version > v0 + 5;
+    EXPECT_EQ(marked, 3);
+
+    // A participant leaving by another operation changes the list as well; the rest keep theirs.
+    assign(owl[0], sprint, 1);
+    const int before = listVersion(sprint);
+    client->cms()->removeAthlete(owl[0], true);
+    EXPECT_EQ(listVersion(sprint), before + 1);
+    EXPECT_EQ(versions()[fox[1]], v0 + 6);
+}
+
 TEST_F(StandinHeats, RemovalIsRefusedWhileResultsExistUntilForced)
 {
     for (int id : fox)

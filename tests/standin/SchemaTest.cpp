@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace tvp;
 using namespace tvp::standin;
 
@@ -170,6 +172,32 @@ TEST_F(StandinSchema, EachMigrationAppliesOnTheVersionBeforeAndKeepsTheData)
     migrate(db);
     migrate(db);
     EXPECT_EQ(version(db), latestSchemaVersion());
+}
+
+TEST_F(StandinSchema, ListEntriesOfAnOlderFileTakeTheirListsVersion)
+{
+    Db db(file("v3.db"));
+    migrate(db, 3);
+    db.exec(R"(
+        INSERT INTO competitions (id, name) VALUES (1, 'Alt');
+        INSERT INTO barcodes (id, kind, competition_id) VALUES (1, 'athlete', 1), (2, 'athlete', 1),
+            (3, 'discipline', 1), (4, 'discipline', 1);
+        INSERT INTO athletes (id, competition_id, given_name, sur_name, barcode)
+            VALUES (10, 1, 'A', 'B', 1), (11, 1, 'C', 'D', 2);
+        INSERT INTO disciplines (id, competition_id, name, list_version, barcode)
+            VALUES (20, 1, 'Sprint', 5, 3), (21, 1, 'Wurf', 0, 4);
+        INSERT INTO heat_assignments (discipline_id, athlete_id, heat_no, position, version)
+            VALUES (20, 10, 1, 1, 1), (20, 11, 1, 2, 3), (21, 10, 1, 1, 0);
+    )");
+    migrate(db);
+    // Once counting the entry's own moves; now the list version it was placed in, which an
+    // older file does not know: the list's current one marks it rather than missing it.
+    Statement q = db.query("SELECT discipline_id, athlete_id, version FROM heat_assignments "
+                           "ORDER BY discipline_id, athlete_id");
+    std::vector<std::tuple<int, int, int>> rows;
+    while (q.next())
+        rows.emplace_back(q.intAt(0), q.intAt(1), q.intAt(2));
+    EXPECT_EQ(rows, (std::vector<std::tuple<int, int, int>>{{20, 10, 5}, {20, 11, 5}, {21, 10, 0}}));
 }
 
 TEST_F(StandinSchema, AFileOfANewerServerIsRefusedUntouched)

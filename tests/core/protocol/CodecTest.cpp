@@ -1,5 +1,6 @@
 #include "core/protocol/SoapCodec.h"
 #include "core/protocol/SoapHeader.h"
+#include "core/protocol/SoapWriter.h"
 #include "core/protocol/TVPWebServices2.h"
 
 #include <gtest/gtest.h>
@@ -83,4 +84,40 @@ TEST(SessionHeader, ReadFromAnswersWithTheTransactionBesideIt)
     EXPECT_EQ(getSessionfromSoap(answer("<Session ID=\"S1\"/>"), tx), "");
     EXPECT_EQ(getSessionfromSoap(kEnvelopeStart + "<soapenv:Body/></soapenv:Envelope>", tx), "");
     EXPECT_EQ(getSessionfromSoap(std::string("<html>"), tx), "");
+}
+
+// Answers written as text must read exactly as the document the codec builds would: the same
+// bytes, escapes and empty elements included.
+TEST(SoapWriter, WritesWhatTheDocumentWouldSerialize)
+{
+    std::vector<AthleteType> athletes(3);
+    athletes[0].Name = AthleteNameType{QStringLiteral("Lena & <Marie>"), QStringLiteral("Müller\x01\tx\r\ny")};
+    athletes[0].Bib = {7, 8};
+    athletes[0].Gender = GenderType::FEMALE;
+    TeamType team;
+    team.Name = QStringLiteral("LG Süd");
+    team.AgeClass.ensure().Name = QStringLiteral("U10");
+    athletes[0].Team = team;
+    athletes[1].Club = ClubShortType{};
+    const auto viaDocument = [](const auto& result) {
+        pugi::xml_document doc;
+        pugi::xml_node op = codec::makeEnvelope(doc, wire::kMainNs, "getAthletesResponse");
+        codec::encodeResult(op, result, {.omitEmpty = false});
+        const std::string all = codec::serialize(doc);
+        // The response element's content.
+        const std::size_t open = all.find('>', all.find("getAthletesResponse")) + 1;
+        const std::size_t close = all.rfind("</", all.rfind("getAthletesResponse"));
+        return all[open - 2] == '/' ? std::string() : all.substr(open, close - open);
+    };
+    std::string text;
+    codec::writeResult(text, athletes);
+    EXPECT_EQ(text, viaDocument(athletes));
+    EXPECT_NE(text.find("Lena &amp; &lt;Marie&gt;"), std::string::npos);
+    EXPECT_NE(text.find("&#01;\tx\r\ny"), std::string::npos);
+
+    CompetitionType one;
+    one.Name = QStringLiteral("Sportfest");
+    std::string record;
+    codec::writeResult(record, one);
+    EXPECT_EQ(record, viaDocument(one));
 }

@@ -95,4 +95,23 @@ TEST_F(LocalServer, ScriptsRunInTheServerFolderAndAreMissedWhenAbsent)
     EXPECT_EQ(runIn(QStringLiteral("stop.sh"), StopLocalServer), serverDir);
 }
 
+TEST_F(LocalServer, StoppingWaitsForTheScriptAndReportsItsFailure)
+{
+    QDir(programDir.path()).mkpath(QStringLiteral("server"));
+    const auto script = [&](const QByteArray& text) {
+        QFile f(programDir.filePath(QStringLiteral("server/stop.sh")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text);
+    };
+    // Done only when the script is: the server is gone once the call returns.
+    script("sleep 0.3; touch stopped\n");
+    EXPECT_TRUE(StopLocalServer());
+    EXPECT_TRUE(QFile::exists(programDir.filePath(QStringLiteral("server/stopped"))));
+
+    script("echo 'kill: keine Berechtigung' >&2; exit 1\n");
+    EXPECT_FALSE(StopLocalServer()) << "a stop script that fails is no stop";
+    script("kill -KILL $$\n");
+    EXPECT_FALSE(StopLocalServer()) << "nor one that is killed";
+}
+
 } // namespace

@@ -38,7 +38,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <optional>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,6 +48,27 @@ using namespace tvp;
 using tvp::test::ScriptedDialogs;
 
 namespace {
+
+// A second process of this program that only waits, ended with the test.
+struct WaitingChild {
+    WaitingChild() : pid(::fork())
+    {
+        if (pid == 0) {
+            ::sleep(30);
+            ::_exit(0);
+        }
+    }
+    ~WaitingChild()
+    {
+        if (pid > 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+    WaitingChild(const WaitingChild&) = delete;
+    WaitingChild& operator=(const WaitingChild&) = delete;
+    const pid_t pid;
+};
 
 const QString kEulaCaption = QStringLiteral("Lizenzinformationen");
 
@@ -216,20 +239,9 @@ TEST_F(StartupTest, NoCompetitionEndsTheProgram)
 TEST_F(StartupTest, AnotherRunningInstanceIsAskedAboutUnlessStillStarting)
 {
     // Another instance of the same program: a child that only waits.
-    const pid_t child = ::fork();
+    const WaitingChild waiting;
+    const pid_t child = waiting.pid;
     ASSERT_GE(child, 0);
-    if (child == 0) {
-        ::sleep(30);
-        ::_exit(0);
-    }
-    struct Reap {
-        pid_t pid;
-        ~Reap()
-        {
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, nullptr, 0);
-        }
-    } reap{child};
     QFile other(instanceDir.filePath(QStringLiteral("%1.instance").arg(child)));
     ASSERT_TRUE(other.open(QIODevice::WriteOnly));
     other.write(TMainForm::kStartingTitle.toUtf8());
@@ -671,3 +683,79 @@ TEST_F(StartupTest, AStopThatCannotRunIsSaidBeforeTheProgramEnds)
                                                        "das Programm vollständig entpackt wurde."));
     EXPECT_TRUE(closed) << "the program ends all the same";
 }
+
+namespace {
+
+// Sets environment variables for one scope and puts the old values back.
+class EnvScope {
+public:
+    void set(const char* name, const QByteArray& value)
+    {
+        remember(name);
+        qputenv(name, value);
+    }
+    void unset(const char* name)
+    {
+        remember(name);
+        qunsetenv(name);
+    }
+    ~EnvScope()
+    {
+        for (const auto& [name, value] : saved_)
+            value ? qputenv(name, *value) : qunsetenv(name);
+    }
+
+private:
+    void remember(const char* name)
+    {
+        if (!std::any_of(saved_.begin(), saved_.end(), [&](const auto& s) { return s.first == name; }))
+            saved_.emplace_back(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+    }
+    std::vector<std::pair<const char*, std::optional<QByteArray>>> saved_;
+};
+
+TEST(InstanceFolders, OnlyAnInstanceOnTheSameDesktopCounts)
+{
+    EXPECT_EQ(desktopKey({}, QStringLiteral(":0.1"), {}), desktopKey({}, QStringLiteral(":0"), {}));
+    EXPECT_NE(desktopKey({}, QStringLiteral(":0"), {}), desktopKey({}, QStringLiteral(":1"), {}));
+    EXPECT_NE(desktopKey({}, QStringLiteral("localhost:10.0"), {}), desktopKey({}, QStringLiteral(":10"), {}));
+    EXPECT_EQ(desktopKey(QStringLiteral("wayland-0"), QStringLiteral(":0"), QStringLiteral("3")),
+              QStringLiteral("wayland-wayland-0"));
+    EXPECT_EQ(desktopKey({}, {}, QStringLiteral("7")), QStringLiteral("session-7"));
+    EXPECT_EQ(desktopKey({}, QStringLiteral("../../x"), {}).indexOf(u'/'), -1) << "one folder name";
+
+    EnvScope env;
+    env.unset("TVP_INSTANCE_DIR");
+    env.unset("WAYLAND_DISPLAY");
+    // Without XDG_RUNTIME_DIR the fallback folder is the user's for every session: it is split by
+    // desktop as well.
+    env.unset("XDG_RUNTIME_DIR");
+    env.set("DISPLAY", ":5");
+    const QString onFive = defaultInstanceFolder();
+    env.set("DISPLAY", ":6");
+    EXPECT_NE(defaultInstanceFolder(), onFive);
+    EXPECT_TRUE(onFive.endsWith(QStringLiteral("/x11-_5"))) << onFive.toStdString();
+
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    env.set("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    env.set("DISPLAY", ":5");
+    const QString fiveFolder = defaultInstanceFolder();
+    EXPECT_TRUE(fiveFolder.startsWith(runtime.path()));
+    env.set("DISPLAY", ":6");
+    const QString sixFolder = defaultInstanceFolder();
+
+    // A running program on display 5 (a child of this one, so it is this program).
+    const WaitingChild waiting;
+    const pid_t child = waiting.pid;
+    ASSERT_GE(child, 0);
+    ASSERT_TRUE(QDir().mkpath(fiveFolder));
+    QFile other(QDir(fiveFolder).filePath(QStringLiteral("%1.instance").arg(child)));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("Sportfest - Trivanta Pentrel");
+    other.close();
+    EXPECT_TRUE(TInstanceRegistry(sixFolder).otherTitles().isEmpty()) << "another display's instance does not count";
+    EXPECT_EQ(TInstanceRegistry(fiveFolder).otherTitles(), QStringList{QStringLiteral("Sportfest - Trivanta Pentrel")});
+}
+
+} // namespace

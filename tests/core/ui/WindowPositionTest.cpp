@@ -101,3 +101,34 @@ TEST_F(Positions, MovingAShownWindowStoresWhereItComesToRest)
     setPosStoreAdapter(nullptr);
     TTVPForm::moveStoreDelayMs = savedDelay;
 }
+
+TEST_F(Positions, TheHintAndTheMessageWindowOpenBesideTheChooser)
+{
+    const QSize screen(1920, 1080);
+    TestForm chooser{QStringLiteral("ChooseCompetitionForm"), {460, 480}};
+    TestForm hint{QStringLiteral("HintForm"), {682, 578}};
+    TestForm messages{QStringLiteral("ExceptionForm"), {560, 260}};
+    TPositionStoreAdapter adapter({&main, &chooser, &hint, &messages}, 2, {}, screen);
+    const QRect kept = chooser.geometry();
+    EXPECT_EQ(kept.center(), QRect(QPoint(), screen).center()) << "the chooser itself stays centred";
+    EXPECT_FALSE(hint.geometry().intersects(kept));
+    EXPECT_FALSE(messages.geometry().intersects(kept));
+    for (const TestForm* f : {&hint, &messages})
+        EXPECT_TRUE(QRect(QPoint(), screen).contains(f->geometry())) << f->objectName().toStdString();
+
+    // A stored place is the user's choice and is kept.
+    store(QStringLiteral("HintForm"), 800, 300);
+    adapter.initWindowPosition(&hint);
+    EXPECT_EQ(hint.pos(), QPoint(800, 300));
+}
+
+TEST(PlaceBeside, TakesTheFirstFreeSideElseTheOneThatCoversLeast)
+{
+    const QRect keep(400, 300, 400, 400);
+    EXPECT_EQ(placeBeside(keep, {300, 200}, {1600, 1000}), QPoint(800, 399)) << "right";
+    EXPECT_EQ(placeBeside(keep, {300, 200}, {1000, 1000}), QPoint(100, 399)) << "no room right: left";
+    EXPECT_EQ(placeBeside(QRect(200, 100, 600, 300), {500, 200}, {1000, 700}), QPoint(249, 400)) << "below";
+    // Nowhere free on a small screen: the least covered place, still on the screen.
+    // Right and left cover 400 x 400 of it, below and above 500 x 300: below.
+    EXPECT_EQ(placeBeside(QRect(100, 100, 600, 500), {500, 400}, {800, 700}), QPoint(149, 300));
+}
