@@ -94,6 +94,12 @@ const OperationTable& operationTable()
         t.serve<ops::addSquad>(Write);
         t.serve<ops::modifySquad>(Write);
         t.serve<ops::removeSquad>(Write);
+
+        // Barcode lookups, bulk bibs, blank barcodes and participant imports.
+        t.serve<ops::getAthleteInfo>(Read);
+        t.serve<ops::setBibToAthlete>(Write);
+        t.serve<ops::allocateBlancAthleteBarcode>(Write);
+        t.serve<ops::importParticipants>(Write);
         return t;
     }();
     return table;
