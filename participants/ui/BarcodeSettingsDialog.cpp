@@ -106,7 +106,7 @@ TBarcodeSettingsForm::TBarcodeSettingsForm(TWindowContext& context, std::unique_
     connect(Button3, &QPushButton::clicked, this, [this] { guarded([this] { addSelectedDevice(); }); });
     connect(Button4, &QPushButton::clicked, this, [this] {
         guarded([this] {
-            if (QWidget* box = context().windows().widget(TWindowId::BarcodeInputForm))
+            if (QWidget* box = this->context().windows().widget(TWindowId::BarcodeInputForm))
                 box->show();
         });
     });
