@@ -5,6 +5,7 @@
 
 #include "core/protocol/ParticipantRecords.h"
 #include "core/services/ParticipantServices.h" // ITeamMemberWarningForm, which other areas reach too
+#include "participants/ImportRequest.h"
 
 #include <QString>
 
@@ -102,6 +103,13 @@ class IListSearchForm {
 public:
     virtual ~IListSearchForm() = default;
     virtual void openSearchDialog(const std::vector<QAbstractItemView*>& lists, const std::vector<int>& columns) = 0;
+};
+
+// The LADV window's second runner: carries out the generic import in one read-write transaction.
+class IParticipantImport {
+public:
+    virtual ~IParticipantImport() = default;
+    virtual void executeImport(TImportRequest request) = 0;
 };
 
 } // namespace tvp

@@ -297,4 +297,38 @@ void flipAthleteNames(Call& c, const op::flipAthleteNames& a)
     }
 }
 
+proto::getAthleteInfoResponse1 getAthleteInfo(Call& c, const op::getAthleteInfo& a)
+{
+    Db& db = c.database();
+    // Barcodes are unique on the whole server, so a code finds its athlete in any competition; the
+    // answer's competition tells the client whether it is the open one.
+    int athleteId = a.AthletID;
+    if (athleteId == 0) {
+        const int code = a.AthleteBarcodeId != 0 ? a.AthleteBarcodeId : a.CustomAthleteBarcode;
+        Statement q = db.query(a.AthleteBarcodeId != 0 ? "SELECT id FROM athletes WHERE barcode = ?"
+                                                       : "SELECT id FROM athletes WHERE custom_barcode = ?",
+                               code);
+        if (code == 0 || !q.next())
+            throw ServerError(errors::NoAthleteWithBarcode, {text(code)});
+        athleteId = q.intAt(0);
+    }
+    const int competitionId = competitionOfAthlete(db, athleteId);
+    proto::getAthleteInfoResponse1 r;
+    r.Athlete = loadAthlete(db, competitionId, athleteId);
+    r.Competition = readCompetition(db, competitionId);
+    return r;
+}
+
+void setBibToAthlete(Call& c, const op::setBibToAthlete& a)
+{
+    Db& db = c.database();
+    const int competitionId = competitionOfAthlete(db, a.AthleteID);
+    if (a.Bib < 1)
+        throw ServerError(errors::BibInvalid, {text(a.Bib)});
+    if (db.query("SELECT 1 FROM athlete_bibs WHERE athlete_id = ?", a.AthleteID).next())
+        throw ServerError(errors::AthleteHasBib, {athleteName(db, a.AthleteID)});
+    checkBibsFree(db, competitionId, a.AthleteID, {a.Bib}, false);
+    storeBibs(db, competitionId, a.AthleteID, {a.Bib});
+}
+
 } // namespace tvp::standin::ops

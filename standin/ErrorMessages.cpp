@@ -39,6 +39,12 @@ const std::vector<Message>& messages()
         {BlankBarcodeInUse, "Der Blanko-Barcode %s ist bereits dem Athleten %s zugewiesen."},
         {BibInvalid, "Ungültige Startnummer %s: Startnummern sind ganze Zahlen ab 1."},
         {BibTwice, "Die Startnummer %s ist mehrfach angegeben."},
+        {NoAthleteWithBarcode, "Es gibt keinen Athleten mit dem Barcode %s."},
+        {AthleteHasBib, "Der Athlet %s hat bereits eine Startnummer."},
+
+        // Imports and blank barcodes.
+        {InvalidParticipantFile, "Die Teilnehmerdatei ist ungültig: %s"},
+        {InvalidBarcodeCount, "Die Anzahl %s ist ungültig: reserviert werden 1 bis %s Barcodes auf einmal."},
 
         // Disciplines and scoring nodes.
         {AssignmentChangeWithResults,

@@ -39,6 +39,12 @@ inline constexpr int BlankBarcodeNotReserved = 233;
 inline constexpr int BlankBarcodeInUse = 234;
 inline constexpr int BibInvalid = 235;
 inline constexpr int BibTwice = 236;
+inline constexpr int NoAthleteWithBarcode = 10;
+inline constexpr int AthleteHasBib = 119;
+
+// Imports and blank barcodes.
+inline constexpr int InvalidParticipantFile = 250;
+inline constexpr int InvalidBarcodeCount = 251;
 
 // Disciplines and scoring nodes.
 inline constexpr int AssignmentChangeWithResults = 12;

@@ -47,6 +47,13 @@ proto::addAthleteResponse1 addAthlete(Call& c, const op::addAthlete& a);
 void modifyAthlete(Call& c, const op::modifyAthlete& a);
 void removeAthlete(Call& c, const op::removeAthlete& a);
 void flipAthleteNames(Call& c, const op::flipAthleteNames& a);
+proto::getAthleteInfoResponse1 getAthleteInfo(Call& c, const op::getAthleteInfo& a);
+void setBibToAthlete(Call& c, const op::setBibToAthlete& a);
+
+// Imports and blank barcodes (ImportOps.cpp)
+void importParticipants(Call& c, const op::importParticipants& a);
+proto::allocateBlancAthleteBarcodeResponse1 allocateBlancAthleteBarcode(Call& c,
+                                                                        const op::allocateBlancAthleteBarcode& a);
 
 // Disciplines and scoring nodes (DisciplineOps.cpp)
 proto::createDisciplinResponse createDisciplin(Call& c, const op::createDisciplin& a);

@@ -104,6 +104,11 @@ const OperationTable& operationTable()
         t.serve<ops::removeScheduleItem>(Write);
         t.serve<ops::getSquadSchedule>(Read);
         t.serve<ops::getPossibleDisciplinePlaces>(Read);
+        // Barcode lookups, bulk bibs, blank barcodes and participant imports.
+        t.serve<ops::getAthleteInfo>(Read);
+        t.serve<ops::setBibToAthlete>(Write);
+        t.serve<ops::allocateBlancAthleteBarcode>(Write);
+        t.serve<ops::importParticipants>(Write);
         return t;
     }();
     return table;

@@ -18,7 +18,7 @@ const char* const kUsage =
     "                    [--max-request-mb N] [--discovery] [--discovery-bind ADRESSE]\n"
     "                    [--discovery-port N] [--discovery-reply-port N]\n"
     "                    [--maker-update TEXT] [--maker-feature NAME]... [--maker-help LINK]\n"
-    "                    [--maker-delay-ms N]\n";
+    "                    [--maker-delay-ms N] [--ladv-fake ORDNER] [--ladv-login NAME:PASSWORT]\n";
 
 namespace {
 
@@ -97,6 +97,15 @@ StandinOptions parseOptions(const std::vector<std::string>& args)
         {"--maker-feature", [&](const std::string& v) { o.maker.activeFeatures.insert(v); }},
         {"--maker-help", [&](const std::string& v) { o.maker.helpLink = v; }},
         {"--maker-delay-ms", [&](const std::string& v) { o.maker.delayMs = toInt(v, "--maker-delay-ms", 0, 600000); }},
+        {"--ladv-fake", [&](const std::string& v) { o.maker.ladvFolder = v; }},
+        {"--ladv-login",
+         [&](const std::string& v) {
+             const auto colon = v.find(':');
+             if (colon == std::string::npos)
+                 throw std::invalid_argument("--ladv-login");
+             o.maker.ladvUser = v.substr(0, colon);
+             o.maker.ladvPassword = v.substr(colon + 1);
+         }},
     };
     const std::map<std::string, std::function<void()>> switches = {
         {"--discovery", [&] { o.discovery = true; }},

@@ -215,6 +215,29 @@ bool exportCsvFile(const QString& FileName, QTreeWidget* listView, bool OpenAfte
                          CertificatePlaceColumn);
 }
 
+QString askCsvSaveFile(const QString& proposedName)
+{
+    QString proposal = proposedName;
+    const QString folder = csvExportFolder();
+    if (!folder.isEmpty() && QDir(folder).exists())
+        proposal = QDir(folder).filePath(proposal);
+    QString path = dialogs().getSaveFileNameWithSuffix(QApplication::activeWindow(), kCsvSaveCaption, proposal,
+                                                       QStringLiteral("csv-Dateien (*.csv)"), QStringLiteral("csv"));
+    if (path.isEmpty())
+        return {};
+    if (QFileInfo(path).suffix().isEmpty()) {
+        // A dialog that did not add the suffix has not asked about the file now meant.
+        path += QStringLiteral(".csv");
+        if (QFileInfo::exists(path) &&
+            !askYesNo(QApplication::activeWindow(), kCsvSaveCaption,
+                      QStringLiteral("Die Datei \"%1\" existiert bereits. Soll sie ersetzt werden?")
+                          .arg(QFileInfo(path).fileName())))
+            return {};
+    }
+    lastCsvFile() = path;
+    return path;
+}
+
 bool exportCsvFile(const QString& FileName, const QAbstractItemModel& model, bool OpenAfterwards, bool ConvertResults,
                    bool AskForFile, int CertificatePlaceColumn, bool* cancelled)
 {
@@ -222,30 +245,12 @@ bool exportCsvFile(const QString& FileName, const QAbstractItemModel& model, boo
         *cancelled = false;
     QString path = FileName;
     if (AskForFile) {
-        QString proposal = fileNameSaveChars(FileName) + QStringLiteral(".csv");
-        const QString folder = csvExportFolder();
-        if (!folder.isEmpty() && QDir(folder).exists())
-            proposal = QDir(folder).filePath(proposal);
-        path = dialogs().getSaveFileNameWithSuffix(QApplication::activeWindow(), kCsvSaveCaption, proposal,
-                                                   QStringLiteral("csv-Dateien (*.csv)"), QStringLiteral("csv"));
+        path = askCsvSaveFile(fileNameSaveChars(FileName) + QStringLiteral(".csv"));
         if (path.isEmpty()) {
             if (cancelled)
                 *cancelled = true;
             return false;
         }
-        if (QFileInfo(path).suffix().isEmpty()) {
-            // A dialog that did not add the suffix has not asked about the file now meant.
-            path += QStringLiteral(".csv");
-            if (QFileInfo::exists(path) &&
-                !askYesNo(QApplication::activeWindow(), kCsvSaveCaption,
-                          QStringLiteral("Die Datei \"%1\" existiert bereits. Soll sie ersetzt werden?")
-                              .arg(QFileInfo(path).fileName()))) {
-                if (cancelled)
-                    *cancelled = true;
-                return false;
-            }
-        }
-        lastCsvFile() = path;
     }
 
     if (!writeCsvFile(path, model, ConvertResults, CertificatePlaceColumn)) {

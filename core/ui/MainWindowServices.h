@@ -49,6 +49,10 @@ bool exportCsvFile(const QString& FileName, QTreeWidget* listView, bool OpenAfte
 bool exportCsvFile(const QString& FileName, const QAbstractItemModel& model, bool OpenAfterwards, bool ConvertResults,
                    bool AskForFile, int CertificatePlaceColumn, bool* cancelled = nullptr);
 
+// The export's save dialog with the proposed file name (in the last export's folder); the chosen
+// path with ".csv", or empty when the user cancelled.
+QString askCsvSaveFile(const QString& proposedName);
+
 // The folder of the last file chosen in the export's save dialog; empty before the first.
 QString csvExportFolder();
 

@@ -12,6 +12,12 @@
 #include "participants/ui/SearchDialog.h"
 #include "participants/ui/TeamDialog.h"
 #include "participants/ui/TeamMemberWarningDialog.h"
+#include "participants/ui/AssignBibs.h"
+#include "participants/ui/AthleteResultFinderDialog.h"
+#include "participants/ui/BarcodeSettingsDialog.h"
+#include "participants/ui/BlankoBarcodeDialog.h"
+#include "participants/ui/CsvImportDialog.h"
+#include "participants/ui/LadvDialog.h"
 
 #include <QPointer>
 
@@ -62,6 +68,12 @@ void registerParticipantWindows(TWindowRegistry& registry)
     registry.registerWindow<TClubForm>(TWindowId::ClubForm);
     registry.registerWindow<TSquadForm>(TWindowId::SquadForm);
     registry.registerWindow<TSquadCreateForm>(TWindowId::SquadCreateForm);
+    registry.registerWindow<TBarcodeSettingsForm>(TWindowId::BarcodeSettingsForm);
+    registry.registerWindow<TAthleteResultFinderForm>(TWindowId::AthleteResultFinderForm);
+    registry.registerWindow<TAssignBibForm>(TWindowId::AssignBibForm);
+    registry.registerWindow<TBlankoBarcodeForm>(TWindowId::BlankoBarcodeForm);
+    registry.registerWindow<TLadvForm>(TWindowId::LadvForm);
+    registry.registerWindow<TCsvImportForm>(TWindowId::CsvImportForm);
 }
 
 } // namespace tvp

@@ -1,0 +1,551 @@
+// The windows of bulk bibs, blank barcodes, the barcode finder, the LADV exchange, the registration
+// CSV import and the scanner settings, offscreen against the stand-in as a user drives them.
+
+#include "WindowFixture.h"
+
+#include "core/ui/MainWindowServices.h"
+#include "core/util/Features.h"
+#include "core/util/IniHandler.h"
+#include "participants/BarcodeUtils.h"
+#include "participants/ui/AssignBibs.h"
+#include "participants/ui/AthleteResultFinderDialog.h"
+#include "participants/ui/BarcodeInputDialog.h"
+#include "participants/ui/BarcodeSettingsDialog.h"
+#include "participants/ui/BlankoBarcodeDialog.h"
+#include "participants/ui/CsvImportDialog.h"
+#include "participants/ui/LadvDialog.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include <linux/input-event-codes.h>
+
+using namespace tvp;
+using namespace tvp::test;
+
+namespace {
+
+const QString kDemo = QStringLiteral(TVP_LADV_DEMO);
+
+// The athlete window as the finder and the bulk bibs see it: a list to look athletes up in.
+class ListedAthletes : public FakeAthleteForm {
+public:
+    using FakeAthleteForm::FakeAthleteForm;
+    std::optional<proto::AthleteType> getCachedAthlete(int barcode) const override
+    {
+        for (const proto::AthleteType& a : listed)
+            if (a.Barcode == barcode)
+                return a;
+        return std::nullopt;
+    }
+    std::optional<proto::AthleteType> getCachedAthleteByID(int id) const override
+    {
+        for (const proto::AthleteType& a : listed)
+            if (a.AthleteID == id)
+                return a;
+        return std::nullopt;
+    }
+    void createNewAthleteWithBarcode(int barcode) override { lateRegistrations.push_back(barcode); }
+    void checkParticipantContraints(bool) override { ++checks; }
+
+    std::vector<proto::AthleteType> listed;
+    std::vector<int> lateRegistrations;
+    int checks = 0;
+};
+
+class ImportWindows : public ParticipantWindowTest {
+protected:
+    ImportWindows() { standin.options.maker.ladvFolder = kDemo.toStdString(); }
+
+    void SetUp() override
+    {
+        ParticipantWindowTest::SetUp();
+        athletes = make<ListedAthletes>(TWindowId::AthleteForm);
+        setShellOpener([this](const QUrl& url) {
+            opened << url.toLocalFile();
+            return true;
+        });
+    }
+    void TearDown() override
+    {
+        ParticipantWindowTest::TearDown();
+        setShellOpener({});
+    }
+
+    int bibOf(int athlete) { return seed->value("SELECT bib FROM athlete_bibs WHERE athlete_id = ?", athlete); }
+    int athleteCount() { return seed->count("SELECT COUNT(*) FROM athletes WHERE competition_id = ?", competitionId); }
+    int countOf(const char* table)
+    {
+        const std::string sql = std::string("SELECT COUNT(*) FROM ") + table + " WHERE competition_id = ?";
+        return seed->count(sql.c_str(), competitionId);
+    }
+    static void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+    // The bulk-bib window as the athlete window opens it, answered by typing the first bib.
+    void assignBibs(const QString& firstBib, const std::vector<int>& ids, bool expectRefusal = false)
+    {
+        auto* form = make<TAssignBibForm>(TWindowId::AssignBibForm);
+        script->expectWindow(kAssignBibCaption, [&](QWidget& window) {
+            auto* edit = find<QLineEdit>(window, "Edit1");
+            EXPECT_EQ(edit->text(), QStringLiteral("1"));
+            edit->selectAll();
+            QTest::keyClicks(edit, firstBib);
+            if (expectRefusal) {
+                script->expectMessage(kAssignBibCaption, TMsgAnswer::Ok);
+                QTest::keyClick(edit, Qt::Key_Return);
+                EXPECT_TRUE(window.isVisible()) << "an invalid first bib keeps the window open";
+                click(find<QPushButton>(window, "Button2"));
+            } else {
+                QTest::keyClick(edit, Qt::Key_Return);
+            }
+            EXPECT_FALSE(window.isVisible());
+            return 0;
+        });
+        windows.get<IAssignBibs>(TWindowId::AssignBibForm)->ShowBibAssignDialog(1, ids);
+        (void)form;
+        settle();
+    }
+
+    ListedAthletes* athletes = nullptr;
+    QStringList opened;
+};
+
+// ---- bulk bibs ----
+
+TEST_F(ImportWindows, BulkBibsSkipTakenBibsAndAthletesWithABib)
+{
+    const int holder = seed->athlete(competitionId, QStringLiteral("Hans"), {}, 0, 0, {11});
+    const int anna = seed->athlete(competitionId, QStringLiteral("Anna"), {});
+    const int ben = seed->athlete(competitionId, QStringLiteral("Ben"), {});
+    const int cem = seed->athlete(competitionId, QStringLiteral("Cem"), {});
+    assignBibs(QStringLiteral("10"), {anna, ben, cem});
+    EXPECT_EQ(bibOf(anna), 10);
+    EXPECT_EQ(bibOf(ben), 12) << "11 is taken";
+    EXPECT_EQ(bibOf(cem), 13);
+    EXPECT_EQ(athletes->reloads, 1);
+
+    // An athlete with a bib keeps it, and the next one gets the first bib.
+    const int dora = seed->athlete(competitionId, QStringLiteral("Dora"), {});
+    assignBibs(QStringLiteral("20"), {holder, dora});
+    EXPECT_EQ(bibOf(holder), 11);
+    EXPECT_EQ(bibOf(dora), 20);
+    EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join(u'\n').toStdString();
+    EXPECT_TRUE(recorder.waits.shown.isEmpty());
+}
+
+TEST_F(ImportWindows, BulkBibsRefusedOtherwiseLeaveEveryAthleteAsBefore)
+{
+    const int anna = seed->athlete(competitionId, QStringLiteral("Anna"), {});
+    const int ben = seed->athlete(competitionId, QStringLiteral("Ben"), {});
+    assignBibs(QStringLiteral("0"), {anna}, true);
+    EXPECT_EQ(seed->count("SELECT COUNT(*) FROM athlete_bibs WHERE competition_id = ?", competitionId), 0);
+
+    // An athlete removed meanwhile: the run ends, and the bib Anna got is rolled back.
+    assignBibs(QStringLiteral("5"), {anna, 987654, ben});
+    EXPECT_EQ(seed->count("SELECT COUNT(*) FROM athlete_bibs WHERE competition_id = ?", competitionId), 0);
+    ASSERT_EQ(recorder.messages.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages.messages[0].caption, kAssignBibCaption);
+    EXPECT_EQ(recorder.messages.messages[0].errorId, 230);
+}
+
+TEST_F(ImportWindows, BulkBibsStopAskingAfterTooManyTakenBibsAndNameWhoGotNone)
+{
+    TAssignBibLimits::maxTakenRefusals = 5;
+    const int holder = seed->athlete(competitionId, QStringLiteral("Hans"), {}, 0, 0, {1, 2, 3, 4, 5, 6, 7, 8});
+    const int anna = seed->athlete(competitionId, QStringLiteral("Anna"), QStringLiteral("Berg"));
+    const int ben = seed->athlete(competitionId, QStringLiteral("Ben"), QStringLiteral("Krause"));
+    proto::AthleteType listedBen;
+    listedBen.AthleteID = ben;
+    listedBen.Name = proto::AthleteNameType{QStringLiteral("Ben"), QStringLiteral("Krause")};
+    athletes->listed = {listedBen};
+    assignBibs(QStringLiteral("1"), {anna, ben});
+    TAssignBibLimits::maxTakenRefusals = 10000;
+    EXPECT_EQ(seed->count("SELECT COUNT(*) FROM athlete_bibs WHERE athlete_id <> ?", holder), 0);
+    ASSERT_EQ(recorder.messages.messages.size(), 1u);
+    EXPECT_TRUE(recorder.messages.messages[0].warning);
+    EXPECT_TRUE(recorder.messages.messages[0].text.endsWith(QStringLiteral("ID %1, Ben Krause").arg(anna)))
+        << recorder.messages.messages[0].text.toStdString();
+}
+
+// ---- blank barcodes ----
+
+TEST_F(ImportWindows, BlankBarcodesAreReservedAndWrittenFramedOrTheWindowStays)
+{
+    auto* form = make<TBlankoBarcodeForm>(TWindowId::BlankoBarcodeForm);
+    form->show();
+    auto* count = find<QLineEdit>(*form, "Edit1");
+    for (const QString& bad : {QStringLiteral("0"), QStringLiteral("-5"), QStringLiteral("abc")}) {
+        typeInto(*count, bad);
+        script->expectMessage(QStringLiteral("Barcodes erzeugen"), TMsgAnswer::Ok);
+        click(find<QPushButton>(*form, "Button1"));
+    }
+
+    typeInto(*count, QStringLiteral("1"));
+    const QString path = QDir(standin.folder()).filePath(QStringLiteral("Barcodes.csv"));
+    script->expectFile(QStringLiteral("csv-Datei speichern"), path);
+    click(find<QPushButton>(*form, "Button1"));
+    settle();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 3) << "two lines, each ending in CR LF";
+    EXPECT_EQ(lines[0], "Codes\r");
+    const int reserved =
+        seed->value("SELECT MAX(id) FROM barcodes WHERE kind = 'blank' AND competition_id = ?", competitionId);
+    EXPECT_EQ(lines[1], ("!" + blankBarcode(reserved) + "!\r").toLatin1());
+    EXPECT_EQ(opened, QStringList{path});
+    EXPECT_FALSE(form->isVisible());
+
+    // A file that cannot be written: said so, and the window stays for another try.
+    form->show();
+    find<QCheckBox>(*form, "CheckBox1")->setChecked(false);
+    script->expectFile(QStringLiteral("csv-Datei speichern"),
+                       QDir(standin.folder()).filePath(QStringLiteral("fehlt/Barcodes.csv")));
+    click(find<QPushButton>(*form, "Button1"));
+    settle();
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{QStringLiteral("Barcodeliste erzeugen: Fehler beim Schreiben der Datei. Ggf. ist die Datei "
+                                         "in einem anderen Programm geöffnet.")});
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(find<QPushButton>(*form, "Button1")->isEnabled());
+    EXPECT_EQ(opened.size(), 1);
+}
+
+// ---- the barcode finder ----
+
+class Finder : public ImportWindows {
+protected:
+    void SetUp() override
+    {
+        ImportWindows::SetUp();
+        finder = make<TAthleteResultFinderForm>(TWindowId::AthleteResultFinderForm);
+    }
+    // Typed into the box "Barcode eingeben" and sent with Enter, as a scan arrives.
+    void scan(const QString& code)
+    {
+        TBarcodeInputForm box;
+        box.show();
+        auto* edit = box.findChild<QLineEdit*>();
+        QTest::keyClicks(edit, code);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTest::qWait(30);
+        settle();
+    }
+    QString shownAthlete() const { return find<QLabel>(*finder, "Label2")->text(); }
+
+    TAthleteResultFinderForm* finder = nullptr;
+};
+
+TEST_F(Finder, AnAthleteInTheListNeedsNoServerAndOthersAreAskedFor)
+{
+    const int u10 = ageClass(QStringLiteral("U10"));
+    const int team = seed->team(competitionId, QStringLiteral("Adler"), u10);
+    const int anna = seed->athlete(competitionId, QStringLiteral("Anna"), QStringLiteral("Berg"), team);
+    const int ben = seed->athlete(competitionId, QStringLiteral("Ben"), QStringLiteral("Krause"));
+    const int annaCode = seed->value("SELECT barcode FROM athletes WHERE id = ?", anna);
+    const int benCode = seed->value("SELECT barcode FROM athletes WHERE id = ?", ben);
+    seed->discipline(competitionId, QStringLiteral("Weitsprung U10"), u10);
+    seed->discipline(competitionId, QStringLiteral("Sprint"));
+
+    // Listed: shown from the list; the server knows no athlete 4242.
+    proto::AthleteType listed;
+    listed.AthleteID = 4242;
+    listed.Barcode = annaCode;
+    listed.Name = proto::AthleteNameType{QStringLiteral("Liste"), QStringLiteral("Eintrag")};
+    athletes->listed = {listed};
+    scan(athleteBarcode(annaCode));
+    EXPECT_EQ(finder->currentAthlete(), 4242);
+    EXPECT_EQ(shownAthlete(), QStringLiteral("Liste Eintrag"));
+    EXPECT_TRUE(finder->isVisible());
+
+    athletes->listed.clear();
+    finder->hide();
+    scan(athleteBarcode(annaCode));
+    EXPECT_EQ(finder->currentAthlete(), anna);
+    EXPECT_EQ(shownAthlete(), QStringLiteral("Anna Berg (Adler)"));
+    // Anna's age class filters the disciplines.
+    EXPECT_EQ(find<QComboBox>(*finder, "ComboBox1")->currentText(), QStringLiteral("U10"));
+    EXPECT_EQ(column(*find<QTreeWidget>(*finder, "ListView1"), 0), QStringList{QStringLiteral("Weitsprung U10")});
+
+    // An athlete without team keeps the filter.
+    scan(athleteBarcode(benCode));
+    EXPECT_EQ(finder->currentAthlete(), ben);
+    EXPECT_EQ(shownAthlete(), QStringLiteral("Ben Krause"));
+    EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join(u'\n').toStdString();
+
+    finder->AthleteRemoved(ben);
+    EXPECT_FALSE(finder->isVisible());
+}
+
+TEST_F(Finder, CodesOfAnotherCompetitionAreNotOursOnEitherPath)
+{
+    const int other = client->create(QStringLiteral("Andere"));
+    const int stranger = seed->athlete(other, QStringLiteral("Fremd"), QStringLiteral("Ling"));
+    const int blank = seed->giveBlankBarcode(other, stranger);
+    scan(athleteBarcode(seed->value("SELECT barcode FROM athletes WHERE id = ?", stranger)));
+    scan(blankBarcode(blank));
+    EXPECT_EQ(recorder.messages.lines(),
+              (QStringList{QStringLiteral("Athlet laden: Athlet wurde in dieser Veranstaltung nicht gefunden."),
+                           QStringLiteral("Barcode auflösen: Athlet wurde in dieser Veranstaltung nicht gefunden.")}));
+    EXPECT_EQ(finder->currentAthlete(), 0);
+    EXPECT_TRUE(athletes->lateRegistrations.empty());
+}
+
+TEST_F(Finder, AnUnusedBlankCodeIsALateRegistrationAndBadCodesAreWarnedAbout)
+{
+    const int blank = seed->blank(competitionId);
+    scan(blankBarcode(blank));
+    EXPECT_EQ(athletes->lateRegistrations, std::vector<int>{blank});
+    EXPECT_FALSE(finder->isVisible());
+
+    // Not decodable, or beyond the server's ids (seven base-32 digits reach 35 bits).
+    scan(QStringLiteral("A12"));
+    scan(QStringLiteral("BWX"));
+    scan(QStringLiteral("AVVVVVVVX"));
+    scan(athleteBarcode(qint64(1) << 33));
+    EXPECT_EQ(recorder.messages.lines(),
+              (QStringList{QStringLiteral("Barcode scannen: Ungültiger Athletenbarcode"),
+                           QStringLiteral("Barcode scannen: Ungültiger Athletenbarcode (Nachmeldung)"),
+                           QStringLiteral("Barcode scannen: Ungültiger Athletenbarcode"),
+                           QStringLiteral("Barcode scannen: Ungültiger Athletenbarcode")}));
+    EXPECT_EQ(athletes->lateRegistrations.size(), 1u);
+}
+
+// ---- LADV ----
+
+class Ladv : public ImportWindows {
+protected:
+    void SetUp() override
+    {
+        ImportWindows::SetUp();
+        WriteIniStr(kMakerUrlSection, kMakerUrlKey, QStringLiteral("http://%1/maker/").arg(standin.serverAddress()));
+        TLadvHttpLimits::connectMs = 2000;
+        ladv = make<TLadvForm>(TWindowId::LadvForm);
+    }
+    // Chooses the file in the open dialog, which starts the exchange at once.
+    void importFile(const QString& path)
+    {
+        ladv->show();
+        script->expectFile(QStringLiteral("Meldedaten öffnen"), path);
+        click(find<QPushButton>(*ladv, "Button1"));
+        settle();
+    }
+    void loadList(const QString& user, const QString& password)
+    {
+        typeInto(*find<QLineEdit>(*ladv, "Edit2"), user);
+        typeInto(*find<QLineEdit>(*ladv, "Edit3"), password);
+        click(find<QPushButton>(*ladv, "Button2"));
+        settle();
+    }
+
+    TLadvForm* ladv = nullptr;
+};
+
+TEST_F(Ladv, ASampleFileAndItsZipAreImportedAndCapitalsAreRefused)
+{
+    importFile(kDemo + QStringLiteral("/participants-4711.xml"));
+    EXPECT_EQ(athleteCount(), 6);
+    EXPECT_FALSE(ladv->isVisible());
+    EXPECT_EQ(athletes->checks, 1);
+    EXPECT_TRUE(athletes->isVisible());
+    EXPECT_EQ(hints.shown, QStringList{QStringLiteral("ATHWND~")});
+
+    const QString zip = QDir(standin.folder()).filePath(QStringLiteral("meldung.zip"));
+    QFile::copy(QStringLiteral(TVP_TEST_DATA "/ladv-4711.zip"), zip);
+    importFile(zip);
+    EXPECT_EQ(athleteCount(), 12);
+    EXPECT_EQ(countOf("teams"), 2) << "teams are reused by name";
+
+    const QString capitals = QDir(standin.folder()).filePath(QStringLiteral("meldung.XML"));
+    QFile::copy(kDemo + QStringLiteral("/participants-4711.xml"), capitals);
+    importFile(capitals);
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{QStringLiteral("Teilnehmer inportieren: Bitte wählen Sie eine gültige Importdatei")});
+    EXPECT_EQ(athleteCount(), 12);
+    EXPECT_TRUE(recorder.waits.shown.isEmpty());
+}
+
+TEST_F(Ladv, OnlineTheOpenCompetitionsAreListedAndOneIsDownloaded)
+{
+    ladv->show();
+    EXPECT_FALSE(find<QRadioButton>(*ladv, "RadioButton2")->isEnabled()) << "without the feature";
+    EXPECT_TRUE(find<QLabel>(*ladv, "Label4")->isVisible());
+    ladv->hide();
+    activateFeature(QStringLiteral("ladv.online"));
+    ladv->show();
+    EXPECT_FALSE(find<QLabel>(*ladv, "Label4")->isVisible());
+    // On its indicator: a radio button stretched by the layout takes clicks only there and on its text.
+    auto* online = find<QRadioButton>(*ladv, "RadioButton2");
+    QTest::mouseClick(online, Qt::LeftButton, {}, QPoint(8, online->height() / 2));
+    ASSERT_TRUE(online->isChecked());
+
+    // Without a chosen competition nothing is downloaded.
+    click(find<QPushButton>(*ladv, "Button3"));
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{QStringLiteral(
+                  "LADV-Online-Import: Bitte wählen Sie zunächst eine Veranstaltung, im Status \"Meldeschluss\"")});
+    recorder.messages.messages.clear();
+
+    loadList(QStringLiteral("demo"), QStringLiteral("Rate4711"));
+    auto* list = find<QTreeWidget>(*ladv, "ListView1");
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+    ASSERT_EQ(recorder.messages.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages.messages[0].caption, QStringLiteral("Veranstaltungsliste herunterladen"));
+    EXPECT_FALSE(recorder.messages.messages[0].text.contains(QStringLiteral("Rate4711")));
+    recorder.messages.messages.clear();
+
+    loadList(QStringLiteral("demo"), QStringLiteral("demo"));
+    EXPECT_EQ(rows(*list), (QStringList{QStringLiteral("Meldeschluss|Kinderleichtathletik Nord|4711"),
+                                        QStringLiteral("angelegt|Hallensportfest Süd|4712")}));
+    clickRow(*list, QStringLiteral("angelegt"));
+    click(find<QPushButton>(*ladv, "Button3"));
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{QStringLiteral(
+                  "LADV-Online-Import: Bitte wählen Sie eine Veranstaltung, im Status \"Meldeschluss\"")});
+    clickRow(*list, QStringLiteral("Meldeschluss"));
+    click(find<QPushButton>(*ladv, "Button3"));
+    settle();
+    EXPECT_EQ(athleteCount(), 6);
+    EXPECT_FALSE(ladv->isVisible());
+    EXPECT_TRUE(recorder.waits.shown.isEmpty());
+}
+
+// ---- the registration CSV import ----
+
+TEST_F(ImportWindows, ARegistrationTableImportedTwiceReusesAgeClassesClubsAndTeams)
+{
+    make<TLadvForm>(TWindowId::LadvForm);
+    auto* form = make<TCsvImportForm>(TWindowId::CsvImportForm);
+    QByteArray table = "Vorname;Name;Team;Altersklasse;Jahrgang;Geschlecht;Verein\r\n";
+    for (int i = 0; i < 200; ++i)
+        table += QStringLiteral("Kind%1;M\u00fcller;Team %2;U%3;2016;%4;Verein %5\r\n")
+                     .arg(i)
+                     .arg(i % 40)
+                     .arg(8 + 2 * (i % 40 % 3))
+                     .arg(i % 2 ? QStringLiteral("w") : QStringLiteral("M"))
+                     .arg(i % 7)
+                     .toLatin1();
+    const QString path = QDir(standin.folder()).filePath(QStringLiteral("meldungen.csv"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(table);
+    file.close();
+
+    for (int round = 1; round <= 2; ++round) {
+        form->show();
+        script->expectFile(QStringLiteral("Datei wählen"), path);
+        click(find<QPushButton>(*form, "Button1"));
+        script->expectMessage(QStringLiteral("Importieren"), TMsgAnswer::Yes);
+        click(find<QPushButton>(*form, "Button2"));
+        settle();
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_TRUE(find<QLineEdit>(*form, "Edit1")->text().isEmpty());
+        EXPECT_EQ(athleteCount(), 200 * round);
+        EXPECT_EQ(countOf("age_classes"), 3);
+        EXPECT_EQ(countOf("clubs"), 7);
+        EXPECT_EQ(countOf("teams"), 40) << "a team name with its age class, made once";
+    }
+    EXPECT_EQ(seed->count("SELECT COUNT(*) FROM age_classes WHERE max_team_members = -1 AND competition_id = ?",
+                          competitionId),
+              3);
+    EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join(u'\n').toStdString();
+
+    // Declined: nothing is sent.
+    form->show();
+    script->expectFile(QStringLiteral("Datei wählen"), path);
+    click(find<QPushButton>(*form, "Button1"));
+    script->expectMessage(QStringLiteral("Importieren"), TMsgAnswer::No);
+    click(find<QPushButton>(*form, "Button2"));
+    settle();
+    EXPECT_EQ(athleteCount(), 400);
+    EXPECT_TRUE(form->isVisible());
+}
+
+// ---- the scanner settings ----
+
+quint16 keyOf(QChar c)
+{
+    static const std::pair<char, quint16> keys[] = {
+        {'0', KEY_0}, {'1', KEY_1}, {'2', KEY_2}, {'3', KEY_3}, {'4', KEY_4}, {'5', KEY_5}, {'6', KEY_6},
+        {'7', KEY_7}, {'8', KEY_8}, {'9', KEY_9}, {'A', KEY_A}, {'B', KEY_B}, {'C', KEY_C}, {'D', KEY_D},
+        {'E', KEY_E}, {'F', KEY_F}, {'G', KEY_G}, {'H', KEY_H}, {'I', KEY_I}, {'J', KEY_J}, {'K', KEY_K},
+        {'L', KEY_L}, {'M', KEY_M}, {'N', KEY_N}, {'O', KEY_O}, {'P', KEY_P}, {'Q', KEY_Q}, {'R', KEY_R},
+        {'S', KEY_S}, {'T', KEY_T}, {'U', KEY_U}, {'V', KEY_V}, {'W', KEY_W}, {'X', KEY_X}};
+    for (const auto& [ch, key] : keys)
+        if (c == QLatin1Char(ch))
+            return key;
+    ADD_FAILURE() << "no key for " << c.toLatin1();
+    return 0;
+}
+
+class FakeLayer : public IInputDeviceLayer {
+public:
+    void setEvents(IInputDeviceEvents* e) override { events = e; }
+    std::vector<TKeyboardDevice> keyboards() override { return devices; }
+    void setReading(const std::vector<TDeviceReading>& r) override { reading = r; }
+    TInputAccess access() const override { return state; }
+    QString accessGroup() const override { return QStringLiteral("input"); }
+    void type(quint32 device, std::initializer_list<quint16> keys, qint64 at)
+    {
+        for (quint16 key : keys) {
+            events->keyEvent({device, key, 1, at});
+            events->keyEvent({device, key, 0, at + 5});
+            at += 10;
+        }
+    }
+
+    IInputDeviceEvents* events = nullptr;
+    std::vector<TKeyboardDevice> devices;
+    std::vector<TDeviceReading> reading;
+    TInputAccess state = TInputAccess::Available;
+};
+
+TEST_F(ImportWindows, AScannerIsDetectedLinkedAndThenDeliversCodes)
+{
+    auto layer = std::make_unique<FakeLayer>();
+    FakeLayer* devices = layer.get();
+    const QString port = QStringLiteral("/dev/input/by-path/pci-0000:00:14.0-usb-0:1:1.0-event-kbd");
+    devices->devices = {{7, port, QStringLiteral("Scanner")}, {8, QStringLiteral("/dev/input/event0"), {}}};
+    TBarcodeSettingsForm form(context, std::move(layer));
+    form.show();
+    EXPECT_TRUE(find<QLabel>(form, "LabelAccess")->isHidden());
+
+    click(find<QPushButton>(form, "Button1"));
+    devices->type(7, {KEY_A, KEY_1}, 1000);
+    auto* tree = find<QTreeWidget>(form, "TreeView1");
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    QTreeWidgetItem* device = tree->topLevelItem(0)->child(0);
+    ASSERT_TRUE(device);
+    EXPECT_EQ(device->text(0), port);
+    EXPECT_EQ(device->child(0)->text(0), QStringLiteral("Erkannte Eingabe: A1"));
+    EXPECT_FALSE(find<QPushButton>(form, "Button3")->isEnabled());
+    tree->setCurrentItem(device);
+    click(find<QPushButton>(form, "Button3"));
+    click(find<QPushButton>(form, "Button3"));
+    QString stored;
+    ReadIniStr(QStringLiteral("InputDevices"), QStringLiteral("Device0"), {}, stored);
+    EXPECT_EQ(stored, port);
+    ReadIniStr(QStringLiteral("InputDevices"), QStringLiteral("Device1"), {}, stored);
+    EXPECT_TRUE(stored.isEmpty()) << "linked once";
+    EXPECT_EQ(rows(*find<QTreeWidget>(form, "ListView1")), QStringList{QStringLiteral("Verbunden|") + port});
+
+    // After detection only the scanner is read, grabbed, and its code goes to the finder.
+    click(find<QPushButton>(form, "Button2"));
+    ASSERT_EQ(devices->reading.size(), 1u);
+    EXPECT_EQ(devices->reading[0].handle, 7u);
+    EXPECT_TRUE(devices->reading[0].grab);
+    make<TAthleteResultFinderForm>(TWindowId::AthleteResultFinderForm);
+    const int blank = seed->blank(competitionId);
+    for (QChar c : blankBarcode(blank))
+        devices->type(7, {keyOf(c)}, 5000);
+    devices->type(7, {KEY_ENTER}, 5200);
+    QTest::qWait(30);
+    settle();
+    EXPECT_EQ(athletes->lateRegistrations, std::vector<int>{blank});
+}
+
+} // namespace
