@@ -161,8 +161,7 @@ TEST(PlaceholderReaders, AValidCodeWhoseReaderIsNotBuiltOpensItsPlaceholder)
     registerParticipantWindows(registry);
     TCurrentCompetition competition;
     TWindowContext context(competition, registry);
-    for (TWindowId id : {TWindowId::BarcodeInputForm, TWindowId::AthleteResultFinderForm, TWindowId::TallySheetForm,
-                         TWindowId::ResultDialog})
+    for (TWindowId id : {TWindowId::BarcodeInputForm, TWindowId::TallySheetForm, TWindowId::ResultDialog})
         registry.create(id, context);
     auto* box = registry.get<TBarcodeInputForm>(TWindowId::BarcodeInputForm);
     ASSERT_TRUE(box);
@@ -170,12 +169,11 @@ TEST(PlaceholderReaders, AValidCodeWhoseReaderIsNotBuiltOpensItsPlaceholder)
     const auto enter = [&](const QString& code) {
         box->show();
         edit->setText(code);
-        press(edit, Qt::Key_Return, QStringLiteral("\r"));
+        QTest::keyClick(edit, Qt::Key_Return);
     };
 
-    const std::pair<QString, TWindowId> codes[] = {{QStringLiteral("A11X"), TWindowId::AthleteResultFinderForm},
-                                                   {QStringLiteral("B1X"), TWindowId::AthleteResultFinderForm},
-                                                   {QStringLiteral("T1X2X00"), TWindowId::TallySheetForm},
+    // Athlete codes go to the barcode finder, which is built; these readers are not yet.
+    const std::pair<QString, TWindowId> codes[] = {{QStringLiteral("T1X2X00"), TWindowId::TallySheetForm},
                                                    {QStringLiteral("L1X000"), TWindowId::ResultDialog}};
     for (const auto& [code, reader] : codes) {
         enter(code);
@@ -184,8 +182,8 @@ TEST(PlaceholderReaders, AValidCodeWhoseReaderIsNotBuiltOpensItsPlaceholder)
     }
     EXPECT_EQ(rows->topLevelItemCount(), 0);
 
-    enter(QStringLiteral("!A11X!"));
-    EXPECT_FALSE(registry.isVisible(TWindowId::AthleteResultFinderForm));
+    enter(QStringLiteral("!L1X000!"));
+    EXPECT_FALSE(registry.isVisible(TWindowId::ResultDialog));
     ASSERT_EQ(rows->topLevelItemCount(), 1);
     EXPECT_EQ(rows->topLevelItem(0)->text(0), QStringLiteral("Ungültiger Barcode"));
     registry.destroyAll();
