@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -91,15 +91,16 @@ class InputBox : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        rows = messages.findChild<QTreeWidget*>(QStringLiteral("ListView1"));
-        ASSERT_NE(rows, nullptr);
+        auto* view = messages.findChild<QTreeView*>(QStringLiteral("ListView1"));
+        ASSERT_NE(view, nullptr);
+        rows = view->model();
         edit = box.findChild<QLineEdit*>(QStringLiteral("Edit1"));
         ASSERT_NE(edit, nullptr);
     }
     tvp::test::TempAppFolders folders;
     TExceptionForm messages;
     TBarcodeInputForm box;
-    QTreeWidget* rows = nullptr;
+    const QAbstractItemModel* rows = nullptr;
     QLineEdit* edit = nullptr;
 };
 
@@ -125,7 +126,7 @@ TEST_F(InputBox, EnterDispatchesTheTypedCodeAndClosesTheBox)
     press(edit, Qt::Key_Return, QStringLiteral("\r"));
     EXPECT_EQ(*taken, (std::vector<QString>{QStringLiteral("Q1X")}));
     EXPECT_FALSE(box.isVisible());
-    EXPECT_EQ(rows->topLevelItemCount(), 0);
+    EXPECT_EQ(rows->rowCount(), 0);
 }
 
 TEST_F(InputBox, ACodeNoWindowTakesIsWarnedAbout)
@@ -133,12 +134,12 @@ TEST_F(InputBox, ACodeNoWindowTakesIsWarnedAbout)
     box.show();
     edit->setText(QStringLiteral("!A11X!"));
     press(edit, Qt::Key_Return, QStringLiteral("\r"));
-    ASSERT_EQ(rows->topLevelItemCount(), 1);
-    EXPECT_EQ(rows->topLevelItem(0)->text(0), QStringLiteral("Ungültiger Barcode"));
-    EXPECT_EQ(rows->topLevelItem(0)->text(1), QStringLiteral("Barcode-Leser-Eingabe"));
+    ASSERT_EQ(rows->rowCount(), 1);
+    EXPECT_EQ(rows->index(0, 0).data().toString(), QStringLiteral("Ungültiger Barcode"));
+    EXPECT_EQ(rows->index(0, 1).data().toString(), QStringLiteral("Barcode-Leser-Eingabe"));
 
     box.processBarcode(QString());
-    EXPECT_EQ(rows->topLevelItemCount(), 1) << "an empty code is ignored";
+    EXPECT_EQ(rows->rowCount(), 1) << "an empty code is ignored";
 }
 
 TEST_F(InputBox, EscapeClosesWithoutDispatch)
@@ -147,7 +148,7 @@ TEST_F(InputBox, EscapeClosesWithoutDispatch)
     edit->setText(QStringLiteral("ZZZ"));
     press(edit, Qt::Key_Escape);
     EXPECT_FALSE(box.isVisible());
-    EXPECT_EQ(rows->topLevelItemCount(), 0);
+    EXPECT_EQ(rows->rowCount(), 0);
 }
 
 TEST_F(InputBox, AFailingHandlerIsReportedNotThrown)
@@ -158,8 +159,8 @@ TEST_F(InputBox, AFailingHandlerIsReportedNotThrown)
         return false;
     });
     box.processBarcode(QStringLiteral("FEHLER"));
-    ASSERT_EQ(rows->topLevelItemCount(), 1);
-    EXPECT_EQ(rows->topLevelItem(0)->text(0), QStringLiteral("Handler kaputt"));
+    ASSERT_EQ(rows->rowCount(), 1);
+    EXPECT_EQ(rows->index(0, 0).data().toString(), QStringLiteral("Handler kaputt"));
     EXPECT_TRUE(lockIsFree());
 }
 
