@@ -6,8 +6,96 @@
 # Includes are written from the repository root ("core/protocol/Record.h"), so every library
 # exports the root (and the build root, for generated headers).
 #
-# Widgets belong to folders named ui/: a library elsewhere that links Qt Widgets, or a library of
-# a ui/ folder, stops the configure step.
+# Widgets belong to folders named ui/: a library elsewhere that links Qt Widgets or a library of a
+# ui/ folder, directly or through other libraries, stops the configure step. Qt PrintSupport brings
+# Widgets along; only core/print may link it.
+
+# ---- build speed ----
+#
+# Most of a file's compile time goes into parsing headers: the protocol records (ServiceOperations.h
+# and the records behind it) and Qt. Every library above core/protocol and every test therefore
+# compiles with a precompiled header of them. The header is built once per kind, by a host target,
+# and reused by every target of that kind: widget-free libraries, ui/ libraries, tests.
+#
+# A precompiled header is used only with the flags it was made with; -Winvalid-pch names a target
+# where that fails (it then compiles correctly, only slower).
+
+option(TVP_PRECOMPILED_HEADERS "Compile libraries and tests with the shared precompiled headers" ON)
+set(TVP_PCH_CORE
+    <algorithm> <functional> <map> <memory> <optional> <string> <vector>
+    <QByteArray> <QDateTime> <QHash> <QList> <QObject> <QString> <QStringList> <QVariant>
+    ${PROJECT_SOURCE_DIR}/core/protocol/TVPWebServices2.h)
+set(TVP_PCH_WIDGETS ${TVP_PCH_CORE}
+    <QAction> <QApplication> <QCheckBox> <QComboBox> <QDialog> <QHBoxLayout> <QHeaderView> <QKeyEvent> <QLabel>
+    <QLineEdit> <QMenu> <QPointer> <QPushButton> <QTimer> <QTreeView> <QVBoxLayout> <QWidget>)
+set(TVP_PCH_TEST ${TVP_PCH_WIDGETS} <gtest/gtest.h>)
+
+# The host of one kind. GCC takes a precompiled header only where every macro it was made with is
+# defined alike, so the host defines only what all users define (Qt Core's macros) and takes the
+# other modules' include folders without their QT_*_LIB macros.
+function(_tvp_pch_host kind)
+  set(host tvp_pch_${kind})
+  if(TARGET ${host})
+    return()
+  endif()
+  set(source ${PROJECT_BINARY_DIR}/pch/${kind}.cpp)
+  if(kind STREQUAL "test")
+    file(WRITE ${source} "int main() { return 0; }\n")
+    add_executable(${host} EXCLUDE_FROM_ALL ${source})
+  else()
+    file(WRITE ${source} "")
+    add_library(${host} STATIC EXCLUDE_FROM_ALL ${source})
+  endif()
+  set_target_properties(${host} PROPERTIES AUTOMOC OFF)
+  target_link_libraries(${host} PRIVATE Qt6::Core)
+  if(kind STREQUAL "test")
+    target_link_libraries(${host} PRIVATE GTest::gtest)
+  endif()
+  foreach(module IN ITEMS Qt6::Gui Qt6::Network Qt6::Widgets Qt6::PrintSupport pugixml::static)
+    if(TARGET ${module})
+      target_include_directories(${host} SYSTEM PRIVATE $<TARGET_PROPERTY:${module},INTERFACE_INCLUDE_DIRECTORIES>)
+    endif()
+  endforeach()
+  target_include_directories(${host} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
+  string(TOUPPER ${kind} list)
+  target_precompile_headers(${host} PRIVATE ${TVP_PCH_${list}})
+endfunction()
+
+# Does the target link core/protocol, directly or through others (or is it)?
+function(_tvp_reaches_protocol target out)
+  set(queue ${target})
+  set(seen ${target})
+  while(queue)
+    list(POP_FRONT queue node)
+    if(node STREQUAL "tvp_core_protocol")
+      set(${out} TRUE PARENT_SCOPE)
+      return()
+    endif()
+    _tvp_link_targets(${node} deps)
+    foreach(dep IN LISTS deps)
+      if(NOT dep IN_LIST seen)
+        list(APPEND seen ${dep})
+        list(APPEND queue ${dep})
+      endif()
+    endforeach()
+  endwhile()
+  set(${out} FALSE PARENT_SCOPE)
+endfunction()
+
+# kind: core, widgets or test.
+function(_tvp_speed_up target kind)
+  if(NOT TVP_PRECOMPILED_HEADERS)
+    return()
+  endif()
+  if(NOT kind STREQUAL "test")
+    _tvp_reaches_protocol(${target} reaches)
+    if(NOT reaches)
+      return()
+    endif()
+  endif()
+  _tvp_pch_host(${kind})
+  target_precompile_headers(${target} REUSE_FROM tvp_pch_${kind})
+endfunction()
 
 function(tvp_library)
   cmake_parse_arguments(ARG "" "NAME" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
@@ -19,30 +107,105 @@ function(tvp_library)
   if(folder MATCHES "(^|/)ui$")
     set(is_ui TRUE)
   endif()
-  if(NOT is_ui)
-    foreach(dep IN LISTS ARG_DEPS ARG_PRIVATE_DEPS)
-      set(widget_dep FALSE)
-      if(dep STREQUAL "Qt6::Widgets" OR dep STREQUAL "Qt::Widgets")
-        set(widget_dep TRUE)
-      elseif(TARGET ${dep})
-        get_target_property(dep_ui ${dep} TVP_UI_LIBRARY)
-        if(dep_ui)
-          set(widget_dep TRUE)
-        endif()
-      endif()
-      if(widget_dep)
-        message(FATAL_ERROR "${ARG_NAME} in ${folder}/ links ${dep}: widgets belong to ui/ folders only")
-      endif()
-    endforeach()
-  endif()
   add_library(${ARG_NAME} STATIC ${ARG_SOURCES})
   target_include_directories(${ARG_NAME} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
   target_link_libraries(${ARG_NAME} PUBLIC ${ARG_DEPS})
   if(ARG_PRIVATE_DEPS)
     target_link_libraries(${ARG_NAME} PRIVATE ${ARG_PRIVATE_DEPS})
   endif()
-  set_target_properties(${ARG_NAME} PROPERTIES TVP_UI_LIBRARY ${is_ui})
+  set_target_properties(${ARG_NAME} PROPERTIES TVP_UI_LIBRARY ${is_ui} TVP_FOLDER "${folder}")
+  if(is_ui)
+    _tvp_speed_up(${ARG_NAME} widgets)
+  else()
+    _tvp_speed_up(${ARG_NAME} core)
+  endif()
+  set_property(GLOBAL APPEND PROPERTY TVP_LIBRARIES ${ARG_NAME})
 endfunction()
+
+# ---- the layering check, once every library is known ----
+
+# The link entries of a target as target names: private links of a static library come as
+# $<LINK_ONLY:...>, other generator expressions and plain files are no targets to follow.
+function(_tvp_link_targets target out)
+  get_target_property(imported ${target} IMPORTED)
+  get_target_property(type ${target} TYPE)
+  set(entries)
+  if(NOT imported AND NOT type STREQUAL "INTERFACE_LIBRARY")
+    get_target_property(entries ${target} LINK_LIBRARIES)
+  endif()
+  get_target_property(interface ${target} INTERFACE_LINK_LIBRARIES)
+  set(names)
+  foreach(entry IN LISTS entries interface)
+    if(entry MATCHES "^\\$<LINK_ONLY:(.+)>$")
+      set(entry ${CMAKE_MATCH_1})
+    endif()
+    if(entry MATCHES "^::@" OR entry MATCHES "^\\$<" OR NOT TARGET ${entry})
+      continue()
+    endif()
+    get_target_property(aliased ${entry} ALIASED_TARGET)
+    if(aliased)
+      set(entry ${aliased})
+    endif()
+    list(APPEND names ${entry})
+  endforeach()
+  list(REMOVE_DUPLICATES names)
+  set(${out} ${names} PARENT_SCOPE)
+endfunction()
+
+# Walks everything a widget-free library links, directly or through others. Widgets come in only
+# through Qt PrintSupport, and only core/print links that.
+function(_tvp_check_widget_free library)
+  get_target_property(folder ${library} TVP_FOLDER)
+  set(queue ${library})
+  set(seen ${library})
+  set(path_${library} ${library})
+  while(queue)
+    list(POP_FRONT queue node)
+    _tvp_link_targets(${node} deps)
+    foreach(dep IN LISTS deps)
+      if(dep IN_LIST seen)
+        continue()
+      endif()
+      set(path "${path_${node}} -> ${dep}")
+      if(dep MATCHES "^Qt6?::PrintSupport$")
+        get_target_property(node_folder ${node} TVP_FOLDER)
+        if(NOT node_folder STREQUAL "core/print")
+          message(FATAL_ERROR "${library} in ${folder}/ links Qt PrintSupport (${path}): "
+                              "only core/print may, for painting on printers")
+        endif()
+        continue()
+      endif()
+      set(widget_dep FALSE)
+      if(dep MATCHES "^Qt6?::Widgets$")
+        set(widget_dep TRUE)
+      else()
+        get_target_property(dep_ui ${dep} TVP_UI_LIBRARY)
+        if(dep_ui)
+          set(widget_dep TRUE)
+        endif()
+      endif()
+      if(widget_dep)
+        message(FATAL_ERROR "${library} in ${folder}/ links ${dep} (${path}): widgets belong to ui/ folders only")
+      endif()
+      list(APPEND seen ${dep})
+      list(APPEND queue ${dep})
+      set(path_${dep} ${path})
+    endforeach()
+  endwhile()
+endfunction()
+
+function(_tvp_check_layers)
+  get_property(libraries GLOBAL PROPERTY TVP_LIBRARIES)
+  foreach(library IN LISTS libraries)
+    get_target_property(is_ui ${library} TVP_UI_LIBRARY)
+    if(NOT is_ui)
+      _tvp_check_widget_free(${library})
+    endif()
+  endforeach()
+endfunction()
+
+# Runs after the last folder is read, so a library may link one defined later.
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL _tvp_check_layers)
 
 # Tests with a Qt event loop: the test main makes a QApplication (offscreen, German locale).
 function(tvp_test)
@@ -52,6 +215,7 @@ function(tvp_test)
   if(ARG_DEFINITIONS)
     target_compile_definitions(${ARG_NAME} PRIVATE ${ARG_DEFINITIONS})
   endif()
+  _tvp_speed_up(${ARG_NAME} test)
   gtest_discover_tests(${ARG_NAME} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TVP_COMMON_APPDATA=${CMAKE_BINARY_DIR}/test-appdata")
 endfunction()

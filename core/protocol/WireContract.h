@@ -11,7 +11,7 @@
 
 namespace tvp::proto {
 
-// Records the Parts name that no operation argument or result carries: the request elements of
+// Records of the protocol that no operation argument or result carries: the request elements of
 // four operations and the LADV exchange list.
 using RecordsOutsideOperations = std::tuple<setUiInfo, createAgeClass, addTeam, addAthlete, CompetitionList>;
 

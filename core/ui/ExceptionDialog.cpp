@@ -19,23 +19,14 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTextDocument>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
+
+#include <vector>
 
 namespace tvp {
 
 namespace {
-
-// One message row; the item owns what it shows.
-class TExceptionItem : public QTreeWidgetItem {
-public:
-    TExceptionItem(qint64 created, int id, QString text) : creationDate(created), ExceptionId(id), msg(std::move(text))
-    {
-    }
-    qint64 creationDate; // shell clock, so ages stay right across midnight
-    int ExceptionId;
-    QString msg; // the full text, line breaks included
-};
 
 // Server texts are filled in by hand: each "%s" takes the next parameter (none left: nothing),
 // every other "%" stays as it is. Server text must never reach a printf-style formatter.
@@ -81,6 +72,72 @@ QString singleLine(QString text)
 
 } // namespace
 
+// The message rows, oldest first: the message on one line (whole as its tooltip) and the request.
+class TMessageListModel : public QAbstractTableModel {
+public:
+    struct TRow {
+        qint64 creationDate; // shell clock, so ages stay right across midnight
+        int ExceptionId;
+        QString msg; // the full text, line breaks included
+        QString caption;
+    };
+
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : int(rows_.size()); }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 2; }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= rowCount())
+            return {};
+        const TRow& row = rows_[std::size_t(index.row())];
+        if (role == Qt::DisplayRole)
+            return index.column() == 0 ? singleLine(row.msg) : row.caption;
+        // Escaped: a tooltip would take "<b>" in a competition's name for markup.
+        if (role == Qt::ToolTipRole && index.column() == 0)
+            return Qt::convertFromPlainText(QString(row.msg).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        return {};
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section > 1)
+            return {};
+        return section == 0 ? QStringLiteral("Nachricht") : QStringLiteral("Anfrage");
+    }
+
+    void append(TRow row)
+    {
+        beginInsertRows({}, rowCount(), rowCount());
+        rows_.push_back(std::move(row));
+        endInsertRows();
+    }
+    // True when a row was older than the time and went.
+    bool dropOlderThan(qint64 time)
+    {
+        bool dropped = false;
+        for (int i = rowCount() - 1; i >= 0; --i)
+            if (rows_[std::size_t(i)].creationDate < time) {
+                beginRemoveRows({}, i, i);
+                rows_.erase(rows_.begin() + i);
+                endRemoveRows();
+                dropped = true;
+            }
+        return dropped;
+    }
+    void clear()
+    {
+        if (rows_.empty())
+            return;
+        beginResetModel();
+        rows_.clear();
+        endResetModel();
+    }
+    const TRow* row(int r) const { return r >= 0 && r < rowCount() ? &rows_[std::size_t(r)] : nullptr; }
+
+private:
+    std::vector<TRow> rows_;
+};
+
 TExceptionForm* ExceptionForm()
 {
     return dynamic_cast<TExceptionForm*>(programContext().messageSink());
@@ -93,7 +150,8 @@ TExceptionForm::TExceptionForm(QWidget* parent) : TExceptionForm(programContext(
 TExceptionForm::TExceptionForm(TWindowContext& context, QWidget* parent)
     : TTVPForm(context, parent),
       Label1(new QLabel(QStringLiteral("Bei der Anfrage sind Warnungen/Fehler aufgetreten:"), this)),
-      ListView1(new QTreeWidget(this)),
+      rows_(std::make_unique<TMessageListModel>()),
+      ListView1(new QTreeView(this)),
       CloseButton(new QPushButton(QStringLiteral("Schließen"), this))
 {
     setObjectName(QStringLiteral("ExceptionForm"));
@@ -105,8 +163,7 @@ TExceptionForm::TExceptionForm(TWindowContext& context, QWidget* parent)
     ListView1->setObjectName(QStringLiteral("ListView1"));
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
 
-    ListView1->setColumnCount(2);
-    ListView1->setHeaderLabels({QStringLiteral("Nachricht"), QStringLiteral("Anfrage")});
+    ListView1->setModel(rows_.get());
     ListView1->setRootIsDecorated(false);
     ListView1->setSortingEnabled(false);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -139,8 +196,8 @@ TExceptionForm::TExceptionForm(TWindowContext& context, QWidget* parent)
     ShowTimer.setSingleShot(true);
     connect(&ShowTimer, &QTimer::timeout, this, [this] { guarded([this] { show(); }); });
     connect(CloseButton, &QPushButton::clicked, this, [this] { guarded([this] { CloseButtonClick(); }); });
-    connect(ListView1, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem* item) { guarded([this, item] { showFullText(item); }); });
+    connect(ListView1, &QTreeView::doubleClicked, this,
+            [this](const QModelIndex& index) { guarded([this, index] { showFullText(index.row()); }); });
 
     context.offer(static_cast<IMessageSink*>(this));
     if (context.messageSink() == this) {
@@ -171,13 +228,7 @@ void TExceptionForm::AddException(int errorId, const QStringList& parameters, co
     QString message = getExceptionById(errorId, parameters);
     if (message.isEmpty())
         message = text;
-    auto* row = new TExceptionItem(shellClockMs(), errorId, message);
-    row->setText(0, singleLine(message));
-    // Escaped: a tooltip would take "<b>" in a competition's name for markup.
-    row->setToolTip(0,
-                    Qt::convertFromPlainText(QString(message).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))));
-    row->setText(1, caption);
-    ListView1->addTopLevelItem(row);
+    rows_->append({shellClockMs(), errorId, message, caption});
 
     const bool onTop = form && form->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop)
@@ -253,20 +304,12 @@ void TExceptionForm::closeEvent(QCloseEvent* event)
 {
     // Every way of closing (the button, Enter, Escape, the program's Escape key, the frame) does
     // the same: older messages go, and the window stays open for those of the last two seconds.
-    const qint64 now = shellClockMs();
-    bool removed = false;
-    for (int i = ListView1->topLevelItemCount() - 1; i >= 0; --i) {
-        const auto* row = static_cast<TExceptionItem*>(ListView1->topLevelItem(i));
-        if (row->creationDate + keepRecentMs < now) {
-            delete ListView1->takeTopLevelItem(i);
-            removed = true;
-        }
-    }
-    if (removed && ListView1->topLevelItemCount() > 0) {
+    const bool removed = rows_->dropOlderThan(shellClockMs() - keepRecentMs);
+    if (removed && rows_->rowCount() > 0) {
         event->ignore();
         return;
     }
-    ListView1->clear();
+    rows_->clear();
     TTVPForm::closeEvent(event);
 }
 
@@ -290,10 +333,10 @@ void TExceptionForm::showDelayed()
     ShowTimer.start(showDelayMs);
 }
 
-void TExceptionForm::showFullText(QTreeWidgetItem* item)
+void TExceptionForm::showFullText(int row)
 {
-    if (item)
-        showInformation(this, windowTitle(), static_cast<TExceptionItem*>(item)->msg);
+    if (const TMessageListModel::TRow* message = rows_->row(row))
+        showInformation(this, windowTitle(), message->msg);
 }
 
 } // namespace tvp

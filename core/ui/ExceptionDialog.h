@@ -10,12 +10,15 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <memory>
+
 class QLabel;
 class QPushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
 namespace tvp {
+
+class TMessageListModel;
 
 namespace proto {
 struct MixedAgeClassesWarningType;
@@ -60,10 +63,11 @@ protected:
 
 private:
     void showDelayed();
-    void showFullText(QTreeWidgetItem* item);
+    void showFullText(int row);
 
     QLabel* Label1;
-    QTreeWidget* ListView1;
+    std::unique_ptr<TMessageListModel> rows_;
+    QTreeView* ListView1;
     QPushButton* CloseButton;
     QTimer ShowTimer;
     QList<TExceptionMsg> FExceptionList;

@@ -11,18 +11,10 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScreen>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace tvp {
-
-namespace {
-
-// Where a result row came from: its list and its row there.
-constexpr int kListRole = Qt::UserRole + 1;
-constexpr int kSourceRole = Qt::UserRole + 2;
-
-} // namespace
 
 TSearchForm::TSearchForm(TWindowContext& context) : TTVPForm(context)
 {
@@ -32,8 +24,9 @@ TSearchForm::TSearchForm(TWindowContext& context) : TTVPForm(context)
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     layout->addWidget(Edit1);
-    ListView1 = new QTreeWidget(this);
+    ListView1 = new QTreeView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setModel(&results_);
     ListView1->setRootIsDecorated(false);
     ListView1->setAllColumnsShowFocus(true);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -47,8 +40,9 @@ TSearchForm::TSearchForm(TWindowContext& context) : TTVPForm(context)
     ApplyScheduler.setSingleShot(true);
     connect(&ApplyScheduler, &QTimer::timeout, this, [this] { guarded([this] { ApplyFilter(); }); });
     connect(Edit1, &QLineEdit::textChanged, this, [this] { guarded([this] { ApplyFilter(); }); });
-    connect(ListView1, &QTreeWidget::itemSelectionChanged, this, [this] { guarded([this] { resultSelected(); }); });
-    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { guarded([this] { ListView1DblClick(); }); });
+    connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { guarded([this] { resultSelected(); }); });
+    connect(ListView1, &QTreeView::doubleClicked, this, [this] { guarded([this] { ListView1DblClick(); }); });
     Edit1->installEventFilter(this);
     ListView1->installEventFilter(this);
 }
@@ -85,9 +79,11 @@ void TSearchForm::openSearchDialog(const std::vector<QAbstractItemView*>& lists,
     FColsToSearch = columns;
     copyColumns();
 
-    // Beside the list, inside the screen.
+    // Beside the list, inside the screen, the result list as wide as the list. Laid out first: before
+    // that the result list has a child's default size, not its share of the window.
     QAbstractItemView* first = FParentListViews.front().view;
     const QPoint corner = first->mapToGlobal(QPoint(0, 0));
+    layout()->activate();
     const int border = width() - ListView1->width();
     resize(first->width() + border, height());
     QPoint at(corner.x() + 300, corner.y() + 100);
@@ -109,21 +105,24 @@ void TSearchForm::openSearchDialog(const std::vector<QAbstractItemView*>& lists,
                                               QStringLiteral("Suchdialog anzeigen"));
     Edit1->clear();
     show();
+    // The user types at once: the window and its edit take the keys.
+    raise();
+    activateWindow();
     Edit1->setFocus();
 }
 
 void TSearchForm::copyColumns()
 {
     QAbstractItemView* first = FParentListViews.empty() ? nullptr : FParentListViews.front().view.data();
-    ListView1->clear();
-    if (!first)
+    if (!first) {
+        results_.setColumns({});
         return;
+    }
     const QAbstractItemModel& model = *first->model();
     QStringList captions;
     for (int c = 0; c < model.columnCount(); ++c)
         captions << columnCaption(model, c);
-    ListView1->setColumnCount(int(captions.size()));
-    ListView1->setHeaderLabels(captions);
+    results_.setColumns(captions);
     if (auto* tree = qobject_cast<QTreeView*>(first))
         for (int c = 0; c < model.columnCount(); ++c)
             ListView1->setColumnWidth(c, tree->columnWidth(c));
@@ -150,45 +149,25 @@ void TSearchForm::hideEvent(QHideEvent* event)
 void TSearchForm::clearResults()
 {
     ListViewSelIndex = -1;
-    const QSignalBlocker quiet(ListView1);
-    ListView1->clear();
+    const QSignalBlocker quiet(ListView1->selectionModel());
+    results_.clear();
 }
 
 void TSearchForm::ApplyFilter()
 {
     clearResults();
-    const QStringList words = searchWords(Edit1->text());
-    if (words.isEmpty())
-        return;
-    QList<QTreeWidgetItem*> results;
-    for (std::size_t list = 0; list < FParentListViews.size(); ++list) {
-        QAbstractItemView* view = FParentListViews[list].view;
-        if (!view || !view->model())
-            continue;
-        const QAbstractItemModel& model = *view->model();
-        for (int row = 0; row < model.rowCount(); ++row) {
-            if (rowMatches(model, row, words, FColsToSearch)) {
-                QStringList texts;
-                for (int c = 0; c < model.columnCount(); ++c)
-                    texts << cellText(model, row, c);
-                auto* item = new QTreeWidgetItem(texts);
-                item->setData(0, kListRole, int(list));
-                item->setData(0, kSourceRole, QVariant::fromValue(QPersistentModelIndex(model.index(row, 0))));
-                results << item;
-            }
-            if (results.size() >= kResultsPerList)
-                break;
-        }
-    }
-    if (results.isEmpty())
-        return;
+    std::vector<const QAbstractItemModel*> lists;
+    for (const TWatched& watched : FParentListViews)
+        lists.push_back(watched.view ? watched.view->model() : nullptr);
     {
-        const QSignalBlocker quiet(ListView1);
-        ListView1->addTopLevelItems(results);
+        const QSignalBlocker quiet(ListView1->selectionModel());
+        results_.search(lists, searchWords(Edit1->text()), FColsToSearch, kResultsPerList);
     }
-    for (int c = 0; c < ListView1->columnCount(); ++c)
+    if (results_.rowCount() == 0)
+        return;
+    for (int c = 0; c < results_.columnCount(); ++c)
         ListView1->resizeColumnToContents(c);
-    ListView1->setCurrentItem(ListView1->topLevelItem(0));
+    ListView1->setCurrentIndex(results_.index(0, 0));
 }
 
 void TSearchForm::resultSelected()
@@ -196,11 +175,12 @@ void TSearchForm::resultSelected()
     if (selecting_)
         return;
     ListViewSelIndex = -1;
-    const QList<QTreeWidgetItem*> chosen = ListView1->selectedItems();
-    if (chosen.isEmpty())
+    const QModelIndexList chosen = ListView1->selectionModel()->selectedRows();
+    const TSearchResultModel::TResult* found = chosen.isEmpty() ? nullptr : results_.result(chosen.front().row());
+    if (!found)
         return;
-    const int list = chosen.front()->data(0, kListRole).toInt();
-    const auto source = chosen.front()->data(0, kSourceRole).value<QPersistentModelIndex>();
+    const int list = found->list;
+    const QPersistentModelIndex source = found->source;
     // The source list's click handler may ask questions and change the selection meanwhile.
     selecting_ = true;
     for (std::size_t i = 0; i < FParentListViews.size(); ++i) {
@@ -237,7 +217,7 @@ void TSearchForm::ListView1DblClick()
 void TSearchForm::listChanged()
 {
     if (!FParentListViews.empty() && FParentListViews.front().view &&
-        FParentListViews.front().view->model()->columnCount() != ListView1->columnCount())
+        FParentListViews.front().view->model()->columnCount() != results_.columnCount())
         copyColumns();
     clearResults();
     ApplyScheduler.start(applyDelayMs);
@@ -245,14 +225,14 @@ void TSearchForm::listChanged()
 
 void TSearchForm::moveSelection(int step)
 {
-    const int count = ListView1->topLevelItemCount();
+    const int count = results_.rowCount();
     if (count == 0)
         return;
-    const QList<QTreeWidgetItem*> chosen = ListView1->selectedItems();
-    const int from = chosen.isEmpty() ? 0 : ListView1->indexOfTopLevelItem(chosen.front());
+    const QModelIndexList chosen = ListView1->selectionModel()->selectedRows();
+    const int from = chosen.isEmpty() ? 0 : chosen.front().row();
     const int to = std::clamp(from + step, 0, count - 1);
     if (to != from || chosen.isEmpty())
-        ListView1->setCurrentItem(ListView1->topLevelItem(to));
+        ListView1->setCurrentIndex(results_.index(to, 0));
 }
 
 bool TSearchForm::eventFilter(QObject* watched, QEvent* event)

@@ -3,6 +3,7 @@
 // the first matching rows show in a list of their own, and choosing one selects it in its list.
 
 #include "core/ui/TVPForm.h"
+#include "participants/ListSearch.h"
 #include "participants/ParticipantForms.h"
 
 #include <QPersistentModelIndex>
@@ -13,7 +14,7 @@
 
 class QAbstractItemView;
 class QLineEdit;
-class QTreeWidget;
+class QTreeView;
 
 namespace tvp {
 
@@ -36,6 +37,7 @@ public:
     int selectedList() const { return ListViewSelIndex; }
     // Enter or a double click: the source list's double-click, then the window closes.
     void ListView1DblClick();
+    const TSearchResultModel& results() const { return results_; }
 
 protected:
     void reloadData() override {}
@@ -60,7 +62,8 @@ private:
     bool selecting_ = false;
 
     QLineEdit* Edit1;
-    QTreeWidget* ListView1;
+    TSearchResultModel results_;
+    QTreeView* ListView1;
     QTimer ApplyScheduler;
 };
 

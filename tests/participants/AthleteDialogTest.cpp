@@ -12,7 +12,8 @@
 #include <QFile>
 #include <QMenu>
 #include <QTest>
-#include <QTreeWidget>
+#include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QMimeData>
 
 using namespace tvp;
@@ -404,12 +405,15 @@ TEST_F(AthleteWindowTest, TheListSearchFindsRowsAndSelectsThemInTheList)
     form->Suchen1Click();
     ASSERT_TRUE(search->isVisible());
     auto* words = search->findChild<QLineEdit*>(QStringLiteral("Edit1"));
-    auto* results = search->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+    auto* resultView = search->findChild<QTreeView*>(QStringLiteral("ListView1"));
+    ASSERT_TRUE(resultView);
+    QAbstractItemModel* results = resultView->model();
+    QAbstractItemModelTester tester(results, QAbstractItemModelTester::FailureReportingMode::Fatal);
     EXPECT_EQ(results->columnCount(), int(athleteColumnCount));
 
     words->setText(QStringLiteral("berg 13"));
-    ASSERT_EQ(results->topLevelItemCount(), 1);
-    EXPECT_EQ(results->topLevelItem(0)->text(colGivenName), QStringLiteral("Ben"));
+    ASSERT_EQ(results->rowCount(), 1);
+    EXPECT_EQ(results->index(0, colGivenName).data().toString(), QStringLiteral("Ben"));
     // The first result is chosen at once: selected in the athlete list and shown in the editor.
     EXPECT_EQ(search->selectedList(), 0);
     EXPECT_EQ(form->getSelectedIds(), std::vector<int>{ben});
@@ -418,21 +422,51 @@ TEST_F(AthleteWindowTest, TheListSearchFindsRowsAndSelectsThemInTheList)
 
     // A reload of the list clears the results and fills them again a moment later.
     words->setText(QStringLiteral("berg"));
-    EXPECT_EQ(results->topLevelItemCount(), 2);
+    EXPECT_EQ(results->rowCount(), 2);
     form->reloadFormData(false);
     settle();
-    ASSERT_TRUE(waitUntil([&] { return results->topLevelItemCount() == 2; }, 2000));
+    ASSERT_TRUE(waitUntil([&] { return results->rowCount() == 2; }, 2000));
     // A changed selection in the list is no change of the list.
     selectRows({QStringLiteral("Acker")});
-    EXPECT_EQ(results->topLevelItemCount(), 2);
+    EXPECT_EQ(results->rowCount(), 2);
 
     // Closed, the list's changes reach it no more.
     search->close();
-    EXPECT_EQ(results->topLevelItemCount(), 0);
+    EXPECT_EQ(results->rowCount(), 0);
     form->reloadFormData(false);
     settle();
     QTest::qWait(100);
-    EXPECT_EQ(results->topLevelItemCount(), 0);
+    EXPECT_EQ(results->rowCount(), 0);
+}
+
+TEST_F(AthleteWindowTest, CtrlFOpensTheSearchAsWideAsTheListAndTheTypingGoesToItsEdit)
+{
+    athlete(QStringLiteral("Anna"), QStringLiteral("Berg"));
+    athlete(QStringLiteral("Ben"), QStringLiteral("Bergmann"));
+    open();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(search->isVisible());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(search.get()));
+
+    // Laid out before it was sized: its result list is as wide as the athlete list, not a child's
+    // default width narrower.
+    auto* resultView = search->findChild<QTreeView*>(QStringLiteral("ListView1"));
+    EXPECT_EQ(resultView->width(), list()->width());
+
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("mann"));
+    auto* words = search->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+    EXPECT_EQ(QApplication::focusWidget(), words);
+    EXPECT_EQ(words->text(), QStringLiteral("mann"));
+    ASSERT_EQ(resultView->model()->rowCount(), 1);
+    EXPECT_EQ(resultView->model()->index(0, colSurName).data().toString(), QStringLiteral("Bergmann"));
+
+    // Enter in the edit: the found athlete is chosen in the list and the search closes.
+    QTest::keyClick(words, Qt::Key_Return);
+    EXPECT_FALSE(search->isVisible());
+    EXPECT_EQ(edit("EditSurName")->text(), QStringLiteral("Bergmann"));
 }
 
 TEST_F(AthleteWindowTest, TheListIsExportedAsShownInWindows1252WithCrLf)

@@ -12,7 +12,7 @@
 
 #include <QLineEdit>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -80,15 +80,16 @@ class InputBox : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        rows = messages.findChild<QTreeWidget*>(QStringLiteral("ListView1"));
-        ASSERT_NE(rows, nullptr);
+        auto* view = messages.findChild<QTreeView*>(QStringLiteral("ListView1"));
+        ASSERT_NE(view, nullptr);
+        rows = view->model();
         edit = box.findChild<QLineEdit*>(QStringLiteral("Edit1"));
         ASSERT_NE(edit, nullptr);
     }
     tvp::test::TempAppFolders folders;
     TExceptionForm messages;
     TBarcodeInputForm box;
-    QTreeWidget* rows = nullptr;
+    const QAbstractItemModel* rows = nullptr;
     QLineEdit* edit = nullptr;
 };
 
@@ -114,7 +115,7 @@ TEST_F(InputBox, EnterDispatchesTheTypedCodeAndClosesTheBox)
     QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_EQ(*taken, (std::vector<QString>{QStringLiteral("Q1X")}));
     EXPECT_FALSE(box.isVisible());
-    EXPECT_EQ(rows->topLevelItemCount(), 0);
+    EXPECT_EQ(rows->rowCount(), 0);
 }
 
 TEST_F(InputBox, ACodeNoWindowTakesIsWarnedAbout)
@@ -122,12 +123,12 @@ TEST_F(InputBox, ACodeNoWindowTakesIsWarnedAbout)
     box.show();
     edit->setText(QStringLiteral("!A11X!"));
     QTest::keyClick(edit, Qt::Key_Return);
-    ASSERT_EQ(rows->topLevelItemCount(), 1);
-    EXPECT_EQ(rows->topLevelItem(0)->text(0), QStringLiteral("Ungültiger Barcode"));
-    EXPECT_EQ(rows->topLevelItem(0)->text(1), QStringLiteral("Barcode-Leser-Eingabe"));
+    ASSERT_EQ(rows->rowCount(), 1);
+    EXPECT_EQ(rows->index(0, 0).data().toString(), QStringLiteral("Ungültiger Barcode"));
+    EXPECT_EQ(rows->index(0, 1).data().toString(), QStringLiteral("Barcode-Leser-Eingabe"));
 
     box.processBarcode(QString());
-    EXPECT_EQ(rows->topLevelItemCount(), 1) << "an empty code is ignored";
+    EXPECT_EQ(rows->rowCount(), 1) << "an empty code is ignored";
 }
 
 TEST_F(InputBox, EscapeClosesWithoutDispatch)
@@ -136,7 +137,7 @@ TEST_F(InputBox, EscapeClosesWithoutDispatch)
     edit->setText(QStringLiteral("ZZZ"));
     QTest::keyClick(edit, Qt::Key_Escape);
     EXPECT_FALSE(box.isVisible());
-    EXPECT_EQ(rows->topLevelItemCount(), 0);
+    EXPECT_EQ(rows->rowCount(), 0);
 }
 
 TEST_F(InputBox, AFailingHandlerIsReportedNotThrown)
@@ -147,8 +148,8 @@ TEST_F(InputBox, AFailingHandlerIsReportedNotThrown)
         return false;
     });
     box.processBarcode(QStringLiteral("FEHLER"));
-    ASSERT_EQ(rows->topLevelItemCount(), 1);
-    EXPECT_EQ(rows->topLevelItem(0)->text(0), QStringLiteral("Handler kaputt"));
+    ASSERT_EQ(rows->rowCount(), 1);
+    EXPECT_EQ(rows->index(0, 0).data().toString(), QStringLiteral("Handler kaputt"));
     EXPECT_TRUE(lockIsFree());
 }
 
@@ -156,7 +157,7 @@ TEST(PlaceholderReaders, AValidCodeWhoseReaderIsNotBuiltOpensItsPlaceholder)
 {
     tvp::test::TempAppFolders folders;
     TExceptionForm messages;
-    auto* rows = messages.findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+    const QAbstractItemModel* rows = messages.findChild<QTreeView*>(QStringLiteral("ListView1"))->model();
     TWindowRegistry registry;
     registerParticipantWindows(registry);
     TCurrentCompetition competition;
@@ -180,12 +181,12 @@ TEST(PlaceholderReaders, AValidCodeWhoseReaderIsNotBuiltOpensItsPlaceholder)
         EXPECT_TRUE(registry.isVisible(reader)) << code.toStdString();
         registry.widget(reader)->hide();
     }
-    EXPECT_EQ(rows->topLevelItemCount(), 0);
+    EXPECT_EQ(rows->rowCount(), 0);
 
     enter(QStringLiteral("!L1X000!"));
     EXPECT_FALSE(registry.isVisible(TWindowId::ResultDialog));
-    ASSERT_EQ(rows->topLevelItemCount(), 1);
-    EXPECT_EQ(rows->topLevelItem(0)->text(0), QStringLiteral("Ungültiger Barcode"));
+    ASSERT_EQ(rows->rowCount(), 1);
+    EXPECT_EQ(rows->index(0, 0).data().toString(), QStringLiteral("Ungültiger Barcode"));
     registry.destroyAll();
 }
 

@@ -199,11 +199,13 @@ TEST_F(PrinterChoice, AFailedListPrintIsReported)
     ListView1.setHeaderLabels({QStringLiteral("Name")});
     scripted->expectPrinter(QStringLiteral("Drucken"), dir.filePath(QStringLiteral("fehlt/x.pdf")));
     EXPECT_FALSE(InitResultListPrint(ListView1, true, QStringLiteral("Fehler")));
-    auto* rows = messages.findChild<QTreeWidget*>(QStringLiteral("ListView1"));
-    ASSERT_NE(rows, nullptr);
-    ASSERT_EQ(rows->topLevelItemCount(), 1);
-    EXPECT_TRUE(rows->topLevelItem(0)->text(0).startsWith(QStringLiteral("Die Liste konnte nicht gedruckt werden")));
-    EXPECT_EQ(rows->topLevelItem(0)->text(1), QStringLiteral("Drucken"));
+    auto* view = messages.findChild<QTreeView*>(QStringLiteral("ListView1"));
+    ASSERT_NE(view, nullptr);
+    const QAbstractItemModel* rows = view->model();
+    ASSERT_EQ(rows->rowCount(), 1);
+    EXPECT_TRUE(
+        rows->index(0, 0).data().toString().startsWith(QStringLiteral("Die Liste konnte nicht gedruckt werden")));
+    EXPECT_EQ(rows->index(0, 1).data().toString(), QStringLiteral("Drucken"));
 }
 
 } // namespace

@@ -8,9 +8,10 @@
 #include "core/connection/UncaughtErrors.h"
 #include "core/ui/WaitDialog.h"
 
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QTextDocument>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <thread>
 
@@ -43,15 +44,18 @@ protected:
         ShellTest::SetUp();
         fake->answer<proto::op::getExceptionMessages>(messageTable());
         competitionUrlHolderInstance().setServerUrl(QStringLiteral("http://127.0.0.1:8080"));
-        list = form.findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+        list = form.findChild<QTreeView*>(QStringLiteral("ListView1"));
         ASSERT_TRUE(list);
+        tester = std::make_unique<QAbstractItemModelTester>(list->model(),
+                                                            QAbstractItemModelTester::FailureReportingMode::Fatal);
     }
 
     void add(const QString& text, QWidget* caller = nullptr)
     {
         form.AddException(-1, {}, text, QStringLiteral("Anfrage"), caller);
     }
-    QString rowText(int row, int column = 0) const { return list->topLevelItem(row)->text(column); }
+    QString rowText(int row, int column = 0) const { return list->model()->index(row, column).data().toString(); }
+    int rows() const { return list->model()->rowCount(); }
     bool shown()
     {
         return waitUntil([&] { return form.isVisible(); }, 2000);
@@ -64,7 +68,8 @@ protected:
     FakeServerInstall fake;
     TForm10 wait;
     TExceptionForm form;
-    QTreeWidget* list = nullptr;
+    QTreeView* list = nullptr;
+    std::unique_ptr<QAbstractItemModelTester> tester;
 };
 
 } // namespace
@@ -92,13 +97,15 @@ TEST_F(MessageWindow, AServerIdShowsTheServerTextElseTheCallersText)
     form.AddException(45, {QStringLiteral("Anna"), QStringLiteral("Lauf")}, QStringLiteral("roher Text"),
                       QStringLiteral("Athleten löschen"));
     form.AddWarning(99, {}, QStringLiteral("Zeile 1\r\nZeile 2\a"), QStringLiteral("Team speichern"));
-    ASSERT_EQ(list->topLevelItemCount(), 2);
+    ASSERT_EQ(rows(), 2);
     EXPECT_EQ(rowText(0), QStringLiteral("Die Athleten Anna haben in Lauf bereits Ergebnisse."));
     EXPECT_EQ(rowText(0, 1), QStringLiteral("Athleten löschen"));
     EXPECT_EQ(rowText(1), QStringLiteral("Zeile 1  Zeile 2 "));
 
+    EXPECT_EQ(list->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Anfrage"));
     script->expectMessage(QStringLiteral("Warnungen und Fehler"), TMsgAnswer::Ok);
-    emit list->itemDoubleClicked(list->topLevelItem(1), 0);
+    emit list->doubleClicked(list->model()->index(1, 0));
+    ASSERT_FALSE(script->seen.empty());
     EXPECT_EQ(script->seen.back().text, QStringLiteral("Zeile 1\r\nZeile 2\a"));
 }
 
@@ -109,7 +116,7 @@ TEST_F(MessageWindow, AFailedLoadIsReportedFreesItsChannelAndLeavesTheTableEmpty
     fake->answerText<proto::op::getExceptionMessages>(503, "<html><body>Wartung</body></html>", "text/html");
     form.ReloadExceptionMessages();
     form.ReloadExceptionMessages();
-    ASSERT_EQ(list->topLevelItemCount(), 2);
+    ASSERT_EQ(rows(), 2);
     EXPECT_EQ(rowText(0), QStringLiteral("Fehler beim Laden der Fehlermeldungen"));
     EXPECT_EQ(rowText(0, 1), QStringLiteral("Fehlermeldungen laden"));
     EXPECT_EQ(form.getExceptionById(45, {}), QString());
@@ -132,7 +139,7 @@ TEST_F(MessageWindow, MessagesOfHiddenCallersWithoutServerIdAreDropped)
     add(QStringLiteral("weg"), &hidden);
     form.AddException(0, {}, QStringLiteral("mit Id"), QStringLiteral("x"), &hidden);
     add(QStringLiteral("sichtbar"), &visible);
-    ASSERT_EQ(list->topLevelItemCount(), 2);
+    ASSERT_EQ(rows(), 2);
     EXPECT_EQ(rowText(0), QStringLiteral("mit Id"));
     EXPECT_EQ(rowText(1), QStringLiteral("sichtbar"));
 }
@@ -165,13 +172,13 @@ TEST_F(MessageWindow, ClosingKeepsOnlyTheLastTwoSeconds)
     ASSERT_TRUE(shown());
     now += 1000;
     form.CloseButtonClick();
-    ASSERT_EQ(list->topLevelItemCount(), 1);
+    ASSERT_EQ(rows(), 1);
     EXPECT_EQ(rowText(0), QStringLiteral("neu"));
     EXPECT_TRUE(form.isVisible());
 
     now += 3000;
     form.CloseButtonClick();
-    EXPECT_EQ(list->topLevelItemCount(), 0);
+    EXPECT_EQ(rows(), 0);
     EXPECT_FALSE(form.isVisible());
 
     // Nothing old: all go.
@@ -180,7 +187,7 @@ TEST_F(MessageWindow, ClosingKeepsOnlyTheLastTwoSeconds)
     ASSERT_TRUE(shown());
     now += 1000;
     form.CloseButtonClick();
-    EXPECT_EQ(list->topLevelItemCount(), 0);
+    EXPECT_EQ(rows(), 0);
     EXPECT_FALSE(form.isVisible());
 }
 
@@ -188,7 +195,7 @@ TEST_F(MessageWindow, UncaughtFailuresArriveAsRowsAlsoFromOtherThreads)
 {
     reportUncaught(QStringLiteral("im GUI-Thread"));
     std::thread([] { reportUncaught(QStringLiteral("im Arbeitsthread")); }).join();
-    ASSERT_TRUE(waitUntil([&] { return list->topLevelItemCount() == 2; }, 2000));
+    ASSERT_TRUE(waitUntil([&] { return rows() == 2; }, 2000));
     EXPECT_EQ(rowText(0), QStringLiteral("im GUI-Thread"));
     EXPECT_EQ(rowText(1), QStringLiteral("im Arbeitsthread"));
     EXPECT_EQ(rowText(1, 1), QStringLiteral("Unerwarteter Fehler"));
@@ -211,13 +218,13 @@ TEST_F(MessageWindow, ALongMessageIsReadWholeAndMarkupIsShownAsWritten)
     EXPECT_EQ(messageWidth + list->header()->sectionSize(1), list->viewport()->width());
     const QRect needed =
         list->fontMetrics().boundingRect(QRect(0, 0, messageWidth - 8, 10000), Qt::TextWordWrap, rowText(0));
-    EXPECT_GE(list->visualItemRect(list->topLevelItem(0)).height(), needed.height()) << "every line of it";
+    EXPECT_GE(list->visualRect(list->model()->index(0, 0)).height(), needed.height()) << "every line of it";
 
     // Text, never markup: in the row, and in its tooltip.
     EXPECT_EQ(rowText(1), QStringLiteral("<b>x</b> <img src=\"file:///etc/passwd\">  zweite Zeile"));
     for (int row : {0, 1}) {
         QTextDocument tip;
-        tip.setHtml(list->topLevelItem(row)->toolTip(0));
+        tip.setHtml(list->model()->index(row, 0).data(Qt::ToolTipRole).toString());
         EXPECT_EQ(tip.toPlainText(),
                   row == 0 ? longText : QStringLiteral("<b>x</b> <img src=\"file:///etc/passwd\">\nzweite Zeile"));
     }

@@ -43,9 +43,11 @@ protected:
     QStringList messages() const
     {
         QStringList rows;
-        const auto* list = messageWindow.findChild<QTreeWidget*>(QStringLiteral("ListView1"));
-        for (int i = 0; list && i < list->topLevelItemCount(); ++i)
-            rows.append(list->topLevelItem(i)->text(1) + QStringLiteral(": ") + list->topLevelItem(i)->text(0));
+        const auto* list = messageWindow.findChild<QTreeView*>(QStringLiteral("ListView1"));
+        const QAbstractItemModel* model = list ? list->model() : nullptr;
+        for (int i = 0; model && i < model->rowCount(); ++i)
+            rows.append(model->index(i, 1).data().toString() + QStringLiteral(": ") +
+                        model->index(i, 0).data().toString());
         return rows;
     }
     bool hasMessage(const QString& caption, const QString& textStart) const

@@ -367,7 +367,7 @@ TEST_F(StartupTest, EscapeOnTheMessageWindowDoesWhatSchliessenDoes)
 {
     startWithCompetition(QStringLiteral("Meldungen"));
     auto* messages = static_cast<TExceptionForm*>(windows().widget(TWindowId::ExceptionForm));
-    auto* rows = messages->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+    auto* rows = messages->findChild<QTreeView*>(QStringLiteral("ListView1"));
     messages->AddException(0, {}, QStringLiteral("alt"), QStringLiteral("Anfrage"));
     clockMs += 9000;
     messages->AddException(0, {}, QStringLiteral("neu"), QStringLiteral("Anfrage"));
@@ -375,14 +375,14 @@ TEST_F(StartupTest, EscapeOnTheMessageWindowDoesWhatSchliessenDoes)
 
     press(rows, Qt::Key_Escape);
     EXPECT_TRUE(handled);
-    ASSERT_EQ(rows->topLevelItemCount(), 1) << "the old message went";
-    EXPECT_EQ(rows->topLevelItem(0)->text(0), QStringLiteral("neu"));
+    ASSERT_EQ(rows->model()->rowCount(), 1) << "the old message went";
+    EXPECT_EQ(rows->model()->index(0, 0).data().toString(), QStringLiteral("neu"));
     EXPECT_TRUE(messages->isVisible()) << "open for the recent one";
 
     clockMs += 3000;
     press(rows, Qt::Key_Escape);
     EXPECT_FALSE(messages->isVisible());
-    EXPECT_EQ(rows->topLevelItemCount(), 0) << "nothing comes back with the next message";
+    EXPECT_EQ(rows->model()->rowCount(), 0) << "nothing comes back with the next message";
 }
 
 TEST_F(StartupTest, EscapeInTheChoosersListClosesIt)
