@@ -414,12 +414,10 @@ TEST_F(DisciplinListTest, PopupMenuAndTheWindowsItOpens)
     form->PopupMenu1Popup();
     EXPECT_FALSE(action("Anzeigen1")->isEnabled());
     EXPECT_FALSE(action("Entfernen1")->isEnabled());
-    // The heat's print submenu opens only onto entries.
+    // The heat's print submenu has its printouts.
     auto* heatPrints = form->findChild<QMenu*>(QStringLiteral("LaufGruppedrucken"));
-    EXPECT_FALSE(heatPrints->isEnabled());
-    heatPrints->addAction(QStringLiteral("Wettkampfliste"));
-    form->PopupMenu1Popup();
     EXPECT_TRUE(heatPrints->isEnabled());
+    EXPECT_FALSE(heatPrints->actions().isEmpty());
     form->Button2Click();
     EXPECT_EQ(results.calls.back(), QStringLiteral("showAndLoadDisciplin %1 2 2147483647 0").arg(sprint));
     select({});
@@ -458,9 +456,10 @@ TEST_F(DisciplinListTest, PopupMenuAndTheWindowsItOpens)
 
 TEST_F(DisciplinListTest, CtrlPPrintsOnlyThroughAnEnabledPrintEntry)
 {
-    EXPECT_FALSE(form->hotKeyCallback(Qt::Key_P)) << "no print entry: the key is not taken";
-    QAction* print = form->printMenu()->addAction(QStringLiteral("Drucken"));
-    print->setObjectName(QStringLiteral("Drucken1"));
+    QAction* print = action("Drucken1");
+    ASSERT_TRUE(print);
+    // Only the key's way to the entry counts here; the printout has tests of its own.
+    QObject::disconnect(print, &QAction::triggered, form.get(), nullptr);
     int printed = 0;
     QObject::connect(print, &QAction::triggered, [&] { ++printed; });
     EXPECT_FALSE(form->hotKeyCallback(Qt::Key_P)) << "nothing loaded, the print menu is disabled";

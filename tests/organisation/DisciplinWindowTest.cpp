@@ -783,8 +783,8 @@ TEST_F(DisciplinWindow, TemplatesAreSavedFromTheTreeWithItsLabelsAndFoundByTheir
 
 TEST_F(DisciplinWindow, ButtonsOfWindowsNotBuiltYetOpenTheirPlaceholders)
 {
-    for (TWindowId row : {TWindowId::PrintHighJumpForm, TWindowId::SaveDiscTemplateForm,
-                          TWindowId::LoadDiscTemplateForm, TWindowId::LoadResultsTemplateForm, TWindowId::AnalyseForm})
+    for (TWindowId row : {TWindowId::SaveDiscTemplateForm, TWindowId::LoadDiscTemplateForm,
+                          TWindowId::LoadResultsTemplateForm, TWindowId::AnalyseForm})
         windows.create(row, context);
     const int id = createDisc(QStringLiteral("Hochsprung"));
     openDiscipline(w0, id);
@@ -796,7 +796,6 @@ TEST_F(DisciplinWindow, ButtonsOfWindowsNotBuiltYetOpenTheirPlaceholders)
         EXPECT_TRUE(windows.isVisible(row)) << button->objectName().toStdString();
         windows.widget(row)->hide();
     };
-    opens(w0->HeightsButton, TWindowId::PrintHighJumpForm);
     // Before the question about unsaved changes: there is nowhere to save to yet.
     opens(w0->SaveTemplateButton, TWindowId::SaveDiscTemplateForm);
     opens(w0->ImportTemplateButton, TWindowId::LoadDiscTemplateForm);
