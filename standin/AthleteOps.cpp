@@ -113,7 +113,10 @@ bool contains(const std::vector<int>& list, int value)
 // The athlete as the reads answer it.
 proto::AthleteType loadAthlete(Db& db, int competitionId, int athleteId)
 {
-    const CompetitionParticipants participants(db, competitionId);
+    Statement refs = db.query("SELECT IFNULL(team_id, 0), IFNULL(club_id, 0) FROM athletes WHERE id = ?", athleteId);
+    const bool known = refs.next();
+    const CompetitionParticipants participants =
+        CompetitionParticipants::carriedBy(db, competitionId, known ? refs.intAt(0) : 0, known ? refs.intAt(1) : 0);
     AthleteSelection only;
     only.athleteId = athleteId;
     std::vector<proto::AthleteType> found = readAthletes(db, competitionId, participants, only);

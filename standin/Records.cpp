@@ -59,6 +59,56 @@ CompetitionParticipants::CompetitionParticipants(Db& db, int competitionId)
                               "min_members_per_gender, male_members_less_than, female_members_less_than, barcode "
                               "FROM age_classes WHERE competition_id = ? ORDER BY id",
                               competitionId);
+    readAgeClasses(ages);
+
+    Statement clubs = db.query("SELECT id, name, comment, billing_address FROM clubs WHERE competition_id = ? "
+                               "ORDER BY id",
+                               competitionId);
+    readClubs(clubs);
+
+    // The member counts in one pass over the competition's athletes, not one count per team.
+    Statement teams = db.query("SELECT t.id, t.name, t.age_class_id, t.billing_club_id, t.barcode, s.id, "
+                               "s.order_index, s.custom_name, IFNULL(m.members, 0) "
+                               "FROM teams t LEFT JOIN squad_teams st ON st.team_id = t.id "
+                               "LEFT JOIN squads s ON s.id = st.squad_id "
+                               "LEFT JOIN (SELECT team_id, COUNT(*) AS members FROM athletes "
+                               "WHERE competition_id = ?1 AND team_id IS NOT NULL GROUP BY team_id) m "
+                               "ON m.team_id = t.id "
+                               "WHERE t.competition_id = ?1 ORDER BY t.id",
+                               competitionId);
+    readTeams(teams);
+}
+
+CompetitionParticipants CompetitionParticipants::carriedBy(Db& db, int competitionId, int teamId, int clubId)
+{
+    // Only what one athlete carries: a single write must not read the whole competition.
+    CompetitionParticipants p;
+    Statement ages = db.query("SELECT id, name, billing_price_per_team, min_team_members, max_team_members, "
+                              "min_members_per_gender, male_members_less_than, female_members_less_than, barcode "
+                              "FROM age_classes WHERE id = (SELECT age_class_id FROM teams WHERE id = ?2) "
+                              "AND competition_id = ?1",
+                              competitionId, teamId);
+    p.readAgeClasses(ages);
+
+    Statement clubs = db.query("SELECT id, name, comment, billing_address FROM clubs "
+                               "WHERE id IN (?2, (SELECT billing_club_id FROM teams WHERE id = ?3)) "
+                               "AND competition_id = ?1 ORDER BY id",
+                               competitionId, clubId, teamId);
+    p.readClubs(clubs);
+
+    Statement teams = db.query("SELECT t.id, t.name, t.age_class_id, t.billing_club_id, t.barcode, s.id, "
+                               "s.order_index, s.custom_name, "
+                               "(SELECT COUNT(*) FROM athletes WHERE team_id = t.id) "
+                               "FROM teams t LEFT JOIN squad_teams st ON st.team_id = t.id "
+                               "LEFT JOIN squads s ON s.id = st.squad_id "
+                               "WHERE t.id = ?2 AND t.competition_id = ?1",
+                               competitionId, teamId);
+    p.readTeams(teams);
+    return p;
+}
+
+void CompetitionParticipants::readAgeClasses(Statement& ages)
+{
     while (ages.next()) {
         proto::AgeClassType& a = ageClasses_.emplace_back();
         a.AgeClassID = ages.intAt(0);
@@ -72,10 +122,10 @@ CompetitionParticipants::CompetitionParticipants(Db& db, int competitionId)
         a.Barcode = ages.intAt(8);
         ageClassAt_.emplace(a.AgeClassID, ageClasses_.size() - 1);
     }
+}
 
-    Statement clubs = db.query("SELECT id, name, comment, billing_address FROM clubs WHERE competition_id = ? "
-                               "ORDER BY id",
-                               competitionId);
+void CompetitionParticipants::readClubs(Statement& clubs)
+{
     while (clubs.next()) {
         proto::ClubType& c = clubs_.emplace_back();
         c.ClubId = clubs.intAt(0);
@@ -84,17 +134,10 @@ CompetitionParticipants::CompetitionParticipants(Db& db, int competitionId)
         c.BillingAddress = clubs.textAt(3);
         clubAt_.emplace(c.ClubId, clubs_.size() - 1);
     }
+}
 
-    // The member counts in one pass over the competition's athletes, not one count per team.
-    Statement teams = db.query("SELECT t.id, t.name, t.age_class_id, t.billing_club_id, t.barcode, s.id, "
-                               "s.order_index, s.custom_name, IFNULL(m.members, 0) "
-                               "FROM teams t LEFT JOIN squad_teams st ON st.team_id = t.id "
-                               "LEFT JOIN squads s ON s.id = st.squad_id "
-                               "LEFT JOIN (SELECT team_id, COUNT(*) AS members FROM athletes "
-                               "WHERE competition_id = ?1 AND team_id IS NOT NULL GROUP BY team_id) m "
-                               "ON m.team_id = t.id "
-                               "WHERE t.competition_id = ?1 ORDER BY t.id",
-                               competitionId);
+void CompetitionParticipants::readTeams(Statement& teams)
+{
     while (teams.next()) {
         proto::TeamType& t = teams_.emplace_back();
         t.TeamID = teams.intAt(0);
@@ -146,25 +189,35 @@ std::vector<proto::AthleteType> readAthletes(Db& db, int competitionId, const Co
                                              const AthleteSelection& s)
 {
     // The bibs of the whole competition in one pass: cheaper than one query per athlete.
+    // One athlete goes by its keys: the general filters below keep SQLite from using them.
+    const bool one = s.athleteId != 0;
     std::unordered_map<int, std::vector<int>> bibs;
-    Statement b = db.query("SELECT athlete_id, bib FROM athlete_bibs WHERE competition_id = ?1 "
-                           "AND (?2 = 0 OR athlete_id = ?2) ORDER BY athlete_id, position",
-                           competitionId, s.athleteId);
+    Statement b = one ? db.query("SELECT athlete_id, bib FROM athlete_bibs WHERE athlete_id = ?2 "
+                                 "AND competition_id = ?1 ORDER BY position",
+                                 competitionId, s.athleteId)
+                      : db.query("SELECT athlete_id, bib FROM athlete_bibs WHERE competition_id = ?1 "
+                                 "ORDER BY athlete_id, position",
+                                 competitionId);
     while (b.next())
         bibs[b.intAt(0)].push_back(b.intAt(1));
 
-    Statement q = db.query(
-        "SELECT a.id, a.given_name, a.sur_name, a.gender, a.year_of_birth, a.custom_barcode, a.team_id, a.club_id, "
-        "a.barcode FROM athletes a WHERE a.competition_id = ?1 "
-        "AND (?2 = 0 OR a.team_id IN (SELECT t.id FROM teams t WHERE t.age_class_id = ?2)) "
-        "AND (?3 = 0 OR a.team_id = ?3) "
-        "AND (?4 = 0 OR a.id IN (SELECT ab.athlete_id FROM athlete_bibs ab WHERE ab.competition_id = ?1 "
-        "AND ab.bib = ?4)) "
-        "AND (?5 = 0 OR NOT EXISTS (SELECT 1 FROM heat_assignments h WHERE h.discipline_id = ?5 "
-        "AND (h.athlete_id = a.id OR h.team_id = a.team_id))) "
-        "AND (?6 = 0 OR a.id = ?6) "
-        "ORDER BY a.id",
-        competitionId, s.ageClassId, s.teamId, s.bib, s.disciplineId, s.athleteId);
+    Statement q =
+        one ? db.query("SELECT a.id, a.given_name, a.sur_name, a.gender, a.year_of_birth, a.custom_barcode, "
+                       "a.team_id, a.club_id, a.barcode FROM athletes a WHERE a.id = ?2 "
+                       "AND a.competition_id = ?1",
+                       competitionId, s.athleteId)
+            : db.query("SELECT a.id, a.given_name, a.sur_name, a.gender, a.year_of_birth, a.custom_barcode, a.team_id, "
+                       "a.club_id, "
+                       "a.barcode FROM athletes a WHERE a.competition_id = ?1 "
+                       "AND (?2 = 0 OR a.team_id IN (SELECT t.id FROM teams t WHERE t.age_class_id = ?2)) "
+                       "AND (?3 = 0 OR a.team_id = ?3) "
+                       "AND (?4 = 0 OR a.id IN (SELECT ab.athlete_id FROM athlete_bibs ab WHERE ab.competition_id = ?1 "
+                       "AND ab.bib = ?4)) "
+                       "AND (?5 = 0 OR NOT EXISTS (SELECT 1 FROM heat_assignments h WHERE h.discipline_id = ?5 "
+                       "AND (h.athlete_id = a.id OR h.team_id = a.team_id))) "
+                       "AND (?6 = 0 OR a.id = ?6) "
+                       "ORDER BY a.id",
+                       competitionId, s.ageClassId, s.teamId, s.bib, s.disciplineId, s.athleteId);
     std::vector<proto::AthleteType> out;
     while (q.next()) {
         proto::AthleteType& a = out.emplace_back();

@@ -36,6 +36,8 @@ private:
 class CompetitionParticipants {
 public:
     CompetitionParticipants(Db& db, int competitionId);
+    // Only the team (with its age class and billing club) and club one athlete refers to.
+    static CompetitionParticipants carriedBy(Db& db, int competitionId, int teamId, int clubId);
 
     const std::vector<proto::AgeClassType>& ageClasses() const { return ageClasses_; }
     const std::vector<proto::ClubType>& clubs() const { return clubs_; }
@@ -49,6 +51,11 @@ public:
     const proto::TeamType* findTeam(int id) const;
 
 private:
+    CompetitionParticipants() = default;
+    void readAgeClasses(Statement& ages);
+    void readClubs(Statement& clubs);
+    void readTeams(Statement& teams);
+
     std::vector<proto::AgeClassType> ageClasses_;
     std::vector<proto::ClubType> clubs_;
     std::vector<proto::TeamType> teams_;
