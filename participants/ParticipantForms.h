@@ -4,6 +4,7 @@
 //   if (auto* athletes = context().windows().get<IAthleteForm>(TWindowId::AthleteForm)) ...
 
 #include "core/protocol/ParticipantRecords.h"
+#include "core/results/tvpTypes.h"
 #include "core/services/ParticipantServices.h" // ITeamMemberWarningForm, which other areas reach too
 #include "participants/ImportRequest.h"
 
@@ -30,6 +31,8 @@ public:
     virtual void selectAthlete(int athleteId) = 0;
     virtual void createNewAthleteWithBarcode(int barcodeId) = 0;
     virtual void checkParticipantContraints(bool showMessageIfNoWarning) = 0;
+    // Shows the window and its list search.
+    virtual void openSearch() = 0;
 };
 
 // The athlete barcode finder: shows an athlete and the disciplines that take its results.
@@ -41,6 +44,9 @@ public:
     virtual void reload() = 0;
     // Hides the window when it shows that athlete.
     virtual void AthleteRemoved(int athleteId) = 0;
+    // Fed by the discipline and age-class windows after each load, so the finder's lists follow them.
+    virtual void setDisciplines(const std::vector<TDisciplineInfo>& disciplines) = 0;
+    virtual void setAgeClasses(const std::vector<proto::AgeClassType>& ageClasses) = 0;
 };
 
 // Bulk bibs: consecutive free bibs from firstBib for the athletes, in order.

@@ -1183,6 +1183,13 @@ void TDisciplinForm::completeList(TDisciplinResponse& response)
         currentDiscId = 0;
     loading_ = wasLoading;
     LoadItem(response.reqType == rt_templateExport);
+    if (auto* finder = context().windows().get<IAthleteResultFinderForm>(TWindowId::AthleteResultFinderForm)) {
+        std::vector<TDisciplineInfo> infos;
+        infos.reserve(discs_.records().size());
+        for (const TDiscListEntry& entry : discs_.records())
+            infos.push_back(entry.info);
+        finder->setDisciplines(infos);
+    }
     ListView1->setEnabled(true);
     ListView1->verticalScrollBar()->setValue(scroll);
     FLastReload = double(shellClockMs());

@@ -190,6 +190,8 @@ void TAgeClassForm::fillList(std::vector<proto::AgeClassType> ageClasses)
     model_.setRecords(std::move(ageClasses));
     ListView1->header()->resizeSections(QHeaderView::ResizeToContents);
     checkCurrentAgeClass();
+    if (auto* finder = context().windows().get<IAthleteResultFinderForm>(TWindowId::AthleteResultFinderForm))
+        finder->setAgeClasses(model_.records());
     suppressLoadItem = false;
     ListView1->setEnabled(true);
     ListView1->verticalScrollBar()->setValue(scroll);

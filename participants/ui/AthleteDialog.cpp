@@ -859,6 +859,14 @@ void TAthleteForm::Suchen1Click()
         search->openSearchDialog({ListView1}, kSearchColumns);
 }
 
+void TAthleteForm::openSearch()
+{
+    show();
+    raise();
+    activateWindow();
+    Suchen1Click();
+}
+
 void TAthleteForm::exportCsv(bool open)
 {
     exportCsvFile(QStringLiteral("Athleten"), sorted_, open, false, true, -1);

@@ -76,6 +76,7 @@ public:
     void selectAthlete(int athleteId) override;
     void createNewAthleteWithBarcode(int barcodeId) override;
     void checkParticipantContraints(bool showMessageIfNoWarning) override;
+    void openSearch() override;
 
     void unload() override;
 

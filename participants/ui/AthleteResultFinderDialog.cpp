@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -79,6 +80,15 @@ TAthleteResultFinderForm::TAthleteResultFinderForm(TWindowContext& context)
     connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { guarded([this] { openResults(); }); });
     onKey(*ListView1, Qt::Key_Return, [this] { openResults(); });
     onKey(*ListView1, Qt::Key_Enter, [this] { openResults(); });
+    // Searching for an athlete happens in the athlete window's list.
+    auto* find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    find->setObjectName(QStringLiteral("SearchShortcut"));
+    connect(find, &QShortcut::activated, this, [this] {
+        guarded([this] {
+            if (auto* athletes = this->context().windows().get<IAthleteForm>(TWindowId::AthleteForm))
+                athletes->openSearch();
+        });
+    });
 
     // The finder is the dispatcher's first handler; the dispatcher outlives every window.
     QPointer<TAthleteResultFinderForm> self(this);

@@ -34,8 +34,8 @@ public:
     void AthleteRemoved(int athleteId) override;
     void unload() override;
 
-    void setDisciplines(const std::vector<TDisciplineInfo>& disciplines);
-    void setAgeClasses(const std::vector<proto::AgeClassType>& ageClasses);
+    void setDisciplines(const std::vector<TDisciplineInfo>& disciplines) override;
+    void setAgeClasses(const std::vector<proto::AgeClassType>& ageClasses) override;
 
     int currentAthlete() const { return FCurAthlete; }
 

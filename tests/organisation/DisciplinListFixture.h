@@ -60,6 +60,7 @@ public:
     void selectAthlete(int) override {}
     void createNewAthleteWithBarcode(int) override {}
     void checkParticipantContraints(bool) override {}
+    void openSearch() override {}
 };
 
 class FakeTeamForm : public FakeListWindow, public ITeamForm {

@@ -7,6 +7,7 @@
 #include "core/util/Features.h"
 #include "core/util/IniHandler.h"
 #include "participants/BarcodeUtils.h"
+#include "participants/ui/AgeClassDialog.h"
 #include "participants/ui/AssignBibs.h"
 #include "participants/ui/AthleteResultFinderDialog.h"
 #include "participants/ui/BarcodeInputDialog.h"
@@ -279,6 +280,27 @@ TEST_F(Finder, AnAthleteInTheListNeedsNoServerAndOthersAreAskedFor)
 
     finder->AthleteRemoved(ben);
     EXPECT_FALSE(finder->isVisible());
+}
+
+TEST_F(Finder, FollowsTheAgeClassWindowAndCtrlFSearchesInTheAthleteWindow)
+{
+    ageClass(QStringLiteral("U10"));
+    finder->show();
+    settle();
+    auto* filter = find<QComboBox>(*finder, "ComboBox1");
+    ASSERT_EQ(filter->count(), 2);
+
+    // A new age class reaches the finder with the age-class window's load, not with its own.
+    ageClass(QStringLiteral("U12"));
+    make<TAgeClassForm>(TWindowId::AgeClassForm)->show();
+    settle();
+    ASSERT_EQ(filter->count(), 3);
+    EXPECT_EQ(filter->itemText(2), QStringLiteral("U12"));
+
+    finder->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(finder));
+    QTest::keyClick(find<QTreeWidget>(*finder, "ListView1"), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(athletes->searches, 1);
 }
 
 TEST_F(Finder, CodesOfAnotherCompetitionAreNotOursOnEitherPath)

@@ -68,8 +68,10 @@ public:
     void selectAthlete(int) override {}
     void createNewAthleteWithBarcode(int) override {}
     void checkParticipantContraints(bool) override {}
+    void openSearch() override { ++searches; }
 
     std::vector<int> selected;
+    int searches = 0;
     std::vector<int> shownTeams;
 };
 
