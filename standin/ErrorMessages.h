@@ -97,6 +97,13 @@ inline constexpr int FacilityNameEmpty = 931;
 inline constexpr int FacilityPlaceNotFound = 932;
 inline constexpr int ScheduleItemNotFound = 933;
 
+// Results.
+inline constexpr int NoResultTable = 22;
+inline constexpr int RankTaken = 122;
+inline constexpr int NoParticipantNamed = 1301;
+inline constexpr int AttemptOutOfRange = 1302;
+inline constexpr int EmptyPlace = 1303;
+
 struct Message {
     int id;
     const char* text;

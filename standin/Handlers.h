@@ -104,4 +104,14 @@ proto::getSquadScheduleResponse getSquadSchedule(Call& c, const op::getSquadSche
 proto::getPossibleDisciplinePlacesResponse getPossibleDisciplinePlaces(Call& c,
                                                                        const op::getPossibleDisciplinePlaces& a);
 
+// Results (ResultOps.cpp)
+proto::setResultResponse1 setResult(Call& c, const op::setResult& a);
+proto::getResultTableResponse1 getResultTable(Call& c, const op::getResultTable& a);
+proto::getAthletesWithoutValidSingleResultsResponse
+getAthletesWithoutValidSingleResults(Call& c, const op::getAthletesWithoutValidSingleResults& a);
+proto::getMissingResultsResponse getMissingResults(Call& c, const op::getMissingResults& a);
+proto::checkResultRankingPlausibilityResponse
+checkResultRankingPlausibility(Call& c, const op::checkResultRankingPlausibility& a);
+proto::CheckAmbiguousBibResultsResponse1 checkAmbiguousBibResults(Call& c, const op::checkAmbiguousBibResults& a);
+
 } // namespace tvp::standin::ops

@@ -109,6 +109,13 @@ const OperationTable& operationTable()
         t.serve<ops::setBibToAthlete>(Write);
         t.serve<ops::allocateBlancAthleteBarcode>(Write);
         t.serve<ops::importParticipants>(Write);
+        // Results and their checks.
+        t.serve<ops::setResult>(Write);
+        t.serve<ops::getResultTable>(Read);
+        t.serve<ops::getAthletesWithoutValidSingleResults>(Read);
+        t.serve<ops::getMissingResults>(Read);
+        t.serve<ops::checkResultRankingPlausibility>(Read);
+        t.serve<ops::checkAmbiguousBibResults>(Read);
         return t;
     }();
     return table;
