@@ -97,8 +97,8 @@ std::vector<StoredResult> readResults(Db& db, const Discipline& d, int attempt =
         storedTeams[t.intAt(0)].push_back(t.intAt(1));
 
     std::vector<StoredResult> out;
-    Statement q = db.query((kResultColumns + ("WHERE r.discipline_id = ?2" + ofAttempt) + " ORDER BY r.id").c_str(),
-                           d.competitionId, d.id, attempt);
+    Statement q =
+        db.query((kResultColumns + ("WHERE r.discipline_id = ?2" + ofAttempt)).c_str(), d.competitionId, d.id, attempt);
     while (q.next()) {
         StoredResult& r = out.emplace_back();
         r.id = q.intAt(0);
@@ -120,6 +120,8 @@ std::vector<StoredResult> readResults(Db& db, const Discipline& d, int attempt =
         v.Rank = q.intAt(10);
         v.InfoString = q.textAt(11);
     }
+    // In the order they were stored; sorted here, a sort in the query costs more.
+    std::sort(out.begin(), out.end(), [](const StoredResult& a, const StoredResult& b) { return a.id < b.id; });
     return out;
 }
 
