@@ -317,7 +317,9 @@ void writeResult(Db& db, const Discipline& d, const Target& t, const op::setResu
                  t.athlete, heat, lane, wireName(v.Type_), v.DistanceInMeter, v.TimeInSeconds, wireName(v.Info), v.Rank,
                  v.InfoString, id)
             .run();
-        db.query("DELETE FROM result_teams WHERE result_id = ?", id).run();
+        // Only a team discipline's result names its team here; others keep what they count for.
+        if (d.team)
+            db.query("DELETE FROM result_teams WHERE result_id = ?", id).run();
     }
     if (d.team && t.team != 0)
         db.query("INSERT INTO result_teams (result_id, team_id, position) VALUES (?, ?, 0)", id, t.team).run();
