@@ -103,6 +103,12 @@ inline constexpr int ParameterNotFound = 59;
 inline constexpr int CupNotFound = 80;
 inline constexpr int GlobalParameterInUse = 180;
 inline constexpr int CupParameterInUse = 181;
+// Results.
+inline constexpr int NoResultTable = 22;
+inline constexpr int RankTaken = 122;
+inline constexpr int NoParticipantNamed = 1301;
+inline constexpr int AttemptOutOfRange = 1302;
+inline constexpr int EmptyPlace = 1303;
 
 struct Message {
     int id;

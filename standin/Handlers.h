@@ -112,5 +112,14 @@ proto::getCupResponse getCup(Call& c, const op::getCup& a);
 proto::getGlobalParametersResponse getCupParameters(Call& c, const op::getCupParameters& a);
 void setCupParameter(Call& c, const op::setCupParameter& a);
 void removeCupParameter(Call& c, const op::removeCupParameter& a);
+// Results (ResultOps.cpp)
+proto::setResultResponse1 setResult(Call& c, const op::setResult& a);
+proto::getResultTableResponse1 getResultTable(Call& c, const op::getResultTable& a);
+proto::getAthletesWithoutValidSingleResultsResponse
+getAthletesWithoutValidSingleResults(Call& c, const op::getAthletesWithoutValidSingleResults& a);
+proto::getMissingResultsResponse getMissingResults(Call& c, const op::getMissingResults& a);
+proto::checkResultRankingPlausibilityResponse
+checkResultRankingPlausibility(Call& c, const op::checkResultRankingPlausibility& a);
+proto::CheckAmbiguousBibResultsResponse1 checkAmbiguousBibResults(Call& c, const op::checkAmbiguousBibResults& a);
 
 } // namespace tvp::standin::ops
