@@ -247,6 +247,13 @@ TEST_F(CompetitionWindows, DetailsFollowTheCompetitionAndDropALateAnswer)
     EXPECT_EQ(doubleToDate(form->dateField().getDate()), QDate::currentDate());
     retype(*name, QStringLiteral("Hallensportfest"));
     EXPECT_TRUE(form->hasDirtyData(QString()));
+
+    // No competition: nothing to load, nothing shown.
+    competition.SetCompetitionInternal(nullptr);
+    EXPECT_EQ(runningRequestCount(), 0);
+    EXPECT_TRUE(name->text().isEmpty());
+    EXPECT_TRUE(child<QLineEdit>(form, "Edit2")->text().isEmpty());
+    EXPECT_FALSE(form->hasDirtyData(QString()));
 }
 
 // ---- export and import ----

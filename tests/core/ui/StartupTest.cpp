@@ -600,6 +600,26 @@ TEST_F(StartupTest, RefreshWithTheChooserOpenRefreshesOnlyItAndTheDetails)
     program->mainForm()->changeCompetition();
 }
 
+TEST_F(StartupTest, TheChoosersImportOpensTheImportChoice)
+{
+    startWithCompetition(QStringLiteral("Mit Import"));
+    bool choiceShown = false;
+    script->expectWindow(QStringLiteral("Veranstaltung auswählen"), [&](QWidget& chooser) {
+        auto* import = chooser.findChild<QPushButton*>(QStringLiteral("Button3"));
+        EXPECT_TRUE(import->isEnabled());
+        import->click();
+        QWidget* choice = window(QStringLiteral("CompImportSwitchForm"));
+        choiceShown = choice && choice->isVisible();
+        if (choice)
+            choice->findChild<QPushButton*>(QStringLiteral("Button3"))->click(); // "Abbrechen"
+        EXPECT_FALSE(choice && choice->isVisible());
+        ChooseCompetitionForm()->close();
+        return 0;
+    });
+    program->mainForm()->changeCompetition();
+    EXPECT_TRUE(choiceShown);
+}
+
 TEST_F(StartupTest, OpeningACompetitionUnloadsTheWorkWindows)
 {
     substitute(TWindowId::AthleteForm);
