@@ -206,7 +206,7 @@ void TCompetitionForm::RequestFinished(std::unique_ptr<TCompetitionResponse> res
         FMetaDataFields.push_back(std::move(field));
         top += kRowHeight;
     }
-    metaDataPanel_->resize(400, top + 5);
+    metaDataPanel_->resize(385, top + 5);
 
     if (response->id == 0) {
         Edit1->clear();

@@ -118,7 +118,7 @@ protected:
     }
 
     QStringList competitionNames() { return client->competitionNames(); }
-    QString path(const char* name) const { return folders.programDir.filePath(QString::fromLatin1(name)); }
+    QString path(const char* name) const { return folders.programDir.filePath(QString::fromUtf8(name)); }
 
     // The main window's menu entry, as the user picks it.
     void exportThroughMenu(TMainForm& main, bool asTemplate, const QString& file)
