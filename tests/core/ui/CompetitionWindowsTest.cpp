@@ -329,6 +329,14 @@ TEST_F(CompetitionWindows, TruncatedOrForeignFilesAreRefusedAndCreateNothing)
         EXPECT_TRUE(import->isVisible());
         EXPECT_EQ(competitionNames(), QStringList{QStringLiteral("Sportfest Süd")});
     }
+
+    // Gone between choosing and importing.
+    recorder.messages.messages.clear();
+    TCompImportForm* import = openImport(exported);
+    ASSERT_TRUE(QFile::remove(exported));
+    QTest::mouseClick(child<QPushButton>(import, "Button1"), Qt::LeftButton);
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{QStringLiteral("Veranstaltung importieren: Datei nicht gefunden")});
 }
 
 TEST_F(CompetitionWindows, TemplateAsksForANameAndOpensTheDetails)
