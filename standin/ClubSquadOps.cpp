@@ -295,6 +295,17 @@ proto::getClubBillingResponse1 getClubBilling(Call& c, const op::getClubBilling&
     return r;
 }
 
+proto::getBillingPriceResponse getBillingPrice(Call& c, const op::getBillingPrice& a)
+{
+    Db& db = c.database();
+    requireCompetition(db, a.competitionId);
+    Statement q = db.query("SELECT billing_price_per_athlete FROM competitions WHERE id = ?", a.competitionId);
+    proto::getBillingPriceResponse r;
+    if (q.next())
+        r.billingPrice = float(q.doubleAt(0));
+    return r;
+}
+
 void setBillingPrice(Call& c, const op::setBillingPrice& a)
 {
     Db& db = c.database();

@@ -69,6 +69,19 @@ Statement& Statement::bind(const proto::XsDate& value)
     return *this;
 }
 
+Statement& Statement::bindNull()
+{
+    sqlite3_bind_null(stmt_.get(), nextParam_++);
+    return *this;
+}
+
+void Statement::reset()
+{
+    sqlite3_reset(stmt_.get());
+    sqlite3_clear_bindings(stmt_.get());
+    nextParam_ = 1;
+}
+
 bool Statement::next()
 {
     const int rc = sqlite3_step(stmt_.get());
@@ -98,6 +111,11 @@ double Statement::doubleAt(int column) const
 bool Statement::isNullAt(int column) const
 {
     return sqlite3_column_type(stmt_.get(), column) == SQLITE_NULL;
+}
+
+bool Statement::isRealAt(int column) const
+{
+    return sqlite3_column_type(stmt_.get(), column) == SQLITE_FLOAT;
 }
 
 QString Statement::textAt(int column) const

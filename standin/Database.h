@@ -22,6 +22,9 @@ public:
     Statement& bind(double value);
     Statement& bind(const QString& value);
     Statement& bind(const proto::XsDate& value);
+    Statement& bindNull();
+    // Binds the next parameters anew; a statement run for many rows is prepared once.
+    void reset();
 
     // Steps once; true while a row is there.
     bool next();
@@ -31,6 +34,7 @@ public:
     int intAt(int column) const;
     double doubleAt(int column) const;
     bool isNullAt(int column) const;
+    bool isRealAt(int column) const;
     QString textAt(int column) const;
     // The column's bytes, valid until the next step; for comparisons that need no copy.
     std::string_view utf8At(int column) const;

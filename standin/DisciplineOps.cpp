@@ -610,6 +610,14 @@ void removeDisciplin(Call& c, const op::removeDisciplin& a)
 
 // ---- scoring nodes -------------------------------------------------------------------------------
 
+void ensureAggregatorTemplate(Db& db, int templateId)
+{
+    const CatalogueEntry* entry = findTemplate(templateId);
+    if (!entry)
+        throw ServerError(errors::TemplateNotFound, {num(templateId)});
+    ensureTemplateRow(db, *entry);
+}
+
 proto::assignResultAggregatorResponse1 assignResultAggregator(Call& c, const op::assignResultAggregator& a)
 {
     Db& db = c.database();

@@ -46,6 +46,9 @@ const std::vector<Message>& messages()
         {InvalidParticipantFile, "Die Teilnehmerdatei ist ungültig: %s"},
         {InvalidBarcodeCount, "Die Anzahl %s ist ungültig: reserviert werden 1 bis %s Barcodes auf einmal."},
 
+        // Competition export and import.
+        {InvalidCompetitionFile, "Die Datei ist keine gültige Veranstaltungsdatei: %s"},
+
         // Disciplines and scoring nodes.
         {AssignmentChangeWithResults,
          "Die Disziplin %s enthält bereits Ergebnisse, die mit der neuen Leistungszuordnung nicht zugeordnet werden "

@@ -46,6 +46,9 @@ inline constexpr int AthleteHasBib = 119;
 inline constexpr int InvalidParticipantFile = 250;
 inline constexpr int InvalidBarcodeCount = 251;
 
+// Competition export and import.
+inline constexpr int InvalidCompetitionFile = 260;
+
 // Disciplines and scoring nodes.
 inline constexpr int AssignmentChangeWithResults = 12;
 inline constexpr int NotAnAggregator = 21;

@@ -19,6 +19,9 @@ proto::createCompetitionResponse1 createCompetition(Call& c, const op::createCom
 void modifyCompetition(Call& c, const op::modifyCompetition& a);
 void removeCompetition(Call& c, const op::removeCompetition& a);
 void setUiInfo(Call& c, const op::setUiInfo& a);
+// Competition files (CompetitionExchange.cpp)
+proto::exportCompetitionResponse1 exportCompetition(Call& c, const op::exportCompetition& a);
+proto::importCompetitionResponse1 importCompetition(Call& c, const op::importCompetition& a);
 
 // DataRetrievalService
 proto::getAthletesResponse1 getAthletes(Call& c, const op::getAthletes& a);
@@ -71,6 +74,8 @@ proto::getResultAggregatorsResponse1 getResultAggregators(Call& c, const op::get
 proto::getResultAggregatorInfoResponse1 getResultAggregatorInfo(Call& c, const op::getResultAggregatorInfo& a);
 proto::getToplevelSourceDisciplinesResponse1 getToplevelSourceDisciplines(Call& c,
                                                                           const op::getToplevelSourceDisciplines& a);
+// Writes the catalogue's row of a template that a node is about to use; refuses an unknown id (602).
+void ensureAggregatorTemplate(Db& db, int templateId);
 
 // Competition lists (HeatOps.cpp): heats and places, squad assignment, the lock, and the discipline
 // and schedule reads of the competition-list window.
@@ -88,6 +93,7 @@ proto::addClubResponse1 addClub(Call& c, const op::addClub& a);
 void modifyClub(Call& c, const op::modifyClub& a);
 void removeClub(Call& c, const op::removeClub& a);
 proto::getClubBillingResponse1 getClubBilling(Call& c, const op::getClubBilling& a);
+proto::getBillingPriceResponse getBillingPrice(Call& c, const op::getBillingPrice& a);
 void setBillingPrice(Call& c, const op::setBillingPrice& a);
 proto::addSquadResponse addSquad(Call& c, const op::addSquad& a);
 void modifySquad(Call& c, const op::modifySquad& a);

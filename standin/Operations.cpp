@@ -34,6 +34,8 @@ const OperationTable& operationTable()
         t.serve<ops::modifyCompetition>(Write);
         t.serve<ops::removeCompetition>(Write);
         t.serve<ops::setUiInfo>(Write);
+        t.serve<ops::exportCompetition>(Read);
+        t.serve<ops::importCompetition>(Write);
 
         t.serve<ops::getAthletes>(Read);
         t.serve<ops::getTeams>(Read);
@@ -90,6 +92,7 @@ const OperationTable& operationTable()
         t.serve<ops::modifyClub>(Write);
         t.serve<ops::removeClub>(Write);
         t.serve<ops::getClubBilling>(Read);
+        t.serve<ops::getBillingPrice>(Read);
         t.serve<ops::setBillingPrice>(Write);
         t.serve<ops::addSquad>(Write);
         t.serve<ops::modifySquad>(Write);

@@ -70,6 +70,8 @@ public:
     virtual QString getUIInfoName() const = 0;
     virtual QString getUIInfoValue() const = 0;
     virtual bool hasChanged() const = 0;
+    // The label the input shows, for messages about it.
+    virtual QString getLabel() const { return getUIInfoName(); }
     // Called on every edit; the competition details window sets it.
     std::function<void()> onChange;
 };

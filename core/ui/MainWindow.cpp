@@ -89,6 +89,60 @@ TMainForm::TMainForm(TWindowContext& context, QWidget* parent)
 
 TMainForm::~TMainForm() = default;
 
+// ---- competition export ----
+
+namespace {
+const QString kExportCaption = QStringLiteral("Veranstaltung exportieren");
+const QString kExportWait = QStringLiteral("Exportiere Veranstaltung");
+} // namespace
+
+void TMainForm::exportCompetition(bool asTemplate)
+{
+    using namespace compfiles;
+    const QString suffix = asTemplate ? QStringLiteral("qpt") : QStringLiteral("qpc");
+    const QString file = context().dialogs().getSaveFileNameWithSuffix(
+        this, asTemplate ? QStringLiteral("Als Vorlage exportieren") : kExportCaption,
+        exportFileStem(context().competition().getCompetitionName(), asTemplate) + suffix,
+        asTemplate ? kTemplateFileFilter : kCompetitionFileFilter, suffix);
+    if (file.isEmpty())
+        return;
+    if (!ExportCommunicationThread)
+        ExportCommunicationThread = std::make_unique<TRequestRoad<TExportRequest, TExportResponse>>(
+            context(), exportRequests(), this, [this](std::unique_ptr<TExportResponse> r, const TRequestOutcome& o) {
+                guarded([&] { ExportFinished(std::move(r), o); });
+            });
+    auto request = std::make_unique<TExportRequest>();
+    request->AsTemplate = asTemplate;
+    request->FileName = file;
+    ExportAction->setEnabled(false);
+    TemplateExportAction->setEnabled(false);
+    context().waitTexts().showWait(kExportWait, this);
+    if (ExportCommunicationThread->AddRequest(std::move(request), TTransactionMode::tm_None) == 0) {
+        context().waitTexts().closeWait(kExportWait);
+        ExportAction->setEnabled(true);
+        TemplateExportAction->setEnabled(true);
+    }
+}
+
+void TMainForm::ExportFinished(std::unique_ptr<compfiles::TExportResponse> response, const TRequestOutcome& outcome)
+{
+    context().waitTexts().closeWait(kExportWait);
+    ExportAction->setEnabled(true);
+    TemplateExportAction->setEnabled(true);
+    if (!outcome.ok() || !response) {
+        ExportCommunicationThread->report(outcome);
+        return;
+    }
+    // Written only now that the whole text is here, and whole or not at all.
+    const QString error = writeExportFile(response->FileName, response->XmlStream);
+    if (!error.isEmpty()) {
+        context().messages().AddException(-1, {}, error, kExportCaption, this);
+        return;
+    }
+    context().dialogs().messageBox(this, kExportCaption, QStringLiteral("Veranstaltung exportiert."),
+                                   TMsgKind::Information, TMsgButtons::Ok, TMsgAnswer::Ok);
+}
+
 QAction* TMainForm::addEntry(QMenu* menu, const QString& objectName, const QString& caption,
                              std::function<void()> onTrigger)
 {
@@ -135,14 +189,12 @@ void TMainForm::buildMenu()
              [this] { showWindow(TWindowId::ScheduleForm); });
     addEntry(competition, QStringLiteral("Veranstaltungsdetails1"), QStringLiteral("Veranstaltungsdetails..."),
              [this] { showWindow(TWindowId::CompetitionForm); });
-    // The competition files (export and template export) are not built yet.
-    addEntry(competition, QStringLiteral("Veranstaltungexportieren1"), QStringLiteral("Veranstaltung exportieren..."),
-             [] {})
-        ->setEnabled(false);
+    ExportAction = addEntry(competition, QStringLiteral("Veranstaltungexportieren1"),
+                            QStringLiteral("Veranstaltung exportieren..."), [this] { exportCompetition(false); });
     addEntry(competition, QStringLiteral("Veranstaltungwechseln1"), QStringLiteral("Veranstaltung wechseln..."),
              [this] { changeCompetition(); });
-    addEntry(competition, QStringLiteral("AlsVorlageexportieren1"), QStringLiteral("Als Vorlage exportieren..."), [] {
-    })->setEnabled(false);
+    TemplateExportAction = addEntry(competition, QStringLiteral("AlsVorlageexportieren1"),
+                                    QStringLiteral("Als Vorlage exportieren..."), [this] { exportCompetition(true); });
     competition->addSeparator();
     addEntry(competition, QStringLiteral("ClientBeenden1"), QStringLiteral("Client Beenden"), [this] { close(); });
     addEntry(competition, QStringLiteral("LokalenServerundProgrammbeenden1"),

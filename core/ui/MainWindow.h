@@ -2,6 +2,7 @@
 // The small main window: the menu that opens every work window, the program-wide key hook,
 // refresh-all, the caption naming the competition, the timing indicator and shut-down.
 
+#include "core/competition/CompetitionFiles.h"
 #include "core/protocol/ParticipantRecords.h"
 #include "core/ui/TVPForm.h"
 #include "core/ui/WindowCatalogue.h"
@@ -64,6 +65,8 @@ public:
     void changeCompetition();
     void stopLocalServerAndQuit();
     void resetHints();
+    // "Veranstaltung exportieren..." and "Als Vorlage exportieren...".
+    void exportCompetition(bool asTemplate);
 
     // The application's title: the program's name and the competition's.
     static QString applicationTitle();
@@ -93,6 +96,7 @@ private:
     void showWindowWithHint(TWindowId window, const QString& hint);
     bool escapeClosesActiveWindow();
     bool setupWizardVisible() const;
+    void ExportFinished(std::unique_ptr<compfiles::TExportResponse> response, const TRequestOutcome& outcome);
 
     QMenuBar* MainMenu1;
     QMenu* HelpMenu;
@@ -106,6 +110,9 @@ private:
     qint64 nextReload = 0;
     std::vector<TKeyCommandCallbackInfo> KeyCommandNotificationList;
     std::unique_ptr<TMainWindowServices> services_;
+    QAction* ExportAction;
+    QAction* TemplateExportAction;
+    std::unique_ptr<TRequestRoad<compfiles::TExportRequest, compfiles::TExportResponse>> ExportCommunicationThread;
 };
 
 // The program's main window (its registered window); null until it is created.

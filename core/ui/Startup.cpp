@@ -1,6 +1,9 @@
 #include "core/ui/Startup.h"
 
 #include "core/ui/ChooseCompetitionDialog.h"
+#include "core/ui/CompImportDialog.h"
+#include "core/ui/CompImportSwitchDialog.h"
+#include "core/ui/CompetitionDialog.h"
 #include "core/connection/CommunicationThread.h"
 #include "core/connection/CurrentCompetition.h"
 #include "core/services/CompetitionSetupServices.h"
@@ -62,6 +65,9 @@ void registerCoreWindows(TWindowRegistry& registry)
     registry.registerWindow<TChooseCompetitionForm>(TWindowId::ChooseCompetitionForm);
     registry.registerWindow<TConfirmBatchForm>(TWindowId::ConfirmBatchForm);
     registry.registerWindow<TExceptionForm>(TWindowId::ExceptionForm);
+    registry.registerWindow<TCompetitionForm>(TWindowId::CompetitionForm);
+    registry.registerWindow<TCompImportForm>(TWindowId::CompImportForm);
+    registry.registerWindow<TCompImportSwitchForm>(TWindowId::CompImportSwitchForm);
     // Until the setup wizard exists, a small window creates new competitions.
     registry.registerService<ICompSetupWizard>(std::make_unique<TNewCompetitionForm>());
 }

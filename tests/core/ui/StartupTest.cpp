@@ -511,7 +511,8 @@ TEST_F(StartupTest, EveryMenuEntryOpensItsWindow)
         EXPECT_TRUE(shown->isVisible()) << action.toStdString();
         shown->hide();
     }
-    EXPECT_FALSE(main->action(QStringLiteral("Veranstaltungexportieren1"))->isEnabled());
+    EXPECT_TRUE(main->action(QStringLiteral("Veranstaltungexportieren1"))->isEnabled());
+    EXPECT_TRUE(main->action(QStringLiteral("AlsVorlageexportieren1"))->isEnabled());
     EXPECT_EQ(main->action(QStringLiteral("Athleten1"))->text(), QStringLiteral("&Athleten... (Strg+T)"));
 }
 
@@ -602,6 +603,26 @@ TEST_F(StartupTest, RefreshWithTheChooserOpenRefreshesOnlyItAndTheDetails)
         return 0;
     });
     program->mainForm()->changeCompetition();
+}
+
+TEST_F(StartupTest, TheChoosersImportOpensTheImportChoice)
+{
+    startWithCompetition(QStringLiteral("Mit Import"));
+    bool choiceShown = false;
+    script->expectWindow(QStringLiteral("Veranstaltung auswählen"), [&](QWidget& chooser) {
+        auto* import = chooser.findChild<QPushButton*>(QStringLiteral("Button3"));
+        EXPECT_TRUE(import->isEnabled());
+        import->click();
+        QWidget* choice = window(QStringLiteral("CompImportSwitchForm"));
+        choiceShown = choice && choice->isVisible();
+        if (choice)
+            choice->findChild<QPushButton*>(QStringLiteral("Button3"))->click(); // "Abbrechen"
+        EXPECT_FALSE(choice && choice->isVisible());
+        ChooseCompetitionForm()->close();
+        return 0;
+    });
+    program->mainForm()->changeCompetition();
+    EXPECT_TRUE(choiceShown);
 }
 
 TEST_F(StartupTest, OpeningACompetitionUnloadsTheWorkWindows)
