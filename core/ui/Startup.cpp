@@ -65,7 +65,7 @@ void registerCoreWindows(TWindowRegistry& registry)
     registry.registerWindow<TExceptionForm>(TWindowId::ExceptionForm);
     // Until the setup wizard exists, a small window creates new competitions.
     registry.registerService<ICompSetupWizard>(std::make_unique<TNewCompetitionForm>());
-    registry.registerService<TWebUIController>(std::make_unique<TWebUIController>(programContext()));
+    registry.registerService<IWebUIController>(std::make_unique<TWebUIController>(programContext()));
 }
 
 TProgram::TProgram() : context_(programContext())

@@ -34,7 +34,7 @@ TWebUIController::~TWebUIController()
     dropListener();
 }
 
-void TWebUIController::showInBrowser(QWidget* form, const QString& path, const QString&, bool addCompetitionId)
+void TWebUIController::showInBrowser(QObject* form, const QString& path, const QString&, bool addCompetitionId)
 {
     if (!FsessionId.isEmpty()) {
         openInBrowser(path, FsessionId, form, addCompetitionId);
@@ -58,7 +58,7 @@ void TWebUIController::showInBrowser(QWidget* form, const QString& path, const Q
     listener->start(url.getHost(), url.getPort());
 }
 
-bool TWebUIController::openInBrowser(const QString& path, const QString& sessionId, QWidget* form,
+bool TWebUIController::openInBrowser(const QString& path, const QString& sessionId, QObject* form,
                                      bool addCompetitionId)
 {
     // The id is the server's text: encoded, it cannot end the parameter or add one.
@@ -101,8 +101,8 @@ void TWebUIController::handleCallback(const QString& formId, const QString& cont
 {
     TWindowRegistry& windows = context_.windows();
     if (formId == QStringLiteral("COMP_WIZARD_START")) {
+        // The import choice enables its online import again when it is next shown.
         windows.close(TWindowId::CompImportSwitchForm);
-        emit onlineImportReturned();
         if (auto* wizard = windows.findOrPlaceholder<ICompSetupWizard>(TWindowId::CompSetupWizardForm))
             wizard->importToWizard(FsessionId, contextId);
     } else if (formId == QStringLiteral("ATHLETE_FORM")) {
@@ -151,9 +151,9 @@ void TWebUIController::closeWait()
     context_.waitTexts().closeWait(QString::fromUtf8(kWaitText));
 }
 
-TWebUIController* MainWebUIController()
+IWebUIController* MainWebUIController()
 {
-    return programWindows().find<TWebUIController>();
+    return programWindows().find<IWebUIController>();
 }
 
 } // namespace tvp

@@ -3,18 +3,18 @@
 // browser session id that the server hands out over the program's WebSocket, and carries out the
 // commands the browser client sends back on that socket.
 
+#include "core/services/WebUIServices.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
-
-class QWidget;
 
 namespace tvp {
 
 class TWebSocketListener;
 class TWindowContext;
 
-class TWebUIController : public QObject {
+class TWebUIController : public QObject, public IWebUIController {
     Q_OBJECT
 public:
     static constexpr const char* kWaitText = "Starte Browser-Sitzung...";
@@ -22,12 +22,11 @@ public:
     explicit TWebUIController(TWindowContext& context, QObject* parent = nullptr);
     ~TWebUIController() override;
 
-    // Opens the page in the browser, first starting a session when there is none. contextText is
-    // not used. form owns the messages.
-    void showInBrowser(QWidget* form, const QString& path, const QString& contextText, bool addCompetitionId);
+    // IWebUIController. The context text is not used; form owns the messages.
+    void showInBrowser(QObject* form, const QString& path, const QString& contextText, bool addCompetitionId) override;
     // Opens <browser client>index.html#<path>?sessionId=<id>[&competitionId=<id>]; false when the
     // desktop could not open it (reported).
-    bool openInBrowser(const QString& path, const QString& sessionId, QWidget* form, bool addCompetitionId);
+    bool openInBrowser(const QString& path, const QString& sessionId, QObject* form, bool addCompetitionId);
 
     // A text from the WebSocket, or (isError) why the session could not be started.
     void onTextData(const QString& text, bool isError);
@@ -38,11 +37,6 @@ public:
     // For tests: the time a session may take to start.
     void setSessionTimeoutMs(int ms) { timeoutMs_ = ms; }
 
-signals:
-    // The browser client took over the import: the import choice window enables its online import
-    // again.
-    void onlineImportReturned();
-
 private:
     void connectionLost(const QString& reason);
     void dropListener();
@@ -52,13 +46,13 @@ private:
     QString FsessionId;
     QPointer<TWebSocketListener> FWebSocketThread;
     QString FPath;
-    QPointer<QWidget> FSourceForm;
+    QPointer<QObject> FSourceForm;
     bool addCompetitionId_ = true;
     bool waitShown_ = false;
     int timeoutMs_ = 10000;
 };
 
 // The program's bridge; null before start-up made it.
-TWebUIController* MainWebUIController();
+IWebUIController* MainWebUIController();
 
 } // namespace tvp

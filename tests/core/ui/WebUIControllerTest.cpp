@@ -170,14 +170,15 @@ TEST_F(WebUIControllerTest, MalformedTextsAreLoggedAndTheNextCommandStillWorks)
     athletes.hide();
 }
 
-TEST_F(WebUIControllerTest, TheWizardCommandHandsBackTheOnlineImport)
+TEST_F(WebUIControllerTest, TheWizardCommandClosesTheImportChoiceAndHandsTheImportToTheWizard)
 {
-    int returned = 0;
-    QObject::connect(&bridge, &TWebUIController::onlineImportReturned, [&] { ++returned; });
+    TestForm choice{QStringLiteral("CompImportSwitchForm")};
+    windows.place(TWindowId::CompImportSwitchForm, &choice);
+    choice.show();
     startSession(QStringLiteral("s9"));
     fake.send(QStringLiteral(R"({"formId" : "COMP_WIZARD_START", "contextId" : "k"})"));
     ASSERT_TRUE(waitUntil([&] { return !wizard.imports.isEmpty(); }));
-    EXPECT_EQ(returned, 1);
+    EXPECT_FALSE(choice.isVisible());
     EXPECT_EQ(wizard.imports, QStringList{QStringLiteral("s9|k")});
 }
 
