@@ -176,10 +176,13 @@ TEST_F(WebUIControllerTest, TheWizardCommandClosesTheImportChoiceAndHandsTheImpo
     windows.place(TWindowId::CompImportSwitchForm, &choice);
     choice.show();
     startSession(QStringLiteral("s9"));
-    fake.send(QStringLiteral(R"({"formId" : "COMP_WIZARD_START", "contextId" : "k"})"));
+    // Longer than one short frame, with an escaped quote in it.
+    const QString context = QStringLiteral("ladv:") + QString(300, QLatin1Char('7')) + QStringLiteral("\"Süd\"");
+    fake.send(QStringLiteral(R"({"formId" : "COMP_WIZARD_START", "contextId" : "%1"})")
+                  .arg(QString(context).replace(QStringLiteral("\""), QStringLiteral("\\\""))));
     ASSERT_TRUE(waitUntil([&] { return !wizard.imports.isEmpty(); }));
     EXPECT_FALSE(choice.isVisible());
-    EXPECT_EQ(wizard.imports, QStringList{QStringLiteral("s9|k")});
+    EXPECT_EQ(wizard.imports, QStringList{QStringLiteral("s9|") + context});
 }
 
 TEST_F(WebUIControllerTest, AServerThatClosesLeavesTheProgramUsableAndTheNextShowStartsANewSession)
