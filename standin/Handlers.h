@@ -29,7 +29,7 @@ proto::getCompetitionsResponse1 getCompetitions(Call& c, const op::getCompetitio
 proto::getUiInfoResponse1 getUiInfo(Call& c, const op::getUiInfo& a);
 proto::getUiInfosResponse1 getUiInfos(Call& c, const op::getUiInfos& a);
 
-// UiStoreService: the browser client's notifications to the program of its session (UiInfoOps.cpp)
+// UiStoreService: the browser client's notifications to the program of its session (WebClientOps.cpp)
 bool notifySessionClient(Call& c, const op::notifySessionClient& a);
 proto::getExceptionMessagesResponse1 getExceptionMessages(Call& c, const op::getExceptionMessages& a);
 proto::getSquadsResponse getSquads(Call& c, const op::getSquads& a);

@@ -1,5 +1,4 @@
 #include "standin/Handlers.h"
-#include "standin/WebNotifications.h"
 
 namespace tvp::standin::ops {
 
@@ -56,16 +55,6 @@ proto::getUiInfosResponse1 getUiInfos(Call& c, const op::getUiInfos& a)
             r.push_back(pair(q.textAt(0), k.AssotiatedId, q.textAt(1)));
     }
     return r;
-}
-
-// The browser client hands a command to the program whose WebSocket got the session id; there is
-// no browser connection here, so WEB_UI finds nobody. False when nobody took it.
-bool notifySessionClient(Call& c, const op::notifySessionClient& a)
-{
-    if (!c.notifications || a.client != proto::clientType::NATIVE || a.abstractTarget.isEmpty())
-        return false;
-    return c.notifications->notify(a.sessionId.toStdString(), a.abstractTarget.toStdString(),
-                                   a.contextId.toStdString());
 }
 
 } // namespace tvp::standin::ops
