@@ -56,6 +56,7 @@ SoapAnswer Dispatcher::handle(proto::TTVPWebServices service, const std::string&
         pugi::xml_document answer;
         const pugi::xml_node response = proto::makeAnswer(answer, service, name);
         Call call{options_, transactions_, h.transactionId, h.sessionId};
+        call.notifications = notifications_;
         run(*operation, call, element, response);
         proto::writeAnswerHeader(answer, h.sessionId, h.transactionId);
         if (call.resultText.empty())

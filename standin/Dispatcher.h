@@ -20,6 +20,9 @@ public:
     Dispatcher(const StandinOptions& options, ConnectionPool& connections, Transactions& transactions);
 
     // Never throws: every failure becomes a SOAP fault.
+    // Where notifySessionClient delivers; none without it.
+    void setNotifications(WebNotifications* notifications) { notifications_ = notifications; }
+
     SoapAnswer handle(proto::TTVPWebServices service, const std::string& requestText) const;
 
 private:
@@ -29,6 +32,7 @@ private:
     const StandinOptions& options_;
     ConnectionPool& connections_;
     Transactions& transactions_;
+    WebNotifications* notifications_ = nullptr;
 };
 
 // The session header of a request of which only the beginning has arrived: nullopt while it is

@@ -31,6 +31,9 @@ proto::getDisciplinesResponse1 getDisciplines(Call& c, const op::getDisciplines&
 proto::getCompetitionsResponse1 getCompetitions(Call& c, const op::getCompetitions& a);
 proto::getUiInfoResponse1 getUiInfo(Call& c, const op::getUiInfo& a);
 proto::getUiInfosResponse1 getUiInfos(Call& c, const op::getUiInfos& a);
+
+// UiStoreService: the browser client's notifications to the program of its session (WebClientOps.cpp)
+bool notifySessionClient(Call& c, const op::notifySessionClient& a);
 proto::getExceptionMessagesResponse1 getExceptionMessages(Call& c, const op::getExceptionMessages& a);
 proto::getSquadsResponse getSquads(Call& c, const op::getSquads& a);
 proto::getClubsResponse1 getClubs(Call& c, const op::getClubs& a);

@@ -44,6 +44,7 @@ const OperationTable& operationTable()
         t.serve<ops::getCompetitions>(Read);
         t.serve<ops::getUiInfo>(Read);
         t.serve<ops::getUiInfos>(Read);
+        t.serve<ops::notifySessionClient>(None);
         t.serve<ops::getExceptionMessages>(None);
         t.serve<ops::getSquads>(Read);
         t.serve<ops::getClubs>(Read);

@@ -27,6 +27,7 @@
 namespace tvp::standin {
 
 class Transactions;
+class WebNotifications;
 
 // How an operation outside a client transaction runs: without the database, in a deferred
 // transaction that never waits, or in an immediate one that waits for other writers.
@@ -43,6 +44,8 @@ struct Call {
     Db* db = nullptr; // set for Access::Read and Access::Write
     // A record or list result written as text, for the answer's response element.
     std::string resultText;
+    // The programs listening for the browser client's notifications; null without a server.
+    WebNotifications* notifications = nullptr;
 
     Db& database() const { return *db; }
 };

@@ -1,6 +1,7 @@
 #include "standin/StandinServer.h"
 
 #include "standin/MakerService.h"
+#include "standin/WebClient.h"
 
 #include <civetweb.h>
 
@@ -97,6 +98,7 @@ StandinServer::StandinServer(StandinOptions options)
     const std::string threads = std::to_string(options_.threads);
     // civetweb cuts a request whose header is not in within this time; SlowClients does the body.
     const std::string requestTimeout = std::to_string(options_.requestTimeout.count());
+    dispatcher_.setNotifications(&notifications_);
     const char* config[] = {"listening_ports",    ports.c_str(),          "num_threads", threads.c_str(),
                             "request_timeout_ms", requestTimeout.c_str(), nullptr};
     mg_callbacks callbacks{};
@@ -110,7 +112,8 @@ StandinServer::StandinServer(StandinOptions options)
         throw std::runtime_error("HTTP-Server konnte nicht auf " + ports + " starten: " + errorText);
     mg_set_request_handler(http_.get(), std::string(kServicesPath).c_str(), &StandinServer::onService, this);
     registerMakerService(http_.get(), options_.maker);
-    // Static files (GET) get their own handlers here once the browser client is served.
+    registerWebClient(http_.get());
+    notifications_.attach(http_.get());
 }
 
 StandinServer::~StandinServer()

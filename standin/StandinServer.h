@@ -6,6 +6,7 @@
 #include "standin/SlowClients.h"
 #include "standin/StandinOptions.h"
 #include "standin/Transactions.h"
+#include "standin/WebNotifications.h"
 
 #include <memory>
 
@@ -25,8 +26,10 @@ public:
     // The port actually listened on (useful with port 0).
     int port() const;
 
-    // For tests: the transactions and sessions the server keeps.
+    // For tests: the transactions and sessions the server keeps, and the programs listening for
+    // notifications.
     Transactions& transactions() { return transactions_; }
+    WebNotifications& notifications() { return notifications_; }
 
 private:
     static int onService(mg_connection* conn, void* self);
@@ -41,6 +44,7 @@ private:
     Transactions transactions_;
     Dispatcher dispatcher_;
     SlowClients slowClients_;
+    WebNotifications notifications_;
     std::unique_ptr<mg_context, StopHttp> http_; // last: stops before what its handlers use
 };
 

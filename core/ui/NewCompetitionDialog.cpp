@@ -5,6 +5,7 @@
 #include "core/ui/DateEdit.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowRegistry.h"
 #include "core/protocol/TVPWebServices2.h"
 
 #include <QDateEdit>
@@ -66,7 +67,8 @@ int TNewCompetitionForm::startCompWizard()
 
 void TNewCompetitionForm::importToWizard(const QString&, const QString&)
 {
-    // Imports from the browser client need the setup wizard.
+    // Imports from the browser client need the setup wizard: its placeholder says it is missing.
+    context_.windows().show(TWindowId::CompSetupWizardForm);
 }
 
 void TNewCompetitionForm::OkButtonClick()

@@ -20,6 +20,7 @@
 #include "core/connection/SlotGuard.h"
 #include "core/ui/UserAgreementServerDialog.h"
 #include "core/ui/WaitDialog.h"
+#include "core/ui/WebUIController.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowPositionManager.h"
 
@@ -70,6 +71,7 @@ void registerCoreWindows(TWindowRegistry& registry)
     registry.registerWindow<TCompImportSwitchForm>(TWindowId::CompImportSwitchForm);
     // Until the setup wizard exists, a small window creates new competitions.
     registry.registerService<ICompSetupWizard>(std::make_unique<TNewCompetitionForm>());
+    registry.registerService<IWebUIController>(std::make_unique<TWebUIController>(programContext()));
 }
 
 TProgram::TProgram() : context_(programContext())

@@ -3,9 +3,12 @@
 #include "core/ui/ChooseCompetitionDialog.h"
 #include "core/ui/ExceptionDialog.h"
 #include "core/connection/CommunicationThread.h"
+#include "core/connection/CurrentCompetition.h"
 #include "core/util/IniHandler.h"
 #include "core/ui/InstanceRegistry.h"
 #include "core/ui/MainWindow.h"
+#include "core/ui/MainWindowServices.h"
+#include "core/ui/WebUIController.h"
 #include "core/connection/PingTest.h"
 #include "core/services/OrganisationServices.h"
 #include "core/services/ResultCaptureServices.h"
@@ -26,6 +29,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QCheckBox>
 #include <QDialog>
 #include <QDir>
@@ -785,3 +789,35 @@ TEST(InstanceFolders, OnlyAnInstanceOnTheSameDesktopCounts)
 }
 
 } // namespace
+
+TEST_F(StartupTest, TheBrowserClientsNotificationsReachTheProgramsWindows)
+{
+    substitute(TWindowId::AthleteForm);
+    startWithCompetition(QStringLiteral("Sportfest"));
+    QList<QUrl> opened;
+    setShellOpener([&](const QUrl& url) {
+        opened << url;
+        return true;
+    });
+    IWebUIController* bridge = MainWebUIController();
+    ASSERT_TRUE(bridge);
+    bridge->showInBrowser(program->mainForm(), QStringLiteral("import"), {}, true);
+    ASSERT_TRUE(tvp::test::waitUntil([&] { return !opened.isEmpty(); }));
+    const QString page = opened[0].toString(QUrl::FullyEncoded);
+    EXPECT_TRUE(page.endsWith(
+        QStringLiteral("&competitionId=%1").arg(program->context().competition().getCompetitionId(false))))
+        << page.toStdString();
+    const QString session = page.section(QStringLiteral("sessionId="), 1).section(QLatin1Char('&'), 0, 0);
+
+    const auto notify = [&](const QString& target) {
+        const auto uis =
+            proto::GetUiStorePortType(false, QString::fromStdString(server.client().url("UiStoreService")), nullptr);
+        return uis->notifySessionClient(session, proto::clientType::NATIVE, target, QStringLiteral("ctx"));
+    };
+    EXPECT_TRUE(notify(QStringLiteral("ATHLETE_FORM")));
+    EXPECT_TRUE(tvp::test::waitUntil([&] { return counting[TWindowId::AthleteForm]->isVisible(); }));
+    // Until the setup wizard is built, its placeholder says so.
+    EXPECT_TRUE(notify(QStringLiteral("COMP_WIZARD_START")));
+    EXPECT_TRUE(tvp::test::waitUntil([&] { return windows().isVisible(TWindowId::CompSetupWizardForm); }));
+    setShellOpener({});
+}

@@ -1,0 +1,17 @@
+# Writes OUTPUT, a C++ source holding FILES (;-separated, relative to BASE) as byte arrays in a
+# table of tvp::standin::EmbeddedFile. Run as a script: cmake -DBASE=... -DFILES=... -DOUTPUT=... -P
+set(body "// Generated from ${BASE}; edit the files there.\n#include \"standin/WebClientFiles.h\"\n\nnamespace tvp::standin {\n\nnamespace {\n")
+set(table "")
+set(index 0)
+foreach(name IN LISTS FILES)
+  file(READ "${BASE}/${name}" hex HEX)
+  string(LENGTH "${hex}" hexLength)
+  math(EXPR size "${hexLength} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND body "const unsigned char file${index}[] = {${bytes}0};\n")
+  string(APPEND table "    {\"${name}\", file${index}, ${size}},\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+string(APPEND body "} // namespace\n\nconst std::vector<EmbeddedFile>& webClientFiles()\n{\n    static const std::vector<EmbeddedFile> files{\n${table}    };\n    return files;\n}\n\n} // namespace tvp::standin\n")
+file(WRITE "${OUTPUT}.new" "${body}")
+file(COPY_FILE "${OUTPUT}.new" "${OUTPUT}" ONLY_IF_DIFFERENT)
