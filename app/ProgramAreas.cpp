@@ -15,6 +15,7 @@ void registerProgramAreas(TWindowRegistry& registry)
     registerParticipantWindows(registry);
     registerOrganisationWindows(registry);
     registerScoringServices(registry);
+    registerScoringWindows(registry);
     // The timing exchange stands ready for the competition-list window from start-up to the end.
     registry.registerService<ITimingExport>(std::make_unique<TimingConnector>());
 }

@@ -3,6 +3,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "scoring/ui/AggregatorSourceListUI.h"
 #include "scoring/ui/AggregatorTreeUI.h"
+#include "scoring/ui/DataViewDialog.h"
 
 namespace tvp {
 
@@ -32,6 +33,11 @@ public:
 void registerScoringServices(TWindowRegistry& registry)
 {
     registry.registerService<IAggregatorTrees>(std::make_unique<TAggregatorTrees>());
+}
+
+void registerScoringWindows(TWindowRegistry& registry)
+{
+    registry.registerWindow<TDataViewForm>(TWindowId::DataViewForm);
 }
 
 } // namespace tvp
