@@ -100,6 +100,9 @@ const std::vector<Message>& messages()
         {FacilityNameEmpty, "Eine Wettkampfanlage braucht einen Namen."},
         {FacilityPlaceNotFound, "Die Disziplin-Wettkampfanlagenkombination mit der ID %s existiert nicht."},
         {ScheduleItemNotFound, "Der Zeitplaneintrag mit der ID %s existiert nicht."},
+
+        // Result compilations.
+        {CollectionNotFound, "Die Ergebniszusammenstellung mit der ID %s existiert nicht."},
     };
     return all;
 }

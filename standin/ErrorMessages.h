@@ -97,6 +97,9 @@ inline constexpr int FacilityNameEmpty = 931;
 inline constexpr int FacilityPlaceNotFound = 932;
 inline constexpr int ScheduleItemNotFound = 933;
 
+// Result compilations.
+inline constexpr int CollectionNotFound = 924;
+
 struct Message {
     int id;
     const char* text;

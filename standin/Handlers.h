@@ -19,6 +19,7 @@ proto::createCompetitionResponse1 createCompetition(Call& c, const op::createCom
 void modifyCompetition(Call& c, const op::modifyCompetition& a);
 void removeCompetition(Call& c, const op::removeCompetition& a);
 void setUiInfo(Call& c, const op::setUiInfo& a);
+void modifyAggregatorCollectionSortOrder(Call& c, const op::modifyAggregatorCollectionSortOrder& a);
 
 // DataRetrievalService
 proto::getAthletesResponse1 getAthletes(Call& c, const op::getAthletes& a);

@@ -34,6 +34,7 @@ const OperationTable& operationTable()
         t.serve<ops::modifyCompetition>(Write);
         t.serve<ops::removeCompetition>(Write);
         t.serve<ops::setUiInfo>(Write);
+        t.serve<ops::modifyAggregatorCollectionSortOrder>(Write);
 
         t.serve<ops::getAthletes>(Read);
         t.serve<ops::getTeams>(Read);
