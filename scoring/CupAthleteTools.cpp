@@ -22,6 +22,7 @@ void TCupResult::AddResult(const proto::AssignedResultType& result)
     // slots or make room without bound.
     if (result.Attempt < 1 || result.Attempt > maxAttempt_)
         return;
+    text_.reset();
     const auto slot = std::size_t(result.Attempt - 1);
     if (FResults.size() <= slot)
         FResults.resize(slot + 1);
@@ -33,10 +34,13 @@ void TCupResult::AddResult(const proto::AssignedResultType& result)
 
 QString TCupResult::getResultString() const
 {
-    QStringList parts;
-    for (const auto& r : FResults)
-        parts << ResultToString(r ? &*r : nullptr, FResultFormat, FResultPattern);
-    return parts.join(u',');
+    if (!text_) {
+        QStringList parts;
+        for (const auto& r : FResults)
+            parts << ResultToString(r ? &*r : nullptr, FResultFormat, FResultPattern);
+        text_ = parts.join(u',');
+    }
+    return *text_;
 }
 
 proto::ResultType TCupResult::getFirstResult() const

@@ -34,6 +34,8 @@ private:
     QString FResultPattern;
     int maxAttempt_;
     std::vector<std::optional<proto::ResultType>> FResults;
+    // The rows are filled again on every filter change; the text only changes with a result.
+    mutable std::optional<QString> text_;
 };
 
 class TCupResultObj {
