@@ -414,3 +414,20 @@ TEST_F(DataViewWindow, AFailedLoadLeavesNoRows)
     EXPECT_FALSE(child<QLabel>("LoadingLabel")->isVisible());
     EXPECT_TRUE(list()->isEnabled());
 }
+
+TEST_F(DataViewWindow, ACompletedSetupWithoutResultColumnsOpensNothing)
+{
+    form->ShowData(QStringLiteral("Leer"), 32, {}, {}, true, false, 0);
+    settle();
+    const QString doc = document(QStringLiteral("Leer.docx"));
+    certDocs.OnStatusChange(TDocPathStatus::dps_completed, doc, 32, 0);
+    EXPECT_EQ(recorder.messages.lines(),
+              (QStringList{QStringLiteral("Urkunden anlegen: Keine gültigen Wertungen zum Exportieren in der "
+                                          "Urkunden-/Ergebnisvorlage angelegt"),
+                           QStringLiteral("Urkunden erstellen: Daten konnten nicht nach \"") + docs.path() +
+                               QStringLiteral("/Leer.csv\" exportiert werden.")}));
+    EXPECT_TRUE(opened.isEmpty());
+    // Another compilation's status changes nothing here.
+    certDocs.OnStatusChange(TDocPathStatus::dps_completed, doc, 99, 0);
+    EXPECT_EQ(recorder.messages.messages.size(), 2u);
+}
