@@ -395,7 +395,7 @@ void TDataViewForm::leaveLoading()
     LoadingLabel->hide();
     Export1->setEnabled(true);
     Export1->menuAction()->setEnabled(true);
-    HTMLPublikation1->setEnabled(!FcupMode && !FTestMode && FCollectionID != 0);
+    HTMLPublikation1->setEnabled(!FcupMode && !FTestMode);
 }
 
 void TDataViewForm::fitColumns()
