@@ -589,7 +589,10 @@ void TDataViewForm::Urkundenvorlageeinrichten1Click()
 
 void TDataViewForm::Urkundenvorlageverwerfen1Click()
 {
-    auto* certDocs = context().windows().find<ICertDocSetupForm>();
+    // Without the setup window the link cannot go, so nothing is deleted either.
+    auto* certDocs = context().windows().findOrPlaceholder<ICertDocSetupForm>(TWindowId::CertDocSetupForm);
+    if (!certDocs)
+        return;
     if (QFileInfo::exists(FCertDocPath)) {
         const TMsgAnswer answer = dialogs().messageBox(
             this, kDiscardCaption,
@@ -600,8 +603,7 @@ void TDataViewForm::Urkundenvorlageverwerfen1Click()
             return;
         const QString document = FCertDocPath;
         const QString dataFile = certDataFilePath();
-        if (certDocs)
-            certDocs->removeCertDocPath(FCollectionID);
+        certDocs->removeCertDocPath(FCollectionID);
         if (answer == TMsgAnswer::Yes) {
             QFile::remove(document);
             QFile::remove(dataFile);
@@ -612,8 +614,7 @@ void TDataViewForm::Urkundenvorlageverwerfen1Click()
                          QStringLiteral("\" wurde auf diesem Computer nicht gefunden.\nMöglicherweise ist sie auf "
                                         "einem anderen Computer eingerichtet.\n\nMöchten Sie die Verküpfung dennoch "
                                         "entfernen?");
-    if (dialogs().messageBox(this, kDiscardCaption, text, TMsgKind::Question, TMsgButtons::YesNo) == TMsgAnswer::Yes &&
-        certDocs)
+    if (dialogs().messageBox(this, kDiscardCaption, text, TMsgKind::Question, TMsgButtons::YesNo) == TMsgAnswer::Yes)
         certDocs->removeCertDocPath(FCollectionID);
 }
 

@@ -233,6 +233,14 @@ TEST_F(DataViewWindow, CompetitionLoadFillsRowsAndWritesTheCertificateDataFile)
     EXPECT_EQ(recorder.messages.lines().last(),
               QStringLiteral("Urkunden anzeigen: Urkundenvorlage konnte nicht geöffnet werden. Stellen Sie sicher, "
                              "dass ein Programm zum Öffnen von .docx-Dateien eingerichtet ist."));
+
+    // Discarding with "Ja" drops the link and deletes the document and its data file.
+    script->expectMessage(QStringLiteral("Urkundenvorlage verwerfen"), TMsgAnswer::Yes);
+    action("Urkundenvorlageverwerfen1")->trigger();
+    EXPECT_EQ(certDocs.removed, std::vector<int>{31});
+    EXPECT_FALSE(QFile::exists(certPath));
+    EXPECT_FALSE(data.exists());
+    EXPECT_FALSE(child<QGroupBox>("LinkGroupBox")->isVisible());
 }
 
 TEST_F(DataViewWindow, HeaderClicksSortAndAChosenOrderIsStored)
