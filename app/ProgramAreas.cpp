@@ -19,6 +19,7 @@ void registerProgramAreas(TWindowRegistry& registry)
     registerScoringServices(registry);
     registerSetupWindows(registry);
     registerResultUnitPatterns();
+    registerScoringWindows(registry);
     // The timing exchange stands ready for the competition-list window from start-up to the end.
     registry.registerService<ITimingExport>(std::make_unique<TimingConnector>());
 }

@@ -22,6 +22,7 @@ void setUiInfo(Call& c, const op::setUiInfo& a);
 // Competition files (CompetitionExchange.cpp)
 proto::exportCompetitionResponse1 exportCompetition(Call& c, const op::exportCompetition& a);
 proto::importCompetitionResponse1 importCompetition(Call& c, const op::importCompetition& a);
+void modifyAggregatorCollectionSortOrder(Call& c, const op::modifyAggregatorCollectionSortOrder& a);
 
 // DataRetrievalService
 proto::getAthletesResponse1 getAthletes(Call& c, const op::getAthletes& a);

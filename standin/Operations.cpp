@@ -36,6 +36,7 @@ const OperationTable& operationTable()
         t.serve<ops::setUiInfo>(Write);
         t.serve<ops::exportCompetition>(Read);
         t.serve<ops::importCompetition>(Write);
+        t.serve<ops::modifyAggregatorCollectionSortOrder>(Write);
 
         t.serve<ops::getAthletes>(Read);
         t.serve<ops::getTeams>(Read);

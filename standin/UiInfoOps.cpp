@@ -1,3 +1,4 @@
+#include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
 
 namespace tvp::standin::ops {
@@ -55,6 +56,20 @@ proto::getUiInfosResponse1 getUiInfos(Call& c, const op::getUiInfos& a)
             r.push_back(pair(q.textAt(0), k.AssotiatedId, q.textAt(1)));
     }
     return r;
+}
+
+// The chosen sort order of a result compilation, as the data view sends it: node ids in order
+// (0 for a column without node), kept as they are.
+void modifyAggregatorCollectionSortOrder(Call& c, const op::modifyAggregatorCollectionSortOrder& a)
+{
+    Db& db = c.database();
+    if (!db.query("SELECT 1 FROM aggregator_collections WHERE id = ?", a.Id).next())
+        throw ServerError(errors::CollectionNotFound, {QString::number(a.Id)});
+    db.query("DELETE FROM aggregator_collection_order WHERE collection_id = ?", a.Id).run();
+    for (std::size_t i = 0; i < a.IdOrder.size(); ++i)
+        db.query("INSERT INTO aggregator_collection_order (collection_id, position, order_index) VALUES (?, ?, ?)",
+                 a.Id, int(i), a.IdOrder[i])
+            .run();
 }
 
 } // namespace tvp::standin::ops

@@ -4,6 +4,7 @@
 // factories are registered there as services) and skip the call while none is there.
 
 #include "core/protocol/ScoringRecords.h"
+#include "core/results/tvpTypes.h"
 
 #include <QString>
 
@@ -67,6 +68,25 @@ public:
     virtual void getPath(int competitionId) = 0;
     virtual void showDialog(int competitionId) = 0;
     virtual void removeBillingDocPath(int competitionId) = 0;
+};
+
+// The certificate document of a result compilation (key "AggColl_CertDocPath"); the status
+// handler gets the compilation id in place of the competition id.
+class ICertDocSetupForm : public IDocSetupForm {
+public:
+    virtual void getPath(int collectionId) = 0;
+    virtual void showDialog(const QString& name, int collectionId, bool cupMode) = 0;
+    virtual void removeCertDocPath(int collectionId) = 0;
+};
+
+// The data view of a result compilation, opened by the certificate windows.
+class IDataViewForm {
+public:
+    virtual ~IDataViewForm() = default;
+    // aggs: the compilation's nodes in order; orderIndices: its stored sort order, as positions
+    // from the first result column.
+    virtual void ShowData(const QString& name, int collectionId, const std::vector<TAggInfo>& aggs,
+                          const std::vector<int>& orderIndices, bool testMode, bool cupMode, int cupId) = 0;
 };
 
 class ITeamScheduleDocSetupForm : public IDocSetupForm {
