@@ -13,7 +13,7 @@ if [ "${1:-}" = "--tests" ]; then
   PACKAGES+=(
     libgtest-dev libgmock-dev libbenchmark-dev
     iproute2 util-linux xvfb poppler-utils zbar-tools
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev chromium
   )
 fi
 

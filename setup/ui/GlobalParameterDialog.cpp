@@ -10,7 +10,6 @@
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
@@ -255,15 +254,13 @@ void TGlobalParameterForm::dirtyDataChangeCallback(bool& changed, const QString&
 
 void TGlobalParameterForm::AddNewParam()
 {
-    QInputDialog input(this);
-    input.setWindowTitle(lists_.cupId() != 0 ? QStringLiteral("Neuer Cup-Parameter")
-                                             : QStringLiteral("Neuer Veranstaltungsparameter"));
-    input.setLabelText(QStringLiteral("Name:"));
-    input.setOkButtonText(QStringLiteral("OK"));
-    input.setCancelButtonText(QStringLiteral("Abbrechen"));
-    if (dialogs().execModal(input) != QDialog::Accepted)
+    const std::optional<QString> typed = dialogs().getText(
+        this,
+        lists_.cupId() != 0 ? QStringLiteral("Neuer Cup-Parameter") : QStringLiteral("Neuer Veranstaltungsparameter"),
+        QStringLiteral("Name:"), QString());
+    if (!typed)
         return;
-    const QString name = input.textValue();
+    const QString name = *typed;
     if (paramExists(name, lists_.cupId()) || rowOf(name) >= 0) {
         showInformation(this, kNewCaption, QStringLiteral("Parameter existiert bereits"));
     } else if (parseParameterValue(name, QLocale())) {

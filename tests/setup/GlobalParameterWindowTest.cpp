@@ -25,7 +25,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -150,15 +149,12 @@ protected:
     // "Neu..." with the name typed into the input box; refused, the message's text.
     QString addNew(const QString& name, const QString& refusedCaption = {})
     {
-        script->expectModal(QStringLiteral("Neuer Veranstaltungsparameter"), [name](QDialog& d) {
-            EXPECT_EQ(static_cast<QInputDialog&>(d).labelText(), QStringLiteral("Name:"));
-            QTest::keyClicks(d.findChild<QLineEdit*>(), name);
-            return int(QDialog::Accepted);
-        });
+        script->expectText(QStringLiteral("Neuer Veranstaltungsparameter"), name);
         if (!refusedCaption.isEmpty())
             script->expectMessage(refusedCaption, TMsgAnswer::Ok);
         const std::size_t seen = script->seen.size();
         QTest::mouseClick(form->Button2, Qt::LeftButton);
+        EXPECT_EQ(script->seen.at(seen).text, QStringLiteral("Name:"));
         return script->seen.size() > seen + 1 ? script->seen.back().text : QString();
     }
 
@@ -325,7 +321,7 @@ TEST_F(ParameterWindow, ACupShowsItsOwnParametersAndTheCompetitionsCupEntriesSta
     EXPECT_TRUE(form->ValueListEditor1->isEnabled());
 
     // The input box names the cup; cancelled, nothing changes.
-    script->expectModal(QStringLiteral("Neuer Cup-Parameter"), [](QDialog&) { return int(QDialog::Rejected); });
+    script->expectText(QStringLiteral("Neuer Cup-Parameter"), std::nullopt);
     QTest::mouseClick(form->Button2, Qt::LeftButton);
     EXPECT_EQ(rows(), QStringList{QStringLiteral("Basis=10")});
 }
