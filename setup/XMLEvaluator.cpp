@@ -10,7 +10,11 @@ const QString kNotLiteral = QStringLiteral("Path \"%1\" does not lead to a liter
 
 bool isPathSeparator(QChar c)
 {
-    return c == u'/' || c.isSpace() || c.category() == QChar::Other_Control;
+    // Paths are ASCII nearly always; the character tables are asked only beyond it.
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return u == u'/' || u <= 0x20 || u == 0x7f;
+    return c.isSpace() || c.category() == QChar::Other_Control;
 }
 
 // A whole number of at least 0, digits only; -1 otherwise.

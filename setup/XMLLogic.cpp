@@ -8,7 +8,7 @@ namespace {
 
 // A search whose template never runs out of its list (the index lands outside the expression)
 // would otherwise go on for ever; no list of a competition type comes near this.
-constexpr int kMaxExistsItems = 100000;
+constexpr int kMaxExistsItems = 10000;
 
 class TXMLBeExists : public TBooleanExpression {
 public:
@@ -72,32 +72,25 @@ private:
     bool greater_;
 };
 
-class TXMLBeAnd : public TBooleanExpression {
+// `and` stops at the first false child, `or` at the first true one.
+class TXMLBeAndOr : public TBooleanExpression {
 public:
-    using TBooleanExpression::TBooleanExpression;
+    TXMLBeAndOr(const TXMLConditionalNode& node, int depth, bool isAnd) : TBooleanExpression(node, depth), and_(isAnd)
+    {
+    }
     bool evaluate() override
     {
         if (children_.empty())
-            throw EXMLBoolException(QStringLiteral("\"and\" must have child tags"));
+            throw EXMLBoolException(and_ ? QStringLiteral("\"and\" must have child tags")
+                                         : QStringLiteral("\"or\" must have child tags"));
         for (const auto& child : children_)
-            if (!child->evaluate())
-                return false;
-        return true;
+            if (child->evaluate() != and_)
+                return !and_;
+        return and_;
     }
-};
 
-class TXMLBeOr : public TBooleanExpression {
-public:
-    using TBooleanExpression::TBooleanExpression;
-    bool evaluate() override
-    {
-        if (children_.empty())
-            throw EXMLBoolException(QStringLiteral("\"or\" must have child tags"));
-        for (const auto& child : children_)
-            if (child->evaluate())
-                return true;
-        return false;
-    }
+private:
+    bool and_;
 };
 
 class TXMLBeNot : public TBooleanExpression {
@@ -165,9 +158,9 @@ std::unique_ptr<TBooleanExpression> CreateBooleanExpressionFromNode(const TXMLCo
     if (name == QLatin1String("less"))
         return std::make_unique<TXMLBeCompare>(node, depth, false);
     if (name == QLatin1String("and"))
-        return std::make_unique<TXMLBeAnd>(node, depth);
+        return std::make_unique<TXMLBeAndOr>(node, depth, true);
     if (name == QLatin1String("or"))
-        return std::make_unique<TXMLBeOr>(node, depth);
+        return std::make_unique<TXMLBeAndOr>(node, depth, false);
     if (name == QLatin1String("not"))
         return std::make_unique<TXMLBeNot>(node, depth);
     if (name == QLatin1String("xor"))

@@ -15,6 +15,7 @@ struct TestDiscipline : IPathObject {
     TestDiscipline(QString name = {}, QString kindTag = {}) : Name(std::move(name)), KindTag(std::move(kindTag)) {}
     QString Name;
     QString KindTag;
+    const IPathObject* DocumentationFile = nullptr;
 
     TPathProperty pathProperty(QStringView name) const override
     {
@@ -22,8 +23,8 @@ struct TestDiscipline : IPathObject {
             return {TPathKind::Text, 0, Name};
         if (name == u"KindTag")
             return {TPathKind::Text, 0, KindTag};
-        if (name == u"DocumentationFile") // an object property holding none
-            return {TPathKind::Object};
+        if (name == u"DocumentationFile")
+            return {TPathKind::Object, 0, {}, DocumentationFile};
         return {};
     }
     const IPathObject* pathItem(QStringView, qsizetype) const override { return nullptr; }
