@@ -6,8 +6,8 @@ namespace tvp {
 
 namespace {
 
-// A search whose template never runs out of its list (the index lands outside the expression)
-// would otherwise go on for ever; no list of a competition type comes near this.
+// A backstop for a search that never meets the end of its list; no list of a competition type
+// comes near this.
 constexpr int kMaxExistsItems = 10000;
 
 class TXMLBeExists : public TBooleanExpression {
@@ -20,8 +20,13 @@ public:
         const QString item = attr("item");
         const QString value = attr("value");
         for (int i = 0; i < kMaxExistsItems; ++i) {
+            const QString body = QStringLiteral("%1[%2]%3)").arg(in, QString::number(i), item);
+            // An index outside the expression would never meet the end of the list.
+            if (TXMLEvaluator::findClosingSign(body) != body.size() - 1)
+                throw EXMLBoolException(QStringLiteral("Exists: \"in\" and \"item\" do not form one expression: $(") +
+                                        body);
             try {
-                if (evaluator()->evaluate(QStringLiteral("$(%1[%2]%3)").arg(in, QString::number(i), item)) == value)
+                if (evaluator()->evaluate(QStringLiteral("$(") + body) == value)
                     return true;
             } catch (const EListError&) {
                 return false;

@@ -117,7 +117,8 @@ TEST_F(RuleDocument, ExistsOverAnIndexedElementEnds)
         EXPECT_EQ(e.message(), QStringLiteral("Invalid path element: SelectedDisciplines[0][0]"));
     }
     // The index landing outside the expression never meets the end of a list.
-    EXPECT_THROW(condition("<exists in='#current(AgeClass)/Name)' item='' value='x'/>"), EXMLBoolException);
+    EXPECT_EQ(conditionFailure("<exists in='#current(AgeClass)/Name)' item='' value='x'/>"),
+              QStringLiteral("Exists: \"in\" and \"item\" do not form one expression: $(#current(AgeClass)/Name)[0])"));
 }
 
 TEST_F(RuleDocument, ConstraintsWarnOrMakeTheSetupIncompliant)

@@ -157,12 +157,24 @@ TEST_F(RuleExpression, ASecondIndexOnOneElementIsRefused)
                                   QStringLiteral("Invalid path element: SelectedDisciplines[0]x"));
 }
 
+// Hands its parameter back, so calls can be nested as deep as a test likes.
+struct EchoFunction : TEvalFunction {
+    EchoFunction() : TEvalFunction(QStringLiteral("echo"), 1) {}
+    QString evaluate(const QStringList& params, const QString&) override { return params.front(); }
+};
+
 TEST_F(RuleExpression, NestingIsBoundedAndTheEvaluatorStaysUsable)
 {
-    QString deep = QStringLiteral("AgeClass");
-    for (int i = 0; i < 70; ++i)
-        deep = QStringLiteral("#current(%1)/Name").arg(deep);
-    EXPECT_THROW(eval(QStringLiteral("$(") + deep + u')'), EExpressionParseException);
+    evaluator.registerFunction(std::make_unique<EchoFunction>());
+    const auto nested = [](int levels) {
+        QString expr = QStringLiteral("'x'");
+        for (int i = 0; i < levels; ++i)
+            expr = QStringLiteral("#echo(%1)").arg(expr);
+        return QStringLiteral("$(") + expr + u')';
+    };
+    EXPECT_EQ(eval(nested(TXMLEvaluator::kMaxNesting)), QStringLiteral("x"));
+    EXPECT_THROW(eval(nested(TXMLEvaluator::kMaxNesting + 1)), EExpressionParseException);
+    EXPECT_THROW(eval(QStringLiteral("$(#echo('x')") + nested(100).mid(2)), EExpressionParseException);
     EXPECT_EQ(eval(QStringLiteral("$(#current(AgeClass)/Name)")), QStringLiteral("Kinder U10"));
 }
 

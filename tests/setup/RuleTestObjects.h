@@ -20,11 +20,11 @@ struct TestDiscipline : IPathObject {
     TPathProperty pathProperty(QStringView name) const override
     {
         if (name == u"Name")
-            return {TPathKind::Text, 0, Name};
+            return {TPathKind::Text, 0, Name, nullptr, 0};
         if (name == u"KindTag")
-            return {TPathKind::Text, 0, KindTag};
+            return {TPathKind::Text, 0, KindTag, nullptr, 0};
         if (name == u"DocumentationFile")
-            return {TPathKind::Object, 0, {}, DocumentationFile};
+            return {TPathKind::Object, 0, {}, DocumentationFile, 0};
         return {};
     }
     const IPathObject* pathItem(QStringView, qsizetype) const override { return nullptr; }
@@ -41,9 +41,9 @@ struct TestResEval : IPathObject {
     TPathProperty pathProperty(QStringView name) const override
     {
         if (name == u"Name")
-            return {TPathKind::Text, 0, Name};
+            return {TPathKind::Text, 0, Name, nullptr, 0};
         if (name == u"DefaultSelect")
-            return {TPathKind::Unsupported};
+            return {TPathKind::Unsupported, 0, {}, nullptr, 0};
         if (name == u"ExcludeInputs")
             return {TPathKind::TextArray, 0, {}, nullptr, ExcludeInputs.size()};
         return {};
@@ -61,15 +61,15 @@ struct TestAgeClass : IPathObject {
     TPathProperty pathProperty(QStringView name) const override
     {
         if (name == u"Name")
-            return {TPathKind::Text, 0, Name};
+            return {TPathKind::Text, 0, Name, nullptr, 0};
         if (name == u"MinTeamMembers")
-            return {TPathKind::Integer, MinTeamMembers};
+            return {TPathKind::Integer, MinTeamMembers, {}, nullptr, 0};
         if (name == u"SelectedDisciplinesCount")
-            return {TPathKind::Integer, qint64(SelectedDisciplines.size())};
+            return {TPathKind::Integer, qint64(SelectedDisciplines.size()), {}, nullptr, 0};
         if (name == u"BillingPricePerTeam")
-            return {TPathKind::Unsupported};
+            return {TPathKind::Unsupported, 0, {}, nullptr, 0};
         if (name == u"Disciplines")
-            return {TPathKind::Object, 0, {}, &Disciplines};
+            return {TPathKind::Object, 0, {}, &Disciplines, 0};
         if (name == u"SelectedDisciplines")
             return {TPathKind::ObjectArray, 0, {}, nullptr, qsizetype(SelectedDisciplines.size())};
         if (name == u"SelectedResEvals")
