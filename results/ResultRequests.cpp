@@ -1,7 +1,7 @@
 #include "results/ResultRequests.h"
 
 #include "core/results/tvpUtils.h"
-#include "participants/BarcodeUtils.h"
+#include "core/barcode/BarcodeUtils.h"
 
 #include <limits>
 

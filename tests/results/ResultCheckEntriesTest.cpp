@@ -2,7 +2,7 @@
 // lists, the list barcode, the version box and the squad line of the protocol.
 
 #include "core/results/tvpUtils.h"
-#include "participants/BarcodeUtils.h"
+#include "core/barcode/BarcodeUtils.h"
 #include "results/ResultCheckRequests.h"
 #include "results/ResultRequests.h"
 
