@@ -83,8 +83,8 @@ void storeResult(TServicePorts& ports, const TResultRequest& request, TResultRes
     const proto::setResultResponse1 answer =
         request.bib != 0 ? das.setResult(request.DisciplinId, request.bib, true, laneHeat, request.athleteId,
                                          request.teamId, result, request.attempt)
-                         : das.setResult(request.DisciplinId, request.bib, laneHeat, request.athleteId,
-                                           request.teamId, result, request.attempt);
+                         : das.setResult(request.DisciplinId, request.bib, laneHeat, request.athleteId, request.teamId,
+                                         result, request.attempt);
     response.id = answer.AthleteTeamIDret;
 }
 
