@@ -91,8 +91,11 @@ void TResultGrid::keyPressEvent(QKeyEvent* event)
 void TResultGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTableView::currentChanged(current, previous);
-    // The row marks of the fixed columns follow the cursor.
-    viewport()->update();
+    // The row marks of the fixed columns follow the cursor: only the two rows are painted again.
+    for (const QModelIndex& index : {previous, current})
+        if (index.isValid() && model_)
+            viewport()->update(visualRect(index.siblingAtColumn(0))
+                                   .united(visualRect(index.siblingAtColumn(std::max(0, model_->fixedColumns() - 1)))));
 }
 
 void TResultGrid::editorOpened(QLineEdit* editor, const QModelIndex& index)

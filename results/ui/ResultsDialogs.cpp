@@ -850,7 +850,6 @@ void TResultDialog::StringGrid1KeyPress(int key)
     }
     DoItemChangeCheck(kPart);
     moveToNextCell(alongRow);
-    StringGrid1->viewport()->update();
 }
 
 void TResultDialog::sendStore(std::unique_ptr<TResultRequest> request)
