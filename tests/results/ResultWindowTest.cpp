@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPixmap>
+#include <QScreen>
 
 namespace tvp::test {
 namespace {
@@ -293,6 +295,18 @@ TEST_F(ResultWindowTest, GoToAnAthleteNotPlacedAssignsItAfterTheQuestion)
     ASSERT_TRUE(current.isValid());
     EXPECT_EQ(model().athleteId(current.row()), ben);
     EXPECT_TRUE(athletes.calls.contains(QStringLiteral("discParticipantsUpdated %1").arg(throwing)));
+
+    // Heats numbered with a gap: the athlete's heat is found by its number, not its position.
+    seed->db()
+        .query("UPDATE heat_assignments SET heat_no = 4 WHERE athlete_id = ? AND discipline_id = ?", cara, jump)
+        .run();
+    form->goToAthlete(jump, cara, 2, false, IResultDialog::kNoVersion, true, false);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(form->currentHeat(), 4);
+    EXPECT_EQ(form->findChild<QComboBox*>(QStringLiteral("ComboBox2"))->currentText(), QStringLiteral("4"));
+    ASSERT_TRUE(grid()->currentIndex().isValid());
+    EXPECT_EQ(model().athleteId(grid()->currentIndex().row()), cara);
+    EXPECT_EQ(model().attemptOfColumn(grid()->currentIndex().column()), 2);
 }
 
 TEST_F(ResultWindowTest, FinishingOrderAndTallySheetReachTheirWindowsWithRowAndAttempt)
@@ -381,6 +395,10 @@ TEST_F(ResultWindowTest, ShownForAScreenshot)
     type(QStringLiteral("1,15"));
     press(Qt::Key_Return);
     go(1, 2);
+    waitUntil([] { return false; }, 1000);
+    // Where no screenshot tool is at hand, the screen as the X server shows it.
+    if (const QString file = qEnvironmentVariable("TVP_SCREENSHOT_FILE"); !file.isEmpty())
+        form->screen()->grabWindow(0).save(file);
     waitUntil([] { return false; }, seconds * 1000);
     other.rollback();
     settled();
