@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QStringView>
 
+#include <charconv>
 #include <cmath>
 
 namespace tvp {
@@ -70,17 +71,25 @@ void splitArguments(QStringView content, Visit&& visit)
 // "." is always a decimal separator, the locale's own one too; group separators are refused.
 double getParam(QStringView step, QChar localeDecimal)
 {
-    QString text = step.mid(1).toString();
-    if (localeDecimal != u'.')
-        text.replace(localeDecimal, u'.');
-    static const QLocale c = [] {
-        QLocale loc = QLocale::c();
-        loc.setNumberOptions(QLocale::RejectGroupSeparator);
-        return loc;
-    }();
-    bool ok = false;
-    const double n = c.toDouble(text.trimmed(), &ok);
-    if (!ok || !std::isfinite(n))
+    QStringView text = step.mid(1).trimmed();
+    if (text.startsWith(u'+'))
+        text = text.mid(1);
+    char buffer[64];
+    if (text.isEmpty() || text.size() >= qsizetype(sizeof buffer))
+        invalidParameter();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == localeDecimal)
+            buffer[i] = '.';
+        else if (c.unicode() < 128)
+            buffer[i] = char(c.unicode());
+        else
+            invalidParameter();
+    }
+    const char* end = buffer + text.size();
+    double n = 0;
+    const std::from_chars_result r = std::from_chars(buffer, end, n);
+    if (r.ec != std::errc() || r.ptr != end || !std::isfinite(n))
         invalidParameter();
     return n;
 }
@@ -96,7 +105,11 @@ int digitCount(double n)
 
 QString formatValue(double value, int decimals, int minDigits, QChar localeDecimal)
 {
-    QString text = QString::asprintf("%.*f", decimals, value);
+    // Fixed notation like "%.<decimals>f": the largest double has 309 integer digits.
+    char buffer[400];
+    const std::to_chars_result r =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    QString text = QString::fromLatin1(buffer, r.ec == std::errc() ? r.ptr - buffer : 0);
     if (localeDecimal != u'.')
         text.replace(u'.', localeDecimal);
     if (minDigits > 1 && std::isfinite(value)) {
@@ -167,7 +180,8 @@ QString parseCondition(QStringView content)
 }
 
 // pos stands on the character after "$" and is moved past the operator.
-void evaluateNext(QStringView pattern, qsizetype& pos, double value, QString& out)
+// decimal is the locale's separator, looked up on the first expression.
+void evaluateNext(QStringView pattern, qsizetype& pos, double value, QString& out, QChar& decimal)
 {
     const QChar op = pattern[pos];
     switch (op.unicode()) {
@@ -183,7 +197,9 @@ void evaluateNext(QStringView pattern, qsizetype& pos, double value, QString& ou
         return;
     case u'(': {
         const Bracket b = getExpressionInBracket(pattern, pos);
-        out += parseExpression(b.content, value, QLocale().decimalPoint().at(0));
+        if (decimal.isNull())
+            decimal = QLocale().decimalPoint().at(0);
+        out += parseExpression(b.content, value, decimal);
         pos = b.next;
         return;
     }
@@ -215,6 +231,7 @@ QString parseResultValue(const QString& pattern, double value)
     out.reserve(pattern.size() + 8);
     const QStringView p(pattern);
     qsizetype pos = 0;
+    QChar decimal;
     while (pos < p.size()) {
         const qsizetype dollar = p.indexOf(u'$', pos);
         if (dollar < 0) {
@@ -225,7 +242,7 @@ QString parseResultValue(const QString& pattern, double value)
         pos = dollar + 1;
         if (pos >= p.size())
             fail(QStringLiteral("\"$\" muss ein Operator folgen"));
-        evaluateNext(p, pos, value, out);
+        evaluateNext(p, pos, value, out, decimal);
     }
     return out;
 }

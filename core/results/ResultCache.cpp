@@ -392,7 +392,8 @@ void TResultCache::NotifyChange(int row, int col)
 
 void TResultCache::notifyIndex(int index, int attempt)
 {
-    if (index < 0)
+    // An attempt the rows do not have names no cell: everything is repainted.
+    if (index < 0 || attempt < 1 || attempt > MaxAttempts)
         NotifyChange(0, 0);
     else
         NotifyChange(list_[index].pos, attempt - 1);
@@ -473,7 +474,7 @@ void TResultCache::setError(int assignedId, int attempt, const QString& message)
 void TResultCache::beginEdit(int heat, int row, int col, const QString& text)
 {
     const int index = getIndex(heat, row);
-    if (index < 0)
+    if (index < 0 || col < 1 || col > MaxAttempts)
         return;
     editHeat = heat;
     editRow = row;
