@@ -106,6 +106,12 @@ QString Statement::textAt(int column) const
     return text ? QString::fromUtf8(text, sqlite3_column_bytes(stmt_.get(), column)) : QString();
 }
 
+std::string_view Statement::utf8At(int column) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_.get(), column));
+    return text ? std::string_view(text, std::size_t(sqlite3_column_bytes(stmt_.get(), column))) : std::string_view();
+}
+
 proto::XsDate Statement::dateAt(int column) const
 {
     if (isNullAt(column))

@@ -24,7 +24,7 @@ QString wireName(E value)
 template <proto::Enumeration E>
 E enumAt(const Statement& q, int column, E fallback)
 {
-    return proto::enumFromName<E>(q.textAt(column).toStdString()).value_or(fallback);
+    return proto::enumFromName<E>(q.utf8At(column)).value_or(fallback);
 }
 
 // Refuses an unknown competition id (error 3).

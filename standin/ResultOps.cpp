@@ -97,8 +97,8 @@ std::vector<StoredResult> readResults(Db& db, const Discipline& d, int attempt =
         storedTeams[t.intAt(0)].push_back(t.intAt(1));
 
     std::vector<StoredResult> out;
-    Statement q = db.query((kResultColumns + ("WHERE r.discipline_id = ?2" + ofAttempt) + " ORDER BY r.id").c_str(),
-                           d.competitionId, d.id, attempt);
+    Statement q =
+        db.query((kResultColumns + ("WHERE r.discipline_id = ?2" + ofAttempt)).c_str(), d.competitionId, d.id, attempt);
     while (q.next()) {
         StoredResult& r = out.emplace_back();
         r.id = q.intAt(0);
@@ -120,6 +120,8 @@ std::vector<StoredResult> readResults(Db& db, const Discipline& d, int attempt =
         v.Rank = q.intAt(10);
         v.InfoString = q.textAt(11);
     }
+    // In the order they were stored; sorted here, a sort in the query costs more.
+    std::sort(out.begin(), out.end(), [](const StoredResult& a, const StoredResult& b) { return a.id < b.id; });
     return out;
 }
 
@@ -315,7 +317,9 @@ void writeResult(Db& db, const Discipline& d, const Target& t, const op::setResu
                  t.athlete, heat, lane, wireName(v.Type_), v.DistanceInMeter, v.TimeInSeconds, wireName(v.Info), v.Rank,
                  v.InfoString, id)
             .run();
-        db.query("DELETE FROM result_teams WHERE result_id = ?", id).run();
+        // Only a team discipline's result names its team here; others keep what they count for.
+        if (d.team)
+            db.query("DELETE FROM result_teams WHERE result_id = ?", id).run();
     }
     if (d.team && t.team != 0)
         db.query("INSERT INTO result_teams (result_id, team_id, position) VALUES (?, ?, 0)", id, t.team).run();

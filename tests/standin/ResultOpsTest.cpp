@@ -111,6 +111,16 @@ TEST_F(StandinResults, AStoreUpdatesInPlaceAndANilResultDeletesItWithItsUiInfos)
     EXPECT_TRUE(stored(jump).empty());
     EXPECT_EQ(uiInfos(first.ResultID), 0);
 
+    // A result that also counts for Anna's team keeps its team when it changes.
+    const int counted = seed->db().nextId("result");
+    seed->db()
+        .query("INSERT INTO results (id, discipline_id, attempt, athlete_id, kind) VALUES (?, ?, 3, ?, 'Distance')",
+               counted, jump, anna)
+        .run();
+    seed->db().query("INSERT INTO result_teams (result_id, team_id, position) VALUES (?, ?, 0)", counted, foxes).run();
+    EXPECT_EQ(byAthlete(jump, anna, 3, distance(2.9)).ResultID, counted);
+    EXPECT_EQ(seed->count("SELECT COUNT(*) FROM result_teams WHERE result_id = ?", counted), 1);
+
     // Carl is of the competition but not in the list: stored, with the warning.
     const setResultResponse1 unplaced = byAthlete(jump, carl, 1, distance(2.0));
     EXPECT_TRUE(unplaced.NotAParticipantWarning);
