@@ -332,6 +332,26 @@ TEST_F(ResultWindowTest, FinishingOrderAndTallySheetReachTheirWindowsWithRowAndA
     EXPECT_EQ(tally.calls, QStringList{QStringLiteral("ShowTallyDialog %1 %2 2").arg(jump).arg(ben)});
 }
 
+TEST_F(ResultWindowTest, ARankHeldByAnotherBibIsRefusedWithAHintToTheFinishingOrder)
+{
+    const int finish = discipline(QStringLiteral("Zieleinlauf"), 1, false, "byBib", QStringLiteral("Rank"));
+    seed->placeAthlete(finish, anna, 1);
+    seed->placeAthlete(finish, cara, 1);
+    open(finish);
+    go(0, 1);
+    type(QStringLiteral("1"));
+    press(Qt::Key_Return);
+    type(QStringLiteral("1"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(state(0, 1), S::sr_uptodate);
+    ASSERT_EQ(state(1, 1), S::sr_error);
+    const QString status = model().cellStatusText(model().index(1, model().columnOfAttempt(1)));
+    EXPECT_TRUE(status.endsWith(QStringLiteral(" Sie können zu Analyse des Problems das Fenster \"Rangfolge erfassen\" "
+                                               "im Menu \"Erfassungshilfen\" verwenden.")))
+        << status.toStdString();
+}
+
 TEST_F(ResultWindowTest, TheProtocolPrintsTitleHeatAndSquads)
 {
     open(jump);
