@@ -6,6 +6,7 @@
 #include "participants/ui/ParticipantWindows.h"
 #include "results/ResultUnitParser.h"
 #include "results/TimingConnector.h"
+#include "results/ui/ResultWindows.h"
 #include "scoring/ui/ScoringWindows.h"
 #include "setup/ui/SetupWindows.h"
 
@@ -20,6 +21,7 @@ void registerProgramAreas(TWindowRegistry& registry)
     registerSetupWindows(registry);
     registerResultUnitPatterns();
     registerScoringWindows(registry);
+    registerResultWindows(registry);
     // The timing exchange stands ready for the competition-list window from start-up to the end.
     registry.registerService<ITimingExport>(std::make_unique<TimingConnector>());
 }

@@ -1,0 +1,201 @@
+#include "results/ResultRequests.h"
+
+#include "core/results/tvpUtils.h"
+#include "core/barcode/BarcodeUtils.h"
+
+#include <limits>
+
+namespace tvp {
+
+namespace {
+
+using enum TResultRequestType;
+
+void copyRequest(const TResultRequest& request, TResultResponse& response)
+{
+    response.reqType = request.reqType;
+    response.DisciplinId = request.DisciplinId;
+    response.findByBarcodeID = request.findByBarcodeID;
+    response.attempt = request.attempt;
+    response.promptForAddAthlete = request.promptForAddAthlete;
+    response.tryToShowAquireBibForm = request.tryToShowAquireBibForm;
+}
+
+void loadList(TServicePorts& ports, const TResultRequest& request, TResultResponse& response)
+{
+    copyRequest(request, response);
+    if (request.reqType == rt_showTeam)
+        response.id = request.teamId;
+    else
+        response.id = request.athleteId;
+    const int competition = ports.competitionId();
+    proto::DataRetrievalPortType& drs = ports.drs();
+    response.disciplines = drs.getDisciplines(competition, nullptr, 0);
+    if (request.DisciplinId == 0)
+        return;
+
+    const proto::getDisciplineInfoResponse1 info = request.findByBarcodeID
+                                                       ? drs.getDisciplineInfo(0, competition, request.DisciplinId)
+                                                       : drs.getDisciplineInfo(request.DisciplinId, 0, 0);
+    if (!info.Disciplin)
+        throw ETvExceptionDetail(QStringLiteral("Disziplin nicht gefunden"), 13);
+    const proto::DisciplinType& disc = *info.Disciplin;
+    response.DisciplinId = disc.DisciplinID;
+    if (disc.CompetitionID != competition)
+        throw ETvExceptionDetail(QStringLiteral("Disziplin gehört nicht zu aktueller Veranstaltung"), 0);
+    response.disciplinInfo = TDisciplineInfo::CreateFromDisc(disc);
+
+    response.getParticipantsResponse = drs.getDisciplinParticipants(disc.DisciplinID, 0);
+    response.getResultTableResponse = drs.getResultTable(disc.DisciplinID);
+
+    const proto::getUiInfosResponse1 infos =
+        drs.getUiInfos({makeUiInfoKey(uiInfoKeys::DisciplinResultType, disc.DisciplinID),
+                        makeUiInfoKey(uiInfoKeys::DisciplinResultFormat, disc.DisciplinID),
+                        makeUiInfoKey(uiInfoKeys::DisciplinHeightList, disc.DisciplinID)});
+    for (const proto::UiInfoKeyValuePair& pair : infos) {
+        if (!pair.Key || pair.Key->AssotiatedId != disc.DisciplinID)
+            continue;
+        if (pair.Key->Key == uiInfoKeys::DisciplinResultType)
+            response.disciplinInfo.resultType = UIInfoToResultValueType(pair.Value);
+        else if (pair.Key->Key == uiInfoKeys::DisciplinResultFormat)
+            response.disciplinInfo.resultFormat = uiInfoStringToResultFormat(pair.Value);
+        else if (pair.Key->Key == uiInfoKeys::DisciplinHeightList)
+            response.disciplinInfo.heightList = pair.Value;
+    }
+}
+
+void storeResult(TServicePorts& ports, const TResultRequest& request, TResultResponse& response)
+{
+    copyRequest(request, response);
+    response.bib = request.bib;
+    response.laneHeat = request.laneHeat;
+    response.id = request.athleteId != 0 ? request.athleteId : request.teamId;
+    response.disciplinInfo = request.disciplinInfo;
+    response.result = request.result;
+
+    proto::Owned<proto::LaneHeatType> laneHeat;
+    if (request.laneHeat)
+        laneHeat = *request.laneHeat;
+    proto::Owned<proto::ResultType> result;
+    if (request.result)
+        result = *request.result;
+    proto::DataAquisitionPortType& das = ports.das();
+    const proto::setResultResponse1 answer =
+        request.bib != 0 ? das.setResult(request.DisciplinId, request.bib, true, laneHeat, request.athleteId,
+                                         request.teamId, result, request.attempt)
+                         : das.setResult(request.DisciplinId, request.bib, laneHeat, request.athleteId, request.teamId,
+                                         result, request.attempt);
+    response.id = answer.AthleteTeamIDret;
+}
+
+void addParticipant(TServicePorts& ports, const TResultRequest& request, TResultResponse& response)
+{
+    copyRequest(request, response);
+    response.id = request.athleteId;
+    ports.dss().assignAthleteToHeat(request.athleteId, request.DisciplinId, 1, false);
+}
+
+bool holds(const proto::VersionedParticipantsType& p, int id, bool byBarcode)
+{
+    if (p.Athlete)
+        return byBarcode ? p.Athlete->Barcode == id : p.Athlete->AthleteID == id;
+    if (p.Team && p.Team->Team)
+        return byBarcode ? p.Team->Team->Barcode == id : p.Team->Team->TeamID == id;
+    return false;
+}
+
+} // namespace
+
+const TRequestTable<TResultRequest, TResultResponse>& resultRequests()
+{
+    static const TRequestTable<TResultRequest, TResultResponse> table{{
+        {rt_getList, QStringLiteral("Ergebniseingabeliste laden"), &loadList},
+        {rt_RefreshForPrint, QStringLiteral("Eingabeprotokoll drucken"), &loadList},
+        {rt_ShowAthlete, QStringLiteral("Athleten suchen"), &loadList},
+        {rt_setResult, QStringLiteral("Leistung erfassen"), &storeResult},
+        {rt_addParticipant, QStringLiteral("Athlet hinzufügen"), &addParticipant},
+        {rt_showTeam, QStringLiteral("Team suchen"), &loadList},
+    }};
+    return table;
+}
+
+int findHeatOfParticipant(const std::vector<proto::HeatParticipantsType>& heats, int id, bool byBarcode)
+{
+    for (std::size_t h = 0; h < heats.size(); ++h)
+        for (const proto::VersionedParticipantsType& p : heats[h].VersionedParticipants)
+            if (holds(p, id, byBarcode))
+                return int(h) + 1;
+    return 0;
+}
+
+int findHeatOfTeam(const std::vector<proto::HeatParticipantsType>& heats, int teamId)
+{
+    for (std::size_t h = 0; h < heats.size(); ++h)
+        for (const proto::VersionedParticipantsType& p : heats[h].VersionedParticipants)
+            if (!p.Athlete && p.Team && p.Team->Team && p.Team->Team->TeamID == teamId)
+                return int(h) + 1;
+    return 0;
+}
+
+std::optional<TListBarcode> readListBarcode(const QString& code)
+{
+    if (code.size() < 2 || code.front() != kBarcodeDisciplineList)
+        return std::nullopt;
+    try {
+        const TDisciplineListCode f = decodeDisciplineListBarcode(code);
+        // Heat and top row are printed from 0 and shown from 1; the sum must still be an int.
+        constexpr qint64 kMax = std::numeric_limits<int>::max() - 1;
+        if (f.disciplineBarcodeId > kMax || f.heatIndex > kMax || f.listVersion > kMax || f.topItem > kMax)
+            return std::nullopt;
+        return TListBarcode{int(f.disciplineBarcodeId), int(f.heatIndex) + 1, int(f.listVersion), int(f.topItem) + 1};
+    } catch (const TvpError&) {
+        return std::nullopt;
+    }
+}
+
+TVersionBoxState readVersionBox(const QString& text, int currentListVersion)
+{
+    TVersionBoxState state;
+    bool ok = false;
+    const int version = text.trimmed().toInt(&ok);
+    if (!ok || version < 0) {
+        state.look = TVersionBoxState::Invalid;
+        return state;
+    }
+    state.version = version;
+    state.ticked = true;
+    state.look = version > currentListVersion ? TVersionBoxState::AboveCurrent : TVersionBoxState::Normal;
+    return state;
+}
+
+QString squadLine(const std::vector<const proto::TeamType*>& teams)
+{
+    QStringList squads;
+    for (const proto::TeamType* team : teams) {
+        if (!team || !team->SquadInfo)
+            continue;
+        const QString text = getSquadInfoStr(team->SquadInfo.get());
+        if (!text.isEmpty() && !squads.contains(text))
+            squads << text;
+    }
+    return squads.isEmpty() ? QString() : QStringLiteral("Riege ") + squads.join(QStringLiteral(", "));
+}
+
+QString resultLegend(proto::ResultValueType type)
+{
+    if (type == proto::ResultValueType::Time)
+        return QStringLiteral("- : (noch) kein Ergebnis; aufg: aufgegeben; ab: abgemeldet; na: nicht angetreten; "
+                              "disq: disqualifiziert.");
+    return QStringLiteral(
+        "- : (noch) kein Ergebnis; x: ungültig; ab: abgemeldet; na: nicht angetreten; disq: disqualifiziert.");
+}
+
+QString rankConflictHint(const QString& windowCaption, const QString& menuCaption)
+{
+    QString menu = menuCaption;
+    menu.remove(QLatin1Char('&'));
+    return QStringLiteral("Sie können zu Analyse des Problems das Fenster \"%1\" im Menu \"%2\" verwenden.")
+        .arg(windowCaption, menu);
+}
+
+} // namespace tvp

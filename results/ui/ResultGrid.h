@@ -1,0 +1,75 @@
+#pragma once
+// The result entry grid: a table whose in-place editor takes Enter, space and "+" as "store this
+// cell" instead of text, draws the state of every result cell as a bar along its bottom edge, marks
+// rows changed since a list version with a bar along their top, and shows its fixed columns as
+// such.
+
+#include <QPointer>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+#include <QLineEdit>
+
+namespace tvp {
+
+class TResultGridModel;
+
+class TResultGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit TResultGrid(QWidget* parent = nullptr);
+
+    void setGridModel(TResultGridModel* model);
+    TResultGridModel* gridModel() const { return model_; }
+
+    // The text of the current cell: the editor's while one is open.
+    QString currentText() const;
+    // Closes an open editor without taking its text.
+    void leaveEditor();
+    bool isEditing() const { return editor_ != nullptr; }
+    QLineEdit* editorWidget() const { return editor_; }
+    // Puts the row at the top, or as far up as the rows below it allow (never above the first).
+    void scrollRowInView(int row);
+
+    // Bar colours by cell state.
+    static QColor stateColor(int status);
+
+signals:
+    // Enter, space or "+" on a cell, in the editor or on the grid.
+    void storeKey(int key);
+    // The user changed the editor's text.
+    void editTextChanged(const QModelIndex& index, const QString& text);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+    friend class TResultGridDelegate;
+    void editorOpened(QLineEdit* editor, const QModelIndex& index);
+
+    TResultGridModel* model_ = nullptr;
+    QPointer<QLineEdit> editor_;
+};
+
+class TResultGridDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit TResultGridDelegate(TResultGrid* grid);
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // Filled once, all selected, so the first key replaces the cell's text; a repaint of the row
+    // while typing must not take the typed text back.
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    // The text goes to the cache through the window, never into the model.
+    void setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const override {}
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override;
+
+private:
+    TResultGrid* grid_;
+};
+
+} // namespace tvp

@@ -1,0 +1,58 @@
+// The input protocol of the heat shown: the grid as printed, with the discipline-list header
+// without barcode and the standard footer.
+
+#include "core/print/PrintTable.h"
+#include "core/print/ui/Print.h"
+#include "core/ui/WindowContext.h"
+#include "organisation/DisciplineListPrint.h"
+#include "results/ui/ResultGrid.h"
+#include "results/ui/ResultsDialogs.h"
+
+namespace tvp {
+
+QString TResultDialog::getSquadStringForHeat() const
+{
+    std::vector<const proto::TeamType*> teams;
+    const TResultTable table = resultCache->getResultTable(currentHeatId);
+    for (const TResultRow* row : table.rows)
+        teams.push_back(row->Team());
+    return squadLine(teams);
+}
+
+void TResultDialog::printCurrentProtocol()
+{
+    if (currentDisciplinID == 0 || currentHeatId == 0 || grid_.dataRows() == 0)
+        return;
+    QString name;
+    int barcode = 0;
+    for (const TDisciplineInfo& d : disciplines_)
+        if (d.id == currentDisciplinID) {
+            name = d.name;
+            barcode = d.Barcode;
+        }
+    std::unique_ptr<TPrintManager> manager = InitPrint(
+        true, name + QStringLiteral(" - Ergebnisprotokoll Gruppe ") + QString::number(currentHeatId), true, this);
+    if (!manager)
+        return;
+    {
+        TWaitText wait(kPrintWaitText, this);
+        const TPrintTable table(grid_, resultCache->isTeamDisc());
+        auto printContext = std::make_shared<TDisciplinePrintContext>(
+            getSquadStringForHeat(), currentHeatId, resultCache->getDiscResultType(),
+            QStringLiteral("Ergebnisprotokoll"), name, currentDisciplinID, barcode, resultCache->ListVersion(),
+            QString(), 0.0);
+        manager->setPageHeader(
+            std::make_shared<TDisciplineListHeader>(TBarcodeType::bt_none, false, resultCache->ResultFormat()));
+        manager->setHeaderSpacing(150);
+        manager->setFooterSpacing(30);
+        manager->setPageFooter(std::make_shared<TTVPFooter>());
+        manager->setContent(std::make_shared<TDisciplineListTableContent>(
+            table, 60, std::make_shared<TSimpleLineRenderer>(), printContext));
+        manager->render();
+    }
+    if (!manager->endJob())
+        context().messages().AddException(0, {}, QStringLiteral("Der Druckauftrag konnte nicht geschrieben werden."),
+                                          road_->requestName(int(TResultRequestType::rt_RefreshForPrint)), this);
+}
+
+} // namespace tvp

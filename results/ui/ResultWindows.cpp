@@ -1,0 +1,17 @@
+#include "results/ui/ResultWindows.h"
+
+#include "core/ui/WindowRegistry.h"
+#include "results/ui/BibAmbiguousWarningDialog.h"
+#include "results/ui/ResultCheckDialog.h"
+#include "results/ui/ResultsDialogs.h"
+
+namespace tvp {
+
+void registerResultWindows(TWindowRegistry& registry)
+{
+    registry.registerWindow<TBibAmbiguousWarningForm>(TWindowId::BibAmbiguousWarningForm);
+    registry.registerWindow<TResultCheckForm>(TWindowId::ResultCheckForm);
+    registry.registerWindow<TResultDialog>(TWindowId::ResultDialog);
+}
+
+} // namespace tvp

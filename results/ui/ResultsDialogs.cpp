@@ -1,0 +1,1092 @@
+#include "results/ui/ResultsDialogs.h"
+
+#include "core/barcode/BarcodeDispatcher.h"
+#include "core/connection/SlotGuard.h"
+#include "core/results/tvpUtils.h"
+#include "core/services/OrganisationServices.h"
+#include "core/services/ScoringServices.h"
+#include "core/ui/Dialogs.h"
+#include "core/ui/ExceptionDialog.h"
+#include "core/ui/ListViewHelpers.h"
+#include "core/ui/MainWindow.h"
+#include "core/ui/WindowContext.h"
+#include "core/ui/WindowRegistry.h"
+#include "organisation/HeightListRequests.h"
+#include "participants/ParticipantForms.h"
+#include "results/ui/ResultGrid.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace tvp {
+
+namespace {
+
+using enum TResultRequestType;
+
+const QString kCaption = QStringLiteral("Leistungen erfassen");
+const QString kLoading = QStringLiteral("Lade Teilnehmerliste...");
+const QString kPart = QStringLiteral("Results");
+const QString kQuestionHead =
+    QStringLiteral("Es sind noch ungespeicherte Änderungen oder Warnungen in der Leistungserfassung dieser "
+                   "Disziplin.\r\nBitte ggf. auch andere Läufe/Gruppen der Disziplin prüfen. ");
+const QString kFinishingOrderCaption = QStringLiteral("Rangfolge erfassen");
+const QString kNoValidFormat = QStringLiteral("Kein gültiges Ergebnisformat");
+// Heats above this cannot be named by lane (heat * 65536 + lane); the cache reports them.
+constexpr int kMaxHeats = 32767;
+
+} // namespace
+
+TResultDialog::TResultDialog(TWindowContext& context) : TTVPForm(context)
+{
+    setWindowTitle(kCaption);
+    closeMessage = kQuestionHead + QStringLiteral("Fenster schließen?");
+    reloadMessage = kQuestionHead + QStringLiteral("Daten neu laden?");
+    checkMessage = kQuestionHead + QStringLiteral("Fortfahren?");
+    resize(820, 560);
+    resultCache = std::make_unique<TResultCache>();
+    road_ = std::make_unique<TResultRoad>(context, resultRequests(), this,
+                                          [this](std::unique_ptr<TResultResponse> r, const TRequestOutcome& o) {
+                                              guarded([&] { RequestFinished(std::move(r), o); });
+                                          });
+    buildControls();
+    buildMenus();
+    grid_.rebuild(nullptr, 0);
+    StringGrid1->hide();
+
+    Timer1.setSingleShot(true);
+    Timer1.setInterval(10);
+    connect(&Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
+    if (auto* main = context.windows().get<TMainForm>(TWindowId::MainForm))
+        main->SubscribeForKeyCommand(this, [this](int key) {
+            bool handled = false;
+            guarded([&] { handled = hotKeyCallback(key); });
+            return handled;
+        });
+    // The dispatcher outlives every window.
+    QPointer<TResultDialog> self(this);
+    barcodeDispatcher().AddBarcodeCallback([self](const QString& code) { return self && self->OnBarcode(code); });
+}
+
+TResultDialog::~TResultDialog()
+{
+    // The focus moves while the window goes, after the cache is gone.
+    disconnect(qApp, nullptr, this, nullptr);
+    // Gone first: a request finishing later calls nobody back.
+    road_.reset();
+}
+
+void TResultDialog::buildControls()
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 0, 6, 0);
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    layout->setMenuBar(MainMenu1);
+
+    auto* choice = new QHBoxLayout;
+    Label1 = new QLabel(QStringLiteral("Disziplin:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    ComboBox1->setMinimumContentsLength(24);
+    ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    Label2 = new QLabel(QStringLiteral("Lauf/Gruppe:"), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    ComboBox2 = new QComboBox(this);
+    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
+    ComboBox2->setMinimumContentsLength(4);
+    ComboBox2->setEnabled(false);
+    choice->addWidget(Label1);
+    choice->addWidget(ComboBox1, 1);
+    choice->addWidget(Label2);
+    choice->addWidget(ComboBox2);
+    layout->addLayout(choice);
+
+    auto* versions = new QHBoxLayout;
+    CheckBox1 = new QCheckBox(QStringLiteral("Geänderte Einträge seit Version"), this);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    Edit1 = new QLineEdit(QStringLiteral("1"), this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setMaximumWidth(60);
+    Label5 = new QLabel(QStringLiteral("gelb markieren."), this);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    LabelVersion = new QLabel(this);
+    LabelVersion->setObjectName(QStringLiteral("Label6"));
+    versions->addWidget(CheckBox1);
+    versions->addWidget(Edit1);
+    versions->addWidget(Label5);
+    versions->addStretch(1);
+    versions->addWidget(LabelVersion);
+    layout->addLayout(versions);
+
+    auto* buttons = new QHBoxLayout;
+    Button1 = new QPushButton(QStringLiteral("Disziplin bearbeiten"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button2 = new QPushButton(QStringLiteral("Zur Wettkampfliste"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button3 = new QPushButton(QStringLiteral("Zur Auswertung"), this);
+    Button3->setObjectName(QStringLiteral("Button3"));
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    buttons->addWidget(Button3);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+
+    LabelHint = new QLabel(QStringLiteral("Leertaste oder \"+\" für nächste Spalte drücken."), this);
+    LabelHint->setObjectName(QStringLiteral("Label7"));
+    layout->addWidget(LabelHint);
+    LabelStatus = new QLabel(this);
+    LabelStatus->setObjectName(QStringLiteral("Label3"));
+    layout->addWidget(LabelStatus);
+    StringGrid1 = new TResultGrid(this);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setGridModel(&grid_);
+    StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    layout->addWidget(StringGrid1, 1);
+    LabelUnit = new QLabel(this);
+    LabelUnit->setObjectName(QStringLiteral("Label4"));
+    LabelLegend = new QLabel(this);
+    LabelLegend->setObjectName(QStringLiteral("Label8"));
+    layout->addWidget(LabelUnit);
+    layout->addWidget(LabelLegend);
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    layout->addWidget(StatusBar1);
+    for (QLabel* label : {LabelStatus, LabelVersion, LabelUnit, LabelLegend})
+        label->setTextFormat(Qt::PlainText);
+
+    connect(ComboBox1, &QComboBox::activated, this, [this] {
+        guarded([this] {
+            userChangedDisc_ = true;
+            ComboBox1Change();
+        });
+    });
+    connect(ComboBox2, &QComboBox::activated, this, [this] { guarded([this] { ComboBox2Change(); }); });
+    connect(CheckBox1, &QCheckBox::clicked, this, [this] { guarded([this] { readVersionFromEdit1(); }); });
+    connect(Edit1, &QLineEdit::textEdited, this, [this] {
+        guarded([this] {
+            CheckBox1->setChecked(true);
+            readVersionFromEdit1();
+        });
+    });
+    connect(StringGrid1, &TResultGrid::storeKey, this, [this](int key) { guarded([&] { StringGrid1KeyPress(key); }); });
+    connect(StringGrid1, &TResultGrid::editTextChanged, this, [this](const QModelIndex& index, const QString& text) {
+        guarded([&] { StringGrid1SetEditText(index, text); });
+    });
+    connect(StringGrid1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { guarded([&] { showGridMenu(pos); }); });
+    connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex& c) {
+        guarded([&] {
+            if (c.isValid() && c.row() < grid_.dataRows()) {
+                QStringList fixed;
+                for (int col = 0; col < grid_.fixedColumns(); ++col)
+                    fixed << grid_.index(c.row(), col).data().toString();
+                StringGrid1->setToolTip(QStringLiteral("|") + fixed.join(u'|'));
+                StatusBar1->showMessage(StringGrid1->toolTip());
+            }
+        });
+    });
+    // Leaving the grid drops the open edit.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+        guarded([&] {
+            const auto inGrid = [this](QWidget* w) { return w && (w == StringGrid1 || StringGrid1->isAncestorOf(w)); };
+            if (inGrid(old) && !inGrid(now) && resultCache)
+                resultCache->cancelEdit();
+        });
+    });
+    connect(Button1, &QPushButton::clicked, this, [this] {
+        guarded([this] {
+            if (auto* discs = context().windows().find<IDisciplineWindows>())
+                discs->ShowDisciplinForm(this, currentDisciplinID, 0);
+        });
+    });
+    connect(Button2, &QPushButton::clicked, this, [this] {
+        guarded([this] {
+            if (auto* lists = context().windows().getOrPlaceholder<IDisciplinListForm>(TWindowId::DisciplinListForm))
+                lists->showAndLoadDisciplin(currentDisciplinID);
+        });
+    });
+    connect(Button3, &QPushButton::clicked, this, [this] {
+        guarded([this] {
+            if (auto* analysis = context().windows().findOrPlaceholder<IAnalyseForm>(TWindowId::AnalyseForm))
+                analysis->ShowAndLoad(currentDisciplinID, 0);
+        });
+    });
+}
+
+void TResultDialog::buildMenus()
+{
+    Drucken1 = MainMenu1->addMenu(QStringLiteral("Drucken"));
+    Drucken1->setObjectName(QStringLiteral("Drucken1"));
+    Protokolldrucken1 = Drucken1->addAction(QStringLiteral("Protokoll für Lauf/Gruppe drucken (Strg+P)"));
+    Protokolldrucken1->setObjectName(QStringLiteral("Protokolldrucken1"));
+    Protokolldrucken1->setEnabled(false);
+    connect(Drucken1, &QMenu::aboutToShow, this,
+            [this] { Protokolldrucken1->setEnabled(StringGrid1->isVisibleTo(this)); });
+    connect(Protokolldrucken1, &QAction::triggered, this, [this] { guarded([this] { printProtocolClick(); }); });
+
+    Erfassungshilfen1 = MainMenu1->addMenu(QStringLiteral("&Erfassungshilfen"));
+    Erfassungshilfen1->setObjectName(QStringLiteral("Erfassungshilfen1"));
+    Rangfolgeerfassen1 = Erfassungshilfen1->addAction(kFinishingOrderCaption);
+    Rangfolgeerfassen1->setObjectName(QStringLiteral("Rangfolgeerfassen1"));
+    Rangfolgeerfassen1->setEnabled(false);
+    Zonenstrichliste1 = Erfassungshilfen1->addAction(QStringLiteral("Zonenstrichliste (F7)"));
+    Zonenstrichliste1->setObjectName(QStringLiteral("Zonenstrichliste1"));
+    Zonenstrichliste1->setEnabled(false);
+    connect(Rangfolgeerfassen1, &QAction::triggered, this, [this] { guarded([this] { Rangfolgeerfassen1Click(); }); });
+    connect(Zonenstrichliste1, &QAction::triggered, this, [this] { guarded([this] { Zonenstrichliste1Click(); }); });
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    AthletevonDisziplinabmelden1 = PopupMenu1->addAction(QStringLiteral("Athlet/Team von Disziplin abmelden"));
+    AthletevonDisziplinabmelden1->setObjectName(QStringLiteral("AthletevonDisziplinabmelden1"));
+    Fehlermeldunganzeigen1 = PopupMenu1->addAction(QStringLiteral("Warnmeldung anzeigen"));
+    Fehlermeldunganzeigen1->setObjectName(QStringLiteral("Fehlermeldunganzeigen1"));
+    connect(AthletevonDisziplinabmelden1, &QAction::triggered, this,
+            [this] { guarded([this] { AthletevonDisziplinabmelden1Click(); }); });
+    connect(Fehlermeldunganzeigen1, &QAction::triggered, this,
+            [this] { guarded([this] { Fehlermeldunganzeigen1Click(); }); });
+}
+
+// ---- entry points ----
+
+bool TResultDialog::enterDiscipline(int discId, int discBarcode)
+{
+    if (discId == 0 && discBarcode == 0) {
+        show();
+        return false;
+    }
+    if (isVisible() && !CheckDiscLeave())
+        return false;
+    currentDisciplinID = discId;
+    currentDisciplinBarcodeId = discBarcode;
+    return true;
+}
+
+void TResultDialog::markVersion(int version)
+{
+    if (version == kNoListVersion)
+        return;
+    Edit1->setText(QString::number(version));
+    CheckBox1->setChecked(true);
+    readVersionFromEdit1();
+}
+
+void TResultDialog::showHeat(int heat, int version, int topRow)
+{
+    currentHeatId = heat;
+    selectComboIntegerFilter(*ComboBox1, currentDisciplinID, -1);
+    hide();
+    StringGrid1->hide();
+    ComboBox2->setEnabled(false);
+    if (version == kNoListVersion) {
+        CheckBox1->setChecked(false);
+        readVersionFromEdit1();
+    }
+    markVersion(version);
+    FTopIndex = topRow > 0 ? topRow : 0;
+    LabelStatus->setText(kLoading);
+    show();
+}
+
+void TResultDialog::showAndLoadDisciplin(int discId, int heat, int version, int topRow)
+{
+    if (enterDiscipline(discId, 0))
+        showHeat(heat, version, topRow);
+}
+
+void TResultDialog::showAndLoadBarcodeDisciplin(int discBarcode, int heat, int version, int topRow)
+{
+    if (enterDiscipline(0, discBarcode))
+        showHeat(heat, version, topRow);
+}
+
+void TResultDialog::goToParticipant(TLoadType type, int version, bool show, bool showFinishingOrder)
+{
+    markVersion(version);
+    reload(type, showFinishingOrder);
+    if (show && !isVisible()) {
+        skipShowReload_ = true;
+        this->show();
+    }
+}
+
+void TResultDialog::goToAthlete(int discId, int athleteId, int attempt, bool withPrompt, int version, bool show,
+                                bool showFinishingOrder)
+{
+    if (!enterDiscipline(discId, 0))
+        return;
+    FAthleteToShow = athleteId;
+    FBarcodeAthleteToShow = FTeamToShow = 0;
+    FAttemptToShow = attempt;
+    goToParticipant(withPrompt ? TLoadType::lt_showAthleteWithPrompt : TLoadType::lt_showAthlete, version, show,
+                    showFinishingOrder);
+}
+
+void TResultDialog::goToTeam(int discId, int teamId, int attempt, int version, bool show, bool showFinishingOrder)
+{
+    if (!enterDiscipline(discId, 0))
+        return;
+    FTeamToShow = teamId;
+    FAthleteToShow = FBarcodeAthleteToShow = 0;
+    FAttemptToShow = attempt;
+    goToParticipant(TLoadType::lt_showTeam, version, show, showFinishingOrder);
+}
+
+void TResultDialog::goToBarcodeAthlete(int discBarcode, int athleteBarcode, int attempt, int version, bool show)
+{
+    if (!enterDiscipline(0, discBarcode))
+        return;
+    FBarcodeAthleteToShow = athleteBarcode;
+    FAthleteToShow = FTeamToShow = 0;
+    FAttemptToShow = attempt;
+    goToParticipant(TLoadType::lt_showAthlete, version, show, false);
+}
+
+void TResultDialog::reloadFromBibRanking()
+{
+    StringGrid1->clearSelection();
+    reload(TLoadType::lt_default);
+}
+
+void TResultDialog::cancelEdit()
+{
+    StringGrid1->leaveEditor();
+    if (resultCache)
+        resultCache->cancelEdit();
+}
+
+void TResultDialog::Zonenstrichliste1Click()
+{
+    if (!Zonenstrichliste1->isEnabled())
+        return;
+    const QModelIndex current = StringGrid1->currentIndex();
+    const int row = current.isValid() ? current.row() : -1;
+    const int id = resultCache->isTeamDisc() ? grid_.teamId(row) : grid_.athleteId(row);
+    const int attempt = current.isValid() ? grid_.attemptOfColumn(current.column()) : 0;
+    if (auto* tally = context().windows().findOrPlaceholder<ITallySheetForm>(TWindowId::TallySheetForm))
+        tally->ShowTallyDialog(currentDisciplinID, id, attempt);
+}
+
+void TResultDialog::unload()
+{
+    currentDisciplinID = 0;
+    currentDisciplinBarcodeId = 0;
+    currentHeatId = 0;
+    reload(TLoadType::lt_default);
+}
+
+bool TResultDialog::CheckDiscLeave()
+{
+    if (!resultCache || !resultCache->hasUncommitedChanges())
+        return true;
+    return !showDirtyDataMessage({}, checkMessage);
+}
+
+std::size_t TResultDialog::pendingRequests() const
+{
+    return road_->pending() + storeQueue_.size();
+}
+
+// ---- loading ----
+
+void TResultDialog::reloadData()
+{
+    reload(TLoadType::lt_default);
+    context().windows().reloadIfVisible(TWindowId::AquireBibOrderForm);
+    context().windows().reloadIfVisible(TWindowId::TallySheetForm);
+}
+
+void TResultDialog::FormShow()
+{
+    if (std::exchange(skipShowReload_, false))
+        return;
+    reloadData();
+}
+
+bool TResultDialog::checkItemChanged(const QString&)
+{
+    return resultCache && resultCache->hasUncommitedChanges();
+}
+
+void TResultDialog::reload(TLoadType type, bool showFinishingOrder)
+{
+    LabelVersion->clear();
+    auto request = std::make_unique<TResultRequest>();
+    if (currentDisciplinID == 0 && currentDisciplinBarcodeId == 0) {
+        StringGrid1->hide();
+        LabelStatus->setText(QStringLiteral("Keine Disziplin gewählt"));
+        LabelUnit->clear();
+        LabelLegend->clear();
+        request->reqType = rt_getList;
+        road_->AddRequest(std::move(request), TTransactionMode::tm_readonly);
+        Edit1->setText(QStringLiteral("1"));
+        CheckBox1->setChecked(false);
+        readVersionFromEdit1();
+        return;
+    }
+    LabelUnit->clear();
+    if (currentDisciplinID != 0) {
+        request->DisciplinId = currentDisciplinID;
+    } else {
+        request->DisciplinId = currentDisciplinBarcodeId;
+        request->findByBarcodeID = true;
+    }
+    StringGrid1->hide();
+    LabelStatus->setText(kLoading);
+    switch (type) {
+    case TLoadType::lt_default: request->reqType = rt_getList; break;
+    case TLoadType::lt_print:
+        request->reqType = rt_RefreshForPrint;
+        cancelEdit();
+        context().waitTexts().showWait(QStringLiteral("Aktualisiere Ansicht für Druck..."), this);
+        break;
+    case TLoadType::lt_showTeam:
+        request->reqType = rt_showTeam;
+        request->teamId = FTeamToShow;
+        request->attempt = FAttemptToShow;
+        request->tryToShowAquireBibForm = showFinishingOrder;
+        break;
+    case TLoadType::lt_showAthlete:
+    case TLoadType::lt_showAthleteWithPrompt:
+        request->reqType = rt_ShowAthlete;
+        request->attempt = FAttemptToShow;
+        request->athleteId = FBarcodeAthleteToShow != 0 ? FBarcodeAthleteToShow : FAthleteToShow;
+        request->tryToShowAquireBibForm = type == TLoadType::lt_showAthlete && showFinishingOrder;
+        request->promptForAddAthlete = type == TLoadType::lt_showAthleteWithPrompt;
+        break;
+    }
+    road_->AddRequest(std::move(request), TTransactionMode::tm_readonly);
+}
+
+void TResultDialog::RequestFinished(std::unique_ptr<TResultResponse> response, const TRequestOutcome& outcome)
+{
+    const auto command = TResultRequestType(outcome.command);
+    if (command == rt_RefreshForPrint)
+        context().waitTexts().closeWait(QStringLiteral("Aktualisiere Ansicht für Druck..."));
+    if (command == rt_setResult) {
+        storeInFlight_ = 0;
+        // The next store leaves whatever this one's answer does below.
+        struct SendNext {
+            TResultDialog* self;
+            ~SendNext() { self->sendStore(nullptr); }
+        } next{this};
+        if (!response) {
+            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
+                                              QStringLiteral("Kommunikationsfehler"), this);
+            return;
+        }
+        storeFinished(*response, outcome);
+        return;
+    }
+    if (!response) {
+        context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
+                                          QStringLiteral("Kommunikationsfehler"), this);
+        return;
+    }
+    if (command == rt_addParticipant)
+        addParticipantFinished(*response, outcome);
+    else
+        loadFinished(*response, outcome);
+}
+
+void TResultDialog::loadFinished(TResultResponse& response, const TRequestOutcome& outcome)
+{
+    const TResultRequestType type = response.reqType;
+    if (!outcome.ok()) {
+        if (type == rt_getList) {
+            setDisciplines(response.disciplines);
+            if (outcome.errorId == 13) {
+                resultCache = std::make_unique<TResultCache>();
+                currentHeatId = 0;
+                currentDisciplinID = 0;
+                ComboBox2->clear();
+                ComboBox2->setEnabled(false);
+                rebuildGrid();
+                return;
+            }
+        }
+        road_->report(outcome);
+        if (type != rt_getList)
+            reloadFormData(true);
+        return;
+    }
+
+    if (type == rt_ShowAthlete || type == rt_showTeam) {
+        const auto& heats = response.getParticipantsResponse.HeatList;
+        // The heat's own number: heats need not be numbered 1, 2, 3 in order.
+        const int position = type == rt_showTeam ? findHeatOfTeam(heats, response.id)
+                                                 : findHeatOfParticipant(heats, response.id, response.findByBarcodeID);
+        currentHeatId = position > 0 ? heats[std::size_t(position - 1)].HeatNo : 0;
+        if (position == 0 && response.DisciplinId != 0) {
+            if (type == rt_showTeam) {
+                context().messages().AddException(0, {}, QStringLiteral("Team nicht für Disziplin gemeldet"),
+                                                  QStringLiteral("Team suchen"), this);
+            } else if (response.promptForAddAthlete) {
+                if (askYesNo(this, QStringLiteral("Athlet hinzufügen"),
+                             QStringLiteral("Athlet ist nicht für diese Disziplin gemeldet. Automatisch in ersten "
+                                            "Lauf/Gruppe melden?"))) {
+                    auto add = std::make_unique<TResultRequest>();
+                    add->reqType = rt_addParticipant;
+                    add->DisciplinId = response.DisciplinId;
+                    add->athleteId = response.id;
+                    road_->AddRequest(std::move(add), TTransactionMode::tm_None);
+                }
+            } else {
+                context().messages().AddException(0, {}, QStringLiteral("Teilnehmer nicht für Disziplin gemeldet"),
+                                                  QStringLiteral("Athleten suchen"), this);
+            }
+        }
+    }
+
+    if (response.findByBarcodeID) {
+        currentDisciplinID = response.DisciplinId;
+        currentDisciplinBarcodeId = 0;
+    }
+    setDisciplines(response.disciplines);
+    // A load of a discipline the user left meanwhile fills nothing.
+    if (response.DisciplinId == 0 || response.DisciplinId != currentDisciplinID)
+        return;
+
+    FAttemptToShow = response.attempt;
+    FAthleteToShow = FBarcodeAthleteToShow = FTeamToShow = 0;
+    if (type == rt_ShowAthlete)
+        (response.findByBarcodeID ? FBarcodeAthleteToShow : FAthleteToShow) = response.id;
+    else if (type == rt_showTeam)
+        FTeamToShow = response.id;
+
+    addToResultCache(response);
+    reportLoadMessages();
+    selectComboIntegerFilter(*ComboBox1, currentDisciplinID, -1);
+    fillHeats();
+    LabelVersion->setText(
+        QStringLiteral("Aktuelle Listenversion: %1").arg(response.getParticipantsResponse.ListVersion));
+    showResultUnit();
+    readVersionFromEdit1();
+    context().windows().reloadIfVisible(TWindowId::AnalyseForm);
+
+    if (type == rt_RefreshForPrint) {
+        printCurrentProtocol();
+    } else if (type == rt_ShowAthlete || type == rt_showTeam) {
+        if (StringGrid1->isVisible())
+            StringGrid1->setFocus();
+    }
+    if (response.tryToShowAquireBibForm && Rangfolgeerfassen1->isEnabled())
+        if (auto* order = context().windows().findOrPlaceholder<IAquireBibOrderForm>(TWindowId::AquireBibOrderForm))
+            order->showDialog(currentDisciplinID, response.attempt);
+}
+
+void TResultDialog::addParticipantFinished(TResultResponse& response, const TRequestOutcome& outcome)
+{
+    if (!outcome.ok()) {
+        road_->report(outcome);
+        reloadFormData(true);
+        return;
+    }
+    goToAthlete(response.DisciplinId, response.id, 0, false, kNoListVersion, true, false);
+    TWindowRegistry& windows = context().windows();
+    windows.reloadIfVisible(TWindowId::DisciplinListForm);
+    windows.reloadIfVisible(TWindowId::ResultCheckForm);
+    if (auto* athletes = windows.get<IAthleteForm>(TWindowId::AthleteForm))
+        athletes->discParticipantsUpdated(response.DisciplinId);
+}
+
+void TResultDialog::addToResultCache(const TResultResponse& response)
+{
+    const TDisciplineInfo& d = response.disciplinInfo;
+    const auto& participants = response.getParticipantsResponse;
+    const proto::ResultTableType* table = response.getResultTableResponse.ResultTableType.get();
+    if (!resultCache->isForDisciplin(d.id, d.resultType, d.isTeam, d.attempts, d.assignmentType, d.resultFormat)) {
+        std::optional<std::vector<int>> heights;
+        if (!d.heightList.isEmpty())
+            heights = parseHeightList(d.heightList);
+        // The old cache goes with its queued changes: they belong to another discipline.
+        resultCache = std::make_unique<TResultCache>(
+            d.id, d.isTeam, d.assignmentType, d.resultType, table ? table->ResultUnitPattern : QString(), d.attempts,
+            [this](int row, int col) { ResultCacheCallback(row, col); }, d.resultFormat, participants.ListVersion,
+            std::move(heights));
+    } else {
+        resultCache->Clear(participants.ListVersion);
+    }
+    const TAssignedResults results(response.getResultTableResponse.Results);
+    resultCache->beginUpdate();
+    for (const proto::HeatParticipantsType& heat : participants.HeatList) {
+        for (const proto::VersionedParticipantsType& entry : heat.VersionedParticipants) {
+            if (entry.Athlete) {
+                resultCache->addAthleteRow(heat.HeatNo, *entry.Athlete, results, entry.Athlete->Bib, true,
+                                           entry.Version);
+            } else if (entry.Team && entry.Team->Team) {
+                resultCache->addTeamRow(heat.HeatNo, *entry.Team->Team, results,
+                                        getBibsOfTeam(entry.Team->Team->TeamID, participants.HeatList), true,
+                                        entry.Version);
+            } else {
+                // An empty place keeps its row, so row n stays place n for results by lane.
+                resultCache->addEmptyRow(heat.HeatNo, entry.Version);
+            }
+        }
+    }
+    resultCache->endUpdate();
+}
+
+void TResultDialog::setDisciplines(const std::vector<proto::DisciplinType>& disciplines)
+{
+    disciplines_.clear();
+    ComboBox1->clear();
+    for (const proto::DisciplinType& disc : disciplines) {
+        disciplines_.push_back(TDisciplineInfo::CreateFromDisc(disc));
+        ComboBox1->addItem(disc.Name, disc.DisciplinID);
+    }
+    selectComboIntegerFilter(*ComboBox1, currentDisciplinID, -1);
+    if (currentDisciplinID != 0 && ComboBox1->currentIndex() < 0 && currentDisciplinBarcodeId == 0) {
+        currentDisciplinID = 0;
+        ComboBox1Change();
+    }
+}
+
+void TResultDialog::fillHeats()
+{
+    ComboBox2->clear();
+    const int heats = std::min(resultCache->getNoOfHeats(), kMaxHeats);
+    for (int h = 1; h <= heats; ++h)
+        ComboBox2->addItem(QString::number(h));
+    ComboBox2->setEnabled(heats >= 1);
+    if (currentHeatId == 0)
+        currentHeatId = 1;
+    if (currentHeatId > ComboBox2->count())
+        currentHeatId = 0;
+    ComboBox2->setCurrentIndex(currentHeatId - 1);
+    rebuildGrid();
+}
+
+void TResultDialog::showResultUnit()
+{
+    if (currentDisciplinID == 0) {
+        LabelUnit->clear();
+        LabelLegend->clear();
+        Rangfolgeerfassen1->setEnabled(false);
+        Zonenstrichliste1->setEnabled(false);
+        return;
+    }
+    const proto::ResultValueType type = resultCache->getDiscResultType();
+    LabelUnit->setText(QStringLiteral("Einheit: ") + GetResultUnit(type, resultCache->ResultFormat()));
+    LabelLegend->setText(resultLegend(type));
+    const proto::ResultAssignmentType assignment = resultCache->getAssignmentType();
+    Rangfolgeerfassen1->setEnabled(type == proto::ResultValueType::Rank &&
+                                   assignment == proto::ResultAssignmentType::byBib);
+    Zonenstrichliste1->setEnabled(resultCache->ResultFormat() == TResultformat::rf_Points &&
+                                  assignment == proto::ResultAssignmentType::byAthleteOrTeam);
+}
+
+void TResultDialog::reloadVisibleOthers()
+{
+    TWindowRegistry& windows = context().windows();
+    windows.reloadIfVisible(TWindowId::AnalyseForm);
+    windows.reloadIfVisible(TWindowId::AquireBibOrderForm);
+    windows.reloadIfVisible(TWindowId::ResultCheckForm);
+}
+
+// ---- the grid ----
+
+void TResultDialog::ResultCacheCallback(int row, int col)
+{
+    if (row == 0)
+        rebuildGrid();
+    else if (resultCache)
+        grid_.refreshCell(row, col + 1);
+    DoItemChangeCheck(kPart);
+}
+
+void TResultDialog::reportLoadMessages()
+{
+    // A pattern the server holds but nobody can read, heats out of range: once per load.
+    for (const QString& message : resultCache->takeLoadMessages())
+        context().messages().AddException(0, {}, message, road_->requestName(int(rt_getList)), this);
+}
+
+void TResultDialog::rebuildGrid()
+{
+    const bool hadFocus = StringGrid1->hasFocus();
+    StringGrid1->leaveEditor();
+    if (currentHeatId == 0 || !resultCache) {
+        grid_.rebuild(nullptr, 0);
+        StringGrid1->hide();
+        LabelStatus->setText(QStringLiteral("Kein Lauf ausgewählt"));
+        return;
+    }
+    if (resultCache->getAttempts() <= 0) {
+        grid_.rebuild(nullptr, 0);
+        StringGrid1->hide();
+        LabelStatus->setText(QStringLiteral("Disziplin hat keine Versuche. Disziplineinstellungen überprüfen"));
+        return;
+    }
+    const TResultTable table = resultCache->getResultTable(currentHeatId);
+    grid_.rebuild(resultCache.get(), currentHeatId);
+    grid_.setVersionToCompare(ListVersionToCompare);
+    if (table.rows.empty()) {
+        StringGrid1->hide();
+        LabelStatus->setText(QStringLiteral("Keine Athleten für Lauf/Gruppe gemeldet"));
+        return;
+    }
+    LabelStatus->clear();
+    QHeaderView* header = StringGrid1->horizontalHeader();
+    header->resizeSection(0, 25);
+    header->resizeSection(1, 40);
+    header->resizeSection(2, 120);
+    if (!resultCache->isTeamDisc())
+        header->resizeSection(3, 130);
+    for (int c = grid_.fixedColumns(); c < grid_.columnCount(); ++c)
+        header->resizeSection(c, 90);
+    StringGrid1->show();
+    selectAfterRebuild(table);
+    if (hadFocus)
+        StringGrid1->setFocus();
+}
+
+void TResultDialog::selectAfterRebuild(const TResultTable& table)
+{
+    const int rows = grid_.dataRows();
+    const int attemptColumn = grid_.columnOfAttempt(FAttemptToShow > 0 ? FAttemptToShow : 1);
+    const bool team = resultCache->isTeamDisc();
+    for (int r = 0; r < rows; ++r) {
+        bool show = false;
+        if (team)
+            show = (FTeamToShow != 0 && grid_.teamId(r) == FTeamToShow) ||
+                   (FAthleteToShow != 0 && grid_.teamId(r) == FAthleteToShow);
+        else
+            show = FAthleteToShow != 0 && grid_.athleteId(r) == FAthleteToShow;
+        show = show || (FBarcodeAthleteToShow != 0 && grid_.barcode(r) == FBarcodeAthleteToShow);
+        if (show) {
+            StringGrid1->setCurrentIndex(grid_.index(r, attemptColumn));
+            StringGrid1->scrollTo(grid_.index(r, attemptColumn));
+        }
+    }
+    if (FTopIndex > 0 && FTopIndex <= rows) {
+        StringGrid1->setCurrentIndex(grid_.index(FTopIndex - 1, grid_.fixedColumns()));
+        StringGrid1->scrollRowInView(FTopIndex - 1);
+        StringGrid1->setFocus();
+    } else if (FAthleteToShow == 0 && FBarcodeAthleteToShow == 0 && table.editRow >= 1 && table.editRow <= rows &&
+               table.editCol >= 0 && table.editCol < grid_.attempts()) {
+        StringGrid1->setCurrentIndex(grid_.index(table.editRow - 1, grid_.columnOfAttempt(table.editCol + 1)));
+    }
+}
+
+void TResultDialog::StringGrid1SetEditText(const QModelIndex& index, const QString& text)
+{
+    const int attempt = grid_.attemptOfColumn(index.column());
+    if (!index.isValid() || attempt == 0 || grid_.isSkipRow(index.row()))
+        return;
+    resultCache->beginEdit(currentHeatId, index.row() + 1, attempt, text);
+    grid_.refreshCell(index.row() + 1, attempt);
+    DoItemChangeCheck(kPart);
+}
+
+void TResultDialog::StringGrid1KeyPress(int key)
+{
+    const bool alongRow = key == Qt::Key_Space || key == Qt::Key_Plus;
+    const QModelIndex current = StringGrid1->currentIndex();
+    const int attempt = current.isValid() ? grid_.attemptOfColumn(current.column()) : 0;
+    if (attempt == 0 || !grid_.hasCells(current.row())) {
+        moveToNextCell(alongRow);
+        return;
+    }
+    const int row = current.row();
+    const QString text = StringGrid1->currentText().trimmed();
+
+    auto request = std::make_unique<TResultRequest>();
+    request->reqType = rt_setResult;
+    request->DisciplinId = resultCache->getDisciplinId();
+    request->disciplinInfo = resultCache->getResultCachePartofDisciplineInfo();
+    request->attempt = attempt;
+    int id = 0;
+    switch (resultCache->getAssignmentType()) {
+    case proto::ResultAssignmentType::byAthleteOrTeam:
+        if (resultCache->isTeamDisc())
+            id = request->teamId = grid_.teamId(row);
+        else
+            id = request->athleteId = grid_.athleteId(row);
+        break;
+    case proto::ResultAssignmentType::byBib: {
+        // Several bibs: the first for now; none: nothing can be sent.
+        const std::vector<int> bibs = grid_.bibs(row);
+        id = request->bib = bibs.empty() ? 0 : bibs.front();
+        break;
+    }
+    case proto::ResultAssignmentType::byLane:
+        request->laneHeat = proto::LaneHeatType{currentHeatId, row + 1};
+        id = laneHeatToId(*request->laneHeat);
+        break;
+    }
+
+    if (text != QStringLiteral("-")) {
+        proto::ResultType result;
+        bool isPoints = false;
+        if (!StringToResult(text, resultCache->getDiscResultType(), result, heightFormatOf(resultCache->ResultFormat()),
+                            isPoints)) {
+            StringGrid1->leaveEditor();
+            resultCache->setError(id, attempt, kNoValidFormat);
+            grid_.refreshCell(row + 1, attempt);
+            StringGrid1->viewport()->update();
+            return;
+        }
+        request->result = result;
+    }
+    StringGrid1->leaveEditor();
+    if (id != 0) {
+        resultCache->addChange(id, attempt, request->result ? &*request->result : nullptr);
+        grid_.refreshCell(row + 1, attempt);
+        sendStore(std::move(request));
+    }
+    DoItemChangeCheck(kPart);
+    moveToNextCell(alongRow);
+}
+
+void TResultDialog::sendStore(std::unique_ptr<TResultRequest> request)
+{
+    if (request)
+        storeQueue_.push_back(std::move(request));
+    if (storeInFlight_ != 0 || storeQueue_.empty())
+        return;
+    std::unique_ptr<TResultRequest> next = std::move(storeQueue_.front());
+    storeQueue_.pop_front();
+    storeInFlight_ = road_->AddRequest(std::move(next), TTransactionMode::tm_None);
+}
+
+void TResultDialog::moveToNextCell(bool alongRow)
+{
+    if (const std::optional<QModelIndex> next = grid_.nextCell(StringGrid1->currentIndex(), alongRow))
+        StringGrid1->setCurrentIndex(*next);
+}
+
+int TResultDialog::assignedId(const TResultResponse& response) const
+{
+    switch (resultCache->getAssignmentType()) {
+    case proto::ResultAssignmentType::byBib: return response.bib;
+    case proto::ResultAssignmentType::byLane: return response.laneHeat ? laneHeatToId(*response.laneHeat) : 0;
+    default: return response.id;
+    }
+}
+
+void TResultDialog::storeFinished(TResultResponse& response, const TRequestOutcome& outcome)
+{
+    const TDisciplineInfo& d = response.disciplinInfo;
+    // An answer for a discipline left meanwhile touches none of the new one's cells.
+    const bool sameDiscipline =
+        resultCache->isForDisciplin(d.id, d.resultType, d.isTeam, d.attempts, d.assignmentType, d.resultFormat);
+    if (!outcome.ok()) {
+        QString text;
+        if (outcome.errorId != 0)
+            if (TExceptionForm* messages = ExceptionForm())
+                text = messages->getExceptionById(outcome.errorId, outcome.parameters);
+        if (text.isEmpty())
+            text = outcome.error;
+        if (outcome.errorId == 122 && response.bib != 0)
+            text += QLatin1Char(' ') + rankConflictHint(kFinishingOrderCaption, Erfassungshilfen1->title());
+        if (sameDiscipline)
+            resultCache->setError(assignedId(response), response.attempt, text);
+        return;
+    }
+    if (sameDiscipline) {
+        TResultChange change;
+        change.assignedId = assignedId(response);
+        change.attempt = response.attempt;
+        change.result = response.result;
+        resultCache->changeCommitted(change);
+    }
+    reloadVisibleOthers();
+}
+
+// ---- choosers and version marking ----
+
+void TResultDialog::ComboBox1Change()
+{
+    FTopIndex = 0;
+    const bool byUser = std::exchange(userChangedDisc_, false);
+    const int index = ComboBox1->currentIndex();
+    if (index < 0) {
+        currentDisciplinID = 0;
+        currentDisciplinBarcodeId = 0;
+        reload(TLoadType::lt_default);
+        return;
+    }
+    const int id = ComboBox1->itemData(index).toInt();
+    if (id == currentDisciplinID)
+        return;
+    CheckBox1->setChecked(false);
+    readVersionFromEdit1();
+    if (resultCache->getDisciplinId() != id) {
+        if (!CheckDiscLeave()) {
+            selectComboIntegerFilter(*ComboBox1, currentDisciplinID, -1);
+            return;
+        }
+        currentDisciplinID = id;
+        currentDisciplinBarcodeId = 0;
+        currentHeatId = 0;
+        reload(TLoadType::lt_default);
+    } else {
+        currentDisciplinID = id;
+    }
+    if (byUser)
+        StringGrid1->scrollToTop();
+}
+
+void TResultDialog::ComboBox2Change()
+{
+    FTopIndex = 0;
+    const int heat = ComboBox2->currentIndex() + 1;
+    if (heat != currentHeatId)
+        StringGrid1->scrollToTop();
+    currentHeatId = heat;
+    rebuildGrid();
+}
+
+void TResultDialog::readVersionFromEdit1()
+{
+    QPalette palette = Edit1->palette();
+    if (!CheckBox1->isChecked()) {
+        ListVersionToCompare = kNoListVersion;
+    } else {
+        const TVersionBoxState state = readVersionBox(Edit1->text(), resultCache ? resultCache->ListVersion() : 0);
+        ListVersionToCompare = state.version;
+        switch (state.look) {
+        case TVersionBoxState::Normal:
+            palette = Edit1->style()->standardPalette();
+            Edit1->setToolTip({});
+            break;
+        case TVersionBoxState::AboveCurrent:
+            palette.setColor(QPalette::Base, QColor(255, 255, 176));
+            Edit1->setToolTip(kVersionAboveHint);
+            break;
+        case TVersionBoxState::Invalid:
+            palette.setColor(QPalette::Base, QColor(255, 176, 176));
+            Edit1->setToolTip(kVersionInvalidHint);
+            CheckBox1->setChecked(false);
+            break;
+        }
+        Edit1->setPalette(palette);
+    }
+    grid_.setVersionToCompare(ListVersionToCompare);
+    StringGrid1->viewport()->update();
+}
+
+// ---- list barcodes and keys ----
+
+bool TResultDialog::OnBarcode(const QString& code)
+{
+    if (code.isEmpty() || code.front() != QLatin1Char('L')) {
+        Timer1.stop();
+        return false;
+    }
+    Fbarcode = code; // under the dispatcher's lock
+    Timer1.start();
+    return true;
+}
+
+void TResultDialog::Timer1Timer()
+{
+    Timer1.stop();
+    QString code;
+    {
+        std::lock_guard lock(BarcodeCriticalSection());
+        code = Fbarcode;
+    }
+    const std::optional<TListBarcode> list = readListBarcode(code);
+    if (!list) {
+        context().messages().AddWarning(0, {}, QStringLiteral("Ungültiger Wettkampflistenbarcode"),
+                                        QStringLiteral("Barcode scannen"), this);
+        return;
+    }
+    showAndLoadBarcodeDisciplin(list->disciplineBarcode, list->heat, list->version, list->topRow);
+}
+
+bool TResultDialog::hotKeyCallback(int key)
+{
+    if (key != Qt::Key_P)
+        return false;
+    printProtocolClick();
+    return true;
+}
+
+// ---- menus ----
+
+void TResultDialog::printProtocolClick()
+{
+    if (!StringGrid1->isVisibleTo(this) || !CheckDiscLeave())
+        return;
+    reload(TLoadType::lt_print);
+}
+
+void TResultDialog::Rangfolgeerfassen1Click()
+{
+    int attempt = 1;
+    if (resultCache->getAttempts() > 1) {
+        const std::optional<QString> answer = context().dialogs().getText(
+            this, QStringLiteral("Laufnummer wählen"),
+            QStringLiteral("Die Disziplin ist für mehrere Versuche konfiguriert. Für welchen soll die Rangfolge "
+                           "erfasst werden?"),
+            QStringLiteral("1"));
+        if (answer) {
+            bool ok = false;
+            attempt = answer->trimmed().toInt(&ok);
+            if (!ok || attempt < 1 || attempt > resultCache->getAttempts()) {
+                context().messages().AddException(0, {}, QStringLiteral("Ungültige Versuchsnummer"),
+                                                  kFinishingOrderCaption, this);
+                return;
+            }
+        }
+    }
+    if (auto* order = context().windows().findOrPlaceholder<IAquireBibOrderForm>(TWindowId::AquireBibOrderForm))
+        order->showDialog(currentDisciplinID, attempt);
+}
+
+void TResultDialog::showGridMenu(const QPoint& pos)
+{
+    const QModelIndex clicked = StringGrid1->indexAt(pos);
+    if (clicked.isValid()) {
+        // A fixed column counts as the first attempt.
+        const int column = grid_.attemptOfColumn(clicked.column()) == 0 ? grid_.fixedColumns() : clicked.column();
+        StringGrid1->setCurrentIndex(grid_.index(clicked.row(), column));
+    }
+    const QModelIndex current = StringGrid1->currentIndex();
+    AthletevonDisziplinabmelden1->setEnabled(current.isValid() && current.row() < grid_.dataRows());
+    Fehlermeldunganzeigen1->setEnabled(!grid_.cellStatusText(current).isEmpty());
+    PopupMenu1->popup(StringGrid1->viewport()->mapToGlobal(pos));
+}
+
+void TResultDialog::AthletevonDisziplinabmelden1Click()
+{
+    const QModelIndex current = StringGrid1->currentIndex();
+    if (!current.isValid())
+        return;
+    const int id = resultCache->isTeamDisc() ? grid_.teamId(current.row()) : grid_.athleteId(current.row());
+    if (id == 0)
+        return;
+    if (context().dialogs().messageBox(this, QStringLiteral("Fortfahren?"),
+                                       QStringLiteral("Athleten/Team aus Disziplineinteilung wirklich entfernen?"),
+                                       TMsgKind::Question, TMsgButtons::YesNo) == TMsgAnswer::No)
+        return;
+    if (!CheckDiscLeave())
+        return;
+    if (auto* lists = context().windows().getOrPlaceholder<IDisciplinListForm>(TWindowId::DisciplinListForm))
+        lists->removeAbstractAthlete({id}, currentDisciplinID);
+}
+
+void TResultDialog::Fehlermeldunganzeigen1Click()
+{
+    const QString text = grid_.cellStatusText(StringGrid1->currentIndex());
+    if (!text.isEmpty())
+        showInformation(this, QStringLiteral("Warnmeldung anzeigen"), text);
+}
+
+} // namespace tvp

@@ -1,0 +1,158 @@
+#pragma once
+// "Leistungen erfassen": one heat of one discipline as a grid of attempts. Every value is stored on
+// Enter, space or "+" at once; the cell's bar tells whether the server has it. The window is
+// reached from the competition lists, the checks, the capture windows and list barcodes.
+
+#include "core/results/ResultCache.h"
+#include "core/services/ResultCaptureServices.h"
+#include "core/ui/TVPForm.h"
+#include "results/ResultGridModel.h"
+#include "results/ResultRequests.h"
+
+#include <QTimer>
+
+#include <deque>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QStatusBar;
+
+namespace tvp {
+
+class TResultGrid;
+
+class TResultDialog : public TTVPForm, public IResultDialog {
+    Q_OBJECT
+public:
+    explicit TResultDialog(TWindowContext& context);
+    ~TResultDialog() override;
+
+    // IResultDialog
+    void showAndLoadDisciplin(int discId, int heat, int version, int topRow) override;
+    void showAndLoadBarcodeDisciplin(int discBarcode, int heat, int version, int topRow) override;
+    void goToAthlete(int discId, int athleteId, int attempt, bool withPrompt, int version, bool show,
+                     bool showFinishingOrder) override;
+    void goToTeam(int discId, int teamId, int attempt, int version, bool show, bool showFinishingOrder) override;
+    void goToBarcodeAthlete(int discBarcode, int athleteBarcode, int attempt, int version, bool show) override;
+    void reloadFromBibRanking() override;
+    void cancelEdit() override;
+    void Zonenstrichliste1Click() override;
+
+    void unload() override;
+    // Leaving the discipline: true when nothing is unsaved or the user agrees.
+    bool CheckDiscLeave();
+    bool OnBarcode(const QString& code);
+    bool hotKeyCallback(int key);
+
+    // For tests and benchmarks: the window's requests not answered yet, and what it shows.
+    std::size_t pendingRequests() const;
+    const TResultCache* cache() const { return resultCache.get(); }
+    const TResultGridModel& grid() const { return grid_; }
+    int currentHeat() const { return currentHeatId; }
+    int currentDiscipline() const { return currentDisciplinID; }
+
+protected:
+    void reloadData() override;
+    bool checkItemChanged(const QString& part) override;
+    void FormShow() override;
+
+private:
+    void buildControls();
+    // The entry points' common start: false when the window is only shown or the user stays.
+    bool enterDiscipline(int discId, int discBarcode);
+    void markVersion(int version);
+    void showHeat(int heat, int version, int topRow);
+    void goToParticipant(TLoadType type, int version, bool show, bool showFinishingOrder);
+    void buildMenus();
+    void reload(TLoadType type, bool showFinishingOrder = false);
+    void RequestFinished(std::unique_ptr<TResultResponse> response, const TRequestOutcome& outcome);
+    void loadFinished(TResultResponse& response, const TRequestOutcome& outcome);
+    void storeFinished(TResultResponse& response, const TRequestOutcome& outcome);
+    void addParticipantFinished(TResultResponse& response, const TRequestOutcome& outcome);
+    void addToResultCache(const TResultResponse& response);
+    void setDisciplines(const std::vector<proto::DisciplinType>& disciplines);
+    void fillHeats();
+    void showResultUnit();
+    void reloadVisibleOthers();
+
+    void ResultCacheCallback(int row, int col);
+    void rebuildGrid();
+    void selectAfterRebuild(const TResultTable& table);
+
+    void StringGrid1KeyPress(int key);
+    void StringGrid1SetEditText(const QModelIndex& index, const QString& text);
+    void sendStore(std::unique_ptr<TResultRequest> request);
+    void moveToNextCell(bool alongRow);
+    int assignedId(const TResultResponse& response) const;
+
+    void ComboBox1Change();
+    void ComboBox2Change();
+    void readVersionFromEdit1();
+    void Timer1Timer();
+    void printProtocolClick();
+    void printCurrentProtocol();
+    QString getSquadStringForHeat() const;
+    void Rangfolgeerfassen1Click();
+    void AthletevonDisziplinabmelden1Click();
+    void Fehlermeldunganzeigen1Click();
+    void showGridMenu(const QPoint& pos);
+    void reportLoadMessages();
+
+    std::unique_ptr<TResultCache> resultCache;
+    int currentDisciplinID = 0;
+    int currentDisciplinBarcodeId = 0;
+    int currentHeatId = 0;
+    int FAthleteToShow = 0;
+    int FTeamToShow = 0;
+    int FBarcodeAthleteToShow = 0;
+    int FAttemptToShow = 0;
+    int ListVersionToCompare = kNoListVersion;
+    int FTopIndex = 0;
+    QString Fbarcode;
+
+    TResultGridModel grid_;
+    std::unique_ptr<TResultRoad> road_;
+    // Stores leave one after the other, in typing order: two on separate channels could overtake.
+    std::deque<std::unique_ptr<TResultRequest>> storeQueue_;
+    quint32 storeInFlight_ = 0;
+    bool userChangedDisc_ = false;
+    bool skipShowReload_ = false; // the entry point loads already
+    std::vector<TDisciplineInfo> disciplines_;
+
+    QMenuBar* MainMenu1;
+    QMenu* Drucken1;
+    QAction* Protokolldrucken1;
+    QMenu* Erfassungshilfen1;
+    QAction* Rangfolgeerfassen1;
+    QAction* Zonenstrichliste1;
+    QMenu* PopupMenu1;
+    QAction* AthletevonDisziplinabmelden1;
+    QAction* Fehlermeldunganzeigen1;
+    QLabel* Label1;
+    QComboBox* ComboBox1;
+    QLabel* Label2;
+    QComboBox* ComboBox2;
+    QLabel* LabelStatus;
+    QLabel* LabelVersion;
+    QLabel* LabelUnit;
+    QLabel* LabelLegend;
+    QLabel* LabelHint;
+    QCheckBox* CheckBox1;
+    QLineEdit* Edit1;
+    QLabel* Label5;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    QPushButton* Button3;
+    TResultGrid* StringGrid1;
+    QStatusBar* StatusBar1;
+    QTimer Timer1;
+};
+
+} // namespace tvp

@@ -1,0 +1,231 @@
+#pragma once
+// The result entry window offscreen on a stand-in with one competition: two teams with a squad
+// each, athletes with bibs, and disciplines by athlete, by bib, by lane (with an empty place) and
+// of teams. Fakes stand in for the windows it opens.
+
+#include "core/connection/CommunicationThread.h"
+#include "core/connection/CompetitionUrlHolder.h"
+#include "core/connection/CurrentCompetition.h"
+#include "core/services/OrganisationServices.h"
+#include "core/services/ResultCaptureServices.h"
+#include "core/ui/WindowContext.h"
+#include "core/ui/WindowRegistry.h"
+#include "participants/ParticipantForms.h"
+#include "results/ResultUnitParser.h"
+#include "results/ui/ResultGrid.h"
+#include "results/ui/ResultsDialogs.h"
+#include "tests/support/RecordingMessages.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/StandinHarness.h"
+#include "tests/support/StandinSeed.h"
+#include "tests/support/TempAppFolders.h"
+#include "tests/support/TestUtil.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tvp::test {
+
+class FakeAthletes : public QWidget, public IAthleteForm {
+public:
+    void showAthlete(int athleteId, int teamId) override
+    {
+        calls << QStringLiteral("showAthlete %1 %2").arg(athleteId).arg(teamId);
+    }
+    void showTeamMembers(int) override {}
+    void showDisc(int, int) override {}
+    void discParticipantsUpdated(int d) override { calls << QStringLiteral("discParticipantsUpdated %1").arg(d); }
+    std::vector<int> getSelectedIds() const override { return {}; }
+    std::optional<proto::AthleteType> getCachedAthleteByID(int) const override { return std::nullopt; }
+    std::optional<proto::AthleteType> getCachedAthlete(int) const override { return std::nullopt; }
+    void selectAthlete(int) override {}
+    void createNewAthleteWithBarcode(int) override {}
+    void checkParticipantContraints(bool) override {}
+    QStringList calls;
+};
+
+class FakeFinishingOrder : public QWidget, public IAquireBibOrderForm {
+public:
+    void showDialog(int discId, int attempt) override
+    {
+        calls << QStringLiteral("showDialog %1 %2").arg(discId).arg(attempt);
+    }
+    QStringList calls;
+};
+
+class FakeTally : public QWidget, public ITallySheetForm {
+public:
+    void ShowTallyDialog(int discId, int id, int attempt) override
+    {
+        calls << QStringLiteral("ShowTallyDialog %1 %2 %3").arg(discId).arg(id).arg(attempt);
+    }
+    QStringList calls;
+};
+
+class ResultWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folders.isValid());
+        registerResultUnitPatterns();
+        InitComm();
+        standin.start();
+        competitionUrlHolderInstance().setServerUrl(standin.serverAddress());
+        seed = std::make_unique<StandinSeed>(standin.dataFile());
+        comp = seed->competition(QStringLiteral("Kinderleichtathletik"));
+        u10 = seed->ageClass(comp, QStringLiteral("U10"));
+        foxes = seed->team(comp, QStringLiteral("Füchse"), u10);
+        owls = seed->team(comp, QStringLiteral("Eulen"), u10);
+        seed->squad(comp, 1, QStringLiteral("Rot"), u10, {foxes});
+        seed->squad(comp, 2, QString(), u10, {owls});
+        anna = seed->athlete(comp, QStringLiteral("Anna"), QStringLiteral("Berg"), foxes, 0, {7});
+        ben = seed->athlete(comp, QStringLiteral("Ben"), QStringLiteral("Acker"), foxes, 0, {8});
+        cara = seed->athlete(comp, QStringLiteral("Cara"), QStringLiteral("Dorn"), owls, 0, {9, 10});
+
+        jump = discipline(QStringLiteral("Weitsprung"), 2, false, "byAthleteOrTeam", QStringLiteral("Distance"));
+        seed->placeAthlete(jump, anna, 1);
+        seed->placeAthlete(jump, ben, 1);
+        seed->placeAthlete(jump, cara, 2);
+        throwing = discipline(QStringLiteral("Ballwurf"), 2, false, "byBib", QStringLiteral("Distance"));
+        seed->placeAthlete(throwing, anna, 1);
+        seed->placeAthlete(throwing, cara, 1);
+        sprint = discipline(QStringLiteral("Sprint"), 1, false, "byLane", QStringLiteral("Time"));
+        seed->placeAthleteAt(sprint, anna, 1, 1);
+        seed->placeAthleteAt(sprint, ben, 1, 3);
+        relay = discipline(QStringLiteral("Staffel"), 1, true, "byAthleteOrTeam", QStringLiteral("Time"));
+        seed->placeTeam(relay, foxes, 1);
+        seed->placeTeam(relay, owls, 1);
+
+        auto record = std::make_unique<proto::CompetitionType>();
+        record->ID = comp;
+        record->Name = QStringLiteral("Kinderleichtathletik");
+        competition.SetCompetitionInternal(std::move(record));
+        auto scripted = std::make_unique<ScriptedDialogs>();
+        script = scripted.get();
+        setDialogs(std::move(scripted));
+        windows.place(TWindowId::AthleteForm, &athletes);
+        windows.place(TWindowId::AquireBibOrderForm, &finishingOrder);
+        windows.place(TWindowId::TallySheetForm, &tally);
+        form = std::make_unique<TResultDialog>(context);
+        windows.place(TWindowId::ResultDialog, form.get());
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        EXPECT_TRUE(script->allAnswered()) << "unanswered: " << script->steps.front().caption.toStdString();
+        setDialogs(nullptr);
+    }
+
+    int discipline(const QString& name, int attempts, bool team, const char* assignment, const QString& kind)
+    {
+        proto::ResultTableType table;
+        table.ResultsPerRow = attempts;
+        table.Team = team;
+        const int id = seed->discipline(comp, name, u10, table);
+        seed->db()
+            .query("UPDATE disciplines SET result_assignment = ? WHERE id = ?", QString::fromLatin1(assignment), id)
+            .run();
+        uiInfo(QStringLiteral("Disciplin_ResultType"), id, kind);
+        return id;
+    }
+    void uiInfo(const QString& key, int id, const QString& value)
+    {
+        seed->db()
+            .query("INSERT INTO ui_infos (key, assoc_id, value) VALUES (?, ?, ?) "
+                   "ON CONFLICT (key, assoc_id) DO UPDATE SET value = excluded.value",
+                   key, id, value)
+            .run();
+    }
+
+    bool settled()
+    {
+        return waitUntil([this] { return form->pendingRequests() == 0 && runningRequestCount() == 0; }, 10000);
+    }
+    // Opens the window on a discipline's heat as the competition list does.
+    void open(int discipline, int heat = 1)
+    {
+        form->showAndLoadDisciplin(discipline, heat, IResultDialog::kNoVersion, 0);
+        ASSERT_TRUE(settled());
+        form->activateWindow();
+        grid()->setFocus();
+    }
+
+    TResultGrid* grid() const { return form->findChild<TResultGrid*>(QStringLiteral("StringGrid1")); }
+    const TResultGridModel& model() const { return form->grid(); }
+    QString cell(int row, int attempt) const
+    {
+        return model().index(row, model().columnOfAttempt(attempt)).data().toString();
+    }
+    TSetResultStatus state(int row, int attempt) const
+    {
+        return TSetResultStatus(
+            model().index(row, model().columnOfAttempt(attempt)).data(TResultGridModel::kStatusRole).toInt());
+    }
+    void go(int row, int attempt) const
+    {
+        grid()->setCurrentIndex(model().index(row, model().columnOfAttempt(attempt)));
+    }
+    // (row, attempt) of the cursor.
+    std::pair<int, int> cursor() const
+    {
+        const QModelIndex c = grid()->currentIndex();
+        return {c.row(), model().attemptOfColumn(c.column())};
+    }
+    // Keys as the user types them: the first opens the cell's editor, the others go to it.
+    void type(const QString& text)
+    {
+        for (QChar ch : text) {
+            QWidget* target = grid()->editorWidget() ? static_cast<QWidget*>(grid()->editorWidget()) : grid();
+            QTest::keyClick(target, ch.toLatin1());
+        }
+    }
+    void press(Qt::Key key)
+    {
+        QWidget* target = grid()->editorWidget() ? static_cast<QWidget*>(grid()->editorWidget()) : grid();
+        QTest::keyClick(target, key);
+    }
+
+    // "kind value" of the stand-in's result of an athlete's attempt; empty for none.
+    QString stored(int discipline, int attempt, const char* column, int id)
+    {
+        const std::string sql = std::string("SELECT kind, distance_in_meter, time_in_seconds FROM results "
+                                            "WHERE discipline_id = ? AND attempt = ? AND ") +
+                                column + " = ?";
+        standin::Statement q = seed->db().query(sql.c_str(), discipline, attempt, id);
+        if (!q.next())
+            return {};
+        const double value = q.textAt(0) == u"Time" ? q.doubleAt(2) : q.doubleAt(1);
+        return q.textAt(0) + u' ' + QString::number(value);
+    }
+    QString storedForTeam(int discipline, int attempt, int team)
+    {
+        standin::Statement q = seed->db().query(
+            "SELECT r.kind, r.time_in_seconds FROM results r JOIN result_teams t ON t.result_id = r.id "
+            "WHERE r.discipline_id = ? AND r.attempt = ? AND t.team_id = ?",
+            discipline, attempt, team);
+        return q.next() ? q.textAt(0) + u' ' + QString::number(q.doubleAt(1)) : QString();
+    }
+
+    TempAppFolders folders;
+    StandinHarness standin;
+    std::unique_ptr<StandinSeed> seed;
+    int comp = 0, u10 = 0, foxes = 0, owls = 0, anna = 0, ben = 0, cara = 0;
+    int jump = 0, throwing = 0, sprint = 0, relay = 0;
+
+    TCurrentCompetition competition;
+    TWindowRegistry windows;
+    TWindowContext context{competition, windows};
+    RecordingContext recorder{context};
+    ScriptedDialogs* script = nullptr;
+    FakeAthletes athletes;
+    FakeFinishingOrder finishingOrder;
+    FakeTally tally;
+    std::unique_ptr<TResultDialog> form;
+};
+
+} // namespace tvp::test

@@ -1,0 +1,428 @@
+// The result entry window against the stand-in, typed into as a user types.
+
+#include "core/barcode/BarcodeDispatcher.h"
+#include "core/barcode/BarcodeUtils.h"
+#include "core/results/tvpUtils.h"
+#include "tests/core/print/PdfTools.h"
+#include "tests/results/ResultWindowFixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPixmap>
+#include <QScreen>
+
+namespace tvp::test {
+namespace {
+
+using S = TSetResultStatus;
+
+TEST_F(ResultWindowTest, ByAthleteEnterGoesDownSpaceAndPlusAlongAndMinusDeletes)
+{
+    const int dan = seed->athlete(comp, QStringLiteral("Dan"), QStringLiteral("Dachs"), owls, 0, {11});
+    seed->placeAthleteAt(jump, dan, 1, 4); // place 3 stays empty
+    open(jump);
+    ASSERT_TRUE(grid()->isVisible());
+    ASSERT_EQ(model().rowCount(), 4);
+    QStringList header;
+    for (int c = 0; c < model().columnCount(); ++c)
+        header << model().headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(header, (QStringList{"#", "Startnr.", "Team", "AthletIn", "1. Versuch", "2. Versuch"}));
+    EXPECT_EQ(model().index(0, 3).data().toString(), QStringLiteral("Berg, Anna"));
+    EXPECT_EQ(model().index(0, 1).data().toString(), QStringLiteral("7"));
+    EXPECT_EQ(cell(0, 1), QStringLiteral("-"));
+
+    go(0, 1);
+    type(QStringLiteral("4,5"));
+    press(Qt::Key_Return);
+    EXPECT_EQ(state(0, 1), S::sr_pending) << "grey until the stand-in answers";
+    EXPECT_EQ(cursor(), std::make_pair(1, 1));
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(state(0, 1), S::sr_uptodate);
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna), QStringLiteral("Distance 4.5"));
+
+    // Space never reaches the text: the value stores and the cursor goes along the row.
+    type(QStringLiteral("3,9"));
+    press(Qt::Key_Space);
+    EXPECT_EQ(cursor(), std::make_pair(1, 2));
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 1, "athlete_id", ben), QStringLiteral("Distance 3.9"));
+
+    // "+" after the last attempt goes to the next row that takes results: the empty place is passed.
+    type(QStringLiteral("4"));
+    press(Qt::Key_Plus);
+    EXPECT_EQ(cursor(), std::make_pair(3, 1));
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 2, "athlete_id", ben), QStringLiteral("Distance 4"));
+
+    // Enter in the last row goes to the first row of the next attempt.
+    go(3, 1);
+    press(Qt::Key_Return);
+    EXPECT_EQ(cursor(), std::make_pair(0, 2));
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 1, "athlete_id", dan), QString()) << "an unchanged \"-\" deletes nothing there";
+
+    // "-" deletes: grey until confirmed, then no result.
+    go(0, 1);
+    type(QStringLiteral("-"));
+    press(Qt::Key_Return);
+    EXPECT_EQ(state(0, 1), S::sr_pending);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna), QString());
+    EXPECT_EQ(cell(0, 1), QStringLiteral("-"));
+    EXPECT_FALSE(form->cache()->hasUncommitedChanges());
+    EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join('\n').toStdString();
+}
+
+TEST_F(ResultWindowTest, UnreadableInputStaysRedUnsentAndTypingBackRestoresTheColour)
+{
+    open(jump);
+    go(0, 2);
+    type(QStringLiteral("abc"));
+    press(Qt::Key_Return);
+    EXPECT_EQ(form->pendingRequests(), 0u) << "nothing sent";
+    EXPECT_EQ(state(0, 2), S::sr_error);
+    EXPECT_EQ(cell(0, 2), QStringLiteral("abc"));
+    EXPECT_EQ(cursor(), std::make_pair(0, 2)) << "the cursor stays";
+    const QString status =
+        QStringLiteral("Status der Zelle(Anna Berg, Versuch 2): Fehler: Kein gültiges Ergebnisformat");
+    EXPECT_EQ(model().cellStatusText(grid()->currentIndex()), status);
+    script->expectMessage(QStringLiteral("Warnmeldung anzeigen"), TMsgAnswer::Ok);
+    form->findChild<QAction*>(QStringLiteral("Fehlermeldunganzeigen1"))->trigger();
+    ASSERT_FALSE(script->seen.empty());
+    EXPECT_EQ(script->seen.back().text, status);
+    EXPECT_EQ(stored(jump, 2, "athlete_id", anna), QString());
+
+    // An edited cell turns silver; typing the stored text back gives its colour back.
+    go(1, 1);
+    type(QStringLiteral("5"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    const QString storedText = cell(1, 1);
+    go(1, 1);
+    type(QStringLiteral("6"));
+    EXPECT_EQ(state(1, 1), S::sr_edited);
+    press(Qt::Key_Backspace);
+    for (QChar ch : storedText)
+        QTest::keyClick(grid()->editorWidget(), ch.toLatin1());
+    EXPECT_EQ(state(1, 1), S::sr_uptodate);
+}
+
+TEST_F(ResultWindowTest, ByBibStoresTheRowsFirstBib)
+{
+    open(throwing);
+    EXPECT_EQ(model().headerData(1, Qt::Horizontal).toString(), QStringLiteral("*Startnr."));
+    EXPECT_EQ(model().index(1, 1).data().toString(), QStringLiteral("9,10"));
+    go(0, 1);
+    type(QStringLiteral("30"));
+    press(Qt::Key_Return);
+    type(QStringLiteral("25"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(throwing, 1, "bib", 7), QStringLiteral("Distance 30"));
+    EXPECT_EQ(stored(throwing, 1, "bib", 9), QStringLiteral("Distance 25"));
+    EXPECT_EQ(state(0, 1), S::sr_uptodate);
+    EXPECT_EQ(state(1, 1), S::sr_uptodate);
+}
+
+TEST_F(ResultWindowTest, ByLaneAnEmptyPlaceTakesInputAndItsRefusalTurnsRed)
+{
+    open(sprint);
+    ASSERT_EQ(model().rowCount(), 3);
+    EXPECT_EQ(model().headerData(0, Qt::Horizontal).toString(), QStringLiteral("*#"));
+    EXPECT_EQ(model().index(1, 0).data().toString(), QStringLiteral("2"));
+    EXPECT_EQ(model().index(1, 3).data().toString(), QString());
+    go(0, 1);
+    type(QStringLiteral("9,8"));
+    press(Qt::Key_Return);
+    EXPECT_EQ(cursor(), std::make_pair(1, 1)) << "by lane no place is passed";
+    type(QStringLiteral("10"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(sprint, 1, "athlete_id", anna), QStringLiteral("Time 9.8"));
+    EXPECT_EQ(state(0, 1), S::sr_uptodate);
+    EXPECT_EQ(state(1, 1), S::sr_error) << "the stand-in refuses a store into an empty place";
+    EXPECT_NE(cell(1, 1), QStringLiteral("-")) << "the refused value stays to be corrected";
+    EXPECT_TRUE(
+        model().cellStatusText(model().index(1, model().columnOfAttempt(1))).contains(QStringLiteral("Fehler: ")));
+    EXPECT_TRUE(recorder.messages.messages.empty()) << "a refusal shows in the cell only";
+    EXPECT_TRUE(form->cache()->hasUncommitedChanges());
+}
+
+TEST_F(ResultWindowTest, TeamDisciplinesStoreForTheTeam)
+{
+    open(relay);
+    QStringList header;
+    for (int c = 0; c < model().columnCount(); ++c)
+        header << model().headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(header, (QStringList{"#", "Startnr.", "Team", "1. Lauf"}));
+    EXPECT_EQ(model().index(0, 1).data().toString(), QStringLiteral("7,8"));
+    go(0, 1);
+    type(QStringLiteral("55,2"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(storedForTeam(relay, 1, foxes), QStringLiteral("Time 55.2"));
+    EXPECT_EQ(state(0, 1), S::sr_uptodate) << "confirmed by the team id the stand-in answers";
+}
+
+TEST_F(ResultWindowTest, AStoreUnansweredOverAReloadShowsYellowAndStoresOneAfterTheOther)
+{
+    open(jump);
+    // Another client holds the write lock: the store waits while the window reloads.
+    StandinClient other(standin.port());
+    other.begin(false);
+    go(0, 1);
+    type(QStringLiteral("4"));
+    press(Qt::Key_Return);
+    go(0, 1);
+    type(QStringLiteral("5"));
+    press(Qt::Key_Return);
+    go(0, 2);
+    type(QStringLiteral("6"));
+    press(Qt::Key_Return);
+    form->reloadFormData(false);
+    ASSERT_TRUE(waitUntil([&] { return state(0, 1) == S::sr_uncommited; }, 5000));
+    EXPECT_TRUE(cell(0, 1).startsWith(u'5')) << "the newest of the queued changes: " << cell(0, 1).toStdString();
+    EXPECT_EQ(state(0, 2), S::sr_uncommited) << "every attempt's queued change comes back";
+    other.rollback();
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna), QStringLiteral("Distance 5")) << "typing order kept";
+    EXPECT_EQ(stored(jump, 2, "athlete_id", anna), QStringLiteral("Distance 6"));
+    EXPECT_EQ(state(0, 1), S::sr_uptodate);
+    EXPECT_EQ(state(0, 2), S::sr_uptodate);
+}
+
+TEST_F(ResultWindowTest, ARefusalForADisciplineLeftMeanwhileMarksNothing)
+{
+    // Refused by the stand-in once it waited this long for the write lock.
+    standin.stop();
+    standin.options.writeWait = std::chrono::milliseconds(1500);
+    standin.start();
+    competitionUrlHolderInstance().setServerUrl(standin.serverAddress());
+    const int high = discipline(QStringLiteral("Hochsprung"), 2, false, "byAthleteOrTeam", QStringLiteral("Distance"));
+    seed->placeAthlete(high, anna, 1);
+    open(jump);
+    StandinClient other(standin.port());
+    other.begin(false);
+    go(0, 1);
+    type(QStringLiteral("4"));
+    press(Qt::Key_Return);
+    // Leaving with a pending cell asks first.
+    script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::Yes);
+    form->showAndLoadDisciplin(high, 1, IResultDialog::kNoVersion, 0);
+    ASSERT_TRUE(waitUntil([&] { return form->currentDiscipline() == high && model().rowCount() == 1; }, 5000));
+    ASSERT_TRUE(settled());
+    other.rollback();
+    EXPECT_EQ(state(0, 1), S::sr_noResult) << "Anna's cell of the other discipline stays as it was";
+    EXPECT_FALSE(form->cache()->hasUncommitedChanges());
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna), QString());
+}
+
+TEST_F(ResultWindowTest, UnitPatternsFormatCellsAndAnUnreadableOneFallsBackOncePerLoad)
+{
+    const int run = discipline(QStringLiteral("Lauf"), 1, false, "byAthleteOrTeam", QStringLiteral("Time"));
+    seed->db()
+        .query("UPDATE disciplines SET result_table_unit_pattern = '$(/60|.0):$(%60|.0|.-2) min' WHERE id = ?", run)
+        .run();
+    seed->placeAthlete(run, anna, 1);
+    // An id from the server's sequence: 1 would be the client's "no result".
+    const int r = seed->result(run, anna);
+    seed->db().query("UPDATE results SET kind = 'Time', time_in_seconds = 125 WHERE id = ?", r).run();
+    open(run);
+    EXPECT_EQ(cell(0, 1), QStringLiteral("2:05 min"));
+
+    // A discipline whose pattern cannot be read; the cache is made anew for it.
+    const int broken = discipline(QStringLiteral("Lauf 2"), 1, false, "byAthleteOrTeam", QStringLiteral("Time"));
+    seed->db().query("UPDATE disciplines SET result_table_unit_pattern = '$(.0' WHERE id = ?", broken).run();
+    seed->placeAthlete(broken, anna, 1);
+    const int r2 = seed->result(broken, anna);
+    seed->db().query("UPDATE results SET kind = 'Time', time_in_seconds = 125 WHERE id = ?", r2).run();
+    open(broken);
+    ASSERT_TRUE(grid()->isVisible());
+    proto::ResultType plain;
+    plain.Type_ = proto::ResultValueType::Time;
+    plain.TimeInSeconds = 125;
+    EXPECT_EQ(cell(0, 1), ResultToString(plain, TResultformat::rf_Default, QString()));
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{QStringLiteral("Ergebniseingabeliste laden: Schließende Klammer \")\" nicht gefunden")});
+    // Typing and storing go on; the next load reports it again, once.
+    go(0, 1);
+    type(QStringLiteral("130"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_TRUE(stored(broken, 1, "athlete_id", anna).startsWith(QStringLiteral("Time ")));
+    EXPECT_NE(stored(broken, 1, "athlete_id", anna), QStringLiteral("Time 125"));
+    EXPECT_EQ(recorder.messages.messages.size(), 1u);
+    form->reloadFormData(false);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(recorder.messages.messages.size(), 2u);
+}
+
+TEST_F(ResultWindowTest, AListBarcodeOpensItsHeatAndMarksChangedRows)
+{
+    seed->db()
+        .query("UPDATE heat_assignments SET version = 8 WHERE athlete_id = ? AND discipline_id = ?", ben, jump)
+        .run();
+    const int barcode = seed->value("SELECT barcode FROM disciplines WHERE id = ?", jump);
+    const QString code = disciplineListBarcode({barcode, 0, 7, 0});
+    ASSERT_EQ(barcodeDispatcher().processBarcode(code), TBarcodeDispatcher::Outcome::Taken);
+    ASSERT_TRUE(waitUntil([&] { return form->currentDiscipline() == jump && form->isVisible(); }, 2000));
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(form->currentHeat(), 1);
+    EXPECT_TRUE(form->findChild<QCheckBox*>(QStringLiteral("CheckBox1"))->isChecked());
+    EXPECT_EQ(form->findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(), QStringLiteral("7"));
+    EXPECT_FALSE(model().index(0, 0).data(TResultGridModel::kChangedRole).toBool());
+    EXPECT_TRUE(model().index(1, 4).data(TResultGridModel::kChangedRole).toBool());
+    EXPECT_EQ(grid()->currentIndex().row(), 0);
+
+    barcodeDispatcher().processBarcode(QStringLiteral("L"));
+    ASSERT_TRUE(waitUntil([&] { return !recorder.messages.messages.empty(); }, 2000));
+    EXPECT_EQ(recorder.messages.lines(), QStringList{"Barcode scannen: Ungültiger Wettkampflistenbarcode"});
+}
+
+TEST_F(ResultWindowTest, GoToAnAthleteNotPlacedAssignsItAfterTheQuestion)
+{
+    script->expectMessage(QStringLiteral("Athlet hinzufügen"), TMsgAnswer::Yes);
+    form->goToAthlete(throwing, ben, 0, true, IResultDialog::kNoVersion, true, false);
+    ASSERT_TRUE(settled());
+    ASSERT_TRUE(settled());
+    const std::string heatOfBen =
+        "SELECT heat_no FROM heat_assignments WHERE discipline_id = " + std::to_string(throwing) +
+        " AND athlete_id = ?";
+    EXPECT_EQ(seed->value(heatOfBen.c_str(), ben), 1);
+    const QModelIndex current = grid()->currentIndex();
+    ASSERT_TRUE(current.isValid());
+    EXPECT_EQ(model().athleteId(current.row()), ben);
+    EXPECT_TRUE(athletes.calls.contains(QStringLiteral("discParticipantsUpdated %1").arg(throwing)));
+
+    // Heats numbered with a gap: the athlete's heat is found by its number, not its position.
+    seed->db()
+        .query("UPDATE heat_assignments SET heat_no = 4 WHERE athlete_id = ? AND discipline_id = ?", cara, jump)
+        .run();
+    form->goToAthlete(jump, cara, 2, false, IResultDialog::kNoVersion, true, false);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(form->currentHeat(), 4);
+    EXPECT_EQ(form->findChild<QComboBox*>(QStringLiteral("ComboBox2"))->currentText(), QStringLiteral("4"));
+    ASSERT_TRUE(grid()->currentIndex().isValid());
+    EXPECT_EQ(model().athleteId(grid()->currentIndex().row()), cara);
+    EXPECT_EQ(model().attemptOfColumn(grid()->currentIndex().column()), 2);
+}
+
+TEST_F(ResultWindowTest, FinishingOrderAndTallySheetReachTheirWindowsWithRowAndAttempt)
+{
+    const int finish = discipline(QStringLiteral("Zieleinlauf"), 2, false, "byBib", QStringLiteral("Rank"));
+    seed->placeAthlete(finish, anna, 1);
+    open(finish);
+    QAction* order = form->findChild<QAction*>(QStringLiteral("Rangfolgeerfassen1"));
+    ASSERT_TRUE(order->isEnabled());
+    script->expectText(QStringLiteral("Laufnummer wählen"), QStringLiteral("2"));
+    order->trigger();
+    EXPECT_EQ(finishingOrder.calls, QStringList{QStringLiteral("showDialog %1 2").arg(finish)});
+    script->expectText(QStringLiteral("Laufnummer wählen"), QStringLiteral("3"));
+    order->trigger();
+    EXPECT_EQ(recorder.messages.lines(), QStringList{"Rangfolge erfassen: Ungültige Versuchsnummer"});
+
+    uiInfo(QStringLiteral("Disciplin_ResultFormat"), jump, QStringLiteral("Points"));
+    open(jump);
+    QAction* tallySheet = form->findChild<QAction*>(QStringLiteral("Zonenstrichliste1"));
+    ASSERT_TRUE(tallySheet->isEnabled());
+    go(1, 2);
+    tallySheet->trigger();
+    EXPECT_EQ(tally.calls, QStringList{QStringLiteral("ShowTallyDialog %1 %2 2").arg(jump).arg(ben)});
+}
+
+TEST_F(ResultWindowTest, ARankHeldByAnotherBibIsRefusedWithAHintToTheFinishingOrder)
+{
+    const int finish = discipline(QStringLiteral("Zieleinlauf"), 1, false, "byBib", QStringLiteral("Rank"));
+    seed->placeAthlete(finish, anna, 1);
+    seed->placeAthlete(finish, cara, 1);
+    open(finish);
+    go(0, 1);
+    type(QStringLiteral("1"));
+    press(Qt::Key_Return);
+    type(QStringLiteral("1"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(state(0, 1), S::sr_uptodate);
+    ASSERT_EQ(state(1, 1), S::sr_error);
+    const QString status = model().cellStatusText(model().index(1, model().columnOfAttempt(1)));
+    EXPECT_TRUE(status.endsWith(QStringLiteral(" Sie können zu Analyse des Problems das Fenster \"Rangfolge erfassen\" "
+                                               "im Menu \"Erfassungshilfen\" verwenden.")))
+        << status.toStdString();
+}
+
+TEST_F(ResultWindowTest, TheProtocolPrintsTitleHeatAndSquads)
+{
+    open(jump);
+    const QString pdf = folders.programDir.filePath(QStringLiteral("protokoll.pdf"));
+    script->expectPrinter(QStringLiteral("Drucken"), pdf);
+    QMenu* print = form->findChild<QMenu*>(QStringLiteral("Drucken1"));
+    emit print->aboutToShow();
+    QAction* protocol = form->findChild<QAction*>(QStringLiteral("Protokolldrucken1"));
+    ASSERT_TRUE(protocol->isEnabled());
+    protocol->trigger();
+    ASSERT_TRUE(settled());
+    TVP_REQUIRE_TOOL("pdftotext");
+    const QString text = pdfPages(pdf).value(0);
+    EXPECT_TRUE(text.contains(QStringLiteral("Ergebnisprotokoll"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Weitsprung"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Gruppe 1"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Riege Rot (1)"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Berg, Anna"))) << text.toStdString();
+}
+
+} // namespace
+} // namespace tvp::test
+
+namespace tvp::test {
+namespace {
+
+// Not a check: with TVP_SCREENSHOT_SECONDS set (under Xvfb with QT_QPA_PLATFORM=xcb) the window stays
+// on screen for that long with a pending, a refused, a warned and a changed row.
+TEST_F(ResultWindowTest, ShownForAScreenshot)
+{
+    const int seconds = qEnvironmentVariableIntValue("TVP_SCREENSHOT_SECONDS");
+    if (seconds <= 0)
+        GTEST_SKIP() << "only with TVP_SCREENSHOT_SECONDS";
+    const int high = discipline(QStringLiteral("Hochsprung"), 3, false, "byLane", QStringLiteral("Distance"));
+    uiInfo(QStringLiteral("Disciplin_ResultFormat"), high, QStringLiteral("Heights"));
+    uiInfo(QStringLiteral("Disciplin_HeightList"), high, QStringLiteral("100;105;110;115;120"));
+    seed->placeAthleteAt(high, anna, 1, 1);
+    seed->placeAthleteAt(high, ben, 1, 2);
+    seed->placeAthleteAt(high, cara, 1, 4);
+    seed->db()
+        .query("UPDATE heat_assignments SET version = 5 WHERE athlete_id = ? AND discipline_id = ?", ben, high)
+        .run();
+    const int r = seed->result(high, anna);
+    seed->db().query("UPDATE results SET distance_in_meter = 1.07 WHERE id = ?", r).run();
+    form->move(20, 20);
+    form->resize(760, 420);
+    form->showAndLoadDisciplin(high, 1, 3, 0);
+    ASSERT_TRUE(settled());
+    form->activateWindow();
+    grid()->setFocus();
+    go(1, 1);
+    type(QStringLiteral("1,10"));
+    press(Qt::Key_Return);
+    go(2, 1);
+    type(QStringLiteral("1,05"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    StandinClient other(standin.port());
+    other.begin(false);
+    go(3, 1);
+    type(QStringLiteral("1,15"));
+    press(Qt::Key_Return);
+    go(1, 2);
+    waitUntil([] { return false; }, 1000);
+    // Where no screenshot tool is at hand, the screen as the X server shows it.
+    if (const QString file = qEnvironmentVariable("TVP_SCREENSHOT_FILE"); !file.isEmpty())
+        form->screen()->grabWindow(0).save(file);
+    waitUntil([] { return false; }, seconds * 1000);
+    other.rollback();
+    settled();
+}
+
+} // namespace
+} // namespace tvp::test
