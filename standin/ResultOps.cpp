@@ -672,8 +672,9 @@ proto::CheckAmbiguousBibResultsResponse1 checkAmbiguousBibResults(Call& c, const
             std::set<int> bibs;
             for (const StoredResult& r : results)
                 bibs.insert(r.bib);
-            const bool differ = std::any_of(results.begin(), results.end(), [&](const StoredResult& r) {
-                return !sameValue(r.value, results.front().value);
+            const StoredResult& first = results.front();
+            const bool differ = std::any_of(results.begin(), results.end(), [&first](const StoredResult& r) {
+                return !sameValue(r.value, first.value);
             });
             if (bibs.size() < 2 || !differ)
                 continue;

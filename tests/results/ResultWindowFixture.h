@@ -45,6 +45,7 @@ public:
     void selectAthlete(int) override {}
     void createNewAthleteWithBarcode(int) override {}
     void checkParticipantContraints(bool) override {}
+    void openSearch() override {}
     QStringList calls;
 };
 
