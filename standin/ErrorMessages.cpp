@@ -51,6 +51,7 @@ const std::vector<Message>& messages()
          "Die Disziplin %s enthält bereits Ergebnisse, die mit der neuen Leistungszuordnung nicht zugeordnet werden "
          "können."},
         {NotAnAggregator, "Die ID %s gehört zu keinem Ergebnis-Aggregator."},
+        {NoResultProvider, "Die ID %s gehört weder zu einer Disziplin noch zu einem Ergebnis-Aggregator."},
         {DisciplineHasHeats, "Die Disziplin %s enthält Laufeinteilungen."},
         {DisciplineHasResults, "Der Disziplin %s sind Ergebnisse und Laufeinteilungen zugewiesen."},
         {FewerAttemptsWithResults, "Die Disziplin %s enthält Ergebnisse von Versuchen/Läufen über %s."},

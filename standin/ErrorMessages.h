@@ -49,6 +49,7 @@ inline constexpr int InvalidBarcodeCount = 251;
 // Disciplines and scoring nodes.
 inline constexpr int AssignmentChangeWithResults = 12;
 inline constexpr int NotAnAggregator = 21;
+inline constexpr int NoResultProvider = 22;
 inline constexpr int DisciplineHasHeats = 35;
 inline constexpr int DisciplineHasResults = 36;
 inline constexpr int FewerAttemptsWithResults = 37;

@@ -55,6 +55,9 @@ void importParticipants(Call& c, const op::importParticipants& a);
 proto::allocateBlancAthleteBarcodeResponse1 allocateBlancAthleteBarcode(Call& c,
                                                                         const op::allocateBlancAthleteBarcode& a);
 
+// Result tables of disciplines and scoring nodes (ScoringOps.cpp)
+proto::getResultTableResponse1 getResultTable(Call& c, const op::getResultTable& a);
+
 // Disciplines and scoring nodes (DisciplineOps.cpp)
 proto::createDisciplinResponse createDisciplin(Call& c, const op::createDisciplin& a);
 proto::modifyDisciplinResponse1 modifyDisciplin(Call& c, const op::modifyDisciplin& a);

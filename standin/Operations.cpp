@@ -74,6 +74,7 @@ const OperationTable& operationTable()
         t.serve<ops::getResultAggregators>(None);
         t.serve<ops::getResultAggregatorInfo>(Read);
         t.serve<ops::getToplevelSourceDisciplines>(Read);
+        t.serve<ops::getResultTable>(Read);
 
         // Competition lists.
         t.serve<ops::getDisciplinParticipants>(Read);

@@ -1,0 +1,45 @@
+#pragma once
+// Result tables of scoring nodes, computed from the stored results on every read (the evaluator
+// is ScoringEvaluator; this side reads its input from the database).
+
+#include "core/protocol/ParticipantRecords.h"
+#include "core/protocol/ScoringRecords.h"
+#include "standin/ScoringEvaluator.h"
+
+#include <optional>
+
+namespace tvp::standin {
+
+class Db;
+
+// One evaluation over the stored data: every provider asked is read and computed once.
+class NodeTables {
+public:
+    explicit NodeTables(Db& db);
+
+    // The table of a discipline or scoring node; nothing when the id names neither.
+    std::optional<proto::getResultTableResponse1> table(int providerId);
+    bool isNode(int id);
+
+private:
+    Db& db_;
+    scoring::Evaluator evaluator_;
+};
+
+// Gives every node of the trees the table type its evaluation makes.
+void setEvaluatedTableTypes(Db& db, std::vector<proto::AggregatorTreeNodeType>& roots);
+
+// A discipline's stored results as the evaluator reads them: each with the athlete it belongs to
+// (by id, else the holder of its bib, else the participant at its heat and lane) and the teams it
+// counts for (an athlete result without teams counts for the athlete's team). Nothing for an
+// unknown discipline.
+std::optional<proto::getResultTableResponse1> disciplineScoringTable(Db& db, int disciplineId);
+
+// A scoring node as stored.
+std::optional<scoring::Node> readScoringNode(Db& db, int id);
+
+// A global parameter: a cup node's from its cup; a competition node's from the competition, else
+// from a cup holding the competition.
+std::optional<double> storedParameter(Db& db, const QString& name, int cupId, int competitionId);
+
+} // namespace tvp::standin
