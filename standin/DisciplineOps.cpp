@@ -9,6 +9,7 @@
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
 #include "standin/NodeTables.h"
+#include "standin/Parameters.h"
 #include "standin/Records.h"
 
 #include <algorithm>
@@ -339,6 +340,17 @@ CheckedInstance checkInstance(Db& db, const proto::ResultAggregatorInstanceInfoT
         if (node != 0 && drawsOn(db, s, node))
             throw ServerError(errors::SourceCycle, {num(node)});
     }
+    // A name that resolves to nothing would leave the node computing nothing without anyone noticing.
+    int cupId = 0;
+    if (node != 0) {
+        Statement q = db.query("SELECT IFNULL(cup_id, 0) FROM aggregators WHERE id = ?", node);
+        cupId = q.next() ? q.intAt(0) : 0;
+    }
+    for (std::size_t i = 0; i < info.Parameters.size(); ++i)
+        if (!resolveParameterText(db, out.competitionId, cupId, info.Parameters[i]))
+            throw ServerError(
+                errors::ParameterNotResolvable,
+                {QString::fromUtf8(out.entry->name), QString::fromUtf8(out.entry->parameters[i]), info.Parameters[i]});
     return out;
 }
 

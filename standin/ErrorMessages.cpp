@@ -101,6 +101,14 @@ const std::vector<Message>& messages()
         {FacilityNameEmpty, "Eine Wettkampfanlage braucht einen Namen."},
         {FacilityPlaceNotFound, "Die Disziplin-Wettkampfanlagenkombination mit der ID %s existiert nicht."},
         {ScheduleItemNotFound, "Der Zeitplaneintrag mit der ID %s existiert nicht."},
+
+        // Global parameters and cups.
+        {ParameterNotResolvable, "%s: Der Parameter %s hat den Wert \"%s\", der weder eine Zahl (mit \".\") noch "
+                                 "ein Parameter der Veranstaltung oder des Cups ist."},
+        {ParameterNotFound, "Der Parameter %s existiert nicht."},
+        {CupNotFound, "Der Cup mit der ID %s existiert nicht."},
+        {GlobalParameterInUse, "Der Veranstaltungsparameter %s wird noch von %s Ergebnis-Aggregator(en) verwendet."},
+        {CupParameterInUse, "Der Cup-Parameter %s wird noch von %s Ergebnis-Aggregator(en) verwendet."},
     };
     return all;
 }

@@ -98,6 +98,13 @@ inline constexpr int FacilityNameEmpty = 931;
 inline constexpr int FacilityPlaceNotFound = 932;
 inline constexpr int ScheduleItemNotFound = 933;
 
+// Global parameters and cups.
+inline constexpr int ParameterNotResolvable = 57;
+inline constexpr int ParameterNotFound = 59;
+inline constexpr int CupNotFound = 80;
+inline constexpr int GlobalParameterInUse = 180;
+inline constexpr int CupParameterInUse = 181;
+
 struct Message {
     int id;
     const char* text;

@@ -107,4 +107,13 @@ proto::getSquadScheduleResponse getSquadSchedule(Call& c, const op::getSquadSche
 proto::getPossibleDisciplinePlacesResponse getPossibleDisciplinePlaces(Call& c,
                                                                        const op::getPossibleDisciplinePlaces& a);
 
+// Global parameters of competitions and cups, and the cup record (ParameterOps.cpp)
+proto::getGlobalParametersResponse getGlobalParameters(Call& c, const op::getGlobalParameters& a);
+void setGlobalParameter(Call& c, const op::setGlobalParameter& a);
+void removeGlobalParameter(Call& c, const op::removeGlobalParameter& a);
+proto::getCupResponse getCup(Call& c, const op::getCup& a);
+proto::getGlobalParametersResponse getCupParameters(Call& c, const op::getCupParameters& a);
+void setCupParameter(Call& c, const op::setCupParameter& a);
+void removeCupParameter(Call& c, const op::removeCupParameter& a);
+
 } // namespace tvp::standin::ops

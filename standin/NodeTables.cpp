@@ -1,6 +1,7 @@
 #include "standin/NodeTables.h"
 
 #include "standin/Database.h"
+#include "standin/Parameters.h"
 
 #include <unordered_map>
 
@@ -113,20 +114,7 @@ std::optional<scoring::Node> readScoringNode(Db& db, int id)
 
 std::optional<double> storedParameter(Db& db, const QString& name, int cupId, int competitionId)
 {
-    if (cupId != 0) {
-        Statement q = db.query("SELECT value FROM cup_parameters WHERE cup_id = ? AND key = ?", cupId, name);
-        return q.next() ? std::optional<double>(q.doubleAt(0)) : std::nullopt;
-    }
-    Statement q =
-        db.query("SELECT value FROM global_parameters WHERE competition_id = ? AND key = ?", competitionId, name);
-    if (q.next())
-        return q.doubleAt(0);
-    Statement c = db.query("SELECT p.value FROM cup_parameters p JOIN cup_competitions cc ON cc.cup_id = p.cup_id "
-                           "WHERE cc.competition_id = ? AND p.key = ? ORDER BY p.cup_id LIMIT 1",
-                           competitionId, name);
-    if (c.next())
-        return c.doubleAt(0);
-    return std::nullopt;
+    return globalParameter(db, competitionId, cupId, name);
 }
 
 NodeTables::NodeTables(Db& db)

@@ -38,8 +38,8 @@ std::optional<proto::getResultTableResponse1> disciplineScoringTable(Db& db, int
 // A scoring node as stored.
 std::optional<scoring::Node> readScoringNode(Db& db, int id);
 
-// A global parameter: a cup node's from its cup; a competition node's from the competition, else
-// from a cup holding the competition.
+// A global parameter: a cup node's from its cup, else (and for competition nodes) from the
+// competition.
 std::optional<double> storedParameter(Db& db, const QString& name, int cupId, int competitionId);
 
 } // namespace tvp::standin

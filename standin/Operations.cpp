@@ -110,6 +110,14 @@ const OperationTable& operationTable()
         t.serve<ops::setBibToAthlete>(Write);
         t.serve<ops::allocateBlancAthleteBarcode>(Write);
         t.serve<ops::importParticipants>(Write);
+        // Global parameters of competitions and cups.
+        t.serve<ops::getGlobalParameters>(Read);
+        t.serve<ops::setGlobalParameter>(Write);
+        t.serve<ops::removeGlobalParameter>(Write);
+        t.serve<ops::getCup>(Read);
+        t.serve<ops::getCupParameters>(Read);
+        t.serve<ops::setCupParameter>(Write);
+        t.serve<ops::removeCupParameter>(Write);
         return t;
     }();
     return table;

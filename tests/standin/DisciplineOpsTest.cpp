@@ -190,6 +190,10 @@ TEST_F(StandinScoringNodes, TheDisciplineIsTheBottomOfItsTreeAndNodesShareItsIdS
     EXPECT_GT(a, disc);
     EXPECT_NE(a, 1);
     EXPECT_EQ(best.CreatedResultAggregator->ConnectedAggregators, std::vector<int>{disc});
+    GlobalParametersInfoType par;
+    par.Key = QStringLiteral("Par");
+    par.Value = 3;
+    c->cms()->setGlobalParameter(competition, {par});
     const int b =
         c->cms()
             ->assignResultAggregator(node(4, {a}, {QStringLiteral("1.5"), QStringLiteral("2"), QStringLiteral("Par")}))

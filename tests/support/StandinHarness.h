@@ -59,6 +59,14 @@ public:
     {
         return proto::GetDisciplinSetupPortType(false, address("DisciplinSetupService"), &rio);
     }
+    std::unique_ptr<proto::CupRetrievalPortType> crs()
+    {
+        return proto::GetCupRetrievalPortType(false, address("CupRetrievalService"), &rio);
+    }
+    std::unique_ptr<proto::CupSetupPortType> css()
+    {
+        return proto::GetCupSetupPortType(false, address("CupSetupService"), &rio);
+    }
     std::unique_ptr<proto::ProgrammInfoWebService> pis()
     {
         return proto::GetProgrammInfoWebService(false, address("ProgrammInfoWebService"));

@@ -17,6 +17,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tvp::test {
@@ -250,6 +251,19 @@ public:
             db_.query("INSERT INTO aggregator_sources (aggregator_id, position, provider_id) VALUES (?, ?, ?)", id,
                       position++, p)
                 .run();
+        return id;
+    }
+
+    // A cup over the competitions with its own parameters, in this order.
+    int cup(const QString& name, const std::vector<int>& competitions = {},
+            const std::vector<std::pair<QString, double>>& parameters = {})
+    {
+        const int id = db_.nextId("cup");
+        db_.query("INSERT INTO cups (id, name) VALUES (?, ?)", id, name).run();
+        for (int comp : competitions)
+            db_.query("INSERT INTO cup_competitions (cup_id, competition_id) VALUES (?, ?)", id, comp).run();
+        for (const auto& [key, value] : parameters)
+            db_.query("INSERT INTO cup_parameters (cup_id, key, value) VALUES (?, ?, ?)", id, key, value).run();
         return id;
     }
 
