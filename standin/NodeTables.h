@@ -6,7 +6,9 @@
 #include "core/protocol/ScoringRecords.h"
 #include "standin/ScoringEvaluator.h"
 
+#include <map>
 #include <optional>
+#include <unordered_map>
 
 namespace tvp::standin {
 
@@ -22,7 +24,10 @@ public:
     bool isNode(int id);
 
 private:
+    std::optional<proto::getResultTableResponse1> discipline(int id);
+
     Db& db_;
+    std::map<int, std::unordered_map<int, int>> teamsByCompetition_;
     scoring::Evaluator evaluator_;
 };
 
@@ -32,8 +37,11 @@ void setEvaluatedTableTypes(Db& db, std::vector<proto::AggregatorTreeNodeType>& 
 // A discipline's stored results as the evaluator reads them: each with the athlete it belongs to
 // (by id, else the holder of its bib, else the participant at its heat and lane) and the teams it
 // counts for (an athlete result without teams counts for the athlete's team). Nothing for an
-// unknown discipline.
-std::optional<proto::getResultTableResponse1> disciplineScoringTable(Db& db, int disciplineId);
+// unknown discipline. teamOfAthlete: the competition's athletes' teams when known (athleteTeams).
+std::optional<proto::getResultTableResponse1>
+disciplineScoringTable(Db& db, int disciplineId, const std::unordered_map<int, int>* teamOfAthlete = nullptr);
+// The team of every athlete of the competition that has one.
+std::unordered_map<int, int> athleteTeams(Db& db, int competitionId);
 
 // A scoring node as stored.
 std::optional<scoring::Node> readScoringNode(Db& db, int id);

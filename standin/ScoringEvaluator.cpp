@@ -150,41 +150,56 @@ SourceValues bestValues(const proto::getResultTableResponse1& table, const Parti
     out.lowerBetter =
         kindKnown ? lowerIsBetter(out.kind, type.LowerValuesAreHigherRanked) : type.LowerValuesAreHigherRanked;
 
-    std::map<int, SourceValue> best;
-    auto offer = [&](int participant, double value, const std::vector<int>& teams) {
-        if (rekey)
-            participant = rekey(participant);
-        if (participant == 0)
-            return;
-        auto [it, fresh] = best.try_emplace(participant);
-        SourceValue& b = it->second;
-        if (fresh || better(value, b.value, out.lowerBetter)) {
-            b.participant = participant;
-            b.value = value;
-        }
-        for (int t : teams)
-            if (t != 0 && std::find(b.teams.begin(), b.teams.end(), t) == b.teams.end())
-                b.teams.push_back(t);
+    // (participant, value, row) of every valued row, grouped by participant.
+    struct Entry {
+        int participant;
+        double value;
+        const proto::AssignedResultType* row;
     };
+    std::vector<Entry> entries;
+    entries.reserve(table.Results.size());
     for (const proto::AssignedResultType& r : table.Results) {
         const std::optional<double> v = valueOf(r);
         if (!v)
             continue;
         if (out.team) {
             // A team row without team has nobody to count for.
-            std::vector<int> seen;
-            for (int t : r.TeamId)
-                if (t != 0 && std::find(seen.begin(), seen.end(), t) == seen.end()) {
-                    seen.push_back(t);
-                    offer(t, *v, {t});
-                }
+            for (std::size_t i = 0; i < r.TeamId.size(); ++i) {
+                const int t = r.TeamId[i];
+                if (t != 0 && std::find(r.TeamId.begin(), r.TeamId.begin() + std::ptrdiff_t(i), t) ==
+                                  r.TeamId.begin() + std::ptrdiff_t(i))
+                    entries.push_back({t, *v, &r});
+            }
         } else {
-            offer(r.AthleteId, *v, r.TeamId);
+            entries.push_back({r.AthleteId, *v, &r});
         }
     }
-    out.values.reserve(best.size());
-    for (auto& [id, v] : best)
-        out.values.push_back(std::move(v));
+    if (rekey)
+        for (Entry& e : entries)
+            e.participant = rekey(e.participant);
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.participant < b.participant; });
+    for (std::size_t i = 0; i < entries.size();) {
+        std::size_t end = i;
+        while (end < entries.size() && entries[end].participant == entries[i].participant)
+            ++end;
+        if (entries[i].participant != 0) {
+            SourceValue& b = out.values.emplace_back();
+            b.participant = entries[i].participant;
+            b.value = entries[i].value;
+            for (std::size_t k = i; k < end; ++k) {
+                if (better(entries[k].value, b.value, out.lowerBetter))
+                    b.value = entries[k].value;
+                if (!out.team)
+                    for (int t : entries[k].row->TeamId)
+                        if (t != 0 && std::find(b.teams.begin(), b.teams.end(), t) == b.teams.end())
+                            b.teams.push_back(t);
+            }
+            if (out.team)
+                b.teams = {b.participant};
+        }
+        i = end;
+    }
     return out;
 }
 
