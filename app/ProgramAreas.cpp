@@ -6,6 +6,7 @@
 #include "participants/ui/ParticipantWindows.h"
 #include "results/TimingConnector.h"
 #include "scoring/ui/ScoringWindows.h"
+#include "setup/ui/SetupWindows.h"
 
 namespace tvp {
 
@@ -15,6 +16,7 @@ void registerProgramAreas(TWindowRegistry& registry)
     registerParticipantWindows(registry);
     registerOrganisationWindows(registry);
     registerScoringServices(registry);
+    registerSetupWindows(registry);
     // The timing exchange stands ready for the competition-list window from start-up to the end.
     registry.registerService<ITimingExport>(std::make_unique<TimingConnector>());
 }

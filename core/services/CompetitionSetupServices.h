@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QWidget;
@@ -30,6 +31,10 @@ public:
     virtual void showGlobalParameterForm(int cupId) = 0;
     virtual QStringList getParameterNames(int cupId) = 0;
     virtual bool paramExists(const QString& name, int cupId) = 0;
+    // The loaded value of a competition (cup id 0) or cup parameter; none when it is not known.
+    virtual std::optional<double> resolveParameter(const QString& name, int cupId) = 0;
+    // Whether the window shows that cup's parameters.
+    virtual bool isCupLoaded(int cupId) = 0;
 };
 
 class ITemplateAgeClasses {

@@ -1,5 +1,6 @@
 #include "scoring/ui/ScoringWindows.h"
 
+#include "core/services/CompetitionSetupServices.h"
 #include "core/ui/WindowRegistry.h"
 #include "scoring/ui/AggregatorSourceListUI.h"
 #include "scoring/ui/AggregatorTreeUI.h"
@@ -10,14 +11,21 @@ namespace {
 
 class TAggregatorTrees : public IAggregatorTrees {
 public:
+    explicit TAggregatorTrees(const TWindowRegistry& registry) : registry_(registry) {}
+
     std::unique_ptr<TAggregatorTree> createAggregatorTree(QWidget* parent,
                                                           const std::vector<proto::AggregatorTreeNodeType>& nodes,
                                                           const std::vector<int>& localIds,
                                                           TTemplateLookup templateLookup,
                                                           const TDisciplineInfo& discInfo, QMenu* popup) override
     {
+        // Boxes show the values the parameter window has loaded; it is asked each time, on the GUI thread.
+        TParameterResolver resolver = [&registry = registry_](const QString& name, int cupId) -> std::optional<double> {
+            auto* parameters = registry.find<IGlobalParameterForm>();
+            return parameters ? parameters->resolveParameter(name, cupId) : std::nullopt;
+        };
         return std::make_unique<TDrawnAggregatorTree>(parent, nodes, localIds, std::move(templateLookup), &discInfo,
-                                                      popup);
+                                                      popup, std::move(resolver));
     }
 
     std::unique_ptr<TAggregatorSourceList> createAggregatorSourceList(QTreeWidget* listView,
@@ -25,13 +33,16 @@ public:
     {
         return std::make_unique<TAggregatorSourceListUI>(listView, std::move(disciplineLookup));
     }
+
+private:
+    const TWindowRegistry& registry_;
 };
 
 } // namespace
 
 void registerScoringServices(TWindowRegistry& registry)
 {
-    registry.registerService<IAggregatorTrees>(std::make_unique<TAggregatorTrees>());
+    registry.registerService<IAggregatorTrees>(std::make_unique<TAggregatorTrees>(registry));
 }
 
 } // namespace tvp

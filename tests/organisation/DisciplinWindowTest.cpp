@@ -654,6 +654,8 @@ public:
     void showGlobalParameterForm(int cupId) override { shown.push_back(cupId); }
     QStringList getParameterNames(int cupId) override { return cupId == 0 ? names : QStringList{}; }
     bool paramExists(const QString& name, int cupId) override { return cupId == 0 && names.contains(name); }
+    std::optional<double> resolveParameter(const QString&, int) override { return std::nullopt; }
+    bool isCupLoaded(int cupId) override { return cupId == 0; }
 
     QStringList names{QStringLiteral("Bonus & Co"), QStringLiteral("Faktor U10")};
     std::vector<int> shown;
@@ -665,6 +667,10 @@ TEST_F(DisciplinWindow, EventParametersAreInsertedByNameAndSentAsTyped)
 {
     EventParameters parameters;
     windows.registerService<IGlobalParameterForm>(&parameters);
+    GlobalParametersInfoType bonus;
+    bonus.Key = parameters.names[0];
+    bonus.Value = 2;
+    client->cms()->setGlobalParameter(comp, {bonus});
     const int id = createDisc(QStringLiteral("Sprint"));
     w0->LoadTemplates();
     openDiscipline(w0, id);
