@@ -106,6 +106,12 @@ QString Statement::textAt(int column) const
     return text ? QString::fromUtf8(text, sqlite3_column_bytes(stmt_.get(), column)) : QString();
 }
 
+std::string_view Statement::utf8At(int column) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_.get(), column));
+    return text ? std::string_view(text, std::size_t(sqlite3_column_bytes(stmt_.get(), column))) : std::string_view();
+}
+
 proto::XsDate Statement::dateAt(int column) const
 {
     if (isNullAt(column))
@@ -126,9 +132,8 @@ Db::Db(const std::string& path)
     exec("PRAGMA synchronous = NORMAL");
     // SQLite checks the schema's references only when asked to, per connection.
     exec("PRAGMA foreign_keys = ON");
-    // Computed tables read whole disciplines: pages come from the mapped file instead of a read
-    // call each, and a larger page cache keeps a competition's results between reads.
-    exec("PRAGMA mmap_size = 268435456");
+    // Computed tables read whole disciplines; a larger page cache keeps a competition's results
+    // between reads.
     exec("PRAGMA cache_size = -32000");
 }
 

@@ -32,6 +32,8 @@ public:
     double doubleAt(int column) const;
     bool isNullAt(int column) const;
     QString textAt(int column) const;
+    // The column's bytes, valid until the next step; for comparisons that need no copy.
+    std::string_view utf8At(int column) const;
     proto::XsDate dateAt(int column) const;
 
 private:

@@ -82,13 +82,6 @@ QString num(int value)
     return QString::number(value);
 }
 
-template <proto::Enumeration E>
-QString wireName(E value)
-{
-    const std::string_view n = proto::enumName(value);
-    return QString::fromUtf8(n.data(), qsizetype(n.size()));
-}
-
 // Read as the discipline list reads it, so a changed record comes back as the list shows it.
 std::optional<proto::DisciplinType> findDiscipline(Db& db, int id)
 {

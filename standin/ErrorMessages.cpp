@@ -51,7 +51,6 @@ const std::vector<Message>& messages()
          "Die Disziplin %s enthält bereits Ergebnisse, die mit der neuen Leistungszuordnung nicht zugeordnet werden "
          "können."},
         {NotAnAggregator, "Die ID %s gehört zu keinem Ergebnis-Aggregator."},
-        {NoResultProvider, "Die ID %s gehört weder zu einer Disziplin noch zu einem Ergebnis-Aggregator."},
         {DisciplineHasHeats, "Die Disziplin %s enthält Laufeinteilungen."},
         {DisciplineHasResults, "Der Disziplin %s sind Ergebnisse und Laufeinteilungen zugewiesen."},
         {FewerAttemptsWithResults, "Die Disziplin %s enthält Ergebnisse von Versuchen/Läufen über %s."},
@@ -109,6 +108,14 @@ const std::vector<Message>& messages()
         {CupNotFound, "Der Cup mit der ID %s existiert nicht."},
         {GlobalParameterInUse, "Der Veranstaltungsparameter %s wird noch von %s Ergebnis-Aggregator(en) verwendet."},
         {CupParameterInUse, "Der Cup-Parameter %s wird noch von %s Ergebnis-Aggregator(en) verwendet."},
+        // Results.
+        {NoResultTable, "Die ID %s gehört zu keiner Disziplin und keiner berechneten Auswertung."},
+        {RankTaken, "Der Rang %s ist im %s. Versuch der Disziplin %s bereits %s zugewiesen."},
+        {NoParticipantNamed, "Für das Ergebnis in der Disziplin %s ist kein Teilnehmer angegeben (weder "
+                             "Startnummer noch Lauf/Bahn, Athlet oder Team)."},
+        {AttemptOutOfRange, "Der Versuch %s ist ungültig, die Disziplin %s hat die Versuche 1 bis %s."},
+        {EmptyPlace, "Auf Position %s in Lauf/Gruppe %s der Disziplin %s ist niemand eingeteilt; dort kann kein "
+                     "Ergebnis gespeichert werden."},
     };
     return all;
 }

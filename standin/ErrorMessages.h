@@ -49,7 +49,6 @@ inline constexpr int InvalidBarcodeCount = 251;
 // Disciplines and scoring nodes.
 inline constexpr int AssignmentChangeWithResults = 12;
 inline constexpr int NotAnAggregator = 21;
-inline constexpr int NoResultProvider = 22;
 inline constexpr int DisciplineHasHeats = 35;
 inline constexpr int DisciplineHasResults = 36;
 inline constexpr int FewerAttemptsWithResults = 37;
@@ -104,6 +103,12 @@ inline constexpr int ParameterNotFound = 59;
 inline constexpr int CupNotFound = 80;
 inline constexpr int GlobalParameterInUse = 180;
 inline constexpr int CupParameterInUse = 181;
+// Results.
+inline constexpr int NoResultTable = 22;
+inline constexpr int RankTaken = 122;
+inline constexpr int NoParticipantNamed = 1301;
+inline constexpr int AttemptOutOfRange = 1302;
+inline constexpr int EmptyPlace = 1303;
 
 struct Message {
     int id;

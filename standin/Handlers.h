@@ -55,9 +55,6 @@ void importParticipants(Call& c, const op::importParticipants& a);
 proto::allocateBlancAthleteBarcodeResponse1 allocateBlancAthleteBarcode(Call& c,
                                                                         const op::allocateBlancAthleteBarcode& a);
 
-// Result tables of disciplines and scoring nodes (ScoringOps.cpp)
-proto::getResultTableResponse1 getResultTable(Call& c, const op::getResultTable& a);
-
 // Disciplines and scoring nodes (DisciplineOps.cpp)
 proto::createDisciplinResponse createDisciplin(Call& c, const op::createDisciplin& a);
 proto::modifyDisciplinResponse1 modifyDisciplin(Call& c, const op::modifyDisciplin& a);
@@ -115,5 +112,14 @@ proto::getCupResponse getCup(Call& c, const op::getCup& a);
 proto::getGlobalParametersResponse getCupParameters(Call& c, const op::getCupParameters& a);
 void setCupParameter(Call& c, const op::setCupParameter& a);
 void removeCupParameter(Call& c, const op::removeCupParameter& a);
+// Results (ResultOps.cpp)
+proto::setResultResponse1 setResult(Call& c, const op::setResult& a);
+proto::getResultTableResponse1 getResultTable(Call& c, const op::getResultTable& a);
+proto::getAthletesWithoutValidSingleResultsResponse
+getAthletesWithoutValidSingleResults(Call& c, const op::getAthletesWithoutValidSingleResults& a);
+proto::getMissingResultsResponse getMissingResults(Call& c, const op::getMissingResults& a);
+proto::checkResultRankingPlausibilityResponse
+checkResultRankingPlausibility(Call& c, const op::checkResultRankingPlausibility& a);
+proto::CheckAmbiguousBibResultsResponse1 checkAmbiguousBibResults(Call& c, const op::checkAmbiguousBibResults& a);
 
 } // namespace tvp::standin::ops

@@ -74,7 +74,6 @@ const OperationTable& operationTable()
         t.serve<ops::getResultAggregators>(None);
         t.serve<ops::getResultAggregatorInfo>(Read);
         t.serve<ops::getToplevelSourceDisciplines>(Read);
-        t.serve<ops::getResultTable>(Read);
 
         // Competition lists.
         t.serve<ops::getDisciplinParticipants>(Read);
@@ -118,6 +117,13 @@ const OperationTable& operationTable()
         t.serve<ops::getCupParameters>(Read);
         t.serve<ops::setCupParameter>(Write);
         t.serve<ops::removeCupParameter>(Write);
+        // Results and their checks.
+        t.serve<ops::setResult>(Write);
+        t.serve<ops::getResultTable>(Read);
+        t.serve<ops::getAthletesWithoutValidSingleResults>(Read);
+        t.serve<ops::getMissingResults>(Read);
+        t.serve<ops::checkResultRankingPlausibility>(Read);
+        t.serve<ops::checkAmbiguousBibResults>(Read);
         return t;
     }();
     return table;

@@ -7,12 +7,6 @@ namespace tvp::standin {
 
 namespace {
 
-template <proto::Enumeration E>
-E enumAt(const Statement& q, int column, E fallback)
-{
-    return proto::enumFromName<E>(q.textAt(column).toStdString()).value_or(fallback);
-}
-
 template <class T>
 proto::Owned<T> ownedAt(const std::vector<T>& all, const std::unordered_map<int, std::size_t>& at, int id)
 {

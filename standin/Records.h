@@ -12,6 +12,21 @@
 
 namespace tvp::standin {
 
+// Enumerations are stored by their wire names.
+template <proto::Enumeration E>
+QString wireName(E value)
+{
+    const std::string_view n = proto::enumName(value);
+    return QString::fromUtf8(n.data(), qsizetype(n.size()));
+}
+
+// A stored enumeration; fallback for a name this server does not know.
+template <proto::Enumeration E>
+E enumAt(const Statement& q, int column, E fallback)
+{
+    return proto::enumFromName<E>(q.utf8At(column)).value_or(fallback);
+}
+
 // Refuses an unknown competition id (error 3).
 void requireCompetition(Db& db, int competitionId);
 

@@ -452,6 +452,12 @@ CREATE INDEX ui_infos_by_assoc ON ui_infos (assoc_id, key);
 UPDATE heat_assignments SET version =
     (SELECT d.list_version FROM disciplines d WHERE d.id = heat_assignments.discipline_id);
 )sql"},
+
+{5, R"sql(
+-- setResult finds the one result of a participant, or of a bib, in an attempt.
+CREATE INDEX results_by_participant ON results (discipline_id, athlete_id, attempt);
+CREATE INDEX results_by_bib ON results (discipline_id, attempt, bib);
+)sql"},
 };
 // clang-format on
 

@@ -322,6 +322,16 @@ TEST_F(StandinLimits, LookupsUseAnIndex)
         "SELECT value FROM ui_infos WHERE key = ? AND assoc_id = ?",
         "SELECT key, value FROM ui_infos WHERE assoc_id = ? ORDER BY key",
         "DELETE FROM ui_infos WHERE assoc_id = ?",
+        // A result's key: by bib, by athlete, by team; the participant at a place.
+        "SELECT id FROM results WHERE discipline_id = ? AND attempt = ? AND bib = ? LIMIT 1",
+        "SELECT id FROM results WHERE discipline_id = ? AND athlete_id = ? AND attempt = ? AND bib IS NULL LIMIT 1",
+        "SELECT r.id FROM result_teams rt JOIN results r ON r.id = rt.result_id WHERE rt.team_id = ? "
+        "AND r.discipline_id = ? AND r.attempt = ? AND r.bib IS NULL AND r.athlete_id IS NULL LIMIT 1",
+        "SELECT athlete_id, team_id FROM heat_assignments WHERE discipline_id = ? AND heat_no = ? AND position = ?",
+        // The results of an attempt with their bibs' holders.
+        "SELECT r.id, hb.athlete_id, ha.team_id FROM results r LEFT JOIN athlete_bibs hb ON hb.competition_id = ? "
+        "AND hb.bib = r.bib LEFT JOIN athletes ha ON ha.id = hb.athlete_id WHERE r.discipline_id = ? "
+        "AND r.attempt = ?",
     };
     for (const char* sql : lookups) {
         SCOPED_TRACE(sql);
