@@ -16,6 +16,7 @@ void registerProgramAreas(TWindowRegistry& registry)
     registerParticipantWindows(registry);
     registerOrganisationWindows(registry);
     registerScoringServices(registry);
+    registerScoringWindows(registry);
     registerSetupWindows(registry);
     // The timing exchange stands ready for the competition-list window from start-up to the end.
     registry.registerService<ITimingExport>(std::make_unique<TimingConnector>());

@@ -9,8 +9,8 @@ namespace tvp::standin {
 proto::getResultTableResponse1 nodeResultTable(Call& c, int providerId)
 {
     NodeTables tables(c.database());
-    std::optional<proto::getResultTableResponse1> t = tables.isNode(providerId) ? tables.table(providerId)
-                                                                               : std::nullopt;
+    std::optional<proto::getResultTableResponse1> t =
+        tables.isNode(providerId) ? tables.table(providerId) : std::nullopt;
     if (!t)
         throw ServerError(errors::NoResultTable, {QString::number(providerId)});
     return std::move(*t);

@@ -4,6 +4,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "scoring/ui/AggregatorSourceListUI.h"
 #include "scoring/ui/AggregatorTreeUI.h"
+#include "scoring/ui/AnalyseDialog.h"
 
 namespace tvp {
 
@@ -43,6 +44,11 @@ private:
 void registerScoringServices(TWindowRegistry& registry)
 {
     registry.registerService<IAggregatorTrees>(std::make_unique<TAggregatorTrees>(registry));
+}
+
+void registerScoringWindows(TWindowRegistry& registry)
+{
+    registry.registerWindow<TAnalyseForm>(TWindowId::AnalyseForm);
 }
 
 } // namespace tvp
