@@ -4,6 +4,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "organisation/ui/OrganisationWindows.h"
 #include "participants/ui/ParticipantWindows.h"
+#include "results/ResultUnitParser.h"
 #include "results/TimingConnector.h"
 #include "scoring/ui/ScoringWindows.h"
 #include "setup/ui/SetupWindows.h"
@@ -18,6 +19,7 @@ void registerProgramAreas(TWindowRegistry& registry)
     registerScoringServices(registry);
     registerScoringWindows(registry);
     registerSetupWindows(registry);
+    registerResultUnitPatterns();
     // The timing exchange stands ready for the competition-list window from start-up to the end.
     registry.registerService<ITimingExport>(std::make_unique<TimingConnector>());
 }

@@ -1,6 +1,6 @@
 // Encoding and decoding 100,000 barcode payloads of all four forms.
 
-#include "participants/BarcodeUtils.h"
+#include "core/barcode/BarcodeUtils.h"
 
 #include <QRandomGenerator>
 

@@ -1,7 +1,7 @@
 // Scan assembly from key events to dispatch, and reading a registration CSV of 10,000 rows.
 
+#include "core/barcode/BarcodeDispatcher.h"
 #include "core/util/AppPaths.h"
-#include "participants/BarcodeDispatcher.h"
 #include "participants/CsvImport.h"
 #include "participants/CsvReader.h"
 #include "participants/ScanAssembler.h"

@@ -153,9 +153,11 @@ function(_tvp_link_targets target out)
 endfunction()
 
 # Walks everything a widget-free library links, directly or through others. Widgets come in only
-# through Qt PrintSupport, and only core/print links that.
+# through Qt PrintSupport, and only core/print links that; a widget-free library of an area links
+# no library of another area.
 function(_tvp_check_widget_free library)
   get_target_property(folder ${library} TVP_FOLDER)
+  string(REGEX REPLACE "/.*" "" area "${folder}")
   set(queue ${library})
   set(seen ${library})
   set(path_${library} ${library})
@@ -186,6 +188,15 @@ function(_tvp_check_widget_free library)
       endif()
       if(widget_dep)
         message(FATAL_ERROR "${library} in ${folder}/ links ${dep} (${path}): widgets belong to ui/ folders only")
+      endif()
+      # Areas meet only in core/: what two areas share moves down there.
+      get_target_property(dep_folder ${dep} TVP_FOLDER)
+      if(dep_folder AND NOT area STREQUAL "core")
+        string(REGEX REPLACE "/.*" "" dep_area "${dep_folder}")
+        if(NOT dep_area STREQUAL "core" AND NOT dep_area STREQUAL area)
+          message(FATAL_ERROR "${library} in ${folder}/ links ${dep} of ${dep_folder}/ (${path}): "
+                              "areas meet only in core/")
+        endif()
       endif()
       list(APPEND seen ${dep})
       list(APPEND queue ${dep})

@@ -1,7 +1,7 @@
 // Scanner and keyboard text into the payload decoders: every input gives values or the codec's
 // error, never a crash, a hang or an undefined shift.
 
-#include "participants/BarcodeUtils.h"
+#include "core/barcode/BarcodeUtils.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "organisation/DisciplineListPrint.h"
 
+#include "core/barcode/BarcodeUtils.h"
 #include "core/print/Code39.h"
-#include "participants/BarcodeUtils.h"
 
 #include <QTime>
 

@@ -1,7 +1,7 @@
 #include "participants/AthleteRequests.h"
 
+#include "core/barcode/BarcodeUtils.h"
 #include "core/results/tvpUtils.h"
-#include "participants/BarcodeUtils.h"
 
 #include <QRegularExpression>
 

@@ -1,8 +1,8 @@
 #include "participants/BibRequests.h"
 
+#include "core/barcode/BarcodeUtils.h"
 #include "core/protocol/TVPWebServices2.h"
 #include "core/util/FileWrite.h"
-#include "participants/BarcodeUtils.h"
 
 #include <limits>
 

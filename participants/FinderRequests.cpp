@@ -1,7 +1,7 @@
 #include "participants/FinderRequests.h"
 
+#include "core/barcode/BarcodeUtils.h"
 #include "core/protocol/TVPWebServices2.h"
-#include "participants/BarcodeUtils.h"
 
 #include <limits>
 

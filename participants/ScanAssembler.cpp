@@ -1,7 +1,7 @@
 #include "participants/ScanAssembler.h"
 
+#include "core/barcode/BarcodeDispatcher.h"
 #include "core/util/IniHandler.h"
-#include "participants/BarcodeDispatcher.h"
 
 #include <linux/input-event-codes.h>
 

@@ -79,6 +79,9 @@ QString distanceText(double metres, TResultformat format, const QLocale& loc)
         const double cm = hundredthsOf(metres);
         if (!std::isfinite(cm))
             return QStringLiteral("-");
+        // Beyond a long long (nonsense from a server) the cast would be undefined.
+        if (std::fabs(cm) >= 9.0e18)
+            return QString::number(cm, 'f', 0) + QStringLiteral("cm");
         return QString::number(static_cast<long long>(cm)) + QStringLiteral("cm");
     }
     }

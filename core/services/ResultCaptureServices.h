@@ -27,14 +27,53 @@ struct TTimingExportHeat {
     std::vector<TTimingExportParticipant> participants;
 };
 
+// The result entry window's entry points. A discipline id of 0 only shows the window; each first
+// asks the window's own unsaved-changes question when it is visible and stops if the user declines.
 class IResultDialog {
 public:
-    static constexpr int kNoVersion = 2147483647;
+    static constexpr int kNoVersion = 2147483647; // version marking left off (or unchanged)
     virtual ~IResultDialog() = default;
     virtual void showAndLoadDisciplin(int discId, int heatNo, int version, int position) = 0;
-    virtual void goToAthlete(int discId, int athleteId, int position, bool show, int heatNo, bool byAthlete,
-                             bool flag) = 0;
+    // The same for a discipline named by its barcode number (list barcodes).
+    virtual void showAndLoadBarcodeDisciplin(int discBarcode, int heatNo, int version, int position) = 0;
+    virtual void goToAthlete(int discId, int athleteId, int attempt, bool withPrompt, int version, bool show,
+                             bool showAquireBibForm) = 0;
+    virtual void goToTeam(int discId, int teamId, int attempt, int version, bool show, bool showAquireBibForm) = 0;
+    // Discipline and athlete by their barcode numbers (tally sheets).
+    virtual void goToBarcodeAthlete(int discBarcode, int athleteBarcode, int attempt, int version, bool show) = 0;
+    // After the finishing-order window stored a ranking.
+    virtual void reloadFromBibRanking() = 0;
+    // Leaves the grid's cell editor without storing.
+    virtual void cancelEdit() = 0;
     virtual void Zonenstrichliste1Click() = 0;
+};
+
+// The plausibility check of the results that feed some result providers.
+class IResultCheckForm {
+public:
+    virtual ~IResultCheckForm() = default;
+    virtual void checkWarnings(const std::vector<int>& resProvIds, bool showOkMessage) = 0;
+};
+
+// The list of participants with differing results under several bibs; nothing happens for none.
+class IBibAmbiguousWarningForm {
+public:
+    virtual ~IBibAmbiguousWarningForm() = default;
+    virtual void showWarning(const std::vector<proto::AmbiguousResultType>& conflicts) = 0;
+};
+
+// Capture of one attempt's finishing order by bibs.
+class IAquireBibOrderForm {
+public:
+    virtual ~IAquireBibOrderForm() = default;
+    virtual void showDialog(int discId, int attempt) = 0;
+};
+
+// Capture of one participant's attempt by tally sheet.
+class ITallySheetForm {
+public:
+    virtual ~ITallySheetForm() = default;
+    virtual void ShowTallyDialog(int discId, int athleteOrTeamId, int attempt) = 0;
 };
 
 class ITimingImportForm {

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -49,6 +50,20 @@ public:
     QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir) override
     {
         return QFileDialog::getExistingDirectory(parent, caption, dir);
+    }
+
+    std::optional<QString> getText(QWidget* parent, const QString& caption, const QString& prompt,
+                                   const QString& defaultText) override
+    {
+        QInputDialog dialog(parent);
+        dialog.setWindowTitle(caption);
+        dialog.setLabelText(prompt);
+        dialog.setTextValue(defaultText);
+        dialog.setOkButtonText(QStringLiteral("OK"));
+        dialog.setCancelButtonText(QStringLiteral("Abbrechen"));
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.textValue();
     }
 
     bool printDialog(QWidget* parent, const QString& caption, QPrinter& printer) override

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QDialog;
 class QMessageBox;
@@ -40,6 +41,9 @@ public:
         return getSaveFileName(parent, caption, dir, filter);
     }
     virtual QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir) = 0;
+    // One line of text under a prompt, starting with defaultText; nothing when the user cancels.
+    virtual std::optional<QString> getText(QWidget* parent, const QString& caption, const QString& prompt,
+                                           const QString& defaultText) = 0;
     // The printer choice: true when the user confirmed; the chosen printer (or file) is then set
     // on printer.
     virtual bool printDialog(QWidget* parent, const QString& caption, QPrinter& printer) = 0;

@@ -1,5 +1,6 @@
 #include "participants/ui/AthleteDialog.h"
 
+#include "core/barcode/BarcodeUtils.h"
 #include "core/connection/SlotGuard.h"
 #include "core/print/ui/Print.h"
 #include "core/results/tvpUtils.h"
@@ -11,7 +12,6 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "participants/AthleteListPrint.h"
-#include "participants/BarcodeUtils.h"
 
 #include <QAction>
 #include <QApplication>

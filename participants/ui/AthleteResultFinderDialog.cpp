@@ -1,12 +1,12 @@
 #include "participants/ui/AthleteResultFinderDialog.h"
 
+#include "core/barcode/BarcodeDispatcher.h"
+#include "core/barcode/BarcodeUtils.h"
 #include "core/connection/CurrentCompetition.h"
 #include "core/connection/SlotGuard.h"
 #include "core/services/ResultCaptureServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
-#include "participants/BarcodeDispatcher.h"
-#include "participants/BarcodeUtils.h"
 #include "participants/ui/ParticipantWindowTools.h"
 
 #include <QComboBox>

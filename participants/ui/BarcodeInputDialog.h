@@ -3,7 +3,7 @@
 // button): a typed payload is dispatched like a scanned one. The window is also the program's
 // door to the barcode dispatcher.
 
-#include "participants/BarcodeDispatcher.h"
+#include "core/barcode/BarcodeDispatcher.h"
 
 #include <QWidget>
 

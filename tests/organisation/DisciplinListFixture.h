@@ -99,7 +99,12 @@ public:
     {
         calls << QStringLiteral("showAndLoadDisciplin %1 %2 %3 %4").arg(d).arg(heat).arg(version).arg(position);
     }
+    void showAndLoadBarcodeDisciplin(int, int, int, int) override {}
     void goToAthlete(int, int, int, bool, int, bool, bool) override {}
+    void goToTeam(int, int, int, int, bool, bool) override {}
+    void goToBarcodeAthlete(int, int, int, int, bool) override {}
+    void reloadFromBibRanking() override {}
+    void cancelEdit() override {}
     void Zonenstrichliste1Click() override {}
     QStringList calls;
 };

@@ -1,11 +1,11 @@
 // The printed competition lists, tally and lap-count sheets, read back from PDF by their text, their
 // page format and their barcodes; and the height-list files.
 
+#include "core/barcode/BarcodeUtils.h"
 #include "core/print/PrintJob.h"
 #include "organisation/DisciplineListPrint.h"
 #include "organisation/HeightListRequests.h"
 #include "organisation/TallySheetPrint.h"
-#include "participants/BarcodeUtils.h"
 #include "tests/core/print/PdfTools.h"
 
 #include <QFile>

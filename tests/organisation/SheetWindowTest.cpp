@@ -2,9 +2,9 @@
 // window with real keys, the lap-count settings, the blank forms, against the stand-in; every
 // printout read back from its PDF.
 
+#include "core/barcode/BarcodeUtils.h"
 #include "organisation/ui/LapCountSheetDialog.h"
 #include "organisation/ui/PrintHighJumpDialog.h"
-#include "participants/BarcodeUtils.h"
 #include "tests/core/print/PdfTools.h"
 #include "tests/organisation/DisciplinListFixture.h"
 

@@ -1,14 +1,14 @@
 // Dispatch of payloads to the registered windows, and the box "Barcode eingeben".
 
-#include "tests/support/TestUtil.h"
-#include "participants/BarcodeDispatcher.h"
-#include "participants/ui/BarcodeInputDialog.h"
-#include "participants/ui/ParticipantWindows.h"
+#include "core/barcode/BarcodeDispatcher.h"
 #include "core/connection/CurrentCompetition.h"
+#include "core/ui/ExceptionDialog.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
-#include "core/ui/ExceptionDialog.h"
+#include "participants/ui/BarcodeInputDialog.h"
+#include "participants/ui/ParticipantWindows.h"
 #include "tests/support/TempAppFolders.h"
+#include "tests/support/TestUtil.h"
 
 #include <QLineEdit>
 #include <QTest>

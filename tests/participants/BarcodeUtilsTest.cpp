@@ -1,7 +1,7 @@
 // The barcode payload codec: the examples of the scheme, every error text, the 35-bit bound and
 // round trips of random values for each integer form and each payload.
 
-#include "participants/BarcodeUtils.h"
+#include "core/barcode/BarcodeUtils.h"
 #include "tests/support/TestUtil.h"
 
 #include <QRandomGenerator>

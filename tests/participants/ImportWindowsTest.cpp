@@ -3,10 +3,10 @@
 
 #include "WindowFixture.h"
 
+#include "core/barcode/BarcodeUtils.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/util/Features.h"
 #include "core/util/IniHandler.h"
-#include "participants/BarcodeUtils.h"
 #include "participants/ui/AssignBibs.h"
 #include "participants/ui/AthleteResultFinderDialog.h"
 #include "participants/ui/BarcodeInputDialog.h"

@@ -2,8 +2,8 @@
 // the links in the settings, and the scanner input over a fake device layer (what is read and
 // grabbed, hot-plug, detect mode, no permission). No test opens a real device.
 
+#include "core/barcode/BarcodeDispatcher.h"
 #include "core/util/AppPaths.h"
-#include "participants/BarcodeDispatcher.h"
 #include "participants/InputDevices.h"
 #include "participants/LinuxInputDevices.h"
 #include "participants/ScanAssembler.h"

@@ -29,22 +29,31 @@ public:
         QString fileName;                      // for file and folder dialogs
         std::function<int(QDialog&)> onModal;  // for modal dialogs
         std::function<int(QWidget&)> onWindow; // for work windows shown modally
+        std::optional<QString> text;           // for text questions; none cancels
     };
 
-    void expectMessage(const QString& caption, TMsgAnswer answer) { steps.push_back({caption, answer, {}, {}, {}}); }
+    void expectMessage(const QString& caption, TMsgAnswer answer)
+    {
+        steps.push_back({caption, answer, {}, {}, {}, {}});
+    }
     void expectFile(const QString& caption, const QString& fileName)
     {
-        steps.push_back({caption, {}, fileName, {}, {}});
+        steps.push_back({caption, {}, fileName, {}, {}, {}});
     }
     // The printer dialog prints into a PDF file; an empty path cancels it.
     void expectPrinter(const QString& caption, const QString& pdfFile) { expectFile(caption, pdfFile); }
     void expectModal(const QString& caption, std::function<int(QDialog&)> onModal)
     {
-        steps.push_back({caption, {}, {}, std::move(onModal), {}});
+        steps.push_back({caption, {}, {}, std::move(onModal), {}, {}});
     }
     void expectWindow(const QString& caption, std::function<int(QWidget&)> onWindow)
     {
-        steps.push_back({caption, {}, {}, {}, std::move(onWindow)});
+        steps.push_back({caption, {}, {}, {}, std::move(onWindow), {}});
+    }
+    // The text question of that caption is answered with text; std::nullopt cancels it.
+    void expectText(const QString& caption, std::optional<QString> text)
+    {
+        steps.push_back({caption, {}, {}, {}, {}, std::move(text)});
     }
     bool allAnswered() const { return steps.empty(); }
 
@@ -74,6 +83,12 @@ public:
     QString getExistingDirectory(QWidget*, const QString& caption, const QString&) override
     {
         return fileAnswer(caption);
+    }
+    std::optional<QString> getText(QWidget*, const QString& caption, const QString& prompt, const QString&) override
+    {
+        seen.push_back({caption, prompt, {}});
+        const std::optional<Step> s = next(caption, prompt);
+        return s ? s->text : std::nullopt;
     }
     bool printDialog(QWidget*, const QString& caption, QPrinter& printer) override
     {

@@ -1,11 +1,11 @@
 // Code 39 symbols drawn from zint's encoding are read back from the printed page as the same
 // payload, with the readable text under them and no start or stop characters in it.
 
-#include "tests/support/TestUtil.h"
+#include "core/barcode/BarcodeUtils.h"
 #include "core/print/Code39.h"
 #include "core/print/PrintJob.h"
-#include "participants/BarcodeUtils.h"
 #include "tests/core/print/PdfTools.h"
+#include "tests/support/TestUtil.h"
 
 #include <QPrinter>
 #include <QTemporaryDir>

@@ -141,6 +141,14 @@ static_assert(!ParsesWith<bool&, THeightFormat>, "points flag before the height 
 static_assert(!ParsesWith<bool, bool&>, "a plain bool must not pass for the height flag");
 } // namespace
 
+// Server data: a height beyond any integer still gives its text.
+TEST(ResultToString, HugeHeightsStayNumbers)
+{
+    const QString text = ResultToString(res(Dst, -1e300), RF::rf_Height, QString());
+    EXPECT_TRUE(text.startsWith(u"-1000000000") && text.endsWith(u"cm")) << text.toStdString();
+    EXPECT_EQ(text.size(), 306); // "-", 303 digits, "cm"
+}
+
 TEST(ResultToString, EveryKindAndFormatShowsAndReadsBack)
 {
     struct Case {

@@ -1,12 +1,21 @@
-// The message box behind every question of the program, set up but never shown.
+// The message box behind every question of the program, set up but never shown, and the text
+// question, answered with the user's keys.
 
 #include "core/ui/Dialogs.h"
 
+#include <QApplication>
+#include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
 
 using namespace tvp;
 
@@ -72,4 +81,49 @@ TEST(MessageBox, EachButtonGivesItsAnswer)
     const auto ok = makeMessageBox(nullptr, QStringLiteral("Hinweis"), QStringLiteral("!"), TMsgKind::Information,
                                    TMsgButtons::Ok, TMsgAnswer::Yes);
     EXPECT_EQ(messageBoxAnswer(*ok), TMsgAnswer::Ok);
+}
+
+namespace {
+
+// Answers the next text question shown by the program's own dialogs with keys typed by the user.
+void answerTextQuestion(const std::function<void(QInputDialog&)>& user, QStringList& seen)
+{
+    QTimer::singleShot(0, [&seen, user] {
+        auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            ADD_FAILURE() << "no text question open";
+            return;
+        }
+        seen << dialog->windowTitle() << dialog->labelText() << dialog->textValue();
+        for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+            seen << b->text();
+        user(*dialog);
+    });
+}
+
+} // namespace
+
+TEST(TextQuestion, TypedTextOrNothingOnCancel)
+{
+    setDialogs(nullptr);
+    QStringList seen;
+    answerTextQuestion(
+        [](QInputDialog& d) {
+            auto* edit = d.findChild<QLineEdit*>();
+            ASSERT_TRUE(edit);
+            edit->selectAll();
+            QTest::keyClicks(edit, QStringLiteral("2"));
+            QTest::keyClick(edit, Qt::Key_Return);
+        },
+        seen);
+    EXPECT_EQ(dialogs().getText(nullptr, QStringLiteral("Laufnummer wählen"), QStringLiteral("Für welchen?"),
+                                QStringLiteral("1")),
+              std::optional<QString>(QStringLiteral("2")));
+    EXPECT_EQ(seen.mid(0, 3), (QStringList{"Laufnummer wählen", "Für welchen?", "1"}));
+    EXPECT_TRUE(seen.contains(QStringLiteral("OK")) && seen.contains(QStringLiteral("Abbrechen")))
+        << seen.join('|').toStdString();
+
+    answerTextQuestion([](QInputDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }, seen);
+    EXPECT_EQ(dialogs().getText(nullptr, QStringLiteral("Frage"), QStringLiteral("?"), QStringLiteral("x")),
+              std::nullopt);
 }

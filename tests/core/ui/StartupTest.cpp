@@ -97,7 +97,12 @@ class FakeResults : public CountingForm, public IResultDialog {
 public:
     using CountingForm::CountingForm;
     void showAndLoadDisciplin(int, int, int, int) override {}
+    void showAndLoadBarcodeDisciplin(int, int, int, int) override {}
     void goToAthlete(int, int, int, bool, int, bool, bool) override {}
+    void goToTeam(int, int, int, int, bool, bool) override {}
+    void goToBarcodeAthlete(int, int, int, int, bool) override {}
+    void reloadFromBibRanking() override {}
+    void cancelEdit() override {}
     void Zonenstrichliste1Click() override { ++tallies; }
     int tallies = 0;
 };

@@ -1,4 +1,4 @@
-#include "participants/BarcodeUtils.h"
+#include "core/barcode/BarcodeUtils.h"
 
 namespace tvp {
 

@@ -1,4 +1,4 @@
-#include "participants/BarcodeDispatcher.h"
+#include "core/barcode/BarcodeDispatcher.h"
 
 namespace tvp {
 
