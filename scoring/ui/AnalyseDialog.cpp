@@ -4,6 +4,7 @@
 #include "core/services/CompetitionSetupServices.h"
 #include "core/services/OrganisationServices.h"
 #include "core/services/ParticipantServices.h"
+#include "core/services/ResultCaptureServices.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/MainWindow.h"
 #include "core/ui/MainWindowServices.h"
@@ -358,6 +359,9 @@ void TAnalyseForm::showTable(const TAnalyseResponse& response)
     Export1->setEnabled(true);
     ListView1->verticalScrollBar()->setValue(scroll);
 
+    if (!response.ambiguousBibWarning.empty())
+        if (auto* bibs = context().windows().get<IBibAmbiguousWarningForm>(TWindowId::BibAmbiguousWarningForm))
+            bibs->showWarning(response.ambiguousBibWarning);
     for (const QString& warning : table_.cupWarnings())
         context().messages().AddWarning(-1, {}, warning, QStringLiteral("Auswerten"), this);
     if (!response.participantWarning.empty())
