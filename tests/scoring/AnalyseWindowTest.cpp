@@ -6,6 +6,7 @@
 #include "core/connection/CommunicationThread.h"
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/connection/CurrentCompetition.h"
+#include "core/services/CompetitionSetupServices.h"
 #include "core/services/OrganisationServices.h"
 #include "core/ui/MainWindow.h"
 #include "core/ui/WindowContext.h"
@@ -92,6 +93,30 @@ public:
 
 private:
     TMainForm& main_;
+};
+
+// The parameter window's cache, as the trees' labels read it; asked off the GUI thread, it counts.
+class ParameterCache : public IGlobalParameterForm {
+public:
+    void showGlobalParameterForm(int) override {}
+    QStringList getParameterNames(int cupId) override
+    {
+        note();
+        return cupId == 0 ? QStringList{QStringLiteral("Faktor")} : QStringList{};
+    }
+    bool paramExists(const QString& name, int cupId) override { return !getParameterNames(cupId).isEmpty(); }
+    std::optional<double> resolveParameter(const QString& name, int cupId) override
+    {
+        note();
+        return name == QLatin1String("Faktor") && cupId == 0 ? std::optional<double>(1.5) : std::nullopt;
+    }
+    bool isCupLoaded(int) override { return false; }
+    void note()
+    {
+        if (QThread::currentThread() != qApp->thread())
+            ++offTheGuiThread;
+    }
+    std::atomic<int> offTheGuiThread{0};
 };
 
 class AnalyseWindow : public ::testing::Test {
@@ -395,6 +420,9 @@ TEST_F(AnalyseWindow, LoadsRacingReloadsReadOnlyTheCopiesTheirRequestCarries)
 {
     ReloadingDisciplineWindows disciplines;
     windows.registerService<IDisciplineWindows>(&disciplines);
+    ParameterCache parameters;
+    windows.registerService<IGlobalParameterForm>(&parameters);
+    client->cms()->setUiInfo(QStringLiteral("Label"), QStringLiteral("Gesamt x $(Faktor)"), overall);
     windows.show(TWindowId::AnalyseForm);
     settle();
     form->AlleZwischenergebnissezeigen1->setChecked(true);
@@ -406,7 +434,12 @@ TEST_F(AnalyseWindow, LoadsRacingReloadsReadOnlyTheCopiesTheirRequestCarries)
     }
     settle();
     windows.unregisterService<IDisciplineWindows>(&disciplines);
+    windows.unregisterService<IGlobalParameterForm>(&parameters);
     EXPECT_EQ(disciplines.lookupsOffTheGuiThread.load(), 0);
+    EXPECT_EQ(parameters.offTheGuiThread.load(), 0);
+    // The label's parameter comes from the values copied with the request.
+    EXPECT_TRUE(evaluationNames().contains(QStringLiteral("Gesamt x 1,50")))
+        << evaluationNames().join(u',').toStdString();
     // The tree was built from the copies: the unlabelled node carries the template name copied.
     EXPECT_TRUE(evaluationNames().contains(QStringLiteral("Vorlage 2"))) << evaluationNames().join(u',').toStdString();
     EXPECT_TRUE(form->ListView1->isVisible());
