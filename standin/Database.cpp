@@ -150,6 +150,9 @@ Db::Db(const std::string& path)
     exec("PRAGMA synchronous = NORMAL");
     // SQLite checks the schema's references only when asked to, per connection.
     exec("PRAGMA foreign_keys = ON");
+    // Computed tables read whole disciplines; a larger page cache keeps a competition's results
+    // between reads.
+    exec("PRAGMA cache_size = -32000");
 }
 
 void Db::exec(const char* sql)

@@ -3,11 +3,12 @@
 // parameters; the trees and the fixed catalogue of node templates.
 //
 // A scoring node's sources are disciplines or other nodes of the same competition, by id (they
-// share one id space); a discipline is the bottom node of its own tree. The stand-in stores the
-// nodes but computes no results.
+// share one id space); a discipline is the bottom node of its own tree. The nodes' results are
+// computed on every read (ScoringOps.cpp).
 
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
+#include "standin/NodeTables.h"
 #include "standin/Parameters.h"
 #include "standin/Records.h"
 
@@ -723,6 +724,7 @@ proto::getResultAggregatorTreeResponse1 getResultAggregatorTree(Call& c, const o
     std::vector<int> path;
     for (int root : roots)
         r.push_back(treeNode(db, root, path));
+    setEvaluatedTableTypes(db, r);
     return r;
 }
 

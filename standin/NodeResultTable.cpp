@@ -1,13 +1,19 @@
 #include "standin/NodeResultTable.h"
 
 #include "standin/ErrorMessages.h"
+#include "standin/NodeTables.h"
 
 namespace tvp::standin {
 
-// No evaluator yet: no node has a table.
-proto::getResultTableResponse1 nodeResultTable(Call&, int providerId)
+// Computed on every read; nothing computed is stored.
+proto::getResultTableResponse1 nodeResultTable(Call& c, int providerId)
 {
-    throw ServerError(errors::NoResultTable, {QString::number(providerId)});
+    NodeTables tables(c.database());
+    std::optional<proto::getResultTableResponse1> t =
+        tables.isNode(providerId) ? tables.table(providerId) : std::nullopt;
+    if (!t)
+        throw ServerError(errors::NoResultTable, {QString::number(providerId)});
+    return std::move(*t);
 }
 
 } // namespace tvp::standin

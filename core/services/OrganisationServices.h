@@ -29,6 +29,8 @@ public:
     virtual std::optional<TDisciplineInfo> getLatestDiscInfo(int discId) const = 0;
     // A scoring-node template the windows loaded, null when unknown; not to be kept.
     virtual const proto::ResultAggregatorTemplateType* getTemplateById(int id) const = 0;
+    // A copy of the templates the window that loaded last knows, for work off the GUI thread.
+    virtual std::vector<proto::ResultAggregatorTemplateType> getLatestTemplates() const { return {}; }
 };
 
 // The height-list window: heights or target distances of a discipline in the given format.

@@ -1741,6 +1741,12 @@ std::optional<TDisciplineInfo> TDisciplinForm::getLatestDiscInfo(int discId) con
     return info ? std::optional<TDisciplineInfo>(*info) : std::nullopt;
 }
 
+std::vector<proto::ResultAggregatorTemplateType> TDisciplinForm::getLatestTemplates() const
+{
+    const TDisciplinForm* latest = getLatestDiscForm(context().windows());
+    return latest ? latest->templates_ : std::vector<proto::ResultAggregatorTemplateType>{};
+}
+
 void TDisciplinForm::LoadDisciplineTemplates()
 {
     tvp::LoadDisciplineTemplates(context().windows());

@@ -65,6 +65,7 @@ public:
     void reloadDisciplinForms(bool onlyVisible) override;
     bool isDiscVisible() const override;
     std::optional<TDisciplineInfo> getLatestDiscInfo(int discId) const override;
+    std::vector<proto::ResultAggregatorTemplateType> getLatestTemplates() const override;
     void LoadDisciplineTemplates() override;
 
     int index() const { return index_; }

@@ -4,6 +4,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "scoring/ui/AggregatorSourceListUI.h"
 #include "scoring/ui/AggregatorTreeUI.h"
+#include "scoring/ui/AnalyseDialog.h"
 #include "scoring/ui/DataViewDialog.h"
 
 namespace tvp {
@@ -48,6 +49,7 @@ void registerScoringServices(TWindowRegistry& registry)
 
 void registerScoringWindows(TWindowRegistry& registry)
 {
+    registry.registerWindow<TAnalyseForm>(TWindowId::AnalyseForm);
     registry.registerWindow<TDataViewForm>(TWindowId::DataViewForm);
 }
 

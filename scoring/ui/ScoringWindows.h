@@ -7,7 +7,7 @@ class TWindowRegistry;
 
 // The factory of drawn scoring trees and source lists (IAggregatorTrees).
 void registerScoringServices(TWindowRegistry& registry);
-// The scoring windows built so far.
+// The scoring area's windows built so far.
 void registerScoringWindows(TWindowRegistry& registry);
 
 } // namespace tvp

@@ -175,6 +175,29 @@ public:
         return id;
     }
 
+    // A result of an athlete in an attempt: a measured value of the kind, or (kind Info or
+    // InfoString) a status or text without value.
+    int measured(int discipline, int athlete, int attempt, proto::ResultValueType kind, double value,
+                 const QString& text = {})
+    {
+        const int id = db_.nextId("result");
+        db_.query("INSERT INTO results (id, discipline_id, attempt, athlete_id, kind, distance_in_meter, "
+                  "time_in_seconds, rank, info_string) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                  id, discipline, attempt, athlete, QString::fromUtf8(proto::enumName(kind)),
+                  kind == proto::ResultValueType::Distance ? value : 0.0,
+                  kind == proto::ResultValueType::Time ? value : 0.0,
+                  kind == proto::ResultValueType::Rank ? int(value) : 0, text)
+            .run();
+        return id;
+    }
+
+    void globalParameter(int comp, const QString& key, double value)
+    {
+        db_.query("INSERT OR REPLACE INTO global_parameters (competition_id, key, value) VALUES (?, ?, ?)", comp, key,
+                  value)
+            .run();
+    }
+
     // A facility serving the disciplines; its place mappings (PlaceOfDisciplineType ids) in their order.
     std::vector<int> facility(int comp, const QString& name, const std::vector<int>& disciplines)
     {

@@ -1,0 +1,301 @@
+#include "scoring/AnalyseRequests.h"
+
+#include "core/connection/ServicePorts.h"
+#include "core/protocol/WebServices.h"
+#include "core/results/ResultUnitPatterns.h"
+#include "core/results/tvpUtils.h"
+
+#include <algorithm>
+#include <set>
+
+namespace tvp {
+
+namespace {
+
+void copyRequest(const TAnalyseRequest& request, TAnalyseResponse& response)
+{
+    response.reqType = request.reqType;
+    response.resProvId = request.resProvId;
+    response.disciplineID = request.DisciplinId;
+    response.cupID = request.cupID;
+}
+
+void getAggChain(TServicePorts& ports, const TAnalyseRequest& request, TAnalyseResponse& response)
+{
+    copyRequest(request, response);
+    proto::DataRetrievalPortType& drs = ports.drs();
+    response.disciplines = drs.getDisciplines(ports.competitionId(), nullptr, 0);
+    response.resProvId = request.DisciplinId;
+    if (request.DisciplinId == 0)
+        return;
+    const proto::getResultAggregatorTreeResponse1 roots = drs.getResultAggregatorTree(request.DisciplinId, 0);
+    std::unique_ptr<TAggregatorTreeModel> tree = makeHeadlessTree(roots, request.DisciplinId, request.treeInputs);
+    proto::getUiInfos keys;
+    for (int i = 0; i < tree->getAggregatorCount(); ++i) {
+        const int id = tree->node(i)->ID();
+        keys.push_back(makeUiInfoKey(uiInfoKeys::Label, id));
+        keys.push_back(makeUiInfoKey(uiInfoKeys::ResAggVisAnalysis, id));
+    }
+    if (!keys.empty())
+        tree->setLabelsToAggTree(drs.getUiInfos(keys), 0);
+    response.aggTree = std::move(tree);
+}
+
+void getList(TServicePorts& ports, const TAnalyseRequest& request, TAnalyseResponse& response)
+{
+    copyRequest(request, response);
+    proto::DataRetrievalPortType& drs = ports.drs();
+    const int provider = request.resProvId;
+    response.resultFormat = getResultFormatForAgg(drs, provider);
+    response.getResultTableResponse = drs.getResultTable(provider);
+    response.ambiguousBibWarning = drs.checkAmbiguousBibResults({provider});
+    response.participantWarning = drs.checkParticipantConstraints({provider}, 0);
+    const bool team =
+        response.getResultTableResponse.ResultTableType && response.getResultTableResponse.ResultTableType->Team;
+    if (request.cupID == 0) {
+        if (team)
+            response.getTeams = drs.getTeams(ports.competitionId(), 0, nullptr, 0);
+        else
+            response.getAthletes = drs.getAthletes(ports.competitionId(), 0, 0, 0, nullptr, nullptr, 0);
+    } else if (team) {
+        response.getFinisherTeams = ports.crs().getFinisherTeams(request.cupID);
+    } else {
+        response.getFinisherAthletes = ports.crs().getFinisherAthletes(request.cupID);
+    }
+}
+
+// The row's results per attempt ("-" for none); attempts outside 1..attempts have no column and
+// are left out. any tells whether one attempt has a result.
+QStringList resultCells(const std::vector<const proto::AssignedResultType*>& results, int attempts,
+                        TResultformat format, const QString& pattern, bool& any)
+{
+    QStringList cells;
+    any = false;
+    for (int a = 1; a <= attempts; ++a) {
+        const proto::AssignedResultType* found = nullptr;
+        for (const proto::AssignedResultType* r : results)
+            if (r->Attempt == a) {
+                found = r;
+                break;
+            }
+        QString text = QStringLiteral("-");
+        if (found && !isEmptyResult(found)) {
+            any = true;
+            try {
+                text = ResultToString(*found, format, pattern);
+            } catch (const EInvalidResultUnitPattern&) {
+                text = ResultToString(*found, format, QString());
+            }
+        }
+        cells << text;
+    }
+    return cells;
+}
+
+} // namespace
+
+const TRequestTable<TAnalyseRequest, TAnalyseResponse>& analyseRequests()
+{
+    static const TRequestTable<TAnalyseRequest, TAnalyseResponse> table{{
+        {TAnalyseRequestType::rt_getList, QStringLiteral("Ergebnisliste laden"), &getList},
+        {TAnalyseRequestType::rt_getAggChain, QStringLiteral("Auswertungsbaum laden"), &getAggChain},
+    }};
+    return table;
+}
+
+std::unique_ptr<TAggregatorTreeModel> makeHeadlessTree(const std::vector<proto::AggregatorTreeNodeType>& roots,
+                                                       int disciplineId,
+                                                       std::shared_ptr<const TAnalyseTreeInputs> inputs)
+{
+    if (!inputs)
+        inputs = std::make_shared<const TAnalyseTreeInputs>();
+    // The lookups hold the inputs: the tree goes on to the GUI thread with them.
+    TTemplateLookup lookup = [inputs](int id) -> const proto::ResultAggregatorTemplateType* {
+        for (const proto::ResultAggregatorTemplateType& t : inputs->templates)
+            if (t.ID == id)
+                return &t;
+        return nullptr;
+    };
+    TParameterResolver resolver = [inputs](const QString& name, int cupId) -> std::optional<double> {
+        const auto it = inputs->parameters.find({cupId, name});
+        return it == inputs->parameters.end() ? std::nullopt : std::optional<double>(it->second);
+    };
+    TDisciplineInfo disc;
+    if (inputs->discInfo)
+        disc = *inputs->discInfo;
+    else
+        disc.id = disciplineId;
+    return std::make_unique<TAggregatorTreeModel>(roots, std::vector<int>{disciplineId}, std::move(lookup), &disc,
+                                                  std::move(resolver));
+}
+
+std::vector<TResultProviderInfo> evaluationItems(const TAggregatorTreeModel& tree, bool showAll,
+                                                 const QString& disciplineName)
+{
+    std::vector<TResultProviderInfo> items;
+    const int disciplineId = tree.CurDiscInfo()->id;
+    for (int i = tree.getAggregatorCount() - 1; i >= 0; --i) {
+        const TAggregatorNode* node = tree.node(i);
+        const bool own = node->ID() == disciplineId;
+        if (node->VisAnalysis() == TBool::bFalse && !own && !showAll)
+            continue;
+        TResultProviderInfo item;
+        item.id = node->ID();
+        item.cupId = node->cupId();
+        item.name = node->getParsedName();
+        if (item.name.isEmpty())
+            item.name = node->getTemplateName();
+        if (item.name.isEmpty() && own)
+            item.name = disciplineName;
+        item.aggType = node->getType();
+        item.color = node->Color();
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+QString analysisPrintTitle(TAggregatorType kind, const QString& providerName, const QString& disciplineName)
+{
+    switch (kind) {
+    case TAggregatorType::ag_Unknown: return disciplineName + QStringLiteral(" - Ergebnisse");
+    case TAggregatorType::ag_DiscInternal: return providerName + QStringLiteral(" - ") + disciplineName;
+    case TAggregatorType::ag_ExtRef: return QStringLiteral("Tageswertung - ") + providerName;
+    case TAggregatorType::ag_CupRef: return QStringLiteral("Cup-Wertung - ") + providerName;
+    }
+    return disciplineName;
+}
+
+// ---- the table ----------------------------------------------------------------------------------
+
+void TAnalyseTableModel::clear()
+{
+    beginResetModel();
+    headers_.clear();
+    rows_.clear();
+    cupWarnings_.clear();
+    endResetModel();
+}
+
+void TAnalyseTableModel::fill(const TAnalyseResponse& response)
+{
+    beginResetModel();
+    headers_.clear();
+    rows_.clear();
+    cupWarnings_.clear();
+    const proto::getResultTableResponse1& table = response.getResultTableResponse;
+    const proto::ResultTableType type = table.ResultTableType ? *table.ResultTableType : proto::ResultTableType{};
+    team_ = type.Team;
+    attempts_ = std::max(1, type.ResultsPerRow);
+    const QString pattern = type.ResultUnitPattern;
+
+    if (team_)
+        headers_ << QStringLiteral("Team");
+    else
+        headers_ << QStringLiteral("Startnr.") << QStringLiteral("Vorname") << QStringLiteral("Nachname")
+                 << QStringLiteral("Team");
+    for (int a = 1; a <= attempts_; ++a)
+        headers_ << QString::number(a) + QLatin1Char('.');
+
+    // Results by participant, each participant once.
+    std::map<int, std::vector<const proto::AssignedResultType*>> byParticipant;
+    for (const proto::AssignedResultType& r : table.Results) {
+        if (team_) {
+            std::set<int> teams(r.TeamId.begin(), r.TeamId.end());
+            for (int t : teams)
+                if (t != 0)
+                    byParticipant[t].push_back(&r);
+        } else if (r.AthleteId != 0) {
+            byParticipant[r.AthleteId].push_back(&r);
+        }
+    }
+    // Rows without any result of their own are not listed.
+    auto add = [&](int id, QStringList leading) {
+        const auto it = byParticipant.find(id);
+        if (id == 0 || it == byParticipant.end())
+            return;
+        bool any = false;
+        QStringList cells = resultCells(it->second, attempts_, response.resultFormat, pattern, any);
+        if (!any)
+            return;
+        rows_.push_back(leading + cells);
+        byParticipant.erase(it); // each participant once, also when listed twice
+    };
+    auto athleteCells = [](const proto::AthleteType& a, const QString& teamName) {
+        return QStringList{bibstoString(a.Bib), a.Name ? a.Name->givenName : QString(),
+                           a.Name ? a.Name->surName : QString(), teamName};
+    };
+
+    static const QString kPendingAgeClasses =
+        QStringLiteral("WARNUNG: Cup enthält noch nicht zugeordnete Altersklassen einzelner Veranstaltungen.");
+    static const QString kPendingTeams =
+        QStringLiteral("WARNUNG: Cup enthält noch nicht zugeordnete Teams einzelner Veranstaltungen.");
+    if (response.getFinisherTeams) {
+        for (const proto::CupTeamType& t : response.getFinisherTeams->Teams)
+            add(t.TeamID, {t.Name});
+        if (response.getFinisherTeams->PendingAgeClasses)
+            cupWarnings_ << kPendingAgeClasses;
+        if (response.getFinisherTeams->PendingTeams)
+            cupWarnings_ << kPendingTeams;
+    } else if (response.getFinisherAthletes) {
+        for (const proto::FinisherType& f : response.getFinisherAthletes->Finisher) {
+            if (!f.Athlete)
+                continue;
+            QStringList names;
+            for (const proto::CupTeamType& t : f.Teams)
+                names << t.Name;
+            add(f.Athlete->AthleteID, athleteCells(*f.Athlete, names.join(QStringLiteral(", "))));
+        }
+        if (response.getFinisherAthletes->PendingAgeClasses)
+            cupWarnings_ << kPendingAgeClasses;
+        if (response.getFinisherAthletes->PendingTeams)
+            cupWarnings_ << kPendingTeams;
+        if (response.getFinisherAthletes->PendingAthletes)
+            cupWarnings_ << QStringLiteral(
+                "WARNUNG: Cup enthält noch nicht zugeordnete Athleten einzelner Veranstaltungen.");
+    } else if (team_) {
+        for (const proto::TeamType& t : response.getTeams)
+            add(t.TeamID, {t.Name});
+    } else {
+        for (const proto::AthleteType& a : response.getAthletes)
+            add(a.AthleteID, athleteCells(a, a.Team ? a.Team->Name : QString()));
+    }
+    endResetModel();
+}
+
+std::vector<int> TAnalyseTableModel::columnWidths() const
+{
+    std::vector<int> widths;
+    if (team_)
+        widths.push_back(150);
+    else
+        widths.insert(widths.end(), {50, 100, 100, 100});
+    widths.insert(widths.end(), std::size_t(attempts_), 50);
+    return widths;
+}
+
+int TAnalyseTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+int TAnalyseTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(headers_.size());
+}
+
+QVariant TAnalyseTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) ||
+        role != Qt::DisplayRole)
+        return {};
+    return rows_[std::size_t(index.row())].value(index.column());
+}
+
+QVariant TAnalyseTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    return headers_.value(section);
+}
+
+} // namespace tvp
