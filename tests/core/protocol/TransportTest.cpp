@@ -127,7 +127,8 @@ SocketTimer timerOfLocalPort(int port)
     table.readLine();
     while (!table.atEnd()) {
         const QStringList f = QString::fromLatin1(table.readLine()).simplified().split(u' ');
-        if (f.size() > 5 && f[1].endsWith(local)) {
+        // Only the open connection: an earlier one on the same port may linger in TIME_WAIT.
+        if (f.size() > 5 && f[1].endsWith(local) && f[3] == QLatin1String("01")) {
             const QStringList timer = f[5].split(u':');
             return {timer[0].toInt(nullptr, 16), timer[1].toLong(nullptr, 16)};
         }
