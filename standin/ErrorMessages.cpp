@@ -119,6 +119,8 @@ const std::vector<Message>& messages()
         {AttemptOutOfRange, "Der Versuch %s ist ungültig, die Disziplin %s hat die Versuche 1 bis %s."},
         {EmptyPlace, "Auf Position %s in Lauf/Gruppe %s der Disziplin %s ist niemand eingeteilt; dort kann kein "
                      "Ergebnis gespeichert werden."},
+        {RankBelowOne, "Die Rangfolge im %s. Versuch der Disziplin %s kann nicht um %s verschoben werden: der Rang "
+                       "%s fiele unter 1."},
         // Result compilations.
         {CollectionNotFound, "Die Ergebniszusammenstellung mit der ID %s existiert nicht."},
     };

@@ -112,6 +112,7 @@ inline constexpr int RankTaken = 122;
 inline constexpr int NoParticipantNamed = 1301;
 inline constexpr int AttemptOutOfRange = 1302;
 inline constexpr int EmptyPlace = 1303;
+inline constexpr int RankBelowOne = 1304;
 // Result compilations.
 inline constexpr int CollectionNotFound = 924;
 

@@ -125,6 +125,8 @@ void removeCupParameter(Call& c, const op::removeCupParameter& a);
 // Results (ResultOps.cpp)
 proto::setResultResponse1 setResult(Call& c, const op::setResult& a);
 proto::getResultTableResponse1 getResultTable(Call& c, const op::getResultTable& a);
+proto::getBibRankingResponse1 getBibRanking(Call& c, const op::getBibRanking& a);
+void shiftRanking(Call& c, const op::shiftRanking& a);
 proto::getAthletesWithoutValidSingleResultsResponse
 getAthletesWithoutValidSingleResults(Call& c, const op::getAthletesWithoutValidSingleResults& a);
 proto::getMissingResultsResponse getMissingResults(Call& c, const op::getMissingResults& a);

@@ -125,6 +125,8 @@ const OperationTable& operationTable()
         // Results and their checks.
         t.serve<ops::setResult>(Write);
         t.serve<ops::getResultTable>(Read);
+        t.serve<ops::getBibRanking>(Read);
+        t.serve<ops::shiftRanking>(Write);
         t.serve<ops::getAthletesWithoutValidSingleResults>(Read);
         t.serve<ops::getMissingResults>(Read);
         t.serve<ops::checkResultRankingPlausibility>(Read);

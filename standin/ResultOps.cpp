@@ -12,6 +12,7 @@
 #include "standin/Records.h"
 
 #include <algorithm>
+#include <climits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -389,6 +390,52 @@ proto::getResultTableResponse1 getResultTable(Call& c, const op::getResultTable&
         out.ResultID = s.id;
     }
     return r;
+}
+
+// ---- the finishing order ------------------------------------------------------------------------
+
+proto::getBibRankingResponse1 getBibRanking(Call& c, const op::getBibRanking& a)
+{
+    Db& db = c.database();
+    const Discipline d = requireDiscipline(db, a.DisciplineID);
+    // Storing order within a rank keeps a tie's bibs as they were typed.
+    Statement q = db.query("SELECT rank, bib FROM results WHERE discipline_id = ? AND attempt = ? AND kind = ? "
+                           "AND bib IS NOT NULL ORDER BY rank, id",
+                           d.id, a.Attempt, wireName(ResultValueType::Rank));
+    proto::getBibRankingResponse1 out;
+    while (q.next())
+        out.push_back({q.intAt(0), q.intAt(1)});
+    return out;
+}
+
+void shiftRanking(Call& c, const op::shiftRanking& a)
+{
+    Db& db = c.database();
+    const Discipline d = requireDiscipline(db, a.DisciplineID);
+    const QString rankKind = wireName(ResultValueType::Rank);
+    if (a.Offset == 0)
+        return;
+    // Checked before anything changes: the lowest rank that moves must stay at 1 or above.
+    Statement lowest = db.query("SELECT MIN(rank) FROM results WHERE discipline_id = ? AND attempt = ? AND kind = ? "
+                                "AND rank >= ?",
+                                d.id, a.Attempt, rankKind, a.StartRank);
+    if (lowest.next() && !lowest.isNullAt(0) && qint64(lowest.intAt(0)) + a.Offset < 1)
+        throw ServerError(errors::RankBelowOne, {num(a.Attempt), d.name, num(a.Offset), num(lowest.intAt(0))});
+    if (a.Offset < 0) {
+        // The ranks moved onto would otherwise end up tied with the ones moving down.
+        const int overrunFrom = int(std::max<qint64>(qint64(a.StartRank) + a.Offset, INT_MIN));
+        std::vector<int> overrun;
+        Statement q = db.query("SELECT id FROM results WHERE discipline_id = ? AND attempt = ? AND kind = ? "
+                               "AND rank >= ? AND rank < ?",
+                               d.id, a.Attempt, rankKind, overrunFrom, a.StartRank);
+        while (q.next())
+            overrun.push_back(q.intAt(0));
+        for (int id : overrun)
+            deleteResult(db, id);
+    }
+    db.query("UPDATE results SET rank = rank + ? WHERE discipline_id = ? AND attempt = ? AND kind = ? AND rank >= ?",
+             a.Offset, d.id, a.Attempt, rankKind, a.StartRank)
+        .run();
 }
 
 namespace {

@@ -301,3 +301,84 @@ TEST_F(StandinResults, TheChecksFindWhatIsMissingOrContradictory)
     ASSERT_EQ(conflicts[0].AmbiguousBibResults.size(), 2u);
     EXPECT_EQ(conflicts[0].AmbiguousBibResults[1].Bib, 8);
 }
+
+// The finishing order by bib: read back by rank with ties as typed, ranks inserted and removed.
+class StandinBibRanking : public StandinResults {
+protected:
+    // "rank:bib" per entry of the attempt's ranking.
+    std::vector<std::string> ranking(int attempt = 1)
+    {
+        std::vector<std::string> out;
+        for (const BibRankType& e : c->drs()->getBibRanking(jump, attempt))
+            out.push_back(std::to_string(e.Rank) + ":" + std::to_string(e.AssignedBib));
+        return out;
+    }
+    using Ranks = std::vector<std::string>;
+};
+
+TEST_F(StandinBibRanking, ListsRankResultsByBibInRankThenStoringOrder)
+{
+    byBib(jump, 42, 1, rank(2), false);
+    byBib(jump, 9, 1, rank(1), false);
+    byBib(jump, 7, 1, rank(2), false); // tie on 2: 42 was typed first
+    byBib(jump, 9, 2, rank(5), false);
+    byBib(jump, 8, 1, distance(3.0), false);
+    byAthlete(jump, ben, 1, rank(1)); // by id: not part of the finishing order
+    EXPECT_EQ(ranking(), (Ranks{"1:9", "2:42", "2:7"}));
+    EXPECT_EQ(ranking(2), Ranks{"5:9"});
+    EXPECT_TRUE(ranking(3).empty());
+    EXPECT_EQ(errorIdOf([&] { c->drs()->getBibRanking(99999, 1); }), 13);
+}
+
+TEST_F(StandinBibRanking, ShiftingInsertsOrDeletesRanksWithoutLeavingATie)
+{
+    byBib(jump, 7, 1, rank(1), false);
+    byBib(jump, 9, 1, rank(2), false);
+    byBib(jump, 42, 1, rank(2), false);
+    const int last = byBib(jump, 8, 1, rank(4), false).ResultID;
+    byBib(jump, 9, 2, rank(2), false);
+    c->cms()->setUiInfo(QStringLiteral("Bemerkung"), QStringLiteral("Ziel"), last);
+
+    // Insert above rank 2: the tie and everything after it move back.
+    c->das()->shiftRanking(jump, 1, 2, 1);
+    EXPECT_EQ(ranking(), (Ranks{"1:7", "3:9", "3:42", "5:8"}));
+    EXPECT_EQ(ranking(2), Ranks{"2:9"}) << "other attempts stay";
+
+    // Delete the tie row (two bibs on rank 3): ranks 3 and 4 go, 5 moves onto 3.
+    c->das()->shiftRanking(jump, 1, 5, -2);
+    EXPECT_EQ(ranking(), (Ranks{"1:7", "3:8"}));
+    EXPECT_EQ(seed->count("SELECT rank FROM results WHERE id = ?", last), 3) << "the result id stays";
+    EXPECT_EQ(uiInfos(last), 1);
+
+    // Delete rank 1: its result goes with its UI infos, 3 moves to 2.
+    const int first = byBib(jump, 7, 1, rank(1), false).ResultID;
+    c->cms()->setUiInfo(QStringLiteral("Bemerkung"), QStringLiteral("Start"), first);
+    c->das()->shiftRanking(jump, 1, 2, -1);
+    EXPECT_EQ(ranking(), Ranks{"2:8"});
+    EXPECT_EQ(uiInfos(first), 0);
+
+    // Removing the last row: nothing follows, its rank is only deleted.
+    c->das()->shiftRanking(jump, 1, 3, -1);
+    EXPECT_TRUE(ranking().empty());
+}
+
+TEST_F(StandinBibRanking, AShiftBelowRankOneOrOfAnUnknownDisciplineIsRefusedAndChangesNothing)
+{
+    byBib(jump, 7, 1, rank(1), false);
+    byBib(jump, 9, 1, rank(3), false);
+    QStringList parameters;
+    EXPECT_EQ(errorIdOf([&] { c->das()->shiftRanking(jump, 1, 3, -3); }, &parameters), 1304);
+    EXPECT_EQ(parameters, (QStringList{QStringLiteral("1"), QStringLiteral("Weitsprung"), QStringLiteral("-3"),
+                                       QStringLiteral("3")}));
+    EXPECT_EQ(ranking(), (Ranks{"1:7", "3:9"})) << "the overrun rank 1 stays";
+    EXPECT_EQ(errorIdOf([&] { c->das()->shiftRanking(jump, 1, 1, -1); }), 1304);
+    EXPECT_EQ(errorIdOf([&] { c->das()->shiftRanking(99999, 1, 1, 1); }), 13);
+    // Nothing at or after the start: nothing falls below 1, the overrun ranks still go.
+    c->das()->shiftRanking(jump, 1, 4, -2);
+    EXPECT_EQ(ranking(), Ranks{"1:7"});
+
+    const getExceptionMessagesResponse1 texts = c->drs()->getExceptionMessages(0);
+    EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const ExceptionMessageType& m) {
+        return m.ExceptionID == 1304 && m.ExceptionMessage.contains(QStringLiteral("fiele unter 1"));
+    }));
+}
