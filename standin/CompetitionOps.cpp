@@ -62,6 +62,10 @@ void removeCompetition(Call& c, const op::removeCompetition& a)
     Db& db = c.database();
     requireCompetition(db, a.CompetitionID);
     db.query("DELETE FROM ui_infos WHERE assoc_id = ?", a.CompetitionID).run();
+    // Its compilations go along by cascade; their infos (linked documents) with them.
+    db.query("DELETE FROM ui_infos WHERE assoc_id IN (SELECT id FROM aggregator_collections WHERE competition_id = ?)",
+             a.CompetitionID)
+        .run();
     db.query("DELETE FROM competitions WHERE id = ?", a.CompetitionID).run();
 }
 

@@ -23,6 +23,12 @@ void setUiInfo(Call& c, const op::setUiInfo& a);
 proto::exportCompetitionResponse1 exportCompetition(Call& c, const op::exportCompetition& a);
 proto::importCompetitionResponse1 importCompetition(Call& c, const op::importCompetition& a);
 void modifyAggregatorCollectionSortOrder(Call& c, const op::modifyAggregatorCollectionSortOrder& a);
+// Result compilations (CollectionOps.cpp)
+proto::storeAggregatorCollectionResponse storeAggregatorCollection(Call& c, const op::storeAggregatorCollection& a);
+void modifyAggregatorCollection(Call& c, const op::modifyAggregatorCollection& a);
+void removeAggregatorCollection(Call& c, const op::removeAggregatorCollection& a);
+proto::getAggregatorCollectionResponse4 getAggregatorCollection(Call& c, const op::getAggregatorCollection& a);
+proto::getAllCollectionsResponse getAllCollections(Call& c, const op::getAllCollections& a);
 
 // DataRetrievalService
 proto::getAthletesResponse1 getAthletes(Call& c, const op::getAthletes& a);

@@ -37,6 +37,11 @@ const OperationTable& operationTable()
         t.serve<ops::exportCompetition>(Read);
         t.serve<ops::importCompetition>(Write);
         t.serve<ops::modifyAggregatorCollectionSortOrder>(Write);
+        t.serve<ops::storeAggregatorCollection>(Write);
+        t.serve<ops::modifyAggregatorCollection>(Write);
+        t.serve<ops::removeAggregatorCollection>(Write);
+        t.serve<ops::getAggregatorCollection>(Read);
+        t.serve<ops::getAllCollections>(Read);
 
         t.serve<ops::getAthletes>(Read);
         t.serve<ops::getTeams>(Read);

@@ -458,6 +458,31 @@ UPDATE heat_assignments SET version =
 CREATE INDEX results_by_participant ON results (discipline_id, athlete_id, attempt);
 CREATE INDEX results_by_bib ON results (discipline_id, attempt, bib);
 )sql"},
+
+{6, R"sql(
+-- A compilation names disciplines too (a discipline's plain results are its own id), so its
+-- entries are ids of nodes or disciplines, like aggregator_sources.provider_id. An entry goes with
+-- the node or discipline it names; the compilation stays.
+CREATE TABLE aggregator_collection_nodes_6 (
+    collection_id INTEGER NOT NULL REFERENCES aggregator_collections (id) ON DELETE CASCADE,
+    position INTEGER NOT NULL,
+    aggregator_id INTEGER NOT NULL,
+    PRIMARY KEY (collection_id, position)
+);
+INSERT INTO aggregator_collection_nodes_6 (collection_id, position, aggregator_id)
+    SELECT collection_id, position, aggregator_id FROM aggregator_collection_nodes;
+DROP TABLE aggregator_collection_nodes;
+ALTER TABLE aggregator_collection_nodes_6 RENAME TO aggregator_collection_nodes;
+CREATE INDEX aggregator_collection_nodes_by_node ON aggregator_collection_nodes (aggregator_id);
+CREATE TRIGGER aggregator_collection_nodes_drop_node AFTER DELETE ON aggregators
+BEGIN
+    DELETE FROM aggregator_collection_nodes WHERE aggregator_id = OLD.id;
+END;
+CREATE TRIGGER aggregator_collection_nodes_drop_discipline AFTER DELETE ON disciplines
+BEGIN
+    DELETE FROM aggregator_collection_nodes WHERE aggregator_id = OLD.id;
+END;
+)sql"},
 };
 // clang-format on
 

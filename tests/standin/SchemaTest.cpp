@@ -270,3 +270,38 @@ TEST_F(StandinSchema, BibsPerCompetitionBarcodesOnTheWholeServerAndNoDanglingRef
     ASSERT_TRUE(fresh.next());
     EXPECT_GT(fresh.intAt(0), highest);
 }
+
+TEST_F(StandinSchema, CompilationEntriesOfAnOlderFileStayAndNameDisciplinesFromNowOn)
+{
+    Db db(file("v5.db"));
+    migrate(db, 5);
+    db.exec(R"(
+        INSERT INTO competitions (id, name) VALUES (1, 'Alt');
+        INSERT INTO barcodes (id, kind, competition_id) VALUES (1, 'discipline', 1);
+        INSERT INTO disciplines (id, competition_id, name, barcode) VALUES (10, 1, 'Sprint', 1);
+        INSERT INTO aggregator_templates (id, name) VALUES (3, 'Summe');
+        INSERT INTO aggregators (id, competition_id, template_id) VALUES (11, 1, 3);
+        INSERT INTO aggregator_collections (id, competition_id, name) VALUES (12, 1, 'Urkunde');
+        INSERT INTO aggregator_collection_nodes (collection_id, position, aggregator_id) VALUES (12, 0, 11);
+    )");
+    migrate(db);
+    db.exec("INSERT INTO aggregator_collection_nodes (collection_id, position, aggregator_id) VALUES (12, 1, 10)");
+    auto entries = [&] {
+        std::vector<int> ids;
+        Statement q = db.query("SELECT aggregator_id FROM aggregator_collection_nodes WHERE collection_id = ? "
+                               "ORDER BY position",
+                               12);
+        while (q.next())
+            ids.push_back(q.intAt(0));
+        return ids;
+    };
+    EXPECT_EQ(entries(), (std::vector<int>{11, 10}));
+
+    // An entry goes with what it names; the compilation stays.
+    db.exec("DELETE FROM disciplines WHERE id = 10");
+    EXPECT_EQ(entries(), std::vector<int>{11});
+    db.exec("DELETE FROM aggregators WHERE id = 11");
+    EXPECT_TRUE(entries().empty());
+    EXPECT_EQ(count(db, "SELECT count(*) FROM aggregator_collections WHERE id = ?", 12), 1);
+    EXPECT_FALSE(db.query("PRAGMA foreign_key_check").next());
+}
