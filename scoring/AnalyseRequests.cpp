@@ -2,7 +2,6 @@
 
 #include "core/connection/ServicePorts.h"
 #include "core/protocol/WebServices.h"
-#include "core/results/ResultUnitPatterns.h"
 #include "core/results/tvpUtils.h"
 
 #include <algorithm>
