@@ -104,8 +104,6 @@ public:
 
     void showCache(const TResultCache& cache);
     void clear();
-    bool isTeamTable() const { return team_; }
-    int attempts() const { return attempts_; }
     // The caption's width of each column, as the window sizes them.
     std::vector<int> columnWidths() const;
 
