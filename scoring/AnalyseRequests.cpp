@@ -2,7 +2,6 @@
 
 #include "core/connection/ServicePorts.h"
 #include "core/protocol/WebServices.h"
-#include "core/results/ResultUnitPatterns.h"
 #include "core/results/tvpUtils.h"
 
 #include <algorithm>
@@ -62,34 +61,6 @@ void getList(TServicePorts& ports, const TAnalyseRequest& request, TAnalyseRespo
     } else {
         response.getFinisherAthletes = ports.crs().getFinisherAthletes(request.cupID);
     }
-}
-
-// The row's results per attempt ("-" for none); attempts outside 1..attempts have no column and
-// are left out. any tells whether one attempt has a result.
-QStringList resultCells(const std::vector<const proto::AssignedResultType*>& results, int attempts,
-                        TResultformat format, const QString& pattern, bool& any)
-{
-    QStringList cells;
-    any = false;
-    for (int a = 1; a <= attempts; ++a) {
-        const proto::AssignedResultType* found = nullptr;
-        for (const proto::AssignedResultType* r : results)
-            if (r->Attempt == a) {
-                found = r;
-                break;
-            }
-        QString text = QStringLiteral("-");
-        if (found && !isEmptyResult(found)) {
-            any = true;
-            try {
-                text = ResultToString(*found, format, pattern);
-            } catch (const EInvalidResultUnitPattern&) {
-                text = ResultToString(*found, format, QString());
-            }
-        }
-        cells << text;
-    }
-    return cells;
 }
 
 } // namespace
@@ -167,27 +138,117 @@ QString analysisPrintTitle(TAggregatorType kind, const QString& providerName, co
 
 // ---- the table ----------------------------------------------------------------------------------
 
+std::unique_ptr<TResultCache> makeAnalyseCache(const TAnalyseResponse& response, TResultCache::TChangeCallback onChange)
+{
+    const proto::getResultTableResponse1& table = response.getResultTableResponse;
+    const proto::ResultTableType type = table.ResultTableType ? *table.ResultTableType : proto::ResultTableType{};
+    return std::make_unique<TResultCache>(response.resProvId, type.Team, proto::ResultAssignmentType(0),
+                                          proto::ResultValueType(0), type.ResultUnitPattern,
+                                          std::max(1, type.ResultsPerRow), std::move(onChange), response.resultFormat,
+                                          0, std::nullopt);
+}
+
+void fillAnalyseCache(TResultCache& cache, const TAnalyseResponse& response)
+{
+    const bool team = cache.isTeamDisc();
+    const int attempts = cache.getAttempts();
+    // The cache drops a whole row for one result outside its attempts; here only that result goes.
+    // A result counting for several teams counts for each of them.
+    std::vector<proto::AssignedResultType> results;
+    for (const proto::AssignedResultType& r : response.getResultTableResponse.Results) {
+        if (r.Attempt < 1 || r.Attempt > attempts)
+            continue;
+        if (team) {
+            const std::set<int> teams(r.TeamId.begin(), r.TeamId.end());
+            for (int t : teams)
+                if (t != 0) {
+                    proto::AssignedResultType& one = results.emplace_back(r);
+                    one.TeamId = {t};
+                }
+        } else if (r.AthleteId != 0) {
+            results.push_back(r);
+        }
+    }
+    const TAssignedResults indexed(results);
+    std::set<int> added; // each participant once, also when listed twice
+    auto addAthlete = [&](const proto::AthleteType& a) {
+        if (a.AthleteID != 0 && added.insert(a.AthleteID).second)
+            cache.addAthleteRow(1, a, indexed, a.Bib, false, 0);
+    };
+    auto addTeam = [&](const proto::TeamType& t) {
+        if (t.TeamID != 0 && added.insert(t.TeamID).second)
+            cache.addTeamRow(1, t, indexed, {}, false, 0);
+    };
+
+    cache.beginUpdate();
+    if (response.getFinisherTeams) {
+        for (const proto::CupTeamType& t : response.getFinisherTeams->Teams)
+            addTeam(proto::teamFromCupTeam(t));
+    } else if (response.getFinisherAthletes) {
+        for (const proto::FinisherType& f : response.getFinisherAthletes->Finisher) {
+            if (!f.Athlete)
+                continue;
+            // The row's team stands for all the athlete's cup teams.
+            proto::TeamType madeUp;
+            QStringList names;
+            for (const proto::CupTeamType& t : f.Teams)
+                names << t.Name;
+            madeUp.Name = names.join(QStringLiteral(", "));
+            if (!f.Teams.empty())
+                madeUp.TeamID = f.Teams.front().TeamID;
+            proto::AthleteType a = *f.Athlete;
+            a.Team = std::move(madeUp);
+            addAthlete(a);
+        }
+    } else if (team) {
+        for (const proto::TeamType& t : response.getTeams)
+            addTeam(t);
+    } else {
+        for (const proto::AthleteType& a : response.getAthletes)
+            addAthlete(a);
+    }
+    cache.endUpdate();
+}
+
+QStringList analyseCupWarnings(const TAnalyseResponse& response)
+{
+    static const QString kPendingAgeClasses =
+        QStringLiteral("WARNUNG: Cup enthält noch nicht zugeordnete Altersklassen einzelner Veranstaltungen.");
+    static const QString kPendingTeams =
+        QStringLiteral("WARNUNG: Cup enthält noch nicht zugeordnete Teams einzelner Veranstaltungen.");
+    QStringList warnings;
+    if (response.getFinisherTeams) {
+        if (response.getFinisherTeams->PendingAgeClasses)
+            warnings << kPendingAgeClasses;
+        if (response.getFinisherTeams->PendingTeams)
+            warnings << kPendingTeams;
+    } else if (response.getFinisherAthletes) {
+        if (response.getFinisherAthletes->PendingAgeClasses)
+            warnings << kPendingAgeClasses;
+        if (response.getFinisherAthletes->PendingTeams)
+            warnings << kPendingTeams;
+        if (response.getFinisherAthletes->PendingAthletes)
+            warnings << QStringLiteral(
+                "WARNUNG: Cup enthält noch nicht zugeordnete Athleten einzelner Veranstaltungen.");
+    }
+    return warnings;
+}
+
 void TAnalyseTableModel::clear()
 {
     beginResetModel();
     headers_.clear();
     rows_.clear();
-    cupWarnings_.clear();
     endResetModel();
 }
 
-void TAnalyseTableModel::fill(const TAnalyseResponse& response)
+void TAnalyseTableModel::showCache(const TResultCache& cache)
 {
     beginResetModel();
     headers_.clear();
     rows_.clear();
-    cupWarnings_.clear();
-    const proto::getResultTableResponse1& table = response.getResultTableResponse;
-    const proto::ResultTableType type = table.ResultTableType ? *table.ResultTableType : proto::ResultTableType{};
-    team_ = type.Team;
-    attempts_ = std::max(1, type.ResultsPerRow);
-    const QString pattern = type.ResultUnitPattern;
-
+    team_ = cache.isTeamDisc();
+    attempts_ = cache.getAttempts();
     if (team_)
         headers_ << QStringLiteral("Team");
     else
@@ -196,68 +257,24 @@ void TAnalyseTableModel::fill(const TAnalyseResponse& response)
     for (int a = 1; a <= attempts_; ++a)
         headers_ << QString::number(a) + QLatin1Char('.');
 
-    // Results by participant, each participant once.
-    std::map<int, std::vector<const proto::AssignedResultType*>> byParticipant;
-    for (const proto::AssignedResultType& r : table.Results) {
+    for (const TResultRow* row : cache.getResultTable().rows) {
+        QStringList cells;
         if (team_) {
-            std::set<int> teams(r.TeamId.begin(), r.TeamId.end());
-            for (int t : teams)
-                if (t != 0)
-                    byParticipant[t].push_back(&r);
-        } else if (r.AthleteId != 0) {
-            byParticipant[r.AthleteId].push_back(&r);
-        }
-    }
-    // Rows without any result of their own are not listed.
-    auto add = [&](int id, QStringList leading) {
-        const auto it = byParticipant.find(id);
-        if (id == 0 || it == byParticipant.end())
-            return;
-        bool any = false;
-        QStringList cells = resultCells(it->second, attempts_, response.resultFormat, pattern, any);
-        if (!any)
-            return;
-        rows_.push_back(leading + cells);
-        byParticipant.erase(it); // each participant once, also when listed twice
-    };
-    auto athleteCells = [](const proto::AthleteType& a, const QString& teamName) {
-        return QStringList{bibstoString(a.Bib), a.Name ? a.Name->givenName : QString(),
-                           a.Name ? a.Name->surName : QString(), teamName};
-    };
-
-    static const QString kPendingAgeClasses =
-        QStringLiteral("WARNUNG: Cup enthält noch nicht zugeordnete Altersklassen einzelner Veranstaltungen.");
-    static const QString kPendingTeams =
-        QStringLiteral("WARNUNG: Cup enthält noch nicht zugeordnete Teams einzelner Veranstaltungen.");
-    if (response.getFinisherTeams) {
-        for (const proto::CupTeamType& t : response.getFinisherTeams->Teams)
-            add(t.TeamID, {t.Name});
-        if (response.getFinisherTeams->PendingAgeClasses)
-            cupWarnings_ << kPendingAgeClasses;
-        if (response.getFinisherTeams->PendingTeams)
-            cupWarnings_ << kPendingTeams;
-    } else if (response.getFinisherAthletes) {
-        for (const proto::FinisherType& f : response.getFinisherAthletes->Finisher) {
-            if (!f.Athlete)
+            if (!row->Team())
                 continue;
-            QStringList names;
-            for (const proto::CupTeamType& t : f.Teams)
-                names << t.Name;
-            add(f.Athlete->AthleteID, athleteCells(*f.Athlete, names.join(QStringLiteral(", "))));
+            cells << row->Team()->Name;
+        } else {
+            const proto::AthleteType* a = row->Athlete();
+            if (!a)
+                continue;
+            cells << bibstoString(row->Bibs()) << (a->Name ? a->Name->givenName : QString())
+                  << (a->Name ? a->Name->surName : QString()) << (a->Team ? a->Team->Name : QString());
         }
-        if (response.getFinisherAthletes->PendingAgeClasses)
-            cupWarnings_ << kPendingAgeClasses;
-        if (response.getFinisherAthletes->PendingTeams)
-            cupWarnings_ << kPendingTeams;
-        if (response.getFinisherAthletes->PendingAthletes)
-            cupWarnings_ << QStringLiteral(
-                "WARNUNG: Cup enthält noch nicht zugeordnete Athleten einzelner Veranstaltungen.");
-    } else if (team_) {
-        for (const proto::TeamType& t : response.getTeams)
-            add(t.TeamID, {t.Name});
-    } else {
-        for (const proto::AthleteType& a : response.getAthletes)
-            add(a.AthleteID, athleteCells(a, a.Team ? a.Team->Name : QString()));
+        for (int a = 1; a <= attempts_; ++a) {
+            const TResultType* cell = row->cell(a);
+            cells << cache.resultText(cell ? cell->getResult() : nullptr);
+        }
+        rows_.push_back(std::move(cells));
     }
     endResetModel();
 }

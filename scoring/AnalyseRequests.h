@@ -10,6 +10,7 @@
 #include "core/connection/RequestRoad.h"
 #include "core/protocol/ParticipantRecords.h"
 #include "core/protocol/ScoringRecords.h"
+#include "core/results/ResultCache.h"
 #include "core/results/tvpTypes.h"
 #include "scoring/AggregatorTreeModel.h"
 
@@ -86,21 +87,25 @@ std::vector<TResultProviderInfo> evaluationItems(const TAggregatorTreeModel& tre
 // The printout's title for a provider of the kind.
 QString analysisPrintTitle(TAggregatorType kind, const QString& providerName, const QString& disciplineName);
 
-// The shown table: one row per athlete (or team) that has a result, one column per attempt.
+// The cache a finished table load is shown from: one row per athlete (or team) that has a result,
+// all in heat 1. Results of attempts outside the table's columns are left out, as are rows without
+// participant id; a participant listed twice gets one row.
+std::unique_ptr<TResultCache> makeAnalyseCache(const TAnalyseResponse& response,
+                                               TResultCache::TChangeCallback onChange);
+void fillAnalyseCache(TResultCache& cache, const TAnalyseResponse& response);
+// Pending-flag warnings of a cup load, in order.
+QStringList analyseCupWarnings(const TAnalyseResponse& response);
+
+// The shown table, made from the cache's rows: one column per attempt after the participant's.
 class TAnalyseTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    // Fills the rows from a finished table load.
-    void fill(const TAnalyseResponse& response);
+    void showCache(const TResultCache& cache);
     void clear();
-    bool isTeamTable() const { return team_; }
-    int attempts() const { return attempts_; }
     // The caption's width of each column, as the window sizes them.
     std::vector<int> columnWidths() const;
-    // Pending-flag warnings of a cup load, in order.
-    const QStringList& cupWarnings() const { return cupWarnings_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -112,7 +117,6 @@ private:
     std::vector<QStringList> rows_;
     bool team_ = false;
     int attempts_ = 0;
-    QStringList cupWarnings_;
 };
 
 } // namespace tvp

@@ -241,6 +241,7 @@ void TAnalyseForm::RequestFinished(std::unique_ptr<TAnalyseResponse> response, c
     if (!outcome.ok()) {
         if (outcome.errorId == 13) {
             // The discipline is gone: start over without one.
+            resultCache.reset();
             table_.clear();
             FAggTree.reset();
             currentDisciplinId = 0;
@@ -268,7 +269,7 @@ void TAnalyseForm::RequestFinished(std::unique_ptr<TAnalyseResponse> response, c
     case TAnalyseRequestType::rt_getList:
         if (response->resProvId != currentResProvId)
             return; // an answer to an earlier choice
-        showTable(*response);
+        finishTable(*response);
         break;
     }
 }
@@ -341,14 +342,34 @@ void TAnalyseForm::hideTable()
     Export1->setEnabled(false);
 }
 
-void TAnalyseForm::showTable(const TAnalyseResponse& response)
+void TAnalyseForm::finishTable(const TAnalyseResponse& response)
 {
+    resultCache = makeAnalyseCache(response, [this](int, int) { guarded([&] { displayTable(); }); });
+    displayed_ = false;
+    fillAnalyseCache(*resultCache, response);
+    // A table without rows changes nothing in the cache, but is shown all the same.
+    if (!displayed_)
+        displayTable();
+    if (!response.ambiguousBibWarning.empty())
+        if (auto* bibs = context().windows().get<IBibAmbiguousWarningForm>(TWindowId::BibAmbiguousWarningForm))
+            bibs->showWarning(response.ambiguousBibWarning);
+    for (const QString& warning : analyseCupWarnings(response))
+        context().messages().AddWarning(-1, {}, warning, QStringLiteral("Auswerten"), this);
+    if (!response.participantWarning.empty())
+        if (auto* warnings = context().windows().get<ITeamMemberWarningForm>(TWindowId::TeamMemberWarningForm))
+            warnings->showParticipantWarning(response.participantWarning, {response.resProvId}, 0);
+}
+
+void TAnalyseForm::displayTable()
+{
+    if (!resultCache)
+        return;
+    displayed_ = true;
     const int scroll = ListView1->verticalScrollBar()->value();
-    table_.fill(response);
+    table_.showCache(*resultCache);
     const std::vector<int> widths = table_.columnWidths();
     for (std::size_t c = 0; c < widths.size(); ++c)
         ListView1->header()->resizeSection(int(c), widths[c]);
-    sorted_.resort();
     const int index = ComboBox2->findData(currentResProvId);
     if (index >= 0)
         ComboBox2->setCurrentIndex(index);
@@ -357,16 +378,8 @@ void TAnalyseForm::showTable(const TAnalyseResponse& response)
     ListView1->show();
     Drucken1->setEnabled(true);
     Export1->setEnabled(true);
+    sorted_.resort();
     ListView1->verticalScrollBar()->setValue(scroll);
-
-    if (!response.ambiguousBibWarning.empty())
-        if (auto* bibs = context().windows().get<IBibAmbiguousWarningForm>(TWindowId::BibAmbiguousWarningForm))
-            bibs->showWarning(response.ambiguousBibWarning);
-    for (const QString& warning : table_.cupWarnings())
-        context().messages().AddWarning(-1, {}, warning, QStringLiteral("Auswerten"), this);
-    if (!response.participantWarning.empty())
-        if (auto* warnings = context().windows().get<ITeamMemberWarningForm>(TWindowId::TeamMemberWarningForm))
-            warnings->showParticipantWarning(response.participantWarning, {response.resProvId}, 0);
 }
 
 // ---- the user's choices -------------------------------------------------------------------------

@@ -49,6 +49,7 @@ public:
     int currentProvider() const { return currentResProvId; }
     const std::vector<TResultProviderInfo>& evaluations() const { return providers_; }
     const TAnalyseTableModel& table() const { return table_; }
+    const TResultCache* cache() const { return resultCache.get(); }
     std::size_t pendingRequests() const { return road_.pending(); }
 
     // The controls, by their component names.
@@ -78,7 +79,8 @@ private:
     std::shared_ptr<const TAnalyseTreeInputs> takeTreeInputs() const;
     void setDisciplines(const proto::getDisciplinesResponse1& disciplines);
     void PopulateComboBox2();
-    void showTable(const TAnalyseResponse& response);
+    void finishTable(const TAnalyseResponse& response);
+    void displayTable(); // the cache's change callback
     void hideTable();
     const TResultProviderInfo* currentProviderItem() const;
     QString currentDisciplineName() const;
@@ -87,13 +89,15 @@ private:
     TAnalyseRoad road_;
     int currentDisciplinId = 0;
     int currentResProvId = 0;
+    std::unique_ptr<TResultCache> resultCache; // the shown table's rows
     std::unique_ptr<TAggregatorTreeModel> FAggTree;
     std::vector<proto::DisciplinType> disciplines_;
     std::vector<TResultProviderInfo> providers_;
     TAnalyseTableModel table_;
     TSortedListModel sorted_;
     bool tableVisible_ = false;
-    bool filling_ = false; // combo refills emit no choice
+    bool displayed_ = false; // the cache has been shown since it was made
+    bool filling_ = false;   // combo refills emit no choice
 };
 
 } // namespace tvp

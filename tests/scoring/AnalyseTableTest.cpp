@@ -51,6 +51,23 @@ UiInfoKeyValuePair label(const QString& key, int id, const QString& value)
     return p;
 }
 
+// The shown table as the window builds it: the cache of the load, then the display of its rows.
+struct TShown {
+    std::unique_ptr<TResultCache> cache;
+    TAnalyseTableModel model;
+    int changes = 0;
+
+    void finish(const TAnalyseResponse& response)
+    {
+        changes = 0;
+        cache = makeAnalyseCache(response, [this](int, int) {
+            ++changes;
+            model.showCache(*cache);
+        });
+        fillAnalyseCache(*cache, response);
+    }
+};
+
 QStringList rows(const TAnalyseTableModel& m)
 {
     QStringList out;
@@ -76,22 +93,33 @@ TEST(AnalyseTable, RowsComeOnlyForParticipantsWithAResultInAnAttemptOfTheTable)
                      athlete(3, QStringLiteral("Cem")), athlete(3, QStringLiteral("Cem")),
                      athlete(4, QStringLiteral("Dora"))};
     r.getAthletes[0].Team.ensure().Name = QStringLiteral("Füchse");
-    TAnalyseTableModel m;
-    m.fill(r);
+    TShown shown;
+    shown.finish(r);
+    EXPECT_EQ(shown.changes, 1); // filled in one update
+    const TAnalyseTableModel& m = shown.model;
     EXPECT_EQ(m.headerData(4, Qt::Horizontal).toString(), QStringLiteral("1."));
     EXPECT_EQ(m.columnCount(), 6);
     EXPECT_EQ(rows(m), (QStringList{QStringLiteral("7,9|Anna|X|Füchse|3,50|3,75"), QStringLiteral("|Cem|X||-|2,50")}));
     EXPECT_EQ(m.columnWidths(), (std::vector<int>{50, 100, 100, 100, 50, 50}));
 
-    // A team table: rows of teams by any team a result counts for; one without team counts for none.
-    TAnalyseResponse t = tableOf({distance(0, 1, 10.0, {40}), distance(0, 1, 11.0, {})}, 1, true);
-    t.getTeams.resize(2);
+    EXPECT_EQ(shown.cache->getNoOfHeats(), 1);
+    EXPECT_EQ(shown.cache->getHeatRowCount(1), 2);
+
+    // A team table: rows of teams by any team a result counts for; one without team counts for none,
+    // nor does a team without id.
+    TAnalyseResponse t = tableOf(
+        {distance(0, 1, 10.0, {40}), distance(0, 1, 11.0, {}), distance(0, 1, 12.0, {42, 0}), distance(0, 1, 5.0, {0})},
+        1, true);
+    t.getTeams.resize(4);
     t.getTeams[0].TeamID = 40;
     t.getTeams[0].Name = QStringLiteral("Adler");
     t.getTeams[1].TeamID = 41;
     t.getTeams[1].Name = QStringLiteral("Bären");
-    m.fill(t);
-    EXPECT_EQ(rows(m), QStringList{QStringLiteral("Adler|10,00")});
+    t.getTeams[2].TeamID = 42;
+    t.getTeams[2].Name = QStringLiteral("Eulen");
+    t.getTeams[3].Name = QStringLiteral("Niemand");
+    shown.finish(t);
+    EXPECT_EQ(rows(m), (QStringList{QStringLiteral("Adler|10,00"), QStringLiteral("Eulen|12,00")}));
     EXPECT_EQ(m.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Team"));
 }
 
@@ -112,10 +140,14 @@ TEST(AnalyseTable, CupFinishersCarryAllTheirCupTeamsAndThePendingWarnings)
     finishers.PendingTeams = true;
     finishers.PendingAthletes = true;
     r.getFinisherAthletes = finishers;
-    TAnalyseTableModel m;
-    m.fill(r);
-    EXPECT_EQ(rows(m), QStringList{QStringLiteral("|Ida||Adler, Adler II|4,00")});
-    EXPECT_EQ(m.cupWarnings(),
+    TShown shown;
+    shown.finish(r);
+    EXPECT_EQ(rows(shown.model), QStringList{QStringLiteral("|Ida||Adler, Adler II|4,00")});
+    // The row's team is the first cup team's id under all their names.
+    const TResultRow* row = shown.cache->getRow(1, 1);
+    ASSERT_TRUE(row && row->Team());
+    EXPECT_EQ(row->Team()->TeamID, 70);
+    EXPECT_EQ(analyseCupWarnings(r),
               (QStringList{
                   QStringLiteral("WARNUNG: Cup enthält noch nicht zugeordnete Teams einzelner Veranstaltungen."),
                   QStringLiteral("WARNUNG: Cup enthält noch nicht zugeordnete Athleten einzelner Veranstaltungen.")}));

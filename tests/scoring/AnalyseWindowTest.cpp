@@ -320,6 +320,11 @@ TEST_F(AnalyseWindow, HiddenEvaluationsComeOnlyWithAllIntermediateResultsAndEach
     ASSERT_EQ(own.size(), 3) << own.join(u'\n').toStdString();
     EXPECT_TRUE(own.contains(QStringLiteral("12|Ben|Birke|Füchse|2,90|x|3,05"))) << own.join(u'\n').toStdString();
     EXPECT_TRUE(own.filter(QStringLiteral("|Cem|")).value(0).endsWith(QStringLiteral("|disq.|-|-")));
+    // They are the rows of the window's result cache for the provider, all in one heat.
+    ASSERT_NE(form->cache(), nullptr);
+    EXPECT_EQ(form->cache()->getDisciplinId(), jump);
+    EXPECT_EQ(form->cache()->getNoOfHeats(), 1);
+    EXPECT_EQ(form->cache()->getHeatRowCount(1), 3);
 
     // Opened for a hidden node (as the discipline window does), the tick comes with it.
     form->AlleZwischenergebnissezeigen1->setChecked(false);
