@@ -337,6 +337,22 @@ void writeOutputLinkKeys(proto::CompetitionManagementPortType& cms, const std::v
     }
 }
 
+// Creates one node of the template fed by firstSource (a server id); its server id.
+int createNode(proto::CompetitionManagementPortType& cms, const proto::ResultAggregatorInstanceType& agg,
+               int firstSource, std::vector<TReplacedParameter>* replaced, const QString& templateName,
+               int competitionId, const std::vector<TExportGlobalParameter>& templateParams)
+{
+    proto::ResultAggregatorInstanceInfoType info;
+    info.TemplateID = agg.TemplateID;
+    info.Parameters = agg.Parameters;
+    info.ConnectedAggregators = {firstSource};
+    const proto::assignResultAggregatorResponse1 r = assignResultAggregatorCreateUnmappedResAggs(
+        replaced, templateName, competitionId, templateParams, cms, std::move(info));
+    if (!r.CreatedResultAggregator)
+        throw TvpError(QStringLiteral("Der Server hat den neuen Ergebnis-Aggregator nicht zurückgegeben."));
+    return r.CreatedResultAggregator->ID;
+}
+
 void writeRequestUiInfos(proto::CompetitionManagementPortType& cms, const std::vector<proto::setUiInfo>& infos,
                          const TIdMap& ids)
 {
@@ -412,15 +428,9 @@ TDiscImportResponse createDisciplineFromTemplate(proto::CompetitionManagementPor
     addToIdMap(request.discTemplateId, discId, ids);
     const QString templateName = request.discInfo ? request.discInfo->Name : QString();
     for (const proto::ResultAggregatorInstanceType& agg : request.aggs) {
-        proto::ResultAggregatorInstanceInfoType info;
-        info.TemplateID = agg.TemplateID;
-        info.Parameters = agg.Parameters;
-        info.ConnectedAggregators = {agg.ConnectedAggregators.empty() ? 0 : mapID(agg.ConnectedAggregators[0], ids)};
-        const proto::assignResultAggregatorResponse1 r = assignResultAggregatorCreateUnmappedResAggs(
-            replaced, templateName, request.competitionID, templateParams, cms, std::move(info));
-        if (!r.CreatedResultAggregator)
-            throw TvpError(QStringLiteral("Der Server hat den neuen Ergebnis-Aggregator nicht zurückgegeben."));
-        addToIdMap(agg.ID, r.CreatedResultAggregator->ID, ids);
+        const int first = agg.ConnectedAggregators.empty() ? 0 : mapID(agg.ConnectedAggregators[0], ids);
+        addToIdMap(agg.ID, createNode(cms, agg, first, replaced, templateName, request.competitionID, templateParams),
+                   ids);
     }
     for (const proto::ResultAggregatorInstanceType& agg : request.aggs)
         for (std::size_t c = 1; c < agg.ConnectedAggregators.size(); ++c)
@@ -530,18 +540,11 @@ TResImportResponse createResFromTemplate(proto::CompetitionManagementPortType& c
 
     TIdMap& ids = response.IDMap;
     for (const proto::ResultAggregatorInstanceType& agg : request.aggs) {
-        proto::ResultAggregatorInstanceInfoType info;
-        info.TemplateID = agg.TemplateID;
-        info.Parameters = agg.Parameters;
         const int first = firstSource(agg, request, ids);
         if (first == 0)
             throw ENoFittingDisciplineException(noFitting);
-        info.ConnectedAggregators = {first};
-        const proto::assignResultAggregatorResponse1 r = assignResultAggregatorCreateUnmappedResAggs(
-            replaced, request.displayName, request.competitionID, templateParams, cms, std::move(info));
-        if (!r.CreatedResultAggregator)
-            throw TvpError(QStringLiteral("Der Server hat den neuen Ergebnis-Aggregator nicht zurückgegeben."));
-        const int created = r.CreatedResultAggregator->ID;
+        const int created =
+            createNode(cms, agg, first, replaced, request.displayName, request.competitionID, templateParams);
         addToIdMap(agg.ID, created, ids);
         if (agg.ConnectedAggregators.empty()) {
             const TTopLevelConnections c = GetTopLevelConnections(request.topLevelConnections, agg.ID);

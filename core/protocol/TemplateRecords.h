@@ -4,6 +4,7 @@
 
 #include "core/protocol/ParticipantRecords.h"
 #include "core/protocol/ScoringRecords.h"
+#include "core/protocol/WireTable.h"
 
 #include <QString>
 
@@ -12,7 +13,7 @@
 namespace tvp::proto {
 
 // The namespace of the templates' root elements; files of other namespaces are not ours.
-inline constexpr const char* kTemplateNamespace = "http://trivanta.example/Trivanta/Pentrel/Templates";
+inline constexpr const char* kTemplateNamespace = wire::kTemplateNs.data();
 
 // The result format of a discipline template, by its identifier (order as the client's format).
 TVP_ENUM(TemplateResultFormat, rf_Default, rf_Points, rf_Unknown, rf_Height, rf_TargetPoints, rf_TargetPointCollection)

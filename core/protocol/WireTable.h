@@ -16,6 +16,8 @@ inline constexpr std::string_view kMainNs = "http://trivanta.example/Trivanta/Pe
 inline constexpr std::string_view kProgramInfoNs = "http://trivanta.example/Trivanta/Programinfo/";
 inline constexpr std::string_view kHeaderNs = "http://trivanta.example/Trivanta/";
 inline constexpr std::string_view kLadvNs = "http://trivanta.example/Trivanta/LADV_TVP_Interface";
+// Root elements of discipline, results and cup templates (docs/template-files.md).
+inline constexpr std::string_view kTemplateNs = "http://trivanta.example/Trivanta/Pentrel/Templates";
 
 // Prefixes we write; readers match local names and namespace URIs, never prefixes.
 inline constexpr std::string_view kEnvelopePrefix = "soapenv";
