@@ -23,30 +23,6 @@ QString formatNumber(double value, int decimals)
 
 } // namespace
 
-QString ParseParamSubst(const QString& text, const std::function<QString(const QString& key)>& mapper)
-{
-    static const QString open = QStringLiteral("$(");
-    QString result;
-    QString rest = text;
-    while (true) {
-        const qsizetype at = rest.indexOf(open);
-        if (at < 0)
-            break;
-        result += rest.left(at);
-        rest = rest.mid(at + open.size());
-        const qsizetype close = rest.indexOf(QLatin1Char(')'));
-        if (close < 0) {
-            result += open;
-            break;
-        }
-        result += mapper(rest.left(close));
-        rest = rest.mid(close + 1);
-        if (rest.isEmpty())
-            break;
-    }
-    return result + rest;
-}
-
 QRgb getOverlayColor(QRgb color, QRgb overlay, float factor)
 {
     const double f = factor;
@@ -464,6 +440,104 @@ const proto::ResultAggregatorTemplateType* TAggregatorTreeModel::lookupTemplate(
 std::optional<double> TAggregatorTreeModel::resolveParameter(const QString& name, int cupId) const
 {
     return resolver_ ? resolver_(name, cupId) : std::nullopt;
+}
+
+// ---- the template export ---------------------------------------------------------------------
+
+proto::TExportAggregatorTreeNodeType TAggregatorNode::getTree(const std::vector<TExportGlobalParameter>& params,
+                                                              const std::vector<proto::TExternalReference>& extRefs,
+                                                              int& refCounter, bool internalOnly,
+                                                              const std::vector<const TUiAggregator*>* only,
+                                                              const TParamNameResolver& resolver) const
+{
+    proto::TExportAggregatorTreeNodeType out;
+    out.ID = FId;
+    for (const TAggregatorNode* c : Connections) {
+        if (internalOnly && c->getType() != TAggregatorType::ag_DiscInternal)
+            continue;
+        if (only && std::find(only->begin(), only->end(), c) == only->end())
+            continue;
+        out.OutputConnections.push_back(c->getTree(params, extRefs, refCounter, internalOnly, only, resolver));
+    }
+    if (FaggregatorInfo) {
+        proto::ResultAggregatorInstanceType& info = out.AggregatorInfo.ensure();
+        info.TemplateID = FaggregatorInfo->TemplateID;
+        const QString separator = QLocale().decimalPoint();
+        for (const QString& p : FaggregatorInfo->Parameters) {
+            if (isNumber(p)) {
+                info.Parameters.push_back(QString(p).replace(separator, QStringLiteral(".")));
+                continue;
+            }
+            auto kept = std::find_if(params.begin(), params.end(),
+                                     [&](const TExportGlobalParameter& g) { return g.OriginalName == p; });
+            if (kept != params.end()) {
+                info.Parameters.push_back(kept->Name);
+                continue;
+            }
+            const QString value = resolver ? resolver(p) : QString();
+            if (value.isEmpty())
+                throw EParameterExportError(unresolvableParameterText(p));
+            info.Parameters.push_back(QString(value).replace(separator, QStringLiteral(".")));
+        }
+    }
+    writeUiInfos(out);
+    for (const proto::TExternalReference& ref : extRefs)
+        if (ref.id == FId)
+            out.externalConnections.push_back({++refCounter, ref.refLabel});
+    return out;
+}
+
+void TAggregatorNode::writeUiInfos(proto::TExportAggregatorTreeNodeType& node) const
+{
+    node.name = FInfos.FName;
+    node.VisAnalysis = FInfos.FVisAnalysis == TBool::bTrue;
+    node.VisCertificate = FInfos.FVisCertificate == TBool::bTrue;
+}
+
+std::vector<proto::TExternalReference> TAggregatorNode::getExternalReferences() const
+{
+    std::vector<proto::TExternalReference> refs;
+    for (const TAggregatorNode* c : Connections)
+        if (c->getType() == TAggregatorType::ag_ExtRef)
+            refs.push_back({c->ID(), c->getDisplayName()});
+    return refs;
+}
+
+void TAggregatorNode::addParameters(QStringList& names) const
+{
+    if (!FaggregatorInfo)
+        return;
+    for (const QString& p : FaggregatorInfo->Parameters)
+        if (!isNumber(p) && !contains(names, p))
+            names << p;
+}
+
+void TAggregatorNode::addInternalParameters(QStringList& names) const
+{
+    addParameters(names);
+    for (const TAggregatorNode* c : Connections)
+        if (c->getType() == TAggregatorType::ag_DiscInternal)
+            c->addInternalParameters(names);
+}
+
+QStringList TAggregatorTreeModel::getLocalUsedParams() const
+{
+    QStringList names;
+    for (const TAggregatorNode* root : FUiRootNodes)
+        root->addInternalParameters(names);
+    return names;
+}
+
+std::vector<proto::TExportAggregatorTreeNodeType>
+TAggregatorTreeModel::exportLocalAggs(const std::vector<TExportGlobalParameter>& params,
+                                      const std::vector<proto::TExternalReference>& extRefs,
+                                      const TParamNameResolver& resolver) const
+{
+    std::vector<proto::TExportAggregatorTreeNodeType> roots;
+    int refCounter = 0;
+    for (const TAggregatorNode* root : FUiRootNodes)
+        roots.push_back(root->getTree(params, extRefs, refCounter, true, nullptr, resolver));
+    return roots;
 }
 
 } // namespace tvp

@@ -4,6 +4,7 @@
 // marks the drawing shows. Without widgets; the drawn tree (scoring/ui) adds the boxes and lines.
 
 #include "core/results/tvpTypes.h"
+#include "core/results/tvpUtils.h"
 #include "core/services/ScoringServices.h"
 
 #include <QPoint>
@@ -23,9 +24,6 @@ class TAggregatorTreeModel;
 
 // The value of a global parameter of the competition (cup id 0) or of a cup; nothing when unknown.
 using TParameterResolver = std::function<std::optional<double>(const QString& name, int cupId)>;
-
-// Substitutes every "$(key)" of text by mapper(key); an unclosed "$(" stays as it is.
-QString ParseParamSubst(const QString& text, const std::function<QString(const QString& key)>& mapper);
 
 // Per channel (1 - factor) * color + factor * overlay, rounded half to even.
 QRgb getOverlayColor(QRgb color, QRgb overlay, float factor);
@@ -52,6 +50,14 @@ public:
     std::vector<TUiAggregator*> getParents() const override;
     void markForDelete() override;
     void setTypeColor() override;
+    proto::TExportAggregatorTreeNodeType getTree(const std::vector<TExportGlobalParameter>& params,
+                                                 const std::vector<proto::TExternalReference>& extRefs, int& refCounter,
+                                                 bool internalOnly, const std::vector<const TUiAggregator*>* only,
+                                                 const TParamNameResolver& resolver) const override;
+    void writeUiInfos(proto::TExportAggregatorTreeNodeType& node) const override;
+    std::vector<proto::TExternalReference> getExternalReferences() const override;
+    void addParameters(QStringList& names) const override;
+    void addInternalParameters(QStringList& names) const override;
 
     // ---- the node's own ----
     TAggregatorTreeModel& tree() const { return FAggTree; }
@@ -137,6 +143,11 @@ public:
     std::vector<TUiAggregator*> getResultConnections(const QString& label) const override;
     std::vector<TUiAggregator*> getResultOutputConnections(const QString& label) const override;
     const TDisciplineInfo* CurDiscInfo() const override { return &FCurDiscInfo; }
+    QStringList getLocalUsedParams() const override;
+    std::vector<proto::TExportAggregatorTreeNodeType>
+    exportLocalAggs(const std::vector<TExportGlobalParameter>& params,
+                    const std::vector<proto::TExternalReference>& extRefs,
+                    const TParamNameResolver& resolver) const override;
 
     // ---- the model's own ----
     TAggregatorNode* findNode(int id) const;

@@ -528,6 +528,30 @@ bool contains(const QStringList& list, const QString& text)
     return list.contains(text, Qt::CaseSensitive);
 }
 
+QString ParseParamSubst(const QString& text, const std::function<QString(const QString& key)>& mapper)
+{
+    static const QString open = QStringLiteral("$(");
+    QString result;
+    QString rest = text;
+    while (true) {
+        const qsizetype at = rest.indexOf(open);
+        if (at < 0)
+            break;
+        result += rest.left(at);
+        rest = rest.mid(at + open.size());
+        const qsizetype close = rest.indexOf(QLatin1Char(')'));
+        if (close < 0) {
+            result += open;
+            break;
+        }
+        result += mapper(rest.left(close));
+        rest = rest.mid(close + 1);
+        if (rest.isEmpty())
+            break;
+    }
+    return result + rest;
+}
+
 bool containsBib(int value, const std::vector<int>& list)
 {
     return std::find(list.begin(), list.end(), value) != list.end();

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -91,6 +92,10 @@ TResultformat getResultFormatForAgg(proto::DataRetrievalPortType& port, int aggr
 // True when the text is a number, with the user's decimal separator or with ".".
 bool isNumber(const QString& text);
 bool contains(const QStringList& list, const QString& text);
+
+// Substitutes every "$(key)" of text by mapper(key); an unclosed "$(" stays as it is. Keys are
+// neither trimmed nor nested.
+QString ParseParamSubst(const QString& text, const std::function<QString(const QString& key)>& mapper);
 bool containsBib(int value, const std::vector<int>& list);
 
 // ---- Texts and files ----

@@ -3,12 +3,16 @@
 // Those windows implement these interfaces; callers find them through the window registry (the two
 // factories are registered there as services) and skip the call while none is there.
 
+#include "core/protocol/Errors.h"
 #include "core/protocol/ScoringRecords.h"
+#include "core/protocol/TemplateRecords.h"
 #include "core/results/tvpTypes.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <stdexcept>
 #include <memory>
 #include <vector>
 
@@ -47,11 +51,20 @@ struct TAggUiInfos {
 };
 
 // A parameter of a result-evaluation template.
-struct TExportGlobalParameter {
-    QString Name;
-    double DefaultValue = 0;
-    QString OriginalName;
+using TExportGlobalParameter = proto::TExportGlobalParameter;
+
+// The current value of a global parameter as text (with "."), empty when it cannot be named.
+using TParamNameResolver = std::function<QString(const QString& name)>;
+
+// A template export that cannot name a global parameter's value.
+class EParameterExportError : public TvpError {
+public:
+    using TvpError::TvpError;
 };
+inline QString unresolvableParameterText(const QString& name)
+{
+    return QStringLiteral("Globaler Parameter \"%1\" kann nicht aufgelöst werden.").arg(name);
+}
 
 // A window that keeps a mail-merge document path of a competition; results arrive later.
 class IDocSetupForm {
@@ -139,6 +152,25 @@ public:
     virtual std::vector<TUiAggregator*> getParents() const = 0;
     virtual void markForDelete() = 0;
     virtual void setTypeColor() = 0;
+
+    // ---- the template export ----
+    // The node's export subtree. Connections are skipped when internalOnly is set and they are no
+    // internal nodes, or when only is given and does not hold them. Parameters that are names take
+    // their export name from params, else their value from resolver; references listed for this
+    // node in extRefs are numbered on with refCounter. Throws EParameterExportError.
+    virtual proto::TExportAggregatorTreeNodeType getTree(const std::vector<TExportGlobalParameter>& params,
+                                                         const std::vector<proto::TExternalReference>& extRefs,
+                                                         int& refCounter, bool internalOnly,
+                                                         const std::vector<const TUiAggregator*>* only,
+                                                         const TParamNameResolver& resolver) const = 0;
+    // Label and the two marks.
+    virtual void writeUiInfos(proto::TExportAggregatorTreeNodeType& node) const = 0;
+    // One reference per connection that leads out of the tree (id and display name).
+    virtual std::vector<proto::TExternalReference> getExternalReferences() const = 0;
+    // Appends the parameter texts that are names and not yet listed.
+    virtual void addParameters(QStringList& names) const = 0;
+    // addParameters, then the same over the internal connections, depth first.
+    virtual void addInternalParameters(QStringList& names) const = 0;
 };
 
 // The drawn scoring tree of one discipline; destroying it removes the drawing.
@@ -164,6 +196,15 @@ public:
     virtual std::vector<TUiAggregator*> getResultConnections(const QString& label) const = 0;
     virtual std::vector<TUiAggregator*> getResultOutputConnections(const QString& label) const = 0;
     virtual const TDisciplineInfo* CurDiscInfo() const = 0;
+
+    // ---- the template export ----
+    // The global parameter names the root nodes and their internal nodes use.
+    virtual QStringList getLocalUsedParams() const = 0;
+    // Every root's internal subtree (getTree with internalOnly), one reference counter across them.
+    virtual std::vector<proto::TExportAggregatorTreeNodeType>
+    exportLocalAggs(const std::vector<TExportGlobalParameter>& params,
+                    const std::vector<proto::TExternalReference>& extRefs,
+                    const TParamNameResolver& resolver) const = 0;
 };
 
 struct TSourceListItem {
