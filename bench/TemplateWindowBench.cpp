@@ -85,9 +85,12 @@ struct Setup {
         registerScoringServices(windows);
         registerOrganisationWindows(windows);
         registerSetupWindows(windows);
-        standin.start();
-        competitionUrlHolderInstance().setServerUrl(standin.serverAddress());
-        client = standin.newClient();
+        standin::StandinOptions options;
+        options.port = 0;
+        options.dataFile = dir.filePath(QStringLiteral("bench.db")).toStdString();
+        server = std::make_unique<standin::StandinServer>(options);
+        competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(server->port()));
+        client = std::make_unique<test::StandinClient>(server->port());
         comp = client->create(QStringLiteral("Bench"));
         auto c = std::make_unique<proto::CompetitionType>();
         c->ID = comp;
@@ -136,7 +139,7 @@ struct Setup {
     TCurrentCompetition competition;
     TWindowRegistry windows;
     TWindowContext context{competition, windows};
-    test::StandinHarness standin;
+    std::unique_ptr<standin::StandinServer> server;
     std::unique_ptr<test::StandinClient> client;
     int comp = 0;
     int disc = 0;

@@ -10,6 +10,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -76,6 +77,7 @@ TSaveResultsTemplateForm::TSaveResultsTemplateForm(TWindowContext& context)
     InterfaceListView->setColumnCount(3);
     InterfaceListView->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Schnittstelle"), QStringLiteral("ID")});
     InterfaceListView->setRootIsDecorated(false);
+    InterfaceListView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     // A click on a row edits its name.
     InterfaceListView->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed |
                                        QAbstractItemView::DoubleClicked);

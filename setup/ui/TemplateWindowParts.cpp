@@ -38,6 +38,7 @@ QTreeWidget* makeExportParameterList(QWidget* parent)
     list->setRootIsDecorated(false);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     return list;
 }
 
@@ -102,6 +103,9 @@ TParameterUIMapping::TParameterUIMapping(TWindowContext& context, QTreeWidget* l
     FListView->setRootIsDecorated(false);
     FListView->setSelectionMode(QAbstractItemView::SingleSelection);
     FListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    FListView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    if (FReferenceListView)
+        FReferenceListView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
 
     FBestehendemParameterzuordnen = popup->addMenu(QStringLiteral("Bestehendem Parameter zuordnen"));
     FBestehendemParameterzuordnen->setObjectName(QStringLiteral("BestehendemParameterzuordnen1"));

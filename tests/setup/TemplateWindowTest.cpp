@@ -37,6 +37,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -674,4 +675,45 @@ TEST_F(TemplateWindows, AnExportThatCannotWriteItsFileReportsItAndLeavesTheServe
     ASSERT_EQ(recorder.messages.messages.size(), 1u);
     EXPECT_EQ(recorder.messages.messages[0].caption, QStringLiteral("Disziplinvorlage exportieren"));
     EXPECT_TRUE(info(QStringLiteral("ResultsOutputConnections0"), best).isEmpty()) << "taken back";
+}
+
+// Under Xvfb: TVP_SCREENSHOT_SECONDS keeps the import window open, TVP_SCREENSHOT_FILE saves the screen.
+TEST_F(TemplateWindows, ImportWindowShownForAScreenshot)
+{
+    const int seconds = qEnvironmentVariableIntValue("TVP_SCREENSHOT_SECONDS");
+    if (seconds <= 0)
+        GTEST_SKIP() << "only with TVP_SCREENSHOT_SECONDS";
+    setParameter(compA, QStringLiteral("Faktor"), 1.5);
+    const int sprint = createDisc(compA, QStringLiteral("Sprint 30 m"));
+    const int team = node(2, {sprint}, {QStringLiteral("0")});
+    label(team, QStringLiteral("Label"), QStringLiteral("Mannschaftswertung"));
+    label(team, QStringLiteral("ResultsTopLevelConnection0"), QStringLiteral("Team"));
+    switchTo(compA);
+    w0->LoadTemplates();
+    w0->move(0, 0);
+    openDiscipline(w0, sprint);
+
+    TDiscTemplateContent content;
+    content.DisciplinInfo.Name = QStringLiteral("Ballwurf");
+    content.DisciplinInfo.ResultTableType.ensure().ResultsPerRow = 3;
+    content.DisciplinInfo.maxParticipantsPerHeat = 6;
+    content.GlobalParameters.Parameters = {{QStringLiteral("Faktor"), 2, {}}, {QStringLiteral("Bonus"), 0.5, {}}};
+    ExportNode root;
+    root.ID = 500;
+    ExportNode& inner = root.OutputConnections.emplace_back();
+    inner.ID = 501;
+    inner.AggregatorInfo.ensure().TemplateID = 1;
+    inner.AggregatorInfo->Parameters = {QStringLiteral("Faktor")};
+    inner.externalConnections = {{1, QStringLiteral("Team")}, {2, QStringLiteral("Kreiscup")}};
+    content.OutputConnections.push_back(root);
+    script->expectFile(kLoadDisc, writeFile(QStringLiteral("Ballwurf.qdt"), writeDiscTemplate(content)));
+    QTest::mouseClick(w0->ImportTemplateButton, Qt::LeftButton);
+    settle();
+    ASSERT_TRUE(loadDisc->isVisible());
+    loadDisc->move(420, 40);
+    loadDisc->resize(600, 640);
+    waitUntil([] { return false; }, seconds * 1000);
+    if (const QString file = qEnvironmentVariable("TVP_SCREENSHOT_FILE"); !file.isEmpty())
+        EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(file));
+    loadDisc->hide();
 }
