@@ -229,19 +229,6 @@ TResultformat getResultFormatfromComboboxSelection(int index)
     }
 }
 
-QString resultFormatToUIInfo(TResultformat format)
-{
-    switch (format) {
-    case TResultformat::rf_Default: return QStringLiteral("Default");
-    case TResultformat::rf_Points: return QStringLiteral("Points");
-    case TResultformat::rf_Height: return QStringLiteral("Heights");
-    case TResultformat::rf_TargetPoints: return QStringLiteral("TargetPoints");
-    case TResultformat::rf_TargetPointCollection: return QStringLiteral("TargetPointCollection");
-    case TResultformat::rf_Unknown: break;
-    }
-    return {};
-}
-
 std::vector<TDiscListEntry> discListFromAnswer(const std::vector<proto::DisciplinType>& disciplines,
                                                const std::vector<proto::UiInfoKeyValuePair>& answer)
 {

@@ -105,8 +105,6 @@ const QStringList& resultKindItems();
 int resultKindIndex(proto::ResultValueType type, TResultformat format);
 proto::ResultValueType resultTypeOfIndex(int index);
 TResultformat getResultFormatfromComboboxSelection(int index);
-// "Default", "Points", "Heights", "TargetPoints", "TargetPointCollection"; empty for rf_Unknown.
-QString resultFormatToUIInfo(TResultformat format);
 
 // The list from the server's answers: each discipline takes the UI infos answered for its own id
 // and key, wherever they stand in the answer; a kind not answered stays unknown (Info, Default).

@@ -325,19 +325,6 @@ void takeWarning(const proto::Owned<proto::connectProviderToResultAggregatorWarn
         out.push_back(*w->MixedAgeClassesWarning);
 }
 
-QString resultFormatUiInfo(TResultformat format)
-{
-    switch (format) {
-    case TResultformat::rf_Default: return QStringLiteral("Default");
-    case TResultformat::rf_Points: return QStringLiteral("Points");
-    case TResultformat::rf_Height: return QStringLiteral("Heights");
-    case TResultformat::rf_TargetPoints: return QStringLiteral("TargetPoints");
-    case TResultformat::rf_TargetPointCollection: return QStringLiteral("TargetPointCollection");
-    case TResultformat::rf_Unknown: break;
-    }
-    return {};
-}
-
 // The UI infos of the request with their template-local ids mapped, then the references' keys.
 void writeOutputLinkKeys(proto::CompetitionManagementPortType& cms, const std::vector<TExternalLink>& links,
                          const TIdMap& ids)
@@ -413,7 +400,7 @@ TDiscImportResponse createDisciplineFromTemplate(proto::CompetitionManagementPor
     response.discId = discId;
 
     cms.setUiInfo(uiInfoKeys::DisciplinResultType, ResultValueTypeToUIInfo(request.ExtendedInfo.resultType), discId);
-    const QString format = resultFormatUiInfo(request.ExtendedInfo.resultFormat);
+    const QString format = resultFormatToUIInfo(request.ExtendedInfo.resultFormat);
     if (!format.isEmpty())
         cms.setUiInfo(uiInfoKeys::DisciplinResultFormat, format, discId);
     cms.setUiInfo(uiInfoKeys::DisciplinHeightList, request.ExtendedInfo.heightList, discId);

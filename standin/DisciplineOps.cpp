@@ -302,6 +302,29 @@ void writeResultTable(Db& db, int aggregatorId, const std::vector<int>& sources)
         .run();
 }
 
+int aggregatorTemplate(Db& db, int id)
+{
+    Statement q = db.query("SELECT template_id FROM aggregators WHERE id = ?", id);
+    return q.next() ? q.intAt(0) : 0;
+}
+
+// Whether a source's table is a team table (a team discipline, or a node fed by one).
+bool givesTeamTable(Db& db, int source)
+{
+    Statement q = db.query("SELECT result_table_team FROM disciplines WHERE id = ? "
+                           "UNION ALL SELECT result_table_team FROM aggregators WHERE id = ?",
+                           source, source);
+    return q.next() && q.intAt(0) != 0;
+}
+
+// "Team: Beste N" makes a team table of athletes' values: a source that is already a team table
+// has no members to pick from.
+void checkSourceFits(Db& db, const CatalogueEntry& entry, int source)
+{
+    if (entry.id == 5 && givesTeamTable(db, source))
+        throw ServerError(errors::SourceDoesNotFit, {QString::fromUtf8(entry.name), num(source)});
+}
+
 // Template, parameter count and sources of a node's data; the sources without repeats, in order.
 // The node's competition is that of its sources; node is 0 for a new one.
 struct CheckedInstance {
@@ -332,6 +355,7 @@ CheckedInstance checkInstance(Db& db, const proto::ResultAggregatorInstanceInfoT
         out.competitionId = competition;
         if (node != 0 && drawsOn(db, s, node))
             throw ServerError(errors::SourceCycle, {num(node)});
+        checkSourceFits(db, *out.entry, s);
     }
     // A name that resolves to nothing would leave the node computing nothing without anyone noticing.
     int cupId = 0;
@@ -683,6 +707,8 @@ connectProviderToResultAggregator(Call& c, const op::connectProviderToResultAggr
         throw ServerError(errors::ProviderNotFound, {num(a.ProviderId)});
     if (drawsOn(db, a.ProviderId, a.AggregatorId))
         throw ServerError(errors::SourceCycle, {num(a.AggregatorId)});
+    if (const CatalogueEntry* entry = findTemplate(aggregatorTemplate(db, a.AggregatorId)))
+        checkSourceFits(db, *entry, a.ProviderId);
     std::vector<int> sources = sourcesOf(db, a.AggregatorId);
     if (std::find(sources.begin(), sources.end(), a.ProviderId) == sources.end()) {
         sources.push_back(a.ProviderId);

@@ -104,6 +104,8 @@ const std::vector<Message>& messages()
         {FacilityPlaceNotFound, "Die Disziplin-Wettkampfanlagenkombination mit der ID %s existiert nicht."},
         {ScheduleItemNotFound, "Der Zeitplaneintrag mit der ID %s existiert nicht."},
 
+        {SourceDoesNotFit, "Der Ergebnis-Aggregator \"%s\" unterstützt das Eingabeformat der Quelle %s nicht."},
+
         // Global parameters and cups.
         {ParameterNotResolvable, "%s: Der Parameter %s hat den Wert \"%s\", der weder eine Zahl (mit \".\") noch "
                                  "ein Parameter der Veranstaltung oder des Cups ist."},

@@ -69,6 +69,7 @@ inline constexpr int SourceCycle = 605;
 inline constexpr int NoSource = 606;
 inline constexpr int OnlySourceOf = 607;
 inline constexpr int InvalidDiscipline = 609;
+inline constexpr int SourceDoesNotFit = 143;
 
 // Competition lists: heats, positions, squad assignment and the lock.
 // Unknown disciplines: DisciplineNotFound (13), with the disciplines above.

@@ -216,6 +216,19 @@ TResultformat uiInfoStringToResultFormat(const QString& text)
     return TResultformat::rf_Default;
 }
 
+QString resultFormatToUIInfo(TResultformat format)
+{
+    switch (format) {
+    case TResultformat::rf_Default: return QStringLiteral("Default");
+    case TResultformat::rf_Points: return QStringLiteral("Points");
+    case TResultformat::rf_Height: return QStringLiteral("Heights");
+    case TResultformat::rf_TargetPoints: return QStringLiteral("TargetPoints");
+    case TResultformat::rf_TargetPointCollection: return QStringLiteral("TargetPointCollection");
+    case TResultformat::rf_Unknown: break;
+    }
+    return {};
+}
+
 QString ResultInfoToString(ResultInfo info)
 {
     switch (info) {

@@ -30,6 +30,8 @@ QString assignmentTypeToString(proto::ResultAssignmentType t);
 QString ResultValueTypeToUIInfo(proto::ResultValueType t);
 proto::ResultValueType UIInfoToResultValueType(const QString& text);
 TResultformat uiInfoStringToResultFormat(const QString& text);
+// The stored text of a format; empty for rf_Unknown, which is never stored.
+QString resultFormatToUIInfo(TResultformat format);
 QString ResultInfoToString(proto::ResultInfo info);
 // The unit word the result-entry window shows after "Einheit: ".
 QString GetResultUnit(proto::ResultValueType t, TResultformat f);

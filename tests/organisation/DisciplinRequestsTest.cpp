@@ -4,6 +4,7 @@
 
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/connection/CurrentCompetition.h"
+#include "core/results/tvpUtils.h"
 #include "organisation/DisciplinRequests.h"
 #include "scoring/AggregatorTreeModel.h"
 #include "tests/support/DisciplineSeed.h"
