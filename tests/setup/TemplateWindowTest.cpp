@@ -22,6 +22,8 @@
 #include "setup/ui/SaveResultsTemplateDialog.h"
 #include "setup/ui/SetupWindows.h"
 #include "setup/ui/TemplateWindowParts.h"
+#include "scoring/AggregatorTreeModel.h"
+#include "tests/setup/TemplateTestData.h"
 #include "tests/support/RealDrag.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -55,6 +57,13 @@ const QString kLoadRes = QStringLiteral("Gesamtwertungsvorlage importieren");
 
 using ExportNode = TExportAggregatorTreeNodeType;
 using ExportAggregators = TExportAggregators;
+
+QByteArray golden(const char* name)
+{
+    QFile f(QStringLiteral(TVP_TEMPLATE_GOLDEN "/") + QString::fromLatin1(name));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << name;
+    return f.readAll();
+}
 
 // One input "Mehrkampf": a sum over whatever the import connects to it.
 ExportAggregators mehrkampf()
@@ -416,6 +425,104 @@ TEST_F(TemplateWindows, ADisciplineSavedAsTemplateIsRebuiltInAnotherCompetition)
     ASSERT_EQ(paramsB.size(), 1u);
     EXPECT_EQ(paramsB[0].Key, QStringLiteral("Faktor"));
     EXPECT_DOUBLE_EQ(paramsB[0].Value, 2.5);
+}
+
+TEST_F(TemplateWindows, TheSaveWindowWritesTheGoldenFileFromTheUsersChoices)
+{
+    setParameter(compA, QStringLiteral("Faktor"), 1.5);
+    setParameter(compA, QStringLiteral("Streich"), 2);
+    switchTo(compA);
+    const TDisciplineInfo disc = goldenDiscipline();
+    TAggregatorTreeModel tree(
+        goldenTreeRoots(), {10}, [](int) { return nullptr; }, &disc);
+    tree.setLabelsToAggTree(goldenTreeLabels(), 0);
+
+    const QString file = dir.filePath(QStringLiteral("Sprint.qdt"));
+    script->expectFile(kSaveDisc, file);
+    script->expectWindow(kSaveDisc, [&](QWidget&) {
+        // The name typed on, "Faktor" renamed with F2, "Streich" unticked with the space bar.
+        saveDisc->NameEdit->end(false);
+        QTest::keyClicks(saveDisc->NameEdit, QStringLiteral(" U10"));
+        QTreeWidget* params = saveDisc->ParamListView;
+        EXPECT_EQ(rowTexts(params),
+                  (QStringList{QStringLiteral("Faktor|1,5|Faktor"), QStringLiteral("Streich|2|Streich")}));
+        params->setCurrentItem(params->topLevelItem(0), 0);
+        QTest::keyClick(params, Qt::Key_F2);
+        const QList<QLineEdit*> editors = params->viewport()->findChildren<QLineEdit*>();
+        EXPECT_EQ(editors.size(), 1);
+        if (!editors.isEmpty()) {
+            editors[0]->selectAll();
+            QTest::keyClicks(editors[0], QStringLiteral("Faktor Sprint"));
+            QTest::keyClick(editors[0], Qt::Key_Return);
+            QCoreApplication::processEvents();
+        }
+        params->setCurrentItem(params->topLevelItem(1), 0);
+        QTest::keyClick(params, Qt::Key_Space);
+        EXPECT_EQ(params->topLevelItem(1)->checkState(0), Qt::Unchecked);
+
+        // "Summe" keeps its interface into "Gesamt" and gets a new one.
+        QTreeWidget* interfaces = saveDisc->InterfaceTreeView;
+        QTreeWidgetItem* summe = interfaces->findItems(QStringLiteral("Summe"), Qt::MatchExactly).value(0);
+        EXPECT_TRUE(summe);
+        if (!summe)
+            return 0;
+        contextMenuAt(interfaces, summe, saveDisc->InterfacePopupMenu);
+        EXPECT_FALSE(saveDisc->BestehendeSchnittstellen1->menuAction()->isEnabled()) << "Gesamt is listed";
+        saveDisc->NeueSchnittstelledefinieren1->trigger();
+        const QList<QLineEdit*> named = interfaces->viewport()->findChildren<QLineEdit*>();
+        EXPECT_EQ(named.size(), 1);
+        if (!named.isEmpty()) {
+            named[0]->selectAll();
+            QTest::keyClicks(named[0], QStringLiteral("Neu"));
+            QTest::keyClick(named[0], Qt::Key_Return);
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(summe->childCount(), 2);
+        QTest::mouseClick(saveDisc->SaveButton, Qt::LeftButton);
+        EXPECT_TRUE(waitUntil([&] { return !saveDisc->isVisible(); }, 10000));
+        return 0;
+    });
+    saveDisc->ShowTemplateSaveDialog(tree);
+    settle();
+    EXPECT_TRUE(recorder.messages.lines().isEmpty()) << recorder.messages.lines().join(u'\n').toStdString();
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(written.readAll()), QString::fromUtf8(golden("discipline.qdt")));
+    EXPECT_EQ(info(QStringLiteral("ResultsOutputConnections1"), 21), QStringLiteral("Neu"));
+}
+
+TEST_F(TemplateWindows, AnImportTheServerRefusesShowsWhyAndLeavesNothing)
+{
+    const int lauf = createDisc(compA, QStringLiteral("Lauf"));
+    const int teamNode = node(5, {lauf}, {QStringLiteral("2")});
+    switchTo(compA);
+    w0->LoadTemplates();
+    openDiscipline(w0, lauf);
+    QByteArray team = golden("discipline.qdt");
+    team.replace("<Team>false</Team>", "<Team>true</Team>");
+    script->expectFile(kLoadDisc, writeFile(QStringLiteral("Staffel.qdt"), team));
+    QTest::mouseClick(w0->ImportTemplateButton, Qt::LeftButton);
+    settle();
+    ASSERT_TRUE(loadDisc->isVisible());
+    QTreeWidget* refs = loadDisc->ReferenceListView;
+    {
+        RealDrag drag;
+        QWidget* box = tree(w0)->boxOf(teamNode);
+        ASSERT_TRUE(drag.start(*box, box->rect().center()));
+        ASSERT_TRUE(drag.dropOn(*refs->viewport(), refs->visualItemRect(refs->topLevelItem(0)).center()));
+    }
+    QTest::mouseClick(loadDisc->ImportButton, Qt::LeftButton);
+    settle();
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{kLoadDisc + QStringLiteral(": Die Disziplinvorlage kann nicht importiert werden, da der "
+                                                     "Ergebnis-Aggregator \"Team: Beste N\" das zugeordnete "
+                                                     "Eingabeformat nicht unterstützt. Vermutlich passt die Disziplin "
+                                                     "nicht zu einer der gewählten Gesamtwertungen.")});
+    EXPECT_TRUE(loadDisc->isVisible()) << "open for another choice";
+    EXPECT_TRUE(loadDisc->ImportButton->isEnabled());
+    EXPECT_EQ(client->drs()->getDisciplines(compA, nullptr, 0).size(), 1u);
+    EXPECT_TRUE(client->drs()->getGlobalParameters(compA).empty());
+    QTest::mouseClick(loadDisc->CancelButton, Qt::LeftButton);
 }
 
 TEST_F(TemplateWindows, ParametersAndReferencesAreMappedFromTheMenusAndByRealDrags)
