@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QMenu>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 
 namespace tvp {
@@ -19,6 +20,16 @@ namespace tvp {
 namespace {
 
 enum ExportColumn { colExportName = 0, colCurrentValue = 1, colOriginalName = 2 };
+
+// F2 renames the export name only; value and original name come from the competition.
+class ExportNameDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return index.column() == colExportName ? QStyledItemDelegate::createEditor(parent, option, index) : nullptr;
+    }
+};
 
 IGlobalParameterForm* parameterForm(TWindowContext& context)
 {
@@ -39,6 +50,7 @@ QTreeWidget* makeExportParameterList(QWidget* parent)
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setEditTriggers(QAbstractItemView::EditKeyPressed);
     list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list->setItemDelegate(new ExportNameDelegate(list));
     return list;
 }
 

@@ -27,6 +27,7 @@
 #include "tests/support/RealDrag.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/StandinSeed.h"
 #include "tests/support/StandinHarness.h"
 #include "tests/support/TestUtil.h"
 
@@ -446,6 +447,9 @@ TEST_F(TemplateWindows, TheSaveWindowWritesTheGoldenFileFromTheUsersChoices)
         QTreeWidget* params = saveDisc->ParamListView;
         EXPECT_EQ(rowTexts(params),
                   (QStringList{QStringLiteral("Faktor|1,5|Faktor"), QStringLiteral("Streich|2|Streich")}));
+        params->setCurrentItem(params->topLevelItem(0), 1);
+        QTest::keyClick(params, Qt::Key_F2);
+        EXPECT_TRUE(params->viewport()->findChildren<QLineEdit*>().isEmpty()) << "the value is the competition's";
         params->setCurrentItem(params->topLevelItem(0), 0);
         QTest::keyClick(params, Qt::Key_F2);
         const QList<QLineEdit*> editors = params->viewport()->findChildren<QLineEdit*>();
@@ -823,4 +827,46 @@ TEST_F(TemplateWindows, ImportWindowShownForAScreenshot)
     if (const QString file = qEnvironmentVariable("TVP_SCREENSHOT_FILE"); !file.isEmpty())
         EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(file));
     loadDisc->hide();
+}
+
+TEST_F(TemplateWindows, AReferenceFoundInAnotherAgeClassIsDroppedWhenTheAgeClassChanges)
+{
+    StandinSeed seed(standin.dataFile());
+    const int u10 = seed.ageClass(compA, QStringLiteral("U10"));
+    const int u12 = seed.ageClass(compA, QStringLiteral("U12"));
+    DisciplinInfoType s;
+    s.Name = QStringLiteral("Sprint U10");
+    s.AgeClassID = u10;
+    s.ResultTableType.ensure().ResultsPerRow = 1;
+    const int sprint = client->cms()->createDisciplin(s, compA).Disciplin->DisciplinID;
+    const int team = node(2, {sprint}, {QStringLiteral("0")});
+    label(team, QStringLiteral("Label"), QStringLiteral("Mannschaft U10"));
+    label(team, QStringLiteral("ResultsTopLevelConnection3"), QStringLiteral("gesamt"));
+    switchTo(compA);
+    w0->LoadTemplates();
+    openDiscipline(w0, sprint);
+
+    script->expectFile(kLoadDisc, writeFile(QStringLiteral("Sprint.qdt"), golden("discipline.qdt")));
+    QTest::mouseClick(w0->ImportTemplateButton, Qt::LeftButton);
+    settle();
+    ASSERT_TRUE(loadDisc->isVisible());
+    QComboBox* ages = loadDisc->AgeClassComboBox;
+    ASSERT_TRUE(ages->isEnabled());
+    EXPECT_EQ(ages->count(), 3);
+    EXPECT_EQ(ages->currentText(), QStringLiteral("Keine Zuordnung"));
+    QTreeWidget* refs = loadDisc->ReferenceListView;
+    const QString assigned = QStringLiteral("Gesamt|Mannschaft U10 (%1)").arg(-team);
+    EXPECT_EQ(rowTexts(refs), (QStringList{assigned, QStringLiteral("Neu|-")})) << "labels compare in any case";
+
+    // Down the list with the keyboard: U10 keeps the connection, U12 drops it, back to U10 finds it.
+    ages->setFocus();
+    QTest::keyClick(ages, Qt::Key_Down);
+    EXPECT_EQ(ages->currentData().toInt(), u10);
+    EXPECT_EQ(rowTexts(refs).value(0), assigned);
+    QTest::keyClick(ages, Qt::Key_Down);
+    EXPECT_EQ(ages->currentData().toInt(), u12);
+    EXPECT_EQ(rowTexts(refs).value(0), QStringLiteral("Gesamt|-"));
+    QTest::keyClick(ages, Qt::Key_Up);
+    EXPECT_EQ(rowTexts(refs).value(0), assigned);
+    QTest::mouseClick(loadDisc->CancelButton, Qt::LeftButton);
 }
