@@ -2,6 +2,8 @@
 // What the core, participant and organisation windows use of competition setup. The setup windows
 // implement these interfaces; callers find them through the window registry.
 
+#include "core/services/ScoringServices.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -44,8 +46,19 @@ public:
     virtual void reloadAgeClass() = 0;
 };
 
-class TAggregatorTree;
-class TDisciplinForm;
+// What the template import windows ask of the discipline window that opened them.
+class ITemplateDiscWindow {
+public:
+    virtual ~ITemplateDiscWindow() = default;
+    // The first node of the shown tree whose top-level connection labels hold the label (any case);
+    // none without a tree or discipline, or when the discipline belongs to another age class.
+    virtual std::unique_ptr<TAggDragObject> getImportReference(const QString& label, int ageClassId) const = 0;
+    // The nodes of the shown tree whose output-connection labels hold the label (case counts).
+    virtual std::vector<TUiAggregator*> getDiscReferences(const QString& label) const = 0;
+    virtual void ShowAndLoad(int discId, int aggId) = 0;
+    // The shown tree, null when none.
+    virtual TAggregatorTree* aggregatorTree() const = 0;
+};
 
 // Discipline and overall-evaluation templates, saved from and loaded into a discipline window.
 class ITemplateForms {
@@ -56,8 +69,8 @@ public:
     // Saves the marked scoring nodes as an overall evaluation and takes over the tree.
     virtual void saveResultsTemplate(const std::vector<int>& startNodes, const std::vector<int>& markedNodes,
                                      std::unique_ptr<TAggregatorTree> tree) = 0;
-    virtual bool loadDiscTemplate(TDisciplinForm& window) = 0;
-    virtual bool loadResultsTemplate(TDisciplinForm& window) = 0;
+    virtual bool loadDiscTemplate(ITemplateDiscWindow& window) = 0;
+    virtual bool loadResultsTemplate(ITemplateDiscWindow& window) = 0;
 };
 
 // A typed input of one competition metadata field, kept as a UI info "MetaData_...".

@@ -6,6 +6,7 @@
 
 #include "core/lists/ListSorting.h"
 #include "core/lists/RecordListModel.h"
+#include "core/services/CompetitionSetupServices.h"
 #include "core/services/OrganisationServices.h"
 #include "core/ui/TVPForm.h"
 #include "organisation/DisciplinRequests.h"
@@ -35,7 +36,10 @@ namespace tvp {
 
 class TWindowRegistry;
 
-class TDisciplinForm : public TTVPForm, public IDisciplineWindows, public IDisciplineTemplates {
+class TDisciplinForm : public TTVPForm,
+                       public IDisciplineWindows,
+                       public IDisciplineTemplates,
+                       public ITemplateDiscWindow {
     Q_OBJECT
 public:
     static inline int selectDelayMs = 350;
@@ -47,7 +51,7 @@ public:
     ~TDisciplinForm() override;
 
     // ---- what other windows call ----
-    void ShowAndLoad(int discId, int aggId);
+    void ShowAndLoad(int discId, int aggId) override;
     // Null when the list holds no such discipline; not to be kept across a reload.
     const TDisciplineInfo* getDiscInfoById(int id) const;
     const proto::ResultAggregatorTemplateType* getTemplateById(int id) const override;
@@ -57,8 +61,8 @@ public:
     double LastAccess() const { return FLastAccess; }
     double LastReload() const { return FLastReload; }
     // For the template import: a new drag object for the node whose top-level labels hold the label.
-    std::unique_ptr<TAggDragObject> getImportReference(const QString& label, int ageClassId) const;
-    std::vector<TUiAggregator*> getDiscReferences(const QString& label) const;
+    std::unique_ptr<TAggDragObject> getImportReference(const QString& label, int ageClassId) const override;
+    std::vector<TUiAggregator*> getDiscReferences(const QString& label) const override;
 
     // ---- IDisciplineWindows, IDisciplineTemplates: the pair's operations ----
     void ShowDisciplinForm(QObject* sender, int discId, int aggId) override;
@@ -71,7 +75,7 @@ public:
     int index() const { return index_; }
     int currentDiscipline() const { return currentDiscId; }
     int currentAggregator() const { return currentAggregatorId; }
-    TAggregatorTree* aggregatorTree() const { return resAggTree.get(); }
+    TAggregatorTree* aggregatorTree() const override { return resAggTree.get(); }
     TAggregatorSourceList* sourceList() const { return FAggSourceList.get(); }
     // Requests on their way (tests wait for none).
     std::size_t pendingRequests() const;

@@ -723,8 +723,8 @@ public:
         markedNodes = marked;
         takenOver = tree != nullptr;
     }
-    bool loadDiscTemplate(TDisciplinForm&) override { return false; }
-    bool loadResultsTemplate(TDisciplinForm&) override { return false; }
+    bool loadDiscTemplate(ITemplateDiscWindow&) override { return false; }
+    bool loadResultsTemplate(ITemplateDiscWindow&) override { return false; }
 
     QStringList saved;
     std::vector<int> startNodes;
