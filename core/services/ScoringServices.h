@@ -63,7 +63,8 @@ public:
     StatusHandler OnStatusChange;
 };
 
-class IBillingDocSetupForm : public IDocSetupForm {
+// Virtual: the setup windows share one status handler through their common base.
+class IBillingDocSetupForm : public virtual IDocSetupForm {
 public:
     virtual void getPath(int competitionId) = 0;
     virtual void showDialog(int competitionId) = 0;
@@ -72,7 +73,7 @@ public:
 
 // The certificate document of a result compilation (key "AggColl_CertDocPath"); the status
 // handler gets the compilation id in place of the competition id.
-class ICertDocSetupForm : public IDocSetupForm {
+class ICertDocSetupForm : public virtual IDocSetupForm {
 public:
     virtual void getPath(int collectionId) = 0;
     virtual void showDialog(const QString& name, int collectionId, bool cupMode) = 0;
@@ -89,7 +90,7 @@ public:
                           const std::vector<int>& orderIndices, bool testMode, bool cupMode, int cupId) = 0;
 };
 
-class ITeamScheduleDocSetupForm : public IDocSetupForm {
+class ITeamScheduleDocSetupForm : public virtual IDocSetupForm {
 public:
     virtual void getPath(int competitionId) = 0;
     virtual void showDialog(int competitionId) = 0;
@@ -101,6 +102,16 @@ public:
     virtual ~ICupsForm() = default;
     // Reloads the visible cup result model, cup certificate and cup item windows.
     virtual void ReloadCupWindows() = 0;
+    // The name of the cup the window shows; empty when none.
+    virtual QString getCupName() = 0;
+};
+
+// The compilations of one cup, opened by the cups window.
+class ICupCertForm {
+public:
+    virtual ~ICupCertForm() = default;
+    // Shows the cup's compilations; 0 only hides the window.
+    virtual void ShowCertForm(int cupId) = 0;
 };
 
 class IAnalyseForm {

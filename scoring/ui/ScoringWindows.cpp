@@ -5,6 +5,8 @@
 #include "scoring/ui/AggregatorSourceListUI.h"
 #include "scoring/ui/AggregatorTreeUI.h"
 #include "scoring/ui/AnalyseDialog.h"
+#include "scoring/ui/CertSetupDialog.h"
+#include "scoring/ui/CupCertSetupDialog.h"
 #include "scoring/ui/DataViewDialog.h"
 
 namespace tvp {
@@ -51,6 +53,8 @@ void registerScoringWindows(TWindowRegistry& registry)
 {
     registry.registerWindow<TAnalyseForm>(TWindowId::AnalyseForm);
     registry.registerWindow<TDataViewForm>(TWindowId::DataViewForm);
+    registry.registerWindow<TCertForm>(TWindowId::CertForm);
+    registry.registerWindow<TCupCertForm>(TWindowId::CupCertForm);
 }
 
 } // namespace tvp
