@@ -5,7 +5,10 @@
 #include "scoring/ui/AggregatorSourceListUI.h"
 #include "scoring/ui/AggregatorTreeUI.h"
 #include "scoring/ui/AnalyseDialog.h"
+#include "scoring/ui/BillingDocSetupDialog.h"
+#include "scoring/ui/CertDocSetupDialog.h"
 #include "scoring/ui/DataViewDialog.h"
+#include "scoring/ui/TeamScheduleDocSetupDialog.h"
 
 namespace tvp {
 
@@ -51,6 +54,9 @@ void registerScoringWindows(TWindowRegistry& registry)
 {
     registry.registerWindow<TAnalyseForm>(TWindowId::AnalyseForm);
     registry.registerWindow<TDataViewForm>(TWindowId::DataViewForm);
+    registry.registerWindow<TCertDocSetupForm>(TWindowId::CertDocSetupForm);
+    registry.registerWindow<TBillingDocSetupForm>(TWindowId::BillingDocSetupForm);
+    registry.registerWindow<TTeamScheduleDocSetupForm>(TWindowId::TeamScheduleDocSetupForm);
 }
 
 } // namespace tvp
