@@ -57,7 +57,7 @@ TBillingDocSetupForm::TBillingDocSetupForm(TWindowContext& context)
             })
 {
     setWindowTitle(QStringLiteral("Quittungen einrichten"));
-    resize(642, 563);
+    resize(sizeHint().expandedTo(QSize(642, 563)));
 }
 
 void TBillingDocSetupForm::queue(TBillingDocSetupRequestType type, int competitionId, const QString& path)

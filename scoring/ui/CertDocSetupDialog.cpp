@@ -60,8 +60,8 @@ TCertDocSetupForm::TCertDocSetupForm(TWindowContext& context)
             })
 {
     setWindowTitle(QStringLiteral("Urkunde für Wertung einrichten"));
-    resize(642, 563);
     setMinimumSize(650, 590);
+    resize(sizeHint().expandedTo(QSize(642, 563))); // the note lines are longer in this font
 }
 
 void TCertDocSetupForm::queue(TCertDocSetupRequestType type, int collectionId, const QString& path)

@@ -81,6 +81,7 @@ void TDocSetupForm::buildLayout()
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setAlternatingRowColors(true);
+    ListView1->setMinimumHeight(110);
     ListView1->header()->setSectionsClickable(true);
     ListView1->header()->setStretchLastSection(true);
     int id = 0;

@@ -62,7 +62,6 @@ TTeamScheduleDocSetupForm::TTeamScheduleDocSetupForm(TWindowContext& context)
             })
 {
     setWindowTitle(QStringLiteral("Ablaufplan einrichten"));
-    resize(644, 647);
     RadioGroup1 = new QGroupBox(QStringLiteral("Typ des Ablaufplan"), this);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
     auto* layout = new QVBoxLayout(RadioGroup1);
@@ -77,6 +76,7 @@ TTeamScheduleDocSetupForm::TTeamScheduleDocSetupForm(TWindowContext& context)
     }
     kinds_->button(0)->setChecked(true);
     topLayout_->insertWidget(0, RadioGroup1);
+    resize(sizeHint().expandedTo(QSize(644, 647)));
 }
 
 void TTeamScheduleDocSetupForm::queue(TTeamScheduleDocSetupRequestType type, int competitionId, const QString& path,

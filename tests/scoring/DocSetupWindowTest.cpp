@@ -5,6 +5,7 @@
 #include "core/connection/CommunicationThread.h"
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/connection/CurrentCompetition.h"
+#include "core/results/tvpUtils.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "scoring/ui/BillingDocSetupDialog.h"
@@ -22,6 +23,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
@@ -412,4 +415,37 @@ TEST_F(DocSetupWindows, ScheduleStoresItsKindWithThePath)
     EXPECT_EQ(statusNames(), (QStringList{"3", "4"}));
     EXPECT_EQ(uiInfo(QStringLiteral("Comp_TeamScheduleDocPath"), competitionId), QString());
     EXPECT_EQ(uiInfo(QStringLiteral("Comp_TeamScheduleDocType"), competitionId), QString());
+}
+
+// Not a check: with TVP_SCREENSHOT_FILE set (under Xvfb with QT_QPA_PLATFORM=xcb) the certificate
+// window is shown with its list of existing documents filled and the screen is saved there.
+TEST_F(DocSetupWindows, ShownForAScreenshot)
+{
+    const QString file = qEnvironmentVariable("TVP_SCREENSHOT_FILE");
+    if (file.isEmpty())
+        GTEST_SKIP() << "only with TVP_SCREENSHOT_FILE";
+    const int cup = seed->cup(QStringLiteral("Kreiscup 2026"), {competitionId});
+    const int last = client->create(QStringLiteral("Kinderleichtathletik 2025"));
+    const QByteArray linked = readAll(standardTemplatePath(certDocKind()));
+    struct Row {
+        const char* name;
+        int comp;
+        int cup;
+    };
+    for (const Row& r : {Row{"U8 / Mädchen", competitionId, 0}, Row{"U12 / Jungen", competitionId, 0},
+                         Row{"U10 Gesamt", last, 0}, Row{"Cup U10", 0, cup}})
+        setUiInfo(QStringLiteral("AggColl_CertDocPath"),
+                  document(fileNameSaveChars(QString::fromUtf8(r.name)) + QStringLiteral(".docx"), linked),
+                  collection(QString::fromUtf8(r.name), r.comp, r.cup));
+    const int coll = collection(QStringLiteral("U10"), competitionId);
+    script->expectWindow(QStringLiteral("Urkunde für Wertung \"U10\" einrichten"), [&](QWidget& w) {
+        w.move(10, 10);
+        click(child<QRadioButton>(w, "RadioButton2"));
+        settle();
+        clickRow(child<QTreeView>(w, "ListView1"), 0);
+        QTest::qWait(500);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(file);
+        return 0;
+    });
+    cert->showDialog(QStringLiteral("U10"), coll, false);
 }
