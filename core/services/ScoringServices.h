@@ -63,8 +63,7 @@ public:
     StatusHandler OnStatusChange;
 };
 
-// Virtual: the setup windows share one status handler through their common base.
-class IBillingDocSetupForm : public virtual IDocSetupForm {
+class IBillingDocSetupForm : public IDocSetupForm {
 public:
     virtual void getPath(int competitionId) = 0;
     virtual void showDialog(int competitionId) = 0;
@@ -73,7 +72,7 @@ public:
 
 // The certificate document of a result compilation (key "AggColl_CertDocPath"); the status
 // handler gets the compilation id in place of the competition id.
-class ICertDocSetupForm : public virtual IDocSetupForm {
+class ICertDocSetupForm : public IDocSetupForm {
 public:
     virtual void getPath(int collectionId) = 0;
     virtual void showDialog(const QString& name, int collectionId, bool cupMode) = 0;
@@ -90,7 +89,7 @@ public:
                           const std::vector<int>& orderIndices, bool testMode, bool cupMode, int cupId) = 0;
 };
 
-class ITeamScheduleDocSetupForm : public virtual IDocSetupForm {
+class ITeamScheduleDocSetupForm : public IDocSetupForm {
 public:
     virtual void getPath(int competitionId) = 0;
     virtual void showDialog(int competitionId) = 0;
