@@ -29,14 +29,7 @@ void getAggChain(TServicePorts& ports, const TAnalyseRequest& request, TAnalyseR
         return;
     const proto::getResultAggregatorTreeResponse1 roots = drs.getResultAggregatorTree(request.DisciplinId, 0);
     std::unique_ptr<TAggregatorTreeModel> tree = makeHeadlessTree(roots, request.DisciplinId, request.treeInputs);
-    proto::getUiInfos keys;
-    for (int i = 0; i < tree->getAggregatorCount(); ++i) {
-        const int id = tree->node(i)->ID();
-        keys.push_back(makeUiInfoKey(uiInfoKeys::Label, id));
-        keys.push_back(makeUiInfoKey(uiInfoKeys::ResAggVisAnalysis, id));
-    }
-    if (!keys.empty())
-        tree->setLabelsToAggTree(drs.getUiInfos(keys), 0);
+    applyNodeInfos(drs, *tree, uiInfoKeys::ResAggVisAnalysis);
     response.aggTree = std::move(tree);
 }
 
@@ -98,6 +91,18 @@ std::unique_ptr<TAggregatorTreeModel> makeHeadlessTree(const std::vector<proto::
         disc.id = disciplineId;
     return std::make_unique<TAggregatorTreeModel>(roots, std::vector<int>{disciplineId}, std::move(lookup), &disc,
                                                   std::move(resolver));
+}
+
+void applyNodeInfos(proto::DataRetrievalPortType& drs, TAggregatorTreeModel& tree, const QString& markKey)
+{
+    proto::getUiInfos keys;
+    for (int i = 0; i < tree.getAggregatorCount(); ++i) {
+        const int id = tree.node(i)->ID();
+        keys.push_back(makeUiInfoKey(uiInfoKeys::Label, id));
+        keys.push_back(makeUiInfoKey(markKey, id));
+    }
+    if (!keys.empty())
+        tree.setLabelsToAggTree(drs.getUiInfos(keys), 0);
 }
 
 std::vector<TResultProviderInfo> evaluationItems(const TAggregatorTreeModel& tree, bool showAll,

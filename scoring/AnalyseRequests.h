@@ -70,6 +70,9 @@ std::unique_ptr<TAggregatorTreeModel> makeHeadlessTree(const std::vector<proto::
                                                        int disciplineId,
                                                        std::shared_ptr<const TAnalyseTreeInputs> inputs);
 
+// Labels and one mark ("ResAgg_VisAnalysis", "ResAgg_VisCertificate") of every node, asked in one call.
+void applyNodeInfos(proto::DataRetrievalPortType& drs, TAggregatorTreeModel& tree, const QString& markKey);
+
 // One item of the evaluation list.
 struct TResultProviderInfo {
     int id = 0;

@@ -114,6 +114,16 @@ public:
     virtual ~ICupsForm() = default;
     // Reloads the visible cup result model, cup certificate and cup item windows.
     virtual void ReloadCupWindows() = 0;
+    // The name of the cup the window shows; empty when none.
+    virtual QString getCupName() = 0;
+};
+
+// The compilations of one cup, opened by the cups window.
+class ICupCertForm {
+public:
+    virtual ~ICupCertForm() = default;
+    // Shows the cup's compilations; 0 only hides the window.
+    virtual void ShowCertForm(int cupId) = 0;
 };
 
 class IAnalyseForm {

@@ -5,7 +5,12 @@
 #include "scoring/ui/AggregatorSourceListUI.h"
 #include "scoring/ui/AggregatorTreeUI.h"
 #include "scoring/ui/AnalyseDialog.h"
+#include "scoring/ui/BillingDocSetupDialog.h"
+#include "scoring/ui/CertDocSetupDialog.h"
+#include "scoring/ui/CertSetupDialog.h"
+#include "scoring/ui/CupCertSetupDialog.h"
 #include "scoring/ui/DataViewDialog.h"
+#include "scoring/ui/TeamScheduleDocSetupDialog.h"
 
 namespace tvp {
 
@@ -51,6 +56,11 @@ void registerScoringWindows(TWindowRegistry& registry)
 {
     registry.registerWindow<TAnalyseForm>(TWindowId::AnalyseForm);
     registry.registerWindow<TDataViewForm>(TWindowId::DataViewForm);
+    registry.registerWindow<TCertForm>(TWindowId::CertForm);
+    registry.registerWindow<TCupCertForm>(TWindowId::CupCertForm);
+    registry.registerWindow<TCertDocSetupForm>(TWindowId::CertDocSetupForm);
+    registry.registerWindow<TBillingDocSetupForm>(TWindowId::BillingDocSetupForm);
+    registry.registerWindow<TTeamScheduleDocSetupForm>(TWindowId::TeamScheduleDocSetupForm);
 }
 
 } // namespace tvp

@@ -8,6 +8,8 @@
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "scoring/CertDocTools.h"
+#include "scoring/ui/CertDocSetupDialog.h"
 #include "scoring/ui/DataViewDialog.h"
 #include "tests/scoring/ResultViewsTestData.h"
 #include "tests/support/FakeServer.h"
@@ -81,7 +83,7 @@ protected:
             opened << url.toLocalFile();
             return shellAnswer;
         });
-        windows.place(TWindowId::CertDocSetupForm, &certDocs);
+        windows.place(TWindowId::CertDocSetupForm, certDocWindow());
         form = std::make_unique<TDataViewForm>(context);
         windows.place(TWindowId::DataViewForm, form.get());
 
@@ -119,6 +121,9 @@ protected:
             return resultTable(true, {rank(2, 0, {10}), rank(1, 0, {20}), rank(3, 0, {})});
         });
     }
+
+    // The window linking certificate documents: a recorder, or the real one.
+    virtual QWidget* certDocWindow() { return &certDocs; }
 
     void TearDown() override
     {
@@ -438,4 +443,72 @@ TEST_F(DataViewWindow, ACompletedSetupWithoutResultColumnsOpensNothing)
     // Another compilation's status changes nothing here.
     certDocs.OnStatusChange(TDocPathStatus::dps_completed, doc, 99, 0);
     EXPECT_EQ(recorder.messages.messages.size(), 2u);
+}
+
+namespace {
+
+class DataViewWithCertDocs : public DataViewWindow {
+protected:
+    QWidget* certDocWindow() override
+    {
+        setup = std::make_unique<TCertDocSetupForm>(context);
+        return setup.get();
+    }
+    void TearDown() override
+    {
+        DataViewWindow::TearDown();
+        setup.reset();
+    }
+    std::unique_ptr<TCertDocSetupForm> setup;
+};
+
+} // namespace
+
+TEST_F(DataViewWithCertDocs, StandardTemplateLinkedThenPrintedWithItsDataFile)
+{
+    QDir(folders.programDir.path()).mkpath(QStringLiteral("Templates"));
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(TVP_TEMPLATES_DIR "/Urkundenvorlage.docx"), standardTemplatePath(certDocKind())));
+    fake->answer<op::setUiInfo>();
+    showCompilation();
+    ASSERT_TRUE(action("Urkundenvorlageeinrichten1")->isEnabled());
+
+    const QString document = docs.filePath(QStringLiteral("Urkunden.docx"));
+    script->expectWindow(QStringLiteral("Urkunde für Wertung \"Urkunden/U10\" einrichten"), [&](QWidget& w) {
+        script->expectFile(QStringLiteral("Dokument speichern unter"), document);
+        QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("Button2")), Qt::LeftButton);
+        return 0;
+    });
+    action("Urkundenvorlageeinrichten1")->trigger();
+    settle();
+    const auto stored = fake->callsOf<op::setUiInfo>();
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].Key, QStringLiteral("AggColl_CertDocPath"));
+    EXPECT_EQ(stored[0].Value, document);
+    EXPECT_EQ(stored[0].AssotiatedId, 31);
+
+    // Stored: the data view writes the data file the document reads, and opens the document.
+    EXPECT_EQ(opened, QStringList{document});
+    const QString dataFile = docs.filePath(QStringLiteral("Urkunden_U10.csv"));
+    EXPECT_TRUE(QFile::exists(dataFile));
+    QFile linked(document);
+    ASSERT_TRUE(linked.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(TCertDocEditor::fromBytes(linked.readAll())
+                    .checkDoc(
+                        [&](TXMLDocuments& parts) {
+                            return QString::fromUtf8(parts[1]
+                                                         .document_element()
+                                                         .child("w:mailMerge")
+                                                         .child("w:query")
+                                                         .attribute("w:val")
+                                                         .value()) == QStringLiteral("SELECT * FROM ") + dataFile;
+                        },
+                        mailMergePartNames()));
+    EXPECT_TRUE(action("Urkundendrucken1")->isEnabled());
+
+    shellAnswer = false;
+    action("Urkundendrucken1")->trigger();
+    EXPECT_EQ(recorder.messages.lines().value(0),
+              QStringLiteral("Urkunden anzeigen: Urkundenvorlage konnte nicht geöffnet werden. Stellen Sie sicher, "
+                             "dass ein Programm zum Öffnen von .docx-Dateien eingerichtet ist."));
 }
