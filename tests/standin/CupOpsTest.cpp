@@ -438,3 +438,103 @@ TEST_F(StandinCups, AnUnknownCupOrAnEmptyNameIsRefusedEverywhere)
             texts << m.ExceptionMessage;
     EXPECT_EQ(texts.size(), 2);
 }
+
+TEST_F(StandinCups, OnlyAFreeNodeOfACupCompetitionIsPromotedAndDemotionKeepsItsOwnSources)
+{
+    StandinSeed seed(standin.dataFile());
+    const int a = seed.competition(QStringLiteral("A"));
+    const int b = seed.competition(QStringLiteral("B"));
+    const int outside = seed.competition(QStringLiteral("X"));
+    const int discA = seed.discipline(a, QStringLiteral("Weitsprung"));
+    const int discB = seed.discipline(b, QStringLiteral("Weitsprung"));
+    const int discX = seed.discipline(outside, QStringLiteral("Weitsprung"));
+    const int cup = createCup(QStringLiteral("Kreiscup"));
+    c->css()->assignCompetitions(cup, {a, b});
+    const auto node = [&](int source) {
+        ResultAggregatorInstanceInfoType best;
+        best.TemplateID = 1;
+        best.ConnectedAggregators = {source};
+        best.Parameters = {QStringLiteral("1")};
+        return c->cms()->assignResultAggregator(best).CreatedResultAggregator->ID;
+    };
+    const int lower = node(discA);
+    const int upper = node(lower);
+    EXPECT_EQ(errorIdOf([&] { c->css()->promoteToCupAggregator(lower, cup, false); }), 1406);
+    EXPECT_EQ(errorIdOf([&] { c->css()->promoteToCupAggregator(node(discX), cup, false); }), 1407);
+    EXPECT_EQ(errorIdOf([&] { c->css()->promoteToCupAggregator(discA, cup, false); }), 21);
+
+    // A scoring of the cup draws on the cup's scorings and competitions, not the other way round.
+    c->css()->promoteToCupAggregator(upper, cup, false);
+    const int second = node(discB);
+    c->css()->promoteToCupAggregator(second, cup, false);
+    c->cms()->connectProviderToResultAggregator(second, upper);
+    EXPECT_EQ(errorIdOf([&] { c->cms()->connectProviderToResultAggregator(lower, upper); }), 604);
+    const getCupAggregatorsResponse forest = c->crs()->getCupAggregators(cup);
+    ASSERT_EQ(forest.size(), 1u);
+    EXPECT_EQ(forest[0].ID, upper);
+    ASSERT_EQ(forest[0].OutputConnections.size(), 1u);
+    EXPECT_EQ(forest[0].OutputConnections[0].ID, second);
+
+    // Back in B it keeps discB; a scoring with nothing left in its competition goes.
+    c->css()->demoteCupAggregator(second);
+    EXPECT_EQ(c->drs()->getResultAggregatorTree(discB, b)[0].OutputConnections[0].AggregatorInfo->ConnectedAggregators,
+              std::vector<int>{discB});
+    c->cms()->connectProviderToResultAggregator(upper, discB);
+    c->cms()->disconnectProviderFromResultAggregator(upper, lower);
+    c->css()->demoteCupAggregator(upper);
+    EXPECT_EQ(errorIdOf([&] { c->drs()->getResultAggregatorInfo(upper); }), 21);
+    EXPECT_TRUE(c->crs()->getCupAggregators(cup).empty());
+}
+
+TEST_F(StandinCups, FinishersCarryTheirFinisherTeamsAndCreatesInTheCupArePlaced)
+{
+    StandinSeed seed(standin.dataFile());
+    const int a = seed.competition(QStringLiteral("A"));
+    const int b = seed.competition(QStringLiteral("B"));
+    const int cup = createCup(QStringLiteral("Kreiscup"), 2, 1);
+    c->css()->assignCompetitions(cup, {a, b});
+
+    // Made through the operations after the assignment: each lands in the cup.
+    const auto ageClass = [&](int comp) {
+        AgeClassInfoType info;
+        info.Name = QStringLiteral("U10");
+        info.MaxTeamMembers = 8;
+        return c->cms()->createAgeClass(info, comp).AgeClass->AgeClassID;
+    };
+    const auto team = [&](int ageClassId, const QString& name) {
+        TeamInfoDataType info;
+        info.Name = name;
+        return c->das()->addTeam(info, ageClassId, 0).Team->TeamID;
+    };
+    const int foxesA = team(ageClass(a), QStringLiteral("Füchse"));
+    const int u10b = ageClass(b);
+    const int foxesB = team(u10b, QStringLiteral("Füchse"));
+    const int owlsB = team(u10b, QStringLiteral("Eulen"));
+    addAthlete(a, QStringLiteral("Anna"), QStringLiteral("Muster"), 0, foxesA);
+    addAthlete(b, QStringLiteral("Anna"), QStringLiteral("Muster"), 0, foxesB);
+    addAthlete(b, QStringLiteral("Ben"), QStringLiteral("Berg"), 0, owlsB);
+
+    const getCupAgeClassesResponse ages = c->crs()->getCupAgeClasses(cup);
+    ASSERT_EQ(ages.PendingCupAgeClasses.size(), 1u);
+    EXPECT_EQ(ages.PendingCupAgeClasses[0].MaxTeamMembers, 8);
+    EXPECT_EQ(ages.PendingCupAgeClasses[0].AssignedAgeClasses.size(), 2u);
+
+    const getFinisherTeamsResponse1 teams = c->crs()->getFinisherTeams(cup);
+    ASSERT_EQ(teams.Teams.size(), 1u);
+    EXPECT_EQ(teams.Teams[0].Name, QStringLiteral("Füchse"));
+    EXPECT_TRUE(teams.PendingTeams);
+
+    const getFinisherAthletesResponse1 athletes = c->crs()->getFinisherAthletes(cup);
+    ASSERT_EQ(athletes.Finisher.size(), 2u);
+    EXPECT_EQ(athletes.Finisher[0].Athlete->Name->givenName, QStringLiteral("Anna"));
+    ASSERT_EQ(athletes.Finisher[0].Teams.size(), 1u);
+    EXPECT_EQ(athletes.Finisher[0].Teams[0].TeamID, teams.Teams[0].TeamID);
+    // Ben's team is in one competition only: no finisher team.
+    EXPECT_TRUE(athletes.Finisher[1].Teams.empty());
+
+    c->css()->markAllCompleted(CupItemType::AgeClass, cup);
+    c->css()->markAllCompleted(CupItemType::Team, cup);
+    c->css()->markAllCompleted(CupItemType::Athlete, cup);
+    const getFinisherAthletesResponse1 done = c->crs()->getFinisherAthletes(cup);
+    EXPECT_FALSE(done.PendingAgeClasses || done.PendingTeams || done.PendingAthletes);
+}
