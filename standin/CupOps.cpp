@@ -1075,8 +1075,11 @@ void promoteToCupAggregator(Call& c, const op::promoteToCupAggregator& a)
         throw ServerError(errors::AlreadyCupScoring, {num(a.AggregatorID)});
     if (!cupHolds(db, a.CupID, competition))
         throw ServerError(errors::NodeCompetitionNotInCup, {num(a.AggregatorID), num(a.CupID)});
-    // Its competition's nodes would lose a source they rely on.
-    if (drawnOnBy(db, a.AggregatorID))
+    // Its competition's nodes would lose a source they rely on; the cup's own scorings keep it.
+    if (db.query("SELECT 1 FROM aggregator_sources s JOIN aggregators n ON n.id = s.aggregator_id "
+                 "WHERE s.provider_id = ? AND IFNULL(n.cup_id, 0) <> ?",
+                 a.AggregatorID, a.CupID)
+            .next())
         throw ServerError(errors::NodeDrawnOnInCompetition, {num(a.AggregatorID)});
 
     // Parameter names of the competition mean nothing in the cup: they become their values.

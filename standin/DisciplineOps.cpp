@@ -813,11 +813,6 @@ void setNodeParameters(Db& db, int id, const std::vector<QString>& parameters)
     writeParameters(db, id, parameters);
 }
 
-bool drawnOnBy(Db& db, int provider)
-{
-    return !consumersOf(db, provider).empty();
-}
-
 void removeNode(Db& db, int id)
 {
     deleteAggregator(db, id);

@@ -12,8 +12,6 @@ std::vector<int> nodeSources(Db& db, int id);
 // Writes the sources and the result table they give.
 void setNodeSources(Db& db, int id, const std::vector<int>& sources);
 void setNodeParameters(Db& db, int id, const std::vector<QString>& parameters);
-// Whether another node draws on the provider.
-bool drawnOnBy(Db& db, int provider);
 // Removes the node, its labels, and the nodes then left without sources.
 void removeNode(Db& db, int id);
 proto::ResultAggregatorInstanceType nodeRecord(Db& db, int id);

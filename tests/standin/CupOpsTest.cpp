@@ -466,24 +466,30 @@ TEST_F(StandinCups, OnlyAFreeNodeOfACupCompetitionIsPromotedAndDemotionKeepsItsO
     // A scoring of the cup draws on the cup's scorings and competitions, not the other way round.
     c->css()->promoteToCupAggregator(upper, cup, false);
     const int second = node(discB);
+    const int third = node(discB);
+    c->cms()->connectProviderToResultAggregator(upper, third);
+    // Drawn on by the cup's own scoring only: it may follow it into the cup.
+    c->css()->promoteToCupAggregator(third, cup, false);
     c->css()->promoteToCupAggregator(second, cup, false);
     c->cms()->connectProviderToResultAggregator(second, upper);
     EXPECT_EQ(errorIdOf([&] { c->cms()->connectProviderToResultAggregator(lower, upper); }), 604);
     const getCupAggregatorsResponse forest = c->crs()->getCupAggregators(cup);
     ASSERT_EQ(forest.size(), 1u);
-    EXPECT_EQ(forest[0].ID, upper);
+    EXPECT_EQ(forest[0].ID, third);
     ASSERT_EQ(forest[0].OutputConnections.size(), 1u);
-    EXPECT_EQ(forest[0].OutputConnections[0].ID, second);
+    EXPECT_EQ(forest[0].OutputConnections[0].ID, upper);
+    ASSERT_EQ(forest[0].OutputConnections[0].OutputConnections.size(), 1u);
+    EXPECT_EQ(forest[0].OutputConnections[0].OutputConnections[0].ID, second);
 
     // Back in B it keeps discB; a scoring with nothing left in its competition goes.
     c->css()->demoteCupAggregator(second);
     EXPECT_EQ(c->drs()->getResultAggregatorTree(discB, b)[0].OutputConnections[0].AggregatorInfo->ConnectedAggregators,
               std::vector<int>{discB});
-    c->cms()->connectProviderToResultAggregator(upper, discB);
     c->cms()->disconnectProviderFromResultAggregator(upper, lower);
     c->css()->demoteCupAggregator(upper);
     EXPECT_EQ(errorIdOf([&] { c->drs()->getResultAggregatorInfo(upper); }), 21);
-    EXPECT_TRUE(c->crs()->getCupAggregators(cup).empty());
+    ASSERT_EQ(c->crs()->getCupAggregators(cup).size(), 1u);
+    EXPECT_EQ(c->crs()->getCupAggregators(cup)[0].ID, third);
 }
 
 TEST_F(StandinCups, FinishersCarryTheirFinisherTeamsAndCreatesInTheCupArePlaced)
