@@ -1,6 +1,7 @@
 // The athletes: create, change, remove, swap names. Refusals that the client may overrule carry the
 // error id its force prompts know; the matching flag lets the change through.
 
+#include "standin/Cups.h"
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
 #include "standin/Records.h"
@@ -156,6 +157,7 @@ proto::addAthleteResponse1 addAthlete(Call& c, const op::addAthlete& a)
              info.CustomBarcode, a.TeamId, a.ClubID, barcode)
         .run();
     storeBibs(db, a.CompetitionID, id, info.Bib);
+    placeInCups(db, proto::CupItemType::Athlete, id, a.CompetitionID);
     proto::addAthleteResponse1 r;
     r.Athlete = loadAthlete(db, a.CompetitionID, id);
     return r;

@@ -145,7 +145,7 @@ const std::vector<TableSpec>& tables()
         {"global_parameters", "WHERE t.competition_id = ?1", {{"competition_id", Competition}}},
         {"aggregators",
          "WHERE t.competition_id = ?1",
-         {{"id", OwnId}, {"competition_id", Competition}, {"cup_id", Skip}},
+         {{"id", OwnId}, {"competition_id", Competition}, {"cup_id", Skip}, {"origin_competition_id", Skip}},
          "aggregator"},
         {"aggregator_sources",
          "JOIN aggregators a ON a.id = t.aggregator_id WHERE a.competition_id = ?1",

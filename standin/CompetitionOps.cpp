@@ -1,3 +1,4 @@
+#include "standin/Cups.h"
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
 #include "standin/Records.h"
@@ -61,6 +62,9 @@ void removeCompetition(Call& c, const op::removeCompetition& a)
 {
     Db& db = c.database();
     requireCompetition(db, a.CompetitionID);
+    // Cup scorings would keep sources that are gone.
+    for (int cup : cupsOfCompetition(db, a.CompetitionID))
+        leaveCup(db, cup, a.CompetitionID);
     db.query("DELETE FROM ui_infos WHERE assoc_id = ?", a.CompetitionID).run();
     // Its compilations go along by cascade; their infos (linked documents) with them.
     db.query("DELETE FROM ui_infos WHERE assoc_id IN (SELECT id FROM aggregator_collections WHERE competition_id = ?)",

@@ -11,6 +11,7 @@
 #include "standin/NodeTables.h"
 #include "standin/Parameters.h"
 #include "standin/Records.h"
+#include "standin/ScoringNodes.h"
 
 #include <algorithm>
 #include <map>
@@ -123,6 +124,25 @@ int providerCompetition(Db& db, int id)
     return a.next() ? a.intAt(0) : 0;
 }
 
+// The cup of a cup scoring; 0 for anything else.
+int nodeCup(Db& db, int id)
+{
+    Statement q = db.query("SELECT IFNULL(cup_id, 0) FROM aggregators WHERE id = ?", id);
+    return q.next() ? q.intAt(0) : 0;
+}
+
+// A cup scoring draws on the disciplines and nodes of the cup's competitions and on the cup's
+// other scorings.
+bool isCupSource(Db& db, int cupId, int source)
+{
+    if (nodeCup(db, source) == cupId)
+        return true;
+    const int competition = providerCompetition(db, source);
+    return competition != 0 &&
+           db.query("SELECT 1 FROM cup_competitions WHERE cup_id = ? AND competition_id = ?", cupId, competition)
+               .next();
+}
+
 std::vector<int> sourcesOf(Db& db, int aggregatorId)
 {
     std::vector<int> ids;
@@ -149,12 +169,14 @@ proto::ResultAggregatorInstanceType readAggregator(Db& db, int id)
 {
     proto::ResultAggregatorInstanceType a;
     Statement q = db.query("SELECT template_id, result_table_team, result_table_results_per_row, "
-                           "result_table_unit_pattern, result_table_lower_values_higher_ranked "
+                           "result_table_unit_pattern, result_table_lower_values_higher_ranked, IFNULL(cup_id, 0) "
                            "FROM aggregators WHERE id = ?",
                            id);
     if (!q.next())
         throw ServerError(errors::NotAnAggregator, {num(id)});
     a.ID = id;
+    if (const int cup = q.intAt(5))
+        a.Cup = readCup(db, cup);
     a.TemplateID = q.intAt(0);
     proto::ResultTableType& table = a.ResultTableType.ensure();
     table.Team = q.intAt(1) != 0;
@@ -212,6 +234,9 @@ proto::Owned<proto::MixedAgeClassesWarningType> mixedAgeClasses(Db& db, const st
 {
     std::map<int, std::set<int>> byAgeClass; // age class -> disciplines
     for (int node : nodes) {
+        // Age classes of different competitions are not comparable.
+        if (nodeCup(db, node) != 0)
+            continue;
         std::map<int, std::set<int>> own;
         for (int disc : toplevelDisciplineIds(db, node)) {
             Statement q = db.query("SELECT age_class_id FROM disciplines WHERE id = ?", disc);
@@ -348,7 +373,18 @@ CheckedInstance checkInstance(Db& db, const proto::ResultAggregatorInstanceInfoT
             out.sources.push_back(s);
     if (out.sources.empty())
         throw ServerError(errors::NoSource, {});
+    const int cupId = node != 0 ? nodeCup(db, node) : 0;
+    // A cup scoring has no competition of its own (a promoted one); its parameters are the cup's.
+    if (cupId != 0)
+        out.competitionId = providerCompetition(db, node);
     for (int s : out.sources) {
+        if (cupId != 0) {
+            if (!isCupSource(db, cupId, s))
+                throw ServerError(errors::ProviderNotFound, {num(s)});
+            if (drawsOn(db, s, node))
+                throw ServerError(errors::SourceCycle, {num(node)});
+            continue;
+        }
         const int competition = providerCompetition(db, s);
         if (competition == 0 || (out.competitionId != 0 && competition != out.competitionId))
             throw ServerError(errors::ProviderNotFound, {num(s)});
@@ -358,11 +394,6 @@ CheckedInstance checkInstance(Db& db, const proto::ResultAggregatorInstanceInfoT
         checkSourceFits(db, *out.entry, s);
     }
     // A name that resolves to nothing would leave the node computing nothing without anyone noticing.
-    int cupId = 0;
-    if (node != 0) {
-        Statement q = db.query("SELECT IFNULL(cup_id, 0) FROM aggregators WHERE id = ?", node);
-        cupId = q.next() ? q.intAt(0) : 0;
-    }
     for (std::size_t i = 0; i < info.Parameters.size(); ++i)
         if (!resolveParameterText(db, out.competitionId, cupId, info.Parameters[i]))
             throw ServerError(
@@ -703,8 +734,12 @@ connectProviderToResultAggregator(Call& c, const op::connectProviderToResultAggr
     Db& db = c.database();
     requireAggregator(db, a.AggregatorId);
     const int competition = providerCompetition(db, a.ProviderId);
-    if (competition == 0 || competition != providerCompetition(db, a.AggregatorId))
+    if (const int cupId = nodeCup(db, a.AggregatorId)) {
+        if (!isCupSource(db, cupId, a.ProviderId))
+            throw ServerError(errors::ProviderNotFound, {num(a.ProviderId)});
+    } else if (competition == 0 || competition != providerCompetition(db, a.AggregatorId)) {
         throw ServerError(errors::ProviderNotFound, {num(a.ProviderId)});
+    }
     if (drawsOn(db, a.ProviderId, a.AggregatorId))
         throw ServerError(errors::SourceCycle, {num(a.AggregatorId)});
     if (const CatalogueEntry* entry = findTemplate(aggregatorTemplate(db, a.AggregatorId)))
@@ -778,12 +813,51 @@ proto::getToplevelSourceDisciplinesResponse1 getToplevelSourceDisciplines(Call& 
                                                                           const op::getToplevelSourceDisciplines& a)
 {
     Db& db = c.database();
-    if (providerCompetition(db, a.ResultAggregatorId) == 0)
+    if (providerCompetition(db, a.ResultAggregatorId) == 0 && nodeCup(db, a.ResultAggregatorId) == 0)
         throw ServerError(errors::NotAnAggregator, {num(a.ResultAggregatorId)});
     proto::getToplevelSourceDisciplinesResponse1 r;
     for (int id : toplevelDisciplineIds(db, a.ResultAggregatorId))
         r.push_back(requireDiscipline(db, id));
     return r;
+}
+
+// ---- shared with the cup scorings ---------------------------------------------------------------
+
+std::vector<int> nodeSources(Db& db, int id)
+{
+    return sourcesOf(db, id);
+}
+
+void setNodeSources(Db& db, int id, const std::vector<int>& sources)
+{
+    writeSources(db, id, sources);
+    writeResultTable(db, id, sources);
+}
+
+void setNodeParameters(Db& db, int id, const std::vector<QString>& parameters)
+{
+    writeParameters(db, id, parameters);
+}
+
+void removeNode(Db& db, int id)
+{
+    deleteAggregator(db, id);
+}
+
+proto::ResultAggregatorInstanceType nodeRecord(Db& db, int id)
+{
+    return readAggregator(db, id);
+}
+
+proto::AggregatorTreeNodeType nodeTree(Db& db, int root)
+{
+    std::vector<int> path;
+    return treeNode(db, root, path);
+}
+
+int competitionOfProvider(Db& db, int id)
+{
+    return providerCompetition(db, id);
 }
 
 } // namespace tvp::standin::ops

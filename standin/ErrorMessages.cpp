@@ -113,6 +113,22 @@ const std::vector<Message>& messages()
         {CupNotFound, "Der Cup mit der ID %s existiert nicht."},
         {GlobalParameterInUse, "Der Veranstaltungsparameter %s wird noch von %s Ergebnis-Aggregator(en) verwendet."},
         {CupParameterInUse, "Der Cup-Parameter %s wird noch von %s Ergebnis-Aggregator(en) verwendet."},
+        // Cups, their items, custom columns and scorings.
+        {ColumnHasValues, "In der Spalte %s sind noch Werte eingetragen."},
+        {CupParametersToResolve, "Der Ergebnis-Aggregator %s verweist auf den Parameter %s; er wird beim Verschieben "
+                                 "in den Cup zu seinem Zahlenwert aufgelöst."},
+        {CompetitionUsedByCupScorings, "Die Veranstaltung %s ist noch Quelle von %s Cup-Ergebnis-Aggregator(en)."},
+        {CupItemNotFound, "Der Cup-Eintrag mit der ID %s existiert nicht."},
+        {CustomColumnNotFound, "Die benutzerdefinierte Spalte mit der ID %s existiert nicht."},
+        {CupNameEmpty, "Ein Cup braucht einen Namen."},
+        {EntryNotInCup, "Der Eintrag mit der ID %s gehört zu keiner Veranstaltung des Cups %s."},
+        {AlreadyCupScoring, "Der Ergebnis-Aggregator %s gehört bereits zu einem Cup."},
+        {NodeDrawnOnInCompetition, "Der Ergebnis-Aggregator %s ist Quelle anderer Ergebnis-Aggregatoren der "
+                                   "Veranstaltung und kann nicht in den Cup verschoben werden."},
+        {NodeCompetitionNotInCup, "Die Veranstaltung des Ergebnis-Aggregators %s gehört nicht zum Cup %s."},
+        {NotACupScoring, "Der Ergebnis-Aggregator %s ist kein Cup-Ergebnis-Aggregator."},
+        {ColumnNameEmpty, "Eine benutzerdefinierte Spalte braucht einen Namen."},
+        {CupAthleteNameEmpty, "Vor- und Nachname eines Cup-Athleten dürfen nicht beide leer sein."},
         // Results.
         {NoResultTable, "Die ID %s gehört zu keiner Disziplin und keiner berechneten Auswertung."},
         {RankTaken, "Der Rang %s ist im %s. Versuch der Disziplin %s bereits %s zugewiesen."},

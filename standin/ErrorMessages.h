@@ -107,6 +107,20 @@ inline constexpr int ParameterNotFound = 59;
 inline constexpr int CupNotFound = 80;
 inline constexpr int GlobalParameterInUse = 180;
 inline constexpr int CupParameterInUse = 181;
+// Cups, their items, custom columns and scorings.
+inline constexpr int ColumnHasValues = 100;
+inline constexpr int CupParametersToResolve = 102;
+inline constexpr int CompetitionUsedByCupScorings = 110;
+inline constexpr int CupItemNotFound = 1401;
+inline constexpr int CustomColumnNotFound = 1402;
+inline constexpr int CupNameEmpty = 1403;
+inline constexpr int EntryNotInCup = 1404;
+inline constexpr int AlreadyCupScoring = 1405;
+inline constexpr int NodeDrawnOnInCompetition = 1406;
+inline constexpr int NodeCompetitionNotInCup = 1407;
+inline constexpr int NotACupScoring = 1408;
+inline constexpr int ColumnNameEmpty = 1409;
+inline constexpr int CupAthleteNameEmpty = 1410;
 // Results.
 inline constexpr int NoResultTable = 22;
 inline constexpr int RankTaken = 122;

@@ -154,8 +154,47 @@ NodeTables::NodeTables(Db& db)
       evaluator_([&db](int id) { return readScoringNode(db, id); }, [this](int id) { return discipline(id); },
                  [&db](const QString& name, int cupId, int competitionId) {
                      return storedParameter(db, name, cupId, competitionId);
+                 },
+                 [this](const scoring::Node& node, int source, const proto::getResultTableResponse1& table) {
+                     return cupView(node, source, table);
                  })
 {
+}
+
+// A competition's table as the cup sees it: athletes and teams become the cup's finishers, rows of
+// anybody else go. The cup's own scorings are keyed so already.
+std::optional<proto::getResultTableResponse1> NodeTables::cupView(const scoring::Node& node, int source,
+                                                                  const proto::getResultTableResponse1& table)
+{
+    if (db_.query("SELECT 1 FROM aggregators WHERE id = ? AND cup_id IS NOT NULL", source).next())
+        return std::nullopt;
+    auto [it, fresh] = cupKeys_.try_emplace(node.cupId);
+    if (fresh)
+        it->second = cupKeys(db_, node.cupId);
+    const CupKeys& keys = it->second;
+    const auto keyOf = [](const std::unordered_map<int, int>& map, int id) {
+        const auto found = map.find(id);
+        return found == map.end() ? 0 : found->second;
+    };
+    const bool team = table.ResultTableType && table.ResultTableType->Team;
+    proto::getResultTableResponse1 out;
+    out.ResultTableType = table.ResultTableType;
+    out.Results.reserve(table.Results.size());
+    for (const proto::AssignedResultType& r : table.Results) {
+        const int athlete = keyOf(keys.athlete, r.AthleteId);
+        if (!team && athlete == 0)
+            continue;
+        std::vector<int> teams;
+        for (int t : r.TeamId)
+            if (const int cupTeam = keyOf(keys.team, t); cupTeam != 0)
+                teams.push_back(cupTeam);
+        if (team && teams.empty())
+            continue;
+        proto::AssignedResultType& row = out.Results.emplace_back(r);
+        row.AthleteId = athlete;
+        row.TeamId = std::move(teams);
+    }
+    return out;
 }
 
 std::optional<proto::getResultTableResponse1> NodeTables::table(int providerId)

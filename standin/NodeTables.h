@@ -4,6 +4,7 @@
 
 #include "core/protocol/ParticipantRecords.h"
 #include "core/protocol/ScoringRecords.h"
+#include "standin/Cups.h"
 #include "standin/ScoringEvaluator.h"
 
 #include <map>
@@ -26,8 +27,12 @@ public:
 private:
     std::optional<proto::getResultTableResponse1> discipline(int id);
 
+    std::optional<proto::getResultTableResponse1> cupView(const scoring::Node& node, int source,
+                                                          const proto::getResultTableResponse1& table);
+
     Db& db_;
     std::map<int, std::unordered_map<int, int>> teamsByCompetition_;
+    std::map<int, CupKeys> cupKeys_;
     scoring::Evaluator evaluator_;
 };
 

@@ -127,6 +127,33 @@ const OperationTable& operationTable()
         t.serve<ops::getCupParameters>(Read);
         t.serve<ops::setCupParameter>(Write);
         t.serve<ops::removeCupParameter>(Write);
+        // Cups, their items, custom columns, finishers and scorings.
+        t.serve<ops::getCups>(Read);
+        t.serve<ops::createCup>(Write);
+        t.serve<ops::modifyCup>(Write);
+        t.serve<ops::removeCup>(Write);
+        t.serve<ops::assignCompetitions>(Write);
+        t.serve<ops::removeCompetitions>(Write);
+        t.serve<ops::getCupAgeClasses>(Read);
+        t.serve<ops::getCupTeams>(Read);
+        t.serve<ops::getCupAthletes>(Read);
+        t.serve<ops::assignCompItemToCupMaster>(Write);
+        t.serve<ops::removeCompItemFromCupMaster>(Write);
+        t.serve<ops::markAllCompleted>(Write);
+        t.serve<ops::markCompletionState>(Write);
+        t.serve<ops::modifyCupAgeClass>(Write);
+        t.serve<ops::modifyCupTeam>(Write);
+        t.serve<ops::modifyCupAthlete>(Write);
+        t.serve<ops::flipCupAthleteNames>(Write);
+        t.serve<ops::getCustomCupColumns>(Read);
+        t.serve<ops::addCustomColumn>(Write);
+        t.serve<ops::modifyCustomColumn>(Write);
+        t.serve<ops::removeCustomColumn>(Write);
+        t.serve<ops::getFinisherAthletes>(Read);
+        t.serve<ops::getFinisherTeams>(Read);
+        t.serve<ops::getCupAggregators>(Read);
+        t.serve<ops::promoteToCupAggregator>(Write);
+        t.serve<ops::demoteCupAggregator>(Write);
         // Results and their checks.
         t.serve<ops::setResult>(Write);
         t.serve<ops::getResultTable>(Read);

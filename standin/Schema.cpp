@@ -483,6 +483,13 @@ BEGIN
     DELETE FROM aggregator_collection_nodes WHERE aggregator_id = OLD.id;
 END;
 )sql"},
+
+{7, R"sql(
+-- A cup scoring remembers the competition it was promoted from: demoting it goes back there with
+-- that competition's sources. Cup items are looked up by the competition entry they stand for.
+ALTER TABLE aggregators ADD COLUMN origin_competition_id INTEGER REFERENCES competitions (id) ON DELETE SET NULL;
+CREATE INDEX cup_item_members_by_item ON cup_item_members (cup_item_id);
+)sql"},
 };
 // clang-format on
 

@@ -355,8 +355,11 @@ proto::getResultTableResponse1 combine(int templateId, const std::vector<SourceV
     return out;
 }
 
-Evaluator::Evaluator(NodeLookup nodes, DisciplineLookup disciplines, ParameterLookup parameters)
-    : nodes_(std::move(nodes)), disciplines_(std::move(disciplines)), parameters_(std::move(parameters))
+Evaluator::Evaluator(NodeLookup nodes, DisciplineLookup disciplines, ParameterLookup parameters, SourceRekey rekey)
+    : nodes_(std::move(nodes)),
+      disciplines_(std::move(disciplines)),
+      parameters_(std::move(parameters)),
+      rekey_(std::move(rekey))
 {
 }
 
@@ -399,8 +402,13 @@ proto::getResultTableResponse1 Evaluator::evaluateNode(const Node& node, int dep
         if (std::find(seen.begin(), seen.end(), s) != seen.end())
             continue; // a repeated source counts once
         seen.push_back(s);
-        if (const proto::getResultTableResponse1* t = tableAt(s, depth + 1))
-            sources.push_back(bestValues(*t));
+        const proto::getResultTableResponse1* t = tableAt(s, depth + 1);
+        if (!t)
+            continue;
+        std::optional<proto::getResultTableResponse1> rekeyed;
+        if (rekey_ && node.cupId != 0)
+            rekeyed = rekey_(node, s, *t);
+        sources.push_back(bestValues(rekeyed ? *rekeyed : *t));
     }
     std::vector<double> parameters;
     for (const QString& p : node.parameters) {

@@ -78,8 +78,12 @@ class Evaluator {
 public:
     using NodeLookup = std::function<std::optional<Node>(int id)>;
     using DisciplineLookup = std::function<std::optional<proto::getResultTableResponse1>(int id)>;
+    // How a cup node sees a source's table: its participants re-keyed to the cup's items. Nothing
+    // takes the table as it is (a source keyed like the node already).
+    using SourceRekey = std::function<std::optional<proto::getResultTableResponse1>(
+        const Node& node, int source, const proto::getResultTableResponse1& table)>;
 
-    Evaluator(NodeLookup nodes, DisciplineLookup disciplines, ParameterLookup parameters);
+    Evaluator(NodeLookup nodes, DisciplineLookup disciplines, ParameterLookup parameters, SourceRekey rekey = {});
 
     // The table of a discipline or node; nothing when the id names neither.
     std::optional<proto::getResultTableResponse1> table(int id);
@@ -92,6 +96,7 @@ private:
     NodeLookup nodes_;
     DisciplineLookup disciplines_;
     ParameterLookup parameters_;
+    SourceRekey rekey_;
     std::map<int, std::optional<proto::getResultTableResponse1>> done_;
     std::map<int, proto::getResultTableResponse1> cut_; // nodes met again inside their own evaluation
     std::set<int> inProgress_;

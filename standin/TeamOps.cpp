@@ -1,6 +1,7 @@
 // Age classes, teams and the team rules of the age classes. Created records are read back through
 // Records.h, as the reads hand them out.
 
+#include "standin/Cups.h"
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
 #include "standin/Records.h"
@@ -154,6 +155,7 @@ proto::createAgeClassResponse1 createAgeClass(Call& c, const op::createAgeClass&
              newBarcode(db, "age_class", a.CompetitionID))
         .run();
     writeAgeClass(db, id, a.AgeClassInfo ? *a.AgeClassInfo : proto::AgeClassInfoType{});
+    placeInCups(db, proto::CupItemType::AgeClass, id, a.CompetitionID);
     proto::createAgeClassResponse1 r;
     r.AgeClass = CompetitionParticipants(db, a.CompetitionID).ageClass(id);
     return r;
@@ -197,6 +199,7 @@ proto::addTeamResponse1 addTeam(Call& c, const op::addTeam& a)
              id, competition, a.TeamInfo ? a.TeamInfo->Name : QString(), a.AgeClassID, a.BillingClubID,
              newBarcode(db, "team", competition))
         .run();
+    placeInCups(db, proto::CupItemType::Team, id, competition);
     proto::addTeamResponse1 r;
     r.Team = CompetitionParticipants(db, competition).team(id);
     return r;
