@@ -1,6 +1,8 @@
 #include "results/ui/ResultWindows.h"
 
 #include "core/ui/WindowRegistry.h"
+#include "results/ui/AquireBibOrderDialog.h"
+#include "results/ui/ChooseBibDialog.h"
 #include "results/ui/BibAmbiguousWarningDialog.h"
 #include "results/ui/ResultCheckDialog.h"
 #include "results/ui/ResultsDialogs.h"
@@ -12,6 +14,8 @@ void registerResultWindows(TWindowRegistry& registry)
     registry.registerWindow<TBibAmbiguousWarningForm>(TWindowId::BibAmbiguousWarningForm);
     registry.registerWindow<TResultCheckForm>(TWindowId::ResultCheckForm);
     registry.registerWindow<TResultDialog>(TWindowId::ResultDialog);
+    registry.registerWindow<TAquireBibOrderForm>(TWindowId::AquireBibOrderForm);
+    registry.registerWindow<TChooseBibForm>(TWindowId::ChooseBibForm);
 }
 
 } // namespace tvp
