@@ -54,7 +54,7 @@ int TRankList::AddRankItem(int rank, int bib, const QString& name, int id)
         }
         positions += std::max(1, items_[i].getBibCount());
     }
-    if (rank <= positions)
+    if (rank <= positions || rank > kMaxRank)
         return -1;
     for (qint64 r = positions + 1; r <= rank; ++r)
         items_.emplace_back(int(r));

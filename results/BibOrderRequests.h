@@ -43,8 +43,12 @@ private:
 // The rows of the window, in row order.
 class TRankList {
 public:
+    // No finishing order comes near this; a stored rank beyond it would make a row for every rank
+    // up to it.
+    static constexpr int kMaxRank = 100000;
+
     // Gives the bib to the row of that rank, or appends rows up to it. -1 when the rank lies inside
-    // a tie's positions (the bib is then not shown).
+    // a tie's positions or beyond kMaxRank (the bib is then not shown).
     int AddRankItem(int rank, int bib, const QString& name, int id);
     // The empty row below the last one, for the next rank.
     void appendNextEmpty();

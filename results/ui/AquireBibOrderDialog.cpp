@@ -194,6 +194,15 @@ void TAquireBibOrderForm::loadFinished(const TAqBibOrderResponse& response)
 
     const auto& heats = response.getParticipantsResponse.HeatList;
     for (const proto::BibRankType& entry : response.getBibRanking) {
+        if (entry.Rank > TRankList::kMaxRank) {
+            context().messages().AddWarning(0, {},
+                                            QStringLiteral("Rang %1 der Startnummer %2 liegt außerhalb der Rangfolge "
+                                                           "und wird nicht angezeigt.")
+                                                .arg(entry.Rank)
+                                                .arg(entry.AssignedBib),
+                                            kCaption, this);
+            continue;
+        }
         const TBibHolder holder = getNameForBib(heats, entry.AssignedBib);
         (void)RankList.AddRankItem(entry.Rank, entry.AssignedBib, holder.name, holder.id);
     }

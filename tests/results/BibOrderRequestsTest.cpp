@@ -65,6 +65,9 @@ TEST(RankList, TiesTakeTheirPositionsAndTheMarkShowsDoubtfulRows)
     EXPECT_EQ(list.at(0).getDisplayBibs(), QStringLiteral("12,13"));
     EXPECT_EQ(list.at(0).getDisplayName(), QStringLiteral("Anna Berg (Füchse) , Ben Acker (Füchse) "));
     EXPECT_TRUE(list.hasGap()) << "ranks 3 and 4 are empty above rank 5";
+    // A stored rank far out makes no rows up to it.
+    EXPECT_EQ(list.AddRankItem(2147483647, 31, QString(), 0), -1);
+    EXPECT_EQ(list.count(), 5);
 
     TRankList empty;
     empty.appendNextEmpty();

@@ -236,6 +236,20 @@ TEST_F(BibOrderWindow, OversizedBibsAreRefusedAndNothingIsSent)
     EXPECT_EQ(rows(), QStringList{QStringLiteral("1|7, 99999999999|")}) << "the typed text stays for correction";
 }
 
+TEST_F(BibOrderWindow, ARankFarOutIsWarnedAboutAndNotShown)
+{
+    seed->db()
+        .query("INSERT INTO results (discipline_id, attempt, bib, kind, rank) VALUES (?, 1, 9, 'Rank', 2000000000)",
+               sprint)
+        .run();
+    open(sprint);
+    enterRow(0, QStringLiteral("7"));
+    EXPECT_EQ(rows(), (QStringList{QStringLiteral("1|7|Anna Berg (Füchse) "), QStringLiteral("2||")}));
+    EXPECT_TRUE(recorder.messages.lines().contains(
+        kCaption + QStringLiteral(": Rang 2000000000 der Startnummer 9 liegt außerhalb der Rangfolge und wird nicht "
+                                  "angezeigt.")));
+}
+
 TEST_F(BibOrderWindow, ClosingAsksOnlyWhileARankIsLeftWithoutBib)
 {
     open(sprint);
