@@ -215,8 +215,8 @@ void TAquireBibOrderForm::loadFinished(const TAqBibOrderResponse& response)
     StringGrid1->horizontalHeader()->resizeSection(TRankListModel::colBibs, 60);
     StringGrid1->horizontalHeader()->resizeSection(TRankListModel::colName, 150);
     StringGrid1->setFocus();
-    if (response.CurrentRow > 0 && response.CurrentRow - 1 < model_.rowCount())
-        selectRow(response.CurrentRow - 1);
+    // Only "Startnr." cells are taken; the first row when the old one is gone.
+    selectRow(response.CurrentRow > 0 && response.CurrentRow - 1 < model_.rowCount() ? response.CurrentRow - 1 : 0);
     StringGrid1->openEditor();
 
     const int attempts = disc->ResultTableType ? disc->ResultTableType->ResultsPerRow : 0;
