@@ -4,6 +4,7 @@
 #include "results/ui/BibAmbiguousWarningDialog.h"
 #include "results/ui/ResultCheckDialog.h"
 #include "results/ui/ResultsDialogs.h"
+#include "results/ui/TallySheetDialog.h"
 
 namespace tvp {
 
@@ -12,6 +13,7 @@ void registerResultWindows(TWindowRegistry& registry)
     registry.registerWindow<TBibAmbiguousWarningForm>(TWindowId::BibAmbiguousWarningForm);
     registry.registerWindow<TResultCheckForm>(TWindowId::ResultCheckForm);
     registry.registerWindow<TResultDialog>(TWindowId::ResultDialog);
+    registry.registerWindow<TTallySheetForm>(TWindowId::TallySheetForm);
 }
 
 } // namespace tvp
