@@ -6,6 +6,7 @@
 #include "results/ui/BibAmbiguousWarningDialog.h"
 #include "results/ui/ResultCheckDialog.h"
 #include "results/ui/ResultsDialogs.h"
+#include "results/ui/TallySheetDialog.h"
 
 namespace tvp {
 
@@ -16,6 +17,7 @@ void registerResultWindows(TWindowRegistry& registry)
     registry.registerWindow<TResultDialog>(TWindowId::ResultDialog);
     registry.registerWindow<TAquireBibOrderForm>(TWindowId::AquireBibOrderForm);
     registry.registerWindow<TChooseBibForm>(TWindowId::ChooseBibForm);
+    registry.registerWindow<TTallySheetForm>(TWindowId::TallySheetForm);
 }
 
 } // namespace tvp

@@ -13,6 +13,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "organisation/HeightListRequests.h"
 #include "participants/ParticipantForms.h"
+#include "results/ui/CaptureHooks.h"
 #include "results/ui/ChooseBibDialog.h"
 #include "results/ui/ResultGrid.h"
 
@@ -69,15 +70,7 @@ TResultDialog::TResultDialog(TWindowContext& context) : TTVPForm(context)
     Timer1.setSingleShot(true);
     Timer1.setInterval(10);
     connect(&Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
-    if (auto* main = context.windows().get<TMainForm>(TWindowId::MainForm))
-        main->SubscribeForKeyCommand(this, [this](int key) {
-            bool handled = false;
-            guarded([&] { handled = hotKeyCallback(key); });
-            return handled;
-        });
-    // The dispatcher outlives every window.
-    QPointer<TResultDialog> self(this);
-    barcodeDispatcher().AddBarcodeCallback([self](const QString& code) { return self && self->OnBarcode(code); });
+    subscribeKeysAndBarcodes(this, context);
 }
 
 TResultDialog::~TResultDialog()
