@@ -181,8 +181,8 @@ struct Window {
     }
     QWidget* target() const
     {
-        QWidget* focus = QApplication::focusWidget();
-        return focus && form->grid()->isAncestorOf(focus) ? focus : form->grid();
+        QWidget* editor = form->grid()->editorWidget();
+        return editor && editor->isVisible() ? editor : form->grid();
     }
 
     TCurrentCompetition current;

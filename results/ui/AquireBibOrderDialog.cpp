@@ -32,6 +32,13 @@ class TBibOrderDelegate : public QStyledItemDelegate {
 public:
     explicit TBibOrderDelegate(TBibOrderGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
 
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        grid_->setEditorWidget(editor);
+        return editor;
+    }
+
 protected:
     bool eventFilter(QObject* object, QEvent* event) override
     {
@@ -39,6 +46,7 @@ protected:
             if (auto* editor = qobject_cast<QWidget*>(object)) {
                 emit commitData(editor);
                 emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+                grid_->setEditorWidget(nullptr);
                 emit grid_->enterKey();
                 return true;
             }

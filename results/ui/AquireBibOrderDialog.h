@@ -6,6 +6,7 @@
 #include "core/ui/TVPForm.h"
 #include "results/BibOrderRequests.h"
 
+#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
 
@@ -23,12 +24,18 @@ class TBibOrderGrid : public QTableView {
 public:
     explicit TBibOrderGrid(QWidget* parent = nullptr);
     void openEditor();
+    // The open cell editor, null when none.
+    QWidget* editorWidget() const { return editor_; }
+    void setEditorWidget(QWidget* editor) { editor_ = editor; }
 
 signals:
     void enterKey();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QPointer<QWidget> editor_;
 };
 
 class TAquireBibOrderForm : public TTVPForm, public IAquireBibOrderForm {

@@ -94,8 +94,8 @@ protected:
     }
     QWidget* keyTarget() const
     {
-        QWidget* focus = QApplication::focusWidget();
-        return focus && form->grid()->isAncestorOf(focus) ? focus : form->grid();
+        QWidget* editor = form->grid()->editorWidget();
+        return editor && editor->isVisible() ? editor : form->grid();
     }
     // Keys as the user types them into the current row, then Enter.
     void enterRow(int row, const QString& text)
