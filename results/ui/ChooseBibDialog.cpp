@@ -114,4 +114,13 @@ bool TChooseBibForm::eventFilter(QObject* object, QEvent* event)
     return TTVPForm::eventFilter(object, event);
 }
 
+void TChooseBibForm::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        guarded([this] { cancel(); });
+        return;
+    }
+    TTVPForm::keyPressEvent(event);
+}
+
 } // namespace tvp

@@ -22,6 +22,8 @@ public:
 protected:
     void reloadData() override {}
     bool eventFilter(QObject* object, QEvent* event) override;
+    // Escape anywhere in the window cancels, as on the list.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void ListBox1Click();

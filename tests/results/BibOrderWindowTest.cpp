@@ -377,6 +377,14 @@ TEST_F(ChooseBibWindow, CancelAndEscapeGiveNothing)
                                            Qt::LeftButton);
                      }),
               0);
+    EXPECT_EQ(choose({9, 10},
+                     [](QListWidget& l) {
+                         auto* ok = l.window()->findChild<QPushButton*>(QStringLiteral("Button1"));
+                         ok->setFocus();
+                         QTest::keyClick(ok, Qt::Key_Escape);
+                     }),
+              0)
+        << "Escape with the focus on a button";
     // Without bibs the window is not shown; the warning only when asked for.
     EXPECT_EQ(form.ChooseBib({}, false), 0);
     EXPECT_TRUE(recorder.messages.messages.empty());
