@@ -33,6 +33,7 @@ proto::getAllCollectionsResponse getAllCollections(Call& c, const op::getAllColl
 // DataRetrievalService
 proto::getAthletesResponse1 getAthletes(Call& c, const op::getAthletes& a);
 proto::getTeamsResponse1 getTeams(Call& c, const op::getTeams& a);
+proto::getTeamInfoResponse1 getTeamInfo(Call& c, const op::getTeamInfo& a);
 proto::getAgeClassesResponse1 getAgeClasses(Call& c, const op::getAgeClasses& a);
 proto::getDisciplinesResponse1 getDisciplines(Call& c, const op::getDisciplines& a);
 proto::getCompetitionsResponse1 getCompetitions(Call& c, const op::getCompetitions& a);

@@ -45,6 +45,7 @@ const OperationTable& operationTable()
 
         t.serve<ops::getAthletes>(Read);
         t.serve<ops::getTeams>(Read);
+        t.serve<ops::getTeamInfo>(Read);
         t.serve<ops::getAgeClasses>(Read);
         t.serve<ops::getDisciplines>(Read);
         t.serve<ops::getCompetitions>(Read);

@@ -1,5 +1,6 @@
 // Athletes, teams, clubs, age classes and squads.
 
+#include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
 #include "standin/Records.h"
 
@@ -60,6 +61,25 @@ proto::getTeamsResponse1 getTeams(Call& c, const op::getTeams& a)
             continue;
         r.push_back(t);
     }
+    return r;
+}
+
+// By id, else by team barcode within the competition: team barcodes are printed on the sheets of
+// one competition only.
+proto::getTeamInfoResponse1 getTeamInfo(Call& c, const op::getTeamInfo& a)
+{
+    Db& db = c.database();
+    Statement q = a.TeamID != 0
+                      ? db.query("SELECT id, competition_id FROM teams WHERE id = ?", a.TeamID)
+                      : db.query("SELECT id, competition_id FROM teams WHERE barcode = ? AND competition_id = ?",
+                                 a.TeamBarcodeId, a.CompetitionId);
+    if ((a.TeamID == 0 && a.TeamBarcodeId == 0) || !q.next())
+        throw ServerError(errors::TeamNotFound, {QString::number(a.TeamID != 0 ? a.TeamID : a.TeamBarcodeId)});
+    const int id = q.intAt(0);
+    const int competitionId = q.intAt(1);
+    proto::getTeamInfoResponse1 r;
+    r.Team = CompetitionParticipants::carriedBy(db, competitionId, id, 0).team(id);
+    r.Competition = readCompetition(db, competitionId);
     return r;
 }
 

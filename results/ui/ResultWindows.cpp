@@ -1,9 +1,12 @@
 #include "results/ui/ResultWindows.h"
 
 #include "core/ui/WindowRegistry.h"
+#include "results/ui/AquireBibOrderDialog.h"
+#include "results/ui/ChooseBibDialog.h"
 #include "results/ui/BibAmbiguousWarningDialog.h"
 #include "results/ui/ResultCheckDialog.h"
 #include "results/ui/ResultsDialogs.h"
+#include "results/ui/TallySheetDialog.h"
 
 namespace tvp {
 
@@ -12,6 +15,9 @@ void registerResultWindows(TWindowRegistry& registry)
     registry.registerWindow<TBibAmbiguousWarningForm>(TWindowId::BibAmbiguousWarningForm);
     registry.registerWindow<TResultCheckForm>(TWindowId::ResultCheckForm);
     registry.registerWindow<TResultDialog>(TWindowId::ResultDialog);
+    registry.registerWindow<TAquireBibOrderForm>(TWindowId::AquireBibOrderForm);
+    registry.registerWindow<TChooseBibForm>(TWindowId::ChooseBibForm);
+    registry.registerWindow<TTallySheetForm>(TWindowId::TallySheetForm);
 }
 
 } // namespace tvp

@@ -13,6 +13,8 @@
 #include "core/ui/WindowRegistry.h"
 #include "organisation/HeightListRequests.h"
 #include "participants/ParticipantForms.h"
+#include "results/ui/CaptureHooks.h"
+#include "results/ui/ChooseBibDialog.h"
 #include "results/ui/ResultGrid.h"
 
 #include <QApplication>
@@ -68,15 +70,7 @@ TResultDialog::TResultDialog(TWindowContext& context) : TTVPForm(context)
     Timer1.setSingleShot(true);
     Timer1.setInterval(10);
     connect(&Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
-    if (auto* main = context.windows().get<TMainForm>(TWindowId::MainForm))
-        main->SubscribeForKeyCommand(this, [this](int key) {
-            bool handled = false;
-            guarded([&] { handled = hotKeyCallback(key); });
-            return handled;
-        });
-    // The dispatcher outlives every window.
-    QPointer<TResultDialog> self(this);
-    barcodeDispatcher().AddBarcodeCallback([self](const QString& code) { return self && self->OnBarcode(code); });
+    subscribeKeysAndBarcodes(this, context);
 }
 
 TResultDialog::~TResultDialog()
@@ -818,9 +812,15 @@ void TResultDialog::StringGrid1KeyPress(int key)
             id = request->athleteId = grid_.athleteId(row);
         break;
     case proto::ResultAssignmentType::byBib: {
-        // Several bibs: the first for now; none: nothing can be sent.
         const std::vector<int> bibs = grid_.bibs(row);
-        id = request->bib = bibs.empty() ? 0 : bibs.front();
+        int bib = bibs.size() == 1 ? bibs.front() : 0;
+        if (bibs.size() != 1)
+            if (auto* chooser = context().windows().getOrPlaceholder<TChooseBibForm>(TWindowId::ChooseBibForm))
+                bib = chooser->ChooseBib(bibs, text != QStringLiteral("-"));
+        // No bib chosen: nothing is sent and the cell keeps its typed text.
+        if (bib == 0)
+            return;
+        id = request->bib = bib;
         break;
     }
     case proto::ResultAssignmentType::byLane:

@@ -12,6 +12,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "participants/ParticipantForms.h"
 #include "results/ResultUnitParser.h"
+#include "results/ui/ChooseBibDialog.h"
 #include "results/ui/ResultGrid.h"
 #include "results/ui/ResultsDialogs.h"
 #include "tests/support/RecordingMessages.h"
@@ -24,6 +25,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -111,6 +113,8 @@ protected:
         windows.place(TWindowId::AthleteForm, &athletes);
         windows.place(TWindowId::AquireBibOrderForm, &finishingOrder);
         windows.place(TWindowId::TallySheetForm, &tally);
+        chooser = std::make_unique<TChooseBibForm>(context);
+        windows.place(TWindowId::ChooseBibForm, chooser.get());
         form = std::make_unique<TResultDialog>(context);
         windows.place(TWindowId::ResultDialog, form.get());
     }
@@ -185,6 +189,18 @@ protected:
             QTest::keyClick(target, ch.toLatin1());
         }
     }
+    // The next store by bib of a participant with several bibs asks; the user goes down the list
+    // by that many lines and takes the bib with Enter.
+    void expectBibChoice(int down)
+    {
+        script->expectWindow(QStringLiteral("Startnummern wählen"), [down](QWidget& w) {
+            auto* list = w.findChild<QListWidget*>(QStringLiteral("ListBox1"));
+            for (int i = 0; i < down; ++i)
+                QTest::keyClick(list, Qt::Key_Down);
+            QTest::keyClick(list, Qt::Key_Return);
+            return 0;
+        });
+    }
     void press(Qt::Key key)
     {
         QWidget* target = grid()->editorWidget() ? static_cast<QWidget*>(grid()->editorWidget()) : grid();
@@ -226,6 +242,7 @@ protected:
     FakeAthletes athletes;
     FakeFinishingOrder finishingOrder;
     FakeTally tally;
+    std::unique_ptr<TChooseBibForm> chooser;
     std::unique_ptr<TResultDialog> form;
 };
 

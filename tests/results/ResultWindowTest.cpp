@@ -118,6 +118,7 @@ TEST_F(ResultWindowTest, ByBibStoresTheRowsFirstBib)
     type(QStringLiteral("30"));
     press(Qt::Key_Return);
     type(QStringLiteral("25"));
+    expectBibChoice(0); // Cara holds two bibs: the first, selected when asked
     press(Qt::Key_Return);
     ASSERT_TRUE(settled());
     EXPECT_EQ(stored(throwing, 1, "bib", 7), QStringLiteral("Distance 30"));
@@ -342,6 +343,7 @@ TEST_F(ResultWindowTest, ARankHeldByAnotherBibIsRefusedWithAHintToTheFinishingOr
     type(QStringLiteral("1"));
     press(Qt::Key_Return);
     type(QStringLiteral("1"));
+    expectBibChoice(0);
     press(Qt::Key_Return);
     ASSERT_TRUE(settled());
     EXPECT_EQ(state(0, 1), S::sr_uptodate);

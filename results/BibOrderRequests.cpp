@@ -1,0 +1,347 @@
+#include "results/BibOrderRequests.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace tvp {
+
+// ---- rank items ----
+
+void TRankItem::addItem(int bib, const QString& name, int id)
+{
+    bibList.push_back(bib);
+    if (std::find(idList.begin(), idList.end(), id) == idList.end()) {
+        idList.push_back(id);
+        NameList.push_back(name);
+    }
+}
+
+void TRankItem::clear()
+{
+    bibList.clear();
+    idList.clear();
+    NameList.clear();
+}
+
+bool TRankItem::holdsBib(int bib) const
+{
+    return std::find(bibList.begin(), bibList.end(), bib) != bibList.end();
+}
+
+QString TRankItem::getDisplayBibs() const
+{
+    QStringList parts;
+    for (int bib : bibList)
+        parts << (bib > 0 ? QString::number(bib) : QStringLiteral("-"));
+    return parts.join(u',');
+}
+
+QString TRankItem::getDisplayName() const
+{
+    QStringList parts;
+    for (const QString& name : NameList)
+        parts << (name.isEmpty() ? QStringLiteral("-") : name);
+    return parts.join(QStringLiteral(", "));
+}
+
+int TRankList::AddRankItem(int rank, int bib, const QString& name, int id)
+{
+    qint64 positions = 0;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        if (items_[i].fRank == rank) {
+            items_[i].addItem(bib, name, id);
+            return int(i);
+        }
+        positions += std::max(1, items_[i].getBibCount());
+    }
+    if (rank <= positions || rank > kMaxRank)
+        return -1;
+    for (qint64 r = positions + 1; r <= rank; ++r)
+        items_.emplace_back(int(r));
+    items_.back().addItem(bib, name, id);
+    return int(items_.size()) - 1;
+}
+
+void TRankList::appendNextEmpty()
+{
+    items_.emplace_back(items_.empty() ? 1 : items_.back().fRank + items_.back().getBibCount());
+}
+
+TRankItem* TRankList::itemOfRank(int rank)
+{
+    for (TRankItem& item : items_)
+        if (item.fRank == rank)
+            return &item;
+    return nullptr;
+}
+
+bool TRankList::holdsAnyBib(const std::vector<int>& bibs) const
+{
+    for (const TRankItem& item : items_)
+        for (int bib : bibs)
+            if (item.holdsBib(bib))
+                return true;
+    return false;
+}
+
+bool TRankList::hasGap() const
+{
+    bool emptySeen = false;
+    for (const TRankItem& item : items_) {
+        if (item.getBibCount() == 0)
+            emptySeen = true;
+        else if (emptySeen)
+            return true;
+    }
+    return false;
+}
+
+// ---- the grid's model ----
+
+QVariant TRankListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+        return {};
+    const int row = index.row();
+    if (index.column() == colBibs && std::size_t(row) < typed_.size() && typed_[std::size_t(row)])
+        return *typed_[std::size_t(row)];
+    if (row >= list_.count())
+        return QString();
+    const TRankItem& item = list_.at(row);
+    switch (index.column()) {
+    case colRank: return item.fRank == 0 ? QString() : QString::number(item.fRank);
+    case colBibs: return item.getDisplayBibs();
+    default: return item.isSuspicious() ? QStringLiteral("!!! ") + item.getDisplayName() : item.getDisplayName();
+    }
+}
+
+QVariant TRankListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    switch (section) {
+    case colRank: return QStringLiteral("Rang");
+    case colBibs: return QStringLiteral("Startnr.");
+    default: return QStringLiteral("Team/Athlet");
+    }
+}
+
+Qt::ItemFlags TRankListModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.column() != colBibs)
+        return Qt::ItemIsEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+bool TRankListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || index.column() != colBibs || role != Qt::EditRole)
+        return false;
+    typed_.resize(std::max(typed_.size(), std::size_t(index.row()) + 1));
+    typed_[std::size_t(index.row())] = value.toString();
+    emit dataChanged(index, index);
+    return true;
+}
+
+void TRankListModel::resetRows()
+{
+    beginResetModel();
+    rows_ = list_.count();
+    typed_.assign(std::size_t(rows_), std::nullopt);
+    endResetModel();
+}
+
+void TRankListModel::renderRow(int index)
+{
+    if (list_.count() > rows_) {
+        beginInsertRows({}, rows_, list_.count() - 1);
+        rows_ = list_.count();
+        typed_.resize(std::size_t(rows_));
+        endInsertRows();
+    }
+    if (index < 0 || index >= rows_)
+        return;
+    typed_[std::size_t(index)].reset();
+    emit dataChanged(this->index(index, 0), this->index(index, columnCount() - 1));
+}
+
+QString TRankListModel::bibText(int row) const
+{
+    return data(index(row, colBibs), Qt::DisplayRole).toString();
+}
+
+// ---- the cell's text ----
+
+TBibText parseBibText(const QString& text)
+{
+    TBibText out;
+    const QString t = text.trimmed() + u',';
+    qint64 value = -1; // -1: outside a run of digits
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < t.size(); ++i) {
+        const char16_t ch = t[i].unicode();
+        if (ch >= u'0' && ch <= u'9') {
+            if (value < 0) {
+                value = 0;
+                start = i;
+            }
+            // Kept from growing past the range; the run is refused as a whole below.
+            if (value <= std::numeric_limits<int>::max())
+                value = value * 10 + (ch - u'0');
+            continue;
+        }
+        if (value < 0)
+            continue;
+        if (value > std::numeric_limits<int>::max()) {
+            out.tooLarge = t.mid(start, i - start);
+            out.bibs.clear();
+            return out;
+        }
+        if (std::find(out.bibs.begin(), out.bibs.end(), int(value)) == out.bibs.end())
+            out.bibs.push_back(int(value));
+        value = -1;
+    }
+    return out;
+}
+
+// ---- names of bibs ----
+
+QString getDisplayNameForAthlete(const proto::AthleteType& athlete)
+{
+    QString name;
+    if (athlete.Name)
+        name = athlete.Name->givenName + u' ' + athlete.Name->surName;
+    if (athlete.Team)
+        name += QStringLiteral(" (") + athlete.Team->Name + QStringLiteral(") ");
+    return name;
+}
+
+TBibHolder getNameForBib(const std::vector<proto::HeatParticipantsType>& heats, int bib)
+{
+    for (const proto::HeatParticipantsType& heat : heats)
+        for (const proto::VersionedParticipantsType& p : heat.VersionedParticipants) {
+            if (p.Athlete) {
+                const std::vector<int>& bibs = p.Athlete->Bib;
+                if (std::find(bibs.begin(), bibs.end(), bib) != bibs.end())
+                    return {getDisplayNameForAthlete(*p.Athlete), p.Athlete->AthleteID};
+            }
+            if (p.Team && p.Team->Team)
+                for (const proto::AthleteType& a : p.Team->Athletes)
+                    if (std::find(a.Bib.begin(), a.Bib.end(), bib) != a.Bib.end())
+                        return {p.Team->Team->Name, p.Team->Team->TeamID};
+        }
+    return {};
+}
+
+QStringList bibOrderWarnings(const TAqBibOrderResponse& response)
+{
+    QStringList out;
+    const auto& all = response.allBibsOfRank;
+    for (const proto::BibRankType& entry : response.getBibRanking)
+        if (entry.Rank != response.rank && std::find(all.begin(), all.end(), entry.AssignedBib) != all.end())
+            out << QStringLiteral("Achtung: Team/Athleten der Startnummer %1 ist schon der Rang %2 zugewiesen. "
+                                  "Ggf. korrigieren.")
+                       .arg(entry.AssignedBib)
+                       .arg(entry.Rank);
+    if (!response.bibwarnings.empty()) {
+        QStringList bibs;
+        for (int bib : response.bibwarnings)
+            bibs << QString::number(bib);
+        out << QStringLiteral("Achtung: Startnummer") + (bibs.size() > 1 ? QStringLiteral("n") : QString()) + u' ' +
+                   bibs.join(u',') +
+                   QStringLiteral(" ist nicht für diese Disziplin gemeldet. Bitte prüfen und ggf. in Wettkampfliste "
+                                  "nachmelden.");
+    }
+    return out;
+}
+
+// ---- the worker side ----
+
+namespace {
+
+using enum TAqBibOrderRequestType;
+
+void copyRequest(const TAqBibOrderRequest& request, TAqBibOrderResponse& response)
+{
+    response.reqType = request.reqType;
+    response.DisciplineId = request.DisciplineId;
+    response.teamDisc = request.teamDisc;
+    response.issueReload = request.issueReload;
+    response.rank = request.rank;
+    response.CurrentRow = request.CurrentRow;
+    response.attempt = request.attempt;
+}
+
+void loadDiscipline(TServicePorts& ports, const TAqBibOrderRequest& request, TAqBibOrderResponse& response)
+{
+    copyRequest(request, response);
+    proto::DataRetrievalPortType& drs = ports.drs();
+    response.getDisciplineInfoResponse = drs.getDisciplineInfo(request.DisciplineId, 0, 0);
+    response.getParticipantsResponse = drs.getDisciplinParticipants(request.DisciplineId, 0);
+    response.getBibRanking = drs.getBibRanking(request.DisciplineId, request.attempt);
+}
+
+void addBibs(std::vector<int>& to, const std::vector<int>& bibs)
+{
+    to.insert(to.end(), bibs.begin(), bibs.end());
+}
+
+void storeRow(TServicePorts& ports, const TAqBibOrderRequest& request, TAqBibOrderResponse& response)
+{
+    copyRequest(request, response);
+    proto::DataAquisitionPortType& das = ports.das();
+    proto::DataRetrievalPortType& drs = ports.drs();
+    for (int bib : request.oldBibs)
+        (void)das.setResult(request.DisciplineId, bib, false, nullptr, 0, 0, nullptr, request.attempt);
+    proto::ResultType rank;
+    rank.Type_ = proto::ResultValueType::Rank;
+    rank.Rank = request.rank;
+    for (int bib : request.newBibs) {
+        const proto::setResultResponse1 answer =
+            das.setResult(request.DisciplineId, bib, false, nullptr, 0, 0, rank, request.attempt);
+        if (answer.NotAParticipantWarning)
+            response.bibwarnings.push_back(bib);
+        response.bibs.push_back(bib);
+        const int id = answer.AthleteTeamIDret;
+        // A bib nobody holds: asking for participant 0 would fail and take the whole row back.
+        if (request.teamDisc) {
+            proto::TeamType& team = response.Teams.emplace_back();
+            if (id == 0)
+                continue;
+            const proto::getTeamInfoResponse1 info = drs.getTeamInfo(id, 0, 0);
+            if (info.Team)
+                team = *info.Team;
+            for (const proto::AthleteType& a : drs.getAthletes(ports.competitionId(), 0, id, 0, nullptr, nullptr, 0))
+                addBibs(response.allBibsOfRank, a.Bib);
+        } else {
+            proto::AthleteType& athlete = response.Athletes.emplace_back();
+            if (id == 0)
+                continue;
+            const proto::getAthleteInfoResponse1 info = drs.getAthleteInfo(id, 0, 0, 0);
+            if (info.Athlete)
+                athlete = *info.Athlete;
+            addBibs(response.allBibsOfRank, athlete.Bib);
+        }
+    }
+    response.getBibRanking = drs.getBibRanking(request.DisciplineId, request.attempt);
+}
+
+void shiftRanks(TServicePorts& ports, const TAqBibOrderRequest& request, TAqBibOrderResponse& response)
+{
+    copyRequest(request, response);
+    ports.das().shiftRanking(request.DisciplineId, request.attempt, request.rank, request.shiftOffset);
+}
+
+} // namespace
+
+const TRequestTable<TAqBibOrderRequest, TAqBibOrderResponse>& aqBibOrderRequests()
+{
+    static const TRequestTable<TAqBibOrderRequest, TAqBibOrderResponse> table{{
+        {rt_getDiscipline, QStringLiteral("Disziplin laden"), &loadDiscipline},
+        {rt_setResult, QStringLiteral("Ergebnis speichern"), &storeRow},
+        {rt_shiftResult, QStringLiteral("Rangfolge verschieben"), &shiftRanks},
+    }};
+    return table;
+}
+
+} // namespace tvp

@@ -1,0 +1,87 @@
+#pragma once
+// "Rangfolge erfassen": bibs typed rank by rank into one attempt of a rank discipline. Enter stores
+// the row at once; the context menu inserts or deletes a rank and shifts the following ones.
+
+#include "core/services/ResultCaptureServices.h"
+#include "core/ui/TVPForm.h"
+#include "results/BibOrderRequests.h"
+
+#include <QPointer>
+#include <QStyledItemDelegate>
+#include <QTableView>
+
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+
+namespace tvp {
+
+// The grid: Enter on a "Startnr." cell, in its editor or not, takes the typed text and reports it.
+class TBibOrderGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit TBibOrderGrid(QWidget* parent = nullptr);
+    void openEditor();
+    // The open cell editor, null when none.
+    QWidget* editorWidget() const { return editor_; }
+    void setEditorWidget(QWidget* editor) { editor_ = editor; }
+
+signals:
+    void enterKey();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QPointer<QWidget> editor_;
+};
+
+class TAquireBibOrderForm : public TTVPForm, public IAquireBibOrderForm {
+    Q_OBJECT
+public:
+    explicit TAquireBibOrderForm(TWindowContext& context);
+    ~TAquireBibOrderForm() override;
+
+    void showDialog(int discId, int attempt) override;
+    void unload() override;
+
+    // For tests and benchmarks.
+    std::size_t pendingRequests() const;
+    const TRankList& rankList() const { return RankList; }
+    TBibOrderGrid* grid() const { return StringGrid1; }
+
+protected:
+    void reloadData() override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void RequestFinished(std::unique_ptr<TAqBibOrderResponse> response, const TRequestOutcome& outcome);
+    void loadFinished(const TAqBibOrderResponse& response);
+    void storeFinished(const TAqBibOrderResponse& response);
+    void StringGrid1KeyDown();
+    void storeResultAsync(int row, const std::vector<int>& newBibs);
+    void showPopup(const QPoint& pos);
+    void shiftClick(bool insert);
+    void disableGrid();
+    void refreshOthers();
+    void selectRow(int row);
+
+    TAqBibOrderRoad road_;
+    int currentDiscId = 0;
+    bool teamDisc = false;
+    int attempt = 0;
+    TRankList RankList;
+    TRankListModel model_{RankList};
+    int SelectedRow = 0; // row of the last right click, from 1; 0 = none
+
+    QLabel* Label1;
+    QLabel* Label2;
+    TBibOrderGrid* StringGrid1;
+    QMenu* PopupMenu1;
+    QAction* Rangdarubereinfugen1;
+    QAction* Rangloschen1;
+};
+
+} // namespace tvp
