@@ -61,7 +61,7 @@ void dropConsumed(QFile& file, const QByteArray& read, qsizetype consumed)
     writeWhole(file.fileName(), rest);
 }
 
-// Until the timing settings window is there, the folder is set in the settings file by hand.
+// Names where the folder is kept; the settings window writes the same key.
 QString unsetFolderMessage()
 {
     QString settings;
@@ -143,19 +143,44 @@ bool TimingConnector::splitTimingImportFile(int competitionId) const
     return !split.runs.empty();
 }
 
+namespace {
+
+QStringList runFileNames(const QDir& folder)
+{
+    QStringList names =
+        folder.entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden | QDir::CaseSensitive, QDir::Name);
+    names.removeIf([](const QString& name) { return !name.endsWith(QLatin1String(".tmp")); });
+    return names;
+}
+
+} // namespace
+
 std::vector<TTimingImportHeat> TimingConnector::getRuns(int competitionId) const
 {
     std::vector<TTimingImportHeat> runs;
     if (exchangeDir_().isEmpty())
         return runs;
     const QDir folder(runFolder(competitionId));
-    const QStringList names =
-        folder.entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden | QDir::CaseSensitive, QDir::Name);
-    for (const QString& name : names) {
-        if (name.endsWith(QLatin1String(".tmp")))
-            runs.push_back(importFile(folder.filePath(name)));
-    }
+    for (const QString& name : runFileNames(folder))
+        runs.push_back(importFile(folder.filePath(name)));
     return runs;
+}
+
+TimingConnector::TRunListing TimingConnector::listRuns(int competitionId) const
+{
+    TRunListing listing;
+    if (exchangeDir_().isEmpty())
+        return listing;
+    const QDir folder(runFolder(competitionId));
+    for (const QString& name : runFileNames(folder)) {
+        const QString path = folder.filePath(name);
+        try {
+            listing.runs.push_back(importFile(path));
+        } catch (const TvpError& e) {
+            listing.failures.push_back({path, e.message()});
+        }
+    }
+    return listing;
 }
 
 TTimingImportHeat importFile(const QString& path)

@@ -4,6 +4,8 @@
 #include "results/ui/BibAmbiguousWarningDialog.h"
 #include "results/ui/ResultCheckDialog.h"
 #include "results/ui/ResultsDialogs.h"
+#include "results/ui/TimingImportDialog.h"
+#include "results/ui/TimingSettingsDialog.h"
 
 namespace tvp {
 
@@ -12,6 +14,8 @@ void registerResultWindows(TWindowRegistry& registry)
     registry.registerWindow<TBibAmbiguousWarningForm>(TWindowId::BibAmbiguousWarningForm);
     registry.registerWindow<TResultCheckForm>(TWindowId::ResultCheckForm);
     registry.registerWindow<TResultDialog>(TWindowId::ResultDialog);
+    registry.registerWindow<TTimingImportForm>(TWindowId::TimingImportForm);
+    registry.registerWindow<TTimingSettingsForm>(TWindowId::TimingSettingsForm);
 }
 
 } // namespace tvp
