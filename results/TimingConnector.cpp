@@ -10,6 +10,9 @@
 
 #include <sys/file.h>
 
+#include <algorithm>
+#include <thread>
+
 namespace tvp {
 
 namespace {
@@ -39,6 +42,32 @@ void writeWhole(const QString& path, const QByteArray& bytes)
     if (!writeFileWhole(path, bytes, &error))
         throw TvpError(QStringLiteral("Die Datei %1 der Zeitmessung kann nicht geschrieben werden: %2")
                            .arg(QDir::toNativeSeparators(path), error));
+}
+
+// Each run file is synced to disk. Written side by side, the file system commits the syncs
+// together: a result file of sixty runs would otherwise hold the GUI thread for sixty disk syncs.
+void writeRunFiles(const QString& folder, const std::vector<TTimingRun>& runs)
+{
+    constexpr std::size_t kWriters = 64;
+    const std::size_t writers = std::min(kWriters, runs.size());
+    std::vector<QString> errors(runs.size());
+    auto write = [&](std::size_t first) {
+        for (std::size_t i = first; i < runs.size(); i += writers) {
+            const QString path = QDir(folder).filePath(runs[i].fileName);
+            if (!writeFileWhole(path, runFileContents(runs[i]), &errors[i]) && errors[i].isEmpty())
+                errors[i] = path;
+        }
+    };
+    {
+        std::vector<std::jthread> threads;
+        for (std::size_t w = 1; w < writers; ++w)
+            threads.emplace_back(write, w);
+        write(0);
+    }
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        if (!errors[i].isEmpty())
+            throw TvpError(QStringLiteral("Die Datei %1 der Zeitmessung kann nicht geschrieben werden: %2")
+                               .arg(QDir::toNativeSeparators(QDir(folder).filePath(runs[i].fileName)), errors[i]));
 }
 
 // Takes the first `consumed` bytes, which the run files now hold, out of the result file. What the
@@ -134,8 +163,7 @@ bool TimingConnector::splitTimingImportFile(int competitionId) const
             throw TvpError(QStringLiteral("Der Ordner %1 für die Zeitmessungsdaten kann nicht angelegt werden.")
                                .arg(QDir::toNativeSeparators(runs)));
         // Every run file is complete on disk before the result file lets go of its run.
-        for (const TTimingRun& run : split.runs)
-            writeWhole(QDir(runs).filePath(run.fileName), runFileContents(run));
+        writeRunFiles(runs, split.runs);
     }
     dropConsumed(file, data, split.consumed);
     if (split.malformed)

@@ -324,6 +324,28 @@ TEST_F(TimingWindowTest, RefusedImportsStoreNothingAndLeaveTheRunNew)
         << "not made up again";
 }
 
+TEST_F(TimingWindowTest, TheRequestLeavesTheRunFileAloneSoOnlyACommittedImportIsMarked)
+{
+    watch();
+    drop(twoLaufRuns());
+    settings->Timer1Timer();
+    const std::vector<TTimingImportHeat> runs = TimingConnector([this] { return exchange.path(); }).getRuns(comp);
+    ASSERT_EQ(runs.size(), 2u);
+    std::optional<TRequestOutcome> outcome;
+    QByteArray statusWhenAnswered;
+    TRequestRoad<TTimingImportRequest, TTimingImportResponse> road(
+        context, timingImportRequests(), nullptr,
+        [&](std::unique_ptr<TTimingImportResponse> response, const TRequestOutcome& o) {
+            outcome = o;
+            statusWhenAnswered = readBytes(response->filename).left(1);
+        });
+    ASSERT_NE(road.AddRequest(makeTimingImportRequest(runs.front()), TTransactionMode::tm_readwrite), 0u);
+    ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); }, 10000));
+    EXPECT_TRUE(outcome->ok()) << outcome->error.toStdString();
+    EXPECT_EQ(statusWhenAnswered, QByteArray("N")) << "a commit failing after the worker must not find it marked";
+    EXPECT_EQ(stored(run, 1, "athlete_id", anna), QStringLiteral("Time 9.87"));
+}
+
 TEST_F(TimingWindowTest, PollingWithoutAFolderWritesNothing)
 {
     // Where an unset folder would lead relative names.
