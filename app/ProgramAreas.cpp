@@ -22,8 +22,12 @@ void registerProgramAreas(TWindowRegistry& registry)
     registerResultUnitPatterns();
     registerScoringWindows(registry);
     registerResultWindows(registry);
-    // The timing exchange stands ready for the competition-list window from start-up to the end.
-    registry.registerService<ITimingExport>(std::make_unique<TimingConnector>());
+    // The timing exchange stands ready for the competition-list window from start-up to the end, in
+    // the folder the timing settings window holds (none before that window exists).
+    registry.registerService<ITimingExport>(std::make_unique<TimingConnector>([&registry] {
+        const ITimingSettingsForm* settings = registry.find<ITimingSettingsForm>();
+        return settings ? settings->getTimingExchangeDir() : QString();
+    }));
 }
 
 } // namespace tvp

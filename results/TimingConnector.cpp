@@ -10,6 +10,9 @@
 
 #include <sys/file.h>
 
+#include <algorithm>
+#include <thread>
+
 namespace tvp {
 
 namespace {
@@ -41,6 +44,32 @@ void writeWhole(const QString& path, const QByteArray& bytes)
                            .arg(QDir::toNativeSeparators(path), error));
 }
 
+// Each run file is synced to disk. Written side by side, the file system commits the syncs
+// together: a result file of sixty runs would otherwise hold the GUI thread for sixty disk syncs.
+void writeRunFiles(const QString& folder, const std::vector<TTimingRun>& runs)
+{
+    constexpr std::size_t kWriters = 64;
+    const std::size_t writers = std::min(kWriters, runs.size());
+    std::vector<QString> errors(runs.size());
+    auto write = [&](std::size_t first) {
+        for (std::size_t i = first; i < runs.size(); i += writers) {
+            const QString path = QDir(folder).filePath(runs[i].fileName);
+            if (!writeFileWhole(path, runFileContents(runs[i]), &errors[i]) && errors[i].isEmpty())
+                errors[i] = path;
+        }
+    };
+    {
+        std::vector<std::jthread> threads;
+        for (std::size_t w = 1; w < writers; ++w)
+            threads.emplace_back(write, w);
+        write(0);
+    }
+    for (std::size_t i = 0; i < runs.size(); ++i)
+        if (!errors[i].isEmpty())
+            throw TvpError(QStringLiteral("Die Datei %1 der Zeitmessung kann nicht geschrieben werden: %2")
+                               .arg(QDir::toNativeSeparators(QDir(folder).filePath(runs[i].fileName)), errors[i]));
+}
+
 // Takes the first `consumed` bytes, which the run files now hold, out of the result file. What the
 // timing program appended meanwhile stays; a file it rewrote is left for the next poll.
 void dropConsumed(QFile& file, const QByteArray& read, qsizetype consumed)
@@ -61,7 +90,7 @@ void dropConsumed(QFile& file, const QByteArray& read, qsizetype consumed)
     writeWhole(file.fileName(), rest);
 }
 
-// Until the timing settings window is there, the folder is set in the settings file by hand.
+// Names where the folder is kept; the settings window writes the same key.
 QString unsetFolderMessage()
 {
     QString settings;
@@ -134,8 +163,7 @@ bool TimingConnector::splitTimingImportFile(int competitionId) const
             throw TvpError(QStringLiteral("Der Ordner %1 für die Zeitmessungsdaten kann nicht angelegt werden.")
                                .arg(QDir::toNativeSeparators(runs)));
         // Every run file is complete on disk before the result file lets go of its run.
-        for (const TTimingRun& run : split.runs)
-            writeWhole(QDir(runs).filePath(run.fileName), runFileContents(run));
+        writeRunFiles(runs, split.runs);
     }
     dropConsumed(file, data, split.consumed);
     if (split.malformed)
@@ -143,19 +171,44 @@ bool TimingConnector::splitTimingImportFile(int competitionId) const
     return !split.runs.empty();
 }
 
+namespace {
+
+QStringList runFileNames(const QDir& folder)
+{
+    QStringList names =
+        folder.entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden | QDir::CaseSensitive, QDir::Name);
+    names.removeIf([](const QString& name) { return !name.endsWith(QLatin1String(".tmp")); });
+    return names;
+}
+
+} // namespace
+
 std::vector<TTimingImportHeat> TimingConnector::getRuns(int competitionId) const
 {
     std::vector<TTimingImportHeat> runs;
     if (exchangeDir_().isEmpty())
         return runs;
     const QDir folder(runFolder(competitionId));
-    const QStringList names =
-        folder.entryList({QStringLiteral("*.tmp")}, QDir::Files | QDir::Hidden | QDir::CaseSensitive, QDir::Name);
-    for (const QString& name : names) {
-        if (name.endsWith(QLatin1String(".tmp")))
-            runs.push_back(importFile(folder.filePath(name)));
-    }
+    for (const QString& name : runFileNames(folder))
+        runs.push_back(importFile(folder.filePath(name)));
     return runs;
+}
+
+TimingConnector::TRunListing TimingConnector::listRuns(int competitionId) const
+{
+    TRunListing listing;
+    if (exchangeDir_().isEmpty())
+        return listing;
+    const QDir folder(runFolder(competitionId));
+    for (const QString& name : runFileNames(folder)) {
+        const QString path = folder.filePath(name);
+        try {
+            listing.runs.push_back(importFile(path));
+        } catch (const TvpError& e) {
+            listing.failures.push_back({path, e.message()});
+        }
+    }
+    return listing;
 }
 
 TTimingImportHeat importFile(const QString& path)

@@ -45,6 +45,17 @@ public:
     // cannot be read ends the listing with its error.
     std::vector<TTimingImportHeat> getRuns(int competitionId) const;
 
+    // The same, going on past a file that cannot be read: it is named among the failures.
+    struct TRunListing {
+        std::vector<TTimingImportHeat> runs;
+        struct Failure {
+            QString path;
+            QString message;
+        };
+        std::vector<Failure> failures;
+    };
+    TRunListing listRuns(int competitionId) const;
+
     // <exchange folder>/<absolute competition id>
     QString runFolder(int competitionId) const;
 

@@ -409,6 +409,13 @@ void TMainForm::ResetSetTimingData()
     Panel1->setPalette(palette);
 }
 
+void TMainForm::setTimingIndicatorVisible(bool visible)
+{
+    if (visible)
+        ResetSetTimingData();
+    Panel1->setVisible(visible);
+}
+
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Panel1) {

@@ -49,6 +49,8 @@ public:
 
     void SetNewTimingData();
     void ResetSetTimingData();
+    // Polling on shows the indicator white, off hides it.
+    void setTimingIndicatorVisible(bool visible);
 
     // The data view and analysis windows hand the server's team-rule findings to the team-rule
     // warning window through here; nothing happens while that window is not there.

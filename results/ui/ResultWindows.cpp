@@ -7,6 +7,8 @@
 #include "results/ui/ResultCheckDialog.h"
 #include "results/ui/ResultsDialogs.h"
 #include "results/ui/TallySheetDialog.h"
+#include "results/ui/TimingImportDialog.h"
+#include "results/ui/TimingSettingsDialog.h"
 
 namespace tvp {
 
@@ -18,6 +20,8 @@ void registerResultWindows(TWindowRegistry& registry)
     registry.registerWindow<TAquireBibOrderForm>(TWindowId::AquireBibOrderForm);
     registry.registerWindow<TChooseBibForm>(TWindowId::ChooseBibForm);
     registry.registerWindow<TTallySheetForm>(TWindowId::TallySheetForm);
+    registry.registerWindow<TTimingImportForm>(TWindowId::TimingImportForm);
+    registry.registerWindow<TTimingSettingsForm>(TWindowId::TimingSettingsForm);
 }
 
 } // namespace tvp

@@ -26,6 +26,28 @@ inline void writeBytes(const QString& path, const QByteArray& bytes)
     ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
+inline QByteArray padded(const QByteArray& value, int width)
+{
+    return value.leftJustified(width, ' ', true);
+}
+
+// A run header as the timing program writes it.
+inline QByteArray runHeader(const QByteArray& description, const QByteArray& timing, const QByteArray& heat,
+                            const QByteArray& date = "07062024", const QByteArray& time = "09:05")
+{
+    return "B01\tW \tSD \t50  \t" + padded(description, 45) + "\t1 \t" + timing + "\tEL\t3 \t" + heat + "\t    \t" +
+           date + "\t" + time + "\t2  \t" + QByteArray(12, ' ') + "\t\r\n";
+}
+
+// A result line as the timing program writes it: the start-list lane record with its slots filled.
+inline QByteArray resultLine(const QByteArray& laneNo, const QByteArray& time, const QByteArray& rank,
+                             const QByteArray& bib, const QByteArray& surName, const QByteArray& givenName,
+                             const QByteArray& team)
+{
+    return padded(laneNo, 3) + "\t" + padded(time, 12) + "\t" + padded(rank, 3) + "\t" + padded(bib, 5) + "\t" +
+           padded(surName, 28) + "\t" + padded(givenName, 23) + "\t" + padded(team, 30) + "\t07062024\t\r\n";
+}
+
 inline TTimingExportParticipant lane(int laneNo, int bib, const QString& surName, const QString& givenName,
                                      const QString& team)
 {

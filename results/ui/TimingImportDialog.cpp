@@ -1,0 +1,147 @@
+#include "results/ui/TimingImportDialog.h"
+
+#include "core/connection/CurrentCompetition.h"
+#include "core/connection/SlotGuard.h"
+#include "core/ui/MainWindow.h"
+#include "core/ui/WindowContext.h"
+#include "core/ui/WindowRegistry.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace tvp {
+
+namespace {
+const QString kImportWait = QStringLiteral("Importiere Daten von Zeitmessung");
+} // namespace
+
+TTimingImportForm::TTimingImportForm(TWindowContext& context)
+    : TTVPForm(context),
+      road_(context, timingImportRequests(), this,
+            [this](std::unique_ptr<TTimingImportResponse> r, const TRequestOutcome& o) {
+                guarded([&] { RequestFinished(std::move(r), o); });
+            }),
+      connector_([this] { return exchangeDir(); }),
+      runs_({
+          {QStringLiteral("Status"), [](const TTimingImportHeat& r) { return timingRunStatusText(r); }},
+          {QStringLiteral("Lauf"), [](const TTimingImportHeat& r) { return r.description; }},
+          {QStringLiteral("Zeit"), [](const TTimingImportHeat& r) { return timingRunTimeText(r); }},
+      })
+{
+    setWindowTitle(kTimingImportName);
+    resize(420, 300);
+    auto* layout = new QVBoxLayout(this);
+    auto* label = new QLabel(QStringLiteral("Mit Doppelklick importieren"), this);
+    label->setObjectName(QStringLiteral("Label1"));
+    layout->addWidget(label);
+    ListView1 = new QTreeView(this);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setRootIsDecorated(false);
+    ListView1->setUniformRowHeights(true);
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setModel(&runs_);
+    ListView1->header()->setStretchLastSection(false);
+    ListView1->header()->setSectionResizeMode(0, QHeaderView::Fixed);
+    ListView1->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    ListView1->header()->setSectionResizeMode(2, QHeaderView::Fixed);
+    ListView1->header()->resizeSection(0, 100);
+    ListView1->header()->resizeSection(2, 110);
+    layout->addWidget(ListView1, 1);
+    connect(ListView1, &QTreeView::doubleClicked, this, [this] { guarded([this] { ListView1DblClick(); }); });
+}
+
+ITimingSettingsForm* TTimingImportForm::settings() const
+{
+    return context().windows().find<ITimingSettingsForm>();
+}
+
+QString TTimingImportForm::exchangeDir() const
+{
+    ITimingSettingsForm* s = settings();
+    return s ? s->getTimingExchangeDir() : QString();
+}
+
+void TTimingImportForm::FormShow()
+{
+    UpdateItems();
+}
+
+void TTimingImportForm::UpdateItems()
+{
+    TimingConnector::TRunListing listing = connector_.listRuns(context().competition().getCompetitionId(false));
+    sortRunsNewestFirst(listing.runs);
+    runs_.setRecords(std::move(listing.runs));
+    QSet<QString> unreadable;
+    for (const TimingConnector::TRunListing::Failure& f : listing.failures) {
+        unreadable.insert(f.path);
+        if (!reportedUnreadable_.contains(f.path))
+            report(f.message);
+    }
+    reportedUnreadable_ = unreadable;
+    if (isVisible())
+        if (auto* main = context().windows().get<TMainForm>(TWindowId::MainForm))
+            main->ResetSetTimingData();
+}
+
+void TTimingImportForm::report(const QString& text)
+{
+    context().messages().AddException(0, {}, text, kTimingImportName, this);
+}
+
+void TTimingImportForm::ListView1DblClick()
+{
+    const QModelIndex current = ListView1->currentIndex();
+    if (!current.isValid() || !ListView1->selectionModel()->isRowSelected(current.row(), {}))
+        return;
+    std::unique_ptr<TTimingImportRequest> request = makeTimingImportRequest(runs_.record(current.row()));
+    context().waitTexts().showWait(kImportWait, this);
+    ITimingSettingsForm* s = settings();
+    if (s)
+        s->suspendPolling();
+    if (road_.AddRequest(std::move(request), TTransactionMode::tm_readwrite) == 0) {
+        context().waitTexts().closeWait(kImportWait);
+        if (s)
+            s->resumePolling();
+        return;
+    }
+    ++pending_;
+}
+
+void TTimingImportForm::RequestFinished(std::unique_ptr<TTimingImportResponse> response, const TRequestOutcome& outcome)
+{
+    --pending_;
+    context().waitTexts().closeWait(kImportWait);
+    // The run counts as imported only once its results are committed, and before the next poll
+    // may split it again.
+    QString markError;
+    if (outcome.ok() && response && response->discipline != 0) {
+        try {
+            markRunImported(response->filename);
+        } catch (const TvpError& e) {
+            markError = e.message();
+        }
+    }
+    if (ITimingSettingsForm* s = settings())
+        s->resumePolling();
+    if (!outcome.ok()) {
+        road_.report(outcome);
+        return;
+    }
+    if (!response || response->discipline == 0) {
+        report(QStringLiteral("Daten konnten keiner Disziplin zugeordnet werden"));
+        return;
+    }
+    if (!markError.isEmpty())
+        report(markError);
+    if (auto* results = context().windows().getOrPlaceholder<IResultDialog>(TWindowId::ResultDialog))
+        results->showAndLoadDisciplin(response->discipline, response->heat, IResultDialog::kNoVersion, 0);
+    if (context().windows().isVisible(TWindowId::ResultCheckForm))
+        context().windows().reload(TWindowId::ResultCheckForm, true);
+    UpdateItems();
+}
+
+} // namespace tvp

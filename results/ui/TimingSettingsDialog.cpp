@@ -1,0 +1,151 @@
+#include "results/ui/TimingSettingsDialog.h"
+
+#include "core/connection/CurrentCompetition.h"
+#include "core/connection/SlotGuard.h"
+#include "core/ui/Dialogs.h"
+#include "core/ui/MainWindow.h"
+#include "core/ui/WindowContext.h"
+#include "core/ui/WindowRegistry.h"
+#include "core/util/IniHandler.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tvp {
+
+namespace {
+const QString kSection = QStringLiteral("TimingConnector");
+const QString kFolderKey = QStringLiteral("ExchangeFolder");
+const QString kPollingKey = QStringLiteral("EnablePolling");
+} // namespace
+
+TTimingSettingsForm::TTimingSettingsForm(TWindowContext& context)
+    : TTVPForm(context), connector_([this] { return FExchangeDir; })
+{
+    setWindowTitle(QStringLiteral("Zeitmessungseinstellungen"));
+    setSizeableBorder(false);
+    auto* layout = new QVBoxLayout(this);
+    auto* heading = new QLabel(QStringLiteral("Zeitmessungsanbindung mit DLV-Austauschformat (experimentell):"), this);
+    heading->setObjectName(QStringLiteral("Label1"));
+    layout->addWidget(heading);
+    auto* folderRow = new QHBoxLayout;
+    auto* folderLabel = new QLabel(QStringLiteral("Austauschordner:"), this);
+    folderLabel->setObjectName(QStringLiteral("Label2"));
+    Edit1 = new QLineEdit(this);
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setReadOnly(true);
+    Edit1->setMinimumWidth(280);
+    Button1 = new QPushButton(QStringLiteral("Auswählen"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    folderRow->addWidget(folderLabel);
+    folderRow->addWidget(Edit1, 1);
+    folderRow->addWidget(Button1);
+    layout->addLayout(folderRow);
+    CheckBox1 = new QCheckBox(QStringLiteral("Kontinuierlich auf neue Datenprüfen"), this);
+    CheckBox1->setObjectName(QStringLiteral("CheckBox1"));
+    layout->addWidget(CheckBox1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("Button2"));
+    CancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
+    CancelButton->setObjectName(QStringLiteral("Button3"));
+    ApplyButton = new QPushButton(QStringLiteral("Übernehmen"), this);
+    ApplyButton->setObjectName(QStringLiteral("Button4"));
+    for (QPushButton* b : {OKButton, CancelButton, ApplyButton})
+        buttons->addWidget(b);
+    layout->addLayout(buttons);
+    setFixedSize(sizeHint());
+
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer1.setInterval(pollIntervalMs);
+    connect(&Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
+    connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
+    connect(ApplyButton, &QPushButton::clicked, this, [this] { guarded([this] { applySettings(); }); });
+    connect(OKButton, &QPushButton::clicked, this, [this] {
+        guarded([this] {
+            applySettings();
+            close();
+        });
+    });
+    connect(CancelButton, &QPushButton::clicked, this, [this] { guarded([this] { close(); }); });
+
+    QString folder;
+    ReadIniStr(kSection, kFolderKey, QString(), folder);
+    FExchangeDir = folder;
+    // Written back at every start; the indicator is there from the start when polling is on.
+    setPolling(ReadIniInteger(kSection, kPollingKey, 0) > 0);
+}
+
+void TTimingSettingsForm::FormShow()
+{
+    Edit1->setText(FExchangeDir);
+    CheckBox1->setChecked(FPollingEnabled);
+}
+
+void TTimingSettingsForm::setExchangeDir(const QString& folder)
+{
+    WriteIniStr(kSection, kFolderKey, folder);
+    FExchangeDir = folder;
+}
+
+void TTimingSettingsForm::setPolling(bool enabled)
+{
+    Timer1.setInterval(pollIntervalMs);
+    if (enabled)
+        Timer1.start();
+    else
+        Timer1.stop();
+    WriteIniInteger(kSection, kPollingKey, enabled ? 1 : 0);
+    FPollingEnabled = enabled;
+    if (auto* main = context().windows().get<TMainForm>(TWindowId::MainForm))
+        main->setTimingIndicatorVisible(enabled);
+}
+
+void TTimingSettingsForm::suspendPolling()
+{
+    Timer1.stop();
+}
+
+void TTimingSettingsForm::resumePolling()
+{
+    if (FPollingEnabled)
+        Timer1.start();
+    else
+        Timer1.stop();
+}
+
+void TTimingSettingsForm::Timer1Timer()
+{
+    const int competition = context().competition().getCompetitionId(false);
+    if (competition == 0)
+        return;
+    // The timing program may be writing, or the folder be gone: the next tick tries again.
+    try {
+        if (!connector_.splitTimingImportFile(competition))
+            return;
+        if (auto* main = context().windows().get<TMainForm>(TWindowId::MainForm))
+            main->SetNewTimingData();
+    } catch (...) {
+    }
+}
+
+void TTimingSettingsForm::Button1Click()
+{
+    const QString folder =
+        context().dialogs().getExistingDirectory(this, QStringLiteral("Bitte Austauschordner wählen"), QString());
+    if (!folder.isEmpty())
+        Edit1->setText(folder);
+}
+
+void TTimingSettingsForm::applySettings()
+{
+    setExchangeDir(Edit1->text());
+    setPolling(CheckBox1->isChecked());
+}
+
+} // namespace tvp

@@ -1,0 +1,55 @@
+#pragma once
+// "Zeitmessungseinstellungen": the exchange folder and whether the client watches it. Owns the poll
+// that splits the timing program's result file into run files every two seconds and lights the main
+// window's indicator when runs came in.
+
+#include "core/services/ResultCaptureServices.h"
+#include "core/ui/TVPForm.h"
+#include "results/TimingConnector.h"
+
+#include <QTimer>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace tvp {
+
+class TTimingSettingsForm : public TTVPForm, public ITimingSettingsForm {
+    Q_OBJECT
+public:
+    static inline int pollIntervalMs = 2000;
+
+    explicit TTimingSettingsForm(TWindowContext& context);
+
+    QString getTimingExchangeDir() const override { return FExchangeDir; }
+    void setExchangeDir(const QString& folder);
+    void setPolling(bool enabled);
+    void suspendPolling() override;
+    void resumePolling() override;
+    bool isPolling() const { return Timer1.isActive(); }
+
+    // One poll, as the timer runs it.
+    void Timer1Timer();
+
+protected:
+    void reloadData() override {}
+    void FormShow() override;
+
+private:
+    void Button1Click();
+    void applySettings();
+
+    QString FExchangeDir;
+    bool FPollingEnabled = false;
+    QTimer Timer1;
+    TimingConnector connector_;
+    QLineEdit* Edit1;
+    QPushButton* Button1;
+    QCheckBox* CheckBox1;
+    QPushButton* OKButton;
+    QPushButton* CancelButton;
+    QPushButton* ApplyButton;
+};
+
+} // namespace tvp

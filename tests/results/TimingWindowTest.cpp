@@ -1,0 +1,392 @@
+// The timing settings and import windows against the stand-in: a result file dropped into the
+// exchange folder, the poll, and runs imported by double click as a user does.
+
+#include "core/ui/MainWindow.h"
+#include "core/util/IniHandler.h"
+#include "results/ui/TimingImportDialog.h"
+#include "results/ui/TimingSettingsDialog.h"
+#include "tests/results/ResultWindowFixture.h"
+#include "tests/results/TimingFixture.h"
+
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeView>
+
+namespace tvp::test {
+namespace {
+
+const QColor kLightBlue(0x90, 0xC0, 0xFF);
+
+class TimingWindowTest : public ResultWindowTest {
+protected:
+    void SetUp() override
+    {
+        ResultWindowTest::SetUp();
+        ASSERT_TRUE(exchange.isValid());
+        run = discipline(QStringLiteral("Lauf"), 1, false, "byAthleteOrTeam", QStringLiteral("Time"));
+        seed->placeAthlete(run, anna, 1);
+        seed->placeAthlete(run, ben, 1);
+        hurdles = discipline(QStringLiteral("Hürdenlauf"), 1, false, "byBib", QStringLiteral("Time"));
+        seed->placeAthlete(hurdles, anna, 1);
+        seed->placeAthlete(hurdles, cara, 1);
+        uiInfo(QStringLiteral("DiscTimingId"), run, QStringLiteral("7"));
+        uiInfo(QStringLiteral("DiscTimingId"), hurdles, QStringLiteral("8"));
+        uiInfo(QStringLiteral("DiscTimingId"), sprint, QStringLiteral("5"));
+        uiInfo(QStringLiteral("DiscTimingId"), relay, QStringLiteral("9"));
+
+        main = std::make_unique<TMainForm>(context);
+        windows.place(TWindowId::MainForm, main.get());
+        settings = std::make_unique<TTimingSettingsForm>(context);
+        windows.place(TWindowId::TimingSettingsForm, settings.get());
+        import = std::make_unique<TTimingImportForm>(context);
+        windows.place(TWindowId::TimingImportForm, import.get());
+        main->show();
+    }
+    void TearDown() override
+    {
+        TTimingSettingsForm::pollIntervalMs = 2000;
+        import.reset();
+        settings.reset();
+        main.reset();
+        ResultWindowTest::TearDown();
+    }
+
+    QWidget* panel() const { return main->findChild<QWidget*>(QStringLiteral("Panel1")); }
+    QColor panelColour() const { return panel()->palette().color(QPalette::Window); }
+    QString runFolder() const { return QDir(exchange.path()).filePath(QString::number(comp)); }
+    void drop(const QByteArray& bytes) { writeBytes(QDir(exchange.path()).filePath("COM_ZDT.TXT"), bytes); }
+    void watch()
+    {
+        settings->setExchangeDir(exchange.path());
+        settings->setPolling(true);
+    }
+    // The poll as the timer runs it, and the list as the panel opens it.
+    void arrive(const QByteArray& bytes)
+    {
+        drop(bytes);
+        settings->Timer1Timer();
+        import->show();
+    }
+    QTreeView* list() const { return import->findChild<QTreeView*>(QStringLiteral("ListView1")); }
+    QString rowText(int row, int column) const { return list()->model()->index(row, column).data().toString(); }
+    void doubleClick(int row)
+    {
+        QTreeView* view = list();
+        const QPoint at = view->visualRect(view->model()->index(row, 1)).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    }
+    bool imported()
+    {
+        return waitUntil([this] { return import->pendingRequests() == 0 && runningRequestCount() == 0; }, 10000) &&
+               settled();
+    }
+    // Double click on a row, checking that the poll rests while the request runs.
+    void importRow(int row)
+    {
+        ASSERT_TRUE(settings->isPolling());
+        doubleClick(row);
+        EXPECT_EQ(import->pendingRequests(), 1);
+        EXPECT_FALSE(settings->isPolling()) << "no split while run files are imported";
+        EXPECT_TRUE(recorder.waits.shown.contains(QStringLiteral("Importiere Daten von Zeitmessung")));
+        ASSERT_TRUE(imported());
+        EXPECT_TRUE(settings->isPolling()) << "resumed whatever the outcome";
+        EXPECT_TRUE(recorder.waits.shown.isEmpty());
+    }
+    char statusByte(const QString& name) const { return readBytes(QDir(runFolder()).filePath(name)).at(0); }
+    QStringList messages() const { return recorder.messages.lines(); }
+
+    QTemporaryDir exchange;
+    int run = 0, hurdles = 0;
+    std::unique_ptr<TMainForm> main;
+    std::unique_ptr<TTimingSettingsForm> settings;
+    std::unique_ptr<TTimingImportForm> import;
+};
+
+QByteArray twoLaufRuns()
+{
+    return runHeader("Lauf 1/1", " 7", " 1", "07062024", "09:05") +
+           resultLine("1", "00:00:09.870", "2", "7", "Berg", "Anna",
+                      "F\x81"
+                      "chse") +
+           resultLine("2", "00:00:09.120", "1", "8", "Acker", "Ben",
+                      "F\x81"
+                      "chse") +
+           runHeader("Lauf 1/1", " 7", " 2", "07062024", "09:40") +
+           resultLine("1", "00:00:10.500", "1", "9", "Dorn", "Cara", "Eulen");
+}
+
+TEST_F(TimingWindowTest, SettingsAreStoredByOkAndApplyOnlyAndTheIndicatorFollowsPolling)
+{
+    EXPECT_EQ(ReadIniInteger("TimingConnector", "EnablePolling", -1), 0) << "written back at creation";
+    EXPECT_TRUE(panel()->isHidden());
+    auto* check = settings->findChild<QCheckBox*>(QStringLiteral("CheckBox1"));
+    auto button = [this](const QString& text) {
+        for (QPushButton* b : settings->findChildren<QPushButton*>())
+            if (b->text() == text)
+                return b;
+        return static_cast<QPushButton*>(nullptr);
+    };
+    auto folderShown = [this] { return settings->findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(); };
+
+    settings->show();
+    script->expectFile(QStringLiteral("Bitte Austauschordner wählen"), exchange.path());
+    QTest::mouseClick(button(QStringLiteral("Auswählen")), Qt::LeftButton);
+    EXPECT_EQ(folderShown(), exchange.path());
+    QTest::mouseClick(check, Qt::LeftButton);
+    QTest::mouseClick(button(QStringLiteral("Abbrechen")), Qt::LeftButton);
+    EXPECT_FALSE(settings->isVisible());
+    QString stored;
+    ReadIniStr("TimingConnector", "ExchangeFolder", "unset", stored);
+    EXPECT_EQ(stored, QStringLiteral("unset"));
+    EXPECT_EQ(ReadIniInteger("TimingConnector", "EnablePolling", -1), 0);
+    EXPECT_TRUE(panel()->isHidden());
+
+    settings->show();
+    EXPECT_EQ(folderShown(), QString()) << "showing forgets what was cancelled";
+    EXPECT_FALSE(check->isChecked());
+    script->expectFile(QStringLiteral("Bitte Austauschordner wählen"), exchange.path());
+    QTest::mouseClick(button(QStringLiteral("Auswählen")), Qt::LeftButton);
+    QTest::mouseClick(check, Qt::LeftButton);
+    QTest::mouseClick(button(QStringLiteral("Übernehmen")), Qt::LeftButton);
+    EXPECT_TRUE(settings->isVisible());
+    ReadIniStr("TimingConnector", "ExchangeFolder", "", stored);
+    EXPECT_EQ(stored, exchange.path());
+    EXPECT_EQ(ReadIniInteger("TimingConnector", "EnablePolling", -1), 1);
+    EXPECT_EQ(settings->getTimingExchangeDir(), exchange.path());
+    EXPECT_TRUE(settings->isPolling());
+    EXPECT_FALSE(panel()->isHidden());
+    EXPECT_EQ(panelColour(), QColor(Qt::white));
+
+    main->SetNewTimingData();
+    EXPECT_EQ(panelColour(), kLightBlue);
+    // Off hides it at once; on again shows it white.
+    QTest::mouseClick(check, Qt::LeftButton);
+    QTest::mouseClick(button(QStringLiteral("OK")), Qt::LeftButton);
+    EXPECT_FALSE(settings->isVisible());
+    EXPECT_EQ(ReadIniInteger("TimingConnector", "EnablePolling", -1), 0);
+    EXPECT_FALSE(settings->isPolling());
+    EXPECT_TRUE(panel()->isHidden());
+    settings->setPolling(true);
+    EXPECT_EQ(panelColour(), QColor(Qt::white));
+
+    // The next start reads both back.
+    TTimingSettingsForm again(context);
+    EXPECT_EQ(again.getTimingExchangeDir(), exchange.path());
+    EXPECT_TRUE(again.isPolling());
+}
+
+TEST_F(TimingWindowTest, TwoRunsArriveOnATickAndAnImportByAthleteStoresTheNewestAndOpensItsHeat)
+{
+    TTimingSettingsForm::pollIntervalMs = 20;
+    watch();
+    drop(twoLaufRuns());
+    ASSERT_TRUE(waitUntil([this] { return panelColour() == kLightBlue; }));
+    QTest::mouseClick(panel(), Qt::LeftButton);
+    ASSERT_TRUE(import->isVisible());
+    ASSERT_EQ(list()->model()->rowCount(), 2);
+    EXPECT_EQ(panelColour(), QColor(Qt::white)) << "the visible list was rebuilt";
+    EXPECT_EQ(rowText(0, 0), QStringLiteral("Nicht verarbeitet"));
+    EXPECT_EQ(rowText(1, 0), QStringLiteral("Nicht verarbeitet"));
+    EXPECT_EQ(rowText(0, 2), QStringLiteral("09:40 07.06.2024")) << "newest first";
+    EXPECT_EQ(rowText(1, 2), QStringLiteral("09:05 07.06.2024"));
+    EXPECT_EQ(rowText(1, 1), QStringLiteral("Lauf 1/1"));
+
+    // A result there before is replaced by what the timing program says.
+    seed->placeAthlete(run, cara, 2);
+    importRow(1);
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
+    EXPECT_EQ(stored(run, 1, "athlete_id", anna), QStringLiteral("Time 9.87"));
+    EXPECT_EQ(stored(run, 1, "athlete_id", ben), QStringLiteral("Time 9.12"));
+    EXPECT_EQ(stored(run, 1, "athlete_id", cara), QString()) << "the other run is not imported";
+    EXPECT_EQ(rowText(1, 0), QStringLiteral("Importiert"));
+    EXPECT_EQ(rowText(0, 0), QStringLiteral("Nicht verarbeitet"));
+    EXPECT_EQ(statusByte(QStringLiteral("_7_150__EL1_SD_.tmp")), 'I');
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->currentDiscipline(), run);
+    EXPECT_EQ(form->currentHeat(), 1);
+    EXPECT_EQ(panelColour(), QColor(Qt::white));
+
+    importRow(0);
+    EXPECT_EQ(stored(run, 1, "athlete_id", cara), QStringLiteral("Time 10.5"));
+    EXPECT_EQ(form->currentHeat(), 2);
+
+    // The same run again changes nothing.
+    importRow(1);
+    EXPECT_EQ(stored(run, 1, "athlete_id", anna), QStringLiteral("Time 9.87"));
+    EXPECT_EQ(seed->results(anna), 1);
+}
+
+TEST_F(TimingWindowTest, ImportsByBibLaneAndTeamStoreWhatTheLinesSay)
+{
+    watch();
+    // Cara's earlier result goes: her line has no time.
+    seed->result(hurdles, 1, cara, 9);
+    arrive(runHeader("H\x81rdenlauf 1/1", " 8", " 1", "07062024", "10:00") +
+           resultLine("1", "00:00:12.300", "1", "7", "Berg", "Anna", "") +
+           resultLine("2", "", "", "9", "Dorn", "Cara", "") + runHeader("Sprint 1/1", " 5", " 1", "07062024", "10:05") +
+           resultLine("1", "00:00:08.100", "1", "", "", "", "") + resultLine("3", "b", "", "", "", "", "") +
+           runHeader("Staffel 1/1", " 9", " 1", "07062024", "10:10") +
+           resultLine("1", "00:01:01.000", "1", "", "", "", "Eulen"));
+    ASSERT_EQ(list()->model()->rowCount(), 3);
+
+    importRow(2); // oldest: hurdles by bib
+    EXPECT_EQ(form->currentDiscipline(), hurdles);
+    EXPECT_EQ(stored(hurdles, 1, "bib", 7), QStringLiteral("Time 12.3"));
+    EXPECT_EQ(stored(hurdles, 1, "athlete_id", cara), QString());
+
+    importRow(1); // sprint by lane
+    EXPECT_EQ(stored(sprint, 1, "athlete_id", anna), QStringLiteral("Time 8.1"));
+    {
+        standin::Statement remark = seed->db().query(
+            "SELECT kind, info, lane FROM results WHERE discipline_id = ? AND athlete_id = ?", sprint, ben);
+        ASSERT_TRUE(remark.next());
+        EXPECT_EQ(remark.textAt(0), QStringLiteral("Info"));
+        EXPECT_EQ(remark.textAt(1), QStringLiteral("ab"));
+        EXPECT_EQ(remark.intAt(2), 3);
+    } // the statement would hold the test's view of the data file
+
+    importRow(0); // relay by team
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
+    EXPECT_EQ(storedForTeam(relay, 1, owls), QStringLiteral("Time 61"));
+    EXPECT_EQ(storedForTeam(relay, 1, foxes), QString());
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(rowText(row, 0), QStringLiteral("Importiert"));
+}
+
+TEST_F(TimingWindowTest, RefusedImportsStoreNothingAndLeaveTheRunNew)
+{
+    watch();
+    seed->db().query("UPDATE athletes SET given_name = 'Annika' WHERE id = ?", anna).run();
+    const int cupRun = discipline(QStringLiteral("Pendellauf"), 1, false, "byBib", QStringLiteral("Time"));
+    uiInfo(QStringLiteral("DiscTimingId"), cupRun, QStringLiteral("6"));
+    arrive(runHeader("Lauf 1/1", " 7", " 1", "07062024", "11:00") +
+           resultLine("1", "00:00:09.000", "1", "", "Acker", "Ben",
+                      "F\x81"
+                      "chse") +
+           resultLine("2", "00:00:09.500", "2", "", "Dorn", "Cara", "") +
+           resultLine("3", "00:00:09.900", "3", "", "Berg", "Anna",
+                      "F\x81"
+                      "chse") +
+           runHeader("Unbekannt", "42", " 1", "07062024", "11:05") +
+           resultLine("1", "00:00:07.000", "1", "7", "", "", "") +
+           runHeader("Sprint 1/1", " 5", " 1", "07062024", "11:10") +
+           resultLine("1", "00:00:08.000", "1", "", "", "", "") + resultLine("2", "00:00:08.500", "2", "", "", "", "") +
+           runHeader("Pendel", " 6", " 1", "07062024", "11:15") +
+           resultLine("1", "00:00:08.000", "1", "7", "Berg", "Anna", "") +
+           resultLine("2", "00:00:08.000", "2", "", "Ohne", "Nummer", ""));
+    ASSERT_EQ(list()->model()->rowCount(), 4);
+
+    // The third line names nobody: the two stored before it are rolled back.
+    importRow(3);
+    EXPECT_EQ(messages(), QStringList{QStringLiteral("Zeitmessungsdaten importieren: Athlet \"Anna Berg\" konnte nicht "
+                                                     "in der Datenbank gefunden werden. Bitte Lauf manuell eingeben")});
+    EXPECT_EQ(stored(run, 1, "athlete_id", ben), QString());
+    EXPECT_EQ(stored(run, 1, "athlete_id", cara), QString());
+    EXPECT_EQ(rowText(3, 0), QStringLiteral("Nicht verarbeitet"));
+    EXPECT_EQ(statusByte(QStringLiteral("_7_150__EL1_SD_.tmp")), 'N');
+    EXPECT_FALSE(form->isVisible());
+
+    recorder.messages.messages.clear();
+    importRow(2);
+    EXPECT_EQ(messages(), QStringList{QStringLiteral(
+                              "Zeitmessungsdaten importieren: Daten konnten keiner Disziplin zugeordnet werden")});
+    EXPECT_EQ(rowText(2, 0), QStringLiteral("Nicht verarbeitet"));
+
+    // Lane 2 is empty: the start list changed since the export.
+    recorder.messages.messages.clear();
+    importRow(1);
+    ASSERT_EQ(recorder.messages.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages.messages.front().errorId, 1303);
+    EXPECT_EQ(recorder.messages.messages.front().caption, QStringLiteral("Zeitmessungsdaten importieren"));
+    EXPECT_EQ(stored(sprint, 1, "athlete_id", anna), QString());
+    EXPECT_EQ(rowText(1, 0), QStringLiteral("Nicht verarbeitet"));
+
+    recorder.messages.messages.clear();
+    importRow(0);
+    EXPECT_EQ(messages(),
+              QStringList{QStringLiteral("Zeitmessungsdaten importieren: Athlet \"Nummer Ohne\" hat keine Startnummer. "
+                                         "Disziplineinstellungen verlangen Zuordnung über Startnummer. Bitte "
+                                         "Disziplineinstellungen ändern oder Lauf manuell eingeben")});
+    EXPECT_EQ(stored(cupRun, 1, "bib", 7), QString());
+
+    // A run file gone since the listing: refused before anything is stored.
+    recorder.messages.messages.clear();
+    seed->db().query("UPDATE athletes SET given_name = 'Anna' WHERE id = ?", anna).run();
+    ASSERT_TRUE(QFile::remove(QDir(runFolder()).filePath(QStringLiteral("_7_150__EL1_SD_.tmp"))));
+    importRow(3);
+    EXPECT_EQ(messages(), QStringList{QStringLiteral("Zeitmessungsdaten importieren: Kann Importdatei nicht öffnen.")});
+    EXPECT_EQ(stored(run, 1, "athlete_id", ben), QString());
+    EXPECT_FALSE(QFile::exists(QDir(runFolder()).filePath(QStringLiteral("_7_150__EL1_SD_.tmp"))))
+        << "not made up again";
+}
+
+TEST_F(TimingWindowTest, TheRequestLeavesTheRunFileAloneSoOnlyACommittedImportIsMarked)
+{
+    watch();
+    drop(twoLaufRuns());
+    settings->Timer1Timer();
+    const std::vector<TTimingImportHeat> runs = TimingConnector([this] { return exchange.path(); }).getRuns(comp);
+    ASSERT_EQ(runs.size(), 2u);
+    std::optional<TRequestOutcome> outcome;
+    QByteArray statusWhenAnswered;
+    TRequestRoad<TTimingImportRequest, TTimingImportResponse> road(
+        context, timingImportRequests(), nullptr,
+        [&](std::unique_ptr<TTimingImportResponse> response, const TRequestOutcome& o) {
+            outcome = o;
+            statusWhenAnswered = readBytes(response->filename).left(1);
+        });
+    ASSERT_NE(road.AddRequest(makeTimingImportRequest(runs.front()), TTransactionMode::tm_readwrite), 0u);
+    ASSERT_TRUE(waitUntil([&] { return outcome.has_value(); }, 10000));
+    EXPECT_TRUE(outcome->ok()) << outcome->error.toStdString();
+    EXPECT_EQ(statusWhenAnswered, QByteArray("N")) << "a commit failing after the worker must not find it marked";
+    EXPECT_EQ(stored(run, 1, "athlete_id", anna), QStringLiteral("Time 9.87"));
+}
+
+TEST_F(TimingWindowTest, PollingWithoutAFolderWritesNothing)
+{
+    // Where an unset folder would lead relative names.
+    QTemporaryDir cwd;
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(cwd.path()));
+    const QByteArray runs = twoLaufRuns();
+    writeBytes(QDir(cwd.path()).filePath("COM_ZDT.TXT"), runs);
+    settings->setExchangeDir(QString());
+    settings->setPolling(true);
+    settings->Timer1Timer();
+    import->show();
+    QDir::setCurrent(before);
+    EXPECT_EQ(readBytes(QDir(cwd.path()).filePath("COM_ZDT.TXT")), runs);
+    EXPECT_EQ(QDir(cwd.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"COM_ZDT.TXT"});
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/COM_ZDT.TXT")));
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/%1").arg(comp)));
+    EXPECT_EQ(panelColour(), QColor(Qt::white));
+    EXPECT_EQ(list()->model()->rowCount(), 0);
+    EXPECT_TRUE(messages().isEmpty());
+}
+
+TEST_F(TimingWindowTest, AnUnreadableRunFileIsNamedOnceAndTheOthersAreListed)
+{
+    watch();
+    arrive(twoLaufRuns());
+    ASSERT_EQ(list()->model()->rowCount(), 2);
+    const QString broken = QDir(runFolder()).filePath(QStringLiteral("_7_350__EL1_SD_.tmp"));
+    writeBytes(broken, QByteArray("N\0\0\0", 4));
+    import->UpdateItems();
+    EXPECT_EQ(list()->model()->rowCount(), 2);
+    ASSERT_EQ(recorder.messages.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages.messages.front().caption, QStringLiteral("Zeitmessungsdaten importieren"));
+    EXPECT_TRUE(recorder.messages.messages.front().text.contains(QStringLiteral("_7_350__EL1_SD_.tmp")));
+    // The poll's list update names it no more.
+    drop(twoLaufRuns());
+    settings->Timer1Timer();
+    import->UpdateItems();
+    EXPECT_EQ(recorder.messages.messages.size(), 1u);
+    EXPECT_EQ(list()->model()->rowCount(), 2);
+}
+
+} // namespace
+} // namespace tvp::test
