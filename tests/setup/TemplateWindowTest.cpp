@@ -870,3 +870,42 @@ TEST_F(TemplateWindows, AReferenceFoundInAnotherAgeClassIsDroppedWhenTheAgeClass
     EXPECT_EQ(rowTexts(refs).value(0), assigned);
     QTest::mouseClick(loadDisc->CancelButton, Qt::LeftButton);
 }
+
+TEST_F(TemplateWindows, TheOverallScoringSaveWindowWritesTheGoldenFileUnderTheInterfaceNameTyped)
+{
+    setParameter(compA, QStringLiteral("N"), 3);
+    switchTo(compA);
+    const TDisciplineInfo disc = goldenDiscipline();
+    auto tree = std::make_unique<TAggregatorTreeModel>(
+        goldenTreeRoots(), std::vector<int>{10}, [](int) { return nullptr; }, &disc);
+    tree->setLabelsToAggTree(goldenTreeLabels(), 0);
+
+    const QString file = dir.filePath(QStringLiteral("Team.qrt"));
+    script->expectFile(QStringLiteral("Gesamtwertungsvorlage speichern"), file);
+    script->expectWindow(QStringLiteral("Gesamtwertungsvorlage speichern"), [&](QWidget&) {
+        EXPECT_EQ(rowTexts(saveRes->ParamListView), QStringList{QStringLiteral("N|3|N")});
+        QTreeWidget* interfaces = saveRes->InterfaceListView;
+        EXPECT_EQ(rowTexts(interfaces), QStringList{QStringLiteral("Gesamt|Gesamt|-30")});
+        interfaces->setCurrentItem(interfaces->topLevelItem(0), 0);
+        QTest::keyClick(interfaces, Qt::Key_F2);
+        const QList<QLineEdit*> editors = interfaces->viewport()->findChildren<QLineEdit*>();
+        EXPECT_EQ(editors.size(), 1);
+        if (!editors.isEmpty()) {
+            editors[0]->selectAll();
+            QTest::keyClicks(editors[0], QStringLiteral("Team-Wertung"));
+            QTest::keyClick(editors[0], Qt::Key_Return);
+            QCoreApplication::processEvents();
+        }
+        QTest::mouseClick(saveRes->SaveButton, Qt::LeftButton);
+        EXPECT_TRUE(waitUntil([&] { return !saveRes->isVisible(); }, 10000));
+        return 0;
+    });
+    saveRes->ShowTemplateSaveDialog({30}, {30}, std::move(tree));
+    settle();
+    EXPECT_TRUE(recorder.messages.lines().isEmpty()) << recorder.messages.lines().join(u'\n').toStdString();
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(written.readAll()), QString::fromUtf8(golden("overall.qrt")));
+    EXPECT_EQ(info(QStringLiteral("ResultsTopLevelConnection0"), 30), QStringLiteral("Team-Wertung"));
+    EXPECT_EQ(info(QStringLiteral("ResultsOutputConnections0"), 21), QStringLiteral("Team-Wertung"));
+}
