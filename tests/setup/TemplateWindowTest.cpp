@@ -273,6 +273,17 @@ protected:
         menu->hide();
     }
 
+    // Types text into the list's open in-place editor and confirms with Enter.
+    static void typeInEditor(QTreeWidget* list, const QString& text)
+    {
+        const QList<QLineEdit*> editors = list->viewport()->findChildren<QLineEdit*>();
+        ASSERT_EQ(editors.size(), 1);
+        editors[0]->selectAll();
+        QTest::keyClicks(editors[0], text);
+        QTest::keyClick(editors[0], Qt::Key_Return);
+        QCoreApplication::processEvents(); // the delegate commits after the key
+    }
+
     static QStringList rowTexts(const QTreeWidget* list)
     {
         QStringList out;
@@ -343,14 +354,7 @@ TEST_F(TemplateWindows, ADisciplineSavedAsTemplateIsRebuiltInAnotherCompetition)
         contextMenuAt(interfaces, ref, saveDisc->InterfacePopupMenu);
         EXPECT_FALSE(saveDisc->NeueSchnittstelledefinieren1->isEnabled()) << "only on a named node";
         saveDisc->Schnittstelleumbenennen1->trigger();
-        const QList<QLineEdit*> editors = interfaces->viewport()->findChildren<QLineEdit*>();
-        EXPECT_EQ(editors.size(), 1);
-        if (!editors.isEmpty()) {
-            editors[0]->selectAll();
-            QTest::keyClicks(editors[0], QStringLiteral("Gesamt"));
-            QTest::keyClick(editors[0], Qt::Key_Return);
-            QCoreApplication::processEvents();
-        }
+        typeInEditor(interfaces, QStringLiteral("Gesamt"));
         EXPECT_EQ(ref->text(0), QStringLiteral("Gesamt"));
         QTest::mouseClick(saveDisc->SaveButton, Qt::LeftButton);
         EXPECT_TRUE(waitUntil([&] { return !saveDisc->isVisible(); }, 10000));
@@ -452,14 +456,7 @@ TEST_F(TemplateWindows, TheSaveWindowWritesTheGoldenFileFromTheUsersChoices)
         EXPECT_TRUE(params->viewport()->findChildren<QLineEdit*>().isEmpty()) << "the value is the competition's";
         params->setCurrentItem(params->topLevelItem(0), 0);
         QTest::keyClick(params, Qt::Key_F2);
-        const QList<QLineEdit*> editors = params->viewport()->findChildren<QLineEdit*>();
-        EXPECT_EQ(editors.size(), 1);
-        if (!editors.isEmpty()) {
-            editors[0]->selectAll();
-            QTest::keyClicks(editors[0], QStringLiteral("Faktor Sprint"));
-            QTest::keyClick(editors[0], Qt::Key_Return);
-            QCoreApplication::processEvents();
-        }
+        typeInEditor(params, QStringLiteral("Faktor Sprint"));
         params->setCurrentItem(params->topLevelItem(1), 0);
         QTest::keyClick(params, Qt::Key_Space);
         EXPECT_EQ(params->topLevelItem(1)->checkState(0), Qt::Unchecked);
@@ -473,14 +470,7 @@ TEST_F(TemplateWindows, TheSaveWindowWritesTheGoldenFileFromTheUsersChoices)
         contextMenuAt(interfaces, summe, saveDisc->InterfacePopupMenu);
         EXPECT_FALSE(saveDisc->BestehendeSchnittstellen1->menuAction()->isEnabled()) << "Gesamt is listed";
         saveDisc->NeueSchnittstelledefinieren1->trigger();
-        const QList<QLineEdit*> named = interfaces->viewport()->findChildren<QLineEdit*>();
-        EXPECT_EQ(named.size(), 1);
-        if (!named.isEmpty()) {
-            named[0]->selectAll();
-            QTest::keyClicks(named[0], QStringLiteral("Neu"));
-            QTest::keyClick(named[0], Qt::Key_Return);
-            QCoreApplication::processEvents();
-        }
+        typeInEditor(interfaces, QStringLiteral("Neu"));
         EXPECT_EQ(summe->childCount(), 2);
         QTest::mouseClick(saveDisc->SaveButton, Qt::LeftButton);
         EXPECT_TRUE(waitUntil([&] { return !saveDisc->isVisible(); }, 10000));
@@ -869,4 +859,36 @@ TEST_F(TemplateWindows, AReferenceFoundInAnotherAgeClassIsDroppedWhenTheAgeClass
     QTest::keyClick(ages, Qt::Key_Up);
     EXPECT_EQ(rowTexts(refs).value(0), assigned);
     QTest::mouseClick(loadDisc->CancelButton, Qt::LeftButton);
+}
+
+TEST_F(TemplateWindows, TheOverallScoringSaveWindowWritesTheGoldenFileUnderTheInterfaceNameTyped)
+{
+    setParameter(compA, QStringLiteral("N"), 3);
+    switchTo(compA);
+    const TDisciplineInfo disc = goldenDiscipline();
+    auto tree = std::make_unique<TAggregatorTreeModel>(
+        goldenTreeRoots(), std::vector<int>{10}, [](int) { return nullptr; }, &disc);
+    tree->setLabelsToAggTree(goldenTreeLabels(), 0);
+
+    const QString file = dir.filePath(QStringLiteral("Team.qrt"));
+    script->expectFile(QStringLiteral("Gesamtwertungsvorlage speichern"), file);
+    script->expectWindow(QStringLiteral("Gesamtwertungsvorlage speichern"), [&](QWidget&) {
+        EXPECT_EQ(rowTexts(saveRes->ParamListView), QStringList{QStringLiteral("N|3|N")});
+        QTreeWidget* interfaces = saveRes->InterfaceListView;
+        EXPECT_EQ(rowTexts(interfaces), QStringList{QStringLiteral("Gesamt|Gesamt|-30")});
+        interfaces->setCurrentItem(interfaces->topLevelItem(0), 0);
+        QTest::keyClick(interfaces, Qt::Key_F2);
+        typeInEditor(interfaces, QStringLiteral("Team-Wertung"));
+        QTest::mouseClick(saveRes->SaveButton, Qt::LeftButton);
+        EXPECT_TRUE(waitUntil([&] { return !saveRes->isVisible(); }, 10000));
+        return 0;
+    });
+    saveRes->ShowTemplateSaveDialog({30}, {30}, std::move(tree));
+    settle();
+    EXPECT_TRUE(recorder.messages.lines().isEmpty()) << recorder.messages.lines().join(u'\n').toStdString();
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(written.readAll()), QString::fromUtf8(golden("overall.qrt")));
+    EXPECT_EQ(info(QStringLiteral("ResultsTopLevelConnection0"), 30), QStringLiteral("Team-Wertung"));
+    EXPECT_EQ(info(QStringLiteral("ResultsOutputConnections0"), 21), QStringLiteral("Team-Wertung"));
 }
