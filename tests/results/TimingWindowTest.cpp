@@ -236,6 +236,9 @@ TEST_F(TimingWindowTest, ImportsByBibLaneAndTeamStoreWhatTheLinesSay)
     EXPECT_EQ(form->currentDiscipline(), hurdles);
     EXPECT_EQ(stored(hurdles, 1, "bib", 7), QStringLiteral("Time 12.3"));
     EXPECT_EQ(stored(hurdles, 1, "athlete_id", cara), QString());
+    // Again by bib: the bib's result is replaced, not doubled.
+    importRow(2);
+    EXPECT_EQ(seed->count("SELECT COUNT(*) FROM results WHERE discipline_id = ? AND bib = 7", hurdles), 1);
 
     importRow(1); // sprint by lane
     EXPECT_EQ(stored(sprint, 1, "athlete_id", anna), QStringLiteral("Time 8.1"));
