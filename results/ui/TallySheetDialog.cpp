@@ -510,7 +510,7 @@ void TTallySheetForm::printProtocol(const TTallySheetResponse& response)
 {
     const QString caption = road_->requestName(int(rt_PrintList));
     QString missing;
-    if (currentDiscId == 0)
+    if (currentDiscId == 0 || response.DisciplinId == 0)
         missing = QStringLiteral("Keine Disziplin geladen");
     else if (currentAthleteOrTeamId == 0)
         missing = QStringLiteral("Kein Teilnehmer geladen");

@@ -306,6 +306,35 @@ TEST_F(TallySheetWindowTest, TheProtocolPrintsTheStoredCountsWithBothPointFigure
     EXPECT_EQ(sheet->grid().cells().at(0), QString()) << "the unsaved count was given up";
 }
 
+TEST_F(TallySheetWindowTest, TeamDisciplinesCountForTheTeam)
+{
+    const int teamZone =
+        discipline(QStringLiteral("Teamzielwurf"), 1, true, "byAthleteOrTeam", QStringLiteral("Distance"));
+    uiInfo(QStringLiteral("Disciplin_ResultFormat"), teamZone, QStringLiteral("Points"));
+    seed->placeTeam(teamZone, foxes, 1);
+    seed->placeTeam(teamZone, owls, 1);
+    open(teamZone);
+    go(1, 1);
+    form->findChild<QAction*>(QStringLiteral("Zonenstrichliste1"))->trigger();
+    ASSERT_TRUE(sheetSettled());
+    sheet->activateWindow();
+    QApplication::setActiveWindow(sheet.get());
+    EXPECT_EQ(sheetBox("ComboBox2")->currentText(), QStringLiteral("Eulen"));
+    enterDownTo(2);
+    typeCount(QStringLiteral("3"));
+    QTest::mouseClick(saveButton(), Qt::LeftButton);
+    ASSERT_TRUE(sheetSettled());
+    standin::Statement q =
+        seed->db().query("SELECT r.distance_in_meter, u.value FROM results r JOIN result_teams t ON t.result_id = r.id "
+                         "JOIN ui_infos u ON u.assoc_id = r.id AND u.key = 'Result_TallyList' WHERE r.discipline_id = "
+                         "? AND t.team_id = ?",
+                         teamZone, owls);
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.doubleAt(0), 6.0);
+    EXPECT_EQ(q.textAt(1), QStringLiteral(";3;;;;;;;;;;;;;;"));
+    EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join('\n').toStdString();
+}
+
 TEST_F(TallySheetWindowTest, OnlyPointsDisciplinesByParticipantAreCaptured)
 {
     sheet->ShowTallyDialog(jump, anna, 1);
