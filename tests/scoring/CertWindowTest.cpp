@@ -10,6 +10,8 @@
 #include "core/ui/WindowRegistry.h"
 #include "core/util/AppPaths.h"
 #include "core/util/ShellClock.h"
+#include "core/ui/MainWindowServices.h"
+#include "scoring/CertDocTools.h"
 #include "scoring/ui/CertSetupDialog.h"
 #include "scoring/ui/CupCertSetupDialog.h"
 #include "scoring/ui/ScoringWindows.h"
@@ -21,7 +23,10 @@
 #include "tests/support/StandinSeed.h"
 #include "tests/support/TestUtil.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -387,6 +392,60 @@ TEST_F(CertWindow, ASourceThatLostItsMarkIsSkippedWithAMessageAndRemovalAsks)
     settle();
     EXPECT_TRUE(stored().isEmpty());
     EXPECT_TRUE(rowsOf(form->ListView3).isEmpty());
+}
+
+// The whole road of a certificate: compiled here, shown in the data view, linked to the standard
+// template there, printed with its data file beside the document.
+TEST_F(CertWindow, ACompilationBecomesALinkedDocumentWithItsDataFile)
+{
+    StandinSeed seed(standin.dataFile());
+    const int team = seed.team(comp, QStringLiteral("Füchse"));
+    const int anna = seed.athlete(comp, QStringLiteral("Anna"), QStringLiteral("Ahorn"), team);
+    seed.measured(jump, anna, 1, ResultValueType::Distance, 3.10);
+    QDir(dir.path()).mkpath(QStringLiteral("Templates"));
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(TVP_TEMPLATES_DIR "/Urkundenvorlage.docx"), standardTemplatePath(certDocKind())));
+    QTemporaryDir docs;
+    QStringList opened;
+    bool openerAnswer = true;
+    setShellOpener([&](const QUrl& url) {
+        opened << url.toLocalFile();
+        return openerAnswer;
+    });
+    windows.create(TWindowId::CertDocSetupForm, context);
+    QWidget* view = windows.create(TWindowId::DataViewForm, context);
+    auto action = [view](const char* name) { return view->findChild<QAction*>(QString::fromLatin1(name)); };
+
+    open();
+    ASSERT_TRUE(dragAvailable({QStringLiteral("Weitsprung|Leistungen")}, -1));
+    typeName(QStringLiteral("U10"));
+    QTest::mouseClick(form->Button4, Qt::LeftButton);
+    settle();
+    const int compilation = form->currentCertId();
+    ASSERT_NE(compilation, 0);
+    QTest::mouseClick(form->Button2, Qt::LeftButton);
+    settle();
+    ASSERT_TRUE(view->isVisible());
+    ASSERT_TRUE(action("Urkundenvorlageeinrichten1")->isEnabled());
+
+    const QString document = docs.filePath(QStringLiteral("U10.docx"));
+    script->expectWindow(QStringLiteral("Urkunde für Wertung \"U10\" einrichten"), [&](QWidget& w) {
+        script->expectFile(QStringLiteral("Dokument speichern unter"), document);
+        QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("Button2")), Qt::LeftButton);
+        return 0;
+    });
+    action("Urkundenvorlageeinrichten1")->trigger();
+    settle();
+    EXPECT_EQ(client->drs()->getUiInfo(QStringLiteral("AggColl_CertDocPath"), compilation).Value, document);
+    EXPECT_EQ(opened, QStringList{document});
+    EXPECT_TRUE(QFile::exists(docs.filePath(QStringLiteral("U10.csv"))));
+
+    openerAnswer = false;
+    action("Urkundendrucken1")->trigger();
+    EXPECT_EQ(messages().value(0),
+              QStringLiteral("Urkunden anzeigen: Urkundenvorlage konnte nicht geöffnet werden. Stellen Sie sicher, "
+                             "dass ein Programm zum Öffnen von .docx-Dateien eingerichtet ist."));
+    setShellOpener({});
 }
 
 namespace {
