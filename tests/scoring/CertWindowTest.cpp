@@ -11,6 +11,7 @@
 #include "core/util/AppPaths.h"
 #include "core/util/ShellClock.h"
 #include "core/ui/MainWindowServices.h"
+#include "core/services/ResultCaptureServices.h"
 #include "scoring/CertDocTools.h"
 #include "scoring/ui/CertSetupDialog.h"
 #include "scoring/ui/CupCertSetupDialog.h"
@@ -392,6 +393,59 @@ TEST_F(CertWindow, ASourceThatLostItsMarkIsSkippedWithAMessageAndRemovalAsks)
     settle();
     EXPECT_TRUE(stored().isEmpty());
     EXPECT_TRUE(rowsOf(form->ListView3).isEmpty());
+}
+
+class FakeResultCheck : public QWidget, public IResultCheckForm {
+public:
+    void checkWarnings(const std::vector<int>& ids, bool showOkMessage) override
+    {
+        checked.push_back(ids);
+        okMessage = showOkMessage;
+    }
+    std::vector<std::vector<int>> checked;
+    bool okMessage = false;
+};
+
+TEST_F(CertWindow, AnotherCompilationIsChosenOnlyWhenTheUserLetsTheChangesGo)
+{
+    for (const auto& [name, id] : {std::pair{QStringLiteral("A"), jump}, std::pair{QStringLiteral("B"), sprint}})
+        uis()->storeAggregatorCollection(
+            comp, 0, Owned<AggregatorCollectionInfoType>(AggregatorCollectionInfoType{name, {id}, {}}));
+    FakeResultCheck check;
+    windows.place(TWindowId::ResultCheckForm, &check);
+    open();
+    QApplication::setActiveWindow(form);
+    QTest::mouseClick(form->ListView3->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      form->ListView3->visualRect(form->ListView3->model()->index(0, 0)).center());
+    ASSERT_EQ(form->Edit1->text(), QStringLiteral("A"));
+    typeName(QStringLiteral("A2"));
+    ASSERT_TRUE(form->Button1->isEnabled());
+
+    const QString question = QStringLiteral("Urkunden / Ergebniszusammenstellungen");
+    script->expectMessage(question, TMsgAnswer::No);
+    form->ListView3->setFocus();
+    QTest::keyClick(form->ListView3, Qt::Key_Down);
+    // Kept: A stays selected and edited.
+    EXPECT_EQ(form->ListView3->selectionModel()->selectedRows().value(0).row(), 0);
+    EXPECT_EQ(form->Edit1->text(), QStringLiteral("A2"));
+
+    script->expectMessage(question, TMsgAnswer::Yes);
+    QTest::keyClick(form->ListView3, Qt::Key_Down);
+    EXPECT_EQ(form->Edit1->text(), QStringLiteral("B"));
+    EXPECT_EQ(form->templateItems().ids(), std::vector<int>{sprint});
+    EXPECT_FALSE(form->Button1->isEnabled());
+
+    // The plausibility check gets the compilation's results.
+    QTest::mouseClick(form->CheckResultsButton, Qt::LeftButton);
+    EXPECT_EQ(check.checked, (std::vector<std::vector<int>>{{sprint}}));
+    EXPECT_TRUE(check.okMessage);
+
+    // "Neue Vorlage" of the rows' menu: the empty new compilation, its name ready to be typed over.
+    form->NeueVorlage1->trigger();
+    EXPECT_EQ(form->currentCertId(), 0);
+    EXPECT_EQ(form->Edit1->selectedText(), QStringLiteral("Neue Urkunde"));
+    EXPECT_TRUE(form->templateItems().ids().empty());
+    EXPECT_TRUE(form->ListView3->selectionModel()->selectedRows().isEmpty());
 }
 
 // The whole road of a certificate: compiled here, shown in the data view, linked to the standard
