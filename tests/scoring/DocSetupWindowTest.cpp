@@ -449,3 +449,22 @@ TEST_F(DocSetupWindows, ShownForAScreenshot)
     });
     cert->showDialog(QStringLiteral("U10"), coll, false);
 }
+
+TEST_F(DocSetupWindows, AFailedStoreIsToldToTheUserAndTheWindowsUser)
+{
+    competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:1"));
+    billing->SetPath(competitionId, docs.filePath(QStringLiteral("Quittungen.docx")));
+    settle();
+    EXPECT_EQ(statusNames(), (QStringList{"1", "5"}));
+    EXPECT_EQ(statuses.back().path, docs.filePath(QStringLiteral("Quittungen.docx")));
+    const QStringList lines = recorder.messages.lines();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QStringLiteral("Quittungspfad speichern: Pfad zur Quittung konnte nicht gespeichert werden. "
+                                       "Verknüpfen Sie Datei manuell oder versuchen Sie es erneut."));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Quittungspfad speichern: ")));
+
+    statuses.clear();
+    schedule->removeTeamScheduleDocPath(competitionId);
+    settle();
+    EXPECT_EQ(statusNames(), (QStringList{"3", "6"}));
+}
