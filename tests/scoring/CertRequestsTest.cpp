@@ -1,4 +1,4 @@
-// The compilation's rows as drops and moves change them, and when a compilation counts as changed.
+// The compilation's rows as drops and moves change them.
 
 #include "scoring/CertRequests.h"
 
@@ -49,27 +49,4 @@ TEST(CertItemList, AMovedRowEndsBeforeTheTargetRowOrLast)
     EXPECT_EQ(list.ids(), (std::vector<int>{4, 2, 3, 1}));
     EXPECT_EQ(list.moveItem(2, 2), 2);
     EXPECT_EQ(list.ids(), (std::vector<int>{4, 2, 3, 1}));
-}
-
-TEST(CertChangeCheck, NameAndOrderCountAndAMissingReferenceIsAChange)
-{
-    const TCertificate stored{12, QStringLiteral("U10"), {3, 4}, {1}};
-    EXPECT_FALSE(certTemplateChanged(&stored, QStringLiteral("U10"), {3, 4}));
-    EXPECT_TRUE(certTemplateChanged(&stored, QStringLiteral("u10"), {3, 4}));
-    EXPECT_TRUE(certTemplateChanged(&stored, QStringLiteral("U10"), {4, 3}));
-    EXPECT_TRUE(certTemplateChanged(&stored, QStringLiteral("U10"), {3}));
-    EXPECT_TRUE(certTemplateChanged(nullptr, QStringLiteral("U10"), {3, 4}));
-    EXPECT_FALSE(certTemplateChanged(&defaultCertificate(), QStringLiteral("Neue Urkunde"), {}));
-}
-
-TEST(CertChangeCheck, TheDataViewLearnsWhichRowsDrawOnSeveralDisciplines)
-{
-    std::vector<TCertItem> rows{{5, QStringLiteral("Gesamt"), QStringLiteral("Weitsprung, Sprint"), {1, 2}},
-                                {1, QStringLiteral("Leistungen"), QStringLiteral("Weitsprung"), {1}}};
-    const std::vector<TAggInfo> infos = certAggInfos(rows);
-    ASSERT_EQ(infos.size(), 2u);
-    EXPECT_EQ(infos[0].aggLabel, QStringLiteral("Gesamt#Weitsprung, Sprint"));
-    EXPECT_TRUE(infos[0].multidisc);
-    EXPECT_FALSE(infos[1].multidisc);
-    EXPECT_EQ(infos[1].DiscNames, QStringLiteral("Weitsprung"));
 }

@@ -10,6 +10,9 @@
 #include "core/ui/WindowRegistry.h"
 #include "core/util/AppPaths.h"
 #include "core/util/ShellClock.h"
+#include "core/ui/MainWindowServices.h"
+#include "core/services/ResultCaptureServices.h"
+#include "scoring/CertDocTools.h"
 #include "scoring/ui/CertSetupDialog.h"
 #include "scoring/ui/CupCertSetupDialog.h"
 #include "scoring/ui/ScoringWindows.h"
@@ -21,7 +24,10 @@
 #include "tests/support/StandinSeed.h"
 #include "tests/support/TestUtil.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -387,6 +393,113 @@ TEST_F(CertWindow, ASourceThatLostItsMarkIsSkippedWithAMessageAndRemovalAsks)
     settle();
     EXPECT_TRUE(stored().isEmpty());
     EXPECT_TRUE(rowsOf(form->ListView3).isEmpty());
+}
+
+class FakeResultCheck : public QWidget, public IResultCheckForm {
+public:
+    void checkWarnings(const std::vector<int>& ids, bool showOkMessage) override
+    {
+        checked.push_back(ids);
+        okMessage = showOkMessage;
+    }
+    std::vector<std::vector<int>> checked;
+    bool okMessage = false;
+};
+
+TEST_F(CertWindow, AnotherCompilationIsChosenOnlyWhenTheUserLetsTheChangesGo)
+{
+    for (const auto& [name, id] : {std::pair{QStringLiteral("A"), jump}, std::pair{QStringLiteral("B"), sprint}})
+        uis()->storeAggregatorCollection(
+            comp, 0, Owned<AggregatorCollectionInfoType>(AggregatorCollectionInfoType{name, {id}, {}}));
+    FakeResultCheck check;
+    windows.place(TWindowId::ResultCheckForm, &check);
+    open();
+    QApplication::setActiveWindow(form);
+    QTest::mouseClick(form->ListView3->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      form->ListView3->visualRect(form->ListView3->model()->index(0, 0)).center());
+    ASSERT_EQ(form->Edit1->text(), QStringLiteral("A"));
+    typeName(QStringLiteral("A2"));
+    ASSERT_TRUE(form->Button1->isEnabled());
+
+    const QString question = QStringLiteral("Urkunden / Ergebniszusammenstellungen");
+    script->expectMessage(question, TMsgAnswer::No);
+    form->ListView3->setFocus();
+    QTest::keyClick(form->ListView3, Qt::Key_Down);
+    // Kept: A stays selected and edited.
+    EXPECT_EQ(form->ListView3->selectionModel()->selectedRows().value(0).row(), 0);
+    EXPECT_EQ(form->Edit1->text(), QStringLiteral("A2"));
+
+    script->expectMessage(question, TMsgAnswer::Yes);
+    QTest::keyClick(form->ListView3, Qt::Key_Down);
+    EXPECT_EQ(form->Edit1->text(), QStringLiteral("B"));
+    EXPECT_EQ(form->templateItems().ids(), std::vector<int>{sprint});
+    EXPECT_FALSE(form->Button1->isEnabled());
+
+    // The plausibility check gets the compilation's results.
+    QTest::mouseClick(form->CheckResultsButton, Qt::LeftButton);
+    EXPECT_EQ(check.checked, (std::vector<std::vector<int>>{{sprint}}));
+    EXPECT_TRUE(check.okMessage);
+
+    // "Neue Vorlage" of the rows' menu: the empty new compilation, its name ready to be typed over.
+    form->NeueVorlage1->trigger();
+    EXPECT_EQ(form->currentCertId(), 0);
+    EXPECT_EQ(form->Edit1->selectedText(), QStringLiteral("Neue Urkunde"));
+    EXPECT_TRUE(form->templateItems().ids().empty());
+    EXPECT_TRUE(form->ListView3->selectionModel()->selectedRows().isEmpty());
+}
+
+// The whole road of a certificate: compiled here, shown in the data view, linked to the standard
+// template there, printed with its data file beside the document.
+TEST_F(CertWindow, ACompilationBecomesALinkedDocumentWithItsDataFile)
+{
+    StandinSeed seed(standin.dataFile());
+    const int team = seed.team(comp, QStringLiteral("Füchse"));
+    const int anna = seed.athlete(comp, QStringLiteral("Anna"), QStringLiteral("Ahorn"), team);
+    seed.measured(jump, anna, 1, ResultValueType::Distance, 3.10);
+    QDir(dir.path()).mkpath(QStringLiteral("Templates"));
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(TVP_TEMPLATES_DIR "/Urkundenvorlage.docx"), standardTemplatePath(certDocKind())));
+    QTemporaryDir docs;
+    QStringList opened;
+    bool openerAnswer = true;
+    setShellOpener([&](const QUrl& url) {
+        opened << url.toLocalFile();
+        return openerAnswer;
+    });
+    windows.create(TWindowId::CertDocSetupForm, context);
+    QWidget* view = windows.create(TWindowId::DataViewForm, context);
+    auto action = [view](const char* name) { return view->findChild<QAction*>(QString::fromLatin1(name)); };
+
+    open();
+    ASSERT_TRUE(dragAvailable({QStringLiteral("Weitsprung|Leistungen")}, -1));
+    typeName(QStringLiteral("U10"));
+    QTest::mouseClick(form->Button4, Qt::LeftButton);
+    settle();
+    const int compilation = form->currentCertId();
+    ASSERT_NE(compilation, 0);
+    QTest::mouseClick(form->Button2, Qt::LeftButton);
+    settle();
+    ASSERT_TRUE(view->isVisible());
+    ASSERT_TRUE(action("Urkundenvorlageeinrichten1")->isEnabled());
+
+    const QString document = docs.filePath(QStringLiteral("U10.docx"));
+    script->expectWindow(QStringLiteral("Urkunde für Wertung \"U10\" einrichten"), [&](QWidget& w) {
+        script->expectFile(QStringLiteral("Dokument speichern unter"), document);
+        QTest::mouseClick(w.findChild<QPushButton*>(QStringLiteral("Button2")), Qt::LeftButton);
+        return 0;
+    });
+    action("Urkundenvorlageeinrichten1")->trigger();
+    settle();
+    EXPECT_EQ(client->drs()->getUiInfo(QStringLiteral("AggColl_CertDocPath"), compilation).Value, document);
+    EXPECT_EQ(opened, QStringList{document});
+    EXPECT_TRUE(QFile::exists(docs.filePath(QStringLiteral("U10.csv"))));
+
+    openerAnswer = false;
+    action("Urkundendrucken1")->trigger();
+    EXPECT_EQ(messages().value(0),
+              QStringLiteral("Urkunden anzeigen: Urkundenvorlage konnte nicht geöffnet werden. Stellen Sie sicher, "
+                             "dass ein Programm zum Öffnen von .docx-Dateien eingerichtet ist."));
+    setShellOpener({});
 }
 
 namespace {
