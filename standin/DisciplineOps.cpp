@@ -42,6 +42,9 @@ const std::vector<CatalogueEntry>& catalogue()
     return entries;
 }
 
+// "Team: Beste N": makes a team table from members' values.
+constexpr int kTeamBestN = 5;
+
 const CatalogueEntry* findTemplate(int id)
 {
     for (const CatalogueEntry& e : catalogue())
@@ -333,12 +336,13 @@ int aggregatorTemplate(Db& db, int id)
     return q.next() ? q.intAt(0) : 0;
 }
 
-// Whether a source's table is a team table (a team discipline, or a node fed by one).
+// Whether a source's table is a team table: a team discipline, a node fed by one, or a node of the
+// team rule itself.
 bool givesTeamTable(Db& db, int source)
 {
     Statement q = db.query("SELECT result_table_team FROM disciplines WHERE id = ? "
-                           "UNION ALL SELECT result_table_team FROM aggregators WHERE id = ?",
-                           source, source);
+                           "UNION ALL SELECT result_table_team OR template_id = ? FROM aggregators WHERE id = ?",
+                           source, kTeamBestN, source);
     return q.next() && q.intAt(0) != 0;
 }
 
@@ -346,7 +350,7 @@ bool givesTeamTable(Db& db, int source)
 // has no members to pick from.
 void checkSourceFits(Db& db, const CatalogueEntry& entry, int source)
 {
-    if (entry.id == 5 && givesTeamTable(db, source))
+    if (entry.id == kTeamBestN && givesTeamTable(db, source))
         throw ServerError(errors::SourceDoesNotFit, {QString::fromUtf8(entry.name), num(source)});
 }
 

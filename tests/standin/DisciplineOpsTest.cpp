@@ -320,3 +320,34 @@ TEST_F(StandinScoringNodes, EveryRefusalHasAGermanTextWithItsParameters)
     EXPECT_EQ(textOf(603).count(QStringLiteral("%s")), 3);
     EXPECT_FALSE(textOf(606).isEmpty());
 }
+
+TEST_F(StandinScoringNodes, ATeamTableIsNoSourceOfTheTeamRuleWhereverItComesFrom)
+{
+    const int sprint = createDisc(settings(QStringLiteral("Sprint")));
+    const int staffel = createDisc(settings(QStringLiteral("Staffel"), 1, true));
+    const int best =
+        c->cms()->assignResultAggregator(node(1, {staffel}, {QStringLiteral("1")})).CreatedResultAggregator->ID;
+    const int team =
+        c->cms()->assignResultAggregator(node(5, {sprint}, {QStringLiteral("2")})).CreatedResultAggregator->ID;
+
+    // A team discipline, and a node fed by one, already give team tables.
+    for (int source : {staffel, best, team}) {
+        try {
+            c->cms()->assignResultAggregator(node(5, {source}, {QStringLiteral("2")}));
+            ADD_FAILURE() << "taken: " << source;
+        } catch (const ETvExceptionDetail& e) {
+            EXPECT_EQ(e.ExceptionID, 143);
+            EXPECT_EQ(e.ExceptionParameters.value(0), QStringLiteral("Team: Beste N"));
+            EXPECT_EQ(e.message(), QStringLiteral("Der Ergebnis-Aggregator \"Team: Beste N\" unterstützt das "
+                                                  "Eingabeformat der Quelle %1 nicht.")
+                                       .arg(source));
+        }
+    }
+    EXPECT_EQ(errorIdOf([&] { c->cms()->connectProviderToResultAggregator(team, staffel); }), 143);
+    EXPECT_EQ(errorIdOf([&] { c->cms()->modifyAssignedResultAggregator(team, node(5, {sprint, best}, {"2"})); }), 143);
+    // Other rules take them.
+    c->cms()->connectProviderToResultAggregator(best, team);
+    EXPECT_EQ(
+        c->drs()->getResultAggregatorTree(staffel, 0)[0].OutputConnections[0].AggregatorInfo->ConnectedAggregators,
+        (std::vector<int>{staffel, team}));
+}
