@@ -370,24 +370,6 @@ public:
         return {nullptr, 0};
     }
 
-    // Distinct competitions of an item's entries.
-    int participations(CupItemType kind, const Item& item)
-    {
-        std::set<int> comps;
-        for (int entry : item.entries) {
-            switch (kind) {
-            case CupItemType::Athlete:
-                if (const auto it = athletes().find(entry); it != athletes().end())
-                    comps.insert(it->second.second);
-                break;
-            case CupItemType::Team: comps.insert(team(entry).second); break;
-            default: comps.insert(ageClass(entry).second); break;
-            }
-        }
-        comps.erase(0);
-        return int(comps.size());
-    }
-
 private:
     Db& db_;
     int cupId_;
@@ -677,6 +659,8 @@ proto::getCupsResponse getCups(Call& c, const op::getCups& a)
     Db& db = c.database();
     proto::getCupsResponse r;
     // 0 asks for every cup.
+    if (a.CompetitionID != 0)
+        requireCompetition(db, a.CompetitionID);
     const std::vector<int> cups = a.CompetitionID == 0 ? ids(db, "SELECT id FROM cups WHERE id > ? ORDER BY id", 0)
                                                        : cupsOfCompetition(db, a.CompetitionID);
     for (int cup : cups)

@@ -430,6 +430,7 @@ TEST_F(StandinCups, AnUnknownCupOrAnEmptyNameIsRefusedEverywhere)
     blank.Name = QStringLiteral(" ");
     EXPECT_EQ(errorIdOf([&] { c->css()->createCup(blank); }), 1403);
     EXPECT_TRUE(c->crs()->getCups(0).empty());
+    EXPECT_EQ(errorIdOf([&] { c->crs()->getCups(unknown); }), 3);
 
     // Every refusal reads in German from the message table.
     QStringList texts;
@@ -516,9 +517,9 @@ TEST_F(StandinCups, FinishersCarryTheirFinisherTeamsAndCreatesInTheCupArePlaced)
     const int u10b = ageClass(b);
     const int foxesB = team(u10b, QStringLiteral("Füchse"));
     const int owlsB = team(u10b, QStringLiteral("Eulen"));
-    addAthlete(a, QStringLiteral("Anna"), QStringLiteral("Muster"), 0, foxesA);
-    addAthlete(b, QStringLiteral("Anna"), QStringLiteral("Muster"), 0, foxesB);
-    addAthlete(b, QStringLiteral("Ben"), QStringLiteral("Berg"), 0, owlsB);
+    const int annaA = addAthlete(a, QStringLiteral("Anna"), QStringLiteral("Muster"), 0, foxesA);
+    const int annaB = addAthlete(b, QStringLiteral("Anna"), QStringLiteral("Muster"), 0, foxesB);
+    const int ben = addAthlete(b, QStringLiteral("Ben"), QStringLiteral("Berg"), 0, owlsB);
 
     const getCupAgeClassesResponse ages = c->crs()->getCupAgeClasses(cup);
     ASSERT_EQ(ages.PendingCupAgeClasses.size(), 1u);
@@ -537,6 +538,25 @@ TEST_F(StandinCups, FinishersCarryTheirFinisherTeamsAndCreatesInTheCupArePlaced)
     EXPECT_EQ(athletes.Finisher[0].Teams[0].TeamID, teams.Teams[0].TeamID);
     // Ben's team is in one competition only: no finisher team.
     EXPECT_TRUE(athletes.Finisher[1].Teams.empty());
+
+    // Team values of a cup scoring count for the cup team; a team in one competition is none.
+    const int discA = seed.discipline(a, QStringLiteral("Sprint"));
+    const int discB = seed.discipline(b, QStringLiteral("Sprint"));
+    using enum ResultValueType;
+    seed.measured(discA, annaA, 1, Distance, 3);
+    seed.measured(discB, annaB, 1, Distance, 4);
+    seed.measured(discB, ben, 1, Distance, 9);
+    ResultAggregatorInstanceInfoType bestTeam;
+    bestTeam.TemplateID = 5;
+    bestTeam.ConnectedAggregators = {discA};
+    bestTeam.Parameters = {QStringLiteral("1")};
+    const int node = c->cms()->assignResultAggregator(bestTeam).CreatedResultAggregator->ID;
+    c->css()->promoteToCupAggregator(node, cup, false);
+    c->cms()->connectProviderToResultAggregator(node, discB);
+    const getResultTableResponse1 table = c->drs()->getResultTable(node);
+    ASSERT_EQ(table.Results.size(), 1u);
+    EXPECT_EQ(table.Results[0].TeamId, std::vector<int>{teams.Teams[0].TeamID});
+    EXPECT_EQ(table.Results[0].DistanceInMeter, 7);
 
     c->css()->markAllCompleted(CupItemType::AgeClass, cup);
     c->css()->markAllCompleted(CupItemType::Team, cup);
