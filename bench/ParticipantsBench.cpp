@@ -3,7 +3,7 @@
 #include "core/barcode/BarcodeDispatcher.h"
 #include "core/util/AppPaths.h"
 #include "participants/CsvImport.h"
-#include "participants/CsvReader.h"
+#include "core/lists/CsvReader.h"
 #include "participants/ScanAssembler.h"
 
 #include <QRandomGenerator>

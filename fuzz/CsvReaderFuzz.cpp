@@ -2,7 +2,7 @@
 // or the reader's error, never a crash or a hang, and every index in the request points inside it.
 
 #include "participants/CsvImport.h"
-#include "participants/CsvReader.h"
+#include "core/lists/CsvReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 // year of birth, gender ("M" or "W", any case) and club; further columns are ignored. The first
 // row is the header.
 
-#include "participants/CsvReader.h"
+#include "core/lists/CsvReader.h"
 #include "participants/ImportRequest.h"
 
 namespace tvp {

@@ -3,7 +3,7 @@
 // so a second import of the same file sees the first one's age classes, clubs and teams.
 
 #include "participants/CsvImport.h"
-#include "participants/CsvReader.h"
+#include "core/lists/CsvReader.h"
 #include "participants/ImportRequest.h"
 #include "tests/support/TestUtil.h"
 

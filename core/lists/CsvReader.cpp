@@ -1,4 +1,4 @@
-#include "participants/CsvReader.h"
+#include "core/lists/CsvReader.h"
 
 #include "core/util/CodePages.h"
 
