@@ -23,7 +23,6 @@ namespace {
 
 const QString kCaption = QStringLiteral("Disziplinvorlage speichern");
 const QString kExportCaption = QStringLiteral("Disziplinvorlage exportieren");
-const QString kWaitText = QStringLiteral("Exportiere Disziplin");
 const QString kFilter = QStringLiteral("Disziplinvorlagen (*.qdt)");
 constexpr int kIdRole = Qt::UserRole;
 constexpr int kDefaultRefsRole = Qt::UserRole + 1;
@@ -38,45 +37,20 @@ QLabel* addLabel(QVBoxLayout* layout, const QString& text)
 } // namespace
 
 TSaveDiscTemplateForm::TSaveDiscTemplateForm(TWindowContext& context)
-    : TTVPForm(context),
-      road_(context, discTemplateExportRequests(), this,
-            [this](std::unique_ptr<TTemplateExportResponse> r, const TRequestOutcome& o) {
-                guarded([&] { RequestFinished(std::move(r), o); });
-            })
+    : TSaveTemplateForm(context, discTemplateExportRequests(), kCaption, QStringLiteral("Exportiere Disziplin"))
 {
-    setWindowTitle(kCaption);
     auto* outer = new QVBoxLayout(this);
 
-    auto* form = new QFormLayout;
-    auto* fileRow = new QHBoxLayout;
-    FileNameEdit = new QLineEdit(this);
-    FileNameEdit->setObjectName(QStringLiteral("FileNameEdit"));
-    FileNameEdit->setReadOnly(true);
-    ChangeButton = new QPushButton(QStringLiteral("Ändern"), this);
-    ChangeButton->setObjectName(QStringLiteral("ChangeButton"));
-    fileRow->addWidget(FileNameEdit, 1);
-    fileRow->addWidget(ChangeButton);
-    form->addRow(QStringLiteral("Dateiname"), fileRow);
+    QFormLayout* form = makeFileRow();
     NameEdit = new QLineEdit(this);
     NameEdit->setObjectName(QStringLiteral("NameEdit"));
     form->addRow(QStringLiteral("Name:"), NameEdit);
     outer->addLayout(form);
+    lockedWhileSaving_ = {NameEdit};
 
-    ParamGroupBox =
-        new QGroupBox(QStringLiteral("Die folgenden globalen Parameter werden in dieser Disziplin verwendet"), this);
-    ParamGroupBox->setObjectName(QStringLiteral("ParamGroupBox"));
-    auto* params = new QVBoxLayout(ParamGroupBox);
-    addLabel(params, QStringLiteral("Wählen Sie die Parameter aus, die als Parameter in der Vorlage erhalten bleiben "
-                                    "sollen."));
-    addLabel(params, QStringLiteral(" (Alle anderen werden zu ihrem aktuellen Wert aufgelöst)"));
-    ParamListView = makeExportParameterList(ParamGroupBox);
-    ParamListView->setObjectName(QStringLiteral("ParamListView"));
-    params->addWidget(ParamListView);
-    outer->addWidget(ParamGroupBox, 1);
+    makeParamGroup(outer, QStringLiteral("Die folgenden globalen Parameter werden in dieser Disziplin verwendet"));
 
-    InterfaceGroupBox = new QGroupBox(QStringLiteral("Schnittstellen"), this);
-    InterfaceGroupBox->setObjectName(QStringLiteral("InterfaceGroupBox"));
-    auto* interfaces = new QVBoxLayout(InterfaceGroupBox);
+    QVBoxLayout* interfaces = makeInterfaceGroup(outer);
     addLabel(interfaces, QStringLiteral("Wählen Sie die externen Schnittstellen der Auswertungsknoten"));
     addLabel(interfaces, QStringLiteral("(Es werden nur benannte Knoten angezeigt)"));
     InterfaceTreeView = new QTreeWidget(InterfaceGroupBox);
@@ -84,7 +58,6 @@ TSaveDiscTemplateForm::TSaveDiscTemplateForm(TWindowContext& context)
     InterfaceTreeView->setHeaderHidden(true);
     InterfaceTreeView->setEditTriggers(QAbstractItemView::EditKeyPressed);
     interfaces->addWidget(InterfaceTreeView);
-    outer->addWidget(InterfaceGroupBox, 1);
 
     for (const QString& line :
          {QStringLiteral("Dies speichert die aktuelle Disziplin und alle zugehörigen (gelb gefärbten) "
@@ -94,15 +67,7 @@ TSaveDiscTemplateForm::TSaveDiscTemplateForm(TWindowContext& context)
                          "werden.")})
         outer->addWidget(new QLabel(line, this));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    SaveButton = new QPushButton(QStringLiteral("Speichern"), this);
-    SaveButton->setObjectName(QStringLiteral("SaveButton"));
-    CancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    buttons->addWidget(SaveButton);
-    buttons->addWidget(CancelButton);
-    outer->addLayout(buttons);
+    makeButtons(outer);
 
     InterfacePopupMenu = new QMenu(this);
     InterfacePopupMenu->setObjectName(QStringLiteral("InterfacePopupMenu"));
@@ -116,9 +81,6 @@ TSaveDiscTemplateForm::TSaveDiscTemplateForm(TWindowContext& context)
     BestehendeSchnittstellen1->setObjectName(QStringLiteral("BestehendeSchnittstellen1"));
     attachContextMenu(InterfaceTreeView, InterfacePopupMenu, [this](QTreeWidget*) { InterfacePopupOpening(); });
 
-    connect(ChangeButton, &QPushButton::clicked, this, [this] { guarded([this] { ChangeButtonClick(); }); });
-    connect(SaveButton, &QPushButton::clicked, this, [this] { guarded([this] { SaveButtonClick(); }); });
-    connect(CancelButton, &QPushButton::clicked, this, [this] { guarded([this] { CancelButtonClick(); }); });
     connect(Schnittstelleumbenennen1, &QAction::triggered, this,
             [this] { guarded([this] { Schnittstelleumbenennen1Click(); }); });
     connect(Schnittstelleentfernen1, &QAction::triggered, this,
@@ -151,17 +113,7 @@ bool TSaveDiscTemplateForm::runSaveDialog()
     const TDisciplineInfo* disc = FCurAggTree ? FCurAggTree->CurDiscInfo() : nullptr;
     if (disc && !disc->name.isEmpty())
         start += QLatin1Char('/') + fileNameSaveChars(disc->name) + QStringLiteral(".qdt");
-    const QString file =
-        context().dialogs().getSaveFileNameWithSuffix(this, kCaption, start, kFilter, QStringLiteral("qdt"));
-    if (file.isEmpty())
-        return false;
-    FileNameEdit->setText(file);
-    return true;
-}
-
-QString TSaveDiscTemplateForm::resolveParam(const QString& name) const
-{
-    return resolveParameter(name, exportParameterRowsOf(*ParamListView));
+    return chooseFile(start, kFilter, QStringLiteral("qdt"));
 }
 
 void TSaveDiscTemplateForm::fillInterfaceTree()
@@ -266,13 +218,6 @@ void TSaveDiscTemplateForm::addExistingInterface(const QString& label)
     node->setExpanded(true);
 }
 
-void TSaveDiscTemplateForm::ChangeButtonClick()
-{
-    const QString before = FileNameEdit->text();
-    if (!runSaveDialog())
-        FileNameEdit->setText(before);
-}
-
 void TSaveDiscTemplateForm::SaveButtonClick()
 {
     if (!FCurAggTree || FileNameEdit->text().isEmpty())
@@ -285,38 +230,7 @@ void TSaveDiscTemplateForm::SaveButtonClick()
         context().messages().AddException(0, {}, e.message(), kExportCaption, this);
         return;
     }
-    context().waitTexts().showWait(kWaitText, this);
-    setControlsEnabled(false);
-    road_.AddRequest(std::move(request), TTransactionMode::tm_readwrite);
-}
-
-void TSaveDiscTemplateForm::RequestFinished(std::unique_ptr<TTemplateExportResponse>, const TRequestOutcome& outcome)
-{
-    setControlsEnabled(true);
-    context().waitTexts().closeWait(kWaitText);
-    if (!outcome.ok()) {
-        road_.report(outcome);
-        return;
-    }
-    hide();
-}
-
-void TSaveDiscTemplateForm::CancelButtonClick()
-{
-    hide();
-}
-
-void TSaveDiscTemplateForm::setControlsEnabled(bool enabled)
-{
-    for (QWidget* w : std::initializer_list<QWidget*>{SaveButton, ChangeButton, CancelButton, ParamGroupBox,
-                                                      InterfaceGroupBox, NameEdit})
-        w->setEnabled(enabled);
-}
-
-void TSaveDiscTemplateForm::hideEvent(QHideEvent* event)
-{
-    TTVPForm::hideEvent(event);
-    FileNameEdit->clear();
+    sendExport(std::move(request));
 }
 
 } // namespace tvp

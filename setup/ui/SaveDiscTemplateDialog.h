@@ -3,8 +3,7 @@
 // The user names the template, ticks the parameters that stay parameters and names the interfaces
 // through which the named nodes feed overall scorings outside the template.
 
-#include "core/ui/TVPForm.h"
-#include "setup/TemplateFiles.h"
+#include "setup/ui/SaveTemplateForm.h"
 
 class QAction;
 class QGroupBox;
@@ -18,7 +17,7 @@ namespace tvp {
 
 class TAggregatorTree;
 
-class TSaveDiscTemplateForm : public TTVPForm {
+class TSaveDiscTemplateForm : public TSaveTemplateForm {
     Q_OBJECT
 public:
     explicit TSaveDiscTemplateForm(TWindowContext& context);
@@ -26,12 +25,8 @@ public:
 
     // Modal; the caller keeps the tree, which must outlive the call.
     void ShowTemplateSaveDialog(TAggregatorTree& tree);
-    QString resolveParam(const QString& name) const;
-    std::size_t pendingRequests() const { return road_.pending(); }
 
-    void ChangeButtonClick(); // "Ändern"
-    void SaveButtonClick();   // "Speichern"
-    void CancelButtonClick(); // "Abbrechen"
+    void SaveButtonClick() override; // "Speichern"
     void InterfacePopupOpening();
     void Schnittstelleumbenennen1Click();
     void Schnittstelleentfernen1Click();
@@ -41,15 +36,8 @@ public:
     // The interfaces as listed: per named node its id and its interface rows.
     std::vector<TDiscInterfaceNode> interfaces() const;
 
-    QLineEdit* FileNameEdit;
-    QPushButton* ChangeButton;
     QLineEdit* NameEdit;
-    QGroupBox* ParamGroupBox;
-    QTreeWidget* ParamListView;
-    QGroupBox* InterfaceGroupBox;
     QTreeWidget* InterfaceTreeView;
-    QPushButton* SaveButton;
-    QPushButton* CancelButton;
     QMenu* InterfacePopupMenu;
     QAction* Schnittstelleumbenennen1;
     QAction* Schnittstelleentfernen1;
@@ -57,16 +45,11 @@ public:
     QMenu* BestehendeSchnittstellen1;
 
 protected:
-    void reloadData() override {}
-    void hideEvent(QHideEvent* event) override;
+    bool runSaveDialog() override;
 
 private:
-    bool runSaveDialog();
     void fillInterfaceTree();
-    void setControlsEnabled(bool enabled);
-    void RequestFinished(std::unique_ptr<TTemplateExportResponse> response, const TRequestOutcome& outcome);
 
-    TRequestRoad<TTemplateExportRequest, TTemplateExportResponse> road_;
     TAggregatorTree* FCurAggTree = nullptr;
 };
 

@@ -24,51 +24,19 @@ namespace {
 const QString kCaption = QStringLiteral("Gesamtwertungsvorlage speichern");
 // The parameter table names the discipline export in its message, for both kinds.
 const QString kParameterCaption = QStringLiteral("Disziplinvorlage exportieren");
-const QString kWaitText = QStringLiteral("Exportiere Gesamtwertung");
 const QString kFilter = QStringLiteral("Gesamtwertungsvorlagen (*.qrt)");
 
 } // namespace
 
 TSaveResultsTemplateForm::TSaveResultsTemplateForm(TWindowContext& context)
-    : TTVPForm(context),
-      road_(context, resultsTemplateExportRequests(), this,
-            [this](std::unique_ptr<TTemplateExportResponse> r, const TRequestOutcome& o) {
-                guarded([&] { RequestFinished(std::move(r), o); });
-            })
+    : TSaveTemplateForm(context, resultsTemplateExportRequests(), kCaption, QStringLiteral("Exportiere Gesamtwertung"))
 {
-    setWindowTitle(kCaption);
     auto* outer = new QVBoxLayout(this);
+    outer->addLayout(makeFileRow());
+    makeParamGroup(outer, QStringLiteral("Die folgenden globalen Parameter werden in den gewählten "
+                                         "Gesamtauswertungsknoten verwendet"));
 
-    auto* form = new QFormLayout;
-    auto* fileRow = new QHBoxLayout;
-    FileNameEdit = new QLineEdit(this);
-    FileNameEdit->setObjectName(QStringLiteral("FileNameEdit"));
-    FileNameEdit->setReadOnly(true);
-    ChangeButton = new QPushButton(QStringLiteral("Ändern"), this);
-    ChangeButton->setObjectName(QStringLiteral("ChangeButton"));
-    fileRow->addWidget(FileNameEdit, 1);
-    fileRow->addWidget(ChangeButton);
-    form->addRow(QStringLiteral("Dateiname"), fileRow);
-    outer->addLayout(form);
-
-    ParamGroupBox = new QGroupBox(
-        QStringLiteral("Die folgenden globalen Parameter werden in den gewählten Gesamtauswertungsknoten verwendet"),
-        this);
-    ParamGroupBox->setObjectName(QStringLiteral("ParamGroupBox"));
-    auto* params = new QVBoxLayout(ParamGroupBox);
-    params->addWidget(new QLabel(QStringLiteral("Wählen Sie die Parameter aus, die als Parameter in der Vorlage "
-                                                "erhalten bleiben sollen."),
-                                 ParamGroupBox));
-    params->addWidget(
-        new QLabel(QStringLiteral(" (Alle anderen werden zu ihrem aktuellen Wert aufgelöst)"), ParamGroupBox));
-    ParamListView = makeExportParameterList(ParamGroupBox);
-    ParamListView->setObjectName(QStringLiteral("ParamListView"));
-    params->addWidget(ParamListView);
-    outer->addWidget(ParamGroupBox, 1);
-
-    InterfaceGroupBox = new QGroupBox(QStringLiteral("Schnittstellen"), this);
-    InterfaceGroupBox->setObjectName(QStringLiteral("InterfaceGroupBox"));
-    auto* interfaces = new QVBoxLayout(InterfaceGroupBox);
+    QVBoxLayout* interfaces = makeInterfaceGroup(outer);
     interfaces->addWidget(new QLabel(
         QStringLiteral("Sie können den Schnittstellen zu den Disziplinen hier einen sprechenden Namen geben"),
         InterfaceGroupBox));
@@ -82,23 +50,10 @@ TSaveResultsTemplateForm::TSaveResultsTemplateForm(TWindowContext& context)
     InterfaceListView->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed |
                                        QAbstractItemView::DoubleClicked);
     interfaces->addWidget(InterfaceListView);
-    outer->addWidget(InterfaceGroupBox, 1);
 
     outer->addWidget(new QLabel(
         QStringLiteral("Dies speichert die gewählten Auswertungsknoten als Gesamtwertungsvorlage ab."), this));
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    SaveButton = new QPushButton(QStringLiteral("Speichern"), this);
-    SaveButton->setObjectName(QStringLiteral("SaveButton"));
-    CancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    buttons->addWidget(SaveButton);
-    buttons->addWidget(CancelButton);
-    outer->addLayout(buttons);
-
-    connect(ChangeButton, &QPushButton::clicked, this, [this] { guarded([this] { ChangeButtonClick(); }); });
-    connect(SaveButton, &QPushButton::clicked, this, [this] { guarded([this] { SaveButtonClick(); }); });
-    connect(CancelButton, &QPushButton::clicked, this, [this] { guarded([this] { CancelButtonClick(); }); });
+    makeButtons(outer);
 }
 
 TSaveResultsTemplateForm::~TSaveResultsTemplateForm() = default;
@@ -142,24 +97,7 @@ void TSaveResultsTemplateForm::ShowTemplateSaveDialog(const std::vector<int>& to
 
 bool TSaveResultsTemplateForm::runSaveDialog()
 {
-    const QString file = context().dialogs().getSaveFileNameWithSuffix(this, kCaption, getTemplatePath(), kFilter,
-                                                                       QStringLiteral("qrt"));
-    if (file.isEmpty())
-        return false;
-    FileNameEdit->setText(file);
-    return true;
-}
-
-QString TSaveResultsTemplateForm::resolveParam(const QString& name) const
-{
-    return resolveParameter(name, exportParameterRowsOf(*ParamListView));
-}
-
-void TSaveResultsTemplateForm::ChangeButtonClick()
-{
-    const QString before = FileNameEdit->text();
-    if (!runSaveDialog())
-        FileNameEdit->setText(before);
+    return chooseFile(getTemplatePath(), kFilter, QStringLiteral("qrt"));
 }
 
 void TSaveResultsTemplateForm::SaveButtonClick()
@@ -182,38 +120,7 @@ void TSaveResultsTemplateForm::SaveButtonClick()
         context().messages().AddException(0, {}, e.message(), road_.requestName(0), this);
         return;
     }
-    context().waitTexts().showWait(kWaitText, this);
-    setControlsEnabled(false);
-    road_.AddRequest(std::move(request), TTransactionMode::tm_readwrite);
-}
-
-void TSaveResultsTemplateForm::RequestFinished(std::unique_ptr<TTemplateExportResponse>, const TRequestOutcome& outcome)
-{
-    setControlsEnabled(true);
-    context().waitTexts().closeWait(kWaitText);
-    if (!outcome.ok()) {
-        road_.report(outcome);
-        return;
-    }
-    hide();
-}
-
-void TSaveResultsTemplateForm::CancelButtonClick()
-{
-    hide();
-}
-
-void TSaveResultsTemplateForm::setControlsEnabled(bool enabled)
-{
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{SaveButton, ChangeButton, CancelButton, ParamGroupBox, InterfaceGroupBox})
-        w->setEnabled(enabled);
-}
-
-void TSaveResultsTemplateForm::hideEvent(QHideEvent* event)
-{
-    TTVPForm::hideEvent(event);
-    FileNameEdit->clear();
+    sendExport(std::move(request));
 }
 
 } // namespace tvp

@@ -9,9 +9,11 @@
 #include "setup/GlobalParameterRequests.h"
 
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLocale>
 #include <QMenu>
+#include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
@@ -246,6 +248,20 @@ int TParameterUIMapping::selectedRow() const
         return -1;
     const int row = FListView->indexOfTopLevelItem(item);
     return row < int(rows_.parameters().size()) ? row : -1;
+}
+
+QHBoxLayout* makeButtonRow(QWidget* parent, const QString& okText, const QString& okName, QPushButton*& ok,
+                           QPushButton*& cancel)
+{
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    ok = new QPushButton(okText, parent);
+    ok->setObjectName(okName);
+    cancel = new QPushButton(QStringLiteral("Abbrechen"), parent);
+    cancel->setObjectName(QStringLiteral("CancelButton"));
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    return buttons;
 }
 
 void attachContextMenu(QTreeWidget* list, QMenu* popup, std::function<void(QTreeWidget*)> prepare)

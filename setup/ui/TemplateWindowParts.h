@@ -12,7 +12,9 @@
 
 class QAction;
 class QGroupBox;
+class QHBoxLayout;
 class QMenu;
+class QPushButton;
 class QTreeWidget;
 class QWidget;
 
@@ -68,6 +70,10 @@ private:
     int FCupId;
     TParameterMappingRows rows_;
 };
+
+// The right-aligned button pair of every template window: okText (objectName okName), "Abbrechen".
+QHBoxLayout* makeButtonRow(QWidget* parent, const QString& okText, const QString& okName, QPushButton*& ok,
+                           QPushButton*& cancel);
 
 // Opens popup at pos of list's viewport after prepare ran; keyboard menus open at the current row.
 void attachContextMenu(QTreeWidget* list, QMenu* popup, std::function<void(QTreeWidget*)> prepare);
