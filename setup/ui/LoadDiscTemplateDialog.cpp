@@ -40,42 +40,23 @@ const QString kNoAgeClass = QStringLiteral("Keine Zuordnung");
 } // namespace
 
 TLoadDiscTemplateForm::TLoadDiscTemplateForm(TWindowContext& context)
-    : TTVPForm(context),
+    : TLoadTemplateForm(context, kCaption),
       road_(context, discImportRequests(), this,
             [this](std::unique_ptr<TDiscImportResponse> r, const TRequestOutcome& o) {
                 guarded([&] { RequestFinished(std::move(r), o); });
             })
 {
-    setWindowTitle(kCaption);
-    setWindowFlag(Qt::WindowStaysOnTopHint);
     auto* outer = new QVBoxLayout(this);
 
-    auto* form = new QFormLayout;
-    FileNameEdit = new QLineEdit(this);
-    FileNameEdit->setObjectName(QStringLiteral("FileNameEdit"));
-    FileNameEdit->setReadOnly(true);
-    form->addRow(QStringLiteral("Dateiname:"), FileNameEdit);
+    QFormLayout* form = makeFileRow();
     DiscNameEdit = new QLineEdit(this);
     DiscNameEdit->setObjectName(QStringLiteral("DiscNameEdit"));
     form->addRow(QStringLiteral("Diszipliname:"), DiscNameEdit);
     outer->addLayout(form);
 
-    ParamGroupBox =
-        new QGroupBox(QStringLiteral("Die folgenden globalen Parameter werden in der Vorlage verwendet"), this);
-    ParamGroupBox->setObjectName(QStringLiteral("ParamGroupBox"));
-    auto* params = new QVBoxLayout(ParamGroupBox);
-    params->addWidget(new QLabel(QStringLiteral("Wählen Sie, ob die Parameter bestehenden Parametern zugeordnet "
-                                                "werden sollen."),
-                                 ParamGroupBox));
-    params->addWidget(new QLabel(QStringLiteral("Andernfalls werden neue global Parameter erzeugt,"), ParamGroupBox));
-    ParamListView = new QTreeWidget(ParamGroupBox);
-    ParamListView->setObjectName(QStringLiteral("ParamListView"));
-    params->addWidget(ParamListView);
-    outer->addWidget(ParamGroupBox, 1);
+    makeParamGroup(outer);
 
-    ReferenceGroupBox = new QGroupBox(QStringLiteral("Referenzen zu Gesamtwertungen"), this);
-    ReferenceGroupBox->setObjectName(QStringLiteral("ReferenceGroupBox"));
-    auto* refs = new QVBoxLayout(ReferenceGroupBox);
+    QVBoxLayout* refs = makeReferenceGroup(outer, QStringLiteral("Referenzen zu Gesamtwertungen"));
     refs->addWidget(new QLabel(QStringLiteral("Sie können hier die Disziplinvorlage direkt mit bestehenden "
                                               "Gesamtwertungen verbinden "),
                                ReferenceGroupBox));
@@ -86,11 +67,8 @@ TLoadDiscTemplateForm::TLoadDiscTemplateForm(TWindowContext& context)
     ReferenceListView->setHeaderLabels(
         {QStringLiteral("Referenzname in Vorlage"), QStringLiteral("Zuordnung zu bestehendem Knoten")});
     ReferenceListView->setRootIsDecorated(false);
-    ReferenceListView->setAcceptDrops(true);
-    ReferenceListView->viewport()->setAcceptDrops(true);
-    ReferenceListView->viewport()->installEventFilter(this);
+    acceptNodeDrops(ReferenceListView);
     refs->addWidget(ReferenceListView);
-    outer->addWidget(ReferenceGroupBox, 1);
 
     PresetGroupBox = new QGroupBox(QStringLiteral("Vorgaben für Auto-Wettkampflisteneinteilung"), this);
     PresetGroupBox->setObjectName(QStringLiteral("PresetGroupBox"));
@@ -117,20 +95,8 @@ TLoadDiscTemplateForm::TLoadDiscTemplateForm(TWindowContext& context)
     preset->addRow(QStringLiteral("Max. Teiln. pro Lauf/Gruppe:"), MaxPerHeatUpDown);
     outer->addWidget(PresetGroupBox);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    ImportButton = new QPushButton(QStringLiteral("Importieren"), this);
-    ImportButton->setObjectName(QStringLiteral("ImportButton"));
-    CancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    buttons->addWidget(ImportButton);
-    buttons->addWidget(CancelButton);
-    outer->addLayout(buttons);
-
-    ParamPopupMenu = new QMenu(this);
-    ParamPopupMenu->setObjectName(QStringLiteral("ParamPopupMenu"));
-    paramUIMapper =
-        new TParameterUIMapping(context, ParamListView, ReferenceListView, ParamGroupBox, ParamPopupMenu, 0);
+    makeButtons(outer);
+    makeParamMapping(ReferenceListView);
 
     ReferencePopupMenu = new QMenu(this);
     ReferencePopupMenu->setObjectName(QStringLiteral("ReferencePopupMenu"));
@@ -138,8 +104,6 @@ TLoadDiscTemplateForm::TLoadDiscTemplateForm(TWindowContext& context)
     AlleReferenzenentfernen1->setObjectName(QStringLiteral("AlleReferenzenentfernen1"));
     attachContextMenu(ReferenceListView, ReferencePopupMenu, [](QTreeWidget*) {});
 
-    connect(ImportButton, &QPushButton::clicked, this, [this] { guarded([this] { ImportButtonClick(); }); });
-    connect(CancelButton, &QPushButton::clicked, this, [this] { guarded([this] { CancelButtonClick(); }); });
     connect(AgeClassButton, &QPushButton::clicked, this, [this] { guarded([this] { AgeClassButtonClick(); }); });
     connect(AgeClassComboBox, &QComboBox::currentIndexChanged, this, [this] {
         if (!filling_)
@@ -155,22 +119,8 @@ TLoadDiscTemplateForm::~TLoadDiscTemplateForm() = default;
 
 bool TLoadDiscTemplateForm::ShowTemplateLoadDialog(ITemplateDiscWindow& window)
 {
-    hide();
-    callingDiscWindow = &window;
-    FileNameEdit->clear();
-    const QString file = context().dialogs().getOpenFileName(this, kCaption, getTemplatePath(), kFilter);
-    if (file.isEmpty())
+    if (!openTemplate(window, kFilter, kLoadWait, [this] { reloadAgeClass(); }))
         return false;
-    reloadAgeClass();
-    FileNameEdit->setText(file);
-    context().waitTexts().showWait(kLoadWait, this);
-    bool read = false;
-    guarded([&] { read = ImportTemplate(file); });
-    context().waitTexts().closeWait(kLoadWait);
-    if (!read) {
-        FileNameEdit->clear();
-        return false;
-    }
     currentAgeClassId = 0;
     if (AgeClassComboBox->count() == 0) {
         filling_ = true;
@@ -252,38 +202,16 @@ bool TLoadDiscTemplateForm::ReferenceDrop(int row, const TAggDragObject& dragged
 
 bool TLoadDiscTemplateForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != ReferenceListView->viewport())
-        return TTVPForm::eventFilter(watched, event);
-    const auto rowAt = [this](QDropEvent* e) {
-        QTreeWidgetItem* item = ReferenceListView->itemAt(e->position().toPoint());
+    const auto rowAt = [this](const QPoint& pos) {
+        QTreeWidgetItem* item = ReferenceListView->itemAt(pos);
         return item ? ReferenceListView->indexOfTopLevelItem(item) : -1;
     };
-    const auto carriesNode = [](QDropEvent* e) {
-        const TAggDragObject& d = aggDragObject();
-        return e->mimeData()->hasFormat(QString::fromLatin1(kAggregatorMimeType)) && d.Id != 0 &&
-               d.aggType != TAggregatorType::ag_Unknown;
-    };
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDropEvent*>(event);
-        // Entering counts anywhere; the drop needs a row under it.
-        if (carriesNode(drag) && (event->type() == QEvent::DragEnter || rowAt(drag) >= 0))
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
+    if (watched == ReferenceListView->viewport() &&
+        filterNodeDrag(
+            event, true, [&](const QPoint& pos) { return rowAt(pos) >= 0; },
+            [&](const QPoint& pos) { return ReferenceDrop(rowAt(pos), aggDragObject()); }))
         return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        bool taken = false;
-        if (carriesNode(drop))
-            guarded([&] { taken = ReferenceDrop(rowAt(drop), aggDragObject()); });
-        taken ? drop->acceptProposedAction() : drop->ignore();
-        return true;
-    }
-    default: return TTVPForm::eventFilter(watched, event);
-    }
+    return TLoadTemplateForm::eventFilter(watched, event);
 }
 
 void TLoadDiscTemplateForm::AlleReferenzenentfernen1Click()
@@ -348,10 +276,7 @@ void TLoadDiscTemplateForm::ImportButtonClick()
         discImportRequest(*FdisciplinTemplate, paramUIMapper->rows(), newParams, DiscNameEdit->text(),
                           currentAgeClassId, proto::SquadAssignmentType(PresetComboBox->currentIndex()),
                           MaxPerHeatUpDown->value(), context().competition().getCompetitionId(false));
-    ImportButton->setEnabled(false);
-    CancelButton->setEnabled(false);
-    setEnabled(false);
-    context().waitTexts().showWait(kImportWait, this);
+    setImporting(true, kImportWait);
     road_.AddRequest(std::move(request), TTransactionMode::tm_readwrite);
 }
 
@@ -359,20 +284,11 @@ void TLoadDiscTemplateForm::RequestFinished(std::unique_ptr<TDiscImportResponse>
                                             const TRequestOutcome& outcome)
 {
     const bool import = TImportRequestType(outcome.command) == TImportRequestType::rt_import;
-    if (import) {
-        ImportButton->setEnabled(true);
-        CancelButton->setEnabled(true);
-        setEnabled(true);
-        context().waitTexts().closeWait(kImportWait);
-    }
+    if (import)
+        setImporting(false, kImportWait);
     if (!outcome.ok()) {
-        if (!response) {
-            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                              QStringLiteral("Kommunikationsfehler"), this);
-            return;
-        }
-        context().messages().AddException(outcome.errorId, outcome.parameters, discImportErrorText(outcome),
-                                          road_.requestName(outcome.command), this);
+        reportFailure(outcome, response != nullptr, response ? discImportErrorText(outcome) : QString(),
+                      road_.requestName(outcome.command));
         return;
     }
     if (!response)
@@ -381,32 +297,13 @@ void TLoadDiscTemplateForm::RequestFinished(std::unique_ptr<TDiscImportResponse>
         fillAgeClasses(response->ageClasses);
         return;
     }
-    ITemplateDiscWindow* disc = callingDiscWindow;
-    if (auto* discs = context().windows().find<IDisciplineWindows>())
-        discs->reloadDisciplinForms(false);
-    if (disc)
-        disc->ShowAndLoad(response->discId, 0);
-    if (auto* messages = context().windows().get<TExceptionForm>(TWindowId::ExceptionForm))
-        for (const proto::MixedAgeClassesWarningType& w : response->Warnings)
-            messages->handleMixedAgeClassWarnings(&w, this);
-    hide();
-}
-
-void TLoadDiscTemplateForm::CancelButtonClick()
-{
-    hide();
-}
-
-void TLoadDiscTemplateForm::showError(const QString& text)
-{
-    context().messages().AddException(0, {}, text, kCaption, this);
+    importDone(response->Warnings, response->discId);
 }
 
 void TLoadDiscTemplateForm::hideEvent(QHideEvent* event)
 {
-    TTVPForm::hideEvent(event);
+    TLoadTemplateForm::hideEvent(event);
     FdisciplinTemplate.reset();
-    FileNameEdit->clear();
 }
 
 } // namespace tvp

@@ -4,9 +4,7 @@
 // connected to existing overall scorings (found by interface name or dragged from a discipline
 // window), and age class, preset and heat size chosen.
 
-#include "core/services/CompetitionSetupServices.h"
-#include "core/ui/TVPForm.h"
-#include "setup/TemplateFiles.h"
+#include "setup/ui/LoadTemplateForm.h"
 
 #include <memory>
 
@@ -21,9 +19,7 @@ class QTreeWidget;
 
 namespace tvp {
 
-class TParameterUIMapping;
-
-class TLoadDiscTemplateForm : public TTVPForm, public ITemplateAgeClasses {
+class TLoadDiscTemplateForm : public TLoadTemplateForm, public ITemplateAgeClasses {
     Q_OBJECT
 public:
     explicit TLoadDiscTemplateForm(TWindowContext& context);
@@ -32,12 +28,10 @@ public:
     // True when a file was read and the window shown.
     bool ShowTemplateLoadDialog(ITemplateDiscWindow& window);
     void reloadAgeClass() override;
-    bool ImportTemplate(const QString& fileName);
+    bool ImportTemplate(const QString& fileName) override;
     std::size_t pendingRequests() const { return road_.pending(); }
-    TParameterUIMapping& mapping() { return *paramUIMapper; }
 
-    void ImportButtonClick(); // "Importieren"
-    void CancelButtonClick(); // "Abbrechen"
+    void ImportButtonClick() override; // "Importieren"
     void AgeClassComboBoxChange();
     void AgeClassButtonClick(); // "..."
     void AlleReferenzenentfernen1Click();
@@ -45,12 +39,7 @@ public:
     bool ReferenceDrop(int row, const TAggDragObject& dragged);
     void autoMapReferences();
 
-    QLineEdit* FileNameEdit;
     QLineEdit* DiscNameEdit;
-    QGroupBox* ParamGroupBox;
-    QTreeWidget* ParamListView;
-    QMenu* ParamPopupMenu;
-    QGroupBox* ReferenceGroupBox;
     QTreeWidget* ReferenceListView;
     QMenu* ReferencePopupMenu;
     QAction* AlleReferenzenentfernen1;
@@ -59,23 +48,17 @@ public:
     QPushButton* AgeClassButton;
     QComboBox* PresetComboBox;
     QSpinBox* MaxPerHeatUpDown;
-    QPushButton* ImportButton;
-    QPushButton* CancelButton;
 
 protected:
-    void reloadData() override {}
     void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void fillAgeClasses(const std::vector<proto::AgeClassType>& ageClasses);
     void RequestFinished(std::unique_ptr<TDiscImportResponse> response, const TRequestOutcome& outcome);
-    void showError(const QString& text);
 
     TRequestRoad<TDiscImportRequest, TDiscImportResponse> road_;
     std::unique_ptr<TDisciplineTemplate> FdisciplinTemplate;
-    TParameterUIMapping* paramUIMapper;
-    ITemplateDiscWindow* callingDiscWindow = nullptr;
     int currentAgeClassId = 0;
     bool filling_ = false;
 };

@@ -42,40 +42,19 @@ QString connectionText(const QString& label, int id)
 } // namespace
 
 TLoadResultsTemplateForm::TLoadResultsTemplateForm(TWindowContext& context)
-    : TTVPForm(context),
+    : TLoadTemplateForm(context, kCaption),
       road_(context, resImportRequests(), this,
             [this](std::unique_ptr<TResImportResponse> r, const TRequestOutcome& o) {
                 guarded([&] { RequestFinished(std::move(r), o); });
             })
 {
-    setWindowTitle(kCaption);
-    setWindowFlag(Qt::WindowStaysOnTopHint);
     setMinimumSize(567, 500);
     auto* outer = new QVBoxLayout(this);
+    outer->addLayout(makeFileRow());
 
-    auto* form = new QFormLayout;
-    FileNameEdit = new QLineEdit(this);
-    FileNameEdit->setObjectName(QStringLiteral("FileNameEdit"));
-    FileNameEdit->setReadOnly(true);
-    form->addRow(QStringLiteral("Dateiname:"), FileNameEdit);
-    outer->addLayout(form);
+    makeParamGroup(outer);
 
-    ParamGroupBox =
-        new QGroupBox(QStringLiteral("Die folgenden globalen Parameter werden in der Vorlage verwendet"), this);
-    ParamGroupBox->setObjectName(QStringLiteral("ParamGroupBox"));
-    auto* params = new QVBoxLayout(ParamGroupBox);
-    params->addWidget(new QLabel(QStringLiteral("Wählen Sie, ob die Parameter bestehenden Parametern zugeordnet "
-                                                "werden sollen."),
-                                 ParamGroupBox));
-    params->addWidget(new QLabel(QStringLiteral("Andernfalls werden neue global Parameter erzeugt,"), ParamGroupBox));
-    ParamListView = new QTreeWidget(ParamGroupBox);
-    ParamListView->setObjectName(QStringLiteral("ParamListView"));
-    params->addWidget(ParamListView);
-    outer->addWidget(ParamGroupBox, 1);
-
-    ReferenceGroupBox = new QGroupBox(QStringLiteral("Referenzen zu Disziplinen"), this);
-    ReferenceGroupBox->setObjectName(QStringLiteral("ReferenceGroupBox"));
-    auto* refs = new QVBoxLayout(ReferenceGroupBox);
+    QVBoxLayout* refs = makeReferenceGroup(outer, QStringLiteral("Referenzen zu Disziplinen"));
     refs->addWidget(new QLabel(QStringLiteral("Sie können hier die Vorlage direkt mit Disziplinauswertungen verbinden. "
                                               "(Drag & Drop aus Disziplinfenster)"),
                                ReferenceGroupBox));
@@ -85,25 +64,11 @@ TLoadResultsTemplateForm::TLoadResultsTemplateForm(TWindowContext& context)
     InterfaceTreeView->setObjectName(QStringLiteral("InterfaceTreeView"));
     InterfaceTreeView->setHeaderHidden(true);
     InterfaceTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    InterfaceTreeView->setAcceptDrops(true);
-    InterfaceTreeView->viewport()->setAcceptDrops(true);
-    InterfaceTreeView->viewport()->installEventFilter(this);
+    acceptNodeDrops(InterfaceTreeView);
     refs->addWidget(InterfaceTreeView);
-    outer->addWidget(ReferenceGroupBox, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    ImportButton = new QPushButton(QStringLiteral("Importieren"), this);
-    ImportButton->setObjectName(QStringLiteral("ImportButton"));
-    CancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
-    CancelButton->setObjectName(QStringLiteral("CancelButton"));
-    buttons->addWidget(ImportButton);
-    buttons->addWidget(CancelButton);
-    outer->addLayout(buttons);
-
-    ParamPopupMenu = new QMenu(this);
-    ParamPopupMenu->setObjectName(QStringLiteral("ParamPopupMenu"));
-    paramUIMapper = new TParameterUIMapping(context, ParamListView, nullptr, ParamGroupBox, ParamPopupMenu, 0);
+    makeButtons(outer);
+    makeParamMapping(nullptr);
 
     InterfacePopupMenu = new QMenu(this);
     InterfacePopupMenu->setObjectName(QStringLiteral("InterfacePopupMenu"));
@@ -114,8 +79,6 @@ TLoadResultsTemplateForm::TLoadResultsTemplateForm(TWindowContext& context)
         Entfernen1->setEnabled(item && item->isSelected() && item->parent());
     });
 
-    connect(ImportButton, &QPushButton::clicked, this, [this] { guarded([this] { ImportButtonClick(); }); });
-    connect(CancelButton, &QPushButton::clicked, this, [this] { guarded([this] { CancelButtonClick(); }); });
     connect(Entfernen1, &QAction::triggered, this, [this] { guarded([this] { Entfernen1Click(); }); });
 }
 
@@ -123,21 +86,8 @@ TLoadResultsTemplateForm::~TLoadResultsTemplateForm() = default;
 
 bool TLoadResultsTemplateForm::ShowTemplateLoadDialog(ITemplateDiscWindow& window)
 {
-    hide();
-    callingDiscWindow = &window;
-    FileNameEdit->clear();
-    const QString file = context().dialogs().getOpenFileName(this, kCaption, getTemplatePath(), kFilter);
-    if (file.isEmpty())
+    if (!openTemplate(window, kFilter, kLoadWait))
         return false;
-    FileNameEdit->setText(file);
-    context().waitTexts().showWait(kLoadWait, this);
-    bool read = false;
-    guarded([&] { read = ImportTemplate(file); });
-    context().waitTexts().closeWait(kLoadWait);
-    if (!read) {
-        FileNameEdit->clear();
-        return false;
-    }
     show();
     return true;
 }
@@ -206,33 +156,12 @@ bool TLoadResultsTemplateForm::InterfaceDrop(QTreeWidgetItem* target, const TAgg
 
 bool TLoadResultsTemplateForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != InterfaceTreeView->viewport())
-        return TTVPForm::eventFilter(watched, event);
-    const auto carriesNode = [](QDropEvent* e) {
-        return e->mimeData()->hasFormat(QString::fromLatin1(kAggregatorMimeType)) && aggDragObject().Id != 0;
-    };
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDropEvent*>(event);
-        const bool onNode = event->type() == QEvent::DragEnter || InterfaceTreeView->itemAt(drag->position().toPoint());
-        if (carriesNode(drag) && onNode)
-            drag->acceptProposedAction();
-        else
-            drag->ignore();
+    if (watched == InterfaceTreeView->viewport() &&
+        filterNodeDrag(
+            event, false, [this](const QPoint& pos) { return InterfaceTreeView->itemAt(pos) != nullptr; },
+            [this](const QPoint& pos) { return InterfaceDrop(InterfaceTreeView->itemAt(pos), aggDragObject()); }))
         return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        bool taken = false;
-        if (carriesNode(drop))
-            guarded(
-                [&] { taken = InterfaceDrop(InterfaceTreeView->itemAt(drop->position().toPoint()), aggDragObject()); });
-        taken ? drop->acceptProposedAction() : drop->ignore();
-        return true;
-    }
-    default: return TTVPForm::eventFilter(watched, event);
-    }
+    return TLoadTemplateForm::eventFilter(watched, event);
 }
 
 void TLoadResultsTemplateForm::Entfernen1Click()
@@ -262,56 +191,29 @@ void TLoadResultsTemplateForm::ImportButtonClick()
     std::unique_ptr<TResImportRequest> request =
         resImportRequest(*FresultsTemplate, paramUIMapper->rows(), newParams, std::move(connections),
                          QFileInfo(FileNameEdit->text()).fileName(), context().competition().getCompetitionId(false));
-    ImportButton->setEnabled(false);
-    CancelButton->setEnabled(false);
-    setEnabled(false);
-    context().waitTexts().showWait(kImportWait, this);
+    setImporting(true, kImportWait);
     road_.AddRequest(std::move(request), TTransactionMode::tm_readwrite);
 }
 
 void TLoadResultsTemplateForm::RequestFinished(std::unique_ptr<TResImportResponse> response,
                                                const TRequestOutcome& outcome)
 {
-    ImportButton->setEnabled(true);
-    CancelButton->setEnabled(true);
-    setEnabled(true);
-    context().waitTexts().closeWait(kImportWait);
+    setImporting(false, kImportWait);
     if (!outcome.ok()) {
-        if (!response) {
-            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                              QStringLiteral("Kommunikationsfehler"), this);
-            return;
-        }
-        context().messages().AddException(outcome.errorId, outcome.parameters, resImportErrorText(outcome),
-                                          road_.requestName(outcome.command), this);
+        reportFailure(outcome, response != nullptr, response ? resImportErrorText(outcome) : QString(),
+                      road_.requestName(outcome.command));
         return;
     }
     if (!response || TImportRequestType(outcome.command) != TImportRequestType::rt_import)
         return;
-    if (auto* discs = context().windows().find<IDisciplineWindows>())
-        discs->reloadDisciplinForms(false);
-    if (auto* messages = context().windows().get<TExceptionForm>(TWindowId::ExceptionForm))
-        for (const proto::MixedAgeClassesWarningType& w : response->Warnings)
-            messages->handleMixedAgeClassWarnings(&w, this);
-    hide();
-}
-
-void TLoadResultsTemplateForm::CancelButtonClick()
-{
-    hide();
-}
-
-void TLoadResultsTemplateForm::showError(const QString& text)
-{
-    context().messages().AddException(0, {}, text, kCaption, this);
+    importDone(response->Warnings, std::nullopt);
 }
 
 void TLoadResultsTemplateForm::hideEvent(QHideEvent* event)
 {
-    TTVPForm::hideEvent(event);
+    TLoadTemplateForm::hideEvent(event);
     InterfaceTreeView->clear();
     FresultsTemplate.reset();
-    FileNameEdit->clear();
 }
 
 } // namespace tvp

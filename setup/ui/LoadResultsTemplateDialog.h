@@ -3,9 +3,7 @@
 // competition. Each input of the template is connected to disciplines or scoring nodes, found by
 // its interface name in the discipline window or dragged from there.
 
-#include "core/services/CompetitionSetupServices.h"
-#include "core/ui/TVPForm.h"
-#include "setup/TemplateFiles.h"
+#include "setup/ui/LoadTemplateForm.h"
 
 #include <memory>
 
@@ -19,38 +17,26 @@ class QTreeWidgetItem;
 
 namespace tvp {
 
-class TParameterUIMapping;
-
-class TLoadResultsTemplateForm : public TTVPForm {
+class TLoadResultsTemplateForm : public TLoadTemplateForm {
     Q_OBJECT
 public:
     explicit TLoadResultsTemplateForm(TWindowContext& context);
     ~TLoadResultsTemplateForm() override;
 
     bool ShowTemplateLoadDialog(ITemplateDiscWindow& window);
-    bool ImportTemplate(const QString& fileName);
+    bool ImportTemplate(const QString& fileName) override;
     std::size_t pendingRequests() const { return road_.pending(); }
-    TParameterUIMapping& mapping() { return *paramUIMapper; }
 
-    void ImportButtonClick();
-    void CancelButtonClick();
+    void ImportButtonClick() override;
     void Entfernen1Click();
     // A scoring node dropped on an input (or one of its rows); false when refused.
     bool InterfaceDrop(QTreeWidgetItem* target, const TAggDragObject& dragged);
 
-    QLineEdit* FileNameEdit;
-    QGroupBox* ParamGroupBox;
-    QTreeWidget* ParamListView;
-    QMenu* ParamPopupMenu;
-    QGroupBox* ReferenceGroupBox;
     QTreeWidget* InterfaceTreeView;
     QMenu* InterfacePopupMenu;
     QAction* Entfernen1;
-    QPushButton* ImportButton;
-    QPushButton* CancelButton;
 
 protected:
-    void reloadData() override {}
     void hideEvent(QHideEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -58,12 +44,9 @@ private:
     void autoConnect();
     void addConnection(QTreeWidgetItem* input, int id, const QString& label);
     void RequestFinished(std::unique_ptr<TResImportResponse> response, const TRequestOutcome& outcome);
-    void showError(const QString& text);
 
     TRequestRoad<TResImportRequest, TResImportResponse> road_;
     std::unique_ptr<TResultsTemplate> FresultsTemplate;
-    TParameterUIMapping* paramUIMapper;
-    ITemplateDiscWindow* callingDiscWindow = nullptr;
 };
 
 } // namespace tvp
