@@ -13,6 +13,7 @@
 #include "scoring/ui/AggregatorTreeUI.h"
 #include "scoring/ui/ScoringWindows.h"
 #include "tests/support/DisciplineSeed.h"
+#include "tests/support/DisciplineWindowEnv.h"
 #include "tests/support/FakeServer.h"
 #include "tests/support/RealDrag.h"
 #include "tests/support/RecordingMessages.h"
@@ -49,46 +50,21 @@ const QString kModifyForced = QStringLiteral("Disziplin ändern?");
 const QString kRemoveNodes = QStringLiteral("Löschvorgang bestätigen");
 
 // The window pair in a registry of its own, with the scoring area's trees, against a server.
-class WindowFixture : public ::testing::Test {
+class WindowFixture : public ::testing::Test, public DisciplineWindowEnv {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        AppPaths::setProgramDirForTests(dir.path());
-        AppPaths::setCommonAppDataDirForTests(dir.path());
-        auto scripted = std::make_unique<ScriptedDialogs>();
-        script = scripted.get();
-        setDialogs(std::move(scripted));
-        setShellClockForTests([this] { return now; });
-        InitComm();
-        TDisciplinForm::selectDelayMs = 5;
-        registerScoringServices(windows);
-        registerOrganisationWindows(windows);
-    }
+    void SetUp() override { ASSERT_NO_FATAL_FAILURE(setUpEnv()); }
 
     void TearDown() override
     {
         settle();
-        EXPECT_TRUE(script->allAnswered()) << "unanswered: " << script->steps.front().caption.toStdString();
-        windows.destroyAll();
-        setDialogs(nullptr);
-        setShellClockForTests({});
-        AppPaths::setProgramDirForTests({});
-        AppPaths::setCommonAppDataDirForTests({});
-        TDisciplinForm::selectDelayMs = 350;
+        closeWindows();
+        restoreEnv();
     }
 
     void createWindows()
     {
         w0 = static_cast<TDisciplinForm*>(windows.create(TWindowId::DisciplinListForm0, context));
         w1 = static_cast<TDisciplinForm*>(windows.create(TWindowId::DisciplinListForm1, context));
-    }
-
-    void useCompetition(int id)
-    {
-        auto c = std::make_unique<CompetitionType>();
-        c->ID = id;
-        competition.SetCompetitionInternal(std::move(c));
     }
 
     // Every request answered and handed back, also those a hand-back queued.
@@ -112,22 +88,9 @@ protected:
             w->show();
             settle();
         }
-        selectRow(w, discId);
+        selectDisciplineRow(w, discId);
         settle();
         ASSERT_EQ(w->currentDiscipline(), discId);
-    }
-
-    void selectRow(TDisciplinForm* w, int discId)
-    {
-        QAbstractItemModel* model = w->ListView1->model();
-        for (int row = 0; row < model->rowCount(); ++row)
-            if (model->index(row, 4).data().toString() == QString::number(discId)) {
-                w->ListView1->selectionModel()->select(model->index(row, 0),
-                                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-                ASSERT_TRUE(waitUntil([&] { return !w->SelectItemTimer.isActive(); }));
-                return;
-            }
-        FAIL() << "no row for " << discId;
     }
 
     QStringList listNames(TDisciplinForm* w) const
@@ -144,13 +107,6 @@ protected:
         return dynamic_cast<TDrawnAggregatorTree*>(w->aggregatorTree());
     }
 
-    QTemporaryDir dir;
-    ScriptedDialogs* script = nullptr;
-    qint64 now = 1'000'000;
-    TCurrentCompetition competition;
-    TWindowRegistry windows;
-    TWindowContext context{competition, windows};
-    RecordingContext recorder{context};
     TDisciplinForm* w0 = nullptr;
     TDisciplinForm* w1 = nullptr;
 };
@@ -336,7 +292,7 @@ TEST_F(DisciplinWindow, DeletingAsksAboutEachRefusalAndSendsTheFlagsGathered)
     settle();
 
     // "Nein" at the first refusal keeps the discipline.
-    selectRow(w0, kept);
+    selectDisciplineRow(w0, kept);
     settle();
     w0->PopupMenu1Popup();
     w0->PopupMenu1Closed();
@@ -350,7 +306,7 @@ TEST_F(DisciplinWindow, DeletingAsksAboutEachRefusalAndSendsTheFlagsGathered)
     EXPECT_TRUE(exists(kept));
 
     // Results and heats (36), then the schedule item (168): both asked, both flags sent.
-    selectRow(w0, gone);
+    selectDisciplineRow(w0, gone);
     settle();
     w0->PopupMenu1Popup();
     w0->PopupMenu1Closed();
@@ -860,7 +816,7 @@ TEST_F(DisciplinWindow, ARightClickOpensTheMenuWithoutLoadingAndNeinKeepsTheRow)
     // Unsaved changes, another row, "Nein": the old row and the editor stay.
     w0->NameEdit->setText(QStringLiteral("Erste geändert"));
     script->expectMessage(QString(w0->windowTitle()), TMsgAnswer::No);
-    selectRow(w0, second);
+    selectDisciplineRow(w0, second);
     settle();
     EXPECT_EQ(w0->currentDiscipline(), first);
     EXPECT_EQ(w0->NameEdit->text(), QStringLiteral("Erste geändert"));
@@ -962,7 +918,7 @@ TEST_F(DisciplinWindowFake, KindsAreTakenByKeyAndIdAndAKindNotLoadedIsNeverWritt
     openDiscipline(w0, 10);
     EXPECT_EQ(w0->ResultTypeComboBox->currentText(), QStringLiteral("Höhe"));
     EXPECT_EQ(w0->getDiscInfoById(10)->heightList, QStringLiteral("80;90"));
-    selectRow(w0, 11);
+    selectDisciplineRow(w0, 11);
     settle();
     EXPECT_EQ(w0->ResultTypeComboBox->currentText(), QStringLiteral("Rang"));
 
@@ -991,8 +947,8 @@ TEST_F(DisciplinWindowFake, ATreeAnswerForADisciplineNoLongerShownChangesNothing
     });
     w0->show();
     settle();
-    selectRow(w0, 10);
-    selectRow(w0, 11);
+    selectDisciplineRow(w0, 10);
+    selectDisciplineRow(w0, 11);
     settle();
     EXPECT_EQ(w0->currentDiscipline(), 11);
     ASSERT_TRUE(w0->aggregatorTree());

@@ -16,6 +16,7 @@
 #include "scoring/ui/ScoringWindows.h"
 #include "setup/ui/GlobalParameterDialog.h"
 #include "setup/ui/SetupWindows.h"
+#include "tests/support/DisciplineWindowEnv.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/StandinHarness.h"
@@ -40,30 +41,18 @@ namespace {
 
 const QString kNewCaption = QStringLiteral("Neuen Parameter anlegen");
 
-class ParameterWindow : public ::testing::Test {
+class ParameterWindow : public ::testing::Test, public DisciplineWindowEnv {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        AppPaths::setProgramDirForTests(dir.path());
-        AppPaths::setCommonAppDataDirForTests(dir.path());
-        auto scripted = std::make_unique<ScriptedDialogs>();
-        script = scripted.get();
-        setDialogs(std::move(scripted));
-        setShellClockForTests([this] { return now; });
-        InitComm();
-        TDisciplinForm::selectDelayMs = 5;
-        registerScoringServices(windows);
-        registerOrganisationWindows(windows);
+        ASSERT_NO_FATAL_FAILURE(setUpEnv());
         registerSetupWindows(windows);
 
         standin.start();
         competitionUrlHolderInstance().setServerUrl(standin.serverAddress());
         client = standin.newClient();
         comp = client->create(QStringLiteral("Kinderleichtathletik"));
-        auto c = std::make_unique<CompetitionType>();
-        c->ID = comp;
-        competition.SetCompetitionInternal(std::move(c));
+        useCompetition(comp);
 
         main = std::make_unique<TMainForm>(context);
         windows.place(TWindowId::MainForm, main.get());
@@ -74,14 +63,9 @@ protected:
     void TearDown() override
     {
         settle();
-        EXPECT_TRUE(script->allAnswered()) << "unanswered: " << script->steps.front().caption.toStdString();
-        windows.destroyAll();
+        closeWindows();
         main.reset();
-        setDialogs(nullptr);
-        setShellClockForTests({});
-        AppPaths::setProgramDirForTests({});
-        AppPaths::setCommonAppDataDirForTests({});
-        TDisciplinForm::selectDelayMs = 350;
+        restoreEnv();
         standin.stop();
     }
 
@@ -123,13 +107,7 @@ protected:
     {
         w0->show();
         settle();
-        QAbstractItemModel* model = w0->ListView1->model();
-        for (int row = 0; row < model->rowCount(); ++row)
-            if (model->index(row, 4).data().toString() == QString::number(disc)) {
-                w0->ListView1->selectionModel()->select(model->index(row, 0), QItemSelectionModel::ClearAndSelect |
-                                                                                  QItemSelectionModel::Rows);
-                ASSERT_TRUE(waitUntil([&] { return !w0->SelectItemTimer.isActive(); }));
-            }
+        selectDisciplineRow(w0, disc);
         settle();
         ASSERT_EQ(w0->currentDiscipline(), disc);
     }
@@ -197,16 +175,9 @@ protected:
         settle();
     }
 
-    QTemporaryDir dir;
-    ScriptedDialogs* script = nullptr;
-    qint64 now = 1'000'000;
     StandinHarness standin;
     std::unique_ptr<StandinClient> client;
     int comp = 0, disc = 0;
-    TCurrentCompetition competition;
-    TWindowRegistry windows;
-    TWindowContext context{competition, windows};
-    RecordingContext recorder{context};
     std::unique_ptr<TMainForm> main;
     TDisciplinForm* w0 = nullptr;
     TGlobalParameterForm* form = nullptr;

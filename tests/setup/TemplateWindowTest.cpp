@@ -24,6 +24,7 @@
 #include "setup/ui/TemplateWindowParts.h"
 #include "scoring/AggregatorTreeModel.h"
 #include "tests/setup/TemplateTestData.h"
+#include "tests/support/DisciplineWindowEnv.h"
 #include "tests/support/RealDrag.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -129,21 +130,11 @@ QByteArray expectedExport(int weit, int best)
         .toUtf8();
 }
 
-class TemplateWindows : public ::testing::Test {
+class TemplateWindows : public ::testing::Test, public DisciplineWindowEnv {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        AppPaths::setProgramDirForTests(dir.path());
-        AppPaths::setCommonAppDataDirForTests(dir.path());
-        auto scripted = std::make_unique<ScriptedDialogs>();
-        script = scripted.get();
-        setDialogs(std::move(scripted));
-        setShellClockForTests([this] { return now; });
-        InitComm();
-        TDisciplinForm::selectDelayMs = 5;
-        registerScoringServices(windows);
-        registerOrganisationWindows(windows);
+        ASSERT_NO_FATAL_FAILURE(setUpEnv());
         registerSetupWindows(windows);
 
         standin.start();
@@ -165,21 +156,9 @@ protected:
     void TearDown() override
     {
         settle();
-        EXPECT_TRUE(script->allAnswered()) << "unanswered: " << script->steps.front().caption.toStdString();
-        windows.destroyAll();
-        setDialogs(nullptr);
-        setShellClockForTests({});
-        AppPaths::setProgramDirForTests({});
-        AppPaths::setCommonAppDataDirForTests({});
-        TDisciplinForm::selectDelayMs = 350;
+        closeWindows();
+        restoreEnv();
         standin.stop();
-    }
-
-    void useCompetition(int id)
-    {
-        auto c = std::make_unique<CompetitionType>();
-        c->ID = id;
-        competition.SetCompetitionInternal(std::move(c));
     }
 
     // The program's way to another competition: the windows forget the old one, the parameters reload.
@@ -247,13 +226,7 @@ protected:
     {
         w->show();
         settle();
-        QAbstractItemModel* model = w->ListView1->model();
-        for (int row = 0; row < model->rowCount(); ++row)
-            if (model->index(row, 4).data().toString() == QString::number(discId)) {
-                w->ListView1->selectionModel()->select(model->index(row, 0),
-                                                       QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-                ASSERT_TRUE(waitUntil([&] { return !w->SelectItemTimer.isActive(); }));
-            }
+        selectDisciplineRow(w, discId);
         settle();
         ASSERT_EQ(w->currentDiscipline(), discId);
     }
@@ -305,13 +278,6 @@ protected:
         return path;
     }
 
-    QTemporaryDir dir;
-    ScriptedDialogs* script = nullptr;
-    qint64 now = 1'000'000;
-    TCurrentCompetition competition;
-    TWindowRegistry windows;
-    TWindowContext context{competition, windows};
-    RecordingContext recorder{context};
     StandinHarness standin;
     std::unique_ptr<StandinClient> client;
     int compA = 0;
