@@ -355,4 +355,18 @@ std::vector<TPresentationOrder> makeResultPresentations(const TPresentationAgeCl
     return out;
 }
 
+std::vector<int> storeResultPresentations(proto::UiStorePortType& uis, int competitionId,
+                                          const std::vector<TPresentationOrder>& orders)
+{
+    std::vector<int> ids;
+    for (const TPresentationOrder& order : orders) {
+        const auto stored = uis.storeAggregatorCollection(
+            competitionId, 0, proto::Owned<proto::AggregatorCollectionInfoType>(order.collection));
+        const int id = stored.newAggregatorCollection ? stored.newAggregatorCollection->Id : 0;
+        uis.modifyAggregatorCollectionSortOrder(id, order.sortIds);
+        ids.push_back(id);
+    }
+    return ids;
+}
+
 } // namespace tvp

@@ -8,6 +8,7 @@
 // fills them from the competition-type model and the loaded template files.
 
 #include "core/protocol/ScoringRecords.h"
+#include "core/protocol/TVPWebServices2.h"
 #include "core/protocol/TemplateRecords.h"
 #include "core/results/tvpTypes.h"
 
@@ -191,5 +192,10 @@ struct TPresentationOrder {
 std::vector<TPresentationOrder> makeResultPresentations(const TPresentationAgeClass& ageClass,
                                                         const std::vector<TDisciplineTemplateWrapper*>& discs,
                                                         const std::vector<TResultsTemplateWrapper*>& resEvals);
+
+// Stores the presentations as collections of the competition with their sort orders; the new
+// collections' ids in the same order. A refusal ends the creation, so it is not caught here.
+std::vector<int> storeResultPresentations(proto::UiStorePortType& uis, int competitionId,
+                                          const std::vector<TPresentationOrder>& orders);
 
 } // namespace tvp
