@@ -181,20 +181,4 @@ TEST(ResultPresentationTest, IntermediatesAndBrokenInputs)
     EXPECT_EQ(s.aggIds({"U", 1, {}}), (Ids{1010, 2020, 3500, 102, 101, 500, 201, 600}));
 }
 
-TEST(ResultPresentationTest, NodePrioritiesPerParameterId)
-{
-    TResultsTemplateWrapper w;
-    w.addAggPresentationPrio(0, "A", 3, 0);
-    w.addAggPresentationPrio(0, "A", 0, 7); // keeps 3
-    w.addAggPresentationPrio(5, "A", -1, 0);
-    EXPECT_EQ(w.getAggPrio(0, "A", 9), 3);
-    EXPECT_EQ(w.getAggSortIndex(0, "A", 9), 7);
-    EXPECT_EQ(w.getAggPrio(5, "A", 9), -1);
-    EXPECT_EQ(w.getAggSortIndex(5, "A", 9), 9);
-    EXPECT_EQ(w.getAggPrio(0, "a", 9), 9);
-    w.clearAggPresentationPrio(0);
-    EXPECT_EQ(w.getAggPrio(0, "A", 9), 9);
-    EXPECT_EQ(w.getAggPrio(5, "A", 9), -1);
-}
-
 } // namespace
