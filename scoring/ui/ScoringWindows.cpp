@@ -9,6 +9,7 @@
 #include "scoring/ui/CertDocSetupDialog.h"
 #include "scoring/ui/CertSetupDialog.h"
 #include "scoring/ui/CupCertSetupDialog.h"
+#include "scoring/ui/CupsDialog.h"
 #include "scoring/ui/DataViewDialog.h"
 #include "scoring/ui/TeamScheduleDocSetupDialog.h"
 
@@ -58,6 +59,7 @@ void registerScoringWindows(TWindowRegistry& registry)
     registry.registerWindow<TDataViewForm>(TWindowId::DataViewForm);
     registry.registerWindow<TCertForm>(TWindowId::CertForm);
     registry.registerWindow<TCupCertForm>(TWindowId::CupCertForm);
+    registry.registerWindow<TCupsForm>(TWindowId::CupsForm);
     registry.registerWindow<TCertDocSetupForm>(TWindowId::CertDocSetupForm);
     registry.registerWindow<TBillingDocSetupForm>(TWindowId::BillingDocSetupForm);
     registry.registerWindow<TTeamScheduleDocSetupForm>(TWindowId::TeamScheduleDocSetupForm);

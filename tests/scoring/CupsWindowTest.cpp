@@ -1,0 +1,301 @@
+// The cups window offscreen against the stand-in: a cup typed in and added, competitions dragged
+// onto it from the server's list, and a competition taken out while a cup scoring draws on it.
+
+#include "core/connection/CommunicationThread.h"
+#include "core/connection/CompetitionUrlHolder.h"
+#include "core/connection/CurrentCompetition.h"
+#include "core/ui/WindowContext.h"
+#include "core/ui/WindowRegistry.h"
+#include "core/util/AppPaths.h"
+#include "core/util/ShellClock.h"
+#include "scoring/ui/CupsDialog.h"
+#include "scoring/ui/ScoringWindows.h"
+#include "tests/support/RealDrag.h"
+#include "tests/support/RecordingMessages.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "tests/support/StandinHarness.h"
+#include "tests/support/StandinSeed.h"
+#include "tests/support/TestUtil.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tvp;
+using namespace tvp::proto;
+using namespace tvp::test;
+
+namespace {
+
+class CupsWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        AppPaths::setProgramDirForTests(dir.path());
+        AppPaths::setCommonAppDataDirForTests(dir.path());
+        auto scripted = std::make_unique<ScriptedDialogs>();
+        script = scripted.get();
+        setDialogs(std::move(scripted));
+        setShellClockForTests([this] { return now; });
+        InitComm();
+        registerScoringServices(windows);
+        registerScoringWindows(windows);
+
+        standin.start();
+        competitionUrlHolderInstance().setServerUrl(standin.serverAddress());
+        client = standin.newClient();
+        StandinSeed seed(standin.dataFile());
+        a = seed.competition(QStringLiteral("Frühjahrssportfest"));
+        b = seed.competition(QStringLiteral("Herbstsportfest"));
+        c = seed.competition(QStringLiteral("Hallensportfest"));
+        auto current = std::make_unique<CompetitionType>();
+        current->ID = a;
+        competition.SetCompetitionInternal(std::move(current));
+
+        form = static_cast<TCupsForm*>(windows.create(TWindowId::CupsForm, context));
+        form->show();
+        settle();
+    }
+
+    void TearDown() override
+    {
+        settle();
+        EXPECT_TRUE(script->allAnswered()) << "unanswered: " << script->steps.front().caption.toStdString();
+        EXPECT_TRUE(recorder.confirmation.allAnswered());
+        windows.destroyAll();
+        setDialogs(nullptr);
+        setShellClockForTests({});
+        AppPaths::setProgramDirForTests({});
+        AppPaths::setCommonAppDataDirForTests({});
+        standin.stop();
+    }
+
+    void settle()
+    {
+        for (int round = 0; round < 3; ++round) {
+            EXPECT_TRUE(
+                waitUntil([this] { return runningRequestCount() == 0 && form->pendingRequests() == 0; }, 10000));
+            QTest::qWait(20);
+        }
+    }
+
+    int makeCup(const QString& name, std::vector<int> competitions)
+    {
+        CupInfoDataType info;
+        info.Name = name;
+        info.MinTeamParticipations = 3;
+        info.MinAthleteParticipations = 3;
+        const int cup = client->css()->createCup(Owned<CupInfoDataType>(info)).CupID;
+        if (!competitions.empty())
+            client->css()->assignCompetitions(cup, competitions);
+        return cup;
+    }
+
+    std::vector<int> assigned(int cup)
+    {
+        std::vector<int> out;
+        for (const CompetitionType& comp : client->crs()->getCup(cup).cup->AssignedCompetitions)
+            out.push_back(comp.ID);
+        return out;
+    }
+
+    QTreeWidgetItem* root() const { return form->TreeView1->topLevelItem(0); }
+
+    QTreeWidgetItem* node(const QString& cup, const QString& competition = {}) const
+    {
+        for (int i = 0; i < root()->childCount(); ++i) {
+            QTreeWidgetItem* cupNode = root()->child(i);
+            if (cupNode->text(0) != cup)
+                continue;
+            if (competition.isEmpty())
+                return cupNode;
+            for (int j = 0; j < cupNode->childCount(); ++j)
+                if (cupNode->child(j)->text(0) == competition)
+                    return cupNode->child(j);
+        }
+        return nullptr;
+    }
+
+    QPoint centerOf(QTreeWidgetItem* item) const { return form->TreeView1->visualItemRect(item).center(); }
+
+    void clickNode(QTreeWidgetItem* item)
+    {
+        QTest::mouseClick(form->TreeView1->viewport(), Qt::LeftButton, Qt::NoModifier, centerOf(item));
+        settle();
+    }
+
+    // Selects the list's entries by clicking them, the later ones with Ctrl held.
+    void selectCompetitions(const QStringList& names)
+    {
+        QListWidget* list = form->ListBox1;
+        Qt::KeyboardModifiers modifiers = Qt::NoModifier;
+        for (const QString& name : names) {
+            QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
+            ASSERT_EQ(found.size(), 1) << name.toStdString();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(found[0]).center());
+            modifiers = Qt::ControlModifier;
+        }
+    }
+
+    // Drags the selection from the list by the named entry and drops it on the node.
+    bool dragOnto(const QString& byEntry, QTreeWidgetItem* target, std::vector<int>* carried = nullptr)
+    {
+        QListWidget* list = form->ListBox1;
+        RealDrag drag;
+        const QPoint at = list->visualItemRect(list->findItems(byEntry, Qt::MatchExactly).value(0)).center();
+        EXPECT_TRUE(drag.start(*list->viewport(), at));
+        if (carried && drag.mimeData()) {
+            QByteArray bytes = drag.mimeData()->data(kCupCompetitionIdsMimeType);
+            QDataStream stream(&bytes, QIODevice::ReadOnly);
+            while (!stream.atEnd()) {
+                qint32 id = 0;
+                stream >> id;
+                carried->push_back(id);
+            }
+        }
+        const bool dropped = drag.dropOn(*form->TreeView1->viewport(), centerOf(target));
+        settle();
+        return dropped;
+    }
+
+    void removeByPopup(QTreeWidgetItem* item)
+    {
+        const QPoint at = centerOf(item);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, form->TreeView1->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(form->TreeView1->viewport(), &event);
+        ASSERT_TRUE(form->PopupMenu1->isVisible());
+        ASSERT_TRUE(form->Entfernen1->isEnabled());
+        form->PopupMenu1->hide();
+        form->Entfernen1->trigger();
+        settle();
+    }
+
+    QTemporaryDir dir;
+    ScriptedDialogs* script = nullptr;
+    qint64 now = 1'000'000;
+    StandinHarness standin;
+    std::unique_ptr<StandinClient> client;
+    int a = 0, b = 0, c = 0;
+    TCurrentCompetition competition;
+    TWindowRegistry windows;
+    TWindowContext context{competition, windows};
+    RecordingContext recorder{context};
+    TCupsForm* form = nullptr;
+};
+
+TEST_F(CupsWindow, ACupTypedInIsAddedAndTheGroupFallsBackToTheDefaultAtOnce)
+{
+    EXPECT_EQ(form->LabelID->text(), QStringLiteral("ID: -"));
+    EXPECT_FALSE(form->ButtonAdd->isEnabled());
+    QTest::keyClicks(form->EditName, QStringLiteral("  Kreiscup "));
+    EXPECT_TRUE(form->ButtonAdd->isEnabled());
+    EXPECT_FALSE(form->ButtonSave->isEnabled()) << "no cup chosen: nothing to save";
+    QTest::keyClick(form->UpDownMinTeam, Qt::Key_Down);
+    QTest::keyClick(form->UpDownMinAthlete, Qt::Key_Down);
+    EXPECT_EQ(form->LabelMinTeam->text(), QStringLiteral("2"));
+
+    QTest::mouseClick(form->ButtonAdd, Qt::LeftButton);
+    EXPECT_EQ(form->LabelID->text(), QStringLiteral("ID: -"));
+    EXPECT_EQ(form->EditName->text(), QString());
+    EXPECT_EQ(form->LabelMinTeam->text(), QStringLiteral("3"));
+    EXPECT_EQ(form->LabelMinAthlete->text(), QStringLiteral("3"));
+    EXPECT_FALSE(form->ButtonAdd->isEnabled());
+    settle();
+
+    const std::vector<CupType> cups = client->crs()->getCups(0);
+    ASSERT_EQ(cups.size(), 1u);
+    EXPECT_EQ(cups[0].Name, QStringLiteral("Kreiscup"));
+    EXPECT_EQ(cups[0].MinTeamParticipations, 2);
+    EXPECT_EQ(cups[0].MinAthleteParticipations, 2);
+    ASSERT_NE(node(QStringLiteral("Kreiscup")), nullptr);
+
+    // Choosing it shows it; a change is saved under its id.
+    clickNode(node(QStringLiteral("Kreiscup")));
+    EXPECT_EQ(form->LabelID->text(), QStringLiteral("ID: ") + QString::number(cups[0].CupID));
+    EXPECT_EQ(form->getCupName(), QStringLiteral("Kreiscup"));
+    EXPECT_TRUE(form->ButtonCert->isEnabled());
+    EXPECT_FALSE(form->ButtonSave->isEnabled());
+    QTest::keyClick(form->UpDownMinAthlete, Qt::Key_Up);
+    EXPECT_TRUE(form->ButtonSave->isEnabled());
+    QTest::mouseClick(form->ButtonSave, Qt::LeftButton);
+    settle();
+    EXPECT_EQ(client->crs()->getCup(cups[0].CupID).cup->MinAthleteParticipations, 3);
+    EXPECT_FALSE(form->ButtonSave->isEnabled());
+}
+
+TEST_F(CupsWindow, CompetitionsDraggedFromTheListJoinTheCupInListOrderAndTheRootTakesNone)
+{
+    const int cup = makeCup(QStringLiteral("Kreiscup"), {});
+    form->reloadFormData(false);
+    settle();
+
+    // Picked last to first; the drag carries them as the list shows them.
+    selectCompetitions({QStringLiteral("Hallensportfest"), QStringLiteral("Frühjahrssportfest")});
+    EXPECT_FALSE(dragOnto(QStringLiteral("Frühjahrssportfest"), root())) << "the root takes nothing";
+    EXPECT_TRUE(assigned(cup).empty());
+    EXPECT_FALSE(recorder.waits.log.contains(QStringLiteral("+Veranstaltungen hinzufügen...")));
+
+    std::vector<int> carried;
+    EXPECT_TRUE(dragOnto(QStringLiteral("Frühjahrssportfest"), node(QStringLiteral("Kreiscup")), &carried));
+    EXPECT_EQ(carried, (std::vector<int>{a, c}));
+    EXPECT_EQ(assigned(cup), (std::vector<int>{a, c}));
+    ASSERT_NE(node(QStringLiteral("Kreiscup"), QStringLiteral("Hallensportfest")), nullptr);
+    EXPECT_TRUE(recorder.waits.shown.isEmpty()) << "the wait text closes with the answer";
+
+    // A competition node stands for its cup; one already assigned is the server's to skip.
+    selectCompetitions({QStringLiteral("Frühjahrssportfest"), QStringLiteral("Herbstsportfest")});
+    EXPECT_TRUE(dragOnto(QStringLiteral("Herbstsportfest"),
+                         node(QStringLiteral("Kreiscup"), QStringLiteral("Hallensportfest"))));
+    EXPECT_EQ(assigned(cup), (std::vector<int>{a, b, c}));
+}
+
+TEST_F(CupsWindow, RemovingACompetitionCupScoringsDrawOnAsksOnceAndForcedTakesTheOrphanedScoring)
+{
+    StandinSeed seed(standin.dataFile());
+    const int disc = seed.discipline(a, QStringLiteral("Weitsprung"));
+    const int cup = makeCup(QStringLiteral("Kreiscup"), {a, b});
+    ResultAggregatorInstanceInfoType sum;
+    sum.TemplateID = 2;
+    sum.ConnectedAggregators = {disc};
+    sum.Parameters = {QStringLiteral("0")};
+    const int scoring = client->cms()->assignResultAggregator(sum).CreatedResultAggregator->ID;
+    client->css()->promoteToCupAggregator(scoring, cup, true);
+    ASSERT_EQ(client->crs()->getCupAggregators(cup).size(), 1u);
+    form->reloadFormData(false);
+    settle();
+
+    // "Nein" leaves everything.
+    recorder.confirmation.expect({false});
+    removeByPopup(node(QStringLiteral("Kreiscup"), QStringLiteral("Frühjahrssportfest")));
+    ASSERT_EQ(recorder.confirmation.asked.size(), 1u);
+    EXPECT_EQ(recorder.confirmation.asked[0].caption, QStringLiteral("Veranstaltung entfernen?"));
+    EXPECT_FALSE(recorder.confirmation.asked[0].applyToAllOffered);
+    EXPECT_EQ(assigned(cup), (std::vector<int>{a, b}));
+    EXPECT_TRUE(recorder.messages.messages.empty());
+    EXPECT_TRUE(recorder.waits.shown.isEmpty());
+
+    recorder.confirmation.expect({true});
+    removeByPopup(node(QStringLiteral("Kreiscup"), QStringLiteral("Frühjahrssportfest")));
+    EXPECT_EQ(recorder.confirmation.asked.size(), 2u) << "asked once per removal";
+    EXPECT_EQ(assigned(cup), (std::vector<int>{b}));
+    EXPECT_TRUE(client->crs()->getCupAggregators(cup).empty());
+    EXPECT_EQ(node(QStringLiteral("Kreiscup"), QStringLiteral("Frühjahrssportfest")), nullptr);
+    EXPECT_TRUE(recorder.waits.shown.isEmpty());
+
+    // The cup itself after its question.
+    script->expectMessage(QStringLiteral("Cup-Wertung löschen?"), TMsgAnswer::Yes);
+    removeByPopup(node(QStringLiteral("Kreiscup")));
+    EXPECT_TRUE(client->crs()->getCups(0).empty());
+    EXPECT_EQ(root()->childCount(), 0);
+    EXPECT_EQ(form->LabelID->text(), QStringLiteral("ID: -"));
+}
+
+} // namespace
