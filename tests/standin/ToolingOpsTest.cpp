@@ -90,6 +90,20 @@ TEST_F(StandinToolingTest, AnEntryThatIsNoBase64PdfIsRefusedWithItsNumber)
         1);
 }
 
+// The creation of a competition merges its documentation inside its transaction; a refusal there
+// must leave the transaction to the client's rollback.
+TEST_F(StandinToolingTest, AMergeInsideATransactionIsServedAndItsRefusalLeavesTheRollbackToTheClient)
+{
+    const QString pdf = base64(pdfWithPages({QStringLiteral("Sprint")}));
+    c->begin(false);
+    c->create(QStringLiteral("Sportfest"));
+    EXPECT_EQ(pageMarks(merge({pdf})), QStringList({QStringLiteral("Sprint")}));
+    EXPECT_EQ(refusalOf({pdf, base64("kaputt")}).first, errors::UnreadablePdf);
+    EXPECT_EQ(c->competitionNames(), QStringList({QStringLiteral("Sportfest")})); // still open
+    c->rollback();
+    EXPECT_EQ(c->competitionNames(), QStringList());
+}
+
 TEST_F(StandinToolingTest, SessionItemsAreReadInKeyOrderAndRemovedWhenAsked)
 {
     c->uis()->saveSessionInformation(
