@@ -1,0 +1,150 @@
+#pragma once
+// Competition-type files (".qct"): the root object, its metadata fields, age classes and options,
+// as the setup wizard reads them. The files are only read. Types also arrive as text from the
+// browser client, so nothing here follows a DTD or an external entity: the text is parsed as UTF-8
+// and hashed as it came.
+
+#include "core/protocol/ParticipantRecords.h"
+#include "setup/XMLConditionalDocument.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <pugixml.hpp>
+#include <vector>
+
+namespace tvp {
+
+// A competition type that cannot be read, or a part of it that is missing or malformed.
+class ECompetitionTypeError : public TvpError {
+public:
+    using TvpError::TvpError;
+};
+
+// SHA-1 of the bytes as 40 upper-case hexadecimal digits: how types name the files they accept.
+QString secureHashOf(const QByteArray& bytes);
+
+// A file that knows its digest.
+class TSecureHashFile {
+public:
+    virtual ~TSecureHashFile() = default;
+    const QString& SecureHash() const { return FileHash; }
+    static QString HashAlgorithm() { return QStringLiteral("SHA1"); }
+
+protected:
+    QString FileHash;
+};
+
+enum TMetaDataDataType { mdt_String = 0, mdt_NNInteger = 1, mdt_Float = 2, mdt_Boolean = 3, mdt_Date = 4 };
+
+// "Nicht unterstützter Datentyp: " + text for any text but the five XML schema type names.
+TMetaDataDataType stringToDataType(const QString& text);
+
+struct CTT_MetaDataItem {
+    explicit CTT_MetaDataItem(pugi::xml_node metainfo);
+    CTT_MetaDataItem(QString id, QString displayName, QString defaultValue, bool readOnly, TMetaDataDataType type,
+                     bool mandatory);
+
+    QString ID;
+    QString DisplayName;
+    TMetaDataDataType dataType = mdt_String;
+    bool IsMandatoryField = false;
+    QString DefaultValue;
+    bool isReadOnly = false;
+};
+
+struct CTT_Options {
+    explicit CTT_Options(pugi::xml_node root);
+    bool EnableCopyDiscFeature = false;
+    bool CopyDiscFeatureDefaultEnabled = false;
+    bool CreateDocumentationOption = false;
+};
+
+// One age class of a type. Its evaluator's `current` is bound to it, and its view of the document
+// decides every `conditionalSwitch` for it, so the object must stay where it was made.
+class CTT_AgeClassType : public proto::AgeClassType, public IPathObject {
+public:
+    CTT_AgeClassType(pugi::xml_node root, pugi::xml_node ageClass);
+    // An age class the user adds in the wizard.
+    CTT_AgeClassType(pugi::xml_node root, const QString& name);
+    // A copy for the wizard's age-class list: own evaluator and view, no selections.
+    explicit CTT_AgeClassType(const CTT_AgeClassType& other);
+    CTT_AgeClassType& operator=(const CTT_AgeClassType&) = delete;
+
+    bool equals(const CTT_AgeClassType& other) const { return Name == other.Name; }
+    const TXMLConditionalNode& view() const { return view_; }
+    TXMLEvaluator& evaluator() { return *evaluator_; }
+
+    QString YoungerAge = QStringLiteral("12");
+    QString OlderAge = QStringLiteral("13");
+
+    TPathProperty pathProperty(QStringView name) const override;
+    const IPathObject* pathItem(QStringView name, qsizetype index) const override;
+
+private:
+    void bind(pugi::xml_node root);
+
+    std::unique_ptr<TXMLEvaluator> evaluator_;
+    TXMLConditionalNode view_{pugi::xml_node(), nullptr};
+};
+
+class CTT_AgeClasses {
+public:
+    explicit CTT_AgeClasses(pugi::xml_node root);
+
+    CTT_AgeClassType& getAgeClass(qsizetype i) { return *ageClasses_.at(std::size_t(i)); }
+    qsizetype getAgeClassCount() const { return qsizetype(ageClasses_.size()); }
+    double getDefaultTeamStartFee() const { return teamFee_; }
+    double getDefaultAthStartFee() const { return athleteFee_; }
+    bool isExclusive() const { return exclusive_; }
+    // "%.2f" with the UI's decimal separator when above 0, else empty.
+    QString TeamStartFeeDefault() const;
+    QString AthStartFeeDefault() const;
+    bool checkAgeClassValidForCompType(const CTT_AgeClassType& ageClass) const;
+
+private:
+    std::vector<std::unique_ptr<CTT_AgeClassType>> ageClasses_;
+    double teamFee_ = 0;
+    double athleteFee_ = 0;
+    bool exclusive_ = false;
+};
+
+class TCompetitionType {
+public:
+    // Throws ECompetitionTypeError when the bytes are no well-formed XML document.
+    explicit TCompetitionType(const QByteArray& bytes);
+    static std::unique_ptr<TCompetitionType> fromFile(const QString& fileName);
+
+    const QString& SecureHash() const { return fileHash_; }
+    static QString HashAlgorithm() { return QStringLiteral("SHA1"); }
+    pugi::xml_node root() const { return doc_.document_element(); }
+
+    // Each throws when its element is missing; nothing is kept then, so the next read tries again.
+    QString DisplayName() const;
+    const std::vector<CTT_MetaDataItem>& MetaData();
+    CTT_AgeClasses& AgeClasses();
+    const CTT_Options& Options();
+
+private:
+    pugi::xml_document doc_;
+    QString fileHash_;
+    std::vector<CTT_MetaDataItem> metaData_;
+    bool metaDataRead_ = false;
+    std::unique_ptr<CTT_AgeClasses> ageClasses_;
+    std::unique_ptr<CTT_Options> options_;
+};
+
+// One entry of the folder's listing: a type read with its name, or the reason it could not be.
+struct TCompetitionTypeEntry {
+    QString fileName; // without the folder
+    std::unique_ptr<TCompetitionType> type;
+    QString displayName;
+    QString error;
+};
+
+// Every "*.qct" of the folder, file names sorted; a broken file keeps its place with its error.
+std::vector<TCompetitionTypeEntry> listCompetitionTypes(const QString& folder);
+
+} // namespace tvp
