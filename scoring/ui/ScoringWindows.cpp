@@ -9,6 +9,8 @@
 #include "scoring/ui/CertDocSetupDialog.h"
 #include "scoring/ui/CertSetupDialog.h"
 #include "scoring/ui/CupCertSetupDialog.h"
+#include "scoring/ui/CustomColImportDialog.h"
+#include "scoring/ui/CustomCupColDialog.h"
 #include "scoring/ui/DataViewDialog.h"
 #include "scoring/ui/TeamScheduleDocSetupDialog.h"
 
@@ -58,6 +60,8 @@ void registerScoringWindows(TWindowRegistry& registry)
     registry.registerWindow<TDataViewForm>(TWindowId::DataViewForm);
     registry.registerWindow<TCertForm>(TWindowId::CertForm);
     registry.registerWindow<TCupCertForm>(TWindowId::CupCertForm);
+    registry.registerWindow<TCustomCupColForm>(TWindowId::CustomCupColForm);
+    registry.registerWindow<TCustomColImportForm>(TWindowId::CustomColImportForm);
     registry.registerWindow<TCertDocSetupForm>(TWindowId::CertDocSetupForm);
     registry.registerWindow<TBillingDocSetupForm>(TWindowId::BillingDocSetupForm);
     registry.registerWindow<TTeamScheduleDocSetupForm>(TWindowId::TeamScheduleDocSetupForm);
