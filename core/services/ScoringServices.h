@@ -126,6 +126,21 @@ public:
     virtual void ShowCertForm(int cupId) = 0;
 };
 
+// The custom columns of one cup and item kind, opened by the cups window.
+class ICustomCupColForm {
+public:
+    virtual ~ICustomCupColForm() = default;
+    // Cup 0 shows nothing.
+    virtual void showCustomCupColForm(int cupId, proto::CupItemType kind) = 0;
+};
+
+// Fills the custom columns of a cup's athletes from a file, opened by the cup athlete window.
+class ICustomColImportForm {
+public:
+    virtual ~ICustomColImportForm() = default;
+    virtual void showImportForm(int cupId) = 0;
+};
+
 class IAnalyseForm {
 public:
     virtual ~IAnalyseForm() = default;

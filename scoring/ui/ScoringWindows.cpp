@@ -10,6 +10,8 @@
 #include "scoring/ui/CertSetupDialog.h"
 #include "scoring/ui/CupCertSetupDialog.h"
 #include "scoring/ui/CupsDialog.h"
+#include "scoring/ui/CustomColImportDialog.h"
+#include "scoring/ui/CustomCupColDialog.h"
 #include "scoring/ui/DataViewDialog.h"
 #include "scoring/ui/TeamScheduleDocSetupDialog.h"
 
@@ -60,6 +62,8 @@ void registerScoringWindows(TWindowRegistry& registry)
     registry.registerWindow<TCertForm>(TWindowId::CertForm);
     registry.registerWindow<TCupCertForm>(TWindowId::CupCertForm);
     registry.registerWindow<TCupsForm>(TWindowId::CupsForm);
+    registry.registerWindow<TCustomCupColForm>(TWindowId::CustomCupColForm);
+    registry.registerWindow<TCustomColImportForm>(TWindowId::CustomColImportForm);
     registry.registerWindow<TCertDocSetupForm>(TWindowId::CertDocSetupForm);
     registry.registerWindow<TBillingDocSetupForm>(TWindowId::BillingDocSetupForm);
     registry.registerWindow<TTeamScheduleDocSetupForm>(TWindowId::TeamScheduleDocSetupForm);
