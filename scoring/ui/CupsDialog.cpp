@@ -516,8 +516,10 @@ void TCupsForm::CertButtonClick()
 
 void TCupsForm::ColumnsButtonClick()
 {
-    // The custom column window is not there yet: its placeholder stands in.
-    context().windows().show(TWindowId::CustomCupColForm);
+    if (currentCupId == 0)
+        return;
+    if (auto* columns = context().windows().getOrPlaceholder<ICustomCupColForm>(TWindowId::CustomCupColForm))
+        columns->showCustomCupColForm(currentCupId, proto::CupItemType::Athlete);
 }
 
 void TCupsForm::ParamButtonClick()
