@@ -223,6 +223,15 @@ TEST_F(CupsWindow, ACupTypedInIsAddedAndTheGroupFallsBackToTheDefaultAtOnce)
     EXPECT_EQ(form->getCupName(), QStringLiteral("Kreiscup"));
     EXPECT_TRUE(form->ButtonCert->isEnabled());
     EXPECT_FALSE(form->ButtonSave->isEnabled());
+
+    // The column button opens the cup's athlete columns.
+    QWidget* columns = windows.create(TWindowId::CustomCupColForm, context);
+    QTest::mouseClick(form->ButtonColumns, Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(columns->isVisible());
+    EXPECT_EQ(columns->windowTitle(), QStringLiteral("Benutzerdefinierte Spalten für Cup-Athleten anlegen"));
+    columns->hide();
+
     QTest::keyClick(form->UpDownMinAthlete, Qt::Key_Up);
     EXPECT_TRUE(form->ButtonSave->isEnabled());
     QTest::mouseClick(form->ButtonSave, Qt::LeftButton);
