@@ -31,18 +31,18 @@ TTemplateNode discTree()
 }
 
 struct Competition {
-    std::vector<std::unique_ptr<TDisciplineTemplateWrapper>> discs;
-    std::vector<std::unique_ptr<TResultsTemplateWrapper>> resEvals;
-    std::unique_ptr<TResultsTemplateWrapper> intermediate;
+    std::vector<std::unique_ptr<TPresentationDiscTemplate>> discs;
+    std::vector<std::unique_ptr<TPresentationResultsTemplate>> resEvals;
+    std::unique_ptr<TPresentationResultsTemplate> intermediate;
     TResultEvaluationRef ref{"Gesamt 0", {{"Zwischen", nullptr}}};
     TPresentationAgeClass ageClass;
 
     Competition()
     {
-        intermediate = std::make_unique<TResultsTemplateWrapper>();
+        intermediate = std::make_unique<TPresentationResultsTemplate>();
         intermediate->DisplayName = "Zwischen";
         for (int r = 0; r < 3; ++r) {
-            auto w = std::make_unique<TResultsTemplateWrapper>();
+            auto w = std::make_unique<TPresentationResultsTemplate>();
             w->DisplayName = QStringLiteral("Gesamt %1").arg(r);
             for (int i = 0; i < 4; ++i) {
                 TTemplateNode n;
@@ -60,7 +60,7 @@ struct Competition {
         ageClass.loadedResEvals.push_back(intermediate.get());
         ageClass.resEvalRefs[resEvals[0].get()] = &ref;
         for (int d = 0; d < 12; ++d) {
-            auto w = std::make_unique<TDisciplineTemplateWrapper>();
+            auto w = std::make_unique<TPresentationDiscTemplate>();
             w->DisplayName = QStringLiteral("Disziplin %1").arg(d);
             w->GivenID = 1000 + d;
             w->aggRoot = discTree();
@@ -87,10 +87,10 @@ struct Competition {
 void BM_OrderPresentation(benchmark::State& state)
 {
     Competition c;
-    std::vector<TDisciplineTemplateWrapper*> discs;
+    std::vector<TPresentationDiscTemplate*> discs;
     for (auto& d : c.discs)
         discs.push_back(d.get());
-    std::vector<TResultsTemplateWrapper*> resEvals;
+    std::vector<TPresentationResultsTemplate*> resEvals;
     for (auto& r : c.resEvals)
         resEvals.push_back(r.get());
     size_t listed = 0;

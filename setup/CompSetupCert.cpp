@@ -90,12 +90,12 @@ std::vector<int> TResEvalConnectionList::getEffectiveIDChain() const
 
 // ---- template wrappers ---------------------------------------------------------------------------
 
-TCertSortPrio& TAbstractTemplateWrapper::getCertPriority(int id)
+TCertSortPrio& TPresentationTemplate::getCertPriority(int id)
 {
     return prios_[id];
 }
 
-void TAbstractTemplateWrapper::addAggPresentationPrio(int id, const QString& name, int prio, int sortIndex)
+void TPresentationTemplate::addAggPresentationPrio(int id, const QString& name, int prio, int sortIndex)
 {
     for (auto& e : nodePrios_)
         if (e.DiscParamID == id && e.Name == name) {
@@ -108,12 +108,12 @@ void TAbstractTemplateWrapper::addAggPresentationPrio(int id, const QString& nam
     nodePrios_.push_back({name, prio, sortIndex, id});
 }
 
-void TAbstractTemplateWrapper::clearAggPresentationPrio(int id)
+void TPresentationTemplate::clearAggPresentationPrio(int id)
 {
     std::erase_if(nodePrios_, [&](const TStringPrioType& e) { return e.DiscParamID == id; });
 }
 
-int TAbstractTemplateWrapper::getAggPrio(int id, const QString& name, int def) const
+int TPresentationTemplate::getAggPrio(int id, const QString& name, int def) const
 {
     for (const auto& e : nodePrios_)
         if (e.DiscParamID == id && e.Name == name)
@@ -121,7 +121,7 @@ int TAbstractTemplateWrapper::getAggPrio(int id, const QString& name, int def) c
     return def;
 }
 
-int TAbstractTemplateWrapper::getAggSortIndex(int id, const QString& name, int def) const
+int TPresentationTemplate::getAggSortIndex(int id, const QString& name, int def) const
 {
     for (const auto& e : nodePrios_)
         if (e.DiscParamID == id && e.Name == name)
@@ -129,13 +129,13 @@ int TAbstractTemplateWrapper::getAggSortIndex(int id, const QString& name, int d
     return def;
 }
 
-const std::map<int, int>* TAbstractTemplateWrapper::getIDMap(int id) const
+const std::map<int, int>* TPresentationTemplate::getIDMap(int id) const
 {
     auto it = idMaps_.find(id);
     return it == idMaps_.end() ? nullptr : &it->second;
 }
 
-int TAbstractTemplateWrapper::serverId(int id, int nodeId) const
+int TPresentationTemplate::serverId(int id, int nodeId) const
 {
     const auto* map = getIDMap(id);
     if (!map)
@@ -144,7 +144,7 @@ int TAbstractTemplateWrapper::serverId(int id, int nodeId) const
     return it == map->end() ? 0 : it->second;
 }
 
-void TAbstractTemplateWrapper::getCertAggIds(int id, std::vector<int>& ids, std::span<const TTemplateNode> nodes)
+void TPresentationTemplate::getCertAggIds(int id, std::vector<int>& ids, std::span<const TTemplateNode> nodes)
 {
     const int own = getCertPriority(id).Prio;
     std::vector<TIdPrio> lower, equal, higher;
@@ -165,7 +165,7 @@ void TAbstractTemplateWrapper::getCertAggIds(int id, std::vector<int>& ids, std:
     appendIds(ids, higher);
 }
 
-void TAbstractTemplateWrapper::addSortIdAggs(std::vector<TSortId>& list, int id, std::span<const TTemplateNode> nodes)
+void TPresentationTemplate::addSortIdAggs(std::vector<TSortId>& list, int id, std::span<const TTemplateNode> nodes)
 {
     for (const TTemplateNode& node : nodes) {
         addSortIdAggs(list, id, node.OutputConnections);
@@ -176,7 +176,7 @@ void TAbstractTemplateWrapper::addSortIdAggs(std::vector<TSortId>& list, int id,
     }
 }
 
-std::vector<int> TDisciplineTemplateWrapper::getResPresentationIds(int id)
+std::vector<int> TPresentationDiscTemplate::getResPresentationIds(int id)
 {
     std::vector<int> ids;
     if (connections.isEmpty()) {
@@ -190,14 +190,14 @@ std::vector<int> TDisciplineTemplateWrapper::getResPresentationIds(int id)
     return ids;
 }
 
-void TDisciplineTemplateWrapper::addSortIds(std::vector<TSortId>& list, int id)
+void TPresentationDiscTemplate::addSortIds(std::vector<TSortId>& list, int id)
 {
     addSortIdAggs(list, id, std::span(&aggRoot, 1));
     if (const int si = getCertPriority(0).sortIndex; si != 0)
         list.emplace_back(GivenID, si);
 }
 
-void TDisciplineTemplateWrapper::collectionCertAggIDChain(std::vector<int>& chain, const TTemplateNode& node)
+void TPresentationDiscTemplate::collectionCertAggIDChain(std::vector<int>& chain, const TTemplateNode& node)
 {
     for (const TTemplateNode& c : node.OutputConnections) {
         const size_t before = chain.size();
@@ -210,14 +210,14 @@ void TDisciplineTemplateWrapper::collectionCertAggIDChain(std::vector<int>& chai
     }
 }
 
-std::vector<int> TResultsTemplateWrapper::getResPresentationIds(int id)
+std::vector<int> TPresentationResultsTemplate::getResPresentationIds(int id)
 {
     std::vector<int> ids;
     getCertAggIds(id, ids, topLevelItems);
     return ids;
 }
 
-void TResultsTemplateWrapper::addSortIds(std::vector<TSortId>& list, int id)
+void TPresentationResultsTemplate::addSortIds(std::vector<TSortId>& list, int id)
 {
     addSortIdAggs(list, id, topLevelItems);
 }
@@ -226,7 +226,7 @@ void TResultsTemplateWrapper::addSortIds(std::vector<TSortId>& list, int id)
 
 namespace {
 
-void addParticipant(std::vector<TParamAtt>& list, int id, TAbstractTemplateWrapper* w)
+void addParticipant(std::vector<TParamAtt>& list, int id, TPresentationTemplate* w)
 {
     // Two overall scorings naming the same intermediate would list its nodes twice.
     for (const TParamAtt& p : list)
@@ -236,7 +236,7 @@ void addParticipant(std::vector<TParamAtt>& list, int id, TAbstractTemplateWrapp
 }
 
 void addIntermediates(const TPresentationAgeClass& ageClass, const TResultEvaluationRef& ref,
-                      const TDisciplineTemplateWrapper& disc, std::vector<TParamAtt>& list, int rank,
+                      const TPresentationDiscTemplate& disc, std::vector<TParamAtt>& list, int rank,
                       std::vector<const TResultEvaluationRef*>& path)
 {
     // A type whose intermediates name each other in a circle must not recurse for ever.
@@ -246,7 +246,7 @@ void addIntermediates(const TPresentationAgeClass& ageClass, const TResultEvalua
     for (const TIntermediateResultRef& inter : ref.IntermediateResultTemplates) {
         auto it =
             std::find_if(ageClass.loadedResEvals.begin(), ageClass.loadedResEvals.end(),
-                         [&](const TResultsTemplateWrapper* w) { return w->getDisplayName() == inter.templateName; });
+                         [&](const TPresentationResultsTemplate* w) { return w->getDisplayName() == inter.templateName; });
         if (it != ageClass.loadedResEvals.end() && (*it)->isDiscRegisteredAsIntermediateParam(disc.GivenID)) {
             (*it)->setCertPriorityListrank(disc.GivenID, rank);
             addParticipant(list, disc.GivenID, *it);
@@ -260,7 +260,7 @@ void addIntermediates(const TPresentationAgeClass& ageClass, const TResultEvalua
 } // namespace
 
 void addIntermediatesToATTList(const TPresentationAgeClass& ageClass, const TResultEvaluationRef& ref,
-                               const TDisciplineTemplateWrapper& disc, std::vector<TParamAtt>& list, int rank)
+                               const TPresentationDiscTemplate& disc, std::vector<TParamAtt>& list, int rank)
 {
     std::vector<const TResultEvaluationRef*> path;
     addIntermediates(ageClass, ref, disc, list, rank, path);
@@ -278,7 +278,7 @@ void fillAbstractTemplateTypeWithOrderIndices(const TResultPresentationDef& pres
         const int sortIndex = wholeNumber(prio.SortIndex);
         for (const TPriorityTarget& target : prio.targets)
             for (const TParamAtt& p : list) {
-                TAbstractTemplateWrapper* w = p.TemplateWrapper;
+                TPresentationTemplate* w = p.TemplateWrapper;
                 if (w->kind() != target.kind)
                     continue;
                 if (target.templateName != QLatin1String("*")) {
@@ -324,8 +324,8 @@ std::vector<int> getResPresSortIds(const std::vector<TParamAtt>& list)
 }
 
 std::vector<TPresentationOrder> makeResultPresentations(const TPresentationAgeClass& ageClass,
-                                                        const std::vector<TDisciplineTemplateWrapper*>& discs,
-                                                        const std::vector<TResultsTemplateWrapper*>& resEvals)
+                                                        const std::vector<TPresentationDiscTemplate*>& discs,
+                                                        const std::vector<TPresentationResultsTemplate*>& resEvals)
 {
     const int n = int(resEvals.size());
     std::vector<TPresentationOrder> out;
@@ -336,7 +336,7 @@ std::vector<TPresentationOrder> makeResultPresentations(const TPresentationAgeCl
             resEvals[k]->setCertPriorityListrank(0, k);
         }
         for (int b = 0; b < int(discs.size()); ++b) {
-            TDisciplineTemplateWrapper* d = discs[b];
+            TPresentationDiscTemplate* d = discs[b];
             for (int s = 0; s < n; ++s) {
                 auto ref = ageClass.resEvalRefs.find(resEvals[s]);
                 if (ref != ageClass.resEvalRefs.end() && ref->second)

@@ -37,13 +37,13 @@ struct TStringPrioType {
     int DiscParamID = 0;
 };
 
-class TAbstractTemplateWrapper;
+class TPresentationTemplate;
 
 // One participant of a presentation: a template as chosen (id 0) or as an intermediate scoring
 // created for the discipline with that id.
 struct TParamAtt {
     int DiscParamID = 0;
-    TAbstractTemplateWrapper* TemplateWrapper = nullptr;
+    TPresentationTemplate* TemplateWrapper = nullptr;
 };
 
 struct TResEvalConnectionListItem {
@@ -73,9 +73,9 @@ private:
 
 enum class TWrapperKind { Discipline, Results };
 
-class TAbstractTemplateWrapper {
+class TPresentationTemplate {
 public:
-    virtual ~TAbstractTemplateWrapper() = default;
+    virtual ~TPresentationTemplate() = default;
     virtual TWrapperKind kind() const = 0;
 
     QString DisplayName;
@@ -110,7 +110,7 @@ private:
     std::map<int, std::map<int, int>> idMaps_;
 };
 
-class TDisciplineTemplateWrapper : public TAbstractTemplateWrapper {
+class TPresentationDiscTemplate : public TPresentationTemplate {
 public:
     TWrapperKind kind() const override { return TWrapperKind::Discipline; }
     int GivenID = 0;
@@ -122,7 +122,7 @@ public:
     void collectionCertAggIDChain(std::vector<int>& chain, const TTemplateNode& node);
 };
 
-class TResultsTemplateWrapper : public TAbstractTemplateWrapper {
+class TPresentationResultsTemplate : public TPresentationTemplate {
 public:
     TWrapperKind kind() const override { return TWrapperKind::Results; }
     std::vector<TTemplateNode> topLevelItems;
@@ -168,16 +168,16 @@ struct TResultPresentationDef {
 struct TPresentationAgeClass {
     std::vector<TResultPresentationDef> presentations;
     // Results templates loaded for the age class, for finding intermediates by display name.
-    std::vector<TResultsTemplateWrapper*> loadedResEvals;
+    std::vector<TPresentationResultsTemplate*> loadedResEvals;
     // The reference each template matched in the age class (by hash); none: not listed.
-    std::map<const TAbstractTemplateWrapper*, QString> refNames;
-    std::map<const TResultsTemplateWrapper*, const TResultEvaluationRef*> resEvalRefs;
+    std::map<const TPresentationTemplate*, QString> refNames;
+    std::map<const TPresentationResultsTemplate*, const TResultEvaluationRef*> resEvalRefs;
 };
 
 // ---- making the presentations -------------------------------------------------------------------
 
 void addIntermediatesToATTList(const TPresentationAgeClass& ageClass, const TResultEvaluationRef& ref,
-                               const TDisciplineTemplateWrapper& disc, std::vector<TParamAtt>& list, int rank);
+                               const TPresentationDiscTemplate& disc, std::vector<TParamAtt>& list, int rank);
 void fillAbstractTemplateTypeWithOrderIndices(const TResultPresentationDef& pres, std::vector<TParamAtt>& list,
                                               const TPresentationAgeClass& ageClass);
 std::vector<int> getResPrsAggsIds(std::vector<TParamAtt> list);
@@ -190,8 +190,8 @@ struct TPresentationOrder {
 
 // One entry per presentation of the age class, in file order.
 std::vector<TPresentationOrder> makeResultPresentations(const TPresentationAgeClass& ageClass,
-                                                        const std::vector<TDisciplineTemplateWrapper*>& discs,
-                                                        const std::vector<TResultsTemplateWrapper*>& resEvals);
+                                                        const std::vector<TPresentationDiscTemplate*>& discs,
+                                                        const std::vector<TPresentationResultsTemplate*>& resEvals);
 
 // Stores the presentations as collections of the competition with their sort orders; the new
 // collections' ids in the same order. A refusal ends the creation, so it is not caught here.

@@ -40,7 +40,7 @@ protected:
 
 TEST_F(PresentationsOnStandin, StoredWithDisciplineIdAndSortOrder)
 {
-    TDisciplineTemplateWrapper d;
+    TPresentationDiscTemplate d;
     d.DisplayName = QStringLiteral("Sprint");
     d.GivenID = sprint;
     d.aggRoot.ID = 1;

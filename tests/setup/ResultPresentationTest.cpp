@@ -21,9 +21,9 @@ TTemplateNode node(int id, const QString& name, bool cert, std::vector<TTemplate
 }
 
 // Discipline "Ergebnis"(1) <- "Punkte"(2) <- "Rang"(3, not on certificates); server ids base+node.
-std::unique_ptr<TDisciplineTemplateWrapper> discipline(const QString& name, int givenId, int base)
+std::unique_ptr<TPresentationDiscTemplate> discipline(const QString& name, int givenId, int base)
 {
-    auto d = std::make_unique<TDisciplineTemplateWrapper>();
+    auto d = std::make_unique<TPresentationDiscTemplate>();
     d->DisplayName = name;
     d->GivenID = givenId;
     d->aggRoot = node(1, "Ergebnis", true, {node(2, "Punkte", true, {node(3, "Rang", false)})});
@@ -31,9 +31,9 @@ std::unique_ptr<TDisciplineTemplateWrapper> discipline(const QString& name, int 
     return d;
 }
 
-std::unique_ptr<TResultsTemplateWrapper> results(const QString& name, std::vector<TTemplateNode> top)
+std::unique_ptr<TPresentationResultsTemplate> results(const QString& name, std::vector<TTemplateNode> top)
 {
-    auto r = std::make_unique<TResultsTemplateWrapper>();
+    auto r = std::make_unique<TPresentationResultsTemplate>();
     r->DisplayName = name;
     r->topLevelItems = std::move(top);
     return r;
@@ -47,11 +47,11 @@ TPriorityTarget target(TWrapperKind kind, const QString& name, QStringList provi
 // Two overall scorings "Gesamt" and "Team", the first with the intermediate "Zwischen" that was
 // created for "Sprint" only; disciplines "Sprint" (500) and "Wurf" (600).
 struct AgeClassSetup {
-    std::unique_ptr<TResultsTemplateWrapper> gesamt = results("Gesamt", {node(10, "Gesamt", true)});
-    std::unique_ptr<TResultsTemplateWrapper> team = results("Team", {node(20, "Team", true)});
-    std::unique_ptr<TResultsTemplateWrapper> zwischen = results("Zwischen", {node(30, "Zw", true)});
-    std::unique_ptr<TDisciplineTemplateWrapper> sprint = discipline("Sprint", 500, 100);
-    std::unique_ptr<TDisciplineTemplateWrapper> wurf = discipline("Wurf", 600, 200);
+    std::unique_ptr<TPresentationResultsTemplate> gesamt = results("Gesamt", {node(10, "Gesamt", true)});
+    std::unique_ptr<TPresentationResultsTemplate> team = results("Team", {node(20, "Team", true)});
+    std::unique_ptr<TPresentationResultsTemplate> zwischen = results("Zwischen", {node(30, "Zw", true)});
+    std::unique_ptr<TPresentationDiscTemplate> sprint = discipline("Sprint", 500, 100);
+    std::unique_ptr<TPresentationDiscTemplate> wurf = discipline("Wurf", 600, 200);
     TResultEvaluationRef gesamtRef{"Gesamt", {{"Zwischen", nullptr}}};
     TPresentationAgeClass ageClass;
 
