@@ -246,6 +246,7 @@ int CTT_AgeClassType::createAgeClass(int competitionId, TServicePorts& ports, do
     if (!created.AgeClass)
         throw TvpError(QStringLiteral("Der Server hat die neue Altersklasse nicht zurückgegeben."));
     const int ageClassId = created.AgeClass->AgeClassID;
+    AgeClassID = ageClassId;
 
     // A run that failed before leaves id maps of ids the rolled-back server may hand out again.
     for (const auto& w : loadedResEvals_)

@@ -175,6 +175,7 @@ TEST_F(AgeClassCreation, DisciplinesOverallAndIntermediateScoringsAreCreatedForT
     const std::vector<AgeClassType> ageClasses = client->drs()->getAgeClasses(comp, nullptr);
     ASSERT_EQ(ageClasses.size(), 1u);
     EXPECT_EQ(ageClasses[0].AgeClassID, response->ageClassId);
+    EXPECT_EQ(ageClass->AgeClassID, response->ageClassId);
     EXPECT_EQ(ageClasses[0].BillingPricePerTeam, 20);
     EXPECT_EQ(ageClasses[0].MinTeamMembers, 4);
 
