@@ -4,6 +4,7 @@
 // templates brought along.
 
 #include "core/connection/CompetitionUrlHolder.h"
+#include "setup/TemplateFiles.h"
 #include "setup/ui/CompCreationManager.h"
 #include "setup/ui/SetupWindows.h"
 #include "setup/ui/UnmappedParameterWarningDialog.h"
@@ -75,13 +76,27 @@ protected:
 
     // Age classes U10 and U12 with the golden discipline "Sprint" chosen. With mapped, the type
     // renames the template's parameter "Faktor Sprint" to its own "Faktor"; without, the template
-    // brings it along.
-    TCompCreationInput inputOf(bool mapped)
+    // brings it along. With teamScoringInLast, U12 takes a team relay instead and the overall
+    // scoring "Wertung", whose "Team: Beste N" input cannot take the relay's team table (143).
+    TCompCreationInput inputOf(bool mapped, bool teamScoringInLast = false)
     {
         QFile golden(QStringLiteral(TVP_TEMPLATE_GOLDEN "/discipline.qdt"));
         EXPECT_TRUE(golden.open(QIODevice::ReadOnly));
-        auto sprint =
-            std::make_shared<TDisciplineTemplateWrapper>(write(QStringLiteral("sprint.qdt"), golden.readAll()));
+        const QByteArray sprintBytes = golden.readAll();
+        auto sprint = std::make_shared<TDisciplineTemplateWrapper>(write(QStringLiteral("sprint.qdt"), sprintBytes));
+        auto relay = std::make_shared<TDisciplineTemplateWrapper>(
+            write(QStringLiteral("staffel.qdt"), QByteArray(sprintBytes)
+                                                     .replace("<Team>false</Team>", "<Team>true</Team>")
+                                                     .replace("<Name>Sprint U10</Name>", "<Name>Staffel</Name>")));
+        TExportAggregatorTreeNodeType gesamt;
+        gesamt.ID = 50;
+        gesamt.AggregatorInfo.ensure().TemplateID = 5;
+        gesamt.AggregatorInfo->Parameters = {QStringLiteral("3")};
+        gesamt.name = QStringLiteral("Gesamt");
+        TExportAggregators inputs;
+        inputs.Aggregators = {gesamt};
+        auto wertung = std::make_shared<TResEvalTemplateWrapper>(
+            write(QStringLiteral("Wertung.qrt"), writeResultsTemplate(false, {}, inputs)));
         const QByteArray mapping =
             mapped ? "<GlobalParameterMapping><Parameter name='Faktor Sprint' value='Faktor'/></GlobalParameterMapping>"
                    : "";
@@ -95,7 +110,12 @@ protected:
             "<Disciplines><GlobalParameters><Parameters><Name>Faktor</Name><DefaultValue>2</DefaultValue></Parameters>"
             "</GlobalParameters><Constraints/><Discipline hashValue='" +
             sprint->SecureHash().toUtf8() + "' hashAlgorithm='SHA1' templateName='Sprint'>" + mapping +
-            "</Discipline></Disciplines><ResultEvaluation><GlobalParameters/><Constraints/></ResultEvaluation>"
+            "</Discipline><Discipline hashValue='" + relay->SecureHash().toUtf8() +
+            "' hashAlgorithm='SHA1' templateName='Staffel'>" + mapping +
+            "</Discipline></Disciplines><ResultEvaluation><GlobalParameters/><Constraints/><ResultTemplate "
+            "hashValue='" +
+            wertung->SecureHash().toUtf8() +
+            "' hashAlgorithm='SHA1' templateName='Wertung'/></ResultEvaluation>"
             "<ResultPresentations/></CompetitionType>");
 
         TCompCreationInput input;
@@ -111,10 +131,15 @@ protected:
         for (int i = 0; i < 2; ++i) {
             CTT_AgeClassType& ageClass = type->AgeClasses().getAgeClass(i);
             const TTemplateFilterResult discs =
-                filterTemplates(ageClass, TTemplateKind::Discipline, {sprint}, TTemplateFilter::Recommended,
+                filterTemplates(ageClass, TTemplateKind::Discipline, {sprint, relay}, TTemplateFilter::Recommended,
                                 QStringLiteral("Testtyp"), standin.folder());
-            ageClass.getDisciplineSelectionState().select(sprint->SecureHash(), sprint->HashAlgorithm());
+            const auto& chosen = teamScoringInLast && i == 1 ? relay : sprint;
+            ageClass.getDisciplineSelectionState().select(chosen->SecureHash(), chosen->HashAlgorithm());
             applySelection(ageClass, TTemplateKind::Discipline, discs.rows);
+            if (teamScoringInLast && i == 1) {
+                ageClass.addResEval(wertung);
+                ageClass.addSelectedResEval(wertung);
+            }
             input.ageClasses.push_back(&ageClass);
         }
         return input;
@@ -238,6 +263,20 @@ TEST_F(CompCreation, AFeeThatIsNoNumberFailsTheRunAfterItsFirstCallAndLeavesNoth
     EXPECT_EQ(manager->ResultID, 0);
     EXPECT_EQ(competitions(), 0);
     EXPECT_EQ(messages(), QStringList({kCaption + QStringLiteral(": \"3,x\" ist kein gültiger Betrag.")}));
+}
+
+TEST_F(CompCreation, ARefusalInTheLastAgeClassLeavesNoCompetitionAndIsExplained)
+{
+    EXPECT_EQ(manager->createCompetition(inputOf(true, true)), 0);
+    EXPECT_EQ(competitions(), 0);
+    EXPECT_EQ(seed->count("SELECT COUNT(*) FROM age_classes WHERE id > ?", 0), 0);
+    ASSERT_EQ(recorder.messages.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages.messages[0].errorId, 0);
+    EXPECT_EQ(messages().value(0),
+              kCaption + QStringLiteral(": Die Veranstaltung kann nicht angelegt werden, da der Ergebnis-Aggregator "
+                                        "\"Team: Beste N\" das zugeordnete Eingabeformat nicht unterstützt. Vermutlich "
+                                        "passt mindestens eine gewählte Disziplin nicht zu einer der gewählten "
+                                        "Gesamtwertungen."));
 }
 
 TEST_F(CompCreation, ANameInUseIsAskedForAgainWithTheTrimmedName)
