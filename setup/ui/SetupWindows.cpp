@@ -7,6 +7,7 @@
 #include "setup/ui/LoadResultsTemplateDialog.h"
 #include "setup/ui/SaveDiscTemplateDialog.h"
 #include "setup/ui/SaveResultsTemplateDialog.h"
+#include "setup/ui/UnmappedParameterWarningDialog.h"
 
 namespace tvp {
 
@@ -52,6 +53,7 @@ void registerSetupWindows(TWindowRegistry& registry)
     registry.registerWindow<TLoadDiscTemplateForm>(TWindowId::LoadDiscTemplateForm);
     registry.registerWindow<TSaveResultsTemplateForm>(TWindowId::SaveResultsTemplateForm);
     registry.registerWindow<TLoadResultsTemplateForm>(TWindowId::LoadResultsTemplateForm);
+    registry.registerWindow<TUnmappedParameterWarningForm>(TWindowId::UnmappedParameterWarningForm);
     registry.registerService<ITemplateForms>(std::make_unique<TTemplateForms>(registry));
 }
 
