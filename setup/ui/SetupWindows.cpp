@@ -9,6 +9,7 @@
 #include "setup/ui/LoadResultsTemplateDialog.h"
 #include "setup/ui/SaveDiscTemplateDialog.h"
 #include "setup/ui/SaveResultsTemplateDialog.h"
+#include "setup/ui/UnmappedParameterWarningDialog.h"
 
 namespace tvp {
 
@@ -54,6 +55,7 @@ void registerSetupWindows(TWindowRegistry& registry)
     registry.registerWindow<TLoadDiscTemplateForm>(TWindowId::LoadDiscTemplateForm);
     registry.registerWindow<TSaveResultsTemplateForm>(TWindowId::SaveResultsTemplateForm);
     registry.registerWindow<TLoadResultsTemplateForm>(TWindowId::LoadResultsTemplateForm);
+    registry.registerWindow<TUnmappedParameterWarningForm>(TWindowId::UnmappedParameterWarningForm);
     registry.registerService<ITemplateForms>(std::make_unique<TTemplateForms>(registry));
     registry.registerWindow<TCompSetupWizardForm>(TWindowId::CompSetupWizardForm);
     registry.registerWindow<TCoarseCompStepsForm>(TWindowId::CoarseCompStepsForm);

@@ -14,6 +14,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "core/util/IniHandler.h"
 #include "setup/ui/CoarseCompStepsDialog.h"
+#include "setup/WizardImportRequests.h"
 #include "setup/ui/CompSetupWizardDialog.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -464,6 +465,63 @@ TEST_F(WizardTest, ClosingTheFinalPageAsksNothingAndTheHelpWindowShowsTheSameSte
     EXPECT_TRUE(help.Memo1->isReadOnly());
     click(help.CloseButton);
     EXPECT_FALSE(help.isVisible());
+}
+
+// ---- the browser client's import ----
+
+const QString kSession = QStringLiteral("sitzung-1");
+
+std::vector<proto::SessionInformationsType> importItems()
+{
+    return {{QStringLiteral("ctx_name"), QStringLiteral("Sportfest Musterdorf")},
+            {QStringLiteral("ctx_date"), QStringLiteral("2027-05-08")},
+            {QStringLiteral("ctx_competition-type-xml"),
+             QStringLiteral("<CompetitionType><DisplayName>Importtyp</DisplayName></CompetitionType>")}};
+}
+
+TEST_F(WizardTest, AWebImportOpensTheDataPageWithNameAndDateAndLeavesNoItems)
+{
+    server.client().uis()->saveSessionInformation(kSession, importItems());
+    script->expectWindow(kWizardCaption, [&](QWidget&) {
+        EXPECT_EQ(activeTab(), QStringLiteral("Veranstaltungsdaten"));
+        EXPECT_EQ(visibleTabs(), (QStringList{"Neue Veranstaltung", "Veranstaltungstyp", "Veranstaltungsdaten",
+                                              "Altersklassen"}));
+        EXPECT_EQ(nameEdit()->text(), QStringLiteral("Sportfest Musterdorf"));
+        EXPECT_EQ(dateEdit()->date(), QDate(2027, 5, 8));
+        EXPECT_FALSE(back()->isEnabled());
+        script->expectMessage(QStringLiteral("Wizard beenden"), TMsgAnswer::Yes);
+        wizard->close();
+        return 0;
+    });
+    wizard->importToWizard(kSession, QStringLiteral("ctx"));
+    EXPECT_TRUE(waitUntil([&] { return script->allAnswered() && !wizard->isVisible(); }, 10000));
+    EXPECT_TRUE(recording.messages.messages.empty()) << recording.messages.lines().join('\n').toStdString();
+    EXPECT_TRUE(recording.waits.shown.isEmpty());
+    EXPECT_TRUE(server.client()
+                    .uir()
+                    ->getSessionInformation(kSession, wizardImportKeys(QStringLiteral("ctx")), false)
+                    .empty());
+}
+
+TEST_F(WizardTest, AnImportWhileTheWizardIsOpenAndKeptChangesNothing)
+{
+    server.client().uis()->saveSessionInformation(kSession, importItems());
+    run([&] {
+        typeName(QStringLiteral("Eigene"));
+        script->expectMessage(QStringLiteral("Wizard beenden"), TMsgAnswer::No);
+        wizard->importToWizard(kSession, QStringLiteral("ctx"));
+        settle();
+        EXPECT_TRUE(wizard->isVisible());
+        EXPECT_EQ(nameEdit()->text(), QStringLiteral("Eigene"));
+        EXPECT_EQ(activeTab(), QStringLiteral("Veranstaltungstyp"));
+        script->expectMessage(QStringLiteral("Wizard beenden"), TMsgAnswer::Yes);
+        wizard->close();
+    });
+    EXPECT_EQ(server.client()
+                  .uir()
+                  ->getSessionInformation(kSession, wizardImportKeys(QStringLiteral("ctx")), false)
+                  .size(),
+              3u);
 }
 
 } // namespace
