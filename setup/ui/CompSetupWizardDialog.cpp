@@ -214,6 +214,7 @@ TCompSetupWizardForm::TCompSetupWizardForm(TWindowContext& context, QWidget* par
     connect(BackButton, &QPushButton::clicked, this, [this] { guarded([this] { BackButtonClick(); }); });
     connect(DetailsLabel, &QLabel::linkActivated, this, [this] { guarded([this] { showDetails(); }); });
 
+    FCompCreationManager = std::make_unique<TCompCreationManager>(context, this, *this);
     PageInfo_WizardFinished = std::make_unique<TWizardFinishInfo>();
     pages_ = createWizardPages(*this);
     importRoad_.reset(
@@ -283,8 +284,21 @@ int TCompSetupWizardForm::startCompWizard()
 
 int TCompSetupWizardForm::startFullCompCreation()
 {
-    FcompId = pages_.compType && compCreation ? compCreation(*pages_.compType) : 0;
+    FcompId = pages_.compType && creationInput ? FCompCreationManager->createCompetition(creationInput()) : 0;
     return FcompId;
+}
+
+void TCompSetupWizardForm::setCompetitionName(const QString& name)
+{
+    if (ICompTypePage* page = compTypePage())
+        page->setCompName(name);
+}
+
+void TCompSetupWizardForm::nextPage(QObject*)
+{
+    // The unmapped-parameter window's button may be pressed again after the wizard ended.
+    if (!wizardcompleted)
+        guarded([this] { NextButtonClick(); });
 }
 
 int TCompSetupWizardForm::createSimpleComp(const QString& name, const QDate& date)
@@ -308,7 +322,7 @@ int TCompSetupWizardForm::createSimpleComp(const QString& name, const QDate& dat
             if (other) {
                 if (ICompTypePage* page = compTypePage())
                     page->setCompName(*other);
-                showInformation(this, kCreateCaption,
+                showInformation(this, QStringLiteral("Veranstaltungsname bereits vergeben"),
                                 QStringLiteral("Name wurde geändert. Sie können jetzt erneut versuchen die "
                                                "Veranstaltung anzulegen."));
             }

@@ -5,7 +5,9 @@
 // TWizardTabForm forms the age-class page inserts with insertWizardTab.
 
 #include "core/services/CompetitionSetupServices.h"
+#include "setup/CompCreation.h"
 #include "setup/WizardWarnings.h"
+#include "setup/ui/CompCreationManager.h"
 
 #include <QDate>
 #include <QDialog>
@@ -76,7 +78,7 @@ TWizardPageSet createWizardPages(TCompSetupWizardForm& wizard);
 // The final page's next steps, shared with the help window.
 QString nextCompStepsText();
 
-class TCompSetupWizardForm : public QDialog, public ICompSetupWizard, public IWarningPanel {
+class TCompSetupWizardForm : public QDialog, public ICompSetupWizard, public IWarningPanel, public ICompCreationWizard {
     Q_OBJECT
 public:
     // Tests shorten these.
@@ -111,8 +113,12 @@ public:
     void ManualSetupChanged(bool ticked);
     // Used by the web import and the quick path; set by the competition-type page.
     ICompTypePage* compTypePage() const;
-    // The full creation (the competition-type page, id or 0); set once the creation exists.
-    std::function<int(TWizardPageInfo& compTypePage)> compCreation;
+    // What the pages chose, read for the full creation; the pages set it.
+    std::function<TCompCreationInput()> creationInput;
+
+    // ICompCreationWizard
+    void setCompetitionName(const QString& name) override;
+    void nextPage(QObject* sender) override;
 
     // The fixed pages' sheets.
     QWidget* compTypeSheet() const;
@@ -166,6 +172,7 @@ private:
     bool wizardcompleted = false;
     bool FImporting = false;
     std::unique_ptr<TWarningManager> FWarningManager;
+    std::unique_ptr<TCompCreationManager> FCompCreationManager;
     TWizardPageSet pages_;
     std::unique_ptr<TWizardPageInfo> PageInfo_WizardFinished;
     QTimer rollBackTimer_;

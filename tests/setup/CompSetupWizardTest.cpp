@@ -132,6 +132,7 @@ protected:
         wizard.reset();
         hints.reset();
         setDialogs(nullptr);
+        TChooseCompetitionForm::localServerAddressOverride.clear();
         PingTimeouts::checkIntervalMs = 500;
         InitComm();
     }
@@ -139,10 +140,11 @@ protected:
     QString address() const { return QStringLiteral("http://127.0.0.1:%1").arg(server.port()); }
     void makeChooser()
     {
-        chooser = std::make_unique<TChooseCompetitionForm>(context);
-        windows.place(TWindowId::ChooseCompetitionForm, chooser.get());
+        TChooseCompetitionForm::localServerAddressOverride = address();
         WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), address());
         WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), 0);
+        chooser = std::make_unique<TChooseCompetitionForm>(context);
+        windows.place(TWindowId::ChooseCompetitionForm, chooser.get());
     }
     template <class T>
     T* child(const char* name) const
@@ -171,7 +173,10 @@ protected:
         QTest::keyClicks(nameEdit(), name);
     }
     static void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
-    static void settle() { waitUntil([] { return false; }, 60); }
+    static void settle()
+    {
+        waitUntil([] { return false; }, 60);
+    }
     QColor panelColour() const { return wizard->WarningPanel->palette().color(QPalette::Window); }
     // Shows the wizard from its first page as the chooser does, and runs body inside.
     int run(const std::function<void()>& body)
@@ -221,7 +226,7 @@ TEST_F(WizardTest, TheQuickPathCreatesAnEmptyCompetitionThatTheChooserOpens)
         EXPECT_EQ(next()->text(), kCreateCaption);
         // A name in use: a new one is asked for and put into the field; the wizard stays.
         script->expectText(QStringLiteral("Veranstaltungsname bereits vergeben"), QStringLiteral("Kinderolympiade"));
-        script->expectMessage(kCreateCaption, TMsgAnswer::Ok);
+        script->expectMessage(QStringLiteral("Veranstaltungsname bereits vergeben"), TMsgAnswer::Ok);
         click(next());
         EXPECT_TRUE(wizard->isVisible());
         EXPECT_EQ(nameEdit()->text(), QStringLiteral("Kinderolympiade"));
@@ -377,8 +382,8 @@ TEST_F(WizardTest, AnInvalidNextFlashesThePanelAndStays)
         // "Details" lists what applies.
         script->expectMessage(kWizardCaption, TMsgAnswer::Ok);
         emit wizard->DetailsLabel->linkActivated(QStringLiteral("details"));
-        EXPECT_TRUE(script->seen.back().text.startsWith(
-            QStringLiteral("Folgende potenzielle Probleme wurden identifiziert:\n\n   Hinweis: info\n   Warnung: warn\n")));
+        EXPECT_TRUE(script->seen.back().text.startsWith(QStringLiteral(
+            "Folgende potenzielle Probleme wurden identifiziert:\n\n   Hinweis: info\n   Warnung: warn\n")));
         script->expectMessage(QStringLiteral("Wizard beenden"), TMsgAnswer::Yes);
         wizard->close();
     });
@@ -409,10 +414,11 @@ TEST_F(WizardTest, APageFailingToInitialiseLeadsBackOnePage)
 
 TEST_F(WizardTest, ClosingAsksOnEveryPageButTheFinalOneWhichOpensTheNewCompetition)
 {
-    const int id = server.client().create(QStringLiteral("Im Wizard angelegt"));
-    wizard->compCreation = [&](TWizardPageInfo& first) {
-        EXPECT_EQ(first.getWarningOrigin(), QStringLiteral("Veranstaltungstyp"));
-        return id;
+    wizard->creationInput = [&] {
+        TCompCreationInput input;
+        input.name = nameEdit()->text();
+        input.date = dateEdit()->date();
+        return input;
     };
     TestTabForm* last = insertTab(QStringLiteral("Dokumentation erstellen"), kCreateCaption);
     last->creates = true;
@@ -441,7 +447,7 @@ TEST_F(WizardTest, ClosingAsksOnEveryPageButTheFinalOneWhichOpensTheNewCompetiti
         return 0;
     });
     EXPECT_TRUE(chooser->setCompetition(true));
-    EXPECT_EQ(chooser->getCompetitionId(false), id);
+    EXPECT_EQ(chooser->getCompetitionName(), QStringLiteral("Sportfest"));
 }
 
 TEST_F(WizardTest, ClosingTheFinalPageAsksNothingAndTheHelpWindowShowsTheSameSteps)
@@ -484,8 +490,8 @@ TEST_F(WizardTest, AWebImportOpensTheDataPageWithNameAndDateAndLeavesNoItems)
     server.client().uis()->saveSessionInformation(kSession, importItems());
     script->expectWindow(kWizardCaption, [&](QWidget&) {
         EXPECT_EQ(activeTab(), QStringLiteral("Veranstaltungsdaten"));
-        EXPECT_EQ(visibleTabs(), (QStringList{"Neue Veranstaltung", "Veranstaltungstyp", "Veranstaltungsdaten",
-                                              "Altersklassen"}));
+        EXPECT_EQ(visibleTabs(),
+                  (QStringList{"Neue Veranstaltung", "Veranstaltungstyp", "Veranstaltungsdaten", "Altersklassen"}));
         EXPECT_EQ(nameEdit()->text(), QStringLiteral("Sportfest Musterdorf"));
         EXPECT_EQ(dateEdit()->date(), QDate(2027, 5, 8));
         EXPECT_FALSE(back()->isEnabled());
@@ -497,10 +503,8 @@ TEST_F(WizardTest, AWebImportOpensTheDataPageWithNameAndDateAndLeavesNoItems)
     EXPECT_TRUE(waitUntil([&] { return script->allAnswered() && !wizard->isVisible(); }, 10000));
     EXPECT_TRUE(recording.messages.messages.empty()) << recording.messages.lines().join('\n').toStdString();
     EXPECT_TRUE(recording.waits.shown.isEmpty());
-    EXPECT_TRUE(server.client()
-                    .uir()
-                    ->getSessionInformation(kSession, wizardImportKeys(QStringLiteral("ctx")), false)
-                    .empty());
+    EXPECT_TRUE(
+        server.client().uir()->getSessionInformation(kSession, wizardImportKeys(QStringLiteral("ctx")), false).empty());
 }
 
 TEST_F(WizardTest, AnImportWhileTheWizardIsOpenAndKeptChangesNothing)
@@ -517,11 +521,9 @@ TEST_F(WizardTest, AnImportWhileTheWizardIsOpenAndKeptChangesNothing)
         script->expectMessage(QStringLiteral("Wizard beenden"), TMsgAnswer::Yes);
         wizard->close();
     });
-    EXPECT_EQ(server.client()
-                  .uir()
-                  ->getSessionInformation(kSession, wizardImportKeys(QStringLiteral("ctx")), false)
-                  .size(),
-              3u);
+    EXPECT_EQ(
+        server.client().uir()->getSessionInformation(kSession, wizardImportKeys(QStringLiteral("ctx")), false).size(),
+        3u);
 }
 
 } // namespace
