@@ -16,6 +16,7 @@
 #include "setup/ui/CoarseCompStepsDialog.h"
 #include "setup/WizardImportRequests.h"
 #include "setup/ui/CompSetupWizardDialog.h"
+#include "tests/setup/WizardTestMessages.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/StandinHarness.h"
@@ -37,6 +38,7 @@
 
 using namespace tvp;
 using namespace tvp::test;
+using tvp::testing::Switchable;
 
 namespace {
 
@@ -84,24 +86,6 @@ public:
     bool failInit = false;
     bool valid = true;
     bool creates = false;
-};
-
-// A message the test switches on and off.
-class Switchable : public TWizardMessage {
-public:
-    Switchable(const IWarningOrigin& origin, QString id, TWizardMessageType type, const bool& applies)
-        : TWizardMessage(origin), id_(std::move(id)), type_(type), applies_(applies)
-    {
-    }
-    bool CheckWarningCondition() override { return applies_; }
-    TWizardMessageType getMessageType() override { return type_; }
-    QString getMessage() override { return id_; }
-    QString getID() override { return id_; }
-
-private:
-    QString id_;
-    TWizardMessageType type_;
-    const bool& applies_;
 };
 
 class WizardTest : public ::testing::Test {

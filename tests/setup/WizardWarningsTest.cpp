@@ -6,6 +6,7 @@
 #include "setup/XMLFunctions.h"
 #include "setup/XMLLogic.h"
 #include "tests/setup/RuleTestObjects.h"
+#include "tests/setup/WizardTestMessages.h"
 #include "tests/support/RecordingMessages.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 namespace tvp {
 namespace {
 
+using testing::Switchable;
 using testing::TestAgeClass;
 
 class RecordingPanel : public IWarningPanel {
@@ -39,24 +41,6 @@ struct Origin : IWarningOrigin {
     explicit Origin(QString name) : name(std::move(name)) {}
     QString getWarningOrigin() const override { return name; }
     QString name;
-};
-
-// A message whose condition and type the test sets.
-class Switchable : public TWizardMessage {
-public:
-    Switchable(const IWarningOrigin& origin, QString id, TWizardMessageType type, bool& applies)
-        : TWizardMessage(origin), id_(std::move(id)), type_(type), applies_(applies)
-    {
-    }
-    bool CheckWarningCondition() override { return applies_; }
-    TWizardMessageType getMessageType() override { return type_; }
-    QString getMessage() override { return id_; }
-    QString getID() override { return id_; }
-
-private:
-    QString id_;
-    TWizardMessageType type_;
-    bool& applies_;
 };
 
 class WizardWarnings : public ::testing::Test {
