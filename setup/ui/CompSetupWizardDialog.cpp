@@ -284,8 +284,13 @@ int TCompSetupWizardForm::startCompWizard()
 
 int TCompSetupWizardForm::startFullCompCreation()
 {
-    FcompId = pages_.compType && creationInput ? FCompCreationManager->createCompetition(creationInput()) : 0;
+    FcompId = pages_.compType && compCreation ? compCreation(*pages_.compType) : 0;
     return FcompId;
+}
+
+int TCompSetupWizardForm::runCompCreation(TCompCreationInput input)
+{
+    return FCompCreationManager->createCompetition(std::move(input));
 }
 
 void TCompSetupWizardForm::setCompetitionName(const QString& name)
@@ -581,8 +586,6 @@ void TCompSetupWizardForm::removeWizardTab(TWizardTabForm* form)
         const QSignalBlocker quiet(PageControl1);
         PageControl1->removeTab(at);
     }
-    if (FCurrentPageInfo && FWarningManager)
-        FWarningManager->refresh();
     delete form;
 }
 
@@ -658,6 +661,13 @@ void TCompSetupWizardForm::reject()
 {
     // Escape asks like the window's close box.
     close();
+}
+
+void TCompSetupWizardForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    raise();
+    activateWindow();
 }
 
 void TCompSetupWizardForm::moveEvent(QMoveEvent* event)

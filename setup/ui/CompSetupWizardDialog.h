@@ -113,8 +113,11 @@ public:
     void ManualSetupChanged(bool ticked);
     // Used by the web import and the quick path; set by the competition-type page.
     ICompTypePage* compTypePage() const;
-    // What the pages chose, read for the full creation; the pages set it.
-    std::function<TCompCreationInput()> creationInput;
+    // The full creation (the competition-type page, id or 0); the pages set it.
+    std::function<int(TWizardPageInfo& compTypePage)> compCreation;
+    // Creates the competition from the pages' input in one transaction, the wizard disabled
+    // meanwhile; the new id, 0 when it failed (reported, or a new name asked for).
+    int runCompCreation(TCompCreationInput input);
 
     // ICompCreationWizard
     void setCompetitionName(const QString& name) override;
@@ -146,6 +149,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
+    void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

@@ -398,11 +398,12 @@ TEST_F(WizardTest, APageFailingToInitialiseLeadsBackOnePage)
 
 TEST_F(WizardTest, ClosingAsksOnEveryPageButTheFinalOneWhichOpensTheNewCompetition)
 {
-    wizard->creationInput = [&] {
+    wizard->compCreation = [&](TWizardPageInfo& first) {
+        EXPECT_EQ(first.getWarningOrigin(), QStringLiteral("Veranstaltungstyp"));
         TCompCreationInput input;
         input.name = nameEdit()->text();
         input.date = dateEdit()->date();
-        return input;
+        return wizard->runCompCreation(std::move(input));
     };
     TestTabForm* last = insertTab(QStringLiteral("Dokumentation erstellen"), kCreateCaption);
     last->creates = true;
