@@ -125,6 +125,11 @@ TWizardTabForm::TWizardTabForm(TCompSetupWizardForm& wizard, QWidget* parent) : 
 }
 
 TCompSetupWizardForm::TCompSetupWizardForm(TWindowContext& context, QWidget* parent)
+    : TCompSetupWizardForm(context, &createWizardPages, parent)
+{
+}
+
+TCompSetupWizardForm::TCompSetupWizardForm(TWindowContext& context, const TWizardPageFactory& pages, QWidget* parent)
     : QDialog(parent), context_(context), FWarningManager(std::make_unique<TWarningManager>(this))
 {
     setObjectName(QStringLiteral("CompSetupWizardForm"));
@@ -216,7 +221,7 @@ TCompSetupWizardForm::TCompSetupWizardForm(TWindowContext& context, QWidget* par
 
     FCompCreationManager = std::make_unique<TCompCreationManager>(context, this, *this);
     PageInfo_WizardFinished = std::make_unique<TWizardFinishInfo>();
-    pages_ = createWizardPages(*this);
+    pages_ = pages(*this);
     importRoad_.reset(
         new TImportSessionRoad{{context, wizardImportRequests(), this,
                                 [this](std::unique_ptr<TWizardImportResponse> r, const TRequestOutcome& o) {

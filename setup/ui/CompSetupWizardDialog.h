@@ -74,6 +74,7 @@ struct TWizardPageSet {
     std::function<void()> fitAgeClassColumns;
 };
 TWizardPageSet createWizardPages(TCompSetupWizardForm& wizard);
+using TWizardPageFactory = std::function<TWizardPageSet(TCompSetupWizardForm& wizard)>;
 
 // The final page's next steps, shared with the help window.
 QString nextCompStepsText();
@@ -90,6 +91,8 @@ public:
     enum { tabHeading = 0, tabCompType = 1, tabCompMetaData = 2, tabAgeClasses = 3 };
 
     explicit TCompSetupWizardForm(TWindowContext& context, QWidget* parent = nullptr);
+    // With other fixed pages (tests).
+    TCompSetupWizardForm(TWindowContext& context, const TWizardPageFactory& pages, QWidget* parent = nullptr);
     ~TCompSetupWizardForm() override;
 
     // ICompSetupWizard
