@@ -1,0 +1,362 @@
+// The shipped sample competition types and the files they name: every digest names a shipped file
+// of the right kind (and the build copies them all into the program folder), both types read with
+// their age classes, metadata and options, their rules evaluate per age class, every parameter a
+// chosen template uses is one the type declares, and the templates and PDFs read.
+
+#include "setup/CompetitionType.h"
+#include "setup/TemplateWrappers.h"
+#include "setup/XMLLogic.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+#include <map>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <set>
+
+namespace tvp {
+namespace {
+
+const QString kSource = QStringLiteral(TVP_SOURCE_DIR);
+const QString kProgram = QStringLiteral(TVP_PROGRAM_DIR);
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    return f.readAll();
+}
+
+QStringList filesOf(const QString& folder, const QString& pattern)
+{
+    return QDir(folder).entryList({pattern}, QDir::Files, QDir::Name);
+}
+
+// Shipped template files and PDFs by digest: their file names.
+std::map<QString, QString> shippedByHash()
+{
+    std::map<QString, QString> files;
+    const QString templates = kSource + QStringLiteral("/Templates");
+    for (const QString& name :
+         filesOf(templates, QStringLiteral("*.q?t")) + filesOf(templates, QStringLiteral("*.pdf")))
+        files[secureHashOf(bytesOf(templates + QLatin1Char('/') + name))] = name;
+    return files;
+}
+
+std::unique_ptr<TCompetitionType> sample(const char* name)
+{
+    return TCompetitionType::fromFile(kSource + QStringLiteral("/CompetitionTypes/") + QLatin1String(name));
+}
+
+// Every element of the document with a digest, in both branches of every switch.
+void collectHashed(pugi::xml_node node, std::vector<pugi::xml_node>& out)
+{
+    for (pugi::xml_node child : node.children()) {
+        if (child.attribute("hashValue"))
+            out.push_back(child);
+        collectHashed(child, out);
+    }
+}
+
+std::vector<TXMLConditionalNode> childrenNamed(const TXMLConditionalNode& node, const char* name)
+{
+    std::vector<TXMLConditionalNode> out;
+    for (const TXMLConditionalNode& c : node.childNodes())
+        if (c.localName() == QLatin1String(name))
+            out.push_back(c);
+    return out;
+}
+
+// The file a reference of the age class's view names.
+QString referencedFile(const TXMLConditionalNode& ref)
+{
+    static const std::map<QString, QString> shipped = shippedByHash();
+    const auto it = shipped.find(ref.attribute(QStringLiteral("hashValue")).value_or(QString()));
+    return it == shipped.end() ? QString() : kSource + QStringLiteral("/Templates/") + it->second;
+}
+
+void addNodeParameters(const proto::TExportAggregatorTreeNodeType& node, QStringList& out)
+{
+    if (node.AggregatorInfo)
+        for (const QString& p : node.AggregatorInfo->Parameters) {
+            bool number = false;
+            (void)p.toDouble(&number);
+            if (!number)
+                out << p;
+        }
+    for (const proto::TExportAggregatorTreeNodeType& c : node.OutputConnections)
+        addNodeParameters(c, out);
+}
+
+QStringList declaredParameters(const TXMLConditionalNode& section)
+{
+    QStringList names;
+    for (const TXMLConditionalNode& p :
+         childrenNamed(section.childNode(QStringLiteral("GlobalParameters")), "Parameters"))
+        names << p.childNode(QStringLiteral("Name")).text();
+    return names;
+}
+
+// What a reference's templates ask of the competition, renamed by its mapping.
+QStringList usedParameters(const TXMLConditionalNode& ref, const QStringList& nodeParameters)
+{
+    std::map<QString, QString> mapping;
+    for (const TXMLConditionalNode& m : childrenNamed(ref, "GlobalParameterMapping"))
+        for (const TXMLConditionalNode& p : childrenNamed(m, "Parameter"))
+            mapping.emplace(*p.attribute(QStringLiteral("name")), *p.attribute(QStringLiteral("value")));
+    QStringList used;
+    for (const QString& p : nodeParameters)
+        used << (mapping.contains(p) ? mapping.at(p) : p);
+    return used;
+}
+
+struct AgeClassSections {
+    QStringList disciplines; // templateName of each reference, in order
+    QStringList resultEvals;
+    QStringList undeclared; // parameters a template uses that no section declares
+    QStringList unmatched;  // references naming no shipped file
+    QStringList presentations;
+};
+
+AgeClassSections readSections(CTT_AgeClassType& ageClass, const QStringList& competitionParameters)
+{
+    AgeClassSections out;
+    const TXMLConditionalNode& root = ageClass.view();
+    const TXMLConditionalNode discs = root.childNode(QStringLiteral("Disciplines"));
+    const TXMLConditionalNode evals = root.childNode(QStringLiteral("ResultEvaluation"));
+    const QStringList declared = competitionParameters + declaredParameters(discs) + declaredParameters(evals);
+    for (const TXMLConditionalNode& ref : childrenNamed(discs, "Discipline")) {
+        out.disciplines << *ref.attribute(QStringLiteral("templateName"));
+        const QString file = referencedFile(ref);
+        if (!file.endsWith(QLatin1String(".qdt"))) {
+            out.unmatched << out.disciplines.back();
+            continue;
+        }
+        const TDisciplineTemplateWrapper wrapper(file);
+        QStringList params;
+        addNodeParameters(*wrapper.templ().aggRoot, params);
+        for (const QString& p : usedParameters(ref, params))
+            if (!declared.contains(p))
+                out.undeclared << p;
+    }
+    for (const TXMLConditionalNode& ref : childrenNamed(evals, "ResultTemplate")) {
+        out.resultEvals << *ref.attribute(QStringLiteral("templateName"));
+        const QString file = referencedFile(ref);
+        if (!file.endsWith(QLatin1String(".qrt"))) {
+            out.unmatched << out.resultEvals.back();
+            continue;
+        }
+        const TResEvalTemplateWrapper wrapper(file);
+        QStringList params;
+        for (const proto::TExportAggregatorTreeNodeType& n : wrapper.templ().topLevelItems->Aggregators)
+            addNodeParameters(n, params);
+        for (const QString& p : usedParameters(ref, params))
+            if (!declared.contains(p))
+                out.undeclared << p;
+    }
+    for (const TXMLConditionalNode& p :
+         childrenNamed(root.childNode(QStringLiteral("ResultPresentations")), "ResultPresentation"))
+        out.presentations << p.childNode(QStringLiteral("Name")).text();
+    return out;
+}
+
+QStringList competitionParameters(const TCompetitionType& type)
+{
+    QStringList names;
+    const pugi::xml_node params = type.root().child("AgeClasses").child("GlobalParameters");
+    for (pugi::xml_node p : params.children("Parameters"))
+        names << QString::fromUtf8(p.child_value("Name"));
+    return names;
+}
+
+} // namespace
+
+TEST(SampleFiles, EveryDigestOfEveryTypeNamesAShippedFileOfItsKind)
+{
+    const std::map<QString, QString> shipped = shippedByHash();
+    const QStringList types = filesOf(kSource + QStringLiteral("/CompetitionTypes"), QStringLiteral("*.qct"));
+    ASSERT_EQ(types, (QStringList{QStringLiteral("Beispiel-Stationen-Sportfest.qct"),
+                                  QStringLiteral("Beispiel-Team-Mehrkampf.qct")}));
+    const std::map<QString, QString> kinds{{QStringLiteral("Discipline"), QStringLiteral(".qdt")},
+                                           {QStringLiteral("ResultTemplate"), QStringLiteral(".qrt")},
+                                           {QStringLiteral("Documentation"), QStringLiteral(".pdf")}};
+    std::set<QString> named;
+    for (const QString& name : types) {
+        SCOPED_TRACE(name.toStdString());
+        pugi::xml_document doc;
+        const QByteArray bytes = bytesOf(kSource + QStringLiteral("/CompetitionTypes/") + name);
+        ASSERT_TRUE(doc.load_buffer(bytes.constData(), std::size_t(bytes.size())));
+        std::vector<pugi::xml_node> refs;
+        collectHashed(doc.document_element(), refs);
+        EXPECT_FALSE(refs.empty());
+        for (pugi::xml_node ref : refs) {
+            const QString hash = QString::fromUtf8(ref.attribute("hashValue").value());
+            SCOPED_TRACE(hash.toStdString());
+            EXPECT_STREQ(ref.attribute("hashAlgorithm").value(), "SHA1");
+            const auto file = shipped.find(hash);
+            ASSERT_NE(file, shipped.end()) << "no shipped file has this digest";
+            ASSERT_TRUE(kinds.contains(QString::fromUtf8(ref.name()))) << ref.name();
+            EXPECT_TRUE(file->second.endsWith(kinds.at(QString::fromUtf8(ref.name())))) << file->second.toStdString();
+            named.insert(file->second);
+        }
+    }
+    // Nothing shipped is left over from an earlier generation.
+    for (const auto& [hash, file] : shipped)
+        EXPECT_TRUE(named.contains(file)) << file.toStdString() << " is named by no type";
+
+    // The build puts the same bytes into the program folder.
+    for (const QString& name : types)
+        EXPECT_EQ(bytesOf(kProgram + QStringLiteral("/CompetitionTypes/") + name),
+                  bytesOf(kSource + QStringLiteral("/CompetitionTypes/") + name));
+    for (const auto& [hash, file] : shipped)
+        EXPECT_EQ(secureHashOf(bytesOf(kProgram + QStringLiteral("/Templates/") + file)), hash) << file.toStdString();
+}
+
+TEST(SampleFiles, BothTypesReadWithTheirAgeClassesMetadataAndOptions)
+{
+    const std::vector<TCompetitionTypeEntry> listed =
+        listCompetitionTypes(kSource + QStringLiteral("/CompetitionTypes"));
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].displayName, QStringLiteral("Beispiel: Stationen-Sportfest")) << listed[0].error.toStdString();
+    EXPECT_EQ(listed[1].displayName, QStringLiteral("Beispiel: Team-Mehrkampf U8 bis U12"))
+        << listed[1].error.toStdString();
+
+    const auto multi = sample("Beispiel-Team-Mehrkampf.qct");
+    CTT_AgeClasses& classes = multi->AgeClasses();
+    EXPECT_TRUE(classes.isExclusive());
+    EXPECT_EQ(classes.getDefaultTeamStartFee(), 20.0);
+    EXPECT_EQ(classes.getDefaultAthStartFee(), 2.5);
+    ASSERT_EQ(classes.getAgeClassCount(), 3);
+    const CTT_AgeClassType& u8 = classes.getAgeClass(0);
+    const CTT_AgeClassType& u12 = classes.getAgeClass(2);
+    EXPECT_EQ(u8.Name, QStringLiteral("U8"));
+    EXPECT_EQ(classes.getAgeClass(1).Name, QStringLiteral("U10"));
+    EXPECT_EQ(u12.Name, QStringLiteral("U12"));
+    EXPECT_EQ(u8.MinTeamMembers, 6);
+    EXPECT_EQ(u8.MaxTeamMembers, 11);
+    EXPECT_EQ(u8.MinMembersPerGender, 1) << "mixed teams";
+    EXPECT_EQ(u8.YoungerAge, QStringLiteral("6"));
+    EXPECT_EQ(u12.MinMembersPerGender, 2);
+    EXPECT_EQ(u12.MaleMembersLessThan, 9);
+    EXPECT_EQ(u12.FemaleMembersLessThan, 9);
+    EXPECT_EQ(u12.OlderAge, QStringLiteral("11"));
+
+    std::set<TMetaDataDataType> types;
+    for (const CTT_MetaDataItem& item : multi->MetaData()) {
+        types.insert(item.dataType);
+        EXPECT_FALSE(item.ID.contains(QLatin1Char('_'))) << "the stored key ends the ID at the first _";
+    }
+    EXPECT_EQ(types.size(), 5u) << "every kind of field";
+    ASSERT_FALSE(multi->MetaData().empty());
+    EXPECT_TRUE(multi->MetaData().front().IsMandatoryField);
+    const CTT_Options& options = multi->Options();
+    EXPECT_TRUE(options.EnableCopyDiscFeature && options.CopyDiscFeatureDefaultEnabled &&
+                options.CreateDocumentationOption);
+
+    const auto festival = sample("Beispiel-Stationen-Sportfest.qct");
+    EXPECT_FALSE(festival->AgeClasses().isExclusive());
+    ASSERT_EQ(festival->AgeClasses().getAgeClassCount(), 1);
+    EXPECT_EQ(festival->AgeClasses().getAgeClass(0).Name, QStringLiteral("U10"));
+    EXPECT_EQ(festival->AgeClasses().getDefaultTeamStartFee(), 10.0);
+    EXPECT_EQ(festival->AgeClasses().AthStartFeeDefault(), QString());
+    EXPECT_EQ(festival->MetaData().size(), 2u);
+    EXPECT_TRUE(festival->Options().EnableCopyDiscFeature);
+    EXPECT_FALSE(festival->Options().CreateDocumentationOption);
+}
+
+TEST(SampleFiles, EachAgeClassSeesItsOwnTemplatesAndDeclaresEveryParameterTheyUse)
+{
+    const auto multi = sample("Beispiel-Team-Mehrkampf.qct");
+    const QStringList multiParams = competitionParameters(*multi);
+    const QStringList throws{QStringLiteral("Ballwurf"), QStringLiteral("Ballwurf"), QStringLiteral("Drehwurf")};
+    for (int i = 0; i < 3; ++i) {
+        CTT_AgeClassType& ageClass = multi->AgeClasses().getAgeClass(i);
+        SCOPED_TRACE(ageClass.Name.toStdString());
+        const AgeClassSections s = readSections(ageClass, multiParams);
+        EXPECT_EQ(s.disciplines, (QStringList{QStringLiteral("Sprint"), QStringLiteral("Weitsprung"), throws[i],
+                                              QStringLiteral("Staffel")}));
+        EXPECT_EQ(s.resultEvals,
+                  (QStringList{QStringLiteral("Mannschaftswertung"), QStringLiteral("Disziplinwertung")}));
+        EXPECT_TRUE(s.unmatched.isEmpty()) << s.unmatched.join(u',').toStdString();
+        EXPECT_TRUE(s.undeclared.isEmpty()) << s.undeclared.join(u',').toStdString();
+        EXPECT_EQ(s.presentations, QStringList{QStringLiteral("Urkunden ") + ageClass.Name});
+
+        // Nothing chosen yet: the disciplines' count rule is broken and the relay warning shows.
+        std::vector<TConstraintExpression> rules;
+        for (const TXMLConditionalNode& c : childrenNamed(
+                 ageClass.view().childNode(QStringLiteral("Disciplines")).childNode(QStringLiteral("Constraints")),
+                 "constraint"))
+            rules.emplace_back(c);
+        ASSERT_EQ(rules.size(), 2u);
+        EXPECT_EQ(rules[0].failType(), TConstraintExpression::incompliant);
+        EXPECT_FALSE(rules[0].isFullfilled());
+        EXPECT_TRUE(rules[0].getFailMessage().contains(ageClass.Name));
+        EXPECT_EQ(rules[1].failType(), TConstraintExpression::warn);
+        EXPECT_TRUE(rules[1].hasWarning());
+    }
+
+    const auto festival = sample("Beispiel-Stationen-Sportfest.qct");
+    const AgeClassSections s = readSections(festival->AgeClasses().getAgeClass(0), competitionParameters(*festival));
+    EXPECT_EQ(s.disciplines,
+              (QStringList{QStringLiteral("Zielwurf"), QStringLiteral("Seilspringen"), QStringLiteral("Sternlauf")}));
+    EXPECT_EQ(s.resultEvals, QStringList{QStringLiteral("Stationen-Teamwertung")});
+    EXPECT_TRUE(s.unmatched.isEmpty()) << s.unmatched.join(u',').toStdString();
+    EXPECT_TRUE(s.undeclared.isEmpty()) << s.undeclared.join(u',').toStdString();
+    // An age class the organiser adds gets the same stations.
+    CTT_AgeClassType added(festival->root(), QStringLiteral("U12"));
+    EXPECT_EQ(readSections(added, {}).disciplines.size(), 3);
+}
+
+TEST(SampleFiles, EveryShippedTemplateAndDocumentationPageReads)
+{
+    const QString templates = kSource + QStringLiteral("/Templates");
+    std::set<QString> disciplineNames;
+    for (const QString& name : filesOf(templates, QStringLiteral("*.qdt"))) {
+        SCOPED_TRACE(name.toStdString());
+        try {
+            const TDisciplineTemplateWrapper wrapper(templates + QLatin1Char('/') + name);
+            // The references and the intermediate scoring find them by these names.
+            EXPECT_EQ(wrapper.getDisplayName() + QStringLiteral(".qdt"), name);
+            EXPECT_TRUE(bool(wrapper.templ().aggRoot));
+            disciplineNames.insert(wrapper.getDisplayName());
+        } catch (const TvpError& e) {
+            ADD_FAILURE() << e.message().toStdString();
+        }
+    }
+    EXPECT_EQ(disciplineNames.size(), 8u);
+    QStringList results;
+    for (const QString& name : filesOf(templates, QStringLiteral("*.qrt"))) {
+        SCOPED_TRACE(name.toStdString());
+        try {
+            const TResEvalTemplateWrapper wrapper(templates + QLatin1Char('/') + name);
+            ASSERT_TRUE(wrapper.templ().topLevelItems);
+            EXPECT_EQ(wrapper.templ().topLevelItems->Aggregators.size(), 1u);
+            results << wrapper.getDisplayName();
+        } catch (const TvpError& e) {
+            ADD_FAILURE() << e.message().toStdString();
+        }
+    }
+    EXPECT_EQ(results, (QStringList{QStringLiteral("Disziplinwertung"), QStringLiteral("Mannschaftswertung"),
+                                    QStringLiteral("Stationen-Teamwertung")}));
+
+    // One page per discipline, its title as text.
+    const QStringList pdfs = filesOf(templates, QStringLiteral("*.pdf"));
+    EXPECT_EQ(pdfs.size(), 5);
+    for (const QString& name : pdfs) {
+        SCOPED_TRACE(name.toStdString());
+        const QByteArray bytes = bytesOf(templates + QLatin1Char('/') + name);
+        QPDF pdf;
+        pdf.processMemoryFile(name.toStdString().c_str(), bytes.constData(), std::size_t(bytes.size()));
+        std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
+        ASSERT_EQ(pages.size(), 1u);
+        const QString title = name.chopped(4);
+        EXPECT_TRUE(disciplineNames.contains(title));
+        const auto content = pages[0].getObjectHandle().getKey("/Contents").getStreamData();
+        const std::string text(reinterpret_cast<const char*>(content->getBuffer()), content->getSize());
+        EXPECT_NE(text.find("(" + title.toStdString() + ") Tj"), std::string::npos);
+    }
+}
+
+} // namespace tvp
