@@ -1,11 +1,13 @@
 // The shipped sample competition types and the files they name: every digest names a shipped file
 // of the right kind (and the build copies them all into the program folder), both types read with
-// their age classes, metadata and options, their rules evaluate per age class, every parameter a
-// chosen template uses is one the type declares, and the templates and PDFs read.
+// their age classes, metadata and options, their rules evaluate per age class, the templates and
+// PDFs read, and an age class's templates build their scoring on the stand-in with the type's own
+// parameters, none made up on the way.
 
 #include "setup/CompetitionType.h"
 #include "setup/TemplateWrappers.h"
 #include "setup/XMLLogic.h"
+#include "tests/support/StandinHarness.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,98 +79,136 @@ QString referencedFile(const TXMLConditionalNode& ref)
     return it == shipped.end() ? QString() : kSource + QStringLiteral("/Templates/") + it->second;
 }
 
-void addNodeParameters(const proto::TExportAggregatorTreeNodeType& node, QStringList& out)
-{
-    if (node.AggregatorInfo)
-        for (const QString& p : node.AggregatorInfo->Parameters) {
-            bool number = false;
-            (void)p.toDouble(&number);
-            if (!number)
-                out << p;
-        }
-    for (const proto::TExportAggregatorTreeNodeType& c : node.OutputConnections)
-        addNodeParameters(c, out);
-}
-
-QStringList declaredParameters(const TXMLConditionalNode& section)
-{
-    QStringList names;
-    for (const TXMLConditionalNode& p :
-         childrenNamed(section.childNode(QStringLiteral("GlobalParameters")), "Parameters"))
-        names << p.childNode(QStringLiteral("Name")).text();
-    return names;
-}
-
-// What a reference's templates ask of the competition, renamed by its mapping.
-QStringList usedParameters(const TXMLConditionalNode& ref, const QStringList& nodeParameters)
-{
-    std::map<QString, QString> mapping;
-    for (const TXMLConditionalNode& m : childrenNamed(ref, "GlobalParameterMapping"))
-        for (const TXMLConditionalNode& p : childrenNamed(m, "Parameter"))
-            mapping.emplace(*p.attribute(QStringLiteral("name")), *p.attribute(QStringLiteral("value")));
-    QStringList used;
-    for (const QString& p : nodeParameters)
-        used << (mapping.contains(p) ? mapping.at(p) : p);
-    return used;
-}
-
 struct AgeClassSections {
     QStringList disciplines; // templateName of each reference, in order
     QStringList resultEvals;
-    QStringList undeclared; // parameters a template uses that no section declares
-    QStringList unmatched;  // references naming no shipped file
+    QStringList unmatched; // references naming no shipped file
     QStringList presentations;
 };
 
-AgeClassSections readSections(CTT_AgeClassType& ageClass, const QStringList& competitionParameters)
+AgeClassSections readSections(CTT_AgeClassType& ageClass)
 {
     AgeClassSections out;
     const TXMLConditionalNode& root = ageClass.view();
-    const TXMLConditionalNode discs = root.childNode(QStringLiteral("Disciplines"));
-    const TXMLConditionalNode evals = root.childNode(QStringLiteral("ResultEvaluation"));
-    const QStringList declared = competitionParameters + declaredParameters(discs) + declaredParameters(evals);
-    for (const TXMLConditionalNode& ref : childrenNamed(discs, "Discipline")) {
-        out.disciplines << *ref.attribute(QStringLiteral("templateName"));
-        const QString file = referencedFile(ref);
-        if (!file.endsWith(QLatin1String(".qdt"))) {
-            out.unmatched << out.disciplines.back();
-            continue;
+    const auto references = [&](const char* section, const char* element, const char* kind, QStringList& names) {
+        for (const TXMLConditionalNode& ref : childrenNamed(root.childNode(QLatin1String(section)), element)) {
+            names << *ref.attribute(QStringLiteral("templateName"));
+            if (!referencedFile(ref).endsWith(QLatin1String(kind)))
+                out.unmatched << names.back();
         }
-        const TDisciplineTemplateWrapper wrapper(file);
-        QStringList params;
-        addNodeParameters(*wrapper.templ().aggRoot, params);
-        for (const QString& p : usedParameters(ref, params))
-            if (!declared.contains(p))
-                out.undeclared << p;
-    }
-    for (const TXMLConditionalNode& ref : childrenNamed(evals, "ResultTemplate")) {
-        out.resultEvals << *ref.attribute(QStringLiteral("templateName"));
-        const QString file = referencedFile(ref);
-        if (!file.endsWith(QLatin1String(".qrt"))) {
-            out.unmatched << out.resultEvals.back();
-            continue;
-        }
-        const TResEvalTemplateWrapper wrapper(file);
-        QStringList params;
-        for (const proto::TExportAggregatorTreeNodeType& n : wrapper.templ().topLevelItems->Aggregators)
-            addNodeParameters(n, params);
-        for (const QString& p : usedParameters(ref, params))
-            if (!declared.contains(p))
-                out.undeclared << p;
-    }
+    };
+    references("Disciplines", "Discipline", ".qdt", out.disciplines);
+    references("ResultEvaluation", "ResultTemplate", ".qrt", out.resultEvals);
     for (const TXMLConditionalNode& p :
          childrenNamed(root.childNode(QStringLiteral("ResultPresentations")), "ResultPresentation"))
         out.presentations << p.childNode(QStringLiteral("Name")).text();
     return out;
 }
 
-QStringList competitionParameters(const TCompetitionType& type)
+// A reference's parameter mapping, as the creation applies it.
+class ReferenceMapping : public TAbstractParameterMapping {
+public:
+    explicit ReferenceMapping(const TXMLConditionalNode& ref)
+    {
+        for (const TXMLConditionalNode& m : childrenNamed(ref, "GlobalParameterMapping"))
+            for (const TXMLConditionalNode& p : childrenNamed(m, "Parameter"))
+                mapping_.emplace(*p.attribute(QStringLiteral("name")), *p.attribute(QStringLiteral("value")));
+    }
+    QString mapParameterToAgg(const QString& name) const override
+    {
+        return mapping_.contains(name) ? mapping_.at(name) : name;
+    }
+    int mapReferenceToAgg(const QString&) const override { return 0; }
+
+private:
+    std::map<QString, QString> mapping_;
+};
+
+// Template node ids whose interface carries that name.
+void nodesWithInterface(const proto::TExportAggregatorTreeNodeType& node, const QString& name, std::vector<int>& out)
 {
-    QStringList names;
-    const pugi::xml_node params = type.root().child("AgeClasses").child("GlobalParameters");
-    for (pugi::xml_node p : params.children("Parameters"))
-        names << QString::fromUtf8(p.child_value("Name"));
-    return names;
+    for (const proto::TExternalReference& ref : node.externalConnections)
+        if (ref.refLabel == name)
+            out.push_back(node.ID);
+    for (const proto::TExportAggregatorTreeNodeType& c : node.OutputConnections)
+        nodesWithInterface(c, name, out);
+}
+
+void setDeclaredParameters(proto::CompetitionManagementPortType& cms, int competition,
+                           const TXMLConditionalNode& section)
+{
+    // Optional under AgeClasses.
+    for (const TXMLConditionalNode& list : childrenNamed(section, "GlobalParameters"))
+        for (const TXMLConditionalNode& p : childrenNamed(list, "Parameters")) {
+            proto::GlobalParametersInfoType param;
+            param.Key = p.childNode(QStringLiteral("Name")).text();
+            param.Value = p.childNode(QStringLiteral("DefaultValue")).text().toDouble();
+            cms.setGlobalParameter(competition, {param});
+        }
+}
+
+struct BuiltDiscipline {
+    std::unique_ptr<TDisciplineTemplateWrapper> wrapper;
+    TIdMap ids;
+};
+
+// Every discipline of the age class with every overall scoring fed by their interfaces of its name,
+// and the intermediate scorings once per discipline; the parameters made up on the way.
+std::vector<TReplacedParameter> buildAgeClass(proto::CompetitionManagementPortType& cms, int competition,
+                                              CTT_AgeClassType& ageClass, const QString& ageClassParams)
+{
+    std::vector<TReplacedParameter> replaced;
+    const TXMLConditionalNode root = ageClass.view();
+    if (!ageClassParams.isEmpty())
+        setDeclaredParameters(cms, competition, root.childNode(ageClassParams));
+    const TXMLConditionalNode discs = root.childNode(QStringLiteral("Disciplines"));
+    setDeclaredParameters(cms, competition, discs);
+    std::vector<BuiltDiscipline> built;
+    for (const TXMLConditionalNode& ref : childrenNamed(discs, "Discipline")) {
+        auto wrapper = std::make_unique<TDisciplineTemplateWrapper>(referencedFile(ref));
+        const TDisciplineTemplate& t = wrapper->templ();
+        const ReferenceMapping mapping(ref);
+        const auto request =
+            discImportRequest(t, mapping, {}, wrapper->getDisplayName() + QLatin1Char(' ') + ageClass.Name, 0,
+                              t.DisciplinInfo->SquadAssignment, 0, competition);
+        TDiscImportResponse response = createDisciplineFromTemplate(cms, *request, &replaced, t.params->Parameters);
+        built.push_back({std::move(wrapper), std::move(response.IDMap)});
+    }
+    const TXMLConditionalNode evals = root.childNode(QStringLiteral("ResultEvaluation"));
+    setDeclaredParameters(cms, competition, evals);
+    const auto createResults = [&](const TXMLConditionalNode& ref, const std::vector<const BuiltDiscipline*>& inputs) {
+        const TResEvalTemplateWrapper wrapper(referencedFile(ref));
+        const TResultsTemplate& t = wrapper.templ();
+        std::vector<TTopLevelConnections> connections;
+        for (const proto::TExportAggregatorTreeNodeType& top : t.topLevelItems->Aggregators) {
+            TTopLevelConnections c{top.ID, {}, top.name};
+            for (const BuiltDiscipline* d : inputs) {
+                std::vector<int> nodes;
+                nodesWithInterface(*d->wrapper->templ().aggRoot, top.name, nodes);
+                for (int n : nodes)
+                    c.connections.push_back(mapID(n, d->ids));
+            }
+            connections.push_back(c);
+        }
+        const ReferenceMapping mapping(ref);
+        const auto request = resImportRequest(t, mapping, {}, connections, wrapper.getDisplayName(), competition);
+        (void)createResFromTemplate(cms, *request, &replaced, t.params->Parameters);
+    };
+    std::vector<const BuiltDiscipline*> all;
+    for (const BuiltDiscipline& d : built)
+        all.push_back(&d);
+    const std::vector<TXMLConditionalNode> resultRefs = childrenNamed(evals, "ResultTemplate");
+    for (const TXMLConditionalNode& ref : resultRefs) {
+        createResults(ref, all);
+        for (const TXMLConditionalNode& list : childrenNamed(ref, "IntermediateResultTemplates"))
+            for (const TXMLConditionalNode& inter : childrenNamed(list, "IntermediateResultTemplate"))
+                for (const TXMLConditionalNode& other : resultRefs)
+                    if (other.attribute(QStringLiteral("templateName")) ==
+                        inter.attribute(QStringLiteral("templateName")))
+                        for (const BuiltDiscipline* d : all)
+                            createResults(other, {d});
+    }
+    return replaced;
 }
 
 } // namespace
@@ -266,21 +306,19 @@ TEST(SampleFiles, BothTypesReadWithTheirAgeClassesMetadataAndOptions)
     EXPECT_FALSE(festival->Options().CreateDocumentationOption);
 }
 
-TEST(SampleFiles, EachAgeClassSeesItsOwnTemplatesAndDeclaresEveryParameterTheyUse)
+TEST(SampleFiles, EachAgeClassSeesItsOwnTemplatesAndRules)
 {
     const auto multi = sample("Beispiel-Team-Mehrkampf.qct");
-    const QStringList multiParams = competitionParameters(*multi);
     const QStringList throws{QStringLiteral("Ballwurf"), QStringLiteral("Ballwurf"), QStringLiteral("Drehwurf")};
     for (int i = 0; i < 3; ++i) {
         CTT_AgeClassType& ageClass = multi->AgeClasses().getAgeClass(i);
         SCOPED_TRACE(ageClass.Name.toStdString());
-        const AgeClassSections s = readSections(ageClass, multiParams);
+        const AgeClassSections s = readSections(ageClass);
         EXPECT_EQ(s.disciplines, (QStringList{QStringLiteral("Sprint"), QStringLiteral("Weitsprung"), throws[i],
                                               QStringLiteral("Staffel")}));
         EXPECT_EQ(s.resultEvals,
                   (QStringList{QStringLiteral("Mannschaftswertung"), QStringLiteral("Disziplinwertung")}));
         EXPECT_TRUE(s.unmatched.isEmpty()) << s.unmatched.join(u',').toStdString();
-        EXPECT_TRUE(s.undeclared.isEmpty()) << s.undeclared.join(u',').toStdString();
         EXPECT_EQ(s.presentations, QStringList{QStringLiteral("Urkunden ") + ageClass.Name});
 
         // Nothing chosen yet: the disciplines' count rule is broken and the relay warning shows.
@@ -298,15 +336,14 @@ TEST(SampleFiles, EachAgeClassSeesItsOwnTemplatesAndDeclaresEveryParameterTheyUs
     }
 
     const auto festival = sample("Beispiel-Stationen-Sportfest.qct");
-    const AgeClassSections s = readSections(festival->AgeClasses().getAgeClass(0), competitionParameters(*festival));
+    const AgeClassSections s = readSections(festival->AgeClasses().getAgeClass(0));
     EXPECT_EQ(s.disciplines,
               (QStringList{QStringLiteral("Zielwurf"), QStringLiteral("Seilspringen"), QStringLiteral("Sternlauf")}));
     EXPECT_EQ(s.resultEvals, QStringList{QStringLiteral("Stationen-Teamwertung")});
     EXPECT_TRUE(s.unmatched.isEmpty()) << s.unmatched.join(u',').toStdString();
-    EXPECT_TRUE(s.undeclared.isEmpty()) << s.undeclared.join(u',').toStdString();
     // An age class the organiser adds gets the same stations.
     CTT_AgeClassType added(festival->root(), QStringLiteral("U12"));
-    EXPECT_EQ(readSections(added, {}).disciplines.size(), 3);
+    EXPECT_EQ(readSections(added).disciplines.size(), 3);
 }
 
 TEST(SampleFiles, EveryShippedTemplateAndDocumentationPageReads)
@@ -356,6 +393,43 @@ TEST(SampleFiles, EveryShippedTemplateAndDocumentationPageReads)
         const auto content = pages[0].getObjectHandle().getKey("/Contents").getStreamData();
         const std::string text(reinterpret_cast<const char*>(content->getBuffer()), content->getSize());
         EXPECT_NE(text.find("(" + title.toStdString() + ") Tj"), std::string::npos);
+    }
+}
+
+using SampleFilesOnStandin = test::StandinTest;
+
+TEST_F(SampleFilesOnStandin, EveryAgeClassBuildsItsScoringWithTheTypesOwnParameters)
+{
+    standin.start();
+    test::StandinClient client = standin.client();
+    const auto multi = sample("Beispiel-Team-Mehrkampf.qct");
+    const auto festival = sample("Beispiel-Stationen-Sportfest.qct");
+    std::vector<std::pair<CTT_AgeClassType*, QString>> ageClasses;
+    for (int i = 0; i < 3; ++i)
+        ageClasses.emplace_back(&multi->AgeClasses().getAgeClass(i), QStringLiteral("Team-Mehrkampf"));
+    ageClasses.emplace_back(&festival->AgeClasses().getAgeClass(0), QStringLiteral("Sportfest"));
+    for (const auto& [ageClass, typeName] : ageClasses) {
+        SCOPED_TRACE(ageClass->Name.toStdString());
+        const int competition = client.create(typeName + QLatin1Char(' ') + ageClass->Name);
+        try {
+            const std::vector<TReplacedParameter> replaced =
+                buildAgeClass(*client.cms(), competition, *ageClass, QStringLiteral("AgeClasses"));
+            for (const TReplacedParameter& r : replaced)
+                ADD_FAILURE() << "made up: " << r.ParamName.toStdString();
+        } catch (const TvpError& e) {
+            ADD_FAILURE() << e.message().toStdString();
+            continue;
+        }
+        // Each discipline's nodes and overall scorings hang below it; the top one ranks teams.
+        const std::vector<proto::AggregatorTreeNodeType> roots = client.drs()->getResultAggregatorTree(0, competition);
+        ASSERT_FALSE(roots.empty());
+        const proto::AggregatorTreeNodeType* top = &roots.front();
+        while (!top->OutputConnections.empty())
+            top = &top->OutputConnections.front();
+        ASSERT_TRUE(top->AggregatorInfo);
+        EXPECT_EQ(top->AggregatorInfo->TemplateID, 3) << "a ranking";
+        ASSERT_TRUE(top->AggregatorInfo->ResultTableType);
+        EXPECT_TRUE(top->AggregatorInfo->ResultTableType->Team);
     }
 }
 
