@@ -1,13 +1,14 @@
 // The shipped sample competition types and the files they name: every digest names a shipped file
 // of the right kind (and the build copies them all into the program folder), both types read with
 // their age classes, metadata and options, their rules evaluate per age class, the templates and
-// PDFs read, and an age class's templates build their scoring on the stand-in with the type's own
-// parameters, none made up on the way.
+// PDFs read, and each age class, all its templates chosen, is created on the stand-in with the
+// type's own parameters, none made up on the way.
 
-#include "setup/CompetitionType.h"
-#include "setup/TemplateWrappers.h"
-#include "setup/XMLLogic.h"
+#include "core/connection/CompetitionUrlHolder.h"
+#include "core/connection/CurrentCompetition.h"
+#include "setup/CompetitionTypeSections.h"
 #include "tests/support/StandinHarness.h"
+#include "tests/support/TestUtil.h"
 
 #include <QDir>
 #include <QFile>
@@ -105,110 +106,30 @@ AgeClassSections readSections(CTT_AgeClassType& ageClass)
     return out;
 }
 
-// A reference's parameter mapping, as the creation applies it.
-class ReferenceMapping : public TAbstractParameterMapping {
-public:
-    explicit ReferenceMapping(const TXMLConditionalNode& ref)
-    {
-        for (const TXMLConditionalNode& m : childrenNamed(ref, "GlobalParameterMapping"))
-            for (const TXMLConditionalNode& p : childrenNamed(m, "Parameter"))
-                mapping_.emplace(*p.attribute(QStringLiteral("name")), *p.attribute(QStringLiteral("value")));
-    }
-    QString mapParameterToAgg(const QString& name) const override
-    {
-        return mapping_.contains(name) ? mapping_.at(name) : name;
-    }
-    int mapReferenceToAgg(const QString&) const override { return 0; }
-
-private:
-    std::map<QString, QString> mapping_;
+struct CreateRequest : TRequest {
+    CTT_AgeClassType* ageClass = nullptr;
+    int competitionId = 0;
 };
-
-// Template node ids whose interface carries that name.
-void nodesWithInterface(const proto::TExportAggregatorTreeNodeType& node, const QString& name, std::vector<int>& out)
-{
-    for (const proto::TExternalReference& ref : node.externalConnections)
-        if (ref.refLabel == name)
-            out.push_back(node.ID);
-    for (const proto::TExportAggregatorTreeNodeType& c : node.OutputConnections)
-        nodesWithInterface(c, name, out);
-}
-
-void setDeclaredParameters(proto::CompetitionManagementPortType& cms, int competition,
-                           const TXMLConditionalNode& section)
-{
-    // Optional under AgeClasses.
-    for (const TXMLConditionalNode& list : childrenNamed(section, "GlobalParameters"))
-        for (const TXMLConditionalNode& p : childrenNamed(list, "Parameters")) {
-            proto::GlobalParametersInfoType param;
-            param.Key = p.childNode(QStringLiteral("Name")).text();
-            param.Value = p.childNode(QStringLiteral("DefaultValue")).text().toDouble();
-            cms.setGlobalParameter(competition, {param});
-        }
-}
-
-struct BuiltDiscipline {
-    std::unique_ptr<TDisciplineTemplateWrapper> wrapper;
-    TIdMap ids;
-};
-
-// Every discipline of the age class with every overall scoring fed by their interfaces of its name,
-// and the intermediate scorings once per discipline; the parameters made up on the way.
-std::vector<TReplacedParameter> buildAgeClass(proto::CompetitionManagementPortType& cms, int competition,
-                                              CTT_AgeClassType& ageClass, const QString& ageClassParams)
-{
+struct CreateResponse : TResponse {
     std::vector<TReplacedParameter> replaced;
-    const TXMLConditionalNode root = ageClass.view();
-    if (!ageClassParams.isEmpty())
-        setDeclaredParameters(cms, competition, root.childNode(ageClassParams));
-    const TXMLConditionalNode discs = root.childNode(QStringLiteral("Disciplines"));
-    setDeclaredParameters(cms, competition, discs);
-    std::vector<BuiltDiscipline> built;
-    for (const TXMLConditionalNode& ref : childrenNamed(discs, "Discipline")) {
-        auto wrapper = std::make_unique<TDisciplineTemplateWrapper>(referencedFile(ref));
-        const TDisciplineTemplate& t = wrapper->templ();
-        const ReferenceMapping mapping(ref);
-        const auto request =
-            discImportRequest(t, mapping, {}, wrapper->getDisplayName() + QLatin1Char(' ') + ageClass.Name, 0,
-                              t.DisciplinInfo->SquadAssignment, 0, competition);
-        TDiscImportResponse response = createDisciplineFromTemplate(cms, *request, &replaced, t.params->Parameters);
-        built.push_back({std::move(wrapper), std::move(response.IDMap)});
-    }
-    const TXMLConditionalNode evals = root.childNode(QStringLiteral("ResultEvaluation"));
-    setDeclaredParameters(cms, competition, evals);
-    const auto createResults = [&](const TXMLConditionalNode& ref, const std::vector<const BuiltDiscipline*>& inputs) {
-        const TResEvalTemplateWrapper wrapper(referencedFile(ref));
-        const TResultsTemplate& t = wrapper.templ();
-        std::vector<TTopLevelConnections> connections;
-        for (const proto::TExportAggregatorTreeNodeType& top : t.topLevelItems->Aggregators) {
-            TTopLevelConnections c{top.ID, {}, top.name};
-            for (const BuiltDiscipline* d : inputs) {
-                std::vector<int> nodes;
-                nodesWithInterface(*d->wrapper->templ().aggRoot, top.name, nodes);
-                for (int n : nodes)
-                    c.connections.push_back(mapID(n, d->ids));
-            }
-            connections.push_back(c);
-        }
-        const ReferenceMapping mapping(ref);
-        const auto request = resImportRequest(t, mapping, {}, connections, wrapper.getDisplayName(), competition);
-        (void)createResFromTemplate(cms, *request, &replaced, t.params->Parameters);
-    };
-    std::vector<const BuiltDiscipline*> all;
-    for (const BuiltDiscipline& d : built)
-        all.push_back(&d);
-    const std::vector<TXMLConditionalNode> resultRefs = childrenNamed(evals, "ResultTemplate");
-    for (const TXMLConditionalNode& ref : resultRefs) {
-        createResults(ref, all);
-        for (const TXMLConditionalNode& list : childrenNamed(ref, "IntermediateResultTemplates"))
-            for (const TXMLConditionalNode& inter : childrenNamed(list, "IntermediateResultTemplate"))
-                for (const TXMLConditionalNode& other : resultRefs)
-                    if (other.attribute(QStringLiteral("templateName")) ==
-                        inter.attribute(QStringLiteral("templateName")))
-                        for (const BuiltDiscipline* d : all)
-                            createResults(other, {d});
-    }
-    return replaced;
+};
+
+void createOnWorker(TServicePorts& ports, const CreateRequest& request, CreateResponse& response)
+{
+    (void)request.ageClass->createAgeClass(request.competitionId, ports, 20, &response.replaced);
+}
+
+const TRequestTable<CreateRequest, CreateResponse>& createTable()
+{
+    static const TRequestTable<CreateRequest, CreateResponse> table{
+        {{0, QStringLiteral("Veranstaltung anlegen"), &createOnWorker}}};
+    return table;
+}
+
+template <class Wrapper>
+std::vector<std::shared_ptr<TAbstractTemplateWrapper>> asAbstract(const std::vector<std::shared_ptr<Wrapper>>& list)
+{
+    return {list.begin(), list.end()};
 }
 
 } // namespace
@@ -398,38 +319,98 @@ TEST(SampleFiles, EveryShippedTemplateAndDocumentationPageReads)
 
 using SampleFilesOnStandin = test::StandinTest;
 
-TEST_F(SampleFilesOnStandin, EveryAgeClassBuildsItsScoringWithTheTypesOwnParameters)
+// As the wizard's tabs offer them: every template a type lists is found, every discipline offered
+// is chosen and the overall scorings selected by default; each age class is then created as the
+// competition creation does it.
+TEST_F(SampleFilesOnStandin, EveryAgeClassIsCreatedWithTheTypesOwnParameters)
 {
+    InitComm();
     standin.start();
-    test::StandinClient client = standin.client();
+    competitionUrlHolderInstance().setServerUrl(standin.serverAddress());
+    const std::unique_ptr<test::StandinClient> client = standin.newClient();
+    const QString templates = kSource + QStringLiteral("/Templates");
+    const TTemplateFolder<TDisciplineTemplateWrapper> discFiles = loadDisciplineTemplates(templates);
+    const TTemplateFolder<TResEvalTemplateWrapper> resFiles = loadResEvalTemplates(templates);
+    EXPECT_TRUE(discFiles.errors.isEmpty() && resFiles.errors.isEmpty());
+
     const auto multi = sample("Beispiel-Team-Mehrkampf.qct");
     const auto festival = sample("Beispiel-Stationen-Sportfest.qct");
-    std::vector<std::pair<CTT_AgeClassType*, QString>> ageClasses;
+    std::vector<std::pair<TCompetitionType*, CTT_AgeClassType*>> ageClasses;
     for (int i = 0; i < 3; ++i)
-        ageClasses.emplace_back(&multi->AgeClasses().getAgeClass(i), QStringLiteral("Team-Mehrkampf"));
-    ageClasses.emplace_back(&festival->AgeClasses().getAgeClass(0), QStringLiteral("Sportfest"));
-    for (const auto& [ageClass, typeName] : ageClasses) {
-        SCOPED_TRACE(ageClass->Name.toStdString());
-        const int competition = client.create(typeName + QLatin1Char(' ') + ageClass->Name);
-        try {
-            const std::vector<TReplacedParameter> replaced =
-                buildAgeClass(*client.cms(), competition, *ageClass, QStringLiteral("AgeClasses"));
-            for (const TReplacedParameter& r : replaced)
-                ADD_FAILURE() << "made up: " << r.ParamName.toStdString();
-        } catch (const TvpError& e) {
-            ADD_FAILURE() << e.message().toStdString();
-            continue;
+        ageClasses.emplace_back(multi.get(), &multi->AgeClasses().getAgeClass(i));
+    ageClasses.emplace_back(festival.get(), &festival->AgeClasses().getAgeClass(0));
+    for (const auto& [type, ageClass] : ageClasses) {
+        const QString name = type->DisplayName() + QLatin1Char(' ') + ageClass->Name;
+        SCOPED_TRACE(name.toStdString());
+        const TTemplateFilterResult discs =
+            filterTemplates(*ageClass, TTemplateKind::Discipline, asAbstract(discFiles.templates),
+                            TTemplateFilter::Recommended, type->DisplayName(), templates);
+        EXPECT_TRUE(discs.missing.isEmpty()) << discs.missing.join(u'\n').toStdString();
+        for (const TTemplateRow& row : discs.rows)
+            ageClass->getDisciplineSelectionState().select(row.templ->SecureHash(), row.templ->HashAlgorithm());
+        applySelection(*ageClass, TTemplateKind::Discipline, discs.rows);
+        const TTemplateFilterResult evals =
+            filterTemplates(*ageClass, TTemplateKind::ResultEvaluation, asAbstract(resFiles.templates),
+                            TTemplateFilter::Recommended, type->DisplayName(), templates);
+        EXPECT_TRUE(evals.missing.isEmpty()) << evals.missing.join(u'\n').toStdString();
+        for (const TTemplateRow& row : evals.rows) {
+            ageClass->addResEval(std::static_pointer_cast<TResEvalTemplateWrapper>(row.templ));
+            if (static_cast<CTT_ResultEvaluationType*>(row.reference)->DefaultSelect)
+                ageClass->getResEvalSelectionState().select(row.templ->SecureHash(), row.templ->HashAlgorithm());
         }
-        // Each discipline's nodes and overall scorings hang below it; the top one ranks teams.
-        const std::vector<proto::AggregatorTreeNodeType> roots = client.drs()->getResultAggregatorTree(0, competition);
+        applySelection(*ageClass, TTemplateKind::ResultEvaluation, evals.rows);
+        ASSERT_EQ(ageClass->getSelectedResEvals().size(), 1u);
+
+        // All chosen: no rule of the type applies any more.
+        QStringList errors;
+        EXPECT_TRUE(ageClassMessages(*ageClass, TTemplateKind::Discipline, name, &errors).empty());
+        EXPECT_TRUE(ageClassMessages(*ageClass, TTemplateKind::ResultEvaluation, name, &errors).empty());
+        EXPECT_TRUE(errors.isEmpty()) << errors.join(u'\n').toStdString();
+
+        // The competition's own parameters come first, as the creation makes them.
+        const int competition = client->create(name);
+        for (const CTT_GlobalParameter& p : type->AgeClasses().Section().GlobalParameters())
+            p.CreateGlobalParameter(competition, *client->cms());
+        TCurrentCompetition current;
+        TRequestContext context{current};
+        QObject window;
+        bool done = false;
+        TRequestOutcome outcome;
+        std::unique_ptr<CreateResponse> response;
+        TRequestRoad<CreateRequest, CreateResponse> road(
+            context, createTable(), &window, [&](std::unique_ptr<CreateResponse> r, const TRequestOutcome& o) {
+                response = std::move(r);
+                outcome = o;
+                done = true;
+            });
+        auto request = std::make_unique<CreateRequest>();
+        request->ageClass = ageClass;
+        request->competitionId = competition;
+        road.AddRequest(std::move(request), TTransactionMode::tm_readwrite);
+        ASSERT_TRUE(test::waitUntil([&] { return done; }, 20000));
+        ASSERT_TRUE(outcome.ok()) << outcome.error.toStdString();
+        for (const TReplacedParameter& r : response->replaced)
+            ADD_FAILURE() << "made up: " << r.ParamName.toStdString();
+
+        const std::vector<proto::DisciplinType> created = client->drs()->getDisciplines(competition, nullptr, 0);
+        ASSERT_EQ(created.size(), discs.rows.size());
+        EXPECT_EQ(created[0].Name, discs.rows[0].templ->getDisplayName() + QLatin1Char(' ') + ageClass->Name);
+        // Through the points and team points, the discipline feeds a ranking of teams.
+        const std::vector<proto::AggregatorTreeNodeType> roots = client->drs()->getResultAggregatorTree(0, competition);
         ASSERT_FALSE(roots.empty());
         const proto::AggregatorTreeNodeType* top = &roots.front();
         while (!top->OutputConnections.empty())
             top = &top->OutputConnections.front();
-        ASSERT_TRUE(top->AggregatorInfo);
-        EXPECT_EQ(top->AggregatorInfo->TemplateID, 3) << "a ranking";
-        ASSERT_TRUE(top->AggregatorInfo->ResultTableType);
+        ASSERT_TRUE(top->AggregatorInfo && top->AggregatorInfo->ResultTableType);
+        EXPECT_EQ(top->AggregatorInfo->TemplateID, 3);
         EXPECT_TRUE(top->AggregatorInfo->ResultTableType->Team);
+        const std::vector<proto::aggregatorCollectionType> collections =
+            proto::GetUiRetrievalPortType(false, QString::fromStdString(client->url("UiRetrievalService")),
+                                          &client->rio)
+                ->getAggregatorCollection(competition, 0);
+        ASSERT_EQ(collections.size(), 1u);
+        EXPECT_EQ(collections[0].Name, QStringLiteral("Urkunden ") + ageClass->Name);
+        EXPECT_FALSE(collections[0].AggIds.empty());
     }
 }
 
