@@ -8,7 +8,7 @@
 #include "core/connection/CurrentCompetition.h"
 #include "setup/CompetitionTypeSections.h"
 #include "tests/support/StandinHarness.h"
-#include "tests/support/TestUtil.h"
+#include "tests/support/RoadRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -373,21 +373,12 @@ TEST_F(SampleFilesOnStandin, EveryAgeClassIsCreatedWithTheTypesOwnParameters)
             p.CreateGlobalParameter(competition, *client->cms());
         TCurrentCompetition current;
         TRequestContext context{current};
-        QObject window;
-        bool done = false;
-        TRequestOutcome outcome;
-        std::unique_ptr<CreateResponse> response;
-        TRequestRoad<CreateRequest, CreateResponse> road(
-            context, createTable(), &window, [&](std::unique_ptr<CreateResponse> r, const TRequestOutcome& o) {
-                response = std::move(r);
-                outcome = o;
-                done = true;
-            });
         auto request = std::make_unique<CreateRequest>();
         request->ageClass = ageClass;
         request->competitionId = competition;
-        road.AddRequest(std::move(request), TTransactionMode::tm_readwrite);
-        ASSERT_TRUE(test::waitUntil([&] { return done; }, 20000));
+        const auto [response, outcome] =
+            test::runOnRoad(context, createTable(), std::move(request), TTransactionMode::tm_readwrite);
+        ASSERT_TRUE(response);
         ASSERT_TRUE(outcome.ok()) << outcome.error.toStdString();
         for (const TReplacedParameter& r : response->replaced)
             ADD_FAILURE() << "made up: " << r.ParamName.toStdString();
