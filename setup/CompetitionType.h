@@ -28,6 +28,9 @@ class TDisciplineTemplateWrapper;
 class TResEvalTemplateWrapper;
 class TServicePorts;
 struct TReplacedParameter;
+namespace proto {
+class UiStorePortType;
+}
 
 // The templates ticked on one wizard tab of an age class, by content.
 struct THash {
