@@ -8,7 +8,9 @@
 #include "organisation/ui/DisciplinDialog.h"
 #include "scoring/CupResultModelRequests.h"
 #include "scoring/ui/AggregatorTreeUI.h"
+#include "scoring/ui/CertSetupDialog.h"
 #include "scoring/ui/CupResultModellingDialog.h"
+#include "scoring/ui/CupsDialog.h"
 #include "tests/support/DisciplineWindowEnv.h"
 #include "tests/support/RealDrag.h"
 #include "tests/support/StandinHarness.h"
@@ -16,6 +18,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QThread>
 
@@ -281,6 +285,119 @@ TEST_F(CupResultModelWindow, ACupRemovedElsewhereDropsOutAndTheWindowShowsNoCup)
     EXPECT_EQ(form->ComboBox1->currentIndex(), -1);
     EXPECT_EQ(form->rows().rowCount(), 0);
     EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join(u'\n').toStdString();
+}
+
+// The organiser's way through: the sum promoted in one competition, fed in the other from its own
+// discipline window, and its finishers read in the cup's data view opened from the cups window.
+TEST_F(CupResultModelWindow, ACupSumFedInEachCompetitionShowsItsFinishersInTheCupDataView)
+{
+    StandinSeed seed(standin.dataFile());
+    const int c = seed.competition(QStringLiteral("Hallensportfest"));
+    const int jumpC = seed.discipline(c, QStringLiteral("Weitsprung"));
+    using enum ResultValueType;
+    seed.measured(jump, seed.athlete(a, QStringLiteral("Anna"), QStringLiteral("Muster")), 1, Distance, 30);
+    seed.measured(jump, seed.athlete(a, QStringLiteral("Ben"), QStringLiteral("Berg")), 1, Distance, 20);
+    seed.measured(jumpB, seed.athlete(b, QStringLiteral("Anna"), QStringLiteral("Muster")), 1, Distance, 25);
+    seed.measured(jumpB, seed.athlete(b, QStringLiteral("Clara"), QStringLiteral("Creutz")), 1, Distance, 40);
+    seed.measured(jumpC, seed.athlete(c, QStringLiteral("Anna"), QStringLiteral("Muster")), 1, Distance, 28);
+    CupInfoDataType info;
+    info.Name = QStringLiteral("Sommercup");
+    info.MinTeamParticipations = 2;
+    info.MinAthleteParticipations = 2;
+    const int summer = client->css()->createCup(Owned<CupInfoDataType>(info)).CupID;
+    client->css()->assignCompetitions(summer, {a, b});
+    const int sum = node(2, {jump}, QStringLiteral("0"), QStringLiteral("Cupsumme"));
+    client->cms()->setUiInfo(QStringLiteral("ResAgg_VisCertificate"), QStringLiteral("true"), sum);
+
+    ASSERT_NO_FATAL_FAILURE(openDiscipline(jump));
+    ASSERT_NO_FATAL_FAILURE(openWindow(QStringLiteral("Sommercup")));
+    EXPECT_TRUE(dragNode(sum, -1));
+    ASSERT_EQ(rowsOf(form->rows()), QStringList{QStringLiteral("Cupsumme|Summe|%1").arg(sum)});
+    // The other competition: its discipline window's own results onto the row.
+    useCompetition(b);
+    w0->reloadFormData(false);
+    settle();
+    ASSERT_NO_FATAL_FAILURE(openDiscipline(jumpB));
+    form->reloadFormData(false);
+    settle();
+    EXPECT_TRUE(dragNode(jumpB, 0));
+    EXPECT_EQ(form->rows().row(0)->discId, jumpB);
+
+    // The cups window's "Ergebnisse/Urkunden..." and a compilation of the sum.
+    auto* cups = static_cast<TCupsForm*>(windows.create(TWindowId::CupsForm, context));
+    auto* cert = static_cast<TCertForm*>(windows.create(TWindowId::CupCertForm, context));
+    auto* dataView = windows.create(TWindowId::DataViewForm, context);
+    cups->show();
+    settle();
+    QTreeWidgetItem* cupNode = nullptr;
+    for (int i = 0; i < cups->TreeView1->topLevelItem(0)->childCount(); ++i)
+        if (cups->TreeView1->topLevelItem(0)->child(i)->text(0) == QStringLiteral("Sommercup"))
+            cupNode = cups->TreeView1->topLevelItem(0)->child(i);
+    ASSERT_TRUE(cupNode);
+    QTest::mouseClick(cups->TreeView1->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      cups->TreeView1->visualItemRect(cupNode).center());
+    QTest::mouseClick(cups->ButtonCert, Qt::LeftButton);
+    settle();
+    ASSERT_TRUE(cert->isVisible());
+    QTreeView* available = cert->ListView1;
+    int row = -1;
+    for (int r = 0; r < available->model()->rowCount(); ++r)
+        if (available->model()->index(r, 1).data().toString() == QStringLiteral("Cupsumme"))
+            row = r;
+    ASSERT_GE(row, 0) << rowsOf(*available->model()).join(u'\n').toStdString();
+    {
+        const QPoint press = available->visualRect(available->model()->index(row, 1)).center();
+        QTest::mouseClick(available->viewport(), Qt::LeftButton, Qt::NoModifier, press);
+        RealDrag drag;
+        ASSERT_TRUE(drag.start(*available->viewport(), press));
+        ASSERT_TRUE(drag.dropOn(*cert->ListView2->viewport(), QPoint(10, cert->ListView2->viewport()->height() - 5)));
+    }
+    QTest::mouseClick(cert->Button4, Qt::LeftButton);
+    settle();
+
+    // The sum's value per finisher, in the data view's order.
+    auto shown = [&] {
+        QTest::mouseClick(cert->Button2, Qt::LeftButton);
+        settle();
+        EXPECT_TRUE(dataView->isVisible());
+        auto* list = dataView->findChild<QTreeView*>(QStringLiteral("ListView1"));
+        const QAbstractItemModel* m = list->model();
+        int column = -1;
+        for (int col = 0; col < m->columnCount(); ++col)
+            if (m->headerData(col, Qt::Horizontal).toString().startsWith(QStringLiteral("Cupsumme")))
+                column = col;
+        QStringList out;
+        for (int r = 0; r < m->rowCount(); ++r)
+            out << m->index(r, 0).data().toString() + u'=' + m->index(r, column).data().toString();
+        return out;
+    };
+    EXPECT_EQ(shown(), QStringList{QStringLiteral("Anna=55,00m")});
+
+    QTest::keyClick(cups->UpDownMinAthlete, Qt::Key_Down);
+    QTest::mouseClick(cups->ButtonSave, Qt::LeftButton);
+    settle();
+    EXPECT_EQ(shown(), (QStringList{QStringLiteral("Anna=55,00m"), QStringLiteral("Ben=20,00m"),
+                                    QStringLiteral("Clara=40,00m")}));
+
+    // A third competition, and the cup's parameter dropping the worst value.
+    client->css()->assignCompetitions(summer, {c});
+    client->cms()->connectProviderToResultAggregator(sum, jumpC);
+    GlobalParametersInfoType drop;
+    drop.Key = QStringLiteral("Anzahl Streichwerte");
+    drop.Value = 1;
+    client->css()->setCupParameter(summer, {drop});
+    ResultAggregatorInstanceInfoType dropOne;
+    dropOne.TemplateID = 2;
+    dropOne.ConnectedAggregators = {jump, jumpB, jumpC};
+    dropOne.Parameters = {QStringLiteral("Anzahl Streichwerte")};
+    client->cms()->modifyAssignedResultAggregator(sum, dropOne);
+    EXPECT_EQ(shown(), (QStringList{QStringLiteral("Anna=58,00m"), QStringLiteral("Ben=20,00m"),
+                                    QStringLiteral("Clara=40,00m")}));
+    // No item was marked done: every load says so.
+    EXPECT_EQ(
+        recorder.messages.lines(),
+        QStringList(3, QStringLiteral("Daten laden: WARNUNG: Cup enthält noch nicht zugeordnete Athleten einzelner "
+                                      "Veranstaltungen.")));
 }
 
 // ---- the rows, without a server ------------------------------------------------------------------
