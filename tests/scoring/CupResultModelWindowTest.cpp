@@ -17,7 +17,10 @@
 #include "tests/support/StandinSeed.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -271,14 +274,51 @@ TEST_F(CupResultModelWindow, ANodeDroppedOnARowBecomesItsSourceAndTheRowsLeadToT
     EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join(u'\n').toStdString();
 }
 
+// A row dragged onto another makes its scoring that one's source, as a discipline node would.
+TEST_F(CupResultModelWindow, ARowDraggedOntoAnotherFeedsIt)
+{
+    const int first = node(2, {jump}, QStringLiteral("0"), QStringLiteral("Sprung A"));
+    client->css()->promoteToCupAggregator(first, cup, false);
+    const int second = node(2, {jumpB}, QStringLiteral("0"), QStringLiteral("Sprung B"));
+    client->css()->promoteToCupAggregator(second, cup, false);
+    ASSERT_NO_FATAL_FAILURE(openWindow(QStringLiteral("Kreiscup")));
+    ASSERT_EQ(rowsOf(form->rows()).size(), 2);
+    QTreeView* list = form->ListView1;
+    const int from = form->rows().row(0)->aggId == first ? 0 : 1;
+    const QPoint press = list->visualRect(form->rows().index(from, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, press);
+    RealDrag drag;
+    ASSERT_TRUE(drag.start(*list->viewport(), press));
+    EXPECT_TRUE(drag.dropOn(*list->viewport(), list->visualRect(form->rows().index(1 - from, 0)).center()));
+    settle();
+
+    const getCupAggregatorsResponse forest = client->crs()->getCupAggregators(cup);
+    ASSERT_EQ(forest.size(), 1u);
+    EXPECT_EQ(forest[0].ID, first);
+    ASSERT_EQ(forest[0].OutputConnections.size(), 1u);
+    EXPECT_EQ(forest[0].OutputConnections[0].ID, second);
+    EXPECT_EQ(rowsOf(form->rows()).size(), 2);
+    EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join(u'\n').toStdString();
+}
+
 TEST_F(CupResultModelWindow, ACupRemovedElsewhereDropsOutAndTheWindowShowsNoCup)
 {
     const int sum = node(2, {jump}, QStringLiteral("0"));
     client->css()->promoteToCupAggregator(sum, cup, false);
     ASSERT_NO_FATAL_FAILURE(openWindow(QStringLiteral("Kreiscup")));
     EXPECT_EQ(form->rows().rowCount(), 1);
-    client->css()->removeCup(cup);
-    form->reloadFormData(false);
+    // Removed in the cups window, which reloads the cup windows shown.
+    auto* cups = static_cast<TCupsForm*>(windows.create(TWindowId::CupsForm, context));
+    cups->show();
+    settle();
+    QTreeWidgetItem* cupNode = cups->TreeView1->topLevelItem(0)->child(0);
+    ASSERT_EQ(cupNode->text(0), QStringLiteral("Kreiscup"));
+    const QPoint at = cups->TreeView1->visualItemRect(cupNode).center();
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, at, cups->TreeView1->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(cups->TreeView1->viewport(), &menu);
+    cups->PopupMenu1->hide();
+    script->expectMessage(QStringLiteral("Cup-Wertung löschen?"), TMsgAnswer::Yes);
+    cups->Entfernen1->trigger();
     settle();
     EXPECT_EQ(form->currentCup(), 0);
     EXPECT_EQ(form->ComboBox1->count(), 1);
