@@ -9,6 +9,7 @@
 #include "scoring/ui/CertDocSetupDialog.h"
 #include "scoring/ui/CertSetupDialog.h"
 #include "scoring/ui/CupCertSetupDialog.h"
+#include "scoring/ui/CupResultModellingDialog.h"
 #include "scoring/ui/CupsDialog.h"
 #include "scoring/ui/CustomColImportDialog.h"
 #include "scoring/ui/CustomCupColDialog.h"
@@ -62,6 +63,7 @@ void registerScoringWindows(TWindowRegistry& registry)
     registry.registerWindow<TCertForm>(TWindowId::CertForm);
     registry.registerWindow<TCupCertForm>(TWindowId::CupCertForm);
     registry.registerWindow<TCupsForm>(TWindowId::CupsForm);
+    registry.registerWindow<TCupResultModelForm>(TWindowId::CupResultModelForm);
     registry.registerWindow<TCustomCupColForm>(TWindowId::CustomCupColForm);
     registry.registerWindow<TCustomColImportForm>(TWindowId::CustomColImportForm);
     registry.registerWindow<TCertDocSetupForm>(TWindowId::CertDocSetupForm);
