@@ -358,14 +358,19 @@ QVariant TCompareListModel::data(const QModelIndex& index, int role) const
     }
 }
 
+int TCompareListModel::columnWidth(int section) const
+{
+    if (section < 0 || section >= columnCount())
+        return 0;
+    return section < kLeadingColumns ? 20 : columns_[section - kLeadingColumns].width;
+}
+
 QVariant TCompareListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return {};
     if (role == Qt::DisplayRole)
         return section < kLeadingColumns ? QString() : columns_[section - kLeadingColumns].Caption;
-    if (role == Qt::SizeHintRole)
-        return QSize(section < kLeadingColumns ? 20 : columns_[section - kLeadingColumns].width, 0);
     return {};
 }
 

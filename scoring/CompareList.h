@@ -9,7 +9,6 @@
 #include <QColor>
 #include <QString>
 #include <QStringList>
-#include <QSize>
 #include <QVariant>
 
 #include <vector>
@@ -65,6 +64,8 @@ public:
     int getNoOfSubItems(int root) const;
     int getNoOfCols() const { return int(columns_.size()); }
     const TCompareColumn* getCol(int i) const;
+    // A list column's width in pixels; the two leading ones are narrow.
+    int columnWidth(int section) const;
     int cupId() const { return cupId_; }
     // Equals the number of roots until a filter has run.
     int noOfFilteredItems() const { return filtered_; }

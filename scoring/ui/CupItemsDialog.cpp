@@ -611,7 +611,7 @@ void TCupItemsForm::setLists(std::unique_ptr<TCompareListModel> completed, std::
     for (TCompareListView* view : {ListView1, ListView2}) {
         const TCompareListModel* list = view->compareModel();
         for (int c = 0; c < list->columnCount(); ++c)
-            view->header()->resizeSection(c, list->headerData(c, Qt::Horizontal, Qt::SizeHintRole).toSize().width());
+            view->header()->resizeSection(c, list->columnWidth(c));
     }
 }
 

@@ -209,6 +209,8 @@ TEST_F(CupItemsWindow, ADraggedEntryJoinsTheRightAthleteAndShowsItsDisagreement)
     EXPECT_EQ(stored(), (QStringList{"?Ana Muster: 1", "?Anna Muster: 1", "?Ben Beispiel: 2"}));
     EXPECT_EQ(form->LabelPending->text(), QStringLiteral("Offene Einträge: 3"));
     EXPECT_EQ(form->LabelCompleted->text(), QStringLiteral("Abgeschlossene Einträge: 0"));
+    EXPECT_GT(form->ListView2->header()->height(), 0);
+    EXPECT_EQ(form->ListView2->header()->sectionSize(kGivenNameColumn), 100);
 
     dragAnaOntoAnna();
     EXPECT_EQ(stored(), (QStringList{"?Ana Muster: 0", "?Anna Muster: 2", "?Ben Beispiel: 2"}));
