@@ -5,6 +5,7 @@
 
 #include "core/protocol/ParticipantRecords.h"
 #include "core/results/tvpTypes.h"
+#include "core/services/ListSearchServices.h"
 #include "core/services/ParticipantServices.h" // ITeamMemberWarningForm, which other areas reach too
 #include "participants/ImportRequest.h"
 
@@ -12,8 +13,6 @@
 
 #include <optional>
 #include <vector>
-
-class QAbstractItemView;
 
 namespace tvp {
 
@@ -102,13 +101,6 @@ public:
     virtual void showSquad(int squadId) = 0;
     virtual void showDisc(int disciplineId, int ageClassId) = 0;
     virtual void discSquadsUpdated(int disciplineId) = 0;
-};
-
-// The list search over one or more lists of the same columns (Ctrl+F in the participant windows).
-class IListSearchForm {
-public:
-    virtual ~IListSearchForm() = default;
-    virtual void openSearchDialog(const std::vector<QAbstractItemView*>& lists, const std::vector<int>& columns) = 0;
 };
 
 // The LADV window's second runner: carries out the generic import in one read-write transaction.

@@ -856,7 +856,7 @@ void TAthleteForm::Suchen1Click()
         LoadItem();
     }
     if (auto* search = context().windows().get<IListSearchForm>(TWindowId::SearchForm))
-        search->openSearchDialog({ListView1}, kSearchColumns);
+        search->openSearchDialog({ListView1->model()}, kSearchColumns);
 }
 
 void TAthleteForm::openSearch()

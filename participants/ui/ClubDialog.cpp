@@ -444,7 +444,7 @@ void TClubForm::Suchen1Click()
         LoadItem();
     }
     if (auto* search = context().windows().get<IListSearchForm>(TWindowId::SearchForm))
-        search->openSearchDialog({ListView1}, {0, 1});
+        search->openSearchDialog({ListView1->model()}, {0, 1});
 }
 
 // ---- drag and drop ----

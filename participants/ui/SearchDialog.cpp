@@ -6,6 +6,7 @@
 #include "participants/ListSearch.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -52,13 +53,35 @@ TSearchForm::~TSearchForm()
     restoreChangeHandlers();
 }
 
-void TSearchForm::openSearchDialog(const std::vector<QAbstractItemView*>& lists, const std::vector<int>& columns)
+namespace {
+
+// The view showing the model: a visible one before a hidden one, none when no window shows it.
+QAbstractItemView* viewOf(const QAbstractItemModel* model)
+{
+    if (!model)
+        return nullptr;
+    QAbstractItemView* hidden = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        for (QAbstractItemView* view : top->findChildren<QAbstractItemView*>())
+            if (view->model() == model) {
+                if (view->isVisible())
+                    return view;
+                if (!hidden)
+                    hidden = view;
+            }
+    return hidden;
+}
+
+} // namespace
+
+void TSearchForm::openSearchDialog(const std::vector<const QAbstractItemModel*>& lists, const std::vector<int>& columns)
 {
     ListViewSelIndex = -1;
     restoreChangeHandlers();
     clearResults();
     FParentListViews.clear();
-    for (QAbstractItemView* view : lists) {
+    for (const QAbstractItemModel* list : lists) {
+        QAbstractItemView* view = viewOf(list);
         if (!view || !view->model())
             continue;
         TWatched watched{view, {}};

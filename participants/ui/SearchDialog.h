@@ -29,7 +29,8 @@ public:
     explicit TSearchForm(TWindowContext& context);
     ~TSearchForm() override;
 
-    void openSearchDialog(const std::vector<QAbstractItemView*>& lists, const std::vector<int>& columns) override;
+    void openSearchDialog(const std::vector<const QAbstractItemModel*>& lists,
+                          const std::vector<int>& columns) override;
 
     // Filters the watched lists by the edit's words.
     void ApplyFilter();

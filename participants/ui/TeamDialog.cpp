@@ -586,7 +586,7 @@ void TTeamForm::Suchen1Click()
     if (auto* search = context().windows().get<IListSearchForm>(TWindowId::SearchForm)) {
         std::vector<int> columns(std::size_t(model_.columnCount()));
         std::iota(columns.begin(), columns.end(), 0);
-        search->openSearchDialog({ListView1}, columns);
+        search->openSearchDialog({ListView1->model()}, columns);
     }
 }
 

@@ -410,8 +410,7 @@ void TCupsForm::TreeClick()
         node = nullptr;
     if (node && nodeCup(node) == currentCupId && currentCupId != 0)
         return;
-    if (node && !nodeCup(node) && currentCupId == 0)
-        return; // the root while no cup is chosen: nothing changes
+    // The root asks like any other node: its load resets the group the user may be typing in.
     DoItemChangeCheck(kPart);
     if (checkDirtyDataMessage(nullptr, kPart)) {
         TreeView1->clearSelection();

@@ -10,6 +10,7 @@
 #include "scoring/ui/CertSetupDialog.h"
 #include "scoring/ui/CupCertSetupDialog.h"
 #include "scoring/ui/CupItemsDialog.h"
+#include "scoring/ui/CupResultModellingDialog.h"
 #include "scoring/ui/CupsDialog.h"
 #include "scoring/ui/CustomColImportDialog.h"
 #include "scoring/ui/CustomCupColDialog.h"
@@ -70,6 +71,7 @@ void registerScoringWindows(TWindowRegistry& registry)
     cupItems(TWindowId::CupAgeClassForm, proto::CupItemType::AgeClass);
     cupItems(TWindowId::CupTeamForm, proto::CupItemType::Team);
     cupItems(TWindowId::CupAthleteForm, proto::CupItemType::Athlete);
+    registry.registerWindow<TCupResultModelForm>(TWindowId::CupResultModelForm);
     registry.registerWindow<TCustomCupColForm>(TWindowId::CustomCupColForm);
     registry.registerWindow<TCustomColImportForm>(TWindowId::CustomColImportForm);
     registry.registerWindow<TCertDocSetupForm>(TWindowId::CertDocSetupForm);

@@ -430,6 +430,14 @@ TEST_F(AthleteWindowTest, TheListSearchFindsRowsAndSelectsThemInTheList)
     selectRows({QStringLiteral("Acker")});
     EXPECT_EQ(results->rowCount(), 2);
 
+    // The search names the list by its model: a hidden view of the same model does not take it.
+    QTreeView elsewhere;
+    elsewhere.setModel(form->findChild<QTreeView*>(QStringLiteral("ListView1"))->model());
+    form->Suchen1Click();
+    words->setText(QStringLiteral("berg 13"));
+    EXPECT_EQ(form->getSelectedIds(), std::vector<int>{ben});
+    EXPECT_FALSE(elsewhere.selectionModel()->hasSelection());
+
     // Closed, the list's changes reach it no more.
     search->close();
     EXPECT_EQ(results->rowCount(), 0);

@@ -313,7 +313,7 @@ TEST_F(ClubWindowTest, SearchAsksAboutUnsavedChangesAndSearchesTheFirstTwoColumn
     TClubForm& w = open();
     find<QAction>(w, "Suchen1")->trigger();
     ASSERT_EQ(search->searchedLists.size(), 1u);
-    EXPECT_EQ(search->searchedLists[0], list());
+    EXPECT_EQ(search->searchedLists[0], list()->model());
     EXPECT_EQ(search->searchedColumns, (std::vector<int>{0, 1}));
     search->searchedLists.clear();
 

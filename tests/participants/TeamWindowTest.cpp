@@ -232,7 +232,7 @@ TEST_F(TeamWindow, SearchExportAndPrintReadTheListInItsOrder)
     open();
     form->Suchen1Click();
     ASSERT_EQ(search->searchedLists.size(), 1u);
-    EXPECT_EQ(search->searchedLists[0], list());
+    EXPECT_EQ(search->searchedLists[0], list()->model());
     EXPECT_EQ(search->searchedColumns, (std::vector<int>{0, 1, 2, 3, 4, 5}));
 
     // Sorted by name; the export writes that order, ";" between fields, CR LF, Windows-1252.

@@ -78,12 +78,12 @@ public:
 class FakeSearchForm : public CountingForm, public IListSearchForm {
 public:
     explicit FakeSearchForm(TWindowContext& context) : CountingForm(context, QStringLiteral("Suchen...")) {}
-    void openSearchDialog(const std::vector<QAbstractItemView*>& lists, const std::vector<int>& columns) override
+    void openSearchDialog(const std::vector<const QAbstractItemModel*>& lists, const std::vector<int>& columns) override
     {
         searchedLists = lists;
         searchedColumns = columns;
     }
-    std::vector<QAbstractItemView*> searchedLists;
+    std::vector<const QAbstractItemModel*> searchedLists;
     std::vector<int> searchedColumns;
 };
 

@@ -240,6 +240,28 @@ TEST_F(CupsWindow, ACupTypedInIsAddedAndTheGroupFallsBackToTheDefaultAtOnce)
     EXPECT_FALSE(form->ButtonSave->isEnabled());
 }
 
+TEST_F(CupsWindow, ClickingTheRootWithoutACupAsksBeforeTheTypedGroupIsLost)
+{
+    QTest::keyClicks(form->EditName, QStringLiteral("Kreiscup"));
+    QTest::keyClick(form->UpDownMinTeam, Qt::Key_Down);
+    ASSERT_TRUE(form->hasDirtyData(QString()));
+
+    script->expectMessage(QStringLiteral("Cup-Wertungen"), TMsgAnswer::No);
+    clickNode(root());
+    EXPECT_TRUE(script->allAnswered());
+    EXPECT_EQ(form->EditName->text(), QStringLiteral("Kreiscup"));
+    EXPECT_EQ(form->LabelMinTeam->text(), QStringLiteral("2"));
+    EXPECT_TRUE(form->ButtonAdd->isEnabled());
+
+    now += 5000;
+    script->expectMessage(QStringLiteral("Cup-Wertungen"), TMsgAnswer::Yes);
+    clickNode(root());
+    EXPECT_EQ(form->EditName->text(), QString());
+    EXPECT_EQ(form->LabelMinTeam->text(), QStringLiteral("3"));
+    EXPECT_FALSE(form->ButtonAdd->isEnabled());
+    EXPECT_EQ(form->currentCup(), 0);
+}
+
 TEST_F(CupsWindow, CompetitionsDraggedFromTheListJoinTheCupInListOrderAndTheRootTakesNone)
 {
     const int cup = makeCup(QStringLiteral("Kreiscup"), {});
