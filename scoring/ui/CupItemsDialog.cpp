@@ -1,6 +1,7 @@
 #include "scoring/ui/CupItemsDialog.h"
 
 #include "core/connection/SlotGuard.h"
+#include "core/services/ListSearchServices.h"
 #include "core/services/ScoringServices.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/MainWindowServices.h"
@@ -24,6 +25,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -422,10 +424,13 @@ void TCupItemsForm::buildMenus()
         for (QAction* a : {ExportCupOnly1, ExportCupOnlyOpen1, ExportFull1, ExportFullOpen1})
             a->setEnabled(on);
     });
-    // The list search sits with the participant windows and is not reachable from here yet.
     Search1 = MainMenu1->addAction(QStringLiteral("Suchen"));
     Search1->setObjectName(QStringLiteral("Search1"));
-    Search1->setEnabled(false);
+    connect(Search1, &QAction::triggered, this, [this] { guarded([this] { Search1Click(); }); });
+    // Ctrl+F while this window is active opens the search.
+    auto* find = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this);
+    find->setContext(Qt::WindowShortcut);
+    connect(find, &QShortcut::activated, this, [this] { guarded([this] { Search1Click(); }); });
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -1071,6 +1076,20 @@ void TCupItemsForm::showTeamAthletes()
         return;
     if (auto* athletes = context().windows().get<TCupItemsForm>(TWindowId::CupAthleteForm))
         athletes->setFilter(curCupID, TComparatorType::ct_none, 0, 0, ids.front());
+}
+
+void TCupItemsForm::Search1Click()
+{
+    if (checkDirtyDataMessage(nullptr, kPart))
+        return;
+    if (hasOverallDirtyData()) {
+        ListView1->clearSelection();
+        ListView2->clearSelection();
+        loadItem(0);
+    }
+    const std::vector<int> columns = FTyp == CupItemType::Athlete ? std::vector<int>{2, 3, 7, 8} : std::vector<int>{2};
+    if (auto* search = context().windows().getOrPlaceholder<IListSearchForm>(TWindowId::SearchForm))
+        search->openSearchDialog({FCompletedListView.get(), FPendingListView.get()}, columns);
 }
 
 // ---- export --------------------------------------------------------------------------------------

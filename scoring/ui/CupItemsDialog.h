@@ -67,6 +67,7 @@ public:
     int currentItem() const { return curItemID; }
 
     void SaveButtonClick();
+    void Search1Click(); // "Suchen", Ctrl+F
     void exportCsv(bool cupOnly, bool open);
 
     QComboBox* ComboBoxCup = nullptr;

@@ -5,6 +5,7 @@
 #include "core/connection/CommunicationThread.h"
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/connection/CurrentCompetition.h"
+#include "core/services/ListSearchServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/util/AppPaths.h"
@@ -40,6 +41,18 @@ using namespace tvp::test;
 
 namespace {
 
+// Stands for the list search: records what it was opened over.
+class FakeSearch : public QWidget, public IListSearchForm {
+public:
+    void openSearchDialog(const std::vector<const QAbstractItemModel*>& lists, const std::vector<int>& columns) override
+    {
+        searchedLists = lists;
+        searchedColumns = columns;
+    }
+    std::vector<const QAbstractItemModel*> searchedLists;
+    std::vector<int> searchedColumns;
+};
+
 constexpr int kGivenNameColumn = TCompareListModel::kLeadingColumns; // "Vorname"
 
 class CupItemsWindow : public ::testing::Test {
@@ -64,8 +77,8 @@ protected:
         const int a = seed.competition(QStringLiteral("A"));
         const int b = seed.competition(QStringLiteral("Süd"));
         const int u10 = seed.ageClass(a, QStringLiteral("U10"));
-        const int adler = seed.team(a, QStringLiteral("Adler"), u10);
         const int club = seed.club(a, QStringLiteral("TV Nord; LA"));
+        const int adler = seed.team(a, QStringLiteral("Adler"), u10, club);
         anna = seed.athlete(a, QStringLiteral("Anna"), QStringLiteral("Muster"), adler, club);
         ana = seed.athlete(b, QStringLiteral("Ana"), QStringLiteral("Muster"));
         seed.setPerson(anna, GenderType::FEMALE, 2015);
@@ -386,6 +399,53 @@ TEST_F(CupItemsWindow, ADeletedColumnLeavesTheOpenAthleteWindow)
     EXPECT_EQ(recorder.confirmation.asked.front().caption, QStringLiteral("Spalte löschen?"));
     EXPECT_FALSE(captions().contains(QStringLiteral("Größe")));
     EXPECT_EQ(captions().last(), QStringLiteral("Veranstaltung"));
+}
+
+TEST_F(CupItemsWindow, TheTeamWindowShowsATeamsAthletesInTheAthleteWindow)
+{
+    auto* teams = static_cast<TCupItemsForm*>(windows.create(TWindowId::CupTeamForm, context));
+    teams->show();
+    while (teams->pendingRequests() > 0)
+        QTest::qWait(10);
+    teams->ComboBoxCup->setFocus();
+    QTest::keyClick(teams->ComboBoxCup, Qt::Key_Down);
+    while (teams->pendingRequests() > 0)
+        QTest::qWait(10);
+    settle();
+    TCompareListModel& list = *teams->ListView2->compareModel();
+    ASSERT_EQ(list.rowCount(), 1);
+    EXPECT_EQ(list.headerData(3, Qt::Horizontal).toString(), QStringLiteral("Altersklasse"));
+    // The cup team shows its one entry's age class and club as their common value.
+    EXPECT_EQ(list.index(0, 3).data().toString(), QStringLiteral("U10"));
+    EXPECT_EQ(list.index(0, 4).data().toString(), QStringLiteral("TV Nord; LA"));
+
+    const QPoint at = teams->ListView2->visualRect(list.index(0, 2)).center();
+    QTest::mouseClick(teams->ListView2->viewport(), Qt::LeftButton, {}, at);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at);
+    QApplication::sendEvent(teams->ListView2->viewport(), &event);
+    ASSERT_TRUE(teams->ShowTeamAthletes2->isEnabled());
+    teams->ShowTeamAthletes2->trigger();
+    teams->PopupMenu2->close();
+    settle();
+    EXPECT_EQ(form->ComboBoxTeam->currentText(), QStringLiteral("Adler (%1)").arg(teams->currentItem()));
+    EXPECT_EQ(pending().rowCount(), 1);
+    EXPECT_EQ(rootRow(pending(), QStringLiteral("Anna")), 0);
+    while (teams->pendingRequests() > 0)
+        QTest::qWait(10);
+}
+
+TEST_F(CupItemsWindow, CtrlFSearchesNamesTeamAndAgeClassOfBothLists)
+{
+    FakeSearch search;
+    windows.place(TWindowId::SearchForm, &search);
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    form->ListView2->setFocus();
+    QTest::keyClick(form->ListView2, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(search.searchedLists,
+              (std::vector<const QAbstractItemModel*>{form->ListView1->model(), form->ListView2->model()}));
+    EXPECT_EQ(search.searchedColumns, (std::vector<int>{2, 3, 7, 8}));
+    windows.place(TWindowId::SearchForm, nullptr);
 }
 
 } // namespace
