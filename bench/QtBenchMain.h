@@ -2,12 +2,15 @@
 // Shared by the benchmarks that need a Qt application: a median counter and the main function.
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <vector>
+
+#include <unistd.h>
 
 namespace tvp::bench {
 
@@ -17,6 +20,16 @@ inline void reportMedianMs(benchmark::State& state, std::vector<double> ms)
         return;
     std::nth_element(ms.begin(), ms.begin() + ms.size() / 2, ms.end());
     state.counters["median_ms"] = ms[ms.size() / 2];
+}
+
+// The process's resident memory in KiB, 0 when it cannot be read.
+inline long residentKb()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
 }
 
 } // namespace tvp::bench

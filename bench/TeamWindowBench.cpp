@@ -26,7 +26,6 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
-#include <unistd.h>
 
 using namespace tvp;
 
@@ -111,14 +110,7 @@ struct Window {
     QLabel* count = nullptr;
 };
 
-long residentKb()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
-}
+using bench::residentKb;
 
 void BM_TeamWindowReload(benchmark::State& state)
 {

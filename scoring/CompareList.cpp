@@ -3,6 +3,8 @@
 #include "core/results/tvpUtils.h"
 
 #include <QBuffer>
+#include <QDataStream>
+#include <QMimeData>
 #include <QCollator>
 #include <QLocale>
 
@@ -356,15 +358,54 @@ QVariant TCompareListModel::data(const QModelIndex& index, int role) const
     }
 }
 
+int TCompareListModel::columnWidth(int section) const
+{
+    if (section < 0 || section >= columnCount())
+        return 0;
+    return section < kLeadingColumns ? 20 : columns_[section - kLeadingColumns].width;
+}
+
 QVariant TCompareListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return {};
     if (role == Qt::DisplayRole)
         return section < kLeadingColumns ? QString() : columns_[section - kLeadingColumns].Caption;
-    if (role == Qt::SizeHintRole)
-        return QSize(section < kLeadingColumns ? 20 : columns_[section - kLeadingColumns].width, 0);
     return {};
+}
+
+std::vector<TDraggedCompareRow> draggedCompareRows(const QByteArray& bytes)
+{
+    std::vector<TDraggedCompareRow> rows;
+    QDataStream in(bytes);
+    while (!in.atEnd()) {
+        bool child = false;
+        qint32 id = 0;
+        in >> child >> id;
+        if (in.status() != QDataStream::Ok)
+            break;
+        rows.push_back({child, int(id)});
+    }
+    return rows;
+}
+
+QMimeData* TCompareListModel::mimeData(const QModelIndexList& indexes) const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& i : indexes)
+        if (i.isValid() && i.row() < int(shown_.size()))
+            rows.push_back(i.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    for (int row : rows) {
+        const Shown s = shown_[row];
+        out << (s.child >= 0) << qint32(rowOf(s.root, s.child).customItemId);
+    }
+    auto* data = new QMimeData;
+    data->setData(kCompareRowsMimeType, bytes);
+    return data;
 }
 
 Qt::ItemFlags TCompareListModel::flags(const QModelIndex& index) const

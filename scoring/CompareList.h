@@ -8,12 +8,21 @@
 #include <QByteArray>
 #include <QColor>
 #include <QString>
-#include <QSize>
+#include <QStringList>
 #include <QVariant>
 
 #include <vector>
 
 namespace tvp {
+
+// A drag of shown rows: per row, in list order, whether it is a child row and its item id.
+inline const QString kCompareRowsMimeType = QStringLiteral("application/x-tvp-compare-rows");
+
+struct TDraggedCompareRow {
+    bool child = false;
+    int id = 0;
+};
+std::vector<TDraggedCompareRow> draggedCompareRows(const QByteArray& bytes);
 
 enum class TCellStatus { cs_same, cs_warning, cs_deviant };
 enum class TComparatorType { ct_none, ct_greaterThanOrEqual, ct_equals, ct_lessThanOrEqual };
@@ -44,6 +53,9 @@ public:
     QString cellText(int root, int child, int column) const;
     TCellStatus cellStatus(int root, int child, int column) const;
     void setCustomItemID(int root, int child, int id);
+    int customItemID(int root, int child) const { return rowOf(root, child).customItemId; }
+    // Takes effect at the next filter pass (a reload restoring what was open).
+    void setExpanded(int root, bool expanded) { roots_.at(root).expanded = expanded; }
     void setCompleted(int root, bool completed);
     void setData(int root, const QVariant& data) { roots_.at(root).data = data; }
     void addExpandedData(QVariantList& list) const;
@@ -52,6 +64,8 @@ public:
     int getNoOfSubItems(int root) const;
     int getNoOfCols() const { return int(columns_.size()); }
     const TCompareColumn* getCol(int i) const;
+    // A list column's width in pixels; the two leading ones are narrow.
+    int columnWidth(int section) const;
     int cupId() const { return cupId_; }
     // Equals the number of roots until a filter has run.
     int noOfFilteredItems() const { return filtered_; }
@@ -83,6 +97,8 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override { return {kCompareRowsMimeType}; }
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
 private:
     struct Cell {

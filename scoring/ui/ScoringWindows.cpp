@@ -9,6 +9,7 @@
 #include "scoring/ui/CertDocSetupDialog.h"
 #include "scoring/ui/CertSetupDialog.h"
 #include "scoring/ui/CupCertSetupDialog.h"
+#include "scoring/ui/CupItemsDialog.h"
 #include "scoring/ui/CupResultModellingDialog.h"
 #include "scoring/ui/CupsDialog.h"
 #include "scoring/ui/CustomColImportDialog.h"
@@ -63,6 +64,13 @@ void registerScoringWindows(TWindowRegistry& registry)
     registry.registerWindow<TCertForm>(TWindowId::CertForm);
     registry.registerWindow<TCupCertForm>(TWindowId::CupCertForm);
     registry.registerWindow<TCupsForm>(TWindowId::CupsForm);
+    const auto cupItems = [&registry](TWindowId id, proto::CupItemType kind) {
+        registry.registerWindow(
+            id, [kind](TWindowContext& context) { return std::make_unique<TCupItemsForm>(context, kind); });
+    };
+    cupItems(TWindowId::CupAgeClassForm, proto::CupItemType::AgeClass);
+    cupItems(TWindowId::CupTeamForm, proto::CupItemType::Team);
+    cupItems(TWindowId::CupAthleteForm, proto::CupItemType::Athlete);
     registry.registerWindow<TCupResultModelForm>(TWindowId::CupResultModelForm);
     registry.registerWindow<TCustomCupColForm>(TWindowId::CustomCupColForm);
     registry.registerWindow<TCustomColImportForm>(TWindowId::CustomColImportForm);
