@@ -2,6 +2,7 @@
 
 #include "core/services/CompetitionSetupServices.h"
 #include "core/ui/WindowRegistry.h"
+#include "setup/ui/CompSetupPageMetaData.h"
 #include "setup/ui/GlobalParameterDialog.h"
 #include "setup/ui/LoadDiscTemplateDialog.h"
 #include "setup/ui/LoadResultsTemplateDialog.h"
@@ -53,6 +54,7 @@ void registerSetupWindows(TWindowRegistry& registry)
     registry.registerWindow<TSaveResultsTemplateForm>(TWindowId::SaveResultsTemplateForm);
     registry.registerWindow<TLoadResultsTemplateForm>(TWindowId::LoadResultsTemplateForm);
     registry.registerService<ITemplateForms>(std::make_unique<TTemplateForms>(registry));
+    registry.registerService<IMetaDataFields>(std::make_unique<TSetupMetaDataFields>());
 }
 
 } // namespace tvp
