@@ -92,6 +92,7 @@ public:
     // Template node id -> server aggregator id of what was created for parameter id.
     const std::map<int, int>* getIDMap(int id) const;
     void setIdMap(int id, std::map<int, int> pairs) { idMaps_[id] = std::move(pairs); }
+    void clearIdMaps() { idMaps_.clear(); }
     bool isDiscRegisteredAsIntermediateParam(int id) const { return idMaps_.contains(id); }
 
     virtual std::vector<int> getResPresentationIds(int id) = 0;

@@ -1,5 +1,6 @@
 #include "setup/CompetitionType.h"
 
+#include "setup/CompetitionTypeSections.h"
 #include "setup/XMLFunctions.h"
 
 #include <QCryptographicHash>
@@ -111,16 +112,6 @@ int exclusiveLimit(const QString& text)
     return *value < 0 ? 0 : *value + 1;
 }
 
-TPathProperty integer(qint64 value)
-{
-    return {TPathKind::Integer, value, {}, nullptr, 0};
-}
-
-TPathProperty text(const QString& value)
-{
-    return {TPathKind::Text, 0, value, nullptr, 0};
-}
-
 } // namespace
 
 QString secureHashOf(const QByteArray& bytes)
@@ -214,56 +205,6 @@ void CTT_AgeClassType::bind(pugi::xml_node root)
     evaluator_ = std::make_unique<TXMLEvaluator>();
     evaluator_->registerFunction(std::make_unique<TXFcurrent>(this));
     view_ = TXMLConditionalNode(root, evaluator_.get());
-}
-
-TPathProperty CTT_AgeClassType::pathProperty(QStringView name) const
-{
-    if (name == u"Name")
-        return text(Name);
-    if (name == u"YoungerAge")
-        return text(YoungerAge);
-    if (name == u"OlderAge")
-        return text(OlderAge);
-    if (name == u"BillingPricePerTeam")
-        return {TPathKind::Unsupported, 0, {}, nullptr, 0};
-    const std::pair<const char16_t*, int> numbers[] = {{u"MinTeamMembers", MinTeamMembers},
-                                                       {u"MaxTeamMembers", MaxTeamMembers},
-                                                       {u"MinMembersPerGender", MinMembersPerGender},
-                                                       {u"MaleMembersLessThan", MaleMembersLessThan},
-                                                       {u"FemaleMembersLessThan", FemaleMembersLessThan},
-                                                       {u"AgeClassID", AgeClassID},
-                                                       {u"Barcode", Barcode}};
-    for (const auto& [key, value] : numbers)
-        if (name == key)
-            return integer(value);
-    // Nothing is chosen before the wizard's discipline and scoring tabs exist.
-    static const char16_t* const counts[] = {u"SubTabCount",
-                                             u"SelectedDisciplinesCount",
-                                             u"SelectedDisciplineTemplatesCount",
-                                             u"SelectedNonTeamDisciplinesCount",
-                                             u"SelectedNonTeamDisciplineTemplatesCount",
-                                             u"SelectedResEvalsCount",
-                                             u"SelectedResEvalTemplateCount"};
-    for (const char16_t* key : counts)
-        if (name == key)
-            return integer(0);
-    static const char16_t* const arrays[] = {u"SelectedDisciplines",
-                                             u"SelectedNonTeamDisciplines",
-                                             u"SelectedDisciplineTemplates",
-                                             u"SelectedNonTeamDisciplineTemplates",
-                                             u"SelectedResEvals",
-                                             u"SelectedResEvalTemplates"};
-    for (const char16_t* key : arrays)
-        if (name == key)
-            return {TPathKind::ObjectArray, 0, {}, nullptr, 0};
-    if (name == u"Disciplines" || name == u"ResEvals")
-        return {TPathKind::Object, 0, {}, nullptr, 0};
-    return {};
-}
-
-const IPathObject* CTT_AgeClassType::pathItem(QStringView, qsizetype) const
-{
-    return nullptr;
 }
 
 CTT_AgeClasses::CTT_AgeClasses(pugi::xml_node root)

@@ -17,6 +17,41 @@
 
 namespace tvp {
 
+class CTT_Disciplines;
+class CTT_ResultEvaluations;
+class CTT_ResultPresentationsType;
+class CTT_AbstractTemplateType;
+class CTT_DisciplineType;
+class CTT_ResultEvaluationType;
+class TAbstractTemplateWrapper;
+class TDisciplineTemplateWrapper;
+class TResEvalTemplateWrapper;
+class TServicePorts;
+struct TReplacedParameter;
+
+// The templates ticked on one wizard tab of an age class, by content.
+struct THash {
+    QString Hash;
+    QString HashAlgorithm;
+    bool equals(const QString& hash, const QString& algorithm) const
+    {
+        return Hash == hash && HashAlgorithm == algorithm;
+    }
+};
+
+class TAbstractTemplateSelectionState {
+public:
+    void select(const QString& hash, const QString& algorithm);
+    bool isSelected(const QString& hash, const QString& algorithm) const;
+    bool isEmpty() const { return selected_.empty(); }
+    void clearSelection() { selected_.clear(); }
+
+    int FilterIndex = -1;
+
+private:
+    std::vector<THash> selected_;
+};
+
 // A competition type that cannot be read, or a part of it that is missing or malformed.
 class ECompetitionTypeError : public TvpError {
 public:
@@ -64,14 +99,19 @@ struct CTT_Options {
 
 // One age class of a type. Its evaluator's `current` is bound to it, and its view of the document
 // decides every `conditionalSwitch` for it, so the object must stay where it was made.
+// Template wrappers are shared with the wizard's tab rows, so removing a tab leaves nothing dangling.
 class CTT_AgeClassType : public proto::AgeClassType, public IPathObject {
 public:
+    using DiscList = std::vector<std::shared_ptr<TDisciplineTemplateWrapper>>;
+    using ResEvalList = std::vector<std::shared_ptr<TResEvalTemplateWrapper>>;
+
     CTT_AgeClassType(pugi::xml_node root, pugi::xml_node ageClass);
     // An age class the user adds in the wizard.
     CTT_AgeClassType(pugi::xml_node root, const QString& name);
     // A copy for the wizard's age-class list: own evaluator and view, no selections.
     explicit CTT_AgeClassType(const CTT_AgeClassType& other);
     CTT_AgeClassType& operator=(const CTT_AgeClassType&) = delete;
+    ~CTT_AgeClassType() override;
 
     bool equals(const CTT_AgeClassType& other) const { return Name == other.Name; }
     const TXMLConditionalNode& view() const { return view_; }
@@ -79,6 +119,51 @@ public:
 
     QString YoungerAge = QStringLiteral("12");
     QString OlderAge = QStringLiteral("13");
+
+    // Sections, read through the view on first use; a failed read throws and keeps nothing.
+    CTT_Disciplines& getDisciplines();
+    CTT_Disciplines& reloadDisciplines();
+    CTT_ResultEvaluations& getResEvals();
+    CTT_ResultEvaluations& reloadResEvals();
+    // Always reads again.
+    CTT_ResultPresentationsType& loadResultPresentationInfo();
+    // The presentations last loaded; read now when never loaded.
+    CTT_ResultPresentationsType& getResultPresentations();
+
+    // Results templates loaded for this age class (its tab hands them over).
+    void addResEval(std::shared_ptr<TResEvalTemplateWrapper> wrapper);
+    void clearResEvals() { loadedResEvals_.clear(); }
+    qsizetype getResEvalCount() const { return qsizetype(loadedResEvals_.size()); }
+    TResEvalTemplateWrapper& getResEvalItem(qsizetype i) const { return *loadedResEvals_.at(std::size_t(i)); }
+    const ResEvalList& loadedResEvals() const { return loadedResEvals_; }
+
+    // Chosen templates, in the order of the tabs' chosen lists.
+    void addSelectedDiscipline(std::shared_ptr<TDisciplineTemplateWrapper> wrapper);
+    void clearSelectedDisciplines() { selectedDiscs_.clear(); }
+    const DiscList& getSelectedDisciplines() const { return selectedDiscs_; }
+    void addSelectedResEval(std::shared_ptr<TResEvalTemplateWrapper> wrapper);
+    void clearSelectedResEvals() { selectedResEvals_.clear(); }
+    const ResEvalList& getSelectedResEvals() const { return selectedResEvals_; }
+    TAbstractTemplateSelectionState& getDisciplineSelectionState() { return discSelection_; }
+    TAbstractTemplateSelectionState& getResEvalSelectionState() { return resEvalSelection_; }
+
+    // The type's reference for a loaded file (first in document order with equal hash and
+    // algorithm), or none. getCTT looks among the overall scorings first.
+    CTT_DisciplineType* getCTTDisc(const TDisciplineTemplateWrapper& wrapper);
+    CTT_ResultEvaluationType* getCTTResEval(const TResEvalTemplateWrapper& wrapper);
+    CTT_AbstractTemplateType* getCTT(const TAbstractTemplateWrapper& wrapper);
+
+    std::vector<CTT_DisciplineType*> SelectedDisciplines();
+    std::vector<CTT_DisciplineType*> SelectedNonTeamDisciplines();
+    DiscList SelectedNonTeamDisciplineTemplates() const;
+    std::vector<CTT_ResultEvaluationType*> SelectedResEvals();
+
+    // Creates the age class with its parameters, chosen disciplines, overall scorings and result
+    // presentations; returns its id. Runs on the worker inside the creation's transaction.
+    int createAgeClass(int competitionId, TServicePorts& ports, double billingPricePerTeam,
+                       std::vector<TReplacedParameter>* replaced);
+    // One aggregator collection per presentation, in file order; their ids.
+    std::vector<int> createResultPresentations(int competitionId, proto::UiStorePortType& uis);
 
     TPathProperty pathProperty(QStringView name) const override;
     const IPathObject* pathItem(QStringView name, qsizetype index) const override;
@@ -88,6 +173,18 @@ private:
 
     std::unique_ptr<TXMLEvaluator> evaluator_;
     TXMLConditionalNode view_{pugi::xml_node(), nullptr};
+    TAbstractTemplateSelectionState discSelection_;
+    TAbstractTemplateSelectionState resEvalSelection_;
+    DiscList selectedDiscs_;
+    std::unique_ptr<CTT_Disciplines> disciplines_;
+    ResEvalList loadedResEvals_;
+    ResEvalList selectedResEvals_;
+    std::unique_ptr<CTT_ResultEvaluations> resEvals_;
+    std::unique_ptr<CTT_ResultPresentationsType> presentations_;
+    // Paths read while a section is being read must not read it again.
+    bool readingSection_ = false;
+
+    std::vector<const IPathObject*> pathList(QStringView name, bool& known) const;
 };
 
 class CTT_AgeClasses {

@@ -103,6 +103,7 @@ const std::vector<Message>& messages()
         {FacilityNameEmpty, "Eine Wettkampfanlage braucht einen Namen."},
         {FacilityPlaceNotFound, "Die Disziplin-Wettkampfanlagenkombination mit der ID %s existiert nicht."},
         {ScheduleItemNotFound, "Der Zeitplaneintrag mit der ID %s existiert nicht."},
+        {UnreadablePdf, "Die PDF-Datei Nr. %s kann nicht gelesen werden."},
 
         {SourceDoesNotFit, "Der Ergebnis-Aggregator \"%s\" unterstützt das Eingabeformat der Quelle %s nicht."},
 

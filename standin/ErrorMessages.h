@@ -101,6 +101,9 @@ inline constexpr int FacilityNameEmpty = 931;
 inline constexpr int FacilityPlaceNotFound = 932;
 inline constexpr int ScheduleItemNotFound = 933;
 
+// Merging PDF files (ToolingService).
+inline constexpr int UnreadablePdf = 934;
+
 // Global parameters and cups.
 inline constexpr int ParameterNotResolvable = 57;
 inline constexpr int ParameterNotFound = 59;

@@ -29,6 +29,11 @@ void modifyAggregatorCollection(Call& c, const op::modifyAggregatorCollection& a
 void removeAggregatorCollection(Call& c, const op::removeAggregatorCollection& a);
 proto::getAggregatorCollectionResponse4 getAggregatorCollection(Call& c, const op::getAggregatorCollection& a);
 proto::getAllCollectionsResponse getAllCollections(Call& c, const op::getAllCollections& a);
+// The browser client's hand-over of a web session's items (WebClientOps.cpp)
+void saveSessionInformation(Call& c, const op::saveSessionInformation& a);
+proto::getSessionInformationResponse getSessionInformation(Call& c, const op::getSessionInformation& a);
+// ToolingService (ToolingOps.cpp)
+proto::mergePDFResponse mergePDF(Call& c, const op::mergePDF& a);
 
 // DataRetrievalService
 proto::getAthletesResponse1 getAthletes(Call& c, const op::getAthletes& a);

@@ -42,6 +42,10 @@ const OperationTable& operationTable()
         t.serve<ops::removeAggregatorCollection>(Write);
         t.serve<ops::getAggregatorCollection>(Read);
         t.serve<ops::getAllCollections>(Read);
+        t.serve<ops::saveSessionInformation>(Write);
+        // Write: it may remove what it read.
+        t.serve<ops::getSessionInformation>(Write);
+        t.serve<ops::mergePDF>(None);
 
         t.serve<ops::getAthletes>(Read);
         t.serve<ops::getTeams>(Read);

@@ -67,6 +67,18 @@ public:
     {
         return proto::GetCupSetupPortType(false, address("CupSetupService"), &rio);
     }
+    std::unique_ptr<proto::UiStorePortType> uis()
+    {
+        return proto::GetUiStorePortType(false, address("UiStoreService"), &rio);
+    }
+    std::unique_ptr<proto::UiRetrievalPortType> uir()
+    {
+        return proto::GetUiRetrievalPortType(false, address("UiRetrievalService"), &rio);
+    }
+    std::unique_ptr<proto::ToolingPortType> tos()
+    {
+        return proto::GetToolingPortType(false, address("ToolingService"), &rio);
+    }
     std::unique_ptr<proto::ProgrammInfoWebService> pis()
     {
         return proto::GetProgrammInfoWebService(false, address("ProgrammInfoWebService"));
