@@ -16,7 +16,6 @@
 #include "core/ui/InstanceRegistry.h"
 #include "core/util/Logger.h"
 #include "core/ui/MainWindow.h"
-#include "core/ui/NewCompetitionDialog.h"
 #include "core/connection/SlotGuard.h"
 #include "core/ui/UserAgreementServerDialog.h"
 #include "core/ui/WaitDialog.h"
@@ -69,8 +68,6 @@ void registerCoreWindows(TWindowRegistry& registry)
     registry.registerWindow<TCompetitionForm>(TWindowId::CompetitionForm);
     registry.registerWindow<TCompImportForm>(TWindowId::CompImportForm);
     registry.registerWindow<TCompImportSwitchForm>(TWindowId::CompImportSwitchForm);
-    // Until the setup wizard exists, a small window creates new competitions.
-    registry.registerService<ICompSetupWizard>(std::make_unique<TNewCompetitionForm>());
     registry.registerService<IWebUIController>(std::make_unique<TWebUIController>(programContext()));
 }
 

@@ -2,6 +2,8 @@
 
 #include "core/services/CompetitionSetupServices.h"
 #include "core/ui/WindowRegistry.h"
+#include "setup/ui/CoarseCompStepsDialog.h"
+#include "setup/ui/CompSetupWizardDialog.h"
 #include "setup/ui/CompSetupPageMetaData.h"
 #include "setup/ui/GlobalParameterDialog.h"
 #include "setup/ui/LoadDiscTemplateDialog.h"
@@ -55,6 +57,8 @@ void registerSetupWindows(TWindowRegistry& registry)
     registry.registerWindow<TLoadResultsTemplateForm>(TWindowId::LoadResultsTemplateForm);
     registry.registerService<ITemplateForms>(std::make_unique<TTemplateForms>(registry));
     registry.registerService<IMetaDataFields>(std::make_unique<TSetupMetaDataFields>());
+    registry.registerWindow<TCompSetupWizardForm>(TWindowId::CompSetupWizardForm);
+    registry.registerWindow<TCoarseCompStepsForm>(TWindowId::CoarseCompStepsForm);
 }
 
 } // namespace tvp
