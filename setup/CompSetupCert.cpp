@@ -244,9 +244,9 @@ void addIntermediates(const TPresentationAgeClass& ageClass, const TResultEvalua
         return;
     path.push_back(&ref);
     for (const TIntermediateResultRef& inter : ref.IntermediateResultTemplates) {
-        auto it =
-            std::find_if(ageClass.loadedResEvals.begin(), ageClass.loadedResEvals.end(),
-                         [&](const TPresentationResultsTemplate* w) { return w->getDisplayName() == inter.templateName; });
+        auto it = std::find_if(
+            ageClass.loadedResEvals.begin(), ageClass.loadedResEvals.end(),
+            [&](const TPresentationResultsTemplate* w) { return w->getDisplayName() == inter.templateName; });
         if (it != ageClass.loadedResEvals.end() && (*it)->isDiscRegisteredAsIntermediateParam(disc.GivenID)) {
             (*it)->setCertPriorityListrank(disc.GivenID, rank);
             addParticipant(list, disc.GivenID, *it);

@@ -210,11 +210,25 @@ void CTT_AgeClassType::bind(pugi::xml_node root)
 CTT_AgeClasses::CTT_AgeClasses(pugi::xml_node root)
 {
     pugi::xml_node list = findChild(root, "AgeClasses", "AgeClasses");
+    list_ = list;
     teamFee_ = feeOf(list, "TeamStartFeeDefault");
     athleteFee_ = feeOf(list, "AthleteStartFeeDefault");
     exclusive_ = attribute(list, "listMode") == QStringLiteral("exclusive");
     for (pugi::xml_node child : localChildren(list, "AgeClass"))
         ageClasses_.push_back(std::make_unique<CTT_AgeClassType>(root, child));
+}
+
+CTT_AgeClasses::~CTT_AgeClasses() = default;
+
+CTT_AbstractGPCSection& CTT_AgeClasses::Section()
+{
+    if (!section_) {
+        // No age class is current here: the list belongs to all of them.
+        if (!evaluator_)
+            evaluator_ = std::make_unique<TXMLEvaluator>();
+        section_ = std::make_unique<CTT_AbstractGPCSection>(TXMLConditionalNode(list_, evaluator_.get()), false);
+    }
+    return *section_;
 }
 
 QString CTT_AgeClasses::TeamStartFeeDefault() const

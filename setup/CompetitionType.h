@@ -187,9 +187,15 @@ private:
     std::vector<const IPathObject*> pathList(QStringView name, bool& known) const;
 };
 
+class CTT_AbstractGPCSection;
+
 class CTT_AgeClasses {
 public:
     explicit CTT_AgeClasses(pugi::xml_node root);
+    ~CTT_AgeClasses();
+
+    // The list's competition parameters and constraints (both optional here), read on first use.
+    CTT_AbstractGPCSection& Section();
 
     CTT_AgeClassType& getAgeClass(qsizetype i) { return *ageClasses_.at(std::size_t(i)); }
     qsizetype getAgeClassCount() const { return qsizetype(ageClasses_.size()); }
@@ -206,6 +212,9 @@ private:
     double teamFee_ = 0;
     double athleteFee_ = 0;
     bool exclusive_ = false;
+    pugi::xml_node list_;
+    std::unique_ptr<TXMLEvaluator> evaluator_;
+    std::unique_ptr<CTT_AbstractGPCSection> section_;
 };
 
 class TCompetitionType {

@@ -290,23 +290,19 @@ std::vector<int> CTT_AgeClassType::createResultPresentations(int competitionId, 
         return made;
     };
 
-    for (const auto& w : loadedResEvals_) {
-        w->cert().DisplayName = w->getDisplayName();
-        ageClass.loadedResEvals.push_back(&w->cert());
-        if (CTT_ResultEvaluationType* ref = getCTTResEval(*w)) {
-            ageClass.refNames[&w->cert()] = ref->Name;
-            ageClass.resEvalRefs[&w->cert()] = refOf(ref);
+    auto results = [&](const ResEvalList& list, std::vector<TPresentationResultsTemplate*>& into) {
+        for (const auto& w : list) {
+            w->cert().DisplayName = w->getDisplayName();
+            into.push_back(&w->cert());
+            if (CTT_ResultEvaluationType* ref = getCTTResEval(*w)) {
+                ageClass.refNames[&w->cert()] = ref->Name;
+                ageClass.resEvalRefs[&w->cert()] = refOf(ref);
+            }
         }
-    }
+    };
+    results(loadedResEvals_, ageClass.loadedResEvals);
     std::vector<TPresentationResultsTemplate*> resEvals;
-    for (const auto& w : selectedResEvals_) {
-        w->cert().DisplayName = w->getDisplayName();
-        resEvals.push_back(&w->cert());
-        if (CTT_ResultEvaluationType* ref = getCTTResEval(*w)) {
-            ageClass.refNames[&w->cert()] = ref->Name;
-            ageClass.resEvalRefs[&w->cert()] = refOf(ref);
-        }
-    }
+    results(selectedResEvals_, resEvals);
     std::vector<TPresentationDiscTemplate*> discs;
     for (const auto& d : selectedDiscs_) {
         d->cert().DisplayName = d->getDisplayName();

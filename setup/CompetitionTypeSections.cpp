@@ -625,6 +625,8 @@ TTemplateFilterResult filterTemplates(CTT_AgeClassType& ageClass, TTemplateKind 
         for (qsizetype i = 0; i < section.ResEvalsCount(); ++i)
             entries.push_back(&section.ResEval(i));
     }
+    // The discipline tab showing all templates neither renames nor reports missing files.
+    const bool match = kind == TTemplateKind::ResultEvaluation || filter == TTemplateFilter::Recommended;
     std::vector<bool> matched(entries.size(), false);
     TTemplateFilterResult out;
     for (const auto& templ : loaded) {
@@ -634,7 +636,8 @@ TTemplateFilterResult filterTemplates(CTT_AgeClassType& ageClass, TTemplateKind 
             if (entries[e]->matches(*templ)) {
                 if (!row.reference) {
                     row.reference = entries[e];
-                    templ->setDisplayName(entries[e]->Name);
+                    if (match)
+                        templ->setDisplayName(entries[e]->Name);
                 }
                 matched[e] = true;
             }
@@ -645,7 +648,7 @@ TTemplateFilterResult filterTemplates(CTT_AgeClassType& ageClass, TTemplateKind 
     const QString what = kind == TTemplateKind::Discipline ? QStringLiteral("\" referenzierte Disziplin \"")
                                                            : QStringLiteral("\" referenzierte Auswertung \"");
     for (std::size_t e = 0; e < entries.size(); ++e)
-        if (!matched[e])
+        if (match && !matched[e])
             out.missing.push_back(
                 QStringLiteral("Achtung die in \"") + typeDisplayName + what + entries[e]->Name +
                 QStringLiteral("\" wurde nicht im Vorlagenverzeichnis \"") + QDir::toNativeSeparators(templatesFolder) +
