@@ -125,6 +125,15 @@ std::unique_ptr<TGenericDataField> createMetaDataField(int middleX, int topY, co
     return nullptr;
 }
 
+QWidget* metaDataControl(const TGenericDataField& field)
+{
+    if (const auto* f = dynamic_cast<const TDataFieldBase<TGenericDataField>*>(&field))
+        return f->Control();
+    if (const auto* f = dynamic_cast<const TDataFieldBase<TDateDataField>*>(&field))
+        return f->Control();
+    return nullptr;
+}
+
 std::unique_ptr<TGenericDataField> createMetaDataFromUiInfo(int middleX, int topY, const QString& key,
                                                             const QString& value)
 {

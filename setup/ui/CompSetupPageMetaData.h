@@ -161,6 +161,9 @@ private:
 // A field of the item's type at (middleX, topY), not inflated yet.
 std::unique_ptr<TGenericDataField> createMetaDataField(int middleX, int topY, const CTT_MetaDataItem& item);
 
+// The field's input control, null before inflate.
+QWidget* metaDataControl(const TGenericDataField& field);
+
 // The field a stored UI info describes, not inflated yet; none for anything else.
 std::unique_ptr<TGenericDataField> createMetaDataFromUiInfo(int middleX, int topY, const QString& key,
                                                             const QString& value);
