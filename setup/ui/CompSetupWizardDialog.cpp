@@ -125,6 +125,11 @@ TWizardTabForm::TWizardTabForm(TCompSetupWizardForm& wizard, QWidget* parent) : 
 }
 
 TCompSetupWizardForm::TCompSetupWizardForm(TWindowContext& context, QWidget* parent)
+    : TCompSetupWizardForm(context, &createWizardPages, parent)
+{
+}
+
+TCompSetupWizardForm::TCompSetupWizardForm(TWindowContext& context, const TWizardPageFactory& pages, QWidget* parent)
     : QDialog(parent), context_(context), FWarningManager(std::make_unique<TWarningManager>(this))
 {
     setObjectName(QStringLiteral("CompSetupWizardForm"));
@@ -214,8 +219,9 @@ TCompSetupWizardForm::TCompSetupWizardForm(TWindowContext& context, QWidget* par
     connect(BackButton, &QPushButton::clicked, this, [this] { guarded([this] { BackButtonClick(); }); });
     connect(DetailsLabel, &QLabel::linkActivated, this, [this] { guarded([this] { showDetails(); }); });
 
+    FCompCreationManager = std::make_unique<TCompCreationManager>(context, this, *this);
     PageInfo_WizardFinished = std::make_unique<TWizardFinishInfo>();
-    pages_ = createWizardPages(*this);
+    pages_ = pages(*this);
     importRoad_.reset(
         new TImportSessionRoad{{context, wizardImportRequests(), this,
                                 [this](std::unique_ptr<TWizardImportResponse> r, const TRequestOutcome& o) {
@@ -287,6 +293,24 @@ int TCompSetupWizardForm::startFullCompCreation()
     return FcompId;
 }
 
+int TCompSetupWizardForm::runCompCreation(TCompCreationInput input)
+{
+    return FCompCreationManager->createCompetition(std::move(input));
+}
+
+void TCompSetupWizardForm::setCompetitionName(const QString& name)
+{
+    if (ICompTypePage* page = compTypePage())
+        page->setCompName(name);
+}
+
+void TCompSetupWizardForm::nextPage(QObject*)
+{
+    // The unmapped-parameter window's button may be pressed again after the wizard ended.
+    if (!wizardcompleted)
+        guarded([this] { NextButtonClick(); });
+}
+
 int TCompSetupWizardForm::createSimpleComp(const QString& name, const QDate& date)
 {
     proto::CompetitionInfoType info;
@@ -308,7 +332,7 @@ int TCompSetupWizardForm::createSimpleComp(const QString& name, const QDate& dat
             if (other) {
                 if (ICompTypePage* page = compTypePage())
                     page->setCompName(*other);
-                showInformation(this, kCreateCaption,
+                showInformation(this, QStringLiteral("Veranstaltungsname bereits vergeben"),
                                 QStringLiteral("Name wurde geändert. Sie können jetzt erneut versuchen die "
                                                "Veranstaltung anzulegen."));
             }
@@ -567,8 +591,6 @@ void TCompSetupWizardForm::removeWizardTab(TWizardTabForm* form)
         const QSignalBlocker quiet(PageControl1);
         PageControl1->removeTab(at);
     }
-    if (FCurrentPageInfo && FWarningManager)
-        FWarningManager->refresh();
     delete form;
 }
 
@@ -644,6 +666,13 @@ void TCompSetupWizardForm::reject()
 {
     // Escape asks like the window's close box.
     close();
+}
+
+void TCompSetupWizardForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    raise();
+    activateWindow();
 }
 
 void TCompSetupWizardForm::moveEvent(QMoveEvent* event)

@@ -5,7 +5,9 @@
 // TWizardTabForm forms the age-class page inserts with insertWizardTab.
 
 #include "core/services/CompetitionSetupServices.h"
+#include "setup/CompCreation.h"
 #include "setup/WizardWarnings.h"
+#include "setup/ui/CompCreationManager.h"
 
 #include <QDate>
 #include <QDialog>
@@ -72,11 +74,12 @@ struct TWizardPageSet {
     std::function<void()> fitAgeClassColumns;
 };
 TWizardPageSet createWizardPages(TCompSetupWizardForm& wizard);
+using TWizardPageFactory = std::function<TWizardPageSet(TCompSetupWizardForm& wizard)>;
 
 // The final page's next steps, shared with the help window.
 QString nextCompStepsText();
 
-class TCompSetupWizardForm : public QDialog, public ICompSetupWizard, public IWarningPanel {
+class TCompSetupWizardForm : public QDialog, public ICompSetupWizard, public IWarningPanel, public ICompCreationWizard {
     Q_OBJECT
 public:
     // Tests shorten these.
@@ -88,6 +91,8 @@ public:
     enum { tabHeading = 0, tabCompType = 1, tabCompMetaData = 2, tabAgeClasses = 3 };
 
     explicit TCompSetupWizardForm(TWindowContext& context, QWidget* parent = nullptr);
+    // With other fixed pages (tests).
+    TCompSetupWizardForm(TWindowContext& context, const TWizardPageFactory& pages, QWidget* parent = nullptr);
     ~TCompSetupWizardForm() override;
 
     // ICompSetupWizard
@@ -111,8 +116,15 @@ public:
     void ManualSetupChanged(bool ticked);
     // Used by the web import and the quick path; set by the competition-type page.
     ICompTypePage* compTypePage() const;
-    // The full creation (the competition-type page, id or 0); set once the creation exists.
+    // The full creation (the competition-type page, id or 0); the pages set it.
     std::function<int(TWizardPageInfo& compTypePage)> compCreation;
+    // Creates the competition from the pages' input in one transaction, the wizard disabled
+    // meanwhile; the new id, 0 when it failed (reported, or a new name asked for).
+    int runCompCreation(TCompCreationInput input);
+
+    // ICompCreationWizard
+    void setCompetitionName(const QString& name) override;
+    void nextPage(QObject* sender) override;
 
     // The fixed pages' sheets.
     QWidget* compTypeSheet() const;
@@ -140,6 +152,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
+    void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -166,6 +179,7 @@ private:
     bool wizardcompleted = false;
     bool FImporting = false;
     std::unique_ptr<TWarningManager> FWarningManager;
+    std::unique_ptr<TCompCreationManager> FCompCreationManager;
     TWizardPageSet pages_;
     std::unique_ptr<TWizardPageInfo> PageInfo_WizardFinished;
     QTimer rollBackTimer_;

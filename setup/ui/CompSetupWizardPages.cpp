@@ -328,6 +328,10 @@ TCompMetaDataPageInfo::TCompMetaDataPageInfo(TCompSetupWizardForm& wizard, TComp
     auto* dateLabel = new QLabel(QStringLiteral("Veranstaltungsdatum*:"), panel_);
     CompDatePicker = new TDateEdit(QDate::currentDate(), panel_);
     CompDatePicker->setObjectName(QStringLiteral("MetaCompDatePicker"));
+    QObject::connect(CompNameEdit, &QLineEdit::textEdited, sheet,
+                     [this](const QString& name) { compType_.setCompName(name); });
+    QObject::connect(CompDatePicker, &QDateEdit::dateChanged, sheet,
+                     [this](const QDate& date) { compType_.setCompDate(date); });
     CompNameEdit->setGeometry(220, 10, 250, 22);
     CompDatePicker->setGeometry(220, 35, 130, 22);
     for (auto [label, control] : {std::pair<QLabel*, QWidget*>{nameLabel, CompNameEdit}, {dateLabel, CompDatePicker}}) {
@@ -343,7 +347,10 @@ void TCompMetaDataPageInfo::onInitPage()
     wizard_.reset();
     FFields.clear();
     CompNameEdit->setText(compType_.compName());
-    CompDatePicker->setDate(compType_.compDate());
+    {
+        const QSignalBlocker quiet(CompDatePicker);
+        CompDatePicker->setDate(compType_.compDate());
+    }
     TCompetitionType* type = compType_.selection();
     int bottom = CompDatePicker->y() + 25;
     if (type) {
@@ -1113,8 +1120,9 @@ TCompCreationDocumentation TDocuCreateTab::documentation() const
 TCompCreationInput creationInput(TCompMetaDataPageInfo& metaData, TAgeClassesPageInfo& ageClasses)
 {
     TCompCreationInput input;
-    input.name = metaData.CompNameEdit->text().trimmed();
-    input.date = metaData.CompDatePicker->date();
+    // The first page holds them: a name in use is asked for again and put there.
+    input.name = ageClasses.compType().compName().trimmed();
+    input.date = ageClasses.compType().compDate();
     input.teamFee = ageClasses.TeamFeeEdit->text();
     input.athleteFee = ageClasses.AthleteFeeEdit->text();
     input.metaData = metaData.metaData();
@@ -1126,15 +1134,6 @@ TCompCreationInput creationInput(TCompMetaDataPageInfo& metaData, TAgeClassesPag
     return input;
 }
 
-namespace {
-
-int runCompCreation(TCompSetupWizardForm&, TCompCreationInput)
-{
-    return 0;
-}
-
-} // namespace
-
 TWizardPageSet createWizardPages(TCompSetupWizardForm& wizard)
 {
     auto compType = std::make_unique<TCompTypePageInfo>(wizard);
@@ -1144,10 +1143,9 @@ TWizardPageSet createWizardPages(TCompSetupWizardForm& wizard)
     TCompMetaDataPageInfo* metaDataPage = metaData.get();
     TWizardPageSet pages;
     pages.clearAgeClasses = [ageClassPage] { ageClassPage->ClearAgeClassListView(); };
-    if (!wizard.compCreation)
-        wizard.compCreation = [&wizard, metaDataPage, ageClassPage](TWizardPageInfo&) {
-            return runCompCreation(wizard, creationInput(*metaDataPage, *ageClassPage));
-        };
+    wizard.compCreation = [&wizard, metaDataPage, ageClassPage](TWizardPageInfo&) {
+        return wizard.runCompCreation(creationInput(*metaDataPage, *ageClassPage));
+    };
     pages.compType = std::move(compType);
     pages.compMetaData = std::move(metaData);
     pages.ageClasses = std::move(ageClasses);

@@ -10,6 +10,7 @@
 #include "setup/ui/LoadResultsTemplateDialog.h"
 #include "setup/ui/SaveDiscTemplateDialog.h"
 #include "setup/ui/SaveResultsTemplateDialog.h"
+#include "setup/ui/UnmappedParameterWarningDialog.h"
 
 namespace tvp {
 
@@ -55,6 +56,7 @@ void registerSetupWindows(TWindowRegistry& registry)
     registry.registerWindow<TLoadDiscTemplateForm>(TWindowId::LoadDiscTemplateForm);
     registry.registerWindow<TSaveResultsTemplateForm>(TWindowId::SaveResultsTemplateForm);
     registry.registerWindow<TLoadResultsTemplateForm>(TWindowId::LoadResultsTemplateForm);
+    registry.registerWindow<TUnmappedParameterWarningForm>(TWindowId::UnmappedParameterWarningForm);
     registry.registerService<ITemplateForms>(std::make_unique<TTemplateForms>(registry));
     registry.registerService<IMetaDataFields>(std::make_unique<TSetupMetaDataFields>());
     registry.registerWindow<TCompSetupWizardForm>(TWindowId::CompSetupWizardForm);

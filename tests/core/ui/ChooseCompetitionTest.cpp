@@ -12,7 +12,6 @@
 #include "core/ui/ChooseCompetitionDialog.h"
 #include "core/ui/ExceptionDialog.h"
 #include "core/ui/HintDialog.h"
-#include "core/ui/NewCompetitionDialog.h"
 #include "core/ui/WaitDialog.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
@@ -401,67 +400,6 @@ TEST_F(ChooserTest, OnlyAServerThatPassedTheCheckIsAskedForItsVersion)
 }
 
 // ---- creating and deleting ----
-
-TEST_F(ChooserTest, NewCompetitionIsCreatedAndLoaded)
-{
-    TNewCompetitionForm wizard(context);
-    windows.registerService<ICompSetupWizard>(&wizard);
-    storeChoice(addressOf(server), 0);
-    create(QStringLiteral("Schon da"));
-
-    script->expectWindow(kChooserCaption, [&](QWidget&) {
-        button("Button2")->click();
-        return 0;
-    });
-    // First a name in use: the server's message text shows, the window stays open.
-    script->expectModal(QStringLiteral("Neue Veranstaltung"), [&](QDialog& d) {
-        d.findChild<QLineEdit*>(QStringLiteral("NameEdit"))->setText(QStringLiteral("Schon da"));
-        d.findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
-        EXPECT_EQ(d.result(), 0);
-        d.findChild<QLineEdit*>(QStringLiteral("NameEdit"))->setText(QStringLiteral("Kinderolympiade"));
-        d.findChild<QDateEdit*>(QStringLiteral("DateEdit"))->setDate(QDate(2027, 5, 8));
-        d.findChild<QPushButton*>(QStringLiteral("OkButton"))->click();
-        return d.result();
-    });
-    EXPECT_TRUE(chooser->setCompetition(true));
-    windows.unregisterService(static_cast<ICompSetupWizard*>(&wizard));
-    EXPECT_EQ(chooser->getCompetitionName(), QStringLiteral("Kinderolympiade"));
-    ASSERT_TRUE(chooser->getCompetition()->Date);
-    EXPECT_EQ(*chooser->getCompetition()->Date, QDate(2027, 5, 8));
-    EXPECT_TRUE(messageRows().contains(
-        QStringLiteral("Neue Veranstaltung: Eine Veranstaltung mit dem Namen Schon da existiert bereits.")));
-}
-
-TEST_F(ChooserTest, TheNewCompetitionWindowShowsTheWholeNameAndReadsATypedDate)
-{
-    TNewCompetitionForm form(context);
-    form.show();
-    auto* name = form.findChild<QLineEdit*>(QStringLiteral("NameEdit"));
-    auto* date = form.findChild<QDateEdit*>(QStringLiteral("DateEdit"));
-    settle();
-    // As it opens, a name of the usual length is seen whole.
-    const QString usual = QStringLiteral("Kinderleichtathletik-Kreisfinale 2027");
-    EXPECT_GT(name->width(), name->fontMetrics().horizontalAdvance(usual) + 16) << name->width();
-    for (int width : {460, 900}) {
-        form.resize(width, form.height());
-        settle();
-        // The field reaches to the date's right edge, which is the form's.
-        EXPECT_EQ(name->geometry().right(), date->geometry().right()) << width;
-        EXPECT_GT(name->width(), width / 2) << width;
-    }
-    // Typed over a selection, as a user replaces the proposed date.
-    for (const char* typed : {"08.05.2027", "8.5.2027", "08052027"}) {
-        date->setDate(QDate(2026, 3, 15));
-        date->setFocus();
-        date->findChild<QLineEdit*>()->selectAll();
-        QTest::keyClicks(date, QString::fromLatin1(typed));
-        EXPECT_EQ(date->date(), QDate(2027, 5, 8)) << typed;
-    }
-    date->setDate(QDate(2026, 3, 15));
-    date->findChild<QLineEdit*>()->setSelection(3, 7); // month and year
-    QTest::keyClicks(date, QStringLiteral("12.2026"));
-    EXPECT_EQ(date->date(), QDate(2026, 12, 15));
-}
 
 TEST_F(ChooserTest, DeletingAsksWithNeinAsDefaultThenRemovesFromTheServer)
 {
