@@ -1,8 +1,8 @@
 // Any bytes as a competition type: name, metadata fields, age classes with every path a rule may
-// read, options and each age class's view walked. Only the reader's and the rule language's
-// failures may come out.
+// read, options, each age class's view walked, and its sections with every reference, parameter,
+// presentation and constraint. Only the reader's and the rule language's failures may come out.
 
-#include "setup/CompetitionType.h"
+#include "setup/CompetitionTypeSections.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,7 +24,14 @@ const char* const kPaths[] = {"Name",
                               "OlderAge",
                               "Disciplines",
                               "SelectedDisciplines[0]/Name",
-                              "ResEvals/Name"};
+                              "ResEvals/Name",
+                              "Disciplines/DisciplinesCount",
+                              "Disciplines/Discipline[0]/Name",
+                              "Disciplines/Discipline[0]/KindTag",
+                              "ResEvals/ResEvalsCount",
+                              "ResEvals/ResEval[0]/DefaultSelect",
+                              "SelectedNonTeamDisciplineTemplatesCount",
+                              "SelectedResEvalTemplateCount"};
 
 void walk(const tvp::TXMLConditionalNode& node, int depth)
 {
@@ -36,6 +43,61 @@ void walk(const tvp::TXMLConditionalNode& node, int depth)
             walk(child, depth + 1);
     } catch (const tvp::ERuleError&) {
     }
+}
+
+template <class F>
+void guarded(F&& f)
+{
+    try {
+        f();
+    } catch (const tvp::TvpError&) {
+    }
+}
+
+void constraints(std::vector<std::unique_ptr<tvp::TConstraintExpression>>& all)
+{
+    for (auto& c : all) {
+        QStringList errors;
+        tvp::checkConstraint(*c, QStringLiteral("Fuzz"), &errors);
+    }
+}
+
+void reference(tvp::CTT_AbstractTemplateType& ref)
+{
+    guarded([&] { ref.verifyContraints(); });
+    guarded([&] { ref.hasConstraintWarnings(); });
+    for (qsizetype i = 0; i < ref.getConstraintCount(); ++i) {
+        QStringList errors;
+        tvp::checkConstraint(ref.getConstraint(i), {}, &errors);
+    }
+    ref.MapGlobalParam(ref.Name);
+}
+
+void sections(tvp::CTT_AgeClassType& ageClass)
+{
+    guarded([&] {
+        tvp::CTT_Disciplines& discs = ageClass.reloadDisciplines();
+        constraints(discs.Constraints());
+        for (qsizetype i = 0; i < discs.DisciplinesCount(); ++i) {
+            reference(discs.Discipline(i));
+            guarded([&] { discs.findByDisciplineGroup(discs.Discipline(i).DisciplineGroup); });
+        }
+    });
+    guarded([&] {
+        tvp::CTT_ResultEvaluations& res = ageClass.reloadResEvals();
+        constraints(res.Constraints());
+        for (qsizetype i = 0; i < res.ResEvalsCount(); ++i)
+            reference(res.ResEval(i));
+    });
+    guarded([&] {
+        for (const tvp::CTT_ResultPresentationType& p : ageClass.loadResultPresentationInfo().items())
+            guarded([&] { p.definition(); });
+    });
+    for (tvp::TTemplateKind kind : {tvp::TTemplateKind::Discipline, tvp::TTemplateKind::ResultEvaluation})
+        guarded([&] {
+            QStringList errors;
+            tvp::ageClassMessages(ageClass, kind, QStringLiteral("Fuzz"), &errors);
+        });
 }
 
 } // namespace
@@ -73,7 +135,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             }
             if (i == 0)
                 walk(ageClass.view(), 0);
+            if (i < 8)
+                sections(ageClass);
         }
+        guarded([&] { constraints(list.Section().Constraints()); });
     } catch (const tvp::ECompetitionTypeError&) {
     }
     return 0;

@@ -211,6 +211,8 @@ TPathProperty CTT_DisciplineType::pathProperty(QStringView name) const
         return text(KindTag);
     if (name == u"RelayTag")
         return text(RelayTag);
+    if (name == u"DocumentationFile")
+        return {TPathKind::Object, 0, {}, DocumentationFile ? &*DocumentationFile : nullptr, 0};
     return CTT_AbstractTemplateType::pathProperty(name);
 }
 
@@ -228,8 +230,13 @@ CTT_ResultEvaluationType::CTT_ResultEvaluationType(const TXMLConditionalNode& el
 
 TPathProperty CTT_ResultEvaluationType::pathProperty(QStringView name) const
 {
+    // A Boolean has no text a path could give.
     if (name == u"DefaultSelect")
-        return text(DefaultSelect ? QStringLiteral("true") : QStringLiteral("false"));
+        return {TPathKind::Unsupported, 0, {}, nullptr, 0};
+    if (name == u"ExcludeInputs")
+        return {TPathKind::TextArray, 0, {}, nullptr, ExcludeInputs.size()};
+    if (name == u"IntermediateResultTemplates")
+        return objectArray(qsizetype(IntermediateResultTemplates.size()));
     return CTT_AbstractTemplateType::pathProperty(name);
 }
 

@@ -51,6 +51,7 @@ TExportAggregatorTreeNodeType input(int id, const char* name)
     info.TemplateID = 5;
     info.Parameters = {QStringLiteral("N")};
     n.name = QString::fromLatin1(name);
+    n.VisCertificate = true;
     return n;
 }
 
@@ -86,7 +87,8 @@ protected:
     // One age class U10: the golden discipline (its "Summe" feeds "Gesamt" and "Neu") as "Sprint",
     // and the overall scoring "Wertung" (input "Neu") with the intermediate scoring "Zwei" per
     // discipline, whose inputs are "Gesamt" and, with missingInput, "Fehlt", which nothing feeds.
-    TRequestOutcome createWith(bool missingInput, const QByteArray& wertungChildren = {})
+    TRequestOutcome createWith(bool missingInput, const QByteArray& wertungChildren = {},
+                               const QByteArray& intermediate = "Zwei")
     {
         QFile golden(QStringLiteral(TVP_TEMPLATE_GOLDEN "/discipline.qdt"));
         EXPECT_TRUE(golden.open(QIODevice::ReadOnly));
@@ -114,9 +116,12 @@ protected:
             "<ResultEvaluation><GlobalParameters><Parameters><Name>N</Name><DefaultValue>3</DefaultValue></Parameters>"
             "</GlobalParameters><Constraints/><ResultTemplate " +
             ref(*wertung, "Wertung") + ">" + wertungChildren +
-            "<IntermediateResultTemplates><IntermediateResultTemplate templateName='Zwei'/>"
+            "<IntermediateResultTemplates><IntermediateResultTemplate templateName='" + intermediate +
+            "'/>"
             "</IntermediateResultTemplates></ResultTemplate><ResultTemplate " +
-            ref(*zwei, "Zwei") + "/></ResultEvaluation><ResultPresentations/></CompetitionType>");
+            ref(*zwei, "Zwei") +
+            "/></ResultEvaluation><ResultPresentations><ResultPresentation><Name>Urkunden $(#current(AgeClass)/Name)"
+            "</Name><defaultPriority>0</defaultPriority></ResultPresentation></ResultPresentations></CompetitionType>");
         ageClass = &type->AgeClasses().getAgeClass(0);
 
         // As the tabs do it: the recommended templates take their reference's names.
@@ -187,6 +192,20 @@ TEST_F(AgeClassCreation, DisciplinesOverallAndIntermediateScoringsAreCreatedForT
     EXPECT_EQ(sum.OutputConnections.size(), 2u) << "Summe feeds the intermediate and the overall scoring";
     EXPECT_TRUE(response->replaced.empty());
     EXPECT_TRUE(ageClass->getResEvalItem(0).cert().isDiscRegisteredAsIntermediateParam(discs[0].DisciplinID));
+
+    // The overall scoring first, then the discipline's intermediate scoring, its certificate node
+    // and the discipline itself.
+    const std::vector<aggregatorCollectionType> collections =
+        GetUiRetrievalPortType(false, QString::fromStdString(client->url("UiRetrievalService")), &client->rio)
+            ->getAggregatorCollection(comp, 0);
+    ASSERT_EQ(collections.size(), 1u);
+    EXPECT_EQ(collections[0].Name, QStringLiteral("Urkunden U10"));
+    const std::vector<int>& ids = collections[0].AggIds;
+    ASSERT_EQ(ids.size(), 4u);
+    EXPECT_EQ(client->drs()->getUiInfo(QStringLiteral("Label"), ids[0]).Value, QStringLiteral("U10 Neu"));
+    EXPECT_EQ(client->drs()->getUiInfo(QStringLiteral("Label"), ids[1]).Value, QStringLiteral("U10 Gesamt"));
+    EXPECT_EQ(ids[2], sum.ID);
+    EXPECT_EQ(ids[3], discs[0].DisciplinID);
 }
 
 // A results template with two inputs of which one fits the discipline used to leave the fitting
@@ -212,4 +231,13 @@ TEST_F(AgeClassCreation, AnOverallScoringWithEveryDisciplineExcludedFailsTheWhol
     EXPECT_EQ(count("SELECT COUNT(*) FROM age_classes WHERE competition_id = ?"), 0);
     EXPECT_EQ(count("SELECT COUNT(*) FROM disciplines WHERE competition_id = ?"), 0);
     EXPECT_EQ(count("SELECT COUNT(*) FROM aggregators WHERE competition_id = ?"), 0);
+}
+
+// A scoring naming itself as its intermediate would be created inside itself without end.
+TEST_F(AgeClassCreation, AnIntermediateScoringNamingItselfFailsTheRun)
+{
+    const TRequestOutcome outcome = createWith(false, {}, "Wertung");
+    EXPECT_EQ(outcome.error, QStringLiteral("Zwischenwertung \"Wertung\" verweist auf sich selbst."));
+    EXPECT_EQ(count("SELECT COUNT(*) FROM age_classes WHERE competition_id = ?"), 0);
+    EXPECT_EQ(createWith(false, {}, "Keine").error, QStringLiteral("Zwischenwertung \"Keine\" nicht gefunden"));
 }

@@ -115,6 +115,15 @@ TEST_F(Sections, ReferencesReadEveryChildWithItsFallback)
     EXPECT_EQ(res.ResEval(0).IntermediateResultTemplates[0].templateName, QStringLiteral("Zwischen"));
     EXPECT_EQ(res.ResEval(0).IntermediateResultTemplates[0].getResultEvaluation(), nullptr);
 
+    TXMLEvaluator& ev = u10.evaluator();
+    EXPECT_EQ(
+        ev.evaluate(QStringLiteral("$(#current(AgeClass)/Disciplines/Discipline[0]/DocumentationFile/SecureHash)")),
+        QStringLiteral("DD"));
+    EXPECT_THROW(ev.evaluate(QStringLiteral("$(#current(AgeClass)/Disciplines/Discipline[1]/DocumentationFile/Name)")),
+                 ERuleError);
+    EXPECT_THROW(ev.evaluate(QStringLiteral("$(#current(AgeClass)/ResEvals/ResEval[0]/DefaultSelect)")), ERuleError);
+    EXPECT_EQ(ev.evaluate(QStringLiteral("$(#current(AgeClass)/ResEvals/ResEvalsCount)")), QStringLiteral("2"));
+
     ASSERT_EQ(type.AgeClasses().Section().GlobalParameters().size(), 1u);
     EXPECT_EQ(type.AgeClasses().Section().GlobalParameters()[0].Name, QStringLiteral("Runden"));
 }
@@ -171,14 +180,13 @@ TEST_F(Sections, FilesMatchByExactDigestFirstReferenceFirst)
     const auto sprint = disc(QStringLiteral("sprint.qdt"), discTemplate(QStringLiteral("Sprint")));
     const auto wurf = disc(QStringLiteral("wurf.qdt"), discTemplate(QStringLiteral("Wurf")));
     const QString hash = sprint->SecureHash();
-    TCompetitionType type(typeWith("<Disciplines>" + kEmptyParts + disciplineRef(hash, "Erster") +
-                                   disciplineRef(hash, "Zweiter") +
-                                   disciplineRef(wurf->SecureHash().toLower(), "Klein") +
-                                   "<conditionalSwitch><equals expression1='$(#current(AgeClass)/Name)' "
-                                   "expression2='U8'/><then>" +
-                                   disciplineRef(wurf->SecureHash(), "Wurf U8") + "</then><else>" +
-                                   disciplineRef("00", "Anders") + "</else></conditionalSwitch></Disciplines>" +
-                                   "<ResultEvaluation>" + kEmptyParts + "</ResultEvaluation>"));
+    TCompetitionType type(typeWith(
+        "<Disciplines>" + kEmptyParts + disciplineRef(hash, "Erster") + disciplineRef(hash, "Zweiter") +
+        disciplineRef(wurf->SecureHash().toLower(), "Klein") +
+        "<conditionalSwitch><equals expression1='$(#current(AgeClass)/Name)' "
+        "expression2='U8'/><then>" +
+        disciplineRef(wurf->SecureHash(), "Wurf U8") + "</then><else>" + disciplineRef("00", "Anders") +
+        "</else></conditionalSwitch></Disciplines>" + "<ResultEvaluation>" + kEmptyParts + "</ResultEvaluation>"));
     CTT_AgeClassType& u8 = type.AgeClasses().getAgeClass(0);
     CTT_AgeClassType& u10 = type.AgeClasses().getAgeClass(1);
     ASSERT_NE(u8.getCTTDisc(*sprint), nullptr);

@@ -13,6 +13,7 @@
 #include "tests/support/FakeServer.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/StandinHarness.h"
+#include "tests/support/RoadRun.h"
 #include "tests/support/StandinSeed.h"
 #include "tests/support/TestUtil.h"
 
@@ -99,18 +100,7 @@ protected:
     std::pair<std::unique_ptr<Response>, TRequestOutcome> run(const TRequestTable<Request, Response>& table,
                                                               std::unique_ptr<Request> request)
     {
-        std::unique_ptr<Response> response;
-        TRequestOutcome outcome;
-        bool done = false;
-        TRequestRoad<Request, Response> road(context, table, &window,
-                                             [&](std::unique_ptr<Response> r, const TRequestOutcome& o) {
-                                                 response = std::move(r);
-                                                 outcome = o;
-                                                 done = true;
-                                             });
-        road.AddRequest(std::move(request), TTransactionMode::tm_readwrite);
-        EXPECT_TRUE(waitUntil([&] { return done; }, 10000));
-        return {std::move(response), outcome};
+        return runOnRoad(context, table, std::move(request), TTransactionMode::tm_readwrite, 10000);
     }
 
     // The source competition's "Sprint" with the golden tree's nodes, labels and marks; 21
@@ -153,7 +143,6 @@ protected:
     TCurrentCompetition competition;
     TRequestContext context{competition};
     RecordingContext recorder{context};
-    QObject window;
     std::unique_ptr<StandinClient> client;
     std::unique_ptr<StandinSeed> seed;
     int source = 0;
