@@ -2,7 +2,10 @@
 // metadata fields, fees and age classes, the per-age-class tabs with templates chosen by double
 // click and Enter, the filters, and the tabs following the ticked age classes.
 
+#include "core/connection/CommunicationThread.h"
+#include "core/connection/CompetitionUrlHolder.h"
 #include "core/connection/CurrentCompetition.h"
+#include "core/connection/PingTest.h"
 #include "core/ui/DateEdit.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
@@ -10,6 +13,7 @@
 #include "setup/ui/CompSetupWizardPages.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/StandinHarness.h"
 #include "tests/support/TempAppFolders.h"
 #include "tests/support/TestUtil.h"
 
@@ -362,6 +366,97 @@ TEST_F(WizardPages, DocumentationTabNeedsAnExistingFolder)
         return 0;
     });
     wizard->startCompWizard();
+}
+
+// The shipped sample type on the stand-in, as a new user would take it.
+class SampleWizard : public WizardPages {
+protected:
+    void SetUp() override
+    {
+        WizardPages::SetUp();
+        QDir program(folders.programDir.path());
+        QDir(program.filePath(QStringLiteral("CompetitionTypes"))).removeRecursively();
+        QDir(program.filePath(QStringLiteral("Templates"))).removeRecursively();
+        for (const char* folder : {"CompetitionTypes", "Templates"}) {
+            const QDir from(QStringLiteral(TVP_SAMPLES_DIR "/") + QLatin1String(folder));
+            program.mkpath(QLatin1String(folder));
+            for (const QString& name : from.entryList(QDir::Files))
+                ASSERT_TRUE(QFile::copy(from.filePath(name), program.filePath(QLatin1String(folder) + u'/' + name)));
+        }
+        PingTimeouts::checkIntervalMs = 100;
+        InitComm();
+        server.start();
+        competitionUrlHolderInstance().setServerUrl(QStringLiteral("http://127.0.0.1:%1").arg(server.port()));
+    }
+    void TearDown() override
+    {
+        WizardPages::TearDown();
+        PingTimeouts::checkIntervalMs = 500;
+        InitComm();
+    }
+    StandinHarness server;
+};
+
+TEST_F(SampleWizard, SampleTypeCreatesTwoAgeClassesWithFeesDisciplinesAndTheDocumentation)
+{
+    QTemporaryDir target;
+    const QString pdf = target.filePath(QStringLiteral("Doku.pdf"));
+    script->expectWindow(kWizardCaption, [&](QWidget&) {
+        auto* types = child<QListWidget>("CompTypeListBox");
+        const QList<QListWidgetItem*> sample =
+            types->findItems(QStringLiteral("Beispiel: Team-Mehrkampf U8 bis U12"), Qt::MatchExactly);
+        EXPECT_EQ(sample.size(), 1);
+        if (sample.isEmpty())
+            return 0;
+        QTest::mouseClick(types->viewport(), Qt::LeftButton, {}, types->visualItemRect(sample.front()).center());
+        retype(child<QLineEdit>("CompNameEdit"), QStringLiteral("Kinder-Mehrkampf"));
+        next();
+        retype(child<QLineEdit>("VeranstalterEdit"), QStringLiteral("SV Beispiel"));
+        next();
+        EXPECT_EQ(activeTab(), QStringLiteral("Altersklassen"));
+        auto* list = child<QListWidget>("AgeClassListView");
+        list->item(2)->setCheckState(Qt::Unchecked);
+        retype(child<QLineEdit>("TeamFeeEdit"), QStringLiteral("20,00"));
+        retype(child<QLineEdit>("AthleteFeeEdit"), QStringLiteral("2,50"));
+        next();
+        EXPECT_EQ(activeTab(), QStringLiteral("\"U8\" Disziplinen"));
+        auto* available = child<QListWidget>(activePage(), "AvailableListBox");
+        doubleClick(available, QStringLiteral("Sprint"));
+        doubleClick(available, QStringLiteral("Weitsprung"));
+        // Both share their groups with U10, so the copy box takes them over.
+        EXPECT_TRUE(child<QCheckBox>(activePage(), "CopyDiscCheckBox")->isChecked());
+        next();
+        next();
+        EXPECT_EQ(activeTab(), QStringLiteral("\"U10\" Disziplinen"));
+        EXPECT_EQ(rows(child<QListWidget>(activePage(), "ChosenListBox")), (QStringList{"Sprint", "Weitsprung"}));
+        next();
+        next();
+        EXPECT_EQ(activeTab(), QStringLiteral("Dokumentation erstellen"));
+        script->expectFile(QStringLiteral("Speicherort für PDF"), pdf);
+        click(child<QPushButton>(activePage(), "ChooseButton"));
+        EXPECT_EQ(wizard->NextButton->text(), kCreateCaption);
+        next();
+        EXPECT_TRUE(waitUntil([&] { return activeTab() == QStringLiteral("Veranstaltung angelegt"); }, 20000))
+            << messages().join(u'\n').toStdString();
+        wizard->hide();
+        return 0;
+    });
+    wizard->startCompWizard();
+    StandinClient client(server.port());
+    const std::vector<proto::CompetitionType> competitions = client.drs()->getCompetitions();
+    ASSERT_EQ(competitions.size(), 1u);
+    EXPECT_EQ(competitions[0].Name, QStringLiteral("Kinder-Mehrkampf"));
+    const int created = competitions[0].ID;
+    QStringList ageClasses;
+    for (const proto::AgeClassType& a : client.drs()->getAgeClasses(created, nullptr)) {
+        ageClasses << a.Name;
+        EXPECT_EQ(a.BillingPricePerTeam, 20.0);
+    }
+    EXPECT_EQ(ageClasses, (QStringList{"U8", "U10"}));
+    EXPECT_EQ(client.drs()->getBillingPrice(created, proto::PriceType::PER_ATHLETE).billingPrice, 2.5f);
+    EXPECT_EQ(client.drs()->getUiInfo(QStringLiteral("MetaData_Veranstalter*_Veranstalter*:"), created).Value,
+              QStringLiteral("STRING_SV Beispiel"));
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
 }
 
 } // namespace
