@@ -17,6 +17,10 @@
 
 namespace tvp {
 
+namespace proto {
+class UiStorePortType;
+}
+
 class CTT_Disciplines;
 class CTT_ResultEvaluations;
 class CTT_ResultPresentationsType;
