@@ -25,7 +25,7 @@ QDate doubleToDate(double days)
     return kDayZero.addDays(qint64(days));
 }
 
-TTextDataField::TTextDataField(int left, int top, CTT_MetaDataItem item, QString value)
+TTextDataField::TTextDataField(int left, int top, TPlainMetaDataItem item, QString value)
     : left_(left), top_(top), item_(std::move(item)), loaded_(std::move(value))
 {
 }
@@ -63,7 +63,7 @@ QString TTextDataField::getUIInfoValue() const
     return edit_ ? edit_->text() : loaded_;
 }
 
-TPlainDateDataField::TPlainDateDataField(int left, const CTT_MetaDataItem& item, int top)
+TPlainDateDataField::TPlainDateDataField(int left, const TPlainMetaDataItem& item, int top)
     : left_(left), top_(top), item_(item)
 {
 }
@@ -128,13 +128,13 @@ std::unique_ptr<TGenericDataField> TPlainMetaDataFields::createMetaDataFromUiInf
     if (!key.startsWith(kMetaDataPrefix) || key.size() == kMetaDataPrefix.size())
         return nullptr;
     const QString id = key.mid(kMetaDataPrefix.size());
-    return std::make_unique<TTextDataField>(left, top, CTT_MetaDataItem{id, id}, value);
+    return std::make_unique<TTextDataField>(left, top, TPlainMetaDataItem{id, id}, value);
 }
 
 std::unique_ptr<TDateDataField> TPlainMetaDataFields::createDateDataField(int left, int top, const QString& id,
                                                                           const QString& label)
 {
-    return std::make_unique<TPlainDateDataField>(left, CTT_MetaDataItem{id, label}, top);
+    return std::make_unique<TPlainDateDataField>(left, TPlainMetaDataItem{id, label}, top);
 }
 
 } // namespace tvp

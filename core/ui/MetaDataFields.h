@@ -16,8 +16,8 @@ namespace tvp {
 
 class TDateEdit;
 
-// A metadata item of a competition type: its id and the label its input shows.
-struct CTT_MetaDataItem {
+// A metadata input's id and the label it shows.
+struct TPlainMetaDataItem {
     QString id;
     QString displayName;
 };
@@ -28,7 +28,7 @@ QDate doubleToDate(double days);
 
 class TTextDataField : public TGenericDataField {
 public:
-    TTextDataField(int left, int top, CTT_MetaDataItem item, QString value);
+    TTextDataField(int left, int top, TPlainMetaDataItem item, QString value);
     ~TTextDataField() override;
 
     void inflate(QWidget* parent) override;
@@ -40,7 +40,7 @@ public:
 
 private:
     int left_, top_;
-    CTT_MetaDataItem item_;
+    TPlainMetaDataItem item_;
     QString loaded_;
     QPointer<QLabel> label_;
     QPointer<QLineEdit> edit_;
@@ -48,7 +48,7 @@ private:
 
 class TPlainDateDataField : public TDateDataField {
 public:
-    TPlainDateDataField(int left, const CTT_MetaDataItem& item, int top);
+    TPlainDateDataField(int left, const TPlainMetaDataItem& item, int top);
     ~TPlainDateDataField() override;
 
     void inflate(QWidget* parent) override;
@@ -65,7 +65,7 @@ private:
     QDate date() const;
 
     int left_, top_;
-    CTT_MetaDataItem item_;
+    TPlainMetaDataItem item_;
     QDate loaded_;
     QPointer<QLabel> label_;
     QPointer<TDateEdit> edit_;

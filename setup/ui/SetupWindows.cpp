@@ -4,6 +4,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "setup/ui/CoarseCompStepsDialog.h"
 #include "setup/ui/CompSetupWizardDialog.h"
+#include "setup/ui/CompSetupPageMetaData.h"
 #include "setup/ui/GlobalParameterDialog.h"
 #include "setup/ui/LoadDiscTemplateDialog.h"
 #include "setup/ui/LoadResultsTemplateDialog.h"
@@ -57,6 +58,7 @@ void registerSetupWindows(TWindowRegistry& registry)
     registry.registerWindow<TLoadResultsTemplateForm>(TWindowId::LoadResultsTemplateForm);
     registry.registerWindow<TUnmappedParameterWarningForm>(TWindowId::UnmappedParameterWarningForm);
     registry.registerService<ITemplateForms>(std::make_unique<TTemplateForms>(registry));
+    registry.registerService<IMetaDataFields>(std::make_unique<TSetupMetaDataFields>());
     registry.registerWindow<TCompSetupWizardForm>(TWindowId::CompSetupWizardForm);
     registry.registerWindow<TCoarseCompStepsForm>(TWindowId::CoarseCompStepsForm);
 }

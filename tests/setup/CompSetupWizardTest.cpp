@@ -528,7 +528,8 @@ std::vector<proto::SessionInformationsType> importItems()
     return {{QStringLiteral("ctx_name"), QStringLiteral("Sportfest Musterdorf")},
             {QStringLiteral("ctx_date"), QStringLiteral("2027-05-08")},
             {QStringLiteral("ctx_competition-type-xml"),
-             QStringLiteral("<CompetitionType><DisplayName>Importtyp</DisplayName></CompetitionType>")}};
+             QStringLiteral("<CompetitionType><DisplayName>Importtyp</DisplayName>"
+                            "<CompetitionMetaInformation/></CompetitionType>")}};
 }
 
 TEST_F(WizardTest, AWebImportOpensTheDataPageWithNameAndDateAndLeavesNoItems)
