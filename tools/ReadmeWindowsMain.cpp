@@ -27,6 +27,8 @@ QString missingWindows(const tvp::TWindowRegistry& registry)
         if (!registry.isRegistered(row.id))
             lines << QStringLiteral("  - %1 (`%2`)\n")
                          .arg(QString::fromUtf8(row.caption).trimmed(), QString::fromLatin1(row.objectName));
+    if (lines.isEmpty())
+        return QString();
     return QStringLiteral("- %1 of the program's %2 windows: in their place the program shows a window with the "
                           "caption\n  and one line saying that the window follows in a later version.\n")
                .arg(lines.size())
