@@ -11,6 +11,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "setup/TemplateFiles.h"
 #include "setup/ui/CompSetupWizardPages.h"
+#include "tests/support/PdfPages.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/StandinHarness.h"
@@ -425,6 +426,12 @@ TEST_F(SampleWizard, SampleTypeCreatesTwoAgeClassesWithFeesDisciplinesAndTheDocu
         doubleClick(available, QStringLiteral("Weitsprung"));
         // Both share their groups with U10, so the copy box takes them over.
         EXPECT_TRUE(child<QCheckBox>(activePage(), "CopyDiscCheckBox")->isChecked());
+        // Enough disciplines, but no relay: the type's warning shows on the yellow panel.
+        EXPECT_EQ(wizard->WarningTypeLabel->text(), QStringLiteral("Warnung:"));
+        EXPECT_EQ(wizard->WarningPanel->palette().color(QPalette::Window), QColor(0xFF, 0xFF, 0x60));
+        // With TVP_SCREENSHOT_SECONDS set (under Xvfb, QT_QPA_PLATFORM=xcb) the tab stays on screen.
+        if (const int seconds = qEnvironmentVariableIntValue("TVP_SCREENSHOT_SECONDS"); seconds > 0)
+            waitUntil([] { return false; }, seconds * 1000);
         next();
         next();
         EXPECT_EQ(activeTab(), QStringLiteral("\"U10\" Disziplinen"));
@@ -456,7 +463,19 @@ TEST_F(SampleWizard, SampleTypeCreatesTwoAgeClassesWithFeesDisciplinesAndTheDocu
     EXPECT_EQ(client.drs()->getBillingPrice(created, proto::PriceType::PER_ATHLETE).billingPrice, 2.5f);
     EXPECT_EQ(client.drs()->getUiInfo(QStringLiteral("MetaData_Veranstalter*_Veranstalter*:"), created).Value,
               QStringLiteral("STRING_SV Beispiel"));
-    EXPECT_GT(QFileInfo(pdf).size(), 0);
+    QStringList disciplines;
+    for (const proto::DisciplinType& d : client.drs()->getDisciplines(created, nullptr, 0))
+        disciplines << d.Name;
+    disciplines.sort();
+    EXPECT_EQ(disciplines, (QStringList{"Sprint U10", "Sprint U8", "Weitsprung U10", "Weitsprung U8"}));
+    QStringList collections;
+    for (const proto::aggregatorCollectionType& c : client.uir()->getAggregatorCollection(created, 0))
+        collections << c.Name;
+    EXPECT_EQ(collections, (QStringList{"Urkunden U8", "Urkunden U10"}));
+    QFile merged(pdf);
+    ASSERT_TRUE(merged.open(QIODevice::ReadOnly));
+    // The documentation follows the PDFs' file names, each file once.
+    EXPECT_EQ(test::pageMarks(merged.readAll()), (QStringList{"Sprint", "Weitsprung"}));
 }
 
 } // namespace
