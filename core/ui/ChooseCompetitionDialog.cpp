@@ -29,7 +29,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QPushButton>
 #include <QThread>
@@ -48,7 +48,6 @@ const QString kNoConnection = QStringLiteral("Keine Verbindung zum Server.");
 const QString kWaitLoadData = QStringLiteral("Lade Veranstaltungsdaten.");
 const QString kCompatCaption = QStringLiteral("Serverkompatibilität prüfen");
 const QString kDeleteCaption = QStringLiteral("Veranstaltung löschen");
-constexpr int kCompetitionIndexRole = Qt::UserRole + 1;
 
 } // namespace
 
@@ -104,7 +103,8 @@ TChooseCompetitionForm::TChooseCompetitionForm(TWindowContext& context, QWidget*
 
     GroupBox2 = new QGroupBox(QStringLiteral("Verfügbare Veranstaltungen auf Server"), this);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
-    ListBox1 = new QListWidget(GroupBox2);
+    ListBox1 = new QListView(GroupBox2);
+    ListBox1->setModel(&competitionList_);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
     // Read-only: Escape and Return are the chooser's, not an editor's.
@@ -166,19 +166,18 @@ TChooseCompetitionForm::TChooseCompetitionForm(TWindowContext& context, QWidget*
         });
     });
     connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this, [this] { alreadyUsed = true; });
-    connect(ListBox1, &QListWidget::itemClicked, this, [this] { ListBox1Click(); });
+    connect(ListBox1, &QListView::clicked, this, [this] { ListBox1Click(); });
     // Keyboard selection enables "Ok" as well; programmatic changes must not count as a touch.
-    connect(ListBox1, &QListWidget::currentItemChanged, this, [this] { updateOkButton(); });
-    connect(ListBox1, &QListWidget::itemSelectionChanged, this, [this] { updateOkButton(); });
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] { guarded([this] { LoadCompetition(true); }); });
-    connect(ListBox1, &QListWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        if (QListWidgetItem* item = ListBox1->itemAt(pos)) {
-            ListBox1->clearSelection();
-            item->setSelected(true);
-            ListBox1->setCurrentItem(item);
+    connect(ListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { updateOkButton(); });
+    connect(ListBox1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { updateOkButton(); });
+    connect(ListBox1, &QListView::doubleClicked, this, [this] { guarded([this] { LoadCompetition(true); }); });
+    connect(ListBox1, &QListView::customContextMenuRequested, this, [this](const QPoint& pos) {
+        const QModelIndex row = ListBox1->indexAt(pos);
+        if (row.isValid()) {
+            ListBox1->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect);
             ListBox1Click();
         }
-        DeleteCompetitionAction->setEnabled(!ListBox1->selectedItems().isEmpty());
+        DeleteCompetitionAction->setEnabled(ListBox1->selectionModel()->hasSelection());
         PopupMenu1->popup(ListBox1->viewport()->mapToGlobal(pos));
     });
     connect(DeleteCompetitionAction, &QAction::triggered, this,
@@ -415,14 +414,12 @@ void TChooseCompetitionForm::ComboBox1Select(bool fromStop)
     Button2->setEnabled(false);
     Button3->setEnabled(false);
     if (fromStop) {
-        ListBox1->clear();
-        listed_.clear();
+        competitionList_.clear();
         SetCompetitionId(nullptr);
         return;
     }
     competitionUrlHolderInstance().setServerUrl(isLocalEntry() ? localServerAddress() : ComboBox1->currentText());
-    ListBox1->clear();
-    listed_.clear();
+    competitionList_.clear();
     if (!checkServerCompatibility()) {
         SetCompetitionId(nullptr);
         return;
@@ -468,12 +465,7 @@ void TChooseCompetitionForm::ComboBox1Select(bool fromStop)
     if (competitions.empty()) {
         ShowListBoxError(QStringLiteral("Keine Veranstaltungen auf Server gefunden."));
     } else {
-        ListBox1->clear();
-        listed_ = std::move(competitions);
-        for (std::size_t i = 0; i < listed_.size(); ++i) {
-            auto* item = new QListWidgetItem(listed_[i].Name, ListBox1);
-            item->setData(kCompetitionIndexRole, int(i));
-        }
+        competitionList_.setCompetitions(std::move(competitions));
     }
     reloadExceptionMessages();
     ListBox1->setFocus();
@@ -481,12 +473,7 @@ void TChooseCompetitionForm::ComboBox1Select(bool fromStop)
 
 void TChooseCompetitionForm::ShowListBoxError(const QString& text)
 {
-    ListBox1->clear();
-    listed_.clear();
-    auto* item = new QListWidgetItem(text, ListBox1);
-    QFont font = item->font();
-    font.setItalic(true);
-    item->setFont(font);
+    competitionList_.showMessage(text);
     Button1->setEnabled(false);
 }
 
@@ -570,28 +557,17 @@ void TChooseCompetitionForm::SaveCurrentServer()
 
 const CompetitionType* TChooseCompetitionForm::selectedCompetition() const
 {
-    const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
-    if (selected.isEmpty())
-        return nullptr;
-    const QVariant index = selected.first()->data(kCompetitionIndexRole);
-    if (!index.isValid() || index.toInt() < 0 || std::size_t(index.toInt()) >= listed_.size())
-        return nullptr;
-    return &listed_[std::size_t(index.toInt())];
+    const QModelIndexList selected = ListBox1->selectionModel()->selectedRows();
+    return selected.isEmpty() ? nullptr : competitionList_.competition(selected.first().row());
 }
 
 void TChooseCompetitionForm::SelectCompetitionListItem(int competitionId)
 {
     Button1->setEnabled(false);
     ListBox1->clearSelection();
-    for (int row = 0; row < ListBox1->count(); ++row) {
-        QListWidgetItem* item = ListBox1->item(row);
-        const QVariant index = item->data(kCompetitionIndexRole);
-        if (index.isValid() && listed_[std::size_t(index.toInt())].ID == competitionId) {
-            item->setSelected(true);
-            ListBox1->setCurrentItem(item);
-            break;
-        }
-    }
+    const int row = competitionList_.rowOf(competitionId);
+    if (row >= 0)
+        ListBox1->selectionModel()->setCurrentIndex(competitionList_.index(row), QItemSelectionModel::ClearAndSelect);
     ListBox1Click();
 }
 

@@ -2,6 +2,7 @@
 // The chooser of server and competition. It writes the program's current competition (the
 // context's TCurrentCompetition); its operations on the competition forward to that object.
 
+#include "core/competition/CompetitionListModel.h"
 #include "core/ui/TVPForm.h"
 #include "core/protocol/TVPWebServices2.h"
 
@@ -14,7 +15,7 @@
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class QListWidget;
+class QListView;
 class QMenu;
 class QPushButton;
 
@@ -130,7 +131,7 @@ private:
     QStringList FFoundServers;
     bool alreadyUsed = false;
     int FlastID = 0;
-    std::vector<proto::CompetitionType> listed_;
+    TCompetitionListModel competitionList_;
     unsigned selectRuns_ = 0;      // counts ComboBox1Select, to run it once per Enter
     bool announced_ = false;       // the subscribers were told of a change while the chooser was open
     QString compatibilityToldFor_; // the server whose verdict the user has seen in this choice
@@ -141,7 +142,7 @@ private:
     QLabel* Label1;
     QLabel* Label2;
     QComboBox* ComboBox1;
-    QListWidget* ListBox1;
+    QListView* ListBox1;
     QPushButton* Button1;
     QPushButton* Button2;
     QPushButton* Button3;

@@ -75,18 +75,18 @@ bool resetCurIdIfDeleted(QComboBox& combo, int& currentId, int index)
     return true;
 }
 
-void autoSizeListView(QTreeWidget& listView)
+void autoSizeListView(QTreeView& listView)
 {
     // QHeaderView's own recompute of its Stretch and ResizeToContents sections is a protected slot.
     QMetaObject::invokeMethod(listView.header(), "resizeSections", Qt::DirectConnection);
 }
 
-int getItemHeight(const QTreeWidget& listView)
+int getItemHeight(const QTreeView& listView)
 {
-    if (listView.topLevelItemCount() < 2)
+    const QAbstractItemModel* model = listView.model();
+    if (!model || model->rowCount() < 2)
         return 0;
-    return listView.visualItemRect(listView.topLevelItem(1)).top() -
-           listView.visualItemRect(listView.topLevelItem(0)).top();
+    return listView.visualRect(model->index(1, 0)).top() - listView.visualRect(model->index(0, 0)).top();
 }
 
 QStringList getCollapsedItems(const QTreeView& treeView)

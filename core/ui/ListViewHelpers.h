@@ -1,6 +1,6 @@
 #pragma once
-// Helpers for the report-style list views (QTreeWidget without child rows), tree views and
-// filter combo boxes of the work windows.
+// Helpers for the report-style list views (tree views without child rows), tree views and filter
+// combo boxes of the work windows.
 
 #include <QStringList>
 
@@ -11,9 +11,10 @@ class QTreeWidgetItem;
 
 namespace tvp {
 
-// The compare of every sortable list view (hand it to initListView): column 0, or a column either
+// The compare of every sortable QTreeWidget (hand it to initListView): column 0, or a column either
 // row has no cell for, compares the first column. Cells that read as results come first, ordered
-// by value; then texts; empty cells last.
+// by value; then texts; empty cells last. Lists shown through a model use CompareListRows
+// (core/lists/ListSorting.h) instead.
 int CompareListItems(int column, const QTreeWidgetItem* item1, const QTreeWidgetItem* item2, bool descending);
 
 // Filter combos carry each entry's id as its item data. Selects the first entry with that id,
@@ -27,10 +28,10 @@ bool resetCurIdIfDeleted(QComboBox& combo, int& currentId, int index);
 
 // Recomputes the auto-sized columns (header sections in Stretch or ResizeToContents mode) now,
 // after the rows changed; columns the user sizes are left alone.
-void autoSizeListView(QTreeWidget& listView);
+void autoSizeListView(QTreeView& listView);
 
 // Row height in pixels, 0 with fewer than two rows.
-int getItemHeight(const QTreeWidget& listView);
+int getItemHeight(const QTreeView& listView);
 
 // Element 0: the path of the selected node (empty for none); element 1: the text of the first
 // top-level node; then the path of every collapsed node with children, in tree order. A path is

@@ -17,7 +17,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QTreeWidget>
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -205,15 +204,6 @@ void executeFile(const QString& FileName)
 }
 
 // ---- CSV ----
-
-bool exportCsvFile(const QString& FileName, QTreeWidget* listView, bool OpenAfterwards, bool ConvertResults,
-                   bool AskForFile, int CertificatePlaceColumn)
-{
-    if (!listView)
-        return false;
-    return exportCsvFile(FileName, *listView->model(), OpenAfterwards, ConvertResults, AskForFile,
-                         CertificatePlaceColumn);
-}
 
 QString askCsvSaveFile(const QString& proposedName)
 {

@@ -1,5 +1,5 @@
 #pragma once
-// What the main window offers every window besides its menu: the CSV export of a list view,
+// What the main window offers every window besides its menu: the CSV export of a list,
 // opening files and links, the update check (which also switches on feature flags) and the link
 // to the online help. The last two ask the maker's web service by plain HTTP GET.
 
@@ -16,7 +16,6 @@
 #include <memory>
 
 class QAbstractItemModel;
-class QTreeWidget;
 class QUrl;
 class QWidget;
 
@@ -37,15 +36,13 @@ void executeFile(const QString& FileName);
 
 // ---- CSV export ----
 
-// Writes the list view as CSV (";", CR LF, Windows-1252). With AskForFile FileName is the proposed
-// name for the save dialog, otherwise the path. The column CertificatePlaceColumn (if >= 0) is
-// written twice under the extra caption "Urkundenplatzierung", and rows with an empty cell there
-// are left out. ConvertResults writes cells that read as results as plain numbers. False when
-// cancelled or when the file could not be written (reported in the message window).
-bool exportCsvFile(const QString& FileName, QTreeWidget* listView, bool OpenAfterwards, bool ConvertResults,
-                   bool AskForFile, int CertificatePlaceColumn);
-// The same for a list shown through a model (a sorting proxy exports in its order). cancelled (if
-// given) tells a false that only means the user cancelled the save dialog.
+// Writes the list shown through the model as CSV (";", CR LF, Windows-1252); a sorting proxy
+// exports in its order. With AskForFile FileName is the proposed name for the save dialog,
+// otherwise the path. The column CertificatePlaceColumn (if >= 0) is written twice under the extra
+// caption "Urkundenplatzierung", and rows with an empty cell there are left out. ConvertResults
+// writes cells that read as results as plain numbers. False when cancelled or when the file could
+// not be written (reported in the message window); cancelled (if given) tells a false that only
+// means the user cancelled the save dialog.
 bool exportCsvFile(const QString& FileName, const QAbstractItemModel& model, bool OpenAfterwards, bool ConvertResults,
                    bool AskForFile, int CertificatePlaceColumn, bool* cancelled = nullptr);
 

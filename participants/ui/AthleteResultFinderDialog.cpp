@@ -16,7 +16,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QShortcut>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace tvp {
@@ -34,7 +34,9 @@ TAthleteResultFinderForm::TAthleteResultFinderForm(TWindowContext& context)
       road_(context, athleteResultFinderRequests(), this,
             [this](std::unique_ptr<TAthleteResultFinderResponse> r, const TRequestOutcome& o) {
                 guarded([&] { RequestFinished(std::move(r), o); });
-            })
+            }),
+      shown_({{QStringLiteral("Disziplinname"), [](const TDiscAgeInfo& d) { return d.name; }},
+              {QStringLiteral("ID"), [](const TDiscAgeInfo& d) { return QString::number(d.ID); }}})
 {
     setWindowTitle(QStringLiteral("Athlet in Disziplin finden..."));
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
@@ -64,10 +66,11 @@ TAthleteResultFinderForm::TAthleteResultFinderForm(TWindowContext& context)
     auto* listLabel = new QLabel(QStringLiteral("Verfügbare Einzeldisziplinen:"), this);
     listLabel->setObjectName(QStringLiteral("Label4"));
     layout->addWidget(listLabel);
-    ListView1 = new QTreeWidget(this);
+    ListView1 = new QTreeView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setRootIsDecorated(false);
-    ListView1->setHeaderLabels({QStringLiteral("Disziplinname"), QStringLiteral("ID")});
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setModel(&shown_);
     layout->addWidget(ListView1, 1);
     auto* hint = new QLabel(QStringLiteral("Doppelklicken zum Öffnen der Leistungszuordnung"), this);
     hint->setObjectName(QStringLiteral("Label5"));
@@ -77,7 +80,7 @@ TAthleteResultFinderForm::TAthleteResultFinderForm(TWindowContext& context)
     Timer1.setInterval(10);
     connect(&Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
     connect(ComboBox1, &QComboBox::activated, this, [this] { guarded([this] { ComboBox1Change(); }); });
-    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { guarded([this] { openResults(); }); });
+    connect(ListView1, &QTreeView::doubleClicked, this, [this] { guarded([this] { openResults(); }); });
     onKey(*ListView1, Qt::Key_Return, [this] { openResults(); });
     onKey(*ListView1, Qt::Key_Enter, [this] { openResults(); });
     // Searching for an athlete happens in the athlete window's list.
@@ -270,23 +273,21 @@ void TAthleteResultFinderForm::ComboBox1Change()
 
 void TAthleteResultFinderForm::fillList()
 {
-    ListView1->clear();
-    for (const TDiscAgeInfo& d : Disciplines) {
-        if (FageClassFilter != 0 && d.AgeID != FageClassFilter)
-            continue;
-        auto* item = new QTreeWidgetItem(ListView1, {d.name, QString::number(d.ID)});
-        item->setData(0, Qt::UserRole, d.ID);
-    }
+    std::vector<TDiscAgeInfo> shown;
+    for (const TDiscAgeInfo& d : Disciplines)
+        if (FageClassFilter == 0 || d.AgeID == FageClassFilter)
+            shown.push_back(d);
+    shown_.setRecords(std::move(shown));
     ListView1->resizeColumnToContents(0);
 }
 
 void TAthleteResultFinderForm::openResults()
 {
-    const QTreeWidgetItem* item = ListView1->currentItem();
-    if (!item || FCurAthlete == 0)
+    const QModelIndex current = ListView1->currentIndex();
+    if (!current.isValid() || FCurAthlete == 0)
         return;
     if (auto* results = context().windows().find<IResultDialog>())
-        results->goToAthlete(item->data(0, Qt::UserRole).toInt(), FCurAthlete, 0, true, IResultDialog::kNoVersion, true,
+        results->goToAthlete(shown_.record(current.row()).ID, FCurAthlete, 0, true, IResultDialog::kNoVersion, true,
                              false);
 }
 

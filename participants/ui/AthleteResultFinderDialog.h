@@ -3,6 +3,7 @@
 // athlete and the single disciplines that take its results; a double-click opens the result window
 // at the athlete. A 'B' code the server does not know starts a late registration.
 
+#include "core/lists/RecordListModel.h"
 #include "core/results/tvpTypes.h"
 #include "core/ui/TVPForm.h"
 #include "participants/FinderRequests.h"
@@ -12,7 +13,7 @@
 
 class QComboBox;
 class QLabel;
-class QTreeWidget;
+class QTreeView;
 
 namespace tvp {
 
@@ -57,12 +58,13 @@ private:
     int FCurAthlete = 0;
     int FageClassFilter = 0;
     std::vector<TDiscAgeInfo> Disciplines;
+    TRecordListModel<TDiscAgeInfo> shown_; // Disciplines through the age-class filter
     QString Barcode;
     QTimer Timer1;
 
     QComboBox* ComboBox1 = nullptr;
     QLabel* Label2 = nullptr;
-    QTreeWidget* ListView1 = nullptr;
+    QTreeView* ListView1 = nullptr;
 };
 
 } // namespace tvp

@@ -14,19 +14,12 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace tvp {
-
-namespace {
-
-constexpr int kHandleRole = Qt::UserRole;
-const QString kDetectRoot = QStringLiteral("Scannen Sie einen beliebigen Code um den Scanner zu erkennen...");
-
-} // namespace
 
 TBarcodeSettingsForm::TBarcodeSettingsForm(TWindowContext& context)
     : TBarcodeSettingsForm(context, std::make_unique<TLinuxInputDevices>())
@@ -34,7 +27,9 @@ TBarcodeSettingsForm::TBarcodeSettingsForm(TWindowContext& context)
 }
 
 TBarcodeSettingsForm::TBarcodeSettingsForm(TWindowContext& context, std::unique_ptr<IInputDeviceLayer> layer)
-    : TTVPForm(context)
+    : TTVPForm(context),
+      links_({{QStringLiteral("Status"), [](const TScanner& s) { return inputDeviceStatusText(s.status); }},
+              {QStringLiteral("Geräte-Anschluss-ID"), [](const TScanner& s) { return s.name; }}})
 {
     setWindowTitle(QStringLiteral("Barcodeeinstellungen"));
     setMinimumSize(825, 320);
@@ -62,8 +57,10 @@ TBarcodeSettingsForm::TBarcodeSettingsForm(TWindowContext& context, std::unique_
     auto* listLabel = new QLabel(QStringLiteral("Verknüpfte Eingabegeräte"), this);
     listLabel->setObjectName(QStringLiteral("Label1"));
     grid->addWidget(listLabel, 0, 2);
-    TreeView1 = new QTreeWidget(this);
+    TreeView1 = new QTreeView(this);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setModel(&detected_);
+    TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView1->setHeaderHidden(true);
     TreeView1->setEnabled(false);
     grid->addWidget(TreeView1, 1, 0);
@@ -71,10 +68,11 @@ TBarcodeSettingsForm::TBarcodeSettingsForm(TWindowContext& context, std::unique_
     Button3->setObjectName(QStringLiteral("Button3"));
     Button3->setEnabled(false);
     grid->addWidget(Button3, 1, 1);
-    ListView1 = new QTreeWidget(this);
+    ListView1 = new QTreeView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setRootIsDecorated(false);
-    ListView1->setHeaderLabels({QStringLiteral("Status"), QStringLiteral("Geräte-Anschluss-ID")});
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setModel(&links_);
     ListView1->header()->setSectionResizeMode(0, QHeaderView::Fixed);
     ListView1->setColumnWidth(0, 100);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -110,13 +108,13 @@ TBarcodeSettingsForm::TBarcodeSettingsForm(TWindowContext& context, std::unique_
                 box->show();
         });
     });
-    connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        guarded([&] { Button3->setEnabled(item && item->data(0, kHandleRole).toUInt() != 0); });
-    });
+    connect(
+        TreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+        [this](const QModelIndex& current) { guarded([&] { Button3->setEnabled(detected_.handle(current) != 0); }); });
     connect(Entfernen1, &QAction::triggered, this, [this] { guarded([this] { removeSelectedLink(); }); });
     connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         guarded([&] {
-            Entfernen1->setEnabled(ListView1->currentItem() != nullptr);
+            Entfernen1->setEnabled(ListView1->currentIndex().isValid());
             PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at));
         });
     });
@@ -142,7 +140,7 @@ void TBarcodeSettingsForm::hideEvent(QHideEvent* event)
 {
     guarded([this] {
         endDetection();
-        TreeView1->clear();
+        detected_.clear();
     });
     TTVPForm::hideEvent(event);
 }
@@ -153,11 +151,7 @@ void TBarcodeSettingsForm::RefreshListView()
     LabelAccess->setVisible(!LabelAccess->text().isEmpty());
     std::vector<TScanner> links = scanners_->registeredScanners();
     std::sort(links.begin(), links.end(), [](const TScanner& a, const TScanner& b) { return a.name < b.name; });
-    ListView1->clear();
-    for (const TScanner& s : links) {
-        auto* item = new QTreeWidgetItem(ListView1, {inputDeviceStatusText(s.status), s.name});
-        item->setData(0, kHandleRole, s.handle);
-    }
+    links_.setRecords(std::move(links));
     ListView1->resizeColumnToContents(1);
 }
 
@@ -165,16 +159,11 @@ void TBarcodeSettingsForm::RefreshTree()
 {
     if (!scanners_->detectMode())
         return;
-    const quint32 current = TreeView1->currentItem() ? TreeView1->currentItem()->data(0, kHandleRole).toUInt() : 0;
-    TreeView1->clear();
-    auto* root = new QTreeWidgetItem(TreeView1, {QStringLiteral("Verfügbare Eingabegeräte")});
-    for (const TDetectedInput& input : scanners_->detectedInput()) {
-        auto* device = new QTreeWidgetItem(root, {input.name});
-        device->setData(0, kHandleRole, input.handle);
-        new QTreeWidgetItem(device, {QStringLiteral("Erkannte Eingabe: ") + input.text});
-        if (input.handle == current)
-            TreeView1->setCurrentItem(device);
-    }
+    const quint32 current = detected_.handle(TreeView1->currentIndex());
+    detected_.setDetected(scanners_->detectedInput());
+    const QModelIndex device = detected_.deviceIndex(current);
+    if (device.isValid())
+        TreeView1->setCurrentIndex(device);
     TreeView1->expandAll();
 }
 
@@ -182,8 +171,7 @@ void TBarcodeSettingsForm::startDetection()
 {
     Button1->setEnabled(false);
     Button2->setEnabled(true);
-    TreeView1->clear();
-    new QTreeWidgetItem(TreeView1, {kDetectRoot});
+    detected_.showWaiting();
     TreeView1->setEnabled(true);
     scanners_->setDetectMode(true);
 }
@@ -199,19 +187,19 @@ void TBarcodeSettingsForm::endDetection()
 
 void TBarcodeSettingsForm::addSelectedDevice()
 {
-    const QTreeWidgetItem* item = TreeView1->currentItem();
-    if (!item || item->data(0, kHandleRole).toUInt() == 0)
+    const QModelIndex current = TreeView1->currentIndex();
+    if (detected_.handle(current) == 0)
         return;
-    scanners_->addActiveScanner(item->text(0));
+    scanners_->addActiveScanner(detected_.deviceName(current));
     RefreshListView();
 }
 
 void TBarcodeSettingsForm::removeSelectedLink()
 {
-    const QTreeWidgetItem* item = ListView1->currentItem();
-    if (!item)
+    const QModelIndex current = ListView1->currentIndex();
+    if (!current.isValid())
         return;
-    scanners_->removeActiveScanner(item->text(1));
+    scanners_->removeActiveScanner(links_.record(current.row()).name);
     RefreshListView();
 }
 

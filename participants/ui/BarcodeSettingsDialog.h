@@ -3,7 +3,9 @@
 // the detection of a scanner by a scan. Scanners work whether the window is shown or not: their
 // codes go to the barcode dispatcher and their keys to no other program.
 
+#include "core/lists/RecordListModel.h"
 #include "core/ui/TVPForm.h"
+#include "participants/DetectedInputModel.h"
 #include "participants/InputDevices.h"
 
 #include <memory>
@@ -11,7 +13,7 @@
 class QLabel;
 class QMenu;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
 
 namespace tvp {
 
@@ -38,10 +40,12 @@ private:
     void removeSelectedLink();
     void doNotifyCode(const QString& code);
 
+    TRecordListModel<TScanner> links_; // by name
+    TDetectedInputModel detected_;
     std::unique_ptr<TScannerInput> scanners_;
     QLabel* LabelAccess = nullptr;
-    QTreeWidget* ListView1 = nullptr;
-    QTreeWidget* TreeView1 = nullptr;
+    QTreeView* ListView1 = nullptr;
+    QTreeView* TreeView1 = nullptr;
     QPushButton* Button1 = nullptr; // detect
     QPushButton* Button2 = nullptr; // end detection
     QPushButton* Button3 = nullptr; // ">"

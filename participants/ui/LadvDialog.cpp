@@ -16,7 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace tvp {
@@ -48,7 +48,14 @@ TLadvForm::TLadvForm(TWindowContext& context)
       importRoad_(context, genericImportRequests(), this,
                   [this](std::unique_ptr<TGenericImportResponse>, const TRequestOutcome& o) {
                       guarded([&] { ImportFinished(o); });
-                  })
+                  }),
+      shown_({{QStringLiteral("Status"),
+               [](const proto::CompetitionListItemType& c) { return competitionStatusText(c.competitionStatus); }},
+              {QStringLiteral("Veranstaltung"),
+               [](const proto::CompetitionListItemType& c) { return c.competition ? c.competition->Name : QString(); }},
+              {QStringLiteral("ID"), [](const proto::CompetitionListItemType& c) {
+                   return c.competition ? c.competition->LADVID : QString();
+               }}})
 {
     setWindowTitle(QStringLiteral("LADV-Datenaustausch"));
     checkDirtyDataOnClose = false;
@@ -100,10 +107,11 @@ TLadvForm::TLadvForm(TWindowContext& context)
     Button2 = new QPushButton(QStringLiteral("Meine Veranstaltungen aus LADV laden"), GroupBox2);
     Button2->setObjectName(QStringLiteral("Button2"));
     online->addWidget(Button2);
-    ListView1 = new QTreeWidget(GroupBox2);
+    ListView1 = new QTreeView(GroupBox2);
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setRootIsDecorated(false);
-    ListView1->setHeaderLabels({QStringLiteral("Status"), QStringLiteral("Veranstaltung"), QStringLiteral("ID")});
+    ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ListView1->setModel(&shown_);
     ListView1->setColumnWidth(0, 90);
     ListView1->setColumnWidth(2, 80);
     online->addWidget(ListView1, 1);
@@ -120,7 +128,7 @@ TLadvForm::TLadvForm(TWindowContext& context)
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { Button2Click(); }); });
     connect(Button3, &QPushButton::clicked, this, [this] { guarded([this] { Button3Click(); }); });
-    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this] { guarded([this] { Button3Click(); }); });
+    connect(ListView1, &QTreeView::doubleClicked, this, [this] { guarded([this] { Button3Click(); }); });
     updateGroups();
 }
 
@@ -182,14 +190,13 @@ void TLadvForm::Button3Click()
         loadFile(Edit1->text());
         return;
     }
-    const QTreeWidgetItem* item = ListView1->currentItem();
-    const int row = item ? ListView1->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item)) : -1;
-    if (row < 0 || std::size_t(row) >= shown_.size()) {
+    const int row = ListView1->currentIndex().row();
+    if (row < 0 || row >= shown_.rowCount()) {
         report(kOnlineCaption,
                QStringLiteral("Bitte wählen Sie zunächst eine Veranstaltung, im Status \"Meldeschluss\""));
         return;
     }
-    const proto::CompetitionListItemType& chosen = shown_[std::size_t(row)];
+    const proto::CompetitionListItemType& chosen = shown_.record(row);
     if (chosen.competitionStatus != proto::TCompetitionStatusType::participantsLocked) {
         report(kOnlineCaption, QStringLiteral("Bitte wählen Sie eine Veranstaltung, im Status \"Meldeschluss\""));
         return;
@@ -252,14 +259,9 @@ void TLadvForm::RequestFinished(std::unique_ptr<TLADVResponse> response, const T
         sendImport({response->importStream, proto::ParticipantsImportStreamFormatType::LADV});
         break;
     case lr_getCompList:
-        ListView1->clear();
-        shown_ = openCompetitions(std::move(response->competitionList));
-        for (const proto::CompetitionListItemType& c : shown_)
-            new QTreeWidgetItem(ListView1, {competitionStatusText(c.competitionStatus),
-                                            c.competition ? c.competition->Name : QString(),
-                                            c.competition ? c.competition->LADVID : QString()});
+        shown_.setRecords(openCompetitions(std::move(response->competitionList)));
         ListView1->resizeColumnToContents(1);
-        if (shown_.empty())
+        if (shown_.rowCount() == 0)
             report(kCompetitionListCaption, kNoOpenCompetitionsText);
         break;
     }

@@ -3,6 +3,7 @@
 // or (feature "ladv.online") downloaded with the user's LADV login. Its second runner carries out
 // the generic import of the registration CSV import.
 
+#include "core/lists/RecordListModel.h"
 #include "core/ui/TVPForm.h"
 #include "participants/LadvRequests.h"
 #include "participants/ParticipantForms.h"
@@ -12,7 +13,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QTreeWidget;
+class QTreeView;
 
 namespace tvp {
 
@@ -42,7 +43,7 @@ private:
 
     TRequestRoad<TLADVRequest, TLADVResponse> road_;
     TRequestRoad<TGenericImportRequest, TGenericImportResponse> importRoad_;
-    std::vector<proto::CompetitionListItemType> shown_; // the rows' competitions
+    TRecordListModel<proto::CompetitionListItemType> shown_; // the open competitions
 
     QRadioButton* RadioButton1 = nullptr;
     QRadioButton* RadioButton2 = nullptr;
@@ -53,7 +54,7 @@ private:
     QLineEdit* Edit2 = nullptr;
     QLineEdit* Edit3 = nullptr;
     QPushButton* Button2 = nullptr;
-    QTreeWidget* ListView1 = nullptr;
+    QTreeView* ListView1 = nullptr;
     QPushButton* Button3 = nullptr;
     QLabel* Label4 = nullptr;
 };

@@ -7,13 +7,14 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace tvp {
 
-TChooseBibForm::TChooseBibForm(TWindowContext& context) : TTVPForm(context)
+TChooseBibForm::TChooseBibForm(TWindowContext& context)
+    : TTVPForm(context), bibs_({{QStringLiteral("Startnummer"), [](int bib) { return QString::number(bib); }}})
 {
     setWindowTitle(QStringLiteral("Startnummern wählen"));
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -28,7 +29,9 @@ TChooseBibForm::TChooseBibForm(TWindowContext& context) : TTVPForm(context)
         label->setObjectName(QStringLiteral("Label%1").arg(n++));
         layout->addWidget(label);
     }
-    ListBox1 = new QListWidget(this);
+    ListBox1 = new QListView(this);
+    ListBox1->setModel(&bibs_);
+    ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
     ListBox1->installEventFilter(this);
     layout->addWidget(ListBox1, 1);
@@ -42,8 +45,9 @@ TChooseBibForm::TChooseBibForm(TWindowContext& context) : TTVPForm(context)
     buttons->addWidget(Button2);
     layout->addLayout(buttons);
 
-    connect(ListBox1, &QListWidget::currentRowChanged, this, [this] { guarded([this] { ListBox1Click(); }); });
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] {
+    connect(ListBox1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { guarded([this] { ListBox1Click(); }); });
+    connect(ListBox1, &QListView::doubleClicked, this, [this] {
         guarded([this] {
             ListBox1Click();
             hide();
@@ -56,11 +60,9 @@ TChooseBibForm::TChooseBibForm(TWindowContext& context) : TTVPForm(context)
 int TChooseBibForm::ChooseBib(const std::vector<int>& bibs, bool showWarning)
 {
     resultChosen = 0;
-    ListBox1->clear();
-    for (int bib : bibs)
-        ListBox1->addItem(QString::number(bib));
+    bibs_.setRecords(bibs);
     Button1->setEnabled(false);
-    if (ListBox1->count() == 0) {
+    if (bibs_.rowCount() == 0) {
         if (showWarning)
             context().messages().AddException(
                 0, {},
@@ -70,7 +72,7 @@ int TChooseBibForm::ChooseBib(const std::vector<int>& bibs, bool showWarning)
                 QStringLiteral("Startnummer zuordnen"), this);
         return 0;
     }
-    ListBox1->setCurrentRow(0);
+    ListBox1->setCurrentIndex(bibs_.index(0, 0));
     ListBox1Click();
     ListBox1->setFocus();
     context().dialogs().execModal(*this);
@@ -80,12 +82,10 @@ int TChooseBibForm::ChooseBib(const std::vector<int>& bibs, bool showWarning)
 void TChooseBibForm::ListBox1Click()
 {
     Button1->setEnabled(false);
-    const QListWidgetItem* item = ListBox1->currentItem();
-    if (!item)
+    const QModelIndex current = ListBox1->currentIndex();
+    if (!current.isValid())
         return;
-    bool ok = false;
-    const int bib = item->text().toInt(&ok);
-    resultChosen = ok ? bib : 0;
+    resultChosen = bibs_.record(current.row());
     Button1->setEnabled(true);
 }
 

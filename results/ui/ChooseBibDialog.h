@@ -1,11 +1,12 @@
 #pragma once
 // "Startnummern wählen": which of a participant's bibs a result typed by bib goes to.
 
+#include "core/lists/RecordListModel.h"
 #include "core/ui/TVPForm.h"
 
 #include <vector>
 
-class QListWidget;
+class QListView;
 class QPushButton;
 
 namespace tvp {
@@ -30,7 +31,8 @@ private:
     void cancel();
 
     int resultChosen = 0;
-    QListWidget* ListBox1;
+    TRecordListModel<int> bibs_;
+    QListView* ListBox1;
     QPushButton* Button1;
     QPushButton* Button2;
 };

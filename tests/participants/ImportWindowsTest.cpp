@@ -4,9 +4,11 @@
 #include "WindowFixture.h"
 
 #include "core/barcode/BarcodeUtils.h"
+#include "core/services/ResultCaptureServices.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/util/Features.h"
 #include "core/util/IniHandler.h"
+#include "tests/core/lists/ModelTesterGuard.h"
 #include "participants/ui/AgeClassDialog.h"
 #include "participants/ui/AssignBibs.h"
 #include "participants/ui/AthleteResultFinderDialog.h"
@@ -20,7 +22,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRadioButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 
 #include <linux/input-event-codes.h>
@@ -218,12 +220,36 @@ TEST_F(ImportWindows, BlankBarcodesAreReservedAndWrittenFramedOrTheWindowStays)
 
 // ---- the barcode finder ----
 
+// The result entry as the finder reaches it: which discipline and athlete it was asked to open.
+class OpenedResults : public IResultDialog {
+public:
+    void showAndLoadDisciplin(int, int, int, int) override {}
+    void showAndLoadBarcodeDisciplin(int, int, int, int) override {}
+    void goToAthlete(int discId, int athleteId, int, bool, int, bool, bool) override
+    {
+        opened.emplace_back(discId, athleteId);
+    }
+    void goToTeam(int, int, int, int, bool, bool) override {}
+    void goToBarcodeAthlete(int, int, int, int, bool) override {}
+    void reloadFromBibRanking() override {}
+    void cancelEdit() override {}
+    void Zonenstrichliste1Click() override {}
+
+    std::vector<std::pair<int, int>> opened;
+};
+
 class Finder : public ImportWindows {
 protected:
     void SetUp() override
     {
         ImportWindows::SetUp();
         finder = make<TAthleteResultFinderForm>(TWindowId::AthleteResultFinderForm);
+        listCheck = std::make_unique<ModelTesterGuard>(find<QTreeView>(*finder, "ListView1")->model());
+    }
+    void TearDown() override
+    {
+        listCheck.reset();
+        ImportWindows::TearDown();
     }
     // Typed into the box "Barcode eingeben" and sent with Enter, as a scan arrives.
     void scan(const QString& code)
@@ -239,6 +265,7 @@ protected:
     QString shownAthlete() const { return find<QLabel>(*finder, "Label2")->text(); }
 
     TAthleteResultFinderForm* finder = nullptr;
+    std::unique_ptr<ModelTesterGuard> listCheck; // the disciplines through every filter change
 };
 
 TEST_F(Finder, AnAthleteInTheListNeedsNoServerAndOthersAreAskedFor)
@@ -249,7 +276,7 @@ TEST_F(Finder, AnAthleteInTheListNeedsNoServerAndOthersAreAskedFor)
     const int ben = seed->athlete(competitionId, QStringLiteral("Ben"), QStringLiteral("Krause"));
     const int annaCode = seed->value("SELECT barcode FROM athletes WHERE id = ?", anna);
     const int benCode = seed->value("SELECT barcode FROM athletes WHERE id = ?", ben);
-    seed->discipline(competitionId, QStringLiteral("Weitsprung U10"), u10);
+    const int jump = seed->discipline(competitionId, QStringLiteral("Weitsprung U10"), u10);
     seed->discipline(competitionId, QStringLiteral("Sprint"));
 
     // Listed: shown from the list; the server knows no athlete 4242.
@@ -270,7 +297,18 @@ TEST_F(Finder, AnAthleteInTheListNeedsNoServerAndOthersAreAskedFor)
     EXPECT_EQ(shownAthlete(), QStringLiteral("Anna Berg (Adler)"));
     // Anna's age class filters the disciplines.
     EXPECT_EQ(find<QComboBox>(*finder, "ComboBox1")->currentText(), QStringLiteral("U10"));
-    EXPECT_EQ(column(*find<QTreeWidget>(*finder, "ListView1"), 0), QStringList{QStringLiteral("Weitsprung U10")});
+    EXPECT_EQ(column(*find<QTreeView>(*finder, "ListView1"), 0), QStringList{QStringLiteral("Weitsprung U10")});
+
+    // A double click, or Enter, opens the result entry at the athlete in that discipline.
+    OpenedResults results;
+    windows.registerService<IResultDialog>(&results);
+    auto* list = find<QTreeView>(*finder, "ListView1");
+    const QPoint row = list->visualRect(list->model()->index(0, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(results.opened, (std::vector<std::pair<int, int>>{{jump, anna}, {jump, anna}}));
+    windows.unregisterService<IResultDialog>(&results);
 
     // An athlete without team keeps the filter.
     scan(athleteBarcode(benCode));
@@ -299,7 +337,7 @@ TEST_F(Finder, FollowsTheAgeClassWindowAndCtrlFSearchesInTheAthleteWindow)
 
     finder->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(finder));
-    QTest::keyClick(find<QTreeWidget>(*finder, "ListView1"), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(find<QTreeView>(*finder, "ListView1"), Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(athletes->searches, 1);
 }
 
@@ -347,6 +385,12 @@ protected:
         WriteIniStr(kMakerUrlSection, kMakerUrlKey, QStringLiteral("http://%1/maker/").arg(standin.serverAddress()));
         TLadvHttpLimits::connectMs = 2000;
         ladv = make<TLadvForm>(TWindowId::LadvForm);
+        listCheck = std::make_unique<ModelTesterGuard>(find<QTreeView>(*ladv, "ListView1")->model());
+    }
+    void TearDown() override
+    {
+        listCheck.reset();
+        ImportWindows::TearDown();
     }
     // Chooses the file in the open dialog, which starts the exchange at once.
     void importFile(const QString& path)
@@ -365,6 +409,7 @@ protected:
     }
 
     TLadvForm* ladv = nullptr;
+    std::unique_ptr<ModelTesterGuard> listCheck;
 };
 
 TEST_F(Ladv, ASampleFileAndItsZipAreImportedAndCapitalsAreRefused)
@@ -413,8 +458,8 @@ TEST_F(Ladv, OnlineTheOpenCompetitionsAreListedAndOneIsDownloaded)
     recorder.messages.messages.clear();
 
     loadList(QStringLiteral("demo"), QStringLiteral("Rate4711"));
-    auto* list = find<QTreeWidget>(*ladv, "ListView1");
-    EXPECT_EQ(list->topLevelItemCount(), 0);
+    auto* list = find<QTreeView>(*ladv, "ListView1");
+    EXPECT_EQ(list->model()->rowCount(), 0);
     ASSERT_EQ(recorder.messages.messages.size(), 1u);
     EXPECT_EQ(recorder.messages.messages[0].caption, QStringLiteral("Veranstaltungsliste herunterladen"));
     EXPECT_FALSE(recorder.messages.messages[0].text.contains(QStringLiteral("Rate4711")));
@@ -533,19 +578,25 @@ TEST_F(ImportWindows, AScannerIsDetectedLinkedAndThenDeliversCodes)
     const QString port = QStringLiteral("/dev/input/by-path/pci-0000:00:14.0-usb-0:1:1.0-event-kbd");
     devices->devices = {{7, port, QStringLiteral("Scanner")}, {8, QStringLiteral("/dev/input/event0"), {}}};
     TBarcodeSettingsForm form(context, std::move(layer));
+    ModelTesterGuard treeCheck(find<QTreeView>(form, "TreeView1")->model());
+    ModelTesterGuard linksCheck(find<QTreeView>(form, "ListView1")->model());
     form.show();
     EXPECT_TRUE(find<QLabel>(form, "LabelAccess")->isHidden());
 
     click(find<QPushButton>(form, "Button1"));
     devices->type(7, {KEY_A, KEY_1}, 1000);
-    auto* tree = find<QTreeWidget>(form, "TreeView1");
-    ASSERT_EQ(tree->topLevelItemCount(), 1);
-    QTreeWidgetItem* device = tree->topLevelItem(0)->child(0);
-    ASSERT_TRUE(device);
-    EXPECT_EQ(device->text(0), port);
-    EXPECT_EQ(device->child(0)->text(0), QStringLiteral("Erkannte Eingabe: A1"));
+    auto* tree = find<QTreeView>(form, "TreeView1");
+    const QAbstractItemModel* detected = tree->model();
+    ASSERT_EQ(detected->rowCount(), 1);
+    const QModelIndex device = detected->index(0, 0, detected->index(0, 0));
+    ASSERT_TRUE(device.isValid());
+    EXPECT_EQ(device.data().toString(), port);
+    EXPECT_EQ(detected->index(0, 0, device).data().toString(), QStringLiteral("Erkannte Eingabe: A1"));
     EXPECT_FALSE(find<QPushButton>(form, "Button3")->isEnabled());
-    tree->setCurrentItem(device);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(detected->index(0, 0, device)).center());
+    EXPECT_FALSE(find<QPushButton>(form, "Button3")->isEnabled()) << "a typed text is no device";
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(device).center());
+    ASSERT_TRUE(find<QPushButton>(form, "Button3")->isEnabled());
     click(find<QPushButton>(form, "Button3"));
     click(find<QPushButton>(form, "Button3"));
     QString stored;
@@ -553,7 +604,7 @@ TEST_F(ImportWindows, AScannerIsDetectedLinkedAndThenDeliversCodes)
     EXPECT_EQ(stored, port);
     ReadIniStr(QStringLiteral("InputDevices"), QStringLiteral("Device1"), {}, stored);
     EXPECT_TRUE(stored.isEmpty()) << "linked once";
-    EXPECT_EQ(rows(*find<QTreeWidget>(form, "ListView1")), QStringList{QStringLiteral("Verbunden|") + port});
+    EXPECT_EQ(rows(*find<QTreeView>(form, "ListView1")), QStringList{QStringLiteral("Verbunden|") + port});
 
     // After detection only the scanner is read, grabbed, and its code goes to the finder.
     click(find<QPushButton>(form, "Button2"));

@@ -1,12 +1,14 @@
 // Scanners: the assembler fed with recorded key events (evemu text, tests/participants/data/),
 // the links in the settings, and the scanner input over a fake device layer (what is read and
-// grabbed, hot-plug, detect mode, no permission). No test opens a real device.
+// grabbed, hot-plug, detect mode, no permission) and the detection tree. No test opens a real device.
 
 #include "core/barcode/BarcodeDispatcher.h"
 #include "core/util/AppPaths.h"
+#include "participants/DetectedInputModel.h"
 #include "participants/InputDevices.h"
 #include "participants/LinuxInputDevices.h"
 #include "participants/ScanAssembler.h"
+#include "tests/core/lists/ModelTesterGuard.h"
 #include "tests/support/TempAppFolders.h"
 #include "tests/support/TestUtil.h"
 
@@ -440,6 +442,61 @@ TEST(LinuxInputDevices, TheLinkKeyIsThePortPathWhenThereIsOne)
     EXPECT_EQ(chooseLinkKey({byId, QStringLiteral("/dev/other")}, node), byId);
     EXPECT_EQ(chooseLinkKey({}, node), node);
     EXPECT_EQ(groupOfNode(QStringLiteral("/nonexistent/event99")), QStringLiteral("input"));
+}
+
+} // namespace
+
+// ---- the detection tree ----
+
+namespace {
+
+QStringList treeTexts(const QAbstractItemModel& model, const QModelIndex& parent = {}, const QString& indent = {})
+{
+    QStringList out;
+    for (int r = 0; r < model.rowCount(parent); ++r) {
+        const QModelIndex node = model.index(r, 0, parent);
+        out << indent + node.data().toString();
+        out << treeTexts(model, node, indent + u' ');
+    }
+    return out;
+}
+
+TEST(DetectedInputTree, WaitingThenDevicesWithWhatTheyTypedAndBackToEmpty)
+{
+    TDetectedInputModel model;
+    tvp::test::ModelTesterGuard check(&model);
+    EXPECT_EQ(model.rowCount(), 0);
+
+    model.showWaiting();
+    EXPECT_EQ(treeTexts(model), QStringList{TDetectedInputModel::kWaitingText});
+    EXPECT_EQ(model.handle(model.index(0, 0)), 0u);
+
+    model.setDetected(
+        {{7, QStringLiteral("/dev/input/event7"), QStringLiteral("A1")}, {9, QStringLiteral("/dev/input/event9"), {}}});
+    EXPECT_EQ(treeTexts(model),
+              (QStringList{TDetectedInputModel::kDevicesText, QStringLiteral(" /dev/input/event7"),
+                           QStringLiteral("  Erkannte Eingabe: A1"), QStringLiteral(" /dev/input/event9"),
+                           QStringLiteral("  Erkannte Eingabe: ")}));
+    const QModelIndex second = model.deviceIndex(9);
+    ASSERT_TRUE(second.isValid());
+    EXPECT_EQ(second.row(), 1);
+    EXPECT_EQ(second.parent(), model.index(0, 0));
+    EXPECT_EQ(model.handle(second), 9u);
+    EXPECT_EQ(model.deviceName(second), QStringLiteral("/dev/input/event9"));
+    const QModelIndex typed = model.index(0, 0, second);
+    EXPECT_EQ(typed.parent(), second);
+    EXPECT_EQ(model.handle(typed), 0u) << "a typed text is no device";
+    EXPECT_TRUE(model.deviceName(typed).isEmpty());
+    EXPECT_FALSE(model.deviceIndex(8).isValid());
+    EXPECT_FALSE(model.deviceIndex(0).isValid());
+
+    // A new detection round replaces the devices.
+    model.setDetected({{9, QStringLiteral("/dev/input/event9"), QStringLiteral("B22")}});
+    EXPECT_EQ(model.deviceIndex(9).row(), 0);
+    EXPECT_EQ(model.index(0, 0, model.deviceIndex(9)).data().toString(), QStringLiteral("Erkannte Eingabe: B22"));
+
+    model.clear();
+    EXPECT_EQ(model.rowCount(), 0);
 }
 
 } // namespace

@@ -7,10 +7,11 @@
 #include "results/ui/ChooseBibDialog.h"
 #include "tests/results/ResultWindowFixture.h"
 #include "tests/results/StoredRanks.h"
+#include "tests/core/lists/ModelTesterGuard.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -309,18 +310,20 @@ protected:
         auto scripted = std::make_unique<ScriptedDialogs>();
         script = scripted.get();
         setDialogs(std::move(scripted));
+        bibsCheck = std::make_unique<ModelTesterGuard>(form.findChild<QListView*>(QStringLiteral("ListBox1"))->model());
     }
     void TearDown() override
     {
+        bibsCheck.reset();
         EXPECT_TRUE(script->allAnswered());
         setDialogs(nullptr);
     }
     // The window shown with the bibs; the user acts on it and it closes.
-    int choose(const std::vector<int>& bibs, const std::function<void(QListWidget&)>& act)
+    int choose(const std::vector<int>& bibs, const std::function<void(QListView&)>& act)
     {
         script->expectWindow(QStringLiteral("Startnummern wählen"), [&](QWidget& w) {
-            auto* list = w.findChild<QListWidget*>(QStringLiteral("ListBox1"));
-            EXPECT_TRUE(list && list->currentRow() == 0) << "the first bib is selected";
+            auto* list = w.findChild<QListView*>(QStringLiteral("ListBox1"));
+            EXPECT_TRUE(list && list->currentIndex().row() == 0) << "the first bib is selected";
             EXPECT_TRUE(w.findChild<QPushButton*>(QStringLiteral("Button1"))->isEnabled());
             act(*list);
             EXPECT_FALSE(w.isVisible()) << "the user's action closes the window";
@@ -335,50 +338,51 @@ protected:
     RecordingContext recorder{context};
     ScriptedDialogs* script = nullptr;
     TChooseBibForm form{context};
+    std::unique_ptr<ModelTesterGuard> bibsCheck; // every filling of the list
 };
 
 TEST_F(ChooseBibWindow, EnterDoubleClickAndTheCloseBoxGiveTheSelectedBib)
 {
-    EXPECT_EQ(choose({9, 10}, [](QListWidget& l) { QTest::keyClick(&l, Qt::Key_Return); }), 9);
+    EXPECT_EQ(choose({9, 10}, [](QListView& l) { QTest::keyClick(&l, Qt::Key_Return); }), 9);
     EXPECT_EQ(choose({9, 10, 12},
-                     [](QListWidget& l) {
+                     [](QListView& l) {
                          QTest::keyClick(&l, Qt::Key_Down);
                          QTest::keyClick(&l, Qt::Key_Down);
                          QTest::keyClick(&l, Qt::Key_Enter);
                      }),
               12);
     EXPECT_EQ(choose({9, 10},
-                     [](QListWidget& l) {
-                         const QRect r = l.visualItemRect(l.item(1));
+                     [](QListView& l) {
+                         const QRect r = l.visualRect(l.model()->index(1, 0));
                          QTest::mouseClick(l.viewport(), Qt::LeftButton, {}, r.center());
                          QTest::mouseDClick(l.viewport(), Qt::LeftButton, {}, r.center());
                      }),
               10);
     EXPECT_EQ(choose({9, 10},
-                     [](QListWidget& l) {
+                     [](QListView& l) {
                          QTest::keyClick(&l, Qt::Key_Down);
                          l.window()->close();
                      }),
               10);
-    EXPECT_EQ(choose({5}, [](QListWidget& l) { QTest::keyClick(&l, Qt::Key_Return); }), 5) << "one bib still asks";
+    EXPECT_EQ(choose({5}, [](QListView& l) { QTest::keyClick(&l, Qt::Key_Return); }), 5) << "one bib still asks";
 }
 
 TEST_F(ChooseBibWindow, CancelAndEscapeGiveNothing)
 {
     EXPECT_EQ(choose({9, 10},
-                     [](QListWidget& l) {
+                     [](QListView& l) {
                          QTest::keyClick(&l, Qt::Key_Down);
                          QTest::keyClick(&l, Qt::Key_Escape);
                      }),
               0);
     EXPECT_EQ(choose({9, 10},
-                     [](QListWidget& l) {
+                     [](QListView& l) {
                          QTest::mouseClick(l.window()->findChild<QPushButton*>(QStringLiteral("Button2")),
                                            Qt::LeftButton);
                      }),
               0);
     EXPECT_EQ(choose({9, 10},
-                     [](QListWidget& l) {
+                     [](QListView& l) {
                          auto* ok = l.window()->findChild<QPushButton*>(QStringLiteral("Button1"));
                          ok->setFocus();
                          QTest::keyClick(ok, Qt::Key_Escape);
@@ -405,7 +409,7 @@ TEST_F(ResultStoreByBib, SeveralBibsAreChosenFromAndCancellingSendsNothing)
     ASSERT_EQ(model().bibs(caraRow), (std::vector<int>{9, 10}));
 
     script->expectWindow(QStringLiteral("Startnummern wählen"), [](QWidget& w) {
-        auto* list = w.findChild<QListWidget*>(QStringLiteral("ListBox1"));
+        auto* list = w.findChild<QListView*>(QStringLiteral("ListBox1"));
         QTest::keyClick(list, Qt::Key_Escape);
         return 0;
     });

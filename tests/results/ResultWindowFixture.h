@@ -25,7 +25,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -194,7 +194,7 @@ protected:
     void expectBibChoice(int down)
     {
         script->expectWindow(QStringLiteral("Startnummern wählen"), [down](QWidget& w) {
-            auto* list = w.findChild<QListWidget*>(QStringLiteral("ListBox1"));
+            auto* list = w.findChild<QListView*>(QStringLiteral("ListBox1"));
             for (int i = 0; i < down; ++i)
                 QTest::keyClick(list, Qt::Key_Down);
             QTest::keyClick(list, Qt::Key_Return);

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QStandardItemModel>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -172,6 +173,25 @@ TEST(ListView, AutoSizeFitsAutoColumnsAndKeepsUserWidths)
     autoSizeListView(list);
     EXPECT_GE(list.header()->sectionSize(0), list.fontMetrics().horizontalAdvance(wide));
     EXPECT_EQ(list.header()->sectionSize(1), 77);
+}
+
+TEST(ListView, AViewOverAModelIsSizedAndMeasuredAlike)
+{
+    QStandardItemModel rows(0, 2);
+    QTreeView list;
+    list.setModel(&rows);
+    list.header()->setStretchLastSection(false);
+    list.header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    list.header()->resizeSection(1, 77);
+    EXPECT_EQ(getItemHeight(list), 0);
+    const QString wide(60, u'W');
+    rows.appendRow({new QStandardItem(wide), new QStandardItem(QStringLiteral("a"))});
+    EXPECT_EQ(getItemHeight(list), 0) << "one row has no distance to the next";
+    rows.appendRow({new QStandardItem(QStringLiteral("b")), new QStandardItem(QStringLiteral("c"))});
+    autoSizeListView(list);
+    EXPECT_GE(list.header()->sectionSize(0), list.fontMetrics().horizontalAdvance(wide));
+    EXPECT_EQ(list.header()->sectionSize(1), 77);
+    EXPECT_EQ(getItemHeight(list), list.visualRect(rows.index(0, 0)).height());
 }
 
 namespace {

@@ -16,21 +16,26 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/util/IniHandler.h"
+#include "tests/core/lists/ModelTesterGuard.h"
 #include "tests/support/FakeServer.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/StandinHarness.h"
 #include "tests/support/TempAppFolders.h"
 #include "tests/support/TestUtil.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDateEdit>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -97,6 +102,8 @@ protected:
         TChooseCompetitionForm::discoveryConfig().interfaces = [] { return std::vector<tNetworkInterface>{}; };
         TChooseCompetitionForm::discoveryConfig().listenPort = 0;
         chooser = std::make_unique<TChooseCompetitionForm>(context);
+        // The list's model is checked through every fill, message and clear the tests cause.
+        listCheck = std::make_unique<ModelTesterGuard>(list()->model());
         chooser->addNofitication([this] { told << chooser->getCompetitionName(); });
         QObject::connect(chooser.get(), &TChooseCompetitionForm::applicationEndRequested,
                          [this] { terminated = true; });
@@ -105,6 +112,7 @@ protected:
     void TearDown() override
     {
         EXPECT_TRUE(script->allAnswered()) << "unanswered: " << script->steps.front().caption.toStdString();
+        listCheck.reset();
         chooser.reset();
         hints.reset();
         wait.reset();
@@ -141,8 +149,8 @@ protected:
     QStringList listTexts() const
     {
         QStringList out;
-        for (int i = 0; i < list()->count(); ++i)
-            out << list()->item(i)->text();
+        for (int i = 0; i < list()->model()->rowCount(); ++i)
+            out << list()->model()->index(i, 0).data().toString();
         return out;
     }
     // The message window's rows as "caption: text".
@@ -154,7 +162,7 @@ protected:
             out << rows->index(i, 1).data().toString() + QStringLiteral(": ") + rows->index(i, 0).data().toString();
         return out;
     }
-    QListWidget* list() const { return chooser->findChild<QListWidget*>(QStringLiteral("ListBox1")); }
+    QListView* list() const { return chooser->findChild<QListView*>(QStringLiteral("ListBox1")); }
     QComboBox* box() const { return chooser->findChild<QComboBox*>(QStringLiteral("ComboBox1")); }
     QPushButton* button(const char* name) const { return chooser->findChild<QPushButton*>(QString::fromLatin1(name)); }
     // Chooses an entry of the server box, or an address that is none, as the box's own signal does.
@@ -210,6 +218,7 @@ protected:
     std::unique_ptr<TForm10> wait;
     std::unique_ptr<THintForm> hints;
     std::unique_ptr<TChooseCompetitionForm> chooser;
+    std::unique_ptr<ModelTesterGuard> listCheck;
     QStringList told; // the competition's name at each notification
     int versionAsked = 0;
     bool terminated = false;
@@ -409,7 +418,8 @@ TEST_F(ChooserTest, DeletingAsksWithNeinAsDefaultThenRemovesFromTheServer)
     storeChoice(addressOf(server), id);
     script->expectWindow(kChooserCaption, [&](QWidget&) {
         chooser->SelectCompetitionListItem(id);
-        EXPECT_EQ(list()->selectedItems().first()->text(), name) << "the list shows the name as written";
+        EXPECT_EQ(list()->selectionModel()->selectedRows().value(0).data().toString(), name)
+            << "the list shows the name as written";
         chooser->deleteSelectedCompetition(); // "Nein": nothing happens
         chooser->deleteSelectedCompetition();
         EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Bleibt")});
@@ -659,7 +669,7 @@ TEST_F(ChooserTest, ReturnPressesOkOrTheFocusedButtonAndTabFollowsTheEye)
         QStringList order;
         QWidget* w = box();
         do {
-            if (qobject_cast<QPushButton*>(w) || qobject_cast<QListWidget*>(w) || qobject_cast<QComboBox*>(w))
+            if (qobject_cast<QPushButton*>(w) || qobject_cast<QListView*>(w) || qobject_cast<QComboBox*>(w))
                 order << w->objectName();
             w = w->nextInFocusChain();
         } while (w != box() && order.size() < 20);
@@ -710,6 +720,36 @@ TEST_F(ChooserTest, KeyboardSelectionEnablesOk)
     });
     EXPECT_TRUE(chooser->setCompetition(true));
     EXPECT_NE(chooser->getCompetitionId(false), 0);
+}
+
+TEST_F(ChooserTest, ARightClickChoosesTheRowToDeleteAndADoubleClickOpensOne)
+{
+    const int one = create(QStringLiteral("Eins"));
+    create(QStringLiteral("Zwei"));
+    storeChoice(addressOf(server), 0);
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        const auto rowOf = [&](const QString& name) {
+            const QModelIndexList found =
+                list()->model()->match(list()->model()->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly);
+            return found.value(0);
+        };
+        const QPoint two = list()->visualRect(rowOf(QStringLiteral("Zwei"))).center();
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, two, list()->viewport()->mapToGlobal(two));
+        QApplication::sendEvent(list()->viewport(), &menu);
+        auto* popup = chooser->findChild<QMenu*>(QStringLiteral("PopupMenu1"));
+        EXPECT_TRUE(popup->isVisible());
+        EXPECT_TRUE(chooser->findChild<QAction*>(QStringLiteral("Veranstaltunglschen1"))->isEnabled());
+        EXPECT_EQ(list()->selectionModel()->selectedRows().value(0).data().toString(), QStringLiteral("Zwei"));
+        EXPECT_TRUE(button("Button1")->isEnabled());
+        popup->close();
+
+        const QPoint first = list()->visualRect(rowOf(QStringLiteral("Eins"))).center();
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, first);
+        QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, first);
+        return 0;
+    });
+    EXPECT_TRUE(chooser->setCompetition(true));
+    EXPECT_EQ(chooser->getCompetitionId(false), one);
 }
 
 TEST_F(ChooserTest, TheChooserStaysUsableWithTheHintAndTheMessageWindowOpen)

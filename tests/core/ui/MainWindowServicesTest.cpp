@@ -12,7 +12,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTreeWidget>
+#include <QStandardItemModel>
+#include <QTreeView>
 #include <QUrl>
 
 #include <algorithm>
@@ -68,7 +69,14 @@ protected:
 
 class CsvExport : public ServicesTest {
 protected:
-    void addRow(const QStringList& cells) { list.addTopLevelItem(new QTreeWidgetItem(cells)); }
+    // A row of the list; a short row has no cells to the right (a list-view row with fewer sub-items).
+    void addRow(const QStringList& cells)
+    {
+        QList<QStandardItem*> items;
+        for (const QString& cell : cells)
+            items << new QStandardItem(cell);
+        list.appendRow(items);
+    }
     QString target(const QString& name = QStringLiteral("liste.csv")) const { return dir.filePath(name); }
     static QByteArray contents(const QString& path)
     {
@@ -76,17 +84,17 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
 
-    QTreeWidget list;
+    QStandardItemModel list;
 };
 
 TEST_F(CsvExport, WritesWindows1252FieldsEscapedWithCrLfAndPadsShortRows)
 {
-    list.setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Verein"), QStringLiteral("Bemerkung")});
+    list.setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Verein"), QStringLiteral("Bemerkung")});
     addRow({QStringLiteral("Jürgen"), QStringLiteral("TSV Öhringen; Süd"), QStringLiteral("sagt \"hallo\"")});
     addRow({QStringLiteral("Anna")});
     addRow({QStringLiteral("Ben"), QStringLiteral("5 €"), QStringLiteral("erste\nzweite")});
 
-    ASSERT_TRUE(exportCsvFile(target(), &list, false, false, false, -1));
+    ASSERT_TRUE(exportCsvFile(target(), list, false, false, false, -1));
     EXPECT_EQ(contents(target()), QByteArray("Name;Verein;Bemerkung\r\n"
                                              "J\xFCrgen;\"TSV \xD6hringen; S\xFC"
                                              "d\";\"sagt \"\"hallo\"\"\"\r\n"
@@ -98,8 +106,8 @@ TEST_F(CsvExport, WritesWindows1252FieldsEscapedWithCrLfAndPadsShortRows)
 
 TEST_F(CsvExport, PlacementColumnIsDoubledRowsWithoutPlacementLeftOutAndResultsConverted)
 {
-    list.setHeaderLabels({QStringLiteral("Team"), QStringLiteral("Platz"), QStringLiteral("Weite"),
-                          QStringLiteral("Zeit"), QStringLiteral("Punkte"), QStringLiteral("Status")});
+    list.setHorizontalHeaderLabels({QStringLiteral("Team"), QStringLiteral("Platz"), QStringLiteral("Weite"),
+                                    QStringLiteral("Zeit"), QStringLiteral("Punkte"), QStringLiteral("Status")});
     addRow({QStringLiteral("Adler"), QStringLiteral("1"), QStringLiteral("3,1m"), QStringLiteral("1:23,45"),
             QStringLiteral("12,5Pkt"), QStringLiteral("aufg.")});
     addRow({QStringLiteral("Bären"), QString(), QStringLiteral("4m")});
@@ -107,7 +115,7 @@ TEST_F(CsvExport, PlacementColumnIsDoubledRowsWithoutPlacementLeftOutAndResultsC
     addRow({QStringLiteral("Team 3"), QStringLiteral("2"), QStringLiteral("250cm"), QStringLiteral("9,8s"),
             QStringLiteral("1234Pkt"), QString()});
 
-    ASSERT_TRUE(exportCsvFile(target(), &list, false, true, false, 1));
+    ASSERT_TRUE(exportCsvFile(target(), list, false, true, false, 1));
     EXPECT_EQ(contents(target()), QByteArray("Team;Urkundenplatzierung;Platz;Weite;Zeit;Punkte;Status\r\n"
                                              "Adler;1;1;3,10;83,45;12,5;aufg.\r\n"
                                              "Cham\xE4leons;;;;;;\r\n"
@@ -116,22 +124,22 @@ TEST_F(CsvExport, PlacementColumnIsDoubledRowsWithoutPlacementLeftOutAndResultsC
 
 TEST_F(CsvExport, SaveDialogAndFailuresToWrite)
 {
-    list.setHeaderLabels({QStringLiteral("Name")});
+    list.setHorizontalHeaderLabels({QStringLiteral("Name")});
     addRow({QStringLiteral("Anna")});
     const QString caption = QStringLiteral("csv-Datei speichern");
 
     script->expectFile(caption, QString());
-    EXPECT_FALSE(exportCsvFile(QStringLiteral("Athleten"), &list, true, false, true, -1));
+    EXPECT_FALSE(exportCsvFile(QStringLiteral("Athleten"), list, true, false, true, -1));
     EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("*.csv")}).isEmpty()) << "cancelled: nothing written";
 
     script->expectFile(caption, dir.filePath(QStringLiteral("Athleten")));
-    ASSERT_TRUE(exportCsvFile(QStringLiteral("Athleten"), &list, true, false, true, -1));
+    ASSERT_TRUE(exportCsvFile(QStringLiteral("Athleten"), list, true, false, true, -1));
     EXPECT_EQ(contents(target(QStringLiteral("Athleten.csv"))), QByteArray("Name\r\nAnna\r\n"));
     EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(target(QStringLiteral("Athleten.csv")))});
     EXPECT_EQ(csvExportFolder(), QFileInfo(dir.path()).absoluteFilePath());
 
-    EXPECT_FALSE(exportCsvFile(dir.filePath(QStringLiteral("fehlt/liste.csv")), &list, true, false, false, -1));
-    EXPECT_FALSE(exportCsvFile(dir.path(), &list, true, false, false, -1)) << "a folder is no file";
+    EXPECT_FALSE(exportCsvFile(dir.filePath(QStringLiteral("fehlt/liste.csv")), list, true, false, false, -1));
+    EXPECT_FALSE(exportCsvFile(dir.path(), list, true, false, false, -1)) << "a folder is no file";
     const QString error = QStringLiteral("csv-Export: Datei konnte nicht auf den Datenträger geschrieben werden. "
                                          "Ggf. ist die Datei in einem anderen Programm geöffnet.");
     EXPECT_EQ(messages(), (QStringList{error, error}));
@@ -140,7 +148,7 @@ TEST_F(CsvExport, SaveDialogAndFailuresToWrite)
 
 TEST_F(CsvExport, AnExportThatFailsHalfwayKeepsTheEarlierFile)
 {
-    list.setHeaderLabels({QStringLiteral("Name")});
+    list.setHorizontalHeaderLabels({QStringLiteral("Name")});
     for (int i = 0; i < 200; ++i)
         addRow({QStringLiteral("Athletin %1").arg(i)});
     QFile earlier(target());
@@ -149,7 +157,7 @@ TEST_F(CsvExport, AnExportThatFailsHalfwayKeepsTheEarlierFile)
     earlier.close();
     {
         DiskFullAfter full(100);
-        EXPECT_FALSE(exportCsvFile(target(), &list, true, false, false, -1));
+        EXPECT_FALSE(exportCsvFile(target(), list, true, false, false, -1));
     }
     EXPECT_EQ(contents(target()), QByteArray("Name\r\nvom letzten Mal\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("liste.csv")}) << "no leftovers";
@@ -159,7 +167,7 @@ TEST_F(CsvExport, AnExportThatFailsHalfwayKeepsTheEarlierFile)
 
 TEST_F(CsvExport, TheSaveDialogAddsTheSuffixAndANameWithoutOneIsAskedAbout)
 {
-    list.setHeaderLabels({QStringLiteral("Name")});
+    list.setHorizontalHeaderLabels({QStringLiteral("Name")});
     addRow({QStringLiteral("Anna")});
     const QString caption = QStringLiteral("csv-Datei speichern");
     QFile existing(target(QStringLiteral("Athleten.csv")));
@@ -169,7 +177,7 @@ TEST_F(CsvExport, TheSaveDialogAddsTheSuffixAndANameWithoutOneIsAskedAbout)
 
     // A dialog that applied the suffix has asked about the real file already.
     script->expectFile(caption, target(QStringLiteral("Athleten.csv")));
-    ASSERT_TRUE(exportCsvFile(QStringLiteral("Athleten"), &list, false, false, true, -1));
+    ASSERT_TRUE(exportCsvFile(QStringLiteral("Athleten"), list, false, false, true, -1));
     EXPECT_EQ(script->lastDefaultSuffix, QStringLiteral("csv"));
     EXPECT_EQ(contents(target(QStringLiteral("Athleten.csv"))), QByteArray("Name\r\nAnna\r\n"));
 
@@ -179,14 +187,14 @@ TEST_F(CsvExport, TheSaveDialogAddsTheSuffixAndANameWithoutOneIsAskedAbout)
     existing.close();
     script->expectFile(caption, target(QStringLiteral("Athleten")));
     script->expectMessage(caption, TMsgAnswer::No);
-    EXPECT_FALSE(exportCsvFile(QStringLiteral("Athleten"), &list, false, false, true, -1));
+    EXPECT_FALSE(exportCsvFile(QStringLiteral("Athleten"), list, false, false, true, -1));
     EXPECT_EQ(script->seen.back().text,
               QStringLiteral("Die Datei \"Athleten.csv\" existiert bereits. Soll sie ersetzt werden?"));
     EXPECT_EQ(contents(target(QStringLiteral("Athleten.csv"))), QByteArray("alt"));
 
     script->expectFile(caption, target(QStringLiteral("Athleten")));
     script->expectMessage(caption, TMsgAnswer::Yes);
-    ASSERT_TRUE(exportCsvFile(QStringLiteral("Athleten"), &list, false, false, true, -1));
+    ASSERT_TRUE(exportCsvFile(QStringLiteral("Athleten"), list, false, false, true, -1));
     EXPECT_EQ(contents(target(QStringLiteral("Athleten.csv"))), QByteArray("Name\r\nAnna\r\n"));
     EXPECT_TRUE(script->allAnswered());
 }

@@ -398,7 +398,7 @@ TEST_F(StartupTest, EscapeInTheChoosersListClosesIt)
 {
     startWithCompetition(QStringLiteral("Bleibt offen"));
     script->expectWindow(QStringLiteral("Veranstaltung auswählen"), [&](QWidget& chooser) {
-        press(chooser.findChild<QListWidget*>(QStringLiteral("ListBox1")), Qt::Key_Escape);
+        press(chooser.findChild<QListView*>(QStringLiteral("ListBox1")), Qt::Key_Escape);
         EXPECT_TRUE(handled);
         EXPECT_FALSE(chooser.isVisible());
         return 0;
