@@ -619,6 +619,14 @@ TEST_F(ImportWindows, AScannerIsDetectedLinkedAndThenDeliversCodes)
     QTest::qWait(30);
     settle();
     EXPECT_EQ(athletes->lateRegistrations, std::vector<int>{blank});
+
+    // Delete on the linked scanner undoes the link.
+    auto* links = find<QTreeView>(form, "ListView1");
+    clickRow(*links, QStringLiteral("Verbunden"));
+    QTest::keyClick(links, Qt::Key_Delete);
+    EXPECT_TRUE(rows(*links).isEmpty());
+    ReadIniStr(QStringLiteral("InputDevices"), QStringLiteral("Device0"), {}, stored);
+    EXPECT_TRUE(stored.isEmpty());
 }
 
 } // namespace
