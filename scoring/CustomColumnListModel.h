@@ -18,7 +18,10 @@ public:
     static constexpr int kOrderRole = Qt::UserRole + 1;
 
     // The drag's source name (windowDragData) that a drop onto a row takes.
-    explicit TCustomColumnListModel(QString dragSource) : dragSource_(std::move(dragSource)) {}
+    explicit TCustomColumnListModel(QString dragSource, QObject* parent = nullptr)
+        : QAbstractListModel(parent), dragSource_(std::move(dragSource))
+    {
+    }
 
     void setColumns(const std::vector<proto::CustomColumnType>& columns);
     // A row for a column not yet stored (id 0); its index.

@@ -81,7 +81,6 @@ void TColListView::dropEvent(QDropEvent* event)
 
 TCustomCupColForm::TCustomCupColForm(TWindowContext& context)
     : TTVPForm(context),
-      columns_(kDragSource),
       road_(context, colRequests(), this, [this](std::unique_ptr<TColResponse> r, const TRequestOutcome& o) {
           guarded([&] { RequestFinished(std::move(r), o); });
       })
@@ -90,7 +89,8 @@ TCustomCupColForm::TCustomCupColForm(TWindowContext& context)
     auto* layout = new QVBoxLayout(this);
     ListView1 = new TColListView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setModel(&columns_);
+    columns_ = new TCustomColumnListModel(kDragSource, ListView1);
+    ListView1->setModel(columns_);
     ListView1->setRootIsDecorated(false);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -119,7 +119,7 @@ TCustomCupColForm::TCustomCupColForm(TWindowContext& context)
                 ListView1->edit(index);
         });
     });
-    connect(&columns_, &TCustomColumnListModel::edited, this,
+    connect(columns_, &TCustomColumnListModel::edited, this,
             [this](int row, const QString& text) { guarded([&] { ListView1Edited(row, text); }); });
     connect(ListView1, &TColListView::rowDropped, this,
             [this](int target) { guarded([&] { ListView1DragDrop(target); }); });
@@ -147,7 +147,7 @@ void TCustomCupColForm::FormShow()
 
 void TCustomCupColForm::unload()
 {
-    columns_.clear();
+    columns_->clear();
     ListView1->setEnabled(false);
 }
 
@@ -173,14 +173,14 @@ std::unique_ptr<TColRequest> TCustomCupColForm::makeRequest(TColRequestType type
 void TCustomCupColForm::fillList(const std::vector<proto::CustomColumnType>& cols)
 {
     const int scroll = ListView1->verticalScrollBar()->value();
-    columns_.setColumns(cols);
+    columns_->setColumns(cols);
     ListView1->setEnabled(true);
     ListView1->verticalScrollBar()->setValue(scroll);
 }
 
 void TCustomCupColForm::NewColumnClick()
 {
-    const QModelIndex added = columns_.appendNew(kNewColumn);
+    const QModelIndex added = columns_->appendNew(kNewColumn);
     ListView1->setCurrentIndex(added);
     ListView1->edit(added);
 }
@@ -188,7 +188,7 @@ void TCustomCupColForm::NewColumnClick()
 void TCustomCupColForm::DeleteColumnClick()
 {
     const QModelIndex current = ListView1->currentIndex();
-    const proto::CustomColumnType* col = columns_.column(current.row());
+    const proto::CustomColumnType* col = columns_->column(current.row());
     if (!col || !ListView1->selectionModel()->isSelected(current))
         return;
     const int id = col->ID;
@@ -204,21 +204,21 @@ void TCustomCupColForm::DeleteColumnClick()
 
 void TCustomCupColForm::ListView1Edited(int row, const QString& text)
 {
-    const proto::CustomColumnType* col = columns_.column(row);
+    const proto::CustomColumnType* col = columns_->column(row);
     const QString name = text.trimmed();
     // A column named "" could never be found or renamed again: an empty edit counts as cancelled.
     if (!col || col->Name.isEmpty() || name.isEmpty())
         return;
     const int id = col->ID;
-    columns_.rename(row, name);
+    columns_->rename(row, name);
     writeColumn(id, name, 0);
 }
 
 void TCustomCupColForm::ListView1DragDrop(int target)
 {
     const int row = ListView1->currentIndex().row();
-    const proto::CustomColumnType* dragged = columns_.column(row);
-    const proto::CustomColumnType* onto = columns_.column(target);
+    const proto::CustomColumnType* dragged = columns_->column(row);
+    const proto::CustomColumnType* onto = columns_->column(target);
     if (!dragged || !onto || row == target)
         return;
     writeColumn(dragged->ID, dragged->Name, onto->OrderIndex);

@@ -63,7 +63,8 @@ private:
     void writeColumn(int colId, const QString& name, int orderIndex);
     std::unique_ptr<TColRequest> makeRequest(TColRequestType type) const;
 
-    TCustomColumnListModel columns_;
+    // The list's own: it goes with the list, never before it.
+    TCustomColumnListModel* columns_ = nullptr;
     TRequestRoad<TColRequest, TColResponse> road_;
     int FcupID = 0;
     proto::CupItemType FType = proto::CupItemType::Athlete;
