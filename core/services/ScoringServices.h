@@ -16,12 +16,13 @@
 #include <memory>
 #include <vector>
 
-class QMenu;
+class QAbstractItemModel;
+class QObject;
 class QPrinter;
-class QTreeWidget;
-class QWidget;
 
 namespace tvp {
+
+class TRequestContext;
 
 // Lives in the results core, which links this library; only pointers and references here.
 class TDisciplineInfo;
@@ -238,10 +239,12 @@ struct TSourceListItem {
     int CompetitionId = 0;
 };
 
-// The sources of the open node, shown on a list view.
+// The sources of the open node: rows of "Name (id)" and origin, for a list view to show.
 class TAggregatorSourceList {
 public:
     virtual ~TAggregatorSourceList() = default;
+    // Two columns, "Name" and "Disziplin/Wertungsknoten"; a row's Qt::UserRole is its source id.
+    virtual QAbstractItemModel* model() = 0;
     // Skipped when the id is present; with resolve set the pending rows are resolved at once.
     virtual void addItem(int id, bool resolve) = 0;
     virtual void Clear() = 0;
@@ -270,16 +273,18 @@ inline constexpr const char* kAggregatorMimeType = "application/x-tvp-aggregator
 using TTemplateLookup = std::function<const proto::ResultAggregatorTemplateType*(int id)>;
 using TDisciplineLookup = std::function<const TDisciplineInfo*(int id)>;
 
-// Makes the drawn scoring trees and source lists; registered as a service by the scoring area.
+// Makes the scoring tree models and source lists; registered as a service by the scoring area.
+// The trees drawn on a window come from the ui side's IAggregatorTreeViews (core/ui/ScoringViews.h).
 class IAggregatorTrees {
 public:
     virtual ~IAggregatorTrees() = default;
-    // Builds the tree inside parent from the root nodes; localIds are the providers that count as local.
+    // The tree of the root nodes, not drawn; localIds are the providers that count as local.
     virtual std::unique_ptr<TAggregatorTree>
-    createAggregatorTree(QWidget* parent, const std::vector<proto::AggregatorTreeNodeType>& nodes,
-                         const std::vector<int>& localIds, TTemplateLookup templateLookup,
-                         const TDisciplineInfo& discInfo, QMenu* popup) = 0;
-    virtual std::unique_ptr<TAggregatorSourceList> createAggregatorSourceList(QTreeWidget* listView,
+    createAggregatorTree(const std::vector<proto::AggregatorTreeNodeType>& nodes, const std::vector<int>& localIds,
+                         TTemplateLookup templateLookup, const TDisciplineInfo& discInfo) = 0;
+    // Names unknown to the tree and the lookup are asked of the server on the context; failures are
+    // reported as window's.
+    virtual std::unique_ptr<TAggregatorSourceList> createAggregatorSourceList(TRequestContext& context, QObject* window,
                                                                               TDisciplineLookup disciplineLookup) = 0;
 };
 

@@ -7,6 +7,7 @@
 #include "core/ui/Dialogs.h"
 #include "core/ui/ExceptionDialog.h"
 #include "core/ui/ListViewHelpers.h"
+#include "core/ui/ScoringViews.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/util/ShellClock.h"
@@ -34,7 +35,6 @@
 #include <QTableWidget>
 #include <QTextDocument>
 #include <QTreeView>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <cstdlib>
@@ -159,9 +159,12 @@ TDisciplinForm::TDisciplinForm(TWindowContext& context, int index)
     SelectItemTimer.setSingleShot(true);
     connect(&SelectItemTimer, &QTimer::timeout, this, [this] { guarded([this] { SelectItemTimerTimer(); }); });
 
-    if (auto* trees = context.windows().find<IAggregatorTrees>())
+    if (auto* trees = context.windows().find<IAggregatorTrees>()) {
         FAggSourceList =
-            trees->createAggregatorSourceList(SourcesListView, [this](int id) { return getDiscInfoById(id); });
+            trees->createAggregatorSourceList(context, this, [this](int id) { return getDiscInfoById(id); });
+        SourcesListView->setModel(FAggSourceList->model());
+        SourcesListView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    }
 
     // The second window opens beside the first.
     if (index == 1)
@@ -440,12 +443,10 @@ void TDisciplinForm::buildResultEvaluation(QWidget* group)
     AppendButton->setObjectName(QStringLiteral("AppendButton"));
     agg->addWidget(AppendButton);
     sources->addWidget(new QLabel(QStringLiteral("Quelle(n):"), AggregatorGroupBox));
-    SourcesListView = new QTreeWidget(AggregatorGroupBox);
+    SourcesListView = new QTreeView(AggregatorGroupBox);
     SourcesListView->setObjectName(QStringLiteral("SourcesListView"));
-    SourcesListView->setColumnCount(2);
-    SourcesListView->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Disziplin/Wertungsknoten")});
     SourcesListView->setRootIsDecorated(false);
-    SourcesListView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    SourcesListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SourcesListView->setContextMenuPolicy(Qt::CustomContextMenu);
     SourcesListView->setAcceptDrops(true);
     SourcesListView->viewport()->setAcceptDrops(true);
@@ -518,9 +519,8 @@ void TDisciplinForm::buildResultEvaluation(QWidget* group)
             [this] { guarded([this] { SaveResultsTemplateButtonClick(); }); });
     connect(ImportResultsTemplateButton, &QPushButton::clicked, this,
             [this] { guarded([this] { ImportResultsTemplateButtonClick(); }); });
-    connect(SourcesListView, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-        guarded([&] { SourcesDoubleClick(SourcesListView->indexOfTopLevelItem(item)); });
-    });
+    connect(SourcesListView, &QTreeView::doubleClicked, this,
+            [this](const QModelIndex& index) { guarded([&] { SourcesDoubleClick(index.row()); }); });
 }
 
 // ---- base window ----------------------------------------------------------------------------------
@@ -1197,17 +1197,20 @@ void TDisciplinForm::completeList(TDisciplinResponse& response)
 
 std::unique_ptr<TAggregatorTree> TDisciplinForm::buildTree(const TDisciplinResponse& response)
 {
-    auto* trees = context().windows().find<IAggregatorTrees>();
-    if (!trees)
-        return nullptr;
     const TDisciplineInfo* info = getDiscInfoById(response.discId);
     TDisciplineInfo disc = info ? *info : TDisciplineInfo{};
     disc.id = response.discId;
+    TTemplateLookup templates = [this](int id) { return getTemplateById(id); };
     // The export's tree is never shown.
-    QWidget* parent = response.reqType == rt_getAggTree ? ScrollBox1 : nullptr;
-    return trees->createAggregatorTree(
-        parent, response.aggregatorTree, {response.discId}, [this](int id) { return getTemplateById(id); }, disc,
-        TreePopupMenu);
+    if (response.reqType == rt_getAggTree) {
+        auto* views = context().windows().find<IAggregatorTreeViews>();
+        return views ? views->createDrawnAggregatorTree(ScrollBox1, response.aggregatorTree, {response.discId},
+                                                        std::move(templates), disc, TreePopupMenu)
+                     : nullptr;
+    }
+    auto* trees = context().windows().find<IAggregatorTrees>();
+    return trees ? trees->createAggregatorTree(response.aggregatorTree, {response.discId}, std::move(templates), disc)
+                 : nullptr;
 }
 
 void TDisciplinForm::completeTree(TDisciplinResponse& response)
@@ -1624,8 +1627,8 @@ void TDisciplinForm::RemoveSourceClick()
 {
     if (!FAggSourceList)
         return;
-    const QTreeWidgetItem* item = SourcesListView->currentItem();
-    const int row = item ? SourcesListView->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item)) : -1;
+    const QModelIndex current = SourcesListView->currentIndex();
+    const int row = current.isValid() ? current.row() : -1;
     if (row < 0)
         return;
     FAggSourceList->RemoveItem(row);

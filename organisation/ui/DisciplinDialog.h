@@ -29,8 +29,6 @@ class QScrollArea;
 class QSpinBox;
 class QTableWidget;
 class QTreeView;
-class QTreeWidget;
-class QTreeWidgetItem;
 
 namespace tvp {
 
@@ -146,7 +144,7 @@ public:
     QCheckBox* CertificateCheckBox;
     QCheckBox* AnalysisCheckBox;
     QPushButton* AppendButton;
-    QTreeWidget* SourcesListView;
+    QTreeView* SourcesListView;
     QPushButton* ShowAnalysisButton;
     QPushButton* SaveAggregatorButton;
     QMenu* TreePopupMenu;

@@ -10,7 +10,6 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QDataStream>
 #include <QDropEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -36,26 +35,20 @@ const QString kWaitRemoveCup = QStringLiteral("Entferne Cup...");
 const QString kWaitRemoveCompetition = QStringLiteral("Entferne Veranstaltung von Cup...");
 const QString kWaitAssign = QStringLiteral("Veranstaltungen hinzufügen...");
 
-// A node's cup and competition; the root carries neither.
-constexpr int kCupRole = Qt::UserRole;
-constexpr int kCompetitionRole = Qt::UserRole + 1;
-
-std::optional<int> nodeCup(const QTreeWidgetItem* node)
+std::optional<int> nodeCup(const QModelIndex& node)
 {
-    const QVariant v = node ? node->data(0, kCupRole) : QVariant();
-    return v.isValid() ? std::optional<int>(v.toInt()) : std::nullopt;
+    return TCupTreeModel::cupOf(node);
 }
 
-std::optional<int> nodeCompetition(const QTreeWidgetItem* node)
+std::optional<int> nodeCompetition(const QModelIndex& node)
 {
-    const QVariant v = node ? node->data(0, kCompetitionRole) : QVariant();
-    return v.isValid() ? std::optional<int>(v.toInt()) : std::nullopt;
+    return TCupTreeModel::competitionOf(node);
 }
 
 // Key releases in the tree act as a click; right clicks select before the popup opens.
 class TreeEvents : public QObject {
 public:
-    TreeEvents(QTreeWidget* tree, std::function<void()> click, std::function<void(const QPoint&)> popup)
+    TreeEvents(QTreeView* tree, std::function<void()> click, std::function<void(const QPoint&)> popup)
         : QObject(tree), tree_(tree), click_(std::move(click)), popup_(std::move(popup))
     {
         tree->installEventFilter(this);
@@ -76,7 +69,7 @@ protected:
     }
 
 private:
-    QTreeWidget* tree_;
+    QTreeView* tree_;
     std::function<void()> click_;
     std::function<void(const QPoint&)> popup_;
 };
@@ -88,30 +81,22 @@ private:
 std::vector<int> TCupCompetitionList::selectedIds() const
 {
     std::vector<int> out;
-    for (int row = 0; row < count(); ++row)
-        if (item(row)->isSelected())
-            out.push_back(item(row)->data(Qt::UserRole).toInt());
+    if (!model() || !selectionModel())
+        return out;
+    for (int row = 0; row < model()->rowCount(); ++row)
+        if (selectionModel()->isRowSelected(row, rootIndex()))
+            out.push_back(model()->index(row, 0).data(Qt::UserRole).toInt());
     return out;
 }
 
-QMimeData* TCupCompetitionList::mimeData(const QList<QListWidgetItem*>&) const
+std::optional<int> TCupTree::targetCup(const QDropEvent* event) const
 {
-    QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    for (int id : selectedIds())
-        stream << qint32(id);
-    auto* data = new QMimeData;
-    data->setData(kCupCompetitionIdsMimeType, bytes);
-    return data;
-}
-
-bool TCupTree::accepts(const QDropEvent* event)
-{
-    if (!event->mimeData()->hasFormat(kCupCompetitionIdsMimeType) || !acceptsDrop)
-        return false;
-    bool ok = false;
-    guarded([&] { ok = acceptsDrop(itemAt(event->position().toPoint())); });
-    return ok;
+    if (!event->mimeData()->hasFormat(kCupCompetitionIdsMimeType))
+        return std::nullopt;
+    const std::optional<int> cup = TCupTreeModel::cupOf(indexAt(event->position().toPoint()));
+    if (!cup || decodeCompetitionIds(event->mimeData()->data(kCupCompetitionIdsMimeType)).empty())
+        return std::nullopt;
+    return cup;
 }
 
 void TCupTree::dragEnterEvent(QDragEnterEvent* event)
@@ -124,7 +109,7 @@ void TCupTree::dragEnterEvent(QDragEnterEvent* event)
 
 void TCupTree::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (accepts(event))
+    if (targetCup(event))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -132,13 +117,14 @@ void TCupTree::dragMoveEvent(QDragMoveEvent* event)
 
 void TCupTree::dropEvent(QDropEvent* event)
 {
-    if (!accepts(event)) {
+    const std::optional<int> cup = targetCup(event);
+    if (!cup) {
         event->ignore();
         return;
     }
     event->acceptProposedAction();
-    QTreeWidgetItem* node = itemAt(event->position().toPoint());
-    guarded([&] { dropped(node); });
+    const std::vector<int> ids = decodeCompetitionIds(event->mimeData()->data(kCupCompetitionIdsMimeType));
+    guarded([&] { emit competitionsDropped(*cup, ids); });
 }
 
 // ---- the window ----------------------------------------------------------------------------------
@@ -160,6 +146,7 @@ TCupsForm::TCupsForm(TWindowContext& context)
     treeLabel->setObjectName(QStringLiteral("Label1"));
     TreeView1 = new TCupTree(this);
     TreeView1->setObjectName(QStringLiteral("TreeView1"));
+    TreeView1->setModel(&cupTree_);
     TreeView1->setHeaderHidden(true);
     TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -167,8 +154,8 @@ TCupsForm::TCupsForm(TWindowContext& context)
     TreeView1->viewport()->setAcceptDrops(true);
     TreeView1->setDropIndicatorShown(true);
     TreeView1->setDragDropMode(QAbstractItemView::DropOnly);
-    TreeView1->acceptsDrop = [this](QTreeWidgetItem* node) { return canDropOn(node); };
-    TreeView1->dropped = [this](QTreeWidgetItem* node) { dropOn(node); };
+    connect(TreeView1, &TCupTree::competitionsDropped, this,
+            [this](int cupId, const std::vector<int>& ids) { guarded([&] { dropOn(cupId, ids); }); });
     left->addWidget(treeLabel);
     left->addWidget(TreeView1);
     auto* right = new QVBoxLayout;
@@ -176,6 +163,8 @@ TCupsForm::TCupsForm(TWindowContext& context)
     listLabel->setObjectName(QStringLiteral("Label2"));
     ListBox1 = new TCupCompetitionList(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setModel(&competitions_);
+    ListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListBox1->setDragEnabled(true);
     ListBox1->setDragDropMode(QAbstractItemView::DragOnly);
@@ -252,7 +241,7 @@ TCupsForm::TCupsForm(TWindowContext& context)
             EnableButtons();
         });
     });
-    connect(TreeView1, &QTreeWidget::itemClicked, this, [this] { guarded([this] { TreeClick(); }); });
+    connect(TreeView1, &QTreeView::clicked, this, [this] { guarded([this] { TreeClick(); }); });
     new TreeEvents(
         TreeView1, [this] { TreeClick(); }, [this](const QPoint& pos) { openPopup(pos); });
 
@@ -273,8 +262,8 @@ void TCupsForm::ReloadCupWindows()
 
 QString TCupsForm::getCupName()
 {
-    const QTreeWidgetItem* node = firstNodeOfCup(currentCupId);
-    return node && currentCupId != 0 ? node->text(0) : QString();
+    const QModelIndex node = cupTree_.cupIndex(currentCupId);
+    return node.isValid() && currentCupId != 0 ? node.data().toString() : QString();
 }
 
 // ---- loading -------------------------------------------------------------------------------------
@@ -301,31 +290,17 @@ void TCupsForm::reloadData()
 
 void TCupsForm::fillLists(TCupResponse& response)
 {
-    ListBox1->clear();
-    for (const proto::CompetitionType& c : response.competitions) {
-        auto* entry = new QListWidgetItem(c.Name, ListBox1);
-        entry->setData(Qt::UserRole, c.ID);
-    }
+    competitions_.setCompetitions(response.competitions);
     ListBox1->setEnabled(true);
 
     const QStringList collapsed = getCollapsedItems(*TreeView1);
-    TreeView1->clear();
-    cups_ = std::move(response.cups);
-    auto* root = new QTreeWidgetItem(TreeView1, {QStringLiteral("Cup-Wertungen")});
-    for (const proto::CupType& cup : cups_) {
-        auto* cupNode = new QTreeWidgetItem(root, {cup.Name});
-        cupNode->setData(0, kCupRole, cup.CupID);
-        for (const proto::CompetitionType& c : cup.AssignedCompetitions) {
-            auto* compNode = new QTreeWidgetItem(cupNode, {c.Name});
-            compNode->setData(0, kCupRole, cup.CupID);
-            compNode->setData(0, kCompetitionRole, c.ID);
-        }
-    }
-    root->setExpanded(true);
+    cupTree_.setCups(response.cups);
+    TreeView1->setExpanded(cupTree_.index(0, 0), true);
     restoreCollapsedItems(*TreeView1, collapsed);
     TreeView1->setEnabled(true);
 
-    if (std::none_of(cups_.begin(), cups_.end(), [&](const proto::CupType& c) { return c.CupID == currentCupId; }))
+    const std::vector<proto::CupType>& cups = cupTree_.cups();
+    if (std::none_of(cups.begin(), cups.end(), [&](const proto::CupType& c) { return c.CupID == currentCupId; }))
         currentCupId = 0;
     LoadItem();
 }
@@ -334,18 +309,9 @@ const proto::CupType* TCupsForm::shownCup() const
 {
     if (currentCupId == 0)
         return &defaultCup();
-    for (const proto::CupType& cup : cups_)
+    for (const proto::CupType& cup : cupTree_.cups())
         if (cup.CupID == currentCupId)
             return &cup;
-    return nullptr;
-}
-
-QTreeWidgetItem* TCupsForm::firstNodeOfCup(int cupId) const
-{
-    QTreeWidgetItem* root = TreeView1->topLevelItemCount() > 0 ? TreeView1->topLevelItem(0) : nullptr;
-    for (int i = 0; root && i < root->childCount(); ++i)
-        if (nodeCup(root->child(i)) == cupId)
-            return root->child(i);
     return nullptr;
 }
 
@@ -405,18 +371,18 @@ void TCupsForm::dirtyDataChangeCallback(bool& changed, const QString& part)
 
 void TCupsForm::TreeClick()
 {
-    QTreeWidgetItem* node = TreeView1->currentItem();
-    if (node && !node->isSelected())
-        node = nullptr;
-    if (node && nodeCup(node) == currentCupId && currentCupId != 0)
+    QModelIndex node = TreeView1->currentIndex();
+    if (node.isValid() && !TreeView1->selectionModel()->isSelected(node))
+        node = {};
+    if (node.isValid() && nodeCup(node) == currentCupId && currentCupId != 0)
         return;
     // The root asks like any other node: its load resets the group the user may be typing in.
     DoItemChangeCheck(kPart);
     if (checkDirtyDataMessage(nullptr, kPart)) {
         TreeView1->clearSelection();
         if (currentCupId != 0) {
-            if (QTreeWidgetItem* kept = firstNodeOfCup(currentCupId)) {
-                TreeView1->setCurrentItem(kept);
+            if (const QModelIndex kept = cupTree_.cupIndex(currentCupId); kept.isValid()) {
+                TreeView1->setCurrentIndex(kept);
             } else {
                 currentCupId = 0;
                 LoadItem();
@@ -424,7 +390,7 @@ void TCupsForm::TreeClick()
         }
         return;
     }
-    if (node) {
+    if (node.isValid()) {
         currentCupId = nodeCup(node).value_or(0);
         LoadItem();
     }
@@ -456,17 +422,18 @@ void TCupsForm::SaveButtonClick()
 
 void TCupsForm::openPopup(const QPoint& pos)
 {
-    if (QTreeWidgetItem* at = TreeView1->itemAt(pos)) {
-        TreeView1->setCurrentItem(at);
+    if (const QModelIndex at = TreeView1->indexAt(pos); at.isValid()) {
+        TreeView1->setCurrentIndex(at);
         TreeClick();
     }
-    Entfernen1->setEnabled(nodeCup(TreeView1->currentItem()).has_value() && TreeView1->currentItem()->isSelected());
+    const QModelIndex current = TreeView1->currentIndex();
+    Entfernen1->setEnabled(nodeCup(current).has_value() && TreeView1->selectionModel()->isSelected(current));
     PopupMenu1->popup(TreeView1->viewport()->mapToGlobal(pos));
 }
 
 void TCupsForm::Entfernen1Click()
 {
-    QTreeWidgetItem* node = TreeView1->currentItem();
+    const QModelIndex node = TreeView1->currentIndex();
     const std::optional<int> cup = nodeCup(node);
     if (!cup)
         return;
@@ -490,17 +457,12 @@ void TCupsForm::Entfernen1Click()
     road_.AddRequest(std::move(request), TTransactionMode::tm_None);
 }
 
-bool TCupsForm::canDropOn(QTreeWidgetItem* node) const
-{
-    return node && nodeCup(node).has_value() && !ListBox1->selectedIds().empty();
-}
-
-void TCupsForm::dropOn(QTreeWidgetItem* node)
+void TCupsForm::dropOn(int cupId, const std::vector<int>& competitionIds)
 {
     auto request = std::make_unique<TCupRequest>();
     request->reqType = rt_assignCompetition;
-    request->cupId = nodeCup(node).value_or(0);
-    request->compIds = ListBox1->selectedIds();
+    request->cupId = cupId;
+    request->compIds = competitionIds;
     context().waitTexts().showWait(kWaitAssign, this);
     road_.AddRequest(std::move(request), TTransactionMode::tm_None);
 }

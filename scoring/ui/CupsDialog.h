@@ -5,12 +5,11 @@
 
 #include "core/services/ScoringServices.h"
 #include "core/ui/TVPForm.h"
+#include "scoring/CupListModels.h"
 #include "scoring/CupRequests.h"
 
-#include <QListWidget>
-#include <QTreeWidget>
-
-#include <functional>
+#include <QListView>
+#include <QTreeView>
 
 class QAction;
 class QLabel;
@@ -21,28 +20,22 @@ class QSpinBox;
 
 namespace tvp {
 
-inline const QString kCupCompetitionIdsMimeType = QStringLiteral("application/x-tvp-cup-competition-ids");
-
 // The server's competitions; a drag carries the selected ids in list order.
-class TCupCompetitionList : public QListWidget {
+class TCupCompetitionList : public QListView {
     Q_OBJECT
 public:
-    using QListWidget::QListWidget;
+    using QListView::QListView;
     std::vector<int> selectedIds() const;
-
-protected:
-    QStringList mimeTypes() const override { return {kCupCompetitionIdsMimeType}; }
-    QMimeData* mimeData(const QList<QListWidgetItem*>& items) const override;
 };
 
 // The cup tree; takes competition drags on a cup or one of its competitions.
-class TCupTree : public QTreeWidget {
+class TCupTree : public QTreeView {
     Q_OBJECT
 public:
-    using QTreeWidget::QTreeWidget;
-    // Whether a drop at the node may go on, and the drop itself.
-    std::function<bool(QTreeWidgetItem*)> acceptsDrop;
-    std::function<void(QTreeWidgetItem*)> dropped;
+    using QTreeView::QTreeView;
+
+signals:
+    void competitionsDropped(int cupId, const std::vector<int>& competitionIds);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -50,7 +43,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    bool accepts(const QDropEvent* event);
+    // The cup the drop goes to, with the competitions it carries; none when refused.
+    std::optional<int> targetCup(const QDropEvent* event) const;
 };
 
 class TCupsForm : public TTVPForm, public ICupsForm {
@@ -106,15 +100,14 @@ private:
     void EnableButtons();
     TCupGroupValues groupValues() const;
     const proto::CupType* shownCup() const;
-    QTreeWidgetItem* firstNodeOfCup(int cupId) const;
     void openPopup(const QPoint& pos);
-    bool canDropOn(QTreeWidgetItem* node) const;
-    void dropOn(QTreeWidgetItem* node);
+    void dropOn(int cupId, const std::vector<int>& competitionIds);
     void afterRemoval();
 
     TRequestRoad<TCupRequest, TCupResponse> road_;
     int currentCupId = 0;
-    std::vector<proto::CupType> cups_; // as the tree shows them
+    TCupTreeModel cupTree_;
+    TCupCompetitionListModel competitions_;
     bool loading_ = false;
 };
 

@@ -8,41 +8,16 @@
 #include <QAction>
 #include <QDropEvent>
 #include <QHeaderView>
-#include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 namespace tvp {
 
 namespace {
 
-constexpr int kIdRole = Qt::UserRole;
-constexpr int kOrderRole = Qt::UserRole + 1;
-
 const QString kNewColumn = QStringLiteral("Neue Spalte");
 const QString kDragSource = QStringLiteral("CustomCupColForm/ListView1");
-
-// Hands a confirmed edit to the window instead of writing the caption: the window decides
-// whether the text is taken.
-class TCaptionDelegate : public QStyledItemDelegate {
-public:
-    TCaptionDelegate(TColListView* view) : QStyledItemDelegate(view), view_(view) {}
-
-    void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override
-    {
-        auto* line = qobject_cast<QLineEdit*>(editor);
-        QTreeWidgetItem* item = view_->topLevelItem(index.row());
-        if (!line || !item || !view_->OnEdited)
-            return;
-        const QString text = line->text();
-        guarded([&] { view_->OnEdited(item, text); });
-    }
-
-private:
-    TColListView* view_;
-};
 
 QString captionOf(proto::CupItemType kind)
 {
@@ -57,26 +32,20 @@ QString captionOf(proto::CupItemType kind)
 
 } // namespace
 
-TColListView::TColListView(QWidget* parent) : QTreeWidget(parent)
+TColListView::TColListView(QWidget* parent) : QTreeView(parent)
 {
-    setItemDelegate(new TCaptionDelegate(this));
     setDragEnabled(true);
     setAcceptDrops(true);
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::CopyAction);
 }
 
-QMimeData* TColListView::mimeData(const QList<QTreeWidgetItem*>& items) const
-{
-    return items.isEmpty() ? nullptr : windowDragData(kDragSource);
-}
-
 bool TColListView::acceptsDrop(const QDropEvent* event) const
 {
     if (windowDragSource(event->mimeData()) != kDragSource)
         return false;
-    const QTreeWidgetItem* target = itemAt(event->position().toPoint());
-    return target && target != currentItem();
+    const QModelIndex target = indexAt(event->position().toPoint());
+    return target.isValid() && target.row() != currentIndex().row();
 }
 
 void TColListView::dragEnterEvent(QDragEnterEvent* event)
@@ -106,11 +75,8 @@ void TColListView::dropEvent(QDropEvent* event)
     // A copy action: the view would otherwise remove the dragged row itself.
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    QTreeWidgetItem* target = itemAt(event->position().toPoint());
-    guarded([&] {
-        if (OnDropRow)
-            OnDropRow(target);
-    });
+    const int target = indexAt(event->position().toPoint()).row();
+    guarded([&] { emit rowDropped(target); });
 }
 
 TCustomCupColForm::TCustomCupColForm(TWindowContext& context)
@@ -123,7 +89,8 @@ TCustomCupColForm::TCustomCupColForm(TWindowContext& context)
     auto* layout = new QVBoxLayout(this);
     ListView1 = new TColListView(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setHeaderLabels({QStringLiteral("Spaltenname")});
+    columns_ = new TCustomColumnListModel(kDragSource, ListView1);
+    ListView1->setModel(columns_);
     ListView1->setRootIsDecorated(false);
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -144,16 +111,18 @@ TCustomCupColForm::TCustomCupColForm(TWindowContext& context)
     connect(DeleteColumn1, &QAction::triggered, this, [this] { guarded([this] { DeleteColumnClick(); }); });
     connect(ListView1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { guarded([&] { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at)); }); });
-    connect(ListView1, &QTreeWidget::itemSelectionChanged, this,
-            [this] { guarded([this] { DeleteColumn1->setEnabled(!ListView1->selectedItems().isEmpty()); }); });
-    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int) {
+    connect(ListView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { guarded([this] { DeleteColumn1->setEnabled(ListView1->selectionModel()->hasSelection()); }); });
+    connect(ListView1, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
         guarded([&] {
-            if (item)
-                ListView1->editItem(item, 0);
+            if (index.isValid())
+                ListView1->edit(index);
         });
     });
-    ListView1->OnEdited = [this](QTreeWidgetItem* item, const QString& text) { ListView1Edited(item, text); };
-    ListView1->OnDropRow = [this](QTreeWidgetItem* target) { ListView1DragDrop(target); };
+    connect(columns_, &TCustomColumnListModel::edited, this,
+            [this](int row, const QString& text) { guarded([&] { ListView1Edited(row, text); }); });
+    connect(ListView1, &TColListView::rowDropped, this,
+            [this](int target) { guarded([&] { ListView1DragDrop(target); }); });
     resize(300, 400);
 }
 
@@ -178,7 +147,7 @@ void TCustomCupColForm::FormShow()
 
 void TCustomCupColForm::unload()
 {
-    ListView1->clear();
+    columns_->clear();
     ListView1->setEnabled(false);
 }
 
@@ -204,35 +173,25 @@ std::unique_ptr<TColRequest> TCustomCupColForm::makeRequest(TColRequestType type
 void TCustomCupColForm::fillList(const std::vector<proto::CustomColumnType>& cols)
 {
     const int scroll = ListView1->verticalScrollBar()->value();
-    ListView1->setUpdatesEnabled(false);
-    ListView1->clear();
-    for (const proto::CustomColumnType& col : cols) {
-        auto* item = new QTreeWidgetItem(ListView1, {col.Name});
-        item->setFlags(item->flags() | Qt::ItemIsEditable | Qt::ItemIsDragEnabled);
-        item->setData(0, kIdRole, col.ID);
-        item->setData(0, kOrderRole, col.OrderIndex);
-    }
-    ListView1->setUpdatesEnabled(true);
+    columns_->setColumns(cols);
     ListView1->setEnabled(true);
     ListView1->verticalScrollBar()->setValue(scroll);
 }
 
 void TCustomCupColForm::NewColumnClick()
 {
-    auto* item = new QTreeWidgetItem(ListView1, {kNewColumn});
-    item->setFlags(item->flags() | Qt::ItemIsEditable | Qt::ItemIsDragEnabled);
-    item->setData(0, kIdRole, 0);
-    item->setData(0, kOrderRole, 0);
-    ListView1->setCurrentItem(item);
-    ListView1->editItem(item, 0);
+    const QModelIndex added = columns_->appendNew(kNewColumn);
+    ListView1->setCurrentIndex(added);
+    ListView1->edit(added);
 }
 
 void TCustomCupColForm::DeleteColumnClick()
 {
-    QTreeWidgetItem* item = ListView1->currentItem();
-    if (!item || !item->isSelected())
+    const QModelIndex current = ListView1->currentIndex();
+    const proto::CustomColumnType* col = columns_->column(current.row());
+    if (!col || !ListView1->selectionModel()->isSelected(current))
         return;
-    const int id = item->data(0, kIdRole).toInt();
+    const int id = col->ID;
     if (id == 0) {
         reloadData();
         return;
@@ -243,22 +202,26 @@ void TCustomCupColForm::DeleteColumnClick()
     road_.AddRequest(std::move(request), TTransactionMode::tm_None);
 }
 
-void TCustomCupColForm::ListView1Edited(QTreeWidgetItem* item, const QString& text)
+void TCustomCupColForm::ListView1Edited(int row, const QString& text)
 {
+    const proto::CustomColumnType* col = columns_->column(row);
     const QString name = text.trimmed();
     // A column named "" could never be found or renamed again: an empty edit counts as cancelled.
-    if (item->text(0).isEmpty() || name.isEmpty())
+    if (!col || col->Name.isEmpty() || name.isEmpty())
         return;
-    item->setText(0, name);
-    writeColumn(item->data(0, kIdRole).toInt(), name, 0);
+    const int id = col->ID;
+    columns_->rename(row, name);
+    writeColumn(id, name, 0);
 }
 
-void TCustomCupColForm::ListView1DragDrop(QTreeWidgetItem* target)
+void TCustomCupColForm::ListView1DragDrop(int target)
 {
-    QTreeWidgetItem* dragged = ListView1->currentItem();
-    if (!dragged || !target || dragged == target)
+    const int row = ListView1->currentIndex().row();
+    const proto::CustomColumnType* dragged = columns_->column(row);
+    const proto::CustomColumnType* onto = columns_->column(target);
+    if (!dragged || !onto || row == target)
         return;
-    writeColumn(dragged->data(0, kIdRole).toInt(), dragged->text(0), target->data(0, kOrderRole).toInt());
+    writeColumn(dragged->ID, dragged->Name, onto->OrderIndex);
 }
 
 void TCustomCupColForm::writeColumn(int colId, const QString& name, int orderIndex)

@@ -4,11 +4,10 @@
 
 #include "core/services/ScoringServices.h"
 #include "core/ui/TVPForm.h"
+#include "scoring/CustomColumnListModel.h"
 #include "scoring/CustomCupColRequests.h"
 
-#include <QTreeWidget>
-
-#include <functional>
+#include <QTreeView>
 
 class QAction;
 class QMenu;
@@ -16,16 +15,16 @@ class QMenu;
 namespace tvp {
 
 // Takes only its own rows, dropped onto a row; the window decides what the drop means.
-class TColListView : public QTreeWidget {
+class TColListView : public QTreeView {
+    Q_OBJECT
 public:
     explicit TColListView(QWidget* parent = nullptr);
 
-    std::function<void(QTreeWidgetItem* target)> OnDropRow;
-    // An edit that was confirmed, with the text as typed.
-    std::function<void(QTreeWidgetItem* item, const QString& text)> OnEdited;
+signals:
+    // The current row was dropped onto the row target.
+    void rowDropped(int target);
 
 protected:
-    QMimeData* mimeData(const QList<QTreeWidgetItem*>& items) const override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -58,12 +57,14 @@ protected:
 private:
     void NewColumnClick();
     void DeleteColumnClick();
-    void ListView1Edited(QTreeWidgetItem* item, const QString& text);
-    void ListView1DragDrop(QTreeWidgetItem* target);
+    void ListView1Edited(int row, const QString& text);
+    void ListView1DragDrop(int target);
     void fillList(const std::vector<proto::CustomColumnType>& cols);
     void writeColumn(int colId, const QString& name, int orderIndex);
     std::unique_ptr<TColRequest> makeRequest(TColRequestType type) const;
 
+    // The list's own: it goes with the list, never before it.
+    TCustomColumnListModel* columns_ = nullptr;
     TRequestRoad<TColRequest, TColResponse> road_;
     int FcupID = 0;
     proto::CupItemType FType = proto::CupItemType::Athlete;

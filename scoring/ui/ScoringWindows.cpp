@@ -1,8 +1,9 @@
 #include "scoring/ui/ScoringWindows.h"
 
 #include "core/services/CompetitionSetupServices.h"
+#include "core/ui/ScoringViews.h"
 #include "core/ui/WindowRegistry.h"
-#include "scoring/ui/AggregatorSourceListUI.h"
+#include "scoring/AggregatorSourceList.h"
 #include "scoring/ui/AggregatorTreeUI.h"
 #include "scoring/ui/AnalyseDialog.h"
 #include "scoring/ui/BillingDocSetupDialog.h"
@@ -17,36 +18,52 @@
 #include "scoring/ui/DataViewDialog.h"
 #include "scoring/ui/TeamScheduleDocSetupDialog.h"
 
+#include <QScrollArea>
+
 namespace tvp {
 
 namespace {
 
-class TAggregatorTrees : public IAggregatorTrees {
+// Both factories: the widget-free trees and source lists, and the trees drawn on a window.
+class TAggregatorTrees : public IAggregatorTrees, public IAggregatorTreeViews {
 public:
     explicit TAggregatorTrees(const TWindowRegistry& registry) : registry_(registry) {}
 
-    std::unique_ptr<TAggregatorTree> createAggregatorTree(QWidget* parent,
-                                                          const std::vector<proto::AggregatorTreeNodeType>& nodes,
+    std::unique_ptr<TAggregatorTree> createAggregatorTree(const std::vector<proto::AggregatorTreeNodeType>& nodes,
                                                           const std::vector<int>& localIds,
                                                           TTemplateLookup templateLookup,
-                                                          const TDisciplineInfo& discInfo, QMenu* popup) override
+                                                          const TDisciplineInfo& discInfo) override
     {
-        // Boxes show the values the parameter window has loaded; it is asked each time, on the GUI thread.
-        TParameterResolver resolver = [&registry = registry_](const QString& name, int cupId) -> std::optional<double> {
-            auto* parameters = registry.find<IGlobalParameterForm>();
-            return parameters ? parameters->resolveParameter(name, cupId) : std::nullopt;
-        };
-        return std::make_unique<TDrawnAggregatorTree>(parent, nodes, localIds, std::move(templateLookup), &discInfo,
-                                                      popup, std::move(resolver));
+        return std::make_unique<TAggregatorTreeModel>(nodes, localIds, std::move(templateLookup), &discInfo,
+                                                      resolver());
     }
 
-    std::unique_ptr<TAggregatorSourceList> createAggregatorSourceList(QTreeWidget* listView,
+    std::unique_ptr<TAggregatorTree> createDrawnAggregatorTree(QScrollArea* area,
+                                                               const std::vector<proto::AggregatorTreeNodeType>& nodes,
+                                                               const std::vector<int>& localIds,
+                                                               TTemplateLookup templateLookup,
+                                                               const TDisciplineInfo& discInfo, QMenu* popup) override
+    {
+        return std::make_unique<TDrawnAggregatorTree>(area, nodes, localIds, std::move(templateLookup), &discInfo,
+                                                      popup, resolver());
+    }
+
+    std::unique_ptr<TAggregatorSourceList> createAggregatorSourceList(TRequestContext& context, QObject* window,
                                                                       TDisciplineLookup disciplineLookup) override
     {
-        return std::make_unique<TAggregatorSourceListUI>(listView, std::move(disciplineLookup));
+        return std::make_unique<TAggregatorSourceListModel>(context, window, std::move(disciplineLookup));
     }
 
 private:
+    // Boxes show the values the parameter window has loaded; it is asked each time, on the GUI thread.
+    TParameterResolver resolver() const
+    {
+        return [&registry = registry_](const QString& name, int cupId) -> std::optional<double> {
+            auto* parameters = registry.find<IGlobalParameterForm>();
+            return parameters ? parameters->resolveParameter(name, cupId) : std::nullopt;
+        };
+    }
+
     const TWindowRegistry& registry_;
 };
 
@@ -54,7 +71,9 @@ private:
 
 void registerScoringServices(TWindowRegistry& registry)
 {
-    registry.registerService<IAggregatorTrees>(std::make_unique<TAggregatorTrees>(registry));
+    auto trees = std::make_unique<TAggregatorTrees>(registry);
+    registry.registerService<IAggregatorTreeViews>(trees.get());
+    registry.registerService<IAggregatorTrees>(std::move(trees));
 }
 
 void registerScoringWindows(TWindowRegistry& registry)

@@ -5,7 +5,7 @@ namespace tvp {
 
 class TWindowRegistry;
 
-// The factory of drawn scoring trees and source lists (IAggregatorTrees).
+// The factory of scoring trees, drawn or not, and source lists (IAggregatorTrees, IAggregatorTreeViews).
 void registerScoringServices(TWindowRegistry& registry);
 // The scoring area's windows built so far.
 void registerScoringWindows(TWindowRegistry& registry);

@@ -34,7 +34,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <tuple>
 
@@ -100,6 +100,11 @@ protected:
         for (int row = 0; row < model->rowCount(); ++row)
             names << model->index(row, 0).data().toString();
         return names;
+    }
+
+    static QString sourceText(TDisciplinForm* w, int row, int column)
+    {
+        return w->SourcesListView->model()->index(row, column).data().toString();
     }
 
     TDrawnAggregatorTree* tree(TDisciplinForm* w) const
@@ -432,9 +437,9 @@ TEST_F(DisciplinWindow, BuildsAScoringTreeOfThreeNodesAndRemovesOne)
     EXPECT_EQ(tree(w0)->boxOf(points)->geometry().topLeft(), QPoint(20, 135));
     EXPECT_EQ(tree(w0)->findNode(best)->boxLines(), (QStringList{"Bester Lauf", "Bester Versuch", "Faktor=1,50"}));
     EXPECT_EQ(tree(w0)->findNode(best)->Color(), qRgb(224, 224, 32) & 0xFFFFFF) << "shown in the analysis";
-    ASSERT_EQ(w0->SourcesListView->topLevelItemCount(), 1);
-    EXPECT_EQ(w0->SourcesListView->topLevelItem(0)->text(0), QStringLiteral("Bester Lauf (%1)").arg(best));
-    EXPECT_EQ(w0->SourcesListView->topLevelItem(0)->text(1), QStringLiteral("Intern"));
+    ASSERT_EQ(w0->SourcesListView->model()->rowCount(), 1);
+    EXPECT_EQ(sourceText(w0, 0, 0), QStringLiteral("Bester Lauf (%1)").arg(best));
+    EXPECT_EQ(sourceText(w0, 0, 1), QStringLiteral("Intern"));
 
     // The discipline's own node cannot be removed.
     tree(w0)->boxOf(id)->MemoClick(Qt::LeftButton);
@@ -513,9 +518,9 @@ TEST_F(DisciplinWindow, AnOpenedNodeIsChangedWithASourceDroppedFromTheOtherWindo
     dragged.Id = wurf;
     ASSERT_TRUE(w0->SourcesDrop(dragged));
     settle();
-    ASSERT_EQ(w0->SourcesListView->topLevelItemCount(), 2);
-    EXPECT_EQ(w0->SourcesListView->topLevelItem(1)->text(0), QStringLiteral("Ergebnisse Wurf (%1)").arg(wurf));
-    EXPECT_EQ(w0->SourcesListView->topLevelItem(1)->text(1), QStringLiteral("Extern (Wurf)"));
+    ASSERT_EQ(w0->SourcesListView->model()->rowCount(), 2);
+    EXPECT_EQ(sourceText(w0, 1, 0), QStringLiteral("Ergebnisse Wurf (%1)").arg(wurf));
+    EXPECT_EQ(sourceText(w0, 1, 1), QStringLiteral("Extern (Wurf)"));
     w0->ParameterGrid->item(0, 1)->setText(QStringLiteral("1"));
     EXPECT_TRUE(w0->hasDirtyData(TDisciplinForm::kAggPart));
     ASSERT_TRUE(w0->SaveAggregatorButton->isEnabled());
@@ -526,11 +531,13 @@ TEST_F(DisciplinWindow, AnOpenedNodeIsChangedWithASourceDroppedFromTheOtherWindo
     EXPECT_EQ(stored.AggregatorInfo->Parameters, std::vector<QString>{QStringLiteral("1")});
     EXPECT_FALSE(w0->hasDirtyData(TDisciplinForm::kAggPart));
 
-    // Without sources nothing is saved.
-    w0->SourcesListView->setCurrentItem(w0->SourcesListView->topLevelItem(0));
-    w0->RemoveSourceClick();
-    w0->SourcesListView->setCurrentItem(w0->SourcesListView->topLevelItem(0));
-    w0->RemoveSourceClick();
+    // Without sources nothing is saved: both go by the Delete key on the current row.
+    for (int i = 0; i < 2; ++i) {
+        const QPoint at = w0->SourcesListView->visualRect(w0->SourcesListView->model()->index(0, 0)).center();
+        QTest::mouseClick(w0->SourcesListView->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        QTest::keyClick(w0->SourcesListView, Qt::Key_Delete);
+    }
+    EXPECT_EQ(w0->SourcesListView->model()->rowCount(), 0);
     w0->SaveAggregatorButtonClick();
     ASSERT_FALSE(recorder.messages.messages.empty());
     EXPECT_EQ(recorder.messages.lines().back(),
@@ -542,15 +549,15 @@ TEST_F(DisciplinWindow, ANodeDraggedWithTheMouseFromTheOtherWindowBecomesASource
     const auto [sprint, wurf, node] = sumInOneWindowWurfInTheOther();
     tree(w0)->boxOf(node)->MemoDblClick();
     settle();
-    ASSERT_EQ(w0->SourcesListView->topLevelItemCount(), 1);
+    ASSERT_EQ(w0->SourcesListView->model()->rowCount(), 1);
 
     RealDrag drag;
     QWidget* box = tree(w1)->boxOf(wurf);
     ASSERT_TRUE(drag.start(*box, box->rect().center()));
     ASSERT_TRUE(drag.dropOn(*w0->SourcesListView->viewport(), QPoint(5, 5)));
     settle();
-    ASSERT_EQ(w0->SourcesListView->topLevelItemCount(), 2);
-    EXPECT_EQ(w0->SourcesListView->topLevelItem(1)->text(0), QStringLiteral("Ergebnisse Wurf (%1)").arg(wurf));
+    ASSERT_EQ(w0->SourcesListView->model()->rowCount(), 2);
+    EXPECT_EQ(sourceText(w0, 1, 0), QStringLiteral("Ergebnisse Wurf (%1)").arg(wurf));
     EXPECT_TRUE(w0->hasDirtyData(TDisciplinForm::kAggPart));
 }
 
@@ -581,20 +588,22 @@ TEST_F(DisciplinWindow, NodesOfOtherDisciplinesDroppedAsSourcesAreNamedByTheServ
     ASSERT_TRUE(w0->SourcesDrop(dragged));
     dragged.Id = unlabelled;
     ASSERT_TRUE(w0->SourcesDrop(dragged));
-    EXPECT_EQ(w0->SourcesListView->topLevelItem(1)->text(1), QStringLiteral("Extern, lade..."));
+    EXPECT_EQ(sourceText(w0, 1, 1), QStringLiteral("Extern, lade..."));
     settle();
-    ASSERT_EQ(w0->SourcesListView->topLevelItemCount(), 3);
-    EXPECT_EQ(w0->SourcesListView->topLevelItem(1)->text(0), QStringLiteral("Weitester Wurf (%1)").arg(labelled));
-    EXPECT_EQ(w0->SourcesListView->topLevelItem(1)->text(1), QStringLiteral("Wurf"));
-    EXPECT_EQ(w0->SourcesListView->topLevelItem(2)->text(0), QStringLiteral("Team: Beste N (%1)").arg(unlabelled))
+    ASSERT_EQ(w0->SourcesListView->model()->rowCount(), 3);
+    EXPECT_EQ(sourceText(w0, 1, 0), QStringLiteral("Weitester Wurf (%1)").arg(labelled));
+    EXPECT_EQ(sourceText(w0, 1, 1), QStringLiteral("Wurf"));
+    EXPECT_EQ(sourceText(w0, 2, 0), QStringLiteral("Team: Beste N (%1)").arg(unlabelled))
         << "no label: its template's name";
-    EXPECT_EQ(w0->SourcesListView->topLevelItem(2)->text(1), QStringLiteral("Wurf, Lauf"));
+    EXPECT_EQ(sourceText(w0, 2, 1), QStringLiteral("Wurf, Lauf"));
     const TSourceListItem* item = w0->sourceList()->getItem(2);
     EXPECT_EQ(item->SourceDisciplinId, lauf) << "the last discipline of this competition";
     EXPECT_EQ(item->CompetitionId, comp);
 
     // A double click shows such a source's discipline, with the node, in the other window.
-    w0->SourcesDoubleClick(1);
+    const QPoint at = w0->SourcesListView->visualRect(w0->SourcesListView->model()->index(1, 0)).center();
+    QTest::mouseClick(w0->SourcesListView->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseDClick(w0->SourcesListView->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     settle();
     EXPECT_TRUE(w1->isVisible());
     EXPECT_EQ(w1->currentDiscipline(), wurf);

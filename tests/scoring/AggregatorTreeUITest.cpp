@@ -3,6 +3,12 @@
 
 #include "scoring/ui/AggregatorTreeUI.h"
 
+#include "core/connection/CurrentCompetition.h"
+#include "core/connection/RequestContext.h"
+#include "core/ui/ScoringViews.h"
+#include "core/ui/WindowRegistry.h"
+#include "scoring/ui/ScoringWindows.h"
+
 #include "tests/support/ShownText.h"
 #include "tests/support/TestUtil.h"
 
@@ -84,4 +90,38 @@ TEST(DrawnTree, BoxTooltipsShowNamesAsWritten)
     const QString name = QStringLiteral("<b>Bester</b> <img src=\"file:///etc/passwd\">");
     tree.findNode(8)->setInfos(name);
     EXPECT_EQ(test::shownText(tree.boxOf(8)->toolTip()), name);
+}
+
+// The registered factories: the service's tree and source list are widget-free, only the ui side's
+// tree is drawn, on the area the window names.
+TEST(DrawnTree, TheScoringServiceMakesModelsAndTheUiSideDrawsThem)
+{
+    TWindowRegistry registry;
+    registerScoringServices(registry);
+    auto* trees = registry.find<IAggregatorTrees>();
+    auto* views = registry.find<IAggregatorTreeViews>();
+    ASSERT_TRUE(trees);
+    ASSERT_TRUE(views);
+    TDisciplineInfo disc;
+    disc.id = 7;
+    const std::vector<AggregatorTreeNodeType> roots{node(7, {node(8)}, false)};
+
+    QScrollArea scroll;
+    const std::unique_ptr<TAggregatorTree> model = trees->createAggregatorTree(roots, {7}, {}, disc);
+    ASSERT_TRUE(model->findAggregatorById(8));
+    EXPECT_EQ(scroll.widget(), nullptr);
+
+    const std::unique_ptr<TAggregatorTree> drawn =
+        views->createDrawnAggregatorTree(&scroll, roots, {7}, {}, disc, nullptr);
+    ASSERT_TRUE(scroll.widget());
+    EXPECT_TRUE(scroll.widget()->findChild<TAggregatorBox*>(QStringLiteral("Memo8")));
+
+    TCurrentCompetition competition;
+    TRequestContext context(competition);
+    const std::unique_ptr<TAggregatorSourceList> sources =
+        trees->createAggregatorSourceList(context, nullptr, [](int) { return nullptr; });
+    sources->AttachToAggTree(drawn.get());
+    sources->addItem(7, true);
+    ASSERT_EQ(sources->model()->rowCount(), 1);
+    EXPECT_EQ(sources->model()->index(0, 1).data().toString(), QStringLiteral("Intern"));
 }

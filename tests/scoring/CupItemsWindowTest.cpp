@@ -390,8 +390,8 @@ TEST_F(CupItemsWindow, ADeletedColumnLeavesTheOpenAthleteWindow)
     cols = static_cast<TCustomCupColForm*>(windows.create(TWindowId::CustomCupColForm, context));
     cols->showCustomCupColForm(cup, CupItemType::Athlete);
     settle();
-    QTreeWidgetItem* row = cols->ListView1->topLevelItem(0);
-    QTest::mouseClick(cols->ListView1->viewport(), Qt::LeftButton, {}, cols->ListView1->visualItemRect(row).center());
+    const QModelIndex row = cols->ListView1->model()->index(0, 0);
+    QTest::mouseClick(cols->ListView1->viewport(), Qt::LeftButton, {}, cols->ListView1->visualRect(row).center());
     recorder.confirmation.expect({true});
     cols->DeleteColumn1->trigger();
     settle();

@@ -311,9 +311,10 @@ TEST_F(CupResultModelWindow, ACupRemovedElsewhereDropsOutAndTheWindowShowsNoCup)
     auto* cups = static_cast<TCupsForm*>(windows.create(TWindowId::CupsForm, context));
     cups->show();
     settle();
-    QTreeWidgetItem* cupNode = cups->TreeView1->topLevelItem(0)->child(0);
-    ASSERT_EQ(cupNode->text(0), QStringLiteral("Kreiscup"));
-    const QPoint at = cups->TreeView1->visualItemRect(cupNode).center();
+    const QAbstractItemModel* cupTree = cups->TreeView1->model();
+    const QModelIndex cupNode = cupTree->index(0, 0, cupTree->index(0, 0));
+    ASSERT_EQ(cupNode.data().toString(), QStringLiteral("Kreiscup"));
+    const QPoint at = cups->TreeView1->visualRect(cupNode).center();
     QContextMenuEvent menu(QContextMenuEvent::Mouse, at, cups->TreeView1->viewport()->mapToGlobal(at));
     QApplication::sendEvent(cups->TreeView1->viewport(), &menu);
     cups->PopupMenu1->hide();
@@ -369,13 +370,15 @@ TEST_F(CupResultModelWindow, ACupSumFedInEachCompetitionShowsItsFinishersInTheCu
     auto* dataView = windows.create(TWindowId::DataViewForm, context);
     cups->show();
     settle();
-    QTreeWidgetItem* cupNode = nullptr;
-    for (int i = 0; i < cups->TreeView1->topLevelItem(0)->childCount(); ++i)
-        if (cups->TreeView1->topLevelItem(0)->child(i)->text(0) == QStringLiteral("Sommercup"))
-            cupNode = cups->TreeView1->topLevelItem(0)->child(i);
-    ASSERT_TRUE(cupNode);
+    const QAbstractItemModel* cupTree = cups->TreeView1->model();
+    const QModelIndex root = cupTree->index(0, 0);
+    QModelIndex cupNode;
+    for (int i = 0; i < cupTree->rowCount(root); ++i)
+        if (cupTree->index(i, 0, root).data().toString() == QStringLiteral("Sommercup"))
+            cupNode = cupTree->index(i, 0, root);
+    ASSERT_TRUE(cupNode.isValid());
     QTest::mouseClick(cups->TreeView1->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      cups->TreeView1->visualItemRect(cupNode).center());
+                      cups->TreeView1->visualRect(cupNode).center());
     QTest::mouseClick(cups->ButtonCert, Qt::LeftButton);
     settle();
     ASSERT_TRUE(cert->isVisible());

@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QLabel>
+#include <QListView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -107,66 +108,67 @@ protected:
         return out;
     }
 
-    QTreeWidgetItem* root() const { return form->TreeView1->topLevelItem(0); }
+    QModelIndex root() const { return form->TreeView1->model()->index(0, 0); }
 
-    QTreeWidgetItem* node(const QString& cup, const QString& competition = {}) const
+    QModelIndex node(const QString& cup, const QString& competition = {}) const
     {
-        for (int i = 0; i < root()->childCount(); ++i) {
-            QTreeWidgetItem* cupNode = root()->child(i);
-            if (cupNode->text(0) != cup)
+        const QAbstractItemModel* tree = form->TreeView1->model();
+        for (int i = 0; i < tree->rowCount(root()); ++i) {
+            const QModelIndex cupNode = tree->index(i, 0, root());
+            if (cupNode.data().toString() != cup)
                 continue;
             if (competition.isEmpty())
                 return cupNode;
-            for (int j = 0; j < cupNode->childCount(); ++j)
-                if (cupNode->child(j)->text(0) == competition)
-                    return cupNode->child(j);
+            for (int j = 0; j < tree->rowCount(cupNode); ++j)
+                if (tree->index(j, 0, cupNode).data().toString() == competition)
+                    return tree->index(j, 0, cupNode);
         }
-        return nullptr;
+        return {};
     }
 
-    QPoint centerOf(QTreeWidgetItem* item) const { return form->TreeView1->visualItemRect(item).center(); }
+    QPoint centerOf(const QModelIndex& item) const { return form->TreeView1->visualRect(item).center(); }
 
-    void clickNode(QTreeWidgetItem* item)
+    void clickNode(const QModelIndex& item)
     {
         QTest::mouseClick(form->TreeView1->viewport(), Qt::LeftButton, Qt::NoModifier, centerOf(item));
         settle();
     }
 
+    QModelIndex entry(const QString& name) const
+    {
+        const QAbstractItemModel* list = form->ListBox1->model();
+        const QModelIndexList found = list->match(list->index(0, 0), Qt::DisplayRole, name, -1, Qt::MatchExactly);
+        return found.size() == 1 ? found.front() : QModelIndex();
+    }
+
     // Selects the list's entries by clicking them, the later ones with Ctrl held.
     void selectCompetitions(const QStringList& names)
     {
-        QListWidget* list = form->ListBox1;
+        QListView* list = form->ListBox1;
         Qt::KeyboardModifiers modifiers = Qt::NoModifier;
         for (const QString& name : names) {
-            QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
-            ASSERT_EQ(found.size(), 1) << name.toStdString();
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(found[0]).center());
+            const QModelIndex found = entry(name);
+            ASSERT_TRUE(found.isValid()) << name.toStdString();
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualRect(found).center());
             modifiers = Qt::ControlModifier;
         }
     }
 
     // Drags the selection from the list by the named entry and drops it on the node.
-    bool dragOnto(const QString& byEntry, QTreeWidgetItem* target, std::vector<int>* carried = nullptr)
+    bool dragOnto(const QString& byEntry, const QModelIndex& target, std::vector<int>* carried = nullptr)
     {
-        QListWidget* list = form->ListBox1;
+        QListView* list = form->ListBox1;
         RealDrag drag;
-        const QPoint at = list->visualItemRect(list->findItems(byEntry, Qt::MatchExactly).value(0)).center();
+        const QPoint at = list->visualRect(entry(byEntry)).center();
         EXPECT_TRUE(drag.start(*list->viewport(), at));
-        if (carried && drag.mimeData()) {
-            QByteArray bytes = drag.mimeData()->data(kCupCompetitionIdsMimeType);
-            QDataStream stream(&bytes, QIODevice::ReadOnly);
-            while (!stream.atEnd()) {
-                qint32 id = 0;
-                stream >> id;
-                carried->push_back(id);
-            }
-        }
+        if (carried && drag.mimeData())
+            *carried = decodeCompetitionIds(drag.mimeData()->data(kCupCompetitionIdsMimeType));
         const bool dropped = drag.dropOn(*form->TreeView1->viewport(), centerOf(target));
         settle();
         return dropped;
     }
 
-    void removeByPopup(QTreeWidgetItem* item)
+    void removeByPopup(const QModelIndex& item)
     {
         const QPoint at = centerOf(item);
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, form->TreeView1->viewport()->mapToGlobal(at));
@@ -215,7 +217,7 @@ TEST_F(CupsWindow, ACupTypedInIsAddedAndTheGroupFallsBackToTheDefaultAtOnce)
     EXPECT_EQ(cups[0].Name, QStringLiteral("Kreiscup"));
     EXPECT_EQ(cups[0].MinTeamParticipations, 2);
     EXPECT_EQ(cups[0].MinAthleteParticipations, 2);
-    ASSERT_NE(node(QStringLiteral("Kreiscup")), nullptr);
+    ASSERT_TRUE(node(QStringLiteral("Kreiscup")).isValid());
 
     // Choosing it shows it; a change is saved under its id.
     clickNode(node(QStringLiteral("Kreiscup")));
@@ -278,7 +280,7 @@ TEST_F(CupsWindow, CompetitionsDraggedFromTheListJoinTheCupInListOrderAndTheRoot
     EXPECT_TRUE(dragOnto(QStringLiteral("Frühjahrssportfest"), node(QStringLiteral("Kreiscup")), &carried));
     EXPECT_EQ(carried, (std::vector<int>{a, c}));
     EXPECT_EQ(assigned(cup), (std::vector<int>{a, c}));
-    ASSERT_NE(node(QStringLiteral("Kreiscup"), QStringLiteral("Hallensportfest")), nullptr);
+    ASSERT_TRUE(node(QStringLiteral("Kreiscup"), QStringLiteral("Hallensportfest")).isValid());
     EXPECT_TRUE(recorder.waits.shown.isEmpty()) << "the wait text closes with the answer";
 
     // A competition node stands for its cup; one already assigned is the server's to skip.
@@ -318,14 +320,14 @@ TEST_F(CupsWindow, RemovingACompetitionCupScoringsDrawOnAsksOnceAndForcedTakesTh
     EXPECT_EQ(recorder.confirmation.asked.size(), 2u) << "asked once per removal";
     EXPECT_EQ(assigned(cup), (std::vector<int>{b}));
     EXPECT_TRUE(client->crs()->getCupAggregators(cup).empty());
-    EXPECT_EQ(node(QStringLiteral("Kreiscup"), QStringLiteral("Frühjahrssportfest")), nullptr);
+    EXPECT_FALSE(node(QStringLiteral("Kreiscup"), QStringLiteral("Frühjahrssportfest")).isValid());
     EXPECT_TRUE(recorder.waits.shown.isEmpty());
 
     // The cup itself after its question.
     script->expectMessage(QStringLiteral("Cup-Wertung löschen?"), TMsgAnswer::Yes);
     removeByPopup(node(QStringLiteral("Kreiscup")));
     EXPECT_TRUE(client->crs()->getCups(0).empty());
-    EXPECT_EQ(root()->childCount(), 0);
+    EXPECT_EQ(form->TreeView1->model()->rowCount(root()), 0);
     EXPECT_EQ(form->LabelID->text(), QStringLiteral("ID: -"));
 }
 

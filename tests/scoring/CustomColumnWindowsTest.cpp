@@ -128,8 +128,9 @@ protected:
     QStringList shown() const
     {
         QStringList names;
-        for (int r = 0; r < cols->ListView1->topLevelItemCount(); ++r)
-            names << cols->ListView1->topLevelItem(r)->text(0);
+        const QAbstractItemModel* model = cols->ListView1->model();
+        for (int r = 0; r < model->rowCount(); ++r)
+            names << model->index(r, 0).data().toString();
         return names;
     }
 
@@ -159,21 +160,22 @@ protected:
         settle();
     }
 
-    QTreeWidgetItem* row(const QString& name) const
+    QModelIndex row(const QString& name) const
     {
-        const auto found = cols->ListView1->findItems(name, Qt::MatchExactly);
-        return found.isEmpty() ? nullptr : found.front();
+        const QAbstractItemModel* model = cols->ListView1->model();
+        const auto found = model->match(model->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly);
+        return found.isEmpty() ? QModelIndex() : found.front();
     }
 
-    QPoint centre(QTreeWidgetItem* item) const { return cols->ListView1->visualItemRect(item).center(); }
+    QPoint centre(const QModelIndex& item) const { return cols->ListView1->visualRect(item).center(); }
 
     QLineEdit* editor() const { return cols->ListView1->viewport()->findChild<QLineEdit*>(); }
 
     // Double-clicks the row and types over its caption, ending with the key given.
     void retype(const QString& name, const QString& text, Qt::Key end = Qt::Key_Return)
     {
-        QTreeWidgetItem* item = row(name);
-        ASSERT_NE(item, nullptr) << name.toStdString();
+        const QModelIndex item = row(name);
+        ASSERT_TRUE(item.isValid()) << name.toStdString();
         QTest::mouseClick(cols->ListView1->viewport(), Qt::LeftButton, {}, centre(item));
         QTest::mouseDClick(cols->ListView1->viewport(), Qt::LeftButton, {}, centre(item));
         QLineEdit* edit = editor();
