@@ -648,6 +648,15 @@ TEST_F(TemplateWindows, AnOverallScoringInputDraggedOntoThreeDisciplinesIsCreate
     ASSERT_EQ(connected->rowCount(input), 3);
     EXPECT_EQ(rowAt(inputsView, 2, 0, input).data().toString(), QStringLiteral("Ergebnisse Lauf (%1)").arg(-d3));
 
+    // "Entfernen" on a connection takes it away; dragged again, it is back.
+    contextMenuAt(inputsView, rowAt(inputsView, 2, 0, input), loadRes->InterfacePopupMenu);
+    ASSERT_TRUE(loadRes->Entfernen1->isEnabled());
+    loadRes->Entfernen1->trigger();
+    ASSERT_EQ(connected->rowCount(input), 2);
+    EXPECT_NE(rowAt(inputsView, 1, 0, input).data().toString(), QStringLiteral("Ergebnisse Lauf (%1)").arg(-d3));
+    dragOnto(w1, d3, input);
+    ASSERT_EQ(connected->rowCount(input), 3);
+
     // "Entfernen" only on a connection.
     inputsView->setCurrentIndex(input);
     contextMenuAt(inputsView, input, loadRes->InterfacePopupMenu);
