@@ -12,8 +12,6 @@
 #include <optional>
 #include <vector>
 
-class QWidget;
-
 namespace tvp {
 
 class ICompSetupWizard {
@@ -73,12 +71,11 @@ public:
     virtual bool loadResultsTemplate(ITemplateDiscWindow& window) = 0;
 };
 
-// A typed input of one competition metadata field, kept as a UI info "MetaData_...".
+// A typed input of one competition metadata field, kept as a UI info "MetaData_...". What it stores
+// and checks needs no window; building its label and control is the UI side's (core/ui/MetaDataInputs.h).
 class TGenericDataField {
 public:
     virtual ~TGenericDataField() = default;
-    // Builds its label and control into parent.
-    virtual void inflate(QWidget* parent) = 0;
     virtual bool validateContent() = 0;
     virtual QString getUIInfoName() const = 0;
     virtual QString getUIInfoValue() const = 0;
@@ -87,25 +84,6 @@ public:
     virtual QString getLabel() const { return getUIInfoName(); }
     // Called on every edit; the competition details window sets it.
     std::function<void()> onChange;
-};
-
-// The date input of the competition details window.
-class TDateDataField : public TGenericDataField {
-public:
-    virtual double getDate() const = 0;
-    virtual void setValue(double date) = 0;
-};
-
-// Makes the metadata inputs; registered as a service by the setup area.
-class IMetaDataFields {
-public:
-    virtual ~IMetaDataFields() = default;
-    // A new input for a UI info whose key begins with "MetaData_", null for an unknown key.
-    virtual std::unique_ptr<TGenericDataField> createMetaDataFromUiInfo(int left, int top, const QString& key,
-                                                                        const QString& value) = 0;
-    // The date input with the given item id and label ("COMP_DATE", "Veranstaltungsdatum:").
-    virtual std::unique_ptr<TDateDataField> createDateDataField(int left, int top, const QString& id,
-                                                                const QString& label) = 0;
 };
 
 // The program's template folder ("Templates" beside the program), created when missing.

@@ -197,7 +197,7 @@ void TCompetitionForm::RequestFinished(std::unique_ptr<TCompetitionResponse> res
     for (const proto::UiInfoKeyValuePair& info : response->uiInfos) {
         if (!info.Key || !info.Key->Key.startsWith(kMetaDataPrefix))
             continue;
-        std::unique_ptr<TGenericDataField> field =
+        std::unique_ptr<TMetaDataInput> field =
             metaDataFactory().createMetaDataFromUiInfo(10, top, info.Key->Key, info.Value);
         if (!field)
             continue;

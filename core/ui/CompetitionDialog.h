@@ -31,7 +31,7 @@ public:
     void Button1Click();
 
     int competitionId() const { return currentId; }
-    const std::vector<std::unique_ptr<TGenericDataField>>& metaDataFields() const { return FMetaDataFields; }
+    const std::vector<std::unique_ptr<TMetaDataInput>>& metaDataFields() const { return FMetaDataFields; }
     TDateDataField& dateField() const { return *compdatefield; }
 
 protected:
@@ -49,7 +49,7 @@ private:
     int currentId = 0;
     double FPricePerAthlete = 0;
     TPlainMetaDataFields plainFields_;
-    std::vector<std::unique_ptr<TGenericDataField>> FMetaDataFields;
+    std::vector<std::unique_ptr<TMetaDataInput>> FMetaDataFields;
     std::unique_ptr<TDateDataField> compdatefield;
     TRequestRoad<TCompetitionRequest, TCompetitionResponse> road_;
 

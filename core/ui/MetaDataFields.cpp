@@ -122,8 +122,8 @@ void TPlainDateDataField::setValue(double value)
     }
 }
 
-std::unique_ptr<TGenericDataField> TPlainMetaDataFields::createMetaDataFromUiInfo(int left, int top, const QString& key,
-                                                                                  const QString& value)
+std::unique_ptr<TMetaDataInput> TPlainMetaDataFields::createMetaDataFromUiInfo(int left, int top, const QString& key,
+                                                                               const QString& value)
 {
     if (!key.startsWith(kMetaDataPrefix) || key.size() == kMetaDataPrefix.size())
         return nullptr;

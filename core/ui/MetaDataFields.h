@@ -4,7 +4,7 @@
 // is a date input. The competition details window takes the setup area's IMetaDataFields when
 // one is registered.
 
-#include "core/services/CompetitionSetupServices.h"
+#include "core/ui/MetaDataInputs.h"
 
 #include <QDate>
 #include <QPointer>
@@ -26,7 +26,7 @@ struct TPlainMetaDataItem {
 double dateToDouble(const QDate& date);
 QDate doubleToDate(double days);
 
-class TTextDataField : public TGenericDataField {
+class TTextDataField : public TMetaDataInput {
 public:
     TTextDataField(int left, int top, TPlainMetaDataItem item, QString value);
     ~TTextDataField() override;
@@ -73,8 +73,8 @@ private:
 
 class TPlainMetaDataFields : public IMetaDataFields {
 public:
-    std::unique_ptr<TGenericDataField> createMetaDataFromUiInfo(int left, int top, const QString& key,
-                                                                const QString& value) override;
+    std::unique_ptr<TMetaDataInput> createMetaDataFromUiInfo(int left, int top, const QString& key,
+                                                             const QString& value) override;
     std::unique_ptr<TDateDataField> createDateDataField(int left, int top, const QString& id,
                                                         const QString& label) override;
 };

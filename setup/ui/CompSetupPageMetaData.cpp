@@ -113,7 +113,7 @@ void TDatePickerDataField::setValue(double value)
     }
 }
 
-std::unique_ptr<TGenericDataField> createMetaDataField(int middleX, int topY, const CTT_MetaDataItem& item)
+std::unique_ptr<TMetaDataInput> createMetaDataField(int middleX, int topY, const CTT_MetaDataItem& item)
 {
     switch (item.dataType) {
     case mdt_Date: return std::make_unique<TDatePickerDataField>(middleX, topY, item);
@@ -125,24 +125,24 @@ std::unique_ptr<TGenericDataField> createMetaDataField(int middleX, int topY, co
     return nullptr;
 }
 
-QWidget* metaDataControl(const TGenericDataField& field)
+QWidget* metaDataControl(const TMetaDataInput& field)
 {
-    if (const auto* f = dynamic_cast<const TDataFieldBase<TGenericDataField>*>(&field))
+    if (const auto* f = dynamic_cast<const TDataFieldBase<TMetaDataInput>*>(&field))
         return f->Control();
     if (const auto* f = dynamic_cast<const TDataFieldBase<TDateDataField>*>(&field))
         return f->Control();
     return nullptr;
 }
 
-std::unique_ptr<TGenericDataField> createMetaDataFromUiInfo(int middleX, int topY, const QString& key,
-                                                            const QString& value)
+std::unique_ptr<TMetaDataInput> createMetaDataFromUiInfo(int middleX, int topY, const QString& key,
+                                                         const QString& value)
 {
     const std::optional<CTT_MetaDataItem> item = metaDataItemFromUiInfo(key, value);
     return item ? createMetaDataField(middleX, topY, *item) : nullptr;
 }
 
-std::unique_ptr<TGenericDataField> TSetupMetaDataFields::createMetaDataFromUiInfo(int left, int top, const QString& key,
-                                                                                  const QString& value)
+std::unique_ptr<TMetaDataInput> TSetupMetaDataFields::createMetaDataFromUiInfo(int left, int top, const QString& key,
+                                                                               const QString& value)
 {
     return tvp::createMetaDataFromUiInfo(left + kLabelColumn, top, key, value);
 }

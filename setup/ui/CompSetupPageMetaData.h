@@ -2,7 +2,7 @@
 // Typed inputs of competition metadata: one label and one control per field, placed around a
 // middle line, each stored as a UI info whose key describes the field (setup/MetaDataUiInfo.h).
 
-#include "core/services/CompetitionSetupServices.h"
+#include "core/ui/MetaDataInputs.h"
 #include "core/ui/DateEdit.h"
 #include "setup/MetaDataUiInfo.h"
 
@@ -22,7 +22,7 @@ public:
 };
 
 // What every field keeps: its description, place, label and control. Interface is the core's
-// TGenericDataField or TDateDataField.
+// TMetaDataInput or TDateDataField.
 template <class Interface>
 class TDataFieldBase : public Interface {
 public:
@@ -88,7 +88,7 @@ protected:
     QPointer<QWidget> FControl;
 };
 
-class TStringDataField : public TDataFieldBase<TGenericDataField> {
+class TStringDataField : public TDataFieldBase<TMetaDataInput> {
 public:
     TStringDataField(int middleX, int topY, const CTT_MetaDataItem& item);
 
@@ -122,7 +122,7 @@ protected:
     TMetaDataDataType fieldType() const override { return mdt_Float; }
 };
 
-class TBooleanDataField : public TDataFieldBase<TGenericDataField> {
+class TBooleanDataField : public TDataFieldBase<TMetaDataInput> {
 public:
     TBooleanDataField(int middleX, int topY, const CTT_MetaDataItem& item);
 
@@ -159,20 +159,20 @@ private:
 };
 
 // A field of the item's type at (middleX, topY), not inflated yet.
-std::unique_ptr<TGenericDataField> createMetaDataField(int middleX, int topY, const CTT_MetaDataItem& item);
+std::unique_ptr<TMetaDataInput> createMetaDataField(int middleX, int topY, const CTT_MetaDataItem& item);
 
 // The field's input control, null before inflate.
-QWidget* metaDataControl(const TGenericDataField& field);
+QWidget* metaDataControl(const TMetaDataInput& field);
 
 // The field a stored UI info describes, not inflated yet; none for anything else.
-std::unique_ptr<TGenericDataField> createMetaDataFromUiInfo(int middleX, int topY, const QString& key,
-                                                            const QString& value);
+std::unique_ptr<TMetaDataInput> createMetaDataFromUiInfo(int middleX, int topY, const QString& key,
+                                                         const QString& value);
 
 // The competition details window's inputs; left is where a 150 pixel wide label column starts.
 class TSetupMetaDataFields : public IMetaDataFields {
 public:
-    std::unique_ptr<TGenericDataField> createMetaDataFromUiInfo(int left, int top, const QString& key,
-                                                                const QString& value) override;
+    std::unique_ptr<TMetaDataInput> createMetaDataFromUiInfo(int left, int top, const QString& key,
+                                                             const QString& value) override;
     std::unique_ptr<TDateDataField> createDateDataField(int left, int top, const QString& id,
                                                         const QString& label) override;
 };

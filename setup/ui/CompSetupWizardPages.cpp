@@ -6,6 +6,7 @@
 #include "core/ui/Dialogs.h"
 #include "core/ui/WindowContext.h"
 #include "core/util/AppPaths.h"
+#include "setup/WizardListModels.h"
 #include "setup/ui/CompSetupPageMetaData.h"
 
 #include <QAction>
@@ -20,7 +21,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QItemSelectionModel>
+#include <QListView>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -120,7 +122,7 @@ private:
 // Enter or Delete on a list runs the action.
 class TListKeys : public QObject {
 public:
-    TListKeys(QListWidget* list, int key, std::function<void()> action)
+    TListKeys(QAbstractItemView* list, int key, std::function<void()> action)
         : QObject(list), key_(key), action_(std::move(action))
     {
         list->installEventFilter(this);
@@ -159,8 +161,10 @@ TCompTypePageInfo::TCompTypePageInfo(TCompSetupWizardForm& wizard)
     ExampleLabel->setObjectName(QStringLiteral("ExampleLabel"));
     DateTimePicker1 = new TDateEdit(QDate::currentDate(), sheet);
     DateTimePicker1->setObjectName(QStringLiteral("DateTimePicker1"));
-    CompTypeListBox = new QListWidget(sheet);
+    CompTypeListBox = new QListView(sheet);
     CompTypeListBox->setObjectName(QStringLiteral("CompTypeListBox"));
+    CompTypeListModel = new TNameListModel(false, CompTypeListBox);
+    CompTypeListBox->setModel(CompTypeListModel);
     ManualSetupCheckBox =
         new QCheckBox(QStringLiteral("Veranstaltung manuell einrichten und den Wizard beenden"), sheet);
     ManualSetupCheckBox->setObjectName(QStringLiteral("ManualSetupCheckBox"));
@@ -209,7 +213,7 @@ QString TCompTypePageInfo::getCompTypeDir()
 
 void TCompTypePageInfo::clearList()
 {
-    CompTypeListBox->clear();
+    CompTypeListModel->clear();
     types_.clear();
 }
 
@@ -226,7 +230,7 @@ void TCompTypePageInfo::LoadCompetitionTypes()
                                 entry.fileName + QStringLiteral(" konnte nicht geladen werden: ") + entry.error);
             continue;
         }
-        CompTypeListBox->addItem(entry.displayName);
+        CompTypeListModel->append(entry.displayName, false);
         if (!importedChosen && !remembered.isEmpty() && entry.type->SecureHash() == remembered)
             FComSelection = entry.type.get();
         types_.push_back(std::move(entry));
@@ -236,7 +240,7 @@ void TCompTypePageInfo::LoadCompetitionTypes()
         if (types_[i].type.get() == FComSelection)
             marked = int(i);
     if (!types_.empty())
-        CompTypeListBox->setCurrentRow(marked);
+        CompTypeListBox->setCurrentIndex(CompTypeListModel->index(marked));
 }
 
 bool TCompTypePageInfo::validateInput(bool silent, bool)
@@ -249,8 +253,9 @@ bool TCompTypePageInfo::validateInput(bool silent, bool)
             report(wizard_, QStringLiteral("Veranstaltungsname darf nicht leer sein"));
     }
     if (!ManualSetupCheckBox->isChecked()) {
-        const int row = CompTypeListBox->currentRow();
-        if (row >= 0 && row < int(types_.size()) && CompTypeListBox->currentItem()->isSelected()) {
+        const QModelIndex current = CompTypeListBox->currentIndex();
+        const int row = current.isValid() ? current.row() : -1;
+        if (row >= 0 && row < int(types_.size()) && CompTypeListBox->selectionModel()->isSelected(current)) {
             FComSelection = types_[std::size_t(row)].type.get();
         } else {
             valid = false;
@@ -425,8 +430,10 @@ TAgeClassesPageInfo::TAgeClassesPageInfo(TCompSetupWizardForm& wizard, TCompType
 {
     QWidget* sheet = wizard.ageClassSheet();
     auto* listLabel = new QLabel(QStringLiteral("Altersklasse"), sheet);
-    AgeClassListView = new QListWidget(sheet);
+    AgeClassListView = new QListView(sheet);
     AgeClassListView->setObjectName(QStringLiteral("AgeClassListView"));
+    AgeClassListModel = new TNameListModel(true, AgeClassListView);
+    AgeClassListView->setModel(AgeClassListModel);
     AgeClassListView->setContextMenuPolicy(Qt::ActionsContextMenu);
     AddAgeClassAction = new QAction(QStringLiteral("Altersklasse hinzufügen"), AgeClassListView);
     AddAgeClassAction->setObjectName(QStringLiteral("AddAgeClassAction"));
@@ -460,7 +467,8 @@ TAgeClassesPageInfo::TAgeClassesPageInfo(TCompSetupWizardForm& wizard, TCompType
     layout->addLayout(fees);
     layout->addWidget(memo);
 
-    QObject::connect(AgeClassListView, &QListWidget::itemChanged, sheet,
+    // Only a tick changes a row; new rows are no change of the choice.
+    QObject::connect(AgeClassListModel, &QAbstractItemModel::dataChanged, sheet,
                      [this] { guarded([this] { AgeClassSelectionChanged(); }); });
     QObject::connect(AddAgeClassAction, &QAction::triggered, sheet, [this] {
         guarded([this] {
@@ -480,20 +488,16 @@ TAgeClassesPageInfo::~TAgeClassesPageInfo()
 
 void TAgeClassesPageInfo::addRow(std::unique_ptr<CTT_AgeClassType> ageClass, bool ticked)
 {
-    auto* item = new QListWidgetItem(ageClass->Name);
-    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-    item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+    const QString name = ageClass->Name;
     Row row;
     row.ageClass = std::move(ageClass);
     rows_.push_back(std::move(row));
-    const QSignalBlocker quiet(AgeClassListView);
-    AgeClassListView->addItem(item);
+    AgeClassListModel->append(name, ticked);
 }
 
 bool TAgeClassesPageInfo::isTicked(std::size_t row) const
 {
-    const QListWidgetItem* item = AgeClassListView->item(int(row));
-    return item && item->checkState() == Qt::Checked;
+    return AgeClassListModel->isTicked(int(row));
 }
 
 void TAgeClassesPageInfo::onInitPage()
@@ -614,7 +618,7 @@ void TAgeClassesPageInfo::ClearAgeClassListView()
     if (docuTab_)
         wizard_.removeWizardTab(std::exchange(docuTab_, nullptr));
     FLastAgeClassToCreate = nullptr;
-    AgeClassListView->clear();
+    AgeClassListModel->clear();
     rows_.clear();
 }
 
@@ -643,10 +647,16 @@ TTemplateTab::TTemplateTab(TAgeClassesPageInfo& pages, TTemplateKind kind)
                                  : QStringLiteral("Alle Auswertungsvorlagen anzeigen"));
     FilterComboBox->addItem(QStringLiteral("Empfohlene Vorlagen anzeigen"));
     FilterComboBox->setCurrentIndex(int(TTemplateFilter::Recommended));
-    AvailableListBox = new QListWidget(this);
+    AvailableListBox = new QListView(this);
     AvailableListBox->setObjectName(QStringLiteral("AvailableListBox"));
-    ChosenListBox = new QListWidget(this);
+    AvailableListModel = new TNameListModel(false, AvailableListBox);
+    AvailableListBox->setModel(AvailableListModel);
+    AvailableListBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ChosenListBox = new QListView(this);
     ChosenListBox->setObjectName(QStringLiteral("ChosenListBox"));
+    ChosenListModel = new TNameListModel(false, ChosenListBox);
+    ChosenListBox->setModel(ChosenListModel);
+    ChosenListBox->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ChosenListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ChosenListBox->setContextMenuPolicy(Qt::ActionsContextMenu);
     RemoveAction = new QAction(disc ? QStringLiteral("Disziplin entfernen") : QStringLiteral("Auswertung entfernen"),
@@ -666,21 +676,29 @@ TTemplateTab::TTemplateTab(TAgeClassesPageInfo& pages, TTemplateKind kind)
         new QLabel(disc ? QStringLiteral("Ausgewählte Disziplinen:") : QStringLiteral("Ausgewählte Wertungen:"), this));
     layout->addWidget(ChosenListBox, 1);
 
-    connect(AvailableListBox, &QListWidget::itemActivated, this,
-            [this](QListWidgetItem* item) { guarded([&] { chooseRow(AvailableListBox->row(item)); }); });
-    new TListKeys(AvailableListBox, Qt::Key_Return, [this] { chooseRow(AvailableListBox->currentRow()); });
+    connect(AvailableListBox, &QAbstractItemView::activated, this,
+            [this](const QModelIndex& item) { guarded([&] { chooseRow(item.row()); }); });
+    new TListKeys(AvailableListBox, Qt::Key_Return, [this] {
+        const QModelIndex current = AvailableListBox->currentIndex();
+        chooseRow(current.isValid() ? current.row() : -1);
+    });
     new TListKeys(ChosenListBox, Qt::Key_Delete, [this] { removeChosen(); });
     connect(RemoveAction, &QAction::triggered, this, [this] { guarded([this] { removeChosen(); }); });
-    connect(ChosenListBox, &QListWidget::itemSelectionChanged, this, [this, disc] {
-        const qsizetype marked = ChosenListBox->selectedItems().size();
-        RemoveAction->setEnabled(marked > 0);
-        const QString what = disc ? (marked > 1 ? QStringLiteral("Disziplinen") : QStringLiteral("Disziplin"))
-                                  : (marked > 1 ? QStringLiteral("Auswertungen") : QStringLiteral("Auswertung"));
-        RemoveAction->setText(
-            marked > 0 ? QStringLiteral("Ausgewählte ") + what + QStringLiteral(" entfernen")
-                       : (disc ? QStringLiteral("Disziplin entfernen") : QStringLiteral("Auswertung entfernen")));
-    });
+    connect(ChosenListBox->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { guarded([this] { updateRemoveAction(); }); });
     connect(FilterComboBox, &QComboBox::currentIndexChanged, this, [this] { guarded([this] { filterChanged(); }); });
+}
+
+void TTemplateTab::updateRemoveAction()
+{
+    const bool disc = kind_ == TTemplateKind::Discipline;
+    const qsizetype marked = ChosenListBox->selectionModel()->selectedRows().size();
+    RemoveAction->setEnabled(marked > 0);
+    const QString what = disc ? (marked > 1 ? QStringLiteral("Disziplinen") : QStringLiteral("Disziplin"))
+                              : (marked > 1 ? QStringLiteral("Auswertungen") : QStringLiteral("Auswertung"));
+    RemoveAction->setText(
+        marked > 0 ? QStringLiteral("Ausgewählte ") + what + QStringLiteral(" entfernen")
+                   : (disc ? QStringLiteral("Disziplin entfernen") : QStringLiteral("Auswertung entfernen")));
 }
 
 TTemplateTab::~TTemplateTab()
@@ -752,9 +770,10 @@ void TTemplateTab::ApplyFilter()
     for (const QString& missing : result.missing)
         report(pages_.wizard(), missing, kLoadCaption);
     rows_ = result.rows;
-    AvailableListBox->clear();
+    QStringList names;
     for (const TTemplateRow& row : rows_)
-        AvailableListBox->addItem(row.templ->getDisplayName());
+        names << row.templ->getDisplayName();
+    AvailableListModel->setNames(names);
     ApplySelection();
 }
 
@@ -765,9 +784,12 @@ void TTemplateTab::ApplySelection()
             if (auto* ref = dynamic_cast<CTT_ResultEvaluationType*>(row.reference); ref && ref->DefaultSelect)
                 FAgeClass->getResEvalSelectionState().select(row.templ->SecureHash(), row.templ->HashAlgorithm());
     const std::vector<std::shared_ptr<TAbstractTemplateWrapper>> chosen = applySelection(*FAgeClass, kind_, rows_);
-    ChosenListBox->clear();
+    QStringList names;
     for (const auto& templ : chosen)
-        ChosenListBox->addItem(templ->getDisplayName());
+        names << templ->getDisplayName();
+    ChosenListModel->setNames(names);
+    // A reset model keeps no marks, and says so to nobody.
+    updateRemoveAction();
     validate(false, false);
     afterSelection();
 }
@@ -797,8 +819,7 @@ void TTemplateTab::removeChosen()
         keep.assign(FAgeClass->getSelectedResEvals().begin(), FAgeClass->getSelectedResEvals().end());
     state.clearSelection();
     for (std::size_t i = 0; i < keep.size(); ++i) {
-        const QListWidgetItem* item = ChosenListBox->item(int(i));
-        if (item && !item->isSelected())
+        if (int(i) < ChosenListModel->rowCount() && !ChosenListBox->selectionModel()->isRowSelected(int(i), {}))
             state.select(keep[i]->SecureHash(), keep[i]->HashAlgorithm());
     }
     ApplySelection();

@@ -7,6 +7,7 @@
 #include "setup/CompetitionType.h"
 #include "setup/CompetitionTypeSections.h"
 #include "setup/WizardWarnings.h"
+#include "core/ui/MetaDataInputs.h"
 #include "setup/ui/CompSetupWizardDialog.h"
 
 #include <QPointer>
@@ -16,8 +17,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
+class QListView;
 class QPlainTextEdit;
 class QScrollArea;
 class QAction;
@@ -25,6 +25,7 @@ class QAction;
 namespace tvp {
 
 class TDateEdit;
+class TNameListModel;
 class TDiscTab;
 class TResultEvaluationTab;
 class TDocuCreateTab;
@@ -54,7 +55,8 @@ public:
 
     QLineEdit* CompNameEdit;
     QLabel* ExampleLabel;
-    QListWidget* CompTypeListBox;
+    QListView* CompTypeListBox;
+    TNameListModel* CompTypeListModel;
     TDateEdit* DateTimePicker1;
     QCheckBox* ManualSetupCheckBox;
 
@@ -79,7 +81,7 @@ public:
 
     // Every field as its UI info, in page order.
     std::vector<proto::setUiInfo> metaData() const;
-    const std::vector<std::unique_ptr<TGenericDataField>>& fields() const { return FFields; }
+    const std::vector<std::unique_ptr<TMetaDataInput>>& fields() const { return FFields; }
 
     QLineEdit* CompNameEdit;
     TDateEdit* CompDatePicker;
@@ -89,7 +91,7 @@ private:
     TCompSetupWizardForm& wizard_;
     TCompTypePageInfo& compType_;
     QWidget* panel_;
-    std::vector<std::unique_ptr<TGenericDataField>> FFields;
+    std::vector<std::unique_ptr<TMetaDataInput>> FFields;
 };
 
 class TAgeClassesPageInfo : public TWizardPageInfo {
@@ -116,7 +118,8 @@ public:
     TCompTypePageInfo& compType() const { return compType_; }
     TCompSetupWizardForm& wizard() const { return wizard_; }
 
-    QListWidget* AgeClassListView;
+    QListView* AgeClassListView;
+    TNameListModel* AgeClassListModel;
     QLineEdit* TeamFeeEdit;
     QLineEdit* AthleteFeeEdit;
     QAction* AddAgeClassAction;
@@ -186,8 +189,10 @@ public:
 
     QLabel* HintLabel;
     QComboBox* FilterComboBox;
-    QListWidget* AvailableListBox;
-    QListWidget* ChosenListBox;
+    QListView* AvailableListBox;
+    TNameListModel* AvailableListModel;
+    QListView* ChosenListBox;
+    TNameListModel* ChosenListModel;
     QAction* RemoveAction;
 
 protected:
@@ -196,6 +201,8 @@ protected:
     virtual void afterSelection() {}
     void refreshWarnings(bool report);
     bool sectionFulfilled();
+    // "Ausgewählte ... entfernen" while chosen rows are marked.
+    void updateRemoveAction();
 
     TAgeClassesPageInfo& pages_;
     TTemplateKind kind_;

@@ -24,7 +24,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace tvp {
@@ -61,11 +61,8 @@ TLoadDiscTemplateForm::TLoadDiscTemplateForm(TWindowContext& context)
                                               "Gesamtwertungen verbinden "),
                                ReferenceGroupBox));
     refs->addWidget(new QLabel(QStringLiteral("(Drag & Drop aus Disziplinfenster)"), ReferenceGroupBox));
-    ReferenceListView = new QTreeWidget(ReferenceGroupBox);
+    ReferenceListView = new QTreeView(ReferenceGroupBox);
     ReferenceListView->setObjectName(QStringLiteral("ReferenceListView"));
-    ReferenceListView->setColumnCount(2);
-    ReferenceListView->setHeaderLabels(
-        {QStringLiteral("Referenzname in Vorlage"), QStringLiteral("Zuordnung zu bestehendem Knoten")});
     ReferenceListView->setRootIsDecorated(false);
     acceptNodeDrops(ReferenceListView);
     refs->addWidget(ReferenceListView);
@@ -102,7 +99,7 @@ TLoadDiscTemplateForm::TLoadDiscTemplateForm(TWindowContext& context)
     ReferencePopupMenu->setObjectName(QStringLiteral("ReferencePopupMenu"));
     AlleReferenzenentfernen1 = ReferencePopupMenu->addAction(QStringLiteral("Alle Referenzen entfernen"));
     AlleReferenzenentfernen1->setObjectName(QStringLiteral("AlleReferenzenentfernen1"));
-    attachContextMenu(ReferenceListView, ReferencePopupMenu, [](QTreeWidget*) {});
+    attachContextMenu(ReferenceListView, ReferencePopupMenu, [] {});
 
     connect(AgeClassButton, &QPushButton::clicked, this, [this] { guarded([this] { AgeClassButtonClick(); }); });
     connect(AgeClassComboBox, &QComboBox::currentIndexChanged, this, [this] {
@@ -203,8 +200,8 @@ bool TLoadDiscTemplateForm::ReferenceDrop(int row, const TAggDragObject& dragged
 bool TLoadDiscTemplateForm::eventFilter(QObject* watched, QEvent* event)
 {
     const auto rowAt = [this](const QPoint& pos) {
-        QTreeWidgetItem* item = ReferenceListView->itemAt(pos);
-        return item ? ReferenceListView->indexOfTopLevelItem(item) : -1;
+        const QModelIndex at = ReferenceListView->indexAt(pos);
+        return at.isValid() ? at.row() : -1;
     };
     if (watched == ReferenceListView->viewport() &&
         filterNodeDrag(

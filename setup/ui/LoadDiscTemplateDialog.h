@@ -15,7 +15,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QSpinBox;
-class QTreeWidget;
+class QTreeView;
 
 namespace tvp {
 
@@ -40,7 +40,7 @@ public:
     void autoMapReferences();
 
     QLineEdit* DiscNameEdit;
-    QTreeWidget* ReferenceListView;
+    QTreeView* ReferenceListView;
     QMenu* ReferencePopupMenu;
     QAction* AlleReferenzenentfernen1;
     QGroupBox* PresetGroupBox;

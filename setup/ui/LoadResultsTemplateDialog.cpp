@@ -20,7 +20,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace tvp {
@@ -32,7 +32,6 @@ const QString kLoadWait = QStringLiteral("Lade Gesamtwertungsvorlage");
 const QString kImportWait = QStringLiteral("Importiere Gesamtwertungsvorlage");
 const QString kFilter = QStringLiteral("Gesamtwertungsvorlagen (*.qrt)");
 const QString kFormatError = QStringLiteral("Ungültiges Format der Gesamtwertungsvorlage: ");
-constexpr int kIdRole = Qt::UserRole;
 
 QString connectionText(const QString& label, int id)
 {
@@ -60,8 +59,10 @@ TLoadResultsTemplateForm::TLoadResultsTemplateForm(TWindowContext& context)
                                ReferenceGroupBox));
     refs->addWidget(
         new QLabel(QStringLiteral("Nicht verbundene Eingänge werden nicht importiert."), ReferenceGroupBox));
-    InterfaceTreeView = new QTreeWidget(ReferenceGroupBox);
+    InterfaceTreeView = new QTreeView(ReferenceGroupBox);
     InterfaceTreeView->setObjectName(QStringLiteral("InterfaceTreeView"));
+    InterfaceTreeModel = new TInterfaceTreeModel(false, InterfaceTreeView);
+    InterfaceTreeView->setModel(InterfaceTreeModel);
     InterfaceTreeView->setHeaderHidden(true);
     InterfaceTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     acceptNodeDrops(InterfaceTreeView);
@@ -74,9 +75,10 @@ TLoadResultsTemplateForm::TLoadResultsTemplateForm(TWindowContext& context)
     InterfacePopupMenu->setObjectName(QStringLiteral("InterfacePopupMenu"));
     Entfernen1 = InterfacePopupMenu->addAction(QStringLiteral("Entfernen"));
     Entfernen1->setObjectName(QStringLiteral("Entfernen1"));
-    attachContextMenu(InterfaceTreeView, InterfacePopupMenu, [this](QTreeWidget* list) {
-        QTreeWidgetItem* item = list->currentItem();
-        Entfernen1->setEnabled(item && item->isSelected() && item->parent());
+    attachContextMenu(InterfaceTreeView, InterfacePopupMenu, [this] {
+        const QModelIndex item = InterfaceTreeView->currentIndex();
+        Entfernen1->setEnabled(InterfaceTreeModel->isInterface(item) &&
+                               InterfaceTreeView->selectionModel()->isSelected(item));
     });
 
     connect(Entfernen1, &QAction::triggered, this, [this] { guarded([this] { Entfernen1Click(); }); });
@@ -95,7 +97,7 @@ bool TLoadResultsTemplateForm::ShowTemplateLoadDialog(ITemplateDiscWindow& windo
 bool TLoadResultsTemplateForm::ImportTemplate(const QString& fileName)
 {
     FresultsTemplate.reset();
-    InterfaceTreeView->clear();
+    InterfaceTreeModel->setNodes({});
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         showError(kFormatError + file.errorString());
@@ -117,10 +119,10 @@ bool TLoadResultsTemplateForm::ImportTemplate(const QString& fileName)
     }
     FresultsTemplate = std::make_unique<TResultsTemplate>(std::move(read.templ));
     paramUIMapper->loadParams(FresultsTemplate->params->Parameters);
-    for (const proto::TExportAggregatorTreeNodeType& node : FresultsTemplate->topLevelItems->Aggregators) {
-        auto* item = new QTreeWidgetItem(InterfaceTreeView, {node.name});
-        item->setData(0, kIdRole, node.ID);
-    }
+    std::vector<TInterfaceTreeModel::Node> inputs;
+    for (const proto::TExportAggregatorTreeNodeType& node : FresultsTemplate->topLevelItems->Aggregators)
+        inputs.push_back({node.ID, node.name, {}, {}});
+    InterfaceTreeModel->setNodes(std::move(inputs));
     autoConnect();
     return true;
 }
@@ -129,28 +131,24 @@ void TLoadResultsTemplateForm::autoConnect()
 {
     if (!callingDiscWindow)
         return;
-    for (int i = 0; i < InterfaceTreeView->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* input = InterfaceTreeView->topLevelItem(i);
-        for (const TUiAggregator* node : callingDiscWindow->getDiscReferences(input->text(0)))
-            addConnection(input, node->ID(), node->getDisplayName());
+    for (int i = 0; i < InterfaceTreeModel->rowCount(); ++i) {
+        const QString name = InterfaceTreeModel->nodes()[std::size_t(i)].name;
+        for (const TUiAggregator* node : callingDiscWindow->getDiscReferences(name))
+            addConnection(i, node->ID(), node->getDisplayName());
     }
 }
 
-void TLoadResultsTemplateForm::addConnection(QTreeWidgetItem* input, int id, const QString& label)
+void TLoadResultsTemplateForm::addConnection(int input, int id, const QString& label)
 {
-    for (int c = 0; c < input->childCount(); ++c)
-        if (input->child(c)->data(0, kIdRole).toInt() == id)
-            return;
-    auto* child = new QTreeWidgetItem(input, {connectionText(label, id)});
-    child->setData(0, kIdRole, id);
-    input->setExpanded(true);
+    InterfaceTreeModel->addInterface(input, connectionText(label, id), id, true);
+    InterfaceTreeView->expand(InterfaceTreeModel->index(input, 0));
 }
 
-bool TLoadResultsTemplateForm::InterfaceDrop(QTreeWidgetItem* target, const TAggDragObject& dragged)
+bool TLoadResultsTemplateForm::InterfaceDrop(const QModelIndex& target, const TAggDragObject& dragged)
 {
-    if (!target || dragged.Id == 0)
+    if (!target.isValid() || dragged.Id == 0)
         return false;
-    addConnection(target->parent() ? target->parent() : target, dragged.Id, dragged.name);
+    addConnection(InterfaceTreeModel->nodeRow(target), dragged.Id, dragged.name);
     return true;
 }
 
@@ -158,17 +156,15 @@ bool TLoadResultsTemplateForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == InterfaceTreeView->viewport() &&
         filterNodeDrag(
-            event, false, [this](const QPoint& pos) { return InterfaceTreeView->itemAt(pos) != nullptr; },
-            [this](const QPoint& pos) { return InterfaceDrop(InterfaceTreeView->itemAt(pos), aggDragObject()); }))
+            event, false, [this](const QPoint& pos) { return InterfaceTreeView->indexAt(pos).isValid(); },
+            [this](const QPoint& pos) { return InterfaceDrop(InterfaceTreeView->indexAt(pos), aggDragObject()); }))
         return true;
     return TLoadTemplateForm::eventFilter(watched, event);
 }
 
 void TLoadResultsTemplateForm::Entfernen1Click()
 {
-    QTreeWidgetItem* item = InterfaceTreeView->currentItem();
-    if (item && item->parent())
-        delete item;
+    InterfaceTreeModel->removeInterface(InterfaceTreeView->currentIndex());
 }
 
 void TLoadResultsTemplateForm::ImportButtonClick()
@@ -176,15 +172,14 @@ void TLoadResultsTemplateForm::ImportButtonClick()
     if (!FresultsTemplate)
         return;
     std::vector<TTopLevelConnections> connections;
-    for (int i = 0; i < InterfaceTreeView->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* input = InterfaceTreeView->topLevelItem(i);
-        if (input->childCount() == 0)
+    for (const TInterfaceTreeModel::Node& input : InterfaceTreeModel->nodes()) {
+        if (input.interfaces.empty())
             continue;
         TTopLevelConnections& c = connections.emplace_back();
-        c.topLevelId = input->data(0, kIdRole).toInt();
-        c.originalName = input->text(0);
-        for (int k = 0; k < input->childCount(); ++k)
-            c.connections.push_back(input->child(k)->data(0, kIdRole).toInt());
+        c.topLevelId = input.id;
+        c.originalName = input.name;
+        for (const TInterfaceItem& connected : input.interfaces)
+            c.connections.push_back(connected.data);
     }
     std::vector<proto::GlobalParametersInfoType> newParams;
     paramUIMapper->rows().AddNewGlobalParameters(newParams);
@@ -212,7 +207,7 @@ void TLoadResultsTemplateForm::RequestFinished(std::unique_ptr<TResImportRespons
 void TLoadResultsTemplateForm::hideEvent(QHideEvent* event)
 {
     TLoadTemplateForm::hideEvent(event);
-    InterfaceTreeView->clear();
+    InterfaceTreeModel->setNodes({});
     FresultsTemplate.reset();
 }
 

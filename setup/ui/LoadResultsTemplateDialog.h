@@ -12,10 +12,12 @@ class QGroupBox;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QModelIndex;
+class QTreeView;
 
 namespace tvp {
+
+class TInterfaceTreeModel;
 
 class TLoadResultsTemplateForm : public TLoadTemplateForm {
     Q_OBJECT
@@ -30,9 +32,10 @@ public:
     void ImportButtonClick() override;
     void Entfernen1Click();
     // A scoring node dropped on an input (or one of its rows); false when refused.
-    bool InterfaceDrop(QTreeWidgetItem* target, const TAggDragObject& dragged);
+    bool InterfaceDrop(const QModelIndex& target, const TAggDragObject& dragged);
 
-    QTreeWidget* InterfaceTreeView;
+    QTreeView* InterfaceTreeView;
+    TInterfaceTreeModel* InterfaceTreeModel;
     QMenu* InterfacePopupMenu;
     QAction* Entfernen1;
 
@@ -42,7 +45,7 @@ protected:
 
 private:
     void autoConnect();
-    void addConnection(QTreeWidgetItem* input, int id, const QString& label);
+    void addConnection(int input, int id, const QString& label);
     void RequestFinished(std::unique_ptr<TResImportResponse> response, const TRequestOutcome& outcome);
 
     TRequestRoad<TResImportRequest, TResImportResponse> road_;

@@ -17,7 +17,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace tvp {
@@ -51,7 +51,7 @@ void TLoadTemplateForm::makeParamGroup(QVBoxLayout* outer)
                                                 "werden sollen."),
                                  ParamGroupBox));
     params->addWidget(new QLabel(QStringLiteral("Andernfalls werden neue global Parameter erzeugt,"), ParamGroupBox));
-    ParamListView = new QTreeWidget(ParamGroupBox);
+    ParamListView = new QTreeView(ParamGroupBox);
     ParamListView->setObjectName(QStringLiteral("ParamListView"));
     params->addWidget(ParamListView);
     outer->addWidget(ParamGroupBox, 1);
@@ -73,7 +73,7 @@ void TLoadTemplateForm::makeButtons(QVBoxLayout* outer)
     connect(CancelButton, &QPushButton::clicked, this, [this] { guarded([this] { CancelButtonClick(); }); });
 }
 
-void TLoadTemplateForm::makeParamMapping(QTreeWidget* referenceList)
+void TLoadTemplateForm::makeParamMapping(QTreeView* referenceList)
 {
     ParamPopupMenu = new QMenu(this);
     ParamPopupMenu->setObjectName(QStringLiteral("ParamPopupMenu"));
@@ -136,7 +136,7 @@ void TLoadTemplateForm::importDone(const std::vector<proto::MixedAgeClassesWarni
     hide();
 }
 
-void TLoadTemplateForm::acceptNodeDrops(QTreeWidget* list)
+void TLoadTemplateForm::acceptNodeDrops(QTreeView* list)
 {
     list->setAcceptDrops(true);
     list->viewport()->setAcceptDrops(true);

@@ -15,7 +15,7 @@ class QGroupBox;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
 class QVBoxLayout;
 
 namespace tvp {
@@ -34,7 +34,7 @@ public:
 
     QLineEdit* FileNameEdit;
     QGroupBox* ParamGroupBox;
-    QTreeWidget* ParamListView;
+    QTreeView* ParamListView;
     QMenu* ParamPopupMenu;
     QGroupBox* ReferenceGroupBox;
     QPushButton* ImportButton;
@@ -49,7 +49,7 @@ protected:
     QVBoxLayout* makeReferenceGroup(QVBoxLayout* outer, const QString& title);
     void makeButtons(QVBoxLayout* outer);
     // referenceList: the rows the mapping renders references into, or null.
-    void makeParamMapping(QTreeWidget* referenceList);
+    void makeParamMapping(QTreeView* referenceList);
 
     // Asks for the file and reads it under the wait text; false (nothing shown) when cancelled or
     // unreadable. beforeRead runs once a file is chosen.
@@ -63,7 +63,7 @@ protected:
     // The discipline windows reload, showDisc (if any) opens in the calling window, warnings are listed.
     void importDone(const std::vector<proto::MixedAgeClassesWarningType>& warnings, std::optional<int> showDisc);
     // Drags of scoring nodes onto list reach filterNodeDrag through this window's eventFilter.
-    void acceptNodeDrops(QTreeWidget* list);
+    void acceptNodeDrops(QTreeView* list);
     // The drag protocol of a reference list's viewport: entering counts anywhere, moving and
     // dropping need a target. knownTypeOnly refuses nodes of unknown type. False for other events.
     bool filterNodeDrag(QEvent* event, bool knownTypeOnly, const std::function<bool(const QPoint&)>& onTarget,

@@ -14,7 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace tvp {
@@ -24,8 +24,6 @@ namespace {
 const QString kCaption = QStringLiteral("Disziplinvorlage speichern");
 const QString kExportCaption = QStringLiteral("Disziplinvorlage exportieren");
 const QString kFilter = QStringLiteral("Disziplinvorlagen (*.qdt)");
-constexpr int kIdRole = Qt::UserRole;
-constexpr int kDefaultRefsRole = Qt::UserRole + 1;
 
 QLabel* addLabel(QVBoxLayout* layout, const QString& text)
 {
@@ -53,8 +51,10 @@ TSaveDiscTemplateForm::TSaveDiscTemplateForm(TWindowContext& context)
     QVBoxLayout* interfaces = makeInterfaceGroup(outer);
     addLabel(interfaces, QStringLiteral("Wählen Sie die externen Schnittstellen der Auswertungsknoten"));
     addLabel(interfaces, QStringLiteral("(Es werden nur benannte Knoten angezeigt)"));
-    InterfaceTreeView = new QTreeWidget(InterfaceGroupBox);
+    InterfaceTreeView = new QTreeView(InterfaceGroupBox);
     InterfaceTreeView->setObjectName(QStringLiteral("InterfaceTreeView"));
+    InterfaceTreeModel = new TInterfaceTreeModel(true, InterfaceTreeView);
+    InterfaceTreeView->setModel(InterfaceTreeModel);
     InterfaceTreeView->setHeaderHidden(true);
     InterfaceTreeView->setEditTriggers(QAbstractItemView::EditKeyPressed);
     interfaces->addWidget(InterfaceTreeView);
@@ -79,7 +79,7 @@ TSaveDiscTemplateForm::TSaveDiscTemplateForm(TWindowContext& context)
     NeueSchnittstelledefinieren1->setObjectName(QStringLiteral("NeueSchnittstelledefinieren1"));
     BestehendeSchnittstellen1 = InterfacePopupMenu->addMenu(QStringLiteral("Bestehende Schnittstellen"));
     BestehendeSchnittstellen1->setObjectName(QStringLiteral("BestehendeSchnittstellen1"));
-    attachContextMenu(InterfaceTreeView, InterfacePopupMenu, [this](QTreeWidget*) { InterfacePopupOpening(); });
+    attachContextMenu(InterfaceTreeView, InterfacePopupMenu, [this] { InterfacePopupOpening(); });
 
     connect(Schnittstelleumbenennen1, &QAction::triggered, this,
             [this] { guarded([this] { Schnittstelleumbenennen1Click(); }); });
@@ -101,7 +101,8 @@ void TSaveDiscTemplateForm::ShowTemplateSaveDialog(TAggregatorTree& tree)
     }
     const TDisciplineInfo* disc = tree.CurDiscInfo();
     NameEdit->setText(disc ? disc->name : QString());
-    setGlobalVariablesToListView(context(), *ParamListView, tree.getLocalUsedParams(), 0, kExportCaption);
+    setGlobalVariablesToListView(context(), *ParamListView, *ParamListModel, tree.getLocalUsedParams(), 0,
+                                 kExportCaption);
     fillInterfaceTree();
     context().dialogs().execModal(*this);
     FCurAggTree = nullptr;
@@ -118,38 +119,26 @@ bool TSaveDiscTemplateForm::runSaveDialog()
 
 void TSaveDiscTemplateForm::fillInterfaceTree()
 {
-    InterfaceTreeView->clear();
-    if (!FCurAggTree)
-        return;
-    for (int i = 0; i < FCurAggTree->getAggregatorCount(); ++i) {
+    std::vector<TInterfaceTreeModel::Node> nodes;
+    for (int i = 0; FCurAggTree && i < FCurAggTree->getAggregatorCount(); ++i) {
         const TUiAggregator* node = FCurAggTree->getAggregator(i);
         if (node->getType() != TAggregatorType::ag_DiscInternal || node->getName().isEmpty())
             continue;
-        auto* item = new QTreeWidgetItem(InterfaceTreeView, {node->getName()});
-        item->setData(0, kIdRole, node->ID());
-        QStringList defaults;
+        TInterfaceTreeModel::Node& row = nodes.emplace_back();
+        row.id = node->ID();
+        row.name = node->getName();
         for (const proto::TExternalReference& ref : node->getExternalReferences()) {
-            defaults << ref.refLabel;
-            auto* child = new QTreeWidgetItem(item, {ref.refLabel});
-            child->setData(0, kIdRole, ref.id);
-            child->setFlags(child->flags() | Qt::ItemIsEditable);
+            row.defaultRefs << ref.refLabel;
+            row.interfaces.push_back({ref.refLabel, ref.id});
         }
-        item->setData(0, kDefaultRefsRole, defaults);
-        item->setExpanded(true);
     }
+    InterfaceTreeModel->setNodes(std::move(nodes));
+    InterfaceTreeView->expandAll();
 }
 
 std::vector<TDiscInterfaceNode> TSaveDiscTemplateForm::interfaces() const
 {
-    std::vector<TDiscInterfaceNode> out;
-    for (int i = 0; i < InterfaceTreeView->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = InterfaceTreeView->topLevelItem(i);
-        TDiscInterfaceNode& node = out.emplace_back();
-        node.id = item->data(0, kIdRole).toInt();
-        for (int c = 0; c < item->childCount(); ++c)
-            node.interfaces.push_back({item->child(c)->text(0), item->child(c)->data(0, kIdRole).toInt()});
-    }
-    return out;
+    return InterfaceTreeModel->interfaces();
 }
 
 void TSaveDiscTemplateForm::InterfacePopupOpening()
@@ -158,19 +147,20 @@ void TSaveDiscTemplateForm::InterfacePopupOpening()
                        BestehendeSchnittstellen1->menuAction()})
         a->setEnabled(false);
     BestehendeSchnittstellen1->clear();
-    QTreeWidgetItem* item = InterfaceTreeView->currentItem();
-    if (!item)
+    const QModelIndex item = InterfaceTreeView->currentIndex();
+    if (!item.isValid())
         return;
-    if (item->parent()) {
+    if (InterfaceTreeModel->isInterface(item)) {
         Schnittstelleumbenennen1->setEnabled(true);
         Schnittstelleentfernen1->setEnabled(true);
         return;
     }
     NeueSchnittstelledefinieren1->setEnabled(true);
+    const TInterfaceTreeModel::Node& node = InterfaceTreeModel->nodes()[std::size_t(item.row())];
     QStringList taken;
-    for (int c = 0; c < item->childCount(); ++c)
-        taken << item->child(c)->text(0);
-    for (const QString& label : item->data(0, kDefaultRefsRole).toStringList()) {
+    for (const TInterfaceItem& existing : node.interfaces)
+        taken << existing.text;
+    for (const QString& label : node.defaultRefs) {
         if (taken.contains(label))
             continue;
         QAction* entry = BestehendeSchnittstellen1->addAction(label);
@@ -181,41 +171,35 @@ void TSaveDiscTemplateForm::InterfacePopupOpening()
 
 void TSaveDiscTemplateForm::Schnittstelleumbenennen1Click()
 {
-    QTreeWidgetItem* item = InterfaceTreeView->currentItem();
-    if (item && item->parent())
-        InterfaceTreeView->editItem(item, 0);
+    const QModelIndex item = InterfaceTreeView->currentIndex();
+    if (InterfaceTreeModel->isInterface(item))
+        InterfaceTreeView->edit(item);
 }
 
 void TSaveDiscTemplateForm::Schnittstelleentfernen1Click()
 {
-    QTreeWidgetItem* item = InterfaceTreeView->currentItem();
-    if (item && item->parent())
-        delete item;
+    InterfaceTreeModel->removeInterface(InterfaceTreeView->currentIndex());
 }
 
 void TSaveDiscTemplateForm::NeueSchnittstelledefinieren1Click()
 {
-    QTreeWidgetItem* node = InterfaceTreeView->currentItem();
-    if (!node || node->parent())
+    const QModelIndex node = InterfaceTreeView->currentIndex();
+    if (!node.isValid() || InterfaceTreeModel->isInterface(node))
         return;
-    auto* child = new QTreeWidgetItem(node, {QStringLiteral("Neue Schnittstelle")});
-    child->setData(0, kIdRole, 0);
-    child->setFlags(child->flags() | Qt::ItemIsEditable);
-    node->setExpanded(true);
-    InterfaceTreeView->setCurrentItem(child);
-    InterfaceTreeView->editItem(child, 0);
+    const QModelIndex child = InterfaceTreeModel->addInterface(node.row(), QStringLiteral("Neue Schnittstelle"), 0);
+    InterfaceTreeView->expand(node);
+    InterfaceTreeView->setCurrentIndex(child);
+    InterfaceTreeView->edit(child);
 }
 
 void TSaveDiscTemplateForm::addExistingInterface(const QString& label)
 {
-    QTreeWidgetItem* node = InterfaceTreeView->currentItem();
-    if (!node || node->parent())
+    const QModelIndex node = InterfaceTreeView->currentIndex();
+    if (!node.isValid() || InterfaceTreeModel->isInterface(node))
         return;
     // Re-added: a new interface, no longer tied to the node it led into.
-    auto* child = new QTreeWidgetItem(node, {label});
-    child->setData(0, kIdRole, 0);
-    child->setFlags(child->flags() | Qt::ItemIsEditable);
-    node->setExpanded(true);
+    InterfaceTreeModel->addInterface(node.row(), label, 0);
+    InterfaceTreeView->expand(node);
 }
 
 void TSaveDiscTemplateForm::SaveButtonClick()
@@ -224,8 +208,8 @@ void TSaveDiscTemplateForm::SaveButtonClick()
         return;
     std::unique_ptr<TTemplateExportRequest> request;
     try {
-        request = discTemplateExport(*FCurAggTree, NameEdit->text(), exportParameterRowsOf(*ParamListView),
-                                     interfaces(), FileNameEdit->text());
+        request = discTemplateExport(*FCurAggTree, NameEdit->text(), ParamListModel->rows(), interfaces(),
+                                     FileNameEdit->text());
     } catch (const TvpError& e) {
         context().messages().AddException(0, {}, e.message(), kExportCaption, this);
         return;

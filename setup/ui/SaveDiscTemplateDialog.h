@@ -10,12 +10,12 @@ class QGroupBox;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
 namespace tvp {
 
 class TAggregatorTree;
+class TInterfaceTreeModel;
 
 class TSaveDiscTemplateForm : public TSaveTemplateForm {
     Q_OBJECT
@@ -37,7 +37,8 @@ public:
     std::vector<TDiscInterfaceNode> interfaces() const;
 
     QLineEdit* NameEdit;
-    QTreeWidget* InterfaceTreeView;
+    QTreeView* InterfaceTreeView;
+    TInterfaceTreeModel* InterfaceTreeModel;
     QMenu* InterfacePopupMenu;
     QAction* Schnittstelleumbenennen1;
     QAction* Schnittstelleentfernen1;

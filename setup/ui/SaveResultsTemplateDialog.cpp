@@ -3,7 +3,6 @@
 #include "core/connection/SlotGuard.h"
 #include "core/services/CompetitionSetupServices.h"
 #include "core/ui/Dialogs.h"
-#include "core/ui/ListViewHelpers.h"
 #include "core/ui/WindowContext.h"
 #include "setup/ui/TemplateWindowParts.h"
 
@@ -14,7 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace tvp {
@@ -40,10 +39,10 @@ TSaveResultsTemplateForm::TSaveResultsTemplateForm(TWindowContext& context)
     interfaces->addWidget(new QLabel(
         QStringLiteral("Sie können den Schnittstellen zu den Disziplinen hier einen sprechenden Namen geben"),
         InterfaceGroupBox));
-    InterfaceListView = new QTreeWidget(InterfaceGroupBox);
+    InterfaceListView = new QTreeView(InterfaceGroupBox);
     InterfaceListView->setObjectName(QStringLiteral("InterfaceListView"));
-    InterfaceListView->setColumnCount(3);
-    InterfaceListView->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Schnittstelle"), QStringLiteral("ID")});
+    InterfaceListModel = new TResultsInterfaceModel(InterfaceListView);
+    InterfaceListView->setModel(InterfaceListModel);
     InterfaceListView->setRootIsDecorated(false);
     InterfaceListView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     // A click on a row edits its name.
@@ -79,15 +78,12 @@ void TSaveResultsTemplateForm::ShowTemplateSaveDialog(const std::vector<int>& to
         QStringList names;
         for (const TUiAggregator* node : FaggPlainList)
             node->addParameters(names);
-        setGlobalVariablesToListView(context(), *ParamListView, names, FCupID, kParameterCaption);
-        InterfaceListView->clear();
-        for (const TUiAggregator* node : FtopLevelAggs) {
-            auto* item = new QTreeWidgetItem(
-                InterfaceListView, {node->getDisplayName(), node->getDisplayName(), QString::number(-node->ID())});
-            item->setData(0, Qt::UserRole, node->ID());
-            item->setFlags(item->flags() | Qt::ItemIsEditable);
-        }
-        autoSizeListView(*InterfaceListView);
+        setGlobalVariablesToListView(context(), *ParamListView, *ParamListModel, names, FCupID, kParameterCaption);
+        std::vector<TResultsInterfaceModel::Row> rows;
+        for (const TUiAggregator* node : FtopLevelAggs)
+            rows.push_back({node->ID(), node->getDisplayName(), node->getDisplayName()});
+        InterfaceListModel->setRows(std::move(rows));
+        autoSizeColumns(*InterfaceListView);
         context().dialogs().execModal(*this);
     }
     FtopLevelAggs.clear();
@@ -106,16 +102,11 @@ void TSaveResultsTemplateForm::SaveButtonClick()
         return;
     std::vector<TResultsExportItem> items;
     for (const TUiAggregator* node : FtopLevelAggs) {
-        QString name;
-        for (int i = 0; i < InterfaceListView->topLevelItemCount(); ++i)
-            if (InterfaceListView->topLevelItem(i)->data(0, Qt::UserRole).toInt() == node->ID())
-                name = InterfaceListView->topLevelItem(i)->text(0);
-        items.push_back({node, name});
+        items.push_back({node, InterfaceListModel->nameOf(node->ID())});
     }
     std::unique_ptr<TTemplateExportRequest> request;
     try {
-        request = resultsTemplateExport(items, FaggPlainList, FCupID, exportParameterRowsOf(*ParamListView),
-                                        FileNameEdit->text());
+        request = resultsTemplateExport(items, FaggPlainList, FCupID, ParamListModel->rows(), FileNameEdit->text());
     } catch (const TvpError& e) {
         context().messages().AddException(0, {}, e.message(), road_.requestName(0), this);
         return;

@@ -6,9 +6,11 @@
 
 #include <memory>
 
-class QTreeWidget;
+class QTreeView;
 
 namespace tvp {
+
+class TResultsInterfaceModel;
 
 class TAggregatorTree;
 class TUiAggregator;
@@ -25,7 +27,8 @@ public:
 
     void SaveButtonClick() override;
 
-    QTreeWidget* InterfaceListView;
+    QTreeView* InterfaceListView;
+    TResultsInterfaceModel* InterfaceListModel;
 
 protected:
     bool runSaveDialog() override;

@@ -11,7 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace tvp {
@@ -56,7 +56,7 @@ void TSaveTemplateForm::makeParamGroup(QVBoxLayout* outer, const QString& title)
                                  ParamGroupBox));
     params->addWidget(
         new QLabel(QStringLiteral(" (Alle anderen werden zu ihrem aktuellen Wert aufgelöst)"), ParamGroupBox));
-    ParamListView = makeExportParameterList(ParamGroupBox);
+    ParamListView = makeExportParameterList(ParamGroupBox, ParamListModel);
     ParamListView->setObjectName(QStringLiteral("ParamListView"));
     params->addWidget(ParamListView);
     outer->addWidget(ParamGroupBox, 1);
@@ -89,7 +89,7 @@ bool TSaveTemplateForm::chooseFile(const QString& start, const QString& filter, 
 
 QString TSaveTemplateForm::resolveParam(const QString& name) const
 {
-    return resolveParameter(name, exportParameterRowsOf(*ParamListView));
+    return resolveParameter(name, ParamListModel->rows());
 }
 
 void TSaveTemplateForm::ChangeButtonClick()

@@ -13,10 +13,12 @@ class QGroupBox;
 class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
 class QVBoxLayout;
 
 namespace tvp {
+
+class TExportParameterModel;
 
 class TSaveTemplateForm : public TTVPForm {
     Q_OBJECT
@@ -30,7 +32,8 @@ public:
     QLineEdit* FileNameEdit;
     QPushButton* ChangeButton;
     QGroupBox* ParamGroupBox;
-    QTreeWidget* ParamListView;
+    QTreeView* ParamListView;
+    TExportParameterModel* ParamListModel = nullptr;
     QGroupBox* InterfaceGroupBox;
     QPushButton* SaveButton;
     QPushButton* CancelButton;

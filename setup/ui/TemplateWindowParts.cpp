@@ -3,7 +3,6 @@
 #include "core/connection/SlotGuard.h"
 #include "core/services/CompetitionSetupServices.h"
 #include "core/ui/Dialogs.h"
-#include "core/ui/ListViewHelpers.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "setup/GlobalParameterRequests.h"
@@ -15,7 +14,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStyledItemDelegate>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace tvp {
 
@@ -42,12 +41,11 @@ IGlobalParameterForm* parameterForm(TWindowContext& context)
 
 // ---- the export windows' parameter list ----------------------------------------------------------
 
-QTreeWidget* makeExportParameterList(QWidget* parent)
+QTreeView* makeExportParameterList(QWidget* parent, TExportParameterModel*& model)
 {
-    auto* list = new QTreeWidget(parent);
-    list->setColumnCount(3);
-    list->setHeaderLabels(
-        {QStringLiteral("Exportname"), QStringLiteral("Aktueller Wert"), QStringLiteral("Originalname")});
+    auto* list = new QTreeView(parent);
+    model = new TExportParameterModel(list);
+    list->setModel(model);
     list->setRootIsDecorated(false);
     list->setSelectionMode(QAbstractItemView::SingleSelection);
     list->setEditTriggers(QAbstractItemView::EditKeyPressed);
@@ -56,13 +54,13 @@ QTreeWidget* makeExportParameterList(QWidget* parent)
     return list;
 }
 
-void setGlobalVariablesToListView(TWindowContext& context, QTreeWidget& list, const QStringList& names, int cupId,
-                                  const QString& caption)
+void setGlobalVariablesToListView(TWindowContext& context, QTreeView& list, TExportParameterModel& model,
+                                  const QStringList& names, int cupId, const QString& caption)
 {
-    list.clear();
+    model.setRows({});
     IGlobalParameterForm* parameters = parameterForm(context);
     QStringList unresolved;
-    const std::vector<TExportParameterRow> rows = exportParameterRows(
+    std::vector<TExportParameterRow> rows = exportParameterRows(
         names,
         [&](const QString& name) -> std::optional<double> {
             return parameters ? parameters->resolveParameter(name, cupId) : std::nullopt;
@@ -70,29 +68,19 @@ void setGlobalVariablesToListView(TWindowContext& context, QTreeWidget& list, co
         cupId, &unresolved);
     for (const QString& name : unresolved)
         context.messages().AddException(0, {}, unresolvableParameterText(name), caption, list.window());
-    for (const TExportParameterRow& row : rows) {
-        auto* item = new QTreeWidgetItem(&list, {row.exportName, row.currentValue, row.originalName});
-        // Only the export name is the user's to change (F2).
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsEditable);
-        item->setCheckState(colExportName, Qt::Checked);
-    }
-    autoSizeListView(list);
+    model.setRows(std::move(rows));
+    autoSizeColumns(list);
 }
 
-std::vector<TExportParameterRow> exportParameterRowsOf(const QTreeWidget& list)
+void autoSizeColumns(QTreeView& list)
 {
-    std::vector<TExportParameterRow> rows;
-    for (int i = 0; i < list.topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = list.topLevelItem(i);
-        rows.push_back({item->checkState(colExportName) == Qt::Checked, item->text(colExportName),
-                        item->text(colCurrentValue), item->text(colOriginalName)});
-    }
-    return rows;
+    // QHeaderView's own recompute of its ResizeToContents sections is a protected slot.
+    QMetaObject::invokeMethod(list.header(), "resizeSections", Qt::DirectConnection);
 }
 
 // ---- the import windows' parameter mapping -------------------------------------------------------
 
-TParameterUIMapping::TParameterUIMapping(TWindowContext& context, QTreeWidget* listView, QTreeWidget* referenceList,
+TParameterUIMapping::TParameterUIMapping(TWindowContext& context, QTreeView* listView, QTreeView* referenceList,
                                          QGroupBox* groupBox, QMenu* popup, int cupId)
     : QObject(listView),
       context_(context),
@@ -111,15 +99,17 @@ TParameterUIMapping::TParameterUIMapping(TWindowContext& context, QTreeWidget* l
               return p ? p->resolveParameter(name, FCupId) : std::nullopt;
           })
 {
-    FListView->setColumnCount(3);
-    FListView->setHeaderLabels(
-        {QStringLiteral("Parametername in Vorlage"), QStringLiteral("Zuordnung"), QStringLiteral("Wert")});
+    paramModel_ = new TMappingRowsModel(rows_, TMappingRowsModel::Rows::Parameters, FListView);
+    FListView->setModel(paramModel_);
     FListView->setRootIsDecorated(false);
     FListView->setSelectionMode(QAbstractItemView::SingleSelection);
     FListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     FListView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    if (FReferenceListView)
+    if (FReferenceListView) {
+        referenceModel_ = new TMappingRowsModel(rows_, TMappingRowsModel::Rows::References, FReferenceListView);
+        FReferenceListView->setModel(referenceModel_);
         FReferenceListView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    }
 
     FBestehendemParameterzuordnen = popup->addMenu(QStringLiteral("Bestehendem Parameter zuordnen"));
     FBestehendemParameterzuordnen->setObjectName(QStringLiteral("BestehendemParameterzuordnen1"));
@@ -130,7 +120,7 @@ TParameterUIMapping::TParameterUIMapping(TWindowContext& context, QTreeWidget* l
     connect(FWertfestlegen, &QAction::triggered, this, [this] { guarded([this] { Wertfestlegen1Click(); }); });
     connect(FNamefrneuenParameter, &QAction::triggered, this,
             [this] { guarded([this] { NamefrneuenParameter1Click(); }); });
-    attachContextMenu(FListView, popup, [this](QTreeWidget*) {
+    attachContextMenu(FListView, popup, [this] {
         PopulatePopUpMenu();
         EnablePopUpItems();
     });
@@ -138,45 +128,34 @@ TParameterUIMapping::TParameterUIMapping(TWindowContext& context, QTreeWidget* l
 
 void TParameterUIMapping::loadParams(const std::vector<TExportGlobalParameter>& params)
 {
-    FListView->clear();
     FGroupBox->setVisible(!params.empty());
     rows_.loadParams(params);
-    for (const TParameterMappingRows::ParameterRow& row : rows_.parameters())
-        new QTreeWidgetItem(FListView, {row.caption, QString(), QString()});
+    paramModel_->reload();
     RenderParameterMapping();
-    autoSizeListView(*FListView);
+    autoSizeColumns(*FListView);
 }
 
 void TParameterUIMapping::loadReferences(const proto::TExportAggregatorTreeNodeType* root)
 {
     if (!FReferenceListView)
         return;
-    FReferenceListView->clear();
     rows_.loadReferences(root);
-    for (const TParameterMappingRows::ReferenceRow& row : rows_.references())
-        new QTreeWidgetItem(FReferenceListView, {row.caption, QString()});
-    autoSizeListView(*FReferenceListView);
+    referenceModel_->reload();
+    autoSizeColumns(*FReferenceListView);
 }
 
 void TParameterUIMapping::RenderParameterMapping()
 {
     rows_.RenderParameterMapping();
-    const std::vector<TParameterMappingRows::ParameterRow>& rows = rows_.parameters();
-    for (int i = 0; i < FListView->topLevelItemCount() && i < int(rows.size()); ++i) {
-        QTreeWidgetItem* item = FListView->topLevelItem(i);
-        item->setText(1, TParameterMappingRows::mappingText(rows[std::size_t(i)].mapping));
-        item->setText(2, formatParameterValue(rows[std::size_t(i)].mapping.value, QLocale()));
-    }
+    paramModel_->refresh();
 }
 
 void TParameterUIMapping::renderReferences()
 {
     if (!FReferenceListView)
         return;
-    const std::vector<TParameterMappingRows::ReferenceRow>& refs = rows_.references();
-    for (int i = 0; i < FReferenceListView->topLevelItemCount() && i < int(refs.size()); ++i)
-        FReferenceListView->topLevelItem(i)->setText(1, TParameterMappingRows::referenceText(refs[std::size_t(i)]));
-    autoSizeListView(*FReferenceListView);
+    referenceModel_->refresh();
+    autoSizeColumns(*FReferenceListView);
 }
 
 void TParameterUIMapping::PopulatePopUpMenu()
@@ -230,7 +209,7 @@ void TParameterUIMapping::Wertfestlegen1Click()
         return;
     const QString caption = QStringLiteral("Wert für Parameter festlegen");
     const std::optional<QString> text = context_.dialogs().getText(FParentForm, caption, QStringLiteral("Wert:"),
-                                                                   FListView->topLevelItem(row)->text(2));
+                                                                   paramModel_->index(row, 2).data().toString());
     if (!text)
         return;
     if (const std::optional<double> value = parseParameterValue(*text, QLocale()))
@@ -243,11 +222,10 @@ void TParameterUIMapping::Wertfestlegen1Click()
 
 int TParameterUIMapping::selectedRow() const
 {
-    QTreeWidgetItem* item = FListView->currentItem();
-    if (!item || !item->isSelected())
+    const QModelIndex current = FListView->currentIndex();
+    if (!current.isValid() || !FListView->selectionModel()->isRowSelected(current.row(), current.parent()))
         return -1;
-    const int row = FListView->indexOfTopLevelItem(item);
-    return row < int(rows_.parameters().size()) ? row : -1;
+    return current.row() < int(rows_.parameters().size()) ? current.row() : -1;
 }
 
 QHBoxLayout* makeButtonRow(QWidget* parent, const QString& okText, const QString& okName, QPushButton*& ok,
@@ -264,16 +242,17 @@ QHBoxLayout* makeButtonRow(QWidget* parent, const QString& okText, const QString
     return buttons;
 }
 
-void attachContextMenu(QTreeWidget* list, QMenu* popup, std::function<void(QTreeWidget*)> prepare)
+void attachContextMenu(QTreeView* list, QMenu* popup, std::function<void()> prepare)
 {
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(list, &QWidget::customContextMenuRequested, popup,
                      [list, popup, prepare = std::move(prepare)](const QPoint& pos) {
                          guarded([&] {
                              // The row under the mouse becomes the selected one.
-                             if (QTreeWidgetItem* item = list->itemAt(pos))
-                                 list->setCurrentItem(item);
-                             prepare(list);
+                             const QModelIndex at = list->indexAt(pos);
+                             if (at.isValid())
+                                 list->setCurrentIndex(at);
+                             prepare();
                              popup->popup(list->viewport()->mapToGlobal(pos));
                          });
                      });

@@ -2,6 +2,7 @@
 // What the four template windows share: the export windows' parameter list (ticked rows stay
 // parameters, F2 renames) and the import windows' parameter mapping with its context menu.
 
+#include "setup/TemplateListModels.h"
 #include "setup/TemplateManagement.h"
 
 #include <QObject>
@@ -15,7 +16,7 @@ class QGroupBox;
 class QHBoxLayout;
 class QMenu;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
 class QWidget;
 
 namespace tvp {
@@ -24,20 +25,22 @@ class TWindowContext;
 
 // ---- the export windows' parameter list ----------------------------------------------------------
 
-// Columns "Exportname", "Aktueller Wert", "Originalname" with check boxes; only the export name edits.
-QTreeWidget* makeExportParameterList(QWidget* parent);
+// Columns "Exportname", "Aktueller Wert", "Originalname" with check boxes over a new model; only the
+// export name edits (F2).
+QTreeView* makeExportParameterList(QWidget* parent, TExportParameterModel*& model);
 // Fills the list with the names the tree uses, ticked, valued from the parameter window; a name it
 // cannot value gets 0 and a message under caption.
-void setGlobalVariablesToListView(TWindowContext& context, QTreeWidget& list, const QStringList& names, int cupId,
-                                  const QString& caption);
-std::vector<TExportParameterRow> exportParameterRowsOf(const QTreeWidget& list);
+void setGlobalVariablesToListView(TWindowContext& context, QTreeView& list, TExportParameterModel& model,
+                                  const QStringList& names, int cupId, const QString& caption);
+// Fits the columns to what they show now.
+void autoSizeColumns(QTreeView& list);
 
 // ---- the import windows' parameter mapping -------------------------------------------------------
 
 class TParameterUIMapping : public QObject {
 public:
     // referenceList may be null (the results import); the popup gets the three entries.
-    TParameterUIMapping(TWindowContext& context, QTreeWidget* listView, QTreeWidget* referenceList, QGroupBox* groupBox,
+    TParameterUIMapping(TWindowContext& context, QTreeView* listView, QTreeView* referenceList, QGroupBox* groupBox,
                         QMenu* popup, int cupId);
 
     TParameterMappingRows& rows() { return rows_; }
@@ -63,8 +66,10 @@ private:
     int selectedRow() const;
 
     TWindowContext& context_;
-    QTreeWidget* FListView;
-    QTreeWidget* FReferenceListView;
+    QTreeView* FListView;
+    QTreeView* FReferenceListView;
+    TMappingRowsModel* paramModel_;
+    TMappingRowsModel* referenceModel_ = nullptr;
     QGroupBox* FGroupBox;
     QWidget* FParentForm;
     int FCupId;
@@ -76,6 +81,6 @@ QHBoxLayout* makeButtonRow(QWidget* parent, const QString& okText, const QString
                            QPushButton*& cancel);
 
 // Opens popup at pos of list's viewport after prepare ran; keyboard menus open at the current row.
-void attachContextMenu(QTreeWidget* list, QMenu* popup, std::function<void(QTreeWidget*)> prepare);
+void attachContextMenu(QTreeView* list, QMenu* popup, std::function<void()> prepare);
 
 } // namespace tvp

@@ -25,7 +25,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -132,12 +132,32 @@ protected:
             out << wizard->PageControl1->tabText(i);
         return out;
     }
-    static QStringList rows(const QListWidget* list)
+    static QStringList rows(const QListView* list)
     {
         QStringList out;
-        for (int i = 0; i < list->count(); ++i)
-            out << list->item(i)->text();
+        for (int i = 0; i < list->model()->rowCount(); ++i)
+            out << list->model()->index(i, 0).data().toString();
         return out;
+    }
+    static bool ticked(const QListView* list, int row)
+    {
+        return list->model()->index(row, 0).data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
+    }
+    // The row made current, its tick toggled with the space bar as the user does it.
+    static void setTicked(QListView* list, int row, bool tick)
+    {
+        list->setFocus();
+        list->setCurrentIndex(list->model()->index(row, 0));
+        if (ticked(list, row) != tick)
+            QTest::keyClick(list, Qt::Key_Space);
+        EXPECT_EQ(ticked(list, row), tick);
+    }
+    static QPoint centreOf(const QListView* list, const QString& caption)
+    {
+        const QModelIndexList found =
+            list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, caption, -1, Qt::MatchExactly);
+        EXPECT_EQ(found.size(), 1) << caption.toStdString();
+        return found.isEmpty() ? QPoint(-1, -1) : list->visualRect(found.front()).center();
     }
     static void click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
     // After a refused Next the button rests while the panel flashes.
@@ -153,11 +173,10 @@ protected:
         QTest::keyClick(edit, Qt::Key_Backspace);
         QTest::keyClicks(edit, text);
     }
-    static void doubleClick(QListWidget* list, const QString& caption)
+    static void doubleClick(QListView* list, const QString& caption)
     {
-        const QList<QListWidgetItem*> found = list->findItems(caption, Qt::MatchExactly);
-        ASSERT_EQ(found.size(), 1) << caption.toStdString();
-        const QPoint at = list->visualItemRect(found.front()).center();
+        const QPoint at = centreOf(list, caption);
+        ASSERT_NE(at, QPoint(-1, -1));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }
@@ -191,7 +210,7 @@ protected:
 TEST_F(WizardPages, TypeNameMetadataAndFeesAreCheckedBeforeGoingOn)
 {
     script->expectWindow(kWizardCaption, [&](QWidget&) {
-        auto* types = child<QListWidget>("CompTypeListBox");
+        auto* types = child<QListView>("CompTypeListBox");
         EXPECT_EQ(rows(types), QStringList{QStringLiteral("Testtyp")});
         EXPECT_EQ(child<QLabel>("ExampleLabel")->text(),
                   QStringLiteral("(z.B. Kindersportfest Musterdorf %1)").arg(QDate::currentDate().year()));
@@ -211,15 +230,15 @@ TEST_F(WizardPages, TypeNameMetadataAndFeesAreCheckedBeforeGoingOn)
         retype(child<QLineEdit>("VeranstalterEdit"), QStringLiteral("SV Musterdorf"));
         next();
         EXPECT_EQ(activeTab(), QStringLiteral("Altersklassen"));
-        auto* list = child<QListWidget>("AgeClassListView");
+        auto* list = child<QListView>("AgeClassListView");
         EXPECT_EQ(rows(list), (QStringList{"U8", "U10"}));
         EXPECT_EQ(child<QLineEdit>("TeamFeeEdit")->text(), QStringLiteral("15,00"));
         EXPECT_EQ(child<QLineEdit>("AthleteFeeEdit")->text(), QStringLiteral("0,00"));
 
         retype(child<QLineEdit>("TeamFeeEdit"), QStringLiteral("-1"));
         retype(child<QLineEdit>("AthleteFeeEdit"), QStringLiteral("abc"));
-        list->item(0)->setCheckState(Qt::Unchecked);
-        list->item(1)->setCheckState(Qt::Unchecked);
+        setTicked(list, 0, false);
+        setTicked(list, 1, false);
         next();
         EXPECT_EQ(activeTab(), QStringLiteral("Altersklassen"));
 
@@ -230,10 +249,10 @@ TEST_F(WizardPages, TypeNameMetadataAndFeesAreCheckedBeforeGoingOn)
         script->expectText(QStringLiteral("Altersklasse hinzufügen"), QStringLiteral(" U12 "));
         child<QAction>("AddAgeClassAction")->trigger();
         EXPECT_EQ(rows(list), (QStringList{"U8", "U10", "U12"}));
-        EXPECT_EQ(list->item(2)->checkState(), Qt::Unchecked);
+        EXPECT_FALSE(ticked(list, 2));
         retype(child<QLineEdit>("TeamFeeEdit"), QString());
         retype(child<QLineEdit>("AthleteFeeEdit"), QStringLiteral("2,50"));
-        list->item(1)->setCheckState(Qt::Checked);
+        setTicked(list, 1, true);
         next();
         EXPECT_EQ(activeTab(), QStringLiteral("\"U10\" Disziplinen"));
         wizard->hide();
@@ -259,8 +278,8 @@ TEST_F(WizardPages, TemplatesAreChosenByDoubleClickAndFollowTheFilter)
         QWidget* tab = activePage();
         EXPECT_EQ(child<QLabel>(tab, "HintLabel")->text(),
                   QStringLiteral("Disziplinen für Altersklasse \"U8\" per Doppelklick auswählen:"));
-        auto* available = child<QListWidget>(tab, "AvailableListBox");
-        auto* chosen = child<QListWidget>(tab, "ChosenListBox");
+        auto* available = child<QListView>(tab, "AvailableListBox");
+        auto* chosen = child<QListView>(tab, "ChosenListBox");
         auto* filter = child<QComboBox>(tab, "FilterComboBox");
         // Recommended only, under the type's names; the unlisted file is not offered.
         EXPECT_EQ(rows(available), (QStringList{"Sprint", "Wurf"}));
@@ -271,7 +290,7 @@ TEST_F(WizardPages, TemplatesAreChosenByDoubleClickAndFollowTheFilter)
         // Unfiltered, the files keep their own names.
         filter->setCurrentIndex(0);
         EXPECT_EQ(rows(available), (QStringList{"Sprint-Vorlage", "Wurf-Vorlage", "Extra"}));
-        available->setCurrentRow(2);
+        available->setCurrentIndex(available->model()->index(2, 0));
         available->setFocus();
         QTest::keyClick(available, Qt::Key_Return);
         EXPECT_EQ(rows(chosen), (QStringList{"Sprint-Vorlage", "Extra"}));
@@ -287,7 +306,7 @@ TEST_F(WizardPages, TemplatesAreChosenByDoubleClickAndFollowTheFilter)
         filter->setCurrentIndex(0);
         EXPECT_EQ(rows(chosen), (QStringList{"Sprint-Vorlage", "Extra"}));
 
-        chosen->setCurrentRow(1);
+        QTest::mouseClick(chosen->viewport(), Qt::LeftButton, {}, centreOf(chosen, QStringLiteral("Extra")));
         EXPECT_EQ(child<QAction>(tab, "RemoveAction")->text(), QStringLiteral("Ausgewählte Disziplin entfernen"));
         chosen->setFocus();
         QTest::keyClick(chosen, Qt::Key_Delete);
@@ -296,7 +315,7 @@ TEST_F(WizardPages, TemplatesAreChosenByDoubleClickAndFollowTheFilter)
         next();
         EXPECT_EQ(activeTab(), QStringLiteral("\"U8\" Wertung"));
         // The type's default scoring is chosen without a click.
-        EXPECT_EQ(rows(child<QListWidget>(activePage(), "ChosenListBox")), QStringList{"Gesamtwertung"});
+        EXPECT_EQ(rows(child<QListView>(activePage(), "ChosenListBox")), QStringList{"Gesamtwertung"});
         EXPECT_EQ(wizard->NextButton->text(), QStringLiteral("Weiter"));
         wizard->hide();
         return 0;
@@ -313,12 +332,12 @@ TEST_F(WizardPages, ClearingAnAgeClassTakesItsTabsAndTickingItAgainRestoresItsCh
 {
     script->expectWindow(kWizardCaption, [&](QWidget&) {
         toFirstTab();
-        doubleClick(child<QListWidget>(activePage(), "AvailableListBox"), QStringLiteral("Wurf"));
+        doubleClick(child<QListView>(activePage(), "AvailableListBox"), QStringLiteral("Wurf"));
         click(wizard->BackButton);
         EXPECT_EQ(activeTab(), QStringLiteral("Altersklassen"));
 
-        auto* list = child<QListWidget>("AgeClassListView");
-        list->item(0)->setCheckState(Qt::Unchecked);
+        auto* list = child<QListView>("AgeClassListView");
+        setTicked(list, 0, false);
         next();
         EXPECT_EQ(tabs().mid(4, 2), (QStringList{"\"U10\" Disziplinen", "\"U10\" Wertung"}));
         EXPECT_FALSE(tabs().contains(QStringLiteral("\"U8\" Disziplinen")));
@@ -328,10 +347,10 @@ TEST_F(WizardPages, ClearingAnAgeClassTakesItsTabsAndTickingItAgainRestoresItsCh
 
         click(wizard->BackButton);
         click(wizard->BackButton);
-        list->item(0)->setCheckState(Qt::Checked);
+        setTicked(list, 0, true);
         next();
         EXPECT_EQ(activeTab(), QStringLiteral("\"U8\" Disziplinen"));
-        EXPECT_EQ(rows(child<QListWidget>(activePage(), "ChosenListBox")), QStringList{"Wurf"});
+        EXPECT_EQ(rows(child<QListView>(activePage(), "ChosenListBox")), QStringList{"Wurf"});
         wizard->hide();
         return 0;
     });
@@ -403,25 +422,23 @@ TEST_F(SampleWizard, SampleTypeCreatesTwoAgeClassesWithFeesDisciplinesAndTheDocu
     QTemporaryDir target;
     const QString pdf = target.filePath(QStringLiteral("Doku.pdf"));
     script->expectWindow(kWizardCaption, [&](QWidget&) {
-        auto* types = child<QListWidget>("CompTypeListBox");
-        const QList<QListWidgetItem*> sample =
-            types->findItems(QStringLiteral("Beispiel: Team-Mehrkampf U8 bis U12"), Qt::MatchExactly);
-        EXPECT_EQ(sample.size(), 1);
-        if (sample.isEmpty())
+        auto* types = child<QListView>("CompTypeListBox");
+        const QPoint sample = centreOf(types, QStringLiteral("Beispiel: Team-Mehrkampf U8 bis U12"));
+        if (sample == QPoint(-1, -1))
             return 0;
-        QTest::mouseClick(types->viewport(), Qt::LeftButton, {}, types->visualItemRect(sample.front()).center());
+        QTest::mouseClick(types->viewport(), Qt::LeftButton, {}, sample);
         retype(child<QLineEdit>("CompNameEdit"), QStringLiteral("Kinder-Mehrkampf"));
         next();
         retype(child<QLineEdit>("VeranstalterEdit"), QStringLiteral("SV Beispiel"));
         next();
         EXPECT_EQ(activeTab(), QStringLiteral("Altersklassen"));
-        auto* list = child<QListWidget>("AgeClassListView");
-        list->item(2)->setCheckState(Qt::Unchecked);
+        auto* list = child<QListView>("AgeClassListView");
+        setTicked(list, 2, false);
         retype(child<QLineEdit>("TeamFeeEdit"), QStringLiteral("20,00"));
         retype(child<QLineEdit>("AthleteFeeEdit"), QStringLiteral("2,50"));
         next();
         EXPECT_EQ(activeTab(), QStringLiteral("\"U8\" Disziplinen"));
-        auto* available = child<QListWidget>(activePage(), "AvailableListBox");
+        auto* available = child<QListView>(activePage(), "AvailableListBox");
         doubleClick(available, QStringLiteral("Sprint"));
         doubleClick(available, QStringLiteral("Weitsprung"));
         // Both share their groups with U10, so the copy box takes them over.
@@ -435,7 +452,7 @@ TEST_F(SampleWizard, SampleTypeCreatesTwoAgeClassesWithFeesDisciplinesAndTheDocu
         next();
         next();
         EXPECT_EQ(activeTab(), QStringLiteral("\"U10\" Disziplinen"));
-        EXPECT_EQ(rows(child<QListWidget>(activePage(), "ChosenListBox")), (QStringList{"Sprint", "Weitsprung"}));
+        EXPECT_EQ(rows(child<QListView>(activePage(), "ChosenListBox")), (QStringList{"Sprint", "Weitsprung"}));
         next();
         next();
         EXPECT_EQ(activeTab(), QStringLiteral("Dokumentation erstellen"));

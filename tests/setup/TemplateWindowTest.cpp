@@ -45,7 +45,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 using namespace tvp;
 using namespace tvp::proto;
@@ -237,9 +237,9 @@ protected:
     }
 
     // Opens the list's context menu over the row with the mouse, as the user's right click does.
-    static void contextMenuAt(QTreeWidget* list, QTreeWidgetItem* item, QMenu* menu)
+    static void contextMenuAt(QTreeView* list, const QModelIndex& item, QMenu* menu)
     {
-        const QPoint at = list->visualItemRect(item).center();
+        const QPoint at = list->visualRect(item).center();
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list->viewport(), &event);
         ASSERT_TRUE(menu->isVisible());
@@ -247,7 +247,7 @@ protected:
     }
 
     // Types text into the list's open in-place editor and confirms with Enter.
-    static void typeInEditor(QTreeWidget* list, const QString& text)
+    static void typeInEditor(QAbstractItemView* list, const QString& text)
     {
         const QList<QLineEdit*> editors = list->viewport()->findChildren<QLineEdit*>();
         ASSERT_EQ(editors.size(), 1);
@@ -257,16 +257,23 @@ protected:
         QCoreApplication::processEvents(); // the delegate commits after the key
     }
 
-    static QStringList rowTexts(const QTreeWidget* list)
+    static QStringList rowTexts(const QTreeView* list)
     {
+        const QAbstractItemModel* model = list->model();
         QStringList out;
-        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        for (int i = 0; i < model->rowCount(); ++i) {
             QStringList cells;
-            for (int c = 0; c < list->columnCount(); ++c)
-                cells << list->topLevelItem(i)->text(c);
+            for (int c = 0; c < model->columnCount(); ++c)
+                cells << model->index(i, c).data().toString();
             out << cells.join(u'|');
         }
         return out;
+    }
+
+    // The list's row (or a row below parent), as the view shows it.
+    static QModelIndex rowAt(const QTreeView* list, int row, int column = 0, const QModelIndex& parent = {})
+    {
+        return list->model()->index(row, column, parent);
     }
 
     QString writeFile(const QString& name, const QByteArray& bytes)
@@ -313,15 +320,15 @@ TEST_F(TemplateWindows, ADisciplineSavedAsTemplateIsRebuiltInAnotherCompetition)
     script->expectWindow(kSaveDisc, [&](QWidget&) {
         EXPECT_EQ(saveDisc->NameEdit->text(), QStringLiteral("Weitsprung"));
         EXPECT_EQ(rowTexts(saveDisc->ParamListView), QStringList{QStringLiteral("Faktor|1,5|Faktor")});
-        QTreeWidget* interfaces = saveDisc->InterfaceTreeView;
+        QTreeView* interfaces = saveDisc->InterfaceTreeView;
         EXPECT_EQ(rowTexts(interfaces), QStringList{QStringLiteral("Bester Sprung")});
-        QTreeWidgetItem* ref = interfaces->topLevelItem(0)->child(0);
-        EXPECT_EQ(ref->text(0), QStringLiteral("Mannschaft"));
+        const QModelIndex ref = rowAt(interfaces, 0, 0, rowAt(interfaces, 0));
+        EXPECT_EQ(ref.data().toString(), QStringLiteral("Mannschaft"));
         contextMenuAt(interfaces, ref, saveDisc->InterfacePopupMenu);
         EXPECT_FALSE(saveDisc->NeueSchnittstelledefinieren1->isEnabled()) << "only on a named node";
         saveDisc->Schnittstelleumbenennen1->trigger();
         typeInEditor(interfaces, QStringLiteral("Gesamt"));
-        EXPECT_EQ(ref->text(0), QStringLiteral("Gesamt"));
+        EXPECT_EQ(ref.data().toString(), QStringLiteral("Gesamt"));
         QTest::mouseClick(saveDisc->SaveButton, Qt::LeftButton);
         EXPECT_TRUE(waitUntil([&] { return !saveDisc->isVisible(); }, 10000));
         return 0;
@@ -356,12 +363,12 @@ TEST_F(TemplateWindows, ADisciplineSavedAsTemplateIsRebuiltInAnotherCompetition)
               QStringList{QStringLiteral("Gesamt|Mannschaft B (%1)").arg(-teamB)});
 
     // A new value through the context menu, typed as Germans write it.
-    QTreeWidget* params = loadDisc->ParamListView;
-    contextMenuAt(params, params->topLevelItem(0), loadDisc->ParamPopupMenu);
+    QTreeView* params = loadDisc->ParamListView;
+    contextMenuAt(params, rowAt(params, 0), loadDisc->ParamPopupMenu);
     ASSERT_TRUE(loadDisc->mapping().FWertfestlegen->isEnabled());
     script->expectText(QStringLiteral("Wert für Parameter festlegen"), QStringLiteral("2,5"));
     loadDisc->mapping().FWertfestlegen->trigger();
-    EXPECT_EQ(params->topLevelItem(0)->text(2), QStringLiteral("2,5"));
+    EXPECT_EQ(rowAt(params, 0, 2).data().toString(), QStringLiteral("2,5"));
 
     QTest::mouseClick(loadDisc->ImportButton, Qt::LeftButton);
     settle();
@@ -414,30 +421,32 @@ TEST_F(TemplateWindows, TheSaveWindowWritesTheGoldenFileFromTheUsersChoices)
         // The name typed on, "Faktor" renamed with F2, "Streich" unticked with the space bar.
         saveDisc->NameEdit->end(false);
         QTest::keyClicks(saveDisc->NameEdit, QStringLiteral(" U10"));
-        QTreeWidget* params = saveDisc->ParamListView;
+        QTreeView* params = saveDisc->ParamListView;
         EXPECT_EQ(rowTexts(params),
                   (QStringList{QStringLiteral("Faktor|1,5|Faktor"), QStringLiteral("Streich|2|Streich")}));
-        params->setCurrentItem(params->topLevelItem(0), 1);
+        params->setCurrentIndex(rowAt(params, 0, 1));
         QTest::keyClick(params, Qt::Key_F2);
         EXPECT_TRUE(params->viewport()->findChildren<QLineEdit*>().isEmpty()) << "the value is the competition's";
-        params->setCurrentItem(params->topLevelItem(0), 0);
+        params->setCurrentIndex(rowAt(params, 0, 0));
         QTest::keyClick(params, Qt::Key_F2);
         typeInEditor(params, QStringLiteral("Faktor Sprint"));
-        params->setCurrentItem(params->topLevelItem(1), 0);
+        params->setCurrentIndex(rowAt(params, 1, 0));
         QTest::keyClick(params, Qt::Key_Space);
-        EXPECT_EQ(params->topLevelItem(1)->checkState(0), Qt::Unchecked);
+        EXPECT_EQ(rowAt(params, 1).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
 
         // "Summe" keeps its interface into "Gesamt" and gets a new one.
-        QTreeWidget* interfaces = saveDisc->InterfaceTreeView;
-        QTreeWidgetItem* summe = interfaces->findItems(QStringLiteral("Summe"), Qt::MatchExactly).value(0);
-        EXPECT_TRUE(summe);
-        if (!summe)
+        QTreeView* interfaces = saveDisc->InterfaceTreeView;
+        const QModelIndexList found = interfaces->model()->match(rowAt(interfaces, 0), Qt::DisplayRole,
+                                                                 QStringLiteral("Summe"), 1, Qt::MatchExactly);
+        EXPECT_FALSE(found.isEmpty());
+        if (found.isEmpty())
             return 0;
+        const QModelIndex summe = found.front();
         contextMenuAt(interfaces, summe, saveDisc->InterfacePopupMenu);
         EXPECT_FALSE(saveDisc->BestehendeSchnittstellen1->menuAction()->isEnabled()) << "Gesamt is listed";
         saveDisc->NeueSchnittstelledefinieren1->trigger();
         typeInEditor(interfaces, QStringLiteral("Neu"));
-        EXPECT_EQ(summe->childCount(), 2);
+        EXPECT_EQ(interfaces->model()->rowCount(summe), 2);
         QTest::mouseClick(saveDisc->SaveButton, Qt::LeftButton);
         EXPECT_TRUE(waitUntil([&] { return !saveDisc->isVisible(); }, 10000));
         return 0;
@@ -464,12 +473,12 @@ TEST_F(TemplateWindows, AnImportTheServerRefusesShowsWhyAndLeavesNothing)
     QTest::mouseClick(w0->ImportTemplateButton, Qt::LeftButton);
     settle();
     ASSERT_TRUE(loadDisc->isVisible());
-    QTreeWidget* refs = loadDisc->ReferenceListView;
+    QTreeView* refs = loadDisc->ReferenceListView;
     {
         RealDrag drag;
         QWidget* box = tree(w0)->boxOf(teamNode);
         ASSERT_TRUE(drag.start(*box, box->rect().center()));
-        ASSERT_TRUE(drag.dropOn(*refs->viewport(), refs->visualItemRect(refs->topLevelItem(0)).center()));
+        ASSERT_TRUE(drag.dropOn(*refs->viewport(), refs->visualRect(rowAt(refs, 0)).center()));
     }
     QTest::mouseClick(loadDisc->ImportButton, Qt::LeftButton);
     settle();
@@ -519,12 +528,12 @@ TEST_F(TemplateWindows, ParametersAndReferencesAreMappedFromTheMenusAndByRealDra
     settle();
     ASSERT_TRUE(loadDisc->isVisible());
     // A parameter the competition has is used with the competition's value.
-    QTreeWidget* params = loadDisc->ParamListView;
+    QTreeView* params = loadDisc->ParamListView;
     EXPECT_EQ(rowTexts(params),
               (QStringList{QStringLiteral("Faktor|->Faktor|3"), QStringLiteral("Bonus|Neu: Bonus|1")}));
     TParameterUIMapping& mapping = loadDisc->mapping();
 
-    contextMenuAt(params, params->topLevelItem(0), loadDisc->ParamPopupMenu);
+    contextMenuAt(params, rowAt(params, 0), loadDisc->ParamPopupMenu);
     EXPECT_FALSE(mapping.FWertfestlegen->isEnabled()) << "a mapped parameter keeps the competition's value";
     EXPECT_TRUE(mapping.FNamefrneuenParameter->isEnabled());
     QStringList offered;
@@ -533,12 +542,12 @@ TEST_F(TemplateWindows, ParametersAndReferencesAreMappedFromTheMenusAndByRealDra
     EXPECT_EQ(offered, (QStringList{QStringLiteral("Faktor"), QStringLiteral("Punkte")}));
 
     // "Bonus" mapped onto "Punkte"; "Faktor" renamed to a new parameter, then a value that is no number.
-    contextMenuAt(params, params->topLevelItem(1), loadDisc->ParamPopupMenu);
+    contextMenuAt(params, rowAt(params, 1), loadDisc->ParamPopupMenu);
     mapping.FBestehendemParameterzuordnen->actions().at(1)->trigger();
-    contextMenuAt(params, params->topLevelItem(0), loadDisc->ParamPopupMenu);
+    contextMenuAt(params, rowAt(params, 0), loadDisc->ParamPopupMenu);
     script->expectText(QStringLiteral("Neuer globaler Parameter"), QStringLiteral("Faktor2"));
     mapping.FNamefrneuenParameter->trigger();
-    contextMenuAt(params, params->topLevelItem(0), loadDisc->ParamPopupMenu);
+    contextMenuAt(params, rowAt(params, 0), loadDisc->ParamPopupMenu);
     ASSERT_TRUE(mapping.FWertfestlegen->isEnabled());
     script->expectText(QStringLiteral("Wert für Parameter festlegen"), QStringLiteral("abc"));
     script->expectMessage(QStringLiteral("Wert für Parameter festlegen"), TMsgAnswer::Ok);
@@ -549,10 +558,10 @@ TEST_F(TemplateWindows, ParametersAndReferencesAreMappedFromTheMenusAndByRealDra
 
     // References: a scoring node dragged with the mouse from the other window onto a row; the
     // discipline's own results node is refused.
-    QTreeWidget* refs = loadDisc->ReferenceListView;
+    QTreeView* refs = loadDisc->ReferenceListView;
     EXPECT_EQ(rowTexts(refs), (QStringList{QStringLiteral("Team|-"), QStringLiteral("Cup|-")}));
-    const QPoint row0 = refs->visualItemRect(refs->topLevelItem(0)).center();
-    const QPoint row1 = refs->visualItemRect(refs->topLevelItem(1)).center();
+    const QPoint row0 = refs->visualRect(rowAt(refs, 0)).center();
+    const QPoint row1 = refs->visualRect(rowAt(refs, 1)).center();
     {
         RealDrag drag;
         QWidget* box = tree(w1)->boxOf(team);
@@ -567,7 +576,7 @@ TEST_F(TemplateWindows, ParametersAndReferencesAreMappedFromTheMenusAndByRealDra
     }
     EXPECT_EQ(rowTexts(refs),
               (QStringList{QStringLiteral("Team|Mannschaft (%1)").arg(-team), QStringLiteral("Cup|-")}));
-    contextMenuAt(refs, refs->topLevelItem(0), loadDisc->ReferencePopupMenu);
+    contextMenuAt(refs, rowAt(refs, 0), loadDisc->ReferencePopupMenu);
     loadDisc->AlleReferenzenentfernen1->trigger();
     EXPECT_EQ(rowTexts(refs), (QStringList{QStringLiteral("Team|-"), QStringLiteral("Cup|-")}));
 
@@ -617,29 +626,39 @@ TEST_F(TemplateWindows, AnOverallScoringInputDraggedOntoThreeDisciplinesIsCreate
     QTest::mouseClick(w0->ImportResultsTemplateButton, Qt::LeftButton);
     settle();
     ASSERT_TRUE(loadRes->isVisible());
-    QTreeWidget* inputsView = loadRes->InterfaceTreeView;
-    ASSERT_EQ(inputsView->topLevelItemCount(), 1);
-    QTreeWidgetItem* input = inputsView->topLevelItem(0);
-    EXPECT_EQ(input->text(0), QStringLiteral("Mehrkampf"));
+    QTreeView* inputsView = loadRes->InterfaceTreeView;
+    const QAbstractItemModel* connected = inputsView->model();
+    ASSERT_EQ(connected->rowCount(), 1);
+    const QModelIndex input = rowAt(inputsView, 0);
+    EXPECT_EQ(input.data().toString(), QStringLiteral("Mehrkampf"));
     EXPECT_FALSE(loadRes->ParamGroupBox->isVisible()) << "no parameters";
 
-    const auto dragOnto = [&](TDisciplinForm* from, int id, QTreeWidgetItem* target) {
+    const auto dragOnto = [&](TDisciplinForm* from, int id, const QModelIndex& target) {
         RealDrag drag;
         QWidget* box = tree(from)->boxOf(id);
         ASSERT_TRUE(box);
         ASSERT_TRUE(drag.start(*box, box->rect().center()));
-        EXPECT_TRUE(drag.dropOn(*inputsView->viewport(), inputsView->visualItemRect(target).center()));
+        EXPECT_TRUE(drag.dropOn(*inputsView->viewport(), inputsView->visualRect(target).center()));
     };
     dragOnto(w0, d1, input);
     dragOnto(w1, d2, input);
     dragOnto(w1, d2, input); // the same twice is one connection
     openDiscipline(w1, d3);
-    dragOnto(w1, d3, input->child(0)); // a row below an input counts for the input
-    ASSERT_EQ(input->childCount(), 3);
-    EXPECT_EQ(input->child(2)->text(0), QStringLiteral("Ergebnisse Lauf (%1)").arg(-d3));
+    dragOnto(w1, d3, rowAt(inputsView, 0, 0, input)); // a row below an input counts for the input
+    ASSERT_EQ(connected->rowCount(input), 3);
+    EXPECT_EQ(rowAt(inputsView, 2, 0, input).data().toString(), QStringLiteral("Ergebnisse Lauf (%1)").arg(-d3));
+
+    // "Entfernen" on a connection takes it away; dragged again, it is back.
+    contextMenuAt(inputsView, rowAt(inputsView, 2, 0, input), loadRes->InterfacePopupMenu);
+    ASSERT_TRUE(loadRes->Entfernen1->isEnabled());
+    loadRes->Entfernen1->trigger();
+    ASSERT_EQ(connected->rowCount(input), 2);
+    EXPECT_NE(rowAt(inputsView, 1, 0, input).data().toString(), QStringLiteral("Ergebnisse Lauf (%1)").arg(-d3));
+    dragOnto(w1, d3, input);
+    ASSERT_EQ(connected->rowCount(input), 3);
 
     // "Entfernen" only on a connection.
-    inputsView->setCurrentItem(input);
+    inputsView->setCurrentIndex(input);
     contextMenuAt(inputsView, input, loadRes->InterfacePopupMenu);
     EXPECT_FALSE(loadRes->Entfernen1->isEnabled());
 
@@ -728,7 +747,8 @@ TEST_F(TemplateWindows, AnExportThatCannotWriteItsFileReportsItAndLeavesTheServe
     writeFile(QStringLiteral("kein-Ordner"), "x");
     script->expectFile(kSaveDisc, dir.filePath(QStringLiteral("kein-Ordner/Weitsprung.qdt")));
     script->expectWindow(kSaveDisc, [&](QWidget&) {
-        EXPECT_EQ(saveDisc->InterfaceTreeView->topLevelItem(0)->childCount(), 1);
+        const QTreeView* interfaces = saveDisc->InterfaceTreeView;
+        EXPECT_EQ(interfaces->model()->rowCount(rowAt(interfaces, 0)), 1);
         QTest::mouseClick(saveDisc->SaveButton, Qt::LeftButton);
         // The discipline window's request waits for this window to return; only ours is awaited.
         EXPECT_TRUE(waitUntil([&] { return saveDisc->pendingRequests() == 0; }, 10000));
@@ -810,7 +830,7 @@ TEST_F(TemplateWindows, AReferenceFoundInAnotherAgeClassIsDroppedWhenTheAgeClass
     ASSERT_TRUE(ages->isEnabled());
     EXPECT_EQ(ages->count(), 3);
     EXPECT_EQ(ages->currentText(), QStringLiteral("Keine Zuordnung"));
-    QTreeWidget* refs = loadDisc->ReferenceListView;
+    QTreeView* refs = loadDisc->ReferenceListView;
     const QString assigned = QStringLiteral("Gesamt|Mannschaft U10 (%1)").arg(-team);
     EXPECT_EQ(rowTexts(refs), (QStringList{assigned, QStringLiteral("Neu|-")})) << "labels compare in any case";
 
@@ -840,9 +860,9 @@ TEST_F(TemplateWindows, TheOverallScoringSaveWindowWritesTheGoldenFileUnderTheIn
     script->expectFile(QStringLiteral("Gesamtwertungsvorlage speichern"), file);
     script->expectWindow(QStringLiteral("Gesamtwertungsvorlage speichern"), [&](QWidget&) {
         EXPECT_EQ(rowTexts(saveRes->ParamListView), QStringList{QStringLiteral("N|3|N")});
-        QTreeWidget* interfaces = saveRes->InterfaceListView;
+        QTreeView* interfaces = saveRes->InterfaceListView;
         EXPECT_EQ(rowTexts(interfaces), QStringList{QStringLiteral("Gesamt|Gesamt|-30")});
-        interfaces->setCurrentItem(interfaces->topLevelItem(0), 0);
+        interfaces->setCurrentIndex(rowAt(interfaces, 0));
         QTest::keyClick(interfaces, Qt::Key_F2);
         typeInEditor(interfaces, QStringLiteral("Team-Wertung"));
         QTest::mouseClick(saveRes->SaveButton, Qt::LeftButton);
