@@ -66,7 +66,7 @@ QString ResultToString(const proto::ResultType& result, TResultformat format, co
 // -1, 0 or 1; greater is better. A status (Info) loses against any other kind.
 int CompareResult(const proto::ResultType& a, const proto::ResultType& b);
 
-// The sort order of list-view cells (CompareListItems picks the cells): results first, ordered
+// The sort order of list-view cells (CompareListRows picks the cells): results first, ordered
 // by value (longer distances, shorter times, smaller ranks first), then texts, empty texts last.
 int CompareListTexts(const QString& text1, const QString& text2, bool descending);
 

@@ -7,7 +7,7 @@
 #include <QHeaderView>
 #include <QSet>
 #include <QItemSelectionModel>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <functional>
 
@@ -40,19 +40,6 @@ void forEachNode(const QAbstractItemModel& model, const std::function<void(const
 }
 
 } // namespace
-
-int CompareListItems(int column, const QTreeWidgetItem* item1, const QTreeWidgetItem* item2, bool descending)
-{
-    const QTreeWidget* list = item1->treeWidget();
-    if (!list || list != item2->treeWidget() || item1->parent() || item2->parent()) {
-        // Rows of no list (or of a tree): their own cells, as a list would show them.
-        const bool ownCells = column > 0 && column < item1->columnCount() && column < item2->columnCount();
-        const int c = ownCells ? column : 0;
-        return CompareListTexts(item1->text(c), item2->text(c), descending);
-    }
-    return CompareListRows(*list->model(), column, list->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item1)),
-                           list->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(item2)), descending);
-}
 
 void selectComboIntegerFilter(QComboBox& combo, int id, int defaultIndex)
 {

@@ -6,16 +6,8 @@
 
 class QComboBox;
 class QTreeView;
-class QTreeWidget;
-class QTreeWidgetItem;
 
 namespace tvp {
-
-// The compare of every sortable QTreeWidget (hand it to initListView): column 0, or a column either
-// row has no cell for, compares the first column. Cells that read as results come first, ordered
-// by value; then texts; empty cells last. Lists shown through a model use CompareListRows
-// (core/lists/ListSorting.h) instead.
-int CompareListItems(int column, const QTreeWidgetItem* item1, const QTreeWidgetItem* item2, bool descending);
 
 // Filter combos carry each entry's id as its item data. Selects the first entry with that id,
 // else the entry at defaultIndex.

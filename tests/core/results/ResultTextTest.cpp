@@ -1,11 +1,11 @@
 // Result texts in the German locale (decimal comma), comparisons and the format of a scoring node.
 
-#include "core/ui/ListViewHelpers.h"
+#include "core/lists/ListSorting.h"
 #include "core/results/ResultUnitPatterns.h"
 #include "core/protocol/TVPWebServices2.h"
 #include "core/results/tvpUtils.h"
 
-#include <QTreeWidgetItem>
+#include <QStandardItemModel>
 
 #include <gtest/gtest.h>
 
@@ -249,7 +249,7 @@ TEST(CompareResult, GreaterIsBetter)
             << ResultToString(c.b, RF::rf_Default, {}).toStdString();
 }
 
-TEST(CompareListItems, ResultsByValueThenTextsThenEmpty)
+TEST(CompareListRows, ResultsByValueThenTextsThenEmpty)
 {
     const std::tuple<const char*, const char*, int> cases[] = {
         {"3,10m", "2,50m", -1}, // longer first
@@ -265,20 +265,25 @@ TEST(CompareListItems, ResultsByValueThenTextsThenEmpty)
         {"Äpfel", "Zebra", -1},
         {"Meier", "", -1},
     };
+    const auto row = [](const QString& caption, const QString& cell) {
+        return QList<QStandardItem*>{new QStandardItem(caption), new QStandardItem(cell)};
+    };
     for (const auto& [a, b, ascending] : cases) {
-        const QTreeWidgetItem first({QStringLiteral("z"), QString::fromUtf8(a)});
-        const QTreeWidgetItem second({QStringLiteral("z"), QString::fromUtf8(b)});
-        EXPECT_EQ(CompareListItems(1, &first, &second, false), ascending) << a << " vs " << b;
-        EXPECT_EQ(CompareListItems(1, &second, &first, false), -ascending) << b << " vs " << a;
-        EXPECT_EQ(CompareListItems(1, &first, &second, true), -ascending) << a << " vs " << b << " descending";
+        QStandardItemModel list;
+        list.appendRow(row(QStringLiteral("z"), QString::fromUtf8(a)));
+        list.appendRow(row(QStringLiteral("z"), QString::fromUtf8(b)));
+        EXPECT_EQ(CompareListRows(list, 1, 0, 1, false), ascending) << a << " vs " << b;
+        EXPECT_EQ(CompareListRows(list, 1, 1, 0, false), -ascending) << b << " vs " << a;
+        EXPECT_EQ(CompareListRows(list, 1, 0, 1, true), -ascending) << a << " vs " << b << " descending";
     }
 
-    const QTreeWidgetItem b({QStringLiteral("b"), QStringLiteral("3,10m")});
-    const QTreeWidgetItem a({QStringLiteral("a"), QStringLiteral("2,50m")});
-    const QTreeWidgetItem captionOnly({QStringLiteral("c")});
-    EXPECT_EQ(CompareListItems(0, &b, &a, false), 1);
-    EXPECT_EQ(CompareListItems(5, &b, &a, false), 1) << "beyond the cells: captions";
-    EXPECT_EQ(CompareListItems(1, &captionOnly, &b, false), 1) << "a row without the cell: captions";
+    QStandardItemModel list;
+    list.appendRow(row(QStringLiteral("b"), QStringLiteral("3,10m")));
+    list.appendRow(row(QStringLiteral("a"), QStringLiteral("2,50m")));
+    list.appendRow({new QStandardItem(QStringLiteral("c"))});
+    EXPECT_EQ(CompareListRows(list, 0, 0, 1, false), 1);
+    EXPECT_EQ(CompareListRows(list, 5, 0, 1, false), 1) << "beyond the columns: captions";
+    EXPECT_EQ(CompareListRows(list, 1, 2, 0, false), 1) << "a row without the cell goes last";
 }
 
 TEST(DisciplineInfo, WithoutResultTableKeepsSingleAndNoAttempts)
