@@ -33,6 +33,13 @@ float parseFloat(const pugi::xml_node& element);
 bool parseBool(const pugi::xml_node& element);
 QDate parseDate(const pugi::xml_node& element);
 QTime parseTime(const pugi::xml_node& element);
+// Base64 fields: the bytes as one strict Base64 text, or a value that was none as its text.
+Base64Binary parseBase64(const pugi::xml_node& element);
+std::string wireText(const Base64Binary& v);
+inline std::string wireText(const QString& v)
+{
+    return v.toStdString();
+}
 
 // The element name without its prefix.
 inline const char* localName(const pugi::xml_node& n)
@@ -120,12 +127,12 @@ void encodeValue(pugi::xml_node parent, const char* name, const T& v, const Enco
             encodeArrayItem(parent, name, item, opt);
     } else if constexpr (Enumeration<T>) {
         setText(parent, name, std::string(enumName(v)));
-    } else if constexpr (std::is_same_v<T, QString>) {
+    } else if constexpr (std::is_same_v<T, QString> || std::is_same_v<T, Base64Binary>) {
         if (v.isEmpty()) {
             if (!opt.omitEmpty)
                 parent.append_child(name);
         } else {
-            setText(parent, name, v.toStdString());
+            setText(parent, name, wireText(v));
         }
     } else if constexpr (std::is_same_v<T, XsDate>) {
         if (v)
@@ -151,11 +158,11 @@ void encodeArrayItem(pugi::xml_node parent, const char* name, const T& item, con
 {
     if constexpr (Record<T>) {
         encodeFields(parent.append_child(name), item, opt);
-    } else if constexpr (std::is_same_v<T, QString>) {
+    } else if constexpr (std::is_same_v<T, QString> || std::is_same_v<T, Base64Binary>) {
         if (item.isEmpty())
             parent.append_child(name);
         else
-            setText(parent, name, item.toStdString());
+            setText(parent, name, wireText(item));
     } else {
         encodeValue(parent, name, item, opt);
     }
@@ -209,6 +216,8 @@ void decodeValue(const pugi::xml_node& n, T& out)
         out = *e;
     } else if constexpr (std::is_same_v<T, QString>) {
         out = QString::fromUtf8(n.child_value());
+    } else if constexpr (std::is_same_v<T, Base64Binary>) {
+        out = parseBase64(n);
     } else if constexpr (std::is_same_v<T, XsDate>) {
         if (isNil(n))
             out.reset();
@@ -399,6 +408,10 @@ pugi::xml_node bodyElement(const pugi::xml_document& doc);
 // kept. Throws when the answer is no SOAP message, naming the HTTP status when it is not 200.
 pugi::xml_node loadAnswer(pugi::xml_document& doc, std::string_view text, long httpStatus,
                           std::string_view contentType = {});
+// The same, parsing text in place: no copy of an answer of megabytes. The document points into
+// text, which must outlive it unchanged.
+pugi::xml_node loadAnswerInPlace(pugi::xml_document& doc, std::string& text, long httpStatus,
+                                 std::string_view contentType = {});
 // Throws for a fault, for an HTTP status other than 200 and for an answer element other than
 // operation + "Response" (compared by local name: any prefix and namespace will do).
 void checkAnswer(const pugi::xml_node& body, long httpStatus, std::string_view operation);
