@@ -244,11 +244,12 @@ void decodeValue(const pugi::xml_node& n, T& out)
 template <class R>
 struct FieldEntry {
     std::string_view name;
-    void (*decode)(const pugi::xml_node&, R&);
+    // Decodes the field from child and returns the last element it took.
+    pugi::xml_node (*decode)(const pugi::xml_node&, R&);
 };
 
 template <Record R, std::size_t I>
-void decodeFieldAt(const pugi::xml_node& child, R& r)
+pugi::xml_node decodeFieldAt(const pugi::xml_node& child, R& r)
 {
     constexpr auto f = std::get<I>(R::fields());
     auto& member = r.*(f.member);
@@ -260,11 +261,28 @@ void decodeFieldAt(const pugi::xml_node& child, R& r)
                     continue;
                 decodeValue(item, member.emplace_back());
             }
-        } else {
-            decodeValue(child, member.emplace_back());
+            return child;
+        }
+        // The items of an inline array follow each other: the run is taken at once, in room made
+        // for all of it.
+        const char* name = child.name();
+        pugi::xml_node last = child;
+        std::size_t count = 1;
+        for (pugi::xml_node next = child.next_sibling();
+             next && next.type() == pugi::node_element && std::strcmp(next.name(), name) == 0;
+             next = next.next_sibling()) {
+            last = next;
+            ++count;
+        }
+        member.reserve(member.size() + count);
+        for (pugi::xml_node item = child;; item = item.next_sibling()) {
+            decodeValue(item, member.emplace_back());
+            if (item == last)
+                return last;
         }
     } else {
         decodeValue(child, member);
+        return child;
     }
 }
 
@@ -292,7 +310,7 @@ inline bool sameName(const char* raw, std::string_view name)
 template <class R, std::size_t N>
 std::size_t findField(const std::array<FieldEntry<R>, N>& table, std::size_t cursor, const char* name)
 {
-    // Fields come in wire order, so the match is almost always at or just behind the cursor.
+    // Fields come in wire order, so the match is almost always at the cursor, just behind the last.
     for (std::size_t i = cursor; i < N; ++i)
         if (sameName(name, table[i].name))
             return i;
@@ -325,8 +343,8 @@ void decodeRecord(const pugi::xml_node& node, R& r)
             detail::skipUnknownElement(*detail::skippedElements, child, node);
             continue;
         }
-        table[found].decode(child, r);
-        cursor = found;
+        child = table[found].decode(child, r);
+        cursor = found + 1;
     }
 }
 

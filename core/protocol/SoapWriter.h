@@ -75,7 +75,7 @@ void writeElement(std::string& out, std::string_view name, Write&& write, bool o
 
 // Array items keep their places: an empty item is still written, or the later ones would shift.
 template <class T>
-void writeArrayItem(std::string& out, std::string_view name, const T& item, const EncodeOptions& opt)
+void writeArrayItem(std::string& out, std::string_view name, const T& item, const EncodeOptions& opt = kKeepEmpty)
 {
     if constexpr (Record<T>)
         writeElement(out, name, [&] { writeFields(out, item, opt); });
@@ -135,7 +135,7 @@ void writeValue(std::string& out, std::string_view name, const T& v, const Encod
 }
 
 template <class F, class R>
-void writeField(std::string& out, const F& f, const R& r, const EncodeOptions& opt)
+void writeField(std::string& out, const F& f, const R& r, const EncodeOptions& opt = kKeepEmpty)
 {
     const auto& value = r.*(f.member);
     if (f.form == FieldForm::Wrapped) {
