@@ -49,6 +49,8 @@ void fill(T& value, int depth)
         value = static_cast<T>(EnumTraits<T>::names.size() - 1);
     } else if constexpr (std::is_same_v<T, QString>) {
         value = QStringLiteral("Jürgen & Söhne <TV> ");
+    } else if constexpr (std::is_same_v<T, Base64Binary>) {
+        value = QByteArray("%PDF-1.4\n\xe2\xe3", 11);
     } else if constexpr (std::is_same_v<T, XsDate>) {
         value = QDate(2026, 6, 13);
     } else if constexpr (std::is_same_v<T, XsTime>) {

@@ -1,30 +1,19 @@
 #include "setup/DocumentationGenerator.h"
 
 #include "core/protocol/Errors.h"
-#include "core/util/Base64.h"
 #include "core/util/FileWrite.h"
-
-#include <QBuffer>
 
 namespace tvp {
 
 QByteArray mergePDFs(proto::ToolingPortType& tos, const std::vector<QByteArray>& pdfs)
 {
-    proto::pagesBase64Types entries;
-    entries.reserve(pdfs.size());
-    for (const QByteArray& pdf : pdfs)
-        entries.push_back(QString::fromLatin1(pdf.toBase64()));
+    // The entries share the files' bytes; the request encodes them as it is written.
+    const proto::pagesBase64Types entries(pdfs.begin(), pdfs.end());
     const proto::mergePDFResponse answer = tos.mergePDF(entries);
-    entries.clear();
-    QBuffer merged;
-    merged.open(QIODevice::WriteOnly);
-    try {
-        decodeBase64ToStream(merged, answer.pdfDocBase64);
-    } catch (const EBase64Error& e) {
-        throw TvpError(QStringLiteral("Die zusammengefügte Dokumentation ist kein gültiges Base64: %1")
-                           .arg(QString::fromLocal8Bit(e.what())));
-    }
-    return merged.data();
+    if (!answer.pdfDocBase64.isValid())
+        throw TvpError(
+            QStringLiteral("Die zusammengefügte Dokumentation ist kein gültiges Base64: Ungültige Base64-Daten"));
+    return answer.pdfDocBase64.bytes();
 }
 
 void writeDocumentation(proto::ToolingPortType& tos, const std::vector<QByteArray>& pdfs, const QString& fileName)

@@ -2,6 +2,7 @@
 // Building blocks of the protocol records: every record lists its fields once, in wire order,
 // through a static fields() tuple; the generic codec (SoapCodec.h) walks that list.
 
+#include <QByteArray>
 #include <QDate>
 #include <QString>
 #include <QTime>
@@ -12,6 +13,7 @@
 #include <string_view>
 #include <tuple>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace tvp::proto {
@@ -71,6 +73,33 @@ private:
 // TXSDate and TXSTime: nil-able like sub-records.
 using XsDate = std::optional<QDate>;
 using XsTime = std::optional<QTime>;
+
+// Bytes sent as Base64 text (standard alphabet, "=" fill, no line breaks). The record holds the
+// bytes themselves: files of megabytes are neither widened to UTF-16 nor kept twice as text. A
+// received text that is no strict Base64 is kept as it came, so that its receiver decides (and can
+// name the entry it refuses); sending such a value sends that text.
+class Base64Binary {
+public:
+    Base64Binary() = default;
+    Base64Binary(QByteArray bytes) : data_(std::move(bytes)) {}
+    // A text as it stands on the wire: its bytes when it is strict Base64, else the text itself.
+    static Base64Binary fromText(const QByteArray& text);
+
+    bool isValid() const { return valid_; }
+    // The bytes; empty for a text that was no Base64.
+    QByteArray bytes() const { return valid_ ? data_ : QByteArray(); }
+    // The text of a value that was no Base64; empty for bytes.
+    QByteArray invalidText() const { return valid_ ? QByteArray() : data_; }
+    // Bytes or text, as isValid() says.
+    const QByteArray& data() const { return data_; }
+    bool isEmpty() const { return data_.isEmpty(); }
+
+    friend bool operator==(const Base64Binary&, const Base64Binary&) = default;
+
+private:
+    QByteArray data_;
+    bool valid_ = true;
+};
 
 enum class FieldForm { Inline, Wrapped };
 

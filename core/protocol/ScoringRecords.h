@@ -13,7 +13,7 @@ TVP_ENUM(TCompetitionStatusType, created, participantsLocked, completed)
 
 using TParameters = std::vector<QString>;
 using TKeys = std::vector<QString>;
-using pagesBase64Types = std::vector<QString>;
+using pagesBase64Types = std::vector<Base64Binary>;
 using SpecialOrderIndices = std::vector<int>;
 
 // ---- Custom cup columns ----
@@ -387,7 +387,7 @@ struct DisciplineScheduleItemType {
 // ---- Tooling ----
 
 struct mergePDFResponse {
-    QString pdfDocBase64;
+    Base64Binary pdfDocBase64;
     TVP_FIELDS(mergePDFResponse, TVP_F(pdfDocBase64))
 };
 

@@ -1,6 +1,7 @@
 #include "core/protocol/SoapCodec.h"
 #include "core/protocol/SoapWriter.h"
 
+#include "core/util/Base64.h"
 #include "core/util/Logger.h"
 
 #include <QRegularExpression>
@@ -207,6 +208,19 @@ QTime parseTime(const pugi::xml_node& element)
     return t;
 }
 
+Base64Binary parseBase64(const pugi::xml_node& element)
+{
+    // Decoded straight from the document's text: no copy of a file of megabytes as text.
+    const char* text = element.child_value();
+    return Base64Binary::fromText(QByteArray::fromRawData(text, qsizetype(std::strlen(text))));
+}
+
+std::string wireText(const Base64Binary& v)
+{
+    const QByteArray text = v.isValid() ? v.data().toBase64() : v.data();
+    return std::string(text.constData(), std::size_t(text.size()));
+}
+
 bool isNil(const pugi::xml_node& n)
 {
     for (pugi::xml_attribute a = n.first_attribute(); a; a = a.next_attribute()) {
@@ -323,7 +337,11 @@ pugi::xml_node bodyElement(const pugi::xml_document& doc)
     return {};
 }
 
-pugi::xml_node loadAnswer(pugi::xml_document& doc, std::string_view text, long httpStatus, std::string_view contentType)
+namespace {
+
+template <class Parse>
+pugi::xml_node loadAnswerWith(pugi::xml_document& doc, std::string_view text, long httpStatus,
+                              std::string_view contentType, Parse&& parse)
 {
     const auto notSoap = [&](const QString& why) {
         // An HTML error page or an empty answer: say what came, not what failed to parse.
@@ -339,9 +357,7 @@ pugi::xml_node loadAnswer(pugi::xml_document& doc, std::string_view text, long h
     // Before parsing: a SOAP message carries no DTD, and nothing of one is ever read.
     if (startsWithDoctype(text))
         throw notSoap(QStringLiteral("sie enthält eine Dokumenttypdefinition"));
-    // A value of blanks only (" ", a tab) is a value, not formatting.
-    const pugi::xml_parse_result parsed = doc.load_buffer(
-        text.data(), text.size(), pugi::parse_default | pugi::parse_ws_pcdata_single, pugi::encoding_utf8);
+    const pugi::xml_parse_result parsed = parse();
     pugi::xml_node body = parsed ? bodyElement(doc) : pugi::xml_node();
     if (body)
         return body;
@@ -353,6 +369,26 @@ pugi::xml_node loadAnswer(pugi::xml_document& doc, std::string_view text, long h
                                    .arg(QString::fromUtf8(parsed.description()))
                                    .arg(parsed.offset));
     throw notSoap(envelope ? QStringLiteral("ohne Inhalt") : QString());
+}
+
+// A value of blanks only (" ", a tab) is a value, not formatting.
+constexpr unsigned kAnswerParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
+
+} // namespace
+
+pugi::xml_node loadAnswer(pugi::xml_document& doc, std::string_view text, long httpStatus, std::string_view contentType)
+{
+    return loadAnswerWith(doc, text, httpStatus, contentType, [&] {
+        return doc.load_buffer(text.data(), text.size(), kAnswerParseOptions, pugi::encoding_utf8);
+    });
+}
+
+pugi::xml_node loadAnswerInPlace(pugi::xml_document& doc, std::string& text, long httpStatus,
+                                 std::string_view contentType)
+{
+    return loadAnswerWith(doc, text, httpStatus, contentType, [&] {
+        return doc.load_buffer_inplace(text.data(), text.size(), kAnswerParseOptions, pugi::encoding_utf8);
+    });
 }
 
 void checkAnswer(const pugi::xml_node& body, long httpStatus, std::string_view operation)
@@ -427,6 +463,17 @@ void appendEscaped(std::string& out, std::string_view text)
     out.append(text.data() + plain, text.size() - plain);
 }
 
+void appendBase64(std::string& out, const QByteArray& bytes)
+{
+    // Slices of whole groups of three bytes encode exactly as the whole does.
+    constexpr qsizetype kSlice = 3 * 16 * 1024;
+    for (qsizetype at = 0; at < bytes.size(); at += kSlice) {
+        const QByteArray text =
+            QByteArray::fromRawData(bytes.constData() + at, std::min(kSlice, bytes.size() - at)).toBase64();
+        out.append(text.constData(), std::size_t(text.size()));
+    }
+}
+
 std::string serialize(const pugi::xml_document& doc)
 {
     // A thread writes answers of similar size again and again: room for the last one spares the
@@ -443,3 +490,17 @@ std::string serialize(const pugi::xml_document& doc)
 }
 
 } // namespace tvp::proto::codec
+
+namespace tvp::proto {
+
+Base64Binary Base64Binary::fromText(const QByteArray& text)
+{
+    if (std::optional<QByteArray> bytes = decodeStrictBase64(text))
+        return Base64Binary(std::move(*bytes));
+    // A deep copy: the text may point into a document that goes away.
+    Base64Binary kept(QByteArray(text.constData(), text.size()));
+    kept.valid_ = false;
+    return kept;
+}
+
+} // namespace tvp::proto

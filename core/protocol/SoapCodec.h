@@ -33,6 +33,13 @@ float parseFloat(const pugi::xml_node& element);
 bool parseBool(const pugi::xml_node& element);
 QDate parseDate(const pugi::xml_node& element);
 QTime parseTime(const pugi::xml_node& element);
+// Base64 fields: the bytes as one strict Base64 text, or a value that was none as its text.
+Base64Binary parseBase64(const pugi::xml_node& element);
+std::string wireText(const Base64Binary& v);
+inline std::string wireText(const QString& v)
+{
+    return v.toStdString();
+}
 
 // The element name without its prefix.
 inline const char* localName(const pugi::xml_node& n)
@@ -120,12 +127,12 @@ void encodeValue(pugi::xml_node parent, const char* name, const T& v, const Enco
             encodeArrayItem(parent, name, item, opt);
     } else if constexpr (Enumeration<T>) {
         setText(parent, name, std::string(enumName(v)));
-    } else if constexpr (std::is_same_v<T, QString>) {
+    } else if constexpr (std::is_same_v<T, QString> || std::is_same_v<T, Base64Binary>) {
         if (v.isEmpty()) {
             if (!opt.omitEmpty)
                 parent.append_child(name);
         } else {
-            setText(parent, name, v.toStdString());
+            setText(parent, name, wireText(v));
         }
     } else if constexpr (std::is_same_v<T, XsDate>) {
         if (v)
@@ -151,11 +158,11 @@ void encodeArrayItem(pugi::xml_node parent, const char* name, const T& item, con
 {
     if constexpr (Record<T>) {
         encodeFields(parent.append_child(name), item, opt);
-    } else if constexpr (std::is_same_v<T, QString>) {
+    } else if constexpr (std::is_same_v<T, QString> || std::is_same_v<T, Base64Binary>) {
         if (item.isEmpty())
             parent.append_child(name);
         else
-            setText(parent, name, item.toStdString());
+            setText(parent, name, wireText(item));
     } else {
         encodeValue(parent, name, item, opt);
     }
@@ -209,6 +216,8 @@ void decodeValue(const pugi::xml_node& n, T& out)
         out = *e;
     } else if constexpr (std::is_same_v<T, QString>) {
         out = QString::fromUtf8(n.child_value());
+    } else if constexpr (std::is_same_v<T, Base64Binary>) {
+        out = parseBase64(n);
     } else if constexpr (std::is_same_v<T, XsDate>) {
         if (isNil(n))
             out.reset();
@@ -235,11 +244,12 @@ void decodeValue(const pugi::xml_node& n, T& out)
 template <class R>
 struct FieldEntry {
     std::string_view name;
-    void (*decode)(const pugi::xml_node&, R&);
+    // Decodes the field from child and returns the last element it took.
+    pugi::xml_node (*decode)(const pugi::xml_node&, R&);
 };
 
 template <Record R, std::size_t I>
-void decodeFieldAt(const pugi::xml_node& child, R& r)
+pugi::xml_node decodeFieldAt(const pugi::xml_node& child, R& r)
 {
     constexpr auto f = std::get<I>(R::fields());
     auto& member = r.*(f.member);
@@ -251,11 +261,28 @@ void decodeFieldAt(const pugi::xml_node& child, R& r)
                     continue;
                 decodeValue(item, member.emplace_back());
             }
-        } else {
-            decodeValue(child, member.emplace_back());
+            return child;
+        }
+        // The items of an inline array follow each other: the run is taken at once, in room made
+        // for all of it.
+        const char* name = child.name();
+        pugi::xml_node last = child;
+        std::size_t count = 1;
+        for (pugi::xml_node next = child.next_sibling();
+             next && next.type() == pugi::node_element && std::strcmp(next.name(), name) == 0;
+             next = next.next_sibling()) {
+            last = next;
+            ++count;
+        }
+        member.reserve(member.size() + count);
+        for (pugi::xml_node item = child;; item = item.next_sibling()) {
+            decodeValue(item, member.emplace_back());
+            if (item == last)
+                return last;
         }
     } else {
         decodeValue(child, member);
+        return child;
     }
 }
 
@@ -283,7 +310,7 @@ inline bool sameName(const char* raw, std::string_view name)
 template <class R, std::size_t N>
 std::size_t findField(const std::array<FieldEntry<R>, N>& table, std::size_t cursor, const char* name)
 {
-    // Fields come in wire order, so the match is almost always at or just behind the cursor.
+    // Fields come in wire order, so the match is almost always at the cursor, just behind the last.
     for (std::size_t i = cursor; i < N; ++i)
         if (sameName(name, table[i].name))
             return i;
@@ -316,8 +343,8 @@ void decodeRecord(const pugi::xml_node& node, R& r)
             detail::skipUnknownElement(*detail::skippedElements, child, node);
             continue;
         }
-        table[found].decode(child, r);
-        cursor = found;
+        child = table[found].decode(child, r);
+        cursor = found + 1;
     }
 }
 
@@ -399,6 +426,10 @@ pugi::xml_node bodyElement(const pugi::xml_document& doc);
 // kept. Throws when the answer is no SOAP message, naming the HTTP status when it is not 200.
 pugi::xml_node loadAnswer(pugi::xml_document& doc, std::string_view text, long httpStatus,
                           std::string_view contentType = {});
+// The same, parsing text in place: no copy of an answer of megabytes. The document points into
+// text, which must outlive it unchanged.
+pugi::xml_node loadAnswerInPlace(pugi::xml_document& doc, std::string& text, long httpStatus,
+                                 std::string_view contentType = {});
 // Throws for a fault, for an HTTP status other than 200 and for an answer element other than
 // operation + "Response" (compared by local name: any prefix and namespace will do).
 void checkAnswer(const pugi::xml_node& body, long httpStatus, std::string_view operation);

@@ -1,7 +1,8 @@
 #pragma once
-// Writes records straight as XML text: what encodeValue with empty elements kept builds as a
-// document and serialize then writes out, without the document. Lists of thousands of records
-// cost a node and a copy per field in a document; here they cost the characters.
+// Writes records straight as XML text: what encodeValue builds as a document and serialize then
+// writes out, without the document. Lists of thousands of records cost a node and a copy per field
+// in a document; here they cost the characters. Requests are written this way into the very
+// buffer that goes out, and the stand-in's answers too.
 
 #include "core/protocol/SoapCodec.h"
 
@@ -10,9 +11,15 @@
 
 namespace tvp::proto::codec {
 
+// Answers keep their empty elements; requests of the runner's proxies leave them out.
+inline constexpr EncodeOptions kKeepEmpty{.omitEmpty = false};
+
 // Character data escaped as pugixml escapes it: &, <, > and the control characters other than
 // tab, line feed and carriage return (as two-digit character references).
 void appendEscaped(std::string& out, std::string_view text);
+
+// Base64 of bytes, appended without a text copy of them all.
+void appendBase64(std::string& out, const QByteArray& bytes);
 
 inline void writeEmpty(std::string& out, std::string_view name)
 {
@@ -32,15 +39,22 @@ inline void writeText(std::string& out, std::string_view name, std::string_view 
     out += '>';
 }
 
+// A document takes texts as C strings: a text ends at its first NUL there, and so it does here.
+inline std::string_view upToNul(std::string_view text)
+{
+    return text.substr(0, text.find('\0'));
+}
+
 template <class T>
-void writeValue(std::string& out, std::string_view name, const T& v);
+void writeValue(std::string& out, std::string_view name, const T& v, const EncodeOptions& opt = kKeepEmpty);
 
 template <Record R>
-void writeFields(std::string& out, const R& r);
+void writeFields(std::string& out, const R& r, const EncodeOptions& opt = kKeepEmpty);
 
-// An element holding what write appends, or an empty element when it appends nothing.
+// An element holding what write appends. When it appends nothing: an empty element, or nothing at
+// all with omitWhenEmpty.
 template <class Write>
-void writeElement(std::string& out, std::string_view name, Write&& write)
+void writeElement(std::string& out, std::string_view name, Write&& write, bool omitWhenEmpty = false)
 {
     const std::size_t start = out.size();
     out += '<';
@@ -50,7 +64,8 @@ void writeElement(std::string& out, std::string_view name, Write&& write)
     write();
     if (out.size() == open) {
         out.resize(start);
-        writeEmpty(out, name);
+        if (!omitWhenEmpty)
+            writeEmpty(out, name);
         return;
     }
     out += "</";
@@ -58,33 +73,48 @@ void writeElement(std::string& out, std::string_view name, Write&& write)
     out += '>';
 }
 
+// Array items keep their places: an empty item is still written, or the later ones would shift.
 template <class T>
-void writeArrayItem(std::string& out, std::string_view name, const T& item)
+void writeArrayItem(std::string& out, std::string_view name, const T& item, const EncodeOptions& opt = kKeepEmpty)
 {
     if constexpr (Record<T>)
-        writeElement(out, name, [&] { writeFields(out, item); });
+        writeElement(out, name, [&] { writeFields(out, item, opt); });
+    else if constexpr (std::is_same_v<T, QString> || std::is_same_v<T, Base64Binary>)
+        writeValue(out, name, item, kKeepEmpty);
     else
-        writeValue(out, name, item);
+        writeValue(out, name, item, opt);
 }
 
 template <class T>
-void writeValue(std::string& out, std::string_view name, const T& v)
+void writeValue(std::string& out, std::string_view name, const T& v, const EncodeOptions& opt)
 {
     if constexpr (Record<T>) {
-        writeElement(out, name, [&] { writeFields(out, v); });
+        writeElement(
+            out, name, [&] { writeFields(out, v, opt); }, opt.omitEmpty);
     } else if constexpr (IsOwned<T>::value) {
         if (v)
-            writeValue(out, name, *v);
+            writeValue(out, name, *v, opt);
     } else if constexpr (IsVector<T>::value) {
         for (const auto& item : v)
-            writeArrayItem(out, name, item);
+            writeArrayItem(out, name, item, opt);
     } else if constexpr (Enumeration<T>) {
         writeText(out, name, enumName(v));
     } else if constexpr (std::is_same_v<T, QString>) {
-        if (v.isEmpty())
-            writeEmpty(out, name);
-        else
-            writeText(out, name, v.toStdString());
+        if (v.isEmpty()) {
+            if (!opt.omitEmpty)
+                writeEmpty(out, name);
+        } else {
+            writeText(out, name, upToNul(v.toStdString()));
+        }
+    } else if constexpr (std::is_same_v<T, Base64Binary>) {
+        if (v.isEmpty()) {
+            if (!opt.omitEmpty)
+                writeEmpty(out, name);
+        } else if (v.isValid()) {
+            writeElement(out, name, [&] { appendBase64(out, v.data()); });
+        } else {
+            writeText(out, name, upToNul(std::string_view(v.data().constData(), std::size_t(v.data().size()))));
+        }
     } else if constexpr (std::is_same_v<T, XsDate>) {
         if (v)
             writeText(out, name, formatDate(*v));
@@ -105,24 +135,27 @@ void writeValue(std::string& out, std::string_view name, const T& v)
 }
 
 template <class F, class R>
-void writeField(std::string& out, const F& f, const R& r)
+void writeField(std::string& out, const F& f, const R& r, const EncodeOptions& opt = kKeepEmpty)
 {
     const auto& value = r.*(f.member);
     if (f.form == FieldForm::Wrapped) {
         if constexpr (IsVector<std::decay_t<decltype(value)>>::value)
-            writeElement(out, f.name, [&] {
-                for (const auto& item : value)
-                    writeArrayItem(out, wire::kArrayItem, item);
-            });
+            writeElement(
+                out, f.name,
+                [&] {
+                    for (const auto& item : value)
+                        writeArrayItem(out, wire::kArrayItem, item, opt);
+                },
+                opt.omitEmpty);
     } else {
-        writeValue(out, f.name, value);
+        writeValue(out, f.name, value, opt);
     }
 }
 
 template <Record R>
-void writeFields(std::string& out, const R& r)
+void writeFields(std::string& out, const R& r, const EncodeOptions& opt)
 {
-    std::apply([&](const auto&... f) { (writeField(out, f, r), ...); }, R::fields());
+    std::apply([&](const auto&... f) { (writeField(out, f, r, opt), ...); }, R::fields());
 }
 
 // The content of a response element for a record or list result, as encodeResult puts it there.
@@ -133,7 +166,33 @@ requires(Record<Result> || IsVector<Result>::value) void writeResult(std::string
         writeFields(out, r);
     } else {
         for (const auto& item : r)
-            writeArrayItem(out, wire::kArrayItem, item);
+            writeArrayItem(out, wire::kArrayItem, item, kKeepEmpty);
+    }
+}
+
+// About as many characters as writeValue appends: room made once for a request of megabytes
+// spares copying it while it grows. Never less for Base64 and ASCII texts.
+template <class T>
+std::size_t writtenSizeHint(std::string_view name, const T& v)
+{
+    const std::size_t tags = 2 * name.size() + 5;
+    if constexpr (Record<T>) {
+        std::size_t n = tags;
+        std::apply([&](const auto&... f) { ((n += writtenSizeHint(f.name, v.*(f.member))), ...); }, T::fields());
+        return n;
+    } else if constexpr (IsOwned<T>::value) {
+        return v ? writtenSizeHint(name, *v) : 0;
+    } else if constexpr (IsVector<T>::value) {
+        std::size_t n = 0;
+        for (const auto& item : v)
+            n += writtenSizeHint(name, item);
+        return n;
+    } else if constexpr (std::is_same_v<T, QString>) {
+        return tags + std::size_t(v.size());
+    } else if constexpr (std::is_same_v<T, Base64Binary>) {
+        return tags + std::size_t(v.isValid() ? (v.data().size() + 2) / 3 * 4 : v.data().size());
+    } else {
+        return tags + 24;
     }
 }
 

@@ -10,6 +10,8 @@
 #include <sys/socket.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <mutex>
 
 namespace tvp::proto {
@@ -19,6 +21,7 @@ namespace {
 std::once_flag curlInitOnce;
 
 struct Receiver {
+    CURL* curl = nullptr;
     std::string body;
     std::size_t limit = 0;
     bool tooLarge = false;
@@ -36,12 +39,52 @@ size_t appendBody(char* data, size_t size, size_t count, void* target) noexcept
         return 0;
     }
     try {
+        // Room for the announced length at once: a growing answer of megabytes would be copied
+        // over and over and need up to three times its size meanwhile.
+        curl_off_t announced = -1;
+        if (r.body.empty() && curl_easy_getinfo(r.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
+            announced > 0 && std::size_t(announced) <= r.limit)
+            r.body.reserve(std::size_t(announced));
         r.body.append(data, n);
     } catch (...) {
         r.outOfMemory = true;
         return 0;
     }
     return n;
+}
+
+// The request as libcurl reads it. An owned request is freed once all of it has gone out: the
+// answer may be as large, and both need not be held at once.
+struct Sender {
+    std::string owned;
+    const char* data = nullptr;
+    std::size_t size = 0;
+    std::size_t sent = 0;
+    bool released = false;
+};
+
+size_t readBody(char* buffer, size_t size, size_t count, void* source) noexcept
+{
+    auto& s = *static_cast<Sender*>(source);
+    const std::size_t n = s.released ? 0 : std::min(size * count, s.size - s.sent);
+    if (n > 0)
+        std::memcpy(buffer, s.data + s.sent, n);
+    s.sent += n;
+    if (s.sent == s.size && !s.owned.empty()) {
+        std::string().swap(s.owned);
+        s.released = true;
+    }
+    return n;
+}
+
+// libcurl rewinds a request it must send again; a freed one cannot be, which fails that transfer.
+int seekBody(void* source, curl_off_t offset, int origin) noexcept
+{
+    auto& s = *static_cast<Sender*>(source);
+    if (s.released || origin != SEEK_SET || offset < 0 || std::size_t(offset) > s.size)
+        return CURL_SEEKFUNC_CANTSEEK;
+    s.sent = std::size_t(offset);
+    return CURL_SEEKFUNC_OK;
 }
 
 // Keep-alive probes are not enough while data of ours is unacknowledged (a request still going
@@ -75,6 +118,26 @@ public:
     HttpAnswer post(const std::string& url, const std::string& soapAction, const std::string& body,
                     long totalTimeoutMs) override
     {
+        Sender sender;
+        sender.data = body.data();
+        sender.size = body.size();
+        return perform(url, soapAction, sender, totalTimeoutMs);
+    }
+
+    HttpAnswer send(const std::string& url, const std::string& soapAction, std::string&& body,
+                    long totalTimeoutMs) override
+    {
+        Sender sender;
+        sender.owned = std::move(body);
+        sender.data = sender.owned.data();
+        sender.size = sender.owned.size();
+        return perform(url, soapAction, sender, totalTimeoutMs);
+    }
+
+private:
+    static HttpAnswer perform(const std::string& url, const std::string& soapAction, Sender& sender,
+                              long totalTimeoutMs)
+    {
         std::call_once(curlInitOnce, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
         std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
         if (!curl)
@@ -87,13 +150,17 @@ public:
         std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headerGuard(headers, &curl_slist_free_all);
 
         Receiver receiver;
+        receiver.curl = curl.get();
         receiver.limit = TransportLimits::maxAnswerBytes.load();
         char errorText[CURL_ERROR_SIZE] = {};
         CURL* c = curl.get();
         curl_easy_setopt(c, CURLOPT_URL, url.c_str());
         curl_easy_setopt(c, CURLOPT_POST, 1L);
-        curl_easy_setopt(c, CURLOPT_POSTFIELDS, body.data());
-        curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+        curl_easy_setopt(c, CURLOPT_READFUNCTION, &readBody);
+        curl_easy_setopt(c, CURLOPT_READDATA, &sender);
+        curl_easy_setopt(c, CURLOPT_SEEKFUNCTION, &seekBody);
+        curl_easy_setopt(c, CURLOPT_SEEKDATA, &sender);
+        curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(sender.size));
         curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers);
         curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &appendBody);
         curl_easy_setopt(c, CURLOPT_WRITEDATA, &receiver);
@@ -172,16 +239,41 @@ bool onGuiThread()
     return app && QThread::currentThread() == app->thread();
 }
 
+std::string THTTPRIO::requestText(pugi::xml_document& request, const ArgumentWriter& arguments)
+{
+    pugi::xml_node op = codec::bodyElement(request);
+    if (!arguments.write || !op)
+        return codec::serialize(request);
+    // The arguments take the place of a marker; all around them is the document's own text.
+    constexpr std::string_view kMarker = "tvp-arguments";
+    pugi::xml_node marker = op.append_child(pugi::node_pcdata);
+    marker.set_value(std::string(kMarker).c_str());
+    const std::string frame = codec::serialize(request);
+    op.remove_child(marker);
+    const std::size_t at = frame.rfind(kMarker);
+    std::string text;
+    text.reserve(frame.size() - kMarker.size() + arguments.sizeHint);
+    text.append(frame, 0, at);
+    const std::size_t start = text.size();
+    arguments.write(text);
+    // Without arguments the element is written empty, as the document writes it.
+    if (text.size() == start)
+        return codec::serialize(request);
+    text.append(frame, at + kMarker.size());
+    return text;
+}
+
 pugi::xml_node THTTPRIO::execute(const std::string& url, std::string_view ns, std::string_view operation,
-                                 pugi::xml_document& request, pugi::xml_document& answer)
+                                 pugi::xml_document& request, SoapAnswer& answer, const ArgumentWriter& arguments)
 {
     if (OnBeforeExecute)
         OnBeforeExecute(operation, request);
     const std::string action = std::string(ns) + std::string(operation);
-    const HttpAnswer http = soapTransport()->post(url, action, codec::serialize(request), totalTimeoutMs);
-    pugi::xml_node body = codec::loadAnswer(answer, http.body, http.status, http.contentType);
+    HttpAnswer http = soapTransport()->send(url, action, requestText(request, arguments), totalTimeoutMs);
+    answer.text = std::move(http.body);
+    pugi::xml_node body = codec::loadAnswerInPlace(answer.doc, answer.text, http.status, http.contentType);
     if (OnAfterExecute)
-        OnAfterExecute(operation, answer);
+        OnAfterExecute(operation, answer.doc);
     codec::checkAnswer(body, http.status, operation);
     return body;
 }

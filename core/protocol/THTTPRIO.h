@@ -3,6 +3,7 @@
 // handlers around each call. Never shared between threads.
 
 #include "core/protocol/SoapCodec.h"
+#include "core/protocol/SoapWriter.h"
 
 #include <atomic>
 #include <cstddef>
@@ -46,12 +47,30 @@ public:
         (void)totalTimeoutMs;
         return post(url, soapAction, body);
     }
+    // The same, owning the request: a transport may free it once sent, before the answer comes.
+    virtual HttpAnswer send(const std::string& url, const std::string& soapAction, std::string&& body,
+                            long totalTimeoutMs)
+    {
+        return post(url, soapAction, body, totalTimeoutMs);
+    }
 };
 
 std::shared_ptr<ISoapTransport> curlSoapTransport();
 std::shared_ptr<ISoapTransport> soapTransport();
 // Replaces the transport of all later calls; nullptr restores libcurl.
 void setSoapTransport(std::shared_ptr<ISoapTransport> transport);
+
+// An answer parsed in place: the document points into the text, so both live together.
+struct SoapAnswer {
+    std::string text;
+    pugi::xml_document doc; // destroyed before the text
+};
+
+// Writes the arguments of an operation as the content of its element, and about how much of it.
+struct ArgumentWriter {
+    std::function<void(std::string& out)> write;
+    std::size_t sizeHint = 0;
+};
 
 class THTTPRIO {
 public:
@@ -66,22 +85,29 @@ public:
 
     codec::EncodeOptions encodeOptions() const { return {omitEmptyNodes}; }
 
-    // Sends the envelope and returns the answer's body element; faults and bad answers throw.
+    // Sends the envelope and returns the answer's body element; faults and bad answers throw. The
+    // request is the envelope (the header handler sees it); the arguments are written as text into
+    // its operation element, straight into the buffer that goes out.
     pugi::xml_node execute(const std::string& url, std::string_view ns, std::string_view operation,
-                           pugi::xml_document& request, pugi::xml_document& answer);
+                           pugi::xml_document& request, SoapAnswer& answer, const ArgumentWriter& arguments = {});
 
     // One whole operation: encodes the arguments in order and decodes the result.
     template <class Result, class... Args>
     Result call(const std::string& url, std::string_view ns, const char* operation, const codec::Arg<Args>&... args)
     {
         pugi::xml_document request;
-        pugi::xml_node op = codec::makeEnvelope(request, ns, operation);
+        codec::makeEnvelope(request, ns, operation);
         const codec::EncodeOptions opt = encodeOptions();
-        (codec::encodeValue(op, args.name, args.value, opt), ...);
-        pugi::xml_document answer;
-        pugi::xml_node result = execute(url, ns, operation, request, answer);
+        ArgumentWriter arguments{[&](std::string& out) { (codec::writeValue(out, args.name, args.value, opt), ...); },
+                                 (std::size_t(0) + ... + codec::writtenSizeHint(args.name, args.value))};
+        SoapAnswer answer;
+        pugi::xml_node result = execute(url, ns, operation, request, answer, arguments);
         return codec::decodeResult<Result>(result);
     }
+
+private:
+    // The envelope's text with the arguments in its operation element.
+    static std::string requestText(pugi::xml_document& request, const ArgumentWriter& arguments);
 };
 
 } // namespace tvp::proto

@@ -68,43 +68,63 @@ public:
     const std::string& address() const { return address_; }
 
 protected:
-    // One call of Op: the arguments are encoded under Op's argument names, in its order.
+    // One call of Op: the arguments are written under Op's argument names, in its order.
     template <Operation Op, class... Params>
     typename Op::Result invoke(const Params&... params)
     {
         constexpr auto fields = Op::fields();
         static_assert(sizeof...(Params) == std::tuple_size_v<decltype(fields)>);
         pugi::xml_document request;
-        pugi::xml_node element = codec::makeEnvelope(request, serviceNamespace(Op::service), Op::name);
-        encodeArguments<Op>(element, rio_->encodeOptions(), std::index_sequence_for<Params...>{}, params...);
-        pugi::xml_document answer;
+        codec::makeEnvelope(request, serviceNamespace(Op::service), Op::name);
+        const codec::EncodeOptions opt = rio_->encodeOptions();
+        ArgumentWriter arguments{
+            [&](std::string& out) { writeArguments<Op>(out, opt, std::index_sequence_for<Params...>{}, params...); },
+            argumentsSizeHint<Op>(std::index_sequence_for<Params...>{}, params...)};
+        SoapAnswer answer;
         return codec::decodeResult<typename Op::Result>(
-            rio_->execute(address_, serviceNamespace(Op::service), Op::name, request, answer));
+            rio_->execute(address_, serviceNamespace(Op::service), Op::name, request, answer, arguments));
     }
 
 private:
     template <Operation Op, std::size_t... I, class... Params>
-    static void encodeArguments([[maybe_unused]] pugi::xml_node element,
-                                [[maybe_unused]] const codec::EncodeOptions& opt, std::index_sequence<I...>,
-                                const Params&... params)
+    static void writeArguments([[maybe_unused]] std::string& out, [[maybe_unused]] const codec::EncodeOptions& opt,
+                               std::index_sequence<I...>, const Params&... params)
     {
         constexpr auto fields = Op::fields();
-        (encodeArgument<std::remove_cvref_t<decltype(std::declval<Op>().*(std::get<I>(fields).member))>>(
-             element, std::get<I>(fields).name.data(), params, opt),
+        (writeArgument<std::remove_cvref_t<decltype(std::declval<Op>().*(std::get<I>(fields).member))>>(
+             out, std::get<I>(fields).name, params, opt),
          ...);
     }
 
     template <class Declared, class Param>
-    static void encodeArgument(pugi::xml_node element, const char* name, const Param& value,
-                               const codec::EncodeOptions& opt)
+    static void writeArgument(std::string& out, std::string_view name, const Param& value,
+                              const codec::EncodeOptions& opt)
     {
         static_assert(std::is_same_v<Param, std::remove_cvref_t<PortParam<Declared>>>,
                       "argument type differs from its declaration");
         if constexpr (IsOwned<Declared>::value) {
             if (const auto* record = value.get())
-                codec::encodeValue(element, name, *record, opt);
+                codec::writeValue(out, name, *record, opt);
         } else {
-            codec::encodeValue(element, name, value, opt);
+            codec::writeValue(out, name, value, opt);
+        }
+    }
+
+    template <Operation Op, std::size_t... I, class... Params>
+    static std::size_t argumentsSizeHint(std::index_sequence<I...>, const Params&... params)
+    {
+        constexpr auto fields = Op::fields();
+        return (std::size_t(0) + ... + argumentSizeHint(std::get<I>(fields).name, params));
+    }
+
+    template <class Param>
+    static std::size_t argumentSizeHint(std::string_view name, const Param& value)
+    {
+        if constexpr (requires { value.get(); }) {
+            const auto* record = value.get();
+            return record ? codec::writtenSizeHint(name, *record) : 0;
+        } else {
+            return codec::writtenSizeHint(name, value);
         }
     }
 

@@ -29,6 +29,8 @@ std::string typeText(EnumTable& enums)
         return std::string(EnumTraits<T>::typeName);
     } else if constexpr (std::is_same_v<T, QString>) {
         return "String";
+    } else if constexpr (std::is_same_v<T, Base64Binary>) {
+        return "String (Base64)";
     } else if constexpr (std::is_same_v<T, XsDate>) {
         return "TXSDate";
     } else if constexpr (std::is_same_v<T, XsTime>) {

@@ -1,8 +1,10 @@
 #pragma once
 // Base64 of RFC 4648 for byte streams: standard alphabet ("+", "/"), "=" fill, no line breaks.
 
+#include <QByteArray>
 #include <QString>
 
+#include <optional>
 #include <stdexcept>
 
 class QIODevice;
@@ -22,5 +24,8 @@ QString encodeByteStreamBase64(QIODevice& stream);
 // characters of the alphabet, "=" only as fill at the end; anything else (line breaks, other
 // characters, a cut-off last group) throws EBase64Error instead of yielding wrong bytes.
 void decodeBase64ToStream(QIODevice& stream, const QString& text);
+
+// The bytes of a strict Base64 text as decodeBase64ToStream reads it; nothing for anything else.
+std::optional<QByteArray> decodeStrictBase64(const QByteArray& text);
 
 } // namespace tvp

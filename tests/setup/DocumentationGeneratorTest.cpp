@@ -45,7 +45,7 @@ TEST_F(Documentation, EveryPdfIsOneEntryInOrderAndTheAnswerIsWrittenUnchanged)
     const QByteArray answer("%PDF-1.4 zusammengefügt \x00\xff", 28);
     fake->on<op::mergePDF>([&](const op::mergePDF&) {
         mergePDFResponse r;
-        r.pdfDocBase64 = QString::fromLatin1(answer.toBase64());
+        r.pdfDocBase64 = answer;
         return r;
     });
     const QString target = dir.filePath(QStringLiteral("Doku.pdf"));
@@ -55,8 +55,10 @@ TEST_F(Documentation, EveryPdfIsOneEntryInOrderAndTheAnswerIsWrittenUnchanged)
 
     const std::vector<op::mergePDF> calls = fake->callsOf<op::mergePDF>();
     ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(calls[0].pagesBase64, pagesBase64Types({QStringLiteral("ZWlucw==")})) << "one PDF is still a list";
-    EXPECT_EQ(calls[1].pagesBase64, pagesBase64Types({QStringLiteral("ZWlucw=="), QStringLiteral("endlaQE=")}));
+    EXPECT_EQ(calls[0].pagesBase64, pagesBase64Types({QByteArray("eins")})) << "one PDF is still a list";
+    EXPECT_EQ(calls[1].pagesBase64, pagesBase64Types({QByteArray("eins"), QByteArray("zwei\x01", 5)}));
+    EXPECT_NE(fake->last().body.find("<pagesBase64>ZWlucw==</pagesBase64><pagesBase64>endlaQE=</pagesBase64>"),
+              std::string::npos);
 }
 
 // The file used to be opened for writing before the merge, so a refusal emptied it.
@@ -72,7 +74,7 @@ TEST_F(Documentation, ARefusalOrAnAnswerThatIsNoBase64LeavesTheFileAsItWas)
 
     fake->on<op::mergePDF>([](const op::mergePDF&) {
         mergePDFResponse r;
-        r.pdfDocBase64 = QStringLiteral("kein Base64!");
+        r.pdfDocBase64 = Base64Binary::fromText("kein Base64!");
         return r;
     });
     EXPECT_THROW(writeDocumentation(*tos(), {QByteArray("eins")}, existing), TvpError);
@@ -82,7 +84,7 @@ TEST_F(Documentation, ARefusalOrAnAnswerThatIsNoBase64LeavesTheFileAsItWas)
     // A folder that is not there: the merge went through, the write fails with the file's name.
     fake->on<op::mergePDF>([](const op::mergePDF&) {
         mergePDFResponse r;
-        r.pdfDocBase64 = QStringLiteral("JVBERg==");
+        r.pdfDocBase64 = QByteArray("%PDF");
         return r;
     });
     const QString nowhere = dir.filePath(QStringLiteral("fehlt/Doku.pdf"));

@@ -19,10 +19,11 @@ protected:
         standin.start();
         c = standin.newClient();
     }
-    static QString base64(const QByteArray& bytes) { return QString::fromLatin1(bytes.toBase64()); }
+    // Sent as Base64.
+    static proto::Base64Binary base64(const QByteArray& bytes) { return bytes; }
     QByteArray merge(const proto::pagesBase64Types& entries)
     {
-        return QByteArray::fromBase64(c->tos()->mergePDF(entries).pdfDocBase64.toLatin1());
+        return c->tos()->mergePDF(entries).pdfDocBase64.bytes();
     }
     // The refusal's id and its entry number.
     std::pair<int, QString> refusalOf(const proto::pagesBase64Types& entries)
@@ -67,15 +68,17 @@ TEST_F(StandinToolingTest, PagesComeInEntryOrder)
 
 TEST_F(StandinToolingTest, AnEntryThatIsNoBase64PdfIsRefusedWithItsNumber)
 {
-    const QString pdf = base64(pdfWithPages({QStringLiteral("Sprint")}));
+    const QByteArray pdfBytes = pdfWithPages({QStringLiteral("Sprint")});
+    const proto::Base64Binary pdf = base64(pdfBytes);
     const QByteArray whole = pdfWithPages({QStringLiteral("Wurf")});
     EXPECT_EQ(refusalOf({}), std::make_pair(errors::UnreadablePdf, QStringLiteral("1")));
-    EXPECT_EQ(refusalOf({pdf, QStringLiteral("kein Base64!")}),
+    EXPECT_EQ(refusalOf({pdf, proto::Base64Binary::fromText("kein Base64!")}),
               std::make_pair(errors::UnreadablePdf, QStringLiteral("2")));
     EXPECT_EQ(refusalOf({pdf, pdf, base64("kein PDF")}), std::make_pair(errors::UnreadablePdf, QStringLiteral("3")));
-    EXPECT_EQ(refusalOf({QString(), pdf}), std::make_pair(errors::UnreadablePdf, QStringLiteral("1")));
+    EXPECT_EQ(refusalOf({proto::Base64Binary(), pdf}), std::make_pair(errors::UnreadablePdf, QStringLiteral("1")));
     // Base64 with a line break, as some encoders write it, is not what the client sends.
-    EXPECT_EQ(refusalOf({pdf.left(40) + QLatin1Char('\n') + pdf.mid(40)}),
+    const QByteArray text = pdfBytes.toBase64();
+    EXPECT_EQ(refusalOf({proto::Base64Binary::fromText(text.left(40) + '\n' + text.mid(40))}),
               std::make_pair(errors::UnreadablePdf, QStringLiteral("1")));
     EXPECT_EQ(refusalOf({pdf, base64(whole.left(12))}), std::make_pair(errors::UnreadablePdf, QStringLiteral("2")));
 
@@ -94,7 +97,7 @@ TEST_F(StandinToolingTest, AnEntryThatIsNoBase64PdfIsRefusedWithItsNumber)
 // must leave the transaction to the client's rollback.
 TEST_F(StandinToolingTest, AMergeInsideATransactionIsServedAndItsRefusalLeavesTheRollbackToTheClient)
 {
-    const QString pdf = base64(pdfWithPages({QStringLiteral("Sprint")}));
+    const proto::Base64Binary pdf = base64(pdfWithPages({QStringLiteral("Sprint")}));
     c->begin(false);
     c->create(QStringLiteral("Sportfest"));
     EXPECT_EQ(pageMarks(merge({pdf})), QStringList({QStringLiteral("Sprint")}));

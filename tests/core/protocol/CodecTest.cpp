@@ -121,3 +121,101 @@ TEST(SoapWriter, WritesWhatTheDocumentWouldSerialize)
     codec::writeResult(record, one);
     EXPECT_EQ(record, viaDocument(one));
 }
+
+// Files travel as Base64 text but are held as bytes: every size must come back byte for byte,
+// written as text or through a document, and a text that is no Base64 must stay recognisable.
+TEST(Base64Field, BytesOfEverySizeComeBackExactly)
+{
+    QByteArray large(1024 * 1024 + 2, Qt::Uninitialized);
+    for (qsizetype i = 0; i < large.size(); ++i)
+        large[i] = char(i * 7 + i / 251);
+    const std::vector<QByteArray> samples{QByteArray(),
+                                          QByteArray("\0", 1),
+                                          QByteArray("\xff\xfe"),
+                                          QByteArray("abc"),
+                                          QByteArray("%PDF-1.4\n\0\x01<&>", 15),
+                                          large};
+    for (const QByteArray& bytes : samples) {
+        SCOPED_TRACE(bytes.size());
+        mergePDFResponse answer;
+        answer.pdfDocBase64 = bytes;
+        std::string text;
+        codec::writeResult(text, answer);
+        const std::string expected =
+            bytes.isEmpty() ? "<pdfDocBase64/>" : "<pdfDocBase64>" + bytes.toBase64().toStdString() + "</pdfDocBase64>";
+        EXPECT_TRUE(text == expected);
+
+        // The document's way writes the same, and the answer's way reads the bytes back.
+        pugi::xml_document doc;
+        pugi::xml_node response = codec::makeEnvelope(doc, wire::kMainNs, "mergePDFResponse");
+        codec::encodeResult(response, answer, {.omitEmpty = false});
+        std::string serialized = codec::serialize(doc);
+        EXPECT_NE(serialized.find(expected), std::string::npos);
+        pugi::xml_document read;
+        const mergePDFResponse back =
+            codec::decodeResult<mergePDFResponse>(codec::loadAnswerInPlace(read, serialized, 200));
+        EXPECT_TRUE(back.pdfDocBase64.isValid());
+        EXPECT_TRUE(back.pdfDocBase64.bytes() == bytes);
+    }
+
+    // Empty entries of a list keep their places, also in a request that leaves empty fields out.
+    std::string request;
+    codec::writeValue(request, "pagesBase64", pagesBase64Types{QByteArray(), QByteArray("ab")}, {.omitEmpty = true});
+    EXPECT_EQ(request, "<pagesBase64/><pagesBase64>YWI=</pagesBase64>");
+}
+
+TEST(Base64Field, ATextThatIsNoStrictBase64IsKeptAsItCame)
+{
+    for (const char* bad : {"kein Base64!", "YWI", "YW=I", "YWJj\nZGVm", "YWJj ", "====", "Y\xc3\xa4I="}) {
+        SCOPED_TRACE(bad);
+        pugi::xml_document doc;
+        doc.load_string((std::string("<pdfDocBase64>") + bad + "</pdfDocBase64>").c_str(),
+                        pugi::parse_default | pugi::parse_ws_pcdata_single);
+        const Base64Binary value = codec::parseBase64(doc.first_child());
+        EXPECT_FALSE(value.isValid());
+        EXPECT_TRUE(value.bytes().isEmpty());
+        EXPECT_EQ(value.invalidText(), QByteArray(bad));
+        // Sent again, it is the same text.
+        std::string text;
+        codec::writeValue(text, "x", value);
+        EXPECT_EQ(text, "<x>" + std::string(bad) + "</x>");
+    }
+    EXPECT_EQ(Base64Binary::fromText("YWJj"), Base64Binary(QByteArray("abc")));
+    EXPECT_EQ(Base64Binary::fromText(""), Base64Binary());
+}
+
+// Requests are written as text too: with empty fields left out they must read as the document
+// the codec builds would serialize, so the wire stays as it was.
+TEST(SoapWriter, RequestsLeaveOutWhatTheDocumentLeavesOut)
+{
+    op::createCompetition nothing;
+    nothing.CompetitionInfo.ensure();           // all of its fields empty
+    std::vector<AssignedResultType> results(2); // the first with an empty wrapped list
+    results[1].TeamId = {4, 5};
+    AthleteType athlete;
+    athlete.Team = TeamType{};
+    athlete.Club.ensure().Name = QString::fromUtf8("TV\0S\xc3\xbc"
+                                                   "d <1> & 2",
+                                                   15);
+    for (const bool omit : {true, false}) {
+        SCOPED_TRACE(omit);
+        const auto viaDocument = [&](const auto& value) {
+            pugi::xml_document doc;
+            pugi::xml_node parent = doc.append_child("op");
+            codec::encodeValue(parent, "v", value, {.omitEmpty = omit});
+            std::string all = codec::serialize(doc);
+            const std::size_t open = all.find("<op") + 3;
+            all = all.substr(open);
+            return all == "/>" ? std::string() : all.substr(1, all.size() - 1 - 5);
+        };
+        const auto viaText = [&](const auto& value) {
+            std::string text;
+            codec::writeValue(text, "v", value, {.omitEmpty = omit});
+            return text;
+        };
+        EXPECT_EQ(viaText(nothing), viaDocument(nothing));
+        EXPECT_EQ(viaText(results), viaDocument(results));
+        EXPECT_EQ(viaText(athlete), viaDocument(athlete));
+        EXPECT_EQ(viaText(QString()), viaDocument(QString()));
+    }
+}

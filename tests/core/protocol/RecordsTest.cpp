@@ -37,6 +37,8 @@ void fillNonDefault(T& v, int seed, int depth)
         v = static_cast<T>(EnumTraits<T>::names.size() - 1);
     } else if constexpr (std::is_same_v<T, QString>) {
         v = QStringLiteral("Jürgen <&> \"Öl\" %1").arg(seed);
+    } else if constexpr (std::is_same_v<T, Base64Binary>) {
+        v = QByteArray("\0\xff%PDF", 6) + QByteArray::number(seed);
     } else if constexpr (std::is_same_v<T, XsDate>) {
         v = QDate(2020 + seed % 7, 1 + seed % 12, 1 + seed % 28);
     } else if constexpr (std::is_same_v<T, XsTime>) {
@@ -60,7 +62,7 @@ template <class M>
 void collectNonDefault(const pugi::xml_node& node, std::string_view name, const M& value, std::string& wrong)
 {
     constexpr bool optional = IsOwned<M>::value || IsVector<M>::value || std::is_same_v<M, QString> ||
-                              std::is_same_v<M, XsDate> || std::is_same_v<M, XsTime>;
+                              std::is_same_v<M, Base64Binary> || std::is_same_v<M, XsDate> || std::is_same_v<M, XsTime>;
     const bool present = node.child(std::string(name).c_str());
     if (!(value == M{}) || present == optional)
         wrong += std::string(name) + ' ';

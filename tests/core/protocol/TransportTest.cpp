@@ -1,5 +1,6 @@
 // The HTTP road against a bare server on loopback that answers late, endlessly or with a web page,
-// and the TCP keep-alive that finds a dead peer while a long request waits for its answer.
+// the TCP keep-alive that finds a dead peer while a long request waits for its answer, and requests
+// and answers of megabytes going through whole.
 
 #include "core/protocol/TVPWebServices2.h"
 
@@ -16,6 +17,8 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
+#include <random>
 #include <thread>
 
 using namespace tvp;
@@ -50,6 +53,13 @@ public:
 
     QString url() const { return QStringLiteral("http://127.0.0.1:%1/services/DataRetrievalService/").arg(port_); }
 
+    // The body of the last request read.
+    std::string lastBody() const
+    {
+        std::lock_guard lock(mutex_);
+        return lastBody_;
+    }
+
     static void send(int socket, const std::string& text)
     {
         std::size_t done = 0;
@@ -77,7 +87,7 @@ private:
         }
     }
 
-    static void readRequest(int socket)
+    void readRequest(int socket)
     {
         std::string text;
         char buf[4096];
@@ -94,12 +104,16 @@ private:
                     length = std::stoul(text.substr(at + 16));
             }
         }
+        std::lock_guard lock(mutex_);
+        lastBody_ = text.substr(headerEnd + 4);
     }
 
     Responder responder_;
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};
+    mutable std::mutex mutex_;
+    std::string lastBody_;
     std::thread thread_;
 };
 
@@ -246,4 +260,29 @@ TEST_F(Transport, AWebPageWithStatus200IsNoSoapMessage)
     THTTPRIO rio;
     EXPECT_EQ(failureOf([&] { GetDataRetrievalPortType(false, page.url(), &rio)->getCompetitions(); }),
               QStringLiteral("Die Antwort des Servers ist keine SOAP-Nachricht (Inhaltstyp text/html)."));
+}
+
+// Files of megabytes travel as Base64 both ways: the request goes out whole and exactly as written
+// (its buffer is freed by the transport once sent), the answer is decoded byte for byte.
+TEST_F(Transport, BinaryFieldsOfMegabytesGoOutAndComeBackByteForByte)
+{
+    std::mt19937 random(7);
+    QByteArray large(3 * 1024 * 1024 + 1, Qt::Uninitialized);
+    for (char& c : large)
+        c = char(random());
+    const QByteArray merged = large.right(2 * 1024 * 1024 + 2);
+    BareHttpServer server([&](int socket) {
+        BareHttpServer::send(
+            socket, soapAnswer("mergePDF", "<pdfDocBase64>" + merged.toBase64().toStdString() + "</pdfDocBase64>"));
+    });
+    THTTPRIO rio;
+    const pagesBase64Types entries{QByteArray("a"), large, QByteArray()};
+    const mergePDFResponse answer = GetToolingPortType(false, server.url(), &rio)->mergePDF(entries);
+
+    EXPECT_TRUE(answer.pdfDocBase64.isValid());
+    EXPECT_TRUE(answer.pdfDocBase64.bytes() == merged);
+    const std::string body = server.lastBody();
+    EXPECT_TRUE(body.ends_with("<pagesBase64>YQ==</pagesBase64><pagesBase64>" + large.toBase64().toStdString() +
+                               "</pagesBase64><pagesBase64/></tvp:mergePDF></soapenv:Body></soapenv:Envelope>"))
+        << body.size();
 }
