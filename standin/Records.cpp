@@ -179,8 +179,7 @@ const proto::TeamType* CompetitionParticipants::findTeam(int id) const
     return it == teamAt_.end() ? nullptr : &teams_[it->second];
 }
 
-std::vector<proto::AthleteType> readAthletes(Db& db, int competitionId, const CompetitionParticipants& participants,
-                                             const AthleteSelection& s)
+std::vector<AthleteRow> readAthleteRows(Db& db, int competitionId, const AthleteSelection& s)
 {
     // The bibs of the whole competition in one pass: cheaper than one query per athlete.
     // One athlete goes by its keys: the general filters below keep SQLite from using them.
@@ -212,9 +211,10 @@ std::vector<proto::AthleteType> readAthletes(Db& db, int competitionId, const Co
                        "AND (?6 = 0 OR a.id = ?6) "
                        "ORDER BY a.id",
                        competitionId, s.ageClassId, s.teamId, s.bib, s.disciplineId, s.athleteId);
-    std::vector<proto::AthleteType> out;
+    std::vector<AthleteRow> out;
     while (q.next()) {
-        proto::AthleteType& a = out.emplace_back();
+        AthleteRow& row = out.emplace_back();
+        proto::AthleteType& a = row.athlete;
         a.AthleteID = q.intAt(0);
         proto::AthleteNameType& name = a.Name.ensure();
         name.givenName = q.textAt(1);
@@ -222,11 +222,25 @@ std::vector<proto::AthleteType> readAthletes(Db& db, int competitionId, const Co
         a.Gender = enumAt(q, 3, proto::GenderType::NotSpecified);
         a.YearOfBirth = q.intAt(4);
         a.CustomBarcode = q.intAt(5); // NULL reads as 0, the client's "none"
-        a.Team = participants.team(q.intAt(6));
-        a.Club = participants.clubShort(q.intAt(7));
+        row.teamId = q.intAt(6);
+        row.clubId = q.intAt(7);
         a.Barcode = q.intAt(8);
         if (auto it = bibs.find(a.AthleteID); it != bibs.end())
             a.Bib = std::move(it->second);
+    }
+    return out;
+}
+
+std::vector<proto::AthleteType> readAthletes(Db& db, int competitionId, const CompetitionParticipants& participants,
+                                             const AthleteSelection& selection)
+{
+    std::vector<proto::AthleteType> out;
+    std::vector<AthleteRow> rows = readAthleteRows(db, competitionId, selection);
+    out.reserve(rows.size());
+    for (AthleteRow& row : rows) {
+        proto::AthleteType& a = out.emplace_back(std::move(row.athlete));
+        a.Team = participants.team(row.teamId);
+        a.Club = participants.clubShort(row.clubId);
     }
     return out;
 }
