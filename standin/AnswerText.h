@@ -13,16 +13,33 @@
 
 namespace tvp::standin {
 
+// One field as codec::writeFields writes it.
+template <class F, class R>
+void writeFieldAsIs(std::string& out, const F& f, const R& r)
+{
+    const auto& value = r.*(f.member);
+    if constexpr (proto::IsVector<std::remove_cvref_t<decltype(value)>>::value) {
+        if (f.form == proto::FieldForm::Wrapped) {
+            proto::codec::writeElement(out, f.name, [&] {
+                for (const auto& item : value)
+                    proto::codec::writeValue(out, proto::wire::kArrayItem, item);
+            });
+            return;
+        }
+    }
+    proto::codec::writeValue(out, f.name, value);
+}
+
 // The fields of a record as codec::writeFields writes them, except those take(field, value) writes
 // itself: it returns true for those.
 template <proto::Record R, class Take>
 void writeFieldsTaking(std::string& out, const R& r, Take&& take)
 {
-    std::apply(
-        [&](const auto&... f) { ((take(f, r.*(f.member)) || (proto::codec::writeField(out, f, r), true)), ...); },
-        R::fields());
+    std::apply([&](const auto&... f) { ((take(f, r.*(f.member)) || (writeFieldAsIs(out, f, r), true)), ...); },
+               R::fields());
 }
 
+// For take: the field's value is a T.
 template <class V, class T>
 constexpr bool isA = std::is_same_v<std::remove_cvref_t<V>, T>;
 
