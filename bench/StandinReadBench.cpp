@@ -83,6 +83,32 @@ void BM_GetAthletes5000OnLoopback(benchmark::State& state)
 }
 BENCHMARK(BM_GetAthletes5000OnLoopback)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
+// The same request over loopback until the answer is fully received, without the client's
+// decoding: what the stand-in and HTTP take.
+void BM_GetAthletes5000AnswerReceivedOnLoopback(benchmark::State& state)
+{
+    Competition& c = competition();
+    using Op = proto::op::getAthletes;
+    pugi::xml_document request;
+    pugi::xml_node element = proto::codec::makeEnvelope(request, proto::serviceNamespace(Op::service), Op::name);
+    Op args;
+    args.CompetitionID = c.id;
+    proto::codec::encodeFields(element, args, {});
+    const std::string text = proto::codec::serialize(request);
+    const std::string url = c.url.toStdString();
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const proto::HttpAnswer answer = proto::curlSoapTransport()->post(url, "", text);
+        if (answer.status != 200) {
+            state.SkipWithError(answer.body.c_str());
+            break;
+        }
+        bytes = answer.body.size();
+    }
+    state.counters["answer_bytes"] = double(bytes);
+}
+BENCHMARK(BM_GetAthletes5000AnswerReceivedOnLoopback)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
 // The stand-in's own share of that call, without HTTP and the client: read, encode, write out.
 void BM_GetAthletes5000AnswerWrittenByTheStandin(benchmark::State& state)
 {

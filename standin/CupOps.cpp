@@ -5,6 +5,7 @@
 // entry into a cup: a new entry joins the one item of its kind whose own data match it, or gets an
 // item of its own. Both leave the item pending, so the organiser looks at it again.
 
+#include "standin/AnswerText.h"
 #include "standin/Cups.h"
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
@@ -341,17 +342,31 @@ public:
         return it->second;
     }
 
+    struct Athlete {
+        AthleteRow row;
+        int competition = 0;
+    };
+
     // Every athlete of the cup's competitions by id, with the competition.
-    const std::unordered_map<int, std::pair<proto::AthleteType, int>>& athletes()
+    const std::unordered_map<int, Athlete>& athletes()
     {
         if (!athletesRead_) {
             athletesRead_ = true;
             for (const auto& [comp, record] : competitions_)
-                for (proto::AthleteType& a : readAthletes(db_, comp, participants(comp)))
-                    athletes_.emplace(a.AthleteID, std::pair{std::move(a), comp});
+                for (AthleteRow& a : readAthleteRows(db_, comp))
+                    athletes_.emplace(a.athlete.AthleteID, Athlete{std::move(a), comp});
         }
         return athletes_;
     }
+
+    const Athlete* athlete(int id)
+    {
+        const auto it = athletes().find(id);
+        return it == athletes_.end() ? nullptr : &it->second;
+    }
+
+    // The athlete's team, null for none.
+    const proto::TeamType* teamOf(const Athlete& a) { return participants(a.competition).findTeam(a.row.teamId); }
 
     // Teams and age classes of an entry id: found in the competitions' participants.
     std::pair<const proto::TeamType*, int> team(int id)
@@ -375,7 +390,7 @@ private:
     int cupId_;
     std::map<int, proto::CompetitionType> competitions_;
     std::unordered_map<int, CompetitionParticipants> participants_;
-    std::unordered_map<int, std::pair<proto::AthleteType, int>> athletes_;
+    std::unordered_map<int, Athlete> athletes_;
     bool athletesRead_ = false;
 };
 
@@ -456,16 +471,66 @@ proto::CupAthleteType cupAthlete(CupReader& reader, const CupReader::Item& item,
     own.AthleteID = item.id;
     own.CustomInformations = std::move(values);
     for (int entry : item.entries) {
-        const auto it = reader.athletes().find(entry);
-        if (it == reader.athletes().end())
+        const CupReader::Athlete* a = reader.athlete(entry);
+        if (!a)
             continue;
         proto::CompetitionAthleteType& assigned = own.AssignedAthletes.emplace_back();
-        assigned.Athlete = it->second.first;
-        if (const proto::CompetitionType* c = reader.competition(it->second.second))
+        proto::AthleteType& athlete = assigned.Athlete.ensure();
+        athlete = a->row.athlete;
+        const CompetitionParticipants& participants = reader.participants(a->competition);
+        athlete.Team = participants.team(a->row.teamId);
+        athlete.Club = participants.clubShort(a->row.clubId);
+        if (const proto::CompetitionType* c = reader.competition(a->competition))
             assigned.Competition = *c;
     }
     return own;
 }
+
+// Writes the cup athlete as cupAthlete fills it, each team, club and competition written once.
+class CupAthleteText {
+public:
+    explicit CupAthleteText(CupReader& reader) : reader_(reader) {}
+
+    void write(std::string& out, std::string_view element, const CupReader::Item& item, proto::CupAthleteType own,
+               std::vector<proto::CustomInformationType> values)
+    {
+        own.AthleteID = item.id;
+        own.CustomInformations = std::move(values);
+        proto::codec::writeElement(out, element, [&] {
+            writeFieldsTaking(out, own, [&](const auto& f, const auto& value) {
+                if constexpr (isA<decltype(value), std::vector<proto::CompetitionAthleteType>>) {
+                    for (int entry : item.entries)
+                        if (const CupReader::Athlete* a = reader_.athlete(entry))
+                            proto::codec::writeElement(out, f.name, [&] { writeAssigned(out, *a); });
+                    return true;
+                }
+                return false;
+            });
+        });
+    }
+
+private:
+    void writeAssigned(std::string& out, const CupReader::Athlete& a)
+    {
+        writeFieldsTaking(out, proto::CompetitionAthleteType{}, [&](const auto& f, const auto& value) {
+            if constexpr (isA<decltype(value), proto::Owned<proto::AthleteType>>) {
+                athletes_.write(out, f.name, a.row, reader_.participants(a.competition));
+                return true;
+            } else if constexpr (isA<decltype(value), proto::Owned<proto::CompetitionType>>) {
+                out += competitions_.get(a.competition, [&](std::string& text) {
+                    if (const proto::CompetitionType* c = reader_.competition(a.competition))
+                        proto::codec::writeValue(text, f.name, *c);
+                });
+                return true;
+            }
+            return false;
+        });
+    }
+
+    CupReader& reader_;
+    AthleteText athletes_;
+    RecordTexts competitions_;
+};
 
 // The competition entries of the cup items: an id filter of a cup age class or cup team.
 std::set<int> entriesOf(Db& db, int itemId, CupItemType kind)
@@ -774,7 +839,7 @@ proto::getCupTeamsResponse getCupTeams(Call& c, const op::getCupTeams& a)
     return r;
 }
 
-proto::getCupAthletesResponse getCupAthletes(Call& c, const op::getCupAthletes& a)
+ResultText getCupAthletes(Call& c, const op::getCupAthletes& a)
 {
     Db& db = c.database();
     requireCup(db, a.CupID);
@@ -786,22 +851,40 @@ proto::getCupAthletesResponse getCupAthletes(Call& c, const op::getCupAthletes& 
     const std::set<int> teams = a.TeamID != 0
                                     ? entriesOf(db, requireItem(db, a.TeamID, CupItemType::Team).id, CupItemType::Team)
                                     : std::set<int>{};
+    const auto fits = [&](const CupReader::Item& item, const std::set<int>& wanted, bool byAgeClass) {
+        return std::any_of(item.entries.begin(), item.entries.end(), [&](int entry) {
+            const CupReader::Athlete* athlete = reader.athlete(entry);
+            const proto::TeamType* team = athlete ? reader.teamOf(*athlete) : nullptr;
+            return team && wanted.count(byAgeClass ? ageClassOfTeam(*team) : team->TeamID) > 0;
+        });
+    };
+    const std::vector<CupReader::Item> items = reader.items(CupItemType::Athlete);
+    std::vector<const CupReader::Item*> completed, pending;
+    for (const CupReader::Item& item : items) {
+        if ((a.AgeClassID != 0 && !fits(item, ageClasses, true)) || (a.TeamID != 0 && !fits(item, teams, false)))
+            continue;
+        (item.completed ? completed : pending).push_back(&item);
+    }
+
     auto values = reader.values(CupItemType::Athlete);
     auto own = cupAthleteData(db, a.CupID);
-    proto::getCupAthletesResponse r;
-    for (const CupReader::Item& item : reader.items(CupItemType::Athlete)) {
-        proto::CupAthleteType athlete = cupAthlete(reader, item, std::move(own[item.id]), std::move(values[item.id]));
-        const auto fits = [&](const std::set<int>& wanted, bool byAgeClass) {
-            return std::any_of(athlete.AssignedAthletes.begin(), athlete.AssignedAthletes.end(), [&](const auto& e) {
-                if (!e.Athlete || !e.Athlete->Team)
-                    return false;
-                return wanted.count(byAgeClass ? ageClassOfTeam(*e.Athlete->Team) : e.Athlete->Team->TeamID) > 0;
-            });
-        };
-        if ((a.AgeClassID != 0 && !fits(ageClasses, true)) || (a.TeamID != 0 && !fits(teams, false)))
-            continue;
-        (item.completed ? r.CompletedCupAthletes : r.PendingCupAthletes).push_back(std::move(athlete));
-    }
+    CupAthleteText writer(reader);
+    ResultText r;
+    std::size_t written = 0;
+    const std::size_t all = completed.size() + pending.size();
+    writeFieldsTaking(r.text, proto::getCupAthletesResponse{}, [&](const auto& f, const auto& value) {
+        if constexpr (isA<decltype(value), std::vector<proto::CupAthleteType>>) {
+            const bool completedOnes = f.member == &proto::getCupAthletesResponse::CompletedCupAthletes;
+            for (const CupReader::Item* item : completedOnes ? completed : pending) {
+                const std::size_t start = r.text.size();
+                writer.write(r.text, f.name, *item, std::move(own[item->id]), std::move(values[item->id]));
+                if (written++ == 0)
+                    reserveFor(r.text, start, all - 1);
+            }
+            return true;
+        }
+        return false;
+    });
     return r;
 }
 

@@ -25,10 +25,6 @@ constexpr int kBusyTimeoutMs = 10000;
 
 } // namespace
 
-void Statement::Finalize::operator()(sqlite3_stmt* s) const
-{
-    sqlite3_finalize(s);
-}
 void Db::Close::operator()(sqlite3* db) const
 {
     sqlite3_close_v2(db);
@@ -39,25 +35,50 @@ Statement::Statement(sqlite3* db, const char* sql) : db_(db)
     sqlite3_stmt* s = nullptr;
     if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) != SQLITE_OK)
         fail(db, sql);
-    stmt_.reset(s);
+    stmt_ = s;
+}
+
+Statement::Statement(sqlite3* db, sqlite3_stmt* cached, bool* inUse) : db_(db), stmt_(cached), inUse_(inUse)
+{
+    *inUse_ = true;
+}
+
+Statement::Statement(Statement&& other) noexcept
+    : db_(other.db_),
+      stmt_(std::exchange(other.stmt_, nullptr)),
+      inUse_(std::exchange(other.inUse_, nullptr)),
+      nextParam_(other.nextParam_)
+{
+}
+
+Statement::~Statement()
+{
+    if (!inUse_) {
+        sqlite3_finalize(stmt_);
+        return;
+    }
+    // Reset at once: a statement left stepping would hold its read snapshot open.
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+    *inUse_ = false;
 }
 
 Statement& Statement::bind(int value)
 {
-    sqlite3_bind_int(stmt_.get(), nextParam_++, value);
+    sqlite3_bind_int(stmt_, nextParam_++, value);
     return *this;
 }
 
 Statement& Statement::bind(double value)
 {
-    sqlite3_bind_double(stmt_.get(), nextParam_++, value);
+    sqlite3_bind_double(stmt_, nextParam_++, value);
     return *this;
 }
 
 Statement& Statement::bind(const QString& value)
 {
     const QByteArray utf8 = value.toUtf8();
-    sqlite3_bind_text(stmt_.get(), nextParam_++, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(stmt_, nextParam_++, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
     return *this;
 }
 
@@ -65,30 +86,30 @@ Statement& Statement::bind(const proto::XsDate& value)
 {
     if (value)
         return bind(value->toString(Qt::ISODate));
-    sqlite3_bind_null(stmt_.get(), nextParam_++);
+    sqlite3_bind_null(stmt_, nextParam_++);
     return *this;
 }
 
 Statement& Statement::bindNull()
 {
-    sqlite3_bind_null(stmt_.get(), nextParam_++);
+    sqlite3_bind_null(stmt_, nextParam_++);
     return *this;
 }
 
 void Statement::reset()
 {
-    sqlite3_reset(stmt_.get());
-    sqlite3_clear_bindings(stmt_.get());
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
     nextParam_ = 1;
 }
 
 bool Statement::next()
 {
-    const int rc = sqlite3_step(stmt_.get());
+    const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW)
         return true;
     if (rc != SQLITE_DONE)
-        fail(db_, sqlite3_sql(stmt_.get()));
+        fail(db_, sqlite3_sql(stmt_));
     return false;
 }
 
@@ -100,34 +121,34 @@ void Statement::run()
 
 int Statement::intAt(int column) const
 {
-    return sqlite3_column_int(stmt_.get(), column);
+    return sqlite3_column_int(stmt_, column);
 }
 
 double Statement::doubleAt(int column) const
 {
-    return sqlite3_column_double(stmt_.get(), column);
+    return sqlite3_column_double(stmt_, column);
 }
 
 bool Statement::isNullAt(int column) const
 {
-    return sqlite3_column_type(stmt_.get(), column) == SQLITE_NULL;
+    return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
 }
 
 bool Statement::isRealAt(int column) const
 {
-    return sqlite3_column_type(stmt_.get(), column) == SQLITE_FLOAT;
+    return sqlite3_column_type(stmt_, column) == SQLITE_FLOAT;
 }
 
 QString Statement::textAt(int column) const
 {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_.get(), column));
-    return text ? QString::fromUtf8(text, sqlite3_column_bytes(stmt_.get(), column)) : QString();
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return text ? QString::fromUtf8(text, sqlite3_column_bytes(stmt_, column)) : QString();
 }
 
 std::string_view Statement::utf8At(int column) const
 {
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_.get(), column));
-    return text ? std::string_view(text, std::size_t(sqlite3_column_bytes(stmt_.get(), column))) : std::string_view();
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return text ? std::string_view(text, std::size_t(sqlite3_column_bytes(stmt_, column))) : std::string_view();
 }
 
 proto::XsDate Statement::dateAt(int column) const
@@ -153,6 +174,28 @@ Db::Db(const std::string& path)
     // Computed tables read whole disciplines; a larger page cache keeps a competition's results
     // between reads.
     exec("PRAGMA cache_size = -32000");
+}
+
+Db::Cached::~Cached()
+{
+    sqlite3_finalize(stmt);
+}
+
+Statement Db::prepare(const char* sql)
+{
+    auto it = cache_.find(sql);
+    if (it == cache_.end()) {
+        if (cache_.size() >= kMaxCached)
+            return Statement(db_.get(), sql);
+        auto cached = std::make_unique<Cached>();
+        if (sqlite3_prepare_v2(db_.get(), sql, -1, &cached->stmt, nullptr) != SQLITE_OK)
+            fail(db_.get(), sql);
+        it = cache_.emplace(sql, std::move(cached)).first;
+    }
+    // The same text asked for again while its statement is still in use (a nested read).
+    if (it->second->inUse)
+        return Statement(db_.get(), sql);
+    return Statement(db_.get(), it->second->stmt, &it->second->inUse);
 }
 
 void Db::exec(const char* sql)

@@ -1,5 +1,7 @@
 #pragma once
-// A thin SQLite layer: one Db is one connection; statements bind values in order.
+// A thin SQLite layer: one Db is one connection; statements bind values in order. A connection
+// keeps the statements it prepared and hands them out again for the same text: preparing parses
+// and plans the SQL, which costs more than running most of them.
 
 #include "core/protocol/Record.h"
 
@@ -7,6 +9,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
@@ -16,7 +19,11 @@ namespace tvp::standin {
 
 class Statement {
 public:
+    // Prepared for this one use, finalized at its end.
     Statement(sqlite3* db, const char* sql);
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&&) = delete;
+    ~Statement();
 
     Statement& bind(int value);
     Statement& bind(double value);
@@ -41,11 +48,13 @@ public:
     proto::XsDate dateAt(int column) const;
 
 private:
-    struct Finalize {
-        void operator()(sqlite3_stmt* s) const;
-    };
+    friend class Db;
+    // A statement of the connection's cache, lent until this one ends; inUse is the cache's mark.
+    Statement(sqlite3* db, sqlite3_stmt* cached, bool* inUse);
+
     sqlite3* db_;
-    std::unique_ptr<sqlite3_stmt, Finalize> stmt_;
+    sqlite3_stmt* stmt_ = nullptr;
+    bool* inUse_ = nullptr; // null for a statement of its own
     int nextParam_ = 1;
 };
 
@@ -59,10 +68,13 @@ public:
     template <class... Args>
     Statement query(const char* sql, const Args&... args)
     {
-        Statement s(db_.get(), sql);
+        Statement s = prepare(sql);
         (s.bind(args), ...);
         return s;
     }
+
+    // The cached statement of the text when it is free, else one of its own.
+    Statement prepare(const char* sql);
 
     int lastInsertId() const;
     int changes() const;
@@ -79,7 +91,18 @@ private:
     struct Close {
         void operator()(sqlite3* db) const;
     };
+    struct Cached {
+        ~Cached();
+        sqlite3_stmt* stmt = nullptr;
+        bool inUse = false;
+    };
+    // The SQL texts are the program's own, a few hundred at most; the cap only guards against a
+    // text built from data by mistake.
+    static constexpr std::size_t kMaxCached = 512;
+
     std::unique_ptr<sqlite3, Close> db_;
+    // Declared after db_: finalized before the connection closes.
+    std::unordered_map<std::string, std::unique_ptr<Cached>> cache_;
     bool queryOnly_ = false;
 };
 

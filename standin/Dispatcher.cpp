@@ -62,11 +62,14 @@ SoapAnswer Dispatcher::handle(proto::TTVPWebServices service, const std::string&
         if (call.resultText.empty())
             return {200, codec::serialize(answer)};
         // The result written as text goes where a mark holds its place: the only DEL character of
-        // the answer, since everything else in it is names and ids.
+        // the answer, since everything else in it is names and ids. The envelope goes around the
+        // result in its own string, which usually has the room: no second copy of megabytes.
         pugi::xml_node(response).append_child(pugi::node_pcdata).set_value("\x7f");
-        std::string text = codec::serialize(answer);
-        const std::size_t mark = text.find('\x7f');
-        text.replace(mark, 1, call.resultText);
+        const std::string envelope = codec::serialize(answer);
+        const std::size_t mark = envelope.find('\x7f');
+        std::string text = std::move(call.resultText);
+        text.insert(0, envelope, 0, mark);
+        text.append(envelope, mark + 1);
         return {200, std::move(text)};
     } catch (const ServerError& e) {
         const proto::FaultDetail detail{e.id, e.parameters};

@@ -36,7 +36,7 @@ proto::getSessionInformationResponse getSessionInformation(Call& c, const op::ge
 proto::mergePDFResponse mergePDF(Call& c, const op::mergePDF& a);
 
 // DataRetrievalService
-proto::getAthletesResponse1 getAthletes(Call& c, const op::getAthletes& a);
+ResultText getAthletes(Call& c, const op::getAthletes& a);
 proto::getTeamsResponse1 getTeams(Call& c, const op::getTeams& a);
 proto::getTeamInfoResponse1 getTeamInfo(Call& c, const op::getTeamInfo& a);
 proto::getAgeClassesResponse1 getAgeClasses(Call& c, const op::getAgeClasses& a);
@@ -143,7 +143,7 @@ void assignCompetitions(Call& c, const op::assignCompetitions& a);
 void removeCompetitions(Call& c, const op::removeCompetitions& a);
 proto::getCupAgeClassesResponse getCupAgeClasses(Call& c, const op::getCupAgeClasses& a);
 proto::getCupTeamsResponse getCupTeams(Call& c, const op::getCupTeams& a);
-proto::getCupAthletesResponse getCupAthletes(Call& c, const op::getCupAthletes& a);
+ResultText getCupAthletes(Call& c, const op::getCupAthletes& a);
 void assignCompItemToCupMaster(Call& c, const op::assignCompItemToCupMaster& a);
 void removeCompItemFromCupMaster(Call& c, const op::removeCompItemFromCupMaster& a);
 void markAllCompleted(Call& c, const op::markAllCompleted& a);

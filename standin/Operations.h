@@ -50,6 +50,12 @@ struct Call {
     Db& database() const { return *db; }
 };
 
+// A record or list result that its handler wrote as text itself, as codec::writeResult would
+// (AnswerText.h): for the long lists whose entries carry the same records again and again.
+struct ResultText {
+    std::string text;
+};
+
 // A refusal the client shows through the server's message table (see ErrorMessages.h).
 class ServerError : public std::runtime_error {
 public:
@@ -104,8 +110,11 @@ void OperationTable::serve(Access access)
     using Op = typename HandlerTraits<decltype(Handler)>::Operation;
     static_assert(proto::Operation<Op> && !Op::isOverload,
                   "serve the first entry of an overloaded operation; both forms arrive as it");
-    static_assert(std::is_same_v<typename HandlerTraits<decltype(Handler)>::Result, typename Op::Result>,
-                  "a handler returns the operation's result type");
+    using Result = typename HandlerTraits<decltype(Handler)>::Result;
+    static_assert(std::is_same_v<Result, typename Op::Result> ||
+                      (std::is_same_v<Result, ResultText> &&
+                       (proto::Record<typename Op::Result> || proto::IsVector<typename Op::Result>::value)),
+                  "a handler returns the operation's result type, or a record or list result as text");
     Entry& e = entries_.at(Op::name);
     e.access = access;
     e.run = &runTyped<Handler>;
@@ -119,6 +128,8 @@ void OperationTable::runTyped(Call& call, const pugi::xml_node& request, pugi::x
     proto::codec::decodeRecord(request, arguments);
     if constexpr (std::is_void_v<typename Op::Result>) {
         Handler(call, arguments);
+    } else if constexpr (std::is_same_v<typename HandlerTraits<decltype(Handler)>::Result, ResultText>) {
+        call.resultText = Handler(call, arguments).text;
     } else if constexpr (proto::Record<typename Op::Result> || proto::IsVector<typename Op::Result>::value) {
         // Written as text, not as a document: lists of thousands of records are the answers to
         // save time on.

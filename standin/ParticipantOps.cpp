@@ -1,5 +1,6 @@
 // Athletes, teams, clubs, age classes and squads.
 
+#include "standin/AnswerText.h"
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
 #include "standin/Records.h"
@@ -20,7 +21,7 @@ std::unordered_set<int> idsOf(Statement q)
 
 } // namespace
 
-proto::getAthletesResponse1 getAthletes(Call& c, const op::getAthletes& a)
+ResultText getAthletes(Call& c, const op::getAthletes& a)
 {
     Db& db = c.database();
     requireCompetition(db, a.CompetitionID);
@@ -30,15 +31,23 @@ proto::getAthletesResponse1 getAthletes(Call& c, const op::getAthletes& a)
     selection.teamId = a.TeamID;
     selection.bib = a.Bib;
     selection.disciplineId = a.DisciplinID;
-    proto::getAthletesResponse1 athletes = readAthletes(db, a.CompetitionID, participants, selection);
+    std::vector<AthleteRow> athletes = readAthleteRows(db, a.CompetitionID, selection);
 
     const NameFilter given(a.GivenName);
     const NameFilter sur(a.SurName);
     if (given.active() || sur.active())
-        std::erase_if(athletes, [&](const proto::AthleteType& x) {
-            return !given.matches(x.Name->givenName) || !sur.matches(x.Name->surName);
+        std::erase_if(athletes, [&](const AthleteRow& x) {
+            return !given.matches(x.athlete.Name->givenName) || !sur.matches(x.athlete.Name->surName);
         });
-    return athletes;
+
+    ResultText r;
+    AthleteText writer;
+    for (std::size_t i = 0; i < athletes.size(); ++i) {
+        writer.write(r.text, proto::wire::kArrayItem, athletes[i], participants);
+        if (i == 0)
+            reserveFor(r.text, 0, athletes.size() - 1);
+    }
+    return r;
 }
 
 // The discipline filter keeps the teams that have no place in that discipline's heats yet.

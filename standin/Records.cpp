@@ -3,6 +3,8 @@
 #include "standin/ErrorMessages.h"
 #include "standin/Operations.h"
 
+#include <algorithm>
+
 namespace tvp::standin {
 
 namespace {
@@ -60,14 +62,13 @@ CompetitionParticipants::CompetitionParticipants(Db& db, int competitionId)
                                competitionId);
     readClubs(clubs);
 
-    // The member counts in one pass over the competition's athletes, not one count per team.
+    // A team's member count is a range of the athletes' team index, read without the rows; a
+    // grouped pass over the competition's athletes reads every row and sorts them first.
     Statement teams = db.query("SELECT t.id, t.name, t.age_class_id, t.billing_club_id, t.barcode, s.id, "
-                               "s.order_index, s.custom_name, IFNULL(m.members, 0) "
+                               "s.order_index, s.custom_name, "
+                               "(SELECT COUNT(*) FROM athletes a WHERE a.team_id = t.id) "
                                "FROM teams t LEFT JOIN squad_teams st ON st.team_id = t.id "
                                "LEFT JOIN squads s ON s.id = st.squad_id "
-                               "LEFT JOIN (SELECT team_id, COUNT(*) AS members FROM athletes "
-                               "WHERE competition_id = ?1 AND team_id IS NOT NULL GROUP BY team_id) m "
-                               "ON m.team_id = t.id "
                                "WHERE t.competition_id = ?1 ORDER BY t.id",
                                competitionId);
     readTeams(teams);
@@ -179,42 +180,46 @@ const proto::TeamType* CompetitionParticipants::findTeam(int id) const
     return it == teamAt_.end() ? nullptr : &teams_[it->second];
 }
 
-std::vector<proto::AthleteType> readAthletes(Db& db, int competitionId, const CompetitionParticipants& participants,
-                                             const AthleteSelection& s)
+std::vector<AthleteRow> readAthleteRows(Db& db, int competitionId, const AthleteSelection& s)
 {
-    // The bibs of the whole competition in one pass: cheaper than one query per athlete.
-    // One athlete goes by its keys: the general filters below keep SQLite from using them.
-    const bool one = s.athleteId != 0;
-    std::unordered_map<int, std::vector<int>> bibs;
-    Statement b = one ? db.query("SELECT athlete_id, bib FROM athlete_bibs WHERE athlete_id = ?2 "
-                                 "AND competition_id = ?1 ORDER BY position",
-                                 competitionId, s.athleteId)
-                      : db.query("SELECT athlete_id, bib FROM athlete_bibs WHERE competition_id = ?1 "
-                                 "ORDER BY athlete_id, position",
-                                 competitionId);
-    while (b.next())
-        bibs[b.intAt(0)].push_back(b.intAt(1));
+    // Only the filters that are set go into the text: one of the form "?2 = 0 OR ..." is still
+    // tested on every row, and keeps SQLite from going by a key (one athlete, one team). Each
+    // combination is a text of its own, prepared once per connection.
+    std::string where = "a.competition_id = ?1";
+    if (s.ageClassId)
+        where += " AND a.team_id IN (SELECT t.id FROM teams t WHERE t.age_class_id = ?2)";
+    if (s.teamId)
+        where += " AND a.team_id = ?3";
+    if (s.bib)
+        where +=
+            " AND a.id IN (SELECT ab.athlete_id FROM athlete_bibs ab WHERE ab.competition_id = ?1 AND ab.bib = ?4)";
+    if (s.disciplineId)
+        where += " AND NOT EXISTS (SELECT 1 FROM heat_assignments h WHERE h.discipline_id = ?5 "
+                 "AND (h.athlete_id = a.id OR h.team_id = a.team_id))";
+    if (s.athleteId)
+        where += " AND a.id = ?6";
+    const bool all = where.find(" AND ") == std::string::npos;
 
-    Statement q =
-        one ? db.query("SELECT a.id, a.given_name, a.sur_name, a.gender, a.year_of_birth, a.custom_barcode, "
-                       "a.team_id, a.club_id, a.barcode FROM athletes a WHERE a.id = ?2 "
-                       "AND a.competition_id = ?1",
-                       competitionId, s.athleteId)
-            : db.query("SELECT a.id, a.given_name, a.sur_name, a.gender, a.year_of_birth, a.custom_barcode, a.team_id, "
-                       "a.club_id, "
-                       "a.barcode FROM athletes a WHERE a.competition_id = ?1 "
-                       "AND (?2 = 0 OR a.team_id IN (SELECT t.id FROM teams t WHERE t.age_class_id = ?2)) "
-                       "AND (?3 = 0 OR a.team_id = ?3) "
-                       "AND (?4 = 0 OR a.id IN (SELECT ab.athlete_id FROM athlete_bibs ab WHERE ab.competition_id = ?1 "
-                       "AND ab.bib = ?4)) "
-                       "AND (?5 = 0 OR NOT EXISTS (SELECT 1 FROM heat_assignments h WHERE h.discipline_id = ?5 "
-                       "AND (h.athlete_id = a.id OR h.team_id = a.team_id))) "
-                       "AND (?6 = 0 OR a.id = ?6) "
-                       "ORDER BY a.id",
-                       competitionId, s.ageClassId, s.teamId, s.bib, s.disciplineId, s.athleteId);
-    std::vector<proto::AthleteType> out;
+    // The bibs of all athletes read in one pass: cheaper than one query per athlete. Put in order
+    // here, not by SQLite: its sorter copies every row once more, and most athletes have one bib.
+    std::unordered_map<int, std::vector<std::pair<int, int>>> bibs; // position, bib
+    const std::string bibSql = all ? std::string("SELECT athlete_id, bib, position FROM athlete_bibs "
+                                                 "WHERE competition_id = ?1")
+                                   : "SELECT ab.athlete_id, ab.bib, ab.position FROM athlete_bibs ab "
+                                     "WHERE ab.athlete_id IN (SELECT a.id FROM athletes a WHERE " +
+                                         where + ")";
+    Statement b = db.query(bibSql.c_str(), competitionId, s.ageClassId, s.teamId, s.bib, s.disciplineId, s.athleteId);
+    while (b.next())
+        bibs[b.intAt(0)].emplace_back(b.intAt(2), b.intAt(1));
+
+    const std::string sql = "SELECT a.id, a.given_name, a.sur_name, a.gender, a.year_of_birth, a.custom_barcode, "
+                            "a.team_id, a.club_id, a.barcode FROM athletes a WHERE " +
+                            where;
+    Statement q = db.query(sql.c_str(), competitionId, s.ageClassId, s.teamId, s.bib, s.disciplineId, s.athleteId);
+    std::vector<AthleteRow> out;
     while (q.next()) {
-        proto::AthleteType& a = out.emplace_back();
+        AthleteRow& row = out.emplace_back();
+        proto::AthleteType& a = row.athlete;
         a.AthleteID = q.intAt(0);
         proto::AthleteNameType& name = a.Name.ensure();
         name.givenName = q.textAt(1);
@@ -222,11 +227,32 @@ std::vector<proto::AthleteType> readAthletes(Db& db, int competitionId, const Co
         a.Gender = enumAt(q, 3, proto::GenderType::NotSpecified);
         a.YearOfBirth = q.intAt(4);
         a.CustomBarcode = q.intAt(5); // NULL reads as 0, the client's "none"
-        a.Team = participants.team(q.intAt(6));
-        a.Club = participants.clubShort(q.intAt(7));
+        row.teamId = q.intAt(6);
+        row.clubId = q.intAt(7);
         a.Barcode = q.intAt(8);
-        if (auto it = bibs.find(a.AthleteID); it != bibs.end())
-            a.Bib = std::move(it->second);
+        if (auto it = bibs.find(a.AthleteID); it != bibs.end()) {
+            std::sort(it->second.begin(), it->second.end());
+            a.Bib.reserve(it->second.size());
+            for (const auto& [position, bib] : it->second)
+                a.Bib.push_back(bib);
+        }
+    }
+    // In the order of their creation, sorted here for the same reason as the bibs.
+    std::sort(out.begin(), out.end(),
+              [](const AthleteRow& x, const AthleteRow& y) { return x.athlete.AthleteID < y.athlete.AthleteID; });
+    return out;
+}
+
+std::vector<proto::AthleteType> readAthletes(Db& db, int competitionId, const CompetitionParticipants& participants,
+                                             const AthleteSelection& selection)
+{
+    std::vector<proto::AthleteType> out;
+    std::vector<AthleteRow> rows = readAthleteRows(db, competitionId, selection);
+    out.reserve(rows.size());
+    for (AthleteRow& row : rows) {
+        proto::AthleteType& a = out.emplace_back(std::move(row.athlete));
+        a.Team = participants.team(row.teamId);
+        a.Club = participants.clubShort(row.clubId);
     }
     return out;
 }

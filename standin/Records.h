@@ -86,7 +86,18 @@ struct AthleteSelection {
     int athleteId = 0;    // this one athlete
 };
 
-// Athletes in the order of their creation with their bibs in order, their team and their club.
+// An athlete as read, without its team and club: the ids say which. A long list carries the same
+// few teams and clubs again and again, so its answer writes each of them once (AnswerText.h).
+struct AthleteRow {
+    proto::AthleteType athlete; // Team and Club nil
+    int teamId = 0;
+    int clubId = 0;
+};
+
+// Athletes in the order of their creation with their bibs in order.
+std::vector<AthleteRow> readAthleteRows(Db& db, int competitionId, const AthleteSelection& selection = {});
+
+// The same, each with its team and its club.
 std::vector<proto::AthleteType> readAthletes(Db& db, int competitionId, const CompetitionParticipants& participants,
                                              const AthleteSelection& selection = {});
 
