@@ -1,6 +1,5 @@
 #include "core/connection/CurrentCompetition.h"
 
-#include "core/connection/SlotGuard.h"
 #include "core/protocol/Errors.h"
 
 #include <QCoreApplication>
@@ -9,7 +8,7 @@ namespace tvp {
 
 TCurrentCompetition::TCurrentCompetition(QObject* parent) : QObject(parent)
 {
-    // A worker may be the first to ask for the id; subscribers are still told on the GUI thread.
+    // A worker may be the first to ask for the id; receivers are still told on the GUI thread.
     if (QCoreApplication* app = QCoreApplication::instance(); app && !parent)
         moveToThread(app->thread());
 }
@@ -27,13 +26,6 @@ int TCurrentCompetition::getCompetitionId(bool raise) const
 QString TCurrentCompetition::getCompetitionName() const
 {
     return competition_ ? competition_->Name : QString();
-}
-
-void TCurrentCompetition::addNofitication(QObject* receiver, std::function<void()> subscriber)
-{
-    // One failing subscriber must not keep the later ones from hearing of the change.
-    connect(this, &TCurrentCompetition::competitionChanged, receiver,
-            [subscriber = std::move(subscriber)] { guarded(subscriber); });
 }
 
 void TCurrentCompetition::SetCompetitionInternal(std::unique_ptr<proto::CompetitionType> competition)

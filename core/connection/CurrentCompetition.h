@@ -1,14 +1,13 @@
 #pragma once
 // The program's current competition: its record, its id (read by request workers at any time) and
-// the subscribers that are told of every change, in the order they subscribed. The competition
-// chooser writes it; everything else only reads it.
+// the signal of every change. The competition chooser writes it; everything else only reads it and
+// connects to competitionChanged with itself as context, so a window that goes stops listening.
 
 #include "core/protocol/ParticipantRecords.h"
 
 #include <QObject>
 
 #include <atomic>
-#include <functional>
 #include <memory>
 
 namespace tvp {
@@ -26,13 +25,9 @@ public:
     const proto::CompetitionType* getCompetition() const { return competition_.get(); }
     QString getCompetitionName() const;
 
-    // Appends a subscriber; there is no removal, but one bound to a receiver goes with it.
-    void addNofitication(QObject* receiver, std::function<void()> subscriber);
-    void addNofitication(std::function<void()> subscriber) { addNofitication(this, std::move(subscriber)); }
-
-    // Takes the record (null allowed) as the current one and tells every subscriber.
+    // Takes the record (null allowed) as the current one and tells every receiver.
     void SetCompetitionInternal(std::unique_ptr<proto::CompetitionType> competition);
-    // Tells every subscriber again without a change.
+    // Tells every receiver again without a change.
     void NotifySubscriber();
 
     // For the chooser while it is open: the competition is put aside and back without telling anyone.
@@ -40,7 +35,8 @@ public:
     void putBackSilently(std::unique_ptr<proto::CompetitionType> competition);
 
 signals:
-    // Each change; subscribers are its receivers, called in subscription order.
+    // Each change; receivers are called in the order they connected. A slot keeps its own
+    // failures (guarded), so one failing receiver stops none of the later ones.
     void competitionChanged();
 
 private:

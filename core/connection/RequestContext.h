@@ -24,6 +24,13 @@ public:
                             QObject* form = nullptr) = 0;
     // Loads the server's texts for its error ids anew (each time a competition is opened).
     virtual void ReloadExceptionMessages() {}
+    // The server's text for its error id with the parameters put in; empty for an unknown id.
+    virtual QString getExceptionById(int errorId, const QStringList& parameters) const
+    {
+        Q_UNUSED(errorId);
+        Q_UNUSED(parameters);
+        return {};
+    }
 };
 
 // The stacked texts of long actions under way; each shown text is closed by its own caller.

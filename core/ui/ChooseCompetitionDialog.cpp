@@ -56,22 +56,17 @@ TChooseCompetitionForm* ChooseCompetitionForm()
     return programWindows().get<TChooseCompetitionForm>(TWindowId::ChooseCompetitionForm);
 }
 
-TServerDiscoveryConfig& TChooseCompetitionForm::discoveryConfig()
-{
-    static TServerDiscoveryConfig config;
-    return config;
-}
-
-QString TChooseCompetitionForm::localServerAddress()
-{
-    return localServerAddressOverride.isEmpty() ? QStringLiteral("http://127.0.0.1:8080") : localServerAddressOverride;
-}
-
 TChooseCompetitionForm::TChooseCompetitionForm(QWidget* parent) : TChooseCompetitionForm(programContext(), parent)
 {
 }
 
-TChooseCompetitionForm::TChooseCompetitionForm(TWindowContext& context, QWidget* parent) : TTVPForm(context, parent)
+TChooseCompetitionForm::TChooseCompetitionForm(TWindowContext& context, QWidget* parent)
+    : TChooseCompetitionForm(context, TChooserOptions{}, parent)
+{
+}
+
+TChooseCompetitionForm::TChooseCompetitionForm(TWindowContext& context, TChooserOptions options, QWidget* parent)
+    : TTVPForm(context, parent), options_(std::move(options))
 {
     setObjectName(QStringLiteral("ChooseCompetitionForm"));
     setWindowTitle(QStringLiteral("Veranstaltung auswählen"));
@@ -197,7 +192,7 @@ TChooseCompetitionForm::TChooseCompetitionForm(TWindowContext& context, QWidget*
             guarded([this, info] { this->context().dialogs().execModal(*info); });
     });
 
-    discovery_ = std::make_unique<TServerDiscovery>(discoveryConfig());
+    discovery_ = std::make_unique<TServerDiscovery>(options_.discovery);
     connect(discovery_.get(), &TServerDiscovery::serverFound, this, &TChooseCompetitionForm::AddDetectedRemoteServer);
     connect(discovery_.get(), &TServerDiscovery::longTick, this, [this] {
         // The welcome hint comes once, at the first long tick of an untouched chooser.
@@ -232,16 +227,6 @@ const CompetitionType* TChooseCompetitionForm::getCompetition() const
 QString TChooseCompetitionForm::getCompetitionName() const
 {
     return current().getCompetitionName();
-}
-
-void TChooseCompetitionForm::addNofitication(std::function<void()> subscriber)
-{
-    current().addNofitication(std::move(subscriber));
-}
-
-void TChooseCompetitionForm::addNofitication(QObject* receiver, std::function<void()> subscriber)
-{
-    current().addNofitication(receiver, std::move(subscriber));
 }
 
 QString TChooseCompetitionForm::getFullUrl(TTVPWebServices service) const
@@ -785,7 +770,7 @@ void TChooseCompetitionForm::keyPressEvent(QKeyEvent* event)
     TTVPForm::keyPressEvent(event);
 }
 
-QString TChooseCompetitionForm::normalisedServer(const QString& entry)
+QString TChooseCompetitionForm::normalisedServer(const QString& entry) const
 {
     if (entry == kLocalEntry)
         return localServerAddress();

@@ -4,11 +4,11 @@
 
 #include "core/competition/CompetitionListModel.h"
 #include "core/ui/TVPForm.h"
+#include "core/connection/ServerDiscovery.h"
 #include "core/protocol/TVPWebServices2.h"
 
 #include <QStringList>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,8 +21,6 @@ class QPushButton;
 
 namespace tvp {
 
-class TServerDiscovery;
-struct TServerDiscoveryConfig;
 class TCurrentCompetition;
 class TUserAgreementServerForm;
 
@@ -31,6 +29,13 @@ class ICompetitionImport {
 public:
     virtual ~ICompetitionImport() = default;
     virtual void showImportChoice() = 0;
+};
+
+// Where the chooser looks for servers: the address of the one on this computer and how others are
+// found on the network. The program keeps the defaults; tests point both at loopback.
+struct TChooserOptions {
+    QString localServer = QStringLiteral("http://127.0.0.1:8080");
+    TServerDiscoveryConfig discovery;
 };
 
 class TChooseCompetitionForm : public TTVPForm {
@@ -42,6 +47,7 @@ public:
 
     explicit TChooseCompetitionForm(QWidget* parent = nullptr);
     explicit TChooseCompetitionForm(TWindowContext& context, QWidget* parent = nullptr);
+    TChooseCompetitionForm(TWindowContext& context, TChooserOptions options, QWidget* parent = nullptr);
     ~TChooseCompetitionForm() override;
 
     // Chooses the competition: silently from the settings when possible unless alwaysShow is set.
@@ -53,9 +59,6 @@ public:
     // GUI thread only; the object stays the current competition's.
     const proto::CompetitionType* getCompetition() const;
     QString getCompetitionName() const;
-    // A subscriber bound to receiver goes when the receiver goes.
-    void addNofitication(std::function<void()> subscriber);
-    void addNofitication(QObject* receiver, std::function<void()> subscriber);
     QString getFullUrl(proto::TTVPWebServices service) const;
 
     void SetCompetitionInternal(std::unique_ptr<proto::CompetitionType> competition);
@@ -64,11 +67,7 @@ public:
     void stopLocalServerAndClearDefault();
 
     // The local server's address on this computer.
-    static QString localServerAddress();
-    // Tests point the local entry at a stand-in on another port; empty restores the default.
-    static inline QString localServerAddressOverride;
-    // How the chooser looks for servers; tests keep it to loopback.
-    static TServerDiscoveryConfig& discoveryConfig();
+    QString localServerAddress() const { return options_.localServer; }
 
     // Parts of the flow, public for the main window and for tests.
     void ComboBox1Select(bool fromStop = false);
@@ -123,9 +122,10 @@ private:
     void reportCompatibility(const QString& text, bool error);
     void waitForLocalServer();
     // A server entry as it is stored once used ("Veranstaltung auf diesem PC" is the local address).
-    static QString normalisedServer(const QString& entry);
+    QString normalisedServer(const QString& entry) const;
     const proto::CompetitionType* selectedCompetition() const;
 
+    const TChooserOptions options_;
     std::unique_ptr<proto::CompetitionType> tempCompetition;
     QStringList FSavedServers;
     QStringList FFoundServers;

@@ -87,7 +87,8 @@ TCompetitionForm::TCompetitionForm(TWindowContext& context)
     connect(Edit2, &QLineEdit::textEdited, this, [this] { guarded([this] { DoItemChangeCheck(QString()); }); });
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
 
-    context.competition().addNofitication(this, [this] { guarded([this] { competitionChanged(); }); });
+    connect(&context.competition(), &TCurrentCompetition::competitionChanged, this,
+            [this] { guarded([this] { competitionChanged(); }); });
 }
 
 TCompetitionForm::~TCompetitionForm()

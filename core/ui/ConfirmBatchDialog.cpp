@@ -11,11 +11,6 @@
 
 namespace tvp {
 
-TConfirmBatchForm* ConfirmBatchForm()
-{
-    return dynamic_cast<TConfirmBatchForm*>(programContext().confirmationProvider());
-}
-
 TConfirmBatchForm::TConfirmBatchForm(QWidget* parent) : TConfirmBatchForm(programContext(), parent)
 {
 }

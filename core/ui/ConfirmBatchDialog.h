@@ -42,7 +42,4 @@ private:
     QPushButton* Button3;
 };
 
-// The program's confirmation window (the one its context took); null until it is created.
-TConfirmBatchForm* ConfirmBatchForm();
-
 } // namespace tvp

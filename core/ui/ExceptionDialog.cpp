@@ -138,11 +138,6 @@ private:
     std::vector<TRow> rows_;
 };
 
-TExceptionForm* ExceptionForm()
-{
-    return dynamic_cast<TExceptionForm*>(programContext().messageSink());
-}
-
 TExceptionForm::TExceptionForm(QWidget* parent) : TExceptionForm(programContext(), parent)
 {
 }

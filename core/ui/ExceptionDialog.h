@@ -48,7 +48,7 @@ public:
     void AddWarning(int errorId, const QStringList& parameters, const QString& text, const QString& caption,
                     QObject* form = nullptr) override;
     // The server's text for the id with the parameters put in; empty for an unknown id.
-    QString getExceptionById(int errorId, const QStringList& parameters) const;
+    QString getExceptionById(int errorId, const QStringList& parameters) const override;
     // Loads the server's message table on the GUI thread; a failure is reported as a message row.
     void ReloadExceptionMessages() override;
     // Warns that one scoring node now spans disciplines of several age classes; null adds nothing.
@@ -73,8 +73,5 @@ private:
     QList<TExceptionMsg> FExceptionList;
     QTimer relayout_; // row heights follow the message column's width
 };
-
-// The program's message window (the one its context took); null until it is created.
-TExceptionForm* ExceptionForm();
 
 } // namespace tvp

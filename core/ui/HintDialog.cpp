@@ -34,11 +34,6 @@ bool isSwitchedOff(const QString& key)
 
 } // namespace
 
-THintForm* HintForm()
-{
-    return dynamic_cast<THintForm*>(programContext().hintProvider());
-}
-
 THintForm::THintForm(QWidget* parent) : THintForm(programContext(), parent)
 {
 }

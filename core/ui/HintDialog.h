@@ -43,7 +43,4 @@ private:
     QString FID;
 };
 
-// The program's hint window (the one its context took); null until it is created.
-THintForm* HintForm();
-
 } // namespace tvp

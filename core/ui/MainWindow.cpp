@@ -431,20 +431,14 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 
 // ---- keys ----
 
-void TMainForm::SubscribeForKeyCommand(QWidget* form, std::function<bool(int key)> callback)
-{
-    KeyCommandNotificationList.push_back({form, std::move(callback)});
-}
-
 bool TMainForm::SendKeyCommand(int key)
 {
     QWidget* active = QApplication::activeWindow();
-    if (!active)
-        return false;
-    for (const TKeyCommandCallbackInfo& info : KeyCommandNotificationList)
-        if (info.form == active)
-            return info.callback && info.callback(key);
-    return false;
+    auto* commands = active ? context().windows().registered<IKeyCommands>(active) : nullptr;
+    bool handled = false;
+    if (commands)
+        guarded([&] { handled = commands->hotKeyCallback(key); });
+    return handled;
 }
 
 namespace {
@@ -482,7 +476,8 @@ bool TMainForm::escapeClosesActiveWindow()
             return false;
         // The schedule window edits in a panel of its own while it is open.
         if (active == context().windows().widget(TWindowId::ScheduleForm))
-            if (auto* schedule = dynamic_cast<const IScheduleEditing*>(active); schedule && schedule->isEditing())
+            if (auto* schedule = context().windows().get<IScheduleEditing>(TWindowId::ScheduleForm);
+                schedule && schedule->isEditing())
                 return false;
     }
     active->close();

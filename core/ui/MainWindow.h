@@ -23,11 +23,6 @@ namespace tvp {
 
 class TMainWindowServices;
 
-struct TKeyCommandCallbackInfo {
-    QPointer<QWidget> form;
-    std::function<bool(int key)> callback;
-};
-
 class TMainForm : public TTVPForm {
     Q_OBJECT
 public:
@@ -57,7 +52,7 @@ public:
     void showParticipantWarning(const std::vector<proto::InvalidParticipantType>& warnings,
                                 const std::vector<int>& resProvIds, int compId);
 
-    void SubscribeForKeyCommand(QWidget* form, std::function<bool(int key)> callback);
+    // A Ctrl key of no command here goes to the active window's own key commands.
     bool SendKeyCommand(int key);
 
     // Lets through or handles one application event; true when it was handled.
@@ -110,7 +105,6 @@ private:
     bool dirtyDataChecked_ = false; // the unsaved changes were asked about already
     bool closing_ = false;
     qint64 nextReload = 0;
-    std::vector<TKeyCommandCallbackInfo> KeyCommandNotificationList;
     std::unique_ptr<TMainWindowServices> services_;
     QAction* ExportAction;
     QAction* TemplateExportAction;

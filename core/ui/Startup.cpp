@@ -123,7 +123,8 @@ void TProgram::wire()
                      [] { QCoreApplication::exit(0); });
     if (TInfoForm* info = registry().get<TInfoForm>(TWindowId::InfoForm))
         QObject::connect(chooser, &TChooseCompetitionForm::serverChosen, info, &TInfoForm::LoadServerVersion);
-    context_.competition().addNofitication(main, [main] { main->onCompetitionChange(); });
+    QObject::connect(&context_.competition(), &TCurrentCompetition::competitionChanged, main,
+                     [main] { guarded([main] { main->onCompetitionChange(); }); });
 
     keyHook_ = std::make_unique<KeyHook>(main);
     qApp->installEventFilter(keyHook_.get());

@@ -14,6 +14,15 @@ namespace tvp {
 
 class TWindowContext;
 
+// A window with key commands of its own: the Ctrl keys the main window does not know itself go to
+// the active window when that is a registered window that takes key commands.
+class IKeyCommands {
+public:
+    virtual ~IKeyCommands() = default;
+    // True when the window took the key.
+    virtual bool hotKeyCallback(int key) = 0;
+};
+
 class TTVPForm : public QWidget {
     Q_OBJECT
 public:

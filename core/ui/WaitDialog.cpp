@@ -40,11 +40,6 @@ QPixmap banner()
 
 } // namespace
 
-TForm10* Form10()
-{
-    return dynamic_cast<TForm10*>(programContext().waitTextProvider());
-}
-
 TForm10::TForm10(QWidget* parent) : TForm10(programContext(), parent)
 {
 }

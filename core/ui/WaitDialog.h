@@ -44,7 +44,4 @@ private:
     QStringList Strings;
 };
 
-// The program's wait window (the one its context took); null until it is created.
-TForm10* Form10();
-
 } // namespace tvp

@@ -98,6 +98,15 @@ public:
                 return static_cast<T*>(s.object);
         return nullptr;
     }
+    // The window as a T when it is one of the windows here, else null.
+    template <class T>
+    T* registered(const QWidget* window) const
+    {
+        for (QWidget* w : created())
+            if (w == window)
+                return dynamic_cast<T*>(w);
+        return nullptr;
+    }
     // Every window there is, in creation order.
     std::vector<QWidget*> created() const;
 

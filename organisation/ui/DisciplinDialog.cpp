@@ -988,7 +988,7 @@ void TDisciplinForm::AgeClassButtonClick()
         return;
     ageClasses->hide();
     context().dialogs().execModal(*ageClasses);
-    if (auto* chosen = dynamic_cast<IAgeClassForm*>(ageClasses)) {
+    if (auto* chosen = context().windows().get<IAgeClassForm>(TWindowId::AgeClassForm)) {
         selectComboIntegerFilter(*AgeClassComboBox, chosen->getSelected(), 0);
         currentAgeClassId = AgeClassComboBox->currentData().toInt();
         userEdit();
@@ -1762,7 +1762,7 @@ TDisciplinForm* disciplinForm(const TWindowRegistry& windows, int index)
 
 void ShowDisciplinForm(const TWindowRegistry& windows, QObject* sender, int discId, int aggId)
 {
-    const auto* from = dynamic_cast<const TDisciplinForm*>(sender);
+    const auto* from = qobject_cast<const TDisciplinForm*>(sender);
     for (int i = 0; i < 2; ++i) {
         TDisciplinForm* f = disciplinForm(windows, i);
         if (f && f != from && !f->isVisible()) {

@@ -62,12 +62,6 @@ TDisciplinListForm::TDisciplinListForm(TWindowContext& context)
     setWindowTitle(kCaption);
     resize(860, 600);
     buildControls();
-    if (auto* main = context.windows().get<TMainForm>(TWindowId::MainForm))
-        main->SubscribeForKeyCommand(this, [this](int key) {
-            bool handled = false;
-            guarded([&] { handled = hotKeyCallback(key); });
-            return handled;
-        });
     // The empty choice, without loading anything.
     ComboBox1->setCurrentIndex(-1);
     setUiLockStatus(proto::LockType::NOTLOADED);

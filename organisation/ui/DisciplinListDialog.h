@@ -37,7 +37,7 @@ namespace tvp {
 template <class Record>
 class TRecordListModel;
 
-class TDisciplinListForm : public TTVPForm, public IDisciplinListForm {
+class TDisciplinListForm : public TTVPForm, public IDisciplinListForm, public IKeyCommands {
     Q_OBJECT
 public:
     explicit TDisciplinListForm(TWindowContext& context);
@@ -48,7 +48,7 @@ public:
     void removeAbstractAthlete(const std::vector<int>& ids, int discId) override;
     void assignFittingSquadsToDisc(int discId) override;
     // Ctrl+P prints the list (the print command "Drucken1", once it is there).
-    bool hotKeyCallback(int key);
+    bool hotKeyCallback(int key) override;
 
     // ---- the lock and the timing export ----
     void setUiLockStatus(proto::LockType lock);

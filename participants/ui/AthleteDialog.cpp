@@ -1003,9 +1003,9 @@ void TAthleteForm::showModalChooser(TWindowId window, QComboBox* target, bool te
     context().dialogs().execModal(*chooser);
     int selected = 0;
     if (team) {
-        if (auto* teams = dynamic_cast<ITeamForm*>(chooser))
+        if (auto* teams = context().windows().get<ITeamForm>(window))
             selected = teams->getSelected();
-    } else if (auto* clubs = dynamic_cast<IClubForm*>(chooser)) {
+    } else if (auto* clubs = context().windows().get<IClubForm>(window)) {
         selected = clubs->getSelected();
     }
     if (selected == 0)

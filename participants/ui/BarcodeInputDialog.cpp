@@ -1,7 +1,7 @@
 #include "participants/ui/BarcodeInputDialog.h"
 
 #include "core/connection/SlotGuard.h"
-#include "core/ui/ExceptionDialog.h"
+#include "core/ui/WindowContext.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -17,8 +17,8 @@ TBarcodeInputForm* instance = nullptr;
 
 void warnRefused()
 {
-    if (TExceptionForm* messages = ExceptionForm())
-        messages->AddWarning(-1, {}, QStringLiteral("Ungültiger Barcode"), QStringLiteral("Barcode-Leser-Eingabe"));
+    programContext().messages().AddWarning(-1, {}, QStringLiteral("Ungültiger Barcode"),
+                                           QStringLiteral("Barcode-Leser-Eingabe"));
 }
 
 } // namespace

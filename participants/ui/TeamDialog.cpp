@@ -551,9 +551,9 @@ void TTeamForm::showModally(TWindowId window, QComboBox& field, int& fieldId)
     form->hide();
     dialogs().execModal(*form);
     int chosen = 0;
-    if (auto* ageClasses = dynamic_cast<IAgeClassForm*>(form))
+    if (auto* ageClasses = context().windows().get<IAgeClassForm>(window))
         chosen = ageClasses->getSelected();
-    else if (auto* clubs = dynamic_cast<IClubForm*>(form))
+    else if (auto* clubs = context().windows().get<IClubForm>(window))
         chosen = clubs->getSelected();
     // A class or club made just now arrives with the reload its window has started here.
     if (!setComboItem(field, chosen) && chosen != 0)

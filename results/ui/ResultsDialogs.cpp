@@ -70,7 +70,7 @@ TResultDialog::TResultDialog(TWindowContext& context) : TTVPForm(context)
     Timer1.setSingleShot(true);
     Timer1.setInterval(10);
     connect(&Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
-    subscribeKeysAndBarcodes(this, context);
+    subscribeBarcodes(this);
 }
 
 TResultDialog::~TResultDialog()
@@ -887,8 +887,7 @@ void TResultDialog::storeFinished(TResultResponse& response, const TRequestOutco
     if (!outcome.ok()) {
         QString text;
         if (outcome.errorId != 0)
-            if (TExceptionForm* messages = ExceptionForm())
-                text = messages->getExceptionById(outcome.errorId, outcome.parameters);
+            text = context().messages().getExceptionById(outcome.errorId, outcome.parameters);
         if (text.isEmpty())
             text = outcome.error;
         if (outcome.errorId == 122 && response.bib != 0)

@@ -28,7 +28,7 @@ namespace tvp {
 
 class TResultGrid;
 
-class TResultDialog : public TTVPForm, public IResultDialog {
+class TResultDialog : public TTVPForm, public IResultDialog, public IKeyCommands {
     Q_OBJECT
 public:
     explicit TResultDialog(TWindowContext& context);
@@ -49,7 +49,7 @@ public:
     // Leaving the discipline: true when nothing is unsaved or the user agrees.
     bool CheckDiscLeave();
     bool OnBarcode(const QString& code);
-    bool hotKeyCallback(int key);
+    bool hotKeyCallback(int key) override;
 
     // For tests and benchmarks: the window's requests not answered yet, and what it shows.
     std::size_t pendingRequests() const;

@@ -111,7 +111,7 @@ TTallySheetForm::TTallySheetForm(TWindowContext& context) : TTVPForm(context)
     Timer1.setSingleShot(true);
     Timer1.setInterval(10);
     connect(&Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
-    subscribeKeysAndBarcodes(this, context);
+    subscribeBarcodes(this);
 }
 
 TTallySheetForm::~TTallySheetForm()

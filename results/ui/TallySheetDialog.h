@@ -48,7 +48,7 @@ private:
     TTallyGrid* grid_;
 };
 
-class TTallySheetForm : public TTVPForm, public ITallySheetForm {
+class TTallySheetForm : public TTVPForm, public ITallySheetForm, public IKeyCommands {
     Q_OBJECT
 public:
     explicit TTallySheetForm(TWindowContext& context);
@@ -60,7 +60,7 @@ public:
 
     // The dispatcher's handler: takes "T" codes and reads them in Timer1.
     bool OnBarcode(const QString& code);
-    bool hotKeyCallback(int key);
+    bool hotKeyCallback(int key) override;
 
     // The sum, or minus the row of the first cell that is no count.
     qint64 refreshTotalSum();

@@ -6,7 +6,6 @@
 #include "core/services/ParticipantServices.h"
 #include "core/services/ResultCaptureServices.h"
 #include "core/ui/Dialogs.h"
-#include "core/ui/MainWindow.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
@@ -68,12 +67,6 @@ TAnalyseForm::TAnalyseForm(TWindowContext& context)
     sorted_.initListView();
     connect(ListView1->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { guarded([&] { sorted_.SortListView(column, true); }); });
-    if (auto* main = context.windows().get<TMainForm>(TWindowId::MainForm))
-        main->SubscribeForKeyCommand(this, [this](int key) {
-            bool handled = false;
-            guarded([&] { handled = hotKeyCallback(key); });
-            return handled;
-        });
     hideTable();
 }
 

@@ -21,7 +21,7 @@ class QTreeView;
 
 namespace tvp {
 
-class TAnalyseForm : public TTVPForm, public IAnalyseForm {
+class TAnalyseForm : public TTVPForm, public IAnalyseForm, public IKeyCommands {
     Q_OBJECT
 public:
     explicit TAnalyseForm(TWindowContext& context);
@@ -33,7 +33,7 @@ public:
 
     void unload() override;
     void reloadTable();
-    bool hotKeyCallback(int key);
+    bool hotKeyCallback(int key) override;
     void RequestFinished(std::unique_ptr<TAnalyseResponse> response, const TRequestOutcome& outcome);
 
     void ComboBox1Change(); // a discipline chosen

@@ -231,7 +231,7 @@ void TLoadDiscTemplateForm::AgeClassButtonClick()
         return;
     ageClasses->hide();
     context().dialogs().execModal(*ageClasses);
-    if (auto* chosen = dynamic_cast<IAgeClassForm*>(ageClasses)) {
+    if (auto* chosen = context().windows().get<IAgeClassForm>(TWindowId::AgeClassForm)) {
         filling_ = true;
         selectComboIntegerFilter(*AgeClassComboBox, chosen->getSelected(), 0);
         filling_ = false;

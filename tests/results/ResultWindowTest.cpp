@@ -129,6 +129,7 @@ TEST_F(ResultWindowTest, ByBibStoresTheRowsFirstBib)
 
 TEST_F(ResultWindowTest, ByLaneAnEmptyPlaceTakesInputAndItsRefusalTurnsRed)
 {
+    recorder.messages.serverTexts[1303] = QStringLiteral("Auf diesem Platz steht niemand.");
     open(sprint);
     ASSERT_EQ(model().rowCount(), 3);
     EXPECT_EQ(model().headerData(0, Qt::Horizontal).toString(), QStringLiteral("*#"));
@@ -145,8 +146,9 @@ TEST_F(ResultWindowTest, ByLaneAnEmptyPlaceTakesInputAndItsRefusalTurnsRed)
     EXPECT_EQ(state(0, 1), S::sr_uptodate);
     EXPECT_EQ(state(1, 1), S::sr_error) << "the stand-in refuses a store into an empty place";
     EXPECT_NE(cell(1, 1), QStringLiteral("-")) << "the refused value stays to be corrected";
-    EXPECT_TRUE(
-        model().cellStatusText(model().index(1, model().columnOfAttempt(1))).contains(QStringLiteral("Fehler: ")));
+    const QString status = model().cellStatusText(model().index(1, model().columnOfAttempt(1)));
+    EXPECT_TRUE(status.contains(QStringLiteral("Fehler: ")));
+    EXPECT_TRUE(status.contains(QStringLiteral("Auf diesem Platz steht niemand."))) << "in the server's own words";
     EXPECT_TRUE(recorder.messages.messages.empty()) << "a refusal shows in the cell only";
     EXPECT_TRUE(form->cache()->hasUncommitedChanges());
 }

@@ -18,6 +18,7 @@
 #include "setup/ui/CompSetupWizardDialog.h"
 #include "tests/setup/WizardTestMessages.h"
 #include "tests/support/RecordingMessages.h"
+#include "tests/support/LoopbackChooser.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/StandinHarness.h"
 #include "tests/support/TempAppFolders.h"
@@ -151,8 +152,6 @@ protected:
         setDialogs(std::move(scripted));
         hints = std::make_unique<THintForm>(context);
         server.start();
-        TChooseCompetitionForm::discoveryConfig().interfaces = [] { return std::vector<tNetworkInterface>{}; };
-        TChooseCompetitionForm::discoveryConfig().listenPort = 0;
         competitionUrlHolderInstance().setServerUrl(address());
         TCompSetupWizardForm::rollBackDelayMs = 5;
         TCompSetupWizardForm::scrollDelayMs = 5;
@@ -167,7 +166,6 @@ protected:
         wizard.reset();
         hints.reset();
         setDialogs(nullptr);
-        TChooseCompetitionForm::localServerAddressOverride.clear();
         PingTimeouts::checkIntervalMs = 500;
         InitComm();
     }
@@ -181,10 +179,9 @@ protected:
     QString address() const { return QStringLiteral("http://127.0.0.1:%1").arg(server.port()); }
     void makeChooser()
     {
-        TChooseCompetitionForm::localServerAddressOverride = address();
         WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), address());
         WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), 0);
-        chooser = std::make_unique<TChooseCompetitionForm>(context);
+        chooser = std::make_unique<TChooseCompetitionForm>(context, loopbackChooser(address()));
         windows.place(TWindowId::ChooseCompetitionForm, chooser.get());
     }
     template <class T>

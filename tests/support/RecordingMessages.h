@@ -4,6 +4,8 @@
 
 #include "core/connection/RequestContext.h"
 
+#include <QHash>
+
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -32,6 +34,8 @@ public:
     {
         messages.push_back({true, errorId, parameters, text, caption, form});
     }
+    // The server's texts by error id, as the message window has them once loaded.
+    QString getExceptionById(int errorId, const QStringList&) const override { return serverTexts.value(errorId); }
     // "caption: text" per message, for compact expectations.
     QStringList lines() const
     {
@@ -42,6 +46,7 @@ public:
     }
 
     std::vector<RecordedMessage> messages;
+    QHash<int, QString> serverTexts;
 };
 
 class RecordingWaitTexts : public IWaitTexts {

@@ -3,8 +3,6 @@
 #include "core/print/PrintJob.h"
 #include "core/print/ResultListPrint.h"
 #include "core/ui/Dialogs.h"
-#include "core/ui/ExceptionDialog.h"
-#include "core/ui/WaitDialog.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/services/ScoringServices.h"
@@ -25,17 +23,12 @@ QPrinter& Printer()
 
 TWaitText::TWaitText(const QString& text, QWidget* window) : text_(text)
 {
-    if (TForm10* wait = Form10()) {
-        wait->Showwaitdialog(text_, window ? window->screen() : nullptr);
-        shown_ = true;
-    }
+    programContext().waitTexts().showWait(text_, window);
 }
 
 TWaitText::~TWaitText()
 {
-    if (shown_)
-        if (TForm10* wait = Form10())
-            wait->CloseWaitdialog(text_);
+    programContext().waitTexts().closeWait(text_);
 }
 
 bool ChoosePrinterByDialog(QWidget* window)
@@ -47,7 +40,7 @@ bool ChoosePrinterByDialog(QWidget* window)
         window = analysis;
     TWaitText wait(QStringLiteral("Suche installierte Drucker..."), window);
     try {
-        if (auto* form = dynamic_cast<IAnalyseForm*>(analysis))
+        if (auto* form = programWindows().get<IAnalyseForm>(TWindowId::AnalyseForm))
             return form->PrintDialog1Execute(Printer());
         return dialogs().printDialog(window, QStringLiteral("Drucken"), Printer());
     } catch (...) {
@@ -88,9 +81,8 @@ bool ResultListPrint(const QAbstractItemView& view, const QString& title, const 
     QString error;
     if (tvp::ResultListPrint(Printer(), *view.model(), listPrintColumns(view), title, subtitle, &error))
         return true;
-    if (TExceptionForm* messages = ExceptionForm())
-        messages->AddException(-1, {}, QStringLiteral("Die Liste konnte nicht gedruckt werden: ") + error,
-                               QStringLiteral("Drucken"));
+    programContext().messages().AddException(-1, {}, QStringLiteral("Die Liste konnte nicht gedruckt werden: ") + error,
+                                             QStringLiteral("Drucken"));
     return false;
 }
 

@@ -41,7 +41,6 @@ public:
 
 private:
     QString text_;
-    bool shown_ = false;
 };
 
 // The printer dialog ("Drucken") under the wait text "Suche installierte Drucker...". True only

@@ -1,7 +1,8 @@
-// The current competition: subscribers told in order, failures kept to themselves, the id
-// readable from workers.
+// The current competition: receivers told in order, a receiver that goes stops listening, failures
+// kept to themselves, the id readable from workers.
 
 #include "core/connection/CurrentCompetition.h"
+#include "core/connection/SlotGuard.h"
 #include "core/connection/UncaughtErrors.h"
 #include "core/protocol/Errors.h"
 
@@ -22,35 +23,44 @@ std::unique_ptr<proto::CompetitionType> competition(int id, const QString& name)
     return c;
 }
 
+// As windows listen: with themselves as context and the body guarded.
+template <class F>
+void listen(TCurrentCompetition& current, QObject* receiver, F body)
+{
+    QObject::connect(&current, &TCurrentCompetition::competitionChanged, receiver, [body] { guarded(body); });
+}
+
 } // namespace
 
-TEST(CurrentCompetition, SubscribersHearEachChangeInOrderAndAFailingOneStopsNobody)
+TEST(CurrentCompetition, ReceiversHearEachChangeInOrderAndAFailingOneStopsNobody)
 {
     QStringList reported;
     setUncaughtReporter([&](const QString& text) { reported << text; });
     TCurrentCompetition current;
+    QObject window;
     QStringList heard;
-    current.addNofitication([&] { heard << "erster: " + current.getCompetitionName(); });
-    current.addNofitication([&] { throw std::runtime_error("kaputt"); });
+    listen(current, &window, [&] { heard << "erster: " + current.getCompetitionName(); });
+    listen(current, &window, [] { throw std::runtime_error("kaputt"); });
     {
         QObject receiver;
-        current.addNofitication(&receiver, [&] { heard << QStringLiteral("gebunden"); });
+        listen(current, &receiver, [&] { heard << QStringLiteral("gebunden"); });
         current.SetCompetitionInternal(competition(4, "Sportfest"));
     }
-    current.addNofitication([&] { heard << QStringLiteral("letzter"); });
+    listen(current, &window, [&] { heard << QStringLiteral("letzter"); });
     current.SetCompetitionInternal(nullptr);
     setUncaughtReporter({});
 
     EXPECT_EQ(heard, (QStringList{"erster: Sportfest", "gebunden", "erster: ", "letzter"}))
-        << "one bound to a receiver goes with it";
+        << "one whose receiver is gone hears nothing";
     EXPECT_EQ(reported, (QStringList{"kaputt", "kaputt"}));
 }
 
 TEST(CurrentCompetition, PutAsideSilentlyWhileTheChooserIsOpen)
 {
     TCurrentCompetition current;
+    QObject window;
     int told = 0;
-    current.addNofitication([&] { ++told; });
+    listen(current, &window, [&] { ++told; });
     current.SetCompetitionInternal(competition(9, "Kreisfinale"));
     auto aside = current.takeSilently();
     EXPECT_EQ(current.getCompetitionId(false), 0);

@@ -13,6 +13,7 @@
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TempAppFolders.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPrinter>
 #include <QStandardItemModel>
@@ -25,6 +26,15 @@ using namespace tvp;
 using namespace tvp::test;
 
 namespace {
+
+// The text the wait window shows, empty while it is hidden.
+QString currentWaitText()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* wait = qobject_cast<TForm10*>(w); wait && wait->isVisible())
+            return wait->findChild<QLabel*>(QStringLiteral("Label1"))->text();
+    return {};
+}
 
 class PrinterChoice : public ::testing::Test {
 protected:
@@ -66,7 +76,7 @@ public:
     void ShowAndLoad(int, int) override {}
     bool PrintDialog1Execute(QPrinter& printer) override
     {
-        waitTextMeanwhile = Form10()->findChild<QLabel*>(QStringLiteral("Label1"))->text();
+        waitTextMeanwhile = currentWaitText();
         asked = &printer;
         return confirm;
     }
@@ -154,12 +164,6 @@ public:
         waitTexts << currentWaitText();
         return ScriptedDialogs::printDialog(parent, caption, printer);
     }
-    static QString currentWaitText()
-    {
-        TForm10* wait = Form10();
-        auto* label = wait ? wait->findChild<QLabel*>(QStringLiteral("Label1")) : nullptr;
-        return wait && wait->isVisible() && label ? label->text() : QString();
-    }
     QStringList waitTexts;
 };
 
@@ -175,7 +179,7 @@ TEST_F(PrinterChoice, WaitTextsShowWhileChoosingAndPrinting)
         using QStandardItemModel::QStandardItemModel;
         QVariant data(const QModelIndex& index, int role) const override
         {
-            seen << WatchingDialogs::currentWaitText();
+            seen << currentWaitText();
             return QStandardItemModel::data(index, role);
         }
         mutable QStringList seen;
@@ -190,7 +194,7 @@ TEST_F(PrinterChoice, WaitTextsShowWhileChoosingAndPrinting)
     ASSERT_TRUE(InitResultListPrint(ListView1, true, QStringLiteral("Liste")));
     EXPECT_EQ(watching->waitTexts, QStringList{QStringLiteral("Suche installierte Drucker...")});
     EXPECT_TRUE(model.seen.contains(QStringLiteral("Verarbeite Druckauftrag...")));
-    EXPECT_EQ(WatchingDialogs::currentWaitText(), QString()) << "both texts are gone afterwards";
+    EXPECT_EQ(currentWaitText(), QString()) << "both texts are gone afterwards";
 }
 
 TEST_F(PrinterChoice, AFailedListPrintIsReported)

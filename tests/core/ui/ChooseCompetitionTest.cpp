@@ -18,6 +18,7 @@
 #include "core/util/IniHandler.h"
 #include "tests/core/lists/ModelTesterGuard.h"
 #include "tests/support/FakeServer.h"
+#include "tests/support/LoopbackChooser.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/StandinHarness.h"
 #include "tests/support/TempAppFolders.h"
@@ -97,14 +98,18 @@ protected:
         wait = std::make_unique<TForm10>(context);
         hints = std::make_unique<THintForm>(context);
         server.start();
-        TChooseCompetitionForm::localServerAddressOverride = addressOf(server);
-        // Never look for servers beyond this machine from a test.
-        TChooseCompetitionForm::discoveryConfig().interfaces = [] { return std::vector<tNetworkInterface>{}; };
-        TChooseCompetitionForm::discoveryConfig().listenPort = 0;
-        chooser = std::make_unique<TChooseCompetitionForm>(context);
+        makeChooser(addressOf(server));
+    }
+    // A chooser whose local entry is the server at localServer.
+    void makeChooser(const QString& localServer)
+    {
+        listCheck.reset();
+        chooser.reset();
+        chooser = std::make_unique<TChooseCompetitionForm>(context, loopbackChooser(localServer));
         // The list's model is checked through every fill, message and clear the tests cause.
         listCheck = std::make_unique<ModelTesterGuard>(list()->model());
-        chooser->addNofitication([this] { told << chooser->getCompetitionName(); });
+        QObject::connect(&competition, &TCurrentCompetition::competitionChanged, chooser.get(),
+                         [this] { told << chooser->getCompetitionName(); });
         QObject::connect(chooser.get(), &TChooseCompetitionForm::applicationEndRequested,
                          [this] { terminated = true; });
         QObject::connect(chooser.get(), &TChooseCompetitionForm::serverChosen, [this] { ++versionAsked; });
@@ -118,7 +123,6 @@ protected:
         wait.reset();
         exceptions.reset();
         setDialogs(nullptr);
-        TChooseCompetitionForm::localServerAddressOverride.clear();
         PingTimeouts::checkIntervalMs = 500;
         setLocalServerStartWaitMsForTests(-1);
         InitComm();
@@ -352,7 +356,7 @@ TEST_F(ChooserTest, VerdictsOnTheServersVersionInTheServersOwnWords)
         fake->answer<op::getExceptionMessages>(getExceptionMessagesResponse1{});
         const qsizetype earlierMessages = messageRows().size();
         // Each case a server of its own, so each verdict is news; the fake answers for all of them.
-        TChooseCompetitionForm::localServerAddressOverride = QStringLiteral("http://127.0.0.1:%1").arg(20000 + ++n);
+        makeChooser(QStringLiteral("http://127.0.0.1:%1").arg(20000 + ++n));
 
         chooseEntry(TChooseCompetitionForm::kLocalEntry);
         EXPECT_EQ(listTexts(), c.list);
@@ -374,7 +378,7 @@ TEST_F(ChooserTest, AWarningIsToldOncePerChoiceOfAServer)
     StandinHarness old;
     old.options.version = {0, 9, 0};
     old.start();
-    TChooseCompetitionForm::localServerAddressOverride = addressOf(old);
+    makeChooser(addressOf(old));
     storeChoice(addressOf(old), 4711); // no such competition: the silent start ends in the chooser
     script->expectWindow(kChooserCaption, [&](QWidget&) {
         EXPECT_TRUE(waitUntil([&] { return !messageRows().isEmpty(); }));
@@ -858,7 +862,7 @@ TEST_F(ChooserTest, StartWaitsOnlyUntilTheLocalServerAnswers)
     create(QStringLiteral("Lokal"), local);
     local.options.port = local.port();
     local.stop();
-    TChooseCompetitionForm::localServerAddressOverride = QStringLiteral("http://127.0.0.1:%1").arg(local.options.port);
+    makeChooser(QStringLiteral("http://127.0.0.1:%1").arg(local.options.port));
     storeChoice(TChooseCompetitionForm::kLocalEntry, 0);
     writeStartScript();
     setLocalServerStartWaitMsForTests(-1); // the full 14 s as the bound

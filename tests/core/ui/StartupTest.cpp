@@ -12,6 +12,7 @@
 #include "core/connection/PingTest.h"
 #include "core/services/OrganisationServices.h"
 #include "core/services/ResultCaptureServices.h"
+#include "tests/support/LoopbackChooser.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "core/connection/ServerDiscovery.h"
 #include "core/util/ShellClock.h"
@@ -28,6 +29,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTreeView>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QCheckBox>
@@ -45,6 +47,7 @@
 #include <algorithm>
 #include <csignal>
 #include <optional>
+#include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -111,6 +114,20 @@ public:
     int tallies = 0;
 };
 
+// A work window with key commands of its own: takes Ctrl+Q, fails on Ctrl+E.
+class KeyTakingForm : public CountingForm, public IKeyCommands {
+public:
+    using CountingForm::CountingForm;
+    bool hotKeyCallback(int key) override
+    {
+        keys << key;
+        if (key == Qt::Key_E)
+            throw std::runtime_error("Tastenbefehl fehlgeschlagen");
+        return key == Qt::Key_Q;
+    }
+    QList<int> keys;
+};
+
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -118,11 +135,8 @@ protected:
         ASSERT_TRUE(folders.isValid() && instanceDir.isValid());
         qputenv("TVP_INSTANCE_DIR", instanceDir.path().toUtf8());
         PingTimeouts::checkIntervalMs = 100;
-        TChooseCompetitionForm::discoveryConfig().interfaces = [] { return std::vector<tNetworkInterface>{}; };
-        TChooseCompetitionForm::discoveryConfig().listenPort = 0;
         server.start();
         address = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
-        TChooseCompetitionForm::localServerAddressOverride = address;
         auto scripted = std::make_unique<ScriptedDialogs>();
         script = scripted.get();
         setDialogs(std::move(scripted));
@@ -134,7 +148,6 @@ protected:
         program.reset();
         setDialogs(nullptr);
         setShellClockForTests({});
-        TChooseCompetitionForm::localServerAddressOverride.clear();
         PingTimeouts::checkIntervalMs = 500;
         qunsetenv("TVP_INSTANCE_DIR");
         InitComm();
@@ -167,6 +180,10 @@ protected:
     void makeProgram()
     {
         program = std::make_unique<TProgram>();
+        // The chooser's local entry is the stand-in, and it looks for no server beyond this machine.
+        program->registry().registerWindow(TWindowId::ChooseCompetitionForm, [this](TWindowContext& c) {
+            return std::make_unique<TChooseCompetitionForm>(c, tvp::test::loopbackChooser(address));
+        });
         for (auto& [id, factory] : substitutes)
             program->registry().registerWindow(id, factory);
     }
@@ -270,6 +287,7 @@ TEST_F(StartupTest, AnotherRunningInstanceIsAskedAboutUnlessStillStarting)
 
 TEST_F(StartupTest, MenuEntriesAndShortcutsOpenTheirWindows)
 {
+    substitute<KeyTakingForm>(TWindowId::TeamForm);
     startWithCompetition(QStringLiteral("Menü"));
     TMainForm* main = program->mainForm();
     main->action(QStringLiteral("Teams1"))->trigger();
@@ -284,15 +302,27 @@ TEST_F(StartupTest, MenuEntriesAndShortcutsOpenTheirWindows)
     press(teams, Qt::Key_T); // without Ctrl: nothing
     EXPECT_FALSE(handled);
 
-    // A Ctrl key the main window does not know goes to the active window's own handler.
-    int seenKey = 0;
-    main->SubscribeForKeyCommand(teams, [&](int key) {
-        seenKey = key;
-        return true;
-    });
+    // A Ctrl key the main window does not know goes to the active window's own key commands, which
+    // may leave it; one that fails is reported and counts as not taken.
+    auto* keys = static_cast<KeyTakingForm*>(counting[TWindowId::TeamForm]);
     press(teams, Qt::Key_Q, Qt::ControlModifier);
     EXPECT_TRUE(handled);
-    EXPECT_EQ(seenKey, Qt::Key_Q);
+    press(teams, Qt::Key_R, Qt::ControlModifier);
+    EXPECT_FALSE(handled);
+    press(teams, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_FALSE(handled);
+    const QAbstractItemModel* messages =
+        windows().widget(TWindowId::ExceptionForm)->findChild<QTreeView*>(QStringLiteral("ListView1"))->model();
+    ASSERT_TRUE(tvp::test::waitUntil([&] { return messages->rowCount() > 0; }));
+    EXPECT_EQ(messages->index(messages->rowCount() - 1, 0).data().toString(),
+              QStringLiteral("Tastenbefehl fehlgeschlagen"));
+    EXPECT_EQ(keys->keys, (QList<int>{Qt::Key_Q, Qt::Key_R, Qt::Key_E})) << "the main window's own keys stay its own";
+
+    // Another window active: its keys are not the team window's.
+    windows().show(TWindowId::ClubForm);
+    press(windows().widget(TWindowId::ClubForm), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(handled);
+    EXPECT_EQ(keys->keys.size(), 3);
 }
 
 TEST_F(StartupTest, EscapeClosesWorkWindowsButNotGridsOrTheMainWindow)
