@@ -23,7 +23,7 @@ namespace {
 using enum TCompetitionRequestType;
 
 const QString kModifyCaption = QStringLiteral("Veranstaltungsdetails ändern");
-const QString kMetaDataPrefix = QStringLiteral("MetaData_");
+const QString kStoredMetaDataPrefix = QStringLiteral("MetaData_");
 constexpr int kRowHeight = 25;
 constexpr int kNameLeft = 160;
 constexpr int kNameTop = 25;
@@ -196,7 +196,7 @@ void TCompetitionForm::RequestFinished(std::unique_ptr<TCompetitionResponse> res
 
     int top = 5;
     for (const proto::UiInfoKeyValuePair& info : response->uiInfos) {
-        if (!info.Key || !info.Key->Key.startsWith(kMetaDataPrefix))
+        if (!info.Key || !info.Key->Key.startsWith(kStoredMetaDataPrefix))
             continue;
         std::unique_ptr<TMetaDataInput> field =
             metaDataFactory().createMetaDataFromUiInfo(10, top, info.Key->Key, info.Value);

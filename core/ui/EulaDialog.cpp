@@ -17,7 +17,7 @@ namespace tvp {
 
 namespace {
 
-const QString kSection = QStringLiteral("EULA");
+const QString kEulaSection = QStringLiteral("EULA");
 const QString kKey = QStringLiteral("EULA_Accepted");
 
 const char* const kTerms = R"(
@@ -109,7 +109,7 @@ TEulaForm::TEulaForm(QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 
     QString stored;
-    ReadIniStr(kSection, kKey, QStringLiteral("false"), stored);
+    ReadIniStr(kEulaSection, kKey, QStringLiteral("false"), stored);
     FAccepted = stored == QStringLiteral("yes");
 }
 
@@ -136,7 +136,7 @@ void TEulaForm::AcceptButtonClick()
 {
     if (CheckBox1->isChecked()) {
         FAccepted = true;
-        WriteIniStr(kSection, kKey, QStringLiteral("yes"));
+        WriteIniStr(kEulaSection, kKey, QStringLiteral("yes"));
     }
     accept();
 }
