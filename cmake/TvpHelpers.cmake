@@ -46,7 +46,9 @@ function(_tvp_pch_host kind)
     file(WRITE ${source} "")
     add_library(${host} STATIC EXCLUDE_FROM_ALL ${source})
   endif()
-  set_target_properties(${host} PROPERTIES AUTOMOC OFF)
+  # Not through ccache: a header made in another checkout of the same sources would come back from
+  # the cache naming that checkout's files, which GCC then takes for other files than ours.
+  set_target_properties(${host} PROPERTIES AUTOMOC OFF CXX_COMPILER_LAUNCHER "")
   target_link_libraries(${host} PRIVATE Qt6::Core)
   if(kind STREQUAL "test")
     target_link_libraries(${host} PRIVATE GTest::gtest)
@@ -99,9 +101,11 @@ set(TVP_UNITY_BATCH_SIZE 8 CACHE STRING "Sources per batch of a unity build")
 # The names a file declares at the start of a line.
 function(_tvp_file_level_names path out)
   set(id "[A-Za-z_][A-Za-z0-9_]*")
-  file(STRINGS ${path} lines REGEX "^(using |const |constexpr |static |class |struct |enum |[A-Za-z_][A-Za-z0-9_:<>,*& ]* [*&]?${id}\\()")
+  file(STRINGS ${path} lines REGEX "^(\\[\\[|using |const |constexpr |static |class |struct |enum |[A-Za-z_][A-Za-z0-9_:<>,*& ]* [*&]?${id}\\()")
   set(names)
   foreach(line IN LISTS lines)
+    # An attribute ([[noreturn]], [[nodiscard]]) in front changes nothing about the name.
+    string(REGEX REPLACE "^(\\[\\[[^]]*\\]\\] *)+" "" line "${line}")
     if(line MATCHES "^using enum ")
       list(APPEND names "using-enum")
     elseif(line MATCHES "^using (${id}) =")

@@ -134,11 +134,12 @@ TEST_F(ListViewSorting, SortingKeepsSelectionAndCurrentRow)
     EXPECT_TRUE(w.list->selectionModel()->isRowSelected(w.viewIndexOf("c").row(), {}));
 }
 
-TEST_F(ListViewSorting, AFailingCompareLosesNoRowsAndIsReportedOnce)
+TEST_F(ListViewSorting, AFailingCompareLosesNoRowsAndIsReported)
 {
     QStringList reported;
     setUncaughtReporter([&](const QString& text) { reported << text; });
     Window w([](const QAbstractItemModel&, int, int, int, bool) -> int { throw std::runtime_error("kaputt"); });
+    reported.clear(); // the first sort, by the stored state, failed alike
     w.click(1);
     QStringList rows = w.column(0);
     rows.sort();
