@@ -27,7 +27,7 @@ void fill(T& value, int depth);
 template <class T>
 void fillRecord(T& record, int depth)
 {
-    std::apply([&](const auto&... f) { (fill(record.*(f.member), depth), ...); }, T::fields());
+    applyFields([&](const auto&... f) { (fill(record.*(f.member), depth), ...); }, T::fields());
 }
 
 // Every kind of field gets a value that is not its default, so every element is written.
@@ -143,7 +143,7 @@ int main(int argc, char** argv)
     const QString folder = QString::fromLocal8Bit(argv[1]);
     bool ok = true;
     unsigned char index = 0;
-    std::apply(
+    applyFields(
         [&](const auto&... a) {
             ((ok &= write(folder,
                           QStringLiteral("%1_%2.xml")

@@ -35,8 +35,8 @@ void writeFieldAsIs(std::string& out, const F& f, const R& r)
 template <proto::Record R, class Take>
 void writeFieldsTaking(std::string& out, const R& r, Take&& take)
 {
-    std::apply([&](const auto&... f) { ((take(f, r.*(f.member)) || (writeFieldAsIs(out, f, r), true)), ...); },
-               R::fields());
+    applyFields([&](const auto&... f) { ((take(f, r.*(f.member)) || (writeFieldAsIs(out, f, r), true)), ...); },
+                R::fields());
 }
 
 // For take: the field's value is a T.

@@ -372,7 +372,7 @@ struct ResultType {
     int Rank = 0;
     QString InfoString;
     // The result kind goes on the wire as "Type"; derived records keep that name.
-    TVP_FIELDS(ResultType, ::tvp::proto::field(wire::kResultTypeKindElement, &tvpSelf::Type_), TVP_F(DistanceInMeter),
+    TVP_FIELDS(ResultType, ::tvp::proto::Field{wire::kResultTypeKindElement, &tvpSelf::Type_}, TVP_F(DistanceInMeter),
                TVP_F(TimeInSeconds), TVP_F(Info), TVP_F(Rank), TVP_F(InfoString))
 };
 

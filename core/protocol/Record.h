@@ -1,6 +1,6 @@
 #pragma once
 // Building blocks of the protocol records: every record lists its fields once, in wire order,
-// through a static fields() tuple; the generic codec (SoapCodec.h) walks that list.
+// through a static fields() list; the generic codec (SoapCodec.h) walks that list.
 
 #include <QByteArray>
 #include <QDate>
@@ -110,17 +110,58 @@ struct Field {
     FieldForm form = FieldForm::Inline;
 };
 
-template <class C, class M>
-constexpr Field<C, M> field(std::string_view name, M C::*member)
+namespace detail {
+template <std::size_t I, class F>
+struct FieldSlot {
+    F field;
+};
+template <class Seq, class... Fs>
+struct FieldSlots;
+template <std::size_t... I, class... Fs>
+struct FieldSlots<std::index_sequence<I...>, Fs...> : FieldSlot<I, Fs>... {
+    constexpr FieldSlots(Fs... fs) : FieldSlot<I, Fs>{fs}... {}
+};
+} // namespace detail
+
+// The fields of a record in wire order. Not a std::tuple: every file that sees the records would
+// instantiate its many constrained constructors for each of the hundreds of records again.
+template <class... Fs>
+struct FieldList : detail::FieldSlots<std::index_sequence_for<Fs...>, Fs...> {
+    using Slots = detail::FieldSlots<std::index_sequence_for<Fs...>, Fs...>;
+    using Slots::Slots;
+    static constexpr std::size_t size = sizeof...(Fs);
+};
+
+template <class... Fs>
+FieldList(Fs...) -> FieldList<Fs...>;
+
+// The I-th field of a list.
+template <std::size_t I, class F>
+constexpr const F& fieldAt(const detail::FieldSlot<I, F>& slot)
 {
-    return {name, member, FieldForm::Inline};
+    return slot.field;
 }
 
-// An array sent inside one element named after the field (only two such arrays exist).
-template <class C, class M>
-constexpr Field<C, M> wrappedField(std::string_view name, M C::*member)
+namespace detail {
+template <class Fn, std::size_t... I, class... Fs>
+constexpr decltype(auto) applySlots(Fn&& fn, const FieldSlots<std::index_sequence<I...>, Fs...>& all)
 {
-    return {name, member, FieldForm::Wrapped};
+    return fn(static_cast<const FieldSlot<I, Fs>&>(all).field...);
+}
+} // namespace detail
+
+// fn(field...) with the fields of a list, like std::apply.
+template <class Fn, class... Fs>
+constexpr decltype(auto) applyFields(Fn&& fn, const FieldList<Fs...>& list)
+{
+    return detail::applySlots(std::forward<Fn>(fn), list);
+}
+
+// A base record's fields followed by a derived record's own.
+template <class... Base, class... Own>
+constexpr FieldList<Base..., Own...> withBaseFields(const FieldList<Base...>& base, Own... own)
+{
+    return applyFields([&](const Base&... b) { return FieldList<Base..., Own...>(b..., own...); }, base);
 }
 
 // A record: its wire fields in order (fields()), its name (tvpName) and its base record (tvpBase,
@@ -219,20 +260,23 @@ constexpr std::optional<E> enumFromName(std::string_view name)
     static constexpr std::string_view tvpName = #Self; \
     static constexpr auto fields()                     \
     {                                                  \
-        return std::make_tuple(__VA_ARGS__);           \
+        return ::tvp::proto::FieldList(__VA_ARGS__);   \
     }                                                  \
     bool operator==(const Self&) const = default;
 
 // Declares the wire fields of a derived record: the base's fields go first on the wire.
-#define TVP_FIELDS_DERIVED(Self, Base, ...)                                  \
-    using tvpSelf = Self;                                                    \
-    using tvpBase = Base;                                                    \
-    static constexpr std::string_view tvpName = #Self;                       \
-    static constexpr auto fields()                                           \
-    {                                                                        \
-        return std::tuple_cat(Base::fields(), std::make_tuple(__VA_ARGS__)); \
-    }                                                                        \
+#define TVP_FIELDS_DERIVED(Self, Base, ...)                               \
+    using tvpSelf = Self;                                                 \
+    using tvpBase = Base;                                                 \
+    static constexpr std::string_view tvpName = #Self;                    \
+    static constexpr auto fields()                                        \
+    {                                                                     \
+        return ::tvp::proto::withBaseFields(Base::fields(), __VA_ARGS__); \
+    }                                                                     \
     bool operator==(const Self&) const = default;
 
-#define TVP_F(member) ::tvp::proto::field(#member, &tvpSelf::member)
-#define TVP_WRAPPED(member) ::tvp::proto::wrappedField(#member, &tvpSelf::member)
+// clang-format off
+#define TVP_F(member) ::tvp::proto::Field{#member, &tvpSelf::member}
+// An array sent inside one element named after the field (only two such arrays exist).
+#define TVP_WRAPPED(member) ::tvp::proto::Field{#member, &tvpSelf::member, ::tvp::proto::FieldForm::Wrapped}
+// clang-format on

@@ -284,21 +284,21 @@
 
 #define TVP_OPERATION_MEMBER(Type, Name) Type Name{};
 #define TVP_OPERATION_FIELD(Type, Name) TVP_F(Name)
-#define TVP_DECLARE_OPERATION(Service_, Result_, Name_, Tag_, Overload_, ...)                \
-    struct Tag_ {                                                                            \
-        using tvpSelf = Tag_;                                                                \
-        using tvpBase = void;                                                                \
-        static constexpr std::string_view tvpName = #Tag_;                                   \
-        using Result = Result_;                                                              \
-        static constexpr TTVPWebServices service = TTVPWebServices::Service_;                \
-        static constexpr std::string_view name = #Name_;                                     \
-        static constexpr bool isOverload = Overload_;                                        \
-        TVP_PP_FOR_EACH(TVP_OPERATION_MEMBER, __VA_ARGS__)                                   \
-        static constexpr auto fields()                                                       \
-        {                                                                                    \
-            return std::make_tuple(TVP_PP_FOR_EACH_COMMA(TVP_OPERATION_FIELD, __VA_ARGS__)); \
-        }                                                                                    \
-        bool operator==(const Tag_&) const = default;                                        \
+#define TVP_DECLARE_OPERATION(Service_, Result_, Name_, Tag_, Overload_, ...)                        \
+    struct Tag_ {                                                                                    \
+        using tvpSelf = Tag_;                                                                        \
+        using tvpBase = void;                                                                        \
+        static constexpr std::string_view tvpName = #Tag_;                                           \
+        using Result = Result_;                                                                      \
+        static constexpr TTVPWebServices service = TTVPWebServices::Service_;                        \
+        static constexpr std::string_view name = #Name_;                                             \
+        static constexpr bool isOverload = Overload_;                                                \
+        TVP_PP_FOR_EACH(TVP_OPERATION_MEMBER, __VA_ARGS__)                                           \
+        static constexpr auto fields()                                                               \
+        {                                                                                            \
+            return ::tvp::proto::FieldList(TVP_PP_FOR_EACH_COMMA(TVP_OPERATION_FIELD, __VA_ARGS__)); \
+        }                                                                                            \
+        bool operator==(const Tag_&) const = default;                                                \
     };
 #define TVP_DECLARE_OP(Service_, Result_, Name_, ...) \
     TVP_DECLARE_OPERATION(Service_, Result_, Name_, Name_, false, __VA_ARGS__)

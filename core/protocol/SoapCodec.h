@@ -188,7 +188,7 @@ void encodeField(pugi::xml_node node, const F& f, const R& r, const EncodeOption
 template <Record R>
 void encodeFields(pugi::xml_node node, const R& r, const EncodeOptions& opt)
 {
-    std::apply([&](const auto&... f) { (encodeField(node, f, r, opt), ...); }, R::fields());
+    applyFields([&](const auto&... f) { (encodeField(node, f, r, opt), ...); }, R::fields());
 }
 
 // ---- decoding --------------------------------------------------------------------------------
@@ -251,7 +251,7 @@ struct FieldEntry {
 template <Record R, std::size_t I>
 pugi::xml_node decodeFieldAt(const pugi::xml_node& child, R& r)
 {
-    constexpr auto f = std::get<I>(R::fields());
+    constexpr auto f = fieldAt<I>(R::fields());
     auto& member = r.*(f.member);
     using M = std::decay_t<decltype(member)>;
     if constexpr (IsVector<M>::value) {
@@ -290,12 +290,11 @@ template <Record R, std::size_t... I>
 constexpr auto makeFieldTable(std::index_sequence<I...>)
 {
     return std::array<FieldEntry<R>, sizeof...(I)>{
-        FieldEntry<R>{std::get<I>(R::fields()).name, &decodeFieldAt<R, I>}...};
+        FieldEntry<R>{fieldAt<I>(R::fields()).name, &decodeFieldAt<R, I>}...};
 }
 
 template <Record R>
-inline constexpr auto
-    fieldTable = makeFieldTable<R>(std::make_index_sequence<std::tuple_size_v<decltype(R::fields())>>{});
+inline constexpr auto fieldTable = makeFieldTable<R>(std::make_index_sequence<decltype(R::fields())::size>{});
 
 // Exact match of a NUL-terminated element name against a field name, without measuring it first.
 inline bool sameName(const char* raw, std::string_view name)

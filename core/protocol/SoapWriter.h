@@ -155,7 +155,7 @@ void writeField(std::string& out, const F& f, const R& r, const EncodeOptions& o
 template <Record R>
 void writeFields(std::string& out, const R& r, const EncodeOptions& opt)
 {
-    std::apply([&](const auto&... f) { (writeField(out, f, r, opt), ...); }, R::fields());
+    applyFields([&](const auto&... f) { (writeField(out, f, r, opt), ...); }, R::fields());
 }
 
 // The content of a response element for a record or list result, as encodeResult puts it there.
@@ -178,7 +178,7 @@ std::size_t writtenSizeHint(std::string_view name, const T& v)
     const std::size_t tags = 2 * name.size() + 5;
     if constexpr (Record<T>) {
         std::size_t n = tags;
-        std::apply([&](const auto&... f) { ((n += writtenSizeHint(f.name, v.*(f.member))), ...); }, T::fields());
+        applyFields([&](const auto&... f) { ((n += writtenSizeHint(f.name, v.*(f.member))), ...); }, T::fields());
         return n;
     } else if constexpr (IsOwned<T>::value) {
         return v ? writtenSizeHint(name, *v) : 0;

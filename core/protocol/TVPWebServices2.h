@@ -73,7 +73,7 @@ protected:
     typename Op::Result invoke(const Params&... params)
     {
         constexpr auto fields = Op::fields();
-        static_assert(sizeof...(Params) == std::tuple_size_v<decltype(fields)>);
+        static_assert(sizeof...(Params) == decltype(fields)::size);
         pugi::xml_document request;
         codec::makeEnvelope(request, serviceNamespace(Op::service), Op::name);
         const codec::EncodeOptions opt = rio_->encodeOptions();
@@ -91,8 +91,8 @@ private:
                                std::index_sequence<I...>, const Params&... params)
     {
         constexpr auto fields = Op::fields();
-        (writeArgument<std::remove_cvref_t<decltype(std::declval<Op>().*(std::get<I>(fields).member))>>(
-             out, std::get<I>(fields).name, params, opt),
+        (writeArgument<std::remove_cvref_t<decltype(std::declval<Op>().*(fieldAt<I>(fields).member))>>(
+             out, fieldAt<I>(fields).name, params, opt),
          ...);
     }
 
@@ -114,7 +114,7 @@ private:
     static std::size_t argumentsSizeHint(std::index_sequence<I...>, const Params&... params)
     {
         constexpr auto fields = Op::fields();
-        return (std::size_t(0) + ... + argumentSizeHint(std::get<I>(fields).name, params));
+        return (std::size_t(0) + ... + argumentSizeHint(fieldAt<I>(fields).name, params));
     }
 
     template <class Param>

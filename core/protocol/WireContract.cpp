@@ -53,7 +53,7 @@ template <class R>
 std::vector<std::string> fieldTexts(EnumTable& enums)
 {
     std::vector<std::string> out;
-    std::apply(
+    applyFields(
         [&](const auto&... field) {
             ((out.push_back(std::string(field.name) + ": " +
                             typeText<std::remove_cvref_t<decltype(std::declval<R&>().*(field.member))>>(enums) +

@@ -26,7 +26,7 @@ void visitRecordsIn(std::set<std::string_view>& seen, F& f)
         f.template operator()<T>();
         if constexpr (!std::is_void_v<typename T::tvpBase>)
             visitRecordsIn<typename T::tvpBase>(seen, f);
-        std::apply(
+        applyFields(
             [&](const auto&... field) {
                 (visitRecordsIn<std::remove_cvref_t<decltype(std::declval<T&>().*(field.member))>>(seen, f), ...);
             },
@@ -47,7 +47,7 @@ void forEachRecord(F&& f)
 {
     std::set<std::string_view> seen;
     forEachOperation([&]<Operation Op>() {
-        std::apply(
+        applyFields(
             [&](const auto&... field) {
                 (detail::visitRecordsIn<std::remove_cvref_t<decltype(std::declval<Op&>().*(field.member))>>(seen, f),
                  ...);

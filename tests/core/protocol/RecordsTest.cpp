@@ -17,7 +17,8 @@ void fillNonDefault(T& v, int seed, int depth)
 {
     if constexpr (Record<T>) {
         int i = 0;
-        std::apply([&](const auto&... f) { (fillNonDefault(v.*(f.member), seed * 3 + ++i, depth), ...); }, T::fields());
+        applyFields([&](const auto&... f) { (fillNonDefault(v.*(f.member), seed * 3 + ++i, depth), ...); },
+                    T::fields());
     } else if constexpr (IsOwned<T>::value) {
         // A sub-record left empty at the depth limit is nil, as an empty element never reaches the wire.
         using Item = typename IsOwned<T>::Item;
@@ -100,8 +101,8 @@ void checkRecord()
     pugi::xml_node node = op.append_child("Empty");
     codec::encodeFields(node, empty, {true});
     std::string wrong;
-    std::apply([&](const auto&... f) { (collectNonDefault(node, f.name, empty.*(f.member), wrong), ...); },
-               TypeParam::fields());
+    applyFields([&](const auto&... f) { (collectNonDefault(node, f.name, empty.*(f.member), wrong), ...); },
+                TypeParam::fields());
     EXPECT_EQ(wrong, "");
 }
 

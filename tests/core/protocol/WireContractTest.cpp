@@ -50,7 +50,7 @@ TEST(WireContract, AnOverloadsArgumentsAreASubsequenceOfItsFirstEntry)
     using Arguments = std::vector<std::pair<std::string_view, std::string>>;
     auto argumentsOf = []<Operation Op>() {
         Arguments out;
-        std::apply(
+        applyFields(
             [&](const auto&... f) {
                 (out.emplace_back(f.name,
                                   typeid(std::remove_cvref_t<decltype(std::declval<Op&>().*(f.member))>).name()),
