@@ -45,7 +45,7 @@ public:
     QStringList calls;
 };
 
-class FakeAthleteForm : public FakeListWindow, public IAthleteForm {
+class FakeListAthleteForm : public FakeListWindow, public IAthleteForm {
 public:
     void showAthlete(int athleteId, int teamId) override
     {
@@ -263,7 +263,7 @@ protected:
     TWindowContext context{competition, windows};
     RecordingContext recorder{context};
     ScriptedDialogs* script = nullptr;
-    FakeAthleteForm athletes;
+    FakeListAthleteForm athletes;
     FakeTeamForm teams;
     FakeSquadForm squads;
     FakeAgeClassForm ageClasses;
