@@ -143,7 +143,7 @@ int main(int argc, char** argv)
     const QString folder = QString::fromLocal8Bit(argv[1]);
     bool ok = true;
     unsigned char index = 0;
-    applyFields(
+    std::apply(
         [&](const auto&... a) {
             ((ok &= write(folder,
                           QStringLiteral("%1_%2.xml")

@@ -109,6 +109,10 @@ struct Field {
     M C::*member;
     FieldForm form = FieldForm::Inline;
 };
+template <class C, class M>
+Field(std::string_view, M C::*) -> Field<C, M>;
+template <class C, class M>
+Field(std::string_view, M C::*, FieldForm) -> Field<C, M>;
 
 namespace detail {
 template <std::size_t I, class F>
