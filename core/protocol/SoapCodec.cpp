@@ -372,7 +372,7 @@ pugi::xml_node loadAnswerWith(pugi::xml_document& doc, std::string_view text, lo
 }
 
 // A value of blanks only (" ", a tab) is a value, not formatting.
-constexpr unsigned kAnswerParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
+constexpr unsigned kAnswerParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_embed_pcdata;
 
 } // namespace
 

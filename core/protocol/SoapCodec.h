@@ -320,6 +320,33 @@ std::size_t findField(const std::array<FieldEntry<R>, N>& table, std::size_t cur
     return N;
 }
 
+// The first element from n on, n itself when it is one.
+inline pugi::xml_node elementFrom(pugi::xml_node n)
+{
+    // An empty node's type is node_null: one call per step ends the walk too.
+    for (pugi::xml_node_type t = n.type(); t != pugi::node_element && t != pugi::node_null; t = n.type())
+        n = n.next_sibling();
+    return n;
+}
+
+// Field I where the walk stands: taken when the element names it, else left for the next field.
+template <Record R, std::size_t I>
+inline void takeInOrder(pugi::xml_node& child, std::size_t& cursor, R& r)
+{
+    constexpr std::string_view name = fieldTable<R>[I].name;
+    // An empty node's name is "", which names no field.
+    if (sameName(child.name(), name)) {
+        child = elementFrom(decodeFieldAt<R, I>(child, r).next_sibling());
+        cursor = I + 1;
+    }
+}
+
+template <Record R, std::size_t... I>
+inline void decodeInOrder(pugi::xml_node& child, std::size_t& cursor, R& r, std::index_sequence<I...>)
+{
+    (takeInOrder<R, I>(child, cursor, r), ...);
+}
+
 template <Record R>
 void decodeRecord(const pugi::xml_node& node, R& r)
 {
@@ -327,7 +354,12 @@ void decodeRecord(const pugi::xml_node& node, R& r)
     constexpr const auto& table = fieldTable<R>;
     constexpr std::size_t n = table.size();
     std::size_t cursor = 0;
-    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+    // Answers list the fields in wire order, leaving some out: one pass expecting each field in
+    // turn takes them without a search or an indirect call.
+    pugi::xml_node child = elementFrom(node.first_child());
+    decodeInOrder(child, cursor, r, std::make_index_sequence<n>{});
+    // What is left came out of order, prefixed or unknown: each is looked up by name.
+    for (; child; child = child.next_sibling()) {
         if (child.type() != pugi::node_element)
             continue;
         std::size_t found = findField(table, cursor, child.name());
