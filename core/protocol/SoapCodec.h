@@ -89,6 +89,29 @@ public:
     RecordDepthGuard(const RecordDepthGuard&) = delete;
     RecordDepthGuard& operator=(const RecordDepthGuard&) = delete;
 };
+// While an answer is decoded, the last text of each text field is kept: texts repeat from one
+// record to the next (a team's, age class's and club's names in every athlete of the team), and an
+// equal one shares that string (implicitly, as any copy of a QString does) instead of being
+// converted and allocated again.
+class RepeatedTexts {
+public:
+    // The text of an element for the field tagged field.
+    QString take(const void* field, const char* text);
+
+private:
+    struct Slot {
+        const void* field = nullptr;
+        const char* text = nullptr; // in the document, which outlives the decoding
+        std::size_t size = 0;
+        QString value;
+    };
+    // A cache, not a table of every field: two fields on one slot only cost a conversion.
+    std::array<Slot, 61> slots_;
+};
+inline thread_local RepeatedTexts* repeatedTexts = nullptr;
+// A distinct address for each field of each record.
+template <class R, std::size_t I>
+inline constexpr char fieldTag = 0;
 void skipUnknownElement(SkippedElements& skipped, const pugi::xml_node& child, const pugi::xml_node& parent);
 // Logs the skipped elements of one answer.
 void logSkippedElements(const pugi::xml_node& answerElement, const SkippedElements& skipped);
@@ -280,6 +303,12 @@ pugi::xml_node decodeFieldAt(const pugi::xml_node& child, R& r)
             if (item == last)
                 return last;
         }
+    } else if constexpr (std::is_same_v<M, QString>) {
+        if (detail::repeatedTexts)
+            member = detail::repeatedTexts->take(&detail::fieldTag<R, I>, child.child_value());
+        else
+            decodeValue(child, member);
+        return child;
     } else {
         decodeValue(child, member);
         return child;
@@ -409,11 +438,16 @@ template <class Result>
 Result decodeResult(const pugi::xml_node& responseElement)
 {
     SkippedElements skipped;
-    SkippedElements* const outer = std::exchange(detail::skippedElements, &skipped);
+    detail::RepeatedTexts texts;
     struct Restore {
         SkippedElements* outer;
-        ~Restore() { detail::skippedElements = outer; }
-    } restore{outer};
+        detail::RepeatedTexts* outerTexts;
+        ~Restore()
+        {
+            detail::skippedElements = outer;
+            detail::repeatedTexts = outerTexts;
+        }
+    } restore{std::exchange(detail::skippedElements, &skipped), std::exchange(detail::repeatedTexts, &texts)};
     if constexpr (std::is_void_v<Result>) {
         decodeResultElement<Result>(responseElement);
         if (skipped.count)

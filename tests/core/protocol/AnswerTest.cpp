@@ -254,3 +254,32 @@ TEST_F(Answers, AValueIsItsFirstTextWhateverSurroundsIt)
     EXPECT_EQ(clubs[0].Name, QStringLiteral("TV"));
     EXPECT_EQ(clubs[0].ClubId, 3);
 }
+
+TEST_F(Answers, TextsRepeatedFromRecordToRecordReadAsTheyStand)
+{
+    answer(answerOf("getClubs", "<item><Name>Verein 10</Name><Comment>Verein 10</Comment></item>"
+                                "<item><Name>Verein 1</Name><Comment>Verein 10</Comment></item>"
+                                "<item><Name>Verein 10</Name><Comment></Comment></item>"
+                                "<item><Name>Verein 10</Name><Comment>Verein 1ö</Comment></item>"
+                                "<item><Name>Verein 10</Name></item>"));
+    const getClubsResponse1 clubs = drs->getClubs(1);
+    ASSERT_EQ(clubs.size(), 5u);
+    const QString v10 = QStringLiteral("Verein 10");
+    EXPECT_EQ(clubs[0].Name, v10);
+    EXPECT_EQ(clubs[0].Comment, v10);
+    EXPECT_EQ(clubs[1].Name, QStringLiteral("Verein 1"));
+    EXPECT_EQ(clubs[1].Comment, v10);
+    EXPECT_EQ(clubs[2].Name, v10);
+    EXPECT_TRUE(clubs[2].Comment.isEmpty());
+    EXPECT_EQ(clubs[3].Comment, QStringLiteral("Verein 1ö"));
+    EXPECT_TRUE(clubs[4].Comment.isEmpty());
+
+    // A record's copy changed later leaves the others as they came.
+    getClubsResponse1 copy = clubs;
+    copy[0].Name[0] = u'X';
+    EXPECT_EQ(clubs[2].Name, v10);
+
+    // The next answer starts afresh: its first text is read, not the last one of the answer before.
+    answer(answerOf("getClubs", "<item><Name>Verein 1</Name></item>"));
+    EXPECT_EQ(drs->getClubs(1).at(0).Name, QStringLiteral("Verein 1"));
+}
