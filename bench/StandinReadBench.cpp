@@ -68,6 +68,18 @@ Competition& competition()
     return c;
 }
 
+// The request for all athletes of the competition.
+std::string allAthletesRequest(const Competition& c)
+{
+    using Op = proto::op::getAthletes;
+    pugi::xml_document request;
+    pugi::xml_node element = proto::codec::makeEnvelope(request, proto::serviceNamespace(Op::service), Op::name);
+    Op args;
+    args.CompetitionID = c.id;
+    proto::codec::encodeFields(element, args, {});
+    return proto::codec::serialize(request);
+}
+
 void BM_GetAthletes5000OnLoopback(benchmark::State& state)
 {
     Competition& c = competition();
@@ -88,13 +100,7 @@ BENCHMARK(BM_GetAthletes5000OnLoopback)->Unit(benchmark::kMillisecond)->MinTime(
 void BM_GetAthletes5000AnswerReceivedOnLoopback(benchmark::State& state)
 {
     Competition& c = competition();
-    using Op = proto::op::getAthletes;
-    pugi::xml_document request;
-    pugi::xml_node element = proto::codec::makeEnvelope(request, proto::serviceNamespace(Op::service), Op::name);
-    Op args;
-    args.CompetitionID = c.id;
-    proto::codec::encodeFields(element, args, {});
-    const std::string text = proto::codec::serialize(request);
+    const std::string text = allAthletesRequest(c);
     const std::string url = c.url.toStdString();
     std::size_t bytes = 0;
     for (auto _ : state) {
@@ -116,16 +122,10 @@ void BM_GetAthletes5000AnswerWrittenByTheStandin(benchmark::State& state)
     standin::ConnectionPool pool(c.options.dataFile);
     standin::Transactions transactions(pool, c.options);
     const standin::Dispatcher dispatcher(c.options, pool, transactions);
-    pugi::xml_document request;
-    using Op = proto::op::getAthletes;
-    pugi::xml_node element = proto::codec::makeEnvelope(request, proto::serviceNamespace(Op::service), Op::name);
-    Op args;
-    args.CompetitionID = c.id;
-    proto::codec::encodeFields(element, args, {});
-    const std::string text = proto::codec::serialize(request);
+    const std::string text = allAthletesRequest(c);
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const standin::SoapAnswer answer = dispatcher.handle(Op::service, text);
+        const standin::SoapAnswer answer = dispatcher.handle(proto::op::getAthletes::service, text);
         if (answer.status != 200) {
             state.SkipWithError(answer.body.c_str());
             break;
@@ -135,6 +135,52 @@ void BM_GetAthletes5000AnswerWrittenByTheStandin(benchmark::State& state)
     state.counters["answer_bytes"] = double(bytes);
 }
 BENCHMARK(BM_GetAthletes5000AnswerWrittenByTheStandin)->Unit(benchmark::kMillisecond);
+
+// The stand-in's own answer of 5,000 athletes, as the client receives it.
+const std::string& standinAnswer()
+{
+    static const std::string text = [] {
+        Competition& c = competition();
+        standin::ConnectionPool pool(c.options.dataFile);
+        standin::Transactions transactions(pool, c.options);
+        const standin::Dispatcher dispatcher(c.options, pool, transactions);
+        return dispatcher.handle(proto::op::getAthletes::service, allAthletesRequest(c)).body;
+    }();
+    return text;
+}
+
+// The client's decoding of that answer is measured against pugixml's bare parse of the same text.
+void BM_BareParseOfTheStandinAnswer(benchmark::State& state)
+{
+    const std::string& text = standinAnswer();
+    for (auto _ : state) {
+        pugi::xml_document doc;
+        benchmark::DoNotOptimize(doc.load_buffer(text.data(), text.size()));
+    }
+    state.counters["answer_bytes"] = double(text.size());
+}
+BENCHMARK(BM_BareParseOfTheStandinAnswer)->Unit(benchmark::kMillisecond);
+
+// As the proxies do it: parsed in place from the receiving buffer (filled outside the timing),
+// checked, decoded into records, and all of it freed again.
+void BM_LoadAndDecodeOfTheStandinAnswer(benchmark::State& state)
+{
+    const std::string& text = standinAnswer();
+    std::string received;
+    std::size_t count = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        received = text;
+        state.ResumeTiming();
+        pugi::xml_document doc;
+        const pugi::xml_node body = proto::codec::loadAnswerInPlace(doc, received, 200);
+        proto::codec::checkAnswer(body, 200, proto::op::getAthletes::name);
+        count = proto::codec::decodeResult<proto::getAthletesResponse1>(body).size();
+    }
+    if (count != kAthletes)
+        state.SkipWithError("not every athlete was decoded");
+}
+BENCHMARK(BM_LoadAndDecodeOfTheStandinAnswer)->Unit(benchmark::kMillisecond);
 
 // The timing import asks for one team's athletes per line.
 void BM_GetAthletesOfOneTeamOnLoopback(benchmark::State& state)

@@ -267,6 +267,26 @@ void skipUnknownElement(SkippedElements& skipped, const pugi::xml_node& child, c
         skipped.first = std::string(localName(parent)) + '/' + localName(child);
 }
 
+QString RepeatedTexts::take(const void* field, const char* text)
+{
+    Slot& slot = slots_[reinterpret_cast<std::uintptr_t>(field) % slots_.size()];
+    if (slot.field == field) {
+        // Compared up to the first difference: text ends where it differs from the kept one at the
+        // latest, so nothing behind its end is read.
+        std::size_t i = 0;
+        while (i < slot.size && text[i] == slot.text[i])
+            ++i;
+        if (i == slot.size && text[i] == '\0')
+            return slot.value;
+    }
+    const std::size_t size = std::strlen(text);
+    slot.field = field;
+    slot.text = text;
+    slot.size = size;
+    slot.value = QString::fromUtf8(text, qsizetype(size));
+    return slot.value;
+}
+
 void logSkippedElements(const pugi::xml_node& answerElement, const SkippedElements& skipped)
 {
     TLogger& log = TVP_LOGGER();
@@ -372,7 +392,7 @@ pugi::xml_node loadAnswerWith(pugi::xml_document& doc, std::string_view text, lo
 }
 
 // A value of blanks only (" ", a tab) is a value, not formatting.
-constexpr unsigned kAnswerParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
+constexpr unsigned kAnswerParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single | pugi::parse_embed_pcdata;
 
 } // namespace
 

@@ -89,6 +89,29 @@ public:
     RecordDepthGuard(const RecordDepthGuard&) = delete;
     RecordDepthGuard& operator=(const RecordDepthGuard&) = delete;
 };
+// While an answer is decoded, the last text of each text field is kept: texts repeat from one
+// record to the next (a team's, age class's and club's names in every athlete of the team), and an
+// equal one shares that string (implicitly, as any copy of a QString does) instead of being
+// converted and allocated again.
+class RepeatedTexts {
+public:
+    // The text of an element for the field tagged field.
+    QString take(const void* field, const char* text);
+
+private:
+    struct Slot {
+        const void* field = nullptr;
+        const char* text = nullptr; // in the document, which outlives the decoding
+        std::size_t size = 0;
+        QString value;
+    };
+    // A cache, not a table of every field: two fields on one slot only cost a conversion.
+    std::array<Slot, 61> slots_;
+};
+inline thread_local RepeatedTexts* repeatedTexts = nullptr;
+// A distinct address for each field of each record.
+template <class R, std::size_t I>
+inline constexpr char fieldTag = 0;
 void skipUnknownElement(SkippedElements& skipped, const pugi::xml_node& child, const pugi::xml_node& parent);
 // Logs the skipped elements of one answer.
 void logSkippedElements(const pugi::xml_node& answerElement, const SkippedElements& skipped);
@@ -280,6 +303,12 @@ pugi::xml_node decodeFieldAt(const pugi::xml_node& child, R& r)
             if (item == last)
                 return last;
         }
+    } else if constexpr (std::is_same_v<M, QString>) {
+        if (detail::repeatedTexts)
+            member = detail::repeatedTexts->take(&detail::fieldTag<R, I>, child.child_value());
+        else
+            decodeValue(child, member);
+        return child;
     } else {
         decodeValue(child, member);
         return child;
@@ -319,6 +348,33 @@ std::size_t findField(const std::array<FieldEntry<R>, N>& table, std::size_t cur
     return N;
 }
 
+// The first element from n on, n itself when it is one.
+inline pugi::xml_node elementFrom(pugi::xml_node n)
+{
+    // An empty node's type is node_null: one call per step ends the walk too.
+    for (pugi::xml_node_type t = n.type(); t != pugi::node_element && t != pugi::node_null; t = n.type())
+        n = n.next_sibling();
+    return n;
+}
+
+// Field I where the walk stands: taken when the element names it, else left for the next field.
+template <Record R, std::size_t I>
+inline void takeInOrder(pugi::xml_node& child, std::size_t& cursor, R& r)
+{
+    constexpr std::string_view name = fieldTable<R>[I].name;
+    // An empty node's name is "", which names no field.
+    if (sameName(child.name(), name)) {
+        child = elementFrom(decodeFieldAt<R, I>(child, r).next_sibling());
+        cursor = I + 1;
+    }
+}
+
+template <Record R, std::size_t... I>
+inline void decodeInOrder(pugi::xml_node& child, std::size_t& cursor, R& r, std::index_sequence<I...>)
+{
+    (takeInOrder<R, I>(child, cursor, r), ...);
+}
+
 template <Record R>
 void decodeRecord(const pugi::xml_node& node, R& r)
 {
@@ -326,7 +382,12 @@ void decodeRecord(const pugi::xml_node& node, R& r)
     constexpr const auto& table = fieldTable<R>;
     constexpr std::size_t n = table.size();
     std::size_t cursor = 0;
-    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+    // Answers list the fields in wire order, leaving some out: one pass expecting each field in
+    // turn takes them without a search or an indirect call.
+    pugi::xml_node child = elementFrom(node.first_child());
+    decodeInOrder(child, cursor, r, std::make_index_sequence<n>{});
+    // What is left came out of order, prefixed or unknown: each is looked up by name.
+    for (; child; child = child.next_sibling()) {
         if (child.type() != pugi::node_element)
             continue;
         std::size_t found = findField(table, cursor, child.name());
@@ -376,11 +437,16 @@ template <class Result>
 Result decodeResult(const pugi::xml_node& responseElement)
 {
     SkippedElements skipped;
-    SkippedElements* const outer = std::exchange(detail::skippedElements, &skipped);
+    detail::RepeatedTexts texts;
     struct Restore {
         SkippedElements* outer;
-        ~Restore() { detail::skippedElements = outer; }
-    } restore{outer};
+        detail::RepeatedTexts* outerTexts;
+        ~Restore()
+        {
+            detail::skippedElements = outer;
+            detail::repeatedTexts = outerTexts;
+        }
+    } restore{std::exchange(detail::skippedElements, &skipped), std::exchange(detail::repeatedTexts, &texts)};
     if constexpr (std::is_void_v<Result>) {
         decodeResultElement<Result>(responseElement);
         if (skipped.count)

@@ -208,3 +208,78 @@ TEST_F(Answers, ATreeNestedBeyondAnyRealOneIsRefusedNotFollowedIntoTheStack)
               QStringLiteral("Ungültige Antwort des Servers: \"OutputConnections\" ist tiefer als 100 Ebenen "
                              "verschachtelt."));
 }
+
+TEST_F(Answers, FieldsOutOfOrderRepeatedPrefixedOrMissingReadAsTheyCome)
+{
+    answer(answerOf("getClubs", "<item><ClubId>3</ClubId><Name>TV Ölbach</Name></item>"
+                                "<item><Name>A</Name><Comment>c</Comment><Name>B</Name></item>"
+                                "<item><x:Name xmlns:x=\"urn:x\">P</x:Name><ClubId>4</ClubId></item>"
+                                "<item><BillingAddress>Weg 1</BillingAddress><Comment>d</Comment></item>"));
+    const getClubsResponse1 clubs = drs->getClubs(1);
+    ASSERT_EQ(clubs.size(), 4u);
+    EXPECT_EQ(clubs[0].Name, QStringLiteral("TV Ölbach"));
+    EXPECT_EQ(clubs[0].ClubId, 3);
+    EXPECT_EQ(clubs[1].Name, QStringLiteral("B")) << "the last of a repeated field holds";
+    EXPECT_EQ(clubs[1].Comment, QStringLiteral("c"));
+    EXPECT_EQ(clubs[2].Name, QStringLiteral("P"));
+    EXPECT_EQ(clubs[2].ClubId, 4);
+    EXPECT_EQ(clubs[3].BillingAddress, QStringLiteral("Weg 1"));
+    EXPECT_EQ(clubs[3].Comment, QStringLiteral("d"));
+    EXPECT_TRUE(clubs[3].Name.isEmpty());
+    EXPECT_EQ(clubs[3].ClubId, 0);
+
+    // A bad value behind fields taken in order still names its element.
+    answer(answerOf("getClubs", "<item><Name>TV</Name><ClubId>drei</ClubId></item>"));
+    EXPECT_EQ(failure([&] { drs->getClubs(1); }),
+              QStringLiteral("Ungültige Antwort des Servers: Wert \"drei\" im Element \"ClubId\" ist ungültig."));
+}
+
+TEST_F(Answers, AValueIsItsFirstTextWhateverSurroundsIt)
+{
+    const std::pair<std::string, QString> cases[] = {
+        {"<![CDATA[a<b]]>", QStringLiteral("a<b")},
+        {"<!-- vorn -->x&amp;y", QStringLiteral("x&y")},
+        {"<Extra/>Text", QStringLiteral("Text")},
+        {"Zeile 1\r\nZeile 2", QStringLiteral("Zeile 1\nZeile 2")},
+        {"", QString()},
+    };
+    for (const auto& [text, value] : cases) {
+        answer(answerOf("getUiInfo", "<Value>" + text + "</Value>"));
+        EXPECT_EQ(drs->getUiInfo(QStringLiteral("Label"), 1).Value, value) << text;
+    }
+    // Stray text inside a record is no field.
+    answer(answerOf("getClubs", "<item>Text<Name>TV</Name>mehr<ClubId>3</ClubId></item>"));
+    const getClubsResponse1 clubs = drs->getClubs(1);
+    ASSERT_EQ(clubs.size(), 1u);
+    EXPECT_EQ(clubs[0].Name, QStringLiteral("TV"));
+    EXPECT_EQ(clubs[0].ClubId, 3);
+}
+
+TEST_F(Answers, TextsRepeatedFromRecordToRecordReadAsTheyStand)
+{
+    answer(answerOf("getClubs", "<item><Name>Verein 10</Name><Comment>Verein 10</Comment></item>"
+                                "<item><Name>Verein 1</Name><Comment>Verein 10</Comment></item>"
+                                "<item><Name>Verein 10</Name><Comment></Comment></item>"
+                                "<item><Name>Verein 10</Name><Comment>Verein 1ö</Comment></item>"
+                                "<item><Name>Verein 10</Name></item>"));
+    const getClubsResponse1 clubs = drs->getClubs(1);
+    ASSERT_EQ(clubs.size(), 5u);
+    const QString v10 = QStringLiteral("Verein 10");
+    EXPECT_EQ(clubs[0].Name, v10);
+    EXPECT_EQ(clubs[0].Comment, v10);
+    EXPECT_EQ(clubs[1].Name, QStringLiteral("Verein 1"));
+    EXPECT_EQ(clubs[1].Comment, v10);
+    EXPECT_EQ(clubs[2].Name, v10);
+    EXPECT_TRUE(clubs[2].Comment.isEmpty());
+    EXPECT_EQ(clubs[3].Comment, QStringLiteral("Verein 1ö"));
+    EXPECT_TRUE(clubs[4].Comment.isEmpty());
+
+    // A record's copy changed later leaves the others as they came.
+    getClubsResponse1 copy = clubs;
+    copy[0].Name[0] = u'X';
+    EXPECT_EQ(clubs[2].Name, v10);
+
+    // The next answer starts afresh: its first text is read, not the last one of the answer before.
+    answer(answerOf("getClubs", "<item><Name>Verein 1</Name></item>"));
+    EXPECT_EQ(drs->getClubs(1).at(0).Name, QStringLiteral("Verein 1"));
+}
