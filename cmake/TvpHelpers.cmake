@@ -335,8 +335,8 @@ cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL _tvp_check_layers)
 # Each test executable links the libraries it tests with their debug information, and linking
 # dominates a small test's build: the tests of one folder form one executable, tests_<folder> (or
 # tests_<folder>_ui for those that link a ui/ library), made once the folder is read. A tvp_test's
-# NAME stays a target that builds it, its DEFINITIONS hold for its own sources only, and every test
-# keeps its name in CTest.
+# NAME stays a target that builds it, its DEFINITIONS hold for the whole executable (a macro may
+# have only one value there), and every test keeps its name in CTest.
 function(tvp_test)
   cmake_parse_arguments(ARG "" "NAME" "SOURCES;DEPS;DEFINITIONS" ${ARGN})
   file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
@@ -351,9 +351,7 @@ function(tvp_test)
   if(NOT executable IN_LIST executables)
     set_property(DIRECTORY APPEND PROPERTY TVP_TEST_EXECUTABLES ${executable})
   endif()
-  if(ARG_DEFINITIONS)
-    set_property(SOURCE ${ARG_SOURCES} APPEND PROPERTY COMPILE_DEFINITIONS ${ARG_DEFINITIONS})
-  endif()
+  set_property(DIRECTORY APPEND PROPERTY TVP_TEST_DEFINITIONS_${executable} ${ARG_DEFINITIONS})
   set_property(DIRECTORY APPEND PROPERTY TVP_TEST_SOURCES_${executable} ${ARG_SOURCES})
   set_property(DIRECTORY APPEND PROPERTY TVP_TEST_DEPS_${executable} ${ARG_DEPS})
   add_custom_target(${ARG_NAME})
@@ -366,9 +364,21 @@ function(_tvp_test_executables)
     get_property(sources DIRECTORY PROPERTY TVP_TEST_SOURCES_${executable})
     get_property(deps DIRECTORY PROPERTY TVP_TEST_DEPS_${executable})
     list(REMOVE_DUPLICATES deps)
+    get_property(definitions DIRECTORY PROPERTY TVP_TEST_DEFINITIONS_${executable})
+    list(REMOVE_DUPLICATES definitions)
+    set(defined)
+    foreach(definition IN LISTS definitions)
+      string(REGEX REPLACE "=.*" "" macro "${definition}")
+      if(macro IN_LIST defined)
+        message(FATAL_ERROR "${executable}: ${macro} is defined with two values")
+      endif()
+      list(APPEND defined ${macro})
+    endforeach()
     add_executable(${executable} ${sources})
     target_link_libraries(${executable} PRIVATE tvp_test_main ${deps})
     target_compile_options(${executable} PRIVATE ${TVP_TEST_COMPILE_OPTIONS})
+    # For the whole executable: a source with definitions of its own could not share a batch.
+    target_compile_definitions(${executable} PRIVATE ${definitions})
     _tvp_speed_up(${executable} test)
     gtest_discover_tests(${executable} DISCOVERY_TIMEOUT 60
       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TVP_COMMON_APPDATA=${CMAKE_BINARY_DIR}/test-appdata")

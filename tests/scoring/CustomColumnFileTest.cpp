@@ -14,7 +14,7 @@ using tvp::test::StandinTest;
 
 namespace {
 
-proto::CupAthleteType athlete(int id, const QString& given, const QString& sur)
+proto::CupAthleteType cupAthlete(int id, const QString& given, const QString& sur)
 {
     proto::CupAthleteType a;
     a.AthleteID = id;
@@ -78,9 +78,9 @@ TEST(CustomColumnFile, ColumnsMatchByExactNameAndOnlyMatchedValuesAreStored)
 TEST(CustomColumnFile, AthletesMatchByTrimmedNamesAndEveryAmbiguityIsLogged)
 {
     proto::getCupAthletesResponse cup;
-    cup.CompletedCupAthletes = {athlete(11, "Anna", "Muster"), athlete(12, "Anna", "Muster"),
-                                athlete(13, "Ben", "Berg")};
-    cup.PendingCupAthletes = {athlete(21, "Clara", "Kurz")};
+    cup.CompletedCupAthletes = {cupAthlete(11, "Anna", "Muster"), cupAthlete(12, "Anna", "Muster"),
+                                cupAthlete(13, "Ben", "Berg")};
+    cup.PendingCupAthletes = {cupAthlete(21, "Clara", "Kurz")};
 
     // Namesakes in one list: each line warns, the second line takes the one still free.
     TCustomDataList twins("V;N;Shirt\r\nAnna ;\tMuster;S\r\nAnna;Muster;M\r\n", 1);
@@ -97,7 +97,7 @@ TEST(CustomColumnFile, AthletesMatchByTrimmedNamesAndEveryAmbiguityIsLogged)
 
     // One athlete named twice in the file: both lines store to it, the second one warns.
     proto::getCupAthletesResponse single;
-    single.PendingCupAthletes = {athlete(31, "Anna", "Muster")};
+    single.PendingCupAthletes = {cupAthlete(31, "Anna", "Muster")};
     TCustomDataList repeated("V;N;Shirt\r\nAnna;Muster;S\r\nAnna;Muster;L\r\nanna;Muster;XL\r\n", 1);
     stores = matchCustomAthletes(repeated, single);
     ASSERT_EQ(stores.size(), 2u);
