@@ -101,7 +101,7 @@ endfunction()
 # `using enum`, a class or a function) share one. A file that still cannot share a batch sets
 # SKIP_UNITY_BUILD_INCLUSION; files with compile options of their own are left out anyway.
 option(TVP_UNITY_BUILD "Compile the sources of libraries in batches" ON)
-set(TVP_UNITY_BATCH_SIZE 8 CACHE STRING "Sources per batch of a unity build")
+set(TVP_UNITY_BATCH_SIZE 16 CACHE STRING "Sources per batch of a unity build")
 
 # The names a file declares at the start of a line.
 function(_tvp_file_level_names path out)

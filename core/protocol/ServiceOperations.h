@@ -28,7 +28,12 @@
 
 // TVP_PP_FOR_EACH(m, (a, b), (c, d)) gives "m(a, b) m(c, d)"; the _COMMA form puts commas between.
 #define TVP_PP_PARENS ()
+#ifdef Q_MOC_RUN
+// moc needs none of the operations' members: rescanning them cost it a second on every header.
+#define TVP_PP_EXPAND(...)
+#else
 #define TVP_PP_EXPAND(...) TVP_PP_EXPAND3(TVP_PP_EXPAND3(TVP_PP_EXPAND3(TVP_PP_EXPAND3(__VA_ARGS__))))
+#endif
 #define TVP_PP_EXPAND3(...) TVP_PP_EXPAND2(TVP_PP_EXPAND2(TVP_PP_EXPAND2(TVP_PP_EXPAND2(__VA_ARGS__))))
 #define TVP_PP_EXPAND2(...) TVP_PP_EXPAND1(TVP_PP_EXPAND1(TVP_PP_EXPAND1(TVP_PP_EXPAND1(__VA_ARGS__))))
 #define TVP_PP_EXPAND1(...) __VA_ARGS__

@@ -113,7 +113,7 @@ private:
     template <Operation Op, std::size_t... I, class... Params>
     static std::size_t argumentsSizeHint(std::index_sequence<I...>, const Params&... params)
     {
-        constexpr auto fields = Op::fields();
+        [[maybe_unused]] constexpr auto fields = Op::fields();
         return (std::size_t(0) + ... + argumentSizeHint(fieldAt<I>(fields).name, params));
     }
 
