@@ -102,6 +102,11 @@ endfunction()
 # SKIP_UNITY_BUILD_INCLUSION; files with compile options of their own are left out anyway.
 option(TVP_UNITY_BUILD "Compile the sources of libraries in batches" ON)
 set(TVP_UNITY_BATCH_SIZE 16 CACHE STRING "Sources per batch of a unity build")
+if(TVP_UNITY_BUILD AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  # A batch includes its files, so GCC takes each for a header and warns where one of its classes
+  # uses the file's anonymous namespace. Each file is still compiled in one batch only.
+  add_compile_options(-Wno-subobject-linkage)
+endif()
 
 # The names a file declares at the start of a line.
 function(_tvp_file_level_names path out)

@@ -287,8 +287,9 @@ TEST(BibOrderWire, ARowClearsOldBibsThenStoresAndLooksUpEachNewOneInOneTransacti
     EXPECT_FALSE(calls[1].LaneHeat);
     EXPECT_EQ(calls[2].AthleteBib, 9);
     for (const auto& r : fake->requests())
-        if (r.operation == "setResult")
+        if (r.operation == "setResult") {
             EXPECT_FALSE(r.transactionId.empty()) << "every line inside the row's transaction";
+        }
     EXPECT_EQ(w.last->bibwarnings, (std::vector<int>{9}));
     EXPECT_EQ(w.last->bibs, (std::vector<int>{3, 9}));
 }

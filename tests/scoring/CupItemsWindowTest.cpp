@@ -342,8 +342,9 @@ TEST_F(CupItemsWindow, TheEditorCorrectsNamesAndRefusesABadYear)
     for (const CupAthleteType& a : r.PendingCupAthletes)
         if (a.Name->givenName == QStringLiteral("Anna")) {
             ++annas;
-            if (a.AthleteID == form->currentItem())
+            if (a.AthleteID == form->currentItem()) {
                 EXPECT_EQ(a.YearOfBirth, 0);
+            }
         }
     EXPECT_EQ(annas, 2);
     EXPECT_EQ(form->EditGivenName->text(), QStringLiteral("Anna"));

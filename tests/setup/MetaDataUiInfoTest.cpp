@@ -36,8 +36,9 @@ TEST(MetaDataUiInfo, KeysReadBackToTheSameDescription)
         EXPECT_EQ(item->IsMandatoryField, c.required);
         EXPECT_EQ(item->isReadOnly, c.readOnly);
         EXPECT_EQ(item->DefaultValue, QStringLiteral("x"));
-        if (!c.name.isEmpty())
+        if (!c.name.isEmpty()) {
             EXPECT_EQ(metaDataUiInfoName(item->ID, item->DisplayName, item->IsMandatoryField, item->isReadOnly), c.key);
+        }
     }
 }
 

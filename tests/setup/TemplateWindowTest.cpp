@@ -800,8 +800,9 @@ TEST_F(TemplateWindows, ImportWindowShownForAScreenshot)
     loadDisc->move(420, 40);
     loadDisc->resize(600, 640);
     waitUntil([] { return false; }, seconds * 1000);
-    if (const QString file = qEnvironmentVariable("TVP_SCREENSHOT_FILE"); !file.isEmpty())
+    if (const QString file = qEnvironmentVariable("TVP_SCREENSHOT_FILE"); !file.isEmpty()) {
         EXPECT_TRUE(QGuiApplication::primaryScreen()->grabWindow(0).save(file));
+    }
     loadDisc->hide();
 }
 

@@ -134,18 +134,23 @@ struct SocketTimer {
 
 SocketTimer timerOfLocalPort(int port)
 {
-    QFile table(QStringLiteral("/proc/net/tcp"));
-    if (!table.open(QIODevice::ReadOnly))
-        return {};
     const QString local = QStringLiteral(":%1").arg(port, 4, 16, QChar(u'0')).toUpper();
-    table.readLine();
-    while (!table.atEnd()) {
-        const QStringList f = QString::fromLatin1(table.readLine()).simplified().split(u' ');
-        // Only the open connection: an earlier one on the same port may linger in TIME_WAIT.
-        if (f.size() > 5 && f[1].endsWith(local) && f[3] == QLatin1String("01")) {
-            const QStringList timer = f[5].split(u':');
-            return {timer[0].toInt(nullptr, 16), timer[1].toLong(nullptr, 16)};
+    // The kernel lists the table a page at a time, and an entry can slip past one reading while
+    // other tests open and close connections: a missing one is looked up again.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        QFile table(QStringLiteral("/proc/net/tcp"));
+        if (!table.open(QIODevice::ReadOnly))
+            return {};
+        const QList<QByteArray> lines = table.readAll().split('\n');
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            const QStringList f = QString::fromLatin1(lines[i]).simplified().split(u' ');
+            // Only the open connection: an earlier one on the same port may linger in TIME_WAIT.
+            if (f.size() > 5 && f[1].endsWith(local) && f[3] == QLatin1String("01")) {
+                const QStringList timer = f[5].split(u':');
+                return {timer[0].toInt(nullptr, 16), timer[1].toLong(nullptr, 16)};
+            }
         }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return {};
 }
