@@ -256,7 +256,7 @@ TEST_F(TeamWindow, SearchExportAndPrintReadTheListInItsOrder)
     const QStringList lines = pageLines(pdfPages(pdf).value(0));
     ASSERT_GE(lines.size(), 4);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Team/Riegen-Übersicht (Druck:"))) << lines[0].toStdString();
-    EXPECT_EQ(lines[1], QStringLiteral("Teamname Abrechnungsverein Alterklasse Riege #Athleten"));
+    EXPECT_EQ(lines[1], QStringLiteral("Teamname Abrechnungsverein Altersklasse Riege #Athleten"));
     EXPECT_EQ(lines[2], QStringLiteral("Adler;Horst U12 0"));
     EXPECT_EQ(lines[3], QStringLiteral("Zebras TV Nord U10 0"));
     EXPECT_EQ(pdfPageCount(pdf), 1);
