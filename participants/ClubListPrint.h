@@ -10,7 +10,7 @@ namespace tvp {
 
 inline const QString kClubPrintJobName = QStringLiteral("Vereins_und_Organisationsübersicht");
 // As the document has always read, without the blank.
-inline const QString kClubPrintCaption = QStringLiteral("Vereinsund Organisationsübersicht");
+inline const QString kClubPrintCaption = QStringLiteral("Vereins- und Organisationsübersicht");
 
 class TClubColMapper : public TObjectColMapper<proto::ClubType> {
 public:

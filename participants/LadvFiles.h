@@ -21,7 +21,7 @@ public:
     using TvpError::TvpError;
 };
 
-inline const QString kImportFileCaption = QStringLiteral("Teilnehmer inportieren");
+inline const QString kImportFileCaption = QStringLiteral("Teilnehmer importieren");
 inline const QString kInvalidImportFileText = QStringLiteral("Bitte wählen Sie eine gültige Importdatei");
 inline const QString kCompetitionListCaption = QStringLiteral("Veranstaltungsliste aus LADV laden");
 inline const QString kInvalidCompetitionListText = QStringLiteral("Ungültiges Veranstaltungsformat");

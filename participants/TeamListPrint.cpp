@@ -6,8 +6,7 @@ namespace tvp {
 
 TTeamColMapper::TTeamColMapper()
 {
-    // Printed so, although the team window's list column reads "Abrechungsverein".
-    for (const char* header : {"Teamname", "Abrechnungsverein", "Alterklasse", "Riege", "#Athleten"})
+    for (const char* header : {"Teamname", "Abrechnungsverein", "Altersklasse", "Riege", "#Athleten"})
         addHeader(QString::fromUtf8(header));
 }
 

@@ -161,8 +161,9 @@ std::vector<TRecordListModel<proto::TeamType>::Column> teamColumns()
     using T = proto::TeamType;
     return {
         {QStringLiteral("Teamname"), [](const T& t) { return t.Name; }},
-        {QStringLiteral("Abrechungsverein"),
-         [](const T& t) { return t.BillingClub ? t.BillingClub->Name : QStringLiteral("-"); }},
+        {QStringLiteral("Abrechnungsverein"),
+         [](const T& t) { return t.BillingClub ? t.BillingClub->Name : QStringLiteral("-"); },
+         QStringLiteral("Abrechungsverein")},
         {QStringLiteral("Altersklasse"), [](const T& t) { return t.AgeClass ? t.AgeClass->Name : QString(); }},
         {QStringLiteral("Riege"), [](const T& t) { return getSquadInfoStr(t.SquadInfo.get()); }},
         {QStringLiteral("#Athleten"), [](const T& t) { return QString::number(t.NoOfAthletes); }},

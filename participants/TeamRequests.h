@@ -60,7 +60,8 @@ const proto::TeamType& defaultTeam();
 // from the stored one.
 bool teamDiffers(const QString& name, int ageClassId, int clubId, const proto::TeamType& stored);
 
-// The list's columns: "Teamname", "Abrechungsverein", "Altersklasse", "Riege", "#Athleten", "ID".
+// The list's columns: "Teamname", "Abrechnungsverein", "Altersklasse", "Riege", "#Athleten", "ID";
+// its CSV files keep the header "Abrechungsverein" that users' documents may name.
 std::vector<TRecordListModel<proto::TeamType>::Column> teamColumns();
 
 // The team disciplines, the only ones the discipline filter offers.

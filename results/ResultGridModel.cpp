@@ -193,7 +193,7 @@ QString TResultGridModel::cellStatusText(const QModelIndex& index) const
     switch (status) {
     case TSetResultStatus::sr_uptodate:
     case TSetResultStatus::sr_noResult: return {};
-    case TSetResultStatus::sr_uncommited: tail = QStringLiteral("Nicht vom Server gepeichert."); break;
+    case TSetResultStatus::sr_uncommited: tail = QStringLiteral("Nicht vom Server gespeichert."); break;
     case TSetResultStatus::sr_error: tail = QStringLiteral("Fehler: ") + cache_->getErrMsg(heat_, row, attempt); break;
     case TSetResultStatus::sr_warning:
         tail = QStringLiteral("Warnung: ") + cache_->getErrMsg(heat_, row, attempt);

@@ -48,7 +48,7 @@ QByteArray csvOfModel(const QAbstractItemModel& model, bool convertResults, int 
             writeStringCsvEscaped(out, kCertificatePlaceCaption);
             out.write(";");
         }
-        writeStringCsvEscaped(out, columnCaption(model, c));
+        writeStringCsvEscaped(out, fileColumnName(model, c));
     }
     out.write("\r\n");
 

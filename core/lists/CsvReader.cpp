@@ -71,7 +71,7 @@ TCsvList parseCSV(const QByteArray& bytes)
         }
     }
     if (inQuotes && !quoteMarked)
-        throw ECsvError(QStringLiteral("Fehler Leim lesen der CSV-Datei: Nicht abgeschlossenes \"-Quote am Ende."));
+        throw ECsvError(QStringLiteral("Fehler beim Lesen der CSV-Datei: Nicht abgeschlossenes \"-Quote am Ende."));
     // The last field counts when it has text, was quoted, or follows a ';' of its row: a line
     // "a;b;" without a line break has three fields, as it has with one.
     if (!field.isEmpty() || fieldQuoted || !row.isEmpty())

@@ -23,4 +23,10 @@ QString columnCaption(const QAbstractItemModel& model, int column)
     return model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
 }
 
+QString fileColumnName(const QAbstractItemModel& model, int column)
+{
+    const QVariant name = model.headerData(column, Qt::Horizontal, kFileColumnNameRole);
+    return name.isValid() ? name.toString() : columnCaption(model, column);
+}
+
 } // namespace tvp

@@ -16,4 +16,11 @@ bool hasCell(const QAbstractItemModel& model, int row, int column);
 QString cellText(const QAbstractItemModel& model, int row, int column);
 QString columnCaption(const QAbstractItemModel& model, int column);
 
+// The header role of a column's name in the files a list is written to, where that differs from
+// its caption: users' documents name the columns of those files, so the name stays when a caption
+// is corrected.
+inline constexpr int kFileColumnNameRole = Qt::UserRole + 1;
+// The column's name in a written file: that role's text, else the caption.
+QString fileColumnName(const QAbstractItemModel& model, int column);
+
 } // namespace tvp

@@ -8,6 +8,7 @@
 //   });
 //   clubs.setRecords(std::move(response.clubs));
 
+#include "core/lists/ListCells.h"
 #include "core/lists/WindowDrag.h"
 
 #include <QAbstractTableModel>
@@ -25,6 +26,8 @@ public:
     struct Column {
         QString caption;
         std::function<QString(const Record&)> text;
+        // The name in written files, where it differs from the caption (kFileColumnNameRole).
+        QString fileName = {};
     };
 
     explicit TRecordListModel(std::vector<Column> columns, QObject* parent = nullptr)
@@ -92,9 +95,12 @@ public:
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override
     {
-        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= columnCount())
+        if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
             return {};
-        return columns_[std::size_t(section)].caption;
+        const Column& column = columns_[std::size_t(section)];
+        if (role == kFileColumnNameRole && !column.fileName.isEmpty())
+            return column.fileName;
+        return role == Qt::DisplayRole ? QVariant(column.caption) : QVariant();
     }
 
     Qt::ItemFlags flags(const QModelIndex& index) const override

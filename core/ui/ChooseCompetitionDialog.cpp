@@ -71,7 +71,7 @@ TChooseCompetitionForm::TChooseCompetitionForm(TWindowContext& context, TChooser
     setObjectName(QStringLiteral("ChooseCompetitionForm"));
     setWindowTitle(QStringLiteral("Veranstaltung auswählen"));
 
-    GroupBox1 = new QGroupBox(QStringLiteral("Verstaltungsserver"), this);
+    GroupBox1 = new QGroupBox(QStringLiteral("Veranstaltungsserver"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     Label1 = new QLabel(QStringLiteral("Wählen Sie einen bestehenden Veranstaltungsserver"), GroupBox1);
     Label1->setObjectName(QStringLiteral("Label1"));

@@ -4,13 +4,13 @@
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/EulaDialog.h"
+#include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/util/ProgramVersion.h"
 #include "core/connection/SlotGuard.h"
 #include "core/protocol/TVPWebServices2.h"
 
-#include <QDesktopServices>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -220,13 +220,17 @@ void TInfoForm::LoadServerVersion()
 
 void TInfoForm::openWebPage()
 {
-    if (!QDesktopServices::openUrl(QUrl(kWebPage)))
-        context().messages().AddException(
-            0, {},
-            QStringLiteral("Die Webseite %1 konnte nicht geöffnet werden. Stellen Sie sicher, "
-                           "dass ein Internet-Browser zum Öffnen von Links eingerichtet ist.")
-                .arg(kWebPage),
-            QStringLiteral("Webseite starten"), this);
+    shellOpen(
+        QUrl(kWebPage),
+        [this] {
+            context().messages().AddException(
+                0, {},
+                QStringLiteral("Die Webseite %1 konnte nicht geöffnet werden. Stellen Sie sicher, "
+                               "dass ein Internet-Browser zum Öffnen von Links eingerichtet ist.")
+                    .arg(kWebPage),
+                QStringLiteral("Webseite starten"), this);
+        },
+        this);
 }
 
 void TInfoForm::bannerPressed()

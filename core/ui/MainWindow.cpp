@@ -222,7 +222,7 @@ void TMainForm::buildMenu()
 
     QMenu* results = MainMenu1->addMenu(QStringLiteral("Ergebnisse und Urkunden"));
     results->setObjectName(QStringLiteral("ErgebnisseundUrkunden1"));
-    addEntry(results, QStringLiteral("Urkunden1"), QStringLiteral("Urkunden / Ergebniszusammenstellungen... (Strg+ U)"),
+    addEntry(results, QStringLiteral("Urkunden1"), QStringLiteral("Urkunden / Ergebniszusammenstellungen... (Strg+U)"),
              [this] { showWindow(TWindowId::CertForm); });
 
     QMenu* cups = MainMenu1->addMenu(QStringLiteral("Cup-Wertung"));
@@ -541,7 +541,7 @@ void TMainForm::resetHints()
 {
     if (!askYesNo(this, QStringLiteral("Hinweise zurücksetzen"),
                   QStringLiteral("Wollen Sie alle Hinweise über Programmfunktionen, die auf diesem Computer bisher "
-                                 "dekativiert wurden wiederherstellen?")))
+                                 "deaktiviert wurden wiederherstellen?")))
         return;
     context().hints().ResetHintSystem();
     context().hints().ShowHint(QStringLiteral("HINTSACTIVATED"), false);

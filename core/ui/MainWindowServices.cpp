@@ -14,9 +14,9 @@
 #include "core/results/tvpUtils.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -31,10 +31,19 @@ namespace {
 
 // ---- opener ----
 
-TShellOpener& openerSlot()
+const QString kDesktopOpener = QStringLiteral("xdg-open");
+
+// GUI thread only.
+QString& openerProgram()
 {
-    static TShellOpener opener;
-    return opener;
+    static QString program;
+    return program;
+}
+
+int& openersRunning()
+{
+    static int count = 0;
+    return count;
 }
 
 // ---- CSV ----
@@ -183,24 +192,52 @@ const TRequestTable<THelpRequest, THelpresponse> kHelpRequests{
 
 // ---- opening ----
 
-bool shellOpen(const QUrl& url)
+void shellOpen(const QUrl& url, std::function<void()> failed, const QObject* receiver)
 {
-    const TShellOpener& opener = openerSlot();
-    return opener ? opener(url) : QDesktopServices::openUrl(url);
+    // Not parented: the opener may wait for the program it started (a generic desktop's does),
+    // and a running process would be killed with its parent.
+    auto* process = new QProcess;
+    process->setProgram(openerProgram().isEmpty() ? kDesktopOpener : openerProgram());
+    process->setArguments({url.isLocalFile() ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)});
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    ++openersRunning();
+    auto ended = [process, failed = std::move(failed), receiver = QPointer<const QObject>(receiver),
+                  anyReceiver = receiver == nullptr](bool ok) {
+        process->deleteLater();
+        if (!ok && failed && (anyReceiver || receiver))
+            guarded(failed);
+        --openersRunning();
+    };
+    // finished does not come after a failed start, and nothing but these two ends a started one.
+    QObject::connect(process, &QProcess::finished, process, [ended](int code, QProcess::ExitStatus status) {
+        ended(status == QProcess::NormalExit && code == 0);
+    });
+    QObject::connect(process, &QProcess::errorOccurred, process, [ended](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            ended(false);
+    });
+    process->start();
 }
 
-void setShellOpener(TShellOpener opener)
+void setDesktopOpener(const QString& program)
 {
-    openerSlot() = std::move(opener);
+    openerProgram() = program;
+}
+
+int runningDesktopOpeners()
+{
+    return openersRunning();
 }
 
 void executeFile(const QString& FileName)
 {
-    if (!shellOpen(QUrl::fromLocalFile(FileName)))
+    shellOpen(QUrl::fromLocalFile(FileName), [FileName] {
         addError(QStringLiteral("Datei konnte nicht geöffnet werden. Stellen Sie sicher, dass ein Programm zum "
                                 "Öffnen von %1-Dateien eingerichtet ist.")
                      .arg(QFileInfo(FileName).suffix()),
                  QStringLiteral("Datei anzeigen"));
+    });
 }
 
 // ---- CSV ----
@@ -364,14 +401,18 @@ void TMainWindowServices::updateFinished(std::unique_ptr<TUpdateResponse> respon
     }
     if (answer != kUpToDate) {
         if (askYesNo(window, QStringLiteral("Neue Version herunterladen"),
-                     QStringLiteral("Eine neue Version ist verfügbar. Wollen Sie diese nun herunterladen?")) &&
-            !shellOpen(QUrl(answer, QUrl::StrictMode)))
-            context_.messages().AddException(
-                -1, {},
-                QStringLiteral("Update-Download \"%1\" konnte nicht gestartet werden. Stellen Sie sicher, dass "
-                               "ein Internet-Browser zum Öffnen von Links eingerichtet ist.")
-                    .arg(answer),
-                QStringLiteral("Update herunterladen"));
+                     QStringLiteral("Eine neue Version ist verfügbar. Wollen Sie diese nun herunterladen?")))
+            shellOpen(
+                QUrl(answer, QUrl::StrictMode),
+                [this, answer] {
+                    context_.messages().AddException(
+                        -1, {},
+                        QStringLiteral("Update-Download \"%1\" konnte nicht gestartet werden. Stellen Sie sicher, "
+                                       "dass ein Internet-Browser zum Öffnen von Links eingerichtet ist.")
+                            .arg(answer),
+                        QStringLiteral("Update herunterladen"));
+                },
+                this);
         return;
     }
     if (res->activated.isEmpty()) {
@@ -428,12 +469,16 @@ void TMainWindowServices::openOnlineHelp()
 {
     if (!isWebLink(FOnlineHelpLink))
         return;
-    if (!shellOpen(QUrl(FOnlineHelpLink, QUrl::StrictMode)))
-        context_.messages().AddException(
-            -1, {},
-            QStringLiteral("Hilfe konnte nicht geöffnet werden. Stellen Sie sicher, dass ein Internet-Browser "
-                           "zum Öffnen von Links eingerichtet ist."),
-            QStringLiteral("Onlinehilfe starten"));
+    shellOpen(
+        QUrl(FOnlineHelpLink, QUrl::StrictMode),
+        [this] {
+            context_.messages().AddException(
+                -1, {},
+                QStringLiteral("Hilfe konnte nicht geöffnet werden. Stellen Sie sicher, dass ein Internet-Browser "
+                               "zum Öffnen von Links eingerichtet ist."),
+                QStringLiteral("Onlinehilfe starten"));
+        },
+        this);
 }
 
 } // namespace tvp

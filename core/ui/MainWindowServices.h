@@ -25,11 +25,16 @@ class TWindowContext;
 
 // ---- opening documents and links ----
 
-// Opens a file, folder or web address with its associated program; false when that failed.
-using TShellOpener = std::function<bool(const QUrl&)>;
-bool shellOpen(const QUrl& url);
-// Replaces the opener (tests record instead of opening); an empty one restores QDesktopServices.
-void setShellOpener(TShellOpener opener);
+// Opens a file, folder or web address with the desktop's opener, which runs in the background.
+// Whether it worked is known only when it ends: when it cannot start or ends with a failure,
+// failed runs then on the GUI thread, unless receiver was given and is gone by then.
+void shellOpen(const QUrl& url, std::function<void()> failed = {}, const QObject* receiver = nullptr);
+// The program that opens documents and links ("xdg-open"); it gets the path or address as its one
+// argument and tells failure by its exit status. Tests put a script of their own in its place;
+// an empty name restores the desktop's.
+void setDesktopOpener(const QString& program);
+// Openers started and not yet ended (their failure not yet reported).
+int runningDesktopOpeners();
 
 // Opens the file with its associated program; a refusal is reported in the message window.
 void executeFile(const QString& FileName);

@@ -58,7 +58,7 @@ void TWebUIController::showInBrowser(QObject* form, const QString& path, const Q
     listener->start(url.getHost(), url.getPort());
 }
 
-bool TWebUIController::openInBrowser(const QString& path, const QString& sessionId, QObject* form,
+void TWebUIController::openInBrowser(const QString& path, const QString& sessionId, QObject* form,
                                      bool addCompetitionId)
 {
     // The id is the server's text: encoded, it cannot end the parameter or add one.
@@ -67,13 +67,16 @@ bool TWebUIController::openInBrowser(const QString& path, const QString& session
                       QString::fromLatin1(QUrl::toPercentEncoding(sessionId));
     if (addCompetitionId)
         address += QStringLiteral("&competitionId=") + QString::number(context_.competition().getCompetitionId(false));
-    if (shellOpen(QUrl(address, QUrl::StrictMode)))
-        return true;
-    context_.messages().AddException(-1, {},
-                                     QStringLiteral("WebClient konnte nicht geöffnet werden. Stellen Sie sicher, dass "
-                                                    "ein Internet-Browser zum Öffnen von Links eingerichtet ist."),
-                                     QStringLiteral("WebClient starten"), form);
-    return false;
+    shellOpen(
+        QUrl(address, QUrl::StrictMode),
+        [this, form = QPointer<QObject>(form)] {
+            context_.messages().AddException(
+                -1, {},
+                QStringLiteral("WebClient konnte nicht geöffnet werden. Stellen Sie sicher, dass ein "
+                               "Internet-Browser zum Öffnen von Links eingerichtet ist."),
+                QStringLiteral("WebClient starten"), form.data());
+        },
+        this);
 }
 
 void TWebUIController::onTextData(const QString& text, bool isError)

@@ -24,9 +24,9 @@ public:
 
     // IWebUIController. The context text is not used; form owns the messages.
     void showInBrowser(QObject* form, const QString& path, const QString& contextText, bool addCompetitionId) override;
-    // Opens <browser client>index.html#<path>?sessionId=<id>[&competitionId=<id>]; false when the
-    // desktop could not open it (reported).
-    bool openInBrowser(const QString& path, const QString& sessionId, QObject* form, bool addCompetitionId);
+    // Opens <browser client>index.html#<path>?sessionId=<id>[&competitionId=<id>]; when the desktop
+    // cannot open it, that is reported once its opener has ended.
+    void openInBrowser(const QString& path, const QString& sessionId, QObject* form, bool addCompetitionId);
 
     // A text from the WebSocket, or (isError) why the session could not be started.
     void onTextData(const QString& text, bool isError);

@@ -933,8 +933,8 @@ void TDisciplinListForm::RiegeEntfernen1Click()
     if (ids.empty() || currentDisciplinID == 0)
         return;
     const QString text = ids.size() == 1
-                             ? QStringLiteral("Soll die Zuordnung der markierten Riege wirklich enfernt werden?")
-                             : QStringLiteral("Soll die Zuordnung der markierten Riegen wirklich enfernt werden?");
+                             ? QStringLiteral("Soll die Zuordnung der markierten Riege wirklich entfernt werden?")
+                             : QStringLiteral("Soll die Zuordnung der markierten Riegen wirklich entfernt werden?");
     if (!ask(QStringLiteral("Riegezuordnung entfernen"), text))
         return;
     std::reverse(ids.begin(), ids.end()); // from the last row to the first

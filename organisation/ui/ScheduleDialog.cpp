@@ -684,13 +684,17 @@ void TScheduleForm::Ablaufplaneditierendrucken1Click()
                                           kDocCaption, this);
         return;
     }
-    if (!shellOpen(QUrl::fromLocalFile(FScheduleDocPath)))
-        context().messages().AddException(
-            -1, {},
-            QStringLiteral("Ablaufplanvorlage konnte nicht geöffnet werden. Stellen Sie sicher, dass ein Programm zum "
-                           "Öffnen von %1-Dateien eingerichtet ist.")
-                .arg(QFileInfo(FScheduleDocPath).suffix()),
-            QStringLiteral("Ablaufplan anzeigen"), this);
+    shellOpen(
+        QUrl::fromLocalFile(FScheduleDocPath),
+        [this, suffix = QFileInfo(FScheduleDocPath).suffix()] {
+            context().messages().AddException(
+                -1, {},
+                QStringLiteral("Ablaufplanvorlage konnte nicht geöffnet werden. Stellen Sie sicher, dass ein Programm "
+                               "zum Öffnen von %1-Dateien eingerichtet ist.")
+                    .arg(suffix),
+                QStringLiteral("Ablaufplan anzeigen"), this);
+        },
+        this);
 }
 
 void TScheduleForm::Ablaufplanvorlageverwerfen1Click()
@@ -719,7 +723,7 @@ void TScheduleForm::Ablaufplanvorlageverwerfen1Click()
     if (askYesNo(this, caption,
                  QStringLiteral("Die verknüpfte Ablaufplandatei \"%1\" wurde auf diesem Computer nicht gefunden.\r\n"
                                 "Möglicherweise ist sie auf einem anderen Computer eingerichtet.\r\n\r\n"
-                                "Möchten Sie die Verküpfung dennoch entfernen?")
+                                "Möchten Sie die Verknüpfung dennoch entfernen?")
                      .arg(QDir::toNativeSeparators(document))) &&
         setup)
         setup->removeTeamScheduleDocPath(competitionId());

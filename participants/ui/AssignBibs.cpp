@@ -27,7 +27,7 @@ TAssignBibForm::TAssignBibForm(TWindowContext& context)
     checkDirtyDataOnClose = false;
     auto* layout = new QVBoxLayout(this);
     auto* text = new QLabel(
-        QStringLiteral("Markierten Athleten ohne Startnummmern, noch nicht vergebene Startnummern zuordnen:"), this);
+        QStringLiteral("Markierten Athleten ohne Startnummern, noch nicht vergebene Startnummern zuordnen:"), this);
     text->setObjectName(QStringLiteral("Label1"));
     text->setWordWrap(true);
     layout->addWidget(text);

@@ -564,7 +564,7 @@ void TClubForm::Quittungsvorlageverwerfen1Click()
     if (askYesNo(this, caption,
                  QStringLiteral("Die verknüpfte Quittungsdatei \"%1\" wurde auf diesem Computer nicht gefunden.\n"
                                 "Möglicherweise ist sie auf einem anderen Computer eingerichtet.\n\n"
-                                "Möchten Sie die Verküpfung dennoch entfernen?")
+                                "Möchten Sie die Verknüpfung dennoch entfernen?")
                      .arg(QDir::toNativeSeparators(document))) &&
         setup)
         setup->removeBillingDocPath(competitionId());
@@ -580,13 +580,17 @@ void TClubForm::createBilling(const proto::getClubBillingResponse1& billing, con
     // Without its data the document would merge stale receipts; the failure is reported already.
     if (!exportCsvFile(path, BillingExportListView, false, false, false, -1))
         return;
-    if (!shellOpen(QUrl::fromLocalFile(FBillingDocPath)))
-        context().messages().AddException(
-            -1, {},
-            QStringLiteral("Quittungsvorlage konnte nicht geöffnet werden. Stellen Sie sicher, dass ein Programm zum "
-                           "Öffnen von %1-Dateien eingerichtet ist.")
-                .arg(QFileInfo(FBillingDocPath).suffix()),
-            QStringLiteral("Quittung anzeigen"));
+    shellOpen(
+        QUrl::fromLocalFile(FBillingDocPath),
+        [this, suffix = QFileInfo(FBillingDocPath).suffix()] {
+            context().messages().AddException(
+                -1, {},
+                QStringLiteral("Quittungsvorlage konnte nicht geöffnet werden. Stellen Sie sicher, dass ein Programm "
+                               "zum Öffnen von %1-Dateien eingerichtet ist.")
+                    .arg(suffix),
+                QStringLiteral("Quittung anzeigen"));
+        },
+        this);
 }
 
 // ---- answers ----

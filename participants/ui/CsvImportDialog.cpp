@@ -39,10 +39,10 @@ TCsvImportForm::TCsvImportForm(TWindowContext& context) : TTVPForm(context)
                        "abspeichern kann."),
         QStringLiteral("Die Tabelle muss mindestens 4 Spalten in der Reihenfolge Vorname, Name, Team, Altersklasse "
                        "und optional "),
-        QStringLiteral("Jahrgang, Geschlecht, Verein enthalten (siehe auch Beispiel im Ordner \"DemoAthleten\")."),
+        QStringLiteral("Jahrgang, Geschlecht, Verein enthalten, die Spalten durch Semikolon (;) getrennt."),
         QStringLiteral("Die erste Zeile wird als Überschrift gewertet, ab der zweiten Zeile beginnt der Import."),
         QString(),
-        QStringLiteral("Achtung: Die csv-Datei wird im CP-1252-Encoding (früherer Windows-/Office-Standard erwartet) "
+        QStringLiteral("Achtung: Die csv-Datei wird im CP-1252-Encoding (früherer Windows-/Office-Standard) "
                        "erwartet, "),
         QStringLiteral("andernfalls werden z.B. Umlaute nicht korrekt dargestellt."),
     }

@@ -23,7 +23,7 @@ TChooseBibForm::TChooseBibForm(TWindowContext& context)
     auto* layout = new QVBoxLayout(this);
     int n = 1;
     for (const QString& text : {QStringLiteral("Zuordnung erfolgt laut Disziplin über Startnummer."),
-                                QStringLiteral("Der Zeile konnte kein eindeutige Startnummer zugerodnet werden."),
+                                QStringLiteral("Der Zeile konnte keine eindeutige Startnummer zugeordnet werden."),
                                 QStringLiteral("Bitte wählen Sie eine aus:")}) {
         auto* label = new QLabel(text, this);
         label->setObjectName(QStringLiteral("Label%1").arg(n++));

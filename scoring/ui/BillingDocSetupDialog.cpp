@@ -38,7 +38,7 @@ TDocSetupTexts billingTexts()
                         QStringLiteral("Prüfen Sie bitte vor dem Druck immer nochmals manuell, ob die aktuellen "),
                         QStringLiteral("Daten korrekt in den Serienbrief übernommen wurden. Ggf. muss die "),
                         QStringLiteral("Datenquelle in Office aktualisiert oder neu mit der exportierten csv-Datei "),
-                        QStringLiteral("vernüpft werden. (Funktion mit Microsoft Word 2016 getestet)")};
+                        QStringLiteral("verknüpft werden. (Funktion mit Microsoft Word 2016 getestet)")};
     t.confirmButton = QStringLiteral("Quittungen einrichten");
     t.loadingText = QStringLiteral("Lade Quittungen...");
     t.emptyText = QStringLiteral("Keine bestehenden Quittungen gefunden");

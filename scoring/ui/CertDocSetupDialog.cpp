@@ -39,7 +39,7 @@ TDocSetupTexts certTexts()
                         QStringLiteral("Prüfen Sie bitte vor dem Druck immer nochmals manuell, ob die aktuellen "),
                         QStringLiteral("Daten korrekt aus der Ergebnisliste in den Urkundenserienbrief "),
                         QStringLiteral("übernommen wurden. Ggf. muss die Datenquelle in Office aktualisiert "),
-                        QStringLiteral("oder neu mit der exportierten csv-Datei vernüpft werden. (Funktion mit "),
+                        QStringLiteral("oder neu mit der exportierten csv-Datei verknüpft werden. (Funktion mit "),
                         QStringLiteral("Microsoft Word 2016 getestet)")};
     t.confirmButton = QStringLiteral("Urkunde einrichten");
     t.loadingText = QStringLiteral("Lade Urkunden...");

@@ -30,7 +30,7 @@ const QStringList& instructions()
         QStringLiteral("angelegten benutzerdefinierten Spalten exakt übereinstimmen müssen."),
         QString(),
         QStringLiteral("Bestehende Einträge an den Athleten werden ggf. überschrieben, nicht zuzuordnende "),
-        QStringLiteral("Einträge werden als Warnung ausgegeben und können dann maunell korrigiert werden."),
+        QStringLiteral("Einträge werden als Warnung ausgegeben und können dann manuell korrigiert werden."),
     };
     return lines;
 }

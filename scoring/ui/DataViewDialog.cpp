@@ -569,14 +569,17 @@ void TDataViewForm::Urkundendrucken1Click()
                QStringLiteral("Urkunden erstellen"));
         return;
     }
-    if (!QFileInfo::exists(FCertDocPath) || !shellOpen(QUrl::fromLocalFile(FCertDocPath))) {
-        const QString suffix = QFileInfo(FCertDocPath).suffix();
-        const QString extension = suffix.isEmpty() ? QString() : u'.' + suffix;
+    const QString suffix = QFileInfo(FCertDocPath).suffix();
+    auto failed = [this, extension = suffix.isEmpty() ? QString() : u'.' + suffix] {
         report(QStringLiteral("Urkundenvorlage konnte nicht geöffnet werden. Stellen Sie sicher, dass ein Programm "
                               "zum Öffnen von ") +
                    extension + QStringLiteral("-Dateien eingerichtet ist."),
                QStringLiteral("Urkunden anzeigen"));
-    }
+    };
+    if (QFileInfo::exists(FCertDocPath))
+        shellOpen(QUrl::fromLocalFile(FCertDocPath), failed, this);
+    else
+        failed();
 }
 
 void TDataViewForm::Urkundenvorlageeinrichten1Click()
@@ -612,7 +615,7 @@ void TDataViewForm::Urkundenvorlageverwerfen1Click()
     }
     const QString text = QStringLiteral("Die verknüpfte Urkundendatei \"") + FCertDocPath +
                          QStringLiteral("\" wurde auf diesem Computer nicht gefunden.\nMöglicherweise ist sie auf "
-                                        "einem anderen Computer eingerichtet.\n\nMöchten Sie die Verküpfung dennoch "
+                                        "einem anderen Computer eingerichtet.\n\nMöchten Sie die Verknüpfung dennoch "
                                         "entfernen?");
     if (dialogs().messageBox(this, kDiscardCaption, text, TMsgKind::Question, TMsgButtons::YesNo) == TMsgAnswer::Yes)
         certDocs->removeCertDocPath(FCollectionID);

@@ -43,10 +43,10 @@ TDocSetupTexts scheduleTexts()
                         QStringLiteral("Prüfen Sie bitte vor dem Druck immer nochmals manuell, ob die aktuellen "),
                         QStringLiteral("Daten korrekt in den Serienbrief übernommen wurden. Ggf. muss die "),
                         QStringLiteral("Datenquelle in Office aktualisiert oder neu mit der exportierten csv-Datei "),
-                        QStringLiteral("vernüpft werden. (Funktion mit Microsoft Word 2016 getestet)")};
+                        QStringLiteral("verknüpft werden. (Funktion mit Microsoft Word 2016 getestet)")};
     t.confirmButton = QStringLiteral("Ablaufplan einrichten");
     t.loadingText = QStringLiteral("Lade Ablaufpläne...");
-    t.emptyText = QStringLiteral("Keine bestehendenen Ablaufpläne gefunden");
+    t.emptyText = QStringLiteral("Keine bestehenden Ablaufpläne gefunden");
     t.storeFailedText = QStringLiteral("Pfad zum Ablaufplan konnte nicht gespeichert werden. Verknüpfen Sie Datei "
                                        "manuell oder versuchen Sie es erneut.");
     return t;

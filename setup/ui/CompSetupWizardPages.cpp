@@ -1006,7 +1006,7 @@ TDocuCreateTab::TDocuCreateTab(TAgeClassesPageInfo& pages)
 {
     setObjectName(QStringLiteral("DocuCreateTab"));
     CreateDocuCheckBox = new QCheckBox(
-        QStringLiteral("Dokumentations-PDF aus ausgewählten Diziplinen für Ausschreibung erstellen"), this);
+        QStringLiteral("Dokumentations-PDF aus ausgewählten Disziplinen für Ausschreibung erstellen"), this);
     CreateDocuCheckBox->setObjectName(QStringLiteral("CreateDocuCheckBox"));
     CreateDocuCheckBox->setChecked(true);
     DocuSettingsGroup = new QGroupBox(QStringLiteral("Dokumentationseinstellungen"), this);
@@ -1117,7 +1117,7 @@ bool TDocuCreateTab::validate(bool silent, bool commit)
     if (!valid) {
         if (!silent)
             showInformation(&wizard(), QStringLiteral("Dokumentation erstellen"),
-                            QStringLiteral("Bitte wählen sie einen gültigen Speicherort für die zu generierende "
+                            QStringLiteral("Bitte wählen Sie einen gültigen Speicherort für die zu generierende "
                                            "Dokumentation."));
         return false;
     }

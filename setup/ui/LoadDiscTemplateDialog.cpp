@@ -51,7 +51,7 @@ TLoadDiscTemplateForm::TLoadDiscTemplateForm(TWindowContext& context)
     QFormLayout* form = makeFileRow();
     DiscNameEdit = new QLineEdit(this);
     DiscNameEdit->setObjectName(QStringLiteral("DiscNameEdit"));
-    form->addRow(QStringLiteral("Diszipliname:"), DiscNameEdit);
+    form->addRow(QStringLiteral("Disziplinname:"), DiscNameEdit);
     outer->addLayout(form);
 
     makeParamGroup(outer);

@@ -48,7 +48,7 @@ TUnmappedParameterWarningForm::TUnmappedParameterWarningForm(TWindowContext& con
                        "\n"
                        "Bitte prüfen Sie die untenstehenden automatisch angelegten Werte und korrigieren Sie sie "
                        "ggf. anschließend im \n"
-                       "Disziplinfester (Menu \"Veranstaltungsparameter\")."));
+                       "Disziplinfenster (Menü \"Veranstaltungsparameter\")."));
     Memo1->setMaximumHeight(110);
     layout->addWidget(Memo1);
     ListView1 = new QTreeView(this);

@@ -219,7 +219,7 @@ TEST_F(DisciplinListTest, AssignedSquadsFillTheHeatsAndTheirRemovalAsks)
     form->RiegeEntfernen1Click();
     ASSERT_TRUE(settled());
     EXPECT_EQ(script->seen.back().text,
-              QStringLiteral("Soll die Zuordnung der markierten Riege wirklich enfernt werden?"));
+              QStringLiteral("Soll die Zuordnung der markierten Riege wirklich entfernt werden?"));
     EXPECT_EQ(heats(), (Heats{{1, {kMueller, kFuchs, kRot, kWald}}, {2, {QStringLiteral("Groß, Gero (Große)")}}}));
 
     form->ListView2DragDrop(athletes.list);

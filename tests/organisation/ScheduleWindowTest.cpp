@@ -4,10 +4,15 @@
 
 #include "core/ui/MainWindowServices.h"
 #include "organisation/ui/ScheduleDialog.h"
+#include "scoring/ui/TeamScheduleDocSetupDialog.h"
 #include "tests/participants/WindowFixture.h"
+#include "tests/support/FakeOpener.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFile>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTemporaryDir>
 
@@ -195,18 +200,41 @@ TEST_F(ScheduleWindowTest, TheLinkedDocumentGetsItsDataFileBesideItAndAMissingOn
 
     const QString document = dir.filePath(QStringLiteral("Ablaufplan.docx"));
     QFile(document).open(QIODevice::WriteOnly);
-    QStringList opened;
-    setShellOpener([&](const QUrl& url) {
-        opened << url.toLocalFile();
-        return true;
-    });
+    FakeOpener opener;
     form->docPathChange(TDocPathStatus::dps_loaded, document, competitionId, int(TScheduleDocType::sd_TEAM));
     ASSERT_TRUE(print->isEnabled());
     script->expectMessage(QStringLiteral("Unvollständige Zeitplaneinträge"), TMsgAnswer::Yes);
     print->trigger();
-    setShellOpener({});
-    EXPECT_EQ(opened, QStringList{document});
+    EXPECT_EQ(opener.opened(), QStringList{document});
     QFile data(dir.filePath(QStringLiteral("Teamablaufplandaten.csv")));
     ASSERT_TRUE(data.open(QIODevice::ReadOnly));
     EXPECT_TRUE(data.readAll().startsWith("Team;Verein;Altersklasse;Riege;Station 1;"));
+}
+
+// "Ablaufplanvorlage einrichten..." and "manuell einrichten" with a text file that the desktop has
+// no program for: the schedule says so once the opener has ended.
+TEST_F(ScheduleWindowTest, ATemplateSetUpByHandThatTheDesktopCannotOpenIsReported)
+{
+    make<TTeamScheduleDocSetupForm>(TWindowId::TeamScheduleDocSetupForm);
+    form = make<TScheduleForm>(TWindowId::ScheduleForm); // made after the setup window, so it hears it
+    form->show();
+    settle();
+    FakeOpener opener(1);
+    QTemporaryDir dir;
+    const QString document = dir.filePath(QStringLiteral("Ablaufplan.txt"));
+    QFile(document).open(QIODevice::WriteOnly);
+    script->expectWindow(QStringLiteral("Ablaufplan einrichten"), [&](QWidget& w) {
+        find<QRadioButton>(w, "RadioButton3")->click();
+        QTest::mouseClick(find<QPushButton>(w, "Button2"), Qt::LeftButton);
+        return 0;
+    });
+    script->expectFile(QStringLiteral("Dokument auswählen"), document);
+    script->expectMessage(QStringLiteral("Unvollständige Zeitplaneinträge"), TMsgAnswer::Yes);
+    triggerMenu("Ablaufplanvorlageeinrichten1");
+    settle();
+    EXPECT_EQ(opener.opened(), QStringList{document});
+    EXPECT_TRUE(recorder.messages.lines().contains(
+        QStringLiteral("Ablaufplan anzeigen: Ablaufplanvorlage konnte nicht geöffnet werden. Stellen Sie sicher, dass "
+                       "ein Programm zum Öffnen von txt-Dateien eingerichtet ist.")))
+        << recorder.messages.lines().join(u'\n').toStdString();
 }

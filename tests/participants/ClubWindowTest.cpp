@@ -8,6 +8,7 @@
 #include "tests/core/print/PdfTools.h"
 #include "tests/participants/FakeWindows.h"
 #include "tests/participants/WindowFixture.h"
+#include "tests/support/FakeOpener.h"
 #include "tests/support/FakeServer.h"
 
 #include <QPlainTextEdit>
@@ -41,15 +42,6 @@ protected:
         windows.place(TWindowId::TeamForm, &teams);
         search = make<FakeSearchForm>(TWindowId::SearchForm);
         athletes = make<FakeAthleteForm>(TWindowId::AthleteForm);
-        setShellOpener([this](const QUrl& url) {
-            opened << url.toLocalFile();
-            return shellAnswer;
-        });
-    }
-    void TearDown() override
-    {
-        setShellOpener({});
-        ParticipantWindowTest::TearDown();
     }
 
     // The window, shown and loaded.
@@ -79,8 +71,7 @@ protected:
     FakeTeamWindow teams;
     FakeSearchForm* search = nullptr;
     FakeAthleteForm* athletes = nullptr;
-    QStringList opened;
-    bool shellAnswer = true;
+    FakeOpener opener;
     TClubForm* window = nullptr;
 };
 
@@ -359,7 +350,7 @@ TEST_F(ClubWindowTest, TheOverviewPrintsTheListInItsOrderAndAnEmptyListStillPrin
     find<QAction>(*window, "Vereinsorganisationsbersicht1")->trigger();
     ASSERT_EQ(pdfPageCount(pdf), 1);
     QStringList lines = pageLines(pdfPages(pdf).front());
-    EXPECT_TRUE(lines.front().startsWith(QStringLiteral("Vereinsund Organisationsübersicht (Druck: ")));
+    EXPECT_TRUE(lines.front().startsWith(QStringLiteral("Vereins- und Organisationsübersicht (Druck: ")));
     EXPECT_EQ(lines.at(1), QStringLiteral("Verein/Organisation Bemerkung"));
     EXPECT_EQ(lines.last(), todaysFooter());
 
@@ -464,11 +455,12 @@ TEST_F(ClubWindowTest, TheReceiptDataFileHasOneRowPerClubThatOwesAndOpensTheDocu
     action("Quittungendruckeneditieren1")->trigger();
     settle();
     EXPECT_EQ(fileBytes(w.getCurrentDatafile()), expected);
-    EXPECT_EQ(opened, QStringList{document});
+    EXPECT_EQ(opener.opened(), QStringList{document});
 
-    shellAnswer = false;
+    opener.setExitStatus(1);
     action("Quittungendruckeneditieren1")->trigger();
     settle();
+    ASSERT_TRUE(FakeOpener::settle());
     ASSERT_EQ(recorder.messages.messages.size(), 1u);
     EXPECT_EQ(recorder.messages.lines().front(),
               QStringLiteral("Quittung anzeigen: Quittungsvorlage konnte nicht geöffnet werden. Stellen Sie sicher, "
@@ -479,19 +471,18 @@ TEST_F(ClubWindowTest, TheReceiptDataFileHasOneRowPerClubThatOwesAndOpensTheDocu
     ASSERT_TRUE(QDir().mkpath(blocked + QStringLiteral("/Quittungsdaten.csv")));
     QFile(blocked + QStringLiteral("/Quittung.docx")).open(QIODevice::WriteOnly);
     billingSetup.report(TDocPathStatus::dps_loaded, blocked + QStringLiteral("/Quittung.docx"), competitionId);
-    opened.clear();
-    shellAnswer = true;
+    opener.clear();
+    opener.setExitStatus(0);
     action("Quittungendruckeneditieren1")->trigger();
     settle();
-    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(opener.opened().isEmpty());
     billingSetup.report(TDocPathStatus::dps_loaded, document, competitionId);
 
     // A document set up just now: its receipts follow at once.
-    opened.clear();
-    shellAnswer = true;
+    opener.clear();
     billingSetup.report(TDocPathStatus::dps_completed, document, competitionId);
     settle();
-    EXPECT_EQ(opened, QStringList{document});
+    EXPECT_EQ(opener.opened(), QStringList{document});
 
     // Dropping it with its files.
     script->expectMessage(QStringLiteral("Quittungsvorlage verwerfen"), TMsgAnswer::Yes);

@@ -31,7 +31,7 @@ QString csvError(const QByteArray& bytes)
     return {};
 }
 
-const QString kUnclosed = QStringLiteral("Fehler Leim lesen der CSV-Datei: Nicht abgeschlossenes \"-Quote am Ende.");
+const QString kUnclosed = QStringLiteral("Fehler beim Lesen der CSV-Datei: Nicht abgeschlossenes \"-Quote am Ende.");
 
 TEST(CsvReader, FieldsRowsAndLineEnds)
 {

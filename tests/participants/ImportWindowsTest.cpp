@@ -9,6 +9,7 @@
 #include "core/util/Features.h"
 #include "core/util/IniHandler.h"
 #include "tests/core/lists/ModelTesterGuard.h"
+#include "tests/support/FakeOpener.h"
 #include "participants/ui/AgeClassDialog.h"
 #include "participants/ui/AssignBibs.h"
 #include "participants/ui/AthleteResultFinderDialog.h"
@@ -68,15 +69,6 @@ protected:
     {
         ParticipantWindowTest::SetUp();
         athletes = make<ListedAthletes>(TWindowId::AthleteForm);
-        setShellOpener([this](const QUrl& url) {
-            opened << url.toLocalFile();
-            return true;
-        });
-    }
-    void TearDown() override
-    {
-        ParticipantWindowTest::TearDown();
-        setShellOpener({});
     }
 
     int bibOf(int athlete) { return seed->value("SELECT bib FROM athlete_bibs WHERE athlete_id = ?", athlete); }
@@ -114,7 +106,7 @@ protected:
     }
 
     ListedAthletes* athletes = nullptr;
-    QStringList opened;
+    FakeOpener opener;
 };
 
 // ---- bulk bibs ----
@@ -200,7 +192,7 @@ TEST_F(ImportWindows, BlankBarcodesAreReservedAndWrittenFramedOrTheWindowStays)
     const int reserved =
         seed->value("SELECT MAX(id) FROM barcodes WHERE kind = 'blank' AND competition_id = ?", competitionId);
     EXPECT_EQ(lines[1], ("!" + blankBarcode(reserved) + "!\r").toLatin1());
-    EXPECT_EQ(opened, QStringList{path});
+    EXPECT_EQ(opener.opened(), QStringList{path});
     EXPECT_FALSE(form->isVisible());
 
     // A file that cannot be written: said so, and the window stays for another try.
@@ -215,7 +207,7 @@ TEST_F(ImportWindows, BlankBarcodesAreReservedAndWrittenFramedOrTheWindowStays)
                                          "in einem anderen Programm geöffnet.")});
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(find<QPushButton>(*form, "Button1")->isEnabled());
-    EXPECT_EQ(opened.size(), 1);
+    EXPECT_EQ(opener.opened().size(), 1);
 }
 
 // ---- the barcode finder ----
@@ -431,7 +423,7 @@ TEST_F(Ladv, ASampleFileAndItsZipAreImportedAndCapitalsAreRefused)
     QFile::copy(kDemo + QStringLiteral("/participants-4711.xml"), capitals);
     importFile(capitals);
     EXPECT_EQ(recorder.messages.lines(),
-              QStringList{QStringLiteral("Teilnehmer inportieren: Bitte wählen Sie eine gültige Importdatei")});
+              QStringList{QStringLiteral("Teilnehmer importieren: Bitte wählen Sie eine gültige Importdatei")});
     EXPECT_EQ(athleteCount(), 12);
     EXPECT_TRUE(recorder.waits.shown.isEmpty());
 }

@@ -213,7 +213,7 @@ TEST_F(TeamOverviewPrint, TeamsInTheirOrderUnderTheFilterCaption)
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Team/Riegen-Übersicht - ") + filter.getPrintString()))
         << lines[0].toStdString();
     EXPECT_TRUE(lines[0].contains(printStamp(1, 1))) << lines[0].toStdString();
-    EXPECT_EQ(lines[1], QStringLiteral("Teamname Abrechnungsverein Alterklasse Riege #Athleten"));
+    EXPECT_EQ(lines[1], QStringLiteral("Teamname Abrechnungsverein Altersklasse Riege #Athleten"));
     EXPECT_EQ(lines[2], QStringLiteral("Zebras 5 0"));
     EXPECT_EQ(lines[3], QStringLiteral("Adler TV Nord U10 Frühstarter (2) 6"));
     EXPECT_EQ(lines.last(), todaysFooter());

@@ -234,8 +234,9 @@ TEST_F(TeamWindow, SearchExportAndPrintReadTheListInItsOrder)
     ASSERT_EQ(search->searchedLists.size(), 1u);
     EXPECT_EQ(search->searchedLists[0], list()->model());
     EXPECT_EQ(search->searchedColumns, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+    EXPECT_EQ(list()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Abrechnungsverein"));
 
-    // Sorted by name; the export writes that order, ";" between fields, CR LF, Windows-1252.
+    // Sorted by name; the export writes (its header as users' documents name it) that order, ";" between fields, CR LF, Windows-1252.
     const QString csv = folders.programDir.filePath(QStringLiteral("teams.csv"));
     script->expectFile(QStringLiteral("csv-Datei speichern"), csv);
     form->exportCsv(false);
@@ -256,7 +257,7 @@ TEST_F(TeamWindow, SearchExportAndPrintReadTheListInItsOrder)
     const QStringList lines = pageLines(pdfPages(pdf).value(0));
     ASSERT_GE(lines.size(), 4);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Team/Riegen-Übersicht (Druck:"))) << lines[0].toStdString();
-    EXPECT_EQ(lines[1], QStringLiteral("Teamname Abrechnungsverein Alterklasse Riege #Athleten"));
+    EXPECT_EQ(lines[1], QStringLiteral("Teamname Abrechnungsverein Altersklasse Riege #Athleten"));
     EXPECT_EQ(lines[2], QStringLiteral("Adler;Horst U12 0"));
     EXPECT_EQ(lines[3], QStringLiteral("Zebras TV Nord U10 0"));
     EXPECT_EQ(pdfPageCount(pdf), 1);

@@ -5,6 +5,7 @@
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WebUIController.h"
 #include "tests/participants/AthleteWindowFixture.h"
+#include "tests/support/FakeOpener.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -28,31 +29,28 @@ protected:
     void SetUp() override
     {
         AthleteWindowTest::SetUp();
-        setShellOpener([this](const QUrl& url) {
-            opened << url;
-            return !browserFails;
-        });
         bridge = std::make_unique<TWebUIController>(context);
     }
     void TearDown() override
     {
         bridge.reset();
-        setShellOpener({});
         AthleteWindowTest::TearDown();
     }
 
     // The session id in the page address the browser was sent to.
-    static QString sessionOf(const QUrl& url)
+    static QString sessionOf(const QString& address)
     {
+        const QUrl url(address);
         const QString fragment = url.fragment(QUrl::FullyDecoded);
         return QUrlQuery(fragment.mid(fragment.indexOf(QLatin1Char('?')) + 1))
             .queryItemValue(QStringLiteral("sessionId"));
     }
     QString startSession()
     {
-        const qsizetype before = opened.size();
+        const qsizetype before = opener.opened().size();
         bridge->showInBrowser(nullptr, QStringLiteral("import"), {}, true);
-        EXPECT_TRUE(waitUntil([&] { return opened.size() > before; }));
+        EXPECT_TRUE(waitUntil([&] { return opener.opened().size() > before; }));
+        const QStringList opened = opener.opened();
         return opened.isEmpty() ? QString() : sessionOf(opened.last());
     }
     // What the browser client asks of the server.
@@ -63,16 +61,15 @@ protected:
         return uis->notifySessionClient(sessionId, proto::clientType::NATIVE, target, QString());
     }
 
+    FakeOpener opener;
     std::unique_ptr<TWebUIController> bridge;
-    QList<QUrl> opened;
-    bool browserFails = false;
 };
 
 TEST_F(WebClientBridgeTest, ANotificationThroughTheStandinShowsTheAthleteWindowUntilTheServerCloses)
 {
     const QString first = startSession();
     ASSERT_FALSE(first.isEmpty());
-    EXPECT_EQ(opened[0].toString(QUrl::FullyEncoded),
+    EXPECT_EQ(opener.opened().value(0),
               QStringLiteral("http://%1/TVPWebClient/static/index.html#import?sessionId=%2&competitionId=%3")
                   .arg(standin.serverAddress(), first)
                   .arg(competitionId));
@@ -202,8 +199,10 @@ TEST_F(WebClientBridgeTest, ThePageInAHeadlessBrowserSendsTheNotificationThatSho
     if (QStandardPaths::findExecutable(QStringLiteral("chromium")).isEmpty())
         GTEST_SKIP() << "chromium is not installed";
     Chromium browser;
-    setShellOpener([&](const QUrl& url) { return browser.open(url); });
+    // The desktop's opener would start the browser with the page the program asks for.
     bridge->showInBrowser(nullptr, QStringLiteral("import"), {}, true);
+    ASSERT_TRUE(waitUntil([&] { return !opener.opened().isEmpty(); }));
+    ASSERT_TRUE(browser.open(QUrl(opener.opened()[0])));
     ASSERT_TRUE(waitUntil([&] { return browser.process.state() == QProcess::Running; }, 10000));
     ASSERT_TRUE(browser.attach());
 

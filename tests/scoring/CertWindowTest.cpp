@@ -16,6 +16,7 @@
 #include "scoring/ui/CertSetupDialog.h"
 #include "scoring/ui/CupCertSetupDialog.h"
 #include "scoring/ui/ScoringWindows.h"
+#include "tests/support/FakeOpener.h"
 #include "tests/support/FakeServer.h"
 #include "tests/support/RealDrag.h"
 #include "tests/support/RecordingMessages.h"
@@ -460,12 +461,7 @@ TEST_F(CertWindow, ACompilationBecomesALinkedDocumentWithItsDataFile)
     ASSERT_TRUE(
         QFile::copy(QStringLiteral(TVP_TEMPLATES_DIR "/Urkundenvorlage.docx"), standardTemplatePath(certDocKind())));
     QTemporaryDir docs;
-    QStringList opened;
-    bool openerAnswer = true;
-    setShellOpener([&](const QUrl& url) {
-        opened << url.toLocalFile();
-        return openerAnswer;
-    });
+    FakeOpener opener;
     windows.create(TWindowId::CertDocSetupForm, context);
     QWidget* view = windows.create(TWindowId::DataViewForm, context);
     auto action = [view](const char* name) { return view->findChild<QAction*>(QString::fromLatin1(name)); };
@@ -491,15 +487,15 @@ TEST_F(CertWindow, ACompilationBecomesALinkedDocumentWithItsDataFile)
     action("Urkundenvorlageeinrichten1")->trigger();
     settle();
     EXPECT_EQ(client->drs()->getUiInfo(QStringLiteral("AggColl_CertDocPath"), compilation).Value, document);
-    EXPECT_EQ(opened, QStringList{document});
+    EXPECT_EQ(opener.opened(), QStringList{document});
     EXPECT_TRUE(QFile::exists(docs.filePath(QStringLiteral("U10.csv"))));
 
-    openerAnswer = false;
+    opener.setExitStatus(1);
     action("Urkundendrucken1")->trigger();
+    ASSERT_TRUE(FakeOpener::settle());
     EXPECT_EQ(messages().value(0),
               QStringLiteral("Urkunden anzeigen: Urkundenvorlage konnte nicht geöffnet werden. Stellen Sie sicher, "
                              "dass ein Programm zum Öffnen von .docx-Dateien eingerichtet ist."));
-    setShellOpener({});
 }
 
 namespace {

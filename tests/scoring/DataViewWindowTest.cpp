@@ -12,6 +12,7 @@
 #include "scoring/ui/CertDocSetupDialog.h"
 #include "scoring/ui/DataViewDialog.h"
 #include "tests/scoring/ResultViewsTestData.h"
+#include "tests/support/FakeOpener.h"
 #include "tests/support/FakeServer.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -79,10 +80,6 @@ protected:
         chosen->Name = QStringLiteral("Sportfest");
         chosen->Date = QDate(2026, 6, 13);
         competition.SetCompetitionInternal(std::move(chosen));
-        setShellOpener([this](const QUrl& url) {
-            opened << url.toLocalFile();
-            return shellAnswer;
-        });
         windows.place(TWindowId::CertDocSetupForm, certDocWindow());
         form = std::make_unique<TDataViewForm>(context);
         windows.place(TWindowId::DataViewForm, form.get());
@@ -129,7 +126,6 @@ protected:
     {
         settle();
         form.reset();
-        setShellOpener({});
         EXPECT_TRUE(script->allAnswered()) << "unanswered: " << script->steps.front().caption.toStdString();
         setDialogs(nullptr);
     }
@@ -193,8 +189,7 @@ protected:
     FakeCertDocSetup certDocs;
     std::unique_ptr<TDataViewForm> form;
     QString certPath;
-    QStringList opened;
-    bool shellAnswer = true;
+    FakeOpener opener;
 };
 
 } // namespace
@@ -221,7 +216,7 @@ TEST_F(DataViewWindow, CompetitionLoadFillsRowsAndWritesTheCertificateDataFile)
     EXPECT_TRUE(child<QGroupBox>("LinkGroupBox")->isVisible());
     ASSERT_TRUE(action("Urkundendrucken1")->isEnabled());
     action("Urkundendrucken1")->trigger();
-    EXPECT_EQ(opened, QStringList{certPath});
+    EXPECT_EQ(opener.opened(), QStringList{certPath});
     QFile data(docs.filePath(QStringLiteral("Urkunden_U10.csv")));
     ASSERT_TRUE(data.open(QIODevice::ReadOnly));
     const QByteArray bytes = data.readAll();
@@ -232,8 +227,9 @@ TEST_F(DataViewWindow, CompetitionLoadFillsRowsAndWritesTheCertificateDataFile)
     EXPECT_TRUE(bytes.endsWith("\r\nAdler;Anna;Adler;TV Nord;2,50;2,50;2;Ben Adler;;;;;;;;;;;\r\n"));
 
     // The shell refuses the document: the message names the extension with its dot.
-    shellAnswer = false;
+    opener.setExitStatus(1);
     action("Urkundendrucken1")->trigger();
+    ASSERT_TRUE(FakeOpener::settle());
     ASSERT_FALSE(recorder.messages.messages.empty());
     EXPECT_EQ(recorder.messages.lines().last(),
               QStringLiteral("Urkunden anzeigen: Urkundenvorlage konnte nicht geöffnet werden. Stellen Sie sicher, "
@@ -413,7 +409,24 @@ TEST_F(DataViewWindow, HtmlPublicationWritesOnePageAndOpensItsFolder)
     EXPECT_TRUE(html.endsWith(
         ("am " + QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")) + "</small></footer></body></html>")
             .toUtf8()));
-    EXPECT_EQ(opened, QStringList{docs.path()});
+    EXPECT_EQ(opener.opened(), QStringList{docs.path()});
+}
+
+// "Als csv und ausführen" with no program for csv files on the desktop: the file is written and
+// the failure to open it is said once the opener has ended.
+TEST_F(DataViewWindow, AnExportTheDesktopCannotOpenIsReported)
+{
+    RecordingContext program{programContext()};
+    showCompilation();
+    opener.setExitStatus(1);
+    const QString file = docs.filePath(QStringLiteral("Urkunden.csv"));
+    script->expectFile(QStringLiteral("csv-Datei speichern"), file);
+    action("Alscsvundausfhren1")->trigger();
+    EXPECT_EQ(opener.opened(), QStringList{file});
+    EXPECT_TRUE(QFile::exists(file));
+    EXPECT_EQ(program.messages.lines(),
+              QStringList{QStringLiteral("Datei anzeigen: Datei konnte nicht geöffnet werden. Stellen Sie sicher, dass "
+                                         "ein Programm zum Öffnen von csv-Dateien eingerichtet ist.")});
 }
 
 TEST_F(DataViewWindow, AFailedLoadLeavesNoRows)
@@ -439,7 +452,7 @@ TEST_F(DataViewWindow, ACompletedSetupWithoutResultColumnsOpensNothing)
                                           "Urkunden-/Ergebnisvorlage angelegt"),
                            QStringLiteral("Urkunden erstellen: Daten konnten nicht nach \"") + docs.path() +
                                QStringLiteral("/Leer.csv\" exportiert werden.")}));
-    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(opener.opened().isEmpty());
     // Another compilation's status changes nothing here.
     certDocs.OnStatusChange(TDocPathStatus::dps_completed, doc, 99, 0);
     EXPECT_EQ(recorder.messages.messages.size(), 2u);
@@ -488,7 +501,7 @@ TEST_F(DataViewWithCertDocs, StandardTemplateLinkedThenPrintedWithItsDataFile)
     EXPECT_EQ(stored[0].AssotiatedId, 31);
 
     // Stored: the data view writes the data file the document reads, and opens the document.
-    EXPECT_EQ(opened, QStringList{document});
+    EXPECT_EQ(opener.opened(), QStringList{document});
     const QString dataFile = docs.filePath(QStringLiteral("Urkunden_U10.csv"));
     EXPECT_TRUE(QFile::exists(dataFile));
     QFile linked(document);
@@ -506,8 +519,9 @@ TEST_F(DataViewWithCertDocs, StandardTemplateLinkedThenPrintedWithItsDataFile)
                         mailMergePartNames()));
     EXPECT_TRUE(action("Urkundendrucken1")->isEnabled());
 
-    shellAnswer = false;
+    opener.setExitStatus(1);
     action("Urkundendrucken1")->trigger();
+    ASSERT_TRUE(FakeOpener::settle());
     EXPECT_EQ(recorder.messages.lines().value(0),
               QStringLiteral("Urkunden anzeigen: Urkundenvorlage konnte nicht geöffnet werden. Stellen Sie sicher, "
                              "dass ein Programm zum Öffnen von .docx-Dateien eingerichtet ist."));

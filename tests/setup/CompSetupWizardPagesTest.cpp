@@ -9,8 +9,11 @@
 #include "core/ui/DateEdit.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "scoring/ui/CertSetupDialog.h"
+#include "scoring/ui/ScoringWindows.h"
 #include "setup/TemplateFiles.h"
 #include "setup/ui/CompSetupWizardPages.h"
+#include "tests/support/FakeOpener.h"
 #include "tests/support/PdfPages.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -29,6 +32,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -493,6 +497,74 @@ TEST_F(SampleWizard, SampleTypeCreatesTwoAgeClassesWithFeesDisciplinesAndTheDocu
     ASSERT_TRUE(merged.open(QIODevice::ReadOnly));
     // The documentation follows the PDFs' file names, each file once.
     EXPECT_EQ(test::pageMarks(merged.readAll()), (QStringList{"Sprint", "Weitsprung"}));
+}
+
+// The venue field of a shipped type, typed where the wizard shows it, is the place the published
+// results name.
+TEST_F(SampleWizard, TheVenueOfAShippedTypeIsPublishedWithTheResults)
+{
+    FakeOpener opener;
+    script->expectWindow(kWizardCaption, [&](QWidget&) {
+        auto* types = child<QListView>("CompTypeListBox");
+        const QPoint sample = centreOf(types, QStringLiteral("Beispiel: Stationen-Sportfest"));
+        if (sample == QPoint(-1, -1))
+            return 0;
+        QTest::mouseClick(types->viewport(), Qt::LeftButton, {}, sample);
+        retype(child<QLineEdit>("CompNameEdit"), QStringLiteral("Stationenfest"));
+        next();
+        retype(child<QLineEdit>("VeranstalterEdit"), QStringLiteral("SV Beispiel"));
+        QLineEdit* venue = nullptr;
+        for (QLabel* label : activePage()->findChildren<QLabel*>())
+            if (label->text() == QStringLiteral("Ort"))
+                venue = qobject_cast<QLineEdit*>(label->buddy());
+        if (!venue) {
+            ADD_FAILURE() << "no field \"Ort\"";
+            wizard->hide();
+            return 0;
+        }
+        retype(venue, QStringLiteral("Großenhain"));
+        next();
+        next();
+        EXPECT_EQ(activeTab(), QStringLiteral("\"U10\" Disziplinen"));
+        auto* available = child<QListView>(activePage(), "AvailableListBox");
+        for (const QString& discipline : rows(available))
+            doubleClick(available, discipline);
+        for (int page = 0; page < 5 && wizard->NextButton->text() != kCreateCaption; ++page)
+            next();
+        next();
+        EXPECT_TRUE(waitUntil([&] { return activeTab() == QStringLiteral("Veranstaltung angelegt"); }, 20000))
+            << messages().join(u'\n').toStdString();
+        wizard->hide();
+        return 0;
+    });
+    wizard->startCompWizard();
+    StandinClient client(server.port());
+    const std::vector<proto::CompetitionType> competitions = client.drs()->getCompetitions();
+    ASSERT_EQ(competitions.size(), 1u);
+    competition.SetCompetitionInternal(std::make_unique<proto::CompetitionType>(competitions[0]));
+
+    // Its certificate compilation shown in the data view and published.
+    registerScoringWindows(windows);
+    windows.create(TWindowId::CertDocSetupForm, context);
+    QWidget* view = windows.create(TWindowId::DataViewForm, context);
+    auto* certs = static_cast<TCertForm*>(windows.create(TWindowId::CertForm, context));
+    windows.show(TWindowId::CertForm);
+    ASSERT_TRUE(waitUntil([&] { return certs->ListView3->model()->rowCount() == 1; }, 10000));
+    QTest::mouseClick(certs->ListView3->viewport(), Qt::LeftButton, {},
+                      certs->ListView3->visualRect(certs->ListView3->model()->index(0, 0)).center());
+    ASSERT_TRUE(waitUntil([&] { return certs->Button2->isEnabled(); }, 10000));
+    QTest::mouseClick(certs->Button2, Qt::LeftButton);
+    auto* publish = view->findChild<QAction*>(QStringLiteral("HTMLPublikation1"));
+    ASSERT_TRUE(waitUntil([&] { return publish->isEnabled() && runningRequestCount() == 0; }, 20000));
+    QTemporaryDir target;
+    const QString page = target.filePath(QStringLiteral("U10.html"));
+    script->expectFile(QStringLiteral("Speichern unter"), page);
+    publish->trigger();
+    QFile written(page);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly)) << messages().join(u'\n').toStdString();
+    EXPECT_TRUE(written.readAll().contains("<h3>Veranstaltungsort: Gro&#223;enhain</h3>"));
+    EXPECT_EQ(opener.opened(), QStringList{target.path()});
+    windows.destroyAll();
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "core/util/Features.h"
 #include "core/util/IniHandler.h"
 #include "tests/core/ui/ShellFixture.h"
+#include "tests/support/FakeOpener.h"
 #include "tests/support/StandinHarness.h"
 #include "tests/support/FileLimits.h"
 #include "tests/support/TestUtil.h"
@@ -26,19 +27,7 @@ namespace {
 // Settings, dialogs, the message and wait windows, and an opener that records instead of opening.
 class ServicesTest : public ShellTest {
 protected:
-    void SetUp() override
-    {
-        ShellTest::SetUp();
-        setShellOpener([this](const QUrl& url) {
-            opened.append(url);
-            return openerWorks;
-        });
-    }
-    void TearDown() override
-    {
-        setShellOpener({});
-        ShellTest::TearDown();
-    }
+    QList<QUrl> opened() const { return opener.openedUrls(); }
 
     // The message window's rows as "caption: text".
     QStringList messages() const
@@ -61,8 +50,7 @@ protected:
 
     TForm10 wait;
     TExceptionForm messageWindow;
-    QList<QUrl> opened;
-    bool openerWorks = true;
+    FakeOpener opener;
 };
 
 // ---- CSV export ----
@@ -100,7 +88,7 @@ TEST_F(CsvExport, WritesWindows1252FieldsEscapedWithCrLfAndPadsShortRows)
                                              "d\";\"sagt \"\"hallo\"\"\"\r\n"
                                              "Anna;;\r\n"
                                              "Ben;5 \x80;\"erste\nzweite\"\r\n"));
-    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(opened().isEmpty());
     EXPECT_TRUE(messages().isEmpty());
 }
 
@@ -135,7 +123,7 @@ TEST_F(CsvExport, SaveDialogAndFailuresToWrite)
     script->expectFile(caption, dir.filePath(QStringLiteral("Athleten")));
     ASSERT_TRUE(exportCsvFile(QStringLiteral("Athleten"), list, true, false, true, -1));
     EXPECT_EQ(contents(target(QStringLiteral("Athleten.csv"))), QByteArray("Name\r\nAnna\r\n"));
-    EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(target(QStringLiteral("Athleten.csv")))});
+    EXPECT_EQ(opened(), QList<QUrl>{QUrl::fromLocalFile(target(QStringLiteral("Athleten.csv")))});
     EXPECT_EQ(csvExportFolder(), QFileInfo(dir.path()).absoluteFilePath());
 
     EXPECT_FALSE(exportCsvFile(dir.filePath(QStringLiteral("fehlt/liste.csv")), list, true, false, false, -1));
@@ -143,7 +131,7 @@ TEST_F(CsvExport, SaveDialogAndFailuresToWrite)
     const QString error = QStringLiteral("csv-Export: Datei konnte nicht auf den Datenträger geschrieben werden. "
                                          "Ggf. ist die Datei in einem anderen Programm geöffnet.");
     EXPECT_EQ(messages(), (QStringList{error, error}));
-    EXPECT_EQ(opened.size(), 1) << "a failed export opens nothing";
+    EXPECT_EQ(opened().size(), 1) << "a failed export opens nothing";
 }
 
 TEST_F(CsvExport, AnExportThatFailsHalfwayKeepsTheEarlierFile)
@@ -162,7 +150,7 @@ TEST_F(CsvExport, AnExportThatFailsHalfwayKeepsTheEarlierFile)
     EXPECT_EQ(contents(target()), QByteArray("Name\r\nvom letzten Mal\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("liste.csv")}) << "no leftovers";
     EXPECT_EQ(messages().size(), 1);
-    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(opened().isEmpty());
 }
 
 TEST_F(CsvExport, TheSaveDialogAddsTheSuffixAndANameWithoutOneIsAskedAbout)
@@ -289,11 +277,12 @@ TEST_F(MakerService, DownloadLinkIsOfferedAndLeavesFeaturesAlone)
     runUpdateCheck();
     script->expectMessage(question, TMsgAnswer::No);
     runUpdateCheck();
-    EXPECT_EQ(opened, QList<QUrl>{QUrl(link)});
+    EXPECT_EQ(opened(), QList<QUrl>{QUrl(link)});
 
-    openerWorks = false;
+    opener.setExitStatus(1);
     script->expectMessage(question, TMsgAnswer::Yes);
     runUpdateCheck();
+    ASSERT_TRUE(FakeOpener::settle());
     EXPECT_TRUE(hasMessage(QStringLiteral("Update herunterladen"), "Update-Download \"" + link + "\" konnte nicht"));
     EXPECT_FALSE(isFeatureActive(QStringLiteral("ladv.online")));
 }
@@ -314,7 +303,7 @@ TEST_F(MakerService, NoUsableAnswerIsReportedAndNothingIsOpened)
     runUpdateCheck();
 
     EXPECT_EQ(messages(), QStringList(8, kUpdateCaption + QStringLiteral(": ") + kUnreachable));
-    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(opened().isEmpty());
     EXPECT_TRUE(script->seen.empty()) << "no question, no information";
     EXPECT_EQ(updateEntry.size(), 16);
     EXPECT_TRUE(updateEntry.back());
@@ -385,9 +374,10 @@ TEST_F(MakerService, OnlineHelpIsAskedOnceAndOnlyAWebLinkEnablesIt)
     TMainWindowServices withLink;
     EXPECT_EQ(fetchHelp(withLink).back(), std::make_pair(QStringLiteral("Online-Hilfe"), true));
     withLink.openOnlineHelp();
-    EXPECT_EQ(opened, QList<QUrl>{QUrl(QStringLiteral("https://hilfe.trivanta.example/pentrel"))});
-    openerWorks = false;
+    EXPECT_EQ(opened(), QList<QUrl>{QUrl(QStringLiteral("https://hilfe.trivanta.example/pentrel"))});
+    opener.setExitStatus(1);
     withLink.openOnlineHelp();
+    ASSERT_TRUE(FakeOpener::settle());
     EXPECT_TRUE(
         hasMessage(QStringLiteral("Onlinehilfe starten"), QStringLiteral("Hilfe konnte nicht geöffnet werden.")));
 
@@ -402,7 +392,7 @@ TEST_F(MakerService, OnlineHelpIsAskedOnceAndOnlyAWebLinkEnablesIt)
     TMainWindowServices unreachable;
     EXPECT_EQ(fetchHelp(unreachable).back(), std::make_pair(kNoHelpConnection, false));
     services.openOnlineHelp();
-    EXPECT_EQ(opened.size(), 2) << "only the web link was ever opened";
+    EXPECT_EQ(opened().size(), 2) << "only the web link was ever opened";
 }
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "core/connection/PingTest.h"
 #include "core/services/OrganisationServices.h"
 #include "core/services/ResultCaptureServices.h"
+#include "tests/support/FakeOpener.h"
 #include "tests/support/LoopbackChooser.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "core/connection/ServerDiscovery.h"
@@ -694,7 +695,7 @@ TEST_F(StartupTest, TheMenuReadsAsTheOrganisersKnowIt)
                   "Vorlage exportieren... | Client Beenden | Lokalen Server und Programm beenden",
                   "Teilnehmer | &Athleten... (Strg+T) | &Teams... | Vereine/Organisationen... | Riegen...",
                   "Wettkämpfe | Wettkampflisten... (Strg + W) | Leistungserfassung... (Strg + L) | Auswertung...",
-                  "Ergebnisse und Urkunden | Urkunden / Ergebniszusammenstellungen... (Strg+ U)",
+                  "Ergebnisse und Urkunden | Urkunden / Ergebniszusammenstellungen... (Strg+U)",
                   "Cup-Wertung | Cup-Wertungen... | Altersklassen zuordnen... | Teams zuordnen... | Athleten "
                   "zuordnen... | Cup-Ergebnismodellierung...",
                   "Schnittstellen | LADV... | Zeitmessung... | csv-Meldeimport... | Barcode...",
@@ -824,16 +825,12 @@ TEST_F(StartupTest, TheBrowserClientsNotificationsReachTheProgramsWindows)
 {
     substitute(TWindowId::AthleteForm);
     startWithCompetition(QStringLiteral("Sportfest"));
-    QList<QUrl> opened;
-    setShellOpener([&](const QUrl& url) {
-        opened << url;
-        return true;
-    });
+    tvp::test::FakeOpener opener;
     IWebUIController* bridge = MainWebUIController();
     ASSERT_TRUE(bridge);
     bridge->showInBrowser(program->mainForm(), QStringLiteral("import"), {}, true);
-    ASSERT_TRUE(tvp::test::waitUntil([&] { return !opened.isEmpty(); }));
-    const QString page = opened[0].toString(QUrl::FullyEncoded);
+    ASSERT_TRUE(tvp::test::waitUntil([&] { return !opener.opened().isEmpty(); }));
+    const QString page = opener.opened()[0];
     EXPECT_TRUE(page.endsWith(
         QStringLiteral("&competitionId=%1").arg(program->context().competition().getCompetitionId(false))))
         << page.toStdString();
@@ -849,5 +846,4 @@ TEST_F(StartupTest, TheBrowserClientsNotificationsReachTheProgramsWindows)
     // Until the setup wizard is built, its placeholder says so.
     EXPECT_TRUE(notify(QStringLiteral("COMP_WIZARD_START")));
     EXPECT_TRUE(tvp::test::waitUntil([&] { return windows().isVisible(TWindowId::CompSetupWizardForm); }));
-    setShellOpener({});
 }

@@ -12,6 +12,7 @@
 #include "core/util/AppPaths.h"
 #include "core/util/Logger.h"
 #include "tests/core/ui/ShellFixture.h"
+#include "tests/support/FakeOpener.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestUtil.h"
 
@@ -75,10 +76,6 @@ protected:
     {
         ShellTest::SetUp();
         setProgramLogger(std::make_unique<TLogger>(TLogLevel::ll_debug));
-        setShellOpener([this](const QUrl& url) {
-            opened << url;
-            return openerWorks;
-        });
         competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(fake.server.serverPort()));
         auto comp = std::make_unique<proto::CompetitionType>();
         comp->ID = 42;
@@ -90,7 +87,6 @@ protected:
     }
     void TearDown() override
     {
-        setShellOpener({});
         setProgramLogger(std::make_unique<TLogger>(TLogLevel::ll_off));
         ShellTest::TearDown();
     }
@@ -103,16 +99,16 @@ protected:
     // The browser is opened with the session of the first text.
     void startSession(const QString& id)
     {
-        const qsizetype before = opened.size();
+        const qsizetype before = opener.opened().size();
         bridge.showInBrowser(nullptr, QStringLiteral("import"), {}, true);
         fake.send(QStringLiteral(R"({"Session" : "%1"})").arg(id), fake.clients.size());
-        ASSERT_TRUE(waitUntil([&] { return opened.size() > before; }));
+        ASSERT_TRUE(waitUntil([&] { return opener.opened().size() > before; }));
     }
+    QStringList opened() const { return opener.opened(); }
     void settle() { QTest::qWait(50); }
 
     FakeNotificationServer fake;
-    QList<QUrl> opened;
-    bool openerWorks = true;
+    FakeOpener opener;
     TCurrentCompetition competition;
     TWindowRegistry windows;
     TWindowContext context{competition, windows};
@@ -126,8 +122,8 @@ TEST_F(WebUIControllerTest, TheSessionOpensTheBrowserClientWithItsIdEncoded)
 {
     startSession(QStringLiteral("a b&c=d#e"));
     EXPECT_EQ(fake.received, QStringList{QStringLiteral("New")});
-    ASSERT_EQ(opened.size(), 1);
-    EXPECT_EQ(opened[0].toString(QUrl::FullyEncoded),
+    ASSERT_EQ(opened().size(), 1);
+    EXPECT_EQ(opened()[0],
               QStringLiteral("http://127.0.0.1:%1/TVPWebClient/static/index.html#import?sessionId=a%20b%26c%3Dd%23e"
                              "&competitionId=42")
                   .arg(fake.server.serverPort()));
@@ -136,9 +132,8 @@ TEST_F(WebUIControllerTest, TheSessionOpensTheBrowserClientWithItsIdEncoded)
 
     // Known now: the next page opens at once, on the same connection.
     bridge.showInBrowser(nullptr, QStringLiteral("results"), {}, false);
-    ASSERT_EQ(opened.size(), 2);
-    EXPECT_TRUE(
-        opened[1].toString(QUrl::FullyEncoded).endsWith(QStringLiteral("#results?sessionId=a%20b%26c%3Dd%23e")));
+    ASSERT_EQ(opened().size(), 2);
+    EXPECT_TRUE(opened()[1].endsWith(QStringLiteral("#results?sessionId=a%20b%26c%3Dd%23e")));
     settle();
     EXPECT_EQ(fake.clients.size(), 1u);
     EXPECT_TRUE(recorder.messages.messages.empty());
@@ -195,7 +190,7 @@ TEST_F(WebUIControllerTest, AServerThatClosesLeavesTheProgramUsableAndTheNextSho
 
     startSession(QStringLiteral("new"));
     EXPECT_EQ(fake.clients.size(), 2u);
-    EXPECT_TRUE(opened.last().toString().contains(QStringLiteral("sessionId=new&")));
+    EXPECT_TRUE(opened().last().contains(QStringLiteral("sessionId=new&")));
     fake.send(QStringLiteral(R"({"formId" : "ATHLETE_FORM"})"), 1);
     EXPECT_TRUE(waitUntil([&] { return athletes.isVisible(); }));
     athletes.hide();
@@ -211,7 +206,7 @@ TEST_F(WebUIControllerTest, StartsThatFailAreReportedAndTheNextOneTriesAgain)
     EXPECT_EQ(recorder.messages.lines(), QStringList{caption + QStringLiteral("Zeitüberschreitung")});
     EXPECT_EQ(recorder.messages.messages[0].errorId, -1);
     EXPECT_TRUE(recorder.waits.shown.isEmpty());
-    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(opened().isEmpty());
 
     // Nobody listening.
     const quint16 port = fake.server.serverPort();
@@ -224,8 +219,9 @@ TEST_F(WebUIControllerTest, StartsThatFailAreReportedAndTheNextOneTriesAgain)
 
     // The desktop has no browser.
     ASSERT_TRUE(fake.server.listen(QHostAddress::LocalHost, port));
-    openerWorks = false;
+    opener.setExitStatus(1);
     startSession(QStringLiteral("s"));
+    ASSERT_TRUE(FakeOpener::settle());
     ASSERT_EQ(recorder.messages.messages.size(), 3u);
     EXPECT_EQ(recorder.messages.lines()[2],
               QStringLiteral("WebClient starten: WebClient konnte nicht geöffnet werden. Stellen Sie sicher, dass ein "
