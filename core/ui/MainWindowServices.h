@@ -31,8 +31,9 @@ class TWindowContext;
 void shellOpen(const QUrl& url, std::function<void()> failed = {}, const QObject* receiver = nullptr);
 // The program that opens documents and links ("xdg-open"); it gets the path or address as its one
 // argument and tells failure by its exit status. Tests put a script of their own in its place;
-// an empty name restores the desktop's.
-void setDesktopOpener(const QString& program);
+// an empty name restores the desktop's. Returns the program it replaces. TVP_DESKTOP_OPENER in the
+// environment names the program to start with.
+QString setDesktopOpener(const QString& program);
 // Openers started and not yet ended (their failure not yet reported).
 int runningDesktopOpeners();
 

@@ -21,12 +21,12 @@ public:
     {
         EXPECT_TRUE(dir_.isValid());
         setExitStatus(exitStatus);
-        setDesktopOpener(dir_.filePath(QStringLiteral("opener")));
+        previous_ = setDesktopOpener(dir_.filePath(QStringLiteral("opener")));
     }
     ~FakeOpener()
     {
         settle();
-        setDesktopOpener({});
+        setDesktopOpener(previous_);
     }
     FakeOpener(const FakeOpener&) = delete;
     FakeOpener& operator=(const FakeOpener&) = delete;
@@ -76,6 +76,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    QString previous_;
 };
 
 } // namespace tvp::test

@@ -27,6 +27,9 @@ int main(int argc, char** argv)
     // No test may look for servers on real interfaces unless it asks for that itself.
     if (qEnvironmentVariableIsEmpty("TVP_DISCOVERY_INTERFACES"))
         qputenv("TVP_DISCOVERY_INTERFACES", "none");
+    // A test that opens a document without watching the opener must not start the desktop's
+    // programs (a browser, an office suite): it opens nothing and succeeds.
+    qputenv("TVP_DESKTOP_OPENER", "true");
     // The machine the tests run on has no language of its own; the program chooses as it would.
     qputenv("LC_ALL", "C.UTF-8");
     tvp::applyProgramLocale();
