@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace tvp {
 
 namespace {
@@ -46,6 +48,19 @@ int indexOrAdd(QHash<Key, int>& index, const Key& key, std::vector<Entry>& entri
     return added;
 }
 
+// "Fehlerhafte Zeilen: 3 (reason), 5 (reason)." with the first few; a long tail is counted.
+QString faultyRowsText(const TCsvImportResult& result)
+{
+    constexpr std::size_t shown = 10;
+    QStringList rows;
+    for (std::size_t i = 0; i < std::min(shown, result.faulty.size()); ++i)
+        rows << QStringLiteral("%1 (%2)").arg(result.faulty[i].line).arg(result.faulty[i].reason);
+    QString text = QStringLiteral("Fehlerhafte Zeilen: ") + rows.join(QStringLiteral(", "));
+    if (result.faulty.size() > shown)
+        text += QStringLiteral(" und %1 weitere").arg(result.faulty.size() - shown);
+    return text + u'.';
+}
+
 } // namespace
 
 TCsvImportResult buildCsvImportRequest(const TCsvList& rows)
@@ -56,10 +71,14 @@ TCsvImportResult buildCsvImportRequest(const TCsvList& rows)
     QHash<QString, int> clubIndex;
     QHash<QPair<QString, int>, int> teamIndex;
 
+    const auto refuse = [&](std::size_t r, const QString& reason) {
+        ++result.refused;
+        result.faulty.push_back({int(r) + 1, reason});
+    };
     for (std::size_t r = 1; r < rows.size(); ++r) {
         const TCsvRow& row = rows[r];
         if (row.size() < 4) {
-            ++result.refused;
+            refuse(r, QStringLiteral("weniger als vier Spalten"));
             continue;
         }
         const QString givenName = fieldAt(row, 0);
@@ -75,7 +94,16 @@ TCsvImportResult buildCsvImportRequest(const TCsvList& rows)
         const proto::GenderType gender = genderOf(fieldAt(row, 5));
         const QString club = fieldAt(row, 6);
         if (ageClass.isEmpty() && !team.isEmpty()) {
-            ++result.refused;
+            refuse(r, QStringLiteral("Team ohne Altersklasse"));
+            continue;
+        }
+        if (std::max({givenName.size(), surname.size(), team.size(), ageClass.size(), club.size()}) >
+            kEditorTextLimit) {
+            refuse(r, QStringLiteral("Feld länger als %1 Zeichen").arg(kEditorTextLimit));
+            continue;
+        }
+        if (QString::number(yearOfBirth).size() > kEditorYearLimit) {
+            refuse(r, QStringLiteral("Jahrgang mit mehr als %1 Stellen").arg(kEditorYearLimit));
             continue;
         }
 
@@ -116,8 +144,11 @@ TCsvImportResult buildCsvImportRequest(const TCsvList& rows)
 
 QString csvNothingToImportText(const TCsvImportResult& result)
 {
-    return QStringLiteral("%1 Zeilen geladen. Keine gültigen Datensätze gefunden. Import wird abgebrochen.")
-        .arg(result.refused);
+    QString text = QStringLiteral("%1 Zeilen geladen. Keine gültigen Datensätze gefunden. Import wird abgebrochen.")
+                       .arg(result.refused);
+    if (!result.faulty.empty())
+        text += u' ' + faultyRowsText(result);
+    return text;
 }
 
 QString csvImportQuestionText(const TCsvImportResult& result)
@@ -125,8 +156,9 @@ QString csvImportQuestionText(const TCsvImportResult& result)
     if (result.refused > 0)
         return QStringLiteral("Es wurden insgesamt %1 Datensätze geladen, davon waren %2 fehlerhaft und werden nicht "
                               "importiert. Trotzdem in aktuelle Veranstaltung importieren?")
-            .arg(result.valid + result.refused)
-            .arg(result.refused);
+                   .arg(result.valid + result.refused)
+                   .arg(result.refused) +
+               QStringLiteral("\n\n") + faultyRowsText(result);
     return QStringLiteral("Es wurden insgesamt %1 gültige Datensätze geladen. Sollen diese nun in die aktuelle "
                           "Veranstaltung importiert werden?")
         .arg(result.valid);

@@ -9,23 +9,35 @@
 
 namespace tvp {
 
+// The most characters the windows' text fields take: a longer name would be cut there, and its
+// athlete, team or club would count as changed whenever it is shown.
+inline constexpr int kEditorTextLimit = 32767;
+// The year of birth field takes four characters.
+inline constexpr int kEditorYearLimit = 4;
+
+struct TCsvFaultyRow {
+    int line = 0; // the record's number in the file, the header being 1
+    QString reason;
+};
+
 struct TCsvImportResult {
     TImportRequest request;
     int valid = 0;   // rows that became an athlete
     int refused = 0; // rows left out as faulty
+    std::vector<TCsvFaultyRow> faulty; // the refused rows, in file order
 };
 
-// Rows with fewer than four fields, and rows with a team but no age class, are refused; rows
-// without a given name are skipped without counting. Age classes, clubs and teams are made once
-// per exact name (teams per name and age class); age classes made here allow any number of team
-// members.
+// Rows with fewer than four fields, rows with a team but no age class, and rows with a field
+// longer than its editor takes are refused; rows without a given name are skipped without
+// counting. Age classes, clubs and teams are made once per exact name (teams per name and age
+// class); age classes made here allow any number of team members.
 TCsvImportResult buildCsvImportRequest(const TCsvList& rows);
 
 inline const QString kCsvImportQuestionCaption = QStringLiteral("Importieren");
 
-// The message when no row is valid.
+// The message when no row is valid, and the Yes/No question before the import; both name the
+// faulty rows by their line.
 QString csvNothingToImportText(const TCsvImportResult& result);
-// The Yes/No question before the import.
 QString csvImportQuestionText(const TCsvImportResult& result);
 
 } // namespace tvp

@@ -3,8 +3,28 @@
 #include "core/util/CodePages.h"
 
 #include <QIODevice>
+#include <QStringDecoder>
 
 namespace tvp {
+
+namespace {
+
+// Spreadsheets on Linux save UTF-8, older Windows ones the ANSI code page. A byte-order mark, or
+// bytes that are valid UTF-8 (text in Windows-1252 with umlauts hardly ever is), say UTF-8;
+// anything else is Windows-1252. ASCII reads the same either way.
+QString csvText(const QByteArray& bytes)
+{
+    static const QByteArray bom("\xEF\xBB\xBF");
+    if (bytes.startsWith(bom))
+        return QString::fromUtf8(bytes.constData() + bom.size(), bytes.size() - bom.size());
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    return fromWindows1252(bytes);
+}
+
+} // namespace
 
 TCsvList parseCSV(QIODevice& stream)
 {
@@ -13,9 +33,9 @@ TCsvList parseCSV(QIODevice& stream)
 
 TCsvList parseCSV(const QByteArray& bytes)
 {
-    // Windows-1252 has one character per byte and keeps ';', '"', CR and LF in place, so reading
-    // the decoded text character by character is reading the bytes.
-    const QString text = fromWindows1252(bytes);
+    // Both encodings keep ';', '"', CR and LF as they are, so the rules below read the decoded
+    // text character by character as they would read the bytes.
+    const QString text = csvText(bytes);
     TCsvList rows;
     TCsvRow row;
     QString field;

@@ -1,6 +1,7 @@
 #pragma once
 // The program's one reader of semicolon tables as spreadsheets save them: the registration import
-// and the cup windows' custom columns read through it. Fields are Windows-1252 text.
+// and the cup windows' custom columns read through it. A file that starts with a UTF-8 byte-order
+// mark, or is valid UTF-8, is UTF-8 text; any other is Windows-1252.
 //
 // Quotes: a field that starts with '"' is quoted; inside it '""' is one '"', and ';', CR and LF are
 // text. After the closing quote only ';' or a line end may follow. Outside quotes CR is dropped and

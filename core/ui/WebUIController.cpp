@@ -109,6 +109,14 @@ void TWebUIController::handleCallback(const QString& formId, const QString& cont
         if (auto* wizard = windows.findOrPlaceholder<ICompSetupWizard>(TWindowId::CompSetupWizardForm))
             wizard->importToWizard(FsessionId, contextId);
     } else if (formId == QStringLiteral("ATHLETE_FORM")) {
+        // Without a competition the window has nothing to show: refused, not opened empty.
+        if (context_.competition().getCompetitionId(false) == 0) {
+            context_.messages().AddException(-1, {},
+                                             QStringLiteral("Das Athletenfenster kann erst geöffnet werden, wenn eine "
+                                                            "Veranstaltung geöffnet ist."),
+                                             QStringLiteral("Athletenfenster öffnen"));
+            return;
+        }
         if (windows.isVisible(TWindowId::AthleteForm)) {
             if (QWidget* athletes = windows.widget(TWindowId::AthleteForm)) {
                 athletes->raise();

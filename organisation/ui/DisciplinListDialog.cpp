@@ -370,10 +370,12 @@ void TDisciplinListForm::requestFailed(TDiscListResponse* response, const TReque
             return;
         setUiLockStatus(proto::LockType::NOTLOADED);
         if (outcome.errorId == 13) {
-            // The discipline is gone: the window empties without a word.
+            // The discipline is gone: the window empties without a word, and the choice is read
+            // again so that it no longer offers it.
             clearList();
             currentDisciplinID = 0;
             currentAgeClassID = 0;
+            reloadData();
             return;
         }
     }

@@ -418,6 +418,11 @@ void TAthleteForm::unload()
     currentTeamFilterId = 0;
     currentDisciplinFilterId = 0;
     currentAthleteId = 0;
+    currentClubId = 0;
+    // Nothing of the last competition stays: no proposed bib, team or club of its athletes.
+    EditBibs->clear();
+    resetBox(*ComboBoxTeam, QStringLiteral("Ohne Team"));
+    resetBox(*ComboBoxClub, QStringLiteral("Ohne Verein"));
     LoadItem();
     reloadData();
 }
@@ -464,14 +469,22 @@ void TAthleteForm::setFilterString(const std::vector<proto::AthleteType>& athlet
 
 void TAthleteForm::fillList(TAthleteResponse& response)
 {
+    // Changes in the editor now were typed while the list was on its way (every question before a
+    // reload clears them when the user lets them go): they stay, on the athlete they were typed for.
+    const bool typed = hasDirtyData(kEditorPart);
     suppressLoadItem = true;
     const int scroll = ListView1->verticalScrollBar()->value();
     fillBoxes(response);
     setFilterString(response.getResponse);
     athletes_.setRecords(std::move(response.getResponse));
     suppressLoadItem = false;
-    LoadItem();
-    checkCurrentAthlete();
+    if (typed) {
+        selectRow(rowOf(currentAthleteId));
+        editorChanged();
+    } else {
+        LoadItem();
+        checkCurrentAthlete();
+    }
     LabelCount->setText(QStringLiteral("Athleten in dieser Ansicht: ") + QString::number(athletes_.rowCount()));
     ListView1->setEnabled(true);
     ListView1->verticalScrollBar()->setValue(scroll);
@@ -583,8 +596,10 @@ void TAthleteForm::LoadItem()
 
     if (athlete->AthleteID == 0) {
         LabelId->setText(QStringLiteral("ID: -"));
-        // Team and club stay, so that consecutive new athletes share them; the proposed bib moves
-        // on once per new athlete, not with every reload.
+        // Team and club stay, so that consecutive new athletes share them, and are saved as shown;
+        // the proposed bib moves on once per new athlete, not with every reload.
+        currentTeamId = comboId(*ComboBoxTeam);
+        currentClubId = comboId(*ComboBoxClub);
         if (!editorShowsNew_)
             EditBibs->setText(nextBibsText(EditBibs->text()));
         editorShowsNew_ = true;
@@ -906,6 +921,7 @@ void TAthleteForm::teamFilterChange()
         selectComboIntegerFilter(*ComboBoxTeamFilter, currentTeamFilterId, 0);
         return;
     }
+    resetDirtyData(kEditorPart);
     currentTeamFilterId = comboId(*ComboBoxTeamFilter);
     if (currentTeamFilterId != 0) {
         currentAgeClassFilterId = 0;
@@ -924,6 +940,7 @@ void TAthleteForm::ageClassFilterChange()
         selectComboIntegerFilter(*ComboBoxAgeClassFilter, currentAgeClassFilterId, 0);
         return;
     }
+    resetDirtyData(kEditorPart);
     currentAgeClassFilterId = comboId(*ComboBoxAgeClassFilter);
     if (isVisible())
         reloadData();
@@ -942,6 +959,7 @@ void TAthleteForm::showAthlete(int athleteId, int teamId)
 {
     if (checkDirtyDataMessage(nullptr, kEditorPart))
         return;
+    resetDirtyData(kEditorPart);
     currentAthleteId = athleteId;
     currentAgeClassFilterId = 0;
     currentDisciplinFilterId = 0;
@@ -956,6 +974,7 @@ void TAthleteForm::showTeamMembers(int teamId)
     if (teamId != 0) {
         if (checkDirtyDataMessage(nullptr, kEditorPart))
             return;
+        resetDirtyData(kEditorPart);
         currentDisciplinFilterId = 0;
         if (setComboItem(*ComboBoxTeamFilter, teamId)) {
             selectComboIntegerFilter(*ComboBoxDisciplineFilter, 0, 0);
@@ -973,6 +992,7 @@ void TAthleteForm::showDisc(int disciplineId, int ageClassId)
 {
     if (disciplineId == 0 || checkDirtyDataMessage(nullptr, kEditorPart))
         return;
+    resetDirtyData(kEditorPart);
     hide();
     if (!setComboItem(*ComboBoxAgeClassFilter, ageClassId))
         currentAgeClassFilterId = ageClassId;

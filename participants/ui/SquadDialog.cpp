@@ -472,6 +472,8 @@ void TSquadForm::fillList(TSquadResponse& response)
         // A squad made current from outside (showSquad) comes into the editor with its row.
         if (editorSquadId_ != currentSquadId)
             LoadItem();
+        else if (const proto::SquadType* squad = squadById(currentSquadId))
+            takeServerChanges(*squad);
         DoItemChangeCheck(kEditorPart);
     }
     ListView1->setEnabled(true);
@@ -514,6 +516,7 @@ void TSquadForm::LoadItem()
     // Without a current squad the age class stays: a new squad starts with the one chosen last.
     const proto::SquadType& squad = stored ? *stored : defaultSquad();
     editorSquadId_ = stored ? currentSquadId : 0;
+    loaded_ = {squad.OrderIndex, squad.CustomName, ageClassIdOf(squad), teamIdsOf(squad.AssignedTeams)};
     {
         const QSignalBlocker block(UpDown1);
         UpDown1->setValue(squad.OrderIndex);
@@ -533,6 +536,55 @@ void TSquadForm::LoadItem()
     newSquadAgeClassId_ = stored ? 0 : currentAgeClassId;
     DoItemChangeCheck(kEditorPart);
     EnableButtons();
+}
+
+// The current squad as the server now has it (after a drop, a reorder or another window's change):
+// what the user left as loaded shows the server's values, what he changed stays his, so a save
+// sends his edits on the server's state and nothing older.
+void TSquadForm::takeServerChanges(const proto::SquadType& squad)
+{
+    const TSquadEditor server{squad.OrderIndex, squad.CustomName, ageClassIdOf(squad), teamIdsOf(squad.AssignedTeams)};
+    if (server.orderIndex == loaded_.orderIndex && server.name == loaded_.name &&
+        server.ageClassId == loaded_.ageClassId && server.teamIds == loaded_.teamIds)
+        return;
+    const TSquadEditor shown = editor();
+    if (shown.orderIndex == loaded_.orderIndex) {
+        const QSignalBlocker block(UpDown1);
+        UpDown1->setValue(server.orderIndex);
+        Label3->setText(server.orderIndex == 0 ? QStringLiteral("anfügen") : QString::number(server.orderIndex));
+    }
+    if (shown.name.trimmed() == loaded_.name)
+        Edit1->setText(server.name);
+    if (shown.ageClassId == loaded_.ageClassId) {
+        currentAgeClassId = server.ageClassId;
+        setAgeCombo(currentAgeClassId);
+    }
+    auto contains = [](const std::vector<int>& ids, int id) {
+        return std::find(ids.begin(), ids.end(), id) != ids.end();
+    };
+    auto serverTeam = [&](int id) -> const proto::TeamType* {
+        for (const proto::TeamType& t : squad.AssignedTeams)
+            if (t.TeamID == id)
+                return &t;
+        return nullptr;
+    };
+    std::vector<proto::TeamType> teams;
+    if (shown.teamIds == loaded_.teamIds) {
+        teams = squad.AssignedTeams;
+    } else {
+        // The user's list without the teams the server took out, the ones it added at the end.
+        for (const proto::TeamType& t : teams_.records()) {
+            const proto::TeamType* now = serverTeam(t.TeamID);
+            if (!now && contains(loaded_.teamIds, t.TeamID))
+                continue;
+            teams.push_back(now ? *now : t);
+        }
+        for (const proto::TeamType& t : squad.AssignedTeams)
+            if (!contains(loaded_.teamIds, t.TeamID) && !contains(shown.teamIds, t.TeamID))
+                teams.push_back(t);
+    }
+    setEditorTeams(std::move(teams));
+    loaded_ = server;
 }
 
 void TSquadForm::EnableButtons()
@@ -905,7 +957,8 @@ void TSquadForm::RequestFinished(std::unique_ptr<TSquadResponse> response, const
     case rt_batchModifyOrder:
         if (type != rt_batchModifyOrder)
             resetDirtyData(kEditorPart);
-        if (currentSquadId == 0)
+        // The editor is free for the next new squad; a drop or reorder leaves a new one being typed.
+        if (type == rt_create && currentSquadId == 0)
             LoadItem();
         reloadData();
         windows.reloadIfVisible(TWindowId::TeamForm);

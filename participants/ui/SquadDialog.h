@@ -54,6 +54,7 @@ private:
     void fillList(TSquadResponse& response);
     void fillCombos(const TSquadResponse& response);
     void LoadItem();
+    void takeServerChanges(const proto::SquadType& squad);
     void EnableButtons();
     void enableEditor(bool enabled);
     void ListView1SelectItem();
@@ -111,8 +112,10 @@ private:
     bool teamAgeMissmatchConfirmed = false;
     bool suppressLoadItem_ = false;
     int previousAgeComboIndex_ = 0;
-    // The squad whose data the editor was loaded with, 0 for a new one.
+    // The squad whose data the editor was loaded with, 0 for a new one, and the server's values it
+    // last took: what differs from them is the user's.
     int editorSquadId_ = 0;
+    TSquadEditor loaded_;
     // The age class a new squad's editor started with (kept from the last choice).
     int newSquadAgeClassId_ = 0;
 };

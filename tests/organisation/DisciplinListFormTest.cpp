@@ -383,6 +383,24 @@ TEST_F(DisciplinListTest, AVanishedDisciplineEmptiesTheWindowSilentlyOtherFailur
     EXPECT_EQ(recorder.messages.messages.size(), 1u) << "no message for a discipline that is gone";
 }
 
+// Fault mended: after the silent empty the choice still offered the discipline that was gone.
+TEST_F(DisciplinListTest, ADisciplineRemovedElsewhereLeavesTheChoice)
+{
+    open(sprint);
+    auto* combo = form->findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    ASSERT_EQ(combo->count(), 3);
+    // The discipline window removes it and has the shown lists reload.
+    seed->db().query("DELETE FROM disciplines WHERE id = ?", sprint).run();
+    form->reloadFormData(true);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(form->currentDiscipline(), 0);
+    EXPECT_EQ(combo->count(), 2);
+    EXPECT_EQ(combo->findText(QStringLiteral("Sprint 50 m")), -1);
+    EXPECT_EQ(combo->currentIndex(), -1);
+    EXPECT_TRUE(combo->isEnabled());
+    EXPECT_TRUE(recorder.messages.messages.empty());
+}
+
 TEST_F(DisciplinListTest, UnloadingLeavesNothingOfTheListBehind)
 {
     open(sprint);

@@ -109,6 +109,123 @@ TEST_F(AthleteWindowTest, AChangedAthleteIsSavedAndTheUnsavedQuestionKeepsOrDrop
     EXPECT_EQ(seed->column("given_name", anna), QStringLiteral("Anna"));
 }
 
+// The user clicks into the field and types, key by key.
+void typeKeys(QLineEdit* field, const QString& text)
+{
+    QTest::mouseClick(field, Qt::LeftButton);
+    ASSERT_EQ(QApplication::focusWidget(), field);
+    QTest::keyClick(field, Qt::Key_End);
+    QTest::keyClicks(QApplication::focusWidget(), text);
+}
+
+TEST_F(AthleteWindowTest, WhatIsTypedWhileTheListReloadsStays)
+{
+    const int adler =
+        seed->team(competitionId, QStringLiteral("Adler"), seed->ageClass(competitionId, QStringLiteral("U10")));
+    const int anna = athlete(QStringLiteral("Anna"), QStringLiteral("Berg"), {}, adler);
+    open();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+
+    // F5 asks every shown window to reload; the user types at once, before the list is back.
+    ASSERT_TRUE(form->reloadFormData(true));
+    typeKeys(edit("EditGivenName"), QStringLiteral("Jan"));
+    settle();
+    EXPECT_EQ(edit("EditGivenName")->text(), QStringLiteral("Jan"));
+    EXPECT_TRUE(button("Button2")->isEnabled());
+
+    // The same for a listed athlete: the typed surname stays and is saved.
+    later();
+    script->expectMessage(kSaveCaption, TMsgAnswer::Yes);
+    click(QStringLiteral("Berg"));
+    ASSERT_TRUE(form->reloadFormData(true));
+    typeKeys(edit("EditSurName"), QStringLiteral("mann"));
+    settle();
+    EXPECT_EQ(edit("EditSurName")->text(), QStringLiteral("Bergmann"));
+    EXPECT_EQ(form->getSelectedIds(), std::vector<int>{anna});
+    ASSERT_TRUE(button("Button1")->isEnabled());
+    button("Button1")->click();
+    settle();
+    EXPECT_EQ(seed->column("sur_name", anna), QStringLiteral("Bergmann"));
+
+    // Typed before a reload the user then lets drop them: dropped.
+    typeKeys(edit("EditGivenName"), QStringLiteral("lena"));
+    later();
+    script->expectMessage(QStringLiteral("Athleten"), TMsgAnswer::Yes);
+    ASSERT_TRUE(form->reloadFormData(true));
+    settle();
+    EXPECT_EQ(edit("EditGivenName")->text(), QStringLiteral("Anna"));
+
+    // So does a filter chosen after the question.
+    typeKeys(edit("EditGivenName"), QStringLiteral("lena"));
+    later();
+    script->expectMessage(kSaveCaption, TMsgAnswer::Yes);
+    pick(box("ComboBoxTeamFilter"), QStringLiteral("Adler (U10)"));
+    settle();
+    EXPECT_EQ(edit("EditGivenName")->text(), QStringLiteral("Anna"));
+    EXPECT_FALSE(form->hasOverallDirtyData());
+    EXPECT_TRUE(recorder.messages.messages.empty());
+}
+
+TEST_F(AthleteWindowTest, ANewAthleteIsSavedWithTheTeamAndClubTheEditorShows)
+{
+    const int u10 = seed->ageClass(competitionId, QStringLiteral("U10"));
+    const int sued = seed->club(competitionId, QStringLiteral("SC Süd"));
+    const int donner = seed->team(competitionId, QStringLiteral("Donner"), u10);
+    const int blitz = seed->team(competitionId, QStringLiteral("Blitz"), u10);
+    athlete(QStringLiteral("Jan0"), QStringLiteral("Null"), {}, donner, sued);
+    athlete(QStringLiteral("Bea"), QStringLiteral("Blau"), {}, blitz);
+    open();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    click(QStringLiteral("Null"));
+
+    // Jan0 leaves the list; the editor turns to a new athlete and keeps his team and club.
+    pick(box("ComboBoxTeamFilter"), QStringLiteral("Blitz (U10)"));
+    settle();
+    ASSERT_EQ(listed(), QStringList{QStringLiteral("Blau")});
+    EXPECT_EQ(child<QLabel>("LabelId")->text(), QStringLiteral("ID: -"));
+    ASSERT_EQ(box("ComboBoxTeam")->currentText(), QStringLiteral("Donner (U10)"));
+    ASSERT_EQ(box("ComboBoxClub")->currentText(), QStringLiteral("SC Süd"));
+
+    edit("EditGivenName")->clear();
+    typeKeys(edit("EditGivenName"), QStringLiteral("Jan1"));
+    edit("EditBibs")->clear();
+    typeKeys(edit("EditBibs"), QStringLiteral("5"));
+    button("Button2")->click();
+    settle();
+    const int id = seed->count("SELECT MAX(id) FROM athletes WHERE competition_id = ?", competitionId);
+    EXPECT_EQ(seed->column("given_name", id), QStringLiteral("Jan1"));
+    EXPECT_EQ(seed->column("team_id", id), QString::number(donner)) << "the team the editor showed";
+    EXPECT_EQ(seed->column("club_id", id), QString::number(sued)) << "the club the editor showed";
+}
+
+TEST_F(AthleteWindowTest, ACompetitionChangeEmptiesTheEditor)
+{
+    const int u10 = seed->ageClass(competitionId, QStringLiteral("U10"));
+    const int club = seed->club(competitionId, QStringLiteral("TV Nord"));
+    const int team = seed->team(competitionId, QStringLiteral("Adler"), u10, club);
+    athlete(QStringLiteral("Anna"), QStringLiteral("Berg"), {1}, team, club);
+    open();
+    click(QStringLiteral("Berg"));
+    ASSERT_EQ(edit("EditBibs")->text(), QStringLiteral("1"));
+
+    // Another competition is opened: every window is unloaded.
+    auto other = std::make_unique<proto::CompetitionType>();
+    other->ID = client->create(QStringLiteral("Herbstsportfest"));
+    competition.SetCompetitionInternal(std::move(other));
+    windows.unload(TWindowId::AthleteForm);
+    EXPECT_EQ(edit("EditBibs")->text(), QString()) << "no bib proposed from the last competition";
+    EXPECT_EQ(box("ComboBoxTeam")->currentText(), QStringLiteral("Ohne Team"));
+    EXPECT_EQ(box("ComboBoxClub")->currentText(), QStringLiteral("Ohne Verein"));
+    settle();
+    EXPECT_TRUE(listed().isEmpty());
+    for (const char* field : {"EditGivenName", "EditSurName", "EditBibs", "EditYear", "EditBarcode"})
+        EXPECT_EQ(edit(field)->text(), QString()) << field;
+    EXPECT_EQ(child<QLabel>("LabelId")->text(), QStringLiteral("ID: -"));
+    EXPECT_FALSE(form->hasOverallDirtyData());
+}
+
 TEST_F(AthleteWindowTest, ATakenBibIsAskedAboutAndMovesOnlyOnYes)
 {
     const int ben = athlete(QStringLiteral("Ben"), QStringLiteral("Acker"), {5});

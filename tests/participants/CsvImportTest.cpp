@@ -117,6 +117,25 @@ TEST(CsvReader, RandomInputNeverBreaksItAndEscapedFieldsRoundTrip)
     }
 }
 
+// Spreadsheets on Linux save UTF-8, with or without a byte-order mark; older Windows ones
+// Windows-1252, which must read as before.
+TEST(CsvReader, Utf8FilesAreReadAsUtf8AndEveryOtherAsWindows1252)
+{
+    const QString names = QStringLiteral("Jürgen;TSV Öhringen;Größe €\n");
+    const TCsvList expected{{QStringLiteral("Jürgen"), QStringLiteral("TSV Öhringen"), QStringLiteral("Größe €")}};
+    EXPECT_EQ(csv(names.toUtf8()), expected) << "valid UTF-8 with umlauts";
+    EXPECT_EQ(csv("\xEF\xBB\xBF" + names.toUtf8()), expected) << "the byte-order mark is no part of the first field";
+    EXPECT_EQ(csv("\xEF\xBB\xBF\"a\";b\n"), (TCsvList{{"a", "b"}})) << "a quote right after the mark opens quotes";
+    EXPECT_EQ(csv("J\xFCrgen;\x80;\xC3\n"),
+              (TCsvList{{QStringLiteral("Jürgen"), QStringLiteral("€"), QStringLiteral("Ã")}}))
+        << "not UTF-8: Windows-1252 byte by byte";
+    EXPECT_EQ(csv(QStringLiteral("Größe;").toUtf8() + "\xFC\n"),
+              (TCsvList{{QStringLiteral("GrÃ¶ÃŸe"), QStringLiteral("ü")}}))
+        << "one byte that is no UTF-8 makes the whole file Windows-1252";
+    EXPECT_EQ(csv("\xE2\x82\n"), (TCsvList{{QStringLiteral("â‚")}})) << "a cut sequence is no UTF-8";
+    EXPECT_EQ(csv("\xEF\xBB\xBF"), TCsvList{}) << "a mark alone is an empty file";
+}
+
 // ---- the registration table ----
 
 QString athleteName(const proto::addAthlete& a)
@@ -175,7 +194,8 @@ TEST(CsvRegistration, RowsBecomeAgeClassesClubsTeamsAndAthletes)
 
     EXPECT_EQ(csvImportQuestionText(result),
               QStringLiteral("Es wurden insgesamt 8 Datensätze geladen, davon waren 2 fehlerhaft und werden nicht "
-                             "importiert. Trotzdem in aktuelle Veranstaltung importieren?"));
+                             "importiert. Trotzdem in aktuelle Veranstaltung importieren?\n\nFehlerhafte Zeilen: "
+                             "7 (Team ohne Altersklasse), 9 (weniger als vier Spalten)."));
 }
 
 // Fault mended: age classes made by the import had a maximum of 0 team members, so no team in
@@ -199,11 +219,57 @@ TEST(CsvRegistration, NothingValidIsSaidSo)
     EXPECT_EQ(faulty.valid, 0);
     EXPECT_EQ(faulty.refused, 2) << "a short row and an empty line count; a row without given name does not";
     EXPECT_EQ(csvNothingToImportText(faulty),
-              QStringLiteral("2 Zeilen geladen. Keine gültigen Datensätze gefunden. Import wird abgebrochen."));
+              QStringLiteral("2 Zeilen geladen. Keine gültigen Datensätze gefunden. Import wird abgebrochen. "
+                             "Fehlerhafte Zeilen: 2 (weniger als vier Spalten), 3 (weniger als vier Spalten)."));
     const TCsvImportResult fine = buildCsvImportRequest(csv("h\na;b;c;d\n"));
     EXPECT_EQ(csvImportQuestionText(fine),
               QStringLiteral("Es wurden insgesamt 1 gültige Datensätze geladen. Sollen "
                              "diese nun in die aktuelle Veranstaltung importiert werden?"));
+}
+
+// Fault mended: a given name of 2,000,000 characters was imported, though the athlete window
+// keeps 32,767 of it and so showed the athlete as changed whenever it was chosen.
+TEST(CsvRegistration, FieldsLongerThanTheirEditorTakesMakeAFaultyRowWithItsLine)
+{
+    const QByteArray endless(2'000'000, 'x');
+    const QByteArray limit(kEditorTextLimit, 'y');
+    const TCsvImportResult result =
+        buildCsvImportRequest(csv("Vorname;Name;Team;Altersklasse;Jahrgang;Geschlecht;Verein\n"
+                                  "Anna;Berg;Blitz;U10;2016\n" +
+                                  endless +
+                                  ";Lang;Blitz;U10\n"
+                                  "Ben;" +
+                                  limit +
+                                  ";Blitz;U10\n"
+                                  "Cem;Club;Blitz;U10;;;" +
+                                  limit +
+                                  "z\n"
+                                  "Dora;Jahr;Blitz;U10;20155\n"
+                                  "Eva;Jahr;Blitz;U10;02016\n"));
+    EXPECT_EQ(result.valid, 3) << "Anna, Ben (at the limit) and Eva";
+    EXPECT_EQ(result.refused, 3);
+    ASSERT_EQ(result.faulty.size(), 3u);
+    EXPECT_EQ(result.faulty[0].line, 3);
+    EXPECT_EQ(result.faulty[0].reason, QStringLiteral("Feld länger als 32767 Zeichen"));
+    EXPECT_EQ(result.faulty[1].line, 5) << "the club's field";
+    EXPECT_EQ(result.faulty[2].line, 6);
+    EXPECT_EQ(result.faulty[2].reason, QStringLiteral("Jahrgang mit mehr als 4 Stellen"));
+    EXPECT_TRUE(result.request.clubs.empty()) << "nothing of a faulty row is made";
+    for (const proto::addAthlete& a : result.request.athletes) {
+        EXPECT_LE(a.AthleteInfo->Name->givenName.size(), kEditorTextLimit);
+        EXPECT_LE(a.AthleteInfo->Name->surName.size(), kEditorTextLimit);
+    }
+    EXPECT_EQ(result.request.athletes.back().AthleteInfo->YearOfBirth, 2016);
+    EXPECT_TRUE(csvImportQuestionText(result).endsWith(
+        QStringLiteral("Fehlerhafte Zeilen: 3 (Feld länger als 32767 Zeichen), 5 (Feld länger als 32767 Zeichen), "
+                       "6 (Jahrgang mit mehr als 4 Stellen).")));
+
+    // Many faulty rows: the first ten are named, the rest counted.
+    QByteArray many = "h\n";
+    for (int i = 0; i < 14; ++i)
+        many += "a;b\n";
+    EXPECT_TRUE(csvNothingToImportText(buildCsvImportRequest(csv(many)))
+                    .endsWith(QStringLiteral("11 (weniger als vier Spalten) und 4 weitere.")));
 }
 
 // ---- carrying the import out ----

@@ -79,6 +79,25 @@ protected:
         return seed->count(sql.c_str(), competitionId);
     }
     static void click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // A registration table as a spreadsheet saves it.
+    QString writeTable(const QString& name, const QByteArray& bytes)
+    {
+        const QString path = QDir(standin.folder()).filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+    // The file chosen in the import window, imported, and the question answered.
+    void importTable(TCsvImportForm& form, const QString& path, TMsgAnswer answer)
+    {
+        form.show();
+        script->expectFile(QStringLiteral("Datei wählen"), path);
+        click(find<QPushButton>(form, "Button1"));
+        script->expectMessage(QStringLiteral("Importieren"), answer);
+        click(find<QPushButton>(form, "Button2"));
+        settle();
+    }
 
     // The bulk-bib window as the athlete window opens it, answered by typing the first bib.
     void assignBibs(const QString& firstBib, const std::vector<int>& ids, bool expectRefusal = false)
@@ -488,19 +507,10 @@ TEST_F(ImportWindows, ARegistrationTableImportedTwiceReusesAgeClassesClubsAndTea
                      .arg(i % 2 ? QStringLiteral("w") : QStringLiteral("M"))
                      .arg(i % 7)
                      .toLatin1();
-    const QString path = QDir(standin.folder()).filePath(QStringLiteral("meldungen.csv"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(table);
-    file.close();
+    const QString path = writeTable(QStringLiteral("meldungen.csv"), table);
 
     for (int round = 1; round <= 2; ++round) {
-        form->show();
-        script->expectFile(QStringLiteral("Datei wählen"), path);
-        click(find<QPushButton>(*form, "Button1"));
-        script->expectMessage(QStringLiteral("Importieren"), TMsgAnswer::Yes);
-        click(find<QPushButton>(*form, "Button2"));
-        settle();
+        importTable(*form, path, TMsgAnswer::Yes);
         EXPECT_FALSE(form->isVisible());
         EXPECT_TRUE(find<QLineEdit>(*form, "Edit1")->text().isEmpty());
         EXPECT_EQ(athleteCount(), 200 * round);
@@ -514,14 +524,39 @@ TEST_F(ImportWindows, ARegistrationTableImportedTwiceReusesAgeClassesClubsAndTea
     EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join(u'\n').toStdString();
 
     // Declined: nothing is sent.
-    form->show();
-    script->expectFile(QStringLiteral("Datei wählen"), path);
-    click(find<QPushButton>(*form, "Button1"));
-    script->expectMessage(QStringLiteral("Importieren"), TMsgAnswer::No);
-    click(find<QPushButton>(*form, "Button2"));
-    settle();
+    importTable(*form, path, TMsgAnswer::No);
     EXPECT_EQ(athleteCount(), 400);
     EXPECT_TRUE(form->isVisible());
+}
+
+// Faults mended: a table saved as UTF-8 made "JÃ¼rgen" and a second club "TSV Ã–hringen"; a given
+// name of 2,000,000 characters was imported.
+TEST_F(ImportWindows, AUtf8TableKeepsItsUmlautsAndAnOverlongRowIsNamedAndLeftOut)
+{
+    make<TLadvForm>(TWindowId::LadvForm);
+    auto* form = make<TCsvImportForm>(TWindowId::CsvImportForm);
+    seed->club(competitionId, QStringLiteral("TSV Öhringen"));
+    const QByteArray table = QStringLiteral("Vorname;Name;Team;Altersklasse;Jahrgang;Geschlecht;Verein\n"
+                                            "Jürgen;Öz;Blitz;U10;2016;M;TSV Öhringen\n"
+                                            "%1;Lang;Blitz;U10;2016;M;TSV Öhringen\n"
+                                            "Jörg;Maß;Blitz;U10;2016;M;TSV Öhringen\n")
+                                 .arg(QString(2'000'000, u'x'))
+                                 .toUtf8();
+    importTable(*form, writeTable(QStringLiteral("meldungen-utf8.csv"), table), TMsgAnswer::Yes);
+    ASSERT_FALSE(script->seen.empty());
+    EXPECT_EQ(script->seen.back().text,
+              QStringLiteral("Es wurden insgesamt 3 Datensätze geladen, davon waren 1 fehlerhaft und werden nicht "
+                             "importiert. Trotzdem in aktuelle Veranstaltung importieren?\n\nFehlerhafte Zeilen: "
+                             "3 (Feld länger als 32767 Zeichen)."));
+    EXPECT_EQ(athleteCount(), 2);
+    const int jurgen = seed->count("SELECT MIN(id) FROM athletes WHERE competition_id = ?", competitionId);
+    EXPECT_EQ(seed->column("given_name", jurgen), QStringLiteral("Jürgen"));
+    const int jorg = seed->count("SELECT MAX(id) FROM athletes WHERE competition_id = ?", competitionId);
+    EXPECT_EQ(seed->column("sur_name", jorg), QStringLiteral("Maß"));
+    EXPECT_EQ(countOf("clubs"), 1) << "the club is found by its name, not made again garbled";
+    EXPECT_EQ(seed->column("club_id", jurgen),
+              QString::number(seed->count("SELECT id FROM clubs WHERE competition_id = ?", competitionId)));
+    EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join(u'\n').toStdString();
 }
 
 // ---- the scanner settings ----

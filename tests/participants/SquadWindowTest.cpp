@@ -6,9 +6,11 @@
 #include "core/ui/MainWindowServices.h"
 #include "participants/ui/SquadCreateDialog.h"
 #include "participants/ui/SquadDialog.h"
+#include "participants/ui/TeamDialog.h"
 #include "tests/participants/FakeWindows.h"
 #include "tests/participants/WindowFixture.h"
 #include "tests/support/FakeServer.h"
+#include "tests/support/RealDrag.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -62,6 +64,15 @@ protected:
     int rowOfSquad(int squadId) { return int(column(*squads(), 5).indexOf(QString::number(squadId))); }
     // The user clicks the squad's row.
     void clickSquad(int squadId) { clickRow(*squads(), column(*squads(), 0).at(rowOfSquad(squadId))); }
+    // The centre of the row whose first cell reads text.
+    static QPoint rowAt(QAbstractItemView& view, const QString& text)
+    {
+        for (int r = 0; r < view.model()->rowCount(); ++r)
+            if (view.model()->index(r, 0).data().toString() == text)
+                return view.visualRect(view.model()->index(r, 0)).center();
+        ADD_FAILURE() << "no row " << text.toStdString();
+        return {};
+    }
 
     FakeTeamWindow teamWindow;
     FakeAgeMismatchPrompt prompt;
@@ -247,6 +258,65 @@ TEST_F(SquadWindowTest, TeamsDroppedOntoASquadRowJoinItsTeams)
     settle();
     EXPECT_EQ(seed->squadState(squad), QStringLiteral("4|Blitz|%1|%2,%3").arg(u10).arg(a).arg(b));
     EXPECT_EQ(column(*squads(), 3), QStringList{QStringLiteral("2")});
+}
+
+TEST_F(SquadWindowTest, AfterADropOrAReorderTheEditorShowsTheServersSquadAndKeepsWhatWasTyped)
+{
+    const int blitz = seed->team(competitionId, QStringLiteral("Blitz"), u10);
+    const int donner = seed->team(competitionId, QStringLiteral("Donner"), u10);
+    const int adler = seed->squad(competitionId, 1, QStringLiteral("Adler"), u10, {blitz, donner});
+    const int falken = seed->squad(competitionId, 2, QStringLiteral("Falken"), u10);
+    TSquadForm& w = open();
+    clickSquad(adler);
+    ASSERT_EQ(column(*members(), 0), (QStringList{"Blitz", "Donner"}));
+
+    // Donner dragged from Adler's teams onto Falken, taken over on "Ja".
+    clickRow(*members(), QStringLiteral("Donner"));
+    RealDrag toFalken;
+    ASSERT_TRUE(toFalken.start(*members()->viewport(), rowAt(*members(), QStringLiteral("Donner"))));
+    recorder.confirmation.expect({.confirmed = true});
+    ASSERT_TRUE(toFalken.dropOn(*squads()->viewport(), rowAt(*squads(), QStringLiteral("2"))));
+    settle();
+    ASSERT_EQ(seed->squadState(falken), QStringLiteral("2|Falken|%1|%2").arg(u10).arg(donner));
+    EXPECT_EQ(column(*members(), 0), QStringList{"Blitz"}) << "Adler's editor shows what the server holds";
+    EXPECT_FALSE(w.hasDirtyData(QString()));
+    EXPECT_FALSE(save()->isEnabled());
+
+    // Falken's editor with a name typed; Falken moved before Adler with Ctrl: the order comes from
+    // the server, the typed name stays, and saving sends both.
+    clickSquad(falken); // no question: the script fails on any
+    typeInto(*name(), QStringLiteral("Falken Nord"));
+    RealDrag reorder;
+    ASSERT_TRUE(reorder.start(*squads()->viewport(), rowAt(*squads(), QStringLiteral("2"))));
+    ASSERT_TRUE(reorder.dropOn(*squads()->viewport(), rowAt(*squads(), QStringLiteral("1")), Qt::ControlModifier));
+    settle();
+    ASSERT_EQ(seed->squadState(adler).section(u'|', 0, 0), QStringLiteral("2"));
+    EXPECT_EQ(find<QSpinBox>(w, "UpDown1")->value(), 1);
+    EXPECT_EQ(name()->text(), QStringLiteral("Falken Nord"));
+    ASSERT_TRUE(save()->isEnabled());
+    save()->click();
+    settle();
+    EXPECT_EQ(seed->squadState(falken), QStringLiteral("1|Falken Nord|%1|%2").arg(u10).arg(donner));
+    EXPECT_EQ(seed->squadState(adler), QStringLiteral("2|Adler|%1|%2").arg(u10).arg(blitz));
+
+    // A new squad being typed keeps its name when a team from the team window is dropped onto
+    // another squad's row.
+    find<QAction>(w, "NeueRiege1")->trigger();
+    typeInto(*name(), QStringLiteral("Sturm"));
+    TTeamForm* teams = make<TTeamForm>(TWindowId::TeamForm);
+    teams->show();
+    settle();
+    auto* teamList = find<QTreeView>(*teams, "ListView1");
+    clickRow(*teamList, QStringLiteral("Blitz"));
+    RealDrag fromTeams;
+    ASSERT_TRUE(fromTeams.start(*teamList->viewport(), rowAt(*teamList, QStringLiteral("Blitz"))));
+    recorder.confirmation.expect({.confirmed = true});
+    ASSERT_TRUE(fromTeams.dropOn(*squads()->viewport(), rowAt(*squads(), QStringLiteral("1"))));
+    settle();
+    EXPECT_EQ(seed->squadState(falken).section(u'|', 3), QStringLiteral("%1,%2").arg(donner).arg(blitz));
+    EXPECT_EQ(name()->text(), QStringLiteral("Sturm"));
+    EXPECT_EQ(w.getCurrentSquadId(), 0);
+    EXPECT_TRUE(recorder.messages.messages.empty());
 }
 
 TEST_F(SquadWindowTest, ReorderingFromAListSortedByNameMovesTheSquadsByTheirOrder)

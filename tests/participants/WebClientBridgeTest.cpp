@@ -98,6 +98,27 @@ TEST_F(WebClientBridgeTest, ANotificationThroughTheStandinShowsTheAthleteWindowU
     settle();
 }
 
+TEST_F(WebClientBridgeTest, WithoutACompetitionTheAthleteWindowIsRefusedPlainly)
+{
+    const QString session = startSession();
+    ASSERT_FALSE(session.isEmpty());
+    // The chooser is up: no competition is open.
+    std::unique_ptr<proto::CompetitionType> open = competition.takeSilently();
+    ASSERT_TRUE(notify(session, QStringLiteral("ATHLETE_FORM")));
+    ASSERT_TRUE(waitUntil([&] { return !recorder.messages.messages.empty(); }));
+    EXPECT_FALSE(form->isVisible()) << "no empty athlete window";
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{QStringLiteral("Athletenfenster öffnen: Das Athletenfenster kann erst geöffnet werden, "
+                                         "wenn eine Veranstaltung geöffnet ist.")});
+
+    // With the competition open again the same request shows the window.
+    competition.putBackSilently(std::move(open));
+    EXPECT_TRUE(notify(session, QStringLiteral("ATHLETE_FORM")));
+    ASSERT_TRUE(waitUntil([&] { return form->isVisible(); }));
+    settle();
+    EXPECT_EQ(recorder.messages.messages.size(), 1u);
+}
+
 // A headless chromium, when there is one, driven over its DevTools socket like a user's clicks.
 class Chromium {
 public:

@@ -346,6 +346,22 @@ TEST_F(CupColumnWindows, ImportLogsColumnsByExactNameAndEndsWithFertig)
     EXPECT_TRUE(recorder.messages.lines().isEmpty()) << recorder.messages.lines().join(u'\n').toStdString();
 }
 
+// Fault mended: a header "Größe" saved as UTF-8 read as "GrÃ¶ÃŸe", matched no column, and its
+// values were dropped.
+TEST_F(CupColumnWindows, AUtf8FileMatchesItsColumnsWithOrWithoutAByteOrderMark)
+{
+    addColumn(QStringLiteral("Größe"));
+    QByteArray table = QStringLiteral("Vorname;Nachname;Größe\r\nBen;Beispiel;Übergröße\r\n").toUtf8();
+    importFile(writeFile(QStringLiteral("utf8.csv"), table));
+    EXPECT_EQ(log(), (QStringList{QStringLiteral("Spalte \"Größe\" erkannt."), QStringLiteral("Fertig.")}));
+    EXPECT_EQ(values().filter(QStringLiteral("Ben")), QStringList{QStringLiteral("Ben Beispiel 0: Größe=Übergröße")});
+
+    importFile(writeFile(QStringLiteral("bom.csv"), "\xEF\xBB\xBF" + table.replace("Übergröße", "XL")));
+    EXPECT_EQ(log(), (QStringList{QStringLiteral("Spalte \"Größe\" erkannt."), QStringLiteral("Fertig.")}));
+    EXPECT_EQ(values().filter(QStringLiteral("Ben")), QStringList{QStringLiteral("Ben Beispiel 0: Größe=XL")});
+    EXPECT_TRUE(recorder.messages.lines().isEmpty()) << recorder.messages.lines().join(u'\n').toStdString();
+}
+
 TEST_F(CupColumnWindows, ImportPlacesNamesakesAndTrimmedNamesAndLogsThem)
 {
     addColumn(QStringLiteral("Nr"));
