@@ -42,9 +42,10 @@ TCsvImportForm::TCsvImportForm(TWindowContext& context) : TTVPForm(context)
         QStringLiteral("Jahrgang, Geschlecht, Verein enthalten, die Spalten durch Semikolon (;) getrennt."),
         QStringLiteral("Die erste Zeile wird als Überschrift gewertet, ab der zweiten Zeile beginnt der Import."),
         QString(),
-        QStringLiteral("Achtung: Die csv-Datei wird im CP-1252-Encoding (früherer Windows-/Office-Standard) "
-                       "erwartet, "),
-        QStringLiteral("andernfalls werden z.B. Umlaute nicht korrekt dargestellt."),
+        QStringLiteral("Die csv-Datei wird als UTF-8 gelesen, wenn sie gültiges UTF-8 ist, sonst im "
+                       "CP-1252-Encoding "),
+        QStringLiteral("(früherer Windows-/Office-Standard); andere Kodierungen stellen z.B. Umlaute nicht korrekt "
+                       "dar."),
     }
                            .join(u'\n'));
     layout->addWidget(help, 1);
