@@ -4,6 +4,7 @@
 #include "core/results/tvpTypes.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -93,6 +94,10 @@ void importRun(TServicePorts& ports, const TTimingImportRequest& request, TTimin
 {
     response.heat = request.heat;
     response.filename = request.filename;
+    if (const TRunKey key = readRunKey(QFileInfo(request.filename).fileName()); !key.misfit.isEmpty())
+        throw TvpError(
+            QStringLiteral("Der Lauf \"%1\" kann nicht importiert werden: %2. ").arg(request.description, key.misfit) +
+            kManually);
     const proto::getDisciplinesResponse1 disciplines = ports.drs().getDisciplines(ports.competitionId(), nullptr, 0);
     const QString timingNumber = QString::number(request.timingID);
     for (const proto::DisciplinType& d : disciplines) {
@@ -125,6 +130,7 @@ std::unique_ptr<TTimingImportRequest> makeTimingImportRequest(const TTimingImpor
     request->timingID = run.RunId;
     request->heat = run.heatNo;
     request->participants = run.participants;
+    request->description = run.description;
     request->filename = run.filename;
     return request;
 }

@@ -18,6 +18,7 @@ struct TTimingImportRequest : TRequest {
     int timingID = 0;
     int heat = 0;
     std::vector<TTimingImportParticipant> participants; // a line without result stays without
+    QString description;
     QString filename;
 };
 

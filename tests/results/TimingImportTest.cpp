@@ -249,10 +249,11 @@ TEST_F(TimingImport, RunKeysFromTheFileCannotLeaveTheRunFolder)
     EXPECT_EQ(connector.getRuns(kCompetition).size(), 1u) << "listed although its name starts with a dot";
     EXPECT_EQ(QDir(exchange.path()).entryList(QDir::Files), QStringList{QLatin1String(kResultFileName)});
 
-    // A heat that is no number is "-1"; a NUL ends a key item.
+    // A heat that is no number is "-1"; a NUL ends a key item, here the timing number before its
+    // second character: the name says so.
     writeBytes(resultFile(), runHeader("Lauf", QByteArray("8\0", 2), "xy"));
     ASSERT_TRUE(split());
-    EXPECT_TRUE(QFile::exists(runFile(QStringLiteral("8-150__EL1_SD_.tmp"))));
+    EXPECT_TRUE(QFile::exists(runFile(QStringLiteral("8-150__EL1_SD_.Zeitmessungsnummer_8.tmp"))));
 }
 
 TEST_F(TimingImport, StartTimesCountNonNumbersAsTheirDefaults)
@@ -330,6 +331,50 @@ TEST_F(TimingImport, MarkingARunImportedWritesOnlyItsStatusByte)
     writeBytes(runFile(QStringLiteral("kurz.tmp")), "N");
     EXPECT_THROW(markRunImported(runFile(QStringLiteral("kurz.tmp"))), TvpError);
     EXPECT_EQ(readBytes(runFile(QStringLiteral("kurz.tmp"))), QByteArray("N"));
+}
+
+TEST_F(TimingImport, ANumberThatDoesNotFitTheRunKeyIsNamedAndTheImportRefusesIt)
+{
+    struct Case {
+        QByteArray timing, heat;
+        QString file;   // in the run folder
+        QString misfit; // empty: imported as timing number and heat
+        int runId = 0, heatNo = 0;
+    };
+    const QString timing123 = QStringLiteral("die Zeitmessungsnummer \"123\" passt nicht in ihr Feld von zwei Zeichen "
+                                             "(einstellige mit einem Leerzeichen davor)");
+    const Case cases[] = {
+        {" 7", " 2", QStringLiteral("_7_250__EL1_SD_.tmp"), {}, 7, 2},
+        {"12", "99", QStringLiteral("129950__EL1_SD_.tmp"), {}, 12, 99},
+        {"AB", " 1", QStringLiteral("AB_150__EL1_SD_.tmp"), {}, 0, 1}, // no number: no discipline has it
+        {" 7", "x", QStringLiteral("_7-150__EL1_SD_.tmp"), {}, 7, -1},
+        {" 5", "123", QStringLiteral("_512350__EL1_SD_.Laufnummer_123.tmp"),
+         QStringLiteral("die Laufnummer 123 passt nicht in ihr Feld von zwei Zeichen")},
+        {"123", " 1", QStringLiteral("12_150__EL1_SD_.Zeitmessungsnummer_123.tmp"), timing123},
+        {"123", "100", QStringLiteral("1210050__EL1_SD_.Zeitmessungsnummer_123.Laufnummer_100.tmp"),
+         timing123 + QStringLiteral(" und die Laufnummer 100 passt nicht in ihr Feld von zwei Zeichen")},
+        // Left-justified, it would read as timing number 11 and heat 25.
+        {"1", "12", QStringLiteral("11250__EL1_SD_.Zeitmessungsnummer_1.tmp"),
+         QStringLiteral("die Zeitmessungsnummer \"1\" passt nicht in ihr Feld von zwei Zeichen (einstellige mit einem "
+                        "Leerzeichen davor)")},
+        {"", " 2", QStringLiteral("_250__EL1_SD_.Zeitmessungsnummer_.tmp"),
+         QStringLiteral("die Zeitmessungsnummer fehlt")},
+    };
+    for (const Case& c : cases) {
+        QDir(connector.runFolder(kCompetition)).removeRecursively();
+        writeBytes(resultFile(),
+                   runHeader("Lauf", c.timing, c.heat) + resultLine("1", "00:00:09.870", "1", "5", "A", "B", "C"));
+        ASSERT_TRUE(split()) << c.timing.toStdString();
+        const std::vector<TTimingImportHeat> runs = connector.getRuns(kCompetition);
+        ASSERT_EQ(runs.size(), 1u);
+        EXPECT_EQ(QFileInfo(runs[0].filename).fileName(), c.file);
+        EXPECT_EQ(runs[0].misfit, c.misfit) << c.file.toStdString();
+        if (c.misfit.isEmpty()) {
+            EXPECT_EQ(runs[0].RunId, c.runId) << c.file.toStdString();
+            EXPECT_EQ(runs[0].heatNo, c.heatNo) << c.file.toStdString();
+        }
+        EXPECT_EQ(runs[0].participants.size(), 1u) << "nothing of the run is lost";
+    }
 }
 
 TEST(TimingResultField, DecodesTimesAndRemarks)

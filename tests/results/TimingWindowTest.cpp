@@ -391,5 +391,35 @@ TEST_F(TimingWindowTest, AnUnreadableRunFileIsNamedOnceAndTheOthersAreListed)
     EXPECT_EQ(list()->model()->rowCount(), 2);
 }
 
+TEST_F(TimingWindowTest, ARunWhoseHeatOrTimingNumberDoesNotFitItsFieldIsRefused)
+{
+    watch();
+    seed->placeAthleteAt(sprint, cara, 12, 1);
+    uiInfo(QStringLiteral("DiscTimingId"), run, QStringLiteral("12"));
+    arrive(runHeader("Sprint 123/123", " 5", "123", "07062024", "12:00") +
+           resultLine("1", "00:00:08.100", "1", "", "", "", "") +
+           runHeader("Lauf 1/1", "123", " 1", "07062024", "12:05") +
+           resultLine("1", "00:00:09.000", "1", "7", "Berg", "Anna", ""));
+    ASSERT_EQ(list()->model()->rowCount(), 2);
+
+    importRow(1);
+    EXPECT_EQ(messages(),
+              QStringList{QStringLiteral(
+                  "Zeitmessungsdaten importieren: Der Lauf \"Sprint 123/123\" kann nicht importiert werden: "
+                  "die Laufnummer 123 passt nicht in ihr Feld von zwei Zeichen. Bitte Lauf manuell eingeben")});
+    EXPECT_EQ(stored(sprint, 1, "athlete_id", cara), QString()) << "heat 12 got heat 123's time";
+    EXPECT_EQ(rowText(1, 0), QStringLiteral("Nicht verarbeitet"));
+    EXPECT_FALSE(form->isVisible());
+
+    recorder.messages.messages.clear();
+    importRow(0);
+    EXPECT_EQ(messages(), QStringList{QStringLiteral(
+                              "Zeitmessungsdaten importieren: Der Lauf \"Lauf 1/1\" kann nicht importiert werden: die "
+                              "Zeitmessungsnummer \"123\" passt nicht in ihr Feld von zwei Zeichen (einstellige mit "
+                              "einem Leerzeichen davor). Bitte Lauf manuell eingeben")});
+    EXPECT_EQ(stored(run, 1, "athlete_id", anna), QString()) << "timing number 12 got 123's run";
+    EXPECT_EQ(rowText(0, 0), QStringLiteral("Nicht verarbeitet"));
+}
+
 } // namespace
 } // namespace tvp::test
