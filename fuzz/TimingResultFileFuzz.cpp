@@ -44,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const tvp::TResultFileSplit split = tvp::parseResultFile(bytes);
     require(split.consumed >= 0 && split.consumed <= bytes.size());
     require(!split.malformed || split.consumed < bytes.size());
+    require(split.malformed || split.malformedRun.isEmpty());
     qsizetype bodies = 0;
     for (const tvp::TTimingRun& run : split.runs) {
         require(run.fileName.endsWith(QLatin1String(".tmp")));

@@ -357,7 +357,11 @@ TResultFileSplit parseResultFile(QByteArrayView data)
         header.item();
         if (header.bytes(2) != kCrLf) {
             split.consumed = runStart;
+            // No line end yet: the timing program is still writing the header.
+            if (data.sliced(runStart).indexOf(kCrLf) < 0)
+                return split;
             split.malformed = true;
+            split.malformedRun = fromTimingCodePage(description);
             return split;
         }
 
@@ -446,6 +450,11 @@ TTimingImportHeat parseRunFile(QByteArrayView data, const QString& fileName)
     run.heatNo = key.heatNo;
     run.misfit = std::move(key.misfit);
     return run;
+}
+
+bool sameRun(QByteArrayView a, QByteArrayView b)
+{
+    return a.size() == b.size() && (a.isEmpty() || a.sliced(1) == b.sliced(1));
 }
 
 TRunKey readRunKey(const QString& fileName)

@@ -38,6 +38,7 @@ struct TTimingImportHeat {
     // Why the run cannot be imported: its timing number or heat did not fit the run file's name.
     // Empty for a run that can.
     QString misfit;
+    QByteArray contents; // the run file as read
 };
 
 // The record lengths, CR LF included.
@@ -81,8 +82,10 @@ struct TResultFileSplit {
     // the result file: a run whose header is unreadable, or a last run whose last line is still
     // being written.
     qsizetype consumed = 0;
-    // The run at `consumed` has a header without its closing CR LF.
+    // The run at `consumed` has a header without its closing CR LF; a header the end of the data
+    // cuts off is still being written and waits.
     bool malformed = false;
+    QString malformedRun; // that run's description
 };
 
 TResultFileSplit parseResultFile(QByteArrayView data);
@@ -97,6 +100,9 @@ struct TRunKey {
     QString misfit;
 };
 TRunKey readRunKey(const QString& fileName);
+
+// Two run files hold the same run: equal but for the status byte.
+bool sameRun(QByteArrayView a, QByteArrayView b);
 
 // A run file's bytes; fileName is its name without folder (timing number and heat come from it).
 // Throws TvpError when the data is shorter than the run file header.

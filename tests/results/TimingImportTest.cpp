@@ -152,25 +152,40 @@ TEST_F(TimingImport, ContentThatIsNoRunIsDropped)
 
 TEST_F(TimingImport, AnUnreadableHeaderIsReportedAndStays)
 {
-    // Cut anywhere inside the header, the run is unreadable and nothing changes.
+    // Cut anywhere inside the header by the end of the file, the run is still being written: it
+    // waits, and nothing changes. Followed by a line, the header is unreadable.
     const QByteArray header = runHeader("Sprint", " 1", " 1");
+    const QByteArray line = resultLine("1", "00:00:10.000", "1", "1", "A", "B", "C");
     for (qsizetype cut : {qsizetype(4), qsizetype(40), header.size() - 1}) {
         writeBytes(resultFile(), header.left(cut));
-        EXPECT_EQ(splitError(), kUnreadable) << cut;
+        EXPECT_EQ(splitError(), QStringLiteral("(kein Fehler)")) << cut;
         EXPECT_EQ(readBytes(resultFile()), header.left(cut));
+        writeBytes(resultFile(), header.left(cut) + line);
+        EXPECT_EQ(splitError(), kUnreadable) << cut;
+        EXPECT_EQ(readBytes(resultFile()), header.left(cut) + line);
     }
     // A header whose CR LF is something else.
     QByteArray broken = header;
     broken[broken.size() - 2] = 'X';
-    writeBytes(resultFile(), broken + resultLine("1", "00:00:10.000", "1", "1", "A", "B", "C"));
+    writeBytes(resultFile(), broken + line);
     EXPECT_EQ(splitError(), kUnreadable);
     EXPECT_FALSE(QDir(connector.runFolder(kCompetition)).exists());
+
+    // The poll is told which run, where and why.
+    const TimingConnector::TSplit split = connector.splitResultFile(kCompetition);
+    EXPECT_EQ(split.runs, 0);
+    EXPECT_EQ(split.left, broken + line);
+    EXPECT_EQ(split.unreadable,
+              QStringLiteral("Datensatz nicht lesbar: Der Kopfsatz des Laufs \"Sprint\" in %1 endet nicht mit CR LF. "
+                             "Dieser Lauf und alle danach bleiben in der Datei. Bitte Exportdatei löschen und erneut "
+                             "von Zeitmessung exportieren.")
+                  .arg(QDir::toNativeSeparators(resultFile())));
 }
 
 TEST_F(TimingImport, RunsBeforeAnUnreadableOneAreTakenOutSoTheirImportMarkStays)
 {
     const QByteArray first = runHeader("Lauf 1", " 4", " 1") + resultLine("1", "00:00:09.870", "1", "5", "A", "B", "C");
-    const QByteArray broken = QByteArray("B01\tW \tSD \tabgebrochen");
+    const QByteArray broken = QByteArray("B01\tW \tSD \tabgebrochen\r\n");
     writeBytes(resultFile(), first + broken);
 
     EXPECT_EQ(splitError(), kUnreadable);
@@ -374,6 +389,33 @@ TEST_F(TimingImport, ANumberThatDoesNotFitTheRunKeyIsNamedAndTheImportRefusesIt)
             EXPECT_EQ(runs[0].heatNo, c.heatNo) << c.file.toStdString();
         }
         EXPECT_EQ(runs[0].participants.size(), 1u) << "nothing of the run is lost";
+    }
+}
+
+TEST_F(TimingImport, AnImportMarksOnlyTheRunItRead)
+{
+    writeBytes(resultFile(), runHeader("Lauf", " 2", " 1") + resultLine("1", "00:00:09.870", "1", "5", "A", "B", "C"));
+    ASSERT_TRUE(split());
+    const QString name = runFile(QStringLiteral("_2_150__EL1_SD_.tmp"));
+    const QByteArray read = readRunForImport(name);
+    // The run again, split meanwhile.
+    writeBytes(resultFile(), runHeader("Lauf", " 2", " 1") + resultLine("1", "00:00:09.500", "1", "5", "A", "B", "C"));
+    ASSERT_TRUE(split());
+    const QByteArray again = readBytes(name);
+    EXPECT_THROW(markRunImported(name, read), TvpError);
+    EXPECT_EQ(readBytes(name), again);
+
+    markRunImported(name, again);
+    EXPECT_EQ(readBytes(name).at(0), 'I');
+    EXPECT_EQ(readBytes(name).mid(1), again.mid(1));
+    markRunImported(name, again); // marked already: the same run
+    EXPECT_EQ(readBytes(name).at(0), 'I');
+
+    try {
+        (void)readRunForImport(runFile(QStringLiteral("fehlt.tmp")));
+        ADD_FAILURE() << "a missing run file was read";
+    } catch (const TvpError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Kann Importdatei nicht öffnen."));
     }
 }
 
