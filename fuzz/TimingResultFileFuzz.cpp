@@ -1,6 +1,7 @@
 // The timing program's result file into the splitter, each run through the run file and back, and
 // the bytes as a run file of their own: every input gives runs or nothing, never a crash, a run
-// name with a folder in it, or a run file that reads back differently.
+// name with a folder in it, a run file that reads back differently, or a run whose name reads back
+// another timing number or heat than its header says without refusing its import.
 
 #include "core/protocol/Errors.h"
 #include "results/TimingFiles.h"
@@ -43,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const tvp::TResultFileSplit split = tvp::parseResultFile(bytes);
     require(split.consumed >= 0 && split.consumed <= bytes.size());
     require(!split.malformed || split.consumed < bytes.size());
+    require(split.malformed || split.malformedRun.isEmpty());
     qsizetype bodies = 0;
     for (const tvp::TTimingRun& run : split.runs) {
         require(run.fileName.endsWith(QLatin1String(".tmp")));
@@ -52,11 +54,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         require(file.size() == tvp::kRunFileHeaderLength + run.body.size());
         const tvp::TTimingImportHeat heat = tvp::parseRunFile(file, run.fileName);
         require(heat.status == tvp::TImportStatus::isNew);
+        require(heat.misfit == run.misfit);
+        if (run.misfit.isEmpty())
+            require(heat.RunId == run.timingNumber && heat.heatNo == run.heatNo);
         require(sameBits(heat.startTime, run.startTime));
         checkResults(heat);
         bodies += run.body.size();
     }
     require(bodies <= split.consumed);
+
+    // The bytes as a run file's name.
+    (void)tvp::readRunKey(QString::fromLatin1(bytes));
 
     try {
         checkResults(tvp::parseRunFile(bytes, QStringLiteral("_7_250__EL1_SD_.tmp")));

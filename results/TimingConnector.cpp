@@ -146,6 +146,14 @@ void TimingConnector::exportTimingList(int timingNumber, int heatCount, const TT
 
 bool TimingConnector::splitTimingImportFile(int competitionId) const
 {
+    const TSplit split = splitResultFile(competitionId);
+    if (!split.unreadable.isEmpty())
+        throw TvpError(kUnreadable);
+    return split.runs > 0;
+}
+
+TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId) const
+{
     const QString folder = exchangeDir_();
     if (folder.isEmpty())
         throw TvpError(kNoAccess);
@@ -156,19 +164,28 @@ bool TimingConnector::splitTimingImportFile(int competitionId) const
     if (file.error() != QFileDevice::NoError)
         throw TvpError(kNoAccess);
 
-    const TResultFileSplit split = parseResultFile(data);
-    if (!split.runs.empty()) {
+    const TResultFileSplit parsed = parseResultFile(data);
+    if (!parsed.runs.empty()) {
         const QString runs = runFolder(competitionId);
         if (!QDir().mkpath(runs))
             throw TvpError(QStringLiteral("Der Ordner %1 für die Zeitmessungsdaten kann nicht angelegt werden.")
                                .arg(QDir::toNativeSeparators(runs)));
         // Every run file is complete on disk before the result file lets go of its run.
-        writeRunFiles(runs, split.runs);
+        writeRunFiles(runs, parsed.runs);
     }
-    dropConsumed(file, data, split.consumed);
-    if (split.malformed)
-        throw TvpError(kUnreadable);
-    return !split.runs.empty();
+    dropConsumed(file, data, parsed.consumed);
+    TSplit split;
+    split.runs = int(parsed.runs.size());
+    split.left = data.mid(parsed.consumed);
+    if (parsed.malformed) {
+        const QString run = parsed.malformedRun.isEmpty() ? QStringLiteral("eines Laufs ohne Bezeichnung")
+                                                          : QStringLiteral("des Laufs \"%1\"").arg(parsed.malformedRun);
+        split.unreadable = QStringLiteral("Datensatz nicht lesbar: Der Kopfsatz %1 in %2 endet nicht mit CR LF. Dieser "
+                                          "Lauf und alle danach bleiben in der Datei. Bitte Exportdatei löschen und "
+                                          "erneut von Zeitmessung exportieren.")
+                               .arg(run, QDir::toNativeSeparators(file.fileName()));
+    }
+    return split;
 }
 
 namespace {
@@ -222,8 +239,34 @@ TTimingImportHeat importFile(const QString& path)
                            .arg(QDir::toNativeSeparators(path), file.errorString()));
     TTimingImportHeat run = parseRunFile(data, QFileInfo(path).fileName());
     run.filename = path;
+    run.contents = data;
     return run;
 }
+
+QByteArray readRunForImport(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        throw TvpError(kCannotOpenRun);
+    QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw TvpError(kCannotOpenRun);
+    return data;
+}
+
+namespace {
+
+void markOpenRunImported(QFile& file)
+{
+    if (file.size() < kRunFileHeaderLength)
+        throw TvpError(QStringLiteral("Die Laufdatei %1 der Zeitmessung ist unvollständig.")
+                           .arg(QDir::toNativeSeparators(file.fileName())));
+    if (!file.seek(0) || file.write("I", 1) != 1)
+        throw TvpError(QStringLiteral("Die Laufdatei %1 der Zeitmessung kann nicht als importiert markiert werden: %2")
+                           .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+}
+
+} // namespace
 
 void markRunImported(const QString& path)
 {
@@ -231,12 +274,21 @@ void markRunImported(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         throw TvpError(kCannotOpenRun);
-    if (file.size() < kRunFileHeaderLength)
-        throw TvpError(
-            QStringLiteral("Die Laufdatei %1 der Zeitmessung ist unvollständig.").arg(QDir::toNativeSeparators(path)));
-    if (file.write("I", 1) != 1)
-        throw TvpError(QStringLiteral("Die Laufdatei %1 der Zeitmessung kann nicht als importiert markiert werden: %2")
-                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    markOpenRunImported(file);
+}
+
+void markRunImported(const QString& path, QByteArrayView imported)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+        throw TvpError(kCannotOpenRun);
+    const QByteArray now = file.readAll();
+    // The same run sent again and split meanwhile is another run, still to be imported.
+    if (!sameRun(now, imported))
+        throw TvpError(QStringLiteral("Die Laufdatei %1 der Zeitmessung wurde während des Imports neu geschrieben; "
+                                      "der neue Lauf bleibt \"Nicht verarbeitet\".")
+                           .arg(QDir::toNativeSeparators(path)));
+    markOpenRunImported(file);
 }
 
 } // namespace tvp

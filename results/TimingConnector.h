@@ -41,6 +41,15 @@ public:
     // header is unreadable (runs before it are split all the same).
     bool splitTimingImportFile(int competitionId) const;
 
+    // The same, an unreadable run said rather than thrown, for a poll that must not lose the runs
+    // split before it. Throws TvpError when the file cannot be had or a run file not be written.
+    struct TSplit {
+        int runs = 0;
+        QString unreadable; // why the run now first in the result file cannot be read; empty when none
+        QByteArray left;    // what stays in the result file
+    };
+    TSplit splitResultFile(int competitionId) const;
+
     // The run files of the competition, by name; none when the folder is missing. A file that
     // cannot be read ends the listing with its error.
     std::vector<TTimingImportHeat> getRuns(int competitionId) const;
@@ -70,5 +79,12 @@ TTimingImportHeat importFile(const QString& path);
 // Overwrites the status byte of a run file with "I"; throws TvpError "Kann Importdatei nicht
 // öffnen." when the file cannot be opened. Safe on any thread.
 void markRunImported(const QString& path);
+// The same, only while the file still holds the run that was imported (its status byte aside);
+// otherwise throws TvpError and leaves the file alone.
+void markRunImported(const QString& path, QByteArrayView imported);
+
+// Opens a run file for writing and reads it whole, for an import; throws TvpError "Kann Importdatei
+// nicht öffnen." when that fails. Safe on any thread.
+QByteArray readRunForImport(const QString& path);
 
 } // namespace tvp

@@ -157,21 +157,37 @@ double oleFromMinutes(qint64 minutes)
     return day >= 0 ? double(day) + fraction : double(day) - fraction;
 }
 
-QString runFileName(QByteArrayView f, int heat, QByteArrayView c, QByteArrayView g, QByteArrayView e, QByteArrayView b)
+// The key comes from another program's file: nothing in it may lead out of the run folder.
+QString safeFileName(QString name)
 {
-    QString heatText = QString::number(heat);
-    if (heatText.size() == 1)
-        heatText.prepend(u' ');
-    QString name = fromTimingCodePage(cutAtNul(f)) + heatText + fromTimingCodePage(cutAtNul(c)) +
-                   fromTimingCodePage(cutAtNul(g)) + fromTimingCodePage(cutAtNul(e)) + fromTimingCodePage(cutAtNul(b)) +
-                   QStringLiteral(".tmp");
-    // The key comes from another program's file: nothing in it may lead out of the run folder.
     for (QChar& ch : name) {
         if (ch == u' ' || ch.unicode() < 0x20 || ch.unicode() == 0x7F || QStringView(u"/\\:*?\"<>|").contains(ch))
             ch = u'_';
     }
     return name;
 }
+
+QString heatText(int heat)
+{
+    QString text = QString::number(heat);
+    if (text.size() == 1)
+        text.prepend(u' ');
+    return text;
+}
+
+QString runFileName(QByteArrayView f, int heat, QByteArrayView c, QByteArrayView g, QByteArrayView e, QByteArrayView b)
+{
+    return safeFileName(fromTimingCodePage(cutAtNul(f)) + heatText(heat) + fromTimingCodePage(cutAtNul(c)) +
+                        fromTimingCodePage(cutAtNul(g)) + fromTimingCodePage(cutAtNul(e)) +
+                        fromTimingCodePage(cutAtNul(b)) + QStringLiteral(".tmp"));
+}
+
+// A run whose timing number or heat does not fit its two characters of the key keeps the key and
+// says so after it, so that its import is refused instead of going to another discipline or heat.
+// No key holds these marks: they are longer than the key's items after the heat together.
+const QString kTimingMark = QStringLiteral(".Zeitmessungsnummer_");
+const QString kHeatMark = QStringLiteral(".Laufnummer_");
+constexpr qsizetype kMarkedTimingLength = 8;
 
 std::optional<TTimingImportParticipant> readResultLine(FieldReader& reader)
 {
@@ -328,7 +344,8 @@ TResultFileSplit parseResultFile(QByteArrayView data)
         const QByteArrayView c = header.item(4);
         const QByteArrayView description = cutRight(header.item(kRunDescriptionLength));
         const QByteArrayView e = header.item(2);
-        const QByteArrayView f = header.item(2);
+        const QByteArrayView timing = cutAtNul(header.item());
+        const QByteArrayView f = timing.first(std::min<qsizetype>(2, timing.size()));
         const QByteArrayView g = header.item(2);
         header.item(); // heat count
         const int heat = decimalOr(cutLeft(header.item()), -1);
@@ -340,7 +357,11 @@ TResultFileSplit parseResultFile(QByteArrayView data)
         header.item();
         if (header.bytes(2) != kCrLf) {
             split.consumed = runStart;
+            // No line end yet: the timing program is still writing the header.
+            if (data.sliced(runStart).indexOf(kCrLf) < 0)
+                return split;
             split.malformed = true;
+            split.malformedRun = fromTimingCodePage(description);
             return split;
         }
 
@@ -362,7 +383,24 @@ TResultFileSplit parseResultFile(QByteArrayView data)
         const QDate start = QDate(1900, 1, 1).addYears(year - 1900).addMonths(month - 1).addDays(day - 1);
 
         TTimingRun run;
+        run.timingNumber = decimalOr(f, 0);
+        run.heatNo = heat;
         run.fileName = runFileName(f, heat, c, g, e, b);
+        const bool timingFits =
+            f.size() == 2 && cutRight(timing).size() <= 2 && readRunKey(run.fileName).RunId == run.timingNumber;
+        const bool heatFits = heatText(heat).size() <= 2;
+        if (!timingFits || !heatFits) {
+            QString name = run.fileName.chopped(4);
+            if (!timingFits) {
+                const QByteArrayView shown = cutRight(timing);
+                name += kTimingMark + safeFileName(fromTimingCodePage(
+                                          shown.first(std::min<qsizetype>(kMarkedTimingLength, shown.size()))));
+            }
+            if (!heatFits)
+                name += kHeatMark + QString::number(heat);
+            run.fileName = name + QStringLiteral(".tmp");
+            run.misfit = readRunKey(run.fileName).misfit;
+        }
         run.startTime = oleFromMinutes(oleDays(start) * kMinutesPerDay + qint64(hours) * 60 + minutes);
         run.description = description.toByteArray();
         run.body = body.toByteArray();
@@ -407,10 +445,45 @@ TTimingImportHeat parseRunFile(QByteArrayView data, const QString& fileName)
     while (std::optional<TTimingImportParticipant> line = readResultLine(reader))
         run.participants.push_back(std::move(*line));
 
-    const QByteArray name = fileName.left(4).replace(u'_', u' ').toLatin1();
-    run.RunId = decimalOr(slice(name, 0, 2), 0);
-    run.heatNo = decimalOr(slice(name, 2, 2), 0);
+    TRunKey key = readRunKey(fileName);
+    run.RunId = key.RunId;
+    run.heatNo = key.heatNo;
+    run.misfit = std::move(key.misfit);
     return run;
+}
+
+bool sameRun(QByteArrayView a, QByteArrayView b)
+{
+    return a.size() == b.size() && (a.isEmpty() || a.sliced(1) == b.sliced(1));
+}
+
+TRunKey readRunKey(const QString& fileName)
+{
+    TRunKey key;
+    const QByteArray name = fileName.left(4).replace(u'_', u' ').toLatin1();
+    key.RunId = decimalOr(slice(name, 0, 2), 0);
+    key.heatNo = decimalOr(slice(name, 2, 2), 0);
+
+    QStringView stem(fileName);
+    if (stem.endsWith(u".tmp"))
+        stem.chop(4);
+    QStringList misfits;
+    std::optional<QString> heat;
+    if (const qsizetype at = stem.lastIndexOf(kHeatMark); at >= 0) {
+        heat = stem.sliced(at + kHeatMark.size()).toString();
+        stem.truncate(at);
+    }
+    if (const qsizetype at = stem.lastIndexOf(kTimingMark); at >= 0) {
+        const QString timing = stem.sliced(at + kTimingMark.size()).toString().replace(u'_', u' ').trimmed();
+        misfits << (timing.isEmpty() ? QStringLiteral("die Zeitmessungsnummer fehlt")
+                                     : QStringLiteral("die Zeitmessungsnummer \"%1\" passt nicht in ihr Feld von "
+                                                      "zwei Zeichen (einstellige mit einem Leerzeichen davor)")
+                                           .arg(timing));
+    }
+    if (heat)
+        misfits << QStringLiteral("die Laufnummer %1 passt nicht in ihr Feld von zwei Zeichen").arg(*heat);
+    key.misfit = misfits.join(QStringLiteral(" und "));
+    return key;
 }
 
 } // namespace tvp

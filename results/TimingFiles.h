@@ -35,6 +35,10 @@ struct TTimingImportHeat {
     double startTime = 0; // OLE date
     QString filename;     // full path of the run file
     std::vector<TTimingImportParticipant> participants;
+    // Why the run cannot be imported: its timing number or heat did not fit the run file's name.
+    // Empty for a run that can.
+    QString misfit;
+    QByteArray contents; // the run file as read
 };
 
 // The record lengths, CR LF included.
@@ -64,6 +68,9 @@ std::optional<proto::ResultType> decodeTimingResult(QByteArrayView field);
 // One run of the result file.
 struct TTimingRun {
     QString fileName;       // the run file's name, derived from the run header
+    int timingNumber = 0;   // as the header says; 0 when not a number
+    int heatNo = 0;         // as the header says; -1 when not a number
+    QString misfit;         // what of the two does not fit the name; empty when both do
     double startTime = 0;   // OLE date
     QByteArray description; // as read: code page 850, trailing blanks removed, at most 46 bytes
     QByteArray body;        // the result lines as they stood
@@ -75,14 +82,27 @@ struct TResultFileSplit {
     // the result file: a run whose header is unreadable, or a last run whose last line is still
     // being written.
     qsizetype consumed = 0;
-    // The run at `consumed` has a header without its closing CR LF.
+    // The run at `consumed` has a header without its closing CR LF; a header the end of the data
+    // cuts off is still being written and waits.
     bool malformed = false;
+    QString malformedRun; // that run's description
 };
 
 TResultFileSplit parseResultFile(QByteArrayView data);
 
 // The run file: status "N", start time, description, CR LF, the result lines.
 QByteArray runFileContents(const TTimingRun& run);
+
+// Timing number and heat of a run file's name (without folder), and what did not fit into it.
+struct TRunKey {
+    int RunId = 0;
+    int heatNo = 0;
+    QString misfit;
+};
+TRunKey readRunKey(const QString& fileName);
+
+// Two run files hold the same run: equal but for the status byte.
+bool sameRun(QByteArrayView a, QByteArrayView b);
 
 // A run file's bytes; fileName is its name without folder (timing number and heat come from it).
 // Throws TvpError when the data is shorter than the run file header.

@@ -2,8 +2,9 @@
 
 #include "core/protocol/Errors.h"
 #include "core/results/tvpTypes.h"
+#include "results/TimingConnector.h"
 
-#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -38,9 +39,11 @@ proto::Owned<proto::StringSearchType> search(const QString& name, bool caseSensi
 
 constexpr int kAttempt = 1;
 
-void storeByLane(TServicePorts& ports, int discipline, const TTimingImportRequest& request)
+using Lines = std::vector<TTimingImportParticipant>;
+
+void storeByLane(TServicePorts& ports, int discipline, const TTimingImportRequest& request, const Lines& lines)
 {
-    for (const TTimingImportParticipant& line : request.participants) {
+    for (const TTimingImportParticipant& line : lines) {
         proto::LaneHeatType place;
         place.HeatNo = request.heat;
         place.Lane = line.lane;
@@ -48,9 +51,9 @@ void storeByLane(TServicePorts& ports, int discipline, const TTimingImportReques
     }
 }
 
-void storeByBib(TServicePorts& ports, int discipline, const TTimingImportRequest& request)
+void storeByBib(TServicePorts& ports, int discipline, const Lines& lines)
 {
-    for (const TTimingImportParticipant& line : request.participants) {
+    for (const TTimingImportParticipant& line : lines) {
         if (line.Bib == 0)
             throw TvpError(athleteName(line) +
                            QStringLiteral(" hat keine Startnummer. Disziplineinstellungen verlangen Zuordnung über "
@@ -60,12 +63,11 @@ void storeByBib(TServicePorts& ports, int discipline, const TTimingImportRequest
     }
 }
 
-void storeByAthleteOrTeam(TServicePorts& ports, const proto::DisciplinType& discipline,
-                          const TTimingImportRequest& request)
+void storeByAthleteOrTeam(TServicePorts& ports, const proto::DisciplinType& discipline, const Lines& lines)
 {
     const int competition = ports.competitionId();
     const bool teams = discipline.ResultTableType && discipline.ResultTableType->Team;
-    for (const TTimingImportParticipant& line : request.participants) {
+    for (const TTimingImportParticipant& line : lines) {
         const proto::getTeamsResponse1 found = ports.drs().getTeams(competition, 0, search(line.Team, true), 0);
         const int team = found.size() == 1 ? found.front().TeamID : 0;
         if (!teams) {
@@ -93,17 +95,24 @@ void importRun(TServicePorts& ports, const TTimingImportRequest& request, TTimin
 {
     response.heat = request.heat;
     response.filename = request.filename;
+    const QString fileName = QFileInfo(request.filename).fileName();
+    if (const TRunKey key = readRunKey(fileName); !key.misfit.isEmpty())
+        throw TvpError(
+            QStringLiteral("Der Lauf \"%1\" kann nicht importiert werden: %2. ").arg(request.description, key.misfit) +
+            kManually);
     const proto::getDisciplinesResponse1 disciplines = ports.drs().getDisciplines(ports.competitionId(), nullptr, 0);
     const QString timingNumber = QString::number(request.timingID);
     for (const proto::DisciplinType& d : disciplines) {
         if (ports.drs().getUiInfo(uiInfoKeys::DiscTimingId, d.DisciplinID).Value != timingNumber)
             continue;
         response.discipline = d.DisciplinID;
-        proveRunWritable(request.filename);
+        response.read = readRunForImport(request.filename);
+        response.changed = !sameRun(response.read, request.listed);
+        const Lines lines = parseRunFile(response.read, fileName).participants;
         switch (d.ResultAssignment) {
-        case ResultAssignmentType::byAthleteOrTeam: storeByAthleteOrTeam(ports, d, request); break;
-        case ResultAssignmentType::byBib: storeByBib(ports, d.DisciplinID, request); break;
-        case ResultAssignmentType::byLane: storeByLane(ports, d.DisciplinID, request); break;
+        case ResultAssignmentType::byAthleteOrTeam: storeByAthleteOrTeam(ports, d, lines); break;
+        case ResultAssignmentType::byBib: storeByBib(ports, d.DisciplinID, lines); break;
+        case ResultAssignmentType::byLane: storeByLane(ports, d.DisciplinID, request, lines); break;
         }
         return;
     }
@@ -124,16 +133,10 @@ std::unique_ptr<TTimingImportRequest> makeTimingImportRequest(const TTimingImpor
     auto request = std::make_unique<TTimingImportRequest>();
     request->timingID = run.RunId;
     request->heat = run.heatNo;
-    request->participants = run.participants;
+    request->description = run.description;
     request->filename = run.filename;
+    request->listed = run.contents;
     return request;
-}
-
-void proveRunWritable(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
-        throw TvpError(QStringLiteral("Kann Importdatei nicht öffnen."));
 }
 
 QString timingRunStatusText(const TTimingImportHeat& run)

@@ -14,26 +14,27 @@ namespace tvp {
 
 inline const QString kTimingImportName = QStringLiteral("Zeitmessungsdaten importieren");
 
+// The lines are read from the run file when the import runs, not taken from the list: a run sent
+// again since the list was read is what the file holds now.
 struct TTimingImportRequest : TRequest {
     int timingID = 0;
     int heat = 0;
-    std::vector<TTimingImportParticipant> participants; // a line without result stays without
+    QString description;
     QString filename;
+    QByteArray listed; // the run file as the list read it
 };
 
 struct TTimingImportResponse : TResponse {
     int discipline = 0; // 0: no discipline carries the timing number
     int heat = 0;
-    QString filename; // the run file, marked imported once the transaction is committed
+    QString filename;     // the run file, marked imported once the transaction is committed
+    QByteArray read;      // the run file the lines came from; only this run is marked
+    bool changed = false; // the file was no longer what the list showed
 };
 
 const TRequestTable<TTimingImportRequest, TTimingImportResponse>& timingImportRequests();
 
 std::unique_ptr<TTimingImportRequest> makeTimingImportRequest(const TTimingImportHeat& run);
-
-// Opens the run file for writing and closes it again; throws "Kann Importdatei nicht öffnen." when
-// that fails, so an import that could never be marked stores nothing.
-void proveRunWritable(const QString& path);
 
 // Row texts of the list.
 QString timingRunStatusText(const TTimingImportHeat& run);

@@ -120,7 +120,7 @@ void TTimingImportForm::RequestFinished(std::unique_ptr<TTimingImportResponse> r
     QString markError;
     if (outcome.ok() && response && response->discipline != 0) {
         try {
-            markRunImported(response->filename);
+            markRunImported(response->filename, response->read);
         } catch (const TvpError& e) {
             markError = e.message();
         }
@@ -129,6 +129,9 @@ void TTimingImportForm::RequestFinished(std::unique_ptr<TTimingImportResponse> r
         s->resumePolling();
     if (!outcome.ok()) {
         road_.report(outcome);
+        // The row showed another run than the one refused.
+        if (response && response->changed)
+            UpdateItems();
         return;
     }
     if (!response || response->discipline == 0) {

@@ -126,12 +126,28 @@ void TTimingSettingsForm::Timer1Timer()
         return;
     // The timing program may be writing, or the folder be gone: the next tick tries again.
     try {
-        if (!connector_.splitTimingImportFile(competition))
+        const TimingConnector::TSplit split = connector_.splitResultFile(competition);
+        reportUnreadable(split);
+        if (split.runs == 0)
             return;
         if (auto* main = context().windows().get<TMainForm>(TWindowId::MainForm))
             main->SetNewTimingData();
     } catch (...) {
     }
+}
+
+void TTimingSettingsForm::reportUnreadable(const TimingConnector::TSplit& split)
+{
+    // An unreadable run holds back every run behind it, tick after tick: said once, and again only
+    // when the file has changed.
+    if (split.unreadable.isEmpty()) {
+        reportedUnreadable_.clear();
+        return;
+    }
+    if (split.left == reportedUnreadable_)
+        return;
+    reportedUnreadable_ = split.left;
+    context().messages().AddException(0, {}, split.unreadable, QStringLiteral("Zeitmessungsdaten"), this);
 }
 
 void TTimingSettingsForm::Button1Click()

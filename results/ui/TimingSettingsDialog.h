@@ -39,11 +39,13 @@ protected:
 private:
     void Button1Click();
     void applySettings();
+    void reportUnreadable(const TimingConnector::TSplit& split);
 
     QString FExchangeDir;
     bool FPollingEnabled = false;
     QTimer Timer1;
     TimingConnector connector_;
+    QByteArray reportedUnreadable_; // what stayed in the result file when it was said
     QLineEdit* Edit1;
     QPushButton* Button1;
     QCheckBox* CheckBox1;

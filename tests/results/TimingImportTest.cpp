@@ -152,25 +152,40 @@ TEST_F(TimingImport, ContentThatIsNoRunIsDropped)
 
 TEST_F(TimingImport, AnUnreadableHeaderIsReportedAndStays)
 {
-    // Cut anywhere inside the header, the run is unreadable and nothing changes.
+    // Cut anywhere inside the header by the end of the file, the run is still being written: it
+    // waits, and nothing changes. Followed by a line, the header is unreadable.
     const QByteArray header = runHeader("Sprint", " 1", " 1");
+    const QByteArray line = resultLine("1", "00:00:10.000", "1", "1", "A", "B", "C");
     for (qsizetype cut : {qsizetype(4), qsizetype(40), header.size() - 1}) {
         writeBytes(resultFile(), header.left(cut));
-        EXPECT_EQ(splitError(), kUnreadable) << cut;
+        EXPECT_EQ(splitError(), QStringLiteral("(kein Fehler)")) << cut;
         EXPECT_EQ(readBytes(resultFile()), header.left(cut));
+        writeBytes(resultFile(), header.left(cut) + line);
+        EXPECT_EQ(splitError(), kUnreadable) << cut;
+        EXPECT_EQ(readBytes(resultFile()), header.left(cut) + line);
     }
     // A header whose CR LF is something else.
     QByteArray broken = header;
     broken[broken.size() - 2] = 'X';
-    writeBytes(resultFile(), broken + resultLine("1", "00:00:10.000", "1", "1", "A", "B", "C"));
+    writeBytes(resultFile(), broken + line);
     EXPECT_EQ(splitError(), kUnreadable);
     EXPECT_FALSE(QDir(connector.runFolder(kCompetition)).exists());
+
+    // The poll is told which run, where and why.
+    const TimingConnector::TSplit split = connector.splitResultFile(kCompetition);
+    EXPECT_EQ(split.runs, 0);
+    EXPECT_EQ(split.left, broken + line);
+    EXPECT_EQ(split.unreadable,
+              QStringLiteral("Datensatz nicht lesbar: Der Kopfsatz des Laufs \"Sprint\" in %1 endet nicht mit CR LF. "
+                             "Dieser Lauf und alle danach bleiben in der Datei. Bitte Exportdatei löschen und erneut "
+                             "von Zeitmessung exportieren.")
+                  .arg(QDir::toNativeSeparators(resultFile())));
 }
 
 TEST_F(TimingImport, RunsBeforeAnUnreadableOneAreTakenOutSoTheirImportMarkStays)
 {
     const QByteArray first = runHeader("Lauf 1", " 4", " 1") + resultLine("1", "00:00:09.870", "1", "5", "A", "B", "C");
-    const QByteArray broken = QByteArray("B01\tW \tSD \tabgebrochen");
+    const QByteArray broken = QByteArray("B01\tW \tSD \tabgebrochen\r\n");
     writeBytes(resultFile(), first + broken);
 
     EXPECT_EQ(splitError(), kUnreadable);
@@ -249,10 +264,11 @@ TEST_F(TimingImport, RunKeysFromTheFileCannotLeaveTheRunFolder)
     EXPECT_EQ(connector.getRuns(kCompetition).size(), 1u) << "listed although its name starts with a dot";
     EXPECT_EQ(QDir(exchange.path()).entryList(QDir::Files), QStringList{QLatin1String(kResultFileName)});
 
-    // A heat that is no number is "-1"; a NUL ends a key item.
+    // A heat that is no number is "-1"; a NUL ends a key item, here the timing number before its
+    // second character: the name says so.
     writeBytes(resultFile(), runHeader("Lauf", QByteArray("8\0", 2), "xy"));
     ASSERT_TRUE(split());
-    EXPECT_TRUE(QFile::exists(runFile(QStringLiteral("8-150__EL1_SD_.tmp"))));
+    EXPECT_TRUE(QFile::exists(runFile(QStringLiteral("8-150__EL1_SD_.Zeitmessungsnummer_8.tmp"))));
 }
 
 TEST_F(TimingImport, StartTimesCountNonNumbersAsTheirDefaults)
@@ -330,6 +346,77 @@ TEST_F(TimingImport, MarkingARunImportedWritesOnlyItsStatusByte)
     writeBytes(runFile(QStringLiteral("kurz.tmp")), "N");
     EXPECT_THROW(markRunImported(runFile(QStringLiteral("kurz.tmp"))), TvpError);
     EXPECT_EQ(readBytes(runFile(QStringLiteral("kurz.tmp"))), QByteArray("N"));
+}
+
+TEST_F(TimingImport, ANumberThatDoesNotFitTheRunKeyIsNamedAndTheImportRefusesIt)
+{
+    struct Case {
+        QByteArray timing, heat;
+        QString file;   // in the run folder
+        QString misfit; // empty: imported as timing number and heat
+        int runId = 0, heatNo = 0;
+    };
+    const QString timing123 = QStringLiteral("die Zeitmessungsnummer \"123\" passt nicht in ihr Feld von zwei Zeichen "
+                                             "(einstellige mit einem Leerzeichen davor)");
+    const Case cases[] = {
+        {" 7", " 2", QStringLiteral("_7_250__EL1_SD_.tmp"), {}, 7, 2},
+        {"12", "99", QStringLiteral("129950__EL1_SD_.tmp"), {}, 12, 99},
+        {"AB", " 1", QStringLiteral("AB_150__EL1_SD_.tmp"), {}, 0, 1}, // no number: no discipline has it
+        {" 7", "x", QStringLiteral("_7-150__EL1_SD_.tmp"), {}, 7, -1},
+        {" 5", "123", QStringLiteral("_512350__EL1_SD_.Laufnummer_123.tmp"),
+         QStringLiteral("die Laufnummer 123 passt nicht in ihr Feld von zwei Zeichen")},
+        {"123", " 1", QStringLiteral("12_150__EL1_SD_.Zeitmessungsnummer_123.tmp"), timing123},
+        {"123", "100", QStringLiteral("1210050__EL1_SD_.Zeitmessungsnummer_123.Laufnummer_100.tmp"),
+         timing123 + QStringLiteral(" und die Laufnummer 100 passt nicht in ihr Feld von zwei Zeichen")},
+        // Left-justified, it would read as timing number 11 and heat 25.
+        {"1", "12", QStringLiteral("11250__EL1_SD_.Zeitmessungsnummer_1.tmp"),
+         QStringLiteral("die Zeitmessungsnummer \"1\" passt nicht in ihr Feld von zwei Zeichen (einstellige mit einem "
+                        "Leerzeichen davor)")},
+        {"", " 2", QStringLiteral("_250__EL1_SD_.Zeitmessungsnummer_.tmp"),
+         QStringLiteral("die Zeitmessungsnummer fehlt")},
+    };
+    for (const Case& c : cases) {
+        QDir(connector.runFolder(kCompetition)).removeRecursively();
+        writeBytes(resultFile(),
+                   runHeader("Lauf", c.timing, c.heat) + resultLine("1", "00:00:09.870", "1", "5", "A", "B", "C"));
+        ASSERT_TRUE(split()) << c.timing.toStdString();
+        const std::vector<TTimingImportHeat> runs = connector.getRuns(kCompetition);
+        ASSERT_EQ(runs.size(), 1u);
+        EXPECT_EQ(QFileInfo(runs[0].filename).fileName(), c.file);
+        EXPECT_EQ(runs[0].misfit, c.misfit) << c.file.toStdString();
+        if (c.misfit.isEmpty()) {
+            EXPECT_EQ(runs[0].RunId, c.runId) << c.file.toStdString();
+            EXPECT_EQ(runs[0].heatNo, c.heatNo) << c.file.toStdString();
+        }
+        EXPECT_EQ(runs[0].participants.size(), 1u) << "nothing of the run is lost";
+    }
+}
+
+TEST_F(TimingImport, AnImportMarksOnlyTheRunItRead)
+{
+    writeBytes(resultFile(), runHeader("Lauf", " 2", " 1") + resultLine("1", "00:00:09.870", "1", "5", "A", "B", "C"));
+    ASSERT_TRUE(split());
+    const QString name = runFile(QStringLiteral("_2_150__EL1_SD_.tmp"));
+    const QByteArray read = readRunForImport(name);
+    // The run again, split meanwhile.
+    writeBytes(resultFile(), runHeader("Lauf", " 2", " 1") + resultLine("1", "00:00:09.500", "1", "5", "A", "B", "C"));
+    ASSERT_TRUE(split());
+    const QByteArray again = readBytes(name);
+    EXPECT_THROW(markRunImported(name, read), TvpError);
+    EXPECT_EQ(readBytes(name), again);
+
+    markRunImported(name, again);
+    EXPECT_EQ(readBytes(name).at(0), 'I');
+    EXPECT_EQ(readBytes(name).mid(1), again.mid(1));
+    markRunImported(name, again); // marked already: the same run
+    EXPECT_EQ(readBytes(name).at(0), 'I');
+
+    try {
+        (void)readRunForImport(runFile(QStringLiteral("fehlt.tmp")));
+        ADD_FAILURE() << "a missing run file was read";
+    } catch (const TvpError& e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Kann Importdatei nicht öffnen."));
+    }
 }
 
 TEST(TimingResultField, DecodesTimesAndRemarks)

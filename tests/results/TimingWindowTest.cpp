@@ -391,5 +391,131 @@ TEST_F(TimingWindowTest, AnUnreadableRunFileIsNamedOnceAndTheOthersAreListed)
     EXPECT_EQ(list()->model()->rowCount(), 2);
 }
 
+QByteArray hurdlesRun(const QByteArray& time, const QByteArray& annasTime, const QByteArray& extraLine = {})
+{
+    return runHeader("H\x81rdenlauf 1/1", " 8", " 1", "07062024", time) +
+           resultLine("1", annasTime, "1", "7", "Berg", "Anna", "") +
+           resultLine("2", "00:00:13.000", "2", "9", "Dorn", "Cara", "") + extraLine;
+}
+
+// A line the timing program added by hand: it carries no bib.
+const QByteArray kLineWithoutBib = resultLine("3", "00:00:14.000", "3", "", "Ohne", "Nummer", "");
+const QString kWithoutBib =
+    QStringLiteral("Zeitmessungsdaten importieren: Athlet \"Nummer Ohne\" hat keine Startnummer. "
+                   "Disziplineinstellungen verlangen Zuordnung über Startnummer. Bitte "
+                   "Disziplineinstellungen ändern oder Lauf manuell eingeben");
+
+TEST_F(TimingWindowTest, AnUnreadableRunIsReportedOnceAndTheRunsBeforeItReachTheOpenList)
+{
+    TTimingSettingsForm::pollIntervalMs = 20;
+    watch();
+    import->show();
+    drop(hurdlesRun("10:00", "00:00:12.300"));
+    ASSERT_TRUE(waitUntil([this] { return list()->model()->rowCount() == 1; }));
+    importRow(0);
+    ASSERT_EQ(rowText(0, 0), QStringLiteral("Importiert"));
+    ASSERT_EQ(stored(hurdles, 1, "bib", 7), QStringLiteral("Time 12.3"));
+
+    // The run again with other times, then a run whose header ends without CR.
+    QByteArray broken = runHeader("H\x81rdenlauf 2/2", " 8", " 2", "07062024", "10:30");
+    broken.replace(broken.size() - 2, 2, "\n");
+    broken += resultLine("1", "00:00:11.000", "1", "9", "Dorn", "Cara", "");
+    drop(hurdlesRun("10:20", "00:00:11.900", kLineWithoutBib) + broken);
+    ASSERT_TRUE(waitUntil([this] { return !messages().isEmpty(); })) << "the unreadable run is not reported";
+    EXPECT_TRUE(waitUntil([this] { return rowText(0, 0) == QStringLiteral("Nicht verarbeitet"); }))
+        << "the open list still shows the run as imported";
+    EXPECT_EQ(rowText(0, 2), QStringLiteral("10:20 07.06.2024"));
+    const QString report =
+        QStringLiteral("Zeitmessungsdaten: Datensatz nicht lesbar: Der Kopfsatz des Laufs \"Hürdenlauf 2/2\" in %1 "
+                       "endet nicht mit CR LF. Dieser Lauf und alle danach bleiben in der Datei. Bitte Exportdatei "
+                       "löschen und erneut von Zeitmessung exportieren.")
+            .arg(QDir::toNativeSeparators(QDir(exchange.path()).filePath("COM_ZDT.TXT")));
+    QTest::qWait(200); // ten polls more
+    EXPECT_EQ(messages(), QStringList{report}) << "reported once";
+    EXPECT_EQ(readBytes(QDir(exchange.path()).filePath("COM_ZDT.TXT")), broken) << "nothing behind it is split";
+
+    // The timing program appends a run: the file changed, so it is said again; the run waits.
+    const QByteArray third = runHeader("H\x81rdenlauf 3/3", " 8", " 3", "07062024", "10:40") +
+                             resultLine("1", "00:00:10.000", "1", "8", "Acker", "Ben", "");
+    drop(broken + third);
+    ASSERT_TRUE(waitUntil([this] { return messages().size() == 2; }));
+    QTest::qWait(200);
+    EXPECT_EQ(messages(), (QStringList{report, report}));
+    EXPECT_EQ(list()->model()->rowCount(), 1);
+
+    // The run sent again is what a double click imports; its line without bib refuses it.
+    importRow(0);
+    EXPECT_EQ(messages().size(), 3);
+    EXPECT_EQ(messages().value(2), kWithoutBib);
+    EXPECT_EQ(stored(hurdles, 1, "bib", 7), QStringLiteral("Time 12.3"));
+    EXPECT_EQ(rowText(0, 0), QStringLiteral("Nicht verarbeitet"));
+    EXPECT_EQ(statusByte(QStringLiteral("_8_150__EL1_SD_.tmp")), 'N');
+}
+
+// Two desks watch one exchange folder: the other desk's poll rewrites run files under this desk's
+// list.
+TEST_F(TimingWindowTest, ADoubleClickImportsTheRunFileAsItIsOnDiskAndMarksOnlyThat)
+{
+    watch();
+    arrive(twoLaufRuns());
+    importRow(1);
+    ASSERT_EQ(stored(run, 1, "athlete_id", anna), QStringLiteral("Time 9.87"));
+    TimingConnector otherDesk([this] { return exchange.path(); });
+    drop(runHeader("Lauf 1/1", " 7", " 1", "07062024", "09:05") +
+         resultLine("1", "00:00:09.500", "2", "7", "Berg", "Anna", "") +
+         resultLine("2", "00:00:09.400", "1", "8", "Acker", "Ben", ""));
+    ASSERT_TRUE(otherDesk.splitTimingImportFile(comp));
+    ASSERT_EQ(rowText(1, 0), QStringLiteral("Importiert")) << "this desk's list is as it was read";
+
+    importRow(1);
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
+    EXPECT_EQ(stored(run, 1, "athlete_id", anna), QStringLiteral("Time 9.5"));
+    EXPECT_EQ(stored(run, 1, "athlete_id", ben), QStringLiteral("Time 9.4"));
+    EXPECT_EQ(rowText(1, 0), QStringLiteral("Importiert"));
+    EXPECT_EQ(statusByte(QStringLiteral("_7_150__EL1_SD_.tmp")), 'I');
+
+    // By bib: the run sent again holds a line without bib.
+    arrive(hurdlesRun("10:00", "00:00:12.300"));
+    importRow(0);
+    ASSERT_EQ(stored(hurdles, 1, "bib", 7), QStringLiteral("Time 12.3"));
+    drop(hurdlesRun("10:00", "00:00:11.900", kLineWithoutBib));
+    ASSERT_TRUE(otherDesk.splitTimingImportFile(comp));
+    importRow(0);
+    EXPECT_EQ(messages(), QStringList{kWithoutBib});
+    EXPECT_EQ(stored(hurdles, 1, "bib", 7), QStringLiteral("Time 12.3"));
+    EXPECT_EQ(rowText(0, 0), QStringLiteral("Nicht verarbeitet")) << "the list shows the file it read";
+    EXPECT_EQ(statusByte(QStringLiteral("_8_150__EL1_SD_.tmp")), 'N');
+}
+
+TEST_F(TimingWindowTest, ARunWhoseHeatOrTimingNumberDoesNotFitItsFieldIsRefused)
+{
+    watch();
+    seed->placeAthleteAt(sprint, cara, 12, 1);
+    uiInfo(QStringLiteral("DiscTimingId"), run, QStringLiteral("12"));
+    arrive(runHeader("Sprint 123/123", " 5", "123", "07062024", "12:00") +
+           resultLine("1", "00:00:08.100", "1", "", "", "", "") +
+           runHeader("Lauf 1/1", "123", " 1", "07062024", "12:05") +
+           resultLine("1", "00:00:09.000", "1", "7", "Berg", "Anna", ""));
+    ASSERT_EQ(list()->model()->rowCount(), 2);
+
+    importRow(1);
+    EXPECT_EQ(messages(),
+              QStringList{QStringLiteral(
+                  "Zeitmessungsdaten importieren: Der Lauf \"Sprint 123/123\" kann nicht importiert werden: "
+                  "die Laufnummer 123 passt nicht in ihr Feld von zwei Zeichen. Bitte Lauf manuell eingeben")});
+    EXPECT_EQ(stored(sprint, 1, "athlete_id", cara), QString()) << "heat 12 got heat 123's time";
+    EXPECT_EQ(rowText(1, 0), QStringLiteral("Nicht verarbeitet"));
+    EXPECT_FALSE(form->isVisible());
+
+    recorder.messages.messages.clear();
+    importRow(0);
+    EXPECT_EQ(messages(), QStringList{QStringLiteral(
+                              "Zeitmessungsdaten importieren: Der Lauf \"Lauf 1/1\" kann nicht importiert werden: die "
+                              "Zeitmessungsnummer \"123\" passt nicht in ihr Feld von zwei Zeichen (einstellige mit "
+                              "einem Leerzeichen davor). Bitte Lauf manuell eingeben")});
+    EXPECT_EQ(stored(run, 1, "athlete_id", anna), QString()) << "timing number 12 got 123's run";
+    EXPECT_EQ(rowText(0, 0), QStringLiteral("Nicht verarbeitet"));
+}
+
 } // namespace
 } // namespace tvp::test
