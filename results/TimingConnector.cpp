@@ -156,13 +156,13 @@ TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId) cons
 {
     const QString folder = exchangeDir_();
     if (folder.isEmpty())
-        throw TvpError(kNoAccess);
+        throw ETimingFileBusy(kNoAccess);
     QFile file(QDir(folder).filePath(QLatin1String(kResultFileName)));
     if (!openExclusive(file, QIODevice::ReadWrite | QIODevice::ExistingOnly))
-        throw TvpError(kNoAccess);
+        throw ETimingFileBusy(kNoAccess);
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw TvpError(kNoAccess);
+        throw ETimingFileBusy(kNoAccess);
 
     const TResultFileSplit parsed = parseResultFile(data);
     if (!parsed.runs.empty()) {

@@ -7,6 +7,7 @@
 // Export, split and listing run on the GUI thread; only markRunImported runs on an import request's
 // worker thread, while polling is suspended.
 
+#include "core/protocol/Errors.h"
 #include "core/services/ResultCaptureServices.h"
 #include "results/TimingFiles.h"
 
@@ -23,6 +24,13 @@ inline constexpr char kResultFileName[] = "COM_ZDT.TXT";
 
 // The exchange folder as the timing settings store it (section TimingConnector, key ExchangeFolder).
 QString getTimingExchangeDir();
+
+// The result file cannot be had just now: missing, or held by the timing program while it writes.
+// The next poll tries again.
+class ETimingFileBusy : public TvpError {
+public:
+    using TvpError::TvpError;
+};
 
 class TimingConnector : public ITimingExport {
 public:
@@ -42,7 +50,8 @@ public:
     bool splitTimingImportFile(int competitionId) const;
 
     // The same, an unreadable run said rather than thrown, for a poll that must not lose the runs
-    // split before it. Throws TvpError when the file cannot be had or a run file not be written.
+    // split before it. Throws ETimingFileBusy when the file cannot be had, TvpError when a run file
+    // cannot be written.
     struct TSplit {
         int runs = 0;
         QString unreadable; // why the run now first in the result file cannot be read; empty when none

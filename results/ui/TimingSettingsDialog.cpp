@@ -124,14 +124,23 @@ void TTimingSettingsForm::Timer1Timer()
     const int competition = context().competition().getCompetitionId(false);
     if (competition == 0)
         return;
-    // The timing program may be writing, or the folder be gone: the next tick tries again.
     try {
         const TimingConnector::TSplit split = connector_.splitResultFile(competition);
+        reportedFailure_.clear();
         reportUnreadable(split);
         if (split.runs == 0)
             return;
         if (auto* main = context().windows().get<TMainForm>(TWindowId::MainForm))
             main->SetNewTimingData();
+    } catch (const ETimingFileBusy&) {
+        // No file yet, or the timing program is writing: the next tick tries again.
+    } catch (const TvpError& e) {
+        // A run file that cannot be written holds back every run, tick after tick: said once, and
+        // again only when the reason changes or a poll has got through in between.
+        if (e.message() != reportedFailure_) {
+            reportedFailure_ = e.message();
+            context().messages().AddException(0, {}, e.message(), QStringLiteral("Zeitmessungsdaten"), this);
+        }
     } catch (...) {
     }
 }

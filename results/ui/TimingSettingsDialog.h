@@ -46,6 +46,7 @@ private:
     QTimer Timer1;
     TimingConnector connector_;
     QByteArray reportedUnreadable_; // what stayed in the result file when it was said
+    QString reportedFailure_;       // the last poll failure said, until a poll gets through
     QLineEdit* Edit1;
     QPushButton* Button1;
     QCheckBox* CheckBox1;

@@ -452,6 +452,27 @@ TEST_F(TimingWindowTest, AnUnreadableRunIsReportedOnceAndTheRunsBeforeItReachThe
     EXPECT_EQ(statusByte(QStringLiteral("_8_150__EL1_SD_.tmp")), 'N');
 }
 
+// Polls that cannot write the run files keep every run in COM_ZDT.TXT: the user hears of it once,
+// and the runs arrive once the folder can be made; a result file still missing says nothing.
+TEST_F(TimingWindowTest, ARunFolderThatCannotBeMadeIsReportedOnceAndTheRunsComeWhenItCan)
+{
+    TTimingSettingsForm::pollIntervalMs = 20;
+    watch();
+    QTest::qWait(100);
+    EXPECT_TRUE(messages().isEmpty()) << "no result file yet is no failure";
+    writeBytes(runFolder(), "a file where the run folder belongs");
+    drop(twoLaufRuns());
+    ASSERT_TRUE(waitUntil([this] { return !messages().isEmpty(); })) << "the stalled exchange is silent";
+    QTest::qWait(200); // ten polls more
+    EXPECT_EQ(messages(), QStringList{QStringLiteral("Zeitmessungsdaten: Der Ordner %1 für die Zeitmessungsdaten kann "
+                                                     "nicht angelegt werden.")
+                                          .arg(QDir::toNativeSeparators(runFolder()))});
+    ASSERT_TRUE(QFile::remove(runFolder()));
+    import->show();
+    EXPECT_TRUE(waitUntil([this] { return list()->model()->rowCount() == 2; }));
+    EXPECT_EQ(messages().size(), 1);
+}
+
 // Two desks watch one exchange folder: the other desk's poll rewrites run files under this desk's
 // list.
 TEST_F(TimingWindowTest, ADoubleClickImportsTheRunFileAsItIsOnDiskAndMarksOnlyThat)
