@@ -98,6 +98,13 @@ void TResultGrid::currentChanged(const QModelIndex& current, const QModelIndex& 
                                    .united(visualRect(index.siblingAtColumn(std::max(0, model_->fixedColumns() - 1)))));
 }
 
+void TResultGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    if (editor == editor_)
+        editor_ = nullptr;
+    QTableView::closeEditor(editor, hint);
+}
+
 void TResultGrid::editorOpened(QLineEdit* editor, const QModelIndex& index)
 {
     editor_ = editor;

@@ -27,6 +27,8 @@ public:
     // Closes an open editor without taking its text.
     void leaveEditor();
     bool isEditing() const { return editor_ != nullptr; }
+    // The user changed the open editor's text; a cell shown without one holds only a formatted value.
+    bool isEdited() const { return editor_ && editor_->isModified(); }
     QLineEdit* editorWidget() const { return editor_; }
     // Puts the row at the top, or as far up as the rows below it allow (never above the first).
     void scrollRowInView(int row);
@@ -43,6 +45,8 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    // However the editor goes (Escape, another cell), its text is no longer the cell's.
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     friend class TResultGridDelegate;

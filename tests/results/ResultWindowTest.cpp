@@ -109,6 +109,56 @@ TEST_F(ResultWindowTest, UnreadableInputStaysRedUnsentAndTypingBackRestoresTheCo
     EXPECT_EQ(state(1, 1), S::sr_uptodate);
 }
 
+// A unit pattern shows a time as "2:05 min". Enter on a stored cell that nobody typed into sends
+// nothing and moves on, all down a column; what the user does type is read, the shown form too.
+TEST_F(ResultWindowTest, EnterOnAStoredCellNobodyTypedIntoSendsNothing)
+{
+    const int run = discipline(QStringLiteral("Lauf"), 2, false, "byAthleteOrTeam", QStringLiteral("Time"));
+    seed->db()
+        .query("UPDATE disciplines SET result_table_unit_pattern = '$(/60|.0):$(%60|.0|.-2) min' WHERE id = ?", run)
+        .run();
+    int seconds = 125;
+    for (int athlete : {anna, ben}) {
+        seed->placeAthlete(run, athlete, 1);
+        const int r = seed->result(run, athlete);
+        seed->db().query("UPDATE results SET kind = 'Time', time_in_seconds = ? WHERE id = ?", seconds++, r).run();
+    }
+    open(run);
+    ASSERT_EQ(cell(0, 1), QStringLiteral("2:05 min"));
+    const auto click = [this](int row, int attempt) {
+        const QRect r = grid()->visualRect(model().index(row, model().columnOfAttempt(attempt)));
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, r.center());
+    };
+
+    click(0, 1);
+    press(Qt::Key_Return);
+    EXPECT_EQ(cursor(), std::make_pair(1, 1)) << "down the column as after a store";
+    // The editor opened on the shown text and left unchanged is no input either.
+    press(Qt::Key_F2);
+    ASSERT_TRUE(grid()->isEditing());
+    press(Qt::Key_Return);
+    EXPECT_EQ(cursor(), std::make_pair(0, 2));
+    EXPECT_EQ(form->pendingRequests(), 0u) << "nothing sent";
+    EXPECT_EQ(state(0, 1), S::sr_uptodate);
+    EXPECT_EQ(state(1, 1), S::sr_uptodate);
+    EXPECT_FALSE(form->cache()->hasUncommitedChanges()) << "the window has nothing unsaved";
+
+    // Editing the shown text: "2:05 min" becomes "2:10 min", which reads as 130 seconds.
+    click(0, 1);
+    press(Qt::Key_F2);
+    press(Qt::Key_Home);
+    press(Qt::Key_Right);
+    press(Qt::Key_Right);
+    press(Qt::Key_Delete);
+    press(Qt::Key_Delete);
+    QTest::keyClicks(grid()->editorWidget(), QStringLiteral("10"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(run, 1, "athlete_id", anna), QStringLiteral("Time 130"));
+    EXPECT_EQ(cell(0, 1), QStringLiteral("2:10 min"));
+    EXPECT_EQ(state(0, 1), S::sr_uptodate);
+}
+
 TEST_F(ResultWindowTest, ByBibStoresTheRowsFirstBib)
 {
     open(throwing);
