@@ -428,5 +428,41 @@ TEST_F(ResultStoreByBib, SeveralBibsAreChosenFromAndCancellingSendsNothing)
     EXPECT_EQ(stored(throwing, 1, "bib", 9), QString());
 }
 
+// With the program's own keys, whose Escape closes the active window: Escape in the bib choice is
+// its "Abbrechen" and stores nothing (closing the window would keep the selected bib), and Escape
+// in the grid's cell editor leaves the editor, not the window.
+TEST_F(ResultStoreByBib, TheProgramsEscapeCancelsTheChoiceAndLeavesTheCellEditor)
+{
+    ProgramKeys keys(context);
+    open(throwing);
+    const int caraRow = 1;
+    bool stillShown = true;
+    script->expectWindow(QStringLiteral("Startnummern wählen"), [&](QWidget& w) {
+        ProgramKeys::press(w.findChild<QListView*>(QStringLiteral("ListBox1")), Qt::Key_Escape);
+        stillShown = w.isVisible();
+        return 0;
+    });
+    go(caraRow, 1);
+    type(QStringLiteral("25"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_FALSE(stillShown);
+    EXPECT_EQ(stored(throwing, 1, "bib", 9), QString()) << "the selected bib gets nothing";
+    EXPECT_EQ(stored(throwing, 1, "bib", 10), QString());
+
+    // The cell's editor closed when the choice took the focus; typed anew, then left with Escape.
+    go(caraRow, 1);
+    type(QStringLiteral("27"));
+    ASSERT_TRUE(grid()->isEditing());
+    ProgramKeys::press(grid()->editorWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(grid()->isEditing());
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(throwing, 1, "bib", 9), QString()) << "the text left with Escape is not stored";
+    EXPECT_EQ(stored(throwing, 1, "bib", 10), QString());
+    EXPECT_EQ(cursor(), std::make_pair(0, 2));
+}
+
 } // namespace
 } // namespace tvp::test
