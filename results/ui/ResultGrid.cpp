@@ -23,7 +23,7 @@ bool isStoreKey(int key)
 
 } // namespace
 
-TResultGrid::TResultGrid(QWidget* parent) : QTableView(parent)
+TResultGrid::TResultGrid(QWidget* parent) : TEntryGrid(parent)
 {
     setItemDelegate(new TResultGridDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -85,12 +85,12 @@ void TResultGrid::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    QTableView::keyPressEvent(event);
+    TEntryGrid::keyPressEvent(event);
 }
 
 void TResultGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
-    QTableView::currentChanged(current, previous);
+    TEntryGrid::currentChanged(current, previous);
     // The row marks of the fixed columns follow the cursor: only the two rows are painted again.
     for (const QModelIndex& index : {previous, current})
         if (index.isValid() && model_)
@@ -102,7 +102,7 @@ void TResultGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHin
 {
     if (editor == editor_)
         editor_ = nullptr;
-    QTableView::closeEditor(editor, hint);
+    TEntryGrid::closeEditor(editor, hint);
 }
 
 void TResultGrid::editorOpened(QLineEdit* editor, const QModelIndex& index)

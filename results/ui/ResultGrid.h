@@ -4,9 +4,10 @@
 // rows changed since a list version with a bar along their top, and shows its fixed columns as
 // such.
 
+#include "core/ui/EntryGrid.h"
+
 #include <QPointer>
 #include <QStyledItemDelegate>
-#include <QTableView>
 
 #include <QLineEdit>
 
@@ -14,7 +15,7 @@ namespace tvp {
 
 class TResultGridModel;
 
-class TResultGrid : public QTableView {
+class TResultGrid : public TEntryGrid {
     Q_OBJECT
 public:
     explicit TResultGrid(QWidget* parent = nullptr);

@@ -200,6 +200,23 @@ TEST_F(BibOrderWindow, ABibTypedOnAnotherRankMovesThereAndTheListReloads)
                                    QStringLiteral("3|9|Cara Dorn (Eulen) "), QStringLiteral("4||")}));
 }
 
+// Bibs typed with the cursor on a rank go into that row's bibs; they never search the ranks for
+// the typed digits and leave the row they were meant for.
+TEST_F(BibOrderWindow, BibsTypedOnARankGoIntoItsRow)
+{
+    open(sprint);
+    enterRow(0, QStringLiteral("7"));
+    QTest::keyClick(keyTarget(), Qt::Key_Escape);
+    const QRect rank = form->grid()->visualRect(form->grid()->model()->index(1, TRankListModel::colRank));
+    QTest::mouseClick(form->grid()->viewport(), Qt::LeftButton, {}, rank.center());
+    ASSERT_EQ(form->grid()->currentIndex().row(), 1);
+    for (QChar ch : QStringLiteral("11"))
+        QTest::keyClick(keyTarget(), ch.toLatin1());
+    QTest::keyClick(keyTarget(), Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(ranks(sprint), QStringLiteral("1:7 2:11"));
+}
+
 TEST_F(BibOrderWindow, DoubtfulRowsAreMarkedAndRanksShiftFromTheContextMenu)
 {
     open(relay);

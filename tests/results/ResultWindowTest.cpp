@@ -159,6 +159,45 @@ TEST_F(ResultWindowTest, EnterOnAStoredCellNobodyTypedIntoSendsNothing)
     EXPECT_EQ(state(0, 1), S::sr_uptodate);
 }
 
+// Home goes to the row's "#" column. The value typed there is the row's first, never a search that
+// jumps to the row whose number begins with the digits, and "x" and the next value follow it.
+TEST_F(ResultWindowTest, HomeAndAValueStayInTheRow)
+{
+    const int ball = discipline(QStringLiteral("Ballwurf"), 3, false, "byAthleteOrTeam", QStringLiteral("Distance"));
+    for (int athlete : {anna, ben, cara})
+        seed->placeAthlete(ball, athlete, 1);
+    seed->placeAthleteAt(ball, seed->athlete(comp, QStringLiteral("Dan"), QStringLiteral("Dachs"), owls, 0, {11}), 1,
+                         5); // place 4 stays empty
+    open(ball);
+    ASSERT_EQ(model().rowCount(), 5);
+    ASSERT_EQ(model().index(2, 0).data().toString(), QStringLiteral("3"));
+    const int second = model().athleteId(1);
+    const int third = model().athleteId(2);
+
+    go(0, 1);
+    for (const char* keys : {"25,5", " ", "27", " ", "26,25"})
+        type(QString::fromLatin1(keys));
+    press(Qt::Key_Return);
+    EXPECT_EQ(cursor(), std::make_pair(1, 3));
+    press(Qt::Key_Home);
+    ASSERT_EQ(grid()->currentIndex().column(), 0);
+    for (const char* keys : {"3,5", " ", "x", " ", "19,75"})
+        type(QString::fromLatin1(keys));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(ball, 1, "athlete_id", second), QStringLiteral("Distance 3.5"));
+    EXPECT_EQ(stored(ball, 2, "athlete_id", second), QStringLiteral("Info 0"));
+    EXPECT_EQ(stored(ball, 3, "athlete_id", second), QStringLiteral("Distance 19.75"));
+    for (int attempt = 1; attempt <= 3; ++attempt)
+        EXPECT_EQ(stored(ball, attempt, "athlete_id", third), QString()) << "nothing for the third row";
+
+    // A row without athlete takes no value: a digit typed on it starts nothing.
+    go(3, 1);
+    type(QStringLiteral("4"));
+    EXPECT_FALSE(grid()->isEditing());
+    EXPECT_EQ(cursor(), std::make_pair(3, 1));
+}
+
 TEST_F(ResultWindowTest, ByBibStoresTheRowsFirstBib)
 {
     open(throwing);
