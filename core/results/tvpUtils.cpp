@@ -93,6 +93,7 @@ struct Marks {
     bool centimetre = false;
     bool points = false;
     bool seconds = false;
+    bool minutes = false;
     bool colon = false;
 };
 
@@ -287,7 +288,10 @@ bool StringToResult(const QString& text, ResultValueType kind, ResultType& resul
         const QChar c = text[i];
         if (c == u' ')
             continue;
-        if (c == u'm')
+        // "min" behind a clock time ("2:05 min", as unit patterns write it) is no metre mark.
+        if (QStringView(text).mid(i, 3).compare(u"min", Qt::CaseInsensitive) == 0)
+            marks.minutes = true;
+        else if (c == u'm')
             marks.metre = true;
         if (c == u'c' && marks.metre) { // "cm" is centimetres, not metres
             marks.centimetre = true;
@@ -336,7 +340,7 @@ bool StringToResult(const QString& text, ResultValueType kind, ResultType& resul
 
     if (kind == ResultValueType::Info) {
         kind = ResultValueType::Rank;
-        if (marks.seconds || marks.colon)
+        if (marks.seconds || marks.minutes || marks.colon)
             kind = ResultValueType::Time;
         if (marks.centimetre || marks.metre || marks.points)
             kind = ResultValueType::Distance;
@@ -346,13 +350,16 @@ bool StringToResult(const QString& text, ResultValueType kind, ResultType& resul
     switch (kind) {
     case ResultValueType::Distance:
         // A colon is a clock time; taken as a distance "1:20" would become 120 m.
-        if (marks.seconds || marks.colon)
+        if (marks.seconds || marks.minutes || marks.colon)
             return false;
         r.Type_ = ResultValueType::Distance;
         r.DistanceInMeter = marks.centimetre ? value / 100 : value; // "Pkt" results are distances too
         break;
     case ResultValueType::Time: {
         if (marks.metre || marks.points)
+            return false;
+        // "5 min" without a colon would read as 5 seconds.
+        if (marks.minutes && !marks.colon)
             return false;
         double seconds = value;
         if (marks.colon) {
@@ -371,7 +378,7 @@ bool StringToResult(const QString& text, ResultValueType kind, ResultType& resul
         break;
     }
     case ResultValueType::Rank:
-        if (marks.metre || marks.seconds || marks.points || marks.colon)
+        if (marks.metre || marks.seconds || marks.minutes || marks.points || marks.colon)
             return false;
         if (!isWhole(value) || std::round(value) > INT_MAX)
             return false;

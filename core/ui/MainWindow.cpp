@@ -27,6 +27,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopedValueRollback>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -465,10 +466,13 @@ bool usesEscape(QWidget* focused)
 
 } // namespace
 
-bool TMainForm::escapeClosesActiveWindow()
+bool TMainForm::escapeClosesActiveWindow(const QKeyEvent& key)
 {
     QWidget* active = QApplication::activeWindow();
     if (!active || active == this)
+        return false;
+    // An open drop-down or calendar takes Escape to close itself, not its window.
+    if (QApplication::activePopupWidget())
         return false;
     QWidget* focused = QApplication::focusWidget();
     if (focused && focused->window() == active) {
@@ -479,8 +483,20 @@ bool TMainForm::escapeClosesActiveWindow()
             if (auto* schedule = context().windows().get<IScheduleEditing>(TWindowId::ScheduleForm);
                 schedule && schedule->isEditing())
                 return false;
+    } else {
+        focused = active;
     }
-    active->close();
+    // A window whose Escape means something of its own (a question's "Nein", the bib choice's
+    // "Abbrechen") does that: closing it could mean the opposite, as closing the bib choice keeps
+    // the selected bib. Only an Escape that nobody takes closes the window.
+    QKeyEvent offered(QEvent::KeyPress, key.key(), key.modifiers(), key.text());
+    const QPointer<QWidget> window = active;
+    {
+        const QScopedValueRollback offering(offeringEscape_, true);
+        QCoreApplication::sendEvent(focused, &offered);
+    }
+    if (!offered.isAccepted() && window)
+        window->close();
     return true;
 }
 
@@ -494,6 +510,9 @@ bool TMainForm::setupWizardVisible() const
 
 bool TMainForm::handleApplicationEvent(QObject* target, QEvent* event)
 {
+    // The Escape offered to the active window passes as any key does.
+    if (offeringEscape_)
+        return false;
     auto* scanners = context().windows().get<IAppMessageHandler>(TWindowId::BarcodeSettingsForm);
     if (scanners && scanners->AppMsgHandler(target, event))
         return true;
@@ -516,7 +535,7 @@ bool TMainForm::handleApplicationEvent(QObject* target, QEvent* event)
             if (auto* results = context().windows().get<IResultDialog>(TWindowId::ResultDialog))
                 results->Zonenstrichliste1Click();
         return false;
-    case Qt::Key_Escape: return escapeClosesActiveWindow();
+    case Qt::Key_Escape: return escapeClosesActiveWindow(*key);
     default: break;
     }
     if (!(key->modifiers() & Qt::ControlModifier))

@@ -15,6 +15,7 @@
 
 class QAction;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QMenuBar;
@@ -91,7 +92,7 @@ private:
     QAction* addEntry(QMenu* menu, const QString& objectName, const QString& caption, std::function<void()> onTrigger);
     void showWindow(TWindowId window);
     void showWindowWithHint(TWindowId window, const QString& hint);
-    bool escapeClosesActiveWindow();
+    bool escapeClosesActiveWindow(const QKeyEvent& key);
     bool setupWizardVisible() const;
     void ExportFinished(std::unique_ptr<compfiles::TExportResponse> response, const TRequestOutcome& outcome);
 
@@ -104,6 +105,7 @@ private:
     bool FFirstOnlineHelpCall = true;
     bool dirtyDataChecked_ = false; // the unsaved changes were asked about already
     bool closing_ = false;
+    bool offeringEscape_ = false; // the active window is being offered its own Escape
     qint64 nextReload = 0;
     std::unique_ptr<TMainWindowServices> services_;
     QAction* ExportAction;

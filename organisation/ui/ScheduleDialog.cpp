@@ -3,6 +3,7 @@
 #include "core/connection/CurrentCompetition.h"
 #include "core/connection/SlotGuard.h"
 #include "core/ui/Dialogs.h"
+#include "core/ui/EntryGrid.h"
 #include "core/ui/ListViewHelpers.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
@@ -170,7 +171,7 @@ TScheduleForm::TScheduleForm(TWindowContext& context)
     layout->addWidget(filter);
     connect(ComboBox3, &QComboBox::activated, this, [this] { guarded([this] { ComboBox3Change(); }); });
 
-    StringGrid1 = new QTableView(this);
+    StringGrid1 = new TEntryGrid(this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setHorizontalHeader(new TScheduleHeader(StringGrid1));
     StringGrid1->verticalHeader()->hide();

@@ -59,7 +59,7 @@ private:
 
 } // namespace
 
-TBibOrderGrid::TBibOrderGrid(QWidget* parent) : QTableView(parent)
+TBibOrderGrid::TBibOrderGrid(QWidget* parent) : TEntryGrid(parent)
 {
     setItemDelegate(new TBibOrderDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -83,7 +83,7 @@ void TBibOrderGrid::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    QTableView::keyPressEvent(event);
+    TEntryGrid::keyPressEvent(event);
 }
 
 TAquireBibOrderForm::TAquireBibOrderForm(TWindowContext& context)

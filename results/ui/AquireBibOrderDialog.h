@@ -3,12 +3,12 @@
 // the row at once; the context menu inserts or deletes a rank and shifts the following ones.
 
 #include "core/services/ResultCaptureServices.h"
+#include "core/ui/EntryGrid.h"
 #include "core/ui/TVPForm.h"
 #include "results/BibOrderRequests.h"
 
 #include <QPointer>
 #include <QStyledItemDelegate>
-#include <QTableView>
 
 #include <memory>
 
@@ -19,7 +19,7 @@ class QMenu;
 namespace tvp {
 
 // The grid: Enter on a "Startnr." cell, in its editor or not, takes the typed text and reports it.
-class TBibOrderGrid : public QTableView {
+class TBibOrderGrid : public TEntryGrid {
     Q_OBJECT
 public:
     explicit TBibOrderGrid(QWidget* parent = nullptr);

@@ -23,7 +23,7 @@ bool isStoreKey(int key)
 
 } // namespace
 
-TResultGrid::TResultGrid(QWidget* parent) : QTableView(parent)
+TResultGrid::TResultGrid(QWidget* parent) : TEntryGrid(parent)
 {
     setItemDelegate(new TResultGridDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -85,17 +85,24 @@ void TResultGrid::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    QTableView::keyPressEvent(event);
+    TEntryGrid::keyPressEvent(event);
 }
 
 void TResultGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
-    QTableView::currentChanged(current, previous);
+    TEntryGrid::currentChanged(current, previous);
     // The row marks of the fixed columns follow the cursor: only the two rows are painted again.
     for (const QModelIndex& index : {previous, current})
         if (index.isValid() && model_)
             viewport()->update(visualRect(index.siblingAtColumn(0))
                                    .united(visualRect(index.siblingAtColumn(std::max(0, model_->fixedColumns() - 1)))));
+}
+
+void TResultGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    if (editor == editor_)
+        editor_ = nullptr;
+    TEntryGrid::closeEditor(editor, hint);
 }
 
 void TResultGrid::editorOpened(QLineEdit* editor, const QModelIndex& index)

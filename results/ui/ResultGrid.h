@@ -4,9 +4,10 @@
 // rows changed since a list version with a bar along their top, and shows its fixed columns as
 // such.
 
+#include "core/ui/EntryGrid.h"
+
 #include <QPointer>
 #include <QStyledItemDelegate>
-#include <QTableView>
 
 #include <QLineEdit>
 
@@ -14,7 +15,7 @@ namespace tvp {
 
 class TResultGridModel;
 
-class TResultGrid : public QTableView {
+class TResultGrid : public TEntryGrid {
     Q_OBJECT
 public:
     explicit TResultGrid(QWidget* parent = nullptr);
@@ -27,6 +28,8 @@ public:
     // Closes an open editor without taking its text.
     void leaveEditor();
     bool isEditing() const { return editor_ != nullptr; }
+    // The user changed the open editor's text; a cell shown without one holds only a formatted value.
+    bool isEdited() const { return editor_ && editor_->isModified(); }
     QLineEdit* editorWidget() const { return editor_; }
     // Puts the row at the top, or as far up as the rows below it allow (never above the first).
     void scrollRowInView(int row);
@@ -43,6 +46,8 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    // However the editor goes (Escape, another cell), its text is no longer the cell's.
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     friend class TResultGridDelegate;

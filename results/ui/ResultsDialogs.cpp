@@ -791,7 +791,10 @@ void TResultDialog::StringGrid1KeyPress(int key)
     const bool alongRow = key == Qt::Key_Space || key == Qt::Key_Plus;
     const QModelIndex current = StringGrid1->currentIndex();
     const int attempt = current.isValid() ? grid_.attemptOfColumn(current.column()) : 0;
-    if (attempt == 0 || !grid_.hasCells(current.row())) {
+    // Only typed text is stored. A cell's own text is its stored value as shown ("2:05 min" of a
+    // unit pattern) and is never read back as input.
+    if (attempt == 0 || !grid_.hasCells(current.row()) || !StringGrid1->isEdited()) {
+        StringGrid1->leaveEditor();
         moveToNextCell(alongRow);
         return;
     }

@@ -51,7 +51,7 @@ bool isEnter(const QEvent* event)
 
 // ---- the grid ----
 
-TTallyGrid::TTallyGrid(QWidget* parent) : QTableView(parent)
+TTallyGrid::TTallyGrid(QWidget* parent) : TEntryGrid(parent)
 {
     setItemDelegate(new TTallyGridDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -68,7 +68,7 @@ void TTallyGrid::keyPressEvent(QKeyEvent* event)
         emit enterPressed();
         return;
     }
-    QTableView::keyPressEvent(event);
+    TEntryGrid::keyPressEvent(event);
 }
 
 QWidget* TTallyGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& option,

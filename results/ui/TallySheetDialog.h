@@ -4,11 +4,11 @@
 // stored sheet.
 
 #include "core/services/ResultCaptureServices.h"
+#include "core/ui/EntryGrid.h"
 #include "core/ui/TVPForm.h"
 #include "results/TallySheetRequests.h"
 
 #include <QStyledItemDelegate>
-#include <QTableView>
 #include <QTimer>
 
 #include <memory>
@@ -22,7 +22,7 @@ class QPushButton;
 namespace tvp {
 
 // The count column's editor takes Enter as "next zone" after keeping the text.
-class TTallyGrid : public QTableView {
+class TTallyGrid : public TEntryGrid {
     Q_OBJECT
 public:
     explicit TTallyGrid(QWidget* parent = nullptr);

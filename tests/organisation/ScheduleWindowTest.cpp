@@ -154,6 +154,24 @@ TEST_F(ScheduleWindowTest, AnIncompletePlanWarnsPerSquadAndRemovingAStoredItemDe
     EXPECT_EQ(seed->value("SELECT COUNT(*) FROM schedule_items WHERE squad_id = ?", squads[0]), 0);
 }
 
+// A letter typed on the grid does not search it for a cell starting with that letter: that moved
+// the editor to another squad's slot, where the next keys chose a station.
+TEST_F(ScheduleWindowTest, TypingOnTheGridStaysInItsCell)
+{
+    form->show();
+    settle();
+    clickCell(0, 0);
+    enterStation(1);
+    ASSERT_EQ(grid()->model()->index(0, 0).data().toString(), QStringLiteral("Anlage 1\nDisziplin 1\n10:00"));
+    grid()->setCurrentIndex(grid()->model()->index(2, 0));
+    QTest::keyClick(places(), Qt::Key_Escape);
+    ASSERT_FALSE(form->isEditing());
+    grid()->setFocus();
+    QTest::keyClick(grid(), Qt::Key_A);
+    EXPECT_EQ(grid()->currentIndex(), grid()->model()->index(2, 0));
+    EXPECT_FALSE(form->isEditing());
+}
+
 TEST_F(ScheduleWindowTest, AnExportThatCannotBeWrittenNamesTheFileAndAWrittenOneHoldsTheSampleLine)
 {
     form->show();

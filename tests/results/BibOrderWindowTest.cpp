@@ -200,6 +200,23 @@ TEST_F(BibOrderWindow, ABibTypedOnAnotherRankMovesThereAndTheListReloads)
                                    QStringLiteral("3|9|Cara Dorn (Eulen) "), QStringLiteral("4||")}));
 }
 
+// Bibs typed with the cursor on a rank go into that row's bibs; they never search the ranks for
+// the typed digits and leave the row they were meant for.
+TEST_F(BibOrderWindow, BibsTypedOnARankGoIntoItsRow)
+{
+    open(sprint);
+    enterRow(0, QStringLiteral("7"));
+    QTest::keyClick(keyTarget(), Qt::Key_Escape);
+    const QRect rank = form->grid()->visualRect(form->grid()->model()->index(1, TRankListModel::colRank));
+    QTest::mouseClick(form->grid()->viewport(), Qt::LeftButton, {}, rank.center());
+    ASSERT_EQ(form->grid()->currentIndex().row(), 1);
+    for (QChar ch : QStringLiteral("11"))
+        QTest::keyClick(keyTarget(), ch.toLatin1());
+    QTest::keyClick(keyTarget(), Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(ranks(sprint), QStringLiteral("1:7 2:11"));
+}
+
 TEST_F(BibOrderWindow, DoubtfulRowsAreMarkedAndRanksShiftFromTheContextMenu)
 {
     open(relay);
@@ -426,6 +443,42 @@ TEST_F(ResultStoreByBib, SeveralBibsAreChosenFromAndCancellingSendsNothing)
     ASSERT_TRUE(settled());
     EXPECT_EQ(stored(throwing, 1, "bib", 10), QStringLiteral("Distance 25"));
     EXPECT_EQ(stored(throwing, 1, "bib", 9), QString());
+}
+
+// With the program's own keys, whose Escape closes the active window: Escape in the bib choice is
+// its "Abbrechen" and stores nothing (closing the window would keep the selected bib), and Escape
+// in the grid's cell editor leaves the editor, not the window.
+TEST_F(ResultStoreByBib, TheProgramsEscapeCancelsTheChoiceAndLeavesTheCellEditor)
+{
+    ProgramKeys keys(context);
+    open(throwing);
+    const int caraRow = 1;
+    bool stillShown = true;
+    script->expectWindow(QStringLiteral("Startnummern wählen"), [&](QWidget& w) {
+        ProgramKeys::press(w.findChild<QListView*>(QStringLiteral("ListBox1")), Qt::Key_Escape);
+        stillShown = w.isVisible();
+        return 0;
+    });
+    go(caraRow, 1);
+    type(QStringLiteral("25"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_FALSE(stillShown);
+    EXPECT_EQ(stored(throwing, 1, "bib", 9), QString()) << "the selected bib gets nothing";
+    EXPECT_EQ(stored(throwing, 1, "bib", 10), QString());
+
+    // The cell's editor closed when the choice took the focus; typed anew, then left with Escape.
+    go(caraRow, 1);
+    type(QStringLiteral("27"));
+    ASSERT_TRUE(grid()->isEditing());
+    ProgramKeys::press(grid()->editorWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(grid()->isEditing());
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(throwing, 1, "bib", 9), QString()) << "the text left with Escape is not stored";
+    EXPECT_EQ(stored(throwing, 1, "bib", 10), QString());
+    EXPECT_EQ(cursor(), std::make_pair(0, 2));
 }
 
 } // namespace

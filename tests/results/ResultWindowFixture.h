@@ -8,6 +8,7 @@
 #include "core/connection/CurrentCompetition.h"
 #include "core/services/OrganisationServices.h"
 #include "core/services/ResultCaptureServices.h"
+#include "core/ui/MainWindow.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "participants/ParticipantForms.h"
@@ -67,6 +68,28 @@ public:
         calls << QStringLiteral("ShowTallyDialog %1 %2 %3").arg(discId).arg(id).arg(attempt);
     }
     QStringList calls;
+};
+
+// The program's own keys (Escape closes the active window, F5, the Ctrl commands): the main
+// window sees every event first, as start-up sets it up.
+class ProgramKeys : public QObject {
+public:
+    explicit ProgramKeys(TWindowContext& context) : main(context)
+    {
+        context.windows().place(TWindowId::MainForm, &main);
+        qApp->installEventFilter(this);
+    }
+    ~ProgramKeys() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* target, QEvent* event) override { return main.handleApplicationEvent(target, event); }
+    // A key as the user presses it in a window that has the focus.
+    static void press(QWidget* target, int key)
+    {
+        QApplication::setActiveWindow(target->window());
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key(key));
+    }
+
+    TMainForm main;
 };
 
 class ResultWindowTest : public ::testing::Test {

@@ -109,6 +109,95 @@ TEST_F(ResultWindowTest, UnreadableInputStaysRedUnsentAndTypingBackRestoresTheCo
     EXPECT_EQ(state(1, 1), S::sr_uptodate);
 }
 
+// A unit pattern shows a time as "2:05 min". Enter on a stored cell that nobody typed into sends
+// nothing and moves on, all down a column; what the user does type is read, the shown form too.
+TEST_F(ResultWindowTest, EnterOnAStoredCellNobodyTypedIntoSendsNothing)
+{
+    const int run = discipline(QStringLiteral("Lauf"), 2, false, "byAthleteOrTeam", QStringLiteral("Time"));
+    seed->db()
+        .query("UPDATE disciplines SET result_table_unit_pattern = '$(/60|.0):$(%60|.0|.-2) min' WHERE id = ?", run)
+        .run();
+    int seconds = 125;
+    for (int athlete : {anna, ben}) {
+        seed->placeAthlete(run, athlete, 1);
+        const int r = seed->result(run, athlete);
+        seed->db().query("UPDATE results SET kind = 'Time', time_in_seconds = ? WHERE id = ?", seconds++, r).run();
+    }
+    open(run);
+    ASSERT_EQ(cell(0, 1), QStringLiteral("2:05 min"));
+    const auto click = [this](int row, int attempt) {
+        const QRect r = grid()->visualRect(model().index(row, model().columnOfAttempt(attempt)));
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, r.center());
+    };
+
+    click(0, 1);
+    press(Qt::Key_Return);
+    EXPECT_EQ(cursor(), std::make_pair(1, 1)) << "down the column as after a store";
+    // The editor opened on the shown text and left unchanged is no input either.
+    press(Qt::Key_F2);
+    ASSERT_TRUE(grid()->isEditing());
+    press(Qt::Key_Return);
+    EXPECT_EQ(cursor(), std::make_pair(0, 2));
+    EXPECT_EQ(form->pendingRequests(), 0u) << "nothing sent";
+    EXPECT_EQ(state(0, 1), S::sr_uptodate);
+    EXPECT_EQ(state(1, 1), S::sr_uptodate);
+    EXPECT_FALSE(form->cache()->hasUncommitedChanges()) << "the window has nothing unsaved";
+
+    // Editing the shown text: "2:05 min" becomes "2:10 min", which reads as 130 seconds.
+    click(0, 1);
+    press(Qt::Key_F2);
+    press(Qt::Key_Home);
+    press(Qt::Key_Right);
+    press(Qt::Key_Right);
+    press(Qt::Key_Delete);
+    press(Qt::Key_Delete);
+    QTest::keyClicks(grid()->editorWidget(), QStringLiteral("10"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(run, 1, "athlete_id", anna), QStringLiteral("Time 130"));
+    EXPECT_EQ(cell(0, 1), QStringLiteral("2:10 min"));
+    EXPECT_EQ(state(0, 1), S::sr_uptodate);
+}
+
+// Home goes to the row's "#" column. The value typed there is the row's first, never a search that
+// jumps to the row whose number begins with the digits, and "x" and the next value follow it.
+TEST_F(ResultWindowTest, HomeAndAValueStayInTheRow)
+{
+    const int ball = discipline(QStringLiteral("Ballwurf"), 3, false, "byAthleteOrTeam", QStringLiteral("Distance"));
+    for (int athlete : {anna, ben, cara})
+        seed->placeAthlete(ball, athlete, 1);
+    seed->placeAthleteAt(ball, seed->athlete(comp, QStringLiteral("Dan"), QStringLiteral("Dachs"), owls, 0, {11}), 1,
+                         5); // place 4 stays empty
+    open(ball);
+    ASSERT_EQ(model().rowCount(), 5);
+    ASSERT_EQ(model().index(2, 0).data().toString(), QStringLiteral("3"));
+    const int second = model().athleteId(1);
+    const int third = model().athleteId(2);
+
+    go(0, 1);
+    for (const char* keys : {"25,5", " ", "27", " ", "26,25"})
+        type(QString::fromLatin1(keys));
+    press(Qt::Key_Return);
+    EXPECT_EQ(cursor(), std::make_pair(1, 3));
+    press(Qt::Key_Home);
+    ASSERT_EQ(grid()->currentIndex().column(), 0);
+    for (const char* keys : {"3,5", " ", "x", " ", "19,75"})
+        type(QString::fromLatin1(keys));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(ball, 1, "athlete_id", second), QStringLiteral("Distance 3.5"));
+    EXPECT_EQ(stored(ball, 2, "athlete_id", second), QStringLiteral("Info 0"));
+    EXPECT_EQ(stored(ball, 3, "athlete_id", second), QStringLiteral("Distance 19.75"));
+    for (int attempt = 1; attempt <= 3; ++attempt)
+        EXPECT_EQ(stored(ball, attempt, "athlete_id", third), QString()) << "nothing for the third row";
+
+    // A row without athlete takes no value: a digit typed on it starts nothing.
+    go(3, 1);
+    type(QStringLiteral("4"));
+    EXPECT_FALSE(grid()->isEditing());
+    EXPECT_EQ(cursor(), std::make_pair(3, 1));
+}
+
 TEST_F(ResultWindowTest, ByBibStoresTheRowsFirstBib)
 {
     open(throwing);

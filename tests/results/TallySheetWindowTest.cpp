@@ -163,6 +163,20 @@ TEST_F(TallySheetWindowTest, TypedCountsStoreTheirSumWithTheListAndStayAttachedO
     EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join('\n').toStdString();
 }
 
+// Home goes to the zone's label; a count typed there is that zone's, not lost to a search.
+TEST_F(TallySheetWindowTest, ACountTypedOnTheZoneLabelGoesIntoThatZone)
+{
+    openSheet(0, 1);
+    enterDownTo(3);
+    QTest::keyClick(sheetGrid(), Qt::Key_Home);
+    ASSERT_EQ(sheetGrid()->currentIndex(), sheetGrid()->model()->index(2, 0));
+    typeCount(QStringLiteral("2"));
+    enter();
+    EXPECT_EQ(sheet->grid().cells().at(2), QStringLiteral("2"));
+    EXPECT_EQ(sumLabel()->text(), QStringLiteral("Berechnete Summe: 6"));
+    EXPECT_EQ(sheetGrid()->currentIndex().row(), 3);
+}
+
 TEST_F(TallySheetWindowTest, CountsThatAreNoIntegersAreRefusedByRowAndNothingIsSent)
 {
     openSheet(1, 2);

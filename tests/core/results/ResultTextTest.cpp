@@ -91,6 +91,13 @@ const ParseCase kParseCases[] = {
     {"x", Tim, false, false},
     {"aufg.", Tim, false, true, Inf, 0, ResultInfo::aufg},
     {"ab", Tim, false, true, Inf, 0, ResultInfo::ab},
+    // "min" of a unit pattern's clock time is no metre mark; without a colon it would read as seconds.
+    {"2:05 min", Tim, false, true, Tim, 125},
+    {"2:05 Min", Tim, false, true, Tim, 125},
+    {"2:05 min", Inf, false, true, Tim, 125},
+    {"5 min", Tim, false, false},
+    {"2:05 min", Dst, false, false},
+    {"5 min", Rnk, false, false},
     // Ranks.
     {"3,0", Rnk, false, true, Rnk, 3},
     {"3,5", Rnk, false, false},

@@ -1,0 +1,23 @@
+#pragma once
+// A table whose cells take typed values. Qt's views treat a key that starts no entry as a search
+// for a row whose text begins with it; in a grid of values that moved the cursor to another
+// participant's row, and the next keys stored there. Here typing never moves to another row: a key
+// typed on a cell that takes no input starts the entry in the first cell of the same row that
+// does, and without one it does nothing.
+
+#include <QTableView>
+
+namespace tvp {
+
+class TEntryGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit TEntryGrid(QWidget* parent = nullptr);
+
+    void keyboardSearch(const QString& search) override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+} // namespace tvp
