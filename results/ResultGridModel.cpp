@@ -23,8 +23,10 @@ TResultGridModel::Cell TResultGridModel::readCell(const TResultType& cell)
 {
     Cell c;
     c.status = cell.Status();
-    // A refused cell keeps what the user typed, so it can be corrected.
-    c.text = c.status == TSetResultStatus::sr_error ? cell.lastValue : cache_->resultText(cell.getResult());
+    // A refused cell keeps what the user typed, so it can be corrected; a cell typed into and left
+    // unstored keeps it until Enter stores it.
+    const bool typed = c.status == TSetResultStatus::sr_error || c.status == TSetResultStatus::sr_edited;
+    c.text = typed ? cell.lastValue : cache_->resultText(cell.getResult());
     return c;
 }
 

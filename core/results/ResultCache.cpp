@@ -503,6 +503,19 @@ void TResultCache::cancelEdit()
     NotifyChange(editRow, editCol);
 }
 
+void TResultCache::dropTypedText(int heat, int row, int col)
+{
+    const int index = getIndex(heat, row);
+    TResultType* cell = index >= 0 ? list_[index].row->cell(col) : nullptr;
+    if (!cell || cell->Status() != TSetResultStatus::sr_edited)
+        return;
+    cell->lastValue = resultText(cell->getResult());
+    cell->setStatus(cell->InitialStatus());
+    if (heat == editHeat && row == editRow && col - 1 == editCol)
+        editHeat = -1;
+    NotifyChange(row, col - 1);
+}
+
 void TResultCache::beginUpdate()
 {
     FhasChanges = false;

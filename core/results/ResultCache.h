@@ -180,6 +180,9 @@ public:
     // ---- editing and the server's answers ----
     void beginEdit(int heat, int row, int col, const QString& text); // col = attempt from 1
     void cancelEdit();
+    // Text typed into the cell and never stored is gone with its editor: the cell is as stored
+    // again and counts as unchanged. A cell that was sent or refused keeps its state.
+    void dropTypedText(int heat, int row, int col);
     int getEditHeat() const { return editHeat; }
     void addChange(int assignedId, int attempt, const proto::ResultType* result);
     void changeCommitted(const TResultChange& change);

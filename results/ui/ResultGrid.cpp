@@ -100,14 +100,19 @@ void TResultGrid::currentChanged(const QModelIndex& current, const QModelIndex& 
 
 void TResultGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
+    const bool abandoned = editor == editor_ && hint == QAbstractItemDelegate::RevertModelCache;
+    const QModelIndex index = editorIndex_;
     if (editor == editor_)
         editor_ = nullptr;
     TEntryGrid::closeEditor(editor, hint);
+    if (abandoned)
+        guarded([&] { emit editAbandoned(index); });
 }
 
 void TResultGrid::editorOpened(QLineEdit* editor, const QModelIndex& index)
 {
     editor_ = editor;
+    editorIndex_ = index;
     connect(editor, &QLineEdit::textEdited, this, [this, index = QPersistentModelIndex(index)](const QString& text) {
         guarded([&] { emit editTextChanged(index, text); });
     });

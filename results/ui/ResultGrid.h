@@ -38,6 +38,8 @@ public:
     static QColor stateColor(int status);
 
 signals:
+    // The cell's editor was left with Escape: what was typed and not stored goes with it.
+    void editAbandoned(const QModelIndex& index);
     // Enter, space or "+" on a cell, in the editor or on the grid.
     void storeKey(int key);
     // The user changed the editor's text.
@@ -46,7 +48,7 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
-    // However the editor goes (Escape, another cell), its text is no longer the cell's.
+    // However the editor goes (Escape, another cell), it is no longer the grid's open editor.
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
@@ -55,6 +57,7 @@ private:
 
     TResultGridModel* model_ = nullptr;
     QPointer<QLineEdit> editor_;
+    QPersistentModelIndex editorIndex_;
 };
 
 class TResultGridDelegate : public QStyledItemDelegate {

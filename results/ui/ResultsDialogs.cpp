@@ -75,8 +75,9 @@ TResultDialog::TResultDialog(TWindowContext& context) : TTVPForm(context)
 
 TResultDialog::~TResultDialog()
 {
-    // The focus moves while the window goes, after the cache is gone.
+    // The focus moves while the window goes, after the cache is gone, and closes the grid's editor.
     disconnect(qApp, nullptr, this, nullptr);
+    disconnect(StringGrid1, nullptr, this, nullptr);
     // Gone first: a request finishing later calls nobody back.
     road_.reset();
 }
@@ -178,6 +179,15 @@ void TResultDialog::buildControls()
     connect(StringGrid1, &TResultGrid::storeKey, this, [this](int key) { guarded([&] { StringGrid1KeyPress(key); }); });
     connect(StringGrid1, &TResultGrid::editTextChanged, this, [this](const QModelIndex& index, const QString& text) {
         guarded([&] { StringGrid1SetEditText(index, text); });
+    });
+    connect(StringGrid1, &TResultGrid::editAbandoned, this, [this](const QModelIndex& index) {
+        guarded([&] {
+            const int attempt = index.isValid() ? grid_.attemptOfColumn(index.column()) : 0;
+            if (!resultCache || attempt == 0)
+                return;
+            resultCache->dropTypedText(currentHeatId, index.row() + 1, attempt);
+            DoItemChangeCheck(kPart);
+        });
     });
     connect(StringGrid1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { guarded([&] { showGridMenu(pos); }); });
@@ -791,9 +801,12 @@ void TResultDialog::StringGrid1KeyPress(int key)
     const bool alongRow = key == Qt::Key_Space || key == Qt::Key_Plus;
     const QModelIndex current = StringGrid1->currentIndex();
     const int attempt = current.isValid() ? grid_.attemptOfColumn(current.column()) : 0;
-    // Only typed text is stored. A cell's own text is its stored value as shown ("2:05 min" of a
-    // unit pattern) and is never read back as input.
-    if (attempt == 0 || !grid_.hasCells(current.row()) || !StringGrid1->isEdited()) {
+    // Only typed text is stored: the open editor's, or what a cell left unstored holds. Any other
+    // cell's text is its stored value as shown ("2:05 min" of a unit pattern), never input.
+    const bool typed =
+        StringGrid1->isEdited() ||
+        (!StringGrid1->isEditing() && current.data(TResultGridModel::kStatusRole) == int(TSetResultStatus::sr_edited));
+    if (attempt == 0 || !grid_.hasCells(current.row()) || !typed) {
         StringGrid1->leaveEditor();
         moveToNextCell(alongRow);
         return;

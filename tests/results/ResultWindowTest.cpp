@@ -157,6 +157,32 @@ TEST_F(ResultWindowTest, EnterOnAStoredCellNobodyTypedIntoSendsNothing)
     EXPECT_EQ(stored(run, 1, "athlete_id", anna), QStringLiteral("Time 130"));
     EXPECT_EQ(cell(0, 1), QStringLiteral("2:10 min"));
     EXPECT_EQ(state(0, 1), S::sr_uptodate);
+
+    // Typed, then left with Escape: the text is gone, and with it the mark that asks for Enter; the
+    // cell is as stored and Enter on it sends nothing.
+    click(1, 1);
+    type(QStringLiteral("3:00"));
+    ASSERT_EQ(state(1, 1), S::sr_edited);
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(grid()->isEditing());
+    EXPECT_EQ(state(1, 1), S::sr_uptodate);
+    EXPECT_EQ(cell(1, 1), QStringLiteral("2:06 min"));
+    EXPECT_FALSE(form->cache()->hasUncommitedChanges());
+    press(Qt::Key_Return);
+    EXPECT_EQ(form->pendingRequests(), 0u);
+    EXPECT_EQ(stored(run, 1, "athlete_id", ben), QStringLiteral("Time 126"));
+
+    // Typed, then left with a click: the text stays, marked, and Enter on it stores what was typed.
+    click(1, 1);
+    type(QStringLiteral("3:00"));
+    click(0, 2);
+    EXPECT_EQ(cell(1, 1), QStringLiteral("3:00"));
+    EXPECT_EQ(state(1, 1), S::sr_edited);
+    click(1, 1);
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(run, 1, "athlete_id", ben), QStringLiteral("Time 180"));
+    EXPECT_EQ(state(1, 1), S::sr_uptodate);
 }
 
 // Home goes to the row's "#" column. The value typed there is the row's first, never a search that
