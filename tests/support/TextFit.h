@@ -226,7 +226,7 @@ inline void checkItemView(QAbstractItemView& view, std::vector<CutText>& out)
             const int needed = (header->*measure)(section).width();
             if (elided(text) || needed > header->sectionSize(section))
                 out.push_back(
-                    {pathOf(&view) + QStringLiteral(" (Spalte)"), text, needed, header->sectionSize(section)});
+                    {pathOf(&view) + QStringLiteral(" (column)"), text, needed, header->sectionSize(section)});
         }
     }
     int budget = 200;
