@@ -33,8 +33,12 @@ public:
     void apply()
     {
         QSize minimum = designed_;
-        if (QLayout* layout = window_.layout())
+        if (QLayout* layout = window_.layout()) {
+            // Wrapped texts could go narrower still, but ever taller: they keep the width they ask for.
+            if (layout->hasHeightForWidth())
+                minimum.setWidth(std::max(minimum.width(), layout->totalSizeHint().width()));
             minimum = minimum.expandedTo(neededAt(*layout, minimum.width()));
+        }
         if (minimum != window_.minimumSize())
             window_.setMinimumSize(minimum);
     }

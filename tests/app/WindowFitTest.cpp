@@ -23,6 +23,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFontInfo>
 #include <QTest>
 
@@ -157,6 +158,10 @@ TEST_P(WindowFitTest, EveryTextFitsAtTheDefaultAndTheSmallestSize)
     QTest::qWait(10);
     const QSize opened = window->size();
     expectAllFit(*window, "at");
+    // Under a real display (xvfb-run with QT_QPA_PLATFORM=xcb), each window as it opens, saved into
+    // the folder TVP_SCREENSHOTS names.
+    if (const QString folder = qEnvironmentVariable("TVP_SCREENSHOTS"); !folder.isEmpty())
+        window->grab().save(QDir(folder).filePath(window->objectName() + QStringLiteral(".png")));
 
     window->resize(1, 1); // the layout holds it at its smallest size
     fprintf(stderr, "DBG %s min %dx%d layoutmin %dx%d hint %dx%d size %dx%d\n", qPrintable(window->objectName()),
