@@ -38,6 +38,9 @@ void writeValue(TPrintCanvas& canvas, int left, int top, const QString& value, i
     canvas.setFontHeight(before);
 }
 
+// Room between the two participants of a lap-count sheet, and half of it at the page's edge.
+constexpr int kPartGap = 40;
+
 void verticalRule(TPrintCanvas& canvas, int x, int top, int height)
 {
     canvas.line(x, top, x, top - height);
@@ -282,12 +285,16 @@ int TLapCountPage::lapRowsFor(int availableHeight, int rowHeight)
 
 void TLapCountPage::renderToPage(int x, int y, int pageWidth, TPrintCanvas& canvas, ITVChunk* chunk)
 {
+    const int second = 2 * x + (pageWidth - x) / 2;
     for (int i = 0; i < FRowCount; ++i) {
         const TPrintRow* row = FPrintTable->getRow(FStartIndex + i);
         if (!row)
             continue;
-        const int left = i == 0 ? x : 2 * x + (pageWidth - x) / 2;
-        renderParticipant(*row, left, y, pageWidth, canvas);
+        const int left = i == 0 ? x : second;
+        // The first of two ends a little before the second, the last before the printable area's edge
+        // (the origin lies at its left edge, x further in).
+        const int right = i == 0 && FPartsPerSheet > 1 ? second - kPartGap : pageWidth - kPartGap / 2;
+        renderParticipant(*row, left, right, y, pageWidth, canvas);
     }
     // The sheet's "L" barcode names its first lane; a lane that is no number gives -1, which the
     // header leaves without barcode.
@@ -297,7 +304,8 @@ void TLapCountPage::renderToPage(int x, int y, int pageWidth, TPrintCanvas& canv
     FprintContext->setTopItem((number ? lane : 0) - 1);
 }
 
-void TLapCountPage::renderParticipant(const TPrintRow& row, int x, int y, int pageWidth, TPrintCanvas& canvas)
+void TLapCountPage::renderParticipant(const TPrintRow& row, int x, int right, int y, int pageWidth,
+                                      TPrintCanvas& canvas)
 {
     startDrawing(FContext, canvas, FrowHeight * 3 / 4);
     if (row.size() < 4) {
@@ -328,32 +336,41 @@ void TLapCountPage::renderParticipant(const TPrintRow& row, int x, int y, int pa
     FTimeColWidth = 280;
     for (const QString& t : times)
         FTimeColWidth = std::max(FTimeColWidth, canvas.textWidth(t) + 20);
-    const int timesLeft = x + 380;
-    const int right = timesLeft + int(times.size()) * FTimeColWidth;
+    // Where the times would run past the participant's part of the sheet, the whole table shrinks,
+    // its columns and the captions of the times keeping their proportions.
+    const int natural = 380 + int(times.size()) * FTimeColWidth;
+    const double scale = std::min(1.0, double(right - x) / natural);
+    const auto at = [&](int offset) { return x + int(offset * scale); };
+    const int timesLeft = at(380);
+    const int timeWidth = int(FTimeColWidth * scale);
+    const int tableRight = timesLeft + int(times.size()) * timeWidth;
     auto timeRules = [&](int rowTop) {
         for (int c = 1; c <= times.size(); ++c)
-            verticalRule(canvas, timesLeft + c * FTimeColWidth, rowTop, FrowHeight);
+            verticalRule(canvas, timesLeft + c * timeWidth, rowTop, FrowHeight);
     };
 
     int texts = textTop(tableTop, FrowHeight, canvas);
     canvas.textOut(x, texts, QStringLiteral("Runde"));
-    verticalRule(canvas, x + 190, tableTop, FrowHeight);
-    canvas.textOut(x + 200, texts, QStringLiteral("Punkte"));
-    verticalRule(canvas, x + 380, tableTop, FrowHeight);
+    verticalRule(canvas, at(190), tableTop, FrowHeight);
+    canvas.textOut(at(200), texts, QStringLiteral("Punkte"));
+    verticalRule(canvas, at(380), tableTop, FrowHeight);
+    const int fontHeight = canvas.textHeight();
+    canvas.setFontHeight(int(fontHeight * scale));
     for (int c = 0; c < times.size(); ++c)
-        canvas.textOut(timesLeft + c * FTimeColWidth + 10, texts, times.at(c));
+        canvas.textOut(timesLeft + c * timeWidth + int(10 * scale), textTop(tableTop, FrowHeight, canvas), times.at(c));
+    canvas.setFontHeight(fontHeight);
     timeRules(tableTop);
-    canvas.line(x, tableTop - FrowHeight, right, tableTop - FrowHeight);
+    canvas.line(x, tableTop - FrowHeight, tableRight, tableTop - FrowHeight);
 
     for (int n = 1; n <= FLapRows; ++n) {
         const int rowTop = tableTop - n * FrowHeight;
         texts = textTop(rowTop, FrowHeight, canvas);
         canvas.textOut(x, texts, QString::number(n));
-        verticalRule(canvas, x + 190, rowTop, FrowHeight);
-        canvas.textOut(x + 200, texts, QString::number(n * FPointsPerLap));
-        verticalRule(canvas, x + 380, rowTop, FrowHeight);
+        verticalRule(canvas, at(190), rowTop, FrowHeight);
+        canvas.textOut(at(200), texts, QString::number(n * FPointsPerLap));
+        verticalRule(canvas, at(380), rowTop, FrowHeight);
         timeRules(rowTop);
-        canvas.line(x, rowTop - FrowHeight, right, rowTop - FrowHeight);
+        canvas.line(x, rowTop - FrowHeight, tableRight, rowTop - FrowHeight);
     }
 
     canvas.setFontHeight(FrowHeight * 4 / 7);
@@ -361,8 +378,7 @@ void TLapCountPage::renderParticipant(const TPrintRow& row, int x, int y, int pa
     for (const QString& label : {QStringLiteral("Pkt. letzte Runde:"), QStringLiteral("Gesamtpunkte:")}) {
         canvas.textOut(x + 10, rowTop - 20, label);
         for (int c = 0; c < times.size(); ++c)
-            canvas.rectangle(timesLeft + c * FTimeColWidth, rowTop, timesLeft + (c + 1) * FTimeColWidth,
-                             rowTop - FrowHeight);
+            canvas.rectangle(timesLeft + c * timeWidth, rowTop, timesLeft + (c + 1) * timeWidth, rowTop - FrowHeight);
         rowTop -= FrowHeight;
         canvas.setBold(true);
     }

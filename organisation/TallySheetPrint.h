@@ -126,7 +126,8 @@ public:
     int lapRows() const { return FLapRows; }
 
 private:
-    void renderParticipant(const TPrintRow& row, int x, int y, int pageWidth, TPrintCanvas& canvas);
+    // right: where the participant's part of the sheet ends.
+    void renderParticipant(const TPrintRow& row, int x, int right, int y, int pageWidth, TPrintCanvas& canvas);
 
     int FrowHeight;
     std::shared_ptr<const TPrintTable> FPrintTable;

@@ -109,6 +109,8 @@ public:
     void clear();
     // The caption's width of each column, as the window sizes them.
     std::vector<int> columnWidths() const;
+    // The attempts' columns follow the participant's.
+    int firstAttemptColumn() const { return team_ ? 1 : 4; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -3,6 +3,10 @@
 #include <QDate>
 #include <QTime>
 
+#include <algorithm>
+#include <functional>
+#include <numeric>
+
 namespace tvp {
 
 // ---- Line renderers ----
@@ -27,7 +31,9 @@ void TSimpleLineRenderer::renderBodyLine(int x, int y, int rowHeight, int width,
     int left = x;
     const std::size_t drawn = std::min(std::size_t(cells.size()), colWidths.size());
     for (std::size_t c = 0; c < drawn; ++c) {
-        canvas.textOut(left, y - rowHeight / 10, cells.at(qsizetype(c)));
+        // Cut only where the table had to give way to the page.
+        canvas.textOut(left, y - rowHeight / 10,
+                       elideToWidth(canvas, cells.at(qsizetype(c)), colWidths[c] - FColSpacing));
         left += colWidths[c];
     }
 }
@@ -55,6 +61,35 @@ std::vector<int> TSimpleLineRenderer::getPreferredColWidths(int rowHeight, TPrin
 }
 
 // ---- Table bodies ----
+
+void widenColumns(std::vector<int>& widths, const std::vector<int>& more)
+{
+    if (more.size() > widths.size())
+        widths.resize(more.size(), 0);
+    for (std::size_t c = 0; c < more.size(); ++c)
+        widths[c] = std::max(widths[c], more[c]);
+}
+
+std::vector<int> fitColumnsToWidth(std::vector<int> widths, int available)
+{
+    long long rest = std::accumulate(widths.begin(), widths.end(), 0LL);
+    if (rest <= available)
+        return widths;
+    std::vector<int> widest = widths;
+    std::sort(widest.begin(), widest.end(), std::greater<>());
+    // The k widest share what the others leave, as long as that share is no narrower than the
+    // next column.
+    long long cap = 0;
+    for (std::size_t k = 1; k <= widest.size(); ++k) {
+        rest -= widest[k - 1];
+        cap = (available - rest) / (long long)k;
+        if (k == widest.size() || cap >= widest[k])
+            break;
+    }
+    for (int& w : widths)
+        w = int(std::min<long long>(w, std::max(0LL, cap)));
+    return widths;
+}
 
 int TGenericListTableContent::rowsPerPage(int availableHeight, int rowHeight)
 {

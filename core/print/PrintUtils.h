@@ -124,20 +124,29 @@ protected:
     TPrintContextDataObject* FprintContext; // not owned
 };
 
+// Each column as wide as the wider of widths and more (columns beyond widths are added).
+void widenColumns(std::vector<int>& widths, const std::vector<int>& more);
+// Widths that together take at most available: the widest columns give way to one common width,
+// the others keep theirs. Unchanged when they fit.
+std::vector<int> fitColumnsToWidth(std::vector<int> widths, int available);
+
 // One page of rows: the column header line, then the rows with every other one shaded.
 template <class Item>
 class TItemsTablePage : public TDummyPrintObject, public ITVChunk {
 public:
+    // tableWidths, when given, keeps the column widths of the whole table for the pages that follow.
     TItemsTablePage(int rowHeight, std::shared_ptr<const std::vector<Item>> items, int startIndex, int rowCount,
                     std::shared_ptr<const IObjectColMapper<Item>> colMapper,
-                    std::shared_ptr<ILineRenderer> lineRenderer, TPrintContextDataObject* printContext)
+                    std::shared_ptr<ILineRenderer> lineRenderer, TPrintContextDataObject* printContext,
+                    std::shared_ptr<std::vector<int>> tableWidths = nullptr)
         : FrowHeight(rowHeight),
           FItems(std::move(items)),
           FStartIndex(startIndex),
           FrowCount(rowCount),
           FprintContext(printContext),
           FObjectColMapper(std::move(colMapper)),
-          FLineRenderer(std::move(lineRenderer))
+          FLineRenderer(std::move(lineRenderer)),
+          FTableWidths(tableWidths ? std::move(tableWidths) : std::make_shared<std::vector<int>>())
     {
     }
 
@@ -153,17 +162,19 @@ public:
             canvas.setFont(FContext->mainFont());
         const int end = std::min(FStartIndex + FrowCount, int(FItems->size()));
         const QStringList header = FObjectColMapper->getHeader();
-        FColWidths = FLineRenderer->getPreferredColWidths(FrowHeight, canvas, header, true);
-        std::vector<QStringList> rows;
-        for (int i = FStartIndex; i < end; ++i) {
-            rows.push_back(FObjectColMapper->getRow((*FItems)[std::size_t(i)]));
-            const std::vector<int> widths =
-                FLineRenderer->getPreferredColWidths(FrowHeight, canvas, rows.back(), false);
-            if (widths.size() > FColWidths.size())
-                FColWidths.resize(widths.size(), 0);
-            for (std::size_t c = 0; c < widths.size(); ++c)
-                FColWidths[c] = std::max(FColWidths[c], widths[c]);
+        // The columns of the whole table, the same on every page; where they need more than the
+        // page's width, the widest give way.
+        if (FTableWidths->empty()) {
+            std::vector<int> widths = FLineRenderer->getPreferredColWidths(FrowHeight, canvas, header, true);
+            for (const Item& item : *FItems)
+                widenColumns(widths, FLineRenderer->getPreferredColWidths(FrowHeight, canvas,
+                                                                          FObjectColMapper->getRow(item), false));
+            *FTableWidths = fitColumnsToWidth(std::move(widths), pageWidth - x);
         }
+        FColWidths = *FTableWidths;
+        std::vector<QStringList> rows;
+        for (int i = FStartIndex; i < end; ++i)
+            rows.push_back(FObjectColMapper->getRow((*FItems)[std::size_t(i)]));
         FRowWidth = 0;
         for (int w : FColWidths)
             FRowWidth += w;
@@ -189,6 +200,7 @@ protected:
     TPrintContextDataObject* FprintContext;
     std::shared_ptr<const IObjectColMapper<Item>> FObjectColMapper;
     std::shared_ptr<ILineRenderer> FLineRenderer;
+    std::shared_ptr<std::vector<int>> FTableWidths;
 };
 
 // A table body over its own copies of the items, in the order added (or sorted).
@@ -204,20 +216,25 @@ public:
     {
     }
 
-    void addItem(Item item) { FItems->push_back(std::move(item)); }
+    void addItem(Item item)
+    {
+        FItems->push_back(std::move(item));
+        FTableWidths->clear();
+    }
     // Null outside the range.
     const Item* getItem(int i) const { return i >= 0 && i < getItemCount() ? &(*FItems)[std::size_t(i)] : nullptr; }
     // A stable sort with a less-than compare.
     void sort(const std::function<bool(const Item&, const Item&)>& less)
     {
         std::stable_sort(FItems->begin(), FItems->end(), less);
+        FTableWidths->clear();
     }
 
     int getItemCount() const override { return int(FItems->size()); }
     std::shared_ptr<ITVChunk> getPartList(int rowHeight, int startIndex, int count) override
     {
         return std::make_shared<TItemsTablePage<Item>>(rowHeight, FItems, startIndex, count, FObjColMapper,
-                                                       FLineRenderer, FprintContext);
+                                                       FLineRenderer, FprintContext, FTableWidths);
     }
 
 protected:
@@ -225,6 +242,8 @@ protected:
     std::shared_ptr<std::vector<Item>> FItems;
     std::shared_ptr<const IObjectColMapper<Item>> FObjColMapper;
     std::shared_ptr<ILineRenderer> FLineRenderer;
+    // Measured once for all pages, on the first page drawn.
+    std::shared_ptr<std::vector<int>> FTableWidths = std::make_shared<std::vector<int>>();
 };
 
 // ---- Headers ----

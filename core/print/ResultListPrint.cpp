@@ -90,9 +90,9 @@ private:
         for (int c = 0; c < count && c < int(columns.widths.size()); ++c)
             source[std::size_t(c)] = std::max(0, columns.widths[std::size_t(c)]);
         const int room = page_.width - 2 * (page_.offsetX + 150);
-        int listWidth = columns.listWidth;
-        if (listWidth <= 0)
-            listWidth = std::accumulate(source.begin(), source.end(), 0);
+        // The columns take the page's width in their proportions on screen, however much empty
+        // room the view shows beside them.
+        int listWidth = std::accumulate(source.begin(), source.end(), 0);
         if (listWidth <= 0) {
             // No widths known: the columns share the page.
             std::fill(source.begin(), source.end(), 1);

@@ -16,9 +16,8 @@ namespace tvp {
 struct TListPrintColumns {
     // The view's column widths in its own units (0 for a hidden column), in model column order.
     std::vector<int> widths;
-    // The view's width in the same units; the columns are scaled so this width fills the page.
-    // Without one (0), the columns' own sum is used, and without any width the columns share the
-    // page evenly.
+    // The view's width in the same units. The printed columns fill the page in the proportions of
+    // their widths whatever the view's width; without any width they share the page evenly.
     int listWidth = 0;
 };
 

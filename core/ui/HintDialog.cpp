@@ -4,6 +4,7 @@
 #include "core/ui/Dialogs.h"
 #include "core/util/IniHandler.h"
 #include "core/connection/SlotGuard.h"
+#include "core/ui/WindowFit.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -71,6 +72,7 @@ THintForm::THintForm(TWindowContext& context, QWidget* parent)
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
 
     context.offer(static_cast<IHints*>(this));
+    fitToTexts(*this);
 }
 
 THintForm::~THintForm()

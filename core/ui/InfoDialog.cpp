@@ -10,6 +10,7 @@
 #include "core/util/ProgramVersion.h"
 #include "core/connection/SlotGuard.h"
 #include "core/protocol/TVPWebServices2.h"
+#include "core/ui/WindowFit.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -185,6 +186,7 @@ TInfoForm::TInfoForm(TWindowContext& context, const QString& fileVersion, QWidge
         FMinor = versionPart(parts, 1);
         FRelease = versionPart(parts, 2);
     }
+    fitToTexts(*this);
 }
 
 TInfoForm::~TInfoForm() = default;

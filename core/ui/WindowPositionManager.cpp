@@ -87,6 +87,9 @@ void TPositionStoreAdapter::initWindowPosition(TTVPForm* form)
     const int height = ReadIniInteger(kSection, key(form, ".Height"), -1);
     const bool sizeable = form->hasSizeableBorder();
 
+    // A window that was given no size opens at the size its layout asks for.
+    if (!form->testAttribute(Qt::WA_Resized))
+        form->resize(form->sizeHint().expandedTo(form->minimumSize()));
     if (sizeable)
         form->resize(width > 0 ? width : form->width(), height > 0 ? height : form->height());
 

@@ -7,6 +7,7 @@
 #include "core/ui/ListViewHelpers.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "organisation/ScheduleExport.h"
 #include "participants/ui/ParticipantWindowTools.h"
@@ -185,6 +186,16 @@ TScheduleForm::TScheduleForm(TWindowContext& context)
     StringGrid1->setShowGrid(false);
     StringGrid1->setItemDelegate(new TScheduleCellDelegate(StringGrid1));
     StringGrid1->setModel(&grid_);
+    // A grid without squads shows one column whose caption is longer than a squad's.
+    connect(&grid_, &QAbstractItemModel::modelReset, this, [this] {
+        guarded([this] {
+            QHeaderView* header = StringGrid1->horizontalHeader();
+            if (grid_.columnCount() == 1)
+                header->resizeSection(
+                    0, std::max(header->defaultSectionSize(),
+                                headerTextWidth(*header, grid_.headerData(0, Qt::Horizontal).toString())));
+        });
+    });
     layout->addWidget(StringGrid1, 1);
     connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
@@ -260,6 +271,7 @@ TScheduleForm::TScheduleForm(TWindowContext& context)
                 guarded([&] { self->docPathChange(status, path, competitionId, extra); });
         };
     }
+    fitToTexts(*this);
 }
 
 TScheduleForm::~TScheduleForm() = default;

@@ -3,6 +3,7 @@
 #include "core/connection/SlotGuard.h"
 #include "core/services/CompetitionSetupServices.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "participants/ui/DragListView.h"
 #include "participants/ui/ParticipantWindowTools.h"
@@ -41,6 +42,7 @@ TAgeClassForm::TAgeClassForm(TWindowContext& context)
     buildWindow();
     showSortedList(*ListView1, sorted_, model_, *this, [this] { ListView1Change(); });
     LoadItem();
+    fitToTexts(*this);
 }
 
 TAgeClassForm::~TAgeClassForm() = default;

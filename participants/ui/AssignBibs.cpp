@@ -5,6 +5,7 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/services/ResultCaptureServices.h"
+#include "core/ui/WindowFit.h"
 #include "participants/ui/ParticipantWindowTools.h"
 
 #include <QHBoxLayout>
@@ -53,6 +54,7 @@ TAssignBibForm::TAssignBibForm(TWindowContext& context)
     connect(Button2, &QPushButton::clicked, this, [this] { guarded([this] { hide(); }); });
     connect(Edit1, &QLineEdit::returnPressed, this, [this] { guarded([this] { Button1Click(); }); });
     onKey(*this, Qt::Key_Escape, [this] { hide(); });
+    fitToTexts(*this);
 }
 
 TAssignBibForm::~TAssignBibForm() = default;

@@ -2,6 +2,7 @@
 
 #include "core/connection/SlotGuard.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "participants/LinuxInputDevices.h"
 #include "participants/ui/BarcodeInputDialog.h"
@@ -75,6 +76,10 @@ TBarcodeSettingsForm::TBarcodeSettingsForm(TWindowContext& context, std::unique_
     ListView1->setModel(&links_);
     ListView1->header()->setSectionResizeMode(0, QHeaderView::Fixed);
     ListView1->setColumnWidth(0, 100);
+    fitColumnToTexts(*ListView1, 0,
+                     {inputDeviceStatusText(TInputDeviceStatus::id_Connected),
+                      inputDeviceStatusText(TInputDeviceStatus::id_notconnected)},
+                     100);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     grid->addWidget(ListView1, 1, 2);
     grid->setColumnStretch(0, 1);

@@ -7,6 +7,7 @@
 #include "core/ui/MainWindow.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "participants/TeamListPrint.h"
 #include "participants/ui/DragListView.h"
@@ -75,6 +76,7 @@ TTeamForm::TTeamForm(TWindowContext& context)
     buildMenus();
     showSortedList(*ListView1, sorted_, model_, *this, [this] { ListView1Change(); });
     LoadItem();
+    fitToTexts(*this);
 }
 
 TTeamForm::~TTeamForm() = default;

@@ -2,6 +2,7 @@
 
 #include "core/connection/SlotGuard.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 
 #include <QHeaderView>
@@ -37,6 +38,8 @@ TTeamMemberWarningForm::TTeamMemberWarningForm(TWindowContext& context)
     // No sorting: the rows keep the server's order, each team's rules together.
     ListView1->header()->setSectionsClickable(false);
     ListView1->header()->setStretchLastSection(true);
+    for (int column = 0; column < model_.columnCount(); ++column)
+        fitColumnToTexts(*ListView1, column, {}, ListView1->columnWidth(column));
     CloseButton = new QPushButton(QStringLiteral("Schließen"), this);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
     auto* layout = new QVBoxLayout(this);
@@ -47,6 +50,7 @@ TTeamMemberWarningForm::TTeamMemberWarningForm(TWindowContext& context)
     connect(CloseButton, &QPushButton::clicked, this, [this] { guarded([this] { close(); }); });
     connect(ListView1, &QTreeView::doubleClicked, this,
             [this](const QModelIndex& index) { guarded([&] { ListView1DblClick(index.row()); }); });
+    fitToTexts(*this);
 }
 
 void TTeamMemberWarningForm::showParticipantWarning(const std::vector<proto::InvalidParticipantType>& warnings,

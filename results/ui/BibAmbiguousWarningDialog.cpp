@@ -5,6 +5,7 @@
 #include "core/connection/CurrentCompetition.h"
 #include "core/connection/SlotGuard.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 
 #include <QHBoxLayout>
@@ -58,6 +59,7 @@ TBibAmbiguousWarningForm::TBibAmbiguousWarningForm(TWindowContext& context)
     connect(ListView1, &QTreeView::doubleClicked, this,
             [this](const QModelIndex& index) { guarded([&] { ListView1DblClick(index); }); });
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { close(); }); });
+    fitToTexts(*this);
 }
 
 void TBibAmbiguousWarningForm::showWarning(const std::vector<proto::AmbiguousResultType>& conflicts)

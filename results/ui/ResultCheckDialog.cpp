@@ -3,6 +3,7 @@
 #include "core/connection/SlotGuard.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "participants/ParticipantForms.h"
 
@@ -83,6 +84,9 @@ TResultCheckForm::TResultCheckForm(TWindowContext& context)
                                                guarded([&] { RequestFinished(std::move(r), o); });
                                            });
     buildControls();
+    keepColumnsWhole(*ListView1);
+    keepColumnsWhole(*ListView2);
+    fitToTexts(*this);
 }
 
 TResultCheckForm::~TResultCheckForm()

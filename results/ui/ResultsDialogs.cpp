@@ -10,6 +10,7 @@
 #include "core/ui/ListViewHelpers.h"
 #include "core/ui/MainWindow.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "organisation/HeightListRequests.h"
 #include "participants/ParticipantForms.h"
@@ -745,13 +746,18 @@ void TResultDialog::rebuildGrid()
     }
     LabelStatus->clear();
     QHeaderView* header = StringGrid1->horizontalHeader();
-    header->resizeSection(0, 25);
-    header->resizeSection(1, 40);
-    header->resizeSection(2, 120);
+    // Wider than designed where the caption needs it ("*Startnr." while capturing by bib).
+    const auto size = [&](int column, int width) {
+        header->resizeSection(
+            column, std::max(width, headerTextWidth(*header, grid_.headerData(column, Qt::Horizontal).toString())));
+    };
+    size(0, 25);
+    size(1, 40);
+    size(2, 120);
     if (!resultCache->isTeamDisc())
-        header->resizeSection(3, 130);
+        size(3, 130);
     for (int c = grid_.fixedColumns(); c < grid_.columnCount(); ++c)
-        header->resizeSection(c, 90);
+        size(c, 90);
     StringGrid1->show();
     selectAfterRebuild(table);
     if (hadFocus)

@@ -4,7 +4,9 @@
 #include "core/connection/SlotGuard.h"
 #include "core/ui/MainWindow.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
+#include "results/TimingFiles.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -50,6 +52,13 @@ TTimingImportForm::TTimingImportForm(TWindowContext& context)
     ListView1->header()->setSectionResizeMode(2, QHeaderView::Fixed);
     ListView1->header()->resizeSection(0, 100);
     ListView1->header()->resizeSection(2, 110);
+    // As wide as their longest texts: both states, and a start with its date.
+    TTimingImportHeat sample;
+    sample.startTime = toOleDate(QDateTime(QDate(2026, 12, 7), QTime(13, 0)));
+    const QString time = timingRunTimeText(sample);
+    sample.status = TImportStatus::isImported;
+    fitColumnToTexts(*ListView1, 0, {timingRunStatusText(sample), timingRunStatusText({})}, 100);
+    fitColumnToTexts(*ListView1, 2, {time}, 110);
     layout->addWidget(ListView1, 1);
     connect(ListView1, &QTreeView::doubleClicked, this, [this] { guarded([this] { ListView1DblClick(); }); });
 }

@@ -10,6 +10,7 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/connection/SlotGuard.h"
+#include "core/ui/WindowFit.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -360,9 +361,18 @@ void TAnalyseForm::displayTable()
     displayed_ = true;
     const int scroll = ListView1->verticalScrollBar()->value();
     table_.showCache(*resultCache);
+    // The designed widths, wider where a caption needs more; the attempts' columns also hold their
+    // results whole, at least a time of the usual length.
     const std::vector<int> widths = table_.columnWidths();
-    for (std::size_t c = 0; c < widths.size(); ++c)
-        ListView1->header()->resizeSection(int(c), widths[c]);
+    for (int c = 0; c < int(widths.size()) && c < table_.columnCount(); ++c) {
+        QStringList values;
+        if (c >= table_.firstAttemptColumn()) {
+            values << QStringLiteral("2:05,00 min");
+            for (int r = 0; r < table_.rowCount(); ++r)
+                values << table_.index(r, c).data().toString();
+        }
+        fitColumnToTexts(*ListView1, c, values, widths[std::size_t(c)]);
+    }
     const int index = ComboBox2->findData(currentResProvId);
     if (index >= 0)
         ComboBox2->setCurrentIndex(index);

@@ -3,6 +3,7 @@
 #include "core/connection/CurrentCompetition.h"
 #include "core/connection/SlotGuard.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 
 #include <QFileInfo>
 #include <QGroupBox>
@@ -62,6 +63,7 @@ TCertDocSetupForm::TCertDocSetupForm(TWindowContext& context)
     setWindowTitle(QStringLiteral("Urkunde für Wertung einrichten"));
     setMinimumSize(650, 590);
     resize(sizeHint().expandedTo(QSize(642, 563))); // the note lines are longer in this font
+    fitToTexts(*this);
 }
 
 void TCertDocSetupForm::queue(TCertDocSetupRequestType type, int collectionId, const QString& path)

@@ -6,6 +6,7 @@
 #include "core/ui/Dialogs.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/util/FileWrite.h"
 
@@ -224,6 +225,7 @@ TCupItemsForm::TCupItemsForm(TWindowContext& context, CupItemType kind)
     case CupItemType::Team: initForm(QStringLiteral("Cup-Teams zuordnen"), kind); break;
     default: initForm(QStringLiteral("Cup-Athleten zuordnen"), kind); break;
     }
+    fitToTexts(*this);
 }
 
 TCupItemsForm::~TCupItemsForm()
@@ -273,6 +275,9 @@ void TCupItemsForm::buildLayout()
     ComboBoxTeam->setObjectName(QStringLiteral("ComboBoxTeam"));
     for (QWidget* w : std::initializer_list<QWidget*>{LabelAgeClass, ComboBoxAgeClass, LabelTeam, ComboBoxTeam})
         filters->addWidget(w);
+    // The filters are filled from the server's items after the window was first shown.
+    for (QComboBox* box : {ComboBoxCompare, ComboBoxAgeClass, ComboBoxTeam})
+        box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     filters->addStretch(1);
     layout->addWidget(filter);
 

@@ -6,6 +6,7 @@
 #include "core/services/OrganisationServices.h"
 #include "core/ui/ExceptionDialog.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 
 #include <QAction>
@@ -159,6 +160,8 @@ TCupResultModelForm::TCupResultModelForm(TWindowContext& context)
             PopupMenu1->popup(ListView1->viewport()->mapToGlobal(pos));
         });
     });
+    keepColumnsWhole(*ListView1);
+    fitToTexts(*this);
 }
 
 TCupResultModelForm::~TCupResultModelForm() = default;

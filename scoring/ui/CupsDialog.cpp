@@ -6,6 +6,7 @@
 #include "core/ui/Dialogs.h"
 #include "core/ui/ListViewHelpers.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 
 #include <QAction>
@@ -246,6 +247,7 @@ TCupsForm::TCupsForm(TWindowContext& context)
         TreeView1, [this] { TreeClick(); }, [this](const QPoint& pos) { openPopup(pos); });
 
     LoadItem();
+    fitToTexts(*this);
 }
 
 TCupsForm::~TCupsForm() = default;

@@ -7,6 +7,7 @@
 #include "core/ui/ChooseCompetitionDialog.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "setup/WizardImportRequests.h"
 
@@ -228,6 +229,7 @@ TCompSetupWizardForm::TCompSetupWizardForm(TWindowContext& context, const TWizar
                                     guarded([&] { importFinished(std::move(r), o); });
                                 }}});
     initCompWizard();
+    fitToTexts(*this);
 }
 
 TCompSetupWizardForm::~TCompSetupWizardForm()

@@ -6,6 +6,7 @@
 #include "core/ui/Dialogs.h"
 #include "core/ui/ExceptionDialog.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "setup/ui/TemplateWindowParts.h"
 
@@ -82,6 +83,7 @@ TLoadResultsTemplateForm::TLoadResultsTemplateForm(TWindowContext& context)
     });
 
     connect(Entfernen1, &QAction::triggered, this, [this] { guarded([this] { Entfernen1Click(); }); });
+    fitToTexts(*this);
 }
 
 TLoadResultsTemplateForm::~TLoadResultsTemplateForm() = default;

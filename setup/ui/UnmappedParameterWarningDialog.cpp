@@ -4,6 +4,7 @@
 #include "core/services/CompetitionSetupServices.h"
 #include "core/services/OrganisationServices.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 
 #include <QHeaderView>
@@ -72,11 +73,15 @@ TUnmappedParameterWarningForm::TUnmappedParameterWarningForm(TWindowContext& con
     sorted_.setSourceModel(&parameters_);
     ListView1->setModel(&sorted_);
     sorted_.initListView();
+    fitColumnToTexts(*ListView1, 0, {});
+    fitColumnToTexts(*ListView1, 1, {});
+    keepColumnsWhole(*ListView1);
     connect(ListView1->header(), &QHeaderView::sectionClicked, this,
             [this](int column) { guarded([&] { sorted_.SortListView(column, true); }); });
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
     connect(ShowTimer, &QTimer::timeout, this, [this] { guarded([this] { ShowTimerTimer(); }); });
     connect(WindowShowTimer, &QTimer::timeout, this, [this] { guarded([this] { WindowShowTimerTimer(); }); });
+    fitToTexts(*this);
 }
 
 void TUnmappedParameterWarningForm::showUnmappedParameterWarningFormAsync(

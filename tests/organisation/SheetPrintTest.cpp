@@ -290,6 +290,44 @@ TEST_F(SheetPdf, LapCountSheetsTwoPerPageWithLanesInTheirBarcodes)
                                               disciplineListBarcode({5, 0, 7, 4})}));
 }
 
+TEST_F(SheetPdf, LapCountSheetsStayWithinThePrintableWidth)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    HeatFixture heat(2);
+    for (const double marginMm : {0.0, 10.0}) {
+        printer.setPageMargins(QMarginsF(marginMm, marginMm, marginMm, marginMm), QPageLayout::Millimeter);
+        for (const int participants : {1, 2}) {
+            for (const int attempts : {1, 2, 3}) {
+                const TPrintTable table(heat.node(), attempts, false, proto::ResultValueType::Time, true,
+                                        QStringLiteral("Bahn"));
+                {
+                    TPrintManager manager(printer, QStringLiteral("Sprint - Rundenzählblatt"), false);
+                    manager.setPageHeader(std::make_shared<TDisciplineListHeader>(TBarcodeType::bt_LapCount, true,
+                                                                                  TResultformat::rf_Default));
+                    manager.setHeaderSpacing(150);
+                    manager.setFooterSpacing(30);
+                    manager.setPageFooter(std::make_shared<TDisciplineListFooter>());
+                    manager.setContent(std::make_shared<TLapCountPrintBody>(
+                        table, 80, sprintContext(1, "Rundenzählblatt"), 8, participants));
+                    manager.render();
+                    ASSERT_TRUE(manager.endJob());
+                }
+                const std::vector<PdfWord> words = pdfWords(pdf);
+                ASSERT_FALSE(words.empty());
+                // A quarter point for the glyphs' own overhang.
+                const double margin = marginMm / 25.4 * 72 - 0.25;
+                const PdfWord right = rightmostWord(words);
+                EXPECT_LE(right.xMax, right.pageWidth - margin)
+                    << participants << " per sheet, " << attempts << " attempts, margin " << marginMm << " mm: \""
+                    << right.text.toStdString() << "\" reaches " << right.xMax << " of " << right.pageWidth - margin;
+                const QString page = pageLines(plainPages(pdf).value(0)).join(QLatin1Char(' '));
+                for (int a = 1; a <= attempts; ++a)
+                    EXPECT_TRUE(page.contains(QStringLiteral("Zeit %1. Lauf").arg(a))) << page.toStdString();
+            }
+        }
+    }
+}
+
 TEST_F(SheetPdf, BlankLapCountSheetsCarryNoBarcode)
 {
     TVP_REQUIRE_TOOL("zbarimg");

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace tvp;
 using namespace tvp::proto;
 using namespace tvp::test;
@@ -233,6 +235,62 @@ TEST_F(AthletePdf, EachTeamGetsItsOwnPagesHeadedByAgeClassClubAndTeam)
         << second[0].toStdString();
     EXPECT_TRUE(second[0].contains(printStamp(2, 2)));
     EXPECT_EQ(second.size(), 1 + 1 + 3 + 1) << "header, column line, three members, footer";
+}
+
+TEST_F(AthletePdf, LongNamesLeaveEveryColumnOnEveryPageAtTheSamePlace)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    const TeamType longTeam =
+        team(1, QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg Nachwuchsmannschaft Zwei"));
+    const TeamType adler = team(2, QStringLiteral("Adler"));
+    std::vector<AthleteType> athletes;
+    // Three pages: the long names only on the last.
+    for (int i = 0; i < 60; ++i) {
+        AthleteType a = athlete(QStringLiteral("Kind%1").arg(i), QStringLiteral("Kurz%1").arg(i), adler,
+                                club(3, QStringLiteral("TV Nord")));
+        a.Bib = {i + 1};
+        a.YearOfBirth = 2015;
+        athletes.push_back(a);
+    }
+    AthleteType lang = athlete(QStringLiteral("Maximiliane"),
+                               QStringLiteral("Freifrau von und zu Hohenstaufen-Wittelsbach-Habsburg-Lotharin"),
+                               longTeam, club(3, QStringLiteral("TV Nord")));
+    lang.Bib = {99};
+    lang.YearOfBirth = 2014;
+    athletes.push_back(lang);
+    ASSERT_EQ(lang.Name->surName.size(), 62);
+
+    const QString pdf = print(false, athletes);
+    const std::vector<PdfWord> words = pdfWords(pdf);
+    const int pages = pdfPageCount(pdf);
+    ASSERT_GE(pages, 2);
+    const QStringList captions{QStringLiteral("Vorname"),  QStringLiteral("Name"),     QStringLiteral("Team"),
+                               QStringLiteral("Startnr."), QStringLiteral("Jahrgang"), QStringLiteral("Geschlecht"),
+                               QStringLiteral("Verein")};
+    std::vector<double> firstPage;
+    for (int page = 0; page < pages; ++page) {
+        // The column line: the first word of each caption on the page, left to right.
+        std::vector<double> lefts;
+        for (const QString& caption : captions) {
+            const auto found = std::find_if(words.begin(), words.end(),
+                                            [&](const PdfWord& w) { return w.page == page && w.text == caption; });
+            EXPECT_NE(found, words.end()) << "page " << page + 1 << " lacks " << caption.toStdString();
+            if (found != words.end()) {
+                EXPECT_LE(found->xMax, found->pageWidth) << caption.toStdString();
+                lefts.push_back(found->xMin);
+            }
+        }
+        if (page == 0)
+            firstPage = lefts;
+        else
+            EXPECT_EQ(lefts, firstPage) << "page " << page + 1 << " places its columns elsewhere";
+    }
+    for (const PdfWord& w : words)
+        EXPECT_LE(w.xMax, w.pageWidth + 0.25) << "page " << w.page + 1 << ": " << w.text.toStdString();
+    // The long texts give way and show that they do.
+    const QString last = pdfPages(pdf).value(pages - 1);
+    EXPECT_TRUE(last.contains(QStringLiteral("Leichtathletikgemeinschaft"))) << last.toStdString();
+    EXPECT_TRUE(last.contains(QStringLiteral("..."))) << last.toStdString();
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "core/util/IniHandler.h"
 #include "tests/core/lists/ModelTesterGuard.h"
 #include "tests/support/FakeOpener.h"
+#include "tests/support/TextFit.h"
 #include "participants/ui/AgeClassDialog.h"
 #include "participants/ui/AssignBibs.h"
 #include "participants/ui/AthleteResultFinderDialog.h"
@@ -654,6 +655,20 @@ TEST_F(ImportWindows, AScannerIsDetectedLinkedAndThenDeliversCodes)
     EXPECT_TRUE(rows(*links).isEmpty());
     ReadIniStr(QStringLiteral("InputDevices"), QStringLiteral("Device0"), {}, stored);
     EXPECT_TRUE(stored.isEmpty());
+}
+
+TEST_F(ImportWindows, AScannerThatIsNotPluggedInShowsItsWholeStatus)
+{
+    auto layer = std::make_unique<FakeLayer>();
+    WriteIniStr(QStringLiteral("InputDevices"), QStringLiteral("Device0"),
+                QStringLiteral("/dev/input/by-path/pci-0000:00:14.0-usb-0:2:1.0-event-kbd"));
+    TBarcodeSettingsForm form(context, std::move(layer));
+    form.show();
+    QTest::qWait(10);
+    ASSERT_EQ(rows(*find<QTreeView>(form, "ListView1")).value(0).section(u'|', 0, 0),
+              QStringLiteral("Nicht Verbunden"));
+    for (const CutText& cut : cutTexts(form))
+        ADD_FAILURE() << describe(cut);
 }
 
 } // namespace

@@ -168,6 +168,9 @@ protected:
     {
         pdf = dir.filePath(QStringLiteral("teams.pdf"));
         printToPdf(printer, pdf);
+        // Rows too high for a page have texts as large: a page wide enough for their columns.
+        if (rowHeight != 65)
+            printer.setPageSize(QPageSize(QSizeF(3000, 297), QPageSize::Millimeter, QStringLiteral("Breit")));
         {
             TPrintManager manager(printer, kTeamOverviewJob, false);
             if (rowHeight == 65) {

@@ -22,6 +22,7 @@
 #include "tests/support/StandinSeed.h"
 #include "tests/support/TempAppFolders.h"
 #include "tests/support/TestUtil.h"
+#include "tests/support/TextFit.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -228,6 +228,8 @@ TEST_F(ResultWindowTest, ByBibStoresTheRowsFirstBib)
 {
     open(throwing);
     EXPECT_EQ(model().headerData(1, Qt::Horizontal).toString(), QStringLiteral("*Startnr."));
+    for (const tvp::test::CutText& cut : tvp::test::cutTexts(*grid()))
+        ADD_FAILURE() << tvp::test::describe(cut) << " (the mark of capture by bib must show)";
     EXPECT_EQ(model().index(1, 1).data().toString(), QStringLiteral("9,10"));
     go(0, 1);
     type(QStringLiteral("30"));

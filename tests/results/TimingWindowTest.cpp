@@ -193,6 +193,8 @@ TEST_F(TimingWindowTest, TwoRunsArriveOnATickAndAnImportByAthleteStoresTheNewest
     EXPECT_EQ(rowText(0, 2), QStringLiteral("09:40 07.06.2024")) << "newest first";
     EXPECT_EQ(rowText(1, 2), QStringLiteral("09:05 07.06.2024"));
     EXPECT_EQ(rowText(1, 1), QStringLiteral("Lauf 1/1"));
+    for (const tvp::test::CutText& cut : tvp::test::cutTexts(*import))
+        ADD_FAILURE() << tvp::test::describe(cut);
 
     // A result there before is replaced by what the timing program says.
     seed->placeAthlete(run, cara, 2);

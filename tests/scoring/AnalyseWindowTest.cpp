@@ -23,6 +23,7 @@
 #include "tests/support/StandinHarness.h"
 #include "tests/support/StandinSeed.h"
 #include "tests/support/TestUtil.h"
+#include "tests/support/TextFit.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -320,6 +321,8 @@ TEST_F(AnalyseWindow, HiddenEvaluationsComeOnlyWithAllIntermediateResultsAndEach
     ASSERT_EQ(own.size(), 3) << own.join(u'\n').toStdString();
     EXPECT_TRUE(own.contains(QStringLiteral("12|Ben|Birke|Füchse|2,90|x|3,05"))) << own.join(u'\n').toStdString();
     EXPECT_TRUE(own.filter(QStringLiteral("|Cem|")).value(0).endsWith(QStringLiteral("|disq.|-|-")));
+    for (const tvp::test::CutText& cut : tvp::test::cutTexts(*form->ListView1))
+        ADD_FAILURE() << tvp::test::describe(cut);
     // They are the rows of the window's result cache for the provider, all in one heat.
     ASSERT_NE(form->cache(), nullptr);
     EXPECT_EQ(form->cache()->getDisciplinId(), jump);

@@ -19,6 +19,7 @@
 #include "tests/support/StandinHarness.h"
 #include "tests/support/StandinSeed.h"
 #include "tests/support/TestUtil.h"
+#include "tests/support/TextFit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -429,6 +430,10 @@ TEST_F(CupItemsWindow, TheTeamWindowShowsATeamsAthletesInTheAthleteWindow)
     teams->PopupMenu2->close();
     settle();
     EXPECT_EQ(form->ComboBoxTeam->currentText(), QStringLiteral("Adler (%1)").arg(teams->currentItem()));
+    QTest::qWait(10);
+    for (const tvp::test::CutText& cut :
+         tvp::test::cutTexts(*form->findChild<QWidget*>(QStringLiteral("GroupBoxFilter"))))
+        ADD_FAILURE() << tvp::test::describe(cut);
     EXPECT_EQ(pending().rowCount(), 1);
     EXPECT_EQ(rootRow(pending(), QStringLiteral("Anna")), 0);
     while (teams->pendingRequests() > 0)

@@ -23,6 +23,7 @@
 #include "tests/support/StandinHarness.h"
 #include "tests/support/TempAppFolders.h"
 #include "tests/support/TestUtil.h"
+#include "tests/support/TextFit.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -423,6 +424,26 @@ TEST_F(WizardTest, AnInvalidNextFlashesThePanelAndStays)
         emit wizard->DetailsLabel->linkActivated(QStringLiteral("details"));
         EXPECT_TRUE(script->seen.back().text.startsWith(QStringLiteral(
             "Folgende potenzielle Probleme wurden identifiziert:\n\n   Hinweis: info\n   Warnung: warn\n")));
+        script->expectMessage(QStringLiteral("Wizard beenden"), TMsgAnswer::Yes);
+        wizard->close();
+    });
+}
+
+TEST_F(WizardTest, TheWarningBesideTheCreateButtonShowsItsWholeText)
+{
+    useTestPages();
+    TestTabForm* tab = insertTab(QStringLiteral("U10 Disziplinen"));
+    run([&] {
+        wizard->ManualSetupChanged(true);
+        ASSERT_EQ(next()->text(), QStringLiteral("Veranstaltung anlegen"));
+        bool warn = true;
+        wizard->WarningManager().AddWarning(
+            std::make_unique<Switchable>(tab->page, QStringLiteral("warn"), mt_Warning, warn));
+        wizard->WarningManager().refresh();
+        QTest::qWait(20);
+        ASSERT_TRUE(wizard->WarningPanel->isVisibleTo(wizard.get()));
+        for (const tvp::test::CutText& cut : tvp::test::cutTexts(*wizard))
+            ADD_FAILURE() << tvp::test::describe(cut);
         script->expectMessage(QStringLiteral("Wizard beenden"), TMsgAnswer::Yes);
         wizard->close();
     });

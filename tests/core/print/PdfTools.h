@@ -14,6 +14,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace tvp::test {
@@ -94,6 +96,52 @@ inline QStringList readBarcodes(const QString& pdf)
                 codes << line.mid(8);
     }
     return codes;
+}
+
+// One word of a page with its box in points, from the page's top-left corner.
+struct PdfWord {
+    int page = 0; // from 0
+    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+    QString text;
+    double pageWidth = 0, pageHeight = 0;
+};
+
+// Every word of the PDF with its box (pdftotext -bbox).
+inline std::vector<PdfWord> pdfWords(const QString& pdf)
+{
+    const QString html = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    static const QRegularExpression pageTag(QStringLiteral("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\""));
+    static const QRegularExpression wordTag(QStringLiteral(
+        "<word xMin=\"([0-9.-]+)\" yMin=\"([0-9.-]+)\" xMax=\"([0-9.-]+)\" yMax=\"([0-9.-]+)\">([^<]*)</word>"));
+    std::vector<PdfWord> words;
+    int page = -1;
+    double width = 0, height = 0;
+    for (const QString& line : html.split(QLatin1Char('\n'))) {
+        if (const QRegularExpressionMatch m = pageTag.match(line); m.hasMatch()) {
+            ++page;
+            width = m.captured(1).toDouble();
+            height = m.captured(2).toDouble();
+        } else if (const QRegularExpressionMatch w = wordTag.match(line); w.hasMatch()) {
+            QString text = w.captured(5);
+            text.replace(QStringLiteral("&amp;"), QStringLiteral("&"))
+                .replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+                .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
+                .replace(QStringLiteral("&quot;"), QStringLiteral("\""));
+            words.push_back({page, w.captured(1).toDouble(), w.captured(2).toDouble(), w.captured(3).toDouble(),
+                             w.captured(4).toDouble(), text, width, height});
+        }
+    }
+    return words;
+}
+
+// The word that reaches furthest right.
+inline PdfWord rightmostWord(const std::vector<PdfWord>& words)
+{
+    PdfWord right;
+    for (const PdfWord& w : words)
+        if (w.xMax > right.xMax)
+            right = w;
+    return right;
 }
 
 // A printer that prints into a PDF file with no margins, so the page is laid out from its edge.

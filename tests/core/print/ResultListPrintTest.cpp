@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace tvp;
 using namespace tvp::test;
 
@@ -95,6 +97,30 @@ TEST_F(ResultList, TooWideCellsAreCutAndRowsWithoutSubItemsUseTheWholeWidth)
     EXPECT_TRUE(lines.at(2).contains(QStringLiteral("...")));
     EXPECT_FALSE(lines.at(2).contains(QStringLiteral("Musterland")));
     EXPECT_EQ(lines.at(3), QStringLiteral("Zwischenüberschrift über die ganze Breite"));
+}
+
+TEST_F(ResultList, TheColumnsFillThePageInTheirScreenProportions)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    // On screen the ranking is narrow in a wide window: names cut there, empty room beside.
+    list.appendRow({new QStandardItem(QStringLiteral("1")),
+                    new QStandardItem(QStringLiteral("SC Grünwald-Süd Leichtathletik 1970")),
+                    new QStandardItem(QStringLiteral("1170 Pkt"))});
+    list.appendRow({new QStandardItem(QStringLiteral("2")),
+                    new QStandardItem(QStringLiteral("TSV Musterstadt Kinderleichtathletik")),
+                    new QStandardItem(QStringLiteral("1275 Pkt"))});
+    const TListPrintColumns screen{{40, 90, 60}, 700};
+    ASSERT_TRUE(ResultListPrint(printer, list, screen, QStringLiteral("Teamwertung"), QString()));
+    const QStringList lines = pageLines(pdfPages(pdf).value(0));
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines.at(2), QStringLiteral("1 SC Grünwald-Süd Leichtathletik 1970 1170 Pkt"));
+    EXPECT_EQ(lines.at(3), QStringLiteral("2 TSV Musterstadt Kinderleichtathletik 1275 Pkt"));
+    // In the screen's proportions: the points start about 130/190 of the way across.
+    const std::vector<PdfWord> words = pdfWords(pdf);
+    const auto points = std::find_if(words.begin(), words.end(), [](const PdfWord& w) { return w.text == "1170"; });
+    ASSERT_NE(points, words.end());
+    EXPECT_GT(points->xMin, points->pageWidth * 0.6);
+    EXPECT_LE(rightmostWord(words).xMax, points->pageWidth);
 }
 
 TEST_F(ResultList, AListWithoutWidthsStillPrints)

@@ -127,6 +127,18 @@ TEST(CellText, TextsAreCutToTheirWidthAndNeverLoop)
     EXPECT_LE(canvas.textWidth(endless), 300);
 }
 
+TEST(TableColumns, TheWidestGiveWayWhenTheTableIsWiderThanThePage)
+{
+    EXPECT_EQ(fitColumnsToWidth({100, 500, 300}, 1000), (std::vector<int>{100, 500, 300})) << "fits: unchanged";
+    EXPECT_EQ(fitColumnsToWidth({100, 500, 300}, 800), (std::vector<int>{100, 400, 300}));
+    EXPECT_EQ(fitColumnsToWidth({100, 500, 300}, 600), (std::vector<int>{100, 250, 250}));
+    EXPECT_EQ(fitColumnsToWidth({100, 500, 300}, 270), (std::vector<int>{90, 90, 90}));
+    EXPECT_EQ(fitColumnsToWidth({}, 100), std::vector<int>{});
+    std::vector<int> widths{10, 20};
+    widenColumns(widths, {15, 5, 30});
+    EXPECT_EQ(widths, (std::vector<int>{15, 20, 30}));
+}
+
 TEST(FilterCaption, JoinsOnlyTheSetPartsInTheirOrder)
 {
     TFilterPrintStrings filter;
