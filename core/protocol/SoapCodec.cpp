@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -455,29 +456,38 @@ struct StringWriter : pugi::xml_writer {
     std::string& out;
 };
 
+// What appendEscaped does with a byte; most are copied as they are.
+enum EscapeClass : unsigned char { kCopy, kAmp, kLt, kGt, kDrop };
+
+constexpr std::array<unsigned char, 256> kEscapeClasses = [] {
+    std::array<unsigned char, 256> classes{};
+    // XML 1.0 has no control characters but these three, not even as references (&#1;), so
+    // they are left out, as serialize has pugixml leave them out.
+    for (int c = 0; c < 32; ++c)
+        classes[std::size_t(c)] = kDrop;
+    classes['\t'] = classes['\n'] = classes['\r'] = kCopy;
+    classes['&'] = kAmp;
+    classes['<'] = kLt;
+    classes['>'] = kGt;
+    return classes;
+}();
+
 } // namespace
 
 void appendEscaped(std::string& out, std::string_view text)
 {
     std::size_t plain = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const char* entity = nullptr;
-        char numeric[8];
-        if (c == '&')
-            entity = "&amp;";
-        else if (c == '<')
-            entity = "&lt;";
-        else if (c == '>')
-            entity = "&gt;";
-        else if (c < 32 && c != '\t' && c != '\n' && c != '\r') {
-            std::snprintf(numeric, sizeof numeric, "&#%02u;", unsigned(c));
-            entity = numeric;
-        } else {
+        const unsigned char kind = kEscapeClasses[static_cast<unsigned char>(text[i])];
+        if (kind == kCopy)
             continue;
-        }
         out.append(text.data() + plain, i - plain);
-        out += entity;
+        switch (kind) {
+        case kAmp: out += "&amp;"; break;
+        case kLt: out += "&lt;"; break;
+        case kGt: out += "&gt;"; break;
+        default: break;
+        }
         plain = i + 1;
     }
     out.append(text.data() + plain, text.size() - plain);
@@ -504,7 +514,10 @@ std::string serialize(const pugi::xml_document& doc)
     out.reserve(std::min(lastSize, kMaxHint));
     out = R"(<?xml version="1.0" encoding="UTF-8"?>)";
     StringWriter writer(out);
-    doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    // Control characters other than tab, line feed and carriage return are left out, not written as
+    // references: XML 1.0 forbids both, and a conforming server refuses the whole message.
+    doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration | pugi::format_skip_control_chars,
+             pugi::encoding_utf8);
     lastSize = out.size();
     return out;
 }

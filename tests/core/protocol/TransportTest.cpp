@@ -291,3 +291,21 @@ TEST_F(Transport, BinaryFieldsOfMegabytesGoOutAndComeBackByteForByte)
                                "</pagesBase64><pagesBase64/></tvp:mergePDF></soapenv:Body></soapenv:Envelope>"))
         << body.size();
 }
+
+// A character XML 1.0 does not allow never reaches the wire, not even as a reference: a
+// conforming server would refuse the whole request for it. The field goes without it.
+TEST_F(Transport, ControlCharactersOfATextNeverGoOut)
+{
+    BareHttpServer server([](int socket) { BareHttpServer::send(socket, soapAnswer("setUiInfo")); });
+    THTTPRIO rio;
+    EXPECT_EQ(failureOf([&] {
+                  GetCompetitionManagementPortType(false, server.url(), &rio)
+                      ->setUiInfo(QStringLiteral("Bemerkung"), QStringLiteral("Anna\x01 aus\tder\x1b Tabelle"), 7);
+              }),
+              QString());
+    const std::string body = server.lastBody();
+    EXPECT_NE(body.find("<Value>Anna aus\tder Tabelle</Value>"), std::string::npos) << body;
+    EXPECT_EQ(body.find("&#"), std::string::npos) << body;
+    for (const char c : body)
+        EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r') << int(c);
+}
