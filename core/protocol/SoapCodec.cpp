@@ -1,5 +1,6 @@
 #include "core/protocol/SoapCodec.h"
 #include "core/protocol/SoapWriter.h"
+#include "core/protocol/XmlProblem.h"
 
 #include "core/util/Base64.h"
 #include "core/util/Logger.h"
@@ -360,9 +361,11 @@ pugi::xml_node bodyElement(const pugi::xml_document& doc)
 
 namespace {
 
+// inPlace: parse rewrites the text as it reads (escapes, line ends, name ends), so a failure's
+// place is the byte where the parser stopped; lines and columns would be counted in what it made.
 template <class Parse>
 pugi::xml_node loadAnswerWith(pugi::xml_document& doc, std::string_view text, long httpStatus,
-                              std::string_view contentType, Parse&& parse)
+                              std::string_view contentType, bool inPlace, Parse&& parse)
 {
     const auto notSoap = [&](const QString& why) {
         // An HTML error page or an empty answer: say what came, not what failed to parse.
@@ -386,9 +389,8 @@ pugi::xml_node loadAnswerWith(pugi::xml_document& doc, std::string_view text, lo
     const bool envelope =
         root && std::string_view(localName(root)) == "Envelope" && namespaceOf(root) == wire::kEnvelopeNs;
     if (!parsed && envelope && httpStatus == 200)
-        throw ESoapDecodeError(QStringLiteral("Ungültige Antwort des Servers: %1 (Position %2).")
-                                   .arg(QString::fromUtf8(parsed.description()))
-                                   .arg(parsed.offset));
+        throw ESoapDecodeError(QStringLiteral("Ungültige Antwort des Servers: %1.")
+                                   .arg(inPlace ? xmlProblemTextAtByte(parsed) : xmlProblemText(parsed, text)));
     throw notSoap(envelope ? QStringLiteral("ohne Inhalt") : QString());
 }
 
@@ -399,7 +401,7 @@ constexpr unsigned kAnswerParseOptions = pugi::parse_default | pugi::parse_ws_pc
 
 pugi::xml_node loadAnswer(pugi::xml_document& doc, std::string_view text, long httpStatus, std::string_view contentType)
 {
-    return loadAnswerWith(doc, text, httpStatus, contentType, [&] {
+    return loadAnswerWith(doc, text, httpStatus, contentType, false, [&] {
         return doc.load_buffer(text.data(), text.size(), kAnswerParseOptions, pugi::encoding_utf8);
     });
 }
@@ -407,7 +409,7 @@ pugi::xml_node loadAnswer(pugi::xml_document& doc, std::string_view text, long h
 pugi::xml_node loadAnswerInPlace(pugi::xml_document& doc, std::string& text, long httpStatus,
                                  std::string_view contentType)
 {
-    return loadAnswerWith(doc, text, httpStatus, contentType, [&] {
+    return loadAnswerWith(doc, text, httpStatus, contentType, true, [&] {
         return doc.load_buffer_inplace(text.data(), text.size(), kAnswerParseOptions, pugi::encoding_utf8);
     });
 }
