@@ -2,6 +2,7 @@
 // call through the runner, HTTP and the stand-in.
 
 #include "core/protocol/SoapCodec.h"
+#include "core/protocol/SoapWriter.h"
 #include "core/protocol/TVPWebServices2.h"
 
 #include <benchmark/benchmark.h>
@@ -57,6 +58,37 @@ void BM_EncodeGetAthletesAnswer(benchmark::State& state)
         benchmark::DoNotOptimize(encodeAnswer(athletes));
 }
 BENCHMARK(BM_EncodeGetAthletesAnswer)->Unit(benchmark::kMillisecond);
+
+// The writer that requests and the stand-in's answers take: the records straight as text.
+void BM_WriteGetAthletesAnswer(benchmark::State& state)
+{
+    const auto athletes = makeAthletes(5000);
+    std::size_t written = 0;
+    for (auto _ : state) {
+        std::string out;
+        codec::writeResult(out, athletes);
+        written = out.size();
+        benchmark::DoNotOptimize(out);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(written));
+}
+BENCHMARK(BM_WriteGetAthletesAnswer)->Unit(benchmark::kMillisecond);
+
+// Character data alone: names, clubs and a few marks that must be escaped, about 1 MB.
+void BM_EscapeText(benchmark::State& state)
+{
+    std::string text;
+    while (text.size() < (1u << 20))
+        text += "Lena-Marie M\xC3\xBCller-L\xC3\xBC" "denscheidt & Co <TSV Kleinstadt 1889 e.V.>\t";
+    for (auto _ : state) {
+        std::string out;
+        out.reserve(text.size() + text.size() / 8);
+        codec::appendEscaped(out, text);
+        benchmark::DoNotOptimize(out);
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text.size()));
+}
+BENCHMARK(BM_EscapeText)->Unit(benchmark::kMicrosecond);
 
 void BM_BareParseGetAthletesAnswer(benchmark::State& state)
 {

@@ -1,5 +1,7 @@
 #include "participants/LadvClient.h"
 
+#include "core/protocol/TransportFailure.h"
+
 #include <curl/curl.h>
 
 #include <mutex>
@@ -152,7 +154,7 @@ QByteArray TLadvHttpClient::get(const QString& url, const TLadvCredentials* cred
             throw ELadvError(QStringLiteral("Die Antwort von LADV ist zu groß."));
         if (rc != CURLE_OK)
             throw ELadvError(QStringLiteral("LADV ist nicht erreichbar: ") +
-                             QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(rc)));
+                             proto::transportFailureText(c, rc, errorText));
         long status = 0;
         curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
         if (status >= 300 && status < 400) {

@@ -1,5 +1,6 @@
 #include "scoring/CertDocTools.h"
 
+#include "core/protocol/XmlProblem.h"
 #include "core/util/AppPaths.h"
 #include "core/util/FileWrite.h"
 
@@ -167,8 +168,10 @@ LoadedParts loadParts(zip_t* archive, const QStringList& partNames)
         const pugi::xml_parse_result result =
             parts.documents[std::size_t(p)].load_buffer(content.constData(), std::size_t(content.size()), kParseFlags);
         if (!result)
-            throw ECertDocError(QStringLiteral("Der Teil \"%1\" ist kein gültiges XML: %2")
-                                    .arg(partNames[p], QString::fromUtf8(result.description())));
+            throw ECertDocError(
+                QStringLiteral("Der Teil \"%1\" ist kein gültiges XML: %2.")
+                    .arg(partNames[p], proto::xmlProblemText(result, std::string_view(content.constData(),
+                                                                                      std::size_t(content.size())))));
         parts.indices.push_back(index);
         parts.frames.push_back(frameOf(parts.documents[std::size_t(p)], content, result.encoding));
     }

@@ -1,5 +1,6 @@
 #include "setup/CompetitionType.h"
 
+#include "core/protocol/XmlProblem.h"
 #include "setup/CompetitionTypeSections.h"
 #include "setup/XMLFunctions.h"
 
@@ -257,9 +258,9 @@ TCompetitionType::TCompetitionType(const QByteArray& bytes)
     const pugi::xml_parse_result parsed =
         doc_.load_buffer(bytes.constData(), std::size_t(bytes.size()), pugi::parse_default, pugi::encoding_utf8);
     if (!parsed)
-        throw ECompetitionTypeError(QStringLiteral("Der Veranstaltungstyp ist kein gültiges XML (Position %1): %2")
-                                        .arg(parsed.offset)
-                                        .arg(QString::fromUtf8(parsed.description())));
+        throw ECompetitionTypeError(
+            QStringLiteral("Der Veranstaltungstyp ist kein gültiges XML: %1.")
+                .arg(proto::xmlProblemText(parsed, std::string_view(bytes.constData(), std::size_t(bytes.size())))));
     if (!root())
         throw ECompetitionTypeError(QStringLiteral("Der Veranstaltungstyp hat kein Wurzelelement."));
     fileHash_ = secureHashOf(bytes);

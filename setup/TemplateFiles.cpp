@@ -2,6 +2,7 @@
 
 #include "core/protocol/SoapCodec.h"
 #include "core/protocol/TVPWebServices2.h"
+#include "core/protocol/XmlProblem.h"
 #include "core/results/tvpUtils.h"
 #include "core/services/ScoringServices.h"
 #include "core/util/FileWrite.h"
@@ -75,8 +76,8 @@ bool parseDocument(pugi::xml_document& doc, const QByteArray& data, TTemplateRea
         doc.load_buffer(data.constData(), std::size_t(data.size()), pugi::parse_default, pugi::encoding_utf8);
     if (result)
         return true;
-    read.error = prefix + QString::fromUtf8(result.description()) +
-                 QStringLiteral(" (Position %1)").arg(qlonglong(result.offset));
+    read.error =
+        prefix + proto::xmlProblemText(result, std::string_view(data.constData(), std::size_t(data.size()))) + u'.';
     read.fatal = true;
     return false;
 }

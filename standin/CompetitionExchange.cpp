@@ -10,6 +10,7 @@
 
 #include "standin/CompetitionExchange.h"
 
+#include "core/protocol/XmlProblem.h"
 #include "standin/ErrorMessages.h"
 #include "standin/Handlers.h"
 #include "standin/Records.h"
@@ -343,7 +344,9 @@ public:
         const pugi::xml_parse_result parsed =
             doc.load_buffer(utf8.constData(), std::size_t(utf8.size()), pugi::parse_default, pugi::encoding_utf8);
         if (!parsed)
-            refuse(QStringLiteral("fehlerhaftes XML bei Zeichen %1").arg(parsed.offset));
+            refuse(
+                QStringLiteral("fehlerhaftes XML: %1")
+                    .arg(proto::xmlProblemText(parsed, std::string_view(utf8.constData(), std::size_t(utf8.size())))));
         const pugi::xml_node root = doc.child("xmlCompetition");
         if (!root)
             refuse(QStringLiteral("das Element xmlCompetition fehlt"));

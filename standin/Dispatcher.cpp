@@ -1,5 +1,6 @@
 #include "standin/Dispatcher.h"
 
+#include "core/protocol/XmlProblem.h"
 #include "standin/ErrorMessages.h"
 #include "standin/Transactions.h"
 
@@ -32,9 +33,7 @@ SoapAnswer Dispatcher::handle(proto::TTVPWebServices service, const std::string&
     h.sessionId = transactions_.sessions().resolve(h.sessionId);
     try {
         if (!parsed)
-            throw BadRequest(QStringLiteral("Ungültige Anfrage: %1 (Position %2).")
-                                 .arg(QString::fromUtf8(parsed.description()))
-                                 .arg(parsed.offset));
+            throw BadRequest(QStringLiteral("Ungültige Anfrage: %1.").arg(proto::xmlProblemText(parsed, requestText)));
         if (!h.problem.isEmpty()) {
             // Never run such a call outside the transaction its client meant.
             h.transactionId.clear();

@@ -1,5 +1,6 @@
 #include "standin/ParticipantFile.h"
 
+#include "core/protocol/XmlProblem.h"
 #include "standin/ErrorMessages.h"
 
 #include <pugixml.hpp>
@@ -74,7 +75,8 @@ ParticipantFile parseParticipantFile(const QByteArray& xml)
     const pugi::xml_parse_result parsed = doc.load_buffer(
         xml.constData(), std::size_t(xml.size()), pugi::parse_default | pugi::parse_doctype, pugi::encoding_utf8);
     if (!parsed)
-        refuse(QStringLiteral("kein gültiges XML (%1)").arg(QString::fromUtf8(parsed.description())));
+        refuse(QStringLiteral("kein gültiges XML (%1)")
+                   .arg(proto::xmlProblemText(parsed, std::string_view(xml.constData(), std::size_t(xml.size())))));
     for (const pugi::xml_node& n : doc.children())
         if (n.type() == pugi::node_doctype)
             refuse(QStringLiteral("Dokumenttyp-Deklarationen sind nicht erlaubt"));

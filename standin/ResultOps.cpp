@@ -681,11 +681,12 @@ checkResultRankingPlausibility(Call& c, const op::checkResultRankingPlausibility
             if (r.value.Type_ == ResultValueType::Rank && r.value.Rank >= 1)
                 ranks[r.attempt][r.value.Rank].push_back(std::move(r));
         for (const auto& [attempt, byRank] : ranks) {
-            int ranked = 0;
+            // The rank that follows the one before: ties share a rank and the next one skips it,
+            // so 1, 1, 3 has no gap. Measured from the rank before, one gap is one entry.
+            long long next = 1;
             const std::vector<StoredResult>* before = nullptr;
             for (const auto& [rank, holders] : byRank) {
-                // Ties share a rank and the next ones skip it: 1, 1, 3 has no gap.
-                if (rank > ranked + 1) {
+                if (rank > next) {
                     proto::RankingIssueType& issue = out.emplace_back();
                     issue.Discipline = scope.record(d.id);
                     issue.Attempt = attempt;
@@ -694,7 +695,7 @@ checkResultRankingPlausibility(Call& c, const op::checkResultRankingPlausibility
                         gap.Before = rankHolder(comp, d.team, before->back());
                     gap.After = rankHolder(comp, d.team, holders.front());
                 }
-                ranked += int(holders.size());
+                next = rank + static_cast<long long>(holders.size());
                 before = &holders;
             }
         }

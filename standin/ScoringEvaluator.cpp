@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <optional>
 
 namespace tvp::standin::scoring {
 
@@ -33,6 +34,109 @@ std::size_t countOf(double value)
     if (value >= double(INT_MAX))
         return std::size_t(INT_MAX);
     return std::size_t(value);
+}
+
+// ---- "Punkte nach Tabelle" by the written rule: round(a * d^c), halves away from zero ----------
+//
+// Results and parameters are typed as decimals (3.57 m, 10.99 s, "1.5"), which binary doubles
+// hold only approximately: 50 * (3.57 - 1.5) comes out as 103.4999..., not 103.5, and rounding
+// that gives 103. So each number is taken back to the decimal it was typed as, and with a whole
+// exponent the points are computed exactly from those decimals. A fractional exponent makes d^c a
+// root, a half only when d is a perfect power; those values, and numbers that are no short
+// decimals, are computed in floating point as before.
+
+using Wide = __int128;
+
+constexpr int kMaxPlaces = 6;
+// Beyond this the double's own error could reach the tolerance below.
+constexpr double kMaxScaled = 1e8;
+// How far a scaled value may lie from a whole number and still be that decimal. A double's error
+// at kMaxScaled is about 2e-8; anything typed with more places than kMaxPlaces differs by far more
+// at some place up to kMaxPlaces or is beyond it.
+constexpr double kDecimalTolerance = 1e-6;
+
+struct Decimal {
+    Wide units = 0; // the value times 10^places
+    int places = 0;
+};
+
+std::optional<Decimal> typedDecimal(double x)
+{
+    if (!std::isfinite(x))
+        return std::nullopt;
+    double scale = 1;
+    for (int places = 0; places <= kMaxPlaces; ++places, scale *= 10) {
+        const double scaled = x * scale;
+        if (std::fabs(scaled) > kMaxScaled)
+            return std::nullopt;
+        const double whole = std::nearbyint(scaled);
+        if (std::fabs(scaled - whole) <= kDecimalTolerance)
+            return Decimal{Wide(std::llround(whole)), places};
+    }
+    return std::nullopt;
+}
+
+// Products stay far inside the type; a bound of our own, since the overflow builtin on 128 bits
+// needs a runtime function that not every toolchain links.
+constexpr Wide kWideLimit = Wide(1) << 125;
+
+bool multiply(Wide& into, Wide by)
+{
+    const Wide a = into < 0 ? -into : into;
+    const Wide b = by < 0 ? -by : by;
+    if (a != 0 && b > kWideLimit / a)
+        return false;
+    into *= by;
+    return true;
+}
+
+bool power(Wide base, int exponent, Wide& out)
+{
+    out = 1;
+    for (int i = 0; i < exponent; ++i)
+        if (!multiply(out, base))
+            return false;
+    return true;
+}
+
+// round(a * d^c) with d = v - b (b - v when lower values are better), 0 unless d > 0; exactly
+// when the numbers allow it (see above), nullopt when not.
+std::optional<double> exactTablePoints(double a, double b, double c, double v, bool lowerBetter)
+{
+    const std::optional<Decimal> da = typedDecimal(a), db = typedDecimal(b), dv = typedDecimal(v), dc = typedDecimal(c);
+    if (!da || !db || !dv || !dc || dc->places != 0 || dc->units < -64 || dc->units > 64)
+        return std::nullopt;
+    // b and v on the same places.
+    const int places = std::max(db->places, dv->places);
+    Wide bUnits = db->units, vUnits = dv->units, ten = 1;
+    if (!power(10, places - db->places, ten) || !multiply(bUnits, ten) || !power(10, places - dv->places, ten) ||
+        !multiply(vUnits, ten))
+        return std::nullopt;
+    const Wide d = lowerBetter ? bUnits - vUnits : vUnits - bUnits;
+    if (d <= 0)
+        return 0.0;
+
+    // |a| * d^c as num / den: d^c is dPower / scale, and its inverse for a negative exponent.
+    const int exponent = int(dc->units < 0 ? -dc->units : dc->units);
+    Wide num = da->units < 0 ? -da->units : da->units, den = 1, dPower = 1, scale = 1;
+    if (!power(d, exponent, dPower) || !power(10, places * exponent, scale) || !power(10, da->places, den))
+        return std::nullopt;
+    const bool inverse = dc->units < 0;
+    if (!multiply(num, inverse ? scale : dPower) || !multiply(den, inverse ? dPower : scale))
+        return std::nullopt;
+    Wide whole = num / den;
+    const Wide rest = num % den;
+    if (rest >= den - rest) // a half or more goes up: away from zero, whatever a's sign
+        ++whole;
+    return double(da->units < 0 ? -whole : whole);
+}
+
+double tablePoints(double a, double b, double c, double v, bool lowerBetter)
+{
+    if (const std::optional<double> exact = exactTablePoints(a, b, c, v, lowerBetter))
+        return *exact;
+    const double d = lowerBetter ? b - v : v - b;
+    return d > 0 ? std::round(a * std::pow(d, c)) : 0.0;
 }
 
 struct Row {
@@ -319,10 +423,7 @@ proto::getResultTableResponse1 combine(int templateId, const std::vector<SourceV
             for (std::size_t s = 0; s < g.values.size(); ++s) {
                 if (!g.values[s])
                     continue;
-                const double v = *g.values[s];
-                const double d = sources[s].lowerBetter ? b - v : v - b;
-                if (d > 0)
-                    points += std::round(a * std::pow(d, c));
+                points += tablePoints(a, b, c, *g.values[s], sources[s].lowerBetter);
             }
             rows.push_back({g.participant, points, g.teams});
         }

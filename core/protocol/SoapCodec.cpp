@@ -1,5 +1,6 @@
 #include "core/protocol/SoapCodec.h"
 #include "core/protocol/SoapWriter.h"
+#include "core/protocol/XmlProblem.h"
 
 #include "core/util/Base64.h"
 #include "core/util/Logger.h"
@@ -7,6 +8,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -359,9 +361,11 @@ pugi::xml_node bodyElement(const pugi::xml_document& doc)
 
 namespace {
 
+// inPlace: parse rewrites the text as it reads (escapes, line ends, name ends), so a failure's
+// place is the byte where the parser stopped; lines and columns would be counted in what it made.
 template <class Parse>
 pugi::xml_node loadAnswerWith(pugi::xml_document& doc, std::string_view text, long httpStatus,
-                              std::string_view contentType, Parse&& parse)
+                              std::string_view contentType, bool inPlace, Parse&& parse)
 {
     const auto notSoap = [&](const QString& why) {
         // An HTML error page or an empty answer: say what came, not what failed to parse.
@@ -385,9 +389,8 @@ pugi::xml_node loadAnswerWith(pugi::xml_document& doc, std::string_view text, lo
     const bool envelope =
         root && std::string_view(localName(root)) == "Envelope" && namespaceOf(root) == wire::kEnvelopeNs;
     if (!parsed && envelope && httpStatus == 200)
-        throw ESoapDecodeError(QStringLiteral("Ungültige Antwort des Servers: %1 (Position %2).")
-                                   .arg(QString::fromUtf8(parsed.description()))
-                                   .arg(parsed.offset));
+        throw ESoapDecodeError(QStringLiteral("Ungültige Antwort des Servers: %1.")
+                                   .arg(inPlace ? xmlProblemTextAtByte(parsed) : xmlProblemText(parsed, text)));
     throw notSoap(envelope ? QStringLiteral("ohne Inhalt") : QString());
 }
 
@@ -398,7 +401,7 @@ constexpr unsigned kAnswerParseOptions = pugi::parse_default | pugi::parse_ws_pc
 
 pugi::xml_node loadAnswer(pugi::xml_document& doc, std::string_view text, long httpStatus, std::string_view contentType)
 {
-    return loadAnswerWith(doc, text, httpStatus, contentType, [&] {
+    return loadAnswerWith(doc, text, httpStatus, contentType, false, [&] {
         return doc.load_buffer(text.data(), text.size(), kAnswerParseOptions, pugi::encoding_utf8);
     });
 }
@@ -406,7 +409,7 @@ pugi::xml_node loadAnswer(pugi::xml_document& doc, std::string_view text, long h
 pugi::xml_node loadAnswerInPlace(pugi::xml_document& doc, std::string& text, long httpStatus,
                                  std::string_view contentType)
 {
-    return loadAnswerWith(doc, text, httpStatus, contentType, [&] {
+    return loadAnswerWith(doc, text, httpStatus, contentType, true, [&] {
         return doc.load_buffer_inplace(text.data(), text.size(), kAnswerParseOptions, pugi::encoding_utf8);
     });
 }
@@ -455,29 +458,38 @@ struct StringWriter : pugi::xml_writer {
     std::string& out;
 };
 
+// What appendEscaped does with a byte; most are copied as they are.
+enum EscapeClass : unsigned char { kCopy, kAmp, kLt, kGt, kDrop };
+
+constexpr std::array<unsigned char, 256> kEscapeClasses = [] {
+    std::array<unsigned char, 256> classes{};
+    // XML 1.0 has no control characters but these three, not even as references (&#1;), so
+    // they are left out, as serialize has pugixml leave them out.
+    for (int c = 0; c < 32; ++c)
+        classes[std::size_t(c)] = kDrop;
+    classes['\t'] = classes['\n'] = classes['\r'] = kCopy;
+    classes['&'] = kAmp;
+    classes['<'] = kLt;
+    classes['>'] = kGt;
+    return classes;
+}();
+
 } // namespace
 
 void appendEscaped(std::string& out, std::string_view text)
 {
     std::size_t plain = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const char* entity = nullptr;
-        char numeric[8];
-        if (c == '&')
-            entity = "&amp;";
-        else if (c == '<')
-            entity = "&lt;";
-        else if (c == '>')
-            entity = "&gt;";
-        else if (c < 32 && c != '\t' && c != '\n' && c != '\r') {
-            std::snprintf(numeric, sizeof numeric, "&#%02u;", unsigned(c));
-            entity = numeric;
-        } else {
+        const unsigned char kind = kEscapeClasses[static_cast<unsigned char>(text[i])];
+        if (kind == kCopy)
             continue;
-        }
         out.append(text.data() + plain, i - plain);
-        out += entity;
+        switch (kind) {
+        case kAmp: out += "&amp;"; break;
+        case kLt: out += "&lt;"; break;
+        case kGt: out += "&gt;"; break;
+        default: break;
+        }
         plain = i + 1;
     }
     out.append(text.data() + plain, text.size() - plain);
@@ -504,7 +516,10 @@ std::string serialize(const pugi::xml_document& doc)
     out.reserve(std::min(lastSize, kMaxHint));
     out = R"(<?xml version="1.0" encoding="UTF-8"?>)";
     StringWriter writer(out);
-    doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+    // Control characters other than tab, line feed and carriage return are left out, not written as
+    // references: XML 1.0 forbids both, and a conforming server refuses the whole message.
+    doc.save(writer, "", pugi::format_raw | pugi::format_no_declaration | pugi::format_skip_control_chars,
+             pugi::encoding_utf8);
     lastSize = out.size();
     return out;
 }

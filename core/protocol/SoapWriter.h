@@ -14,8 +14,9 @@ namespace tvp::proto::codec {
 // Answers keep their empty elements; requests of the runner's proxies leave them out.
 inline constexpr EncodeOptions kKeepEmpty{.omitEmpty = false};
 
-// Character data escaped as pugixml escapes it: &, <, > and the control characters other than
-// tab, line feed and carriage return (as two-digit character references).
+// Character data escaped as serialize has pugixml escape it: &, <, >, and the control characters
+// other than tab, line feed and carriage return left out (XML 1.0 allows them not even as
+// references).
 void appendEscaped(std::string& out, std::string_view text);
 
 // Base64 of bytes, appended without a text copy of them all.

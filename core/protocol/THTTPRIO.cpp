@@ -1,5 +1,7 @@
 #include "core/protocol/THTTPRIO.h"
 
+#include "core/protocol/TransportFailure.h"
+
 #include <QCoreApplication>
 #include <QLocale>
 #include <QThread>
@@ -187,10 +189,9 @@ private:
         if (rc == CURLE_OPERATION_TIMEDOUT && totalTimeoutMs > 0)
             throw ESoapTransportError(QStringLiteral("Der Server hat nicht innerhalb von %1 Sekunden geantwortet.")
                                           .arg(QLocale().toString(double(totalTimeoutMs) / 1000.0, 'g', 3)));
-        if (rc != CURLE_OK) {
-            const QString detail = QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(rc));
-            throw ESoapTransportError(QStringLiteral("Verbindung zum Server fehlgeschlagen: %1").arg(detail));
-        }
+        if (rc != CURLE_OK)
+            throw ESoapTransportError(
+                QStringLiteral("Verbindung zum Server fehlgeschlagen: %1").arg(transportFailureText(c, rc, errorText)));
         HttpAnswer answer;
         curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &answer.status);
         const char* contentType = nullptr;

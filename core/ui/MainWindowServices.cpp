@@ -4,6 +4,7 @@
 #include "core/lists/CsvExport.h"
 #include "core/ui/Dialogs.h"
 #include "core/protocol/Errors.h"
+#include "core/protocol/TransportFailure.h"
 #include "core/ui/WindowContext.h"
 #include "core/util/Features.h"
 #include "core/util/FileWrite.h"
@@ -134,7 +135,7 @@ TMakerAnswer getUrlContent(const QString& url, Deadline deadline)
     const CURLcode rc = curl_easy_perform(c);
     TVP_LOGGER().log(TLogLevel::ll_debug, QStringLiteral("TMainForm.getUrlContent: seeking completed"));
     if (rc != CURLE_OK)
-        throw TvpError(QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(rc)));
+        throw TvpError(proto::transportFailureText(c, rc, errorText));
     TMakerAnswer answer;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &answer.status);
     answer.body = QString::fromUtf8(body);

@@ -11,6 +11,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "core/connection/SlotGuard.h"
 #include "core/ui/WindowFit.h"
+#include "scoring/ui/ResultWarnings.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -344,14 +345,9 @@ void TAnalyseForm::finishTable(const TAnalyseResponse& response)
     // A table without rows changes nothing in the cache, but is shown all the same.
     if (!displayed_)
         displayTable();
-    if (!response.ambiguousBibWarning.empty())
-        if (auto* bibs = context().windows().get<IBibAmbiguousWarningForm>(TWindowId::BibAmbiguousWarningForm))
-            bibs->showWarning(response.ambiguousBibWarning);
     for (const QString& warning : analyseCupWarnings(response))
         context().messages().AddWarning(-1, {}, warning, QStringLiteral("Auswerten"), this);
-    if (!response.participantWarning.empty())
-        if (auto* warnings = context().windows().get<ITeamMemberWarningForm>(TWindowId::TeamMemberWarningForm))
-            warnings->showParticipantWarning(response.participantWarning, {response.resProvId}, 0);
+    showResultWarnings(context(), response.ambiguousBibWarning, response.participantWarning, {response.resProvId});
 }
 
 void TAnalyseForm::displayTable()

@@ -4,13 +4,14 @@
 #include "core/connection/SlotGuard.h"
 #include "core/results/tvpUtils.h"
 #include "core/services/CompetitionSetupServices.h"
-#include "core/services/ParticipantServices.h"
+#include "core/services/ResultCaptureServices.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/util/FileWrite.h"
 #include "scoring/HtmlPublication.h"
+#include "scoring/ui/ResultWarnings.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -257,6 +258,12 @@ void TDataViewForm::ShowData(const QString& name, int collectionId, const std::v
             AggStartColIndex = kCompetitionAggStartCol;
             additionalColsStartIndex = kCompetitionAggStartCol + int(aggs.size());
             GetData(aggs, orderIndices, 0);
+            // Silent when all is well: the check speaks only when it finds something.
+            std::vector<int> ids;
+            for (const TAggInfo& a : aggs)
+                ids.push_back(a.aggID);
+            if (auto* check = context().windows().get<IResultCheckForm>(TWindowId::ResultCheckForm))
+                check->checkWarnings(ids, false);
         }
     } catch (const std::exception&) {
         leaveLoading();
@@ -293,10 +300,7 @@ void TDataViewForm::CommunicationThread1Finished(std::unique_ptr<TDataViewRespon
         return;
     }
     FCompPlace = response->compPlaceUiInfo;
-    // Ambiguous bibs are listed by the bib-conflict window of the result capture, not built yet.
-    if (!response->participantWarning.empty())
-        if (auto* warnings = context().windows().find<ITeamMemberWarningForm>())
-            warnings->showParticipantWarning(response->participantWarning, response->resProvIds, 0);
+    showResultWarnings(context(), response->ambiguousBibWarning, response->participantWarning, response->resProvIds);
 
     if (response->cupMode)
         fillCup(*response);

@@ -10,6 +10,7 @@
 #include "core/util/IniHandler.h"
 #include "tests/core/lists/ModelTesterGuard.h"
 #include "tests/support/FakeOpener.h"
+#include "tests/support/FreePort.h"
 #include "tests/support/TextFit.h"
 #include "participants/ui/AgeClassDialog.h"
 #include "participants/ui/AssignBibs.h"
@@ -491,6 +492,39 @@ TEST_F(Ladv, OnlineTheOpenCompetitionsAreListedAndOneIsDownloaded)
     EXPECT_EQ(athleteCount(), 6);
     EXPECT_FALSE(ladv->isVisible());
     EXPECT_TRUE(recorder.waits.shown.isEmpty());
+}
+
+// What went wrong is said in German: where a file is broken, and which address did not answer.
+TEST_F(Ladv, ABrokenFileAndAnUnreachableLadvAreToldInGerman)
+{
+    const QString broken = QDir(standin.folder()).filePath(QStringLiteral("kaputt.xml"));
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<?xml version=\"1.0\"?>\r\n"
+               "<participants xmlns=\"http://trivanta.example/Trivanta/LADV_TVP_Interface\">\r\n"
+               "  <athlete givenName=\"J\xC3\xBCrgen\" surName=\"M\xC3\xBCller\"/ >\r\n"
+               "</participants>\r\n");
+    file.close();
+    importFile(broken);
+    // The place counts characters, not bytes: the blank after "/" is the 48th of line 3.
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{QStringLiteral("Athleten importieren: Die Teilnehmerdatei ist ungültig: kein gültiges XML "
+                                         "(fehlerhaftes Start-Tag in Zeile 3, Spalte 48)")});
+    EXPECT_EQ(athleteCount(), 0);
+    recorder.messages.messages.clear();
+
+    activateFeature(QStringLiteral("ladv.online"));
+    const int port = test::freeLoopbackPort();
+    WriteIniStr(kMakerUrlSection, kMakerUrlKey, QStringLiteral("http://127.0.0.1:%1/maker/").arg(port));
+    ladv->hide();
+    ladv->show();
+    auto* online = find<QRadioButton>(*ladv, "RadioButton2");
+    QTest::mouseClick(online, Qt::LeftButton, {}, QPoint(8, online->height() / 2));
+    loadList(QStringLiteral("demo"), QStringLiteral("demo"));
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{QStringLiteral("Veranstaltungsliste herunterladen: LADV ist nicht erreichbar: Unter "
+                                         "127.0.0.1:%1 nimmt kein Server Verbindungen an (Verbindung abgewiesen).")
+                              .arg(port)});
 }
 
 // ---- the registration CSV import ----

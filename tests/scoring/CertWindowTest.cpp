@@ -12,6 +12,7 @@
 #include "core/util/ShellClock.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/services/ResultCaptureServices.h"
+#include "results/ui/ResultWindows.h"
 #include "scoring/CertDocTools.h"
 #include "scoring/ui/CertSetupDialog.h"
 #include "scoring/ui/CupCertSetupDialog.h"
@@ -496,6 +497,51 @@ TEST_F(CertWindow, ACompilationBecomesALinkedDocumentWithItsDataFile)
     EXPECT_EQ(messages().value(0),
               QStringLiteral("Urkunden anzeigen: Urkundenvorlage konnte nicht geöffnet werden. Stellen Sie sicher, "
                              "dass ein Programm zum Öffnen von .docx-Dateien eingerichtet ist."));
+}
+
+// Opened from here, the data view has the plausibility check look at the compilation's results
+// and lists the bib conflicts among them, each in its own window, once it has loaded.
+TEST_F(CertWindow, TheDataViewShowsThePlausibilityCheckAndTheBibConflicts)
+{
+    StandinSeed seed(standin.dataFile());
+    const int team = seed.team(comp, QStringLiteral("Füchse"));
+    seed.athlete(comp, QStringLiteral("Anna"), QStringLiteral("Ahorn"), team, 0, {11, 12});
+    const int ben = seed.athlete(comp, QStringLiteral("Ben"), QStringLiteral("Birke"), team);
+    const int cem = seed.athlete(comp, QStringLiteral("Cem"), QStringLiteral("Clement"), team);
+    // Anna's two bibs carry different distances in the jump's first attempt; the sprint misses rank 2.
+    seed.result(jump, 1, 0, 11);
+    seed.result(jump, 1, 0, 12);
+    seed.db().query("UPDATE results SET distance_in_meter = 3.1 + bib - 11 WHERE discipline_id = ?", jump).run();
+    seed.measured(sprint, ben, 1, ResultValueType::Rank, 1);
+    seed.measured(sprint, cem, 1, ResultValueType::Rank, 3);
+
+    registerResultWindows(windows);
+    QWidget* check = windows.create(TWindowId::ResultCheckForm, context);
+    QWidget* bibs = windows.create(TWindowId::BibAmbiguousWarningForm, context);
+    windows.create(TWindowId::CertDocSetupForm, context);
+    QWidget* view = windows.create(TWindowId::DataViewForm, context);
+
+    open();
+    ASSERT_TRUE(dragAvailable({QStringLiteral("Weitsprung|Leistungen"), QStringLiteral("Sprint|Leistungen")}, -1));
+    typeName(QStringLiteral("U10"));
+    QTest::mouseClick(form->Button4, Qt::LeftButton);
+    settle();
+    QTest::mouseClick(form->Button2, Qt::LeftButton);
+    settle();
+    ASSERT_TRUE(view->isVisible());
+
+    ASSERT_TRUE(bibs->isVisible()) << "the bib conflicts";
+    const QStringList conflicts = rowsOf(bibs->findChild<QTreeView*>(QStringLiteral("ListView1")));
+    ASSERT_EQ(conflicts.size(), 1);
+    EXPECT_TRUE(conflicts[0].startsWith(QStringLiteral("Weitsprung|Anna Ahorn|11, 12|"))) << conflicts[0].toStdString();
+    EXPECT_TRUE(conflicts[0].endsWith(QStringLiteral("|1|Kinderleichtathletik"))) << conflicts[0].toStdString();
+
+    ASSERT_TRUE(check->isVisible()) << "the plausibility check";
+    const QStringList findings = rowsOf(check->findChild<QTreeView*>(QStringLiteral("ListView2")));
+    ASSERT_EQ(findings.size(), 1);
+    EXPECT_TRUE(findings[0].startsWith(QStringLiteral("Sprint|Rang fehlt zwischen 1 und 3|-|")))
+        << findings[0].toStdString();
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
 }
 
 namespace {

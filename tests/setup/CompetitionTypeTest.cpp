@@ -222,14 +222,16 @@ TEST(CompetitionTypeFile, ListingFollowsSortedFileNamesAndKeepsBrokenFiles)
     };
     write("b.qct", "<T><DisplayName>Zweiter</DisplayName></T>");
     write("a.qct", "<T><DisplayName>Erster</DisplayName></T>");
-    write("B2.qct", "<T>");
+    write("B2.qct", "<T>\n  <DisplayName>Dritter</Display>\n</T>");
     write("c.qct", "<T/>");
     write("d.qdt", "<T><DisplayName>Keiner</DisplayName></T>");
     const std::vector<TCompetitionTypeEntry> list = listCompetitionTypes(dir.path());
     ASSERT_EQ(list.size(), 4u);
     EXPECT_EQ(list[0].fileName, QStringLiteral("B2.qct"));
     EXPECT_FALSE(list[0].type);
-    EXPECT_FALSE(list[0].error.isEmpty());
+    // In German, with where the parser stopped (the wizard shows it).
+    EXPECT_EQ(list[0].error, QStringLiteral("Der Veranstaltungstyp ist kein gültiges XML: End-Tag fehlt oder passt "
+                                            "nicht zum Start-Tag in Zeile 2, Spalte 25."));
     EXPECT_EQ(list[1].displayName, QStringLiteral("Erster"));
     EXPECT_EQ(list[1].type->SecureHash(), secureHashOf("<T><DisplayName>Erster</DisplayName></T>"));
     EXPECT_EQ(list[2].displayName, QStringLiteral("Zweiter"));

@@ -302,6 +302,39 @@ TEST_F(StandinResults, TheChecksFindWhatIsMissingOrContradictory)
     EXPECT_EQ(conflicts[0].AmbiguousBibResults[1].Bib, 8);
 }
 
+// A ranking as a finishing order leaves it: one rank left out is one entry, however many follow.
+TEST_F(StandinResults, AMissingRankIsOneEntryAndTiesAreNoGap)
+{
+    const int rankDisc = seed->discipline(comp, QStringLiteral("Sprint"), 0, table(3));
+    std::vector<int> runners;
+    for (int i = 0; i < 7; ++i)
+        runners.push_back(seed->athlete(comp, QStringLiteral("Läufer %1").arg(i), QStringLiteral("R"), owls));
+    // Attempt 1: 1, 2, 4, 5, 6, 7 (3 left out). Attempt 2: 1, 1, 3 and 1, 1, 2 as ties.
+    const std::vector<int> order{1, 2, 4, 5, 6, 7};
+    for (std::size_t i = 0; i < order.size(); ++i)
+        byAthlete(rankDisc, runners[i], 1, rank(order[i]));
+    for (const auto& [i, r] : std::vector<std::pair<int, int>>{{0, 1}, {1, 1}, {2, 3}})
+        byAthlete(rankDisc, runners[std::size_t(i)], 2, rank(r));
+    for (const auto& [i, r] : std::vector<std::pair<int, int>>{{3, 1}, {4, 1}, {5, 2}})
+        byAthlete(rankDisc, runners[std::size_t(i)], 3, rank(r));
+
+    const auto gaps = c->drs()->checkResultRankingPlausibility({rankDisc}, 0);
+    ASSERT_EQ(gaps.size(), 1u);
+    EXPECT_EQ(gaps[0].Attempt, 1);
+    EXPECT_EQ(gaps[0].MissingRank->Before->Rank, 2);
+    EXPECT_EQ(gaps[0].MissingRank->Before->Athlete->AthleteID, runners[1]);
+    EXPECT_EQ(gaps[0].MissingRank->After->Rank, 4);
+    EXPECT_EQ(gaps[0].MissingRank->After->Athlete->AthleteID, runners[2]);
+
+    // A gap of two ranks in another attempt is its own one entry: 1, 1, 3, 6.
+    byAthlete(rankDisc, runners[6], 2, rank(6));
+    const auto two = c->drs()->checkResultRankingPlausibility({rankDisc}, 0);
+    ASSERT_EQ(two.size(), 2u);
+    EXPECT_EQ(two[1].Attempt, 2);
+    EXPECT_EQ(two[1].MissingRank->Before->Rank, 3);
+    EXPECT_EQ(two[1].MissingRank->After->Rank, 6);
+}
+
 // The finishing order by bib: read back by rank with ties as typed, ranks inserted and removed.
 class StandinBibRanking : public StandinResults {
 protected:

@@ -346,3 +346,52 @@ TEST_F(StandinNodeTables, NodeTablesAreComputedOnEveryReadAndUnknownIdsAreRefuse
         named = named || (m.ExceptionID == 22 && m.ExceptionMessage.contains(QStringLiteral("Disziplin")));
     EXPECT_TRUE(named);
 }
+
+// Points by the written rule for what was typed: halves go up even where binary floating point
+// lands just below them. Hand-computed: a = 50, b = 1.5, c = 1 for the jumps, b = 12 s for the run.
+TEST_F(StandinNodeTables, TablePointsOfTypedResultsRoundTheirExactHalvesAwayFromZero)
+{
+    StandinSeed seed(standin.dataFile());
+    ResultTableType single;
+    single.ResultsPerRow = 1;
+    const int longJump = seed.discipline(comp, QStringLiteral("Weitsprung U12"), 0, single);
+    const int run = seed.discipline(comp, QStringLiteral("50 m"), 0, single);
+    struct Case {
+        double metres;
+        double points;
+    };
+    const std::vector<Case> jumps{
+        {3.57, 104}, // 2.07 * 50 = 103.5
+        {3.53, 102}, // 2.03 * 50 = 101.5
+        {3.55, 103}, // 2.05 * 50 = 102.5
+        {3.01, 76},  // 1.51 * 50 = 75.5
+        {3.10, 80},  // 1.60 * 50 = 80
+        {1.40, 0},   // below b
+    };
+    std::map<int, double> expected;
+    std::vector<int> jumpers;
+    for (std::size_t i = 0; i < jumps.size(); ++i) {
+        jumpers.push_back(seed.athlete(comp, QStringLiteral("Springer %1").arg(i), QStringLiteral("S")));
+        seed.measured(longJump, jumpers.back(), 1, ResultValueType::Distance, jumps[i].metres);
+        expected[jumpers.back()] = jumps[i].points;
+    }
+    const int runner = seed.athlete(comp, QStringLiteral("Läuferin"), QStringLiteral("L"));
+    seed.measured(run, runner, 1, ResultValueType::Time, 10.99); // (12 - 10.99) * 50 = 50.5
+
+    auto pointsOf = [&](int node) {
+        std::map<int, double> out;
+        for (const AssignedResultType& r : c->drs()->getResultTable(node).Results)
+            out[r.AthleteId] = r.DistanceInMeter;
+        return out;
+    };
+    const auto points = [](const char* factor, const char* base, const char* exponent) {
+        return std::vector<QString>{QString::fromLatin1(factor), QString::fromLatin1(base),
+                                    QString::fromLatin1(exponent)};
+    };
+    EXPECT_EQ(pointsOf(assign(PointsByTable, {longJump}, points("50", "1.5", "1"))), expected);
+    EXPECT_EQ(pointsOf(assign(PointsByTable, {run}, points("50", "12", "1"))), (std::map<int, double>{{runner, 51}}));
+    // A square: 3.01 m over b = 2.11 is 0.9^2 * 50 = 40.5.
+    EXPECT_EQ(pointsOf(assign(PointsByTable, {longJump}, points("50", "2.11", "2"))).at(jumpers[3]), 41.0);
+    // A negative factor rounds its halves away from zero too.
+    EXPECT_EQ(pointsOf(assign(PointsByTable, {run}, points("-50", "12", "1"))), (std::map<int, double>{{runner, -51}}));
+}

@@ -2,6 +2,7 @@
 
 #include "standin/Database.h"
 #include "standin/StandinOptions.h"
+#include "tests/support/FreePort.h"
 #include "tests/support/StandinHarness.h"
 
 #include <netinet/in.h>
@@ -24,19 +25,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-int freePort()
-{
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
-    close(s);
-    return ntohs(addr.sin_port);
-}
 
 bool goneOrZombie(int pid)
 {
@@ -70,7 +58,7 @@ protected:
         fs::create_directories(serverDir);
         for (const char* f : {TVP_START_SCRIPT, TVP_STOP_SCRIPT, TVP_STANDIN_BINARY})
             fs::copy_file(f, serverDir / fs::path(f).filename());
-        port = freePort();
+        port = freeLoopbackPort();
     }
     void TearDown() override { run((serverDir / "stop.sh").string()); }
     std::string start(const std::string& extra = "")

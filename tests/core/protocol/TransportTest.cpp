@@ -3,6 +3,7 @@
 // and answers of megabytes going through whole.
 
 #include "core/protocol/TVPWebServices2.h"
+#include "tests/support/FreePort.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,7 +32,9 @@ class BareHttpServer {
 public:
     using Responder = std::function<void(int socket)>;
 
-    explicit BareHttpServer(Responder responder) : responder_(std::move(responder))
+    // readsRequest false: the responder has the socket as soon as it is accepted.
+    explicit BareHttpServer(Responder responder, bool readsRequest = true)
+        : responder_(std::move(responder)), readsRequest_(readsRequest)
     {
         listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in addr{};
@@ -52,6 +55,7 @@ public:
     }
 
     QString url() const { return QStringLiteral("http://127.0.0.1:%1/services/DataRetrievalService/").arg(port_); }
+    int port() const { return port_; }
 
     // The body of the last request read.
     std::string lastBody() const
@@ -81,7 +85,8 @@ private:
             const int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
             if (client < 0)
                 continue;
-            readRequest(client);
+            if (readsRequest_)
+                readRequest(client);
             responder_(client);
             close(client);
         }
@@ -109,6 +114,7 @@ private:
     }
 
     Responder responder_;
+    bool readsRequest_ = true;
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};
@@ -290,4 +296,65 @@ TEST_F(Transport, BinaryFieldsOfMegabytesGoOutAndComeBackByteForByte)
     EXPECT_TRUE(body.ends_with("<pagesBase64>YQ==</pagesBase64><pagesBase64>" + large.toBase64().toStdString() +
                                "</pagesBase64><pagesBase64/></tvp:mergePDF></soapenv:Body></soapenv:Envelope>"))
         << body.size();
+}
+
+// Every way a connection fails that a user meets is said in German with the address it went to;
+// libcurl's English is for the log only.
+TEST_F(Transport, FailedConnectionsAreSaidInGermanWithTheirAddress)
+{
+    const QString failed = QStringLiteral("Verbindung zum Server fehlgeschlagen: ");
+    const auto failure = [](const QString& url) {
+        THTTPRIO rio;
+        return failureOf([&] { GetDataRetrievalPortType(false, url, &rio)->getCompetitions(); });
+    };
+    const QString path = QStringLiteral("/services/DataRetrievalService/");
+
+    const int closed = test::freeLoopbackPort();
+    EXPECT_EQ(failure(QStringLiteral("http://127.0.0.1:%1").arg(closed) + path),
+              failed + QStringLiteral("Unter 127.0.0.1:%1 nimmt kein Server Verbindungen an (Verbindung abgewiesen).")
+                           .arg(closed));
+    // .invalid never resolves; the tests' network has loopback alone, so no route leads to 192.0.2.1.
+    EXPECT_EQ(
+        failure(QStringLiteral("http://server.invalid:8080") + path),
+        failed + QStringLiteral("Der Rechnername \"server.invalid\" ist nicht bekannt (Adresse server.invalid:8080)."));
+    EXPECT_EQ(failure(QStringLiteral("http://192.0.2.1:8080") + path),
+              failed + QStringLiteral("192.0.2.1:8080 ist über das Netzwerk nicht erreichbar (kein Weg zum Rechner)."));
+
+    // The request arrives and the server hangs up: with a reset, or closing without an answer.
+    BareHttpServer reset([](int socket) {
+        const linger hardClose{1, 0};
+        setsockopt(socket, SOL_SOCKET, SO_LINGER, &hardClose, sizeof hardClose);
+    });
+    EXPECT_EQ(
+        failure(reset.url()),
+        failed +
+            QStringLiteral("Die Verbindung zu 127.0.0.1:%1 wurde von der Gegenseite abgebrochen.").arg(reset.port()));
+    BareHttpServer silent([](int) {});
+    EXPECT_EQ(failure(silent.url()),
+              failed + QStringLiteral("127.0.0.1:%1 hat die Verbindung ohne Antwort geschlossen.").arg(silent.port()));
+
+    // Encryption asked of a server that speaks plain HTTP.
+    BareHttpServer plain([](int socket) { BareHttpServer::send(socket, "HTTP/1.1 400 Bad Request\r\n\r\n"); }, false);
+    EXPECT_EQ(failure(QStringLiteral("https://127.0.0.1:%1").arg(plain.port()) + path),
+              failed +
+                  QStringLiteral("Die verschlüsselte Verbindung (TLS) zu 127.0.0.1:%1 konnte nicht aufgebaut werden.")
+                      .arg(plain.port()));
+}
+
+// A character XML 1.0 does not allow never reaches the wire, not even as a reference: a
+// conforming server would refuse the whole request for it. The field goes without it.
+TEST_F(Transport, ControlCharactersOfATextNeverGoOut)
+{
+    BareHttpServer server([](int socket) { BareHttpServer::send(socket, soapAnswer("setUiInfo")); });
+    THTTPRIO rio;
+    EXPECT_EQ(failureOf([&] {
+                  GetCompetitionManagementPortType(false, server.url(), &rio)
+                      ->setUiInfo(QStringLiteral("Bemerkung"), QStringLiteral("Anna\x01 aus\tder\x1b Tabelle"), 7);
+              }),
+              QString());
+    const std::string body = server.lastBody();
+    EXPECT_NE(body.find("<Value>Anna aus\tder Tabelle</Value>"), std::string::npos) << body;
+    EXPECT_EQ(body.find("&#"), std::string::npos) << body;
+    for (const char c : body)
+        EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r') << int(c);
 }
