@@ -647,6 +647,9 @@ void TChooseCompetitionForm::newCompetitionClicked()
     if (id != 0) {
         selectNewComp(id, false);
         LoadCompetition(true);
+    } else if (const int created = wizard->createdCompetitionId(); created != 0) {
+        // Closed on its final page instead of "Veranstaltung öffnen": listed and marked, not opened.
+        selectNewComp(created, false);
     }
 }
 
