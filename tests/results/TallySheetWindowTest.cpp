@@ -3,6 +3,7 @@
 
 #include "core/barcode/BarcodeDispatcher.h"
 #include "core/barcode/BarcodeUtils.h"
+#include "core/ui/WindowPositionManager.h"
 #include "results/ui/TallySheetDialog.h"
 #include "tests/core/print/PdfTools.h"
 #include "tests/results/ResultWindowFixture.h"
@@ -161,6 +162,26 @@ TEST_F(TallySheetWindowTest, TypedCountsStoreTheirSumWithTheListAndStayAttachedO
     EXPECT_EQ(resultId(1, anna), 0);
     EXPECT_EQ(storedList(first), QStringLiteral("<none>"));
     EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join('\n').toStdString();
+}
+
+// Changing the competition or quitting asks each window about its unsaved input under its own caption.
+TEST_F(TallySheetWindowTest, UnsavedInputIsAskedAboutUnderTheWindowsGermanCaption)
+{
+    openSheet(0, 1);
+    typeCount(QStringLiteral("2"));
+    form->activateWindow();
+    QApplication::setActiveWindow(form.get());
+    grid()->setFocus();
+    go(1, 1);
+    type(QStringLiteral("5"));
+    struct MainWindow : TTVPForm {
+        using TTVPForm::TTVPForm;
+        void reloadData() override {}
+    } main(context);
+    TPositionStoreAdapter store({&main, form.get(), sheet.get()}, 1, {}, QSize(1600, 1200));
+    script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::Yes);
+    script->expectMessage(QStringLiteral("Strichlistenerfassung"), TMsgAnswer::No);
+    EXPECT_TRUE(store.checkAllDirtyData());
 }
 
 TEST_F(TallySheetWindowTest, CountsThatAreNoIntegersAreRefusedByRowAndNothingIsSent)
