@@ -74,8 +74,7 @@ QString TAthleteColMapper::getCellText(int col, const proto::AthleteType& a) con
 // ---- tables ----
 
 TAthletePrintTable::TAthletePrintTable(int rowHeight, TAthleteOverviewPrintContext* printContext)
-    : TItemListPrintTable<proto::AthleteType>(rowHeight, std::make_shared<TSimpleLineRenderer>(), printContext,
-                                              std::make_shared<TAthleteColMapper>()),
+    : TOverviewPrintTable<proto::AthleteType>(std::make_shared<TAthleteColMapper>(), rowHeight, printContext),
       context_(printContext)
 {
 }

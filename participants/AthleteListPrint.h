@@ -5,6 +5,7 @@
 
 #include "core/print/PrintUtils.h"
 #include "core/protocol/ParticipantRecords.h"
+#include "participants/OverviewPrint.h"
 
 #include <memory>
 #include <vector>
@@ -27,8 +28,10 @@ public:
     const proto::TeamType* FTeam = nullptr;
 };
 
-// The athletes in the order added; the table keeps its own copies.
-class TAthletePrintTable : public TItemListPrintTable<proto::AthleteType> {
+// The athletes in the order added; the table keeps its own copies. Like the club and team
+// overviews it prints its head on one page without rows, so an empty filtered list still says
+// what was filtered.
+class TAthletePrintTable : public TOverviewPrintTable<proto::AthleteType> {
 public:
     TAthletePrintTable(int rowHeight, TAthleteOverviewPrintContext* printContext);
     TAthleteOverviewPrintContext* getAthletePrintContext() const { return context_; }

@@ -311,7 +311,7 @@ std::vector<TCompetitionTypeEntry> listCompetitionTypes(const QString& folder)
 {
     std::vector<TCompetitionTypeEntry> entries;
     const QDir dir(folder);
-    for (const QString& name : dir.entryList({QStringLiteral("*.qct")}, QDir::Files | QDir::Readable, QDir::Name)) {
+    for (const QString& name : dir.entryList({QStringLiteral("*.qct")}, QDir::Files, QDir::Name)) {
         TCompetitionTypeEntry entry;
         entry.fileName = name;
         try {

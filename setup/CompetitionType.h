@@ -54,6 +54,8 @@ public:
     void clearSelection() { selected_.clear(); }
 
     int FilterIndex = -1;
+    // The type's default choice has been made (once, when the tab was first filled).
+    bool DefaultsChosen = false;
 
 private:
     std::vector<THash> selected_;

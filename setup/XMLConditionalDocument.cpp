@@ -36,7 +36,7 @@ TXMLConditionalNode TXMLConditionalNode::childNode(const QString& name) const
     for (const TXMLConditionalNode& child : childNodes())
         if (child.nodeType() == pugi::node_element && child.localName() == name)
             return child;
-    throw ENodeNotFound(QStringLiteral("Node not found: ") + name);
+    throw ENodeNotFound(QStringLiteral("Element nicht gefunden: ") + name);
 }
 
 std::optional<QString> TXMLConditionalNode::attribute(const QString& name) const

@@ -188,8 +188,8 @@ QString TXMLEvaluator::evaluateExpression(const QString& expr)
     if (open < 0)
         throw EExpressionParseException(QStringLiteral("Function has no starting brace: ") + expr);
     if (depth_ >= kMaxNesting)
-        throw EExpressionParseException(QStringLiteral("Expression nested deeper than %1 levels: ").arg(kMaxNesting) +
-                                        expr);
+        throw EExpressionParseException(
+            QStringLiteral("Ausdruck tiefer als %1 Ebenen verschachtelt: ").arg(kMaxNesting) + expr);
     const DepthGuard guard(depth_);
 
     const QStringView name = QStringView(expr).mid(1, open - 1);

@@ -151,9 +151,9 @@ std::unique_ptr<TBooleanExpression> CreateBooleanExpressionFromNode(const TXMLCo
 {
     const QString name = node.localName();
     if (depth >= TBooleanExpression::kMaxNesting)
-        throw EXMLBoolException(
-            QStringLiteral("Logic operators nested deeper than %1 levels: ").arg(TBooleanExpression::kMaxNesting) +
-            name);
+        throw EXMLBoolException(QStringLiteral("Logikoperatoren tiefer als %1 Ebenen verschachtelt: ")
+                                    .arg(TBooleanExpression::kMaxNesting) +
+                                name);
     if (name == QLatin1String("exists"))
         return std::make_unique<TXMLBeExists>(node, depth);
     if (name == QLatin1String("equals"))

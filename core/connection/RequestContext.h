@@ -16,8 +16,8 @@ class TCurrentCompetition;
 class IMessageSink {
 public:
     virtual ~IMessageSink() = default;
-    // errorId -1 means no server id; such a message of a hidden window (form) is dropped. A server id
-    // is shown in the server's own words, otherwise text; caption names what failed.
+    // errorId -1 means no server id. A server id is shown in the server's own words, otherwise
+    // text; caption names what failed. Every message is shown, also one of a hidden window (form).
     virtual void AddException(int errorId, const QStringList& parameters, const QString& text, const QString& caption,
                               QObject* form = nullptr) = 0;
     virtual void AddWarning(int errorId, const QStringList& parameters, const QString& text, const QString& caption,

@@ -244,11 +244,14 @@ QString ResultInfoToString(ResultInfo info)
 
 QString GetResultUnit(ResultValueType t, TResultformat f)
 {
+    // The unit the results are shown in (distanceText): metres by default, points for the point
+    // formats, centimetres for heights.
     switch (t) {
     case ResultValueType::Distance:
         switch (f) {
-        case TResultformat::rf_Default:
-        case TResultformat::rf_Points: return QStringLiteral("Punkte");
+        case TResultformat::rf_Points:
+        case TResultformat::rf_TargetPoints:
+        case TResultformat::rf_TargetPointCollection: return QStringLiteral("Punkte");
         case TResultformat::rf_Height: return QStringLiteral("Zentimeter");
         default: return QStringLiteral("Meter");
         }

@@ -17,8 +17,11 @@ namespace tvp {
 class ICompSetupWizard {
 public:
     virtual ~ICompSetupWizard() = default;
-    // Shows the wizard modally from its first page; the id of the competition it created, 0 when none.
+    // Shows the wizard modally from its first page; the id of the competition it created, 0 when none
+    // or when the user closed it instead of opening the new one.
     virtual int startCompWizard() = 0;
+    // The competition the last run created, opened or not; 0 when it created none.
+    virtual int createdCompetitionId() const = 0;
     // Called by the web-client bridge on the GUI thread.
     virtual void importToWizard(const QString& sessionId, const QString& contextId) = 0;
     // While it is visible the main window's key hook stays quiet.

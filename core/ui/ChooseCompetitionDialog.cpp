@@ -165,6 +165,8 @@ TChooseCompetitionForm::TChooseCompetitionForm(TWindowContext& context, TChooser
     // Keyboard selection enables "Ok" as well; programmatic changes must not count as a touch.
     connect(ListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { updateOkButton(); });
     connect(ListBox1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { updateOkButton(); });
+    // A list filled anew or emptied (a delete, "Stop") keeps no selection, and says so to nobody.
+    connect(&competitionList_, &QAbstractItemModel::modelReset, this, [this] { updateOkButton(); });
     connect(ListBox1, &QListView::doubleClicked, this, [this] { guarded([this] { LoadCompetition(true); }); });
     connect(ListBox1, &QListView::customContextMenuRequested, this, [this](const QPoint& pos) {
         const QModelIndex row = ListBox1->indexAt(pos);
@@ -295,6 +297,7 @@ bool TChooseCompetitionForm::showDialog()
     closeWait(kWaitLoadData);
     tempCompetition = current().takeSilently();
     FlastID = tempCompetition ? tempCompetition->ID : 0;
+    keptOn_ = openedOn;
     announced_ = false;
     context().dialogs().execModal(*this);
     if (getCompetition()) {
@@ -647,6 +650,9 @@ void TChooseCompetitionForm::newCompetitionClicked()
     if (id != 0) {
         selectNewComp(id, false);
         LoadCompetition(true);
+    } else if (const int created = wizard->createdCompetitionId(); created != 0) {
+        // Closed on its final page instead of "Veranstaltung öffnen": listed and marked, not opened.
+        selectNewComp(created, false);
     }
 }
 
@@ -688,16 +694,23 @@ void TChooseCompetitionForm::waitForLocalServer()
     }
 }
 
-void TChooseCompetitionForm::stopLocalServerAndClearDefault()
+bool TChooseCompetitionForm::stopLocalServerAndClearDefault()
 {
-    if (!StopLocalServer())
-        context().messages().AddException(kServerControlErrorId, {}, kStopServerFailedText, kStopServerCaption, this);
+    if (StopLocalServer())
+        return true;
+    context().messages().AddException(kServerControlErrorId, {}, kStopServerFailedText, kStopServerCaption, this);
+    return false;
 }
 
 void TChooseCompetitionForm::stopLocalServerClicked()
 {
     alreadyUsed = true;
-    stopLocalServerAndClearDefault();
+    if (stopLocalServerAndClearDefault() && tempCompetition && keptOn_ == localServerAddress()) {
+        // The competition kept for a cancel lived on the stopped server: it is gone as if deleted.
+        if (TPositionStoreAdapter* store = context().positionStore())
+            store->closeAllNonMainWindows();
+        tempCompetition.reset();
+    }
     if (isLocalEntry()) {
         ComboBox1->setCurrentIndex(-1);
         Button2->setEnabled(false);

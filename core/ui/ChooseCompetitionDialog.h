@@ -64,7 +64,8 @@ public:
     void SetCompetitionInternal(std::unique_ptr<proto::CompetitionType> competition);
     void SetCompetitionId(std::unique_ptr<proto::CompetitionType> competition);
     void selectNewComp(int competitionId, bool open);
-    void stopLocalServerAndClearDefault();
+    // False (reported) when the server could not be stopped.
+    bool stopLocalServerAndClearDefault();
 
     // The local server's address on this computer.
     QString localServerAddress() const { return options_.localServer; }
@@ -131,6 +132,7 @@ private:
     QStringList FFoundServers;
     bool alreadyUsed = false;
     int FlastID = 0;
+    QString keptOn_; // the server of tempCompetition
     TCompetitionListModel competitionList_;
     unsigned selectRuns_ = 0;      // counts ComboBox1Select, to run it once per Enter
     bool announced_ = false;       // the subscribers were told of a change while the chooser was open

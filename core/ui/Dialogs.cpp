@@ -4,7 +4,10 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QInputDialog>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
@@ -12,6 +15,43 @@
 namespace tvp {
 
 namespace {
+
+// Qt's file list writes dates and sizes in the system's locale, which on a machine without a
+// language (C) is English; the program's own (German there) is the default locale.
+class TFileListLocale : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (files && role == Qt::DisplayRole) {
+            const QModelIndex source = mapToSource(index);
+            if (index.column() == kSizeColumn && !files->isDir(source))
+                return QLocale().formattedDataSize(files->size(source));
+            if (index.column() == kDateColumn)
+                return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+    // The file list sorts itself (folders first, dates by time); a proxy must leave that to it.
+    void sort(int column, Qt::SortOrder order) override
+    {
+        if (sourceModel())
+            sourceModel()->sort(column, order);
+    }
+
+private:
+    static constexpr int kSizeColumn = 1;
+    static constexpr int kDateColumn = 3;
+};
+
+QString chosenFile(QFileDialog& dialog)
+{
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
 
 class QtDialogs final : public IDialogs {
 public:
@@ -25,31 +65,34 @@ public:
 
     QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter) override
     {
-        return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+        const std::unique_ptr<QFileDialog> dialog = makeFileDialog(parent, caption, dir, filter);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+        return chosenFile(*dialog);
     }
 
     QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir, const QString& filter) override
     {
-        return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+        return getSaveFileNameWithSuffix(parent, caption, dir, filter, QString());
     }
 
     QString getSaveFileNameWithSuffix(QWidget* parent, const QString& caption, const QString& dir,
                                       const QString& filter, const QString& defaultSuffix) override
     {
-        // The static helper has no default suffix, so its overwrite question would look at the
-        // name as typed and not at the file that is then written.
-        QFileDialog dialog(parent, caption, dir, filter);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setDefaultSuffix(defaultSuffix);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return {};
-        return dialog.selectedFiles().constFirst();
+        // With the default suffix the overwrite question looks at the file that is then written,
+        // not at the name as typed.
+        const std::unique_ptr<QFileDialog> dialog = makeFileDialog(parent, caption, dir, filter);
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+        dialog->setDefaultSuffix(defaultSuffix);
+        return chosenFile(*dialog);
     }
 
     QString getExistingDirectory(QWidget* parent, const QString& caption, const QString& dir) override
     {
-        return QFileDialog::getExistingDirectory(parent, caption, dir);
+        const std::unique_ptr<QFileDialog> dialog = makeFileDialog(parent, caption, dir, QString());
+        dialog->setFileMode(QFileDialog::Directory);
+        dialog->setOption(QFileDialog::ShowDirsOnly);
+        return chosenFile(*dialog);
     }
 
     std::optional<QString> getText(QWidget* parent, const QString& caption, const QString& prompt,
@@ -139,6 +182,17 @@ std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const QString& capt
     }
     box->setEscapeButton(cancel ? cancel : no);
     return box;
+}
+
+std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const QString& caption, const QString& dir,
+                                            const QString& filter)
+{
+    auto dialog = std::make_unique<QFileDialog>(parent, caption, dir, filter);
+    // Qt's own dialog, which speaks German through Qt's translations; a desktop's dialog would
+    // follow the machine's language.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setProxyModel(new TFileListLocale(dialog.get()));
+    return dialog;
 }
 
 TMsgAnswer messageBoxAnswer(const QMessageBox& box)

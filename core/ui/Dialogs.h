@@ -8,6 +8,7 @@
 #include <optional>
 
 class QDialog;
+class QFileDialog;
 class QMessageBox;
 class QPrinter;
 class QWidget;
@@ -55,6 +56,10 @@ public:
 // The box the program's dialogs show, not yet shown (its set-up is tested on its own).
 std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const QString& caption, const QString& text, TMsgKind kind,
                                             TMsgButtons buttons, TMsgAnswer defaultAnswer);
+// The file dialog the program shows, not yet shown: Qt's own, with dates and sizes in the
+// program's locale.
+std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const QString& caption, const QString& dir,
+                                            const QString& filter);
 // What the user's click on a box of makeMessageBox means; closing it counts as its escape button.
 TMsgAnswer messageBoxAnswer(const QMessageBox& box);
 

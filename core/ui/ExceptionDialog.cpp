@@ -216,15 +216,14 @@ TExceptionForm::~TExceptionForm()
 void TExceptionForm::AddException(int errorId, const QStringList& parameters, const QString& text,
                                   const QString& caption, QObject* caller)
 {
-    auto* form = qobject_cast<QWidget*>(caller);
-    if (errorId == -1 && form && !form->isVisible())
-        return;
-
+    // Also a hidden caller's message is shown: the wizard reads its folders before it is shown,
+    // and the barcode finder warns while it is hidden.
     QString message = getExceptionById(errorId, parameters);
     if (message.isEmpty())
         message = text;
     rows_->append({shellClockMs(), errorId, message, caption});
 
+    auto* form = qobject_cast<QWidget*>(caller);
     const bool onTop = form && form->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop)
         setWindowFlag(Qt::WindowStaysOnTopHint, onTop);

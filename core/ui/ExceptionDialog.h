@@ -42,7 +42,7 @@ public:
     explicit TExceptionForm(TWindowContext& context, QWidget* parent = nullptr);
     ~TExceptionForm() override;
 
-    // errorId -1 means no server id; such a message of a hidden caller is dropped.
+    // errorId -1 means no server id. Every message is shown, whichever window raised it.
     void AddException(int errorId, const QStringList& parameters, const QString& text, const QString& caption,
                       QObject* form = nullptr) override;
     void AddWarning(int errorId, const QStringList& parameters, const QString& text, const QString& caption,

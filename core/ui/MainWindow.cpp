@@ -37,6 +37,12 @@ namespace {
 QString appTitle = TMainForm::kTitle;
 constexpr int kHintDelayMs = 800;
 const QString kQuitCaption = QStringLiteral("Trivanta Pentrel beenden");
+// What the unsaved-changes question says when the program ends or the competition changes.
+const QString kQuitLosesChanges = QStringLiteral("Es sind noch ungespeicherte Änderungen vorhanden. Beim Beenden des "
+                                                 "Programms gehen sie verloren. Programm trotzdem beenden?");
+const QString kChangeLosesChanges =
+    QStringLiteral("Es sind noch ungespeicherte Änderungen vorhanden. Beim Wechseln der Veranstaltung gehen sie "
+                   "verloren. Veranstaltung trotzdem wechseln?");
 } // namespace
 
 TMainForm* MainForm()
@@ -298,7 +304,8 @@ void TMainForm::setUpdateEntryEnabled(bool enabled)
 
 void TMainForm::changeCompetition()
 {
-    if (TPositionStoreAdapter* store = context().positionStore(); store && store->checkAllDirtyData())
+    if (TPositionStoreAdapter* store = context().positionStore();
+        store && store->checkAllDirtyData(kChangeLosesChanges))
         return;
     if (auto* chooser = context().windows().get<TChooseCompetitionForm>(TWindowId::ChooseCompetitionForm))
         chooser->setCompetition(true);
@@ -573,7 +580,7 @@ void TMainForm::stopLocalServerAndQuit()
                                  "Teilnehmer getrennt.\r\nServer und Programm beenden?")))
         return;
     // Unsaved edits are asked about while the server can still take them.
-    if (TPositionStoreAdapter* store = context().positionStore(); store && store->checkAllDirtyData())
+    if (TPositionStoreAdapter* store = context().positionStore(); store && store->checkAllDirtyData(kQuitLosesChanges))
         return;
     // The message window closes with the others in a moment: this one must be seen now.
     if (!StopLocalServer())
@@ -595,7 +602,7 @@ void TMainForm::closeEvent(QCloseEvent* event)
         return;
     }
     // Unsaved edits of the work windows are asked about before anything is closed.
-    if (!dirtyDataChecked_ && store && store->checkAllDirtyData()) {
+    if (!dirtyDataChecked_ && store && store->checkAllDirtyData(kQuitLosesChanges)) {
         event->ignore();
         return;
     }

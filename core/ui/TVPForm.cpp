@@ -82,13 +82,13 @@ bool TTVPForm::showDirtyDataMessage(const QString& caption, const QString& text)
     return false;
 }
 
-bool TTVPForm::checkDirtyDataMessage(const std::function<void()>& before, const QString& part)
+bool TTVPForm::checkDirtyDataMessage(const std::function<void()>& before, const QString& part, const QString& text)
 {
     if (!hasDirtyData(part))
         return false;
     if (before)
         before();
-    return showDirtyDataMessage(part, checkMessage);
+    return showDirtyDataMessage(part, text.isEmpty() ? checkMessage : text);
 }
 
 bool TTVPForm::reloadFormData(bool ask)

@@ -52,8 +52,10 @@ public:
     // The Yes/No question about losing changes; true when the caller must stop. An empty caption
     // means the window's own.
     bool showDirtyDataMessage(const QString& caption, const QString& text);
-    // Asks checkMessage when the part is dirty, after calling before (if set); true means stop.
-    bool checkDirtyDataMessage(const std::function<void()>& before, const QString& part);
+    // Asks checkMessage (or text, when given) when the part is dirty, after calling before (if
+    // set); true means stop.
+    bool checkDirtyDataMessage(const std::function<void()>& before, const QString& part,
+                               const QString& text = QString());
 
     // Asks reloadMessage first when ask is set and changes would be lost; false when the user
     // declined and nothing was reloaded.

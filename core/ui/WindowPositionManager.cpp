@@ -156,7 +156,7 @@ void TPositionStoreAdapter::closeAllNonMainWindows()
     }
 }
 
-bool TPositionStoreAdapter::checkAllDirtyData()
+bool TPositionStoreAdapter::checkAllDirtyData(const QString& question)
 {
     const QList<QPointer<TTVPForm>> windows = windows_;
     for (qsizetype i = numberOfMainForms_; i < windows.size(); ++i) {
@@ -164,7 +164,7 @@ bool TPositionStoreAdapter::checkAllDirtyData()
         if (!form)
             continue;
         for (const QString& part : form->getDirtyDataParts()) {
-            if (form->checkDirtyDataMessage({}, part))
+            if (form->checkDirtyDataMessage({}, part, question))
                 return true;
             // The question's event loop or the window's unload may have destroyed it.
             if (form && form->hasDirtyData(part)) {

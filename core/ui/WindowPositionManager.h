@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QRect>
 #include <QSize>
+#include <QString>
 
 #include <memory>
 
@@ -38,9 +39,11 @@ public:
     void storeAllWindows();
     // Closes every work window without a question; its unsaved changes are dropped.
     void closeAllNonMainWindows();
-    // Asks every work window about each of its unsaved parts; true when the user said "Nein" and
-    // the caller must abandon its action. Windows whose changes are given up are unloaded and closed.
-    bool checkAllDirtyData();
+    // Asks every work window about each of its unsaved parts, with the question (the window's
+    // checkMessage when empty) that says what the caller is about to do; true when the user said
+    // "Nein" and the caller must abandon its action. Windows whose changes are given up are
+    // unloaded and closed.
+    bool checkAllDirtyData(const QString& question = QString());
 
 private:
     QList<QPointer<TTVPForm>> windows_;

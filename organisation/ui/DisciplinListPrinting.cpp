@@ -226,10 +226,8 @@ bool TDisciplinListForm::printDiscList(const QString& title, const std::vector<Q
             manager->render();
         }
     }
-    if (!manager->endJob()) {
-        printMessage(kListCaption, QStringLiteral("Der Druckauftrag konnte nicht geschrieben werden."));
+    if (!endPrintJob(*manager, context().messages(), kListCaption, this))
         return false;
-    }
     manager.reset();
     PromptPartLock();
     return true;
@@ -379,10 +377,8 @@ void TDisciplinListForm::printTallySheet(const std::vector<QModelIndex>& heatNod
             manager->render();
         }
     }
-    if (!manager->endJob()) {
-        printMessage(kTallyCaption, QStringLiteral("Der Druckauftrag konnte nicht geschrieben werden."));
+    if (!endPrintJob(*manager, context().messages(), kTallyCaption, this))
         return;
-    }
     manager.reset();
     PromptPartLock();
 }
@@ -444,9 +440,7 @@ void TDisciplinListForm::Blankolisten1Click()
         manager->setContent(std::make_shared<TTallySheetPrintBody>(table, 120, blank, 15));
         manager->render();
     }
-    if (!manager->endJob())
-        printMessage(QStringLiteral("Blanko-Zonenstrichlisten drucken"),
-                     QStringLiteral("Der Druckauftrag konnte nicht geschrieben werden."));
+    endPrintJob(*manager, context().messages(), QStringLiteral("Blanko-Zonenstrichlisten drucken"), this);
 }
 
 // ---- lap-count sheets ----
@@ -514,8 +508,7 @@ void TDisciplinListForm::printLapCountSheet(int heatNo)
             manager->render();
         }
     }
-    if (!manager->endJob())
-        printMessage(kLapCountCaption, QStringLiteral("Der Druckauftrag konnte nicht geschrieben werden."));
+    endPrintJob(*manager, context().messages(), kLapCountCaption, this);
 }
 
 void TDisciplinListForm::Rundenzhlbltter1Click()

@@ -44,7 +44,7 @@ public:
     std::size_t pendingRequests() const;
     QString typeString() const { return FtypeString; }
 
-    inline static const QString kPart = QStringLiteral("Heights");
+    inline static const QString kPart; // the one dirty part: its question takes the window's caption
     inline static const QString kFileFilter = QStringLiteral("Höhenliste (*.hls)");
 
 protected:

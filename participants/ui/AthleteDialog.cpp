@@ -902,9 +902,7 @@ void TAthleteForm::printOverview(bool teamPerPage)
         printAthleteTeamOverview(*manager, rows);
     else
         printAthleteOverview(*manager, rows, filterPrintString.getPrintString());
-    if (!manager->endJob())
-        context().messages().AddException(-1, {}, QStringLiteral("Der Druckauftrag konnte nicht geschrieben werden."),
-                                          teamPerPage ? kAthleteTeamOverviewJob : kAthleteOverviewTitle, this);
+    endPrintJob(*manager, context().messages(), teamPerPage ? kAthleteTeamOverviewJob : kAthleteOverviewTitle, this);
 }
 
 // ---- filters ----

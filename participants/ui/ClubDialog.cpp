@@ -428,9 +428,7 @@ void TClubForm::printOverview()
         context().messages().AddException(-1, {}, e.message(), caption);
         return;
     }
-    if (!manager->endJob())
-        context().messages().AddException(-1, {}, QStringLiteral("Der Ausdruck konnte nicht geschrieben werden."),
-                                          caption);
+    endPrintJob(*manager, context().messages(), caption, this);
 }
 
 void TClubForm::Suchen1Click()

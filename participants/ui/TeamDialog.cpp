@@ -604,7 +604,7 @@ void TTeamForm::TeamRiegenbersicht1Click()
         return;
     TWaitText wait(kPrintWaitText, this);
     printTeamOverview(*manager, teamsInListOrder(), filterPrintString.getPrintString());
-    manager->endJob();
+    endPrintJob(*manager, context().messages(), kTeamOverviewJob, this);
 }
 
 // ---- drag and drop ----

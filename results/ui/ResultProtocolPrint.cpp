@@ -50,9 +50,7 @@ void TResultDialog::printCurrentProtocol()
             table, 60, std::make_shared<TSimpleLineRenderer>(), printContext));
         manager->render();
     }
-    if (!manager->endJob())
-        context().messages().AddException(0, {}, QStringLiteral("Der Druckauftrag konnte nicht geschrieben werden."),
-                                          road_->requestName(int(TResultRequestType::rt_RefreshForPrint)), this);
+    endPrintJob(*manager, context().messages(), road_->requestName(int(TResultRequestType::rt_RefreshForPrint)), this);
 }
 
 } // namespace tvp

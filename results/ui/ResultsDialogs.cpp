@@ -40,7 +40,7 @@ using enum TResultRequestType;
 
 const QString kCaption = QStringLiteral("Leistungen erfassen");
 const QString kLoading = QStringLiteral("Lade Teilnehmerliste...");
-const QString kPart = QStringLiteral("Results");
+const QString kPart; // the one dirty part: its question takes the window's caption
 const QString kQuestionHead =
     QStringLiteral("Es sind noch ungespeicherte Änderungen oder Warnungen in der Leistungserfassung dieser "
                    "Disziplin.\r\nBitte ggf. auch andere Läufe/Gruppen der Disziplin prüfen. ");

@@ -32,7 +32,7 @@ namespace {
 using enum TTallySheetRequestType;
 
 const QString kCaption = QStringLiteral("Strichlistenerfassung");
-const QString kPart = QStringLiteral("TallyList");
+const QString kPart; // the one dirty part: its question takes the window's caption
 const QString kContinueCaption = QStringLiteral("Fortfahren?");
 const QString kContinueQuestion = QStringLiteral("Es sind noch ungespeicherte Änderungen in der "
                                                  "Strichlistenerfassung. Diese gehen beim Fortfahren verloren. "
@@ -545,9 +545,7 @@ void TTallySheetForm::printProtocol(const TTallySheetResponse& response)
             participant ? participant->athleteNames : QString(), stored, computed));
         manager->render();
     }
-    if (!manager->endJob())
-        context().messages().AddException(0, {}, QStringLiteral("Der Druckauftrag konnte nicht geschrieben werden."),
-                                          caption, this);
+    endPrintJob(*manager, context().messages(), caption, this);
 }
 
 } // namespace tvp

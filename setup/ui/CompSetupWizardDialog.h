@@ -97,6 +97,7 @@ public:
 
     // ICompSetupWizard
     int startCompWizard() override;
+    int createdCompetitionId() const override { return FcompId; }
     void importToWizard(const QString& sessionId, const QString& contextId) override;
     bool isWizardVisible() const override { return isVisible(); }
 

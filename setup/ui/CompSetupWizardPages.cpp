@@ -179,7 +179,14 @@ TCompTypePageInfo::TCompTypePageInfo(TCompSetupWizardForm& wizard)
     layout->addLayout(form, 1);
     layout->addWidget(ManualSetupCheckBox);
     QObject::connect(ManualSetupCheckBox, &QCheckBox::toggled, sheet,
-                     [this](bool ticked) { guarded([&] { wizard_.ManualSetupChanged(ticked); }); });
+                     [this](bool ticked) { guarded([&] { quickPathChanged(ticked); }); });
+}
+
+void TCompTypePageInfo::quickPathChanged(bool ticked)
+{
+    // The quick path creates an empty competition: no type is chosen for it.
+    CompTypeListBox->setEnabled(!ticked);
+    wizard_.ManualSetupChanged(ticked);
 }
 
 void TCompTypePageInfo::onInitPage()
@@ -190,7 +197,7 @@ void TCompTypePageInfo::onInitPage()
     CompNameEdit->clear();
     DateTimePicker1->setDate(QDate::currentDate());
     ManualSetupCheckBox->setChecked(false);
-    wizard_.ManualSetupChanged(false);
+    quickPathChanged(false);
 }
 
 void TCompTypePageInfo::onActivatePage()
@@ -226,8 +233,9 @@ void TCompTypePageInfo::LoadCompetitionTypes()
     const QString folder = getCompTypeDir();
     for (TCompetitionTypeEntry& entry : listCompetitionTypes(folder)) {
         if (!entry.type) {
-            report(wizard_, QStringLiteral("Veranstaltungstyp ") + QDir::toNativeSeparators(folder) + u'\\' +
-                                entry.fileName + QStringLiteral(" konnte nicht geladen werden: ") + entry.error);
+            report(wizard_, QStringLiteral("Veranstaltungstyp ") +
+                                QDir::toNativeSeparators(QDir(folder).filePath(entry.fileName)) +
+                                QStringLiteral(" konnte nicht geladen werden: ") + entry.error);
             continue;
         }
         CompTypeListModel->append(entry.displayName, false);
@@ -779,10 +787,16 @@ void TTemplateTab::ApplyFilter()
 
 void TTemplateTab::ApplySelection()
 {
-    if (kind_ == TTemplateKind::ResultEvaluation && FAgeClass->getResEvalSelectionState().isEmpty())
-        for (const TTemplateRow& row : rows_)
-            if (auto* ref = dynamic_cast<CTT_ResultEvaluationType*>(row.reference); ref && ref->DefaultSelect)
-                FAgeClass->getResEvalSelectionState().select(row.templ->SecureHash(), row.templ->HashAlgorithm());
+    // The type's default scorings are chosen when the tab is first filled; one the user removed
+    // stays removed.
+    TAbstractTemplateSelectionState& resEvals = FAgeClass->getResEvalSelectionState();
+    if (kind_ == TTemplateKind::ResultEvaluation && !resEvals.DefaultsChosen) {
+        resEvals.DefaultsChosen = true;
+        if (resEvals.isEmpty())
+            for (const TTemplateRow& row : rows_)
+                if (auto* ref = dynamic_cast<CTT_ResultEvaluationType*>(row.reference); ref && ref->DefaultSelect)
+                    resEvals.select(row.templ->SecureHash(), row.templ->HashAlgorithm());
+    }
     const std::vector<std::shared_ptr<TAbstractTemplateWrapper>> chosen = applySelection(*FAgeClass, kind_, rows_);
     QStringList names;
     for (const auto& templ : chosen)
@@ -825,7 +839,7 @@ void TTemplateTab::removeChosen()
     ApplySelection();
 }
 
-void TTemplateTab::refreshWarnings(bool report)
+void TTemplateTab::refreshWarnings(bool reportAll)
 {
     TWarningManager& manager = pages_.wizard().WarningManager();
     QStringList failures;
@@ -835,9 +849,12 @@ void TTemplateTab::refreshWarnings(bool report)
     for (const TSetupMessage& m : messages)
         manager.AddWarning(std::make_unique<TTabMessage>(warningOrigin(), m));
     manager.refresh();
-    if (report)
-        for (const QString& failure : failures)
+    // A rule that cannot be evaluated counts as not applying; the user hears of it when it first
+    // fails and on every Next, not on each choice in between.
+    for (const QString& failure : failures)
+        if (reportAll || !reportedFailures_.contains(failure))
             tvp::report(pages_.wizard(), failure);
+    reportedFailures_ = failures;
 }
 
 bool TTemplateTab::sectionFulfilled()
@@ -856,10 +873,10 @@ bool TTemplateTab::sectionFulfilled()
     return true;
 }
 
-bool TTemplateTab::validate(bool silent, bool)
+bool TTemplateTab::validate(bool silent, bool commit)
 {
     if (!silent)
-        refreshWarnings(false);
+        refreshWarnings(commit);
     return sectionFulfilled();
 }
 
@@ -1078,7 +1095,7 @@ void TDocuCreateTab::LoadDocuPDFs()
     for (const QString& name : dir.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Name)) {
         QFile file(dir.filePath(name));
         if (!file.open(QIODevice::ReadOnly)) {
-            report(wizard(), QStringLiteral("Dokumentation ") + QDir::toNativeSeparators(folder) + u'\\' + name +
+            report(wizard(), QStringLiteral("Dokumentation ") + QDir::toNativeSeparators(dir.filePath(name)) +
                                  QStringLiteral(" konnte nicht geladen werden: ") + file.errorString());
             continue;
         }

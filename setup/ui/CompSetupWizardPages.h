@@ -51,6 +51,8 @@ public:
     QString getCompTypeDir();
     void LoadCompetitionTypes();
     void clearList();
+    // The quick path's box: ticked, the type list is out of use and Next creates an empty competition.
+    void quickPathChanged(bool ticked);
     TCompetitionType* selection() const { return FComSelection; }
 
     QLineEdit* CompNameEdit;
@@ -199,7 +201,9 @@ protected:
     // Reads the folder's templates; the age class keeps the overall scorings.
     virtual void loadTemplates() = 0;
     virtual void afterSelection() {}
-    void refreshWarnings(bool report);
+    // Rebuilds this tab's messages; rules that cannot be evaluated are reported when new, or all
+    // of them with reportAll.
+    void refreshWarnings(bool reportAll);
     bool sectionFulfilled();
     // "Ausgewählte ... entfernen" while chosen rows are marked.
     void updateRemoveAction();
@@ -211,6 +215,7 @@ protected:
     std::vector<std::shared_ptr<TAbstractTemplateWrapper>> loaded_;
     std::vector<TTemplateRow> rows_;
     QString caption_;
+    QStringList reportedFailures_; // evaluation failures of the last refresh
 };
 
 class TDiscTab : public TTemplateTab {

@@ -8,6 +8,7 @@
 #include "tests/participants/AthleteWindowFixture.h"
 #include "tests/support/FakeServer.h"
 
+#include <QAction>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QMenu>
@@ -645,6 +646,33 @@ TEST_F(AthleteWindowTest, BothPrintoutsPrintTheListedRows)
     // Cancelled at the printer choice: nothing.
     script->expectPrinter(QStringLiteral("Drucken"), QString());
     form->printOverview(false);
+}
+
+TEST_F(AthleteWindowTest, AnEmptyListPrintsItsFilterAndATeamPrintoutWithoutTeamsSaysSo)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    seed->ageClass(competitionId, QStringLiteral("U12"));
+    athlete(QStringLiteral("Anna"), QStringLiteral("Berg"));
+    open();
+    pick(box("ComboBoxAgeClassFilter"), QStringLiteral("U12"));
+    settle();
+    ASSERT_TRUE(listed().isEmpty());
+
+    const QString pdf = folders.programDir.filePath(QStringLiteral("leer.pdf"));
+    script->expectPrinter(QStringLiteral("Drucken"), pdf);
+    child<QAction>("Athletenbersicht1")->trigger();
+    const QStringList lines = pageLines(pdfPages(pdf).value(0));
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Athletenübersicht - Altersklasse U12 (Druck:")))
+        << lines[0].toStdString();
+    EXPECT_EQ(lines[1], QStringLiteral("Vorname Name Team Startnr. Jahrgang Geschlecht Verein"));
+
+    const QString teams = folders.programDir.filePath(QStringLiteral("teams.pdf"));
+    script->expectPrinter(QStringLiteral("Drucken"), teams);
+    child<QAction>("EinTeamproSeite1")->trigger();
+    EXPECT_FALSE(QFile::exists(teams));
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{QStringLiteral("Athleten-Teamübersicht: Es gibt nichts zu drucken.")});
 }
 
 TEST_F(AthleteWindowTest, TheCheckMenuShowsTheAllClearMessageOnlyWhenAsked)

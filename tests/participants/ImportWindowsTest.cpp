@@ -5,6 +5,7 @@
 
 #include "core/barcode/BarcodeUtils.h"
 #include "core/services/ResultCaptureServices.h"
+#include "core/ui/ExceptionDialog.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/util/Features.h"
 #include "core/util/IniHandler.h"
@@ -386,6 +387,23 @@ TEST_F(Finder, AnUnusedBlankCodeIsALateRegistrationAndBadCodesAreWarnedAbout)
                            QStringLiteral("Barcode scannen: Ungültiger Athletenbarcode"),
                            QStringLiteral("Barcode scannen: Ungültiger Athletenbarcode")}));
     EXPECT_EQ(athletes->lateRegistrations.size(), 1u);
+}
+
+TEST_F(Finder, ABadCodeIsToldInTheMessageWindowThoughTheFinderIsHidden)
+{
+    TExceptionForm shown(context);
+    context.setMessageSink(&shown);
+    scan(QStringLiteral("A1?X"));
+    scan(QStringLiteral("B?"));
+    context.setMessageSink(&recorder.messages);
+    EXPECT_FALSE(finder->isVisible());
+    const QAbstractItemModel* rows = shown.findChild<QTreeView*>(QStringLiteral("ListView1"))->model();
+    QStringList told;
+    for (int r = 0; r < rows->rowCount(); ++r)
+        told << rows->index(r, 1).data().toString() + QStringLiteral(": ") + rows->index(r, 0).data().toString();
+    EXPECT_EQ(told, (QStringList{QStringLiteral("Barcode scannen: Ungültiger Athletenbarcode"),
+                                 QStringLiteral("Barcode scannen: Ungültiger Athletenbarcode (Nachmeldung)")}));
+    EXPECT_TRUE(waitUntil([&] { return shown.isVisible(); }, 2000));
 }
 
 // ---- LADV ----

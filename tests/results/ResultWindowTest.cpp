@@ -473,6 +473,30 @@ TEST_F(ResultWindowTest, ARankHeldByAnotherBibIsRefusedWithAHintToTheFinishingOr
         << status.toStdString();
 }
 
+TEST_F(ResultWindowTest, TheUnitLineNamesTheUnitTheResultsAreShownIn)
+{
+    const int points = discipline(QStringLiteral("Zielwurf"), 1, false, "byAthleteOrTeam", QStringLiteral("Distance"));
+    uiInfo(QStringLiteral("Disciplin_ResultFormat"), points, QStringLiteral("Points"));
+    const int target = discipline(QStringLiteral("Zonenwurf"), 1, false, "byAthleteOrTeam", QStringLiteral("Distance"));
+    uiInfo(QStringLiteral("Disciplin_ResultFormat"), target, QStringLiteral("TargetPoints"));
+    form->show();
+    ASSERT_TRUE(settled());
+    auto* disciplines = form->findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    // Chosen with the keys, as after Ctrl+L.
+    const auto choose = [&](const QString& name) {
+        disciplines->setFocus();
+        QTest::keyClick(disciplines, Qt::Key_Home);
+        for (int i = 0; i < disciplines->count() && disciplines->currentText() != name; ++i)
+            QTest::keyClick(disciplines, Qt::Key_Down);
+        EXPECT_TRUE(settled());
+        return form->findChild<QLabel*>(QStringLiteral("Label4"))->text();
+    };
+    EXPECT_EQ(choose(QStringLiteral("Weitsprung")), QStringLiteral("Einheit: Meter"));
+    EXPECT_EQ(choose(QStringLiteral("Zielwurf")), QStringLiteral("Einheit: Punkte"));
+    EXPECT_EQ(choose(QStringLiteral("Zonenwurf")), QStringLiteral("Einheit: Punkte"));
+    EXPECT_EQ(choose(QStringLiteral("Sprint")), QStringLiteral("Einheit: Sekunden"));
+}
+
 TEST_F(ResultWindowTest, TheProtocolPrintsTitleHeatAndSquads)
 {
     open(jump);

@@ -3,6 +3,7 @@
 
 #include "core/barcode/BarcodeDispatcher.h"
 #include "core/barcode/BarcodeUtils.h"
+#include "core/ui/WindowPositionManager.h"
 #include "results/ui/TallySheetDialog.h"
 #include "tests/core/print/PdfTools.h"
 #include "tests/results/ResultWindowFixture.h"
@@ -175,6 +176,26 @@ TEST_F(TallySheetWindowTest, ACountTypedOnTheZoneLabelGoesIntoThatZone)
     EXPECT_EQ(sheet->grid().cells().at(2), QStringLiteral("2"));
     EXPECT_EQ(sumLabel()->text(), QStringLiteral("Berechnete Summe: 6"));
     EXPECT_EQ(sheetGrid()->currentIndex().row(), 3);
+}
+
+// Changing the competition or quitting asks each window about its unsaved input under its own caption.
+TEST_F(TallySheetWindowTest, UnsavedInputIsAskedAboutUnderTheWindowsGermanCaption)
+{
+    openSheet(0, 1);
+    typeCount(QStringLiteral("2"));
+    form->activateWindow();
+    QApplication::setActiveWindow(form.get());
+    grid()->setFocus();
+    go(1, 1);
+    type(QStringLiteral("5"));
+    struct MainWindow : TTVPForm {
+        using TTVPForm::TTVPForm;
+        void reloadData() override {}
+    } main(context);
+    TPositionStoreAdapter store({&main, form.get(), sheet.get()}, 1, {}, QSize(1600, 1200));
+    script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::Yes);
+    script->expectMessage(QStringLiteral("Strichlistenerfassung"), TMsgAnswer::No);
+    EXPECT_TRUE(store.checkAllDirtyData());
 }
 
 TEST_F(TallySheetWindowTest, CountsThatAreNoIntegersAreRefusedByRowAndNothingIsSent)

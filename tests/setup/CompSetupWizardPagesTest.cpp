@@ -7,6 +7,7 @@
 #include "core/connection/CurrentCompetition.h"
 #include "core/connection/PingTest.h"
 #include "core/ui/DateEdit.h"
+#include "core/ui/ExceptionDialog.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "scoring/ui/CertSetupDialog.h"
@@ -89,11 +90,12 @@ protected:
         setDialogs(nullptr);
     }
 
-    QByteArray typeFile(bool documentation) const
+    QByteArray typeFile(bool documentation, const QByteArray& disciplineRules = {}) const
     {
         const QByteArray sections =
-            "<Disciplines><GlobalParameters/><Constraints/>" + ref("Discipline", sprint, "Sprint") +
-            ref("Discipline", wurf, "Wurf") + ref("Discipline", discTemplate("Fehlt"), "Fehlt") + "</Disciplines>" +
+            "<Disciplines><GlobalParameters/><Constraints>" + disciplineRules + "</Constraints>" +
+            ref("Discipline", sprint, "Sprint") + ref("Discipline", wurf, "Wurf") +
+            ref("Discipline", discTemplate("Fehlt"), "Fehlt") + "</Disciplines>" +
             "<ResultEvaluation><GlobalParameters/><Constraints/>" +
             ref("ResultTemplate", gesamt, "Gesamtwertung", "<DefaultSelect>true</DefaultSelect>") +
             "</ResultEvaluation><ResultPresentations/>";
@@ -386,6 +388,111 @@ TEST_F(WizardPages, DocumentationTabNeedsAnExistingFolder)
         click(box);
         EXPECT_FALSE(child<QWidget>(activePage(), "DocuSettingsGroup")->isVisible());
         EXPECT_TRUE(child<QLineEdit>(activePage(), "PathEdit")->text().isEmpty());
+        wizard->hide();
+        return 0;
+    });
+    wizard->startCompWizard();
+}
+
+TEST_F(WizardPages, BrokenTypeFilesAreNamedWithTheirReasonWhenTheWizardOpens)
+{
+    write("CompetitionTypes/kaputt.qct", "<?xml version=\"1.0\"?><CompetitionType><DisplayName>Kaputt</Dis");
+    write("CompetitionTypes/ohne_name.qct", "<?xml version=\"1.0\"?><CompetitionType/>");
+    // The program's message window: the list is read before the wizard is shown.
+    TExceptionForm shown(context);
+    context.setMessageSink(&shown);
+    const QAbstractItemModel* told = shown.findChild<QTreeView*>(QStringLiteral("ListView1"))->model();
+    QStringList seen;
+    script->expectWindow(kWizardCaption, [&](QWidget&) {
+        EXPECT_EQ(rows(child<QListView>("CompTypeListBox")), QStringList{QStringLiteral("Testtyp")});
+        EXPECT_TRUE(waitUntil([&] { return shown.isVisible(); }, 2000));
+        for (int r = 0; r < told->rowCount(); ++r)
+            seen << told->index(r, 1).data().toString() + QStringLiteral(": ") + told->index(r, 0).data().toString();
+        wizard->hide();
+        return 0;
+    });
+    wizard->startCompWizard();
+    context.setMessageSink(&recording.messages);
+    const QString folder = folders.programDir.path() + QStringLiteral("/CompetitionTypes/");
+    ASSERT_EQ(seen.size(), 2) << seen.join(u'\n').toStdString();
+    EXPECT_TRUE(seen[0].startsWith(QStringLiteral("Veranstaltung anlegen: Veranstaltungstyp ") + folder +
+                                   QStringLiteral("kaputt.qct konnte nicht geladen werden: Der Veranstaltungstyp ist "
+                                                  "kein gültiges XML")))
+        << seen[0].toStdString();
+    EXPECT_EQ(seen[1], QStringLiteral("Veranstaltung anlegen: Veranstaltungstyp ") + folder +
+                           QStringLiteral("ohne_name.qct konnte nicht geladen werden: Element DisplayName fehlt im "
+                                          "Veranstaltungstyp."));
+}
+
+TEST_F(WizardPages, TheQuickPathTakesTheTypeListOutOfUse)
+{
+    script->expectWindow(kWizardCaption, [&](QWidget&) {
+        auto* types = child<QListView>("CompTypeListBox");
+        auto* quick = child<QCheckBox>("ManualSetupCheckBox");
+        EXPECT_TRUE(types->isEnabled());
+        click(quick);
+        EXPECT_FALSE(types->isEnabled());
+        EXPECT_EQ(wizard->NextButton->text(), kCreateCaption);
+        click(quick);
+        EXPECT_TRUE(types->isEnabled());
+        EXPECT_EQ(wizard->NextButton->text(), QStringLiteral("Weiter"));
+        wizard->hide();
+        return 0;
+    });
+    wizard->startCompWizard();
+}
+
+TEST_F(WizardPages, ARuleThatCannotBeEvaluatedIsToldOnEnteringTheTabAndOnEveryNext)
+{
+    write("CompetitionTypes/typ.qct",
+          typeFile(false, "<constraint failType='incompliant' userFeedbackOnFail='Kaputt'>"
+                          "<greater expression1='$(#current()/Name)' expression2='1'/></constraint>"));
+    const QString told =
+        QStringLiteral("Veranstaltung anlegen: Beim Auswerten von Veranstaltungsbedingung \"Kaputt\" ist ein Fehler "
+                       "aufgetreten: ");
+    const auto toldCount = [&] {
+        int n = 0;
+        for (const QString& m : messages())
+            n += m.startsWith(told);
+        return n;
+    };
+    script->expectWindow(kWizardCaption, [&](QWidget&) {
+        toFirstTab();
+        EXPECT_EQ(activeTab(), QStringLiteral("\"U8\" Disziplinen"));
+        EXPECT_EQ(toldCount(), 1) << messages().join(u'\n').toStdString();
+        // A choice in between tells nothing new; the rule holds nobody up.
+        doubleClick(child<QListView>(activePage(), "AvailableListBox"), QStringLiteral("Sprint"));
+        EXPECT_EQ(toldCount(), 1);
+        next();
+        EXPECT_EQ(activeTab(), QStringLiteral("\"U8\" Wertung"));
+        EXPECT_EQ(toldCount(), 2);
+        wizard->hide();
+        return 0;
+    });
+    wizard->startCompWizard();
+}
+
+TEST_F(WizardPages, ADefaultScoringTheUserRemovedStaysRemoved)
+{
+    script->expectWindow(kWizardCaption, [&](QWidget&) {
+        toFirstTab();
+        next();
+        EXPECT_EQ(activeTab(), QStringLiteral("\"U8\" Wertung"));
+        auto* chosen = child<QListView>(activePage(), "ChosenListBox");
+        EXPECT_EQ(rows(chosen), QStringList{QStringLiteral("Gesamtwertung")});
+        QTest::mouseClick(chosen->viewport(), Qt::LeftButton, {}, centreOf(chosen, QStringLiteral("Gesamtwertung")));
+        chosen->setFocus();
+        QTest::keyClick(chosen, Qt::Key_Delete);
+        EXPECT_TRUE(rows(chosen).isEmpty());
+
+        // Back and forward again fills the tab anew, without the removed scoring.
+        click(wizard->BackButton);
+        next();
+        EXPECT_EQ(activeTab(), QStringLiteral("\"U8\" Wertung"));
+        EXPECT_TRUE(rows(chosen).isEmpty());
+        // Chosen by hand it is there again.
+        doubleClick(child<QListView>(activePage(), "AvailableListBox"), QStringLiteral("Gesamtwertung"));
+        EXPECT_EQ(rows(chosen), QStringList{QStringLiteral("Gesamtwertung")});
         wizard->hide();
         return 0;
     });

@@ -513,6 +513,45 @@ TEST_F(WizardTest, ClosingAsksOnEveryPageButTheFinalOneWhichOpensTheNewCompetiti
     EXPECT_EQ(chooser->getCompetitionName(), QStringLiteral("Sportfest"));
 }
 
+TEST_F(WizardTest, ClosedOnTheFinalPageTheNewCompetitionIsListedAndMarkedNotOpened)
+{
+    useTestPages();
+    wizard->compCreation = [&](TWizardPageInfo&) {
+        TCompCreationInput input;
+        input.name = nameEdit()->text();
+        input.date = QDate(2027, 5, 8);
+        return wizard->runCompCreation(std::move(input));
+    };
+    insertTab(QStringLiteral("Dokumentation erstellen"), kCreateCaption)->creates = true;
+    server.client().create(QStringLiteral("Schon da"));
+    makeChooser();
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        click(chooser->findChild<QPushButton*>(QStringLiteral("Button2")));
+        auto* list = chooser->findChild<QListView*>(QStringLiteral("ListBox1"));
+        QStringList listed;
+        for (int i = 0; i < list->model()->rowCount(); ++i)
+            listed << list->model()->index(i, 0).data().toString();
+        listed.sort();
+        EXPECT_EQ(listed, (QStringList{"Schon da", "Sportfest"}));
+        EXPECT_EQ(list->selectionModel()->selectedRows().value(0).data().toString(), QStringLiteral("Sportfest"));
+        EXPECT_FALSE(chooser->getCompetition()) << "closed, not opened";
+        // "Ok" opens the marked one.
+        click(chooser->findChild<QPushButton*>(QStringLiteral("Button1")));
+        return 0;
+    });
+    script->expectWindow(kWizardCaption, [&](QWidget&) {
+        typeName(QStringLiteral("Sportfest"));
+        for (int i = 0; i < 4; ++i)
+            click(next());
+        EXPECT_EQ(activeTab(), QStringLiteral("Veranstaltung angelegt"));
+        QTest::keyClick(wizard.get(), Qt::Key_Escape);
+        EXPECT_FALSE(wizard->isVisible());
+        return 0;
+    });
+    EXPECT_TRUE(chooser->setCompetition(true));
+    EXPECT_EQ(chooser->getCompetitionName(), QStringLiteral("Sportfest"));
+}
+
 TEST_F(WizardTest, ClosingTheFinalPageAsksNothingAndTheHelpWindowShowsTheSameSteps)
 {
     useTestPages();

@@ -137,9 +137,11 @@ TEST_F(Sections, MissingPartsFailTheReadAndNothingIsKept)
         EXPECT_EQ(errorOf([&] { u8.getDisciplines(); }), first) << "read again, fails again";
         return first;
     };
-    EXPECT_EQ(failure("<ResultEvaluation/>"), QStringLiteral("Node not found: Disciplines"));
-    EXPECT_EQ(failure("<Disciplines><Constraints/></Disciplines>"), QStringLiteral("Node not found: GlobalParameters"));
-    EXPECT_EQ(failure("<Disciplines><GlobalParameters/></Disciplines>"), QStringLiteral("Node not found: Constraints"));
+    EXPECT_EQ(failure("<ResultEvaluation/>"), QStringLiteral("Element nicht gefunden: Disciplines"));
+    EXPECT_EQ(failure("<Disciplines><Constraints/></Disciplines>"),
+              QStringLiteral("Element nicht gefunden: GlobalParameters"));
+    EXPECT_EQ(failure("<Disciplines><GlobalParameters/></Disciplines>"),
+              QStringLiteral("Element nicht gefunden: Constraints"));
     for (const char* attr : {"hashValue", "hashAlgorithm", "templateName"}) {
         QByteArray ref = disciplineRef("AB", "Sprint");
         ref.replace(QByteArray(attr) + "=", "x" + QByteArray(attr) + "=");

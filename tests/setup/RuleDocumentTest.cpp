@@ -96,6 +96,17 @@ TEST_F(RuleDocument, WrongShapesFailWhenEvaluated)
     EXPECT_EQ(conditionFailure("<and>text</and>"), QStringLiteral("Logic operator not found: "));
 }
 
+TEST_F(RuleDocument, RulesNestedTooDeepAreRefusedInTheProgramsWords)
+{
+    QByteArray deep = "<equals expression1='a' expression2='a'/>";
+    for (int i = 1; i < TBooleanExpression::kMaxNesting; ++i)
+        deep = "<and>" + deep + "</and>";
+    EXPECT_TRUE(condition(deep.constData()));
+    deep = "<and>" + deep + "</and>";
+    EXPECT_EQ(conditionFailure(deep.constData()),
+              QStringLiteral("Logikoperatoren tiefer als 64 Ebenen verschachtelt: equals"));
+}
+
 TEST_F(RuleDocument, ExistsSearchesTheChosenList)
 {
     const char* sprint = "<exists in='#current(AgeClass)/SelectedDisciplines' item='/Name' value='Weitsprung'/>";
@@ -174,7 +185,7 @@ TEST_F(RuleDocument, TheViewShowsTheChosenBranchesAndFollowsChoices)
         root.childNode(QStringLiteral("sprint"));
         ADD_FAILURE();
     } catch (const ENodeNotFound& e) {
-        EXPECT_EQ(e.message(), QStringLiteral("Node not found: sprint"));
+        EXPECT_EQ(e.message(), QStringLiteral("Element nicht gefunden: sprint"));
     }
 }
 

@@ -173,7 +173,8 @@ TEST_F(RuleExpression, NestingIsBoundedAndTheEvaluatorStaysUsable)
         return QStringLiteral("$(") + expr + u')';
     };
     EXPECT_EQ(eval(nested(TXMLEvaluator::kMaxNesting)), QStringLiteral("x"));
-    EXPECT_THROW(eval(nested(TXMLEvaluator::kMaxNesting + 1)), EExpressionParseException);
+    expectFailure<EExpressionParseException>([&] { eval(nested(TXMLEvaluator::kMaxNesting + 1)); },
+                                             QStringLiteral("Ausdruck tiefer als 64 Ebenen verschachtelt: #echo('x')"));
     EXPECT_THROW(eval(QStringLiteral("$(#echo('x')") + nested(100).mid(2)), EExpressionParseException);
     EXPECT_EQ(eval(QStringLiteral("$(#current(AgeClass)/Name)")), QStringLiteral("Kinder U10"));
 }

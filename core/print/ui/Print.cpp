@@ -57,6 +57,22 @@ std::unique_ptr<TPrintManager> InitPrint(bool askPrinter, const QString& jobTitl
     return std::make_unique<TPrintManager>(Printer(), jobTitle, landscape);
 }
 
+bool endPrintJob(TPrintManager& manager, IMessageSink& messages, const QString& caption, QObject* window)
+{
+    const bool nothing = manager.pagesPrinted() == 0;
+    if (!manager.endJob()) {
+        messages.AddException(0, {}, QStringLiteral("Der Druckauftrag konnte nicht geschrieben werden."), caption,
+                              window);
+        return false;
+    }
+    // A job without pages writes nothing and would otherwise pass for printed.
+    if (nothing) {
+        messages.AddException(0, {}, QStringLiteral("Es gibt nichts zu drucken."), caption, window);
+        return false;
+    }
+    return true;
+}
+
 TListPrintColumns listPrintColumns(const QAbstractItemView& view)
 {
     TListPrintColumns columns;

@@ -11,7 +11,7 @@
 //   TWaitText wait(QStringLiteral("Verarbeite Druckauftrag..."), this);
 //   manager->setPageHeader(...); manager->setContent(...); manager->setPageFooter(...);
 //   manager->render();
-//   manager->endJob();
+//   endPrintJob(*manager, context().messages(), caption, this);
 
 #include "core/print/PrintObject.h"
 #include "core/print/ResultListPrint.h"
@@ -21,10 +21,13 @@
 #include <memory>
 
 class QAbstractItemView;
+class QObject;
 class QPrinter;
 class QWidget;
 
 namespace tvp {
+
+class IMessageSink;
 
 // The printer every printout goes to; the printer choice changes it.
 QPrinter& Printer();
@@ -51,6 +54,10 @@ bool ChoosePrinterByDialog(QWidget* window = nullptr);
 // the printer when askPrinter is set. Null when the user cancelled or no printer can be used.
 std::unique_ptr<TPrintManager> InitPrint(bool askPrinter, const QString& jobTitle, bool landscape,
                                          QWidget* window = nullptr);
+
+// Sends the job. Tells the user, under caption, when it could not be written or when the document
+// had nothing to print; true when pages went to the printer.
+bool endPrintJob(TPrintManager& manager, IMessageSink& messages, const QString& caption, QObject* window = nullptr);
 
 // The column widths and width of a list or table view, for the plain list print.
 TListPrintColumns listPrintColumns(const QAbstractItemView& view);

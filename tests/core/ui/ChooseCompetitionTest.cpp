@@ -824,6 +824,56 @@ TEST_F(ChooserTest, StopClearsTheLocalChoice)
     EXPECT_FALSE(chooser->setCompetition(true));
 }
 
+TEST_F(ChooserTest, AStoppedLocalServersCompetitionIsNotOpenedAgain)
+{
+    const int id = create(QStringLiteral("Lokal"));
+    storeChoice(addressOf(server), id);
+    ASSERT_TRUE(chooser->setCompetition(false));
+    const QString folder = folders.programDir.path() + QStringLiteral("/server");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    QFile stop(folder + QStringLiteral("/stop.sh"));
+    ASSERT_TRUE(stop.open(QIODevice::WriteOnly));
+    stop.write("exit 0\n");
+    stop.close();
+    told.clear();
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {},
+                          list()->visualRect(list()->model()->index(0, 0)).center());
+        EXPECT_TRUE(button("Button1")->isEnabled());
+        button("Button5")->click();
+        EXPECT_TRUE(listTexts().isEmpty());
+        EXPECT_FALSE(button("Button1")->isEnabled()) << "nothing left to open";
+        // Escape: without a competition the chooser asks whether to end the program.
+        list()->setFocus();
+        press(list(), Qt::Key_Escape);
+        EXPECT_TRUE(terminated);
+        return 0;
+    });
+    script->expectMessage(kQuitCaption, TMsgAnswer::Yes);
+    EXPECT_FALSE(chooser->setCompetition(true));
+    EXPECT_EQ(chooser->getCompetition(), nullptr);
+    EXPECT_FALSE(told.contains(QStringLiteral("Lokal"))) << "the stopped one is never current again";
+    EXPECT_EQ(storedCompetition(), 0);
+    EXPECT_TRUE(messageRows().isEmpty()) << messageRows().join(u'\n').toStdString();
+}
+
+TEST_F(ChooserTest, OkIsEnabledOnlyWhileACompetitionIsMarked)
+{
+    create(QStringLiteral("Eins"));
+    const int two = create(QStringLiteral("Zwei"));
+    storeChoice(addressOf(server), two);
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        EXPECT_TRUE(button("Button1")->isEnabled());
+        chooser->deleteSelectedCompetition();
+        EXPECT_EQ(listTexts(), QStringList{QStringLiteral("Eins")});
+        EXPECT_FALSE(button("Button1")->isEnabled());
+        quitWithoutCompetition();
+        return 0;
+    });
+    script->expectMessage(kDeleteCaption, TMsgAnswer::Yes);
+    EXPECT_FALSE(chooser->setCompetition(true));
+}
+
 TEST_F(ChooserTest, StartAsksConsentThenChoosesTheLocalServer)
 {
     create(QStringLiteral("Lokal"));

@@ -4,13 +4,17 @@
 #include "core/ui/Dialogs.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -126,4 +130,43 @@ TEST(TextQuestion, TypedTextOrNothingOnCancel)
     answerTextQuestion([](QInputDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }, seen);
     EXPECT_EQ(dialogs().getText(nullptr, QStringLiteral("Frage"), QStringLiteral("?"), QStringLiteral("x")),
               std::nullopt);
+}
+
+TEST(FileDialog, DatesAndSizesShowInTheProgramsLocaleOnAMachineWithoutLanguage)
+{
+    // The tests run as on a machine whose locale names no language (C.UTF-8).
+    ASSERT_EQ(QLocale::system().language(), QLocale::C);
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("meldung.csv")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(2048, 'x'));
+    ASSERT_TRUE(file.flush());
+    const QDateTime changed(QDate(2023, 12, 7), QTime(10, 30));
+    ASSERT_TRUE(file.setFileTime(changed, QFileDevice::FileModificationTime));
+    file.close();
+
+    setDialogs(nullptr);
+    QStringList seen;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* view = dialog ? dialog->findChild<QTreeView*>(QStringLiteral("treeView")) : nullptr;
+        if (!view) {
+            ADD_FAILURE() << "no file dialog with its file list open";
+            return;
+        }
+        const auto row = [view] {
+            const QModelIndexList found = view->model()->match(view->model()->index(0, 0, view->rootIndex()),
+                                                               Qt::DisplayRole, QStringLiteral("meldung.csv"));
+            return found.value(0);
+        };
+        EXPECT_TRUE(QTest::qWaitFor([&] { return row().isValid(); }, 5000));
+        const QModelIndex name = row();
+        seen << name.siblingAtColumn(1).data().toString() << name.siblingAtColumn(3).data().toString();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    EXPECT_EQ(dialogs().getOpenFileName(nullptr, QStringLiteral("Meldedaten öffnen"), dir.path(),
+                                        QStringLiteral("CSV-Dateien (*.csv)")),
+              QString());
+    const QLocale german(QLocale::German, QLocale::Germany);
+    EXPECT_EQ(seen, (QStringList{german.formattedDataSize(2048), german.toString(changed, QLocale::ShortFormat)}));
 }

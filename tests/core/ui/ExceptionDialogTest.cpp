@@ -131,17 +131,19 @@ TEST_F(MessageWindow, AFailedLoadIsReportedFreesItsChannelAndLeavesTheTableEmpty
     CommTimeouts::channelWaitMs = savedWait;
 }
 
-TEST_F(MessageWindow, MessagesOfHiddenCallersWithoutServerIdAreDropped)
+TEST_F(MessageWindow, MessagesOfHiddenCallersAreShownToo)
 {
     TestForm hidden(QStringLiteral("Hidden"));
     TestForm visible(QStringLiteral("Visible"));
     visible.show();
-    add(QStringLiteral("weg"), &hidden);
+    add(QStringLiteral("verborgen"), &hidden);
     form.AddException(0, {}, QStringLiteral("mit Id"), QStringLiteral("x"), &hidden);
     add(QStringLiteral("sichtbar"), &visible);
-    ASSERT_EQ(rows(), 2);
-    EXPECT_EQ(rowText(0), QStringLiteral("mit Id"));
-    EXPECT_EQ(rowText(1), QStringLiteral("sichtbar"));
+    ASSERT_EQ(rows(), 3);
+    EXPECT_EQ(rowText(0), QStringLiteral("verborgen"));
+    EXPECT_EQ(rowText(1), QStringLiteral("mit Id"));
+    EXPECT_EQ(rowText(2), QStringLiteral("sichtbar"));
+    EXPECT_TRUE(shown());
 }
 
 TEST_F(MessageWindow, ABurstOfMessagesMakesTheWindowAppearOnce)

@@ -564,6 +564,31 @@ TEST_F(StartupTest, ChangingCompetitionAsksAboutUnsavedChangesFirst)
     EXPECT_TRUE(teams.hasDirtyData(QStringLiteral("Team")));
 }
 
+TEST_F(StartupTest, TheUnsavedChangesQuestionSaysWhatIsLostByQuittingOrChanging)
+{
+    substitute(TWindowId::AthleteForm);
+    startWithCompetition(QStringLiteral("Bleibt"));
+    CountingForm& athletes = *counting[TWindowId::AthleteForm];
+    TMainForm* main = program->mainForm();
+    athletes.show();
+    athletes.setDirtyData(QStringLiteral("Athletendaten"));
+
+    script->expectMessage(QStringLiteral("Athletendaten"), TMsgAnswer::No);
+    main->action(QStringLiteral("Veranstaltungwechseln1"))->trigger();
+    EXPECT_EQ(script->seen.back().text,
+              QStringLiteral("Es sind noch ungespeicherte Änderungen vorhanden. Beim Wechseln der Veranstaltung gehen "
+                             "sie verloren. Veranstaltung trotzdem wechseln?"));
+
+    script->expectMessage(QStringLiteral("Trivanta Pentrel beenden"), TMsgAnswer::Yes);
+    script->expectMessage(QStringLiteral("Athletendaten"), TMsgAnswer::No);
+    main->action(QStringLiteral("ClientBeenden1"))->trigger();
+    EXPECT_EQ(script->seen.back().text,
+              QStringLiteral("Es sind noch ungespeicherte Änderungen vorhanden. Beim Beenden des Programms gehen sie "
+                             "verloren. Programm trotzdem beenden?"));
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(ChooseCompetitionForm()->getCompetitionName(), QStringLiteral("Bleibt"));
+}
+
 TEST_F(StartupTest, StoppingTheServerAsksAboutUnsavedChangesBeforeStopping)
 {
     substitute(TWindowId::ClubForm);

@@ -62,6 +62,7 @@ public:
 class WizardRecorder : public ICompSetupWizard {
 public:
     int startCompWizard() override { return 0; }
+    int createdCompetitionId() const override { return 0; }
     void importToWizard(const QString& sessionId, const QString& contextId) override
     {
         imports << sessionId + QStringLiteral("|") + contextId;
