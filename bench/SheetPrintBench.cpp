@@ -1,8 +1,8 @@
 // A competition list of 30 heats (8 participants, 3 attempts) with its barcodes, and the zone tally
 // sheets of the same 30 heats, each written to a PDF file.
 
-#include "organisation/DisciplineListPrint.h"
-#include "organisation/TallySheetPrint.h"
+#include "core/print/DisciplineListPrint.h"
+#include "core/print/TallySheetPrint.h"
 
 #include <QGuiApplication>
 #include <QPrinter>

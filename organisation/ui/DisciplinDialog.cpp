@@ -6,12 +6,12 @@
 #include "core/connection/SlotGuard.h"
 #include "core/results/tvpUtils.h"
 #include "core/services/CompetitionSetupServices.h"
+#include "core/services/ParticipantForms.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/ExceptionDialog.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/util/ShellClock.h"
-#include "participants/ParticipantForms.h"
 
 #include <QAction>
 #include <QComboBox>

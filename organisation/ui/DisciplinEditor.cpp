@@ -6,11 +6,11 @@
 #include "core/connection/SlotGuard.h"
 #include "core/results/tvpUtils.h"
 #include "core/services/CompetitionSetupServices.h"
+#include "core/services/ParticipantForms.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/ListViewHelpers.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
-#include "participants/ParticipantForms.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -3,6 +3,7 @@
 #include "core/connection/SlotGuard.h"
 #include "core/lists/RecordListModel.h"
 #include "core/results/tvpUtils.h"
+#include "core/services/ParticipantForms.h"
 #include "core/services/ResultCaptureServices.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/ListViewHelpers.h"
@@ -10,7 +11,6 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "organisation/TimingLists.h"
-#include "participants/ParticipantForms.h"
 
 #include <QAction>
 #include <QCheckBox>

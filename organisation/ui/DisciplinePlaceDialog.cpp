@@ -6,7 +6,7 @@
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
-#include "participants/ui/ParticipantWindowTools.h"
+#include "core/ui/WindowTools.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -7,8 +7,8 @@
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/ui/WindowTools.h"
 #include "organisation/ScheduleExport.h"
-#include "participants/ui/ParticipantWindowTools.h"
 
 #include <QCheckBox>
 #include <QComboBox>

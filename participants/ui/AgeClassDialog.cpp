@@ -4,8 +4,8 @@
 #include "core/services/CompetitionSetupServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/ui/WindowTools.h"
 #include "participants/ui/DragListView.h"
-#include "participants/ui/ParticipantWindowTools.h"
 #include "participants/ui/UpDown.h"
 
 #include <QAction>

@@ -5,7 +5,7 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/services/ResultCaptureServices.h"
-#include "participants/ui/ParticipantWindowTools.h"
+#include "core/ui/WindowTools.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -12,6 +12,7 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "participants/AthleteListPrint.h"
+#include "participants/ui/ParticipantWindowInterfaces.h"
 
 #include <QAction>
 #include <QApplication>

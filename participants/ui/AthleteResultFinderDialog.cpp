@@ -7,7 +7,7 @@
 #include "core/services/ResultCaptureServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
-#include "participants/ui/ParticipantWindowTools.h"
+#include "core/ui/WindowTools.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

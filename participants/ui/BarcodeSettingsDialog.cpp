@@ -3,9 +3,9 @@
 #include "core/connection/SlotGuard.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/ui/WindowTools.h"
 #include "participants/LinuxInputDevices.h"
 #include "participants/ui/BarcodeInputDialog.h"
-#include "participants/ui/ParticipantWindowTools.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "core/ui/Dialogs.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
-#include "participants/ui/ParticipantWindowTools.h"
+#include "core/ui/WindowTools.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

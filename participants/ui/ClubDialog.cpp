@@ -8,9 +8,9 @@
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/ui/WindowTools.h"
 #include "participants/ClubListPrint.h"
 #include "participants/ui/DragListView.h"
-#include "participants/ui/ParticipantWindowTools.h"
 
 #include <QDir>
 #include <QDropEvent>

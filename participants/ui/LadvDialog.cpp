@@ -5,8 +5,8 @@
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/ui/WindowTools.h"
 #include "core/util/Features.h"
-#include "participants/ui/ParticipantWindowTools.h"
 
 #include <QFileInfo>
 #include <QGroupBox>

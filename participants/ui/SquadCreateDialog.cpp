@@ -3,7 +3,7 @@
 #include "core/connection/SlotGuard.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
-#include "participants/ui/ParticipantWindowTools.h"
+#include "core/ui/WindowTools.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -7,8 +7,9 @@
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/ui/WindowTools.h"
 #include "participants/ui/DragListView.h"
-#include "participants/ui/ParticipantWindowTools.h"
+#include "participants/ui/ParticipantWindowInterfaces.h"
 
 #include <QComboBox>
 #include <QDrag>

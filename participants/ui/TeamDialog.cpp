@@ -8,9 +8,10 @@
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/ui/WindowTools.h"
 #include "participants/TeamListPrint.h"
 #include "participants/ui/DragListView.h"
-#include "participants/ui/ParticipantWindowTools.h"
+#include "participants/ui/ParticipantWindowInterfaces.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -3,13 +3,13 @@
 #include "core/barcode/BarcodeDispatcher.h"
 #include "core/connection/SlotGuard.h"
 #include "core/print/PrintTable.h"
+#include "core/print/TallySheetPrint.h"
 #include "core/print/ui/Print.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/ExceptionDialog.h"
 #include "core/ui/MainWindow.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
-#include "organisation/TallySheetPrint.h"
 #include "results/ui/CaptureHooks.h"
 
 #include <QAction>

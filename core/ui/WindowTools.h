@@ -1,7 +1,7 @@
 #pragma once
-// Small pieces the participant windows share: combo boxes of ids, lists dragged between windows,
-// menus, the answers to failed requests, and the reload of the discipline windows after a change
-// of what they show.
+// Small pieces the windows of several areas share: combo boxes of ids, lists dragged between
+// windows, menus, the answers to failed requests, and the reload of the discipline windows after a
+// change of what they show.
 
 #include "core/connection/RequestRoad.h"
 #include "core/lists/RecordListModel.h"
