@@ -299,6 +299,7 @@ const proto::ResultAggregatorTemplateType* TDisciplinForm::getSelectedTemplate()
 
 void TDisciplinForm::setCurrentAggregatorId(int id)
 {
+    const bool leavesNode = currentAggregatorId != 0;
     currentAggregatorId = id;
     if (id != 0) {
         AggIdLabel->setText(QStringLiteral("ID: %1").arg(id));
@@ -308,6 +309,9 @@ void TDisciplinForm::setCurrentAggregatorId(int id)
     }
     AggIdLabel->setText(QStringLiteral("ID:-"));
     FLoadedInfos = {QStringLiteral("Lade..."), TBool::bNotSet, TBool::bNotSet};
+    // A new node does not take the name of the node open before; one typed for it stays.
+    if (leavesNode)
+        DisplayNameEdit->clear();
     DisplayNameEdit->setEnabled(true);
     AnalysisCheckBox->setEnabled(true);
     AnalysisCheckBox->setChecked(false);
@@ -377,6 +381,8 @@ void TDisciplinForm::OpenResAggItem(TUiAggregator* node)
 {
     currentAggDiscId = 0;
     setCurrentAggregatorId(0);
+    // Like the template and its values, the name is the opened node's or, with none, empty.
+    DisplayNameEdit->clear();
     if (FAggSourceList)
         FAggSourceList->Clear();
     if (resAggTree)
