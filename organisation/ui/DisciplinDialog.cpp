@@ -314,8 +314,7 @@ void TDisciplinForm::CommunicationThread1Finished(std::unique_ptr<TDisciplinResp
     if (!outcome.ok()) {
         EnableButtons();
         if (!response) {
-            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                              QStringLiteral("Kommunikationsfehler"), this);
+            road_->report(outcome);
             return;
         }
         if (handleRefusal(*response, outcome))

@@ -359,8 +359,7 @@ void TDisciplinListForm::requestFailed(TDiscListResponse* response, const TReque
         return;
     }
     if (!response) {
-        context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                          QStringLiteral("Kommunikationsfehler"), this);
+        road_->report(outcome);
         return;
     }
     if (command == rt_getList) {
@@ -369,7 +368,7 @@ void TDisciplinListForm::requestFailed(TDiscListResponse* response, const TReque
         if (outcome.requestId != lastListRequest_)
             return;
         setUiLockStatus(proto::LockType::NOTLOADED);
-        if (outcome.errorId == 13) {
+        if (outcome.errorId == kDisciplineNotFoundError) {
             // The discipline is gone: the window empties without a word.
             clearList();
             currentDisciplinID = 0;

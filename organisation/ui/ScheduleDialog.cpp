@@ -732,7 +732,7 @@ void TScheduleForm::RequestFinished(std::unique_ptr<TScheduleResponse> response,
     if (!outcome.ok()) {
         SaveButton->setEnabled(hasSquads_ && grid_.hasChanges());
         StringGrid1->setEnabled(hasSquads_);
-        reportFailure(road_, context(), outcome, response != nullptr, this);
+        road_.report(outcome);
         return;
     }
     switch (static_cast<TScheduleRequestType>(outcome.command)) {

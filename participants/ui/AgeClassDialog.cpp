@@ -384,11 +384,7 @@ void TAgeClassForm::RequestFinished(std::unique_ptr<TAgeResponse> response, cons
     const auto command = TAgeRequestType(outcome.command);
     if (!outcome.ok()) {
         EnableButtons();
-        if (response)
-            road_.report(outcome);
-        else
-            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                              QStringLiteral("Kommunikationsfehler"), this);
+        road_.report(outcome);
         // The list shows the server's state again; the editor keeps what was typed.
         if (command != rt_get)
             reloadFormData(false);

@@ -527,8 +527,7 @@ void TAthleteForm::handleRefusal(std::unique_ptr<TAthleteResponse> response, con
 {
     EnableButtons();
     if (!response) {
-        context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                          QStringLiteral("Kommunikationsfehler"), this);
+        road_.report(outcome);
         return;
     }
     // A delete the user declined at the end of its chain: asked already, nothing to report.

@@ -72,7 +72,7 @@ void TBlankoBarcodeForm::RequestFinished(std::unique_ptr<TBarcodeAllocResponse> 
 {
     Button1->setEnabled(true);
     if (!outcome.ok()) {
-        reportFailure(road_, context(), outcome, response != nullptr, this);
+        road_.report(outcome);
         return;
     }
     const auto& range = response->allocateBlancAthleteBarcodeResponse.Range;

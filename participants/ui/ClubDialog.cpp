@@ -603,7 +603,7 @@ void TClubForm::RequestFinished(std::unique_ptr<TClubResponse> response, const T
             refreshAllWindows(context());
             return;
         }
-        reportFailure(road_, context(), outcome, response != nullptr, this);
+        road_.report(outcome);
         if (!response)
             return;
         // A refused create keeps the editor (a new club), which a reload leaves alone.

@@ -243,7 +243,7 @@ void TLadvForm::RequestFinished(std::unique_ptr<TLADVResponse> response, const T
     const auto type = TLADVRequestType(outcome.command);
     context().waitTexts().closeWait(waitTextOf(type));
     if (!outcome.ok()) {
-        reportFailure(road_, context(), outcome, response != nullptr, this);
+        road_.report(outcome);
         return;
     }
     switch (response->reqType) {

@@ -888,7 +888,7 @@ void TSquadForm::RequestFinished(std::unique_ptr<TSquadResponse> response, const
             refreshAllWindows(context());
             return;
         }
-        reportFailure(road_, context(), outcome, response != nullptr, this);
+        road_.report(outcome);
         if (!response)
             return;
         if (type != rt_get)

@@ -652,15 +652,11 @@ void TTeamForm::RequestFinished(std::unique_ptr<TTeamResponse> response, const T
         setListEnabled(true);
         if (outcome.declined) {
             // The user said "Nein" at the chain's end; a declined age-class change leaves all as it was.
-            if (outcome.errorId != 67)
+            if (outcome.errorId != kTeamInSquadOfOtherAgeClassError)
                 refreshAll();
             return;
         }
-        if (response)
-            road_.report(outcome);
-        else
-            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                              QStringLiteral("Kommunikationsfehler"), this);
+        road_.report(outcome);
         if (command != rt_get)
             reloadData();
         return;

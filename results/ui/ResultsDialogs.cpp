@@ -477,16 +477,14 @@ void TResultDialog::RequestFinished(std::unique_ptr<TResultResponse> response, c
             ~SendNext() { self->sendStore(nullptr); }
         } next{this};
         if (!response) {
-            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                              QStringLiteral("Kommunikationsfehler"), this);
+            road_->report(outcome);
             return;
         }
         storeFinished(*response, outcome);
         return;
     }
     if (!response) {
-        context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                          QStringLiteral("Kommunikationsfehler"), this);
+        road_->report(outcome);
         return;
     }
     if (command == rt_addParticipant)
@@ -501,7 +499,7 @@ void TResultDialog::loadFinished(TResultResponse& response, const TRequestOutcom
     if (!outcome.ok()) {
         if (type == rt_getList) {
             setDisciplines(response.disciplines);
-            if (outcome.errorId == 13) {
+            if (outcome.errorId == kDisciplineNotFoundError) {
                 resultCache = std::make_unique<TResultCache>();
                 currentHeatId = 0;
                 currentDisciplinID = 0;
@@ -889,7 +887,7 @@ void TResultDialog::storeFinished(TResultResponse& response, const TRequestOutco
             text = context().messages().getExceptionById(outcome.errorId, outcome.parameters);
         if (text.isEmpty())
             text = outcome.error;
-        if (outcome.errorId == 122 && response.bib != 0)
+        if (outcome.errorId == kRankTakenError && response.bib != 0)
             text += QLatin1Char(' ') + rankConflictHint(kFinishingOrderCaption, Erfassungshilfen1->title());
         if (sameDiscipline)
             resultCache->setError(assignedId(response), response.attempt, text);

@@ -242,11 +242,7 @@ void TTallySheetForm::reload(bool forPrint)
 void TTallySheetForm::RequestFinished(std::unique_ptr<TTallySheetResponse> response, const TRequestOutcome& outcome)
 {
     if (!outcome.ok()) {
-        if (!response)
-            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                              QStringLiteral("Kommunikationsfehler"), this);
-        else
-            road_->report(outcome);
+        road_->report(outcome);
         // A failed save keeps the counts in the grid for another try.
         showDirtyState(hasDirtyData(kPart));
         return;
