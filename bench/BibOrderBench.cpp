@@ -4,29 +4,22 @@
 // the ranking to a shown grid (within 120 ms), and Enter on a row until the row is drawn again
 // from the server's answer (within 30 ms).
 
+#include "bench/BenchWindows.h"
 #include "bench/QtBenchMain.h"
-#include "core/connection/CommunicationThread.h"
-#include "core/connection/CompetitionUrlHolder.h"
-#include "core/connection/CurrentCompetition.h"
-#include "core/protocol/SoapHeader.h"
 #include "core/protocol/TVPWebServices2.h"
-#include "core/ui/WindowContext.h"
-#include "core/ui/WindowRegistry.h"
 #include "core/util/AppPaths.h"
 #include "results/ui/AquireBibOrderDialog.h"
-#include "standin/StandinServer.h"
-#include "tests/support/StandinSeed.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
-#include <QThread>
 
 #include <benchmark/benchmark.h>
 
 #include <memory>
 
 using namespace tvp;
+using bench::elapsedMs;
 
 namespace {
 
@@ -35,16 +28,10 @@ constexpr int kDisciplines = 40;
 constexpr int kRanked = 600;
 constexpr int kHeats = 60;
 
-struct Competition {
+struct Competition : bench::TBenchStandin {
     Competition()
     {
-        standin::StandinOptions options;
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        test::StandinSeed seed(options.dataFile);
-        seed.begin();
-        id = seed.competition(QStringLiteral("Kreisfinale"));
+        test::StandinSeed seed = beginSeed();
         const int u10 = seed.ageClass(id, QStringLiteral("U10"));
         proto::ResultTableType table;
         table.ResultsPerRow = 1;
@@ -68,13 +55,8 @@ struct Competition {
             }
         }
         seed.commit();
-        address = QStringLiteral("127.0.0.1:%1").arg(server->port());
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<standin::StandinServer> server;
-    QString address;
-    int id = 0;
     int finish = 0;
     std::vector<int> disciplines;
 };
@@ -85,33 +67,16 @@ Competition& competition()
     return c;
 }
 
-double elapsedMs(const QElapsedTimer& t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-// One session with its transaction header, as the request runner keeps it.
-struct Session {
+// The ports of one session.
+struct Session : bench::TBenchSession {
     Session()
     {
-        rio.omitEmptyNodes = true;
-        rio.OnBeforeExecute = [this](std::string_view, pugi::xml_document& request) {
-            if (!sessionId.empty())
-                proto::setSessionToSoap(request, sessionId, !transactionId.empty(), transactionId);
-        };
-        rio.OnAfterExecute = [this](std::string_view, const pugi::xml_document& answer) {
-            const std::string s = proto::getSessionfromSoap(answer, transactionId);
-            if (!s.empty())
-                sessionId = s;
-        };
         const QString base = QStringLiteral("http://%1/TrivantaPentrel/services/").arg(competition().address);
         cms = proto::GetCompetitionManagementPortType(false, base + QStringLiteral("CompetitionManagementService/"),
                                                       &rio);
         drs = proto::GetDataRetrievalPortType(false, base + QStringLiteral("DataRetrievalService/"), &rio);
         das = proto::GetDataAquisitionPortType(false, base + QStringLiteral("DataAquisitionService/"), &rio);
     }
-    proto::THTTPRIO rio;
-    std::string sessionId, transactionId;
     std::unique_ptr<proto::CompetitionManagementPortType> cms;
     std::unique_ptr<proto::DataRetrievalPortType> drs;
     std::unique_ptr<proto::DataAquisitionPortType> das;
@@ -159,24 +124,15 @@ void BM_GetBibRanking600OnLoopback(benchmark::State& state)
 }
 BENCHMARK(BM_GetBibRanking600OnLoopback)->Unit(benchmark::kMillisecond);
 
-struct Window {
-    Window()
+struct Window : bench::TBenchWindows {
+    Window() : TBenchWindows(competition())
     {
-        Competition& c = competition();
-        InitComm();
-        competitionUrlHolderInstance().setServerUrl(c.address);
-        auto chosen = std::make_unique<proto::CompetitionType>();
-        chosen->ID = c.id;
-        current.SetCompetitionInternal(std::move(chosen));
         form = std::make_unique<TAquireBibOrderForm>(context);
         form->resize(560, 700);
     }
     void settle()
     {
-        while (form->pendingRequests() > 0 || runningRequestCount() > 0) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-            QThread::usleep(20);
-        }
+        bench::settle([this] { return form->pendingRequests() == 0; });
         QCoreApplication::processEvents();
     }
     QWidget* target() const
@@ -185,9 +141,6 @@ struct Window {
         return editor && editor->isVisible() ? editor : form->grid();
     }
 
-    TCurrentCompetition current;
-    TWindowRegistry windows;
-    TWindowContext context{current, windows};
     std::unique_ptr<TAquireBibOrderForm> form;
 };
 

@@ -2,17 +2,11 @@
 // nodes (all marked for certificates) to its filled list of available data, through the stand-in;
 // and the change check of a 200-row compilation after a drop.
 
+#include "bench/BenchWindows.h"
 #include "bench/QtBenchMain.h"
-#include "core/connection/CommunicationThread.h"
-#include "core/connection/CompetitionUrlHolder.h"
-#include "core/connection/CurrentCompetition.h"
-#include "core/ui/WindowContext.h"
-#include "core/ui/WindowRegistry.h"
 #include "core/util/AppPaths.h"
 #include "scoring/CertRequests.h"
 #include "scoring/ui/CertSetupDialog.h"
-#include "standin/StandinServer.h"
-#include "tests/support/StandinSeed.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -28,18 +22,12 @@ using namespace tvp;
 
 namespace {
 
-struct Competition {
+struct Competition : bench::TBenchStandin {
     Competition()
     {
         AppPaths::setProgramDirForTests(dir.path());
         AppPaths::setCommonAppDataDirForTests(dir.path());
-        standin::StandinOptions options;
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        test::StandinSeed seed(options.dataFile);
-        seed.begin();
-        id = seed.competition(QStringLiteral("Kreisfinale"));
+        test::StandinSeed seed = beginSeed();
         // Per discipline a chain of ten nodes, each fed by the one before.
         for (int d = 0; d < 40; ++d) {
             int source = seed.discipline(id, QStringLiteral("Disziplin %1").arg(d));
@@ -59,25 +47,16 @@ struct Competition {
     }
 
     QTemporaryDir dir;
-    std::unique_ptr<standin::StandinServer> server;
-    int id = 0;
 };
 
 void BM_CertWindowShowToAvailableData(benchmark::State& state)
 {
     static Competition c;
-    InitComm();
-    competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(c.server->port()));
-    TCurrentCompetition current;
-    auto chosen = std::make_unique<proto::CompetitionType>();
-    chosen->ID = c.id;
-    current.SetCompetitionInternal(std::move(chosen));
-    TWindowRegistry windows;
-    TWindowContext context{current, windows};
+    bench::TBenchWindows w(c);
     std::vector<double> ms;
     int rows = 0;
     for (auto _ : state) {
-        TCertForm form(context);
+        TCertForm form(w.context);
         QElapsedTimer timer;
         timer.start();
         form.show();

@@ -7,14 +7,13 @@
 #include "core/protocol/TVPWebServices2.h"
 #include "scoring/DocSetupRequests.h"
 #include "standin/Database.h"
-#include "standin/StandinServer.h"
-#include "tests/support/StandinSeed.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include "bench/BenchStandin.h"
 #include "bench/QtBenchMain.h"
 
 using namespace tvp;
@@ -23,14 +22,10 @@ namespace {
 
 constexpr int kCollections = 2000;
 
-struct Server {
+struct Server : bench::TBenchServer {
     Server()
     {
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        test::StandinSeed seed(options.dataFile);
-        seed.begin();
+        test::StandinSeed seed = beginSeed();
         std::vector<int> comps;
         for (int c = 0; c < 40; ++c)
             comps.push_back(seed.competition(QStringLiteral("Sportfest %1").arg(c)));
@@ -59,11 +54,9 @@ struct Server {
                 .run();
         }
         seed.commit();
-        url = QStringLiteral("http://127.0.0.1:%1/TrivantaPentrel/services/UiRetrievalService/").arg(server->port());
+        url = serviceUrl(QStringLiteral("UiRetrievalService"));
     }
     QTemporaryDir dir;
-    standin::StandinOptions options;
-    std::unique_ptr<standin::StandinServer> server;
     int current = 0;
     QString url;
 };

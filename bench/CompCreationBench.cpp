@@ -2,14 +2,13 @@
 // anlegen" runs it: 6 age classes with 8 disciplines of 6 scoring nodes each, 2 overall scorings
 // with an intermediate scoring per discipline, and 2 result presentations. At most 6 s.
 
+#include "bench/BenchStandin.h"
 #include "bench/QtBenchMain.h"
 #include "core/connection/CommunicationThread.h"
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/connection/CurrentCompetition.h"
 #include "setup/CompCreation.h"
 #include "setup/TemplateFiles.h"
-#include "standin/StandinServer.h"
-#include "tests/support/StandinSeed.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -71,18 +70,13 @@ QByteArray resultsTemplate()
     return writeResultsTemplate(false, {}, all);
 }
 
-struct Creation {
+struct Creation : bench::TBenchServer {
     Creation()
     {
         // The fees are typed in the program's German format.
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
         InitComm();
-        standin::StandinOptions options;
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        competitionUrlHolderInstance().setServerUrl(
-            QStringLiteral("http://127.0.0.1:%1/TrivantaPentrel/services/").arg(server->port()));
+        competitionUrlHolderInstance().setServerUrl(serviceUrl());
 
         QByteArray discRefs;
         std::vector<std::shared_ptr<TDisciplineTemplateWrapper>> discs;
@@ -174,7 +168,6 @@ struct Creation {
     }
 
     QTemporaryDir dir;
-    std::unique_ptr<standin::StandinServer> server;
     TCurrentCompetition competition;
     std::unique_ptr<TCompetitionType> type;
     TCompCreationInput input;
@@ -197,7 +190,7 @@ void BM_CreateCompetitionOnLoopback(benchmark::State& state)
     }
     bench::reportMedianMs(state, ms);
     // What one run made, to see the sizes are the ones asked for.
-    test::StandinSeed seed((creation.dir.path() + QStringLiteral("/bench.db")).toStdString());
+    test::StandinSeed seed(creation.dataFile());
     state.counters["nodes_per_run"] = seed.count("SELECT COUNT(*) / ? FROM aggregators", n);
     state.counters["collections_per_run"] = seed.count("SELECT COUNT(*) / ? FROM aggregator_collections", n);
 }

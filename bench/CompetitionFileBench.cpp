@@ -3,9 +3,9 @@
 // The athletes are in teams of ten over five age classes; each takes part in the eight
 // disciplines of its age class with one result there (40,000 results, heat places alike).
 
+#include "bench/BenchStandin.h"
 #include "core/competition/CompetitionFiles.h"
 #include "core/protocol/TVPWebServices2.h"
-#include "standin/StandinServer.h"
 #include "tests/support/CompetitionSeed.h"
 
 #include <QTemporaryDir>
@@ -18,25 +18,17 @@ using namespace tvp;
 
 namespace {
 
-struct Server {
+struct Server : bench::TBenchServer {
     Server()
     {
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        test::StandinSeed seed(options.dataFile);
+        test::StandinSeed seed(dataFile());
         id = test::seedCompetition(seed, QStringLiteral("Kreisfinale"),
                                    {.athletes = 5000, .disciplines = 40, .ageClasses = 5, .teamSize = 10});
-        cms = proto::GetCompetitionManagementPortType(
-            false,
-            QStringLiteral("http://127.0.0.1:%1/TrivantaPentrel/services/CompetitionManagementService/")
-                .arg(server->port()),
-            nullptr);
+        cms = proto::GetCompetitionManagementPortType(false, serviceUrl(QStringLiteral("CompetitionManagementService")),
+                                                      nullptr);
     }
 
     QTemporaryDir dir;
-    standin::StandinOptions options;
-    std::unique_ptr<standin::StandinServer> server;
     std::unique_ptr<proto::CompetitionManagementPortType> cms;
     int id = 0;
 };

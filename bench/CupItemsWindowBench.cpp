@@ -31,7 +31,7 @@ struct Window {
     explicit Window(Cup& c)
     {
         InitComm();
-        competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(c.server->port()));
+        competitionUrlHolderInstance().setServerUrl(c.address);
         form = std::make_unique<TCupItemsForm>(context, proto::CupItemType::Athlete);
         form->setFilter(c.cup, TComparatorType::ct_none, 0, 0, 0);
         wait();

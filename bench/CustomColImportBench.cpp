@@ -1,16 +1,12 @@
 // Importing a custom column file of 1,500 lines into a cup of 1,500 athletes, from the file's
 // bytes to the end of the transaction, as the import window's worker does (within 2 s).
 
+#include "bench/BenchStandin.h"
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/connection/CurrentCompetition.h"
 #include "core/connection/ServicePorts.h"
-#include "core/protocol/SoapHeader.h"
 #include "core/protocol/TVPWebServices2.h"
 #include "scoring/CustomColumnFile.h"
-#include "standin/StandinServer.h"
-#include "tests/support/StandinSeed.h"
-
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -25,38 +21,21 @@ constexpr int kAthletes = 1500;
 
 void BM_Import1500LinesOfCustomColumns(benchmark::State& state)
 {
-    QTemporaryDir dir;
-    standin::StandinOptions options;
-    options.port = 0;
-    options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-    standin::StandinServer server(options);
+    bench::TBenchServer server;
     TCompetitionUrlHolder& address = competitionUrlHolderInstance();
-    address.setServerUrl(QStringLiteral("127.0.0.1:%1").arg(server.port()));
-
-    std::string session, transaction;
-    proto::THTTPRIO rio;
-    rio.omitEmptyNodes = true;
-    rio.OnBeforeExecute = [&](std::string_view, pugi::xml_document& request) {
-        if (!session.empty())
-            proto::setSessionToSoap(request, session, !transaction.empty(), transaction);
-    };
-    rio.OnAfterExecute = [&](std::string_view, const pugi::xml_document& answer) {
-        const std::string s = proto::getSessionfromSoap(answer, transaction);
-        if (!s.empty())
-            session = s;
-    };
+    address.setServerUrl(server.address);
+    bench::TBenchSession session;
 
     int comp = 0;
     {
-        test::StandinSeed seed(options.dataFile);
-        seed.begin();
+        test::StandinSeed seed = server.beginSeed();
         comp = seed.competition(QStringLiteral("Lauf"));
         for (int i = 0; i < kAthletes; ++i)
             seed.athlete(comp, QStringLiteral("Vorname%1").arg(i), QStringLiteral("Nachname%1").arg(i));
         seed.commit();
     }
     TCurrentCompetition competition;
-    TServicePorts ports(rio, address, competition);
+    TServicePorts ports(session.rio, address, competition);
     proto::CupInfoDataType info;
     info.Name = QStringLiteral("Kreiscup");
     info.MinAthleteParticipations = 1;
@@ -78,7 +57,7 @@ void BM_Import1500LinesOfCustomColumns(benchmark::State& state)
         std::exception_ptr failure;
         const QStringList log = runCustomColumnImport(ports.crs(), ports.css(), list, failure);
         ports.cms().commitTransaction();
-        transaction.clear();
+        session.transactionId.clear();
         if (failure || log.size() != 1)
             state.SkipWithError("import failed");
     }

@@ -2,25 +2,17 @@
 // tree filled from the list answer (within 50 ms), and a drag of one participant into another heat,
 // from the request through the stand-in to the redrawn tree (within 100 ms).
 
+#include "bench/BenchWindows.h"
 #include "bench/QtBenchMain.h"
-#include "core/connection/CommunicationThread.h"
-#include "core/connection/CompetitionUrlHolder.h"
-#include "core/connection/CurrentCompetition.h"
 #include "core/protocol/TVPWebServices2.h"
 #include "core/ui/ListViewHelpers.h"
-#include "core/ui/WindowContext.h"
-#include "core/ui/WindowRegistry.h"
 #include "core/util/AppPaths.h"
 #include "organisation/HeatTreeModel.h"
 #include "organisation/ui/DisciplinListDialog.h"
-#include "standin/StandinServer.h"
-#include "tests/support/StandinSeed.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QItemSelectionModel>
-#include <QTemporaryDir>
-#include <QThread>
 #include <QTreeView>
 
 #include <benchmark/benchmark.h>
@@ -28,6 +20,7 @@
 #include <memory>
 
 using namespace tvp;
+using bench::elapsedMs;
 
 namespace {
 
@@ -36,16 +29,10 @@ constexpr int kPerHeat = 8;
 
 // A stand-in with one competition: a team of eight per heat of the sprint, every athlete with a
 // bib, the teams in squads of four.
-struct Competition {
+struct Competition : bench::TBenchStandin {
     Competition()
     {
-        standin::StandinOptions options;
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        test::StandinSeed seed(options.dataFile);
-        seed.begin();
-        id = seed.competition(QStringLiteral("Kreisfinale"));
+        test::StandinSeed seed = beginSeed();
         const int u10 = seed.ageClass(id, QStringLiteral("U10"));
         proto::ResultTableType table;
         table.ResultsPerRow = 1;
@@ -55,27 +42,17 @@ struct Competition {
             .query("INSERT INTO ui_infos (key, assoc_id, value) VALUES ('Disciplin_ResultType', ?, 'Time')", sprint)
             .run();
         std::vector<int> squadTeams;
-        for (int h = 1; h <= kHeats; ++h) {
-            const int team = seed.team(id, QStringLiteral("Team %1").arg(h), u10);
+        const auto teamMade = [&](int h, int team) {
             squadTeams.push_back(team);
             if (squadTeams.size() == 4) {
                 seed.squad(id, h / 4, QString(), u10, squadTeams);
                 squadTeams.clear();
             }
-            for (int p = 0; p < kPerHeat; ++p) {
-                const int athlete = seed.athlete(id, QStringLiteral("Vorname%1").arg(p),
-                                                 QStringLiteral("Nachname%1").arg(h), team, 0, {h * 100 + p});
-                seed.placeAthlete(sprint, athlete, h);
-            }
-        }
+        };
+        bench::seedTeamPerHeat(seed, id, u10, sprint, kHeats, kPerHeat, teamMade, [](int, int, int) {});
         seed.commit();
-        address = QStringLiteral("127.0.0.1:%1").arg(server->port());
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<standin::StandinServer> server;
-    QString address;
-    int id = 0;
     int sprint = 0;
 };
 
@@ -83,11 +60,6 @@ Competition& competition()
 {
     static Competition c;
     return c;
-}
-
-double elapsedMs(const QElapsedTimer& t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
 }
 
 // The list answer into the tree of a shown view, with the heats expanded and the expansion state
@@ -122,31 +94,19 @@ void BM_HeatTreeFromAnswer(benchmark::State& state)
 }
 BENCHMARK(BM_HeatTreeFromAnswer)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-struct Window {
-    Window()
+struct Window : bench::TBenchWindows {
+    Window() : TBenchWindows(competition())
     {
-        Competition& c = competition();
-        InitComm();
-        competitionUrlHolderInstance().setServerUrl(c.address);
-        auto chosen = std::make_unique<proto::CompetitionType>();
-        chosen->ID = c.id;
-        current.SetCompetitionInternal(std::move(chosen));
         form = std::make_unique<TDisciplinListForm>(context);
         view = form->findChild<QTreeView*>(QStringLiteral("TreeView1"));
-        form->showAndLoadDisciplin(c.sprint);
+        form->showAndLoadDisciplin(competition().sprint);
         settle();
     }
     void settle()
     {
-        while (form->pendingRequests() > 0 || runningRequestCount() > 0) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-            QThread::usleep(50);
-        }
+        bench::settle([this] { return form->pendingRequests() == 0; }, 50);
     }
 
-    TCurrentCompetition current;
-    TWindowRegistry windows;
-    TWindowContext context{current, windows};
     std::unique_ptr<TDisciplinListForm> form;
     QTreeView* view = nullptr;
 };

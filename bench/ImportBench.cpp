@@ -1,16 +1,13 @@
 // Importing 1,000 registrations into the stand-in in one read-write transaction, as the LADV
 // window's second runner carries out the registration CSV import.
 
+#include "bench/BenchStandin.h"
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/connection/CurrentCompetition.h"
 #include "core/connection/ServicePorts.h"
-#include "core/protocol/SoapHeader.h"
 #include "core/protocol/TVPWebServices2.h"
 #include "participants/CsvImport.h"
 #include "participants/LadvRequests.h"
-#include "standin/StandinServer.h"
-
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -37,33 +34,17 @@ TCsvImportResult registrations()
 
 void BM_Import1000RegistrationsInOneTransaction(benchmark::State& state)
 {
-    QTemporaryDir dir;
-    standin::StandinOptions options;
-    options.port = 0;
-    options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-    standin::StandinServer server(options);
+    bench::TBenchServer server;
     TCompetitionUrlHolder& address = competitionUrlHolderInstance();
-    address.setServerUrl(QStringLiteral("127.0.0.1:%1").arg(server.port()));
-
-    std::string session, transaction;
-    proto::THTTPRIO rio;
-    rio.omitEmptyNodes = true;
-    rio.OnBeforeExecute = [&](std::string_view, pugi::xml_document& request) {
-        if (!session.empty())
-            proto::setSessionToSoap(request, session, !transaction.empty(), transaction);
-    };
-    rio.OnAfterExecute = [&](std::string_view, const pugi::xml_document& answer) {
-        const std::string s = proto::getSessionfromSoap(answer, transaction);
-        if (!s.empty())
-            session = s;
-    };
+    address.setServerUrl(server.address);
+    bench::TBenchSession session;
     const TCsvImportResult request = registrations();
     int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
         TCurrentCompetition competition;
         {
-            TServicePorts setup(rio, address, competition);
+            TServicePorts setup(session.rio, address, competition);
             proto::CompetitionInfoType info;
             info.Name = QStringLiteral("Sportfest %1").arg(++round);
             auto chosen = std::make_unique<proto::CompetitionType>();
@@ -71,11 +52,11 @@ void BM_Import1000RegistrationsInOneTransaction(benchmark::State& state)
             competition.SetCompetitionInternal(std::move(chosen));
         }
         state.ResumeTiming();
-        TServicePorts ports(rio, address, competition);
+        TServicePorts ports(session.rio, address, competition);
         ports.cms().beginTransaction(false);
         executeImportOnServer(ports, request.request);
         ports.cms().commitTransaction();
-        transaction.clear();
+        session.transactionId.clear();
     }
     state.counters["athletes"] = request.valid;
 }

@@ -1,5 +1,6 @@
 // A 5,000-row table of 5 columns: the page count alone, and laid out and written to a PDF file.
 
+#include "bench/QtBenchMain.h"
 #include "core/print/PrintObject.h"
 #include "core/print/PrintUtils.h"
 
@@ -82,13 +83,4 @@ BENCHMARK(BM_TablePrintPdf5000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+TVP_QT_GUI_BENCHMARK_MAIN()

@@ -44,6 +44,20 @@ inline long residentKb()
         return 0;                            \
     }
 
+// For benchmarks that paint (their file includes <QGuiApplication>): offscreen unless a platform is
+// set.
+#define TVP_QT_GUI_BENCHMARK_MAIN()                         \
+    int main(int argc, char** argv)                         \
+    {                                                       \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) \
+            qputenv("QT_QPA_PLATFORM", "offscreen");        \
+        QGuiApplication app(argc, argv);                    \
+        benchmark::Initialize(&argc, argv);                 \
+        benchmark::RunSpecifiedBenchmarks();                \
+        benchmark::Shutdown();                              \
+        return 0;                                           \
+    }
+
 // For benchmarks of windows (their file includes <QApplication> and core/util/AppPaths.h):
 // offscreen, with the program and settings folders in a temporary folder, since lists keep their
 // sort order in the settings.

@@ -2,6 +2,7 @@
 // reload: 600 participants with 1,800 results and 200 stored changes awaiting their answer, and
 // 5,000 rows with the heap they take.
 
+#include "bench/QtBenchMain.h"
 #include "core/results/ResultCache.h"
 #include "results/ResultUnitParser.h"
 
@@ -108,11 +109,4 @@ BENCHMARK(BM_ResultCacheHeap)->Arg(5000)->Iterations(1)->Unit(benchmark::kMillis
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+TVP_QT_BENCHMARK_MAIN()

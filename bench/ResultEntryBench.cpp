@@ -4,26 +4,19 @@
 // within 6 ms, p99 within 25 ms), and 500 values typed back to back until all are confirmed
 // (within 4 s).
 
+#include "bench/BenchWindows.h"
 #include "bench/QtBenchMain.h"
-#include "core/connection/CommunicationThread.h"
-#include "core/connection/CompetitionUrlHolder.h"
-#include "core/connection/CurrentCompetition.h"
 #include "core/protocol/TVPWebServices2.h"
-#include "core/ui/WindowContext.h"
-#include "core/ui/WindowRegistry.h"
 #include "core/util/AppPaths.h"
 #include "core/util/ProgramLanguage.h"
 #include "results/ui/ResultGrid.h"
 #include "results/ui/ResultsDialogs.h"
-#include "standin/StandinServer.h"
-#include "tests/support/StandinSeed.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
-#include <QThread>
 
 #include <benchmark/benchmark.h>
 
@@ -31,6 +24,7 @@
 #include <memory>
 
 using namespace tvp;
+using bench::elapsedMs;
 
 namespace {
 
@@ -38,16 +32,10 @@ constexpr int kHeats = 10;
 constexpr int kPerHeat = 60;
 constexpr int kAttempts = 3;
 
-struct Competition {
+struct Competition : bench::TBenchStandin {
     Competition()
     {
-        standin::StandinOptions options;
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        test::StandinSeed seed(options.dataFile);
-        seed.begin();
-        id = seed.competition(QStringLiteral("Kreisfinale"));
+        test::StandinSeed seed = beginSeed();
         const int u10 = seed.ageClass(id, QStringLiteral("U10"));
         proto::ResultTableType table;
         table.ResultsPerRow = kAttempts;
@@ -55,28 +43,19 @@ struct Competition {
         seed.db()
             .query("INSERT INTO ui_infos (key, assoc_id, value) VALUES ('Disciplin_ResultType', ?, 'Distance')", jump)
             .run();
-        for (int h = 1; h <= kHeats; ++h) {
-            const int team = seed.team(id, QStringLiteral("Team %1").arg(h), u10);
-            for (int p = 0; p < kPerHeat; ++p) {
-                const int athlete = seed.athlete(id, QStringLiteral("Vorname%1").arg(p),
-                                                 QStringLiteral("Nachname%1").arg(h), team, 0, {h * 100 + p});
-                seed.placeAthlete(jump, athlete, h);
+        bench::seedTeamPerHeat(
+            seed, id, u10, jump, kHeats, kPerHeat, [](int, int) {},
+            [&](int, int p, int athlete) {
                 for (int a = 1; a <= kAttempts; ++a)
                     seed.db()
                         .query("INSERT INTO results (discipline_id, attempt, athlete_id, kind, distance_in_meter) "
                                "VALUES (?, ?, ?, 'Distance', ?)",
                                jump, a, athlete, 2.0 + p / 100.0)
                         .run();
-            }
-        }
+            });
         seed.commit();
-        address = QStringLiteral("127.0.0.1:%1").arg(server->port());
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<standin::StandinServer> server;
-    QString address;
-    int id = 0;
     int jump = 0;
 };
 
@@ -86,32 +65,18 @@ Competition& competition()
     return c;
 }
 
-double elapsedMs(const QElapsedTimer& t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-struct Window {
-    Window()
+struct Window : bench::TBenchWindows {
+    Window() : TBenchWindows(competition())
     {
         // Typed as a German user types: decimal comma.
         applyProgramLocale();
-        Competition& c = competition();
-        InitComm();
-        competitionUrlHolderInstance().setServerUrl(c.address);
-        auto chosen = std::make_unique<proto::CompetitionType>();
-        chosen->ID = c.id;
-        current.SetCompetitionInternal(std::move(chosen));
         form = std::make_unique<TResultDialog>(context);
         form->resize(900, 700);
         grid = form->findChild<TResultGrid*>(QStringLiteral("StringGrid1"));
     }
     void settle()
     {
-        while (form->pendingRequests() > 0 || runningRequestCount() > 0) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-            QThread::usleep(20);
-        }
+        bench::settle([this] { return form->pendingRequests() == 0; });
     }
     void open()
     {
@@ -142,9 +107,6 @@ struct Window {
         return TSetResultStatus(m.index(row, m.columnOfAttempt(attempt)).data(TResultGridModel::kStatusRole).toInt());
     }
 
-    TCurrentCompetition current;
-    TWindowRegistry windows;
-    TWindowContext context{current, windows};
     std::unique_ptr<TResultDialog> form;
     TResultGrid* grid = nullptr;
 };

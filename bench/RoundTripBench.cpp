@@ -4,13 +4,12 @@
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/connection/CurrentCompetition.h"
 #include "core/connection/RequestRoad.h"
-#include "standin/StandinServer.h"
 #include "core/protocol/TVPWebServices2.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QTemporaryDir>
 
+#include "bench/BenchStandin.h"
 #include "bench/QtBenchMain.h"
 
 #include <algorithm>
@@ -21,18 +20,12 @@ using namespace tvp;
 namespace {
 
 // A stand-in on loopback for one benchmark.
-struct Server {
+struct Server : bench::TBenchServer {
     Server()
     {
-        standin::StandinOptions options;
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(server->port()));
+        competitionUrlHolderInstance().setServerUrl(address);
         InitComm();
     }
-    QTemporaryDir dir;
-    std::unique_ptr<standin::StandinServer> server;
 };
 
 // Times send() until its answer has come back through the event loop (which calls finish).

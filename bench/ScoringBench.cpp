@@ -2,13 +2,10 @@
 // 3 attempts, 60 scoring nodes. getResultTable of a "Team: Beste N" node over the "Punkte nach
 // Tabelle" nodes of 6 disciplines must come back within 150 ms.
 
+#include "bench/BenchStandin.h"
 #include "core/protocol/TVPWebServices2.h"
 #include "standin/Database.h"
 #include "standin/NodeTables.h"
-#include "standin/StandinServer.h"
-#include "tests/support/StandinSeed.h"
-
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -22,17 +19,12 @@ constexpr int kAthletes = 5000;
 constexpr int kTeams = 600;
 constexpr int kDisciplines = 12;
 
-struct Competition {
+struct Competition : bench::TBenchStandin {
     Competition()
     {
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
         std::vector<int> disciplines;
         {
-            test::StandinSeed seed(options.dataFile);
-            seed.begin();
-            id = seed.competition(QStringLiteral("Kreisfinale"));
+            test::StandinSeed seed = beginSeed();
             std::vector<int> teams;
             for (int t = 0; t < kTeams; ++t)
                 teams.push_back(seed.team(id, QStringLiteral("Team %1").arg(t)));
@@ -56,10 +48,9 @@ struct Competition {
             }
             seed.commit();
         }
-        const QString base = QStringLiteral("http://127.0.0.1:%1/TrivantaPentrel/services/").arg(server->port());
-        url = base + QStringLiteral("DataRetrievalService/");
+        url = serviceUrl(QStringLiteral("DataRetrievalService"));
         auto cms = proto::GetCompetitionManagementPortType(
-            false, base + QStringLiteral("CompetitionManagementService/"), &rio);
+            false, serviceUrl(QStringLiteral("CompetitionManagementService")), &rio);
         auto node = [&](int templateId, std::vector<int> sources, std::vector<QString> parameters) {
             proto::ResultAggregatorInstanceInfoType n;
             n.TemplateID = templateId;
@@ -81,11 +72,7 @@ struct Competition {
             node(2, {points[std::size_t(i)], points[std::size_t(i + 1)]}, {QStringLiteral("0")});
     }
 
-    QTemporaryDir dir;
-    standin::StandinOptions options;
-    std::unique_ptr<standin::StandinServer> server;
     proto::THTTPRIO rio;
-    int id = 0;
     int teamNode = 0;
     QString url;
 };
@@ -115,7 +102,7 @@ BENCHMARK(BM_TeamBestNOverPointsOfSixDisciplinesOnLoopback)->Unit(benchmark::kMi
 void BM_TeamBestNComputedInTheStandin(benchmark::State& state)
 {
     Competition& c = competition();
-    standin::Db db(c.options.dataFile);
+    standin::Db db(c.dataFile());
     for (auto _ : state) {
         standin::NodeTables tables(db);
         benchmark::DoNotOptimize(tables.table(c.teamNode));

@@ -1,8 +1,9 @@
 // A competition list of 30 heats (8 participants, 3 attempts) with its barcodes, and the zone tally
 // sheets of the same 30 heats, each written to a PDF file.
 
-#include "organisation/DisciplineListPrint.h"
-#include "organisation/TallySheetPrint.h"
+#include "bench/QtBenchMain.h"
+#include "core/print/DisciplineListPrint.h"
+#include "core/print/TallySheetPrint.h"
 
 #include <QGuiApplication>
 #include <QPrinter>
@@ -103,13 +104,4 @@ BENCHMARK(BM_TallySheets30Heats)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+TVP_QT_GUI_BENCHMARK_MAIN()

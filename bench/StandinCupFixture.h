@@ -3,11 +3,8 @@
 // each (1,500 cup athletes, each in four competitions), one custom column with a value for every
 // cup athlete, a 21st competition kept out of the cup, and a cup "Summe" over the 20 disciplines.
 
+#include "bench/BenchStandin.h"
 #include "core/protocol/TVPWebServices2.h"
-#include "standin/StandinServer.h"
-#include "tests/support/StandinSeed.h"
-
-#include <QTemporaryDir>
 
 #include <memory>
 #include <vector>
@@ -19,15 +16,11 @@ constexpr int kAthletes = 300;
 constexpr int kCupAthletes = 1500;
 constexpr int kTeamSize = 10;
 
-struct Cup {
+struct Cup : TBenchServer {
     Cup()
     {
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        base = QStringLiteral("http://127.0.0.1:%1/TrivantaPentrel/services/").arg(server->port());
-        test::StandinSeed seed(options.dataFile);
-        seed.begin();
+        base = serviceUrl();
+        test::StandinSeed seed = beginSeed();
         for (int k = 0; k <= kCompetitions; ++k) {
             const int comp = competition(seed, k);
             (k < kCompetitions ? competitions : extra).push_back(comp);
@@ -98,9 +91,6 @@ struct Cup {
         return proto::GetDataRetrievalPortType(false, base + QStringLiteral("DataRetrievalService/"), &rio);
     }
 
-    QTemporaryDir dir;
-    standin::StandinOptions options;
-    std::unique_ptr<standin::StandinServer> server;
     proto::THTTPRIO rio;
     QString base;
     std::vector<int> competitions, extra, disciplines;

@@ -5,10 +5,8 @@
 //
 //   bench_standin_load --benchmark_filter=StandinUnderLoad
 
-#include "standin/StandinServer.h"
+#include "bench/BenchStandin.h"
 #include "tests/support/StandinHarness.h"
-
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -51,11 +49,7 @@ void BM_StandinUnderLoad(benchmark::State& state)
     limit.rlim_cur = limit.rlim_max;
     setrlimit(RLIMIT_NOFILE, &limit);
 
-    QTemporaryDir dir;
-    standin::StandinOptions options;
-    options.port = 0;
-    options.dataFile = (dir.path() + QStringLiteral("/load.db")).toStdString();
-    standin::StandinServer server(options);
+    const bench::TBenchServer server;
 
     for (auto _ : state) {
         std::atomic<long> committed = 0, refused = 0, failed = 0, slowRefusals = 0;

@@ -2,12 +2,10 @@
 // for it: 48 one-page PDFs of 40 KB must come back as one within 1.5 s, and the client must not
 // need more than three times the PDFs' size on top of them meanwhile.
 
+#include "bench/BenchStandin.h"
 #include "core/protocol/TVPWebServices2.h"
 #include "setup/DocumentationGenerator.h"
-#include "standin/StandinServer.h"
 #include "tests/support/PdfPages.h"
-
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -82,13 +80,8 @@ constexpr int kFileBytes = 40 * 1024;
 
 void BM_MergePdf48Of40KbOnLoopback(benchmark::State& state)
 {
-    QTemporaryDir dir;
-    standin::StandinOptions options;
-    options.port = 0;
-    options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-    standin::StandinServer server(options);
-    const QString url =
-        QStringLiteral("http://127.0.0.1:%1/TrivantaPentrel/services/ToolingService/").arg(server.port());
+    const bench::TBenchServer server;
+    const QString url = server.serviceUrl(QStringLiteral("ToolingService"));
 
     std::vector<QByteArray> pdfs;
     qint64 inputBytes = 0;

@@ -1,12 +1,9 @@
 // The stand-in's athlete list over loopback, as the athlete window loads it: 5,000 athletes with
 // teams and clubs must come back within 50 ms.
 
+#include "bench/BenchStandin.h"
 #include "core/protocol/SoapCodec.h"
 #include "core/protocol/TVPWebServices2.h"
-#include "standin/StandinServer.h"
-#include "tests/support/StandinSeed.h"
-
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -21,15 +18,10 @@ constexpr int kTeamSize = 8;
 
 // A stand-in with one competition of kAthletes athletes in teams of kTeamSize, spread over eight
 // age classes, forty clubs and squads of four teams; every athlete has a bib and a club.
-struct Competition {
+struct Competition : bench::TBenchStandin {
     Competition()
     {
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        test::StandinSeed seed(options.dataFile);
-        seed.begin();
-        id = seed.competition(QStringLiteral("Kreisfinale"));
+        test::StandinSeed seed = beginSeed();
         std::vector<int> ageClasses, clubs;
         for (int i = 0; i < 8; ++i)
             ageClasses.push_back(seed.ageClass(id, QStringLiteral("U%1").arg(6 + i)));
@@ -51,13 +43,9 @@ struct Competition {
             seed.setPerson(athlete, i % 2 ? proto::GenderType::FEMALE : proto::GenderType::MALE, 2014 + i % 6);
         }
         seed.commit();
-        url = QStringLiteral("http://127.0.0.1:%1/TrivantaPentrel/services/DataRetrievalService/").arg(server->port());
+        url = serviceUrl(QStringLiteral("DataRetrievalService"));
     }
 
-    QTemporaryDir dir;
-    standin::StandinOptions options;
-    std::unique_ptr<standin::StandinServer> server;
-    int id = 0;
     int team = 0; // the last one
     QString url;
 };
@@ -119,9 +107,9 @@ BENCHMARK(BM_GetAthletes5000AnswerReceivedOnLoopback)->Unit(benchmark::kMillisec
 void BM_GetAthletes5000AnswerWrittenByTheStandin(benchmark::State& state)
 {
     Competition& c = competition();
-    standin::ConnectionPool pool(c.options.dataFile);
-    standin::Transactions transactions(pool, c.options);
-    const standin::Dispatcher dispatcher(c.options, pool, transactions);
+    standin::ConnectionPool pool(c.dataFile());
+    standin::Transactions transactions(pool, c.options());
+    const standin::Dispatcher dispatcher(c.options(), pool, transactions);
     const std::string text = allAthletesRequest(c);
     std::size_t bytes = 0;
     for (auto _ : state) {
@@ -141,9 +129,9 @@ const std::string& standinAnswer()
 {
     static const std::string text = [] {
         Competition& c = competition();
-        standin::ConnectionPool pool(c.options.dataFile);
-        standin::Transactions transactions(pool, c.options);
-        const standin::Dispatcher dispatcher(c.options, pool, transactions);
+        standin::ConnectionPool pool(c.dataFile());
+        standin::Transactions transactions(pool, c.options());
+        const standin::Dispatcher dispatcher(c.options(), pool, transactions);
         return dispatcher.handle(proto::op::getAthletes::service, allAthletesRequest(c)).body;
     }();
     return text;

@@ -2,14 +2,11 @@
 // loopback and the server's own share), the result table of a discipline of 600 participants
 // with 3 attempts, and the plausibility checks over 20 disciplines.
 
+#include "bench/BenchStandin.h"
 #include "core/protocol/SoapCodec.h"
 #include "core/protocol/TVPWebServices2.h"
 #include "standin/Dispatcher.h"
-#include "standin/StandinServer.h"
 #include "standin/Transactions.h"
-#include "tests/support/StandinSeed.h"
-
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -27,23 +24,18 @@ constexpr int kHeatSize = 60;
 constexpr int kOtherAthletes = 830;
 constexpr int kOtherDisciplines = 10;
 
-struct Competition {
+struct Competition : bench::TBenchServer {
     Competition()
     {
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        test::StandinSeed seed(options.dataFile);
-        seed.begin();
+        test::StandinSeed seed = beginSeed();
         id = fill(seed, QStringLiteral("Kreisfinale"), kAthletes, kDisciplines, athletes, disciplines);
         std::vector<int> otherAthletes, otherDisciplines;
         fill(seed, QStringLiteral("Bezirksfinale"), kOtherAthletes, kOtherDisciplines, otherAthletes, otherDisciplines);
         node = seed.aggregator(id, disciplines);
         seed.commit();
         stored = seed.count("SELECT COUNT(*) FROM results WHERE ? = 0", 0);
-        const QString base = QStringLiteral("http://127.0.0.1:%1/TrivantaPentrel/services/").arg(server->port());
-        drs = base + QStringLiteral("DataRetrievalService/");
-        das = base + QStringLiteral("DataAquisitionService/");
+        drs = serviceUrl(QStringLiteral("DataRetrievalService"));
+        das = serviceUrl(QStringLiteral("DataAquisitionService"));
     }
 
     // Athletes in teams of 8 and squads of 4 teams, each placed in every discipline in heats of
@@ -92,9 +84,6 @@ struct Competition {
         return comp;
     }
 
-    QTemporaryDir dir;
-    standin::StandinOptions options;
-    std::unique_ptr<standin::StandinServer> server;
     int id = 0;
     int node = 0;
     int stored = 0;
@@ -149,9 +138,9 @@ BENCHMARK(BM_SetResultByBibOnLoopback)->Unit(benchmark::kMillisecond);
 void BM_SetResultServerTime(benchmark::State& state)
 {
     Competition& c = competition();
-    standin::ConnectionPool pool(c.options.dataFile);
-    standin::Transactions transactions(pool, c.options);
-    const standin::Dispatcher dispatcher(c.options, pool, transactions);
+    standin::ConnectionPool pool(c.dataFile());
+    standin::Transactions transactions(pool, c.options());
+    const standin::Dispatcher dispatcher(c.options(), pool, transactions);
     using Op = proto::op::setResult;
     std::vector<std::string> requests;
     for (int i = 0; i < kAthletes; ++i) {

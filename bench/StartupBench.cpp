@@ -3,7 +3,6 @@
 // already chosen in the settings.
 
 #include "core/connection/CompetitionUrlHolder.h"
-#include "standin/StandinServer.h"
 #include "core/protocol/TVPWebServices2.h"
 
 #include <QCoreApplication>
@@ -14,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "bench/BenchStandin.h"
 #include "bench/QtBenchMain.h"
 
 #include <algorithm>
@@ -23,11 +23,8 @@ namespace {
 void BM_StartupToMainWindow(benchmark::State& state)
 {
     QTemporaryDir dir;
-    tvp::standin::StandinOptions options;
-    options.port = 0;
-    options.dataFile = (dir.path() + QStringLiteral("/standin.db")).toStdString();
-    tvp::standin::StandinServer server(options);
-    const QString address = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
+    const tvp::bench::TBenchServer server;
+    const QString address = QStringLiteral("http://") + server.address;
     tvp::proto::CompetitionInfoType info;
     info.Name = QStringLiteral("Startzeit");
     const int id =

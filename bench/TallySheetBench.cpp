@@ -3,20 +3,14 @@
 // counts (within 80 ms), and a changed count saved until the tally window shows it confirmed
 // (within 25 ms).
 
+#include "bench/BenchWindows.h"
 #include "bench/QtBenchMain.h"
 #include "core/barcode/BarcodeDispatcher.h"
 #include "core/barcode/BarcodeUtils.h"
-#include "core/connection/CommunicationThread.h"
-#include "core/connection/CompetitionUrlHolder.h"
-#include "core/connection/CurrentCompetition.h"
-#include "core/ui/WindowContext.h"
-#include "core/ui/WindowRegistry.h"
 #include "core/util/AppPaths.h"
 #include "core/util/ProgramLanguage.h"
 #include "results/ui/ResultsDialogs.h"
 #include "results/ui/TallySheetDialog.h"
-#include "standin/StandinServer.h"
-#include "tests/support/StandinSeed.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -30,6 +24,7 @@
 #include <memory>
 
 using namespace tvp;
+using bench::elapsedMs;
 
 namespace {
 
@@ -37,16 +32,10 @@ constexpr int kHeats = 10;
 constexpr int kPerHeat = 60;
 constexpr int kAttempts = 2;
 
-struct Competition {
+struct Competition : bench::TBenchStandin {
     Competition()
     {
-        standin::StandinOptions options;
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        test::StandinSeed seed(options.dataFile);
-        seed.begin();
-        id = seed.competition(QStringLiteral("Kreisfinale"));
+        test::StandinSeed seed = beginSeed();
         const int u10 = seed.ageClass(id, QStringLiteral("U10"));
         proto::ResultTableType table;
         table.ResultsPerRow = kAttempts;
@@ -56,12 +45,9 @@ struct Competition {
                    "('Disciplin_ResultFormat', ?, 'Points')",
                    zone, zone)
             .run();
-        for (int h = 1; h <= kHeats; ++h) {
-            const int team = seed.team(id, QStringLiteral("Team %1").arg(h), u10);
-            for (int p = 0; p < kPerHeat; ++p) {
-                const int athlete = seed.athlete(id, QStringLiteral("Vorname%1").arg(p),
-                                                 QStringLiteral("Nachname%1").arg(h), team, 0, {h * 100 + p});
-                seed.placeAthlete(zone, athlete, h);
+        bench::seedTeamPerHeat(
+            seed, id, u10, zone, kHeats, kPerHeat, [](int, int) {},
+            [&](int h, int p, int athlete) {
                 for (int a = 1; a <= kAttempts; ++a) {
                     const int result = seed.db().nextId("result");
                     seed.db()
@@ -77,18 +63,12 @@ struct Competition {
                 }
                 if (h == 5 && p == 30)
                     scanned = athlete;
-            }
-        }
+            });
         seed.commit();
         zoneBarcode = seed.value("SELECT barcode FROM disciplines WHERE id = ?", zone);
         athleteBarcode = seed.value("SELECT barcode FROM athletes WHERE id = ?", scanned);
-        address = QStringLiteral("127.0.0.1:%1").arg(server->port());
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<standin::StandinServer> server;
-    QString address;
-    int id = 0;
     int zone = 0;
     int scanned = 0;
     int zoneBarcode = 0;
@@ -101,23 +81,12 @@ Competition& competition()
     return c;
 }
 
-double elapsedMs(const QElapsedTimer& t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-struct Windows {
+struct Windows : bench::TBenchWindows {
     // withResults: the result entry window beside it, which a scanned sheet moves and a save
     // reloads (its own load is measured in bench_result_entry).
-    explicit Windows(bool withResults = true)
+    explicit Windows(bool withResults = true) : TBenchWindows(competition())
     {
         applyProgramLocale();
-        Competition& c = competition();
-        InitComm();
-        competitionUrlHolderInstance().setServerUrl(c.address);
-        auto chosen = std::make_unique<proto::CompetitionType>();
-        chosen->ID = c.id;
-        current.SetCompetitionInternal(std::move(chosen));
         // Created in the program's order: the tally window first.
         sheet = std::make_unique<TTallySheetForm>(context);
         windows.place(TWindowId::TallySheetForm, sheet.get());
@@ -127,17 +96,10 @@ struct Windows {
         }
         grid = sheet->findChild<QTableView*>(QStringLiteral("StringGrid1"));
     }
-    bool idle() const
-    {
-        return sheet->pendingRequests() == 0 && (!results || results->pendingRequests() == 0) &&
-               runningRequestCount() == 0;
-    }
     void settle()
     {
-        while (!idle()) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-            QThread::usleep(20);
-        }
+        bench::settle(
+            [this] { return sheet->pendingRequests() == 0 && (!results || results->pendingRequests() == 0); });
     }
     // Until the tally window shows the scanned participant's counts.
     bool scan(const QString& code)
@@ -152,9 +114,6 @@ struct Windows {
         return sheet->grid().tallyList() == QStringLiteral(";;2;;;;;;;1;;;;;;");
     }
 
-    TCurrentCompetition current;
-    TWindowRegistry windows;
-    TWindowContext context{current, windows};
     std::unique_ptr<TTallySheetForm> sheet;
     std::unique_ptr<TResultDialog> results;
     QTableView* grid = nullptr;

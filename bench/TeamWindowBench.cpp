@@ -2,24 +2,17 @@
 // reload through the request runner, the stand-in and back into a filled, sorted list; a column
 // click; the team-rule check of every team; and the memory the window's list takes.
 
+#include "bench/BenchWindows.h"
 #include "bench/QtBenchMain.h"
-#include "core/connection/CommunicationThread.h"
-#include "core/connection/CompetitionUrlHolder.h"
-#include "core/connection/CurrentCompetition.h"
 #include "core/protocol/TVPWebServices2.h"
-#include "core/ui/WindowContext.h"
 #include "core/util/AppPaths.h"
-#include "core/ui/WindowRegistry.h"
 #include "participants/ui/TeamDialog.h"
-#include "standin/StandinServer.h"
-#include "tests/support/StandinSeed.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QTreeView>
 
@@ -33,16 +26,10 @@ namespace {
 
 // A stand-in with one competition: athletes in teams of eight over eight age classes and forty
 // clubs, half boys and half girls.
-struct Competition {
+struct Competition : bench::TBenchStandin {
     explicit Competition(int teams)
     {
-        standin::StandinOptions options;
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        test::StandinSeed seed(options.dataFile);
-        seed.begin();
-        id = seed.competition(QStringLiteral("Kreisfinale"));
+        test::StandinSeed seed = beginSeed();
         std::vector<int> ageClasses, clubs;
         proto::AgeClassInfoType rules;
         rules.MinTeamMembers = 8;
@@ -64,10 +51,6 @@ struct Competition {
         }
         seed.commit();
     }
-
-    QTemporaryDir dir;
-    std::unique_ptr<standin::StandinServer> server;
-    int id = 0;
 };
 
 Competition& competition(int teams)
@@ -79,14 +62,9 @@ Competition& competition(int teams)
     return *c;
 }
 
-struct Window {
-    explicit Window(Competition& c)
+struct Window : bench::TBenchWindows {
+    explicit Window(Competition& c) : TBenchWindows(c)
     {
-        InitComm();
-        competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(c.server->port()));
-        auto chosen = std::make_unique<proto::CompetitionType>();
-        chosen->ID = c.id;
-        current.SetCompetitionInternal(std::move(chosen));
         form = std::make_unique<TTeamForm>(context);
         list = form->findChild<QTreeView*>(QStringLiteral("ListView1"));
         count = form->findChild<QLabel*>(QStringLiteral("CountLabel"));
@@ -102,9 +80,6 @@ struct Window {
         }
     }
 
-    TCurrentCompetition current;
-    TWindowRegistry windows;
-    TWindowContext context{current, windows};
     std::unique_ptr<TTeamForm> form;
     QTreeView* list = nullptr;
     QLabel* count = nullptr;
@@ -141,8 +116,7 @@ void BM_TeamRuleCheckOfTheCompetition(benchmark::State& state)
 {
     Competition& c = competition(int(state.range(0)));
     proto::THTTPRIO rio;
-    const QString url =
-        QStringLiteral("http://127.0.0.1:%1/TrivantaPentrel/services/DataRetrievalService/").arg(c.server->port());
+    const QString url = QStringLiteral("http://%1/TrivantaPentrel/services/DataRetrievalService/").arg(c.address);
     std::size_t found = 0;
     for (auto _ : state)
         found = proto::GetDataRetrievalPortType(false, url, &rio)->checkParticipantConstraints({}, c.id).size();

@@ -3,15 +3,13 @@
 // free running number of an interface key among 2,000 UI infos on loopback, and a 30-node
 // template imported into the stand-in.
 
+#include "bench/BenchStandin.h"
 #include "core/protocol/TVPWebServices2.h"
 #include "scoring/AggregatorTreeModel.h"
 #include "setup/TemplateFiles.h"
-#include "standin/StandinServer.h"
-#include "tests/support/StandinSeed.h"
 
 #include <QCoreApplication>
 #include <QLocale>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -129,14 +127,10 @@ void BM_Flatten300NodeDisciplineTemplate(benchmark::State& state)
 BENCHMARK(BM_Flatten300NodeDisciplineTemplate)->Unit(benchmark::kMicrosecond);
 
 // A stand-in with one competition; node 5000 carries 2,000 UI infos, a third of them output keys.
-struct Server {
+struct Server : bench::TBenchServer {
     Server()
     {
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        test::StandinSeed seed(options.dataFile);
-        seed.begin();
+        test::StandinSeed seed = beginSeed();
         competition = seed.competition(QStringLiteral("Kreisfinale"));
         for (int i = 0; i < 2000; ++i) {
             const QString key = i % 3 == 0 ? QStringLiteral("ResultsOutputConnections%1").arg(i)
@@ -147,12 +141,9 @@ struct Server {
                 .run();
         }
         seed.commit();
-        base = QStringLiteral("http://127.0.0.1:%1/TrivantaPentrel/services/").arg(server->port());
+        base = serviceUrl();
     }
 
-    QTemporaryDir dir;
-    standin::StandinOptions options;
-    std::unique_ptr<standin::StandinServer> server;
     int competition = 0;
     QString base;
 };

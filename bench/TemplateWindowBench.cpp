@@ -2,6 +2,7 @@
 // nodes with 10 named interfaces, saved ("Speichern" until the window is closed) and imported
 // ("Importieren" until the window is closed, the discipline created with all its nodes).
 
+#include "bench/BenchStandin.h"
 #include "bench/QtBenchMain.h"
 #include "core/connection/CommunicationThread.h"
 #include "core/connection/CompetitionUrlHolder.h"
@@ -18,7 +19,6 @@
 #include "setup/ui/LoadDiscTemplateDialog.h"
 #include "setup/ui/SaveDiscTemplateDialog.h"
 #include "setup/ui/SetupWindows.h"
-#include "standin/StandinServer.h"
 #include "tests/support/StandinHarness.h"
 
 #include <QApplication>
@@ -85,12 +85,8 @@ struct Setup {
         registerScoringServices(windows);
         registerOrganisationWindows(windows);
         registerSetupWindows(windows);
-        standin::StandinOptions options;
-        options.port = 0;
-        options.dataFile = dir.filePath(QStringLiteral("bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        competitionUrlHolderInstance().setServerUrl(QStringLiteral("127.0.0.1:%1").arg(server->port()));
-        client = std::make_unique<test::StandinClient>(server->port());
+        competitionUrlHolderInstance().setServerUrl(server.address);
+        client = std::make_unique<test::StandinClient>(server.port());
         comp = client->create(QStringLiteral("Bench"));
         auto c = std::make_unique<proto::CompetitionType>();
         c->ID = comp;
@@ -139,7 +135,7 @@ struct Setup {
     TCurrentCompetition competition;
     TWindowRegistry windows;
     TWindowContext context{competition, windows};
-    std::unique_ptr<standin::StandinServer> server;
+    bench::TBenchServer server;
     std::unique_ptr<test::StandinClient> client;
     int comp = 0;
     int disc = 0;

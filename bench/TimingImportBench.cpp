@@ -4,20 +4,14 @@
 // athlete until the result entry shows its heat (within 400 ms), and the import request alone,
 // worker and transaction, over loopback (within 250 ms).
 
+#include "bench/BenchWindows.h"
 #include "bench/QtBenchMain.h"
-#include "core/connection/CommunicationThread.h"
-#include "core/connection/CompetitionUrlHolder.h"
-#include "core/connection/CurrentCompetition.h"
-#include "core/ui/WindowContext.h"
-#include "core/ui/WindowRegistry.h"
 #include "core/util/AppPaths.h"
 #include "core/util/ProgramLanguage.h"
 #include "results/TimingImportRequests.h"
 #include "results/ui/ResultsDialogs.h"
 #include "results/ui/TimingImportDialog.h"
 #include "results/ui/TimingSettingsDialog.h"
-#include "standin/StandinServer.h"
-#include "tests/support/StandinSeed.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,6 +26,7 @@
 #include <memory>
 
 using namespace tvp;
+using bench::elapsedMs;
 
 namespace {
 
@@ -60,16 +55,10 @@ QByteArray runBytes(int timing, int heat, int minute, int lines)
     return out;
 }
 
-struct Competition {
+struct Competition : bench::TBenchStandin {
     Competition()
     {
-        standin::StandinOptions options;
-        options.port = 0;
-        options.dataFile = (dir.path() + QStringLiteral("/bench.db")).toStdString();
-        server = std::make_unique<standin::StandinServer>(options);
-        test::StandinSeed seed(options.dataFile);
-        seed.begin();
-        id = seed.competition(QStringLiteral("Kreisfinale"));
+        test::StandinSeed seed = beginSeed();
         const int u10 = seed.ageClass(id, QStringLiteral("U10"));
         proto::ResultTableType table;
         table.ResultsPerRow = 1;
@@ -94,13 +83,8 @@ struct Competition {
             }
         }
         seed.commit();
-        address = QStringLiteral("127.0.0.1:%1").arg(server->port());
     }
 
-    QTemporaryDir dir;
-    std::unique_ptr<standin::StandinServer> server;
-    QString address;
-    int id = 0;
     int sprint = 0;
 };
 
@@ -110,35 +94,21 @@ Competition& competition()
     return c;
 }
 
-double elapsedMs(const QElapsedTimer& t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-struct Windows {
-    Windows()
+struct Windows : bench::TBenchWindows {
+    Windows() : TBenchWindows(competition())
     {
         applyProgramLocale();
-        Competition& c = competition();
-        InitComm();
-        competitionUrlHolderInstance().setServerUrl(c.address);
-        auto chosen = std::make_unique<proto::CompetitionType>();
-        chosen->ID = c.id;
-        current.SetCompetitionInternal(std::move(chosen));
         results = std::make_unique<TResultDialog>(context);
-        registry.place(TWindowId::ResultDialog, results.get());
+        windows.place(TWindowId::ResultDialog, results.get());
         settings = std::make_unique<TTimingSettingsForm>(context);
-        registry.place(TWindowId::TimingSettingsForm, settings.get());
+        windows.place(TWindowId::TimingSettingsForm, settings.get());
         import = std::make_unique<TTimingImportForm>(context);
-        registry.place(TWindowId::TimingImportForm, import.get());
+        windows.place(TWindowId::TimingImportForm, import.get());
         settings->setExchangeDir(exchange.path());
     }
     void settle()
     {
-        while (import->pendingRequests() > 0 || results->pendingRequests() > 0 || runningRequestCount() > 0) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-            QThread::usleep(20);
-        }
+        bench::settle([this] { return import->pendingRequests() == 0 && results->pendingRequests() == 0; });
         QCoreApplication::processEvents();
     }
     void drop(const QByteArray& bytes)
@@ -149,9 +119,6 @@ struct Windows {
     }
 
     QTemporaryDir exchange;
-    TCurrentCompetition current;
-    TWindowRegistry registry;
-    TWindowContext context{current, registry};
     std::unique_ptr<TResultDialog> results;
     std::unique_ptr<TTimingSettingsForm> settings;
     std::unique_ptr<TTimingImportForm> import;

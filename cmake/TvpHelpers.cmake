@@ -8,7 +8,8 @@
 #
 # Widgets belong to folders named ui/: a library elsewhere that links Qt Widgets or a library of a
 # ui/ folder, directly or through other libraries, stops the configure step. Qt PrintSupport brings
-# Widgets along; only core/print may link it.
+# Widgets along; only core/print may link it. Areas meet only in core/: a library of one area
+# (ui/ or not) that links a library of another, or one of core/ that links an area's, stops it too.
 
 # ---- build speed ----
 #
@@ -269,11 +270,12 @@ function(_tvp_link_targets target out)
   set(${out} ${names} PARENT_SCOPE)
 endfunction()
 
-# Walks everything a widget-free library links, directly or through others. Widgets come in only
-# through Qt PrintSupport, and only core/print links that; a widget-free library of an area links
-# no library of another area.
-function(_tvp_check_widget_free library)
+# Walks everything a library links, directly or through others. A library of an area, widget-free
+# or ui/, links no library of another area, and one of core/ none of an area. A widget-free library
+# also links no widgets: they come in only through Qt PrintSupport, and only core/print links that.
+function(_tvp_check_links library)
   get_target_property(folder ${library} TVP_FOLDER)
+  get_target_property(is_ui ${library} TVP_UI_LIBRARY)
   string(REGEX REPLACE "/.*" "" area "${folder}")
   set(queue ${library})
   set(seen ${library})
@@ -288,7 +290,7 @@ function(_tvp_check_widget_free library)
       set(path "${path_${node}} -> ${dep}")
       if(dep MATCHES "^Qt6?::PrintSupport$")
         get_target_property(node_folder ${node} TVP_FOLDER)
-        if(NOT node_folder STREQUAL "core/print")
+        if(NOT is_ui AND NOT node_folder STREQUAL "core/print")
           message(FATAL_ERROR "${library} in ${folder}/ links Qt PrintSupport (${path}): "
                               "only core/print may, for painting on printers")
         endif()
@@ -303,12 +305,12 @@ function(_tvp_check_widget_free library)
           set(widget_dep TRUE)
         endif()
       endif()
-      if(widget_dep)
+      if(widget_dep AND NOT is_ui)
         message(FATAL_ERROR "${library} in ${folder}/ links ${dep} (${path}): widgets belong to ui/ folders only")
       endif()
       # Areas meet only in core/: what two areas share moves down there.
       get_target_property(dep_folder ${dep} TVP_FOLDER)
-      if(dep_folder AND NOT area STREQUAL "core")
+      if(dep_folder)
         string(REGEX REPLACE "/.*" "" dep_area "${dep_folder}")
         if(NOT dep_area STREQUAL "core" AND NOT dep_area STREQUAL area)
           message(FATAL_ERROR "${library} in ${folder}/ links ${dep} of ${dep_folder}/ (${path}): "
@@ -325,10 +327,7 @@ endfunction()
 function(_tvp_check_layers)
   get_property(libraries GLOBAL PROPERTY TVP_LIBRARIES)
   foreach(library IN LISTS libraries)
-    get_target_property(is_ui ${library} TVP_UI_LIBRARY)
-    if(NOT is_ui)
-      _tvp_check_widget_free(${library})
-    endif()
+    _tvp_check_links(${library})
   endforeach()
 endfunction()
 

@@ -41,25 +41,6 @@ const TRequestTable<THeightListRequest, THeightListResponse>& heightListRequests
     return table;
 }
 
-std::vector<int> parseHeightList(const QString& text)
-{
-    std::vector<int> values;
-    if (text.isEmpty())
-        return values;
-    for (const QString& element : text.split(QLatin1Char(';')))
-        values.push_back(element.trimmed().toInt());
-    return values;
-}
-
-QString joinHeightList(std::vector<int> values)
-{
-    std::stable_sort(values.begin(), values.end());
-    QStringList texts;
-    for (int v : values)
-        texts << QString::number(v);
-    return texts.join(QLatin1Char(';'));
-}
-
 bool readHeightListFile(const QString& path, std::vector<int>& values, QString* error)
 {
     QFile file(path);

@@ -4,6 +4,7 @@
 // value per line. The height-list window loads and saves it through these requests.
 
 #include "core/connection/RequestRoad.h"
+#include "core/results/tvpTypes.h" // parseHeightList, joinHeightList
 
 #include <QAbstractListModel>
 #include <QString>
@@ -28,11 +29,6 @@ struct THeightListResponse : TResponse {
 
 using THeightListRoad = TRequestRoad<THeightListRequest, THeightListResponse>;
 const TRequestTable<THeightListRequest, THeightListResponse>& heightListRequests();
-
-// The values of a stored text; an element that is no number is 0. Empty text: no values.
-std::vector<int> parseHeightList(const QString& text);
-// The values joined by ";" in ascending order.
-QString joinHeightList(std::vector<int> values);
 
 // The lines of a file's bytes that read as integers above 0, in the file's order.
 std::vector<int> parseHeightListFile(const QByteArray& bytes);

@@ -88,7 +88,7 @@ const TRequestTable<TTeamRequest, TTeamResponse>& teamRequests()
                             "Startnummer der Athleten schon mindestens ein Ergebnis mit selber Disziplin und Versuch "
                             "wie dem Team zugewiesen ist. Trotzdem zuweisen und Konflikt später auflösen?"),
              assignCaption, int(rt_assignAthletes)},
-            {67, &TTeamRequest::ageClass,
+            {kTeamInSquadOfOtherAgeClassError, &TTeamRequest::ageClass,
              QStringLiteral(
                  "Das Team ist einer Riege mit anderer Altersklasse zugeordnet. Änderung trotzdem übernehmen?"),
              QStringLiteral("Teamdaten ändern"), int(rt_modify)},

@@ -15,6 +15,9 @@ namespace tvp {
 
 enum class TTeamRequestType { rt_get = 0, rt_create = 1, rt_modify = 2, rt_delete = 3, rt_assignAthletes = 4 };
 
+// The team is in a squad of another age class than the one it is given.
+inline constexpr int kTeamInSquadOfOtherAgeClassError = 67;
+
 struct TTeamRequest : TBatchRequest {
     using TBatchRequest::TBatchRequest;
     TTeamRequestType reqType = TTeamRequestType::rt_get;

@@ -67,6 +67,8 @@ using TResultRoad = TRequestRoad<TResultRequest, TResultResponse>;
 const TRequestTable<TResultRequest, TResultResponse>& resultRequests();
 
 inline constexpr int kNoListVersion = 2147483647;
+// The rank is given to another bib already.
+inline constexpr int kRankTakenError = 122;
 
 // Results assigned by lane are named by heat * 65536 + lane.
 inline int laneHeatToId(const proto::LaneHeatType& laneHeat)

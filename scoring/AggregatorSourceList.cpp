@@ -116,12 +116,12 @@ void TAggregatorSourceListModel::renderAll()
 void TAggregatorSourceListModel::Finished(std::unique_ptr<TSourcesResponse> response, const TRequestOutcome& outcome)
 {
     if (!outcome.ok()) {
-        if (outcome.errorId == 21 && response) {
+        if (outcome.errorId == kNotAnAggregatorError && response) {
             sources_.applyNotAnAggregator(response->Id);
             renderAll();
             return;
         }
-        const QString caption = response ? road_->requestName(outcome.command) : QStringLiteral("Kommunikationsfehler");
+        const QString caption = failureCaption(outcome, road_->requestName(outcome.command));
         context_.messages().AddException(outcome.errorId, outcome.parameters, outcome.error, caption, window_.data());
         return;
     }

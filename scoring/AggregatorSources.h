@@ -21,6 +21,9 @@ struct TSourceRow : TSourceListItem {
 
 enum class TSourceRequestType { rt_getLabels = 0, rt_getAggInfo = 1, rt_getExternalDiscs = 2 };
 
+// The source id names no scoring node (any more).
+inline constexpr int kNotAnAggregatorError = 21;
+
 struct TSourcesRequest : TRequest {
     TSourceRequestType reqType = TSourceRequestType::rt_getLabels;
     std::vector<proto::UiInfoKey> UiKeys;

@@ -27,6 +27,9 @@ namespace tvp {
 
 enum class TAnalyseRequestType { rt_getList = 0, rt_getAggChain = 1 };
 
+// The node has no result table (yet): nothing to show, and nothing to report.
+inline constexpr int kNoResultTableError = 22;
+
 // Parameter values by (cup id, name); cup id 0 is the competition.
 using TParameterValues = std::map<std::pair<int, QString>, double>;
 

@@ -22,7 +22,6 @@ enum class TParameterRequestType { rt_getList = 0, rt_setParameter = 1, rt_remov
 inline constexpr int kGlobalParameterInUseError = 180;
 inline constexpr int kCupParameterInUseError = 181;
 inline constexpr int kParameterNotFoundError = 59;
-inline constexpr int kCupNotFoundError = 80;
 
 struct TParameterRequest : TRequest {
     TParameterRequestType reqType = TParameterRequestType::rt_getList;

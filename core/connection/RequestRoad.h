@@ -43,9 +43,17 @@ struct TRequestOutcome {
     quint32 requestId = 0;
     int command = 0;       // the request's command code (its reqType)
     bool declined = false; // a refused item the user chose not to force: nothing to report
+    bool answered = true;  // false: the request never reached its worker, and there is no response
 
     bool ok() const { return error.isEmpty(); }
 };
+
+// The caption of a failure in the message window: the request's name, or "Kommunikationsfehler" for
+// a request that never reached its worker.
+inline QString failureCaption(const TRequestOutcome& outcome, const QString& requestName)
+{
+    return outcome.answered ? requestName : QStringLiteral("Kommunikationsfehler");
+}
 
 template <class Request>
 concept TRoadRequest = std::derived_from<Request, TRequest> && std::move_constructible<Request>;
@@ -141,7 +149,8 @@ public:
     static constexpr bool kBatch =
         std::derived_from<Request, TBatchRequest> && std::derived_from<Response, TBatchResponse>;
     using Table = TRequestTable<Request, Response>;
-    // The response is null when the request never reached its worker function (no channel slot).
+    // The response is null when the request never reached its worker function (no channel slot);
+    // the outcome then says so (answered), and report names it so.
     using Finished = std::function<void(std::unique_ptr<Response> response, const TRequestOutcome& outcome)>;
 
     // window: the window the requests belong to (its messages are dropped while it is hidden).
@@ -199,11 +208,11 @@ public:
             queueBatch(response.CleanForContinue());
     }
 
-    // The failure in the message window, with the request's name as caption.
+    // The failure in the message window, under its failureCaption.
     void report(const TRequestOutcome& outcome) const
     {
         context_.messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                         requestName(outcome.command), window_);
+                                         failureCaption(outcome, requestName(outcome.command)), window_);
     }
 
     QString requestName(int command) const { return table_->name(command); }
@@ -260,6 +269,7 @@ private:
             answer.reset(a);
         }
         std::unique_ptr<Response> response = answer ? std::move(answer->response) : nullptr;
+        outcome.answered = response != nullptr;
         if (const auto p = pending_.find(outcome.requestId); p != pending_.end()) {
             outcome.command = p->second.command;
             if (p->second.waitShown)

@@ -36,6 +36,11 @@ public:
     using TvpError::TvpError;
 };
 
+// Error ids of the server that windows of more than one area react to; an area names its own ids
+// beside its requests.
+inline constexpr int kDisciplineNotFoundError = 13;
+inline constexpr int kCupNotFoundError = 80;
+
 // The server's fault detail: an error id and the values to put into its message text. The client
 // raises it itself where a local check fails inside a request callback.
 class ETvExceptionDetail : public TvpError {

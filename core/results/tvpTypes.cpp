@@ -2,6 +2,10 @@
 
 #include "core/results/ResultUnitPatterns.h"
 
+#include <QStringList>
+
+#include <algorithm>
+
 namespace tvp {
 
 namespace {
@@ -46,6 +50,25 @@ TDisciplineInfo TDisciplineInfo::CreateFromDisc(const proto::DisciplinType& disc
     d.competitionId = disc.CompetitionID;
     fillDiscInfo(d, disc);
     return d;
+}
+
+std::vector<int> parseHeightList(const QString& text)
+{
+    std::vector<int> values;
+    if (text.isEmpty())
+        return values;
+    for (const QString& element : text.split(QLatin1Char(';')))
+        values.push_back(element.trimmed().toInt());
+    return values;
+}
+
+QString joinHeightList(std::vector<int> values)
+{
+    std::stable_sort(values.begin(), values.end());
+    QStringList texts;
+    for (int v : values)
+        texts << QString::number(v);
+    return texts.join(QLatin1Char(';'));
 }
 
 } // namespace tvp

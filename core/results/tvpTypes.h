@@ -57,6 +57,12 @@ public:
     static TDisciplineInfo CreateFromDisc(const proto::DisciplinType& disc);
 };
 
+// The values of a stored height list (heightList); an element that is no number is 0. Empty text:
+// no values.
+std::vector<int> parseHeightList(const QString& text);
+// The values joined by ";" in ascending order.
+QString joinHeightList(std::vector<int> values);
+
 // One result aggregator (scoring node) as the certificate and data views list it.
 struct TAggInfo {
     int aggID = 0;

@@ -45,7 +45,8 @@ public:
     virtual void reloadFromBibRanking() = 0;
     // Leaves the grid's cell editor without storing.
     virtual void cancelEdit() = 0;
-    virtual void Zonenstrichliste1Click() = 0;
+    // The tally sheet of the grid's current cell, as the menu's "Zonenstrichliste" shows it.
+    virtual void showTallySheet() = 0;
 };
 
 // The plausibility check of the results that feed some result providers.

@@ -149,7 +149,7 @@ public:
     virtual void ShowAndLoad(int discId, int providerId) = 0;
     // The printer choice of every printout runs the window's print dialog (PrintDialog1): true
     // when the user confirmed a printer, which is then set on printer.
-    virtual bool PrintDialog1Execute(QPrinter& printer) = 0;
+    virtual bool choosePrinter(QPrinter& printer) = 0;
 };
 
 class TAggregatorTree;

@@ -162,11 +162,7 @@ void TCompetitionForm::RequestFinished(std::unique_ptr<TCompetitionResponse> res
         Edit1->setFocus();
 
     if (!outcome.ok()) {
-        if (!response)
-            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                              QStringLiteral("Kommunikationsfehler"), this);
-        else
-            road_.report(outcome);
+        road_.report(outcome);
         return;
     }
 

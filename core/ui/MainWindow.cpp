@@ -540,7 +540,7 @@ bool TMainForm::handleApplicationEvent(QObject* target, QEvent* event)
     case Qt::Key_F7:
         if (context().windows().isVisible(TWindowId::ResultDialog))
             if (auto* results = context().windows().get<IResultDialog>(TWindowId::ResultDialog))
-                results->Zonenstrichliste1Click();
+                results->showTallySheet();
         return false;
     case Qt::Key_Escape: return escapeClosesActiveWindow(*key);
     default: break;

@@ -29,6 +29,7 @@ class QScrollArea;
 class QSpinBox;
 class QTableWidget;
 class QTreeView;
+class QVBoxLayout;
 
 namespace tvp {
 
@@ -43,6 +44,7 @@ public:
     static inline int selectDelayMs = 350;
     // The part of the result-evaluation editor; the discipline part has the empty name.
     static inline const QString kAggPart = QStringLiteral("Ergebnis-Aggregator");
+    static inline const QString kDiscPart;
 
     // index: 0 or 1, the window's place in the pair.
     TDisciplinForm(TWindowContext& context, int index);
@@ -167,11 +169,13 @@ private:
     using Road = TRequestRoad<TDisciplinRequest, TDisciplinResponse>;
 
     void buildControls();
+    void buildDisciplineEditor(QVBoxLayout& outer);
     void buildResultEvaluation(QWidget* group);
     void queue(std::unique_ptr<TDisciplinRequest> request);
     std::unique_ptr<TDisciplinRequest> newRequest(TDisciplinRequestType type) const;
 
     // ---- the list and the editor ----
+    static QString idText(int id);
     void reload(bool exportTemplate);
     void LoadItem(bool exportTemplate);
     void setAgeClasses(const std::vector<proto::AgeClassType>& ageClasses);

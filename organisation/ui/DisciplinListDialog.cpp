@@ -3,6 +3,7 @@
 #include "core/connection/SlotGuard.h"
 #include "core/lists/RecordListModel.h"
 #include "core/results/tvpUtils.h"
+#include "core/services/ParticipantForms.h"
 #include "core/services/ResultCaptureServices.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/ListViewHelpers.h"
@@ -10,7 +11,6 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "organisation/TimingLists.h"
-#include "participants/ParticipantForms.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -359,8 +359,7 @@ void TDisciplinListForm::requestFailed(TDiscListResponse* response, const TReque
         return;
     }
     if (!response) {
-        context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                          QStringLiteral("Kommunikationsfehler"), this);
+        road_->report(outcome);
         return;
     }
     if (command == rt_getList) {
@@ -369,7 +368,7 @@ void TDisciplinListForm::requestFailed(TDiscListResponse* response, const TReque
         if (outcome.requestId != lastListRequest_)
             return;
         setUiLockStatus(proto::LockType::NOTLOADED);
-        if (outcome.errorId == 13) {
+        if (outcome.errorId == kDisciplineNotFoundError) {
             // The discipline is gone: the window empties without a word, and the choice is read
             // again so that it no longer offers it.
             clearList();

@@ -4,12 +4,12 @@
 // participants into heats, the lock of that division, and the export of the heats to the timing
 // program under the discipline's timing number.
 
+#include "core/print/DisciplineListPrint.h"
 #include "core/results/tvpTypes.h"
 #include "core/services/OrganisationServices.h"
 #include "core/ui/TVPForm.h"
 #include "core/ui/WindowCatalogue.h"
 #include "organisation/DisciplinListRequests.h"
-#include "organisation/DisciplineListPrint.h"
 #include "organisation/HeatTreeModel.h"
 #include "organisation/SquadSchedule.h"
 

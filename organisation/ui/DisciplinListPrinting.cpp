@@ -2,11 +2,11 @@
 // ladder of heights), zone tally sheets and lap-count sheets, and their blank forms.
 
 #include "core/connection/SlotGuard.h"
+#include "core/print/TallySheetPrint.h"
 #include "core/print/ui/Print.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
-#include "organisation/TallySheetPrint.h"
 #include "organisation/ui/DisciplinListDialog.h"
 #include "organisation/ui/LapCountSheetDialog.h"
 #include "organisation/ui/PrintHighJumpDialog.h"

@@ -6,7 +6,7 @@
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
-#include "participants/ui/ParticipantWindowTools.h"
+#include "core/ui/WindowTools.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -425,7 +425,7 @@ void TDisciplinePlaceForm::RequestFinished(std::unique_ptr<TDPResponse> response
             refreshAllWindows(context());
             return;
         }
-        reportFailure(road_, context(), outcome, response != nullptr, this);
+        road_.report(outcome);
         // A refused create keeps the new facility's editor; the reload shows the server's list.
         keepEditor_ = type == rt_create;
         if (response && type != rt_get)

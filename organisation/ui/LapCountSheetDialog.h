@@ -2,8 +2,8 @@
 // The settings of the lap-count sheets ("Rundenzählblätter Einstellungen"): participants per
 // sheet, points per lap, and blank sheets for late entries.
 
+#include "core/print/TallySheetPrint.h"
 #include "core/ui/TVPForm.h"
-#include "organisation/TallySheetPrint.h"
 
 class QCheckBox;
 class QLabel;

@@ -9,8 +9,8 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/ui/WindowTools.h"
 #include "organisation/ScheduleExport.h"
-#include "participants/ui/ParticipantWindowTools.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -749,7 +749,7 @@ void TScheduleForm::RequestFinished(std::unique_ptr<TScheduleResponse> response,
     if (!outcome.ok()) {
         SaveButton->setEnabled(hasSquads_ && grid_.hasChanges());
         StringGrid1->setEnabled(hasSquads_);
-        reportFailure(road_, context(), outcome, response != nullptr, this);
+        road_.report(outcome);
         return;
     }
     switch (static_cast<TScheduleRequestType>(outcome.command)) {

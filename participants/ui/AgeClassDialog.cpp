@@ -5,8 +5,8 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/ui/WindowTools.h"
 #include "participants/ui/DragListView.h"
-#include "participants/ui/ParticipantWindowTools.h"
 #include "participants/ui/UpDown.h"
 
 #include <QAction>
@@ -386,11 +386,7 @@ void TAgeClassForm::RequestFinished(std::unique_ptr<TAgeResponse> response, cons
     const auto command = TAgeRequestType(outcome.command);
     if (!outcome.ok()) {
         EnableButtons();
-        if (response)
-            road_.report(outcome);
-        else
-            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                              QStringLiteral("Kommunikationsfehler"), this);
+        road_.report(outcome);
         // The list shows the server's state again; the editor keeps what was typed.
         if (command != rt_get)
             reloadFormData(false);

@@ -4,9 +4,9 @@
 
 #include "core/lists/ListSorting.h"
 #include "core/lists/RecordListModel.h"
+#include "core/services/ParticipantForms.h"
 #include "core/ui/TVPForm.h"
 #include "participants/AgeClassRequests.h"
-#include "participants/ParticipantForms.h"
 
 #include <QLocale>
 

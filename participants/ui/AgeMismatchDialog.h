@@ -2,7 +2,7 @@
 // The question the squads window asks when a team of another age class goes into a squad.
 
 #include "core/ui/TVPForm.h"
-#include "participants/ParticipantForms.h"
+#include "participants/ui/ParticipantWindowInterfaces.h"
 
 class QPushButton;
 

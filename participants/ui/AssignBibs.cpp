@@ -6,7 +6,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "core/services/ResultCaptureServices.h"
 #include "core/ui/WindowFit.h"
-#include "participants/ui/ParticipantWindowTools.h"
+#include "core/ui/WindowTools.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,9 +1,10 @@
 #pragma once
 // Bulk bibs: the selected athletes get consecutive bibs that nobody holds yet, from a first bib.
 
+#include "core/services/ParticipantForms.h"
 #include "core/ui/TVPForm.h"
 #include "participants/BibRequests.h"
-#include "participants/ParticipantForms.h"
+#include "participants/ui/ParticipantWindowInterfaces.h"
 
 class QLineEdit;
 class QPushButton;

@@ -12,6 +12,7 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "participants/AthleteListPrint.h"
+#include "participants/ui/ParticipantWindowInterfaces.h"
 
 #include <QAction>
 #include <QApplication>
@@ -539,8 +540,7 @@ void TAthleteForm::handleRefusal(std::unique_ptr<TAthleteResponse> response, con
 {
     EnableButtons();
     if (!response) {
-        context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                          QStringLiteral("Kommunikationsfehler"), this);
+        road_.report(outcome);
         return;
     }
     // A delete the user declined at the end of its chain: asked already, nothing to report.

@@ -7,11 +7,11 @@
 #include "core/lists/ListSorting.h"
 #include "core/lists/RecordListModel.h"
 #include "core/print/PrintUtils.h"
+#include "core/services/ParticipantForms.h"
 #include "core/ui/TVPForm.h"
 #include "core/ui/WindowCatalogue.h"
+#include "core/ui/WindowTools.h"
 #include "participants/AthleteRequests.h"
-#include "participants/ParticipantForms.h"
-#include "participants/ui/ParticipantWindowTools.h"
 
 class QAction;
 class QComboBox;

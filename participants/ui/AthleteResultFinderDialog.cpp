@@ -7,7 +7,7 @@
 #include "core/services/ResultCaptureServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
-#include "participants/ui/ParticipantWindowTools.h"
+#include "core/ui/WindowTools.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -156,7 +156,7 @@ void TAthleteResultFinderForm::RequestFinished(std::unique_ptr<TAthleteResultFin
                 athletes->createNewAthleteWithBarcode(response->athleteID);
             return;
         }
-        reportFailure(road_, context(), outcome, response != nullptr, this);
+        road_.report(outcome);
         return;
     }
     if (response->reqType == rt_loadLists) {

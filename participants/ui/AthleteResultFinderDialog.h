@@ -5,9 +5,9 @@
 
 #include "core/lists/RecordListModel.h"
 #include "core/results/tvpTypes.h"
+#include "core/services/ParticipantForms.h"
 #include "core/ui/TVPForm.h"
 #include "participants/FinderRequests.h"
-#include "participants/ParticipantForms.h"
 
 #include <QTimer>
 

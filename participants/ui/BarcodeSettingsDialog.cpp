@@ -4,9 +4,9 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/ui/WindowTools.h"
 #include "participants/LinuxInputDevices.h"
 #include "participants/ui/BarcodeInputDialog.h"
-#include "participants/ui/ParticipantWindowTools.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "core/ui/Dialogs.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
-#include "participants/ui/ParticipantWindowTools.h"
+#include "core/ui/WindowTools.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -72,7 +72,7 @@ void TBlankoBarcodeForm::RequestFinished(std::unique_ptr<TBarcodeAllocResponse> 
 {
     Button1->setEnabled(true);
     if (!outcome.ok()) {
-        reportFailure(road_, context(), outcome, response != nullptr, this);
+        road_.report(outcome);
         return;
     }
     const auto& range = response->allocateBlancAthleteBarcodeResponse.Range;

@@ -8,9 +8,9 @@
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/ui/WindowTools.h"
 #include "participants/ClubListPrint.h"
 #include "participants/ui/DragListView.h"
-#include "participants/ui/ParticipantWindowTools.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -605,7 +605,7 @@ void TClubForm::RequestFinished(std::unique_ptr<TClubResponse> response, const T
             refreshAllWindows(context());
             return;
         }
-        reportFailure(road_, context(), outcome, response != nullptr, this);
+        road_.report(outcome);
         if (!response)
             return;
         // A refused create keeps the editor (a new club), which a reload leaves alone.

@@ -4,11 +4,12 @@
 
 #include "core/lists/ListSorting.h"
 #include "core/lists/RecordListModel.h"
+#include "core/services/ParticipantForms.h"
 #include "core/services/ScoringServices.h"
 #include "core/ui/TVPForm.h"
 #include "participants/ClubRequests.h"
-#include "participants/ParticipantForms.h"
 #include "participants/ReceiptData.h"
+#include "participants/ui/ParticipantWindowInterfaces.h"
 
 class QAction;
 class QLabel;

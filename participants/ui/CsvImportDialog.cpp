@@ -5,7 +5,7 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "participants/CsvImport.h"
-#include "participants/ParticipantForms.h"
+#include "participants/ui/ParticipantWindowInterfaces.h"
 
 #include <QFile>
 #include <QFileInfo>

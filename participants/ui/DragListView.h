@@ -3,7 +3,7 @@
 // (a record list names its window, see TRecordListModel::setDragSource); the window decides what a
 // drop over one of its rows means.
 
-#include "participants/ui/ParticipantWindowTools.h"
+#include "core/ui/WindowTools.h"
 
 #include <QDragMoveEvent>
 #include <QDropEvent>

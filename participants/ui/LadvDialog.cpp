@@ -5,8 +5,8 @@
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/ui/WindowTools.h"
 #include "core/util/Features.h"
-#include "participants/ui/ParticipantWindowTools.h"
 
 #include <QFileInfo>
 #include <QGroupBox>
@@ -243,7 +243,7 @@ void TLadvForm::RequestFinished(std::unique_ptr<TLADVResponse> response, const T
     const auto type = TLADVRequestType(outcome.command);
     context().waitTexts().closeWait(waitTextOf(type));
     if (!outcome.ok()) {
-        reportFailure(road_, context(), outcome, response != nullptr, this);
+        road_.report(outcome);
         return;
     }
     switch (response->reqType) {

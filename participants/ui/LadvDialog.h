@@ -4,9 +4,10 @@
 // the generic import of the registration CSV import.
 
 #include "core/lists/RecordListModel.h"
+#include "core/services/ParticipantForms.h"
 #include "core/ui/TVPForm.h"
 #include "participants/LadvRequests.h"
-#include "participants/ParticipantForms.h"
+#include "participants/ui/ParticipantWindowInterfaces.h"
 
 class QGroupBox;
 class QLabel;

@@ -2,9 +2,9 @@
 // The list search: a small tool window over the lists of another window. The user types words;
 // the first matching rows show in a list of their own, and choosing one selects it in its list.
 
+#include "core/services/ParticipantForms.h"
 #include "core/ui/TVPForm.h"
 #include "participants/ListSearch.h"
-#include "participants/ParticipantForms.h"
 
 #include <QPersistentModelIndex>
 #include <QPointer>

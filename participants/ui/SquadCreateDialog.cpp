@@ -3,7 +3,7 @@
 #include "core/connection/SlotGuard.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
-#include "participants/ui/ParticipantWindowTools.h"
+#include "core/ui/WindowTools.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -177,8 +177,7 @@ void TSquadCreateForm::RequestFinished(std::unique_ptr<TSquadCreateResponse> res
     // The window is closed once the squads are sent: what goes wrong then must still be shown.
     if (!outcome.ok()) {
         context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                          response ? road_.requestName(outcome.command)
-                                                   : QStringLiteral("Kommunikationsfehler"));
+                                          failureCaption(outcome, road_.requestName(outcome.command)));
         if (response && response->reqType == rt_CreateSquads)
             reloadData();
         return;

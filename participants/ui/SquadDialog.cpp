@@ -7,8 +7,9 @@
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/ui/WindowTools.h"
 #include "participants/ui/DragListView.h"
-#include "participants/ui/ParticipantWindowTools.h"
+#include "participants/ui/ParticipantWindowInterfaces.h"
 
 #include <QComboBox>
 #include <QDrag>
@@ -939,7 +940,7 @@ void TSquadForm::RequestFinished(std::unique_ptr<TSquadResponse> response, const
             refreshAllWindows(context());
             return;
         }
-        reportFailure(road_, context(), outcome, response != nullptr, this);
+        road_.report(outcome);
         if (!response)
             return;
         if (type != rt_get)

@@ -5,8 +5,8 @@
 
 #include "core/lists/ListSorting.h"
 #include "core/lists/RecordListModel.h"
+#include "core/services/ParticipantForms.h"
 #include "core/ui/TVPForm.h"
-#include "participants/ParticipantForms.h"
 #include "participants/SquadRequests.h"
 
 class QAction;

@@ -9,9 +9,10 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/ui/WindowTools.h"
 #include "participants/TeamListPrint.h"
 #include "participants/ui/DragListView.h"
-#include "participants/ui/ParticipantWindowTools.h"
+#include "participants/ui/ParticipantWindowInterfaces.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -653,15 +654,11 @@ void TTeamForm::RequestFinished(std::unique_ptr<TTeamResponse> response, const T
         setListEnabled(true);
         if (outcome.declined) {
             // The user said "Nein" at the chain's end; a declined age-class change leaves all as it was.
-            if (outcome.errorId != 67)
+            if (outcome.errorId != kTeamInSquadOfOtherAgeClassError)
                 refreshAll();
             return;
         }
-        if (response)
-            road_.report(outcome);
-        else
-            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                              QStringLiteral("Kommunikationsfehler"), this);
+        road_.report(outcome);
         if (command != rt_get)
             reloadData();
         return;

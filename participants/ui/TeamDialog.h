@@ -5,9 +5,9 @@
 #include "core/lists/ListSorting.h"
 #include "core/lists/RecordListModel.h"
 #include "core/print/PrintUtils.h"
+#include "core/services/ParticipantForms.h"
 #include "core/ui/TVPForm.h"
 #include "core/ui/WindowCatalogue.h"
-#include "participants/ParticipantForms.h"
 #include "participants/TeamRequests.h"
 
 class QAction;

@@ -3,8 +3,8 @@
 // as the server found them for a set of result providers.
 
 #include "core/lists/RecordListModel.h"
+#include "core/services/ParticipantForms.h"
 #include "core/ui/TVPForm.h"
-#include "participants/ParticipantForms.h"
 #include "participants/TeamMemberWarning.h"
 
 class QPushButton;

@@ -162,12 +162,11 @@ void TAquireBibOrderForm::reloadData()
 void TAquireBibOrderForm::RequestFinished(std::unique_ptr<TAqBibOrderResponse> response, const TRequestOutcome& outcome)
 {
     if (!response) {
-        context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                          QStringLiteral("Kommunikationsfehler"), this);
+        road_.report(outcome);
         return;
     }
     if (!outcome.ok()) {
-        if (response->reqType == rt_getDiscipline && outcome.errorId == 13) {
+        if (response->reqType == rt_getDiscipline && outcome.errorId == kDisciplineNotFoundError) {
             context().messages().AddException(
                 0, {}, QStringLiteral("Disziplin wurde nicht mehr gefunden. Rangfolge erfassen wird beendet."),
                 QStringLiteral("Disziplin laden"), this);

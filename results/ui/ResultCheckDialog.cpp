@@ -1,11 +1,11 @@
 #include "results/ui/ResultCheckDialog.h"
 
 #include "core/connection/SlotGuard.h"
+#include "core/services/ParticipantForms.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
-#include "participants/ParticipantForms.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

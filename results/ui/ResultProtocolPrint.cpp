@@ -1,10 +1,10 @@
 // The input protocol of the heat shown: the grid as printed, with the discipline-list header
 // without barcode and the standard footer.
 
+#include "core/print/DisciplineListPrint.h"
 #include "core/print/PrintTable.h"
 #include "core/print/ui/Print.h"
 #include "core/ui/WindowContext.h"
-#include "organisation/DisciplineListPrint.h"
 #include "results/ui/ResultGrid.h"
 #include "results/ui/ResultsDialogs.h"
 

@@ -4,6 +4,7 @@
 #include "core/connection/SlotGuard.h"
 #include "core/results/tvpUtils.h"
 #include "core/services/OrganisationServices.h"
+#include "core/services/ParticipantForms.h"
 #include "core/services/ScoringServices.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/ExceptionDialog.h"
@@ -12,8 +13,6 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
-#include "organisation/HeightListRequests.h"
-#include "participants/ParticipantForms.h"
 #include "results/ui/CaptureHooks.h"
 #include "results/ui/ChooseBibDialog.h"
 #include "results/ui/ResultGrid.h"
@@ -489,16 +488,14 @@ void TResultDialog::RequestFinished(std::unique_ptr<TResultResponse> response, c
             ~SendNext() { self->sendStore(nullptr); }
         } next{this};
         if (!response) {
-            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                              QStringLiteral("Kommunikationsfehler"), this);
+            road_->report(outcome);
             return;
         }
         storeFinished(*response, outcome);
         return;
     }
     if (!response) {
-        context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                          QStringLiteral("Kommunikationsfehler"), this);
+        road_->report(outcome);
         return;
     }
     if (command == rt_addParticipant)
@@ -513,7 +510,7 @@ void TResultDialog::loadFinished(TResultResponse& response, const TRequestOutcom
     if (!outcome.ok()) {
         if (type == rt_getList) {
             setDisciplines(response.disciplines);
-            if (outcome.errorId == 13) {
+            if (outcome.errorId == kDisciplineNotFoundError) {
                 resultCache = std::make_unique<TResultCache>();
                 currentHeatId = 0;
                 currentDisciplinID = 0;
@@ -912,7 +909,7 @@ void TResultDialog::storeFinished(TResultResponse& response, const TRequestOutco
             text = context().messages().getExceptionById(outcome.errorId, outcome.parameters);
         if (text.isEmpty())
             text = outcome.error;
-        if (outcome.errorId == 122 && response.bib != 0)
+        if (outcome.errorId == kRankTakenError && response.bib != 0)
             text += QLatin1Char(' ') + rankConflictHint(kFinishingOrderCaption, Erfassungshilfen1->title());
         if (sameDiscipline)
             resultCache->setError(assignedId(response), response.attempt, text);

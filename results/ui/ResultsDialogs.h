@@ -43,7 +43,8 @@ public:
     void goToBarcodeAthlete(int discBarcode, int athleteBarcode, int attempt, int version, bool show) override;
     void reloadFromBibRanking() override;
     void cancelEdit() override;
-    void Zonenstrichliste1Click() override;
+    void showTallySheet() override { Zonenstrichliste1Click(); }
+    void Zonenstrichliste1Click();
 
     void unload() override;
     // Leaving the discipline: true when nothing is unsaved or the user agrees.

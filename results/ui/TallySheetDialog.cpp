@@ -3,13 +3,13 @@
 #include "core/barcode/BarcodeDispatcher.h"
 #include "core/connection/SlotGuard.h"
 #include "core/print/PrintTable.h"
+#include "core/print/TallySheetPrint.h"
 #include "core/print/ui/Print.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/ExceptionDialog.h"
 #include "core/ui/MainWindow.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
-#include "organisation/TallySheetPrint.h"
 #include "results/ui/CaptureHooks.h"
 
 #include <QAction>
@@ -242,11 +242,7 @@ void TTallySheetForm::reload(bool forPrint)
 void TTallySheetForm::RequestFinished(std::unique_ptr<TTallySheetResponse> response, const TRequestOutcome& outcome)
 {
     if (!outcome.ok()) {
-        if (!response)
-            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                              QStringLiteral("Kommunikationsfehler"), this);
-        else
-            road_->report(outcome);
+        road_->report(outcome);
         // A failed save keeps the counts in the grid for another try.
         showDirtyState(hasDirtyData(kPart));
         return;

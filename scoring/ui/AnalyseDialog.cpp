@@ -234,7 +234,7 @@ void TAnalyseForm::unload()
 void TAnalyseForm::RequestFinished(std::unique_ptr<TAnalyseResponse> response, const TRequestOutcome& outcome)
 {
     if (!outcome.ok()) {
-        if (outcome.errorId == 13) {
+        if (outcome.errorId == kDisciplineNotFoundError) {
             // The discipline is gone: start over without one.
             resultCache.reset();
             table_.clear();
@@ -247,7 +247,7 @@ void TAnalyseForm::RequestFinished(std::unique_ptr<TAnalyseResponse> response, c
             filling_ = false;
             return;
         }
-        if (outcome.errorId == 22)
+        if (outcome.errorId == kNoResultTableError)
             return;
         road_.report(outcome);
         return;

@@ -29,7 +29,8 @@ public:
 
     // IAnalyseForm
     void ShowAndLoad(int discId, int providerId) override;
-    bool PrintDialog1Execute(QPrinter& printer) override;
+    bool choosePrinter(QPrinter& printer) override { return PrintDialog1Execute(printer); }
+    bool PrintDialog1Execute(QPrinter& printer);
 
     void unload() override;
     void reloadTable();

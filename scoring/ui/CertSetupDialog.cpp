@@ -365,11 +365,7 @@ void TCertForm::RequestFinished(std::unique_ptr<TCertResponse> response, const T
             if (++certListFailures_ == 1)
                 reloadData();
         }
-        if (response)
-            road_.report(outcome);
-        else
-            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                              QStringLiteral("Kommunikationsfehler"), this);
+        road_.report(outcome);
         return;
     }
     if (!response)

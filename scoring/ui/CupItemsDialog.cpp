@@ -1122,8 +1122,7 @@ void TCupItemsForm::handleFailure(std::unique_ptr<TCupItemResponse> response, co
     bool dirty = hasDirtyData(kPart);
     dirtyDataChangeCallback(dirty, kPart);
     if (!response) {
-        context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                          QStringLiteral("Kommunikationsfehler"), this);
+        road_.report(outcome);
         return;
     }
     road_.report(outcome);

@@ -29,7 +29,6 @@ namespace {
 using R = TCupAggRequestType;
 constexpr int kTypeWidth = 150;
 // Codes of the server's refusals that this window takes on its own.
-constexpr int kUnknownCupError = 80;
 
 } // namespace
 
@@ -332,8 +331,7 @@ void TCupResultModelForm::RequestFinished(std::unique_ptr<TCupAggResponse> respo
 {
     context().waitTexts().closeWait(kLinkWait);
     if (!response) {
-        context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                          QStringLiteral("Kommunikationsfehler"), this);
+        road_.report(outcome);
         return;
     }
     if (outcome.ok()) {
@@ -346,7 +344,7 @@ void TCupResultModelForm::RequestFinished(std::unique_ptr<TCupAggResponse> respo
     if (outcome.declined)
         return; // "Nein" to resolving the parameters of a promotion
     if (response->reqType == R::rt_getCupAggs) {
-        if (outcome.errorId == kUnknownCupError) {
+        if (outcome.errorId == kCupNotFoundError) {
             // The cup is gone: the answer's cups no longer hold it, and the window falls back to none.
             fillList(*response);
             return;

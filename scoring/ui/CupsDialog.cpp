@@ -538,8 +538,7 @@ void TCupsForm::handleFailure(std::unique_ptr<TCupResponse> response, const TReq
     EnableButtons();
     if (!response) {
         context().waitTexts().closeWait(kWaitAssign);
-        context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                          QStringLiteral("Kommunikationsfehler"), this);
+        road_.report(outcome);
         return;
     }
     if (response->reqType == rt_assignCompetition)

@@ -126,7 +126,7 @@ void TCustomColImportForm::RequestFinished(std::unique_ptr<TCustomColImportRespo
     Memo1->setPlainText(lines.join(u'\n'));
     if (!outcome.ok()) {
         context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                          response ? kImportCaption : QStringLiteral("Kommunikationsfehler"), this);
+                                          failureCaption(outcome, kImportCaption), this);
         return;
     }
     context().windows().reloadIfVisible(TWindowId::CupAthleteForm);

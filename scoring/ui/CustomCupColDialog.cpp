@@ -239,8 +239,7 @@ void TCustomCupColForm::RequestFinished(std::unique_ptr<TColResponse> response, 
         if (outcome.declined)
             return;
         if (!response) {
-            context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                              QStringLiteral("Kommunikationsfehler"), this);
+            road_.report(outcome);
             return;
         }
         road_.report(outcome);

@@ -252,7 +252,7 @@ void TDocSetupForm::requestFailed(TCertDocSetupRequestType type, const TRequestO
 {
     if (!hasResponse) {
         context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                          QStringLiteral("Kommunikationsfehler"), this);
+                                          failureCaption(outcome, requestName), this);
         return;
     }
     switch (type) {

@@ -383,8 +383,7 @@ void TGlobalParameterForm::handleFailure(std::unique_ptr<TParameterResponse> res
     ValueListEditor1->setEnabled(true);
     Button1->setEnabled(hasDirtyData(kPart));
     if (!response) {
-        context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                          QStringLiteral("Kommunikationsfehler"), this);
+        road_.report(outcome);
         return;
     }
     if (outcome.errorId == kParameterNotFoundError && rowOf(response->removeKey) >= 0) {

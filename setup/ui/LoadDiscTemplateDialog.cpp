@@ -3,12 +3,12 @@
 #include "core/connection/CurrentCompetition.h"
 #include "core/connection/SlotGuard.h"
 #include "core/services/OrganisationServices.h"
+#include "core/services/ParticipantForms.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/ExceptionDialog.h"
 #include "core/ui/ListViewHelpers.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
-#include "participants/ParticipantForms.h"
 #include "setup/ui/TemplateWindowParts.h"
 
 #include <QComboBox>

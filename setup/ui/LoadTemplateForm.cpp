@@ -117,7 +117,7 @@ void TLoadTemplateForm::reportFailure(const TRequestOutcome& outcome, bool answe
 {
     if (!answered)
         context().messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                          QStringLiteral("Kommunikationsfehler"), this);
+                                          failureCaption(outcome, requestName), this);
     else
         context().messages().AddException(outcome.errorId, outcome.parameters, serverText, requestName, this);
 }

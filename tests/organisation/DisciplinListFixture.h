@@ -6,11 +6,11 @@
 #include "core/connection/CommunicationThread.h"
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/connection/CurrentCompetition.h"
+#include "core/services/ParticipantForms.h"
 #include "core/services/ResultCaptureServices.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "organisation/ui/DisciplinListDialog.h"
-#include "participants/ParticipantForms.h"
 #include "results/TimingConnector.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -106,7 +106,7 @@ public:
     void goToBarcodeAthlete(int, int, int, int, bool) override {}
     void reloadFromBibRanking() override {}
     void cancelEdit() override {}
-    void Zonenstrichliste1Click() override {}
+    void showTallySheet() override {}
     QStringList calls;
 };
 

@@ -481,6 +481,66 @@ TEST_F(DisciplinWindow, BuildsAScoringTreeOfThreeNodesAndRemovesOne)
     EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join('\n').toStdString();
 }
 
+// The name belongs to the node open in the editor: a node created after another was deleted, or
+// prepared by choosing a template while a node is open, does not take that node's name.
+TEST_F(DisciplinWindow, ANewNodeStartsWithoutTheNameOfTheNodeOpenBefore)
+{
+    const int weit = createDisc(QStringLiteral("Weitsprung"));
+    const int sprint = createDisc(QStringLiteral("Sprint"));
+    w0->LoadTemplates();
+    openDiscipline(w0, weit);
+    // "Bester Versuch", the first template, chosen with the keyboard.
+    const auto chooseBest = [this] {
+        w0->TemplateComboBox->setFocus();
+        QTest::keyClick(w0->TemplateComboBox, Qt::Key_Home);
+        ASSERT_EQ(w0->TemplateComboBox->currentText(), QStringLiteral("Bester Versuch"));
+        w0->ParameterGrid->item(0, 1)->setText(QStringLiteral("1"));
+    };
+    const auto appendTo = [this](int parent) {
+        QTest::mouseClick(tree(w0)->boxOf(parent), Qt::LeftButton);
+        QTest::mouseClick(w0->AppendButton, Qt::LeftButton);
+        settle();
+        return w0->currentAggregator();
+    };
+
+    // A name typed before the template is chosen stays with the new node.
+    QTest::keyClicks(w0->DisplayNameEdit, QStringLiteral("Punkte Weitsprung"));
+    chooseBest();
+    const int named = appendTo(weit);
+    ASSERT_NE(named, 0);
+    EXPECT_EQ(info("Label", named), QStringLiteral("Punkte Weitsprung"));
+
+    QTest::mouseClick(tree(w0)->boxOf(named), Qt::LeftButton);
+    script->expectMessage(kRemoveNodes, TMsgAnswer::Yes);
+    w0->TreeEntfernen1->trigger();
+    settle();
+    ASSERT_FALSE(tree(w0)->findNode(named));
+
+    openDiscipline(w0, sprint);
+    chooseBest();
+    const int fresh = appendTo(sprint);
+    ASSERT_NE(fresh, 0);
+    EXPECT_EQ(info("Label", fresh), QString());
+    EXPECT_EQ(w0->DisplayNameEdit->text(), QString());
+
+    // Choosing another template while a named node is open prepares a new node, without that name.
+    QTest::keyClicks(w0->DisplayNameEdit, QStringLiteral("Bester Sprint"));
+    QTest::mouseClick(w0->SaveAggregatorButton, Qt::LeftButton);
+    settle();
+    ASSERT_EQ(info("Label", fresh), QStringLiteral("Bester Sprint"));
+    ASSERT_EQ(w0->DisplayNameEdit->text(), QStringLiteral("Bester Sprint"));
+    QTest::keyClick(w0->TemplateComboBox, Qt::Key_Down);
+    EXPECT_EQ(w0->currentAggregator(), 0);
+    EXPECT_EQ(w0->DisplayNameEdit->text(), QString());
+
+    // A name typed for a new node goes with its template when another discipline is shown.
+    QTest::keyClicks(w0->DisplayNameEdit, QStringLiteral("Entwurf"));
+    openDiscipline(w0, weit);
+    EXPECT_EQ(w0->TemplateComboBox->currentIndex(), -1);
+    EXPECT_EQ(w0->DisplayNameEdit->text(), QString());
+    EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join('\n').toStdString();
+}
+
 // Not a check: with TVP_SCREENSHOT_SECONDS set (under Xvfb with QT_QPA_PLATFORM=xcb) the first window
 // stays on screen with a scoring tree of three nodes for that long, so that a screenshot can be taken.
 TEST_F(DisciplinWindow, ShownForAScreenshot)

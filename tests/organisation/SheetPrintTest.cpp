@@ -2,10 +2,10 @@
 // page format and their barcodes; and the height-list files.
 
 #include "core/barcode/BarcodeUtils.h"
+#include "core/print/DisciplineListPrint.h"
 #include "core/print/PrintJob.h"
-#include "organisation/DisciplineListPrint.h"
+#include "core/print/TallySheetPrint.h"
 #include "organisation/HeightListRequests.h"
-#include "organisation/TallySheetPrint.h"
 #include "tests/core/print/PdfTools.h"
 
 #include <QFile>

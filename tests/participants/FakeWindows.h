@@ -2,8 +2,9 @@
 // Stand-ins for the windows a participant window talks to through their interfaces, each
 // recording what it was asked and answering what the test set.
 
+#include "core/services/ParticipantForms.h"
 #include "core/services/ScoringServices.h"
-#include "participants/ParticipantForms.h"
+#include "participants/ui/ParticipantWindowInterfaces.h"
 
 #include <QWidget>
 

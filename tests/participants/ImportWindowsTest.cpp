@@ -247,7 +247,7 @@ public:
     void goToBarcodeAthlete(int, int, int, int, bool) override {}
     void reloadFromBibRanking() override {}
     void cancelEdit() override {}
-    void Zonenstrichliste1Click() override {}
+    void showTallySheet() override {}
 
     std::vector<std::pair<int, int>> opened;
 };

@@ -30,7 +30,7 @@ public:
     void goToBarcodeAthlete(int, int, int, int, bool) override {}
     void reloadFromBibRanking() override { ++rankingReloads; }
     void cancelEdit() override {}
-    void Zonenstrichliste1Click() override {}
+    void showTallySheet() override {}
     int rankingReloads = 0;
 };
 

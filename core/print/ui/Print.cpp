@@ -41,7 +41,7 @@ bool ChoosePrinterByDialog(QWidget* window)
     TWaitText wait(QStringLiteral("Suche installierte Drucker..."), window);
     try {
         if (auto* form = programWindows().get<IAnalyseForm>(TWindowId::AnalyseForm))
-            return form->PrintDialog1Execute(Printer());
+            return form->choosePrinter(Printer());
         return dialogs().printDialog(window, QStringLiteral("Drucken"), Printer());
     } catch (...) {
         return false;

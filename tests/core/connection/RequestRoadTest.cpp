@@ -225,10 +225,14 @@ TEST_F(RequestRoadTest, WithoutAChannelSlotTheWindowGetsNoResponseButKnowsTheCom
     ReleaseChannel();
     ASSERT_TRUE(done);
     EXPECT_FALSE(finished[0].response);
+    EXPECT_FALSE(finished[0].outcome.answered);
     EXPECT_EQ(finished[0].outcome.command, int(rt_list));
     EXPECT_EQ(finished[0].outcome.error, kErrChannelTimeout);
     EXPECT_TRUE(recorder.waits.shown.isEmpty());
     EXPECT_EQ(competitionWorkerCalls, 0);
+    // The road names a request that never reached its worker itself.
+    road->report(finished[0].outcome);
+    EXPECT_EQ(recorder.messages.lines(), QStringList{QStringLiteral("Kommunikationsfehler: ") + kErrChannelTimeout});
 }
 
 TEST_F(RequestRoadTest, AFailedTransactionStartGivesAnEmptyResponseWithoutRunningTheWorker)
@@ -246,9 +250,11 @@ TEST_F(RequestRoadTest, AFailedTransactionStartGivesAnEmptyResponseWithoutRunnin
 
 TEST_F(RequestRoadTest, NoCallbackAfterTheRoadIsGoneAndItsWaitTextIsClosed)
 {
-    road->AddRequest(competitionRequest(rt_list), TTransactionMode::tm_readonly);
+    road->AddRequest(competitionRequest(rt_create, QStringLiteral("Verlassen")), TTransactionMode::tm_readwrite);
+    ASSERT_EQ(recorder.waits.shown, QStringList{QStringLiteral("Veranstaltung anlegen")});
     road.reset();
     EXPECT_TRUE(recorder.waits.shown.isEmpty());
+    EXPECT_EQ(recorder.waits.log, (QStringList{"+Veranstaltung anlegen", "-Veranstaltung anlegen"}));
     EXPECT_TRUE(waitUntil([] { return runningRequestCount() == 0; }, 10000));
     EXPECT_TRUE(finished.empty());
 }

@@ -74,7 +74,7 @@ TEST_F(PrinterChoice, ACancelledDialogPrintsNothing)
 class AnalyseWindow : public QWidget, public IAnalyseForm {
 public:
     void ShowAndLoad(int, int) override {}
-    bool PrintDialog1Execute(QPrinter& printer) override
+    bool choosePrinter(QPrinter& printer) override
     {
         waitTextMeanwhile = currentWaitText();
         asked = &printer;

@@ -111,7 +111,7 @@ public:
     void goToBarcodeAthlete(int, int, int, int, bool) override {}
     void reloadFromBibRanking() override {}
     void cancelEdit() override {}
-    void Zonenstrichliste1Click() override { ++tallies; }
+    void showTallySheet() override { ++tallies; }
     int tallies = 0;
 };
 

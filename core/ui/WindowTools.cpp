@@ -1,4 +1,4 @@
-#include "participants/ui/ParticipantWindowTools.h"
+#include "core/ui/WindowTools.h"
 
 #include "core/connection/SlotGuard.h"
 #include "core/lists/ListSorting.h"

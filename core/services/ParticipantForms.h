@@ -1,13 +1,12 @@
 #pragma once
-// What the participant windows offer each other and the windows of other areas. Each window
-// implements its interface; callers find it through the window registry:
+// What the participant windows offer the windows of other areas. Each window implements its
+// interface; callers find it through the window registry:
 //   if (auto* athletes = context().windows().get<IAthleteForm>(TWindowId::AthleteForm)) ...
 
 #include "core/protocol/ParticipantRecords.h"
 #include "core/results/tvpTypes.h"
 #include "core/services/ListSearchServices.h"
 #include "core/services/ParticipantServices.h" // ITeamMemberWarningForm, which other areas reach too
-#include "participants/ImportRequest.h"
 
 #include <QString>
 
@@ -48,15 +47,6 @@ public:
     virtual void setAgeClasses(const std::vector<proto::AgeClassType>& ageClasses) = 0;
 };
 
-// Bulk bibs: consecutive free bibs from firstBib for the athletes, in order.
-class IAssignBibs {
-public:
-    virtual ~IAssignBibs() = default;
-    virtual void ShowBibAssignDialog(int firstBib, const std::vector<int>& athleteIds) = 0;
-};
-
-enum class TAgeMismatchResolution { amr_Skip = 0, amr_ignore = 1, amr_ignoreAll = 2, amr_cancel = 3 };
-
 class IAgeClassForm {
 public:
     virtual ~IAgeClassForm() = default;
@@ -64,13 +54,6 @@ public:
     virtual int getSelected() const = 0;
     // A copy of the listed age class: the list's own object would dangle after the next reload.
     virtual std::optional<proto::AgeClassType> getAgeClass(int ageClassId) const = 0;
-};
-
-class IAgeMismatchPrompt {
-public:
-    virtual ~IAgeMismatchPrompt() = default;
-    // several: more than one team is being moved.
-    virtual TAgeMismatchResolution ShowAgeMismatchDialog(bool several) = 0;
 };
 
 class ITeamForm {
@@ -83,16 +66,6 @@ public:
     virtual void discParticipantsUpdated(int disciplineId) = 0;
 };
 
-class IClubForm {
-public:
-    virtual ~IClubForm() = default;
-    virtual int getSelected() const = 0;
-    // ClubIds of the selected rows in list order (drag input of other windows).
-    virtual std::vector<int> getSelectedIds() const = 0;
-    virtual void updateBillingMenus(int competitionId, const QString& path) = 0;
-    virtual QString getCurrentDatafile() const = 0;
-};
-
 class ISquadForm {
 public:
     virtual ~ISquadForm() = default;
@@ -101,13 +74,6 @@ public:
     virtual void showSquad(int squadId) = 0;
     virtual void showDisc(int disciplineId, int ageClassId) = 0;
     virtual void discSquadsUpdated(int disciplineId) = 0;
-};
-
-// The LADV window's second runner: carries out the generic import in one read-write transaction.
-class IParticipantImport {
-public:
-    virtual ~IParticipantImport() = default;
-    virtual void executeImport(TImportRequest request) = 0;
 };
 
 } // namespace tvp

@@ -1,4 +1,4 @@
-#include "organisation/TallySheetPrint.h"
+#include "core/print/TallySheetPrint.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "organisation/DisciplineListPrint.h"
+#include "core/print/DisciplineListPrint.h"
 
 #include "core/barcode/BarcodeUtils.h"
 #include "core/print/Code39.h"

@@ -4,7 +4,7 @@
 // protocol the tally capture prints after storing a result, and lap-count sheets (one or two
 // participants per page, a row per lap). Headers, contexts and footers are the competition list's.
 
-#include "organisation/DisciplineListPrint.h"
+#include "core/print/DisciplineListPrint.h"
 
 #include <memory>
 

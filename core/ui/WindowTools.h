@@ -1,9 +1,7 @@
 #pragma once
-// Small pieces the participant windows share: combo boxes of ids, lists dragged between windows,
-// menus, the answers to failed requests, and the reload of the discipline windows after a change
-// of what they show.
+// Small pieces the windows of several areas share: combo boxes of ids, lists dragged between
+// windows, menus, and the reload of the discipline windows after a change of what they show.
 
-#include "core/connection/RequestRoad.h"
 #include "core/lists/RecordListModel.h"
 #include "core/ui/WindowCatalogue.h"
 #include "core/ui/WindowContext.h"
@@ -64,19 +62,6 @@ QMenu* addExportMenu(QMenuBar* bar, QWidget* window, std::function<void(bool ope
 
 // After the last item of a chain the user declined: every visible window shows the server's state.
 void refreshAllWindows(const TWindowContext& context);
-// A failure in the message window: a request that brought no response (it never reached its
-// worker) under "Kommunikationsfehler", any other under the request's name.
-template <class Road>
-void reportFailure(const Road& road, const TWindowContext& context, const TRequestOutcome& outcome, bool answered,
-                   QObject* window)
-{
-    if (answered)
-        road.report(outcome);
-    else
-        context.messages().AddException(outcome.errorId, outcome.parameters, outcome.error,
-                                        QStringLiteral("Kommunikationsfehler"), window);
-}
-
 // Runs action when key is pressed in widget (without modifiers), whether or not its window is the
 // active one; the key goes no further.
 void onKey(QWidget& widget, int key, std::function<void()> action);

@@ -1,0 +1,22 @@
+# Areas meet only in core/: no source of an area includes a header of another area, and no source
+# of core/ includes one of an area. Interfaces are headers only, so the link check of the configure
+# step does not see them. Run as: cmake -DROOT=<source folder> -P AreaIncludes.cmake
+cmake_minimum_required(VERSION 3.24)
+set(areas participants organisation scoring setup results standin)
+set(found)
+foreach(area IN LISTS areas ITEMS core)
+  file(GLOB_RECURSE sources RELATIVE ${ROOT} ${ROOT}/${area}/*.h ${ROOT}/${area}/*.cpp)
+  foreach(source IN LISTS sources)
+    file(STRINGS ${ROOT}/${source} includes REGEX "^#include \"[^/\"]+/")
+    foreach(include IN LISTS includes)
+      string(REGEX REPLACE "^#include \"([^/\"]+)/.*" "\\1" target "${include}")
+      if(target IN_LIST areas AND NOT target STREQUAL area)
+        list(APPEND found "${source}: ${include}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(found)
+  list(JOIN found "\n  " lines)
+  message(FATAL_ERROR "Includes across areas (what two areas share belongs in core/):\n  ${lines}")
+endif()
