@@ -8,9 +8,8 @@
 //       int jump = 0;
 //   };
 
-#include "core/protocol/SoapHeader.h"
-#include "core/protocol/THTTPRIO.h"
 #include "standin/StandinServer.h"
+#include "tests/support/SoapSession.h"
 #include "tests/support/StandinSeed.h"
 
 #include <QElapsedTimer>
@@ -92,25 +91,8 @@ void seedTeamPerHeat(test::StandinSeed& seed, int competition, int ageClass, int
 }
 
 // One SOAP session with its transaction header, as the request runner keeps it.
-struct TBenchSession {
-    TBenchSession()
-    {
-        rio.omitEmptyNodes = true;
-        rio.OnBeforeExecute = [this](std::string_view, pugi::xml_document& request) {
-            if (!sessionId.empty())
-                proto::setSessionToSoap(request, sessionId, !transactionId.empty(), transactionId);
-        };
-        rio.OnAfterExecute = [this](std::string_view, const pugi::xml_document& answer) {
-            const std::string s = proto::getSessionfromSoap(answer, transactionId);
-            if (!s.empty())
-                sessionId = s;
-        };
-    }
-    TBenchSession(const TBenchSession&) = delete;
-    TBenchSession& operator=(const TBenchSession&) = delete;
-
-    proto::THTTPRIO rio;
-    std::string sessionId, transactionId;
+struct TBenchSession : test::SoapSession {
+    TBenchSession() { rio.omitEmptyNodes = true; }
 };
 
 } // namespace tvp::bench

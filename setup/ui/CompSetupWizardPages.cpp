@@ -5,6 +5,7 @@
 #include "core/ui/DateEdit.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowTools.h"
 #include "core/util/AppPaths.h"
 #include "setup/WizardListModels.h"
 #include "setup/ui/CompSetupPageMetaData.h"
@@ -18,7 +19,6 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QItemSelectionModel>
@@ -117,27 +117,6 @@ public:
 
 private:
     TSetupMessage m_;
-};
-
-// Enter or Delete on a list runs the action.
-class TListKeys : public QObject {
-public:
-    TListKeys(QAbstractItemView* list, int key, std::function<void()> action)
-        : QObject(list), key_(key), action_(std::move(action))
-    {
-        list->installEventFilter(this);
-    }
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != key_)
-            return false;
-        guarded(action_);
-        return true;
-    }
-
-private:
-    int key_;
-    std::function<void()> action_;
 };
 
 } // namespace
@@ -686,11 +665,11 @@ TTemplateTab::TTemplateTab(TAgeClassesPageInfo& pages, TTemplateKind kind)
 
     connect(AvailableListBox, &QAbstractItemView::activated, this,
             [this](const QModelIndex& item) { guarded([&] { chooseRow(item.row()); }); });
-    new TListKeys(AvailableListBox, Qt::Key_Return, [this] {
+    onKey(*AvailableListBox, Qt::Key_Return, [this] {
         const QModelIndex current = AvailableListBox->currentIndex();
         chooseRow(current.isValid() ? current.row() : -1);
     });
-    new TListKeys(ChosenListBox, Qt::Key_Delete, [this] { removeChosen(); });
+    onKey(*ChosenListBox, Qt::Key_Delete, [this] { removeChosen(); });
     connect(RemoveAction, &QAction::triggered, this, [this] { guarded([this] { removeChosen(); }); });
     connect(ChosenListBox->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { guarded([this] { updateRemoveAction(); }); });

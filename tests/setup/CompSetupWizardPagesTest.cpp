@@ -525,6 +525,14 @@ protected:
         PingTimeouts::checkIntervalMs = 500;
         InitComm();
     }
+    // "Veranstaltung anlegen" on the last page; the wizard is left once the competition is made.
+    void createAndLeave()
+    {
+        next();
+        EXPECT_TRUE(waitUntil([&] { return activeTab() == QStringLiteral("Veranstaltung angelegt"); }, 20000))
+            << messages().join(u'\n').toStdString();
+        wizard->hide();
+    }
     StandinHarness server;
 };
 
@@ -570,10 +578,7 @@ TEST_F(SampleWizard, SampleTypeCreatesTwoAgeClassesWithFeesDisciplinesAndTheDocu
         script->expectFile(QStringLiteral("Speicherort für PDF"), pdf);
         click(child<QPushButton>(activePage(), "ChooseButton"));
         EXPECT_EQ(wizard->NextButton->text(), kCreateCaption);
-        next();
-        EXPECT_TRUE(waitUntil([&] { return activeTab() == QStringLiteral("Veranstaltung angelegt"); }, 20000))
-            << messages().join(u'\n').toStdString();
-        wizard->hide();
+        createAndLeave();
         return 0;
     });
     wizard->startCompWizard();
@@ -638,10 +643,7 @@ TEST_F(SampleWizard, TheVenueOfAShippedTypeIsPublishedWithTheResults)
             doubleClick(available, discipline);
         for (int page = 0; page < 5 && wizard->NextButton->text() != kCreateCaption; ++page)
             next();
-        next();
-        EXPECT_TRUE(waitUntil([&] { return activeTab() == QStringLiteral("Veranstaltung angelegt"); }, 20000))
-            << messages().join(u'\n').toStdString();
-        wizard->hide();
+        createAndLeave();
         return 0;
     });
     wizard->startCompWizard();

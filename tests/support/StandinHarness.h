@@ -8,9 +8,9 @@
 //   c.begin(false); c.create(QStringLiteral("Sportfest")); c.commit();
 //   c.cms()->setUiInfo(...);           // any port type, through the client's session
 
-#include "core/protocol/SoapHeader.h"
 #include "core/protocol/TVPWebServices2.h"
 #include "standin/StandinServer.h"
+#include "tests/support/SoapSession.h"
 
 #include <QTemporaryDir>
 
@@ -21,24 +21,10 @@
 
 namespace tvp::test {
 
-// One client session: the session id of the last answer goes out again, and the transaction id
-// while one is open, as the request runner's header handling does.
-class StandinClient {
+// A client of the stand-in's services on one session (see SoapSession).
+class StandinClient : public SoapSession {
 public:
-    explicit StandinClient(int port) : base_("http://127.0.0.1:" + std::to_string(port) + "/TrivantaPentrel/services/")
-    {
-        rio.OnBeforeExecute = [this](std::string_view, pugi::xml_document& request) {
-            if (!sessionId.empty())
-                proto::setSessionToSoap(request, sessionId, !transactionId.empty(), transactionId);
-        };
-        rio.OnAfterExecute = [this](std::string_view, const pugi::xml_document& answer) {
-            const std::string s = proto::getSessionfromSoap(answer, transactionId);
-            if (!s.empty())
-                sessionId = s;
-        };
-    }
-    StandinClient(const StandinClient&) = delete; // the header handlers point at this object
-    StandinClient& operator=(const StandinClient&) = delete;
+    explicit StandinClient(int port) : base_("http://127.0.0.1:" + std::to_string(port) + "/TrivantaPentrel/services/") {}
 
     // The address of a service, as the client forms it ("DataRetrievalService").
     std::string url(const char* service) const { return base_ + service + "/"; }
@@ -110,10 +96,6 @@ public:
             names << c.Name;
         return names;
     }
-
-    proto::THTTPRIO rio;
-    std::string sessionId;
-    std::string transactionId;
 
 private:
     QString address(const char* service) const { return QString::fromStdString(url(service)); }
