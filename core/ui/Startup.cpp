@@ -1,4 +1,5 @@
 #include "core/ui/Startup.h"
+#include "core/ui/WindowFit.h"
 
 #include "core/ui/ChooseCompetitionDialog.h"
 #include "core/ui/CompImportDialog.h"
@@ -78,12 +79,18 @@ TProgram::TProgram() : context_(programContext())
     registry().clearRegistrations();
     context_.competition().putBackSilently(nullptr);
     registerCoreWindows(registry());
+    if (!dynamic_cast<TElidingStyle*>(QApplication::style()))
+        QApplication::setStyle(new TElidingStyle);
+    cutTextTips_ = std::make_unique<TCutTextTips>();
+    qApp->installEventFilter(cutTextTips_.get());
 }
 
 TProgram::~TProgram()
 {
     if (qApp && keyHook_)
         qApp->removeEventFilter(keyHook_.get());
+    if (qApp)
+        qApp->removeEventFilter(cutTextTips_.get());
     context_.setPositionStore(nullptr);
     // In reverse order of creation; the shared windows withdraw from the context as they go.
     registry().destroyAll();

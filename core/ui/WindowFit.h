@@ -8,9 +8,14 @@
 //   buildLayout();
 //   fitToTexts(*this); // at the end of the constructor, once the layout is built
 
+#include <QLabel>
+#include <QObject>
+#include <QProxyStyle>
 #include <QSize>
 #include <QStringList>
 
+class QAbstractItemView;
+class QComboBox;
 class QHeaderView;
 class QTreeView;
 class QWidget;
@@ -33,5 +38,47 @@ void fitColumnToTexts(QTreeView& view, int column, const QStringList& samples, i
 // The view cannot become narrower than its columns: the stretching and self-sizing ones as wide as
 // their captions, the others as they are, with the frame and a vertical scroll bar.
 void keepColumnsWhole(QTreeView& view);
+
+// The columns take the room their list has: each at least as wide as it is now (as designed) and as
+// its caption, wider to hold its texts whole while the room lasts; where it does not, the widest
+// columns (the names) are cut to one width and their texts end in "…". Called again after the rows
+// changed; it holds while the list is resized.
+void fitColumnsToRoom(QAbstractItemView& view);
+
+// Installed once on the application: a list cell whose column cuts its text, and a choice whose box
+// cuts the chosen entry, show the whole text as their tooltip, unless they give one of their own.
+class TCutTextTips : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+// The program's style: the chosen entry of a choice that is wider than its box ends in "…".
+class TElidingStyle : public QProxyStyle {
+public:
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override;
+};
+
+// The room a choice's box gives its chosen entry.
+int comboTextRoom(const QComboBox& combo);
+
+// A one-line text of data (a name) that may be longer than its room: it ends in "…" where it is cut
+// and shows whole as its tooltip, and lets its layout make it narrower than the text.
+class TElidingLabel : public QLabel {
+public:
+    explicit TElidingLabel(QWidget* parent = nullptr);
+    void setFullText(const QString& text);
+    const QString& fullText() const { return full_; }
+    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void elide();
+    QString full_;
+};
 
 } // namespace tvp

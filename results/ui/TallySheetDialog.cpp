@@ -11,6 +11,7 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "results/ui/CaptureHooks.h"
+#include "core/ui/WindowFit.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -326,6 +327,7 @@ void TTallySheetForm::setTallyList(const QString& tallyList)
     loading_ = true;
     grid_.setTallyList(tallyList);
     loading_ = false;
+    fitColumnsToRoom(*StringGrid1);
     // A shorter or odd list is stored as it reads back, so it shows as unchanged.
     FTallyString = grid_.tallyList();
     refreshTotalSum();
