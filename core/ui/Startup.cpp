@@ -79,18 +79,13 @@ TProgram::TProgram() : context_(programContext())
     registry().clearRegistrations();
     context_.competition().putBackSilently(nullptr);
     registerCoreWindows(registry());
-    if (!dynamic_cast<TElidingStyle*>(QApplication::style()))
-        QApplication::setStyle(new TElidingStyle);
-    cutTextTips_ = std::make_unique<TCutTextTips>();
-    qApp->installEventFilter(cutTextTips_.get());
+    installCutTextAids();
 }
 
 TProgram::~TProgram()
 {
     if (qApp && keyHook_)
         qApp->removeEventFilter(keyHook_.get());
-    if (qApp)
-        qApp->removeEventFilter(cutTextTips_.get());
     context_.setPositionStore(nullptr);
     // In reverse order of creation; the shared windows withdraw from the context as they go.
     registry().destroyAll();

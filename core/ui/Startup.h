@@ -54,7 +54,6 @@ private:
     std::unique_ptr<TInstanceRegistry> instances_;
     TMainForm* mainForm_ = nullptr;
     std::unique_ptr<QObject> keyHook_;
-    std::unique_ptr<QObject> cutTextTips_;
 };
 
 } // namespace tvp

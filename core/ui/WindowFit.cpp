@@ -1,17 +1,21 @@
 #include "core/ui/WindowFit.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLayout>
 #include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QResizeEvent>
 #include <QToolTip>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTableView>
+#include <QTimer>
 #include <QTreeView>
 #include <QWidget>
 
@@ -150,6 +154,18 @@ public:
     // The widths the window gave the columns since the last share are their new least widths.
     void takeDesigned(const QHeaderView& header)
     {
+        // Rows laid out later (a list shown after it was filled) are measured again then.
+        if (view_.model() != watched_) {
+            QObject::disconnect(watch_[0]);
+            QObject::disconnect(watch_[1]);
+            QObject::disconnect(watch_[2]);
+            watched_ = view_.model();
+            if (watched_) {
+                watch_[0] = connect(watched_, &QAbstractItemModel::modelReset, this, &RoomKeeper::shareSoon);
+                watch_[1] = connect(watched_, &QAbstractItemModel::rowsInserted, this, &RoomKeeper::shareSoon);
+                watch_[2] = connect(watched_, &QAbstractItemModel::layoutChanged, this, &RoomKeeper::shareSoon);
+            }
+        }
         floors_.resize(std::size_t(header.count()), 0);
         applied_.resize(std::size_t(header.count()), -1);
         for (int c = 0; c < header.count(); ++c)
@@ -209,8 +225,21 @@ public:
             }
     }
 
+    void shareSoon()
+    {
+        if (!pending_) {
+            pending_ = true;
+            QTimer::singleShot(0, this, [this] {
+                pending_ = false;
+                share();
+            });
+        }
+    }
+
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (watched == view_.viewport() && event->type() == QEvent::Show)
+            shareSoon();
         if (watched == view_.viewport() && event->type() == QEvent::Resize &&
             static_cast<QResizeEvent*>(event)->oldSize().width() != view_.viewport()->width())
             share();
@@ -221,6 +250,9 @@ private:
     QAbstractItemView& view_;
     std::vector<int> floors_;
     std::vector<int> applied_;
+    const QAbstractItemModel* watched_ = nullptr;
+    QMetaObject::Connection watch_[3];
+    bool pending_ = false;
 };
 
 } // namespace
@@ -236,8 +268,12 @@ void fitColumnsToRoom(QAbstractItemView& view)
     header->setStretchLastSection(false);
     keeper->takeDesigned(*header);
     keeper->share();
+    keeper->shareSoon();
 }
 
+namespace {
+
+// The room a choice's box gives its chosen entry.
 int comboTextRoom(const QComboBox& combo)
 {
     QStyleOptionComboBox option;
@@ -252,6 +288,19 @@ int comboTextRoom(const QComboBox& combo)
         room -= combo.iconSize().width() + 4;
     return room;
 }
+
+// The program's style: the chosen entry of a choice that is wider than its box ends in "…".
+class TElidingStyle : public QProxyStyle {
+public:
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override;
+};
+
+class TCutTextTips : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
 
 void TElidingStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                                 const QWidget* widget) const
@@ -301,6 +350,19 @@ bool TCutTextTips::eventFilter(QObject* watched, QEvent* event)
         return false;
     QToolTip::showText(help->globalPos(), text, viewport, rect);
     return true;
+}
+
+} // namespace
+
+void installCutTextAids()
+{
+    static QPointer<QObject> tips;
+    if (!qApp || tips)
+        return;
+    tips = new TCutTextTips(qApp);
+    qApp->installEventFilter(tips);
+    if (!dynamic_cast<TElidingStyle*>(QApplication::style()))
+        QApplication::setStyle(new TElidingStyle);
 }
 
 TElidingLabel::TElidingLabel(QWidget* parent) : QLabel(parent)

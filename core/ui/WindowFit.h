@@ -9,13 +9,10 @@
 //   fitToTexts(*this); // at the end of the constructor, once the layout is built
 
 #include <QLabel>
-#include <QObject>
-#include <QProxyStyle>
 #include <QSize>
 #include <QStringList>
 
 class QAbstractItemView;
-class QComboBox;
 class QHeaderView;
 class QTreeView;
 class QWidget;
@@ -45,23 +42,10 @@ void keepColumnsWhole(QTreeView& view);
 // changed; it holds while the list is resized.
 void fitColumnsToRoom(QAbstractItemView& view);
 
-// Installed once on the application: a list cell whose column cuts its text, and a choice whose box
-// cuts the chosen entry, show the whole text as their tooltip, unless they give one of their own.
-class TCutTextTips : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-};
-
-// The program's style: the chosen entry of a choice that is wider than its box ends in "…".
-class TElidingStyle : public QProxyStyle {
-public:
-    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
-                     const QWidget* widget) const override;
-};
-
-// The room a choice's box gives its chosen entry.
-int comboTextRoom(const QComboBox& combo);
+// Once for the program, from its first window on: a list cell whose column cuts its text, and a
+// choice whose box cuts the chosen entry, show the whole text as their tooltip (unless they give one
+// of their own), and the chosen entry of a choice ends in "…" where its box cuts it.
+void installCutTextAids();
 
 // A one-line text of data (a name) that may be longer than its room: it ends in "…" where it is cut
 // and shows whole as its tooltip, and lets its layout make it narrower than the text.

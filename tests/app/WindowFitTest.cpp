@@ -6,6 +6,8 @@
 #include "app/ProgramAreas.h"
 #include "core/connection/CommunicationThread.h"
 #include "core/connection/PingTest.h"
+#include "core/services/ParticipantForms.h"
+#include "core/services/ResultCaptureServices.h"
 #include "core/ui/ChooseCompetitionDialog.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/Startup.h"
@@ -68,9 +70,17 @@ public:
     }
 };
 
+struct ClubDay {
+    int competition = 0;
+    int run = 0;
+    int jump = 0;
+    int athlete = 0; // Anna-Lena Großmann of the TSV
+};
+
 // A club day as organisers enter it: names as long as real clubs, teams and children have.
-int seedClubDay(StandinSeed& seed)
+ClubDay seedClubDay(StandinSeed& seed)
 {
+    ClubDay day;
     standin::Db& db = seed.db();
     seed.begin();
     const int comp = seed.competition(QStringLiteral("Kinderleichtathletik Sommerfest"));
@@ -87,8 +97,8 @@ int seedClubDay(StandinSeed& seed)
         QStringLiteral("TSV Müsterhausen-Großengstingen"),
         QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V. 2"),
         QStringLiteral("TSV Müsterhausen-Großengstingen 2")};
-    const QStringList given{QStringLiteral("Anna-Lena"), QStringLiteral("Maximilian-Alexander"),
-                            QStringLiteral("Marie-Charlotte"), QStringLiteral("Jan")};
+    const QStringList given{QStringLiteral("Marie-Charlotte"), QStringLiteral("Maximilian-Alexander"),
+                            QStringLiteral("Anna-Lena"), QStringLiteral("Jan")};
     const QStringList sur{QStringLiteral("Großmann"), QStringLiteral("Schmidt-Müller-Lüdenscheidt"),
                           QStringLiteral("Müller-Lüdenscheidt"), QStringLiteral("Hohenberger-Wolfsteiner")};
     const int squadU10 = seed.squad(comp, 1, QStringLiteral("Riege U10 Überlingen-Seeufer"), u10);
@@ -108,6 +118,9 @@ int seedClubDay(StandinSeed& seed)
         db.query("INSERT INTO ui_infos (key, assoc_id, value) VALUES ('Disciplin_ResultType', ?, ?)", discipline,
                  QString::fromLatin1(type))
             .run();
+    // The zone jump counts points zone by zone on a tally sheet.
+    db.query("INSERT INTO ui_infos (key, assoc_id, value) VALUES ('Disciplin_ResultFormat', ?, 'Points')", jump).run();
+    db.query("UPDATE disciplines SET result_assignment = 'byAthleteOrTeam' WHERE id = ?", jump).run();
     seed.setHeatSize(run, 4);
     for (int discipline : {run, jump})
         seed.assignSquad(discipline, squadU10);
@@ -128,6 +141,8 @@ int seedClubDay(StandinSeed& seed)
             .run();
         for (int a = 0; a < 4; ++a, ++n) {
             const int athlete = seed.athlete(comp, given[(a + t) % 4], sur[a], team, club, {100 + n});
+            if (t == 2 && a == 0)
+                day.athlete = athlete;
             seed.setPerson(athlete, a % 2 ? proto::GenderType::MALE : proto::GenderType::FEMALE, 2016 - t % 2);
             if (older) {
                 seed.placeAthlete(throwing, athlete);
@@ -156,9 +171,38 @@ int seedClubDay(StandinSeed& seed)
     db.query("INSERT INTO aggregator_collection_nodes (collection_id, position, aggregator_id) VALUES (?, 0, ?)",
              collection, node)
         .run();
-    seed.cup(QStringLiteral("Kinderleichtathletik-Cup Bodensee-Oberschwaben 2026"), {comp});
+    // The cup takes every age class, team and athlete of the day, every other one done.
+    const int cup = seed.cup(QStringLiteral("Kinderleichtathletik-Cup Bodensee-Oberschwaben 2026"), {comp});
+    const auto cupItem = [&](const char* kind, const char* member, int id, int n) {
+        const int item = db.nextId("cup_item");
+        db.query("INSERT INTO cup_items (id, cup_id, item_type, completed) VALUES (?, ?, ?, ?)", item, cup,
+                 QString::fromLatin1(kind), n % 2)
+            .run();
+        db.query((std::string("INSERT INTO cup_item_members (cup_item_id, ") + member + ") VALUES (?, ?)").c_str(),
+                 item, id)
+            .run();
+        return item;
+    };
+    int n2 = 0;
+    for (standin::Statement q = db.query("SELECT id, name FROM age_classes WHERE competition_id = ?", comp); q.next();)
+        db.query("INSERT INTO cup_age_classes (cup_item_id, name) VALUES (?, ?)",
+                 cupItem("AgeClass", "age_class_id", q.intAt(0), n2++), q.textAt(1))
+            .run();
+    for (standin::Statement q = db.query("SELECT id, name FROM teams WHERE competition_id = ?", comp); q.next();)
+        db.query("INSERT INTO cup_teams (cup_item_id, name) VALUES (?, ?)",
+                 cupItem("Team", "team_id", q.intAt(0), n2++), q.textAt(1))
+            .run();
+    for (standin::Statement q =
+             db.query("SELECT id, given_name, sur_name, year_of_birth FROM athletes WHERE competition_id = ?", comp);
+         q.next();)
+        db.query("INSERT INTO cup_athletes (cup_item_id, given_name, sur_name, year_of_birth) VALUES (?, ?, ?, ?)",
+                 cupItem("Athlete", "athlete_id", q.intAt(0), n2++), q.textAt(1), q.textAt(2), q.intAt(3))
+            .run();
     seed.commit();
-    return comp;
+    day.competition = comp;
+    day.run = run;
+    day.jump = jump;
+    return day;
 }
 
 // The program with every window created, the position store in place and a competition chosen.
@@ -172,7 +216,8 @@ struct ProgramUnderTest {
         const QString address = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
         WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), address);
         StandinSeed seed(server.dataFile());
-        WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), seedClubDay(seed));
+        day = seedClubDay(seed);
+        WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), day.competition);
         setDialogs(std::make_unique<DecliningDialogs>());
 
         program = std::make_unique<TProgram>();
@@ -212,6 +257,7 @@ struct ProgramUnderTest {
     QTemporaryDir instanceDir;
     tvp::test::StandinHarness server;
     std::unique_ptr<TProgram> program;
+    ClubDay day;
     bool chosen = false;
 };
 
@@ -242,6 +288,22 @@ void chooseFirst(QWidget& window)
         if (first.isValid())
             QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, first.center());
         settle();
+    }
+}
+
+// Windows that other windows open with their data: opened so, as those windows do.
+void openWithData(TWindowId id, TWindowRegistry& windows, const ClubDay& day)
+{
+    if (id == TWindowId::TallySheetForm)
+        windows.get<ITallySheetForm>(id)->ShowTallyDialog(day.jump, day.athlete, 1);
+    if (id == TWindowId::AthleteResultFinderForm) {
+        proto::AthleteType athlete;
+        athlete.AthleteID = day.athlete;
+        athlete.Name = proto::AthleteNameType{QStringLiteral("Anna-Lena"), QStringLiteral("Großmann")};
+        proto::TeamType team;
+        team.Name = QStringLiteral("TSV Müsterhausen-Großengstingen");
+        athlete.Team = team;
+        windows.get<IAthleteResultFinderForm>(id)->LoadAthlete(athlete, 0);
     }
 }
 
@@ -304,6 +366,8 @@ TEST_P(WindowFitTest, EveryTextFitsAtTheDefaultAndTheSmallestSize)
     QWidget* window = program_->program->registry().widget(GetParam());
     ASSERT_NE(window, nullptr);
     window->show();
+    settle();
+    openWithData(GetParam(), program_->program->registry(), program_->day);
     settle();
     chooseFirst(*window);
     QTest::qWait(10);
