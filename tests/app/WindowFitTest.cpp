@@ -74,6 +74,7 @@ struct ClubDay {
     int competition = 0;
     int run = 0;
     int jump = 0;
+    int ranked = 0;
     int athlete = 0; // Anna-Lena Großmann of the TSV
 };
 
@@ -114,6 +115,7 @@ ClubDay seedClubDay(StandinSeed& seed)
     const int run = seed.discipline(comp, QStringLiteral("Hindernis-Rundenlauf 3 Läufe"), u10, runTable);
     const int jump = seed.discipline(comp, QStringLiteral("Zonenweitsprung mit Absprungzone"), u10, jumpTable);
     const int throwing = seed.discipline(comp, QStringLiteral("Drehwurf mit dem Heuler"), u12, jumpTable);
+    const int ranked = seed.discipline(comp, QStringLiteral("Biathlon-Staffel Zieleinlauf"), u10, runTable);
     for (auto [discipline, type] : {std::pair{run, "Time"}, {jump, "Distance"}, {throwing, "Distance"}})
         db.query("INSERT INTO ui_infos (key, assoc_id, value) VALUES ('Disciplin_ResultType', ?, ?)", discipline,
                  QString::fromLatin1(type))
@@ -152,6 +154,10 @@ ClubDay seedClubDay(StandinSeed& seed)
             seed.placeAthlete(run, athlete, a % 3 + 1);
             seed.measured(run, athlete, 1, proto::ResultValueType::Time, 61.2 + n);
             seed.placeAthlete(jump, athlete);
+            seed.placeAthlete(ranked, athlete);
+            db.query("UPDATE results SET bib = ? WHERE id = ?", 100 + n,
+                     seed.measured(ranked, athlete, 1, proto::ResultValueType::Rank, n + 1))
+                .run();
             seed.measured(jump, athlete, 1, proto::ResultValueType::Distance, 2.5 + n * 0.05);
         }
     }
@@ -202,6 +208,7 @@ ClubDay seedClubDay(StandinSeed& seed)
     day.competition = comp;
     day.run = run;
     day.jump = jump;
+    day.ranked = ranked;
     return day;
 }
 
@@ -296,6 +303,8 @@ void openWithData(TWindowId id, TWindowRegistry& windows, const ClubDay& day)
 {
     if (id == TWindowId::TallySheetForm)
         windows.get<ITallySheetForm>(id)->ShowTallyDialog(day.jump, day.athlete, 1);
+    if (id == TWindowId::AquireBibOrderForm)
+        windows.get<IAquireBibOrderForm>(id)->showDialog(day.ranked, 1);
     if (id == TWindowId::AthleteResultFinderForm) {
         proto::AthleteType athlete;
         athlete.AthleteID = day.athlete;
@@ -370,6 +379,11 @@ TEST_P(WindowFitTest, EveryTextFitsAtTheDefaultAndTheSmallestSize)
     openWithData(GetParam(), program_->program->registry(), program_->day);
     settle();
     chooseFirst(*window);
+    // The discipline windows load a chosen discipline after a short pause, as a user waits.
+    if (GetParam() == TWindowId::DisciplinListForm0 || GetParam() == TWindowId::DisciplinListForm1) {
+        QTest::qWait(500);
+        settle();
+    }
     QTest::qWait(10);
     const QSize opened = window->size();
     // Under a real display (xvfb-run with QT_QPA_PLATFORM=xcb), each window as it opens, saved into
