@@ -220,7 +220,8 @@ public:
             widths[widest] += room - used;
         for (int c = 0; c < header->count(); ++c)
             if (!header->isSectionHidden(c)) {
-                header->resizeSection(c, widths[std::size_t(c)]);
+                if (header->sectionSize(c) != widths[std::size_t(c)])
+                    header->resizeSection(c, widths[std::size_t(c)]);
                 applied_[std::size_t(c)] = widths[std::size_t(c)];
             }
     }
