@@ -267,6 +267,7 @@ TEST_F(DataViewWindow, NamesTheCodePageLacksAreWrittenInPlainLettersAndToldOnce)
                           QStringLiteral("\" wurden Namen anders als gespeichert geschrieben, weil ihr Zeichensatz "
                                          "(Windows-1252) nicht alle Zeichen kennt: Łukasz → Lukasz, Yılmaz → Yilmaz. "
                                          "Bitte berichtigen Sie betroffene Dokumente bei Bedarf von Hand.")});
+    ASSERT_EQ(program.messages.messages.size(), 1u);
     EXPECT_TRUE(program.messages.messages.front().warning);
 }
 
