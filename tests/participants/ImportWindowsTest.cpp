@@ -619,8 +619,7 @@ TEST_F(ImportWindows, AGenderOtherThanMOrWIsNamedWithItsLineBeforeTheImport)
 {
     make<TLadvForm>(TWindowId::LadvForm);
     auto* form = make<TCsvImportForm>(TWindowId::CsvImportForm);
-    EXPECT_TRUE(
-        find<QPlainTextEdit>(*form, "Memo1")->toPlainText().contains(QStringLiteral("Geschlecht (\"M\" oder \"W\")")));
+    EXPECT_TRUE(find<QPlainTextEdit>(*form, "Memo1")->toPlainText().contains(QStringLiteral("Geschlecht (M oder W)")));
     const QByteArray table = QStringLiteral("Vorname;Name;Team;Altersklasse;Jahrgang;Geschlecht\n"
                                             "Anna;Adler;Blitz;U10;2016;weiblich\n"
                                             "Ben;Biber;Blitz;U10;2016;m\n"
