@@ -29,11 +29,11 @@ struct TCsvImportResult {
     std::vector<TCsvFaultyRow> unknownGender;
 };
 
-// A gender other than "M" or "W" is imported as not given and its row noted. Rows with fewer than
-// four fields, rows with a team but no age class, and rows with a field
+// Rows with fewer than four fields, rows with a team but no age class, and rows with a field
 // longer than its editor takes are refused; rows without a given name are skipped without
 // counting. Age classes, clubs and teams are made once per exact name (teams per name and age
-// class); age classes made here allow any number of team members.
+// class); age classes made here allow any number of team members. A gender other than "M" or "W"
+// is imported as not given and its row noted.
 TCsvImportResult buildCsvImportRequest(const TCsvList& rows);
 
 inline const QString kCsvImportQuestionCaption = QStringLiteral("Importieren");

@@ -126,7 +126,7 @@ public:
         out_.append(bytes);
         out_.append('\t');
     }
-    // Left-justified, filled with blanks and cut at the width; one byte per character.
+    // Left-justified, filled with blanks and cut at the width in bytes of code page 850.
     void text(const QString& value, qsizetype width)
     {
         QByteArray bytes = toTimingCodePage(value, respelled_);

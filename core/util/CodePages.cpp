@@ -153,7 +153,7 @@ QString TRespelledNames::warning(const QString& fileName, const QString& codePag
     QStringList pairs;
     bool lost = false;
     for (const Change& c : changes_) {
-        lost = lost || c.written.contains(u'?');
+        lost = lost || c.written.count(u'?') > c.stored.count(u'?');
         if (pairs.size() < shown)
             pairs << c.stored + QStringLiteral(" → ") + c.written;
     }

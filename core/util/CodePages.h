@@ -1,9 +1,8 @@
 #pragma once
-// The one-byte code pages of files other programs read: Windows-1252 (CSV exports and the Word
-// documents' data files) and code page 850 (the timing program's exchange files).
+// The one-byte code pages of files other programs read: Windows-1252 (the log, CSV exports and the
+// Word documents' data files) and code page 850 (the timing program's exchange files).
 
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QList>
 #include <QSet>
 #include <QString>
