@@ -122,9 +122,10 @@ QString TimingConnector::runFolder(int competitionId) const
     return QDir(exchangeDir_()).filePath(QString::number(qAbs(qint64(competitionId))));
 }
 
-void TimingConnector::exportTimingList(int timingNumber, int heatCount, const TTimingExportHeat& heat)
+TRespelledNames TimingConnector::exportTimingList(int timingNumber, int heatCount, const TTimingExportHeat& heat)
 {
-    const QByteArray block = buildStartListBlock(timingNumber, heatCount, heat, clock_());
+    TRespelledNames respelled;
+    const QByteArray block = buildStartListBlock(timingNumber, heatCount, heat, clock_(), &respelled);
     const QString folder = exchangeDir_();
     // An unset folder would put the start list into the root folder, where no timing program looks.
     if (folder.isEmpty())
@@ -142,6 +143,12 @@ void TimingConnector::exportTimingList(int timingNumber, int heatCount, const TT
         throw TvpError(QStringLiteral("Die Startliste %1 für die Zeitmessung kann nicht geschrieben werden: %2")
                            .arg(shown, reason));
     }
+    return respelled;
+}
+
+QString TimingConnector::startListFile() const
+{
+    return QDir::toNativeSeparators(QDir(exchangeDir_()).filePath(QLatin1String(kStartListFileName)));
 }
 
 bool TimingConnector::splitTimingImportFile(int competitionId) const

@@ -42,7 +42,8 @@ public:
 
     // Appends one heat's block to COM_ZPL.TXT in a single write: a failure leaves no part of it and
     // throws TvpError, as does a number too large for its field.
-    void exportTimingList(int timingNumber, int heatCount, const TTimingExportHeat& heat) override;
+    TRespelledNames exportTimingList(int timingNumber, int heatCount, const TTimingExportHeat& heat) override;
+    QString startListFile() const override;
 
     // Splits COM_ZDT.TXT into run files and takes what was split out of it; true when at least one
     // run was split. Throws TvpError with the timing texts when the file cannot be had or a run

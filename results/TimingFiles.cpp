@@ -119,17 +119,17 @@ void requireFits(int value, int low, int high, const QString& subject)
 
 class RecordWriter {
 public:
-    explicit RecordWriter(QByteArray& out) : out_(out) {}
+    RecordWriter(QByteArray& out, TRespelledNames* respelled) : out_(out), respelled_(respelled) {}
 
     void field(QByteArrayView bytes)
     {
         out_.append(bytes);
         out_.append('\t');
     }
-    // Left-justified, filled with blanks and cut at the width; one byte per character.
+    // Left-justified, filled with blanks and cut at the width in bytes of code page 850.
     void text(const QString& value, qsizetype width)
     {
-        QByteArray bytes = toTimingCodePage(value);
+        QByteArray bytes = toTimingCodePage(value, respelled_);
         bytes.truncate(width);
         out_.append(bytes);
         out_.append(width - bytes.size(), ' ');
@@ -142,6 +142,7 @@ public:
 
 private:
     QByteArray& out_;
+    TRespelledNames* respelled_;
 };
 
 qint64 oleDays(const QDate& date)
@@ -236,7 +237,8 @@ QDateTime fromOleDate(double value)
     return QDateTime(kOleEpoch.addDays(qint64(day)), QTime(0, 0)).addMSecs(msecs);
 }
 
-QByteArray buildStartListBlock(int timingNumber, int heatCount, const TTimingExportHeat& heat, const QDateTime& now)
+QByteArray buildStartListBlock(int timingNumber, int heatCount, const TTimingExportHeat& heat, const QDateTime& now,
+                               TRespelledNames* respelled)
 {
     requireFits(timingNumber, 1, 99, QStringLiteral("Die Zeitmessungsnummer %1").arg(timingNumber));
     requireFits(heatCount, 1, 99, QStringLiteral("Die Anzahl der Läufe %1").arg(heatCount));
@@ -254,7 +256,7 @@ QByteArray buildStartListBlock(int timingNumber, int heatCount, const TTimingExp
 
     QByteArray block;
     block.reserve(kStartListHeaderLength + qsizetype(lanes) * kStartListLaneLength);
-    RecordWriter out(block);
+    RecordWriter out(block, respelled);
     const QDate date = now.date();
     const QTime time = now.time();
     out.field("B01");

@@ -59,7 +59,9 @@ QDateTime fromOleDate(double value);
 // One heat's block: the header record and a record per lane that is not empty, in array order,
 // lanes as given. Throws TvpError when a number does not fit its field, so nothing lands in another
 // discipline's or heat's slot.
-QByteArray buildStartListBlock(int timingNumber, int heatCount, const TTimingExportHeat& heat, const QDateTime& now);
+// Names the code page made the block hold otherwise than stored go to respelled.
+QByteArray buildStartListBlock(int timingNumber, int heatCount, const TTimingExportHeat& heat, const QDateTime& now,
+                               TRespelledNames* respelled = nullptr);
 
 // The time field of a result line (its first 12 characters; shorter items read as if filled with
 // non-digits). A time, or a remark from the letters a, b, d and n; nothing otherwise.

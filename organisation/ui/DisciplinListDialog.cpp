@@ -1087,7 +1087,11 @@ void TDisciplinListForm::timingIdArrived(const TDiscListResponse& response)
             ITimingExport* timing = context().windows().find<ITimingExport>();
             if (!timing)
                 throw TvpError(QStringLiteral("Die Zeitmessung ist nicht eingerichtet."));
-            exportTimingLists(*timing, response.DisciplinTimingId, lists);
+            const TRespelledNames respelled = exportTimingLists(*timing, response.DisciplinTimingId, lists);
+            if (!respelled.isEmpty())
+                context().messages().AddWarning(
+                    -1, {}, respelled.warning(timing->startListFile(), QStringLiteral("DOS-Codepage 850")),
+                    road_->requestName(int(rt_getDiscTimingID)), this);
         }
     } catch (const TvpError& e) {
         // The exporter says which number did not fit or which file failed.
