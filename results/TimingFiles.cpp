@@ -334,11 +334,20 @@ std::optional<proto::ResultType> decodeTimingResult(QByteArrayView field)
     return result;
 }
 
-TResultFileSplit parseResultFile(QByteArrayView data)
+TResultFileSplit parseResultFile(QByteArrayView data, bool settled)
 {
     TResultFileSplit split;
     qsizetype pos = 0;
-    while (slice(data, pos, 4) == kRunStart) {
+    while (pos < data.size()) {
+        if (slice(data, pos, 4) != kRunStart) {
+            qsizetype next = data.indexOf(kRunStart, pos + 1);
+            if (next < 0 && !settled)
+                break; // perhaps a run start still being written
+            next = next < 0 ? data.size() : next;
+            split.stray += data.sliced(pos, next - pos);
+            pos = next;
+            continue;
+        }
         const qsizetype runStart = pos;
         FieldReader header(data, pos + 4);
         header.item();
@@ -358,24 +367,21 @@ TResultFileSplit parseResultFile(QByteArrayView data)
         header.item(); // lane count
         header.item();
         if (header.bytes(2) != kCrLf) {
-            split.consumed = runStart;
             // No line end yet: the timing program is still writing the header.
-            if (data.sliced(runStart).indexOf(kCrLf) < 0)
-                return split;
-            split.malformed = true;
-            split.malformedRun = fromTimingCodePage(description);
-            return split;
+            if (data.sliced(runStart).indexOf(kCrLf) >= 0) {
+                split.malformed = true;
+                split.malformedRun = fromTimingCodePage(description);
+            }
+            break;
         }
 
         const qsizetype bodyStart = header.pos();
         qsizetype next = data.sliced(bodyStart).indexOf(kRunStart);
         next = next < 0 ? data.size() : bodyStart + next;
         const QByteArrayView body = data.sliced(bodyStart, next - bodyStart);
-        // The timing program may still be writing the last line; the run waits for the next poll.
-        if (next == data.size() && !body.isEmpty() && !body.endsWith(kCrLf)) {
-            split.consumed = runStart;
-            return split;
-        }
+        // Lines may still follow the last run, or its last line is not finished: it waits.
+        if (next == data.size() && (!settled || (!body.isEmpty() && !body.endsWith(kCrLf))))
+            break;
 
         const int day = decimalOr(slice(date, 0, 2), 0);
         const int month = decimalOr(slice(date, 2, 2), 0);
@@ -409,8 +415,7 @@ TResultFileSplit parseResultFile(QByteArrayView data)
         split.runs.push_back(std::move(run));
         pos = next;
     }
-    // Text that does not start a run is dropped with the rest.
-    split.consumed = data.size();
+    split.consumed = pos;
     return split;
 }
 
