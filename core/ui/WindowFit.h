@@ -8,6 +8,7 @@
 //   buildLayout();
 //   fitToTexts(*this); // at the end of the constructor, once the layout is built
 
+#include <QScrollArea>
 #include <QSize>
 #include <QStringList>
 
@@ -33,5 +34,22 @@ void fitColumnToTexts(QTreeView& view, int column, const QStringList& samples, i
 // The view cannot become narrower than its columns: the stretching and self-sizing ones as wide as
 // their captions, the others as they are, with the frame and a vertical scroll bar.
 void keepColumnsWhole(QTreeView& view);
+
+// Content taller than a laptop's screen: it scrolls up and down where the window is lower than it,
+// and keeps its width, so nothing is cut at the side.
+class TVerticalScroll : public QScrollArea {
+public:
+    TVerticalScroll(QWidget* content, QWidget* parent);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    // How much taller the area must become to show its content whole at the width it has now.
+    int hiddenHeight() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int besideContent() const;
+};
 
 } // namespace tvp
