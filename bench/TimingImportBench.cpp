@@ -145,6 +145,8 @@ void BM_SixtyRunsSplitListedAndSorted(benchmark::State& state)
         QDir().mkpath(w.exchange.path());
         w.drop(file);
         state.ResumeTiming();
+        // The last run comes with the poll that finds the file unchanged.
+        w.settings->Timer1Timer();
         w.settings->Timer1Timer();
         w.import->UpdateItems();
         if (w.import->runs().rowCount() != 60)
@@ -157,6 +159,7 @@ void BM_DoubleClickToTheImportedHeat(benchmark::State& state)
 {
     Windows w;
     w.drop(runBytes(kDisciplines, 1, 0, kLanes));
+    w.settings->Timer1Timer();
     w.settings->Timer1Timer();
     w.import->show();
     auto* list = w.import->findChild<QTreeView*>(QStringLiteral("ListView1"));
@@ -181,6 +184,7 @@ void BM_ImportRequestByAthlete(benchmark::State& state)
 {
     Windows w;
     w.drop(runBytes(kDisciplines, 1, 0, kLanes));
+    w.settings->Timer1Timer();
     w.settings->Timer1Timer();
     TimingConnector connector([&] { return w.exchange.path(); });
     const std::vector<TTimingImportHeat> runs = connector.getRuns(competition().id);

@@ -41,11 +41,13 @@ void checkResults(const tvp::TTimingImportHeat& heat)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    const tvp::TResultFileSplit split = tvp::parseResultFile(bytes);
+    // The first byte says whether the timing program has stopped writing.
+    const bool settled = size > 0 && (data[0] & 1) != 0;
+    const tvp::TResultFileSplit split = tvp::parseResultFile(bytes, settled);
     require(split.consumed >= 0 && split.consumed <= bytes.size());
     require(!split.malformed || split.consumed < bytes.size());
     require(split.malformed || split.malformedRun.isEmpty());
-    qsizetype bodies = 0;
+    qsizetype bodies = split.stray.size();
     for (const tvp::TTimingRun& run : split.runs) {
         require(run.fileName.endsWith(QLatin1String(".tmp")));
         require(!run.fileName.contains(u'/') && !run.fileName.contains(u'\\'));
@@ -62,6 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         bodies += run.body.size();
     }
     require(bodies <= split.consumed);
+    // Nothing is taken that is neither a run nor kept as text of no run.
+    if (split.runs.empty())
+        require(split.stray.size() == split.consumed);
 
     // The bytes as a run file's name.
     (void)tvp::readRunKey(QString::fromLatin1(bytes));

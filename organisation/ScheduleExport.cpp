@@ -20,7 +20,7 @@ constexpr int kMinStations = 10;
 
 class CsvLineWriter {
 public:
-    explicit CsvLineWriter(QIODevice& out) : out_(out) {}
+    CsvLineWriter(QIODevice& out, TRespelledNames* respelled) : out_(out), respelled_(respelled) {}
 
     void newLine()
     {
@@ -32,7 +32,7 @@ public:
         if (!first_)
             raw(";");
         first_ = false;
-        writeStringCsvEscaped(out_, text);
+        writeStringCsvEscaped(out_, text, respelled_);
     }
 
 private:
@@ -44,6 +44,7 @@ private:
     }
 
     QIODevice& out_;
+    TRespelledNames* respelled_;
     bool first_ = true;
 };
 
@@ -54,10 +55,10 @@ QString ageClassName(const proto::Owned<proto::AgeClassType>& ageClass)
 
 } // namespace
 
-void generateScheduleCsv(QIODevice& stream, const TScheduleGrid& grid, bool perTeam)
+void generateScheduleCsv(QIODevice& stream, const TScheduleGrid& grid, bool perTeam, TRespelledNames* respelled)
 {
     const int stations = std::max(kMinStations, grid.itemRows());
-    CsvLineWriter csv(stream);
+    CsvLineWriter csv(stream, respelled);
     for (const char* caption : {"Team", "Verein", "Altersklasse", "Riege"})
         csv.field(QString::fromLatin1(caption));
     for (int i = 1; i <= stations; ++i) {
@@ -125,12 +126,13 @@ void generateScheduleCsv(QIODevice& stream, const TScheduleGrid& grid, bool perT
     }
 }
 
-bool writeScheduleCsv(const QString& path, const TScheduleGrid& grid, bool perTeam, QString* error)
+bool writeScheduleCsv(const QString& path, const TScheduleGrid& grid, bool perTeam, QString* error,
+                      TRespelledNames* respelled)
 {
     return writeFileWhole(
         path,
         [&](QIODevice& out) {
-            generateScheduleCsv(out, grid, perTeam);
+            generateScheduleCsv(out, grid, perTeam, respelled);
             return true;
         },
         error);

@@ -10,15 +10,19 @@ class QIODevice;
 
 namespace tvp {
 
+class TRespelledNames;
 class TScheduleGrid;
 
 // Header line, then each line preceded by CR LF (no line break at the end), Windows-1252. Only the
 // grid's columns are written; without any item a sample line follows. Throws when the device
 // refuses the bytes.
-void generateScheduleCsv(QIODevice& stream, const TScheduleGrid& grid, bool perTeam);
+// Words the code page makes it write otherwise go to respelled.
+void generateScheduleCsv(QIODevice& stream, const TScheduleGrid& grid, bool perTeam,
+                         TRespelledNames* respelled = nullptr);
 
 // The file written whole or not at all; false with a German reason naming the file.
-bool writeScheduleCsv(const QString& path, const TScheduleGrid& grid, bool perTeam, QString* error);
+bool writeScheduleCsv(const QString& path, const TScheduleGrid& grid, bool perTeam, QString* error,
+                      TRespelledNames* respelled = nullptr);
 
 // "Teamablaufplan" or "Riegenablaufplan", "_" and the filter's name when one was loaded, made safe
 // for a file name, ".csv".

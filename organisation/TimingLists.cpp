@@ -41,10 +41,12 @@ TTimingLists buildTimingLists(const THeatTreeModel& tree, const QString& discipl
     return lists;
 }
 
-void exportTimingLists(ITimingExport& timing, int timingId, const TTimingLists& lists)
+TRespelledNames exportTimingLists(ITimingExport& timing, int timingId, const TTimingLists& lists)
 {
+    TRespelledNames respelled;
     for (const TTimingExportHeat& heat : lists.heats)
-        timing.exportTimingList(timingId, lists.heatCount, heat);
+        respelled.add(timing.exportTimingList(timingId, lists.heatCount, heat));
+    return respelled;
 }
 
 } // namespace tvp

@@ -26,6 +26,7 @@ TTimingLists buildTimingLists(const THeatTreeModel& tree, const QString& discipl
 
 // Appends each heat to the start-list file; throws TvpError with the exporter's message when a heat
 // cannot be written (a number beyond its field, the folder), heats before it staying written.
-void exportTimingLists(ITimingExport& timing, int timingId, const TTimingLists& lists);
+// Returns the names the start-list file holds otherwise than stored, each once.
+TRespelledNames exportTimingLists(ITimingExport& timing, int timingId, const TTimingLists& lists);
 
 } // namespace tvp

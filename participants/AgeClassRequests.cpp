@@ -1,5 +1,7 @@
 #include "participants/AgeClassRequests.h"
 
+#include "participants/ServerChanges.h"
+
 #include <cmath>
 
 namespace tvp {
@@ -8,19 +10,6 @@ namespace {
 
 using enum TAgeRequestType;
 
-proto::AgeClassInfoType info(const TAgeRequest& r)
-{
-    proto::AgeClassInfoType i;
-    i.Name = r.name;
-    i.BillingPricePerTeam = r.pricePerTeam;
-    i.MinTeamMembers = r.minTeamMem;
-    i.MaxTeamMembers = r.maxTeamMem;
-    i.MinMembersPerGender = r.MinMembersPerGender;
-    i.MaleMembersLessThan = r.MaleLessThan;
-    i.FemaleMembersLessThan = r.FemaleLessThan;
-    return i;
-}
-
 void getAgeClasses(TServicePorts& ports, const TAgeRequest&, TAgeResponse& response)
 {
     response.getAgeClass = ports.drs().getAgeClasses(ports.competitionId(), nullptr);
@@ -28,13 +17,19 @@ void getAgeClasses(TServicePorts& ports, const TAgeRequest&, TAgeResponse& respo
 
 void createAgeClass(TServicePorts& ports, const TAgeRequest& request, TAgeResponse& response)
 {
-    const proto::createAgeClassResponse1 created = ports.cms().createAgeClass(info(request), ports.competitionId());
+    const proto::createAgeClassResponse1 created =
+        ports.cms().createAgeClass(ageClassInfo(request), ports.competitionId());
     response.AgeClassID = created.AgeClass ? created.AgeClass->AgeClassID : 0;
 }
 
 void modifyAgeClass(TServicePorts& ports, const TAgeRequest& request, TAgeResponse&)
 {
-    ports.cms().modifyAgeClass(request.id, info(request));
+    proto::AgeClassInfoType ageClass = ageClassInfo(request);
+    if (request.loaded)
+        for (const proto::AgeClassType& a : ports.drs().getAgeClasses(ports.competitionId(), nullptr))
+            if (a.AgeClassID == request.id)
+                takeServerAgeClassChanges(ageClass, *request.loaded, a);
+    ports.cms().modifyAgeClass(request.id, ageClass);
 }
 
 void removeAgeClass(TServicePorts& ports, const TAgeRequest& request, TAgeResponse&)
@@ -59,6 +54,39 @@ const TRequestTable<TAgeRequest, TAgeResponse>& ageClassRequests()
         {rt_delete, QStringLiteral("Altersklasse löschen"), &removeAgeClass},
     }};
     return table;
+}
+
+proto::AgeClassInfoType ageClassInfo(const TAgeRequest& r)
+{
+    proto::AgeClassInfoType i;
+    i.Name = r.name;
+    i.BillingPricePerTeam = r.pricePerTeam;
+    i.MinTeamMembers = r.minTeamMem;
+    i.MaxTeamMembers = r.maxTeamMem;
+    i.MinMembersPerGender = r.MinMembersPerGender;
+    i.MaleMembersLessThan = r.MaleLessThan;
+    i.FemaleMembersLessThan = r.FemaleLessThan;
+    return i;
+}
+
+proto::AgeClassInfoType ageClassAsEdited(const proto::AgeClassInfoType& stored)
+{
+    proto::AgeClassInfoType a = stored;
+    a.Name = a.Name.trimmed();
+    a.BillingPricePerTeam = roundFeeToCents(a.BillingPricePerTeam);
+    if (a.MaxTeamMembers < a.MinTeamMembers)
+        a.MaxTeamMembers = -1;
+    return a;
+}
+
+void takeServerAgeClassChanges(proto::AgeClassInfoType& edited, const proto::AgeClassInfoType& loaded,
+                               const proto::AgeClassInfoType& server)
+{
+    using proto::AgeClassInfoType;
+    takeServerChanges(edited, loaded, server, &AgeClassInfoType::Name, &AgeClassInfoType::BillingPricePerTeam,
+                      &AgeClassInfoType::MinTeamMembers, &AgeClassInfoType::MaxTeamMembers,
+                      &AgeClassInfoType::MinMembersPerGender, &AgeClassInfoType::MaleMembersLessThan,
+                      &AgeClassInfoType::FemaleMembersLessThan);
 }
 
 const proto::AgeClassType& defaultAgeClass()

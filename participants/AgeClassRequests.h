@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tvp {
@@ -26,6 +27,9 @@ struct TAgeRequest : TRequest {
     int MaleLessThan = 0;
     int FemaleLessThan = 0;
     int id = 0;
+    // A change: the age class as the editor loaded it. Fields typed as loaded are saved as the
+    // server has them then, so another window's change to them stays.
+    std::optional<proto::AgeClassInfoType> loaded;
 };
 
 struct TAgeResponse : TResponse {
@@ -55,6 +59,15 @@ struct TAgeClassEditor {
 // not read as a number of locale (the lenient form, without error, takes a bad fee as 0).
 std::unique_ptr<TAgeRequest> getRequestFromUI(TAgeRequestType type, const TAgeClassEditor& editor,
                                               const QLocale& locale, QString* error);
+
+// The request's name, fee and rules as the server takes them.
+proto::AgeClassInfoType ageClassInfo(const TAgeRequest& request);
+// A stored age class as the editor reads it back: the name trimmed, the fee in cents, an
+// unbounded maximum as -1.
+proto::AgeClassInfoType ageClassAsEdited(const proto::AgeClassInfoType& stored);
+// The fields the user left as loaded take the server's values now (takeServerChanges).
+void takeServerAgeClassChanges(proto::AgeClassInfoType& edited, const proto::AgeClassInfoType& loaded,
+                               const proto::AgeClassInfoType& server);
 
 // The fee as the user types it: rounded to cents, ties to even.
 double roundFeeToCents(double fee);

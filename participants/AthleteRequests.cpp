@@ -2,6 +2,7 @@
 
 #include "core/barcode/BarcodeUtils.h"
 #include "core/results/tvpUtils.h"
+#include "participants/ServerChanges.h"
 
 #include <QRegularExpression>
 
@@ -33,6 +34,7 @@ void copyRequest(const TAthleteRequest& request, TAthleteResponse& response)
     response.DisciplineId = request.DisciplineId;
     response.id = request.AthleteID;
     response.athleteInfo = request.athleteInfo;
+    response.loaded = request.loaded;
 }
 
 void getAthletes(TServicePorts& ports, const TAthleteRequest& request, TAthleteResponse& response)
@@ -59,7 +61,17 @@ void createAthlete(TServicePorts& ports, const TAthleteRequest& request, TAthlet
 void modifyAthlete(TServicePorts& ports, const TAthleteRequest& request, TAthleteResponse& response)
 {
     copyRequest(request, response);
-    const TAthleteInfo& a = request.athleteInfo;
+    TAthleteInfo a = request.athleteInfo;
+    if (request.loaded) {
+        const proto::getAthleteInfoResponse1 now =
+            ports.drs().getAthleteInfo(request.AthleteID, ports.competitionId(), 0, 0);
+        if (now.Athlete) {
+            const TAthleteInfo server = getAthleteRequestFromUI(athleteEditorOf(*now.Athlete), false).value_or(a);
+            takeServerChanges(a, *request.loaded, server, &TAthleteInfo::fname, &TAthleteInfo::sname,
+                              &TAthleteInfo::bibs, &TAthleteInfo::TeamId, &TAthleteInfo::yearOfBirth,
+                              &TAthleteInfo::gender, &TAthleteInfo::ClubId, &TAthleteInfo::customBarcode);
+        }
+    }
     ports.das().modifyAthlete(request.AthleteID, infoData(a), a.TeamId == 0, a.TeamId, request.allowReassignBibs,
                               request.forceRemoveBibs, request.forceAmbiguousBib, request.forceTeamAmbiguousBib,
                               request.forceRemoveAssignedResults, a.ClubId == 0, a.ClubId);
@@ -146,7 +158,7 @@ const TAthleteForcePrompt* athleteForcePrompt(TAthleteRequestType reqType, int e
 std::unique_ptr<TAthleteRequest> forcedAthleteRequest(const TAthleteResponse& refused,
                                                       const TAthleteForcePrompt& prompt)
 {
-    auto r = makeAthleteSave(refused.reqType, refused.id, refused.athleteInfo);
+    auto r = makeAthleteSave(refused.reqType, refused.id, refused.athleteInfo, refused.loaded);
     static_cast<TAthleteForces&>(*r) = refused;
     (*r).*prompt.flag = true;
     return r;
@@ -164,12 +176,14 @@ std::unique_ptr<TAthleteRequest> makeAthleteLoad(int ageClassId, int teamId, int
     return r;
 }
 
-std::unique_ptr<TAthleteRequest> makeAthleteSave(TAthleteRequestType reqType, int athleteId, const TAthleteInfo& info)
+std::unique_ptr<TAthleteRequest> makeAthleteSave(TAthleteRequestType reqType, int athleteId, const TAthleteInfo& info,
+                                                 std::optional<TAthleteInfo> loaded)
 {
     auto r = std::make_unique<TAthleteRequest>();
     r->reqType = reqType;
     r->AthleteID = athleteId;
     r->athleteInfo = info;
+    r->loaded = std::move(loaded);
     return r;
 }
 
@@ -275,6 +289,27 @@ std::optional<TAthleteInfo> getAthleteRequestFromUI(const TAthleteEditor& editor
     info.ClubId = editor.clubId;
     info.gender = editor.gender;
     return info;
+}
+
+TAthleteEditor athleteEditorOf(const proto::AthleteType& a)
+{
+    TAthleteEditor e;
+    e.givenName = a.Name ? a.Name->givenName : QString();
+    e.surName = a.Name ? a.Name->surName : QString();
+    e.bibs = bibstoString(a.Bib);
+    e.year = a.YearOfBirth > 0 ? QString::number(a.YearOfBirth) : QString();
+    e.blankBarcode = a.CustomBarcode != 0 ? blankBarcode(a.CustomBarcode) : QString();
+    e.gender = a.Gender;
+    e.teamId = a.Team ? a.Team->TeamID : 0;
+    e.clubId = a.Club ? a.Club->ClubId : 0;
+    return e;
+}
+
+void takeServerAthleteChanges(TAthleteEditor& shown, const TAthleteEditor& loaded, const TAthleteEditor& server)
+{
+    tvp::takeServerChanges(shown, loaded, server, &TAthleteEditor::givenName, &TAthleteEditor::surName,
+                           &TAthleteEditor::bibs, &TAthleteEditor::year, &TAthleteEditor::blankBarcode,
+                           &TAthleteEditor::gender, &TAthleteEditor::teamId, &TAthleteEditor::clubId);
 }
 
 bool athleteChanged(const TAthleteInfo& editor, const proto::AthleteType& stored, bool existing)

@@ -49,6 +49,9 @@ struct TAthleteForces {
 struct TAthleteRequest : TBatchRequest, TAthleteForces {
     TAthleteRequestType reqType = TAthleteRequestType::rt_get;
     TAthleteInfo athleteInfo;
+    // A change: the athlete as the editor loaded it. Fields typed as loaded are saved as the
+    // server has them then, so another window's change to them stays.
+    std::optional<TAthleteInfo> loaded;
     int AthleteID = 0;
     // The three filters of a load.
     int AgeClassID = 0;
@@ -67,6 +70,7 @@ struct TAthleteResponse : TBatchResponse, TAthleteForces {
     proto::getClubsResponse1 clubs;
     int id = 0; // the request's AthleteID
     TAthleteInfo athleteInfo;
+    std::optional<TAthleteInfo> loaded;
     int AgeClassID = 0;
     int TeamID = 0;
     int DisciplineId = 0;
@@ -96,7 +100,8 @@ std::unique_ptr<TAthleteRequest> forcedAthleteRequest(const TAthleteResponse& re
 // ---- requests of the window ----
 
 std::unique_ptr<TAthleteRequest> makeAthleteLoad(int ageClassId, int teamId, int disciplineId);
-std::unique_ptr<TAthleteRequest> makeAthleteSave(TAthleteRequestType reqType, int athleteId, const TAthleteInfo& info);
+std::unique_ptr<TAthleteRequest> makeAthleteSave(TAthleteRequestType reqType, int athleteId, const TAthleteInfo& info,
+                                                 std::optional<TAthleteInfo> loaded = std::nullopt);
 // Deleting several rows: one chain, the first id first, sharing one batch context.
 std::unique_ptr<TAthleteRequest> makeAthleteDeleteChain(const std::vector<int>& athleteIds);
 std::unique_ptr<TAthleteRequest> makeFlipNames(const std::vector<int>& athleteIds);
@@ -134,6 +139,11 @@ std::optional<std::vector<int>> StringToBibs(const QString& text, bool strict = 
 // The blank-barcode id of a 'B' payload ("B11X" gives 33), 0 for an empty, undecodable or other
 // text.
 int CustomBarcodeToBarcodeId(const QString& text);
+
+// The editor's fields as they show a stored athlete.
+TAthleteEditor athleteEditorOf(const proto::AthleteType& athlete);
+// The fields the user left as loaded take the server's values now (takeServerChanges).
+void takeServerAthleteChanges(TAthleteEditor& shown, const TAthleteEditor& loaded, const TAthleteEditor& server);
 
 // Whether the editor differs from the stored athlete (a new one compares with the default).
 bool athleteChanged(const TAthleteInfo& editor, const proto::AthleteType& stored, bool existing);

@@ -19,7 +19,8 @@ QString TClubColMapper::getCellText(int col, const proto::ClubType& club) const
 
 std::shared_ptr<TClubPrintTable> makeClubPrintTable(const std::vector<proto::ClubType>& clubs)
 {
-    auto table = std::make_shared<TClubPrintTable>(std::make_shared<TClubColMapper>());
+    auto table = std::make_shared<TClubPrintTable>(std::make_shared<TClubColMapper>(), kOverviewRowHeight, nullptr,
+                                                   std::make_shared<TWrappingLineRenderer>());
     for (const proto::ClubType& club : clubs)
         table->addItem(club);
     return table;

@@ -1,5 +1,7 @@
 #include "participants/ClubRequests.h"
 
+#include "participants/ServerChanges.h"
+
 namespace tvp {
 
 namespace {
@@ -37,7 +39,13 @@ void createClub(TServicePorts& ports, const TClubRequest& request, TClubResponse
 void modifyClub(TServicePorts& ports, const TClubRequest& request, TClubResponse& response)
 {
     keepRequest(request, response);
-    ports.das().modifyClub(request.ClubID, info(request.ClubInfo));
+    TClubInfo club = request.ClubInfo;
+    if (request.loaded)
+        for (const proto::ClubType& c : ports.drs().getClubs(ports.competitionId()))
+            if (c.ClubId == request.ClubID)
+                takeServerChanges(club, *request.loaded, TClubInfo{c.Name, c.Comment, c.BillingAddress},
+                                  &TClubInfo::name, &TClubInfo::comment, &TClubInfo::billingAddress);
+    ports.das().modifyClub(request.ClubID, info(club));
 }
 
 void deleteClub(TServicePorts& ports, const TClubRequest& request, TClubResponse& response)
@@ -97,12 +105,15 @@ const TRequestTable<TClubRequest, TClubResponse>& clubRequests()
     return table;
 }
 
-std::unique_ptr<TClubRequest> makeClubRequest(TClubRequestType type, int clubId, const TClubInfo& editor)
+std::unique_ptr<TClubRequest> makeClubRequest(TClubRequestType type, int clubId, const TClubInfo& editor,
+                                              const std::optional<TClubInfo>& loaded)
 {
     auto r = std::make_unique<TClubRequest>();
     r->reqType = type;
     r->ClubID = clubId;
     r->ClubInfo = {editor.name.trimmed(), editor.comment, editor.billingAddress};
+    if (loaded)
+        r->loaded = TClubInfo{loaded->name.trimmed(), loaded->comment, loaded->billingAddress};
     return r;
 }
 

@@ -6,6 +6,7 @@
 #include "core/protocol/ParticipantRecords.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tvp {
@@ -33,6 +34,9 @@ struct TClubInfo {
 struct TClubRequest : TBatchRequest {
     TClubRequestType reqType = TClubRequestType::rt_get;
     TClubInfo ClubInfo;
+    // A change: the club as the editor loaded it. Fields typed as loaded are saved as the server
+    // has them then, so another window's change to them stays.
+    std::optional<TClubInfo> loaded;
     int ClubID = 0;
     // Where the receipt data goes; empty: the user chooses in the save dialog.
     QString billingDataPath;
@@ -56,7 +60,8 @@ struct TClubResponse : TBatchResponse {
 const TRequestTable<TClubRequest, TClubResponse>& clubRequests();
 
 // From the editor: the name is trimmed, remark and address go as typed.
-std::unique_ptr<TClubRequest> makeClubRequest(TClubRequestType type, int clubId, const TClubInfo& editor);
+std::unique_ptr<TClubRequest> makeClubRequest(TClubRequestType type, int clubId, const TClubInfo& editor,
+                                              const std::optional<TClubInfo>& loaded = std::nullopt);
 // Deleting several rows: one chain, topmost row first, sharing one batch context.
 std::unique_ptr<TClubRequest> makeDeleteChain(const std::vector<int>& clubIds);
 // Athletes (rt_assignAthletes) or teams (rt_assignTeams) dropped onto a club.

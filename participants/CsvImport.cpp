@@ -48,17 +48,31 @@ int indexOrAdd(QHash<Key, int>& index, const Key& key, std::vector<Entry>& entri
     return added;
 }
 
-// "Fehlerhafte Zeilen: 3 (reason), 5 (reason)." with the first few; a long tail is counted.
-QString faultyRowsText(const TCsvImportResult& result)
+// "3 (reason), 5 (reason)" with the first few; a long tail is counted.
+QString rowsText(const std::vector<TCsvFaultyRow>& rows)
 {
     constexpr std::size_t shown = 10;
-    QStringList rows;
-    for (std::size_t i = 0; i < std::min(shown, result.faulty.size()); ++i)
-        rows << QStringLiteral("%1 (%2)").arg(result.faulty[i].line).arg(result.faulty[i].reason);
-    QString text = QStringLiteral("Fehlerhafte Zeilen: ") + rows.join(QStringLiteral(", "));
-    if (result.faulty.size() > shown)
-        text += QStringLiteral(" und %1 weitere").arg(result.faulty.size() - shown);
-    return text + u'.';
+    QStringList texts;
+    for (std::size_t i = 0; i < std::min(shown, rows.size()); ++i)
+        texts << QStringLiteral("%1 (%2)").arg(rows[i].line).arg(rows[i].reason);
+    QString text = texts.join(QStringLiteral(", "));
+    if (rows.size() > shown)
+        text += QStringLiteral(" und %1 weitere").arg(rows.size() - shown);
+    return text;
+}
+
+QString faultyRowsText(const TCsvImportResult& result)
+{
+    return QStringLiteral("Fehlerhafte Zeilen: ") + rowsText(result.faulty) + u'.';
+}
+
+// Said with the question, so the user can still say No and mend the table.
+QString unknownGenderText(const TCsvImportResult& result)
+{
+    if (result.unknownGender.empty())
+        return {};
+    return QStringLiteral("\n\nGeschlecht weder \"M\" noch \"W\", als \"Keine Angabe\" importiert: Zeilen ") +
+           rowsText(result.unknownGender) + u'.';
 }
 
 } // namespace
@@ -91,7 +105,8 @@ TCsvImportResult buildCsvImportRequest(const TCsvList& rows)
         int yearOfBirth = fieldAt(row, 4).toInt(&isNumber);
         if (!isNumber)
             yearOfBirth = 0;
-        const proto::GenderType gender = genderOf(fieldAt(row, 5));
+        const QString genderText = fieldAt(row, 5);
+        const proto::GenderType gender = genderOf(genderText);
         const QString club = fieldAt(row, 6);
         if (ageClass.isEmpty() && !team.isEmpty()) {
             refuse(r, QStringLiteral("Team ohne Altersklasse"));
@@ -138,6 +153,8 @@ TCsvImportResult buildCsvImportRequest(const TCsvList& rows)
         athlete.ClubID = clubIdx;
         request.athletes.push_back(std::move(athlete));
         ++result.valid;
+        if (gender == proto::GenderType::NotSpecified && !genderText.isEmpty())
+            result.unknownGender.push_back({int(r) + 1, genderText});
     }
     return result;
 }
@@ -158,10 +175,11 @@ QString csvImportQuestionText(const TCsvImportResult& result)
                               "importiert. Trotzdem in aktuelle Veranstaltung importieren?")
                    .arg(result.valid + result.refused)
                    .arg(result.refused) +
-               QStringLiteral("\n\n") + faultyRowsText(result);
+               QStringLiteral("\n\n") + faultyRowsText(result) + unknownGenderText(result);
     return QStringLiteral("Es wurden insgesamt %1 gültige Datensätze geladen. Sollen diese nun in die aktuelle "
                           "Veranstaltung importiert werden?")
-        .arg(result.valid);
+               .arg(result.valid) +
+           unknownGenderText(result);
 }
 
 } // namespace tvp

@@ -18,9 +18,9 @@ template <class Item>
 class TOverviewPrintTable : public TItemListPrintTable<Item> {
 public:
     explicit TOverviewPrintTable(std::shared_ptr<const IObjectColMapper<Item>> colMapper,
-                                 int rowHeight = kOverviewRowHeight, TPrintContextDataObject* printContext = nullptr)
-        : TItemListPrintTable<Item>(rowHeight, std::make_shared<TSimpleLineRenderer>(), printContext,
-                                    std::move(colMapper))
+                                 int rowHeight = kOverviewRowHeight, TPrintContextDataObject* printContext = nullptr,
+                                 std::shared_ptr<ILineRenderer> lineRenderer = std::make_shared<TSimpleLineRenderer>())
+        : TItemListPrintTable<Item>(rowHeight, std::move(lineRenderer), printContext, std::move(colMapper))
     {
     }
 

@@ -23,7 +23,8 @@ QString TTeamColMapper::getCellText(int col, const proto::TeamType& team) const
 }
 
 TTeamPrintTable::TTeamPrintTable(int rowHeight)
-    : TOverviewPrintTable<proto::TeamType>(std::make_shared<TTeamColMapper>(), rowHeight)
+    : TOverviewPrintTable<proto::TeamType>(std::make_shared<TTeamColMapper>(), rowHeight, nullptr,
+                                           std::make_shared<TWrappingLineRenderer>())
 {
 }
 

@@ -1,6 +1,7 @@
 #include "participants/TeamRequests.h"
 
 #include "core/results/tvpUtils.h"
+#include "participants/ServerChanges.h"
 
 #include <cstdlib>
 
@@ -10,10 +11,10 @@ namespace {
 
 using enum TTeamRequestType;
 
-proto::TeamInfoDataType info(const TTeamRequest& r)
+proto::TeamInfoDataType info(const QString& name)
 {
     proto::TeamInfoDataType i;
-    i.Name = r.name;
+    i.Name = name;
     return i;
 }
 
@@ -29,14 +30,21 @@ void getTeams(TServicePorts& ports, const TTeamRequest& request, TTeamResponse& 
 
 void createTeam(TServicePorts& ports, const TTeamRequest& request, TTeamResponse& response)
 {
-    const proto::addTeamResponse1 added = ports.das().addTeam(info(request), request.AgeClassId, request.ClubID);
+    const proto::addTeamResponse1 added = ports.das().addTeam(info(request.name), request.AgeClassId, request.ClubID);
     response.id = added.Team ? added.Team->TeamID : 0;
 }
 
 void modifyTeam(TServicePorts& ports, const TTeamRequest& request, TTeamResponse& response)
 {
-    ports.das().modifyTeam(request.teamId, info(request), request.AgeClassId, request.ageClass, request.ClubID == 0,
-                           request.ClubID);
+    TTeamFields team{request.name, request.AgeClassId, request.ClubID};
+    if (request.loaded) {
+        const proto::getTeamInfoResponse1 now = ports.drs().getTeamInfo(request.teamId, ports.competitionId(), 0);
+        if (now.Team)
+            takeServerChanges(team, *request.loaded, teamFieldsOf(*now.Team), &TTeamFields::name,
+                              &TTeamFields::ageClassId, &TTeamFields::clubId);
+    }
+    ports.das().modifyTeam(request.teamId, info(team.name), team.ageClassId, request.ageClass, team.clubId == 0,
+                           team.clubId);
     response.id = request.teamId;
 }
 
@@ -107,7 +115,7 @@ std::unique_ptr<TTeamRequest> makeTeamGet(int ageClassFilterId, int disciplineFi
 }
 
 std::unique_ptr<TTeamRequest> makeTeamRequest(TTeamRequestType type, int teamId, const QString& name, int ageClassId,
-                                              int clubId)
+                                              int clubId, std::optional<TTeamFields> loaded)
 {
     auto r = std::make_unique<TTeamRequest>(std::make_shared<TBatchContext>());
     r->reqType = type;
@@ -115,7 +123,13 @@ std::unique_ptr<TTeamRequest> makeTeamRequest(TTeamRequestType type, int teamId,
     r->name = name.trimmed();
     r->AgeClassId = ageClassId;
     r->ClubID = clubId;
+    r->loaded = std::move(loaded);
     return r;
+}
+
+TTeamFields teamFieldsOf(const proto::TeamType& team)
+{
+    return {team.Name, team.AgeClass ? team.AgeClass->AgeClassID : 0, team.BillingClub ? team.BillingClub->ClubId : 0};
 }
 
 std::unique_ptr<TTeamRequest> makeTeamDeleteChain(const std::vector<int>& teamIds)

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tvp {
@@ -17,6 +18,14 @@ enum class TTeamRequestType { rt_get = 0, rt_create = 1, rt_modify = 2, rt_delet
 
 // The team is in a squad of another age class than the one it is given.
 inline constexpr int kTeamInSquadOfOtherAgeClassError = 67;
+
+// The editor's fields of a team: its name, age class and billing club (0 for none).
+struct TTeamFields {
+    QString name;
+    int ageClassId = 0;
+    int clubId = 0;
+};
+TTeamFields teamFieldsOf(const proto::TeamType& team);
 
 struct TTeamRequest : TBatchRequest {
     using TBatchRequest::TBatchRequest;
@@ -32,6 +41,9 @@ struct TTeamRequest : TBatchRequest {
     bool removeAssignedResults = false;
     bool forceTeamAmbiguousBib = false;
     std::vector<int> athleteIdsToAssign;
+    // A change: the team as the editor loaded it. Fields typed as loaded are saved as the server
+    // has them then, so another window's change to them stays.
+    std::optional<TTeamFields> loaded;
 };
 
 struct TTeamResponse : TBatchResponse {
@@ -50,7 +62,7 @@ const TRequestTable<TTeamRequest, TTeamResponse>& teamRequests();
 std::unique_ptr<TTeamRequest> makeTeamGet(int ageClassFilterId, int disciplineFilterId);
 // From the editor: the name is trimmed.
 std::unique_ptr<TTeamRequest> makeTeamRequest(TTeamRequestType type, int teamId, const QString& name, int ageClassId,
-                                              int clubId);
+                                              int clubId, std::optional<TTeamFields> loaded = std::nullopt);
 // Deleting several rows: one chain, first id first, sharing one batch context.
 std::unique_ptr<TTeamRequest> makeTeamDeleteChain(const std::vector<int>& teamIds);
 // Athletes dropped onto a team: one request for all of them.

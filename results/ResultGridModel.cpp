@@ -6,6 +6,11 @@ namespace tvp {
 
 namespace {
 
+bool showsTyped(TSetResultStatus s)
+{
+    return s == TSetResultStatus::sr_error || s == TSetResultStatus::sr_edited || s == TSetResultStatus::sr_uncommited;
+}
+
 QString athleteName(const proto::AthleteType& a)
 {
     if (!a.Name)
@@ -23,11 +28,16 @@ TResultGridModel::Cell TResultGridModel::readCell(const TResultType& cell)
 {
     Cell c;
     c.status = cell.Status();
-    // A refused cell keeps what the user typed, so it can be corrected; a cell typed into and left
-    // unstored keeps it until Enter stores it.
-    const bool typed = c.status == TSetResultStatus::sr_error || c.status == TSetResultStatus::sr_edited;
-    c.text = typed ? cell.lastValue : cache_->resultText(cell.getResult());
+    // A refused or unconfirmed cell keeps what the user typed, so it can be corrected or sent again;
+    // a cell typed into and left unstored keeps it until Enter stores it.
+    c.text = showsTyped(c.status) ? cell.lastValue : cache_->resultText(cell.getResult());
     return c;
+}
+
+bool TResultGridModel::holdsTypedText(const QModelIndex& index)
+{
+    const QVariant status = index.data(kStatusRole);
+    return status.isValid() && showsTyped(TSetResultStatus(status.toInt()));
 }
 
 TResultGridModel::Row TResultGridModel::readRow(const TResultRow& row, int position)

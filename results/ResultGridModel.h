@@ -52,6 +52,9 @@ public:
     // The cell the cursor goes to after a store, along the row or down the column, passing rows that
     // take no input; nothing when it stays.
     std::optional<QModelIndex> nextCell(const QModelIndex& from, bool alongRow) const;
+    // A cell that shows text as typed and not stored: left unsent, refused, or queued and not
+    // confirmed over a reload. Enter sends it, Escape drops it.
+    static bool holdsTypedText(const QModelIndex& index);
     // "Status der Zelle(Anna Berg, Versuch 2): ..."; empty for a cell without anything to say.
     QString cellStatusText(const QModelIndex& index) const;
 

@@ -1,8 +1,8 @@
 #include "results/TimingCodePage.h"
 
-#include <iconv.h>
+#include "core/util/CodePages.h"
 
-#include <QHash>
+#include <iconv.h>
 
 #include <array>
 #include <stdexcept>
@@ -11,10 +11,9 @@ namespace tvp {
 
 namespace {
 
-// Both directions as tables, filled once from glibc's conversion of the 256 bytes.
+// Reading as a table, filled once from glibc's conversion of the 256 bytes.
 struct Cp850Tables {
     std::array<char16_t, 256> toUnicode{};
-    QHash<char16_t, char> fromUnicode;
 
     Cp850Tables()
     {
@@ -35,8 +34,6 @@ struct Cp850Tables {
             }
             const auto unit = char16_t(static_cast<unsigned char>(out[0]) | static_cast<unsigned char>(out[1]) << 8);
             toUnicode[size_t(b)] = unit;
-            if (b >= 0x20 && b != 0x7F)
-                fromUnicode.insert(unit, char(b));
         }
         iconv_close(cd);
     }
@@ -50,27 +47,13 @@ const Cp850Tables& tables()
 
 } // namespace
 
-QByteArray toTimingCodePage(const QString& text)
+QByteArray toTimingCodePage(const QString& text, TRespelledNames* respelled)
 {
-    const Cp850Tables& t = tables();
-    const QString composed = text.normalized(QString::NormalizationForm_C);
-    QByteArray out;
-    out.reserve(composed.size());
-    for (qsizetype i = 0; i < composed.size(); ++i) {
-        const QChar c = composed.at(i);
-        if (c.isHighSurrogate() && i + 1 < composed.size() && composed.at(i + 1).isLowSurrogate()) {
-            // One replacement for the whole character, not one per half.
-            out.append(kTimingReplacementChar);
-            ++i;
-            continue;
-        }
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F) {
-            out.append(' ');
-            continue;
-        }
-        out.append(t.fromUnicode.value(c.unicode(), kTimingReplacementChar));
-    }
-    return out;
+    QString printable = text;
+    for (QChar& c : printable)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = u' ';
+    return toCodePage("CP850", printable, respelled);
 }
 
 QString fromTimingCodePage(QByteArrayView bytes)

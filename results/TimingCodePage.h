@@ -1,6 +1,5 @@
 #pragma once
-// Code page 850, the DOS code page of the timing program's exchange files. Every character is one
-// byte, so fixed-width records keep their widths whatever the names hold.
+// Code page 850, the DOS code page of the timing program's exchange files.
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -8,13 +7,13 @@
 
 namespace tvp {
 
-// The replacement for a character code page 850 lacks (Windows writes "?" as well).
-inline constexpr char kTimingReplacementChar = '?';
+class TRespelledNames;
 
-// One byte per character: combining accents are joined first ("u" + U+0308 is "ü", 0x81), a
-// character outside the code page becomes "?", a control character (TAB, CR, LF, ...) a blank so
-// it cannot split a record.
-QByteArray toTimingCodePage(const QString& text);
+// Combining accents are joined first ("u" + U+0308 is "ü", 0x81); a character outside the code
+// page becomes its plain Latin letters where it has them (Ł is "L", œ "oe"), else "?", and is
+// noted in respelled; a control character (TAB, CR, LF, ...) becomes a blank so it cannot split a
+// record.
+QByteArray toTimingCodePage(const QString& text, TRespelledNames* respelled = nullptr);
 QString fromTimingCodePage(QByteArrayView bytes);
 
 } // namespace tvp

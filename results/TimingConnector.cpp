@@ -3,14 +3,17 @@
 #include "core/protocol/Errors.h"
 #include "core/util/FileWrite.h"
 #include "core/util/IniHandler.h"
+#include "results/TimingCodePage.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
 #include <sys/file.h>
 
 #include <algorithm>
+#include <csignal>
 #include <thread>
 
 namespace tvp {
@@ -70,24 +73,57 @@ void writeRunFiles(const QString& folder, const std::vector<TTimingRun>& runs)
                                .arg(QDir::toNativeSeparators(QDir(folder).filePath(runs[i].fileName)), errors[i]));
 }
 
-// Takes the first `consumed` bytes, which the run files now hold, out of the result file. What the
-// timing program appended meanwhile stays; a file it rewrote is left for the next poll.
-void dropConsumed(QFile& file, const QByteArray& read, qsizetype consumed)
+// Windows' exclusive sharing, which the timing program's writes wait for, has one counterpart here:
+// a write lease. It is granted only while nobody else has the file open, and every open of the file
+// then waits until the lease is given back, when the file is closed. The lease's notice of such an
+// open would be SIGIO, which ends the program; SIGURG is ignored. Network file systems mostly
+// refuse leases.
+bool takeWriteLease(int fd)
+{
+    return ::fcntl(fd, F_SETSIG, SIGURG) == 0 && ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0;
+}
+
+// Takes the first `consumed` bytes, which the run files now hold, out of the result file, in place:
+// a file put in its place would leave the timing program appending to the old one. Without a lease
+// only a file that was already as read at the previous poll and still is; false when it is left
+// for a later poll.
+bool takeOut(QFile& file, const QByteArray& read, qsizetype consumed, bool leased, bool settled)
 {
     if (consumed == 0)
-        return;
-    if (!file.seek(0))
+        return true;
+    if (!leased && (!settled || file.size() != read.size() || !file.seek(0) || file.readAll() != read))
+        return false;
+    const QByteArrayView rest = QByteArrayView(read).sliced(consumed);
+    if (!rest.isEmpty() && (!file.seek(0) || file.write(rest.data(), rest.size()) != rest.size()))
         throw TvpError(kNoAccess);
-    const QByteArray now = file.readAll();
-    if (!now.startsWith(read))
-        return;
-    const QByteArray rest = now.mid(consumed);
-    if (rest.isEmpty()) {
-        if (!file.resize(0))
-            throw TvpError(kNoAccess);
-        return;
+    if (!file.resize(rest.size()))
+        throw TvpError(kNoAccess);
+    return true;
+}
+
+// Text that starts no run goes to the end of a file beside the result file, and the user is told.
+QString keepBeside(const QString& folder, const QString& resultFile, const QByteArray& text)
+{
+    const QString path = QDir(folder).filePath(QLatin1String(kSetAsideFileName));
+    QFile kept(path);
+    QByteArray all;
+    if (kept.exists()) {
+        if (kept.open(QIODevice::ReadOnly))
+            all = kept.readAll();
+        if (!kept.isOpen() || kept.error() != QFileDevice::NoError)
+            throw TvpError(QStringLiteral("Die Datei %1 der Zeitmessung kann nicht gelesen werden: %2")
+                               .arg(QDir::toNativeSeparators(path), kept.errorString()));
     }
-    writeWhole(file.fileName(), rest);
+    writeWhole(path, all + text);
+    QByteArrayView firstLine(text);
+    for (char end : {'\r', '\n'})
+        if (const qsizetype at = firstLine.indexOf(end); at >= 0)
+            firstLine = firstLine.first(at);
+    return QStringLiteral("%1 Bytes in %2 beginnen keinen Lauf (ein Lauf beginnt mit \"B01\" und einem Tabulator): "
+                          "\"%3\". Sie wurden nicht eingelesen und an %4 angehängt.")
+        .arg(text.size())
+        .arg(QDir::toNativeSeparators(resultFile), fromTimingCodePage(firstLine).simplified().left(60),
+             QDir::toNativeSeparators(path));
 }
 
 // Names where the folder is kept; the settings window writes the same key.
@@ -122,9 +158,10 @@ QString TimingConnector::runFolder(int competitionId) const
     return QDir(exchangeDir_()).filePath(QString::number(qAbs(qint64(competitionId))));
 }
 
-void TimingConnector::exportTimingList(int timingNumber, int heatCount, const TTimingExportHeat& heat)
+TRespelledNames TimingConnector::exportTimingList(int timingNumber, int heatCount, const TTimingExportHeat& heat)
 {
-    const QByteArray block = buildStartListBlock(timingNumber, heatCount, heat, clock_());
+    TRespelledNames respelled;
+    const QByteArray block = buildStartListBlock(timingNumber, heatCount, heat, clock_(), &respelled);
     const QString folder = exchangeDir_();
     // An unset folder would put the start list into the root folder, where no timing program looks.
     if (folder.isEmpty())
@@ -142,9 +179,15 @@ void TimingConnector::exportTimingList(int timingNumber, int heatCount, const TT
         throw TvpError(QStringLiteral("Die Startliste %1 für die Zeitmessung kann nicht geschrieben werden: %2")
                            .arg(shown, reason));
     }
+    return respelled;
 }
 
-bool TimingConnector::splitTimingImportFile(int competitionId) const
+QString TimingConnector::startListFile() const
+{
+    return QDir::toNativeSeparators(QDir(exchangeDir_()).filePath(QLatin1String(kStartListFileName)));
+}
+
+bool TimingConnector::splitTimingImportFile(int competitionId)
 {
     const TSplit split = splitResultFile(competitionId);
     if (!split.unreadable.isEmpty())
@@ -152,19 +195,27 @@ bool TimingConnector::splitTimingImportFile(int competitionId) const
     return split.runs > 0;
 }
 
-TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId) const
+TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId)
 {
     const QString folder = exchangeDir_();
     if (folder.isEmpty())
         throw ETimingFileBusy(kNoAccess);
     QFile file(QDir(folder).filePath(QLatin1String(kResultFileName)));
-    if (!openExclusive(file, QIODevice::ReadWrite | QIODevice::ExistingOnly))
+    if (!openExclusive(file, QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         throw ETimingFileBusy(kNoAccess);
+    const bool leased = takeWriteLease(file.handle());
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw ETimingFileBusy(kNoAccess);
 
-    const TResultFileSplit parsed = parseResultFile(data);
+    // Unchanged since the last split: the timing program has stopped writing, its last run is whole.
+    const bool seen = lastLook_ && lastLook_->path == file.fileName();
+    const bool settled = seen && lastLook_->file == data;
+    // Runs split but left in the file are not split again.
+    const qsizetype done =
+        seen && data.startsWith(QByteArrayView(lastLook_->file).first(lastLook_->split)) ? lastLook_->split : 0;
+    lastLook_ = TLastLook{file.fileName(), data, done};
+    TResultFileSplit parsed = parseResultFile(QByteArrayView(data).sliced(done), settled);
     if (!parsed.runs.empty()) {
         const QString runs = runFolder(competitionId);
         if (!QDir().mkpath(runs))
@@ -173,8 +224,13 @@ TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId) cons
         // Every run file is complete on disk before the result file lets go of its run.
         writeRunFiles(runs, parsed.runs);
     }
-    dropConsumed(file, data, parsed.consumed);
     TSplit split;
+    if (!parsed.stray.isEmpty())
+        split.setAside = keepBeside(folder, file.fileName(), parsed.stray);
+    parsed.consumed += done;
+    lastLook_->split = parsed.consumed;
+    if (takeOut(file, data, parsed.consumed, leased, settled))
+        lastLook_ = TLastLook{file.fileName(), data.mid(parsed.consumed), 0};
     split.runs = int(parsed.runs.size());
     split.left = data.mid(parsed.consumed);
     if (parsed.malformed) {

@@ -1,7 +1,7 @@
 #pragma once
 // The file exchange with the timing program through one exchange folder: start lists appended to
 // COM_ZPL.TXT, the timing program's COM_ZDT.TXT split into one run file per run
-// (<exchange folder>/<competition id>/<key>.tmp) and then emptied, the listing of those run files
+// (<exchange folder>/<competition id>/<key>.tmp) and taken out of it, the listing of those run files
 // and the mark of an imported run.
 //
 // Export, split and listing run on the GUI thread; only markRunImported runs on an import request's
@@ -15,12 +15,15 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace tvp {
 
 inline constexpr char kStartListFileName[] = "COM_ZPL.TXT";
 inline constexpr char kResultFileName[] = "COM_ZDT.TXT";
+// Where text of the result file that starts no run is kept, beside it.
+inline constexpr char kSetAsideFileName[] = "COM_ZDT_nicht_gelesen.TXT";
 
 // The exchange folder as the timing settings store it (section TimingConnector, key ExchangeFolder).
 QString getTimingExchangeDir();
@@ -42,12 +45,16 @@ public:
 
     // Appends one heat's block to COM_ZPL.TXT in a single write: a failure leaves no part of it and
     // throws TvpError, as does a number too large for its field.
-    void exportTimingList(int timingNumber, int heatCount, const TTimingExportHeat& heat) override;
+    TRespelledNames exportTimingList(int timingNumber, int heatCount, const TTimingExportHeat& heat) override;
+    QString startListFile() const override;
 
     // Splits COM_ZDT.TXT into run files and takes what was split out of it; true when at least one
     // run was split. Throws TvpError with the timing texts when the file cannot be had or a run
     // header is unreadable (runs before it are split all the same).
-    bool splitTimingImportFile(int competitionId) const;
+    //
+    // The last run of the file is split once a poll finds the file as the previous one left it;
+    // the connector remembers that between calls.
+    bool splitTimingImportFile(int competitionId);
 
     // The same, an unreadable run said rather than thrown, for a poll that must not lose the runs
     // split before it. Throws ETimingFileBusy when the file cannot be had, TvpError when a run file
@@ -56,8 +63,9 @@ public:
         int runs = 0;
         QString unreadable; // why the run now first in the result file cannot be read; empty when none
         QByteArray left;    // what stays in the result file
+        QString setAside;   // text that starts no run, moved beside the result file: where and what
     };
-    TSplit splitResultFile(int competitionId) const;
+    TSplit splitResultFile(int competitionId);
 
     // The run files of the competition, by name; none when the folder is missing. A file that
     // cannot be read ends the listing with its error.
@@ -80,6 +88,14 @@ public:
 private:
     FolderSource exchangeDir_;
     Clock clock_;
+    // The result file as the last split left it, and how much at its start was split but is still
+    // in it.
+    struct TLastLook {
+        QString path;
+        QByteArray file;
+        qsizetype split = 0;
+    };
+    std::optional<TLastLook> lastLook_;
 };
 
 // Reads one run file; throws TvpError when it cannot be read or is shorter than its header.

@@ -119,17 +119,17 @@ void requireFits(int value, int low, int high, const QString& subject)
 
 class RecordWriter {
 public:
-    explicit RecordWriter(QByteArray& out) : out_(out) {}
+    RecordWriter(QByteArray& out, TRespelledNames* respelled) : out_(out), respelled_(respelled) {}
 
     void field(QByteArrayView bytes)
     {
         out_.append(bytes);
         out_.append('\t');
     }
-    // Left-justified, filled with blanks and cut at the width; one byte per character.
+    // Left-justified, filled with blanks and cut at the width in bytes of code page 850.
     void text(const QString& value, qsizetype width)
     {
-        QByteArray bytes = toTimingCodePage(value);
+        QByteArray bytes = toTimingCodePage(value, respelled_);
         bytes.truncate(width);
         out_.append(bytes);
         out_.append(width - bytes.size(), ' ');
@@ -142,6 +142,7 @@ public:
 
 private:
     QByteArray& out_;
+    TRespelledNames* respelled_;
 };
 
 qint64 oleDays(const QDate& date)
@@ -236,7 +237,8 @@ QDateTime fromOleDate(double value)
     return QDateTime(kOleEpoch.addDays(qint64(day)), QTime(0, 0)).addMSecs(msecs);
 }
 
-QByteArray buildStartListBlock(int timingNumber, int heatCount, const TTimingExportHeat& heat, const QDateTime& now)
+QByteArray buildStartListBlock(int timingNumber, int heatCount, const TTimingExportHeat& heat, const QDateTime& now,
+                               TRespelledNames* respelled)
 {
     requireFits(timingNumber, 1, 99, QStringLiteral("Die Zeitmessungsnummer %1").arg(timingNumber));
     requireFits(heatCount, 1, 99, QStringLiteral("Die Anzahl der Läufe %1").arg(heatCount));
@@ -254,7 +256,7 @@ QByteArray buildStartListBlock(int timingNumber, int heatCount, const TTimingExp
 
     QByteArray block;
     block.reserve(kStartListHeaderLength + qsizetype(lanes) * kStartListLaneLength);
-    RecordWriter out(block);
+    RecordWriter out(block, respelled);
     const QDate date = now.date();
     const QTime time = now.time();
     out.field("B01");
@@ -332,11 +334,20 @@ std::optional<proto::ResultType> decodeTimingResult(QByteArrayView field)
     return result;
 }
 
-TResultFileSplit parseResultFile(QByteArrayView data)
+TResultFileSplit parseResultFile(QByteArrayView data, bool settled)
 {
     TResultFileSplit split;
     qsizetype pos = 0;
-    while (slice(data, pos, 4) == kRunStart) {
+    while (pos < data.size()) {
+        if (slice(data, pos, 4) != kRunStart) {
+            qsizetype next = data.indexOf(kRunStart, pos + 1);
+            if (next < 0 && !settled)
+                break; // perhaps a run start still being written
+            next = next < 0 ? data.size() : next;
+            split.stray += data.sliced(pos, next - pos);
+            pos = next;
+            continue;
+        }
         const qsizetype runStart = pos;
         FieldReader header(data, pos + 4);
         header.item();
@@ -356,24 +367,21 @@ TResultFileSplit parseResultFile(QByteArrayView data)
         header.item(); // lane count
         header.item();
         if (header.bytes(2) != kCrLf) {
-            split.consumed = runStart;
             // No line end yet: the timing program is still writing the header.
-            if (data.sliced(runStart).indexOf(kCrLf) < 0)
-                return split;
-            split.malformed = true;
-            split.malformedRun = fromTimingCodePage(description);
-            return split;
+            if (data.sliced(runStart).indexOf(kCrLf) >= 0) {
+                split.malformed = true;
+                split.malformedRun = fromTimingCodePage(description);
+            }
+            break;
         }
 
         const qsizetype bodyStart = header.pos();
         qsizetype next = data.sliced(bodyStart).indexOf(kRunStart);
         next = next < 0 ? data.size() : bodyStart + next;
         const QByteArrayView body = data.sliced(bodyStart, next - bodyStart);
-        // The timing program may still be writing the last line; the run waits for the next poll.
-        if (next == data.size() && !body.isEmpty() && !body.endsWith(kCrLf)) {
-            split.consumed = runStart;
-            return split;
-        }
+        // Lines may still follow the last run, or its last line is not finished: it waits.
+        if (next == data.size() && (!settled || (!body.isEmpty() && !body.endsWith(kCrLf))))
+            break;
 
         const int day = decimalOr(slice(date, 0, 2), 0);
         const int month = decimalOr(slice(date, 2, 2), 0);
@@ -407,8 +415,7 @@ TResultFileSplit parseResultFile(QByteArrayView data)
         split.runs.push_back(std::move(run));
         pos = next;
     }
-    // Text that does not start a run is dropped with the rest.
-    split.consumed = data.size();
+    split.consumed = pos;
     return split;
 }
 

@@ -59,7 +59,9 @@ QDateTime fromOleDate(double value);
 // One heat's block: the header record and a record per lane that is not empty, in array order,
 // lanes as given. Throws TvpError when a number does not fit its field, so nothing lands in another
 // discipline's or heat's slot.
-QByteArray buildStartListBlock(int timingNumber, int heatCount, const TTimingExportHeat& heat, const QDateTime& now);
+// Names the code page made the block hold otherwise than stored go to respelled.
+QByteArray buildStartListBlock(int timingNumber, int heatCount, const TTimingExportHeat& heat, const QDateTime& now,
+                               TRespelledNames* respelled = nullptr);
 
 // The time field of a result line (its first 12 characters; shorter items read as if filled with
 // non-digits). A time, or a remark from the letters a, b, d and n; nothing otherwise.
@@ -78,17 +80,21 @@ struct TTimingRun {
 
 struct TResultFileSplit {
     std::vector<TTimingRun> runs;
-    // How many bytes from the start the runs (and text that is no run) take; what follows stays in
-    // the result file: a run whose header is unreadable, or a last run whose last line is still
-    // being written.
+    // How many bytes from the start the runs and the text that starts no run take; what follows
+    // stays in the result file: a run whose header is unreadable, or a last run that may not be whole.
     qsizetype consumed = 0;
+    // Text before the first run start that starts no run, taken out with the runs.
+    QByteArray stray;
     // The run at `consumed` has a header without its closing CR LF; a header the end of the data
     // cuts off is still being written and waits.
     bool malformed = false;
     QString malformedRun; // that run's description
 };
 
-TResultFileSplit parseResultFile(QByteArrayView data);
+// A run is whole when the next run start follows it. The last one, and text that starts no run at
+// the end, only when `settled`: the timing program has stopped writing (the file is as the previous
+// poll left it). A last line without its CR LF waits either way.
+TResultFileSplit parseResultFile(QByteArrayView data, bool settled);
 
 // The run file: status "N", start time, description, CR LF, the result lines.
 QByteArray runFileContents(const TTimingRun& run);

@@ -272,7 +272,7 @@ void TCompareListModel::setChildCountFilter(TComparatorType comparator, int coun
     endResetModel();
 }
 
-QByteArray TCompareListModel::toCsv(bool mark, bool header, bool cupOnly) const
+QByteArray TCompareListModel::toCsv(bool mark, bool header, bool cupOnly, TRespelledNames* respelled) const
 {
     QByteArray bytes;
     QBuffer out(&bytes);
@@ -282,7 +282,7 @@ QByteArray TCompareListModel::toCsv(bool mark, bool header, bool cupOnly) const
         for (int i = 0; i < fields.size(); ++i) {
             if (i > 0)
                 out.write(";");
-            writeStringCsvEscaped(out, fields[i]);
+            writeStringCsvEscaped(out, fields[i], respelled);
         }
         out.write("\r\n");
     };

@@ -15,6 +15,8 @@
 
 namespace tvp {
 
+class TRespelledNames;
+
 // A drag of shown rows: per row, in list order, whether it is a child row and its item id.
 inline const QString kCompareRowsMimeType = QStringLiteral("application/x-tvp-compare-rows");
 
@@ -88,7 +90,8 @@ public:
 
     // The shown roots in display order, Windows-1252, ";" and CR LF. Full mode adds a mark and a
     // row marker to each line and lists every root's children; cup-only drops the last column.
-    QByteArray toCsv(bool mark, bool header, bool cupOnly) const;
+    // Words the code page makes it write otherwise go to respelled.
+    QByteArray toCsv(bool mark, bool header, bool cupOnly, TRespelledNames* respelled = nullptr) const;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;

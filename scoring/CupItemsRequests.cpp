@@ -377,9 +377,10 @@ std::unique_ptr<TCupItemRequest> makeCupAthleteSave(const TCupAthleteEditor& edi
     return request;
 }
 
-QByteArray cupItemsCsv(const TCompareListModel& completed, const TCompareListModel& pending, bool cupOnly)
+QByteArray cupItemsCsv(const TCompareListModel& completed, const TCompareListModel& pending, bool cupOnly,
+                       TRespelledNames* respelled)
 {
-    return completed.toCsv(true, true, cupOnly) + pending.toCsv(false, false, cupOnly);
+    return completed.toCsv(true, true, cupOnly, respelled) + pending.toCsv(false, false, cupOnly, respelled);
 }
 
 } // namespace tvp

@@ -94,6 +94,7 @@ std::unique_ptr<TCupItemRequest> makeCupAthleteSave(const TCupAthleteEditor& edi
 
 // Both lists as the export writes them: the completed list with header and mark, the pending one
 // after it without either.
-QByteArray cupItemsCsv(const TCompareListModel& completed, const TCompareListModel& pending, bool cupOnly);
+QByteArray cupItemsCsv(const TCompareListModel& completed, const TCompareListModel& pending, bool cupOnly,
+                       TRespelledNames* respelled = nullptr);
 
 } // namespace tvp

@@ -3,9 +3,12 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cmath>
+#include <iterator>
 #include <optional>
+#include <string_view>
 
 namespace tvp::standin::scoring {
 
@@ -42,18 +45,16 @@ std::size_t countOf(double value)
 // hold only approximately: 50 * (3.57 - 1.5) comes out as 103.4999..., not 103.5, and rounding
 // that gives 103. So each number is taken back to the decimal it was typed as, and with a whole
 // exponent the points are computed exactly from those decimals. A fractional exponent makes d^c a
-// root, a half only when d is a perfect power; those values, and numbers that are no short
-// decimals, are computed in floating point as before.
+// root, a half only when d is a perfect power; those values, and products too large to compute
+// exactly, are computed in floating point.
 
 using Wide = __int128;
 
-constexpr int kMaxPlaces = 6;
-// Beyond this the double's own error could reach the tolerance below.
-constexpr double kMaxScaled = 1e8;
-// How far a scaled value may lie from a whole number and still be that decimal. A double's error
-// at kMaxScaled is about 2e-8; anything typed with more places than kMaxPlaces differs by far more
-// at some place up to kMaxPlaces or is beyond it.
-constexpr double kDecimalTolerance = 1e-6;
+// A double holds any decimal of up to 15 significant digits so that reading it back to 15 digits
+// gives that decimal: "1.0000005" stays 1.0000005 and "0.0000005" stays 5e-7, while a sum such as
+// 3.1 + 3.45 (6.550000000000001) reads as the 6.55 it stands for.
+constexpr int kSignificantDigits = 15;
+constexpr int kMaxPlaces = 40;
 
 struct Decimal {
     Wide units = 0; // the value times 10^places
@@ -64,16 +65,39 @@ std::optional<Decimal> typedDecimal(double x)
 {
     if (!std::isfinite(x))
         return std::nullopt;
-    double scale = 1;
-    for (int places = 0; places <= kMaxPlaces; ++places, scale *= 10) {
-        const double scaled = x * scale;
-        if (std::fabs(scaled) > kMaxScaled)
-            return std::nullopt;
-        const double whole = std::nearbyint(scaled);
-        if (std::fabs(scaled - whole) <= kDecimalTolerance)
-            return Decimal{Wide(std::llround(whole)), places};
+    // "d.dddddddddddddde±x", whatever the locale.
+    char text[40];
+    const auto [end, ec] =
+        std::to_chars(std::begin(text), std::end(text), x, std::chars_format::scientific, kSignificantDigits - 1);
+    if (ec != std::errc())
+        return std::nullopt;
+    const std::string_view written(text, std::size_t(end - text));
+    const std::size_t e = written.find('e');
+    int exponent = 0;
+    if (e == std::string_view::npos ||
+        std::from_chars(written.data() + e + (written[e + 1] == '+' ? 2 : 1), end, exponent).ec != std::errc())
+        return std::nullopt;
+    Decimal out;
+    int digits = 0;
+    for (char c : written.substr(0, e)) {
+        if (c >= '0' && c <= '9') {
+            out.units = out.units * 10 + (c - '0');
+            ++digits;
+        }
     }
-    return std::nullopt;
+    out.places = digits - 1 - exponent;
+    for (; out.places > 0 && out.units % 10 == 0; --out.places)
+        out.units /= 10;
+    for (; out.places < 0; ++out.places) {
+        if (out.units > Wide(1) << 100)
+            return std::nullopt;
+        out.units *= 10;
+    }
+    if (out.places > kMaxPlaces)
+        return std::nullopt;
+    if (written.front() == '-')
+        out.units = -out.units;
+    return out;
 }
 
 // Products stay far inside the type; a bound of our own, since the overflow builtin on 128 bits
@@ -135,8 +159,10 @@ double tablePoints(double a, double b, double c, double v, bool lowerBetter)
 {
     if (const std::optional<double> exact = exactTablePoints(a, b, c, v, lowerBetter))
         return *exact;
-    const double d = lowerBetter ? b - v : v - b;
-    return d > 0 ? std::round(a * std::pow(d, c)) : 0.0;
+    // In the widest floating point at hand: a large power magnifies each rounding step.
+    using Long = long double;
+    const Long d = lowerBetter ? Long(b) - Long(v) : Long(v) - Long(b);
+    return d > 0 ? double(std::round(Long(a) * std::pow(d, Long(c)))) : 0.0;
 }
 
 struct Row {

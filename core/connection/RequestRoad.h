@@ -153,7 +153,8 @@ public:
     // the outcome then says so (answered), and report names it so.
     using Finished = std::function<void(std::unique_ptr<Response> response, const TRequestOutcome& outcome)>;
 
-    // window: the window the requests belong to (its messages are dropped while it is hidden).
+    // window: the window the requests belong to; its wait texts and its messages name it, and its
+    // messages are shown also while it is hidden.
     TRequestRoad(TRequestContext& context, const Table& table, QObject* window, Finished finished)
         : context_(context),
           table_(std::make_shared<const Table>(table)),

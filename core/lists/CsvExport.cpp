@@ -33,7 +33,7 @@ QString convertedCell(const QString& text)
 
 } // namespace
 
-QByteArray csvOfModel(const QAbstractItemModel& model, bool convertResults, int placeColumn)
+QByteArray csvOfModel(const QAbstractItemModel& model, bool convertResults, int placeColumn, TRespelledNames* respelled)
 {
     const int columns = model.columnCount();
     const bool withPlace = placeColumn >= 0 && placeColumn < columns;
@@ -62,10 +62,10 @@ QByteArray csvOfModel(const QAbstractItemModel& model, bool convertResults, int 
                 out.write(";");
             const QString text = cellText(model, row, c);
             const QString cell = convertResults ? convertedCell(text) : text;
-            writeStringCsvEscaped(out, cell);
+            writeStringCsvEscaped(out, cell, respelled);
             if (withPlace && c == placeColumn) {
                 out.write(";");
-                writeStringCsvEscaped(out, cell);
+                writeStringCsvEscaped(out, cell, respelled);
             }
         }
         out.write("\r\n");
@@ -73,10 +73,11 @@ QByteArray csvOfModel(const QAbstractItemModel& model, bool convertResults, int 
     return bytes;
 }
 
-bool writeCsvFile(const QString& path, const QAbstractItemModel& model, bool convertResults, int placeColumn)
+bool writeCsvFile(const QString& path, const QAbstractItemModel& model, bool convertResults, int placeColumn,
+                  TRespelledNames* respelled)
 {
     try {
-        return writeFileWhole(path, csvOfModel(model, convertResults, placeColumn));
+        return writeFileWhole(path, csvOfModel(model, convertResults, placeColumn, respelled));
     } catch (const std::exception&) {
         return false;
     }

@@ -9,14 +9,18 @@ class QAbstractItemModel;
 
 namespace tvp {
 
+class TRespelledNames;
+
 // The file's bytes. With convertResults cells that read as results are written as plain numbers in
 // the user's decimal format. With certificatePlaceColumn >= 0 that column is written twice under
 // the extra caption "Urkundenplatzierung", and rows whose cell there is empty are left out (a row
 // without that cell at all stays). Throws std::runtime_error when a text cannot be converted.
-QByteArray csvOfModel(const QAbstractItemModel& model, bool convertResults, int certificatePlaceColumn);
+// Cell words the code page makes it write otherwise go to respelled.
+QByteArray csvOfModel(const QAbstractItemModel& model, bool convertResults, int certificatePlaceColumn,
+                      TRespelledNames* respelled = nullptr);
 
 // Writes the file whole or not at all; false when it could not be written.
-bool writeCsvFile(const QString& path, const QAbstractItemModel& model, bool convertResults,
-                  int certificatePlaceColumn);
+bool writeCsvFile(const QString& path, const QAbstractItemModel& model, bool convertResults, int certificatePlaceColumn,
+                  TRespelledNames* respelled = nullptr);
 
 } // namespace tvp

@@ -105,18 +105,17 @@ QString discBarcodePayload(TBarcodeType barcodeType, int disciplineBarcodeId, in
     return {};
 }
 
-bool PrintDiscBarcode(TPrintCanvas& canvas, int x, int y, int height, TBarcodeType barcodeType, int disciplineBarcodeId,
-                      int heatNo, int listVersion, int topItem, int athleteOrTeamBarcodeId, int attempt)
+int PrintDiscBarcode(TPrintCanvas& canvas, int x, int y, int height, TBarcodeType barcodeType, int disciplineBarcodeId,
+                     int heatNo, int listVersion, int topItem, int athleteOrTeamBarcodeId, int attempt)
 {
     const QString payload = discBarcodePayload(barcodeType, disciplineBarcodeId, heatNo, listVersion, topItem,
                                                athleteOrTeamBarcodeId, attempt);
     if (payload.isEmpty())
-        return false;
+        return 0;
     TCode39Style style;
     style.moduleWidth = 3;
     style.textHeight = 30;
-    paintCode39(canvas, x, y, height, payload, style);
-    return true;
+    return paintCode39(canvas, x, y, height, payload, style);
 }
 
 // ---- header ----
@@ -166,55 +165,67 @@ void TDisciplineListHeader::renderToPage(int x, int y, int pageWidth, TPrintCanv
     canvas.setItalic(false);
     curIndent = x + 40;
     curLine = y - 90;
+    // Texts end at the printable area's right edge, the origin lying at its left edge, x further in.
+    const int right = std::min(x + pageWidth, pageWidth) - 40;
+
+    // The symbol stands in the band above the text line, from 30 to 150 below the top.
+    int blockLeft = x + 40;
+    if (context.FDisciplineID != 0 && FbarcodeType != TBarcodeType::bt_none) {
+        const int barcodeLeft = x + 40 + 320;
+        if (const int width = PrintDiscBarcode(canvas, barcodeLeft, y - 30, 120, FbarcodeType,
+                                               context.FDisciplineBarcodeID, context.FheatNo, context.FListVersion,
+                                               context.FTopItem, context.FAthleteOrTeamBarcodeID, context.FAttempt))
+            blockLeft = barcodeLeft + width + 60;
+        curLine -= 120;
+    }
 
     if (FPrintTimePlaceBlock && FContext && FContext->currentPageNo() == 1) {
-        canvas.setFontHeight(40);
+        canvas.setFont(FContext->mainFont());
         QString start = QStringLiteral("Wettkampfstart:____________");
         if (context.FStartTime > 0)
             start += QStringLiteral(" (geplant: ") +
                      QTime::fromMSecsSinceStartOfDay(int(context.FStartTime * 86400000.0 + 0.5))
                          .toString(QStringLiteral("hh:mm")) +
                      QLatin1Char(')');
-        QString end = QStringLiteral("Wettkampfende:____________");
-        if (!context.FPlace.isEmpty())
-            end += QStringLiteral(" Anlage: ") + context.FPlace;
-        const int left = x + pageWidth - 100 - std::max(canvas.textWidth(start), canvas.textWidth(end));
+        const QString end = QStringLiteral("Wettkampfende:____________");
+        const QString place = context.FPlace.isEmpty() ? QString() : QStringLiteral(" Anlage: ") + context.FPlace;
+        // Right of the barcode, before the edge: a long facility name shrinks the block, then ends in "...".
+        const int blockRight = std::min(x + pageWidth - 100, pageWidth);
+        const int room = blockRight - blockLeft;
+        int height = 40;
+        const auto widest = [&] {
+            canvas.setFontHeight(height);
+            return std::max(canvas.textWidth(start), canvas.textWidth(end + place));
+        };
+        while (height > 30 && widest() > room)
+            --height;
+        canvas.setFontHeight(height);
+        const QString endLine =
+            canvas.textWidth(end + place) <= room
+                ? end + place
+                : end + (place.isEmpty() ? QString() : elideToWidth(canvas, place, room - canvas.textWidth(end)));
+        const int left = blockRight - std::max(canvas.textWidth(start), canvas.textWidth(endLine));
         canvas.textOut(left, y - 30 - 20, start);
-        canvas.textOut(left, y - 30 - 80, end);
-    }
-
-    // The symbol stands in the band above the text line, from 30 to 150 below the top.
-    if (context.FDisciplineID != 0 && FbarcodeType != TBarcodeType::bt_none) {
-        PrintDiscBarcode(canvas, x + 40 + 320, y - 30, 120, FbarcodeType, context.FDisciplineBarcodeID, context.FheatNo,
-                         context.FListVersion, context.FTopItem, context.FAthleteOrTeamBarcodeID, context.FAttempt);
-        curLine -= 120;
+        canvas.textOut(left, y - 30 - 80, endLine);
     }
 
     if (FContext)
         canvas.setFont(FContext->mainFont());
     canvas.setBrushClear();
-    if (!context.FSquad.isEmpty()) {
-        canvas.setFontHeight(45);
-        canvas.setBold(true);
-        textOutWidth(context.FSquad + QStringLiteral(" - "), canvas);
-    }
+    std::vector<THeaderPart> parts;
+    if (!context.FSquad.isEmpty())
+        parts.push_back({context.FSquad, 45, true, true, QStringLiteral(" - ")});
     if (context.FheatNo > 0) {
-        canvas.setFontHeight(40);
-        canvas.setBold(true);
-        textOutWidth(context.getHeatString() + QLatin1Char(' ') + QString::number(context.FheatNo) + QLatin1Char(' '),
-                     canvas);
+        const QString heat = context.getHeatString() + QLatin1Char(' ') + QString::number(context.FheatNo);
+        parts.push_back({heat, 40, true, false, QStringLiteral(" ")});
     }
+    if (!context.FDisciplineName.isEmpty())
+        parts.push_back({context.FDisciplineName, 40, false, true, QStringLiteral(" ")});
+    if (!context.FdocType.isEmpty())
+        parts.push_back({QStringLiteral("- ") + context.FdocType, 35, false, false, {}});
+    parts.push_back({stampText(context, FContext), 40, false, false, {}});
+    textOutFitted(std::move(parts), right, canvas);
     canvas.setBold(false);
-    if (!context.FDisciplineName.isEmpty()) {
-        canvas.setFontHeight(40);
-        textOutWidth(context.FDisciplineName + QLatin1Char(' '), canvas);
-    }
-    if (!context.FdocType.isEmpty()) {
-        canvas.setFontHeight(35);
-        textOutWidth(QStringLiteral("- ") + context.FdocType, canvas);
-    }
-    canvas.setFontHeight(40);
-    textOutWidth(stampText(context, FContext), canvas);
 
     const QString legend = legendText(FResultFormat);
     if (!legend.isEmpty()) {

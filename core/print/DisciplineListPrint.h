@@ -58,9 +58,9 @@ QString discBarcodePayload(TBarcodeType barcodeType, int disciplineBarcodeId, in
                            int athleteOrTeamBarcodeId, int attempt);
 
 // Draws the barcode with its top-left corner at (x, y), bars and text together `height` high.
-// Returns false when there is nothing to draw.
-bool PrintDiscBarcode(TPrintCanvas& canvas, int x, int y, int height, TBarcodeType barcodeType, int disciplineBarcodeId,
-                      int heatNo, int listVersion, int topItem, int athleteOrTeamBarcodeId, int attempt);
+// Returns its width, 0 when there is nothing to draw.
+int PrintDiscBarcode(TPrintCanvas& canvas, int x, int y, int height, TBarcodeType barcodeType, int disciplineBarcodeId,
+                     int heatNo, int listVersion, int topItem, int athleteOrTeamBarcodeId, int attempt);
 
 // The entries of a text in the string list's comma notation (TPrintTable::commaText).
 QStringList splitCommaText(const QString& text);

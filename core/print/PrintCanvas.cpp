@@ -53,7 +53,8 @@ QString printFontFamily(const QString& requested)
 TPrintCanvas::TPrintCanvas(QPainter& painter, QPaintDevice& device)
     : painter_(painter), device_(device), scale_(device.logicalDpiY() / 254.0)
 {
-    painter_.setRenderHint(QPainter::Antialiasing, false);
+    if (painter_.isActive())
+        painter_.setRenderHint(QPainter::Antialiasing, false);
 }
 
 QFont TPrintCanvas::qfont() const

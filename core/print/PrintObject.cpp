@@ -4,6 +4,7 @@
 #include "core/util/Logger.h"
 
 #include <QPageLayout>
+#include <QPainter>
 #include <QPrinter>
 
 #include <cmath>
@@ -39,6 +40,17 @@ TPrintManager::~TPrintManager()
     if (job_ && !endJob())
         TVP_LOGGER().log(TLogLevel::ll_error,
                          QStringLiteral("Druckauftrag \"%1\" konnte nicht abgeschlossen werden.").arg(FJobName));
+}
+
+TPrintCanvas& TPrintManager::measuringCanvas()
+{
+    // A painter that never begins: widths come from the printer's resolution and fonts alone, as
+    // on the job's own canvas.
+    if (!measuringCanvas_) {
+        measuringPainter_ = std::make_unique<QPainter>();
+        measuringCanvas_ = std::make_unique<TPrintCanvas>(*measuringPainter_, FPrinter);
+    }
+    return *measuringCanvas_;
 }
 
 void TPrintManager::setPageHeader(std::shared_ptr<ITVPrintObject> header)

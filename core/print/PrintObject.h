@@ -122,6 +122,9 @@ public:
     // Pages started in this job so far.
     int pagesPrinted() const { return pagesPrinted_; }
 
+    // Measures texts as they print on this printer, before the job has started as well.
+    TPrintCanvas& measuringCanvas();
+
     const TPrintFont& mainFont() const { return FMainFont; }
     void setMainFont(const TPrintFont& font) { FMainFont = font; }
     bool PrintPageNo() const { return FPrintPageNo; }
@@ -149,6 +152,8 @@ private:
     bool FPrintPageNo = true;
     int pagesPrinted_ = 0;
     std::unique_ptr<Job> job_;
+    std::unique_ptr<QPainter> measuringPainter_;
+    std::unique_ptr<TPrintCanvas> measuringCanvas_;
 };
 
 } // namespace tvp

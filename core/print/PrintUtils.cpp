@@ -6,8 +6,28 @@
 #include <algorithm>
 #include <functional>
 #include <numeric>
+#include <utility>
 
 namespace tvp {
+
+namespace {
+
+// The pieces of a text that end where a line may break: after a blank, a hyphen or a comma.
+QStringList breakPieces(const QString& text)
+{
+    QStringList pieces;
+    QString piece;
+    for (const QChar c : text) {
+        piece += c;
+        if (c == QLatin1Char(' ') || c == QLatin1Char('-') || c == QLatin1Char(','))
+            pieces << std::exchange(piece, QString());
+    }
+    if (!piece.isEmpty())
+        pieces << piece;
+    return pieces;
+}
+
+} // namespace
 
 // ---- Line renderers ----
 
@@ -46,6 +66,66 @@ void TSimpleLineRenderer::renderHeaderLine(int x, int y, int rowHeight, int widt
     canvas.setBold(false);
 }
 
+std::vector<QStringList> TWrappingLineRenderer::cellLines(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
+                                                          const std::vector<int>& colWidths) const
+{
+    canvas.setFontHeight(rowHeight * 3 / 4);
+    std::vector<QStringList> lines;
+    const std::size_t drawn = std::min(std::size_t(cells.size()), colWidths.size());
+    for (std::size_t c = 0; c < drawn; ++c)
+        lines.push_back(wrapToWidth(canvas, cells.at(qsizetype(c)), colWidths[c] - FColSpacing));
+    return lines;
+}
+
+int TWrappingLineRenderer::rowLines(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
+                                    const std::vector<int>& colWidths)
+{
+    const TPrintFont before = canvas.font();
+    int lines = 1;
+    for (const QStringList& cell : cellLines(rowHeight, canvas, cells, colWidths))
+        lines = std::max(lines, int(cell.size()));
+    canvas.setFont(before);
+    return lines;
+}
+
+void TWrappingLineRenderer::renderBodyLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas,
+                                           const QStringList& cells, const std::vector<int>& colWidths, bool background)
+{
+    const std::vector<QStringList> lines = cellLines(rowHeight, canvas, cells, colWidths);
+    int count = 1;
+    for (const QStringList& cell : lines)
+        count = std::max(count, int(cell.size()));
+    TAlternatingLineRenderer::renderBodyLine(x, y, count * rowHeight, width, canvas, cells, colWidths, background);
+    int left = x;
+    for (std::size_t c = 0; c < lines.size(); ++c) {
+        int top = y - rowHeight / 10;
+        for (const QString& line : lines[c]) {
+            canvas.textOut(left, top, line);
+            top -= rowHeight;
+        }
+        left += colWidths[c];
+    }
+}
+
+std::vector<int> TWrappingLineRenderer::getMinimumColWidths(int rowHeight, TPrintCanvas& canvas,
+                                                            const QStringList& cells, bool isHeader)
+{
+    if (isHeader)
+        return getPreferredColWidths(rowHeight, canvas, cells, true);
+    const TPrintFont before = canvas.font();
+    canvas.setFontHeight(rowHeight * 3 / 4);
+    canvas.setBold(false);
+    std::vector<int> widths;
+    for (const QString& cell : cells) {
+        int longest = 0;
+        for (const QString& piece : breakPieces(cell))
+            longest = std::max(longest, canvas.textWidth(piece.trimmed()));
+        widths.push_back(longest + FColSpacing);
+    }
+    canvas.setFont(before);
+    return widths;
+}
+
 std::vector<int> TSimpleLineRenderer::getPreferredColWidths(int rowHeight, TPrintCanvas& canvas,
                                                             const QStringList& cells, bool isHeader)
 {
@@ -70,12 +150,23 @@ void widenColumns(std::vector<int>& widths, const std::vector<int>& more)
         widths[c] = std::max(widths[c], more[c]);
 }
 
-std::vector<int> fitColumnsToWidth(std::vector<int> widths, int available)
+namespace {
+
+// The widest of the free columns give way to one common width so that all take at most available.
+void capWidest(std::vector<int>& widths, const std::vector<bool>& fixed, long long available)
 {
-    long long rest = std::accumulate(widths.begin(), widths.end(), 0LL);
+    std::vector<int> widest;
+    long long rest = 0;
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        if (fixed[c]) {
+            available -= widths[c];
+        } else {
+            widest.push_back(widths[c]);
+            rest += widths[c];
+        }
+    }
     if (rest <= available)
-        return widths;
-    std::vector<int> widest = widths;
+        return;
     std::sort(widest.begin(), widest.end(), std::greater<>());
     // The k widest share what the others leave, as long as that share is no narrower than the
     // next column.
@@ -86,8 +177,41 @@ std::vector<int> fitColumnsToWidth(std::vector<int> widths, int available)
         if (k == widest.size() || cap >= widest[k])
             break;
     }
-    for (int& w : widths)
-        w = int(std::min<long long>(w, std::max(0LL, cap)));
+    for (std::size_t c = 0; c < widths.size(); ++c)
+        if (!fixed[c])
+            widths[c] = int(std::min<long long>(widths[c], std::max(0LL, cap)));
+}
+
+} // namespace
+
+std::vector<int> fitColumnsToWidth(std::vector<int> widths, int available, const std::vector<int>& minimums)
+{
+    std::vector<bool> fixed(widths.size(), false);
+    long long least = 0;
+    for (std::size_t c = 0; c < widths.size(); ++c)
+        least += std::min(widths[c], c < minimums.size() ? minimums[c] : 0);
+    const std::vector<int> wanted = widths;
+    capWidest(widths, fixed, available);
+    if (least > available)
+        return widths;
+    // A column cut below its minimum keeps that; the others give way again.
+    for (bool again = true; again;) {
+        again = false;
+        for (std::size_t c = 0; c < widths.size() && c < minimums.size(); ++c) {
+            const int floor = std::min(wanted[c], minimums[c]);
+            if (!fixed[c] && widths[c] < floor) {
+                widths[c] = floor;
+                fixed[c] = true;
+                again = true;
+            }
+        }
+        if (again) {
+            for (std::size_t c = 0; c < widths.size(); ++c)
+                if (!fixed[c])
+                    widths[c] = wanted[c];
+            capWidest(widths, fixed, available);
+        }
+    }
     return widths;
 }
 
@@ -103,8 +227,23 @@ std::shared_ptr<ITVChunk> TGenericListTableContent::getChunk(int availableHeight
     const int remaining = getItemCount() - curListIndex;
     if (remaining < 1)
         return nullptr;
-    const int pagesNeeded = (remaining + perPage - 1) / perPage;
-    const int rows = (remaining + pagesNeeded - 1) / pagesNeeded;
+    bool tall = false;
+    for (int i = curListIndex; i < getItemCount() && !tall; ++i)
+        tall = itemLines(i) > 1;
+    int rows = 0;
+    if (tall) {
+        // As many rows as fit below the header line, at least one.
+        int lines = 1;
+        while (rows < remaining) {
+            lines += itemLines(curListIndex + rows);
+            if (rows > 0 && lines * FRowHeight > availableHeight)
+                break;
+            ++rows;
+        }
+    } else {
+        const int pagesNeeded = (remaining + perPage - 1) / perPage;
+        rows = (remaining + pagesNeeded - 1) / pagesNeeded;
+    }
     std::shared_ptr<ITVChunk> chunk = getPartList(FRowHeight, curListIndex, rows);
     curListIndex += rows;
     return chunk;
@@ -134,6 +273,44 @@ int TGenericCaptionStringHeader::getHeight()
     return std::max(40, FMaxFontHeight) + FHeaderSpacing + 5;
 }
 
+void TGenericTextHeader::textOutFitted(std::vector<THeaderPart> parts, int right, TPrintCanvas& canvas)
+{
+    const auto width = [&canvas](const THeaderPart& part) {
+        canvas.setFontHeight(part.fontHeight);
+        canvas.setBold(part.bold);
+        return canvas.textWidth(part.text + part.tail);
+    };
+    const auto total = [&] {
+        int sum = 0;
+        for (const THeaderPart& part : parts)
+            sum += width(part);
+        return sum;
+    };
+    const int room = right - curIndent;
+    const int natural = total();
+    if (natural > room) {
+        const double scale = std::max(2.0 / 3.0, double(room) / natural);
+        for (THeaderPart& part : parts)
+            part.fontHeight = std::max(1, int(part.fontHeight * scale));
+        int excess = total() - room;
+        // The parts that may be cut first; should they not suffice, the others from the first on.
+        for (const bool cutAny : {false, true}) {
+            for (THeaderPart& part : parts) {
+                if (excess <= 0 || (!cutAny && !part.mayCut))
+                    continue;
+                const int before = width(part);
+                part.text = elideToWidth(canvas, part.text, canvas.textWidth(part.text) - excess);
+                excess -= before - width(part);
+            }
+        }
+    }
+    for (const THeaderPart& part : parts) {
+        canvas.setFontHeight(part.fontHeight);
+        canvas.setBold(part.bold);
+        textOutWidth(part.text + part.tail, canvas);
+    }
+}
+
 void TGenericCaptionStringHeader::renderToPage(int x, int y, int pageWidth, TPrintCanvas& canvas, ITVChunk* chunk)
 {
     curIndent = x + 40;
@@ -141,16 +318,12 @@ void TGenericCaptionStringHeader::renderToPage(int x, int y, int pageWidth, TPri
     canvas.setBrushClear();
     if (FContext)
         canvas.setFont(FContext->mainFont());
-    canvas.setFontHeight(FMaxFontHeight);
+    std::vector<THeaderPart> parts{{FCaption, FMaxFontHeight, false, false, {}}};
+    if (!FAdditionalCaption.isEmpty())
+        parts.push_back({QStringLiteral(" - ") + FAdditionalCaption, FMaxFontHeight, true, true, {}});
+    parts.push_back({printTimeAndPage(FContext), 40, false, false, {}});
+    textOutFitted(std::move(parts), std::min(x + pageWidth, pageWidth) - 40, canvas);
     canvas.setBold(false);
-    textOutWidth(FCaption, canvas);
-    if (!FAdditionalCaption.isEmpty()) {
-        canvas.setBold(true);
-        textOutWidth(QStringLiteral(" - ") + FAdditionalCaption, canvas);
-    }
-    canvas.setFontHeight(40);
-    canvas.setBold(false);
-    textOutWidth(printTimeAndPage(FContext), canvas);
 }
 
 void TFilterPrintStrings::Reset()
@@ -206,6 +379,53 @@ QString elideToWidth(TPrintCanvas& canvas, const QString& text, int width)
             high = mid - 1;
     }
     return text.left(low) + dots;
+}
+
+void shrinkToWidth(TPrintCanvas& canvas, const QString& text, int width, int smallest)
+{
+    while (canvas.textHeight() > std::max(1, smallest) && canvas.textWidth(text) > width)
+        canvas.setFontHeight(canvas.textHeight() - 1);
+}
+
+QStringList wrapToWidth(TPrintCanvas& canvas, const QString& text, int width)
+{
+    QStringList lines;
+    QString line;
+    for (QString next : breakPieces(text)) {
+        if (canvas.textWidth((line + next).trimmed()) <= width) {
+            line += next;
+            continue;
+        }
+        if (!line.trimmed().isEmpty())
+            lines << line.trimmed();
+        line.clear();
+        // A word wider than a line alone: as much of it on each line as fits, a letter at least.
+        while (canvas.textWidth(next.trimmed()) > width && next.trimmed().size() > 1) {
+            qsizetype fit = 1;
+            while (fit < next.size() && canvas.textWidth(next.left(fit + 1)) <= width)
+                ++fit;
+            lines << next.left(fit);
+            next = next.mid(fit);
+        }
+        line = next;
+    }
+    if (!line.trimmed().isEmpty() || lines.isEmpty())
+        lines << line.trimmed();
+    return lines;
+}
+
+QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines)
+{
+    QStringList lines = wrapToWidth(canvas, text, width);
+    const int kept = std::max(1, maxLines) - 1;
+    if (lines.size() <= kept + 1)
+        return lines;
+    qsizetype from = 0;
+    for (int i = 0; i < kept; ++i)
+        from = text.indexOf(lines.at(i), from) + lines.at(i).size();
+    lines = lines.mid(0, kept);
+    lines << elideToWidth(canvas, text.mid(from).trimmed(), width);
+    return lines;
 }
 
 } // namespace tvp

@@ -70,6 +70,19 @@ public:
                                   const QStringList& cells, const std::vector<int>& colWidths) = 0;
     virtual std::vector<int> getPreferredColWidths(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
                                                    bool isHeader) = 0;
+    // The widths below which the columns do not give way, for the header or a body row; none
+    // unless a renderer keeps texts whole.
+    virtual std::vector<int> getMinimumColWidths(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
+                                                 bool isHeader)
+    {
+        return {};
+    }
+    // The lines of rowHeight a body row takes in its columns: more than one where a renderer wraps.
+    virtual int rowLines(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
+                         const std::vector<int>& colWidths)
+    {
+        return 1;
+    }
 };
 
 // Shades the rows that ask for a background; the drawing of cells is left to descendants.
@@ -95,6 +108,23 @@ public:
                                            bool isHeader) override;
 };
 
+// Like the simple renderer, but a cell wider than its column wraps within it, the row growing by
+// whole lines, and a column never gives way below its header's width or its longest word (where
+// the page has room for them): two long names that begin alike never print alike.
+class TWrappingLineRenderer : public TSimpleLineRenderer {
+public:
+    void renderBodyLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas, const QStringList& cells,
+                        const std::vector<int>& colWidths, bool background) override;
+    std::vector<int> getMinimumColWidths(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
+                                         bool isHeader) override;
+    int rowLines(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
+                 const std::vector<int>& colWidths) override;
+
+private:
+    std::vector<QStringList> cellLines(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
+                                       const std::vector<int>& colWidths) const;
+};
+
 // ---- Table bodies ----
 
 // Splits a list of items into pages, spreading the rows evenly: 25 rows at 20 per page print as
@@ -112,6 +142,9 @@ public:
 
     virtual int getItemCount() const = 0;
     virtual std::shared_ptr<ITVChunk> getPartList(int rowHeight, int startIndex, int count) = 0;
+    // The lines of rowHeight an item's row takes; rows of several lines fill the pages in turn
+    // instead of spreading evenly.
+    virtual int itemLines(int index) const { return 1; }
 
     int rowHeight() const { return FRowHeight; }
     // Body rows that fit below the header line; at least one, so a page too small for two rows
@@ -127,18 +160,21 @@ protected:
 // Each column as wide as the wider of widths and more (columns beyond widths are added).
 void widenColumns(std::vector<int>& widths, const std::vector<int>& more);
 // Widths that together take at most available: the widest columns give way to one common width,
-// the others keep theirs. Unchanged when they fit.
-std::vector<int> fitColumnsToWidth(std::vector<int> widths, int available);
+// the others keep theirs. Unchanged when they fit. A column keeps at least its minimum where the
+// minimums together fit.
+std::vector<int> fitColumnsToWidth(std::vector<int> widths, int available, const std::vector<int>& minimums = {});
 
 // One page of rows: the column header line, then the rows with every other one shaded.
 template <class Item>
 class TItemsTablePage : public TDummyPrintObject, public ITVChunk {
 public:
     // tableWidths, when given, keeps the column widths of the whole table for the pages that follow.
+    // rowLines, when given, holds the lines each item's row takes (one where it holds none).
     TItemsTablePage(int rowHeight, std::shared_ptr<const std::vector<Item>> items, int startIndex, int rowCount,
                     std::shared_ptr<const IObjectColMapper<Item>> colMapper,
                     std::shared_ptr<ILineRenderer> lineRenderer, TPrintContextDataObject* printContext,
-                    std::shared_ptr<std::vector<int>> tableWidths = nullptr)
+                    std::shared_ptr<std::vector<int>> tableWidths = nullptr,
+                    std::shared_ptr<const std::vector<int>> rowLines = nullptr)
         : FrowHeight(rowHeight),
           FItems(std::move(items)),
           FStartIndex(startIndex),
@@ -146,11 +182,40 @@ public:
           FprintContext(printContext),
           FObjectColMapper(std::move(colMapper)),
           FLineRenderer(std::move(lineRenderer)),
-          FTableWidths(tableWidths ? std::move(tableWidths) : std::make_shared<std::vector<int>>())
+          FTableWidths(tableWidths ? std::move(tableWidths) : std::make_shared<std::vector<int>>()),
+          FRowLines(std::move(rowLines))
     {
     }
 
-    int getHeight() override { return (FrowCount + 1) * FrowHeight; }
+    // The columns of the whole table; where they need more than available, the widest give way,
+    // down to the renderer's minimums.
+    static std::vector<int> measureColumns(ILineRenderer& renderer, const IObjectColMapper<Item>& mapper,
+                                           const std::vector<Item>& items, int rowHeight, TPrintCanvas& canvas,
+                                           int available)
+    {
+        const QStringList header = mapper.getHeader();
+        std::vector<int> widths = renderer.getPreferredColWidths(rowHeight, canvas, header, true);
+        const std::vector<int> headers = renderer.getMinimumColWidths(rowHeight, canvas, header, true);
+        std::vector<int> words = headers;
+        for (const Item& item : items) {
+            const QStringList row = mapper.getRow(item);
+            widenColumns(widths, renderer.getPreferredColWidths(rowHeight, canvas, row, false));
+            widenColumns(words, renderer.getMinimumColWidths(rowHeight, canvas, row, false));
+        }
+        // Words whole where the page has room for all of them, else the headers alone.
+        long long least = 0;
+        for (std::size_t c = 0; c < widths.size(); ++c)
+            least += std::min(widths[c], c < words.size() ? words[c] : 0);
+        return fitColumnsToWidth(std::move(widths), available, least <= available ? words : headers);
+    }
+
+    int getHeight() override
+    {
+        int lines = 1;
+        for (int i = FStartIndex; i < FStartIndex + FrowCount; ++i)
+            lines += linesOf(i);
+        return lines * FrowHeight;
+    }
     TPrintContextDataObject* getContextData() override { return FprintContext; }
     int startIndex() const { return FStartIndex; }
     int rowCount() const { return FrowCount; }
@@ -164,26 +229,20 @@ public:
         const QStringList header = FObjectColMapper->getHeader();
         // The columns of the whole table, the same on every page; where they need more than the
         // page's width, the widest give way.
-        if (FTableWidths->empty()) {
-            std::vector<int> widths = FLineRenderer->getPreferredColWidths(FrowHeight, canvas, header, true);
-            for (const Item& item : *FItems)
-                widenColumns(widths, FLineRenderer->getPreferredColWidths(FrowHeight, canvas,
-                                                                          FObjectColMapper->getRow(item), false));
-            *FTableWidths = fitColumnsToWidth(std::move(widths), pageWidth - x);
-        }
+        if (FTableWidths->empty())
+            *FTableWidths =
+                measureColumns(*FLineRenderer, *FObjectColMapper, *FItems, FrowHeight, canvas, pageWidth - x);
         FColWidths = *FTableWidths;
-        std::vector<QStringList> rows;
-        for (int i = FStartIndex; i < end; ++i)
-            rows.push_back(FObjectColMapper->getRow((*FItems)[std::size_t(i)]));
         FRowWidth = 0;
         for (int w : FColWidths)
             FRowWidth += w;
         FLineRenderer->renderHeaderLine(x, curLine, FrowHeight, FRowWidth, canvas, header, FColWidths);
         curLine -= FrowHeight;
         FBackgroundRow = true;
-        for (const QStringList& row : rows) {
+        for (int i = FStartIndex; i < end; ++i) {
+            const QStringList row = FObjectColMapper->getRow((*FItems)[std::size_t(i)]);
             FLineRenderer->renderBodyLine(x, curLine, FrowHeight, FRowWidth, canvas, row, FColWidths, FBackgroundRow);
-            curLine -= FrowHeight;
+            curLine -= linesOf(i) * FrowHeight;
             FBackgroundRow = !FBackgroundRow;
         }
     }
@@ -201,6 +260,13 @@ protected:
     std::shared_ptr<const IObjectColMapper<Item>> FObjectColMapper;
     std::shared_ptr<ILineRenderer> FLineRenderer;
     std::shared_ptr<std::vector<int>> FTableWidths;
+    std::shared_ptr<const std::vector<int>> FRowLines;
+
+private:
+    int linesOf(int index) const
+    {
+        return FRowLines && index >= 0 && std::size_t(index) < FRowLines->size() ? (*FRowLines)[std::size_t(index)] : 1;
+    }
 };
 
 // A table body over its own copies of the items, in the order added (or sorted).
@@ -221,6 +287,17 @@ public:
         FItems->push_back(std::move(item));
         FTableWidths->clear();
     }
+
+    // With its manager, the table is measured before it is split: rows that wrap take more room.
+    std::shared_ptr<ITVChunk> getChunk(int availableHeight) override
+    {
+        measure();
+        return TGenericListTableContent::getChunk(availableHeight);
+    }
+    int itemLines(int index) const override
+    {
+        return index >= 0 && std::size_t(index) < FRowLines->size() ? (*FRowLines)[std::size_t(index)] : 1;
+    }
     // Null outside the range.
     const Item* getItem(int i) const { return i >= 0 && i < getItemCount() ? &(*FItems)[std::size_t(i)] : nullptr; }
     // A stable sort with a less-than compare.
@@ -234,19 +311,45 @@ public:
     std::shared_ptr<ITVChunk> getPartList(int rowHeight, int startIndex, int count) override
     {
         return std::make_shared<TItemsTablePage<Item>>(rowHeight, FItems, startIndex, count, FObjColMapper,
-                                                       FLineRenderer, FprintContext, FTableWidths);
+                                                       FLineRenderer, FprintContext, FTableWidths, FRowLines);
     }
 
 protected:
+    void measure()
+    {
+        if (!FContext || !FTableWidths->empty())
+            return;
+        TPrintCanvas& canvas = FContext->measuringCanvas();
+        canvas.setFont(FContext->mainFont());
+        *FTableWidths = TItemsTablePage<Item>::measureColumns(*FLineRenderer, *FObjColMapper, *FItems, FRowHeight,
+                                                              canvas, FContext->PageWidth() - FContext->pageOffsetX());
+        // A fresh vector: pages handed out earlier keep the lines they were split with.
+        auto lines = std::make_shared<std::vector<int>>();
+        for (const Item& item : *FItems)
+            lines->push_back(
+                std::max(1, FLineRenderer->rowLines(FRowHeight, canvas, FObjColMapper->getRow(item), *FTableWidths)));
+        FRowLines = std::move(lines);
+    }
+
     // Shared with the pages handed out, which may outlive a splitting pass.
     std::shared_ptr<std::vector<Item>> FItems;
     std::shared_ptr<const IObjectColMapper<Item>> FObjColMapper;
     std::shared_ptr<ILineRenderer> FLineRenderer;
-    // Measured once for all pages, on the first page drawn.
+    // Measured once for all pages, before splitting or on the first page drawn.
     std::shared_ptr<std::vector<int>> FTableWidths = std::make_shared<std::vector<int>>();
+    std::shared_ptr<const std::vector<int>> FRowLines = std::make_shared<std::vector<int>>();
 };
 
 // ---- Headers ----
+
+// A piece of a header line in its type; tail is never cut ("Riege 1" with the tail " - ").
+struct THeaderPart {
+    QString text;
+    int fontHeight = 40;
+    bool bold = false;
+    bool mayCut = false;
+    QString tail;
+};
 
 // Writes texts one after the other on a common bottom line.
 class TGenericTextHeader : public TDummyPrintObject {
@@ -254,6 +357,10 @@ public:
     // Writes the text with its top at curLine + font height and its left at curIndent, moves
     // curIndent on by its width and returns the width.
     int textOutWidth(const QString& text, TPrintCanvas& canvas);
+    // Writes the parts from curIndent on so that they end before right: where they would run past
+    // it they shrink together, to two thirds at most, and then the parts that may be cut end in
+    // "...", the first first.
+    void textOutFitted(std::vector<THeaderPart> parts, int right, TPrintCanvas& canvas);
 
 protected:
     int curIndent = 0;
@@ -316,5 +423,14 @@ QString footerText();
 // Cuts a text from its end until it and "..." fit into width; the whole text when it fits. Ends
 // on "..." alone when nothing of the text fits.
 QString elideToWidth(TPrintCanvas& canvas, const QString& text, int width);
+
+// Makes the canvas's type smaller, down to smallest, until the text is no wider than width.
+void shrinkToWidth(TPrintCanvas& canvas, const QString& text, int width, int smallest = 1);
+
+// The text in lines at most width wide at the canvas's font, broken after blanks, hyphens and
+// commas; a word wider than a line alone is broken where the line ends. Nothing is left out.
+QStringList wrapToWidth(TPrintCanvas& canvas, const QString& text, int width);
+// The same in at most maxLines lines: the last holds what is left, cut with "..." where it is too wide.
+QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines);
 
 } // namespace tvp

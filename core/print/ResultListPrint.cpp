@@ -6,6 +6,7 @@
 #include "core/util/Logger.h"
 
 #include <QAbstractItemModel>
+#include <QPainter>
 #include <QPrinter>
 #include <QTime>
 
@@ -15,6 +16,11 @@
 namespace tvp {
 
 namespace {
+
+constexpr int kTextHeight = 45;
+// Between the texts of two columns.
+constexpr int kColumnGap = 40;
+constexpr int kMaxCellLines = 3;
 
 class ListPrinter {
 public:
@@ -37,16 +43,15 @@ public:
         canvas.setBrushClear();
 
         y_ = page_.offsetY - 200;
-        canvas.setFontHeight(65);
         canvas.setBold(true);
-        canvas.textOut(page_.offsetX + 50, y_,
-                       title + QStringLiteral(" (") + QTime::currentTime().toString(QStringLiteral("hh:mm")) +
-                           QLatin1Char(')'));
+        titleLine(canvas,
+                  title + QStringLiteral(" (") + QTime::currentTime().toString(QStringLiteral("hh:mm")) +
+                      QLatin1Char(')'),
+                  65);
         if (!subtitle.isEmpty()) {
             lineStep(canvas);
-            canvas.setFontHeight(50);
             canvas.setBold(false);
-            canvas.textOut(page_.offsetX + 50, y_, QStringLiteral("   ") + subtitle);
+            titleLine(canvas, QStringLiteral("   ") + subtitle, 50);
         }
         lineStep(canvas);
         lineStep(canvas);
@@ -55,7 +60,18 @@ public:
         const int rows = list_.rowCount();
         const int columns = int(widths_.size());
         for (int i = 0; i < rows; ++i) {
-            if (y_ < 400 - page_.height) {
+            // A text wider than its column goes on in a second line rather than being cut.
+            const bool subItems = hasSubItems(i);
+            std::vector<QStringList> cells;
+            int lines = 1;
+            for (int c = 0; c < columns; ++c) {
+                const int width = c == 0 && !subItems ? total_ : widths_[std::size_t(c)];
+                cells.push_back(width > 0 ? wrapToLines(canvas, cellText(i, c), width - 3, kMaxCellLines)
+                                          : QStringList());
+                lines = std::max(lines, int(cells.back().size()));
+            }
+            const int step = canvas.textHeight() + 10;
+            if (y_ - (lines - 1) * step < 400 - page_.height) {
                 footer(canvas);
                 job_.newPage();
                 y_ = page_.offsetY - 200;
@@ -63,19 +79,16 @@ public:
             }
             if (i % 2 == 1) {
                 canvas.setBrushColor(TAlternatingLineRenderer::kBackground);
-                canvas.fillRect(page_.offsetX + 50, y_ - (canvas.textHeight() + 10), page_.offsetX + 150 + total_, y_);
+                canvas.fillRect(page_.offsetX + 50, y_ - lines * step, page_.offsetX + 150 + total_, y_);
                 canvas.setBrushClear();
             }
-            bool hasSubItems = false;
-            for (int c = 1; c < columns && !hasSubItems; ++c)
-                hasSubItems = !cellText(i, c).isEmpty();
             int x = 0;
             for (int c = 0; c < columns; ++c) {
-                const int width = c == 0 && !hasSubItems ? total_ : widths_[std::size_t(c)];
-                printCell(canvas, cellText(i, c), x, width);
+                for (int l = 0; l < cells[std::size_t(c)].size(); ++l)
+                    canvas.textOut(page_.offsetX + 150 + x, y_ - l * step, cells[std::size_t(c)].at(l));
                 x += widths_[std::size_t(c)];
             }
-            lineStep(canvas);
+            y_ -= lines * step;
         }
         footer(canvas);
     }
@@ -83,50 +96,93 @@ public:
     bool finish() { return job_.finish(); }
 
 private:
+    // Each shown column as wide as its widest text, the room left shared in the proportions of
+    // the columns on screen; where the texts need more than the page, the widest give way.
     void columnWidths(const TListPrintColumns& columns)
     {
         const int count = list_.columnCount();
         std::vector<int> source(std::size_t(count), 0);
         for (int c = 0; c < count && c < int(columns.widths.size()); ++c)
             source[std::size_t(c)] = std::max(0, columns.widths[std::size_t(c)]);
+        if (std::accumulate(source.begin(), source.end(), 0) <= 0)
+            std::fill(source.begin(), source.end(), 1); // no widths known: all shown, sharing alike
         const int room = page_.width - 2 * (page_.offsetX + 150);
-        // The columns take the page's width in their proportions on screen, however much empty
-        // room the view shows beside them.
-        int listWidth = std::accumulate(source.begin(), source.end(), 0);
-        if (listWidth <= 0) {
-            // No widths known: the columns share the page.
-            std::fill(source.begin(), source.end(), 1);
-            listWidth = std::max(1, count);
+
+        QPainter idle;
+        TPrintCanvas canvas(idle, printer_);
+        canvas.setFont(TPrintFont());
+        canvas.setFontHeight(kTextHeight);
+        std::vector<int> need(std::size_t(count), 0);
+        canvas.setBold(true);
+        for (int c = 0; c < count; ++c)
+            if (source[std::size_t(c)] > 0)
+                need[std::size_t(c)] = canvas.textWidth(headerText(c)) + kColumnGap;
+        canvas.setBold(false);
+        for (int r = 0; r < list_.rowCount(); ++r) {
+            // A row without sub items spans the page and asks nothing of its first column.
+            for (int c = hasSubItems(r) ? 0 : 1; c < count; ++c)
+                if (source[std::size_t(c)] > 0)
+                    need[std::size_t(c)] =
+                        std::max(need[std::size_t(c)], canvas.textWidth(cellText(r, c)) + kColumnGap);
         }
-        const double scale = double(room) / listWidth;
-        widths_.clear();
-        total_ = 0;
-        for (int w : source) {
-            widths_.push_back(int(std::lround(w * scale)));
-            total_ += widths_.back();
+
+        const long long needed = std::accumulate(need.begin(), need.end(), 0LL);
+        if (needed > room) {
+            widths_ = fitColumnsToWidth(need, room);
+        } else {
+            const long long shares = std::accumulate(source.begin(), source.end(), 0LL);
+            widths_ = need;
+            for (std::size_t c = 0; c < widths_.size(); ++c)
+                widths_[c] += int((room - needed) * source[c] / shares);
         }
+        total_ = std::accumulate(widths_.begin(), widths_.end(), 0);
+    }
+
+    bool hasSubItems(int row) const
+    {
+        for (int c = 1; c < list_.columnCount(); ++c)
+            if (!cellText(row, c).isEmpty())
+                return true;
+        return false;
+    }
+
+    QString headerText(int column) const
+    {
+        return list_.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
     }
 
     QString cellText(int row, int column) const { return list_.index(row, column).data(Qt::DisplayRole).toString(); }
+
+    // Smaller where it would run past the page's edge, to two thirds; cut where even that does not hold it.
+    void titleLine(TPrintCanvas& canvas, const QString& text, int height)
+    {
+        const int left = page_.offsetX + 50;
+        const int room = page_.width - 50 - left;
+        canvas.setFontHeight(height);
+        shrinkToWidth(canvas, text, room, height * 2 / 3);
+        canvas.textOut(left, y_, elideToWidth(canvas, text, room));
+    }
 
     void lineStep(TPrintCanvas& canvas) { y_ -= canvas.textHeight() + 10; }
 
     void columnHeaderLine(TPrintCanvas& canvas)
     {
-        canvas.setFontHeight(45);
+        canvas.setFontHeight(kTextHeight);
         canvas.setBold(true);
         int x = 0;
         for (std::size_t c = 0; c < widths_.size(); ++c) {
-            printCell(canvas, list_.headerData(int(c), Qt::Horizontal, Qt::DisplayRole).toString(), x, widths_[c]);
+            printCell(canvas, headerText(int(c)), x, widths_[c]);
             x += widths_[c];
         }
         lineStep(canvas);
         canvas.setBold(false);
     }
 
-    // Cut to the column with "..." when it is too wide.
+    // Cut to the column with "..." when it is too wide; nothing of a hidden column.
     void printCell(TPrintCanvas& canvas, const QString& text, int x, int width)
     {
+        if (width <= 0)
+            return;
         canvas.textOut(page_.offsetX + 150 + x, y_, elideToWidth(canvas, text, width - 3));
     }
 

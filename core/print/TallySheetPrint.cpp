@@ -19,22 +19,48 @@ void startDrawing(TPrintManager* manager, TPrintCanvas& canvas, int fontHeight)
     canvas.setPenWidth(2);
 }
 
-// A value right of its label: on one line when it fits before limit, else in smaller type over
-// several lines split at its commas.
-void writeValue(TPrintCanvas& canvas, int left, int top, const QString& value, int limit, int lineWidth, int rowHeight)
+// A value right of its label, between left and right: on one line when it fits, else in the
+// largest smaller type in which it fits into room, on as many lines as fit there, wrapped at
+// blanks, hyphens and commas; where even the smallest type does not hold it, the last line ends in
+// "...". Comma lists (names, bibs) read with a blank after each comma.
+void writeValue(TPrintCanvas& canvas, int left, int top, const QString& value, int right, int room)
 {
-    if (left + canvas.textWidth(value) <= limit) {
-        canvas.textOut(left, top, value);
+    QStringList entries;
+    for (const QString& entry : splitCommaText(value))
+        entries << entry.trimmed();
+    const QString text = entries.join(QStringLiteral(", "));
+    const int width = right - left;
+    if (canvas.textWidth(text) <= width) {
+        canvas.textOut(left, top, text);
         return;
     }
     const int before = canvas.textHeight();
-    canvas.setFontHeight(before * 7 / 12);
-    const int step = canvas.textHeight() + 7;
+    const int smallest = std::min(before * 7 / 12, std::max(20, before * 7 / 18));
+    QStringList lines;
+    int step = 0;
+    for (int height = before - 1; height >= smallest; --height) {
+        canvas.setFontHeight(height);
+        step = height + std::max(3, height / 6);
+        const int fitting = std::max(1, room / step);
+        if (height == smallest || wrapToWidth(canvas, text, width).size() <= fitting) {
+            lines = wrapToLines(canvas, text, width, fitting);
+            break;
+        }
+    }
     int line = top;
-    for (const QString& text : wrapAtCommas(canvas, value, lineWidth, step, rowHeight)) {
-        canvas.textOut(left, line, text);
+    for (const QString& l : lines) {
+        canvas.textOut(left, line, l);
         line -= step;
     }
+    canvas.setFontHeight(before);
+}
+
+// The text in the canvas's type, or smaller where it would be wider than width.
+void captionOut(TPrintCanvas& canvas, int left, int top, int width, const QString& text)
+{
+    const int before = canvas.textHeight();
+    shrinkToWidth(canvas, text, width);
+    canvas.textOut(left, top, text);
     canvas.setFontHeight(before);
 }
 
@@ -53,14 +79,6 @@ int textTop(int rowTop, int rowHeight, const TPrintCanvas& canvas)
 }
 
 } // namespace
-
-QStringList wrapAtCommas(TPrintCanvas& canvas, const QString& text, int maxWidth, int lineStep, int rowHeight)
-{
-    QStringList entries;
-    for (const QString& entry : splitCommaText(text))
-        entries << entry.trimmed();
-    return packCommaLines(canvas, entries, maxWidth, std::max(1, rowHeight / std::max(1, lineStep)));
-}
 
 // ---- tally sheets ----
 
@@ -90,7 +108,7 @@ void TTallySheetPage::renderHeaderLines(int x, int y, int pageWidth, TPrintCanva
         canvas.setBold(false);
         canvas.textOut(x, top, label);
         canvas.setBold(true);
-        writeValue(canvas, x + 250, top, value, pageWidth - 250, pageWidth - 500 - x - 15, FrowHeight);
+        writeValue(canvas, x + 250, top, value, pageWidth - 250, step);
         canvas.setBold(false);
         top -= step;
     }
@@ -294,7 +312,7 @@ void TLapCountPage::renderToPage(int x, int y, int pageWidth, TPrintCanvas& canv
         // The first of two ends a little before the second, the last before the printable area's edge
         // (the origin lies at its left edge, x further in).
         const int right = i == 0 && FPartsPerSheet > 1 ? second - kPartGap : pageWidth - kPartGap / 2;
-        renderParticipant(*row, left, right, y, pageWidth, canvas);
+        renderParticipant(*row, left, right, y, canvas);
     }
     // The sheet's "L" barcode names its first lane; a lane that is no number gives -1, which the
     // header leaves without barcode.
@@ -304,16 +322,13 @@ void TLapCountPage::renderToPage(int x, int y, int pageWidth, TPrintCanvas& canv
     FprintContext->setTopItem((number ? lane : 0) - 1);
 }
 
-void TLapCountPage::renderParticipant(const TPrintRow& row, int x, int right, int y, int pageWidth,
-                                      TPrintCanvas& canvas)
+void TLapCountPage::renderParticipant(const TPrintRow& row, int x, int right, int y, TPrintCanvas& canvas)
 {
     startDrawing(FContext, canvas, FrowHeight * 3 / 4);
     if (row.size() < 4) {
         canvas.textOut(x, y, kPrintModelError);
         return;
     }
-    const int column = pageWidth / FPartsPerSheet;
-    const int pageX = FContext ? FContext->pageOffsetX() : 0;
     const QString nameLabel = FPrintTable->isTeamTable() ? QStringLiteral("Namen") : QStringLiteral("Name");
     const std::pair<QString, QString> lines[] = {{QStringLiteral("Bahn"), row.at(0)},
                                                  {QStringLiteral("Team"), row.at(2)},
@@ -322,8 +337,7 @@ void TLapCountPage::renderParticipant(const TPrintRow& row, int x, int right, in
     int top = y;
     for (const auto& [label, value] : lines) {
         canvas.textOut(x, top, label);
-        // Measured within the participant's part of the sheet.
-        writeValue(canvas, x + 250, top, value, x + column - pageX, column - 250 - pageX - 15, FrowHeight);
+        writeValue(canvas, x + 250, top, value, right, FrowHeight);
         top -= FrowHeight;
     }
 
@@ -349,16 +363,17 @@ void TLapCountPage::renderParticipant(const TPrintRow& row, int x, int right, in
             verticalRule(canvas, timesLeft + c * timeWidth, rowTop, FrowHeight);
     };
 
+    // The captions and numbers shrink with their columns; a caption wider still shrinks further.
+    canvas.setFontHeight(std::max(1, int(canvas.textHeight() * scale)));
+    const int gap = int(15 * scale);
     int texts = textTop(tableTop, FrowHeight, canvas);
-    canvas.textOut(x, texts, QStringLiteral("Runde"));
+    captionOut(canvas, x, texts, at(190) - x - gap, QStringLiteral("Runde"));
     verticalRule(canvas, at(190), tableTop, FrowHeight);
-    canvas.textOut(at(200), texts, QStringLiteral("Punkte"));
+    captionOut(canvas, at(200), texts, at(380) - at(200) - gap, QStringLiteral("Punkte"));
     verticalRule(canvas, at(380), tableTop, FrowHeight);
-    const int fontHeight = canvas.textHeight();
-    canvas.setFontHeight(int(fontHeight * scale));
     for (int c = 0; c < times.size(); ++c)
-        canvas.textOut(timesLeft + c * timeWidth + int(10 * scale), textTop(tableTop, FrowHeight, canvas), times.at(c));
-    canvas.setFontHeight(fontHeight);
+        captionOut(canvas, timesLeft + c * timeWidth + int(10 * scale), texts, timeWidth - int(20 * scale),
+                   times.at(c));
     timeRules(tableTop);
     canvas.line(x, tableTop - FrowHeight, tableRight, tableTop - FrowHeight);
 
@@ -373,10 +388,10 @@ void TLapCountPage::renderParticipant(const TPrintRow& row, int x, int right, in
         canvas.line(x, rowTop - FrowHeight, tableRight, rowTop - FrowHeight);
     }
 
-    canvas.setFontHeight(FrowHeight * 4 / 7);
+    canvas.setFontHeight(std::max(1, int(FrowHeight * 4 / 7 * scale)));
     int rowTop = tableTop - (FLapRows + 1) * FrowHeight;
     for (const QString& label : {QStringLiteral("Pkt. letzte Runde:"), QStringLiteral("Gesamtpunkte:")}) {
-        canvas.textOut(x + 10, rowTop - 20, label);
+        captionOut(canvas, x + 10, rowTop - 20, timesLeft - x - 10 - gap, label);
         for (int c = 0; c < times.size(); ++c)
             canvas.rectangle(timesLeft + c * timeWidth, rowTop, timesLeft + (c + 1) * timeWidth, rowTop - FrowHeight);
         rowTop -= FrowHeight;

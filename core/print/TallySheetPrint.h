@@ -14,10 +14,6 @@ enum class TPrintDialogResult { pr_cancel = 0, pr_save = 1, pr_saveAndPrint = 2,
 
 inline const QString kPrintModelError = QStringLiteral("Interner Fehler im Druckdatenmodell");
 
-// A value in lines split at its commas, each at most maxWidth wide at the canvas's font, as many
-// as fit into rowHeight with the given line step; the last ends with ",..." when entries are left.
-QStringList wrapAtCommas(TPrintCanvas& canvas, const QString& text, int maxWidth, int lineStep, int rowHeight);
-
 class TTallySheetPage : public TDummyPrintObject, public ITVChunk {
 public:
     TTallySheetPage(int rowHeight, std::shared_ptr<const TPrintTable> printTable, int startIndex, int rowCount,
@@ -127,7 +123,7 @@ public:
 
 private:
     // right: where the participant's part of the sheet ends.
-    void renderParticipant(const TPrintRow& row, int x, int right, int y, int pageWidth, TPrintCanvas& canvas);
+    void renderParticipant(const TPrintRow& row, int x, int right, int y, TPrintCanvas& canvas);
 
     int FrowHeight;
     std::shared_ptr<const TPrintTable> FPrintTable;

@@ -32,6 +32,7 @@ TResultType::TResultType(const proto::ResultType* result, const QString& text, T
 {
     if (result)
         Result = *result;
+    Stored = Result;
 }
 
 void TResultType::setStatus(TSetResultStatus s)
@@ -374,9 +375,14 @@ void TResultCache::applyUncomittedChanges(int index)
     for (std::size_t i = 0; i < newest.size(); ++i)
         if (newest[i]) {
             TResultType& cell = row.Results()[i];
-            cell = makeCell(newest[i]->result ? &*newest[i]->result : nullptr, TSetResultStatus::sr_uncommited);
+            TResultType queued =
+                makeCell(newest[i]->result ? &*newest[i]->result : nullptr, TSetResultStatus::sr_uncommited);
             // A deletion not yet confirmed shows as one.
-            cell.setStatus(TSetResultStatus::sr_uncommited);
+            queued.setStatus(TSetResultStatus::sr_uncommited);
+            queued.keepStoredOf(cell);
+            if (!newest[i]->text.isEmpty())
+                queued.lastValue = newest[i]->text;
+            cell = std::move(queued);
         }
 }
 
@@ -399,15 +405,21 @@ void TResultCache::notifyIndex(int index, int attempt)
         NotifyChange(list_[index].pos, attempt - 1);
 }
 
-void TResultCache::updateRow(int index, int attempt, const proto::ResultType* result, TSetResultStatus status)
+void TResultCache::updateRow(int index, int attempt, const proto::ResultType* result, TSetResultStatus status,
+                             const QString* typed)
 {
     TResultType* cell = list_[index].row->cell(attempt);
     if (!cell)
         return;
-    *cell = makeCell(result, status);
-    // A deletion on its way is still pending; a confirmed one leaves no result.
-    if (!result && status == TSetResultStatus::sr_pending)
-        cell->setStatus(status);
+    TResultType fresh = makeCell(result, status);
+    if (status == TSetResultStatus::sr_pending) {
+        // A deletion on its way is still pending; a confirmed one leaves no result.
+        fresh.setStatus(status);
+        fresh.keepStoredOf(*cell);
+    }
+    if (typed)
+        fresh.lastValue = *typed;
+    *cell = std::move(fresh);
     if (!checkHeights(result))
         setWarningAt(index, attempt, heightWarning());
 }
@@ -429,14 +441,14 @@ void TResultCache::setWarning(int index, int attempt, const QString& message)
     setWarningAt(index, attempt, message);
 }
 
-void TResultCache::addChange(int assignedId, int attempt, const proto::ResultType* result)
+void TResultCache::addChange(int assignedId, int attempt, const proto::ResultType* result, const QString& text)
 {
     if (assignedId == 0)
         return;
     const int index = indexOfAssignedId(assignedId);
     if (index >= 0)
-        updateRow(index, attempt, result, TSetResultStatus::sr_pending);
-    TResultChange change{assignedId, attempt, std::nullopt};
+        updateRow(index, attempt, result, TSetResultStatus::sr_pending, text.isEmpty() ? nullptr : &text);
+    TResultChange change{assignedId, attempt, std::nullopt, text};
     if (result)
         change.result = *result;
     uncomittedChanges_.push_back(std::move(change));
@@ -507,10 +519,25 @@ void TResultCache::dropTypedText(int heat, int row, int col)
 {
     const int index = getIndex(heat, row);
     TResultType* cell = index >= 0 ? list_[index].row->cell(col) : nullptr;
-    if (!cell || cell->Status() != TSetResultStatus::sr_edited)
+    if (!cell)
         return;
-    cell->lastValue = resultText(cell->getResult());
-    cell->setStatus(cell->InitialStatus());
+    const auto unstored = [](TSetResultStatus s) {
+        return s == TSetResultStatus::sr_error || s == TSetResultStatus::sr_uncommited;
+    };
+    if (unstored(cell->Status()) ||
+        (cell->Status() == TSetResultStatus::sr_edited && unstored(cell->InitialStatus()))) {
+        const std::optional<proto::ResultType> stored =
+            cell->storedResult() ? std::optional(*cell->storedResult()) : std::nullopt;
+        // Gone from the queue too, or the next reload would bring the value back.
+        std::erase_if(uncomittedChanges_,
+                      [&](const TResultChange& c) { return c.attempt == col && isAssignedToRow(c.assignedId, index); });
+        updateRow(index, col, stored ? &*stored : nullptr, TSetResultStatus::sr_uptodate);
+    } else if (cell->Status() == TSetResultStatus::sr_edited) {
+        cell->lastValue = resultText(cell->getResult());
+        cell->setStatus(cell->InitialStatus());
+    } else {
+        return;
+    }
     if (heat == editHeat && row == editRow && col - 1 == editCol)
         editHeat = -1;
     NotifyChange(row, col - 1);

@@ -36,6 +36,10 @@ public:
     TResultType(const proto::ResultType* result, const QString& text, TSetResultStatus status);
 
     const proto::ResultType* getResult() const { return Result ? &*Result : nullptr; }
+    // What the server holds as far as the cache knows: the loaded or confirmed result, kept while a
+    // change of the cell is on its way, refused or queued over a reload.
+    const proto::ResultType* storedResult() const { return Stored ? &*Stored : nullptr; }
+    void keepStoredOf(const TResultType& before) { Stored = before.Stored; }
     TSetResultStatus Status() const { return FStatus; }
     // The initial status follows only the states a typed-over cell may fall back to.
     void setStatus(TSetResultStatus s);
@@ -46,6 +50,7 @@ public:
 
 private:
     std::optional<proto::ResultType> Result;
+    std::optional<proto::ResultType> Stored;
     TSetResultStatus FInitialStatus;
     TSetResultStatus FStatus;
 };
@@ -112,6 +117,7 @@ struct TResultChange {
     int assignedId = 0;
     int attempt = 0;                         // from 1
     std::optional<proto::ResultType> result; // none: the result is deleted
+    QString text;                            // as typed, shown again after a reload
 };
 
 class TResultCache {
@@ -180,11 +186,13 @@ public:
     // ---- editing and the server's answers ----
     void beginEdit(int heat, int row, int col, const QString& text); // col = attempt from 1
     void cancelEdit();
-    // Text typed into the cell and never stored is gone with its editor: the cell is as stored
-    // again and counts as unchanged. A cell that was sent or refused keeps its state.
+    // What was typed and never stored is dropped: the cell shows the stored value again and counts
+    // as unchanged. A refused or unconfirmed value leaves the queue with it; a cell on its way to
+    // the server keeps its state.
     void dropTypedText(int heat, int row, int col);
     int getEditHeat() const { return editHeat; }
-    void addChange(int assignedId, int attempt, const proto::ResultType* result);
+    // The cell keeps the text as typed, so that a refusal shows it for correcting and sending again.
+    void addChange(int assignedId, int attempt, const proto::ResultType* result, const QString& text = {});
     void changeCommitted(const TResultChange& change);
     void setError(int assignedId, int attempt, const QString& message);
     void setWarning(int index, int attempt, const QString& message); // index in load order
@@ -210,7 +218,8 @@ private:
     int getIndex(int heat, int n) const;
     bool isAssignedToRow(int assignedId, int index) const;
     void applyUncomittedChanges(int index);
-    void updateRow(int index, int attempt, const proto::ResultType* result, TSetResultStatus status);
+    void updateRow(int index, int attempt, const proto::ResultType* result, TSetResultStatus status,
+                   const QString* typed = nullptr);
     void setWarningAt(int index, int attempt, const QString& message);
     void NotifyChange(int row, int col);
     void notifyIndex(int index, int attempt);

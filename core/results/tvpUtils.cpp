@@ -582,12 +582,12 @@ bool containsBib(int value, const std::vector<int>& list)
 
 // ---- Texts and files ----
 
-void writeStringCsvEscaped(QIODevice& stream, const QString& text)
+void writeStringCsvEscaped(QIODevice& stream, const QString& text, TRespelledNames* respelled)
 {
     QString field = text;
     if (text.contains(u';') || text.contains(u'\r') || text.contains(u'\n') || text.contains(u'"'))
         field = u'"' + field.replace(u'"', QStringLiteral("\"\"")) + u'"';
-    const QByteArray bytes = toWindows1252(field);
+    const QByteArray bytes = toWindows1252(field, respelled);
     if (stream.write(bytes) != bytes.size())
         throw std::runtime_error("Die Datei konnte nicht geschrieben werden: " + stream.errorString().toStdString());
 }

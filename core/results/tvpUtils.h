@@ -107,7 +107,8 @@ bool containsBib(int value, const std::vector<int>& list);
 
 // One CSV field in Windows-1252, quoted when it holds ";", CR, LF or a double quote. The caller
 // writes separators and line ends. Throws std::runtime_error when the device refuses the bytes.
-void writeStringCsvEscaped(QIODevice& stream, const QString& text);
+// Words the code page makes it write otherwise go to respelled.
+void writeStringCsvEscaped(QIODevice& stream, const QString& text, TRespelledNames* respelled = nullptr);
 
 // The text with < > ? " : | \ / * and blanks replaced by "_".
 QString fileNameSaveChars(const QString& text);

@@ -5,6 +5,7 @@
 
 #include "core/protocol/ParticipantRecords.h"
 #include "core/results/ResultUnitPatterns.h"
+#include "core/util/CodePages.h"
 
 #include <QString>
 
@@ -98,7 +99,10 @@ class ITimingExport {
 public:
     virtual ~ITimingExport() = default;
     // Appends one heat's start list to the timing program's start-list file; throws on failure.
-    virtual void exportTimingList(int timingNumber, int heatCount, const TTimingExportHeat& heat) = 0;
+    // Returns the names its code page made the file hold otherwise than stored.
+    virtual TRespelledNames exportTimingList(int timingNumber, int heatCount, const TTimingExportHeat& heat) = 0;
+    // The start-list file as shown to the user.
+    virtual QString startListFile() const = 0;
 };
 
 } // namespace tvp

@@ -248,7 +248,7 @@ void TInfoForm::FormShow()
 {
     bannerPresses_ = 0;
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
+        const QRect area = screen->availableGeometry();
         move(area.x() + area.width() / 2 - width() / 2, area.y() + qRound(area.height() / 2.618));
     }
 }

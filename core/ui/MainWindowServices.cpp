@@ -6,6 +6,7 @@
 #include "core/protocol/Errors.h"
 #include "core/protocol/TransportFailure.h"
 #include "core/ui/WindowContext.h"
+#include "core/util/CodePages.h"
 #include "core/util/Features.h"
 #include "core/util/FileWrite.h"
 #include "core/util/IniHandler.h"
@@ -283,10 +284,14 @@ bool exportCsvFile(const QString& FileName, const QAbstractItemModel& model, boo
         }
     }
 
-    if (!writeCsvFile(path, model, ConvertResults, CertificatePlaceColumn)) {
+    TRespelledNames respelled;
+    if (!writeCsvFile(path, model, ConvertResults, CertificatePlaceColumn, &respelled)) {
         addError(kCsvWriteError, kCsvCaption);
         return false;
     }
+    if (!respelled.isEmpty())
+        programContext().messages().AddWarning(
+            -1, {}, respelled.warning(QDir::toNativeSeparators(path), kWindows1252Name), kCsvCaption);
     if (OpenAfterwards)
         executeFile(path);
     return true;

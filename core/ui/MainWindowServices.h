@@ -48,7 +48,8 @@ void executeFile(const QString& FileName);
 // caption "Urkundenplatzierung", and rows with an empty cell there are left out. ConvertResults
 // writes cells that read as results as plain numbers. False when cancelled or when the file could
 // not be written (reported in the message window); cancelled (if given) tells a false that only
-// means the user cancelled the save dialog.
+// means the user cancelled the save dialog. Names the code page lacks are written in plain letters
+// and listed in one warning for the file.
 bool exportCsvFile(const QString& FileName, const QAbstractItemModel& model, bool OpenAfterwards, bool ConvertResults,
                    bool AskForFile, int CertificatePlaceColumn, bool* cancelled = nullptr);
 

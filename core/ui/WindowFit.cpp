@@ -404,4 +404,49 @@ void TElidingLabel::elide()
     setToolTip(shown == full_ ? QString() : full_);
 }
 
+TVerticalScroll::TVerticalScroll(QWidget* content, QWidget* parent) : QScrollArea(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setWidget(content);
+}
+
+bool TVerticalScroll::eventFilter(QObject* watched, QEvent* event)
+{
+    // The content's needs changed (a choice filled, a panel shown): the window's minimum follows.
+    if (watched == widget() && event->type() == QEvent::LayoutRequest)
+        updateGeometry();
+    return QScrollArea::eventFilter(watched, event);
+}
+
+int TVerticalScroll::hiddenHeight() const
+{
+    const QWidget& content = *widget();
+    // Measured beside the scroll bar: the area keeps one it once showed until the content fits
+    // at that narrower width.
+    const int width = this->width() - besideContent();
+    // Nor does the area make its content lower than the content's minimum.
+    int needed = content.minimumSizeHint().height();
+    needed =
+        std::max(needed, content.hasHeightForWidth() ? content.heightForWidth(width) : content.sizeHint().height());
+    return std::max(0, needed + 2 * frameWidth() - height());
+}
+
+int TVerticalScroll::besideContent() const
+{
+    return 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+}
+
+QSize TVerticalScroll::sizeHint() const
+{
+    const QSize content = widget()->sizeHint().expandedTo(widget()->minimumSizeHint());
+    return {content.width() + besideContent(), content.height() + 2 * frameWidth()};
+}
+
+QSize TVerticalScroll::minimumSizeHint() const
+{
+    return {widget()->minimumSizeHint().width() + besideContent(), QScrollArea::minimumSizeHint().height()};
+}
+
 } // namespace tvp

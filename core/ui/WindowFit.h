@@ -9,6 +9,7 @@
 //   fitToTexts(*this); // at the end of the constructor, once the layout is built
 
 #include <QLabel>
+#include <QScrollArea>
 #include <QSize>
 #include <QStringList>
 
@@ -63,6 +64,23 @@ protected:
 private:
     void elide();
     QString full_;
+};
+
+// Content taller than a laptop's screen: it scrolls up and down where the window is lower than it,
+// and keeps its width, so nothing is cut at the side.
+class TVerticalScroll : public QScrollArea {
+public:
+    TVerticalScroll(QWidget* content, QWidget* parent);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    // How much taller the area must become to show its content whole at the width it has now.
+    int hiddenHeight() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int besideContent() const;
 };
 
 } // namespace tvp

@@ -6,6 +6,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -26,6 +27,18 @@ QString key(const TTVPForm* form, const char* suffix)
 bool opensBesideChooser(const TTVPForm* form)
 {
     return form->objectName() == QLatin1String("HintForm") || form->objectName() == QLatin1String("ExceptionForm");
+}
+
+// What the window system adds around a window: known once it was shown, else a title bar and a
+// border as a window within a window has them.
+QSize decoration(const TTVPForm& form)
+{
+    const QSize frame = form.frameGeometry().size() - form.size();
+    if (frame.height() > 0)
+        return frame;
+    const QStyle& style = *form.style();
+    const int border = style.pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &form);
+    return {2 * border, style.pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &form) + border};
 }
 
 int keepWithin(int pos, int own, int screen)
@@ -60,15 +73,15 @@ QPoint placeBeside(const QRect& keep, const QSize& own, const QSize& screen)
     return best;
 }
 
-QSize TPositionStoreAdapter::primaryScreenSize()
+QRect TPositionStoreAdapter::primaryScreenArea()
 {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().size() : QSize();
+    return screen ? screen->availableGeometry() : QRect();
 }
 
 TPositionStoreAdapter::TPositionStoreAdapter(const QList<TTVPForm*>& windows, int numberOfMainForms,
-                                             TDisciplineWindows disciplineWindows, QSize screenSize)
-    : screenSize_(screenSize),
+                                             TDisciplineWindows disciplineWindows, QRect area)
+    : area_(area),
       numberOfMainForms_(numberOfMainForms),
       firstDiscipline_(disciplineWindows.first),
       secondDiscipline_(disciplineWindows.second)
@@ -90,41 +103,42 @@ void TPositionStoreAdapter::initWindowPosition(TTVPForm* form)
     // A window that was given no size opens at the size its layout asks for.
     if (!form->testAttribute(Qt::WA_Resized))
         form->resize(form->sizeHint().expandedTo(form->minimumSize()));
-    if (sizeable)
-        form->resize(width > 0 ? width : form->width(), height > 0 ? height : form->height());
+    if (sizeable) {
+        const QSize wanted(width > 0 ? width : form->width(), height > 0 ? height : form->height());
+        // Larger than the free area, title bar included: as large as fits, never below what its
+        // layout needs.
+        form->resize(wanted.boundedTo(area_.size() - decoration(*form)).expandedTo(form->minimumSize()));
+    }
+    const QSize outer = form->size() + decoration(*form);
 
     const bool isMain = !windows_.isEmpty() && windows_.first() == form;
     const TTVPForm* firstDiscipline = form == secondDiscipline_ ? firstDiscipline_.data() : nullptr;
-    const auto place = [&](int stored, int screen, int own, int firstDisciplinePos) {
+    const auto place = [&](int stored, int start, int extent, int own, int firstDisciplinePos) {
         if (stored >= 0)
             return stored;
         if (isMain)
-            return 0;
+            return start;
         if (firstDiscipline)
             return firstDisciplinePos + kDisciplineOffset;
-        return screen / 2 - own / 2;
+        return start + extent / 2 - own / 2;
     };
-    int left = place(posX, screenSize_.width(), form->width(), firstDiscipline ? firstDiscipline->x() : 0);
-    int top = place(posY, screenSize_.height(), form->height(), firstDiscipline ? firstDiscipline->y() : 0);
+    int left = place(posX, area_.left(), area_.width(), form->width(), firstDiscipline ? firstDiscipline->x() : 0);
+    int top = place(posY, area_.top(), area_.height(), form->height(), firstDiscipline ? firstDiscipline->y() : 0);
 
-    if (left < 0 || left + form->width() > screenSize_.width())
-        left = 0;
-    if (top < 0 || top + form->height() > screenSize_.height())
-        top = 0;
+    // A place partly off the free area (a screen since unplugged, a smaller one, under a panel)
+    // puts that coordinate to the area's edge.
+    if (left < area_.left() || left + outer.width() > area_.left() + area_.width())
+        left = area_.left();
+    if (top < area_.top() || top + outer.height() > area_.top() + area_.height())
+        top = area_.top();
     if (posX < 0 && posY < 0 && opensBesideChooser(form))
         for (const QPointer<TTVPForm>& other : windows_)
             if (other && other != form && other->objectName() == QLatin1String("ChooseCompetitionForm")) {
-                const QPoint at = placeBeside(other->geometry(), form->size(), screenSize_);
-                left = at.x();
-                top = at.y();
+                const QPoint at = placeBeside(other->frameGeometry().translated(-area_.topLeft()), outer, area_.size());
+                left = area_.left() + at.x();
+                top = area_.top() + at.y();
             }
     form->move(left, top);
-
-    if (sizeable) {
-        const int fittedWidth = left + form->width() > screenSize_.width() ? screenSize_.width() : form->width();
-        const int fittedHeight = top + form->height() > screenSize_.height() ? screenSize_.height() : form->height();
-        form->resize(fittedWidth, fittedHeight);
-    }
 }
 
 void TPositionStoreAdapter::storeWindowPosition(TTVPForm* form)

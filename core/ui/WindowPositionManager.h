@@ -27,12 +27,13 @@ QPoint placeBeside(const QRect& keep, const QSize& own, const QSize& screen);
 
 class TPositionStoreAdapter {
 public:
-    static QSize primaryScreenSize();
+    // The primary screen less its panels: where windows may open.
+    static QRect primaryScreenArea();
 
     // The first numberOfMainForms windows are main windows (the first of all is the main window):
-    // never checked or closed here. Restores every window's position in list order.
+    // never checked or closed here. Restores every window's position in list order, within area.
     TPositionStoreAdapter(const QList<TTVPForm*>& windows, int numberOfMainForms,
-                          TDisciplineWindows disciplineWindows = {}, QSize screenSize = primaryScreenSize());
+                          TDisciplineWindows disciplineWindows = {}, QRect area = primaryScreenArea());
 
     void initWindowPosition(TTVPForm* form);
     void storeWindowPosition(TTVPForm* form);
@@ -47,7 +48,7 @@ public:
 
 private:
     QList<QPointer<TTVPForm>> windows_;
-    QSize screenSize_;
+    QRect area_;
     int numberOfMainForms_;
     QPointer<TTVPForm> firstDiscipline_;
     QPointer<TTVPForm> secondDiscipline_;

@@ -32,7 +32,7 @@ protected:
         // centred as the store centres a window it has no place for.
         if (!testAttribute(Qt::WA_Moved))
             if (const QScreen* screen = QGuiApplication::primaryScreen())
-                move(screen->geometry().center() - rect().center());
+                move(screen->availableGeometry().center() - rect().center());
         TTVPForm::showEvent(event);
     }
 

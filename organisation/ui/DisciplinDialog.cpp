@@ -10,6 +10,7 @@
 #include "core/ui/Dialogs.h"
 #include "core/ui/ExceptionDialog.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/util/ShellClock.h"
 #include "core/ui/WindowFit.h"
@@ -180,13 +181,18 @@ void TDisciplinForm::buildControls()
         });
     });
 
-    buildDisciplineEditor(*outer);
+    // The editor and the result evaluation are taller than a laptop's screen: they scroll there.
+    auto* content = new QWidget(this);
+    auto* halves = new QVBoxLayout(content);
+    halves->setContentsMargins(0, 0, 0, 0);
+    buildDisciplineEditor(*halves);
 
     // ---- lower half: the result-evaluation editor ----
-    ResEvalGroupBox = new QGroupBox(QStringLiteral("Ergebnisauswertung"), this);
+    ResEvalGroupBox = new QGroupBox(QStringLiteral("Ergebnisauswertung"), content);
     ResEvalGroupBox->setObjectName(QStringLiteral("ResEvalGroupBox"));
-    outer->addWidget(ResEvalGroupBox, 3);
+    halves->addWidget(ResEvalGroupBox, 3);
     buildResultEvaluation(ResEvalGroupBox);
+    outer->addWidget(new TVerticalScroll(content, this));
 }
 
 // ---- base window ----------------------------------------------------------------------------------

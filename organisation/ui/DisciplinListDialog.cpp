@@ -606,10 +606,9 @@ bool TDisciplinListForm::hotKeyCallback(int key)
     if (key != Qt::Key_P)
         return false;
     // Follows the print entry: nothing to print while it is missing or disabled.
-    auto* print = findChild<QAction*>(QStringLiteral("Drucken1"));
-    if (!print || !print->isEnabled() || !Liste1->isEnabled())
+    if (!Drucken1 || !Drucken1->isEnabled() || !Liste1->isEnabled())
         return false;
-    print->trigger();
+    Drucken1->trigger();
     return true;
 }
 
@@ -665,6 +664,17 @@ bool TDisciplinListForm::ask(const QString& caption, const QString& text)
 
 // ---- drag and drop ----
 
+namespace {
+
+// A drag from another work window comes from its first list (ListView1), or names that window,
+// which then stands for it; a second list names itself in the drag and is never taken.
+bool isFirstList(const QWidget& source)
+{
+    return source.isWindow() || source.objectName() == QLatin1String("ListView1");
+}
+
+} // namespace
+
 std::vector<int> TDisciplinListForm::getDragInput(const QObject* source) const
 {
     if (!source || currentDisciplinID == 0)
@@ -672,7 +682,7 @@ std::vector<int> TDisciplinListForm::getDragInput(const QObject* source) const
     if (source == TreeView1 || source == TreeView1->viewport())
         return selectedParticipantIds();
     const auto* view = qobject_cast<const QWidget*>(source);
-    if (!view || view->objectName() != QLatin1String("ListView1"))
+    if (!view || !isFirstList(*view))
         return {};
     const TWindowRegistry& windows = context().windows();
     const bool team = isTeamDisc(currentDisciplinID);
@@ -696,7 +706,7 @@ const QObject* TDisciplinListForm::dragSource(const QDropEvent& event) const
         return TreeView1;
     for (TWindowId id : {TWindowId::AthleteForm, TWindowId::TeamForm, TWindowId::SquadForm})
         if (const QWidget* window = context().windows().widget(id); window && window->objectName() == name)
-            return window->findChild<QWidget*>(QStringLiteral("ListView1"));
+            return window;
     return nullptr;
 }
 
@@ -727,7 +737,7 @@ void TDisciplinListForm::TreeView1DragDrop(const QObject* source, const QModelIn
 void TDisciplinListForm::ListView2DragDrop(const QObject* source)
 {
     const auto* view = qobject_cast<const QWidget*>(source);
-    if (!view || currentDisciplinID == 0 || view->objectName() != QLatin1String("ListView1") ||
+    if (!view || currentDisciplinID == 0 || !isFirstList(*view) ||
         view->window() != context().windows().widget(TWindowId::SquadForm))
         return;
     const auto* squads = context().windows().get<ISquadForm>(TWindowId::SquadForm);
@@ -753,7 +763,7 @@ bool TDisciplinListForm::eventFilter(QObject* watched, QEvent* event)
                 if (tree)
                     accepted = !getDragInput(dragSource(*drag)).empty();
                 else if (auto* view = qobject_cast<const QWidget*>(dragSource(*drag)))
-                    accepted = currentDisciplinID != 0 && view->objectName() == QLatin1String("ListView1") &&
+                    accepted = currentDisciplinID != 0 && isFirstList(*view) &&
                                view->window() == context().windows().widget(TWindowId::SquadForm);
             });
             if (accepted) {
@@ -1087,7 +1097,11 @@ void TDisciplinListForm::timingIdArrived(const TDiscListResponse& response)
             ITimingExport* timing = context().windows().find<ITimingExport>();
             if (!timing)
                 throw TvpError(QStringLiteral("Die Zeitmessung ist nicht eingerichtet."));
-            exportTimingLists(*timing, response.DisciplinTimingId, lists);
+            const TRespelledNames respelled = exportTimingLists(*timing, response.DisciplinTimingId, lists);
+            if (!respelled.isEmpty())
+                context().messages().AddWarning(
+                    -1, {}, respelled.warning(timing->startListFile(), QStringLiteral("DOS-Codepage 850")),
+                    road_->requestName(int(rt_getDiscTimingID)), this);
         }
     } catch (const TvpError& e) {
         // The exporter says which number did not fit or which file failed.

@@ -47,7 +47,7 @@ public:
     void showAndLoadDisciplin(int discId) override;
     void removeAbstractAthlete(const std::vector<int>& ids, int discId) override;
     void assignFittingSquadsToDisc(int discId) override;
-    // Ctrl+P prints the list (the print command "Drucken1", once it is there).
+    // Ctrl+P prints the list (the print command Drucken1, once it is there).
     bool hotKeyCallback(int key) override;
 
     // ---- the lock and the timing export ----
@@ -104,7 +104,7 @@ public:
 
     // ---- drag and drop: the ids a source would bring (empty: refused), and the drops ----
     std::vector<int> getDragInput(const QObject* source) const;
-    // The list a drag comes from: the dragging widget when Qt knows it, else the list it names.
+    // The list a drag comes from: the dragging widget when Qt knows it, else the window it names.
     const QObject* dragSource(const QDropEvent& event) const;
     void TreeView1DragDrop(const QObject* source, const QModelIndex& target);
     void ListView2DragDrop(const QObject* source);
@@ -207,6 +207,7 @@ private:
     QAction* Sperren1 = nullptr;
     QAction* Entsperren1 = nullptr;
     QMenu* Liste1 = nullptr;
+    QAction* Drucken1 = nullptr;
     QAction* NachAnlagensortiertdrucken1 = nullptr;
     QMenu* Zeitmessung1 = nullptr;
     QAction* Wettkampflistesenden1 = nullptr;

@@ -80,7 +80,8 @@ void TDisciplinListForm::buildPrintMenus()
     };
     // Before the check item of the sort order, which comes last.
     QAction* end = Liste1->actions().isEmpty() ? nullptr : Liste1->actions().first();
-    add(Liste1, end, QStringLiteral("Wettkampfliste (Strg+P)"), "Drucken1", &TDisciplinListForm::Drucken1Click);
+    Drucken1 =
+        add(Liste1, end, QStringLiteral("Wettkampfliste (Strg+P)"), "Drucken1", &TDisciplinListForm::Drucken1Click);
     add(Liste1, end, QStringLiteral("Hochsprungliste"), "HochsprungListe1", &TDisciplinListForm::HochsprungListe1Click);
     add(Liste1, end, QStringLiteral("Zielweitenliste"), "Weitenliste1", &TDisciplinListForm::Weitenliste1Click);
     add(Liste1, end, QStringLiteral("Zielweitensammelliste"), "Weitensammlungsliste1",

@@ -207,11 +207,7 @@ void TPrintHighJumpForm::RequestFinished(std::unique_ptr<THeightListResponse> re
         printAfterSave_ = false;
         Button3->setEnabled(hasDirtyData(kPart));
         // The edits stay in the list: reloading would throw away what the user could not store.
-        if (!response && outcome.ok())
-            context().messages().AddException(0, {}, QStringLiteral("Kommunikationsfehler"),
-                                              road_->requestName(outcome.command), this);
-        else
-            road_->report(outcome);
+        road_->report(outcome);
         return;
     }
     switch (response->reqType) {

@@ -10,6 +10,7 @@
 #include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/WindowTools.h"
+#include "core/util/CodePages.h"
 #include "organisation/ScheduleExport.h"
 
 #include <QCheckBox>
@@ -611,8 +612,18 @@ void TScheduleForm::generateSchedule(bool perTeam)
         return;
     lastExportFile_ = path;
     QString error;
-    if (!writeScheduleCsv(path, grid_, perTeam, &error))
+    TRespelledNames respelled;
+    if (!writeScheduleCsv(path, grid_, perTeam, &error, &respelled))
         context().messages().AddException(-1, {}, error, QStringLiteral("Ablaufplan exportieren"), this);
+    else
+        reportRespelled(respelled, path, QStringLiteral("Ablaufplan exportieren"));
+}
+
+void TScheduleForm::reportRespelled(const TRespelledNames& respelled, const QString& path, const QString& caption)
+{
+    if (!respelled.isEmpty())
+        context().messages().AddWarning(-1, {}, respelled.warning(QDir::toNativeSeparators(path), kWindows1252Name),
+                                        caption, this);
 }
 
 QString TScheduleForm::getCurrentDataFile() const
@@ -696,13 +707,15 @@ void TScheduleForm::Ablaufplaneditierendrucken1Click()
         return;
     const QString dataFile = getCurrentDataFile();
     QString error;
-    if (!writeScheduleCsv(dataFile, grid_, FScheduleDocType == TScheduleDocType::sd_TEAM, &error)) {
+    TRespelledNames respelled;
+    if (!writeScheduleCsv(dataFile, grid_, FScheduleDocType == TScheduleDocType::sd_TEAM, &error, &respelled)) {
         context().messages().AddException(-1, {},
                                           QStringLiteral("Daten konnten nicht nach \"%1\" exportiert werden.")
                                               .arg(QDir::toNativeSeparators(dataFile)),
                                           kDocCaption, this);
         return;
     }
+    reportRespelled(respelled, dataFile, kDocCaption);
     shellOpen(
         QUrl::fromLocalFile(FScheduleDocPath),
         [this, suffix = QFileInfo(FScheduleDocPath).suffix()] {

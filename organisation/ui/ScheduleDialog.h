@@ -21,6 +21,8 @@ class QTableView;
 
 namespace tvp {
 
+class TRespelledNames;
+
 class TScheduleForm : public TTVPForm, public IScheduleEditing {
     Q_OBJECT
 public:
@@ -68,6 +70,8 @@ private:
     void moveCursor(int col, int row);
     bool handleEditorKey(QObject* watched, QKeyEvent* key);
     void addWarnings(const QStringList& messages, const QString& caption);
+    // Names the data file holds otherwise than stored, told once for the file.
+    void reportRespelled(const TRespelledNames& respelled, const QString& path, const QString& caption);
     bool askToSave(const QString& question);
     void Ablaufplaneditierendrucken1Click();
     void Ablaufplanvorlageeinrichten1Click();

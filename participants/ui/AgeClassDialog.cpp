@@ -205,9 +205,10 @@ void TAgeClassForm::checkCurrentAgeClass()
     selectRowOf(0);
     if (currentAgeClassId == 0)
         return;
-    if (currentAgeClass()) {
+    if (const proto::AgeClassType* stored = currentAgeClass()) {
         selectRowOf(currentAgeClassId);
         IdLabel->setText(QStringLiteral("ID: %1").arg(currentAgeClassId));
+        takeServerChanges(*stored);
     } else {
         currentAgeClassId = 0;
         LoadItem();
@@ -265,8 +266,44 @@ void TAgeClassForm::LoadItem()
         IdLabel->setText(QStringLiteral("ID: -"));
         selectRowOf(0);
     }
+    loaded_ = editedAgeClass();
     DoItemChangeCheck({});
     EnableButtons();
+}
+
+proto::AgeClassInfoType TAgeClassForm::editedAgeClass() const
+{
+    return ageClassInfo(*getRequestFromUI(rt_modify, editor(), locale_, nullptr));
+}
+
+// The age class as the server now has it: what the user left as loaded shows the server's values,
+// what he changed stays his.
+void TAgeClassForm::takeServerChanges(const proto::AgeClassType& stored)
+{
+    const proto::AgeClassInfoType shown = editedAgeClass();
+    const proto::AgeClassInfoType server = ageClassAsEdited(stored);
+    proto::AgeClassInfoType taken = shown;
+    takeServerAgeClassChanges(taken, loaded_, server);
+    if (taken.Name != shown.Name)
+        NameEdit->setText(taken.Name);
+    if (taken.BillingPricePerTeam != shown.BillingPricePerTeam)
+        PriceEdit->setText(feeEditText(taken.BillingPricePerTeam, locale_));
+    if (taken.MinTeamMembers != shown.MinTeamMembers || taken.MaxTeamMembers != shown.MaxTeamMembers) {
+        MinUpDown->setValue(taken.MinTeamMembers);
+        MaxUpDown->setValue(taken.MaxTeamMembers);
+        updateMaximum();
+        MinUpDown->refreshText();
+    }
+    const auto show = [](TUpDown* upDown, int value) {
+        if (upDown->value() != value) {
+            upDown->setValue(value);
+            upDown->refreshText();
+        }
+    };
+    show(GenderMixUpDown, taken.MinMembersPerGender);
+    show(MaleUpDown, taken.MaleMembersLessThan);
+    show(FemaleUpDown, taken.FemaleMembersLessThan);
+    loaded_ = server;
 }
 
 void TAgeClassForm::minimumStepped()
@@ -359,6 +396,7 @@ void TAgeClassForm::Button1Click()
     }
     NameEdit->setText(r->name);
     r->id = currentAgeClassId;
+    r->loaded = loaded_;
     Button1->setEnabled(false);
     Button2->setEnabled(false);
     road_.AddRequest(std::move(r), TTransactionMode::tm_None);

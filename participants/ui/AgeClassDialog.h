@@ -55,6 +55,8 @@ private:
     void reloadDependentWindows();
     void checkCurrentAgeClass();
     void LoadItem();
+    void takeServerChanges(const proto::AgeClassType& stored);
+    proto::AgeClassInfoType editedAgeClass() const;
     void EnableButtons();
     void ListView1Change();
     void selectRowOf(int ageClassId);
@@ -71,6 +73,8 @@ private:
     TSortedListModel sorted_;
     int currentAgeClassId = 0;
     bool suppressLoadItem = false;
+    // The editor's age class as loaded, or as last taken from the server.
+    proto::AgeClassInfoType loaded_;
     bool reselecting_ = false;
 
     TDragListView* ListView1;

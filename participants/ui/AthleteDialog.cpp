@@ -481,6 +481,8 @@ void TAthleteForm::fillList(TAthleteResponse& response)
     suppressLoadItem = false;
     if (typed) {
         selectRow(rowOf(currentAthleteId));
+        if (const proto::AthleteType* athlete = currentAthleteId != 0 ? listedAthlete(currentAthleteId) : nullptr)
+            takeServerChanges(*athlete);
         editorChanged();
     } else {
         LoadItem();
@@ -588,32 +590,53 @@ void TAthleteForm::LoadItem()
     }
     if (!athlete)
         athlete = &defaultAthlete();
-    EditGivenName->setText(athlete->Name ? athlete->Name->givenName : QString());
-    EditSurName->setText(athlete->Name ? athlete->Name->surName : QString());
-    EditBarcode->setText(athlete->CustomBarcode != 0 ? blankBarcode(athlete->CustomBarcode) : QString());
-    EditYear->setText(athlete->YearOfBirth > 0 ? QString::number(athlete->YearOfBirth) : QString());
-    ComboBoxGender->setCurrentIndex(genderIndex(athlete->Gender));
-
+    TAthleteEditor shown = athleteEditorOf(*athlete);
     if (athlete->AthleteID == 0) {
         LabelId->setText(QStringLiteral("ID: -"));
         // Team and club stay, so that consecutive new athletes share them, and are saved as shown;
         // the proposed bib moves on once per new athlete, not with every reload.
-        currentTeamId = comboId(*ComboBoxTeam);
-        currentClubId = comboId(*ComboBoxClub);
-        if (!editorShowsNew_)
-            EditBibs->setText(nextBibsText(EditBibs->text()));
+        shown.teamId = comboId(*ComboBoxTeam);
+        shown.clubId = comboId(*ComboBoxClub);
+        shown.bibs = editorShowsNew_ ? EditBibs->text() : nextBibsText(EditBibs->text());
         editorShowsNew_ = true;
     } else {
         editorShowsNew_ = false;
         LabelId->setText(QStringLiteral("ID: ") + QString::number(std::abs(qint64(athlete->AthleteID))));
-        EditBibs->setText(bibstoString(athlete->Bib));
-        if (!athlete->Team || !setComboItem(*ComboBoxTeam, athlete->Team->TeamID))
-            setComboItem(*ComboBoxTeam, 0);
-        if (!athlete->Club || !setComboItem(*ComboBoxClub, athlete->Club->ClubId))
-            setComboItem(*ComboBoxClub, 0);
     }
+    showEditor(shown);
+    loaded_ = shown;
     DoItemChangeCheck(kEditorPart);
     EnableButtons();
+}
+
+void TAthleteForm::showEditor(const TAthleteEditor& shown)
+{
+    // A field that already reads so keeps its cursor.
+    const auto show = [](QLineEdit* edit, const QString& text) {
+        if (edit->text() != text)
+            edit->setText(text);
+    };
+    show(EditGivenName, shown.givenName);
+    show(EditSurName, shown.surName);
+    show(EditBibs, shown.bibs);
+    show(EditYear, shown.year);
+    show(EditBarcode, shown.blankBarcode);
+    ComboBoxGender->setCurrentIndex(genderIndex(shown.gender));
+    if (!setComboItem(*ComboBoxTeam, shown.teamId))
+        setComboItem(*ComboBoxTeam, 0);
+    if (!setComboItem(*ComboBoxClub, shown.clubId))
+        setComboItem(*ComboBoxClub, 0);
+}
+
+// The athlete as the server now has it, while the user has unsaved changes: what he left as
+// loaded shows the server's values, what he changed stays his.
+void TAthleteForm::takeServerChanges(const proto::AthleteType& athlete)
+{
+    const TAthleteEditor server = athleteEditorOf(athlete);
+    TAthleteEditor shown = editorValues();
+    takeServerAthleteChanges(shown, loaded_, server);
+    showEditor(shown);
+    loaded_ = server;
 }
 
 void TAthleteForm::EnableButtons()
@@ -711,7 +734,8 @@ void TAthleteForm::Button1Click()
     writeBackNames(*info);
     Button1->setEnabled(false);
     EditGivenName->setFocus();
-    road_.AddRequest(makeAthleteSave(rt_modify, currentAthleteId, *info), TTransactionMode::tm_None);
+    road_.AddRequest(makeAthleteSave(rt_modify, currentAthleteId, *info, tvp::getAthleteRequestFromUI(loaded_, false)),
+                     TTransactionMode::tm_None);
 }
 
 // ---- the list ----

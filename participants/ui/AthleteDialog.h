@@ -119,6 +119,8 @@ private:
 
     // The editor.
     void LoadItem();
+    void showEditor(const TAthleteEditor& shown);
+    void takeServerChanges(const proto::AthleteType& athlete);
     void EnableButtons();
     TAthleteEditor editorValues() const;
     std::optional<TAthleteInfo> getAthleteRequestFromUI(bool strict);
@@ -163,6 +165,8 @@ private:
     TFilterPrintStrings filterPrintString;
     // The editor shows a new athlete already: a reload must not raise the proposed bib again.
     bool editorShowsNew_ = false;
+    // The editor's athlete as loaded, or as last taken from the server.
+    TAthleteEditor loaded_;
 
     QMenuBar* MainMenu1;
     QMenu* PopupMenu1;

@@ -10,6 +10,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/WindowTools.h"
 #include "participants/ClubListPrint.h"
+#include "participants/ServerChanges.h"
 #include "participants/ui/DragListView.h"
 
 #include <QDir>
@@ -306,8 +307,31 @@ void TClubForm::checkCurrentClub()
         return;
     }
     selectRowOf(currentClubId);
+    if (const proto::ClubType* club = currentClubId != 0 ? clubById(currentClubId) : nullptr)
+        takeServerChanges(*club);
     DoItemChangeCheck(kEditorPart);
     EnableButtons();
+}
+
+// The club as the server now has it: what the user left as loaded shows the server's values,
+// what he changed stays his.
+void TClubForm::takeServerChanges(const proto::ClubType& club)
+{
+    const TClubInfo shown = editorInfo();
+    TClubInfo taken = shown;
+    // The address as the editor would show it, its line ends its own.
+    const TClubInfo server{club.Name, club.Comment,
+                           QString(club.BillingAddress).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))};
+    tvp::takeServerChanges(taken, loaded_, server, &TClubInfo::name, &TClubInfo::comment, &TClubInfo::billingAddress);
+    if (taken.name != shown.name)
+        Edit1->setText(taken.name);
+    if (taken.comment != shown.comment)
+        Edit2->setText(taken.comment);
+    if (taken.billingAddress != shown.billingAddress) {
+        const QSignalBlocker block(Memo1);
+        Memo1->setPlainText(taken.billingAddress);
+    }
+    loaded_ = server;
 }
 
 void TClubForm::selectRowOf(int clubId)
@@ -328,6 +352,7 @@ void TClubForm::LoadItem()
         Memo1->setPlainText(club.BillingAddress);
     }
     Label5->setText(stored ? QStringLiteral("ID: %1").arg(std::abs(club.ClubId)) : QStringLiteral("ID: -"));
+    loaded_ = editorInfo();
     DoItemChangeCheck(kEditorPart);
     EnableButtons();
 }
@@ -363,7 +388,7 @@ void TClubForm::Button1Click()
     const TClubInfo info = editorInfo();
     if (info.name.trimmed().isEmpty() || currentClubId == 0)
         return;
-    auto request = makeClubRequest(rt_modify, currentClubId, info);
+    auto request = makeClubRequest(rt_modify, currentClubId, info, loaded_);
     Edit1->setText(request->ClubInfo.name);
     Button1->setEnabled(false);
     Edit1->setFocus();

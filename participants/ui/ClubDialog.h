@@ -54,6 +54,7 @@ private:
     void fillList(proto::getClubsResponse1 clubs);
     void checkCurrentClub();
     void LoadItem();
+    void takeServerChanges(const proto::ClubType& club);
     void EnableButtons();
     void ListView1SelectItem();
     void selectRowOf(int clubId);
@@ -102,6 +103,8 @@ private:
     QString FBillingDocPath;
     // A create on its way: the editor keeps what was typed until the answer.
     bool createPending_ = false;
+    // The editor's club as loaded, or as last taken from the server.
+    TClubInfo loaded_;
 };
 
 } // namespace tvp

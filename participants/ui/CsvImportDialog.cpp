@@ -39,7 +39,8 @@ TCsvImportForm::TCsvImportForm(TWindowContext& context) : TTVPForm(context)
                        "abspeichern kann."),
         QStringLiteral("Die Tabelle muss mindestens 4 Spalten in der Reihenfolge Vorname, Name, Team, Altersklasse "
                        "und optional "),
-        QStringLiteral("Jahrgang, Geschlecht, Verein enthalten, die Spalten durch Semikolon (;) getrennt."),
+        QStringLiteral("Jahrgang, Geschlecht (M oder W), Verein enthalten, die Spalten durch Semikolon (;) "
+                       "getrennt."),
         QStringLiteral("Die erste Zeile wird als Überschrift gewertet, ab der zweiten Zeile beginnt der Import."),
         QString(),
         QStringLiteral("Die csv-Datei wird als UTF-8 gelesen, wenn sie gültiges UTF-8 ist, sonst im "

@@ -8,6 +8,7 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/WindowTools.h"
+#include "participants/ServerChanges.h"
 #include "participants/ui/DragListView.h"
 #include "participants/ui/ParticipantWindowInterfaces.h"
 #include "core/ui/WindowFit.h"
@@ -550,16 +551,20 @@ void TSquadForm::takeServerChanges(const proto::SquadType& squad)
     if (server.orderIndex == loaded_.orderIndex && server.name == loaded_.name &&
         server.ageClassId == loaded_.ageClassId && server.teamIds == loaded_.teamIds)
         return;
-    const TSquadEditor shown = editor();
-    if (shown.orderIndex == loaded_.orderIndex) {
+    TSquadEditor shown = editor();
+    shown.name = shown.name.trimmed();
+    TSquadEditor taken = shown;
+    tvp::takeServerChanges(taken, loaded_, server, &TSquadEditor::orderIndex, &TSquadEditor::name,
+                           &TSquadEditor::ageClassId);
+    if (taken.orderIndex != shown.orderIndex) {
         const QSignalBlocker block(UpDown1);
-        UpDown1->setValue(server.orderIndex);
-        Label3->setText(server.orderIndex == 0 ? QStringLiteral("anfügen") : QString::number(server.orderIndex));
+        UpDown1->setValue(taken.orderIndex);
+        Label3->setText(taken.orderIndex == 0 ? QStringLiteral("anfügen") : QString::number(taken.orderIndex));
     }
-    if (shown.name.trimmed() == loaded_.name)
-        Edit1->setText(server.name);
-    if (shown.ageClassId == loaded_.ageClassId) {
-        currentAgeClassId = server.ageClassId;
+    if (taken.name != shown.name)
+        Edit1->setText(taken.name);
+    if (taken.ageClassId != shown.ageClassId) {
+        currentAgeClassId = taken.ageClassId;
         setAgeCombo(currentAgeClassId);
     }
     auto contains = [](const std::vector<int>& ids, int id) {

@@ -10,6 +10,7 @@
 #include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/WindowTools.h"
+#include "participants/ServerChanges.h"
 #include "participants/TeamListPrint.h"
 #include "participants/ui/DragListView.h"
 #include "participants/ui/ParticipantWindowInterfaces.h"
@@ -368,6 +369,8 @@ void TTeamForm::fillWindow(TTeamResponse& r)
     checkCurrentTeam();
     // What the user typed stays when a refused request reloads the list.
     if (typed) {
+        if (const proto::TeamType* team = teamOf(currentTeamId))
+            takeServerChanges(*team);
         DoItemChangeCheck({});
         EnableButtons();
     } else {
@@ -432,8 +435,26 @@ void TTeamForm::LoadItem()
         ClubCombo->setCurrentIndex(0);
         currentClubId = 0;
     }
+    loaded_ = teamFieldsOf(t);
     DoItemChangeCheck({});
     EnableButtons();
+}
+
+// The team as the server now has it, while the user has unsaved changes: what he left as loaded
+// shows the server's values, what he changed stays his.
+void TTeamForm::takeServerChanges(const proto::TeamType& team)
+{
+    const TTeamFields server = teamFieldsOf(team);
+    const TTeamFields shown{NameEdit->text().trimmed(), comboId(*AgeClassCombo), currentClubId};
+    TTeamFields taken = shown;
+    tvp::takeServerChanges(taken, loaded_, server, &TTeamFields::name, &TTeamFields::ageClassId, &TTeamFields::clubId);
+    if (taken.name != shown.name)
+        NameEdit->setText(taken.name);
+    if (taken.ageClassId != shown.ageClassId)
+        setComboItem(*AgeClassCombo, taken.ageClassId);
+    if (taken.clubId != shown.clubId && !setComboItem(*ClubCombo, taken.clubId))
+        setComboItem(*ClubCombo, 0);
+    loaded_ = server;
 }
 
 bool TTeamForm::checkItemChanged(const QString&)
@@ -518,7 +539,7 @@ void TTeamForm::Button1Click()
     if (name.isEmpty() || currentTeamId == 0 || ageClass == 0)
         return;
     setListEnabled(false);
-    road_.AddRequest(makeTeamRequest(rt_modify, currentTeamId, name, ageClass, currentClubId),
+    road_.AddRequest(makeTeamRequest(rt_modify, currentTeamId, name, ageClass, currentClubId, loaded_),
                      TTransactionMode::tm_None);
 }
 

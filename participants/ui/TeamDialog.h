@@ -70,6 +70,7 @@ private:
     void fillWindow(TTeamResponse& response);
     void checkCurrentTeam();
     void LoadItem();
+    void takeServerChanges(const proto::TeamType& team);
     void EnableButtons();
     void ListView1Change();
     void filterChanged(QComboBox& filter, int& filterId);
@@ -86,6 +87,8 @@ private:
     int currentTeamId = 0;
     int currentClubId = 0;
     int currentAgeClassID = 0;
+    // The editor's team as loaded, or as last taken from the server.
+    TTeamFields loaded_;
     int currentDisciplinFilterId = 0;
     int currentAgeClassFilterId = 0;
     TFilterPrintStrings filterPrintString;

@@ -87,6 +87,10 @@ TResultCheckForm::TResultCheckForm(TWindowContext& context)
     keepColumnsWhole(*ListView1);
     keepColumnsWhole(*ListView2);
     fitToTexts(*this);
+    // Opens with every explanation whole where the screen has the room, measured as drawn.
+    ensurePolished();
+    layout()->activate();
+    resize(width(), height() + content_->hiddenHeight());
 }
 
 TResultCheckForm::~TResultCheckForm()
@@ -98,8 +102,12 @@ TResultCheckForm::~TResultCheckForm()
 
 void TResultCheckForm::buildControls()
 {
-    auto* layout = new QVBoxLayout(this);
-    GroupBox1 = new QGroupBox(QStringLiteral("1. Athleten ohne gültiges Einzelergebnis"), this);
+    auto* outer = new QVBoxLayout(this);
+    // The explanations wrap into many lines in a narrow window: the two parts scroll on a small screen.
+    auto* content = new QWidget(this);
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    GroupBox1 = new QGroupBox(QStringLiteral("1. Athleten ohne gültiges Einzelergebnis"), content);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     auto* first = new QVBoxLayout(GroupBox1);
     first->addWidget(textLabel(GroupBox1, QStringLiteral("Den folgenden Athleten wurde noch keine Leistungen oder nur "
@@ -117,7 +125,7 @@ void TResultCheckForm::buildControls()
     first->addWidget(Panel1);
     layout->addWidget(GroupBox1, 1);
 
-    GroupBox2 = new QGroupBox(QStringLiteral("2. Mögliche fehlerhaft erfasste Leistungen"), this);
+    GroupBox2 = new QGroupBox(QStringLiteral("2. Mögliche fehlerhaft erfasste Leistungen"), content);
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
     auto* second = new QVBoxLayout(GroupBox2);
     second->addWidget(
@@ -129,13 +137,15 @@ void TResultCheckForm::buildControls()
     Panel2 = okPanel(this, "Panel2", QStringLiteral("OK: Keine fehlerhaften Leistungen gefunden"));
     second->addWidget(Panel2);
     layout->addWidget(GroupBox2, 1);
+    content_ = new TVerticalScroll(content, this);
+    outer->addWidget(content_, 1);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     Button1 = new QPushButton(QStringLiteral("Schließen"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     buttons->addWidget(Button1);
-    layout->addLayout(buttons);
+    outer->addLayout(buttons);
 
     for (auto [view, sorted, records] :
          {std::tuple<QTreeView*, TSortedListModel*, QAbstractItemModel*>{ListView1, &sortedAthletes_, &athletes_},

@@ -18,6 +18,8 @@ class QTreeView;
 
 namespace tvp {
 
+class TVerticalScroll;
+
 // A report list of the check windows: whole rows, sorted by a click on a column, columns fitted.
 QTreeView* makeCheckList(QWidget* parent, const char* name);
 
@@ -59,6 +61,7 @@ private:
     QLabel* Panel1;
     QLabel* Panel2;
     QPushButton* Button1;
+    TVerticalScroll* content_ = nullptr;
 };
 
 } // namespace tvp

@@ -85,6 +85,11 @@ void TResultGrid::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    if (event->key() == Qt::Key_Escape && state() != EditingState && TResultGridModel::holdsTypedText(currentIndex())) {
+        emit editAbandoned(currentIndex());
+        event->accept();
+        return;
+    }
     TEntryGrid::keyPressEvent(event);
 }
 

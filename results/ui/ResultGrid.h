@@ -38,7 +38,8 @@ public:
     static QColor stateColor(int status);
 
 signals:
-    // The cell's editor was left with Escape: what was typed and not stored goes with it.
+    // Escape in the cell's editor, or on a cell that shows text typed and not stored: what was typed
+    // and not stored goes.
     void editAbandoned(const QModelIndex& index);
     // Enter, space or "+" on a cell, in the editor or on the grid.
     void storeKey(int key);

@@ -428,6 +428,7 @@ bool TResultDialog::checkItemChanged(const QString&)
 void TResultDialog::reload(TLoadType type, bool showFinishingOrder)
 {
     LabelVersion->clear();
+    clearRowHint();
     auto request = std::make_unique<TResultRequest>();
     if (currentDisciplinID == 0 && currentDisciplinBarcodeId == 0) {
         StringGrid1->hide();
@@ -717,10 +718,18 @@ void TResultDialog::reportLoadMessages()
         context().messages().AddException(0, {}, message, road_->requestName(int(rt_getList)), this);
 }
 
+void TResultDialog::clearRowHint()
+{
+    StringGrid1->setToolTip({});
+    StatusBar1->clearMessage();
+}
+
 void TResultDialog::rebuildGrid()
 {
     const bool hadFocus = StringGrid1->hasFocus();
     StringGrid1->leaveEditor();
+    // The rows are read anew: no row is current until one is chosen again.
+    clearRowHint();
     if (currentHeatId == 0 || !resultCache) {
         grid_.rebuild(nullptr, 0);
         StringGrid1->hide();
@@ -805,11 +814,10 @@ void TResultDialog::StringGrid1KeyPress(int key)
     const bool alongRow = key == Qt::Key_Space || key == Qt::Key_Plus;
     const QModelIndex current = StringGrid1->currentIndex();
     const int attempt = current.isValid() ? grid_.attemptOfColumn(current.column()) : 0;
-    // Only typed text is stored: the open editor's, or what a cell left unstored holds. Any other
-    // cell's text is its stored value as shown ("2:05 min" of a unit pattern), never input.
-    const bool typed =
-        StringGrid1->isEdited() ||
-        (!StringGrid1->isEditing() && current.data(TResultGridModel::kStatusRole) == int(TSetResultStatus::sr_edited));
+    // Only typed text is stored: the open editor's, or what a cell holds that was typed and never
+    // stored (left unsent, refused, unconfirmed over a reload). Any other cell's text is its stored
+    // value as shown ("2:05 min" of a unit pattern), never input.
+    const bool typed = StringGrid1->isEdited() || TResultGridModel::holdsTypedText(current);
     if (attempt == 0 || !grid_.hasCells(current.row()) || !typed) {
         StringGrid1->leaveEditor();
         moveToNextCell(alongRow);
@@ -864,7 +872,7 @@ void TResultDialog::StringGrid1KeyPress(int key)
     }
     StringGrid1->leaveEditor();
     if (id != 0) {
-        resultCache->addChange(id, attempt, request->result ? &*request->result : nullptr);
+        resultCache->addChange(id, attempt, request->result ? &*request->result : nullptr, text);
         grid_.refreshCell(row + 1, attempt);
         sendStore(std::move(request));
     }

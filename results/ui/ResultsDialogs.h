@@ -85,6 +85,8 @@ private:
 
     void ResultCacheCallback(int row, int col);
     void rebuildGrid();
+    // The status line and hint name the current row's fixed cells; without a current row, nothing.
+    void clearRowHint();
     void selectAfterRebuild(const TResultTable& table);
 
     void StringGrid1KeyPress(int key);

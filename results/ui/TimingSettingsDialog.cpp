@@ -128,6 +128,9 @@ void TTimingSettingsForm::Timer1Timer()
         const TimingConnector::TSplit split = connector_.splitResultFile(competition);
         reportedFailure_.clear();
         reportUnreadable(split);
+        // Moved out of the result file, so said once.
+        if (!split.setAside.isEmpty())
+            context().messages().AddException(0, {}, split.setAside, QStringLiteral("Zeitmessungsdaten"), this);
         if (split.runs == 0)
             return;
         if (auto* main = context().windows().get<TMainForm>(TWindowId::MainForm))

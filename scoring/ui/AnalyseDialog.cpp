@@ -235,16 +235,20 @@ void TAnalyseForm::RequestFinished(std::unique_ptr<TAnalyseResponse> response, c
 {
     if (!outcome.ok()) {
         if (outcome.errorId == kDisciplineNotFoundError) {
-            // The discipline is gone: start over without one.
+            // An answer about a discipline left meanwhile says nothing about the chosen one.
+            if (response && response->disciplineID != currentDisciplinId)
+                return;
+            // The discipline is gone: start over without one. Its box no longer shows it as chosen,
+            // and the list is read anew without it.
             resultCache.reset();
             table_.clear();
             FAggTree.reset();
             currentDisciplinId = 0;
             currentResProvId = 0;
-            providers_.clear();
             filling_ = true;
-            ComboBox2->clear();
+            ComboBox1->setCurrentIndex(-1);
             filling_ = false;
+            reloadData();
             return;
         }
         if (outcome.errorId == kNoResultTableError)

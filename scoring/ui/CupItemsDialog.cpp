@@ -8,11 +8,13 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/util/CodePages.h"
 #include "core/util/FileWrite.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QDropEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -1108,10 +1110,14 @@ void TCupItemsForm::exportCsv(bool cupOnly, bool open)
     if (path.isEmpty())
         return;
     QString error;
-    if (!writeFileWhole(path, cupItemsCsv(*FCompletedListView, *FPendingListView, cupOnly), &error)) {
+    TRespelledNames respelled;
+    if (!writeFileWhole(path, cupItemsCsv(*FCompletedListView, *FPendingListView, cupOnly, &respelled), &error)) {
         context().messages().AddException(0, {}, error, QStringLiteral("csv-Export"), this);
         return;
     }
+    if (!respelled.isEmpty())
+        context().messages().AddWarning(-1, {}, respelled.warning(QDir::toNativeSeparators(path), kWindows1252Name),
+                                        QStringLiteral("csv-Export"), this);
     if (open)
         executeFile(path);
 }

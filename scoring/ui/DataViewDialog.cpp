@@ -679,7 +679,15 @@ void TDataViewForm::HTMLPublikation1Click()
         report(error, QStringLiteral("HTML Publikation"));
         return;
     }
-    shellOpen(QUrl::fromLocalFile(QFileInfo(file).absolutePath()));
+    const QString folder = QFileInfo(file).absolutePath();
+    shellOpen(
+        QUrl::fromLocalFile(folder),
+        [this, folder] {
+            report(QStringLiteral("Der Ordner \"%1\" konnte nicht geöffnet werden. Die Seite ist dort gespeichert.")
+                       .arg(QDir::toNativeSeparators(folder)),
+                   QStringLiteral("HTML Publikation"));
+        },
+        this);
 }
 
 void TDataViewForm::report(const QString& text, const QString& caption)

@@ -827,6 +827,15 @@ void TTemplateTab::refreshWarnings(bool reportAll)
     manager.removeWarnings(pageInfo_.get());
     for (const TSetupMessage& m : messages)
         manager.AddWarning(std::make_unique<TTabMessage>(warningOrigin(), m));
+    // "Details" names such a rule too, as long as it cannot be evaluated.
+    for (const QString& failure : failures) {
+        TSetupMessage unchecked;
+        unchecked.kind = TSetupMessageKind::Warning;
+        unchecked.text = warningOrigin().isEmpty() ? failure : warningOrigin() + QStringLiteral(": ") + failure;
+        unchecked.details = failure;
+        unchecked.id = QStringLiteral("UNEVALUATED_") + warningOrigin() + u'_' + failure;
+        manager.AddWarning(std::make_unique<TTabMessage>(warningOrigin(), std::move(unchecked)));
+    }
     manager.refresh();
     // A rule that cannot be evaluated counts as not applying; the user hears of it when it first
     // fails and on every Next, not on each choice in between.

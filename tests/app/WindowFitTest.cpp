@@ -32,12 +32,14 @@
 #include <QElapsedTimer>
 #include <QFontInfo>
 #include <QSet>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace tvp;
@@ -46,7 +48,7 @@ using tvp::test::CutText;
 namespace {
 
 // A screen on which every window opens at its own size.
-const QSize kScreen(1920, 1080);
+const QRect kScreen(0, 0, 1920, 1080);
 
 // Whatever a window asks while it opens is declined; this test looks only at what it shows.
 class DecliningDialogs : public IDialogs {
@@ -214,7 +216,7 @@ ClubDay seedClubDay(StandinSeed& seed)
 
 // The program with every window created, the position store in place and a competition chosen.
 struct ProgramUnderTest {
-    ProgramUnderTest()
+    explicit ProgramUnderTest(QRect screen = kScreen)
     {
         AppPaths::setProgramDirForTests(QStringLiteral(TVP_BUILD_PROGRAM_DIR));
         qputenv("TVP_INSTANCE_DIR", instanceDir.path().toUtf8());
@@ -245,7 +247,7 @@ struct ProgramUnderTest {
             std::make_unique<TPositionStoreAdapter>(stored, kPositionStoreMainWindows,
                                                     TDisciplineWindows{registry.form(TWindowId::DisciplinListForm0),
                                                                        registry.form(TWindowId::DisciplinListForm1)},
-                                                    kScreen));
+                                                    screen));
         chosen = registry.get<TChooseCompetitionForm>(TWindowId::ChooseCompetitionForm)->setCompetition(false);
         for (const TWindowRow& row : windowCatalogue())
             if (row.phase == TStartupPhase::Late)
@@ -412,6 +414,64 @@ std::vector<TWindowId> allWindows()
 }
 
 INSTANTIATE_TEST_SUITE_P(Program, WindowFitTest, ::testing::ValuesIn(allWindows()),
+                         [](const ::testing::TestParamInfo<TWindowId>& info) {
+                             return std::string(windowRow(info.param).objectName);
+                         });
+
+// ---- A laptop's screen ----
+
+// 1366 x 768 with a 32 px panel at the top: where the windows may open.
+const QRect kLaptopArea(0, 32, 1366, 736);
+
+class LaptopScreenTest : public ::testing::TestWithParam<TWindowId> {
+protected:
+    static void SetUpTestSuite() { program_ = new ProgramUnderTest(kLaptopArea); }
+    static void TearDownTestSuite()
+    {
+        delete program_;
+        program_ = nullptr;
+    }
+
+    static ProgramUnderTest* program_;
+};
+
+ProgramUnderTest* LaptopScreenTest::program_ = nullptr;
+
+TEST_P(LaptopScreenTest, EveryWindowOpensWithinTheScreenAndCanBeMadeSmaller)
+{
+    ASSERT_TRUE(program_->chosen);
+    QWidget* window = program_->program->registry().widget(GetParam());
+    ASSERT_NE(window, nullptr);
+    window->show();
+    settle();
+    QTest::qWait(10);
+    const std::string name = window->objectName().toStdString();
+    // The frame as far as this platform draws one, and at least the title bar a window manager adds.
+    const QRect frame = window->frameGeometry();
+    const int titleBar = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+    const QRect opened(frame.topLeft(), QSize(frame.width(), std::max(frame.height(), window->height() + titleBar)));
+    const bool stored = std::ranges::find(positionStoreOrder(), GetParam()) != positionStoreOrder().end();
+    // Windows the store does not place open where Qt puts them: only their size is the program's.
+    if (stored)
+        EXPECT_TRUE(kLaptopArea.contains(opened)) << name << " opens at " << opened.x() << "," << opened.y() << " "
+                                                  << opened.width() << "x" << opened.height();
+    else
+        EXPECT_TRUE(opened.width() <= kLaptopArea.width() && opened.height() <= kLaptopArea.height())
+            << name << " opens " << opened.width() << "x" << opened.height();
+    // Each window at the size it opens with, as the fit test saves them.
+    if (const QString folder = qEnvironmentVariable("TVP_SCREENSHOTS"); !folder.isEmpty())
+        window->grab().save(QDir(folder).filePath(window->objectName() + QStringLiteral("-laptop.png")));
+    const QSize smallest = window->minimumSize() + (opened.size() - window->size());
+    EXPECT_TRUE(smallest.width() < kLaptopArea.width() && smallest.height() < kLaptopArea.height())
+        << name << " cannot become smaller than " << smallest.width() << "x" << smallest.height();
+
+    if (auto* form = qobject_cast<TTVPForm*>(window))
+        form->clearAllDirtyData();
+    window->hide();
+    settle();
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, LaptopScreenTest, ::testing::ValuesIn(allWindows()),
                          [](const ::testing::TestParamInfo<TWindowId>& info) {
                              return std::string(windowRow(info.param).objectName);
                          });

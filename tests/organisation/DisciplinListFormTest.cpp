@@ -6,6 +6,7 @@
 
 #include "tests/support/FakeServer.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -298,6 +299,7 @@ TEST_F(DisciplinListTest, TimingNumbersStayWithTheirDisciplineAndTheStartListRea
     EXPECT_TRUE(bytes.contains("M\x81ller")) << "code page 850";
     ASSERT_TRUE(QFile::copy(startList, QDir(exchange.path()).filePath(QStringLiteral("COM_ZDT.TXT"))));
     ASSERT_TRUE(timing.splitTimingImportFile(comp));
+    ASSERT_TRUE(timing.splitTimingImportFile(comp)) << "the last heat once the file stays as it was";
     std::vector<TTimingImportHeat> runs = timing.getRuns(comp);
     ASSERT_EQ(runs.size(), 2u);
     std::sort(runs.begin(), runs.end(), [](const auto& a, const auto& b) { return a.heatNo < b.heatNo; });
@@ -334,6 +336,31 @@ TEST_F(DisciplinListTest, TimingNumbersStayWithTheirDisciplineAndTheStartListRea
     EXPECT_EQ(uiInfoValue(QStringLiteral("DiscTimingId"), relay), QStringLiteral("2"));
     EXPECT_EQ(uiInfoValue(QStringLiteral("NextDiscTimingId"), comp), QStringLiteral("3"));
     EXPECT_TRUE(recorder.messages.messages.empty());
+}
+
+// The timing program reads code page 850: a name it lacks goes out in plain letters, and the user
+// is told once which name the timing program will show otherwise.
+TEST_F(DisciplinListTest, ANameTheTimingCodePageLacksIsSentInPlainLettersAndTold)
+{
+    const int lukasz = seed->athlete(comp, QStringLiteral("Łukasz"), QStringLiteral("Wójcik"), foxes, 0, {14});
+    seed->placeAthlete(sprint, lukasz, 1);
+    seed->placeAthlete(sprint, fox[2], 2);
+    open(sprint);
+    form->findChild<QAction*>(QStringLiteral("Wettkampflistesenden1"))->trigger();
+    ASSERT_TRUE(settled());
+
+    const QString startList = QDir(exchange.path()).filePath(QStringLiteral("COM_ZPL.TXT"));
+    QFile file(startList);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.contains("W\xA2jcik")) << "in the code page";
+    EXPECT_TRUE(bytes.contains("Lukasz ")) << bytes.toStdString();
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{QStringLiteral("Zeitmessungsdaten exportieren: In die Datei \"") +
+                          QDir::toNativeSeparators(startList) +
+                          QStringLiteral("\" wurden Namen anders als gespeichert geschrieben, weil ihr Zeichensatz "
+                                         "(DOS-Codepage 850) nicht alle Zeichen kennt: Łukasz → Lukasz. Bitte "
+                                         "berichtigen Sie betroffene Dokumente bei Bedarf von Hand.")});
 }
 
 TEST_F(DisciplinListTest, ATimingNumberBeyondTheFieldIsReportedAndNothingIsWritten)

@@ -417,3 +417,155 @@ TEST_F(SheetPdf, TallyProtocolShowsCountsTotalsAndTheParticipantsCode)
     EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("\\b3\\s+5\\b")))) << "zone 3 counted 5";
     EXPECT_EQ(readBarcodes(pdf), (QStringList{tallySheetBarcode({5, 777, 2, 7})}));
 }
+
+namespace {
+
+const QString kLongTeam =
+    QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg Nachwuchsmannschaft Zwei");
+
+// A heat of a club day: long team names, double surnames, and a relay team with its members.
+struct LongHeat {
+    explicit LongHeat(bool relay)
+    {
+        heat = new QStandardItem(QStringLiteral("Lauf/Gruppe 1"));
+        model.appendRow(heat);
+        const QString teams[] = {kLongTeam, QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V.")};
+        const QString names[] = {QStringLiteral("Schmidt-Müller-Lüdenscheidt, Anna-Lena"),
+                                 QStringLiteral("Großmann-Überlinger, Maximilian-Alexander")};
+        for (int i = 1; i <= 2; ++i) {
+            TTreeNodeInformation info;
+            info.heatNo = 1;
+            info.laneNo = i;
+            info.AthleteTeamId = 100 + i;
+            info.AthleteTeamBarcodeId = 500 + i;
+            info.isTeam = relay;
+            info.Team = teams[i - 1];
+            info.Name = relay ? info.Team : names[i - 1];
+            info.Bibs = {i};
+            auto* child = new QStandardItem(info.Name);
+            child->setData(QVariant::fromValue(info), kTreeNodeInformationRole);
+            heat->appendRow(child);
+            for (int m = 0; relay && m < 6; ++m) {
+                TTreeNodeInformation member;
+                member.subNode = true;
+                member.GivenName = m % 2 ? QStringLiteral("Maximilian-Alexander") : QStringLiteral("Anna-Lena");
+                member.Bibs = {1000 * i + 101 + m};
+                auto* node = new QStandardItem(member.GivenName);
+                node->setData(QVariant::fromValue(member), kTreeNodeInformationRole);
+                child->appendRow(node);
+            }
+        }
+    }
+    QModelIndex node() const { return model.index(0, 0); }
+
+    QStandardItemModel model;
+    QStandardItem* heat = nullptr;
+};
+
+std::shared_ptr<TDisciplinePrintContext> longContext(const QString& doc)
+{
+    return std::make_shared<TDisciplinePrintContext>(
+        QStringLiteral("Riege U10 Überlingen-Seeufer (1), Riege U12 Überlingen-Seeufer (2)"), 1,
+        proto::ResultValueType::Time, doc, QStringLiteral("Hindernis-Rundenlauf Ausdauer"), 9, 5, 7,
+        QStringLiteral("Weitsprunganlage Nord (Sandgrube 2)"), 0.4);
+}
+
+// A sheet of the competition-list window: portrait, with the list's header and footer.
+bool printSheets(QPrinter& printer, TBarcodeType barcode, std::shared_ptr<ITVPrintSplitableContent> body)
+{
+    TPrintManager manager(printer, QStringLiteral("Hindernis-Rundenlauf"), false);
+    manager.setPageHeader(std::make_shared<TDisciplineListHeader>(barcode, true, TResultformat::rf_Default));
+    manager.setHeaderSpacing(150);
+    manager.setFooterSpacing(30);
+    manager.setPageFooter(std::make_shared<TDisciplineListFooter>());
+    manager.setContent(std::move(body));
+    manager.render();
+    return manager.endJob();
+}
+
+// The right edge of the printable area in points, less a quarter point for the glyphs' overhang.
+double printableRight(const PdfWord& word, double marginMm)
+{
+    return word.pageWidth - marginMm / 25.4 * 72 + 0.25;
+}
+
+} // namespace
+
+TEST_F(SheetPdf, SheetsOfAClubDayStayWithinThePrintableWidth)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    LongHeat heat(false);
+    for (const int attempts : {1, 2, 3}) {
+        const TPrintTable table(heat.node(), attempts, false, proto::ResultValueType::Time, true,
+                                QStringLiteral("Bahn"));
+        for (const int participants : {1, 2}) {
+            ASSERT_TRUE(printSheets(
+                printer, TBarcodeType::bt_LapCount,
+                std::make_shared<TLapCountPrintBody>(table, 80, longContext("Rundenzählblatt"), 8, participants)));
+            const PdfWord right = rightmostWord(pdfWords(pdf));
+            EXPECT_LE(right.xMax, printableRight(right, 10))
+                << participants << " per sheet, " << attempts << " attempts: \"" << right.text.toStdString()
+                << "\" reaches " << right.xMax;
+        }
+        ASSERT_TRUE(
+            printSheets(printer, TBarcodeType::bt_TallySheet,
+                        std::make_shared<TTallySheetPrintBody>(table, 120, longContext("Zonenstrichliste"), 15)));
+        const std::vector<PdfWord> words = pdfWords(pdf);
+        const PdfWord right = rightmostWord(words);
+        EXPECT_LE(right.xMax, printableRight(right, 10)) << "tally sheet, " << attempts << " attempts: \""
+                                                         << right.text.toStdString() << "\" reaches " << right.xMax;
+        EXPECT_EQ(overlappingWords(words), "");
+        // The stamp of the heading names the sheet's page whatever the squads' length.
+        const QString first = pageLines(plainPages(pdf).value(0)).join(QLatin1Char(' '));
+        EXPECT_TRUE(first.contains(QRegularExpression(QStringLiteral("Seite 1/%1\\)").arg(2 * attempts))))
+            << first.toStdString();
+    }
+}
+
+TEST_F(SheetPdf, TwoParticipantsPerLapCountSheetKeepToTheirHalves)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    for (const bool relay : {false, true}) {
+        LongHeat heat(relay);
+        const TPrintTable table(heat.node(), 3, relay, proto::ResultValueType::Time, true, QStringLiteral("Bahn"));
+        ASSERT_TRUE(printSheets(printer, TBarcodeType::bt_LapCount,
+                                std::make_shared<TLapCountPrintBody>(table, 80, longContext("Rundenzählblatt"), 8, 2)));
+        const std::vector<PdfWord> words = pdfWords(pdf);
+        EXPECT_EQ(overlappingWords(words), "") << (relay ? "relay" : "individuals");
+        const PdfWord right = rightmostWord(words);
+        EXPECT_LE(right.xMax, printableRight(right, 10)) << "\"" << right.text.toStdString() << "\"";
+        // The second participant's labels start its half: nothing of the first reaches past them.
+        std::vector<PdfWord> labels;
+        for (const PdfWord& w : words)
+            if (w.text == QStringLiteral("Team") || w.text == QStringLiteral("Bahn"))
+                labels.push_back(w);
+        ASSERT_EQ(labels.size(), 4u);
+        const double half = std::max_element(labels.begin(), labels.end(), [](const PdfWord& a, const PdfWord& b) {
+                                return a.xMin < b.xMin;
+                            })->xMin;
+        for (const PdfWord& w : words) {
+            if (w.xMin < half && w.yMin > labels.front().yMin - 1 && w.yMax < labels.back().yMax + 80) {
+                EXPECT_LT(w.xMax, half) << "\"" << w.text.toStdString() << "\" reaches into the second half";
+            }
+        }
+        // "Punkte" shrinks with its column and ends before the rule ahead of the times.
+        for (const PdfWord& points : words) {
+            if (points.text != QStringLiteral("Punkte"))
+                continue;
+            const PdfWord* time = nullptr;
+            for (const PdfWord& w : words)
+                if (w.text == QStringLiteral("Zeit") && std::abs(w.yMin - points.yMin) < 3 && w.xMin > points.xMin &&
+                    (!time || w.xMin < time->xMin))
+                    time = &w;
+            ASSERT_TRUE(time);
+            // The rule stands at most 10 units (2.9 pt) before the caption of the first time.
+            EXPECT_LT(points.xMax, time->xMin - 2.9) << "\"Punkte\" ends at " << points.xMax;
+        }
+        // Every text of the team and the names is on the sheet, whole or wrapped.
+        const QString page = pageLines(plainPages(pdf).value(0)).join(QLatin1Char(' '));
+        for (const QString& word : {QStringLiteral("Nachwuchsmannschaft"), QStringLiteral("Zwei")})
+            EXPECT_TRUE(page.contains(word)) << page.toStdString();
+    }
+}

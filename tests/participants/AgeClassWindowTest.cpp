@@ -105,6 +105,24 @@ TEST_F(AgeClassWindow, CreateChangeAndRemoveWithTheRulesAsTheUpDownsShowThem)
     EXPECT_EQ(name()->text(), QString()) << "the removed class left the editor";
 }
 
+TEST_F(AgeClassWindow, AFeeTypedIsSavedWithoutUndoingTheRuleChangedElsewhere)
+{
+    const int u10 = ageClass(QStringLiteral("U10"));
+    open();
+    clickRow(*list(), QStringLiteral("U10"));
+    type(fee(), QStringLiteral("15,50"));
+    proto::AgeClassInfoType other;
+    other.Name = QStringLiteral("U10");
+    other.MinTeamMembers = 4;
+    other.MaxTeamMembers = -1;
+    client->cms()->modifyAgeClass(u10, other);
+
+    QTest::mouseClick(save(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(stored("min_team_members", u10), 4);
+    EXPECT_EQ(rows(*list()), QStringList{"U10|15,50 €|4|unbegr.|unbeschr."});
+}
+
 TEST_F(AgeClassWindow, InputErrorsAreReportedBeforeAnythingIsSent)
 {
     open();

@@ -34,3 +34,29 @@ TEST(ClubOverview, APageWithoutRoomForARowPrintsOneClubPerPage)
     for (const QString& page : pages)
         EXPECT_TRUE(page.contains(kClubPrintCaption)) << page.toStdString();
 }
+
+TEST(ClubOverview, LongNamesWrapInTheirColumnSoThatNoTwoClubsPrintAlike)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("vereine.pdf"));
+    QPrinter printer;
+    printToPdf(printer, pdf);
+    const QString tsv = QStringLiteral("TSV Müsterhausen-Gründlingen 1896 e.V. Abteilung ");
+    std::vector<proto::ClubType> clubs(2);
+    clubs[0].Name = tsv + QStringLiteral("Leichtathletik");
+    clubs[1].Name = tsv + QStringLiteral("Turnen");
+    for (proto::ClubType& club : clubs)
+        club.Comment = QStringLiteral("Ansprechpartnerin Anna-Lena Großmann, Weitsprunganlage Nord (Sandgrube 2), "
+                                      "Abrechnung über die Geschäftsstelle in Überlingen-Seeufer");
+    {
+        TPrintManager manager(printer, kClubPrintJobName, false);
+        renderClubOverview(manager, clubs);
+        ASSERT_TRUE(manager.endJob());
+    }
+    const QStringList texts = wordsInPlace(pdf);
+    EXPECT_TRUE(texts.contains(QStringLiteral("Leichtathletik"))) << texts.join(u' ').toStdString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("Turnen")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Verein/Organisation")));
+    EXPECT_FALSE(texts.join(u' ').contains(QStringLiteral("..."))) << texts.join(u' ').toStdString();
+}

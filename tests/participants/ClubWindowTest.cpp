@@ -149,6 +149,24 @@ TEST_F(ClubWindowTest, ChangesAreSavedAndLineEndingsAloneChangeNothing)
     EXPECT_EQ(w.getSelected(), adler) << "the club stays current";
 }
 
+TEST_F(ClubWindowTest, ARemarkTypedIsSavedWithoutUndoingTheNameChangedElsewhere)
+{
+    const int adler = newClub(QStringLiteral("TSV Adler"), QStringLiteral("alt"), QStringLiteral("Nord"));
+    open();
+    clickRow(*list(), QStringLiteral("TSV Adler"));
+    typeInto(*remark(), QStringLiteral("neu"));
+    proto::ClubInfoDataType other;
+    other.Name = QStringLiteral("TSV Adler Nord");
+    other.Comment = QStringLiteral("alt");
+    other.BillingAddress = QStringLiteral("Nord");
+    client->das()->modifyClub(adler, other);
+
+    QTest::mouseClick(save(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(seed->clubState(adler), QStringLiteral("TSV Adler Nord|neu|Nord"));
+    EXPECT_EQ(name()->text(), QStringLiteral("TSV Adler Nord"));
+}
+
 TEST_F(ClubWindowTest, AnotherRowAsksBeforeUnsavedChangesAreLost)
 {
     newClub(QStringLiteral("A-Verein"));

@@ -195,7 +195,8 @@ TEST(CsvRegistration, RowsBecomeAgeClassesClubsTeamsAndAthletes)
     EXPECT_EQ(csvImportQuestionText(result),
               QStringLiteral("Es wurden insgesamt 8 Datensätze geladen, davon waren 2 fehlerhaft und werden nicht "
                              "importiert. Trotzdem in aktuelle Veranstaltung importieren?\n\nFehlerhafte Zeilen: "
-                             "7 (Team ohne Altersklasse), 9 (weniger als vier Spalten)."));
+                             "7 (Team ohne Altersklasse), 9 (weniger als vier Spalten).\n\nGeschlecht weder \"M\" "
+                             "noch \"W\", als \"Keine Angabe\" importiert: Zeilen 4 (x)."));
 }
 
 // Fault mended: age classes made by the import had a maximum of 0 team members, so no team in

@@ -25,6 +25,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTreeView>
 #include <QUrl>
@@ -610,6 +611,30 @@ TEST_F(ImportWindows, AUtf8TableKeepsItsUmlautsAndAnOverlongRowIsNamedAndLeftOut
     EXPECT_EQ(seed->column("club_id", jurgen),
               QString::number(seed->count("SELECT id FROM clubs WHERE competition_id = ?", competitionId)));
     EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join(u'\n').toStdString();
+}
+
+// A gender the table spells otherwise is kept as not given, and the question before the import
+// names its line, so the table can still be mended first.
+TEST_F(ImportWindows, AGenderOtherThanMOrWIsNamedWithItsLineBeforeTheImport)
+{
+    make<TLadvForm>(TWindowId::LadvForm);
+    auto* form = make<TCsvImportForm>(TWindowId::CsvImportForm);
+    EXPECT_TRUE(find<QPlainTextEdit>(*form, "Memo1")->toPlainText().contains(QStringLiteral("Geschlecht (M oder W)")));
+    const QByteArray table = QStringLiteral("Vorname;Name;Team;Altersklasse;Jahrgang;Geschlecht\n"
+                                            "Anna;Adler;Blitz;U10;2016;weiblich\n"
+                                            "Ben;Biber;Blitz;U10;2016;m\n"
+                                            "Cem;Dachs;Blitz;U10;2016;\n"
+                                            "Dora;Eule;Blitz;U10;2016;x\n")
+                                 .toUtf8();
+    importTable(*form, writeTable(QStringLiteral("meldungen-geschlecht.csv"), table), TMsgAnswer::Yes);
+    ASSERT_FALSE(script->seen.empty());
+    EXPECT_EQ(script->seen.back().text,
+              QStringLiteral("Es wurden insgesamt 4 gültige Datensätze geladen. Sollen diese nun in die aktuelle "
+                             "Veranstaltung importiert werden?\n\nGeschlecht weder \"M\" noch \"W\", als \"Keine "
+                             "Angabe\" importiert: Zeilen 2 (weiblich), 5 (x)."));
+    EXPECT_EQ(athleteCount(), 4);
+    const int anna = seed->count("SELECT MIN(id) FROM athletes WHERE competition_id = ?", competitionId);
+    EXPECT_EQ(seed->column("gender", anna), seed->column("gender", anna + 2)) << "as a row without gender";
 }
 
 // ---- the scanner settings ----

@@ -245,3 +245,27 @@ TEST_F(TeamOverviewPrint, RowsTallerThanAPagePrintOnePerPage)
     EXPECT_TRUE(pages[0].contains(QStringLiteral("Erste")));
     EXPECT_TRUE(pages[2].contains(QStringLiteral("Dritte")));
 }
+
+TEST_F(TeamOverviewPrint, LongNamesWrapInTheirColumnsSoThatNoTwoTeamsPrintAlike)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    const proto::AgeClassType u10 = ageClass(3, QStringLiteral("U10"));
+    const QString lg = QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V.");
+    const QString tsv = QStringLiteral("TSV Müsterhausen-Gründlingen 1896 Kinderleichtathletik");
+    std::vector<proto::TeamType> teams;
+    for (const QString& name : {lg + QStringLiteral(" Mannschaft Eins"), lg + QStringLiteral(" Mannschaft Zwei"),
+                                tsv + QStringLiteral(" Jugend"), tsv + QStringLiteral(" Kinder")}) {
+        proto::TeamType t = team(int(teams.size()) + 1, name, &u10, 6);
+        t.BillingClub = club(4, name.startsWith(QStringLiteral("LG")) ? lg : tsv);
+        t.SquadInfo = squad(2, QStringLiteral("Riege U10 Überlingen-Seeufer"));
+        teams.push_back(t);
+    }
+    print(teams, QString());
+    const QStringList texts = wordsInPlace(pdf);
+    // Every word of each team whole, nothing cut, the headers whole.
+    for (const QString& word :
+         {QStringLiteral("Eins"), QStringLiteral("Zwei"), QStringLiteral("Jugend"), QStringLiteral("Kinder"),
+          QStringLiteral("Abrechnungsverein"), QStringLiteral("Altersklasse"), QStringLiteral("#Athleten")})
+        EXPECT_TRUE(texts.contains(word)) << word.toStdString() << " in " << texts.join(u' ').toStdString();
+    EXPECT_FALSE(texts.join(u' ').contains(QStringLiteral("..."))) << texts.join(u' ').toStdString();
+}

@@ -86,6 +86,22 @@ TEST_F(TeamWindow, ANewTeamWithAgeClassAndBillingClubThenChangedToNoClub)
     EXPECT_FALSE(form->hasOverallDirtyData());
 }
 
+TEST_F(TeamWindow, ANameTypedIsSavedWithoutUndoingTheClubGivenElsewhere)
+{
+    const int adler = team(QStringLiteral("Adler"), u10);
+    open();
+    clickRow(*list(), QStringLiteral("Adler"));
+    type(QStringLiteral("Adler 2"));
+    proto::TeamInfoDataType other;
+    other.Name = QStringLiteral("Adler");
+    client->das()->modifyTeam(adler, other, u10, false, false, club);
+
+    QTest::mouseClick(save(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(stored("billing_club_id", adler), club);
+    EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("Adler 2|TV Nord|U10||0|%1").arg(adler)});
+}
+
 TEST_F(TeamWindow, ANewTeamKeepsTheAgeClassAndClubChosenLastInItsBoxesAndItsRequest)
 {
     const int adler = team(QStringLiteral("Adler"), u12, club);
@@ -236,7 +252,8 @@ TEST_F(TeamWindow, SearchExportAndPrintReadTheListInItsOrder)
     EXPECT_EQ(search->searchedColumns, (std::vector<int>{0, 1, 2, 3, 4, 5}));
     EXPECT_EQ(list()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Abrechnungsverein"));
 
-    // Sorted by name; the export writes (its header as users' documents name it) that order, ";" between fields, CR LF, Windows-1252.
+    // Sorted by name; the export writes (its header as users' documents name it) that order, ";" between fields, CR LF,
+    // Windows-1252.
     const QString csv = folders.programDir.filePath(QStringLiteral("teams.csv"));
     script->expectFile(QStringLiteral("csv-Datei speichern"), csv);
     form->exportCsv(false);

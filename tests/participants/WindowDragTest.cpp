@@ -169,3 +169,28 @@ TEST_F(WindowDrags, TheClubListStartsADragNamingTheClubWindow)
     ASSERT_TRUE(drag.start(*view->viewport(), rowAt(*view, QStringLiteral("TSV"))));
     EXPECT_EQ(windowDragSource(drag.mimeData()), QStringLiteral("ClubForm"));
 }
+
+TEST_F(WindowDrags, ATeamGivenByDragStaysWhenTheAthleteWindowSavesWhatWasTypedBefore)
+{
+    const int zyklon = seed->team(competitionId, QStringLiteral("Zyklon"), u10);
+    const int xaver = seed->athlete(competitionId, QStringLiteral("Xaver"), QStringLiteral("Zeller"));
+    open(*athletes);
+    open(*teams);
+    QTreeView* from = list(*athletes);
+    clickRow(*from, QStringLiteral("Xaver"));
+    typeInto(*find<QLineEdit>(*athletes, "EditYear"), QStringLiteral("2015"));
+
+    RealDrag drag;
+    ASSERT_TRUE(drag.start(*from->viewport(), rowAt(*from, QStringLiteral("Xaver"))));
+    script->expectMessage(QStringLiteral("Athleten Team zuweisen"), TMsgAnswer::Yes);
+    script->expectMessage(QStringLiteral("Athleten"), TMsgAnswer::No); // keeps the typed year, not reloaded
+    ASSERT_TRUE(drag.dropOn(*list(*teams)->viewport(), rowAt(*list(*teams), QStringLiteral("Zyklon"))));
+    settle();
+    ASSERT_EQ(teamOf(xaver), zyklon);
+
+    QTest::mouseClick(find<QPushButton>(*athletes, "Button1"), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(teamOf(xaver), zyklon) << "the team the other window gave stays";
+    EXPECT_EQ(seed->value("SELECT year_of_birth FROM athletes WHERE id = ?", xaver), 2015);
+    EXPECT_EQ(find<QComboBox>(*athletes, "ComboBoxTeam")->currentData().toInt(), zyklon);
+}

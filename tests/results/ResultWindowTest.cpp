@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QScreen>
+#include <QStatusBar>
 
 namespace tvp::test {
 namespace {
@@ -471,6 +472,17 @@ TEST_F(ResultWindowTest, ARankHeldByAnotherBibIsRefusedWithAHintToTheFinishingOr
     EXPECT_TRUE(status.endsWith(QStringLiteral(" Sie können zu Analyse des Problems das Fenster \"Rangfolge erfassen\" "
                                                "im Menu \"Erfassungshilfen\" verwenden.")))
         << status.toStdString();
+
+    // Rank 1 freed, Enter on the red "1" stores it.
+    go(0, 1);
+    type(QStringLiteral("-"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    go(1, 1);
+    expectBibChoice(0);
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(state(1, 1), S::sr_uptodate) << "confirmed by the stand-in";
 }
 
 TEST_F(ResultWindowTest, TheUnitLineNamesTheUnitTheResultsAreShownIn)
@@ -515,6 +527,69 @@ TEST_F(ResultWindowTest, TheProtocolPrintsTitleHeatAndSquads)
     EXPECT_TRUE(text.contains(QStringLiteral("Gruppe 1"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Riege Rot (1)"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Berg, Anna"))) << text.toStdString();
+}
+
+// Ballwurf while the stand-in is down: each value typed turns red and shows as typed. Once it runs
+// again, Enter (or F2, Enter) walks down the red cells and stores each, passing the cell between
+// that nobody typed into; Escape drops a red value for good.
+TEST_F(ResultWindowTest, AValueTheServerDidNotTakeShowsAsTypedAndEnterSendsItAgain)
+{
+    seed->placeAthlete(throwing, ben, 1);
+    open(throwing);
+    ASSERT_EQ(model().athleteId(2), ben);
+    const int port = standin.port();
+    standin.stop();
+    for (const auto& [row, attempt, text] :
+         {std::tuple(0, 1, "30,5"), std::tuple(2, 1, "31"), std::tuple(0, 2, "29")}) {
+        go(row, attempt);
+        type(QString::fromLatin1(text));
+        press(Qt::Key_Return);
+    }
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(state(0, 1), S::sr_error);
+    EXPECT_EQ(cell(0, 1), QStringLiteral("30,5")) << "as typed, not as a stored value looks";
+    EXPECT_EQ(cell(2, 1), QStringLiteral("31"));
+
+    standin.options.port = port;
+    standin.start();
+    go(0, 2);
+    press(Qt::Key_Escape);
+    EXPECT_EQ(cell(0, 2), QStringLiteral("-"));
+    go(0, 1);
+    press(Qt::Key_Return);
+    press(Qt::Key_Return);
+    press(Qt::Key_F2);
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(throwing, 1, "bib", 7), QStringLiteral("Distance 30.5"));
+    EXPECT_EQ(stored(throwing, 1, "bib", 8), QStringLiteral("Distance 31"));
+    EXPECT_EQ(stored(throwing, 1, "bib", 9), QString()) << "nothing typed there, nothing sent";
+    form->reloadFormData(false);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(state(0, 2), S::sr_noResult) << "a reload does not bring the dropped value back";
+    EXPECT_FALSE(form->cache()->hasUncommitedChanges());
+}
+
+// The status line names the current row; with another discipline or competition that row is gone.
+TEST_F(ResultWindowTest, TheStatusLineForgetsTheRowWhenTheDisciplineOrCompetitionChanges)
+{
+    auto* statusBar = form->findChild<QStatusBar*>(QStringLiteral("StatusBar1"));
+    auto* disciplines = form->findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    ProgramKeys keys(context);
+    for (int change = 0; change < 2; ++change) {
+        open(jump);
+        const QRect r = grid()->visualRect(model().index(1, model().columnOfAttempt(1)));
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, r.center());
+        ASSERT_EQ(statusBar->currentMessage(), QStringLiteral("|2|8|Füchse|Acker, Ben"));
+        if (change == 0) {
+            disciplines->setFocus();
+            QTest::keyClick(disciplines, Qt::Key_Down);
+        } else {
+            keys.main.ReloadAll();
+        }
+        ASSERT_TRUE(settled());
+        EXPECT_EQ(statusBar->currentMessage(), QString());
+    }
 }
 
 } // namespace

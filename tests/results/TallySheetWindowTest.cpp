@@ -192,7 +192,7 @@ TEST_F(TallySheetWindowTest, UnsavedInputIsAskedAboutUnderTheWindowsGermanCaptio
         using TTVPForm::TTVPForm;
         void reloadData() override {}
     } main(context);
-    TPositionStoreAdapter store({&main, form.get(), sheet.get()}, 1, {}, QSize(1600, 1200));
+    TPositionStoreAdapter store({&main, form.get(), sheet.get()}, 1, {}, QRect(0, 0, 1600, 1200));
     script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::Yes);
     script->expectMessage(QStringLiteral("Strichlistenerfassung"), TMsgAnswer::No);
     EXPECT_TRUE(store.checkAllDirtyData());

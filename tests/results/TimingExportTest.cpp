@@ -20,7 +20,7 @@ TTimingExportHeat sprintHeat()
     heat.participants = {
         lane(1, 12, QStringLiteral("Müller"), QStringLiteral("Anna"), QStringLiteral("TSV Ötigheim")),
         lane(2, 0, QStringLiteral("Bahn"), QStringLiteral("Leere"), QString()),
-        // Ł is not in code page 850; the surname is longer than its 28 characters.
+        // Ł is not in code page 850 and goes as L; the surname is longer than its 28 characters.
         lane(3, 7, QStringLiteral("Łukasiewicz-Großmann-Schönberger"), QStringLiteral("Zoë"), QStringLiteral("LG Süd")),
         lane(4, 0, QString(), QString(), QStringLiteral("Leere Bahn")),
         // A TAB in a name must not split the record.

@@ -31,7 +31,13 @@ double readOle(const QByteArray& runFile)
 class TimingImport : public TimingFixture {
 protected:
     QString runFile(const QString& name) const { return QDir(connector.runFolder(kCompetition)).filePath(name); }
-    bool split() { return connector.splitTimingImportFile(kCompetition); }
+    bool poll() { return connector.splitTimingImportFile(kCompetition); }
+    // Two polls that find the same file: the timing program has finished writing.
+    bool split()
+    {
+        const bool first = poll();
+        return poll() || first;
+    }
     QString splitError()
     {
         try {
@@ -139,15 +145,31 @@ TEST_F(TimingImport, TheStartListReadsBackThroughTheSplitter)
     EXPECT_FALSE(runs[0].participants[0].hasResult) << "no time yet";
 }
 
-TEST_F(TimingImport, ContentThatIsNoRunIsDropped)
+TEST_F(TimingImport, ContentThatIsNoRunIsKeptBesideTheResultFile)
 {
-    const QByteArray cases[] = {"", "B01", "Kopfzeile\r\n" + runHeader("x", " 1", " 1"), "B01 \tW"};
+    // At the end of the file it may be a run start still being written, so a poll that finds the
+    // file unchanged takes it.
+    const QString kept = path(QLatin1String(kSetAsideFileName));
+    const QByteArray cases[] = {"", "B01", "B01 \tW"};
     for (const QByteArray& content : cases) {
         writeBytes(resultFile(), content);
         EXPECT_FALSE(split()) << content.toStdString();
         EXPECT_EQ(readBytes(resultFile()), QByteArray()) << content.toStdString();
     }
-    EXPECT_FALSE(QDir(connector.runFolder(kCompetition)).exists());
+    EXPECT_EQ(readBytes(kept), QByteArray("B01B01 \tW"));
+
+    // Before a run it goes at once and is said.
+    const QByteArray run = runHeader("x", " 1", " 1");
+    writeBytes(resultFile(), "Kopfzeile\tA\r\n" + run);
+    const TimingConnector::TSplit split = connector.splitResultFile(kCompetition);
+    EXPECT_EQ(split.runs, 0);
+    EXPECT_EQ(split.setAside, QStringLiteral("13 Bytes in %1 beginnen keinen Lauf (ein Lauf beginnt mit \"B01\" und "
+                                             "einem Tabulator): \"Kopfzeile A\". Sie wurden nicht eingelesen und an "
+                                             "%2 angehängt.")
+                                  .arg(QDir::toNativeSeparators(resultFile()), QDir::toNativeSeparators(kept)));
+    EXPECT_EQ(readBytes(kept), QByteArray("B01B01 \tWKopfzeile\tA\r\n"));
+    EXPECT_EQ(readBytes(resultFile()), run);
+    EXPECT_TRUE(poll());
 }
 
 TEST_F(TimingImport, AnUnreadableHeaderIsReportedAndStays)
@@ -198,29 +220,67 @@ TEST_F(TimingImport, RunsBeforeAnUnreadableOneAreTakenOutSoTheirImportMarkStays)
     EXPECT_EQ(readBytes(name).at(0), 'I') << "the next poll does not split the run again";
 }
 
-TEST_F(TimingImport, ALastLineStillBeingWrittenWaitsForTheNextPoll)
+TEST_F(TimingImport, ALastRunWaitsUntilTheNextRunFollowsOrAPollFindsTheFileUnchanged)
 {
     const QByteArray first = runHeader("Lauf 1", "12", " 1") + resultLine("1", "00:00:09.870", "1", "5", "A", "B", "C");
     const QByteArray secondHeader = runHeader("Lauf 2", "12", " 2");
     const QByteArray line = resultLine("1", "00:00:10.120", "1", "6", "D", "E", "F");
     writeBytes(resultFile(), first + secondHeader + line.left(30));
 
-    EXPECT_TRUE(split());
+    EXPECT_TRUE(poll());
     EXPECT_TRUE(QFile::exists(runFile(QStringLiteral("12_150__EL1_SD_.tmp"))));
     EXPECT_FALSE(QFile::exists(runFile(QStringLiteral("12_250__EL1_SD_.tmp"))));
     EXPECT_EQ(readBytes(resultFile()), secondHeader + line.left(30));
+    EXPECT_FALSE(poll()) << "an unfinished line waits however long";
 
+    // Its line is finished, but more may follow.
     writeBytes(resultFile(), secondHeader + line);
-    EXPECT_TRUE(split());
+    EXPECT_FALSE(poll());
+    EXPECT_TRUE(poll());
     const TTimingImportHeat second = importFile(runFile(QStringLiteral("12_250__EL1_SD_.tmp")));
     ASSERT_EQ(second.participants.size(), 1u);
     EXPECT_EQ(second.participants[0].Result.TimeInSeconds, 10.12);
     EXPECT_EQ(readBytes(resultFile()), QByteArray());
 
-    // A run of a header only is complete.
-    writeBytes(resultFile(), runHeader("Lauf 3", "12", " 3"));
+    // A header alone is no run yet: the timing program writes the lines after it.
+    const QByteArray third = runHeader("Lauf 3", "12", " 3");
+    writeBytes(resultFile(), third);
+    EXPECT_FALSE(poll());
+    writeBytes(resultFile(), third + line);
+    EXPECT_FALSE(poll()) << "the file changed since";
+    EXPECT_TRUE(poll());
+    EXPECT_EQ(importFile(runFile(QStringLiteral("12_350__EL1_SD_.tmp"))).participants.size(), 1u);
+    // One that stays alone is a run without lines.
+    writeBytes(resultFile(), runHeader("Lauf 4", "12", " 4"));
     EXPECT_TRUE(split());
-    EXPECT_TRUE(importFile(runFile(QStringLiteral("12_350__EL1_SD_.tmp"))).participants.empty());
+    EXPECT_TRUE(importFile(runFile(QStringLiteral("12_450__EL1_SD_.tmp"))).participants.empty());
+}
+
+// Nothing keeps the timing program out while it holds the file open: the split takes nothing out
+// until the file has stayed as it was, and splits no run twice meanwhile.
+TEST_F(TimingImport, AResultFileHeldOpenIsShortenedOnlyOnceItStaysAsItWas)
+{
+    const QByteArray first = runHeader("Lauf 1", " 3", " 1") + resultLine("1", "00:00:09.870", "1", "5", "A", "B", "C");
+    const QByteArray second =
+        runHeader("Lauf 2", " 3", " 2") + resultLine("1", "00:00:10.120", "1", "6", "D", "E", "F");
+    QFile timingProgram(resultFile());
+    ASSERT_TRUE(timingProgram.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered));
+    ASSERT_EQ(timingProgram.write(first + second.left(40)), first.size() + 40);
+
+    EXPECT_TRUE(poll());
+    const QString firstRun = runFile(QStringLiteral("_3_150__EL1_SD_.tmp"));
+    ASSERT_TRUE(QFile::exists(firstRun));
+    EXPECT_EQ(readBytes(resultFile()), first + second.left(40));
+    markRunImported(firstRun);
+    ASSERT_EQ(timingProgram.write(second.mid(40)), second.size() - 40);
+    EXPECT_FALSE(poll());
+    EXPECT_EQ(readBytes(firstRun).at(0), 'I') << "split again";
+
+    EXPECT_TRUE(poll());
+    EXPECT_TRUE(QFile::exists(runFile(QStringLiteral("_3_250__EL1_SD_.tmp"))));
+    EXPECT_EQ(readBytes(resultFile()), QByteArray());
+    ASSERT_EQ(timingProgram.write("B01\t"), 4);
+    EXPECT_EQ(readBytes(resultFile()), QByteArray("B01\t")) << "its next write lands at the start";
 }
 
 TEST_F(TimingImport, AMissingOrLockedResultFileChangesNothing)

@@ -11,9 +11,15 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTreeView>
+
+#include <atomic>
+#include <map>
+#include <thread>
 
 namespace tvp::test {
 namespace {
@@ -63,10 +69,12 @@ protected:
         settings->setExchangeDir(exchange.path());
         settings->setPolling(true);
     }
-    // The poll as the timer runs it, and the list as the panel opens it.
+    // The polls as the timer runs them (the second finds the file as the timing program left it), and
+    // the list as the panel opens it.
     void arrive(const QByteArray& bytes)
     {
         drop(bytes);
+        settings->Timer1Timer();
         settings->Timer1Timer();
         import->show();
     }
@@ -179,12 +187,15 @@ TEST_F(TimingWindowTest, SettingsAreStoredByOkAndApplyOnlyAndTheIndicatorFollows
     EXPECT_TRUE(again.isPolling());
 }
 
-TEST_F(TimingWindowTest, TwoRunsArriveOnATickAndAnImportByAthleteStoresTheNewestAndOpensItsHeat)
+TEST_F(TimingWindowTest, TwoRunsArriveByThePollAndAnImportByAthleteStoresTheNewestAndOpensItsHeat)
 {
     TTimingSettingsForm::pollIntervalMs = 20;
     watch();
     drop(twoLaufRuns());
-    ASSERT_TRUE(waitUntil([this] { return panelColour() == kLightBlue; }));
+    // The first run once the second follows it, the last once a poll finds the file unchanged.
+    ASSERT_TRUE(waitUntil([this] {
+        return panelColour() == kLightBlue && QDir(runFolder()).entryList({QStringLiteral("*.tmp")}).size() == 2;
+    }));
     QTest::mouseClick(panel(), Qt::LeftButton);
     ASSERT_TRUE(import->isVisible());
     ASSERT_EQ(list()->model()->rowCount(), 2);
@@ -360,6 +371,7 @@ TEST_F(TimingWindowTest, TheRequestLeavesTheRunFileAloneSoOnlyACommittedImportIs
     watch();
     drop(twoLaufRuns());
     settings->Timer1Timer();
+    settings->Timer1Timer();
     const std::vector<TTimingImportHeat> runs = TimingConnector([this] { return exchange.path(); }).getRuns(comp);
     ASSERT_EQ(runs.size(), 2u);
     std::optional<TRequestOutcome> outcome;
@@ -413,6 +425,7 @@ TEST_F(TimingWindowTest, AnUnreadableRunFileIsNamedOnceAndTheOthersAreListed)
     EXPECT_TRUE(recorder.messages.messages.front().text.contains(QStringLiteral("_7_350__EL1_SD_.tmp")));
     // The poll's list update names it no more.
     drop(twoLaufRuns());
+    settings->Timer1Timer();
     settings->Timer1Timer();
     import->UpdateItems();
     EXPECT_EQ(recorder.messages.messages.size(), 1u);
@@ -513,6 +526,7 @@ TEST_F(TimingWindowTest, ADoubleClickImportsTheRunFileAsItIsOnDiskAndMarksOnlyTh
     drop(runHeader("Lauf 1/1", " 7", " 1", "07062024", "09:05") +
          resultLine("1", "00:00:09.500", "2", "7", "Berg", "Anna", "") +
          resultLine("2", "00:00:09.400", "1", "8", "Acker", "Ben", ""));
+    ASSERT_FALSE(otherDesk.splitTimingImportFile(comp)) << "the run may go on";
     ASSERT_TRUE(otherDesk.splitTimingImportFile(comp));
     ASSERT_EQ(rowText(1, 0), QStringLiteral("Importiert")) << "this desk's list is as it was read";
 
@@ -528,6 +542,7 @@ TEST_F(TimingWindowTest, ADoubleClickImportsTheRunFileAsItIsOnDiskAndMarksOnlyTh
     importRow(0);
     ASSERT_EQ(stored(hurdles, 1, "bib", 7), QStringLiteral("Time 12.3"));
     drop(hurdlesRun("10:00", "00:00:11.900", kLineWithoutBib));
+    ASSERT_FALSE(otherDesk.splitTimingImportFile(comp)) << "the run may go on";
     ASSERT_TRUE(otherDesk.splitTimingImportFile(comp));
     importRow(0);
     EXPECT_EQ(messages(), QStringList{kWithoutBib});
@@ -564,6 +579,96 @@ TEST_F(TimingWindowTest, ARunWhoseHeatOrTimingNumberDoesNotFitItsFieldIsRefused)
                               "einem Leerzeichen davor). Bitte Lauf manuell eingeben")});
     EXPECT_EQ(stored(run, 1, "athlete_id", anna), QString()) << "timing number 12 got 123's run";
     EXPECT_EQ(rowText(0, 0), QStringLiteral("Nicht verarbeitet"));
+}
+
+// The timing program appends its runs line by line, or in pieces of 1 to 48 bytes, opening and
+// closing the file for each write, while the poll runs; the user imports each run as it comes.
+TEST_F(TimingWindowTest, RunsWrittenPieceByPieceWhileThePollRunsArriveWholeAndOnce)
+{
+    TTimingSettingsForm::pollIntervalMs = 100;
+    watch();
+    constexpr int kRuns = 40;
+    std::vector<QByteArray> runs;
+    for (int heat = 1; heat <= kRuns; ++heat) {
+        QByteArray lines =
+            runHeader("Lauf " + QByteArray::number(heat), " 7", QByteArray::number(heat).rightJustified(2, ' '));
+        for (int lane = 1; lane <= 5; ++lane)
+            lines += resultLine(QByteArray::number(lane), "00:00:1" + QByteArray::number(lane) + ".000",
+                                QByteArray::number(lane), QByteArray::number(heat * 10 + lane), "M\x81ller",
+                                "Lauf " + QByteArray::number(heat), "TSV B01");
+        runs.push_back(lines);
+    }
+    const QString resultFile = QDir(exchange.path()).filePath("COM_ZDT.TXT");
+    std::atomic<int> failedWrites = 0;
+    std::atomic<bool> written = false;
+    std::jthread timingProgram([&] {
+        QRandomGenerator random(41);
+        auto append = [&](QByteArrayView bytes) {
+            QFile file(resultFile);
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Append) ||
+                file.write(bytes.data(), bytes.size()) != bytes.size())
+                ++failedWrites;
+            file.close();
+            QThread::usleep(random.bounded(2000));
+        };
+        for (int i = 0; i < kRuns; ++i) {
+            QByteArrayView rest(runs[std::size_t(i)]);
+            while (!rest.isEmpty()) {
+                const qsizetype piece = i % 2 == 0 ? rest.indexOf("\r\n") + 2 : random.bounded(1, 49);
+                append(rest.first(std::min(piece, rest.size())));
+                rest = rest.sliced(std::min(piece, rest.size()));
+            }
+        }
+        written = true;
+    });
+
+    // A run split again after it was marked comes back as new.
+    std::map<QString, QByteArray> arrived;
+    int splitAgain = 0;
+    const QDir folder(runFolder());
+    auto importArrivals = [&] {
+        for (const QString& name : folder.entryList({QStringLiteral("*.tmp")}, QDir::Files)) {
+            const QByteArray bytes = readBytes(folder.filePath(name));
+            if (bytes.startsWith('I'))
+                continue;
+            splitAgain += arrived.contains(name) ? 1 : 0;
+            arrived[name] = bytes.mid(kRunFileHeaderLength);
+            markRunImported(folder.filePath(name));
+        }
+        return written && int(arrived.size()) >= kRuns;
+    };
+    waitUntil(importArrivals, 20000);
+    timingProgram.join();
+    QTest::qWait(300); // three polls more
+    importArrivals();
+
+    int whole = 0, damaged = 0;
+    for (int heat = 1; heat <= kRuns; ++heat) {
+        const QString name = QStringLiteral("_7%1").arg(heat, 2, 10, QChar(u'_')) + QStringLiteral("50__EL1_SD_.tmp");
+        if (arrived.contains(name))
+            (arrived[name] == runs[std::size_t(heat - 1)].mid(kStartListHeaderLength) ? whole : damaged) += 1;
+    }
+    EXPECT_EQ(whole, kRuns) << "damaged " << damaged << ", lost " << kRuns - whole - damaged << ", split again "
+                            << splitAgain;
+    EXPECT_EQ(splitAgain, 0);
+    EXPECT_EQ(int(arrived.size()), kRuns) << "run files of no run";
+    EXPECT_EQ(failedWrites, 0);
+    EXPECT_EQ(QFileInfo(resultFile).size(), 0);
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
+}
+
+// A run's last line comes after a pause longer than a poll: it starts no run, is kept beside the
+// result file and said once.
+TEST_F(TimingWindowTest, ALineThatStartsNoRunIsKeptBesideTheResultFileAndSaidOnce)
+{
+    watch();
+    arrive(hurdlesRun("10:00", "00:00:12.300"));
+    drop(kLineWithoutBib);
+    for (int tick = 0; tick < 4; ++tick)
+        settings->Timer1Timer();
+    EXPECT_EQ(readBytes(QDir(exchange.path()).filePath("COM_ZDT_nicht_gelesen.TXT")), kLineWithoutBib);
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_TRUE(messages().front().contains(QStringLiteral("\"3 00:00:14.000 3 Ohne Nummer 07062024\"")));
 }
 
 } // namespace

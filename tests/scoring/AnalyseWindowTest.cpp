@@ -452,3 +452,21 @@ TEST_F(AnalyseWindow, LoadsRacingReloadsReadOnlyTheCopiesTheirRequestCarries)
     EXPECT_TRUE(evaluationNames().contains(QStringLiteral("Vorlage 2"))) << evaluationNames().join(u',').toStdString();
     EXPECT_TRUE(form->ListView1->isVisible());
 }
+
+// The discipline shown was deleted while the window was closed: opened again, it shows no discipline
+// as chosen rather than the gone one beside "Keine Daten vorhanden", and offers only those left.
+TEST_F(AnalyseWindow, AGoneDisciplineIsNotShownAsChosen)
+{
+    openOnJump();
+    pickByKeys(form->ComboBox2, QStringLiteral("Bester"));
+    ASSERT_TRUE(form->ListView1->isVisible());
+    form->close();
+    StandinSeed(standin.dataFile()).db().query("DELETE FROM disciplines WHERE id = ?", jump).run();
+
+    windows.show(TWindowId::AnalyseForm);
+    settle();
+    EXPECT_EQ(form->ComboBox1->currentIndex(), -1) << form->ComboBox1->currentText().toStdString();
+    EXPECT_EQ(form->ComboBox1->findText(QStringLiteral("Weitsprung")), -1);
+    EXPECT_EQ(form->ComboBox2->count(), 0);
+    EXPECT_TRUE(recorder.messages.messages.empty());
+}

@@ -244,6 +244,33 @@ TEST_F(DataViewWindow, CompetitionLoadFillsRowsAndWritesTheCertificateDataFile)
     EXPECT_FALSE(child<QGroupBox>("LinkGroupBox")->isVisible());
 }
 
+// Names the certificate documents' code page lacks: plain letters in the data file, and the user
+// is told once which names the certificates will show otherwise.
+TEST_F(DataViewWindow, NamesTheCodePageLacksAreWrittenInPlainLettersAndToldOnce)
+{
+    RecordingContext program{programContext()};
+    fake->answer<op::getAthletes>({athlete(1, "Ömer", "Yılmaz", 10, "Adler", "TV Nord"),
+                                   athlete(2, "Łukasz", "Adler", 10, "Adler"), athlete(3, "Cem", "Biber", 20, "Biber"),
+                                   athlete(4, "Dora", "Dachs", 30, "Dachse")});
+    certPath = document(QStringLiteral("Urkunde U10.docx"));
+    showCompilation();
+    action("Urkundendrucken1")->trigger();
+
+    QFile data(docs.filePath(QStringLiteral("Urkunden_U10.csv")));
+    ASSERT_TRUE(data.open(QIODevice::ReadOnly));
+    const QByteArray bytes = data.readAll();
+    EXPECT_TRUE(bytes.contains("\r\nAdler;Lukasz;Adler;-;3,10;3,10;2;\xD6mer Yilmaz;")) << bytes.toStdString();
+    EXPECT_TRUE(bytes.contains("\r\nAdler;\xD6mer;Yilmaz;TV Nord;2,50;2,50;2;Lukasz Adler;")) << bytes.toStdString();
+    EXPECT_FALSE(bytes.contains('?'));
+    EXPECT_EQ(program.messages.lines(),
+              QStringList{QStringLiteral("csv-Export: In die Datei \"") + QDir::toNativeSeparators(data.fileName()) +
+                          QStringLiteral("\" wurden Namen anders als gespeichert geschrieben, weil ihr Zeichensatz "
+                                         "(Windows-1252) nicht alle Zeichen kennt: Łukasz → Lukasz, Yılmaz → Yilmaz. "
+                                         "Bitte berichtigen Sie betroffene Dokumente bei Bedarf von Hand.")});
+    ASSERT_EQ(program.messages.messages.size(), 1u);
+    EXPECT_TRUE(program.messages.messages.front().warning);
+}
+
 TEST_F(DataViewWindow, HeaderClicksSortAndAChosenOrderIsStored)
 {
     showCompilation();
@@ -410,6 +437,26 @@ TEST_F(DataViewWindow, HtmlPublicationWritesOnePageAndOpensItsFolder)
         ("am " + QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy")) + "</small></footer></body></html>")
             .toUtf8()));
     EXPECT_EQ(opener.opened(), QStringList{docs.path()});
+}
+
+TEST_F(DataViewWindow, APublicationFolderTheDesktopCannotOpenIsReported)
+{
+    const QString templates = folders.programDir.filePath(QStringLiteral("Templates"));
+    ASSERT_TRUE(QDir().mkpath(templates));
+    QFile css(templates + QStringLiteral("/resultList.css"));
+    ASSERT_TRUE(css.open(QIODevice::WriteOnly));
+    css.write(".oddRow { color: black; }\n");
+    css.close();
+    showCompilation();
+    opener.setExitStatus(1);
+    const QString page = docs.filePath(QStringLiteral("U10.html"));
+    script->expectFile(QStringLiteral("Speichern unter"), page);
+    action("HTMLPublikation1")->trigger();
+    ASSERT_TRUE(FakeOpener::settle());
+    EXPECT_TRUE(QFile::exists(page));
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{QStringLiteral("HTML Publikation: Der Ordner \"") + QDir::toNativeSeparators(docs.path()) +
+                          QStringLiteral("\" konnte nicht geöffnet werden. Die Seite ist dort gespeichert.")});
 }
 
 // "Als csv und ausführen" with no program for csv files on the desktop: the file is written and

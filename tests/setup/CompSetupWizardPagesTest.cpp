@@ -472,6 +472,29 @@ TEST_F(WizardPages, ARuleThatCannotBeEvaluatedIsToldOnEnteringTheTabAndOnEveryNe
     wizard->startCompWizard();
 }
 
+TEST_F(WizardPages, ARuleThatCannotBeEvaluatedIsListedInTheDetails)
+{
+    write("CompetitionTypes/typ.qct",
+          typeFile(false, "<constraint failType='incompliant' userFeedbackOnFail='Kaputt'>"
+                          "<greater expression1='$(#current()/Name)' expression2='1'/></constraint>"));
+    script->expectWindow(kWizardCaption, [&](QWidget&) {
+        toFirstTab();
+        QLabel* details = wizard->DetailsLabel;
+        EXPECT_TRUE(details->isVisible());
+        script->expectMessage(kWizardCaption, TMsgAnswer::Ok);
+        QTest::mouseClick(details, Qt::LeftButton, {},
+                          QPoint(details->contentsRect().left() + details->fontMetrics().horizontalAdvance(u'D'),
+                                 details->height() / 2));
+        EXPECT_TRUE(script->allAnswered());
+        EXPECT_TRUE(script->seen.back().text.contains(
+            QStringLiteral("Beim Auswerten von Veranstaltungsbedingung \"Kaputt\" ist ein Fehler aufgetreten: ")))
+            << script->seen.back().text.toStdString();
+        wizard->hide();
+        return 0;
+    });
+    wizard->startCompWizard();
+}
+
 TEST_F(WizardPages, ADefaultScoringTheUserRemovedStaysRemoved)
 {
     script->expectWindow(kWizardCaption, [&](QWidget&) {

@@ -395,3 +395,24 @@ TEST_F(StandinNodeTables, TablePointsOfTypedResultsRoundTheirExactHalvesAwayFrom
     // A negative factor rounds its halves away from zero too.
     EXPECT_EQ(pointsOf(assign(PointsByTable, {run}, points("-50", "12", "1"))), (std::map<int, double>{{runner, -51}}));
 }
+
+// A factor a hair above a whole number, or a tiny one, is taken as typed: 3.45^12 is
+// 2843342.266..., so 1.0000005 times it is 2843343.688 and 0.0000005 times it 1.42.
+TEST_F(StandinNodeTables, TablePointsTakeANearWholeOrTinyFactorAsTyped)
+{
+    StandinSeed seed(standin.dataFile());
+    ResultTableType single;
+    single.ResultsPerRow = 1;
+    const int longJump = seed.discipline(comp, QStringLiteral("Weitsprung U10"), 0, single);
+    const int jumper = seed.athlete(comp, QStringLiteral("Springerin"), QStringLiteral("S"));
+    seed.measured(longJump, jumper, 1, ResultValueType::Distance, 3.45);
+    const auto pointsFor = [&](const char* factor) {
+        const int node =
+            assign(PointsByTable, {longJump}, {QString::fromLatin1(factor), QStringLiteral("0"), QStringLiteral("12")});
+        const auto results = c->drs()->getResultTable(node).Results;
+        return results.size() == 1 ? results[0].DistanceInMeter : -1.0;
+    };
+    EXPECT_EQ(pointsFor("1.0000005"), 2843344.0);
+    EXPECT_EQ(pointsFor("0.0000005"), 1.0);
+    EXPECT_EQ(pointsFor("1"), 2843342.0);
+}

@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -142,6 +143,38 @@ inline PdfWord rightmostWord(const std::vector<PdfWord>& words)
         if (w.xMax > right.xMax)
             right = w;
     return right;
+}
+
+// The pairs of words whose boxes overlap, as "\"a\" over \"b\"; ", empty when none do.
+inline std::string overlappingWords(const std::vector<PdfWord>& words)
+{
+    // A little slack: neighbouring glyph boxes may touch.
+    constexpr double slack = 0.3;
+    const auto overlap = [](const PdfWord& a, const PdfWord& b) {
+        return a.page == b.page && a.xMin + slack < b.xMax && b.xMin + slack < a.xMax && a.yMin + slack < b.yMax &&
+               b.yMin + slack < a.yMax;
+    };
+    std::string found;
+    for (std::size_t i = 0; i < words.size(); ++i)
+        for (std::size_t j = i + 1; j < words.size(); ++j)
+            if (overlap(words[i], words[j]))
+                found += "\"" + words[i].text.toStdString() + "\" over \"" + words[j].text.toStdString() + "\"; ";
+    return found;
+}
+
+// The words of a PDF in their order, after checking that none runs past its page's right edge and
+// none prints over another.
+inline QStringList wordsInPlace(const QString& pdf)
+{
+    const std::vector<PdfWord> words = pdfWords(pdf);
+    EXPECT_EQ(overlappingWords(words), "");
+    QStringList texts;
+    for (const PdfWord& w : words) {
+        // A quarter point for the glyphs' own overhang.
+        EXPECT_LE(w.xMax, w.pageWidth + 0.25) << w.text.toStdString();
+        texts << w.text;
+    }
+    return texts;
 }
 
 // A printer that prints into a PDF file with no margins, so the page is laid out from its edge.

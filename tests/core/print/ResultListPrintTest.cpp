@@ -85,18 +85,22 @@ TEST_F(ResultList, LongListsRepeatTheColumnHeaderAndFooterOnEveryPage)
 TEST_F(ResultList, TooWideCellsAreCutAndRowsWithoutSubItemsUseTheWholeWidth)
 {
     TVP_REQUIRE_TOOL("pdftotext");
+    // Wider than three lines of the page: however narrow its column on screen, a text goes on in
+    // further lines and is cut only where the third ends.
     list.appendRow({new QStandardItem(QStringLiteral("1")),
-                    new QStandardItem(QStringLiteral("Leichtathletikgemeinschaft Oberes Musterland")),
+                    new QStandardItem(QStringLiteral("Leichtathletikgemeinschaft ").repeated(20) +
+                                      QStringLiteral("Oberes Musterland")),
                     new QStandardItem(QStringLiteral("12"))});
     list.appendRow({new QStandardItem(QStringLiteral("Zwischenüberschrift über die ganze Breite"))});
     TListPrintColumns narrow{{20, 20, 20}, 60};
     narrow.widths[1] = 6; // a few millimetres for the team
     ASSERT_TRUE(ResultListPrint(printer, list, narrow, QStringLiteral("Schmal"), QString()));
     const QStringList lines = pageLines(pdfPages(pdf).value(0));
-    ASSERT_EQ(lines.size(), 5);
-    EXPECT_TRUE(lines.at(2).contains(QStringLiteral("...")));
-    EXPECT_FALSE(lines.at(2).contains(QStringLiteral("Musterland")));
-    EXPECT_EQ(lines.at(3), QStringLiteral("Zwischenüberschrift über die ganze Breite"));
+    ASSERT_EQ(lines.size(), 7) << lines.join(u'|').toStdString();
+    EXPECT_TRUE(lines.at(2).endsWith(QStringLiteral(" 12"))) << lines.at(2).toStdString();
+    EXPECT_TRUE(lines.at(4).endsWith(QStringLiteral("..."))) << lines.at(4).toStdString();
+    EXPECT_FALSE(lines.join(u' ').contains(QStringLiteral("Musterland")));
+    EXPECT_EQ(lines.at(5), QStringLiteral("Zwischenüberschrift über die ganze Breite"));
 }
 
 TEST_F(ResultList, TheColumnsFillThePageInTheirScreenProportions)
@@ -121,6 +125,55 @@ TEST_F(ResultList, TheColumnsFillThePageInTheirScreenProportions)
     ASSERT_NE(points, words.end());
     EXPECT_GT(points->xMin, points->pageWidth * 0.6);
     EXPECT_LE(rightmostWord(words).xMax, points->pageWidth);
+}
+
+TEST_F(ResultList, NamesOfAClubDayPrintWholeWhereThePageHasRoom)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    const double printableRight = 297.0 / 25.4 * 72 - 10 / 25.4 * 72 + 0.25;
+    // The results window's team ranking: the team's column narrow beside six attempts' columns.
+    QStandardItemModel ranking(0, 7);
+    ranking.setHorizontalHeaderLabels({"Team", "1.", "2.", "3.", "4.", "5.", "6."});
+    const QString teams[] = {
+        QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg Nachwuchsmannschaft Zwei"),
+        QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V.")};
+    ranking.appendRow({new QStandardItem(teams[0]), new QStandardItem(QStringLiteral("1385 Pkt"))});
+    ranking.appendRow({new QStandardItem(teams[1]), new QStandardItem(QStringLiteral("1270 Pkt"))});
+    ASSERT_TRUE(ResultListPrint(printer, ranking, {{150, 80, 80, 80, 80, 80, 80}, 720},
+                                QStringLiteral("Teamwertung Riege U10 Überlingen-Seeufer und Riege U12 "
+                                               "Überlingen-Seeufer - Hindernis-Rundenlauf Ausdauer"),
+                                QString()));
+    // Every word whole, a long name on two lines where its column ends.
+    const auto printedWords = [&] {
+        QStringList texts;
+        for (const PdfWord& w : pdfWords(pdf))
+            texts << w.text;
+        return texts;
+    };
+    QStringList printed = printedWords();
+    for (const QString& team : teams)
+        for (const QString& word : team.split(u' '))
+            EXPECT_TRUE(printed.contains(word)) << word.toStdString() << " in " << printed.join(u' ').toStdString();
+    EXPECT_FALSE(printed.join(u' ').contains(QStringLiteral("...")));
+    PdfWord right = rightmostWord(pdfWords(pdf));
+    EXPECT_LE(right.xMax, printableRight) << right.text.toStdString();
+
+    // A discipline's results: bib, given name, surname and team, then the attempts.
+    QStandardItemModel athletes(0, 7);
+    athletes.setHorizontalHeaderLabels({"Startnr.", "Vorname", "Nachname", "Team", "1.", "2.", "3."});
+    athletes.appendRow({new QStandardItem(QStringLiteral("101")), new QStandardItem(QStringLiteral("Anna-Lena")),
+                        new QStandardItem(QStringLiteral("Schmidt-Müller-Lüdenscheidt")), new QStandardItem(teams[0]),
+                        new QStandardItem(QStringLiteral("3,45 m")), new QStandardItem(QStringLiteral("3,61 m")),
+                        new QStandardItem(QStringLiteral("x"))});
+    ASSERT_TRUE(ResultListPrint(printer, athletes, {{50, 100, 100, 100, 80, 80, 80}, 600},
+                                QStringLiteral("Weitsprung - Ergebnisse"), QString()));
+    printed = printedWords();
+    EXPECT_TRUE(printed.contains(QStringLiteral("Schmidt-Müller-Lüdenscheidt"))) << printed.join(u' ').toStdString();
+    EXPECT_TRUE(printed.contains(QStringLiteral("Nachwuchsmannschaft"))) << printed.join(u' ').toStdString();
+    EXPECT_FALSE(printed.join(u' ').contains(QStringLiteral("...")));
+    right = rightmostWord(pdfWords(pdf));
+    EXPECT_LE(right.xMax, printableRight) << right.text.toStdString();
 }
 
 TEST_F(ResultList, AListWithoutWidthsStillPrints)

@@ -134,6 +134,12 @@ TEST(TableColumns, TheWidestGiveWayWhenTheTableIsWiderThanThePage)
     EXPECT_EQ(fitColumnsToWidth({100, 500, 300}, 600), (std::vector<int>{100, 250, 250}));
     EXPECT_EQ(fitColumnsToWidth({100, 500, 300}, 270), (std::vector<int>{90, 90, 90}));
     EXPECT_EQ(fitColumnsToWidth({}, 100), std::vector<int>{});
+    // A column kept at its minimum (its header whole): the others give way the more.
+    EXPECT_EQ(fitColumnsToWidth({100, 500, 300}, 600, {0, 0, 280}), (std::vector<int>{100, 220, 280}));
+    EXPECT_EQ(fitColumnsToWidth({100, 500, 300}, 600, {0, 0, 700}), (std::vector<int>{100, 200, 300}))
+        << "no column is made wider than it asks";
+    EXPECT_EQ(fitColumnsToWidth({100, 500, 300}, 270, {0, 400, 280}), (std::vector<int>{90, 90, 90}))
+        << "minimums that do not fit are given up";
     std::vector<int> widths{10, 20};
     widenColumns(widths, {15, 5, 30});
     EXPECT_EQ(widths, (std::vector<int>{15, 20, 30}));

@@ -123,7 +123,7 @@ protected:
     TestForm a{QStringLiteral("A")};
     TestForm b{QStringLiteral("B")};
     TestForm c{QStringLiteral("C")};
-    TPositionStoreAdapter adapter{{&main, &a, &b, &c}, 1, {}, QSize(1600, 1200)};
+    TPositionStoreAdapter adapter{{&main, &a, &b, &c}, 1, {}, QRect(0, 0, 1600, 1200)};
 };
 
 } // namespace
@@ -167,7 +167,7 @@ TEST_F(AllWindows, AWindowDestroyedDuringThePassIsSkipped)
     a.onUnload = [&] { delete watch.data(); };
     c.setDirtyData(QStringLiteral("C1"));
 
-    TPositionStoreAdapter store({&main, &a, doomed, &c}, 1, {}, QSize(1600, 1200));
+    TPositionStoreAdapter store({&main, &a, doomed, &c}, 1, {}, QRect(0, 0, 1600, 1200));
     script->expectMessage(QStringLiteral("A1"), TMsgAnswer::Yes);
     script->expectMessage(QStringLiteral("C1"), TMsgAnswer::Yes);
     EXPECT_FALSE(store.checkAllDirtyData());

@@ -3,13 +3,15 @@
 #include "tests/support/TestUtil.h"
 #include "core/ui/WindowPositionManager.h"
 
+#include <QStyle>
+
 using namespace tvp;
 using namespace tvp::test;
 
 namespace {
 
 const QString kSection = QStringLiteral("WindowPositions");
-const QSize kScreen(1000, 800);
+const QRect kScreen(0, 0, 1000, 800);
 
 void store(const QString& form, int x, int y, int w = -1, int h = -1)
 {
@@ -17,6 +19,13 @@ void store(const QString& form, int x, int y, int w = -1, int h = -1)
     WriteIniInteger(kSection, form + QStringLiteral(".PosY"), y);
     WriteIniInteger(kSection, form + QStringLiteral(".Width"), w);
     WriteIniInteger(kSection, form + QStringLiteral(".Height"), h);
+}
+
+// A window not shown yet is given room for a title bar and a border as the style draws them.
+QSize decoration(const QWidget& w)
+{
+    const int border = w.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &w);
+    return {2 * border, w.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &w) + border};
 }
 
 int stored(const QString& form, const char* key)
@@ -62,12 +71,38 @@ TEST_F(Positions, StoredValuesAreKeptOnTheScreen)
 
     store(QStringLiteral("AthleteForm"), 50, 50, 1400, 900);
     adapter.initWindowPosition(&work);
-    EXPECT_EQ(work.geometry(), QRect(QPoint(0, 0), kScreen)) << "a sizeable window is shrunk to the screen";
+    const QSize frame = decoration(work);
+    EXPECT_EQ(work.geometry(), QRect(QPoint(0, 0), kScreen.size() - frame))
+        << "a sizeable window is shrunk to the screen, its title bar and border included";
 
-    store(QStringLiteral("DisciplinForm1"), 590, 480);
+    store(QStringLiteral("DisciplinForm1"), 590, 450); // the second: 620 + 400 > 1000, 480 + 300 > 800
     adapter.initWindowPosition(&first);
     adapter.initWindowPosition(&second);
     EXPECT_EQ(second.pos(), QPoint(0, 0));
+}
+
+TEST_F(Positions, APlaceOffTheFreeAreaIsBroughtBackOntoIt)
+{
+    // A laptop's 1366 x 768 screen under a 32 px panel; the places were stored on a larger screen.
+    const QRect laptop(0, 32, 1366, 736);
+    const QSize frame = decoration(work);
+    const auto outer = [&](const TestForm& f) { return QRect(f.pos(), f.size() + frame); };
+    store(QStringLiteral("AthleteForm"), 1500, 900, 800, 600);
+    store(QStringLiteral("DisciplinForm1"), 100, 40, 1180, 860);
+    store(QStringLiteral("DisciplinForm2"), 400, 0, 500, 400);
+    TPositionStoreAdapter adapter({&main, &work, &first, &second}, 1, {&first, &second}, laptop);
+
+    EXPECT_EQ(work.geometry(), QRect(0, 32, 800, 600)) << "from a screen no longer there";
+    EXPECT_EQ(first.geometry(), QRect(100, 32, 1180, 736 - frame.height())) << "taller than the free area";
+    EXPECT_EQ(second.pos(), QPoint(400, 32)) << "under the panel";
+    for (const TestForm* f : {&work, &first, &second})
+        EXPECT_TRUE(laptop.contains(outer(*f))) << f->objectName().toStdString();
+
+    // Never smaller than its layout needs, even where that does not fit.
+    first.setMinimumSize(600, 750);
+    adapter.initWindowPosition(&first);
+    EXPECT_EQ(first.size(), QSize(1180, 750));
+    EXPECT_EQ(first.pos(), QPoint(100, 32));
 }
 
 TEST_F(Positions, AFixedWindowKeepsItsDesignedSize)
@@ -104,17 +139,17 @@ TEST_F(Positions, MovingAShownWindowStoresWhereItComesToRest)
 
 TEST_F(Positions, TheHintAndTheMessageWindowOpenBesideTheChooser)
 {
-    const QSize screen(1920, 1080);
+    const QRect screen(0, 0, 1920, 1080);
     TestForm chooser{QStringLiteral("ChooseCompetitionForm"), {460, 480}};
     TestForm hint{QStringLiteral("HintForm"), {682, 578}};
     TestForm messages{QStringLiteral("ExceptionForm"), {560, 260}};
     TPositionStoreAdapter adapter({&main, &chooser, &hint, &messages}, 2, {}, screen);
     const QRect kept = chooser.geometry();
-    EXPECT_EQ(kept.center(), QRect(QPoint(), screen).center()) << "the chooser itself stays centred";
+    EXPECT_EQ(kept.center(), screen.center()) << "the chooser itself stays centred";
     EXPECT_FALSE(hint.geometry().intersects(kept));
     EXPECT_FALSE(messages.geometry().intersects(kept));
     for (const TestForm* f : {&hint, &messages})
-        EXPECT_TRUE(QRect(QPoint(), screen).contains(f->geometry())) << f->objectName().toStdString();
+        EXPECT_TRUE(screen.contains(f->geometry())) << f->objectName().toStdString();
 
     // A stored place is the user's choice and is kept.
     store(QStringLiteral("HintForm"), 800, 300);

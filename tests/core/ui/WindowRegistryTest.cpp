@@ -130,10 +130,10 @@ TEST_F(RegistryTest, APlaceholderOpensWhereThePositionStorePutsItOrCentred)
 {
     // The timing settings come after the store was made: centred, as the store centres.
     QWidget* late = registry.create(TWindowId::TimingSettingsForm, context);
-    const QSize screen = TPositionStoreAdapter::primaryScreenSize();
+    const QRect area = TPositionStoreAdapter::primaryScreenArea();
     registry.show(TWindowId::TimingSettingsForm);
-    EXPECT_NEAR(late->x(), screen.width() / 2 - late->width() / 2, 1);
-    EXPECT_NEAR(late->y(), screen.height() / 2 - late->height() / 2, 1);
+    EXPECT_NEAR(late->x(), area.x() + area.width() / 2 - late->width() / 2, 1);
+    EXPECT_NEAR(late->y(), area.y() + area.height() / 2 - late->height() / 2, 1);
 
     // One the store placed stays there.
     WriteIniInteger(QStringLiteral("WindowPositions"), QStringLiteral("TeamForm.PosX"), 40);
