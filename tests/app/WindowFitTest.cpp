@@ -29,7 +29,6 @@
 #include <QDialog>
 #include <QDir>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QFontInfo>
 #include <QSet>
 #include <QStyle>
@@ -90,6 +89,7 @@ ClubDay seedClubDay(StandinSeed& seed)
     db.query("UPDATE competitions SET date = '2026-06-13' WHERE id = ?", comp).run();
     const int u10 = seed.ageClass(comp, QStringLiteral("U10 Kinderleichtathletik gemischt"));
     const int u12 = seed.ageClass(comp, QStringLiteral("U12 Kinderleichtathletik gemischt"));
+    seed.ageClass(comp, QStringLiteral("U8")); // no team yet
     const QStringList clubs{QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V."),
                             QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg"),
                             QStringLiteral("TSV Müsterhausen-Großengstingen")};

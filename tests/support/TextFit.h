@@ -361,7 +361,10 @@ inline void checkItemView(QAbstractItemView& view, std::vector<CutText>& out)
             const QString text = view.model()->headerData(section, Qt::Horizontal).toString();
             if (text.isEmpty())
                 continue;
-            const int needed = (header->*measure)(section).width();
+            // The current column's caption is drawn bold where the header highlights it.
+            int needed = (header->*measure)(section).width();
+            if (header->highlightSections())
+                needed = std::max(needed, boldCaptionWidth(*header, text));
             if (elided(text) || needed > header->sectionSize(section))
                 out.push_back(
                     {pathOf(&view) + QStringLiteral(" (column)"), text, needed, header->sectionSize(section)});
