@@ -1,4 +1,5 @@
 #include "core/ui/Startup.h"
+#include "core/ui/WindowFit.h"
 
 #include "core/ui/ChooseCompetitionDialog.h"
 #include "core/ui/CompImportDialog.h"
@@ -78,6 +79,7 @@ TProgram::TProgram() : context_(programContext())
     registry().clearRegistrations();
     context_.competition().putBackSilently(nullptr);
     registerCoreWindows(registry());
+    installCutTextAids();
 }
 
 TProgram::~TProgram()

@@ -4,6 +4,7 @@
 #include "core/util/ShellClock.h"
 #include "core/connection/SlotGuard.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowPositionManager.h"
 
 #include <QApplication>
@@ -29,6 +30,7 @@ TTVPForm::TTVPForm(TWindowContext& context, QWidget* parent)
                                   "ggf. verloren. Daten neu laden?")),
       context_(context)
 {
+    installCutTextAids();
     moveStoreTimer_.setSingleShot(true);
     connect(&moveStoreTimer_, &QTimer::timeout, this, [this] { guarded([this] { onMoveWindow(); }); });
 }

@@ -1,14 +1,26 @@
 #include "core/ui/WindowFit.h"
 
-#include <QHeaderView>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
 #include <QEvent>
+#include <QHeaderView>
+#include <QHelpEvent>
 #include <QLayout>
+#include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
+#include <QResizeEvent>
+#include <QToolTip>
 #include <QStyle>
 #include <QStyleOption>
+#include <QTableView>
+#include <QTimer>
 #include <QTreeView>
 #include <QWidget>
 
 #include <algorithm>
+#include <numeric>
 
 namespace tvp {
 
@@ -117,6 +129,279 @@ void keepColumnsWhole(QTreeView& view)
         width += grows ? headerTextWidth(header, caption) : header.sectionSize(column);
     }
     view.setMinimumWidth(width);
+}
+
+namespace {
+
+QHeaderView* columnHeader(QAbstractItemView& view)
+{
+    if (auto* tree = qobject_cast<QTreeView*>(&view))
+        return tree->header();
+    if (auto* table = qobject_cast<QTableView*>(&view))
+        return table->horizontalHeader();
+    return nullptr;
+}
+
+// Shares the list's width among its columns, again whenever the list is resized.
+class RoomKeeper : public QObject {
+public:
+    explicit RoomKeeper(QAbstractItemView& view) : QObject(&view), view_(view)
+    {
+        setObjectName(QStringLiteral("tvp_roomKeeper"));
+        view.viewport()->installEventFilter(this);
+    }
+
+    // The widths the window gave the columns since the last share are their new least widths.
+    void takeDesigned(const QHeaderView& header)
+    {
+        // Rows laid out later (a list shown after it was filled) are measured again then.
+        if (view_.model() != watched_) {
+            QObject::disconnect(watch_[0]);
+            QObject::disconnect(watch_[1]);
+            QObject::disconnect(watch_[2]);
+            watched_ = view_.model();
+            if (watched_) {
+                watch_[0] = connect(watched_, &QAbstractItemModel::modelReset, this, &RoomKeeper::shareSoon);
+                watch_[1] = connect(watched_, &QAbstractItemModel::rowsInserted, this, &RoomKeeper::shareSoon);
+                watch_[2] = connect(watched_, &QAbstractItemModel::layoutChanged, this, &RoomKeeper::shareSoon);
+            }
+        }
+        floors_.resize(std::size_t(header.count()), 0);
+        applied_.resize(std::size_t(header.count()), -1);
+        for (int c = 0; c < header.count(); ++c)
+            if (header.sectionSize(c) != applied_[std::size_t(c)])
+                floors_[std::size_t(c)] = header.sectionSize(c);
+    }
+
+    void share()
+    {
+        QHeaderView* header = columnHeader(view_);
+        if (!header || !view_.model() || header->count() == 0 || header->count() != int(floors_.size()))
+            return;
+        // Each column's caption, its texts, and its designed width where the room allows it.
+        std::vector<int> least(floors_.size(), 0), fit(floors_.size(), 0), full(floors_.size(), 0);
+        int fitSum = 0, fullSum = 0;
+        for (int c = 0; c < header->count(); ++c) {
+            if (header->isSectionHidden(c))
+                continue;
+            const std::size_t i = std::size_t(c);
+            least[i] = std::max(header->minimumSectionSize(),
+                                headerTextWidth(*header, view_.model()->headerData(c, Qt::Horizontal).toString()));
+            fit[i] = std::max(least[i], view_.sizeHintForColumn(c));
+            full[i] = std::max(fit[i], floors_[i]);
+            fitSum += fit[i];
+            fullSum += full[i];
+        }
+        const int room = view_.viewport()->width();
+        std::vector<int> widths = fullSum <= room ? full : fit;
+        if (fitSum > room) {
+            // The widest texts are cut to the one width that fills the room.
+            const auto total = [&](int limit) {
+                int sum = 0;
+                for (std::size_t i = 0; i < fit.size(); ++i)
+                    sum += std::max(least[i], std::min(fit[i], limit));
+                return sum;
+            };
+            int low = 0, high = *std::max_element(fit.begin(), fit.end());
+            while (low < high) {
+                const int mid = (low + high + 1) / 2;
+                if (total(mid) <= room)
+                    low = mid;
+                else
+                    high = mid - 1;
+            }
+            for (std::size_t i = 0; i < fit.size(); ++i)
+                widths[i] = std::max(least[i], std::min(fit[i], low));
+        }
+        // Room left over goes to the column with the most to show, the name.
+        const int used = std::accumulate(widths.begin(), widths.end(), 0);
+        const auto widest = std::size_t(std::max_element(fit.begin(), fit.end()) - fit.begin());
+        if (used < room)
+            widths[widest] += room - used;
+        for (int c = 0; c < header->count(); ++c)
+            if (!header->isSectionHidden(c)) {
+                if (header->sectionSize(c) != widths[std::size_t(c)])
+                    header->resizeSection(c, widths[std::size_t(c)]);
+                applied_[std::size_t(c)] = widths[std::size_t(c)];
+            }
+    }
+
+    void shareSoon()
+    {
+        if (!pending_) {
+            pending_ = true;
+            QTimer::singleShot(0, this, [this] {
+                pending_ = false;
+                share();
+            });
+        }
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == view_.viewport() && event->type() == QEvent::Show)
+            shareSoon();
+        if (watched == view_.viewport() && event->type() == QEvent::Resize &&
+            static_cast<QResizeEvent*>(event)->oldSize().width() != view_.viewport()->width())
+            share();
+        return false;
+    }
+
+private:
+    QAbstractItemView& view_;
+    std::vector<int> floors_;
+    std::vector<int> applied_;
+    const QAbstractItemModel* watched_ = nullptr;
+    QMetaObject::Connection watch_[3];
+    bool pending_ = false;
+};
+
+} // namespace
+
+void fitColumnsToRoom(QAbstractItemView& view)
+{
+    QHeaderView* header = columnHeader(view);
+    if (!header)
+        return;
+    auto* keeper = view.findChild<RoomKeeper*>(QStringLiteral("tvp_roomKeeper"), Qt::FindDirectChildrenOnly);
+    if (!keeper)
+        keeper = new RoomKeeper(view);
+    header->setStretchLastSection(false);
+    keeper->takeDesigned(*header);
+    keeper->share();
+    keeper->shareSoon();
+}
+
+namespace {
+
+// The room a choice's box gives its chosen entry.
+int comboTextRoom(const QComboBox& combo)
+{
+    QStyleOptionComboBox option;
+    option.initFrom(&combo);
+    option.editable = combo.isEditable();
+    option.frame = combo.hasFrame();
+    option.subControls = QStyle::SC_All;
+    // Two pixels go to the label's own margin.
+    int room =
+        combo.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &combo).width() - 2;
+    if (!combo.itemIcon(combo.currentIndex()).isNull())
+        room -= combo.iconSize().width() + 4;
+    return room;
+}
+
+// The program's style: the chosen entry of a choice that is wider than its box ends in "…".
+class TElidingStyle : public QProxyStyle {
+public:
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override;
+};
+
+class TCutTextTips : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+void TElidingStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                                const QWidget* widget) const
+{
+    const auto* box = qstyleoption_cast<const QStyleOptionComboBox*>(option);
+    const auto* combo = qobject_cast<const QComboBox*>(widget);
+    if (element != CE_ComboBoxLabel || !box || box->editable || !combo) {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        return;
+    }
+    QStyleOptionComboBox shortened(*box);
+    shortened.currentText = box->fontMetrics.elidedText(box->currentText, Qt::ElideRight, comboTextRoom(*combo));
+    QProxyStyle::drawControl(element, &shortened, painter, widget);
+}
+
+bool TCutTextTips::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
+        return false;
+    const auto* help = static_cast<QHelpEvent*>(event);
+    if (auto* combo = qobject_cast<QComboBox*>(watched)) {
+        const QString text = combo->currentText();
+        if (combo->isEditable() || !combo->toolTip().isEmpty() ||
+            combo->fontMetrics().horizontalAdvance(text) <= comboTextRoom(*combo))
+            return false;
+        QToolTip::showText(help->globalPos(), text, combo);
+        return true;
+    }
+    auto* viewport = static_cast<QWidget*>(watched);
+    auto* view = qobject_cast<QAbstractItemView*>(viewport->parentWidget());
+    if (!view || view->viewport() != viewport || !view->model())
+        return false;
+    const QModelIndex index = view->indexAt(help->pos());
+    if (!index.isValid() || !index.data(Qt::ToolTipRole).toString().isEmpty())
+        return false;
+    const QString text = index.data(Qt::DisplayRole).toString();
+    const QRect rect = view->visualRect(index);
+    if (text.isEmpty() || !view->itemDelegateForIndex(index))
+        return false;
+    QStyleOptionViewItem option;
+    option.initFrom(viewport);
+    option.font = view->font();
+    option.fontMetrics = QFontMetrics(option.font);
+    option.decorationSize = view->iconSize().isValid() ? view->iconSize() : QSize(16, 16);
+    option.widget = view;
+    if (view->itemDelegateForIndex(index)->sizeHint(option, index).width() <= rect.width())
+        return false;
+    QToolTip::showText(help->globalPos(), text, viewport, rect);
+    return true;
+}
+
+} // namespace
+
+void installCutTextAids()
+{
+    static QPointer<QObject> tips;
+    if (!qApp || tips)
+        return;
+    tips = new TCutTextTips(qApp);
+    qApp->installEventFilter(tips);
+    if (!dynamic_cast<TElidingStyle*>(QApplication::style()))
+        QApplication::setStyle(new TElidingStyle);
+}
+
+TElidingLabel::TElidingLabel(QWidget* parent) : QLabel(parent)
+{
+    setTextFormat(Qt::PlainText);
+}
+
+void TElidingLabel::setFullText(const QString& text)
+{
+    full_ = text;
+    updateGeometry();
+    elide();
+}
+
+QSize TElidingLabel::minimumSizeHint() const
+{
+    const QSize whole = QLabel::minimumSizeHint();
+    // Room for a few letters and the "…".
+    return {std::min(whole.width(), fontMetrics().horizontalAdvance(QStringLiteral("MMMM…"))), whole.height()};
+}
+
+QSize TElidingLabel::sizeHint() const
+{
+    const QMargins m = contentsMargins();
+    return {fontMetrics().horizontalAdvance(full_) + m.left() + m.right() + 2 * margin(), QLabel::sizeHint().height()};
+}
+
+void TElidingLabel::resizeEvent(QResizeEvent* event)
+{
+    QLabel::resizeEvent(event);
+    elide();
+}
+
+void TElidingLabel::elide()
+{
+    const QString shown = fontMetrics().elidedText(full_, Qt::ElideRight, contentsRect().width() - 2 * margin());
+    setText(shown);
+    setToolTip(shown == full_ ? QString() : full_);
 }
 
 TVerticalScroll::TVerticalScroll(QWidget* content, QWidget* parent) : QScrollArea(parent)

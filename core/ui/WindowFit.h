@@ -8,10 +8,12 @@
 //   buildLayout();
 //   fitToTexts(*this); // at the end of the constructor, once the layout is built
 
+#include <QLabel>
 #include <QScrollArea>
 #include <QSize>
 #include <QStringList>
 
+class QAbstractItemView;
 class QHeaderView;
 class QTreeView;
 class QWidget;
@@ -34,6 +36,35 @@ void fitColumnToTexts(QTreeView& view, int column, const QStringList& samples, i
 // The view cannot become narrower than its columns: the stretching and self-sizing ones as wide as
 // their captions, the others as they are, with the frame and a vertical scroll bar.
 void keepColumnsWhole(QTreeView& view);
+
+// The columns take the room their list has: each at least as wide as it is now (as designed) and as
+// its caption, wider to hold its texts whole while the room lasts; where it does not, the widest
+// columns (the names) are cut to one width and their texts end in "…". Called again after the rows
+// changed; it holds while the list is resized.
+void fitColumnsToRoom(QAbstractItemView& view);
+
+// Once for the program, from its first window on: a list cell whose column cuts its text, and a
+// choice whose box cuts the chosen entry, show the whole text as their tooltip (unless they give one
+// of their own), and the chosen entry of a choice ends in "…" where its box cuts it.
+void installCutTextAids();
+
+// A one-line text of data (a name) that may be longer than its room: it ends in "…" where it is cut
+// and shows whole as its tooltip, and lets its layout make it narrower than the text.
+class TElidingLabel : public QLabel {
+public:
+    explicit TElidingLabel(QWidget* parent = nullptr);
+    void setFullText(const QString& text);
+    const QString& fullText() const { return full_; }
+    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void elide();
+    QString full_;
+};
 
 // Content taller than a laptop's screen: it scrolls up and down where the window is lower than it,
 // and keeps its width, so nothing is cut at the side.

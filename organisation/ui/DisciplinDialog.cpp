@@ -13,6 +13,7 @@
 #include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/util/ShellClock.h"
+#include "core/ui/WindowFit.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -138,6 +139,7 @@ TDisciplinForm::TDisciplinForm(TWindowContext& context, int index)
             trees->createAggregatorSourceList(context, this, [this](int id) { return getDiscInfoById(id); });
         SourcesListView->setModel(FAggSourceList->model());
         SourcesListView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        keepColumnsWhole(*SourcesListView);
     }
 
     // The second window opens beside the first.

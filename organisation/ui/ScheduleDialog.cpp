@@ -79,12 +79,17 @@ public:
                 const bool isNew = state & cs_new;
                 painter->setFont(isNew || (state & cs_placeChanged) ? bold : option.font);
                 painter->setPen(isNew ? QColor(0, 128, 0) : ink);
+                // A line longer than the column ends in "…"; the cell's tooltip shows it whole.
+                const auto draw = [&](int i) {
+                    painter->drawText(text.adjusted(0, i * line, 0, 0), Qt::AlignLeft | Qt::AlignTop,
+                                      painter->fontMetrics().elidedText(lines[i], Qt::ElideRight, text.width()));
+                };
                 for (int i = 0; i < 2 && i < lines.size(); ++i)
-                    painter->drawText(text.adjusted(0, i * line, 0, 0), Qt::AlignLeft | Qt::AlignTop, lines[i]);
+                    draw(i);
                 painter->setFont(isNew || (state & cs_timeChanged) ? bold : option.font);
                 painter->setPen(ink);
                 if (lines.size() > 2)
-                    painter->drawText(text.adjusted(0, 2 * line, 0, 0), Qt::AlignLeft | Qt::AlignTop, lines[2]);
+                    draw(2);
             }
         }
         painter->restore();
@@ -195,6 +200,7 @@ TScheduleForm::TScheduleForm(TWindowContext& context)
                 header->resizeSection(
                     0, std::max(header->defaultSectionSize(),
                                 headerTextWidth(*header, grid_.headerData(0, Qt::Horizontal).toString())));
+            fitColumnsToRoom(*StringGrid1);
         });
     });
     layout->addWidget(StringGrid1, 1);

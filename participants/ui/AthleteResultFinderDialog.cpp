@@ -58,9 +58,10 @@ TAthleteResultFinderForm::TAthleteResultFinderForm(TWindowContext& context)
     auto* athleteLabel = new QLabel(QStringLiteral("Athlet:"), this);
     athleteLabel->setObjectName(QStringLiteral("Label3"));
     athleteRow->addWidget(athleteLabel);
-    Label2 = new QLabel(QStringLiteral("-"), this);
+    // A long name with its team ends in "…" rather than widening the window.
+    Label2 = new TElidingLabel(this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setTextFormat(Qt::PlainText);
+    Label2->setFullText(QStringLiteral("-"));
     athleteRow->addWidget(Label2, 1);
     layout->addLayout(athleteRow);
     auto* listLabel = new QLabel(QStringLiteral("Verfügbare Einzeldisziplinen:"), this);
@@ -184,7 +185,7 @@ void TAthleteResultFinderForm::showAthleteLabel(const proto::AthleteType& athlet
     QString text = athlete.Name ? athlete.Name->givenName + u' ' + athlete.Name->surName : QString();
     if (athlete.Team)
         text += QStringLiteral(" (") + athlete.Team->Name + u')';
-    Label2->setText(text);
+    Label2->setFullText(text);
 }
 
 void TAthleteResultFinderForm::LoadAthlete(const proto::AthleteType& athlete, int ageClassId)
@@ -225,7 +226,7 @@ void TAthleteResultFinderForm::AthleteRemoved(int athleteId)
 void TAthleteResultFinderForm::unload()
 {
     FCurAthlete = 0;
-    Label2->setText(QStringLiteral("-"));
+    Label2->setFullText(QStringLiteral("-"));
     hide();
 }
 

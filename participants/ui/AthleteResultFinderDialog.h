@@ -7,6 +7,7 @@
 #include "core/results/tvpTypes.h"
 #include "core/services/ParticipantForms.h"
 #include "core/ui/TVPForm.h"
+#include "core/ui/WindowFit.h"
 #include "participants/FinderRequests.h"
 
 #include <QTimer>
@@ -63,7 +64,7 @@ private:
     QTimer Timer1;
 
     QComboBox* ComboBox1 = nullptr;
-    QLabel* Label2 = nullptr;
+    TElidingLabel* Label2 = nullptr;
     QTreeView* ListView1 = nullptr;
 };
 

@@ -11,6 +11,7 @@
 #include "participants/ServerChanges.h"
 #include "participants/ui/DragListView.h"
 #include "participants/ui/ParticipantWindowInterfaces.h"
+#include "core/ui/WindowFit.h"
 
 #include <QComboBox>
 #include <QDrag>
@@ -494,6 +495,7 @@ void TSquadForm::selectRowOf(int squadId)
 void TSquadForm::setEditorTeams(std::vector<proto::TeamType> teams)
 {
     teams_.setRecords(std::move(teams));
+    fitColumnsToRoom(*ListView2);
     const int row = teams_.findRow([this](const proto::TeamType& t) { return t.TeamID == currentTeamID; });
     if (row >= 0)
         ListView2->selectionModel()->setCurrentIndex(teams_.index(row, 0),

@@ -5,6 +5,7 @@
 #include "core/ui/Dialogs.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/ui/WindowFit.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -221,6 +222,7 @@ void TAquireBibOrderForm::loadFinished(const TAqBibOrderResponse& response)
     StringGrid1->horizontalHeader()->resizeSection(TRankListModel::colRank, 60);
     StringGrid1->horizontalHeader()->resizeSection(TRankListModel::colBibs, 60);
     StringGrid1->horizontalHeader()->resizeSection(TRankListModel::colName, 150);
+    fitColumnsToRoom(*StringGrid1);
     StringGrid1->setFocus();
     // Only "Startnr." cells are taken; the first row when the old one is gone.
     selectRow(response.CurrentRow > 0 && response.CurrentRow - 1 < model_.rowCount() ? response.CurrentRow - 1 : 0);

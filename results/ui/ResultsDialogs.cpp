@@ -765,6 +765,7 @@ void TResultDialog::rebuildGrid()
     for (int c = grid_.fixedColumns(); c < grid_.columnCount(); ++c)
         size(c, 90);
     StringGrid1->show();
+    fitColumnsToRoom(*StringGrid1);
     selectAfterRebuild(table);
     if (hadFocus)
         StringGrid1->setFocus();

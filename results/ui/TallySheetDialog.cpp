@@ -11,6 +11,7 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "results/ui/CaptureHooks.h"
+#include "core/ui/WindowFit.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -150,8 +151,11 @@ void TTallySheetForm::buildControls()
     StringGrid1 = new TTallyGrid(this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setModel(&grid_);
-    StringGrid1->setColumnWidth(0, 80);
-    StringGrid1->setColumnWidth(1, 100);
+    // Wider than designed where a caption needs it, also in bold as the current column's.
+    for (const auto& [column, width] : {std::pair{0, 80}, {1, 100}})
+        StringGrid1->setColumnWidth(
+            column, std::max(width, headerTextWidth(*StringGrid1->horizontalHeader(),
+                                                    grid_.headerData(column, Qt::Horizontal).toString())));
     layout->addWidget(StringGrid1, 1);
     connect(StringGrid1, &TTallyGrid::enterPressed, this, [this] { guarded([this] { gridEnter(); }); });
     connect(&grid_, &QAbstractItemModel::dataChanged, this, [this] { guarded([this] { cellsEdited(); }); });

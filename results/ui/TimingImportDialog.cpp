@@ -46,6 +46,8 @@ TTimingImportForm::TTimingImportForm(TWindowContext& context)
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setModel(&runs_);
+    // A run's name ends in its heat ("Hindernis-Rundenlauf 3 Läufe 2/3"): cut in the middle, it stays.
+    ListView1->setTextElideMode(Qt::ElideMiddle);
     ListView1->header()->setStretchLastSection(false);
     ListView1->header()->setSectionResizeMode(0, QHeaderView::Fixed);
     ListView1->header()->setSectionResizeMode(1, QHeaderView::Stretch);

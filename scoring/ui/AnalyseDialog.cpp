@@ -373,6 +373,7 @@ void TAnalyseForm::displayTable()
         }
         fitColumnToTexts(*ListView1, c, values, widths[std::size_t(c)]);
     }
+    fitColumnsToRoom(*ListView1);
     const int index = ComboBox2->findData(currentResProvId);
     if (index >= 0)
         ComboBox2->setCurrentIndex(index);

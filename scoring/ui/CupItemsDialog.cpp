@@ -624,6 +624,7 @@ void TCupItemsForm::setLists(std::unique_ptr<TCompareListModel> completed, std::
         const TCompareListModel* list = view->compareModel();
         for (int c = 0; c < list->columnCount(); ++c)
             view->header()->resizeSection(c, list->columnWidth(c));
+        fitColumnsToRoom(*view);
     }
 }
 

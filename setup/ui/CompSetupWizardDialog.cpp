@@ -570,9 +570,20 @@ void TCompSetupWizardForm::rollBack()
 void TCompSetupWizardForm::scrollTabs()
 {
     // The row scrolls by the number of tabs, so the last ones stay in view.
-    if (auto* right = PageControl1->tabBar()->findChild<QToolButton*>(QStringLiteral("ScrollRightButton")))
+    QTabBar* row = PageControl1->tabBar();
+    if (auto* right = row->findChild<QToolButton*>(QStringLiteral("ScrollRightButton")))
         for (int i = 0; i < PageControl1->count() && right->isEnabled(); ++i)
             right->click();
+    // The row brings its current tab into view only when the current one changes: so it does, to
+    // any other shown tab and back, without the pages noticing.
+    const int current = row->currentIndex();
+    for (int other = 0; other < row->count(); ++other)
+        if (other != current && row->isTabVisible(other) && row->isTabEnabled(other)) {
+            const QSignalBlocker quiet(row);
+            row->setCurrentIndex(other);
+            row->setCurrentIndex(current);
+            break;
+        }
 }
 
 // ---- inserted tabs ----

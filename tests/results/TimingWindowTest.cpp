@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTreeView>
@@ -230,6 +231,36 @@ TEST_F(TimingWindowTest, TwoRunsArriveByThePollAndAnImportByAthleteStoresTheNewe
     importRow(1);
     EXPECT_EQ(stored(run, 1, "athlete_id", anna), QStringLiteral("Time 9.87"));
     EXPECT_EQ(seed->results(anna), 1);
+}
+
+TEST_F(TimingWindowTest, RunsOfALongDisciplineShowTheirHeatAndTimeInTheList)
+{
+    TTimingSettingsForm::pollIntervalMs = 20;
+    watch();
+    QByteArray runs;
+    for (const char* heat : {"1", "2", "3"})
+        runs += runHeader(QByteArray("Hindernis-Rundenlauf 3 L\x84ufe ") + heat + "/3", " 7", QByteArray(" ") + heat) +
+                resultLine("1", "00:01:09.870", "2", "7", "Berg", "Anna", "Eulen");
+    drop(runs);
+    ASSERT_TRUE(waitUntil([this] { return panelColour() == kLightBlue; }));
+    // The last run is split off once a poll finds the file as the one before left it.
+    QTest::mouseClick(panel(), Qt::LeftButton);
+    ASSERT_TRUE(import->isVisible());
+    ASSERT_TRUE(waitUntil([this] {
+        if (list()->model()->rowCount() < 3)
+            QTest::mouseClick(panel(), Qt::LeftButton);
+        return list()->model()->rowCount() == 3;
+    }));
+    // As the list draws the cell: cut where the column ends, with the view's elision.
+    QStringList shown;
+    for (int row = 0; row < 3; ++row) {
+        const QRect cell = list()->visualRect(list()->model()->index(row, 1));
+        shown << list()->fontMetrics().elidedText(rowText(row, 1), list()->textElideMode(), cell.width() - 8);
+    }
+    EXPECT_TRUE(shown[0].endsWith(QStringLiteral("/3"))) << shown[0].toStdString();
+    EXPECT_EQ(QSet<QString>(shown.begin(), shown.end()).size(), 3) << "three runs, three texts";
+    for (const tvp::test::CutText& cut : tvp::test::cutTexts(*import))
+        ADD_FAILURE() << tvp::test::describe(cut);
 }
 
 TEST_F(TimingWindowTest, ImportsByBibLaneAndTeamStoreWhatTheLinesSay)

@@ -224,7 +224,8 @@ TEST_F(CupItemsWindow, ADraggedEntryJoinsTheRightAthleteAndShowsItsDisagreement)
     EXPECT_EQ(form->LabelPending->text(), QStringLiteral("Offene Einträge: 3"));
     EXPECT_EQ(form->LabelCompleted->text(), QStringLiteral("Abgeschlossene Einträge: 0"));
     EXPECT_GT(form->ListView2->header()->height(), 0);
-    EXPECT_EQ(form->ListView2->header()->sectionSize(kGivenNameColumn), 100);
+    EXPECT_GE(form->ListView2->header()->sectionSize(kGivenNameColumn),
+              static_cast<QAbstractItemView*>(form->ListView2)->sizeHintForColumn(kGivenNameColumn));
 
     dragAnaOntoAnna();
     EXPECT_EQ(stored(), (QStringList{"?Ana Muster: 0", "?Anna Muster: 2", "?Ben Beispiel: 2"}));

@@ -36,6 +36,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <gtest/gtest.h>
@@ -383,6 +384,36 @@ TEST_F(WizardTest, NextAndBackWalkThePagesAndTheTabRowActsAsBack)
         EXPECT_EQ(activeTab(), QStringLiteral("Veranstaltungstyp"));
         EXPECT_FALSE(back()->isEnabled());
         EXPECT_EQ(nameEdit()->text(), QStringLiteral("Sportfest")) << "not initialised again";
+        script->expectMessage(QStringLiteral("Wizard beenden"), TMsgAnswer::Yes);
+        wizard->close();
+    });
+}
+
+TEST_F(WizardTest, TheCurrentTabStaysWhollyInViewWhileTheTabRowScrolls)
+{
+    useTestPages();
+    for (const char* origin : {"U10 Disziplinen Kinderleichtathletik", "U12 Disziplinen Kinderleichtathletik",
+                               "Mannschaftswertung Überlingen-Bodensee"})
+        insertTab(QString::fromUtf8(origin));
+    run([&] {
+        QTabBar* row = wizard->PageControl1->tabBar();
+        const auto currentInView = [&] {
+            settle();
+            const QRect tab = row->tabRect(row->currentIndex());
+            return tab.left() >= 0 && tab.right() < row->width();
+        };
+        typeName(QStringLiteral("Sportfest"));
+        for (int page = 0; page < 5; ++page) {
+            click(next());
+            EXPECT_TRUE(currentInView()) << activeTab().toStdString();
+        }
+        EXPECT_EQ(activeTab(), QStringLiteral("Mannschaftswertung Überlingen-Bodensee"));
+        ASSERT_TRUE(row->findChild<QToolButton*>(QStringLiteral("ScrollLeftButton"))->isVisible()) << "the row scrolls";
+        for (int page = 0; page < 4; ++page) {
+            click(back());
+            EXPECT_TRUE(currentInView()) << activeTab().toStdString();
+        }
+        EXPECT_EQ(activeTab(), QStringLiteral("Veranstaltungsdaten"));
         script->expectMessage(QStringLiteral("Wizard beenden"), TMsgAnswer::Yes);
         wizard->close();
     });

@@ -1,13 +1,16 @@
 #pragma once
 // Texts that do not fit the room their widget gives them, measured in the font they are drawn
 // with: labels, buttons, check boxes, group titles, every entry of a choice, column headers and
-// the cells of item views. A text that already ends in "…" counts too: it was cut before it
-// was shown.
+// the cells of item views, tool buttons and tab titles. A text that already ends in "…" counts too:
+// it was cut before it was shown, unless the widget shows it whole as its tooltip. A cell may be cut
+// only where its view has no room left, with "…" and the whole text as its tooltip.
 //
 //   for (const CutText& cut : cutTexts(*window))
 //       ADD_FAILURE() << describe(cut);
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QHelpEvent>
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,10 +20,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOption>
+#include <QTabBar>
 #include <QTableView>
 #include <QTextDocument>
+#include <QToolButton>
+#include <QToolTip>
 #include <QTreeView>
 
 #include <algorithm>
@@ -75,7 +82,11 @@ inline void checkLabel(QLabel& label, std::vector<CutText>& out)
     const int m = label.margin();
     const QRect room = label.contentsRect().adjusted(m, m, -m, -m);
     if (elided(text)) {
-        out.push_back({pathOf(&label), text, 0, room.width()});
+        // Shortened to its room, with the whole text as its tooltip.
+        const bool wholeAsTip =
+            label.toolTip().size() >= text.size() && label.toolTip().startsWith(text.left(text.indexOf(QChar(0x2026))));
+        if (!wholeAsTip || fm.horizontalAdvance(text) > room.width())
+            out.push_back({pathOf(&label), text, 0, room.width()});
         return;
     }
     if (label.wordWrap()) {
@@ -98,6 +109,14 @@ inline void checkButton(QAbstractButton& button, std::vector<CutText>& out)
     const QString text = button.text();
     if (text.isEmpty())
         return;
+    if (auto* tool = qobject_cast<QToolButton*>(&button)) {
+        if (tool->toolButtonStyle() == Qt::ToolButtonIconOnly && !tool->icon().isNull())
+            return;
+        const int needed = tool->sizeHint().width();
+        if (elided(text) || needed > tool->width())
+            out.push_back({pathOf(&button), text, needed, tool->width()});
+        return;
+    }
     QStyleOptionButton opt;
     opt.initFrom(&button);
     opt.text = text;
@@ -142,6 +161,23 @@ inline void checkGroupBox(QGroupBox& box, std::vector<CutText>& out)
         out.push_back({pathOf(&box), box.title(), needed, room});
 }
 
+// True when the combo, standing at entry i, shows it whole as its tooltip, asked as the mouse asks.
+inline bool comboTipShowsWhole(QComboBox& combo, int i)
+{
+    const int current = combo.currentIndex();
+    const QSignalBlocker quiet(combo);
+    combo.setCurrentIndex(i);
+    const QPoint centre = combo.rect().center();
+    QHelpEvent event(QEvent::ToolTip, centre, combo.mapToGlobal(centre));
+    QApplication::sendEvent(&combo, &event);
+    const bool whole = QToolTip::isVisible() && QToolTip::text() == combo.itemText(i);
+    QToolTip::hideText();
+    combo.setCurrentIndex(current);
+    return whole;
+}
+
+// Every entry of a choice, each as it shows when chosen: whole, or ending in "…" with the whole
+// entry as the tooltip.
 inline void checkComboBox(QComboBox& combo, std::vector<CutText>& out)
 {
     QStyleOptionComboBox opt;
@@ -158,8 +194,27 @@ inline void checkComboBox(QComboBox& combo, std::vector<CutText>& out)
         int needed = fm.horizontalAdvance(text);
         if (!combo.itemIcon(i).isNull())
             needed += combo.iconSize().width() + 4;
-        if (elided(text) || needed > room)
+        if (elided(text) || (needed > room && (combo.isEditable() || !comboTipShowsWhole(combo, i))))
             out.push_back({pathOf(&combo), text, needed, room});
+    }
+}
+
+struct TabBarAccess : QTabBar {
+    using QTabBar::tabSizeHint;
+};
+
+// Every title whole and every tab in view: a strip that scrolls hides some of them.
+inline void checkTabBar(QTabBar& bar, std::vector<CutText>& out)
+{
+    for (int i = 0; i < bar.count(); ++i) {
+        if (!bar.isTabVisible(i))
+            continue;
+        const QString text = bar.tabText(i);
+        const QRect rect = bar.tabRect(i);
+        const int needed = bar.fontMetrics().size(Qt::TextShowMnemonic, text).width();
+        const bool inView = rect.left() >= 0 && rect.right() <= bar.width();
+        if (elided(text) || !inView || (bar.*&TabBarAccess::tabSizeHint)(i).width() > rect.width())
+            out.push_back({pathOf(&bar) + QStringLiteral(" (tab)"), text, needed, inView ? rect.width() : 0});
     }
 }
 
@@ -173,21 +228,64 @@ inline int depthOf(QModelIndex index)
     return depth;
 }
 
-inline void checkCells(QAbstractItemView& view, QHeaderView* header, const QModelIndex& parent, int& budget,
-                       std::vector<CutText>& out)
+// A caption as wide as when its column is current (bold), with room for the sort indicator.
+inline int boldCaptionWidth(const QHeaderView& header, const QString& caption)
+{
+    QStyleOptionHeader option;
+    option.initFrom(&header);
+    option.text = caption;
+    QFont font = header.font();
+    font.setBold(true);
+    option.fontMetrics = QFontMetrics(font);
+    if (header.isSortIndicatorShown())
+        option.sortIndicator = QStyleOptionHeader::SortDown;
+    return header.style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), &header).width();
+}
+
+// True when the view shows the cell's text whole as its tooltip, asked as the mouse asks.
+inline bool tipShowsWhole(QAbstractItemView& view, const QModelIndex& index, const QString& text)
+{
+    view.scrollTo(index);
+    const QRect rect = view.visualRect(index);
+    if (!rect.isValid() || !view.viewport()->rect().contains(rect.center()))
+        return false;
+    QHelpEvent event(QEvent::ToolTip, rect.center(), view.viewport()->mapToGlobal(rect.center()));
+    QApplication::sendEvent(view.viewport(), &event);
+    QString tip = QToolTip::text();
+    if (Qt::mightBeRichText(tip)) {
+        QTextDocument doc;
+        doc.setHtml(tip);
+        tip = doc.toPlainText();
+    }
+    const bool whole = QToolTip::isVisible() && tip.simplified().contains(text.simplified());
+    QToolTip::hideText();
+    return whole;
+}
+
+struct CellCut {
+    QModelIndex index;
+    QString text;
+    int needed = 0;
+    int room = 0;
+};
+
+// The cells cut by their columns, and for each column the widest text it shows.
+inline void measureCells(QAbstractItemView& view, QHeaderView* header, const QModelIndex& parent, int& budget,
+                         std::vector<CellCut>& cuts, std::vector<int>& widest, std::vector<bool>& shown)
 {
     const QAbstractItemModel* model = view.model();
     auto* tree = qobject_cast<QTreeView*>(&view);
     for (int row = 0; row < model->rowCount(parent) && budget > 0; ++row, --budget) {
         if (tree && tree->isRowHidden(row, parent))
             continue;
-        for (int column = 0; column < model->columnCount(parent); ++column) {
+        for (int column = 0; column < model->columnCount(parent) && column < int(widest.size()); ++column) {
             if (header->isSectionHidden(column) || header->sectionSize(column) == 0)
                 continue;
             const QModelIndex index = model->index(row, column, parent);
             const QString text = index.data(Qt::DisplayRole).toString();
             if (text.isEmpty())
                 continue;
+            shown[std::size_t(column)] = true;
             QStyleOptionViewItem opt;
             opt.initFrom(view.viewport());
             opt.font = view.font();
@@ -196,13 +294,53 @@ inline void checkCells(QAbstractItemView& view, QHeaderView* header, const QMode
             opt.widget = &view;
             int needed = view.itemDelegateForIndex(index)->sizeHint(opt, index).width();
             int room = header->sectionSize(column);
-            if (tree && header->visualIndex(column) == 0)
-                room -= tree->indentation() * (depthOf(index) + (tree->rootIsDecorated() ? 1 : 0));
+            if (tree && header->visualIndex(column) == 0) {
+                const int indent = tree->indentation() * (depthOf(index) + (tree->rootIsDecorated() ? 1 : 0));
+                room -= indent;
+                widest[std::size_t(column)] = std::max(widest[std::size_t(column)], needed + indent);
+            } else {
+                widest[std::size_t(column)] = std::max(widest[std::size_t(column)], needed);
+            }
             if (elided(text) || needed > room)
-                out.push_back({pathOf(&view), text, needed, room});
+                cuts.push_back({index, text, needed, room});
         }
         if (tree && tree->isExpanded(model->index(row, 0, parent)))
-            checkCells(view, header, model->index(row, 0, parent), budget, out);
+            measureCells(view, header, model->index(row, 0, parent), budget, cuts, widest, shown);
+    }
+}
+
+// A cut cell is a fault where its view leaves room empty (beside the columns or in columns wider
+// than all they show), and elsewhere unless it ends in "…" and shows whole as its tooltip.
+inline void checkCells(QAbstractItemView& view, QHeaderView* header, std::vector<CutText>& out)
+{
+    const auto measure = &HeaderAccess::sectionSizeFromContents;
+    std::vector<int> widest(std::size_t(header->count()), 0);
+    for (int section = 0; section < header->count(); ++section)
+        if (!header->isHidden())
+            widest[std::size_t(section)] =
+                std::max((header->*measure)(section).width(),
+                         boldCaptionWidth(*header, view.model()->headerData(section, Qt::Horizontal).toString()));
+    std::vector<CellCut> cuts;
+    std::vector<bool> shown(widest.size(), false);
+    int budget = 200;
+    measureCells(view, header, QModelIndex(), budget, cuts, widest, shown);
+    if (cuts.empty())
+        return;
+    int empty = std::max(0, view.viewport()->width() - header->length());
+    // Columns without texts are left out: they are room to type into. No column is narrower than
+    // its header allows.
+    for (int section = 0; section < header->count(); ++section)
+        if (!header->isSectionHidden(section) && shown[std::size_t(section)])
+            empty += std::max(0, header->sectionSize(section) -
+                                     std::max(widest[std::size_t(section)], header->minimumSectionSize()));
+    for (const CellCut& cut : cuts) {
+        if (elided(cut.text))
+            out.push_back({pathOf(&view), cut.text, cut.needed, cut.room});
+        else if (empty > 8)
+            out.push_back(
+                {pathOf(&view) + QStringLiteral(" (%1 px left empty)").arg(empty), cut.text, cut.needed, cut.room});
+        else if (view.textElideMode() == Qt::ElideNone || !tipShowsWhole(view, cut.index, cut.text))
+            out.push_back({pathOf(&view) + QStringLiteral(" (no tooltip)"), cut.text, cut.needed, cut.room});
     }
 }
 
@@ -223,14 +361,16 @@ inline void checkItemView(QAbstractItemView& view, std::vector<CutText>& out)
             const QString text = view.model()->headerData(section, Qt::Horizontal).toString();
             if (text.isEmpty())
                 continue;
-            const int needed = (header->*measure)(section).width();
+            // The current column's caption is drawn bold where the header highlights it.
+            int needed = (header->*measure)(section).width();
+            if (header->highlightSections())
+                needed = std::max(needed, boldCaptionWidth(*header, text));
             if (elided(text) || needed > header->sectionSize(section))
                 out.push_back(
                     {pathOf(&view) + QStringLiteral(" (column)"), text, needed, header->sectionSize(section)});
         }
     }
-    int budget = 200;
-    checkCells(view, header, QModelIndex(), budget, out);
+    checkCells(view, header, out);
 }
 
 } // namespace textfit_detail
@@ -258,6 +398,8 @@ inline std::vector<CutText> cutTexts(QWidget& root)
             checkComboBox(*combo, out);
         else if (auto* view = qobject_cast<QAbstractItemView*>(w))
             checkItemView(*view, out);
+        else if (auto* bar = qobject_cast<QTabBar*>(w))
+            checkTabBar(*bar, out);
     }
     return out;
 }
