@@ -54,7 +54,21 @@ const QString kDocCaption = QStringLiteral("Ablaufplan erstellen");
 // bold, a stored item without place "Entfernt" in red.
 class TScheduleCellDelegate : public QStyledItemDelegate {
 public:
+    static constexpr int kTextInset = 4;
+
     using QStyledItemDelegate::QStyledItemDelegate;
+
+    // As wide as the lines drawn below, bold as they may be, within their insets.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QFont bold = option.font;
+        bold.setBold(true);
+        const QFontMetrics metrics(bold);
+        int width = 0;
+        for (const QString& line : index.data().toString().split(QLatin1Char('\n')))
+            width = std::max(width, metrics.horizontalAdvance(line));
+        return {width + 2 * kTextInset + 1, QStyledItemDelegate::sizeHint(option, index).height()};
+    }
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
@@ -65,7 +79,7 @@ public:
         painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
         const int state = index.data(kScheduleCellStateRole).toInt();
         if (state & cs_item) {
-            const QRect text = option.rect.adjusted(4, 2, -4, -2);
+            const QRect text = option.rect.adjusted(kTextInset, 2, -kTextInset, -2);
             const int line = option.fontMetrics.height();
             QFont bold = option.font;
             bold.setBold(true);
