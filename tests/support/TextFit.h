@@ -404,6 +404,27 @@ inline std::vector<CutText> cutTexts(QWidget& root)
     return out;
 }
 
+// The columns of a list that run past its right edge, cut at its scroll bar whatever their width.
+inline std::vector<CutText> columnsPastEdge(QAbstractItemView& view)
+{
+    std::vector<CutText> out;
+    QHeaderView* header = nullptr;
+    if (auto* tree = qobject_cast<QTreeView*>(&view))
+        header = tree->header();
+    else if (auto* table = qobject_cast<QTableView*>(&view))
+        header = table->horizontalHeader();
+    if (!header || !view.model())
+        return out;
+    const int edge = view.viewport()->width();
+    for (int section = 0; section < header->count(); ++section) {
+        const int right = header->sectionPosition(section) + header->sectionSize(section);
+        if (!header->isSectionHidden(section) && header->sectionSize(section) > 0 && right > edge)
+            out.push_back({textfit_detail::pathOf(&view) + QStringLiteral(" (past the edge)"),
+                           view.model()->headerData(section, Qt::Horizontal).toString(), right, edge});
+    }
+    return out;
+}
+
 inline std::string describe(const CutText& cut)
 {
     return QStringLiteral("%1: \"%2\" needs %3 px, has %4 px")
