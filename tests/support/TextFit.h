@@ -344,13 +344,18 @@ inline void checkCells(QAbstractItemView& view, QHeaderView* header, std::vector
     }
 }
 
+inline QHeaderView* columnHeader(QAbstractItemView& view)
+{
+    if (auto* tree = qobject_cast<QTreeView*>(&view))
+        return tree->header();
+    if (auto* table = qobject_cast<QTableView*>(&view))
+        return table->horizontalHeader();
+    return nullptr;
+}
+
 inline void checkItemView(QAbstractItemView& view, std::vector<CutText>& out)
 {
-    QHeaderView* header = nullptr;
-    if (auto* tree = qobject_cast<QTreeView*>(&view))
-        header = tree->header();
-    else if (auto* table = qobject_cast<QTableView*>(&view))
-        header = table->horizontalHeader();
+    QHeaderView* header = columnHeader(view);
     if (!header || !view.model())
         return;
     if (!header->isHidden()) {
@@ -408,11 +413,7 @@ inline std::vector<CutText> cutTexts(QWidget& root)
 inline std::vector<CutText> columnsPastEdge(QAbstractItemView& view)
 {
     std::vector<CutText> out;
-    QHeaderView* header = nullptr;
-    if (auto* tree = qobject_cast<QTreeView*>(&view))
-        header = tree->header();
-    else if (auto* table = qobject_cast<QTableView*>(&view))
-        header = table->horizontalHeader();
+    QHeaderView* header = textfit_detail::columnHeader(view);
     if (!header || !view.model())
         return out;
     const int edge = view.viewport()->width();
