@@ -440,7 +440,8 @@ TEST_P(WindowFitTest, EveryTextFitsAtTheDefaultAndTheSmallestSize)
     expectAllFitOnEveryTab(*window, QStringLiteral("at"));
 
     // These windows' lists share their width among their columns: none runs past the edge.
-    static const QSet<TWindowId> sharing{TWindowId::AgeClassForm, TWindowId::SquadForm, TWindowId::SquadCreateForm};
+    static const QSet<TWindowId> sharing{TWindowId::AgeClassForm, TWindowId::SquadForm, TWindowId::SquadCreateForm,
+                                         TWindowId::DisciplinListForm0, TWindowId::DisciplinListForm1};
     if (sharing.contains(GetParam()))
         for (QAbstractItemView* view : window->findChildren<QAbstractItemView*>())
             if (view->isVisibleTo(window))
