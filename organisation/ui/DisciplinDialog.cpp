@@ -140,6 +140,9 @@ TDisciplinForm::TDisciplinForm(TWindowContext& context, int index)
         SourcesListView->setModel(FAggSourceList->model());
         SourcesListView->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
         keepColumnsWhole(*SourcesListView);
+        // No narrower than the captions, and the long source names take the room the list has.
+        SourcesListView->header()->setSectionResizeMode(QHeaderView::Interactive);
+        fitColumnsToRoom(*SourcesListView);
     }
 
     // The second window opens beside the first.
@@ -463,6 +466,7 @@ void TDisciplinForm::completeList(TDisciplinResponse& response)
     const bool wasLoading = std::exchange(loading_, true);
     setAgeClasses(response.ageClasses);
     discs_.setRecords(std::move(response.discinfos));
+    fitColumnsToRoom(*ListView1);
     ListView1->selectionModel()->clear();
     selectDiscRow(currentDiscId);
     if (!entryById(currentDiscId))

@@ -65,8 +65,6 @@ void TDisciplinForm::buildDisciplineEditor(QVBoxLayout& outer)
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     ListView1->setModel(&sorted_);
-    ListView1->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    ListView1->header()->setStretchLastSection(true);
     ListView1->header()->setSectionsClickable(true);
     ListView1->viewport()->installEventFilter(this);
     upper->addWidget(ListView1, 1);

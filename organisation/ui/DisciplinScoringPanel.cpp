@@ -9,6 +9,7 @@
 #include "core/ui/Dialogs.h"
 #include "core/ui/ScoringViews.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 
 #include <QAction>
@@ -78,7 +79,8 @@ void TDisciplinForm::buildResultEvaluation(QWidget* group)
     ParameterGrid = new QTableWidget(0, 2, AggregatorGroupBox);
     ParameterGrid->setObjectName(QStringLiteral("ParameterGrid"));
     ParameterGrid->setHorizontalHeaderLabels({QStringLiteral("Parameter"), QStringLiteral("Wert")});
-    ParameterGrid->horizontalHeader()->setStretchLastSection(true);
+    // The parameters' names take the room the values leave; a name still too long ends in "…".
+    fitColumnsToRoom(*ParameterGrid);
     ParameterGrid->verticalHeader()->hide();
     ParameterGrid->setContextMenuPolicy(Qt::CustomContextMenu);
     ParameterGrid->setMinimumHeight(80);

@@ -190,7 +190,7 @@ void TAgeClassForm::fillList(std::vector<proto::AgeClassType> ageClasses)
     suppressLoadItem = true;
     const int scroll = ListView1->verticalScrollBar()->value();
     model_.setRecords(std::move(ageClasses));
-    ListView1->header()->resizeSections(QHeaderView::ResizeToContents);
+    fitColumnsToRoom(*ListView1);
     checkCurrentAgeClass();
     if (auto* finder = context().windows().get<IAthleteResultFinderForm>(TWindowId::AthleteResultFinderForm))
         finder->setAgeClasses(model_.records());

@@ -1,6 +1,7 @@
 #include "participants/ui/SquadCreateDialog.h"
 
 #include "core/connection/SlotGuard.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/WindowTools.h"
@@ -154,7 +155,7 @@ void TSquadCreateForm::RecalculateSquads()
 
 void TSquadCreateForm::RenderListView()
 {
-    ListView1->header()->resizeSections(QHeaderView::ResizeToContents);
+    fitColumnsToRoom(*ListView1);
     const bool any = preview_.rowCount() > 0;
     Label4->setText(QStringLiteral("Maximale Riegengröße: %1").arg(preview_.maxSquadSize()));
     Label4->setVisible(any);

@@ -481,7 +481,7 @@ void TSquadForm::fillList(TSquadResponse& response)
     }
     ListView1->setEnabled(true);
     enableEditor(true);
-    ListView1->header()->resizeSections(QHeaderView::ResizeToContents);
+    fitColumnsToRoom(*ListView1);
     ListView1->verticalScrollBar()->setValue(scroll);
 }
 

@@ -158,6 +158,11 @@ void TResultDialog::buildControls()
     layout->addWidget(LabelLegend);
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    // The current row with its long names: cut with "…" and shown whole as its tooltip, never
+    // clipped as a status message is.
+    StatusText = new TElidingLabel(StatusBar1);
+    StatusText->setObjectName(QStringLiteral("StatusText"));
+    StatusBar1->addWidget(StatusText, 1);
     layout->addWidget(StatusBar1);
     for (QLabel* label : {LabelStatus, LabelVersion, LabelUnit, LabelLegend})
         label->setTextFormat(Qt::PlainText);
@@ -198,7 +203,7 @@ void TResultDialog::buildControls()
                 for (int col = 0; col < grid_.fixedColumns(); ++col)
                     fixed << grid_.index(c.row(), col).data().toString();
                 StringGrid1->setToolTip(QStringLiteral("|") + fixed.join(u'|'));
-                StatusBar1->showMessage(StringGrid1->toolTip());
+                StatusText->setFullText(StringGrid1->toolTip());
             }
         });
     });
@@ -721,7 +726,7 @@ void TResultDialog::reportLoadMessages()
 void TResultDialog::clearRowHint()
 {
     StringGrid1->setToolTip({});
-    StatusBar1->clearMessage();
+    StatusText->setFullText({});
 }
 
 void TResultDialog::rebuildGrid()

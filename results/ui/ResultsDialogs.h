@@ -26,6 +26,7 @@ class QStatusBar;
 
 namespace tvp {
 
+class TElidingLabel;
 class TResultGrid;
 
 class TResultDialog : public TTVPForm, public IResultDialog, public IKeyCommands {
@@ -155,6 +156,7 @@ private:
     QPushButton* Button3;
     TResultGrid* StringGrid1;
     QStatusBar* StatusBar1;
+    TElidingLabel* StatusText;
     QTimer Timer1;
 };
 

@@ -219,7 +219,9 @@ TCupItemsForm::TCupItemsForm(TWindowContext& context, CupItemType kind)
       FTyp(kind),
       FgetReqType(loadCommandOf(kind))
 {
-    setMinimumSize(610, 700);
+    // The lists give up height on a laptop's screen; the window opens lower than such a screen.
+    setMinimumWidth(610);
+    resize(610, 640);
     buildLayout();
     buildMenus();
     switch (kind) {

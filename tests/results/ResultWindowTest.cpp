@@ -5,6 +5,8 @@
 #include "core/results/tvpUtils.h"
 #include "tests/core/print/PdfTools.h"
 #include "tests/results/ResultWindowFixture.h"
+#include "tests/support/TextFit.h"
+#include "core/ui/WindowFit.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -573,14 +575,15 @@ TEST_F(ResultWindowTest, AValueTheServerDidNotTakeShowsAsTypedAndEnterSendsItAga
 // The status line names the current row; with another discipline or competition that row is gone.
 TEST_F(ResultWindowTest, TheStatusLineForgetsTheRowWhenTheDisciplineOrCompetitionChanges)
 {
-    auto* statusBar = form->findChild<QStatusBar*>(QStringLiteral("StatusBar1"));
+    auto* status = form->findChild<TElidingLabel*>(QStringLiteral("StatusText"));
+    ASSERT_NE(status, nullptr);
     auto* disciplines = form->findChild<QComboBox*>(QStringLiteral("ComboBox1"));
     ProgramKeys keys(context);
     for (int change = 0; change < 2; ++change) {
         open(jump);
         const QRect r = grid()->visualRect(model().index(1, model().columnOfAttempt(1)));
         QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, r.center());
-        ASSERT_EQ(statusBar->currentMessage(), QStringLiteral("|2|8|Füchse|Acker, Ben"));
+        ASSERT_EQ(status->fullText(), QStringLiteral("|2|8|Füchse|Acker, Ben"));
         if (change == 0) {
             disciplines->setFocus();
             QTest::keyClick(disciplines, Qt::Key_Down);
@@ -588,8 +591,32 @@ TEST_F(ResultWindowTest, TheStatusLineForgetsTheRowWhenTheDisciplineOrCompetitio
             keys.main.ReloadAll();
         }
         ASSERT_TRUE(settled());
-        EXPECT_EQ(statusBar->currentMessage(), QString());
+        EXPECT_EQ(status->fullText(), QString());
     }
+}
+
+// A row with a club day's long names: the status line is whole or ends in "…" with the whole row as
+// its tooltip, and is never clipped at the window's bottom edge.
+TEST_F(ResultWindowTest, TheStatusLineWithLongNamesEndsInAnEllipsisAndShowsWholeAsItsTooltip)
+{
+    const QString team = QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg Nachwuchsmannschaft");
+    seed->db().query("UPDATE teams SET name = ? WHERE id = ?", team, foxes).run();
+    seed->db().query("UPDATE athletes SET sur_name = 'Schmidt-Müller-Lüdenscheidt' WHERE id = ?", ben).run();
+    form->show();
+    open(jump);
+    const QRect r = grid()->visualRect(model().index(1, model().columnOfAttempt(1)));
+    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, r.center());
+    const QString row = QStringLiteral("|2|8|") + team + QStringLiteral("|Schmidt-Müller-Lüdenscheidt, Ben");
+    form->resize(1, form->height());
+    QTest::qWait(10);
+    for (const CutText& cut : cutTexts(*form->findChild<QStatusBar*>(QStringLiteral("StatusBar1"))))
+        ADD_FAILURE() << describe(cut);
+    auto* status = form->findChild<TElidingLabel*>(QStringLiteral("StatusText"));
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(status->text().endsWith(QChar(0x2026))) << status->text().toStdString();
+    EXPECT_EQ(status->toolTip(), row);
+    EXPECT_GE(status->contentsRect().height(), status->fontMetrics().height());
+    EXPECT_LE(status->mapTo(form.get(), status->rect().bottomLeft()).y(), form->height());
 }
 
 } // namespace

@@ -344,13 +344,18 @@ inline void checkCells(QAbstractItemView& view, QHeaderView* header, std::vector
     }
 }
 
+inline QHeaderView* columnHeader(QAbstractItemView& view)
+{
+    if (auto* tree = qobject_cast<QTreeView*>(&view))
+        return tree->header();
+    if (auto* table = qobject_cast<QTableView*>(&view))
+        return table->horizontalHeader();
+    return nullptr;
+}
+
 inline void checkItemView(QAbstractItemView& view, std::vector<CutText>& out)
 {
-    QHeaderView* header = nullptr;
-    if (auto* tree = qobject_cast<QTreeView*>(&view))
-        header = tree->header();
-    else if (auto* table = qobject_cast<QTableView*>(&view))
-        header = table->horizontalHeader();
+    QHeaderView* header = columnHeader(view);
     if (!header || !view.model())
         return;
     if (!header->isHidden()) {
@@ -400,6 +405,23 @@ inline std::vector<CutText> cutTexts(QWidget& root)
             checkItemView(*view, out);
         else if (auto* bar = qobject_cast<QTabBar*>(w))
             checkTabBar(*bar, out);
+    }
+    return out;
+}
+
+// The columns of a list that run past its right edge, cut at its scroll bar whatever their width.
+inline std::vector<CutText> columnsPastEdge(QAbstractItemView& view)
+{
+    std::vector<CutText> out;
+    QHeaderView* header = textfit_detail::columnHeader(view);
+    if (!header || !view.model())
+        return out;
+    const int edge = view.viewport()->width();
+    for (int section = 0; section < header->count(); ++section) {
+        const int right = header->sectionPosition(section) + header->sectionSize(section);
+        if (!header->isSectionHidden(section) && header->sectionSize(section) > 0 && right > edge)
+            out.push_back({textfit_detail::pathOf(&view) + QStringLiteral(" (past the edge)"),
+                           view.model()->headerData(section, Qt::Horizontal).toString(), right, edge});
     }
     return out;
 }
