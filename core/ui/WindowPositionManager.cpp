@@ -29,8 +29,11 @@ bool opensBesideChooser(const TTVPForm* form)
     return form->objectName() == QLatin1String("HintForm") || form->objectName() == QLatin1String("ExceptionForm");
 }
 
-// What the window system adds around a window: known once it was shown, else a title bar and a
-// border as a window within a window has them.
+// The title bar of a common laptop desktop (GNOME's is 37 px); the style's own guess is far lower.
+constexpr int kDesktopTitleBar = 38;
+
+// What the window system adds around a window: known once it was shown, else a border as a window
+// within a window has it and a title bar as high as a desktop's.
 QSize decoration(const TTVPForm& form)
 {
     const QSize frame = form.frameGeometry().size() - form.size();
@@ -38,7 +41,8 @@ QSize decoration(const TTVPForm& form)
         return frame;
     const QStyle& style = *form.style();
     const int border = style.pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &form);
-    return {2 * border, style.pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &form) + border};
+    return {2 * border,
+            std::max(kDesktopTitleBar, style.pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &form)) + border};
 }
 
 int keepWithin(int pos, int own, int screen)

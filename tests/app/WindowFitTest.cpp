@@ -502,12 +502,10 @@ TEST_P(LaptopScreenTest, EveryWindowOpensWithinTheScreenAndCanBeMadeSmaller)
     QTest::qWait(10);
     const std::string name = window->objectName().toStdString();
     // The frame as far as this platform draws one, and at least the title bar a window manager adds:
-    // for these windows the 37 px of a common laptop desktop.
-    static const QSet<TWindowId> laptopTitleBar{TWindowId::CupAgeClassForm, TWindowId::CupTeamForm,
-                                                TWindowId::CupAthleteForm};
+    // the 37 px of a common laptop desktop.
     const QRect frame = window->frameGeometry();
-    const int titleBar = std::max(laptopTitleBar.contains(GetParam()) ? kLaptopTitleBar : 0,
-                                  window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window));
+    const int titleBar =
+        std::max(kLaptopTitleBar, window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window));
     const QRect opened(frame.topLeft(), QSize(frame.width(), std::max(frame.height(), window->height() + titleBar)));
     const bool stored = std::ranges::find(positionStoreOrder(), GetParam()) != positionStoreOrder().end();
     // Windows the store does not place open where Qt puts them: only their size is the program's.

@@ -21,11 +21,12 @@ void store(const QString& form, int x, int y, int w = -1, int h = -1)
     WriteIniInteger(kSection, form + QStringLiteral(".Height"), h);
 }
 
-// A window not shown yet is given room for a title bar and a border as the style draws them.
+// A window not shown yet is given room for a border as the style draws it and a laptop desktop's
+// title bar (GNOME's 37 px and a little more).
 QSize decoration(const QWidget& w)
 {
     const int border = w.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &w);
-    return {2 * border, w.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &w) + border};
+    return {2 * border, 38 + border};
 }
 
 int stored(const QString& form, const char* key)
