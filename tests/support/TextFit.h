@@ -8,6 +8,8 @@
 //   for (const CutText& cut : cutTexts(*window))
 //       ADD_FAILURE() << describe(cut);
 
+#include "core/ui/WindowFit.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QHelpEvent>
@@ -228,20 +230,6 @@ inline int depthOf(QModelIndex index)
     return depth;
 }
 
-// A caption as wide as when its column is current (bold), with room for the sort indicator.
-inline int boldCaptionWidth(const QHeaderView& header, const QString& caption)
-{
-    QStyleOptionHeader option;
-    option.initFrom(&header);
-    option.text = caption;
-    QFont font = header.font();
-    font.setBold(true);
-    option.fontMetrics = QFontMetrics(font);
-    if (header.isSortIndicatorShown())
-        option.sortIndicator = QStyleOptionHeader::SortDown;
-    return header.style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), &header).width();
-}
-
 // True when the view shows the cell's text whole as its tooltip, asked as the mouse asks.
 inline bool tipShowsWhole(QAbstractItemView& view, const QModelIndex& index, const QString& text)
 {
@@ -319,7 +307,7 @@ inline void checkCells(QAbstractItemView& view, QHeaderView* header, std::vector
         if (!header->isHidden())
             widest[std::size_t(section)] =
                 std::max((header->*measure)(section).width(),
-                         boldCaptionWidth(*header, view.model()->headerData(section, Qt::Horizontal).toString()));
+                         headerTextWidth(*header, view.model()->headerData(section, Qt::Horizontal).toString()));
     std::vector<CellCut> cuts;
     std::vector<bool> shown(widest.size(), false);
     int budget = 200;
@@ -369,7 +357,7 @@ inline void checkItemView(QAbstractItemView& view, std::vector<CutText>& out)
             // The current column's caption is drawn bold where the header highlights it.
             int needed = (header->*measure)(section).width();
             if (header->highlightSections())
-                needed = std::max(needed, boldCaptionWidth(*header, text));
+                needed = std::max(needed, headerTextWidth(*header, text));
             if (elided(text) || needed > header->sectionSize(section))
                 out.push_back(
                     {pathOf(&view) + QStringLiteral(" (column)"), text, needed, header->sectionSize(section)});
