@@ -156,6 +156,7 @@ TDisciplinePlaceForm::TDisciplinePlaceForm(TWindowContext& context)
     connect(Edit2, &QLineEdit::returnPressed, this, enter);
 
     LoadItem();
+    fitToTexts(*this);
 }
 
 TDisciplinePlaceForm::~TDisciplinePlaceForm() = default;
