@@ -145,7 +145,7 @@ QHeaderView* columnHeader(QAbstractItemView& view)
 // Shares the list's width among its columns, again whenever the list is resized.
 class RoomKeeper : public QObject {
 public:
-    explicit RoomKeeper(QAbstractItemView& view) : QObject(&view), view_(view)
+    explicit RoomKeeper(QAbstractItemView& view) : QObject(&view), view_(view), ownMinimum_(view.minimumWidth())
     {
         setObjectName(QStringLiteral("tvp_roomKeeper"));
         view.viewport()->installEventFilter(this);
@@ -180,7 +180,7 @@ public:
             return;
         // Each column's caption, its texts, and its designed width where the room allows it.
         std::vector<int> least(floors_.size(), 0), fit(floors_.size(), 0), full(floors_.size(), 0);
-        int fitSum = 0, fullSum = 0;
+        int leastSum = 0, fitSum = 0, fullSum = 0;
         for (int c = 0; c < header->count(); ++c) {
             if (header->isSectionHidden(c))
                 continue;
@@ -189,9 +189,16 @@ public:
                                 headerTextWidth(*header, view_.model()->headerData(c, Qt::Horizontal).toString()));
             fit[i] = std::max(least[i], view_.sizeHintForColumn(c));
             full[i] = std::max(fit[i], floors_[i]);
+            leastSum += least[i];
             fitSum += fit[i];
             fullSum += full[i];
         }
+        // The list never becomes narrower than its captions, a vertical scroll bar beside them.
+        const int minimum =
+            std::max(ownMinimum_, leastSum + 2 * view_.frameWidth() +
+                                      view_.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &view_));
+        if (view_.minimumWidth() != minimum)
+            view_.setMinimumWidth(minimum);
         const int room = view_.viewport()->width();
         std::vector<int> widths = fullSum <= room ? full : fit;
         if (fitSum > room) {
@@ -249,6 +256,7 @@ public:
 
 private:
     QAbstractItemView& view_;
+    const int ownMinimum_;
     std::vector<int> floors_;
     std::vector<int> applied_;
     const QAbstractItemModel* watched_ = nullptr;

@@ -39,8 +39,8 @@ void keepColumnsWhole(QTreeView& view);
 
 // The columns take the room their list has: each at least as wide as it is now (as designed) and as
 // its caption, wider to hold its texts whole while the room lasts; where it does not, the widest
-// columns (the names) are cut to one width and their texts end in "…". Called again after the rows
-// changed; it holds while the list is resized.
+// columns (the names) are cut to one width and their texts end in "…". The list keeps room for its
+// captions. Called again after the rows changed; it holds while the list is resized.
 void fitColumnsToRoom(QAbstractItemView& view);
 
 // Once for the program, from its first window on: a list cell whose column cuts its text, and a

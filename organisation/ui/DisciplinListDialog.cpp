@@ -9,6 +9,7 @@
 #include "core/ui/ListViewHelpers.h"
 #include "core/ui/MainWindow.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "organisation/TimingLists.h"
 
@@ -170,8 +171,7 @@ void TDisciplinListForm::buildControls()
     ListView2->setDragDropMode(QAbstractItemView::DropOnly);
     ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
     ListView2->setEnabled(false);
-    ListView2->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    ListView2->header()->setStretchLastSection(true);
+    fitColumnsToRoom(*ListView2);
     ListView2->viewport()->installEventFilter(this);
     ListView2->installEventFilter(this);
     group->addWidget(ListView2, 1);

@@ -5,6 +5,7 @@
 #include "core/ui/ListViewHelpers.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/WindowTools.h"
 
@@ -78,6 +79,7 @@ TDisciplinePlaceForm::TDisciplinePlaceForm(TWindowContext& context)
     ListView1->setObjectName(QStringLiteral("ListView1"));
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     showSortedList(*ListView1, sorted_, places_, *this, [this] { ListView1SelectItem(); });
+    fitColumnsToRoom(*ListView1);
     onKey(*ListView1, Qt::Key_Delete, [this] { Entfernen1Click(); });
     layout->addWidget(ListView1, 1);
 
@@ -114,6 +116,7 @@ TDisciplinePlaceForm::TDisciplinePlaceForm(TWindowContext& context)
     ListView2->setObjectName(QStringLiteral("ListView2"));
     ListView2->setSelectionMode(QAbstractItemView::SingleSelection);
     showSortedList(*ListView2, sortedDisciplines_, disciplines_, *this, {});
+    fitColumnsToRoom(*ListView2);
     grid->addWidget(ListView2, 2, 1);
     auto* buttons = new QHBoxLayout;
     Label4 = new QLabel(QStringLiteral("ID: -"), GroupBox2);
@@ -153,6 +156,7 @@ TDisciplinePlaceForm::TDisciplinePlaceForm(TWindowContext& context)
     connect(Edit2, &QLineEdit::returnPressed, this, enter);
 
     LoadItem();
+    fitToTexts(*this);
 }
 
 TDisciplinePlaceForm::~TDisciplinePlaceForm() = default;
@@ -243,7 +247,7 @@ void TDisciplinePlaceForm::setDisciplines(std::vector<proto::DisciplinType> disc
             if (const int row = disciplines_.rowOf(id); row >= 0)
                 disciplines_.setChecked(row, true);
     }
-    ListView2->header()->resizeSections(QHeaderView::ResizeToContents);
+    fitColumnsToRoom(*ListView2);
     ComboBox1->setEnabled(true);
     updateButtons();
     // The filtered discipline is gone: back to no filter, which loads again.
@@ -259,7 +263,7 @@ void TDisciplinePlaceForm::fillList(proto::getDisciplinePlacesResponse places)
     setEditorEnabled(true);
     checkCurrentDP();
     ListView1->verticalScrollBar()->setValue(scroll);
-    ListView1->header()->resizeSections(QHeaderView::ResizeToContents);
+    fitColumnsToRoom(*ListView1);
     if (std::exchange(keepEditor_, false) && currentDPId == 0) {
         DoItemChangeCheck(kEditorPart);
         updateButtons();

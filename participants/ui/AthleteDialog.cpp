@@ -10,6 +10,7 @@
 #include "core/ui/MainWindow.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "participants/AthleteListPrint.h"
 #include "participants/ui/ParticipantWindowInterfaces.h"
@@ -138,6 +139,7 @@ TAthleteForm::TAthleteForm(TWindowContext& context)
     sorted_.setSourceModel(&athletes_);
     ListView1->setModel(&sorted_);
     sorted_.initListView();
+    fitColumnsToRoom(*ListView1);
     ListView1->header()->setSortIndicator(sorted_.getSortCol(),
                                           sorted_.getSortDir() ? Qt::DescendingOrder : Qt::AscendingOrder);
     connect(ListView1->header(), &QHeaderView::sectionClicked, this, [this](int column) {
@@ -157,6 +159,7 @@ TAthleteForm::TAthleteForm(TWindowContext& context)
         return handled;
     });
     LoadItem();
+    fitToTexts(*this);
 }
 
 TAthleteForm::~TAthleteForm() = default;
@@ -491,8 +494,7 @@ void TAthleteForm::fillList(TAthleteResponse& response)
     LabelCount->setText(QStringLiteral("Athleten in dieser Ansicht: ") + QString::number(athletes_.rowCount()));
     ListView1->setEnabled(true);
     ListView1->verticalScrollBar()->setValue(scroll);
-    for (int c = 0; c < athleteColumnCount; ++c)
-        ListView1->resizeColumnToContents(c);
+    fitColumnsToRoom(*ListView1);
     if (auto* finder = context().windows().get<IAthleteResultFinderForm>(TWindowId::AthleteResultFinderForm))
         finder->reload();
 }

@@ -6,6 +6,7 @@
 #include "core/connection/SlotGuard.h"
 #include "core/services/ResultCaptureServices.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/WindowTools.h"
 
@@ -72,6 +73,7 @@ TAthleteResultFinderForm::TAthleteResultFinderForm(TWindowContext& context)
     ListView1->setRootIsDecorated(false);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setModel(&shown_);
+    fitColumnsToRoom(*ListView1);
     layout->addWidget(ListView1, 1);
     auto* hint = new QLabel(QStringLiteral("Doppelklicken zum Öffnen der Leistungszuordnung"), this);
     hint->setObjectName(QStringLiteral("Label5"));
@@ -279,7 +281,7 @@ void TAthleteResultFinderForm::fillList()
         if (FageClassFilter == 0 || d.AgeID == FageClassFilter)
             shown.push_back(d);
     shown_.setRecords(std::move(shown));
-    ListView1->resizeColumnToContents(0);
+    fitColumnsToRoom(*ListView1);
 }
 
 void TAthleteResultFinderForm::openResults()

@@ -7,6 +7,7 @@
 #include "core/ui/Dialogs.h"
 #include "core/ui/MainWindowServices.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/WindowTools.h"
 #include "participants/ClubListPrint.h"
@@ -124,6 +125,7 @@ TClubForm::TClubForm(TWindowContext& context)
         guarded([&] { dropOnClub(e, sorted_.mapToSource(row).row()); });
     };
     showSortedList(*ListView1, sorted_, clubs_, *this, [this] { ListView1SelectItem(); });
+    fitColumnsToRoom(*ListView1);
     onKey(*ListView1, Qt::Key_Delete, [this] { Entfernen1Click(); });
     layout->addWidget(ListView1, 1);
 
@@ -293,7 +295,7 @@ void TClubForm::fillList(proto::getClubsResponse1 clubs)
     suppressLoadItem = false;
     checkCurrentClub();
     Label1->setText(QStringLiteral("Vereine/Organisationen in dieser Ansicht: %1").arg(clubs_.rowCount()));
-    ListView1->header()->resizeSections(QHeaderView::ResizeToContents);
+    fitColumnsToRoom(*ListView1);
     ListView1->setEnabled(true);
     ListView1->verticalScrollBar()->setValue(scroll);
 }

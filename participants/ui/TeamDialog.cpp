@@ -77,6 +77,7 @@ TTeamForm::TTeamForm(TWindowContext& context)
     buildWindow();
     buildMenus();
     showSortedList(*ListView1, sorted_, model_, *this, [this] { ListView1Change(); });
+    fitColumnsToRoom(*ListView1);
     LoadItem();
     fitToTexts(*this);
 }
@@ -365,7 +366,7 @@ void TTeamForm::fillWindow(TTeamResponse& r)
     setListEnabled(true);
     CountLabel->setText(kCountText + QString::number(model_.rowCount()));
     ListView1->verticalScrollBar()->setValue(scroll);
-    ListView1->header()->resizeSections(QHeaderView::ResizeToContents);
+    fitColumnsToRoom(*ListView1);
     checkCurrentTeam();
     // What the user typed stays when a refused request reloads the list.
     if (typed) {

@@ -40,6 +40,7 @@ TTeamMemberWarningForm::TTeamMemberWarningForm(TWindowContext& context)
     ListView1->header()->setStretchLastSection(true);
     for (int column = 0; column < model_.columnCount(); ++column)
         fitColumnToTexts(*ListView1, column, {}, ListView1->columnWidth(column));
+    fitColumnsToRoom(*ListView1);
     CloseButton = new QPushButton(QStringLiteral("Schließen"), this);
     CloseButton->setObjectName(QStringLiteral("CloseButton"));
     auto* layout = new QVBoxLayout(this);
@@ -63,7 +64,7 @@ void TTeamMemberWarningForm::showParticipantWarning(const std::vector<proto::Inv
         return;
     }
     model_.setRecords(teamWarningRows(warnings));
-    ListView1->header()->resizeSections(QHeaderView::ResizeToContents);
+    fitColumnsToRoom(*ListView1);
     show();
     CloseButton->setFocus();
 }

@@ -59,6 +59,7 @@ TBibAmbiguousWarningForm::TBibAmbiguousWarningForm(TWindowContext& context)
     connect(ListView1, &QTreeView::doubleClicked, this,
             [this](const QModelIndex& index) { guarded([&] { ListView1DblClick(index); }); });
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { close(); }); });
+    fitColumnsToRoom(*ListView1);
     fitToTexts(*this);
 }
 
@@ -71,7 +72,7 @@ void TBibAmbiguousWarningForm::showWarning(const std::vector<proto::AmbiguousRes
         entries.push_back(bibConflictEntry(c));
     conflicts_.setRecords(std::move(entries));
     show();
-    ListView1->header()->resizeSections(QHeaderView::ResizeToContents);
+    fitColumnsToRoom(*ListView1);
 }
 
 void TBibAmbiguousWarningForm::ListView1DblClick(const QModelIndex& index)

@@ -52,7 +52,6 @@ QTreeView* makeCheckList(QWidget* parent, const char* name)
     view->setUniformRowHeights(true);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     view->header()->setSectionsClickable(true);
     return view;
 }
@@ -84,8 +83,7 @@ TResultCheckForm::TResultCheckForm(TWindowContext& context)
                                                guarded([&] { RequestFinished(std::move(r), o); });
                                            });
     buildControls();
-    keepColumnsWhole(*ListView1);
-    keepColumnsWhole(*ListView2);
+    fitColumns();
     fitToTexts(*this);
     // Opens with every explanation whole where the screen has the room, measured as drawn.
     ensurePolished();
@@ -233,13 +231,7 @@ void TResultCheckForm::RequestFinished(std::unique_ptr<TResultCheckResponse> res
 void TResultCheckForm::fitColumns()
 {
     for (QTreeView* view : {ListView1, ListView2})
-        view->header()->resizeSections(QHeaderView::ResizeToContents);
-}
-
-void TResultCheckForm::resizeEvent(QResizeEvent* event)
-{
-    TTVPForm::resizeEvent(event);
-    fitColumns();
+        fitColumnsToRoom(*view);
 }
 
 void TResultCheckForm::ListView1DblClick(const QModelIndex& index)

@@ -35,7 +35,6 @@ public:
 
 protected:
     void reloadData() override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildControls();

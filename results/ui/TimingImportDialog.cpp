@@ -61,6 +61,7 @@ TTimingImportForm::TTimingImportForm(TWindowContext& context)
     sample.status = TImportStatus::isImported;
     fitColumnToTexts(*ListView1, 0, {timingRunStatusText(sample), timingRunStatusText({})}, 100);
     fitColumnToTexts(*ListView1, 2, {time}, 110);
+    keepColumnsWhole(*ListView1);
     layout->addWidget(ListView1, 1);
     connect(ListView1, &QTreeView::doubleClicked, this, [this] { guarded([this] { ListView1DblClick(); }); });
 }

@@ -1,6 +1,7 @@
 #include "scoring/ui/CustomCupColDialog.h"
 
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/connection/SlotGuard.h"
 #include "core/lists/WindowDrag.h"
@@ -96,6 +97,7 @@ TCustomCupColForm::TCustomCupColForm(TWindowContext& context)
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    keepColumnsWhole(*ListView1);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(ListView1);
 

@@ -397,14 +397,17 @@ inline std::vector<CutText> cutTexts(QWidget& root)
     return out;
 }
 
-// The columns of a list that run past its right edge, cut at its scroll bar whatever their width.
+// The columns of a list that run past its right edge, cut at its scroll bar whatever their width,
+// or past its window's, where the window is narrower than the list.
 inline std::vector<CutText> columnsPastEdge(QAbstractItemView& view)
 {
     std::vector<CutText> out;
     QHeaderView* header = textfit_detail::columnHeader(view);
     if (!header || !view.model())
         return out;
-    const int edge = view.viewport()->width();
+    const QWidget* window = view.window();
+    const int edge =
+        std::min(view.viewport()->width(), window->width() - view.viewport()->mapTo(window, QPoint(0, 0)).x());
     for (int section = 0; section < header->count(); ++section) {
         const int right = header->sectionPosition(section) + header->sectionSize(section);
         if (!header->isSectionHidden(section) && header->sectionSize(section) > 0 && right > edge)
