@@ -293,7 +293,7 @@ void TGenericTextHeader::textOutFitted(std::vector<THeaderPart> parts, int right
         for (THeaderPart& part : parts)
             part.fontHeight = std::max(1, int(part.fontHeight * scale));
         int excess = total() - room;
-        // The parts that may be cut first; should they not suffice, the others from the first on.
+        // The texts that may be cut first; should they not suffice, the others from the first on.
         for (const bool cutAny : {false, true}) {
             for (THeaderPart& part : parts) {
                 if (excess <= 0 || (!cutAny && !part.mayCut))
