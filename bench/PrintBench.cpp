@@ -41,7 +41,8 @@ std::shared_ptr<tvp::TItemListPrintTable<Row>> table()
     return body;
 }
 
-void setUp(tvp::TPrintManager& manager, const std::shared_ptr<tvp::TItemListPrintTable<Row>>& body)
+template <class Item>
+void setUp(tvp::TPrintManager& manager, const std::shared_ptr<tvp::TItemListPrintTable<Item>>& body)
 {
     manager.setPageHeader(
         std::make_shared<tvp::TGenericCaptionStringHeader>(QStringLiteral("Athletenübersicht"), QString(), 20, 45));
@@ -150,12 +151,7 @@ void BM_WrappingTablePrintPdfClubDay600(benchmark::State& state)
             65, std::make_shared<tvp::TWrappingLineRenderer>(), nullptr, std::make_shared<AthleteMapper>());
         for (const Athlete& a : rows)
             body->addItem(a);
-        manager.setPageHeader(
-            std::make_shared<tvp::TGenericCaptionStringHeader>(QStringLiteral("Athletenübersicht"), QString(), 20, 45));
-        manager.setHeaderSpacing(150);
-        manager.setContent(body);
-        manager.setPageFooter(std::make_shared<tvp::TTVPFooter>());
-        manager.setFooterSpacing(30);
+        setUp(manager, body);
         manager.render();
         if (!manager.endJob())
             state.SkipWithError("PDF not written");
