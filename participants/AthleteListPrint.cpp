@@ -74,7 +74,8 @@ QString TAthleteColMapper::getCellText(int col, const proto::AthleteType& a) con
 // ---- tables ----
 
 TAthletePrintTable::TAthletePrintTable(int rowHeight, TAthleteOverviewPrintContext* printContext)
-    : TOverviewPrintTable<proto::AthleteType>(std::make_shared<TAthleteColMapper>(), rowHeight, printContext),
+    : TOverviewPrintTable<proto::AthleteType>(std::make_shared<TAthleteColMapper>(), rowHeight, printContext,
+                                              std::make_shared<TWrappingLineRenderer>()),
       context_(printContext)
 {
 }
@@ -127,15 +128,25 @@ std::shared_ptr<ITVChunk> TAthleteTeamPrintTable::getChunk(int availableHeight)
     const int count = getItemCount();
     if (curListIndex >= count)
         return nullptr;
+    // Rows with long names take more than one line.
+    measure();
     const std::vector<proto::AthleteType>& rows = *FItems;
     const proto::AthleteType& first = rows[std::size_t(curListIndex)];
     int run = 1;
-    while (curListIndex + run < count && sameTeamGroup(first, rows[std::size_t(curListIndex + run)]))
+    bool tall = itemLines(curListIndex) > 1;
+    while (curListIndex + run < count && sameTeamGroup(first, rows[std::size_t(curListIndex + run)])) {
+        tall = tall || itemLines(curListIndex + run) > 1;
         ++run;
-    // At least one row a page, however little room there is.
-    const int perPage = std::min(run, rowsPerPage(availableHeight, FRowHeight));
-    const int pages = (run + perPage - 1) / perPage;
-    const int rowsNow = (run + pages - 1) / pages;
+    }
+    // At least one row a page, however little room there is; a team of tall rows fills its pages.
+    int rowsNow = 0;
+    if (tall) {
+        rowsNow = rowsThatFit(curListIndex, run, availableHeight);
+    } else {
+        const int perPage = std::min(run, rowsPerPage(availableHeight, FRowHeight));
+        const int pages = (run + perPage - 1) / perPage;
+        rowsNow = (run + pages - 1) / pages;
+    }
 
     if (TAthleteOverviewPrintContext* context = getAthletePrintContext()) {
         context->FTeam = first.Team.get();
@@ -166,19 +177,18 @@ void TAthleteListHeader::renderToPage(int x, int y, int pageWidth, TPrintCanvas&
     canvas.setBrushClear();
     if (FContext)
         canvas.setFont(FContext->mainFont());
-    canvas.setFontHeight(45);
-    canvas.setBold(false);
-    textOutWidth(kAthleteOverviewTitle, canvas);
-    canvas.setBold(true);
+    const QString dash = QStringLiteral(" - ");
+    std::vector<THeaderPart> parts{{kAthleteOverviewTitle, 45, false, false, dash}};
     if (context->FAgeClass)
-        textOutWidth(QStringLiteral(" - ") + context->FAgeClass->Name, canvas);
+        parts.push_back({context->FAgeClass->Name, 45, true, false, dash});
+    // Where even smaller type does not hold them, the club gives way before the team.
     if (context->FClub)
-        textOutWidth(QStringLiteral(" - ") + context->FClub->Name, canvas);
-    textOutWidth(context->FTeam ? QStringLiteral(" - ") + context->FTeam->Name : QStringLiteral(" - Ohne Team"),
-                 canvas);
-    canvas.setFontHeight(40);
+        parts.push_back({context->FClub->Name, 45, true, true, dash});
+    parts.push_back({context->FTeam ? context->FTeam->Name : QStringLiteral("Ohne Team"), 45, true, true, {}});
+    parts.push_back({printTimeAndPage(FContext), 40, false, false, {}});
+    // The printable area's right edge, the origin lying at its left edge and x further in.
+    textOutFitted(std::move(parts), std::min(x + pageWidth, pageWidth) - 40, canvas);
     canvas.setBold(false);
-    textOutWidth(printTimeAndPage(FContext), canvas);
 }
 
 // ---- the two printouts ----

@@ -1,6 +1,7 @@
 #include "core/print/PrintUtils.h"
 
 #include <QDate>
+#include <QHash>
 #include <QTime>
 
 #include <algorithm>
@@ -12,14 +13,17 @@ namespace tvp {
 
 namespace {
 
-// The pieces of a text that end where a line may break: after a blank, a hyphen or a comma.
+// The pieces of a text that end where a line may break: after a blank, a hyphen or a comma, but
+// not inside a number ("2,59m").
 QStringList breakPieces(const QString& text)
 {
     QStringList pieces;
     QString piece;
-    for (const QChar c : text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
         piece += c;
-        if (c == QLatin1Char(' ') || c == QLatin1Char('-') || c == QLatin1Char(','))
+        const bool decimal = c == QLatin1Char(',') && i + 1 < text.size() && text.at(i + 1).isDigit();
+        if (c == QLatin1Char(' ') || c == QLatin1Char('-') || (c == QLatin1Char(',') && !decimal))
             pieces << std::exchange(piece, QString());
     }
     if (!piece.isEmpty())
@@ -126,6 +130,44 @@ std::vector<int> TWrappingLineRenderer::getMinimumColWidths(int rowHeight, TPrin
     return widths;
 }
 
+std::vector<int> ILineRenderer::fitColumns(int rowHeight, TPrintCanvas& canvas, const QStringList& header,
+                                           const std::vector<QStringList>& rows, int available)
+{
+    std::vector<int> widths = getPreferredColWidths(rowHeight, canvas, header, true);
+    const std::vector<int> headers = getMinimumColWidths(rowHeight, canvas, header, true);
+    std::vector<int> words = headers;
+    for (const QStringList& row : rows) {
+        widenColumns(widths, getPreferredColWidths(rowHeight, canvas, row, false));
+        widenColumns(words, getMinimumColWidths(rowHeight, canvas, row, false));
+    }
+    // Words whole where the page has room for all of them, else the headers alone.
+    long long least = 0;
+    for (std::size_t c = 0; c < widths.size(); ++c)
+        least += std::min(widths[c], c < words.size() ? words[c] : 0);
+    return fitColumnsToWidth(std::move(widths), available, least <= available ? words : headers);
+}
+
+std::vector<int> TWrappingLineRenderer::fitColumns(int rowHeight, TPrintCanvas& canvas, const QStringList& header,
+                                                   const std::vector<QStringList>& rows, int available)
+{
+    const std::vector<int> headers = getPreferredColWidths(rowHeight, canvas, header, true);
+    std::vector<TWrapColumn> columns(headers.size());
+    for (std::size_t c = 0; c < headers.size(); ++c)
+        columns[c].wanted = columns[c].header = headers[c];
+    for (const QStringList& row : rows) {
+        if (std::size_t(row.size()) > columns.size())
+            columns.resize(std::size_t(row.size()));
+        for (qsizetype c = 0; c < row.size(); ++c)
+            columns[std::size_t(c)].cells << row.at(c);
+    }
+    const TPrintFont before = canvas.font();
+    canvas.setFontHeight(rowHeight * 3 / 4);
+    canvas.setBold(false);
+    std::vector<int> widths = fitWrappingColumns(canvas, columns, FColSpacing, available);
+    canvas.setFont(before);
+    return widths;
+}
+
 std::vector<int> TSimpleLineRenderer::getPreferredColWidths(int rowHeight, TPrintCanvas& canvas,
                                                             const QStringList& cells, bool isHeader)
 {
@@ -215,10 +257,190 @@ std::vector<int> fitColumnsToWidth(std::vector<int> widths, int available, const
     return widths;
 }
 
+namespace {
+
+// The width of the widest piece of the text between the places where a line may break.
+int longestWord(TPrintCanvas& canvas, const QString& text)
+{
+    int longest = 0;
+    for (const QString& piece : breakPieces(text))
+        longest = std::max(longest, canvas.textWidth(piece.trimmed()));
+    return longest;
+}
+
+// The least width, no less than least, at which the text takes at most `lines` lines.
+int widthForLines(TPrintCanvas& canvas, const QString& text, int lines, int least)
+{
+    int low = least;
+    int high = std::max(least, canvas.textWidth(text));
+    if (wrapToWidth(canvas, text, low).size() <= lines)
+        return low;
+    while (low + 1 < high) {
+        const int mid = low + (high - low) / 2;
+        if (wrapToWidth(canvas, text, mid).size() <= lines)
+            high = mid;
+        else
+            low = mid;
+    }
+    return high;
+}
+
+long long total(const std::vector<int>& widths)
+{
+    return std::accumulate(widths.begin(), widths.end(), 0LL);
+}
+
+// The room that the widths leave of available, given to the first columns first, each up to its limit.
+std::vector<int> firstColumnsFirst(std::vector<int> widths, const std::vector<int>& limits, long long available)
+{
+    long long left = available - total(widths);
+    for (std::size_t c = 0; c < widths.size() && left > 0; ++c) {
+        const int more = int(std::clamp<long long>(limits[c] - widths[c], 0, left));
+        widths[c] += more;
+        left -= more;
+    }
+    return widths;
+}
+
+// A column's cell as the fitting sees it: the widths with spacing of its text and of its longest
+// word, and how often it occurs in the column.
+struct TFitCell {
+    int width = 0;
+    int word = 0;
+    int count = 0;
+    QString text;
+};
+
+// The least widths at which the columns break no word that the room leaves whole: the columns
+// that keep their longest words are those that leave the fewest cells broken inside a word, and
+// the room left over goes to the first of the others.
+std::vector<int> wordFloors(const std::vector<int>& headers, const std::vector<int>& wholeWords,
+                            const std::vector<std::vector<TFitCell>>& cells, long long available)
+{
+    const std::size_t n = headers.size();
+    const auto withRoomLeft = [&](const std::vector<int>& floors) {
+        return firstColumnsFirst(floors, wholeWords, available);
+    };
+    const auto broken = [&](const std::vector<int>& floors) {
+        long long count = 0;
+        for (std::size_t c = 0; c < n; ++c)
+            for (const TFitCell& cell : cells[c])
+                if (cell.word > floors[c])
+                    count += cell.count;
+        return count;
+    };
+    if (total(wholeWords) <= available)
+        return wholeWords;
+    // Every choice of columns where they are few, else the first columns first.
+    std::vector<int> best = withRoomLeft(headers);
+    long long fewest = broken(best);
+    if (n <= 12) {
+        for (unsigned mask = 1; mask < (1u << n); ++mask) {
+            std::vector<int> floors = headers;
+            for (std::size_t c = 0; c < n; ++c)
+                if (mask & (1u << c))
+                    floors[c] = wholeWords[c];
+            if (total(floors) > available)
+                continue;
+            floors = withRoomLeft(floors);
+            const long long count = broken(floors);
+            if (count < fewest || (count == fewest && floors > best)) {
+                best = std::move(floors);
+                fewest = count;
+            }
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+std::vector<int> fitWrappingColumns(TPrintCanvas& canvas, const std::vector<TWrapColumn>& columns, int spacing,
+                                    int available, int maxLines)
+{
+    const std::size_t n = columns.size();
+    // Each column's distinct cells, widest first; names repeat down a column.
+    std::vector<std::vector<TFitCell>> cells(n);
+    std::vector<int> wanted(n), headers(n), wholeWords(n);
+    for (std::size_t c = 0; c < n; ++c) {
+        QHash<QString, std::size_t> seen;
+        for (const QString& text : columns[c].cells) {
+            if (const auto found = seen.constFind(text); found != seen.cend()) {
+                ++cells[c][*found].count;
+                continue;
+            }
+            seen.insert(text, cells[c].size());
+            cells[c].push_back({canvas.textWidth(text) + spacing, longestWord(canvas, text) + spacing, 1, text});
+        }
+        std::sort(cells[c].begin(), cells[c].end(),
+                  [](const TFitCell& a, const TFitCell& b) { return a.width > b.width; });
+        wanted[c] = std::max(columns[c].wanted, cells[c].empty() ? 0 : cells[c].front().width);
+        headers[c] = std::min(columns[c].header, wanted[c]);
+        int word = 0;
+        for (const TFitCell& cell : cells[c])
+            word = std::max(word, cell.word);
+        wholeWords[c] = std::max(headers[c], std::min(wanted[c], word));
+    }
+    if (total(wanted) <= available)
+        return wanted;
+    if (total(headers) > available)
+        return fitColumnsToWidth(wanted, available);
+    const std::vector<int> floors = wordFloors(headers, wholeWords, cells, available);
+
+    // The width at which every cell of a column takes at most `lines` lines, no less than least;
+    // the widest cells decide it.
+    const auto widthFor = [&](std::size_t c, int lines, int least) {
+        int need = least;
+        for (const TFitCell& cell : cells[c]) {
+            if (cell.width <= need)
+                break;
+            need = std::max(need, widthForLines(canvas, cell.text, lines, need - spacing) + spacing);
+        }
+        return need;
+    };
+    // No column beyond maxLines where the room allows.
+    std::vector<int> widths = floors;
+    if (maxLines > 0) {
+        std::vector<int> within(n);
+        for (std::size_t c = 0; c < n; ++c)
+            within[c] = widthFor(c, maxLines, floors[c]);
+        if (total(within) <= available)
+            widths = std::move(within);
+    }
+    // The first columns, which name the row, take the fewest lines the room leaves them, the
+    // columns after them keeping what they need.
+    for (std::size_t c = 0; c < n; ++c) {
+        const int room = int(std::min<long long>(wanted[c], available - (total(widths) - widths[c])));
+        if (room <= widths[c])
+            continue;
+        int lines = 1;
+        for (const TFitCell& cell : cells[c]) {
+            if (cell.width <= room)
+                break;
+            lines = std::max(lines, int(wrapToWidth(canvas, cell.text, room - spacing).size()));
+        }
+        widths[c] = widthFor(c, lines, widths[c]);
+    }
+    return firstColumnsFirst(std::move(widths), wanted, available);
+}
+
 int TGenericListTableContent::rowsPerPage(int availableHeight, int rowHeight)
 {
     const int rows = availableHeight / std::max(1, rowHeight) - 1;
     return std::max(1, rows);
+}
+
+int TGenericListTableContent::rowsThatFit(int index, int count, int availableHeight) const
+{
+    int rows = 0;
+    int lines = 1;
+    while (rows < count) {
+        lines += itemLines(index + rows);
+        if (rows > 0 && lines * FRowHeight > availableHeight)
+            break;
+        ++rows;
+    }
+    return rows;
 }
 
 std::shared_ptr<ITVChunk> TGenericListTableContent::getChunk(int availableHeight)
@@ -232,14 +454,7 @@ std::shared_ptr<ITVChunk> TGenericListTableContent::getChunk(int availableHeight
         tall = itemLines(i) > 1;
     int rows = 0;
     if (tall) {
-        // As many rows as fit below the header line, at least one.
-        int lines = 1;
-        while (rows < remaining) {
-            lines += itemLines(curListIndex + rows);
-            if (rows > 0 && lines * FRowHeight > availableHeight)
-                break;
-            ++rows;
-        }
+        rows = rowsThatFit(curListIndex, remaining, availableHeight);
     } else {
         const int pagesNeeded = (remaining + perPage - 1) / perPage;
         rows = (remaining + pagesNeeded - 1) / pagesNeeded;
@@ -387,43 +602,100 @@ void shrinkToWidth(TPrintCanvas& canvas, const QString& text, int width, int sma
         canvas.setFontHeight(canvas.textHeight() - 1);
 }
 
-QStringList wrapToWidth(TPrintCanvas& canvas, const QString& text, int width)
+namespace {
+
+int letters(const QString& text)
 {
-    QStringList lines;
+    return int(std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); }));
+}
+
+bool isVowel(QChar c)
+{
+    return QStringLiteral("aeiouyäöü").contains(c.toLower());
+}
+
+// A word wider than a line alone, broken where the line ends: the first part with a hyphen (none
+// added after a hyphen of its own), the rest no lone letter where the word allows. A few letters
+// back the break goes before a syllable's first consonant where there is one ("Leichtathletikge-
+// meinschaft"), not inside "ch" or "ck". Returns the part and how many characters of the word it takes.
+std::pair<QString, qsizetype> breakWord(TPrintCanvas& canvas, const QString& word, int width)
+{
+    const auto part = [&word](qsizetype k) {
+        const QString left = word.left(k);
+        return left.endsWith(QLatin1Char('-')) ? left : left + QLatin1Char('-');
+    };
+    qsizetype fit = 1;
+    while (fit + 1 < word.size() && canvas.textWidth(part(fit + 1)) <= width)
+        ++fit;
+    qsizetype k = fit;
+    while (k > 2 && letters(word.mid(k)) < 2)
+        --k;
+    // A consonant with a vowel after it, not the second letter of "ch" or "ck".
+    const auto startsSyllable = [&word](qsizetype at) {
+        const QChar c = word.at(at).toLower();
+        if (!c.isLetter() || isVowel(c) || at + 1 >= word.size() || !isVowel(word.at(at + 1)))
+            return false;
+        return !(word.at(at - 1).toLower() == u'c' && (c == u'h' || c == u'k'));
+    };
+    for (qsizetype at = k; at >= 2 && at > k - 8; --at)
+        if (startsSyllable(at) && letters(word.left(at)) >= 2) {
+            k = at;
+            break;
+        }
+    return {part(k), k};
+}
+
+// The lines of wrapToWidth, each with the length of the text it ends after.
+std::vector<std::pair<QString, qsizetype>> wrapLines(TPrintCanvas& canvas, const QString& text, int width)
+{
+    std::vector<std::pair<QString, qsizetype>> lines;
     QString line;
+    qsizetype consumed = 0;
     for (QString next : breakPieces(text)) {
         if (canvas.textWidth((line + next).trimmed()) <= width) {
             line += next;
+            consumed += next.size();
             continue;
         }
         if (!line.trimmed().isEmpty())
-            lines << line.trimmed();
+            lines.emplace_back(line.trimmed(), consumed);
         line.clear();
-        // A word wider than a line alone: as much of it on each line as fits, a letter at least.
-        while (canvas.textWidth(next.trimmed()) > width && next.trimmed().size() > 1) {
-            qsizetype fit = 1;
-            while (fit < next.size() && canvas.textWidth(next.left(fit + 1)) <= width)
-                ++fit;
-            lines << next.left(fit);
-            next = next.mid(fit);
+        // A word wider than a line alone: as much of it on each line as fits, with a hyphen.
+        while (canvas.textWidth(next.trimmed()) > width && letters(next) > 1) {
+            const auto [part, taken] = breakWord(canvas, next.trimmed(), width);
+            consumed += taken;
+            lines.emplace_back(part, consumed);
+            next = next.mid(taken);
         }
         line = next;
+        consumed += next.size();
     }
-    if (!line.trimmed().isEmpty() || lines.isEmpty())
-        lines << line.trimmed();
+    if (!line.trimmed().isEmpty() || lines.empty())
+        lines.emplace_back(line.trimmed(), consumed);
+    return lines;
+}
+
+} // namespace
+
+QStringList wrapToWidth(TPrintCanvas& canvas, const QString& text, int width)
+{
+    QStringList lines;
+    for (const auto& line : wrapLines(canvas, text, width))
+        lines << line.first;
     return lines;
 }
 
 QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines)
 {
-    QStringList lines = wrapToWidth(canvas, text, width);
-    const int kept = std::max(1, maxLines) - 1;
-    if (lines.size() <= kept + 1)
+    const std::vector<std::pair<QString, qsizetype>> all = wrapLines(canvas, text, width);
+    const std::size_t kept = std::size_t(std::max(1, maxLines) - 1);
+    QStringList lines;
+    for (std::size_t i = 0; i < all.size() && i < kept + 1; ++i)
+        lines << all[i].first;
+    if (all.size() <= kept + 1)
         return lines;
-    qsizetype from = 0;
-    for (int i = 0; i < kept; ++i)
-        from = text.indexOf(lines.at(i), from) + lines.at(i).size();
-    lines = lines.mid(0, kept);
+    lines = lines.mid(0, qsizetype(kept));
+    const qsizetype from = kept > 0 ? all[kept - 1].second : 0;
     lines << elideToWidth(canvas, text.mid(from).trimmed(), width);
     return lines;
 }

@@ -83,6 +83,11 @@ public:
     {
         return 1;
     }
+    // The widths of a table's columns within available, from its header and rows: each column as
+    // wide as its widest text; where they need more, the widest give way, down to the minimums
+    // (the words where the page has room for all of them, else the headers).
+    virtual std::vector<int> fitColumns(int rowHeight, TPrintCanvas& canvas, const QStringList& header,
+                                        const std::vector<QStringList>& rows, int available);
 };
 
 // Shades the rows that ask for a background; the drawing of cells is left to descendants.
@@ -109,10 +114,11 @@ public:
 };
 
 // Like the simple renderer, but a cell wider than its column wraps within it, the row growing by
-// whole lines, and a column never gives way below its header's width or its longest word (where
-// the page has room for them): two long names that begin alike never print alike.
+// whole lines (fitWrappingColumns): two long names that begin alike never print alike.
 class TWrappingLineRenderer : public TSimpleLineRenderer {
 public:
+    std::vector<int> fitColumns(int rowHeight, TPrintCanvas& canvas, const QStringList& header,
+                                const std::vector<QStringList>& rows, int available) override;
     void renderBodyLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas, const QStringList& cells,
                         const std::vector<int>& colWidths, bool background) override;
     std::vector<int> getMinimumColWidths(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
@@ -150,6 +156,8 @@ public:
     // Body rows that fit below the header line; at least one, so a page too small for two rows
     // still makes progress.
     static int rowsPerPage(int availableHeight, int rowHeight);
+    // How many of count rows from index on fit below the header line with their lines; at least one.
+    int rowsThatFit(int index, int count, int availableHeight) const;
 
 protected:
     int curListIndex = 0;
@@ -163,6 +171,24 @@ void widenColumns(std::vector<int>& widths, const std::vector<int>& more);
 // the others keep theirs. Unchanged when they fit. A column keeps at least its minimum where the
 // minimums together fit.
 std::vector<int> fitColumnsToWidth(std::vector<int> widths, int available, const std::vector<int>& minimums = {});
+
+// A column of a table whose cells go on in further lines of the column.
+struct TWrapColumn {
+    int wanted = 0;    // at least this wide when whole (the widest cell is measured), spacing included
+    int header = 0;    // its header's width, spacing included; the column gives way no further
+    QStringList cells; // the body texts
+};
+
+// Widths within available for columns whose cells wrap as wrapToWidth breaks them, at the canvas's
+// font, spacing wider than their texts. Whole texts where they fit; else:
+// - no column narrower than its header (where the headers fit, else the widest give way);
+// - no word broken where the page has room for it: as few cells broken inside a word as the room
+//   allows, and what is left goes to the first columns, which name the row;
+// - above that the first columns, which name the row, take the fewest lines the room leaves them,
+//   the columns after them keeping their floors (and at most maxLines lines, where positive and the
+//   room allows).
+std::vector<int> fitWrappingColumns(TPrintCanvas& canvas, const std::vector<TWrapColumn>& columns, int spacing,
+                                    int available, int maxLines = 0);
 
 // One page of rows: the column header line, then the rows with every other one shaded.
 template <class Item>
@@ -193,20 +219,11 @@ public:
                                            const std::vector<Item>& items, int rowHeight, TPrintCanvas& canvas,
                                            int available)
     {
-        const QStringList header = mapper.getHeader();
-        std::vector<int> widths = renderer.getPreferredColWidths(rowHeight, canvas, header, true);
-        const std::vector<int> headers = renderer.getMinimumColWidths(rowHeight, canvas, header, true);
-        std::vector<int> words = headers;
-        for (const Item& item : items) {
-            const QStringList row = mapper.getRow(item);
-            widenColumns(widths, renderer.getPreferredColWidths(rowHeight, canvas, row, false));
-            widenColumns(words, renderer.getMinimumColWidths(rowHeight, canvas, row, false));
-        }
-        // Words whole where the page has room for all of them, else the headers alone.
-        long long least = 0;
-        for (std::size_t c = 0; c < widths.size(); ++c)
-            least += std::min(widths[c], c < words.size() ? words[c] : 0);
-        return fitColumnsToWidth(std::move(widths), available, least <= available ? words : headers);
+        std::vector<QStringList> rows;
+        rows.reserve(items.size());
+        for (const Item& item : items)
+            rows.push_back(mapper.getRow(item));
+        return renderer.fitColumns(rowHeight, canvas, mapper.getHeader(), rows, available);
     }
 
     int getHeight() override

@@ -66,7 +66,7 @@ public:
             int lines = 1;
             for (int c = 0; c < columns; ++c) {
                 const int width = c == 0 && !subItems ? total_ : widths_[std::size_t(c)];
-                cells.push_back(width > 0 ? wrapToLines(canvas, cellText(i, c), width - 3, kMaxCellLines)
+                cells.push_back(width > 0 ? wrapToLines(canvas, cellText(i, c), width - kColumnGap, kMaxCellLines)
                                           : QStringList());
                 lines = std::max(lines, int(cells.back().size()));
             }
@@ -97,7 +97,7 @@ public:
 
 private:
     // Each shown column as wide as its widest text, the room left shared in the proportions of
-    // the columns on screen; where the texts need more than the page, the widest give way.
+    // the columns on screen; where the texts need more than the page, they wrap in their columns.
     void columnWidths(const TListPrintColumns& columns)
     {
         const int count = list_.columnCount();
@@ -112,23 +112,29 @@ private:
         TPrintCanvas canvas(idle, printer_);
         canvas.setFont(TPrintFont());
         canvas.setFontHeight(kTextHeight);
-        std::vector<int> need(std::size_t(count), 0);
+        std::vector<TWrapColumn> wrapped(static_cast<std::size_t>(count));
         canvas.setBold(true);
         for (int c = 0; c < count; ++c)
             if (source[std::size_t(c)] > 0)
-                need[std::size_t(c)] = canvas.textWidth(headerText(c)) + kColumnGap;
+                wrapped[std::size_t(c)].wanted = wrapped[std::size_t(c)].header =
+                    canvas.textWidth(headerText(c)) + kColumnGap;
         canvas.setBold(false);
         for (int r = 0; r < list_.rowCount(); ++r) {
             // A row without sub items spans the page and asks nothing of its first column.
             for (int c = hasSubItems(r) ? 0 : 1; c < count; ++c)
-                if (source[std::size_t(c)] > 0)
-                    need[std::size_t(c)] =
-                        std::max(need[std::size_t(c)], canvas.textWidth(cellText(r, c)) + kColumnGap);
+                if (source[std::size_t(c)] > 0) {
+                    TWrapColumn& column = wrapped[std::size_t(c)];
+                    column.wanted = std::max(column.wanted, canvas.textWidth(cellText(r, c)) + kColumnGap);
+                    column.cells << cellText(r, c);
+                }
         }
+        std::vector<int> need;
+        for (const TWrapColumn& column : wrapped)
+            need.push_back(column.wanted);
 
         const long long needed = std::accumulate(need.begin(), need.end(), 0LL);
         if (needed > room) {
-            widths_ = fitColumnsToWidth(need, room);
+            widths_ = fitWrappingColumns(canvas, wrapped, kColumnGap, room, kMaxCellLines);
         } else {
             const long long shares = std::accumulate(source.begin(), source.end(), 0LL);
             widths_ = need;

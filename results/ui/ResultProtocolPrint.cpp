@@ -46,8 +46,9 @@ void TResultDialog::printCurrentProtocol()
         manager->setHeaderSpacing(150);
         manager->setFooterSpacing(30);
         manager->setPageFooter(std::make_shared<TTVPFooter>());
+        // Long names and teams go on in further lines of their columns rather than being cut.
         manager->setContent(std::make_shared<TDisciplineListTableContent>(
-            table, 60, std::make_shared<TSimpleLineRenderer>(), printContext));
+            table, 60, std::make_shared<TWrappingLineRenderer>(), printContext));
         manager->render();
     }
     endPrintJob(*manager, context().messages(), road_->requestName(int(TResultRequestType::rt_RefreshForPrint)), this);
