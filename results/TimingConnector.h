@@ -59,11 +59,17 @@ public:
     // The same, an unreadable run said rather than thrown, for a poll that must not lose the runs
     // split before it. Throws ETimingFileBusy when the file cannot be had, TvpError when a run file
     // cannot be written.
+    //
+    // Of two runs with one name the later in the file wins; a run whose file holds it already is not
+    // written again, so its import mark stays (after a restart too). A run whose lines reach the
+    // count its header names is whole at once; one split with fewer lines is remembered, and result
+    // lines that follow it in the file are added to its run file.
     struct TSplit {
-        int runs = 0;
+        int runs = 0;       // run files written, or added to
         QString unreadable; // why the run now first in the result file cannot be read; empty when none
         QByteArray left;    // what stays in the result file
         QString setAside;   // text that starts no run, moved beside the result file: where and what
+        QString failure;    // why the text before the runs could not be kept; it stays, and they with it
     };
     TSplit splitResultFile(int competitionId);
 
@@ -96,6 +102,12 @@ private:
         qsizetype split = 0;
     };
     std::optional<TLastLook> lastLook_;
+    // The run split last, when it lacked lines: its run file and how many.
+    struct TShortRun {
+        QString path;
+        int lacking = 0;
+    };
+    std::optional<TShortRun> shortRun_;
 };
 
 // Reads one run file; throws TvpError when it cannot be read or is shorter than its header.

@@ -21,6 +21,7 @@ namespace {
 const QString kSection = QStringLiteral("TimingConnector");
 const QString kFolderKey = QStringLiteral("ExchangeFolder");
 const QString kPollingKey = QStringLiteral("EnablePolling");
+const QString kPollCaption = QStringLiteral("Zeitmessungsdaten");
 } // namespace
 
 TTimingSettingsForm::TTimingSettingsForm(TWindowContext& context)
@@ -124,28 +125,33 @@ void TTimingSettingsForm::Timer1Timer()
     const int competition = context().competition().getCompetitionId(false);
     if (competition == 0)
         return;
+    // A failure holds back the runs, tick after tick: said once, and again only when the reason
+    // changes or a poll has got through in between.
+    QString failure;
     try {
         const TimingConnector::TSplit split = connector_.splitResultFile(competition);
-        reportedFailure_.clear();
+        failure = split.failure;
         reportUnreadable(split);
         // Moved out of the result file, so said once.
         if (!split.setAside.isEmpty())
-            context().messages().AddException(0, {}, split.setAside, QStringLiteral("Zeitmessungsdaten"), this);
-        if (split.runs == 0)
-            return;
-        if (auto* main = context().windows().get<TMainForm>(TWindowId::MainForm))
-            main->SetNewTimingData();
+            context().messages().AddException(0, {}, split.setAside, kPollCaption, this);
+        if (split.runs > 0)
+            if (auto* main = context().windows().get<TMainForm>(TWindowId::MainForm))
+                main->SetNewTimingData();
     } catch (const ETimingFileBusy&) {
         // No file yet, or the timing program is writing: the next tick tries again.
+        return;
     } catch (const TvpError& e) {
-        // A run file that cannot be written holds back every run, tick after tick: said once, and
-        // again only when the reason changes or a poll has got through in between.
-        if (e.message() != reportedFailure_) {
-            reportedFailure_ = e.message();
-            context().messages().AddException(0, {}, e.message(), QStringLiteral("Zeitmessungsdaten"), this);
-        }
-    } catch (...) {
+        failure = e.message();
+    } catch (const std::exception& e) {
+        failure = QString::fromUtf8(e.what());
     }
+    if (failure.isEmpty() || failure == reportedFailure_) {
+        reportedFailure_ = failure;
+        return;
+    }
+    reportedFailure_ = failure;
+    context().messages().AddException(0, {}, failure, kPollCaption, this);
 }
 
 void TTimingSettingsForm::reportUnreadable(const TimingConnector::TSplit& split)
@@ -159,7 +165,7 @@ void TTimingSettingsForm::reportUnreadable(const TimingConnector::TSplit& split)
     if (split.left == reportedUnreadable_)
         return;
     reportedUnreadable_ = split.left;
-    context().messages().AddException(0, {}, split.unreadable, QStringLiteral("Zeitmessungsdaten"), this);
+    context().messages().AddException(0, {}, split.unreadable, kPollCaption, this);
 }
 
 void TTimingSettingsForm::Button1Click()
