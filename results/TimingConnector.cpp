@@ -260,7 +260,7 @@ bool TimingConnector::splitTimingImportFile(int competitionId)
     return split.runs > 0;
 }
 
-TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId)
+TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId, bool polled)
 {
     const QString folder = exchangeDir_();
     if (folder.isEmpty())
@@ -273,16 +273,18 @@ TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId)
     if (file.error() != QFileDevice::NoError)
         throw ETimingFileBusy(kNoAccess);
 
-    // Unchanged since the last split: the timing program has stopped writing, its last run is whole.
+    // Unchanged since the poll before: the timing program has stopped writing, its last run is whole.
+    // A look between polls tells nothing of how long the file has rested.
     const bool seen = lastLook_ && lastLook_->path == file.fileName();
-    const bool settled = seen && lastLook_->file == data;
+    const bool settled = polled && seen && lastLook_->polled == data;
+    std::optional<QByteArray> resting = polled ? std::optional(data) : seen ? lastLook_->polled : std::nullopt;
     // Runs split but left in the file are not split again.
     const qsizetype done =
         seen && data.startsWith(QByteArrayView(lastLook_->file).first(lastLook_->split)) ? lastLook_->split : 0;
     // Lines after a pause continue the run split last only in the file it was split from.
     if (!seen)
         shortRun_.reset();
-    lastLook_ = TLastLook{file.fileName(), data, done};
+    lastLook_ = TLastLook{file.fileName(), data, done, resting};
     const std::optional<TShortRun> continued = shortRun_;
     TResultFileSplit parsed =
         parseResultFile(QByteArrayView(data).sliced(done), settled, continued ? continued->lacking : 0);
@@ -327,8 +329,11 @@ TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId)
     }
     const qsizetype consumed = frontKept ? done + parsed.consumed : done;
     lastLook_->split = consumed;
-    if (takeOut(file, data, consumed, leased, settled))
-        lastLook_ = TLastLook{file.fileName(), data.mid(consumed), 0};
+    if (takeOut(file, data, consumed, leased, settled)) {
+        // Still resting when the poll found it so: only what left it has changed.
+        resting = resting == data ? std::optional(data.mid(consumed)) : std::nullopt;
+        lastLook_ = TLastLook{file.fileName(), data.mid(consumed), 0, resting};
+    }
     split.left = data.mid(consumed);
     if (parsed.malformed) {
         const QString run = parsed.malformedRun.isEmpty() ? QStringLiteral("eines Laufs ohne Bezeichnung")

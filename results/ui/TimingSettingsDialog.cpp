@@ -9,6 +9,8 @@
 #include "core/util/IniHandler.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -65,6 +67,24 @@ TTimingSettingsForm::TTimingSettingsForm(TWindowContext& context)
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(pollIntervalMs);
     connect(&Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
+    soon_.setSingleShot(true);
+    soon_.setInterval(0);
+    connect(&soon_, &QTimer::timeout, this, [this] {
+        guarded([this] {
+            // Not while an import suspends polling, nor with polling off.
+            if (Timer1.isActive())
+                poll(false);
+        });
+    });
+    auto changed = [this] {
+        guarded([this] {
+            watchExchange(); // the result file may have come or gone
+            if (!soon_.isActive())
+                soon_.start();
+        });
+    };
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, changed);
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, changed);
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
     connect(ApplyButton, &QPushButton::clicked, this, [this] { guarded([this] { applySettings(); }); });
     connect(OKButton, &QPushButton::clicked, this, [this] {
@@ -92,6 +112,33 @@ void TTimingSettingsForm::setExchangeDir(const QString& folder)
 {
     WriteIniStr(kSection, kFolderKey, folder);
     FExchangeDir = folder;
+    watchExchange();
+}
+
+void TTimingSettingsForm::watchExchange()
+{
+    // The folder tells when the result file comes; the file, when it is written. A folder on
+    // another computer may tell neither: the poll remains.
+    QStringList wanted;
+    if (FPollingEnabled && !FExchangeDir.isEmpty() && QFileInfo(FExchangeDir).isDir()) {
+        wanted << QFileInfo(FExchangeDir).absoluteFilePath();
+        const QFileInfo result(QDir(FExchangeDir).filePath(QLatin1String(kResultFileName)));
+        if (result.isFile())
+            wanted << result.absoluteFilePath();
+    }
+    QStringList watched = watcher_.files() + watcher_.directories();
+    QStringList gone;
+    for (const QString& path : watched)
+        if (!wanted.contains(path))
+            gone << path;
+    if (!gone.isEmpty())
+        watcher_.removePaths(gone);
+    QStringList come;
+    for (const QString& path : wanted)
+        if (!watched.contains(path))
+            come << path;
+    if (!come.isEmpty())
+        watcher_.addPaths(come);
 }
 
 void TTimingSettingsForm::setPolling(bool enabled)
@@ -103,6 +150,7 @@ void TTimingSettingsForm::setPolling(bool enabled)
         Timer1.stop();
     WriteIniInteger(kSection, kPollingKey, enabled ? 1 : 0);
     FPollingEnabled = enabled;
+    watchExchange();
     if (auto* main = context().windows().get<TMainForm>(TWindowId::MainForm))
         main->setTimingIndicatorVisible(enabled);
 }
@@ -120,7 +168,7 @@ void TTimingSettingsForm::resumePolling()
         Timer1.stop();
 }
 
-void TTimingSettingsForm::Timer1Timer()
+void TTimingSettingsForm::poll(bool polled)
 {
     const int competition = context().competition().getCompetitionId(false);
     if (competition == 0)
@@ -129,7 +177,7 @@ void TTimingSettingsForm::Timer1Timer()
     // changes or a poll has got through in between.
     QString failure;
     try {
-        const TimingConnector::TSplit split = connector_.splitResultFile(competition);
+        const TimingConnector::TSplit split = connector_.splitResultFile(competition, polled);
         failure = split.failure;
         reportUnreadable(split);
         // Moved out of the result file, so said once.
