@@ -126,18 +126,17 @@ void TTimingSettingsForm::watchExchange()
         if (result.isFile())
             wanted << result.absoluteFilePath();
     }
-    QStringList watched = watcher_.files() + watcher_.directories();
-    QStringList gone;
-    for (const QString& path : watched)
-        if (!wanted.contains(path))
-            gone << path;
-    if (!gone.isEmpty())
+    const QStringList watched = watcher_.files() + watcher_.directories();
+    auto without = [](const QStringList& paths, const QStringList& others) {
+        QStringList out;
+        for (const QString& path : paths)
+            if (!others.contains(path))
+                out << path;
+        return out;
+    };
+    if (const QStringList gone = without(watched, wanted); !gone.isEmpty())
         watcher_.removePaths(gone);
-    QStringList come;
-    for (const QString& path : wanted)
-        if (!watched.contains(path))
-            come << path;
-    if (!come.isEmpty())
+    if (const QStringList come = without(wanted, watched); !come.isEmpty())
         watcher_.addPaths(come);
 }
 
@@ -170,6 +169,9 @@ void TTimingSettingsForm::resumePolling()
 
 void TTimingSettingsForm::poll(bool polled)
 {
+    // A folder made since, or a result file the watch missed.
+    if (polled)
+        watchExchange();
     const int competition = context().competition().getCompetitionId(false);
     if (competition == 0)
         return;
