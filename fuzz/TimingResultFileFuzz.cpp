@@ -41,13 +41,16 @@ void checkResults(const tvp::TTimingImportHeat& heat)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
-    // The first byte says whether the timing program has stopped writing.
+    // The first byte says whether the timing program has stopped writing, and how many lines the
+    // run split before still lacks.
     const bool settled = size > 0 && (data[0] & 1) != 0;
-    const tvp::TResultFileSplit split = tvp::parseResultFile(bytes, settled);
+    const int lacking = size > 0 ? (data[0] >> 1) & 7 : 0;
+    const tvp::TResultFileSplit split = tvp::parseResultFile(bytes, settled, lacking);
     require(split.consumed >= 0 && split.consumed <= bytes.size());
     require(!split.malformed || split.consumed < bytes.size());
     require(split.malformed || split.malformedRun.isEmpty());
-    qsizetype bodies = split.stray.size();
+    require(split.continuation.isEmpty() || (lacking > 0 && tvp::countResultLines(split.continuation) > 0));
+    qsizetype bodies = split.stray.size() + split.continuation.size();
     for (const tvp::TTimingRun& run : split.runs) {
         require(run.fileName.endsWith(QLatin1String(".tmp")));
         require(!run.fileName.contains(u'/') && !run.fileName.contains(u'\\'));
@@ -60,13 +63,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (run.misfit.isEmpty())
             require(heat.RunId == run.timingNumber && heat.heatNo == run.heatNo);
         require(sameBits(heat.startTime, run.startTime));
+        require(run.lines == run.body.count("\r\n"));
         checkResults(heat);
         bodies += run.body.size();
     }
     require(bodies <= split.consumed);
     // Nothing is taken that is neither a run nor kept as text of no run.
     if (split.runs.empty())
-        require(split.stray.size() == split.consumed);
+        require(split.stray.size() + split.continuation.size() == split.consumed);
 
     // The bytes as a run file's name.
     (void)tvp::readRunKey(QString::fromLatin1(bytes));

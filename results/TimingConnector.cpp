@@ -8,9 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
@@ -47,30 +49,69 @@ void writeWhole(const QString& path, const QByteArray& bytes)
                            .arg(QDir::toNativeSeparators(path), error));
 }
 
-// Each run file is synced to disk. Written side by side, the file system commits the syncs
-// together: a result file of sixty runs would otherwise hold the GUI thread for sixty disk syncs.
-void writeRunFiles(const QString& folder, const std::vector<TTimingRun>& runs)
+// Beside a run split before all its lines were there: how many its header named.
+QString laneCountFile(const QString& runFile)
 {
+    return runFile.chopped(4) + QStringLiteral(".Zeilen");
+}
+
+void writeRunFile(const QString& path, const TTimingRun& run, const QByteArray& bytes, QString& error)
+{
+    const QString counted = laneCountFile(path);
+    if (run.lacksLines()) {
+        if (!writeFileWhole(counted, QByteArray::number(run.laneCount), &error))
+            return;
+    } else if (QFile::exists(counted) && !QFile::remove(counted)) {
+        error = QStringLiteral("%1 kann nicht entfernt werden").arg(QDir::toNativeSeparators(counted));
+        return;
+    }
+    if (!writeFileWhole(path, bytes, &error) && error.isEmpty())
+        error = path;
+}
+
+// Of runs with one name the later in the file wins. A run its file holds already is left as it is,
+// so a run split again (after a restart, or while text before it cannot leave the result file)
+// keeps its mark. Each run file is synced to disk; written side by side, the file system commits
+// the syncs together: a result file of sixty runs would otherwise hold the GUI thread for sixty
+// disk syncs. Returns how many were written.
+int writeRunFiles(const QString& folder, const std::vector<TTimingRun>& runs)
+{
+    struct Job {
+        const TTimingRun* run;
+        QString path;
+        QByteArray bytes;
+        QString error;
+    };
+    std::vector<Job> jobs;
+    QSet<QString> names;
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        if (names.contains(run->fileName))
+            continue;
+        names.insert(run->fileName);
+        Job job{&*run, QDir(folder).filePath(run->fileName), runFileContents(*run), {}};
+        QFile existing(job.path);
+        if (existing.open(QIODevice::ReadOnly) && sameRun(existing.readAll(), job.bytes))
+            continue;
+        jobs.push_back(std::move(job));
+    }
     constexpr std::size_t kWriters = 64;
-    const std::size_t writers = std::min(kWriters, runs.size());
-    std::vector<QString> errors(runs.size());
+    const std::size_t writers = std::min(kWriters, jobs.size());
     auto write = [&](std::size_t first) {
-        for (std::size_t i = first; i < runs.size(); i += writers) {
-            const QString path = QDir(folder).filePath(runs[i].fileName);
-            if (!writeFileWhole(path, runFileContents(runs[i]), &errors[i]) && errors[i].isEmpty())
-                errors[i] = path;
-        }
+        for (std::size_t i = first; i < jobs.size(); i += writers)
+            writeRunFile(jobs[i].path, *jobs[i].run, jobs[i].bytes, jobs[i].error);
     };
     {
         std::vector<std::jthread> threads;
         for (std::size_t w = 1; w < writers; ++w)
             threads.emplace_back(write, w);
-        write(0);
+        if (writers > 0)
+            write(0);
     }
-    for (std::size_t i = 0; i < runs.size(); ++i)
-        if (!errors[i].isEmpty())
+    for (const Job& job : jobs)
+        if (!job.error.isEmpty())
             throw TvpError(QStringLiteral("Die Datei %1 der Zeitmessung kann nicht geschrieben werden: %2")
-                               .arg(QDir::toNativeSeparators(QDir(folder).filePath(runs[i].fileName)), errors[i]));
+                               .arg(QDir::toNativeSeparators(job.path), job.error));
+    return int(jobs.size());
 }
 
 // Windows' exclusive sharing, which the timing program's writes wait for, has one counterpart here:
@@ -101,20 +142,29 @@ bool takeOut(QFile& file, const QByteArray& read, qsizetype consumed, bool lease
     return true;
 }
 
+// The file gains the bytes whole or not at all: one write at its end, and what a failing write
+// left is cut off again. Synced when the bytes leave another file next.
+bool appendWhole(QFile& file, QByteArrayView bytes, bool sync, QString& error)
+{
+    const qint64 before = file.size();
+    if (file.write(bytes.data(), bytes.size()) == bytes.size() && (!sync || ::fdatasync(file.handle()) == 0))
+        return true;
+    error = file.errorString();
+    file.resize(before);
+    return false;
+}
+
 // Text that starts no run goes to the end of a file beside the result file, and the user is told.
 QString keepBeside(const QString& folder, const QString& resultFile, const QByteArray& text)
 {
     const QString path = QDir(folder).filePath(QLatin1String(kSetAsideFileName));
     QFile kept(path);
-    QByteArray all;
-    if (kept.exists()) {
-        if (kept.open(QIODevice::ReadOnly))
-            all = kept.readAll();
-        if (!kept.isOpen() || kept.error() != QFileDevice::NoError)
-            throw TvpError(QStringLiteral("Die Datei %1 der Zeitmessung kann nicht gelesen werden: %2")
-                               .arg(QDir::toNativeSeparators(path), kept.errorString()));
-    }
-    writeWhole(path, all + text);
+    QString error;
+    if (!kept.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        error = kept.errorString();
+    if (!kept.isOpen() || !appendWhole(kept, text, true, error))
+        throw TvpError(QStringLiteral("Die Datei %1 der Zeitmessung kann nicht geschrieben werden: %2")
+                           .arg(QDir::toNativeSeparators(path), error));
     QByteArrayView firstLine(text);
     for (char end : {'\r', '\n'})
         if (const qsizetype at = firstLine.indexOf(end); at >= 0)
@@ -124,6 +174,25 @@ QString keepBeside(const QString& folder, const QString& resultFile, const QByte
         .arg(text.size())
         .arg(QDir::toNativeSeparators(resultFile), fromTimingCodePage(firstLine).simplified().left(60),
              QDir::toNativeSeparators(path));
+}
+
+// Lines the timing program wrote after a pause join the run they belong to. Its file is new again:
+// they are not imported yet. False when the run file is gone.
+bool continueRun(const QString& path, const QByteArray& lines)
+{
+    QFile file(path);
+    if (!file.exists())
+        return false;
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError || bytes.size() < kRunFileHeaderLength)
+        throw TvpError(QStringLiteral("Die Laufdatei %1 der Zeitmessung kann nicht gelesen werden: %2")
+                           .arg(QDir::toNativeSeparators(path), file.errorString()));
+    file.close();
+    bytes[0] = 'N';
+    writeWhole(path, bytes + lines);
+    return true;
 }
 
 // Names where the folder is kept; the settings window writes the same key.
@@ -171,14 +240,10 @@ TRespelledNames TimingConnector::exportTimingList(int timingNumber, int heatCoun
     if (!openExclusive(file, QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         throw TvpError(QStringLiteral("Die Startliste %1 für die Zeitmessung kann nicht geöffnet werden: %2")
                            .arg(shown, file.errorString()));
-    const qint64 before = file.size();
-    if (file.write(block) != block.size()) {
-        const QString reason = file.errorString();
-        // No half heat for the timing program to read.
-        file.resize(before);
+    // No half heat for the timing program to read.
+    if (QString reason; !appendWhole(file, block, false, reason))
         throw TvpError(QStringLiteral("Die Startliste %1 für die Zeitmessung kann nicht geschrieben werden: %2")
                            .arg(shown, reason));
-    }
     return respelled;
 }
 
@@ -195,7 +260,7 @@ bool TimingConnector::splitTimingImportFile(int competitionId)
     return split.runs > 0;
 }
 
-TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId)
+TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId, bool polled)
 {
     const QString folder = exchangeDir_();
     if (folder.isEmpty())
@@ -208,31 +273,68 @@ TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId)
     if (file.error() != QFileDevice::NoError)
         throw ETimingFileBusy(kNoAccess);
 
-    // Unchanged since the last split: the timing program has stopped writing, its last run is whole.
+    // Unchanged since the poll before: the timing program has stopped writing, its last run is whole.
+    // A look between polls tells nothing of how long the file has rested.
     const bool seen = lastLook_ && lastLook_->path == file.fileName();
-    const bool settled = seen && lastLook_->file == data;
+    const bool settled = polled && seen && lastLook_->polled == data;
+    std::optional<QByteArray> resting = polled ? std::optional(data) : seen ? lastLook_->polled : std::nullopt;
     // Runs split but left in the file are not split again.
     const qsizetype done =
         seen && data.startsWith(QByteArrayView(lastLook_->file).first(lastLook_->split)) ? lastLook_->split : 0;
-    lastLook_ = TLastLook{file.fileName(), data, done};
-    TResultFileSplit parsed = parseResultFile(QByteArrayView(data).sliced(done), settled);
+    // Lines after a pause continue the run split last only in the file it was split from.
+    if (!seen)
+        shortRun_.reset();
+    lastLook_ = TLastLook{file.fileName(), data, done, resting};
+    const std::optional<TShortRun> continued = shortRun_;
+    TResultFileSplit parsed =
+        parseResultFile(QByteArrayView(data).sliced(done), settled, continued ? continued->lacking : 0);
+    TSplit split;
     if (!parsed.runs.empty()) {
         const QString runs = runFolder(competitionId);
         if (!QDir().mkpath(runs))
             throw TvpError(QStringLiteral("Der Ordner %1 für die Zeitmessungsdaten kann nicht angelegt werden.")
                                .arg(QDir::toNativeSeparators(runs)));
         // Every run file is complete on disk before the result file lets go of its run.
-        writeRunFiles(runs, parsed.runs);
+        split.runs = writeRunFiles(runs, parsed.runs);
+        const TTimingRun& last = parsed.runs.back();
+        shortRun_.reset();
+        if (last.lacksLines())
+            shortRun_ = TShortRun{QDir(runs).filePath(last.fileName), last.laneCount - last.lines};
     }
-    TSplit split;
-    if (!parsed.stray.isEmpty())
-        split.setAside = keepBeside(folder, file.fileName(), parsed.stray);
-    parsed.consumed += done;
-    lastLook_->split = parsed.consumed;
-    if (takeOut(file, data, parsed.consumed, leased, settled))
-        lastLook_ = TLastLook{file.fileName(), data.mid(parsed.consumed), 0};
-    split.runs = int(parsed.runs.size());
-    split.left = data.mid(parsed.consumed);
+    // The text before the runs leaves the result file only once it is kept elsewhere; until then
+    // the runs behind it stay too, and are not written again.
+    bool frontKept = true;
+    try {
+        QByteArray stray = parsed.stray;
+        if (!parsed.continuation.isEmpty()) {
+            if (continueRun(continued->path, parsed.continuation)) {
+                ++split.runs;
+                if (parsed.runs.empty())
+                    shortRun_->lacking -= countResultLines(parsed.continuation);
+                if (shortRun_ && shortRun_->lacking <= 0)
+                    shortRun_.reset();
+            } else {
+                stray.prepend(parsed.continuation);
+                if (parsed.runs.empty())
+                    shortRun_.reset();
+            }
+        }
+        if (!stray.isEmpty())
+            split.setAside = keepBeside(folder, file.fileName(), stray);
+    } catch (const TvpError& e) {
+        frontKept = false;
+        split.failure = e.message();
+        // The runs behind it come again with the next poll.
+        shortRun_ = continued;
+    }
+    const qsizetype consumed = frontKept ? done + parsed.consumed : done;
+    lastLook_->split = consumed;
+    if (takeOut(file, data, consumed, leased, settled)) {
+        // Still resting when the poll found it so: only what left it has changed.
+        resting = resting == data ? std::optional(data.mid(consumed)) : std::nullopt;
+        lastLook_ = TLastLook{file.fileName(), data.mid(consumed), 0, resting};
+    }
+    split.left = data.mid(consumed);
     if (parsed.malformed) {
         const QString run = parsed.malformedRun.isEmpty() ? QStringLiteral("eines Laufs ohne Bezeichnung")
                                                           : QStringLiteral("des Laufs \"%1\"").arg(parsed.malformedRun);
@@ -296,6 +398,11 @@ TTimingImportHeat importFile(const QString& path)
     TTimingImportHeat run = parseRunFile(data, QFileInfo(path).fileName());
     run.filename = path;
     run.contents = data;
+    if (QFile counted(laneCountFile(path)); counted.open(QIODevice::ReadOnly)) {
+        bool number = false;
+        const int lanes = counted.readAll().trimmed().toInt(&number);
+        run.laneCount = number ? lanes : -1;
+    }
     return run;
 }
 

@@ -52,20 +52,28 @@ public:
     // run was split. Throws TvpError with the timing texts when the file cannot be had or a run
     // header is unreadable (runs before it are split all the same).
     //
-    // The last run of the file is split once a poll finds the file as the previous one left it;
-    // the connector remembers that between calls.
+    // The last run of the file, unless its lines reach the count its header names, is split once a
+    // poll finds the file as the previous one left it; the connector remembers that between calls.
     bool splitTimingImportFile(int competitionId);
 
     // The same, an unreadable run said rather than thrown, for a poll that must not lose the runs
     // split before it. Throws ETimingFileBusy when the file cannot be had, TvpError when a run file
     // cannot be written.
+    //
+    // Of two runs with one name the later in the file wins; a run whose file holds it already is not
+    // written again, so its import mark stays (after a restart too). A run whose lines reach the
+    // count its header names is whole at once; one split with fewer lines is remembered, and result
+    // lines that follow it in the file are added to its run file.
     struct TSplit {
-        int runs = 0;
+        int runs = 0;       // run files written, or added to
         QString unreadable; // why the run now first in the result file cannot be read; empty when none
         QByteArray left;    // what stays in the result file
         QString setAside;   // text that starts no run, moved beside the result file: where and what
+        QString failure;    // why the text before the runs could not be kept; it stays, and they with it
     };
-    TSplit splitResultFile(int competitionId);
+    // A look between polls (`polled` false, the file has just changed) splits what is whole and
+    // does not count as a poll that finds the file resting.
+    TSplit splitResultFile(int competitionId, bool polled = true);
 
     // The run files of the competition, by name; none when the folder is missing. A file that
     // cannot be read ends the listing with its error.
@@ -89,13 +97,20 @@ private:
     FolderSource exchangeDir_;
     Clock clock_;
     // The result file as the last split left it, and how much at its start was split but is still
-    // in it.
+    // in it; and as the last poll found it, less what left it since, when nothing else changed.
     struct TLastLook {
         QString path;
         QByteArray file;
         qsizetype split = 0;
+        std::optional<QByteArray> polled;
     };
     std::optional<TLastLook> lastLook_;
+    // The run split last, when it lacked lines: its run file and how many.
+    struct TShortRun {
+        QString path;
+        int lacking = 0;
+    };
+    std::optional<TShortRun> shortRun_;
 };
 
 // Reads one run file; throws TvpError when it cannot be read or is shorter than its header.

@@ -334,11 +334,39 @@ std::optional<proto::ResultType> decodeTimingResult(QByteArrayView field)
     return result;
 }
 
-TResultFileSplit parseResultFile(QByteArrayView data, bool settled)
+int countResultLines(QByteArrayView text)
+{
+    int lines = 0;
+    for (qsizetype pos = 0; pos < text.size(); ++lines) {
+        const qsizetype end = text.indexOf(kCrLf, pos);
+        if (end < 0)
+            return 0;
+        const QByteArrayView line = text.sliced(pos, end + 2 - pos);
+        FieldReader reader(line, 0);
+        if (!readResultLine(reader) || reader.pos() != line.size())
+            return 0;
+        pos = end + 2;
+    }
+    return lines;
+}
+
+TResultFileSplit parseResultFile(QByteArrayView data, bool settled, int lacking)
 {
     TResultFileSplit split;
     qsizetype pos = 0;
     while (pos < data.size()) {
+        if (pos == 0 && lacking > 0 && slice(data, pos, 4) != kRunStart) {
+            // The lines after a pause of the timing program in the middle of a run.
+            const qsizetype next = data.indexOf(kRunStart);
+            const QByteArrayView text = data.first(next < 0 ? data.size() : next);
+            if (const int lines = countResultLines(text); lines > 0) {
+                if (next < 0 && !settled && lines < lacking)
+                    break; // more of them may follow
+                split.continuation = text.toByteArray();
+                pos = text.size();
+                continue;
+            }
+        }
         if (slice(data, pos, 4) != kRunStart) {
             qsizetype next = data.indexOf(kRunStart, pos + 1);
             if (next < 0 && !settled)
@@ -364,7 +392,7 @@ TResultFileSplit parseResultFile(QByteArrayView data, bool settled)
         const QByteArrayView date = header.bytes(8);
         header.bytes(1);
         const QByteArrayView time = header.bytes(6);
-        header.item(); // lane count
+        const std::optional<int> laneCount = parseDecimal(cutRight(header.item()));
         header.item();
         if (header.bytes(2) != kCrLf) {
             // No line end yet: the timing program is still writing the header.
@@ -379,8 +407,12 @@ TResultFileSplit parseResultFile(QByteArrayView data, bool settled)
         qsizetype next = data.sliced(bodyStart).indexOf(kRunStart);
         next = next < 0 ? data.size() : bodyStart + next;
         const QByteArrayView body = data.sliced(bodyStart, next - bodyStart);
-        // Lines may still follow the last run, or its last line is not finished: it waits.
-        if (next == data.size() && (!settled || (!body.isEmpty() && !body.endsWith(kCrLf))))
+        const bool wholeLines = body.isEmpty() || body.endsWith(kCrLf);
+        const int lines = int(body.count(kCrLf));
+        // Lines may still follow the last run, or its last line is not finished: it waits, unless
+        // it holds the lines its header names.
+        const bool counted = laneCount && *laneCount >= 0 && lines >= *laneCount;
+        if (next == data.size() && (!wholeLines || (!settled && !counted)))
             break;
 
         const int day = decimalOr(slice(date, 0, 2), 0);
@@ -412,6 +444,8 @@ TResultFileSplit parseResultFile(QByteArrayView data, bool settled)
         run.startTime = oleFromMinutes(oleDays(start) * kMinutesPerDay + qint64(hours) * 60 + minutes);
         run.description = description.toByteArray();
         run.body = body.toByteArray();
+        run.laneCount = laneCount && *laneCount >= 0 ? *laneCount : -1;
+        run.lines = lines;
         split.runs.push_back(std::move(run));
         pos = next;
     }

@@ -39,6 +39,9 @@ struct TTimingImportHeat {
     // Empty for a run that can.
     QString misfit;
     QByteArray contents; // the run file as read
+    // How many lines the run's header named; -1 when it named none or the run came whole. A run
+    // with fewer participants than this was split before all its lines were there.
+    int laneCount = -1;
 };
 
 // The record lengths, CR LF included.
@@ -76,6 +79,12 @@ struct TTimingRun {
     double startTime = 0;   // OLE date
     QByteArray description; // as read: code page 850, trailing blanks removed, at most 46 bytes
     QByteArray body;        // the result lines as they stood
+    int laneCount = -1;     // the lines the header names; -1 when it is no number
+    int lines = 0;          // the whole lines of the body
+
+    // Split with fewer lines than its header names: a pause of the timing program, or one that
+    // counts otherwise.
+    bool lacksLines() const { return laneCount > lines; }
 };
 
 struct TResultFileSplit {
@@ -85,16 +94,26 @@ struct TResultFileSplit {
     qsizetype consumed = 0;
     // Text before the first run start that starts no run, taken out with the runs.
     QByteArray stray;
+    // Result lines before the first run start that continue the run split last, which lacked
+    // lines; taken out with the runs instead of the stray text.
+    QByteArray continuation;
     // The run at `consumed` has a header without its closing CR LF; a header the end of the data
     // cuts off is still being written and waits.
     bool malformed = false;
     QString malformedRun; // that run's description
 };
 
-// A run is whole when the next run start follows it. The last one, and text that starts no run at
-// the end, only when `settled`: the timing program has stopped writing (the file is as the previous
-// poll left it). A last line without its CR LF waits either way.
-TResultFileSplit parseResultFile(QByteArrayView data, bool settled);
+// A run is whole when the next run start follows it, or when its lines reach the count its header
+// names. The last one otherwise, and text that starts no run at the end, only when `settled`: the
+// timing program has stopped writing (the file is as the previous poll left it). A last line
+// without its CR LF waits either way.
+//
+// `lacking` is how many lines the run split last still lacks: whole result lines at the start
+// continue it, at once when they make up for them.
+TResultFileSplit parseResultFile(QByteArrayView data, bool settled, int lacking = 0);
+
+// The text is whole result lines, each ending in CR LF; how many, or 0 when it is not.
+int countResultLines(QByteArrayView text);
 
 // The run file: status "N", start time, description, CR LF, the result lines.
 QByteArray runFileContents(const TTimingRun& run);

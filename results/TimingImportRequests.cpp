@@ -2,11 +2,13 @@
 
 #include "core/protocol/Errors.h"
 #include "core/results/tvpTypes.h"
+#include "core/results/tvpUtils.h"
 #include "results/TimingConnector.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 
 namespace tvp {
 
@@ -41,17 +43,104 @@ constexpr int kAttempt = 1;
 
 using Lines = std::vector<TTimingImportParticipant>;
 
-void storeByLane(TServicePorts& ports, int discipline, const TTimingImportRequest& request, const Lines& lines)
+// A line without a time stores nothing: what the server holds for its participant (typed by hand,
+// or an earlier run) stays, and the import names it.
+class KeptResults {
+public:
+    KeptResults(TServicePorts& ports, const proto::DisciplinType& discipline, TTimingImportResponse& response)
+        : ports_(ports), discipline_(discipline), response_(response)
+    {
+    }
+
+    bool teams() const { return discipline_.ResultTableType && discipline_.ResultTableType->Team; }
+
+    // The line's participant: an athlete, or in a team discipline a team (the athlete's when only
+    // the athlete is known).
+    void note(const TTimingImportParticipant& line, const QString& place, int athlete, int team)
+    {
+        const proto::ResultType* held = find(athlete, team);
+        if (!held)
+            return;
+        QString value;
+        try {
+            value = ResultToString(*held, format_, unitPattern());
+        } catch (const std::exception&) {
+            value = ResultToString(*held, format_, QString());
+        }
+        QStringList who;
+        if (!place.isEmpty())
+            who << place;
+        const QString name =
+            teams() && !line.Team.isEmpty() ? line.Team : (line.GivenName + u' ' + line.SurName).trimmed();
+        if (!name.isEmpty())
+            who << name;
+        response_.kept << who.join(QStringLiteral(", ")) + QStringLiteral(": ") + value;
+    }
+
+private:
+    QString unitPattern() const
+    {
+        return discipline_.ResultTableType ? discipline_.ResultTableType->ResultUnitPattern : QString();
+    }
+
+    const proto::ResultType* find(int athlete, int team)
+    {
+        if (!table_) {
+            table_ = ports_.drs().getResultTable(discipline_.DisciplinID);
+            format_ = uiInfoStringToResultFormat(
+                ports_.drs().getUiInfo(uiInfoKeys::DisciplinResultFormat, discipline_.DisciplinID).Value);
+        }
+        for (const proto::AssignedResultType& r : table_->Results) {
+            if (r.Attempt != kAttempt)
+                continue;
+            const bool mine = teams() ? team != 0 && std::ranges::find(r.TeamId, team) != r.TeamId.end()
+                                      : athlete != 0 && r.AthleteId == athlete;
+            if (mine)
+                return &r;
+        }
+        return nullptr;
+    }
+
+    TServicePorts& ports_;
+    const proto::DisciplinType& discipline_;
+    TTimingImportResponse& response_;
+    std::optional<proto::getResultTableResponse1> table_;
+    TResultformat format_ = TResultformat::rf_Default;
+};
+
+int teamOf(const proto::AthleteType& athlete)
 {
+    return athlete.Team ? athlete.Team->TeamID : 0;
+}
+
+void storeByLane(TServicePorts& ports, const proto::DisciplinType& d, const TTimingImportRequest& request,
+                 const Lines& lines, KeptResults& kept)
+{
+    std::optional<proto::getDisciplinParticipantsResponse1> heats;
     for (const TTimingImportParticipant& line : lines) {
+        if (!line.hasResult) {
+            if (!heats)
+                heats = ports.drs().getDisciplinParticipants(d.DisciplinID, request.heat);
+            for (const proto::HeatParticipantsType& heat : heats->HeatList) {
+                if (heat.HeatNo != request.heat || line.lane < 1 || line.lane > int(heat.VersionedParticipants.size()))
+                    continue;
+                const proto::VersionedParticipantsType& at = heat.VersionedParticipants[std::size_t(line.lane - 1)];
+                const QString place = QStringLiteral("Bahn %1").arg(line.lane);
+                if (at.Athlete)
+                    kept.note(line, place, at.Athlete->AthleteID, teamOf(*at.Athlete));
+                else if (at.Team && at.Team->Team)
+                    kept.note(line, place, 0, at.Team->Team->TeamID);
+            }
+            continue;
+        }
         proto::LaneHeatType place;
         place.HeatNo = request.heat;
         place.Lane = line.lane;
-        (void)ports.das().setResult(discipline, 0, place, 0, 0, resultOf(line), kAttempt);
+        (void)ports.das().setResult(d.DisciplinID, 0, place, 0, 0, resultOf(line), kAttempt);
     }
 }
 
-void storeByBib(TServicePorts& ports, int discipline, const Lines& lines)
+void storeByBib(TServicePorts& ports, const proto::DisciplinType& d, const Lines& lines, KeptResults& kept)
 {
     for (const TTimingImportParticipant& line : lines) {
         if (line.Bib == 0)
@@ -59,18 +148,27 @@ void storeByBib(TServicePorts& ports, int discipline, const Lines& lines)
                            QStringLiteral(" hat keine Startnummer. Disziplineinstellungen verlangen Zuordnung über "
                                           "Startnummer. Bitte Disziplineinstellungen ändern oder Lauf manuell "
                                           "eingeben"));
-        (void)ports.das().setResult(discipline, line.Bib, false, nullptr, 0, 0, resultOf(line), kAttempt);
+        if (!line.hasResult) {
+            const proto::getAthletesResponse1 holder =
+                ports.drs().getAthletes(ports.competitionId(), 0, 0, line.Bib, nullptr, nullptr, 0);
+            if (!holder.empty())
+                kept.note(line, QStringLiteral("Startnummer %1").arg(line.Bib), holder.front().AthleteID,
+                          teamOf(holder.front()));
+            continue;
+        }
+        (void)ports.das().setResult(d.DisciplinID, line.Bib, false, nullptr, 0, 0, resultOf(line), kAttempt);
     }
 }
 
-void storeByAthleteOrTeam(TServicePorts& ports, const proto::DisciplinType& discipline, const Lines& lines)
+void storeByAthleteOrTeam(TServicePorts& ports, const proto::DisciplinType& discipline, const Lines& lines,
+                          KeptResults& kept)
 {
     const int competition = ports.competitionId();
-    const bool teams = discipline.ResultTableType && discipline.ResultTableType->Team;
     for (const TTimingImportParticipant& line : lines) {
         const proto::getTeamsResponse1 found = ports.drs().getTeams(competition, 0, search(line.Team, true), 0);
         const int team = found.size() == 1 ? found.front().TeamID : 0;
-        if (!teams) {
+        const QString bib = line.Bib != 0 ? QStringLiteral("Startnummer %1").arg(line.Bib) : QString();
+        if (!kept.teams()) {
             const proto::getAthletesResponse1 athletes = ports.drs().getAthletes(
                 competition, 0, team, 0, search(line.GivenName, false), search(line.SurName, false), 0);
             if (athletes.size() > 1)
@@ -79,21 +177,29 @@ void storeByAthleteOrTeam(TServicePorts& ports, const proto::DisciplinType& disc
             if (athletes.empty())
                 throw TvpError(athleteName(line) + QStringLiteral(" konnte nicht in der Datenbank gefunden werden. ") +
                                kManually);
-            (void)ports.das().setResult(discipline.DisciplinID, 0, nullptr, athletes.front().AthleteID, 0,
-                                        resultOf(line), kAttempt);
+            if (!line.hasResult)
+                kept.note(line, bib, athletes.front().AthleteID, 0);
+            else
+                (void)ports.das().setResult(discipline.DisciplinID, 0, nullptr, athletes.front().AthleteID, 0,
+                                            resultOf(line), kAttempt);
             continue;
         }
         if (team == 0)
             throw TvpError(
                 QStringLiteral("Team \"%1\" konnte nicht in der Datenbank gefunden werden. ").arg(line.Team) +
                 kManually);
-        (void)ports.das().setResult(discipline.DisciplinID, 0, nullptr, 0, team, resultOf(line), kAttempt);
+        if (!line.hasResult)
+            kept.note(line, bib, 0, team);
+        else
+            (void)ports.das().setResult(discipline.DisciplinID, 0, nullptr, 0, team, resultOf(line), kAttempt);
     }
 }
 
 void importRun(TServicePorts& ports, const TTimingImportRequest& request, TTimingImportResponse& response)
 {
     response.heat = request.heat;
+    response.description = request.description;
+    response.laneCount = request.laneCount;
     response.filename = request.filename;
     const QString fileName = QFileInfo(request.filename).fileName();
     if (const TRunKey key = readRunKey(fileName); !key.misfit.isEmpty())
@@ -109,10 +215,12 @@ void importRun(TServicePorts& ports, const TTimingImportRequest& request, TTimin
         response.read = readRunForImport(request.filename);
         response.changed = !sameRun(response.read, request.listed);
         const Lines lines = parseRunFile(response.read, fileName).participants;
+        response.lines = int(lines.size());
+        KeptResults kept(ports, d, response);
         switch (d.ResultAssignment) {
-        case ResultAssignmentType::byAthleteOrTeam: storeByAthleteOrTeam(ports, d, lines); break;
-        case ResultAssignmentType::byBib: storeByBib(ports, d.DisciplinID, lines); break;
-        case ResultAssignmentType::byLane: storeByLane(ports, d.DisciplinID, request, lines); break;
+        case ResultAssignmentType::byAthleteOrTeam: storeByAthleteOrTeam(ports, d, lines, kept); break;
+        case ResultAssignmentType::byBib: storeByBib(ports, d, lines, kept); break;
+        case ResultAssignmentType::byLane: storeByLane(ports, d, request, lines, kept); break;
         }
         return;
     }
@@ -136,12 +244,34 @@ std::unique_ptr<TTimingImportRequest> makeTimingImportRequest(const TTimingImpor
     request->description = run.description;
     request->filename = run.filename;
     request->listed = run.contents;
+    request->laneCount = run.laneCount;
     return request;
 }
 
 QString timingRunStatusText(const TTimingImportHeat& run)
 {
-    return run.status == TImportStatus::isImported ? QStringLiteral("Importiert") : QStringLiteral("Nicht verarbeitet");
+    const QString status =
+        run.status == TImportStatus::isImported ? QStringLiteral("Importiert") : QStringLiteral("Nicht verarbeitet");
+    const int lines = int(run.participants.size());
+    if (run.laneCount <= lines)
+        return status;
+    return status + QStringLiteral(" (%1 von %2 Zeilen)").arg(lines).arg(run.laneCount);
+}
+
+QString timingImportNotes(const TTimingImportResponse& response)
+{
+    QStringList notes;
+    if (response.laneCount > response.lines)
+        notes << QStringLiteral("Der Lauf \"%1\" ist unvollständig: %2 von %3 Zeilen sind importiert. Zeilen, die "
+                                "die Zeitmessung noch schickt, kommen zu diesem Lauf; er steht dann wieder auf "
+                                "\"Nicht verarbeitet\" und kann erneut importiert werden.")
+                     .arg(response.description)
+                     .arg(response.lines)
+                     .arg(response.laneCount);
+    if (!response.kept.isEmpty())
+        notes << QStringLiteral("Zeilen ohne Zeit im Lauf \"%1\" ändern nichts. Gespeichert bleibt: %2")
+                     .arg(response.description, response.kept.join(QStringLiteral("; ")));
+    return notes.join(u' ');
 }
 
 QString timingRunTimeText(const TTimingImportHeat& run)

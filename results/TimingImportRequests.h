@@ -7,6 +7,7 @@
 #include "results/TimingFiles.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -22,6 +23,7 @@ struct TTimingImportRequest : TRequest {
     QString description;
     QString filename;
     QByteArray listed; // the run file as the list read it
+    int laneCount = -1;
 };
 
 struct TTimingImportResponse : TResponse {
@@ -30,14 +32,22 @@ struct TTimingImportResponse : TResponse {
     QString filename;     // the run file, marked imported once the transaction is committed
     QByteArray read;      // the run file the lines came from; only this run is marked
     bool changed = false; // the file was no longer what the list showed
+    QString description;
+    int lines = 0;      // the lines of the run imported
+    int laneCount = -1; // and how many its header named, when it was split before they were there
+    QStringList kept;   // lines without a time, whose participant keeps what the server holds
 };
 
 const TRequestTable<TTimingImportRequest, TTimingImportResponse>& timingImportRequests();
 
 std::unique_ptr<TTimingImportRequest> makeTimingImportRequest(const TTimingImportHeat& run);
 
-// Row texts of the list.
+// Row texts of the list. A run split before all its lines were there says how many it has.
 QString timingRunStatusText(const TTimingImportHeat& run);
+
+// What the user learns beside a done import: a run that lacks lines, and the lines without a time
+// that left a stored result as it was. Empty when neither.
+QString timingImportNotes(const TTimingImportResponse& response);
 QString timingRunTimeText(const TTimingImportHeat& run);
 
 // Newest start first; equal times keep their order.

@@ -10,6 +10,7 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -54,16 +55,32 @@ TTimingImportForm::TTimingImportForm(TWindowContext& context)
     ListView1->header()->setSectionResizeMode(2, QHeaderView::Fixed);
     ListView1->header()->resizeSection(0, 100);
     ListView1->header()->resizeSection(2, 110);
-    // As wide as their longest texts: both states, and a start with its date.
+    fitColumns();
+    layout->addWidget(ListView1, 1);
+    connect(ListView1, &QTreeView::doubleClicked, this, [this] { guarded([this] { ListView1DblClick(); }); });
+}
+
+void TTimingImportForm::fitColumns()
+{
+    // As wide as their longest texts: both states (and those of the runs that lack lines), and a
+    // start with its date.
     TTimingImportHeat sample;
     sample.startTime = toOleDate(QDateTime(QDate(2026, 12, 7), QTime(13, 0)));
     const QString time = timingRunTimeText(sample);
     sample.status = TImportStatus::isImported;
-    fitColumnToTexts(*ListView1, 0, {timingRunStatusText(sample), timingRunStatusText({})}, 100);
+    QStringList states{timingRunStatusText(sample), timingRunStatusText({})};
+    for (const TTimingImportHeat& run : runs_.records())
+        states << timingRunStatusText(run);
+    fitColumnToTexts(*ListView1, 0, states, 100);
     fitColumnToTexts(*ListView1, 2, {time}, 110);
     keepColumnsWhole(*ListView1);
-    layout->addWidget(ListView1, 1);
-    connect(ListView1, &QTreeView::doubleClicked, this, [this] { guarded([this] { ListView1DblClick(); }); });
+    // At its smallest a run's name still shows where it begins and, cut in the middle, its heat:
+    // "Hindernis…ufe 12/12".
+    const QHeaderView& header = *ListView1->header();
+    const int name = ListView1->fontMetrics().horizontalAdvance(QStringLiteral("Hindernis…ufe 12/12")) +
+                     2 * (ListView1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListView1) + 1);
+    const int caption = headerTextWidth(header, runs_.headerData(1, Qt::Horizontal).toString());
+    ListView1->setMinimumWidth(ListView1->minimumWidth() + std::max(0, name - caption));
 }
 
 ITimingSettingsForm* TTimingImportForm::settings() const
@@ -87,6 +104,7 @@ void TTimingImportForm::UpdateItems()
     TimingConnector::TRunListing listing = connector_.listRuns(context().competition().getCompetitionId(false));
     sortRunsNewestFirst(listing.runs);
     runs_.setRecords(std::move(listing.runs));
+    fitColumns();
     QSet<QString> unreadable;
     for (const TimingConnector::TRunListing::Failure& f : listing.failures) {
         unreadable.insert(f.path);
@@ -152,6 +170,8 @@ void TTimingImportForm::RequestFinished(std::unique_ptr<TTimingImportResponse> r
     }
     if (!markError.isEmpty())
         report(markError);
+    if (const QString notes = timingImportNotes(*response); !notes.isEmpty())
+        context().messages().AddWarning(0, {}, notes, kTimingImportName, this);
     if (auto* results = context().windows().getOrPlaceholder<IResultDialog>(TWindowId::ResultDialog))
         results->showAndLoadDisciplin(response->discipline, response->heat, IResultDialog::kNoVersion, 0);
     if (context().windows().isVisible(TWindowId::ResultCheckForm))

@@ -32,6 +32,7 @@ protected:
 private:
     void RequestFinished(std::unique_ptr<TTimingImportResponse> response, const TRequestOutcome& outcome);
     void report(const QString& text);
+    void fitColumns();
     ITimingSettingsForm* settings() const;
     QString exchangeDir() const;
 

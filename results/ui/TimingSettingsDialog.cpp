@@ -9,6 +9,8 @@
 #include "core/util/IniHandler.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +23,7 @@ namespace {
 const QString kSection = QStringLiteral("TimingConnector");
 const QString kFolderKey = QStringLiteral("ExchangeFolder");
 const QString kPollingKey = QStringLiteral("EnablePolling");
+const QString kPollCaption = QStringLiteral("Zeitmessungsdaten");
 } // namespace
 
 TTimingSettingsForm::TTimingSettingsForm(TWindowContext& context)
@@ -64,6 +67,24 @@ TTimingSettingsForm::TTimingSettingsForm(TWindowContext& context)
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(pollIntervalMs);
     connect(&Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
+    soon_.setSingleShot(true);
+    soon_.setInterval(0);
+    connect(&soon_, &QTimer::timeout, this, [this] {
+        guarded([this] {
+            // Not while an import suspends polling, nor with polling off.
+            if (Timer1.isActive())
+                poll(false);
+        });
+    });
+    auto changed = [this] {
+        guarded([this] {
+            watchExchange(); // the result file may have come or gone
+            if (!soon_.isActive())
+                soon_.start();
+        });
+    };
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, changed);
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, changed);
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
     connect(ApplyButton, &QPushButton::clicked, this, [this] { guarded([this] { applySettings(); }); });
     connect(OKButton, &QPushButton::clicked, this, [this] {
@@ -91,6 +112,32 @@ void TTimingSettingsForm::setExchangeDir(const QString& folder)
 {
     WriteIniStr(kSection, kFolderKey, folder);
     FExchangeDir = folder;
+    watchExchange();
+}
+
+void TTimingSettingsForm::watchExchange()
+{
+    // The folder tells when the result file comes; the file, when it is written. A folder on
+    // another computer may tell neither: the poll remains.
+    QStringList wanted;
+    if (FPollingEnabled && !FExchangeDir.isEmpty() && QFileInfo(FExchangeDir).isDir()) {
+        wanted << QFileInfo(FExchangeDir).absoluteFilePath();
+        const QFileInfo result(QDir(FExchangeDir).filePath(QLatin1String(kResultFileName)));
+        if (result.isFile())
+            wanted << result.absoluteFilePath();
+    }
+    const QStringList watched = watcher_.files() + watcher_.directories();
+    auto without = [](const QStringList& paths, const QStringList& others) {
+        QStringList out;
+        for (const QString& path : paths)
+            if (!others.contains(path))
+                out << path;
+        return out;
+    };
+    if (const QStringList gone = without(watched, wanted); !gone.isEmpty())
+        watcher_.removePaths(gone);
+    if (const QStringList come = without(wanted, watched); !come.isEmpty())
+        watcher_.addPaths(come);
 }
 
 void TTimingSettingsForm::setPolling(bool enabled)
@@ -102,6 +149,7 @@ void TTimingSettingsForm::setPolling(bool enabled)
         Timer1.stop();
     WriteIniInteger(kSection, kPollingKey, enabled ? 1 : 0);
     FPollingEnabled = enabled;
+    watchExchange();
     if (auto* main = context().windows().get<TMainForm>(TWindowId::MainForm))
         main->setTimingIndicatorVisible(enabled);
 }
@@ -119,33 +167,41 @@ void TTimingSettingsForm::resumePolling()
         Timer1.stop();
 }
 
-void TTimingSettingsForm::Timer1Timer()
+void TTimingSettingsForm::poll(bool polled)
 {
+    // A folder made since, or a result file the watch missed.
+    if (polled)
+        watchExchange();
     const int competition = context().competition().getCompetitionId(false);
     if (competition == 0)
         return;
+    // A failure holds back the runs, tick after tick: said once, and again only when the reason
+    // changes or a poll has got through in between.
+    QString failure;
     try {
-        const TimingConnector::TSplit split = connector_.splitResultFile(competition);
-        reportedFailure_.clear();
+        const TimingConnector::TSplit split = connector_.splitResultFile(competition, polled);
+        failure = split.failure;
         reportUnreadable(split);
         // Moved out of the result file, so said once.
         if (!split.setAside.isEmpty())
-            context().messages().AddException(0, {}, split.setAside, QStringLiteral("Zeitmessungsdaten"), this);
-        if (split.runs == 0)
-            return;
-        if (auto* main = context().windows().get<TMainForm>(TWindowId::MainForm))
-            main->SetNewTimingData();
+            context().messages().AddException(0, {}, split.setAside, kPollCaption, this);
+        if (split.runs > 0)
+            if (auto* main = context().windows().get<TMainForm>(TWindowId::MainForm))
+                main->SetNewTimingData();
     } catch (const ETimingFileBusy&) {
         // No file yet, or the timing program is writing: the next tick tries again.
+        return;
     } catch (const TvpError& e) {
-        // A run file that cannot be written holds back every run, tick after tick: said once, and
-        // again only when the reason changes or a poll has got through in between.
-        if (e.message() != reportedFailure_) {
-            reportedFailure_ = e.message();
-            context().messages().AddException(0, {}, e.message(), QStringLiteral("Zeitmessungsdaten"), this);
-        }
-    } catch (...) {
+        failure = e.message();
+    } catch (const std::exception& e) {
+        failure = QString::fromUtf8(e.what());
     }
+    if (failure.isEmpty() || failure == reportedFailure_) {
+        reportedFailure_ = failure;
+        return;
+    }
+    reportedFailure_ = failure;
+    context().messages().AddException(0, {}, failure, kPollCaption, this);
 }
 
 void TTimingSettingsForm::reportUnreadable(const TimingConnector::TSplit& split)
@@ -159,7 +215,7 @@ void TTimingSettingsForm::reportUnreadable(const TimingConnector::TSplit& split)
     if (split.left == reportedUnreadable_)
         return;
     reportedUnreadable_ = split.left;
-    context().messages().AddException(0, {}, split.unreadable, QStringLiteral("Zeitmessungsdaten"), this);
+    context().messages().AddException(0, {}, split.unreadable, kPollCaption, this);
 }
 
 void TTimingSettingsForm::Button1Click()

@@ -7,6 +7,7 @@
 #include "core/ui/TVPForm.h"
 #include "results/TimingConnector.h"
 
+#include <QFileSystemWatcher>
 #include <QTimer>
 
 class QCheckBox;
@@ -30,13 +31,15 @@ public:
     bool isPolling() const { return Timer1.isActive(); }
 
     // One poll, as the timer runs it.
-    void Timer1Timer();
+    void Timer1Timer() { poll(true); }
 
 protected:
     void reloadData() override {}
     void FormShow() override;
 
 private:
+    void poll(bool polled);
+    void watchExchange();
     void Button1Click();
     void applySettings();
     void reportUnreadable(const TimingConnector::TSplit& split);
@@ -44,6 +47,10 @@ private:
     QString FExchangeDir;
     bool FPollingEnabled = false;
     QTimer Timer1;
+    // A write of the timing program brings a look at once: a run that is whole is split before the
+    // timing program may write the file anew.
+    QFileSystemWatcher watcher_;
+    QTimer soon_;
     TimingConnector connector_;
     QByteArray reportedUnreadable_; // what stayed in the result file when it was said
     QString reportedFailure_;       // the last poll failure said, until a poll gets through

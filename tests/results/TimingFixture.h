@@ -31,12 +31,13 @@ inline QByteArray padded(const QByteArray& value, int width)
     return value.leftJustified(width, ' ', true);
 }
 
-// A run header as the timing program writes it.
+// A run header as the timing program writes it; without a lane count it names none.
 inline QByteArray runHeader(const QByteArray& description, const QByteArray& timing, const QByteArray& heat,
-                            const QByteArray& date = "07062024", const QByteArray& time = "09:05")
+                            const QByteArray& date = "07062024", const QByteArray& time = "09:05",
+                            const QByteArray& lanes = {})
 {
     return "B01\tW \tSD \t50  \t" + padded(description, 45) + "\t1 \t" + timing + "\tEL\t3 \t" + heat + "\t    \t" +
-           date + "\t" + time + "\t2  \t" + QByteArray(12, ' ') + "\t\r\n";
+           date + "\t" + time + "\t" + padded(lanes, 3) + "\t" + QByteArray(12, ' ') + "\t\r\n";
 }
 
 // A result line as the timing program writes it: the start-list lane record with its slots filled.
