@@ -146,20 +146,41 @@ void TTVPForm::closeEvent(QCloseEvent* event)
 void TTVPForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        frameUnknown_ = true;
+        keepWithinArea();
         guarded([this] { FormShow(); });
+    }
 }
 
 void TTVPForm::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
+    if (frameUnknown_)
+        keepWithinArea();
     geometryChanged();
 }
 
 void TTVPForm::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    // Grown with its data (its layout asks for more), it may reach past the screen's edge.
+    if (frameUnknown_ || event->size().width() > event->oldSize().width() ||
+        event->size().height() > event->oldSize().height())
+        keepWithinArea();
     geometryChanged();
+}
+
+void TTVPForm::keepWithinArea()
+{
+    if (!isVisible() || isMinimized() || isMaximized() || isFullScreen())
+        return;
+    // The title bar is known only once the window manager framed the window; before that the
+    // place was set for the window without it.
+    if (frameGeometry() != geometry())
+        frameUnknown_ = false;
+    if (TPositionStoreAdapter* adapter = context_.positionStore())
+        adapter->keepWithinArea(this);
 }
 
 void TTVPForm::geometryChanged()

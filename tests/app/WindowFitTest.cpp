@@ -31,6 +31,7 @@
 #include <QDir>
 #include <QComboBox>
 #include <QFontInfo>
+#include <QLineEdit>
 #include <QSet>
 #include <QStyle>
 #include <QTabWidget>
@@ -118,11 +119,11 @@ ClubDay seedClubDay(StandinSeed& seed)
 
     proto::ResultTableType runTable;
     runTable.ResultsPerRow = 1;
-    runTable.ResultUnitPattern = QStringLiteral("$s");
+    runTable.ResultUnitPattern = QStringLiteral("s");
     runTable.LowerValuesAreHigherRanked = true;
     proto::ResultTableType jumpTable;
     jumpTable.ResultsPerRow = 3;
-    jumpTable.ResultUnitPattern = QStringLiteral("$m");
+    jumpTable.ResultUnitPattern = QStringLiteral("m");
     const int run = seed.discipline(comp, QStringLiteral("Hindernis-Rundenlauf 3 Läufe"), u10, runTable);
     const int jump = seed.discipline(comp, QStringLiteral("Zonenweitsprung mit Absprungzone"), u10, jumpTable);
     const int throwing = seed.discipline(comp, QStringLiteral("Drehwurf mit dem Heuler"), u12, jumpTable);
@@ -145,9 +146,17 @@ ClubDay seedClubDay(StandinSeed& seed)
     seed.scheduleItem(squadU12, places[2], QStringLiteral("09:30:00"));
     // A facility for ten disciplines, and ten more squads each scheduled at all of them.
     std::vector<int> stations{run, jump, throwing, ranked};
-    for (const char* name : {"Sprint-Koordinationslauf", "Stabweitsprung", "Medizinballstoß", "Schlagwurf",
-                             "Hürdensprint-Staffel", "Weitsprung aus der Zone"})
-        stations.push_back(seed.discipline(comp, QString::fromUtf8(name), u10, runTable));
+    for (const auto& [name, timed] : {std::pair{"Sprint-Koordinationslauf", true},
+                                      {"Stabweitsprung", false},
+                                      {"Medizinballstoß", false},
+                                      {"Schlagwurf", false},
+                                      {"Hürdensprint-Staffel", true},
+                                      {"Weitsprung aus der Zone", false}}) {
+        stations.push_back(seed.discipline(comp, QString::fromUtf8(name), u10, timed ? runTable : jumpTable));
+        db.query("INSERT INTO ui_infos (key, assoc_id, value) VALUES ('Disciplin_ResultType', ?, ?)", stations.back(),
+                 timed ? QStringLiteral("Time") : QStringLiteral("Distance"))
+            .run();
+    }
     const std::vector<int> stationPlaces =
         seed.facility(comp, QStringLiteral("Mehrkampfanlage Süd (Sporthalle 3)"), stations);
     seed.facility(comp, QStringLiteral("Laufbahn Nord (Kunststoff, 6 Bahnen)"), {run, ranked});
@@ -199,12 +208,15 @@ ClubDay seedClubDay(StandinSeed& seed)
     const int node = db.nextId("aggregator");
     db.query("INSERT INTO aggregators (id, competition_id, template_id) VALUES (?, ?, 2)", node, comp).run();
     db.query("INSERT INTO aggregator_parameters (aggregator_id, position, value) VALUES (?, 0, '1')", node).run();
-    for (int p : {run, jump})
-        db.query("INSERT INTO aggregator_sources (aggregator_id, position, provider_id) "
-                 "VALUES (?, (SELECT COUNT(*) FROM aggregator_sources WHERE aggregator_id = ?), ?)",
-                 node, node, p)
-            .run();
+    // The team scoring of the day: every U10 station but the finishing order.
+    for (int p : stations)
+        if (p != ranked)
+            db.query("INSERT INTO aggregator_sources (aggregator_id, position, provider_id) "
+                     "VALUES (?, (SELECT COUNT(*) FROM aggregator_sources WHERE aggregator_id = ?), ?)",
+                     node, node, p)
+                .run();
     db.query("INSERT INTO ui_infos (key, assoc_id, value) VALUES ('Label', ?, 'Mannschaftswertung U10')", node).run();
+    db.query("INSERT INTO ui_infos (key, assoc_id, value) VALUES ('ResAgg_VisCertificate', ?, 'true')", node).run();
     const int collection = db.nextId("aggregator_collection");
     db.query("INSERT INTO aggregator_collections (id, competition_id, name) VALUES (?, ?, 'Urkunden U10')", collection,
              comp)
@@ -292,11 +304,8 @@ struct ProgramUnderTest {
         for (TWindowId id : positionStoreOrder())
             if (TTVPForm* form = registry.form(id))
                 stored << form;
-        program->context().setPositionStore(
-            std::make_unique<TPositionStoreAdapter>(stored, kPositionStoreMainWindows,
-                                                    TDisciplineWindows{registry.form(TWindowId::DisciplinListForm0),
-                                                                       registry.form(TWindowId::DisciplinListForm1)},
-                                                    screen));
+        program->context().setPositionStore(std::make_unique<TPositionStoreAdapter>(stored, kPositionStoreMainWindows,
+                                                                                    relatedWindows(registry), screen));
         chosen = registry.get<TChooseCompetitionForm>(TWindowId::ChooseCompetitionForm)->setCompetition(false);
         for (const TWindowRow& row : windowCatalogue())
             if (row.phase == TStartupPhase::Late)
@@ -356,6 +365,18 @@ void openWithData(TWindowId id, TWindowRegistry& windows, const ClubDay& day)
         windows.get<ITallySheetForm>(id)->ShowTallyDialog(day.jump, day.athlete, 1);
     if (id == TWindowId::AquireBibOrderForm)
         windows.get<IAquireBibOrderForm>(id)->showDialog(day.ranked, 1);
+    // The search as a user opens it over the athletes: Ctrl+F, then a letter most names have.
+    if (id == TWindowId::SearchForm) {
+        QWidget* athletes = windows.widget(TWindowId::AthleteForm);
+        athletes->show();
+        settle();
+        QApplication::setActiveWindow(athletes);
+        QTest::keyClick(athletes, Qt::Key_F, Qt::ControlModifier);
+        settle();
+        QTest::keyClicks(windows.widget(id)->findChild<QLineEdit*>(QStringLiteral("Edit1")), QStringLiteral("e"));
+        QTest::qWait(200);
+        athletes->hide();
+    }
     if (id == TWindowId::AthleteResultFinderForm) {
         proto::AthleteType athlete;
         athlete.AthleteID = day.athlete;
