@@ -14,6 +14,13 @@
 
 namespace tvp {
 
+namespace {
+
+// How long a shown window waits for the window manager's frame before it takes itself as its frame.
+constexpr int kFrameWaitMs = 500;
+
+} // namespace
+
 TTVPForm::TTVPForm(QWidget* parent) : TTVPForm(programContext(), parent)
 {
 }
@@ -148,7 +155,13 @@ void TTVPForm::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (!event->spontaneous()) {
         frameUnknown_ = true;
-        keepWithinArea();
+        // Without a window manager no frame comes: the window is its own frame then.
+        QTimer::singleShot(kFrameWaitMs, this, [this] {
+            guarded([this] {
+                frameUnknown_ = false;
+                keepWithinArea();
+            });
+        });
         guarded([this] { FormShow(); });
     }
 }
@@ -175,10 +188,12 @@ void TTVPForm::keepWithinArea()
 {
     if (!isVisible() || isMinimized() || isMaximized() || isFullScreen())
         return;
-    // The title bar is known only once the window manager framed the window; before that the
-    // place was set for the window without it.
+    // The title bar is known only once the window manager framed the window; until then its place
+    // is not yet the one it will have.
     if (frameGeometry() != geometry())
         frameUnknown_ = false;
+    if (frameUnknown_)
+        return;
     if (TPositionStoreAdapter* adapter = context_.positionStore())
         adapter->keepWithinArea(this);
 }
