@@ -53,27 +53,34 @@ std::unique_ptr<TRecordListModel<Athlete>> athletes(int count)
     return model;
 }
 
+// The list shown inside a window, so that a resize reaches it at once.
+struct ShownList {
+    explicit ShownList(QAbstractItemModel& model) : view(&window)
+    {
+        window.resize(1400, 700);
+        view.setRootIsDecorated(false);
+        view.setUniformRowHeights(true);
+        view.setModel(&model);
+        view.resize(900, 600);
+        window.show();
+        fitColumnsToRoom(view);
+        QApplication::processEvents();
+    }
+    QWidget window;
+    QTreeView view;
+};
+
 void BM_ListWidthChange(benchmark::State& state)
 {
     auto model = athletes(int(state.range(0)));
-    // Inside a window, so that a resize reaches the list at once.
-    QWidget window;
-    window.resize(1400, 700);
-    QTreeView view(&window);
-    view.setRootIsDecorated(false);
-    view.setUniformRowHeights(true);
-    view.setModel(model.get());
-    view.resize(900, 600);
-    window.show();
-    fitColumnsToRoom(view);
-    QApplication::processEvents();
+    ShownList list(*model);
     std::vector<double> ms;
     int step = 0;
     for (auto _ : state) {
         QElapsedTimer clock;
         clock.start();
         // Each step a few pixels, as a dragged edge moves.
-        view.resize(900 + (++step % 40) * 7, 600);
+        list.view.resize(900 + (++step % 40) * 7, 600);
         ms.push_back(double(clock.nsecsElapsed()) / 1e6);
     }
     tvp::bench::reportMedianMs(state, std::move(ms));
@@ -83,23 +90,15 @@ BENCHMARK(BM_ListWidthChange)->Arg(1000)->Arg(10000)->Unit(benchmark::kMilliseco
 void BM_ListFilled(benchmark::State& state)
 {
     auto model = athletes(int(state.range(0)));
-    std::vector<Athlete> records(model->records().begin(), model->records().end());
-    QWidget window;
-    window.resize(1400, 700);
-    QTreeView view(&window);
-    view.setRootIsDecorated(false);
-    view.setUniformRowHeights(true);
-    view.setModel(model.get());
-    view.resize(900, 600);
-    window.show();
-    QApplication::processEvents();
+    const std::vector<Athlete> records = model->records();
+    ShownList list(*model);
     std::vector<double> ms;
     for (auto _ : state) {
         auto copy = records;
         QElapsedTimer clock;
         clock.start();
         model->setRecords(std::move(copy));
-        fitColumnsToRoom(view);
+        fitColumnsToRoom(list.view);
         QApplication::processEvents();
         ms.push_back(double(clock.nsecsElapsed()) / 1e6);
     }
