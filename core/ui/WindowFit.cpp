@@ -82,7 +82,9 @@ void fitToTexts(QWidget& window)
     window.resize(size);
 }
 
-int headerTextWidth(const QHeaderView& header, const QString& caption)
+namespace {
+
+int captionWidth(const QHeaderView& header, const QString& caption, bool sortIndicator)
 {
     QStyleOptionHeader option;
     option.initFrom(&header);
@@ -91,9 +93,16 @@ int headerTextWidth(const QHeaderView& header, const QString& caption)
     QFont font = header.font();
     font.setBold(true);
     option.fontMetrics = QFontMetrics(font);
-    if (header.isSortIndicatorShown())
+    if (sortIndicator)
         option.sortIndicator = QStyleOptionHeader::SortDown;
     return header.style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), &header).width();
+}
+
+} // namespace
+
+int headerTextWidth(const QHeaderView& header, const QString& caption)
+{
+    return captionWidth(header, caption, header.isSortIndicatorShown());
 }
 
 void fitColumnToTexts(QTreeView& view, int column, const QStringList& samples, int minimum)
@@ -383,8 +392,9 @@ private:
             const QString& caption = captions[c];
             n[nCaption] = std::max({header.minimumSectionSize(), headerTextWidth(header, caption),
                                     (header.*&HeaderMeasureAccess::sectionSizeFromContents)(c).width()});
-            n[nLeast] = std::min(
-                n[nCaption], std::max(header.minimumSectionSize(), headerTextWidth(header, caption.left(1) + dots)));
+            // The sort indicator shows on one column only: the others need no room for it.
+            n[nLeast] = std::min(n[nCaption], std::max(header.minimumSectionSize(),
+                                                       captionWidth(header, caption.left(1) + dots, false)));
             const int start = captionStarts[std::size_t(c)];
             n[nCaptionsApart] =
                 start < caption.size() ? headerTextWidth(header, caption.left(start) + dots) : n[nCaption];
