@@ -165,9 +165,7 @@ bool TProgram::start()
         if (TTVPForm* form = registry().form(id))
             stored << form;
     context_.setPositionStore(
-        std::make_unique<TPositionStoreAdapter>(stored, kPositionStoreMainWindows,
-                                                TDisciplineWindows{registry().form(TWindowId::DisciplinListForm0),
-                                                                   registry().form(TWindowId::DisciplinListForm1)}));
+        std::make_unique<TPositionStoreAdapter>(stored, kPositionStoreMainWindows, relatedWindows(registry())));
 
     wire();
 

@@ -14,6 +14,13 @@
 
 namespace tvp {
 
+namespace {
+
+// How long a shown window waits for the window manager's frame before it takes itself as its frame.
+constexpr int kFrameWaitMs = 500;
+
+} // namespace
+
 TTVPForm::TTVPForm(QWidget* parent) : TTVPForm(programContext(), parent)
 {
 }
@@ -146,20 +153,49 @@ void TTVPForm::closeEvent(QCloseEvent* event)
 void TTVPForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
+        frameUnknown_ = true;
+        // Without a window manager no frame comes: the window is its own frame then.
+        QTimer::singleShot(kFrameWaitMs, this, [this] {
+            guarded([this] {
+                frameUnknown_ = false;
+                keepWithinArea();
+            });
+        });
         guarded([this] { FormShow(); });
+    }
 }
 
 void TTVPForm::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
+    if (frameUnknown_)
+        keepWithinArea();
     geometryChanged();
 }
 
 void TTVPForm::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    // Grown with its data (its layout asks for more), it may reach past the screen's edge.
+    if (frameUnknown_ || event->size().width() > event->oldSize().width() ||
+        event->size().height() > event->oldSize().height())
+        keepWithinArea();
     geometryChanged();
+}
+
+void TTVPForm::keepWithinArea()
+{
+    if (!isVisible() || isMinimized() || isMaximized() || isFullScreen())
+        return;
+    // The title bar is known only once the window manager framed the window; until then its place
+    // is not yet the one it will have.
+    if (frameGeometry() != geometry())
+        frameUnknown_ = false;
+    if (frameUnknown_)
+        return;
+    if (TPositionStoreAdapter* adapter = context_.positionStore())
+        adapter->keepWithinArea(this);
 }
 
 void TTVPForm::geometryChanged()

@@ -99,12 +99,15 @@ protected:
 private:
     void geometryChanged();
     void onMoveWindow();
+    void keepWithinArea();
 
     TWindowContext& context_;
     QStringList dirtyParts_;
     qint64 doubleCheckUntil_ = std::numeric_limits<qint64>::min();
     int openPopupMenu_ = -1;
     bool sizeableBorder_ = true;
+    // Shown, and the window system has not yet told its frame: placed again once it has.
+    bool frameUnknown_ = false;
     QTimer moveStoreTimer_;
 };
 

@@ -20,6 +20,8 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <array>
+#include <limits>
 #include <numeric>
 
 namespace tvp {
@@ -80,7 +82,9 @@ void fitToTexts(QWidget& window)
     window.resize(size);
 }
 
-int headerTextWidth(const QHeaderView& header, const QString& caption)
+namespace {
+
+int captionWidth(const QHeaderView& header, const QString& caption, bool sortIndicator)
 {
     QStyleOptionHeader option;
     option.initFrom(&header);
@@ -89,9 +93,16 @@ int headerTextWidth(const QHeaderView& header, const QString& caption)
     QFont font = header.font();
     font.setBold(true);
     option.fontMetrics = QFontMetrics(font);
-    if (header.isSortIndicatorShown())
+    if (sortIndicator)
         option.sortIndicator = QStyleOptionHeader::SortDown;
     return header.style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), &header).width();
+}
+
+} // namespace
+
+int headerTextWidth(const QHeaderView& header, const QString& caption)
+{
+    return captionWidth(header, caption, header.isSortIndicatorShown());
 }
 
 void fitColumnToTexts(QTreeView& view, int column, const QStringList& samples, int minimum)
@@ -142,28 +153,146 @@ QHeaderView* columnHeader(QAbstractItemView& view)
     return nullptr;
 }
 
-// Shares the list's width among its columns, again whenever the list is resized.
+// The item views' own option for their cells, and the header's own measure of a caption.
+struct ViewOptionAccess : QAbstractItemView {
+    using QAbstractItemView::initViewItemOption;
+};
+struct HeaderMeasureAccess : QHeaderView {
+    using QHeaderView::sectionSizeFromContents;
+};
+
+// What a column asks for, from least to most; the room goes to each step in turn, over all columns.
+enum TNeed {
+    nLeast,         // the first letter of its caption and "…"
+    nApart,         // its texts told apart: the rows are the records the user looks for
+    nCaptionsApart, // its caption told apart from the others
+    nWhole,         // its texts whole
+    nCaption,       // its caption whole
+    nDesigned,      // the width the window gave it
+    kNeeds
+};
+using TColumnNeeds = std::array<int, kNeeds>;
+
+// For each text, how many of its first characters no other text starts with: all of them where it
+// is the start of another.
+std::vector<int> distinctStarts(const QStringList& texts)
+{
+    QStringList unique = texts;
+    std::ranges::sort(unique);
+    unique.erase(std::unique(unique.begin(), unique.end()), unique.end());
+    const auto shared = [&](qsizetype a, qsizetype b) {
+        if (b < 0 || b >= unique.size())
+            return 0;
+        const QString& x = unique[a];
+        const QString& y = unique[b];
+        qsizetype n = 0;
+        while (n < x.size() && n < y.size() && x[n] == y[n])
+            ++n;
+        return int(n);
+    };
+    std::vector<int> starts;
+    starts.reserve(std::size_t(texts.size()));
+    for (const QString& text : texts) {
+        const qsizetype i = std::ranges::lower_bound(unique, text) - unique.begin();
+        int start = std::min(int(text.size()), std::max(shared(i, i - 1), shared(i, i + 1)) + 1);
+        // Never half a letter written as two code units.
+        if (start < text.size() && text[start - 1].isHighSurrogate())
+            ++start;
+        starts.push_back(start);
+    }
+    return starts;
+}
+
+// The widths the columns get in room: each step of every column's needs in turn; within the step
+// the room does not cover, the columns that ask the most are cut to one width. Where not even the
+// least fits, the columns keep it and the list scrolls sideways.
+std::vector<int> shareRoom(const std::vector<TColumnNeeds>& needs, int room)
+{
+    const auto sumOf = [&](int step) {
+        int sum = 0;
+        for (const TColumnNeeds& n : needs)
+            sum += n[std::size_t(step)];
+        return sum;
+    };
+    std::vector<int> widths(needs.size());
+    int step = 0;
+    while (step + 1 < kNeeds && sumOf(step + 1) <= room)
+        ++step;
+    for (std::size_t i = 0; i < needs.size(); ++i)
+        widths[i] = needs[i][std::size_t(step)];
+    if (step + 1 == kNeeds || sumOf(step) > room)
+        return widths;
+    const auto within = [&](std::size_t i, int limit) {
+        return std::max(needs[i][std::size_t(step)], std::min(needs[i][std::size_t(step) + 1], limit));
+    };
+    const auto total = [&](int limit) {
+        int sum = 0;
+        for (std::size_t i = 0; i < needs.size(); ++i)
+            sum += within(i, limit);
+        return sum;
+    };
+    int low = 0, high = room;
+    while (low < high) {
+        const int mid = (low + high + 1) / 2;
+        if (total(mid) <= room)
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    // The few pixels one width cannot share go one each to the columns still cut.
+    int left = room - total(low);
+    for (std::size_t i = 0; i < needs.size(); ++i) {
+        widths[i] = within(i, low);
+        if (left > 0 && widths[i] < needs[i][std::size_t(step) + 1]) {
+            ++widths[i];
+            --left;
+        }
+    }
+    return widths;
+}
+
+// Shares the list's width among its columns, again whenever the list is resized. Its texts are
+// measured once after each change of its rows, not at each width.
 class RoomKeeper : public QObject {
 public:
     explicit RoomKeeper(QAbstractItemView& view) : QObject(&view), view_(view), ownMinimum_(view.minimumWidth())
     {
-        setObjectName(QStringLiteral("tvp_roomKeeper"));
         view.viewport()->installEventFilter(this);
+        if (auto* tree = qobject_cast<QTreeView*>(&view)) {
+            connect(tree, &QTreeView::expanded, this, &RoomKeeper::rowsChanged);
+            connect(tree, &QTreeView::collapsed, this, &RoomKeeper::rowsChanged);
+        }
     }
 
-    // The widths the window gave the columns since the last share are their new least widths.
+    static RoomKeeper* of(QAbstractItemView& view)
+    {
+        for (QObject* child : view.children())
+            if (auto* keeper = dynamic_cast<RoomKeeper*>(child))
+                return keeper;
+        return nullptr;
+    }
+
+    // The widths the window gave the columns since the last share are their designed widths.
     void takeDesigned(const QHeaderView& header)
     {
         // Rows laid out later (a list shown after it was filled) are measured again then.
         if (view_.model() != watched_) {
-            QObject::disconnect(watch_[0]);
-            QObject::disconnect(watch_[1]);
-            QObject::disconnect(watch_[2]);
+            for (const QMetaObject::Connection& c : watch_)
+                QObject::disconnect(c);
+            watch_.clear();
             watched_ = view_.model();
             if (watched_) {
-                watch_[0] = connect(watched_, &QAbstractItemModel::modelReset, this, &RoomKeeper::shareSoon);
-                watch_[1] = connect(watched_, &QAbstractItemModel::rowsInserted, this, &RoomKeeper::shareSoon);
-                watch_[2] = connect(watched_, &QAbstractItemModel::layoutChanged, this, &RoomKeeper::shareSoon);
+                const auto changed = [this] { rowsChanged(); };
+                watch_.push_back(connect(watched_, &QAbstractItemModel::modelReset, this, changed));
+                watch_.push_back(connect(watched_, &QAbstractItemModel::layoutChanged, this, changed));
+                watch_.push_back(connect(watched_, &QAbstractItemModel::rowsInserted, this, changed));
+                watch_.push_back(connect(watched_, &QAbstractItemModel::rowsRemoved, this, changed));
+                watch_.push_back(connect(watched_, &QAbstractItemModel::columnsInserted, this, changed));
+                watch_.push_back(connect(watched_, &QAbstractItemModel::columnsRemoved, this, changed));
+                // A changed cell is measured with the next width, without moving the columns now.
+                watch_.push_back(connect(watched_, &QAbstractItemModel::dataChanged, this, [this] { stale_ = true; }));
+                watch_.push_back(
+                    connect(watched_, &QAbstractItemModel::headerDataChanged, this, [this] { stale_ = true; }));
             }
         }
         floors_.resize(std::size_t(header.count()), 0);
@@ -171,6 +300,7 @@ public:
         for (int c = 0; c < header.count(); ++c)
             if (header.sectionSize(c) != applied_[std::size_t(c)])
                 floors_[std::size_t(c)] = header.sectionSize(c);
+        stale_ = true;
     }
 
     void share()
@@ -178,59 +308,47 @@ public:
         QHeaderView* header = columnHeader(view_);
         if (!header || !view_.model() || header->count() == 0 || header->count() != int(floors_.size()))
             return;
-        // Each column's caption, its texts, and its designed width where the room allows it.
-        std::vector<int> least(floors_.size(), 0), fit(floors_.size(), 0), full(floors_.size(), 0);
-        int leastSum = 0, fitSum = 0, fullSum = 0;
-        for (int c = 0; c < header->count(); ++c) {
-            if (header->isSectionHidden(c))
-                continue;
-            const std::size_t i = std::size_t(c);
-            least[i] = std::max(header->minimumSectionSize(),
-                                headerTextWidth(*header, view_.model()->headerData(c, Qt::Horizontal).toString()));
-            fit[i] = std::max(least[i], view_.sizeHintForColumn(c));
-            full[i] = std::max(fit[i], floors_[i]);
-            leastSum += least[i];
-            fitSum += fit[i];
-            fullSum += full[i];
-        }
-        // The list never becomes narrower than its captions, a vertical scroll bar beside them.
+        if (stale_)
+            measure(*header);
+        std::vector<TColumnNeeds> needs;
+        for (int c = 0; c < header->count(); ++c)
+            if (!header->isSectionHidden(c)) {
+                TColumnNeeds n = measured_[std::size_t(c)];
+                n[nDesigned] = std::max(n[nCaption], floors_[std::size_t(c)]);
+                needs.push_back(n);
+            }
+        // The list asks for the start of each caption, up to a part of a laptop's screen; with more
+        // columns it scrolls sideways.
+        int least = 0;
+        for (const TColumnNeeds& n : needs)
+            least += n[nLeast];
+        const int most = kMostColumnsRoomInChars * view_.fontMetrics().averageCharWidth();
         const int minimum =
-            std::max(ownMinimum_, leastSum + 2 * view_.frameWidth() +
+            std::max(ownMinimum_, std::min(least, most) + 2 * view_.frameWidth() +
                                       view_.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &view_));
         if (view_.minimumWidth() != minimum)
             view_.setMinimumWidth(minimum);
         const int room = view_.viewport()->width();
-        std::vector<int> widths = fullSum <= room ? full : fit;
-        if (fitSum > room) {
-            // The widest texts are cut to the one width that fills the room.
-            const auto total = [&](int limit) {
-                int sum = 0;
-                for (std::size_t i = 0; i < fit.size(); ++i)
-                    sum += std::max(least[i], std::min(fit[i], limit));
-                return sum;
-            };
-            int low = 0, high = *std::max_element(fit.begin(), fit.end());
-            while (low < high) {
-                const int mid = (low + high + 1) / 2;
-                if (total(mid) <= room)
-                    low = mid;
-                else
-                    high = mid - 1;
-            }
-            for (std::size_t i = 0; i < fit.size(); ++i)
-                widths[i] = std::max(least[i], std::min(fit[i], low));
-        }
+        std::vector<int> widths = shareRoom(needs, room);
         // Room left over goes to the column with the most to show, the name.
         const int used = std::accumulate(widths.begin(), widths.end(), 0);
-        const auto widest = std::size_t(std::max_element(fit.begin(), fit.end()) - fit.begin());
-        if (used < room)
-            widths[widest] += room - used;
+        if (used < room && !widths.empty()) {
+            const auto widest = std::ranges::max_element(needs, {}, [](const TColumnNeeds& n) { return n[nWhole]; });
+            widths[std::size_t(widest - needs.begin())] += room - used;
+        }
+        auto width = widths.begin();
         for (int c = 0; c < header->count(); ++c)
             if (!header->isSectionHidden(c)) {
-                if (header->sectionSize(c) != widths[std::size_t(c)])
-                    header->resizeSection(c, widths[std::size_t(c)]);
-                applied_[std::size_t(c)] = widths[std::size_t(c)];
+                if (header->sectionSize(c) != *width)
+                    header->resizeSection(c, *width);
+                applied_[std::size_t(c)] = *width++;
             }
+    }
+
+    void rowsChanged()
+    {
+        stale_ = true;
+        shareSoon();
     }
 
     void shareSoon()
@@ -255,12 +373,105 @@ public:
     }
 
 private:
+    // The most a list asks for the starts of its captions, in letters: well within a laptop's screen.
+    static constexpr int kMostColumnsRoomInChars = 60;
+
+    void measure(const QHeaderView& header)
+    {
+        stale_ = false;
+        const QAbstractItemModel& model = *view_.model();
+        const int columns = header.count();
+        measured_.assign(std::size_t(columns), TColumnNeeds{});
+        QStringList captions;
+        for (int c = 0; c < columns; ++c)
+            captions << model.headerData(c, Qt::Horizontal).toString();
+        const std::vector<int> captionStarts = distinctStarts(captions);
+        const QString dots(QChar(0x2026));
+        for (int c = 0; c < columns; ++c) {
+            TColumnNeeds& n = measured_[std::size_t(c)];
+            const QString& caption = captions[c];
+            n[nCaption] = std::max({header.minimumSectionSize(), headerTextWidth(header, caption),
+                                    (header.*&HeaderMeasureAccess::sectionSizeFromContents)(c).width()});
+            // The sort indicator shows on one column only: the others need no room for it.
+            n[nLeast] = std::min(n[nCaption], std::max(header.minimumSectionSize(),
+                                                       captionWidth(header, caption.left(1) + dots, false)));
+            const int start = captionStarts[std::size_t(c)];
+            n[nCaptionsApart] =
+                start < caption.size() ? headerTextWidth(header, caption.left(start) + dots) : n[nCaption];
+        }
+
+        // The cells, as the view measures them for its own sizing: the rows, then the children of
+        // opened rows, as many as the header measures to size a column to its contents.
+        auto* tree = qobject_cast<QTreeView*>(&view_);
+        auto* table = qobject_cast<QTableView*>(&view_);
+        int budget = header.resizeContentsPrecision() < 0 ? std::numeric_limits<int>::max()
+                                                          : std::max(header.resizeContentsPrecision(), 1);
+        QStyleOptionViewItem option;
+        (view_.*&ViewOptionAccess::initViewItemOption)(&option);
+        const QFontMetrics metrics(view_.font());
+        const int grid = table && table->showGrid() ? 1 : 0;
+        std::vector<QStringList> texts(static_cast<std::size_t>(columns));
+        std::vector<std::vector<int>> wholes(static_cast<std::size_t>(columns));
+        std::vector<std::pair<QModelIndex, int>> pending{{QModelIndex(), 0}};
+        while (!pending.empty() && budget > 0) {
+            const auto [parent, depth] = pending.back();
+            pending.pop_back();
+            const int rows = model.rowCount(parent);
+            for (int row = 0; row < rows && budget > 0; ++row) {
+                if ((tree && tree->isRowHidden(row, parent)) || (table && table->isRowHidden(row)))
+                    continue;
+                --budget;
+                for (int c = 0; c < columns; ++c) {
+                    if (header.isSectionHidden(c))
+                        continue;
+                    const QModelIndex index = model.index(row, c, parent);
+                    QAbstractItemDelegate* delegate = view_.itemDelegateForIndex(index);
+                    if (!delegate)
+                        continue;
+                    int need = delegate->sizeHint(option, index).width() + grid;
+                    if (tree && header.visualIndex(c) == 0)
+                        need += tree->indentation() * (depth + (tree->rootIsDecorated() ? 1 : 0));
+                    int& whole = measured_[std::size_t(c)][nWhole];
+                    whole = std::max(whole, need);
+                    const QString text = index.data(Qt::DisplayRole).toString();
+                    // Lines below lines are not names: only one-line texts are told apart.
+                    if (!text.isEmpty() && !text.contains(QLatin1Char('\n'))) {
+                        texts[std::size_t(c)] << text;
+                        wholes[std::size_t(c)].push_back(need);
+                    }
+                }
+                if (tree && tree->isExpanded(model.index(row, 0, parent)))
+                    pending.emplace_back(model.index(row, 0, parent), depth + 1);
+            }
+        }
+        for (int c = 0; c < columns; ++c) {
+            TColumnNeeds& n = measured_[std::size_t(c)];
+            const QStringList& column = texts[std::size_t(c)];
+            const std::vector<int> starts = distinctStarts(column);
+            for (qsizetype i = 0; i < column.size(); ++i) {
+                const QString& text = column[i];
+                const int whole = wholes[std::size_t(c)][std::size_t(i)];
+                const int start = starts[std::size_t(i)];
+                const int apart = start < text.size() ? whole - metrics.horizontalAdvance(text) +
+                                                            metrics.horizontalAdvance(text.left(start) + dots) + 1
+                                                      : whole;
+                n[nApart] = std::max(n[nApart], std::min(apart, whole));
+            }
+            n[nApart] = std::max(n[nApart], n[nLeast]);
+            n[nCaptionsApart] = std::max(n[nCaptionsApart], n[nApart]);
+            n[nWhole] = std::max(n[nWhole], n[nCaptionsApart]);
+            n[nCaption] = std::max(n[nCaption], n[nWhole]);
+        }
+    }
+
     QAbstractItemView& view_;
     const int ownMinimum_;
     std::vector<int> floors_;
     std::vector<int> applied_;
+    std::vector<TColumnNeeds> measured_;
+    bool stale_ = true;
     const QAbstractItemModel* watched_ = nullptr;
-    QMetaObject::Connection watch_[3];
+    std::vector<QMetaObject::Connection> watch_;
     bool pending_ = false;
 };
 
@@ -271,10 +482,11 @@ void fitColumnsToRoom(QAbstractItemView& view)
     QHeaderView* header = columnHeader(view);
     if (!header)
         return;
-    auto* keeper = view.findChild<RoomKeeper*>(QStringLiteral("tvp_roomKeeper"), Qt::FindDirectChildrenOnly);
+    RoomKeeper* keeper = RoomKeeper::of(view);
     if (!keeper)
         keeper = new RoomKeeper(view);
     header->setStretchLastSection(false);
+    header->setTextElideMode(Qt::ElideRight);
     keeper->takeDesigned(*header);
     keeper->share();
     keeper->shareSoon();
@@ -314,6 +526,23 @@ public:
 void TElidingStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                                 const QWidget* widget) const
 {
+    // A caption its column cuts: the whole shows as its tooltip.
+    if (const auto* header = qstyleoption_cast<const QStyleOptionHeader*>(option);
+        header && element == CE_HeaderLabel) {
+        QFont font = widget ? widget->font() : painter->font();
+        font.setBold(font.bold() || (header->state & State_On));
+        int room = header->rect.width();
+        if (!header->icon.isNull())
+            room -= pixelMetric(PM_SmallIconSize, option, widget) + pixelMetric(PM_HeaderMargin, option, widget);
+        QStyleOptionHeaderV2 shortened;
+        if (const auto* v2 = qstyleoption_cast<const QStyleOptionHeaderV2*>(option))
+            shortened = *v2;
+        else
+            static_cast<QStyleOptionHeader&>(shortened) = *header;
+        shortened.text = QFontMetrics(font).elidedText(header->text, Qt::ElideRight, room);
+        QProxyStyle::drawControl(element, &shortened, painter, widget);
+        return;
+    }
     const auto* box = qstyleoption_cast<const QStyleOptionComboBox*>(option);
     const auto* combo = qobject_cast<const QComboBox*>(widget);
     if (element != CE_ComboBoxLabel || !box || box->editable || !combo) {
@@ -339,6 +568,18 @@ bool TCutTextTips::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     auto* viewport = static_cast<QWidget*>(watched);
+    if (auto* header = qobject_cast<QHeaderView*>(viewport->parentWidget());
+        header && header->orientation() == Qt::Horizontal && header->model()) {
+        const int section = header->logicalIndexAt(help->pos());
+        if (section < 0 || !header->model()->headerData(section, Qt::Horizontal, Qt::ToolTipRole).toString().isEmpty())
+            return false;
+        const QString caption = header->model()->headerData(section, Qt::Horizontal).toString();
+        if (caption.isEmpty() || headerTextWidth(*header, caption) <= header->sectionSize(section))
+            return false;
+        const QRect rect(header->sectionViewportPosition(section), 0, header->sectionSize(section), header->height());
+        QToolTip::showText(help->globalPos(), caption, viewport, rect);
+        return true;
+    }
     auto* view = qobject_cast<QAbstractItemView*>(viewport->parentWidget());
     if (!view || view->viewport() != viewport || !view->model())
         return false;

@@ -37,15 +37,20 @@ void fitColumnToTexts(QTreeView& view, int column, const QStringList& samples, i
 // their captions, the others as they are, with the frame and a vertical scroll bar.
 void keepColumnsWhole(QTreeView& view);
 
-// The columns take the room their list has: each at least as wide as it is now (as designed) and as
-// its caption, wider to hold its texts whole while the room lasts; where it does not, the widest
-// columns (the names) are cut to one width and their texts end in "…". The list keeps room for its
-// captions. Called again after the rows changed; it holds while the list is resized.
+// The columns take the room their list has, in turn: the first letter of each caption, then enough
+// of each column's texts to tell them apart, of its caption to tell it from the others, its texts
+// whole, its caption whole, and the width it has now (as designed); what is left goes to the names.
+// Within the step the room does not cover, the columns that ask the most are cut to one width: a
+// cut text or caption ends in "…" and shows whole as its tooltip. The list asks for the first
+// letters of its captions, up to a part of a laptop's screen, and scrolls sideways beyond; a
+// header's minimum section size is each column's least. The texts are measured when the rows
+// change, so a width change costs no measuring. Called again after the rows changed; it holds
+// while the list is resized.
 void fitColumnsToRoom(QAbstractItemView& view);
 
-// Once for the program, from its first window on: a list cell whose column cuts its text, and a
-// choice whose box cuts the chosen entry, show the whole text as their tooltip (unless they give one
-// of their own), and the chosen entry of a choice ends in "…" where its box cuts it.
+// Once for the program, from its first window on: a list cell or caption whose column cuts its
+// text, and a choice whose box cuts the chosen entry, show the whole text as their tooltip (unless
+// they give one of their own); a cut caption and the cut chosen entry of a choice end in "…".
 void installCutTextAids();
 
 // A one-line text of data (a name) that may be longer than its room: it ends in "…" where it is cut

@@ -3,6 +3,7 @@
 #include "core/util/IniHandler.h"
 #include "core/ui/TVPForm.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowRegistry.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -20,13 +21,6 @@ constexpr int kDisciplineOffset = 30;
 QString key(const TTVPForm* form, const char* suffix)
 {
     return form->objectName() + QLatin1String(suffix);
-}
-
-// Windows that come up while the chooser is the only thing the user works with: the welcome hint
-// and the message window must not hide it.
-bool opensBesideChooser(const TTVPForm* form)
-{
-    return form->objectName() == QLatin1String("HintForm") || form->objectName() == QLatin1String("ExceptionForm");
 }
 
 // The title bar of a common laptop desktop (GNOME's is 37 px); the style's own guess is far lower.
@@ -51,6 +45,14 @@ int keepWithin(int pos, int own, int screen)
 }
 
 } // namespace
+
+TRelatedWindows relatedWindows(const TWindowRegistry& registry)
+{
+    return {registry.form(TWindowId::DisciplinListForm0),
+            registry.form(TWindowId::DisciplinListForm1),
+            registry.form(TWindowId::ChooseCompetitionForm),
+            {registry.form(TWindowId::HintForm), registry.form(TWindowId::ExceptionForm)}};
+}
 
 QPoint placeBeside(const QRect& keep, const QSize& own, const QSize& screen)
 {
@@ -84,12 +86,15 @@ QRect TPositionStoreAdapter::primaryScreenArea()
 }
 
 TPositionStoreAdapter::TPositionStoreAdapter(const QList<TTVPForm*>& windows, int numberOfMainForms,
-                                             TDisciplineWindows disciplineWindows, QRect area)
+                                             TRelatedWindows related, QRect area)
     : area_(area),
       numberOfMainForms_(numberOfMainForms),
-      firstDiscipline_(disciplineWindows.first),
-      secondDiscipline_(disciplineWindows.second)
+      firstDiscipline_(related.firstDiscipline),
+      secondDiscipline_(related.secondDiscipline),
+      chooser_(related.chooser)
 {
+    for (TTVPForm* form : related.besideChooser)
+        besideChooser_.append(form);
     for (TTVPForm* form : windows)
         windows_.append(form);
     for (TTVPForm* form : windows)
@@ -135,14 +140,28 @@ void TPositionStoreAdapter::initWindowPosition(TTVPForm* form)
         left = area_.left();
     if (top < area_.top() || top + outer.height() > area_.top() + area_.height())
         top = area_.top();
-    if (posX < 0 && posY < 0 && opensBesideChooser(form))
-        for (const QPointer<TTVPForm>& other : windows_)
-            if (other && other != form && other->objectName() == QLatin1String("ChooseCompetitionForm")) {
-                const QPoint at = placeBeside(other->frameGeometry().translated(-area_.topLeft()), outer, area_.size());
-                left = area_.left() + at.x();
-                top = area_.top() + at.y();
-            }
+    if (posX < 0 && posY < 0 && chooser_ && chooser_ != form && besideChooser_.contains(form)) {
+        const QPoint at = placeBeside(chooser_->frameGeometry().translated(-area_.topLeft()), outer, area_.size());
+        left = area_.left() + at.x();
+        top = area_.top() + at.y();
+    }
     form->move(left, top);
+}
+
+void TPositionStoreAdapter::keepWithinArea(TTVPForm* form)
+{
+    QRect outer = form->frameGeometry();
+    if (area_.isEmpty() || area_.contains(outer))
+        return;
+    const QSize frame = outer.size() - form->size();
+    if (form->hasSizeableBorder() && (outer.width() > area_.width() || outer.height() > area_.height())) {
+        form->resize(form->size().boundedTo(area_.size() - frame).expandedTo(form->minimumSize()));
+        outer.setSize(form->size() + frame);
+    }
+    const int left = std::max(area_.left(), std::min(outer.left(), area_.left() + area_.width() - outer.width()));
+    const int top = std::max(area_.top(), std::min(outer.top(), area_.top() + area_.height() - outer.height()));
+    if (QPoint(left, top) != outer.topLeft())
+        form->move(left, top);
 }
 
 void TPositionStoreAdapter::storeWindowPosition(TTVPForm* form)

@@ -13,12 +13,20 @@
 namespace tvp {
 
 class TTVPForm;
+class TWindowRegistry;
 
-// The two discipline windows: the second opens 30 px right of and below the first.
-struct TDisciplineWindows {
-    TTVPForm* first = nullptr;
-    TTVPForm* second = nullptr;
+// Windows the store places by others: the second discipline window opens 30 px right of and below
+// the first; the windows that come up while the chooser is the only thing the user works with (the
+// welcome hint, the message window) open beside the chooser rather than over it.
+struct TRelatedWindows {
+    TTVPForm* firstDiscipline = nullptr;
+    TTVPForm* secondDiscipline = nullptr;
+    TTVPForm* chooser = nullptr;
+    QList<TTVPForm*> besideChooser;
 };
+
+// The program's related windows, from its registry.
+TRelatedWindows relatedWindows(const TWindowRegistry& registry);
 
 // Where a window of the given size opens so that it leaves keep visible: right of it, left of it,
 // below or above it (centred on the other axis, kept on the screen); the first place that does not
@@ -32,10 +40,14 @@ public:
 
     // The first numberOfMainForms windows are main windows (the first of all is the main window):
     // never checked or closed here. Restores every window's position in list order, within area.
-    TPositionStoreAdapter(const QList<TTVPForm*>& windows, int numberOfMainForms,
-                          TDisciplineWindows disciplineWindows = {}, QRect area = primaryScreenArea());
+    TPositionStoreAdapter(const QList<TTVPForm*>& windows, int numberOfMainForms, TRelatedWindows related = {},
+                          QRect area = primaryScreenArea());
 
     void initWindowPosition(TTVPForm* form);
+    // A shown window that grew, or whose frame the window system just told: its whole frame, title
+    // bar included, moved back within the free area; larger than the area, a sizeable one becomes
+    // as large as fits, never below what its layout needs.
+    void keepWithinArea(TTVPForm* form);
     void storeWindowPosition(TTVPForm* form);
     void storeAllWindows();
     // Closes every work window without a question; its unsaved changes are dropped.
@@ -52,6 +64,8 @@ private:
     int numberOfMainForms_;
     QPointer<TTVPForm> firstDiscipline_;
     QPointer<TTVPForm> secondDiscipline_;
+    QPointer<TTVPForm> chooser_;
+    QList<QPointer<TTVPForm>> besideChooser_;
 };
 
 // The program's adapter (created at start-up, kept by programContext()); null before and after.

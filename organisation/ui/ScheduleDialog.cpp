@@ -252,6 +252,10 @@ TScheduleForm::TScheduleForm(TWindowContext& context)
     timeRow->addWidget(StartTimeEdit, 1);
     panel->addLayout(timeRow);
     EditPanel->hide();
+    // A squad's column holds the editor whole; with more squads than room the grid scrolls sideways.
+    ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboBox1->setMinimumContentsLength(8);
+    StringGrid1->horizontalHeader()->setMinimumSectionSize(EditPanel->minimumSizeHint().width() + 4);
     ComboBox1->installEventFilter(this);
     StartTimeEdit->installEventFilter(this);
     connect(ComboBox1, &QComboBox::activated, this, [this] { guarded([this] { applyToStoredItem(); }); });

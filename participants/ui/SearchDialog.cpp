@@ -3,6 +3,7 @@
 #include "core/connection/SlotGuard.h"
 #include "core/lists/ListCells.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "participants/ListSearch.h"
 
 #include <QAbstractItemView>
@@ -34,6 +35,7 @@ TSearchForm::TSearchForm(TWindowContext& context) : TTVPForm(context)
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setUniformRowHeights(true);
+    fitColumnsToRoom(*ListView1);
     layout->addWidget(ListView1, 1);
     resize(500, 250);
 
@@ -146,9 +148,11 @@ void TSearchForm::copyColumns()
     for (int c = 0; c < model.columnCount(); ++c)
         captions << columnCaption(model, c);
     results_.setColumns(captions);
+    // The list's widths as designed; the results share the room as every list does.
     if (auto* tree = qobject_cast<QTreeView*>(first))
         for (int c = 0; c < model.columnCount(); ++c)
             ListView1->setColumnWidth(c, tree->columnWidth(c));
+    fitColumnsToRoom(*ListView1);
 }
 
 void TSearchForm::restoreChangeHandlers()
@@ -188,8 +192,7 @@ void TSearchForm::ApplyFilter()
     }
     if (results_.rowCount() == 0)
         return;
-    for (int c = 0; c < results_.columnCount(); ++c)
-        ListView1->resizeColumnToContents(c);
+    fitColumnsToRoom(*ListView1);
     ListView1->setCurrentIndex(results_.index(0, 0));
 }
 

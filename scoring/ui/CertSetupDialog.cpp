@@ -6,6 +6,7 @@
 #include "core/services/ResultCaptureServices.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/WindowContext.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 
 #include <QAction>
@@ -629,8 +630,7 @@ void TCertForm::closeResultCheck()
 
 void TCertForm::fitColumns(QTreeView& view)
 {
-    for (int c = 0; c < view.model()->columnCount(); ++c)
-        view.resizeColumnToContents(c);
+    fitColumnsToRoom(view);
 }
 
 } // namespace tvp

@@ -252,6 +252,9 @@ void TCupItemsForm::buildLayout()
     ComboBoxCup = new QComboBox(this);
     ComboBoxCup->setObjectName(QStringLiteral("ComboBoxCup"));
     ComboBoxCup->setMinimumWidth(200);
+    // As wide as the longest cup's name where the row has room, never wider than the window.
+    ComboBoxCup->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    ComboBoxCup->setMinimumContentsLength(12);
     top->addWidget(ComboBoxCup);
     layout->addLayout(top);
 

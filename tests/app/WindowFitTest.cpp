@@ -31,6 +31,7 @@
 #include <QDir>
 #include <QComboBox>
 #include <QFontInfo>
+#include <QLineEdit>
 #include <QSet>
 #include <QStyle>
 #include <QTabWidget>
@@ -96,14 +97,19 @@ ClubDay seedClubDay(StandinSeed& seed)
     seed.ageClass(comp, QStringLiteral("U8")); // no team yet
     const QStringList clubs{QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V."),
                             QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg"),
-                            QStringLiteral("TSV Müsterhausen-Großengstingen")};
+                            QStringLiteral("TSV Müsterhausen-Großengstingen"),
+                            QStringLiteral("SC Grün-Weiß Donaueschingen 1921 e.V.")};
+    const int clubOfTeam[] = {0, 1, 2, 0, 2, 3, 3};
+    // The last two differ only after their 25th letter.
     const QStringList teams{
         QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V."),
         QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg Nachwuchsmannschaft "
                        "Zwei"),
         QStringLiteral("TSV Müsterhausen-Großengstingen"),
         QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V. 2"),
-        QStringLiteral("TSV Müsterhausen-Großengstingen 2")};
+        QStringLiteral("TSV Müsterhausen-Großengstingen 2"),
+        QStringLiteral("SC Grün-Weiß Donaueschingen Mädchen"),
+        QStringLiteral("SC Grün-Weiß Donaueschingen Jungen")};
     const QStringList given{QStringLiteral("Marie-Charlotte"), QStringLiteral("Maximilian-Alexander"),
                             QStringLiteral("Anna-Lena"), QStringLiteral("Jan")};
     const QStringList sur{QStringLiteral("Großmann"), QStringLiteral("Schmidt-Müller-Lüdenscheidt"),
@@ -113,11 +119,11 @@ ClubDay seedClubDay(StandinSeed& seed)
 
     proto::ResultTableType runTable;
     runTable.ResultsPerRow = 1;
-    runTable.ResultUnitPattern = QStringLiteral("$s");
+    runTable.ResultUnitPattern = QStringLiteral("s");
     runTable.LowerValuesAreHigherRanked = true;
     proto::ResultTableType jumpTable;
     jumpTable.ResultsPerRow = 3;
-    jumpTable.ResultUnitPattern = QStringLiteral("$m");
+    jumpTable.ResultUnitPattern = QStringLiteral("m");
     const int run = seed.discipline(comp, QStringLiteral("Hindernis-Rundenlauf 3 Läufe"), u10, runTable);
     const int jump = seed.discipline(comp, QStringLiteral("Zonenweitsprung mit Absprungzone"), u10, jumpTable);
     const int throwing = seed.discipline(comp, QStringLiteral("Drehwurf mit dem Heuler"), u12, jumpTable);
@@ -138,11 +144,42 @@ ClubDay seedClubDay(StandinSeed& seed)
     seed.scheduleItem(squadU10, places[0], QStringLiteral("09:30:00"));
     seed.scheduleItem(squadU10, places[1], QStringLiteral("10:15:00"));
     seed.scheduleItem(squadU12, places[2], QStringLiteral("09:30:00"));
+    // A facility for ten disciplines, and ten more squads each scheduled at all of them.
+    std::vector<int> stations{run, jump, throwing, ranked};
+    for (const auto& [name, timed] : {std::pair{"Sprint-Koordinationslauf", true},
+                                      {"Stabweitsprung", false},
+                                      {"Medizinballstoß", false},
+                                      {"Schlagwurf", false},
+                                      {"Hürdensprint-Staffel", true},
+                                      {"Weitsprung aus der Zone", false}}) {
+        stations.push_back(seed.discipline(comp, QString::fromUtf8(name), u10, timed ? runTable : jumpTable));
+        db.query("INSERT INTO ui_infos (key, assoc_id, value) VALUES ('Disciplin_ResultType', ?, ?)", stations.back(),
+                 timed ? QStringLiteral("Time") : QStringLiteral("Distance"))
+            .run();
+    }
+    const std::vector<int> stationPlaces =
+        seed.facility(comp, QStringLiteral("Mehrkampfanlage Süd (Sporthalle 3)"), stations);
+    seed.facility(comp, QStringLiteral("Laufbahn Nord (Kunststoff, 6 Bahnen)"), {run, ranked});
+    seed.facility(comp, QStringLiteral("Laufbahn Süd (Kunststoff, 4 Bahnen)"), {ranked, run});
+    seed.facility(comp, QStringLiteral("Weitsprunganlage Süd (Sandgrube 1)"), {jump});
+    const char* towns[] = {"Meersburg-Unterstadt",      "Hagnau-Kirchberg",     "Uhldingen-Mühlhofen",
+                           "Salem-Mimmenhausen",        "Markdorf-Ittendorf",   "Immenstaad-Kippenhausen",
+                           "Friedrichshafen-Fischbach", "Langenargen-Oberdorf", "Kressbronn-Gohren",
+                           "Stetten-Lochbrücke"};
+    for (int order = 3; order <= 12; ++order) {
+        const int squad =
+            seed.squad(comp, order, QStringLiteral("Riege U10 ") + QString::fromUtf8(towns[order - 3]), u10);
+        for (std::size_t i = 0; i < stationPlaces.size(); ++i)
+            seed.scheduleItem(squad, stationPlaces[i],
+                              QStringLiteral("%1:%2:00")
+                                  .arg(9 + i / 2, 2, 10, QLatin1Char('0'))
+                                  .arg(i % 2 * 30, 2, 10, QLatin1Char('0')));
+    }
 
     int n = 0;
     for (int t = 0; t < teams.size(); ++t) {
         const bool older = t >= 3;
-        const int club = seed.club(comp, clubs[t % clubs.size()]);
+        const int club = seed.club(comp, clubs[clubOfTeam[t]]);
         const int team = seed.team(comp, teams[t], older ? u12 : u10, club);
         db.query("INSERT INTO squad_teams (team_id, squad_id, position) VALUES (?, ?, ?)", team,
                  older ? squadU12 : squadU10, t)
@@ -171,12 +208,15 @@ ClubDay seedClubDay(StandinSeed& seed)
     const int node = db.nextId("aggregator");
     db.query("INSERT INTO aggregators (id, competition_id, template_id) VALUES (?, ?, 2)", node, comp).run();
     db.query("INSERT INTO aggregator_parameters (aggregator_id, position, value) VALUES (?, 0, '1')", node).run();
-    for (int p : {run, jump})
-        db.query("INSERT INTO aggregator_sources (aggregator_id, position, provider_id) "
-                 "VALUES (?, (SELECT COUNT(*) FROM aggregator_sources WHERE aggregator_id = ?), ?)",
-                 node, node, p)
-            .run();
+    // The team scoring of the day: every U10 station but the finishing order.
+    for (int p : stations)
+        if (p != ranked)
+            db.query("INSERT INTO aggregator_sources (aggregator_id, position, provider_id) "
+                     "VALUES (?, (SELECT COUNT(*) FROM aggregator_sources WHERE aggregator_id = ?), ?)",
+                     node, node, p)
+                .run();
     db.query("INSERT INTO ui_infos (key, assoc_id, value) VALUES ('Label', ?, 'Mannschaftswertung U10')", node).run();
+    db.query("INSERT INTO ui_infos (key, assoc_id, value) VALUES ('ResAgg_VisCertificate', ?, 'true')", node).run();
     const int collection = db.nextId("aggregator_collection");
     db.query("INSERT INTO aggregator_collections (id, competition_id, name) VALUES (?, ?, 'Urkunden U10')", collection,
              comp)
@@ -205,12 +245,28 @@ ClubDay seedClubDay(StandinSeed& seed)
         db.query("INSERT INTO cup_teams (cup_item_id, name) VALUES (?, ?)",
                  cupItem("Team", "team_id", q.intAt(0), n2++), q.textAt(1))
             .run();
+    // Three columns of the cup's own for its athletes, mostly empty.
+    std::vector<int> customColumns;
+    for (const char* name :
+         {"Startpass-Nummer des Landesverbands", "Kaderzugehörigkeit Bezirk Bodensee", "Bemerkung der Cup-Leitung"}) {
+        customColumns.push_back(db.nextId("cup_column"));
+        db.query("INSERT INTO cup_custom_columns (id, cup_id, item_type, name, order_index) "
+                 "VALUES (?, ?, 'Athlete', ?, ?)",
+                 customColumns.back(), cup, QString::fromUtf8(name), int(customColumns.size()))
+            .run();
+    }
     for (standin::Statement q =
              db.query("SELECT id, given_name, sur_name, year_of_birth FROM athletes WHERE competition_id = ?", comp);
-         q.next();)
+         q.next();) {
+        const int item = cupItem("Athlete", "athlete_id", q.intAt(0), n2++);
         db.query("INSERT INTO cup_athletes (cup_item_id, given_name, sur_name, year_of_birth) VALUES (?, ?, ?, ?)",
-                 cupItem("Athlete", "athlete_id", q.intAt(0), n2++), q.textAt(1), q.textAt(2), q.intAt(3))
+                 item, q.textAt(1), q.textAt(2), q.intAt(3))
             .run();
+        if (n2 % 7 == 0)
+            db.query("INSERT INTO cup_custom_values (cup_item_id, column_id, value) VALUES (?, ?, 'BW-0815-2026')",
+                     item, customColumns[0])
+                .run();
+    }
     seed.commit();
     day.competition = comp;
     day.run = run;
@@ -248,11 +304,8 @@ struct ProgramUnderTest {
         for (TWindowId id : positionStoreOrder())
             if (TTVPForm* form = registry.form(id))
                 stored << form;
-        program->context().setPositionStore(
-            std::make_unique<TPositionStoreAdapter>(stored, kPositionStoreMainWindows,
-                                                    TDisciplineWindows{registry.form(TWindowId::DisciplinListForm0),
-                                                                       registry.form(TWindowId::DisciplinListForm1)},
-                                                    screen));
+        program->context().setPositionStore(std::make_unique<TPositionStoreAdapter>(stored, kPositionStoreMainWindows,
+                                                                                    relatedWindows(registry), screen));
         chosen = registry.get<TChooseCompetitionForm>(TWindowId::ChooseCompetitionForm)->setCompetition(false);
         for (const TWindowRow& row : windowCatalogue())
             if (row.phase == TStartupPhase::Late)
@@ -312,6 +365,18 @@ void openWithData(TWindowId id, TWindowRegistry& windows, const ClubDay& day)
         windows.get<ITallySheetForm>(id)->ShowTallyDialog(day.jump, day.athlete, 1);
     if (id == TWindowId::AquireBibOrderForm)
         windows.get<IAquireBibOrderForm>(id)->showDialog(day.ranked, 1);
+    // The search as a user opens it over the athletes: Ctrl+F, then a letter most names have.
+    if (id == TWindowId::SearchForm) {
+        QWidget* athletes = windows.widget(TWindowId::AthleteForm);
+        athletes->show();
+        settle();
+        QApplication::setActiveWindow(athletes);
+        QTest::keyClick(athletes, Qt::Key_F, Qt::ControlModifier);
+        settle();
+        QTest::keyClicks(windows.widget(id)->findChild<QLineEdit*>(QStringLiteral("Edit1")), QStringLiteral("e"));
+        QTest::qWait(200);
+        athletes->hide();
+    }
     if (id == TWindowId::AthleteResultFinderForm) {
         proto::AthleteType athlete;
         athlete.AthleteID = day.athlete;
@@ -443,6 +508,13 @@ TEST_P(WindowFitTest, EveryTextFitsAtTheDefaultAndTheSmallestSize)
     // the folder TVP_SCREENSHOTS names.
     if (const QString folder = qEnvironmentVariable("TVP_SCREENSHOTS"); !folder.isEmpty())
         window->grab().save(QDir(folder).filePath(window->objectName() + QStringLiteral(".png")));
+    // Where the window has room for them, two different names never look alike.
+    for (QAbstractItemView* view : window->findChildren<QAbstractItemView*>())
+        if (view->isVisibleTo(window) && !qobject_cast<QComboBox*>(view->parentWidget()))
+            for (const CutText& alike : tvp::test::textsShownAlike(*view))
+                ADD_FAILURE() << window->objectName().toStdString() << " (" << window->windowTitle().toStdString()
+                              << ") at " << window->width() << "x" << window->height() << ": "
+                              << tvp::test::describe(alike);
     expectAllFitOnEveryTab(*window, QStringLiteral("at"));
 
     window->resize(1, 1); // the layout holds it at its smallest size
@@ -489,6 +561,29 @@ protected:
 
 ProgramUnderTest* LaptopScreenTest::program_ = nullptr;
 
+// The window with its frame lies within the laptop's free area and can be made smaller than it.
+void expectWithinLaptop(QWidget& window, TWindowId id, const char* when)
+{
+    const std::string name = window.objectName().toStdString() + " " + when;
+    // The frame as far as this platform draws one, and at least the title bar a window manager adds:
+    // the 37 px of a common laptop desktop.
+    const QRect frame = window.frameGeometry();
+    const int titleBar =
+        std::max(kLaptopTitleBar, window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window));
+    const QRect outer(frame.topLeft(), QSize(frame.width(), std::max(frame.height(), window.height() + titleBar)));
+    const bool stored = std::ranges::find(positionStoreOrder(), id) != positionStoreOrder().end();
+    // Windows the store does not place open where Qt puts them: only their size is the program's.
+    if (stored)
+        EXPECT_TRUE(kLaptopArea.contains(outer))
+            << name << " at " << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height();
+    else
+        EXPECT_TRUE(outer.width() <= kLaptopArea.width() && outer.height() <= kLaptopArea.height())
+            << name << " " << outer.width() << "x" << outer.height();
+    const QSize smallest = window.minimumSize() + (outer.size() - window.size());
+    EXPECT_TRUE(smallest.width() < kLaptopArea.width() && smallest.height() < kLaptopArea.height())
+        << name << " cannot become smaller than " << smallest.width() << "x" << smallest.height();
+}
+
 TEST_P(LaptopScreenTest, EveryWindowOpensWithinTheScreenAndCanBeMadeSmaller)
 {
     ASSERT_TRUE(program_->chosen);
@@ -497,27 +592,14 @@ TEST_P(LaptopScreenTest, EveryWindowOpensWithinTheScreenAndCanBeMadeSmaller)
     window->show();
     settle();
     QTest::qWait(10);
-    const std::string name = window->objectName().toStdString();
-    // The frame as far as this platform draws one, and at least the title bar a window manager adds:
-    // the 37 px of a common laptop desktop.
-    const QRect frame = window->frameGeometry();
-    const int titleBar =
-        std::max(kLaptopTitleBar, window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window));
-    const QRect opened(frame.topLeft(), QSize(frame.width(), std::max(frame.height(), window->height() + titleBar)));
-    const bool stored = std::ranges::find(positionStoreOrder(), GetParam()) != positionStoreOrder().end();
-    // Windows the store does not place open where Qt puts them: only their size is the program's.
-    if (stored)
-        EXPECT_TRUE(kLaptopArea.contains(opened)) << name << " opens at " << opened.x() << "," << opened.y() << " "
-                                                  << opened.width() << "x" << opened.height();
-    else
-        EXPECT_TRUE(opened.width() <= kLaptopArea.width() && opened.height() <= kLaptopArea.height())
-            << name << " opens " << opened.width() << "x" << opened.height();
+    expectWithinLaptop(*window, GetParam(), "as it opens");
     // Each window at the size it opens with, as the fit test saves them.
     if (const QString folder = qEnvironmentVariable("TVP_SCREENSHOTS"); !folder.isEmpty())
         window->grab().save(QDir(folder).filePath(window->objectName() + QStringLiteral("-laptop.png")));
-    const QSize smallest = window->minimumSize() + (opened.size() - window->size());
-    EXPECT_TRUE(smallest.width() < kLaptopArea.width() && smallest.height() < kLaptopArea.height())
-        << name << " cannot become smaller than " << smallest.width() << "x" << smallest.height();
+    // Its lists filled as a user fills them (a cup chosen): it stays within the screen.
+    chooseFirst(*window);
+    QTest::qWait(10);
+    expectWithinLaptop(*window, GetParam(), "with its data");
 
     if (auto* form = qobject_cast<TTVPForm*>(window))
         form->clearAllDirtyData();

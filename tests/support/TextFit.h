@@ -25,6 +25,9 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOption>
+#include <QStyledItemDelegate>
+#include <QScrollBar>
+#include <QHash>
 #include <QTabBar>
 #include <QTableView>
 #include <QTextDocument>
@@ -297,9 +300,21 @@ inline void measureCells(QAbstractItemView& view, QHeaderView* header, const QMo
     }
 }
 
-// A cut cell is a fault where its view leaves room empty (beside the columns or in columns wider
-// than all they show), and elsewhere unless it ends in "…" and shows whole as its tooltip.
-inline void checkCells(QAbstractItemView& view, QHeaderView* header, std::vector<CutText>& out)
+// True when the header shows the caption whole as its tooltip, asked as the mouse asks.
+inline bool captionTipShowsWhole(QHeaderView& header, int section, const QString& caption)
+{
+    const QPoint centre(header.sectionViewportPosition(section) + header.sectionSize(section) / 2, header.height() / 2);
+    QHelpEvent event(QEvent::ToolTip, centre, header.viewport()->mapToGlobal(centre));
+    QApplication::sendEvent(header.viewport(), &event);
+    const bool whole = QToolTip::isVisible() && QToolTip::text() == caption;
+    QToolTip::hideText();
+    return whole;
+}
+
+// The room a list leaves empty: beside its columns and in columns wider than all they show, their
+// captions and their texts. Columns without texts are left out: they are room to type into. No
+// column is narrower than its header allows.
+inline int emptyRoom(QAbstractItemView& view, QHeaderView* header, std::vector<CellCut>* cuts = nullptr)
 {
     const auto measure = &HeaderAccess::sectionSizeFromContents;
     std::vector<int> widest(std::size_t(header->count()), 0);
@@ -308,19 +323,24 @@ inline void checkCells(QAbstractItemView& view, QHeaderView* header, std::vector
             widest[std::size_t(section)] =
                 std::max((header->*measure)(section).width(),
                          headerTextWidth(*header, view.model()->headerData(section, Qt::Horizontal).toString()));
-    std::vector<CellCut> cuts;
+    std::vector<CellCut> found;
     std::vector<bool> shown(widest.size(), false);
     int budget = 200;
-    measureCells(view, header, QModelIndex(), budget, cuts, widest, shown);
-    if (cuts.empty())
-        return;
+    measureCells(view, header, QModelIndex(), budget, cuts ? *cuts : found, widest, shown);
     int empty = std::max(0, view.viewport()->width() - header->length());
-    // Columns without texts are left out: they are room to type into. No column is narrower than
-    // its header allows.
     for (int section = 0; section < header->count(); ++section)
         if (!header->isSectionHidden(section) && shown[std::size_t(section)])
             empty += std::max(0, header->sectionSize(section) -
                                      std::max(widest[std::size_t(section)], header->minimumSectionSize()));
+    return empty;
+}
+
+// A cut cell is a fault where its view leaves room empty, and elsewhere unless it ends in "…" and
+// shows whole as its tooltip.
+inline void checkCells(QAbstractItemView& view, QHeaderView* header, std::vector<CutText>& out)
+{
+    std::vector<CellCut> cuts;
+    const int empty = emptyRoom(view, header, &cuts);
     for (const CellCut& cut : cuts) {
         if (elided(cut.text))
             out.push_back({pathOf(&view), cut.text, cut.needed, cut.room});
@@ -358,9 +378,18 @@ inline void checkItemView(QAbstractItemView& view, std::vector<CutText>& out)
             int needed = (header->*measure)(section).width();
             if (header->highlightSections())
                 needed = std::max(needed, headerTextWidth(*header, text));
-            if (elided(text) || needed > header->sectionSize(section))
-                out.push_back(
-                    {pathOf(&view) + QStringLiteral(" (column)"), text, needed, header->sectionSize(section)});
+            if (!elided(text) && needed <= header->sectionSize(section))
+                continue;
+            // Cut where the list has no room for it: its start and "…", and whole as its tooltip.
+            QString fault;
+            if (elided(text))
+                fault = QStringLiteral(" (column)");
+            else if (const int empty = emptyRoom(view, header); empty > 8)
+                fault = QStringLiteral(" (column, %1 px left empty)").arg(empty);
+            else if (header->textElideMode() == Qt::ElideNone || !captionTipShowsWhole(*header, section, text))
+                fault = QStringLiteral(" (column, no tooltip)");
+            if (!fault.isEmpty())
+                out.push_back({pathOf(&view) + fault, text, needed, header->sectionSize(section)});
         }
     }
     checkCells(view, header, out);
@@ -398,7 +427,8 @@ inline std::vector<CutText> cutTexts(QWidget& root)
 }
 
 // The columns of a list that run past its right edge, cut at its scroll bar whatever their width,
-// or past its window's, where the window is narrower than the list.
+// or past its window's, where the window is narrower than the list. A list scrolls sideways only
+// where each column is down to the first letter of its caption and "…".
 inline std::vector<CutText> columnsPastEdge(QAbstractItemView& view)
 {
     std::vector<CutText> out;
@@ -408,11 +438,120 @@ inline std::vector<CutText> columnsPastEdge(QAbstractItemView& view)
     const QWidget* window = view.window();
     const int edge =
         std::min(view.viewport()->width(), window->width() - view.viewport()->mapTo(window, QPoint(0, 0)).x());
+    bool roomInColumns = false;
+    for (int section = 0; section < header->count(); ++section) {
+        const QString caption = view.model()->headerData(section, Qt::Horizontal).toString();
+        const int start =
+            std::min(headerTextWidth(*header, caption), headerTextWidth(*header, caption.left(1) + QChar(0x2026)));
+        if (!header->isSectionHidden(section) &&
+            header->sectionSize(section) > std::max(start, header->minimumSectionSize()) + 2)
+            roomInColumns = true;
+    }
+    if (!roomInColumns && view.horizontalScrollBar()->isVisible())
+        return out;
     for (int section = 0; section < header->count(); ++section) {
         const int right = header->sectionPosition(section) + header->sectionSize(section);
         if (!header->isSectionHidden(section) && header->sectionSize(section) > 0 && right > edge)
             out.push_back({textfit_detail::pathOf(&view) + QStringLiteral(" (past the edge)"),
                            view.model()->headerData(section, Qt::Horizontal).toString(), right, edge});
+    }
+    return out;
+}
+
+namespace textfit_detail {
+
+struct StyledDelegateAccess : QStyledItemDelegate {
+    using QStyledItemDelegate::initStyleOption;
+};
+struct ViewOptionAccess : QAbstractItemView {
+    using QAbstractItemView::initViewItemOption;
+};
+
+// What the cell shows in the room its column gives it, drawn as the style draws it: the text whole,
+// or its start and "…". Cells of delegates that draw on their own are taken as whole.
+inline QString shownText(QAbstractItemView& view, QHeaderView& header, const QModelIndex& index)
+{
+    const QString text = index.data(Qt::DisplayRole).toString();
+    auto* delegate = qobject_cast<QStyledItemDelegate*>(view.itemDelegateForIndex(index));
+    if (!delegate || text.contains(QLatin1Char('\n')))
+        return text;
+    QStyleOptionViewItem option;
+    (view.*&ViewOptionAccess::initViewItemOption)(&option);
+    (delegate->*&StyledDelegateAccess::initStyleOption)(&option, index);
+    int width = header.sectionSize(index.column());
+    if (auto* tree = qobject_cast<QTreeView*>(&view); tree && header.visualIndex(index.column()) == 0)
+        width -= tree->indentation() * (depthOf(index) + (tree->rootIsDecorated() ? 1 : 0));
+    option.rect = QRect(0, 0, width, view.visualRect(index).height());
+    const QRect textRect = view.style()->subElementRect(QStyle::SE_ItemViewItemText, &option, &view);
+    const int margin = view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
+    return option.fontMetrics.elidedText(text, option.textElideMode, textRect.width() - 2 * margin);
+}
+
+} // namespace textfit_detail
+
+namespace textfit_detail {
+
+// The room the list gives beyond what its other columns need to tell their texts apart: beside the
+// columns, and in each other column beyond its widest text and the first letter of its caption.
+inline int roomBesideColumn(QAbstractItemView& view, QHeaderView& header, int column)
+{
+    std::vector<int> widest(std::size_t(header.count()), 0);
+    for (int section = 0; section < header.count(); ++section) {
+        const QString caption = view.model()->headerData(section, Qt::Horizontal).toString();
+        widest[std::size_t(section)] =
+            std::max(header.minimumSectionSize(), std::min(headerTextWidth(header, caption),
+                                                           headerTextWidth(header, caption.left(1) + QChar(0x2026))));
+    }
+    std::vector<CellCut> cuts;
+    std::vector<bool> shown(widest.size(), false);
+    int budget = 200;
+    measureCells(view, &header, QModelIndex(), budget, cuts, widest, shown);
+    int room = std::max(0, view.viewport()->width() - header.length());
+    for (int section = 0; section < header.count(); ++section)
+        if (section != column && !header.isSectionHidden(section))
+            room += std::max(0, header.sectionSize(section) - widest[std::size_t(section)]);
+    return room;
+}
+
+} // namespace textfit_detail
+
+// Two different texts of one column that the list shows alike at its width as it is, while it has
+// room elsewhere to tell them apart, or without the whole text as the tooltip of each.
+inline std::vector<CutText> textsShownAlike(QAbstractItemView& view)
+{
+    std::vector<CutText> out;
+    QHeaderView* header = textfit_detail::columnHeader(view);
+    const QAbstractItemModel* model = view.model();
+    if (!header || !model)
+        return out;
+    const int rows = std::min(model->rowCount(), 200);
+    for (int column = 0; column < model->columnCount(); ++column) {
+        if (header->isSectionHidden(column) || header->sectionSize(column) == 0)
+            continue;
+        QHash<QString, QModelIndex> first; // shown -> the first cell showing it
+        for (int row = 0; row < rows; ++row) {
+            const QModelIndex index = model->index(row, column);
+            const QString text = index.data(Qt::DisplayRole).toString();
+            const QString shown = textfit_detail::shownText(view, *header, index);
+            const auto other = first.constFind(shown);
+            if (other == first.cend()) {
+                first.insert(shown, index);
+                continue;
+            }
+            const QString otherText = other->data(Qt::DisplayRole).toString();
+            if (otherText == text)
+                continue;
+            QString fault;
+            if (const int room = textfit_detail::roomBesideColumn(view, *header, column); room > 8)
+                fault = QStringLiteral(" (alike, %1 px to spare)").arg(room);
+            else if (!textfit_detail::tipShowsWhole(view, *other, otherText) ||
+                     !textfit_detail::tipShowsWhole(view, index, text))
+                fault = QStringLiteral(" (alike, no tooltip)");
+            if (!fault.isEmpty())
+                out.push_back({textfit_detail::pathOf(&view) + fault,
+                               shown + QStringLiteral(": ") + otherText + QStringLiteral(" / ") + text, 0,
+                               header->sectionSize(column)});
+        }
     }
     return out;
 }

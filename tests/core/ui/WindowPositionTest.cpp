@@ -106,6 +106,52 @@ TEST_F(Positions, APlaceOffTheFreeAreaIsBroughtBackOntoIt)
     EXPECT_EQ(first.pos(), QPoint(100, 32));
 }
 
+// A laptop's screen under a 32 px panel, the adapter in the program's place, as at start-up.
+class LaptopPositions : public Positions {
+protected:
+    void SetUp() override
+    {
+        Positions::SetUp();
+        setPosStoreAdapter(
+            std::make_unique<TPositionStoreAdapter>(QList<TTVPForm*>{&main, &work}, 1, TRelatedWindows{}, laptop));
+    }
+    void TearDown() override
+    {
+        setPosStoreAdapter(nullptr);
+        Positions::TearDown();
+    }
+    const QRect laptop{0, 32, 1366, 736};
+};
+
+TEST_F(LaptopPositions, AWindowThatGrowsAfterItOpenedStaysWithinTheFreeArea)
+{
+    store(QStringLiteral("AthleteForm"), 900, 100);
+    posStoreAdapter()->initWindowPosition(&work);
+    work.show();
+    ASSERT_TRUE(waitUntil([&] { return work.isVisible(); }, 3000));
+    // Its data came in: its layout now needs more than the room right of it.
+    work.setMinimumSize(700, 500);
+    EXPECT_TRUE(waitUntil([&] { return laptop.contains(work.frameGeometry()); }, 3000))
+        << work.frameGeometry().x() << "," << work.frameGeometry().y() << " " << work.frameGeometry().width() << "x"
+        << work.frameGeometry().height();
+    EXPECT_EQ(work.size(), QSize(700, 500));
+}
+
+TEST_F(LaptopPositions, TheWholeFrameLiesInTheFreeAreaAlsoForAWindowMadeBeforeItWasPlaced)
+{
+    // The main window's handle exists before the store places it, at the area's top.
+    main.winId();
+    store(QStringLiteral("AthleteForm"), 200, 0); // under the panel
+    posStoreAdapter()->initWindowPosition(&main);
+    posStoreAdapter()->initWindowPosition(&work);
+    for (TestForm* f : {&main, &work}) {
+        f->show();
+        EXPECT_TRUE(waitUntil([&] { return f->isVisible() && laptop.contains(f->frameGeometry()); }, 3000))
+            << f->objectName().toStdString() << " frame at " << f->frameGeometry().y() << ", content at "
+            << f->geometry().y();
+    }
+}
+
 TEST_F(Positions, AFixedWindowKeepsItsDesignedSize)
 {
     TestForm wide(QStringLiteral("WideForm"), {1200, 300});
@@ -129,7 +175,7 @@ TEST_F(Positions, MovingAShownWindowStoresWhereItComesToRest)
     const int savedDelay = TTVPForm::moveStoreDelayMs;
     TTVPForm::moveStoreDelayMs = 20;
     setPosStoreAdapter(
-        std::make_unique<TPositionStoreAdapter>(QList<TTVPForm*>{&main, &work}, 1, TDisciplineWindows{}, kScreen));
+        std::make_unique<TPositionStoreAdapter>(QList<TTVPForm*>{&main, &work}, 1, TRelatedWindows{}, kScreen));
     work.show();
     work.move(33, 44);
     EXPECT_TRUE(waitUntil([] { return stored(QStringLiteral("AthleteForm"), ".PosX") == 33; }, 3000));
@@ -144,7 +190,8 @@ TEST_F(Positions, TheHintAndTheMessageWindowOpenBesideTheChooser)
     TestForm chooser{QStringLiteral("ChooseCompetitionForm"), {460, 480}};
     TestForm hint{QStringLiteral("HintForm"), {682, 578}};
     TestForm messages{QStringLiteral("ExceptionForm"), {560, 260}};
-    TPositionStoreAdapter adapter({&main, &chooser, &hint, &messages}, 2, {}, screen);
+    TPositionStoreAdapter adapter({&main, &chooser, &hint, &messages}, 2,
+                                  {.chooser = &chooser, .besideChooser = {&hint, &messages}}, screen);
     const QRect kept = chooser.geometry();
     EXPECT_EQ(kept.center(), screen.center()) << "the chooser itself stays centred";
     EXPECT_FALSE(hint.geometry().intersects(kept));
