@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QLocale>
 
+#include <algorithm>
 #include <exception>
 
 namespace tvp {
@@ -16,12 +17,31 @@ namespace {
 
 const QString kCertificatePlaceCaption = QStringLiteral("Urkundenplatzierung");
 
-// A cell that reads as a result becomes its plain number, in the user's decimal format.
+// What follows a result's last digit is at most its unit ("s", "min", "Pkt"). A cell holding more,
+// such as another value or a status ("6,05s, aufg."), still parses up to that digit, but its number
+// alone would pass the rest off as a plain result.
+bool endsWithUnitOnly(const QString& text)
+{
+    qsizetype lastDigit = text.size() - 1;
+    while (lastDigit >= 0 && !(text[lastDigit] >= u'0' && text[lastDigit] <= u'9'))
+        --lastDigit;
+    const QString unit = text.mid(lastDigit + 1).trimmed();
+    if (unit.contains(u',') || std::any_of(unit.begin(), unit.end(), [](QChar c) { return c.isSpace(); }))
+        return false;
+    for (const proto::ResultInfo status : {proto::ResultInfo::disq, proto::ResultInfo::aufg, proto::ResultInfo::na,
+                                           proto::ResultInfo::ab, proto::ResultInfo::ung})
+        if (unit == ResultInfoToString(status))
+            return false;
+    return true;
+}
+
+// A cell that is one result becomes its plain number, in the user's decimal format.
 QString convertedCell(const QString& text)
 {
     proto::ResultType result;
     bool isPoints = false;
-    if (!StringToResult(text, proto::ResultValueType::Info, result, THeightFormat::no, isPoints))
+    if (!StringToResult(text, proto::ResultValueType::Info, result, THeightFormat::no, isPoints) ||
+        !endsWithUnitOnly(text))
         return text;
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
@@ -48,7 +68,7 @@ QByteArray csvOfModel(const QAbstractItemModel& model, bool convertResults, int 
             writeStringCsvEscaped(out, kCertificatePlaceCaption);
             out.write(";");
         }
-        writeStringCsvEscaped(out, fileColumnName(model, c));
+        writeStringCsvEscaped(out, fileColumnName(model, c), respelled);
     }
     out.write("\r\n");
 
