@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace tvp;
 
 namespace {
@@ -44,7 +46,7 @@ protected:
         AppPaths::setProgramDirForTests({});
     }
     // The script notes the folder it runs in.
-    QString runIn(const QString& script, bool (*run)())
+    QString runIn(const QString& script, const std::function<bool()>& run)
     {
         QDir(programDir.path()).mkpath(QStringLiteral("server"));
         QFile f(programDir.filePath(QStringLiteral("server/") + script));
@@ -88,10 +90,10 @@ TEST_F(LocalServer, OnlyConsentStartsAndItIsAskedEveryTime)
 
 TEST_F(LocalServer, ScriptsRunInTheServerFolderAndAreMissedWhenAbsent)
 {
-    EXPECT_FALSE(StartLocalServer());
+    EXPECT_FALSE(StartLocalServer().ran);
     EXPECT_FALSE(StopLocalServer());
     const QString serverDir = QDir(programDir.path()).canonicalPath() + QStringLiteral("/server");
-    EXPECT_EQ(runIn(QStringLiteral("start.sh"), StartLocalServer), serverDir);
+    EXPECT_EQ(runIn(QStringLiteral("start.sh"), [] { return StartLocalServer().succeeded; }), serverDir);
     EXPECT_EQ(runIn(QStringLiteral("stop.sh"), StopLocalServer), serverDir);
 }
 
