@@ -44,35 +44,14 @@ void createSquad(TServicePorts& ports, const TSquadRequest& request, TSquadRespo
                          request.teamIdList, request.forceTeamReassignment, request.forceRemoveAssignedResults);
 }
 
-// The squads as the server has them now, read once for a whole chain: its items change order
-// indices only, each its own.
-class ServerSquads {
-public:
-    explicit ServerSquads(TServicePorts& ports) : ports_(ports) {}
-    const proto::SquadType* find(int squadId)
-    {
-        if (!read_) {
-            squads_ = ports_.drs().getSquads(ports_.competitionId(), 0, 0).Squads;
-            read_ = true;
-        }
-        for (const proto::SquadType& s : squads_)
-            if (s.SquadID == squadId)
-                return &s;
-        return nullptr;
-    }
-
-private:
-    TServicePorts& ports_;
-    std::vector<proto::SquadType> squads_;
-    bool read_ = false;
-};
-
-void modifyOne(TServicePorts& ports, const TSquadRequest& r, ServerSquads& server)
+// Sent on the squad as the server has it now, wherever the user left it as loaded.
+void modifyOne(TServicePorts& ports, const TSquadRequest& r, const std::vector<proto::SquadType>& server)
 {
     TSquadEditor squad{r.orderIndex, r.name, r.AgeClassId, r.teamIdList};
-    if (r.loaded)
-        if (const proto::SquadType* now = server.find(r.squadId))
-            takeSquadServerChanges(squad, *r.loaded, squadEditorOf(*now));
+    const auto now =
+        std::find_if(server.begin(), server.end(), [&](const proto::SquadType& s) { return s.SquadID == r.squadId; });
+    if (r.loaded && now != server.end())
+        takeSquadServerChanges(squad, *r.loaded, squadEditorOf(*now));
     ports.das().modifySquad(r.squadId, info(squad.orderIndex, squad.name), squad.ageClassId, squad.teamIds,
                             r.forceTeamReassignment, r.forceAgeClassDisc, r.forceAgeClassTeam, r.forceOrderIndex,
                             r.forceRemoveAssignedResults);
@@ -83,7 +62,10 @@ void modifyOne(TServicePorts& ports, const TSquadRequest& r, ServerSquads& serve
 void modifySquads(TServicePorts& ports, const TSquadRequest& request, TSquadResponse& response)
 {
     keepRequest(request, response);
-    ServerSquads server(ports);
+    // Read once for the whole chain: its items change order indices only, each its own.
+    std::vector<proto::SquadType> server;
+    if (request.loaded)
+        server = ports.drs().getSquads(ports.competitionId(), 0, 0).Squads;
     modifyOne(ports, request, server);
     while (auto* next = dynamic_cast<TSquadRequest*>(response.nextBatch.get())) {
         if (next->reqType != rt_batchModifyOrder)

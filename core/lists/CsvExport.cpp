@@ -7,8 +7,8 @@
 #include <QAbstractItemModel>
 #include <QBuffer>
 #include <QLocale>
+#include <QRegularExpression>
 
-#include <algorithm>
 #include <exception>
 
 namespace tvp {
@@ -22,17 +22,8 @@ const QString kCertificatePlaceCaption = QStringLiteral("Urkundenplatzierung");
 // alone would pass the rest off as a plain result.
 bool endsWithUnitOnly(const QString& text)
 {
-    qsizetype lastDigit = text.size() - 1;
-    while (lastDigit >= 0 && !(text[lastDigit] >= u'0' && text[lastDigit] <= u'9'))
-        --lastDigit;
-    const QString unit = text.mid(lastDigit + 1).trimmed();
-    if (unit.contains(u',') || std::any_of(unit.begin(), unit.end(), [](QChar c) { return c.isSpace(); }))
-        return false;
-    for (const proto::ResultInfo status : {proto::ResultInfo::disq, proto::ResultInfo::aufg, proto::ResultInfo::na,
-                                           proto::ResultInfo::ab, proto::ResultInfo::ung})
-        if (unit == ResultInfoToString(status))
-            return false;
-    return true;
+    static const QRegularExpression unitOnly(QStringLiteral("[0-9]\\s*[^0-9\\s,]*\\s*$"));
+    return unitOnly.match(text).hasMatch();
 }
 
 // A cell that is one result becomes its plain number, in the user's decimal format.
