@@ -11,7 +11,7 @@
 #include "core/util/IniHandler.h"
 #include "tests/core/lists/ModelTesterGuard.h"
 #include "tests/support/FakeOpener.h"
-#include "tests/support/HeldLoopbackPort.h"
+#include "tests/support/FreePort.h"
 #include "tests/support/TextFit.h"
 #include "participants/ui/AgeClassDialog.h"
 #include "participants/ui/AssignBibs.h"
@@ -533,8 +533,7 @@ TEST_F(Ladv, ABrokenFileAndAnUnreachableLadvAreToldInGerman)
     recorder.messages.messages.clear();
 
     activateFeature(QStringLiteral("ladv.online"));
-    const test::HeldLoopbackPort closed;
-    const int port = closed.port();
+    const int port = test::freeLoopbackPort();
     WriteIniStr(kMakerUrlSection, kMakerUrlKey, QStringLiteral("http://127.0.0.1:%1/maker/").arg(port));
     ladv->hide();
     ladv->show();

@@ -3,7 +3,7 @@
 // and answers of megabytes going through whole.
 
 #include "core/protocol/TVPWebServices2.h"
-#include "tests/support/HeldLoopbackPort.h"
+#include "tests/support/FreePort.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -309,8 +309,7 @@ TEST_F(Transport, FailedConnectionsAreSaidInGermanWithTheirAddress)
     };
     const QString path = QStringLiteral("/services/DataRetrievalService/");
 
-    const test::HeldLoopbackPort refusing;
-    const int closed = refusing.port();
+    const int closed = test::freeLoopbackPort();
     EXPECT_EQ(failure(QStringLiteral("http://127.0.0.1:%1").arg(closed) + path),
               failed + QStringLiteral("Unter 127.0.0.1:%1 nimmt kein Server Verbindungen an (Verbindung abgewiesen).")
                            .arg(closed));

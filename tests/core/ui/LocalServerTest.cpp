@@ -13,8 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace tvp;
 
 namespace {
@@ -46,7 +44,7 @@ protected:
         AppPaths::setProgramDirForTests({});
     }
     // The script notes the folder it runs in.
-    QString runIn(const QString& script, const std::function<bool()>& run)
+    QString runIn(const QString& script, bool (*run)())
     {
         QDir(programDir.path()).mkpath(QStringLiteral("server"));
         QFile f(programDir.filePath(QStringLiteral("server/") + script));
