@@ -1,5 +1,7 @@
 #include "participants/SquadRequests.h"
 
+#include "participants/ServerChanges.h"
+
 #include <algorithm>
 
 namespace tvp {
@@ -18,11 +20,11 @@ void keepRequest(const TSquadRequest& request, TSquadResponse& response)
         response.teamIdList = request.teamIdList;
 }
 
-proto::SquadInfoDataType info(const TSquadRequest& request)
+proto::SquadInfoDataType info(int orderIndex, const QString& name)
 {
     proto::SquadInfoDataType i;
-    i.OrderIndex = request.orderIndex;
-    i.CustomName = request.name;
+    i.OrderIndex = orderIndex;
+    i.CustomName = name;
     return i;
 }
 
@@ -38,14 +40,21 @@ void getSquads(TServicePorts& ports, const TSquadRequest& request, TSquadRespons
 void createSquad(TServicePorts& ports, const TSquadRequest& request, TSquadResponse& response)
 {
     keepRequest(request, response);
-    ports.das().addSquad(ports.competitionId(), info(request), request.AgeClassId, request.teamIdList,
-                         request.forceTeamReassignment, request.forceRemoveAssignedResults);
+    ports.das().addSquad(ports.competitionId(), info(request.orderIndex, request.name), request.AgeClassId,
+                         request.teamIdList, request.forceTeamReassignment, request.forceRemoveAssignedResults);
 }
 
-void modifyOne(TServicePorts& ports, const TSquadRequest& r)
+// Sent on the squad as the server has it now, wherever the user left it as loaded.
+void modifyOne(TServicePorts& ports, const TSquadRequest& r, const std::vector<proto::SquadType>& server)
 {
-    ports.das().modifySquad(r.squadId, info(r), r.AgeClassId, r.teamIdList, r.forceTeamReassignment,
-                            r.forceAgeClassDisc, r.forceAgeClassTeam, r.forceOrderIndex, r.forceRemoveAssignedResults);
+    TSquadEditor squad{r.orderIndex, r.name, r.AgeClassId, r.teamIdList};
+    const auto now =
+        std::find_if(server.begin(), server.end(), [&](const proto::SquadType& s) { return s.SquadID == r.squadId; });
+    if (r.loaded && now != server.end())
+        takeSquadServerChanges(squad, *r.loaded, squadEditorOf(*now));
+    ports.das().modifySquad(r.squadId, info(squad.orderIndex, squad.name), squad.ageClassId, squad.teamIds,
+                            r.forceTeamReassignment, r.forceAgeClassDisc, r.forceAgeClassTeam, r.forceOrderIndex,
+                            r.forceRemoveAssignedResults);
 }
 
 // A reorder chain runs whole in this one worker run (and its one transaction); each item is
@@ -53,11 +62,15 @@ void modifyOne(TServicePorts& ports, const TSquadRequest& r)
 void modifySquads(TServicePorts& ports, const TSquadRequest& request, TSquadResponse& response)
 {
     keepRequest(request, response);
-    modifyOne(ports, request);
+    // Read once for the whole chain: its items change order indices only, each its own.
+    std::vector<proto::SquadType> server;
+    if (request.loaded)
+        server = ports.drs().getSquads(ports.competitionId(), 0, 0).Squads;
+    modifyOne(ports, request, server);
     while (auto* next = dynamic_cast<TSquadRequest*>(response.nextBatch.get())) {
         if (next->reqType != rt_batchModifyOrder)
             break;
-        modifyOne(ports, *next);
+        modifyOne(ports, *next, server);
         response.nextBatch = std::move(next->nextBatch);
     }
 }
@@ -178,8 +191,35 @@ const TRequestTable<TSquadRequest, TSquadResponse>& squadRequests()
     return table;
 }
 
+TSquadEditor squadEditorOf(const proto::SquadType& squad)
+{
+    return {squad.OrderIndex, squad.CustomName, ageClassIdOf(squad), teamIdsOf(squad)};
+}
+
+void takeSquadServerChanges(TSquadEditor& edited, const TSquadEditor& loaded, const TSquadEditor& server)
+{
+    if (edited.name.trimmed() == loaded.name.trimmed())
+        edited.name = server.name;
+    takeServerChanges(edited, loaded, server, &TSquadEditor::orderIndex, &TSquadEditor::ageClassId);
+    if (edited.teamIds == loaded.teamIds) {
+        edited.teamIds = server.teamIds;
+        return;
+    }
+    const auto contains = [](const std::vector<int>& ids, int id) {
+        return std::find(ids.begin(), ids.end(), id) != ids.end();
+    };
+    std::vector<int> teams;
+    for (int id : edited.teamIds)
+        if (contains(server.teamIds, id) || !contains(loaded.teamIds, id))
+            teams.push_back(id);
+    for (int id : server.teamIds)
+        if (!contains(loaded.teamIds, id) && !contains(edited.teamIds, id))
+            teams.push_back(id);
+    edited.teamIds = std::move(teams);
+}
+
 std::unique_ptr<TSquadRequest> getSquadRequestFromUI(TSquadRequestType type, int squadId, const TSquadEditor& editor,
-                                                     bool teamAgeMismatchConfirmed)
+                                                     bool teamAgeMismatchConfirmed, std::optional<TSquadEditor> loaded)
 {
     auto r = newRequest(type);
     r->setBatchContext(std::make_shared<TBatchContext>());
@@ -190,6 +230,7 @@ std::unique_ptr<TSquadRequest> getSquadRequestFromUI(TSquadRequestType type, int
     r->teamIdList = editor.teamIds;
     r->forceOrderIndex = true;
     r->forceAgeClassTeam = teamAgeMismatchConfirmed;
+    r->loaded = std::move(loaded);
     return r;
 }
 
@@ -203,6 +244,7 @@ std::unique_ptr<TSquadRequest> makeTeamsToSquadRequest(const proto::SquadType& s
     r->name = squad.CustomName;
     r->AgeClassId = ageClassIdOf(squad);
     r->teamIdList = teamIdsOf(squad);
+    r->loaded = squadEditorOf(squad);
     for (int id : droppedTeamIds)
         if (std::find(r->teamIdList.begin(), r->teamIdList.end(), id) == r->teamIdList.end())
             r->teamIdList.push_back(id);
@@ -262,6 +304,7 @@ std::unique_ptr<TSquadRequest> makeReorderChain(const std::vector<proto::SquadTy
         r->name = row->CustomName;
         r->AgeClassId = ageClassIdOf(*row);
         r->teamIdList = teamIdsOf(*row);
+        r->loaded = squadEditorOf(*row);
         if (selected) {
             r->orderIndex = next++;
             if (row->OrderIndex < target)

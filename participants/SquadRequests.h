@@ -6,6 +6,7 @@
 #include "core/protocol/ParticipantRecords.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tvp {
@@ -18,6 +19,21 @@ enum class TSquadRequestType {
     rt_assignToDisciplines = 4,
     rt_batchModifyOrder = 5,
 };
+
+// The editor's values.
+struct TSquadEditor {
+    int orderIndex = 0;
+    QString name;
+    int ageClassId = 0;
+    std::vector<int> teamIds;
+};
+TSquadEditor squadEditorOf(const proto::SquadType& squad);
+
+// What the user left as loaded takes the server's value, so that saving never undoes another
+// window's or desk's change: the name (compared trimmed, as it is saved), order index and age
+// class; the teams are the user's list without the loaded ones the server took out since, and with
+// the ones it added at the end.
+void takeSquadServerChanges(TSquadEditor& edited, const TSquadEditor& loaded, const TSquadEditor& server);
 
 struct TSquadRequest : TBatchRequest {
     TSquadRequestType reqType = TSquadRequestType::rt_get;
@@ -38,6 +54,9 @@ struct TSquadRequest : TBatchRequest {
     // The filters of rt_get.
     int ageClassFilterId = 0;
     int disciplineFilterId = 0;
+    // A change: the squad as the window had it. The worker reads the squad again and sends the
+    // server's value for whatever the request leaves as loaded (takeSquadServerChanges).
+    std::optional<TSquadEditor> loaded;
 };
 
 struct TSquadResponse : TBatchResponse {
@@ -55,21 +74,16 @@ struct TSquadResponse : TBatchResponse {
 // Request names, worker functions and the refusals the user may overrule, per command.
 const TRequestTable<TSquadRequest, TSquadResponse>& squadRequests();
 
-// The editor's values.
-struct TSquadEditor {
-    int orderIndex = 0;
-    QString name;
-    int ageClassId = 0;
-    std::vector<int> teamIds;
-};
-
 // From the editor: the name trimmed, force {ft_forceOrderIndex} plus ft_forceAgeClassTeam when the
-// user accepted teams of another age class. A new batch context.
+// user accepted teams of another age class. A new batch context. A change carries the squad as the
+// editor loaded it.
 std::unique_ptr<TSquadRequest> getSquadRequestFromUI(TSquadRequestType type, int squadId, const TSquadEditor& editor,
-                                                     bool teamAgeMismatchConfirmed);
+                                                     bool teamAgeMismatchConfirmed,
+                                                     std::optional<TSquadEditor> loaded = std::nullopt);
 
 // Teams dropped onto a squad row: the squad as it is, its teams followed by the dropped ones (those
-// already in it stay where they are), no force.
+// already in it stay where they are), no force. Like the reorder below, it carries the squad as
+// listed as loaded.
 std::unique_ptr<TSquadRequest> makeTeamsToSquadRequest(const proto::SquadType& squad,
                                                        const std::vector<int>& droppedTeamIds);
 

@@ -163,7 +163,7 @@ const proto::TeamType& defaultTeam()
 
 bool teamDiffers(const QString& name, int ageClassId, int clubId, const proto::TeamType& stored)
 {
-    if (name != stored.Name)
+    if (name != stored.Name.trimmed())
         return true;
     if (stored.AgeClass ? stored.AgeClass->AgeClassID != ageClassId : ageClassId != 0)
         return true;

@@ -41,8 +41,8 @@ struct TTeamRequest : TBatchRequest {
     bool removeAssignedResults = false;
     bool forceTeamAmbiguousBib = false;
     std::vector<int> athleteIdsToAssign;
-    // A change: the team as the editor loaded it. Fields typed as loaded are saved as the server
-    // has them then, so another window's change to them stays.
+    // A change: the team as the editor loaded it, its name trimmed as the editor compares it. Fields
+    // typed as loaded are saved as the server has them then, so another window's change stays.
     std::optional<TTeamFields> loaded;
 };
 

@@ -1,9 +1,11 @@
 #pragma once
 // Starting and stopping the competition server on this computer through the scripts that lie in
-// <program folder>/server. Whether the server really came up is seen by the chooser's connection
-// test after the wait below.
+// <program folder>/server. The start script tells whether its own server came up; the chooser's
+// connection test follows.
 
 #include <QString>
+
+#include <functional>
 
 namespace tvp {
 
@@ -20,10 +22,17 @@ inline constexpr int kServerControlErrorId = -1;
 int localServerStartWaitMs();
 void setLocalServerStartWaitMsForTests(int ms); // below 0 restores the default
 
-// Run server/start.sh or server/stop.sh with server/ as working folder. Start: detached, false when
-// the script is missing or cannot be run. Stop: waits for the script's end; false as well when it
-// fails or does not end within 30 s, since the server may then still run.
-bool StartLocalServer();
+struct TServerStart {
+    bool ran = false;       // false: the script is missing or could not be run
+    bool succeeded = false; // the script said the server runs
+    QString said;           // what the script wrote, in German, for the user when it failed
+};
+
+// Run server/start.sh or server/stop.sh with server/ as working folder. Start: waits for the
+// script, which returns once the server answers or says why it does not, running whileWaiting
+// meanwhile; a script that hangs beyond 30 s counts as failed. Stop: waits for the script's end;
+// false when it is missing, fails or does not end within 30 s, since the server may then still run.
+TServerStart StartLocalServer(const std::function<void()>& whileWaiting = {});
 bool StopLocalServer();
 
 } // namespace tvp

@@ -7,6 +7,7 @@
 #include <QAbstractItemModel>
 #include <QBuffer>
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <exception>
 
@@ -16,12 +17,22 @@ namespace {
 
 const QString kCertificatePlaceCaption = QStringLiteral("Urkundenplatzierung");
 
-// A cell that reads as a result becomes its plain number, in the user's decimal format.
+// What follows a result's last digit is at most its unit ("s", "min", "Pkt"). A cell holding more,
+// such as another value or a status ("6,05s, aufg."), still parses up to that digit, but its number
+// alone would pass the rest off as a plain result.
+bool endsWithUnitOnly(const QString& text)
+{
+    static const QRegularExpression unitOnly(QStringLiteral("[0-9]\\s*[^0-9\\s,]*\\s*$"));
+    return unitOnly.match(text).hasMatch();
+}
+
+// A cell that is one result becomes its plain number, in the user's decimal format.
 QString convertedCell(const QString& text)
 {
     proto::ResultType result;
     bool isPoints = false;
-    if (!StringToResult(text, proto::ResultValueType::Info, result, THeightFormat::no, isPoints))
+    if (!StringToResult(text, proto::ResultValueType::Info, result, THeightFormat::no, isPoints) ||
+        !endsWithUnitOnly(text))
         return text;
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
@@ -48,7 +59,7 @@ QByteArray csvOfModel(const QAbstractItemModel& model, bool convertResults, int 
             writeStringCsvEscaped(out, kCertificatePlaceCaption);
             out.write(";");
         }
-        writeStringCsvEscaped(out, fileColumnName(model, c));
+        writeStringCsvEscaped(out, fileColumnName(model, c), respelled);
     }
     out.write("\r\n");
 

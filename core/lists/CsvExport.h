@@ -11,11 +11,12 @@ namespace tvp {
 
 class TRespelledNames;
 
-// The file's bytes. With convertResults cells that read as results are written as plain numbers in
-// the user's decimal format. With certificatePlaceColumn >= 0 that column is written twice under
-// the extra caption "Urkundenplatzierung", and rows whose cell there is empty are left out (a row
-// without that cell at all stays). Throws std::runtime_error when a text cannot be converted.
-// Cell words the code page makes it write otherwise go to respelled.
+// The file's bytes. With convertResults a cell that is one result is written as its plain number
+// in the user's decimal format; one holding more (several values, a status) is written as shown.
+// With certificatePlaceColumn >= 0 that column is written twice under the extra caption
+// "Urkundenplatzierung", and rows whose cell there is empty are left out (a row without that cell
+// at all stays). Throws std::runtime_error when a text cannot be converted. Words of cells and
+// captions the code page makes it write otherwise go to respelled.
 QByteArray csvOfModel(const QAbstractItemModel& model, bool convertResults, int certificatePlaceColumn,
                       TRespelledNames* respelled = nullptr);
 

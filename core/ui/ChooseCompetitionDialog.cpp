@@ -663,33 +663,45 @@ void TChooseCompetitionForm::startLocalServerClicked()
     alreadyUsed = true;
     Button4->setEnabled(false);
     TUserAgreementServerForm consent(this);
-    const TLocalServerStart outcome = startLocalServerWithConsent(consent, [this] {
+    TServerStart script;
+    const TLocalServerStart outcome = startLocalServerWithConsent(consent, [&] {
         showWait(kStartServerWaitText);
-        const bool started = StartLocalServer();
-        if (started) {
+        script = StartLocalServer(paintMeanwhile);
+        // A server the script does not call its own (another program on its port, say) is not
+        // connected to: the user hears the script's reason instead.
+        if (script.succeeded) {
             waitForLocalServer();
             ComboBox1->setCurrentIndex(0);
             ComboBox1Select();
         }
         closeWait(kStartServerWaitText);
-        return started;
+        return script.ran;
     });
     if (outcome == TLocalServerStart::Failed)
         context().messages().AddException(kServerControlErrorId, {}, kStartServerFailedText, kStartServerCaption, this);
+    else if (outcome == TLocalServerStart::Started && !script.succeeded)
+        context().messages().AddException(
+            kServerControlErrorId, {},
+            script.said.isEmpty() ? QStringLiteral("Server konnte nicht gestartet werden.") : script.said,
+            kStartServerCaption, this);
     Button4->setEnabled(true);
+}
+
+// While the local server starts, the wait window is painted; the user's input waits.
+void TChooseCompetitionForm::paintMeanwhile()
+{
+    THandBackHold hold;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void TChooseCompetitionForm::waitForLocalServer()
 {
     // The server needs a while before it answers: at most the full wait, but no longer than it
-    // takes to answer on its port. The wait window is painted meanwhile.
+    // takes to answer on its port.
     const QDeadlineTimer deadline(localServerStartWaitMs());
     const QString address = localServerAddress();
     while (!deadline.hasExpired() && !fastPingTest(address)) {
-        {
-            THandBackHold hold;
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        }
+        paintMeanwhile();
         QThread::msleep(static_cast<unsigned long>(std::clamp<qint64>(deadline.remainingTime(), 0, 100)));
     }
 }

@@ -121,6 +121,7 @@ private:
     void showWait(const QString& text);
     void closeWait(const QString& text);
     void reportCompatibility(const QString& text, bool error);
+    static void paintMeanwhile();
     void waitForLocalServer();
     // A server entry as it is stored once used ("Veranstaltung auf diesem PC" is the local address).
     QString normalisedServer(const QString& entry) const;

@@ -72,7 +72,7 @@ TLocalServerStart startLocalServerWithConsent(TUserAgreementServerForm& consent,
 {
     if (!consent.checkUserAgreement())
         return TLocalServerStart::NoConsent;
-    const bool started = start ? start() : StartLocalServer();
+    const bool started = start ? start() : StartLocalServer().ran;
     return started ? TLocalServerStart::Started : TLocalServerStart::Failed;
 }
 

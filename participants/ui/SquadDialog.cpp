@@ -8,7 +8,6 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/WindowTools.h"
-#include "participants/ServerChanges.h"
 #include "participants/ui/DragListView.h"
 #include "participants/ui/ParticipantWindowInterfaces.h"
 #include "core/ui/WindowFit.h"
@@ -347,8 +346,8 @@ bool TSquadForm::checkItemChanged(const QString&)
     const TSquadEditor e = editor();
     // A new squad's preset age class is none of the user's doing.
     const int ageClassId = currentSquadId != 0 ? ageClassIdOf(*squad) : newSquadAgeClassId_;
-    return e.orderIndex != squad->OrderIndex || e.name.trimmed() != squad->CustomName || e.ageClassId != ageClassId ||
-           e.teamIds != teamIdsOf(squad->AssignedTeams);
+    return e.orderIndex != squad->OrderIndex || e.name.trimmed() != squad->CustomName.trimmed() ||
+           e.ageClassId != ageClassId || e.teamIds != teamIdsOf(squad->AssignedTeams);
 }
 
 void TSquadForm::dirtyDataChangeCallback(bool& changed, const QString&)
@@ -520,7 +519,7 @@ void TSquadForm::LoadItem()
     // Without a current squad the age class stays: a new squad starts with the one chosen last.
     const proto::SquadType& squad = stored ? *stored : defaultSquad();
     editorSquadId_ = stored ? currentSquadId : 0;
-    loaded_ = {squad.OrderIndex, squad.CustomName, ageClassIdOf(squad), teamIdsOf(squad.AssignedTeams)};
+    loaded_ = squadEditorOf(squad);
     {
         const QSignalBlocker block(UpDown1);
         UpDown1->setValue(squad.OrderIndex);
@@ -547,15 +546,13 @@ void TSquadForm::LoadItem()
 // sends his edits on the server's state and nothing older.
 void TSquadForm::takeServerChanges(const proto::SquadType& squad)
 {
-    const TSquadEditor server{squad.OrderIndex, squad.CustomName, ageClassIdOf(squad), teamIdsOf(squad.AssignedTeams)};
+    const TSquadEditor server = squadEditorOf(squad);
     if (server.orderIndex == loaded_.orderIndex && server.name == loaded_.name &&
         server.ageClassId == loaded_.ageClassId && server.teamIds == loaded_.teamIds)
         return;
-    TSquadEditor shown = editor();
-    shown.name = shown.name.trimmed();
+    const TSquadEditor shown = editor();
     TSquadEditor taken = shown;
-    tvp::takeServerChanges(taken, loaded_, server, &TSquadEditor::orderIndex, &TSquadEditor::name,
-                           &TSquadEditor::ageClassId);
+    takeSquadServerChanges(taken, loaded_, server);
     if (taken.orderIndex != shown.orderIndex) {
         const QSignalBlocker block(UpDown1);
         UpDown1->setValue(taken.orderIndex);
@@ -567,30 +564,20 @@ void TSquadForm::takeServerChanges(const proto::SquadType& squad)
         currentAgeClassId = taken.ageClassId;
         setAgeCombo(currentAgeClassId);
     }
-    auto contains = [](const std::vector<int>& ids, int id) {
-        return std::find(ids.begin(), ids.end(), id) != ids.end();
-    };
-    auto serverTeam = [&](int id) -> const proto::TeamType* {
+    // Each team as the server has it where it has it, else as the user put it in.
+    const auto teamRecord = [&](int id) -> const proto::TeamType* {
         for (const proto::TeamType& t : squad.AssignedTeams)
+            if (t.TeamID == id)
+                return &t;
+        for (const proto::TeamType& t : teams_.records())
             if (t.TeamID == id)
                 return &t;
         return nullptr;
     };
     std::vector<proto::TeamType> teams;
-    if (shown.teamIds == loaded_.teamIds) {
-        teams = squad.AssignedTeams;
-    } else {
-        // The user's list without the teams the server took out, the ones it added at the end.
-        for (const proto::TeamType& t : teams_.records()) {
-            const proto::TeamType* now = serverTeam(t.TeamID);
-            if (!now && contains(loaded_.teamIds, t.TeamID))
-                continue;
-            teams.push_back(now ? *now : t);
-        }
-        for (const proto::TeamType& t : squad.AssignedTeams)
-            if (!contains(loaded_.teamIds, t.TeamID) && !contains(shown.teamIds, t.TeamID))
-                teams.push_back(t);
-    }
+    for (int id : taken.teamIds)
+        if (const proto::TeamType* t = teamRecord(id))
+            teams.push_back(*t);
     setEditorTeams(std::move(teams));
     loaded_ = server;
 }
@@ -698,7 +685,7 @@ void TSquadForm::Button2Click()
 {
     if (currentSquadId == 0)
         return;
-    auto request = getSquadRequestFromUI(rt_modify, currentSquadId, editor(), teamAgeMissmatchConfirmed);
+    auto request = getSquadRequestFromUI(rt_modify, currentSquadId, editor(), teamAgeMissmatchConfirmed, loaded_);
     Edit1->setText(request->name);
     Button2->setEnabled(false);
     road_.AddRequest(std::move(request), TTransactionMode::tm_None);

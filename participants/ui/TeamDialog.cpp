@@ -42,6 +42,14 @@ namespace {
 
 const QString kCountText = QStringLiteral("Teams in dieser Ansicht: ");
 
+// A team's fields as the editor compares them: the name trimmed, as it is saved.
+TTeamFields shownFieldsOf(const proto::TeamType& team)
+{
+    TTeamFields fields = teamFieldsOf(team);
+    fields.name = fields.name.trimmed();
+    return fields;
+}
+
 // The box's entries: the zero entry (none when empty), then each item with its id as entry data.
 template <class Item, class Entry>
 void fillCombo(QComboBox& combo, const QString& zeroEntry, const std::vector<Item>& items, Entry entry, int selectedId)
@@ -436,7 +444,7 @@ void TTeamForm::LoadItem()
         ClubCombo->setCurrentIndex(0);
         currentClubId = 0;
     }
-    loaded_ = teamFieldsOf(t);
+    loaded_ = shownFieldsOf(t);
     DoItemChangeCheck({});
     EnableButtons();
 }
@@ -455,7 +463,7 @@ void TTeamForm::takeServerChanges(const proto::TeamType& team)
         setComboItem(*AgeClassCombo, taken.ageClassId);
     if (taken.clubId != shown.clubId && !setComboItem(*ClubCombo, taken.clubId))
         setComboItem(*ClubCombo, 0);
-    loaded_ = server;
+    loaded_ = shownFieldsOf(team);
 }
 
 bool TTeamForm::checkItemChanged(const QString&)

@@ -5,6 +5,7 @@
 #include "core/print/PrintTable.h"
 #include "core/print/TallySheetPrint.h"
 #include "core/print/ui/Print.h"
+#include "core/results/tvpUtils.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/ExceptionDialog.h"
 #include "core/ui/MainWindow.h"
@@ -25,6 +26,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tvp {
 
@@ -256,6 +259,7 @@ void TTallySheetForm::RequestFinished(std::unique_ptr<TTallySheetResponse> respo
     if (response->reqType == rt_setResult) {
         // The saved list is the stored one now, whether or not the result window lets us reload.
         FTallyString = response->TallyListString;
+        pointsStored_ = true;
         DoItemChangeCheck(kPart);
         showDirtyState(hasDirtyData(kPart));
         context().windows().reload(TWindowId::ResultDialog, true);
@@ -308,6 +312,8 @@ void TTallySheetForm::loaded(const TTallySheetResponse& response)
     if (selected < 0)
         currentAthleteOrTeamId = 0;
 
+    pointsStored_ = response.result && !isEmptyResult(&*response.result) &&
+                    response.result->Type_ == proto::ResultValueType::Distance;
     setTallyList(response.TallyListString);
     if (currentAttempt != 0 && currentAthleteOrTeamId != 0) {
         setSheetShown(true);
@@ -358,7 +364,13 @@ qint64 TTallySheetForm::refreshTotalSum()
 
 bool TTallySheetForm::checkItemChanged(const QString&)
 {
-    return grid_.tallyList() != FTallyString;
+    if (grid_.tallyList() != FTallyString)
+        return true;
+    // Zeros typed where no points are stored read as the empty sheet, yet a child who scored
+    // nothing has a result to store.
+    const QStringList& cells = grid_.cells();
+    return !pointsStored_ &&
+           std::any_of(cells.begin(), cells.end(), [](const QString& cell) { return !cell.trimmed().isEmpty(); });
 }
 
 void TTallySheetForm::dirtyDataChangeCallback(bool& changed, const QString&)

@@ -109,6 +109,7 @@ private:
     int currentVersion = kTallyNoVersion;
     QString barcode;
     QString FTallyString;
+    bool pointsStored_ = false; // the shown participant and attempt have points stored
     QTimer Timer1;
 
     QMenuBar* MainMenu1;

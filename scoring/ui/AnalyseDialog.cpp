@@ -309,8 +309,12 @@ void TAnalyseForm::PopulateComboBox2()
     }
     ComboBox2->setCurrentIndex(selected);
     filling_ = false;
-    if (selected < 0)
+    // An evaluation no longer offered ("Alle Zwischenergebnisse zeigen" unticked) takes its table
+    // along: no list is shown, printed or exported under an empty choice.
+    if (selected < 0) {
         currentResProvId = 0;
+        hideTable();
+    }
     ComboBox2->setEnabled(true);
 }
 
@@ -356,7 +360,7 @@ void TAnalyseForm::finishTable(const TAnalyseResponse& response)
 
 void TAnalyseForm::displayTable()
 {
-    if (!resultCache)
+    if (!resultCache || resultCache->getDisciplinId() != currentResProvId)
         return;
     displayed_ = true;
     const int scroll = ListView1->verticalScrollBar()->value();
@@ -430,8 +434,15 @@ bool TAnalyseForm::hotKeyCallback(int key)
 void TAnalyseForm::Ergebnislistedrucken1Click()
 {
     const TResultProviderInfo* item = currentProviderItem();
-    if (!tableVisible_ || !item)
+    if (!tableVisible_ || !item) {
+        context().messages().AddException(0, {},
+                                          item ? QStringLiteral("Die Ergebnisliste wird noch geladen. Bitte drucken "
+                                                                "Sie, sobald sie angezeigt wird.")
+                                               : QStringLiteral("Keine Ergebnisliste angezeigt. Bitte wählen Sie eine "
+                                                                "Disziplin und eine Auswertung."),
+                                          QStringLiteral("Ergebnisliste drucken"), this);
         return;
+    }
     InitResultListPrint(*ListView1, true, analysisPrintTitle(item->aggType, item->name, currentDisciplineName()),
                         QString());
 }

@@ -319,6 +319,25 @@ TEST_F(SquadWindowTest, AfterADropOrAReorderTheEditorShowsTheServersSquadAndKeep
     EXPECT_TRUE(recorder.messages.messages.empty());
 }
 
+// Blanks around a stored name are no edit; a name typed keeps the team another desk added meanwhile.
+TEST_F(SquadWindowTest, ANameTypedIsSavedWithoutUndoingATeamAnotherDeskAdded)
+{
+    const int a = seed->team(competitionId, QStringLiteral("Adler"), u10);
+    const int b = seed->team(competitionId, QStringLiteral("Biber"), u10);
+    const int blitz = seed->squad(competitionId, 1, QStringLiteral(" Blitz "), u10, {a});
+    TSquadForm& w = open();
+    clickSquad(blitz);
+    EXPECT_FALSE(w.hasDirtyData(QString()));
+    typeInto(*name(), QStringLiteral("Blitz Nord"));
+    proto::SquadInfoDataType other;
+    other.OrderIndex = 1;
+    other.CustomName = QStringLiteral(" Blitz ");
+    client->das()->modifySquad(blitz, other, u10, {a, b}, false, false, false, false, false);
+    QTest::mouseClick(save(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(seed->squadState(blitz), QStringLiteral("1|Blitz Nord|%1|%2,%3").arg(u10).arg(a).arg(b));
+}
+
 TEST_F(SquadWindowTest, ReorderingFromAListSortedByNameMovesTheSquadsByTheirOrder)
 {
     std::vector<int> s;

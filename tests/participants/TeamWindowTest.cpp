@@ -103,6 +103,21 @@ TEST_F(TeamWindow, ANameTypedIsSavedWithoutUndoingTheClubGivenElsewhere)
     EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("Adler 2|TV Nord|U10||0|%1").arg(adler)});
 }
 
+// Blanks around a stored name are no edit: saving the club chosen keeps another desk's rename.
+TEST_F(TeamWindow, AStoredNameWithBlanksIsNoEditAndAnotherDesksRenameStays)
+{
+    const int adler = team(QStringLiteral(" Adler "), u10);
+    open();
+    clickRow(*list(), QStringLiteral(" Adler "));
+    proto::TeamInfoDataType other;
+    other.Name = QStringLiteral("Bären");
+    client->das()->modifyTeam(adler, other, u10, false, true, 0);
+    QTest::keyClick(box("ClubCombo"), Qt::Key_Down);
+    QTest::mouseClick(save(), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("Bären|TV Nord|U10||0|%1").arg(adler)});
+}
+
 TEST_F(TeamWindow, ANewTeamKeepsTheAgeClassAndClubChosenLastInItsBoxesAndItsRequest)
 {
     const int adler = team(QStringLiteral("Adler"), u12, club);

@@ -164,6 +164,19 @@ TEST_F(TallySheetWindowTest, TypedCountsStoreTheirSumWithTheListAndStayAttachedO
     EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join('\n').toStdString();
 }
 
+// A child who hit no zone scored 0 points: the zeros typed are a result to store.
+TEST_F(TallySheetWindowTest, ASheetOfZerosIsAResult)
+{
+    openSheet(1, 1);
+    typeCount(QStringLiteral("0"));
+    enter();
+    ASSERT_TRUE(saveButton()->isEnabled());
+    QTest::mouseClick(saveButton(), Qt::LeftButton);
+    ASSERT_TRUE(sheetSettled());
+    EXPECT_EQ(stored(zone, 1, "athlete_id", ben), QStringLiteral("Distance 0"));
+    EXPECT_FALSE(saveButton()->isEnabled()) << "the zeros are what is stored";
+}
+
 // Home goes to the zone's label; a count typed there is that zone's, not lost to a search.
 TEST_F(TallySheetWindowTest, ACountTypedOnTheZoneLabelGoesIntoThatZone)
 {

@@ -427,6 +427,24 @@ TEST_F(AnalyseWindow, TheResultsOfAClubDayPrintEveryNameWholeAndBreakOnlyBetween
     EXPECT_EQ(print(dir.filePath(QStringLiteral("zehn.pdf"))).describe(), "") << "10 mm margins";
 }
 
+// An evaluation no longer offered takes its table along, and Ctrl+P says why nothing is printed.
+TEST_F(AnalyseWindow, WhatIsShownIsWhatIsChosenAndAPrintWithoutATableSaysWhy)
+{
+    openOnJump();
+    form->AlleZwischenergebnissezeigen1->trigger();
+    pickByKeys(form->ComboBox2, QStringLiteral("Summe"));
+    ASSERT_TRUE(form->ListView1->isVisible());
+    form->AlleZwischenergebnissezeigen1->trigger();
+    settle();
+    EXPECT_FALSE(form->ListView1->isVisible());
+    QApplication::setActiveWindow(form);
+    form->ComboBox2->setFocus();
+    QTest::keyClick(form->ComboBox2, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(recorder.messages.lines(),
+              QStringList{QStringLiteral("Ergebnisliste drucken: Keine Ergebnisliste angezeigt. Bitte wählen Sie eine "
+                                         "Disziplin und eine Auswertung.")});
+}
+
 TEST_F(AnalyseWindow, TheEvaluationListIsDrawnInTheTreesColours)
 {
     openOnJump();

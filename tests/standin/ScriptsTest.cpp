@@ -2,7 +2,6 @@
 
 #include "standin/Database.h"
 #include "standin/StandinOptions.h"
-#include "tests/support/FreePort.h"
 #include "tests/support/StandinHarness.h"
 
 #include <netinet/in.h>
@@ -42,11 +41,6 @@ bool goneOrZombie(int pid)
     return false;
 }
 
-int run(const std::string& command)
-{
-    return std::system((command + " >/dev/null 2>&1").c_str());
-}
-
 // A program folder of its own, so pid and log files never meet those of a server a developer runs.
 class StandinScripts : public ::testing::Test {
 protected:
@@ -58,12 +52,21 @@ protected:
         fs::create_directories(serverDir);
         for (const char* f : {TVP_START_SCRIPT, TVP_STOP_SCRIPT, TVP_STANDIN_BINARY})
             fs::copy_file(f, serverDir / fs::path(f).filename());
-        port = freeLoopbackPort();
     }
     void TearDown() override { run((serverDir / "stop.sh").string()); }
+    // Port 0: the server takes a free port and start.sh names it; one let go beforehand could be taken.
     std::string start(const std::string& extra = "")
     {
-        return (serverDir / "start.sh").string() + " --port " + std::to_string(port) + " " + extra;
+        return (serverDir / "start.sh").string() + " --port 0 " + extra;
+    }
+    int run(const std::string& command)
+    {
+        const int status = std::system((command + " >" + (root / "said").string() + " 2>&1").c_str());
+        std::ifstream said(root / "said");
+        const std::string text((std::istreambuf_iterator<char>(said)), {});
+        if (const auto at = text.find("auf Port "); status == 0 && at != std::string::npos)
+            port = std::stoi(text.substr(at + 9));
+        return status;
     }
 
     QTemporaryDir folder;

@@ -196,13 +196,13 @@ protected:
         waitUntil([] { return false; }, 100);
     }
     // The start script beside the program: it leaves a mark in server/.
-    QString writeStartScript()
+    QString writeStartScript(const QString& text = QStringLiteral("touch started\n"))
     {
         const QString folder = folders.programDir.path() + QStringLiteral("/server");
         EXPECT_TRUE(QDir().mkpath(folder));
         QFile file(folder + QStringLiteral("/start.sh"));
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("touch started\n");
+        file.write(text.toUtf8());
         return folder + QStringLiteral("/started");
     }
     // Ends a chooser that has no competition: the user agrees to end the program.
@@ -937,6 +937,32 @@ TEST_F(ChooserTest, StartWaitsOnlyUntilTheLocalServerAnswers)
     script->expectModal(QStringLiteral("Haftungsausschluss"), [](QDialog&) { return int(QDialog::Accepted); });
     EXPECT_FALSE(chooser->setCompetition(true));
     EXPECT_EQ(shownMeanwhile, QStringLiteral("Lokalen Server starten")) << "the wait window is there meanwhile";
+}
+
+// Another program holds the local server's port: the chooser shows the start script's reason.
+TEST_F(ChooserTest, AStartOnAPortAnotherProgramHoldsShowsTheScriptsReason)
+{
+    StandinHarness other;
+    other.start();
+    saveServer(addressOf(other));
+    storeChoice(addressOf(other), 0);
+    writeStartScript(
+        QStringLiteral("ln -s %1/start.sh real.sh && ln -s %1/tvp-standin . && exec bash real.sh --port %2\n")
+            .arg(QStringLiteral(TVP_BUILD_PROGRAM_DIR "/server"))
+            .arg(server.port()));
+    script->expectWindow(kChooserCaption, [&](QWidget&) {
+        button("Button4")->click();
+        EXPECT_EQ(box()->currentText(), addressOf(other)) << "the local entry is not chosen";
+        quitWithoutCompetition();
+        return 0;
+    });
+    script->expectModal(QStringLiteral("Haftungsausschluss"), [](QDialog&) { return int(QDialog::Accepted); });
+    EXPECT_FALSE(chooser->setCompetition(true));
+    EXPECT_EQ(messageRows(), QStringList{QStringLiteral("Server starten: Server konnte nicht gestartet werden: Port "
+                                                        "%1 ist bereits von einem anderen Programm belegt. Beenden "
+                                                        "Sie dieses Programm und starten Sie den Server erneut.")
+                                             .arg(server.port())});
+    EXPECT_FALSE(QFile::exists(folders.programDir.path() + QStringLiteral("/server/standin.pid")));
 }
 
 TEST_F(ChooserTest, AStartThatCannotRunIsReported)
