@@ -481,5 +481,73 @@ TEST_F(ResultStoreByBib, TheProgramsEscapeCancelsTheChoiceAndLeavesTheCellEditor
     EXPECT_EQ(cursor(), std::make_pair(0, 2));
 }
 
+// ---- beside the result entry window ----
+
+// "Rangfolge erfassen" beside "Leistungen erfassen": bib 13 typed for rank 3 and not stored yet.
+// A rank stored for another bib in "Leistungen erfassen" reloads the finishing order, which keeps
+// the typed bib without a question and takes the new rank; Enter then stores it.
+using FinishingOrderBesideResults = ResultWindowTest;
+
+TEST_F(FinishingOrderBesideResults, ARankStoredInTheResultWindowKeepsABibTypedHere)
+{
+    const int finish = discipline(QStringLiteral("Zieleinlauf"), 1, false, "byBib", QStringLiteral("Rank"));
+    const int dan = seed->athlete(comp, QStringLiteral("Dan"), QStringLiteral("Dachs"), owls, 0, {13});
+    const int emil = seed->athlete(comp, QStringLiteral("Emil"), QStringLiteral("Eich"), owls, 0, {14});
+    for (int athlete : {anna, ben, dan, emil})
+        seed->placeAthlete(finish, athlete, 1);
+    TAquireBibOrderForm order(context);
+    windows.place(TWindowId::AquireBibOrderForm, &order);
+    open(finish);
+    order.showDialog(finish, 1);
+    const auto orderSettled = [&] {
+        return waitUntil([&] { return order.pendingRequests() == 0 && order.grid()->isEnabled(); }, 10000) && settled();
+    };
+    ASSERT_TRUE(orderSettled());
+    const auto typeInOrder = [&](int row, const QString& bibs) {
+        order.grid()->setCurrentIndex(order.grid()->model()->index(row, TRankListModel::colBibs));
+        order.grid()->setFocus();
+        order.grid()->openEditor();
+        QTest::keyClicks(order.grid()->editorWidget(), bibs);
+    };
+    const auto enterInOrder = [&](int row, const QString& bibs) {
+        typeInOrder(row, bibs);
+        QTest::keyClick(order.grid()->editorWidget(), Qt::Key_Return);
+        return orderSettled();
+    };
+    // A rank stored in "Leistungen erfassen".
+    const auto storeInResults = [&](int row, const QString& rank) {
+        form->activateWindow();
+        grid()->setFocus();
+        enter(row, 1, rank);
+        return orderSettled();
+    };
+    const auto bibsOf = [&](int row) {
+        return order.grid()->model()->index(row, TRankListModel::colBibs).data().toString();
+    };
+    ASSERT_TRUE(enterInOrder(0, QStringLiteral("7")));
+    ASSERT_TRUE(enterInOrder(1, QStringLiteral("8")));
+    typeInOrder(2, QStringLiteral("13"));
+
+    ASSERT_TRUE(storeInResults(3, QStringLiteral("5")));
+    ASSERT_EQ(storedRanks(*seed, finish), QStringLiteral("1:7 2:8 5:14"));
+    EXPECT_EQ(bibsOf(2), QStringLiteral("13")) << "the typed bib stays";
+    ASSERT_GE(order.grid()->model()->rowCount(), 5);
+    EXPECT_EQ(bibsOf(4), QStringLiteral("14")) << "the new rank is shown";
+    ASSERT_TRUE(enterInOrder(2, {}));
+    EXPECT_EQ(storedRanks(*seed, finish), QStringLiteral("1:7 2:8 3:13 5:14"));
+
+    // Another desk makes bib 14 rank 3 too: rank 4, where bib 99 is typed, has no row any more. The
+    // reload asks first; "Nein" keeps the rows as they were shown, the typed bib with them.
+    typeInOrder(3, QStringLiteral("99"));
+    seed->db().query("UPDATE results SET rank = 3 WHERE discipline_id = ? AND bib = 14", finish).run();
+    script->expectMessage(kCaption, TMsgAnswer::No);
+    ASSERT_TRUE(storeInResults(1, QStringLiteral("2")));
+    ASSERT_FALSE(script->seen.empty());
+    EXPECT_TRUE(script->seen.back().text.endsWith(QStringLiteral("Daten neu laden?")));
+    EXPECT_EQ(bibsOf(3), QStringLiteral("99"));
+    EXPECT_EQ(bibsOf(4), QStringLiteral("14"));
+    order.hide();
+}
+
 } // namespace
 } // namespace tvp::test
