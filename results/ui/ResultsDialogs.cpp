@@ -529,6 +529,9 @@ void TResultDialog::loadFinished(TResultResponse& response, const TRequestOutcom
     const TResultRequestType type = response.reqType;
     if (!outcome.ok()) {
         if (type == rt_getList) {
+            // What was typed into a discipline removed meanwhile cannot stay: asked first, as closing asks.
+            if (outcome.errorId == kDisciplineNotFoundError && keepTyped_ && showDirtyDataMessage({}, reloadMessage))
+                return;
             setDisciplines(response.disciplines);
             if (outcome.errorId == kDisciplineNotFoundError) {
                 resultCache = std::make_unique<TResultCache>();

@@ -258,7 +258,7 @@ void TTallySheetForm::RequestFinished(std::unique_ptr<TTallySheetResponse> respo
         FTallyString = response->TallyListString;
         DoItemChangeCheck(kPart);
         showDirtyState(hasDirtyData(kPart));
-        context().windows().reload(TWindowId::ResultDialog, true);
+        context().windows().reload(TWindowId::ResultDialog, false);
         context().windows().reloadIfVisible(TWindowId::ResultCheckForm);
         return;
     }

@@ -4,8 +4,8 @@
 #include "core/barcode/BarcodeUtils.h"
 #include "core/results/tvpUtils.h"
 #include "tests/core/print/PdfTools.h"
-#include "results/ui/AquireBibOrderDialog.h"
 #include "tests/results/ResultWindowFixture.h"
+#include "tests/results/StoredRanks.h"
 #include "tests/support/TextFit.h"
 #include "core/ui/WindowFit.h"
 
@@ -578,8 +578,8 @@ TEST_F(ResultWindowTest, AValueTheServerDidNotTakeShowsAsTypedAndEnterSendsItAga
 
 // ---- what is shown is what was last typed; what is stored is what the user last confirmed ----
 
-// The stand-in is down: "29" turns red. Typing over it and leaving the editor with Escape gives the
-// red value back, with its reason, and Enter sends it once the stand-in runs again.
+// The stand-in is down: "29" turns red. Escape in an editor opened over it gives the red value back,
+// and Enter sends it once the stand-in runs again.
 TEST_F(ResultWindowTest, EscapeInTheEditorOverARedValueGoesBackToIt)
 {
     open(throwing);
@@ -588,29 +588,22 @@ TEST_F(ResultWindowTest, EscapeInTheEditorOverARedValueGoesBackToIt)
     enter(0, 2, QStringLiteral("29"));
     ASSERT_TRUE(settled());
     ASSERT_EQ(state(0, 2), S::sr_error);
-    const QModelIndex red = model().index(0, model().columnOfAttempt(2));
-    const QString reason = model().cellStatusText(red);
-
+    const QString red = shown(0, 2);
     go(0, 2);
     type(QStringLiteral("2"));
-    ASSERT_TRUE(grid()->isEditing());
     press(Qt::Key_Escape);
     EXPECT_FALSE(grid()->isEditing());
-    EXPECT_EQ(cell(0, 2), QStringLiteral("29"));
-    EXPECT_EQ(state(0, 2), S::sr_error);
-    EXPECT_EQ(model().cellStatusText(red), reason);
+    EXPECT_EQ(shown(0, 2), red);
 
     standin.options.port = port;
     standin.start();
     press(Qt::Key_Return);
     ASSERT_TRUE(settled());
     EXPECT_EQ(stored(throwing, 2, "bib", 7), QStringLiteral("Distance 29"));
-    EXPECT_EQ(state(0, 2), S::sr_uptodate);
 }
 
 // Two stores wait for a slow server (another desk holds the write lock) and come back yellow over
-// a reload. Escape drops both: the one still waiting to leave is never sent, the one on its way is
-// undone, and neither comes back.
+// a reload. Escape drops both: the one waiting to leave is never sent, the one on its way is undone.
 TEST_F(ResultWindowTest, EscapeOnAYellowCellStoresNothing)
 {
     ProgramKeys keys(context);
@@ -618,62 +611,45 @@ TEST_F(ResultWindowTest, EscapeOnAYellowCellStoresNothing)
     StandinClient other(standin.port());
     other.begin(false);
     enter(0, 1, QStringLiteral("4"));
-    type(QStringLiteral("5"));
-    press(Qt::Key_Return);
+    enter(1, 1, QStringLiteral("5"));
     script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::Yes);
     ProgramKeys::press(grid(), Qt::Key_F5);
     ASSERT_TRUE(waitUntil([&] { return state(0, 1) == S::sr_uncommited && state(1, 1) == S::sr_uncommited; }, 5000));
-
     grid()->setFocus();
-    go(1, 1);
-    press(Qt::Key_Escape);
-    go(0, 1);
-    press(Qt::Key_Escape);
+    for (int row : {1, 0}) {
+        go(row, 1);
+        press(Qt::Key_Escape);
+    }
     other.rollback();
     ASSERT_TRUE(settled());
-    EXPECT_EQ(stored(jump, 1, "athlete_id", anna), QString());
-    EXPECT_EQ(stored(jump, 1, "athlete_id", ben), QString());
-    EXPECT_EQ(cell(0, 1), QStringLiteral("-"));
-    EXPECT_EQ(cell(1, 1), QStringLiteral("-"));
-    EXPECT_FALSE(form->cache()->hasUncommitedChanges());
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna) + stored(jump, 1, "athlete_id", ben), QString());
+    EXPECT_EQ(cell(0, 1) + cell(1, 1), QStringLiteral("--"));
 }
 
-// A slow server (another desk holds the write lock): "6" Enter, back, "1" Enter. The server stores 6
-// and refuses 1 (rank 1 is Anna's): the cell shows the refused "1" with its reason, and Enter sends
-// 1, not 6.
+// A slow server: "6" Enter, back, "1" Enter. The server stores 6 and refuses 1 (Anna's rank): the
+// cell shows the refused "1" with its reason, and Enter sends 1, not 6.
 TEST_F(ResultWindowTest, ACellTypedTwiceBeforeTheFirstAnswerShowsAndSendsTheLastValue)
 {
-    const int finish = discipline(QStringLiteral("Zieleinlauf"), 1, false, "byBib", QStringLiteral("Rank"));
-    seed->placeAthlete(finish, anna, 1);
-    seed->placeAthlete(finish, ben, 1);
+    const int finish = finishLine(1);
     open(finish);
-    const auto rankOf = [&](int bib) {
-        standin::Statement q = seed->db().query(
-            "SELECT rank FROM results WHERE discipline_id = ? AND attempt = 1 AND bib = ?", finish, bib);
-        return q.next() ? q.intAt(0) : -1;
-    };
     enter(0, 1, QStringLiteral("1"));
     ASSERT_TRUE(settled());
-
     StandinClient other(standin.port());
     other.begin(false);
     enter(1, 1, QStringLiteral("6"));
     enter(1, 1, QStringLiteral("1"));
     other.rollback();
     ASSERT_TRUE(settled());
-    EXPECT_EQ(rankOf(8), 6);
-    EXPECT_EQ(cell(1, 1), QStringLiteral("1"));
-    EXPECT_EQ(state(1, 1), S::sr_error);
-    EXPECT_TRUE(model().cellStatusText(model().index(1, model().columnOfAttempt(1))).contains(u"Rangfolge erfassen"));
+    EXPECT_EQ(storedRanks(*seed, finish), QStringLiteral("1:7 6:8"));
+    EXPECT_TRUE(shown(1, 1).startsWith(QStringLiteral("1 [%1]").arg(int(S::sr_error))));
+    EXPECT_TRUE(shown(1, 1).contains(u"Rangfolge erfassen"));
 
-    // Rank 1 freed: Enter on the red cell stores what it shows.
     enter(0, 1, QStringLiteral("-"));
     ASSERT_TRUE(settled());
     go(1, 1);
     press(Qt::Key_Return);
     ASSERT_TRUE(settled());
-    EXPECT_EQ(rankOf(8), 1);
-    EXPECT_EQ(state(1, 1), S::sr_uptodate);
+    EXPECT_EQ(storedRanks(*seed, finish), QStringLiteral("1:8"));
 }
 
 // "x" is no time: the reason shows in the status line at once and the program beeps, so typing on
@@ -691,93 +667,69 @@ TEST_F(ResultWindowTest, ARefusedInputBeepsAndNamesItsReasonInTheStatusLine)
 
 // ---- another window's store reloads this one ----
 
-// "Zieleinlauf" by bib: a value typed and left unstored (grey), an unreadable one and one the
-// server refused (red). Storing a rank of attempt 2 in "Rangfolge erfassen" reloads this window:
-// it keeps all three with their texts and reasons, asks nothing, and shows the new rank. Once a
-// typed value's row is gone from the discipline, the reload asks first; "Nein" keeps what is shown.
+// A value typed and left (grey), an unreadable one and one the server refused (red). A rank of
+// attempt 2 stored in "Rangfolge erfassen" reloads this window: the three stay as they were,
+// nothing is asked, and the new rank shows. Where a typed value's row or discipline is gone, the
+// reload asks first; "Nein" keeps what is shown.
 TEST_F(ResultWindowTest, ARankStoredInTheFinishingOrderKeepsWhatWasTypedHere)
 {
-    const int finish = discipline(QStringLiteral("Zieleinlauf"), 2, false, "byBib", QStringLiteral("Rank"));
-    const int dan = seed->athlete(comp, QStringLiteral("Dan"), QStringLiteral("Dachs"), owls, 0, {11});
-    const int emil = seed->athlete(comp, QStringLiteral("Emil"), QStringLiteral("Eich"), owls, 0, {12});
-    const int fritz = seed->athlete(comp, QStringLiteral("Fritz"), QStringLiteral("Fink"), owls, 0, {13});
-    for (int athlete : {anna, ben, cara, dan, emil, fritz})
-        seed->placeAthlete(finish, athlete, 1);
-    TAquireBibOrderForm order(context);
-    windows.place(TWindowId::AquireBibOrderForm, &order);
+    const int finish = finishLine(2, {11, 12, 13, 14});
+    placeFinishingOrder();
     open(finish);
-    const auto at = [this](int row, int attempt) { return model().index(row, model().columnOfAttempt(attempt)); };
     enter(0, 1, QStringLiteral("1"));
     ASSERT_TRUE(settled());
-
     go(2, 1);
     type(QStringLiteral("3"));
-    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(at(3, 2)).center());
+    QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {},
+                      grid()->visualRect(model().index(3, model().columnOfAttempt(2))).center());
     enter(5, 1, QStringLiteral("3m"));
     enter(4, 1, QStringLiteral("1"));
     ASSERT_TRUE(settled());
-    ASSERT_EQ(state(2, 1), S::sr_edited);
-    ASSERT_EQ(state(5, 1), S::sr_error);
-    ASSERT_EQ(state(4, 1), S::sr_error);
-    const QString unreadable = model().cellStatusText(at(5, 1));
-    const QString refused = model().cellStatusText(at(4, 1));
+    ASSERT_EQ(std::vector({state(2, 1), state(5, 1), state(4, 1)}),
+              std::vector({S::sr_edited, S::sr_error, S::sr_error}));
+    const auto typed = [this] { return shown(2, 1) + shown(5, 1) + shown(4, 1); };
+    const QString before = typed();
 
-    const auto rankInOrder = [&](int row, const QString& bibs) {
-        order.grid()->setCurrentIndex(order.grid()->model()->index(row, TRankListModel::colBibs));
-        order.grid()->setFocus();
-        order.grid()->openEditor();
-        QTest::keyClicks(order.grid()->editorWidget(), bibs);
-        QTest::keyClick(order.grid()->editorWidget(), Qt::Key_Return);
-        return waitUntil([&] { return order.pendingRequests() == 0 && order.grid()->isEnabled(); }, 10000) && settled();
-    };
     script->expectText(QStringLiteral("Laufnummer wählen"), QStringLiteral("2"));
     form->findChild<QAction*>(QStringLiteral("Rangfolgeerfassen1"))->trigger();
-    ASSERT_TRUE(waitUntil([&] { return order.pendingRequests() == 0 && order.grid()->isVisible(); }, 10000));
-    ASSERT_TRUE(rankInOrder(0, QStringLiteral("8")));
-    EXPECT_EQ(cell(2, 1), QStringLiteral("3"));
-    EXPECT_EQ(state(2, 1), S::sr_edited);
-    EXPECT_EQ(cell(5, 1), QStringLiteral("3m"));
-    EXPECT_EQ(state(5, 1), S::sr_error);
-    EXPECT_EQ(model().cellStatusText(at(5, 1)), unreadable);
-    EXPECT_EQ(cell(4, 1), QStringLiteral("1"));
-    EXPECT_EQ(state(4, 1), S::sr_error);
-    EXPECT_EQ(model().cellStatusText(at(4, 1)), refused);
+    ASSERT_TRUE(orderSettled());
+    ASSERT_TRUE(enterInOrder(0, QStringLiteral("8")));
+    EXPECT_EQ(typed(), before);
     EXPECT_EQ(state(1, 2), S::sr_uptodate) << "the server's new rank is taken";
     EXPECT_NE(cell(1, 2), QStringLiteral("-"));
 
-    seed->db().query("DELETE FROM heat_assignments WHERE discipline_id = ? AND athlete_id = ?", finish, fritz).run();
+    seed->db()
+        .query("DELETE FROM heat_assignments WHERE discipline_id = ? AND athlete_id = "
+               "(SELECT athlete_id FROM athlete_bibs WHERE bib = 14)",
+               finish)
+        .run();
     script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::No);
-    ASSERT_TRUE(rankInOrder(1, QStringLiteral("9")));
-    ASSERT_FALSE(script->seen.empty());
-    EXPECT_TRUE(script->seen.back().text.endsWith(QStringLiteral("Daten neu laden?")));
-    EXPECT_TRUE(grid()->isVisible());
-    ASSERT_EQ(model().rowCount(), 6);
-    EXPECT_EQ(cell(5, 1), QStringLiteral("3m"));
-    EXPECT_EQ(state(5, 1), S::sr_error);
-    EXPECT_EQ(cell(2, 1), QStringLiteral("3"));
-    order.hide();
+    ASSERT_TRUE(enterInOrder(1, QStringLiteral("11")));
+    EXPECT_EQ(typed(), before);
+
+    seed->db().query("DELETE FROM disciplines WHERE id = ?", finish).run();
+    script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::No);
+    order->close();
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(typed(), before);
 }
 
-// One test leaves a store on its way when it ends (the server answers late): the fixture waits for
-// it, so the next test's start does not count a request that ends afterwards.
+// One test leaves a store on its way (the server answers late): the fixture waits for it, so the
+// next test's start does not count a request that ends afterwards.
 TEST_F(ResultWindowTest, AStoreStillOnItsWayWhenATestEndsIsWaitedFor)
 {
     open(jump);
     StandinClient other(standin.port());
     other.begin(false);
     enter(0, 1, QStringLiteral("4"));
-    ASSERT_TRUE(waitUntil([] { return runningRequestCount() == 1; }, 5000));
     std::thread late([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         other.rollback();
     });
-    TearDown();
-    const int runningAfterTheTest = runningRequestCount();
+    closeWindows();
+    const int running = runningRequestCount();
     late.join();
-    InitComm(); // as the next test starts
-    waitUntil([] { return false; }, 500);
-    EXPECT_EQ(runningAfterTheTest, 0);
-    EXPECT_EQ(runningRequestCount(), 0);
+    EXPECT_EQ(running, 0);
 }
 
 // The status line names the current row; with another discipline or competition that row is gone.
