@@ -106,7 +106,6 @@ TAquireBibOrderForm::TAquireBibOrderForm(TWindowContext& context)
             })
 {
     setWindowTitle(kCaption);
-    checkDirtyDataOnClose = false;
     setMinimumSize(550, 250);
     resize(560, 420);
     auto* layout = new QVBoxLayout(this);

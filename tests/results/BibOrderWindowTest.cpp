@@ -98,8 +98,8 @@ protected:
         QWidget* editor = form->grid()->editorWidget();
         return editor && editor->isVisible() ? editor : form->grid();
     }
-    // Keys as the user types them into the current row, then Enter.
-    void enterRow(int row, const QString& text)
+    // Keys as the user types them into a row, over what it held.
+    void typeRow(int row, const QString& text)
     {
         form->grid()->setCurrentIndex(form->grid()->model()->index(row, TRankListModel::colBibs));
         form->grid()->setFocus();
@@ -108,6 +108,11 @@ protected:
         QTest::keyClick(keyTarget(), Qt::Key_Backspace);
         for (QChar ch : text)
             QTest::keyClick(keyTarget(), ch.toLatin1());
+    }
+    // Typed, then Enter.
+    void enterRow(int row, const QString& text)
+    {
+        typeRow(row, text);
         QTest::keyClick(keyTarget(), Qt::Key_Return);
         ASSERT_TRUE(settled());
     }
@@ -284,6 +289,25 @@ TEST_F(BibOrderWindow, ClosingAsksOnlyWhileARankIsLeftWithoutBib)
     script->expectMessage(QStringLiteral("Erfassungsfenster Schließen?"), TMsgAnswer::Yes);
     form->close();
     EXPECT_FALSE(form->isVisible());
+}
+
+// A bib typed and not stored yet is asked about on closing; "Nein" keeps the window and the bib.
+TEST_F(BibOrderWindow, ClosingAsksAboutABibTypedAndNotStored)
+{
+    open(sprint);
+    typeRow(0, QStringLiteral("7"));
+    script->expectMessage(kCaption, TMsgAnswer::No);
+    form->close();
+    ASSERT_TRUE(form->isVisible());
+    QTest::keyClick(keyTarget(), Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(ranks(sprint), QStringLiteral("1:7"));
+
+    typeRow(1, QStringLiteral("8"));
+    script->expectMessage(kCaption, TMsgAnswer::Yes);
+    form->close();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(ranks(sprint), QStringLiteral("1:7"));
 }
 
 TEST_F(BibOrderWindow, AnAttemptBeyondTheDisciplinesClosesTheWindow)
