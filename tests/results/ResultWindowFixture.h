@@ -13,7 +13,6 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "results/ResultUnitParser.h"
-#include "results/ui/AquireBibOrderDialog.h"
 #include "results/ui/ChooseBibDialog.h"
 #include "results/ui/ResultGrid.h"
 #include "results/ui/ResultsDialogs.h"
@@ -156,7 +155,6 @@ protected:
         if (form) {
             EXPECT_TRUE(settled()) << "a request of the window still runs";
         }
-        order.reset();
         form.reset();
     }
 
@@ -170,18 +168,6 @@ protected:
             .query("UPDATE disciplines SET result_assignment = ? WHERE id = ?", QString::fromLatin1(assignment), id)
             .run();
         uiInfo(QStringLiteral("Disciplin_ResultType"), id, kind);
-        return id;
-    }
-    // "Zieleinlauf", ranked by bib: Anna (7), Ben (8) and a runner of the Eulen for each further bib,
-    // in rows in this order.
-    int finishLine(int attempts, std::initializer_list<int> bibs = {})
-    {
-        const int id = discipline(QStringLiteral("Zieleinlauf"), attempts, false, "byBib", QStringLiteral("Rank"));
-        seed->placeAthlete(id, anna, 1);
-        seed->placeAthlete(id, ben, 1);
-        for (int bib : bibs)
-            seed->placeAthlete(id, seed->athlete(comp, QStringLiteral("Läufer"), QString::number(bib), owls, 0, {bib}),
-                               1);
         return id;
     }
     void uiInfo(const QString& key, int id, const QString& value)
@@ -246,42 +232,9 @@ protected:
     QString shown(int row, int attempt) const
     {
         const QModelIndex i = model().index(row, model().columnOfAttempt(attempt));
-        return QStringLiteral("%1 [%2] %3")
-            .arg(i.data().toString())
-            .arg(i.data(TResultGridModel::kStatusRole).toInt())
-            .arg(model().cellStatusText(i));
+        return i.data().toString() + u'|' + QString::number(int(state(row, attempt))) + u'|' +
+               model().cellStatusText(i);
     }
-
-    // The real "Rangfolge erfassen" beside this window, in place of the fake.
-    void placeFinishingOrder()
-    {
-        order = std::make_unique<TAquireBibOrderForm>(context);
-        windows.place(TWindowId::AquireBibOrderForm, order.get());
-    }
-    bool orderSettled()
-    {
-        return waitUntil([this] { return order->pendingRequests() == 0 && order->grid()->isEnabled(); }, 10000) &&
-               settled();
-    }
-    // Bibs typed into a row of "Rangfolge erfassen"; Enter stores them.
-    void typeInOrder(int row, const QString& bibs)
-    {
-        order->grid()->setCurrentIndex(order->grid()->model()->index(row, TRankListModel::colBibs));
-        order->grid()->setFocus();
-        order->grid()->openEditor();
-        QTest::keyClicks(order->grid()->editorWidget(), bibs);
-    }
-    bool enterInOrder(int row, const QString& bibs)
-    {
-        typeInOrder(row, bibs);
-        QTest::keyClick(order->grid()->editorWidget(), Qt::Key_Return);
-        return orderSettled();
-    }
-    QString bibsInOrder(int row) const
-    {
-        return order->grid()->model()->index(row, TRankListModel::colBibs).data().toString();
-    }
-
     // The next store by bib of a participant with several bibs asks; the user goes down the list
     // by that many lines and takes the bib with Enter.
     void expectBibChoice(int down)
@@ -337,7 +290,6 @@ protected:
     FakeTally tally;
     std::unique_ptr<TChooseBibForm> chooser;
     std::unique_ptr<TResultDialog> form;
-    std::unique_ptr<TAquireBibOrderForm> order; // placeFinishingOrder
 };
 
 } // namespace tvp::test

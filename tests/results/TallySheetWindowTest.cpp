@@ -270,8 +270,8 @@ TEST_F(TallySheetWindowTest, ASaveWhoseReloadTheResultWindowDeclinesLeavesTheSav
     EXPECT_FALSE(sheet->hasOverallDirtyData());
 }
 
-// Ben's row in the result window holds a refused value (red) and one typed and left (grey). A tally
-// stored for Anna reloads the window without a question: her sum shows, Ben's cells stay as typed.
+// A tally stored for Anna reloads the result window without a question: Ben's refused and unsent
+// values stay as typed.
 TEST_F(TallySheetWindowTest, AStoredTallyKeepsWhatIsTypedInTheResultWindow)
 {
     openSheet(0, 1);
