@@ -75,6 +75,14 @@ TRankItem* TRankList::itemOfRank(int rank)
     return nullptr;
 }
 
+int TRankList::rowOfRank(int rank) const
+{
+    for (int row = 0; row < count(); ++row)
+        if (items_[std::size_t(row)].fRank == rank)
+            return row;
+    return -1;
+}
+
 bool TRankList::holdsAnyBib(const std::vector<int>& bibs) const
 {
     for (const TRankItem& item : items_)
@@ -104,7 +112,7 @@ QVariant TRankListModel::data(const QModelIndex& index, int role) const
         return {};
     const int row = index.row();
     if (index.column() == colBibs && std::size_t(row) < typed_.size() && typed_[std::size_t(row)])
-        return *typed_[std::size_t(row)];
+        return typed_[std::size_t(row)]->text;
     if (row >= list_.count())
         return QString();
     const TRankItem& item = list_.at(row);
@@ -138,7 +146,7 @@ bool TRankListModel::setData(const QModelIndex& index, const QVariant& value, in
     if (!index.isValid() || index.column() != colBibs || role != Qt::EditRole)
         return false;
     typed_.resize(std::max(typed_.size(), std::size_t(index.row()) + 1));
-    typed_[std::size_t(index.row())] = value.toString();
+    typed_[std::size_t(index.row())] = Typed{value.toString()};
     emit dataChanged(index, index);
     return true;
 }
@@ -168,6 +176,42 @@ void TRankListModel::renderRow(int index)
 QString TRankListModel::bibText(int row) const
 {
     return data(index(row, colBibs), Qt::DisplayRole).toString();
+}
+
+bool TRankListModel::differsFromDrawn(int row, const QString& text) const
+{
+    const QString drawn = row >= 0 && row < list_.count() ? list_.at(row).getDisplayBibs() : QString();
+    const TBibText typed = parseBibText(text);
+    return !typed.valid() || typed.bibs != parseBibText(drawn).bibs;
+}
+
+void TRankListModel::markSent(int row)
+{
+    if (row >= 0 && std::size_t(row) < typed_.size() && typed_[std::size_t(row)])
+        typed_[std::size_t(row)]->sent = true;
+}
+
+bool TRankListModel::isUnsent(int row) const
+{
+    const std::optional<Typed>& t = typed_[std::size_t(row)];
+    return t && !t->sent && differsFromDrawn(row, t->text);
+}
+
+std::vector<std::pair<int, QString>> TRankListModel::unsentTexts() const
+{
+    std::vector<std::pair<int, QString>> out;
+    for (int row = 0; row < int(typed_.size()) && row < list_.count(); ++row)
+        if (isUnsent(row))
+            out.emplace_back(list_.at(row).fRank, typed_[std::size_t(row)]->text);
+    return out;
+}
+
+bool TRankListModel::hasUnsentText() const
+{
+    for (int row = 0; row < int(typed_.size()); ++row)
+        if (isUnsent(row))
+            return true;
+    return false;
 }
 
 // ---- the cell's text ----

@@ -57,6 +57,8 @@ public:
     TRankItem& at(int index) { return items_[std::size_t(index)]; }
     const TRankItem& at(int index) const { return items_[std::size_t(index)]; }
     TRankItem* itemOfRank(int rank);
+    // The row of a rank, -1 when no row has it (a tie spans it, or the list ends before).
+    int rowOfRank(int rank) const;
     bool holdsAnyBib(const std::vector<int>& bibs) const;
     // A row without bib above one with bibs: a rank was left out.
     bool hasGap() const;
@@ -87,11 +89,24 @@ public:
     void renderRow(int index);
     // The "Startnr." text as it stands, typed or drawn.
     QString bibText(int row) const;
+    // Does a text typed on the row differ from the bibs drawn there?
+    bool differsFromDrawn(int row, const QString& text) const;
+    // The row's typed text went to the server: it is no longer unsaved.
+    void markSent(int row);
+    // Rank and text of every row typed and not sent.
+    std::vector<std::pair<int, QString>> unsentTexts() const;
+    bool hasUnsentText() const;
 
 private:
+    struct Typed {
+        QString text;
+        bool sent = false;
+    };
+    bool isUnsent(int row) const;
+
     TRankList& list_;
     int rows_ = 0;
-    std::vector<std::optional<QString>> typed_; // per row: the text typed and not yet drawn again
+    std::vector<std::optional<Typed>> typed_; // per row: the text typed and not yet drawn again
 };
 
 // The "Startnr." cell read: every run of decimal digits is a bib, each once, in the order typed;

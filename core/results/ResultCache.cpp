@@ -23,6 +23,18 @@ const QString& heightWarning()
     return text;
 }
 
+// An answer replaces a cell the user is typing over: the typed text stays, and Escape in the editor
+// goes back to what the answer brought.
+void keepTyping(TResultType& fresh, const TResultType& old)
+{
+    if (old.Status() != TSetResultStatus::sr_edited)
+        return;
+    fresh.textBeforeTyping = fresh.lastValue;
+    fresh.statusBeforeTyping = fresh.Status();
+    fresh.lastValue = old.lastValue;
+    fresh.setStatus(TSetResultStatus::sr_edited);
+}
+
 } // namespace
 
 // ---- cell ----
@@ -33,6 +45,14 @@ TResultType::TResultType(const proto::ResultType* result, const QString& text, T
     if (result)
         Result = *result;
     Stored = Result;
+}
+
+void TResultType::setStored(const proto::ResultType* result)
+{
+    if (result)
+        Stored = *result;
+    else
+        Stored.reset();
 }
 
 void TResultType::setStatus(TSetResultStatus s)
@@ -441,44 +461,101 @@ void TResultCache::setWarning(int index, int attempt, const QString& message)
     setWarningAt(index, attempt, message);
 }
 
-void TResultCache::addChange(int assignedId, int attempt, const proto::ResultType* result, const QString& text)
+int TResultCache::addChange(int assignedId, int attempt, const proto::ResultType* result, const QString& text)
 {
     if (assignedId == 0)
-        return;
+        return 0;
     const int index = indexOfAssignedId(assignedId);
     if (index >= 0)
         updateRow(index, attempt, result, TSetResultStatus::sr_pending, text.isEmpty() ? nullptr : &text);
-    TResultChange change{assignedId, attempt, std::nullopt, text};
+    TResultChange change{assignedId, attempt, std::nullopt, text, ++lastSerial_};
     if (result)
         change.result = *result;
     uncomittedChanges_.push_back(std::move(change));
     editHeat = -1;
+    return lastSerial_;
+}
+
+bool TResultCache::sameCell(const TResultChange& c, int assignedId, int attempt) const
+{
+    return c.assignedId == assignedId && c.attempt == attempt;
+}
+
+TResultType* TResultCache::cellAt(int index, int attempt)
+{
+    return index >= 0 && index < static_cast<int>(list_.size()) ? list_[index].row->cell(attempt) : nullptr;
 }
 
 void TResultCache::changeCommitted(const TResultChange& change)
 {
-    const int index = indexOfAssignedId(change.assignedId);
-    if (index >= 0)
-        updateRow(index, change.attempt, change.result ? &*change.result : nullptr, TSetResultStatus::sr_uptodate);
     // Copies first: change may be one of the queue's own entries.
     const int id = change.assignedId;
     const int attempt = change.attempt;
-    for (auto it = uncomittedChanges_.end(); it != uncomittedChanges_.begin();) {
-        --it;
-        if (it->assignedId == id && it->attempt == attempt)
-            it = uncomittedChanges_.erase(it);
+    const int serial = change.serial;
+    const std::optional<proto::ResultType> result = change.result;
+    const auto same = [&](const TResultChange& c) { return sameCell(c, id, attempt); };
+    auto answered = std::find_if(uncomittedChanges_.begin(), uncomittedChanges_.end(),
+                                 [serial](const TResultChange& c) { return c.serial == serial; });
+    bool newer = false;
+    if (serial == 0) {
+        std::erase_if(uncomittedChanges_, same);
+    } else if (answered == uncomittedChanges_.end()) {
+        // Dropped by the user while on its way: what undoes it is queued behind.
+        newer = std::any_of(uncomittedChanges_.begin(), uncomittedChanges_.end(), same);
+    } else {
+        newer = std::any_of(answered + 1, uncomittedChanges_.end(), same);
+        // The answered change and the older ones of its cell, which it replaced.
+        for (auto it = answered + 1; it != uncomittedChanges_.begin();) {
+            --it;
+            if (same(*it))
+                it = uncomittedChanges_.erase(it);
+        }
+    }
+    const int index = indexOfAssignedId(id);
+    if (TResultType* cell = cellAt(index, attempt)) {
+        if (newer) {
+            cell->setStored(result ? &*result : nullptr);
+        } else {
+            const TResultType before = *cell;
+            updateRow(index, attempt, result ? &*result : nullptr, TSetResultStatus::sr_uptodate);
+            keepTyping(*cellAt(index, attempt), before);
+        }
     }
     notifyIndex(index, attempt);
 }
 
-void TResultCache::setError(int assignedId, int attempt, const QString& message)
+void TResultCache::setError(int assignedId, int attempt, const QString& message, int serial)
 {
     const int index = indexOfAssignedId(assignedId);
-    if (index >= 0) {
-        if (TResultType* cell = list_[index].row->cell(attempt)) {
-            cell->setStatus(TSetResultStatus::sr_error);
-            cell->errMsg = message;
+    QString refusedText;
+    if (serial != 0) {
+        const auto refused = std::find_if(uncomittedChanges_.begin(), uncomittedChanges_.end(),
+                                          [serial](const TResultChange& c) { return c.serial == serial; });
+        if (refused == uncomittedChanges_.end()) {
+            notifyIndex(index, attempt);
+            return;
         }
+        if (std::any_of(refused + 1, uncomittedChanges_.end(),
+                        [&](const TResultChange& c) { return sameCell(c, assignedId, attempt); })) {
+            // The user stored another value since; that one is what counts.
+            uncomittedChanges_.erase(refused);
+            notifyIndex(index, attempt);
+            return;
+        }
+        refusedText = refused->text;
+    }
+    if (TResultType* cell = cellAt(index, attempt)) {
+        if (serial != 0 && cell->Status() == TSetResultStatus::sr_edited) {
+            // Typed over since: the typing stays, the refusal lies under it.
+            cell->setStatus(TSetResultStatus::sr_error);
+            cell->setStatus(TSetResultStatus::sr_edited);
+            cell->statusBeforeTyping = TSetResultStatus::sr_error;
+            if (!refusedText.isEmpty())
+                cell->textBeforeTyping = refusedText;
+        } else {
+            cell->setStatus(TSetResultStatus::sr_error);
+        }
+        cell->errMsg = message;
     }
     notifyIndex(index, attempt);
 }
@@ -500,9 +577,26 @@ void TResultCache::beginEdit(int heat, int row, int col, const QString& text)
         cell->lastValue = text;
         cell->setStatus(cell->InitialStatus());
     } else if (text != cell->lastValue) {
+        if (cell->Status() != TSetResultStatus::sr_edited) {
+            cell->textBeforeTyping = cell->lastValue;
+            cell->statusBeforeTyping = cell->Status();
+        }
         cell->lastValue = text;
         cell->setStatus(TSetResultStatus::sr_edited);
     }
+}
+
+void TResultCache::revertTyping(int heat, int row, int col)
+{
+    const int index = getIndex(heat, row);
+    if (heat == editHeat && row == editRow && col - 1 == editCol)
+        editHeat = -1;
+    TResultType* cell = cellAt(index, col);
+    if (!cell || cell->Status() != TSetResultStatus::sr_edited)
+        return;
+    cell->lastValue = cell->textBeforeTyping;
+    cell->setStatus(cell->statusBeforeTyping);
+    NotifyChange(row, col - 1);
 }
 
 void TResultCache::cancelEdit()
@@ -515,12 +609,13 @@ void TResultCache::cancelEdit()
     NotifyChange(editRow, editCol);
 }
 
-void TResultCache::dropTypedText(int heat, int row, int col)
+std::vector<int> TResultCache::dropTypedText(int heat, int row, int col)
 {
     const int index = getIndex(heat, row);
     TResultType* cell = index >= 0 ? list_[index].row->cell(col) : nullptr;
+    std::vector<int> dropped;
     if (!cell)
-        return;
+        return dropped;
     const auto unstored = [](TSetResultStatus s) {
         return s == TSetResultStatus::sr_error || s == TSetResultStatus::sr_uncommited;
     };
@@ -529,18 +624,102 @@ void TResultCache::dropTypedText(int heat, int row, int col)
         const std::optional<proto::ResultType> stored =
             cell->storedResult() ? std::optional(*cell->storedResult()) : std::nullopt;
         // Gone from the queue too, or the next reload would bring the value back.
-        std::erase_if(uncomittedChanges_,
-                      [&](const TResultChange& c) { return c.attempt == col && isAssignedToRow(c.assignedId, index); });
+        std::erase_if(uncomittedChanges_, [&](const TResultChange& c) {
+            const bool ofCell = c.attempt == col && isAssignedToRow(c.assignedId, index);
+            if (ofCell)
+                dropped.push_back(c.serial);
+            return ofCell;
+        });
         updateRow(index, col, stored ? &*stored : nullptr, TSetResultStatus::sr_uptodate);
     } else if (cell->Status() == TSetResultStatus::sr_edited) {
         cell->lastValue = resultText(cell->getResult());
         cell->setStatus(cell->InitialStatus());
     } else {
-        return;
+        return dropped;
     }
     if (heat == editHeat && row == editRow && col - 1 == editCol)
         editHeat = -1;
     NotifyChange(row, col - 1);
+    return dropped;
+}
+
+// ---- keeping what was typed over a reload ----
+
+int TResultCache::rowKey(int index) const
+{
+    const TInternalRow& r = list_[index];
+    if (assignmentType == ResultAssignmentType::byLane)
+        return r.heat * kLaneFactor + r.pos;
+    if (isTeam)
+        return r.row->Team() ? r.row->Team()->TeamID : 0;
+    return r.row->Athlete() ? r.row->Athlete()->AthleteID : 0;
+}
+
+std::map<int, int> TResultCache::indexByRowKey() const
+{
+    std::map<int, int> keys;
+    for (int i = 0; i < static_cast<int>(list_.size()); ++i)
+        keys.emplace(rowKey(i), i);
+    return keys;
+}
+
+std::vector<TTypedCell> TResultCache::typedCells() const
+{
+    std::vector<TTypedCell> out;
+    for (int i = 0; i < static_cast<int>(list_.size()); ++i) {
+        const std::vector<TResultType>& cells = list_[i].row->Results();
+        for (int a = 1; a <= static_cast<int>(cells.size()); ++a) {
+            const TResultType& c = cells[a - 1];
+            if (c.Status() != TSetResultStatus::sr_edited && c.Status() != TSetResultStatus::sr_error)
+                continue;
+            const bool overRefusal =
+                c.Status() == TSetResultStatus::sr_edited && c.InitialStatus() == TSetResultStatus::sr_error;
+            out.push_back({rowKey(i), a, c.lastValue, c.Status(), overRefusal, c.errMsg, c.textBeforeTyping});
+        }
+    }
+    return out;
+}
+
+std::vector<TTypedCell> TResultCache::typedCellsWithoutRow(const std::vector<TTypedCell>& cells) const
+{
+    const std::map<int, int> keys = indexByRowKey();
+    std::vector<TTypedCell> out;
+    for (const TTypedCell& t : cells) {
+        const auto it = keys.find(t.rowKey);
+        if (it == keys.end() || !list_[it->second].row->cell(t.attempt))
+            out.push_back(t);
+    }
+    return out;
+}
+
+void TResultCache::restoreTypedCells(const std::vector<TTypedCell>& cells)
+{
+    const std::map<int, int> keys = indexByRowKey();
+    beginUpdate();
+    for (const TTypedCell& t : cells) {
+        const auto it = keys.find(t.rowKey);
+        TResultType* cell = it == keys.end() ? nullptr : cellAt(it->second, t.attempt);
+        if (!cell)
+            continue;
+        if (t.status == TSetResultStatus::sr_error) {
+            cell->setStatus(TSetResultStatus::sr_error);
+            cell->lastValue = t.text;
+        } else {
+            if (t.overRefusal) {
+                cell->setStatus(TSetResultStatus::sr_error);
+                cell->textBeforeTyping = t.textBeforeTyping;
+            } else {
+                cell->textBeforeTyping = cell->lastValue;
+            }
+            cell->statusBeforeTyping = cell->Status();
+            cell->lastValue = t.text;
+            cell->setStatus(TSetResultStatus::sr_edited);
+        }
+        if (t.status == TSetResultStatus::sr_error || t.overRefusal)
+            cell->errMsg = t.errMsg;
+        NotifyChange(list_[it->second].pos, t.attempt - 1);
+    }
+    endUpdate();
 }
 
 void TResultCache::beginUpdate()

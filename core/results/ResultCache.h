@@ -40,6 +40,7 @@ public:
     // change of the cell is on its way, refused or queued over a reload.
     const proto::ResultType* storedResult() const { return Stored ? &*Stored : nullptr; }
     void keepStoredOf(const TResultType& before) { Stored = before.Stored; }
+    void setStored(const proto::ResultType* result);
     TSetResultStatus Status() const { return FStatus; }
     // The initial status follows only the states a typed-over cell may fall back to.
     void setStatus(TSetResultStatus s);
@@ -47,6 +48,9 @@ public:
 
     QString lastValue; // text last shown or typed
     QString errMsg;
+    // What the cell showed before the user began typing over it: Escape in the editor goes back.
+    QString textBeforeTyping;
+    TSetResultStatus statusBeforeTyping = TSetResultStatus::sr_noResult;
 
 private:
     std::optional<proto::ResultType> Result;
@@ -118,6 +122,21 @@ struct TResultChange {
     int attempt = 0;                         // from 1
     std::optional<proto::ResultType> result; // none: the result is deleted
     QString text;                            // as typed, shown again after a reload
+    // Tells a change from the others of its cell; 0 names every change of the cell at once.
+    int serial = 0;
+};
+
+// A cell the user typed into and the server has not taken (typed and left, or refused), with what
+// makes it so, to be kept over a reload. Rows are named as their identity stays over a reload: by
+// athlete or team, or by heat and place when results go by lane.
+struct TTypedCell {
+    int rowKey = 0;
+    int attempt = 0; // from 1
+    QString text;
+    TSetResultStatus status = TSetResultStatus::sr_edited;
+    bool overRefusal = false; // typed over a refused value, whose reason stays
+    QString errMsg;
+    QString textBeforeTyping;
 };
 
 class TResultCache {
@@ -188,17 +207,32 @@ public:
     void cancelEdit();
     // What was typed and never stored is dropped: the cell shows the stored value again and counts
     // as unchanged. A refused or unconfirmed value leaves the queue with it; a cell on its way to
-    // the server keeps its state.
-    void dropTypedText(int heat, int row, int col);
+    // the server keeps its state. Returns the serials of the changes taken from the queue.
+    std::vector<int> dropTypedText(int heat, int row, int col);
     int getEditHeat() const { return editHeat; }
+    // Escape in the editor: the cell shows again what it showed before the typing began.
+    void revertTyping(int heat, int row, int col);
     // The cell keeps the text as typed, so that a refusal shows it for correcting and sending again.
-    void addChange(int assignedId, int attempt, const proto::ResultType* result, const QString& text = {});
+    // Returns the change's serial (0 when nothing was queued).
+    int addChange(int assignedId, int attempt, const proto::ResultType* result, const QString& text = {});
+    // Answers come in the order the changes were sent. With a serial only that change and the older
+    // ones of its cell leave the queue; a newer one still on its way stays shown, and so does text
+    // typed since: only what the server holds follows the answer.
     void changeCommitted(const TResultChange& change);
-    void setError(int assignedId, int attempt, const QString& message);
+    // With a serial: a change superseded by a newer one of its cell only leaves the queue, and one
+    // the user dropped marks nothing.
+    void setError(int assignedId, int attempt, const QString& message, int serial = 0);
     void setWarning(int index, int attempt, const QString& message); // index in load order
     const std::vector<TResultChange>& uncomittedChanges() const { return uncomittedChanges_; }
     void beginUpdate();
     void endUpdate();
+
+    // ---- keeping what was typed over a reload ----
+    std::vector<TTypedCell> typedCells() const;
+    // The cells whose row this cache (loaded anew) no longer has.
+    std::vector<TTypedCell> typedCellsWithoutRow(const std::vector<TTypedCell>& cells) const;
+    // Puts the cells back over the loaded ones, on the rows that are still there.
+    void restoreTypedCells(const std::vector<TTypedCell>& cells);
 
     // Where an assigned id lands: its row's index in load order, -1 for none.
     int indexOfAssignedId(int assignedId) const;
@@ -224,12 +258,18 @@ private:
     void NotifyChange(int row, int col);
     void notifyIndex(int index, int attempt);
     TResultType makeCell(const proto::ResultType* result, TSetResultStatus status) const;
+    int rowKey(int index) const;
+    std::map<int, int> indexByRowKey() const;
+    TResultType* cellAt(int index, int attempt);
+    bool sameCell(const TResultChange& c, int assignedId, int attempt) const;
 
     int DisciplinId = 0;
     bool isTeam = false;
     proto::ResultAssignmentType assignmentType = proto::ResultAssignmentType::byAthleteOrTeam;
     proto::ResultValueType DiscResultType = proto::ResultValueType::Distance;
     std::vector<TResultChange> uncomittedChanges_;
+    // Shared by every cache, so that a store queued for a discipline left meanwhile keeps its own.
+    static inline int lastSerial_ = 0;
     TChangeCallback fonChange;
     int editRow = 0;
     int editCol = 0;

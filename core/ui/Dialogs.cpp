@@ -1,5 +1,6 @@
 #include "core/ui/Dialogs.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QEvent>
 #include <QEventLoop>
@@ -151,6 +152,11 @@ private:
 };
 
 } // namespace
+
+void IDialogs::beep()
+{
+    QApplication::beep();
+}
 
 std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const QString& caption, const QString& text, TMsgKind kind,
                                             TMsgButtons buttons, TMsgAnswer defaultAnswer)

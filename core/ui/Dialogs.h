@@ -51,6 +51,8 @@ public:
     // Runs a modal window of ours (its window title is its caption) until it is hidden. A dialog
     // gives its result code; any other window gives 0.
     virtual int execModal(QWidget& window) = 0;
+    // The desktop's alert sound: input refused where the user may not be looking.
+    virtual void beep();
 };
 
 // The box the program's dialogs show, not yet shown (its set-up is tested on its own).

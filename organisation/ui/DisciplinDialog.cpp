@@ -509,7 +509,7 @@ void TDisciplinForm::reloadDependentWindows()
     const TWindowRegistry& w = context().windows();
     w.reloadIfVisible(TWindowId::DisciplinListForm);
     if (w.isVisible(TWindowId::ResultDialog) || w.isVisible(TWindowId::AquireBibOrderForm))
-        w.reload(TWindowId::ResultDialog, true);
+        w.reload(TWindowId::ResultDialog, false);
     w.reloadIfVisible(TWindowId::AnalyseForm);
     w.reloadIfVisible(TWindowId::AthleteForm);
     w.reloadIfVisible(TWindowId::TeamForm);

@@ -1011,7 +1011,7 @@ void TDisciplinListForm::reloadResultWindow() const
 {
     const TWindowRegistry& windows = context().windows();
     if (windows.isVisible(TWindowId::ResultDialog) || windows.isVisible(TWindowId::AquireBibOrderForm))
-        windows.reload(TWindowId::ResultDialog, true);
+        windows.reload(TWindowId::ResultDialog, false);
 }
 
 // ---- the lock ----

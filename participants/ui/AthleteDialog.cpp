@@ -571,7 +571,7 @@ void TAthleteForm::reloadDependents()
     for (TWindowId id : kDependents)
         windows.reloadIfVisible(id);
     if (windows.isVisible(TWindowId::ResultDialog) || windows.isVisible(TWindowId::AquireBibOrderForm))
-        windows.reload(TWindowId::ResultDialog, true);
+        windows.reload(TWindowId::ResultDialog, false);
 }
 
 // ---- the editor ----

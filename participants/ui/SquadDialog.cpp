@@ -943,7 +943,7 @@ void TSquadForm::RequestFinished(std::unique_ptr<TSquadResponse> response, const
     }
     auto reloadResultEntry = [&] {
         if (windows.isVisible(TWindowId::ResultDialog) || windows.isVisible(TWindowId::AquireBibOrderForm))
-            windows.reload(TWindowId::ResultDialog, true);
+            windows.reload(TWindowId::ResultDialog, false);
     };
     switch (type) {
     case rt_get: fillList(*response); break;

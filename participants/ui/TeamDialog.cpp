@@ -695,7 +695,7 @@ void TTeamForm::RequestFinished(std::unique_ptr<TTeamResponse> response, const T
     }
     auto reloadResults = [&] {
         if (w.isVisible(TWindowId::ResultDialog) || w.isVisible(TWindowId::AquireBibOrderForm))
-            w.reload(TWindowId::ResultDialog, true);
+            w.reload(TWindowId::ResultDialog, false);
     };
     switch (command) {
     case rt_get: fillWindow(*response); return;

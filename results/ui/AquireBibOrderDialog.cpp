@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QVBoxLayout>
 
@@ -22,6 +23,7 @@ namespace {
 using enum TAqBibOrderRequestType;
 
 const QString kCaption = QStringLiteral("Rangfolge erfassen");
+const QString kPart; // the one dirty part: its question takes the window's caption
 
 bool isEnter(int key)
 {
@@ -37,6 +39,8 @@ public:
     {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
         grid_->setEditorWidget(editor);
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            connect(line, &QLineEdit::textEdited, grid_, [grid = grid_] { emit grid->editorEdited(); });
         return editor;
     }
 
@@ -77,6 +81,13 @@ void TBibOrderGrid::openEditor()
         edit(currentIndex());
 }
 
+void TBibOrderGrid::commitEditor()
+{
+    // A closed editor may linger until deleted.
+    if (editor_ && state() == EditingState && indexWidget(currentIndex()) == editor_)
+        commitData(editor_);
+}
+
 void TBibOrderGrid::keyPressEvent(QKeyEvent* event)
 {
     if (isEnter(event->key()) && state() != EditingState) {
@@ -95,7 +106,6 @@ TAquireBibOrderForm::TAquireBibOrderForm(TWindowContext& context)
             })
 {
     setWindowTitle(kCaption);
-    checkDirtyDataOnClose = false;
     setMinimumSize(550, 250);
     resize(560, 420);
     auto* layout = new QVBoxLayout(this);
@@ -119,6 +129,9 @@ TAquireBibOrderForm::TAquireBibOrderForm(TWindowContext& context)
     Rangloschen1->setObjectName(QStringLiteral("Rangloschen1"));
 
     connect(StringGrid1, &TBibOrderGrid::enterKey, this, [this] { guarded([this] { StringGrid1KeyDown(); }); });
+    connect(StringGrid1, &TBibOrderGrid::editorEdited, this, [this] { guarded([this] { DoItemChangeCheck(kPart); }); });
+    connect(&model_, &QAbstractItemModel::dataChanged, this, [this] { guarded([this] { DoItemChangeCheck(kPart); }); });
+    connect(&model_, &QAbstractItemModel::modelReset, this, [this] { guarded([this] { DoItemChangeCheck(kPart); }); });
     connect(StringGrid1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { guarded([&] { showPopup(pos); }); });
     connect(Rangdarubereinfugen1, &QAction::triggered, this, [this] { guarded([this] { shiftClick(true); }); });
@@ -145,8 +158,24 @@ void TAquireBibOrderForm::unload()
     hide();
 }
 
+bool TAquireBibOrderForm::checkItemChanged(const QString&)
+{
+    if (model_.hasUnsentText())
+        return true;
+    const auto* line = qobject_cast<const QLineEdit*>(StringGrid1->editorWidget());
+    return line && line->isModified() && model_.differsFromDrawn(StringGrid1->currentIndex().row(), line->text());
+}
+
 void TAquireBibOrderForm::reloadData()
 {
+    // A "Ja" to losing the changes has cleared the dirty parts already.
+    const bool keep = hasOverallDirtyData() && loadedDiscId_ == currentDiscId && loadedAttempt_ == attempt;
+    StringGrid1->commitEditor();
+    keptTyped_.clear();
+    if (keep) {
+        keptTyped_ = model_.unsentTexts();
+        shownBeforeReload_ = RankList;
+    }
     Label1->setText(QStringLiteral("Disziplin: -"));
     const int currentRow = StringGrid1->currentIndex().isValid() ? StringGrid1->currentIndex().row() + 1 : 0;
     RankList.clear();
@@ -215,7 +244,13 @@ void TAquireBibOrderForm::loadFinished(const TAqBibOrderResponse& response)
         (void)RankList.AddRankItem(entry.Rank, entry.AssignedBib, holder.name, holder.id);
     }
     RankList.appendNextEmpty();
-    model_.resetRows();
+    loadedDiscId_ = currentDiscId;
+    loadedAttempt_ = attempt;
+    if (!restoreTyped()) {
+        // What was shown stays, typed bibs with it.
+        RankList = std::move(shownBeforeReload_);
+        restoreTyped();
+    }
 
     StringGrid1->show();
     StringGrid1->setEnabled(true);
@@ -231,6 +266,23 @@ void TAquireBibOrderForm::loadFinished(const TAqBibOrderResponse& response)
     const int attempts = disc->ResultTableType ? disc->ResultTableType->ResultsPerRow : 0;
     if (attempt > attempts)
         close();
+}
+
+bool TAquireBibOrderForm::restoreTyped()
+{
+    std::vector<std::pair<int, QString>> placed;
+    for (const auto& [rank, text] : keptTyped_) {
+        const int row = RankList.rowOfRank(rank);
+        if (row < 0 && showDirtyDataMessage({}, reloadMessage))
+            return false;
+        if (row >= 0)
+            placed.emplace_back(row, text);
+    }
+    model_.resetRows();
+    for (const auto& [row, text] : placed)
+        model_.setData(model_.index(row, TRankListModel::colBibs), text, Qt::EditRole);
+    keptTyped_.clear();
+    return true;
 }
 
 void TAquireBibOrderForm::selectRow(int row)
@@ -257,6 +309,7 @@ void TAquireBibOrderForm::StringGrid1KeyDown()
         return;
     }
     storeResultAsync(row, typed.bibs);
+    model_.markSent(row);
     if (row == model_.rowCount() - 1) {
         RankList.append(TRankItem(RankList.at(row).fRank + 1));
         model_.renderRow(RankList.count() - 1);
@@ -380,7 +433,9 @@ void TAquireBibOrderForm::closeEvent(QCloseEvent* event)
         TTVPForm::closeEvent(event);
     }
     TWindowRegistry& windows = context().windows();
-    windows.reloadIfVisible(TWindowId::ResultDialog);
+    // As after a store: what was typed there stays, and it asks only where it cannot.
+    if (windows.isVisible(TWindowId::ResultDialog))
+        windows.reload(TWindowId::ResultDialog, false);
     windows.reloadIfVisible(TWindowId::AnalyseForm);
 }
 

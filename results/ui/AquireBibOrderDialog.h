@@ -27,9 +27,13 @@ public:
     // The open cell editor, null when none.
     QWidget* editorWidget() const { return editor_; }
     void setEditorWidget(QWidget* editor) { editor_ = editor; }
+    // The open editor's text goes into the model.
+    void commitEditor();
 
 signals:
     void enterKey();
+    // The user changed the open editor's text.
+    void editorEdited();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -54,6 +58,8 @@ public:
 
 protected:
     void reloadData() override;
+    // Bibs typed and not stored.
+    bool checkItemChanged(const QString& part) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -67,6 +73,9 @@ private:
     void disableGrid();
     void refreshOthers();
     void selectRow(int row);
+    // Puts the kept bibs back on the rows of their ranks; false when some rank has no row and the
+    // user chose to keep what was shown.
+    bool restoreTyped();
 
     TAqBibOrderRoad road_;
     int currentDiscId = 0;
@@ -75,6 +84,12 @@ private:
     TRankList RankList;
     TRankListModel model_{RankList};
     int SelectedRow = 0; // row of the last right click, from 1; 0 = none
+    // Bibs typed and not stored stay over a reload of the same attempt, by rank; with them what was
+    // shown, for a "Nein" to losing some.
+    std::vector<std::pair<int, QString>> keptTyped_;
+    TRankList shownBeforeReload_;
+    int loadedDiscId_ = 0;
+    int loadedAttempt_ = 0;
 
     QLabel* Label1;
     QLabel* Label2;

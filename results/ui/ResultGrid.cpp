@@ -111,7 +111,7 @@ void TResultGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHin
         editor_ = nullptr;
     TEntryGrid::closeEditor(editor, hint);
     if (abandoned)
-        guarded([&] { emit editAbandoned(index); });
+        guarded([&] { emit editReverted(index); });
 }
 
 void TResultGrid::editorOpened(QLineEdit* editor, const QModelIndex& index)

@@ -38,9 +38,10 @@ public:
     static QColor stateColor(int status);
 
 signals:
-    // Escape in the cell's editor, or on a cell that shows text typed and not stored: what was typed
-    // and not stored goes.
+    // Escape on a cell that shows text typed and not stored: that text goes.
     void editAbandoned(const QModelIndex& index);
+    // Escape in the cell's editor: the cell shows again what it showed before the typing.
+    void editReverted(const QModelIndex& index);
     // Enter, space or "+" on a cell, in the editor or on the grid.
     void storeKey(int key);
     // The user changed the editor's text.

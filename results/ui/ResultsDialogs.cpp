@@ -190,7 +190,16 @@ void TResultDialog::buildControls()
             const int attempt = index.isValid() ? grid_.attemptOfColumn(index.column()) : 0;
             if (!resultCache || attempt == 0)
                 return;
-            resultCache->dropTypedText(currentHeatId, index.row() + 1, attempt);
+            forgetDroppedStores(index.row(), attempt);
+            DoItemChangeCheck(kPart);
+        });
+    });
+    connect(StringGrid1, &TResultGrid::editReverted, this, [this](const QModelIndex& index) {
+        guarded([&] {
+            const int attempt = index.isValid() ? grid_.attemptOfColumn(index.column()) : 0;
+            if (!resultCache || attempt == 0)
+                return;
+            resultCache->revertTyping(currentHeatId, index.row() + 1, attempt);
             DoItemChangeCheck(kPart);
         });
     });
@@ -414,7 +423,7 @@ std::size_t TResultDialog::pendingRequests() const
 void TResultDialog::reloadData()
 {
     reload(TLoadType::lt_default);
-    context().windows().reloadIfVisible(TWindowId::AquireBibOrderForm);
+    reloadFinishingOrder();
     context().windows().reloadIfVisible(TWindowId::TallySheetForm);
 }
 
@@ -432,6 +441,9 @@ bool TResultDialog::checkItemChanged(const QString&)
 
 void TResultDialog::reload(TLoadType type, bool showFinishingOrder)
 {
+    // A "Ja" to losing the changes has cleared the dirty parts already; a printed protocol shows
+    // only what the server holds.
+    keepTyped_ = type != TLoadType::lt_print && hasOverallDirtyData();
     LabelVersion->clear();
     clearRowHint();
     auto request = std::make_unique<TResultRequest>();
@@ -488,16 +500,18 @@ void TResultDialog::RequestFinished(std::unique_ptr<TResultResponse> response, c
         context().waitTexts().closeWait(QStringLiteral("Aktualisiere Ansicht für Druck..."));
     if (command == rt_setResult) {
         storeInFlight_ = 0;
+        inFlight_.reset();
+        const int serial = std::exchange(inFlightSerial_, 0);
         // The next store leaves whatever this one's answer does below.
         struct SendNext {
             TResultDialog* self;
-            ~SendNext() { self->sendStore(nullptr); }
+            ~SendNext() { self->sendStore(nullptr, 0); }
         } next{this};
         if (!response) {
             road_->report(outcome);
             return;
         }
-        storeFinished(*response, outcome);
+        storeFinished(*response, outcome, serial);
         return;
     }
     if (!response) {
@@ -515,6 +529,9 @@ void TResultDialog::loadFinished(TResultResponse& response, const TRequestOutcom
     const TResultRequestType type = response.reqType;
     if (!outcome.ok()) {
         if (type == rt_getList) {
+            // What was typed into a discipline removed meanwhile cannot stay: asked first, as closing asks.
+            if (outcome.errorId == kDisciplineNotFoundError && keepTyped_ && showDirtyDataMessage({}, reloadMessage))
+                return;
             setDisciplines(response.disciplines);
             if (outcome.errorId == kDisciplineNotFoundError) {
                 resultCache = std::make_unique<TResultCache>();
@@ -579,8 +596,7 @@ void TResultDialog::loadFinished(TResultResponse& response, const TRequestOutcom
     reportLoadMessages();
     selectComboIntegerFilter(*ComboBox1, currentDisciplinID, -1);
     fillHeats();
-    LabelVersion->setText(
-        QStringLiteral("Aktuelle Listenversion: %1").arg(response.getParticipantsResponse.ListVersion));
+    LabelVersion->setText(QStringLiteral("Aktuelle Listenversion: %1").arg(resultCache->ListVersion()));
     showResultUnit();
     readVersionFromEdit1();
     context().windows().reloadIfVisible(TWindowId::AnalyseForm);
@@ -616,7 +632,24 @@ void TResultDialog::addToResultCache(const TResultResponse& response)
     const TDisciplineInfo& d = response.disciplinInfo;
     const auto& participants = response.getParticipantsResponse;
     const proto::ResultTableType* table = response.getResultTableResponse.ResultTableType.get();
-    if (!resultCache->isForDisciplin(d.id, d.resultType, d.isTeam, d.attempts, d.assignmentType, d.resultFormat)) {
+    const bool sameCache =
+        resultCache->isForDisciplin(d.id, d.resultType, d.isTeam, d.attempts, d.assignmentType, d.resultFormat);
+    std::vector<TTypedCell> typed;
+    if (keepTyped_ && resultCache->getDisciplinId() == d.id)
+        typed = resultCache->typedCells();
+    if (!typed.empty()) {
+        // Asked before anything is replaced, as closing asks.
+        bool fits = sameCache;
+        if (fits) {
+            TResultCache loaded(d.id, d.isTeam, d.assignmentType, d.resultType, resultCache->ResultUnitPattern(),
+                                d.attempts, {}, d.resultFormat, participants.ListVersion, std::nullopt);
+            addParticipantsToResultCache(loaded, participants.HeatList, response.getResultTableResponse.Results);
+            fits = loaded.typedCellsWithoutRow(typed).empty();
+        }
+        if (!fits && showDirtyDataMessage({}, reloadMessage))
+            return;
+    }
+    if (!sameCache) {
         std::optional<std::vector<int>> heights;
         if (!d.heightList.isEmpty())
             heights = parseHeightList(d.heightList);
@@ -628,24 +661,10 @@ void TResultDialog::addToResultCache(const TResultResponse& response)
     } else {
         resultCache->Clear(participants.ListVersion);
     }
-    const TAssignedResults results(response.getResultTableResponse.Results);
-    resultCache->beginUpdate();
-    for (const proto::HeatParticipantsType& heat : participants.HeatList) {
-        for (const proto::VersionedParticipantsType& entry : heat.VersionedParticipants) {
-            if (entry.Athlete) {
-                resultCache->addAthleteRow(heat.HeatNo, *entry.Athlete, results, entry.Athlete->Bib, true,
-                                           entry.Version);
-            } else if (entry.Team && entry.Team->Team) {
-                resultCache->addTeamRow(heat.HeatNo, *entry.Team->Team, results,
-                                        getBibsOfTeam(entry.Team->Team->TeamID, participants.HeatList), true,
-                                        entry.Version);
-            } else {
-                // An empty place keeps its row, so row n stays place n for results by lane.
-                resultCache->addEmptyRow(heat.HeatNo, entry.Version);
-            }
-        }
-    }
-    resultCache->endUpdate();
+    // An empty place keeps its row, so row n stays place n for results by lane.
+    addParticipantsToResultCache(*resultCache, participants.HeatList, response.getResultTableResponse.Results);
+    if (sameCache && !typed.empty())
+        resultCache->restoreTypedCells(typed);
 }
 
 void TResultDialog::setDisciplines(const std::vector<proto::DisciplinType>& disciplines)
@@ -701,8 +720,15 @@ void TResultDialog::reloadVisibleOthers()
 {
     TWindowRegistry& windows = context().windows();
     windows.reloadIfVisible(TWindowId::AnalyseForm);
-    windows.reloadIfVisible(TWindowId::AquireBibOrderForm);
+    reloadFinishingOrder();
     windows.reloadIfVisible(TWindowId::ResultCheckForm);
+}
+
+void TResultDialog::reloadFinishingOrder()
+{
+    TWindowRegistry& windows = context().windows();
+    if (windows.isVisible(TWindowId::AquireBibOrderForm))
+        windows.reload(TWindowId::AquireBibOrderForm, false);
 }
 
 // ---- the grid ----
@@ -871,29 +897,56 @@ void TResultDialog::StringGrid1KeyPress(int key)
             resultCache->setError(id, attempt, kNoValidFormat);
             grid_.refreshCell(row + 1, attempt);
             StringGrid1->viewport()->update();
+            // Typing on from a paper list would overwrite this cell: said at once, where it shows.
+            StatusText->setFullText(grid_.cellStatusText(current));
+            context().dialogs().beep();
             return;
         }
         request->result = result;
     }
     StringGrid1->leaveEditor();
     if (id != 0) {
-        resultCache->addChange(id, attempt, request->result ? &*request->result : nullptr, text);
+        const int serial = resultCache->addChange(id, attempt, request->result ? &*request->result : nullptr, text);
         grid_.refreshCell(row + 1, attempt);
-        sendStore(std::move(request));
+        sendStore(std::move(request), serial);
     }
     DoItemChangeCheck(kPart);
     moveToNextCell(alongRow);
 }
 
-void TResultDialog::sendStore(std::unique_ptr<TResultRequest> request)
+void TResultDialog::sendStore(std::unique_ptr<TResultRequest> request, int serial)
 {
     if (request)
-        storeQueue_.push_back(std::move(request));
+        storeQueue_.push_back({std::move(request), serial});
     if (storeInFlight_ != 0 || storeQueue_.empty())
         return;
-    std::unique_ptr<TResultRequest> next = std::move(storeQueue_.front());
+    TQueuedStore next = std::move(storeQueue_.front());
     storeQueue_.pop_front();
-    storeInFlight_ = road_->AddRequest(std::move(next), TTransactionMode::tm_None);
+    inFlight_ = std::make_unique<TResultRequest>(*next.request);
+    inFlightSerial_ = next.serial;
+    storeInFlight_ = road_->AddRequest(std::move(next.request), TTransactionMode::tm_None);
+}
+
+void TResultDialog::forgetDroppedStores(int row, int attempt)
+{
+    const std::vector<int> dropped = resultCache->dropTypedText(currentHeatId, row + 1, attempt);
+    const auto isDropped = [&](int serial) {
+        return serial != 0 && std::ranges::find(dropped, serial) != dropped.end();
+    };
+    std::erase_if(storeQueue_, [&](const TQueuedStore& q) { return isDropped(q.serial); });
+    if (!inFlight_ || !isDropped(inFlightSerial_))
+        return;
+    // On its way it cannot be called back: once it is stored, the value before it is stored again.
+    auto undo = std::make_unique<TResultRequest>(*inFlight_);
+    undo->result.reset();
+    const TResultRow* cells = resultCache->getRow(currentHeatId, row + 1);
+    const TResultType* cell = cells ? cells->cell(attempt) : nullptr;
+    if (cell && cell->getResult())
+        undo->result = *cell->getResult();
+    const proto::ResultType* before = undo->result ? &*undo->result : nullptr;
+    const int serial = resultCache->addChange(assignedId(*undo), attempt, before, resultCache->resultText(before));
+    grid_.refreshCell(row + 1, attempt);
+    sendStore(std::move(undo), serial);
 }
 
 void TResultDialog::moveToNextCell(bool alongRow)
@@ -911,7 +964,16 @@ int TResultDialog::assignedId(const TResultResponse& response) const
     }
 }
 
-void TResultDialog::storeFinished(TResultResponse& response, const TRequestOutcome& outcome)
+int TResultDialog::assignedId(const TResultRequest& request) const
+{
+    switch (resultCache->getAssignmentType()) {
+    case proto::ResultAssignmentType::byBib: return request.bib;
+    case proto::ResultAssignmentType::byLane: return request.laneHeat ? laneHeatToId(*request.laneHeat) : 0;
+    default: return request.teamId != 0 ? request.teamId : request.athleteId;
+    }
+}
+
+void TResultDialog::storeFinished(TResultResponse& response, const TRequestOutcome& outcome, int serial)
 {
     const TDisciplineInfo& d = response.disciplinInfo;
     // An answer for a discipline left meanwhile touches none of the new one's cells.
@@ -926,7 +988,7 @@ void TResultDialog::storeFinished(TResultResponse& response, const TRequestOutco
         if (outcome.errorId == kRankTakenError && response.bib != 0)
             text += QLatin1Char(' ') + rankConflictHint(kFinishingOrderCaption, Erfassungshilfen1->title());
         if (sameDiscipline)
-            resultCache->setError(assignedId(response), response.attempt, text);
+            resultCache->setError(assignedId(response), response.attempt, text, serial);
         return;
     }
     if (sameDiscipline) {
@@ -934,6 +996,7 @@ void TResultDialog::storeFinished(TResultResponse& response, const TRequestOutco
         change.assignedId = assignedId(response);
         change.attempt = response.attempt;
         change.result = response.result;
+        change.serial = serial;
         resultCache->changeCommitted(change);
     }
     reloadVisibleOthers();

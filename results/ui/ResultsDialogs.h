@@ -76,13 +76,17 @@ private:
     void reload(TLoadType type, bool showFinishingOrder = false);
     void RequestFinished(std::unique_ptr<TResultResponse> response, const TRequestOutcome& outcome);
     void loadFinished(TResultResponse& response, const TRequestOutcome& outcome);
-    void storeFinished(TResultResponse& response, const TRequestOutcome& outcome);
+    void storeFinished(TResultResponse& response, const TRequestOutcome& outcome, int serial);
     void addParticipantFinished(TResultResponse& response, const TRequestOutcome& outcome);
+    // Keeps the cells typed and not taken by the server; where their rows are gone it asks first,
+    // and a "Nein" leaves the cache as it was.
     void addToResultCache(const TResultResponse& response);
     void setDisciplines(const std::vector<proto::DisciplinType>& disciplines);
     void fillHeats();
     void showResultUnit();
     void reloadVisibleOthers();
+    // Its typed bibs stay over the reload; it asks only where it cannot keep them.
+    void reloadFinishingOrder();
 
     void ResultCacheCallback(int row, int col);
     void rebuildGrid();
@@ -92,9 +96,13 @@ private:
 
     void StringGrid1KeyPress(int key);
     void StringGrid1SetEditText(const QModelIndex& index, const QString& text);
-    void sendStore(std::unique_ptr<TResultRequest> request);
+    void sendStore(std::unique_ptr<TResultRequest> request, int serial);
+    // Escape dropped a cell's value: its store waiting to leave is not sent, and one on its way is
+    // undone by storing what the server held before.
+    void forgetDroppedStores(int row, int attempt);
     void moveToNextCell(bool alongRow);
     int assignedId(const TResultResponse& response) const;
+    int assignedId(const TResultRequest& request) const;
 
     void ComboBox1Change();
     void ComboBox2Change();
@@ -124,8 +132,18 @@ private:
     TResultGridModel grid_;
     std::unique_ptr<TResultRoad> road_;
     // Stores leave one after the other, in typing order: two on separate channels could overtake.
-    std::deque<std::unique_ptr<TResultRequest>> storeQueue_;
+    // Each carries the serial of its change in the cache.
+    struct TQueuedStore {
+        std::unique_ptr<TResultRequest> request;
+        int serial = 0;
+    };
+    std::deque<TQueuedStore> storeQueue_;
     quint32 storeInFlight_ = 0;
+    int inFlightSerial_ = 0;
+    std::unique_ptr<TResultRequest> inFlight_; // a copy, to address a store that undoes it
+    // Cells typed and not taken by the server stay over the next load, unless the user agreed to
+    // lose them before it was asked for.
+    bool keepTyped_ = false;
     bool userChangedDisc_ = false;
     bool skipShowReload_ = false; // the entry point loads already
     std::vector<TDisciplineInfo> disciplines_;

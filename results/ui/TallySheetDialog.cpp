@@ -262,7 +262,7 @@ void TTallySheetForm::RequestFinished(std::unique_ptr<TTallySheetResponse> respo
         pointsStored_ = true;
         DoItemChangeCheck(kPart);
         showDirtyState(hasDirtyData(kPart));
-        context().windows().reload(TWindowId::ResultDialog, true);
+        context().windows().reload(TWindowId::ResultDialog, false);
         context().windows().reloadIfVisible(TWindowId::ResultCheckForm);
         return;
     }

@@ -286,6 +286,22 @@ TEST_F(BibOrderWindow, ClosingAsksOnlyWhileARankIsLeftWithoutBib)
     EXPECT_FALSE(form->isVisible());
 }
 
+// A bib typed and not stored is asked about on closing; "Nein" keeps the window and the bib.
+TEST_F(BibOrderWindow, ClosingAsksAboutABibTypedAndNotStored)
+{
+    open(sprint);
+    form->grid()->openEditor();
+    QTest::keyClick(keyTarget(), Qt::Key_7);
+    script->expectMessage(kCaption, TMsgAnswer::No);
+    form->close();
+    ASSERT_TRUE(form->isVisible());
+    QTest::keyClick(keyTarget(), Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(ranks(sprint), QStringLiteral("1:7"));
+    form->close();
+    EXPECT_FALSE(form->isVisible()) << "nothing left to ask about";
+}
+
 TEST_F(BibOrderWindow, AnAttemptBeyondTheDisciplinesClosesTheWindow)
 {
     form->showDialog(sprint, 4);

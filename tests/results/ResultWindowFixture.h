@@ -145,9 +145,17 @@ protected:
 
     void TearDown() override
     {
-        form.reset();
+        closeWindows();
         EXPECT_TRUE(script->allAnswered()) << "unanswered: " << script->steps.front().caption.toStdString();
         setDialogs(nullptr);
+    }
+    // A store still on its way would end in the next test, after its start reset the count.
+    void closeWindows()
+    {
+        if (form) {
+            EXPECT_TRUE(settled()) << "a request of the window still runs";
+        }
+        form.reset();
     }
 
     int discipline(const QString& name, int attempts, bool team, const char* assignment, const QString& kind)
@@ -212,6 +220,20 @@ protected:
             QWidget* target = grid()->editorWidget() ? static_cast<QWidget*>(grid()->editorWidget()) : grid();
             QTest::keyClick(target, ch.toLatin1());
         }
+    }
+    // A value typed into a cell and stored with Enter.
+    void enter(int row, int attempt, const QString& text)
+    {
+        go(row, attempt);
+        type(text);
+        press(Qt::Key_Return);
+    }
+    // A cell as the user sees it: text, state and status line.
+    QString shown(int row, int attempt) const
+    {
+        const QModelIndex i = model().index(row, model().columnOfAttempt(attempt));
+        return i.data().toString() + u'|' + QString::number(int(state(row, attempt))) + u'|' +
+               model().cellStatusText(i);
     }
     // The next store by bib of a participant with several bibs asks; the user goes down the list
     // by that many lines and takes the bib with Enter.

@@ -5,7 +5,10 @@
 #include "core/results/tvpUtils.h"
 #include "core/print/ui/Print.h"
 #include "tests/core/print/PaperFit.h"
+#include "tests/core/print/PdfTools.h"
+#include "results/ui/AquireBibOrderDialog.h"
 #include "tests/results/ResultWindowFixture.h"
+#include "tests/results/StoredRanks.h"
 #include "tests/support/TextFit.h"
 #include "core/ui/WindowFit.h"
 
@@ -612,6 +615,153 @@ TEST_F(ResultWindowTest, AValueTheServerDidNotTakeShowsAsTypedAndEnterSendsItAga
     ASSERT_TRUE(settled());
     EXPECT_EQ(state(0, 2), S::sr_noResult) << "a reload does not bring the dropped value back";
     EXPECT_FALSE(form->cache()->hasUncommitedChanges());
+}
+
+// ---- what is shown is what was last typed; what is stored is what the user last confirmed ----
+
+// Two stores wait for a locked server and come back yellow over a reload. Escape drops both: the one
+// waiting to leave is never sent, the one on its way is undone.
+TEST_F(ResultWindowTest, EscapeOnAYellowCellStoresNothing)
+{
+    ProgramKeys keys(context);
+    open(jump);
+    StandinClient other(standin.port());
+    other.begin(false);
+    enter(0, 1, QStringLiteral("4"));
+    enter(1, 1, QStringLiteral("5"));
+    script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::Yes);
+    ProgramKeys::press(grid(), Qt::Key_F5);
+    ASSERT_TRUE(waitUntil([&] { return state(0, 1) == S::sr_uncommited && state(1, 1) == S::sr_uncommited; }, 5000));
+    grid()->setFocus();
+    for (int row : {1, 0}) {
+        go(row, 1);
+        press(Qt::Key_Escape);
+    }
+    other.rollback();
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna) + stored(jump, 1, "athlete_id", ben), QString());
+    EXPECT_EQ(cell(0, 1) + cell(1, 1), QStringLiteral("--"));
+}
+
+// A locked server: "6" Enter, back, "1" Enter. The server stores 6 and refuses 1 (Anna's rank): the
+// cell shows the refused "1" with its reason, so that Enter sends 1, not 6.
+TEST_F(ResultWindowTest, ACellTypedTwiceBeforeTheFirstAnswerShowsTheLastValueWithItsRefusal)
+{
+    const int finish = discipline(QStringLiteral("Zieleinlauf"), 1, false, "byBib", QStringLiteral("Rank"));
+    for (int athlete : {anna, ben})
+        seed->placeAthlete(finish, athlete, 1);
+    open(finish);
+    enter(0, 1, QStringLiteral("1"));
+    ASSERT_TRUE(settled());
+    StandinClient other(standin.port());
+    other.begin(false);
+    enter(1, 1, QStringLiteral("6"));
+    enter(1, 1, QStringLiteral("1"));
+    other.rollback();
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(storedRanks(*seed, finish), QStringLiteral("1:7 6:8"));
+    EXPECT_TRUE(shown(1, 1).startsWith(QStringLiteral("1|%1|").arg(int(S::sr_error))));
+    EXPECT_TRUE(shown(1, 1).contains(u"Rangfolge erfassen"));
+}
+
+// "x" is no time: the reason shows in the status line at once, the program beeps, the cursor stays.
+// Escape in an editor opened over the red "x" gives it back.
+TEST_F(ResultWindowTest, ARefusedInputBeepsNamesItsReasonAndComesBackOnEscapeInTheEditor)
+{
+    open(sprint);
+    enter(0, 1, QStringLiteral("x"));
+    EXPECT_EQ(script->beeps, 1);
+    EXPECT_EQ(form->findChild<TElidingLabel*>(QStringLiteral("StatusText"))->fullText(),
+              QStringLiteral("Status der Zelle(Anna Berg, Lauf 1): Fehler: Kein gültiges Ergebnisformat"));
+    EXPECT_EQ(cursor(), std::make_pair(0, 1));
+    EXPECT_EQ(form->pendingRequests(), 0u) << "nothing sent";
+    const QString red = shown(0, 1);
+    type(QStringLiteral("2"));
+    press(Qt::Key_Escape);
+    EXPECT_EQ(shown(0, 1), red);
+}
+
+// ---- beside "Rangfolge erfassen" ----
+
+// What is typed in either window and not taken by the server stays over the reload a store in the
+// other causes; where its row or discipline is gone, that reload asks first and "Nein" keeps it.
+TEST_F(ResultWindowTest, AStoreBesideTheFinishingOrderKeepsWhatIsTypedInTheOtherWindow)
+{
+    const int finish = discipline(QStringLiteral("Zieleinlauf"), 2, false, "byBib", QStringLiteral("Rank"));
+    const int dan = seed->athlete(comp, QStringLiteral("Dan"), QStringLiteral("Dachs"), owls, 0, {11});
+    for (int athlete : {anna, ben, cara, dan})
+        seed->placeAthlete(finish, athlete, 1);
+    TAquireBibOrderForm order(context);
+    windows.place(TWindowId::AquireBibOrderForm, &order);
+    const auto bothSettled = [&] {
+        return waitUntil([&] { return order.pendingRequests() == 0 && order.grid()->isEnabled(); }, 10000) && settled();
+    };
+    const auto inOrder = [&](int row, const QString& bibs, Qt::Key key = Qt::Key_Return) {
+        order.grid()->setCurrentIndex(order.grid()->model()->index(row, TRankListModel::colBibs));
+        order.grid()->openEditor();
+        QTest::keyClicks(order.grid()->editorWidget(), bibs);
+        QTest::keyClick(order.grid()->editorWidget(), key);
+        return bothSettled();
+    };
+    const auto bibsInOrder = [&](int row) { return order.grid()->model()->index(row, 1).data().toString(); };
+    open(finish);
+    enter(0, 2, QStringLiteral("1"));
+    enter(1, 2, QStringLiteral("1"));
+    go(2, 2);
+    type(QStringLiteral("3"));
+    enter(3, 2, QStringLiteral("3m"));
+    ASSERT_TRUE(settled());
+    ASSERT_EQ(std::vector({state(1, 2), state(2, 2), state(3, 2)}),
+              std::vector({S::sr_error, S::sr_edited, S::sr_error}));
+    const auto typed = [this] { return shown(1, 2) + shown(2, 2) + shown(3, 2); };
+    const QString before = typed();
+
+    script->expectText(QStringLiteral("Laufnummer wählen"), QStringLiteral("1"));
+    form->findChild<QAction*>(QStringLiteral("Rangfolgeerfassen1"))->trigger();
+    ASSERT_TRUE(waitUntil([&] { return order.grid()->isVisible(); }, 10000) && bothSettled());
+    ASSERT_TRUE(inOrder(0, QStringLiteral("8")));
+    EXPECT_EQ(typed(), before);
+    EXPECT_EQ(state(1, 1), S::sr_uptodate) << "the new rank shows";
+
+    ASSERT_TRUE(inOrder(1, QStringLiteral("11"), Qt::Key_Down));
+    enter(0, 1, QStringLiteral("3"));
+    ASSERT_TRUE(bothSettled());
+    EXPECT_EQ(bibsInOrder(1) + bibsInOrder(2), QStringLiteral("117")) << "typed 11 stays, rank 3 shows";
+    ASSERT_TRUE(inOrder(1, {}));
+    EXPECT_EQ(storedRanks(*seed, finish), QStringLiteral("1:8 2:11 3:7"));
+
+    seed->db().query("DELETE FROM heat_assignments WHERE discipline_id = ? AND athlete_id = ?", finish, dan).run();
+    script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::No);
+    ASSERT_TRUE(inOrder(3, QStringLiteral("9")));
+    EXPECT_EQ(typed(), before);
+
+    // Rank 5, where 99 is typed, has no row once another desk removes rank 4.
+    ASSERT_TRUE(inOrder(4, QStringLiteral("99"), Qt::Key_Up));
+    seed->db().query("DELETE FROM results WHERE discipline_id = ? AND bib = 9", finish).run();
+    script->expectMessage(QStringLiteral("Rangfolge erfassen"), TMsgAnswer::No);
+    enter(0, 1, QStringLiteral("3"));
+    ASSERT_TRUE(bothSettled());
+    EXPECT_EQ(bibsInOrder(4), QStringLiteral("99"));
+
+    seed->db().query("DELETE FROM disciplines WHERE id = ?", finish).run();
+    script->expectMessage(QStringLiteral("Rangfolge erfassen"), TMsgAnswer::Yes);
+    script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::No);
+    order.close();
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(typed(), before);
+}
+
+// A store still on its way at a test's end is waited for, or the next test would count it.
+TEST_F(ResultWindowTest, AStoreStillOnItsWayWhenATestEndsIsWaitedFor)
+{
+    open(jump);
+    StandinClient other(standin.port());
+    other.begin(false);
+    enter(0, 1, QStringLiteral("4"));
+    QObject scope;
+    QTimer::singleShot(300, &scope, [&] { other.rollback(); });
+    closeWindows();
+    EXPECT_EQ(runningRequestCount(), 0);
 }
 
 // The status line names the current row; with another discipline or competition that row is gone.

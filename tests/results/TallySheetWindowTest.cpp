@@ -260,6 +260,8 @@ TEST_F(TallySheetWindowTest, ASaveWhoseReloadTheResultWindowDeclinesLeavesTheSav
     sheetGrid()->setFocus();
     sheetGrid()->setCurrentIndex(sheet->grid().index(1, 1));
     typeCount(QStringLiteral("3"));
+    // Another desk took Ben out of the discipline: his edited cell cannot stay, so the reload asks.
+    seed->db().query("DELETE FROM heat_assignments WHERE discipline_id = ? AND athlete_id = ?", zone, ben).run();
     script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::No);
     QTest::mouseClick(saveButton(), Qt::LeftButton);
     ASSERT_TRUE(sheetSettled());
@@ -279,6 +281,26 @@ TEST_F(TallySheetWindowTest, ASaveWhoseReloadTheResultWindowDeclinesLeavesTheSav
     EXPECT_TRUE(sumIsGreen());
     EXPECT_FALSE(saveButton()->isEnabled());
     EXPECT_FALSE(sheet->hasOverallDirtyData());
+}
+
+// A tally stored for Anna reloads the result window without a question: Ben's refused and unsent
+// values stay as typed.
+TEST_F(TallySheetWindowTest, AStoredTallyKeepsWhatIsTypedInTheResultWindow)
+{
+    openSheet(0, 1);
+    go(1, 2);
+    type(QStringLiteral("5"));
+    ResultWindowTest::enter(1, 1, QStringLiteral("q"));
+    go(0, 1);
+    ASSERT_EQ(std::pair(state(1, 1), state(1, 2)), std::pair(TSetResultStatus::sr_error, TSetResultStatus::sr_edited));
+    const QString typed = shown(1, 1) + shown(1, 2);
+
+    sheetGrid()->setCurrentIndex(sheet->grid().index(1, 1));
+    typeCount(QStringLiteral("3"));
+    QTest::mouseClick(saveButton(), Qt::LeftButton);
+    ASSERT_TRUE(sheetSettled());
+    EXPECT_EQ(cell(0, 1), QStringLiteral("6,00Pkt"));
+    EXPECT_EQ(shown(1, 1) + shown(1, 2), typed);
 }
 
 TEST_F(TallySheetWindowTest, AScannedSheetFillsTheWindowAndBadCodesWarn)

@@ -115,9 +115,12 @@ public:
         return s && s->onModal && dialog ? s->onModal(*dialog) : QDialog::Rejected;
     }
 
+    void beep() override { ++beeps; }
+
     std::vector<Seen> seen;
     std::deque<Step> steps;
     QString lastDefaultSuffix;
+    int beeps = 0;
 
 private:
     std::optional<Step> next(const QString& caption, const QString& text)
