@@ -165,8 +165,8 @@ void TDisciplineListHeader::renderToPage(int x, int y, int pageWidth, TPrintCanv
     canvas.setItalic(false);
     curIndent = x + 40;
     curLine = y - 90;
-    // Texts end at the printable area's right edge, the origin lying at its left edge, x further in.
-    const int right = std::min(x + pageWidth, pageWidth) - 40;
+    // Texts end at the printable area's right edge.
+    const int right = x + pageWidth - 40;
 
     // The symbol stands in the band above the text line, from 30 to 150 below the top.
     int blockLeft = x + 40;
@@ -190,7 +190,7 @@ void TDisciplineListHeader::renderToPage(int x, int y, int pageWidth, TPrintCanv
         const QString end = QStringLiteral("Wettkampfende:____________");
         const QString place = context.FPlace.isEmpty() ? QString() : QStringLiteral(" Anlage: ") + context.FPlace;
         // Right of the barcode, before the edge: a long facility name shrinks the block, then ends in "...".
-        const int blockRight = std::min(x + pageWidth - 100, pageWidth);
+        const int blockRight = x + pageWidth - 100;
         const int room = blockRight - blockLeft;
         int height = 40;
         const auto widest = [&] {

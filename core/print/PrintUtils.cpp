@@ -322,7 +322,7 @@ void TGenericCaptionStringHeader::renderToPage(int x, int y, int pageWidth, TPri
     if (!FAdditionalCaption.isEmpty())
         parts.push_back({QStringLiteral(" - ") + FAdditionalCaption, FMaxFontHeight, true, true, {}});
     parts.push_back({printTimeAndPage(FContext), 40, false, false, {}});
-    textOutFitted(std::move(parts), std::min(x + pageWidth, pageWidth) - 40, canvas);
+    textOutFitted(std::move(parts), x + pageWidth - 40, canvas);
     canvas.setBold(false);
 }
 

@@ -230,8 +230,7 @@ public:
         // The columns of the whole table, the same on every page; where they need more than the
         // page's width, the widest give way.
         if (FTableWidths->empty())
-            *FTableWidths =
-                measureColumns(*FLineRenderer, *FObjectColMapper, *FItems, FrowHeight, canvas, pageWidth - x);
+            *FTableWidths = measureColumns(*FLineRenderer, *FObjectColMapper, *FItems, FrowHeight, canvas, pageWidth);
         FColWidths = *FTableWidths;
         FRowWidth = 0;
         for (int w : FColWidths)
@@ -322,7 +321,7 @@ protected:
         TPrintCanvas& canvas = FContext->measuringCanvas();
         canvas.setFont(FContext->mainFont());
         *FTableWidths = TItemsTablePage<Item>::measureColumns(*FLineRenderer, *FObjColMapper, *FItems, FRowHeight,
-                                                              canvas, FContext->PageWidth() - FContext->pageOffsetX());
+                                                              canvas, FContext->PageWidth());
         // A fresh vector: pages handed out earlier keep the lines they were split with.
         auto lines = std::make_shared<std::vector<int>>();
         for (const Item& item : *FItems)
