@@ -168,18 +168,21 @@ void TDisciplineListHeader::renderToPage(int x, int y, int pageWidth, TPrintCanv
     // Texts end at the printable area's right edge.
     const int right = x + pageWidth - 40;
 
-    // The symbol stands in the band above the text line, from 30 to 150 below the top.
+    // The symbol and the time and place block stand in the band from 30 to 150 below the top; the
+    // text line goes below the band where either is drawn, so it never prints over the block.
     int blockLeft = x + 40;
+    bool band = false;
     if (context.FDisciplineID != 0 && FbarcodeType != TBarcodeType::bt_none) {
         const int barcodeLeft = x + 40 + 320;
         if (const int width = PrintDiscBarcode(canvas, barcodeLeft, y - 30, 120, FbarcodeType,
                                                context.FDisciplineBarcodeID, context.FheatNo, context.FListVersion,
                                                context.FTopItem, context.FAthleteOrTeamBarcodeID, context.FAttempt))
             blockLeft = barcodeLeft + width + 60;
-        curLine -= 120;
+        band = true;
     }
 
     if (FPrintTimePlaceBlock && FContext && FContext->currentPageNo() == 1) {
+        band = true;
         canvas.setFont(FContext->mainFont());
         QString start = QStringLiteral("Wettkampfstart:____________");
         if (context.FStartTime > 0)
@@ -208,6 +211,8 @@ void TDisciplineListHeader::renderToPage(int x, int y, int pageWidth, TPrintCanv
         canvas.textOut(left, y - 30 - 20, start);
         canvas.textOut(left, y - 30 - 80, endLine);
     }
+    if (band)
+        curLine -= 120;
 
     if (FContext)
         canvas.setFont(FContext->mainFont());

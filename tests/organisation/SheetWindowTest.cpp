@@ -3,11 +3,13 @@
 // printout read back from its PDF.
 
 #include "core/barcode/BarcodeUtils.h"
+#include "core/print/ui/Print.h"
 #include "organisation/ui/LapCountSheetDialog.h"
 #include "organisation/ui/PrintHighJumpDialog.h"
 #include "tests/core/print/PdfTools.h"
 #include "tests/organisation/DisciplinListFixture.h"
 
+#include <QCheckBox>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListView>
@@ -28,6 +30,23 @@ QStringList plainPages(const QString& pdf)
         page = page.normalized(QString::NormalizationForm_KC);
     return pages;
 }
+
+// The program's printer with the margins the print dialog leaves it: its own (below 0) or set on
+// every side; as before once the test is done.
+class PrinterMargins {
+public:
+    explicit PrinterMargins(double mm) : before_(Printer().pageLayout())
+    {
+        if (mm >= 0)
+            Printer().setPageMargins(QMarginsF(mm, mm, mm, mm), QPageLayout::Millimeter);
+    }
+    ~PrinterMargins() { Printer().setPageLayout(before_); }
+    PrinterMargins(const PrinterMargins&) = delete;
+    PrinterMargins& operator=(const PrinterMargins&) = delete;
+
+private:
+    QPageLayout before_;
+};
 
 class SheetWindowTest : public DisciplinListTest {
 protected:
@@ -354,4 +373,43 @@ TEST_F(SheetWindowTest, PrintingUnsavedHeightsSavesThemFirst)
     EXPECT_EQ(uiInfoValue(QStringLiteral("Disciplin_HeightList"), jump), QStringLiteral("150"));
     EXPECT_EQ(pdfInfo(file, QStringLiteral("Title")), QStringLiteral("Weitsprung - Wettkampfliste Lauf_Gruppe 1"));
     EXPECT_TRUE(plainPages(file).join(' ').contains(QStringLiteral("Zielweitennotation")));
+}
+
+TEST_F(SheetWindowTest, BlankLapCountSheetsOfALongDisciplineKeepTheirHeadingOffTheStartLine)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    proto::ResultTableType three;
+    three.ResultsPerRow = 3;
+    for (const QString& name :
+         {QStringLiteral("Hindernis-Rundenlauf 3 Läufe"), QStringLiteral("Rundenstaffel 4 × 400 m Teams")}) {
+        const int run = seed->discipline(comp, name, u10, three);
+        uiInfo(QStringLiteral("Disciplin_ResultType"), run, QStringLiteral("Time"));
+        seed->placeAthlete(run, fox[0], 1);
+        open(run);
+        for (const double margin : {-1.0, 10.0}) {
+            PrinterMargins margins(margin);
+            const QString file = pdf("blanko-runden.pdf");
+            script->expectWindow(QStringLiteral("Rundenzählblätter Einstellungen"), [&](QWidget& w) {
+                QTest::mouseClick(w.findChild<QCheckBox*>(QStringLiteral("CheckBox1")), Qt::LeftButton);
+                script->expectPrinter(QStringLiteral("Drucken"), file);
+                QTest::mouseClick(button(w, "Button1"), Qt::LeftButton);
+                return 0;
+            });
+            action("Rundenzhlbltter1")->trigger();
+            ASSERT_TRUE(script->allAnswered());
+            const std::string sheet = name.toStdString() + (margin < 0 ? ", own margins" : ", 10 mm margins");
+            const std::vector<PdfWord> words = pdfWords(file);
+            EXPECT_EQ(overlappingWords(words), "") << sheet;
+            // The heading stands below the lines for the start and end time.
+            double lines = 0, heading = 0;
+            for (const PdfWord& w : words) {
+                if (w.page == 0 && w.text.startsWith(QStringLiteral("Wettkampfende:")))
+                    lines = w.yMax;
+                if (w.page == 0 && w.text == QStringLiteral("Blankoliste"))
+                    heading = w.yMin;
+            }
+            EXPECT_GT(lines, 0) << sheet;
+            EXPECT_GT(heading, lines) << sheet;
+        }
+    }
 }
