@@ -428,4 +428,12 @@ QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, in
     return lines;
 }
 
+int longestPieceWidth(TPrintCanvas& canvas, const QString& text)
+{
+    int longest = 0;
+    for (const QString& piece : breakPieces(text))
+        longest = std::max(longest, canvas.textWidth(piece.trimmed()));
+    return longest;
+}
+
 } // namespace tvp

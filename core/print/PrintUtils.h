@@ -83,6 +83,9 @@ public:
     {
         return 1;
     }
+    // The widths the table is drawn with, once they fit into available: as they are, unless a
+    // renderer gives the room left on the page to its columns.
+    virtual std::vector<int> takeRoom(std::vector<int> widths, int available) { return widths; }
 };
 
 // Shades the rows that ask for a background; the drawing of cells is left to descendants.
@@ -206,7 +209,8 @@ public:
         long long least = 0;
         for (std::size_t c = 0; c < widths.size(); ++c)
             least += std::min(widths[c], c < words.size() ? words[c] : 0);
-        return fitColumnsToWidth(std::move(widths), available, least <= available ? words : headers);
+        return renderer.takeRoom(fitColumnsToWidth(std::move(widths), available, least <= available ? words : headers),
+                                 available);
     }
 
     int getHeight() override
@@ -431,5 +435,7 @@ void shrinkToWidth(TPrintCanvas& canvas, const QString& text, int width, int sma
 QStringList wrapToWidth(TPrintCanvas& canvas, const QString& text, int width);
 // The same in at most maxLines lines: the last holds what is left, cut with "..." where it is too wide.
 QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines);
+// The width of the widest piece of a text that wrapToWidth keeps on one line.
+int longestPieceWidth(TPrintCanvas& canvas, const QString& text);
 
 } // namespace tvp

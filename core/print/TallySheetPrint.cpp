@@ -19,40 +19,14 @@ void startDrawing(TPrintManager* manager, TPrintCanvas& canvas, int fontHeight)
     canvas.setPenWidth(2);
 }
 
-// A value right of its label, between left and right: on one line when it fits, else in the
-// largest smaller type in which it fits into room, on as many lines as fit there, wrapped at
-// blanks, hyphens and commas; where even the smallest type does not hold it, the last line ends in
-// "...". Comma lists (names, bibs) read with a blank after each comma.
+// A value right of its label, between left and right, written as writeWrapped does; comma lists
+// (names, bibs) read with a blank after each comma.
 void writeValue(TPrintCanvas& canvas, int left, int top, const QString& value, int right, int room)
 {
     QStringList entries;
     for (const QString& entry : splitCommaText(value))
         entries << entry.trimmed();
-    const QString text = entries.join(QStringLiteral(", "));
-    const int width = right - left;
-    if (canvas.textWidth(text) <= width) {
-        canvas.textOut(left, top, text);
-        return;
-    }
-    const int before = canvas.textHeight();
-    const int smallest = std::min(before * 7 / 12, std::max(20, before * 7 / 18));
-    QStringList lines;
-    int step = 0;
-    for (int height = before - 1; height >= smallest; --height) {
-        canvas.setFontHeight(height);
-        step = height + std::max(3, height / 6);
-        const int fitting = std::max(1, room / step);
-        if (height == smallest || wrapToWidth(canvas, text, width).size() <= fitting) {
-            lines = wrapToLines(canvas, text, width, fitting);
-            break;
-        }
-    }
-    int line = top;
-    for (const QString& l : lines) {
-        canvas.textOut(left, line, l);
-        line -= step;
-    }
-    canvas.setFontHeight(before);
+    writeWrapped(canvas, left, top, entries.join(QStringLiteral(", ")), right, room);
 }
 
 // The text in the canvas's type, or smaller where it would be wider than width.

@@ -31,6 +31,12 @@ QStringList plainPages(const QString& pdf)
     return pages;
 }
 
+const QString kClubDayTeams[] = {
+    QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg Nachwuchsmannschaft Zwei"),
+    QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V."),
+    QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V. II"),
+    QStringLiteral("TSV Müsterhausen-Großgründlach")};
+
 // The program's printer with the margins the print dialog leaves it: its own (below 0) or set on
 // every side; as before once the test is done.
 class PrinterMargins {
@@ -47,6 +53,18 @@ public:
 private:
     QPageLayout before_;
 };
+
+// A word printed as it is, or broken after its hyphens at the ends of lines.
+bool printedWhole(const QStringList& printed, const QString& word)
+{
+    if (printed.contains(word))
+        return true;
+    for (qsizetype hyphen = word.indexOf(u'-'); hyphen >= 0 && hyphen + 1 < word.size();
+         hyphen = word.indexOf(u'-', hyphen + 1))
+        if (printed.contains(word.left(hyphen + 1)) && printedWhole(printed, word.mid(hyphen + 1)))
+            return true;
+    return false;
+}
 
 class SheetWindowTest : public DisciplinListTest {
 protected:
@@ -98,6 +116,54 @@ protected:
         return window.findChild<QPushButton*>(QString::fromLatin1(name));
     }
     QString allText(const QString& file) const { return plainPages(file).join(QLatin1Char('\f')); }
+
+    // A discipline of a club day: double surnames and long team names, two of them alike but for "II".
+    int clubDayDiscipline(const QString& name, int attempts)
+    {
+        proto::ResultTableType table;
+        table.ResultsPerRow = attempts;
+        const int discipline = seed->discipline(comp, name, u10, table);
+        uiInfo(QStringLiteral("Disciplin_ResultType"), discipline, QStringLiteral("Distance"));
+        const std::pair<QString, QString> names[] = {
+            {QStringLiteral("Anna-Lena"), QStringLiteral("Schmidt-Müller-Lüdenscheidt")},
+            {QStringLiteral("Hannah-Katharina"), QStringLiteral("Müller-Lüdenscheidt")},
+            {QStringLiteral("Maximilian-Alexander"), QStringLiteral("Großmann-Überlinger")},
+            {QStringLiteral("Maximilian-Alexander"), QStringLiteral("Schmidt-Müller-Lüdenscheidt")}};
+        for (int i = 0; i < 4; ++i) {
+            const int team = seed->team(comp, kClubDayTeams[i], u10);
+            seed->placeAthlete(discipline, seed->athlete(comp, names[i].first, names[i].second, team, 0, {400 + i}));
+        }
+        return discipline;
+    }
+    // Every name and team of the club day whole on the page, none cut, and what is printed within
+    // the printable width.
+    static void expectClubDayWhole(const QString& file, double margin, const std::string& what)
+    {
+        const std::vector<PdfWord> words = pdfWords(file);
+        ASSERT_FALSE(words.empty()) << what;
+        EXPECT_EQ(overlappingWords(words), "") << what;
+        QStringList texts;
+        for (const PdfWord& w : words) {
+            EXPECT_LE(w.xMax, w.pageWidth - margin + 0.25) << what << ": \"" << w.text.toStdString() << "\"";
+            texts << w.text;
+        }
+        const QString printed = texts.join(u' ');
+        EXPECT_FALSE(printed.contains(QStringLiteral("..."))) << what << ": " << printed.toStdString();
+        QStringList missing;
+        for (const QString& whole :
+             {kClubDayTeams[0], kClubDayTeams[1], kClubDayTeams[2] + QStringLiteral(" ") + kClubDayTeams[3],
+              QStringLiteral("Schmidt-Müller-Lüdenscheidt, Anna-Lena"),
+              QStringLiteral("Müller-Lüdenscheidt, Hannah-Katharina"),
+              QStringLiteral("Großmann-Überlinger, Maximilian-Alexander")})
+            for (const QString& word : whole.split(u' '))
+                if (!printedWhole(texts, word))
+                    missing << word;
+        EXPECT_TRUE(missing.isEmpty()) << what << ": " << missing.join(u' ').toStdString() << " not whole in "
+                                       << printed.toStdString();
+        // Both LG teams, one of them with its "II".
+        EXPECT_EQ(printed.count(QStringLiteral("Überlingen-Bodensee")), 2) << what << ": " << printed.toStdString();
+        EXPECT_EQ(texts.count(QStringLiteral("II")), 1) << what << ": " << printed.toStdString();
+    }
 
     QTemporaryDir pdfDir;
     std::unique_ptr<TPrintHighJumpForm> heights;
@@ -411,5 +477,63 @@ TEST_F(SheetWindowTest, BlankLapCountSheetsOfALongDisciplineKeepTheirHeadingOffT
             EXPECT_GT(lines, 0) << sheet;
             EXPECT_GT(heading, lines) << sheet;
         }
+    }
+}
+
+TEST_F(SheetWindowTest, ACompetitionListOfAClubDayPrintsEveryNameWholeAndKeepsTheAttemptColumns)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    const int jumps = clubDayDiscipline(QStringLiteral("Weitsprung Zonen"), 3);
+    open(jumps);
+    for (const double margin : {-1.0, 10.0}) {
+        PrinterMargins margins(margin);
+        const QString file = pdf("wettkampfliste.pdf");
+        script->expectPrinter(QStringLiteral("Drucken"), file);
+        script->expectMessage(QStringLiteral("Wettkampfliste Sperren?"), TMsgAnswer::No);
+        action("Drucken1")->trigger();
+        ASSERT_TRUE(script->allAnswered());
+        const std::string what = margin < 0 ? "own margins" : "10 mm margins";
+        expectClubDayWhole(file, marginPt(Printer()), what);
+        // The officials write in columns at least as wide as designed (24 mm).
+        std::vector<double> attempts;
+        for (const PdfWord& w : pdfWords(file))
+            if (w.text == QStringLiteral("Versuch"))
+                attempts.push_back(w.xMin);
+        ASSERT_EQ(attempts.size(), 3u) << what;
+        for (std::size_t a = 1; a < attempts.size(); ++a)
+            EXPECT_GE(attempts[a] - attempts[a - 1], 24 / 25.4 * 72 - 0.5) << what;
+    }
+}
+
+TEST_F(SheetWindowTest, AHeightListOfAClubDayPrintsEveryNameWholeAndKeepsItsLadder)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    const int high = clubDayDiscipline(QStringLiteral("Hochsprung"), 1);
+    uiInfo(QStringLiteral("Disciplin_ResultFormat"), high, QStringLiteral("Heights"));
+    uiInfo(QStringLiteral("Disciplin_HeightList"), high, QStringLiteral("60;65;70;75;80;85;90;95;100"));
+    open(high);
+    for (const double margin : {-1.0, 10.0}) {
+        PrinterMargins margins(margin);
+        const QString file = pdf("hoehenliste.pdf");
+        script->expectMessage(QStringLiteral("Wettkampfliste drucken"), TMsgAnswer::Yes);
+        script->expectWindow(QStringLiteral("Höhenliste einstellen"), [&](QWidget& w) {
+            EXPECT_TRUE(heightsSettled());
+            script->expectPrinter(QStringLiteral("Drucken"), file);
+            script->expectMessage(QStringLiteral("Wettkampfliste Sperren?"), TMsgAnswer::No);
+            QTest::mouseClick(button(w, "Button2"), Qt::LeftButton);
+            return 0;
+        });
+        action("Drucken1")->trigger();
+        ASSERT_TRUE(script->allAnswered());
+        const std::string what = margin < 0 ? "own margins" : "10 mm margins";
+        expectClubDayWhole(file, marginPt(Printer()), what);
+        // The ladder as designed: a step every 7.2 mm.
+        std::vector<double> steps;
+        for (const PdfWord& w : pdfWords(file))
+            if (QStringList{"60", "65", "100"}.contains(w.text))
+                steps.push_back((w.xMin + w.xMax) / 2);
+        ASSERT_EQ(steps.size(), 3u) << what;
+        EXPECT_NEAR(steps[1] - steps[0], 7.2 / 25.4 * 72, 0.5) << what;
+        EXPECT_NEAR(steps[2] - steps[0], 8 * 7.2 / 25.4 * 72, 0.5) << what;
     }
 }
