@@ -12,9 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <utility>
-
 #include <sys/stat.h>
 
 using namespace tvp;
@@ -320,64 +317,6 @@ TEST_F(PageEngine, PageGeometryFollowsOrientationAndMargins)
     EXPECT_EQ(landscape.mainFont().height, 60);
     EXPECT_EQ(landscape.mainFont().name, QStringLiteral("Verdana"));
     EXPECT_TRUE(landscape.PrintPageNo());
-}
-
-// Words at the corners of the area the engine hands to its objects.
-class CornerChunk : public TDummyPrintObject, public ITVChunk {
-public:
-    int getHeight() override { return 100; }
-    TPrintContextDataObject* getContextData() override { return nullptr; }
-    void renderToPage(int x, int y, int pageWidth, TPrintCanvas& canvas, ITVChunk*) override
-    {
-        canvas.setFont(FContext->mainFont());
-        canvas.setFontHeight(40);
-        canvas.textOut(x, y, QStringLiteral("Links"));
-        canvas.textOut(x + pageWidth - canvas.textWidth(QStringLiteral("Rechts")), y, QStringLiteral("Rechts"));
-        canvas.textOut(x, y - FContext->PageHeight() + 40, QStringLiteral("Unten"));
-    }
-};
-
-class CornerBody : public TDummyPrintObject {
-public:
-    void resetSplitting() override { done_ = false; }
-    std::shared_ptr<ITVChunk> getChunk(int) override
-    {
-        return std::exchange(done_, true) ? nullptr : std::make_shared<CornerChunk>();
-    }
-
-private:
-    bool done_ = false;
-};
-
-TEST_F(PageEngine, EveryMarginCountsOnce)
-{
-    TVP_REQUIRE_TOOL("pdftotext");
-    // The printer's own margins (3.53 mm for a PDF) and margins set in the print dialog.
-    for (const double setMm : {-1.0, 10.0}) {
-        QPrinter fresh(QPrinter::HighResolution);
-        fresh.setOutputFormat(QPrinter::PdfFormat);
-        fresh.setOutputFileName(pdf);
-        fresh.setPageSize(QPageSize(QPageSize::A4));
-        if (setMm >= 0)
-            fresh.setPageMargins(QMarginsF(setMm, setMm, setMm, setMm), QPageLayout::Millimeter);
-        const double margin = fresh.pageLayout().margins(QPageLayout::Point).left();
-        {
-            TPrintManager manager(fresh, QStringLiteral("Ecken"), false);
-            manager.setContent(std::make_shared<CornerBody>());
-            manager.render();
-            ASSERT_TRUE(manager.endJob());
-        }
-        std::map<QString, PdfWord> corner;
-        for (const PdfWord& w : pdfWords(pdf))
-            corner[w.text] = w;
-        ASSERT_EQ(corner.size(), 3u);
-        const PdfWord& page = corner.begin()->second;
-        // A point of slack for the glyphs' side bearings and the font's box.
-        EXPECT_NEAR(corner["Links"].xMin, margin, 1.0) << margin;
-        EXPECT_NEAR(corner["Links"].yMin, margin, 1.0) << margin;
-        EXPECT_NEAR(corner["Rechts"].xMax, page.pageWidth - margin, 1.0) << margin;
-        EXPECT_NEAR(corner["Unten"].yMax, page.pageHeight - margin, 1.0) << margin;
-    }
 }
 
 } // namespace
