@@ -537,7 +537,7 @@ void TGenericCaptionStringHeader::renderToPage(int x, int y, int pageWidth, TPri
     if (!FAdditionalCaption.isEmpty())
         parts.push_back({QStringLiteral(" - ") + FAdditionalCaption, FMaxFontHeight, true, true, {}});
     parts.push_back({printTimeAndPage(FContext), 40, false, false, {}});
-    textOutFitted(std::move(parts), std::min(x + pageWidth, pageWidth) - 40, canvas);
+    textOutFitted(std::move(parts), x + pageWidth - 40, canvas);
     canvas.setBold(false);
 }
 
@@ -698,6 +698,14 @@ QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, in
     const qsizetype from = kept > 0 ? all[kept - 1].second : 0;
     lines << elideToWidth(canvas, text.mid(from).trimmed(), width);
     return lines;
+}
+
+int longestPieceWidth(TPrintCanvas& canvas, const QString& text)
+{
+    int longest = 0;
+    for (const QString& piece : breakPieces(text))
+        longest = std::max(longest, canvas.textWidth(piece.trimmed()));
+    return longest;
 }
 
 } // namespace tvp

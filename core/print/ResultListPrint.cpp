@@ -106,7 +106,7 @@ private:
             source[std::size_t(c)] = std::max(0, columns.widths[std::size_t(c)]);
         if (std::accumulate(source.begin(), source.end(), 0) <= 0)
             std::fill(source.begin(), source.end(), 1); // no widths known: all shown, sharing alike
-        const int room = page_.width - 2 * (page_.offsetX + 150);
+        const int room = page_.width - 2 * 150;
 
         QPainter idle;
         TPrintCanvas canvas(idle, printer_);

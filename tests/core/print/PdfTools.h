@@ -186,6 +186,23 @@ inline void printToPdf(QPrinter& printer, const QString& file)
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
+// The same on A4 with margins of marginMm on every side, or with the printer's own margins (3.53 mm
+// for a PDF) where marginMm is below 0, as a user leaves them or sets them in the print dialog.
+inline void printToPdf(QPrinter& printer, const QString& file, double marginMm)
+{
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    if (marginMm >= 0)
+        printer.setPageMargins(QMarginsF(marginMm, marginMm, marginMm, marginMm), QPageLayout::Millimeter);
+}
+
+// The printer's left margin in points, where the printable area starts.
+inline double marginPt(const QPrinter& printer)
+{
+    return printer.pageLayout().margins(QPageLayout::Point).left();
+}
+
 inline QString todaysFooter()
 {
     return QStringLiteral("Erstellt mit Trivanta Pentrel am ") +
