@@ -121,8 +121,6 @@ public:
                                 const std::vector<QStringList>& rows, int available) override;
     void renderBodyLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas, const QStringList& cells,
                         const std::vector<int>& colWidths, bool background) override;
-    std::vector<int> getMinimumColWidths(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
-                                         bool isHeader) override;
     int rowLines(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
                  const std::vector<int>& colWidths) override;
 

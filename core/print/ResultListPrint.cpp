@@ -65,9 +65,12 @@ public:
             std::vector<QStringList> cells;
             int lines = 1;
             for (int c = 0; c < columns; ++c) {
-                const int width = c == 0 && !subItems ? total_ : widths_[std::size_t(c)];
-                cells.push_back(width > 0 ? wrapToLines(canvas, cellText(i, c), width - kColumnGap, kMaxCellLines)
-                                          : QStringList());
+                // A row without sub items spans the table to its edge; a column keeps its gap from the next.
+                const bool spans = c == 0 && !subItems;
+                const int width = spans ? total_ : widths_[std::size_t(c)];
+                cells.push_back(
+                    width > 0 ? wrapToLines(canvas, cellText(i, c), width - (spans ? 3 : kColumnGap), kMaxCellLines)
+                              : QStringList());
                 lines = std::max(lines, int(cells.back().size()));
             }
             const int step = canvas.textHeight() + 10;
