@@ -491,42 +491,15 @@ double printableRight(const PdfWord& word, double marginMm)
 
 } // namespace
 
-namespace {
-
-// The words' outer edges against the printable area of a printer whose margins are margin points:
-// the left one counted once (the first text at most 5 mm further in), nothing past the others.
-std::string outsideThePrintableArea(const std::vector<PdfWord>& words, double margin)
-{
-    if (words.empty())
-        return "nothing printed";
-    double left = words.front().xMin, right = 0, bottom = 0;
-    for (const PdfWord& w : words) {
-        left = std::min(left, w.xMin);
-        right = std::max(right, w.xMax);
-        bottom = std::max(bottom, w.yMax);
-    }
-    // A quarter point for the glyphs' own overhang.
-    const PdfWord& page = words.front();
-    std::string found;
-    if (left < margin - 0.25 || left > margin + 5 / 25.4 * 72)
-        found += "starts at " + std::to_string(left) + "; ";
-    if (right > page.pageWidth - margin + 0.25)
-        found += "reaches " + std::to_string(right) + "; ";
-    if (bottom > page.pageHeight - margin + 0.25)
-        found += "ends at " + std::to_string(bottom) + "; ";
-    return found;
-}
-
-} // namespace
-
 TEST_F(SheetPdf, SheetsOfAClubDayStayWithinThePrintableWidth)
 {
     TVP_REQUIRE_TOOL("pdftotext");
     LongHeat heat(false);
-    for (const double marginMm : {-1.0, 10.0}) {
-        QPrinter printer(QPrinter::HighResolution);
-        printToPdf(printer, pdf, marginMm);
-        const double margin = marginPt(printer);
+    const QStringList names{kLongTeam, QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V."),
+                            QStringLiteral("Schmidt-Müller-Lüdenscheidt, Anna-Lena"),
+                            QStringLiteral("Großmann-Überlinger, Maximilian-Alexander")};
+    for (const double mm : {-1.0, 10.0}) {
+        const PrintMargins margins(printer, mm);
         for (const int attempts : {1, 2, 3}) {
             const TPrintTable table(heat.node(), attempts, false, proto::ResultValueType::Time, true,
                                     QStringLiteral("Bahn"));
@@ -534,16 +507,14 @@ TEST_F(SheetPdf, SheetsOfAClubDayStayWithinThePrintableWidth)
                 ASSERT_TRUE(printSheets(
                     printer, TBarcodeType::bt_LapCount,
                     std::make_shared<TLapCountPrintBody>(table, 80, longContext("Rundenzählblatt"), 8, participants)));
-                EXPECT_EQ(outsideThePrintableArea(pdfWords(pdf), margin), "")
-                    << participants << " per sheet, " << attempts << " attempts, margins " << margin << " pt";
+                EXPECT_EQ(paperFit(pdf, printer, names), "")
+                    << participants << " per sheet, " << attempts << " attempts, " << mm << " mm";
             }
             ASSERT_TRUE(
                 printSheets(printer, TBarcodeType::bt_TallySheet,
                             std::make_shared<TTallySheetPrintBody>(table, 120, longContext("Zonenstrichliste"), 15)));
-            const std::vector<PdfWord> words = pdfWords(pdf);
-            EXPECT_EQ(outsideThePrintableArea(words, margin), "")
-                << "tally sheet, " << attempts << " attempts, margins " << margin << " pt";
-            EXPECT_EQ(overlappingWords(words), "");
+            EXPECT_EQ(paperFit(pdf, printer, names), "") << "tally sheet, " << attempts << " attempts, " << mm << " mm";
+            EXPECT_EQ(overlappingWords(pdfWords(pdf)), "");
             // The stamp of the heading names the sheet's page whatever the squads' length.
             const QString first = pageLines(plainPages(pdf).value(0)).join(QLatin1Char(' '));
             EXPECT_TRUE(first.contains(QRegularExpression(QStringLiteral("Seite 1/%1\\)").arg(2 * attempts))))

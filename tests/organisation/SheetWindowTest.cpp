@@ -31,41 +31,6 @@ QStringList plainPages(const QString& pdf)
     return pages;
 }
 
-const QString kClubDayTeams[] = {
-    QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg Nachwuchsmannschaft Zwei"),
-    QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V."),
-    QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V. II"),
-    QStringLiteral("TSV Müsterhausen-Großgründlach")};
-
-// The program's printer with the margins the print dialog leaves it: its own (below 0) or set on
-// every side; as before once the test is done.
-class PrinterMargins {
-public:
-    explicit PrinterMargins(double mm) : before_(Printer().pageLayout())
-    {
-        if (mm >= 0)
-            Printer().setPageMargins(QMarginsF(mm, mm, mm, mm), QPageLayout::Millimeter);
-    }
-    ~PrinterMargins() { Printer().setPageLayout(before_); }
-    PrinterMargins(const PrinterMargins&) = delete;
-    PrinterMargins& operator=(const PrinterMargins&) = delete;
-
-private:
-    QPageLayout before_;
-};
-
-// A word printed as it is, or broken after its hyphens at the ends of lines.
-bool printedWhole(const QStringList& printed, const QString& word)
-{
-    if (printed.contains(word))
-        return true;
-    for (qsizetype hyphen = word.indexOf(u'-'); hyphen >= 0 && hyphen + 1 < word.size();
-         hyphen = word.indexOf(u'-', hyphen + 1))
-        if (printed.contains(word.left(hyphen + 1)) && printedWhole(printed, word.mid(hyphen + 1)))
-            return true;
-    return false;
-}
-
 class SheetWindowTest : public DisciplinListTest {
 protected:
     void SetUp() override
@@ -117,46 +82,7 @@ protected:
     }
     QString allText(const QString& file) const { return plainPages(file).join(QLatin1Char('\f')); }
 
-    // A discipline of a club day: double surnames and long team names, two of them alike but for "II".
-    int clubDayDiscipline(const QString& name, int attempts)
-    {
-        proto::ResultTableType table;
-        table.ResultsPerRow = attempts;
-        const int discipline = seed->discipline(comp, name, u10, table);
-        uiInfo(QStringLiteral("Disciplin_ResultType"), discipline, QStringLiteral("Distance"));
-        const std::pair<QString, QString> names[] = {
-            {QStringLiteral("Anna-Lena"), QStringLiteral("Schmidt-Müller-Lüdenscheidt")},
-            {QStringLiteral("Hannah-Katharina"), QStringLiteral("Müller-Lüdenscheidt")},
-            {QStringLiteral("Maximilian-Alexander"), QStringLiteral("Großmann-Überlinger")},
-            {QStringLiteral("Maximilian-Alexander"), QStringLiteral("Schmidt-Müller-Lüdenscheidt")}};
-        for (int i = int(clubDay.size()); i < 4; ++i)
-            clubDay.push_back(seed->athlete(comp, names[i].first, names[i].second,
-                                            seed->team(comp, kClubDayTeams[i], u10), 0, {400 + i}));
-        for (int athlete : clubDay)
-            seed->placeAthlete(discipline, athlete);
-        return discipline;
-    }
-    // Every name and team of the club day whole, and within the printable width.
-    static void expectClubDayWhole(const QString& file, double margin, const std::string& what)
-    {
-        QStringList texts, missing;
-        for (const PdfWord& w : pdfWords(file)) {
-            EXPECT_LE(w.xMax, w.pageWidth - margin + 0.25) << what << ": \"" << w.text.toStdString() << "\"";
-            texts << w.text;
-        }
-        for (const QString& whole : {kClubDayTeams[0], kClubDayTeams[1], kClubDayTeams[2], kClubDayTeams[3],
-                                     QStringLiteral("Schmidt-Müller-Lüdenscheidt, Anna-Lena Hannah-Katharina "
-                                                    "Großmann-Überlinger, Maximilian-Alexander")})
-            for (const QString& word : whole.split(u' '))
-                if (!printedWhole(texts, word))
-                    missing << word;
-        EXPECT_TRUE(missing.isEmpty() && !texts.join(u' ').contains(QStringLiteral("...")))
-            << what << ": " << missing.join(u' ').toStdString() << " not whole in " << texts.join(u' ').toStdString();
-        EXPECT_EQ(texts.count(QStringLiteral("II")), 1) << what << ": the LG teams apart";
-    }
-
     QTemporaryDir pdfDir;
-    std::vector<int> clubDay;
     std::unique_ptr<TPrintHighJumpForm> heights;
     std::unique_ptr<TLapCountSheetForm> lapCount;
 };
@@ -432,64 +358,63 @@ TEST_F(SheetWindowTest, PrintingUnsavedHeightsSavesThemFirst)
     EXPECT_TRUE(plainPages(file).join(' ').contains(QStringLiteral("Zielweitennotation")));
 }
 
+// With 10 mm margins a long discipline's heading ran into the lines for the start and end time.
 TEST_F(SheetWindowTest, BlankLapCountSheetsOfALongDisciplineKeepTheirHeadingOffTheStartLine)
 {
     TVP_REQUIRE_TOOL("pdftotext");
     proto::ResultTableType three;
     three.ResultsPerRow = 3;
-    for (const QString& name :
-         {QStringLiteral("Hindernis-Rundenlauf 3 Läufe"), QStringLiteral("Rundenstaffel 4 × 400 m Teams")}) {
-        const int run = seed->discipline(comp, name, u10, three);
-        uiInfo(QStringLiteral("Disciplin_ResultType"), run, QStringLiteral("Time"));
-        seed->placeAthlete(run, fox[0], 1);
-        open(run);
-        for (const double margin : {-1.0, 10.0}) {
-            PrinterMargins margins(margin);
-            const QString file = pdf("blanko-runden.pdf");
-            script->expectWindow(QStringLiteral("Rundenzählblätter Einstellungen"), [&](QWidget& w) {
-                QTest::mouseClick(w.findChild<QCheckBox*>(QStringLiteral("CheckBox1")), Qt::LeftButton);
-                script->expectPrinter(QStringLiteral("Drucken"), file);
-                QTest::mouseClick(button(w, "Button1"), Qt::LeftButton);
-                return 0;
-            });
-            action("Rundenzhlbltter1")->trigger();
-            ASSERT_TRUE(script->allAnswered());
-            // The heading stands below the lines for the start and end time.
-            double lines = 0, heading = 0;
-            for (const PdfWord& w : pdfWords(file)) {
-                if (w.page == 0 && w.text.startsWith(QStringLiteral("Wettkampfende:")))
-                    lines = w.yMax;
-                if (w.page == 0 && w.text == QStringLiteral("Blankoliste"))
-                    heading = w.yMin;
-            }
-            ASSERT_GT(lines, 0);
-            EXPECT_GT(heading, lines) << name.toStdString() << ", margins " << margin;
-        }
-    }
+    const int run = seed->discipline(comp, QStringLiteral("Rundenstaffel 4 × 400 m Teams"), u10, three);
+    uiInfo(QStringLiteral("Disciplin_ResultType"), run, QStringLiteral("Time"));
+    seed->placeAthlete(run, fox[0], 1);
+    open(run);
+    const PrintMargins margins(Printer(), 10);
+    const QString file = pdf("blanko-runden.pdf");
+    script->expectWindow(QStringLiteral("Rundenzählblätter Einstellungen"), [&](QWidget& w) {
+        QTest::mouseClick(w.findChild<QCheckBox*>(QStringLiteral("CheckBox1")), Qt::LeftButton);
+        script->expectPrinter(QStringLiteral("Drucken"), file);
+        QTest::mouseClick(button(w, "Button1"), Qt::LeftButton);
+        return 0;
+    });
+    action("Rundenzhlbltter1")->trigger();
+    ASSERT_TRUE(script->allAnswered());
+    EXPECT_EQ(overlappingWords(pdfWords(file)), "");
 }
 
 TEST_F(SheetWindowTest, ListsOfAClubDayPrintEveryNameWholeAndKeepTheColumnsTheOfficialsWriteIn)
 {
     TVP_REQUIRE_TOOL("pdftotext");
-    const int jumps = clubDayDiscipline(QStringLiteral("Weitsprung Zonen"), 3);
-    const int high = clubDayDiscipline(QStringLiteral("Hochsprung"), 1);
+    proto::ResultTableType three, one;
+    three.ResultsPerRow = 3;
+    one.ResultsPerRow = 1;
+    const int jumps = seed->discipline(comp, QStringLiteral("Weitsprung Zonen"), u10, three);
+    const int high = seed->discipline(comp, QStringLiteral("Hochsprung"), u10, one);
     uiInfo(QStringLiteral("Disciplin_ResultFormat"), high, QStringLiteral("Heights"));
     uiInfo(QStringLiteral("Disciplin_HeightList"), high, QStringLiteral("60;65;70;75;80;85;90;95;100"));
-    for (const double margin : {-1.0, 10.0}) {
-        PrinterMargins margins(margin);
-        const std::string what = margin < 0 ? "own margins" : "10 mm margins";
+    QStringList names;
+    for (int i = 0; i < 4; ++i) {
+        const int team = seed->team(comp, clubDay::kTeams[i], u10);
+        const int athlete = seed->athlete(comp, clubDay::kGiven[i], clubDay::kSurnames[i], team, 0, {400 + i});
+        for (const int discipline : {jumps, high}) {
+            uiInfo(QStringLiteral("Disciplin_ResultType"), discipline, QStringLiteral("Distance"));
+            seed->placeAthlete(discipline, athlete);
+        }
+        names << clubDay::kTeams[i] << clubDay::kGiven[i] << clubDay::kSurnames[i];
+    }
+    for (const double mm : {-1.0, 10.0}) {
+        const PrintMargins margins(Printer(), mm);
         const QString list = pdf("wettkampfliste.pdf");
         open(jumps);
         script->expectPrinter(QStringLiteral("Drucken"), list);
         script->expectMessage(QStringLiteral("Wettkampfliste Sperren?"), TMsgAnswer::No);
         action("Drucken1")->trigger();
-        expectClubDayWhole(list, marginPt(Printer()), "competition list, " + what);
-        std::vector<double> columns; // the attempts' and the ladder's
+        EXPECT_EQ(paperFit(list, Printer(), names), "") << "competition list, " << mm << " mm";
+        std::vector<double> attempts;
         for (const PdfWord& w : pdfWords(list))
             if (w.text == QStringLiteral("Versuch"))
-                columns.push_back(w.xMin);
-        ASSERT_EQ(columns.size(), 3u) << what;
-        EXPECT_GE(columns[2] - columns[1], 24 / 25.4 * 72 - 0.5) << what << ": at least the designed 24 mm";
+                attempts.push_back(w.xMin);
+        ASSERT_EQ(attempts.size(), 3u);
+        EXPECT_GE(attempts[2] - attempts[1], 24 / 25.4 * 72 - 0.5) << mm << " mm: at least the designed 24 mm";
 
         const QString heights = pdf("hoehenliste.pdf");
         open(high);
@@ -503,12 +428,12 @@ TEST_F(SheetWindowTest, ListsOfAClubDayPrintEveryNameWholeAndKeepTheColumnsTheOf
         });
         action("Drucken1")->trigger();
         ASSERT_TRUE(script->allAnswered());
-        expectClubDayWhole(heights, marginPt(Printer()), "height list, " + what);
-        columns.clear();
+        EXPECT_EQ(paperFit(heights, Printer(), names), "") << "height list, " << mm << " mm";
+        std::vector<double> steps; // the middles of 60 and 100, twice
         for (const PdfWord& w : pdfWords(heights))
             if (w.text == QStringLiteral("60") || w.text == QStringLiteral("100"))
-                columns.push_back(w.xMin + w.xMax);
-        ASSERT_EQ(columns.size(), 2u) << what;
-        EXPECT_NEAR((columns[1] - columns[0]) / 2, 8 * 7.2 / 25.4 * 72, 0.5) << what << ": a step every 7.2 mm";
+                steps.push_back(w.xMin + w.xMax);
+        ASSERT_EQ(steps.size(), 2u);
+        EXPECT_NEAR((steps[1] - steps[0]) / 2, 8 * 7.2 / 25.4 * 72, 0.5) << mm << " mm: a step every 7.2 mm";
     }
 }

@@ -176,38 +176,6 @@ TEST_F(ResultList, NamesOfAClubDayPrintWholeWhereThePageHasRoom)
     EXPECT_LE(right.xMax, printableRight) << right.text.toStdString();
 }
 
-TEST_F(ResultList, TheListTakesThePrintableWidthWithEachMarginOnce)
-{
-    TVP_REQUIRE_TOOL("pdftotext");
-    // A row without sub items spans the table, its words going on where the table ends.
-    list.appendRow({new QStandardItem(QStringLiteral("Hochsprung ").repeated(60).trimmed())});
-    list.appendRow({new QStandardItem(QStringLiteral("1")), new QStandardItem(QStringLiteral("Adler")),
-                    new QStandardItem(QStringLiteral("12"))});
-    constexpr double mm = 72 / 25.4;
-    for (const double marginMm : {-1.0, 10.0}) {
-        QPrinter fresh(QPrinter::HighResolution);
-        printToPdf(fresh, pdf, marginMm);
-        const double margin = marginPt(fresh);
-        ASSERT_TRUE(ResultListPrint(fresh, list, columns, QStringLiteral("Weitsprung - Ergebnisse"), QString()));
-        double titleLeft = 0, tableLeft = 0, right = 0;
-        for (const PdfWord& w : pdfWords(pdf)) {
-            if (w.text == QStringLiteral("Weitsprung"))
-                titleLeft = w.xMin;
-            if (w.text == QStringLiteral("Platz"))
-                tableLeft = w.xMin;
-            if (w.text == QStringLiteral("Hochsprung"))
-                right = std::max(right, w.xMax);
-        }
-        // The title 5 mm and the table 15 mm inside the margin, the table ending 15 mm before the
-        // other; the long row fills it but for less than a word.
-        const double tableRight = 297 * mm - margin - 15 * mm;
-        EXPECT_NEAR(titleLeft, margin + 5 * mm, 1.0) << margin;
-        EXPECT_NEAR(tableLeft, margin + 15 * mm, 1.0) << margin;
-        EXPECT_LE(right, tableRight + 0.25) << margin;
-        EXPECT_GT(right, tableRight - 25 * mm) << margin;
-    }
-}
-
 TEST_F(ResultList, AListWithoutWidthsStillPrints)
 {
     TVP_REQUIRE_TOOL("pdftotext");
