@@ -81,6 +81,16 @@ protected:
         return window.findChild<QPushButton*>(QString::fromLatin1(name));
     }
     QString allText(const QString& file) const { return plainPages(file).join(QLatin1Char('\f')); }
+    // A time discipline of three runs with one runner, shown in the window.
+    void openRace(const QString& name)
+    {
+        proto::ResultTableType three;
+        three.ResultsPerRow = 3;
+        const int run = seed->discipline(comp, name, u10, three);
+        uiInfo(QStringLiteral("Disciplin_ResultType"), run, QStringLiteral("Time"));
+        seed->placeAthlete(run, fox[0], 1);
+        open(run);
+    }
 
     QTemporaryDir pdfDir;
     std::unique_ptr<TPrintHighJumpForm> heights;
@@ -311,12 +321,7 @@ TEST_F(SheetWindowTest, LapCountSheetsTwoParticipantsPerSheet)
 
 TEST_F(SheetWindowTest, LapCountSheetsOfThreeAttemptsTakeOneRunnerPerSheet)
 {
-    proto::ResultTableType three;
-    three.ResultsPerRow = 3;
-    const int run = seed->discipline(comp, QStringLiteral("Ausdauerlauf"), u10, three);
-    uiInfo(QStringLiteral("Disciplin_ResultType"), run, QStringLiteral("Time"));
-    seed->placeAthlete(run, fox[0], 1);
-    open(run);
+    openRace(QStringLiteral("Ausdauerlauf"));
     auto twoPerSheet = [&](QWidget& w) {
         w.findChild<QSpinBox*>(QStringLiteral("SpinEdit1"))->setValue(2);
         button(w, "Button1")->click();
@@ -362,12 +367,7 @@ TEST_F(SheetWindowTest, PrintingUnsavedHeightsSavesThemFirst)
 TEST_F(SheetWindowTest, BlankLapCountSheetsOfALongDisciplineKeepTheirHeadingOffTheStartLine)
 {
     TVP_REQUIRE_TOOL("pdftotext");
-    proto::ResultTableType three;
-    three.ResultsPerRow = 3;
-    const int run = seed->discipline(comp, QStringLiteral("Rundenstaffel 4 × 400 m Teams"), u10, three);
-    uiInfo(QStringLiteral("Disciplin_ResultType"), run, QStringLiteral("Time"));
-    seed->placeAthlete(run, fox[0], 1);
-    open(run);
+    openRace(QStringLiteral("Rundenstaffel 4 × 400 m Teams"));
     const PrintMargins margins(Printer(), 10);
     const QString file = pdf("blanko-runden.pdf");
     script->expectWindow(QStringLiteral("Rundenzählblätter Einstellungen"), [&](QWidget& w) {
