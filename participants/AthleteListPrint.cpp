@@ -186,8 +186,8 @@ void TAthleteListHeader::renderToPage(int x, int y, int pageWidth, TPrintCanvas&
         parts.push_back({context->FClub->Name, 45, true, true, dash});
     parts.push_back({context->FTeam ? context->FTeam->Name : QStringLiteral("Ohne Team"), 45, true, true, {}});
     parts.push_back({printTimeAndPage(FContext), 40, false, false, {}});
-    // The printable area's right edge, the origin lying at its left edge and x further in.
-    textOutFitted(std::move(parts), std::min(x + pageWidth, pageWidth) - 40, canvas);
+    // The printable area's right edge.
+    textOutFitted(std::move(parts), x + pageWidth - 40, canvas);
     canvas.setBold(false);
 }
 

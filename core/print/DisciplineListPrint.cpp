@@ -6,6 +6,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <numeric>
 
 namespace tvp {
 
@@ -165,21 +166,24 @@ void TDisciplineListHeader::renderToPage(int x, int y, int pageWidth, TPrintCanv
     canvas.setItalic(false);
     curIndent = x + 40;
     curLine = y - 90;
-    // Texts end at the printable area's right edge, the origin lying at its left edge, x further in.
-    const int right = std::min(x + pageWidth, pageWidth) - 40;
+    // Texts end at the printable area's right edge.
+    const int right = x + pageWidth - 40;
 
-    // The symbol stands in the band above the text line, from 30 to 150 below the top.
+    // The symbol and the time and place block stand in the band from 30 to 150 below the top; the
+    // text line goes below the band where either is drawn, so it never prints over the block.
     int blockLeft = x + 40;
+    bool band = false;
     if (context.FDisciplineID != 0 && FbarcodeType != TBarcodeType::bt_none) {
         const int barcodeLeft = x + 40 + 320;
         if (const int width = PrintDiscBarcode(canvas, barcodeLeft, y - 30, 120, FbarcodeType,
                                                context.FDisciplineBarcodeID, context.FheatNo, context.FListVersion,
                                                context.FTopItem, context.FAthleteOrTeamBarcodeID, context.FAttempt))
             blockLeft = barcodeLeft + width + 60;
-        curLine -= 120;
+        band = true;
     }
 
     if (FPrintTimePlaceBlock && FContext && FContext->currentPageNo() == 1) {
+        band = true;
         canvas.setFont(FContext->mainFont());
         QString start = QStringLiteral("Wettkampfstart:____________");
         if (context.FStartTime > 0)
@@ -190,7 +194,7 @@ void TDisciplineListHeader::renderToPage(int x, int y, int pageWidth, TPrintCanv
         const QString end = QStringLiteral("Wettkampfende:____________");
         const QString place = context.FPlace.isEmpty() ? QString() : QStringLiteral(" Anlage: ") + context.FPlace;
         // Right of the barcode, before the edge: a long facility name shrinks the block, then ends in "...".
-        const int blockRight = std::min(x + pageWidth - 100, pageWidth);
+        const int blockRight = x + pageWidth - 100;
         const int room = blockRight - blockLeft;
         int height = 40;
         const auto widest = [&] {
@@ -208,6 +212,8 @@ void TDisciplineListHeader::renderToPage(int x, int y, int pageWidth, TPrintCanv
         canvas.textOut(left, y - 30 - 20, start);
         canvas.textOut(left, y - 30 - 80, endLine);
     }
+    if (band)
+        curLine -= 120;
 
     if (FContext)
         canvas.setFont(FContext->mainFont());
@@ -285,6 +291,34 @@ QStringList packCommaLines(TPrintCanvas& canvas, const QStringList& entries, int
     return lines;
 }
 
+void writeWrapped(TPrintCanvas& canvas, int left, int top, const QString& text, int right, int room)
+{
+    const int width = right - left;
+    if (canvas.textWidth(text) <= width) {
+        canvas.textOut(left, top, text);
+        return;
+    }
+    const int before = canvas.textHeight();
+    const int smallest = std::min(before * 7 / 12, std::max(20, before * 7 / 18));
+    QStringList lines;
+    int step = 0;
+    for (int height = before; height >= smallest; --height) {
+        canvas.setFontHeight(height);
+        step = height + std::max(3, height / 6);
+        const int fitting = std::max(1, room / step);
+        if (height == smallest || wrapToWidth(canvas, text, width).size() <= fitting) {
+            lines = wrapToLines(canvas, text, width, fitting);
+            break;
+        }
+    }
+    int line = top;
+    for (const QString& l : lines) {
+        canvas.textOut(left, line, l);
+        line -= step;
+    }
+    canvas.setFontHeight(before);
+}
+
 QStringList TFlatDiscListLineRenderer::compressedLines(TPrintCanvas& canvas, const QStringList& entries, int width,
                                                        int rowHeight)
 {
@@ -305,6 +339,12 @@ void TFlatDiscListLineRenderer::singleCell(TPrintCanvas& canvas, int left, int y
         canvas.textOut(left, y, fitted);
 }
 
+void TFlatDiscListLineRenderer::wrappedCell(TPrintCanvas& canvas, int left, int y, int width, int rowHeight,
+                                            const QString& text) const
+{
+    writeWrapped(canvas, left, y, text, left + width - FColSpacing, rowHeight);
+}
+
 void TFlatDiscListLineRenderer::compressedCell(TPrintCanvas& canvas, int left, int y, int width, int rowHeight,
                                                const QString& text) const
 {
@@ -318,12 +358,78 @@ void TFlatDiscListLineRenderer::compressedCell(TPrintCanvas& canvas, int left, i
     canvas.setFontHeight(before);
 }
 
-std::vector<int> TFlatDiscListLineRenderer::getPreferredColWidths(int, TPrintCanvas&, const QStringList& cells, bool)
+std::vector<int> TFlatDiscListLineRenderer::designedWidths(int count) const
 {
-    static const int fixed[] = {80, 184, 480, 480};
-    std::vector<int> widths;
-    for (qsizetype c = 0; c < cells.size(); ++c)
-        widths.push_back(c < 4 ? fixed[c] : 0);
+    static const int designed[] = {80, 184, 480, 480};
+    std::vector<int> widths(std::size_t(std::max(0, count)), 0);
+    for (std::size_t c = 0; c < 4 && c < widths.size(); ++c)
+        widths[c] = designed[c];
+    return widths;
+}
+
+bool TFlatDiscListLineRenderer::isList(int col, const QString& text) const
+{
+    return (col == 1 && splitCommaText(text).size() >= 2) || (col == 2 && FTeamRender);
+}
+
+int TFlatDiscListLineRenderer::cellWidth(TPrintCanvas& canvas, int col, const QString& text, bool isHeader,
+                                         bool pieces) const
+{
+    const TPrintFont before = canvas.font();
+    canvas.setFontHeight(40);
+    canvas.setBold(isHeader);
+    int width = 0;
+    if (!isHeader && isList(col, text)) {
+        // As compressedCell draws it: entries joined by ", ", in smaller type, 30 to spare.
+        canvas.setFontHeight(40 * 7 / 11);
+        const QStringList entries = splitCommaText(text);
+        if (pieces) {
+            for (const QString& entry : entries)
+                width = std::max(width, canvas.textWidth(entry));
+        } else {
+            width = canvas.textWidth(entries.join(QStringLiteral(", ")));
+        }
+        width += 30;
+    } else {
+        width = pieces && !isHeader ? longestPieceWidth(canvas, text) : canvas.textWidth(text);
+    }
+    canvas.setFont(before);
+    return width + FColSpacing;
+}
+
+std::vector<int> TFlatDiscListLineRenderer::getPreferredColWidths(int, TPrintCanvas& canvas, const QStringList& cells,
+                                                                  bool isHeader)
+{
+    std::vector<int> widths = designedWidths(int(cells.size()));
+    for (int c = 0; c < 4 && c < cells.size(); ++c)
+        if (widths[std::size_t(c)] > 0)
+            widths[std::size_t(c)] =
+                std::max(widths[std::size_t(c)], cellWidth(canvas, c, cells.at(c), isHeader, false));
+    return widths;
+}
+
+std::vector<int> TFlatDiscListLineRenderer::getMinimumColWidths(int, TPrintCanvas& canvas, const QStringList& cells,
+                                                                bool isHeader)
+{
+    // Headers whole, words whole; the columns written in as designed.
+    std::vector<int> widths = designedWidths(int(cells.size()));
+    for (int c = 0; c < 4 && c < cells.size(); ++c)
+        if (widths[std::size_t(c)] > 0)
+            widths[std::size_t(c)] = cellWidth(canvas, c, cells.at(c), isHeader, true);
+    return widths;
+}
+
+std::vector<int> TFlatDiscListLineRenderer::fitColumns(int rowHeight, TPrintCanvas& canvas, const QStringList& header,
+                                                       const std::vector<QStringList>& rows, int available)
+{
+    std::vector<int> widths = TAlternatingLineRenderer::fitColumns(rowHeight, canvas, header, rows, available);
+    const long long room = available - std::accumulate(widths.begin(), widths.end(), 0LL);
+    const std::vector<int> shares = roomShares(int(widths.size()));
+    const long long total = std::accumulate(shares.begin(), shares.end(), 0LL);
+    if (room <= 0 || total <= 0)
+        return widths;
+    for (std::size_t c = 0; c < widths.size() && c < shares.size(); ++c)
+        widths[c] += int(room * shares[c] / total);
     return widths;
 }
 
@@ -335,13 +441,14 @@ void TFlatDiscListLineRenderer::renderBodyLine(int x, int y, int rowHeight, int 
     canvas.setFontHeight(40);
     canvas.setBold(false);
     for (int c = 0; c < 4 && c < cells.size() && std::size_t(c) < colWidths.size(); ++c) {
+        if (colWidths[std::size_t(c)] <= 0)
+            continue; // a column left out
         const int left = columnLeft(x, colWidths, c);
         const QString& text = cells.at(c);
-        const bool list = (c == 1 && splitCommaText(text).size() >= 2) || (c == 2 && FTeamRender);
-        if (list)
+        if (isList(c, text))
             compressedCell(canvas, left, y, colWidths[std::size_t(c)], rowHeight, text);
         else
-            singleCell(canvas, left, y, colWidths[std::size_t(c)], text);
+            wrappedCell(canvas, left, y, colWidths[std::size_t(c)], rowHeight, text);
     }
 }
 
@@ -359,10 +466,9 @@ void TFlatDiscListLineRenderer::renderHeaderLine(int x, int y, int rowHeight, in
     canvas.line(x, rule, x + width, rule);
 }
 
-std::vector<int> TAttemptDiscListLineRenderer::getPreferredColWidths(int rowHeight, TPrintCanvas& canvas,
-                                                                     const QStringList& cells, bool isHeader)
+std::vector<int> TAttemptDiscListLineRenderer::designedWidths(int count) const
 {
-    std::vector<int> widths = TFlatDiscListLineRenderer::getPreferredColWidths(rowHeight, canvas, cells, isHeader);
+    std::vector<int> widths = TFlatDiscListLineRenderer::designedWidths(count);
     for (std::size_t c = std::size_t(FAttemptStartIndex); c < widths.size(); ++c)
         widths[c] = 240;
     return widths;
@@ -409,17 +515,20 @@ QStringList TStepDiscListLineRenderer::closingWords(TResultformat format)
     }
 }
 
-std::vector<int> TStepDiscListLineRenderer::getPreferredColWidths(int rowHeight, TPrintCanvas& canvas,
-                                                                  const QStringList& cells, bool isHeader)
+std::vector<int> TStepDiscListLineRenderer::designedWidths(int count) const
 {
-    std::vector<int> widths = TFlatDiscListLineRenderer::getPreferredColWidths(rowHeight, canvas, cells, isHeader);
-    if (widths.size() < 5)
-        widths.resize(5, 0);
-    static const int fixed[] = {0, 184, 480, 480};
-    for (std::size_t c = 0; c < 4; ++c)
-        widths[c] = fixed[c];
+    // No lane column; the ladder with the three words after it.
+    std::vector<int> widths = TFlatDiscListLineRenderer::designedWidths(std::max(count, 5));
+    widths[0] = 0;
     widths[4] = kStepWidth * int(FStepLabels.size()) + 200;
     return widths;
+}
+
+std::vector<int> TStepDiscListLineRenderer::roomShares(int count) const
+{
+    std::vector<int> shares = designedWidths(count);
+    shares[4] = 0;
+    return shares;
 }
 
 int TStepDiscListLineRenderer::stepsLeft(int x, const std::vector<int>& colWidths) const

@@ -69,6 +69,12 @@ QStringList splitCommaText(const QString& text);
 // with ",..." when entries are left over.
 QStringList packCommaLines(TPrintCanvas& canvas, const QStringList& entries, int width, int maxLines);
 
+// The text from (left, top) on, ending before right: on one line when it fits, else in the largest
+// type, down from the canvas's, in which it fits into the height room on as many lines as fit
+// there, wrapped at blanks, hyphens and commas; where even the smallest type does not hold it, the
+// last line ends in "...".
+void writeWrapped(TPrintCanvas& canvas, int left, int top, const QString& text, int right, int room);
+
 // The context of the chunk a header or footer is drawn with; null when it carries none.
 TDisciplinePrintContext* disciplineContextOf(ITVChunk* chunk);
 
@@ -104,8 +110,11 @@ public:
 
 // ---- rows ----
 
-// Lane, bibs, name and team in fixed columns; the bibs of a team, and its member names, as
-// compressed lists.
+// Lane, bibs, name and team; the bibs of a team, and its member names, as compressed lists. The
+// columns are at least as wide as designed and as their texts where the page has room, the table
+// taking the page's width; where it has none, names and teams give way and go on in further lines
+// of their row, breaking between words where they can, in smaller type where two lines do not hold
+// them. The columns the officials write in keep their designed width.
 class TFlatDiscListLineRenderer : public TAlternatingLineRenderer {
 public:
     explicit TFlatDiscListLineRenderer(bool teamRender) : FTeamRender(teamRender) { FColSpacing = 19; }
@@ -116,6 +125,12 @@ public:
                           const std::vector<int>& colWidths) override;
     std::vector<int> getPreferredColWidths(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
                                            bool isHeader) override;
+    std::vector<int> getMinimumColWidths(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
+                                         bool isHeader) override;
+    // Fitted as any table; the room left on the page goes to the columns in the proportions of
+    // their shares.
+    std::vector<int> fitColumns(int rowHeight, TPrintCanvas& canvas, const QStringList& header,
+                                const std::vector<QStringList>& rows, int available) override;
 
     // The text cut from its end ("...") until it fits; empty when nothing of it would be left.
     static QString fitCell(TPrintCanvas& canvas, const QString& text, int width);
@@ -124,8 +139,20 @@ public:
     static QStringList compressedLines(TPrintCanvas& canvas, const QStringList& entries, int width, int rowHeight);
 
 protected:
+    // The widths the list was designed with, for a row of count cells; 0 leaves a column out.
+    virtual std::vector<int> designedWidths(int count) const;
+    // The columns' shares of the room left on the page.
+    virtual std::vector<int> roomShares(int count) const { return designedWidths(count); }
+
     int columnLeft(int x, const std::vector<int>& colWidths, int col) const;
+    // Whether a body cell of one of the first four columns prints as a compressed list.
+    bool isList(int col, const QString& text) const;
+    // The width one of the first four cells needs whole, or, with pieces, its widest piece that
+    // stays on one line; with the column's spacing.
+    int cellWidth(TPrintCanvas& canvas, int col, const QString& text, bool isHeader, bool pieces) const;
     void singleCell(TPrintCanvas& canvas, int left, int y, int width, const QString& text) const;
+    // A text too wide for its column goes on in further lines of its row (writeWrapped).
+    void wrappedCell(TPrintCanvas& canvas, int left, int y, int width, int rowHeight, const QString& text) const;
     void compressedCell(TPrintCanvas& canvas, int left, int y, int width, int rowHeight, const QString& text) const;
 
     int FLineWidth = 3;
@@ -141,8 +168,9 @@ public:
                         const std::vector<int>& colWidths, bool background) override;
     void renderHeaderLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas, const QStringList& cells,
                           const std::vector<int>& colWidths) override;
-    std::vector<int> getPreferredColWidths(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
-                                           bool isHeader) override;
+
+protected:
+    std::vector<int> designedWidths(int count) const override;
 
 private:
     int FAttemptStartIndex = 4;
@@ -160,12 +188,15 @@ public:
                         const std::vector<int>& colWidths, bool background) override;
     void renderHeaderLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas, const QStringList& cells,
                           const std::vector<int>& colWidths) override;
-    std::vector<int> getPreferredColWidths(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
-                                           bool isHeader) override;
 
     static constexpr int kStepWidth = 72;
     // The three words right of the last step.
     static QStringList closingWords(TResultformat format);
+
+protected:
+    std::vector<int> designedWidths(int count) const override;
+    // The ladder keeps its width: the room left goes to bibs, names and teams.
+    std::vector<int> roomShares(int count) const override;
 
 private:
     int stepsLeft(int x, const std::vector<int>& colWidths) const;

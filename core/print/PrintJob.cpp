@@ -11,18 +11,17 @@
 
 #include <QPageLayout>
 
-#include <cmath>
-
 namespace tvp {
 
 TPageGeometry pageGeometry(const QPrinter& printer)
 {
     const QPageLayout layout = printer.pageLayout();
     const QRectF paint = layout.paintRect(QPageLayout::Millimeter);
-    const QMarginsF margins = layout.margins(QPageLayout::Millimeter);
     TPageGeometry g;
-    g.offsetX = int(std::lround(margins.left() * 10));
-    g.offsetY = -int(std::lround(margins.top() * 10));
+    // Qt's painter starts at the printable area's corner already: adding the margins again
+    // would count them twice.
+    g.offsetX = 0;
+    g.offsetY = 0;
     g.height = int(paint.height() * 10);
     g.width = int(paint.width() * 10);
     return g;

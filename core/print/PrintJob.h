@@ -15,8 +15,9 @@ class QTemporaryFile;
 
 namespace tvp {
 
-// The page in 0.1 mm: the origin is the top-left corner of the printable area, the offsets are
-// the printer's left and (negated) top margins, width and height those of the printable area.
+// The page in 0.1 mm: the origin is the top-left corner of the printable area, where Qt's painter
+// starts, so the offsets of the printable area from it are 0; width and height are those of the
+// printable area.
 struct TPageGeometry {
     int offsetX = 0;
     int offsetY = 0;

@@ -111,25 +111,6 @@ void TWrappingLineRenderer::renderBodyLine(int x, int y, int rowHeight, int widt
     }
 }
 
-std::vector<int> TWrappingLineRenderer::getMinimumColWidths(int rowHeight, TPrintCanvas& canvas,
-                                                            const QStringList& cells, bool isHeader)
-{
-    if (isHeader)
-        return getPreferredColWidths(rowHeight, canvas, cells, true);
-    const TPrintFont before = canvas.font();
-    canvas.setFontHeight(rowHeight * 3 / 4);
-    canvas.setBold(false);
-    std::vector<int> widths;
-    for (const QString& cell : cells) {
-        int longest = 0;
-        for (const QString& piece : breakPieces(cell))
-            longest = std::max(longest, canvas.textWidth(piece.trimmed()));
-        widths.push_back(longest + FColSpacing);
-    }
-    canvas.setFont(before);
-    return widths;
-}
-
 std::vector<int> ILineRenderer::fitColumns(int rowHeight, TPrintCanvas& canvas, const QStringList& header,
                                            const std::vector<QStringList>& rows, int available)
 {
@@ -259,15 +240,6 @@ std::vector<int> fitColumnsToWidth(std::vector<int> widths, int available, const
 
 namespace {
 
-// The width of the widest piece of the text between the places where a line may break.
-int longestWord(TPrintCanvas& canvas, const QString& text)
-{
-    int longest = 0;
-    for (const QString& piece : breakPieces(text))
-        longest = std::max(longest, canvas.textWidth(piece.trimmed()));
-    return longest;
-}
-
 // The least width, no less than least, at which the text takes at most `lines` lines.
 int widthForLines(TPrintCanvas& canvas, const QString& text, int lines, int least)
 {
@@ -370,7 +342,7 @@ std::vector<int> fitWrappingColumns(TPrintCanvas& canvas, const std::vector<TWra
                 continue;
             }
             seen.insert(text, cells[c].size());
-            cells[c].push_back({canvas.textWidth(text) + spacing, longestWord(canvas, text) + spacing, 1, text});
+            cells[c].push_back({canvas.textWidth(text) + spacing, longestPieceWidth(canvas, text) + spacing, 1, text});
         }
         std::sort(cells[c].begin(), cells[c].end(),
                   [](const TFitCell& a, const TFitCell& b) { return a.width > b.width; });
@@ -504,9 +476,17 @@ void TGenericTextHeader::textOutFitted(std::vector<THeaderPart> parts, int right
     const int room = right - curIndent;
     const int natural = total();
     if (natural > room) {
-        const double scale = std::max(2.0 / 3.0, double(room) / natural);
-        for (THeaderPart& part : parts)
-            part.fontHeight = std::max(1, int(part.fontHeight * scale));
+        // Widths do not follow the height exactly: smaller in steps until the texts fit or reach
+        // two thirds, so that nothing is cut while smaller type would still hold it.
+        std::vector<int> heights;
+        for (const THeaderPart& part : parts)
+            heights.push_back(part.fontHeight);
+        for (double scale = std::max(2.0 / 3.0, double(room) / natural);; scale = std::max(2.0 / 3.0, scale - 0.01)) {
+            for (std::size_t i = 0; i < parts.size(); ++i)
+                parts[i].fontHeight = std::max(1, int(heights[i] * scale));
+            if (scale <= 2.0 / 3.0 || total() <= room)
+                break;
+        }
         int excess = total() - room;
         // The texts that may be cut first; should they not suffice, the others from the first on.
         for (const bool cutAny : {false, true}) {
@@ -514,7 +494,15 @@ void TGenericTextHeader::textOutFitted(std::vector<THeaderPart> parts, int right
                 if (excess <= 0 || (!cutAny && !part.mayCut))
                     continue;
                 const int before = width(part);
-                part.text = elideToWidth(canvas, part.text, canvas.textWidth(part.text) - excess);
+                // Measured with its tail as it is written: widths do not add up to the unit.
+                int target = canvas.textWidth(part.text) - excess;
+                QString cut = elideToWidth(canvas, part.text, target);
+                for (int over = canvas.textWidth(cut + part.tail) - (before - excess); over > 0 && target > 0;
+                     over = canvas.textWidth(cut + part.tail) - (before - excess)) {
+                    target -= over;
+                    cut = elideToWidth(canvas, part.text, target);
+                }
+                part.text = cut;
                 excess -= before - width(part);
             }
         }
@@ -537,7 +525,7 @@ void TGenericCaptionStringHeader::renderToPage(int x, int y, int pageWidth, TPri
     if (!FAdditionalCaption.isEmpty())
         parts.push_back({QStringLiteral(" - ") + FAdditionalCaption, FMaxFontHeight, true, true, {}});
     parts.push_back({printTimeAndPage(FContext), 40, false, false, {}});
-    textOutFitted(std::move(parts), std::min(x + pageWidth, pageWidth) - 40, canvas);
+    textOutFitted(std::move(parts), x + pageWidth - 40, canvas);
     canvas.setBold(false);
 }
 
@@ -698,6 +686,14 @@ QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, in
     const qsizetype from = kept > 0 ? all[kept - 1].second : 0;
     lines << elideToWidth(canvas, text.mid(from).trimmed(), width);
     return lines;
+}
+
+int longestPieceWidth(TPrintCanvas& canvas, const QString& text)
+{
+    int longest = 0;
+    for (const QString& piece : breakPieces(text))
+        longest = std::max(longest, canvas.textWidth(piece.trimmed()));
+    return longest;
 }
 
 } // namespace tvp

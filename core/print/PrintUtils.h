@@ -121,8 +121,6 @@ public:
                                 const std::vector<QStringList>& rows, int available) override;
     void renderBodyLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas, const QStringList& cells,
                         const std::vector<int>& colWidths, bool background) override;
-    std::vector<int> getMinimumColWidths(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
-                                         bool isHeader) override;
     int rowLines(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
                  const std::vector<int>& colWidths) override;
 
@@ -247,8 +245,7 @@ public:
         // The columns of the whole table, the same on every page; where they need more than the
         // page's width, the widest give way.
         if (FTableWidths->empty())
-            *FTableWidths =
-                measureColumns(*FLineRenderer, *FObjectColMapper, *FItems, FrowHeight, canvas, pageWidth - x);
+            *FTableWidths = measureColumns(*FLineRenderer, *FObjectColMapper, *FItems, FrowHeight, canvas, pageWidth);
         FColWidths = *FTableWidths;
         FRowWidth = 0;
         for (int w : FColWidths)
@@ -339,7 +336,7 @@ protected:
         TPrintCanvas& canvas = FContext->measuringCanvas();
         canvas.setFont(FContext->mainFont());
         *FTableWidths = TItemsTablePage<Item>::measureColumns(*FLineRenderer, *FObjColMapper, *FItems, FRowHeight,
-                                                              canvas, FContext->PageWidth() - FContext->pageOffsetX());
+                                                              canvas, FContext->PageWidth());
         // A fresh vector: pages handed out earlier keep the lines they were split with.
         auto lines = std::make_shared<std::vector<int>>();
         for (const Item& item : *FItems)
@@ -449,5 +446,7 @@ void shrinkToWidth(TPrintCanvas& canvas, const QString& text, int width, int sma
 QStringList wrapToWidth(TPrintCanvas& canvas, const QString& text, int width);
 // The same in at most maxLines lines: the last holds what is left, cut with "..." where it is too wide.
 QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines);
+// The width of the widest piece of a text that wrapToWidth keeps on one line.
+int longestPieceWidth(TPrintCanvas& canvas, const QString& text);
 
 } // namespace tvp

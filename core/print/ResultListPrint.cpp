@@ -65,9 +65,12 @@ public:
             std::vector<QStringList> cells;
             int lines = 1;
             for (int c = 0; c < columns; ++c) {
-                const int width = c == 0 && !subItems ? total_ : widths_[std::size_t(c)];
-                cells.push_back(width > 0 ? wrapToLines(canvas, cellText(i, c), width - kColumnGap, kMaxCellLines)
-                                          : QStringList());
+                // A row without sub items spans the table to its edge; a column keeps its gap from the next.
+                const bool spans = c == 0 && !subItems;
+                const int width = spans ? total_ : widths_[std::size_t(c)];
+                cells.push_back(
+                    width > 0 ? wrapToLines(canvas, cellText(i, c), width - (spans ? 3 : kColumnGap), kMaxCellLines)
+                              : QStringList());
                 lines = std::max(lines, int(cells.back().size()));
             }
             const int step = canvas.textHeight() + 10;
@@ -106,7 +109,7 @@ private:
             source[std::size_t(c)] = std::max(0, columns.widths[std::size_t(c)]);
         if (std::accumulate(source.begin(), source.end(), 0) <= 0)
             std::fill(source.begin(), source.end(), 1); // no widths known: all shown, sharing alike
-        const int room = page_.width - 2 * (page_.offsetX + 150);
+        const int room = page_.width - 2 * 150;
 
         QPainter idle;
         TPrintCanvas canvas(idle, printer_);

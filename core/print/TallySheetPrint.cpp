@@ -19,40 +19,14 @@ void startDrawing(TPrintManager* manager, TPrintCanvas& canvas, int fontHeight)
     canvas.setPenWidth(2);
 }
 
-// A value right of its label, between left and right: on one line when it fits, else in the
-// largest smaller type in which it fits into room, on as many lines as fit there, wrapped at
-// blanks, hyphens and commas; where even the smallest type does not hold it, the last line ends in
-// "...". Comma lists (names, bibs) read with a blank after each comma.
+// A value right of its label, between left and right, written as writeWrapped does; comma lists
+// (names, bibs) read with a blank after each comma.
 void writeValue(TPrintCanvas& canvas, int left, int top, const QString& value, int right, int room)
 {
     QStringList entries;
     for (const QString& entry : splitCommaText(value))
         entries << entry.trimmed();
-    const QString text = entries.join(QStringLiteral(", "));
-    const int width = right - left;
-    if (canvas.textWidth(text) <= width) {
-        canvas.textOut(left, top, text);
-        return;
-    }
-    const int before = canvas.textHeight();
-    const int smallest = std::min(before * 7 / 12, std::max(20, before * 7 / 18));
-    QStringList lines;
-    int step = 0;
-    for (int height = before - 1; height >= smallest; --height) {
-        canvas.setFontHeight(height);
-        step = height + std::max(3, height / 6);
-        const int fitting = std::max(1, room / step);
-        if (height == smallest || wrapToWidth(canvas, text, width).size() <= fitting) {
-            lines = wrapToLines(canvas, text, width, fitting);
-            break;
-        }
-    }
-    int line = top;
-    for (const QString& l : lines) {
-        canvas.textOut(left, line, l);
-        line -= step;
-    }
-    canvas.setFontHeight(before);
+    writeWrapped(canvas, left, top, entries.join(QStringLiteral(", ")), right, room);
 }
 
 // The text in the canvas's type, or smaller where it would be wider than width.
@@ -95,7 +69,7 @@ TTallySheetPage::TTallySheetPage(int rowHeight, std::shared_ptr<const TPrintTabl
 {
 }
 
-void TTallySheetPage::renderHeaderLines(int x, int y, int pageWidth, TPrintCanvas& canvas, const QString& attemptText,
+void TTallySheetPage::renderHeaderLines(int x, int y, int right, TPrintCanvas& canvas, const QString& attemptText,
                                         const QString& team, const QString& names, bool withNames)
 {
     const int step = FrowHeight / 3 + 20;
@@ -108,7 +82,7 @@ void TTallySheetPage::renderHeaderLines(int x, int y, int pageWidth, TPrintCanva
         canvas.setBold(false);
         canvas.textOut(x, top, label);
         canvas.setBold(true);
-        writeValue(canvas, x + 250, top, value, pageWidth - 250, step);
+        writeValue(canvas, x + 250, top, value, right, step);
         canvas.setBold(false);
         top -= step;
     }
@@ -139,6 +113,7 @@ void TTallySheetPage::renderZoneTable(int x, int top, TPrintCanvas& canvas, int 
 
 void TTallySheetPage::renderToPage(int x, int y, int pageWidth, TPrintCanvas& canvas, ITVChunk* chunk)
 {
+    const int right = x + pageWidth - 250;
     x += 200;
     startDrawing(FContext, canvas, FrowHeight / 3);
     const TPrintRow* row = FPrintTable->getRow(FStartIndex);
@@ -149,7 +124,7 @@ void TTallySheetPage::renderToPage(int x, int y, int pageWidth, TPrintCanvas& ca
     // The header draws after the page and prints this page's "T" barcode.
     FprintContext->FAthleteOrTeamBarcodeID = row->FAthleteOrTeamBarcodeID;
     FprintContext->FAttempt = FAttempt;
-    renderHeaderLines(x, y, pageWidth, canvas, FAttempt < 1 ? QStringLiteral("____") : QString::number(FAttempt),
+    renderHeaderLines(x, y, right, canvas, FAttempt < 1 ? QStringLiteral("____") : QString::number(FAttempt),
                       row->at(2), row->at(3));
     renderZoneTable(x, y - headerSpace(FrowHeight), canvas, FMaxPoints);
 }
@@ -209,10 +184,11 @@ TTallyProtocolPage::TTallyProtocolPage(int rowHeight, std::shared_ptr<const TPri
 
 void TTallyProtocolPage::renderToPage(int x, int y, int pageWidth, TPrintCanvas& canvas, ITVChunk* chunk)
 {
+    const int right = x + pageWidth - 250;
     x += 200;
     startDrawing(FContext, canvas, FrowHeight / 3);
-    renderHeaderLines(x, y, pageWidth, canvas, FAttempt < 1 ? QStringLiteral("____") : QString::number(FAttempt),
-                      FTeamName, FAthleteName, !FAthleteName.isEmpty());
+    renderHeaderLines(x, y, right, canvas, FAttempt < 1 ? QStringLiteral("____") : QString::number(FAttempt), FTeamName,
+                      FAthleteName, !FAthleteName.isEmpty());
     const int top = y - headerSpace(FrowHeight);
     renderZoneTable(x, top, canvas, 0);
     const int rows = FPrintTable->getRowCount();
@@ -303,15 +279,14 @@ int TLapCountPage::lapRowsFor(int availableHeight, int rowHeight)
 
 void TLapCountPage::renderToPage(int x, int y, int pageWidth, TPrintCanvas& canvas, ITVChunk* chunk)
 {
-    const int second = 2 * x + (pageWidth - x) / 2;
+    const int second = x + pageWidth / 2;
     for (int i = 0; i < FRowCount; ++i) {
         const TPrintRow* row = FPrintTable->getRow(FStartIndex + i);
         if (!row)
             continue;
         const int left = i == 0 ? x : second;
-        // The first of two ends a little before the second, the last before the printable area's edge
-        // (the origin lies at its left edge, x further in).
-        const int right = i == 0 && FPartsPerSheet > 1 ? second - kPartGap : pageWidth - kPartGap / 2;
+        // The first of two ends a little before the second, the last before the printable area's edge.
+        const int right = i == 0 && FPartsPerSheet > 1 ? second - kPartGap : x + pageWidth - kPartGap / 2;
         renderParticipant(*row, left, right, y, canvas);
     }
     // The sheet's "L" barcode names its first lane; a lane that is no number gives -1, which the

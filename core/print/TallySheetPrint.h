@@ -32,8 +32,8 @@ public:
     int attempt() const { return FAttempt; }
 
 protected:
-    // "Versuch", "Team" and, with withNames, "Name" or "Namen" with their values.
-    void renderHeaderLines(int x, int y, int pageWidth, TPrintCanvas& canvas, const QString& attemptText,
+    // "Versuch", "Team" and, with withNames, "Name" or "Namen" with their values, which end before right.
+    void renderHeaderLines(int x, int y, int right, TPrintCanvas& canvas, const QString& attemptText,
                            const QString& team, const QString& names, bool withNames = true);
     // The title row and the zone rows with their rules; the tally column stays empty.
     void renderZoneTable(int x, int top, TPrintCanvas& canvas, int zones);

@@ -3,8 +3,7 @@
 
 #include "core/print/ui/Print.h"
 #include "core/util/CodePages.h"
-#include "tests/core/print/PaperFit.h"
-#include "participants/AthleteListPrint.h"
+#include "tests/core/print/PdfTools.h"
 #include "participants/ui/ParticipantWindows.h"
 #include "tests/participants/AthleteWindowFixture.h"
 #include "tests/support/FakeServer.h"
@@ -676,92 +675,38 @@ TEST_F(AthleteWindowTest, AnEmptyListPrintsItsFilterAndATeamPrintoutWithoutTeams
               QStringList{QStringLiteral("Athleten-Teamübersicht: Es gibt nichts zu drucken.")});
 }
 
-// A club day's athletes in eight teams: both printouts keep every name whole and apart and every
-// text, the headings' time and page included, within the landscape page, with the printer's own
-// margins and with 10 mm set in the print dialog.
+// A club day's teams printed both ways with the printer's own margins and with 10 mm: every name
+// whole and apart within the landscape page. Where even smaller type does not hold a team page's
+// heading, its club ends in "...", never its team nor the time and page.
 TEST_F(AthleteWindowTest, BothPrintoutsOfAClubDayKeepEveryNameWholeAndEveryHeadingOnThePage)
 {
     TVP_REQUIRE_TOOL("pdftotext");
-    const QString lg = QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V.");
-    const QString hochschwarzwald = QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg");
-    const QString tsv = QStringLiteral("TSV Müsterhausen-Großgründlach 1896 e.V.");
-    const int u10 = seed->ageClass(competitionId, QStringLiteral("U10")),
-              u12 = seed->ageClass(competitionId, QStringLiteral("U12"));
-    const int clubs[] = {seed->club(competitionId, lg), seed->club(competitionId, lg + QStringLiteral(" II")),
-                         seed->club(competitionId, hochschwarzwald), seed->club(competitionId, tsv)};
-    const struct {
-        QString name;
-        int ageClass;
-        int club;
-    } teams[] = {{lg, u10, 0},
-                 {lg + QStringLiteral(" II"), u10, 1},
-                 {hochschwarzwald + QStringLiteral(" Nachwuchsmannschaft Eins"), u12, 2},
-                 {hochschwarzwald + QStringLiteral(" Nachwuchsmannschaft Zwei"), u12, 2},
-                 {QStringLiteral("TSV Müsterhausen-Großgründlach Kinderleichtathletik"), u10, 3},
-                 {QStringLiteral("TSV Müsterhausen-Großgründlach Kinderleichtathletik II"), u12, 3},
-                 {lg + QStringLiteral(" Minis"), u12, 0},
-                 {QStringLiteral("Adler"), u10, 3}};
-    const QStringList given{QStringLiteral("Maximilian-Alexander"), QStringLiteral("Hannah-Katharina"),
-                            QStringLiteral("Anna-Lena"), QStringLiteral("Ben")};
-    const QStringList sur{QStringLiteral("Schmidt-Müller-Lüdenscheidt"), QStringLiteral("Müller-Lüdenscheidt"),
-                          QStringLiteral("Großmann"), QStringLiteral("Schmidt-Müller-Lüdenscheidt")};
-    QStringList names{lg, lg + QStringLiteral(" II"), hochschwarzwald, tsv};
-    int bib = 100;
-    for (const auto& t : teams) {
-        const int team = seed->team(competitionId, t.name, t.ageClass, clubs[t.club]);
-        names << t.name;
-        for (int i = 0; i < 2; ++i, ++bib) {
-            const int who = bib % given.size();
-            athlete(given[who], sur[who], {bib}, team, clubs[t.club]);
-            names << given[who] << sur[who];
-        }
+    const int u10 = seed->ageClass(competitionId, QStringLiteral("U10"));
+    QStringList names;
+    for (int t = 0; t < 4; ++t) {
+        const int club = seed->club(competitionId, clubDay::kClubs[t]);
+        athlete(clubDay::kGiven[t], clubDay::kSurnames[t], {100 + t},
+                seed->team(competitionId, clubDay::kTeams[t], u10, club), club);
+        names << clubDay::kTeams[t] << clubDay::kClubs[t] << clubDay::kGiven[t] << clubDay::kSurnames[t];
     }
     open();
-    ASSERT_EQ(listed().size(), 16);
-
-    const auto print = [&](const char* action, const QString& file) {
-        script->expectPrinter(QStringLiteral("Drucken"), file);
-        child<QAction>(action)->trigger();
-        return pdfWords(file);
-    };
-    DialogMargins margins(Printer());
-    for (const bool tenMm : {false, true}) {
-        if (tenMm)
-            margins.set(10);
-        const char* where = tenMm ? "10 mm margins" : "the printer's own margins";
-        const std::vector<PdfWord> list =
-            print("Athletenbersicht1", folders.programDir.filePath(tenMm ? "l10.pdf" : "l.pdf"));
-        const PaperFit overview = paperFit(list, Printer(), names);
-        EXPECT_EQ(overview.describe(), "") << "Athletenübersicht, " << where;
-        // A word is broken only where it is wider than its column alone (7 mm between columns).
-        EXPECT_EQ(brokenWithRoom(overview, list, TAthleteColMapper().getHeader(), 7 / 25.4 * 72), QStringList())
-            << where;
-
-        const QString file = folders.programDir.filePath(tenMm ? "t10.pdf" : "t.pdf");
-        const std::vector<PdfWord> perTeam = print("EinTeamproSeite1", file);
-        PaperFit fit = paperFit(perTeam, Printer(), names);
-        // Where even smaller type does not hold a heading, its club ends in "...", never its team.
-        const QStringList pages = pdfPages(file);
-        ASSERT_EQ(pages.size(), 8) << where;
-        for (int p = 0; p < pages.size(); ++p) {
-            double top = 1e9;
-            for (const PdfWord& w : perTeam)
-                if (w.page == p)
-                    top = std::min(top, w.yMin);
-            for (const PdfWord& w : perTeam)
-                if (w.page == p && w.yMin < top + 3)
-                    fit.cut.removeOne(w.text);
-            const QString heading = pageLines(pages[p]).value(0);
-            EXPECT_TRUE(heading.contains(printStamp(p + 1, int(pages.size()))))
-                << where << ": " << heading.toStdString();
-            EXPECT_TRUE(std::any_of(std::begin(teams), std::end(teams),
-                                    [&](const auto& t) {
-                                        return heading.contains(QStringLiteral(" - ") + t.name +
-                                                                QStringLiteral(" (Druck: "));
-                                    }))
-                << where << ": " << heading.toStdString();
+    for (const double mm : {-1.0, 10.0}) {
+        const PrintMargins margins(Printer(), mm);
+        QString file;
+        for (const char* action : {"Athletenbersicht1", "EinTeamproSeite1"}) {
+            file = folders.programDir.filePath(QStringLiteral("%1%2.pdf").arg(QLatin1String(action)).arg(mm));
+            script->expectPrinter(QStringLiteral("Drucken"), file);
+            child<QAction>(action)->trigger();
+            EXPECT_EQ(paperFit(file, Printer(), names), "") << action << ", " << mm << " mm";
         }
-        EXPECT_EQ(fit.describe(), "") << "Ein Team pro Seite, " << where;
+        const QStringList pages = pdfPages(file);
+        ASSERT_EQ(pages.size(), 4);
+        for (int p = 0; p < 4; ++p) {
+            const QString heading = pageLines(pages[p]).value(0);
+            EXPECT_TRUE(heading.contains(printStamp(p + 1, 4)) &&
+                        heading.contains(QStringLiteral(" - ") + clubDay::kTeams[p] + QStringLiteral(" (Druck: ")))
+                << mm << " mm: " << heading.toStdString();
+        }
     }
 }
 

@@ -2,7 +2,7 @@
 // read back from PDF.
 
 #include "participants/AthleteListPrint.h"
-#include "tests/core/print/PaperFit.h"
+#include "tests/core/print/PdfTools.h"
 #include "tests/support/TestUtil.h"
 
 #include <QPrinter>

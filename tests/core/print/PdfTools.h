@@ -5,6 +5,7 @@
 #include "core/print/PrintObject.h"
 
 #include <QDate>
+#include <QPageLayout>
 #include <QDir>
 #include <QPrinter>
 #include <QProcess>
@@ -14,6 +15,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -184,6 +187,112 @@ inline void printToPdf(QPrinter& printer, const QString& file)
     printer.setOutputFileName(file);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+// A printer's margins for a printout, as its print dialog sets them: mm on every side, or where mm
+// is below 0 the printer's own (3.53 mm for a PDF); as they were once done.
+class PrintMargins {
+public:
+    PrintMargins(QPrinter& printer, double mm) : printer_(printer), before_(printer.pageLayout())
+    {
+        const QMarginsF own = QPrinter(QPrinter::HighResolution).pageLayout().margins(QPageLayout::Millimeter);
+        printer.setPageMargins(mm < 0 ? own : QMarginsF(mm, mm, mm, mm), QPageLayout::Millimeter);
+    }
+    ~PrintMargins() { printer_.setPageLayout(before_); }
+
+private:
+    QPrinter& printer_;
+    QPageLayout before_;
+};
+
+// A club day's long names: teams, two alike but for "II", their clubs, and children.
+namespace clubDay {
+inline const QString kTeams[] = {
+    QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg Nachwuchsmannschaft Zwei"),
+    QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V."),
+    QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V. II"),
+    QStringLiteral("TSV Müsterhausen-Großgründlach 1896 Kinderleichtathletik")};
+inline const QString kClubs[] = {QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg"), kTeams[1],
+                                 kTeams[2], QStringLiteral("TSV Müsterhausen-Großgründlach 1896 e.V.")};
+inline const QString kGiven[] = {QStringLiteral("Anna-Lena"), QStringLiteral("Hannah-Katharina"),
+                                 QStringLiteral("Maximilian-Alexander"), QStringLiteral("Maximilian-Alexander")};
+inline const QString kSurnames[] = {QStringLiteral("Schmidt-Müller-Lüdenscheidt"),
+                                    QStringLiteral("Müller-Lüdenscheidt"), QStringLiteral("Großmann"),
+                                    QStringLiteral("Schmidt-Müller-Lüdenscheidt")};
+} // namespace clubDay
+
+// The pieces of a word after which a line may break: "Baar-", "Heuberg".
+inline QStringList hyphenPieces(const QString& word)
+{
+    return word.split(QRegularExpression(QStringLiteral("(?<=-)")), Qt::SkipEmptyParts);
+}
+
+// What is wrong with a printout of names on paper, empty where nothing is: text outside the
+// printer's printable area or more than 6 mm inside its left edge (a margin counted twice), names
+// cut with "..." outside the headings, pieces of the names printed nowhere (two names may then
+// print alike), and pieces of their words broken where no line may break. A word broken where its
+// line ends, with a hyphen added, is read together with the word below it.
+inline std::string paperFit(const QString& pdf, const QPrinter& printer, const QStringList& names)
+{
+    const std::vector<PdfWord> words = pdfWords(pdf);
+    const QMarginsF margins = printer.pageLayout().margins(QPageLayout::Point);
+    std::string out;
+    double left = 1e9;
+    std::vector<const PdfWord*> stamps; // the headings' time stamps
+    for (const PdfWord& w : words) {
+        left = std::min(left, w.xMin);
+        if (w.text.contains(QStringLiteral("Druck:")))
+            stamps.push_back(&w);
+        // A quarter point for the glyphs' own overhang.
+        if (w.xMax > w.pageWidth - margins.right() + 0.25 || w.yMax > w.pageHeight - margins.bottom() + 0.25)
+            out += "\"" + w.text.toStdString() + "\" outside; ";
+    }
+    if (left < margins.left() - 0.25 || left > margins.left() + 6 / 25.4 * 72)
+        out += "starts at " + std::to_string(left) + " pt; ";
+    // Every way a name's word may stand on a line: whole, or some of its pieces.
+    const QStringList nameWords = QString(names.join(u' ')).remove(u',').split(u' ', Qt::SkipEmptyParts);
+    std::set<QString> whole;
+    for (const QString& word : nameWords) {
+        const QStringList pieces = hyphenPieces(word);
+        for (qsizetype from = 0; from < pieces.size(); ++from)
+            for (qsizetype to = from + 1; to <= pieces.size(); ++to)
+                whole.insert(pieces.mid(from, to - from).join(QString()));
+    }
+    const auto inAName = [&](const QString& text) {
+        return std::any_of(nameWords.begin(), nameWords.end(), [&](const QString& n) { return n.contains(text); });
+    };
+    const auto plain = [](const PdfWord* w) { return QString(w->text).remove(u','); };
+    std::set<QString> printed;
+    std::set<const PdfWord*> continued;
+    for (const PdfWord& w : words) {
+        QString text = plain(&w);
+        const bool heading = std::any_of(stamps.begin(), stamps.end(), [&](const PdfWord* stamp) {
+            return stamp->page == w.page && std::abs(stamp->yMax - w.yMax) < 3;
+        });
+        if (text.endsWith(QStringLiteral("...")) && inAName(text.chopped(3)) && !heading)
+            out += "cut: " + w.text.toStdString() + "; ";
+        for (const PdfWord* line = &w; text.endsWith(u'-') && !whole.count(text);) {
+            const PdfWord* next = nullptr;
+            for (const PdfWord& u : words)
+                if (u.page == w.page && std::abs(u.xMin - w.xMin) < 0.5 && u.yMin > line->yMax - 0.5 &&
+                    (!next || u.yMin < next->yMin))
+                    next = &u;
+            if (!next || !inAName(text.chopped(1) + plain(next).left(1)))
+                break;
+            text = text.chopped(1) + plain(next);
+            continued.insert(line = next);
+        }
+        if (!continued.count(&w) && !whole.count(text) && text.size() > 3 && inAName(text))
+            out += "broken: " + text.toStdString() + "; ";
+        for (const QString& piece : hyphenPieces(text))
+            printed.insert(piece);
+    }
+    std::set<QString> missing;
+    for (const QString& word : nameWords)
+        for (const QString& piece : hyphenPieces(word))
+            if (!printed.count(piece) && missing.insert(piece).second)
+                out += "not printed: " + piece.toStdString() + "; ";
+    return out;
 }
 
 inline QString todaysFooter()
