@@ -16,6 +16,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QMimeData>
+#include <QPainter>
 
 using namespace tvp;
 using namespace tvp::proto;
@@ -692,6 +693,53 @@ TEST_F(AthleteWindowTest, TheCheckMenuShowsTheAllClearMessageOnlyWhenAsked)
 
 // Not a check: with TVP_SCREENSHOT_SECONDS set (under Xvfb with QT_QPA_PLATFORM=xcb) the window stays
 // on screen with thirty athletes in teams and clubs for that long, so that a screenshot can be taken.
+// The rows of an image that hold ink of a dark text on a light ground: first and last, -1 for none.
+std::pair<int, int> inkRows(const QImage& image)
+{
+    int first = -1, last = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128) {
+                first = first < 0 ? y : first;
+                last = y;
+                break;
+            }
+    return {first, last};
+}
+
+// The marks above capitals reach past the font's line height: the list's rows leave them room, so
+// a name is not read as another ("Ömer" as "Omer", "Ćosić" as "Ċosić").
+TEST_F(AthleteWindowTest, TheListShowsTheMarksOfCapitalsWhole)
+{
+    athlete(QStringLiteral("Ömer"), QStringLiteral("Öztürk"));
+    athlete(QStringLiteral("Luka"), QStringLiteral("Ćosić"));
+    athlete(QStringLiteral("Anna"), QStringLiteral("Adler"));
+    open();
+    list()->clearSelection();
+    list()->setCurrentIndex({});
+    const QImage drawn = list()->viewport()->grab().toImage();
+    const QFontMetrics metrics(list()->font());
+    for (const QString& name : {QStringLiteral("Öztürk"), QStringLiteral("Ćosić"), QStringLiteral("Ömer")}) {
+        QModelIndex cell;
+        for (int c = 0; c < form->listModel().columnCount() && !cell.isValid(); ++c)
+            for (int r = 0; r < form->listModel().rowCount(); ++r)
+                if (form->listModel().index(r, c).data().toString() == name)
+                    cell = form->listModel().index(r, c);
+        ASSERT_TRUE(cell.isValid()) << name.toStdString();
+        const auto [top, bottom] = inkRows(drawn.copy(list()->visualRect(cell)));
+        // The same text drawn with room all around.
+        QImage whole(metrics.horizontalAdvance(name) + 8, 3 * metrics.height(), QImage::Format_RGB32);
+        whole.fill(Qt::white);
+        QPainter painter(&whole);
+        painter.setFont(list()->font());
+        painter.setPen(Qt::black);
+        painter.drawText(QPoint(4, metrics.height() + metrics.ascent()), name);
+        painter.end();
+        const auto [wholeTop, wholeBottom] = inkRows(whole);
+        EXPECT_EQ(bottom - top, wholeBottom - wholeTop) << name.toStdString() << " is cut";
+    }
+}
+
 TEST_F(AthleteWindowTest, ShownForAScreenshot)
 {
     const int seconds = qEnvironmentVariableIntValue("TVP_SCREENSHOT_SECONDS");
