@@ -81,9 +81,10 @@ bool TFieldAids::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Polish:
         if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
             // A text the program set (which clears the modified flag) while the field is not being
-            // edited shows from its start; typed text keeps Qt's cursor.
+            // edited shows from its start; typed text keeps Qt's cursor, and a text the program
+            // selected (a cell's editor) its selection.
             const auto showStart = [edit] {
-                if (!edit->hasFocus() && !edit->isModified())
+                if (!edit->hasFocus() && !edit->isModified() && !edit->hasSelectedText())
                     edit->setCursorPosition(0);
             };
             connect(edit, &QLineEdit::textChanged, this, showStart);
