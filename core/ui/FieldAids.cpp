@@ -11,6 +11,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <utility>
+
 namespace tvp {
 
 namespace {
@@ -39,6 +41,23 @@ QWidget* widgetOf(const QWindow& window)
             return top;
     return nullptr;
 }
+
+// A text the program puts into a field shows from its start, also in the field with the focus. A
+// user's edit (typing, undo) says so before the text changes, and keeps Qt's cursor.
+class TStartKeeper : public QObject {
+public:
+    explicit TStartKeeper(QLineEdit& edit) : QObject(&edit)
+    {
+        connect(&edit, &QLineEdit::textEdited, this, [this] { edited_ = true; });
+        connect(&edit, &QLineEdit::textChanged, this, [this, &edit] {
+            if (!std::exchange(edited_, false))
+                edit.setCursorPosition(0);
+        });
+    }
+
+private:
+    bool edited_ = false;
+};
 
 class TFieldAids : public QObject {
 public:
@@ -80,15 +99,10 @@ bool TFieldAids::eventFilter(QObject* watched, QEvent* event)
         return false;
     case QEvent::Polish:
         if (auto* edit = qobject_cast<QLineEdit*>(watched)) {
-            // A text the program set (which clears the modified flag) while the field is not being
-            // edited shows from its start; typed text keeps Qt's cursor, and a text the program
-            // selected (a cell's editor) its selection.
-            const auto showStart = [edit] {
-                if (!edit->hasFocus() && !edit->isModified() && !edit->hasSelectedText())
-                    edit->setCursorPosition(0);
-            };
-            connect(edit, &QLineEdit::textChanged, this, showStart);
-            showStart();
+            new TStartKeeper(*edit);
+            // Its text was set before it was shown, unless the program selected it (a cell's editor).
+            if (!edit->hasSelectedText())
+                edit->setCursorPosition(0);
         }
         return false;
     default: return false;

@@ -202,6 +202,29 @@ TEST_F(CompetitionWindows, DetailsAreEditedSavedAndReloaded)
     EXPECT_FALSE(save->isEnabled());
 }
 
+// The name arrives while its field has the focus the window gave it: it shows from its start, as it
+// does once the user pressed Home.
+TEST_F(CompetitionWindows, ALongNameShowsItsStartInTheFieldWithTheFocus)
+{
+    const QString longName = QStringLiteral("Kinderleichtathletik Sommerfest der LG Überlingen-Bodensee 2026");
+    seed->db().query("UPDATE competitions SET name = ? WHERE id = ?", longName, competitionId).run();
+    auto* form = make<TCompetitionForm>(TWindowId::CompetitionForm);
+    auto* name = child<QLineEdit>(form, "Edit1");
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    settle();
+    ASSERT_TRUE(name->hasFocus());
+    ASSERT_EQ(name->text(), longName);
+    ASSERT_GT(name->fontMetrics().horizontalAdvance(longName), name->width());
+    child<QLineEdit>(form, "Edit2")->setFocus(); // the field's own cursor is no longer drawn
+    const QImage shown = name->grab().toImage();
+
+    QTest::keyClick(name, Qt::Key_Home);
+    EXPECT_TRUE(name->grab().toImage() == shown) << "the field showed another part of the name";
+    EXPECT_FALSE(form->hasDirtyData(QString()));
+}
+
 TEST_F(CompetitionWindows, AnUnchangedFeeIsNoChange)
 {
     // 12.10 is no exact single: the server's value and the typed one differ beyond the cents.
