@@ -43,7 +43,10 @@ QWidget* widgetOf(const QWindow& window)
 }
 
 // A text the program puts into a field shows from its start, also in the field with the focus. A
-// user's edit (typing, undo) says so before the text changes, and keeps Qt's cursor.
+// user's edit (typing, undo) says so before the text changes, and keeps Qt's cursor. A field without
+// the focus shows the start of an unedited text whatever moved its cursor (the program set the text
+// it had: the cursor went to the end without a change), unless the program selected the text (a
+// cell's editor).
 class TStartKeeper : public QObject {
 public:
     explicit TStartKeeper(QLineEdit& edit) : QObject(&edit)
@@ -51,6 +54,10 @@ public:
         connect(&edit, &QLineEdit::textEdited, this, [this] { edited_ = true; });
         connect(&edit, &QLineEdit::textChanged, this, [this, &edit] {
             if (!std::exchange(edited_, false))
+                edit.setCursorPosition(0);
+        });
+        connect(&edit, &QLineEdit::cursorPositionChanged, this, [&edit](int, int now) {
+            if (now != 0 && !edit.hasFocus() && !edit.hasSelectedText() && !edit.isModified())
                 edit.setCursorPosition(0);
         });
     }
