@@ -189,16 +189,22 @@ protected:
         emit w->ResultTypeComboBox->activated(index);
     }
 
+    // A sum node over the discipline's results; its id.
+    int sumOver(int discipline)
+    {
+        ResultAggregatorInstanceInfoType sum;
+        sum.TemplateID = 2;
+        sum.ConnectedAggregators = {discipline};
+        sum.Parameters = {QStringLiteral("0")};
+        return client->cms()->assignResultAggregator(sum).CreatedResultAggregator->ID;
+    }
+
     // A sum over "Sprint" in its discipline, shown in the first window; "Wurf" in the second.
     std::tuple<int, int, int> sumInOneWindowWurfInTheOther()
     {
         const int sprint = createDisc(QStringLiteral("Sprint"));
         const int wurf = createDisc(QStringLiteral("Wurf"));
-        ResultAggregatorInstanceInfoType sum;
-        sum.TemplateID = 2;
-        sum.ConnectedAggregators = {sprint};
-        sum.Parameters = {QStringLiteral("0")};
-        const int node = client->cms()->assignResultAggregator(sum).CreatedResultAggregator->ID;
+        const int node = sumOver(sprint);
         w0->LoadTemplates();
         w1->LoadTemplates();
         openDiscipline(w0, sprint);
@@ -612,11 +618,7 @@ TEST_F(DisciplinWindow, AnOpenedNodeIsChangedWithASourceDroppedFromTheOtherWindo
 TEST_F(DisciplinWindow, TheWheelScrollsTheWindowPastTheNodesTypeUnlessItHasTheFocus)
 {
     const int ballwurf = createDisc(QStringLiteral("Ballwurf U10"));
-    ResultAggregatorInstanceInfoType sum;
-    sum.TemplateID = 2;
-    sum.ConnectedAggregators = {ballwurf};
-    sum.Parameters = {QStringLiteral("0")};
-    const int node = client->cms()->assignResultAggregator(sum).CreatedResultAggregator->ID;
+    const int node = sumOver(ballwurf);
     client->cms()->setUiInfo(QStringLiteral("Label"), QStringLiteral("U10 Mannschaftswertung"), node);
     w0->LoadTemplates();
     w0->resize(w0->width(), 480);

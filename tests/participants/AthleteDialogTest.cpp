@@ -6,6 +6,7 @@
 #include "tests/core/print/PdfTools.h"
 #include "participants/ui/ParticipantWindows.h"
 #include "tests/participants/AthleteWindowFixture.h"
+#include "tests/support/Ink.h"
 #include "tests/support/FakeServer.h"
 
 #include <QAction>
@@ -693,20 +694,6 @@ TEST_F(AthleteWindowTest, TheCheckMenuShowsTheAllClearMessageOnlyWhenAsked)
 
 // Not a check: with TVP_SCREENSHOT_SECONDS set (under Xvfb with QT_QPA_PLATFORM=xcb) the window stays
 // on screen with thirty athletes in teams and clubs for that long, so that a screenshot can be taken.
-// The rows of an image that hold ink of a dark text on a light ground: first and last, -1 for none.
-std::pair<int, int> inkRows(const QImage& image)
-{
-    int first = -1, last = -1;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) < 128) {
-                first = first < 0 ? y : first;
-                last = y;
-                break;
-            }
-    return {first, last};
-}
-
 // The marks above capitals reach past the font's line height: the list's rows leave them room, so
 // a name is not read as another ("Ömer" as "Omer", "Ćosić" as "Ċosić").
 TEST_F(AthleteWindowTest, TheListShowsTheMarksOfCapitalsWhole)

@@ -5,6 +5,7 @@
 #include "core/results/tvpUtils.h"
 #include "tests/core/print/PdfTools.h"
 #include "tests/results/ResultWindowFixture.h"
+#include "tests/support/Ink.h"
 #include "tests/support/TextFit.h"
 #include "core/ui/WindowFit.h"
 
@@ -617,20 +618,6 @@ TEST_F(ResultWindowTest, TheStatusLineWithLongNamesEndsInAnEllipsisAndShowsWhole
     EXPECT_EQ(status->toolTip(), row);
     EXPECT_GE(status->contentsRect().height(), status->fontMetrics().height());
     EXPECT_LE(status->mapTo(form.get(), status->rect().bottomLeft()).y(), form->height());
-}
-
-// The rows of a cell's image that hold dark ink (the bars are bright colours): first and last.
-std::pair<int, int> inkRows(const QImage& image)
-{
-    int first = -1, last = -1;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (const QColor c = image.pixelColor(x, y); std::max({c.red(), c.green(), c.blue()}) < 128) {
-                first = first < 0 ? y : first;
-                last = y;
-                break;
-            }
-    return {first, last};
 }
 
 // The bars of a changed row (top) and of the current row (bottom) leave a long team name readable:
