@@ -296,11 +296,8 @@ TEST_F(ScheduleWindowTest, TheCheckMarkOfACompleteSquadKeepsClearOfItsCaption)
             else if (std::max({c.red(), c.green(), c.blue()}) < 90)
                 caption |= QRect(x, y, 1, 1);
         }
-    ASSERT_FALSE(mark.isEmpty());
-    ASSERT_FALSE(caption.isEmpty());
+    ASSERT_FALSE(mark.isEmpty() || caption.isEmpty());
     // At least a space apart beside it, or a pixel row below it.
     const int space = header.fontMetrics().horizontalAdvance(QLatin1Char(' '));
-    EXPECT_FALSE(caption.adjusted(-space, -1, space, 1).intersects(mark))
-        << "caption " << caption.x() << "," << caption.y() << " " << caption.width() << "x" << caption.height()
-        << ", mark " << mark.x() << "," << mark.y() << " " << mark.width() << "x" << mark.height();
+    EXPECT_FALSE(caption.adjusted(-space, -1, space, 1).intersects(mark)) << "the mark touches the caption";
 }

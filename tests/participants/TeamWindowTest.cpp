@@ -86,26 +86,6 @@ TEST_F(TeamWindow, ANewTeamWithAgeClassAndBillingClubThenChangedToNoClub)
     EXPECT_FALSE(form->hasOverallDirtyData());
 }
 
-// A name longer than its field shows its start, as the field shows it once the user pressed Home.
-TEST_F(TeamWindow, ALongNameShowsItsStartInTheNameField)
-{
-    const QString longName = QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg "
-                                            "Nachwuchsmannschaft Zwei");
-    team(longName, u10);
-    team(QStringLiteral("Adler"), u10);
-    open();
-    clickRow(*list(), QStringLiteral("Adler"));
-    clickRow(*list(), longName);
-    ASSERT_EQ(name()->text(), longName);
-    ASSERT_GT(name()->fontMetrics().horizontalAdvance(longName), name()->width());
-    ASSERT_FALSE(name()->hasFocus());
-    const QImage shown = name()->grab().toImage();
-
-    QTest::keyClick(name(), Qt::Key_Home);
-    EXPECT_TRUE(name()->grab().toImage() == shown) << "the field showed another part of the name";
-    EXPECT_FALSE(form->hasOverallDirtyData());
-}
-
 TEST_F(TeamWindow, ANameTypedIsSavedWithoutUndoingTheClubGivenElsewhere)
 {
     const int adler = team(QStringLiteral("Adler"), u10);
