@@ -3,6 +3,7 @@
 #include "core/ui/Dialogs.h"
 #include "core/util/ShellClock.h"
 #include "core/connection/SlotGuard.h"
+#include "core/ui/FieldAids.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowFit.h"
 #include "core/ui/WindowPositionManager.h"
@@ -38,6 +39,7 @@ TTVPForm::TTVPForm(TWindowContext& context, QWidget* parent)
       context_(context)
 {
     installCutTextAids();
+    installFieldAids();
     moveStoreTimer_.setSingleShot(true);
     connect(&moveStoreTimer_, &QTimer::timeout, this, [this] { guarded([this] { onMoveWindow(); }); });
 }

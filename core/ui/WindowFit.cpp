@@ -1,5 +1,7 @@
 #include "core/ui/WindowFit.h"
 
+#include "core/ui/GlyphRoom.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -510,11 +512,14 @@ int comboTextRoom(const QComboBox& combo)
     return room;
 }
 
-// The program's style: the chosen entry of a choice that is wider than its box ends in "…".
+// The program's style: the chosen entry of a choice that is wider than its box ends in "…", and a
+// list's rows hold the marks of capitals.
 class TElidingStyle : public QProxyStyle {
 public:
     void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget) const override;
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override;
 };
 
 class TCutTextTips : public QObject {
@@ -552,6 +557,16 @@ void TElidingStyle::drawControl(ControlElement element, const QStyleOption* opti
     QStyleOptionComboBox shortened(*box);
     shortened.currentText = box->fontMetrics.elidedText(box->currentText, Qt::ElideRight, comboTextRoom(*combo));
     QProxyStyle::drawControl(element, &shortened, painter, widget);
+}
+
+QSize TElidingStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                                      const QWidget* widget) const
+{
+    QSize needed = QProxyStyle::sizeFromContents(type, option, size, widget);
+    // A row one line high cut them ("Ömer" read "Omer"); the text is centred, so room on both sides.
+    if (const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option); item && type == CT_ItemViewItem)
+        needed.rheight() += 2 * glyphOvershoot(item->font);
+    return needed;
 }
 
 bool TCutTextTips::eventFilter(QObject* watched, QEvent* event)

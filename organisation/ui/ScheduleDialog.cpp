@@ -110,12 +110,23 @@ public:
     }
 };
 
-// A complete squad gets a green check mark at the bottom right of its header.
+// A complete squad gets a green check mark at the bottom right of its header, below the caption:
+// beside it, the mark touched a caption as wide as its column.
 class TScheduleHeader : public QHeaderView {
 public:
-    explicit TScheduleHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+    explicit TScheduleHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent)
+    {
+        setDefaultAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    }
 
 protected:
+    QSize sectionSizeFromContents(int logicalIndex) const override
+    {
+        QSize size = QHeaderView::sectionSizeFromContents(logicalIndex);
+        size.rheight() += markInk().height() + kMarkInset;
+        return size;
+    }
+
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
     {
         painter->save();
@@ -124,14 +135,27 @@ protected:
         if (!model() || !model()->headerData(logicalIndex, Qt::Horizontal, kScheduleCellStateRole).toBool())
             return;
         painter->save();
-        QFont font = painter->font();
-        font.setPointSize(12);
-        font.setBold(true);
-        painter->setFont(font);
+        painter->setFont(markFont());
         painter->setPen(QColor(0, 128, 0));
-        painter->drawText(rect.adjusted(2, 2, -4, -2), Qt::AlignRight | Qt::AlignBottom, QString(QChar(0x2714)));
+        const QRect ink = markInk();
+        painter->drawText(QPoint(rect.right() - kMarkInset - ink.right(), rect.bottom() - kMarkInset - ink.bottom()),
+                          kMark);
         painter->restore();
     }
+
+private:
+    static constexpr int kMarkInset = 3;
+    static inline const QString kMark = QString(QChar(0x2714));
+
+    QFont markFont() const
+    {
+        QFont font = this->font();
+        font.setPointSize(12);
+        font.setBold(true);
+        return font;
+    }
+    // Where the mark's ink lies around the point it is drawn at.
+    QRect markInk() const { return QFontMetrics(markFont()).tightBoundingRect(kMark); }
 };
 
 } // namespace

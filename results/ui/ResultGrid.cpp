@@ -1,6 +1,7 @@
 #include "results/ui/ResultGrid.h"
 
 #include "core/connection/SlotGuard.h"
+#include "core/ui/GlyphRoom.h"
 #include "results/ResultGridModel.h"
 
 #include <QApplication>
@@ -32,6 +33,11 @@ TResultGrid::TResultGrid(QWidget* parent) : TEntryGrid(parent)
                     QAbstractItemView::EditKeyPressed);
     verticalHeader()->hide();
     horizontalHeader()->setDefaultSectionSize(90);
+    // One line between the bars a row may show above and below: a wrapped second line ran under the
+    // current row's bar. A longer name ends in "…" and shows whole as its tooltip.
+    setWordWrap(false);
+    verticalHeader()->setDefaultSectionSize(
+        std::max(verticalHeader()->defaultSectionSize(), fontMetrics().height() + 2 * (kBar + glyphOvershoot(font()))));
     setTabKeyNavigation(true);
 }
 

@@ -16,6 +16,7 @@
 #include "tests/support/DisciplineWindowEnv.h"
 #include "tests/support/FakeServer.h"
 #include "tests/support/RealDrag.h"
+#include "tests/support/RealWheel.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/ShownText.h"
@@ -29,6 +30,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -186,16 +189,22 @@ protected:
         emit w->ResultTypeComboBox->activated(index);
     }
 
+    // A sum node over the discipline's results; its id.
+    int sumOver(int discipline)
+    {
+        ResultAggregatorInstanceInfoType sum;
+        sum.TemplateID = 2;
+        sum.ConnectedAggregators = {discipline};
+        sum.Parameters = {QStringLiteral("0")};
+        return client->cms()->assignResultAggregator(sum).CreatedResultAggregator->ID;
+    }
+
     // A sum over "Sprint" in its discipline, shown in the first window; "Wurf" in the second.
     std::tuple<int, int, int> sumInOneWindowWurfInTheOther()
     {
         const int sprint = createDisc(QStringLiteral("Sprint"));
         const int wurf = createDisc(QStringLiteral("Wurf"));
-        ResultAggregatorInstanceInfoType sum;
-        sum.TemplateID = 2;
-        sum.ConnectedAggregators = {sprint};
-        sum.Parameters = {QStringLiteral("0")};
-        const int node = client->cms()->assignResultAggregator(sum).CreatedResultAggregator->ID;
+        const int node = sumOver(sprint);
         w0->LoadTemplates();
         w1->LoadTemplates();
         openDiscipline(w0, sprint);
@@ -602,6 +611,53 @@ TEST_F(DisciplinWindow, AnOpenedNodeIsChangedWithASourceDroppedFromTheOtherWindo
     ASSERT_FALSE(recorder.messages.messages.empty());
     EXPECT_EQ(recorder.messages.lines().back(),
               QStringLiteral("Ergebnis-Aggregatordaten ändern: Mindestens eine Quelle muss erhalten bleiben"));
+}
+
+// The window taller than its room scrolls with the wheel; the node's type slides under the
+// pointer and must not take the rest of the turn, unless the user gave it the focus.
+TEST_F(DisciplinWindow, TheWheelScrollsTheWindowPastTheNodesTypeUnlessItHasTheFocus)
+{
+    const int ballwurf = createDisc(QStringLiteral("Ballwurf U10"));
+    const int node = sumOver(ballwurf);
+    client->cms()->setUiInfo(QStringLiteral("Label"), QStringLiteral("U10 Mannschaftswertung"), node);
+    w0->LoadTemplates();
+    w0->resize(w0->width(), 480);
+    openDiscipline(w0, ballwurf);
+    QTest::mouseDClick(tree(w0)->boxOf(node), Qt::LeftButton, {}, QPoint(4, 4));
+    settle();
+    ASSERT_EQ(w0->currentAggregator(), node);
+    ASSERT_EQ(w0->TemplateComboBox->currentText(), QStringLiteral("Summe"));
+    ASSERT_EQ(w0->DisplayNameEdit->text(), QStringLiteral("U10 Mannschaftswertung"));
+
+    auto* area = w0->findChild<QScrollArea*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_TRUE(area && area->isAncestorOf(w0->TemplateComboBox));
+    QScrollBar* bar = area->verticalScrollBar();
+    ASSERT_EQ(bar->value(), 0);
+    // The pointer in the lower half where the type's box arrives after the first notch.
+    const int notch = std::min(bar->singleStep() * QApplication::wheelScrollLines(), bar->pageStep());
+    const QPoint at = w0->TemplateComboBox->mapTo(w0, w0->TemplateComboBox->rect().center()) - QPoint(0, notch);
+    ASSERT_GT(at.y(), w0->height() / 2);
+    ASSERT_GE(bar->maximum(), 3 * notch) << "the window scrolls on";
+
+    turnWheel(*w0, at, 1);
+    ASSERT_EQ(w0->childAt(at), w0->TemplateComboBox) << "the box is under the pointer";
+    turnWheel(*w0, at, 2);
+    EXPECT_EQ(bar->value(), 3 * notch) << "every notch scrolled the window";
+    EXPECT_EQ(w0->TemplateComboBox->currentText(), QStringLiteral("Summe"));
+    EXPECT_EQ(w0->currentAggregator(), node);
+    EXPECT_EQ(w0->DisplayNameEdit->text(), QStringLiteral("U10 Mannschaftswertung"));
+    EXPECT_FALSE(w0->hasDirtyData(TDisciplinForm::kAggPart));
+    EXPECT_FALSE(w0->TemplateComboBox->hasFocus());
+
+    // Given the focus, the box under the pointer takes the wheel, and the window stays.
+    w0->activateWindow();
+    w0->TemplateComboBox->setFocus(Qt::TabFocusReason);
+    const QPoint onBox = w0->TemplateComboBox->mapTo(w0, w0->TemplateComboBox->rect().center());
+    const int scrolled = bar->value();
+    turnWheel(*w0, onBox, 1);
+    EXPECT_NE(w0->TemplateComboBox->currentText(), QStringLiteral("Summe"));
+    EXPECT_EQ(bar->value(), scrolled);
+    w0->clearAllDirtyData();
 }
 
 TEST_F(DisciplinWindow, ANodeDraggedWithTheMouseFromTheOtherWindowBecomesASource)

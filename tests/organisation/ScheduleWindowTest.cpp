@@ -3,6 +3,7 @@
 // start time with the arrow keys.
 
 #include "core/ui/MainWindowServices.h"
+#include "organisation/ScheduleGrid.h"
 #include "organisation/ui/ScheduleDialog.h"
 #include "scoring/ui/TeamScheduleDocSetupDialog.h"
 #include "tests/participants/WindowFixture.h"
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -255,4 +257,47 @@ TEST_F(ScheduleWindowTest, ATemplateSetUpByHandThatTheDesktopCannotOpenIsReporte
         QStringLiteral("Ablaufplan anzeigen: Ablaufplanvorlage konnte nicht geöffnet werden. Stellen Sie sicher, dass "
                        "ein Programm zum Öffnen von txt-Dateien eingerichtet ist.")))
         << recorder.messages.lines().join(u'\n').toStdString();
+}
+
+// A complete squad's check mark stays clear of its caption, also where the column is only as wide
+// as the caption.
+TEST_F(ScheduleWindowTest, TheCheckMarkOfACompleteSquadKeepsClearOfItsCaption)
+{
+    // Squads enough that no column gets more room than its caption.
+    for (int s = 6; s <= 12; ++s)
+        seed->squad(competitionId, s, QStringLiteral("Riege U10 Überlingen-Seeufer"));
+    const int squad = seed->squad(competitionId, 5, QStringLiteral("Riege U10 Überlingen-Seeufer"));
+    const int sprint = seed->discipline(competitionId, QStringLiteral("Sprint"));
+    seed->assignSquad(sprint, squad);
+    seed->scheduleItem(squad, seed->facility(competitionId, QStringLiteral("Laufbahn"), {sprint})[0],
+                       QStringLiteral("09:30:00"));
+    form->show();
+    settle();
+    const QAbstractItemModel& model = *grid()->model();
+    int column = -1;
+    for (int c = 0; c < model.columnCount(); ++c)
+        if (model.headerData(c, Qt::Horizontal).toString() == QStringLiteral("Riege U10 Überlingen-Seeufer (5)"))
+            column = c;
+    ASSERT_GE(column, 0);
+    ASSERT_TRUE(model.headerData(column, Qt::Horizontal, kScheduleCellStateRole).toBool());
+    form->resize(1, form->height()); // each column as narrow as its window lets it become
+    QTest::qWait(10);
+    clickCell(column, 0); // its caption is highlighted
+    QHeaderView& header = *grid()->horizontalHeader();
+    const QImage drawn =
+        header.grab(QRect(header.sectionViewportPosition(column), 0, header.sectionSize(column), header.height()))
+            .toImage();
+    QRect mark, caption;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QColor c = drawn.pixelColor(x, y);
+            if (c.green() > 90 && c.red() < 90 && c.blue() < 90)
+                mark |= QRect(x, y, 1, 1);
+            else if (std::max({c.red(), c.green(), c.blue()}) < 90)
+                caption |= QRect(x, y, 1, 1);
+        }
+    ASSERT_FALSE(mark.isEmpty() || caption.isEmpty());
+    // At least a space apart beside it, or a pixel row below it.
+    const int space = header.fontMetrics().horizontalAdvance(QLatin1Char(' '));
+    EXPECT_FALSE(caption.adjusted(-space, -1, space, 1).intersects(mark)) << "the mark touches the caption";
 }

@@ -6,6 +6,7 @@
 #include "tests/core/print/PdfTools.h"
 #include "participants/ui/ParticipantWindows.h"
 #include "tests/participants/AthleteWindowFixture.h"
+#include "tests/support/Ink.h"
 #include "tests/support/FakeServer.h"
 
 #include <QAction>
@@ -16,6 +17,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QMimeData>
+#include <QPainter>
 
 using namespace tvp;
 using namespace tvp::proto;
@@ -723,6 +725,36 @@ TEST_F(AthleteWindowTest, TheCheckMenuShowsTheAllClearMessageOnlyWhenAsked)
     settle();
     EXPECT_EQ(fake->callsOf<op::checkParticipantConstraints>().size(), 2u);
     EXPECT_EQ(fake->callsOf<op::checkParticipantConstraints>()[0].CompetitionId, competitionId);
+}
+
+// The marks above capitals reach past the font's line height: the list's rows leave them room, so
+// a name is not read as another ("Ömer" as "Omer", "Ćosić" as "Ċosić").
+TEST_F(AthleteWindowTest, TheListShowsTheMarksOfCapitalsWhole)
+{
+    athlete(QStringLiteral("Ömer"), QStringLiteral("Öztürk"));
+    athlete(QStringLiteral("Luka"), QStringLiteral("Ćosić"));
+    open();
+    list()->clearSelection();
+    list()->setCurrentIndex({});
+    const QImage drawn = list()->viewport()->grab().toImage();
+    const QFontMetrics metrics(list()->font());
+    for (const auto& [name, column] : {std::pair{QStringLiteral("Öztürk"), colSurName},
+                                       {QStringLiteral("Ćosić"), colSurName},
+                                       {QStringLiteral("Ömer"), colGivenName}}) {
+        const QModelIndex cell =
+            form->listModel().index(rowOf(column == colSurName ? name : QStringLiteral("Öztürk")), column);
+        ASSERT_EQ(cell.data().toString(), name);
+        const auto [top, bottom] = inkRows(drawn.copy(list()->visualRect(cell)));
+        // The same text drawn with room all around.
+        QImage whole(metrics.horizontalAdvance(name) + 8, 3 * metrics.height(), QImage::Format_RGB32);
+        whole.fill(Qt::white);
+        QPainter painter(&whole);
+        painter.setFont(list()->font());
+        painter.drawText(QPoint(4, metrics.height() + metrics.ascent()), name);
+        painter.end();
+        const auto [wholeTop, wholeBottom] = inkRows(whole);
+        EXPECT_EQ(bottom - top, wholeBottom - wholeTop) << name.toStdString() << " is cut";
+    }
 }
 
 // Not a check: with TVP_SCREENSHOT_SECONDS set (under Xvfb with QT_QPA_PLATFORM=xcb) the window stays

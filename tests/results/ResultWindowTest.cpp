@@ -8,6 +8,7 @@
 #include "results/ui/AquireBibOrderDialog.h"
 #include "tests/results/ResultWindowFixture.h"
 #include "tests/results/StoredRanks.h"
+#include "tests/support/Ink.h"
 #include "tests/support/TextFit.h"
 #include "core/ui/WindowFit.h"
 
@@ -795,6 +796,37 @@ TEST_F(ResultWindowTest, TheStatusLineWithLongNamesEndsInAnEllipsisAndShowsWhole
     EXPECT_EQ(status->toolTip(), row);
     EXPECT_GE(status->contentsRect().height(), status->fontMetrics().height());
     EXPECT_LE(status->mapTo(form.get(), status->rect().bottomLeft()).y(), form->height());
+}
+
+// The bars of a changed row (top) and of the current row (bottom) leave a long team name readable:
+// it shows as it does in a row without bars, and whole as the cell's tooltip.
+TEST_F(ResultWindowTest, TheBarsOfTheCurrentAndAChangedRowLeaveTheTeamNameUncovered)
+{
+    const QString team = QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg Nachwuchsmannschaft "
+                                        "Zwei");
+    seed->db().query("UPDATE teams SET name = ? WHERE id = ?", team, foxes).run();
+    seed->db()
+        .query("UPDATE heat_assignments SET version = 5 WHERE athlete_id = ? AND discipline_id = ?", anna, jump)
+        .run();
+    form->show();
+    form->showAndLoadDisciplin(jump, 1, 3, 0);
+    ASSERT_TRUE(settled());
+    ASSERT_EQ(model().index(0, 2).data().toString(), team);
+    ASSERT_EQ(model().index(1, 2).data().toString(), team);
+    ASSERT_TRUE(model().index(0, 2).data(TResultGridModel::kChangedRole).toBool());
+    ASSERT_FALSE(model().index(1, 2).data(TResultGridModel::kChangedRole).toBool());
+    go(0, 1);
+    const QImage drawn = grid()->viewport()->grab().toImage();
+    const auto shown = [&](int row) { return inkRows(drawn.copy(grid()->visualRect(model().index(row, 2)))); };
+    const auto plain = shown(1);
+    ASSERT_GE(plain.first, 0);
+    EXPECT_EQ(shown(0), plain) << "the bars cover part of the name";
+
+    const QRect cell = grid()->visualRect(model().index(0, 2));
+    QHelpEvent hover(QEvent::ToolTip, cell.center(), grid()->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(grid()->viewport(), &hover);
+    EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text() : QString(), team);
+    QToolTip::hideText();
 }
 
 } // namespace

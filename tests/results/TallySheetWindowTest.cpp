@@ -29,6 +29,8 @@ protected:
     }
     void TearDown() override
     {
+        // A request still running would end after the next test reset the request counter.
+        EXPECT_TRUE(waitUntil([] { return runningRequestCount() == 0; }, 10000));
         sheet.reset();
         ResultWindowTest::TearDown();
     }

@@ -418,8 +418,11 @@ TEST_F(TemplateWindows, TheSaveWindowWritesTheGoldenFileFromTheUsersChoices)
     const QString file = dir.filePath(QStringLiteral("Sprint.qdt"));
     script->expectFile(kSaveDisc, file);
     script->expectWindow(kSaveDisc, [&](QWidget&) {
-        // The name typed on, "Faktor" renamed with F2, "Streich" unticked with the space bar.
-        saveDisc->NameEdit->end(false);
+        // The name typed on at its end, "Faktor" renamed with F2, "Streich" unticked with the space bar.
+        saveDisc->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(saveDisc));
+        saveDisc->NameEdit->setFocus();
+        QTest::keyClick(saveDisc->NameEdit, Qt::Key_End);
         QTest::keyClicks(saveDisc->NameEdit, QStringLiteral(" U10"));
         QTreeView* params = saveDisc->ParamListView;
         EXPECT_EQ(rowTexts(params),

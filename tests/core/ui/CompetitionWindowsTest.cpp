@@ -202,6 +202,42 @@ TEST_F(CompetitionWindows, DetailsAreEditedSavedAndReloaded)
     EXPECT_FALSE(save->isEnabled());
 }
 
+// A long name shows from its start, as it does once the user pressed Home there: named to the
+// window at start-up and again when it opens, and renamed by another desk while its field has the
+// focus the window gave it.
+TEST_F(CompetitionWindows, ALongNameShowsItsStartAlsoInTheFieldWithTheFocus)
+{
+    const QString longName = QStringLiteral("Kinderleichtathletik Sommerfest der LG Überlingen-Bodensee 2026");
+    seed->db().query("UPDATE competitions SET name = ? WHERE id = ?", longName, competitionId).run();
+    auto* form = make<TCompetitionForm>(TWindowId::CompetitionForm);
+    auto* name = child<QLineEdit>(form, "Edit1");
+    choose(competitionId);
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form));
+    settle();
+    ASSERT_EQ(name->text(), longName);
+    ASSERT_GT(name->fontMetrics().horizontalAdvance(longName), name->width());
+    const auto showsStart = [&] {
+        child<QLineEdit>(form, "Edit2")->setFocus(); // the field's own cursor is no longer drawn
+        const QImage shown = name->grab().toImage();
+        QTest::keyClick(name, Qt::Key_Home);
+        return name->grab().toImage() == shown;
+    };
+    EXPECT_TRUE(showsStart());
+
+    seed->db()
+        .query("UPDATE competitions SET name = ? WHERE id = ?", longName + QStringLiteral(" II"), competitionId)
+        .run();
+    name->setFocus();
+    windows.reloadIfVisible(TWindowId::CompetitionForm); // F5
+    settle();
+    ASSERT_TRUE(name->hasFocus());
+    ASSERT_EQ(name->text(), longName + QStringLiteral(" II"));
+    EXPECT_TRUE(showsStart());
+    EXPECT_FALSE(form->hasDirtyData(QString()));
+}
+
 TEST_F(CompetitionWindows, AnUnchangedFeeIsNoChange)
 {
     // 12.10 is no exact single: the server's value and the typed one differ beyond the cents.
