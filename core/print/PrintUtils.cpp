@@ -604,7 +604,8 @@ bool isVowel(QChar c)
 
 // A word wider than a line alone, broken where the line ends: the first part with a hyphen (none
 // added after a hyphen of its own), the rest no lone letter where the word allows. A few letters
-// back the break goes before a syllable's first consonant where there is one ("Leichtathletikge-
+// back the break goes after the "s" that joins a compound ("Abrechnungs-verein", not before "sch",
+// "sp", "st"), else before a syllable's first consonant where there is one ("Leichtathletikge-
 // meinschaft"), not inside "ch" or "ck". Returns the part and how many characters of the word it takes.
 std::pair<QString, qsizetype> breakWord(TPrintCanvas& canvas, const QString& word, int width)
 {
@@ -625,11 +626,14 @@ std::pair<QString, qsizetype> breakWord(TPrintCanvas& canvas, const QString& wor
             return false;
         return !(word.at(at - 1).toLower() == u'c' && (c == u'h' || c == u'k'));
     };
-    for (qsizetype at = k; at >= 2 && at > k - 8; --at)
-        if (startsSyllable(at) && letters(word.left(at)) >= 2) {
-            k = at;
-            break;
-        }
+    const auto joint = [&word](qsizetype at) {
+        const QChar c = word.at(at).toLower();
+        return word.at(at - 1).toLower() == u's' && c.isLetter() && !isVowel(c) && !QStringLiteral("cpt").contains(c);
+    };
+    for (const bool joints : {true, false})
+        for (qsizetype at = k; at >= 2 && at > k - 8; --at)
+            if ((joints ? joint(at) : startsSyllable(at)) && letters(word.left(at)) >= 2)
+                return {part(at), at};
     return {part(k), k};
 }
 
