@@ -133,7 +133,7 @@ std::shared_ptr<ITVChunk> TAthleteTeamPrintTable::getChunk(int availableHeight)
     const std::vector<proto::AthleteType>& rows = *FItems;
     const proto::AthleteType& first = rows[std::size_t(curListIndex)];
     int run = 1;
-    bool tall = itemLines(curListIndex) > 1;
+    bool tall = FHeaderLines > 1 || itemLines(curListIndex) > 1;
     while (curListIndex + run < count && sameTeamGroup(first, rows[std::size_t(curListIndex + run)])) {
         tall = tall || itemLines(curListIndex + run) > 1;
         ++run;

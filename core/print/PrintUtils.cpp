@@ -5,6 +5,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <numeric>
 #include <utility>
@@ -92,6 +93,16 @@ int TWrappingLineRenderer::rowLines(int rowHeight, TPrintCanvas& canvas, const Q
     return lines;
 }
 
+int TWrappingLineRenderer::headerLines(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
+                                       const std::vector<int>& colWidths)
+{
+    const TPrintFont before = canvas.font();
+    canvas.setBold(true);
+    const int lines = rowLines(rowHeight, canvas, cells, colWidths);
+    canvas.setFont(before);
+    return lines;
+}
+
 void TWrappingLineRenderer::renderBodyLine(int x, int y, int rowHeight, int width, TPrintCanvas& canvas,
                                            const QStringList& cells, const std::vector<int>& colWidths, bool background)
 {
@@ -133,8 +144,10 @@ std::vector<int> TWrappingLineRenderer::fitColumns(int rowHeight, TPrintCanvas& 
 {
     const std::vector<int> headers = getPreferredColWidths(rowHeight, canvas, header, true);
     std::vector<TWrapColumn> columns(headers.size());
-    for (std::size_t c = 0; c < headers.size(); ++c)
+    for (std::size_t c = 0; c < headers.size(); ++c) {
         columns[c].wanted = columns[c].header = headers[c];
+        columns[c].caption = header.at(qsizetype(c));
+    }
     for (const QStringList& row : rows) {
         if (std::size_t(row.size()) > columns.size())
             columns.resize(std::size_t(row.size()));
@@ -283,43 +296,63 @@ struct TFitCell {
     QString text;
 };
 
-// The least widths at which the columns break no word that the room leaves whole: the columns
-// that keep their longest words are those that leave the fewest cells broken inside a word, and
-// the room left over goes to the first of the others.
-std::vector<int> wordFloors(const std::vector<int>& headers, const std::vector<int>& wholeWords,
-                            const std::vector<std::vector<TFitCell>>& cells, long long available)
+// The least widths at which the columns break no word that the room leaves whole. The first
+// column, which names the row, keeps its words first; then the columns that keep theirs are those
+// that leave the fewest cells broken inside a word, and then the fewest headers broken. Headers
+// give way, to their least, only where the words kept leave no room for them, the widest first.
+// The room left over goes to the first columns.
+std::vector<int> wordFloors(const std::vector<int>& headers, const std::vector<int>& least,
+                            const std::vector<int>& words, const std::vector<std::vector<TFitCell>>& cells,
+                            long long available)
 {
     const std::size_t n = headers.size();
-    const auto withRoomLeft = [&](const std::vector<int>& floors) {
-        return firstColumnsFirst(floors, wholeWords, available);
-    };
-    const auto broken = [&](const std::vector<int>& floors) {
-        long long count = 0;
-        for (std::size_t c = 0; c < n; ++c)
-            for (const TFitCell& cell : cells[c])
-                if (cell.word > floors[c])
-                    count += cell.count;
-        return count;
-    };
+    std::vector<int> wholeWords(n);
+    for (std::size_t c = 0; c < n; ++c)
+        wholeWords[c] = std::max(headers[c], words[c]);
     if (total(wholeWords) <= available)
         return wholeWords;
-    // Every choice of columns where they are few, else the first columns first.
-    std::vector<int> best = withRoomLeft(headers);
-    long long fewest = broken(best);
-    if (n <= 12) {
-        for (unsigned mask = 1; mask < (1u << n); ++mask) {
-            std::vector<int> floors = headers;
-            for (std::size_t c = 0; c < n; ++c)
-                if (mask & (1u << c))
-                    floors[c] = wholeWords[c];
-            if (total(floors) > available)
-                continue;
-            floors = withRoomLeft(floors);
-            const long long count = broken(floors);
-            if (count < fewest || (count == fewest && floors > best)) {
-                best = std::move(floors);
-                fewest = count;
-            }
+    // Per column its cells' longest words, widest first, with how many cells have one as wide or wider.
+    std::vector<std::vector<std::pair<int, long long>>> byWord(n);
+    for (std::size_t c = 0; c < n; ++c) {
+        for (const TFitCell& cell : cells[c])
+            byWord[c].emplace_back(cell.word, cell.count);
+        std::sort(byWord[c].begin(), byWord[c].end(), std::greater<>());
+        for (std::size_t i = 1; i < byWord[c].size(); ++i)
+            byWord[c][i].second += byWord[c][i - 1].second;
+    }
+    const auto broken = [&](const std::vector<int>& floors, std::size_t from, std::size_t to) {
+        long long count = 0;
+        for (std::size_t c = from; c < to; ++c) {
+            const auto fits = std::partition_point(byWord[c].begin(), byWord[c].end(),
+                                                   [&](const auto& word) { return word.first > floors[c]; });
+            count += fits == byWord[c].begin() ? 0 : std::prev(fits)->second;
+        }
+        return count;
+    };
+    const auto headersBroken = [&](const std::vector<int>& floors) {
+        long long count = 0;
+        for (std::size_t c = 0; c < n; ++c)
+            count += floors[c] < headers[c];
+        return count;
+    };
+    std::vector<int> best;
+    std::array<long long, 3> fewest{};
+    // Every choice of columns where they are few, else none.
+    const unsigned choices = n <= 12 ? 1u << n : 1u;
+    for (unsigned mask = 0; mask < choices; ++mask) {
+        std::vector<int> floors(n), lowest(n);
+        for (std::size_t c = 0; c < n; ++c) {
+            const int kept = mask & (1u << c) ? words[c] : 0;
+            floors[c] = std::max(headers[c], kept);
+            lowest[c] = std::max(least[c], kept);
+        }
+        if (total(lowest) > available)
+            continue;
+        floors = firstColumnsFirst(fitColumnsToWidth(std::move(floors), int(available), lowest), wholeWords, available);
+        const std::array<long long, 3> count{broken(floors, 0, 1), broken(floors, 0, n), headersBroken(floors)};
+        if (best.empty() || count < fewest || (count == fewest && floors > best)) {
+            best = std::move(floors);
+            fewest = count;
         }
     }
     return best;
@@ -333,7 +366,7 @@ std::vector<int> fitWrappingColumns(TPrintCanvas& canvas, const std::vector<TWra
     const std::size_t n = columns.size();
     // Each column's distinct cells, widest first; names repeat down a column.
     std::vector<std::vector<TFitCell>> cells(n);
-    std::vector<int> wanted(n), headers(n), wholeWords(n);
+    std::vector<int> wanted(n), headers(n), least(n), words(n);
     for (std::size_t c = 0; c < n; ++c) {
         QHash<QString, std::size_t> seen;
         for (const QString& text : columns[c].cells) {
@@ -348,16 +381,26 @@ std::vector<int> fitWrappingColumns(TPrintCanvas& canvas, const std::vector<TWra
                   [](const TFitCell& a, const TFitCell& b) { return a.width > b.width; });
         wanted[c] = std::max(columns[c].wanted, cells[c].empty() ? 0 : cells[c].front().width);
         headers[c] = std::min(columns[c].header, wanted[c]);
-        int word = 0;
+        // A header gives way only with room its cells do not take, to two lines at most.
+        least[c] = std::min(headers[c], cells[c].empty() ? 0 : cells[c].front().width);
+        if (least[c] < headers[c] && !columns[c].caption.isEmpty()) {
+            const bool bold = canvas.font().bold;
+            canvas.setBold(true);
+            // Two lines are at least half as wide as one.
+            const int half = std::max(least[c] - spacing, (headers[c] - spacing) / 2);
+            least[c] = std::min(headers[c], widthForLines(canvas, columns[c].caption, 2, half) + spacing);
+            canvas.setBold(bold);
+        } else {
+            least[c] = headers[c];
+        }
         for (const TFitCell& cell : cells[c])
-            word = std::max(word, cell.word);
-        wholeWords[c] = std::max(headers[c], std::min(wanted[c], word));
+            words[c] = std::max(words[c], std::min(wanted[c], cell.word));
     }
     if (total(wanted) <= available)
         return wanted;
-    if (total(headers) > available)
+    if (total(least) > available)
         return fitColumnsToWidth(wanted, available);
-    const std::vector<int> floors = wordFloors(headers, wholeWords, cells, available);
+    const std::vector<int> floors = wordFloors(headers, least, words, cells, available);
 
     // The width at which every cell of a column takes at most `lines` lines, no less than least;
     // the widest cells decide it.
@@ -405,7 +448,7 @@ int TGenericListTableContent::rowsPerPage(int availableHeight, int rowHeight)
 int TGenericListTableContent::rowsThatFit(int index, int count, int availableHeight) const
 {
     int rows = 0;
-    int lines = 1;
+    int lines = FHeaderLines;
     while (rows < count) {
         lines += itemLines(index + rows);
         if (rows > 0 && lines * FRowHeight > availableHeight)
@@ -421,7 +464,7 @@ std::shared_ptr<ITVChunk> TGenericListTableContent::getChunk(int availableHeight
     const int remaining = getItemCount() - curListIndex;
     if (remaining < 1)
         return nullptr;
-    bool tall = false;
+    bool tall = FHeaderLines > 1;
     for (int i = curListIndex; i < getItemCount() && !tall; ++i)
         tall = itemLines(i) > 1;
     int rows = 0;
@@ -604,7 +647,8 @@ bool isVowel(QChar c)
 
 // A word wider than a line alone, broken where the line ends: the first part with a hyphen (none
 // added after a hyphen of its own), the rest no lone letter where the word allows. A few letters
-// back the break goes before a syllable's first consonant where there is one ("Leichtathletikge-
+// back the break goes after the "s" that joins a compound ("Abrechnungs-verein", not before "sch",
+// "sp", "st"), else before a syllable's first consonant where there is one ("Leichtathletikge-
 // meinschaft"), not inside "ch" or "ck". Returns the part and how many characters of the word it takes.
 std::pair<QString, qsizetype> breakWord(TPrintCanvas& canvas, const QString& word, int width)
 {
@@ -625,11 +669,14 @@ std::pair<QString, qsizetype> breakWord(TPrintCanvas& canvas, const QString& wor
             return false;
         return !(word.at(at - 1).toLower() == u'c' && (c == u'h' || c == u'k'));
     };
-    for (qsizetype at = k; at >= 2 && at > k - 8; --at)
-        if (startsSyllable(at) && letters(word.left(at)) >= 2) {
-            k = at;
-            break;
-        }
+    const auto joint = [&word](qsizetype at) {
+        const QChar c = word.at(at).toLower();
+        return word.at(at - 1).toLower() == u's' && c.isLetter() && !isVowel(c) && !QStringLiteral("cpt").contains(c);
+    };
+    for (const bool joints : {true, false})
+        for (qsizetype at = k; at >= 2 && at > k - 8; --at)
+            if ((joints ? joint(at) : startsSyllable(at)) && letters(word.left(at)) >= 2)
+                return {part(at), at};
     return {part(k), k};
 }
 

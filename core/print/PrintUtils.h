@@ -83,6 +83,12 @@ public:
     {
         return 1;
     }
+    // The lines of rowHeight the header line takes: more than one where a renderer wraps.
+    virtual int headerLines(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
+                            const std::vector<int>& colWidths)
+    {
+        return 1;
+    }
     // The widths of a table's columns within available, from its header and rows: each column as
     // wide as its widest text; where they need more, the widest give way, down to the minimums
     // (the words where the page has room for all of them, else the headers).
@@ -114,7 +120,8 @@ public:
 };
 
 // Like the simple renderer, but a cell wider than its column wraps within it, the row growing by
-// whole lines (fitWrappingColumns): two long names that begin alike never print alike.
+// whole lines (fitWrappingColumns): two long names that begin alike never print alike. Headers
+// wrap alike.
 class TWrappingLineRenderer : public TSimpleLineRenderer {
 public:
     std::vector<int> fitColumns(int rowHeight, TPrintCanvas& canvas, const QStringList& header,
@@ -123,6 +130,8 @@ public:
                         const std::vector<int>& colWidths, bool background) override;
     int rowLines(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
                  const std::vector<int>& colWidths) override;
+    int headerLines(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
+                    const std::vector<int>& colWidths) override;
 
 private:
     std::vector<QStringList> cellLines(int rowHeight, TPrintCanvas& canvas, const QStringList& cells,
@@ -154,12 +163,13 @@ public:
     // Body rows that fit below the header line; at least one, so a page too small for two rows
     // still makes progress.
     static int rowsPerPage(int availableHeight, int rowHeight);
-    // How many of count rows from index on fit below the header line with their lines; at least one.
+    // How many of count rows from index on fit below the header's lines with their lines; at least one.
     int rowsThatFit(int index, int count, int availableHeight) const;
 
 protected:
     int curListIndex = 0;
     int FRowHeight;
+    int FHeaderLines = 1;                   // more where the header's captions wrap
     TPrintContextDataObject* FprintContext; // not owned
 };
 
@@ -173,15 +183,19 @@ std::vector<int> fitColumnsToWidth(std::vector<int> widths, int available, const
 // A column of a table whose cells go on in further lines of the column.
 struct TWrapColumn {
     int wanted = 0;    // at least this wide when whole (the widest cell is measured), spacing included
-    int header = 0;    // its header's width, spacing included; the column gives way no further
+    int header = 0;    // its header's width, spacing included
+    QString caption;   // its header's text, in bold: it goes on in a second line where a word needs the room
     QStringList cells; // the body texts
 };
 
 // Widths within available for columns whose cells wrap as wrapToWidth breaks them, at the canvas's
 // font, spacing wider than their texts. Whole texts where they fit; else:
-// - no column narrower than its header (where the headers fit, else the widest give way);
-// - no word broken where the page has room for it: as few cells broken inside a word as the room
-//   allows, and what is left goes to the first columns, which name the row;
+// - no column narrower than its header where that breaks no word; else a header wider than its
+//   cells gives way to two lines at most, the widest first (where even that does not fit, the
+//   widest columns give way);
+// - no word broken where the page has room for it: first the first column's, which names the row,
+//   then as few cells broken inside a word as the room allows, then as few headers broken; what is
+//   left goes to the first columns;
 // - above that the first columns, which name the row, take the fewest lines the room leaves them,
 //   the columns after them keeping their floors (and at most maxLines lines, where positive and the
 //   room allows).
@@ -198,7 +212,7 @@ public:
                     std::shared_ptr<const IObjectColMapper<Item>> colMapper,
                     std::shared_ptr<ILineRenderer> lineRenderer, TPrintContextDataObject* printContext,
                     std::shared_ptr<std::vector<int>> tableWidths = nullptr,
-                    std::shared_ptr<const std::vector<int>> rowLines = nullptr)
+                    std::shared_ptr<const std::vector<int>> rowLines = nullptr, int headerLines = 1)
         : FrowHeight(rowHeight),
           FItems(std::move(items)),
           FStartIndex(startIndex),
@@ -207,7 +221,8 @@ public:
           FObjectColMapper(std::move(colMapper)),
           FLineRenderer(std::move(lineRenderer)),
           FTableWidths(tableWidths ? std::move(tableWidths) : std::make_shared<std::vector<int>>()),
-          FRowLines(std::move(rowLines))
+          FRowLines(std::move(rowLines)),
+          FHeaderLines(headerLines)
     {
     }
 
@@ -226,7 +241,7 @@ public:
 
     int getHeight() override
     {
-        int lines = 1;
+        int lines = FHeaderLines;
         for (int i = FStartIndex; i < FStartIndex + FrowCount; ++i)
             lines += linesOf(i);
         return lines * FrowHeight;
@@ -251,7 +266,7 @@ public:
         for (int w : FColWidths)
             FRowWidth += w;
         FLineRenderer->renderHeaderLine(x, curLine, FrowHeight, FRowWidth, canvas, header, FColWidths);
-        curLine -= FrowHeight;
+        curLine -= FLineRenderer->headerLines(FrowHeight, canvas, header, FColWidths) * FrowHeight;
         FBackgroundRow = true;
         for (int i = FStartIndex; i < end; ++i) {
             const QStringList row = FObjectColMapper->getRow((*FItems)[std::size_t(i)]);
@@ -275,6 +290,7 @@ protected:
     std::shared_ptr<ILineRenderer> FLineRenderer;
     std::shared_ptr<std::vector<int>> FTableWidths;
     std::shared_ptr<const std::vector<int>> FRowLines;
+    int FHeaderLines;
 
 private:
     int linesOf(int index) const
@@ -325,7 +341,8 @@ public:
     std::shared_ptr<ITVChunk> getPartList(int rowHeight, int startIndex, int count) override
     {
         return std::make_shared<TItemsTablePage<Item>>(rowHeight, FItems, startIndex, count, FObjColMapper,
-                                                       FLineRenderer, FprintContext, FTableWidths, FRowLines);
+                                                       FLineRenderer, FprintContext, FTableWidths, FRowLines,
+                                                       FHeaderLines);
     }
 
 protected:
@@ -343,6 +360,8 @@ protected:
             lines->push_back(
                 std::max(1, FLineRenderer->rowLines(FRowHeight, canvas, FObjColMapper->getRow(item), *FTableWidths)));
         FRowLines = std::move(lines);
+        FHeaderLines =
+            std::max(1, FLineRenderer->headerLines(FRowHeight, canvas, FObjColMapper->getHeader(), *FTableWidths));
     }
 
     // Shared with the pages handed out, which may outlive a splitting pass.

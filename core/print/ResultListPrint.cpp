@@ -118,9 +118,11 @@ private:
         std::vector<TWrapColumn> wrapped(static_cast<std::size_t>(count));
         canvas.setBold(true);
         for (int c = 0; c < count; ++c)
-            if (source[std::size_t(c)] > 0)
+            if (source[std::size_t(c)] > 0) {
                 wrapped[std::size_t(c)].wanted = wrapped[std::size_t(c)].header =
                     canvas.textWidth(headerText(c)) + kColumnGap;
+                wrapped[std::size_t(c)].caption = headerText(c);
+            }
         canvas.setBold(false);
         for (int r = 0; r < list_.rowCount(); ++r) {
             // A row without sub items spans the page and asks nothing of its first column.
@@ -174,25 +176,25 @@ private:
 
     void lineStep(TPrintCanvas& canvas) { y_ -= canvas.textHeight() + 10; }
 
+    // A caption wider than its column goes on in a second line; nothing of a hidden column.
     void columnHeaderLine(TPrintCanvas& canvas)
     {
         canvas.setFontHeight(kTextHeight);
         canvas.setBold(true);
         int x = 0;
+        int lines = 1;
         for (std::size_t c = 0; c < widths_.size(); ++c) {
-            printCell(canvas, headerText(int(c)), x, widths_[c]);
+            if (widths_[c] > 0) {
+                const QStringList caption = wrapToLines(canvas, headerText(int(c)), widths_[c] - 3, 2);
+                for (qsizetype l = 0; l < caption.size(); ++l)
+                    canvas.textOut(page_.offsetX + 150 + x, y_ - int(l) * (canvas.textHeight() + 10), caption.at(l));
+                lines = std::max(lines, int(caption.size()));
+            }
             x += widths_[c];
         }
-        lineStep(canvas);
+        for (int l = 0; l < lines; ++l)
+            lineStep(canvas);
         canvas.setBold(false);
-    }
-
-    // Cut to the column with "..." when it is too wide; nothing of a hidden column.
-    void printCell(TPrintCanvas& canvas, const QString& text, int x, int width)
-    {
-        if (width <= 0)
-            return;
-        canvas.textOut(page_.offsetX + 150 + x, y_, elideToWidth(canvas, text, width - 3));
     }
 
     void footer(TPrintCanvas& canvas)

@@ -146,6 +146,10 @@ TEST(CellText, LinesBreakBetweenWordsAndAWordTooWideForItsLineGetsAHyphen)
     EXPECT_TRUE(two[0].endsWith(u'-') && word.startsWith(two[0].chopped(1)) && canvas.textWidth(two[0]) <= half)
         << two[0].toStdString();
     EXPECT_TRUE(word.mid(two[0].size() - 1).startsWith(two[1].chopped(3))) << two[1].toStdString();
+    EXPECT_EQ(
+        wrapToWidth(canvas, QStringLiteral("Abrechnungsverein"), canvas.textWidth(QStringLiteral("Abrechnungsve-"))),
+        (QStringList{"Abrechnungs-", "verein"}))
+        << "a compound breaks at its joint";
 }
 
 TEST(TableColumns, TheWidestGiveWayWhenTheTableIsWiderThanThePage)
