@@ -119,11 +119,11 @@ ClubDay seedClubDay(StandinSeed& seed)
 
     proto::ResultTableType runTable;
     runTable.ResultsPerRow = 1;
-    runTable.ResultUnitPattern = QStringLiteral("s");
+    runTable.ResultUnitPattern = QStringLiteral("$()s");
     runTable.LowerValuesAreHigherRanked = true;
     proto::ResultTableType jumpTable;
     jumpTable.ResultsPerRow = 3;
-    jumpTable.ResultUnitPattern = QStringLiteral("m");
+    jumpTable.ResultUnitPattern = QStringLiteral("$()m");
     const int run = seed.discipline(comp, QStringLiteral("Hindernis-Rundenlauf 3 Läufe"), u10, runTable);
     const int jump = seed.discipline(comp, QStringLiteral("Zonenweitsprung mit Absprungzone"), u10, jumpTable);
     const int throwing = seed.discipline(comp, QStringLiteral("Drehwurf mit dem Heuler"), u12, jumpTable);
