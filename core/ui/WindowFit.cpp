@@ -1,5 +1,6 @@
 #include "core/ui/WindowFit.h"
 
+#include "core/lists/ListCells.h"
 #include "core/ui/GlyphRoom.h"
 
 #include <QAbstractItemView>
@@ -317,6 +318,9 @@ public:
             if (!header->isSectionHidden(c)) {
                 TColumnNeeds n = measured_[std::size_t(c)];
                 n[nDesigned] = std::max(n[nCaption], floors_[std::size_t(c)]);
+                // A column of values is read or typed whole, before names get more than tells them apart.
+                if (values_[std::size_t(c)])
+                    std::fill(n.begin() + nApart, n.end(), n[nDesigned]);
                 needs.push_back(n);
             }
         // The list asks for the start of each caption, up to a part of a laptop's screen; with more
@@ -384,9 +388,12 @@ private:
         const QAbstractItemModel& model = *view_.model();
         const int columns = header.count();
         measured_.assign(std::size_t(columns), TColumnNeeds{});
+        values_.assign(std::size_t(columns), false);
         QStringList captions;
-        for (int c = 0; c < columns; ++c)
+        for (int c = 0; c < columns; ++c) {
             captions << model.headerData(c, Qt::Horizontal).toString();
+            values_[std::size_t(c)] = model.headerData(c, Qt::Horizontal, kValueColumnRole).toBool();
+        }
         const std::vector<int> captionStarts = distinctStarts(captions);
         const QString dots(QChar(0x2026));
         for (int c = 0; c < columns; ++c) {
@@ -427,6 +434,8 @@ private:
                     if (header.isSectionHidden(c))
                         continue;
                     const QModelIndex index = model.index(row, c, parent);
+                    if (index.flags() & Qt::ItemIsEditable)
+                        values_[std::size_t(c)] = true;
                     QAbstractItemDelegate* delegate = view_.itemDelegateForIndex(index);
                     if (!delegate)
                         continue;
@@ -471,6 +480,8 @@ private:
     std::vector<int> floors_;
     std::vector<int> applied_;
     std::vector<TColumnNeeds> measured_;
+    // The columns the user types into or reads values from.
+    std::vector<bool> values_;
     bool stale_ = true;
     const QAbstractItemModel* watched_ = nullptr;
     std::vector<QMetaObject::Connection> watch_;

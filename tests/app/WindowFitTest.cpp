@@ -388,6 +388,40 @@ void openWithData(TWindowId id, TWindowRegistry& windows, const ClubDay& day)
     }
 }
 
+// A column the user types into (its cells editable) or reads results from (so marked) is cut, its
+// caption or a text, only where the list cuts every column: no other column is wider than it then,
+// unless that one is down to the first letter of its caption.
+std::vector<CutText> valueColumnsCut(QAbstractItemView& view)
+{
+    std::vector<CutText> out;
+    QHeaderView* header = tvp::test::textfit_detail::columnHeader(view);
+    if (!header || !view.model() || header->isHidden())
+        return out;
+    const QAbstractItemModel& model = *view.model();
+    std::vector<int> widest(std::size_t(header->count()), 0);
+    std::vector<tvp::test::textfit_detail::CellCut> cuts;
+    std::vector<bool> shown(widest.size(), false);
+    int budget = 200;
+    tvp::test::textfit_detail::measureCells(view, header, QModelIndex(), budget, cuts, widest, shown);
+    const auto caption = [&](int c) { return model.headerData(c, Qt::Horizontal).toString(); };
+    for (int c = 0; c < header->count(); ++c) {
+        const int size = header->sectionSize(c);
+        if (!tvp::test::textfit_detail::isValueColumn(model, c) || header->isSectionHidden(c) ||
+            size >= std::max(widest[std::size_t(c)], headerTextWidth(*header, caption(c))))
+            continue;
+        for (int other = 0; other < header->count(); ++other)
+            if (!header->isSectionHidden(other) && header->sectionSize(other) > size + 1 &&
+                header->sectionSize(other) > headerTextWidth(*header, caption(other).left(1) + QChar(0x2026)) + 1) {
+                out.push_back({tvp::test::textfit_detail::pathOf(&view) + QStringLiteral(" (value column beside ") +
+                                   caption(other) + u')',
+                               caption(c), std::max(widest[std::size_t(c)], headerTextWidth(*header, caption(c))),
+                               size});
+                break;
+            }
+    }
+    return out;
+}
+
 class WindowFitTest : public ::testing::TestWithParam<TWindowId> {
 protected:
     static void SetUpTestSuite() { program_ = new ProgramUnderTest; }
@@ -403,8 +437,10 @@ protected:
     {
         std::vector<CutText> cuts = tvp::test::cutTexts(window);
         for (QAbstractItemView* view : window.findChildren<QAbstractItemView*>())
-            if (view->isVisibleTo(&window) && !qobject_cast<QComboBox*>(view->parentWidget()))
+            if (view->isVisibleTo(&window) && !qobject_cast<QComboBox*>(view->parentWidget())) {
                 std::ranges::move(tvp::test::columnsPastEdge(*view), std::back_inserter(cuts));
+                std::ranges::move(valueColumnsCut(*view), std::back_inserter(cuts));
+            }
         for (const CutText& cut : cuts) {
             if (reported_.contains(cut.widget + cut.text))
                 continue;
