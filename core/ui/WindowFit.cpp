@@ -2,6 +2,7 @@
 
 #include "core/lists/ListCells.h"
 #include "core/ui/GlyphRoom.h"
+#include "core/ui/TVPForm.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QToolTip>
 #include <QStyle>
 #include <QStyleOption>
@@ -334,6 +336,14 @@ public:
                                       view_.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &view_));
         if (view_.minimumWidth() != minimum)
             view_.setMinimumWidth(minimum);
+        wanted_ = 0;
+        for (const TColumnNeeds& n : needs)
+            wanted_ += n[nCaption];
+        // The first time it shows rows, its window may grow to show them whole.
+        if (!grown_ && view_.isVisible() && view_.model()->rowCount() > 0) {
+            grown_ = true;
+            QTimer::singleShot(0, this, [this] { growWindow(); });
+        }
         const int room = view_.viewport()->width();
         std::vector<int> widths = shareRoom(needs, room);
         // Room left over goes to the column with the most to show, the name.
@@ -381,6 +391,16 @@ public:
 private:
     // The most a list asks for the starts of its captions, in letters: well within a laptop's screen.
     static constexpr int kMostColumnsRoomInChars = 60;
+
+    // The window grows by what the list lacks, a scroll bar included that more rows may bring.
+    void growWindow()
+    {
+        const int scrollBar = view_.verticalScrollBar()->isVisible()
+                                  ? 0
+                                  : view_.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &view_);
+        if (auto* form = qobject_cast<TTVPForm*>(view_.window()))
+            form->growForList(view_, wanted_ + scrollBar - view_.viewport()->width());
+    }
 
     void measure(const QHeaderView& header)
     {
@@ -483,6 +503,9 @@ private:
     // The columns the user types into or reads values from.
     std::vector<bool> values_;
     bool stale_ = true;
+    // What the columns need to show their texts and captions whole, values at their designed width.
+    int wanted_ = 0;
+    bool grown_ = false;
     const QAbstractItemModel* watched_ = nullptr;
     std::vector<QMetaObject::Connection> watch_;
     bool pending_ = false;

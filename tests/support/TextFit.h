@@ -525,8 +525,9 @@ inline int roomBesideColumn(QAbstractItemView& view, QHeaderView& header, int co
 } // namespace textfit_detail
 
 // Two different texts of one column that the list shows alike at its width as it is, while it has
-// room elsewhere to tell them apart, or without the whole text as the tooltip of each.
-inline std::vector<CutText> textsShownAlike(QAbstractItemView& view)
+// room elsewhere to tell them apart (or its window could grow by roomToGrow), or without the whole
+// text as the tooltip of each.
+inline std::vector<CutText> textsShownAlike(QAbstractItemView& view, int roomToGrow = 0)
 {
     std::vector<CutText> out;
     QHeaderView* header = textfit_detail::columnHeader(view);
@@ -551,7 +552,7 @@ inline std::vector<CutText> textsShownAlike(QAbstractItemView& view)
             if (otherText == text)
                 continue;
             QString fault;
-            if (const int room = textfit_detail::roomBesideColumn(view, *header, column); room > 8)
+            if (const int room = textfit_detail::roomBesideColumn(view, *header, column) + roomToGrow; room > 8)
                 fault = QStringLiteral(" (alike, %1 px to spare)").arg(room);
             else if (!textfit_detail::tipShowsWhole(view, *other, otherText) ||
                      !textfit_detail::tipShowsWhole(view, index, text))

@@ -1,9 +1,14 @@
 #include "core/util/IniHandler.h"
 #include "tests/core/ui/ShellFixture.h"
 #include "tests/support/TestUtil.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowPositionManager.h"
 
+#include <QStandardItemModel>
 #include <QStyle>
+#include <QTest>
+#include <QTreeView>
+#include <QVBoxLayout>
 
 using namespace tvp;
 using namespace tvp::test;
@@ -150,6 +155,38 @@ TEST_F(LaptopPositions, TheWholeFrameLiesInTheFreeAreaAlsoForAWindowMadeBeforeIt
             << f->objectName().toStdString() << " frame at " << f->frameGeometry().y() << ", content at "
             << f->geometry().y();
     }
+}
+
+TEST_F(LaptopPositions, AWindowGrowsOnceWithItsListsUnlessItsSizeWasStored)
+{
+    // Each window a list whose long names come in after it was shown, as a request's answer.
+    QStandardItemModel names[2];
+    const auto fill = [&](TestForm& form, QStandardItemModel& model, const QString& name) {
+        auto* list = new QTreeView(&form);
+        (new QVBoxLayout(&form))->addWidget(list);
+        model.setHorizontalHeaderLabels({QStringLiteral("Team"), QStringLiteral("Mannschaft")});
+        list->setModel(&model);
+        fitColumnsToRoom(*list);
+        posStoreAdapter()->initWindowPosition(&form);
+        form.show();
+        EXPECT_TRUE(waitUntil([&] { return form.isVisible(); }, 3000));
+        model.appendRow({new QStandardItem(name), new QStandardItem(name + QStringLiteral(" 2"))});
+        QTest::qWait(50);
+        return list;
+    };
+    const QString team = QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg Nachwuchsmannschaft");
+    QTreeView* list = fill(work, names[0], team);
+    EXPECT_GE(list->columnWidth(1), static_cast<QAbstractItemView*>(list)->sizeHintForColumn(1)) << "names whole";
+    EXPECT_TRUE(laptop.contains(work.frameGeometry()));
+    const int grown = work.width();
+    EXPECT_GT(grown, 400);
+    names[0].appendRow({new QStandardItem(team + team), new QStandardItem()});
+    QTest::qWait(50);
+    EXPECT_EQ(work.width(), grown) << "once";
+
+    store(QStringLiteral("MainForm"), 10, 40, 500, 300);
+    fill(main, names[1], team);
+    EXPECT_EQ(QRect(main.pos(), main.size()), QRect(10, 40, 500, 300)) << "the stored size is the user's";
 }
 
 TEST_F(Positions, AFixedWindowKeepsItsDesignedSize)
