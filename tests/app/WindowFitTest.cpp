@@ -388,36 +388,29 @@ void openWithData(TWindowId id, TWindowRegistry& windows, const ClubDay& day)
     }
 }
 
-// A column the user types into (its cells editable) or reads results from (so marked) is cut, its
-// caption or a text, only where the list cuts every column: no other column is wider than it then,
-// unless that one is down to the first letter of its caption.
+// A column the user types into or reads results from holds its caption and its texts whole
+// wherever another column of its list is wider.
 std::vector<CutText> valueColumnsCut(QAbstractItemView& view)
 {
+    using namespace tvp::test::textfit_detail;
     std::vector<CutText> out;
-    QHeaderView* header = tvp::test::textfit_detail::columnHeader(view);
+    QHeaderView* header = columnHeader(view);
     if (!header || !view.model() || header->isHidden())
         return out;
-    const QAbstractItemModel& model = *view.model();
     std::vector<int> widest(std::size_t(header->count()), 0);
-    std::vector<tvp::test::textfit_detail::CellCut> cuts;
+    std::vector<CellCut> cuts;
     std::vector<bool> shown(widest.size(), false);
     int budget = 200;
-    tvp::test::textfit_detail::measureCells(view, header, QModelIndex(), budget, cuts, widest, shown);
-    const auto caption = [&](int c) { return model.headerData(c, Qt::Horizontal).toString(); };
+    measureCells(view, header, QModelIndex(), budget, cuts, widest, shown);
+    int widestColumn = 0;
+    for (int c = 0; c < header->count(); ++c)
+        widestColumn = std::max(widestColumn, header->isSectionHidden(c) ? 0 : header->sectionSize(c));
     for (int c = 0; c < header->count(); ++c) {
+        const QString caption = view.model()->headerData(c, Qt::Horizontal).toString();
+        const int needed = std::max(widest[std::size_t(c)], headerTextWidth(*header, caption));
         const int size = header->sectionSize(c);
-        if (!tvp::test::textfit_detail::isValueColumn(model, c) || header->isSectionHidden(c) ||
-            size >= std::max(widest[std::size_t(c)], headerTextWidth(*header, caption(c))))
-            continue;
-        for (int other = 0; other < header->count(); ++other)
-            if (!header->isSectionHidden(other) && header->sectionSize(other) > size + 1 &&
-                header->sectionSize(other) > headerTextWidth(*header, caption(other).left(1) + QChar(0x2026)) + 1) {
-                out.push_back({tvp::test::textfit_detail::pathOf(&view) + QStringLiteral(" (value column beside ") +
-                                   caption(other) + u')',
-                               caption(c), std::max(widest[std::size_t(c)], headerTextWidth(*header, caption(c))),
-                               size});
-                break;
-            }
+        if (isValueColumn(*view.model(), c) && !header->isSectionHidden(c) && size < needed && widestColumn > size + 1)
+            out.push_back({pathOf(&view) + QStringLiteral(" (value column)"), caption, needed, size});
     }
     return out;
 }
