@@ -1,5 +1,6 @@
 #include "organisation/ScheduleGrid.h"
 
+#include "core/lists/ListCells.h"
 #include "core/results/tvpUtils.h"
 
 #include <QRegularExpression>
@@ -318,6 +319,9 @@ QVariant TScheduleGrid::headerData(int section, Qt::Orientation orientation, int
         return h->sdt.Squad ? squadHeaderText(*h->sdt.Squad) : QString();
     if (role == kScheduleCellStateRole)
         return h->completed;
+    // A squad's column holds its stations, which the user picks.
+    if (role == kValueColumnRole)
+        return true;
     return {};
 }
 

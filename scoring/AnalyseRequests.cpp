@@ -1,6 +1,7 @@
 #include "scoring/AnalyseRequests.h"
 
 #include "core/connection/ServicePorts.h"
+#include "core/lists/ListCells.h"
 #include "core/protocol/WebServices.h"
 #include "core/results/tvpUtils.h"
 
@@ -315,9 +316,11 @@ QVariant TAnalyseTableModel::data(const QModelIndex& index, int role) const
 
 QVariant TAnalyseTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal)
         return {};
-    return headers_.value(section);
+    if (role == kValueColumnRole)
+        return section >= firstAttemptColumn() && section < int(headers_.size());
+    return role == Qt::DisplayRole ? QVariant(headers_.value(section)) : QVariant();
 }
 
 } // namespace tvp

@@ -23,4 +23,9 @@ inline constexpr int kFileColumnNameRole = Qt::UserRole + 1;
 // The column's name in a written file: that role's text, else the caption.
 QString fileColumnName(const QAbstractItemModel& model, int column);
 
+// The header role that marks a column of values the user reads (results, a squad's stations): like
+// a column the user types into, it keeps its caption whole and the width it was given before names
+// get more than they need to be told apart.
+inline constexpr int kValueColumnRole = Qt::UserRole + 64;
+
 } // namespace tvp

@@ -13,6 +13,8 @@
 #include <QShowEvent>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace tvp {
 
 namespace {
@@ -157,10 +159,12 @@ void TTVPForm::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (!event->spontaneous()) {
         frameUnknown_ = true;
+        placed_ = false;
         // Without a window manager no frame comes: the window is its own frame then.
         QTimer::singleShot(kFrameWaitMs, this, [this] {
             guarded([this] {
                 frameUnknown_ = false;
+                placed_ = true;
                 keepWithinArea();
             });
         });
@@ -171,6 +175,8 @@ void TTVPForm::showEvent(QShowEvent* event)
 void TTVPForm::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
+    if (event->spontaneous() && placed_ && event->pos() != event->oldPos())
+        growsWithLists_ = false;
     if (frameUnknown_)
         keepWithinArea();
     geometryChanged();
@@ -179,6 +185,8 @@ void TTVPForm::moveEvent(QMoveEvent* event)
 void TTVPForm::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    if (event->spontaneous() && placed_ && event->size() != event->oldSize())
+        growsWithLists_ = false;
     // Grown with its data (its layout asks for more), it may reach past the screen's edge.
     if (frameUnknown_ || event->size().width() > event->oldSize().width() ||
         event->size().height() > event->oldSize().height())
@@ -198,6 +206,33 @@ void TTVPForm::keepWithinArea()
         return;
     if (TPositionStoreAdapter* adapter = context_.positionStore())
         adapter->keepWithinArea(this);
+}
+
+void TTVPForm::growForList(const QWidget& list, int lacking)
+{
+    TPositionStoreAdapter* adapter = context_.positionStore();
+    if (!growsWithLists_ || lacking <= 0 || !adapter || !isVisible() || isMinimized() || isMaximized() ||
+        isFullScreen())
+        return;
+    const int most = adapter->area().width() - (frameGeometry().width() - width());
+    const int opened = width();
+    // Beside other widgets the list gets only a part of what the window grows by: the window grows
+    // again by what is still lacking, at the rate the list gained.
+    int by = lacking;
+    for (int step = 0; step < 3 && lacking > 0 && width() < most; ++step) {
+        const int window = width();
+        const int own = list.width();
+        resize(std::min(window + by, most), height());
+        const int gained = list.width() - own;
+        if (gained <= 0)
+            break;
+        lacking -= gained;
+        by = (lacking * (width() - window) + gained - 1) / gained;
+    }
+    // Also before the window manager framed it: once it has, the frame is kept within again.
+    adapter->keepWithinArea(this);
+    if (width() > opened)
+        growsWithLists_ = false;
 }
 
 void TTVPForm::geometryChanged()

@@ -76,6 +76,13 @@ public:
     bool hasSizeableBorder() const { return sizeableBorder_; }
     void setSizeableBorder(bool sizeable) { sizeableBorder_ = sizeable; }
 
+    // Opened at its own size rather than a stored one, the window may grow once with its lists,
+    // unless the user resizes or moves it first.
+    void setGrowsWithLists(bool grows) { growsWithLists_ = grows; }
+    // The list, filled for the first time, lacks that many pixels to show its texts whole: the window
+    // grows until the list has them, as far as the free area allows, its frame kept within.
+    void growForList(const QWidget& list, int lacking);
+
     bool checkDirtyDataOnClose = true;
     QString closeMessage;
     QString reloadMessage;
@@ -108,6 +115,9 @@ private:
     bool sizeableBorder_ = true;
     // Shown, and the window system has not yet told its frame: placed again once it has.
     bool frameUnknown_ = false;
+    // A while after it was shown: the window manager has placed it, and moves after that are the user's.
+    bool placed_ = false;
+    bool growsWithLists_ = false;
     QTimer moveStoreTimer_;
 };
 

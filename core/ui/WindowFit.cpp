@@ -1,6 +1,8 @@
 #include "core/ui/WindowFit.h"
 
+#include "core/lists/ListCells.h"
 #include "core/ui/GlyphRoom.h"
+#include "core/ui/TVPForm.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -13,6 +15,7 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QToolTip>
 #include <QStyle>
 #include <QStyleOption>
@@ -317,6 +320,9 @@ public:
             if (!header->isSectionHidden(c)) {
                 TColumnNeeds n = measured_[std::size_t(c)];
                 n[nDesigned] = std::max(n[nCaption], floors_[std::size_t(c)]);
+                // A column of values is read or typed whole, before names get more than tells them apart.
+                if (values_[std::size_t(c)])
+                    std::fill(n.begin() + nApart, n.end(), n[nDesigned]);
                 needs.push_back(n);
             }
         // The list asks for the start of each caption, up to a part of a laptop's screen; with more
@@ -330,6 +336,14 @@ public:
                                       view_.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &view_));
         if (view_.minimumWidth() != minimum)
             view_.setMinimumWidth(minimum);
+        wanted_ = 0;
+        for (const TColumnNeeds& n : needs)
+            wanted_ += n[nCaption];
+        // The first time it shows rows, its window may grow to show them whole.
+        if (!grown_ && view_.isVisible() && view_.model()->rowCount() > 0) {
+            grown_ = true;
+            QTimer::singleShot(0, this, [this] { growWindow(); });
+        }
         const int room = view_.viewport()->width();
         std::vector<int> widths = shareRoom(needs, room);
         // Room left over goes to the column with the most to show, the name.
@@ -378,15 +392,28 @@ private:
     // The most a list asks for the starts of its captions, in letters: well within a laptop's screen.
     static constexpr int kMostColumnsRoomInChars = 60;
 
+    // The window grows by what the list lacks, a scroll bar included that more rows may bring.
+    void growWindow()
+    {
+        const int scrollBar = view_.verticalScrollBar()->isVisible()
+                                  ? 0
+                                  : view_.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &view_);
+        if (auto* form = qobject_cast<TTVPForm*>(view_.window()))
+            form->growForList(view_, wanted_ + scrollBar - view_.viewport()->width());
+    }
+
     void measure(const QHeaderView& header)
     {
         stale_ = false;
         const QAbstractItemModel& model = *view_.model();
         const int columns = header.count();
         measured_.assign(std::size_t(columns), TColumnNeeds{});
+        values_.assign(std::size_t(columns), false);
         QStringList captions;
-        for (int c = 0; c < columns; ++c)
+        for (int c = 0; c < columns; ++c) {
             captions << model.headerData(c, Qt::Horizontal).toString();
+            values_[std::size_t(c)] = model.headerData(c, Qt::Horizontal, kValueColumnRole).toBool();
+        }
         const std::vector<int> captionStarts = distinctStarts(captions);
         const QString dots(QChar(0x2026));
         for (int c = 0; c < columns; ++c) {
@@ -427,6 +454,8 @@ private:
                     if (header.isSectionHidden(c))
                         continue;
                     const QModelIndex index = model.index(row, c, parent);
+                    if (index.flags() & Qt::ItemIsEditable)
+                        values_[std::size_t(c)] = true;
                     QAbstractItemDelegate* delegate = view_.itemDelegateForIndex(index);
                     if (!delegate)
                         continue;
@@ -471,7 +500,12 @@ private:
     std::vector<int> floors_;
     std::vector<int> applied_;
     std::vector<TColumnNeeds> measured_;
+    // The columns the user types into or reads values from.
+    std::vector<bool> values_;
     bool stale_ = true;
+    // What the columns need to show their texts and captions whole, values at their designed width.
+    int wanted_ = 0;
+    bool grown_ = false;
     const QAbstractItemModel* watched_ = nullptr;
     std::vector<QMetaObject::Connection> watch_;
     bool pending_ = false;

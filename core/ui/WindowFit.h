@@ -40,6 +40,8 @@ void keepColumnsWhole(QTreeView& view);
 // The columns take the room their list has, in turn: the first letter of each caption, then enough
 // of each column's texts to tell them apart, of its caption to tell it from the others, its texts
 // whole, its caption whole, and the width it has now (as designed); what is left goes to the names.
+// A column the user types into (its cells editable) or reads values from (marked with
+// kValueColumnRole) asks for its caption whole and its designed width from the second step on.
 // Within the step the room does not cover, the columns that ask the most are cut to one width: a
 // cut text or caption ends in "…" and shows whole as its tooltip. The list asks for the first
 // letters of its captions, up to a part of a laptop's screen, and scrolls sideways beyond; a

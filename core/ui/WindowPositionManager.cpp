@@ -112,6 +112,7 @@ void TPositionStoreAdapter::initWindowPosition(TTVPForm* form)
     // A window that was given no size opens at the size its layout asks for.
     if (!form->testAttribute(Qt::WA_Resized))
         form->resize(form->sizeHint().expandedTo(form->minimumSize()));
+    form->setGrowsWithLists(sizeable && width <= 0);
     if (sizeable) {
         const QSize wanted(width > 0 ? width : form->width(), height > 0 ? height : form->height());
         // Larger than the free area, title bar included: as large as fits, never below what its

@@ -43,6 +43,8 @@ public:
     TPositionStoreAdapter(const QList<TTVPForm*>& windows, int numberOfMainForms, TRelatedWindows related = {},
                           QRect area = primaryScreenArea());
 
+    // Where windows may open.
+    const QRect& area() const { return area_; }
     void initWindowPosition(TTVPForm* form);
     // A shown window that grew, or whose frame the window system just told: its whole frame, title
     // bar included, moved back within the free area; larger than the area, a sizeable one becomes

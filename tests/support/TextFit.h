@@ -8,6 +8,7 @@
 //   for (const CutText& cut : cutTexts(*window))
 //       ADD_FAILURE() << describe(cut);
 
+#include "core/lists/ListCells.h"
 #include "core/ui/WindowFit.h"
 
 #include <QAbstractButton>
@@ -311,9 +312,17 @@ inline bool captionTipShowsWhole(QHeaderView& header, int section, const QString
     return whole;
 }
 
+// A column the user types into (its cells editable) or reads values from (so marked): it keeps the
+// width it was given, room to type or to read a longer value.
+inline bool isValueColumn(const QAbstractItemModel& model, int column)
+{
+    return model.headerData(column, Qt::Horizontal, kValueColumnRole).toBool() ||
+           (model.rowCount() > 0 && model.flags(model.index(0, column)) & Qt::ItemIsEditable);
+}
+
 // The room a list leaves empty: beside its columns and in columns wider than all they show, their
-// captions and their texts. Columns without texts are left out: they are room to type into. No
-// column is narrower than its header allows.
+// captions and their texts. Columns without texts and columns of values are left out: they are
+// room to type into. No column is narrower than its header allows.
 inline int emptyRoom(QAbstractItemView& view, QHeaderView* header, std::vector<CellCut>* cuts = nullptr)
 {
     const auto measure = &HeaderAccess::sectionSizeFromContents;
@@ -329,7 +338,7 @@ inline int emptyRoom(QAbstractItemView& view, QHeaderView* header, std::vector<C
     measureCells(view, header, QModelIndex(), budget, cuts ? *cuts : found, widest, shown);
     int empty = std::max(0, view.viewport()->width() - header->length());
     for (int section = 0; section < header->count(); ++section)
-        if (!header->isSectionHidden(section) && shown[std::size_t(section)])
+        if (!header->isSectionHidden(section) && shown[std::size_t(section)] && !isValueColumn(*view.model(), section))
             empty += std::max(0, header->sectionSize(section) -
                                      std::max(widest[std::size_t(section)], header->minimumSectionSize()));
     return empty;
@@ -508,7 +517,7 @@ inline int roomBesideColumn(QAbstractItemView& view, QHeaderView& header, int co
     measureCells(view, &header, QModelIndex(), budget, cuts, widest, shown);
     int room = std::max(0, view.viewport()->width() - header.length());
     for (int section = 0; section < header.count(); ++section)
-        if (section != column && !header.isSectionHidden(section))
+        if (section != column && !header.isSectionHidden(section) && !isValueColumn(*view.model(), section))
             room += std::max(0, header.sectionSize(section) - widest[std::size_t(section)]);
     return room;
 }
@@ -516,8 +525,9 @@ inline int roomBesideColumn(QAbstractItemView& view, QHeaderView& header, int co
 } // namespace textfit_detail
 
 // Two different texts of one column that the list shows alike at its width as it is, while it has
-// room elsewhere to tell them apart, or without the whole text as the tooltip of each.
-inline std::vector<CutText> textsShownAlike(QAbstractItemView& view)
+// room elsewhere to tell them apart (or its window could grow by roomToGrow), or without the whole
+// text as the tooltip of each.
+inline std::vector<CutText> textsShownAlike(QAbstractItemView& view, int roomToGrow = 0)
 {
     std::vector<CutText> out;
     QHeaderView* header = textfit_detail::columnHeader(view);
@@ -542,7 +552,7 @@ inline std::vector<CutText> textsShownAlike(QAbstractItemView& view)
             if (otherText == text)
                 continue;
             QString fault;
-            if (const int room = textfit_detail::roomBesideColumn(view, *header, column); room > 8)
+            if (const int room = textfit_detail::roomBesideColumn(view, *header, column) + roomToGrow; room > 8)
                 fault = QStringLiteral(" (alike, %1 px to spare)").arg(room);
             else if (!textfit_detail::tipShowsWhole(view, *other, otherText) ||
                      !textfit_detail::tipShowsWhole(view, index, text))

@@ -1,9 +1,14 @@
 #include "core/util/IniHandler.h"
 #include "tests/core/ui/ShellFixture.h"
 #include "tests/support/TestUtil.h"
+#include "core/ui/WindowFit.h"
 #include "core/ui/WindowPositionManager.h"
 
+#include <QStandardItemModel>
 #include <QStyle>
+#include <QTest>
+#include <QTreeView>
+#include <QVBoxLayout>
 
 using namespace tvp;
 using namespace tvp::test;
@@ -150,6 +155,34 @@ TEST_F(LaptopPositions, TheWholeFrameLiesInTheFreeAreaAlsoForAWindowMadeBeforeIt
             << f->objectName().toStdString() << " frame at " << f->frameGeometry().y() << ", content at "
             << f->geometry().y();
     }
+}
+
+TEST_F(LaptopPositions, AWindowGrowsOnceWithItsListsUnlessItsSizeWasStored)
+{
+    const QString team = QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg Nachwuchsmannschaft");
+    store(QStringLiteral("MainForm"), 10, 40, 500, 300);
+    QStandardItemModel names[2];
+    QTreeView* lists[2];
+    for (int i = 0; i < 2; ++i) {
+        TestForm& form = i ? main : work;
+        lists[i] = new QTreeView(&form);
+        (new QVBoxLayout(&form))->addWidget(lists[i]);
+        names[i].setHorizontalHeaderLabels({QStringLiteral("Team"), QStringLiteral("Mannschaft")});
+        lists[i]->setModel(&names[i]);
+        fitColumnsToRoom(*lists[i]);
+        posStoreAdapter()->initWindowPosition(&form);
+        form.show();
+        // The long names come in after it was shown, as a request's answer.
+        names[i].appendRow({new QStandardItem(team), new QStandardItem(team + QStringLiteral(" 2"))});
+    }
+    QTest::qWait(50);
+    EXPECT_GE(lists[0]->columnWidth(1), static_cast<QAbstractItemView*>(lists[0])->sizeHintForColumn(1));
+    EXPECT_TRUE(laptop.contains(work.frameGeometry()));
+    EXPECT_EQ(QRect(main.pos(), main.size()), QRect(10, 40, 500, 300)) << "the stored size is the user's";
+    const int grown = work.width();
+    names[0].appendRow({new QStandardItem(team + team), new QStandardItem()});
+    QTest::qWait(50);
+    EXPECT_EQ(work.width(), grown) << "once";
 }
 
 TEST_F(Positions, AFixedWindowKeepsItsDesignedSize)
