@@ -170,8 +170,8 @@ struct HeaderMeasureAccess : QHeaderView {
 enum TNeed {
     nLeast,         // the first letter of its caption and "…"
     nApart,         // its texts told apart: the rows are the records the user looks for
+    nWhole,         // its texts whole: a column of short texts gives way before a name is cut
     nCaptionsApart, // its caption told apart from the others
-    nWhole,         // its texts whole
     nCaption,       // its caption whole
     nDesigned,      // the width the window gave it
     kNeeds
@@ -489,9 +489,9 @@ private:
                 n[nApart] = std::max(n[nApart], std::min(apart, whole));
             }
             n[nApart] = std::max(n[nApart], n[nLeast]);
-            n[nCaptionsApart] = std::max(n[nCaptionsApart], n[nApart]);
-            n[nWhole] = std::max(n[nWhole], n[nCaptionsApart]);
-            n[nCaption] = std::max(n[nCaption], n[nWhole]);
+            n[nWhole] = std::max(n[nWhole], n[nApart]);
+            n[nCaptionsApart] = std::max(n[nCaptionsApart], n[nWhole]);
+            n[nCaption] = std::max(n[nCaption], n[nCaptionsApart]);
         }
     }
 

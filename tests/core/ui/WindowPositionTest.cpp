@@ -248,3 +248,36 @@ TEST(PlaceBeside, TakesTheFirstFreeSideElseTheOneThatCoversLeast)
     // Right and left cover 400 x 400 of it, below and above 500 x 300: below.
     EXPECT_EQ(placeBeside(QRect(100, 100, 600, 500), {500, 400}, {800, 700}), QPoint(149, 300));
 }
+
+namespace {
+
+// Columns of short texts under long captions that differ only at their end give way before the
+// names are cut: their captions end in "…".
+TEST(ListColumns, ColumnsOfShortTextsGiveWayBeforeANameIsCut)
+{
+    QWidget window;
+    auto* list = new QTreeView(&window);
+    (new QVBoxLayout(&window))->addWidget(list);
+    QStandardItemModel places;
+    QStringList captions{QStringLiteral("Anlagenname")};
+    for (int i = 1; i <= 6; ++i)
+        captions << QStringLiteral("Ort für Disziplin %1").arg(i);
+    places.setHorizontalHeaderLabels(captions);
+    // Read-only, as the program's lists are: a column typed into keeps its room.
+    const auto cell = [](const char* text) {
+        auto* item = new QStandardItem(QString::fromUtf8(text));
+        item->setEditable(false);
+        return item;
+    };
+    for (const char* name : {"Laufbahn Nord (Kunststoff, 6 Bahnen)", "Laufbahn Süd (Kunststoff, 6 Bahnen)"})
+        places.appendRow({cell(name), cell("A"), cell(""), cell(""), cell(""), cell(""), cell("")});
+    list->setModel(&places);
+    fitColumnsToRoom(*list);
+    const int name = static_cast<QAbstractItemView*>(list)->sizeHintForColumn(0);
+    window.resize(name + 6 * 45 + 40, 300);
+    window.show();
+    QTest::qWait(50);
+    EXPECT_GE(list->columnWidth(0), name);
+}
+
+} // namespace
