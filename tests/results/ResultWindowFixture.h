@@ -152,9 +152,7 @@ protected:
     // A store still on its way would end in the next test, after its start reset the count.
     void closeWindows()
     {
-        if (form) {
-            EXPECT_TRUE(settled()) << "a request of the window still runs";
-        }
+        EXPECT_TRUE(!form || settled()) << "a request of the window still runs";
         form.reset();
     }
 

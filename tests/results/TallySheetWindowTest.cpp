@@ -296,7 +296,6 @@ TEST_F(TallySheetWindowTest, AStoredTallyKeepsWhatIsTypedInTheResultWindow)
     go(0, 1);
     ASSERT_EQ(std::pair(state(1, 1), state(1, 2)), std::pair(TSetResultStatus::sr_error, TSetResultStatus::sr_edited));
     const QString typed = shown(1, 1) + shown(1, 2);
-
     sheetGrid()->setCurrentIndex(sheet->grid().index(1, 1));
     typeCount(QStringLiteral("3"));
     QTest::mouseClick(saveButton(), Qt::LeftButton);
