@@ -612,7 +612,7 @@ void TResultCache::cancelEdit()
 std::vector<int> TResultCache::dropTypedText(int heat, int row, int col)
 {
     const int index = getIndex(heat, row);
-    TResultType* cell = index >= 0 ? list_[index].row->cell(col) : nullptr;
+    TResultType* cell = cellAt(index, col);
     std::vector<int> dropped;
     if (!cell)
         return dropped;
