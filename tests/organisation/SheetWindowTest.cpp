@@ -386,19 +386,16 @@ TEST_F(SheetWindowTest, BlankLapCountSheetsOfALongDisciplineKeepTheirHeadingOffT
 TEST_F(SheetWindowTest, ListsOfAClubDayPrintEveryNameWholeAndKeepTheColumnsTheOfficialsWriteIn)
 {
     TVP_REQUIRE_TOOL("pdftotext");
-    proto::ResultTableType three, one;
+    proto::ResultTableType three;
     three.ResultsPerRow = 3;
-    one.ResultsPerRow = 1;
     const int jumps = seed->discipline(comp, QStringLiteral("Weitsprung Zonen"), u10, three);
-    const int high = seed->discipline(comp, QStringLiteral("Hochsprung"), u10, one);
-    uiInfo(QStringLiteral("Disciplin_ResultFormat"), high, QStringLiteral("Heights"));
-    uiInfo(QStringLiteral("Disciplin_HeightList"), high, QStringLiteral("60;65;70;75;80;85;90;95;100"));
-    for (const int discipline : {jumps, high})
-        uiInfo(QStringLiteral("Disciplin_ResultType"), discipline, QStringLiteral("Distance"));
+    uiInfo(QStringLiteral("Disciplin_ResultType"), jumps, QStringLiteral("Distance"));
+    uiInfo(QStringLiteral("Disciplin_ResultFormat"), jump, QStringLiteral("Heights")); // the height list
+    uiInfo(QStringLiteral("Disciplin_HeightList"), jump, QStringLiteral("60;65;70;75;80;85;90;95;100"));
     for (int i = 0; i < 4; ++i) {
         const int athlete = seed->athlete(comp, clubDay::kGiven[i], clubDay::kSurnames[i],
                                           seed->team(comp, clubDay::kTeams[i], u10), 0, {400 + i});
-        for (const int discipline : {jumps, high})
+        for (const int discipline : {jumps, jump})
             seed->placeAthlete(discipline, athlete);
     }
     const QStringList names = clubDay::kTeams + clubDay::kGiven + clubDay::kSurnames;
@@ -414,7 +411,7 @@ TEST_F(SheetWindowTest, ListsOfAClubDayPrintEveryNameWholeAndKeepTheColumnsTheOf
         ASSERT_EQ(tries.size(), 3u);
         EXPECT_GE(tries[2] - tries[1], 24 / 25.4 * 72 - 0.5);
     });
-    open(high);
+    open(jump);
     expectPaperFit(Printer(), pdfDir, names, [&](const QString& file) {
         script->expectMessage(QStringLiteral("Wettkampfliste drucken"), TMsgAnswer::Yes);
         script->expectWindow(QStringLiteral("Höhenliste einstellen"), [&](QWidget& w) {
