@@ -723,15 +723,14 @@ QStringList wrapToWidth(TPrintCanvas& canvas, const QString& text, int width)
 QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines)
 {
     const std::vector<std::pair<QString, qsizetype>> all = wrapLines(canvas, text, width);
-    const std::size_t kept = std::size_t(std::max(1, maxLines) - 1);
+    const std::size_t most = std::size_t(std::max(1, maxLines));
+    // Where there are more, the last line holds the rest from where the one before it ended.
+    const std::size_t kept = all.size() <= most ? all.size() : most - 1;
     QStringList lines;
-    for (std::size_t i = 0; i < all.size() && i < kept + 1; ++i)
+    for (std::size_t i = 0; i < kept; ++i)
         lines << all[i].first;
-    if (all.size() <= kept + 1)
-        return lines;
-    lines = lines.mid(0, qsizetype(kept));
-    const qsizetype from = kept > 0 ? all[kept - 1].second : 0;
-    lines << elideToWidth(canvas, text.mid(from).trimmed(), width);
+    if (kept < all.size())
+        lines << elideToWidth(canvas, text.mid(kept > 0 ? all[kept - 1].second : 0).trimmed(), width);
     return lines;
 }
 

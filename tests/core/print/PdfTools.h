@@ -189,110 +189,98 @@ inline void printToPdf(QPrinter& printer, const QString& file)
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
-// A printer's margins for a printout, as its print dialog sets them: mm on every side, or where mm
-// is below 0 the printer's own (3.53 mm for a PDF); as they were once done.
-class PrintMargins {
-public:
-    PrintMargins(QPrinter& printer, double mm) : printer_(printer), before_(printer.pageLayout())
-    {
-        const QMarginsF own = QPrinter(QPrinter::HighResolution).pageLayout().margins(QPageLayout::Millimeter);
-        printer.setPageMargins(mm < 0 ? own : QMarginsF(mm, mm, mm, mm), QPageLayout::Millimeter);
-    }
-    ~PrintMargins() { printer_.setPageLayout(before_); }
-
-private:
-    QPrinter& printer_;
-    QPageLayout before_;
-};
-
-// A club day's long names: teams, two alike but for "II", their clubs, and children.
+// A club day's long names: teams, two alike but for "II", their clubs, and a child of each.
 namespace clubDay {
-inline const QString kTeams[] = {
+inline const QStringList kTeams{
     QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg Nachwuchsmannschaft Zwei"),
     QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V."),
     QStringLiteral("LG Überlingen-Bodensee Sportgemeinschaft e.V. II"),
     QStringLiteral("TSV Müsterhausen-Großgründlach 1896 Kinderleichtathletik")};
-inline const QString kClubs[] = {QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg"), kTeams[1],
-                                 kTeams[2], QStringLiteral("TSV Müsterhausen-Großgründlach 1896 e.V.")};
-inline const QString kGiven[] = {QStringLiteral("Anna-Lena"), QStringLiteral("Hannah-Katharina"),
-                                 QStringLiteral("Maximilian-Alexander"), QStringLiteral("Maximilian-Alexander")};
-inline const QString kSurnames[] = {QStringLiteral("Schmidt-Müller-Lüdenscheidt"),
-                                    QStringLiteral("Müller-Lüdenscheidt"), QStringLiteral("Großmann"),
-                                    QStringLiteral("Schmidt-Müller-Lüdenscheidt")};
+inline const QStringList kClubs{QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg"), kTeams[1],
+                                kTeams[2], QStringLiteral("TSV Müsterhausen-Großgründlach 1896 e.V.")};
+inline const QStringList kGiven{QStringLiteral("Anna-Lena"), QStringLiteral("Hannah-Katharina"),
+                                QStringLiteral("Maximilian-Alexander"), QStringLiteral("Maximilian-Alexander")};
+inline const QStringList kSurnames{QStringLiteral("Schmidt-Müller-Lüdenscheidt"), QStringLiteral("Müller-Lüdenscheidt"),
+                                   QStringLiteral("Großmann"), QStringLiteral("Schmidt-Müller-Lüdenscheidt")};
 } // namespace clubDay
 
-// The pieces of a word after which a line may break: "Baar-", "Heuberg".
-inline QStringList hyphenPieces(const QString& word)
+// The pieces of a text after which a line may break: "Baar-", "Heuberg".
+inline QStringList hyphenPieces(const QString& text)
 {
-    return word.split(QRegularExpression(QStringLiteral("(?<=-)")), Qt::SkipEmptyParts);
+    return text.split(QRegularExpression(QStringLiteral("(?<=-)|\\s+")), Qt::SkipEmptyParts);
 }
 
-// What is wrong with a printout of names on paper, empty where nothing is: text outside the
-// printer's printable area or more than 6 mm inside its left edge (a margin counted twice), names
-// cut with "..." outside the headings, pieces of the names printed nowhere (two names may then
-// print alike), and pieces of their words broken where no line may break. A word broken where its
-// line ends, with a hyphen added, is read together with the word below it.
+// What is wrong with a printout of names, empty where nothing is: text outside the printable area
+// or starting more than 6 mm inside it (a margin counted twice), names cut with "..." outside the
+// headings, words broken where no line may end (a line ends after a word, a hyphen, or a hyphen
+// added), and pieces of the names printed nowhere, whole or in two lines (names then print alike).
 inline std::string paperFit(const QString& pdf, const QPrinter& printer, const QStringList& names)
 {
     const std::vector<PdfWord> words = pdfWords(pdf);
     const QMarginsF margins = printer.pageLayout().margins(QPageLayout::Point);
     std::string out;
     double left = 1e9;
-    std::vector<const PdfWord*> stamps; // the headings' time stamps
     for (const PdfWord& w : words) {
         left = std::min(left, w.xMin);
-        if (w.text.contains(QStringLiteral("Druck:")))
-            stamps.push_back(&w);
         // A quarter point for the glyphs' own overhang.
         if (w.xMax > w.pageWidth - margins.right() + 0.25 || w.yMax > w.pageHeight - margins.bottom() + 0.25)
             out += "\"" + w.text.toStdString() + "\" outside; ";
     }
     if (left < margins.left() - 0.25 || left > margins.left() + 6 / 25.4 * 72)
         out += "starts at " + std::to_string(left) + " pt; ";
-    // Every way a name's word may stand on a line: whole, or some of its pieces.
     const QStringList nameWords = QString(names.join(u' ')).remove(u',').split(u' ', Qt::SkipEmptyParts);
-    std::set<QString> whole;
-    for (const QString& word : nameWords) {
-        const QStringList pieces = hyphenPieces(word);
-        for (qsizetype from = 0; from < pieces.size(); ++from)
-            for (qsizetype to = from + 1; to <= pieces.size(); ++to)
-                whole.insert(pieces.mid(from, to - from).join(QString()));
-    }
-    const auto inAName = [&](const QString& text) {
-        return std::any_of(nameWords.begin(), nameWords.end(), [&](const QString& n) { return n.contains(text); });
+    const auto inAName = [&](const QString& text, bool atItsEnd) {
+        return std::any_of(nameWords.begin(), nameWords.end(),
+                           [&](const QString& n) { return atItsEnd ? n.endsWith(text) : n.contains(text); });
     };
-    const auto plain = [](const PdfWord* w) { return QString(w->text).remove(u','); };
-    std::set<QString> printed;
-    std::set<const PdfWord*> continued;
-    for (const PdfWord& w : words) {
-        QString text = plain(&w);
-        const bool heading = std::any_of(stamps.begin(), stamps.end(), [&](const PdfWord* stamp) {
-            return stamp->page == w.page && std::abs(stamp->yMax - w.yMax) < 3;
+    const auto heading = [&](const PdfWord& w) { // the line of the time stamp
+        return std::any_of(words.begin(), words.end(), [&](const PdfWord& s) {
+            return s.page == w.page && std::abs(s.yMax - w.yMax) < 3 && s.text.contains(QStringLiteral("Druck:"));
         });
-        if (text.endsWith(QStringLiteral("...")) && inAName(text.chopped(3)) && !heading)
+    };
+    std::set<QString> printed;
+    for (const PdfWord& w : words) {
+        const QString text = QString(w.text).remove(u',');
+        if (text.endsWith(QStringLiteral("...")) && inAName(text.chopped(3), false) && !heading(w))
             out += "cut: " + w.text.toStdString() + "; ";
-        for (const PdfWord* line = &w; text.endsWith(u'-') && !whole.count(text);) {
-            const PdfWord* next = nullptr;
-            for (const PdfWord& u : words)
-                if (u.page == w.page && std::abs(u.xMin - w.xMin) < 0.5 && u.yMin > line->yMax - 0.5 &&
-                    (!next || u.yMin < next->yMin))
-                    next = &u;
-            if (!next || !inAName(text.chopped(1) + plain(next).left(1)))
-                break;
-            text = text.chopped(1) + plain(next);
-            continued.insert(line = next);
-        }
-        if (!continued.count(&w) && !whole.count(text) && text.size() > 3 && inAName(text))
+        else if (text.size() > 3 && inAName(text, false) && !inAName(text, true) && !text.endsWith(u'-'))
             out += "broken: " + text.toStdString() + "; ";
         for (const QString& piece : hyphenPieces(text))
             printed.insert(piece);
     }
-    std::set<QString> missing;
-    for (const QString& word : nameWords)
-        for (const QString& piece : hyphenPieces(word))
-            if (!printed.count(piece) && missing.insert(piece).second)
-                out += "not printed: " + piece.toStdString() + "; ";
+    const auto inTwoLines = [&](const QString& piece) {
+        return std::any_of(printed.begin(), printed.end(), [&](const QString& head) {
+            return head.endsWith(u'-') && piece.startsWith(head.chopped(1)) &&
+                   printed.count(piece.mid(head.size() - 1));
+        });
+    };
+    const QStringList pieces = hyphenPieces(nameWords.join(u' '));
+    for (const QString& piece : std::set<QString>(pieces.begin(), pieces.end()))
+        if (!printed.count(piece) && !inTwoLines(piece))
+            out += "not printed: " + piece.toStdString() + "; ";
     return out;
+}
+
+// Sets a printer's margins as its print dialog does: mm on every side, or below 0 the printer's own.
+inline void setDialogMargins(QPrinter& printer, double mm)
+{
+    const QMarginsF own = QPrinter(QPrinter::HighResolution).pageLayout().margins(QPageLayout::Millimeter);
+    printer.setPageMargins(mm < 0 ? own : QMarginsF(mm, mm, mm, mm), QPageLayout::Millimeter);
+}
+
+// Prints with print(file) into dir with the printer's own margins (3.53 mm for a PDF) and with
+// 10 mm, and fails with what paperFit finds; the printer keeps its layout.
+template <class Print>
+void expectPaperFit(QPrinter& printer, const QTemporaryDir& dir, const QStringList& names, Print print)
+{
+    const QPageLayout before = printer.pageLayout();
+    for (const double mm : {-1.0, 10.0}) {
+        setDialogMargins(printer, mm);
+        const QString file = dir.filePath(QStringLiteral("paper%1.pdf").arg(mm));
+        print(file);
+        EXPECT_EQ(paperFit(file, printer, names), "") << mm << " mm";
+    }
+    printer.setPageLayout(before);
 }
 
 inline QString todaysFooter()
