@@ -312,33 +312,70 @@ inline bool captionTipShowsWhole(QHeaderView& header, int section, const QString
     return whole;
 }
 
-// A column the user types into (its cells editable) or reads values from (so marked): it keeps the
-// width it was given, room to type or to read a longer value.
+// A column the user types into (its cells editable) or reads values from (so marked).
 inline bool isValueColumn(const QAbstractItemModel& model, int column)
 {
     return model.headerData(column, Qt::Horizontal, kValueColumnRole).toBool() ||
            (model.rowCount() > 0 && model.flags(model.index(0, column)) & Qt::ItemIsEditable);
 }
 
-// The room a list leaves empty: beside its columns and in columns wider than all they show, their
-// captions and their texts. Columns without texts and columns of values are left out: they are
-// room to type into. No column is narrower than its header allows.
-inline int emptyRoom(QAbstractItemView& view, QHeaderView* header, std::vector<CellCut>* cuts = nullptr)
+// The least of a caption a column shows: its first letter and "…", or the whole where shorter.
+inline int captionStart(const QHeaderView& header, const QString& caption)
+{
+    return std::max(header.minimumSectionSize(), std::min(headerTextWidth(header, caption),
+                                                          headerTextWidth(header, caption.left(1) + QChar(0x2026))));
+}
+
+struct StyledDelegateAccess : QStyledItemDelegate {
+    using QStyledItemDelegate::initStyleOption;
+};
+struct ViewOptionAccess : QAbstractItemView {
+    using QAbstractItemView::initViewItemOption;
+};
+
+// What the cell shows in its column's room, as the style draws it: the text whole, or its start
+// and "…". Cells of delegates that draw on their own are taken as whole.
+inline QString shownText(QAbstractItemView& view, QHeaderView& header, const QModelIndex& index)
+{
+    const QString text = index.data(Qt::DisplayRole).toString();
+    auto* delegate = qobject_cast<QStyledItemDelegate*>(view.itemDelegateForIndex(index));
+    if (!delegate || text.contains(QLatin1Char('\n')))
+        return text;
+    QStyleOptionViewItem option;
+    (view.*&ViewOptionAccess::initViewItemOption)(&option);
+    (delegate->*&StyledDelegateAccess::initStyleOption)(&option, index);
+    int width = header.sectionSize(index.column());
+    if (auto* tree = qobject_cast<QTreeView*>(&view); tree && header.visualIndex(index.column()) == 0)
+        width -= tree->indentation() * (depthOf(index) + (tree->rootIsDecorated() ? 1 : 0));
+    option.rect = QRect(0, 0, width, view.visualRect(index).height());
+    const QRect textRect = view.style()->subElementRect(QStyle::SE_ItemViewItemText, &option, &view);
+    const int margin = view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
+    return option.fontMetrics.elidedText(text, option.textElideMode, textRect.width() - 2 * margin);
+}
+
+// The room a list leaves empty: beside its columns and in columns wider than their texts and
+// captions; columns of values or without texts are room to type into. Given a column `apart`: the
+// room the others could give it, each down to its texts and its caption's start.
+inline int emptyRoom(QAbstractItemView& view, QHeaderView* header, std::vector<CellCut>* cuts = nullptr, int apart = -1)
 {
     const auto measure = &HeaderAccess::sectionSizeFromContents;
     std::vector<int> widest(std::size_t(header->count()), 0);
-    for (int section = 0; section < header->count(); ++section)
-        if (!header->isHidden())
+    for (int section = 0; section < header->count(); ++section) {
+        const QString caption = view.model()->headerData(section, Qt::Horizontal).toString();
+        if (apart >= 0)
+            widest[std::size_t(section)] = captionStart(*header, caption);
+        else if (!header->isHidden())
             widest[std::size_t(section)] =
-                std::max((header->*measure)(section).width(),
-                         headerTextWidth(*header, view.model()->headerData(section, Qt::Horizontal).toString()));
+                std::max((header->*measure)(section).width(), headerTextWidth(*header, caption));
+    }
     std::vector<CellCut> found;
-    std::vector<bool> shown(widest.size(), false);
+    std::vector<bool> shown(widest.size(), apart >= 0);
     int budget = 200;
     measureCells(view, header, QModelIndex(), budget, cuts ? *cuts : found, widest, shown);
     int empty = std::max(0, view.viewport()->width() - header->length());
     for (int section = 0; section < header->count(); ++section)
-        if (!header->isSectionHidden(section) && shown[std::size_t(section)] && !isValueColumn(*view.model(), section))
+        if (section != apart && !header->isSectionHidden(section) && shown[std::size_t(section)] &&
+            !isValueColumn(*view.model(), section))
             empty += std::max(0, header->sectionSize(section) -
                                      std::max(widest[std::size_t(section)], header->minimumSectionSize()));
     return empty;
@@ -377,6 +414,9 @@ inline void checkItemView(QAbstractItemView& view, std::vector<CutText>& out)
         return;
     if (!header->isHidden()) {
         const auto measure = &HeaderAccess::sectionSizeFromContents;
+        int widest = 0;
+        for (int section = 0; section < header->count(); ++section)
+            widest = std::max(widest, header->isSectionHidden(section) ? 0 : header->sectionSize(section));
         for (int section = 0; section < header->count(); ++section) {
             if (header->isSectionHidden(section) || header->sectionSize(section) == 0)
                 continue;
@@ -389,12 +429,15 @@ inline void checkItemView(QAbstractItemView& view, std::vector<CutText>& out)
                 needed = std::max(needed, headerTextWidth(*header, text));
             if (!elided(text) && needed <= header->sectionSize(section))
                 continue;
-            // Cut where the list has no room for it: its start and "…", and whole as its tooltip.
+            // Cut where the list has no room for it (a column of values, where none is wider): its
+            // start and "…", and whole as its tooltip.
             QString fault;
             if (elided(text))
                 fault = QStringLiteral(" (column)");
             else if (const int empty = emptyRoom(view, header); empty > 8)
                 fault = QStringLiteral(" (column, %1 px left empty)").arg(empty);
+            else if (isValueColumn(*view.model(), section) && widest > header->sectionSize(section) + 1)
+                fault = QStringLiteral(" (value column)");
             else if (header->textElideMode() == Qt::ElideNone || !captionTipShowsWhole(*header, section, text))
                 fault = QStringLiteral(" (column, no tooltip)");
             if (!fault.isEmpty())
@@ -448,14 +491,11 @@ inline std::vector<CutText> columnsPastEdge(QAbstractItemView& view)
     const int edge =
         std::min(view.viewport()->width(), window->width() - view.viewport()->mapTo(window, QPoint(0, 0)).x());
     bool roomInColumns = false;
-    for (int section = 0; section < header->count(); ++section) {
-        const QString caption = view.model()->headerData(section, Qt::Horizontal).toString();
-        const int start =
-            std::min(headerTextWidth(*header, caption), headerTextWidth(*header, caption.left(1) + QChar(0x2026)));
-        if (!header->isSectionHidden(section) &&
-            header->sectionSize(section) > std::max(start, header->minimumSectionSize()) + 2)
-            roomInColumns = true;
-    }
+    for (int section = 0; section < header->count(); ++section)
+        roomInColumns |=
+            !header->isSectionHidden(section) &&
+            header->sectionSize(section) >
+                textfit_detail::captionStart(*header, view.model()->headerData(section, Qt::Horizontal).toString()) + 2;
     if (!roomInColumns && view.horizontalScrollBar()->isVisible())
         return out;
     for (int section = 0; section < header->count(); ++section) {
@@ -467,99 +507,32 @@ inline std::vector<CutText> columnsPastEdge(QAbstractItemView& view)
     return out;
 }
 
-namespace textfit_detail {
-
-struct StyledDelegateAccess : QStyledItemDelegate {
-    using QStyledItemDelegate::initStyleOption;
-};
-struct ViewOptionAccess : QAbstractItemView {
-    using QAbstractItemView::initViewItemOption;
-};
-
-// What the cell shows in the room its column gives it, drawn as the style draws it: the text whole,
-// or its start and "…". Cells of delegates that draw on their own are taken as whole.
-inline QString shownText(QAbstractItemView& view, QHeaderView& header, const QModelIndex& index)
-{
-    const QString text = index.data(Qt::DisplayRole).toString();
-    auto* delegate = qobject_cast<QStyledItemDelegate*>(view.itemDelegateForIndex(index));
-    if (!delegate || text.contains(QLatin1Char('\n')))
-        return text;
-    QStyleOptionViewItem option;
-    (view.*&ViewOptionAccess::initViewItemOption)(&option);
-    (delegate->*&StyledDelegateAccess::initStyleOption)(&option, index);
-    int width = header.sectionSize(index.column());
-    if (auto* tree = qobject_cast<QTreeView*>(&view); tree && header.visualIndex(index.column()) == 0)
-        width -= tree->indentation() * (depthOf(index) + (tree->rootIsDecorated() ? 1 : 0));
-    option.rect = QRect(0, 0, width, view.visualRect(index).height());
-    const QRect textRect = view.style()->subElementRect(QStyle::SE_ItemViewItemText, &option, &view);
-    const int margin = view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
-    return option.fontMetrics.elidedText(text, option.textElideMode, textRect.width() - 2 * margin);
-}
-
-} // namespace textfit_detail
-
-namespace textfit_detail {
-
-// The room the list gives beyond what its other columns need to tell their texts apart: beside the
-// columns, and in each other column beyond its widest text and the first letter of its caption.
-inline int roomBesideColumn(QAbstractItemView& view, QHeaderView& header, int column)
-{
-    std::vector<int> widest(std::size_t(header.count()), 0);
-    for (int section = 0; section < header.count(); ++section) {
-        const QString caption = view.model()->headerData(section, Qt::Horizontal).toString();
-        widest[std::size_t(section)] =
-            std::max(header.minimumSectionSize(), std::min(headerTextWidth(header, caption),
-                                                           headerTextWidth(header, caption.left(1) + QChar(0x2026))));
-    }
-    std::vector<CellCut> cuts;
-    std::vector<bool> shown(widest.size(), false);
-    int budget = 200;
-    measureCells(view, &header, QModelIndex(), budget, cuts, widest, shown);
-    int room = std::max(0, view.viewport()->width() - header.length());
-    for (int section = 0; section < header.count(); ++section)
-        if (section != column && !header.isSectionHidden(section) && !isValueColumn(*view.model(), section))
-            room += std::max(0, header.sectionSize(section) - widest[std::size_t(section)]);
-    return room;
-}
-
-} // namespace textfit_detail
-
-// Two different texts of one column that the list shows alike at its width as it is, while it has
-// room elsewhere to tell them apart (or its window could grow by roomToGrow), or without the whole
-// text as the tooltip of each.
+// Two different texts of a column that the list shows alike while it has room to tell them apart
+// (or its window could grow by roomToGrow), or without each whole as its tooltip.
 inline std::vector<CutText> textsShownAlike(QAbstractItemView& view, int roomToGrow = 0)
 {
+    using namespace textfit_detail;
     std::vector<CutText> out;
-    QHeaderView* header = textfit_detail::columnHeader(view);
-    const QAbstractItemModel* model = view.model();
-    if (!header || !model)
+    QHeaderView* header = columnHeader(view);
+    if (!header || !view.model())
         return out;
-    const int rows = std::min(model->rowCount(), 200);
-    for (int column = 0; column < model->columnCount(); ++column) {
-        if (header->isSectionHidden(column) || header->sectionSize(column) == 0)
-            continue;
-        QHash<QString, QModelIndex> first; // shown -> the first cell showing it
-        for (int row = 0; row < rows; ++row) {
-            const QModelIndex index = model->index(row, column);
-            const QString text = index.data(Qt::DisplayRole).toString();
-            const QString shown = textfit_detail::shownText(view, *header, index);
-            const auto other = first.constFind(shown);
-            if (other == first.cend()) {
+    const QAbstractItemModel& model = *view.model();
+    for (int column = 0; column < model.columnCount(); ++column) {
+        QHash<QString, QModelIndex> first; // what a cell shows -> the first cell showing it
+        for (int row = 0; row < std::min(model.rowCount(), 200) && header->sectionSize(column) > 0; ++row) {
+            const QModelIndex index = model.index(row, column);
+            const QString text = index.data().toString();
+            const QString shown = shownText(view, *header, index);
+            const QModelIndex other = first.value(shown);
+            if (!other.isValid())
                 first.insert(shown, index);
+            if (!other.isValid() || other.data().toString() == text)
                 continue;
-            }
-            const QString otherText = other->data(Qt::DisplayRole).toString();
-            if (otherText == text)
-                continue;
-            QString fault;
-            if (const int room = textfit_detail::roomBesideColumn(view, *header, column) + roomToGrow; room > 8)
-                fault = QStringLiteral(" (alike, %1 px to spare)").arg(room);
-            else if (!textfit_detail::tipShowsWhole(view, *other, otherText) ||
-                     !textfit_detail::tipShowsWhole(view, index, text))
-                fault = QStringLiteral(" (alike, no tooltip)");
-            if (!fault.isEmpty())
-                out.push_back({textfit_detail::pathOf(&view) + fault,
-                               shown + QStringLiteral(": ") + otherText + QStringLiteral(" / ") + text, 0,
+            const int room = emptyRoom(view, header, nullptr, column) + roomToGrow;
+            if (room > 8 || !tipShowsWhole(view, other, other.data().toString()) || !tipShowsWhole(view, index, text))
+                out.push_back({pathOf(&view) + (room > 8 ? QStringLiteral(" (alike, %1 px to spare)").arg(room)
+                                                         : QStringLiteral(" (alike, no tooltip)")),
+                               shown + QStringLiteral(": ") + other.data().toString() + QStringLiteral(" / ") + text, 0,
                                header->sectionSize(column)});
         }
     }
