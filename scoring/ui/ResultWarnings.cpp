@@ -6,6 +6,7 @@
 #include "core/ui/WindowRegistry.h"
 
 #include <QApplication>
+#include <QWindow>
 #include <QWidget>
 
 namespace tvp {
@@ -20,8 +21,12 @@ void showWindow(TWindowContext& context, TWindowId id, bool activate, Show&& sho
     if (quiet)
         window->setAttribute(Qt::WA_ShowWithoutActivating, true);
     show();
-    if (quiet)
-        window->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    if (!quiet)
+        return;
+    // Qt keeps telling the window system so for later shows, which the user may ask for.
+    window->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    if (QWindow* handle = window->windowHandle())
+        handle->setProperty("_q_showWithoutActivating", false);
 }
 
 } // namespace
