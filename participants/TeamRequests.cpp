@@ -40,6 +40,8 @@ void modifyTeam(TServicePorts& ports, const TTeamRequest& request, TTeamResponse
     if (request.loaded) {
         const proto::getTeamInfoResponse1 now = ports.drs().getTeamInfo(request.teamId, ports.competitionId(), 0);
         if (now.Team)
+            refuseNameChangedElsewhere(team.name, request.loaded->name, now.Team->Name);
+        if (now.Team)
             takeServerChanges(team, *request.loaded, teamFieldsOf(*now.Team), &TTeamFields::name,
                               &TTeamFields::ageClassId, &TTeamFields::clubId);
     }

@@ -463,7 +463,21 @@ void TTeamForm::takeServerChanges(const proto::TeamType& team)
         setComboItem(*AgeClassCombo, taken.ageClassId);
     if (taken.clubId != shown.clubId && !setComboItem(*ClubCombo, taken.clubId))
         setComboItem(*ClubCombo, 0);
+    // A name changed here and there stays as loaded, so the save still finds both and asks.
+    const QString loadedName = loaded_.name;
     loaded_ = shownFieldsOf(team);
+    if (changedOnBothSides(shown.name, loadedName, server.name))
+        loaded_.name = loadedName;
+}
+
+void TTeamForm::chooseName(const QStringList& names)
+{
+    const bool mine = askYesNo(this, QStringLiteral("Teamdaten ändern"),
+                               nameChangedElsewhereQuestion(QStringLiteral("Der Teamname"), names));
+    loaded_.name = names.value(0);
+    if (!mine)
+        NameEdit->setText(names.value(0));
+    Button1Click();
 }
 
 bool TTeamForm::checkItemChanged(const QString&)
@@ -686,6 +700,10 @@ void TTeamForm::RequestFinished(std::unique_ptr<TTeamResponse> response, const T
             // The user said "Nein" at the chain's end; a declined age-class change leaves all as it was.
             if (outcome.errorId != kTeamInSquadOfOtherAgeClassError)
                 refreshAll();
+            return;
+        }
+        if (outcome.errorId == kNameChangedElsewhereError) {
+            chooseName(outcome.parameters);
             return;
         }
         road_.report(outcome);
