@@ -9,6 +9,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/WindowTools.h"
 #include "participants/ServerChanges.h"
+#include "participants/ui/NameChangedElsewhere.h"
 #include "participants/ui/DragListView.h"
 #include "participants/ui/ParticipantWindowInterfaces.h"
 #include "core/ui/WindowFit.h"
@@ -587,15 +588,6 @@ void TSquadForm::takeServerChanges(const proto::SquadType& squad)
         loaded_.name = loadedName;
 }
 
-void TSquadForm::chooseName(const QStringList& names)
-{
-    const bool mine = askYesNo(this, QStringLiteral("Riegedaten ändern"),
-                               nameChangedElsewhereQuestion(QStringLiteral("Der Riegenname"), names));
-    loaded_.name = names.value(0);
-    if (!mine)
-        Edit1->setText(names.value(0));
-    Button2Click();
-}
 
 void TSquadForm::EnableButtons()
 {
@@ -950,7 +942,9 @@ void TSquadForm::RequestFinished(std::unique_ptr<TSquadResponse> response, const
             return;
         }
         if (outcome.errorId == kNameChangedElsewhereError) {
-            chooseName(outcome.parameters);
+            chooseNameChangedElsewhere(this, QStringLiteral("Riegedaten ändern"), QStringLiteral("Der Riegenname"),
+                                       outcome.parameters, *Edit1, loaded_.name);
+            Button2Click();
             return;
         }
         road_.report(outcome);

@@ -55,8 +55,6 @@ private:
     void fillCombos(const TSquadResponse& response);
     void LoadItem();
     void takeServerChanges(const proto::SquadType& squad);
-    // After a save stopped because another desk renamed the squad too: the user picks the name.
-    void chooseName(const QStringList& names);
     void EnableButtons();
     void enableEditor(bool enabled);
     void ListView1SelectItem();

@@ -11,6 +11,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/WindowTools.h"
 #include "participants/ServerChanges.h"
+#include "participants/ui/NameChangedElsewhere.h"
 #include "participants/TeamListPrint.h"
 #include "participants/ui/DragListView.h"
 #include "participants/ui/ParticipantWindowInterfaces.h"
@@ -470,15 +471,6 @@ void TTeamForm::takeServerChanges(const proto::TeamType& team)
         loaded_.name = loadedName;
 }
 
-void TTeamForm::chooseName(const QStringList& names)
-{
-    const bool mine = askYesNo(this, QStringLiteral("Teamdaten ändern"),
-                               nameChangedElsewhereQuestion(QStringLiteral("Der Teamname"), names));
-    loaded_.name = names.value(0);
-    if (!mine)
-        NameEdit->setText(names.value(0));
-    Button1Click();
-}
 
 bool TTeamForm::checkItemChanged(const QString&)
 {
@@ -703,7 +695,9 @@ void TTeamForm::RequestFinished(std::unique_ptr<TTeamResponse> response, const T
             return;
         }
         if (outcome.errorId == kNameChangedElsewhereError) {
-            chooseName(outcome.parameters);
+            chooseNameChangedElsewhere(this, QStringLiteral("Teamdaten ändern"), QStringLiteral("Der Teamname"),
+                                       outcome.parameters, *NameEdit, loaded_.name);
+            Button1Click();
             return;
         }
         road_.report(outcome);

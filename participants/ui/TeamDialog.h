@@ -71,8 +71,6 @@ private:
     void checkCurrentTeam();
     void LoadItem();
     void takeServerChanges(const proto::TeamType& team);
-    // After a save stopped because another desk renamed the team too: the user picks the name.
-    void chooseName(const QStringList& names);
     void EnableButtons();
     void ListView1Change();
     void filterChanged(QComboBox& filter, int& filterId);
