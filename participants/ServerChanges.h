@@ -44,8 +44,9 @@ inline void refuseNameChangedElsewhere(const QString& edited, const QString& loa
 // The question after that refusal; "Ja" keeps the user's name. what: "Der Teamname", "Der Riegenname".
 inline QString nameChangedElsewhereQuestion(const QString& what, const QStringList& names)
 {
-    return QStringLiteral("%1 wurde an einem anderen Platz in \u201E%2\u201C geändert. Soll Ihre Eingabe \u201E%3\u201C "
-                          "gespeichert werden? Bei \u201ENein\u201C bleibt \u201E%2\u201C.")
+    return QStringLiteral(
+               "%1 wurde an einem anderen Platz in \u201E%2\u201C geändert. Soll Ihre Eingabe \u201E%3\u201C "
+               "gespeichert werden? Bei \u201ENein\u201C bleibt \u201E%2\u201C.")
         .arg(what, names.value(0), names.value(1));
 }
 

@@ -588,7 +588,6 @@ void TSquadForm::takeServerChanges(const proto::SquadType& squad)
         loaded_.name = loadedName;
 }
 
-
 void TSquadForm::EnableButtons()
 {
     Button2->setEnabled(currentSquadId != 0 && hasDirtyData(kEditorPart));

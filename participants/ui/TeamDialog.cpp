@@ -471,7 +471,6 @@ void TTeamForm::takeServerChanges(const proto::TeamType& team)
         loaded_.name = loadedName;
 }
 
-
 bool TTeamForm::checkItemChanged(const QString&)
 {
     if (currentTeamId != 0) {

@@ -355,7 +355,8 @@ TEST_F(SquadWindowTest, ANameChangedAtAnotherDeskTooIsAskedAbout)
     QTest::mouseClick(save(), Qt::LeftButton);
     settle();
     ASSERT_FALSE(script->seen.empty());
-    EXPECT_TRUE(script->seen.back().text.contains(QStringLiteral("\u201EDonner\u201C"))) << script->seen.back().text.toStdString();
+    EXPECT_TRUE(script->seen.back().text.contains(QStringLiteral("\u201EDonner\u201C")))
+        << script->seen.back().text.toStdString();
     EXPECT_EQ(seed->squadState(blitz), QStringLiteral("1|Donner|%1|%2").arg(u10).arg(a));
     EXPECT_EQ(name()->text(), QStringLiteral("Donner"));
 }

@@ -119,8 +119,8 @@ TEST_F(TeamWindow, AStoredNameWithBlanksIsNoEditAndAnotherDesksRenameStays)
 }
 
 // A name changed here and at another desk: the save asks, naming the other desk's name; "Ja" keeps
-// the typed one, "Nein" takes the other desk's.
-TEST_F(TeamWindow, ANameChangedAtAnotherDeskTooIsAskedAboutNamingItsValue)
+// the typed one, "Nein" takes the other desk's. A team deleted there is named.
+TEST_F(TeamWindow, ANameChangedAtAnotherDeskTooIsAskedAboutAndADeletedTeamNamed)
 {
     const int adler = team(QStringLiteral("Adler"), u10);
     open();
@@ -151,6 +151,16 @@ TEST_F(TeamWindow, ANameChangedAtAnotherDeskTooIsAskedAboutNamingItsValue)
     EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("Geier|-|U10||0|%1").arg(adler)});
     EXPECT_EQ(name()->text(), QStringLiteral("Geier"));
     EXPECT_FALSE(form->hasOverallDirtyData());
+
+    // Deleted there meanwhile: the save names the team.
+    type(QStringLiteral("Milane"));
+    client->cms()->removeTeam(adler, true);
+    QTest::mouseClick(save(), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(recorder.messages.lines().contains(
+        QStringLiteral("Teamdaten ändern: Das Team \u201EGeier\u201C existiert nicht mehr (an einem anderen Platz "
+                       "gelöscht).")))
+        << recorder.messages.lines().join(u'\n').toStdString();
 }
 
 TEST_F(TeamWindow, ANewTeamKeepsTheAgeClassAndClubChosenLastInItsBoxesAndItsRequest)

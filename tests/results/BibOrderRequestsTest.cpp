@@ -267,7 +267,8 @@ TEST(BibOrderWire, ARowClearsOldBibsThenStoresAndLooksUpEachNewOneInOneTransacti
     // Read before the row is stored (bib 4 holds rank 2), and after.
     int rankingReads = 0;
     fake->on<op::getBibRanking>([&rankingReads](const op::getBibRanking&) {
-        return ++rankingReads == 1 ? proto::getBibRankingResponse1{{2, 4}} : proto::getBibRankingResponse1{{2, 3}, {2, 9}};
+        return ++rankingReads == 1 ? proto::getBibRankingResponse1{{2, 4}}
+                                   : proto::getBibRankingResponse1{{2, 3}, {2, 9}};
     });
 
     Road w(context);

@@ -1,6 +1,6 @@
-// "Rangfolge erfassen" beside "Leistungen erfassen" on the second attempt of a finishing order,
-// with another desk played by direct requests to the stand-in and, where it matters, a server that
-// answers each request only after 1.5 s.
+// Result entry with another desk played by direct requests to the stand-in: "Rangfolge erfassen"
+// beside "Leistungen erfassen" on the second attempt of a finishing order (where it matters with a
+// server that answers each request only after 1.5 s), and a value for an athlete deleted there.
 
 #include "results/ui/AquireBibOrderDialog.h"
 #include "tests/results/ResultWindowFixture.h"
@@ -125,6 +125,21 @@ TEST_F(FinishingOrderBesideResults, TypedBibsStayOverOverlappingReloadsOfASlowSe
     EXPECT_EQ(orderRows(), (QStringList{QStringLiteral("1||"), QStringLiteral("2|14|"), QStringLiteral("3|11|"),
                                         QStringLiteral("4||"), QStringLiteral("5|7|Anna Berg (Füchse) "),
                                         QStringLiteral("6|11|Dan Dachs (Eulen) "), QStringLiteral("7||")}));
+}
+
+using ResultAtTwoDesks = ResultWindowTest;
+
+// Another desk deleted the team Füchse and with it Anna: her value is refused saying she is gone,
+// the status line naming her, not "ID ... gehört nicht zur Veranstaltung".
+TEST_F(ResultAtTwoDesks, AValueForAnAthleteDeletedAtAnotherDeskSaysSheIsGone)
+{
+    open(jump);
+    StandinClient(standin.port()).cms()->removeTeam(foxes, true);
+    enter(0, 1, QStringLiteral("3"));
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(model().cellStatusText(model().index(0, model().columnOfAttempt(1))),
+              QStringLiteral("Status der Zelle(Anna Berg, Versuch 1): Fehler: Der Athlet existiert nicht mehr (an "
+                             "einem anderen Platz gelöscht)."));
 }
 
 } // namespace
