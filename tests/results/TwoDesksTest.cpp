@@ -61,18 +61,6 @@ protected:
                        m->index(r, 2).data().toString();
         return out;
     }
-    // Another desk stores a rank by bib, as its result window does.
-    void otherDeskStores(int bib, int rank)
-    {
-        StandinClient other(standin.port());
-        other.begin(false);
-        proto::ResultType value;
-        value.Type_ = proto::ResultValueType::Rank;
-        value.Rank = rank;
-        other.das()->setResult(finish, bib, true, nullptr, 0, 0, value, 2);
-        other.commit();
-    }
-
     int finish = 0;
     std::unique_ptr<TAquireBibOrderForm> order;
 };
@@ -81,7 +69,10 @@ protected:
 // typed for the user to correct.
 TEST_F(FinishingOrderBesideResults, ARankGivenAtAnotherDeskIsRefusedNamingWhoHoldsIt)
 {
-    otherDeskStores(8, 1);
+    proto::ResultType first;
+    first.Type_ = proto::ResultValueType::Rank;
+    first.Rank = 1;
+    StandinClient(standin.port()).das()->setResult(finish, 8, true, nullptr, 0, 0, first, 2);
     inOrder(0, QStringLiteral("7"));
     ASSERT_TRUE(bothSettled());
     EXPECT_EQ(storedRanks(*seed, finish, 2), QStringLiteral("1:8"));
