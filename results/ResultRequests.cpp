@@ -1,5 +1,6 @@
 #include "results/ResultRequests.h"
 
+#include "core/connection/DeletedElsewhere.h"
 #include "core/results/tvpUtils.h"
 #include "core/barcode/BarcodeUtils.h"
 
@@ -80,12 +81,18 @@ void storeResult(TServicePorts& ports, const TResultRequest& request, TResultRes
     if (request.result)
         result = *request.result;
     proto::DataAquisitionPortType& das = ports.das();
-    const proto::setResultResponse1 answer =
-        request.bib != 0 ? das.setResult(request.DisciplinId, request.bib, true, laneHeat, request.athleteId,
-                                         request.teamId, result, request.attempt)
-                         : das.setResult(request.DisciplinId, request.bib, laneHeat, request.athleteId, request.teamId,
-                                         result, request.attempt);
-    response.id = answer.AthleteTeamIDret;
+    const auto store = [&] {
+        const proto::setResultResponse1 answer =
+            request.bib != 0 ? das.setResult(request.DisciplinId, request.bib, true, laneHeat, request.athleteId,
+                                             request.teamId, result, request.attempt)
+                             : das.setResult(request.DisciplinId, request.bib, laneHeat, request.athleteId,
+                                             request.teamId, result, request.attempt);
+        response.id = answer.AthleteTeamIDret;
+    };
+    // The cell's status line names the row; the text says what became of it.
+    const bool team = request.athleteId == 0;
+    saveUnlessDeletedElsewhere(ports, team, team ? request.teamId : request.athleteId,
+                               team ? QStringLiteral("Das Team") : QStringLiteral("Der Athlet"), store);
 }
 
 void addParticipant(TServicePorts& ports, const TResultRequest& request, TResultResponse& response)

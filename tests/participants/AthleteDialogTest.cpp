@@ -229,6 +229,23 @@ TEST_F(AthleteWindowTest, ACompetitionChangeEmptiesTheEditor)
     EXPECT_FALSE(form->hasOverallDirtyData());
 }
 
+// A save for an athlete another desk deleted meanwhile says so by the athlete's name.
+TEST_F(AthleteWindowTest, ASaveForAnAthleteDeletedAtAnotherDeskNamesTheAthlete)
+{
+    const int anna = athlete(QStringLiteral("Anna"), QStringLiteral("Berg"), {3});
+    open();
+    click(QStringLiteral("Berg"));
+    type(edit("EditSurName"), QStringLiteral("Bergmann"));
+    client->cms()->removeAthlete(anna, true);
+    script->expectMessage(QStringLiteral("Athleten"), TMsgAnswer::No); // the reload after a refusal
+    QTest::mouseClick(button("Button1"), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(recorder.messages.lines().contains(
+        QStringLiteral("Athletendaten ändern: Der Athlet \u201EAnna Berg\u201C existiert nicht mehr (an einem anderen "
+                       "Platz gelöscht).")))
+        << recorder.messages.lines().join(u'\n').toStdString();
+}
+
 TEST_F(AthleteWindowTest, ATakenBibIsAskedAboutAndMovesOnlyOnYes)
 {
     const int ben = athlete(QStringLiteral("Ben"), QStringLiteral("Acker"), {5});
