@@ -645,11 +645,64 @@ bool isVowel(QChar c)
     return QStringLiteral("aeiouyäöü").contains(c.toLower());
 }
 
+bool isConsonant(QChar c)
+{
+    return c.isLetter() && !isVowel(c);
+}
+
+// Parts that begin a compound's later part in the names of clubs, teams, squads and facilities
+// ("Kinder|leichtathletik", "Nachwuchs|förder|gemeinschaft", "Turnvereins|jugend"): a break before
+// one reads as two words.
+const QStringList& compoundParts()
+{
+    static const QStringList parts{
+        QStringLiteral("abteilung"),    QStringLiteral("anlage"),       QStringLiteral("athletik"),
+        QStringLiteral("bahn"),         QStringLiteral("bund"),         QStringLiteral("club"),
+        QStringLiteral("förder"),       QStringLiteral("freunde"),      QStringLiteral("gemeinde"),
+        QStringLiteral("gemeinschaft"), QStringLiteral("gesellschaft"), QStringLiteral("gruppe"),
+        QStringLiteral("halle"),        QStringLiteral("jugend"),       QStringLiteral("kinder"),
+        QStringLiteral("klasse"),       QStringLiteral("kreis"),        QStringLiteral("lauf"),
+        QStringLiteral("leicht"),       QStringLiteral("mannschaft"),   QStringLiteral("nachwuchs"),
+        QStringLiteral("platz"),        QStringLiteral("riege"),        QStringLiteral("schule"),
+        QStringLiteral("sport"),        QStringLiteral("sprung"),       QStringLiteral("staffel"),
+        QStringLiteral("stadion"),      QStringLiteral("turn"),         QStringLiteral("verband"),
+        QStringLiteral("verein"),       QStringLiteral("wettkampf"),    QStringLiteral("wurf"),
+        QStringLiteral("zentrum")};
+    return parts;
+}
+
+// A compound's joint before `at`: a known part begins there, or the "s" that joins two parts ends
+// before it ("Abrechnungs|verein", not before "sch", "sp", "st").
+bool isJoint(const QString& word, qsizetype at)
+{
+    if (letters(word.left(at)) < 3 || letters(word.mid(at)) < 2)
+        return false;
+    for (const QString& part : compoundParts())
+        if (QStringView(word).mid(at).startsWith(part, Qt::CaseInsensitive))
+            return true;
+    const QChar c = word.at(at).toLower();
+    return word.at(at - 1).toLower() == u's' && isConsonant(c) && !QStringLiteral("cpt").contains(c);
+}
+
+// Not inside "ch", "ck" or "sch", which are read as one sound.
+bool splitsCluster(const QString& word, qsizetype at)
+{
+    const QChar before = word.at(at - 1).toLower(), c = word.at(at).toLower();
+    return (before == u'c' && (c == u'h' || c == u'k')) || (before == u's' && c == u'c');
+}
+
+// A syllable's first consonant: one before a vowel, not inside "ch", "ck" or "sch".
+bool startsSyllable(const QString& word, qsizetype at)
+{
+    return letters(word.left(at)) >= 2 && isConsonant(word.at(at)) && at + 1 < word.size() &&
+           isVowel(word.at(at + 1)) && !splitsCluster(word, at);
+}
+
 // A word wider than a line alone, broken where the line ends: the first part with a hyphen (none
-// added after a hyphen of its own), the rest no lone letter where the word allows. A few letters
-// back the break goes after the "s" that joins a compound ("Abrechnungs-verein", not before "sch",
-// "sp", "st"), else before a syllable's first consonant where there is one ("Leichtathletikge-
-// meinschaft"), not inside "ch" or "ck". Returns the part and how many characters of the word it takes.
+// added after a hyphen of its own), the rest no lone letter where the word allows. Where the line
+// has room for it, the break goes at a compound's joint (as far back as half the line), else before
+// a syllable's first consonant a few letters back, never inside "ch", "ck" or "sch". Returns the
+// part and how many characters of the word it takes.
 std::pair<QString, qsizetype> breakWord(TPrintCanvas& canvas, const QString& word, int width)
 {
     const auto part = [&word](qsizetype k) {
@@ -662,21 +715,15 @@ std::pair<QString, qsizetype> breakWord(TPrintCanvas& canvas, const QString& wor
     qsizetype k = fit;
     while (k > 2 && letters(word.mid(k)) < 2)
         --k;
-    // A consonant with a vowel after it, not the second letter of "ch" or "ck".
-    const auto startsSyllable = [&word](qsizetype at) {
-        const QChar c = word.at(at).toLower();
-        if (!c.isLetter() || isVowel(c) || at + 1 >= word.size() || !isVowel(word.at(at + 1)))
-            return false;
-        return !(word.at(at - 1).toLower() == u'c' && (c == u'h' || c == u'k'));
-    };
-    const auto joint = [&word](qsizetype at) {
-        const QChar c = word.at(at).toLower();
-        return word.at(at - 1).toLower() == u's' && c.isLetter() && !isVowel(c) && !QStringLiteral("cpt").contains(c);
-    };
-    for (const bool joints : {true, false})
-        for (qsizetype at = k; at >= 2 && at > k - 8; --at)
-            if ((joints ? joint(at) : startsSyllable(at)) && letters(word.left(at)) >= 2)
-                return {part(at), at};
+    for (qsizetype at = k; at >= 2 && at * 2 >= k; --at)
+        if (isJoint(word, at))
+            return {part(at), at};
+    for (qsizetype at = k; at >= 2 && at > k - 8; --at)
+        if (startsSyllable(word, at))
+            return {part(at), at};
+    for (qsizetype at = k; at > 2 && at > k - 3; --at)
+        if (!splitsCluster(word, at))
+            return {part(at), at};
     return {part(k), k};
 }
 
