@@ -191,11 +191,14 @@ struct TWrapColumn {
 // Widths within available for columns whose cells wrap as wrapToWidth breaks them, at the canvas's
 // font, spacing wider than their texts. Whole texts where they fit; else:
 // - no column narrower than its header where that breaks no word; else a header wider than its
-//   cells gives way to two lines at most, the widest first (where even that does not fit, the
-//   widest columns give way);
-// - no word broken where the page has room for it: first the first column's, which names the row,
-//   then as few cells broken inside a word as the room allows, then as few headers broken; what is
-//   left goes to the first columns;
+//   cells goes on in a second line, broken between words, at a compound's joint or before a
+//   syllable, the widest first (where even that does not fit, the widest columns give way);
+// - no word broken where the page has room for it; where it has not, each column's fair share is
+//   where the widest needs give way to one common width: a column whose longest word fits its share
+//   keeps its words, whatever its cells' count, and only words wider than their column's share
+//   break (the first column, which names the row, keeps its words first where the others still get
+//   their least); such a column takes what its lines need, the room left going a line at a time to
+//   those with the most lines, then to the captions;
 // - above that the first columns, which name the row, take the fewest lines the room leaves them,
 //   the columns after them keeping their floors (and at most maxLines lines, where positive and the
 //   room allows).

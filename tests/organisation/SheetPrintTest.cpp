@@ -519,6 +519,26 @@ TEST_F(SheetPdf, SheetsOfAClubDayStayWithinThePrintableWidth)
     }
 }
 
+// A team named after a club of one long word: where the word takes more than a line, it breaks
+// where its parts join.
+TEST_F(SheetPdf, TwoParticipantsPerLapCountSheetBreakALongClubWordAtItsJoints)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    const QString team =
+        QStringLiteral("Kinderleichtathletiknachwuchsfördergemeinschaft Oberschwäbischer Bodenseekreis e.V. Eins");
+    HeatFixture heat(2, team);
+    const TPrintTable table(heat.node(), 3, false, proto::ResultValueType::Time, true, QStringLiteral("Bahn"));
+    // The sheet's own words ("bitte nach Ende") are no names.
+    expectPaperFit(printer, dir, {}, [&](const QString& file) {
+        printer.setOutputFileName(file);
+        ASSERT_TRUE(printSheets(printer, TBarcodeType::bt_LapCount,
+                                std::make_shared<TLapCountPrintBody>(table, 80, longContext("Rundenzählblatt"), 8, 2)));
+        EXPECT_EQ(
+            brokenInsideWords(file, {team}, {QStringLiteral("Kinder|leicht|athletik|nachwuchs|förder|gemeinschaft")}),
+            QStringList());
+    });
+}
+
 TEST_F(SheetPdf, TwoParticipantsPerLapCountSheetKeepToTheirHalves)
 {
     TVP_REQUIRE_TOOL("pdftotext");

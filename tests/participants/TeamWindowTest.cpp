@@ -373,6 +373,32 @@ TEST_F(TeamWindow, TheOverviewOfAClubDayBreaksNamesOnlyBetweenWordsAndGivesTheNa
     });
 }
 
+// Squads whose names differ only at their end, billed to a club of one long word: the club's word
+// breaks, at its joints, before the squads' words do; a team takes a few lines.
+TEST_F(TeamWindow, TheOverviewBreaksALongClubWordBeforeTheSquadsWords)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    const int billing =
+        seed->club(competitionId, QStringLiteral("TSV Markdorf Kinderleichtathletiknachwuchsabteilung"));
+    const QStringList squads{QStringLiteral("Riege U10 Überlingen-Seeufer Nachmittagsgruppe Nord"),
+                             QStringLiteral("Riege U10 Überlingen-Seeufer Nachmittagsgruppe Süd")};
+    std::vector<int> ids[2];
+    for (int t = 0; t < 24; ++t)
+        ids[t % 2].push_back(team(QStringLiteral("Adler Team %1").arg(t + 1), u10, billing));
+    seed->squad(competitionId, 4, squads[0], u10, ids[0]);
+    seed->squad(competitionId, 5, squads[1], u10, ids[1]);
+    open();
+    expectPaperFit(Printer(), folders.programDir, squads, [&](const QString& file) {
+        script->expectPrinter(QStringLiteral("Drucken"), file);
+        child<QAction>("TeamRiegenbersicht1")->trigger();
+        EXPECT_EQ(brokenInsideWords(file,
+                                    squads + QStringList{QStringLiteral("Kinderleichtathletiknachwuchsabteilung")},
+                                    {QStringLiteral("Kinder|leicht|athletik|nachwuchs|abteilung")}),
+                  QStringList());
+        EXPECT_LE(pdfPageCount(file), 3) << "four lines a team";
+    });
+}
+
 TEST_F(TeamWindow, MembersViewAndTheAgeClassWindowShownModally)
 {
     const int adler = team(QStringLiteral("Adler"), u10);
