@@ -715,6 +715,18 @@ QString getSquadInfoStr(const proto::SquadInfoDataType* squad)
     return squad->CustomName + QStringLiteral(" (") + number + u')';
 }
 
+QString squadsText(const QStringList& squads)
+{
+    if (squads.isEmpty())
+        return {};
+    const QString word = QStringLiteral("Riege");
+    const QString& first = squads.first();
+    const bool named = first.startsWith(word, Qt::CaseInsensitive) &&
+                       (first.size() == word.size() || first.at(word.size()).isSpace());
+    const QString joined = squads.join(QStringLiteral(", "));
+    return named ? joined : word + u' ' + joined;
+}
+
 // ---- Lookups in protocol data ----
 
 void addIds(TIdList& target, const TIdList& source)

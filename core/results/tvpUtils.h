@@ -135,6 +135,9 @@ int getYearOfBirth(const QString& text);
 QString genderToStr(proto::GenderType g);
 // "3", or "Adler (3)" for a squad with its own name; empty for none.
 QString getSquadInfoStr(const proto::SquadInfoDataType* squad);
+// "Riege 1, Adler (2)" for the squad texts of a heat, empty for none; a squad whose own name
+// already starts with "Riege" does not get the word twice.
+QString squadsText(const QStringList& squads);
 
 // ---- Lookups in protocol data ----
 
