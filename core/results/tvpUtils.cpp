@@ -727,6 +727,28 @@ QString squadsText(const QStringList& squads)
     return named ? joined : word + u' ' + joined;
 }
 
+QString elideMiddle(const QString& text, const std::function<bool(const QString&)>& fits)
+{
+    if (fits(text))
+        return text;
+    const QString dots = QStringLiteral("...");
+    // Most kept characters that fit, the end getting as many as the start (one fewer when odd).
+    const auto cut = [&](qsizetype kept) {
+        const qsizetype tail = kept / 2;
+        return text.left(kept - tail).trimmed() + dots + text.right(tail).trimmed();
+    };
+    qsizetype low = 0;
+    qsizetype high = text.size() - 1;
+    while (low < high) {
+        const qsizetype mid = (low + high + 1) / 2;
+        if (fits(cut(mid)))
+            low = mid;
+        else
+            high = mid - 1;
+    }
+    return cut(low);
+}
+
 // ---- Lookups in protocol data ----
 
 void addIds(TIdList& target, const TIdList& source)

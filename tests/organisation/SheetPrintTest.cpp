@@ -470,10 +470,11 @@ std::shared_ptr<TDisciplinePrintContext> longContext(const QString& doc)
         QStringLiteral("Weitsprunganlage Nord (Sandgrube 2)"), 0.4);
 }
 
-// A sheet of the competition-list window: portrait, with the list's header and footer.
-bool printSheets(QPrinter& printer, TBarcodeType barcode, std::shared_ptr<ITVPrintSplitableContent> body)
+// A sheet of the competition-list window with the list's header and footer: portrait, or a list.
+bool printSheets(QPrinter& printer, TBarcodeType barcode, std::shared_ptr<ITVPrintSplitableContent> body,
+                 bool landscape = false)
 {
-    TPrintManager manager(printer, QStringLiteral("Hindernis-Rundenlauf"), false);
+    TPrintManager manager(printer, QStringLiteral("Hindernis-Rundenlauf"), landscape);
     manager.setPageHeader(std::make_shared<TDisciplineListHeader>(barcode, true, TResultformat::rf_Default));
     manager.setHeaderSpacing(150);
     manager.setFooterSpacing(30);
@@ -564,4 +565,49 @@ TEST_F(SheetPdf, TwoParticipantsPerLapCountSheetKeepToTheirHalves)
         for (const QString& word : {QStringLiteral("Nachwuchsmannschaft"), QStringLiteral("Zwei")})
             EXPECT_TRUE(page.contains(word)) << page.toStdString();
     }
+}
+
+TEST_F(SheetPdf, HeadingsNameTheWholeSquadAndFacilityOfEverySheet)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    // Squads and facilities that differ only after letter 30.
+    const QString squad = QStringLiteral("Riege U10 Überlingen-Seeufer Nachmittagsgruppe %1 (%2)");
+    const QString place = QStringLiteral("Weitsprung- und Wurfanlage %1 (Sportanlage am Seeufer Überlingen)");
+    const QString discipline = QStringLiteral("Ballwurf Sammelgruppe Sechzehn Teams U10");
+    LongHeat heat(false);
+    const TPrintTable sheet(heat.node(), 2, false, proto::ResultValueType::Distance, true, QStringLiteral("Bahn"));
+    const TPrintTable list(heat.node(), 3, false, proto::ResultValueType::Distance, false, QStringLiteral("#"));
+    const auto context = [&](const QString& squads, int heatNo, const QString& doc, const QString& facility) {
+        return std::make_shared<TDisciplinePrintContext>(squads, heatNo, proto::ResultValueType::Distance, doc,
+                                                         discipline, 9, 5, 7, facility, 0.4);
+    };
+    for (const auto& [side, index, heatNo] : {std::tuple{QStringLiteral("Nord"), 4, 1}, {QStringLiteral("Süd"), 5, 2}}) {
+        const QString ours = squad.arg(side).arg(index);
+        const QString facility = place.arg(side);
+        expectPaperFit(printer, dir, {ours, facility}, [&](const QString& file) {
+            printer.setOutputFileName(file);
+            ASSERT_TRUE(printSheets(printer, TBarcodeType::bt_TallySheet,
+                                    std::make_shared<TTallySheetPrintBody>(
+                                        sheet, 120, context(ours, heatNo, "Zonenstrichliste", facility), 15)));
+            EXPECT_EQ(overlappingWords(pdfWords(file)), "");
+        });
+        expectPaperFit(printer, dir, {ours, facility}, [&](const QString& file) {
+            printer.setOutputFileName(file);
+            ASSERT_TRUE(printSheets(printer, TBarcodeType::bt_LapCount,
+                                    std::make_shared<TLapCountPrintBody>(
+                                        sheet, 80, context(ours, heatNo, "Rundenzählblatt", facility), 8, 1)));
+        });
+    }
+    // A list's heat of both squads, in landscape.
+    const QString both = squad.arg(QStringLiteral("Nord")).arg(4) + QStringLiteral(", ") +
+                         squad.arg(QStringLiteral("Süd")).arg(5);
+    expectPaperFit(printer, dir, {both, place.arg(QStringLiteral("Süd"))}, [&](const QString& file) {
+        printer.setOutputFileName(file);
+        ASSERT_TRUE(printSheets(printer, TBarcodeType::bt_DiscList,
+                                std::make_shared<TDiscListPrintBody>(
+                                    list, 120, std::make_shared<TAttemptDiscListLineRenderer>(false),
+                                    context(both, 40, "Wettkampfliste", place.arg(QStringLiteral("Süd")))),
+                                true));
+        EXPECT_EQ(overlappingWords(pdfWords(file)), "");
+    });
 }

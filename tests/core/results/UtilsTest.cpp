@@ -119,6 +119,15 @@ TEST(Texts, FileNamesAndYears)
     EXPECT_EQ(getYearOfBirth(QStringLiteral("20x")), -1);
 }
 
+TEST(Texts, ACutInTheMiddleKeepsTheEndThatTellsNamesApart)
+{
+    const auto within = [](int n) { return [n](const QString& t) { return t.size() <= n; }; };
+    const QString nord = QStringLiteral("Riege U10 Überlingen-Seeufer Nachmittagsgruppe Nord (4)");
+    EXPECT_EQ(elideMiddle(nord, within(30)), QStringLiteral("Riege U10 Über...uppe Nord (4)"));
+    EXPECT_EQ(elideMiddle(nord, within(99)), nord);
+    EXPECT_EQ(elideMiddle(nord, within(2)), QStringLiteral("..."));
+}
+
 TEST(Lookups, BibsOfTheFirstEntryOfATeam)
 {
     auto athlete = [](std::vector<int> bibs) {
