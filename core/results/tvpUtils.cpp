@@ -732,10 +732,17 @@ QString elideMiddle(const QString& text, const std::function<bool(const QString&
     if (fits(text))
         return text;
     const QString dots = QStringLiteral("...");
-    // Most kept characters that fit, the end getting as many as the start (one fewer when odd).
+    const QStringList entries = text.split(QStringLiteral(", "));
+    // Every entry keeps at most `kept` characters, the end as many as the start (one fewer when odd).
     const auto cut = [&](qsizetype kept) {
-        const qsizetype tail = kept / 2;
-        return text.left(kept - tail).trimmed() + dots + text.right(tail).trimmed();
+        QStringList cutEntries;
+        for (const QString& entry : entries) {
+            const qsizetype tail = kept / 2;
+            cutEntries << (entry.size() <= kept + dots.size()
+                               ? entry
+                               : entry.left(kept - tail).trimmed() + dots + entry.right(tail).trimmed());
+        }
+        return cutEntries.join(QStringLiteral(", "));
     };
     qsizetype low = 0;
     qsizetype high = text.size() - 1;

@@ -139,7 +139,8 @@ QString getSquadInfoStr(const proto::SquadInfoDataType* squad);
 // already starts with "Riege" does not get the word twice.
 QString squadsText(const QStringList& squads);
 // The text cut in its middle ("Riege U10 Überlingen-...Nord (4)") until fits holds: names that
-// begin alike differ at their ends. The whole text when it fits; "..." alone when nothing does.
+// begin alike differ at their ends. In a list ("a, b") every entry loses its middle alike, so none
+// is lost whole. The whole text when it fits; "..." alone when nothing does.
 QString elideMiddle(const QString& text, const std::function<bool(const QString&)>& fits);
 
 // ---- Lookups in protocol data ----
