@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace tvp;
 using namespace tvp::test;
 
@@ -570,44 +572,45 @@ TEST_F(SheetPdf, TwoParticipantsPerLapCountSheetKeepToTheirHalves)
 TEST_F(SheetPdf, HeadingsNameTheWholeSquadAndFacilityOfEverySheet)
 {
     TVP_REQUIRE_TOOL("pdftotext");
-    // Squads and facilities that differ only after letter 30.
-    const QString squad = QStringLiteral("Riege U10 Überlingen-Seeufer Nachmittagsgruppe %1 (%2)");
+    // Squads and facilities that differ only after letter 30; a list's heat of both squads.
+    const QString squad = QStringLiteral("Riege U10 Überlingen-Seeufer Nachmittagsgruppe %1");
     const QString place = QStringLiteral("Weitsprung- und Wurfanlage %1 (Sportanlage am Seeufer Überlingen)");
-    const QString discipline = QStringLiteral("Ballwurf Sammelgruppe Sechzehn Teams U10");
     LongHeat heat(false);
-    const TPrintTable sheet(heat.node(), 2, false, proto::ResultValueType::Distance, true, QStringLiteral("Bahn"));
-    const TPrintTable list(heat.node(), 3, false, proto::ResultValueType::Distance, false, QStringLiteral("#"));
-    const auto context = [&](const QString& squads, int heatNo, const QString& doc, const QString& facility) {
-        return std::make_shared<TDisciplinePrintContext>(squads, heatNo, proto::ResultValueType::Distance, doc,
-                                                         discipline, 9, 5, 7, facility, 0.4);
+    const auto table = [&](bool sheet) {
+        return TPrintTable(heat.node(), 2, false, proto::ResultValueType::Distance, sheet, sheet ? "Bahn" : "#");
     };
-    for (const auto& [side, index, heatNo] : {std::tuple{QStringLiteral("Nord"), 4, 1}, {QStringLiteral("Süd"), 5, 2}}) {
-        const QString ours = squad.arg(side).arg(index);
-        const QString facility = place.arg(side);
-        expectPaperFit(printer, dir, {ours, facility}, [&](const QString& file) {
+    const auto context = [&](const QString& squads, const char* doc, const QString& facility) {
+        return std::make_shared<TDisciplinePrintContext>(squads, 2, proto::ResultValueType::Distance, doc,
+                                                         QStringLiteral("Ballwurf Sammelgruppe Sechzehn Teams U10"), 9,
+                                                         5, 7, facility, 0.4);
+    };
+    const QString both = squad.arg("Nord (4)") + QStringLiteral(", ") + squad.arg("Süd (5)");
+    // Each print measures its table afresh, as a window's does.
+    using Body = std::function<std::shared_ptr<ITVPrintSplitableContent>()>;
+    const std::tuple<TBarcodeType, Body, QStringList> prints[] = {
+        {TBarcodeType::bt_TallySheet,
+         [&] {
+             return std::make_shared<TTallySheetPrintBody>(
+                 table(true), 120, context(squad.arg("Nord (4)"), "Zonenstrichliste", place.arg("Nord")), 15);
+         },
+         {squad.arg("Nord (4)"), place.arg("Nord")}},
+        {TBarcodeType::bt_LapCount,
+         [&] {
+             return std::make_shared<TLapCountPrintBody>(
+                 table(true), 80, context(squad.arg("Süd (5)"), "Rundenzählblatt", place.arg("Süd")), 8, 1);
+         },
+         {squad.arg("Süd (5)"), place.arg("Süd")}},
+        {TBarcodeType::bt_DiscList,
+         [&] {
+             return std::make_shared<TDiscListPrintBody>(table(false), 120,
+                                                         std::make_shared<TAttemptDiscListLineRenderer>(false),
+                                                         context(both, "Wettkampfliste", place.arg("Süd")));
+         },
+         {both, place.arg("Süd")}}};
+    for (const auto& [barcode, body, names] : prints)
+        expectPaperFit(printer, dir, names, [&](const QString& file) {
             printer.setOutputFileName(file);
-            ASSERT_TRUE(printSheets(printer, TBarcodeType::bt_TallySheet,
-                                    std::make_shared<TTallySheetPrintBody>(
-                                        sheet, 120, context(ours, heatNo, "Zonenstrichliste", facility), 15)));
+            ASSERT_TRUE(printSheets(printer, barcode, body(), barcode == TBarcodeType::bt_DiscList));
             EXPECT_EQ(overlappingWords(pdfWords(file)), "");
         });
-        expectPaperFit(printer, dir, {ours, facility}, [&](const QString& file) {
-            printer.setOutputFileName(file);
-            ASSERT_TRUE(printSheets(printer, TBarcodeType::bt_LapCount,
-                                    std::make_shared<TLapCountPrintBody>(
-                                        sheet, 80, context(ours, heatNo, "Rundenzählblatt", facility), 8, 1)));
-        });
-    }
-    // A list's heat of both squads, in landscape.
-    const QString both = squad.arg(QStringLiteral("Nord")).arg(4) + QStringLiteral(", ") +
-                         squad.arg(QStringLiteral("Süd")).arg(5);
-    expectPaperFit(printer, dir, {both, place.arg(QStringLiteral("Süd"))}, [&](const QString& file) {
-        printer.setOutputFileName(file);
-        ASSERT_TRUE(printSheets(printer, TBarcodeType::bt_DiscList,
-                                std::make_shared<TDiscListPrintBody>(
-                                    list, 120, std::make_shared<TAttemptDiscListLineRenderer>(false),
-                                    context(both, 40, "Wettkampfliste", place.arg(QStringLiteral("Süd")))),
-                                true));
-        EXPECT_EQ(overlappingWords(pdfWords(file)), "");
-    });
 }
