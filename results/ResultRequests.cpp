@@ -185,7 +185,7 @@ QString squadLine(const std::vector<const proto::TeamType*>& teams)
         if (!text.isEmpty() && !squads.contains(text))
             squads << text;
     }
-    return squads.isEmpty() ? QString() : QStringLiteral("Riege ") + squads.join(QStringLiteral(", "));
+    return squadsText(squads);
 }
 
 QString resultLegend(proto::ResultValueType type)

@@ -1,5 +1,7 @@
 #include "core/print/PrintUtils.h"
 
+#include "core/results/tvpUtils.h"
+
 #include <QDate>
 #include <QSet>
 #include <QTime>
@@ -8,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <numeric>
+#include <optional>
 #include <utility>
 
 namespace tvp {
@@ -543,8 +546,137 @@ int TGenericCaptionStringHeader::getHeight()
     return std::max(40, FMaxFontHeight) + FHeaderSpacing + 5;
 }
 
-void TGenericTextHeader::textOutFitted(std::vector<THeaderPart> parts, int right, TPrintCanvas& canvas)
+namespace {
+
+// A run of one header part's text on one line.
+struct THeaderRun {
+    std::size_t part = 0;
+    QString text;
+};
+using THeaderLines = std::vector<std::vector<THeaderRun>>;
+
+int runWidth(TPrintCanvas& canvas, const THeaderPart& part, const QString& text)
 {
+    canvas.setFontHeight(part.fontHeight);
+    canvas.setBold(part.bold);
+    return canvas.textWidth(text);
+}
+
+QString trimmedEnd(const QString& text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).isSpace())
+        --end;
+    return text.left(end);
+}
+
+// The parts in lines no wider than width, broken after blanks and hyphens of the parts that may
+// be cut (the others and every tail kept whole); empty when a piece is wider than a line alone.
+std::optional<THeaderLines> flowHeader(const std::vector<THeaderPart>& parts, int width, TPrintCanvas& canvas)
+{
+    THeaderLines lines(1);
+    int before = 0; // the width of the line's runs before its last
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        QStringList pieces = parts[i].mayCut ? breakPieces(parts[i].text) : QStringList{parts[i].text};
+        if (pieces.isEmpty())
+            pieces << QString();
+        pieces.last() += parts[i].tail;
+        for (const QString& piece : pieces) {
+            std::vector<THeaderRun>& line = lines.back();
+            const bool joins = !line.empty() && line.back().part == i;
+            const int start =
+                joins || line.empty() ? before : before + runWidth(canvas, parts[line.back().part], line.back().text);
+            const QString run = joins ? line.back().text + piece : piece;
+            // A blank at the line's end takes no room.
+            if (!line.empty() && start + runWidth(canvas, parts[i], trimmedEnd(run)) > width) {
+                // The next line starts at its first letter.
+                qsizetype lead = 0;
+                while (lead < piece.size() && piece.at(lead).isSpace())
+                    ++lead;
+                lines.push_back({{i, piece.mid(lead)}});
+                before = 0;
+            } else if (joins) {
+                line.back().text = run;
+            } else {
+                before = start;
+                line.push_back({i, piece});
+            }
+        }
+    }
+    for (std::vector<THeaderRun>& line : lines) {
+        line.back().text = trimmedEnd(line.back().text);
+        if (line.size() == 1 && runWidth(canvas, parts[line.front().part], line.front().text) > width)
+            return std::nullopt;
+    }
+    return lines;
+}
+
+// The parts in at most maxLines lines of width: on one line a little smaller, else in lines
+// from full size down to two thirds, else with the parts that may be cut losing their middle,
+// the first first. Font heights are those to write with. Empty where nothing holds them.
+std::optional<THeaderLines> fitHeaderLines(std::vector<THeaderPart>& parts, int width, int maxLines,
+                                           TPrintCanvas& canvas)
+{
+    std::vector<int> heights;
+    for (const THeaderPart& part : parts)
+        heights.push_back(part.fontHeight);
+    const auto scale = [&](double factor) {
+        for (std::size_t i = 0; i < parts.size(); ++i)
+            parts[i].fontHeight = std::max(1, int(heights[i] * factor));
+    };
+    const auto within = [&](std::size_t lines) {
+        std::optional<THeaderLines> flowed = flowHeader(parts, width, canvas);
+        return flowed && flowed->size() <= lines ? flowed : std::nullopt;
+    };
+    for (int percent = 100; percent >= 84; percent -= 2) {
+        scale(percent / 100.0);
+        if (auto flowed = within(1))
+            return flowed;
+    }
+    for (int percent = 100; percent >= 67; percent -= 3) {
+        scale(std::max(2.0 / 3.0, percent / 100.0));
+        if (auto flowed = within(std::size_t(maxLines)))
+            return flowed;
+    }
+    for (THeaderPart& part : parts) {
+        if (!part.mayCut)
+            continue;
+        const QString whole = part.text;
+        part.text = elideMiddle(whole, [&](const QString& text) {
+            part.text = text;
+            return within(std::size_t(maxLines)).has_value();
+        });
+        if (auto flowed = within(std::size_t(maxLines)))
+            return flowed;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void TGenericTextHeader::textOutFitted(std::vector<THeaderPart> parts, int right, TPrintCanvas& canvas, int lines)
+{
+    if (lines > 1) {
+        std::vector<THeaderPart> fitted = parts;
+        if (const std::optional<THeaderLines> flowed = fitHeaderLines(fitted, right - curIndent, lines, canvas)) {
+            const int indent = curIndent;
+            for (std::size_t l = 0; l < flowed->size(); ++l) {
+                if (l > 0) {
+                    int tallest = 0;
+                    for (const THeaderRun& run : (*flowed)[l])
+                        tallest = std::max(tallest, fitted[run.part].fontHeight);
+                    curIndent = indent;
+                    curLine -= tallest + 10;
+                }
+                for (const THeaderRun& run : (*flowed)[l]) {
+                    canvas.setFontHeight(fitted[run.part].fontHeight);
+                    canvas.setBold(fitted[run.part].bold);
+                    textOutWidth(run.text, canvas);
+                }
+            }
+            return;
+        }
+    }
     const auto width = [&canvas](const THeaderPart& part) {
         canvas.setFontHeight(part.fontHeight);
         canvas.setBold(part.bold);
@@ -807,7 +939,7 @@ QStringList wrapToWidth(TPrintCanvas& canvas, const QString& text, int width)
     return lines;
 }
 
-QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines)
+QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines, bool keepEnd)
 {
     const std::vector<std::pair<QString, qsizetype>> all = wrapLines(canvas, text, width);
     const std::size_t most = std::size_t(std::max(1, maxLines));
@@ -816,8 +948,11 @@ QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, in
     QStringList lines;
     for (std::size_t i = 0; i < kept; ++i)
         lines << all[i].first;
-    if (kept < all.size())
-        lines << elideToWidth(canvas, text.mid(kept > 0 ? all[kept - 1].second : 0).trimmed(), width);
+    if (kept < all.size()) {
+        const QString rest = text.mid(kept > 0 ? all[kept - 1].second : 0).trimmed();
+        lines << (keepEnd ? elideMiddle(rest, [&](const QString& t) { return canvas.textWidth(t) <= width; })
+                          : elideToWidth(canvas, rest, width));
+    }
     return lines;
 }
 

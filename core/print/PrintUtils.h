@@ -395,8 +395,10 @@ public:
     int textOutWidth(const QString& text, TPrintCanvas& canvas);
     // Writes the parts from curIndent on so that they end before right: where they would run past
     // it they shrink together, to two thirds at most, and then the parts that may be cut end in
-    // "...", the first first.
-    void textOutFitted(std::vector<THeaderPart> parts, int right, TPrintCanvas& canvas);
+    // "...", the first first. With more lines allowed, the parts that may be cut go on in further
+    // lines (curLine moving down with them) before they shrink much, and lose their middle only
+    // where even that does not hold them.
+    void textOutFitted(std::vector<THeaderPart> parts, int right, TPrintCanvas& canvas, int lines = 1);
 
 protected:
     int curIndent = 0;
@@ -466,8 +468,9 @@ void shrinkToWidth(TPrintCanvas& canvas, const QString& text, int width, int sma
 // The text in lines at most width wide at the canvas's font, broken after blanks, hyphens and
 // commas; a word wider than a line alone is broken where the line ends. Nothing is left out.
 QStringList wrapToWidth(TPrintCanvas& canvas, const QString& text, int width);
-// The same in at most maxLines lines: the last holds what is left, cut with "..." where it is too wide.
-QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines);
+// The same in at most maxLines lines: the last holds what is left, cut with "..." where it is too
+// wide, at its end or, with keepEnd, in its middle.
+QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines, bool keepEnd = false);
 // The width of the widest piece of a text that wrapToWidth keeps on one line.
 int longestPieceWidth(TPrintCanvas& canvas, const QString& text);
 
