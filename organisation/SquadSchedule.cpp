@@ -1,6 +1,7 @@
 #include "organisation/SquadSchedule.h"
 
 #include "core/print/PrintTable.h"
+#include "core/results/tvpUtils.h"
 
 #include <QStringList>
 
@@ -48,8 +49,7 @@ TSquadsObject::TSquadsObject(const QModelIndex& heatNode, const TSquadScheduleMa
     }
     if (conflict)
         ScheduleItem.reset();
-    if (!squads.isEmpty())
-        SquadsString = QStringLiteral("Riege ") + squads.join(QStringLiteral(", "));
+    SquadsString = squadsText(squads);
 }
 
 TSquadsInfo getSquadsInfo(const QModelIndex& heatNode, const TSquadScheduleMap& map)

@@ -1,6 +1,7 @@
 #include "participants/AthleteRequests.h"
 
 #include "core/barcode/BarcodeUtils.h"
+#include "core/connection/DeletedElsewhere.h"
 #include "core/results/tvpUtils.h"
 #include "participants/ServerChanges.h"
 
@@ -61,20 +62,25 @@ void createAthlete(TServicePorts& ports, const TAthleteRequest& request, TAthlet
 void modifyAthlete(TServicePorts& ports, const TAthleteRequest& request, TAthleteResponse& response)
 {
     copyRequest(request, response);
-    TAthleteInfo a = request.athleteInfo;
-    if (request.loaded) {
-        const proto::getAthleteInfoResponse1 now =
-            ports.drs().getAthleteInfo(request.AthleteID, ports.competitionId(), 0, 0);
-        if (now.Athlete) {
-            const TAthleteInfo server = getAthleteRequestFromUI(athleteEditorOf(*now.Athlete), false).value_or(a);
-            takeServerChanges(a, *request.loaded, server, &TAthleteInfo::fname, &TAthleteInfo::sname,
-                              &TAthleteInfo::bibs, &TAthleteInfo::TeamId, &TAthleteInfo::yearOfBirth,
-                              &TAthleteInfo::gender, &TAthleteInfo::ClubId, &TAthleteInfo::customBarcode);
+    const TAthleteInfo& named = request.loaded ? *request.loaded : request.athleteInfo;
+    const QString record =
+        QStringLiteral("Der Athlet \u201E%1\u201C").arg((named.fname + u' ' + named.sname).trimmed());
+    saveUnlessDeletedElsewhere(ports, false, request.AthleteID, record, [&] {
+        TAthleteInfo a = request.athleteInfo;
+        if (request.loaded) {
+            const proto::getAthleteInfoResponse1 now =
+                ports.drs().getAthleteInfo(request.AthleteID, ports.competitionId(), 0, 0);
+            if (now.Athlete) {
+                const TAthleteInfo server = getAthleteRequestFromUI(athleteEditorOf(*now.Athlete), false).value_or(a);
+                takeServerChanges(a, *request.loaded, server, &TAthleteInfo::fname, &TAthleteInfo::sname,
+                                  &TAthleteInfo::bibs, &TAthleteInfo::TeamId, &TAthleteInfo::yearOfBirth,
+                                  &TAthleteInfo::gender, &TAthleteInfo::ClubId, &TAthleteInfo::customBarcode);
+            }
         }
-    }
-    ports.das().modifyAthlete(request.AthleteID, infoData(a), a.TeamId == 0, a.TeamId, request.allowReassignBibs,
-                              request.forceRemoveBibs, request.forceAmbiguousBib, request.forceTeamAmbiguousBib,
-                              request.forceRemoveAssignedResults, a.ClubId == 0, a.ClubId);
+        ports.das().modifyAthlete(request.AthleteID, infoData(a), a.TeamId == 0, a.TeamId, request.allowReassignBibs,
+                                  request.forceRemoveBibs, request.forceAmbiguousBib, request.forceTeamAmbiguousBib,
+                                  request.forceRemoveAssignedResults, a.ClubId == 0, a.ClubId);
+    });
 }
 
 void deleteAthlete(TServicePorts& ports, const TAthleteRequest& request, TAthleteResponse& response)

@@ -50,8 +50,10 @@ void modifyOne(TServicePorts& ports, const TSquadRequest& r, const std::vector<p
     TSquadEditor squad{r.orderIndex, r.name, r.AgeClassId, r.teamIdList};
     const auto now =
         std::find_if(server.begin(), server.end(), [&](const proto::SquadType& s) { return s.SquadID == r.squadId; });
-    if (r.loaded && now != server.end())
+    if (r.loaded && now != server.end()) {
+        refuseNameChangedElsewhere(squad.name, r.loaded->name, now->CustomName);
         takeSquadServerChanges(squad, *r.loaded, squadEditorOf(*now));
+    }
     ports.das().modifySquad(r.squadId, info(squad.orderIndex, squad.name), squad.ageClassId, squad.teamIds,
                             r.forceTeamReassignment, r.forceAgeClassDisc, r.forceAgeClassTeam, r.forceOrderIndex,
                             r.forceRemoveAssignedResults);

@@ -1,6 +1,7 @@
 #include "participants/TeamRequests.h"
 
 #include "core/results/tvpUtils.h"
+#include "core/connection/DeletedElsewhere.h"
 #include "participants/ServerChanges.h"
 
 #include <cstdlib>
@@ -36,15 +37,21 @@ void createTeam(TServicePorts& ports, const TTeamRequest& request, TTeamResponse
 
 void modifyTeam(TServicePorts& ports, const TTeamRequest& request, TTeamResponse& response)
 {
-    TTeamFields team{request.name, request.AgeClassId, request.ClubID};
-    if (request.loaded) {
-        const proto::getTeamInfoResponse1 now = ports.drs().getTeamInfo(request.teamId, ports.competitionId(), 0);
-        if (now.Team)
-            takeServerChanges(team, *request.loaded, teamFieldsOf(*now.Team), &TTeamFields::name,
-                              &TTeamFields::ageClassId, &TTeamFields::clubId);
-    }
-    ports.das().modifyTeam(request.teamId, info(team.name), team.ageClassId, request.ageClass, team.clubId == 0,
-                           team.clubId);
+    const QString record =
+        QStringLiteral("Das Team \u201E%1\u201C").arg(request.loaded ? request.loaded->name : request.name);
+    saveUnlessDeletedElsewhere(ports, true, request.teamId, record, [&] {
+        TTeamFields team{request.name, request.AgeClassId, request.ClubID};
+        if (request.loaded) {
+            const proto::getTeamInfoResponse1 now = ports.drs().getTeamInfo(request.teamId, ports.competitionId(), 0);
+            if (now.Team) {
+                refuseNameChangedElsewhere(team.name, request.loaded->name, now.Team->Name);
+                takeServerChanges(team, *request.loaded, teamFieldsOf(*now.Team), &TTeamFields::name,
+                                  &TTeamFields::ageClassId, &TTeamFields::clubId);
+            }
+        }
+        ports.das().modifyTeam(request.teamId, info(team.name), team.ageClassId, request.ageClass, team.clubId == 0,
+                               team.clubId);
+    });
     response.id = request.teamId;
 }
 

@@ -1,5 +1,7 @@
 #include "results/BibOrderRequests.h"
 
+#include "results/ResultRequests.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -116,6 +118,10 @@ QVariant TRankListModel::data(const QModelIndex& index, int role) const
     if (row >= list_.count())
         return QString();
     const TRankItem& item = list_.at(row);
+    // Bibs typed over the row are not the participants drawn there: no name rather than a wrong one.
+    if (index.column() == colName && std::size_t(row) < typed_.size() && typed_[std::size_t(row)] &&
+        differsFromDrawn(row, typed_[std::size_t(row)]->text))
+        return QString();
     switch (index.column()) {
     case colRank: return item.fRank == 0 ? QString() : QString::number(item.fRank);
     case colBibs: return item.getDisplayBibs();
@@ -189,6 +195,20 @@ void TRankListModel::markSent(int row)
 {
     if (row >= 0 && std::size_t(row) < typed_.size() && typed_[std::size_t(row)])
         typed_[std::size_t(row)]->sent = true;
+}
+
+void TRankListModel::markUnsent(int row, const QString& text)
+{
+    if (row < 0 || row >= rows_)
+        return;
+    std::optional<Typed>& typed = typed_[std::size_t(row)];
+    if (typed && !typed->sent)
+        return; // typed anew since: the newer text stays
+    if (typed)
+        typed->sent = false;
+    else
+        typed = Typed{text};
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
 bool TRankListModel::isUnsent(int row) const
@@ -312,6 +332,7 @@ void copyRequest(const TAqBibOrderRequest& request, TAqBibOrderResponse& respons
     response.teamDisc = request.teamDisc;
     response.issueReload = request.issueReload;
     response.rank = request.rank;
+    response.newBibs = request.newBibs;
     response.CurrentRow = request.CurrentRow;
     response.attempt = request.attempt;
 }
@@ -330,12 +351,41 @@ void addBibs(std::vector<int>& to, const std::vector<int>& bibs)
     to.insert(to.end(), bibs.begin(), bibs.end());
 }
 
+// A rank given at another desk is not doubled behind its back: refused as the server refuses a
+// taken rank typed in the result window, naming who holds it.
+[[noreturn]] void refuseTakenRank(proto::DataRetrievalPortType& drs, const TAqBibOrderRequest& request, int bib)
+{
+    const proto::getDisciplineInfoResponse1 info = drs.getDisciplineInfo(request.DisciplineId, 0, 0);
+    const QString discipline = info.Disciplin ? info.Disciplin->Name : QString::number(request.DisciplineId);
+    const QString name = getNameForBib(drs.getDisciplinParticipants(request.DisciplineId, 0).HeatList, bib).name;
+    const QString holder = name.trimmed().isEmpty() ? QStringLiteral("der Startnummer %1").arg(bib) : name.trimmed();
+    const QStringList parameters{QString::number(request.rank), QString::number(request.attempt), discipline, holder};
+    throw ETvExceptionDetail(QStringLiteral("Der Rang %1 ist im %2. Versuch der Disziplin %3 bereits %4 zugewiesen.")
+                                 .arg(parameters[0], parameters[1], parameters[2], parameters[3]),
+                             kRankTakenError, parameters);
+}
+
 void storeRow(TServicePorts& ports, const TAqBibOrderRequest& request, TAqBibOrderResponse& response)
 {
     copyRequest(request, response);
     proto::DataAquisitionPortType& das = ports.das();
     proto::DataRetrievalPortType& drs = ports.drs();
-    for (int bib : request.oldBibs)
+    // The row as the server holds it now, not as this window last saw it: another desk may have
+    // given the rank to someone else, or moved one of the row's bibs elsewhere.
+    const proto::getBibRankingResponse1 before = drs.getBibRanking(request.DisciplineId, request.attempt);
+    const auto listed = [](const std::vector<int>& bibs, int bib) {
+        return std::find(bibs.begin(), bibs.end(), bib) != bibs.end();
+    };
+    std::vector<int> stillHere;
+    for (const proto::BibRankType& entry : before) {
+        if (entry.Rank != request.rank)
+            continue;
+        if (listed(request.oldBibs, entry.AssignedBib))
+            stillHere.push_back(entry.AssignedBib);
+        else if (!listed(request.newBibs, entry.AssignedBib))
+            refuseTakenRank(drs, request, entry.AssignedBib);
+    }
+    for (int bib : stillHere)
         (void)das.setResult(request.DisciplineId, bib, false, nullptr, 0, 0, nullptr, request.attempt);
     proto::ResultType rank;
     rank.Type_ = proto::ResultValueType::Rank;

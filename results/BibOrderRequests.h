@@ -93,6 +93,9 @@ public:
     bool differsFromDrawn(int row, const QString& text) const;
     // The row's typed text went to the server: it is no longer unsaved.
     void markSent(int row);
+    // The server refused the row: what was typed there is unsaved again (text, when nothing typed
+    // is left on the row).
+    void markUnsent(int row, const QString& text);
     // Rank and text of every row typed and not sent.
     std::vector<std::pair<int, QString>> unsentTexts() const;
     bool hasUnsentText() const;
@@ -143,6 +146,7 @@ struct TAqBibOrderResponse : TResponse {
     bool teamDisc = false;
     bool issueReload = false;
     std::vector<int> bibs;
+    std::vector<int> newBibs; // the bibs sent, to keep them typed when the store is refused
     std::vector<int> bibwarnings;
     int rank = 0;
     std::vector<proto::AthleteType> Athletes; // one per stored bib; id 0 for a bib nobody holds

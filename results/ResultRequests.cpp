@@ -1,5 +1,6 @@
 #include "results/ResultRequests.h"
 
+#include "core/connection/DeletedElsewhere.h"
 #include "core/results/tvpUtils.h"
 #include "core/barcode/BarcodeUtils.h"
 
@@ -108,7 +109,12 @@ void storeResult(TServicePorts& ports, const TResultRequest& request, TResultRes
                                 : das.setResult(request.DisciplinId, request.bib, laneHeat, request.athleteId,
                                                 request.teamId, value, request.attempt);
     };
-    const proto::setResultResponse1 answer = store(result);
+    // The cell's status line names the row; the text says what became of it.
+    const bool team = request.athleteId == 0;
+    proto::setResultResponse1 answer;
+    saveUnlessDeletedElsewhere(ports, team, team ? request.teamId : request.athleteId,
+                               team ? QStringLiteral("Das Team") : QStringLiteral("Der Athlet"),
+                               [&] { answer = store(result); });
     response.id = answer.AthleteTeamIDret;
     // The server takes a value for someone outside the discipline with a mere warning; the
     // participant was taken out at another desk meanwhile, and the value must not stay.
@@ -226,7 +232,7 @@ QString squadLine(const std::vector<const proto::TeamType*>& teams)
         if (!text.isEmpty() && !squads.contains(text))
             squads << text;
     }
-    return squads.isEmpty() ? QString() : QStringLiteral("Riege ") + squads.join(QStringLiteral(", "));
+    return squadsText(squads);
 }
 
 QString resultLegend(proto::ResultValueType type)

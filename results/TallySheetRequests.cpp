@@ -273,7 +273,7 @@ std::vector<TTallyParticipant> tallyParticipants(const proto::getDisciplinPartic
 {
     const auto squadOf = [](const proto::TeamType* t) {
         const QString squad = t && t->SquadInfo ? getSquadInfoStr(t->SquadInfo.get()) : QString();
-        return squad.isEmpty() ? QString() : QStringLiteral("Riege ") + squad;
+        return squad.isEmpty() ? QString() : squadsText({squad});
     };
     std::vector<TTallyParticipant> entries;
     for (const proto::HeatParticipantsType& heat : list.HeatList) {

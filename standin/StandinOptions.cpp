@@ -15,7 +15,7 @@ const char* const kUsage =
     "                    [--threads N] [--tx-idle-seconds N] [--tx-idle-readonly-seconds N]\n"
     "                    [--max-transactions N] [--max-transactions-per-session N]\n"
     "                    [--write-wait-seconds N] [--max-sessions N] [--request-timeout-seconds N]\n"
-    "                    [--max-request-mb N] [--discovery] [--discovery-bind ADRESSE]\n"
+    "                    [--max-request-mb N] [--answer-delay-ms N] [--discovery] [--discovery-bind ADRESSE]\n"
     "                    [--discovery-port N] [--discovery-reply-port N]\n"
     "                    [--maker-update TEXT] [--maker-feature NAME]... [--maker-help LINK]\n"
     "                    [--maker-delay-ms N] [--ladv-fake ORDNER] [--ladv-login NAME:PASSWORT]\n";
@@ -83,6 +83,10 @@ StandinOptions parseOptions(const std::vector<std::string>& args)
          }},
         {"--max-request-mb",
          [&](const std::string& v) { o.maxRequestBytes = (long long)toInt(v, "--max-request-mb", 1, 4096) << 20; }},
+        {"--answer-delay-ms",
+         [&](const std::string& v) {
+             o.answerDelay = std::chrono::milliseconds(toInt(v, "--answer-delay-ms", 0, 60000));
+         }},
         {"--discovery-bind",
          [&](const std::string& v) {
              in_addr unused{};

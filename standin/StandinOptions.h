@@ -45,6 +45,8 @@ struct StandinOptions {
     int discoveryPort = 10802;      // 0 picks a free port (tests)
     int discoveryReplyPort = 10803; // where the client listens
     MakerOptions maker;
+    // Every SOAP request is answered this much later, to try the client against a slow server.
+    std::chrono::milliseconds answerDelay{0};
 
     // Worker threads that may wait at once (for the write lock or a busy transaction); the rest
     // stay free for requests that do not wait, the lock holder's among them.

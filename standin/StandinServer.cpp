@@ -89,7 +89,8 @@ StandinServer::StandinServer(StandinOptions options)
       connections_(options_.dataFile),
       transactions_(connections_, options_),
       dispatcher_(options_, connections_, transactions_),
-      slowClients_(options_.requestTimeout, options_.minUploadBytesPerSecond)
+      slowClients_(options_.requestTimeout, options_.minUploadBytesPerSecond),
+      answerDelayMs_(int(options_.answerDelay.count()))
 {
     static std::once_flag initOnce;
     std::call_once(initOnce, [] { mg_init_library(0); });
@@ -200,6 +201,9 @@ int StandinServer::serve(mg_connection* conn)
         return 400;
     reading = {};
 
+    // Before the work, so a slowed answer also holds its transaction's locks the longer.
+    if (const int delay = answerDelayMs_; delay > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
     const SoapAnswer answer = dispatcher_.handle(*service, body);
     SlowClients::Watch answering =
         slowClients_.watch(info->remote_addr, info->remote_port, info->server_port, SlowClients::Phase::Answering);

@@ -8,6 +8,8 @@
 #include "standin/Transactions.h"
 #include "standin/WebNotifications.h"
 
+#include <atomic>
+#include <chrono>
 #include <memory>
 
 struct mg_context;
@@ -30,6 +32,8 @@ public:
     // notifications.
     Transactions& transactions() { return transactions_; }
     WebNotifications& notifications() { return notifications_; }
+    // For tests: the server slowed (or sped up again) while it runs, as --answer-delay-ms does.
+    void setAnswerDelay(std::chrono::milliseconds delay) { answerDelayMs_ = int(delay.count()); }
 
 private:
     static int onService(mg_connection* conn, void* self);
@@ -45,6 +49,7 @@ private:
     Dispatcher dispatcher_;
     SlowClients slowClients_;
     WebNotifications notifications_;
+    std::atomic<int> answerDelayMs_;
     std::unique_ptr<mg_context, StopHttp> http_; // last: stops before what its handlers use
 };
 

@@ -2,6 +2,7 @@
 
 #include "core/barcode/BarcodeUtils.h"
 #include "core/print/Code39.h"
+#include "core/results/tvpUtils.h"
 
 #include <QTime>
 
@@ -192,25 +193,43 @@ void TDisciplineListHeader::renderToPage(int x, int y, int pageWidth, TPrintCanv
                          .toString(QStringLiteral("hh:mm")) +
                      QLatin1Char(')');
         const QString end = QStringLiteral("Wettkampfende:____________");
-        const QString place = context.FPlace.isEmpty() ? QString() : QStringLiteral(" Anlage: ") + context.FPlace;
-        // Right of the barcode, before the edge: a long facility name shrinks the block, then ends in "...".
-        const int blockRight = x + pageWidth - 100;
-        const int room = blockRight - blockLeft;
+        const QString place = context.FPlace.isEmpty() ? QString() : QStringLiteral("Anlage: ") + context.FPlace;
+        // Right of the barcode up to the edge. A long facility shrinks the block, then goes on in
+        // lines of its own; where even those do not hold it, it loses its middle, not the end
+        // that tells facilities apart.
+        const int room = right - blockLeft;
+        QStringList lines{start, place.isEmpty() ? end : end + u' ' + place};
         int height = 40;
+        int step = 60;
         const auto widest = [&] {
-            canvas.setFontHeight(height);
-            return std::max(canvas.textWidth(start), canvas.textWidth(end + place));
+            int widest = 0;
+            for (const QString& line : lines)
+                widest = std::max(widest, canvas.textWidth(line));
+            return widest;
         };
-        while (height > 30 && widest() > room)
-            --height;
         canvas.setFontHeight(height);
-        const QString endLine =
-            canvas.textWidth(end + place) <= room
-                ? end + place
-                : end + (place.isEmpty() ? QString() : elideToWidth(canvas, place, room - canvas.textWidth(end)));
-        const int left = blockRight - std::max(canvas.textWidth(start), canvas.textWidth(endLine));
-        canvas.textOut(left, y - 30 - 20, start);
-        canvas.textOut(left, y - 30 - 80, endLine);
+        while (height > 30 && widest() > room)
+            canvas.setFontHeight(--height);
+        if (widest() > room && !place.isEmpty()) {
+            // The facility in lines of its own, all 4 apart within the band's 120; at the smallest
+            // the last of them holds the rest without its middle.
+            for (height = 37;; --height) {
+                canvas.setFontHeight(height);
+                step = height + 4;
+                const qsizetype most = (120 - height) / step - 1;
+                const QStringList facility =
+                    height == 24 ? wrapToLines(canvas, place, room, int(most), true) : wrapToWidth(canvas, place, room);
+                lines = QStringList{start, end} + facility;
+                if (height == 24 || (facility.size() <= most && widest() <= room))
+                    break;
+            }
+        }
+        const int left = right - std::min(room, widest());
+        int top = lines.size() == 2 ? y - 30 - 20 : y - 30;
+        for (const QString& line : lines) {
+            canvas.textOut(left, top, line);
+            top -= step;
+        }
     }
     if (band)
         curLine -= 120;
@@ -230,7 +249,8 @@ void TDisciplineListHeader::renderToPage(int x, int y, int pageWidth, TPrintCanv
     if (!context.FdocType.isEmpty())
         parts.push_back({QStringLiteral("- ") + context.FdocType, 35, false, false, {}});
     parts.push_back({stampText(context, FContext), 40, false, false, {}});
-    textOutFitted(std::move(parts), right, canvas);
+    // A second line before anything is cut: the squads and the discipline tell the sheets apart.
+    textOutFitted(std::move(parts), right, canvas, 2);
     canvas.setBold(false);
 
     const QString legend = legendText(FResultFormat);

@@ -1,13 +1,16 @@
 #include "core/print/PrintUtils.h"
 
+#include "core/results/tvpUtils.h"
+
 #include <QDate>
-#include <QHash>
+#include <QSet>
 #include <QTime>
 
 #include <algorithm>
 #include <array>
 #include <functional>
 #include <numeric>
+#include <optional>
 #include <utility>
 
 namespace tvp {
@@ -270,6 +273,42 @@ int widthForLines(TPrintCanvas& canvas, const QString& text, int lines, int leas
     return high;
 }
 
+bool isJoint(const QString& word, qsizetype at);
+bool startsSyllable(const QString& word, qsizetype at);
+bool splitsCluster(const QString& word, qsizetype at);
+int letters(const QString& text);
+
+// The least width, no less than least, at which a caption takes two lines broken where a reader
+// expects it: between words, at a compound's joint or before a syllable; where a word has none of
+// these, after as much of it as leaves two letters for the second line.
+int twoLineWidth(TPrintCanvas& canvas, const QString& caption, int least)
+{
+    int best = -1;
+    qsizetype lastResort = 0;
+    for (qsizetype at = 1; at < caption.size(); ++at) {
+        const QChar before = caption.at(at - 1);
+        const bool between = before == u' ' || before == u'-' || before == u',';
+        const bool inWord = before.isLetter() && caption.at(at).isLetter();
+        if (!between && !inWord)
+            continue;
+        const QString first = caption.left(at).trimmed() + (between ? QString() : QStringLiteral("-"));
+        const int width = std::max({least, canvas.textWidth(first), canvas.textWidth(caption.mid(at).trimmed())});
+        if (between || isJoint(caption, at) || startsSyllable(caption, at)) {
+            if ((best < 0 || width < best) && wrapToWidth(canvas, caption, width).size() <= 2)
+                best = width;
+        } else if (!splitsCluster(caption, at) && letters(caption.left(at)) >= 2 && letters(caption.mid(at)) >= 2) {
+            lastResort = at;
+        }
+    }
+    if (best < 0 && lastResort > 0) {
+        const int width = std::max(
+            {least, canvas.textWidth(caption.left(lastResort) + u'-'), canvas.textWidth(caption.mid(lastResort))});
+        if (wrapToWidth(canvas, caption, width).size() <= 2)
+            best = width;
+    }
+    return best >= 0 ? best : widthForLines(canvas, caption, 2, least);
+}
+
 long long total(const std::vector<int>& widths)
 {
     return std::accumulate(widths.begin(), widths.end(), 0LL);
@@ -287,75 +326,37 @@ std::vector<int> firstColumnsFirst(std::vector<int> widths, const std::vector<in
     return widths;
 }
 
-// A column's cell as the fitting sees it: the widths with spacing of its text and of its longest
-// word, and how often it occurs in the column.
+// A column's cell as the fitting sees it: the widths with spacing of its text and of its longest word.
 struct TFitCell {
     int width = 0;
     int word = 0;
-    int count = 0;
     QString text;
 };
 
-// The least widths at which the columns break no word that the room leaves whole. The first
-// column, which names the row, keeps its words first; then the columns that keep theirs are those
-// that leave the fewest cells broken inside a word, and then the fewest headers broken. Headers
-// give way, to their least, only where the words kept leave no room for them, the widest first.
-// The room left over goes to the first columns.
+// The widths at which the columns break no word that the room leaves whole. Each column's fair
+// share is where the widest needs (longest word, caption in two lines) give way to one common width:
+// a column whose word fits its share keeps it, whatever its cells' count; one whose word is wider
+// gets its share and breaks that word. Only the first column, which names the row, keeps a wider
+// word, where the others still get their least.
 std::vector<int> wordFloors(const std::vector<int>& headers, const std::vector<int>& least,
-                            const std::vector<int>& words, const std::vector<std::vector<TFitCell>>& cells,
-                            long long available)
+                            const std::vector<int>& words, long long available)
 {
     const std::size_t n = headers.size();
-    std::vector<int> wholeWords(n);
-    for (std::size_t c = 0; c < n; ++c)
+    std::vector<int> wholeWords(n), need(n);
+    for (std::size_t c = 0; c < n; ++c) {
         wholeWords[c] = std::max(headers[c], words[c]);
+        need[c] = std::max(least[c], words[c]);
+    }
     if (total(wholeWords) <= available)
         return wholeWords;
-    // Per column its cells' longest words, widest first, with how many cells have one as wide or wider.
-    std::vector<std::vector<std::pair<int, long long>>> byWord(n);
-    for (std::size_t c = 0; c < n; ++c) {
-        for (const TFitCell& cell : cells[c])
-            byWord[c].emplace_back(cell.word, cell.count);
-        std::sort(byWord[c].begin(), byWord[c].end(), std::greater<>());
-        for (std::size_t i = 1; i < byWord[c].size(); ++i)
-            byWord[c][i].second += byWord[c][i - 1].second;
-    }
-    const auto broken = [&](const std::vector<int>& floors, std::size_t from, std::size_t to) {
-        long long count = 0;
-        for (std::size_t c = from; c < to; ++c) {
-            const auto fits = std::partition_point(byWord[c].begin(), byWord[c].end(),
-                                                   [&](const auto& word) { return word.first > floors[c]; });
-            count += fits == byWord[c].begin() ? 0 : std::prev(fits)->second;
-        }
-        return count;
-    };
-    const auto headersBroken = [&](const std::vector<int>& floors) {
-        long long count = 0;
-        for (std::size_t c = 0; c < n; ++c)
-            count += floors[c] < headers[c];
-        return count;
-    };
-    std::vector<int> best;
-    std::array<long long, 3> fewest{};
-    // Every choice of columns where they are few, else none.
-    const unsigned choices = n <= 12 ? 1u << n : 1u;
-    for (unsigned mask = 0; mask < choices; ++mask) {
-        std::vector<int> floors(n), lowest(n);
-        for (std::size_t c = 0; c < n; ++c) {
-            const int kept = mask & (1u << c) ? words[c] : 0;
-            floors[c] = std::max(headers[c], kept);
-            lowest[c] = std::max(least[c], kept);
-        }
-        if (total(lowest) > available)
-            continue;
-        floors = firstColumnsFirst(fitColumnsToWidth(std::move(floors), int(available), lowest), wholeWords, available);
-        const std::array<long long, 3> count{broken(floors, 0, 1), broken(floors, 0, n), headersBroken(floors)};
-        if (best.empty() || count < fewest || (count == fewest && floors > best)) {
-            best = std::move(floors);
-            fewest = count;
-        }
-    }
-    return best;
+    const std::vector<int> share = fitColumnsToWidth(need, int(available), least);
+    if (n == 0 || share[0] >= need[0])
+        return share;
+    std::vector<int> lowest = need;
+    for (std::size_t c = 1; c < n; ++c)
+        if (share[c] < need[c])
+            lowest[c] = least[c];
+    return total(lowest) <= available ? fitColumnsToWidth(need, int(available), lowest) : share;
 }
 
 } // namespace
@@ -368,14 +369,12 @@ std::vector<int> fitWrappingColumns(TPrintCanvas& canvas, const std::vector<TWra
     std::vector<std::vector<TFitCell>> cells(n);
     std::vector<int> wanted(n), headers(n), least(n), words(n);
     for (std::size_t c = 0; c < n; ++c) {
-        QHash<QString, std::size_t> seen;
+        QSet<QString> seen;
         for (const QString& text : columns[c].cells) {
-            if (const auto found = seen.constFind(text); found != seen.cend()) {
-                ++cells[c][*found].count;
+            if (seen.contains(text))
                 continue;
-            }
-            seen.insert(text, cells[c].size());
-            cells[c].push_back({canvas.textWidth(text) + spacing, longestPieceWidth(canvas, text) + spacing, 1, text});
+            seen.insert(text);
+            cells[c].push_back({canvas.textWidth(text) + spacing, longestPieceWidth(canvas, text) + spacing, text});
         }
         std::sort(cells[c].begin(), cells[c].end(),
                   [](const TFitCell& a, const TFitCell& b) { return a.width > b.width; });
@@ -388,7 +387,7 @@ std::vector<int> fitWrappingColumns(TPrintCanvas& canvas, const std::vector<TWra
             canvas.setBold(true);
             // Two lines are at least half as wide as one.
             const int half = std::max(least[c] - spacing, (headers[c] - spacing) / 2);
-            least[c] = std::min(headers[c], widthForLines(canvas, columns[c].caption, 2, half) + spacing);
+            least[c] = std::min(headers[c], twoLineWidth(canvas, columns[c].caption, half) + spacing);
             canvas.setBold(bold);
         } else {
             least[c] = headers[c];
@@ -400,7 +399,7 @@ std::vector<int> fitWrappingColumns(TPrintCanvas& canvas, const std::vector<TWra
         return wanted;
     if (total(least) > available)
         return fitColumnsToWidth(wanted, available);
-    const std::vector<int> floors = wordFloors(headers, least, words, cells, available);
+    const std::vector<int> floors = wordFloors(headers, least, words, available);
 
     // The width at which every cell of a column takes at most `lines` lines, no less than least;
     // the widest cells decide it.
@@ -413,12 +412,63 @@ std::vector<int> fitWrappingColumns(TPrintCanvas& canvas, const std::vector<TWra
         }
         return need;
     };
-    // No column beyond maxLines where the room allows.
+    // The lines of a column's cells at a width, and its widest word that the width keeps whole.
+    const auto linesAt = [&](std::size_t c, int width) {
+        int lines = 1;
+        for (const TFitCell& cell : cells[c]) {
+            if (cell.width <= width)
+                break;
+            lines = std::max(lines, int(wrapToWidth(canvas, cell.text, width - spacing).size()));
+        }
+        return lines;
+    };
+    const auto wordWithin = [&](std::size_t c, int width) {
+        int word = 0;
+        for (const TFitCell& cell : cells[c])
+            if (cell.word <= width)
+                word = std::max(word, cell.word);
+        return word;
+    };
+    // A column that breaks its words takes of its share what its lines need; the room that frees
+    // goes, a line at a time, to those that break theirs, the one with the most lines first.
     std::vector<int> widths = floors;
+    std::vector<std::size_t> breaking;
+    std::vector<int> lines(n, 1);
+    for (std::size_t c = 0; c < n; ++c) {
+        if (floors[c] >= words[c])
+            continue;
+        breaking.push_back(c);
+        lines[c] = linesAt(c, floors[c]);
+        widths[c] = std::min(floors[c], std::max(widthFor(c, lines[c], least[c]), wordWithin(c, floors[c])));
+    }
+    for (bool fewer = !breaking.empty(); fewer;) {
+        fewer = false;
+        std::stable_sort(breaking.begin(), breaking.end(),
+                         [&](std::size_t a, std::size_t b) { return lines[a] > lines[b]; });
+        for (const std::size_t c : breaking) {
+            if (lines[c] <= 1)
+                continue;
+            const int wider = widthFor(c, lines[c] - 1, widths[c]);
+            if (total(widths) - widths[c] + wider <= available) {
+                widths[c] = wider;
+                lines[c] = linesAt(c, wider);
+                fewer = true;
+                break;
+            }
+        }
+    }
+    // The captions whole where there is room, the widest giving way, then the words of the first columns.
+    std::vector<int> headed(n), whole(n);
+    for (std::size_t c = 0; c < n; ++c) {
+        headed[c] = std::max(headers[c], widths[c]);
+        whole[c] = std::max(headers[c], words[c]);
+    }
+    widths = firstColumnsFirst(fitColumnsToWidth(std::move(headed), available, widths), whole, available);
+    // No column beyond maxLines where the room allows.
     if (maxLines > 0) {
         std::vector<int> within(n);
         for (std::size_t c = 0; c < n; ++c)
-            within[c] = widthFor(c, maxLines, floors[c]);
+            within[c] = widthFor(c, maxLines, widths[c]);
         if (total(within) <= available)
             widths = std::move(within);
     }
@@ -426,15 +476,8 @@ std::vector<int> fitWrappingColumns(TPrintCanvas& canvas, const std::vector<TWra
     // columns after them keeping what they need.
     for (std::size_t c = 0; c < n; ++c) {
         const int room = int(std::min<long long>(wanted[c], available - (total(widths) - widths[c])));
-        if (room <= widths[c])
-            continue;
-        int lines = 1;
-        for (const TFitCell& cell : cells[c]) {
-            if (cell.width <= room)
-                break;
-            lines = std::max(lines, int(wrapToWidth(canvas, cell.text, room - spacing).size()));
-        }
-        widths[c] = widthFor(c, lines, widths[c]);
+        if (room > widths[c])
+            widths[c] = widthFor(c, linesAt(c, room), widths[c]);
     }
     return firstColumnsFirst(std::move(widths), wanted, available);
 }
@@ -503,8 +546,137 @@ int TGenericCaptionStringHeader::getHeight()
     return std::max(40, FMaxFontHeight) + FHeaderSpacing + 5;
 }
 
-void TGenericTextHeader::textOutFitted(std::vector<THeaderPart> parts, int right, TPrintCanvas& canvas)
+namespace {
+
+// A run of one header part's text on one line.
+struct THeaderRun {
+    std::size_t part = 0;
+    QString text;
+};
+using THeaderLines = std::vector<std::vector<THeaderRun>>;
+
+int runWidth(TPrintCanvas& canvas, const THeaderPart& part, const QString& text)
 {
+    canvas.setFontHeight(part.fontHeight);
+    canvas.setBold(part.bold);
+    return canvas.textWidth(text);
+}
+
+QString trimmedEnd(const QString& text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1).isSpace())
+        --end;
+    return text.left(end);
+}
+
+// The parts in lines no wider than width, broken after blanks and hyphens of the parts that may
+// be cut (the others and every tail kept whole); empty when a piece is wider than a line alone.
+std::optional<THeaderLines> flowHeader(const std::vector<THeaderPart>& parts, int width, TPrintCanvas& canvas)
+{
+    THeaderLines lines(1);
+    int before = 0; // the width of the line's runs before its last
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        QStringList pieces = parts[i].mayCut ? breakPieces(parts[i].text) : QStringList{parts[i].text};
+        if (pieces.isEmpty())
+            pieces << QString();
+        pieces.last() += parts[i].tail;
+        for (const QString& piece : pieces) {
+            std::vector<THeaderRun>& line = lines.back();
+            const bool joins = !line.empty() && line.back().part == i;
+            const int start =
+                joins || line.empty() ? before : before + runWidth(canvas, parts[line.back().part], line.back().text);
+            const QString run = joins ? line.back().text + piece : piece;
+            // A blank at the line's end takes no room.
+            if (!line.empty() && start + runWidth(canvas, parts[i], trimmedEnd(run)) > width) {
+                // The next line starts at its first letter.
+                qsizetype lead = 0;
+                while (lead < piece.size() && piece.at(lead).isSpace())
+                    ++lead;
+                lines.push_back({{i, piece.mid(lead)}});
+                before = 0;
+            } else if (joins) {
+                line.back().text = run;
+            } else {
+                before = start;
+                line.push_back({i, piece});
+            }
+        }
+    }
+    for (std::vector<THeaderRun>& line : lines) {
+        line.back().text = trimmedEnd(line.back().text);
+        if (line.size() == 1 && runWidth(canvas, parts[line.front().part], line.front().text) > width)
+            return std::nullopt;
+    }
+    return lines;
+}
+
+// The parts in at most maxLines lines of width: on one line a little smaller, else in lines
+// from full size down to two thirds, else with the parts that may be cut losing their middle,
+// the first first. Font heights are those to write with. Empty where nothing holds them.
+std::optional<THeaderLines> fitHeaderLines(std::vector<THeaderPart>& parts, int width, int maxLines,
+                                           TPrintCanvas& canvas)
+{
+    std::vector<int> heights;
+    for (const THeaderPart& part : parts)
+        heights.push_back(part.fontHeight);
+    const auto scale = [&](double factor) {
+        for (std::size_t i = 0; i < parts.size(); ++i)
+            parts[i].fontHeight = std::max(1, int(heights[i] * factor));
+    };
+    const auto within = [&](std::size_t lines) {
+        std::optional<THeaderLines> flowed = flowHeader(parts, width, canvas);
+        return flowed && flowed->size() <= lines ? flowed : std::nullopt;
+    };
+    for (int percent = 100; percent >= 84; percent -= 2) {
+        scale(percent / 100.0);
+        if (auto flowed = within(1))
+            return flowed;
+    }
+    for (int percent = 100; percent >= 67; percent -= 3) {
+        scale(std::max(2.0 / 3.0, percent / 100.0));
+        if (auto flowed = within(std::size_t(maxLines)))
+            return flowed;
+    }
+    for (THeaderPart& part : parts) {
+        if (!part.mayCut)
+            continue;
+        const QString whole = part.text;
+        part.text = elideMiddle(whole, [&](const QString& text) {
+            part.text = text;
+            return within(std::size_t(maxLines)).has_value();
+        });
+        if (auto flowed = within(std::size_t(maxLines)))
+            return flowed;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void TGenericTextHeader::textOutFitted(std::vector<THeaderPart> parts, int right, TPrintCanvas& canvas, int lines)
+{
+    if (lines > 1) {
+        std::vector<THeaderPart> fitted = parts;
+        if (const std::optional<THeaderLines> flowed = fitHeaderLines(fitted, right - curIndent, lines, canvas)) {
+            const int indent = curIndent;
+            for (std::size_t l = 0; l < flowed->size(); ++l) {
+                if (l > 0) {
+                    int tallest = 0;
+                    for (const THeaderRun& run : (*flowed)[l])
+                        tallest = std::max(tallest, fitted[run.part].fontHeight);
+                    curIndent = indent;
+                    curLine -= tallest + 10;
+                }
+                for (const THeaderRun& run : (*flowed)[l]) {
+                    canvas.setFontHeight(fitted[run.part].fontHeight);
+                    canvas.setBold(fitted[run.part].bold);
+                    textOutWidth(run.text, canvas);
+                }
+            }
+            return;
+        }
+    }
     const auto width = [&canvas](const THeaderPart& part) {
         canvas.setFontHeight(part.fontHeight);
         canvas.setBold(part.bold);
@@ -645,11 +817,64 @@ bool isVowel(QChar c)
     return QStringLiteral("aeiouyäöü").contains(c.toLower());
 }
 
+bool isConsonant(QChar c)
+{
+    return c.isLetter() && !isVowel(c);
+}
+
+// Parts that begin a compound's later part in the names of clubs, teams, squads and facilities
+// ("Kinder|leichtathletik", "Nachwuchs|förder|gemeinschaft", "Turnvereins|jugend"): a break before
+// one reads as two words.
+const QStringList& compoundParts()
+{
+    static const QStringList parts{
+        QStringLiteral("abteilung"),    QStringLiteral("anlage"),       QStringLiteral("athletik"),
+        QStringLiteral("bahn"),         QStringLiteral("bund"),         QStringLiteral("club"),
+        QStringLiteral("förder"),       QStringLiteral("freunde"),      QStringLiteral("gemeinde"),
+        QStringLiteral("gemeinschaft"), QStringLiteral("gesellschaft"), QStringLiteral("gruppe"),
+        QStringLiteral("halle"),        QStringLiteral("jugend"),       QStringLiteral("kinder"),
+        QStringLiteral("klasse"),       QStringLiteral("kreis"),        QStringLiteral("lauf"),
+        QStringLiteral("leicht"),       QStringLiteral("mannschaft"),   QStringLiteral("nachwuchs"),
+        QStringLiteral("platz"),        QStringLiteral("riege"),        QStringLiteral("schule"),
+        QStringLiteral("sport"),        QStringLiteral("sprung"),       QStringLiteral("staffel"),
+        QStringLiteral("stadion"),      QStringLiteral("turn"),         QStringLiteral("verband"),
+        QStringLiteral("verein"),       QStringLiteral("wettkampf"),    QStringLiteral("wurf"),
+        QStringLiteral("zentrum")};
+    return parts;
+}
+
+// A compound's joint before `at`: a known part begins there, or the "s" that joins two parts ends
+// before it ("Abrechnungs|verein", not before "sch", "sp", "st").
+bool isJoint(const QString& word, qsizetype at)
+{
+    if (letters(word.left(at)) < 3 || letters(word.mid(at)) < 2)
+        return false;
+    for (const QString& part : compoundParts())
+        if (QStringView(word).mid(at).startsWith(part, Qt::CaseInsensitive))
+            return true;
+    const QChar c = word.at(at).toLower();
+    return word.at(at - 1).toLower() == u's' && isConsonant(c) && !QStringLiteral("cpt").contains(c);
+}
+
+// Not inside "ch", "ck" or "sch", which are read as one sound.
+bool splitsCluster(const QString& word, qsizetype at)
+{
+    const QChar before = word.at(at - 1).toLower(), c = word.at(at).toLower();
+    return (before == u'c' && (c == u'h' || c == u'k')) || (before == u's' && c == u'c');
+}
+
+// A syllable's first consonant: one before a vowel, not inside "ch", "ck" or "sch".
+bool startsSyllable(const QString& word, qsizetype at)
+{
+    return letters(word.left(at)) >= 2 && isConsonant(word.at(at)) && at + 1 < word.size() &&
+           isVowel(word.at(at + 1)) && !splitsCluster(word, at);
+}
+
 // A word wider than a line alone, broken where the line ends: the first part with a hyphen (none
-// added after a hyphen of its own), the rest no lone letter where the word allows. A few letters
-// back the break goes after the "s" that joins a compound ("Abrechnungs-verein", not before "sch",
-// "sp", "st"), else before a syllable's first consonant where there is one ("Leichtathletikge-
-// meinschaft"), not inside "ch" or "ck". Returns the part and how many characters of the word it takes.
+// added after a hyphen of its own), the rest no lone letter where the word allows. Where the line
+// has room for it, the break goes at a compound's joint (as far back as half the line), else before
+// a syllable's first consonant a few letters back, never inside "ch", "ck" or "sch". Returns the
+// part and how many characters of the word it takes.
 std::pair<QString, qsizetype> breakWord(TPrintCanvas& canvas, const QString& word, int width)
 {
     const auto part = [&word](qsizetype k) {
@@ -662,21 +887,15 @@ std::pair<QString, qsizetype> breakWord(TPrintCanvas& canvas, const QString& wor
     qsizetype k = fit;
     while (k > 2 && letters(word.mid(k)) < 2)
         --k;
-    // A consonant with a vowel after it, not the second letter of "ch" or "ck".
-    const auto startsSyllable = [&word](qsizetype at) {
-        const QChar c = word.at(at).toLower();
-        if (!c.isLetter() || isVowel(c) || at + 1 >= word.size() || !isVowel(word.at(at + 1)))
-            return false;
-        return !(word.at(at - 1).toLower() == u'c' && (c == u'h' || c == u'k'));
-    };
-    const auto joint = [&word](qsizetype at) {
-        const QChar c = word.at(at).toLower();
-        return word.at(at - 1).toLower() == u's' && c.isLetter() && !isVowel(c) && !QStringLiteral("cpt").contains(c);
-    };
-    for (const bool joints : {true, false})
-        for (qsizetype at = k; at >= 2 && at > k - 8; --at)
-            if ((joints ? joint(at) : startsSyllable(at)) && letters(word.left(at)) >= 2)
-                return {part(at), at};
+    for (qsizetype at = k; at >= 2 && at * 2 >= k; --at)
+        if (isJoint(word, at))
+            return {part(at), at};
+    for (qsizetype at = k; at >= 2 && at > k - 8; --at)
+        if (startsSyllable(word, at))
+            return {part(at), at};
+    for (qsizetype at = k; at > 2 && at > k - 3; --at)
+        if (!splitsCluster(word, at))
+            return {part(at), at};
     return {part(k), k};
 }
 
@@ -720,7 +939,7 @@ QStringList wrapToWidth(TPrintCanvas& canvas, const QString& text, int width)
     return lines;
 }
 
-QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines)
+QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines, bool keepEnd)
 {
     const std::vector<std::pair<QString, qsizetype>> all = wrapLines(canvas, text, width);
     const std::size_t most = std::size_t(std::max(1, maxLines));
@@ -729,8 +948,11 @@ QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, in
     QStringList lines;
     for (std::size_t i = 0; i < kept; ++i)
         lines << all[i].first;
-    if (kept < all.size())
-        lines << elideToWidth(canvas, text.mid(kept > 0 ? all[kept - 1].second : 0).trimmed(), width);
+    if (kept < all.size()) {
+        const QString rest = text.mid(kept > 0 ? all[kept - 1].second : 0).trimmed();
+        lines << (keepEnd ? elideMiddle(rest, [&](const QString& t) { return canvas.textWidth(t) <= width; })
+                          : elideToWidth(canvas, rest, width));
+    }
     return lines;
 }
 

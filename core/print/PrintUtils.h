@@ -191,11 +191,14 @@ struct TWrapColumn {
 // Widths within available for columns whose cells wrap as wrapToWidth breaks them, at the canvas's
 // font, spacing wider than their texts. Whole texts where they fit; else:
 // - no column narrower than its header where that breaks no word; else a header wider than its
-//   cells gives way to two lines at most, the widest first (where even that does not fit, the
-//   widest columns give way);
-// - no word broken where the page has room for it: first the first column's, which names the row,
-//   then as few cells broken inside a word as the room allows, then as few headers broken; what is
-//   left goes to the first columns;
+//   cells goes on in a second line, broken between words, at a compound's joint or before a
+//   syllable, the widest first (where even that does not fit, the widest columns give way);
+// - no word broken where the page has room for it; where it has not, each column's fair share is
+//   where the widest needs give way to one common width: a column whose longest word fits its share
+//   keeps its words, whatever its cells' count, and only words wider than their column's share
+//   break (the first column, which names the row, keeps its words first where the others still get
+//   their least); such a column takes what its lines need, the room left going a line at a time to
+//   those with the most lines, then to the captions;
 // - above that the first columns, which name the row, take the fewest lines the room leaves them,
 //   the columns after them keeping their floors (and at most maxLines lines, where positive and the
 //   room allows).
@@ -392,8 +395,10 @@ public:
     int textOutWidth(const QString& text, TPrintCanvas& canvas);
     // Writes the parts from curIndent on so that they end before right: where they would run past
     // it they shrink together, to two thirds at most, and then the parts that may be cut end in
-    // "...", the first first.
-    void textOutFitted(std::vector<THeaderPart> parts, int right, TPrintCanvas& canvas);
+    // "...", the first first. With more lines allowed, the parts that may be cut go on in further
+    // lines (curLine moving down with them) before they shrink much, and lose their middle only
+    // where even that does not hold them.
+    void textOutFitted(std::vector<THeaderPart> parts, int right, TPrintCanvas& canvas, int lines = 1);
 
 protected:
     int curIndent = 0;
@@ -463,8 +468,9 @@ void shrinkToWidth(TPrintCanvas& canvas, const QString& text, int width, int sma
 // The text in lines at most width wide at the canvas's font, broken after blanks, hyphens and
 // commas; a word wider than a line alone is broken where the line ends. Nothing is left out.
 QStringList wrapToWidth(TPrintCanvas& canvas, const QString& text, int width);
-// The same in at most maxLines lines: the last holds what is left, cut with "..." where it is too wide.
-QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines);
+// The same in at most maxLines lines: the last holds what is left, cut with "..." where it is too
+// wide, at its end or, with keepEnd, in its middle.
+QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines, bool keepEnd = false);
 // The width of the widest piece of a text that wrapToWidth keeps on one line.
 int longestPieceWidth(TPrintCanvas& canvas, const QString& text);
 

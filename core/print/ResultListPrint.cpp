@@ -20,7 +20,9 @@ namespace {
 constexpr int kTextHeight = 45;
 // Between the texts of two columns.
 constexpr int kColumnGap = 40;
-constexpr int kMaxCellLines = 3;
+// The footer's line, and the room a row keeps above it.
+constexpr int kFooterLine = 200;
+constexpr int kFooterGap = 30;
 
 class ListPrinter {
 public:
@@ -29,6 +31,10 @@ public:
     {
         printer_.setPageOrientation(QPageLayout::Landscape);
         page_ = pageGeometry(printer_);
+        // A cell may take every line a page has below a two-line column header, so a text is cut
+        // only where even a page of its own would not hold it.
+        const int step = kTextHeight + 10;
+        maxLines_ = std::max(1, (page_.offsetY - 200 - 2 * step - rowsEnd()) / step);
         columnWidths(columns);
     }
 
@@ -69,12 +75,13 @@ public:
                 const bool spans = c == 0 && !subItems;
                 const int width = spans ? total_ : widths_[std::size_t(c)];
                 cells.push_back(
-                    width > 0 ? wrapToLines(canvas, cellText(i, c), width - (spans ? 3 : kColumnGap), kMaxCellLines)
+                    width > 0 ? wrapToLines(canvas, cellText(i, c), width - (spans ? 3 : kColumnGap), maxLines_)
                               : QStringList());
                 lines = std::max(lines, int(cells.back().size()));
             }
             const int step = canvas.textHeight() + 10;
-            if (y_ - (lines - 1) * step < 400 - page_.height) {
+            // A row starts no lower than 40 mm above the page's bottom and ends above the footer.
+            if (y_ < 400 - page_.height || y_ - lines * step < rowsEnd()) {
                 footer(canvas);
                 job_.newPage();
                 y_ = page_.offsetY - 200;
@@ -139,7 +146,7 @@ private:
 
         const long long needed = std::accumulate(need.begin(), need.end(), 0LL);
         if (needed > room) {
-            widths_ = fitWrappingColumns(canvas, wrapped, kColumnGap, room, kMaxCellLines);
+            widths_ = fitWrappingColumns(canvas, wrapped, kColumnGap, room, maxLines_);
         } else {
             const long long shares = std::accumulate(source.begin(), source.end(), 0LL);
             widths_ = need;
@@ -176,6 +183,9 @@ private:
 
     void lineStep(TPrintCanvas& canvas) { y_ -= canvas.textHeight() + 10; }
 
+    // The lowest a row may reach.
+    int rowsEnd() const { return kFooterLine + kFooterGap - page_.height; }
+
     // A caption wider than its column goes on in a second line; nothing of a hidden column.
     void columnHeaderLine(TPrintCanvas& canvas)
     {
@@ -203,7 +213,7 @@ private:
         const bool bold = canvas.font().bold;
         canvas.setFontHeight(25);
         canvas.setBold(false);
-        canvas.textOut(page_.offsetX + 50, 200 - page_.height, footerText());
+        canvas.textOut(page_.offsetX + 50, kFooterLine - page_.height, footerText());
         canvas.setFontHeight(before);
         canvas.setBold(bold);
     }
@@ -214,6 +224,7 @@ private:
     TPageGeometry page_;
     std::vector<int> widths_;
     int total_ = 0;
+    int maxLines_ = 1;
     int y_ = 0;
 };
 

@@ -8,6 +8,8 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/WindowTools.h"
+#include "participants/ServerChanges.h"
+#include "participants/ui/NameChangedElsewhere.h"
 #include "participants/ui/DragListView.h"
 #include "participants/ui/ParticipantWindowInterfaces.h"
 #include "core/ui/WindowFit.h"
@@ -579,7 +581,11 @@ void TSquadForm::takeServerChanges(const proto::SquadType& squad)
         if (const proto::TeamType* t = teamRecord(id))
             teams.push_back(*t);
     setEditorTeams(std::move(teams));
+    // A name changed here and there stays as loaded, so the save still finds both and asks.
+    const QString loadedName = loaded_.name;
     loaded_ = server;
+    if (changedOnBothSides(shown.name, loadedName, server.name))
+        loaded_.name = loadedName;
 }
 
 void TSquadForm::EnableButtons()
@@ -932,6 +938,12 @@ void TSquadForm::RequestFinished(std::unique_ptr<TSquadResponse> response, const
         if (outcome.declined) {
             reloadData();
             refreshAllWindows(context());
+            return;
+        }
+        if (outcome.errorId == kNameChangedElsewhereError) {
+            chooseNameChangedElsewhere(this, QStringLiteral("Riegedaten ändern"), QStringLiteral("Der Riegenname"),
+                                       outcome.parameters, *Edit1, loaded_.name);
+            Button2Click();
             return;
         }
         road_.report(outcome);

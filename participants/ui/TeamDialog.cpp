@@ -11,6 +11,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/WindowTools.h"
 #include "participants/ServerChanges.h"
+#include "participants/ui/NameChangedElsewhere.h"
 #include "participants/TeamListPrint.h"
 #include "participants/ui/DragListView.h"
 #include "participants/ui/ParticipantWindowInterfaces.h"
@@ -463,7 +464,11 @@ void TTeamForm::takeServerChanges(const proto::TeamType& team)
         setComboItem(*AgeClassCombo, taken.ageClassId);
     if (taken.clubId != shown.clubId && !setComboItem(*ClubCombo, taken.clubId))
         setComboItem(*ClubCombo, 0);
+    // A name changed here and there stays as loaded, so the save still finds both and asks.
+    const QString loadedName = loaded_.name;
     loaded_ = shownFieldsOf(team);
+    if (changedOnBothSides(shown.name, loadedName, server.name))
+        loaded_.name = loadedName;
 }
 
 bool TTeamForm::checkItemChanged(const QString&)
@@ -686,6 +691,12 @@ void TTeamForm::RequestFinished(std::unique_ptr<TTeamResponse> response, const T
             // The user said "Nein" at the chain's end; a declined age-class change leaves all as it was.
             if (outcome.errorId != kTeamInSquadOfOtherAgeClassError)
                 refreshAll();
+            return;
+        }
+        if (outcome.errorId == kNameChangedElsewhereError) {
+            chooseNameChangedElsewhere(this, QStringLiteral("Teamdaten ändern"), QStringLiteral("Der Teamname"),
+                                       outcome.parameters, *NameEdit, loaded_.name);
+            Button1Click();
             return;
         }
         road_.report(outcome);

@@ -160,7 +160,7 @@ void TAquireBibOrderForm::unload()
 
 bool TAquireBibOrderForm::checkItemChanged(const QString&)
 {
-    if (model_.hasUnsentText())
+    if (model_.hasUnsentText() || !keptTyped_.empty())
         return true;
     const auto* line = qobject_cast<const QLineEdit*>(StringGrid1->editorWidget());
     return line && line->isModified() && model_.differsFromDrawn(StringGrid1->currentIndex().row(), line->text());
@@ -168,11 +168,13 @@ bool TAquireBibOrderForm::checkItemChanged(const QString&)
 
 void TAquireBibOrderForm::reloadData()
 {
-    // A "Ja" to losing the changes has cleared the dirty parts already.
-    const bool keep = hasOverallDirtyData() && loadedDiscId_ == currentDiscId && loadedAttempt_ == attempt;
     StringGrid1->commitEditor();
-    keptTyped_.clear();
-    if (keep) {
+    // A "Ja" to losing the changes has cleared the dirty parts already.
+    if (!hasOverallDirtyData() || loadedDiscId_ != currentDiscId || loadedAttempt_ != attempt) {
+        keptTyped_.clear();
+    } else if (model_.rowCount() > 0) {
+        // With an earlier reload still under way the grid is empty and keptTyped_ already holds
+        // what was typed.
         keptTyped_ = model_.unsentTexts();
         shownBeforeReload_ = RankList;
     }
@@ -186,11 +188,17 @@ void TAquireBibOrderForm::reloadData()
     request->DisciplineId = currentDiscId;
     request->attempt = attempt;
     request->CurrentRow = currentRow;
-    road_.AddRequest(std::move(request), TTransactionMode::tm_readonly);
+    latestLoad_ = road_.AddRequest(std::move(request), TTransactionMode::tm_readonly);
 }
 
 void TAquireBibOrderForm::RequestFinished(std::unique_ptr<TAqBibOrderResponse> response, const TRequestOutcome& outcome)
 {
+    if (outcome.command == int(rt_getDiscipline)) {
+        // Loads may overlap and finish in any order; only the last one queued is shown.
+        if (outcome.requestId != latestLoad_)
+            return;
+        latestLoad_ = 0;
+    }
     if (!response) {
         road_.report(outcome);
         return;
@@ -204,8 +212,11 @@ void TAquireBibOrderForm::RequestFinished(std::unique_ptr<TAqBibOrderResponse> r
             return;
         }
         road_.report(outcome);
+        if (response->reqType == rt_setResult)
+            keepRefused(*response);
+        // What is typed stays over this reload, so there is nothing to ask about.
         if (response->reqType != rt_getDiscipline)
-            reloadFormData(true);
+            reloadData();
         return;
     }
     switch (response->reqType) {
@@ -229,6 +240,7 @@ void TAquireBibOrderForm::loadFinished(const TAqBibOrderResponse& response)
                     QString::number(attempt) + u')');
     teamDisc = disc->ResultTableType && disc->ResultTableType->Team;
 
+    RankList.clear();
     const auto& heats = response.getParticipantsResponse.HeatList;
     for (const proto::BibRankType& entry : response.getBibRanking) {
         if (entry.Rank > TRankList::kMaxRank) {
@@ -282,7 +294,28 @@ bool TAquireBibOrderForm::restoreTyped()
     for (const auto& [row, text] : placed)
         model_.setData(model_.index(row, TRankListModel::colBibs), text, Qt::EditRole);
     keptTyped_.clear();
+    DoItemChangeCheck(kPart);
     return true;
+}
+
+void TAquireBibOrderForm::keepRefused(const TAqBibOrderResponse& response)
+{
+    QStringList bibs;
+    for (int bib : response.newBibs)
+        bibs << QString::number(bib);
+    const QString text = bibs.join(QStringLiteral(", "));
+    const int row = RankList.rowOfRank(response.rank);
+    if (latestLoad_ == 0 && row >= 0 && row < model_.rowCount()) {
+        model_.markUnsent(row, text);
+        return;
+    }
+    // The grid waits for a reload: the bibs join what it keeps, unless the rank has newer ones.
+    for (const auto& kept : keptTyped_)
+        if (kept.first == response.rank)
+            return;
+    if (!text.isEmpty())
+        keptTyped_.emplace_back(response.rank, text);
+    DoItemChangeCheck(kPart);
 }
 
 void TAquireBibOrderForm::selectRow(int row)
@@ -348,7 +381,9 @@ void TAquireBibOrderForm::storeFinished(const TAqBibOrderResponse& response)
 {
     for (const QString& warning : bibOrderWarnings(response))
         context().messages().AddWarning(0, {}, warning, kCaption, this);
-    if (response.issueReload) {
+    // While a reload is under way the list is not the one the store was typed into; a newer
+    // reload shows both.
+    if (response.issueReload || latestLoad_ != 0) {
         reloadData();
         refreshOthers();
         return;
@@ -357,8 +392,10 @@ void TAquireBibOrderForm::storeFinished(const TAqBibOrderResponse& response)
     if (item)
         item->clear();
     if (RankList.holdsAnyBib(response.bibs)) {
+        // A bib moved from another rank: the other windows show it moved too.
         disableGrid();
         reloadData();
+        refreshOthers();
         return;
     }
     int placed = -1;

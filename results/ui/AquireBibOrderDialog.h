@@ -76,6 +76,8 @@ private:
     // Puts the kept bibs back on the rows of their ranks; false when some rank has no row and the
     // user chose to keep what was shown.
     bool restoreTyped();
+    // A refused row's bibs stay typed on its rank, to be corrected or sent again.
+    void keepRefused(const TAqBibOrderResponse& response);
 
     TAqBibOrderRoad road_;
     int currentDiscId = 0;
@@ -90,6 +92,7 @@ private:
     TRankList shownBeforeReload_;
     int loadedDiscId_ = 0;
     int loadedAttempt_ = 0;
+    quint32 latestLoad_ = 0; // the load whose answer is shown next; 0 when none is under way
 
     QLabel* Label1;
     QLabel* Label2;

@@ -289,3 +289,13 @@ TEST(HeatSquads, AHeatNamesEachSquadOnceAndHasATimeOnlyWhenItsSquadsAgree)
     tree.setList(QStringLiteral("D"), squadHeat({}));
     EXPECT_TRUE(getSquadsInfo(tree.heatNode(1), map).SquadString.isEmpty());
 }
+
+TEST(HeatSquads, ASquadWhoseNameStartsWithRiegeIsNotCalledRiegeTwice)
+{
+    THeatTreeModel tree;
+    const QString nord = QStringLiteral("Riege U10 Überlingen-Seeufer Nachmittagsgruppe Nord");
+    tree.setList(QStringLiteral("D"), squadHeat({{4, nord}, {5, QStringLiteral("Adler")}}));
+    EXPECT_EQ(getSquadsInfo(tree.heatNode(1), {}).SquadString, nord + QStringLiteral(" (4), Adler (5)"));
+    tree.setList(QStringLiteral("D"), squadHeat({{5, QStringLiteral("Riegenadler")}}));
+    EXPECT_EQ(getSquadsInfo(tree.heatNode(1), {}).SquadString, QStringLiteral("Riege Riegenadler (5)"));
+}

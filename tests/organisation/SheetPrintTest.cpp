@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace tvp;
 using namespace tvp::test;
 
@@ -470,10 +472,11 @@ std::shared_ptr<TDisciplinePrintContext> longContext(const QString& doc)
         QStringLiteral("Weitsprunganlage Nord (Sandgrube 2)"), 0.4);
 }
 
-// A sheet of the competition-list window: portrait, with the list's header and footer.
-bool printSheets(QPrinter& printer, TBarcodeType barcode, std::shared_ptr<ITVPrintSplitableContent> body)
+// A sheet of the competition-list window with the list's header and footer: portrait, or a list.
+bool printSheets(QPrinter& printer, TBarcodeType barcode, std::shared_ptr<ITVPrintSplitableContent> body,
+                 bool landscape = false)
 {
-    TPrintManager manager(printer, QStringLiteral("Hindernis-Rundenlauf"), false);
+    TPrintManager manager(printer, QStringLiteral("Hindernis-Rundenlauf"), landscape);
     manager.setPageHeader(std::make_shared<TDisciplineListHeader>(barcode, true, TResultformat::rf_Default));
     manager.setHeaderSpacing(150);
     manager.setFooterSpacing(30);
@@ -517,6 +520,26 @@ TEST_F(SheetPdf, SheetsOfAClubDayStayWithinThePrintableWidth)
         EXPECT_TRUE(first.contains(QRegularExpression(QStringLiteral("Seite 1/%1\\)").arg(2 * attempts))))
             << first.toStdString();
     }
+}
+
+// A team named after a club of one long word: where the word takes more than a line, it breaks
+// where its parts join.
+TEST_F(SheetPdf, TwoParticipantsPerLapCountSheetBreakALongClubWordAtItsJoints)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    const QString team =
+        QStringLiteral("Kinderleichtathletiknachwuchsfördergemeinschaft Oberschwäbischer Bodenseekreis e.V. Eins");
+    HeatFixture heat(2, team);
+    const TPrintTable table(heat.node(), 3, false, proto::ResultValueType::Time, true, QStringLiteral("Bahn"));
+    // The sheet's own words ("bitte nach Ende") are no names.
+    expectPaperFit(printer, dir, {}, [&](const QString& file) {
+        printer.setOutputFileName(file);
+        ASSERT_TRUE(printSheets(printer, TBarcodeType::bt_LapCount,
+                                std::make_shared<TLapCountPrintBody>(table, 80, longContext("Rundenzählblatt"), 8, 2)));
+        EXPECT_EQ(
+            brokenInsideWords(file, {team}, {QStringLiteral("Kinder|leicht|athletik|nachwuchs|förder|gemeinschaft")}),
+            QStringList());
+    });
 }
 
 TEST_F(SheetPdf, TwoParticipantsPerLapCountSheetKeepToTheirHalves)
@@ -564,4 +587,50 @@ TEST_F(SheetPdf, TwoParticipantsPerLapCountSheetKeepToTheirHalves)
         for (const QString& word : {QStringLiteral("Nachwuchsmannschaft"), QStringLiteral("Zwei")})
             EXPECT_TRUE(page.contains(word)) << page.toStdString();
     }
+}
+
+TEST_F(SheetPdf, HeadingsNameTheWholeSquadAndFacilityOfEverySheet)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    // Squads and facilities that differ only after letter 30; a list's heat of both squads.
+    const QString squad = QStringLiteral("Riege U10 Überlingen-Seeufer Nachmittagsgruppe %1");
+    const QString place = QStringLiteral("Weitsprung- und Wurfanlage %1 (Sportanlage am Seeufer Überlingen)");
+    LongHeat heat(false);
+    const auto table = [&](bool sheet) {
+        return TPrintTable(heat.node(), 2, false, proto::ResultValueType::Distance, sheet, sheet ? "Bahn" : "#");
+    };
+    const auto context = [&](const QString& squads, const char* doc, const QString& facility) {
+        return std::make_shared<TDisciplinePrintContext>(squads, 2, proto::ResultValueType::Distance, doc,
+                                                         QStringLiteral("Ballwurf Sammelgruppe Sechzehn Teams U10"), 9,
+                                                         5, 7, facility, 0.4);
+    };
+    const QString both = squad.arg("Nord (4)") + QStringLiteral(", ") + squad.arg("Süd (5)");
+    // Each print measures its table afresh, as a window's does.
+    using Body = std::function<std::shared_ptr<ITVPrintSplitableContent>()>;
+    const std::tuple<TBarcodeType, Body, QStringList> prints[] = {
+        {TBarcodeType::bt_TallySheet,
+         [&] {
+             return std::make_shared<TTallySheetPrintBody>(
+                 table(true), 120, context(squad.arg("Nord (4)"), "Zonenstrichliste", place.arg("Nord")), 15);
+         },
+         {squad.arg("Nord (4)"), place.arg("Nord")}},
+        {TBarcodeType::bt_LapCount,
+         [&] {
+             return std::make_shared<TLapCountPrintBody>(
+                 table(true), 80, context(squad.arg("Süd (5)"), "Rundenzählblatt", place.arg("Süd")), 8, 1);
+         },
+         {squad.arg("Süd (5)"), place.arg("Süd")}},
+        {TBarcodeType::bt_DiscList,
+         [&] {
+             return std::make_shared<TDiscListPrintBody>(table(false), 120,
+                                                         std::make_shared<TAttemptDiscListLineRenderer>(false),
+                                                         context(both, "Wettkampfliste", place.arg("Süd")));
+         },
+         {both, place.arg("Süd")}}};
+    for (const auto& [barcode, body, names] : prints)
+        expectPaperFit(printer, dir, names, [&](const QString& file) {
+            printer.setOutputFileName(file);
+            ASSERT_TRUE(printSheets(printer, barcode, body(), barcode == TBarcodeType::bt_DiscList));
+            EXPECT_EQ(overlappingWords(pdfWords(file)), "");
+        });
 }

@@ -229,6 +229,23 @@ TEST_F(AthleteWindowTest, ACompetitionChangeEmptiesTheEditor)
     EXPECT_FALSE(form->hasOverallDirtyData());
 }
 
+// A save for an athlete another desk deleted meanwhile says so by the athlete's name.
+TEST_F(AthleteWindowTest, ASaveForAnAthleteDeletedAtAnotherDeskNamesTheAthlete)
+{
+    const int anna = athlete(QStringLiteral("Anna"), QStringLiteral("Berg"), {3});
+    open();
+    click(QStringLiteral("Berg"));
+    type(edit("EditSurName"), QStringLiteral("Bergmann"));
+    client->cms()->removeAthlete(anna, true);
+    script->expectMessage(QStringLiteral("Athleten"), TMsgAnswer::No); // the reload after a refusal
+    QTest::mouseClick(button("Button1"), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(recorder.messages.lines().contains(
+        QStringLiteral("Athletendaten ändern: Der Athlet \u201EAnna Berg\u201C existiert nicht mehr (an einem anderen "
+                       "Platz gelöscht).")))
+        << recorder.messages.lines().join(u'\n').toStdString();
+}
+
 TEST_F(AthleteWindowTest, ATakenBibIsAskedAboutAndMovesOnlyOnYes)
 {
     const int ben = athlete(QStringLiteral("Ben"), QStringLiteral("Acker"), {5});
@@ -701,6 +718,34 @@ TEST_F(AthleteWindowTest, BothPrintoutsOfAClubDayKeepEveryNameWholeAndEveryHeadi
                     << heading.toStdString();
             }
         });
+}
+
+// A club named in one word longer than its column's share of the page: that word breaks, at the
+// joints of its parts, and no team's words do; rows stay a few lines high.
+TEST_F(AthleteWindowTest, AClubOfOneLongWordBreaksItsWordRatherThanTheTeamsWords)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    const QString word = QStringLiteral("Kinderleichtathletiknachwuchsfördergemeinschaft");
+    const int club = seed->club(competitionId, word + QStringLiteral(" Oberschwäbischer Bodenseekreis e.V."));
+    const QStringList teams{QStringLiteral("SC Grünwald Nachwuchsflitzer Drei"),
+                            QStringLiteral("Leichtathletiknachwuchsmannschaft Eins"), QStringLiteral("Adler"),
+                            QStringLiteral("Füchse")};
+    std::vector<int> teamIds;
+    for (const QString& team : teams)
+        teamIds.push_back(seed->team(competitionId, team, 0, club));
+    for (int i = 0; i < 28; ++i)
+        athlete(QStringLiteral("Anna"), QStringLiteral("Wolf"), {i + 1}, i < 24 ? teamIds[std::size_t(i / 6)] : 0,
+                club);
+    open();
+    expectPaperFit(Printer(), folders.programDir, teams, [&](const QString& file) {
+        script->expectPrinter(QStringLiteral("Drucken"), file);
+        child<QAction>("Athletenbersicht1")->trigger();
+        EXPECT_EQ(brokenInsideWords(file, teams + QStringList{word},
+                                    {QStringLiteral("Kinder|leicht|athletik|nachwuchs|förder|gemeinschaft"),
+                                     QStringLiteral("Leicht|athletik|nachwuchs|mannschaft")}),
+                  QStringList());
+        EXPECT_LE(pdfPageCount(file), 5) << "rows of three lines";
+    });
 }
 
 TEST_F(AthleteWindowTest, TheCheckMenuShowsTheAllClearMessageOnlyWhenAsked)

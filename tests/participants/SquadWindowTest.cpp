@@ -338,6 +338,29 @@ TEST_F(SquadWindowTest, ANameTypedIsSavedWithoutUndoingATeamAnotherDeskAdded)
     EXPECT_EQ(seed->squadState(blitz), QStringLiteral("1|Blitz Nord|%1|%2,%3").arg(u10).arg(a).arg(b));
 }
 
+// The squad's name changed here and at another desk: the save asks which stays; "Nein" takes the
+// other desk's.
+TEST_F(SquadWindowTest, ANameChangedAtAnotherDeskTooIsAskedAbout)
+{
+    const int a = seed->team(competitionId, QStringLiteral("Adler"), u10);
+    const int blitz = seed->squad(competitionId, 1, QStringLiteral("Blitz"), u10, {a});
+    open();
+    clickSquad(blitz);
+    typeInto(*name(), QStringLiteral("Blitz Nord"));
+    proto::SquadInfoDataType other;
+    other.OrderIndex = 1;
+    other.CustomName = QStringLiteral("Donner");
+    client->das()->modifySquad(blitz, other, u10, {a}, false, false, false, false, false);
+    script->expectMessage(QStringLiteral("Riegedaten ändern"), TMsgAnswer::No);
+    QTest::mouseClick(save(), Qt::LeftButton);
+    settle();
+    ASSERT_FALSE(script->seen.empty());
+    EXPECT_TRUE(script->seen.back().text.contains(QStringLiteral("\u201EDonner\u201C")))
+        << script->seen.back().text.toStdString();
+    EXPECT_EQ(seed->squadState(blitz), QStringLiteral("1|Donner|%1|%2").arg(u10).arg(a));
+    EXPECT_EQ(name()->text(), QStringLiteral("Donner"));
+}
+
 TEST_F(SquadWindowTest, ReorderingFromAListSortedByNameMovesTheSquadsByTheirOrder)
 {
     std::vector<int> s;

@@ -118,6 +118,51 @@ TEST_F(TeamWindow, AStoredNameWithBlanksIsNoEditAndAnotherDesksRenameStays)
     EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("Bären|TV Nord|U10||0|%1").arg(adler)});
 }
 
+// A name changed here and at another desk: the save asks, naming the other desk's name; "Ja" keeps
+// the typed one, "Nein" takes the other desk's. A team deleted there is named.
+TEST_F(TeamWindow, ANameChangedAtAnotherDeskTooIsAskedAboutAndADeletedTeamNamed)
+{
+    const int adler = team(QStringLiteral("Adler"), u10);
+    open();
+    clickRow(*list(), QStringLiteral("Adler"));
+    const auto otherDeskRenames = [&](const QString& to) {
+        proto::TeamInfoDataType other;
+        other.Name = to;
+        client->das()->modifyTeam(adler, other, u10, false, true, 0);
+    };
+    const auto saveAnswering = [&](TMsgAnswer answer) {
+        script->expectMessage(QStringLiteral("Teamdaten ändern"), answer);
+        QTest::mouseClick(save(), Qt::LeftButton);
+        settle();
+    };
+    type(QStringLiteral("Falken"));
+    otherDeskRenames(QStringLiteral("Bussarde"));
+    saveAnswering(TMsgAnswer::Yes);
+    ASSERT_FALSE(script->seen.empty());
+    EXPECT_EQ(script->seen.back().text,
+              QStringLiteral("Der Teamname wurde an einem anderen Platz in \u201EBussarde\u201C geändert. Soll Ihre "
+                             "Eingabe \u201EFalken\u201C gespeichert werden? Bei \u201ENein\u201C bleibt "
+                             "\u201EBussarde\u201C."));
+    EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("Falken|-|U10||0|%1").arg(adler)});
+
+    type(QStringLiteral("Habichte"));
+    otherDeskRenames(QStringLiteral("Geier"));
+    saveAnswering(TMsgAnswer::No);
+    EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("Geier|-|U10||0|%1").arg(adler)});
+    EXPECT_EQ(name()->text(), QStringLiteral("Geier"));
+    EXPECT_FALSE(form->hasOverallDirtyData());
+
+    // Deleted there meanwhile: the save names the team.
+    type(QStringLiteral("Milane"));
+    client->cms()->removeTeam(adler, true);
+    QTest::mouseClick(save(), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(recorder.messages.lines().contains(
+        QStringLiteral("Teamdaten ändern: Das Team \u201EGeier\u201C existiert nicht mehr (an einem anderen Platz "
+                       "gelöscht).")))
+        << recorder.messages.lines().join(u'\n').toStdString();
+}
+
 TEST_F(TeamWindow, ANewTeamKeepsTheAgeClassAndClubChosenLastInItsBoxesAndItsRequest)
 {
     const int adler = team(QStringLiteral("Adler"), u12, club);
@@ -325,6 +370,32 @@ TEST_F(TeamWindow, TheOverviewOfAClubDayBreaksNamesOnlyBetweenWordsAndGivesTheNa
         for (const PdfWord& w : words)
             EXPECT_TRUE(w.xMax > billing || !w.text.endsWith(u'-') || names.join(u' ').contains(w.text))
                 << w.text.toStdString();
+    });
+}
+
+// Squads whose names differ only at their end, billed to a club of one long word: the club's word
+// breaks, at its joints, before the squads' words do; a team takes a few lines.
+TEST_F(TeamWindow, TheOverviewBreaksALongClubWordBeforeTheSquadsWords)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    const int billing =
+        seed->club(competitionId, QStringLiteral("TSV Markdorf Kinderleichtathletiknachwuchsabteilung"));
+    const QStringList squads{QStringLiteral("Riege U10 Überlingen-Seeufer Nachmittagsgruppe Nord"),
+                             QStringLiteral("Riege U10 Überlingen-Seeufer Nachmittagsgruppe Süd")};
+    std::vector<int> ids[2];
+    for (int t = 0; t < 24; ++t)
+        ids[t % 2].push_back(team(QStringLiteral("Adler Team %1").arg(t + 1), u10, billing));
+    seed->squad(competitionId, 4, squads[0], u10, ids[0]);
+    seed->squad(competitionId, 5, squads[1], u10, ids[1]);
+    open();
+    expectPaperFit(Printer(), folders.programDir, squads, [&](const QString& file) {
+        script->expectPrinter(QStringLiteral("Drucken"), file);
+        child<QAction>("TeamRiegenbersicht1")->trigger();
+        EXPECT_EQ(brokenInsideWords(file,
+                                    squads + QStringList{QStringLiteral("Kinderleichtathletiknachwuchsabteilung")},
+                                    {QStringLiteral("Kinder|leicht|athletik|nachwuchs|abteilung")}),
+                  QStringList());
+        EXPECT_LE(pdfPageCount(file), 3) << "four lines a team";
     });
 }
 

@@ -195,6 +195,8 @@ TEST(ProtocolSquads, DistinctSquadsInRowOrder)
     c.SquadInfo.ensure().OrderIndex = 2;
     EXPECT_EQ(squadLine({&a, &b, &c, &none, nullptr}), QStringLiteral("Riege 2, Adler (1)"));
     EXPECT_EQ(squadLine({&none}), QString());
+    b.SquadInfo->CustomName = QStringLiteral("Riege Adler");
+    EXPECT_EQ(squadLine({&b, &a}), QStringLiteral("Riege Adler (1), 2")) << "not \"Riege Riege\"";
 }
 
 TEST(HeatSearch, TheHeatOfAnAthleteOrTeamByIdOrBarcode)

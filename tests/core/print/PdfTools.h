@@ -126,7 +126,8 @@ inline std::vector<PdfWord> pdfWords(const QString& pdf)
             width = m.captured(1).toDouble();
             height = m.captured(2).toDouble();
         } else if (const QRegularExpressionMatch w = wordTag.match(line); w.hasMatch()) {
-            QString text = w.captured(5);
+            // Ligatures ("ﬂ" in "Nachwuchsflitzer") as the letters they stand for.
+            QString text = w.captured(5).normalized(QString::NormalizationForm_KC);
             text.replace(QStringLiteral("&amp;"), QStringLiteral("&"))
                 .replace(QStringLiteral("&lt;"), QStringLiteral("<"))
                 .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
@@ -259,6 +260,30 @@ inline std::string paperFit(const QString& pdf, const QPrinter& printer, const Q
         if (!printed.count(piece) && !inTwoLines(piece))
             out += "not printed: " + piece.toStdString() + "; ";
     return out;
+}
+
+// The printed pieces of the names, three letters or more, that end in a hyphen where their name has
+// none ("Grün-", "Nachwuchsförderge-"), but for a compound's parts (given with "|" between them, as
+// in "Kinder|leicht|athletik") broken at their joints.
+inline QStringList brokenInsideWords(const QString& pdf, const QStringList& names, const QStringList& compounds = {})
+{
+    QStringList joints;
+    for (const QString& compound : compounds) {
+        const QStringList parts = compound.split(u'|');
+        for (qsizetype i = 0; i < parts.size(); ++i)
+            for (qsizetype j = i + 1; j < parts.size(); ++j)
+                joints << parts.mid(i, j - i).join(QString()) + u'-';
+    }
+    const QString all = names.join(u' ');
+    QStringList broken;
+    for (const PdfWord& w : pdfWords(pdf)) {
+        const QString& text = w.text;
+        if (text.size() > 3 && text.endsWith(u'-') && all.contains(text.chopped(1)) && !all.contains(text) &&
+            !joints.contains(text))
+            broken << text;
+    }
+    broken.removeDuplicates();
+    return broken;
 }
 
 // Sets a printer's margins as its print dialog does: mm on every side, or below 0 the printer's own.

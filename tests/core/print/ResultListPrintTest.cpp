@@ -85,22 +85,23 @@ TEST_F(ResultList, LongListsRepeatTheColumnHeaderAndFooterOnEveryPage)
 TEST_F(ResultList, TooWideCellsAreCutAndRowsWithoutSubItemsUseTheWholeWidth)
 {
     TVP_REQUIRE_TOOL("pdftotext");
-    // Wider than three lines of the page: however narrow its column on screen, a text goes on in
-    // further lines and is cut only where the third ends.
+    // Wider than a page of its own: however narrow its column on screen, a text goes on in further
+    // lines and is cut only where the page's last line ends.
     list.appendRow({new QStandardItem(QStringLiteral("1")),
-                    new QStandardItem(QStringLiteral("Leichtathletikgemeinschaft ").repeated(20) +
+                    new QStandardItem(QStringLiteral("Leichtathletikgemeinschaft ").repeated(250) +
                                       QStringLiteral("Oberes Musterland")),
                     new QStandardItem(QStringLiteral("12"))});
     list.appendRow({new QStandardItem(QStringLiteral("Zwischenüberschrift über die ganze Breite"))});
     TListPrintColumns narrow{{20, 20, 20}, 60};
     narrow.widths[1] = 6; // a few millimetres for the team
     ASSERT_TRUE(ResultListPrint(printer, list, narrow, QStringLiteral("Schmal"), QString()));
-    const QStringList lines = pageLines(pdfPages(pdf).value(0));
-    ASSERT_EQ(lines.size(), 7) << lines.join(u'|').toStdString();
-    EXPECT_TRUE(lines.at(2).endsWith(QStringLiteral(" 12"))) << lines.at(2).toStdString();
-    EXPECT_TRUE(lines.at(4).endsWith(QStringLiteral("..."))) << lines.at(4).toStdString();
-    EXPECT_FALSE(lines.join(u' ').contains(QStringLiteral("Musterland")));
-    EXPECT_EQ(lines.at(5), QStringLiteral("Zwischenüberschrift über die ganze Breite"));
+    const QStringList pages = pdfPages(pdf);
+    ASSERT_EQ(pages.size(), 3) << "the title's page has no room for the row";
+    const QStringList lines = pageLines(pages.at(1));
+    EXPECT_TRUE(lines.at(1).endsWith(QStringLiteral(" 12"))) << lines.at(1).toStdString();
+    EXPECT_TRUE(lines.at(lines.size() - 2).endsWith(QStringLiteral("..."))) << "the page's last line";
+    EXPECT_FALSE(pages.join(u' ').contains(QStringLiteral("Musterland")));
+    EXPECT_EQ(pageLines(pages.at(2)).at(1), QStringLiteral("Zwischenüberschrift über die ganze Breite"));
 }
 
 TEST_F(ResultList, TheColumnsFillThePageInTheirScreenProportions)
@@ -174,6 +175,52 @@ TEST_F(ResultList, NamesOfAClubDayPrintWholeWhereThePageHasRoom)
     EXPECT_FALSE(printed.join(u' ').contains(QStringLiteral("...")));
     right = rightmostWord(pdfWords(pdf));
     EXPECT_LE(right.xMax, printableRight) << right.text.toStdString();
+}
+
+TEST_F(ResultList, ABigClubsDisciplinePrintsEveryNameWholeOnPagesThatTakeTheRowsThatFit)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    // The evaluation of one discipline: 16 teams of 6, a club's one-word name, a 72-letter surname.
+    QStandardItemModel results(0, 7);
+    results.setHorizontalHeaderLabels({"Startnr.", "Vorname", "Nachname", "Team", "1.", "2.", "3."});
+    const QString club = QStringLiteral("Kinderleichtathletiknachwuchsfördergemeinschaft Oberschwäbischer Bodenseekreis");
+    const QString longest = QStringLiteral("Schmidt-Müller-Lüdenscheidt-Überkinger-Großkopf-Wäldermann-Hohenberg-Rosen");
+    QStringList names{longest, QStringLiteral("Müller")};
+    for (int t = 1; t <= 16; ++t) {
+        const QString team = t % 2 ? club + QStringLiteral(" e.V. %1").arg(t)
+                                   : QStringLiteral("SC Grünwald Nachwuchsrenner %1").arg(t);
+        names << team;
+        for (int a = 0; a < 6; ++a)
+            results.appendRow({new QStandardItem(QString::number(500 + 6 * t + a)), new QStandardItem("Anna-Lena"),
+                               new QStandardItem(t == 9 && a == 2 ? longest : QStringLiteral("Müller")),
+                               new QStandardItem(team), new QStandardItem(QStringLiteral("12,50 m")),
+                               new QStandardItem(QStringLiteral("11,75 m")), new QStandardItem(QStringLiteral("x"))});
+    }
+    expectPaperFit(printer, dir, names, [&](const QString& file) {
+        printer.setOutputFileName(file);
+        ASSERT_TRUE(ResultListPrint(printer, results, {{50, 100, 100, 100, 50, 50, 50}, 600},
+                                    QStringLiteral("Ballwurf Sammelgruppe Sechzehn Teams U10"), QString()));
+        // A page ends where its next row has no room: it would start lower than 40 mm above the
+        // page's bottom or end within 3 mm of the footer.
+        const std::vector<PdfWord> words = pdfWords(file);
+        const double lowestStart =
+            words.front().pageHeight - printer.pageLayout().margins(QPageLayout::Point).bottom() - 113.4;
+        for (int p = 0; p < words.back().page; ++p) {
+            double footer = 0, last = 0, next[2] = {};
+            int bibs = 0;
+            for (const PdfWord& w : words)
+                footer = w.page == p && w.text == QStringLiteral("Erstellt") ? w.yMin : footer;
+            for (const PdfWord& w : words) {
+                if (w.page == p && w.yMax < footer - 1)
+                    last = std::max(last, w.yMax);
+                if (w.page == p + 1 && w.xMin < 90 && w.text.toInt() >= 500 && bibs < 2)
+                    next[bibs++] = w.yMin;
+            }
+            const double row = next[1] - next[0];
+            EXPECT_FALSE(last + 3 < lowestStart && last + 3 + row + 8.5 < footer)
+                << file.toStdString() << " page " << p + 1 << " ends " << footer - last << " pt above the footer";
+        }
+    });
 }
 
 TEST_F(ResultList, AListWithoutWidthsStillPrints)

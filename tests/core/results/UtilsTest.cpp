@@ -119,6 +119,18 @@ TEST(Texts, FileNamesAndYears)
     EXPECT_EQ(getYearOfBirth(QStringLiteral("20x")), -1);
 }
 
+TEST(Texts, ACutInTheMiddleKeepsTheEndThatTellsNamesApart)
+{
+    const auto within = [](int n) { return [n](const QString& t) { return t.size() <= n; }; };
+    const QString nord = QStringLiteral("Riege U10 Überlingen-Seeufer Nachmittagsgruppe Nord (4)");
+    EXPECT_EQ(elideMiddle(nord, within(30)), QStringLiteral("Riege U10 Über...uppe Nord (4)"));
+    EXPECT_EQ(elideMiddle(nord, within(99)), nord);
+    EXPECT_EQ(elideMiddle(nord, within(2)), QStringLiteral("..."));
+    EXPECT_EQ(elideMiddle(nord + QStringLiteral(", ") + QString(nord).replace(QStringLiteral("Nord (4)"), QStringLiteral("Süd (5)")),
+                          within(50)),
+              QStringLiteral("Riege U10 Ü...e Nord (4), Riege U10 Ü...pe Süd (5)"));
+}
+
 TEST(Lookups, BibsOfTheFirstEntryOfATeam)
 {
     auto athlete = [](std::vector<int> bibs) {

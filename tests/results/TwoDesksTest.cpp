@@ -1,0 +1,137 @@
+// Result entry with another desk played by direct requests to the stand-in: "Rangfolge erfassen"
+// beside "Leistungen erfassen" on the second attempt of a finishing order (where it matters with a
+// server that answers each request only after 1.5 s), and a value for an athlete deleted there.
+
+#include "results/ui/AquireBibOrderDialog.h"
+#include "tests/results/ResultWindowFixture.h"
+#include "tests/results/StoredRanks.h"
+
+#include <QAction>
+
+namespace tvp::test {
+namespace {
+
+class FinishingOrderBesideResults : public ResultWindowTest {
+protected:
+    void SetUp() override
+    {
+        ResultWindowTest::SetUp();
+        finish = discipline(QStringLiteral("Zieleinlauf"), 2, false, "byBib", QStringLiteral("Rank"));
+        const int dan = seed->athlete(comp, QStringLiteral("Dan"), QStringLiteral("Dachs"), owls, 0, {11});
+        const int emil = seed->athlete(comp, QStringLiteral("Emil"), QStringLiteral("Kurz"), owls, 0, {14});
+        for (int athlete : {anna, ben, dan, emil})
+            seed->placeAthlete(finish, athlete, 1);
+        order = std::make_unique<TAquireBibOrderForm>(context);
+        windows.place(TWindowId::AquireBibOrderForm, order.get());
+        // Both windows on attempt 2, the finishing order opened from the result window.
+        open(finish);
+        script->expectText(QStringLiteral("Laufnummer wählen"), QStringLiteral("2"));
+        form->findChild<QAction*>(QStringLiteral("Rangfolgeerfassen1"))->trigger();
+        ASSERT_TRUE(waitUntil([&] { return order->grid()->isVisible(); }, 10000) && bothSettled());
+    }
+    void TearDown() override
+    {
+        standin.server().setAnswerDelay({});
+        EXPECT_TRUE(bothSettled());
+        order.reset();
+        ResultWindowTest::TearDown();
+    }
+
+    bool bothSettled()
+    {
+        return waitUntil([&] { return order->pendingRequests() == 0 && order->grid()->isEnabled(); }, 60000) &&
+               waitUntil([&] { return form->pendingRequests() == 0 && runningRequestCount() == 0; }, 60000);
+    }
+    // Bibs typed into a row of the finishing order, left with the key.
+    void inOrder(int row, const QString& bibs, Qt::Key key = Qt::Key_Return)
+    {
+        order->grid()->setCurrentIndex(order->grid()->model()->index(row, TRankListModel::colBibs));
+        order->grid()->setFocus();
+        order->grid()->openEditor();
+        QTest::keyClicks(order->grid()->editorWidget(), bibs);
+        QTest::keyClick(order->grid()->editorWidget(), key);
+    }
+    // "Rang|Startnr.|Team/Athlet" per row of the finishing order.
+    QStringList orderRows() const
+    {
+        QStringList out;
+        const QAbstractItemModel* m = order->grid()->model();
+        for (int r = 0; r < m->rowCount(); ++r)
+            out << m->index(r, 0).data().toString() + u'|' + m->index(r, 1).data().toString() + u'|' +
+                       m->index(r, 2).data().toString();
+        return out;
+    }
+    int finish = 0;
+    std::unique_ptr<TAquireBibOrderForm> order;
+};
+
+// Bib 8 got rank 1 at another desk; bib 7 typed at rank 1 here is refused, naming Ben, and stays
+// typed for the user to correct.
+TEST_F(FinishingOrderBesideResults, ARankGivenAtAnotherDeskIsRefusedNamingWhoHoldsIt)
+{
+    proto::ResultType first;
+    first.Type_ = proto::ResultValueType::Rank;
+    first.Rank = 1;
+    StandinClient(standin.port()).das()->setResult(finish, 8, true, nullptr, 0, 0, first, 2);
+    inOrder(0, QStringLiteral("7"));
+    ASSERT_TRUE(bothSettled());
+    EXPECT_EQ(storedRanks(*seed, finish, 2), QStringLiteral("1:8"));
+    EXPECT_TRUE(recorder.messages.lines().contains(
+        QStringLiteral("Ergebnis speichern: Der Rang 1 ist im 2. Versuch der Disziplin Zieleinlauf bereits Ben Acker "
+                       "(Füchse) zugewiesen.")))
+        << recorder.messages.lines().join(u'\n').toStdString();
+    EXPECT_EQ(orderRows().first(), QStringLiteral("1|7|")) << "the typed bib, not beside Ben's name";
+}
+
+// Bib 7 typed at rank 3 moves there from rank 1; the result window shows the move.
+TEST_F(FinishingOrderBesideResults, ABibMovedToAnotherRankMovesInTheResultWindow)
+{
+    inOrder(0, QStringLiteral("7"));
+    inOrder(1, QStringLiteral("8"));
+    ASSERT_TRUE(bothSettled());
+    inOrder(2, QStringLiteral("7"));
+    ASSERT_TRUE(bothSettled());
+    EXPECT_EQ(storedRanks(*seed, finish, 2), QStringLiteral("2:8 3:7"));
+    EXPECT_EQ(cell(0, 2), QStringLiteral("3"));
+}
+
+// Bibs typed without Enter stay, once each, over the reloads of two stores in the result window
+// that overlap on a slow server; the typed 14 shows without the name of Ben, whom the server holds
+// at rank 2.
+TEST_F(FinishingOrderBesideResults, TypedBibsStayOverOverlappingReloadsOfASlowServer)
+{
+    inOrder(0, QStringLiteral("7"));
+    inOrder(1, QStringLiteral("8"));
+    ASSERT_TRUE(bothSettled());
+    inOrder(1, QStringLiteral("14"), Qt::Key_Down);
+    inOrder(2, QStringLiteral("11"), Qt::Key_Up);
+    standin.server().setAnswerDelay(std::chrono::milliseconds(1500));
+    form->activateWindow();
+    grid()->setFocus();
+    enter(0, 2, QStringLiteral("5"));
+    enter(2, 2, QStringLiteral("6"));
+    ASSERT_TRUE(bothSettled());
+    standin.server().setAnswerDelay({});
+    EXPECT_EQ(storedRanks(*seed, finish, 2), QStringLiteral("2:8 5:7 6:11"));
+    EXPECT_EQ(orderRows(), (QStringList{QStringLiteral("1||"), QStringLiteral("2|14|"), QStringLiteral("3|11|"),
+                                        QStringLiteral("4||"), QStringLiteral("5|7|Anna Berg (Füchse) "),
+                                        QStringLiteral("6|11|Dan Dachs (Eulen) "), QStringLiteral("7||")}));
+}
+
+using ResultAtTwoDesks = ResultWindowTest;
+
+// Another desk deleted the team Füchse and with it Anna: her value is refused saying she is gone,
+// the status line naming her, not "ID ... gehört nicht zur Veranstaltung".
+TEST_F(ResultAtTwoDesks, AValueForAnAthleteDeletedAtAnotherDeskSaysSheIsGone)
+{
+    open(jump);
+    StandinClient(standin.port()).cms()->removeTeam(foxes, true);
+    enter(0, 1, QStringLiteral("3"));
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(model().cellStatusText(model().index(0, model().columnOfAttempt(1))),
+              QStringLiteral("Status der Zelle(Anna Berg, Versuch 1): Fehler: Der Athlet existiert nicht mehr (an "
+                             "einem anderen Platz gelöscht)."));
+}
+
+} // namespace
+} // namespace tvp::test
