@@ -697,12 +697,12 @@ TEST_F(TimingWindowTest, RunsWrittenPieceByPieceWhileThePollRunsArriveWholeAndOn
     EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
 }
 
-// A run's last line comes after a pause longer than a poll: it starts no run, is kept beside the
-// result file and said once. What comes later is added to that file, which a viewer may hold open.
+// A result line with no run split before it (its run came before the program started): it starts
+// no run, is kept beside the result file and said once. What comes later is added to that file,
+// which a viewer may hold open.
 TEST_F(TimingWindowTest, ALineThatStartsNoRunIsKeptBesideTheResultFileAndSaidOnce)
 {
     watch();
-    arrive(hurdlesRun("10:00", "00:00:12.300"));
     drop(kLineWithoutBib);
     for (int tick = 0; tick < 4; ++tick)
         settings->Timer1Timer();
@@ -810,6 +810,74 @@ TEST_F(TimingWindowTest, ARunStillInTheResultFileIsNotSplitAgainNorAfterARestart
     ASSERT_TRUE(QDir(beside).removeRecursively());
     EXPECT_TRUE(waitUntil([this] { return readBytes(exchangeFile("COM_ZDT.TXT")).isEmpty(); }));
     EXPECT_EQ(statusByte(QStringLiteral("_7_150__EL1_SD_.tmp")), 'I');
+}
+
+// Lines written one by one 30 ms apart (polls every 20 ms) under a header that names four lanes,
+// six lines each, two runs: the lines past the count belong to their run, none is set aside.
+TEST_F(TimingWindowTest, LinesBeyondTheCountTheHeaderNamesJoinTheirRun)
+{
+    TTimingSettingsForm::pollIntervalMs = 20;
+    watch();
+    QByteArray runs[2];
+    for (int heat = 1; heat <= 2; ++heat) {
+        runs[heat - 1] = runHeader("H\x81rdenlauf", " 8", " " + QByteArray::number(heat), "07062024", "10:00", "4");
+        for (int lane = 1; lane <= 6; ++lane)
+            runs[heat - 1] += resultLine(QByteArray::number(lane), "00:00:1" + QByteArray::number(lane) + ".500", "",
+                                         QByteArray::number(heat * 20 + lane), "Lauf", "Ohne", "");
+    }
+    std::atomic<bool> written = false;
+    std::jthread timingProgram([&] {
+        for (const QByteArray& run : runs)
+            for (qsizetype at = 0; at < run.size(); at = run.indexOf("\r\n", at) + 2) {
+                QFile file(exchangeFile("COM_ZDT.TXT"));
+                const QByteArray line = run.mid(at, run.indexOf("\r\n", at) + 2 - at);
+                if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+                    file.write(line);
+                file.close();
+                QThread::msleep(30);
+            }
+        written = true;
+    });
+    ASSERT_TRUE(waitUntil([&] { return written.load(); }));
+    for (int heat = 1; heat <= 2; ++heat) {
+        const QString path = QDir(runFolder()).filePath(QStringLiteral("_8_%1").arg(heat) + "50__EL1_SD_.tmp");
+        EXPECT_TRUE(waitUntil([&] {
+            const QByteArray file = readBytes(path);
+            return file.startsWith('N') && file.mid(kRunFileHeaderLength) == runs[heat - 1].mid(kStartListHeaderLength);
+        })) << heat;
+    }
+    EXPECT_FALSE(QFile::exists(exchangeFile("COM_ZDT_nicht_gelesen.TXT")));
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
+}
+
+// A run comes with three of its six lines and is imported; the user types "ab" for its first line by
+// hand; the other three come later. Importing it again stores only them, and it lacks no lines any more.
+TEST_F(TimingWindowTest, LinesAddedToAnImportedRunAreImportedAloneAndCompleteIt)
+{
+    TTimingSettingsForm::pollIntervalMs = 20;
+    watch();
+    import->show();
+    QByteArray lines[2];
+    for (int lane = 1; lane <= 6; ++lane)
+        lines[lane / 4] += resultLine(QByteArray::number(lane), "00:00:1" + QByteArray::number(lane) + ".500", "",
+                                      QByteArray::number(lane == 1 ? 7 : 20 + lane), "Lauf", "Ohne", "");
+    std::jthread([&] {
+        append(runHeader("H\x81rdenlauf 1/1", " 8", " 1", "07062024", "10:00", "6") + lines[0]);
+    }).join();
+    ASSERT_TRUE(waitUntil([this] { return list()->model()->rowCount() == 1; }));
+    importRow(0);
+    ASSERT_EQ(stored(hurdles, 1, "bib", 7), QStringLiteral("Time 11.5"));
+    grid()->setFocus();
+    enter(0, 1, QStringLiteral("ab"));
+    ASSERT_TRUE(settled());
+    std::jthread([&] { append(lines[1]); }).join();
+    ASSERT_TRUE(waitUntil([this] { return rowText(0, 0) == QStringLiteral("Nicht verarbeitet"); }));
+    importRow(0);
+    EXPECT_EQ(stored(hurdles, 1, "bib", 7), QStringLiteral("Info 0")) << "the value typed by hand stays";
+    EXPECT_EQ(stored(hurdles, 1, "bib", 26), QStringLiteral("Time 16.5"));
+    EXPECT_EQ(rowText(0, 0), QStringLiteral("Importiert"));
+    const QStringList besides = QDir(runFolder()).entryList(QDir::Files);
+    EXPECT_EQ(besides, QStringList{QStringLiteral("_8_150__EL1_SD_.tmp")});
 }
 
 } // namespace
