@@ -77,13 +77,14 @@ protected:
         settings->setPolling(true);
     }
     // The polls as the timer runs them (the second finds the file as the timing program left it), and
-    // the list as the panel opens it.
+    // the list as the panel opens it; an open list shows the runs when the panel turns white.
     void arrive(const QByteArray& bytes)
     {
         drop(bytes);
         settings->Timer1Timer();
         settings->Timer1Timer();
         import->show();
+        ASSERT_TRUE(waitUntil([this] { return panelColour() == QColor(Qt::white); }));
     }
     QTreeView* list() const { return import->findChild<QTreeView*>(QStringLiteral("ListView1")); }
     QString rowText(int row, int column) const { return list()->model()->index(row, column).data().toString(); }
@@ -878,6 +879,39 @@ TEST_F(TimingWindowTest, LinesAddedToAnImportedRunAreImportedAloneAndCompleteIt)
     EXPECT_EQ(rowText(0, 0), QStringLiteral("Importiert"));
     const QStringList besides = QDir(runFolder()).entryList(QDir::Files);
     EXPECT_EQ(besides, QStringList{QStringLiteral("_8_150__EL1_SD_.tmp")});
+}
+
+// The timing program writes COM_ZDT.TXT anew while an import waits for the server, and again right
+// after it: the run written during the import is split before that.
+TEST_F(TimingWindowTest, ARunWrittenAnewDuringAnImportIsSplitOnceItIsDone)
+{
+    watch();
+    arrive(hurdlesRun("10:00", "00:00:12.300"));
+    std::atomic<int> step = 0;
+    auto next = [&step] { ++step; };
+    std::jthread timingProgram([&] {
+        for (const int heat : {3, 4}) {
+            for (int waited = 0; step < heat * 2 - 5 && waited < 5000; waited += 5)
+                QThread::msleep(5);
+            writeBytes(exchangeFile("COM_ZDT.TXT"),
+                       runHeader("Lauf", " 7", " " + QByteArray::number(heat), "07062024", "10:00", "1") +
+                           resultLine("1", "00:00:09.870", "1", "7", "Berg", "Anna", ""));
+            next();
+        }
+    });
+    seed->db().exec("BEGIN IMMEDIATE"); // the server is busy: the import waits
+    doubleClick(0);
+    EXPECT_EQ(import->pendingRequests(), 1);
+    next();
+    EXPECT_TRUE(waitUntil([&] { return step == 2; }));
+    QTest::qWait(100); // the change is seen during the import
+    seed->db().exec("COMMIT");
+    ASSERT_TRUE(imported());
+    next();
+    timingProgram.join();
+    const QDir folder(runFolder());
+    EXPECT_TRUE(waitUntil([&] { return folder.exists(QStringLiteral("_7_450__EL1_SD_.tmp")); }));
+    EXPECT_TRUE(folder.exists(QStringLiteral("_7_350__EL1_SD_.tmp"))) << "lost while the import ran";
 }
 
 } // namespace
