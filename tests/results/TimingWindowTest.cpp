@@ -1,7 +1,9 @@
 // The timing settings and import windows against the stand-in: a result file dropped into the
 // exchange folder, the poll, and runs imported by double click as a user does.
 
+#include "core/ui/ExceptionDialog.h"
 #include "core/ui/MainWindow.h"
+#include "core/ui/WaitDialog.h"
 #include "core/util/IniHandler.h"
 #include "results/ui/TimingImportDialog.h"
 #include "results/ui/TimingSettingsDialog.h"
@@ -912,6 +914,50 @@ TEST_F(TimingWindowTest, ARunWrittenAnewDuringAnImportIsSplitOnceItIsDone)
     const QDir folder(runFolder());
     EXPECT_TRUE(waitUntil([&] { return folder.exists(QStringLiteral("_7_450__EL1_SD_.tmp")); }));
     EXPECT_TRUE(folder.exists(QStringLiteral("_7_350__EL1_SD_.tmp"))) << "lost while the import ran";
+}
+
+// The message window is open when the user imports a run that lacks lines: its warning joins
+// what was said before, the window stays where it is, and the keys the user goes on typing reach
+// the result window the import opened, not the message window.
+TEST_F(TimingWindowTest, AnImportsWarningShowsInTheOpenMessageWindowAndStays)
+{
+    TForm10 wait(context);
+    TExceptionForm shown(context);
+    context.setWaitTexts(&wait);
+    context.setMessageSink(&shown);
+    struct HideCounter : QObject {
+        int hides = 0;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            hides += e->type() == QEvent::Hide;
+            return false;
+        }
+    } counter;
+    QAbstractItemModel* rows = shown.findChild<QTreeView*>(QStringLiteral("ListView1"))->model();
+    TTimingSettingsForm::pollIntervalMs = 20;
+    watch();
+    import->show();
+    std::jthread([this] { append("Kopfzeile\r\n"); }).join();
+    ASSERT_TRUE(waitUntil([&] { return shown.isVisible() && rows->rowCount() == 1; }));
+    shown.installEventFilter(&counter);
+    QByteArray lines;
+    for (int lane = 1; lane <= 3; ++lane)
+        lines += resultLine(QByteArray::number(lane), "00:00:1" + QByteArray::number(lane) + ".500", "",
+                            QByteArray::number(20 + lane), "Lauf", "Ohne", "");
+    std::jthread([&] { append(runHeader("H\x81rdenlauf 1/1", " 8", " 1", "07062024", "10:00", "6") + lines); }).join();
+    ASSERT_TRUE(waitUntil([this] { return list()->model()->rowCount() == 1; }));
+    import->activateWindow();
+    doubleClick(0);
+    ASSERT_TRUE(imported());
+    QTest::qWait(200);
+    ASSERT_EQ(rows->rowCount(), 2);
+    EXPECT_TRUE(rows->index(1, 0).data().toString().contains(u"ist unvollständig"));
+    EXPECT_EQ(counter.hides, 0) << "the open message window disappeared";
+    ASSERT_TRUE(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(shown.isVisible());
+    EXPECT_EQ(rows->rowCount(), 2);
+    shown.removeEventFilter(&counter);
 }
 
 } // namespace
