@@ -925,21 +925,13 @@ TEST_F(TimingWindowTest, AnImportsWarningShowsInTheOpenMessageWindowAndStays)
     TExceptionForm shown(context);
     context.setWaitTexts(&wait);
     context.setMessageSink(&shown);
-    struct HideCounter : QObject {
-        int hides = 0;
-        bool eventFilter(QObject*, QEvent* e) override
-        {
-            hides += e->type() == QEvent::Hide;
-            return false;
-        }
-    } counter;
     QAbstractItemModel* rows = shown.findChild<QTreeView*>(QStringLiteral("ListView1"))->model();
     TTimingSettingsForm::pollIntervalMs = 20;
     watch();
     import->show();
     std::jthread([this] { append("Kopfzeile\r\n"); }).join();
     ASSERT_TRUE(waitUntil([&] { return shown.isVisible() && rows->rowCount() == 1; }));
-    shown.installEventFilter(&counter);
+    const EventCounter hides(shown, QEvent::Hide);
     QByteArray lines;
     for (int lane = 1; lane <= 3; ++lane)
         lines += resultLine(QByteArray::number(lane), "00:00:1" + QByteArray::number(lane) + ".500", "",
@@ -952,12 +944,11 @@ TEST_F(TimingWindowTest, AnImportsWarningShowsInTheOpenMessageWindowAndStays)
     QTest::qWait(200);
     ASSERT_EQ(rows->rowCount(), 2);
     EXPECT_TRUE(rows->index(1, 0).data().toString().contains(u"ist unvollständig"));
-    EXPECT_EQ(counter.hides, 0) << "the open message window disappeared";
+    EXPECT_EQ(hides.count, 0) << "the open message window disappeared";
     ASSERT_TRUE(QApplication::focusWidget());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_TRUE(shown.isVisible());
     EXPECT_EQ(rows->rowCount(), 2);
-    shown.removeEventFilter(&counter);
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QThread>
 
@@ -24,6 +27,31 @@ inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 50
     }
     return true;
 }
+
+// Counts the events of one type an object receives while it lives.
+class EventCounter : public QObject {
+public:
+    EventCounter(QObject& watched, QEvent::Type type) : watched_(&watched), type_(type)
+    {
+        watched.installEventFilter(this);
+    }
+    ~EventCounter() override
+    {
+        if (watched_)
+            watched_->removeEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == type_;
+        return false;
+    }
+
+    int count = 0;
+
+private:
+    QPointer<QObject> watched_;
+    QEvent::Type type_;
+};
 
 } // namespace tvp::test
 
