@@ -4,7 +4,6 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QThread>
 
@@ -28,29 +27,16 @@ inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 50
     return true;
 }
 
-// Counts the events of one type an object receives while it lives.
-class EventCounter : public QObject {
-public:
-    EventCounter(QObject& watched, QEvent::Type type) : watched_(&watched), type_(type)
-    {
-        watched.installEventFilter(this);
-    }
-    ~EventCounter() override
-    {
-        if (watched_)
-            watched_->removeEventFilter(this);
-    }
+// Counts the events of one type an object receives while the counter lives.
+struct EventCounter : QObject {
+    EventCounter(QObject& watched, QEvent::Type counted) : type(counted) { watched.installEventFilter(this); }
     bool eventFilter(QObject*, QEvent* event) override
     {
-        count += event->type() == type_;
+        count += event->type() == type;
         return false;
     }
-
+    QEvent::Type type;
     int count = 0;
-
-private:
-    QPointer<QObject> watched_;
-    QEvent::Type type_;
 };
 
 } // namespace tvp::test
