@@ -44,12 +44,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The first byte says whether the timing program has stopped writing, and how many lines the
     // run split before still lacks.
     const bool settled = size > 0 && (data[0] & 1) != 0;
-    const int lacking = size > 0 ? (data[0] >> 1) & 7 : 0;
+    const std::optional<int> lacking =
+        size > 0 && (data[0] & 0x10) != 0 ? std::optional<int>((data[0] >> 1) & 7) : std::nullopt;
     const tvp::TResultFileSplit split = tvp::parseResultFile(bytes, settled, lacking);
     require(split.consumed >= 0 && split.consumed <= bytes.size());
     require(!split.malformed || split.consumed < bytes.size());
     require(split.malformed || split.malformedRun.isEmpty());
-    require(split.continuation.isEmpty() || (lacking > 0 && tvp::countResultLines(split.continuation) > 0));
+    require(split.continuation.isEmpty() || (lacking && tvp::countResultLines(split.continuation) > 0));
     qsizetype bodies = split.stray.size() + split.continuation.size();
     for (const tvp::TTimingRun& run : split.runs) {
         require(run.fileName.endsWith(QLatin1String(".tmp")));

@@ -55,16 +55,32 @@ QString laneCountFile(const QString& runFile)
     return runFile.chopped(4) + QStringLiteral(".Zeilen");
 }
 
+// Beside an imported run that lines were added to: how many were imported before them.
+QString importedLinesFile(const QString& runFile)
+{
+    return runFile.chopped(4) + QStringLiteral(".importiert");
+}
+
+bool removeIfThere(const QString& path, QString& error)
+{
+    if (!QFile::exists(path) || QFile::remove(path))
+        return true;
+    error = QStringLiteral("%1 kann nicht entfernt werden").arg(QDir::toNativeSeparators(path));
+    return false;
+}
+
+// A run written anew is imported whole, whatever its file held before.
 void writeRunFile(const QString& path, const TTimingRun& run, const QByteArray& bytes, QString& error)
 {
     const QString counted = laneCountFile(path);
     if (run.lacksLines()) {
         if (!writeFileWhole(counted, QByteArray::number(run.laneCount), &error))
             return;
-    } else if (QFile::exists(counted) && !QFile::remove(counted)) {
-        error = QStringLiteral("%1 kann nicht entfernt werden").arg(QDir::toNativeSeparators(counted));
+    } else if (!removeIfThere(counted, error)) {
         return;
     }
+    if (!removeIfThere(importedLinesFile(path), error))
+        return;
     if (!writeFileWhole(path, bytes, &error) && error.isEmpty())
         error = path;
 }
@@ -90,8 +106,13 @@ int writeRunFiles(const QString& folder, const std::vector<TTimingRun>& runs)
         names.insert(run->fileName);
         Job job{&*run, QDir(folder).filePath(run->fileName), runFileContents(*run), {}};
         QFile existing(job.path);
-        if (existing.open(QIODevice::ReadOnly) && sameRun(existing.readAll(), job.bytes))
+        if (existing.open(QIODevice::ReadOnly) && sameRun(existing.readAll(), job.bytes)) {
+            // Sent whole again after lines were added to it: it lacks none now.
+            if (QString error; !run->lacksLines() && !removeIfThere(laneCountFile(job.path), error))
+                throw TvpError(QStringLiteral("Die Datei %1 der Zeitmessung kann nicht geschrieben werden: %2")
+                                   .arg(QDir::toNativeSeparators(job.path), error));
             continue;
+        }
         jobs.push_back(std::move(job));
     }
     constexpr std::size_t kWriters = 64;
@@ -176,9 +197,11 @@ QString keepBeside(const QString& folder, const QString& resultFile, const QByte
              QDir::toNativeSeparators(path));
 }
 
-// Lines the timing program wrote after a pause join the run they belong to. Its file is new again:
-// they are not imported yet. False when the run file is gone.
-bool continueRun(const QString& path, const QByteArray& lines)
+// Lines the timing program wrote after a pause, or beyond its header's count, join the run they
+// belong to. Its file is new again, and an import stores only them: a value typed by hand since
+// the run was imported stays. A run that lacks no lines now loses its count. False when the run
+// file is gone.
+bool continueRun(const QString& path, const QByteArray& lines, bool whole)
 {
     QFile file(path);
     if (!file.exists())
@@ -190,8 +213,14 @@ bool continueRun(const QString& path, const QByteArray& lines)
         throw TvpError(QStringLiteral("Die Laufdatei %1 der Zeitmessung kann nicht gelesen werden: %2")
                            .arg(QDir::toNativeSeparators(path), file.errorString()));
     file.close();
+    if (bytes.front() == 'I')
+        writeWhole(importedLinesFile(path),
+                   QByteArray::number(parseRunFile(bytes, QFileInfo(path).fileName()).participants.size()));
     bytes[0] = 'N';
     writeWhole(path, bytes + lines);
+    if (QString error; whole && !removeIfThere(laneCountFile(path), error))
+        throw TvpError(QStringLiteral("Die Datei %1 der Zeitmessung kann nicht geschrieben werden: %2")
+                           .arg(QDir::toNativeSeparators(path), error));
     return true;
 }
 
@@ -281,13 +310,13 @@ TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId, bool
     // Runs split but left in the file are not split again.
     const qsizetype done =
         seen && data.startsWith(QByteArrayView(lastLook_->file).first(lastLook_->split)) ? lastLook_->split : 0;
-    // Lines after a pause continue the run split last only in the file it was split from.
+    // Lines after a run continue the run split last only in the file it was split from.
     if (!seen)
-        shortRun_.reset();
+        lastRun_.reset();
     lastLook_ = TLastLook{file.fileName(), data, done, resting};
-    const std::optional<TShortRun> continued = shortRun_;
-    TResultFileSplit parsed =
-        parseResultFile(QByteArrayView(data).sliced(done), settled, continued ? continued->lacking : 0);
+    const std::optional<TLastRun> continued = lastRun_;
+    TResultFileSplit parsed = parseResultFile(QByteArrayView(data).sliced(done), settled,
+                                              continued ? std::optional(continued->lacking) : std::nullopt);
     TSplit split;
     if (!parsed.runs.empty()) {
         const QString runs = runFolder(competitionId);
@@ -297,9 +326,7 @@ TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId, bool
         // Every run file is complete on disk before the result file lets go of its run.
         split.runs = writeRunFiles(runs, parsed.runs);
         const TTimingRun& last = parsed.runs.back();
-        shortRun_.reset();
-        if (last.lacksLines())
-            shortRun_ = TShortRun{QDir(runs).filePath(last.fileName), last.laneCount - last.lines};
+        lastRun_ = TLastRun{QDir(runs).filePath(last.fileName), last.lacksLines() ? last.laneCount - last.lines : 0};
     }
     // The text before the runs leaves the result file only once it is kept elsewhere; until then
     // the runs behind it stay too, and are not written again.
@@ -307,16 +334,15 @@ TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId, bool
     try {
         QByteArray stray = parsed.stray;
         if (!parsed.continuation.isEmpty()) {
-            if (continueRun(continued->path, parsed.continuation)) {
+            const int lacking = continued->lacking - countResultLines(parsed.continuation);
+            if (continueRun(continued->path, parsed.continuation, lacking <= 0)) {
                 ++split.runs;
                 if (parsed.runs.empty())
-                    shortRun_->lacking -= countResultLines(parsed.continuation);
-                if (shortRun_ && shortRun_->lacking <= 0)
-                    shortRun_.reset();
+                    lastRun_->lacking = lacking;
             } else {
                 stray.prepend(parsed.continuation);
                 if (parsed.runs.empty())
-                    shortRun_.reset();
+                    lastRun_.reset();
             }
         }
         if (!stray.isEmpty())
@@ -325,7 +351,7 @@ TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId, bool
         frontKept = false;
         split.failure = e.message();
         // The runs behind it come again with the next poll.
-        shortRun_ = continued;
+        lastRun_ = continued;
     }
     const qsizetype consumed = frontKept ? done + parsed.consumed : done;
     lastLook_->split = consumed;
@@ -452,6 +478,19 @@ void markRunImported(const QString& path, QByteArrayView imported)
                                       "der neue Lauf bleibt \"Nicht verarbeitet\".")
                            .arg(QDir::toNativeSeparators(path)));
     markOpenRunImported(file);
+    QFile::remove(importedLinesFile(path));
+}
+
+int linesImportedBefore(const QString& path, QByteArrayView run)
+{
+    if (run.isEmpty() || run.front() == 'I')
+        return 0;
+    QFile counted(importedLinesFile(path));
+    if (!counted.open(QIODevice::ReadOnly))
+        return 0;
+    bool number = false;
+    const int lines = counted.readAll().trimmed().toInt(&number);
+    return number && lines > 0 ? lines : 0;
 }
 
 } // namespace tvp

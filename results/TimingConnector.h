@@ -62,8 +62,8 @@ public:
     //
     // Of two runs with one name the later in the file wins; a run whose file holds it already is not
     // written again, so its import mark stays (after a restart too). A run whose lines reach the
-    // count its header names is whole at once; one split with fewer lines is remembered, and result
-    // lines that follow it in the file are added to its run file.
+    // count its header names is whole at once. The run split last is remembered: result lines that
+    // follow it in the file are added to its run file, whatever its header counts.
     struct TSplit {
         int runs = 0;       // run files written, or added to
         QString unreadable; // why the run now first in the result file cannot be read; empty when none
@@ -105,12 +105,13 @@ private:
         std::optional<QByteArray> polled;
     };
     std::optional<TLastLook> lastLook_;
-    // The run split last, when it lacked lines: its run file and how many.
-    struct TShortRun {
+    // The run split last, which result lines that follow it continue: its run file and how many
+    // lines it lacks of those its header named (none or fewer when it has them).
+    struct TLastRun {
         QString path;
         int lacking = 0;
     };
-    std::optional<TShortRun> shortRun_;
+    std::optional<TLastRun> lastRun_;
 };
 
 // Reads one run file; throws TvpError when it cannot be read or is shorter than its header.
@@ -126,5 +127,9 @@ void markRunImported(const QString& path, QByteArrayView imported);
 // Opens a run file for writing and reads it whole, for an import; throws TvpError "Kann Importdatei
 // nicht öffnen." when that fails. Safe on any thread.
 QByteArray readRunForImport(const QString& path);
+
+// Of a run that lines were added to after its import (its file as read), how many lines were
+// imported before them; 0 for a run imported whole or never. Marking it imported forgets them.
+int linesImportedBefore(const QString& path, QByteArrayView run);
 
 } // namespace tvp

@@ -350,17 +350,18 @@ int countResultLines(QByteArrayView text)
     return lines;
 }
 
-TResultFileSplit parseResultFile(QByteArrayView data, bool settled, int lacking)
+TResultFileSplit parseResultFile(QByteArrayView data, bool settled, std::optional<int> lacking)
 {
     TResultFileSplit split;
     qsizetype pos = 0;
     while (pos < data.size()) {
-        if (pos == 0 && lacking > 0 && slice(data, pos, 4) != kRunStart) {
-            // The lines after a pause of the timing program in the middle of a run.
+        if (pos == 0 && lacking && slice(data, pos, 4) != kRunStart) {
+            // The lines after a pause of the timing program in the middle of a run, or beyond the
+            // count its header named.
             const qsizetype next = data.indexOf(kRunStart);
             const QByteArrayView text = data.first(next < 0 ? data.size() : next);
             if (const int lines = countResultLines(text); lines > 0) {
-                if (next < 0 && !settled && lines < lacking)
+                if (next < 0 && !settled && lines < *lacking)
                     break; // more of them may follow
                 split.continuation = text.toByteArray();
                 pos = text.size();

@@ -94,8 +94,8 @@ struct TResultFileSplit {
     qsizetype consumed = 0;
     // Text before the first run start that starts no run, taken out with the runs.
     QByteArray stray;
-    // Result lines before the first run start that continue the run split last, which lacked
-    // lines; taken out with the runs instead of the stray text.
+    // Result lines before the first run start that continue the run split last; taken out with
+    // the runs instead of the stray text.
     QByteArray continuation;
     // The run at `consumed` has a header without its closing CR LF; a header the end of the data
     // cuts off is still being written and waits.
@@ -108,9 +108,10 @@ struct TResultFileSplit {
 // timing program has stopped writing (the file is as the previous poll left it). A last line
 // without its CR LF waits either way.
 //
-// `lacking` is how many lines the run split last still lacks: whole result lines at the start
-// continue it, at once when they make up for them.
-TResultFileSplit parseResultFile(QByteArrayView data, bool settled, int lacking = 0);
+// `lacking`, given when a run was split last, is how many lines it still lacks (none or fewer
+// once it has those its header names): whole result lines at the start belong to it, whatever its
+// header counts, and are taken at once when it lacks no more than they are.
+TResultFileSplit parseResultFile(QByteArrayView data, bool settled, std::optional<int> lacking = std::nullopt);
 
 // The text is whole result lines, each ending in CR LF; how many, or 0 when it is not.
 int countResultLines(QByteArrayView text);

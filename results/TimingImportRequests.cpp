@@ -214,8 +214,12 @@ void importRun(TServicePorts& ports, const TTimingImportRequest& request, TTimin
         response.discipline = d.DisciplinID;
         response.read = readRunForImport(request.filename);
         response.changed = !sameRun(response.read, request.listed);
-        const Lines lines = parseRunFile(response.read, fileName).participants;
+        Lines lines = parseRunFile(response.read, fileName).participants;
         response.lines = int(lines.size());
+        // Lines added to an imported run: the ones imported before may have been corrected by hand.
+        lines.erase(lines.begin(),
+                    lines.begin() + std::min<std::ptrdiff_t>(linesImportedBefore(request.filename, response.read),
+                                                             std::ssize(lines)));
         KeptResults kept(ports, d, response);
         switch (d.ResultAssignment) {
         case ResultAssignmentType::byAthleteOrTeam: storeByAthleteOrTeam(ports, d, lines, kept); break;

@@ -223,6 +223,15 @@ void TExceptionForm::AddException(int errorId, const QStringList& parameters, co
         message = text;
     rows_->append({shellClockMs(), errorId, message, caption});
 
+    // Open, it takes the row where it is. Hidden and shown again it would be placed anew and take
+    // the keys the user goes on typing in the window that raised the message (an Enter closed it
+    // with the row); a change of stay-on-top would make it a new window.
+    if (isVisible() && !ShowTimer.isActive()) {
+        if (isMinimized())
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+        raise();
+        return;
+    }
     auto* form = qobject_cast<QWidget*>(caller);
     const bool onTop = form && form->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) != onTop)

@@ -1,7 +1,8 @@
 #pragma once
 // The one window through which failures and warnings reach the user. A server error id is shown
 // in the server's own words (its message table, reloaded with every competition), otherwise the
-// caller's text. Messages collect in a list; the window pops up shortly after each new one.
+// caller's text. Messages collect in a list; the window pops up shortly after a new one, and an open
+// window takes it where it is.
 
 #include "core/ui/TVPForm.h"
 #include "core/ui/WindowContext.h"

@@ -31,6 +31,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace tvp {
 
 namespace {
@@ -64,6 +66,13 @@ TMainForm::TMainForm(TWindowContext& context, QWidget* parent)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(kStartingTitle);
+    timingList_.setSingleShot(true);
+    connect(&timingList_, &QTimer::timeout, this, [this] {
+        guarded([this] {
+            if (std::exchange(timingListPending_, false))
+                updateTimingList();
+        });
+    });
 
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
@@ -399,6 +408,22 @@ void TMainForm::SetNewTimingData()
     palette.setColor(QPalette::Window, QColor(0x90, 0xC0, 0xFF));
     Panel1->setPalette(palette);
     Panel1->show();
+    // Runs that come in a burst rebuild the open list once they pause, and at least every second:
+    // a rebuild holds the GUI thread, and a timing program that writes the result file anew for
+    // every run overwrites the run the next look would have split. A run on its own shows at once.
+    if (!timingList_.isActive()) {
+        updateTimingList();
+        return;
+    }
+    timingListPending_ = true;
+    if (timingListDue_.elapsed() < kTimingListLatestMs)
+        timingList_.start(kTimingListPauseMs);
+}
+
+void TMainForm::updateTimingList()
+{
+    timingListDue_.start();
+    timingList_.start(kTimingListPauseMs);
     if (context().windows().isVisible(TWindowId::TimingImportForm))
         if (auto* timing = context().windows().get<ITimingImportForm>(TWindowId::TimingImportForm))
             timing->UpdateItems();

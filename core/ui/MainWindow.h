@@ -7,7 +7,9 @@
 #include "core/ui/TVPForm.h"
 #include "core/ui/WindowCatalogue.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -111,6 +113,13 @@ private:
     QAction* ExportAction;
     QAction* TemplateExportAction;
     std::unique_ptr<TRequestRoad<compfiles::TExportRequest, compfiles::TExportResponse>> ExportCommunicationThread;
+    void updateTimingList();
+
+    static constexpr int kTimingListPauseMs = 100;
+    static constexpr int kTimingListLatestMs = 1000;
+    QTimer timingList_;              // runs within this time after a rebuild wait for a pause
+    QElapsedTimer timingListDue_;    // since the last rebuild
+    bool timingListPending_ = false; // runs came that the open list does not show yet
 };
 
 // The program's main window (its registered window); null until it is created.

@@ -71,7 +71,7 @@ TTimingSettingsForm::TTimingSettingsForm(TWindowContext& context)
     soon_.setInterval(0);
     connect(&soon_, &QTimer::timeout, this, [this] {
         guarded([this] {
-            // Not while an import suspends polling, nor with polling off.
+            // Not with polling off; while an import suspends polling, once it is done.
             if (Timer1.isActive())
                 poll(false);
         });
@@ -161,10 +161,14 @@ void TTimingSettingsForm::suspendPolling()
 
 void TTimingSettingsForm::resumePolling()
 {
-    if (FPollingEnabled)
-        Timer1.start();
-    else
+    if (!FPollingEnabled) {
         Timer1.stop();
+        return;
+    }
+    Timer1.start();
+    // A timing program that writes the file anew for every run may do so again at any moment: what
+    // it wrote during the import is split now, not at the next tick.
+    poll(false);
 }
 
 void TTimingSettingsForm::poll(bool polled)

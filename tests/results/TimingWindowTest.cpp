@@ -1,7 +1,9 @@
 // The timing settings and import windows against the stand-in: a result file dropped into the
 // exchange folder, the poll, and runs imported by double click as a user does.
 
+#include "core/ui/ExceptionDialog.h"
 #include "core/ui/MainWindow.h"
+#include "core/ui/WaitDialog.h"
 #include "core/util/IniHandler.h"
 #include "results/ui/TimingImportDialog.h"
 #include "results/ui/TimingSettingsDialog.h"
@@ -77,13 +79,14 @@ protected:
         settings->setPolling(true);
     }
     // The polls as the timer runs them (the second finds the file as the timing program left it), and
-    // the list as the panel opens it.
+    // the list as the panel opens it; an open list shows the runs when the panel turns white.
     void arrive(const QByteArray& bytes)
     {
         drop(bytes);
         settings->Timer1Timer();
         settings->Timer1Timer();
         import->show();
+        ASSERT_TRUE(waitUntil([this] { return panelColour() == QColor(Qt::white); }));
     }
     QTreeView* list() const { return import->findChild<QTreeView*>(QStringLiteral("ListView1")); }
     QString rowText(int row, int column) const { return list()->model()->index(row, column).data().toString(); }
@@ -132,6 +135,16 @@ QByteArray twoLaufRuns()
                       "chse") +
            runHeader("Lauf 1/1", " 7", " 2", "07062024", "09:40") +
            resultLine("1", "00:00:10.500", "1", "9", "Dorn", "Cara", "Eulen");
+}
+
+// Result lines of lanes from..to in 1x.500 seconds, bib bibBase + lane (7 in lane 1 when bibBase is 6).
+QByteArray laneLines(int from, int to, int bibBase)
+{
+    QByteArray lines;
+    for (int lane = from; lane <= to; ++lane)
+        lines += resultLine(QByteArray::number(lane), "00:00:1" + QByteArray::number(lane) + ".500", "",
+                            QByteArray::number(bibBase + lane), "Lauf", "Ohne", "");
+    return lines;
 }
 
 TEST_F(TimingWindowTest, SettingsAreStoredByOkAndApplyOnlyAndTheIndicatorFollowsPolling)
@@ -697,12 +710,12 @@ TEST_F(TimingWindowTest, RunsWrittenPieceByPieceWhileThePollRunsArriveWholeAndOn
     EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
 }
 
-// A run's last line comes after a pause longer than a poll: it starts no run, is kept beside the
-// result file and said once. What comes later is added to that file, which a viewer may hold open.
+// A result line with no run split before it (its run came before the program started): it starts
+// no run, is kept beside the result file and said once. What comes later is added to that file,
+// which a viewer may hold open.
 TEST_F(TimingWindowTest, ALineThatStartsNoRunIsKeptBesideTheResultFileAndSaidOnce)
 {
     watch();
-    arrive(hurdlesRun("10:00", "00:00:12.300"));
     drop(kLineWithoutBib);
     for (int tick = 0; tick < 4; ++tick)
         settings->Timer1Timer();
@@ -810,6 +823,111 @@ TEST_F(TimingWindowTest, ARunStillInTheResultFileIsNotSplitAgainNorAfterARestart
     ASSERT_TRUE(QDir(beside).removeRecursively());
     EXPECT_TRUE(waitUntil([this] { return readBytes(exchangeFile("COM_ZDT.TXT")).isEmpty(); }));
     EXPECT_EQ(statusByte(QStringLiteral("_7_150__EL1_SD_.tmp")), 'I');
+}
+
+// Two runs whose headers name four lanes, six lines each, written line by line 30 ms apart (polls
+// every 20 ms): the lines past the count belong to their run, none is set aside.
+TEST_F(TimingWindowTest, LinesBeyondTheCountTheHeaderNamesJoinTheirRun)
+{
+    TTimingSettingsForm::pollIntervalMs = 20;
+    watch();
+    const QByteArray runs[] = {runHeader("Lauf", " 8", " 1", "07062024", "10:00", "4") + laneLines(1, 6, 20),
+                               runHeader("Lauf", " 8", " 2", "07062024", "10:00", "4") + laneLines(1, 6, 40)};
+    std::atomic<bool> written = false;
+    std::jthread timingProgram([&] {
+        for (const QByteArray& run : runs)
+            for (qsizetype at = 0, end = 0; at < run.size(); at = end, QThread::msleep(30)) {
+                end = run.indexOf("\r\n", at) + 2;
+                append(run.mid(at, end - at));
+            }
+        written = true;
+    });
+    ASSERT_TRUE(waitUntil([&] { return written.load(); }));
+    for (int heat : {1, 2})
+        EXPECT_TRUE(waitUntil([&] {
+            return readBytes(QDir(runFolder()).filePath(QStringLiteral("_8_%1").arg(heat) + "50__EL1_SD_.tmp"))
+                       .mid(kRunFileHeaderLength) == runs[heat - 1].mid(kStartListHeaderLength);
+        })) << heat;
+    EXPECT_FALSE(QFile::exists(exchangeFile("COM_ZDT_nicht_gelesen.TXT")));
+}
+
+// A run comes with three of its six lines and is imported; the user types "ab" for its first line;
+// the other three come. Importing it again stores only them, and it lacks no lines any more.
+TEST_F(TimingWindowTest, LinesAddedToAnImportedRunAreImportedAloneAndCompleteIt)
+{
+    TTimingSettingsForm::pollIntervalMs = 20;
+    watch();
+    import->show();
+    std::jthread([&] { append(runHeader("Lauf", " 8", " 1", "07062024", "10:00", "6") + laneLines(1, 3, 6)); }).join();
+    ASSERT_TRUE(waitUntil([this] { return list()->model()->rowCount() == 1; }));
+    importRow(0);
+    enter(0, 1, QStringLiteral("ab"));
+    ASSERT_TRUE(settled());
+    std::jthread([&] { append(laneLines(4, 6, 6)); }).join();
+    ASSERT_TRUE(waitUntil([this] { return rowText(0, 0) == QStringLiteral("Nicht verarbeitet"); }));
+    importRow(0);
+    EXPECT_EQ(stored(hurdles, 1, "bib", 7), QStringLiteral("Info 0")) << "the value typed by hand stays";
+    EXPECT_EQ(stored(hurdles, 1, "bib", 12), QStringLiteral("Time 16.5"));
+    EXPECT_EQ(QDir(runFolder()).entryList(QDir::Files), QStringList{QStringLiteral("_8_150__EL1_SD_.tmp")});
+}
+
+// The timing program writes COM_ZDT.TXT anew while an import waits for the server, and again right
+// after it: the run written during the import is split before that.
+TEST_F(TimingWindowTest, ARunWrittenAnewDuringAnImportIsSplitOnceItIsDone)
+{
+    watch();
+    arrive(hurdlesRun("10:00", "00:00:12.300"));
+    std::atomic<int> step = 0; // 1: the import waits, 3: it is done
+    std::jthread timingProgram([&] {
+        for (int heat : {3, 4}) {
+            for (int waited = 0; step < heat * 2 - 5 && waited < 5000; waited += 5)
+                QThread::msleep(5);
+            writeBytes(exchangeFile("COM_ZDT.TXT"),
+                       runHeader("Lauf", " 7", " " + QByteArray::number(heat), "07062024", "10:00", "1") +
+                           laneLines(1, 1, 6));
+            ++step;
+        }
+    });
+    seed->db().exec("BEGIN IMMEDIATE"); // the server is busy
+    doubleClick(0);
+    EXPECT_EQ(import->pendingRequests(), 1);
+    ++step;
+    EXPECT_TRUE(waitUntil([&] { return step == 2; }));
+    QTest::qWait(100); // the change is seen during the import
+    seed->db().exec("COMMIT");
+    ASSERT_TRUE(imported());
+    ++step;
+    const QDir folder(runFolder());
+    EXPECT_TRUE(waitUntil([&] { return folder.exists(QStringLiteral("_7_450__EL1_SD_.tmp")); }));
+    EXPECT_TRUE(folder.exists(QStringLiteral("_7_350__EL1_SD_.tmp"))) << "lost while the import ran";
+}
+
+// The message window is open when the user imports a run that lacks lines: its warning joins what
+// was said before, the window stays, and the keys the user goes on typing reach the result window.
+TEST_F(TimingWindowTest, AnImportsWarningShowsInTheOpenMessageWindowAndStays)
+{
+    TForm10 wait(context);
+    TExceptionForm shown(context);
+    context.setWaitTexts(&wait);
+    context.setMessageSink(&shown);
+    QAbstractItemModel* rows = shown.findChild<QTreeView*>(QStringLiteral("ListView1"))->model();
+    TTimingSettingsForm::pollIntervalMs = 20;
+    watch();
+    import->show();
+    std::jthread([this] { append("Kopfzeile\r\n"); }).join();
+    ASSERT_TRUE(waitUntil([&] { return shown.isVisible() && rows->rowCount() == 1; }));
+    const EventCounter hides(shown, QEvent::Hide);
+    std::jthread([&] { append(runHeader("Lauf", " 8", " 1", "07062024", "10:00", "6") + laneLines(1, 3, 20)); }).join();
+    ASSERT_TRUE(waitUntil([this] { return list()->model()->rowCount() == 1; }));
+    doubleClick(0);
+    ASSERT_TRUE(imported());
+    QTest::qWait(200);
+    ASSERT_EQ(rows->rowCount(), 2);
+    EXPECT_TRUE(rows->index(1, 0).data().toString().contains(u"ist unvollständig"));
+    EXPECT_EQ(hides.count, 0) << "the open message window disappeared";
+    ASSERT_TRUE(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(rows->rowCount(), 2);
 }
 
 } // namespace

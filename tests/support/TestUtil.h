@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
+#include <QObject>
 #include <QString>
 #include <QThread>
 
@@ -24,6 +26,18 @@ inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 50
     }
     return true;
 }
+
+// Counts the events of one type an object receives while the counter lives.
+struct EventCounter : QObject {
+    EventCounter(QObject& watched, QEvent::Type counted) : type(counted) { watched.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == type;
+        return false;
+    }
+    QEvent::Type type;
+    int count = 0;
+};
 
 } // namespace tvp::test
 

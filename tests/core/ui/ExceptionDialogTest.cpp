@@ -148,22 +148,13 @@ TEST_F(MessageWindow, MessagesOfHiddenCallersAreShownToo)
 
 TEST_F(MessageWindow, ABurstOfMessagesMakesTheWindowAppearOnce)
 {
-    struct ShowCounter : QObject {
-        int shows = 0;
-        bool eventFilter(QObject*, QEvent* e) override
-        {
-            shows += e->type() == QEvent::Show;
-            return false;
-        }
-    } counter;
-    form.installEventFilter(&counter);
+    const EventCounter shows(form, QEvent::Show);
     for (int i = 0; i < 3; ++i)
         add(QStringLiteral("Meldung %1").arg(i));
     EXPECT_FALSE(form.isVisible());
     ASSERT_TRUE(shown());
     waitUntil([] { return false; }, 100);
-    EXPECT_EQ(counter.shows, 1);
-    form.removeEventFilter(&counter);
+    EXPECT_EQ(shows.count, 1);
 }
 
 TEST_F(MessageWindow, ClosingKeepsOnlyTheLastTwoSeconds)
