@@ -65,6 +65,18 @@ void loadList(TServicePorts& ports, const TResultRequest& request, TResultRespon
     }
 }
 
+// What the server holds for the participant's attempt.
+std::optional<proto::ResultType> heldResult(const proto::getResultTableResponse1& table, bool team, int participant,
+                                            int attempt)
+{
+    for (const proto::AssignedResultType& r : table.Results) {
+        const bool theirs = team ? r.TeamId.size() == 1 && r.TeamId.front() == participant : r.AthleteId == participant;
+        if (theirs && r.Attempt == attempt)
+            return isEmptyResult(&r) ? std::nullopt : std::optional<proto::ResultType>(r);
+    }
+    return std::nullopt;
+}
+
 void storeResult(TServicePorts& ports, const TResultRequest& request, TResultResponse& response)
 {
     copyRequest(request, response);
@@ -80,19 +92,37 @@ void storeResult(TServicePorts& ports, const TResultRequest& request, TResultRes
     proto::Owned<proto::ResultType> result;
     if (request.result)
         result = *request.result;
+    if (request.undo && request.participantId != 0) {
+        const std::optional<proto::ResultType> held =
+            heldResult(ports.drs().getResultTable(request.DisciplinId), request.disciplinInfo.isTeam,
+                       request.participantId, request.attempt);
+        if (!sameResultValue(held, request.undone)) {
+            response.result = held;
+            response.otherDeskStored = !sameResultValue(held, request.result);
+            return;
+        }
+    }
     proto::DataAquisitionPortType& das = ports.das();
-    const auto store = [&] {
-        const proto::setResultResponse1 answer =
-            request.bib != 0 ? das.setResult(request.DisciplinId, request.bib, true, laneHeat, request.athleteId,
-                                             request.teamId, result, request.attempt)
-                             : das.setResult(request.DisciplinId, request.bib, laneHeat, request.athleteId,
-                                             request.teamId, result, request.attempt);
-        response.id = answer.AthleteTeamIDret;
+    const auto store = [&](const proto::Owned<proto::ResultType>& value) {
+        return request.bib != 0 ? das.setResult(request.DisciplinId, request.bib, true, laneHeat, request.athleteId,
+                                                request.teamId, value, request.attempt)
+                                : das.setResult(request.DisciplinId, request.bib, laneHeat, request.athleteId,
+                                                request.teamId, value, request.attempt);
     };
     // The cell's status line names the row; the text says what became of it.
     const bool team = request.athleteId == 0;
+    proto::setResultResponse1 answer;
     saveUnlessDeletedElsewhere(ports, team, team ? request.teamId : request.athleteId,
-                               team ? QStringLiteral("Das Team") : QStringLiteral("Der Athlet"), store);
+                               team ? QStringLiteral("Das Team") : QStringLiteral("Der Athlet"),
+                               [&] { answer = store(result); });
+    response.id = answer.AthleteTeamIDret;
+    // The server takes a value for someone outside the discipline with a mere warning; the
+    // participant was taken out at another desk meanwhile, and the value must not stay.
+    if (answer.NotAParticipantWarning && request.result && !request.laneHeat) {
+        store(proto::Owned<proto::ResultType>{});
+        response.notAParticipant = true;
+        throw ETvExceptionDetail(QStringLiteral("Teilnehmer nicht für Disziplin gemeldet"), 0);
+    }
 }
 
 void addParticipant(TServicePorts& ports, const TResultRequest& request, TResultResponse& response)
@@ -124,6 +154,23 @@ const TRequestTable<TResultRequest, TResultResponse>& resultRequests()
         {rt_showTeam, QStringLiteral("Team suchen"), &loadList},
     }};
     return table;
+}
+
+bool sameResultValue(const std::optional<proto::ResultType>& a, const std::optional<proto::ResultType>& b)
+{
+    if (!a || !b)
+        return !a && !b;
+    if (a->Type_ != b->Type_)
+        return false;
+    using V = proto::ResultValueType;
+    switch (a->Type_) {
+    case V::Distance: return qFuzzyCompare(1.0 + a->DistanceInMeter, 1.0 + b->DistanceInMeter);
+    case V::Time: return qFuzzyCompare(1.0 + a->TimeInSeconds, 1.0 + b->TimeInSeconds);
+    case V::Info: return a->Info == b->Info;
+    case V::Rank: return a->Rank == b->Rank;
+    case V::InfoString: return a->InfoString == b->InfoString;
+    }
+    return false;
 }
 
 int findHeatOfParticipant(const std::vector<proto::HeatParticipantsType>& heats, int id, bool byBarcode)

@@ -44,6 +44,12 @@ struct TResultRequest : TRequest {
     std::optional<proto::ResultType> result; // none: delete the attempt's result
     TDisciplineInfo disciplinInfo;
     bool tryToShowAquireBibForm = false;
+    // Undoes a store of this desk that was dropped on its way: result is stored only while the
+    // server holds what that store wrote (undone) for the participant (athlete, or team in a team
+    // discipline), so that a value another desk stored since stays.
+    bool undo = false;
+    std::optional<proto::ResultType> undone;
+    int participantId = 0;
 };
 
 struct TResultResponse : TResponse {
@@ -61,6 +67,10 @@ struct TResultResponse : TResponse {
     int id = 0;
     std::optional<proto::LaneHeatType> laneHeat;
     bool tryToShowAquireBibForm = false;
+    // The participant is not (or no longer) in the discipline: nothing was stored.
+    bool notAParticipant = false;
+    // An undo found a value another desk stored and left it: result holds it.
+    bool otherDeskStored = false;
 };
 
 using TResultRoad = TRequestRoad<TResultRequest, TResultResponse>;
@@ -69,6 +79,9 @@ const TRequestTable<TResultRequest, TResultResponse>& resultRequests();
 inline constexpr int kNoListVersion = 2147483647;
 // The rank is given to another bib already.
 inline constexpr int kRankTakenError = 122;
+
+// Two results that show the same: the same kind with the same value of that kind; none equals none.
+bool sameResultValue(const std::optional<proto::ResultType>& a, const std::optional<proto::ResultType>& b);
 
 // Results assigned by lane are named by heat * 65536 + lane.
 inline int laneHeatToId(const proto::LaneHeatType& laneHeat)

@@ -543,6 +543,7 @@ void TResultCache::setError(int assignedId, int attempt, const QString& message,
             return;
         }
         refusedText = refused->text;
+        refused->refused = true;
     }
     if (TResultType* cell = cellAt(index, attempt)) {
         if (serial != 0 && cell->Status() == TSetResultStatus::sr_edited) {
@@ -558,6 +559,11 @@ void TResultCache::setError(int assignedId, int attempt, const QString& message,
         cell->errMsg = message;
     }
     notifyIndex(index, attempt);
+}
+
+void TResultCache::forgetRefusedChanges()
+{
+    std::erase_if(uncomittedChanges_, [](const TResultChange& c) { return c.refused; });
 }
 
 void TResultCache::beginEdit(int heat, int row, int col, const QString& text)
@@ -785,17 +791,31 @@ QString TResultCache::getErrMsg(int heat, int row, int attempt) const
     return cell ? cell->errMsg : QString();
 }
 
-QString TResultCache::getNameOf(int heat, int row) const
+namespace {
+
+QString rowName(const TResultRow& r)
 {
-    const TResultRow* r = getRow(heat, row);
-    if (!r)
-        return {};
-    if (const proto::AthleteType* a = r->Athlete()) {
+    if (const proto::AthleteType* a = r.Athlete()) {
         if (!a->Name)
             return QStringLiteral(" ");
         return a->Name->givenName + u' ' + a->Name->surName;
     }
-    return r->Team() ? r->Team()->Name : QString();
+    return r.Team() ? r.Team()->Name : QString();
+}
+
+} // namespace
+
+QString TResultCache::getNameOf(int heat, int row) const
+{
+    const TResultRow* r = getRow(heat, row);
+    return r ? rowName(*r) : QString();
+}
+
+QString TResultCache::nameOfAssignedId(int assignedId) const
+{
+    const int index = indexOfAssignedId(assignedId);
+    const QString name = index >= 0 ? rowName(*list_[index].row).trimmed() : QString();
+    return name.isEmpty() ? QStringLiteral("Der Teilnehmer") : name;
 }
 
 int TResultCache::getAthleteIdOfRow(int heat, int row) const

@@ -124,6 +124,7 @@ struct TResultChange {
     QString text;                            // as typed, shown again after a reload
     // Tells a change from the others of its cell; 0 names every change of the cell at once.
     int serial = 0;
+    bool refused = false; // the server's answer came, and it was a refusal
 };
 
 // A cell the user typed into and the server has not taken (typed and left, or refused), with what
@@ -224,6 +225,9 @@ public:
     void setError(int assignedId, int attempt, const QString& message, int serial = 0);
     void setWarning(int index, int attempt, const QString& message); // index in load order
     const std::vector<TResultChange>& uncomittedChanges() const { return uncomittedChanges_; }
+    // The user agreed to lose what the server did not take: refused values leave the queue, so
+    // that no reload shows them again as unsent.
+    void forgetRefusedChanges();
     void beginUpdate();
     void endUpdate();
 
@@ -234,6 +238,8 @@ public:
     // Puts the cells back over the loaded ones, on the rows that are still there.
     void restoreTypedCells(const std::vector<TTypedCell>& cells);
 
+    // The name of the row an assigned id lands on (as getNameOf); "Der Teilnehmer" without one.
+    QString nameOfAssignedId(int assignedId) const;
     // Where an assigned id lands: its row's index in load order, -1 for none.
     int indexOfAssignedId(int assignedId) const;
     // The assigned id under which the row at that heat and position is stored; 0 when it has none.

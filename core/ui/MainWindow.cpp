@@ -340,6 +340,7 @@ void refreshWindow(const TWindowRegistry& windows, const TRefreshRule& rule)
 {
     switch (rule.action) {
     case TRefreshAction::Reload: windows.reload(rule.window, true); break;
+    case TRefreshAction::ReloadKeepingInput: windows.reload(rule.window, false); break;
     case TRefreshAction::UpdateItems:
         if (auto* timing = windows.get<ITimingImportForm>(rule.window))
             timing->UpdateItems();

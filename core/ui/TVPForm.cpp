@@ -89,7 +89,9 @@ bool TTVPForm::showDirtyDataMessage(const QString& caption, const QString& text)
         doubleCheckUntil_ = shellClockMs() + doubleCheckIntervalMs;
         return false;
     }
-    if (!askYesNo(this, caption.isEmpty() ? windowTitle() : caption, text))
+    // "Ja" loses what was typed: Enter, perhaps meant for another window, keeps it.
+    if (dialogs().messageBox(this, caption.isEmpty() ? windowTitle() : caption, text, TMsgKind::Question,
+                             TMsgButtons::YesNo, TMsgAnswer::No) != TMsgAnswer::Yes)
         return true;
     doubleCheckUntil_ = shellClockMs() + doubleCheckIntervalMs;
     return false;

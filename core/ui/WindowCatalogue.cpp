@@ -189,7 +189,8 @@ const std::vector<TRefreshRule>& refreshRules()
         {W::DisciplinListForm0, disciplinesOrFinder, {}, A::ReloadDisciplinForms},
         {W::DisciplinListForm0, disciplines, {}, A::LoadDisciplineTemplates},
         {W::DisciplinListForm, {W::DisciplinListForm}},
-        {W::ResultDialog, {W::ResultDialog, W::AquireBibOrderForm, W::TallySheetForm}},
+        // F5 is how a desk sees another desk's stores: what is typed there stays.
+        {W::ResultDialog, {W::ResultDialog, W::AquireBibOrderForm, W::TallySheetForm}, {}, A::ReloadKeepingInput},
         {W::AnalyseForm, {W::AnalyseForm}},
         {W::CertForm, {W::CertForm}},
         {W::SquadForm, {W::SquadForm, W::SquadCreateForm}},

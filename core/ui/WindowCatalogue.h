@@ -109,6 +109,7 @@ inline constexpr int kPositionStoreMainWindows = 2;
 // What refresh-all does with a window.
 enum class TRefreshAction {
     Reload,                 // reloadFormData(true)
+    ReloadKeepingInput,     // reloadFormData(false): the window keeps what is typed and asks only what it must
     UpdateItems,            // the timing import's list only
     ReloadAgeClass,         // the template import's age classes only
     ReloadDisciplinForms,   // the visible discipline windows, through their unit

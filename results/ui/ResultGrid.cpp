@@ -96,6 +96,14 @@ void TResultGrid::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    const QModelIndex current = currentIndex();
+    if (state() != EditingState && model_ && current.isValid() && model_->attemptOfColumn(current.column()) != 0 &&
+        !(model_->flags(current) & Qt::ItemIsEditable) && !event->text().trimmed().isEmpty() &&
+        event->text().front().isPrint() && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        emit inputRefused(current);
+        event->accept();
+        return;
+    }
     TEntryGrid::keyPressEvent(event);
 }
 

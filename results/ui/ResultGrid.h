@@ -46,6 +46,8 @@ signals:
     void storeKey(int key);
     // The user changed the editor's text.
     void editTextChanged(const QModelIndex& index, const QString& text);
+    // Text typed on an attempt cell that takes none (a place without participant).
+    void inputRefused(const QModelIndex& index);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -45,6 +45,8 @@ const QString kQuestionHead =
                    "Disziplin.\r\nBitte ggf. auch andere Läufe/Gruppen der Disziplin prüfen. ");
 const QString kFinishingOrderCaption = QStringLiteral("Rangfolge erfassen");
 const QString kNoValidFormat = QStringLiteral("Kein gültiges Ergebnisformat");
+const QString kNoParticipantInRow =
+    QStringLiteral("In dieser Zeile ist kein Teilnehmer gemeldet: die Eingabe wird nicht gespeichert.");
 // Heats above this cannot be named by lane (heat * 65536 + lane); the cache reports them.
 constexpr int kMaxHeats = 32767;
 
@@ -184,6 +186,13 @@ void TResultDialog::buildControls()
     connect(StringGrid1, &TResultGrid::storeKey, this, [this](int key) { guarded([&] { StringGrid1KeyPress(key); }); });
     connect(StringGrid1, &TResultGrid::editTextChanged, this, [this](const QModelIndex& index, const QString& text) {
         guarded([&] { StringGrid1SetEditText(index, text); });
+    });
+    connect(StringGrid1, &TResultGrid::inputRefused, this, [this](const QModelIndex&) {
+        guarded([this] {
+            // Also a participant another desk took out leaves such a place: typing there is not lost unsaid.
+            StatusText->setFullText(kNoParticipantInRow);
+            context().dialogs().beep();
+        });
     });
     connect(StringGrid1, &TResultGrid::editAbandoned, this, [this](const QModelIndex& index) {
         guarded([&] {
@@ -424,7 +433,10 @@ void TResultDialog::reloadData()
 {
     reload(TLoadType::lt_default);
     reloadFinishingOrder();
-    context().windows().reloadIfVisible(TWindowId::TallySheetForm);
+    // Its typed counts stay over the reload; it asks only where it cannot keep them.
+    TWindowRegistry& windows = context().windows();
+    if (windows.isVisible(TWindowId::TallySheetForm))
+        windows.reload(TWindowId::TallySheetForm, false);
 }
 
 void TResultDialog::FormShow()
@@ -649,6 +661,8 @@ void TResultDialog::addToResultCache(const TResultResponse& response)
         if (!fits && showDirtyDataMessage({}, reloadMessage))
             return;
     }
+    if (!keepTyped_)
+        resultCache->forgetRefusedChanges();
     if (!sameCache) {
         std::optional<std::vector<int>> heights;
         if (!d.heightList.isEmpty())
@@ -936,8 +950,13 @@ void TResultDialog::forgetDroppedStores(int row, int attempt)
     std::erase_if(storeQueue_, [&](const TQueuedStore& q) { return isDropped(q.serial); });
     if (!inFlight_ || !isDropped(inFlightSerial_))
         return;
-    // On its way it cannot be called back: once it is stored, the value before it is stored again.
+    // On its way it cannot be called back: once it is stored, the value before it is stored again,
+    // unless another desk has stored one meanwhile.
     auto undo = std::make_unique<TResultRequest>(*inFlight_);
+    undo->undo = true;
+    undo->undone = inFlight_->result;
+    undo->participantId = resultCache->isTeamDisc() ? resultCache->getTeamIdOfRow(currentHeatId, row + 1)
+                                                    : resultCache->getAthleteIdOfRow(currentHeatId, row + 1);
     undo->result.reset();
     const TResultRow* cells = resultCache->getRow(currentHeatId, row + 1);
     const TResultType* cell = cells ? cells->cell(attempt) : nullptr;
@@ -987,6 +1006,10 @@ void TResultDialog::storeFinished(TResultResponse& response, const TRequestOutco
             text = outcome.error;
         if (outcome.errorId == kRankTakenError && response.bib != 0)
             text += QLatin1Char(' ') + rankConflictHint(kFinishingOrderCaption, Erfassungshilfen1->title());
+        if (response.notAParticipant && sameDiscipline)
+            text = QStringLiteral("%1 ist nicht mehr für diese Disziplin gemeldet; das Ergebnis wurde nicht "
+                                  "gespeichert.")
+                       .arg(resultCache->nameOfAssignedId(assignedId(response)));
         if (sameDiscipline)
             resultCache->setError(assignedId(response), response.attempt, text, serial);
         return;
@@ -998,8 +1021,22 @@ void TResultDialog::storeFinished(TResultResponse& response, const TRequestOutco
         change.result = response.result;
         change.serial = serial;
         resultCache->changeCommitted(change);
+        if (response.otherDeskStored)
+            showOtherDeskStored(change.assignedId, change.attempt, response.result);
     }
     reloadVisibleOthers();
+}
+
+void TResultDialog::showOtherDeskStored(int id, int attempt, const std::optional<proto::ResultType>& held)
+{
+    const int index = resultCache->indexOfAssignedId(id);
+    resultCache->setWarning(index, attempt,
+                            QStringLiteral("Ein anderer Arbeitsplatz hat inzwischen \"%1\" gespeichert; dieser Wert "
+                                           "bleibt.")
+                                .arg(resultCache->resultText(held ? &*held : nullptr)));
+    for (int r = 0; r < grid_.dataRows(); ++r)
+        if (resultCache->assignedIdOfRow(currentHeatId, r + 1) == id)
+            StatusText->setFullText(grid_.cellStatusText(grid_.index(r, grid_.columnOfAttempt(attempt))));
 }
 
 // ---- choosers and version marking ----

@@ -101,6 +101,8 @@ private:
     // undone by storing what the server held before.
     void forgetDroppedStores(int row, int attempt);
     void moveToNextCell(bool alongRow);
+    // An undo left what another desk stored: the cell shows it and says so.
+    void showOtherDeskStored(int id, int attempt, const std::optional<proto::ResultType>& held);
     int assignedId(const TResultResponse& response) const;
     int assignedId(const TResultRequest& request) const;
 

@@ -224,6 +224,12 @@ void TTallySheetForm::setSheetShown(bool shown)
 
 void TTallySheetForm::reload(bool forPrint)
 {
+    // A reload asked without the question (another window stored) keeps the typed counts; one the
+    // user agreed to, or the protocol's, shows what is stored.
+    typedSheet_.reset();
+    const TTypedSheet sheet{currentDiscId, currentAthleteOrTeamId, currentAttempt};
+    if (!forPrint && hasDirtyData(kPart) && sheet.participantId != 0 && sheet == shownSheet_)
+        typedSheet_ = sheet;
     setSheetShown(false);
     ComboBox1->setEnabled(false);
     ComboBox2->setEnabled(false);
@@ -314,12 +320,31 @@ void TTallySheetForm::loaded(const TTallySheetResponse& response)
 
     pointsStored_ = response.result && !isEmptyResult(&*response.result) &&
                     response.result->Type_ == proto::ResultValueType::Distance;
-    setTallyList(response.TallyListString);
+    // Overlapping reloads each keep them: the one that asked last set what they are.
+    const std::optional<TTypedSheet> typed = typedSheet_;
+    const bool sameSheet = typed && *typed == TTypedSheet{currentDiscId, currentAthleteOrTeamId, currentAttempt};
+    if (sameSheet) {
+        // The stored list changes under the typed counts, which stay as typed.
+        FTallyString = tallyListOf(tallyCellsOf(response.TallyListString));
+        refreshTotalSum();
+        DoItemChangeCheck(kPart);
+    } else if (typed && showDirtyDataMessage({}, reloadMessage)) {
+        // "Nein": the typed counts stay on their sheet, as shown before.
+        currentDiscId = typed->discId;
+        currentAthleteOrTeamId = typed->participantId;
+        currentAttempt = typed->attempt;
+    } else {
+        setTallyList(response.TallyListString);
+    }
+    shownSheet_ = {currentDiscId, currentAthleteOrTeamId, currentAttempt};
     if (currentAttempt != 0 && currentAthleteOrTeamId != 0) {
         setSheetShown(true);
         showDirtyState(hasDirtyData(kPart));
-        StringGrid1->setCurrentIndex(grid_.index(0, 1));
-        StringGrid1->setFocus();
+        // Typing goes on where it was, and only a sheet loaded for the user takes the focus.
+        if (!typed) {
+            StringGrid1->setCurrentIndex(grid_.index(0, 1));
+            StringGrid1->setFocus();
+        }
     }
 }
 

@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -110,6 +111,16 @@ private:
     QString barcode;
     QString FTallyString;
     bool pointsStored_ = false; // the shown participant and attempt have points stored
+    // The sheet whose counts the grid holds. Counts typed and not saved stay over a reload of that
+    // same sheet (another window stored) while the sheet is still there.
+    struct TTypedSheet {
+        int discId = 0;
+        int participantId = 0;
+        int attempt = 0;
+        bool operator==(const TTypedSheet&) const = default;
+    };
+    TTypedSheet shownSheet_;
+    std::optional<TTypedSheet> typedSheet_;
     QTimer Timer1;
 
     QMenuBar* MainMenu1;

@@ -355,7 +355,8 @@ void TAnalyseForm::finishTable(const TAnalyseResponse& response)
         displayTable();
     for (const QString& warning : analyseCupWarnings(response))
         context().messages().AddWarning(-1, {}, warning, QStringLiteral("Auswerten"), this);
-    showResultWarnings(context(), response.ambiguousBibWarning, response.participantWarning, {response.resProvId});
+    showResultWarnings(context(), shownWarnings_, *this, response.ambiguousBibWarning, response.participantWarning,
+                       {response.resProvId});
 }
 
 void TAnalyseForm::displayTable()

@@ -7,6 +7,7 @@
 #include "core/services/ScoringServices.h"
 #include "core/ui/TVPForm.h"
 #include "scoring/AnalyseRequests.h"
+#include "scoring/ui/ResultWarnings.h"
 
 #include <memory>
 #include <vector>
@@ -91,6 +92,7 @@ private:
     int currentDisciplinId = 0;
     int currentResProvId = 0;
     std::unique_ptr<TResultCache> resultCache; // the shown table's rows
+    TShownResultWarnings shownWarnings_;
     std::unique_ptr<TAggregatorTreeModel> FAggTree;
     std::vector<proto::DisciplinType> disciplines_;
     std::vector<TResultProviderInfo> providers_;

@@ -300,7 +300,8 @@ void TDataViewForm::CommunicationThread1Finished(std::unique_ptr<TDataViewRespon
         return;
     }
     FCompPlace = response->compPlaceUiInfo;
-    showResultWarnings(context(), response->ambiguousBibWarning, response->participantWarning, response->resProvIds);
+    showResultWarnings(context(), shownWarnings_, *this, response->ambiguousBibWarning, response->participantWarning,
+                       response->resProvIds);
 
     if (response->cupMode)
         fillCup(*response);

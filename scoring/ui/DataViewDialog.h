@@ -5,6 +5,7 @@
 #include "core/services/ScoringServices.h"
 #include "core/ui/TVPForm.h"
 #include "scoring/DataViewRequests.h"
+#include "scoring/ui/ResultWarnings.h"
 
 #include <QPointer>
 
@@ -99,6 +100,7 @@ private:
     QString FCompPlace;
     bool FSortChooseMode = false;
     int firstTeamCol_ = 0;
+    TShownResultWarnings shownWarnings_;
     std::shared_ptr<std::atomic_bool> cancelFlag_;
 
     QMenuBar* MainMenu1 = nullptr;

@@ -6,13 +6,24 @@
 
 #include <vector>
 
+class QWidget;
+
 namespace tvp {
 
 class TWindowContext;
 
-// The bib conflicts in their list, the participants the team rules refuse in theirs; an empty
-// list leaves its window as it is.
-void showResultWarnings(TWindowContext& context, const std::vector<proto::AmbiguousResultType>& conflicts,
+// What a window last showed: its next load with the same findings shows nothing again.
+struct TShownResultWarnings {
+    std::vector<proto::AmbiguousResultType> conflicts;
+    std::vector<proto::InvalidParticipantType> participants;
+    std::vector<int> resProvIds;
+};
+
+// The bib conflicts in their list, the participants the team rules refuse in theirs, each once
+// until the findings change; an empty list leaves its window as it is. A window loaded while the
+// user works in another (its reload follows a store there) shows them without taking the keyboard.
+void showResultWarnings(TWindowContext& context, TShownResultWarnings& shown, const QWidget& asking,
+                        const std::vector<proto::AmbiguousResultType>& conflicts,
                         const std::vector<proto::InvalidParticipantType>& participants,
                         const std::vector<int>& resProvIds);
 

@@ -233,6 +233,19 @@ protected:
         return i.data().toString() + u'|' + QString::number(int(state(row, attempt))) + u'|' +
                model().cellStatusText(i);
     }
+    // With the server held by another client, Anna's 4 and Ben's 5 wait, and show yellow after F5
+    // (the program's keys must be there).
+    void twoStoresWaitYellow()
+    {
+        enter(0, 1, QStringLiteral("4"));
+        enter(1, 1, QStringLiteral("5"));
+        ProgramKeys::press(grid(), Qt::Key_F5);
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                return state(0, 1) == TSetResultStatus::sr_uncommited && state(1, 1) == TSetResultStatus::sr_uncommited;
+            },
+            5000));
+    }
     // The next store by bib of a participant with several bibs asks; the user goes down the list
     // by that many lines and takes the bib with Enter.
     void expectBibChoice(int down)

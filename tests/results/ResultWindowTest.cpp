@@ -11,6 +11,10 @@
 #include "tests/support/Ink.h"
 #include "tests/support/TextFit.h"
 #include "core/ui/WindowFit.h"
+#include "participants/ui/TeamMemberWarningDialog.h"
+#include "scoring/ui/AnalyseDialog.h"
+
+#include <thread>
 
 #include <QAction>
 #include <QCheckBox>
@@ -19,6 +23,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QStatusBar>
+#include <QWindow>
 
 namespace tvp::test {
 namespace {
@@ -609,11 +614,7 @@ TEST_F(ResultWindowTest, EscapeOnAYellowCellStoresNothingAndTheTestsEndWaitsForT
     open(jump);
     StandinClient other(standin.port());
     other.begin(false);
-    enter(0, 1, QStringLiteral("4"));
-    enter(1, 1, QStringLiteral("5"));
-    script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::Yes);
-    ProgramKeys::press(grid(), Qt::Key_F5);
-    ASSERT_TRUE(waitUntil([&] { return state(0, 1) == S::sr_uncommited && state(1, 1) == S::sr_uncommited; }, 5000));
+    twoStoresWaitYellow();
     grid()->setFocus();
     for (int row : {1, 0}) {
         go(row, 1);
@@ -728,6 +729,184 @@ TEST_F(ResultWindowTest, AStoreBesideTheFinishingOrderKeepsWhatIsTypedInTheOther
     order.close();
     ASSERT_TRUE(settled());
     EXPECT_EQ(typed(), before);
+}
+
+// ---- two desks on one competition ----
+
+// A value as another desk sends it.
+proto::Owned<proto::ResultType> sent(proto::ResultValueType kind, double value)
+{
+    proto::Owned<proto::ResultType> r;
+    proto::ResultType& v = r.ensure();
+    v.Type_ = kind;
+    if (kind == proto::ResultValueType::Rank)
+        v.Rank = int(value);
+    else
+        v.DistanceInMeter = value;
+    return r;
+}
+
+void takeOut(StandinClient& desk, int discipline, int participant)
+{
+    proto::PosAssignmentsType out;
+    out.AthleteOrTeamID = participant;
+    out.PositionIndex = -1;
+    desk.dss()->setPosition(discipline, {out}, false);
+}
+
+// This desk's store of Anna's 4 waits for the server; Escape drops it. Another desk waits behind it
+// and stores 7 just after it lands: the undo leaves the 7, and the cell shows it and says whose.
+TEST_F(ResultWindowTest, EscapeOnAYellowCellLeavesWhatAnotherDeskStoredSince)
+{
+    ProgramKeys keys(context);
+    open(jump);
+    StandinClient holder(standin.port());
+    holder.begin(false);
+    twoStoresWaitYellow();
+    go(0, 1);
+    press(Qt::Key_Escape);
+    std::thread desk([this, port = standin.port()] {
+        StandinClient other(port);
+        other.begin(false);
+        other.das()->setResult(jump, 0, nullptr, anna, 0, sent(proto::ResultValueType::Distance, 7), 1);
+        other.commit();
+    });
+    QTest::qWait(300); // the other desk queues behind this desk's store
+    holder.rollback();
+    desk.join();
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna), QStringLiteral("Distance 7"));
+    EXPECT_EQ(stored(jump, 1, "athlete_id", ben), QStringLiteral("Distance 5"));
+    EXPECT_TRUE(shown(0, 1).startsWith(u'7') && shown(0, 1).contains(QStringLiteral("anderer Arbeitsplatz")))
+        << shown(0, 1).toStdString();
+    EXPECT_EQ(form->findChild<TElidingLabel*>(QStringLiteral("StatusText"))->fullText(),
+              model().cellStatusText(model().index(0, model().columnOfAttempt(1))));
+}
+
+// F5 shows what another desk stored and keeps a typed and a refused cell; where a typed cell's row
+// is gone it asks, with "Nein" under Enter, and "Ja" takes the refused value along.
+TEST_F(ResultWindowTest, F5ShowsAnotherDesksStoresAndKeepsWhatIsTyped)
+{
+    ProgramKeys keys(context);
+    // Each F5 reloads, and each question is asked.
+    struct Unthrottled {
+        int refresh = std::exchange(TMainForm::refreshThrottleMs, 0);
+        int recheck = std::exchange(TTVPForm::doubleCheckIntervalMs, 0);
+        ~Unthrottled()
+        {
+            TMainForm::refreshThrottleMs = refresh;
+            TTVPForm::doubleCheckIntervalMs = recheck;
+        }
+    } unthrottled;
+    const int finish = discipline(QStringLiteral("Zieleinlauf"), 2, false, "byBib", QStringLiteral("Rank"));
+    const int dan = seed->athlete(comp, QStringLiteral("Dan"), QStringLiteral("Dachs"), owls, 0, {11});
+    for (int athlete : {anna, ben, dan})
+        seed->placeAthlete(finish, athlete, 1);
+    open(finish);
+    enter(0, 1, QStringLiteral("1"));
+    enter(1, 1, QStringLiteral("1"));
+    go(2, 1);
+    type(QStringLiteral("3"));
+    ASSERT_TRUE(settled());
+    const QString refused = shown(1, 1);
+    const QString typed = shown(2, 1);
+    ASSERT_TRUE(refused.startsWith(QStringLiteral("1|%1|").arg(int(S::sr_error)))) << refused.toStdString();
+
+    StandinClient other(standin.port());
+    other.das()->setResult(finish, 7, true, nullptr, 0, 0, sent(proto::ResultValueType::Rank, 4), 2);
+    ProgramKeys::press(grid(), Qt::Key_F5);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(cell(0, 2), QStringLiteral("4"));
+    EXPECT_EQ(shown(1, 1), refused);
+    EXPECT_EQ(shown(2, 1), typed);
+
+    takeOut(other, finish, dan);
+    script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::Yes);
+    QTest::qWait(TMainForm::refreshThrottleMs);
+    ProgramKeys::press(grid(), Qt::Key_F5);
+    ASSERT_TRUE(settled());
+    ASSERT_FALSE(script->seen.empty());
+    EXPECT_EQ(script->seen.back().defaultAnswer, TMsgAnswer::No);
+    EXPECT_EQ(shown(1, 1), refused);
+
+    // The protocol shows what is stored: after "Ja" the refused value is gone, not back as unsent.
+    QTest::qWait(TTVPForm::doubleCheckIntervalMs);
+    script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::Yes);
+    script->expectPrinter(QStringLiteral("Drucken"), folders.programDir.filePath(QStringLiteral("p.pdf")));
+    emit form->findChild<QMenu*>(QStringLiteral("Drucken1"))->aboutToShow();
+    form->findChild<QAction*>(QStringLiteral("Protokolldrucken1"))->trigger();
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(shown(1, 1), QStringLiteral("-|%1|").arg(int(S::sr_noResult)));
+    EXPECT_EQ(storedRanks(*seed, finish), QStringLiteral("1:7"));
+}
+
+// Clara, taken out at another desk, keeps her row after "Nein": her typed 9 is refused by name and
+// stored nowhere. A place without participant takes no value and says so.
+TEST_F(ResultWindowTest, AValueForAChildTakenOutAtAnotherDeskIsRefusedByName)
+{
+    ProgramKeys keys(context);
+    const int zone = discipline(QStringLiteral("Zonenwurf"), 2, false, "byAthleteOrTeam", QStringLiteral("Distance"));
+    for (int athlete : {anna, ben, cara})
+        seed->placeAthlete(zone, athlete, 1);
+    seed->placeAthleteAt(zone, seed->athlete(comp, QStringLiteral("Dan"), QStringLiteral("Dachs"), owls, 0, {11}), 1,
+                         5);
+    open(zone);
+    go(2, 2);
+    type(QStringLiteral("9"));
+    StandinClient other(standin.port());
+    takeOut(other, zone, cara);
+    script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::No);
+    ProgramKeys::press(grid(), Qt::Key_F5);
+    ASSERT_TRUE(settled());
+    go(2, 2);
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(zone, 2, "athlete_id", cara), QString());
+    EXPECT_TRUE(shown(2, 2).startsWith(QStringLiteral("9|%1|").arg(int(S::sr_error))) &&
+                shown(2, 2).contains(QStringLiteral("Cara Dorn ist nicht mehr für diese Disziplin gemeldet")))
+        << shown(2, 2).toStdString();
+
+    go(3, 1);
+    type(QStringLiteral("4"));
+    EXPECT_EQ(script->beeps, 1);
+    EXPECT_TRUE(form->findChild<TElidingLabel*>(QStringLiteral("StatusText"))
+                    ->fullText()
+                    .contains(QStringLiteral("kein Teilnehmer")));
+}
+
+// "Ergebnisse" beside the entry, on a discipline whose teams are too small: every store reloads it.
+// The warning the user closed stays closed while the teams stay as they are. Once another desk
+// changes one it comes again, and the window system is told that it must not take the focus (the
+// offscreen platform activates every window it shows).
+TEST_F(ResultWindowTest, AWarningOfTheResultsWindowsReloadLeavesTheKeyboardWhereTheUserTypes)
+{
+    seed->db().query("UPDATE age_classes SET min_team_members = 6 WHERE id = ?", u10).run();
+    TTeamMemberWarningForm warnings(context);
+    windows.place(TWindowId::TeamMemberWarningForm, &warnings);
+    TAnalyseForm analyse(context);
+    windows.place(TWindowId::AnalyseForm, &analyse);
+    analyse.ShowAndLoad(jump, jump);
+    ASSERT_TRUE(waitUntil([&] { return warnings.isVisible(); }, 10000) && settled());
+    warnings.close();
+    bool quiet = false;
+    QObject::connect(warnings.windowHandle(), &QWindow::visibleChanged, &warnings, [&](bool shown) {
+        quiet = shown && warnings.windowHandle()->property("_q_showWithoutActivating").toBool();
+    });
+    open(jump);
+    QApplication::setActiveWindow(form.get());
+    go(0, 1);
+    for (const char* value : {"4", "5", "6"}) {
+        if (*value == '6')
+            seed->athlete(comp, QStringLiteral("Dan"), QStringLiteral("Dachs"), foxes);
+        QTest::keyClick(QApplication::focusWidget(), value[0]);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        ASSERT_TRUE(settled());
+        EXPECT_EQ(warnings.isVisible(), *value == '6');
+    }
+    EXPECT_TRUE(quiet);
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna) + u'/' + stored(jump, 1, "athlete_id", ben) + u'/' +
+                  stored(jump, 2, "athlete_id", anna),
+              QStringLiteral("Distance 4/Distance 5/Distance 6"));
 }
 
 // The status line names the current row; with another discipline or competition that row is gone.

@@ -406,6 +406,26 @@ TEST_F(TallySheetWindowTest, TeamDisciplinesCountForTheTeam)
     EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.lines().join('\n').toStdString();
 }
 
+// A save in "Teams" or "Riegeneinteilung" refreshes every window, as F5 does: the minimised sheet
+// keeps its typed counts without asking, and shows the points another desk stored meanwhile.
+TEST_F(TallySheetWindowTest, AMinimisedSheetKeepsItsTypedCountsOverRefreshAll)
+{
+    ProgramKeys keys(context);
+    openSheet(0, 1);
+    typeCount(QStringLiteral("3"));
+    sheet->showMinimized();
+    StandinClient other(standin.port());
+    proto::Owned<proto::ResultType> points;
+    points.ensure().DistanceInMeter = 2;
+    other.das()->setResult(zone, 0, nullptr, ben, 0, points, 1);
+    ProgramKeys::press(grid(), Qt::Key_F5);
+    ASSERT_TRUE(sheetSettled());
+    EXPECT_TRUE(cell(1, 1).startsWith(u'2')) << cell(1, 1).toStdString();
+    EXPECT_EQ(sheet->grid().cells().at(0), QStringLiteral("3"));
+    EXPECT_EQ(sumLabel()->text(), QStringLiteral("Berechnete Summe: 3"));
+    EXPECT_TRUE(saveButton()->isEnabled());
+}
+
 TEST_F(TallySheetWindowTest, OnlyPointsDisciplinesByParticipantAreCaptured)
 {
     sheet->ShowTallyDialog(jump, anna, 1);
