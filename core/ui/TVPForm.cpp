@@ -17,13 +17,6 @@
 
 namespace tvp {
 
-namespace {
-
-// How long a shown window waits for the window manager's frame before it takes itself as its frame.
-constexpr int kFrameWaitMs = 500;
-
-} // namespace
-
 TTVPForm::TTVPForm(QWidget* parent) : TTVPForm(programContext(), parent)
 {
 }
@@ -159,12 +152,10 @@ void TTVPForm::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (!event->spontaneous()) {
         frameUnknown_ = true;
-        placed_ = false;
         // Without a window manager no frame comes: the window is its own frame then.
-        QTimer::singleShot(kFrameWaitMs, this, [this] {
+        QTimer::singleShot(frameWaitMs, this, [this] {
             guarded([this] {
                 frameUnknown_ = false;
-                placed_ = true;
                 keepWithinArea();
             });
         });
@@ -175,8 +166,6 @@ void TTVPForm::showEvent(QShowEvent* event)
 void TTVPForm::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    if (event->spontaneous() && placed_ && event->pos() != event->oldPos())
-        growsWithLists_ = false;
     if (frameUnknown_)
         keepWithinArea();
     geometryChanged();
@@ -185,8 +174,6 @@ void TTVPForm::moveEvent(QMoveEvent* event)
 void TTVPForm::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (event->spontaneous() && placed_ && event->size() != event->oldSize())
-        growsWithLists_ = false;
     // Grown with its data (its layout asks for more), it may reach past the screen's edge.
     if (frameUnknown_ || event->size().width() > event->oldSize().width() ||
         event->size().height() > event->oldSize().height())
@@ -206,6 +193,17 @@ void TTVPForm::keepWithinArea()
         return;
     if (TPositionStoreAdapter* adapter = context_.positionStore())
         adapter->keepWithinArea(this);
+}
+
+bool TTVPForm::event(QEvent* event)
+{
+    // The window manager's moves and resizes come whenever it is ready; they leave the growth alone.
+    if (event->type() == TListLacksEvent::kType) {
+        const auto* lacks = static_cast<TListLacksEvent*>(event);
+        guarded([&] { growForList(lacks->list(), lacks->lacking()); });
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void TTVPForm::growForList(const QWidget& list, int lacking)

@@ -25,10 +25,13 @@
 #include "tests/support/TempAppFolders.h"
 #include "tests/support/TestUtil.h"
 #include "tests/support/TextFit.h"
+#include "tests/support/WindowManagerEvents.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QComboBox>
 #include <QFontInfo>
 #include <QLineEdit>
@@ -44,6 +47,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <memory>
 
@@ -267,7 +271,7 @@ ClubDay seedClubDay(StandinSeed& seed)
 
 // The program with every window created, the position store in place and a competition chosen.
 struct ProgramUnderTest {
-    explicit ProgramUnderTest(QRect screen = kScreen)
+    explicit ProgramUnderTest(QRect screen = kScreen, const std::function<void(StandinSeed&, const ClubDay&)>& more = {})
     {
         AppPaths::setProgramDirForTests(QStringLiteral(TVP_BUILD_PROGRAM_DIR));
         qputenv("TVP_INSTANCE_DIR", instanceDir.path().toUtf8());
@@ -277,6 +281,8 @@ struct ProgramUnderTest {
         WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), address);
         StandinSeed seed(server.dataFile());
         day = seedClubDay(seed);
+        if (more)
+            more(seed, day);
         WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), day.competition);
         setDialogs(std::make_unique<DecliningDialogs>());
 
@@ -614,6 +620,135 @@ TEST_P(LaptopScreenTest, EveryWindowOpensWithinTheScreenAndCanBeMadeSmaller)
 INSTANTIATE_TEST_SUITE_P(Program, LaptopScreenTest, ::testing::ValuesIn(allWindows()),
                          [](const ::testing::TestParamInfo<TWindowId>& info) {
                              return std::string(windowRow(info.param).objectName);
+                         });
+
+// ---- A crowded day on a laptop, under a window manager ----
+
+// A hundred teams of one club that differ only after their 30th letter, twenty squads of one town,
+// a facility with fourteen disciplines and ten thousand athletes, all in the cup.
+void seedCrowd(StandinSeed& seed, const ClubDay& day)
+{
+    standin::Db& db = seed.db();
+    seed.begin();
+    const int comp = day.competition;
+    const int u10 = seed.value("SELECT MIN(id) FROM age_classes WHERE competition_id = ?", comp);
+    const int club = seed.club(comp, QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg"));
+    const int cup = seed.value("SELECT MAX(cup_id) FROM cup_competitions WHERE competition_id = ?", comp);
+    const auto cupItem = [&](const char* kind, const char* member, int id) {
+        const int item = db.nextId("cup_item");
+        db.query("INSERT INTO cup_items (id, cup_id, item_type) VALUES (?, ?, ?)", item, cup, QString::fromLatin1(kind))
+            .run();
+        db.query((std::string("INSERT INTO cup_item_members (cup_item_id, ") + member + ") VALUES (?, ?)").c_str(),
+                 item, id)
+            .run();
+        return item;
+    };
+    std::vector<int> teams;
+    for (int t = 1; t <= 100; ++t) {
+        const QString name =
+            QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg Nachwuchs %1").arg(t, 2, 10, QChar(u'0'));
+        teams.push_back(seed.team(comp, name, u10, club));
+        db.query("INSERT INTO cup_teams (cup_item_id, name) VALUES (?, ?)", cupItem("Team", "team_id", teams.back()), name)
+            .run();
+    }
+    for (int q = 0; q < 20; ++q)
+        seed.squad(comp, 100 + q, QStringLiteral("Riege U10 Überlingen-Seeufer"), u10);
+    std::vector<int> disciplines;
+    for (int d = 1; d <= 14; ++d)
+        disciplines.push_back(seed.discipline(comp, QStringLiteral("Sprint-Koordinationslauf Station %1").arg(d), u10));
+    seed.facility(comp, QStringLiteral("Sportpark Hochschwarzwald Nachwuchszentrum (Halle 1)"), disciplines);
+    const QStringList given{QStringLiteral("Marie-Charlotte"), QStringLiteral("Maximilian-Alexander")};
+    for (int a = 0; a < 10000; ++a) {
+        const int athlete = seed.athlete(comp, given[a % 2], QStringLiteral("Hohenberger-Wolfsteiner"),
+                                         teams[std::size_t(a % 100)], club);
+        seed.setPerson(athlete, a % 2 ? proto::GenderType::MALE : proto::GenderType::FEMALE, 2014 + a % 4);
+        if (a < 1000)
+            db.query("INSERT INTO cup_athletes (cup_item_id, given_name, sur_name, year_of_birth) VALUES (?, ?, ?, ?)",
+                     cupItem("Athlete", "athlete_id", athlete), given[a % 2],
+                     QStringLiteral("Hohenberger-Wolfsteiner"), 2014 + a % 4)
+                .run();
+    }
+    seed.commit();
+}
+
+struct CrowdedCase {
+    TWindowId id;
+    QRect area; // the free area of the screen: below a 32 px panel
+};
+
+class CrowdedLaptopTest : public ::testing::TestWithParam<CrowdedCase> {
+protected:
+    static void TearDownTestSuite() { program_.reset(); }
+    // One program per screen at a time: it holds the settings and the connection of the process.
+    ProgramUnderTest& program()
+    {
+        if (!program_ || area_ != GetParam().area) {
+            program_.reset();
+            area_ = GetParam().area;
+            program_ = std::make_unique<ProgramUnderTest>(area_, seedCrowd);
+        }
+        return *program_;
+    }
+    static inline std::unique_ptr<ProgramUnderTest> program_;
+    static inline QRect area_;
+};
+
+// Each list's names told apart wherever the screen allows, whether the window manager frames the
+// window before its data comes or after.
+TEST_P(CrowdedLaptopTest, TheListsTellTheirNamesApartWhereverTheScreenAllows)
+{
+    ASSERT_TRUE(program().chosen);
+    QWidget* window = program().program->registry().widget(GetParam().id);
+    ASSERT_NE(window, nullptr);
+    // Offscreen no window manager frames the window: the test sends what one sends. Under a real
+    // display (xvfb-run with QT_QPA_PLATFORM=xcb) its own window manager does.
+    const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
+    const int wait = std::exchange(TTVPForm::frameWaitMs, offscreen ? 0 : TTVPForm::frameWaitMs);
+    window->show();
+    QTest::qWait(1); // the frame wait is over
+    if (offscreen)
+        tvp::test::sendWindowManagerEvents(*window);
+    settle();
+    chooseFirst(*window);
+    if (offscreen)
+        tvp::test::sendWindowManagerEvents(*window);
+    QTest::qWait(offscreen ? 10 : 1500);
+    TTVPForm::frameWaitMs = wait;
+    const QRect area = GetParam().area;
+    // Each window's width and its widest list's, with a picture of it, into the folder TVP_SCREENSHOTS names.
+    if (const QString folder = qEnvironmentVariable("TVP_SCREENSHOTS"); !folder.isEmpty()) {
+        const QString name = window->objectName() + QString::number(area.width());
+        window->grab().save(QDir(folder).filePath(name + QStringLiteral(".png")));
+        int list = 0;
+        for (const QAbstractItemView* view : window->findChildren<QAbstractItemView*>())
+            if (view->isVisible())
+                list = std::max(list, view->width());
+        QFile widths(QDir(folder).filePath(QStringLiteral("widths.txt")));
+        if (widths.open(QIODevice::Append | QIODevice::Text))
+            widths.write(QStringLiteral("%1 %2 %3\n").arg(name).arg(window->width()).arg(list).toUtf8());
+    }
+    EXPECT_TRUE(area.contains(window->frameGeometry())) << window->frameGeometry().width();
+    expectListsApart(*window, std::max(0, area.width() - window->frameGeometry().width()));
+    if (auto* form = qobject_cast<TTVPForm*>(window))
+        form->clearAllDirtyData();
+    window->hide();
+    settle();
+}
+
+std::vector<CrowdedCase> crowdedCases()
+{
+    std::vector<CrowdedCase> cases;
+    for (QRect area : {QRect(0, 32, 1366, 736), QRect(0, 32, 1280, 688)})
+        for (TWindowId id : {TWindowId::TeamForm, TWindowId::AthleteForm, TWindowId::ScheduleForm,
+                             TWindowId::DisciplinePlaceForm, TWindowId::CupTeamForm, TWindowId::CupAthleteForm})
+            cases.push_back({id, area});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, CrowdedLaptopTest, ::testing::ValuesIn(crowdedCases()),
+                         [](const ::testing::TestParamInfo<CrowdedCase>& info) {
+                             return std::string(windowRow(info.param.id).objectName) + "_" +
+                                    std::to_string(info.param.area.width());
                          });
 
 } // namespace
