@@ -1,16 +1,12 @@
 #include "core/util/IniHandler.h"
 #include "tests/core/ui/ShellFixture.h"
 #include "tests/support/TestUtil.h"
-#include "tests/support/WindowManagerEvents.h"
 #include "core/ui/WindowFit.h"
 #include "core/ui/WindowPositionManager.h"
 #include "core/ui/TVPForm.h"
 
-#include <QApplication>
 #include <QStyle>
 #include <QTest>
-#include <QPaintEngine>
-#include <QTableWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -169,30 +165,6 @@ TEST_F(LaptopPositions, AWindowGrowsOnceWithItsListsUnlessItsSizeWasStored)
     EXPECT_EQ(work.width(), grown) << "once";
 }
 
-// The window manager places and sizes a shown window when it is ready, before or after the frame
-// wait and the first rows: the window grows with its list all the same.
-TEST_F(LaptopPositions, TheWindowManagersOwnMovesAndResizesLeaveTheGrowthAlone)
-{
-    TTVPForm::frameWaitMs = 0;
-    QTreeWidget* list = new QTreeWidget(&work);
-    (new QVBoxLayout(&work))->addWidget(list);
-    list->setHeaderLabels({QStringLiteral("Teamname"), QStringLiteral("ID")});
-    fitColumnsToRoom(*list);
-    posStoreAdapter()->initWindowPosition(&work);
-    work.show();
-    QTest::qWait(10); // the frame wait is over
-    sendWindowManagerEvents(work);
-    for (int i = 1; i <= 100; ++i)
-        new QTreeWidgetItem(list, {QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg "
-                                                  "Nachwuchs %1").arg(i),
-                                   QString::number(i)});
-    sendWindowManagerEvents(work); // and again after the rows came
-    QTest::qWait(20);
-    TTVPForm::frameWaitMs = 500;
-    EXPECT_GE(list->columnWidth(0), static_cast<QAbstractItemView*>(list)->sizeHintForColumn(0)) << work.width();
-    EXPECT_TRUE(laptop.contains(work.frameGeometry()));
-}
-
 TEST_F(Positions, AFixedWindowKeepsItsDesignedSize)
 {
     TestForm wide(QStringLiteral("WideForm"), {1200, 300});
@@ -282,61 +254,6 @@ TEST(ListColumns, TheNamesAreToldApartFirstAndAYearIsNeverCut)
     EXPECT_GE(list->columnWidth(2), static_cast<QAbstractItemView*>(list)->sizeHintForColumn(2));
     const int arrow = list->style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, list);
     EXPECT_GT(list->columnWidth(3), arrow + list->fontMetrics().horizontalAdvance(QStringLiteral("V…")));
-}
-
-// A device that draws nothing and keeps the texts drawn on it.
-class DrawnTexts : public QPaintDevice {
-public:
-    QPaintEngine* paintEngine() const override { return &engine_; }
-    const QStringList& texts() const { return engine_.texts; }
-
-protected:
-    int metric(PaintDeviceMetric metric) const override
-    {
-        switch (metric) {
-        case PdmWidth: return 4000;
-        case PdmHeight: return 400;
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY: return 96;
-        case PdmDepth: return 32;
-        case PdmDevicePixelRatioScaled: return int(devicePixelRatioFScale());
-        default: return 1;
-        }
-    }
-
-private:
-    struct Engine : QPaintEngine {
-        bool begin(QPaintDevice*) override { return true; }
-        bool end() override { return true; }
-        void updateState(const QPaintEngineState&) override {}
-        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
-        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
-        void drawTextItem(const QPointF&, const QTextItem& item) override { texts << item.text(); }
-        Type type() const override { return User; }
-        QStringList texts;
-    };
-    mutable Engine engine_;
-};
-
-// Squads of one age class and town at the schedule's width: each cut caption keeps its number.
-TEST(ListColumns, CutCaptionsKeepThePartThatTellsThemApart)
-{
-    installCutTextAids();
-    QTableWidget grid(2, 12);
-    QStringList captions;
-    for (int i = 1; i <= 12; ++i)
-        captions << QStringLiteral("Riege U10 Überlingen-Seeufer (%1)").arg(i);
-    grid.setHorizontalHeaderLabels(captions);
-    grid.horizontalHeader()->setDefaultSectionSize(130);
-    grid.resize(1366, 300);
-    grid.show();
-    QTest::qWait(10);
-    DrawnTexts drawn;
-    grid.horizontalHeader()->render(&drawn);
-    for (int i = 1; i <= 10; ++i)
-        EXPECT_EQ(drawn.texts().filter(QStringLiteral("(%1)").arg(i)).size(), 1) << drawn.texts().join(u'|').toStdString();
 }
 
 // Columns of short texts under long captions alike to their end give way before a name is cut.
