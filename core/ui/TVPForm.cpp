@@ -197,7 +197,8 @@ void TTVPForm::keepWithinArea()
 
 bool TTVPForm::event(QEvent* event)
 {
-    // The window manager's moves and resizes come whenever it is ready; they leave the growth alone.
+    // A list of the window first shows rows and lacks width: the window decides whether it grows,
+    // whatever the window manager did meanwhile.
     if (event->type() == TListLacksEvent::kType) {
         const auto* lacks = static_cast<TListLacksEvent*>(event);
         guarded([&] { growForList(lacks->list(), lacks->lacking()); });
