@@ -1,5 +1,6 @@
 #include "core/print/PrintUtils.h"
 
+#include "core/results/TextCut.h"
 #include "core/results/tvpUtils.h"
 
 #include <QDate>

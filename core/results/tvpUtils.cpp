@@ -727,35 +727,6 @@ QString squadsText(const QStringList& squads)
     return named ? joined : word + u' ' + joined;
 }
 
-QString elideMiddle(const QString& text, const std::function<bool(const QString&)>& fits)
-{
-    if (fits(text))
-        return text;
-    const QString dots = QStringLiteral("...");
-    const QStringList entries = text.split(QStringLiteral(", "));
-    // Every entry keeps at most `kept` characters, the end as many as the start (one fewer when odd).
-    const auto cut = [&](qsizetype kept) {
-        QStringList cutEntries;
-        for (const QString& entry : entries) {
-            const qsizetype tail = kept / 2;
-            cutEntries << (entry.size() <= kept + dots.size()
-                               ? entry
-                               : entry.left(kept - tail).trimmed() + dots + entry.right(tail).trimmed());
-        }
-        return cutEntries.join(QStringLiteral(", "));
-    };
-    qsizetype low = 0;
-    qsizetype high = text.size() - 1;
-    while (low < high) {
-        const qsizetype mid = (low + high + 1) / 2;
-        if (fits(cut(mid)))
-            low = mid;
-        else
-            high = mid - 1;
-    }
-    return cut(low);
-}
-
 // ---- Lookups in protocol data ----
 
 void addIds(TIdList& target, const TIdList& source)

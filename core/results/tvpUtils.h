@@ -138,10 +138,6 @@ QString getSquadInfoStr(const proto::SquadInfoDataType* squad);
 // "Riege 1, Adler (2)" for the squad texts of a heat, empty for none; a squad whose own name
 // already starts with "Riege" does not get the word twice.
 QString squadsText(const QStringList& squads);
-// The text cut in its middle ("Riege U10 Überlingen-...Nord (4)") until fits holds: names that
-// begin alike differ at their ends. In a list ("a, b") every entry loses its middle alike, so none
-// is lost whole. The whole text when it fits; "..." alone when nothing does.
-QString elideMiddle(const QString& text, const std::function<bool(const QString&)>& fits);
 
 // ---- Lookups in protocol data ----
 

@@ -42,18 +42,26 @@ QWidget* widgetOf(const QWindow& window)
     return nullptr;
 }
 
+// A field the user chooses texts into while typing: a completer's pick, or the entry of a choice or
+// number box it belongs to, changes its text without an edit and leaves the cursor where typing goes on.
+bool completesWhileTyping(const QLineEdit& edit)
+{
+    const QWidget* owner = edit.parentWidget();
+    return edit.completer() || qobject_cast<const QComboBox*>(owner) || qobject_cast<const QAbstractSpinBox*>(owner);
+}
+
 // A text the program puts into a field shows from its start, also in the field with the focus. A
-// user's edit (typing, undo) says so before the text changes, and keeps Qt's cursor. A field without
-// the focus shows the start of an unedited text whatever moved its cursor (the program set the text
-// it had: the cursor went to the end without a change), unless the program selected the text (a
-// cell's editor).
+// user's edit (typing, undo) says so before the text changes, and keeps Qt's cursor; so does a
+// completed field while the user is in it. A field without the focus shows the start of an unedited
+// text whatever moved its cursor (the program set the text it had: the cursor went to the end
+// without a change), unless the program selected the text (a cell's editor).
 class TStartKeeper : public QObject {
 public:
     explicit TStartKeeper(QLineEdit& edit) : QObject(&edit)
     {
         connect(&edit, &QLineEdit::textEdited, this, [this] { edited_ = true; });
         connect(&edit, &QLineEdit::textChanged, this, [this, &edit] {
-            if (!std::exchange(edited_, false))
+            if (!std::exchange(edited_, false) && !(edit.hasFocus() && completesWhileTyping(edit)))
                 edit.setCursorPosition(0);
         });
         connect(&edit, &QLineEdit::cursorPositionChanged, this, [&edit](int, int now) {

@@ -17,13 +17,6 @@
 
 namespace tvp {
 
-namespace {
-
-// How long a shown window waits for the window manager's frame before it takes itself as its frame.
-constexpr int kFrameWaitMs = 500;
-
-} // namespace
-
 TTVPForm::TTVPForm(QWidget* parent) : TTVPForm(programContext(), parent)
 {
 }
@@ -161,12 +154,10 @@ void TTVPForm::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (!event->spontaneous()) {
         frameUnknown_ = true;
-        placed_ = false;
         // Without a window manager no frame comes: the window is its own frame then.
-        QTimer::singleShot(kFrameWaitMs, this, [this] {
+        QTimer::singleShot(frameWaitMs, this, [this] {
             guarded([this] {
                 frameUnknown_ = false;
-                placed_ = true;
                 keepWithinArea();
             });
         });
@@ -177,8 +168,6 @@ void TTVPForm::showEvent(QShowEvent* event)
 void TTVPForm::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    if (event->spontaneous() && placed_ && event->pos() != event->oldPos())
-        growsWithLists_ = false;
     if (frameUnknown_)
         keepWithinArea();
     geometryChanged();
@@ -187,8 +176,6 @@ void TTVPForm::moveEvent(QMoveEvent* event)
 void TTVPForm::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (event->spontaneous() && placed_ && event->size() != event->oldSize())
-        growsWithLists_ = false;
     // Grown with its data (its layout asks for more), it may reach past the screen's edge.
     if (frameUnknown_ || event->size().width() > event->oldSize().width() ||
         event->size().height() > event->oldSize().height())
@@ -208,6 +195,18 @@ void TTVPForm::keepWithinArea()
         return;
     if (TPositionStoreAdapter* adapter = context_.positionStore())
         adapter->keepWithinArea(this);
+}
+
+bool TTVPForm::event(QEvent* event)
+{
+    // A list of the window first shows rows and lacks width: the window decides whether it grows,
+    // whatever the window manager did meanwhile.
+    if (event->type() == TListLacksEvent::kType) {
+        const auto* lacks = static_cast<TListLacksEvent*>(event);
+        guarded([&] { growForList(lacks->list(), lacks->lacking()); });
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void TTVPForm::growForList(const QWidget& list, int lacking)

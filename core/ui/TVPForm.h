@@ -30,6 +30,8 @@ public:
     static inline int doubleCheckIntervalMs = 1000;
     // Quiet time after the last move or resize before the position is stored.
     static inline int moveStoreDelayMs = 400;
+    // How long a shown window waits for the window manager's frame before it takes itself as its frame.
+    static inline int frameWaitMs = 500;
 
     // A window of the program's context; windows made by the registry get theirs passed.
     explicit TTVPForm(QWidget* parent = nullptr);
@@ -76,8 +78,8 @@ public:
     bool hasSizeableBorder() const { return sizeableBorder_; }
     void setSizeableBorder(bool sizeable) { sizeableBorder_ = sizeable; }
 
-    // Opened at its own size rather than a stored one, the window may grow once with its lists,
-    // unless the user resizes or moves it first.
+    // Opened at its own size rather than a stored one, the window grows once with its lists, when
+    // they first hold rows, whenever that is.
     void setGrowsWithLists(bool grows) { growsWithLists_ = grows; }
     // The list, filled for the first time, lacks that many pixels to show its texts whole: the window
     // grows until the list has them, as far as the free area allows, its frame kept within.
@@ -98,6 +100,7 @@ protected:
     // Runs each time the window is shown, also when show() brings it back from minimised.
     virtual void FormShow() {}
 
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -115,8 +118,6 @@ private:
     bool sizeableBorder_ = true;
     // Shown, and the window system has not yet told its frame: placed again once it has.
     bool frameUnknown_ = false;
-    // A while after it was shown: the window manager has placed it, and moves after that are the user's.
-    bool placed_ = false;
     bool growsWithLists_ = false;
     QTimer moveStoreTimer_;
 };

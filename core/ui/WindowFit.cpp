@@ -1,8 +1,8 @@
 #include "core/ui/WindowFit.h"
 
 #include "core/lists/ListCells.h"
+#include "core/results/TextCut.h"
 #include "core/ui/GlyphRoom.h"
-#include "core/ui/TVPForm.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -168,8 +168,10 @@ struct HeaderMeasureAccess : QHeaderView {
 
 // What a column asks for, from least to most; the room goes to each step in turn, over all columns.
 enum TNeed {
-    nLeast,         // the first letter of its caption and "…"
-    nApart,         // its texts told apart: the rows are the records the user looks for
+    nLeast,         // the first letter of its caption and "…" (and the sort indicator where it shows),
+                    // its texts whole where they are short (a year, a number)
+    nNames,         // the names' column: its texts told apart, the rows are the records the user looks for
+    nApart,         // the other columns' texts told apart
     nWhole,         // its texts whole: a column of short texts gives way before a name is cut
     nCaptionsApart, // its caption told apart from the others
     nCaption,       // its caption whole
@@ -178,35 +180,15 @@ enum TNeed {
 };
 using TColumnNeeds = std::array<int, kNeeds>;
 
-// For each text, how many of its first characters no other text starts with: all of them where it
-// is the start of another.
-std::vector<int> distinctStarts(const QStringList& texts)
+// Each step asks at least what the one before it asked.
+void rising(TColumnNeeds& n)
 {
-    QStringList unique = texts;
-    std::ranges::sort(unique);
-    unique.erase(std::unique(unique.begin(), unique.end()), unique.end());
-    const auto shared = [&](qsizetype a, qsizetype b) {
-        if (b < 0 || b >= unique.size())
-            return 0;
-        const QString& x = unique[a];
-        const QString& y = unique[b];
-        qsizetype n = 0;
-        while (n < x.size() && n < y.size() && x[n] == y[n])
-            ++n;
-        return int(n);
-    };
-    std::vector<int> starts;
-    starts.reserve(std::size_t(texts.size()));
-    for (const QString& text : texts) {
-        const qsizetype i = std::ranges::lower_bound(unique, text) - unique.begin();
-        int start = std::min(int(text.size()), std::max(shared(i, i - 1), shared(i, i + 1)) + 1);
-        // Never half a letter written as two code units.
-        if (start < text.size() && text[start - 1].isHighSurrogate())
-            ++start;
-        starts.push_back(start);
-    }
-    return starts;
+    for (std::size_t step = 1; step < n.size(); ++step)
+        n[step] = std::max(n[step], n[step - 1]);
 }
+
+// Texts of at most this many characters (years, numbers, a sex) are never cut.
+constexpr int kShortTextChars = 5;
 
 // The widths the columns get in room: each step of every column's needs in turn; within the step
 // the room does not cover, the columns that ask the most are cut to one width. Where not even the
@@ -323,6 +305,10 @@ public:
                 // A column of values is read or typed whole, before names get more than tells them apart.
                 if (values_[std::size_t(c)])
                     std::fill(n.begin() + nApart, n.end(), n[nDesigned]);
+                // The sorted column shows its indicator beside at least the start of its caption.
+                if (header->isSortIndicatorShown() && header->sortIndicatorSection() == c)
+                    n[nLeast] = std::max(n[nLeast], sortedLeast_[std::size_t(c)]);
+                rising(n);
                 needs.push_back(n);
             }
         // The list asks for the start of each caption, up to a part of a laptop's screen; with more
@@ -359,6 +345,12 @@ public:
                     header->resizeSection(c, *width);
                 applied_[std::size_t(c)] = *width++;
             }
+    }
+
+    // How many first characters the column's text shares with another of its texts (0: none, or not measured).
+    int sharedStart(int column, const QString& text) const
+    {
+        return column >= 0 && column < int(shared_.size()) ? shared_[std::size_t(column)].value(text) : 0;
     }
 
     void rowsChanged()
@@ -398,49 +390,98 @@ private:
         const int scrollBar = view_.verticalScrollBar()->isVisible()
                                   ? 0
                                   : view_.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &view_);
-        if (auto* form = qobject_cast<TTVPForm*>(view_.window()))
-            form->growForList(view_, wanted_ + scrollBar - view_.viewport()->width());
+        TListLacksEvent lacks(view_, wanted_ + scrollBar - view_.viewport()->width());
+        QCoreApplication::sendEvent(view_.window(), &lacks);
     }
 
     void measure(const QHeaderView& header)
     {
         stale_ = false;
-        const QAbstractItemModel& model = *view_.model();
         const int columns = header.count();
         measured_.assign(std::size_t(columns), TColumnNeeds{});
         values_.assign(std::size_t(columns), false);
-        QStringList captions;
+        sortedLeast_.assign(std::size_t(columns), 0);
+        shared_.assign(std::size_t(columns), {});
+        longest_.assign(std::size_t(columns), 0);
+        measureCaptions(header);
+        std::vector<QStringList> texts(static_cast<std::size_t>(columns));
+        std::vector<std::vector<int>> wholes(static_cast<std::size_t>(columns));
+        measureCells(header, texts, wholes);
+        // The names are the first column in the header's order that holds no values.
+        int names = -1;
+        for (int visual = 0; visual < columns && names < 0; ++visual)
+            if (const int c = header.logicalIndex(visual); !header.isSectionHidden(c) && !values_[std::size_t(c)])
+                names = c;
+        const QFontMetrics metrics(view_.font());
+        const QString dots(QChar(0x2026));
         for (int c = 0; c < columns; ++c) {
+            TColumnNeeds& n = measured_[std::size_t(c)];
+            const QStringList& column = texts[std::size_t(c)];
+            const std::vector<int> starts = distinctStarts(column);
+            int apart = 0;
+            for (qsizetype i = 0; i < column.size(); ++i) {
+                const QString& text = column[i];
+                const int whole = wholes[std::size_t(c)][std::size_t(i)];
+                const int start = starts[std::size_t(i)];
+                if (start >= text.size()) {
+                    apart = std::max(apart, whole);
+                    continue;
+                }
+                const int cut = whole - metrics.horizontalAdvance(text) + metrics.horizontalAdvance(text.left(start) + dots);
+                apart = std::max(apart, std::min(whole, cut + 1));
+                if (start > 1)
+                    shared_[std::size_t(c)].insert(text, start - 1);
+            }
+            if (longest_[std::size_t(c)] > 0 && longest_[std::size_t(c)] <= kShortTextChars)
+                n[nLeast] = std::max(n[nLeast], n[nWhole]);
+            n[c == names ? nNames : nApart] = apart;
+            rising(n);
+        }
+    }
+
+    // What each caption needs whole, told apart from the others, and at least.
+    void measureCaptions(const QHeaderView& header)
+    {
+        const QAbstractItemModel& model = *view_.model();
+        QStringList captions;
+        for (int c = 0; c < header.count(); ++c) {
             captions << model.headerData(c, Qt::Horizontal).toString();
             values_[std::size_t(c)] = model.headerData(c, Qt::Horizontal, kValueColumnRole).toBool();
         }
         const std::vector<int> captionStarts = distinctStarts(captions);
         const QString dots(QChar(0x2026));
-        for (int c = 0; c < columns; ++c) {
+        for (int c = 0; c < header.count(); ++c) {
             TColumnNeeds& n = measured_[std::size_t(c)];
             const QString& caption = captions[c];
             n[nCaption] = std::max({header.minimumSectionSize(), headerTextWidth(header, caption),
                                     (header.*&HeaderMeasureAccess::sectionSizeFromContents)(c).width()});
             // The sort indicator shows on one column only: the others need no room for it.
-            n[nLeast] = std::min(n[nCaption], std::max(header.minimumSectionSize(),
-                                                       captionWidth(header, caption.left(1) + dots, false)));
+            const auto least = [&](bool sorted) {
+                return std::min(n[nCaption], std::max(header.minimumSectionSize(),
+                                                      captionWidth(header, caption.left(1) + dots, sorted)));
+            };
+            n[nLeast] = least(false);
+            sortedLeast_[std::size_t(c)] = least(true);
             const int start = captionStarts[std::size_t(c)];
             n[nCaptionsApart] =
                 start < caption.size() ? headerTextWidth(header, caption.left(start) + dots) : n[nCaption];
         }
+    }
 
-        // The cells, as the view measures them for its own sizing: the rows, then the children of
-        // opened rows, as many as the header measures to size a column to its contents.
+    // The cells, as the view measures them for its own sizing: the rows, then the children of
+    // opened rows, as many as the header measures to size a column to its contents. Each column's
+    // widest cell whole, and its one-line texts with the width each needs.
+    void measureCells(const QHeaderView& header, std::vector<QStringList>& texts, std::vector<std::vector<int>>& wholes)
+    {
+        const QAbstractItemModel& model = *view_.model();
+        const int columns = header.count();
         auto* tree = qobject_cast<QTreeView*>(&view_);
         auto* table = qobject_cast<QTableView*>(&view_);
         int budget = header.resizeContentsPrecision() < 0 ? std::numeric_limits<int>::max()
                                                           : std::max(header.resizeContentsPrecision(), 1);
         QStyleOptionViewItem option;
         (view_.*&ViewOptionAccess::initViewItemOption)(&option);
-        const QFontMetrics metrics(view_.font());
         const int grid = table && table->showGrid() ? 1 : 0;
-        std::vector<QStringList> texts(static_cast<std::size_t>(columns));
-        std::vector<std::vector<int>> wholes(static_cast<std::size_t>(columns));
         std::vector<std::pair<QModelIndex, int>> pending{{QModelIndex(), 0}};
         while (!pending.empty() && budget > 0) {
             const auto [parent, depth] = pending.back();
@@ -465,6 +506,7 @@ private:
                     int& whole = measured_[std::size_t(c)][nWhole];
                     whole = std::max(whole, need);
                     const QString text = index.data(Qt::DisplayRole).toString();
+                    longest_[std::size_t(c)] = std::max(longest_[std::size_t(c)], text.size());
                     // Lines below lines are not names: only one-line texts are told apart.
                     if (!text.isEmpty() && !text.contains(QLatin1Char('\n'))) {
                         texts[std::size_t(c)] << text;
@@ -475,24 +517,6 @@ private:
                     pending.emplace_back(model.index(row, 0, parent), depth + 1);
             }
         }
-        for (int c = 0; c < columns; ++c) {
-            TColumnNeeds& n = measured_[std::size_t(c)];
-            const QStringList& column = texts[std::size_t(c)];
-            const std::vector<int> starts = distinctStarts(column);
-            for (qsizetype i = 0; i < column.size(); ++i) {
-                const QString& text = column[i];
-                const int whole = wholes[std::size_t(c)][std::size_t(i)];
-                const int start = starts[std::size_t(i)];
-                const int apart = start < text.size() ? whole - metrics.horizontalAdvance(text) +
-                                                            metrics.horizontalAdvance(text.left(start) + dots) + 1
-                                                      : whole;
-                n[nApart] = std::max(n[nApart], std::min(apart, whole));
-            }
-            n[nApart] = std::max(n[nApart], n[nLeast]);
-            n[nWhole] = std::max(n[nWhole], n[nApart]);
-            n[nCaptionsApart] = std::max(n[nCaptionsApart], n[nWhole]);
-            n[nCaption] = std::max(n[nCaption], n[nCaptionsApart]);
-        }
     }
 
     QAbstractItemView& view_;
@@ -500,6 +524,12 @@ private:
     std::vector<int> floors_;
     std::vector<int> applied_;
     std::vector<TColumnNeeds> measured_;
+    // Each column's least with the sort indicator beside its caption.
+    std::vector<int> sortedLeast_;
+    // Per column, the texts that share their start with another: how many characters they share.
+    std::vector<QHash<QString, int>> shared_;
+    // Per column, the most characters a text of it has.
+    std::vector<qsizetype> longest_;
     // The columns the user types into or reads values from.
     std::vector<bool> values_;
     bool stale_ = true;
@@ -556,6 +586,24 @@ public:
                            const QWidget* widget) const override;
 };
 
+// A caption in room: cut keeping the part that tells it from its header's other captions.
+QString cutCaption(const QStyleOptionHeader& option, const QFont& font, int room, const QWidget* widget)
+{
+    const QFontMetrics metrics(font);
+    if (metrics.horizontalAdvance(option.text) <= room)
+        return option.text;
+    int shared = 0;
+    if (const auto* header = qobject_cast<const QHeaderView*>(widget); header && header->model()) {
+        QStringList captions;
+        for (int c = 0; c < header->count(); ++c)
+            captions << header->model()->headerData(c, header->orientation()).toString();
+        if (const qsizetype own = captions.indexOf(option.text); own >= 0)
+            shared = distinctStarts(captions)[std::size_t(own)] - 1;
+    }
+    return cutKeepingDifference(option.text, shared, room,
+                                [&](const QString& text) { return metrics.horizontalAdvance(text); });
+}
+
 class TCutTextTips : public QObject {
 public:
     using QObject::QObject;
@@ -578,9 +626,25 @@ void TElidingStyle::drawControl(ControlElement element, const QStyleOption* opti
             shortened = *v2;
         else
             static_cast<QStyleOptionHeader&>(shortened) = *header;
-        shortened.text = QFontMetrics(font).elidedText(header->text, Qt::ElideRight, room);
+        shortened.text = cutCaption(*header, font, room, widget);
         QProxyStyle::drawControl(element, &shortened, painter, widget);
         return;
+    }
+    // A cell whose text shares a long start with others of its column keeps the part that differs.
+    if (const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option);
+        item && element == CE_ItemViewItem && item->textElideMode == Qt::ElideRight && widget) {
+        auto* view = qobject_cast<QAbstractItemView*>(const_cast<QWidget*>(widget));
+        const RoomKeeper* keeper = view ? RoomKeeper::of(*view) : nullptr;
+        if (const int shared = keeper ? keeper->sharedStart(item->index.column(), item->text) : 0; shared > 0) {
+            QStyleOptionViewItem cut(*item);
+            const int margin = pixelMetric(PM_FocusFrameHMargin, option, widget) + 1;
+            const int room = subElementRect(SE_ItemViewItemText, item, widget).width() - 2 * margin;
+            const QFontMetrics metrics(item->font);
+            cut.text = cutKeepingDifference(item->text, shared, room,
+                                            [&](const QString& text) { return metrics.horizontalAdvance(text); });
+            QProxyStyle::drawControl(element, &cut, painter, widget);
+            return;
+        }
     }
     const auto* box = qstyleoption_cast<const QStyleOptionComboBox*>(option);
     const auto* combo = qobject_cast<const QComboBox*>(widget);

@@ -8,6 +8,7 @@
 //   buildLayout();
 //   fitToTexts(*this); // at the end of the constructor, once the layout is built
 
+#include <QEvent>
 #include <QLabel>
 #include <QScrollArea>
 #include <QSize>
@@ -37,22 +38,41 @@ void fitColumnToTexts(QTreeView& view, int column, const QStringList& samples, i
 // their captions, the others as they are, with the frame and a vertical scroll bar.
 void keepColumnsWhole(QTreeView& view);
 
-// The columns take the room their list has, in turn: the first letter of each caption, then enough
-// of each column's texts to tell them apart, of its caption to tell it from the others, its texts
-// whole, its caption whole, and the width it has now (as designed); what is left goes to the names.
+// The columns take the room their list has, step by step over all columns: the first letter of each
+// caption and "…" (with the sort indicator where it shows), short texts (a year, a number) whole;
+// then enough of the names' column (the first that holds no values) to tell its rows apart; enough
+// of the other columns' texts to tell them apart; each column's texts whole; its caption told from
+// the others; its caption whole; the width it has now (as designed). What is left goes to the names.
 // A column the user types into (its cells editable) or reads values from (marked with
-// kValueColumnRole) asks for its caption whole and its designed width from the second step on.
+// kValueColumnRole) asks for its caption whole and its designed width from the third step on.
 // Within the step the room does not cover, the columns that ask the most are cut to one width: a
 // cut text or caption ends in "…" and shows whole as its tooltip. The list asks for the first
 // letters of its captions, up to a part of a laptop's screen, and scrolls sideways beyond; a
 // header's minimum section size is each column's least. The texts are measured when the rows
-// change, so a width change costs no measuring. Called again after the rows changed; it holds
-// while the list is resized.
+// change, in as many rows as the header measures to size a column (its resizeContentsPrecision,
+// 1,000 unless set), so a width change costs no measuring. Called again after the rows changed; it
+// holds while the list is resized. Once the list first shows rows, its window is told by a
+// TListLacksEvent what width the list lacks.
 void fitColumnsToRoom(QAbstractItemView& view);
+
+// Sent to a list's window once the list first shows rows: the width the list lacks to show its
+// texts and captions whole. The window decides whether it grows.
+class TListLacksEvent : public QEvent {
+public:
+    static inline const Type kType = static_cast<Type>(registerEventType());
+    TListLacksEvent(const QWidget& list, int lacking) : QEvent(kType), list_(list), lacking_(lacking) {}
+    const QWidget& list() const { return list_; }
+    int lacking() const { return lacking_; }
+
+private:
+    const QWidget& list_;
+    const int lacking_;
+};
 
 // Once for the program, from its first window on: a list cell or caption whose column cuts its
 // text, and a choice whose box cuts the chosen entry, show the whole text as their tooltip (unless
-// they give one of their own); a cut caption and the cut chosen entry of a choice end in "…".
+// they give one of their own); a cut caption and the cut chosen entry of a choice end in "…". A cut
+// caption that shares a long start with others keeps the end where they differ.
 void installCutTextAids();
 
 // A one-line text of data (a name) that may be longer than its room: it ends in "…" where it is cut

@@ -206,6 +206,12 @@ void TTeamForm::buildWindow()
     connect(AgeClassButton, &QPushButton::clicked, this, [this] { guarded([this] { AgeClassButtonClick(); }); });
     connect(ClubButton, &QPushButton::clicked, this, [this] { guarded([this] { ClubButtonClick(); }); });
 
+    // The choices keep a name's width beside the list, which takes the rest: the names they offer
+    // are as long as the teams' own.
+    for (QComboBox* box : {AgeClassFilterCombo, DisciplineFilterCombo, AgeClassCombo, ClubCombo}) {
+        box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        box->setMinimumContentsLength(16);
+    }
     auto* right = new QVBoxLayout;
     right->addWidget(FilterGroup);
     right->addWidget(GroupBox1);

@@ -27,6 +27,7 @@
 #include "tests/support/TextFit.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QDialog>
 #include <QDir>
 #include <QComboBox>
@@ -36,6 +37,7 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QTest>
+#include <QtTest/qtestspontaneevent.h>
 #include <QTime>
 #include <QTextDocument>
 #include <QToolTip>
@@ -44,6 +46,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <memory>
 
@@ -267,7 +270,8 @@ ClubDay seedClubDay(StandinSeed& seed)
 
 // The program with every window created, the position store in place and a competition chosen.
 struct ProgramUnderTest {
-    explicit ProgramUnderTest(QRect screen = kScreen)
+    explicit ProgramUnderTest(QRect screen = kScreen, const std::function<void(StandinSeed&, const ClubDay&)>& more = {})
+        : area(screen)
     {
         AppPaths::setProgramDirForTests(QStringLiteral(TVP_BUILD_PROGRAM_DIR));
         qputenv("TVP_INSTANCE_DIR", instanceDir.path().toUtf8());
@@ -277,6 +281,8 @@ struct ProgramUnderTest {
         WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), address);
         StandinSeed seed(server.dataFile());
         day = seedClubDay(seed);
+        if (more)
+            more(seed, day);
         WriteIniInteger(QStringLiteral("Competition"), QStringLiteral("currentCompetition"), day.competition);
         setDialogs(std::make_unique<DecliningDialogs>());
 
@@ -310,6 +316,7 @@ struct ProgramUnderTest {
         InitComm();
     }
 
+    const QRect area;
     tvp::test::TempAppFolders folders;
     QTemporaryDir instanceDir;
     tvp::test::StandinHarness server;
@@ -614,6 +621,124 @@ TEST_P(LaptopScreenTest, EveryWindowOpensWithinTheScreenAndCanBeMadeSmaller)
 INSTANTIATE_TEST_SUITE_P(Program, LaptopScreenTest, ::testing::ValuesIn(allWindows()),
                          [](const ::testing::TestParamInfo<TWindowId>& info) {
                              return std::string(windowRow(info.param).objectName);
+                         });
+
+// ---- A crowded day on a laptop, under a window manager ----
+
+// A hundred teams of one club that differ only after their 60th letter, twenty squads of one town,
+// a facility with fourteen disciplines and ten thousand athletes; the teams and a thousand athletes in the cup.
+void seedCrowd(StandinSeed& seed, const ClubDay& day)
+{
+    standin::Db& db = seed.db();
+    seed.begin();
+    const int comp = day.competition;
+    const int u10 = seed.value("SELECT MIN(id) FROM age_classes WHERE competition_id = ?", comp);
+    const int club = seed.club(comp, QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg"));
+    const auto inCup = [&](const char* kind, const char* member, int id, const QString& values, auto... more) {
+        const int item = db.nextId("cup_item");
+        db.query("INSERT INTO cup_items (id, cup_id, item_type) SELECT ?, MAX(cup_id), ? FROM cup_competitions", item,
+                 QString::fromLatin1(kind))
+            .run();
+        db.query(QStringLiteral("INSERT INTO cup_item_members (cup_item_id, %1) VALUES (?, ?)").arg(member).toStdString().c_str(),
+                 item, id)
+            .run();
+        db.query(values.toStdString().c_str(), item, more...).run();
+    };
+    std::vector<int> teams;
+    for (int t = 1; t <= 100; ++t) {
+        const QString name = QStringLiteral("%1 Nachwuchs %2").arg(QStringLiteral("Leichtathletikgemeinschaft "
+                                                                                   "Hochschwarzwald-Baar-Heuberg"))
+                                 .arg(t, 2, 10, QChar(u'0'));
+        teams.push_back(seed.team(comp, name, u10, club));
+        inCup("Team", "team_id", teams.back(), QStringLiteral("INSERT INTO cup_teams (cup_item_id, name) VALUES (?, ?)"),
+              name);
+    }
+    for (int q = 0; q < 20; ++q)
+        seed.squad(comp, 100 + q, QStringLiteral("Riege U10 Überlingen-Seeufer"), u10);
+    std::vector<int> disciplines;
+    for (int d = 1; d <= 14; ++d)
+        disciplines.push_back(seed.discipline(comp, QStringLiteral("Sprint-Koordinationslauf Station %1").arg(d), u10));
+    seed.facility(comp, QStringLiteral("Sportpark Hochschwarzwald Nachwuchszentrum (Halle 1)"), disciplines);
+    for (int a = 0; a < 10000; ++a) {
+        const QString given = a % 2 ? QStringLiteral("Maximilian-Alexander") : QStringLiteral("Marie-Charlotte");
+        const int athlete = seed.athlete(comp, given, QStringLiteral("Wolfsteiner"), teams[std::size_t(a % 100)], club);
+        seed.setPerson(athlete, a % 2 ? proto::GenderType::MALE : proto::GenderType::FEMALE, 2014 + a % 4);
+        if (a < 1000)
+            inCup("Athlete", "athlete_id", athlete,
+                  QStringLiteral("INSERT INTO cup_athletes (cup_item_id, given_name, year_of_birth) VALUES (?, ?, ?)"),
+                  given, 2014 + a % 4);
+    }
+    seed.commit();
+}
+
+// The screen's width and the window: the free area lies below a 32 px panel, 736 or 688 px high.
+class CrowdedLaptopTest : public ::testing::TestWithParam<std::tuple<int, TWindowId>> {
+protected:
+    static void TearDownTestSuite() { program_.reset(); }
+    QRect area() const { return {0, 32, std::get<0>(GetParam()), std::get<0>(GetParam()) * 9 / 16 - 32}; }
+    // One program per screen at a time: it holds the settings and the connection of the process.
+    ProgramUnderTest& program()
+    {
+        if (!program_ || program_->area != area()) {
+            program_.reset();
+            program_ = std::make_unique<ProgramUnderTest>(area(), seedCrowd);
+        }
+        return *program_;
+    }
+    static inline std::unique_ptr<ProgramUnderTest> program_;
+};
+
+// What a window manager sends once it framed a shown window, whenever it gets to it: the window
+// moved below its title bar, its size confirmed, as Qt delivers what the window system sends.
+void sendWindowManagerEvents(QWidget& window)
+{
+    QMoveEvent move(window.pos() + QPoint(1, 37), window.pos());
+    QResizeEvent resize(window.size(), window.size() - QSize(0, 1));
+    for (QEvent* event : std::initializer_list<QEvent*>{&move, &resize}) {
+        QSpontaneKeyEvent::setSpontaneous(event);
+        qApp->notify(&window, event);
+    }
+}
+
+// Each list's names told apart wherever the screen allows, whether the window manager frames the
+// window before its data comes or after.
+TEST_P(CrowdedLaptopTest, TheListsTellTheirNamesApartWhereverTheScreenAllows)
+{
+    ASSERT_TRUE(program().chosen);
+    QWidget* window = program().program->registry().widget(std::get<1>(GetParam()));
+    ASSERT_NE(window, nullptr);
+    // Offscreen no window manager frames the window: the test sends what one sends. Under a real
+    // display (xvfb-run with QT_QPA_PLATFORM=xcb) its own window manager does.
+    const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
+    const int wait = std::exchange(TTVPForm::frameWaitMs, offscreen ? 0 : TTVPForm::frameWaitMs);
+    window->show();
+    QTest::qWait(1); // the frame wait is over
+    for (int step = 0; step < 2; ++step) { // before its data came and after
+        if (offscreen)
+            sendWindowManagerEvents(*window);
+        settle();
+        chooseFirst(*window);
+    }
+    QTest::qWait(offscreen ? 10 : 1500);
+    TTVPForm::frameWaitMs = wait;
+    if (const QString folder = qEnvironmentVariable("TVP_SCREENSHOTS"); !folder.isEmpty())
+        window->grab().save(QDir(folder).filePath(window->objectName() + QString::number(area().width()) + ".png"));
+    EXPECT_TRUE(area().contains(window->frameGeometry())) << window->frameGeometry().width();
+    expectListsApart(*window, std::max(0, area().width() - window->frameGeometry().width()));
+    if (auto* form = qobject_cast<TTVPForm*>(window))
+        form->clearAllDirtyData();
+    window->hide();
+    settle();
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, CrowdedLaptopTest,
+                         ::testing::Combine(::testing::Values(1366, 1280),
+                                            ::testing::Values(TWindowId::TeamForm, TWindowId::AthleteForm,
+                                                              TWindowId::ScheduleForm, TWindowId::DisciplinePlaceForm,
+                                                              TWindowId::CupTeamForm, TWindowId::CupAthleteForm)),
+                         [](const auto& info) {
+                             return std::string(windowRow(std::get<1>(info.param)).objectName) + "_" +
+                                    std::to_string(std::get<0>(info.param));
                          });
 
 } // namespace

@@ -9,6 +9,7 @@
 //       ADD_FAILURE() << describe(cut);
 
 #include "core/lists/ListCells.h"
+#include "core/results/TextCut.h"
 #include "core/ui/WindowFit.h"
 
 #include <QAbstractButton>
@@ -334,8 +335,9 @@ struct ViewOptionAccess : QAbstractItemView {
 };
 
 // What the cell shows in its column's room, as the style draws it: the text whole, or its start
-// and "…". Cells of delegates that draw on their own are taken as whole.
-inline QString shownText(QAbstractItemView& view, QHeaderView& header, const QModelIndex& index)
+// and "…", or where it shares its first `shared` characters with others, the part that differs too.
+// Cells of delegates that draw on their own are taken as whole.
+inline QString shownText(QAbstractItemView& view, QHeaderView& header, const QModelIndex& index, int shared = 0)
 {
     const QString text = index.data(Qt::DisplayRole).toString();
     auto* delegate = qobject_cast<QStyledItemDelegate*>(view.itemDelegateForIndex(index));
@@ -350,6 +352,9 @@ inline QString shownText(QAbstractItemView& view, QHeaderView& header, const QMo
     option.rect = QRect(0, 0, width, view.visualRect(index).height());
     const QRect textRect = view.style()->subElementRect(QStyle::SE_ItemViewItemText, &option, &view);
     const int margin = view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
+    if (shared > 0 && option.textElideMode == Qt::ElideRight)
+        return cutKeepingDifference(text, shared, textRect.width() - 2 * margin,
+                                    [&](const QString& t) { return option.fontMetrics.horizontalAdvance(t); });
     return option.fontMetrics.elidedText(text, option.textElideMode, textRect.width() - 2 * margin);
 }
 
@@ -519,10 +524,16 @@ inline std::vector<CutText> textsShownAlike(QAbstractItemView& view, int roomToG
     const QAbstractItemModel& model = *view.model();
     for (int column = 0; column < model.columnCount(); ++column) {
         QHash<QString, QModelIndex> first; // what a cell shows -> the first cell showing it
-        for (int row = 0; row < std::min(model.rowCount(), 200) && header->sectionSize(column) > 0; ++row) {
+        const int rows = std::min(model.rowCount(), 200);
+        QStringList texts;
+        for (int row = 0; row < rows; ++row)
+            texts << model.index(row, column).data().toString();
+        const std::vector<int> starts = distinctStarts(texts);
+        for (int row = 0; row < rows && header->sectionSize(column) > 0; ++row) {
             const QModelIndex index = model.index(row, column);
             const QString text = index.data().toString();
-            const QString shown = shownText(view, *header, index);
+            const int start = starts[std::size_t(row)];
+            const QString shown = shownText(view, *header, index, start < text.size() ? start - 1 : 0);
             const QModelIndex other = first.value(shown);
             if (!other.isValid())
                 first.insert(shown, index);

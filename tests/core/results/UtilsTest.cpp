@@ -1,6 +1,7 @@
 // Shared text, file, lookup and list helpers.
 
 #include "core/ui/ListViewHelpers.h"
+#include "core/results/TextCut.h"
 #include "core/results/tvpUtils.h"
 
 #include <QBuffer>
@@ -129,6 +130,19 @@ TEST(Texts, ACutInTheMiddleKeepsTheEndThatTellsNamesApart)
     EXPECT_EQ(elideMiddle(nord + QStringLiteral(", ") + QString(nord).replace(QStringLiteral("Nord (4)"), QStringLiteral("Süd (5)")),
                           within(50)),
               QStringLiteral("Riege U10 Ü...e Nord (4), Riege U10 Ü...pe Süd (5)"));
+}
+
+// One unit of width per character: what is kept can be read off the result.
+TEST(Texts, ACutKeepsThePartThatTellsTextsApart)
+{
+    const auto width = [](const QString& text) { return int(text.size()); };
+    const QStringList squads{QStringLiteral("Riege U10 Überlingen-Seeufer (4)"),
+                             QStringLiteral("Riege U10 Überlingen-Seeufer (12)"), QStringLiteral("Riege U12")};
+    EXPECT_EQ(distinctStarts(squads), (std::vector<int>{31, 31, 9}));
+    EXPECT_EQ(cutKeepingDifference(squads[0], 30, 16, width), QStringLiteral("Riege U10 Üb…(4)"));
+    EXPECT_EQ(cutKeepingDifference(squads[1], 30, 4, width), QStringLiteral("(12…"));
+    EXPECT_EQ(cutKeepingDifference(QStringLiteral("Nachwuchs 101"), 11, 8, width), QStringLiteral("Nach…101"));
+    EXPECT_EQ(cutKeepingDifference(QStringLiteral("Weitsprung Nord"), 0, 8, width), QStringLiteral("Weitspr…"));
 }
 
 TEST(Lookups, BibsOfTheFirstEntryOfATeam)

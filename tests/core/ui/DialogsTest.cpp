@@ -2,8 +2,10 @@
 // question, answered with the user's keys.
 
 #include "core/ui/Dialogs.h"
+#include "core/ui/FieldAids.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -169,4 +171,22 @@ TEST(FileDialog, DatesAndSizesShowInTheProgramsLocaleOnAMachineWithoutLanguage)
               QString());
     const QLocale german(QLocale::German, QLocale::Germany);
     EXPECT_EQ(seen, (QStringList{german.formattedDataSize(2048), german.toString(changed, QLocale::ShortFormat)}));
+}
+
+// A field that completes what the user types, here the line of a choice one can type into: Down
+// picks the next entry, and the letters typed then go on at its end.
+TEST(Fields, TypingAfterAPickedEntryGoesWhereTheCursorIs)
+{
+    installFieldAids();
+    QWidget window;
+    auto* box = new QComboBox(&window);
+    box->setEditable(true);
+    box->addItems({QStringLiteral("Ergebnisliste.pdf"), QStringLiteral("Ergebnisliste.csv")});
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    box->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
+    EXPECT_EQ(box->currentText(), QStringLiteral("Ergebnisliste.csvx"));
 }

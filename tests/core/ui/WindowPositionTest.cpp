@@ -3,6 +3,7 @@
 #include "tests/support/TestUtil.h"
 #include "core/ui/WindowFit.h"
 #include "core/ui/WindowPositionManager.h"
+#include "core/ui/TVPForm.h"
 
 #include <QStyle>
 #include <QTest>
@@ -131,8 +132,10 @@ TEST_F(LaptopPositions, AWindowThatGrowsAfterItOpenedStaysWithinTheFreeArea)
 {
     store(QStringLiteral("AthleteForm"), 900, 100);
     posStoreAdapter()->initWindowPosition(&work);
+    TTVPForm::frameWaitMs = 0; // no window manager: the window is its own frame at once
     work.show();
-    QTest::qWait(600); // placed, its frame known
+    QTest::qWait(10);
+    TTVPForm::frameWaitMs = 500;
     work.setMinimumSize(700, 500); // its data came in, its layout needs more than the room right of it
     EXPECT_TRUE(waitUntil([&] { return laptop.contains(work.frameGeometry()); }, 3000)) << work.frameGeometry().x();
 }
@@ -224,6 +227,33 @@ TEST(PlaceBeside, TakesTheFirstFreeSideElseTheOneThatCoversLeast)
     // Nowhere free on a small screen: the least covered place, still on the screen.
     // Right and left cover 400 x 400 of it, below and above 500 x 300: below.
     EXPECT_EQ(placeBeside(QRect(100, 100, 600, 500), {500, 400}, {800, 700}), QPoint(149, 300));
+}
+
+// The names' column is told apart before a column of squads alike to their end; a year is never cut,
+// and the sorted column shows more than its arrow.
+TEST(ListColumns, TheNamesAreToldApartFirstAndAYearIsNeverCut)
+{
+    QWidget window;
+    auto* list = new QTreeWidget(&window);
+    (new QVBoxLayout(&window))->addWidget(list);
+    list->setHeaderLabels({QStringLiteral("Teamname"), QStringLiteral("Riege"), QStringLiteral("Jahrgang"),
+                           QStringLiteral("Vorname")});
+    list->header()->setSortIndicatorShown(true);
+    list->header()->setSortIndicator(3, Qt::AscendingOrder);
+    for (int i = 1; i <= 200; ++i)
+        new QTreeWidgetItem(list, {QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald Nachwuchs %1").arg(i),
+                                   QStringLiteral("Riege U10 Überlingen-Seeufer (%1)").arg(i % 20),
+                                   QStringLiteral("2016"), QStringLiteral("Marie-Charlotte")});
+    fitColumnsToRoom(*list);
+    // The names differ in their last letter: told apart is whole.
+    const int names = static_cast<QAbstractItemView*>(list)->sizeHintForColumn(0);
+    window.resize(names + 250, 300);
+    window.show();
+    QTest::qWait(50);
+    EXPECT_GE(list->columnWidth(0), names);
+    EXPECT_GE(list->columnWidth(2), static_cast<QAbstractItemView*>(list)->sizeHintForColumn(2));
+    const int arrow = list->style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, list);
+    EXPECT_GT(list->columnWidth(3), arrow + list->fontMetrics().horizontalAdvance(QStringLiteral("V…")));
 }
 
 // Columns of short texts under long captions alike to their end give way before a name is cut.
