@@ -15,8 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace tvp;
 using namespace tvp::test;
 
@@ -596,41 +594,28 @@ TEST_F(SheetPdf, HeadingsNameTheWholeSquadAndFacilityOfEverySheet)
     const QString squad = QStringLiteral("Riege U10 Überlingen-Seeufer Nachmittagsgruppe %1");
     const QString place = QStringLiteral("Weitsprung- und Wurfanlage %1 (Sportanlage am Seeufer Überlingen)");
     LongHeat heat(false);
-    const auto table = [&](bool sheet) {
-        return TPrintTable(heat.node(), 2, false, proto::ResultValueType::Distance, sheet, sheet ? "Bahn" : "#");
-    };
-    const auto context = [&](const QString& squads, const char* doc, const QString& facility) {
-        return std::make_shared<TDisciplinePrintContext>(squads, 2, proto::ResultValueType::Distance, doc,
-                                                         QStringLiteral("Ballwurf Sammelgruppe Sechzehn Teams U10"), 9,
-                                                         5, 7, facility, 0.4);
-    };
-    const QString both = squad.arg("Nord (4)") + QStringLiteral(", ") + squad.arg("Süd (5)");
     // Each print measures its table afresh, as a window's does.
-    using Body = std::function<std::shared_ptr<ITVPrintSplitableContent>()>;
-    const std::tuple<TBarcodeType, Body, QStringList> prints[] = {
-        {TBarcodeType::bt_TallySheet,
-         [&] {
-             return std::make_shared<TTallySheetPrintBody>(
-                 table(true), 120, context(squad.arg("Nord (4)"), "Zonenstrichliste", place.arg("Nord")), 15);
-         },
-         {squad.arg("Nord (4)"), place.arg("Nord")}},
-        {TBarcodeType::bt_LapCount,
-         [&] {
-             return std::make_shared<TLapCountPrintBody>(
-                 table(true), 80, context(squad.arg("Süd (5)"), "Rundenzählblatt", place.arg("Süd")), 8, 1);
-         },
-         {squad.arg("Süd (5)"), place.arg("Süd")}},
-        {TBarcodeType::bt_DiscList,
-         [&] {
-             return std::make_shared<TDiscListPrintBody>(table(false), 120,
-                                                         std::make_shared<TAttemptDiscListLineRenderer>(false),
-                                                         context(both, "Wettkampfliste", place.arg("Süd")));
-         },
-         {both, place.arg("Süd")}}};
-    for (const auto& [barcode, body, names] : prints)
-        expectPaperFit(printer, dir, names, [&](const QString& file) {
+    const auto expectWhole = [&](TBarcodeType barcode, const QString& squads, const QString& facility, const char* doc,
+                                 const auto& body) {
+        expectPaperFit(printer, dir, {squads, facility}, [&](const QString& file) {
             printer.setOutputFileName(file);
-            ASSERT_TRUE(printSheets(printer, barcode, body(), barcode == TBarcodeType::bt_DiscList));
+            const bool sheet = barcode != TBarcodeType::bt_DiscList;
+            const TPrintTable table(heat.node(), 2, false, proto::ResultValueType::Distance, sheet,
+                                    sheet ? "Bahn" : "#");
+            const auto context = std::make_shared<TDisciplinePrintContext>(
+                squads, 2, proto::ResultValueType::Distance, doc,
+                QStringLiteral("Ballwurf Sammelgruppe Sechzehn Teams U10"), 9, 5, 7, facility, 0.4);
+            ASSERT_TRUE(printSheets(printer, barcode, body(table, context), !sheet));
             EXPECT_EQ(overlappingWords(pdfWords(file)), "");
         });
+    };
+    expectWhole(TBarcodeType::bt_TallySheet, squad.arg("Nord (4)"), place.arg("Nord"), "Zonenstrichliste",
+                [](const auto& t, auto c) { return std::make_shared<TTallySheetPrintBody>(t, 120, c, 15); });
+    expectWhole(TBarcodeType::bt_LapCount, squad.arg("Süd (5)"), place.arg("Süd"), "Rundenzählblatt",
+                [](const auto& t, auto c) { return std::make_shared<TLapCountPrintBody>(t, 80, c, 8, 1); });
+    expectWhole(TBarcodeType::bt_DiscList, squad.arg("Nord (4)") + QStringLiteral(", ") + squad.arg("Süd (5)"),
+                place.arg("Süd"), "Wettkampfliste", [](const auto& t, auto c) {
+                    return std::make_shared<TDiscListPrintBody>(
+                        t, 120, std::make_shared<TAttemptDiscListLineRenderer>(false), c);
+                });
 }

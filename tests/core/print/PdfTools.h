@@ -276,13 +276,10 @@ inline QStringList brokenInsideWords(const QString& pdf, const QStringList& name
     }
     const QString all = names.join(u' ');
     QStringList broken;
-    for (const PdfWord& w : pdfWords(pdf)) {
-        const QString& text = w.text;
-        if (text.size() > 3 && text.endsWith(u'-') && all.contains(text.chopped(1)) && !all.contains(text) &&
-            !joints.contains(text))
-            broken << text;
-    }
-    broken.removeDuplicates();
+    for (const PdfWord& w : pdfWords(pdf))
+        if (w.text.size() > 3 && w.text.endsWith(u'-') && all.contains(w.text.chopped(1)) && !all.contains(w.text) &&
+            !joints.contains(w.text) && !broken.contains(w.text))
+            broken << w.text;
     return broken;
 }
 

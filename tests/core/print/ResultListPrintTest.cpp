@@ -216,8 +216,7 @@ TEST_F(ResultList, ABigClubsDisciplinePrintsEveryNameWholeOnPagesThatTakeTheRows
                 if (w.page == p + 1 && w.xMin < 90 && w.text.toInt() >= 500 && bibs < 2)
                     next[bibs++] = w.yMin;
             }
-            const double row = next[1] - next[0];
-            EXPECT_FALSE(last + 3 < lowestStart && last + 3 + row + 8.5 < footer)
+            EXPECT_FALSE(last + 3 < lowestStart && last + 3 + next[1] - next[0] + 8.5 < footer)
                 << file.toStdString() << " page " << p + 1 << " ends " << footer - last << " pt above the footer";
         }
     });
