@@ -233,18 +233,14 @@ protected:
         return i.data().toString() + u'|' + QString::number(int(state(row, attempt))) + u'|' +
                model().cellStatusText(i);
     }
-    // With the server held by another client, Anna's 4 and Ben's 5 wait, and show yellow after F5
-    // (the program's keys must be there).
+    // With the server held by another client, Anna's 4 and Ben's 5 wait and show yellow after F5 (by ProgramKeys).
     void twoStoresWaitYellow()
     {
         enter(0, 1, QStringLiteral("4"));
         enter(1, 1, QStringLiteral("5"));
         ProgramKeys::press(grid(), Qt::Key_F5);
-        ASSERT_TRUE(waitUntil(
-            [&] {
-                return state(0, 1) == TSetResultStatus::sr_uncommited && state(1, 1) == TSetResultStatus::sr_uncommited;
-            },
-            5000));
+        const auto yellow = [this](int row) { return state(row, 1) == TSetResultStatus::sr_uncommited; };
+        ASSERT_TRUE(waitUntil([&] { return yellow(0) && yellow(1); }, 5000));
     }
     // The next store by bib of a participant with several bibs asks; the user goes down the list
     // by that many lines and takes the bib with Enter.
@@ -264,6 +260,17 @@ protected:
         QTest::keyClick(target, key);
     }
 
+    // A value as another desk sends it.
+    static proto::ResultType sent(proto::ResultValueType kind, double value)
+    {
+        proto::ResultType r;
+        r.Type_ = kind;
+        if (kind == proto::ResultValueType::Rank)
+            r.Rank = int(value);
+        else
+            r.DistanceInMeter = value;
+        return r;
+    }
     // "kind value" of the stand-in's result of an athlete's attempt; empty for none.
     QString stored(int discipline, int attempt, const char* column, int id)
     {

@@ -14,16 +14,16 @@
 #include "participants/ui/TeamMemberWarningDialog.h"
 #include "scoring/ui/AnalyseDialog.h"
 
-#include <thread>
-
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
 #include <QPixmap>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
 #include <QWindow>
+#include <thread>
 
 namespace tvp::test {
 namespace {
@@ -733,27 +733,6 @@ TEST_F(ResultWindowTest, AStoreBesideTheFinishingOrderKeepsWhatIsTypedInTheOther
 
 // ---- two desks on one competition ----
 
-// A value as another desk sends it.
-proto::Owned<proto::ResultType> sent(proto::ResultValueType kind, double value)
-{
-    proto::Owned<proto::ResultType> r;
-    proto::ResultType& v = r.ensure();
-    v.Type_ = kind;
-    if (kind == proto::ResultValueType::Rank)
-        v.Rank = int(value);
-    else
-        v.DistanceInMeter = value;
-    return r;
-}
-
-void takeOut(StandinClient& desk, int discipline, int participant)
-{
-    proto::PosAssignmentsType out;
-    out.AthleteOrTeamID = participant;
-    out.PositionIndex = -1;
-    desk.dss()->setPosition(discipline, {out}, false);
-}
-
 // This desk's store of Anna's 4 waits for the server; Escape drops it. Another desk waits behind it
 // and stores 7 just after it lands: the undo leaves the 7, and the cell shows it and says whose.
 TEST_F(ResultWindowTest, EscapeOnAYellowCellLeavesWhatAnotherDeskStoredSince)
@@ -789,15 +768,8 @@ TEST_F(ResultWindowTest, F5ShowsAnotherDesksStoresAndKeepsWhatIsTyped)
 {
     ProgramKeys keys(context);
     // Each F5 reloads, and each question is asked.
-    struct Unthrottled {
-        int refresh = std::exchange(TMainForm::refreshThrottleMs, 0);
-        int recheck = std::exchange(TTVPForm::doubleCheckIntervalMs, 0);
-        ~Unthrottled()
-        {
-            TMainForm::refreshThrottleMs = refresh;
-            TTVPForm::doubleCheckIntervalMs = recheck;
-        }
-    } unthrottled;
+    QScopedValueRollback refresh(TMainForm::refreshThrottleMs, 0);
+    QScopedValueRollback recheck(TTVPForm::doubleCheckIntervalMs, 0);
     const int finish = discipline(QStringLiteral("Zieleinlauf"), 2, false, "byBib", QStringLiteral("Rank"));
     const int dan = seed->athlete(comp, QStringLiteral("Dan"), QStringLiteral("Dachs"), owls, 0, {11});
     for (int athlete : {anna, ben, dan})
@@ -816,11 +788,9 @@ TEST_F(ResultWindowTest, F5ShowsAnotherDesksStoresAndKeepsWhatIsTyped)
     other.das()->setResult(finish, 7, true, nullptr, 0, 0, sent(proto::ResultValueType::Rank, 4), 2);
     ProgramKeys::press(grid(), Qt::Key_F5);
     ASSERT_TRUE(settled());
-    EXPECT_EQ(cell(0, 2), QStringLiteral("4"));
-    EXPECT_EQ(shown(1, 1), refused);
-    EXPECT_EQ(shown(2, 1), typed);
+    EXPECT_EQ(cell(0, 2) + u'/' + shown(1, 1) + u'/' + shown(2, 1), QStringLiteral("4/") + refused + u'/' + typed);
 
-    takeOut(other, finish, dan);
+    other.dss()->setPosition(finish, {proto::PosAssignmentsType{.AthleteOrTeamID = dan, .PositionIndex = -1}}, false);
     script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::Yes);
     QTest::qWait(TMainForm::refreshThrottleMs);
     ProgramKeys::press(grid(), Qt::Key_F5);
@@ -854,7 +824,7 @@ TEST_F(ResultWindowTest, AValueForAChildTakenOutAtAnotherDeskIsRefusedByName)
     go(2, 2);
     type(QStringLiteral("9"));
     StandinClient other(standin.port());
-    takeOut(other, zone, cara);
+    other.dss()->setPosition(zone, {proto::PosAssignmentsType{.AthleteOrTeamID = cara, .PositionIndex = -1}}, false);
     script->expectMessage(QStringLiteral("Leistungen erfassen"), TMsgAnswer::No);
     ProgramKeys::press(grid(), Qt::Key_F5);
     ASSERT_TRUE(settled());
@@ -869,9 +839,7 @@ TEST_F(ResultWindowTest, AValueForAChildTakenOutAtAnotherDeskIsRefusedByName)
     go(3, 1);
     type(QStringLiteral("4"));
     EXPECT_EQ(script->beeps, 1);
-    EXPECT_TRUE(form->findChild<TElidingLabel*>(QStringLiteral("StatusText"))
-                    ->fullText()
-                    .contains(QStringLiteral("kein Teilnehmer")));
+    EXPECT_TRUE(form->findChild<TElidingLabel*>(QStringLiteral("StatusText"))->fullText().contains(u"kein Teilnehmer"));
 }
 
 // "Ergebnisse" beside the entry, on a discipline whose teams are too small: every store reloads it.

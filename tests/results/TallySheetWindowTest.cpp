@@ -415,9 +415,7 @@ TEST_F(TallySheetWindowTest, AMinimisedSheetKeepsItsTypedCountsOverRefreshAll)
     typeCount(QStringLiteral("3"));
     sheet->showMinimized();
     StandinClient other(standin.port());
-    proto::Owned<proto::ResultType> points;
-    points.ensure().DistanceInMeter = 2;
-    other.das()->setResult(zone, 0, nullptr, ben, 0, points, 1);
+    other.das()->setResult(zone, 0, nullptr, ben, 0, sent(proto::ResultValueType::Distance, 2), 1);
     ProgramKeys::press(grid(), Qt::Key_F5);
     ASSERT_TRUE(sheetSettled());
     EXPECT_TRUE(cell(1, 1).startsWith(u'2')) << cell(1, 1).toStdString();

@@ -69,10 +69,8 @@ protected:
 // typed for the user to correct.
 TEST_F(FinishingOrderBesideResults, ARankGivenAtAnotherDeskIsRefusedNamingWhoHoldsIt)
 {
-    proto::ResultType first;
-    first.Type_ = proto::ResultValueType::Rank;
-    first.Rank = 1;
-    StandinClient(standin.port()).das()->setResult(finish, 8, true, nullptr, 0, 0, first, 2);
+    StandinClient other(standin.port());
+    other.das()->setResult(finish, 8, true, nullptr, 0, 0, sent(proto::ResultValueType::Rank, 1), 2);
     inOrder(0, QStringLiteral("7"));
     ASSERT_TRUE(bothSettled());
     EXPECT_EQ(storedRanks(*seed, finish, 2), QStringLiteral("1:8"));
@@ -111,7 +109,6 @@ TEST_F(FinishingOrderBesideResults, TypedBibsStayOverOverlappingReloadsOfASlowSe
     enter(0, 2, QStringLiteral("5"));
     enter(2, 2, QStringLiteral("6"));
     ASSERT_TRUE(bothSettled());
-    standin.server().setAnswerDelay({});
     EXPECT_EQ(storedRanks(*seed, finish, 2), QStringLiteral("2:8 5:7 6:11"));
     EXPECT_EQ(orderRows(), (QStringList{QStringLiteral("1||"), QStringLiteral("2|14|"), QStringLiteral("3|11|"),
                                         QStringLiteral("4||"), QStringLiteral("5|7|Anna Berg (Füchse) "),
