@@ -682,8 +682,7 @@ protected:
     static inline std::unique_ptr<ProgramUnderTest> program_;
 };
 
-// Each list's names told apart wherever the screen allows, whether the window manager frames the
-// window before its data comes or after.
+// Each list's names apart wherever the screen allows, framed by the window manager before its data or after.
 TEST_P(CrowdedLaptopTest, TheListsTellTheirNamesApartWhereverTheScreenAllows)
 {
     ASSERT_TRUE(program().chosen);

@@ -720,8 +720,7 @@ TEST_F(AthleteWindowTest, BothPrintoutsOfAClubDayKeepEveryNameWholeAndEveryHeadi
         });
 }
 
-// A club of one word longer than its column's share of the page: that word breaks at its joints, no
-// team's word does; rows stay a few lines high.
+// A club of one word longer than its column: that word breaks at its joints, no team's word does.
 TEST_F(AthleteWindowTest, AClubOfOneLongWordBreaksItsWordRatherThanTheTeamsWords)
 {
     TVP_REQUIRE_TOOL("pdftotext");

@@ -118,8 +118,7 @@ TEST_F(TeamWindow, AStoredNameWithBlanksIsNoEditAndAnotherDesksRenameStays)
     EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("Bären|TV Nord|U10||0|%1").arg(adler)});
 }
 
-// A name changed here and at another desk: the save asks, naming the other desk's name; "Ja" keeps
-// the typed one, "Nein" takes the other desk's. A team deleted there is named.
+// A name changed at two desks: the save asks which stays, naming both; a team deleted there is named.
 TEST_F(TeamWindow, ANameChangedAtAnotherDeskTooIsAskedAboutAndADeletedTeamNamed)
 {
     const int adler = team(QStringLiteral("Adler"), u10);
@@ -363,8 +362,7 @@ TEST_F(TeamWindow, TheOverviewOfAClubDayBreaksNamesOnlyBetweenWordsAndGivesTheNa
     });
 }
 
-// Squads whose names differ only at their end, billed to a club of one long word: the club's word
-// breaks, at its joints, before the squads' words do; a team takes a few lines.
+// Squads alike to their end, billed to a club of one long word: that word breaks at its joints first.
 TEST_F(TeamWindow, TheOverviewBreaksALongClubWordBeforeTheSquadsWords)
 {
     TVP_REQUIRE_TOOL("pdftotext");

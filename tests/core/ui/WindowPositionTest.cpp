@@ -229,8 +229,7 @@ TEST(PlaceBeside, TakesTheFirstFreeSideElseTheOneThatCoversLeast)
     EXPECT_EQ(placeBeside(QRect(100, 100, 600, 500), {500, 400}, {800, 700}), QPoint(149, 300));
 }
 
-// The names are told apart before a column of squads alike to their end; a year is never cut, and
-// the sorted column shows more than its arrow.
+// Names apart before squads alike to their end; a year never cut, the sorted column more than its arrow.
 TEST(ListColumns, TheNamesAreToldApartFirstAndAYearIsNeverCut)
 {
     QWidget window;
