@@ -338,8 +338,7 @@ TEST_F(SquadWindowTest, ANameTypedIsSavedWithoutUndoingATeamAnotherDeskAdded)
     EXPECT_EQ(seed->squadState(blitz), QStringLiteral("1|Blitz Nord|%1|%2,%3").arg(u10).arg(a).arg(b));
 }
 
-// The squad's name changed here and at another desk: the save asks which stays; "Nein" takes the
-// other desk's.
+// The squad's name changed here and at another desk: the save asks; "Nein" takes the other desk's.
 TEST_F(SquadWindowTest, ANameChangedAtAnotherDeskTooIsAskedAbout)
 {
     const int a = seed->team(competitionId, QStringLiteral("Adler"), u10);
@@ -347,10 +346,8 @@ TEST_F(SquadWindowTest, ANameChangedAtAnotherDeskTooIsAskedAbout)
     open();
     clickSquad(blitz);
     typeInto(*name(), QStringLiteral("Blitz Nord"));
-    proto::SquadInfoDataType other;
-    other.OrderIndex = 1;
-    other.CustomName = QStringLiteral("Donner");
-    client->das()->modifySquad(blitz, other, u10, {a}, false, false, false, false, false);
+    client->das()->modifySquad(blitz, proto::SquadInfoDataType{.OrderIndex = 1, .CustomName = QStringLiteral("Donner")},
+                               u10, {a}, false, false, false, false, false);
     script->expectMessage(QStringLiteral("Riegedaten ändern"), TMsgAnswer::No);
     QTest::mouseClick(save(), Qt::LeftButton);
     settle();

@@ -118,41 +118,30 @@ TEST_F(TeamWindow, AStoredNameWithBlanksIsNoEditAndAnotherDesksRenameStays)
     EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("Bären|TV Nord|U10||0|%1").arg(adler)});
 }
 
-// A name changed here and at another desk: the save asks, naming the other desk's name; "Ja" keeps
-// the typed one, "Nein" takes the other desk's. A team deleted there is named.
+// A name changed at two desks: the save asks which stays, naming both; a team deleted there is named.
 TEST_F(TeamWindow, ANameChangedAtAnotherDeskTooIsAskedAboutAndADeletedTeamNamed)
 {
     const int adler = team(QStringLiteral("Adler"), u10);
     open();
     clickRow(*list(), QStringLiteral("Adler"));
-    const auto otherDeskRenames = [&](const QString& to) {
-        proto::TeamInfoDataType other;
-        other.Name = to;
-        client->das()->modifyTeam(adler, other, u10, false, true, 0);
-    };
-    const auto saveAnswering = [&](TMsgAnswer answer) {
+    for (const auto& [typed, other, answer, stays] :
+         {std::tuple{QStringLiteral("Falken"), QStringLiteral("Bussarde"), TMsgAnswer::Yes, QStringLiteral("Falken")},
+          std::tuple{QStringLiteral("Habichte"), QStringLiteral("Geier"), TMsgAnswer::No, QStringLiteral("Geier")}}) {
+        type(typed);
+        client->das()->modifyTeam(adler, proto::TeamInfoDataType{.Name = other}, u10, false, true, 0);
         script->expectMessage(QStringLiteral("Teamdaten ändern"), answer);
         QTest::mouseClick(save(), Qt::LeftButton);
         settle();
-    };
-    type(QStringLiteral("Falken"));
-    otherDeskRenames(QStringLiteral("Bussarde"));
-    saveAnswering(TMsgAnswer::Yes);
-    ASSERT_FALSE(script->seen.empty());
-    EXPECT_EQ(script->seen.back().text,
-              QStringLiteral("Der Teamname wurde an einem anderen Platz in \u201EBussarde\u201C geändert. Soll Ihre "
-                             "Eingabe \u201EFalken\u201C gespeichert werden? Bei \u201ENein\u201C bleibt "
-                             "\u201EBussarde\u201C."));
-    EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("Falken|-|U10||0|%1").arg(adler)});
-
-    type(QStringLiteral("Habichte"));
-    otherDeskRenames(QStringLiteral("Geier"));
-    saveAnswering(TMsgAnswer::No);
-    EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("Geier|-|U10||0|%1").arg(adler)});
-    EXPECT_EQ(name()->text(), QStringLiteral("Geier"));
-    EXPECT_FALSE(form->hasOverallDirtyData());
-
-    // Deleted there meanwhile: the save names the team.
+        ASSERT_FALSE(script->seen.empty());
+        EXPECT_EQ(
+            script->seen.back().text,
+            QStringLiteral("Der Teamname wurde an einem anderen Platz in \u201E%1\u201C geändert. Soll Ihre "
+                           "Eingabe \u201E%2\u201C gespeichert werden? Bei \u201ENein\u201C bleibt \u201E%1\u201C.")
+                .arg(other, typed));
+        EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("%1|-|U10||0|%2").arg(stays).arg(adler)});
+        EXPECT_EQ(name()->text(), stays);
+        EXPECT_FALSE(form->hasOverallDirtyData());
+    }
     type(QStringLiteral("Milane"));
     client->cms()->removeTeam(adler, true);
     QTest::mouseClick(save(), Qt::LeftButton);
@@ -373,13 +362,12 @@ TEST_F(TeamWindow, TheOverviewOfAClubDayBreaksNamesOnlyBetweenWordsAndGivesTheNa
     });
 }
 
-// Squads whose names differ only at their end, billed to a club of one long word: the club's word
-// breaks, at its joints, before the squads' words do; a team takes a few lines.
+// Squads alike to their end, billed to a club of one long word: that word breaks at its joints first.
 TEST_F(TeamWindow, TheOverviewBreaksALongClubWordBeforeTheSquadsWords)
 {
     TVP_REQUIRE_TOOL("pdftotext");
-    const int billing =
-        seed->club(competitionId, QStringLiteral("TSV Markdorf Kinderleichtathletiknachwuchsabteilung"));
+    const QString word = QStringLiteral("Kinderleichtathletiknachwuchsabteilung");
+    const int billing = seed->club(competitionId, QStringLiteral("TSV Markdorf ") + word);
     const QStringList squads{QStringLiteral("Riege U10 Überlingen-Seeufer Nachmittagsgruppe Nord"),
                              QStringLiteral("Riege U10 Überlingen-Seeufer Nachmittagsgruppe Süd")};
     std::vector<int> ids[2];
@@ -391,8 +379,7 @@ TEST_F(TeamWindow, TheOverviewBreaksALongClubWordBeforeTheSquadsWords)
     expectPaperFit(Printer(), folders.programDir, squads, [&](const QString& file) {
         script->expectPrinter(QStringLiteral("Drucken"), file);
         child<QAction>("TeamRiegenbersicht1")->trigger();
-        EXPECT_EQ(brokenInsideWords(file,
-                                    squads + QStringList{QStringLiteral("Kinderleichtathletiknachwuchsabteilung")},
+        EXPECT_EQ(brokenInsideWords(file, squads + QStringList{word},
                                     {QStringLiteral("Kinder|leicht|athletik|nachwuchs|abteilung")}),
                   QStringList());
         EXPECT_LE(pdfPageCount(file), 3) << "four lines a team";

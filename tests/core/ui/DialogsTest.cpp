@@ -173,20 +173,18 @@ TEST(FileDialog, DatesAndSizesShowInTheProgramsLocaleOnAMachineWithoutLanguage)
     EXPECT_EQ(seen, (QStringList{german.formattedDataSize(2048), german.toString(changed, QLocale::ShortFormat)}));
 }
 
-// A field that completes what the user types, here the line of a choice one can type into: Down
-// picks the next entry, and the letters typed then go on at its end.
+// Down picks the next entry of a choice one can type into; the letters typed then go on at its end.
 TEST(Fields, TypingAfterAPickedEntryGoesWhereTheCursorIs)
 {
     installFieldAids();
-    QWidget window;
-    auto* box = new QComboBox(&window);
-    box->setEditable(true);
-    box->addItems({QStringLiteral("Ergebnisliste.pdf"), QStringLiteral("Ergebnisliste.csv")});
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    box->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
-    EXPECT_EQ(box->currentText(), QStringLiteral("Ergebnisliste.csvx"));
+    QComboBox box;
+    box.setEditable(true);
+    box.addItems({QStringLiteral("Ergebnisliste.pdf"), QStringLiteral("Ergebnisliste.csv")});
+    box.show();
+    box.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    box.setFocus();
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_X})
+        QTest::keyClick(QApplication::focusWidget(), key);
+    EXPECT_EQ(box.currentText(), QStringLiteral("Ergebnisliste.csvx"));
 }

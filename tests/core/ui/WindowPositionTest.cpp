@@ -229,15 +229,13 @@ TEST(PlaceBeside, TakesTheFirstFreeSideElseTheOneThatCoversLeast)
     EXPECT_EQ(placeBeside(QRect(100, 100, 600, 500), {500, 400}, {800, 700}), QPoint(149, 300));
 }
 
-// The names' column is told apart before a column of squads alike to their end; a year is never cut,
-// and the sorted column shows more than its arrow.
+// Names apart before squads alike to their end; a year never cut, the sorted column more than its arrow.
 TEST(ListColumns, TheNamesAreToldApartFirstAndAYearIsNeverCut)
 {
     QWidget window;
     auto* list = new QTreeWidget(&window);
     (new QVBoxLayout(&window))->addWidget(list);
-    list->setHeaderLabels({QStringLiteral("Teamname"), QStringLiteral("Riege"), QStringLiteral("Jahrgang"),
-                           QStringLiteral("Vorname")});
+    list->setHeaderLabels(QStringLiteral("Teamname|Riege|Jahrgang|Vorname").split(u'|'));
     list->header()->setSortIndicatorShown(true);
     list->header()->setSortIndicator(3, Qt::AscendingOrder);
     for (int i = 1; i <= 200; ++i)
@@ -245,13 +243,13 @@ TEST(ListColumns, TheNamesAreToldApartFirstAndAYearIsNeverCut)
                                    QStringLiteral("Riege U10 Überlingen-Seeufer (%1)").arg(i % 20),
                                    QStringLiteral("2016"), QStringLiteral("Marie-Charlotte")});
     fitColumnsToRoom(*list);
-    // The names differ in their last letter: told apart is whole.
-    const int names = static_cast<QAbstractItemView*>(list)->sizeHintForColumn(0);
+    const QAbstractItemView& view = *list;
+    const int names = view.sizeHintForColumn(0); // they differ in their last letter: apart is whole
     window.resize(names + 250, 300);
     window.show();
     QTest::qWait(50);
     EXPECT_GE(list->columnWidth(0), names);
-    EXPECT_GE(list->columnWidth(2), static_cast<QAbstractItemView*>(list)->sizeHintForColumn(2));
+    EXPECT_GE(list->columnWidth(2), view.sizeHintForColumn(2));
     const int arrow = list->style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, list);
     EXPECT_GT(list->columnWidth(3), arrow + list->fontMetrics().horizontalAdvance(QStringLiteral("V…")));
 }
