@@ -341,12 +341,17 @@ cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL _tvp_check_layers)
 # tests_<folder>_ui for those that link a ui/ library), made once the folder is read. A tvp_test's
 # NAME stays a target that builds it, its DEFINITIONS hold for the whole executable (a macro may
 # have only one value there), and every test keeps its name in CTest.
+# WINDOW_MANAGER: the tests run on an X server of their own under openbox
+# (tests/support/with-window-manager.sh), in an executable of their own.
 function(tvp_test)
-  cmake_parse_arguments(ARG "" "NAME" "SOURCES;DEPS;DEFINITIONS" ${ARGN})
+  cmake_parse_arguments(ARG "WINDOW_MANAGER" "NAME" "SOURCES;DEPS;DEFINITIONS" ${ARGN})
   file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   string(MAKE_C_IDENTIFIER "tests_${folder}" executable)
   if(ARG_DEPS MATCHES "_ui(;|$)")
     string(APPEND executable _ui)
+  endif()
+  if(ARG_WINDOW_MANAGER)
+    string(APPEND executable _wm)
   endif()
   get_property(executables DIRECTORY PROPERTY TVP_TEST_EXECUTABLES)
   if(NOT executables)
@@ -384,8 +389,14 @@ function(_tvp_test_executables)
     # For the whole executable: a source with definitions of its own could not share a batch.
     target_compile_definitions(${executable} PRIVATE ${definitions})
     _tvp_speed_up(${executable} test)
+    set(platform offscreen)
+    if(executable MATCHES "_wm$")
+      set(platform xcb)
+      set_target_properties(${executable} PROPERTIES CROSSCOMPILING_EMULATOR
+        "bash;${PROJECT_SOURCE_DIR}/tests/support/with-window-manager.sh")
+    endif()
     gtest_discover_tests(${executable} DISCOVERY_TIMEOUT 60
-      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TVP_COMMON_APPDATA=${CMAKE_BINARY_DIR}/test-appdata")
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=${platform};TVP_COMMON_APPDATA=${CMAKE_BINARY_DIR}/test-appdata")
   endforeach()
 endfunction()
 
