@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <numeric>
+#include <utility>
 
 namespace tvp {
 
