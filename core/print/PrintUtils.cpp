@@ -18,6 +18,9 @@ namespace tvp {
 
 namespace {
 
+// Where a word may break inside: at a compound's joint, or before a syllable.
+enum class TBreak : char { none, syllable, joint };
+
 // The pieces of a text that end where a line may break: after a blank, a hyphen or a comma, but
 // not inside a number ("2,59m").
 QStringList breakPieces(const QString& text)
@@ -258,15 +261,16 @@ std::vector<int> fitColumnsToWidth(std::vector<int> widths, int available, const
 namespace {
 
 // The least width, no less than least, at which the text takes at most `lines` lines.
-int widthForLines(TPrintCanvas& canvas, const QString& text, int lines, int least)
+int widthForLines(TPrintCanvas& canvas, const QString& text, int lines, int least,
+                  TWordBreak mode = TWordBreak::nearLineEnd)
 {
     int low = least;
     int high = std::max(least, canvas.textWidth(text));
-    if (wrapToWidth(canvas, text, low).size() <= lines)
+    if (wrapToWidth(canvas, text, low, mode).size() <= lines)
         return low;
     while (low + 1 < high) {
         const int mid = low + (high - low) / 2;
-        if (wrapToWidth(canvas, text, mid).size() <= lines)
+        if (wrapToWidth(canvas, text, mid, mode).size() <= lines)
             high = mid;
         else
             low = mid;
@@ -274,8 +278,7 @@ int widthForLines(TPrintCanvas& canvas, const QString& text, int lines, int leas
     return high;
 }
 
-bool isJoint(const QString& word, qsizetype at);
-bool startsSyllable(const QString& word, qsizetype at);
+std::vector<TBreak> breakPoints(const QString& word);
 bool splitsCluster(const QString& word, qsizetype at);
 int letters(const QString& text);
 
@@ -286,6 +289,7 @@ int twoLineWidth(TPrintCanvas& canvas, const QString& caption, int least)
 {
     int best = -1;
     qsizetype lastResort = 0;
+    const std::vector<TBreak> points = breakPoints(caption);
     for (qsizetype at = 1; at < caption.size(); ++at) {
         const QChar before = caption.at(at - 1);
         const bool between = before == u' ' || before == u'-' || before == u',';
@@ -294,7 +298,7 @@ int twoLineWidth(TPrintCanvas& canvas, const QString& caption, int least)
             continue;
         const QString first = caption.left(at).trimmed() + (between ? QString() : QStringLiteral("-"));
         const int width = std::max({least, canvas.textWidth(first), canvas.textWidth(caption.mid(at).trimmed())});
-        if (between || isJoint(caption, at) || startsSyllable(caption, at)) {
+        if (between || points[std::size_t(at)] != TBreak::none) {
             if ((best < 0 || width < best) && wrapToWidth(canvas, caption, width).size() <= 2)
                 best = width;
         } else if (!splitsCluster(caption, at) && letters(caption.left(at)) >= 2 && letters(caption.mid(at)) >= 2) {
@@ -360,41 +364,93 @@ std::vector<int> wordFloors(const std::vector<int>& headers, const std::vector<i
     return total(lowest) <= available ? fitColumnsToWidth(need, int(available), lowest) : share;
 }
 
+// What a column of wrapping cells asks for, spacing included.
+struct TColumnNeeds {
+    std::vector<TFitCell> cells; // distinct (names repeat down a column), widest first
+    int wanted = 0;              // its widest text whole
+    int header = 0;              // its caption whole, no wider than wanted
+    int least = 0;               // its caption in two lines where its cells leave room
+    int word = 0;                // its longest word (or part) whole
+    TWordBreak breaks = TWordBreak::nearLineEnd;
+
+    // The width, no less than least, at which every cell takes at most `lines` lines; the widest
+    // cells decide it.
+    int widthFor(TPrintCanvas& canvas, int lines, int least, int spacing) const
+    {
+        int need = least;
+        for (const TFitCell& cell : cells) {
+            if (cell.width <= need)
+                break;
+            need = std::max(need, widthForLines(canvas, cell.text, lines, need - spacing, breaks) + spacing);
+        }
+        return need;
+    }
+    // The lines of the cells at a width.
+    int linesAt(TPrintCanvas& canvas, int width, int spacing) const
+    {
+        int lines = 1;
+        for (const TFitCell& cell : cells) {
+            if (cell.width <= width)
+                break;
+            lines = std::max(lines, int(wrapToWidth(canvas, cell.text, width - spacing, breaks).size()));
+        }
+        return lines;
+    }
+};
+
+TColumnNeeds columnNeeds(TPrintCanvas& canvas, const TWrapColumn& column, int spacing)
+{
+    TColumnNeeds needs;
+    needs.breaks = column.breaks;
+    QSet<QString> seen;
+    for (const QString& text : column.cells) {
+        if (seen.contains(text))
+            continue;
+        seen.insert(text);
+        needs.cells.push_back(
+            {canvas.textWidth(text) + spacing, longestPieceWidth(canvas, text, column.breaks) + spacing, text});
+    }
+    std::sort(needs.cells.begin(), needs.cells.end(),
+              [](const TFitCell& a, const TFitCell& b) { return a.width > b.width; });
+    needs.wanted = std::max(column.wanted, needs.cells.empty() ? 0 : needs.cells.front().width);
+    needs.header = std::min(column.header, needs.wanted);
+    // A header gives way only with room its cells do not take, to two lines at most.
+    needs.least = std::min(needs.header, needs.cells.empty() ? 0 : needs.cells.front().width);
+    if (needs.least < needs.header && !column.caption.isEmpty()) {
+        const bool bold = canvas.font().bold;
+        canvas.setBold(true);
+        // Two lines are at least half as wide as one.
+        const int half = std::max(needs.least - spacing, (needs.header - spacing) / 2);
+        needs.least = std::min(needs.header, twoLineWidth(canvas, column.caption, half) + spacing);
+        canvas.setBold(bold);
+    } else {
+        needs.least = needs.header;
+    }
+    for (const TFitCell& cell : needs.cells)
+        needs.word = std::max(needs.word, std::min(needs.wanted, cell.word));
+    return needs;
+}
+
 } // namespace
+
+int wrapColumnFloor(TPrintCanvas& canvas, const TWrapColumn& column, int spacing)
+{
+    const TColumnNeeds needs = columnNeeds(canvas, column, spacing);
+    return std::max(needs.least, needs.word);
+}
 
 std::vector<int> fitWrappingColumns(TPrintCanvas& canvas, const std::vector<TWrapColumn>& columns, int spacing,
                                     int available, int maxLines)
 {
     const std::size_t n = columns.size();
-    // Each column's distinct cells, widest first; names repeat down a column.
-    std::vector<std::vector<TFitCell>> cells(n);
+    std::vector<TColumnNeeds> needs;
     std::vector<int> wanted(n), headers(n), least(n), words(n);
     for (std::size_t c = 0; c < n; ++c) {
-        QSet<QString> seen;
-        for (const QString& text : columns[c].cells) {
-            if (seen.contains(text))
-                continue;
-            seen.insert(text);
-            cells[c].push_back({canvas.textWidth(text) + spacing, longestPieceWidth(canvas, text) + spacing, text});
-        }
-        std::sort(cells[c].begin(), cells[c].end(),
-                  [](const TFitCell& a, const TFitCell& b) { return a.width > b.width; });
-        wanted[c] = std::max(columns[c].wanted, cells[c].empty() ? 0 : cells[c].front().width);
-        headers[c] = std::min(columns[c].header, wanted[c]);
-        // A header gives way only with room its cells do not take, to two lines at most.
-        least[c] = std::min(headers[c], cells[c].empty() ? 0 : cells[c].front().width);
-        if (least[c] < headers[c] && !columns[c].caption.isEmpty()) {
-            const bool bold = canvas.font().bold;
-            canvas.setBold(true);
-            // Two lines are at least half as wide as one.
-            const int half = std::max(least[c] - spacing, (headers[c] - spacing) / 2);
-            least[c] = std::min(headers[c], twoLineWidth(canvas, columns[c].caption, half) + spacing);
-            canvas.setBold(bold);
-        } else {
-            least[c] = headers[c];
-        }
-        for (const TFitCell& cell : cells[c])
-            words[c] = std::max(words[c], std::min(wanted[c], cell.word));
+        needs.push_back(columnNeeds(canvas, columns[c], spacing));
+        wanted[c] = needs[c].wanted;
+        headers[c] = needs[c].header;
+        least[c] = needs[c].least;
+        words[c] = needs[c].word;
     }
     if (total(wanted) <= available)
         return wanted;
@@ -402,30 +458,14 @@ std::vector<int> fitWrappingColumns(TPrintCanvas& canvas, const std::vector<TWra
         return fitColumnsToWidth(wanted, available);
     const std::vector<int> floors = wordFloors(headers, least, words, available);
 
-    // The width at which every cell of a column takes at most `lines` lines, no less than least;
-    // the widest cells decide it.
     const auto widthFor = [&](std::size_t c, int lines, int least) {
-        int need = least;
-        for (const TFitCell& cell : cells[c]) {
-            if (cell.width <= need)
-                break;
-            need = std::max(need, widthForLines(canvas, cell.text, lines, need - spacing) + spacing);
-        }
-        return need;
+        return needs[c].widthFor(canvas, lines, least, spacing);
     };
     // The lines of a column's cells at a width, and its widest word that the width keeps whole.
-    const auto linesAt = [&](std::size_t c, int width) {
-        int lines = 1;
-        for (const TFitCell& cell : cells[c]) {
-            if (cell.width <= width)
-                break;
-            lines = std::max(lines, int(wrapToWidth(canvas, cell.text, width - spacing).size()));
-        }
-        return lines;
-    };
+    const auto linesAt = [&](std::size_t c, int width) { return needs[c].linesAt(canvas, width, spacing); };
     const auto wordWithin = [&](std::size_t c, int width) {
         int word = 0;
-        for (const TFitCell& cell : cells[c])
+        for (const TFitCell& cell : needs[c].cells)
             if (cell.word <= width)
                 word = std::max(word, cell.word);
         return word;
@@ -480,6 +520,44 @@ std::vector<int> fitWrappingColumns(TPrintCanvas& canvas, const std::vector<TWra
         if (room > widths[c])
             widths[c] = widthFor(c, linesAt(c, room), widths[c]);
     }
+    return firstColumnsFirst(std::move(widths), wanted, available);
+}
+
+std::vector<int> fitColumnsToFewestLines(TPrintCanvas& canvas, const std::vector<TWrapColumn>& columns, int spacing,
+                                         int available, int maxLines)
+{
+    const std::size_t n = columns.size();
+    std::vector<TColumnNeeds> needs;
+    std::vector<int> floors(n), wanted(n), headers(n);
+    for (std::size_t c = 0; c < n; ++c) {
+        needs.push_back(columnNeeds(canvas, columns[c], spacing));
+        floors[c] = std::max(needs[c].least, needs[c].word);
+        wanted[c] = std::max(needs[c].wanted, floors[c]);
+        headers[c] = std::max(needs[c].header, floors[c]);
+    }
+    if (total(wanted) <= available)
+        return wanted;
+    if (total(floors) > available)
+        return fitWrappingColumns(canvas, columns, spacing, available, maxLines);
+    int most = 1;
+    for (std::size_t c = 0; c < n; ++c)
+        most = std::max(most, needs[c].linesAt(canvas, floors[c], spacing));
+    std::vector<int> widths = floors;
+    for (int lines = 1; lines < most; ++lines) {
+        std::vector<int> within(n);
+        for (std::size_t c = 0; c < n; ++c)
+            within[c] = needs[c].widthFor(canvas, lines, floors[c], spacing);
+        if (total(within) <= available) {
+            widths = std::move(within);
+            break;
+        }
+    }
+    // The room left: the captions whole, then the first columns whole.
+    std::vector<int> headed(n);
+    for (std::size_t c = 0; c < n; ++c)
+        headed[c] = std::max(widths[c], headers[c]);
+    if (total(headed) <= available)
+        widths = std::move(headed);
     return firstColumnsFirst(std::move(widths), wanted, available);
 }
 
@@ -823,38 +901,54 @@ bool isConsonant(QChar c)
     return c.isLetter() && !isVowel(c);
 }
 
-// Parts that begin a compound's later part in the names of clubs, teams, squads and facilities
-// ("Kinder|leichtathletik", "Nachwuchs|förder|gemeinschaft", "Turnvereins|jugend"): a break before
-// one reads as two words.
-const QStringList& compoundParts()
+// The parts that make up the names of clubs, teams, squads and facilities ("Kinder|leicht|athletik",
+// "Nachwuchs|förder|gemeinschaft", "Turnvereins|jugend"), their syllables marked: a break before or
+// after one reads as two words, and one inside breaks only at its own syllables ("Ver-einigung",
+// never "Ve-reinigung").
+struct TCompoundPart {
+    QString text;
+    QString marked;
+};
+
+const std::vector<TCompoundPart>& compoundParts()
 {
-    static const QStringList parts{
-        QStringLiteral("abteilung"),    QStringLiteral("anlage"),       QStringLiteral("athletik"),
-        QStringLiteral("bahn"),         QStringLiteral("bund"),         QStringLiteral("club"),
-        QStringLiteral("förder"),       QStringLiteral("freunde"),      QStringLiteral("gemeinde"),
-        QStringLiteral("gemeinschaft"), QStringLiteral("gesellschaft"), QStringLiteral("gruppe"),
-        QStringLiteral("halle"),        QStringLiteral("jugend"),       QStringLiteral("kinder"),
-        QStringLiteral("klasse"),       QStringLiteral("kreis"),        QStringLiteral("lauf"),
-        QStringLiteral("leicht"),       QStringLiteral("mannschaft"),   QStringLiteral("nachwuchs"),
-        QStringLiteral("platz"),        QStringLiteral("riege"),        QStringLiteral("schule"),
-        QStringLiteral("sport"),        QStringLiteral("sprung"),       QStringLiteral("staffel"),
-        QStringLiteral("stadion"),      QStringLiteral("turn"),         QStringLiteral("verband"),
-        QStringLiteral("verein"),       QStringLiteral("wettkampf"),    QStringLiteral("wurf"),
-        QStringLiteral("zentrum")};
+    static const QStringList marked{
+        QStringLiteral("ab·tei·lung"),    QStringLiteral("an·la·ge"),       QStringLiteral("ath·le·tik"),
+        QStringLiteral("bahn"),           QStringLiteral("bund"),           QStringLiteral("club"),
+        QStringLiteral("för·der"),        QStringLiteral("freun·de"),       QStringLiteral("ge·mein·de"),
+        QStringLiteral("ge·mein·schaft"), QStringLiteral("ge·sell·schaft"), QStringLiteral("grup·pe"),
+        QStringLiteral("hal·le"),         QStringLiteral("ju·gend"),        QStringLiteral("kin·der"),
+        QStringLiteral("klas·se"),        QStringLiteral("kreis"),          QStringLiteral("lauf"),
+        QStringLiteral("leicht"),         QStringLiteral("mann·schaft"),    QStringLiteral("nach·wuchs"),
+        QStringLiteral("platz"),          QStringLiteral("rie·ge"),         QStringLiteral("schu·le"),
+        QStringLiteral("sport"),          QStringLiteral("sprung"),         QStringLiteral("staf·fel"),
+        QStringLiteral("sta·di·on"),      QStringLiteral("turn"),           QStringLiteral("ver·band"),
+        QStringLiteral("ver·ein"),        QStringLiteral("wett·kampf"),     QStringLiteral("wurf"),
+        QStringLiteral("zen·trum")};
+    static const std::vector<TCompoundPart> parts = [] {
+        std::vector<TCompoundPart> all;
+        for (const QString& part : marked)
+            all.push_back({QString(part).remove(u'·'), part});
+        return all;
+    }();
     return parts;
 }
 
-// A compound's joint before `at`: a known part begins there, or the "s" that joins two parts ends
-// before it ("Abrechnungs|verein", not before "sch", "sp", "st").
-bool isJoint(const QString& word, qsizetype at)
+// Consonants that begin a syllable together: a break never goes between them ("Vereinigung|fried",
+// "Jugend|pfullen", "Klein|schmidt"). "zw" is left out: "z" mostly ends a part ("Schwarz|wald").
+const QStringList& onsets()
 {
-    if (letters(word.left(at)) < 3 || letters(word.mid(at)) < 2)
-        return false;
-    for (const QString& part : compoundParts())
-        if (QStringView(word).mid(at).startsWith(part, Qt::CaseInsensitive))
-            return true;
-    const QChar c = word.at(at).toLower();
-    return word.at(at - 1).toLower() == u's' && isConsonant(c) && !QStringLiteral("cpt").contains(c);
+    static const QStringList clusters{
+        QStringLiteral("bl"),   QStringLiteral("br"),   QStringLiteral("ch"),   QStringLiteral("chl"),
+        QStringLiteral("chr"),  QStringLiteral("ck"),   QStringLiteral("dr"),   QStringLiteral("fl"),
+        QStringLiteral("fr"),   QStringLiteral("gl"),   QStringLiteral("gr"),   QStringLiteral("kl"),
+        QStringLiteral("kn"),   QStringLiteral("kr"),   QStringLiteral("pf"),   QStringLiteral("pfl"),
+        QStringLiteral("ph"),   QStringLiteral("pl"),   QStringLiteral("pr"),   QStringLiteral("qu"),
+        QStringLiteral("sch"),  QStringLiteral("schl"), QStringLiteral("schm"), QStringLiteral("schn"),
+        QStringLiteral("schr"), QStringLiteral("schw"), QStringLiteral("sp"),   QStringLiteral("spl"),
+        QStringLiteral("spr"),  QStringLiteral("st"),   QStringLiteral("str"),  QStringLiteral("th"),
+        QStringLiteral("tr"),   QStringLiteral("wr")};
+    return clusters;
 }
 
 // Not inside "ch", "ck" or "sch", which are read as one sound.
@@ -864,44 +958,179 @@ bool splitsCluster(const QString& word, qsizetype at)
     return (before == u'c' && (c == u'h' || c == u'k')) || (before == u's' && c == u'c');
 }
 
-// A syllable's first consonant: one before a vowel, not inside "ch", "ck" or "sch".
-bool startsSyllable(const QString& word, qsizetype at)
+// Inside "tsch" ("Deutsch|land") or the "mpf" that ends a part ("Kampf|richter").
+bool splitsEnding(const QString& lower, qsizetype at)
 {
-    return letters(word.left(at)) >= 2 && isConsonant(word.at(at)) && at + 1 < word.size() &&
-           isVowel(word.at(at + 1)) && !splitsCluster(word, at);
+    const auto is = [&](qsizetype i, QStringView text) { return i >= 0 && QStringView(lower).mid(i).startsWith(text); };
+    return is(at - 1, u"tsch") || is(at - 1, u"mpf") || is(at - 2, u"mpf");
 }
 
-// A word wider than a line alone, broken where the line ends: the first part with a hyphen (none
-// added after a hyphen of its own), the rest no lone letter where the word allows. Where the line
-// has room for it, the break goes at a compound's joint (as far back as half the line), else before
-// a syllable's first consonant a few letters back, never inside "ch", "ck" or "sch". Returns the
-// part and how many characters of the word it takes.
-std::pair<QString, qsizetype> breakWord(TPrintCanvas& canvas, const QString& word, int width)
+// After a part's end, another part begins: a consonant that is neither the joining "s" nor an
+// ending's "n" ("Jugend|friedrichshafen", "Sport|schützen", not "Halle|n"), or a vowel that begins no ending
+// ("Jugend|überlingen", "Gruppe|immenstaad", not "Verein|igung", "Turn|er").
+bool beginsPart(const QString& lower, qsizetype at)
 {
-    const auto part = [&word](qsizetype k) {
-        const QString left = word.left(k);
+    const QChar next = lower.at(at), before = lower.at(at - 1);
+    const QChar after = at + 1 < lower.size() ? lower.at(at + 1) : QChar();
+    if (isConsonant(next))
+        return (next != u's' || QStringView(lower).mid(at).startsWith(u"sch")) && !(before == u'e' && next == u'n');
+    if (QStringLiteral("aouäöü").contains(next))
+        return true;
+    if (next == u'e')
+        return !QStringLiteral("rsnm").contains(after);
+    return next == u'i' && !QStringLiteral("gnse").contains(after);
+}
+
+// Where a word may break, for every position before one of its characters. At a compound's joint:
+// before a known part, after one (or after "-ung") where another part begins, after the "s" that
+// joins. Before a syllable: it begins with as many of the consonants between two vowels as begin a
+// syllable together, the joining "s" staying with the part before ("Vereins|trainer"); inside a
+// known part only at its own syllables. No syllable leaves a single letter between it and a joint
+// or the word's end ("Jugend|über", never "Jugendü-ber").
+std::vector<TBreak> breakPoints(const QString& word)
+{
+    const QString lower = word.toLower();
+    const qsizetype n = lower.size();
+    std::vector<TBreak> points(std::size_t(n + 1), TBreak::none);
+    // Letters before a position and after it, within the word's run of letters.
+    const auto before = [&](qsizetype at) {
+        qsizetype k = at;
+        while (k > 0 && lower.at(k - 1).isLetter())
+            --k;
+        return at - k;
+    };
+    const auto after = [&](qsizetype at) {
+        qsizetype k = at;
+        while (k < n && lower.at(k).isLetter())
+            ++k;
+        return k - at;
+    };
+    struct TKnownPart {
+        qsizetype start, end;
+        QString marked;
+    };
+    std::vector<TKnownPart> known;
+    std::vector<bool> partStart(std::size_t(n + 1), false), partEnd(std::size_t(n + 1), false);
+    for (qsizetype i = 0; i < n; ++i) {
+        const TCompoundPart* longest = nullptr;
+        for (const TCompoundPart& part : compoundParts())
+            if ((!longest || part.text.size() > longest->text.size()) &&
+                QStringView(lower).mid(i).startsWith(part.text))
+                longest = &part;
+        if (!longest)
+            continue;
+        known.push_back({i, i + longest->text.size(), longest->marked});
+        partStart[std::size_t(i)] = partEnd[std::size_t(known.back().end)] = true;
+    }
+    for (qsizetype i = 4; i < n; ++i)
+        if (QStringView(lower).mid(i - 3, 3) == u"ung")
+            partEnd[std::size_t(i)] = true;
+    for (qsizetype i = 1; i < n; ++i) {
+        if (before(i) < 3 || after(i) < 2)
+            continue;
+        const QChar c = lower.at(i);
+        if (partStart[std::size_t(i)] || (partEnd[std::size_t(i)] && beginsPart(lower, i)) ||
+            (lower.at(i - 1) == u's' && isConsonant(c) && !QStringLiteral("cpst").contains(c)))
+            points[std::size_t(i)] = TBreak::joint;
+    }
+    // The consonants between two vowels: where they part.
+    for (qsizetype s = 1; s < n; ++s) {
+        if (!isConsonant(lower.at(s)) || !isVowel(lower.at(s - 1)))
+            continue;
+        qsizetype e = s;
+        while (e < n && isConsonant(lower.at(e)))
+            ++e;
+        if (e == n || !isVowel(lower.at(e)))
+            continue;
+        qsizetype at = -1;
+        for (qsizetype i = s; i <= e && at < 0; ++i)
+            if (points[std::size_t(i)] == TBreak::joint || partStart[std::size_t(i)])
+                at = i;
+        for (qsizetype i = s; i < e && at < 0; ++i) {
+            const QString onset = lower.mid(i, e - i);
+            if ((onset.size() == 1 || onsets().contains(onset)) && !splitsCluster(lower, i) &&
+                !splitsEnding(lower, i)) {
+                at = i;
+                // The "s" that joins stays with its part: "Vereins|trainer", but "Immen|staad".
+                if (partEnd[std::size_t(i)] && (onset.startsWith(u"st") || onset.startsWith(u"sp")))
+                    ++at;
+            }
+        }
+        if (at >= 0 && points[std::size_t(at)] == TBreak::none && !splitsCluster(lower, at))
+            points[std::size_t(at)] = TBreak::syllable;
+        s = e;
+    }
+    for (const TKnownPart& part : known) {
+        for (qsizetype i = part.start + 1; i < part.end; ++i)
+            if (points[std::size_t(i)] == TBreak::syllable)
+                points[std::size_t(i)] = TBreak::none;
+        qsizetype at = part.start;
+        for (const QChar c : part.marked) {
+            if (c == u'·' && points[std::size_t(at)] == TBreak::none)
+                points[std::size_t(at)] = TBreak::syllable;
+            else if (c != u'·')
+                ++at;
+        }
+    }
+    for (qsizetype at = 1; at < n; ++at) {
+        if (points[std::size_t(at)] != TBreak::syllable)
+            continue;
+        qsizetype from = at - 1, to = at + 1;
+        while (from > 0 && lower.at(from - 1).isLetter() && points[std::size_t(from)] != TBreak::joint)
+            --from;
+        while (to < n && lower.at(to).isLetter() && points[std::size_t(to)] != TBreak::joint)
+            ++to;
+        if (at - from < 2 || to - at < 2)
+            points[std::size_t(at)] = TBreak::none;
+    }
+    return points;
+}
+
+// Where the line from `from` breaks a word wider than it, with at least two letters on it: at a
+// compound's joint as far back as half the line, else before a syllable a few letters back, else at
+// the nearest joint or syllable further back, the line staying shorter; only where there is none is
+// the word cut where the line ends, never inside "ch", "ck" or "sch". atJoints takes the nearest
+// joint first, so that the parts stay whole. points are the word's (breakPoints).
+qsizetype breakWord(TPrintCanvas& canvas, const QString& word, qsizetype from, const std::vector<TBreak>& points,
+                    int width, TWordBreak mode)
+{
+    const auto part = [&](qsizetype at) {
+        const QString left = word.mid(from, at - from);
         return left.endsWith(QLatin1Char('-')) ? left : left + QLatin1Char('-');
     };
-    qsizetype fit = 1;
-    while (fit + 1 < word.size() && canvas.textWidth(part(fit + 1)) <= width)
-        ++fit;
-    qsizetype k = fit;
-    while (k > 2 && letters(word.mid(k)) < 2)
+    // Two letters at least, however narrow the line.
+    qsizetype least = from + 1;
+    while (least + 1 < word.size() && letters(word.mid(from, least - from)) < 2)
+        ++least;
+    qsizetype k = least;
+    while (k + 1 < word.size() && canvas.textWidth(part(k + 1)) <= width)
+        ++k;
+    while (k > least && letters(word.mid(k)) < 2)
         --k;
-    for (qsizetype at = k; at >= 2 && at * 2 >= k; --at)
-        if (isJoint(word, at))
-            return {part(at), at};
-    for (qsizetype at = k; at >= 2 && at > k - 8; --at)
-        if (startsSyllable(word, at))
-            return {part(at), at};
-    for (qsizetype at = k; at > 2 && at > k - 3; --at)
-        if (!splitsCluster(word, at))
-            return {part(at), at};
-    return {part(k), k};
+    const auto nearest = [&](qsizetype to, auto accept) -> qsizetype {
+        for (qsizetype at = k; at >= std::max(to, least); --at)
+            if (accept(points[std::size_t(at)]))
+                return at;
+        return 0;
+    };
+    const auto joint = [](TBreak b) { return b == TBreak::joint; };
+    const auto any = [](TBreak b) { return b != TBreak::none; };
+    qsizetype at = mode == TWordBreak::atJoints ? nearest(from, joint) : 0;
+    if (at == 0)
+        at = nearest(from + (k - from + 1) / 2, joint);
+    if (at == 0)
+        at = nearest(k - 7, any);
+    if (at == 0)
+        at = nearest(from, any);
+    for (qsizetype cut = k; at == 0 && cut >= least && cut > k - 3; --cut)
+        if (!splitsCluster(word, cut))
+            at = cut;
+    return at == 0 ? k : at;
 }
 
 // The lines of wrapToWidth, each with the length of the text it ends after.
-std::vector<std::pair<QString, qsizetype>> wrapLines(TPrintCanvas& canvas, const QString& text, int width)
+std::vector<std::pair<QString, qsizetype>> wrapLines(TPrintCanvas& canvas, const QString& text, int width,
+                                                     TWordBreak mode)
 {
     std::vector<std::pair<QString, qsizetype>> lines;
     QString line;
@@ -915,15 +1144,22 @@ std::vector<std::pair<QString, qsizetype>> wrapLines(TPrintCanvas& canvas, const
         if (!line.trimmed().isEmpty())
             lines.emplace_back(line.trimmed(), consumed);
         line.clear();
-        // A word wider than a line alone: as much of it on each line as fits, with a hyphen.
-        while (canvas.textWidth(next.trimmed()) > width && letters(next) > 1) {
-            const auto [part, taken] = breakWord(canvas, next.trimmed(), width);
-            consumed += taken;
-            lines.emplace_back(part, consumed);
-            next = next.mid(taken);
+        // A word wider than a line alone: as much of it on each line as fits, with a hyphen; its
+        // joints and syllables are those of the whole word.
+        const QString word = next.trimmed();
+        std::vector<TBreak> points;
+        qsizetype from = 0;
+        while (canvas.textWidth(word.mid(from)) > width && letters(word.mid(from)) > 1) {
+            if (points.empty())
+                points = breakPoints(word);
+            const qsizetype at = breakWord(canvas, word, from, points, width, mode);
+            const QString part = word.mid(from, at - from);
+            lines.emplace_back(part.endsWith(u'-') ? part : part + u'-', consumed + at);
+            from = at;
         }
-        line = next;
-        consumed += next.size();
+        consumed += from;
+        line = next.mid(from);
+        consumed += line.size();
     }
     if (!line.trimmed().isEmpty() || lines.empty())
         lines.emplace_back(line.trimmed(), consumed);
@@ -932,17 +1168,18 @@ std::vector<std::pair<QString, qsizetype>> wrapLines(TPrintCanvas& canvas, const
 
 } // namespace
 
-QStringList wrapToWidth(TPrintCanvas& canvas, const QString& text, int width)
+QStringList wrapToWidth(TPrintCanvas& canvas, const QString& text, int width, TWordBreak mode)
 {
     QStringList lines;
-    for (const auto& line : wrapLines(canvas, text, width))
+    for (const auto& line : wrapLines(canvas, text, width, mode))
         lines << line.first;
     return lines;
 }
 
-QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines, bool keepEnd)
+QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines, bool keepEnd,
+                        TWordBreak mode)
 {
-    const std::vector<std::pair<QString, qsizetype>> all = wrapLines(canvas, text, width);
+    const std::vector<std::pair<QString, qsizetype>> all = wrapLines(canvas, text, width, mode);
     const std::size_t most = std::size_t(std::max(1, maxLines));
     // Where there are more, the last line holds the rest from where the one before it ended.
     const std::size_t kept = all.size() <= most ? all.size() : most - 1;
@@ -957,11 +1194,25 @@ QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, in
     return lines;
 }
 
-int longestPieceWidth(TPrintCanvas& canvas, const QString& text)
+int longestPieceWidth(TPrintCanvas& canvas, const QString& text, TWordBreak mode)
 {
     int longest = 0;
-    for (const QString& piece : breakPieces(text))
-        longest = std::max(longest, canvas.textWidth(piece.trimmed()));
+    for (const QString& piece : breakPieces(text)) {
+        if (mode == TWordBreak::atJoints) {
+            // The parts between the word's joints.
+            const QString word = piece.trimmed();
+            const std::vector<TBreak> points = breakPoints(word);
+            qsizetype from = 0;
+            for (qsizetype at = 1; at <= word.size(); ++at)
+                if (at == word.size() || points[std::size_t(at)] == TBreak::joint) {
+                    const QString part = word.mid(from, at - from);
+                    longest = std::max(longest, canvas.textWidth(at < word.size() ? part + u'-' : part));
+                    from = at;
+                }
+        } else {
+            longest = std::max(longest, canvas.textWidth(piece.trimmed()));
+        }
+    }
     return longest;
 }
 

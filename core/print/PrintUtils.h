@@ -180,12 +180,17 @@ void widenColumns(std::vector<int>& widths, const std::vector<int>& more);
 // minimums together fit.
 std::vector<int> fitColumnsToWidth(std::vector<int> widths, int available, const std::vector<int>& minimums = {});
 
+// How a word wider than its line breaks: where the line ends (at a compound's joint near it, else
+// before a syllable), or at the nearest joint first, so that a compound's parts stay whole.
+enum class TWordBreak { nearLineEnd, atJoints };
+
 // A column of a table whose cells go on in further lines of the column.
 struct TWrapColumn {
     int wanted = 0;    // at least this wide when whole (the widest cell is measured), spacing included
     int header = 0;    // its header's width, spacing included
     QString caption;   // its header's text, in bold: it goes on in a second line where a word needs the room
     QStringList cells; // the body texts
+    TWordBreak breaks = TWordBreak::nearLineEnd; // atJoints: its longest part, not word, is kept whole
 };
 
 // Widths within available for columns whose cells wrap as wrapToWidth breaks them, at the canvas's
@@ -204,6 +209,14 @@ struct TWrapColumn {
 //   room allows).
 std::vector<int> fitWrappingColumns(TPrintCanvas& canvas, const std::vector<TWrapColumn>& columns, int spacing,
                                     int available, int maxLines = 0);
+// Widths within available at which a row's tallest cell takes the fewest lines, each column keeping
+// its longest word (or part) whole and its caption in at most two lines; the room left goes to the
+// captions whole, then to the first columns. Where even that needs more, as fitWrappingColumns.
+std::vector<int> fitColumnsToFewestLines(TPrintCanvas& canvas, const std::vector<TWrapColumn>& columns, int spacing,
+                                         int available, int maxLines = 0);
+// The narrowest fitWrappingColumns makes a column while the page has room: its longest word (or
+// part) whole and its caption in at most two lines.
+int wrapColumnFloor(TPrintCanvas& canvas, const TWrapColumn& column, int spacing);
 
 // One page of rows: the column header line, then the rows with every other one shaded.
 template <class Item>
@@ -466,12 +479,16 @@ QString elideToWidth(TPrintCanvas& canvas, const QString& text, int width);
 void shrinkToWidth(TPrintCanvas& canvas, const QString& text, int width, int smallest = 1);
 
 // The text in lines at most width wide at the canvas's font, broken after blanks, hyphens and
-// commas; a word wider than a line alone is broken where the line ends. Nothing is left out.
-QStringList wrapToWidth(TPrintCanvas& canvas, const QString& text, int width);
+// commas, never before a hyphen nor at a decimal comma; a word wider than a line alone is broken
+// with a hyphen as mode says, at least two letters on either side. Nothing is left out.
+QStringList wrapToWidth(TPrintCanvas& canvas, const QString& text, int width,
+                        TWordBreak mode = TWordBreak::nearLineEnd);
 // The same in at most maxLines lines: the last holds what is left, cut with "..." where it is too
 // wide, at its end or, with keepEnd, in its middle.
-QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines, bool keepEnd = false);
-// The width of the widest piece of a text that wrapToWidth keeps on one line.
-int longestPieceWidth(TPrintCanvas& canvas, const QString& text);
+QStringList wrapToLines(TPrintCanvas& canvas, const QString& text, int width, int maxLines, bool keepEnd = false,
+                        TWordBreak mode = TWordBreak::nearLineEnd);
+// The width of the widest piece of a text that wrapToWidth keeps on one line; atJoints: of the
+// widest part of a compound, with its hyphen.
+int longestPieceWidth(TPrintCanvas& canvas, const QString& text, TWordBreak mode = TWordBreak::nearLineEnd);
 
 } // namespace tvp

@@ -12,13 +12,17 @@
 
 #include <cmath>
 #include <numeric>
+#include <utility>
 
 namespace tvp {
 
 namespace {
 
 constexpr int kTextHeight = 45;
-// Between the texts of two columns.
+// The list's type gets smaller down to half its size where its values and its names' parts need
+// more than the page's width, smaller still only where its values alone do.
+constexpr int kSmallestText = kTextHeight / 2;
+// Between the texts of two columns, at kTextHeight; it shrinks with the type.
 constexpr int kColumnGap = 40;
 // The footer's line, and the room a row keeps above it.
 constexpr int kFooterLine = 200;
@@ -31,10 +35,8 @@ public:
     {
         printer_.setPageOrientation(QPageLayout::Landscape);
         page_ = pageGeometry(printer_);
-        // A cell may take every line a page has below a two-line column header, so a text is cut
-        // only where even a page of its own would not hold it.
-        const int step = kTextHeight + 10;
-        maxLines_ = std::max(1, (page_.offsetY - 200 - 2 * step - rowsEnd()) / step);
+        for (int c = 0; c < list_.columnCount(); ++c)
+            values_.push_back(std::size_t(c) < columns.values.size() && columns.values[std::size_t(c)]);
         columnWidths(columns);
     }
 
@@ -74,9 +76,13 @@ public:
                 // A row without sub items spans the table to its edge; a column keeps its gap from the next.
                 const bool spans = c == 0 && !subItems;
                 const int width = spans ? total_ : widths_[std::size_t(c)];
-                cells.push_back(
-                    width > 0 ? wrapToLines(canvas, cellText(i, c), width - (spans ? 3 : kColumnGap), maxLines_)
-                              : QStringList());
+                if (width <= 0)
+                    cells.emplace_back();
+                else if (values_[std::size_t(c)] && !spans)
+                    cells.push_back({cellText(i, c)}); // its column holds the widest whole
+                else
+                    cells.push_back(wrapToLines(canvas, cellText(i, c), width - (spans ? 3 : gap_), maxLines_, false,
+                                                TWordBreak::atJoints));
                 lines = std::max(lines, int(cells.back().size()));
             }
             const int step = canvas.textHeight() + 10;
@@ -107,7 +113,9 @@ public:
 
 private:
     // Each shown column as wide as its widest text, the room left shared in the proportions of
-    // the columns on screen; where the texts need more than the page, they wrap in their columns.
+    // the columns on screen. Where the texts need more than the page, the values keep their width
+    // and the names wrap in theirs, at blanks, hyphens and joints; where the values and the names'
+    // longest parts still need more, the type gets smaller.
     void columnWidths(const TListPrintColumns& columns)
     {
         const int count = list_.columnCount();
@@ -121,39 +129,99 @@ private:
         QPainter idle;
         TPrintCanvas canvas(idle, printer_);
         canvas.setFont(TPrintFont());
-        canvas.setFontHeight(kTextHeight);
-        std::vector<TWrapColumn> wrapped(static_cast<std::size_t>(count));
-        canvas.setBold(true);
-        for (int c = 0; c < count; ++c)
-            if (source[std::size_t(c)] > 0) {
-                wrapped[std::size_t(c)].wanted = wrapped[std::size_t(c)].header =
-                    canvas.textWidth(headerText(c)) + kColumnGap;
-                wrapped[std::size_t(c)].caption = headerText(c);
-            }
-        canvas.setBold(false);
-        for (int r = 0; r < list_.rowCount(); ++r) {
-            // A row without sub items spans the page and asks nothing of its first column.
-            for (int c = hasSubItems(r) ? 0 : 1; c < count; ++c)
+        // The values' widths and the names' columns at a height of type.
+        std::vector<int> values;
+        std::vector<TWrapColumn> names;
+        const auto measure = [&](int height) {
+            textHeight_ = height;
+            gap_ = std::max(1, kColumnGap * height / kTextHeight);
+            maxLines_ = maxLinesAt(height);
+            canvas.setFontHeight(height);
+            values.assign(std::size_t(count), 0);
+            names.assign(std::size_t(count), TWrapColumn());
+            canvas.setBold(true);
+            for (int c = 0; c < count; ++c)
                 if (source[std::size_t(c)] > 0) {
-                    TWrapColumn& column = wrapped[std::size_t(c)];
-                    column.wanted = std::max(column.wanted, canvas.textWidth(cellText(r, c)) + kColumnGap);
-                    column.cells << cellText(r, c);
+                    TWrapColumn& column = names[std::size_t(c)];
+                    column.wanted = column.header = canvas.textWidth(headerText(c)) + gap_;
+                    column.caption = headerText(c);
+                    column.breaks = TWordBreak::atJoints;
                 }
-        }
-        std::vector<int> need;
-        for (const TWrapColumn& column : wrapped)
-            need.push_back(column.wanted);
+            canvas.setBold(false);
+            for (int r = 0; r < list_.rowCount(); ++r) {
+                // A row without sub items spans the page and asks nothing of its first column.
+                for (int c = hasSubItems(r) ? 0 : 1; c < count; ++c)
+                    if (source[std::size_t(c)] > 0) {
+                        TWrapColumn& column = names[std::size_t(c)];
+                        column.wanted = std::max(column.wanted, canvas.textWidth(cellText(r, c)) + gap_);
+                        column.cells << cellText(r, c);
+                    }
+            }
+            for (int c = 0; c < count; ++c)
+                if (values_[std::size_t(c)])
+                    values[std::size_t(c)] = std::exchange(names[std::size_t(c)], TWrapColumn()).wanted;
+        };
+        const auto valuesWidth = [&] { return std::accumulate(values.begin(), values.end(), 0LL); };
+        // The least the row takes: the values whole, the names' longest parts and their captions in two lines.
+        const auto fits = [&](int height) {
+            measure(height);
+            long long least = valuesWidth();
+            for (const TWrapColumn& column : names)
+                if (column.wanted > 0)
+                    least += wrapColumnFloor(canvas, column, gap_);
+            return least <= room;
+        };
 
-        const long long needed = std::accumulate(need.begin(), need.end(), 0LL);
-        if (needed > room) {
-            widths_ = fitWrappingColumns(canvas, wrapped, kColumnGap, room, maxLines_);
-        } else {
+        measure(kTextHeight);
+        long long needed = valuesWidth();
+        for (const TWrapColumn& column : names)
+            needed += column.wanted;
+        if (needed <= room) {
             const long long shares = std::accumulate(source.begin(), source.end(), 0LL);
-            widths_ = need;
-            for (std::size_t c = 0; c < widths_.size(); ++c)
-                widths_[c] += int((room - needed) * source[c] / shares);
+            widths_.assign(std::size_t(count), 0);
+            for (int c = 0; c < count; ++c)
+                widths_[std::size_t(c)] = std::max(values[std::size_t(c)], names[std::size_t(c)].wanted) +
+                                          int((room - needed) * source[std::size_t(c)] / shares);
+        } else {
+            // The largest type that holds them, found by halving: widths grow with the type.
+            int height = kTextHeight;
+            if (!fits(kTextHeight)) {
+                int low = kSmallestText, high = kTextHeight;
+                if (fits(kSmallestText)) {
+                    while (low + 1 < high) {
+                        const int mid = (low + high) / 2;
+                        (fits(mid) ? low : high) = mid;
+                    }
+                } else {
+                    // Values never break: smaller still until they alone fit.
+                    for (measure(low); low > 1 && valuesWidth() > room; measure(--low)) {
+                    }
+                }
+                height = low;
+            }
+            measure(height);
+            std::vector<TWrapColumn> wrapped;
+            std::vector<int> at;
+            for (int c = 0; c < count; ++c)
+                if (names[std::size_t(c)].wanted > 0) {
+                    wrapped.push_back(names[std::size_t(c)]);
+                    at.push_back(c);
+                }
+            const std::vector<int> fitted =
+                fitColumnsToFewestLines(canvas, wrapped, gap_, int(std::max(0LL, room - valuesWidth())), maxLines_);
+            widths_ = values;
+            for (std::size_t i = 0; i < at.size(); ++i)
+                widths_[std::size_t(at[i])] = fitted[i];
         }
         total_ = std::accumulate(widths_.begin(), widths_.end(), 0);
+    }
+
+    // A cell may take every line a page has below a two-line column header, so a text is cut
+    // only where even a page of its own would not hold it.
+    int maxLinesAt(int height) const
+    {
+        const int step = height + 10;
+        return std::max(1, (page_.offsetY - 200 - 2 * step - rowsEnd()) / step);
     }
 
     bool hasSubItems(int row) const
@@ -189,13 +257,13 @@ private:
     // A caption wider than its column goes on in a second line; nothing of a hidden column.
     void columnHeaderLine(TPrintCanvas& canvas)
     {
-        canvas.setFontHeight(kTextHeight);
+        canvas.setFontHeight(textHeight_);
         canvas.setBold(true);
         int x = 0;
         int lines = 1;
         for (std::size_t c = 0; c < widths_.size(); ++c) {
             if (widths_[c] > 0) {
-                const QStringList caption = wrapToLines(canvas, headerText(int(c)), widths_[c] - 3, 2);
+                const QStringList caption = wrapToLines(canvas, headerText(int(c)), widths_[c] - gap_, 2);
                 for (qsizetype l = 0; l < caption.size(); ++l)
                     canvas.textOut(page_.offsetX + 150 + x, y_ - int(l) * (canvas.textHeight() + 10), caption.at(l));
                 lines = std::max(lines, int(caption.size()));
@@ -222,8 +290,11 @@ private:
     const QAbstractItemModel& list_;
     TPrintJob job_;
     TPageGeometry page_;
+    std::vector<bool> values_; // columns of values: never broken, never cut
     std::vector<int> widths_;
     int total_ = 0;
+    int textHeight_ = kTextHeight;
+    int gap_ = kColumnGap;
     int maxLines_ = 1;
     int y_ = 0;
 };

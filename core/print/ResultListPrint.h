@@ -19,6 +19,9 @@ struct TListPrintColumns {
     // The view's width in the same units. The printed columns fill the page in the proportions of
     // their widths whatever the view's width; without any width they share the page evenly.
     int listWidth = 0;
+    // The columns of values (results), in model column order: they take their widest value first
+    // and are never broken; the list's type gets smaller where the names then lack room.
+    std::vector<bool> values;
 };
 
 // Prints the list on the printer in landscape. False when no printer is chosen (nothing is

@@ -15,6 +15,7 @@
 #include "core/util/ShellClock.h"
 #include "organisation/ui/DisciplinDialog.h"
 #include "organisation/ui/OrganisationWindows.h"
+#include "results/ResultUnitParser.h"
 #include "scoring/ui/AnalyseDialog.h"
 #include "scoring/ui/ScoringWindows.h"
 #include "core/print/ui/Print.h"
@@ -40,6 +41,7 @@
 #include <QTreeView>
 
 #include <atomic>
+#include <set>
 
 using namespace tvp;
 using namespace tvp::proto;
@@ -121,11 +123,46 @@ public:
     std::atomic<int> offTheGuiThread{0};
 };
 
+// The printed pieces of names that end in a hyphen where a reader does not divide the name: the
+// names given as divided, joints "|" and syllables "·" (after a hyphen of its own a name divides too).
+QStringList misleadingBreaks(const std::vector<PdfWord>& words, const QStringList& divided)
+{
+    std::vector<std::pair<QString, std::set<qsizetype>>> names;
+    for (const QString& name : divided) {
+        QString text;
+        std::set<qsizetype> at{0};
+        for (const QChar c : name) {
+            if (c != u'|' && c != u'·')
+                text += c;
+            if (c == u'|' || c == u'·' || c == u'-')
+                at.insert(text.size());
+        }
+        names.emplace_back(text, at);
+    }
+    QStringList found;
+    for (const PdfWord& w : words) {
+        if (!w.text.endsWith(u'-') || w.text.size() < 2)
+            continue;
+        bool inAName = false, divides = false;
+        // The hyphen is the name's own, or added.
+        for (const QString& piece : {w.text, w.text.chopped(1)})
+            for (const auto& [text, at] : names)
+                for (qsizetype i = text.indexOf(piece); i >= 0; i = text.indexOf(piece, i + 1)) {
+                    inAName = true;
+                    divides |= at.count(i) && at.count(i + piece.size()) && i + piece.size() < text.size();
+                }
+        if (inAName && !divides && !found.contains(w.text))
+            found << w.text;
+    }
+    return found;
+}
+
 class AnalyseWindow : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
+        patterns = resultUnitPatterns();
         AppPaths::setProgramDirForTests(dir.path());
         AppPaths::setCommonAppDataDirForTests(dir.path());
         auto scripted = std::make_unique<ScriptedDialogs>();
@@ -163,6 +200,7 @@ protected:
         main.reset();
         setDialogs(nullptr);
         setShellClockForTests({});
+        resultUnitPatterns() = patterns;
         AppPaths::setProgramDirForTests({});
         AppPaths::setCommonAppDataDirForTests({});
         TDisciplinForm::selectDelayMs = 350;
@@ -277,6 +315,101 @@ protected:
         ASSERT_EQ(form->currentDiscipline(), jump);
     }
 
+    // A big club: teams named by one compound of 40 to 70 letters, five children a team, and for
+    // each of `attempts` a discipline whose attempts hold 10 to 12 m for the first `scored` teams.
+    // The names, each also as a reader divides it (joints "|", syllables "·"); the values as typed.
+    struct BigClub {
+        QStringList teams, compounds, people, divided, disciplines;
+        std::vector<QStringList> values;
+    };
+    BigClub seedBigClub(int teams, int scored, const std::vector<int>& attempts)
+    {
+        static const QStringList heads{"Kin·der|leicht|ath·le·tik", "Sport|ge·mein·schafts",
+                                       "Turn|ver·ei·ni·gung",       "Leicht|ath·le·tik|ver·ei·ni·gung",
+                                       "Nach·wuchs|för·der",        "Turn|ver·eins",
+                                       "Sport|ver·ei·ni·gung",      "Kin·der|turn",
+                                       "Leicht|ath·le·tik",         "Sport|freun·de"};
+        static const QStringList middles{
+            "nach·wuchs|för·der|ge·mein·schaft", "ju·gend|ab·tei·lung",    "ge·mein·schafts|ju·gend",
+            "leicht|ath·le·tik|ju·gend",         "nach·wuchs|mann·schaft", "kin·der|sport|grup·pe"};
+        static const QStringList places{"frie·drichs|ha·fen", "über|lin·gen", "pful·len|dorf",    "ra·vens|burg",
+                                        "meers|burg",         "tett|nang",    "ober|teu·rin·gen", "im·men|staad",
+                                        "mark|dorf",          "kress|bronn",  "lin·dau",          "uhl|din·gen"};
+        static const QStringList given{"An·na-Le·na", "Ma·xi·mi·li·an-Ale·xan·der", "Han·nah-Ka·tha·ri·na",
+                                       "Jan",         "Ma·rie-Char·lot·te",         "Kon·stan·tin"};
+        static const QStringList surnames{"Schmidt-Mül·ler-Lü·den·scheidt",
+                                          "Klein|schmidt",
+                                          "Ho·hen·ber·ger-Wolf·stei·ner",
+                                          "Groß·mann",
+                                          "Mül·ler-Lü·den·scheidt",
+                                          "Son·nen·schein-Ober·hu·ber",
+                                          "Wolf"};
+        const auto plain = [](QString divided) { return divided.remove(u'|').remove(u'·'); };
+        registerResultUnitPatterns(); // as the program does at its start: "$()m" prints "10,48m"
+        BigClub club;
+        StandinSeed seed(standin.dataFile());
+        seed.begin();
+        std::vector<int> ids;
+        for (int t = 0; t < teams; ++t) {
+            QString parts = heads[t % heads.size()] + u'|' + middles[(t / heads.size() + t) % middles.size()];
+            for (int more = 1; plain(parts).size() + 15 < 40; ++more)
+                parts += u'|' + middles[(t + more) % middles.size()];
+            parts += u'|' + places[t % places.size()];
+            club.compounds << QString(parts).remove(u'·');
+            club.divided << parts;
+            club.teams << plain(parts);
+            ids.push_back(seed.team(comp, club.teams.back()));
+        }
+        ResultTableType table;
+        table.ResultUnitPattern = QStringLiteral("$()m");
+        std::vector<int> disciplines;
+        for (int n : attempts) {
+            table.ResultsPerRow = n;
+            club.disciplines << QStringLiteral("Schlagwurf %1 Versuche").arg(n);
+            disciplines.push_back(seed.discipline(comp, club.disciplines.back(), 0, table));
+        }
+        club.values.resize(attempts.size());
+        for (int a = 0; a < 5 * teams; ++a) {
+            const int child = seed.athlete(comp, plain(given[a % given.size()]), plain(surnames[a % surnames.size()]),
+                                           ids[std::size_t(a / 5)], 0, {100 + a});
+            for (std::size_t d = 0; d < attempts.size() && a / 5 < scored; ++d)
+                for (int i = 1; i <= attempts[d]; ++i) {
+                    const double metres = 10 + (a * 37 + i * 11 + int(d)) % 200 / 100.0;
+                    seed.measured(disciplines[d], child, i, ResultValueType::Distance, metres);
+                    club.values[d] << QString::number(metres, 'f', 2).replace(u'.', u',') + u'm';
+                }
+        }
+        seed.commit();
+        for (const QString& name : given + surnames) {
+            club.people << plain(name);
+            club.divided << name;
+        }
+        return club;
+    }
+
+    // The results window opened from the main menu (Wettkämpfe → Auswertung) on a discipline's own results.
+    void openFromMenuOn(const QString& discipline)
+    {
+        if (!w0) {
+            w0 = static_cast<TDisciplinForm*>(windows.create(TWindowId::DisciplinListForm0, context));
+            w0->LoadTemplates();
+            settle();
+            main->action(QStringLiteral("Auswertung1"))->trigger();
+            settle();
+        }
+        pickByKeys(form->ComboBox1, discipline);
+        pickByKeys(form->ComboBox2, discipline);
+        ASSERT_TRUE(form->ListView1->isVisible());
+    }
+
+    // Drucken → Ergebnisliste drucken, into file.
+    void printTo(const QString& file)
+    {
+        script->expectPrinter(QStringLiteral("Drucken"), file);
+        form->Ergebnislistedrucken1->trigger();
+        ASSERT_TRUE(waitUntil([&] { return QFile::exists(file); }));
+    }
+
     QTemporaryDir dir;
     qint64 now = 1'000'000;
     StandinHarness standin;
@@ -291,6 +424,7 @@ protected:
     std::unique_ptr<KeyHook> keyHook;
     TAnalyseForm* form = nullptr;
     TDisciplinForm* w0 = nullptr;
+    IResultUnitPatterns* patterns = nullptr;
 };
 
 } // namespace
@@ -407,6 +541,65 @@ TEST_F(AnalyseWindow, TheResultsOfAClubDayPrintEveryNameWholeAndBreakOnlyBetween
                        form->Ergebnislistedrucken1->trigger();
                        ASSERT_TRUE(waitUntil([&] { return QFile::exists(file); }));
                    });
+}
+
+// A big club's results with 8, 12 and 16 attempts of 10 to 12 m: every value prints whole, names
+// break only between their parts, and no caption runs into the next ("Startnr.Vorname").
+TEST_F(AnalyseWindow, EveryResultPrintsWholeWithAnyNumberOfAttempts)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    const std::vector<int> attempts{8, 12, 16};
+    const BigClub club = seedBigClub(12, 4, attempts);
+    for (std::size_t d = 0; d < attempts.size(); ++d) {
+        openFromMenuOn(club.disciplines[d]);
+        // Team names too long for two lines are checked by their parts.
+        expectPaperFit(Printer(), dir, club.people, [&](const QString& file) {
+            printTo(file);
+            const std::vector<PdfWord> words = pdfWords(file);
+            QStringList whole, typed = club.values[d];
+            for (const PdfWord& w : words)
+                if (typed.contains(w.text))
+                    whole << w.text;
+            whole.sort();
+            typed.sort();
+            EXPECT_EQ(whole, typed) << club.disciplines[d].toStdString();
+            EXPECT_EQ(brokenInsideWords(file, club.people + club.teams, club.compounds), QStringList());
+            EXPECT_FALSE(pdfPages(file).join(u' ').contains(QStringLiteral("..."))) << file.toStdString();
+            // The caption line: a blank's width between each caption and the next.
+            const auto team =
+                std::find_if(words.begin(), words.end(), [](const PdfWord& w) { return w.text == "Team"; });
+            ASSERT_NE(team, words.end()) << file.toStdString();
+            std::vector<PdfWord> head;
+            std::copy_if(words.begin(), words.end(), std::back_inserter(head),
+                         [&](const PdfWord& w) { return w.page == 0 && std::abs(w.yMin - team->yMin) < 1; });
+            ASSERT_EQ(head.size(), std::size_t(4 + attempts[d])) << file.toStdString();
+            std::sort(head.begin(), head.end(), [](const PdfWord& a, const PdfWord& b) { return a.xMin < b.xMin; });
+            for (std::size_t i = 1; i < head.size(); ++i)
+                EXPECT_GE(head[i].xMin - head[i - 1].xMax, 2.0)
+                    << head[i].text.toStdString() << " " << file.toStdString();
+        });
+    }
+}
+
+// Names that 22 attempts leave little room break where a reader divides them: at a joint or a
+// syllable, the joining "s" with its part, no part losing a single letter or its first consonants
+// to the line before ("gemeinschaft-/sjugend", "vereinigungf-/riedrichshafen", "ü-/berlingen").
+TEST_F(AnalyseWindow, NamesWithoutRoomBreakWhereAReaderDividesThem)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    const BigClub club = seedBigClub(12, 12, {22});
+    openFromMenuOn(club.disciplines[0]);
+    for (const double mm : {-1.0, 10.0}) {
+        setDialogMargins(Printer(), mm);
+        const QString file = dir.filePath(QStringLiteral("eng%1.pdf").arg(mm));
+        printTo(file);
+        const std::vector<PdfWord> words = pdfWords(file);
+        EXPECT_EQ(misleadingBreaks(words, club.divided), QStringList()) << mm << " mm";
+        EXPECT_GT(std::count_if(words.begin(), words.end(), [](const PdfWord& w) { return w.text.endsWith(u'-'); }),
+                  100)
+            << "names broken";
+    }
+    setDialogMargins(Printer(), -1);
 }
 
 // An evaluation no longer offered takes its table along, and Ctrl+P says why nothing is printed.

@@ -1,5 +1,6 @@
 #include "core/print/ui/Print.h"
 
+#include "core/lists/ListCells.h"
 #include "core/print/PrintJob.h"
 #include "core/print/ResultListPrint.h"
 #include "core/ui/Dialogs.h"
@@ -82,8 +83,10 @@ TListPrintColumns listPrintColumns(const QAbstractItemView& view)
     else if (const auto* table = qobject_cast<const QTableView*>(&view))
         header = table->horizontalHeader();
     const int count = view.model() ? view.model()->columnCount() : 0;
-    for (int c = 0; c < count; ++c)
+    for (int c = 0; c < count; ++c) {
         columns.widths.push_back(header && !header->isSectionHidden(c) ? header->sectionSize(c) : 0);
+        columns.values.push_back(view.model()->headerData(c, Qt::Horizontal, kValueColumnRole).toBool());
+    }
     columns.listWidth = view.width();
     return columns;
 }
