@@ -577,6 +577,7 @@ void TAthleteForm::athleteDeleted(int athleteId)
     if (athleteId == currentAthleteId) {
         resetDirtyData(kEditorPart);
         currentAthleteId = 0;
+        EditBibs->clear(); // his bib, not one to count on from
         LoadItem();
     }
     const int row = athletes_.findRow([&](const proto::AthleteType& a) { return a.AthleteID == athleteId; });
