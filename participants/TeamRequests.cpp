@@ -37,8 +37,10 @@ void createTeam(TServicePorts& ports, const TTeamRequest& request, TTeamResponse
 
 void modifyTeam(TServicePorts& ports, const TTeamRequest& request, TTeamResponse& response)
 {
-    const QString record =
-        QStringLiteral("Das Team \u201E%1\u201C").arg(request.loaded ? request.loaded->name : request.name);
+    const QString shown = !request.listedName.isEmpty() ? request.listedName
+                          : request.loaded              ? request.loaded->name
+                                                        : request.name;
+    const QString record = QStringLiteral("Das Team \u201E%1\u201C").arg(shown);
     saveUnlessDeletedElsewhere(ports, true, request.teamId, record, [&] {
         TTeamFields team{request.name, request.AgeClassId, request.ClubID};
         if (request.loaded) {

@@ -44,6 +44,9 @@ struct TTeamRequest : TBatchRequest {
     // A change: the team as the editor loaded it, its name trimmed as the editor compares it. Fields
     // typed as loaded are saved as the server has them then, so another window's change stays.
     std::optional<TTeamFields> loaded;
+    // The name the list shows: a team deleted elsewhere is named so, also when the loaded name is
+    // kept back because both desks renamed it.
+    QString listedName;
 };
 
 struct TTeamResponse : TBatchResponse {

@@ -40,6 +40,13 @@ bool TResultGridModel::holdsTypedText(const QModelIndex& index)
     return status.isValid() && showsTyped(TSetResultStatus(status.toInt()));
 }
 
+bool TResultGridModel::dropsOnEscape(const QModelIndex& index)
+{
+    const QVariant status = index.data(kStatusRole);
+    return holdsTypedText(index) ||
+           (status.isValid() && TSetResultStatus(status.toInt()) == TSetResultStatus::sr_pending);
+}
+
 TResultGridModel::Row TResultGridModel::readRow(const TResultRow& row, int position)
 {
     Row r;

@@ -55,6 +55,8 @@ public:
     // A cell that shows text as typed and not stored: left unsent, refused, or queued and not
     // confirmed over a reload. Enter sends it, Escape drops it.
     static bool holdsTypedText(const QModelIndex& index);
+    // Such a cell, or one whose store is waiting to leave or on its way: Escape drops its value.
+    static bool dropsOnEscape(const QModelIndex& index);
     // "Status der Zelle(Anna Berg, Versuch 2): ..."; empty for a cell without anything to say.
     QString cellStatusText(const QModelIndex& index) const;
 

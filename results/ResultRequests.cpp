@@ -79,12 +79,7 @@ std::optional<proto::ResultType> heldResult(const proto::getResultTableResponse1
 
 void storeResult(TServicePorts& ports, const TResultRequest& request, TResultResponse& response)
 {
-    copyRequest(request, response);
-    response.bib = request.bib;
-    response.laneHeat = request.laneHeat;
-    response.id = request.athleteId != 0 ? request.athleteId : request.teamId;
-    response.disciplinInfo = request.disciplinInfo;
-    response.result = request.result;
+    describeStore(request, response);
 
     proto::Owned<proto::LaneHeatType> laneHeat;
     if (request.laneHeat)
@@ -92,15 +87,23 @@ void storeResult(TServicePorts& ports, const TResultRequest& request, TResultRes
     proto::Owned<proto::ResultType> result;
     if (request.result)
         result = *request.result;
-    if (request.undo && request.participantId != 0) {
-        const std::optional<proto::ResultType> held =
-            heldResult(ports.drs().getResultTable(request.DisciplinId), request.disciplinInfo.isTeam,
-                       request.participantId, request.attempt);
-        if (!sameResultValue(held, request.undone)) {
-            response.result = held;
-            response.otherDeskStored = !sameResultValue(held, request.result);
+    if (request.participantId != 0) {
+        try {
+            response.replaced = heldResult(ports.drs().getResultTable(request.DisciplinId),
+                                           request.disciplinInfo.isTeam, request.participantId, request.attempt);
+            response.replacedRead = true;
+        } catch (const TvpError&) {
+            // The store below says why, as it would have without the read.
+        }
+    }
+    if (request.undo && response.replacedRead) {
+        if (!sameResultValue(response.replaced, request.undone)) {
+            response.result = response.replaced;
+            response.otherDeskStored = !sameResultValue(response.replaced, request.shown);
             return;
         }
+        // What the dropped store replaced can be another desk's value the cell never showed.
+        response.otherDeskStored = !sameResultValue(request.result, request.shown);
     }
     proto::DataAquisitionPortType& das = ports.das();
     const auto store = [&](const proto::Owned<proto::ResultType>& value) {
@@ -142,6 +145,16 @@ bool holds(const proto::VersionedParticipantsType& p, int id, bool byBarcode)
 }
 
 } // namespace
+
+void describeStore(const TResultRequest& request, TResultResponse& response)
+{
+    copyRequest(request, response);
+    response.bib = request.bib;
+    response.laneHeat = request.laneHeat;
+    response.id = request.athleteId != 0 ? request.athleteId : request.teamId;
+    response.disciplinInfo = request.disciplinInfo;
+    response.result = request.result;
+}
 
 const TRequestTable<TResultRequest, TResultResponse>& resultRequests()
 {

@@ -44,12 +44,15 @@ struct TResultRequest : TRequest {
     std::optional<proto::ResultType> result; // none: delete the attempt's result
     TDisciplineInfo disciplinInfo;
     bool tryToShowAquireBibForm = false;
-    // Undoes a store of this desk that was dropped on its way: result is stored only while the
-    // server holds what that store wrote (undone) for the participant (athlete, or team in a team
-    // discipline), so that a value another desk stored since stays.
+    // The row's athlete, or team in a team discipline; 0 for an empty place. A store for one reads
+    // what the server holds in its own transaction before it writes, and answers it (replaced).
+    int participantId = 0;
+    // Undoes a store of this desk that was dropped on its way: result (what that store replaced) is
+    // put back only while the server holds what that store wrote (undone), so that a value another
+    // desk stored since stays. shown: what the cell showed once the value was dropped.
     bool undo = false;
     std::optional<proto::ResultType> undone;
-    int participantId = 0;
+    std::optional<proto::ResultType> shown;
 };
 
 struct TResultResponse : TResponse {
@@ -69,12 +72,18 @@ struct TResultResponse : TResponse {
     bool tryToShowAquireBibForm = false;
     // The participant is not (or no longer) in the discipline: nothing was stored.
     bool notAParticipant = false;
-    // An undo found a value another desk stored and left it: result holds it.
+    // What the server held before the store, read in its transaction; unknown for an empty place.
+    bool replacedRead = false;
+    std::optional<proto::ResultType> replaced;
+    // An undo left (or put back) a value another desk stored, not the one the cell showed: result
+    // holds it.
     bool otherDeskStored = false;
 };
 
 using TResultRoad = TRequestRoad<TResultRequest, TResultResponse>;
 const TRequestTable<TResultRequest, TResultResponse>& resultRequests();
+// What the answer of a store says of its cell: discipline, participant, attempt and value.
+void describeStore(const TResultRequest& request, TResultResponse& response);
 
 inline constexpr int kNoListVersion = 2147483647;
 // The rank is given to another bib already.

@@ -196,7 +196,7 @@ public:
             return 0;
         const TCommand<Request, Response>* c = table_->command(command);
         const bool showWait = c && c->showWait && !c->name.isEmpty();
-        pending_[id] = {command, showWait};
+        pending_[id] = {command, showWait, mode};
         if (showWait)
             context_.waitTexts().showWait(c->name, window_);
         return id;
@@ -231,6 +231,7 @@ private:
     struct TPending {
         int command = 0;
         bool waitShown = false;
+        TTransactionMode mode = TTransactionMode::tm_None;
     };
 
     static void runCommand(const Table& table, TCompetitionUrlHolder& address, TCurrentCompetition& competition,
@@ -271,8 +272,10 @@ private:
         }
         std::unique_ptr<Response> response = answer ? std::move(answer->response) : nullptr;
         outcome.answered = response != nullptr;
+        TTransactionMode mode = TTransactionMode::tm_None;
         if (const auto p = pending_.find(outcome.requestId); p != pending_.end()) {
             outcome.command = p->second.command;
+            mode = p->second.mode;
             if (p->second.waitShown)
                 context_.waitTexts().closeWait(table_->name(p->second.command));
             pending_.erase(p);
@@ -280,16 +283,19 @@ private:
             outcome.command = commandOf(*response);
         }
         if constexpr (kBatch) {
-            if (!outcome.ok() && response && answer->sent && offerForce(*response, std::move(answer->sent), outcome))
+            if (!outcome.ok() && response && answer->sent &&
+                offerForce(*response, std::move(answer->sent), outcome, mode))
                 return;
         }
         if (finished_)
             finished_(std::move(response), outcome);
     }
 
-    // A refusal of the force table: true when it is dealt with here (sent again forced, or skipped
-    // with the chain going on); the chain's end reaches the window as declined.
-    bool offerForce(Response& response, std::unique_ptr<Request> sent, TRequestOutcome& outcome) requires kBatch
+    // A refusal of the force table: true when it is dealt with here (sent again forced, in the mode
+    // it was sent in, or skipped with the chain going on); the chain's end reaches the window as
+    // declined.
+    bool offerForce(Response& response, std::unique_ptr<Request> sent, TRequestOutcome& outcome,
+                    TTransactionMode mode) requires kBatch
     {
         for (const TForceRule<Request>& rule : table_->forces) {
             if (rule.errorId != outcome.errorId || (rule.command >= 0 && rule.command != outcome.command))
@@ -303,7 +309,7 @@ private:
                 (*sent).*rule.flag = true;
                 sent->setBatchContext(response.getBatchContext());
                 sent->nextBatch = response.CleanForContinue();
-                AddRequest(std::move(sent), TTransactionMode::tm_None);
+                AddRequest(std::move(sent), mode);
                 return true;
             case THandleState::hs_continued: return true;
             case THandleState::hs_finished: outcome.declined = true; return false;

@@ -461,14 +461,15 @@ void TResultCache::setWarning(int index, int attempt, const QString& message)
     setWarningAt(index, attempt, message);
 }
 
-int TResultCache::addChange(int assignedId, int attempt, const proto::ResultType* result, const QString& text)
+int TResultCache::addChange(int assignedId, int attempt, const proto::ResultType* result, const QString& text,
+                            bool undo)
 {
     if (assignedId == 0)
         return 0;
     const int index = indexOfAssignedId(assignedId);
     if (index >= 0)
         updateRow(index, attempt, result, TSetResultStatus::sr_pending, text.isEmpty() ? nullptr : &text);
-    TResultChange change{assignedId, attempt, std::nullopt, text, ++lastSerial_};
+    TResultChange change{assignedId, attempt, std::nullopt, text, ++lastSerial_, false, undo};
     if (result)
         change.result = *result;
     uncomittedChanges_.push_back(std::move(change));
@@ -623,20 +624,28 @@ std::vector<int> TResultCache::dropTypedText(int heat, int row, int col)
     if (!cell)
         return dropped;
     const auto unstored = [](TSetResultStatus s) {
-        return s == TSetResultStatus::sr_error || s == TSetResultStatus::sr_uncommited;
+        return s == TSetResultStatus::sr_error || s == TSetResultStatus::sr_uncommited ||
+               s == TSetResultStatus::sr_pending;
     };
     if (unstored(cell->Status()) ||
         (cell->Status() == TSetResultStatus::sr_edited && unstored(cell->InitialStatus()))) {
         const std::optional<proto::ResultType> stored =
             cell->storedResult() ? std::optional(*cell->storedResult()) : std::nullopt;
-        // Gone from the queue too, or the next reload would bring the value back.
+        // Gone from the queue too, or the next reload would bring the value back. An undo stays:
+        // without it the dropped value would stay on the server.
+        std::optional<TResultChange> undo;
         std::erase_if(uncomittedChanges_, [&](const TResultChange& c) {
             const bool ofCell = c.attempt == col && isAssignedToRow(c.assignedId, index);
-            if (ofCell)
+            if (ofCell && c.undo)
+                undo = c;
+            else if (ofCell)
                 dropped.push_back(c.serial);
-            return ofCell;
+            return ofCell && !c.undo;
         });
-        updateRow(index, col, stored ? &*stored : nullptr, TSetResultStatus::sr_uptodate);
+        if (undo)
+            updateRow(index, col, undo->result ? &*undo->result : nullptr, TSetResultStatus::sr_pending);
+        else
+            updateRow(index, col, stored ? &*stored : nullptr, TSetResultStatus::sr_uptodate);
     } else if (cell->Status() == TSetResultStatus::sr_edited) {
         cell->lastValue = resultText(cell->getResult());
         cell->setStatus(cell->InitialStatus());

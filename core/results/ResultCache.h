@@ -125,6 +125,7 @@ struct TResultChange {
     // Tells a change from the others of its cell; 0 names every change of the cell at once.
     int serial = 0;
     bool refused = false; // the server's answer came, and it was a refusal
+    bool undo = false;    // puts back what a store the user dropped on its way replaced
 };
 
 // A cell the user typed into and the server has not taken (typed and left, or refused), with what
@@ -207,15 +208,17 @@ public:
     void beginEdit(int heat, int row, int col, const QString& text); // col = attempt from 1
     void cancelEdit();
     // What was typed and never stored is dropped: the cell shows the stored value again and counts
-    // as unchanged. A refused or unconfirmed value leaves the queue with it; a cell on its way to
-    // the server keeps its state. Returns the serials of the changes taken from the queue.
+    // as unchanged. A refused, unconfirmed or pending value leaves the queue with it, except an undo,
+    // which the cell shows until it is answered. Returns the serials of the changes taken from the
+    // queue.
     std::vector<int> dropTypedText(int heat, int row, int col);
     int getEditHeat() const { return editHeat; }
     // Escape in the editor: the cell shows again what it showed before the typing began.
     void revertTyping(int heat, int row, int col);
     // The cell keeps the text as typed, so that a refusal shows it for correcting and sending again.
     // Returns the change's serial (0 when nothing was queued).
-    int addChange(int assignedId, int attempt, const proto::ResultType* result, const QString& text = {});
+    int addChange(int assignedId, int attempt, const proto::ResultType* result, const QString& text = {},
+                  bool undo = false);
     // Answers come in the order the changes were sent. With a serial only that change and the older
     // ones of its cell leave the queue; a newer one still on its way stays shown, and so does text
     // typed since: only what the server holds follows the answer.

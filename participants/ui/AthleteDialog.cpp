@@ -52,6 +52,7 @@ const proto::AthleteType& defaultAthlete()
 }
 
 const QString kNoFilter = QStringLiteral("Kein Filter");
+const QString kAthleteCountText = QStringLiteral("Athleten in dieser Ansicht: ");
 
 // The boxes' entries carry their entity's id; the first entry 0.
 QString comboName(const QComboBox& combo, int id)
@@ -491,7 +492,7 @@ void TAthleteForm::fillList(TAthleteResponse& response)
         LoadItem();
         checkCurrentAthlete();
     }
-    LabelCount->setText(QStringLiteral("Athleten in dieser Ansicht: ") + QString::number(athletes_.rowCount()));
+    LabelCount->setText(kAthleteCountText + QString::number(athletes_.rowCount()));
     ListView1->setEnabled(true);
     ListView1->verticalScrollBar()->setValue(scroll);
     fitColumnsToRoom(*ListView1);
@@ -522,11 +523,15 @@ void TAthleteForm::RequestFinished(std::unique_ptr<TAthleteResponse> response, c
     case rt_delete: {
         if (auto* finder = context().windows().get<IAthleteResultFinderForm>(TWindowId::AthleteResultFinderForm))
             finder->AthleteRemoved(response->id);
+        athleteDeleted(response->id);
         const bool more = response->nextBatch != nullptr;
         road_.continueBatch(*response);
-        if (!more)
+        if (!more) {
+            // This window's own change: no question; edits of another athlete stay over the reload.
+            reloadFormData(false);
             if (auto* main = context().windows().get<TMainForm>(TWindowId::MainForm))
                 main->RefreshButton();
+        }
         break;
     }
     case rt_checkParticipants:
@@ -563,6 +568,22 @@ void TAthleteForm::handleRefusal(std::unique_ptr<TAthleteResponse> response, con
     road_.report(outcome);
     if (response->reqType != rt_get)
         reloadFormData(true);
+}
+
+void TAthleteForm::athleteDeleted(int athleteId)
+{
+    // Its unsaved edits have nothing left to be saved to, and a declined reload must not leave it
+    // listed or printed.
+    if (athleteId == currentAthleteId) {
+        resetDirtyData(kEditorPart);
+        currentAthleteId = 0;
+        EditBibs->clear(); // his bib, not one to count on from
+        LoadItem();
+    }
+    const int row = athletes_.findRow([&](const proto::AthleteType& a) { return a.AthleteID == athleteId; });
+    if (row >= 0)
+        athletes_.removeRecord(row);
+    LabelCount->setText(kAthleteCountText + QString::number(athletes_.rowCount()));
 }
 
 void TAthleteForm::reloadDependents()

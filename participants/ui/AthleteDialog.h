@@ -147,6 +147,8 @@ private:
     void openFinder();
     bool handleF11();
     void reloadDependents();
+    // Deleted by this window: gone from the list and the editor at once.
+    void athleteDeleted(int athleteId);
     void handleRefusal(std::unique_ptr<TAthleteResponse> response, const TRequestOutcome& outcome);
 
     TRequestRoad<TAthleteRequest, TAthleteResponse> road_;

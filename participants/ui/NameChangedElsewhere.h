@@ -4,19 +4,19 @@
 #include "core/ui/Dialogs.h"
 #include "participants/ServerChanges.h"
 
-#include <QLineEdit>
-
 namespace tvp {
 
-// Asks which name stays ("Ja": the user's); the other desk's goes into the field when he takes it.
-// Either way that name is now the one loaded, so the save that follows writes the field as it is.
-inline void chooseNameChangedElsewhere(QWidget* window, const QString& caption, const QString& what,
-                                       const QStringList& names, QLineEdit& field, QString& loadedName)
+// Asks which name stays; true when the user takes his own ("Ja"), whose save then goes again over
+// the other desk's name. Enter keeps the other desk's name: his typed one stays in the field,
+// unsaved, and a later save asks again.
+inline bool chooseNameChangedElsewhere(QWidget* window, const QString& caption, const QString& what,
+                                       const QStringList& names, QString& loadedName)
 {
-    const bool mine = askYesNo(window, caption, nameChangedElsewhereQuestion(what, names));
-    loadedName = names.value(0);
-    if (!mine)
-        field.setText(names.value(0));
+    const bool mine = dialogs().messageBox(window, caption, nameChangedElsewhereQuestion(what, names),
+                                           TMsgKind::Question, TMsgButtons::YesNo, TMsgAnswer::No) == TMsgAnswer::Yes;
+    if (mine)
+        loadedName = names.value(0);
+    return mine;
 }
 
 } // namespace tvp

@@ -694,7 +694,8 @@ void TSquadForm::Button2Click()
     auto request = getSquadRequestFromUI(rt_modify, currentSquadId, editor(), teamAgeMissmatchConfirmed, loaded_);
     Edit1->setText(request->name);
     Button2->setEnabled(false);
-    road_.AddRequest(std::move(request), TTransactionMode::tm_None);
+    // Read and written in one transaction: another desk's rename between them would be overwritten.
+    road_.AddRequest(std::move(request), TTransactionMode::tm_readwrite);
 }
 
 void TSquadForm::Button3Click()
@@ -891,7 +892,7 @@ void TSquadForm::dropOnSquadList(const QDropEvent& event, int sourceRow)
             road_.AddRequest(std::move(chain), TTransactionMode::tm_readwrite);
         return;
     }
-    road_.AddRequest(makeTeamsToSquadRequest(target, teamIdsOf(draggedTeams(event))), TTransactionMode::tm_None);
+    road_.AddRequest(makeTeamsToSquadRequest(target, teamIdsOf(draggedTeams(event))), TTransactionMode::tm_readwrite);
 }
 
 // Drops on the editor's team list: anywhere, a drop below the rows appends.
@@ -941,9 +942,11 @@ void TSquadForm::RequestFinished(std::unique_ptr<TSquadResponse> response, const
             return;
         }
         if (outcome.errorId == kNameChangedElsewhereError) {
-            chooseNameChangedElsewhere(this, QStringLiteral("Riegedaten ändern"), QStringLiteral("Der Riegenname"),
-                                       outcome.parameters, *Edit1, loaded_.name);
-            Button2Click();
+            if (chooseNameChangedElsewhere(this, QStringLiteral("Riegedaten ändern"), QStringLiteral("Der Riegenname"),
+                                           outcome.parameters, loaded_.name))
+                Button2Click();
+            else
+                reloadData();
             return;
         }
         road_.report(outcome);

@@ -559,8 +559,11 @@ void TTeamForm::Button1Click()
     if (name.isEmpty() || currentTeamId == 0 || ageClass == 0)
         return;
     setListEnabled(false);
-    road_.AddRequest(makeTeamRequest(rt_modify, currentTeamId, name, ageClass, currentClubId, loaded_),
-                     TTransactionMode::tm_None);
+    auto request = makeTeamRequest(rt_modify, currentTeamId, name, ageClass, currentClubId, loaded_);
+    if (const proto::TeamType* listed = teamOf(currentTeamId))
+        request->listedName = listed->Name.trimmed();
+    // Read and written in one transaction: another desk's rename between them would be overwritten.
+    road_.AddRequest(std::move(request), TTransactionMode::tm_readwrite);
 }
 
 void TTeamForm::Entfernen1Click()
@@ -700,9 +703,11 @@ void TTeamForm::RequestFinished(std::unique_ptr<TTeamResponse> response, const T
             return;
         }
         if (outcome.errorId == kNameChangedElsewhereError) {
-            chooseNameChangedElsewhere(this, QStringLiteral("Teamdaten ändern"), QStringLiteral("Der Teamname"),
-                                       outcome.parameters, *NameEdit, loaded_.name);
-            Button1Click();
+            if (chooseNameChangedElsewhere(this, QStringLiteral("Teamdaten ändern"), QStringLiteral("Der Teamname"),
+                                           outcome.parameters, loaded_.name))
+                Button1Click();
+            else
+                reloadData();
             return;
         }
         road_.report(outcome);

@@ -91,7 +91,7 @@ void TResultGrid::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
-    if (event->key() == Qt::Key_Escape && state() != EditingState && TResultGridModel::holdsTypedText(currentIndex())) {
+    if (event->key() == Qt::Key_Escape && state() != EditingState && TResultGridModel::dropsOnEscape(currentIndex())) {
         emit editAbandoned(currentIndex());
         event->accept();
         return;

@@ -38,7 +38,7 @@ public:
     static QColor stateColor(int status);
 
 signals:
-    // Escape on a cell that shows text typed and not stored: that text goes.
+    // Escape on a cell that shows text typed and not stored, or a value not yet confirmed: it goes.
     void editAbandoned(const QModelIndex& index);
     // Escape in the cell's editor: the cell shows again what it showed before the typing.
     void editReverted(const QModelIndex& index);

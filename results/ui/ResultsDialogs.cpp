@@ -511,6 +511,9 @@ void TResultDialog::RequestFinished(std::unique_ptr<TResultResponse> response, c
     if (command == rt_RefreshForPrint)
         context().waitTexts().closeWait(QStringLiteral("Aktualisiere Ansicht für Druck..."));
     if (command == rt_setResult) {
+        // A transaction that never began ran no worker: the answer names its cell all the same.
+        if (response && response->DisciplinId == 0 && inFlight_)
+            describeStore(*inFlight_, *response);
         storeInFlight_ = 0;
         inFlight_.reset();
         const int serial = std::exchange(inFlightSerial_, 0);
@@ -519,11 +522,11 @@ void TResultDialog::RequestFinished(std::unique_ptr<TResultResponse> response, c
             TResultDialog* self;
             ~SendNext() { self->sendStore(nullptr, 0); }
         } next{this};
-        if (!response) {
+        if (response)
+            storeFinished(*response, outcome, serial);
+        else
             road_->report(outcome);
-            return;
-        }
-        storeFinished(*response, outcome, serial);
+        queueUndoOfInFlight(response.get(), outcome);
         return;
     }
     if (!response) {
@@ -876,6 +879,7 @@ void TResultDialog::StringGrid1KeyPress(int key)
     request->DisciplinId = resultCache->getDisciplinId();
     request->disciplinInfo = resultCache->getResultCachePartofDisciplineInfo();
     request->attempt = attempt;
+    request->participantId = resultCache->isTeamDisc() ? grid_.teamId(row) : grid_.athleteId(row);
     int id = 0;
     switch (resultCache->getAssignmentType()) {
     case proto::ResultAssignmentType::byAthleteOrTeam:
@@ -938,7 +942,10 @@ void TResultDialog::sendStore(std::unique_ptr<TResultRequest> request, int seria
     storeQueue_.pop_front();
     inFlight_ = std::make_unique<TResultRequest>(*next.request);
     inFlightSerial_ = next.serial;
-    storeInFlight_ = road_->AddRequest(std::move(next.request), TTransactionMode::tm_None);
+    // A participant's store reads what it replaces in its own transaction: what an Escape puts back.
+    const TTransactionMode mode =
+        next.request->participantId != 0 ? TTransactionMode::tm_readwrite : TTransactionMode::tm_None;
+    storeInFlight_ = road_->AddRequest(std::move(next.request), mode);
 }
 
 void TResultDialog::forgetDroppedStores(int row, int attempt)
@@ -948,24 +955,49 @@ void TResultDialog::forgetDroppedStores(int row, int attempt)
         return serial != 0 && std::ranges::find(dropped, serial) != dropped.end();
     };
     std::erase_if(storeQueue_, [&](const TQueuedStore& q) { return isDropped(q.serial); });
-    if (!inFlight_ || !isDropped(inFlightSerial_))
+    if (!inFlight_ || !isDropped(inFlightSerial_) || undoOfInFlight_)
         return;
-    // On its way it cannot be called back: once it is stored, the value before it is stored again,
-    // unless another desk has stored one meanwhile.
+    // On its way it cannot be called back: once it is answered, what it replaced is put back, unless
+    // another desk has stored a value since.
     auto undo = std::make_unique<TResultRequest>(*inFlight_);
     undo->undo = true;
     undo->undone = inFlight_->result;
-    undo->participantId = resultCache->isTeamDisc() ? resultCache->getTeamIdOfRow(currentHeatId, row + 1)
-                                                    : resultCache->getAthleteIdOfRow(currentHeatId, row + 1);
     undo->result.reset();
     const TResultRow* cells = resultCache->getRow(currentHeatId, row + 1);
     const TResultType* cell = cells ? cells->cell(attempt) : nullptr;
     if (cell && cell->getResult())
         undo->result = *cell->getResult();
+    undo->shown = undo->result;
     const proto::ResultType* before = undo->result ? &*undo->result : nullptr;
-    const int serial = resultCache->addChange(assignedId(*undo), attempt, before, resultCache->resultText(before));
+    const int serial =
+        resultCache->addChange(assignedId(*undo), attempt, before, resultCache->resultText(before), true);
     grid_.refreshCell(row + 1, attempt);
-    sendStore(std::move(undo), serial);
+    undoOfInFlight_ = TQueuedStore{std::move(undo), serial};
+}
+
+void TResultDialog::queueUndoOfInFlight(const TResultResponse* response, const TRequestOutcome& outcome)
+{
+    if (!undoOfInFlight_)
+        return;
+    TQueuedStore undo = std::move(*undoOfInFlight_);
+    undoOfInFlight_.reset();
+    if (response && outcome.ok()) {
+        if (response->replacedRead)
+            undo.request->result = response->replaced;
+        // Before any store typed since: one for this cell must find the value put back.
+        storeQueue_.push_front(std::move(undo));
+        return;
+    }
+    // The dropped store was not taken: its transaction left the server as it was.
+    const TDisciplineInfo& d = undo.request->disciplinInfo;
+    if (!resultCache->isForDisciplin(d.id, d.resultType, d.isTeam, d.attempts, d.assignmentType, d.resultFormat))
+        return;
+    TResultChange back;
+    back.assignedId = assignedId(*undo.request);
+    back.attempt = undo.request->attempt;
+    back.result = undo.request->shown;
+    back.serial = undo.serial;
+    resultCache->changeCommitted(back);
 }
 
 void TResultDialog::moveToNextCell(bool alongRow)

@@ -13,6 +13,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -98,8 +99,10 @@ private:
     void StringGrid1SetEditText(const QModelIndex& index, const QString& text);
     void sendStore(std::unique_ptr<TResultRequest> request, int serial);
     // Escape dropped a cell's value: its store waiting to leave is not sent, and one on its way is
-    // undone by storing what the server held before.
+    // undone once answered, by storing what it replaced.
     void forgetDroppedStores(int row, int attempt);
+    // The store on its way was answered: its undo, if the user dropped it, leaves next.
+    void queueUndoOfInFlight(const TResultResponse* response, const TRequestOutcome& outcome);
     void moveToNextCell(bool alongRow);
     // An undo left what another desk stored: the cell shows it and says so.
     void showOtherDeskStored(int id, int attempt, const std::optional<proto::ResultType>& held);
@@ -143,6 +146,7 @@ private:
     quint32 storeInFlight_ = 0;
     int inFlightSerial_ = 0;
     std::unique_ptr<TResultRequest> inFlight_; // a copy, to address a store that undoes it
+    std::optional<TQueuedStore> undoOfInFlight_;
     // Cells typed and not taken by the server stay over the next load, unless the user agreed to
     // lose them before it was asked for.
     bool keepTyped_ = false;

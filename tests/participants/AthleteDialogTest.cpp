@@ -2,6 +2,7 @@
 // the questions answered both ways, the filters, the list search, drag input, export and printing.
 
 #include "core/print/ui/Print.h"
+#include "core/ui/MainWindow.h"
 #include "core/util/CodePages.h"
 #include "tests/core/print/PdfTools.h"
 #include "participants/ui/ParticipantWindows.h"
@@ -367,6 +368,37 @@ TEST_F(AthleteWindowTest, DeletingSeveralAsksOnceAndTheBatchAnswerDecidesForTheR
     EXPECT_FALSE(recorder.confirmation.asked.back().applyToAllOffered);
     EXPECT_FALSE(seed->exists(b));
     EXPECT_TRUE(recorder.messages.messages.empty());
+}
+
+// Ben's bib changed to Anna's is refused and left ("Nein"); then Ben is deleted with the Delete key.
+// His unsaved bib goes with him: the refresh after the delete asks nothing, and neither the list
+// nor the printout shows him.
+TEST_F(AthleteWindowTest, AnAthleteDeletedHereLeavesListAndPrintoutWithHisUnsavedEdit)
+{
+    TVP_REQUIRE_TOOL("pdftotext");
+    TMainForm main(context);
+    windows.place(TWindowId::MainForm, &main);
+    const int adler = seed->team(competitionId, QStringLiteral("Adler"));
+    athlete(QStringLiteral("Anna"), QStringLiteral("Berg"), {1}, adler);
+    const int ben = athlete(QStringLiteral("Ben"), QStringLiteral("Kurz"), {2}, adler);
+    open();
+    click(QStringLiteral("Kurz"));
+    type(edit("EditBibs"), QStringLiteral("1"));
+    script->expectMessage(kSaveCaption, TMsgAnswer::No);
+    QTest::mouseClick(button("Button1"), Qt::LeftButton);
+    settle();
+    ASSERT_TRUE(form->hasOverallDirtyData());
+
+    script->expectMessage(QStringLiteral("Athleten löschen"), TMsgAnswer::Yes);
+    list()->setFocus();
+    QTest::keyClick(list(), Qt::Key_Delete);
+    settle();
+    EXPECT_FALSE(seed->exists(ben));
+    EXPECT_EQ(listed(), QStringList{QStringLiteral("Berg")});
+    const QString pdf = folders.programDir.filePath(QStringLiteral("out.pdf"));
+    script->expectPrinter(QStringLiteral("Drucken"), pdf);
+    form->printOverview(false);
+    EXPECT_FALSE(pdfPages(pdf).value(0).contains(QStringLiteral("Kurz")));
 }
 
 TEST_F(AthleteWindowTest, DeletingWithApplyToAllAsksOnceForEveryRefusedRow)

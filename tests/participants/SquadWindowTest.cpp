@@ -339,6 +339,8 @@ TEST_F(SquadWindowTest, ANameTypedIsSavedWithoutUndoingATeamAnotherDeskAdded)
 }
 
 // The squad's name changed here and at another desk: the save asks; "Nein" takes the other desk's.
+// Another desk renames the squad while this desk's save waits for the server: the save asks, with
+// "Nein" under Enter, which keeps the other desk's name and leaves the typed one unsaved.
 TEST_F(SquadWindowTest, ANameChangedAtAnotherDeskTooIsAskedAbout)
 {
     const int a = seed->team(competitionId, QStringLiteral("Adler"), u10);
@@ -346,16 +348,22 @@ TEST_F(SquadWindowTest, ANameChangedAtAnotherDeskTooIsAskedAbout)
     open();
     clickSquad(blitz);
     typeInto(*name(), QStringLiteral("Blitz Nord"));
-    client->das()->modifySquad(blitz, proto::SquadInfoDataType{.OrderIndex = 1, .CustomName = QStringLiteral("Donner")},
-                               u10, {a}, false, false, false, false, false);
+    StandinClient other(standin.port());
+    other.begin(false);
+    other.das()->modifySquad(blitz, proto::SquadInfoDataType{.OrderIndex = 1, .CustomName = QStringLiteral("Donner")},
+                             u10, {a}, false, false, false, false, false);
     script->expectMessage(QStringLiteral("Riegedaten ändern"), TMsgAnswer::No);
     QTest::mouseClick(save(), Qt::LeftButton);
+    QTest::qWait(300); // the save waits for the other desk
+    other.commit();
     settle();
     ASSERT_FALSE(script->seen.empty());
     EXPECT_TRUE(script->seen.back().text.contains(QStringLiteral("\u201EDonner\u201C")))
         << script->seen.back().text.toStdString();
+    EXPECT_EQ(script->seen.back().defaultAnswer, TMsgAnswer::No);
     EXPECT_EQ(seed->squadState(blitz), QStringLiteral("1|Donner|%1|%2").arg(u10).arg(a));
-    EXPECT_EQ(name()->text(), QStringLiteral("Donner"));
+    EXPECT_EQ(name()->text(), QStringLiteral("Blitz Nord"));
+    EXPECT_TRUE(window->hasOverallDirtyData());
 }
 
 TEST_F(SquadWindowTest, ReorderingFromAListSortedByNameMovesTheSquadsByTheirOrder)

@@ -250,7 +250,7 @@ TEST(TeamAssignRequests, ARefusalOfOneAthleteResendsTheWholeListWithItsForceFlag
         EXPECT_FALSE(calls[i].ForceAmbiguousBibTeam);
         EXPECT_FALSE(calls[i].RemoveClub);
     }
-    // The first attempt ran in one transaction, rolled back; the forced one runs without.
+    // The first attempt ran in one transaction, rolled back; the forced one runs in one of its own.
     const std::vector<std::string> ops = fake->operations();
     EXPECT_EQ(ops.front(), "beginTransaction");
     EXPECT_NE(std::find(ops.begin(), ops.end(), "rollbackTransaction"), ops.end());

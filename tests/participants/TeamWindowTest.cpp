@@ -118,19 +118,25 @@ TEST_F(TeamWindow, AStoredNameWithBlanksIsNoEditAndAnotherDesksRenameStays)
     EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("Bären|TV Nord|U10||0|%1").arg(adler)});
 }
 
-// A name changed at two desks: the save asks which stays, naming both; a team deleted there is named.
+// Another desk renames the team while this desk's save waits for the server: the save asks which
+// name stays, naming both, with "Nein" under Enter. "Nein" keeps the other desk's name and leaves
+// the typed one unsaved, and Enter asks again; a team deleted there is named as listed.
 TEST_F(TeamWindow, ANameChangedAtAnotherDeskTooIsAskedAboutAndADeletedTeamNamed)
 {
     const int adler = team(QStringLiteral("Adler"), u10);
     open();
     clickRow(*list(), QStringLiteral("Adler"));
-    for (const auto& [typed, other, answer, stays] :
+    for (const auto& [typed, other, answer, listed] :
          {std::tuple{QStringLiteral("Falken"), QStringLiteral("Bussarde"), TMsgAnswer::Yes, QStringLiteral("Falken")},
           std::tuple{QStringLiteral("Habichte"), QStringLiteral("Geier"), TMsgAnswer::No, QStringLiteral("Geier")}}) {
         type(typed);
-        client->das()->modifyTeam(adler, proto::TeamInfoDataType{.Name = other}, u10, false, true, 0);
+        StandinClient desk(standin.port());
+        desk.begin(false);
+        desk.das()->modifyTeam(adler, proto::TeamInfoDataType{.Name = other}, u10, false, true, 0);
         script->expectMessage(QStringLiteral("Teamdaten ändern"), answer);
-        QTest::mouseClick(save(), Qt::LeftButton);
+        QTest::keyClick(name(), Qt::Key_Return);
+        QTest::qWait(300); // the save waits for the other desk
+        desk.commit();
         settle();
         ASSERT_FALSE(script->seen.empty());
         EXPECT_EQ(
@@ -138,10 +144,16 @@ TEST_F(TeamWindow, ANameChangedAtAnotherDeskTooIsAskedAboutAndADeletedTeamNamed)
             QStringLiteral("Der Teamname wurde an einem anderen Platz in \u201E%1\u201C geändert. Soll Ihre "
                            "Eingabe \u201E%2\u201C gespeichert werden? Bei \u201ENein\u201C bleibt \u201E%1\u201C.")
                 .arg(other, typed));
-        EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("%1|-|U10||0|%2").arg(stays).arg(adler)});
-        EXPECT_EQ(name()->text(), stays);
-        EXPECT_FALSE(form->hasOverallDirtyData());
+        EXPECT_EQ(script->seen.back().defaultAnswer, TMsgAnswer::No);
+        EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("%1|-|U10||0|%2").arg(listed).arg(adler)});
+        EXPECT_EQ(name()->text(), typed);
+        EXPECT_EQ(form->hasOverallDirtyData(), answer == TMsgAnswer::No);
     }
+    script->expectMessage(QStringLiteral("Teamdaten ändern"), TMsgAnswer::No);
+    QTest::keyClick(name(), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(rows(*list()), QStringList{QStringLiteral("Geier|-|U10||0|%1").arg(adler)});
+
     type(QStringLiteral("Milane"));
     client->cms()->removeTeam(adler, true);
     QTest::mouseClick(save(), Qt::LeftButton);

@@ -1,12 +1,15 @@
 // Result entry with another desk played by direct requests to the stand-in: "Rangfolge erfassen"
 // beside "Leistungen erfassen" on the second attempt of a finishing order (where it matters with a
-// server that answers each request only after 1.5 s), and a value for an athlete deleted there.
+// server that answers each request only after 1.5 s), a value for an athlete deleted there, and
+// Escape on stores waiting while that desk stores.
 
 #include "results/ui/AquireBibOrderDialog.h"
 #include "tests/results/ResultWindowFixture.h"
 #include "tests/results/StoredRanks.h"
 
 #include <QAction>
+
+#include <thread>
 
 namespace tvp::test {
 namespace {
@@ -128,6 +131,43 @@ TEST_F(ResultAtTwoDesks, AValueForAnAthleteDeletedAtAnotherDeskSaysSheIsGone)
     EXPECT_EQ(model().cellStatusText(model().index(0, model().columnOfAttempt(1))),
               QStringLiteral("Status der Zelle(Anna Berg, Versuch 1): Fehler: Der Athlet existiert nicht mehr (an "
                              "einem anderen Platz gelöscht)."));
+}
+
+// Ben's 5 waits for a server another client holds, Anna's 4 and Ben's 6 wait behind it, and
+// another desk stores Anna's 7 meanwhile. Escape on the grey 6 sends nothing; Escape on the grey 4
+// on its way puts back the 7 it replaced, and the cell says whose value that is.
+TEST_F(ResultAtTwoDesks, EscapeOnAGreyCellSendsNothingOrPutsBackWhatItsStoreReplaced)
+{
+    open(jump);
+    StandinClient holder(standin.port());
+    holder.begin(false);
+    enter(1, 1, QStringLiteral("5"));
+    enter(0, 1, QStringLiteral("4"));
+    enter(1, 2, QStringLiteral("6"));
+    go(1, 2);
+    press(Qt::Key_Escape);
+    EXPECT_EQ(shown(1, 2), QStringLiteral("-|%1|").arg(int(TSetResultStatus::sr_noResult)));
+    std::thread desk([this, port = standin.port()] {
+        StandinClient other(port);
+        other.begin(false);
+        other.das()->setResult(jump, 0, nullptr, anna, 0, sent(proto::ResultValueType::Distance, 7), 1);
+        other.commit();
+    });
+    QTest::qWait(300); // the other desk waits behind Ben's 5, Anna's 4 behind both
+    standin.server().setAnswerDelay(std::chrono::milliseconds(100));
+    holder.rollback();
+    const bool annasOnItsWay = waitUntil([this] { return form->pendingRequests() == 1; }, 10000);
+    go(0, 1);
+    press(Qt::Key_Escape);
+    desk.join();
+    ASSERT_TRUE(annasOnItsWay && settled());
+    standin.server().setAnswerDelay({});
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna), QStringLiteral("Distance 7"));
+    EXPECT_EQ(stored(jump, 1, "athlete_id", ben), QStringLiteral("Distance 5"));
+    EXPECT_EQ(stored(jump, 2, "athlete_id", ben), QString());
+    EXPECT_EQ(shown(0, 1), QStringLiteral("7,00m|%1|Status der Zelle(Anna Berg, Versuch 1): Warnung: Ein anderer "
+                                          "Arbeitsplatz hat inzwischen \"7,00m\" gespeichert; dieser Wert bleibt.")
+                               .arg(int(TSetResultStatus::sr_warning)));
 }
 
 } // namespace
