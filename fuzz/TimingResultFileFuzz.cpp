@@ -73,8 +73,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (split.runs.empty())
         require(split.stray.size() + split.continuation.size() == split.consumed);
 
-    // The bytes as a run file's name.
+    // The bytes as a run file's name, and as result lines named to the user.
     (void)tvp::readRunKey(QString::fromLatin1(bytes));
+    const std::vector<tvp::TTimingImportParticipant> lines = tvp::readResultLines(bytes);
+    require(int(lines.size()) == tvp::countResultLines(bytes));
+    for (const tvp::TTimingImportParticipant& line : lines)
+        (void)tvp::describeResultLine(line);
 
     try {
         checkResults(tvp::parseRunFile(bytes, QStringLiteral("_7_250__EL1_SD_.tmp")));

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QSet>
 
 #include <fcntl.h>
@@ -15,6 +17,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <thread>
 
@@ -27,6 +31,7 @@ const QString kNoAccess =
 const QString kUnreadable =
     QStringLiteral("Datensatz nicht lesbar. Bitte Exportdatei löschen und erneut von Zeitmessung exportieren.");
 const QString kCannotOpenRun = QStringLiteral("Kann Importdatei nicht öffnen.");
+constexpr QByteArrayView kRunStartMark("B01\t");
 
 // The exchange files are shared with the timing program. Without Windows' exclusive sharing the
 // advisory lock, taken without waiting, keeps apart whoever else takes it.
@@ -47,6 +52,14 @@ void writeWhole(const QString& path, const QByteArray& bytes)
     if (!writeFileWhole(path, bytes, &error))
         throw TvpError(QStringLiteral("Die Datei %1 der Zeitmessung kann nicht geschrieben werden: %2")
                            .arg(QDir::toNativeSeparators(path), error));
+}
+
+// Run files are written by the poll's thread and marked imported by the GUI thread: one at a time,
+// so a mark never lands on a file that is being replaced, nor lines on one being marked.
+QMutex& runFileLock()
+{
+    static QMutex lock;
+    return lock;
 }
 
 // Beside a run split before all its lines were there: how many its header named.
@@ -88,9 +101,9 @@ void writeRunFile(const QString& path, const TTimingRun& run, const QByteArray& 
 // Of runs with one name the later in the file wins. A run its file holds already is left as it is,
 // so a run split again (after a restart, or while text before it cannot leave the result file)
 // keeps its mark. Each run file is synced to disk; written side by side, the file system commits
-// the syncs together: a result file of sixty runs would otherwise hold the GUI thread for sixty
-// disk syncs. Returns how many were written.
-int writeRunFiles(const QString& folder, const std::vector<TTimingRun>& runs)
+// the syncs together: a result file of sixty runs would otherwise hold the poll for sixty disk
+// syncs. Returns how many were written; `fresh` gets those that had no run file before.
+int writeRunFiles(const QString& folder, const std::vector<TTimingRun>& runs, std::vector<const TTimingRun*>& fresh)
 {
     struct Job {
         const TTimingRun* run;
@@ -106,13 +119,16 @@ int writeRunFiles(const QString& folder, const std::vector<TTimingRun>& runs)
         names.insert(run->fileName);
         Job job{&*run, QDir(folder).filePath(run->fileName), runFileContents(*run), {}};
         QFile existing(job.path);
-        if (existing.open(QIODevice::ReadOnly) && sameRun(existing.readAll(), job.bytes)) {
+        const bool there = existing.open(QIODevice::ReadOnly);
+        if (there && sameRun(existing.readAll(), job.bytes)) {
             // Sent whole again after lines were added to it: it lacks none now.
             if (QString error; !run->lacksLines() && !removeIfThere(laneCountFile(job.path), error))
                 throw TvpError(QStringLiteral("Die Datei %1 der Zeitmessung kann nicht geschrieben werden: %2")
                                    .arg(QDir::toNativeSeparators(job.path), error));
             continue;
         }
+        if (!there)
+            fresh.insert(fresh.begin(), &*run);
         jobs.push_back(std::move(job));
     }
     constexpr std::size_t kWriters = 64;
@@ -140,9 +156,22 @@ int writeRunFiles(const QString& folder, const std::vector<TTimingRun>& runs)
 // then waits until the lease is given back, when the file is closed. The lease's notice of such an
 // open would be SIGIO, which ends the program; SIGURG is ignored. Network file systems mostly
 // refuse leases.
+//
+// The file system tells of a write while the timing program still has the file open: it closes it
+// a moment later. Without the lease, the timing program could write the file anew twice while the
+// split writes its run files, so it is asked for again for a little while.
 bool takeWriteLease(int fd)
 {
-    return ::fcntl(fd, F_SETSIG, SIGURG) == 0 && ::fcntl(fd, F_SETLEASE, F_WRLCK) == 0;
+    if (::fcntl(fd, F_SETSIG, SIGURG) != 0)
+        return false;
+    constexpr int kTries = 20;
+    for (int tries = 1;; ++tries) {
+        if (::fcntl(fd, F_SETLEASE, F_WRLCK) == 0)
+            return true;
+        if (errno != EAGAIN || tries == kTries)
+            return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
 }
 
 // Takes the first `consumed` bytes, which the run files now hold, out of the result file, in place:
@@ -175,8 +204,10 @@ bool appendWhole(QFile& file, QByteArrayView bytes, bool sync, QString& error)
     return false;
 }
 
-// Text that starts no run goes to the end of a file beside the result file, and the user is told.
-QString keepBeside(const QString& folder, const QString& resultFile, const QByteArray& text)
+// Text that starts no run, or result lines that continue no run, go to the end of a file beside the
+// result file, and the user is told which. `several` names the runs such lines would fit equally.
+QString keepBeside(const QString& folder, const QString& resultFile, const QByteArray& text,
+                   const QStringList& several = {})
 {
     const QString path = QDir(folder).filePath(QLatin1String(kSetAsideFileName));
     QFile kept(path);
@@ -186,6 +217,23 @@ QString keepBeside(const QString& folder, const QString& resultFile, const QByte
     if (!kept.isOpen() || !appendWhole(kept, text, true, error))
         throw TvpError(QStringLiteral("Die Datei %1 der Zeitmessung kann nicht geschrieben werden: %2")
                            .arg(QDir::toNativeSeparators(path), error));
+    if (const std::vector<TTimingImportParticipant> lines = readResultLines(text); !lines.empty()) {
+        QStringList named;
+        for (const TTimingImportParticipant& line : lines)
+            named << describeResultLine(line);
+        const QString why = several.size() > 1
+                                ? QStringLiteral("Sie passen zu mehreren unvollständigen Läufen (\"%1\").")
+                                      .arg(several.join(QStringLiteral("\", \"")))
+                                : QStringLiteral("Kein Lauf wartet noch auf diese Bahnen.");
+        const QString file = QDir::toNativeSeparators(resultFile);
+        const QString which =
+            lines.size() == 1
+                ? QStringLiteral("Eine Ergebniszeile in %1 gehört zu keinem Lauf: %2.").arg(file, named.front())
+                : QStringLiteral("%1 Ergebniszeilen in %2 gehören zu keinem Lauf: %3.")
+                      .arg(QString::number(lines.size()), file, named.join(QStringLiteral("; ")));
+        return which + u' ' + why +
+               QStringLiteral(" Sie wurden nicht eingelesen und an %1 angehängt.").arg(QDir::toNativeSeparators(path));
+    }
     QByteArrayView firstLine(text);
     for (char end : {'\r', '\n'})
         if (const qsizetype at = firstLine.indexOf(end); at >= 0)
@@ -222,6 +270,117 @@ bool continueRun(const QString& path, const QByteArray& lines, bool whole)
         throw TvpError(QStringLiteral("Die Datei %1 der Zeitmessung kann nicht geschrieben werden: %2")
                            .arg(QDir::toNativeSeparators(path), error));
     return true;
+}
+
+// A run that result lines at the start of the result file may continue.
+struct TOpenRun {
+    QString path;
+    QString description;
+    int lacking = 0; // lines its header names that it has not
+    QSet<int> lanes; // the lanes it has
+};
+
+std::optional<TOpenRun> openRun(const QString& path)
+{
+    try {
+        const TTimingImportHeat run = importFile(path);
+        TOpenRun open{path, run.description, std::max(0, run.laneCount - int(run.participants.size())), {}};
+        for (const TTimingImportParticipant& line : run.participants)
+            open.lanes.insert(line.lane);
+        return open;
+    } catch (const TvpError&) {
+        return std::nullopt;
+    }
+}
+
+// The runs split before all the lines their header names were there, but `except`. Their count
+// files keep them open to those lines over a restart.
+std::vector<TOpenRun> shortRuns(const QString& folder, const QString& except)
+{
+    std::vector<TOpenRun> runs;
+    const QDir dir(folder);
+    const QString counts = laneCountFile(QStringLiteral("*.tmp"));
+    for (const QString& name : dir.entryList({counts}, QDir::Files | QDir::Hidden, QDir::Name)) {
+        const QString path = dir.filePath(name.chopped(counts.size() - 1) + QStringLiteral(".tmp"));
+        if (path == except)
+            continue;
+        if (std::optional<TOpenRun> run = openRun(path); run && run->lacking > 0)
+            runs.push_back(std::move(*run));
+    }
+    return runs;
+}
+
+// Lines join a run only where they fill lanes it still lacks, so no heat's times reach another
+// heat's children: the run split last when it has none of their lanes, whatever its header counts
+// (the timing program goes on with it), else the one short run that lacks them all. `several`
+// gets the short runs they would fit when that is more than one.
+const TOpenRun* continuedRun(const std::optional<TOpenRun>& last, const std::vector<TOpenRun>& others,
+                             const std::vector<TTimingImportParticipant>& lines, QStringList& several)
+{
+    auto fits = [&lines](const TOpenRun& run, bool anyCount) {
+        QSet<int> lanes = run.lanes;
+        for (const TTimingImportParticipant& line : lines) {
+            if (line.lane < 1 || lanes.contains(line.lane))
+                return false;
+            lanes.insert(line.lane);
+        }
+        return anyCount || std::ssize(lines) <= run.lacking;
+    };
+    if (last && fits(*last, true))
+        return &*last;
+    const TOpenRun* found = nullptr;
+    for (const TOpenRun& run : others) {
+        if (fits(run, false)) {
+            found = &run;
+            several << run.description;
+        }
+    }
+    return several.size() == 1 ? found : nullptr;
+}
+
+// A run whose heat follows a gap in the heats of its timing number that arrived: the runs in the
+// gap may have been written anew by the timing program before they could be read.
+QStringList missingHeats(const QString& folder, const std::vector<const TTimingRun*>& fresh)
+{
+    QHash<int, QSet<int>> heats; // by timing number, the heats that arrived
+    for (const TTimingRun* run : fresh) {
+        if (!run->misfit.isEmpty() || heats.contains(run->timingNumber))
+            continue;
+        // A run file's name begins with its timing number.
+        QSet<int>& arrived = heats[run->timingNumber];
+        const QDir dir(folder, run->fileName.left(2) + QStringLiteral("*.tmp"), QDir::Name, QDir::Files);
+        for (const QString& name : dir.entryList())
+            if (const TRunKey key = readRunKey(name); key.misfit.isEmpty() && key.RunId == run->timingNumber)
+                arrived.insert(key.heatNo);
+    }
+    QStringList said;
+    for (const TTimingRun* run : fresh) {
+        if (!run->misfit.isEmpty() || run->heatNo < 2)
+            continue;
+        int before = 0;
+        for (int heat : heats.value(run->timingNumber))
+            if (heat < run->heatNo)
+                before = std::max(before, heat);
+        if (before == 0 || before == run->heatNo - 1)
+            continue;
+        const int from = before + 1, to = run->heatNo - 1;
+        const QString missing = from == to ? QStringLiteral("Lauf %1 fehlt. Hat die Zeitmessung ihn geschickt, ging er "
+                                                            "verloren")
+                                                 .arg(from)
+                                           : QStringLiteral("Lauf %1 bis %2 fehlen. Hat die Zeitmessung sie "
+                                                            "geschickt, gingen sie verloren")
+                                                 .arg(from)
+                                                 .arg(to);
+        said << QStringLiteral("Von Zeitmessungsnummer %1 kam Lauf %2 (\"%3\") nach Lauf %4: %5 (die Austauschdatei "
+                               "wurde neu geschrieben, bevor sie gelesen war). Bitte in der Zeitmessung prüfen und "
+                               "erneut senden.")
+                    .arg(run->timingNumber)
+                    .arg(run->heatNo)
+                    .arg(fromTimingCodePage(run->description))
+                    .arg(before)
+                    .arg(missing);
+    }
+    return said;
 }
 
 // Names where the folder is kept; the settings window writes the same key.
@@ -301,6 +460,7 @@ TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId, bool
     const QByteArray data = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw ETimingFileBusy(kNoAccess);
+    const QMutexLocker runFiles(&runFileLock());
 
     // Unchanged since the poll before: the timing program has stopped writing, its last run is whole.
     // A look between polls tells nothing of how long the file has rested.
@@ -314,45 +474,65 @@ TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId, bool
     if (!seen)
         lastRun_.reset();
     lastLook_ = TLastLook{file.fileName(), data, done, resting};
-    const std::optional<TLastRun> continued = lastRun_;
-    TResultFileSplit parsed = parseResultFile(QByteArrayView(data).sliced(done), settled,
-                                              continued ? std::optional(continued->lacking) : std::nullopt);
+    const QString runs = runFolder(competitionId);
+    const QByteArrayView unsplit = QByteArrayView(data).sliced(done);
+    // Result lines at the start may continue the run split last, or a run split short before.
+    std::optional<TOpenRun> last;
+    std::vector<TOpenRun> others;
+    std::optional<int> lacking;
+    if (!unsplit.isEmpty() && !kRunStartMark.startsWith(unsplit.first(std::min<qsizetype>(4, unsplit.size())))) {
+        // Not one of another competition's runs.
+        if (lastRun_ && QFileInfo(*lastRun_).absolutePath() == QFileInfo(runs).absoluteFilePath())
+            last = openRun(*lastRun_);
+        others = shortRuns(runs, last ? last->path : QString());
+        if (last || !others.empty()) {
+            lacking = last ? last->lacking : 0;
+            for (const TOpenRun& run : others)
+                lacking = std::max(*lacking, run.lacking);
+        }
+    }
+    const std::optional<QString> continued = lastRun_;
+    TResultFileSplit parsed = parseResultFile(unsplit, settled, lacking);
     TSplit split;
+    std::vector<const TTimingRun*> fresh;
     if (!parsed.runs.empty()) {
-        const QString runs = runFolder(competitionId);
         if (!QDir().mkpath(runs))
             throw TvpError(QStringLiteral("Der Ordner %1 für die Zeitmessungsdaten kann nicht angelegt werden.")
                                .arg(QDir::toNativeSeparators(runs)));
         // Every run file is complete on disk before the result file lets go of its run.
-        split.runs = writeRunFiles(runs, parsed.runs);
-        const TTimingRun& last = parsed.runs.back();
-        lastRun_ = TLastRun{QDir(runs).filePath(last.fileName), last.lacksLines() ? last.laneCount - last.lines : 0};
+        split.runs = writeRunFiles(runs, parsed.runs, fresh);
+        lastRun_ = QDir(runs).filePath(parsed.runs.back().fileName);
     }
     // The text before the runs leaves the result file only once it is kept elsewhere; until then
     // the runs behind it stay too, and are not written again.
     bool frontKept = true;
     try {
         QByteArray stray = parsed.stray;
+        QStringList several;
         if (!parsed.continuation.isEmpty()) {
-            const int lacking = continued->lacking - countResultLines(parsed.continuation);
-            if (continueRun(continued->path, parsed.continuation, lacking <= 0)) {
+            const std::vector<TTimingImportParticipant> lines = readResultLines(parsed.continuation);
+            const TOpenRun* run = continuedRun(last, others, lines, several);
+            if (run && continueRun(run->path, parsed.continuation, std::ssize(lines) >= run->lacking)) {
                 ++split.runs;
                 if (parsed.runs.empty())
-                    lastRun_->lacking = lacking;
+                    lastRun_ = run->path;
+            } else if (!settled && parsed.continuation.size() == unsplit.size()) {
+                // More may follow that fit with them: set aside together, once the file rests.
+                parsed.consumed = 0;
             } else {
                 stray.prepend(parsed.continuation);
-                if (parsed.runs.empty())
-                    lastRun_.reset();
             }
         }
         if (!stray.isEmpty())
-            split.setAside = keepBeside(folder, file.fileName(), stray);
+            split.setAside = keepBeside(folder, file.fileName(), stray, several);
     } catch (const TvpError& e) {
         frontKept = false;
         split.failure = e.message();
         // The runs behind it come again with the next poll.
         lastRun_ = continued;
     }
+    if (frontKept)
+        split.missing = missingHeats(runs, fresh);
     const qsizetype consumed = frontKept ? done + parsed.consumed : done;
     lastLook_->split = consumed;
     if (takeOut(file, data, consumed, leased, settled)) {
@@ -459,6 +639,7 @@ void markOpenRunImported(QFile& file)
 
 void markRunImported(const QString& path)
 {
+    const QMutexLocker runFiles(&runFileLock());
     // ReadWrite, not WriteOnly, which would empty the file.
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
@@ -468,10 +649,21 @@ void markRunImported(const QString& path)
 
 void markRunImported(const QString& path, QByteArrayView imported)
 {
+    const QMutexLocker runFiles(&runFileLock());
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
         throw TvpError(kCannotOpenRun);
     const QByteArray now = file.readAll();
+    // Lines the timing program went on with were added meanwhile: the ones read are stored, the
+    // next import stores only the others.
+    if (imported.size() >= kRunFileHeaderLength && now.size() > imported.size() &&
+        QByteArrayView(now).sliced(1).startsWith(imported.sliced(1))) {
+        const TTimingImportHeat run = parseRunFile(imported, QFileInfo(path).fileName());
+        writeWhole(importedLinesFile(path), QByteArray::number(run.participants.size()));
+        throw TvpError(QStringLiteral("Zum Lauf \"%1\" kamen während des Imports Zeilen hinzu. Sie bleiben \"Nicht "
+                                      "verarbeitet\"; der nächste Import speichert nur sie.")
+                           .arg(run.description));
+    }
     // The same run sent again and split meanwhile is another run, still to be imported.
     if (!sameRun(now, imported))
         throw TvpError(QStringLiteral("Die Laufdatei %1 der Zeitmessung wurde während des Imports neu geschrieben; "

@@ -62,14 +62,18 @@ public:
     //
     // Of two runs with one name the later in the file wins; a run whose file holds it already is not
     // written again, so its import mark stays (after a restart too). A run whose lines reach the
-    // count its header names is whole at once. The run split last is remembered: result lines that
-    // follow it in the file are added to its run file, whatever its header counts.
+    // count its header names is whole at once. Result lines before the first run start are added
+    // to the run split last when it has none of their lanes, whatever its header counts, else to
+    // the one run split short (after a restart too) that lacks them all; otherwise they are set
+    // aside and named.
     struct TSplit {
         int runs = 0;       // run files written, or added to
         QString unreadable; // why the run now first in the result file cannot be read; empty when none
         QByteArray left;    // what stays in the result file
         QString setAside;   // text that starts no run, moved beside the result file: where and what
         QString failure;    // why the text before the runs could not be kept; it stays, and they with it
+        // Runs that follow a gap in the heats of their timing number: what may have been lost.
+        QStringList missing;
     };
     // A look between polls (`polled` false, the file has just changed) splits what is whole and
     // does not count as a poll that finds the file resting.
@@ -105,13 +109,8 @@ private:
         std::optional<QByteArray> polled;
     };
     std::optional<TLastLook> lastLook_;
-    // The run split last, which result lines that follow it continue: its run file and how many
-    // lines it lacks of those its header named (none or fewer when it has them).
-    struct TLastRun {
-        QString path;
-        int lacking = 0;
-    };
-    std::optional<TLastRun> lastRun_;
+    // The run file of the run split last, which result lines that follow it continue.
+    std::optional<QString> lastRun_;
 };
 
 // Reads one run file; throws TvpError when it cannot be read or is shorter than its header.

@@ -334,20 +334,41 @@ std::optional<proto::ResultType> decodeTimingResult(QByteArrayView field)
     return result;
 }
 
-int countResultLines(QByteArrayView text)
+std::vector<TTimingImportParticipant> readResultLines(QByteArrayView text)
 {
-    int lines = 0;
-    for (qsizetype pos = 0; pos < text.size(); ++lines) {
+    std::vector<TTimingImportParticipant> lines;
+    for (qsizetype pos = 0; pos < text.size();) {
         const qsizetype end = text.indexOf(kCrLf, pos);
         if (end < 0)
-            return 0;
+            return {};
         const QByteArrayView line = text.sliced(pos, end + 2 - pos);
         FieldReader reader(line, 0);
-        if (!readResultLine(reader) || reader.pos() != line.size())
-            return 0;
+        std::optional<TTimingImportParticipant> read = readResultLine(reader);
+        if (!read || reader.pos() != line.size())
+            return {};
+        lines.push_back(std::move(*read));
         pos = end + 2;
     }
     return lines;
+}
+
+int countResultLines(QByteArrayView text)
+{
+    return int(readResultLines(text).size());
+}
+
+QString describeResultLine(const TTimingImportParticipant& line)
+{
+    QStringList parts;
+    if (line.lane > 0)
+        parts << QStringLiteral("Bahn %1").arg(line.lane);
+    if (line.Bib > 0)
+        parts << QStringLiteral("Startnummer %1").arg(line.Bib);
+    if (const QString name = (line.GivenName + u' ' + line.SurName).trimmed(); !name.isEmpty())
+        parts << name;
+    else if (!line.Team.isEmpty())
+        parts << line.Team;
+    return parts.join(QStringLiteral(", "));
 }
 
 TResultFileSplit parseResultFile(QByteArrayView data, bool settled, std::optional<int> lacking)

@@ -115,6 +115,10 @@ TResultFileSplit parseResultFile(QByteArrayView data, bool settled, std::optiona
 
 // The text is whole result lines, each ending in CR LF; how many, or 0 when it is not.
 int countResultLines(QByteArrayView text);
+// Those lines; none when the text is not whole result lines.
+std::vector<TTimingImportParticipant> readResultLines(QByteArrayView text);
+// A line as the user finds it in the timing program: "Bahn 4, Startnummer 184, Anna Berg".
+QString describeResultLine(const TTimingImportParticipant& line);
 
 // The run file: status "N", start time, description, CR LF, the result lines.
 QByteArray runFileContents(const TTimingRun& run);

@@ -6,6 +6,8 @@
 #include "results/TimingConnector.h"
 
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <optional>
@@ -207,19 +209,41 @@ void importRun(TServicePorts& ports, const TTimingImportRequest& request, TTimin
             QStringLiteral("Der Lauf \"%1\" kann nicht importiert werden: %2. ").arg(request.description, key.misfit) +
             kManually);
     const proto::getDisciplinesResponse1 disciplines = ports.drs().getDisciplines(ports.competitionId(), nullptr, 0);
+    // The timing numbers of all disciplines in one answer: a slow server would otherwise keep the
+    // import waiting once per discipline.
+    proto::getUiInfos keys;
+    for (const proto::DisciplinType& d : disciplines)
+        keys.push_back(makeUiInfoKey(uiInfoKeys::DiscTimingId, d.DisciplinID));
+    QHash<int, QString> timingNumbers;
+    for (const proto::UiInfoKeyValuePair& pair :
+         keys.empty() ? proto::getUiInfosResponse1{} : ports.drs().getUiInfos(keys))
+        if (pair.Key && pair.Key->Key == uiInfoKeys::DiscTimingId)
+            timingNumbers.insert(pair.Key->AssotiatedId, pair.Value);
     const QString timingNumber = QString::number(request.timingID);
     for (const proto::DisciplinType& d : disciplines) {
-        if (ports.drs().getUiInfo(uiInfoKeys::DiscTimingId, d.DisciplinID).Value != timingNumber)
+        if (timingNumbers.value(d.DisciplinID) != timingNumber)
             continue;
         response.discipline = d.DisciplinID;
         response.read = readRunForImport(request.filename);
         response.changed = !sameRun(response.read, request.listed);
-        Lines lines = parseRunFile(response.read, fileName).participants;
-        response.lines = int(lines.size());
+        const Lines all = parseRunFile(response.read, fileName).participants;
+        response.lines = int(all.size());
         // Lines added to an imported run: the ones imported before may have been corrected by hand.
-        lines.erase(lines.begin(),
-                    lines.begin() + std::min<std::ptrdiff_t>(linesImportedBefore(request.filename, response.read),
-                                                             std::ssize(lines)));
+        const std::ptrdiff_t before = linesImportedBefore(request.filename, response.read);
+        // One result per lane: a later line for a lane an earlier one filled is not stored.
+        Lines lines;
+        QSet<int> lanes;
+        for (std::ptrdiff_t i = 0; i < std::ssize(all); ++i) {
+            const TTimingImportParticipant& line = all[std::size_t(i)];
+            const bool filled = line.lane > 0 && lanes.contains(line.lane);
+            lanes.insert(line.lane);
+            if (i < before)
+                continue;
+            if (filled)
+                response.doubled << describeResultLine(line);
+            else
+                lines.push_back(line);
+        }
         KeptResults kept(ports, d, response);
         switch (d.ResultAssignment) {
         case ResultAssignmentType::byAthleteOrTeam: storeByAthleteOrTeam(ports, d, lines, kept); break;
@@ -272,6 +296,10 @@ QString timingImportNotes(const TTimingImportResponse& response)
                      .arg(response.description)
                      .arg(response.lines)
                      .arg(response.laneCount);
+    if (!response.doubled.isEmpty())
+        notes << QStringLiteral("Im Lauf \"%1\" stehen mehrere Zeilen für eine Bahn; gespeichert ist jeweils die "
+                                "erste. Nicht gespeichert: %2.")
+                     .arg(response.description, response.doubled.join(QStringLiteral("; ")));
     if (!response.kept.isEmpty())
         notes << QStringLiteral("Zeilen ohne Zeit im Lauf \"%1\" ändern nichts. Gespeichert bleibt: %2")
                      .arg(response.description, response.kept.join(QStringLiteral("; ")));

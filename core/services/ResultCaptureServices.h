@@ -84,15 +84,11 @@ public:
     virtual void UpdateItems() = 0;
 };
 
-// The timing settings: the exchange folder every part of the exchange works in, and the poll that an
-// import holds off while it stores a run.
+// The timing settings: the exchange folder every part of the exchange works in.
 class ITimingSettingsForm {
 public:
     virtual ~ITimingSettingsForm() = default;
     virtual QString getTimingExchangeDir() const = 0;
-    virtual void suspendPolling() = 0;
-    // Back to the stored choice.
-    virtual void resumePolling() = 0;
 };
 
 class ITimingExport {

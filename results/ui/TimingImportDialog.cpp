@@ -129,13 +129,10 @@ void TTimingImportForm::ListView1DblClick()
         return;
     std::unique_ptr<TTimingImportRequest> request = makeTimingImportRequest(runs_.record(current.row()));
     context().waitTexts().showWait(kImportWait, this);
-    ITimingSettingsForm* s = settings();
-    if (s)
-        s->suspendPolling();
+    // The poll goes on: a timing program that writes the file anew would otherwise lose every run it
+    // writes while the import waits for the server. A run split anew meanwhile is not marked.
     if (road_.AddRequest(std::move(request), TTransactionMode::tm_readwrite) == 0) {
         context().waitTexts().closeWait(kImportWait);
-        if (s)
-            s->resumePolling();
         return;
     }
     ++pending_;
@@ -145,8 +142,8 @@ void TTimingImportForm::RequestFinished(std::unique_ptr<TTimingImportResponse> r
 {
     --pending_;
     context().waitTexts().closeWait(kImportWait);
-    // The run counts as imported only once its results are committed, and before the next poll
-    // may split it again.
+    // The run counts as imported only once its results are committed, and only while its file
+    // still holds what was stored.
     QString markError;
     if (outcome.ok() && response && response->discipline != 0) {
         try {
@@ -155,8 +152,6 @@ void TTimingImportForm::RequestFinished(std::unique_ptr<TTimingImportResponse> r
             markError = e.message();
         }
     }
-    if (ITimingSettingsForm* s = settings())
-        s->resumePolling();
     if (!outcome.ok()) {
         road_.report(outcome);
         // The row showed another run than the one refused.

@@ -9,8 +9,6 @@
 #include "core/util/IniHandler.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,7 +25,9 @@ const QString kPollCaption = QStringLiteral("Zeitmessungsdaten");
 } // namespace
 
 TTimingSettingsForm::TTimingSettingsForm(TWindowContext& context)
-    : TTVPForm(context), connector_([this] { return FExchangeDir; })
+    : TTVPForm(context),
+      poll_([&competition = context.competition()] { return competition.getCompetitionId(false); }, this,
+            [this](const TimingPoll::TLook& look) { guarded([&] { report(look); }); })
 {
     setWindowTitle(QStringLiteral("Zeitmessungseinstellungen"));
     setSizeableBorder(false);
@@ -64,27 +64,6 @@ TTimingSettingsForm::TTimingSettingsForm(TWindowContext& context)
     layout->addLayout(buttons);
     setFixedSize(sizeHint());
 
-    Timer1.setObjectName(QStringLiteral("Timer1"));
-    Timer1.setInterval(pollIntervalMs);
-    connect(&Timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
-    soon_.setSingleShot(true);
-    soon_.setInterval(0);
-    connect(&soon_, &QTimer::timeout, this, [this] {
-        guarded([this] {
-            // Not with polling off; while an import suspends polling, once it is done.
-            if (Timer1.isActive())
-                poll(false);
-        });
-    });
-    auto changed = [this] {
-        guarded([this] {
-            watchExchange(); // the result file may have come or gone
-            if (!soon_.isActive())
-                soon_.start();
-        });
-    };
-    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, changed);
-    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, changed);
     connect(Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
     connect(ApplyButton, &QPushButton::clicked, this, [this] { guarded([this] { applySettings(); }); });
     connect(OKButton, &QPushButton::clicked, this, [this] {
@@ -98,6 +77,7 @@ TTimingSettingsForm::TTimingSettingsForm(TWindowContext& context)
     QString folder;
     ReadIniStr(kSection, kFolderKey, QString(), folder);
     FExchangeDir = folder;
+    poll_.setFolder(folder);
     // Written back at every start; the indicator is there from the start when polling is on.
     setPolling(ReadIniInteger(kSection, kPollingKey, 0) > 0);
 }
@@ -112,93 +92,38 @@ void TTimingSettingsForm::setExchangeDir(const QString& folder)
 {
     WriteIniStr(kSection, kFolderKey, folder);
     FExchangeDir = folder;
-    watchExchange();
-}
-
-void TTimingSettingsForm::watchExchange()
-{
-    // The folder tells when the result file comes; the file, when it is written. A folder on
-    // another computer may tell neither: the poll remains.
-    QStringList wanted;
-    if (FPollingEnabled && !FExchangeDir.isEmpty() && QFileInfo(FExchangeDir).isDir()) {
-        wanted << QFileInfo(FExchangeDir).absoluteFilePath();
-        const QFileInfo result(QDir(FExchangeDir).filePath(QLatin1String(kResultFileName)));
-        if (result.isFile())
-            wanted << result.absoluteFilePath();
-    }
-    const QStringList watched = watcher_.files() + watcher_.directories();
-    auto without = [](const QStringList& paths, const QStringList& others) {
-        QStringList out;
-        for (const QString& path : paths)
-            if (!others.contains(path))
-                out << path;
-        return out;
-    };
-    if (const QStringList gone = without(watched, wanted); !gone.isEmpty())
-        watcher_.removePaths(gone);
-    if (const QStringList come = without(wanted, watched); !come.isEmpty())
-        watcher_.addPaths(come);
+    poll_.setFolder(folder);
 }
 
 void TTimingSettingsForm::setPolling(bool enabled)
 {
-    Timer1.setInterval(pollIntervalMs);
-    if (enabled)
-        Timer1.start();
-    else
-        Timer1.stop();
+    poll_.setPolling(enabled, pollIntervalMs);
     WriteIniInteger(kSection, kPollingKey, enabled ? 1 : 0);
     FPollingEnabled = enabled;
-    watchExchange();
     if (auto* main = context().windows().get<TMainForm>(TWindowId::MainForm))
         main->setTimingIndicatorVisible(enabled);
 }
 
-void TTimingSettingsForm::suspendPolling()
+void TTimingSettingsForm::report(const TimingPoll::TLook& look)
 {
-    Timer1.stop();
-}
-
-void TTimingSettingsForm::resumePolling()
-{
-    if (!FPollingEnabled) {
-        Timer1.stop();
+    // No file yet, or the timing program is writing: the next look tries again.
+    if (look.busy)
         return;
-    }
-    Timer1.start();
-    // A timing program that writes the file anew for every run may do so again at any moment: what
-    // it wrote during the import is split now, not at the next tick.
-    poll(false);
-}
-
-void TTimingSettingsForm::poll(bool polled)
-{
-    // A folder made since, or a result file the watch missed.
-    if (polled)
-        watchExchange();
-    const int competition = context().competition().getCompetitionId(false);
-    if (competition == 0)
-        return;
-    // A failure holds back the runs, tick after tick: said once, and again only when the reason
-    // changes or a poll has got through in between.
-    QString failure;
-    try {
-        const TimingConnector::TSplit split = connector_.splitResultFile(competition, polled);
+    // A failure holds back the runs, look after look: said once, and again only when the reason
+    // changes or a look has got through in between.
+    QString failure = look.failure;
+    if (failure.isEmpty()) {
+        const TimingConnector::TSplit& split = look.split;
         failure = split.failure;
         reportUnreadable(split);
         // Moved out of the result file, so said once.
         if (!split.setAside.isEmpty())
             context().messages().AddException(0, {}, split.setAside, kPollCaption, this);
+        for (const QString& missing : split.missing)
+            context().messages().AddWarning(0, {}, missing, kPollCaption, this);
         if (split.runs > 0)
             if (auto* main = context().windows().get<TMainForm>(TWindowId::MainForm))
                 main->SetNewTimingData();
-    } catch (const ETimingFileBusy&) {
-        // No file yet, or the timing program is writing: the next tick tries again.
-        return;
-    } catch (const TvpError& e) {
-        failure = e.message();
-    } catch (const std::exception& e) {
-        failure = QString::fromUtf8(e.what());
     }
     if (failure.isEmpty() || failure == reportedFailure_) {
         reportedFailure_ = failure;

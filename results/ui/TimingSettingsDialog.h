@@ -1,14 +1,12 @@
 #pragma once
 // "Zeitmessungseinstellungen": the exchange folder and whether the client watches it. Owns the poll
-// that splits the timing program's result file into run files every two seconds and lights the main
-// window's indicator when runs came in.
+// (on a thread of its own) that splits the timing program's result file into run files every two
+// seconds and at each change, says what held runs back, and lights the main window's indicator
+// when runs came in.
 
 #include "core/services/ResultCaptureServices.h"
 #include "core/ui/TVPForm.h"
-#include "results/TimingConnector.h"
-
-#include <QFileSystemWatcher>
-#include <QTimer>
+#include "results/TimingPoll.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -26,32 +24,24 @@ public:
     QString getTimingExchangeDir() const override { return FExchangeDir; }
     void setExchangeDir(const QString& folder);
     void setPolling(bool enabled);
-    void suspendPolling() override;
-    void resumePolling() override;
-    bool isPolling() const { return Timer1.isActive(); }
+    bool isPolling() const { return poll_.isPolling(); }
 
-    // One poll, as the timer runs it.
-    void Timer1Timer() { poll(true); }
+    // One poll, as the timer runs it, here on the calling thread.
+    void Timer1Timer() { report(poll_.look(true)); }
 
 protected:
     void reloadData() override {}
     void FormShow() override;
 
 private:
-    void poll(bool polled);
-    void watchExchange();
+    void report(const TimingPoll::TLook& look);
     void Button1Click();
     void applySettings();
     void reportUnreadable(const TimingConnector::TSplit& split);
 
     QString FExchangeDir;
     bool FPollingEnabled = false;
-    QTimer Timer1;
-    // A write of the timing program brings a look at once: a run that is whole is split before the
-    // timing program may write the file anew.
-    QFileSystemWatcher watcher_;
-    QTimer soon_;
-    TimingConnector connector_;
+    TimingPoll poll_;
     QByteArray reportedUnreadable_; // what stayed in the result file when it was said
     QString reportedFailure_;       // the last poll failure said, until a poll gets through
     QLineEdit* Edit1;

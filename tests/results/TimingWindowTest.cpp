@@ -102,19 +102,37 @@ protected:
         return waitUntil([this] { return import->pendingRequests() == 0 && runningRequestCount() == 0; }, 10000) &&
                settled();
     }
-    // Double click on a row, checking that the poll rests while the request runs.
+    // Double click on a row, checking that the poll goes on while the request runs.
     void importRow(int row)
     {
         ASSERT_TRUE(settings->isPolling());
         doubleClick(row);
         EXPECT_EQ(import->pendingRequests(), 1);
-        EXPECT_FALSE(settings->isPolling()) << "no split while run files are imported";
+        EXPECT_TRUE(settings->isPolling()) << "runs written anew during the import would be lost";
         EXPECT_TRUE(recorder.waits.shown.contains(QStringLiteral("Importiere Daten von Zeitmessung")));
         ASSERT_TRUE(imported());
-        EXPECT_TRUE(settings->isPolling()) << "resumed whatever the outcome";
+        EXPECT_TRUE(settings->isPolling());
         EXPECT_TRUE(recorder.waits.shown.isEmpty());
     }
     char statusByte(const QString& name) const { return readBytes(QDir(runFolder()).filePath(name)).at(0); }
+    // The program closed and started again over the same folder.
+    void restart()
+    {
+        import.reset();
+        settings.reset();
+        settings = std::make_unique<TTimingSettingsForm>(context);
+        windows.place(TWindowId::TimingSettingsForm, settings.get());
+        import = std::make_unique<TTimingImportForm>(context);
+        windows.place(TWindowId::TimingImportForm, import.get());
+        import->show();
+    }
+    int row(const QString& description) const
+    {
+        for (int r = 0; r < list()->model()->rowCount(); ++r)
+            if (rowText(r, 1) == description)
+                return r;
+        return -1;
+    }
     QStringList messages() const { return recorder.messages.lines(); }
 
     QTemporaryDir exchange;
@@ -576,13 +594,26 @@ TEST_F(TimingWindowTest, ADoubleClickImportsTheRunFileAsItIsOnDiskAndMarksOnlyTh
     importRow(1);
     ASSERT_EQ(stored(run, 1, "athlete_id", anna), QStringLiteral("Time 9.87"));
     TimingConnector otherDesk([this] { return exchange.path(); });
+    // This desk's poll rests, so its list stays as it was read; the other desk's split waits while
+    // a look of this desk's still holds the file.
+    settings->setPolling(false);
+    auto otherDeskSplits = [&] {
+        for (;;) {
+            try {
+                return otherDesk.splitTimingImportFile(comp);
+            } catch (const ETimingFileBusy&) {
+                QThread::msleep(1);
+            }
+        }
+    };
     drop(runHeader("Lauf 1/1", " 7", " 1", "07062024", "09:05") +
          resultLine("1", "00:00:09.500", "2", "7", "Berg", "Anna", "") +
          resultLine("2", "00:00:09.400", "1", "8", "Acker", "Ben", ""));
-    ASSERT_FALSE(otherDesk.splitTimingImportFile(comp)) << "the run may go on";
-    ASSERT_TRUE(otherDesk.splitTimingImportFile(comp));
+    ASSERT_FALSE(otherDeskSplits()) << "the run may go on";
+    ASSERT_TRUE(otherDeskSplits());
     ASSERT_EQ(rowText(1, 0), QStringLiteral("Importiert")) << "this desk's list is as it was read";
 
+    settings->setPolling(true);
     importRow(1);
     EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
     EXPECT_EQ(stored(run, 1, "athlete_id", anna), QStringLiteral("Time 9.5"));
@@ -594,9 +625,11 @@ TEST_F(TimingWindowTest, ADoubleClickImportsTheRunFileAsItIsOnDiskAndMarksOnlyTh
     arrive(hurdlesRun("10:00", "00:00:12.300"));
     importRow(0);
     ASSERT_EQ(stored(hurdles, 1, "bib", 7), QStringLiteral("Time 12.3"));
+    settings->setPolling(false);
     drop(hurdlesRun("10:00", "00:00:11.900", kLineWithoutBib));
-    ASSERT_FALSE(otherDesk.splitTimingImportFile(comp)) << "the run may go on";
-    ASSERT_TRUE(otherDesk.splitTimingImportFile(comp));
+    ASSERT_FALSE(otherDeskSplits()) << "the run may go on";
+    ASSERT_TRUE(otherDeskSplits());
+    settings->setPolling(true);
     importRow(0);
     EXPECT_EQ(messages(), QStringList{kWithoutBib});
     EXPECT_EQ(stored(hurdles, 1, "bib", 7), QStringLiteral("Time 12.3"));
@@ -722,7 +755,9 @@ TEST_F(TimingWindowTest, ALineThatStartsNoRunIsKeptBesideTheResultFileAndSaidOnc
     ASSERT_TRUE(viewer.open(QIODevice::ReadOnly));
     EXPECT_EQ(viewer.readAll(), kLineWithoutBib);
     ASSERT_EQ(messages().size(), 1);
-    EXPECT_TRUE(messages().front().contains(QStringLiteral("\"3 00:00:14.000 3 Ohne Nummer 07062024\"")));
+    EXPECT_TRUE(messages().front().contains(QStringLiteral("Eine Ergebniszeile in ")) &&
+                messages().front().contains(QStringLiteral("gehört zu keinem Lauf: Bahn 3, Nummer Ohne.")))
+        << messages().front().toStdString();
     drop(kLineWithoutBib);
     settings->Timer1Timer();
     settings->Timer1Timer();
@@ -913,6 +948,198 @@ TEST_F(TimingWindowTest, AnImportsWarningShowsInTheOpenMessageWindowAndStays)
     ASSERT_TRUE(QApplication::focusWidget());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_EQ(rows->rowCount(), 2);
+}
+
+// Heat 31 of a discipline by lane names six lanes; three come and the timing program pauses; the
+// program is closed and started again; lanes 4 to 6 come, then heat 32 whole. The organiser writes
+// lanes 4 to 6 of heat 31 into the result file once more, and the timing program sends heat 32 again
+// with them at its end. Every child keeps the time of its own heat.
+TEST_F(TimingWindowTest, LinesReachOnlyTheRunThatLacksTheirLanesAndAnImportStoresOneResultPerLane)
+{
+    TTimingSettingsForm::pollIntervalMs = 20;
+    const int hurdlesByLane = discipline(QStringLiteral("Hürden"), 1, false, "byLane", QStringLiteral("Time"));
+    uiInfo(QStringLiteral("DiscTimingId"), hurdlesByLane, QStringLiteral("3"));
+    std::map<int, int> child; // bib: heat 31 has 181 to 186 in lanes 1 to 6, heat 32 187 to 192
+    for (int bib = 181; bib <= 192; ++bib) {
+        child[bib] = seed->athlete(comp, QStringLiteral("Kind"), QString::number(bib), foxes, 0, {bib});
+        seed->placeAthleteAt(hurdlesByLane, child[bib], bib <= 186 ? 31 : 32, (bib - 181) % 6 + 1);
+    }
+    // Heat 31 runs in 11.111 to 11.666 s, heat 32 in 12.111 to 12.666 s.
+    auto lines = [](int heat, int from, int to) {
+        QByteArray out;
+        for (int lane = from; lane <= to; ++lane)
+            out += resultLine(QByteArray::number(lane),
+                              "00:00:" + QByteArray::number(heat - 20) + "." + QByteArray(3, char('0' + lane)),
+                              QByteArray::number(lane), QByteArray::number(heat == 31 ? 180 + lane : 186 + lane),
+                              QByteArray::number(heat == 31 ? 180 + lane : 186 + lane), "Kind", "");
+        return out;
+    };
+    auto header = [](int heat) {
+        return runHeader("H\x81rden " + QByteArray::number(heat) + "/40", " 3", QByteArray::number(heat), "07062024",
+                         "10:" + QByteArray::number(heat), "6");
+    };
+    // The timing program, one write a line.
+    auto write = [this](const QByteArray& text) {
+        return std::jthread([this, text] {
+            for (const QByteArray& line : text.chopped(1).split('\n')) {
+                append(line + '\n');
+                QThread::msleep(5);
+            }
+        });
+    };
+    watch();
+    import->show();
+    {
+        std::jthread timingProgram = write(header(31) + lines(31, 1, 3));
+        ASSERT_TRUE(
+            waitUntil([this] { return rowText(0, 0) == QStringLiteral("Nicht verarbeitet (3 von 6 Zeilen)"); }));
+    }
+    restart();
+    {
+        std::jthread timingProgram = write(lines(31, 4, 6));
+        timingProgram.join();
+        QTest::qWait(200); // ten polls: the lines wait for nothing more
+        write(header(32) + lines(32, 1, 6)).join();
+        EXPECT_TRUE(waitUntil([this] {
+            return list()->model()->rowCount() == 2 && rowText(0, 0) == QStringLiteral("Nicht verarbeitet") &&
+                   rowText(1, 0) == QStringLiteral("Nicht verarbeitet");
+        })) << "heat 31 still lacks lines after the restart";
+    }
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
+    EXPECT_FALSE(QFile::exists(exchangeFile("COM_ZDT_nicht_gelesen.TXT")));
+
+    // Heat 32 has lanes 4 to 6, heat 31 lacks none: the lines are set aside and named.
+    write(lines(31, 4, 6)).join();
+    ASSERT_TRUE(waitUntil([this] { return !messages().isEmpty(); })) << "lines of another heat joined heat 32";
+    EXPECT_EQ(readBytes(exchangeFile("COM_ZDT_nicht_gelesen.TXT")), lines(31, 4, 6));
+    EXPECT_TRUE(messages().front().contains(u"Bahn 4, Startnummer 184") &&
+                messages().front().contains(u"Bahn 6, Startnummer 186"))
+        << messages().front().toStdString();
+    EXPECT_EQ(QDir(runFolder()).entryList({QStringLiteral("*.tmp")}).size(), 2);
+    recorder.messages.messages.clear();
+
+    importRow(row(QStringLiteral("Hürden 31/40")));
+    importRow(row(QStringLiteral("Hürden 32/40")));
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
+    // Sent again in one write, with lines of heat 31 at its end: one result per lane, the others named.
+    std::jthread([&] { append(header(32) + lines(32, 1, 6) + lines(31, 4, 6)); }).join();
+    EXPECT_TRUE(waitUntil([this] { return rowText(row(QStringLiteral("Hürden 32/40")), 0) == u"Nicht verarbeitet"; }));
+    importRow(row(QStringLiteral("Hürden 32/40")));
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_TRUE(messages().front().contains(u"Bahn 5, Startnummer 185")) << messages().front().toStdString();
+
+    // By bib and heat, as the server holds them.
+    for (int bib = 181; bib <= 192; ++bib) {
+        const int heat = bib <= 186 ? 31 : 32;
+        const int lane = (bib - 181) % 6 + 1;
+        EXPECT_EQ(stored(hurdlesByLane, 1, "athlete_id", child[bib]),
+                  QStringLiteral("Time %1.%2").arg(heat - 20).arg(QString(3, QChar(u'0' + lane))))
+            << "bib " << bib << " of heat " << heat;
+    }
+}
+
+// The server answers slowly while the user imports heat 1; the timing program writes the file anew
+// for every run meanwhile, heat 1 again with other times among them, and never heat 4.
+TEST_F(TimingWindowTest, RunsWrittenAnewWhileAnImportWaitsForTheServerAllArriveAndAChangedRunStaysNew)
+{
+    TTimingSettingsForm::pollIntervalMs = 20;
+    auto heat = [](int heatNo, int hundredths) {
+        return runHeader("Lauf " + QByteArray::number(heatNo) + "/30", " 7",
+                         QByteArray::number(heatNo).rightJustified(2, ' '), "07062024", "11:00", "2") +
+               resultLine("1", "00:00:09." + QByteArray::number(hundredths).rightJustified(2, '0') + "0", "1", "7",
+                          "Berg", "Anna",
+                          "F\x81"
+                          "chse") +
+               resultLine("2", "00:00:10.000", "2", "8", "Acker", "Ben",
+                          "F\x81"
+                          "chse");
+    };
+    watch();
+    import->show();
+    drop(heat(1, 87));
+    ASSERT_TRUE(waitUntil([this] { return list()->model()->rowCount() == 1; }));
+    standin.server().setAnswerDelay(std::chrono::milliseconds(60));
+    std::atomic<bool> importing = true;
+    std::vector<int> written;
+    int lastAgain = 0; // hundredths of heat 1 as the timing program sent it last
+    doubleClick(0);
+    ASSERT_EQ(import->pendingRequests(), 1);
+    {
+        std::jthread timingProgram([&] {
+            for (int next = 2; importing && next < 30; ++next) {
+                if (next == 4)
+                    ++next;
+                writeBytes(exchangeFile("COM_ZDT.TXT"), heat(next, 50));
+                written.push_back(next);
+                QThread::msleep(30);
+                lastAgain = 10 + next;
+                writeBytes(exchangeFile("COM_ZDT.TXT"), heat(1, lastAgain));
+                QThread::msleep(30);
+            }
+        });
+        EXPECT_TRUE(waitUntil([this] { return import->pendingRequests() == 0; }, 10000));
+        importing = false;
+    }
+    EXPECT_TRUE(imported());
+    standin.server().setAnswerDelay({});
+    const QDir folder(runFolder());
+    auto name = [](int heatNo) { return QStringLiteral("_7%1").arg(heatNo, 2, 10, QChar(u'_')) + "50__EL1_SD_.tmp"; };
+    EXPECT_TRUE(waitUntil([&] { return std::ranges::all_of(written, [&](int h) { return folder.exists(name(h)); }); }))
+        << std::ranges::count_if(written, [&](int h) { return folder.exists(name(h)); }) << " of " << written.size()
+        << " runs kept";
+    EXPECT_GE(written.size(), 3u);
+    EXPECT_NE(stored(run, 1, "athlete_id", anna), QString());
+    EXPECT_EQ(statusByte(name(1)), 'N') << "sent again during its import, yet marked";
+    ASSERT_TRUE(waitUntil([&] { return row(QStringLiteral("Lauf 1/30")) >= 0; }));
+    EXPECT_EQ(rowText(row(QStringLiteral("Lauf 1/30")), 0), QStringLiteral("Nicht verarbeitet"));
+    const QString said = messages().join('\n');
+    EXPECT_TRUE(said.contains(u"Lauf 4 fehlt")) << said.toStdString();
+    EXPECT_TRUE(said.contains(u"bleibt \"Nicht verarbeitet\"")) << said.toStdString();
+
+    importRow(row(QStringLiteral("Lauf 1/30")));
+    EXPECT_EQ(stored(run, 1, "athlete_id", anna), QStringLiteral("Time ") + QString::number(9 + lastAgain / 100.0));
+    EXPECT_EQ(statusByte(name(1)), 'I');
+}
+
+// With the import window open, the timing program writes the file anew for every run, in bursts of
+// ten 15 ms apart. Two thousand runs came before, so rebuilding the list takes longer than that.
+TEST_F(TimingWindowTest, ABurstOfRunsWrittenAnewWhileTheOpenListIsRebuiltAllArrive)
+{
+    TTimingSettingsForm::pollIntervalMs = 20;
+    QByteArray earlier;
+    for (int timing = 10; timing < 90; ++timing)
+        for (int heatNo = 1; heatNo <= 25; ++heatNo)
+            earlier += runHeader("Fr\x81her", QByteArray::number(timing),
+                                 QByteArray::number(heatNo).rightJustified(2, ' '), "06062024", "09:00", "1") +
+                       resultLine("1", "00:00:09.870", "1", "7", "Berg", "Anna", "");
+    ASSERT_TRUE(QDir().mkpath(runFolder()));
+    for (const TTimingRun& done : parseResultFile(earlier, true).runs)
+        writeBytes(QDir(runFolder()).filePath(done.fileName), runFileContents(done));
+    watch();
+    import->show();
+    ASSERT_EQ(list()->model()->rowCount(), 2000);
+    constexpr int kBursts = 4, kPerBurst = 10;
+    std::atomic<bool> done = false;
+    {
+        std::jthread timingProgram([this, &done] {
+            for (int heatNo = 1; heatNo <= kBursts * kPerBurst; ++heatNo) {
+                QFile file(exchangeFile("COM_ZDT.TXT"));
+                const QByteArray bytes = runHeader("Lauf", " 7", QByteArray::number(heatNo).rightJustified(2, ' '),
+                                                   "07062024", "12:00", "1") +
+                                         resultLine("1", "00:00:09.870", "1", "7", "Berg", "Anna", "");
+                if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                    file.write(bytes);
+                file.close();
+                QThread::msleep(heatNo % kPerBurst == 0 ? 300 : 15);
+            }
+            done = true;
+        });
+        ASSERT_TRUE(waitUntil([&] { return done.load(); }, 20000));
+    }
+    const QDir folder(runFolder());
+    EXPECT_TRUE(waitUntil([&] { return folder.entryList({QStringLiteral("_7*.tmp")}).size() == kBursts * kPerBurst; }))
+        << folder.entryList({QStringLiteral("_7*.tmp")}).size() << " of " << kBursts * kPerBurst << " runs kept";
+    EXPECT_TRUE(waitUntil([&] { return list()->model()->rowCount() == 2000 + kBursts * kPerBurst; }));
 }
 
 } // namespace
