@@ -14,6 +14,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <optional>
 
 namespace tvp {
 
@@ -122,6 +123,10 @@ void TTVPForm::setVisible(bool visible)
             if (QWindow* handle = windowHandle())
                 handle->setTransientParent(owner ? owner->window()->windowHandle() : nullptr);
         }
+        // Not opened by the user's own key or click: beside the window the user types in.
+        std::optional<TUnaskedShow> unasked;
+        if (visible)
+            unasked.emplace(*this);
         QWidget::setVisible(visible);
         return;
     }
@@ -130,7 +135,7 @@ void TTVPForm::setVisible(bool visible)
     if (wasMinimized)
         setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
-    if (!testAttribute(Qt::WA_ShowWithoutActivating))
+    if (!isUnaskedShow() && !testAttribute(Qt::WA_ShowWithoutActivating))
         activateWindow();
     // A restored window gets no show event of its own, but its data may be stale.
     if (wasMinimized)

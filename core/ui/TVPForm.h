@@ -67,7 +67,7 @@ public:
     virtual void unload() {}
 
     // Every show (also through a QWidget*) brings the window to the front, and a minimised one
-    // back to normal.
+    // back to normal. Only a show the user's own key or click asks for gives it the keyboard.
     void setVisible(bool visible) override;
 
     void setPopupOpen(int id) { openPopupMenu_ = id; }
