@@ -130,15 +130,27 @@ void TTVPForm::setVisible(bool visible)
         QWidget::setVisible(visible);
         return;
     }
-    // Shown again while open, perhaps minimised or behind other windows.
+    // Shown again while open, perhaps minimised or behind other windows. Unasked (a reload after a
+    // store elsewhere) it stays where the user left it: in front it would cover what the user types.
     const bool wasMinimized = isMinimized();
     if (wasMinimized)
         setWindowState(windowState() & ~Qt::WindowMinimized);
-    raise();
-    if (!isUnaskedShow() && !testAttribute(Qt::WA_ShowWithoutActivating))
-        activateWindow();
+    if (!isUnaskedShow()) {
+        raise();
+        if (!testAttribute(Qt::WA_ShowWithoutActivating))
+            activateWindow();
+    }
     // A restored window gets no show event of its own, but its data may be stale.
     if (wasMinimized)
+        guarded([this] { FormShow(); });
+}
+
+void TTVPForm::showReloaded()
+{
+    // Shown or restored, it reloads by itself.
+    const bool reloads = !isVisible() || isMinimized();
+    show();
+    if (!reloads)
         guarded([this] { FormShow(); });
 }
 

@@ -196,8 +196,8 @@ TEST_F(KeysBesideMessagesTest, AMessageOfThePollNeverTakesTheValuesTypedInTheGri
 
 // Windows that come up by themselves while the user types on: "Leistungen prüfen", open beside the
 // grid, reloads and shows itself after every store, and the athlete window's question about a bib
-// the user saved a moment before comes back from the slowed server. Neither takes a key; the
-// question waits with "Nein" as its default until the user answers it.
+// the user saved a moment before comes back from the slowed server. Neither takes a key nor covers
+// the grid; the question waits with "Nein" as its default until the user answers it.
 TEST_F(KeysBesideMessagesTest, WindowsAndQuestionsThatComeUpByThemselvesTakeNoKeys)
 {
     TResultCheckForm check(context);
@@ -247,6 +247,7 @@ TEST_F(KeysBesideMessagesTest, WindowsAndQuestionsThatComeUpByThemselvesTakeNoKe
     EXPECT_EQ(seed->bibs(anna), std::vector<int>{7}) << "the bib stays with Anna";
     EXPECT_EQ(seed->bibs(ben), std::vector<int>{8});
     EXPECT_TRUE(check.isVisible());
+    EXPECT_TRUE(stackedAbove(*form, check)) << "the check came over the grid";
     EXPECT_EQ(QApplication::activeWindow(), form.get());
 }
 
