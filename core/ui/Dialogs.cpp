@@ -79,7 +79,7 @@ public:
 
     bool eventFilter(QObject* target, QEvent* event) override
     {
-        if (!target->isWidgetType() || !refused(event->type()))
+        if (!target->isWidgetType() || !isUserInput(event->type()))
             return false;
         auto* widget = static_cast<QWidget*>(target);
         for (QWidget* w = widget; w; w = w->parentWidget())
@@ -89,37 +89,20 @@ public:
             return false;
         if (event->type() == QEvent::Close && !event->spontaneous())
             return false;
-        event->accept(); // a shortcut override taken here triggers no shortcut
-        if (event->type() == QEvent::KeyPress)
-            dialogs().beep();
-        if (event->type() == QEvent::MouseButtonPress) {
+        switch (event->type()) {
+        case QEvent::Close:
+        case QEvent::DragEnter: event->ignore(); break;
+        case QEvent::KeyPress: dialogs().beep(); break;
+        case QEvent::MouseButtonPress:
             dialog_.raise();
             dialog_.activateWindow();
+            break;
+        default: event->accept(); // a shortcut override taken here triggers no shortcut
         }
-        if (event->type() == QEvent::Close)
-            event->ignore();
         return true;
     }
 
 private:
-    static bool refused(QEvent::Type type)
-    {
-        switch (type) {
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::ContextMenu:
-        case QEvent::DragEnter:
-        case QEvent::Drop:
-        case QEvent::Close: return true;
-        default: return false;
-        }
-    }
-
     QWidget& dialog_;
     QWidget* owner_;
 };

@@ -12,33 +12,6 @@ std::atomic<bool> tracked{false};
 // Per thread: a worker's events never make the GUI thread's action the user's.
 thread_local int current = kOther;
 
-bool startsUserAction(const QEvent& event)
-{
-    if (!event.spontaneous())
-        return false;
-    switch (event.type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::NonClientAreaMouseButtonPress:
-    case QEvent::NonClientAreaMouseButtonRelease:
-    case QEvent::NonClientAreaMouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-    case QEvent::Drop:
-    case QEvent::TouchBegin:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletRelease:
-    case QEvent::Close: // the window frame's close button
-        return true;
-    default: return false;
-    }
-}
-
 // A new cause: delivered by the event loop, never as part of the event being handled.
 bool startsOtherAction(const QEvent& event)
 {
@@ -54,6 +27,31 @@ bool startsOtherAction(const QEvent& event)
 
 } // namespace
 
+bool isUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonRelease:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::Drop:
+    case QEvent::TouchBegin:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::Close: return true;
+    default: return false;
+    }
+}
+
 bool isUserAction()
 {
     return !tracked.load(std::memory_order_relaxed) || current == kUser;
@@ -61,7 +59,8 @@ bool isUserAction()
 
 TEventCause::TEventCause(const QEvent& event) : previous_(current)
 {
-    if (startsUserAction(event))
+    // Delivered by the window system; what the program sends itself is part of something else.
+    if (event.spontaneous() && isUserInput(event.type()))
         current = kUser;
     else if (startsOtherAction(event))
         current = kOther;

@@ -9,6 +9,9 @@
 
 namespace tvp {
 
+// What the user does to a window: keys, clicks, the wheel, drops, closing it by its frame.
+bool isUserInput(QEvent::Type type);
+
 // True while the program handles the user's own input, and what that input does at once.
 // Without an application that keeps track (a benchmark's), everything counts as the user's.
 bool isUserAction();

@@ -842,17 +842,27 @@ TEST_F(ResultWindowTest, AValueForAChildTakenOutAtAnotherDeskIsRefusedByName)
     EXPECT_TRUE(form->findChild<TElidingLabel*>(QStringLiteral("StatusText"))->fullText().contains(u"kein Teilnehmer"));
 }
 
+// "Ergebnisse" and its team-rule warnings, with the teams of the age class too small for it.
+struct TooSmallTeams {
+    TooSmallTeams(StandinSeed& seed, TWindowContext& context, int ageClass) : warnings(context), analyse(context)
+    {
+        seed.db().query("UPDATE age_classes SET min_team_members = 6 WHERE id = ?", ageClass).run();
+        context.windows().place(TWindowId::TeamMemberWarningForm, &warnings);
+        context.windows().place(TWindowId::AnalyseForm, &analyse);
+    }
+    TTeamMemberWarningForm warnings;
+    TAnalyseForm analyse;
+};
+
 // "Ergebnisse" beside the entry, on a discipline whose teams are too small: every store reloads it.
 // The warning the user closed stays closed while the teams stay as they are. Once another desk
 // changes one it comes again, and the window system is told that it must not take the focus (the
 // offscreen platform activates every window it shows).
 TEST_F(ResultWindowTest, AWarningOfTheResultsWindowsReloadLeavesTheKeyboardWhereTheUserTypes)
 {
-    seed->db().query("UPDATE age_classes SET min_team_members = 6 WHERE id = ?", u10).run();
-    TTeamMemberWarningForm warnings(context);
-    windows.place(TWindowId::TeamMemberWarningForm, &warnings);
-    TAnalyseForm analyse(context);
-    windows.place(TWindowId::AnalyseForm, &analyse);
+    TooSmallTeams teams(*seed, context, u10);
+    TTeamMemberWarningForm& warnings = teams.warnings;
+    TAnalyseForm& analyse = teams.analyse;
     analyse.ShowAndLoad(jump, jump);
     ASSERT_TRUE(waitUntil([&] { return warnings.isVisible(); }, 10000) && settled());
     warnings.close();
@@ -881,11 +891,9 @@ TEST_F(ResultWindowTest, AWarningOfTheResultsWindowsReloadLeavesTheKeyboardWhere
 // prüfen" comes once and stays closed, and comes again when "Ergebnisse" is opened again.
 TEST_F(ResultWindowTest, TeamRuleFindingsComeWhenNewAndAgainWhenResultsIsOpenedAgain)
 {
-    seed->db().query("UPDATE age_classes SET min_team_members = 6 WHERE id = ?", u10).run();
-    TTeamMemberWarningForm warnings(context);
-    windows.place(TWindowId::TeamMemberWarningForm, &warnings);
-    TAnalyseForm analyse(context);
-    windows.place(TWindowId::AnalyseForm, &analyse);
+    TooSmallTeams teams(*seed, context, u10);
+    TTeamMemberWarningForm& warnings = teams.warnings;
+    TAnalyseForm& analyse = teams.analyse;
     const auto loaded = [&] {
         return waitUntil([&] { return analyse.pendingRequests() == 0 && runningRequestCount() == 0; }, 10000);
     };
