@@ -219,7 +219,10 @@ public:
 
 bool isUnaskedShow()
 {
-    return !isUserAction() && QApplication::activeWindow();
+    // A window just closed may still count as active; nobody types in it (the window a choice
+    // closes, as the competition chooser at start-up, is followed by the one the user chose).
+    const QWidget* active = QApplication::activeWindow();
+    return !isUserAction() && active && active->isVisible();
 }
 
 TUnaskedShow::TUnaskedShow(QWidget& window)

@@ -67,8 +67,8 @@ std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const QString& capt
 TMsgAnswer messageBoxAnswer(const QMessageBox& box);
 
 // True when a window shown now would take the keyboard from where the user works: one of the
-// program's windows has it, and the program is not handling the user's own key or click (but a
-// server's answer, a poll, a timer).
+// program's open windows has it, and the program is not handling the user's own key or click (but
+// a server's answer, a poll, a timer).
 bool isUnaskedShow();
 
 // While it lives, a window shown unasked does not take the keyboard: what the user types meanwhile
