@@ -3,13 +3,14 @@
 #include "app/ProgramAreas.h"
 #include "core/ui/Startup.h"
 #include "core/util/ProgramLanguage.h"
+#include "core/util/UserAction.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     tvp::applyProgramLocale();
-    QApplication app(argc, argv);
+    tvp::TUserActionApplication<QApplication> app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Trivanta Pentrel"));
     tvp::installQtTranslations(app);
     tvp::TProgram program;

@@ -34,7 +34,8 @@ TConfirmBatchForm::TConfirmBatchForm(TWindowContext& context, QWidget* parent)
     Button1->setObjectName(QStringLiteral("Button1"));
     Button2->setObjectName(QStringLiteral("Button2"));
     Button3->setObjectName(QStringLiteral("Button3"));
-    Button1->setDefault(true);
+    // "Ja" forces what the server refused to destroy: Enter keeps it.
+    Button2->setDefault(true);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(CheckBox1);
@@ -75,6 +76,7 @@ bool TConfirmBatchForm::showConfirmDialog(const QString& text, const QString& ca
     confirmed = false;
     // Closing the window by its frame leaves this as the answer.
     state = TConfirmstate::cs_cancel;
+    Button2->setFocus();
     context().dialogs().execModal(*this);
     // The window is hidden by now, so ask whether the box was shown in it, not on screen.
     applyToAll = CheckBox1->isChecked() && CheckBox1->isVisibleTo(this);

@@ -1,5 +1,7 @@
 #include "core/ui/Dialogs.h"
 
+#include "core/util/UserAction.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
@@ -12,6 +14,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QWindow>
 
 namespace tvp {
 
@@ -47,9 +50,101 @@ private:
     static constexpr int kDateColumn = 3;
 };
 
+// Quits its loop when the window it watches is hidden (a dialog is, once answered).
+class HideWatcher : public QObject {
+public:
+    explicit HideWatcher(QEventLoop& loop) : loop_(loop) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide)
+            loop_.quit();
+        return false;
+    }
+
+private:
+    QEventLoop& loop_;
+};
+
+// While a dialog the user did not ask for waits, the window it belongs to (every other window
+// when it belongs to none) refuses keys and clicks as a modal dialog's owner does; a refused key
+// beeps and a refused click brings the dialog forward with the keyboard.
+class UnaskedBlock : public QObject {
+public:
+    explicit UnaskedBlock(QWidget& dialog)
+        : dialog_(dialog), owner_(dialog.parentWidget() ? dialog.parentWidget()->window() : nullptr)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~UnaskedBlock() override { qApp->removeEventFilter(this); }
+
+    bool eventFilter(QObject* target, QEvent* event) override
+    {
+        if (!target->isWidgetType() || !isUserInput(event->type()))
+            return false;
+        auto* widget = static_cast<QWidget*>(target);
+        for (QWidget* w = widget; w; w = w->parentWidget())
+            if (w == &dialog_)
+                return false;
+        if (owner_ && widget->window() != owner_)
+            return false;
+        if (event->type() == QEvent::Close && !event->spontaneous())
+            return false;
+        switch (event->type()) {
+        case QEvent::Close:
+        case QEvent::DragEnter: event->ignore(); break;
+        case QEvent::KeyPress: dialogs().beep(); break;
+        case QEvent::MouseButtonPress:
+            dialog_.raise();
+            dialog_.activateWindow();
+            break;
+        default: event->accept(); // a shortcut override taken here triggers no shortcut
+        }
+        return true;
+    }
+
+private:
+    QWidget& dialog_;
+    QWidget* owner_;
+};
+
+// Shows the window modally until it is hidden again; a dialog gives its result code, any other
+// window 0. One the user's own key or click did not bring up (a server's answer, a poll, a timer)
+// waits to be noticed: a modal window in Qt's sense takes the keyboard as it appears, so it is shown
+// without, in front, and blocks only the window it belongs to, so that what the user types
+// elsewhere meanwhile goes on where it is typed.
+int runModal(QWidget& window)
+{
+    auto* dialog = qobject_cast<QDialog*>(&window);
+    const bool unasked = isUnaskedShow();
+    if (dialog && !unasked)
+        return dialog->exec();
+    std::optional<TUnaskedShow> quiet;
+    std::optional<UnaskedBlock> block;
+    const Qt::WindowModality before = window.windowModality();
+    if (unasked) {
+        quiet.emplace(window);
+        block.emplace(window);
+        window.setWindowModality(Qt::NonModal);
+    } else {
+        window.setWindowModality(Qt::ApplicationModal);
+    }
+    if (dialog)
+        dialog->setResult(0);
+    QEventLoop loop;
+    HideWatcher watcher(loop);
+    window.installEventFilter(&watcher);
+    window.show();
+    window.raise();
+    if (window.isVisible())
+        loop.exec(QEventLoop::DialogExec);
+    window.removeEventFilter(&watcher);
+    window.setWindowModality(before);
+    return dialog ? dialog->result() : 0;
+}
+
 QString chosenFile(QFileDialog& dialog)
 {
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (runModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
 }
@@ -60,7 +155,7 @@ public:
                           TMsgButtons buttons, TMsgAnswer defaultAnswer) override
     {
         const std::unique_ptr<QMessageBox> box = makeMessageBox(parent, caption, text, kind, buttons, defaultAnswer);
-        box->exec();
+        runModal(*box);
         return messageBoxAnswer(*box);
     }
 
@@ -105,7 +200,7 @@ public:
         dialog.setTextValue(defaultText);
         dialog.setOkButtonText(QStringLiteral("OK"));
         dialog.setCancelButtonText(QStringLiteral("Abbrechen"));
-        if (dialog.exec() != QDialog::Accepted)
+        if (runModal(dialog) != QDialog::Accepted)
             return std::nullopt;
         return dialog.textValue();
     }
@@ -114,44 +209,42 @@ public:
     {
         QPrintDialog dialog(&printer, parent);
         dialog.setWindowTitle(caption);
-        return dialog.exec() == QDialog::Accepted;
+        return runModal(dialog) == QDialog::Accepted;
     }
 
-    int execModal(QWidget& window) override
-    {
-        if (auto* dialog = qobject_cast<QDialog*>(&window))
-            return dialog->exec();
-        // A work window shown modally: wait until it is hidden again.
-        QEventLoop loop;
-        HideWatcher watcher(loop);
-        window.installEventFilter(&watcher);
-        const Qt::WindowModality before = window.windowModality();
-        window.setWindowModality(Qt::ApplicationModal);
-        window.show();
-        if (window.isVisible())
-            loop.exec();
-        window.removeEventFilter(&watcher);
-        window.setWindowModality(before);
-        return 0;
-    }
-
-private:
-    class HideWatcher : public QObject {
-    public:
-        explicit HideWatcher(QEventLoop& loop) : loop_(loop) {}
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            if (event->type() == QEvent::Hide)
-                loop_.quit();
-            return false;
-        }
-
-    private:
-        QEventLoop& loop_;
-    };
+    int execModal(QWidget& window) override { return runModal(window); }
 };
 
 } // namespace
+
+bool isUnaskedShow()
+{
+    // A window just closed may still count as active; nobody types in it (the window a choice
+    // closes, as the competition chooser at start-up, is followed by the one the user chose).
+    const QWidget* active = QApplication::activeWindow();
+    return !isUserAction() && active && active->isVisible();
+}
+
+TUnaskedShow::TUnaskedShow(QWidget& window)
+    : window_(window), quiet_(isUnaskedShow() && !window.testAttribute(Qt::WA_ShowWithoutActivating))
+{
+    if (!quiet_)
+        return;
+    window_.setAttribute(Qt::WA_ShowWithoutActivating);
+    // Read from the handle when there is one already.
+    if (QWindow* handle = window_.windowHandle())
+        handle->setProperty("_q_showWithoutActivating", true);
+}
+
+TUnaskedShow::~TUnaskedShow()
+{
+    if (!quiet_)
+        return;
+    // Qt would tell the window system so for the user's later shows as well.
+    window_.setAttribute(Qt::WA_ShowWithoutActivating, false);
+    if (QWindow* handle = window_.windowHandle())
+        handle->setProperty("_q_showWithoutActivating", false);
+}
 
 void IDialogs::beep()
 {
@@ -238,7 +331,10 @@ void setDialogs(std::unique_ptr<IDialogs> replacement)
 
 bool askYesNo(QWidget* parent, const QString& caption, const QString& text)
 {
-    return dialogs().messageBox(parent, caption, text, TMsgKind::Question, TMsgButtons::YesNo) == TMsgAnswer::Yes;
+    // "Ja" deletes, moves or overwrites in most questions: Enter, perhaps meant for another window,
+    // keeps what there is.
+    return dialogs().messageBox(parent, caption, text, TMsgKind::Question, TMsgButtons::YesNo, TMsgAnswer::No) ==
+           TMsgAnswer::Yes;
 }
 
 void showInformation(QWidget* parent, const QString& caption, const QString& text)

@@ -24,7 +24,8 @@ public:
     virtual ~IDialogs() = default;
     // A message box with German buttons ("Ja", "Nein", "Abbrechen", "OK"); Enter presses the
     // button of defaultAnswer ("Ja" unless a question says otherwise). The text is shown as plain
-    // text, since it often carries names that users or the server chose.
+    // text, since it often carries names that users or the server chose. A dialog that the user's
+    // own key or click did not bring up takes no keys typed meanwhile.
     virtual TMsgAnswer messageBox(QWidget* parent, const QString& caption, const QString& text, TMsgKind kind,
                                   TMsgButtons buttons, TMsgAnswer defaultAnswer = TMsgAnswer::Yes) = 0;
     // Empty when the user cancels.
@@ -65,11 +66,30 @@ std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const QString& capt
 // What the user's click on a box of makeMessageBox means; closing it counts as its escape button.
 TMsgAnswer messageBoxAnswer(const QMessageBox& box);
 
+// True when a window shown now would take the keyboard from where the user works: one of the
+// program's open windows has it, and the program is not handling the user's own key or click (but
+// a server's answer, a poll, a timer).
+bool isUnaskedShow();
+
+// While it lives, a window shown unasked does not take the keyboard: what the user types meanwhile
+// goes on where it is typed.
+class TUnaskedShow {
+public:
+    explicit TUnaskedShow(QWidget& window);
+    ~TUnaskedShow();
+    TUnaskedShow(const TUnaskedShow&) = delete;
+    TUnaskedShow& operator=(const TUnaskedShow&) = delete;
+
+private:
+    QWidget& window_;
+    bool quiet_;
+};
+
 IDialogs& dialogs();
 // Replaces the program's dialogs (tests); nullptr restores Qt's.
 void setDialogs(std::unique_ptr<IDialogs> replacement);
 
-// Shorthands for the common cases.
+// Shorthands for the common cases. Enter answers askYesNo "Nein".
 bool askYesNo(QWidget* parent, const QString& caption, const QString& text);
 void showInformation(QWidget* parent, const QString& caption, const QString& text);
 void showWarning(QWidget* parent, const QString& caption, const QString& text);

@@ -44,4 +44,11 @@ void TEntryGrid::keyPressEvent(QKeyEvent* event)
     QTableView::keyPressEvent(event);
 }
 
+bool TEntryGrid::focusNextPrevChild(bool next)
+{
+    if (!isVisible())
+        return QWidget::focusNextPrevChild(next);
+    return QTableView::focusNextPrevChild(next);
+}
+
 } // namespace tvp

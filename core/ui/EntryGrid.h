@@ -18,6 +18,9 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // Hidden while it has the focus (as it is while it reloads), a view moves its cursor a cell on as
+    // Tab does: here the focus moves on and the cursor stays.
+    bool focusNextPrevChild(bool next) override;
 };
 
 } // namespace tvp

@@ -14,6 +14,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <optional>
 
 namespace tvp {
 
@@ -122,18 +123,34 @@ void TTVPForm::setVisible(bool visible)
             if (QWindow* handle = windowHandle())
                 handle->setTransientParent(owner ? owner->window()->windowHandle() : nullptr);
         }
+        // Not opened by the user's own key or click: beside the window the user types in.
+        std::optional<TUnaskedShow> unasked;
+        if (visible)
+            unasked.emplace(*this);
         QWidget::setVisible(visible);
         return;
     }
-    // Shown again while open, perhaps minimised or behind other windows.
+    // Shown again while open, perhaps minimised or behind other windows. Unasked (a reload after a
+    // store elsewhere) it stays where the user left it: in front it would cover what the user types.
     const bool wasMinimized = isMinimized();
     if (wasMinimized)
         setWindowState(windowState() & ~Qt::WindowMinimized);
-    raise();
-    if (!testAttribute(Qt::WA_ShowWithoutActivating))
-        activateWindow();
+    if (!isUnaskedShow()) {
+        raise();
+        if (!testAttribute(Qt::WA_ShowWithoutActivating))
+            activateWindow();
+    }
     // A restored window gets no show event of its own, but its data may be stale.
     if (wasMinimized)
+        guarded([this] { FormShow(); });
+}
+
+void TTVPForm::showReloaded()
+{
+    // Shown or restored, it reloads by itself.
+    const bool reloads = !isVisible() || isMinimized();
+    show();
+    if (!reloads)
         guarded([this] { FormShow(); });
 }
 

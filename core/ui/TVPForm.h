@@ -63,11 +63,16 @@ public:
     // declined and nothing was reloaded.
     bool reloadFormData(bool ask);
 
+    // Shows the window and reloads it as showing does. An open one stays open: hidden and shown
+    // again it would lose the keyboard to another window.
+    void showReloaded();
+
     // Drops the window's data (competition change). The base does nothing.
     virtual void unload() {}
 
-    // Every show (also through a QWidget*) brings the window to the front, and a minimised one
-    // back to normal.
+    // Every show (also through a QWidget*) brings a minimised window back to normal. A show the
+    // user's own key or click asks for brings it to the front with the keyboard; any other shows a
+    // new window beside the one the user types in and leaves an open one where it is.
     void setVisible(bool visible) override;
 
     void setPopupOpen(int id) { openPopupMenu_ = id; }

@@ -332,6 +332,7 @@ void TSquadForm::reloadData()
 
 void TSquadForm::unload()
 {
+    reportedDuplicates_.clear();
     currentSquadId = 0;
     currentAgeClassId = 0;
     currentAgeClassFilterId = 0;
@@ -446,17 +447,22 @@ void TSquadForm::fillList(TSquadResponse& response)
 {
     const int scroll = ListView1->verticalScrollBar()->value();
     fillCombos(response);
-    if (isVisible())
+    if (isVisible()) {
+        // Each pair once, and again when it changed: every load (each opening, each save) found
+        // the same ones and listed them anew.
+        QStringList duplicates;
         for (const proto::DuplicateSquadCustomNamesType& d : response.getResponse.DuplicateSquadCustomNames)
             if (d.Squad1 && d.Squad2)
-                context().messages().AddWarning(
-                    -1, {},
-                    QStringLiteral("Warnung: Riege %1 und Riege %2 haben den gleichen Eigennamen \"%3\". Dies kann zu "
-                                   "Verwechslungen der Riegen führen.")
-                        .arg(d.Squad1->OrderIndex)
-                        .arg(d.Squad2->OrderIndex)
-                        .arg(d.Squad1->CustomName),
-                    QStringLiteral("Riegen laden"));
+                duplicates << QStringLiteral("Warnung: Riege %1 und Riege %2 haben den gleichen Eigennamen \"%3\". "
+                                             "Dies kann zu Verwechslungen der Riegen führen.")
+                                  .arg(d.Squad1->OrderIndex)
+                                  .arg(d.Squad2->OrderIndex)
+                                  .arg(d.Squad1->CustomName);
+        for (const QString& warning : duplicates)
+            if (!reportedDuplicates_.contains(warning))
+                context().messages().AddWarning(-1, {}, warning, QStringLiteral("Riegen laden"));
+        reportedDuplicates_ = duplicates;
+    }
     suppressLoadItem_ = true;
     squads_.setRecords(std::move(response.getResponse.Squads));
     suppressLoadItem_ = false;

@@ -118,6 +118,8 @@ private:
     TSquadEditor loaded_;
     // The age class a new squad's editor started with (kept from the last choice).
     int newSquadAgeClassId_ = 0;
+    // The same own names of squads, as last told to the user (until the competition changes).
+    QStringList reportedDuplicates_;
 };
 
 } // namespace tvp

@@ -315,7 +315,6 @@ void TResultDialog::showHeat(int heat, int version, int topRow)
 {
     currentHeatId = heat;
     selectComboIntegerFilter(*ComboBox1, currentDisciplinID, -1);
-    hide();
     StringGrid1->hide();
     ComboBox2->setEnabled(false);
     if (version == kNoListVersion) {
@@ -325,7 +324,7 @@ void TResultDialog::showHeat(int heat, int version, int topRow)
     markVersion(version);
     FTopIndex = topRow > 0 ? topRow : 0;
     LabelStatus->setText(kLoading);
-    show();
+    showReloaded();
 }
 
 void TResultDialog::showAndLoadDisciplin(int discId, int heat, int version, int topRow)

@@ -178,19 +178,17 @@ void TTallySheetForm::buildControls()
 
 void TTallySheetForm::ShowTallyDialog(int discId, int athleteOrTeamId, int attempt)
 {
-    hide();
     currentDiscId = discId;
     currentAthleteOrTeamId = athleteOrTeamId;
     currentAttempt = attempt;
     currentVersion = kTallyNoVersion;
     if (auto* results = context().windows().find<IResultDialog>())
         results->cancelEdit();
-    show();
+    showReloaded();
 }
 
 void TTallySheetForm::ShowTallyBarcodeDialog(int discBarcodeId, int athleteOrTeamBarcodeId, int attempt, int version)
 {
-    hide();
     currentDiscId = 0;
     currentAthleteOrTeamId = 0;
     currentAttempt = attempt;
@@ -199,7 +197,7 @@ void TTallySheetForm::ShowTallyBarcodeDialog(int discBarcodeId, int athleteOrTea
     currentVersion = version;
     if (auto* results = context().windows().find<IResultDialog>())
         results->cancelEdit();
-    show();
+    showReloaded();
 }
 
 void TTallySheetForm::unload()

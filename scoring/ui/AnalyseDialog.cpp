@@ -165,6 +165,8 @@ void TAnalyseForm::ShowAndLoad(int discId, int providerId)
 
 void TAnalyseForm::FormShow()
 {
+    // Opened again: what the loads find is shown again.
+    shownWarnings_ = {};
     reloadData();
 }
 
@@ -355,7 +357,7 @@ void TAnalyseForm::finishTable(const TAnalyseResponse& response)
         displayTable();
     for (const QString& warning : analyseCupWarnings(response))
         context().messages().AddWarning(-1, {}, warning, QStringLiteral("Auswerten"), this);
-    showResultWarnings(context(), shownWarnings_, *this, response.ambiguousBibWarning, response.participantWarning,
+    showResultWarnings(context(), shownWarnings_, response.ambiguousBibWarning, response.participantWarning,
                        {response.resProvId});
 }
 

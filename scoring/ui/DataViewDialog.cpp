@@ -209,6 +209,8 @@ void TDataViewForm::ShowData(const QString& name, int collectionId, const std::v
     FcupMode = cupMode;
     FCollectionName = name;
     FCollectionID = collectionId;
+    // Asked for anew: what the load finds is shown again.
+    shownWarnings_ = {};
     sort_.FDownwardSort = false;
     FSortChooseMode = false; // the order chosen so far is not stored
     SortButton->setText(kChooseSortText);
@@ -300,7 +302,7 @@ void TDataViewForm::CommunicationThread1Finished(std::unique_ptr<TDataViewRespon
         return;
     }
     FCompPlace = response->compPlaceUiInfo;
-    showResultWarnings(context(), shownWarnings_, *this, response->ambiguousBibWarning, response->participantWarning,
+    showResultWarnings(context(), shownWarnings_, response->ambiguousBibWarning, response->participantWarning,
                        response->resProvIds);
 
     if (response->cupMode)

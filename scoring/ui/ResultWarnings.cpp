@@ -5,47 +5,39 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 
-#include <QApplication>
-#include <QWindow>
-#include <QWidget>
+#include <algorithm>
 
 namespace tvp {
 
 namespace {
 
-template <class Show>
-void showWindow(TWindowContext& context, TWindowId id, bool activate, Show&& show)
+// Whether a finding is missing from those seen; adds the new ones.
+template <class Finding>
+bool learn(std::vector<Finding>& seen, const std::vector<Finding>& findings)
 {
-    QWidget* window = context.windows().widget(id);
-    const bool quiet = window && !activate && !window->testAttribute(Qt::WA_ShowWithoutActivating);
-    if (quiet)
-        window->setAttribute(Qt::WA_ShowWithoutActivating, true);
-    show();
-    if (!quiet)
-        return;
-    // Qt keeps telling the window system so for later shows, which the user may ask for.
-    window->setAttribute(Qt::WA_ShowWithoutActivating, false);
-    if (QWindow* handle = window->windowHandle())
-        handle->setProperty("_q_showWithoutActivating", false);
+    bool fresh = false;
+    for (const Finding& f : findings)
+        if (std::find(seen.begin(), seen.end(), f) == seen.end()) {
+            seen.push_back(f);
+            fresh = true;
+        }
+    return fresh;
 }
 
 } // namespace
 
-void showResultWarnings(TWindowContext& context, TShownResultWarnings& shown, const QWidget& asking,
+void showResultWarnings(TWindowContext& context, TShownResultWarnings& shown,
                         const std::vector<proto::AmbiguousResultType>& conflicts,
                         const std::vector<proto::InvalidParticipantType>& participants,
                         const std::vector<int>& resProvIds)
 {
-    const bool activate = QApplication::activeWindow() == asking.window();
-    const bool sameProviders = shown.resProvIds == resProvIds;
-    if (!conflicts.empty() && !(sameProviders && conflicts == shown.conflicts))
+    // The whole list, once one of them is new.
+    if (learn(shown.conflicts, conflicts))
         if (auto* bibs = context.windows().get<IBibAmbiguousWarningForm>(TWindowId::BibAmbiguousWarningForm))
-            showWindow(context, TWindowId::BibAmbiguousWarningForm, activate, [&] { bibs->showWarning(conflicts); });
-    if (!participants.empty() && !(sameProviders && participants == shown.participants))
+            bibs->showWarning(conflicts);
+    if (learn(shown.participants, participants))
         if (auto* warnings = context.windows().get<ITeamMemberWarningForm>(TWindowId::TeamMemberWarningForm))
-            showWindow(context, TWindowId::TeamMemberWarningForm, activate,
-                       [&] { warnings->showParticipantWarning(participants, resProvIds, 0); });
-    shown = {conflicts, participants, resProvIds};
+            warnings->showParticipantWarning(participants, resProvIds, 0);
 }
 
 } // namespace tvp

@@ -6,23 +6,21 @@
 
 #include <vector>
 
-class QWidget;
-
 namespace tvp {
 
 class TWindowContext;
 
-// What a window last showed: its next load with the same findings shows nothing again.
+// The findings a window showed the user since it was opened: a load that finds nothing new shows
+// nothing again, whichever discipline or scoring it is for. Opening the window again shows them all.
 struct TShownResultWarnings {
     std::vector<proto::AmbiguousResultType> conflicts;
     std::vector<proto::InvalidParticipantType> participants;
-    std::vector<int> resProvIds;
 };
 
-// The bib conflicts in their list, the participants the team rules refuse in theirs, each once
-// until the findings change; an empty list leaves its window as it is. A window loaded while the
-// user works in another (its reload follows a store there) shows them without taking the keyboard.
-void showResultWarnings(TWindowContext& context, TShownResultWarnings& shown, const QWidget& asking,
+// The bib conflicts in their list, the participants the team rules refuse in theirs, once one of
+// them is new to the user; an empty list leaves its window as it is. They come after a load, which
+// the user may not have asked for just now: the windows appear without taking the keyboard.
+void showResultWarnings(TWindowContext& context, TShownResultWarnings& shown,
                         const std::vector<proto::AmbiguousResultType>& conflicts,
                         const std::vector<proto::InvalidParticipantType>& participants,
                         const std::vector<int>& resProvIds);

@@ -456,6 +456,35 @@ TEST_F(SquadWindowTest, FiltersDuplicateNamesAndTheExport)
                                .toLatin1());
 }
 
+// Two squads of the same own name are told of once, not again at each opening or load; a pair that
+// comes anew (another desk names a third squad so) is told when it comes, and all again once the
+// competition is opened anew.
+TEST_F(SquadWindowTest, TheSameOwnNameIsToldOnceAndANewPairWhenItComes)
+{
+    seed->squad(competitionId, 1, QStringLiteral("Blitz"), u10);
+    seed->squad(competitionId, 2, QStringLiteral("Blitz"), u10);
+    const int third = seed->squad(competitionId, 3, QStringLiteral("Donner"), u10);
+    TSquadForm& w = open();
+    ASSERT_EQ(recorder.messages.messages.size(), 1u);
+    w.close();
+    w.show();
+    settle();
+    w.reloadFormData(false);
+    settle();
+    EXPECT_EQ(recorder.messages.messages.size(), 1u) << recorder.messages.lines().join(u'\n').toStdString();
+
+    seed->db().query("UPDATE squads SET custom_name = 'Blitz' WHERE id = ?", third).run();
+    w.reloadFormData(false);
+    settle();
+    const QStringList told = recorder.messages.lines();
+    ASSERT_EQ(told.size(), 3);
+    EXPECT_TRUE(told[1].contains(u"Riege 3") && told[2].contains(u"Riege 3")) << told.join(u'\n').toStdString();
+
+    w.unload();
+    settle();
+    EXPECT_EQ(recorder.messages.messages.size(), 6u);
+}
+
 TEST_F(SquadWindowTest, MarkedSquadsGoToEveryDisciplineOfTheirAgeClassThatLacksThem)
 {
     FakeServerInstall fake;

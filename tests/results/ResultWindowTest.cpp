@@ -842,17 +842,27 @@ TEST_F(ResultWindowTest, AValueForAChildTakenOutAtAnotherDeskIsRefusedByName)
     EXPECT_TRUE(form->findChild<TElidingLabel*>(QStringLiteral("StatusText"))->fullText().contains(u"kein Teilnehmer"));
 }
 
+// "Ergebnisse" and its team-rule warnings, with the teams of the age class too small for it.
+struct TooSmallTeams {
+    TooSmallTeams(StandinSeed& seed, TWindowContext& context, int ageClass) : warnings(context), analyse(context)
+    {
+        seed.db().query("UPDATE age_classes SET min_team_members = 6 WHERE id = ?", ageClass).run();
+        context.windows().place(TWindowId::TeamMemberWarningForm, &warnings);
+        context.windows().place(TWindowId::AnalyseForm, &analyse);
+    }
+    TTeamMemberWarningForm warnings;
+    TAnalyseForm analyse;
+};
+
 // "Ergebnisse" beside the entry, on a discipline whose teams are too small: every store reloads it.
 // The warning the user closed stays closed while the teams stay as they are. Once another desk
 // changes one it comes again, and the window system is told that it must not take the focus (the
 // offscreen platform activates every window it shows).
 TEST_F(ResultWindowTest, AWarningOfTheResultsWindowsReloadLeavesTheKeyboardWhereTheUserTypes)
 {
-    seed->db().query("UPDATE age_classes SET min_team_members = 6 WHERE id = ?", u10).run();
-    TTeamMemberWarningForm warnings(context);
-    windows.place(TWindowId::TeamMemberWarningForm, &warnings);
-    TAnalyseForm analyse(context);
-    windows.place(TWindowId::AnalyseForm, &analyse);
+    TooSmallTeams teams(*seed, context, u10);
+    TTeamMemberWarningForm& warnings = teams.warnings;
+    TAnalyseForm& analyse = teams.analyse;
     analyse.ShowAndLoad(jump, jump);
     ASSERT_TRUE(waitUntil([&] { return warnings.isVisible(); }, 10000) && settled());
     warnings.close();
@@ -877,7 +887,65 @@ TEST_F(ResultWindowTest, AWarningOfTheResultsWindowsReloadLeavesTheKeyboardWhere
               QStringLiteral("Distance 4/Distance 5/Distance 6"));
 }
 
+// Stepping through the disciplines of "Ergebnisse" with the same teams too small: "Teammitglieder
+// prüfen" comes once and stays closed, and comes again when "Ergebnisse" is opened again.
+TEST_F(ResultWindowTest, TeamRuleFindingsComeWhenNewAndAgainWhenResultsIsOpenedAgain)
+{
+    TooSmallTeams teams(*seed, context, u10);
+    TTeamMemberWarningForm& warnings = teams.warnings;
+    TAnalyseForm& analyse = teams.analyse;
+    const auto loaded = [&] {
+        return waitUntil([&] { return analyse.pendingRequests() == 0 && runningRequestCount() == 0; }, 10000);
+    };
+    analyse.ShowAndLoad(jump, jump);
+    ASSERT_TRUE(loaded());
+    ASSERT_TRUE(warnings.isVisible());
+    warnings.close();
+
+    // Each discipline, then its own results, with the keys.
+    auto* disciplines = analyse.findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+    auto* evaluations = analyse.findChild<QComboBox*>(QStringLiteral("ComboBox2"));
+    QApplication::setActiveWindow(&analyse);
+    int tables = 0;
+    int shown = 0;
+    for (const char* name : {"Ballwurf", "Sprint", "Weitsprung"}) {
+        const int index = disciplines->findText(QString::fromUtf8(name));
+        ASSERT_GE(index, 0);
+        disciplines->setFocus();
+        while (disciplines->currentIndex() != index)
+            QTest::keyClick(disciplines, disciplines->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
+        ASSERT_TRUE(loaded());
+        evaluations->setFocus();
+        QTest::keyClick(evaluations, Qt::Key_Home);
+        ASSERT_TRUE(loaded());
+        tables += analyse.findChild<QTreeView*>(QStringLiteral("ListView1"))->isVisible();
+        shown += warnings.isVisible();
+    }
+    ASSERT_EQ(tables, 3);
+    EXPECT_EQ(shown, 0) << "nothing new, yet shown again";
+
+    warnings.close();
+    analyse.close();
+    analyse.ShowAndLoad(jump, jump);
+    ASSERT_TRUE(loaded());
+    EXPECT_TRUE(warnings.isVisible()) << "not shown on opening again";
+}
+
 // The status line names the current row; with another discipline or competition that row is gone.
+// Another window's store reloads the entry while the user's cursor is in the grid: the grid hides
+// while it loads, and Qt's view would step its cursor a cell on as for Tab.
+TEST_F(ResultWindowTest, AReloadWhileTheUserIsInTheGridLeavesTheCursorWhereItIs)
+{
+    open(jump);
+    QApplication::setActiveWindow(form.get());
+    grid()->setFocus();
+    go(1, 1);
+    ASSERT_EQ(QApplication::focusWidget(), grid());
+    form->reloadFormData(false);
+    EXPECT_EQ(cursor(), std::make_pair(1, 1));
+    ASSERT_TRUE(settled());
+}
+
 TEST_F(ResultWindowTest, TheStatusLineForgetsTheRowWhenTheDisciplineOrCompetitionChanges)
 {
     auto* status = form->findChild<TElidingLabel*>(QStringLiteral("StatusText"));

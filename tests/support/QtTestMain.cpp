@@ -1,6 +1,7 @@
 // GoogleTest main with a Qt application, so hand-backs to the GUI thread can be delivered.
 
 #include "core/util/ProgramLanguage.h"
+#include "core/util/UserAction.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -33,7 +34,8 @@ int main(int argc, char** argv)
     // The machine the tests run on has no language of its own; the program chooses as it would.
     qputenv("LC_ALL", "C.UTF-8");
     tvp::applyProgramLocale();
-    QApplication app(argc, argv);
+    // As the program's: windows a test's keys and clicks open take the keyboard, others don't.
+    tvp::TUserActionApplication<QApplication> app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

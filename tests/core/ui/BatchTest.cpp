@@ -12,9 +12,11 @@
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/TestUtil.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 
 using namespace tvp;
 using namespace tvp::test;
@@ -136,6 +138,21 @@ TEST_F(BatchTest, NoForAllSkipsLaterItemsAndTheChainGoesOn)
     EXPECT_TRUE(batch->isDeclined(kNameInUse));
     EXPECT_FALSE(batch->isConfirmed(kNameInUse));
     EXPECT_TRUE(messages.messages.empty()) << "a declined item is nothing to report";
+}
+
+// "Ja" forces what the server refused: Enter, perhaps meant for another window, answers "Nein".
+TEST_F(BatchTest, EnterAnswersNo)
+{
+    existing({"A"});
+    script->expectWindow(kCaption, [](QWidget& window) {
+        QApplication::setActiveWindow(&window);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        return 0;
+    });
+    ASSERT_TRUE(run(competitionChain(rt_create, {"A"}, batch)));
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_TRUE(outcomes[0].declined);
+    EXPECT_EQ(names(), QStringList{"A"});
 }
 
 TEST_F(BatchTest, WithoutTheBoxEveryItemIsAskedAndTheLastOneCannotBeRemembered)
