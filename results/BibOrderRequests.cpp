@@ -110,17 +110,28 @@ bool TRankList::hasGap() const
 
 QVariant TRankListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
         return {};
     const int row = index.row();
-    if (index.column() == colBibs && std::size_t(row) < typed_.size() && typed_[std::size_t(row)])
-        return typed_[std::size_t(row)]->text;
+    const Typed* typed =
+        std::size_t(row) < typed_.size() && typed_[std::size_t(row)] ? &*typed_[std::size_t(row)] : nullptr;
+    if (isRefused(row)) {
+        if (role == kRefusedRole)
+            return index.column() != colRank;
+        if (role == Qt::ToolTipRole)
+            return typed->reason;
+        if (role == Qt::DisplayRole && index.column() == colName)
+            return typed->reason;
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    if (index.column() == colBibs && typed)
+        return typed->text;
     if (row >= list_.count())
         return QString();
     const TRankItem& item = list_.at(row);
     // Bibs typed over the row are not the participants drawn there: no name rather than a wrong one.
-    if (index.column() == colName && std::size_t(row) < typed_.size() && typed_[std::size_t(row)] &&
-        differsFromDrawn(row, typed_[std::size_t(row)]->text))
+    if (index.column() == colName && typed && differsFromDrawn(row, typed->text))
         return QString();
     switch (index.column()) {
     case colRank: return item.fRank == 0 ? QString() : QString::number(item.fRank);
@@ -152,7 +163,11 @@ bool TRankListModel::setData(const QModelIndex& index, const QVariant& value, in
     if (!index.isValid() || index.column() != colBibs || role != Qt::EditRole)
         return false;
     typed_.resize(std::max(typed_.size(), std::size_t(index.row()) + 1));
-    typed_[std::size_t(index.row())] = Typed{value.toString()};
+    std::optional<Typed>& typed = typed_[std::size_t(index.row())];
+    // An editor left as it was keeps the row as it stands (on its way, refused).
+    if (typed && typed->text == value.toString())
+        return true;
+    typed = Typed{value.toString()};
     emit dataChanged(index, index);
     return true;
 }
@@ -175,7 +190,9 @@ void TRankListModel::renderRow(int index)
     }
     if (index < 0 || index >= rows_)
         return;
-    typed_[std::size_t(index)].reset();
+    // Typed anew after it was sent, the newer text stays.
+    if (typed_[std::size_t(index)] && typed_[std::size_t(index)]->state != TTypedState::Unsent)
+        typed_[std::size_t(index)].reset();
     emit dataChanged(this->index(index, 0), this->index(index, columnCount() - 1));
 }
 
@@ -193,37 +210,74 @@ bool TRankListModel::differsFromDrawn(int row, const QString& text) const
 
 void TRankListModel::markSent(int row)
 {
-    if (row >= 0 && std::size_t(row) < typed_.size() && typed_[std::size_t(row)])
-        typed_[std::size_t(row)]->sent = true;
+    setState(row, TTypedState::Sending);
 }
 
-void TRankListModel::markUnsent(int row, const QString& text)
+void TRankListModel::markStored(int row)
+{
+    if (row >= 0 && std::size_t(row) < typed_.size() && typed_[std::size_t(row)] &&
+        typed_[std::size_t(row)]->state == TTypedState::Sending)
+        setState(row, TTypedState::Stored);
+}
+
+void TRankListModel::setState(int row, TTypedState state)
+{
+    if (row >= 0 && std::size_t(row) < typed_.size() && typed_[std::size_t(row)]) {
+        typed_[std::size_t(row)]->state = state;
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    }
+}
+
+void TRankListModel::markRefused(int row, const QString& text, const QString& reason)
 {
     if (row < 0 || row >= rows_)
         return;
     std::optional<Typed>& typed = typed_[std::size_t(row)];
-    if (typed && !typed->sent)
-        return; // typed anew since: the newer text stays
-    if (typed)
-        typed->sent = false;
-    else
-        typed = Typed{text};
+    if (typed && typed->state == TTypedState::Unsent)
+        return;
+    typed = Typed{typed ? typed->text : text, TTypedState::Refused, reason};
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
 bool TRankListModel::isUnsent(int row) const
 {
+    if (row < 0 || std::size_t(row) >= typed_.size())
+        return false;
     const std::optional<Typed>& t = typed_[std::size_t(row)];
-    return t && !t->sent && differsFromDrawn(row, t->text);
+    return t && (t->state == TTypedState::Unsent || t->state == TTypedState::Refused) && differsFromDrawn(row, t->text);
 }
 
-std::vector<std::pair<int, QString>> TRankListModel::unsentTexts() const
+bool TRankListModel::isRefused(int row) const
 {
-    std::vector<std::pair<int, QString>> out;
-    for (int row = 0; row < int(typed_.size()) && row < list_.count(); ++row)
-        if (isUnsent(row))
-            out.emplace_back(list_.at(row).fRank, typed_[std::size_t(row)]->text);
+    return isUnsent(row) && typed_[std::size_t(row)]->state == TTypedState::Refused;
+}
+
+std::vector<TRankListModel::TTypedRow> TRankListModel::typedRows() const
+{
+    std::vector<TTypedRow> out;
+    for (int row = 0; row < int(typed_.size()) && row < list_.count(); ++row) {
+        const std::optional<Typed>& t = typed_[std::size_t(row)];
+        if (t && (t->state == TTypedState::Sending || isUnsent(row)))
+            out.push_back({list_.at(row).fRank, t->text, t->state, t->reason});
+    }
     return out;
+}
+
+void TRankListModel::restoreTyped(int row, const TTypedRow& typed)
+{
+    if (row < 0 || row >= rows_)
+        return;
+    typed_[std::size_t(row)] = Typed{typed.text, typed.state, typed.reason};
+    emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
+void TRankListModel::dropUnsent()
+{
+    for (int row = 0; row < int(typed_.size()); ++row)
+        if (isUnsent(row)) {
+            typed_[std::size_t(row)].reset();
+            emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+        }
 }
 
 bool TRankListModel::hasUnsentText() const
@@ -232,6 +286,24 @@ bool TRankListModel::hasUnsentText() const
         if (isUnsent(row))
             return true;
     return false;
+}
+
+void keepTypedRanks(TRankList& list, const std::vector<TRankListModel::TTypedRow>& kept)
+{
+    int lastKept = 0;
+    for (const TRankListModel::TTypedRow& typed : kept)
+        if (typed.state == TRankListModel::TTypedState::Sending || list.rowOfRank(typed.rank) >= 0)
+            lastKept = std::max(lastKept, typed.rank);
+    const auto span = [&kept](int rank) {
+        for (const TRankListModel::TTypedRow& typed : kept)
+            if (typed.rank == rank)
+                return std::max(1, int(parseBibText(typed.text).bibs.size()));
+        return 1;
+    };
+    while (list.count() > 0 && list.at(list.count() - 1).fRank <= lastKept) {
+        const TRankItem& last = list.at(list.count() - 1);
+        list.append(TRankItem(last.fRank + std::max(last.getBibCount(), span(last.fRank))));
+    }
 }
 
 // ---- the cell's text ----
@@ -390,34 +462,45 @@ void storeRow(TServicePorts& ports, const TAqBibOrderRequest& request, TAqBibOrd
     proto::ResultType rank;
     rank.Type_ = proto::ResultValueType::Rank;
     rank.Rank = request.rank;
+    std::vector<int> holders;
     for (int bib : request.newBibs) {
         const proto::setResultResponse1 answer =
             das.setResult(request.DisciplineId, bib, false, nullptr, 0, 0, rank, request.attempt);
         if (answer.NotAParticipantWarning)
             response.bibwarnings.push_back(bib);
         response.bibs.push_back(bib);
-        const int id = answer.AthleteTeamIDret;
-        // A bib nobody holds: asking for participant 0 would fail and take the whole row back.
-        if (request.teamDisc) {
-            proto::TeamType& team = response.Teams.emplace_back();
-            if (id == 0)
-                continue;
-            const proto::getTeamInfoResponse1 info = drs.getTeamInfo(id, 0, 0);
-            if (info.Team)
-                team = *info.Team;
-            for (const proto::AthleteType& a : drs.getAthletes(ports.competitionId(), 0, id, 0, nullptr, nullptr, 0))
-                addBibs(response.allBibsOfRank, a.Bib);
-        } else {
-            proto::AthleteType& athlete = response.Athletes.emplace_back();
-            if (id == 0)
-                continue;
-            const proto::getAthleteInfoResponse1 info = drs.getAthleteInfo(id, 0, 0, 0);
-            if (info.Athlete)
-                athlete = *info.Athlete;
-            addBibs(response.allBibsOfRank, athlete.Bib);
-        }
+        holders.push_back(answer.AthleteTeamIDret);
     }
-    response.getBibRanking = drs.getBibRanking(request.DisciplineId, request.attempt);
+    // The row is stored: what follows only reads, and other writers need not wait for it.
+    ports.commitTransaction();
+    try {
+        for (int id : holders) {
+            // A bib nobody holds: there is no participant 0 to ask for.
+            if (request.teamDisc) {
+                proto::TeamType& team = response.Teams.emplace_back();
+                if (id == 0)
+                    continue;
+                const proto::getTeamInfoResponse1 info = drs.getTeamInfo(id, 0, 0);
+                if (info.Team)
+                    team = *info.Team;
+                for (const proto::AthleteType& a :
+                     drs.getAthletes(ports.competitionId(), 0, id, 0, nullptr, nullptr, 0))
+                    addBibs(response.allBibsOfRank, a.Bib);
+            } else {
+                proto::AthleteType& athlete = response.Athletes.emplace_back();
+                if (id == 0)
+                    continue;
+                const proto::getAthleteInfoResponse1 info = drs.getAthleteInfo(id, 0, 0, 0);
+                if (info.Athlete)
+                    athlete = *info.Athlete;
+                addBibs(response.allBibsOfRank, athlete.Bib);
+            }
+        }
+        response.getBibRanking = drs.getBibRanking(request.DisciplineId, request.attempt);
+    } catch (const std::exception&) {
+        // Stored all the same: the window reads the list anew instead of placing the names.
+        response.issueReload = true;
+    }
 }
 
 void shiftRanks(TServicePorts& ports, const TAqBibOrderRequest& request, TAqBibOrderResponse& response)

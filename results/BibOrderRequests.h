@@ -73,6 +73,8 @@ class TRankListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { colRank = 0, colBibs = 1, colName = 2 };
+    // True on the bibs and name of a row the server did not store (drawn red).
+    static constexpr int kRefusedRole = Qt::UserRole + 1;
 
     explicit TRankListModel(TRankList& list, QObject* parent = nullptr) : QAbstractTableModel(parent), list_(list) {}
 
@@ -83,34 +85,60 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
+    // What was typed on a row and not drawn from the server yet.
+    // Stored: the server has it; shown until the next load draws the server's bibs.
+    enum class TTypedState { Unsent, Sending, Stored, Refused };
+    struct TTypedRow {
+        int rank = 0;
+        QString text;
+        TTypedState state = TTypedState::Unsent;
+        QString reason; // why the server did not store it
+    };
+
     // Rows again from the list (at least one per item); typed texts are dropped.
     void resetRows();
-    // Rows up to one per item, then the row of item index drawn again from the list.
+    // Rows up to one per item, then the row of item index drawn again from the list (a text typed
+    // there and not sent stays).
     void renderRow(int index);
     // The "Startnr." text as it stands, typed or drawn.
     QString bibText(int row) const;
     // Does a text typed on the row differ from the bibs drawn there?
     bool differsFromDrawn(int row, const QString& text) const;
-    // The row's typed text went to the server: it is no longer unsaved.
+    // The row's typed text went to the server: it is no longer unsaved, and stays shown until the
+    // server's bibs are drawn there.
     void markSent(int row);
-    // The server refused the row: what was typed there is unsaved again (text, when nothing typed
-    // is left on the row).
-    void markUnsent(int row, const QString& text);
-    // Rank and text of every row typed and not sent.
-    std::vector<std::pair<int, QString>> unsentTexts() const;
+    void markStored(int row);
+    // The server did not store the row: what was typed there shows red with the reason and is
+    // unsaved again (text, when nothing typed is left on the row). Typed anew since, the newer text
+    // stays.
+    void markRefused(int row, const QString& text, const QString& reason);
+    // The typed texts the server does not hold yet, by rank: unsent, on their way and refused ones.
+    std::vector<TTypedRow> typedRows() const;
+    // Puts a typed text back on a row, as typedRows gave it.
+    void restoreTyped(int row, const TTypedRow& typed);
+    // The user agreed to lose what is unsaved: typed and refused texts go, those on their way or
+    // stored stay.
+    void dropUnsent();
     bool hasUnsentText() const;
 
 private:
     struct Typed {
         QString text;
-        bool sent = false;
+        TTypedState state = TTypedState::Unsent;
+        QString reason;
     };
     bool isUnsent(int row) const;
+    bool isRefused(int row) const;
+    void setState(int row, TTypedState state);
 
     TRankList& list_;
     int rows_ = 0;
     std::vector<std::optional<Typed>> typed_; // per row: the text typed and not yet drawn again
 };
+
+// After a load, the rows typed into stay: rows below the stored ones whose bibs are on their way,
+// and a free row below the last one typed into (a tie typed there takes a rank for each bib).
+void keepTypedRanks(TRankList& list, const std::vector<TRankListModel::TTypedRow>& kept);
 
 // The "Startnr." cell read: every run of decimal digits is a bib, each once, in the order typed;
 // everything else separates. A run beyond the integer range makes the text invalid (tooLarge

@@ -9,9 +9,11 @@
 #include <QMetaObject>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <mutex>
-#include <semaphore>
 #include <thread>
 
 namespace tvp {
@@ -23,9 +25,68 @@ struct RunnerState {
 
 namespace {
 
+// The two channel slots, taken in the order asked for; the GUI thread's blocking calls go first, as
+// the program stands still while they wait. A waiter gives up only once the server has not moved
+// for the channel wait: no answer came on a channel and none was freed. Time spent queued behind
+// requests the server answers one after the other is no delay of the server's.
+class TChannelSlots {
+public:
+    bool acquire(bool first)
+    {
+        using Clock = std::chrono::steady_clock;
+        std::unique_lock lock(mutex_);
+        const std::uint64_t ticket = nextTicket_++;
+        if (first)
+            waiting_.push_front(ticket);
+        else
+            waiting_.push_back(ticket);
+        const Clock::time_point since = Clock::now();
+        for (;;) {
+            if (free_ > 0 && waiting_.front() == ticket) {
+                waiting_.pop_front();
+                --free_;
+                // The next in line may take the other slot.
+                cv_.notify_all();
+                return true;
+            }
+            const Clock::time_point deadline =
+                std::max(since, moved_) + std::chrono::milliseconds(CommTimeouts::channelWaitMs.load());
+            if (Clock::now() >= deadline) {
+                std::erase(waiting_, ticket);
+                cv_.notify_all();
+                return false;
+            }
+            cv_.wait_until(lock, deadline);
+        }
+    }
+    void release()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            ++free_;
+            moved_ = std::chrono::steady_clock::now();
+        }
+        cv_.notify_all();
+    }
+    // A waiter finds it when its wait runs out and waits on.
+    void answered()
+    {
+        std::lock_guard lock(mutex_);
+        moved_ = std::chrono::steady_clock::now();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    int free_ = 2;
+    std::deque<std::uint64_t> waiting_;
+    std::uint64_t nextTicket_ = 0;
+    std::chrono::steady_clock::time_point moved_{};
+};
+
 // Program-wide state. Deliberately never destroyed: a late worker may still touch it at exit.
 struct CommGlobals {
-    std::counting_semaphore<2> Semaphore{2};
+    TChannelSlots Semaphore;
     std::mutex CSInterceptor;
     std::mutex CSAddRequest;
     std::mutex CSThreadStack;
@@ -46,9 +107,9 @@ bool handBackStopped()
     return comm().COMM_GlobalShutDown && comm().COMM_GlobalShutDownTimeout;
 }
 
-bool acquireSlot()
+bool acquireSlot(bool first)
 {
-    return comm().Semaphore.try_acquire_for(std::chrono::milliseconds(CommTimeouts::channelWaitMs.load()));
+    return comm().Semaphore.acquire(first);
 }
 
 QString messageOf(const std::exception& e)
@@ -140,12 +201,32 @@ void TSoapThread::BeforeInterceptor(pugi::xml_document& request)
 
 void TSoapThread::AfterInterceptor(const pugi::xml_document& answer)
 {
+    comm().Semaphore.answered();
     std::lock_guard lock(comm().CSInterceptor);
     const std::string s = proto::getSessionfromSoap(answer, transactionId);
     if (!s.empty()) {
         sessionId_ = s;
         runner_->SessionId = s;
     }
+}
+
+namespace {
+
+std::unique_ptr<proto::CompetitionManagementPortType> cms(proto::THTTPRIO* rio)
+{
+    return proto::GetCompetitionManagementPortType(
+        false, competitionUrlHolderInstance().getFullUrl(proto::TTVPWebServices::CMS), rio);
+}
+
+} // namespace
+
+void TSoapThread::commitTransaction()
+{
+    if (!transactional || readOnlyTransaction)
+        return;
+    const std::unique_ptr<proto::THTTPRIO> rio = newRIO();
+    cms(rio.get())->commitTransaction();
+    transactional = false;
 }
 
 void TSoapThread::takeError(const std::exception& e)
@@ -169,14 +250,10 @@ void TSoapThread::Execute()
     SoapExceptionParameters.clear();
     FResponseData.reset();
 
-    if (!acquireSlot()) {
+    if (!acquireSlot(false)) {
         SoapError = kErrChannelTimeout;
     } else {
         bool rolledBack = false;
-        auto cms = [](proto::THTTPRIO* rio) {
-            return proto::GetCompetitionManagementPortType(
-                false, competitionUrlHolderInstance().getFullUrl(proto::TTVPWebServices::CMS), rio);
-        };
         auto rollback = [&] {
             soapGetComm = newRIO();
             try {
@@ -331,7 +408,7 @@ void ReqShutDown()
 
 void AquireChannel()
 {
-    if (!acquireSlot())
+    if (!acquireSlot(true))
         throw TvpError(kErrChannelTimeout);
 }
 

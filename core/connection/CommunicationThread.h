@@ -41,6 +41,8 @@ using FinishedCallback = std::function<void(std::unique_ptr<TResponse> Response,
 
 // Waits and pauses; tests shorten them.
 struct CommTimeouts {
+    // A request waiting for a channel gives up after this long without any answer of the server
+    // on either channel (or a channel freed): queued behind others, it waits as long as they move.
     static inline std::atomic<int> channelWaitMs{35000};
     static inline std::atomic<int> shutDownStepMs{100};
     static inline std::atomic<int> shutDownRounds{100};
@@ -84,6 +86,8 @@ public:
     void Execute();
 
     quint32 requestId() const { return FRequestID; }
+    // Commits a read-write request's transaction before its command ends; later calls carry none.
+    void commitTransaction();
 
 private:
     void BeforeInterceptor(pugi::xml_document& request);

@@ -253,7 +253,7 @@ private:
                 const TCommand<Request, Response>* c = table.command(commandOf(*request));
                 if (!c || !c->run)
                     throw TvpError(QStringLiteral("Unbekannter Befehl %1").arg(commandOf(*request)));
-                TServicePorts ports(*rio, address, competition);
+                TServicePorts ports(*rio, address, competition, thread);
                 c->run(ports, *request, *answer.response);
             }
         } catch (...) {

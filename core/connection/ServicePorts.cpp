@@ -1,5 +1,6 @@
 #include "core/connection/ServicePorts.h"
 
+#include "core/connection/CommunicationThread.h"
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/connection/CurrentCompetition.h"
 
@@ -8,9 +9,15 @@ namespace tvp {
 using namespace proto;
 
 TServicePorts::TServicePorts(THTTPRIO& rio, TCompetitionUrlHolder& serverAddress,
-                             const TCurrentCompetition& competition)
-    : rio_(rio), serverAddress_(serverAddress), competition_(competition)
+                             const TCurrentCompetition& competition, TSoapThread* thread)
+    : rio_(rio), serverAddress_(serverAddress), competition_(competition), thread_(thread)
 {
+}
+
+void TServicePorts::commitTransaction()
+{
+    if (thread_)
+        thread_->commitTransaction();
 }
 
 TServicePorts::~TServicePorts() = default;

@@ -10,10 +10,13 @@ namespace tvp {
 
 class TCompetitionUrlHolder;
 class TCurrentCompetition;
+class TSoapThread;
 
 class TServicePorts {
 public:
-    TServicePorts(proto::THTTPRIO& rio, TCompetitionUrlHolder& serverAddress, const TCurrentCompetition& competition);
+    // thread: the request's worker, null outside the request runner.
+    TServicePorts(proto::THTTPRIO& rio, TCompetitionUrlHolder& serverAddress, const TCurrentCompetition& competition,
+                  TSoapThread* thread = nullptr);
     ~TServicePorts();
     TServicePorts(const TServicePorts&) = delete;
     TServicePorts& operator=(const TServicePorts&) = delete;
@@ -32,6 +35,11 @@ public:
     // fails like a server call.
     int competitionId() const;
 
+    // A read-write request's writes are done: its transaction is committed now, and the calls after
+    // this run outside it (reads that need not hold up other writers). Throws when the commit
+    // fails; then the request fails and its transaction is rolled back. Nothing for other modes.
+    void commitTransaction();
+
     proto::THTTPRIO& rio() { return rio_; }
 
 private:
@@ -41,6 +49,7 @@ private:
     proto::THTTPRIO& rio_;
     TCompetitionUrlHolder& serverAddress_;
     const TCurrentCompetition& competition_;
+    TSoapThread* thread_;
     std::unique_ptr<proto::CompetitionManagementPortType> cms_;
     std::unique_ptr<proto::DataRetrievalPortType> drs_;
     std::unique_ptr<proto::DataAquisitionPortType> das_;

@@ -1,6 +1,7 @@
 #include "core/ui/EntryGrid.h"
 
 #include <QKeyEvent>
+#include <QLineEdit>
 
 namespace tvp {
 
@@ -23,6 +24,29 @@ TEntryGrid::TEntryGrid(QWidget* parent) : QTableView(parent)
 
 void TEntryGrid::keyboardSearch(const QString&)
 {
+}
+
+TEntryGrid::TEditorState TEntryGrid::editorState(const QLineEdit& editor)
+{
+    return {editor.cursorPosition(), editor.selectionStart(), int(editor.selectedText().size()), editor.isModified()};
+}
+
+void TEntryGrid::reopenEditor(const TEditorState& as)
+{
+    const QModelIndex index = currentIndex();
+    if (!index.isValid() || !(index.flags() & Qt::ItemIsEditable))
+        return;
+    if (state() != EditingState)
+        edit(index);
+    auto* line = qobject_cast<QLineEdit*>(indexWidget(index));
+    if (!line)
+        return;
+    const int length = int(line->text().size());
+    if (as.selectionStart >= 0 && as.selectionStart + as.selectionLength <= length)
+        line->setSelection(as.selectionStart, as.selectionLength);
+    else
+        line->setCursorPosition(std::min(as.cursor, length));
+    line->setModified(as.modified);
 }
 
 void TEntryGrid::keyPressEvent(QKeyEvent* event)

@@ -7,6 +7,8 @@
 
 #include <QTableView>
 
+class QLineEdit;
+
 namespace tvp {
 
 class TEntryGrid : public QTableView {
@@ -15,6 +17,17 @@ public:
     explicit TEntryGrid(QWidget* parent = nullptr);
 
     void keyboardSearch(const QString& search) override;
+
+    // A cell's line editor as the user left it, to open it so again once the rows were read anew.
+    struct TEditorState {
+        int cursor = 0;
+        int selectionStart = -1;
+        int selectionLength = 0;
+        bool modified = false;
+    };
+    static TEditorState editorState(const QLineEdit& editor);
+    // Opens the current cell's editor with the cell's text, the cursor and selection as they were.
+    void reopenEditor(const TEditorState& as);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

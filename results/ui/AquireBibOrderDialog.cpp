@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace tvp {
@@ -28,6 +29,13 @@ const QString kPart; // the one dirty part: its question takes the window's capt
 bool isEnter(int key)
 {
     return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// A row whose number of bibs changes moves the ranks after it (a tie takes one per bib); only the
+// first bib on an empty rank leaves them where they are.
+bool changesRanks(const std::vector<int>& oldBibs, const std::vector<int>& newBibs)
+{
+    return oldBibs.size() != newBibs.size() && !(oldBibs.empty() && newBibs.size() == 1);
 }
 
 // Takes Enter from the editor: the text goes into the model first, then the grid reports the key.
@@ -56,6 +64,12 @@ protected:
                 return true;
             }
         return QStyledItemDelegate::eventFilter(object, event);
+    }
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.data(TRankListModel::kRefusedRole).toBool())
+            option->palette.setColor(QPalette::Text, Qt::red);
     }
 
 private:
@@ -142,7 +156,7 @@ TAquireBibOrderForm::~TAquireBibOrderForm() = default;
 
 std::size_t TAquireBibOrderForm::pendingRequests() const
 {
-    return road_.pending();
+    return road_.pending() + queue_.size();
 }
 
 void TAquireBibOrderForm::showDialog(int discId, int attemptNo)
@@ -160,7 +174,7 @@ void TAquireBibOrderForm::unload()
 
 bool TAquireBibOrderForm::checkItemChanged(const QString&)
 {
-    if (model_.hasUnsentText() || !keptTyped_.empty())
+    if (model_.hasUnsentText())
         return true;
     const auto* line = qobject_cast<const QLineEdit*>(StringGrid1->editorWidget());
     return line && line->isModified() && model_.differsFromDrawn(StringGrid1->currentIndex().row(), line->text());
@@ -169,54 +183,86 @@ bool TAquireBibOrderForm::checkItemChanged(const QString&)
 void TAquireBibOrderForm::reloadData()
 {
     StringGrid1->commitEditor();
-    // A "Ja" to losing the changes has cleared the dirty parts already.
-    if (!hasOverallDirtyData() || loadedDiscId_ != currentDiscId || loadedAttempt_ != attempt) {
-        keptTyped_.clear();
-    } else if (model_.rowCount() > 0) {
-        // With an earlier reload still under way the grid is empty and keptTyped_ already holds
-        // what was typed.
-        keptTyped_ = model_.unsentTexts();
-        shownBeforeReload_ = RankList;
+    if (loadedDiscId_ != currentDiscId || loadedAttempt_ != attempt) {
+        // Another finishing order: nothing of the one shown belongs to it.
+        Label1->setText(QStringLiteral("Disziplin: -"));
+        RankList.clear();
+        model_.resetRows();
+        StringGrid1->hide();
+        loadedDiscId_ = loadedAttempt_ = 0;
+    } else if (!hasOverallDirtyData()) {
+        // A "Ja" to losing the changes has cleared the dirty parts already.
+        model_.dropUnsent();
     }
-    Label1->setText(QStringLiteral("Disziplin: -"));
-    const int currentRow = StringGrid1->currentIndex().isValid() ? StringGrid1->currentIndex().row() + 1 : 0;
-    RankList.clear();
-    model_.resetRows();
-    StringGrid1->hide();
+    // The list shown stays and takes keys while it loads. One load waiting is enough: it reads what
+    // is there when it leaves.
+    for (const TQueued& queued : queue_)
+        if (queued.request->reqType == rt_getDiscipline && queued.request->DisciplineId == currentDiscId &&
+            queued.request->attempt == attempt)
+            return;
     auto request = std::make_unique<TAqBibOrderRequest>();
     request->reqType = rt_getDiscipline;
     request->DisciplineId = currentDiscId;
     request->attempt = attempt;
-    request->CurrentRow = currentRow;
-    latestLoad_ = road_.AddRequest(std::move(request), TTransactionMode::tm_readonly);
+    request->CurrentRow = StringGrid1->currentIndex().isValid() ? StringGrid1->currentIndex().row() + 1 : 0;
+    queueRequest(std::move(request), TTransactionMode::tm_readonly);
+}
+
+void TAquireBibOrderForm::queueRequest(std::unique_ptr<TAqBibOrderRequest> request, TTransactionMode mode)
+{
+    queue_.push_back({std::move(request), mode});
+    sendNext();
+}
+
+void TAquireBibOrderForm::sendNext()
+{
+    while (!queue_.empty()) {
+        // Loads may overlap one another (the last one sent is shown); a store or shift leaves alone.
+        const bool load = queue_.front().request->reqType == rt_getDiscipline;
+        const bool writing =
+            std::ranges::any_of(inFlight_, [](const auto& sent) { return sent.second->reqType != rt_getDiscipline; });
+        if (writing || (!load && !inFlight_.empty()))
+            return;
+        TQueued next = std::move(queue_.front());
+        queue_.pop_front();
+        TAqBibOrderRequest& request = *next.request;
+        if (request.reqType == rt_setResult && request.DisciplineId == loadedDiscId_ &&
+            request.attempt == loadedAttempt_)
+            if (const TRankItem* item = RankList.itemOfRank(request.rank)) {
+                // What the rank holds after the stores before this one.
+                request.oldBibs = item->bibs();
+                request.issueReload = changesRanks(request.oldBibs, request.newBibs);
+            }
+        auto sent = std::make_unique<TAqBibOrderRequest>(request);
+        const quint32 id = road_.AddRequest(std::move(next.request), next.mode);
+        if (id == 0) {
+            // Shut-down: nothing is taken any more.
+            queue_.clear();
+            return;
+        }
+        if (load)
+            latestLoad_ = id;
+        inFlight_.emplace(id, std::move(sent));
+    }
 }
 
 void TAquireBibOrderForm::RequestFinished(std::unique_ptr<TAqBibOrderResponse> response, const TRequestOutcome& outcome)
 {
+    std::unique_ptr<TAqBibOrderRequest> sent;
+    if (const auto it = inFlight_.find(outcome.requestId); it != inFlight_.end()) {
+        sent = std::move(it->second);
+        inFlight_.erase(it);
+    }
+    // The next request leaves whatever this one's answer does below.
+    const auto next = qScopeGuard([this] { sendNext(); });
     if (outcome.command == int(rt_getDiscipline)) {
-        // Loads may overlap and finish in any order; only the last one queued is shown.
+        // A load sent after this one shows the list.
         if (outcome.requestId != latestLoad_)
             return;
         latestLoad_ = 0;
     }
-    if (!response) {
-        road_.report(outcome);
-        return;
-    }
-    if (!outcome.ok()) {
-        if (response->reqType == rt_getDiscipline && outcome.errorId == kDisciplineNotFoundError) {
-            context().messages().AddException(
-                0, {}, QStringLiteral("Disziplin wurde nicht mehr gefunden. Rangfolge erfassen wird beendet."),
-                QStringLiteral("Disziplin laden"), this);
-            close();
-            return;
-        }
-        road_.report(outcome);
-        if (response->reqType == rt_setResult)
-            keepRefused(*response);
-        // What is typed stays over this reload, so there is nothing to ask about.
-        if (response->reqType != rt_getDiscipline)
-            reloadData();
+    if (!response || !outcome.ok()) {
+        requestFailed(response.get(), outcome, sent.get());
         return;
     }
     switch (response->reqType) {
@@ -229,6 +275,28 @@ void TAquireBibOrderForm::RequestFinished(std::unique_ptr<TAqBibOrderResponse> r
     }
 }
 
+void TAquireBibOrderForm::requestFailed(const TAqBibOrderResponse* response, const TRequestOutcome& outcome,
+                                        const TAqBibOrderRequest* sent)
+{
+    const auto command = TAqBibOrderRequestType(outcome.command);
+    if (command == rt_getDiscipline && response && outcome.errorId == kDisciplineNotFoundError) {
+        context().messages().AddException(
+            0, {}, QStringLiteral("Disziplin wurde nicht mehr gefunden. Rangfolge erfassen wird beendet."),
+            QStringLiteral("Disziplin laden"), this);
+        close();
+        return;
+    }
+    if (command == rt_setResult && sent)
+        keepRefused(*sent, outcome);
+    else
+        road_.report(outcome);
+    // What is typed stays over this reload, so there is nothing to ask about.
+    if (command != rt_getDiscipline)
+        reloadData();
+    else if (RankList.count() > 0)
+        StringGrid1->setEnabled(true); // the list shown is all there is; F5 tries again
+}
+
 void TAquireBibOrderForm::loadFinished(const TAqBibOrderResponse& response)
 {
     const proto::DisciplinType* disc = response.getDisciplineInfoResponse.Disciplin.get();
@@ -236,9 +304,24 @@ void TAquireBibOrderForm::loadFinished(const TAqBibOrderResponse& response)
         unload();
         return;
     }
+    // A load of a finishing order left meanwhile shows nothing.
+    if (response.DisciplineId != currentDiscId || response.attempt != attempt)
+        return;
     Label1->setText(QStringLiteral("Disziplin: ") + disc->Name + QStringLiteral(" (Durchgang ") +
                     QString::number(attempt) + u')');
     teamDisc = disc->ResultTableType && disc->ResultTableType->Team;
+
+    // Where the user is stays where it is: the rank, an open editor with its text and cursor, and
+    // every text typed and not drawn from the server yet.
+    StringGrid1->commitEditor();
+    const QModelIndex current = StringGrid1->currentIndex();
+    const int currentRank =
+        current.isValid() && current.row() < RankList.count() ? RankList.at(current.row()).fRank : 0;
+    std::optional<TEntryGrid::TEditorState> editing;
+    if (auto* line = qobject_cast<QLineEdit*>(StringGrid1->editorWidget()); line && StringGrid1->isEditing())
+        editing = TEntryGrid::editorState(*line);
+    const std::vector<TRankListModel::TTypedRow> kept = model_.typedRows();
+    TRankList shownBefore = RankList;
 
     RankList.clear();
     const auto& heats = response.getParticipantsResponse.HeatList;
@@ -256,12 +339,13 @@ void TAquireBibOrderForm::loadFinished(const TAqBibOrderResponse& response)
         (void)RankList.AddRankItem(entry.Rank, entry.AssignedBib, holder.name, holder.id);
     }
     RankList.appendNextEmpty();
+    keepTypedRanks(RankList, kept);
     loadedDiscId_ = currentDiscId;
     loadedAttempt_ = attempt;
-    if (!restoreTyped()) {
+    if (!restoreTyped(kept)) {
         // What was shown stays, typed bibs with it.
-        RankList = std::move(shownBeforeReload_);
-        restoreTyped();
+        RankList = std::move(shownBefore);
+        restoreTyped(kept);
     }
 
     StringGrid1->show();
@@ -271,50 +355,61 @@ void TAquireBibOrderForm::loadFinished(const TAqBibOrderResponse& response)
     StringGrid1->horizontalHeader()->resizeSection(TRankListModel::colName, 150);
     fitColumnsToRoom(*StringGrid1);
     StringGrid1->setFocus();
-    // Only "Startnr." cells are taken; the first row when the old one is gone.
-    selectRow(response.CurrentRow > 0 && response.CurrentRow - 1 < model_.rowCount() ? response.CurrentRow - 1 : 0);
-    StringGrid1->openEditor();
+    // Only "Startnr." cells are taken; the user's rank (below the list its free row), else the row
+    // asked for, else the first row.
+    int row = currentRank > 0 ? RankList.rowOfRank(currentRank) : -1;
+    if (row < 0 && currentRank > RankList.at(RankList.count() - 1).fRank)
+        row = RankList.count() - 1;
+    if (row < 0)
+        row = response.CurrentRow > 0 && response.CurrentRow - 1 < model_.rowCount() ? response.CurrentRow - 1 : 0;
+    selectRow(row);
+    if (editing)
+        StringGrid1->reopenEditor(*editing);
+    else
+        StringGrid1->openEditor();
 
     const int attempts = disc->ResultTableType ? disc->ResultTableType->ResultsPerRow : 0;
     if (attempt > attempts)
         close();
 }
 
-bool TAquireBibOrderForm::restoreTyped()
+bool TAquireBibOrderForm::restoreTyped(const std::vector<TRankListModel::TTypedRow>& kept)
 {
-    std::vector<std::pair<int, QString>> placed;
-    for (const auto& [rank, text] : keptTyped_) {
-        const int row = RankList.rowOfRank(rank);
-        if (row < 0 && showDirtyDataMessage({}, reloadMessage))
+    std::vector<std::pair<int, const TRankListModel::TTypedRow*>> placed;
+    for (const TRankListModel::TTypedRow& typed : kept) {
+        const int row = RankList.rowOfRank(typed.rank);
+        // One on its way is drawn where the server puts it once stored.
+        if (row < 0 && typed.state != TRankListModel::TTypedState::Sending && showDirtyDataMessage({}, reloadMessage))
             return false;
         if (row >= 0)
-            placed.emplace_back(row, text);
+            placed.emplace_back(row, &typed);
     }
     model_.resetRows();
-    for (const auto& [row, text] : placed)
-        model_.setData(model_.index(row, TRankListModel::colBibs), text, Qt::EditRole);
-    keptTyped_.clear();
+    for (const auto& [row, typed] : placed)
+        model_.restoreTyped(row, *typed);
     DoItemChangeCheck(kPart);
     return true;
 }
 
-void TAquireBibOrderForm::keepRefused(const TAqBibOrderResponse& response)
+void TAquireBibOrderForm::keepRefused(const TAqBibOrderRequest& sent, const TRequestOutcome& outcome)
 {
+    QString reason;
+    if (outcome.errorId != 0)
+        reason = context().messages().getExceptionById(outcome.errorId, outcome.parameters);
+    if (reason.isEmpty())
+        reason = outcome.error;
     QStringList bibs;
-    for (int bib : response.newBibs)
+    for (int bib : sent.newBibs)
         bibs << QString::number(bib);
     const QString text = bibs.join(QStringLiteral(", "));
-    const int row = RankList.rowOfRank(response.rank);
-    if (latestLoad_ == 0 && row >= 0 && row < model_.rowCount()) {
-        model_.markUnsent(row, text);
-        return;
-    }
-    // The grid waits for a reload: the bibs join what it keeps, unless the rank has newer ones.
-    for (const auto& kept : keptTyped_)
-        if (kept.first == response.rank)
-            return;
-    if (!text.isEmpty())
-        keptTyped_.emplace_back(response.rank, text);
+    const QString row = bibs.isEmpty() ? QStringLiteral("Rang %1").arg(sent.rank)
+                                       : QStringLiteral("Rang %1, Startnummer%2 %3")
+                                             .arg(sent.rank)
+                                             .arg(bibs.size() > 1 ? QStringLiteral("n") : QString(), text);
+    context().messages().AddException(0, {}, row + QStringLiteral(": ") + reason,
+                                      failureCaption(outcome, road_.requestName(outcome.command)), this);
+    if (sent.DisciplineId == loadedDiscId_ && sent.attempt == loadedAttempt_)
+        model_.markRefused(RankList.rowOfRank(sent.rank), text, reason);
     DoItemChangeCheck(kPart);
 }
 
@@ -344,7 +439,8 @@ void TAquireBibOrderForm::StringGrid1KeyDown()
     storeResultAsync(row, typed.bibs);
     model_.markSent(row);
     if (row == model_.rowCount() - 1) {
-        RankList.append(TRankItem(RankList.at(row).fRank + 1));
+        // A tie takes a rank for each of its bibs.
+        RankList.append(TRankItem(RankList.at(row).fRank + std::max(1, int(typed.bibs.size()))));
         model_.renderRow(RankList.count() - 1);
     }
     selectRow(std::min(row + 1, model_.rowCount() - 1));
@@ -364,11 +460,11 @@ void TAquireBibOrderForm::storeResultAsync(int row, const std::vector<int>& newB
     request->oldBibs = item.bibs();
     request->newBibs = newBibs;
     request->CurrentRow = row + 1;
-    const std::size_t before = request->oldBibs.size();
-    request->issueReload = before != newBibs.size() && !(before == 0 && newBibs.size() == 1);
-    if (request->issueReload)
+    request->issueReload = changesRanks(request->oldBibs, newBibs);
+    // Below the last row the next rank is known; above it the ranks after it move.
+    if (request->issueReload && row < RankList.count() - 1)
         disableGrid();
-    road_.AddRequest(std::move(request), TTransactionMode::tm_readwrite);
+    queueRequest(std::move(request), TTransactionMode::tm_readwrite);
 }
 
 void TAquireBibOrderForm::disableGrid()
@@ -381,9 +477,14 @@ void TAquireBibOrderForm::storeFinished(const TAqBibOrderResponse& response)
 {
     for (const QString& warning : bibOrderWarnings(response))
         context().messages().AddWarning(0, {}, warning, kCaption, this);
-    // While a reload is under way the list is not the one the store was typed into; a newer
-    // reload shows both.
-    if (response.issueReload || latestLoad_ != 0) {
+    // Another finishing order is shown since; its list has no place for these bibs.
+    if (response.DisciplineId != loadedDiscId_ || response.attempt != loadedAttempt_) {
+        refreshOthers();
+        return;
+    }
+    // Its bibs stay shown as typed until the reload draws them.
+    model_.markStored(RankList.rowOfRank(response.rank));
+    if (response.issueReload) {
         reloadData();
         refreshOthers();
         return;
@@ -392,8 +493,8 @@ void TAquireBibOrderForm::storeFinished(const TAqBibOrderResponse& response)
     if (item)
         item->clear();
     if (RankList.holdsAnyBib(response.bibs)) {
-        // A bib moved from another rank: the other windows show it moved too.
-        disableGrid();
+        // A bib moved from another rank: the other windows show it moved too. The ranks stay
+        // where they are, so the keys go on landing in their rows.
         reloadData();
         refreshOthers();
         return;
@@ -456,7 +557,7 @@ void TAquireBibOrderForm::shiftClick(bool insert)
         request->shiftOffset = -n;
     }
     disableGrid();
-    road_.AddRequest(std::move(request), TTransactionMode::tm_readwrite);
+    queueRequest(std::move(request), TTransactionMode::tm_readwrite);
 }
 
 void TAquireBibOrderForm::closeEvent(QCloseEvent* event)

@@ -10,6 +10,8 @@
 #include <QPointer>
 #include <QStyledItemDelegate>
 
+#include <deque>
+#include <map>
 #include <memory>
 
 class QAction;
@@ -27,6 +29,7 @@ public:
     // The open cell editor, null when none.
     QWidget* editorWidget() const { return editor_; }
     void setEditorWidget(QWidget* editor) { editor_ = editor; }
+    bool isEditing() const { return state() == EditingState; }
     // The open editor's text goes into the model.
     void commitEditor();
 
@@ -64,10 +67,16 @@ protected:
 
 private:
     void RequestFinished(std::unique_ptr<TAqBibOrderResponse> response, const TRequestOutcome& outcome);
+    void requestFailed(const TAqBibOrderResponse* response, const TRequestOutcome& outcome,
+                       const TAqBibOrderRequest* sent);
     void loadFinished(const TAqBibOrderResponse& response);
     void storeFinished(const TAqBibOrderResponse& response);
     void StringGrid1KeyDown();
     void storeResultAsync(int row, const std::vector<int>& newBibs);
+    // The window's requests leave in the order asked for, a store or shift alone: a load reads
+    // what the stores before it wrote, and a store clears the bibs its rank holds when it leaves.
+    void queueRequest(std::unique_ptr<TAqBibOrderRequest> request, TTransactionMode mode);
+    void sendNext();
     void showPopup(const QPoint& pos);
     void shiftClick(bool insert);
     void disableGrid();
@@ -75,9 +84,10 @@ private:
     void selectRow(int row);
     // Puts the kept bibs back on the rows of their ranks; false when some rank has no row and the
     // user chose to keep what was shown.
-    bool restoreTyped();
-    // A refused row's bibs stay typed on its rank, to be corrected or sent again.
-    void keepRefused(const TAqBibOrderResponse& response);
+    bool restoreTyped(const std::vector<TRankListModel::TTypedRow>& kept);
+    // A row the server did not store stays typed on its rank, red with the reason, to be corrected
+    // or sent again; the message names rank and bibs.
+    void keepRefused(const TAqBibOrderRequest& sent, const TRequestOutcome& outcome);
 
     TAqBibOrderRoad road_;
     int currentDiscId = 0;
@@ -86,13 +96,16 @@ private:
     TRankList RankList;
     TRankListModel model_{RankList};
     int SelectedRow = 0; // row of the last right click, from 1; 0 = none
-    // Bibs typed and not stored stay over a reload of the same attempt, by rank; with them what was
-    // shown, for a "Nein" to losing some.
-    std::vector<std::pair<int, QString>> keptTyped_;
-    TRankList shownBeforeReload_;
     int loadedDiscId_ = 0;
     int loadedAttempt_ = 0;
-    quint32 latestLoad_ = 0; // the load whose answer is shown next; 0 when none is under way
+    struct TQueued {
+        std::unique_ptr<TAqBibOrderRequest> request;
+        TTransactionMode mode = TTransactionMode::tm_None;
+    };
+    std::deque<TQueued> queue_;
+    // Copies of those on their way, for their failures.
+    std::map<quint32, std::unique_ptr<TAqBibOrderRequest>> inFlight_;
+    quint32 latestLoad_ = 0; // the load whose answer is shown; 0 when none is under way
 
     QLabel* Label1;
     QLabel* Label2;

@@ -62,6 +62,13 @@ void TResultGrid::leaveEditor()
     }
 }
 
+std::optional<TResultGrid::TEditorState> TResultGrid::editorState() const
+{
+    if (!editor_)
+        return std::nullopt;
+    return TEntryGrid::editorState(*editor_);
+}
+
 void TResultGrid::scrollRowInView(int row)
 {
     if (!model_ || row < 0 || row >= model_->rowCount())

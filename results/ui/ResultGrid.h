@@ -11,6 +11,8 @@
 
 #include <QLineEdit>
 
+#include <optional>
+
 namespace tvp {
 
 class TResultGridModel;
@@ -31,6 +33,8 @@ public:
     // The user changed the open editor's text; a cell shown without one holds only a formatted value.
     bool isEdited() const { return editor_ && editor_->isModified(); }
     QLineEdit* editorWidget() const { return editor_; }
+    // The open editor as the user left it; none while no editor is open.
+    std::optional<TEditorState> editorState() const;
     // Puts the row at the top, or as far up as the rows below it allow (never above the first).
     void scrollRowInView(int row);
 

@@ -27,6 +27,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -49,6 +51,11 @@ const QString kNoParticipantInRow =
     QStringLiteral("In dieser Zeile ist kein Teilnehmer gemeldet: die Eingabe wird nicht gespeichert.");
 // Heats above this cannot be named by lane (heat * 65536 + lane); the cache reports them.
 constexpr int kMaxHeats = 32767;
+
+bool holdsDiscipline(const TResultCache& cache, const TDisciplineInfo& d)
+{
+    return cache.isForDisciplin(d.id, d.resultType, d.isTeam, d.attempts, d.assignmentType, d.resultFormat);
+}
 
 } // namespace
 
@@ -453,18 +460,24 @@ bool TResultDialog::checkItemChanged(const QString&)
 void TResultDialog::reload(TLoadType type, bool showFinishingOrder)
 {
     // A "Ja" to losing the changes has cleared the dirty parts already; a printed protocol shows
-    // only what the server holds.
+    // only what the server holds. What is typed from now on stays over the load.
     keepTyped_ = type != TLoadType::lt_print && hasOverallDirtyData();
+    discardTyped_.clear();
+    if (!keepTyped_ && resultCache) {
+        resultCache->forgetRefusedChanges();
+        discardTyped_ = resultCache->typedCells();
+    }
     LabelVersion->clear();
-    clearRowHint();
     auto request = std::make_unique<TResultRequest>();
     if (currentDisciplinID == 0 && currentDisciplinBarcodeId == 0) {
+        clearRowHint();
         StringGrid1->hide();
         LabelStatus->setText(QStringLiteral("Keine Disziplin gewählt"));
         LabelUnit->clear();
         LabelLegend->clear();
         request->reqType = rt_getList;
-        road_->AddRequest(std::move(request), TTransactionMode::tm_readonly);
+        if (road_->AddRequest(std::move(request), TTransactionMode::tm_readonly) != 0)
+            ++loadsInFlight_;
         Edit1->setText(QStringLiteral("1"));
         CheckBox1->setChecked(false);
         readVersionFromEdit1();
@@ -477,7 +490,11 @@ void TResultDialog::reload(TLoadType type, bool showFinishingOrder)
         request->DisciplinId = currentDisciplinBarcodeId;
         request->findByBarcodeID = true;
     }
-    StringGrid1->hide();
+    // The discipline shown stays on screen and takes keys while it loads again.
+    if (resultCache->getDisciplinId() != currentDisciplinID || currentDisciplinID == 0) {
+        clearRowHint();
+        StringGrid1->hide();
+    }
     LabelStatus->setText(kLoading);
     switch (type) {
     case TLoadType::lt_default: request->reqType = rt_getList; break;
@@ -501,7 +518,8 @@ void TResultDialog::reload(TLoadType type, bool showFinishingOrder)
         request->promptForAddAthlete = type == TLoadType::lt_showAthleteWithPrompt;
         break;
     }
-    road_->AddRequest(std::move(request), TTransactionMode::tm_readonly);
+    if (road_->AddRequest(std::move(request), TTransactionMode::tm_readonly) != 0)
+        ++loadsInFlight_;
 }
 
 void TResultDialog::RequestFinished(std::unique_ptr<TResultResponse> response, const TRequestOutcome& outcome)
@@ -514,20 +532,32 @@ void TResultDialog::RequestFinished(std::unique_ptr<TResultResponse> response, c
         if (response && response->DisciplinId == 0 && inFlight_)
             describeStore(*inFlight_, *response);
         storeInFlight_ = 0;
-        inFlight_.reset();
+        const std::unique_ptr<TResultRequest> sent = std::move(inFlight_);
         const int serial = std::exchange(inFlightSerial_, 0);
         // The next store leaves whatever this one's answer does below.
         struct SendNext {
             TResultDialog* self;
             ~SendNext() { self->sendStore(nullptr, 0); }
         } next{this};
-        if (response)
-            storeFinished(*response, outcome, serial);
-        else
+        if (!response) {
             road_->report(outcome);
+            // Never sent: the cell keeps its value, refused with the reason, for Enter to send again;
+            // unless Escape dropped it meanwhile, which puts back what the cell showed.
+            if (sent && !undoOfInFlight_ && holdsDiscipline(*resultCache, sent->disciplinInfo))
+                resultCache->setError(assignedId(*sent), sent->attempt, outcome.error, serial);
+            queueUndoOfInFlight(nullptr, outcome);
+            return;
+        }
+        storeFinished(*response, outcome, serial);
         queueUndoOfInFlight(response.get(), outcome);
         return;
     }
+    // Stores confirmed while loads were on their way are put over their answers, up to the last.
+    const bool lastLoad = command != rt_addParticipant && loadsInFlight_ > 0 && --loadsInFlight_ == 0;
+    const auto cleared = qScopeGuard([&] {
+        if (lastLoad)
+            committedDuringLoad_.clear();
+    });
     if (!response) {
         road_->report(outcome);
         return;
@@ -606,10 +636,20 @@ void TResultDialog::loadFinished(TResultResponse& response, const TRequestOutcom
     else if (type == rt_showTeam)
         FTeamToShow = response.id;
 
-    addToResultCache(response);
+    // Where the user is stays where it is: the cell, the focus, an open editor with its text.
+    const TGridPlace place = gridPlace();
+    {
+        // One rebuild once all is in, rather than an empty grid while it fills.
+        const QScopedValueRollback<bool> filling(filling_, true);
+        addToResultCache(response);
+    }
     reportLoadMessages();
     selectComboIntegerFilter(*ComboBox1, currentDisciplinID, -1);
-    fillHeats();
+    fillHeats(place);
+    // Asked of this load only: later rebuilds keep the user's cell.
+    FTopIndex = 0;
+    FAthleteToShow = FBarcodeAthleteToShow = FTeamToShow = 0;
+    DoItemChangeCheck(kPart);
     LabelVersion->setText(QStringLiteral("Aktuelle Listenversion: %1").arg(resultCache->ListVersion()));
     showResultUnit();
     readVersionFromEdit1();
@@ -649,8 +689,14 @@ void TResultDialog::addToResultCache(const TResultResponse& response)
     const bool sameCache =
         resultCache->isForDisciplin(d.id, d.resultType, d.isTeam, d.attempts, d.assignmentType, d.resultFormat);
     std::vector<TTypedCell> typed;
-    if (keepTyped_ && resultCache->getDisciplinId() == d.id)
+    if (resultCache->getDisciplinId() == d.id && response.reqType != rt_RefreshForPrint)
         typed = resultCache->typedCells();
+    // What the user agreed to lose when the load was asked for goes; what was typed since stays.
+    std::erase_if(typed, [this](const TTypedCell& t) {
+        return std::ranges::any_of(discardTyped_, [&](const TTypedCell& d) {
+            return d.rowKey == t.rowKey && d.attempt == t.attempt && d.text == t.text && d.status == t.status;
+        });
+    });
     if (!typed.empty()) {
         // Asked before anything is replaced, as closing asks.
         bool fits = sameCache;
@@ -663,13 +709,14 @@ void TResultDialog::addToResultCache(const TResultResponse& response)
         if (!fits && showDirtyDataMessage({}, reloadMessage))
             return;
     }
-    if (!keepTyped_)
-        resultCache->forgetRefusedChanges();
     if (!sameCache) {
         std::optional<std::vector<int>> heights;
         if (!d.heightList.isEmpty())
             heights = parseHeightList(d.heightList);
-        // The old cache goes with its queued changes: they belong to another discipline.
+        // The old cache goes with its queued changes: they belong to another discipline. The grid
+        // lets go of it first.
+        StringGrid1->leaveEditor();
+        grid_.rebuild(nullptr, 0);
         resultCache = std::make_unique<TResultCache>(
             d.id, d.isTeam, d.assignmentType, d.resultType, table ? table->ResultUnitPattern : QString(), d.attempts,
             [this](int row, int col) { ResultCacheCallback(row, col); }, d.resultFormat, participants.ListVersion,
@@ -681,6 +728,10 @@ void TResultDialog::addToResultCache(const TResultResponse& response)
     addParticipantsToResultCache(*resultCache, participants.HeatList, response.getResultTableResponse.Results);
     if (sameCache && !typed.empty())
         resultCache->restoreTypedCells(typed);
+    // The load may have read before they were stored.
+    if (sameCache)
+        for (const TResultChange& change : committedDuringLoad_)
+            resultCache->changeCommitted(change);
 }
 
 void TResultDialog::setDisciplines(const std::vector<proto::DisciplinType>& disciplines)
@@ -698,7 +749,7 @@ void TResultDialog::setDisciplines(const std::vector<proto::DisciplinType>& disc
     }
 }
 
-void TResultDialog::fillHeats()
+void TResultDialog::fillHeats(const TGridPlace& place)
 {
     ComboBox2->clear();
     const int heats = std::min(resultCache->getNoOfHeats(), kMaxHeats);
@@ -710,7 +761,7 @@ void TResultDialog::fillHeats()
     if (currentHeatId > ComboBox2->count())
         currentHeatId = 0;
     ComboBox2->setCurrentIndex(currentHeatId - 1);
-    rebuildGrid();
+    rebuildGrid(place);
 }
 
 void TResultDialog::showResultUnit()
@@ -751,6 +802,8 @@ void TResultDialog::reloadFinishingOrder()
 
 void TResultDialog::ResultCacheCallback(int row, int col)
 {
+    if (filling_)
+        return;
     if (row == 0)
         rebuildGrid();
     else if (resultCache)
@@ -771,9 +824,31 @@ void TResultDialog::clearRowHint()
     StatusText->setFullText({});
 }
 
+TResultDialog::TGridPlace TResultDialog::gridPlace() const
+{
+    TGridPlace place;
+    place.discipline = resultCache ? resultCache->getDisciplinId() : 0;
+    place.heat = grid_.heat();
+    // The window's focus, also while another window is active: it comes back to the grid.
+    QWidget* focus = focusWidget();
+    place.focused = focus && (focus == StringGrid1 || StringGrid1->isAncestorOf(focus));
+    const QModelIndex current = StringGrid1->currentIndex();
+    if (current.isValid()) {
+        place.row = current.row();
+        place.column = current.column();
+        place.id = resultCache && resultCache->isTeamDisc() ? grid_.teamId(place.row) : grid_.athleteId(place.row);
+    }
+    place.editor = StringGrid1->editorState();
+    return place;
+}
+
 void TResultDialog::rebuildGrid()
 {
-    const bool hadFocus = StringGrid1->hasFocus();
+    rebuildGrid(gridPlace());
+}
+
+void TResultDialog::rebuildGrid(const TGridPlace& place)
+{
     StringGrid1->leaveEditor();
     // The rows are read anew: no row is current until one is chosen again.
     clearRowHint();
@@ -813,16 +888,19 @@ void TResultDialog::rebuildGrid()
         size(c, 90);
     StringGrid1->show();
     fitColumnsToRoom(*StringGrid1);
-    selectAfterRebuild(table);
-    if (hadFocus)
+    const bool placed = selectAfterRebuild(table, place);
+    if (place.focused)
         StringGrid1->setFocus();
+    if (placed && place.editor)
+        StringGrid1->reopenEditor(*place.editor);
 }
 
-void TResultDialog::selectAfterRebuild(const TResultTable& table)
+bool TResultDialog::selectAfterRebuild(const TResultTable& table, const TGridPlace& place)
 {
     const int rows = grid_.dataRows();
     const int attemptColumn = grid_.columnOfAttempt(FAttemptToShow > 0 ? FAttemptToShow : 1);
     const bool team = resultCache->isTeamDisc();
+    bool shown = false;
     for (int r = 0; r < rows; ++r) {
         bool show = false;
         if (team)
@@ -834,16 +912,36 @@ void TResultDialog::selectAfterRebuild(const TResultTable& table)
         if (show) {
             StringGrid1->setCurrentIndex(grid_.index(r, attemptColumn));
             StringGrid1->scrollTo(grid_.index(r, attemptColumn));
+            shown = true;
         }
     }
     if (FTopIndex > 0 && FTopIndex <= rows) {
         StringGrid1->setCurrentIndex(grid_.index(FTopIndex - 1, grid_.fixedColumns()));
         StringGrid1->scrollRowInView(FTopIndex - 1);
         StringGrid1->setFocus();
-    } else if (FAthleteToShow == 0 && FBarcodeAthleteToShow == 0 && table.editRow >= 1 && table.editRow <= rows &&
-               table.editCol >= 0 && table.editCol < grid_.attempts()) {
-        StringGrid1->setCurrentIndex(grid_.index(table.editRow - 1, grid_.columnOfAttempt(table.editCol + 1)));
+        return false;
     }
+    if (shown || FAthleteToShow != 0 || FBarcodeAthleteToShow != 0)
+        return false;
+    // The user's cell: the same participant's, or in the same heat the same place.
+    if (place.discipline == resultCache->getDisciplinId() && place.row >= 0 && place.column >= 0 &&
+        place.column < grid_.columnCount()) {
+        int row = -1;
+        const bool byLane = resultCache->getAssignmentType() == proto::ResultAssignmentType::byLane;
+        for (int r = 0; r < rows && place.id != 0 && !byLane && row < 0; ++r)
+            if ((team ? grid_.teamId(r) : grid_.athleteId(r)) == place.id)
+                row = r;
+        if (row < 0 && place.heat == currentHeatId && (place.id == 0 || byLane) && place.row < rows)
+            row = place.row;
+        if (row >= 0) {
+            StringGrid1->setCurrentIndex(grid_.index(row, place.column));
+            StringGrid1->scrollTo(grid_.index(row, place.column));
+            return true;
+        }
+    }
+    if (table.editRow >= 1 && table.editRow <= rows && table.editCol >= 0 && table.editCol < grid_.attempts())
+        StringGrid1->setCurrentIndex(grid_.index(table.editRow - 1, grid_.columnOfAttempt(table.editCol + 1)));
+    return false;
 }
 
 void TResultDialog::StringGrid1SetEditText(const QModelIndex& index, const QString& text)
@@ -1052,6 +1150,8 @@ void TResultDialog::storeFinished(TResultResponse& response, const TRequestOutco
         change.result = response.result;
         change.serial = serial;
         resultCache->changeCommitted(change);
+        if (loadsInFlight_ > 0)
+            committedDuringLoad_.push_back(change);
         if (response.otherDeskStored)
             showOtherDeskStored(change.assignedId, change.attempt, response.result);
     }

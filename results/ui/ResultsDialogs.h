@@ -8,6 +8,7 @@
 #include "core/ui/TVPForm.h"
 #include "results/ResultGridModel.h"
 #include "results/ResultRequests.h"
+#include "results/ui/ResultGrid.h"
 
 #include <QTimer>
 
@@ -83,7 +84,18 @@ private:
     // and a "Nein" leaves the cache as it was.
     void addToResultCache(const TResultResponse& response);
     void setDisciplines(const std::vector<proto::DisciplinType>& disciplines);
-    void fillHeats();
+    // Where the user is in the grid, to come back to after a rebuild.
+    struct TGridPlace {
+        int discipline = 0;
+        int heat = 0;
+        int row = -1;
+        int column = -1;
+        int id = 0; // the row's athlete, or team in a team discipline
+        bool focused = false;
+        std::optional<TEntryGrid::TEditorState> editor;
+    };
+    TGridPlace gridPlace() const;
+    void fillHeats(const TGridPlace& place);
     void showResultUnit();
     void reloadVisibleOthers();
     // Its typed bibs stay over the reload; it asks only where it cannot keep them.
@@ -91,9 +103,11 @@ private:
 
     void ResultCacheCallback(int row, int col);
     void rebuildGrid();
+    void rebuildGrid(const TGridPlace& place);
     // The status line and hint name the current row's fixed cells; without a current row, nothing.
     void clearRowHint();
-    void selectAfterRebuild(const TResultTable& table);
+    // True when the place's cell is current again (not a row the load was asked to show).
+    bool selectAfterRebuild(const TResultTable& table, const TGridPlace& place);
 
     void StringGrid1KeyPress(int key);
     void StringGrid1SetEditText(const QModelIndex& index, const QString& text);
@@ -150,6 +164,10 @@ private:
     // Cells typed and not taken by the server stay over the next load, unless the user agreed to
     // lose them before it was asked for.
     bool keepTyped_ = false;
+    std::vector<TTypedCell> discardTyped_; // typed cells the user agreed to lose when the load was asked for
+    int loadsInFlight_ = 0;
+    std::vector<TResultChange> committedDuringLoad_;
+    bool filling_ = false;
     bool userChangedDisc_ = false;
     bool skipShowReload_ = false; // the entry point loads already
     std::vector<TDisciplineInfo> disciplines_;

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPixmap>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QStatusBar>
@@ -808,6 +809,57 @@ TEST_F(ResultWindowTest, F5ShowsAnotherDesksStoresAndKeepsWhatIsTyped)
     ASSERT_TRUE(settled());
     EXPECT_EQ(shown(1, 1), QStringLiteral("-|%1|").arg(int(S::sr_noResult)));
     EXPECT_EQ(storedRanks(*seed, finish), QStringLiteral("1:7"));
+}
+
+// F5 at a slowed server: the grid stays and takes the keys while it loads. Anna's 4, stored after
+// the load began to read, shows over its answer; Ben's 5 typed into the editor the rebuild closes
+// goes on as 56 with the focus and the cell where they were.
+TEST_F(ResultWindowTest, KeysTypedWhileTheGridReloadsLandInTheirRows)
+{
+    ProgramKeys keys(context);
+    open(jump);
+    go(0, 1);
+    const auto key = [](int k) { QTest::keyClick(QApplication::focusWidget(), Qt::Key(k)); };
+    standin.server().setAnswerDelay(std::chrono::milliseconds(150));
+    key(Qt::Key_F5);
+    EXPECT_TRUE(grid()->isVisible());
+    QTest::qWait(400);
+    for (int k : {Qt::Key_4, Qt::Key_Return, Qt::Key_5})
+        key(k);
+    ASSERT_TRUE(settled());
+    standin.server().setAnswerDelay({});
+    for (int k : {Qt::Key_6, Qt::Key_Return})
+        key(k);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna) + u'/' + stored(jump, 1, "athlete_id", ben),
+              QStringLiteral("Distance 4/Distance 56"));
+    EXPECT_EQ(shown(0, 1) + u'/' + shown(1, 1), QStringLiteral("4,00m|%1|/56,00m|%1|").arg(int(S::sr_uptodate)));
+    EXPECT_EQ(cursor(), std::pair(0, 2));
+    EXPECT_EQ(QApplication::focusWidget(), grid());
+}
+
+// Two reloads hold both channels and the server answers neither in time: Anna's 4, waiting for a
+// channel, is given up but stays in her cell, red with the reason, and Enter sends it again.
+TEST_F(ResultWindowTest, AStoreThatNeverLeftKeepsItsValueRedUntilEnterSendsItAgain)
+{
+    open(jump);
+    const int savedWait = CommTimeouts::channelWaitMs;
+    CommTimeouts::channelWaitMs = 100;
+    const auto restore = qScopeGuard([&] { CommTimeouts::channelWaitMs = savedWait; });
+    standin.server().setAnswerDelay(std::chrono::milliseconds(200));
+    form->reloadFormData(false);
+    form->reloadFormData(false);
+    enter(0, 1, QStringLiteral("4"));
+    ASSERT_TRUE(settled());
+    standin.server().setAnswerDelay({});
+    EXPECT_EQ(shown(0, 1), QStringLiteral("4|%1|Status der Zelle(Anna Berg, Versuch 1): Fehler: Timeout im Client bei "
+                                          "Serveranfrage.")
+                               .arg(int(S::sr_error)));
+    go(0, 1);
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna), QStringLiteral("Distance 4"));
+    EXPECT_EQ(state(0, 1), S::sr_uptodate);
 }
 
 // Clara, taken out at another desk, keeps her row after "Nein": her typed 9 is refused by name and

@@ -8,6 +8,7 @@
 #include "tests/results/StoredRanks.h"
 
 #include <QAction>
+#include <QScopeGuard>
 
 #include <thread>
 
@@ -69,7 +70,7 @@ protected:
 };
 
 // Bib 8 got rank 1 at another desk; bib 7 typed at rank 1 here is refused, naming Ben, and stays
-// typed for the user to correct.
+// typed with the reason for the user to correct.
 TEST_F(FinishingOrderBesideResults, ARankGivenAtAnotherDeskIsRefusedNamingWhoHoldsIt)
 {
     StandinClient other(standin.port());
@@ -78,10 +79,12 @@ TEST_F(FinishingOrderBesideResults, ARankGivenAtAnotherDeskIsRefusedNamingWhoHol
     ASSERT_TRUE(bothSettled());
     EXPECT_EQ(storedRanks(*seed, finish, 2), QStringLiteral("1:8"));
     EXPECT_TRUE(recorder.messages.lines().contains(
-        QStringLiteral("Ergebnis speichern: Der Rang 1 ist im 2. Versuch der Disziplin Zieleinlauf bereits Ben Acker "
-                       "(Füchse) zugewiesen.")))
+        QStringLiteral("Ergebnis speichern: Rang 1, Startnummer 7: Der Rang 1 ist im 2. Versuch der Disziplin "
+                       "Zieleinlauf bereits Ben Acker (Füchse) zugewiesen.")))
         << recorder.messages.lines().join(u'\n').toStdString();
-    EXPECT_EQ(orderRows().first(), QStringLiteral("1|7|")) << "the typed bib, not beside Ben's name";
+    EXPECT_EQ(orderRows().first(), QStringLiteral("1|7|Der Rang 1 ist im 2. Versuch der Disziplin Zieleinlauf bereits "
+                                                  "Ben Acker (Füchse) zugewiesen."))
+        << "the typed bib with the reason, not beside Ben's name";
 }
 
 // Bib 7 typed at rank 3 moves there from rank 1; the result window shows the move.
@@ -116,6 +119,57 @@ TEST_F(FinishingOrderBesideResults, TypedBibsStayOverOverlappingReloadsOfASlowSe
     EXPECT_EQ(orderRows(), (QStringList{QStringLiteral("1||"), QStringLiteral("2|14|"), QStringLiteral("3|11|"),
                                         QStringLiteral("4||"), QStringLiteral("5|7|Anna Berg (Füchse) "),
                                         QStringLiteral("6|11|Dan Dachs (Eulen) "), QStringLiteral("7||")}));
+}
+
+// Bibs typed one after the other at a slowed server with F5 between them: each stays in its row
+// until it is stored. One the server refuses while another desk holds it shows red with its reason,
+// the message names rank and bib, and Enter on the row sends it again.
+TEST_F(FinishingOrderBesideResults, BibsTypedAtASlowServerStayInTheirRowsUntilStoredOrShowWhyNot)
+{
+    standin.stop();
+    standin.options.writeWait = std::chrono::milliseconds(300);
+    standin.start();
+    competitionUrlHolderInstance().setServerUrl(standin.serverAddress());
+    const int savedWait = CommTimeouts::channelWaitMs;
+    CommTimeouts::channelWaitMs = 300;
+    const auto restore = qScopeGuard([&] { CommTimeouts::channelWaitMs = savedWait; });
+    ProgramKeys keys(context);
+    QApplication::setActiveWindow(order.get());
+    order->grid()->setFocus();
+    order->grid()->openEditor();
+    const auto type = [](const QString& text) {
+        for (QChar ch : text)
+            QTest::keyClick(QApplication::focusWidget(), ch.toLatin1());
+    };
+    standin.server().setAnswerDelay(std::chrono::milliseconds(50));
+    type(QStringLiteral("7\r8\r"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F5);
+    type(QStringLiteral("11\r"));
+    EXPECT_EQ(orderRows().mid(0, 3),
+              (QStringList{QStringLiteral("1|7|"), QStringLiteral("2|8|"), QStringLiteral("3|11|")}));
+    ASSERT_TRUE(bothSettled());
+    EXPECT_EQ(storedRanks(*seed, finish, 2), QStringLiteral("1:7 2:8 3:11"));
+    EXPECT_EQ(orderRows().mid(0, 3),
+              (QStringList{QStringLiteral("1|7|Anna Berg (Füchse) "), QStringLiteral("2|8|Ben Acker (Füchse) "),
+                           QStringLiteral("3|11|Dan Dachs (Eulen) ")}));
+
+    StandinClient other(standin.port());
+    other.begin(false);
+    type(QStringLiteral("14\r"));
+    ASSERT_TRUE(bothSettled());
+    const QString busy = QStringLiteral("Transaktion starten: Server ausgelastet, bitte erneut versuchen");
+    EXPECT_EQ(orderRows().at(3), QStringLiteral("4|14|") + busy);
+    EXPECT_EQ(order->grid()->model()->index(3, 1).data(TRankListModel::kRefusedRole), QVariant(true));
+    EXPECT_TRUE(
+        recorder.messages.lines().contains(QStringLiteral("Ergebnis speichern: Rang 4, Startnummer 14: ") + busy))
+        << recorder.messages.lines().join(u'\n').toStdString();
+    other.rollback();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_TRUE(bothSettled());
+    EXPECT_EQ(storedRanks(*seed, finish, 2), QStringLiteral("1:7 2:8 3:11 4:14"));
+    EXPECT_EQ(orderRows().at(3), QStringLiteral("4|14|Emil Kurz (Eulen) "));
 }
 
 using ResultAtTwoDesks = ResultWindowTest;
