@@ -244,10 +244,10 @@ ProgramUnderTest::~ProgramUnderTest()
     InitComm();
 }
 
-void settle()
+void settle(int timeoutMs)
 {
     for (int quiet = 0; quiet < 3;) {
-        ASSERT_TRUE(tvp::test::waitUntil([] { return runningRequestCount() == 0; }, 15000));
+        ASSERT_TRUE(tvp::test::waitUntil([] { return runningRequestCount() == 0; }, timeoutMs));
         QTest::qWait(20);
         quiet = runningRequestCount() == 0 ? quiet + 1 : 0;
     }

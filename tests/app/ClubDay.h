@@ -81,7 +81,7 @@ struct ProgramUnderTest {
 };
 
 // Waits until no request runs, three times in a row.
-void settle();
+void settle(int timeoutMs = 15000);
 
 // Chooses as a user would where nothing is chosen yet, so that the lists that show a choice fill:
 // the first entry of an empty choice, the first row of a list.

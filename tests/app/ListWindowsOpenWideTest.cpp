@@ -75,7 +75,18 @@ struct Opened {
     bool within = false;
 };
 
-// The window opened as a user opens it, its cup chosen, once the window manager framed it.
+// The window's widest list.
+const QAbstractItemView* listOf(const QWidget& window)
+{
+    const QAbstractItemView* list = nullptr;
+    for (const QAbstractItemView* view : window.findChildren<QAbstractItemView*>())
+        if (view->isVisibleTo(&window) && !view->inherits("QComboBoxListView") && (!list || view->width() > list->width()))
+            list = view;
+    return list;
+}
+
+// The window opened as a user opens it, its cup chosen, once its list shows rows and the window
+// manager framed it.
 Opened open(ProgramUnderTest& program, TWindowId id, const char* entry, bool lateWindowManager)
 {
     QWidget& window = *program.program->registry().widget(id);
@@ -84,17 +95,22 @@ Opened open(ProgramUnderTest& program, TWindowId id, const char* entry, bool lat
         if (lateWindowManager)
             late = std::make_unique<LateWindowManager>(window);
         program.program->registry().get<TMainForm>(TWindowId::MainForm)->action(QString::fromLatin1(entry))->trigger();
-        settle();
-        chooseFirst(window);
+        EXPECT_TRUE(waitUntil(
+            [&] {
+                chooseFirst(window);
+                const QAbstractItemView* list = listOf(window);
+                return list && list->model() && list->model()->rowCount() > 0;
+            },
+            90000))
+            << entry << " shows no rows";
+        settle(90000);
     }
     EXPECT_TRUE(waitUntil([&] { return window.frameGeometry() != window.geometry(); }, 5000));
     QTest::qWait(500);
-    Opened opened{window.width(), 0, 0, program.area.contains(window.frameGeometry())};
-    for (const QAbstractItemView* view : window.findChildren<QAbstractItemView*>())
-        if (view->isVisibleTo(&window) && !view->inherits("QComboBoxListView"))
-            opened.list = std::max(opened.list, view->width());
-    opened.free = program.area.width() - (window.frameGeometry().width() - window.width());
-    return opened;
+    const QAbstractItemView* list = listOf(window);
+    return {window.width(), list ? list->width() : 0,
+            program.area.width() - (window.frameGeometry().width() - window.width()),
+            program.area.contains(window.frameGeometry())};
 }
 
 void close(ProgramUnderTest& program, TWindowId id)
@@ -102,7 +118,7 @@ void close(ProgramUnderTest& program, TWindowId id)
     auto* form = program.program->registry().form(id);
     form->clearAllDirtyData();
     form->close();
-    settle();
+    settle(90000);
 }
 
 // Fresh settings, a crowded day on the screen's free area, the main window shown.
