@@ -3,7 +3,8 @@
 // manager maps it, first after the start or after another window was opened and closed.
 //
 // With TVP_MEASURE_STARTS=N the measuring run below opens them in N starts and prints each
-// window's opening and list width (also TVP_MEASURE_DELAY_MS, TVP_MEASURE_LATE_WINDOW_MANAGER).
+// window's opening and list width (also TVP_MEASURE_DELAY_MS, TVP_MEASURE_LATE_WINDOW_MANAGER=1,
+// and TVP_SCREENSHOTS=folder for a picture of the screen with each window).
 
 #include "core/ui/MainWindow.h"
 #include "core/ui/TVPForm.h"
@@ -193,6 +194,9 @@ TEST(ListWindowsOpenWideMeasure, OpeningAndListWidths)
         for (std::size_t k = 0; k < kListWindows.size(); ++k) {
             const auto [id, entry] = kListWindows[(std::size_t(s) + k) % kListWindows.size()];
             const Opened opened = open(*program, id, entry, late);
+            if (const QString folder = qEnvironmentVariable("TVP_SCREENSHOTS"); !folder.isEmpty())
+                QGuiApplication::primaryScreen()->grabWindow(0).save(
+                    QStringLiteral("%1/%2-%3-%4.png").arg(folder).arg(program->area.width()).arg(s).arg(entry));
             std::fprintf(stderr, "MEASURE screen=%d delay=%d late=%d start=%d window=%s order=%s width=%d list=%d free=%d within=%d\n",
                          QGuiApplication::primaryScreen()->geometry().width(), delay, int(late), s, entry,
                          k == 0 ? "first" : "after", opened.width, opened.list, opened.free, int(opened.within));
