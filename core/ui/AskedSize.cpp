@@ -26,7 +26,9 @@ bool TAskedSize::eventFilter(QObject* watched, QEvent* event)
         return false;
     QWindow* handle = window_.windowHandle();
     if (watched == &window_ && event->type() == QEvent::Resize) {
-        if (!event->spontaneous()) {
+        if (window_.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+            wished_ = QSize(); // the user's own choice of size
+        } else if (!event->spontaneous()) {
             wished_ = window_.size();
         } else if (window_.size() != wished_) {
             // Asked again before the window's own handlers run: a move they make then carries the
