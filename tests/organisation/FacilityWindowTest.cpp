@@ -109,6 +109,17 @@ TEST_F(FacilityWindowTest, EachDisciplineBeyondTheFirstAddsAColumnThatALaterLoad
     EXPECT_EQ(rows(*list()), (QStringList{QStringLiteral("Platz||Sprint|Weitsprung")}));
 }
 
+TEST_F(FacilityWindowTest, ClickingADisciplineOfTheEditorReportsNothing)
+{
+    seed->facility(competitionId, QStringLiteral("Platz"), disciplines);
+    open();
+    QTreeView* view = find<QTreeView>(*form, "ListView2");
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(1, 0)).center());
+    settle();
+    EXPECT_TRUE(view->selectionModel()->isRowSelected(1));
+    EXPECT_TRUE(recorder.messages.messages.empty()) << recorder.messages.messages[0].text.toStdString();
+}
+
 TEST_F(FacilityWindowTest, TheFilterListsOnlyTheFacilitiesOfItsDiscipline)
 {
     seed->facility(competitionId, QStringLiteral("Bahn"), {disciplines[0]});
