@@ -16,14 +16,17 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QProcess>
 #include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <thread>
 
 using namespace tvp;
@@ -46,10 +49,36 @@ public:
     explicit LateWindowManager(QWidget& window) : pid_(qEnvironmentVariableIntValue("TVP_WINDOW_MANAGER_PID"))
     {
         EXPECT_GT(pid_, 0) << "with-window-manager.sh names openbox's process";
-        if (pid_ > 0 && kill(pid_, SIGSTOP) == 0)
-            window.installEventFilter(this);
+        // Stopped while it holds the X server (it does while it frames or unframes a window), it
+        // would stop every other client with it: it runs on a moment then.
+        for (int attempt = 0; pid_ > 0 && attempt < 100; ++attempt) {
+            kill(pid_, SIGSTOP);
+            QProcess client;
+            client.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+            if (client.waitForFinished(1000)) {
+                window.installEventFilter(this);
+                // Never stopped for good, whatever the window does.
+                watchdog_ = std::thread([pid = pid_, stop = stop_] {
+                    for (int waited = 0; waited < 300 && !*stop; ++waited)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                    kill(pid, SIGCONT);
+                });
+                return;
+            }
+            kill(pid_, SIGCONT);
+            client.waitForFinished(5000);
+            QTest::qWait(20);
+        }
+        ADD_FAILURE() << "openbox never idle";
+        pid_ = 0;
     }
-    ~LateWindowManager() override { resume(); }
+    ~LateWindowManager() override
+    {
+        resume();
+        *stop_ = true;
+        if (watchdog_.joinable())
+            watchdog_.join();
+    }
     void resume()
     {
         if (pid_ > 0)
@@ -67,6 +96,8 @@ public:
 
 private:
     pid_t pid_;
+    std::shared_ptr<std::atomic<bool>> stop_ = std::make_shared<std::atomic<bool>>(false);
+    std::thread watchdog_;
 };
 
 struct Opened {
