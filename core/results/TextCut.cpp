@@ -70,9 +70,14 @@ QString cutKeepingDifference(const QString& text, int shared, int room,
         from = shared;
     const QString end = text.mid(from);
     const int left = room - width(dots) - width(end);
-    // Not even the end fits beside a letter of the start: its own start then, the part that differs first.
-    if (left < width(text.left(1)))
-        return startWithin(end, end.size(), room - width(dots), width) + dots;
+    // Not even the end fits beside a letter of the start: its own start then, as far as the
+    // character where the texts part ("(12…"); in less room still, the part from that character on.
+    if (left < width(text.left(1))) {
+        const QString kept = startWithin(end, end.size(), room - width(dots), width);
+        if (kept.size() > shared - from)
+            return kept + dots;
+        return dots + startWithin(text.mid(shared), text.size() - shared, room - width(dots), width);
+    }
     return startWithin(text, from, left, width).trimmed() + dots + end;
 }
 

@@ -16,7 +16,8 @@ std::vector<int> distinctStarts(const QStringList& texts);
 
 // The text in room (measured by width): whole where it fits; else its start and "…", unless that
 // cut falls within the first `shared` characters it has in common with others: then the start is
-// cut in its middle so that the part from the word where they differ stays ("Riege U10 Übe…(4)").
+// cut in its middle so that the part from the word where they differ stays ("Riege U10 Übe…(4)"),
+// also where that is its last character ("Riege U10 Übe…(1)" beside "…(10)").
 QString cutKeepingDifference(const QString& text, int shared, int room,
                              const std::function<int(const QString&)>& width);
 

@@ -1,5 +1,6 @@
 #include "core/ui/TVPForm.h"
 
+#include "core/ui/AskedSize.h"
 #include "core/ui/Dialogs.h"
 #include "core/util/ShellClock.h"
 #include "core/connection/SlotGuard.h"
@@ -18,6 +19,24 @@
 
 namespace tvp {
 
+namespace {
+
+// Posted to a window when the window system shows it.
+const QEvent::Type kExposed = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+class TExposeWatch : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed())
+            QCoreApplication::postEvent(parent(), new QEvent(kExposed));
+        return false;
+    }
+};
+
+} // namespace
+
 TTVPForm::TTVPForm(QWidget* parent) : TTVPForm(programContext(), parent)
 {
 }
@@ -32,7 +51,9 @@ TTVPForm::TTVPForm(TWindowContext& context, QWidget* parent)
       checkMessage(QStringLiteral("Es sind noch ungespeicherte Änderungen vorhanden und ein Neuladen eines "
                                   "Eintrags wurde angefordert. Beim Fortsetzen gehen ungespeicherte Änderungen "
                                   "ggf. verloren. Daten neu laden?")),
-      context_(context)
+      context_(context),
+      askedSize_(new TAskedSize(*this)),
+      exposeWatch_(new TExposeWatch(this))
 {
     installCutTextAids();
     installFieldAids();
@@ -171,6 +192,9 @@ void TTVPForm::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (!event->spontaneous()) {
         frameUnknown_ = true;
+        framed_ = false;
+        if (QWindow* handle = windowHandle())
+            handle->installEventFilter(exposeWatch_);
         // Without a window manager no frame comes: the window is its own frame then.
         QTimer::singleShot(frameWaitMs, this, [this] {
             guarded([this] {
@@ -206,8 +230,10 @@ void TTVPForm::keepWithinArea()
         return;
     // The title bar is known only once the window manager framed the window; until then its place
     // is not yet the one it will have.
-    if (frameGeometry() != geometry())
+    if (frameGeometry() != geometry()) {
         frameUnknown_ = false;
+        framed_ = true;
+    }
     if (frameUnknown_)
         return;
     if (TPositionStoreAdapter* adapter = context_.positionStore())
@@ -216,6 +242,13 @@ void TTVPForm::keepWithinArea()
 
 bool TTVPForm::event(QEvent* event)
 {
+    // A window manager slow to map the window frames it only after the window stopped waiting for its
+    // frame, perhaps without moving it: shown, it is placed within the free area with its frame.
+    if (event->type() == kExposed) {
+        if (!framed_)
+            guarded([this] { keepWithinArea(); });
+        return true;
+    }
     // A list of the window first shows rows and lacks width: the window decides whether it grows,
     // whatever the window manager did meanwhile.
     if (event->type() == TListLacksEvent::kType) {
@@ -247,10 +280,13 @@ void TTVPForm::growForList(const QWidget& list, int lacking)
         lacking -= gained;
         by = (lacking * (width() - window) + gained - 1) / gained;
     }
+    // Until the window system confirms the width, whatever size the window manager maps it at.
+    if (width() > opened) {
+        growsWithLists_ = false;
+        askedSize_->hold();
+    }
     // Also before the window manager framed it: once it has, the frame is kept within again.
     adapter->keepWithinArea(this);
-    if (width() > opened)
-        growsWithLists_ = false;
 }
 
 void TTVPForm::geometryChanged()

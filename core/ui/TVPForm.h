@@ -12,6 +12,7 @@
 
 namespace tvp {
 
+class TAskedSize;
 class TWindowContext;
 
 // A window with key commands of its own: the Ctrl keys the main window does not know itself go to
@@ -87,7 +88,8 @@ public:
     // they first hold rows, whenever that is.
     void setGrowsWithLists(bool grows) { growsWithLists_ = grows; }
     // The list, filled for the first time, lacks that many pixels to show its texts whole: the window
-    // grows until the list has them, as far as the free area allows, its frame kept within.
+    // grows until the list has them, as far as the free area allows, its frame kept within, and holds
+    // that size until the window system confirms it (TAskedSize).
     void growForList(const QWidget& list, int lacking);
 
     bool checkDirtyDataOnClose = true;
@@ -123,7 +125,11 @@ private:
     bool sizeableBorder_ = true;
     // Shown, and the window system has not yet told its frame: placed again once it has.
     bool frameUnknown_ = false;
+    // The window manager's frame was seen since the window was last shown.
+    bool framed_ = false;
     bool growsWithLists_ = false;
+    TAskedSize* askedSize_;
+    QObject* exposeWatch_;
     QTimer moveStoreTimer_;
 };
 

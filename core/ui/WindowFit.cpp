@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <limits>
 #include <numeric>
 
@@ -423,14 +424,16 @@ private:
                 const QString& text = column[i];
                 const int whole = wholes[std::size_t(c)][std::size_t(i)];
                 const int start = starts[std::size_t(i)];
+                // Also a text that parts from another only in its last character ("(1)" beside
+                // "(10)"), or that another starts with, keeps that character where it is cut.
+                if (start > 1)
+                    shared_[std::size_t(c)].insert(text, start - 1);
                 if (start >= text.size()) {
                     apart = std::max(apart, whole);
                     continue;
                 }
                 const int cut = whole - metrics.horizontalAdvance(text) + metrics.horizontalAdvance(text.left(start) + dots);
                 apart = std::max(apart, std::min(whole, cut + 1));
-                if (start > 1)
-                    shared_[std::size_t(c)].insert(text, start - 1);
             }
             if (longest_[std::size_t(c)] > 0 && longest_[std::size_t(c)] <= kShortTextChars)
                 n[nLeast] = std::max(n[nLeast], n[nWhole]);
@@ -639,9 +642,12 @@ void TElidingStyle::drawControl(ControlElement element, const QStyleOption* opti
             QStyleOptionViewItem cut(*item);
             const int margin = pixelMetric(PM_FocusFrameHMargin, option, widget) + 1;
             const int room = subElementRect(SE_ItemViewItemText, item, widget).width() - 2 * margin;
-            const QFontMetrics metrics(item->font);
-            cut.text = cutKeepingDifference(item->text, shared, room,
-                                            [&](const QString& text) { return metrics.horizontalAdvance(text); });
+            // In fractions of a pixel, as the style lays the text out: a whole pixel less, and it
+            // cuts the kept end off again.
+            const QFontMetricsF metrics(item->font);
+            cut.text = cutKeepingDifference(item->text, shared, room, [&](const QString& text) {
+                return int(std::ceil(metrics.horizontalAdvance(text)));
+            });
             QProxyStyle::drawControl(element, &cut, painter, widget);
             return;
         }

@@ -29,8 +29,10 @@ void showSortedList(QTreeView& list, TSortedListModel& sorted, QAbstractItemMode
     sorted.initListView();
     QObject::connect(list.header(), &QHeaderView::sectionClicked, &window,
                      [&sorted](int column) { guarded([&] { sorted.SortListView(column, true); }); });
-    QObject::connect(list.selectionModel(), &QItemSelectionModel::selectionChanged, &window,
-                     [changed = std::move(selectionChanged)] { guarded(changed); });
+    // A list whose selection nothing follows (the facility editor's disciplines) passes none.
+    if (selectionChanged)
+        QObject::connect(list.selectionModel(), &QItemSelectionModel::selectionChanged, &window,
+                         [changed = std::move(selectionChanged)] { guarded(changed); });
 }
 
 std::vector<int> selectedSourceRows(const QAbstractItemView& list, const TSortedListModel& sorted)

@@ -1,6 +1,7 @@
 // The facility window offscreen against the stand-in: creating with Enter, the columns of
 // disciplines, the filter, and deleting several facilities that the schedule still uses.
 
+#include "core/connection/UncaughtErrors.h"
 #include "organisation/ui/DisciplinePlaceDialog.h"
 #include "tests/participants/WindowFixture.h"
 
@@ -107,6 +108,20 @@ TEST_F(FacilityWindowTest, EachDisciplineBeyondTheFirstAddsAColumnThatALaterLoad
     settle();
     EXPECT_EQ(headers().size(), 4);
     EXPECT_EQ(rows(*list()), (QStringList{QStringLiteral("Platz||Sprint|Weitsprung")}));
+}
+
+TEST_F(FacilityWindowTest, ClickingADisciplineOfTheEditorReportsNothing)
+{
+    QStringList reported;
+    setUncaughtReporter([&](const QString& text) { reported << text; });
+    seed->facility(competitionId, QStringLiteral("Platz"), disciplines);
+    open();
+    QTreeView* view = find<QTreeView>(*form, "ListView2");
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(1, 0)).center());
+    settle();
+    setUncaughtReporter({});
+    EXPECT_TRUE(view->selectionModel()->isRowSelected(1));
+    EXPECT_EQ(reported, QStringList());
 }
 
 TEST_F(FacilityWindowTest, TheFilterListsOnlyTheFacilitiesOfItsDiscipline)

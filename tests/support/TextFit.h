@@ -38,6 +38,7 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -353,8 +354,9 @@ inline QString shownText(QAbstractItemView& view, QHeaderView& header, const QMo
     const QRect textRect = view.style()->subElementRect(QStyle::SE_ItemViewItemText, &option, &view);
     const int margin = view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
     if (shared > 0 && option.textElideMode == Qt::ElideRight)
-        return cutKeepingDifference(text, shared, textRect.width() - 2 * margin,
-                                    [&](const QString& t) { return option.fontMetrics.horizontalAdvance(t); });
+        return cutKeepingDifference(text, shared, textRect.width() - 2 * margin, [&](const QString& t) {
+            return int(std::ceil(QFontMetricsF(option.font).horizontalAdvance(t)));
+        });
     return option.fontMetrics.elidedText(text, option.textElideMode, textRect.width() - 2 * margin);
 }
 
@@ -533,7 +535,7 @@ inline std::vector<CutText> textsShownAlike(QAbstractItemView& view, int roomToG
             const QModelIndex index = model.index(row, column);
             const QString text = index.data().toString();
             const int start = starts[std::size_t(row)];
-            const QString shown = shownText(view, *header, index, start < text.size() ? start - 1 : 0);
+            const QString shown = shownText(view, *header, index, start > 1 ? start - 1 : 0);
             const QModelIndex other = first.value(shown);
             if (!other.isValid())
                 first.insert(shown, index);

@@ -7,6 +7,8 @@
 #
 # The screen is 1280x720, or 1366x768 for a test whose name (in --gtest_filter) holds "1366".
 # openbox keeps 32 px at the top free, as a desktop's panel does. Listing the tests needs no display.
+# TVP_WINDOW_MANAGER_PID names openbox's process: a test may stop it for a moment, as a loaded
+# machine slows it.
 set -euo pipefail
 
 program=$1
@@ -68,4 +70,4 @@ if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; the
   exit 1
 fi
 
-XDG_RUNTIME_DIR=$home/runtime QT_QPA_PLATFORM=xcb "$program" "$@"
+TVP_WINDOW_MANAGER_PID=$wm_pid XDG_RUNTIME_DIR=$home/runtime QT_QPA_PLATFORM=xcb "$program" "$@"

@@ -1,0 +1,73 @@
+// Names cut to a narrow list, as the program paints them: every row reads apart from the others,
+// wherever in its name the character stands that tells it from the others, the last one included.
+
+#include "core/ui/WindowFit.h"
+
+#include <QHash>
+#include <QImage>
+#include <QPainter>
+#include <QStandardItemModel>
+#include <QTest>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+using namespace tvp;
+
+namespace {
+
+struct ViewOptionAccess : QAbstractItemView {
+    using QAbstractItemView::initViewItemOption;
+};
+
+// The cell as the list paints it.
+QByteArray painted(QTreeView& view, const QModelIndex& index)
+{
+    QStyleOptionViewItem option;
+    (view.*&ViewOptionAccess::initViewItemOption)(&option);
+    option.rect = QRect(0, 0, view.columnWidth(index.column()), view.visualRect(view.model()->index(0, 0)).height());
+    QImage image(option.rect.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    view.itemDelegateForIndex(index)->paint(&painter, option, index);
+    painter.end();
+    return QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
+}
+
+} // namespace
+
+TEST(CutNames, RowsReadApartWhereverTheirNamesPart)
+{
+    installCutTextAids();
+    const QString club = QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg ");
+    QStringList names;
+    for (int n = 1; n <= 30; ++n)
+        names << QStringLiteral("Riege U10 Überlingen-Seeufer (%1)").arg(n);
+    names << club + QStringLiteral("Nachwuchsmannschaft 1") << club + QStringLiteral("Nachwuchsmannschaft 3");
+    for (int n = 1; n <= 100; ++n)
+        names << club + QStringLiteral("Nachwuchs %1").arg(n, 2, 10, QChar(u'0'));
+    QStandardItemModel model(0, 1);
+    model.setHorizontalHeaderLabels({QStringLiteral("Team")});
+    for (const QString& name : names)
+        model.appendRow(new QStandardItem(name));
+    QTreeView view;
+    view.setRootIsDecorated(false);
+    view.setModel(&model);
+    fitColumnsToRoom(view);
+    view.show();
+    for (int width : {260, 140, 60}) {
+        view.resize(width, 300);
+        QTest::qWait(10);
+        QHash<QByteArray, QString> shown;
+        QStringList alike;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const QString name = model.index(row, 0).data().toString();
+            const QByteArray cell = painted(view, model.index(row, 0));
+            if (shown.contains(cell))
+                alike << shown[cell] + QStringLiteral(" / ") + name;
+            shown.insert(cell, name);
+        }
+        EXPECT_TRUE(alike.isEmpty()) << width << " px, " << alike.size() << " rows read as the one before, first "
+                                     << alike.value(0).toStdString();
+    }
+}
