@@ -43,7 +43,7 @@ mkfifo "$home/display"
 Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$home/display" \
   >"$home/xvfb.log" 2>&1 &
 xvfb_pid=$!
-if ! read -r -t 20 number <"$home/display"; then
+if ! read -r -t 60 number <"$home/display"; then
   echo "with-window-manager.sh: Xvfb did not start" >&2
   cat "$home/xvfb.log" >&2
   exit 1
@@ -60,8 +60,10 @@ cat >"$home/config/openbox/rc.xml" <<'XML'
 XML
 HOME=$home XDG_CONFIG_HOME=$home/config openbox --sm-disable >"$home/openbox.log" 2>&1 &
 wm_pid=$!
-for _ in $(seq 1 200); do
+# A machine busy with the rest of the suite can take many seconds to bring it up.
+for _ in $(seq 1 1200); do
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  kill -0 "$wm_pid" 2>/dev/null || break
   sleep 0.05
 done
 if ! xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then
