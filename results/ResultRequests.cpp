@@ -4,6 +4,7 @@
 #include "core/results/tvpUtils.h"
 #include "core/barcode/BarcodeUtils.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace tvp {
@@ -77,7 +78,10 @@ std::optional<proto::ResultType> heldResult(const proto::getResultTableResponse1
     return std::nullopt;
 }
 
-void storeResult(TServicePorts& ports, const TResultRequest& request, TResultResponse& response)
+// One store; held: the discipline's results as its transaction read them before any store of it,
+// none when they could not be read.
+void storeResult(TServicePorts& ports, const TResultRequest& request, TResultResponse& response,
+                 const std::optional<proto::getResultTableResponse1>& held)
 {
     describeStore(request, response);
 
@@ -87,14 +91,9 @@ void storeResult(TServicePorts& ports, const TResultRequest& request, TResultRes
     proto::Owned<proto::ResultType> result;
     if (request.result)
         result = *request.result;
-    if (request.participantId != 0) {
-        try {
-            response.replaced = heldResult(ports.drs().getResultTable(request.DisciplinId),
-                                           request.disciplinInfo.isTeam, request.participantId, request.attempt);
-            response.replacedRead = true;
-        } catch (const TvpError&) {
-            // The store below says why, as it would have without the read.
-        }
+    if (request.participantId != 0 && held) {
+        response.replaced = heldResult(*held, request.disciplinInfo.isTeam, request.participantId, request.attempt);
+        response.replacedRead = true;
     }
     if (request.undo && response.replacedRead) {
         if (!sameResultValue(response.replaced, request.undone)) {
@@ -125,6 +124,39 @@ void storeResult(TServicePorts& ports, const TResultRequest& request, TResultRes
         store(proto::Owned<proto::ResultType>{});
         response.notAParticipant = true;
         throw ETvExceptionDetail(QStringLiteral("Teilnehmer nicht für Disziplin gemeldet"), 0);
+    }
+}
+
+// The stores of one transaction, each of another cell: one read before them tells each what it
+// replaces, as nobody else writes while the transaction holds the write lock. A store the server
+// refuses is answered as refused; its savepoint undid it alone, and the others go on.
+void storeResults(TServicePorts& ports, const TResultRequest& request, TResultResponse& response)
+{
+    copyRequest(request, response);
+    std::optional<proto::getResultTableResponse1> held;
+    if (std::ranges::any_of(request.stores, [](const TResultRequest& s) { return s.participantId != 0; })) {
+        try {
+            held = ports.drs().getResultTable(request.stores.front().DisciplinId);
+        } catch (const TvpError&) {
+            // Each store says why, as it would have without the read.
+        }
+    }
+    response.stores.reserve(request.stores.size());
+    for (const TResultRequest& store : request.stores) {
+        TResultResponse& answer = response.stores.emplace_back();
+        const auto refused = [&](const TvpError& e, int id, const QStringList& parameters) {
+            answer.outcome.error = e.message().isEmpty() ? kErrUnknown : e.message();
+            answer.outcome.errorId = id;
+            answer.outcome.parameters = parameters;
+        };
+        // The server's refusals; anything else leaves the transaction in doubt and fails it whole.
+        try {
+            storeResult(ports, store, answer, held);
+        } catch (const ETvExceptionDetail& e) {
+            refused(e, e.ExceptionID, e.ExceptionParameters);
+        } catch (const ESoapFault& e) {
+            refused(e, 0, {});
+        }
     }
 }
 
@@ -162,7 +194,7 @@ const TRequestTable<TResultRequest, TResultResponse>& resultRequests()
         {rt_getList, QStringLiteral("Ergebniseingabeliste laden"), &loadList},
         {rt_RefreshForPrint, QStringLiteral("Eingabeprotokoll drucken"), &loadList},
         {rt_ShowAthlete, QStringLiteral("Athleten suchen"), &loadList},
-        {rt_setResult, QStringLiteral("Leistung erfassen"), &storeResult},
+        {rt_setResult, QStringLiteral("Leistung erfassen"), &storeResults},
         {rt_addParticipant, QStringLiteral("Athlet hinzufügen"), &addParticipant},
         {rt_showTeam, QStringLiteral("Team suchen"), &loadList},
     }};

@@ -53,6 +53,9 @@ struct TResultRequest : TRequest {
     bool undo = false;
     std::optional<proto::ResultType> undone;
     std::optional<proto::ResultType> shown;
+    // rt_setResult: the stores that leave together, in typing order, each of its own cell and all
+    // of one discipline. They go in one read-write transaction that reads the results once.
+    std::vector<TResultRequest> stores;
 };
 
 struct TResultResponse : TResponse {
@@ -78,12 +81,21 @@ struct TResultResponse : TResponse {
     // An undo left (or put back) a value another desk stored, not the one the cell showed: result
     // holds it.
     bool otherDeskStored = false;
+    // rt_setResult: the answer of each store, in the order sent. Each has its own outcome: one the
+    // server refused is refused alone, and the others of its transaction stay stored.
+    std::vector<TResultResponse> stores;
+    TRequestOutcome outcome;
 };
 
 using TResultRoad = TRequestRoad<TResultRequest, TResultResponse>;
 const TRequestTable<TResultRequest, TResultResponse>& resultRequests();
 // What the answer of a store says of its cell: discipline, participant, attempt and value.
 void describeStore(const TResultRequest& request, TResultResponse& response);
+
+// Stores waiting when the one on its way is answered leave together, at most this many: a
+// transaction holds the server's write lock for its read, its stores and its commit. At 3 s per
+// answer six hold it 24 s, so a desk asking just after still gets it within its request's time.
+inline constexpr std::size_t kStoresPerTransaction = 6;
 
 inline constexpr int kNoListVersion = 2147483647;
 // The rank is given to another bib already.

@@ -229,6 +229,28 @@ void TSoapThread::commitTransaction()
     transactional = false;
 }
 
+void TSoapThread::beginTransaction()
+{
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point since = Clock::now();
+    for (;;) {
+        const std::chrono::milliseconds pause(CommTimeouts::busyPauseMs.load());
+        try {
+            cms(soapGetComm.get())->beginTransaction(readOnlyTransaction);
+            return;
+        } catch (const ETvExceptionDetail& e) {
+            // Turned away, a writer has done nothing yet: it asks again, as the server asks, while
+            // the request's time lasts.
+            const bool again = !readOnlyTransaction && e.ExceptionID == kServerBusyError && !commShuttingDown() &&
+                               Clock::now() + pause < since + std::chrono::milliseconds(CommTimeouts::channelWaitMs);
+            if (!again)
+                throw;
+        }
+        std::this_thread::sleep_for(pause);
+        soapGetComm = newRIO();
+    }
+}
+
 void TSoapThread::takeError(const std::exception& e)
 {
     SoapError = messageOf(e);
@@ -271,7 +293,7 @@ void TSoapThread::Execute()
             if (transactional) {
                 transactional = false;
                 try {
-                    cms(soapGetComm.get())->beginTransaction(readOnlyTransaction);
+                    beginTransaction();
                 } catch (const std::exception& e) {
                     // Let the window build its empty response before the failure is reported.
                     try {

@@ -41,9 +41,13 @@ using FinishedCallback = std::function<void(std::unique_ptr<TResponse> Response,
 
 // Waits and pauses; tests shorten them.
 struct CommTimeouts {
-    // A request waiting for a channel gives up after this long without any answer of the server
-    // on either channel (or a channel freed): queued behind others, it waits as long as they move.
+    // A request's time: waiting for a channel it gives up after this long without any answer of
+    // the server on either channel (or a channel freed): queued behind others, it waits as long as
+    // they move. A transaction the server refuses as busy is begun again until this long after the
+    // first try.
     static inline std::atomic<int> channelWaitMs{35000};
+    // The pause before a transaction the server refused as busy is begun again.
+    static inline std::atomic<int> busyPauseMs{500};
     static inline std::atomic<int> shutDownStepMs{100};
     static inline std::atomic<int> shutDownRounds{100};
 };
@@ -90,6 +94,8 @@ public:
     void commitTransaction();
 
 private:
+    // Begins the request's transaction; throws when the server does not begin it.
+    void beginTransaction();
     void BeforeInterceptor(pugi::xml_document& request);
     void AfterInterceptor(const pugi::xml_document& answer);
     void takeError(const std::exception& e);

@@ -40,6 +40,9 @@ public:
 // beside its requests.
 inline constexpr int kDisciplineNotFoundError = 13;
 inline constexpr int kCupNotFoundError = 80;
+// The server turned a writer away before doing anything (too many waiting, or the write lock not
+// free in time) and asks to try again.
+inline constexpr int kServerBusyError = 902;
 
 // The server's fault detail: an error id and the values to put into its message text. The client
 // raises it itself where a local check fails inside a request callback.

@@ -528,28 +528,7 @@ void TResultDialog::RequestFinished(std::unique_ptr<TResultResponse> response, c
     if (command == rt_RefreshForPrint)
         context().waitTexts().closeWait(QStringLiteral("Aktualisiere Ansicht für Druck..."));
     if (command == rt_setResult) {
-        // A transaction that never began ran no worker: the answer names its cell all the same.
-        if (response && response->DisciplinId == 0 && inFlight_)
-            describeStore(*inFlight_, *response);
-        storeInFlight_ = 0;
-        const std::unique_ptr<TResultRequest> sent = std::move(inFlight_);
-        const int serial = std::exchange(inFlightSerial_, 0);
-        // The next store leaves whatever this one's answer does below.
-        struct SendNext {
-            TResultDialog* self;
-            ~SendNext() { self->sendStore(nullptr, 0); }
-        } next{this};
-        if (!response) {
-            road_->report(outcome);
-            // Never sent: the cell keeps its value, refused with the reason, for Enter to send again;
-            // unless Escape dropped it meanwhile, which puts back what the cell showed.
-            if (sent && !undoOfInFlight_ && holdsDiscipline(*resultCache, sent->disciplinInfo))
-                resultCache->setError(assignedId(*sent), sent->attempt, outcome.error, serial);
-            queueUndoOfInFlight(nullptr, outcome);
-            return;
-        }
-        storeFinished(*response, outcome, serial);
-        queueUndoOfInFlight(response.get(), outcome);
+        storesFinished(std::move(response), outcome);
         return;
     }
     // Stores confirmed while loads were on their way are put over their answers, up to the last.
@@ -1029,20 +1008,44 @@ void TResultDialog::StringGrid1KeyPress(int key)
     moveToNextCell(alongRow);
 }
 
+namespace {
+
+bool sameCell(const TResultRequest& a, const TResultRequest& b)
+{
+    const auto lane = [](const TResultRequest& r) { return r.laneHeat ? laneHeatToId(*r.laneHeat) : 0; };
+    return a.attempt == b.attempt && a.bib == b.bib && a.athleteId == b.athleteId && a.teamId == b.teamId &&
+           lane(a) == lane(b);
+}
+
+} // namespace
+
 void TResultDialog::sendStore(std::unique_ptr<TResultRequest> request, int serial)
 {
     if (request)
         storeQueue_.push_back({std::move(request), serial});
     if (storeInFlight_ != 0 || storeQueue_.empty())
         return;
-    TQueuedStore next = std::move(storeQueue_.front());
-    storeQueue_.pop_front();
-    inFlight_ = std::make_unique<TResultRequest>(*next.request);
-    inFlightSerial_ = next.serial;
+    // A transaction holds one store per cell, so that the read before them tells each what it
+    // replaces; a second one of a cell waits for the next.
+    auto batch = std::make_unique<TResultRequest>();
+    batch->reqType = rt_setResult;
+    batch->DisciplinId = storeQueue_.front().request->DisciplinId;
+    while (!storeQueue_.empty() && batch->stores.size() < kStoresPerTransaction) {
+        const TResultRequest& next = *storeQueue_.front().request;
+        if (next.DisciplinId != batch->DisciplinId ||
+            std::ranges::any_of(batch->stores, [&](const TResultRequest& s) { return sameCell(s, next); }))
+            break;
+        inFlight_.push_back({next, storeQueue_.front().serial, std::nullopt});
+        batch->stores.push_back(std::move(*storeQueue_.front().request));
+        storeQueue_.pop_front();
+    }
     // A participant's store reads what it replaces in its own transaction: what an Escape puts back.
+    const bool reads = std::ranges::any_of(batch->stores, [](const TResultRequest& s) { return s.participantId != 0; });
     const TTransactionMode mode =
-        next.request->participantId != 0 ? TTransactionMode::tm_readwrite : TTransactionMode::tm_None;
-    storeInFlight_ = road_->AddRequest(std::move(next.request), mode);
+        reads || batch->stores.size() > 1 ? TTransactionMode::tm_readwrite : TTransactionMode::tm_None;
+    storeInFlight_ = road_->AddRequest(std::move(batch), mode);
+    if (storeInFlight_ == 0)
+        inFlight_.clear(); // shutting down: nothing follows
 }
 
 void TResultDialog::forgetDroppedStores(int row, int attempt)
@@ -1052,13 +1055,14 @@ void TResultDialog::forgetDroppedStores(int row, int attempt)
         return serial != 0 && std::ranges::find(dropped, serial) != dropped.end();
     };
     std::erase_if(storeQueue_, [&](const TQueuedStore& q) { return isDropped(q.serial); });
-    if (!inFlight_ || !isDropped(inFlightSerial_) || undoOfInFlight_)
+    const auto sent = std::ranges::find_if(inFlight_, [&](const TSentStore& s) { return isDropped(s.serial); });
+    if (sent == inFlight_.end() || sent->undo)
         return;
     // On its way it cannot be called back: once it is answered, what it replaced is put back, unless
     // another desk has stored a value since.
-    auto undo = std::make_unique<TResultRequest>(*inFlight_);
+    auto undo = std::make_unique<TResultRequest>(sent->request);
     undo->undo = true;
-    undo->undone = inFlight_->result;
+    undo->undone = sent->request.result;
     undo->result.reset();
     const TResultRow* cells = resultCache->getRow(currentHeatId, row + 1);
     const TResultType* cell = cells ? cells->cell(attempt) : nullptr;
@@ -1069,23 +1073,23 @@ void TResultDialog::forgetDroppedStores(int row, int attempt)
     const int serial =
         resultCache->addChange(assignedId(*undo), attempt, before, resultCache->resultText(before), true);
     grid_.refreshCell(row + 1, attempt);
-    undoOfInFlight_ = TQueuedStore{std::move(undo), serial};
+    sent->undo = TQueuedStore{std::move(undo), serial};
 }
 
-void TResultDialog::queueUndoOfInFlight(const TResultResponse* response, const TRequestOutcome& outcome)
+void TResultDialog::undoDroppedStore(TSentStore& sent, const TResultResponse* response, const TRequestOutcome& outcome,
+                                     std::deque<TQueuedStore>& undos)
 {
-    if (!undoOfInFlight_)
+    if (!sent.undo)
         return;
-    TQueuedStore undo = std::move(*undoOfInFlight_);
-    undoOfInFlight_.reset();
+    TQueuedStore undo = std::move(*sent.undo);
+    sent.undo.reset();
     if (response && outcome.ok()) {
         if (response->replacedRead)
             undo.request->result = response->replaced;
-        // Before any store typed since: one for this cell must find the value put back.
-        storeQueue_.push_front(std::move(undo));
+        undos.push_back(std::move(undo));
         return;
     }
-    // The dropped store was not taken: its transaction left the server as it was.
+    // The dropped store was not taken: the server holds what it held before.
     const TDisciplineInfo& d = undo.request->disciplinInfo;
     if (!resultCache->isForDisciplin(d.id, d.resultType, d.isTeam, d.attempts, d.assignmentType, d.resultFormat))
         return;
@@ -1121,7 +1125,54 @@ int TResultDialog::assignedId(const TResultRequest& request) const
     }
 }
 
-void TResultDialog::storeFinished(TResultResponse& response, const TRequestOutcome& outcome, int serial)
+void TResultDialog::storesFinished(std::unique_ptr<TResultResponse> response, const TRequestOutcome& outcome)
+{
+    storeInFlight_ = 0;
+    std::vector<TSentStore> sent = std::exchange(inFlight_, {});
+    // The next stores leave whatever these answers do below.
+    struct SendNext {
+        TResultDialog* self;
+        ~SendNext() { self->sendStore(nullptr, 0); }
+    } next{this};
+    if (!response)
+        road_->report(outcome);
+    bool taken = false;
+    std::deque<TQueuedStore> undos;
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        TSentStore& store = sent[i];
+        if (!response) {
+            // Never sent: the cell keeps its value, refused with the reason, for Enter to send
+            // again; unless Escape dropped it meanwhile, which puts back what the cell showed.
+            if (!store.undo && holdsDiscipline(*resultCache, store.request.disciplinInfo))
+                resultCache->setError(assignedId(store.request), store.request.attempt, outcome.error, store.serial);
+            undoDroppedStore(store, nullptr, outcome, undos);
+            continue;
+        }
+        // A transaction that failed stored none of them; one that went through answers each.
+        TResultResponse described;
+        TResultResponse* answer = &described;
+        TRequestOutcome own = outcome;
+        if (outcome.ok() && i < response->stores.size()) {
+            answer = &response->stores[i];
+            own.error = answer->outcome.error;
+            own.errorId = answer->outcome.errorId;
+            own.parameters = answer->outcome.parameters;
+        } else {
+            describeStore(store.request, described);
+            if (outcome.ok())
+                own.error = kErrUnknown;
+        }
+        taken = storeFinished(*answer, own, store.serial) || taken;
+        undoDroppedStore(store, answer, own, undos);
+    }
+    // Before any store typed since: one for their cells must find the values put back.
+    storeQueue_.insert(storeQueue_.begin(), std::make_move_iterator(undos.begin()),
+                       std::make_move_iterator(undos.end()));
+    if (taken)
+        reloadVisibleOthers();
+}
+
+bool TResultDialog::storeFinished(TResultResponse& response, const TRequestOutcome& outcome, int serial)
 {
     const TDisciplineInfo& d = response.disciplinInfo;
     // An answer for a discipline left meanwhile touches none of the new one's cells.
@@ -1141,7 +1192,7 @@ void TResultDialog::storeFinished(TResultResponse& response, const TRequestOutco
                        .arg(resultCache->nameOfAssignedId(assignedId(response)));
         if (sameDiscipline)
             resultCache->setError(assignedId(response), response.attempt, text, serial);
-        return;
+        return false;
     }
     if (sameDiscipline) {
         TResultChange change;
@@ -1155,7 +1206,7 @@ void TResultDialog::storeFinished(TResultResponse& response, const TRequestOutco
         if (response.otherDeskStored)
             showOtherDeskStored(change.assignedId, change.attempt, response.result);
     }
-    reloadVisibleOthers();
+    return true;
 }
 
 void TResultDialog::showOtherDeskStored(int id, int attempt, const std::optional<proto::ResultType>& held)

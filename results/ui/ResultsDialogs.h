@@ -68,6 +68,18 @@ protected:
     void FormShow() override;
 
 private:
+    // Stores leave in typing order, one transaction after the other: two on separate channels could
+    // overtake. Each carries the serial of its change in the cache.
+    struct TQueuedStore {
+        std::unique_ptr<TResultRequest> request;
+        int serial = 0;
+    };
+    struct TSentStore {
+        TResultRequest request; // a copy, to address a store that undoes it
+        int serial = 0;
+        std::optional<TQueuedStore> undo; // dropped on its way: leaves once it is answered
+    };
+
     void buildControls();
     // The entry points' common start: false when the window is only shown or the user stays.
     bool enterDiscipline(int discId, int discBarcode);
@@ -78,7 +90,9 @@ private:
     void reload(TLoadType type, bool showFinishingOrder = false);
     void RequestFinished(std::unique_ptr<TResultResponse> response, const TRequestOutcome& outcome);
     void loadFinished(TResultResponse& response, const TRequestOutcome& outcome);
-    void storeFinished(TResultResponse& response, const TRequestOutcome& outcome, int serial);
+    void storesFinished(std::unique_ptr<TResultResponse> response, const TRequestOutcome& outcome);
+    // True when the server took the store.
+    bool storeFinished(TResultResponse& response, const TRequestOutcome& outcome, int serial);
     void addParticipantFinished(TResultResponse& response, const TRequestOutcome& outcome);
     // Keeps the cells typed and not taken by the server; where their rows are gone it asks first,
     // and a "Nein" leaves the cache as it was.
@@ -111,12 +125,14 @@ private:
 
     void StringGrid1KeyPress(int key);
     void StringGrid1SetEditText(const QModelIndex& index, const QString& text);
+    // Queues the store; when none is on its way, the stores waiting leave together.
     void sendStore(std::unique_ptr<TResultRequest> request, int serial);
     // Escape dropped a cell's value: its store waiting to leave is not sent, and one on its way is
     // undone once answered, by storing what it replaced.
     void forgetDroppedStores(int row, int attempt);
-    // The store on its way was answered: its undo, if the user dropped it, leaves next.
-    void queueUndoOfInFlight(const TResultResponse* response, const TRequestOutcome& outcome);
+    // A store on its way was answered: its undo, if the user dropped it, joins undos.
+    void undoDroppedStore(TSentStore& sent, const TResultResponse* response, const TRequestOutcome& outcome,
+                          std::deque<TQueuedStore>& undos);
     void moveToNextCell(bool alongRow);
     // An undo left what another desk stored: the cell shows it and says so.
     void showOtherDeskStored(int id, int attempt, const std::optional<proto::ResultType>& held);
@@ -150,17 +166,9 @@ private:
 
     TResultGridModel grid_;
     std::unique_ptr<TResultRoad> road_;
-    // Stores leave one after the other, in typing order: two on separate channels could overtake.
-    // Each carries the serial of its change in the cache.
-    struct TQueuedStore {
-        std::unique_ptr<TResultRequest> request;
-        int serial = 0;
-    };
     std::deque<TQueuedStore> storeQueue_;
     quint32 storeInFlight_ = 0;
-    int inFlightSerial_ = 0;
-    std::unique_ptr<TResultRequest> inFlight_; // a copy, to address a store that undoes it
-    std::optional<TQueuedStore> undoOfInFlight_;
+    std::vector<TSentStore> inFlight_; // the stores of the transaction on its way, in typing order
     // Cells typed and not taken by the server stay over the next load, unless the user agreed to
     // lose them before it was asked for.
     bool keepTyped_ = false;

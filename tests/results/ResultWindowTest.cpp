@@ -333,6 +333,10 @@ TEST_F(ResultWindowTest, ARefusalForADisciplineLeftMeanwhileMarksNothing)
     standin.options.writeWait = std::chrono::milliseconds(1500);
     standin.start();
     competitionUrlHolderInstance().setServerUrl(standin.serverAddress());
+    // ... and not begun again: the store's time is up by then.
+    const int savedWait = CommTimeouts::channelWaitMs;
+    CommTimeouts::channelWaitMs = 1000;
+    const auto restore = qScopeGuard([&] { CommTimeouts::channelWaitMs = savedWait; });
     const int high = discipline(QStringLiteral("Hochsprung"), 2, false, "byAthleteOrTeam", QStringLiteral("Distance"));
     seed->placeAthlete(high, anna, 1);
     open(jump);

@@ -1,7 +1,8 @@
 // Result entry with another desk played by direct requests to the stand-in: "Rangfolge erfassen"
 // beside "Leistungen erfassen" on the second attempt of a finishing order (where it matters with a
-// server that answers each request only after 1.5 s), a value for an athlete deleted there, and
-// Escape on stores waiting while that desk stores.
+// server that answers each request only after 1.5 s), a value for an athlete deleted there,
+// Escape on stores waiting while that desk stores, stores that leave together, and a store while
+// another client holds the server's write lock.
 
 #include "results/ui/AquireBibOrderDialog.h"
 #include "tests/results/ResultWindowFixture.h"
@@ -14,6 +15,37 @@
 
 namespace tvp::test {
 namespace {
+
+// The program's road to the stand-in, counting the read-write transactions it begins.
+class CountingTransport : public proto::ISoapTransport {
+public:
+    proto::HttpAnswer post(const std::string& url, const std::string& action, const std::string& body) override
+    {
+        count(body);
+        return real_->post(url, action, body);
+    }
+    proto::HttpAnswer post(const std::string& url, const std::string& action, const std::string& body,
+                           long totalTimeoutMs) override
+    {
+        count(body);
+        return real_->post(url, action, body, totalTimeoutMs);
+    }
+    proto::HttpAnswer send(const std::string& url, const std::string& action, std::string&& body,
+                           long totalTimeoutMs) override
+    {
+        count(body);
+        return real_->send(url, action, std::move(body), totalTimeoutMs);
+    }
+    std::atomic<int> writers = 0;
+
+private:
+    void count(const std::string& body)
+    {
+        if (body.find("beginTransaction") != std::string::npos && body.find(">false<") != std::string::npos)
+            ++writers;
+    }
+    std::shared_ptr<proto::ISoapTransport> real_ = proto::curlSoapTransport();
+};
 
 class FinishingOrderBesideResults : public ResultWindowTest {
 protected:
@@ -222,6 +254,83 @@ TEST_F(ResultAtTwoDesks, EscapeOnAGreyCellSendsNothingOrPutsBackWhatItsStoreRepl
     EXPECT_EQ(shown(0, 1), QStringLiteral("7,00m|%1|Status der Zelle(Anna Berg, Versuch 1): Warnung: Ein anderer "
                                           "Arbeitsplatz hat inzwischen \"7,00m\" gespeichert; dieser Wert bleibt.")
                                .arg(int(TSetResultStatus::sr_warning)));
+}
+
+// Values typed faster than the server answers: those waiting when a store is answered leave
+// together, in one transaction, and each is answered alone. Dan's, deleted at another desk, is
+// refused and the others stay stored; Escape on Ben's 2 while its transaction is on its way puts
+// back the 7 that desk had stored there, which the cell never showed.
+TEST_F(ResultAtTwoDesks, StoresWaitingLeaveTogetherAndEachKeepsItsOwnAnswer)
+{
+    const int dan = seed->athlete(comp, QStringLiteral("Dan"), QStringLiteral("Dachs"), owls, 0, {11});
+    seed->placeAthlete(jump, dan, 1);
+    auto transport = std::make_shared<CountingTransport>();
+    proto::setSoapTransport(transport);
+    const auto restore = qScopeGuard([] { proto::setSoapTransport(nullptr); });
+    open(jump);
+    ASSERT_EQ(model().athleteId(2), dan);
+    StandinClient other(standin.port());
+    other.das()->setResult(jump, 0, nullptr, ben, 0, sent(proto::ResultValueType::Distance, 7), 2);
+    other.cms()->removeAthlete(dan, true);
+    standin.server().setAnswerDelay(std::chrono::milliseconds(100));
+    enter(0, 1, QStringLiteral("4"));
+    enter(1, 1, QStringLiteral("5"));
+    enter(2, 1, QStringLiteral("6"));
+    enter(0, 2, QStringLiteral("3"));
+    enter(1, 2, QStringLiteral("2"));
+    const bool fourOnTheirWay = waitUntil([this] { return form->pendingRequests() == 1; }, 10000);
+    go(1, 2);
+    press(Qt::Key_Escape);
+    ASSERT_TRUE(fourOnTheirWay && settled());
+    standin.server().setAnswerDelay({});
+    EXPECT_EQ(transport->writers, 3) << "Anna's 4, the four typed meanwhile, the undo";
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna), QStringLiteral("Distance 4"));
+    EXPECT_EQ(stored(jump, 1, "athlete_id", ben), QStringLiteral("Distance 5"));
+    EXPECT_EQ(stored(jump, 2, "athlete_id", anna), QStringLiteral("Distance 3"));
+    EXPECT_EQ(stored(jump, 2, "athlete_id", ben), QStringLiteral("Distance 7"));
+    const auto state = [](TSetResultStatus s) { return QString::number(int(s)); };
+    EXPECT_EQ(shown(1, 1), QStringLiteral("5,00m|") + state(TSetResultStatus::sr_uptodate) + u'|');
+    EXPECT_EQ(shown(0, 2), QStringLiteral("3,00m|") + state(TSetResultStatus::sr_uptodate) + u'|');
+    EXPECT_EQ(shown(2, 1), QStringLiteral("6|%1|Status der Zelle(Dan Dachs, Versuch 1): Fehler: Der Athlet existiert "
+                                          "nicht mehr (an einem anderen Platz gelöscht).")
+                               .arg(state(TSetResultStatus::sr_error)));
+    EXPECT_EQ(shown(1, 2), QStringLiteral("7,00m|%1|Status der Zelle(Ben Acker, Versuch 2): Warnung: Ein anderer "
+                                          "Arbeitsplatz hat inzwischen \"7,00m\" gespeichert; dieser Wert bleibt.")
+                               .arg(state(TSetResultStatus::sr_warning)));
+}
+
+class ResultAtABusyServer : public ResultWindowTest {
+protected:
+    void SetUp() override
+    {
+        // A writer waits this long for the write lock before the server turns it away as busy.
+        standin.options.writeWait = std::chrono::milliseconds(300);
+        ResultWindowTest::SetUp();
+        CommTimeouts::busyPauseMs = 50;
+    }
+    void TearDown() override
+    {
+        CommTimeouts::busyPauseMs = savedPause;
+        ResultWindowTest::TearDown();
+    }
+    const int savedPause = CommTimeouts::busyPauseMs;
+};
+
+// Another client holds the write lock longer than the server lets a writer wait: the store, turned
+// away as busy, is begun again after a pause and lands once the lock is free.
+TEST_F(ResultAtABusyServer, AStoreTurnedAwayAsBusyIsTriedAgainAndLands)
+{
+    open(jump);
+    StandinClient holder(standin.port());
+    holder.begin(false);
+    enter(0, 1, QStringLiteral("4"));
+    QTest::qWait(800);
+    EXPECT_EQ(state(0, 1), TSetResultStatus::sr_pending);
+    holder.commit();
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna), QStringLiteral("Distance 4"));
+    EXPECT_EQ(shown(0, 1), QStringLiteral("4,00m|%1|").arg(int(TSetResultStatus::sr_uptodate)));
+    EXPECT_EQ(recorder.messages.lines(), QStringList());
 }
 
 } // namespace
