@@ -86,7 +86,14 @@ public:
 
     // Opened at its own size rather than a stored one, the window grows once with its lists, when
     // they first hold rows, whenever that is.
-    void setGrowsWithLists(bool grows) { growsWithLists_ = grows; }
+    void setGrowsWithLists(bool grows)
+    {
+        growsWithLists_ = grows;
+        openingSize_ = size();
+    }
+    // Still at the size it opened with and waiting to grow for its lists: a size nobody chose, not
+    // worth storing, for then the next start would no longer grow it.
+    bool keepsOpeningSize() const { return growsWithLists_ && size() == openingSize_; }
     // The list, filled for the first time, lacks that many pixels to show its texts whole: the window
     // grows until the list has them, as far as the free area allows, its frame kept within, and holds
     // that size until the window system confirms it (TAskedSize).
@@ -128,6 +135,7 @@ private:
     // The window manager's frame was seen since the window was last shown.
     bool framed_ = false;
     bool growsWithLists_ = false;
+    QSize openingSize_;
     TAskedSize* askedSize_;
     QObject* exposeWatch_;
     QTimer moveStoreTimer_;

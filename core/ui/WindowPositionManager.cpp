@@ -112,13 +112,13 @@ void TPositionStoreAdapter::initWindowPosition(TTVPForm* form)
     // A window that was given no size opens at the size its layout asks for.
     if (!form->testAttribute(Qt::WA_Resized))
         form->resize(form->sizeHint().expandedTo(form->minimumSize()));
-    form->setGrowsWithLists(sizeable && width <= 0);
     if (sizeable) {
         const QSize wanted(width > 0 ? width : form->width(), height > 0 ? height : form->height());
         // Larger than the free area, title bar included: as large as fits, never below what its
         // layout needs.
         form->resize(wanted.boundedTo(area_.size() - decoration(*form)).expandedTo(form->minimumSize()));
     }
+    form->setGrowsWithLists(sizeable && width <= 0);
     const QSize outer = form->size() + decoration(*form);
 
     const bool isMain = !windows_.isEmpty() && windows_.first() == form;
@@ -170,8 +170,10 @@ void TPositionStoreAdapter::storeWindowPosition(TTVPForm* form)
     WriteIniInteger(kSection, key(form, ".PosX"), form->x());
     WriteIniInteger(kSection, key(form, ".PosY"), form->y());
     if (form->hasSizeableBorder()) {
-        WriteIniInteger(kSection, key(form, ".Width"), form->width());
-        WriteIniInteger(kSection, key(form, ".Height"), form->height());
+        // -1 as never stored: the window keeps growing for its lists in later starts.
+        const bool own = form->keepsOpeningSize();
+        WriteIniInteger(kSection, key(form, ".Width"), own ? -1 : form->width());
+        WriteIniInteger(kSection, key(form, ".Height"), own ? -1 : form->height());
     }
 }
 

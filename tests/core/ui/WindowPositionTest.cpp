@@ -165,6 +165,38 @@ TEST_F(LaptopPositions, AWindowGrowsOnceWithItsListsUnlessItsSizeWasStored)
     EXPECT_EQ(work.width(), grown) << "once";
 }
 
+// What the program stores on exit for a list window that never grew (never opened, or opened while
+// its list was empty) is no size of the user's: in the next start it still grows for its names.
+TEST_F(LaptopPositions, AListWindowThatNeverGrewStillGrowsInTheNextStart)
+{
+    const QString team = QStringLiteral("Leichtathletikgemeinschaft Hochschwarzwald-Baar-Heuberg Nachwuchsmannschaft");
+    const int savedDelay = TTVPForm::moveStoreDelayMs;
+    TTVPForm::moveStoreDelayMs = 20;
+    work.show(); // its list still empty, placed by the window manager
+    work.move(60, 80);
+    EXPECT_TRUE(waitUntil([] { return stored(QStringLiteral("AthleteForm"), ".PosX") == 60; }, 3000));
+    work.close();
+    posStoreAdapter()->storeAllWindows(); // on exit; the main window was never shown
+    TTVPForm::moveStoreDelayMs = savedDelay;
+
+    TestForm nextMain(QStringLiteral("MainForm"), {300, 200});
+    TestForm nextWork(QStringLiteral("AthleteForm"), {400, 300});
+    setPosStoreAdapter(std::make_unique<TPositionStoreAdapter>(QList<TTVPForm*>{&nextMain, &nextWork}, 1,
+                                                               TRelatedWindows{}, laptop));
+    for (TestForm* form : {&nextMain, &nextWork}) {
+        auto* list = new QTreeWidget(form);
+        (new QVBoxLayout(form))->addWidget(list);
+        list->setHeaderLabels({QStringLiteral("Team")});
+        fitColumnsToRoom(*list);
+        form->show();
+        new QTreeWidgetItem(list, {team});
+        QTest::qWait(50);
+        EXPECT_GE(list->columnWidth(0), static_cast<QAbstractItemView*>(list)->sizeHintForColumn(0))
+            << form->objectName().toStdString() << " at " << form->width();
+    }
+    EXPECT_EQ(nextWork.pos().y(), 80) << "its place is kept";
+}
+
 TEST_F(Positions, AFixedWindowKeepsItsDesignedSize)
 {
     TestForm wide(QStringLiteral("WideForm"), {1200, 300});
@@ -176,11 +208,12 @@ TEST_F(Positions, AFixedWindowKeepsItsDesignedSize)
     EXPECT_EQ(wide.size(), QSize(1200, 300));
 
     work.move(40, 50);
+    main.resize(320, 200); // the user's size
     adapter.storeAllWindows();
     EXPECT_EQ(stored(QStringLiteral("AthleteForm"), ".PosX"), 40);
     EXPECT_EQ(stored(QStringLiteral("AthleteForm"), ".PosY"), 50);
     EXPECT_EQ(stored(QStringLiteral("AthleteForm"), ".Width"), 900) << "a fixed window writes no size";
-    EXPECT_EQ(stored(QStringLiteral("MainForm"), ".Width"), 300);
+    EXPECT_EQ(stored(QStringLiteral("MainForm"), ".Width"), 320);
 }
 
 TEST_F(Positions, MovingAShownWindowStoresWhereItComesToRest)
