@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace tvp {
@@ -232,18 +233,25 @@ void TSoapThread::commitTransaction()
 void TSoapThread::beginTransaction()
 {
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point since = Clock::now();
+    Clock::time_point moved = Clock::now();
+    std::optional<QString> progress;
     for (;;) {
         const std::chrono::milliseconds pause(CommTimeouts::busyPauseMs.load());
         try {
             cms(soapGetComm.get())->beginTransaction(readOnlyTransaction);
             return;
         } catch (const ETvExceptionDetail& e) {
-            // Turned away, a writer has done nothing yet: it asks again, as the server asks, while
-            // the request's time lasts.
-            const bool again = !readOnlyTransaction && e.ExceptionID == kServerBusyError && !commShuttingDown() &&
-                               Clock::now() + pause < since + std::chrono::milliseconds(CommTimeouts::channelWaitMs);
-            if (!again)
+            if (readOnlyTransaction || e.ExceptionID != kServerBusyError || commShuttingDown())
+                throw;
+            // Turned away, a writer has done nothing yet: it asks again, as the server asks. The
+            // refusal names how far the other writers have come; while that moves, this one waits
+            // its turn like a request queued for a channel, and gives up only once the others have
+            // stood still for the request's time.
+            const QString now = e.ExceptionParameters.value(0);
+            if (progress && !now.isEmpty() && now != *progress)
+                moved = Clock::now();
+            progress = now;
+            if (Clock::now() + pause >= moved + std::chrono::milliseconds(CommTimeouts::channelWaitMs))
                 throw;
         }
         std::this_thread::sleep_for(pause);

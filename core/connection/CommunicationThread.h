@@ -43,8 +43,8 @@ using FinishedCallback = std::function<void(std::unique_ptr<TResponse> Response,
 struct CommTimeouts {
     // A request's time: waiting for a channel it gives up after this long without any answer of
     // the server on either channel (or a channel freed): queued behind others, it waits as long as
-    // they move. A transaction the server refuses as busy is begun again until this long after the
-    // first try.
+    // they move. A transaction the server refuses as busy is begun again until the server's other
+    // writers have not moved on for this long.
     static inline std::atomic<int> channelWaitMs{35000};
     // The pause before a transaction the server refused as busy is begun again.
     static inline std::atomic<int> busyPauseMs{500};

@@ -9,8 +9,10 @@
 #include "tests/results/StoredRanks.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QScopeGuard>
 
+#include <functional>
 #include <thread>
 
 namespace tvp::test {
@@ -37,12 +39,18 @@ public:
         return real_->send(url, action, std::move(body), totalTimeoutMs);
     }
     std::atomic<int> writers = 0;
+    // Runs before each read-write begin while set, on the thread that begins.
+    std::function<void()> beforeWriter;
+    std::atomic<bool> stepping = false;
 
 private:
     void count(const std::string& body)
     {
-        if (body.find("beginTransaction") != std::string::npos && body.find(">false<") != std::string::npos)
+        if (body.find("beginTransaction") != std::string::npos && body.find(">false<") != std::string::npos) {
             ++writers;
+            if (stepping)
+                beforeWriter();
+        }
     }
     std::shared_ptr<proto::ISoapTransport> real_ = proto::curlSoapTransport();
 };
@@ -331,6 +339,49 @@ TEST_F(ResultAtABusyServer, AStoreTurnedAwayAsBusyIsTriedAgainAndLands)
     EXPECT_EQ(stored(jump, 1, "athlete_id", anna), QStringLiteral("Distance 4"));
     EXPECT_EQ(shown(0, 1), QStringLiteral("4,00m|%1|").arg(int(TSetResultStatus::sr_uptodate)));
     EXPECT_EQ(recorder.messages.lines(), QStringList());
+}
+
+// Another desk holds the write lock and goes on storing: Anna's 4, turned away as busy again and
+// again, waits on for more than twice the request's time. Once that desk stands still, it is
+// refused after the request's time, red with the reason, and Enter sends it again once the lock is
+// free.
+TEST_F(ResultAtABusyServer, AStoreWaitsOnWhileAnotherDeskStoresAndIsRefusedOnlyWhenItStandsStill)
+{
+    const int savedWait = CommTimeouts::channelWaitMs;
+    CommTimeouts::channelWaitMs = 1500;
+    auto transport = std::make_shared<CountingTransport>();
+    proto::setSoapTransport(transport);
+    const auto restore = qScopeGuard([&] {
+        proto::setSoapTransport(nullptr);
+        CommTimeouts::channelWaitMs = savedWait;
+    });
+    open(jump);
+    StandinClient other(standin.port());
+    other.begin(false);
+    int step = 0;
+    // Each try of this desk finds the other one a store further.
+    transport->beforeWriter = [&] {
+        other.das()->setResult(jump, 0, nullptr, cara, 0, sent(proto::ResultValueType::Distance, 1 + ++step % 9), 2);
+    };
+    transport->stepping = true;
+    QElapsedTimer waited;
+    waited.start();
+    enter(0, 1, QStringLiteral("4"));
+    const auto refused = [&] { return state(0, 1) == TSetResultStatus::sr_error; };
+    ASSERT_TRUE(waitUntil([&] { return (transport->writers >= 10 && waited.elapsed() > 3000) || refused(); }, 60000));
+    transport->stepping = false;
+    ASSERT_EQ(state(0, 1), TSetResultStatus::sr_pending) << "still waiting its turn";
+    ASSERT_TRUE(waitUntil(refused, 60000));
+    EXPECT_EQ(shown(0, 1), QStringLiteral("4|%1|Status der Zelle(Anna Berg, Versuch 1): Fehler: Transaktion starten: "
+                                          "Server ausgelastet, bitte erneut versuchen")
+                               .arg(int(TSetResultStatus::sr_error)));
+    other.commit();
+    ASSERT_TRUE(settled());
+    go(0, 1);
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna), QStringLiteral("Distance 4"));
+    EXPECT_EQ(shown(0, 1), QStringLiteral("4,00m|%1|").arg(int(TSetResultStatus::sr_uptodate)));
 }
 
 } // namespace
