@@ -53,6 +53,10 @@ struct TResultRequest : TRequest {
     bool undo = false;
     std::optional<proto::ResultType> undone;
     std::optional<proto::ResultType> shown;
+    // A store whose answer never came (kWriteInDoubtError), read back: nothing is written, and its
+    // answer holds what the server has (replaced). doubt: why it was in doubt.
+    bool readBack = false;
+    QString doubt;
     // rt_setResult: the stores that leave together, in typing order, each of its own cell and all
     // of one discipline. They go in one read-write transaction that reads the results once.
     std::vector<TResultRequest> stores;

@@ -120,6 +120,17 @@ QString messageOf(const std::exception& e)
     return QString::fromUtf8(e.what());
 }
 
+// The server's own refusal of a commit stored nothing; any other failure (no answer, an answer that
+// cannot be read) leaves open whether it did.
+ETvExceptionDetail commitFailure(const std::exception& e)
+{
+    if (auto* detail = dynamic_cast<const ETvExceptionDetail*>(&e))
+        return *detail;
+    if (dynamic_cast<const ESoapFault*>(&e))
+        return ETvExceptionDetail(messageOf(e));
+    return ETvExceptionDetail(messageOf(e), kWriteInDoubtError);
+}
+
 } // namespace
 
 // ---- runner ----
@@ -226,7 +237,11 @@ void TSoapThread::commitTransaction()
     if (!transactional || readOnlyTransaction)
         return;
     const std::unique_ptr<proto::THTTPRIO> rio = newRIO();
-    cms(rio.get())->commitTransaction();
+    try {
+        cms(rio.get())->commitTransaction();
+    } catch (const std::exception& e) {
+        throw commitFailure(e);
+    }
     transactional = false;
 }
 
@@ -331,7 +346,10 @@ void TSoapThread::Execute()
                 else
                     cms(soapGetComm.get())->commitTransaction();
             } catch (const std::exception& e) {
-                takeError(e);
+                if (readOnlyTransaction)
+                    takeError(e);
+                else
+                    takeError(commitFailure(e));
                 // Whatever failed, the transaction must not stay open: the server would hold its
                 // write lock until it sweeps idle transactions.
                 if (!readOnlyTransaction)

@@ -52,6 +52,10 @@ struct CommTimeouts {
     static inline std::atomic<int> shutDownRounds{100};
 };
 
+// A write whose answer never came (a commit, or a store outside a transaction): it may have landed
+// or not. The error keeps the failure's text; the window reads back before a cell claims either.
+inline constexpr int kWriteInDoubtError = -70;
+
 inline const QString kErrChannelTimeout = QStringLiteral("Timeout im Client bei Serveranfrage.");
 inline const QString kErrUnknown = QStringLiteral("Unbekannter Fehler im Kommunikationsmodul");
 inline const QString kErrBeginTransaction = QStringLiteral("Transaktion starten: ");

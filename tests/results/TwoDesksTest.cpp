@@ -12,7 +12,10 @@
 #include <QElapsedTimer>
 #include <QScopeGuard>
 
+#include <condition_variable>
 #include <functional>
+#include <list>
+#include <mutex>
 #include <thread>
 
 namespace tvp::test {
@@ -52,6 +55,83 @@ private:
                 beforeWriter();
         }
     }
+    std::shared_ptr<proto::ISoapTransport> real_ = proto::curlSoapTransport();
+};
+
+// The program's road to the stand-in, where the test holds a request until it lets it go and may
+// lose its answer on the way back, as a network that fails does.
+class LosingTransport : public proto::ISoapTransport {
+public:
+    proto::HttpAnswer post(const std::string& url, const std::string& action, const std::string& body) override
+    {
+        return forward(url, action, std::string(body), 0);
+    }
+    proto::HttpAnswer post(const std::string& url, const std::string& action, const std::string& body,
+                           long totalTimeoutMs) override
+    {
+        return forward(url, action, std::string(body), totalTimeoutMs);
+    }
+    proto::HttpAnswer send(const std::string& url, const std::string& action, std::string&& body,
+                           long totalTimeoutMs) override
+    {
+        return forward(url, action, std::move(body), totalTimeoutMs);
+    }
+
+    // The next request that names the operation waits until released; then it reaches the server
+    // or not, and its answer comes back or not. Returns the rule's number.
+    int hold(const std::string& operation, bool reaches, bool answered)
+    {
+        std::lock_guard lock(mutex_);
+        rules_.push_back({operation, reaches, answered});
+        return int(rules_.size()) - 1;
+    }
+    bool held(int rule)
+    {
+        std::lock_guard lock(mutex_);
+        return std::next(rules_.begin(), rule)->held;
+    }
+    void release(int rule)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            std::next(rules_.begin(), rule)->released = true;
+        }
+        wake_.notify_all();
+    }
+
+private:
+    struct Rule {
+        std::string operation;
+        bool reaches = true;
+        bool answered = true;
+        bool taken = false;
+        bool held = false;
+        bool released = false;
+    };
+    proto::HttpAnswer forward(const std::string& url, const std::string& action, std::string body, long timeoutMs)
+    {
+        std::unique_lock lock(mutex_);
+        const auto rule = std::ranges::find_if(
+            rules_, [&](const Rule& r) { return !r.taken && body.find(r.operation) != std::string::npos; });
+        if (rule == rules_.end()) {
+            lock.unlock();
+            return real_->send(url, action, std::move(body), timeoutMs);
+        }
+        rule->taken = rule->held = true;
+        wake_.wait(lock, [&] { return rule->released; });
+        const Rule r = *rule;
+        lock.unlock();
+        proto::HttpAnswer answer;
+        if (r.reaches)
+            answer = real_->send(url, action, std::move(body), timeoutMs);
+        if (!r.answered)
+            throw ESoapTransportError(QStringLiteral("Verbindung zum Server fehlgeschlagen: Verbindung getrennt."));
+        return answer;
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::list<Rule> rules_;
     std::shared_ptr<proto::ISoapTransport> real_ = proto::curlSoapTransport();
 };
 
@@ -305,6 +385,66 @@ TEST_F(ResultAtTwoDesks, StoresWaitingLeaveTogetherAndEachKeepsItsOwnAnswer)
     EXPECT_EQ(shown(1, 2), QStringLiteral("7,00m|%1|Status der Zelle(Ben Acker, Versuch 2): Warnung: Ein anderer "
                                           "Arbeitsplatz hat inzwischen \"7,00m\" gespeichert; dieser Wert bleibt.")
                                .arg(state(TSetResultStatus::sr_warning)));
+}
+
+// Stores whose answer is lost on the way back. Anna's 4 landed, and Escape was pressed while it was
+// on its way: the cell says that it is not known until the undo has read the server, which then
+// holds what the cell shows. Ben's 5 landed too and is read back as stored. Anna's 3 never reached
+// the server: read back, it shows red for Enter to send again.
+TEST_F(ResultAtTwoDesks, AStoreWhoseAnswerIsLostIsReadBackBeforeItsCellClaimsAnything)
+{
+    auto transport = std::make_shared<LosingTransport>();
+    proto::setSoapTransport(transport);
+    const auto restore = qScopeGuard([] { proto::setSoapTransport(nullptr); });
+    open(jump);
+    const auto state = [](TSetResultStatus s) { return QString::number(int(s)); };
+    const QString lost = QStringLiteral("Verbindung zum Server fehlgeschlagen: Verbindung getrennt.");
+    const QString readingBack = QStringLiteral("Nicht bekannt, ob gespeichert: %1 Der Wert wird beim Server "
+                                               "nachgelesen.")
+                                    .arg(lost);
+
+    const int annasCommit = transport->hold("commitTransaction", true, false);
+    enter(0, 1, QStringLiteral("4"));
+    ASSERT_TRUE(waitUntil([&] { return transport->held(annasCommit); }, 10000));
+    go(0, 1);
+    press(Qt::Key_Escape);
+    const int undo = transport->hold("beginTransaction", true, true);
+    transport->release(annasCommit);
+    ASSERT_TRUE(waitUntil([&] { return transport->held(undo); }, 10000));
+    EXPECT_EQ(shown(0, 1),
+              QStringLiteral("-|%1|Status der Zelle(Anna Berg, Versuch 1): ").arg(state(TSetResultStatus::sr_pending)) +
+                  readingBack);
+    transport->release(undo);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna), QString());
+    EXPECT_EQ(shown(0, 1), QStringLiteral("-|%1|").arg(state(TSetResultStatus::sr_noResult)));
+
+    const int bensCommit = transport->hold("commitTransaction", true, false);
+    enter(1, 1, QStringLiteral("5"));
+    ASSERT_TRUE(waitUntil([&] { return transport->held(bensCommit); }, 10000));
+    const int readBack = transport->hold("beginTransaction", true, true);
+    transport->release(bensCommit);
+    ASSERT_TRUE(waitUntil([&] { return transport->held(readBack); }, 10000));
+    EXPECT_EQ(
+        shown(1, 1),
+        QStringLiteral("5,00m|%1|Status der Zelle(Ben Acker, Versuch 1): ").arg(state(TSetResultStatus::sr_pending)) +
+            readingBack);
+    transport->release(readBack);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(shown(1, 1), QStringLiteral("5,00m|%1|").arg(state(TSetResultStatus::sr_uptodate)));
+
+    transport->release(transport->hold("commitTransaction", false, false));
+    enter(0, 2, QStringLiteral("3"));
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 2, "athlete_id", anna), QString());
+    EXPECT_EQ(
+        shown(0, 2),
+        QStringLiteral("3|%1|Status der Zelle(Anna Berg, Versuch 2): Fehler: ").arg(state(TSetResultStatus::sr_error)) +
+            lost);
+    go(0, 2);
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 2, "athlete_id", anna), QStringLiteral("Distance 3"));
 }
 
 class ResultAtABusyServer : public ResultWindowTest {
