@@ -96,11 +96,6 @@ const TRequestTable<TResultRequest, TResultResponse>& resultRequests();
 // What the answer of a store says of its cell: discipline, participant, attempt and value.
 void describeStore(const TResultRequest& request, TResultResponse& response);
 
-// Stores waiting when the one on its way is answered leave together, at most this many: a
-// transaction holds the server's write lock for its read, its stores and its commit. At 3 s per
-// answer six hold it 24 s, so a desk asking just after still gets it within its request's time.
-inline constexpr std::size_t kStoresPerTransaction = 6;
-
 inline constexpr int kNoListVersion = 2147483647;
 // The rank is given to another bib already.
 inline constexpr int kRankTakenError = 122;

@@ -13,6 +13,18 @@
 
 namespace tvp {
 
+// Stores waiting when the one on its way is answered leave together, at most this many: a
+// transaction holds the server's write lock for its read, its stores and its commit. At 3 s per
+// answer six hold it 24 s; others wait their turn meanwhile.
+inline constexpr std::size_t kStoresPerTransaction = 6;
+
+// Thrown by a store refused after part of it was written: the whole transaction fails with the
+// server's refusal, so that no half of a store stays.
+class EStoreBatchFailed : public ETvExceptionDetail {
+public:
+    using ETvExceptionDetail::ETvExceptionDetail;
+};
+
 // Worker side: store(item, i) for each item in order. A refusal of the server (its fault, with or
 // without detail) is refused(i, outcome) and the next item goes on; anything else fails the whole
 // request, and a store whose answer never came may have landed (kWriteInDoubtError).
@@ -29,6 +41,8 @@ void storeEach(const Items& items, Store&& store, Refused&& refused)
         };
         try {
             store(items[i], i);
+        } catch (const EStoreBatchFailed&) {
+            throw;
         } catch (const ETvExceptionDetail& e) {
             refused(i, outcome(e, e.ExceptionID, e.ExceptionParameters));
         } catch (const ESoapFault& e) {

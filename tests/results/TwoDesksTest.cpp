@@ -90,6 +90,9 @@ public:
         std::lock_guard lock(mutex_);
         return std::next(rules_.begin(), rule)->held;
     }
+    // The read-write transactions begun.
+    std::atomic<int> writers = 0;
+
     void release(int rule)
     {
         {
@@ -110,6 +113,8 @@ private:
     };
     proto::HttpAnswer forward(const std::string& url, const std::string& action, std::string body, long timeoutMs)
     {
+        if (body.find("beginTransaction") != std::string::npos && body.find(">false<") != std::string::npos)
+            ++writers;
         std::unique_lock lock(mutex_);
         const auto rule = std::ranges::find_if(
             rules_, [&](const Rule& r) { return !r.taken && body.find(r.operation) != std::string::npos; });
@@ -290,6 +295,38 @@ TEST_F(FinishingOrderBesideResults, BibsTypedAtASlowServerStayInTheirRowsUntilSt
     ASSERT_TRUE(bothSettled());
     EXPECT_EQ(storedRanks(*seed, finish, 2), QStringLiteral("1:7 2:8 3:11 4:14"));
     EXPECT_EQ(orderRows().at(3), QStringLiteral("4|14|Emil Kurz (Eulen) "));
+}
+
+// Bibs typed while the row of bib 7 is on its way leave together, in one transaction, each with its
+// own answer: rank 3, given to bib 11 at another desk since the list was read, refuses bib 14 and
+// shows red with the reason; bib 8 before it and bib 11 after it are stored.
+TEST_F(FinishingOrderBesideResults, RowsTypedWhileOneIsOnItsWayLeaveTogetherEachWithItsOwnAnswer)
+{
+    auto transport = std::make_shared<LosingTransport>();
+    proto::setSoapTransport(transport);
+    const auto restore = qScopeGuard([] { proto::setSoapTransport(nullptr); });
+    StandinClient(standin.port())
+        .das()
+        ->setResult(finish, 11, true, nullptr, 0, 0, sent(proto::ResultValueType::Rank, 3), 2);
+    const int first = transport->hold("commitTransaction", true, true);
+    inOrder(0, QStringLiteral("7"));
+    ASSERT_TRUE(waitUntil([&] { return transport->held(first); }, 10000));
+    inOrder(1, QStringLiteral("8"));
+    inOrder(2, QStringLiteral("14"));
+    inOrder(3, QStringLiteral("11"));
+    transport->release(first);
+    ASSERT_TRUE(bothSettled());
+    EXPECT_EQ(transport->writers, 2) << "bib 7 alone, then the three typed meanwhile";
+    EXPECT_EQ(storedRanks(*seed, finish, 2), QStringLiteral("1:7 2:8 4:11"));
+    const QString taken =
+        QStringLiteral("Der Rang 3 ist im 2. Versuch der Disziplin Zieleinlauf bereits Dan Dachs (Eulen) zugewiesen.");
+    EXPECT_EQ(orderRows().mid(0, 4),
+              (QStringList{QStringLiteral("1|7|Anna Berg (Füchse) "), QStringLiteral("2|8|Ben Acker (Füchse) "),
+                           QStringLiteral("3|14|") + taken, QStringLiteral("4|11|Dan Dachs (Eulen) ")}));
+    EXPECT_EQ(order->grid()->model()->index(2, 1).data(TRankListModel::kRefusedRole), QVariant(true));
+    EXPECT_TRUE(
+        recorder.messages.lines().contains(QStringLiteral("Ergebnis speichern: Rang 3, Startnummer 14: ") + taken))
+        << recorder.messages.lines().join(u'\n').toStdString();
 }
 
 using ResultAtTwoDesks = ResultWindowTest;
