@@ -518,12 +518,6 @@ TEST_F(TimingImport, LinesAfterTheRunsJoinTheHeatTheirBibRanIn)
             listed.participants.push_back(lane(laneNo, heat * 10 + laneNo, QStringLiteral("Kind"), {}, {}));
         connector.exportTimingList(5, 4, listed);
     }
-    const std::vector<TStartListHeat> listed = parseStartList(readBytes(startList()) + "1  \t");
-    ASSERT_EQ(listed.size(), 2u);
-    EXPECT_EQ(listed[1].timingNumber, 5);
-    EXPECT_EQ(listed[1].heatNo, 3);
-    EXPECT_EQ(listed[1].lanes,
-              (std::vector<std::pair<int, int>>{{1, 31}, {2, 32}, {3, 33}, {4, 34}, {5, 35}, {6, 36}}));
     writeBytes(resultFile(), lines(3, 4, 6) + lines(1, 4, 6));
     split();
     EXPECT_EQ(body(1), lines(1, 1, 6));

@@ -29,6 +29,19 @@ namespace {
 
 const QColor kLightBlue(0x90, 0xC0, 0xFF);
 
+QTreeView* runList(const TTimingImportForm& import)
+{
+    return import.findChild<QTreeView*>(QStringLiteral("ListView1"));
+}
+
+void doubleClickRow(const TTimingImportForm& import, int row)
+{
+    QTreeView* view = runList(import);
+    const QPoint at = view->visualRect(view->model()->index(row, 1)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+}
+
 class TimingWindowTest : public ResultWindowTest {
 protected:
     void SetUp() override
@@ -89,15 +102,9 @@ protected:
         import->show();
         ASSERT_TRUE(waitUntil([this] { return panelColour() == QColor(Qt::white); }));
     }
-    QTreeView* list() const { return import->findChild<QTreeView*>(QStringLiteral("ListView1")); }
+    QTreeView* list() const { return runList(*import); }
     QString rowText(int row, int column) const { return list()->model()->index(row, column).data().toString(); }
-    void doubleClick(int row)
-    {
-        QTreeView* view = list();
-        const QPoint at = view->visualRect(view->model()->index(row, 1)).center();
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-    }
+    void doubleClick(int row) { doubleClickRow(*import, row); }
     bool imported()
     {
         return waitUntil([this] { return import->pendingRequests() == 0 && runningRequestCount() == 0; }, 10000) &&
@@ -1262,15 +1269,8 @@ struct OtherDesk {
         main.show();
         import.show();
     }
-    QAbstractItemModel* rows() const { return import.findChild<QTreeView*>(QStringLiteral("ListView1"))->model(); }
+    QAbstractItemModel* rows() const { return runList(import)->model(); }
     QString rowText(int row, int column) const { return rows()->index(row, column).data().toString(); }
-    void doubleClick(int row)
-    {
-        auto* view = import.findChild<QTreeView*>(QStringLiteral("ListView1"));
-        const QPoint at = view->visualRect(view->model()->index(row, 1)).center();
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-    }
 
     TCurrentCompetition competition;
     TWindowRegistry windows;
@@ -1316,7 +1316,7 @@ TEST_F(TimingWindowTest, EveryDesksListFollowsTheRunFolderAndARunImportedElsewhe
     append(heat(2, resultLine("1", "00:00:10.500", "1", "9", "Dorn", "Cara", "Eulen")));
     ASSERT_TRUE(bothShow(2, QStringLiteral("Lauf 2/3"), QStringLiteral("Nicht verarbeitet")))
         << "the other desk's top row is " << other.rowText(0, 1).toStdString();
-    other.doubleClick(0);
+    doubleClickRow(other.import, 0);
     ASSERT_TRUE(waitUntil([&] { return other.import.pendingRequests() == 0 && runningRequestCount() == 0; }, 10000));
     EXPECT_EQ(stored(run, 1, "athlete_id", cara), QStringLiteral("Time 10.5"));
     EXPECT_EQ(stored(run, 1, "athlete_id", anna), QStringLiteral("Info 0")) << "heat 1 imported again";
@@ -1336,7 +1336,7 @@ TEST_F(TimingWindowTest, EveryDesksListFollowsTheRunFolderAndARunImportedElsewhe
     ASSERT_TRUE(settled());
     ASSERT_EQ(stored(run, 1, "athlete_id", ben), QStringLiteral("Info 0"));
     ASSERT_EQ(other.rowText(0, 0), QStringLiteral("Nicht verarbeitet")) << "the other desk's list rests";
-    other.doubleClick(0);
+    doubleClickRow(other.import, 0);
     ASSERT_TRUE(waitUntil([&] { return other.import.pendingRequests() == 0 && runningRequestCount() == 0; }, 10000));
     EXPECT_EQ(stored(run, 1, "athlete_id", ben), QStringLiteral("Info 0")) << "the hand correction was overwritten";
     EXPECT_EQ(other.rowText(0, 0), QStringLiteral("Importiert"));
