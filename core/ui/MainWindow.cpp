@@ -408,6 +408,11 @@ void TMainForm::SetNewTimingData()
     palette.setColor(QPalette::Window, QColor(0x90, 0xC0, 0xFF));
     Panel1->setPalette(palette);
     Panel1->show();
+    refreshTimingList();
+}
+
+void TMainForm::refreshTimingList()
+{
     // Runs that come in a burst rebuild the open list once they pause, and at least every second,
     // so that a burst does not hold the GUI thread rebuild after rebuild. A run on its own shows at
     // once. The poll reads the result file on a thread of its own, whatever this one does.
