@@ -7,6 +7,7 @@
 #include "core/util/UserAction.h"
 
 #include <QApplication>
+#include <QWidget>
 
 int main(int argc, char** argv)
 {

@@ -155,8 +155,10 @@ void TMainForm::ExportFinished(std::unique_ptr<compfiles::TExportResponse> respo
         context().messages().AddException(-1, {}, error, kExportCaption, this);
         return;
     }
-    context().dialogs().messageBox(this, kExportCaption, QStringLiteral("Veranstaltung exportiert."),
-                                   TMsgKind::Information, TMsgButtons::Ok, TMsgAnswer::Ok);
+    // The answer to the user's export, which nobody waits for.
+    const TAnswerTo answer(outcome.action);
+    askLater(kExportCaption, QStringLiteral("Veranstaltung exportiert."), TMsgKind::Information, TMsgButtons::Ok,
+             TMsgAnswer::Ok);
 }
 
 QAction* TMainForm::addEntry(QMenu* menu, const QString& objectName, const QString& caption,
