@@ -434,14 +434,18 @@ void TAgeClassForm::RequestFinished(std::unique_ptr<TAgeResponse> response, cons
         if (command == rt_modify && response && outcome.errorId == kNameChangedElsewhereError) {
             // "Nein" keeps the other desk's value; the typed one stays in the editor, unsaved.
             const int field = outcome.parameters.value(2).toInt();
-            if (keepOwnChange(this, road_.requestName(int(rt_modify)), ageClassFieldCaption(field),
-                              outcome.parameters)) {
-                saveChange(response->keptOwn | 1u << field);
-                return;
-            }
-        } else {
-            road_.report(outcome);
+            const unsigned keptOwn = response->keptOwn | 1u << field;
+            const TAnswerTo answer(outcome.action);
+            askChangedElsewhere(*this, road_.requestName(int(rt_modify)), ageClassFieldCaption(field),
+                                outcome.parameters, [this, keptOwn](bool mine) {
+                                    if (mine)
+                                        saveChange(keptOwn);
+                                    else
+                                        reloadFormData(false);
+                                });
+            return;
         }
+        road_.report(outcome);
         // The list shows the server's state again; the editor keeps what was typed.
         if (command != rt_get)
             reloadFormData(false);

@@ -538,10 +538,13 @@ void TAthleteForm::RequestFinished(std::unique_ptr<TAthleteResponse> response, c
     case rt_checkParticipants:
         if (auto* warnings = context().windows().get<ITeamMemberWarningForm>(TWindowId::TeamMemberWarningForm))
             warnings->showParticipantWarning(response->participantWarning, {}, response->compId);
-        if (response->showMessageIfNoWarning && response->participantWarning.empty())
-            showInformation(this, road_.requestName(int(rt_checkParticipants)),
-                            QStringLiteral("Alle Teams der Veranstaltung entsprechen den Vorgaben der jeweiligen "
-                                           "Altersklasse."));
+        if (response->showMessageIfNoWarning && response->participantWarning.empty()) {
+            const TAnswerTo answer(outcome.action);
+            askLater(road_.requestName(int(rt_checkParticipants)),
+                     QStringLiteral("Alle Teams der Veranstaltung entsprechen den Vorgaben der jeweiligen "
+                                    "Altersklasse."),
+                     TMsgKind::Information, TMsgButtons::Ok, TMsgAnswer::Ok);
+        }
         break;
     }
 }
@@ -562,17 +565,25 @@ void TAthleteForm::handleRefusal(std::unique_ptr<TAthleteResponse> response, con
     if (outcome.errorId == kNameChangedElsewhereError && response->reqType == rt_modify) {
         // "Nein" keeps the other desk's value; the typed one stays in the editor, unsaved.
         const int field = outcome.parameters.value(2).toInt();
-        if (keepOwnChange(this, road_.requestName(int(rt_modify)), athleteFieldCaption(field), outcome.parameters))
-            road_.AddRequest(keptOwnAthleteRequest(*response, field), athleteSaveMode(rt_modify));
-        else
-            reloadData();
+        const std::shared_ptr<const TAthleteResponse> refused = std::move(response);
+        const TAnswerTo answer(outcome.action);
+        askChangedElsewhere(*this, road_.requestName(int(rt_modify)), athleteFieldCaption(field), outcome.parameters,
+                            [this, refused, field](bool mine) {
+                                if (mine)
+                                    road_.AddRequest(keptOwnAthleteRequest(*refused, field),
+                                                     athleteSaveMode(rt_modify));
+                                else
+                                    reloadData();
+                            });
         return;
     }
     if (const TAthleteForcePrompt* prompt = athleteForcePrompt(response->reqType, outcome.errorId)) {
-        if (askYesNo(this, kAthleteForceCaption, prompt->question))
-            road_.AddRequest(forcedAthleteRequest(*response, *prompt), athleteSaveMode(response->reqType));
-        else
-            EnableButtons();
+        // The answer to the user's save waits without holding the program; "Ja" sends it again.
+        const std::shared_ptr<const TAthleteResponse> refused = std::move(response);
+        const TAnswerTo answer(outcome.action);
+        askYesNoLater(kAthleteForceCaption, prompt->question, [this, refused, prompt] {
+            road_.AddRequest(forcedAthleteRequest(*refused, *prompt), athleteSaveMode(refused->reqType));
+        });
         return;
     }
     road_.report(outcome);

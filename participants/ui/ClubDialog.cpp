@@ -642,10 +642,15 @@ void TClubForm::RequestFinished(std::unique_ptr<TClubResponse> response, const T
         if (type == rt_modify && response && outcome.errorId == kNameChangedElsewhereError) {
             // "Nein" keeps the other desk's value; the typed one stays in the editor, unsaved.
             const int field = outcome.parameters.value(2).toInt();
-            if (keepOwnChange(this, road_.requestName(int(rt_modify)), clubFieldCaption(field), outcome.parameters))
-                saveChange(response->keptOwn | 1u << field);
-            else
-                reloadData();
+            const unsigned keptOwn = response->keptOwn | 1u << field;
+            const TAnswerTo answer(outcome.action);
+            askChangedElsewhere(*this, road_.requestName(int(rt_modify)), clubFieldCaption(field), outcome.parameters,
+                                [this, keptOwn](bool mine) {
+                                    if (mine)
+                                        saveChange(keptOwn);
+                                    else
+                                        reloadData();
+                                });
             return;
         }
         road_.report(outcome);
