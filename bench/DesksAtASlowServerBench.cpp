@@ -396,6 +396,8 @@ void BM_TwoDesksSaveOneAthleteAtASlowServer(benchmark::State& state)
         state.SetIterationTime(seconds);
         state.counters["typed"] = 2;
         state.counters["stored"] = int(name()) + int(year());
+        state.counters["first_name_kept"] = name();
+        state.counters["year_kept"] = year();
         state.counters["seconds"] = seconds;
     }
 }
