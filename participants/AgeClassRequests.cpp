@@ -22,13 +22,44 @@ void createAgeClass(TServicePorts& ports, const TAgeRequest& request, TAgeRespon
     response.AgeClassID = created.AgeClass ? created.AgeClass->AgeClassID : 0;
 }
 
-void modifyAgeClass(TServicePorts& ports, const TAgeRequest& request, TAgeResponse&)
+// The editor's fields, as the merge walks them.
+template <class F>
+decltype(auto) withAgeClassFields(F&& f)
 {
+    using A = proto::AgeClassInfoType;
+    return f(&A::Name, &A::BillingPricePerTeam, &A::MinTeamMembers, &A::MaxTeamMembers, &A::MinMembersPerGender,
+             &A::MaleMembersLessThan, &A::FemaleMembersLessThan);
+}
+
+// A field of the merge as the editor shows it.
+QString ageClassFieldText(const proto::AgeClassInfoType& a, int field)
+{
+    switch (field) {
+    case 0: return a.Name;
+    case 1: return feeEditText(a.BillingPricePerTeam, QLocale()) + QStringLiteral(" \u20AC");
+    case 2: return minimumText(a.MinTeamMembers);
+    case 3: return maximumText(a.MaxTeamMembers, a.MinTeamMembers);
+    case 4: return genderMixText(a.MinMembersPerGender);
+    case 5: return genderMaximumText(a.MaleMembersLessThan);
+    default: return genderMaximumText(a.FemaleMembersLessThan);
+    }
+}
+
+void modifyAgeClass(TServicePorts& ports, const TAgeRequest& request, TAgeResponse& response)
+{
+    response.keptOwn = request.keptOwn;
     proto::AgeClassInfoType ageClass = ageClassInfo(request);
     if (request.loaded)
         for (const proto::AgeClassType& a : ports.drs().getAgeClasses(ports.competitionId(), nullptr))
-            if (a.AgeClassID == request.id)
-                takeServerAgeClassChanges(ageClass, *request.loaded, a);
+            if (a.AgeClassID == request.id) {
+                const proto::AgeClassInfoType server = ageClassAsEdited(a);
+                const int conflict = withAgeClassFields([&](auto... fields) {
+                    return mergeServerChanges(ageClass, *request.loaded, server, request.keptOwn, fields...);
+                });
+                if (conflict >= 0)
+                    refuseChangedElsewhere(ageClassFieldCaption(conflict), conflict,
+                                           ageClassFieldText(server, conflict), ageClassFieldText(ageClass, conflict));
+            }
     ports.cms().modifyAgeClass(request.id, ageClass);
 }
 
@@ -79,14 +110,24 @@ proto::AgeClassInfoType ageClassAsEdited(const proto::AgeClassInfoType& stored)
     return a;
 }
 
-void takeServerAgeClassChanges(proto::AgeClassInfoType& edited, const proto::AgeClassInfoType& loaded,
-                               const proto::AgeClassInfoType& server)
+void followServerAgeClassChanges(proto::AgeClassInfoType& shown, proto::AgeClassInfoType& loaded,
+                                 const proto::AgeClassInfoType& server)
 {
-    using proto::AgeClassInfoType;
-    takeServerChanges(edited, loaded, server, &AgeClassInfoType::Name, &AgeClassInfoType::BillingPricePerTeam,
-                      &AgeClassInfoType::MinTeamMembers, &AgeClassInfoType::MaxTeamMembers,
-                      &AgeClassInfoType::MinMembersPerGender, &AgeClassInfoType::MaleMembersLessThan,
-                      &AgeClassInfoType::FemaleMembersLessThan);
+    withAgeClassFields([&](auto... fields) { followServerChanges(shown, loaded, server, fields...); });
+}
+
+QString ageClassFieldCaption(int field)
+{
+    static const QStringList captions{
+        QStringLiteral("Die Bezeichnung"),
+        QStringLiteral("Das Startgeld pro Team"),
+        QStringLiteral("Die Mindestzahl der Athleten pro Team"),
+        QStringLiteral("Die Höchstzahl der Athleten pro Team"),
+        QStringLiteral("Die Geschlechtermischung"),
+        QStringLiteral("Die Höchstzahl männlicher Athleten"),
+        QStringLiteral("Die Höchstzahl weiblicher Athleten"),
+    };
+    return captions.value(field);
 }
 
 const proto::AgeClassType& defaultAgeClass()

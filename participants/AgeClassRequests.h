@@ -30,12 +30,16 @@ struct TAgeRequest : TRequest {
     // A change: the age class as the editor loaded it. Fields typed as loaded are saved as the
     // server has them then, so another window's change to them stays.
     std::optional<proto::AgeClassInfoType> loaded;
+    // A change: the fields (a bit by place in ageClassFieldCaption) the user chose to save over what
+    // another desk changed them to.
+    unsigned keptOwn = 0;
 };
 
 struct TAgeResponse : TResponse {
     TAgeRequestType reqType = TAgeRequestType::rt_get;
     std::vector<proto::AgeClassType> getAgeClass;
     int AgeClassID = 0; // of a created age class
+    unsigned keptOwn = 0;
 };
 
 // Request names and worker functions.
@@ -65,9 +69,11 @@ proto::AgeClassInfoType ageClassInfo(const TAgeRequest& request);
 // A stored age class as the editor reads it back: the name trimmed, the fee in cents, an
 // unbounded maximum as -1.
 proto::AgeClassInfoType ageClassAsEdited(const proto::AgeClassInfoType& stored);
-// The fields the user left as loaded take the server's values now (takeServerChanges).
-void takeServerAgeClassChanges(proto::AgeClassInfoType& edited, const proto::AgeClassInfoType& loaded,
-                               const proto::AgeClassInfoType& server);
+// The editor follows the age class as the server holds it now (followServerChanges).
+void followServerAgeClassChanges(proto::AgeClassInfoType& shown, proto::AgeClassInfoType& loaded,
+                                 const proto::AgeClassInfoType& server);
+// A field of a change's merge as its question names it: "Die Bezeichnung", ...
+QString ageClassFieldCaption(int field);
 
 // The fee as the user types it: rounded to cents, ties to even.
 double roundFeeToCents(double fee);

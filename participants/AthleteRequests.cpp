@@ -36,6 +36,7 @@ void copyRequest(const TAthleteRequest& request, TAthleteResponse& response)
     response.id = request.AthleteID;
     response.athleteInfo = request.athleteInfo;
     response.loaded = request.loaded;
+    response.keptOwn = request.keptOwn;
 }
 
 void getAthletes(TServicePorts& ports, const TAthleteRequest& request, TAthleteResponse& response)
@@ -59,6 +60,38 @@ void createAthlete(TServicePorts& ports, const TAthleteRequest& request, TAthlet
                            request.allowReassignBibs, request.athleteInfo.ClubId);
 }
 
+// A field of the merge as the user reads it; the team's and club's names from the stored athlete,
+// else from the lists.
+QString athleteFieldText(TServicePorts& ports, const TAthleteInfo& a, int field, const proto::AthleteType* stored)
+{
+    QString text;
+    switch (field) {
+    case 0: text = a.fname; break;
+    case 1: text = a.sname; break;
+    case 2: text = bibstoString(a.bibs); break;
+    case 3:
+        if (stored && stored->Team)
+            text = stored->Team->Name;
+        else
+            for (const proto::TeamType& t : ports.drs().getTeams(ports.competitionId(), 0, nullptr, 0))
+                if (t.TeamID == a.TeamId)
+                    text = t.Name;
+        break;
+    case 4: text = a.yearOfBirth > 0 ? QString::number(a.yearOfBirth) : QString(); break;
+    case 5: text = genderToStr(a.gender); break;
+    case 6:
+        if (stored && stored->Club)
+            text = stored->Club->Name;
+        else
+            for (const proto::ClubType& c : ports.drs().getClubs(ports.competitionId()))
+                if (c.ClubId == a.ClubId)
+                    text = c.Name;
+        break;
+    case 7: text = a.customBarcode != 0 ? blankBarcode(a.customBarcode) : QString(); break;
+    }
+    return text.trimmed().isEmpty() ? QStringLiteral("-") : text.trimmed();
+}
+
 void modifyAthlete(TServicePorts& ports, const TAthleteRequest& request, TAthleteResponse& response)
 {
     copyRequest(request, response);
@@ -72,9 +105,14 @@ void modifyAthlete(TServicePorts& ports, const TAthleteRequest& request, TAthlet
                 ports.drs().getAthleteInfo(request.AthleteID, ports.competitionId(), 0, 0);
             if (now.Athlete) {
                 const TAthleteInfo server = getAthleteRequestFromUI(athleteEditorOf(*now.Athlete), false).value_or(a);
-                takeServerChanges(a, *request.loaded, server, &TAthleteInfo::fname, &TAthleteInfo::sname,
-                                  &TAthleteInfo::bibs, &TAthleteInfo::TeamId, &TAthleteInfo::yearOfBirth,
-                                  &TAthleteInfo::gender, &TAthleteInfo::ClubId, &TAthleteInfo::customBarcode);
+                const int conflict = mergeServerChanges(
+                    a, *request.loaded, server, request.keptOwn, &TAthleteInfo::fname, &TAthleteInfo::sname,
+                    &TAthleteInfo::bibs, &TAthleteInfo::TeamId, &TAthleteInfo::yearOfBirth, &TAthleteInfo::gender,
+                    &TAthleteInfo::ClubId, &TAthleteInfo::customBarcode);
+                if (conflict >= 0)
+                    refuseChangedElsewhere(athleteFieldCaption(conflict), conflict,
+                                           athleteFieldText(ports, server, conflict, &*now.Athlete),
+                                           athleteFieldText(ports, a, conflict, nullptr));
             }
         }
         ports.das().modifyAthlete(request.AthleteID, infoData(a), a.TeamId == 0, a.TeamId, request.allowReassignBibs,
@@ -161,13 +199,45 @@ const TAthleteForcePrompt* athleteForcePrompt(TAthleteRequestType reqType, int e
     return nullptr;
 }
 
-std::unique_ptr<TAthleteRequest> forcedAthleteRequest(const TAthleteResponse& refused,
-                                                      const TAthleteForcePrompt& prompt)
+namespace {
+
+std::unique_ptr<TAthleteRequest> athleteRequestAgain(const TAthleteResponse& refused)
 {
     auto r = makeAthleteSave(refused.reqType, refused.id, refused.athleteInfo, refused.loaded);
     static_cast<TAthleteForces&>(*r) = refused;
+    r->keptOwn = refused.keptOwn;
+    return r;
+}
+
+} // namespace
+
+std::unique_ptr<TAthleteRequest> forcedAthleteRequest(const TAthleteResponse& refused,
+                                                      const TAthleteForcePrompt& prompt)
+{
+    auto r = athleteRequestAgain(refused);
     (*r).*prompt.flag = true;
     return r;
+}
+
+std::unique_ptr<TAthleteRequest> keptOwnAthleteRequest(const TAthleteResponse& refused, int field)
+{
+    auto r = athleteRequestAgain(refused);
+    r->keptOwn |= 1u << field;
+    return r;
+}
+
+TTransactionMode athleteSaveMode(TAthleteRequestType reqType)
+{
+    return reqType == rt_modify ? TTransactionMode::tm_readwrite : TTransactionMode::tm_None;
+}
+
+QString athleteFieldCaption(int field)
+{
+    static const QStringList captions{QStringLiteral("Der Vorname"),     QStringLiteral("Der Nachname"),
+                                      QStringLiteral("Die Startnummer"), QStringLiteral("Das Team"),
+                                      QStringLiteral("Der Jahrgang"),    QStringLiteral("Das Geschlecht"),
+                                      QStringLiteral("Der Verein"),      QStringLiteral("Der Barcode")};
+    return captions.value(field);
 }
 
 // ---- requests of the window ----
@@ -311,11 +381,11 @@ TAthleteEditor athleteEditorOf(const proto::AthleteType& a)
     return e;
 }
 
-void takeServerAthleteChanges(TAthleteEditor& shown, const TAthleteEditor& loaded, const TAthleteEditor& server)
+void followServerAthleteChanges(TAthleteEditor& shown, TAthleteEditor& loaded, const TAthleteEditor& server)
 {
-    tvp::takeServerChanges(shown, loaded, server, &TAthleteEditor::givenName, &TAthleteEditor::surName,
-                           &TAthleteEditor::bibs, &TAthleteEditor::year, &TAthleteEditor::blankBarcode,
-                           &TAthleteEditor::gender, &TAthleteEditor::teamId, &TAthleteEditor::clubId);
+    followServerChanges(shown, loaded, server, &TAthleteEditor::givenName, &TAthleteEditor::surName,
+                        &TAthleteEditor::bibs, &TAthleteEditor::year, &TAthleteEditor::blankBarcode,
+                        &TAthleteEditor::gender, &TAthleteEditor::teamId, &TAthleteEditor::clubId);
 }
 
 bool athleteChanged(const TAthleteInfo& editor, const proto::AthleteType& stored, bool existing)

@@ -52,6 +52,9 @@ struct TAthleteRequest : TBatchRequest, TAthleteForces {
     // A change: the athlete as the editor loaded it. Fields typed as loaded are saved as the
     // server has them then, so another window's change to them stays.
     std::optional<TAthleteInfo> loaded;
+    // A change: the fields (a bit by place in athleteFieldCaption) the user chose to save over what
+    // another desk changed them to.
+    unsigned keptOwn = 0;
     int AthleteID = 0;
     // The three filters of a load.
     int AgeClassID = 0;
@@ -71,6 +74,7 @@ struct TAthleteResponse : TBatchResponse, TAthleteForces {
     int id = 0; // the request's AthleteID
     TAthleteInfo athleteInfo;
     std::optional<TAthleteInfo> loaded;
+    unsigned keptOwn = 0;
     int AgeClassID = 0;
     int TeamID = 0;
     int DisciplineId = 0;
@@ -96,6 +100,13 @@ const TAthleteForcePrompt* athleteForcePrompt(TAthleteRequestType reqType, int e
 // The same create or change again, with the response's flags plus the prompt's.
 std::unique_ptr<TAthleteRequest> forcedAthleteRequest(const TAthleteResponse& refused,
                                                       const TAthleteForcePrompt& prompt);
+// The same change again, saving the user's value of the field another desk changed too.
+std::unique_ptr<TAthleteRequest> keptOwnAthleteRequest(const TAthleteResponse& refused, int field);
+// A change reads, merges and writes in one read-write transaction, so that no other desk's save
+// lands between; a create is one call.
+TTransactionMode athleteSaveMode(TAthleteRequestType reqType);
+// A field of the change's merge as its question names it: "Der Vorname", ...
+QString athleteFieldCaption(int field);
 
 // ---- requests of the window ----
 
@@ -142,8 +153,8 @@ int CustomBarcodeToBarcodeId(const QString& text);
 
 // The editor's fields as they show a stored athlete.
 TAthleteEditor athleteEditorOf(const proto::AthleteType& athlete);
-// The fields the user left as loaded take the server's values now (takeServerChanges).
-void takeServerAthleteChanges(TAthleteEditor& shown, const TAthleteEditor& loaded, const TAthleteEditor& server);
+// The editor follows the athlete as the server holds it now (followServerChanges).
+void followServerAthleteChanges(TAthleteEditor& shown, TAthleteEditor& loaded, const TAthleteEditor& server);
 
 // Whether the editor differs from the stored athlete (a new one compares with the default).
 bool athleteChanged(const TAthleteInfo& editor, const proto::AthleteType& stored, bool existing);

@@ -22,6 +22,7 @@ void keepRequest(const TClubRequest& request, TClubResponse& response)
     response.id = request.ClubID;
     response.ClubInfo = request.ClubInfo;
     response.billingDataPath = request.billingDataPath;
+    response.keptOwn = request.keptOwn;
 }
 
 void getClubs(TServicePorts& ports, const TClubRequest& request, TClubResponse& response)
@@ -36,15 +37,27 @@ void createClub(TServicePorts& ports, const TClubRequest& request, TClubResponse
     ports.das().addClub(ports.competitionId(), info(request.ClubInfo));
 }
 
+QString clubFieldText(const TClubInfo& club, int field)
+{
+    const QString text = (field == 0 ? club.name : field == 1 ? club.comment : club.billingAddress).trimmed();
+    return text.isEmpty() ? QStringLiteral("-") : text;
+}
+
 void modifyClub(TServicePorts& ports, const TClubRequest& request, TClubResponse& response)
 {
     keepRequest(request, response);
     TClubInfo club = request.ClubInfo;
     if (request.loaded)
         for (const proto::ClubType& c : ports.drs().getClubs(ports.competitionId()))
-            if (c.ClubId == request.ClubID)
-                takeServerChanges(club, *request.loaded, TClubInfo{c.Name, c.Comment, c.BillingAddress},
-                                  &TClubInfo::name, &TClubInfo::comment, &TClubInfo::billingAddress);
+            if (c.ClubId == request.ClubID) {
+                const TClubInfo server{c.Name, c.Comment, c.BillingAddress};
+                const int conflict =
+                    mergeServerChanges(club, *request.loaded, server, request.keptOwn, &TClubInfo::name,
+                                       &TClubInfo::comment, &TClubInfo::billingAddress);
+                if (conflict >= 0)
+                    refuseChangedElsewhere(clubFieldCaption(conflict), conflict, clubFieldText(server, conflict),
+                                           clubFieldText(club, conflict));
+            }
     ports.das().modifyClub(request.ClubID, info(club));
 }
 
@@ -103,6 +116,13 @@ const TRequestTable<TClubRequest, TClubResponse>& clubRequests()
         },
     };
     return table;
+}
+
+QString clubFieldCaption(int field)
+{
+    static const QStringList captions{QStringLiteral("Der Name"), QStringLiteral("Die Bemerkung"),
+                                      QStringLiteral("Die Anschrift")};
+    return captions.value(field);
 }
 
 std::unique_ptr<TClubRequest> makeClubRequest(TClubRequestType type, int clubId, const TClubInfo& editor,

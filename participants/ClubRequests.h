@@ -37,6 +37,9 @@ struct TClubRequest : TBatchRequest {
     // A change: the club as the editor loaded it. Fields typed as loaded are saved as the server
     // has them then, so another window's change to them stays.
     std::optional<TClubInfo> loaded;
+    // A change: the fields (a bit by place in clubFieldCaption) the user chose to save over what
+    // another desk changed them to.
+    unsigned keptOwn = 0;
     int ClubID = 0;
     // Where the receipt data goes; empty: the user chooses in the save dialog.
     QString billingDataPath;
@@ -54,10 +57,13 @@ struct TClubResponse : TBatchResponse {
     QString billingDataPath;
     int id = 0; // the request's ClubID
     TClubInfo ClubInfo;
+    unsigned keptOwn = 0;
 };
 
 // Request names, worker functions and the refusals the user may overrule.
 const TRequestTable<TClubRequest, TClubResponse>& clubRequests();
+// A field of a change's merge as its question names it: "Der Name", "Die Bemerkung", "Die Anschrift".
+QString clubFieldCaption(int field);
 
 // From the editor: the name is trimmed, remark and address go as typed.
 std::unique_ptr<TClubRequest> makeClubRequest(TClubRequestType type, int clubId, const TClubInfo& editor,

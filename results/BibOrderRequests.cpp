@@ -1,5 +1,6 @@
 #include "results/BibOrderRequests.h"
 
+#include "core/connection/StoreBatch.h"
 #include "results/ResultRequests.h"
 
 #include <algorithm>
@@ -437,69 +438,147 @@ void addBibs(std::vector<int>& to, const std::vector<int>& bibs)
                              kRankTakenError, parameters);
 }
 
-void storeRow(TServicePorts& ports, const TAqBibOrderRequest& request, TAqBibOrderResponse& response)
+// One row, against the ranking as the server holds it within the transaction: another desk may
+// have given the rank to someone else, or moved one of the row's bibs elsewhere. The ranking moves
+// on with what the row stores, for the rows after it. holders: the stored bibs' participants.
+void storeRow(TServicePorts& ports, const TAqBibOrderRequest& request, TAqBibOrderResponse& response,
+              proto::getBibRankingResponse1& ranking, std::vector<int>& holders)
 {
     copyRequest(request, response);
     proto::DataAquisitionPortType& das = ports.das();
-    proto::DataRetrievalPortType& drs = ports.drs();
-    // The row as the server holds it now, not as this window last saw it: another desk may have
-    // given the rank to someone else, or moved one of the row's bibs elsewhere.
-    const proto::getBibRankingResponse1 before = drs.getBibRanking(request.DisciplineId, request.attempt);
     const auto listed = [](const std::vector<int>& bibs, int bib) {
         return std::find(bibs.begin(), bibs.end(), bib) != bibs.end();
     };
     std::vector<int> stillHere;
-    for (const proto::BibRankType& entry : before) {
+    for (const proto::BibRankType& entry : ranking) {
         if (entry.Rank != request.rank)
             continue;
         if (listed(request.oldBibs, entry.AssignedBib))
             stillHere.push_back(entry.AssignedBib);
         else if (!listed(request.newBibs, entry.AssignedBib))
-            refuseTakenRank(drs, request, entry.AssignedBib);
+            refuseTakenRank(ports.drs(), request, entry.AssignedBib);
     }
-    for (int bib : stillHere)
-        (void)das.setResult(request.DisciplineId, bib, false, nullptr, 0, 0, nullptr, request.attempt);
     proto::ResultType rank;
     rank.Type_ = proto::ResultValueType::Rank;
     rank.Rank = request.rank;
-    std::vector<int> holders;
-    for (int bib : request.newBibs) {
-        const proto::setResultResponse1 answer =
-            das.setResult(request.DisciplineId, bib, false, nullptr, 0, 0, rank, request.attempt);
-        if (answer.NotAParticipantWarning)
-            response.bibwarnings.push_back(bib);
-        response.bibs.push_back(bib);
-        holders.push_back(answer.AthleteTeamIDret);
-    }
-    // The row is stored: what follows only reads, and other writers need not wait for it.
-    ports.commitTransaction();
+    bool written = false;
     try {
-        for (int id : holders) {
-            // A bib nobody holds: there is no participant 0 to ask for.
-            if (request.teamDisc) {
-                proto::TeamType& team = response.Teams.emplace_back();
-                if (id == 0)
-                    continue;
-                const proto::getTeamInfoResponse1 info = drs.getTeamInfo(id, 0, 0);
-                if (info.Team)
-                    team = *info.Team;
-                for (const proto::AthleteType& a :
-                     drs.getAthletes(ports.competitionId(), 0, id, 0, nullptr, nullptr, 0))
-                    addBibs(response.allBibsOfRank, a.Bib);
+        for (int bib : stillHere) {
+            (void)das.setResult(request.DisciplineId, bib, false, nullptr, 0, 0, nullptr, request.attempt);
+            written = true;
+        }
+        for (int bib : request.newBibs) {
+            const proto::setResultResponse1 answer =
+                das.setResult(request.DisciplineId, bib, false, nullptr, 0, 0, rank, request.attempt);
+            written = true;
+            if (answer.NotAParticipantWarning)
+                response.bibwarnings.push_back(bib);
+            response.bibs.push_back(bib);
+            holders.push_back(answer.AthleteTeamIDret);
+        }
+    } catch (const ETvExceptionDetail& e) {
+        // Half a row must not stay: refused after some of it was written, the transaction fails.
+        if (written)
+            throw EStoreBatchFailed(e.message(), e.ExceptionID, e.ExceptionParameters);
+        throw;
+    } catch (const ESoapFault& e) {
+        if (written)
+            throw EStoreBatchFailed(e.message());
+        throw;
+    }
+    std::erase_if(ranking, [&](const proto::BibRankType& entry) {
+        return listed(stillHere, entry.AssignedBib) || listed(request.newBibs, entry.AssignedBib);
+    });
+    for (int bib : request.newBibs)
+        ranking.push_back({request.rank, bib});
+}
+
+const proto::AthleteType* athleteIn(const std::vector<proto::HeatParticipantsType>& heats, int id)
+{
+    for (const proto::HeatParticipantsType& heat : heats)
+        for (const proto::VersionedParticipantsType& p : heat.VersionedParticipants)
+            if (p.Athlete && p.Athlete->AthleteID == id)
+                return &*p.Athlete;
+    return nullptr;
+}
+
+const proto::TeamWithAthletesType* teamIn(const std::vector<proto::HeatParticipantsType>& heats, int id)
+{
+    for (const proto::HeatParticipantsType& heat : heats)
+        for (const proto::VersionedParticipantsType& p : heat.VersionedParticipants)
+            if (p.Team && p.Team->Team && p.Team->Team->TeamID == id)
+                return &*p.Team;
+    return nullptr;
+}
+
+// The names of a stored row's bibs, from the discipline's participants, else read one by one (a
+// bib of someone outside the discipline).
+void nameHolders(proto::DataRetrievalPortType& drs, int competition, const proto::getDisciplinParticipantsResponse1& in,
+                 const std::vector<int>& holders, TAqBibOrderResponse& row)
+{
+    for (int id : holders) {
+        // A bib nobody holds: there is no participant 0 to ask for.
+        if (row.teamDisc) {
+            proto::TeamType& team = row.Teams.emplace_back();
+            if (id == 0)
+                continue;
+            if (const proto::TeamWithAthletesType* listed = teamIn(in.HeatList, id)) {
+                team = *listed->Team;
+                for (const proto::AthleteType& a : listed->Athletes)
+                    addBibs(row.allBibsOfRank, a.Bib);
+                continue;
+            }
+            const proto::getTeamInfoResponse1 info = drs.getTeamInfo(id, 0, 0);
+            if (info.Team)
+                team = *info.Team;
+            for (const proto::AthleteType& a : drs.getAthletes(competition, 0, id, 0, nullptr, nullptr, 0))
+                addBibs(row.allBibsOfRank, a.Bib);
+        } else {
+            proto::AthleteType& athlete = row.Athletes.emplace_back();
+            if (id == 0)
+                continue;
+            if (const proto::AthleteType* listed = athleteIn(in.HeatList, id)) {
+                athlete = *listed;
             } else {
-                proto::AthleteType& athlete = response.Athletes.emplace_back();
-                if (id == 0)
-                    continue;
                 const proto::getAthleteInfoResponse1 info = drs.getAthleteInfo(id, 0, 0, 0);
                 if (info.Athlete)
                     athlete = *info.Athlete;
-                addBibs(response.allBibsOfRank, athlete.Bib);
             }
+            addBibs(row.allBibsOfRank, athlete.Bib);
         }
-        response.getBibRanking = drs.getBibRanking(request.DisciplineId, request.attempt);
+    }
+}
+
+// The rows of one transaction, each of another rank: the ranking is read once before them.
+void storeRows(TServicePorts& ports, const TAqBibOrderRequest& request, TAqBibOrderResponse& response)
+{
+    copyRequest(request, response);
+    proto::DataRetrievalPortType& drs = ports.drs();
+    proto::getBibRankingResponse1 ranking = drs.getBibRanking(request.DisciplineId, request.attempt);
+    response.rows.resize(request.rows.size());
+    std::vector<std::vector<int>> holders(request.rows.size());
+    storeEach(
+        request.rows,
+        [&](const TAqBibOrderRequest& row, std::size_t i) {
+            storeRow(ports, row, response.rows[i], ranking, holders[i]);
+        },
+        [&](std::size_t i, TRequestOutcome outcome) { response.rows[i].outcome = std::move(outcome); });
+    // The rows are stored: what follows only reads, and other writers need not wait for it.
+    ports.commitTransaction();
+    try {
+        const proto::getDisciplinParticipantsResponse1 participants =
+            drs.getDisciplinParticipants(request.DisciplineId, 0);
+        const proto::getBibRankingResponse1 now = drs.getBibRanking(request.DisciplineId, request.attempt);
+        for (std::size_t i = 0; i < response.rows.size(); ++i) {
+            if (!response.rows[i].outcome.ok())
+                continue;
+            nameHolders(drs, ports.competitionId(), participants, holders[i], response.rows[i]);
+            response.rows[i].getBibRanking = now;
+        }
     } catch (const std::exception&) {
         // Stored all the same: the window reads the list anew instead of placing the names.
-        response.issueReload = true;
+        for (TAqBibOrderResponse& row : response.rows)
+            row.issueReload = true;
     }
 }
 
@@ -515,7 +594,7 @@ const TRequestTable<TAqBibOrderRequest, TAqBibOrderResponse>& aqBibOrderRequests
 {
     static const TRequestTable<TAqBibOrderRequest, TAqBibOrderResponse> table{{
         {rt_getDiscipline, QStringLiteral("Disziplin laden"), &loadDiscipline},
-        {rt_setResult, QStringLiteral("Ergebnis speichern"), &storeRow},
+        {rt_setResult, QStringLiteral("Ergebnis speichern"), &storeRows},
         {rt_shiftResult, QStringLiteral("Rangfolge verschieben"), &shiftRanks},
     }};
     return table;

@@ -1,7 +1,8 @@
 #pragma once
 // "Rangfolge erfassen": the finishing order of one attempt typed as bibs, rank by rank. A row is
-// stored as one transaction (its old bibs cleared, its new ones stored as ranks), so a refusal
-// leaves the row as it was. Widget-free: the requests, the rank list and the cell parser.
+// stored whole or not at all (its old bibs cleared, its new ones stored as ranks); rows waiting
+// while one is on its way leave together in one transaction, each answered on its own.
+// Widget-free: the requests, the rank list and the cell parser.
 
 #include "core/connection/RequestRoad.h"
 
@@ -163,6 +164,8 @@ struct TAqBibOrderRequest : TRequest {
     std::vector<int> newBibs;
     int shiftOffset = 0;
     int CurrentRow = 0;
+    // rt_setResult: the rows that leave together, in typing order, each of its own rank.
+    std::vector<TAqBibOrderRequest> rows;
 };
 
 struct TAqBibOrderResponse : TResponse {
@@ -182,6 +185,9 @@ struct TAqBibOrderResponse : TResponse {
     std::vector<int> allBibsOfRank;
     int CurrentRow = 0;
     int attempt = 0;
+    // rt_setResult: the answer of each row, in the order sent, each with its own outcome.
+    std::vector<TAqBibOrderResponse> rows;
+    TRequestOutcome outcome;
 };
 
 using TAqBibOrderRoad = TRequestRoad<TAqBibOrderRequest, TAqBibOrderResponse>;

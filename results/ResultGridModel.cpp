@@ -220,7 +220,12 @@ QString TResultGridModel::cellStatusText(const QModelIndex& index) const
     case TSetResultStatus::sr_edited:
         tail = QStringLiteral("Zelle wurde verändert. Zum Speichern in der Zelle Enter-Taste drücken.");
         break;
-    case TSetResultStatus::sr_pending: tail = QStringLiteral("Zelle wurde noch nicht vom Server gespeichert."); break;
+    case TSetResultStatus::sr_pending:
+        // A pending cell carries a text only while it is not known whether the server took it.
+        tail = cache_->getErrMsg(heat_, row, attempt);
+        if (tail.isEmpty())
+            tail = QStringLiteral("Zelle wurde noch nicht vom Server gespeichert.");
+        break;
     default: return QStringLiteral("Unbekannt");
     }
     return QStringLiteral("Status der Zelle(%1, %2 %3): ")

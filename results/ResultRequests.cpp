@@ -1,6 +1,7 @@
 #include "results/ResultRequests.h"
 
 #include "core/connection/DeletedElsewhere.h"
+#include "core/connection/StoreBatch.h"
 #include "core/results/tvpUtils.h"
 #include "core/barcode/BarcodeUtils.h"
 
@@ -95,6 +96,8 @@ void storeResult(TServicePorts& ports, const TResultRequest& request, TResultRes
         response.replaced = heldResult(*held, request.disciplinInfo.isTeam, request.participantId, request.attempt);
         response.replacedRead = true;
     }
+    if (request.readBack)
+        return;
     if (request.undo && response.replacedRead) {
         if (!sameResultValue(response.replaced, request.undone)) {
             response.result = response.replaced;
@@ -128,8 +131,7 @@ void storeResult(TServicePorts& ports, const TResultRequest& request, TResultRes
 }
 
 // The stores of one transaction, each of another cell: one read before them tells each what it
-// replaces, as nobody else writes while the transaction holds the write lock. A store the server
-// refuses is answered as refused; its savepoint undid it alone, and the others go on.
+// replaces, as nobody else writes while the transaction holds the write lock.
 void storeResults(TServicePorts& ports, const TResultRequest& request, TResultResponse& response)
 {
     copyRequest(request, response);
@@ -141,23 +143,11 @@ void storeResults(TServicePorts& ports, const TResultRequest& request, TResultRe
             // Each store says why, as it would have without the read.
         }
     }
-    response.stores.reserve(request.stores.size());
-    for (const TResultRequest& store : request.stores) {
-        TResultResponse& answer = response.stores.emplace_back();
-        const auto refused = [&](const TvpError& e, int id, const QStringList& parameters) {
-            answer.outcome.error = e.message().isEmpty() ? kErrUnknown : e.message();
-            answer.outcome.errorId = id;
-            answer.outcome.parameters = parameters;
-        };
-        // The server's refusals; anything else leaves the transaction in doubt and fails it whole.
-        try {
-            storeResult(ports, store, answer, held);
-        } catch (const ETvExceptionDetail& e) {
-            refused(e, e.ExceptionID, e.ExceptionParameters);
-        } catch (const ESoapFault& e) {
-            refused(e, 0, {});
-        }
-    }
+    response.stores.resize(request.stores.size());
+    storeEach(
+        request.stores,
+        [&](const TResultRequest& store, std::size_t i) { storeResult(ports, store, response.stores[i], held); },
+        [&](std::size_t i, TRequestOutcome outcome) { response.stores[i].outcome = std::move(outcome); });
 }
 
 void addParticipant(TServicePorts& ports, const TResultRequest& request, TResultResponse& response)

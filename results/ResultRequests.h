@@ -53,6 +53,10 @@ struct TResultRequest : TRequest {
     bool undo = false;
     std::optional<proto::ResultType> undone;
     std::optional<proto::ResultType> shown;
+    // A store whose answer never came (kWriteInDoubtError), read back: nothing is written, and its
+    // answer holds what the server has (replaced). doubt: why it was in doubt.
+    bool readBack = false;
+    QString doubt;
     // rt_setResult: the stores that leave together, in typing order, each of its own cell and all
     // of one discipline. They go in one read-write transaction that reads the results once.
     std::vector<TResultRequest> stores;
@@ -91,11 +95,6 @@ using TResultRoad = TRequestRoad<TResultRequest, TResultResponse>;
 const TRequestTable<TResultRequest, TResultResponse>& resultRequests();
 // What the answer of a store says of its cell: discipline, participant, attempt and value.
 void describeStore(const TResultRequest& request, TResultResponse& response);
-
-// Stores waiting when the one on its way is answered leave together, at most this many: a
-// transaction holds the server's write lock for its read, its stores and its commit. At 3 s per
-// answer six hold it 24 s, so a desk asking just after still gets it within its request's time.
-inline constexpr std::size_t kStoresPerTransaction = 6;
 
 inline constexpr int kNoListVersion = 2147483647;
 // The rank is given to another bib already.

@@ -46,7 +46,7 @@ std::string Transactions::begin(const std::string& session, bool readonly)
         // Writers waiting at the gate hold nothing yet and are bounded by the waiting room; the
         // one past it may make the open ones one more than the cap.
         if (int(open_.size()) + openingReadOnly_ >= options_.maxTransactions)
-            throw ServerError(errors::ServerBusy, {});
+            throw gate_.busy();
         int& mine = perSession_[session];
         if (mine >= options_.maxTransactionsPerSession) {
             if (mine == 0)
@@ -195,7 +195,7 @@ void Transactions::run(const Hold& held, const std::string& id, const std::funct
     if (!t.busy.try_lock()) {
         const WaitingRoom::Seat seat = waitingRoom_.take();
         if (!t.busy.try_lock_for(options_.writeWait))
-            throw ServerError(errors::ServerBusy, {});
+            throw gate_.busy();
     }
     std::unique_lock busy(t.busy, std::adopt_lock);
     // Committed or rolled back by another request while this one waited for the connection.
@@ -203,6 +203,16 @@ void Transactions::run(const Hold& held, const std::string& id, const std::funct
         throw notOpen(id);
     // A savepoint keeps a failed operation from leaving half its changes in the transaction.
     t.db->exec("SAVEPOINT operation");
+    // Answered or refused, the lock holder has moved on: writers waiting behind it hear so.
+    struct Moved {
+        WriteGate& gate;
+        bool writer;
+        ~Moved()
+        {
+            if (writer)
+                gate.moved();
+        }
+    } moved{gate_, !t.readonly};
     try {
         work(*t.db);
         t.db->exec("RELEASE operation");

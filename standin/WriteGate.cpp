@@ -51,6 +51,11 @@ WriteGate::WriteGate(WaitingRoom& room, std::chrono::milliseconds maxWait) : roo
 {
 }
 
+ServerError WriteGate::busy() const
+{
+    return ServerError(errors::ServerBusy, {QString::number(moves_.load(std::memory_order_relaxed))});
+}
+
 WriteGate::Pass WriteGate::enter()
 {
     std::unique_lock lock(mutex_);
@@ -59,7 +64,12 @@ WriteGate::Pass WriteGate::enter()
         return Pass(this);
     }
     lock.unlock();
-    const WaitingRoom::Seat seat = room_.take();
+    WaitingRoom::Seat seat;
+    try {
+        seat = room_.take();
+    } catch (const ServerError&) {
+        throw busy();
+    }
     lock.lock();
     if (!held_ && queue_.empty()) { // opened meanwhile
         held_ = true;
@@ -70,13 +80,14 @@ WriteGate::Pass WriteGate::enter()
     // A waiter is handed the gate by release(), so a late wake-up finds it already granted.
     if (!me.wake.wait_for(lock, maxWait_, [&] { return me.granted; })) {
         queue_.erase(place);
-        throw ServerError(errors::ServerBusy, {});
+        throw busy();
     }
     return Pass(this);
 }
 
 void WriteGate::release()
 {
+    moved();
     std::lock_guard lock(mutex_);
     if (queue_.empty()) {
         held_ = false;

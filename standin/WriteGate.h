@@ -4,12 +4,16 @@
 // at once (the others are refused at once with "Server ausgelastet") and none waits longer than
 // the limit: the lock holder's own next request must always find a thread.
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <list>
 #include <mutex>
 
 namespace tvp::standin {
+
+class ServerError;
 
 // The worker threads that may wait at once, for the write lock or for their transaction's
 // connection.
@@ -66,6 +70,12 @@ public:
     // the waiting room or the gate does not open within the limit.
     Pass enter();
 
+    // The writers' progress: a write request answered inside a transaction, or the gate passed on.
+    void moved() { moves_.fetch_add(1, std::memory_order_relaxed); }
+    // "Server ausgelastet" with the progress as its one parameter: a client turned away twice tells
+    // by it whether the others' writes move on meanwhile, and waits on while they do.
+    ServerError busy() const;
+
 private:
     struct Waiter {
         std::condition_variable wake;
@@ -78,6 +88,7 @@ private:
     std::mutex mutex_;
     bool held_ = false;
     std::list<Waiter*> queue_; // first come, first through
+    std::atomic<std::uint64_t> moves_{0};
 };
 
 } // namespace tvp::standin

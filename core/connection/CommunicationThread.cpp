@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace tvp {
@@ -117,6 +118,17 @@ QString messageOf(const std::exception& e)
     if (auto* tvp = dynamic_cast<const TvpError*>(&e))
         return tvp->message();
     return QString::fromUtf8(e.what());
+}
+
+// The server's own refusal of a commit stored nothing; any other failure (no answer, an answer that
+// cannot be read) leaves open whether it did.
+ETvExceptionDetail commitFailure(const std::exception& e)
+{
+    if (auto* detail = dynamic_cast<const ETvExceptionDetail*>(&e))
+        return *detail;
+    if (dynamic_cast<const ESoapFault*>(&e))
+        return ETvExceptionDetail(messageOf(e));
+    return ETvExceptionDetail(messageOf(e), kWriteInDoubtError);
 }
 
 } // namespace
@@ -225,25 +237,36 @@ void TSoapThread::commitTransaction()
     if (!transactional || readOnlyTransaction)
         return;
     const std::unique_ptr<proto::THTTPRIO> rio = newRIO();
-    cms(rio.get())->commitTransaction();
+    try {
+        cms(rio.get())->commitTransaction();
+    } catch (const std::exception& e) {
+        throw commitFailure(e);
+    }
     transactional = false;
 }
 
 void TSoapThread::beginTransaction()
 {
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point since = Clock::now();
+    Clock::time_point moved = Clock::now();
+    std::optional<QString> progress;
     for (;;) {
         const std::chrono::milliseconds pause(CommTimeouts::busyPauseMs.load());
         try {
             cms(soapGetComm.get())->beginTransaction(readOnlyTransaction);
             return;
         } catch (const ETvExceptionDetail& e) {
-            // Turned away, a writer has done nothing yet: it asks again, as the server asks, while
-            // the request's time lasts.
-            const bool again = !readOnlyTransaction && e.ExceptionID == kServerBusyError && !commShuttingDown() &&
-                               Clock::now() + pause < since + std::chrono::milliseconds(CommTimeouts::channelWaitMs);
-            if (!again)
+            if (readOnlyTransaction || e.ExceptionID != kServerBusyError || commShuttingDown())
+                throw;
+            // Turned away, a writer has done nothing yet: it asks again, as the server asks. The
+            // refusal names how far the other writers have come; while that moves, this one waits
+            // its turn like a request queued for a channel, and gives up only once the others have
+            // stood still for the request's time.
+            const QString now = e.ExceptionParameters.value(0);
+            if (progress && !now.isEmpty() && now != *progress)
+                moved = Clock::now();
+            progress = now;
+            if (Clock::now() + pause >= moved + std::chrono::milliseconds(CommTimeouts::channelWaitMs))
                 throw;
         }
         std::this_thread::sleep_for(pause);
@@ -323,7 +346,10 @@ void TSoapThread::Execute()
                 else
                     cms(soapGetComm.get())->commitTransaction();
             } catch (const std::exception& e) {
-                takeError(e);
+                if (readOnlyTransaction)
+                    takeError(e);
+                else
+                    takeError(commitFailure(e));
                 // Whatever failed, the transaction must not stay open: the server would hold its
                 // write lock until it sweeps idle transactions.
                 if (!readOnlyTransaction)

@@ -43,14 +43,18 @@ using FinishedCallback = std::function<void(std::unique_ptr<TResponse> Response,
 struct CommTimeouts {
     // A request's time: waiting for a channel it gives up after this long without any answer of
     // the server on either channel (or a channel freed): queued behind others, it waits as long as
-    // they move. A transaction the server refuses as busy is begun again until this long after the
-    // first try.
+    // they move. A transaction the server refuses as busy is begun again until the server's other
+    // writers have not moved on for this long.
     static inline std::atomic<int> channelWaitMs{35000};
     // The pause before a transaction the server refused as busy is begun again.
     static inline std::atomic<int> busyPauseMs{500};
     static inline std::atomic<int> shutDownStepMs{100};
     static inline std::atomic<int> shutDownRounds{100};
 };
+
+// A write whose answer never came (a commit, or a store outside a transaction): it may have landed
+// or not. The error keeps the failure's text; the window reads back before a cell claims either.
+inline constexpr int kWriteInDoubtError = -70;
 
 inline const QString kErrChannelTimeout = QStringLiteral("Timeout im Client bei Serveranfrage.");
 inline const QString kErrUnknown = QStringLiteral("Unbekannter Fehler im Kommunikationsmodul");

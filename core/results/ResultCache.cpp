@@ -562,6 +562,22 @@ void TResultCache::setError(int assignedId, int attempt, const QString& message,
     notifyIndex(index, attempt);
 }
 
+void TResultCache::setInDoubt(int assignedId, int attempt, const QString& message, int serial)
+{
+    const auto change = std::find_if(uncomittedChanges_.begin(), uncomittedChanges_.end(),
+                                     [serial](const TResultChange& c) { return c.serial == serial; });
+    if (change == uncomittedChanges_.end() ||
+        std::any_of(change + 1, uncomittedChanges_.end(),
+                    [&](const TResultChange& c) { return sameCell(c, assignedId, attempt); }))
+        return;
+    const int index = indexOfAssignedId(assignedId);
+    TResultType* cell = cellAt(index, attempt);
+    if (!cell || cell->Status() != TSetResultStatus::sr_pending)
+        return;
+    cell->errMsg = message;
+    notifyIndex(index, attempt);
+}
+
 void TResultCache::forgetRefusedChanges()
 {
     std::erase_if(uncomittedChanges_, [](const TResultChange& c) { return c.refused; });

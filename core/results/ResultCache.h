@@ -226,6 +226,9 @@ public:
     // With a serial: a change superseded by a newer one of its cell only leaves the queue, and one
     // the user dropped marks nothing.
     void setError(int assignedId, int attempt, const QString& message, int serial = 0);
+    // The change's answer never came: the cell stays pending and says why (message) until the server
+    // is read back. Nothing for a change superseded or dropped since.
+    void setInDoubt(int assignedId, int attempt, const QString& message, int serial);
     void setWarning(int index, int attempt, const QString& message); // index in load order
     const std::vector<TResultChange>& uncomittedChanges() const { return uncomittedChanges_; }
     // The user agreed to lose what the server did not take: refused values leave the queue, so

@@ -7,6 +7,7 @@
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/WindowTools.h"
 #include "participants/ui/DragListView.h"
+#include "participants/ui/NameChangedElsewhere.h"
 #include "participants/ui/UpDown.h"
 
 #include <QAction>
@@ -283,7 +284,7 @@ void TAgeClassForm::takeServerChanges(const proto::AgeClassType& stored)
     const proto::AgeClassInfoType shown = editedAgeClass();
     const proto::AgeClassInfoType server = ageClassAsEdited(stored);
     proto::AgeClassInfoType taken = shown;
-    takeServerAgeClassChanges(taken, loaded_, server);
+    followServerAgeClassChanges(taken, loaded_, server);
     if (taken.Name != shown.Name)
         NameEdit->setText(taken.Name);
     if (taken.BillingPricePerTeam != shown.BillingPricePerTeam)
@@ -303,7 +304,6 @@ void TAgeClassForm::takeServerChanges(const proto::AgeClassType& stored)
     show(GenderMixUpDown, taken.MinMembersPerGender);
     show(MaleUpDown, taken.MaleMembersLessThan);
     show(FemaleUpDown, taken.FemaleMembersLessThan);
-    loaded_ = server;
 }
 
 void TAgeClassForm::minimumStepped()
@@ -386,6 +386,11 @@ void TAgeClassForm::Button2Click()
 
 void TAgeClassForm::Button1Click()
 {
+    saveChange(0);
+}
+
+void TAgeClassForm::saveChange(unsigned keptOwn)
+{
     if (currentAgeClassId == 0)
         return;
     QString error;
@@ -397,9 +402,11 @@ void TAgeClassForm::Button1Click()
     NameEdit->setText(r->name);
     r->id = currentAgeClassId;
     r->loaded = loaded_;
+    r->keptOwn = keptOwn;
     Button1->setEnabled(false);
     Button2->setEnabled(false);
-    road_.AddRequest(std::move(r), TTransactionMode::tm_None);
+    // Read, merged and written in one transaction: no other desk's save lands between.
+    road_.AddRequest(std::move(r), TTransactionMode::tm_readwrite);
 }
 
 void TAgeClassForm::Entfernen1Click()
@@ -424,6 +431,20 @@ void TAgeClassForm::RequestFinished(std::unique_ptr<TAgeResponse> response, cons
     const auto command = TAgeRequestType(outcome.command);
     if (!outcome.ok()) {
         EnableButtons();
+        if (command == rt_modify && response && outcome.errorId == kNameChangedElsewhereError) {
+            // "Nein" keeps the other desk's value; the typed one stays in the editor, unsaved.
+            const int field = outcome.parameters.value(2).toInt();
+            const unsigned keptOwn = response->keptOwn | 1u << field;
+            const TAnswerTo answer(outcome.action);
+            askChangedElsewhere(*this, road_.requestName(int(rt_modify)), ageClassFieldCaption(field),
+                                outcome.parameters, [this, keptOwn](bool mine) {
+                                    if (mine)
+                                        saveChange(keptOwn);
+                                    else
+                                        reloadFormData(false);
+                                });
+            return;
+        }
         road_.report(outcome);
         // The list shows the server's state again; the editor keeps what was typed.
         if (command != rt_get)

@@ -37,6 +37,8 @@ public:
 
     // The menu and button actions, public for the windows and tests that trigger them.
     void Button1Click(); // "Änderung speichern"
+    // keptOwn: the fields the user chose to save over another desk's change (TAgeRequest).
+    void saveChange(unsigned keptOwn);
     void Button2Click(); // "Als neue Altersklasse hinzufügen"
     void Entfernen1Click();
 

@@ -13,6 +13,7 @@
 #include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
 #include "participants/AthleteListPrint.h"
+#include "participants/ui/NameChangedElsewhere.h"
 #include "participants/ui/ParticipantWindowInterfaces.h"
 
 #include <QAction>
@@ -561,12 +562,27 @@ void TAthleteForm::handleRefusal(std::unique_ptr<TAthleteResponse> response, con
             main->RefreshButton();
         return;
     }
+    if (outcome.errorId == kNameChangedElsewhereError && response->reqType == rt_modify) {
+        // "Nein" keeps the other desk's value; the typed one stays in the editor, unsaved.
+        const int field = outcome.parameters.value(2).toInt();
+        const std::shared_ptr<const TAthleteResponse> refused = std::move(response);
+        const TAnswerTo answer(outcome.action);
+        askChangedElsewhere(*this, road_.requestName(int(rt_modify)), athleteFieldCaption(field), outcome.parameters,
+                            [this, refused, field](bool mine) {
+                                if (mine)
+                                    road_.AddRequest(keptOwnAthleteRequest(*refused, field),
+                                                     athleteSaveMode(rt_modify));
+                                else
+                                    reloadData();
+                            });
+        return;
+    }
     if (const TAthleteForcePrompt* prompt = athleteForcePrompt(response->reqType, outcome.errorId)) {
         // The answer to the user's save waits without holding the program; "Ja" sends it again.
         const std::shared_ptr<const TAthleteResponse> refused = std::move(response);
         const TAnswerTo answer(outcome.action);
         askYesNoLater(kAthleteForceCaption, prompt->question, [this, refused, prompt] {
-            road_.AddRequest(forcedAthleteRequest(*refused, *prompt), TTransactionMode::tm_None);
+            road_.AddRequest(forcedAthleteRequest(*refused, *prompt), athleteSaveMode(refused->reqType));
         });
         return;
     }
@@ -660,11 +676,9 @@ void TAthleteForm::showEditor(const TAthleteEditor& shown)
 // loaded shows the server's values, what he changed stays his.
 void TAthleteForm::takeServerChanges(const proto::AthleteType& athlete)
 {
-    const TAthleteEditor server = athleteEditorOf(athlete);
     TAthleteEditor shown = editorValues();
-    takeServerAthleteChanges(shown, loaded_, server);
+    followServerAthleteChanges(shown, loaded_, athleteEditorOf(athlete));
     showEditor(shown);
-    loaded_ = server;
 }
 
 void TAthleteForm::EnableButtons()
@@ -763,7 +777,7 @@ void TAthleteForm::Button1Click()
     Button1->setEnabled(false);
     EditGivenName->setFocus();
     road_.AddRequest(makeAthleteSave(rt_modify, currentAthleteId, *info, tvp::getAthleteRequestFromUI(loaded_, false)),
-                     TTransactionMode::tm_None);
+                     athleteSaveMode(rt_modify));
 }
 
 // ---- the list ----

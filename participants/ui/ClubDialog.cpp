@@ -13,6 +13,7 @@
 #include "participants/ClubListPrint.h"
 #include "participants/ServerChanges.h"
 #include "participants/ui/DragListView.h"
+#include "participants/ui/NameChangedElsewhere.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -324,7 +325,7 @@ void TClubForm::takeServerChanges(const proto::ClubType& club)
     // The address as the editor would show it, its line ends its own.
     const TClubInfo server{club.Name, club.Comment,
                            QString(club.BillingAddress).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))};
-    tvp::takeServerChanges(taken, loaded_, server, &TClubInfo::name, &TClubInfo::comment, &TClubInfo::billingAddress);
+    followServerChanges(taken, loaded_, server, &TClubInfo::name, &TClubInfo::comment, &TClubInfo::billingAddress);
     if (taken.name != shown.name)
         Edit1->setText(taken.name);
     if (taken.comment != shown.comment)
@@ -333,7 +334,6 @@ void TClubForm::takeServerChanges(const proto::ClubType& club)
         const QSignalBlocker block(Memo1);
         Memo1->setPlainText(taken.billingAddress);
     }
-    loaded_ = server;
 }
 
 void TClubForm::selectRowOf(int clubId)
@@ -387,14 +387,21 @@ void TClubForm::ListView1SelectItem()
 
 void TClubForm::Button1Click()
 {
+    saveChange(0);
+}
+
+void TClubForm::saveChange(unsigned keptOwn)
+{
     const TClubInfo info = editorInfo();
     if (info.name.trimmed().isEmpty() || currentClubId == 0)
         return;
     auto request = makeClubRequest(rt_modify, currentClubId, info, loaded_);
+    request->keptOwn = keptOwn;
     Edit1->setText(request->ClubInfo.name);
     Button1->setEnabled(false);
     Edit1->setFocus();
-    road_.AddRequest(std::move(request), TTransactionMode::tm_None);
+    // Read, merged and written in one transaction: no other desk's save lands between.
+    road_.AddRequest(std::move(request), TTransactionMode::tm_readwrite);
 }
 
 void TClubForm::Button2Click()
@@ -630,6 +637,20 @@ void TClubForm::RequestFinished(std::unique_ptr<TClubResponse> response, const T
         EnableButtons();
         if (outcome.declined) {
             refreshAllWindows(context());
+            return;
+        }
+        if (type == rt_modify && response && outcome.errorId == kNameChangedElsewhereError) {
+            // "Nein" keeps the other desk's value; the typed one stays in the editor, unsaved.
+            const int field = outcome.parameters.value(2).toInt();
+            const unsigned keptOwn = response->keptOwn | 1u << field;
+            const TAnswerTo answer(outcome.action);
+            askChangedElsewhere(*this, road_.requestName(int(rt_modify)), clubFieldCaption(field), outcome.parameters,
+                                [this, keptOwn](bool mine) {
+                                    if (mine)
+                                        saveChange(keptOwn);
+                                    else
+                                        reloadData();
+                                });
             return;
         }
         road_.report(outcome);

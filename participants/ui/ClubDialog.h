@@ -61,6 +61,8 @@ private:
     void createBilling(const proto::getClubBillingResponse1& billing, const QString& path);
 
     void Button1Click(); // "Änderung speichern"
+    // keptOwn: the fields the user chose to save over another desk's change (TClubRequest).
+    void saveChange(unsigned keptOwn);
     void Button2Click(); // "Als neuen Verein/Organisation anlegen"
     void Entfernen1Click();
     void exportList(bool openAfterwards);

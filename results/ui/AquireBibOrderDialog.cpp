@@ -2,6 +2,7 @@
 
 #include "core/connection/CurrentCompetition.h"
 #include "core/connection/SlotGuard.h"
+#include "core/connection/StoreBatch.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
@@ -223,17 +224,14 @@ void TAquireBibOrderForm::sendNext()
             std::ranges::any_of(inFlight_, [](const auto& sent) { return sent.second->reqType != rt_getDiscipline; });
         if (writing || (!load && !inFlight_.empty()))
             return;
-        TQueued next = std::move(queue_.front());
-        queue_.pop_front();
-        TAqBibOrderRequest& request = *next.request;
-        if (request.reqType == rt_setResult && request.DisciplineId == loadedDiscId_ &&
-            request.attempt == loadedAttempt_)
-            if (const TRankItem* item = RankList.itemOfRank(request.rank)) {
-                // What the rank holds after the stores before this one.
-                request.oldBibs = item->bibs();
-                request.issueReload = changesRanks(request.oldBibs, request.newBibs);
-            }
-        auto sent = std::make_unique<TAqBibOrderRequest>(request);
+        TQueued next;
+        if (queue_.front().request->reqType == rt_setResult) {
+            next = takeRows();
+        } else {
+            next = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        auto sent = std::make_unique<TAqBibOrderRequest>(*next.request);
         const quint32 id = road_.AddRequest(std::move(next.request), next.mode);
         if (id == 0) {
             // Shut-down: nothing is taken any more.
@@ -244,6 +242,54 @@ void TAquireBibOrderForm::sendNext()
             latestLoad_ = id;
         inFlight_.emplace(id, std::move(sent));
     }
+}
+
+TAquireBibOrderForm::TQueued TAquireBibOrderForm::takeRows()
+{
+    std::vector<TQueued> together =
+        takeTogether(queue_, kStoresPerTransaction, [](const TQueued& next, const std::vector<TQueued>& taken) {
+            const TAqBibOrderRequest& row = *next.request;
+            const TAqBibOrderRequest& first = *taken.front().request;
+            return row.reqType == rt_setResult && row.DisciplineId == first.DisciplineId &&
+                   row.attempt == first.attempt &&
+                   std::ranges::none_of(taken, [&](const TQueued& t) { return t.request->rank == row.rank; });
+        });
+    auto batch = std::make_unique<TAqBibOrderRequest>(*together.front().request);
+    batch->rows.clear();
+    for (TQueued& queued : together) {
+        TAqBibOrderRequest& row = *queued.request;
+        if (row.DisciplineId == loadedDiscId_ && row.attempt == loadedAttempt_)
+            if (const TRankItem* item = RankList.itemOfRank(row.rank)) {
+                // What the rank holds after the stores before this one.
+                row.oldBibs = item->bibs();
+                row.issueReload = changesRanks(row.oldBibs, row.newBibs);
+            }
+        batch->rows.push_back(std::move(row));
+    }
+    return {std::move(batch), TTransactionMode::tm_readwrite};
+}
+
+void TAquireBibOrderForm::rowsFinished(const TAqBibOrderResponse* response, const TRequestOutcome& outcome,
+                                       const TAqBibOrderRequest& sent)
+{
+    bool stored = false;
+    bool refused = false;
+    for (std::size_t i = 0; i < sent.rows.size(); ++i) {
+        const TAqBibOrderResponse* own = response && i < response->rows.size() ? &response->rows[i] : nullptr;
+        const TRequestOutcome row = response ? storeOutcome(outcome, own ? &own->outcome : nullptr) : outcome;
+        if (row.ok() && own) {
+            storeFinished(*own);
+            stored = true;
+        } else {
+            keepRefused(sent.rows[i], row);
+            refused = true;
+        }
+    }
+    // What is typed stays over this reload, so there is nothing to ask about.
+    if (refused)
+        reloadData();
+    if (stored)
+        refreshOthers();
 }
 
 void TAquireBibOrderForm::RequestFinished(std::unique_ptr<TAqBibOrderResponse> response, const TRequestOutcome& outcome)
@@ -261,13 +307,17 @@ void TAquireBibOrderForm::RequestFinished(std::unique_ptr<TAqBibOrderResponse> r
             return;
         latestLoad_ = 0;
     }
+    if (outcome.command == int(rt_setResult) && sent) {
+        rowsFinished(response.get(), outcome, *sent);
+        return;
+    }
     if (!response || !outcome.ok()) {
         requestFailed(response.get(), outcome, sent.get());
         return;
     }
     switch (response->reqType) {
     case rt_getDiscipline: loadFinished(*response); break;
-    case rt_setResult: storeFinished(*response); break;
+    case rt_setResult: break;
     case rt_shiftResult:
         reloadData();
         refreshOthers();
@@ -286,10 +336,7 @@ void TAquireBibOrderForm::requestFailed(const TAqBibOrderResponse* response, con
         close();
         return;
     }
-    if (command == rt_setResult && sent)
-        keepRefused(*sent, outcome);
-    else
-        road_.report(outcome);
+    road_.report(outcome);
     // What is typed stays over this reload, so there is nothing to ask about.
     if (command != rt_getDiscipline)
         reloadData();
@@ -482,15 +529,12 @@ void TAquireBibOrderForm::storeFinished(const TAqBibOrderResponse& response)
     for (const QString& warning : bibOrderWarnings(response))
         context().messages().AddWarning(0, {}, warning, kCaption, this);
     // Another finishing order is shown since; its list has no place for these bibs.
-    if (response.DisciplineId != loadedDiscId_ || response.attempt != loadedAttempt_) {
-        refreshOthers();
+    if (response.DisciplineId != loadedDiscId_ || response.attempt != loadedAttempt_)
         return;
-    }
     // Its bibs stay shown as typed until the reload draws them.
     model_.markStored(RankList.rowOfRank(response.rank));
     if (response.issueReload) {
         reloadData();
-        refreshOthers();
         return;
     }
     TRankItem* item = RankList.itemOfRank(response.rank);
@@ -500,7 +544,6 @@ void TAquireBibOrderForm::storeFinished(const TAqBibOrderResponse& response)
         // A bib moved from another rank: the other windows show it moved too. The ranks stay
         // where they are, so the keys go on landing in their rows.
         reloadData();
-        refreshOthers();
         return;
     }
     int placed = -1;
@@ -517,7 +560,6 @@ void TAquireBibOrderForm::storeFinished(const TAqBibOrderResponse& response)
     if (placed < 0 && item)
         placed = int(item - &RankList.at(0));
     model_.renderRow(placed);
-    refreshOthers();
 }
 
 void TAquireBibOrderForm::refreshOthers()

@@ -70,11 +70,16 @@ private:
     void requestFailed(const TAqBibOrderResponse* response, const TRequestOutcome& outcome,
                        const TAqBibOrderRequest* sent);
     void loadFinished(const TAqBibOrderResponse& response);
+    // A stored row: its bibs drawn with their names (or the list read anew).
     void storeFinished(const TAqBibOrderResponse& response);
+    // The rows of one transaction answered, each stored or red with its reason.
+    void rowsFinished(const TAqBibOrderResponse* response, const TRequestOutcome& outcome,
+                      const TAqBibOrderRequest& sent);
     void StringGrid1KeyDown();
     void storeResultAsync(int row, const std::vector<int>& newBibs);
-    // The window's requests leave in the order asked for, a store or shift alone: a load reads
-    // what the stores before it wrote, and a store clears the bibs its rank holds when it leaves.
+    // The window's requests leave in the order asked for, rows waiting together and a shift alone: a
+    // load reads what the stores before it wrote, and a store clears the bibs its rank holds when it
+    // leaves.
     void queueRequest(std::unique_ptr<TAqBibOrderRequest> request, TTransactionMode mode);
     void sendNext();
     void showPopup(const QPoint& pos);
@@ -104,6 +109,8 @@ private:
         std::unique_ptr<TAqBibOrderRequest> request;
         TTransactionMode mode = TTransactionMode::tm_None;
     };
+    // The rows waiting at the front of the queue, as one request: they leave together.
+    TQueued takeRows();
     std::deque<TQueued> queue_;
     // Copies of those on their way, for their failures.
     std::map<quint32, std::unique_ptr<TAqBibOrderRequest>> inFlight_;

@@ -2,6 +2,7 @@
 
 #include "core/barcode/BarcodeDispatcher.h"
 #include "core/connection/SlotGuard.h"
+#include "core/connection/StoreBatch.h"
 #include "core/results/tvpUtils.h"
 #include "core/services/OrganisationServices.h"
 #include "core/services/ParticipantForms.h"
@@ -55,6 +56,14 @@ constexpr int kMaxHeats = 32767;
 bool holdsDiscipline(const TResultCache& cache, const TDisciplineInfo& d)
 {
     return cache.isForDisciplin(d.id, d.resultType, d.isTeam, d.attempts, d.assignmentType, d.resultFormat);
+}
+
+const QString kNotKnownIfStored = QStringLiteral("Nicht bekannt, ob gespeichert: ");
+
+// A store's answer never came: what its cell says until the server is read back.
+QString doubtText(const QString& reason)
+{
+    return kNotKnownIfStored + reason + QStringLiteral(" Der Wert wird beim Server nachgelesen.");
 }
 
 } // namespace
@@ -1039,22 +1048,25 @@ void TResultDialog::sendStore(std::unique_ptr<TResultRequest> request, int seria
         return;
     // A transaction holds one store per cell, so that the read before them tells each what it
     // replaces; a second one of a cell waits for the next.
+    std::vector<TQueuedStore> together = takeTogether(
+        storeQueue_, kStoresPerTransaction, [](const TQueuedStore& next, const std::vector<TQueuedStore>& taken) {
+            return next.request->DisciplinId == taken.front().request->DisciplinId &&
+                   std::ranges::none_of(taken,
+                                        [&](const TQueuedStore& t) { return sameCell(*t.request, *next.request); });
+        });
     auto batch = std::make_unique<TResultRequest>();
     batch->reqType = rt_setResult;
-    batch->DisciplinId = storeQueue_.front().request->DisciplinId;
-    while (!storeQueue_.empty() && batch->stores.size() < kStoresPerTransaction) {
-        const TResultRequest& next = *storeQueue_.front().request;
-        if (next.DisciplinId != batch->DisciplinId ||
-            std::ranges::any_of(batch->stores, [&](const TResultRequest& s) { return sameCell(s, next); }))
-            break;
-        inFlight_.push_back({next, storeQueue_.front().serial, std::nullopt});
-        batch->stores.push_back(std::move(*storeQueue_.front().request));
-        storeQueue_.pop_front();
+    batch->DisciplinId = together.front().request->DisciplinId;
+    for (TQueuedStore& store : together) {
+        inFlight_.push_back({*store.request, store.serial, std::nullopt});
+        batch->stores.push_back(std::move(*store.request));
     }
     // A participant's store reads what it replaces in its own transaction: what an Escape puts back.
     const bool reads = std::ranges::any_of(batch->stores, [](const TResultRequest& s) { return s.participantId != 0; });
-    const TTransactionMode mode =
-        reads || batch->stores.size() > 1 ? TTransactionMode::tm_readwrite : TTransactionMode::tm_None;
+    const bool onlyReadsBack = std::ranges::all_of(batch->stores, [](const TResultRequest& s) { return s.readBack; });
+    const TTransactionMode mode = onlyReadsBack                       ? TTransactionMode::tm_readonly
+                                  : reads || batch->stores.size() > 1 ? TTransactionMode::tm_readwrite
+                                                                      : TTransactionMode::tm_None;
     storeInFlight_ = road_->AddRequest(std::move(batch), mode);
     if (storeInFlight_ == 0)
         inFlight_.clear(); // shutting down: nothing follows
@@ -1095,9 +1107,15 @@ void TResultDialog::undoDroppedStore(TSentStore& sent, const TResultResponse* re
         return;
     TQueuedStore undo = std::move(*sent.undo);
     sent.undo.reset();
-    if (response && outcome.ok()) {
+    // In doubt the dropped store may have landed: the undo's own transaction reads what the server
+    // holds, and the cell claims nothing before.
+    const bool inDoubt = outcome.errorId == kWriteInDoubtError;
+    if (response && (outcome.ok() || inDoubt)) {
         if (response->replacedRead)
             undo.request->result = response->replaced;
+        if (inDoubt)
+            resultCache->setInDoubt(assignedId(*undo.request), undo.request->attempt, doubtText(outcome.error),
+                                    undo.serial);
         undos.push_back(std::move(undo));
         return;
     }
@@ -1111,6 +1129,49 @@ void TResultDialog::undoDroppedStore(TSentStore& sent, const TResultResponse* re
     back.result = undo.request->shown;
     back.serial = undo.serial;
     resultCache->changeCommitted(back);
+}
+
+bool TResultDialog::readBackInDoubt(const TSentStore& sent, const TRequestOutcome& outcome,
+                                    std::deque<TQueuedStore>& again)
+{
+    const TResultRequest& store = sent.request;
+    if (outcome.errorId != kWriteInDoubtError || sent.undo || store.readBack ||
+        !holdsDiscipline(*resultCache, store.disciplinInfo))
+        return false;
+    auto request = std::make_unique<TResultRequest>(store);
+    if (store.undo) {
+        // An undo reads before it writes: sent again, it finds whether it landed.
+    } else if (store.participantId != 0) {
+        request->readBack = true;
+        request->doubt = outcome.error;
+    } else {
+        // A place without participant cannot be found in the results read: Enter sends it again.
+        return false;
+    }
+    resultCache->setInDoubt(assignedId(store), store.attempt, doubtText(outcome.error), sent.serial);
+    again.push_back({std::move(request), sent.serial});
+    return true;
+}
+
+void TResultDialog::readBackFinished(const TSentStore& sent, const TResultResponse* answer,
+                                     const TRequestOutcome& outcome)
+{
+    const TResultRequest& store = sent.request;
+    TResultResponse described;
+    describeStore(store, described);
+    TRequestOutcome own = outcome;
+    if (answer && answer->replacedRead) {
+        own.error = sameResultValue(answer->replaced, store.result) ? QString() : store.doubt;
+        own.errorId = 0;
+        own.parameters.clear();
+    } else {
+        // Not read: still not known, and Enter sends it again.
+        own.error = store.doubt;
+        own.errorId = kWriteInDoubtError;
+        own.parameters.clear();
+    }
+    if (storeFinished(described, own, sent.serial))
+        reloadVisibleOthers();
 }
 
 void TResultDialog::moveToNextCell(bool alongRow)
@@ -1149,7 +1210,7 @@ void TResultDialog::storesFinished(std::unique_ptr<TResultResponse> response, co
     if (!response)
         road_->report(outcome);
     bool taken = false;
-    std::deque<TQueuedStore> undos;
+    std::deque<TQueuedStore> again; // undos and read-backs
     for (std::size_t i = 0; i < sent.size(); ++i) {
         TSentStore& store = sent[i];
         if (!response) {
@@ -1157,29 +1218,30 @@ void TResultDialog::storesFinished(std::unique_ptr<TResultResponse> response, co
             // again; unless Escape dropped it meanwhile, which puts back what the cell showed.
             if (!store.undo && holdsDiscipline(*resultCache, store.request.disciplinInfo))
                 resultCache->setError(assignedId(store.request), store.request.attempt, outcome.error, store.serial);
-            undoDroppedStore(store, nullptr, outcome, undos);
+            undoDroppedStore(store, nullptr, outcome, again);
             continue;
         }
+        TResultResponse* own = i < response->stores.size() ? &response->stores[i] : nullptr;
+        if (store.request.readBack) {
+            readBackFinished(store, own, outcome);
+            continue;
+        }
+        const TRequestOutcome result = storeOutcome(outcome, own ? &own->outcome : nullptr);
+        if (readBackInDoubt(store, result, again))
+            continue;
         // A transaction that failed stored none of them; one that went through answers each.
         TResultResponse described;
         TResultResponse* answer = &described;
-        TRequestOutcome own = outcome;
-        if (outcome.ok() && i < response->stores.size()) {
-            answer = &response->stores[i];
-            own.error = answer->outcome.error;
-            own.errorId = answer->outcome.errorId;
-            own.parameters = answer->outcome.parameters;
-        } else {
+        if (outcome.ok() && own)
+            answer = own;
+        else
             describeStore(store.request, described);
-            if (outcome.ok())
-                own.error = kErrUnknown;
-        }
-        taken = storeFinished(*answer, own, store.serial) || taken;
-        undoDroppedStore(store, answer, own, undos);
+        taken = storeFinished(*answer, result, store.serial) || taken;
+        undoDroppedStore(store, own ? own : answer, result, again);
     }
-    // Before any store typed since: one for their cells must find the values put back.
-    storeQueue_.insert(storeQueue_.begin(), std::make_move_iterator(undos.begin()),
-                       std::make_move_iterator(undos.end()));
+    // Before any store typed since: one for their cells must find the values put back or read.
+    storeQueue_.insert(storeQueue_.begin(), std::make_move_iterator(again.begin()),
+                       std::make_move_iterator(again.end()));
     if (taken)
         reloadVisibleOthers();
 }
@@ -1196,6 +1258,8 @@ bool TResultDialog::storeFinished(TResultResponse& response, const TRequestOutco
             text = context().messages().getExceptionById(outcome.errorId, outcome.parameters);
         if (text.isEmpty())
             text = outcome.error;
+        if (outcome.errorId == kWriteInDoubtError)
+            text = kNotKnownIfStored + outcome.error;
         if (outcome.errorId == kRankTakenError && response.bib != 0)
             text += QLatin1Char(' ') + rankConflictHint(kFinishingOrderCaption, Erfassungshilfen1->title());
         if (response.notAParticipant && sameDiscipline)

@@ -133,6 +133,11 @@ private:
     // A store on its way was answered: its undo, if the user dropped it, joins undos.
     void undoDroppedStore(TSentStore& sent, const TResultResponse* response, const TRequestOutcome& outcome,
                           std::deque<TQueuedStore>& undos);
+    // A store whose answer never came is read back (an undo goes again, as it reads first) before its
+    // cell claims anything; true when that joins again.
+    bool readBackInDoubt(const TSentStore& sent, const TRequestOutcome& outcome, std::deque<TQueuedStore>& again);
+    // The server read back for a store in doubt: stored when it holds the store's value.
+    void readBackFinished(const TSentStore& sent, const TResultResponse* answer, const TRequestOutcome& outcome);
     void moveToNextCell(bool alongRow);
     // An undo left what another desk stored: the cell shows it and says so.
     void showOtherDeskStored(int id, int attempt, const std::optional<proto::ResultType>& held);

@@ -105,7 +105,9 @@ TEST_F(AgeClassWindow, CreateChangeAndRemoveWithTheRulesAsTheUpDownsShowThem)
     EXPECT_EQ(name()->text(), QString()) << "the removed class left the editor";
 }
 
-TEST_F(AgeClassWindow, AFeeTypedIsSavedWithoutUndoingTheRuleChangedElsewhere)
+// A fee typed is saved without undoing the rule another desk changed meanwhile. A fee changed there
+// too is asked about, "Nein" under Enter; "Ja" stores the typed one.
+TEST_F(AgeClassWindow, AFeeTypedIsSavedWithoutUndoingTheRuleChangedElsewhereAndAFeeChangedThereIsAsked)
 {
     const int u10 = ageClass(QStringLiteral("U10"));
     open();
@@ -121,6 +123,20 @@ TEST_F(AgeClassWindow, AFeeTypedIsSavedWithoutUndoingTheRuleChangedElsewhere)
     settle();
     EXPECT_EQ(stored("min_team_members", u10), 4);
     EXPECT_EQ(rows(*list()), QStringList{"U10|15,50 €|4|unbegr.|unbeschr."});
+
+    type(fee(), QStringLiteral("17"));
+    other.BillingPricePerTeam = 12;
+    client->cms()->modifyAgeClass(u10, other);
+    script->expectMessage(QStringLiteral("Altersklasse ändern"), TMsgAnswer::Yes);
+    QTest::mouseClick(save(), Qt::LeftButton);
+    settle();
+    ASSERT_FALSE(script->seen.empty());
+    EXPECT_EQ(script->seen.back().text,
+              QStringLiteral("Das Startgeld pro Team wurde an einem anderen Platz in \u201E12,00 \u20AC\u201C "
+                             "geändert. Soll Ihre Eingabe \u201E17,00 \u20AC\u201C gespeichert werden? Bei "
+                             "\u201ENein\u201C bleibt \u201E12,00 \u20AC\u201C."));
+    EXPECT_EQ(script->seen.back().defaultAnswer, TMsgAnswer::No);
+    EXPECT_EQ(rows(*list()), QStringList{"U10|17,00 €|4|unbegr.|unbeschr."});
 }
 
 TEST_F(AgeClassWindow, InputErrorsAreReportedBeforeAnythingIsSent)

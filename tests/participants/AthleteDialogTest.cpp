@@ -9,6 +9,7 @@
 #include "tests/participants/AthleteWindowFixture.h"
 #include "tests/support/Ink.h"
 #include "tests/support/FakeServer.h"
+#include "tests/support/HoldingTransport.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QMimeData>
 #include <QPainter>
+#include <QScopeGuard>
 
 using namespace tvp;
 using namespace tvp::proto;
@@ -245,6 +247,78 @@ TEST_F(AthleteWindowTest, ASaveForAnAthleteDeletedAtAnotherDeskNamesTheAthlete)
         QStringLiteral("Athletendaten ändern: Der Athlet \u201EAnna Berg\u201C existiert nicht mehr (an einem anderen "
                        "Platz gelöscht).")))
         << recorder.messages.lines().join(u'\n').toStdString();
+}
+
+// Ben Kurz saved at two desks at once: here his first name, there his year. The other desk's save
+// waits until this one's has written, and neither change is undone. Then both change his first
+// name: the save asks which stays, "Nein" under Enter; "Nein" keeps the other desk's name and the
+// typed one unsaved in the field, and the next save asks again, where "Ja" stores it.
+TEST_F(AthleteWindowTest, TwoDesksSavingOneAthleteUndoNothingAndAFieldChangedAtBothIsAsked)
+{
+    auto transport = std::make_shared<HoldingTransport>();
+    proto::setSoapTransport(transport);
+    const auto restore = qScopeGuard([] { proto::setSoapTransport(nullptr); });
+    AthleteInfoDataType info;
+    info.Name = AthleteNameType{QStringLiteral("Ben"), QStringLiteral("Kurz")};
+    info.YearOfBirth = 2016;
+    const int ben = client->das()->addAthlete(info, 0, competitionId, false, 0).Athlete->AthleteID;
+    const TAthleteInfo asLoaded{QStringLiteral("Ben"), QStringLiteral("Kurz"), {}, 0, 2016};
+    QObject desk;
+    std::optional<TRequestOutcome> answered;
+    TRequestRoad<TAthleteRequest, TAthleteResponse> otherDesk(
+        context, athleteRequests(), &desk,
+        [&](std::unique_ptr<TAthleteResponse>, const TRequestOutcome& o) { answered = o; });
+    const auto saveThere = [&](TAthleteInfo changed, TAthleteInfo loaded) {
+        answered.reset();
+        otherDesk.AddRequest(makeAthleteSave(TAthleteRequestType::rt_modify, ben, changed, loaded),
+                             athleteSaveMode(TAthleteRequestType::rt_modify));
+    };
+    open();
+    click(QStringLiteral("Kurz"));
+    type(edit("EditGivenName"), QStringLiteral("Benedikt85"));
+    const int write = transport->hold("modifyAthlete", true, true);
+    QTest::mouseClick(button("Button1"), Qt::LeftButton);
+    ASSERT_TRUE(waitUntil([&] { return transport->held(write); }, 10000));
+    const int begin = transport->hold("beginTransaction", true, true);
+    TAthleteInfo year = asLoaded;
+    year.yearOfBirth = 2015;
+    saveThere(year, asLoaded);
+    ASSERT_TRUE(waitUntil([&] { return transport->held(begin); }, 10000));
+    transport->release(begin);
+    transport->release(write);
+    settle();
+    ASSERT_TRUE(waitUntil([&] { return answered.has_value(); }, 10000));
+    EXPECT_TRUE(answered->ok()) << answered->error.toStdString();
+    EXPECT_EQ(seed->column("given_name", ben) + u' ' + seed->column("year_of_birth", ben),
+              QStringLiteral("Benedikt85 2015"));
+    settle();
+    EXPECT_EQ(edit("EditGivenName")->text(), QStringLiteral("Benedikt85"));
+    EXPECT_EQ(edit("EditYear")->text(), QStringLiteral("2015"));
+
+    type(edit("EditGivenName"), QStringLiteral("Bene"));
+    TAthleteInfo renamed = asLoaded;
+    renamed.fname = QStringLiteral("Benno");
+    renamed.yearOfBirth = 2015;
+    TAthleteInfo loadedThere = renamed;
+    loadedThere.fname = QStringLiteral("Benedikt85");
+    saveThere(renamed, loadedThere);
+    ASSERT_TRUE(waitUntil([&] { return answered.has_value() && answered->ok(); }, 10000));
+    const QString question =
+        QStringLiteral("Der Vorname wurde an einem anderen Platz in \u201EBenno\u201C geändert. "
+                       "Soll Ihre Eingabe \u201EBene\u201C gespeichert werden? Bei \u201ENein\u201C "
+                       "bleibt \u201EBenno\u201C.");
+    for (const TMsgAnswer answer : {TMsgAnswer::No, TMsgAnswer::Yes}) {
+        script->expectMessage(QStringLiteral("Athletendaten ändern"), answer);
+        QTest::mouseClick(button("Button1"), Qt::LeftButton);
+        settle();
+        ASSERT_FALSE(script->seen.empty());
+        EXPECT_EQ(script->seen.back().text, question);
+        EXPECT_EQ(script->seen.back().defaultAnswer, TMsgAnswer::No);
+        EXPECT_EQ(seed->column("given_name", ben), answer == TMsgAnswer::No ? QStringLiteral("Benno") : "Bene");
+        EXPECT_EQ(edit("EditGivenName")->text(), QStringLiteral("Bene"));
+        EXPECT_EQ(form->hasOverallDirtyData(), answer == TMsgAnswer::No);
+    }
+    EXPECT_EQ(seed->column("year_of_birth", ben), QStringLiteral("2015"));
 }
 
 TEST_F(AthleteWindowTest, ATakenBibIsAskedAboutAndMovesOnlyOnYes)

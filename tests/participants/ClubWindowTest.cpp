@@ -10,8 +10,10 @@
 #include "tests/participants/WindowFixture.h"
 #include "tests/support/FakeOpener.h"
 #include "tests/support/FakeServer.h"
+#include "tests/support/HoldingTransport.h"
 
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 
 #include <QDir>
 #include <QFile>
@@ -149,8 +151,14 @@ TEST_F(ClubWindowTest, ChangesAreSavedAndLineEndingsAloneChangeNothing)
     EXPECT_EQ(w.getSelected(), adler) << "the club stays current";
 }
 
-TEST_F(ClubWindowTest, ARemarkTypedIsSavedWithoutUndoingTheNameChangedElsewhere)
+// A remark typed is saved, in one read-write transaction, without undoing the name another desk
+// changed meanwhile. A remark changed there too is asked about, "Nein" under Enter: "Nein" keeps
+// the other desk's remark and the typed one unsaved; the next save asks again, and "Ja" stores it.
+TEST_F(ClubWindowTest, ARemarkTypedIsSavedWithoutUndoingTheNameChangedElsewhereAndOneChangedThereIsAsked)
 {
+    auto transport = std::make_shared<HoldingTransport>();
+    proto::setSoapTransport(transport);
+    const auto restore = qScopeGuard([] { proto::setSoapTransport(nullptr); });
     const int adler = newClub(QStringLiteral("TSV Adler"), QStringLiteral("alt"), QStringLiteral("Nord"));
     open();
     clickRow(*list(), QStringLiteral("TSV Adler"));
@@ -165,6 +173,26 @@ TEST_F(ClubWindowTest, ARemarkTypedIsSavedWithoutUndoingTheNameChangedElsewhere)
     settle();
     EXPECT_EQ(seed->clubState(adler), QStringLiteral("TSV Adler Nord|neu|Nord"));
     EXPECT_EQ(name()->text(), QStringLiteral("TSV Adler Nord"));
+    EXPECT_EQ(transport->writers, 1);
+
+    typeInto(*remark(), QStringLiteral("neuer"));
+    other.Name = QStringLiteral("TSV Adler Nord");
+    other.Comment = QStringLiteral("anders");
+    client->das()->modifyClub(adler, other);
+    for (const TMsgAnswer answer : {TMsgAnswer::No, TMsgAnswer::Yes}) {
+        script->expectMessage(QStringLiteral("Vereins-/Organisationsdaten ändern"), answer);
+        QTest::mouseClick(save(), Qt::LeftButton);
+        settle();
+        ASSERT_FALSE(script->seen.empty());
+        EXPECT_EQ(script->seen.back().text,
+                  QStringLiteral("Die Bemerkung wurde an einem anderen Platz in \u201Eanders\u201C geändert. Soll "
+                                 "Ihre Eingabe \u201Eneuer\u201C gespeichert werden? Bei \u201ENein\u201C bleibt "
+                                 "\u201Eanders\u201C."));
+        EXPECT_EQ(script->seen.back().defaultAnswer, TMsgAnswer::No);
+        EXPECT_EQ(seed->clubState(adler),
+                  answer == TMsgAnswer::No ? "TSV Adler Nord|anders|Nord" : "TSV Adler Nord|neuer|Nord");
+        EXPECT_EQ(remark()->text(), QStringLiteral("neuer"));
+    }
 }
 
 TEST_F(ClubWindowTest, AnotherRowAsksBeforeUnsavedChangesAreLost)

@@ -127,18 +127,31 @@ public:
     TAqBibOrderRoad road;
 };
 
+TAqBibOrderRequest line(int disc, int rank, std::vector<int> oldBibs, std::vector<int> newBibs, bool team = false)
+{
+    TAqBibOrderRequest r;
+    r.reqType = rt_setResult;
+    r.DisciplineId = disc;
+    r.attempt = 1;
+    r.rank = rank;
+    r.teamDisc = team;
+    r.oldBibs = std::move(oldBibs);
+    r.newBibs = std::move(newBibs);
+    return r;
+}
+
+// Rows that leave together, as the window sends them.
+std::unique_ptr<TAqBibOrderRequest> rows(std::vector<TAqBibOrderRequest> lines)
+{
+    auto r = std::make_unique<TAqBibOrderRequest>(lines.front());
+    r->rows = std::move(lines);
+    return r;
+}
+
 std::unique_ptr<TAqBibOrderRequest> row(int disc, int rank, std::vector<int> oldBibs, std::vector<int> newBibs,
                                         bool team = false)
 {
-    auto r = std::make_unique<TAqBibOrderRequest>();
-    r->reqType = rt_setResult;
-    r->DisciplineId = disc;
-    r->attempt = 1;
-    r->rank = rank;
-    r->teamDisc = team;
-    r->oldBibs = std::move(oldBibs);
-    r->newBibs = std::move(newBibs);
-    return r;
+    return rows({line(disc, rank, std::move(oldBibs), std::move(newBibs), team)});
 }
 
 std::unique_ptr<TAqBibOrderRequest> shift(int disc, int start, int offset)
@@ -199,19 +212,43 @@ TEST_F(BibOrderRequests, AFailingLineOfARowStoresNothingOfIt)
     EXPECT_EQ(ranks(sprint), QStringLiteral("1:7")) << "the cleared bib 7 and bibs 5, 6 rolled back";
 }
 
+// Rows that leave together, each on its own: rank 2 given to bib 6 at another desk refuses the row
+// of bib 8 alone; the row after it finds rank 1's bib moved on to rank 3.
+TEST_F(BibOrderRequests, RowsLeavingTogetherAreEachStoredOrRefusedOnTheirOwn)
+{
+    Road w(context);
+    ASSERT_TRUE(w.send(row(sprint, 1, {}, {5}), TTransactionMode::tm_readwrite));
+    proto::ResultType second;
+    second.Type_ = proto::ResultValueType::Rank;
+    second.Rank = 2;
+    standin.client().das()->setResult(sprint, 6, false, nullptr, 0, 0, second, 1);
+    ASSERT_TRUE(w.send(rows({line(sprint, 2, {}, {8}), line(sprint, 3, {}, {5}), line(sprint, 1, {5}, {7})}),
+                       TTransactionMode::tm_readwrite))
+        << w.outcome.error.toStdString();
+    ASSERT_EQ(w.last->rows.size(), 3u);
+    EXPECT_EQ(w.last->rows[0].outcome.errorId, kRankTakenError);
+    EXPECT_TRUE(w.last->rows[1].outcome.ok());
+    EXPECT_TRUE(w.last->rows[2].outcome.ok());
+    EXPECT_EQ(w.last->rows[2].bibs, (std::vector<int>{7}));
+    ASSERT_EQ(w.last->rows[2].Athletes.size(), 1u);
+    EXPECT_EQ(w.last->rows[2].Athletes[0].AthleteID, cara);
+    EXPECT_EQ(ranks(sprint), QStringLiteral("1:7 2:6 3:5"));
+}
+
 TEST_F(BibOrderRequests, TeamRowsFetchTheTeamAndAllItsBibs)
 {
     Road w(context);
     ASSERT_TRUE(w.send(row(relay, 1, {}, {5, 6}, true), TTransactionMode::tm_readwrite))
         << w.outcome.error.toStdString();
-    ASSERT_EQ(w.last->Teams.size(), 2u);
-    EXPECT_EQ(w.last->Teams[0].TeamID, foxes);
-    EXPECT_EQ(w.last->Teams[1].Name, QStringLiteral("Füchse"));
-    EXPECT_EQ(w.last->allBibsOfRank, (std::vector<int>{5, 6, 5, 6}));
+    const TAqBibOrderResponse& first = w.last->rows.at(0);
+    ASSERT_EQ(first.Teams.size(), 2u);
+    EXPECT_EQ(first.Teams[0].TeamID, foxes);
+    EXPECT_EQ(first.Teams[1].Name, QStringLiteral("Füchse"));
+    EXPECT_EQ(first.allBibsOfRank, (std::vector<int>{5, 6, 5, 6}));
     // Cara has no team: an empty one takes her place.
     ASSERT_TRUE(w.send(row(relay, 3, {}, {7}, true), TTransactionMode::tm_readwrite));
-    ASSERT_EQ(w.last->Teams.size(), 1u);
-    EXPECT_EQ(w.last->Teams[0].TeamID, 0);
+    ASSERT_EQ(w.last->rows.at(0).Teams.size(), 1u);
+    EXPECT_EQ(w.last->rows.at(0).Teams[0].TeamID, 0);
 }
 
 TEST_F(BibOrderRequests, ShiftsThatWouldRankBelowOneOrNameNoDisciplineAreRefused)
@@ -265,6 +302,8 @@ TEST(BibOrderWire, ARowClearsOldBibsThenStoresInOneTransactionAndLooksUpEachNewO
         r.Athlete->Bib = {a.AthletID / 10};
         return r;
     });
+    fake->on<op::getDisciplinParticipants>(
+        [](const op::getDisciplinParticipants&) { return proto::getDisciplinParticipantsResponse1{}; });
     // Read before the row is stored (bib 4 holds rank 2), and after.
     int rankingReads = 0;
     fake->on<op::getBibRanking>([&rankingReads](const op::getBibRanking&) {
@@ -274,10 +313,11 @@ TEST(BibOrderWire, ARowClearsOldBibsThenStoresInOneTransactionAndLooksUpEachNewO
 
     Road w(context);
     ASSERT_TRUE(w.send(row(11, 2, {4}, {3, 9}), TTransactionMode::tm_readwrite)) << w.outcome.error.toStdString();
-    EXPECT_EQ(fake->operations(),
-              (std::vector<std::string>{"beginTransaction", "getBibRanking", "setResult", "setResult", "setResult",
-                                        "commitTransaction", "getAthleteInfo", "getBibRanking"}))
-        << "no lookup for bib 9, which nobody holds";
+    EXPECT_EQ(
+        fake->operations(),
+        (std::vector<std::string>{"beginTransaction", "getBibRanking", "setResult", "setResult", "setResult",
+                                  "commitTransaction", "getDisciplinParticipants", "getBibRanking", "getAthleteInfo"}))
+        << "no lookup for bib 9, which nobody holds; bib 3's holder is not among the participants";
     const std::vector<op::setResult> calls = fake->callsOf<op::setResult>();
     ASSERT_EQ(calls.size(), 3u);
     EXPECT_EQ(calls[0].AthleteBib, 4);
@@ -295,8 +335,10 @@ TEST(BibOrderWire, ARowClearsOldBibsThenStoresInOneTransactionAndLooksUpEachNewO
             EXPECT_EQ(r.transactionId.empty(), r.operation == "getAthleteInfo")
                 << r.operation << ": every line inside the row's transaction, no lookup";
         }
-    EXPECT_EQ(w.last->bibwarnings, (std::vector<int>{9}));
-    EXPECT_EQ(w.last->bibs, (std::vector<int>{3, 9}));
+    ASSERT_EQ(w.last->rows.size(), 1u);
+    EXPECT_EQ(w.last->rows[0].bibwarnings, (std::vector<int>{9}));
+    EXPECT_EQ(w.last->rows[0].bibs, (std::vector<int>{3, 9}));
+    EXPECT_EQ(w.last->rows[0].getBibRanking.size(), 2u) << "the ranking read after the commit";
 }
 
 } // namespace

@@ -7,10 +7,13 @@
 #include "results/ui/AquireBibOrderDialog.h"
 #include "tests/results/ResultWindowFixture.h"
 #include "tests/results/StoredRanks.h"
+#include "tests/support/HoldingTransport.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QScopeGuard>
 
+#include <functional>
 #include <thread>
 
 namespace tvp::test {
@@ -37,12 +40,18 @@ public:
         return real_->send(url, action, std::move(body), totalTimeoutMs);
     }
     std::atomic<int> writers = 0;
+    // Runs before each read-write begin while set, on the thread that begins.
+    std::function<void()> beforeWriter;
+    std::atomic<bool> stepping = false;
 
 private:
     void count(const std::string& body)
     {
-        if (body.find("beginTransaction") != std::string::npos && body.find(">false<") != std::string::npos)
+        if (body.find("beginTransaction") != std::string::npos && body.find(">false<") != std::string::npos) {
             ++writers;
+            if (stepping)
+                beforeWriter();
+        }
     }
     std::shared_ptr<proto::ISoapTransport> real_ = proto::curlSoapTransport();
 };
@@ -204,6 +213,38 @@ TEST_F(FinishingOrderBesideResults, BibsTypedAtASlowServerStayInTheirRowsUntilSt
     EXPECT_EQ(orderRows().at(3), QStringLiteral("4|14|Emil Kurz (Eulen) "));
 }
 
+// Bibs typed while the row of bib 7 is on its way leave together, in one transaction, each with its
+// own answer: rank 3, given to bib 11 at another desk since the list was read, refuses bib 14 and
+// shows red with the reason; bib 8 before it and bib 11 after it are stored.
+TEST_F(FinishingOrderBesideResults, RowsTypedWhileOneIsOnItsWayLeaveTogetherEachWithItsOwnAnswer)
+{
+    auto transport = std::make_shared<HoldingTransport>();
+    proto::setSoapTransport(transport);
+    const auto restore = qScopeGuard([] { proto::setSoapTransport(nullptr); });
+    StandinClient(standin.port())
+        .das()
+        ->setResult(finish, 11, true, nullptr, 0, 0, sent(proto::ResultValueType::Rank, 3), 2);
+    const int first = transport->hold("commitTransaction", true, true);
+    inOrder(0, QStringLiteral("7"));
+    ASSERT_TRUE(waitUntil([&] { return transport->held(first); }, 10000));
+    inOrder(1, QStringLiteral("8"));
+    inOrder(2, QStringLiteral("14"));
+    inOrder(3, QStringLiteral("11"));
+    transport->release(first);
+    ASSERT_TRUE(bothSettled());
+    EXPECT_EQ(transport->writers, 2) << "bib 7 alone, then the three typed meanwhile";
+    EXPECT_EQ(storedRanks(*seed, finish, 2), QStringLiteral("1:7 2:8 4:11"));
+    const QString taken =
+        QStringLiteral("Der Rang 3 ist im 2. Versuch der Disziplin Zieleinlauf bereits Dan Dachs (Eulen) zugewiesen.");
+    EXPECT_EQ(orderRows().mid(0, 4),
+              (QStringList{QStringLiteral("1|7|Anna Berg (Füchse) "), QStringLiteral("2|8|Ben Acker (Füchse) "),
+                           QStringLiteral("3|14|") + taken, QStringLiteral("4|11|Dan Dachs (Eulen) ")}));
+    EXPECT_EQ(order->grid()->model()->index(2, 1).data(TRankListModel::kRefusedRole), QVariant(true));
+    EXPECT_TRUE(
+        recorder.messages.lines().contains(QStringLiteral("Ergebnis speichern: Rang 3, Startnummer 14: ") + taken))
+        << recorder.messages.lines().join(u'\n').toStdString();
+}
+
 using ResultAtTwoDesks = ResultWindowTest;
 
 // Another desk deleted the team Füchse and with it Anna: her value is refused saying she is gone,
@@ -299,6 +340,66 @@ TEST_F(ResultAtTwoDesks, StoresWaitingLeaveTogetherAndEachKeepsItsOwnAnswer)
                                .arg(state(TSetResultStatus::sr_warning)));
 }
 
+// Stores whose answer is lost on the way back. Anna's 4 landed, and Escape was pressed while it was
+// on its way: the cell says that it is not known until the undo has read the server, which then
+// holds what the cell shows. Ben's 5 landed too and is read back as stored. Anna's 3 never reached
+// the server: read back, it shows red for Enter to send again.
+TEST_F(ResultAtTwoDesks, AStoreWhoseAnswerIsLostIsReadBackBeforeItsCellClaimsAnything)
+{
+    auto transport = std::make_shared<HoldingTransport>();
+    proto::setSoapTransport(transport);
+    const auto restore = qScopeGuard([] { proto::setSoapTransport(nullptr); });
+    open(jump);
+    const auto state = [](TSetResultStatus s) { return QString::number(int(s)); };
+    const QString lost = QStringLiteral("Verbindung zum Server fehlgeschlagen: Verbindung getrennt.");
+    const QString readingBack = QStringLiteral("Nicht bekannt, ob gespeichert: %1 Der Wert wird beim Server "
+                                               "nachgelesen.")
+                                    .arg(lost);
+
+    const int annasCommit = transport->hold("commitTransaction", true, false);
+    enter(0, 1, QStringLiteral("4"));
+    ASSERT_TRUE(waitUntil([&] { return transport->held(annasCommit); }, 10000));
+    go(0, 1);
+    press(Qt::Key_Escape);
+    const int undo = transport->hold("beginTransaction", true, true);
+    transport->release(annasCommit);
+    ASSERT_TRUE(waitUntil([&] { return transport->held(undo); }, 10000));
+    EXPECT_EQ(shown(0, 1),
+              QStringLiteral("-|%1|Status der Zelle(Anna Berg, Versuch 1): ").arg(state(TSetResultStatus::sr_pending)) +
+                  readingBack);
+    transport->release(undo);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna), QString());
+    EXPECT_EQ(shown(0, 1), QStringLiteral("-|%1|").arg(state(TSetResultStatus::sr_noResult)));
+
+    const int bensCommit = transport->hold("commitTransaction", true, false);
+    enter(1, 1, QStringLiteral("5"));
+    ASSERT_TRUE(waitUntil([&] { return transport->held(bensCommit); }, 10000));
+    const int readBack = transport->hold("beginTransaction", true, true);
+    transport->release(bensCommit);
+    ASSERT_TRUE(waitUntil([&] { return transport->held(readBack); }, 10000));
+    EXPECT_EQ(
+        shown(1, 1),
+        QStringLiteral("5,00m|%1|Status der Zelle(Ben Acker, Versuch 1): ").arg(state(TSetResultStatus::sr_pending)) +
+            readingBack);
+    transport->release(readBack);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(shown(1, 1), QStringLiteral("5,00m|%1|").arg(state(TSetResultStatus::sr_uptodate)));
+
+    transport->release(transport->hold("commitTransaction", false, false));
+    enter(0, 2, QStringLiteral("3"));
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 2, "athlete_id", anna), QString());
+    EXPECT_EQ(
+        shown(0, 2),
+        QStringLiteral("3|%1|Status der Zelle(Anna Berg, Versuch 2): Fehler: ").arg(state(TSetResultStatus::sr_error)) +
+            lost);
+    go(0, 2);
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 2, "athlete_id", anna), QStringLiteral("Distance 3"));
+}
+
 class ResultAtABusyServer : public ResultWindowTest {
 protected:
     void SetUp() override
@@ -331,6 +432,49 @@ TEST_F(ResultAtABusyServer, AStoreTurnedAwayAsBusyIsTriedAgainAndLands)
     EXPECT_EQ(stored(jump, 1, "athlete_id", anna), QStringLiteral("Distance 4"));
     EXPECT_EQ(shown(0, 1), QStringLiteral("4,00m|%1|").arg(int(TSetResultStatus::sr_uptodate)));
     EXPECT_EQ(recorder.messages.lines(), QStringList());
+}
+
+// Another desk holds the write lock and goes on storing: Anna's 4, turned away as busy again and
+// again, waits on for more than twice the request's time. Once that desk stands still, it is
+// refused after the request's time, red with the reason, and Enter sends it again once the lock is
+// free.
+TEST_F(ResultAtABusyServer, AStoreWaitsOnWhileAnotherDeskStoresAndIsRefusedOnlyWhenItStandsStill)
+{
+    const int savedWait = CommTimeouts::channelWaitMs;
+    CommTimeouts::channelWaitMs = 1500;
+    auto transport = std::make_shared<CountingTransport>();
+    proto::setSoapTransport(transport);
+    const auto restore = qScopeGuard([&] {
+        proto::setSoapTransport(nullptr);
+        CommTimeouts::channelWaitMs = savedWait;
+    });
+    open(jump);
+    StandinClient other(standin.port());
+    other.begin(false);
+    int step = 0;
+    // Each try of this desk finds the other one a store further.
+    transport->beforeWriter = [&] {
+        other.das()->setResult(jump, 0, nullptr, cara, 0, sent(proto::ResultValueType::Distance, 1 + ++step % 9), 2);
+    };
+    transport->stepping = true;
+    QElapsedTimer waited;
+    waited.start();
+    enter(0, 1, QStringLiteral("4"));
+    const auto refused = [&] { return state(0, 1) == TSetResultStatus::sr_error; };
+    ASSERT_TRUE(waitUntil([&] { return (transport->writers >= 10 && waited.elapsed() > 3000) || refused(); }, 60000));
+    transport->stepping = false;
+    ASSERT_EQ(state(0, 1), TSetResultStatus::sr_pending) << "still waiting its turn";
+    ASSERT_TRUE(waitUntil(refused, 60000));
+    EXPECT_EQ(shown(0, 1), QStringLiteral("4|%1|Status der Zelle(Anna Berg, Versuch 1): Fehler: Transaktion starten: "
+                                          "Server ausgelastet, bitte erneut versuchen")
+                               .arg(int(TSetResultStatus::sr_error)));
+    other.commit();
+    ASSERT_TRUE(settled());
+    go(0, 1);
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(stored(jump, 1, "athlete_id", anna), QStringLiteral("Distance 4"));
+    EXPECT_EQ(shown(0, 1), QStringLiteral("4,00m|%1|").arg(int(TSetResultStatus::sr_uptodate)));
 }
 
 } // namespace
