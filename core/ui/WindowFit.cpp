@@ -419,10 +419,15 @@ private:
             TColumnNeeds& n = measured_[std::size_t(c)];
             const QStringList& column = texts[std::size_t(c)];
             const std::vector<int> starts = distinctStarts(column);
+            // However narrow the column, a cut still tells its rows apart ("…(16)" beside "…(6)").
+            const std::vector<int> least =
+                leastApartWidths(column, [&](const QString& text) { return metrics.horizontalAdvance(text); });
             int apart = 0;
             for (qsizetype i = 0; i < column.size(); ++i) {
                 const QString& text = column[i];
                 const int whole = wholes[std::size_t(c)][std::size_t(i)];
+                const int margin = whole - metrics.horizontalAdvance(text);
+                n[nLeast] = std::max(n[nLeast], std::min(whole, least[std::size_t(i)] + margin + 1));
                 const int start = starts[std::size_t(i)];
                 // Also a text that parts from another only in its last character ("(1)" beside
                 // "(10)"), or that another starts with, keeps that character where it is cut.
@@ -432,7 +437,7 @@ private:
                     apart = std::max(apart, whole);
                     continue;
                 }
-                const int cut = whole - metrics.horizontalAdvance(text) + metrics.horizontalAdvance(text.left(start) + dots);
+                const int cut = margin + metrics.horizontalAdvance(text.left(start) + dots);
                 apart = std::max(apart, std::min(whole, cut + 1));
             }
             if (longest_[std::size_t(c)] > 0 && longest_[std::size_t(c)] <= kShortTextChars)
