@@ -1,7 +1,7 @@
-// The timing program's result file into the splitter, each run through the run file and back, and
-// the bytes as a run file of their own: every input gives runs or nothing, never a crash, a run
-// name with a folder in it, a run file that reads back differently, or a run whose name reads back
-// another timing number or heat than its header says without refusing its import.
+// The timing program's result file into the splitter, each run through the run file and back, the
+// bytes as a start list and as a run file of their own: every input gives runs or nothing, never a
+// crash, a run name with a folder in it, a run file that reads back differently, or a run whose
+// name reads back another timing number or heat than its header says without refusing its import.
 
 #include "core/protocol/Errors.h"
 #include "results/TimingFiles.h"
@@ -72,6 +72,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Nothing is taken that is neither a run nor kept as text of no run.
     if (split.runs.empty())
         require(split.stray.size() + split.continuation.size() == split.consumed);
+
+    // The bytes as the start list, which tells where lines after the runs belong: a lane record
+    // each line at most.
+    std::size_t listedLanes = 0;
+    for (const tvp::TStartListHeat& heat : tvp::parseStartList(bytes))
+        listedLanes += heat.lanes.size();
+    require(qsizetype(listedLanes) <= bytes.count("\r\n"));
 
     // The bytes as a run file's name, and as result lines named to the user.
     (void)tvp::readRunKey(QString::fromLatin1(bytes));

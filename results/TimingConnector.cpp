@@ -14,12 +14,14 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <map>
 #include <thread>
 
 namespace tvp {
@@ -204,10 +206,18 @@ bool appendWhole(QFile& file, QByteArrayView bytes, bool sync, QString& error)
     return false;
 }
 
-// Text that starts no run, or result lines that continue no run, go to the end of a file beside the
-// result file, and the user is told which. `several` names the runs such lines would fit equally.
+const QString kNoRunWaits = QStringLiteral("Kein Lauf wartet noch auf diese Bahnen.");
+
+QString fitSeveral(const QStringList& runs)
+{
+    return QStringLiteral("Sie passen zu mehreren unvollständigen Läufen (\"%1\").")
+        .arg(runs.join(QStringLiteral("\", \"")));
+}
+
+// Text that starts no run, or result lines that join no run, go to the end of a file beside the
+// result file, and the user is told which and why (`why`: a reason each result line, in order).
 QString keepBeside(const QString& folder, const QString& resultFile, const QByteArray& text,
-                   const QStringList& several = {})
+                   const QStringList& why = {})
 {
     const QString path = QDir(folder).filePath(QLatin1String(kSetAsideFileName));
     QFile kept(path);
@@ -218,20 +228,30 @@ QString keepBeside(const QString& folder, const QString& resultFile, const QByte
         throw TvpError(QStringLiteral("Die Datei %1 der Zeitmessung kann nicht geschrieben werden: %2")
                            .arg(QDir::toNativeSeparators(path), error));
     if (const std::vector<TTimingImportParticipant> lines = readResultLines(text); !lines.empty()) {
-        QStringList named;
-        for (const TTimingImportParticipant& line : lines)
-            named << describeResultLine(line);
-        const QString why = several.size() > 1
-                                ? QStringLiteral("Sie passen zu mehreren unvollständigen Läufen (\"%1\").")
-                                      .arg(several.join(QStringLiteral("\", \"")))
-                                : QStringLiteral("Kein Lauf wartet noch auf diese Bahnen.");
+        // The lines of one reason together, the reasons in the order they first come.
+        QStringList reasons;
+        QHash<QString, QStringList> named;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const QString reason = why.value(qsizetype(i), kNoRunWaits);
+            if (!named.contains(reason))
+                reasons << reason;
+            named[reason] << describeResultLine(lines[i]);
+        }
         const QString file = QDir::toNativeSeparators(resultFile);
-        const QString which =
-            lines.size() == 1
-                ? QStringLiteral("Eine Ergebniszeile in %1 gehört zu keinem Lauf: %2.").arg(file, named.front())
-                : QStringLiteral("%1 Ergebniszeilen in %2 gehören zu keinem Lauf: %3.")
-                      .arg(QString::number(lines.size()), file, named.join(QStringLiteral("; ")));
-        return which + u' ' + why +
+        QString which;
+        if (reasons.size() > 1) {
+            which = QStringLiteral("%1 Ergebniszeilen in %2 gehören zu keinem Lauf.").arg(lines.size()).arg(file);
+            for (const QString& reason : reasons)
+                which += u' ' + named[reason].join(QStringLiteral("; ")) + QStringLiteral(": ") + reason;
+        } else {
+            which = lines.size() == 1 ? QStringLiteral("Eine Ergebniszeile in %1 gehört zu keinem Lauf: %2.")
+                                            .arg(file, named[reasons.front()].front())
+                                      : QStringLiteral("%1 Ergebniszeilen in %2 gehören zu keinem Lauf: %3.")
+                                            .arg(QString::number(lines.size()), file,
+                                                 named[reasons.front()].join(QStringLiteral("; ")));
+            which += u' ' + reasons.front();
+        }
+        return which +
                QStringLiteral(" Sie wurden nicht eingelesen und an %1 angehängt.").arg(QDir::toNativeSeparators(path));
     }
     QByteArrayView firstLine(text);
@@ -272,21 +292,32 @@ bool continueRun(const QString& path, const QByteArray& lines, bool whole)
     return true;
 }
 
+qint64 pairKey(int a, int b)
+{
+    return (qint64(a) << 32) | quint32(b);
+}
+
 // A run that result lines at the start of the result file may continue.
 struct TOpenRun {
     QString path;
     QString description;
-    int lacking = 0; // lines its header names that it has not
-    QSet<int> lanes; // the lanes it has
+    int lacking = 0;       // lines its header names that it has not
+    QSet<int> lanes;       // the lanes it has
+    QSet<qint64> laneBibs; // and the bib in each: a line for both again is a correction
+    qint64 heat = -1;      // timing number and heat as its name reads them; -1 when they do not fit
 };
 
 std::optional<TOpenRun> openRun(const QString& path)
 {
     try {
         const TTimingImportHeat run = importFile(path);
-        TOpenRun open{path, run.description, std::max(0, run.laneCount - int(run.participants.size())), {}};
-        for (const TTimingImportParticipant& line : run.participants)
+        TOpenRun open{path, run.description, std::max(0, run.laneCount - int(run.participants.size())), {}, {}, -1};
+        for (const TTimingImportParticipant& line : run.participants) {
             open.lanes.insert(line.lane);
+            open.laneBibs.insert(pairKey(line.lane, line.Bib));
+        }
+        if (run.misfit.isEmpty())
+            open.heat = pairKey(run.RunId, run.heatNo);
         return open;
     } catch (const TvpError&) {
         return std::nullopt;
@@ -310,32 +341,174 @@ std::vector<TOpenRun> shortRuns(const QString& folder, const QString& except)
     return runs;
 }
 
-// Lines join a run only where they fill lanes it still lacks, so no heat's times reach another
-// heat's children: the run split last when it has none of their lanes, whatever its header counts
-// (the timing program goes on with it), else the one short run that lacks them all. `several`
-// gets the short runs they would fit when that is more than one.
-const TOpenRun* continuedRun(const std::optional<TOpenRun>& last, const std::vector<TOpenRun>& others,
-                             const std::vector<TTimingImportParticipant>& lines, QStringList& several)
+// The bibs of each heat of the start list given to the timing program, by timing number and heat;
+// a heat sent again counts as sent last.
+QHash<qint64, QSet<int>> startListBibs(const QString& folder)
 {
-    auto fits = [&lines](const TOpenRun& run, bool anyCount) {
+    QHash<qint64, QSet<int>> heats;
+    QFile file(QDir(folder).filePath(QLatin1String(kStartListFileName)));
+    if (!file.open(QIODevice::ReadOnly))
+        return heats;
+    for (const TStartListHeat& heat : parseStartList(file.readAll())) {
+        QSet<int>& bibs = heats[pairKey(heat.timingNumber, heat.heatNo)];
+        bibs.clear();
+        for (const auto& [lane, bib] : heat.lanes)
+            if (bib != 0)
+                bibs.insert(bib);
+    }
+    return heats;
+}
+
+// Whole lines, CR LF included.
+std::vector<QByteArray> splitLines(QByteArrayView text)
+{
+    std::vector<QByteArray> lines;
+    for (qsizetype pos = 0; pos < text.size();) {
+        qsizetype end = text.indexOf("\r\n", pos);
+        end = end < 0 ? text.size() : end + 2;
+        lines.push_back(text.sliced(pos, end - pos).toByteArray());
+        pos = end;
+    }
+    return lines;
+}
+
+// Where the result lines at the start of the result file go.
+struct TJoining {
+    std::vector<std::pair<TOpenRun*, QByteArray>> runs; // each run joined with its lines, in file order
+    QByteArray aside;                                   // the lines that join none
+    QStringList why;                                    // and why, one reason a line
+    TOpenRun* continued = nullptr;                      // the run the timing program goes on with
+};
+
+// Of the runs `pool`, the one the lines fill lanes of: `first` (the run split last) when it has
+// none of their lanes, but for lines that correct one of its own, whatever its header counts; else
+// the one that lacks them all. `several` gets the runs they would fit when that is more than one.
+TOpenRun* continuedRun(TOpenRun* first, const std::vector<TOpenRun*>& pool,
+                       const std::vector<TTimingImportParticipant>& lines, QStringList& several)
+{
+    auto fits = [&lines](const TOpenRun& run, bool last) {
         QSet<int> lanes = run.lanes;
+        QSet<qint64> laneBibs = run.laneBibs;
+        int added = 0;
         for (const TTimingImportParticipant& line : lines) {
-            if (line.lane < 1 || lanes.contains(line.lane))
+            const qint64 laneBib = pairKey(line.lane, line.Bib);
+            const bool correction = last && line.Bib != 0 && laneBibs.contains(laneBib);
+            if (line.lane < 1 || (lanes.contains(line.lane) && !correction))
                 return false;
+            added += correction ? 0 : 1;
             lanes.insert(line.lane);
+            laneBibs.insert(laneBib);
         }
-        return anyCount || std::ssize(lines) <= run.lacking;
+        return last || added <= run.lacking;
     };
-    if (last && fits(*last, true))
-        return &*last;
-    const TOpenRun* found = nullptr;
-    for (const TOpenRun& run : others) {
-        if (fits(run, false)) {
-            found = &run;
-            several << run.description;
+    if (first && fits(*first, true))
+        return first;
+    TOpenRun* found = nullptr;
+    for (TOpenRun* run : pool) {
+        if (run != first && run->lacking > 0 && fits(*run, false)) {
+            found = run;
+            several << run->description;
         }
     }
     return several.size() == 1 ? found : nullptr;
+}
+
+// Lines join a run only where they belong to it, so no heat's times reach another heat's children.
+// The start list the timing program was given says which heat a line's bib ran in. Lines it does
+// not place fill lanes a run lacks (above); lines that were set aside before and come back (the
+// user copied them into the result file) get no such preference for the run split last, which may
+// be another heat's.
+TJoining joinRuns(const QString& folder, const QByteArray& text, std::optional<TOpenRun>& last,
+                  std::vector<TOpenRun>& others)
+{
+    std::vector<TOpenRun*> candidates;
+    if (last)
+        candidates.push_back(&*last);
+    for (TOpenRun& run : others)
+        candidates.push_back(&run);
+    const QHash<qint64, QSet<int>> startList = startListBibs(folder);
+    QSet<QByteArray> cameBack;
+    if (QFile aside(QDir(folder).filePath(QLatin1String(kSetAsideFileName))); aside.open(QIODevice::ReadOnly))
+        for (QByteArray& line : splitLines(aside.readAll()))
+            cameBack.insert(std::move(line));
+
+    const std::vector<QByteArray> raw = splitLines(text);
+    const std::vector<TTimingImportParticipant> lines = readResultLines(text);
+    std::vector<TOpenRun*> target(lines.size(), nullptr);
+    QStringList why;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        why << QString();
+    // Lines the start list does not place, by where they may go: among the runs it knows nothing of
+    // or among all, and whether they came back.
+    std::map<std::pair<bool, bool>, std::vector<std::size_t>> groups;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        bool unlisted = false;
+        if (const int bib = lines[i].Bib; bib != 0) {
+            QStringList listing;
+            TOpenRun* found = nullptr;
+            std::size_t known = 0;
+            for (TOpenRun* run : candidates) {
+                const auto heat = startList.constFind(run->heat);
+                if (heat == startList.cend())
+                    continue;
+                ++known;
+                if (heat->contains(bib)) {
+                    found = run;
+                    listing << run->description;
+                }
+            }
+            if (listing.size() == 1) {
+                target[i] = found;
+                continue;
+            }
+            if (listing.size() > 1 || (known > 0 && known == candidates.size())) {
+                why[qsizetype(i)] =
+                    listing.size() > 1
+                        ? fitSeveral(listing)
+                        : QStringLiteral("Laut der Startliste %1 lief ihre Startnummer in keinem Lauf, der noch "
+                                         "Zeilen aufnimmt.")
+                              .arg(QDir::toNativeSeparators(QDir(folder).filePath(QLatin1String(kStartListFileName))));
+                continue;
+            }
+            unlisted = known > 0;
+        }
+        groups[{unlisted, cameBack.contains(raw[i])}].push_back(i);
+    }
+
+    TJoining joining;
+    for (const auto& [kind, members] : groups) {
+        const auto [unlisted, back] = kind;
+        std::vector<TOpenRun*> pool;
+        for (TOpenRun* run : candidates)
+            if (!unlisted || !startList.contains(run->heat))
+                pool.push_back(run);
+        TOpenRun* first = !back && last && std::ranges::find(pool, &*last) != pool.end() ? &*last : nullptr;
+        std::vector<TTimingImportParticipant> group;
+        for (std::size_t i : members)
+            group.push_back(lines[i]);
+        QStringList several;
+        TOpenRun* run = continuedRun(first, pool, group, several);
+        for (std::size_t i : members) {
+            target[i] = run;
+            if (!run)
+                why[qsizetype(i)] = several.size() > 1 ? fitSeveral(several) : kNoRunWaits;
+        }
+        if (run && !back)
+            joining.continued = run;
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!target[i]) {
+            joining.aside += raw[i];
+            joining.why << why[qsizetype(i)];
+            continue;
+        }
+        auto joined = std::ranges::find(joining.runs, target[i], &std::pair<TOpenRun*, QByteArray>::first);
+        if (joined == joining.runs.end())
+            joining.runs.emplace_back(target[i], raw[i]);
+        else
+            joined->second += raw[i];
+    }
+    return joining;
 }
 
 // A run whose heat follows a gap in the heats of its timing number that arrived: the runs in the
@@ -361,7 +534,7 @@ QStringList missingHeats(const QString& folder, const std::vector<const TTimingR
         for (int heat : heats.value(run->timingNumber))
             if (heat < run->heatNo)
                 before = std::max(before, heat);
-        if (before == 0 || before == run->heatNo - 1)
+        if (before == run->heatNo - 1)
             continue;
         const int from = before + 1, to = run->heatNo - 1;
         const QString missing = from == to ? QStringLiteral("Lauf %1 fehlt. Hat die Zeitmessung ihn geschickt, ging er "
@@ -371,14 +544,14 @@ QStringList missingHeats(const QString& folder, const std::vector<const TTimingR
                                                             "geschickt, gingen sie verloren")
                                                  .arg(from)
                                                  .arg(to);
-        said << QStringLiteral("Von Zeitmessungsnummer %1 kam Lauf %2 (\"%3\") nach Lauf %4: %5 (die Austauschdatei "
-                               "wurde neu geschrieben, bevor sie gelesen war). Bitte in der Zeitmessung prüfen und "
-                               "erneut senden.")
+        // The first heat to arrive may follow lost ones too.
+        const QString after = before == 0 ? QStringLiteral("als erster") : QStringLiteral("nach Lauf %1").arg(before);
+        said << QStringLiteral("Von Zeitmessungsnummer %1 kam Lauf %2 (\"%3\") %4: %5 (die Austauschdatei wurde neu "
+                               "geschrieben, bevor sie gelesen war). Bitte in der Zeitmessung prüfen und erneut "
+                               "senden.")
                     .arg(run->timingNumber)
                     .arg(run->heatNo)
-                    .arg(fromTimingCodePage(run->description))
-                    .arg(before)
-                    .arg(missing);
+                    .arg(fromTimingCodePage(run->description), after, missing);
     }
     return said;
 }
@@ -508,23 +681,38 @@ TimingConnector::TSplit TimingConnector::splitResultFile(int competitionId, bool
     bool frontKept = true;
     try {
         QByteArray stray = parsed.stray;
-        QStringList several;
+        QStringList why;
+        std::optional<TJoining> joining;
         if (!parsed.continuation.isEmpty()) {
-            const std::vector<TTimingImportParticipant> lines = readResultLines(parsed.continuation);
-            const TOpenRun* run = continuedRun(last, others, lines, several);
-            if (run && continueRun(run->path, parsed.continuation, std::ssize(lines) >= run->lacking)) {
-                ++split.runs;
-                if (parsed.runs.empty())
-                    lastRun_ = run->path;
-            } else if (!settled && parsed.continuation.size() == unsplit.size()) {
+            joining = joinRuns(folder, parsed.continuation, last, others);
+            if (!joining->aside.isEmpty() && !settled && parsed.continuation.size() == unsplit.size()) {
                 // More may follow that fit with them: set aside together, once the file rests.
+                joining.reset();
                 parsed.consumed = 0;
             } else {
-                stray.prepend(parsed.continuation);
+                stray.prepend(joining->aside);
+                why = joining->why;
             }
         }
+        // Kept first: after a failing write here the lines come again, and run files would take
+        // them twice.
         if (!stray.isEmpty())
-            split.setAside = keepBeside(folder, file.fileName(), stray, several);
+            split.setAside = keepBeside(folder, file.fileName(), stray, why);
+        if (joining) {
+            QByteArray gone;
+            for (const auto& [run, lines] : joining->runs) {
+                if (continueRun(run->path, lines, countResultLines(lines) >= run->lacking))
+                    ++split.runs;
+                else
+                    gone += lines;
+            }
+            if (parsed.runs.empty() && joining->continued)
+                lastRun_ = joining->continued->path;
+            if (!gone.isEmpty()) {
+                const QString said = keepBeside(folder, file.fileName(), gone);
+                split.setAside = split.setAside.isEmpty() ? said : split.setAside + u' ' + said;
+            }
+        }
     } catch (const TvpError& e) {
         frontKept = false;
         split.failure = e.message();
@@ -633,6 +821,19 @@ void markOpenRunImported(QFile& file)
     if (!file.seek(0) || file.write("I", 1) != 1)
         throw TvpError(QStringLiteral("Die Laufdatei %1 der Zeitmessung kann nicht als importiert markiert werden: %2")
                            .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+    // Written in place, the mark leaves the folder as it was: touched, it tells the other desks.
+    (void)::utimensat(AT_FDCWD, QFile::encodeName(QFileInfo(file.fileName()).absolutePath()).constData(), nullptr, 0);
+}
+
+bool stampOf(const QString& path, RunFolderFollower::Stamp& stamp)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    constexpr qint64 kNs = 1000000000;
+    stamp = {qint64(st.st_ino), qint64(st.st_mtim.tv_sec) * kNs + st.st_mtim.tv_nsec,
+             qint64(st.st_ctim.tv_sec) * kNs + st.st_ctim.tv_nsec, qint64(st.st_size)};
+    return true;
 }
 
 } // namespace
@@ -671,6 +872,34 @@ void markRunImported(const QString& path, QByteArrayView imported)
                            .arg(QDir::toNativeSeparators(path)));
     markOpenRunImported(file);
     QFile::remove(importedLinesFile(path));
+}
+
+bool RunFolderFollower::look(const QString& folder)
+{
+    // The folder before its runs: a change while they are read shows at the next look.
+    Stamp stamp;
+    const bool there = stampOf(folder, stamp);
+    const bool first = folder_ != folder;
+    if (!first && stamp == stamp_)
+        return false;
+    QHash<QString, RunStamp> runs;
+    const QDir dir(folder);
+    for (const QString& name : there ? runFileNames(dir) : QStringList()) {
+        RunStamp run;
+        if (!stampOf(dir.filePath(name), run.stamp))
+            continue;
+        if (const auto seen = runs_.constFind(name); seen != runs_.cend() && seen->stamp == run.stamp) {
+            run.status = seen->status;
+        } else if (QFile file(dir.filePath(name)); !file.open(QIODevice::ReadOnly) || !file.getChar(&run.status)) {
+            continue;
+        }
+        runs.insert(name, run);
+    }
+    const bool changed = !first && runs != runs_;
+    folder_ = folder;
+    stamp_ = stamp;
+    runs_ = std::move(runs);
+    return changed;
 }
 
 int linesImportedBefore(const QString& path, QByteArrayView run)

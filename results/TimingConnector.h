@@ -12,6 +12,7 @@
 #include "results/TimingFiles.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 
 #include <functional>
@@ -62,10 +63,10 @@ public:
     //
     // Of two runs with one name the later in the file wins; a run whose file holds it already is not
     // written again, so its import mark stays (after a restart too). A run whose lines reach the
-    // count its header names is whole at once. Result lines before the first run start are added
-    // to the run split last when it has none of their lanes, whatever its header counts, else to
-    // the one run split short (after a restart too) that lacks them all; otherwise they are set
-    // aside and named.
+    // count its header names is whole at once. Result lines before the first run start join the
+    // run split last or a run split short (after a restart too): the one whose heat the start list
+    // gives their bib, else the run split last when it has none of their lanes, whatever its header
+    // counts, else the one short run that lacks them all; otherwise they are set aside and named.
     struct TSplit {
         int runs = 0;       // run files written, or added to
         QString unreadable; // why the run now first in the result file cannot be read; empty when none
@@ -111,6 +112,34 @@ private:
     std::optional<TLastLook> lastLook_;
     // The run file of the run split last, which result lines that follow it continue.
     std::optional<QString> lastRun_;
+};
+
+// Follows a run folder that several desks share: runs split at another desk, runs marked imported
+// there. While the folder is as before a look costs one stat of it (a mark, which writes in place,
+// touches the folder for that).
+class RunFolderFollower {
+public:
+    // True when the folder changed since the previous look; the first look at a folder only notes
+    // what it holds.
+    bool look(const QString& folder);
+
+    struct Stamp {
+        qint64 inode = -1;
+        qint64 modified = 0; // ns
+        qint64 changed = 0;  // ns
+        qint64 size = -1;
+        bool operator==(const Stamp&) const = default;
+    };
+
+private:
+    struct RunStamp {
+        Stamp stamp;
+        char status = 0;
+        bool operator==(const RunStamp&) const = default;
+    };
+    std::optional<QString> folder_;
+    Stamp stamp_;
+    QHash<QString, RunStamp> runs_;
 };
 
 // Reads one run file; throws TvpError when it cannot be read or is shorter than its header.

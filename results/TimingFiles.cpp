@@ -292,6 +292,38 @@ QByteArray buildStartListBlock(int timingNumber, int heatCount, const TTimingExp
     return block;
 }
 
+std::vector<TStartListHeat> parseStartList(QByteArrayView data)
+{
+    std::vector<TStartListHeat> heats;
+    bool inHeat = false;
+    for (qsizetype pos = 0; pos < data.size();) {
+        const qsizetype end = data.indexOf(kCrLf, pos);
+        if (end < 0)
+            break; // a record still being written
+        FieldReader record(data.first(end), pos);
+        pos = end + 2;
+        if (data.sliced(record.pos()).startsWith(kRunStart)) {
+            for (int skipped = 0; skipped < 6; ++skipped)
+                record.item();
+            const std::optional<int> timing = parseDecimal(cutRight(record.item()));
+            record.item(); // "EL"
+            record.item(); // heat count
+            const std::optional<int> heat = parseDecimal(cutRight(record.item()));
+            inHeat = timing && heat;
+            if (inHeat)
+                heats.push_back({*timing, *heat, {}});
+            continue;
+        }
+        const std::optional<int> laneNo = parseDecimal(cutRight(record.item()));
+        record.item(); // time
+        record.item(); // rank
+        const std::optional<int> bib = parseDecimal(cutRight(record.item()));
+        if (inHeat && laneNo && bib)
+            heats.back().lanes.emplace_back(*laneNo, *bib);
+    }
+    return heats;
+}
+
 std::optional<proto::ResultType> decodeTimingResult(QByteArrayView field)
 {
     field = field.first(std::min<qsizetype>(field.size(), 12));

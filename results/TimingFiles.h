@@ -66,6 +66,16 @@ QDateTime fromOleDate(double value);
 QByteArray buildStartListBlock(int timingNumber, int heatCount, const TTimingExportHeat& heat, const QDateTime& now,
                                TRespelledNames* respelled = nullptr);
 
+// One heat of the start list the client gave the timing program.
+struct TStartListHeat {
+    int timingNumber = 0;
+    int heatNo = 0;
+    std::vector<std::pair<int, int>> lanes; // lane and bib of each lane record
+};
+// The heat blocks of COM_ZPL.TXT in file order; records that read as neither a heat's header nor
+// a lane after one are passed over, so are the lanes of a header whose numbers do not read.
+std::vector<TStartListHeat> parseStartList(QByteArrayView data);
+
 // The time field of a result line (its first 12 characters; shorter items read as if filled with
 // non-digits). A time, or a remark from the letters a, b, d and n; nothing otherwise.
 std::optional<proto::ResultType> decodeTimingResult(QByteArrayView field);

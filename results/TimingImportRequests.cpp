@@ -45,11 +45,12 @@ constexpr int kAttempt = 1;
 
 using Lines = std::vector<TTimingImportParticipant>;
 
-// A line without a time stores nothing: what the server holds for its participant (typed by hand,
-// or an earlier run) stays, and the import names it.
-class KeptResults {
+// The words of the results a run touches, as the result window shows them. A line without a time
+// stores nothing: what the server holds for its participant (typed by hand, or an earlier run)
+// stays, and the import names it.
+class RunResults {
 public:
-    KeptResults(TServicePorts& ports, const proto::DisciplinType& discipline, TTimingImportResponse& response)
+    RunResults(TServicePorts& ports, const proto::DisciplinType& discipline, TTimingImportResponse& response)
         : ports_(ports), discipline_(discipline), response_(response)
     {
     }
@@ -63,12 +64,6 @@ public:
         const proto::ResultType* held = find(athlete, team);
         if (!held)
             return;
-        QString value;
-        try {
-            value = ResultToString(*held, format_, unitPattern());
-        } catch (const std::exception&) {
-            value = ResultToString(*held, format_, QString());
-        }
         QStringList who;
         if (!place.isEmpty())
             who << place;
@@ -76,10 +71,29 @@ public:
             teams() && !line.Team.isEmpty() ? line.Team : (line.GivenName + u' ' + line.SurName).trimmed();
         if (!name.isEmpty())
             who << name;
-        response_.kept << who.join(QStringLiteral(", ")) + QStringLiteral(": ") + value;
+        response_.kept << who.join(QStringLiteral(", ")) + QStringLiteral(": ") + text(*held);
+    }
+
+    // A line not stored, named with its time.
+    void refuse(const TTimingImportParticipant& line)
+    {
+        response_.doubled << describeResultLine(line) + QStringLiteral(": ") +
+                                 (line.hasResult ? text(line.Result) : QStringLiteral("ohne Zeit"));
     }
 
 private:
+    QString text(const proto::ResultType& result)
+    {
+        if (!format_)
+            format_ = uiInfoStringToResultFormat(
+                ports_.drs().getUiInfo(uiInfoKeys::DisciplinResultFormat, discipline_.DisciplinID).Value);
+        try {
+            return ResultToString(result, *format_, unitPattern());
+        } catch (const std::exception&) {
+            return ResultToString(result, *format_, QString());
+        }
+    }
+
     QString unitPattern() const
     {
         return discipline_.ResultTableType ? discipline_.ResultTableType->ResultUnitPattern : QString();
@@ -87,11 +101,8 @@ private:
 
     const proto::ResultType* find(int athlete, int team)
     {
-        if (!table_) {
+        if (!table_)
             table_ = ports_.drs().getResultTable(discipline_.DisciplinID);
-            format_ = uiInfoStringToResultFormat(
-                ports_.drs().getUiInfo(uiInfoKeys::DisciplinResultFormat, discipline_.DisciplinID).Value);
-        }
         for (const proto::AssignedResultType& r : table_->Results) {
             if (r.Attempt != kAttempt)
                 continue;
@@ -107,7 +118,7 @@ private:
     const proto::DisciplinType& discipline_;
     TTimingImportResponse& response_;
     std::optional<proto::getResultTableResponse1> table_;
-    TResultformat format_ = TResultformat::rf_Default;
+    std::optional<TResultformat> format_;
 };
 
 int teamOf(const proto::AthleteType& athlete)
@@ -115,23 +126,68 @@ int teamOf(const proto::AthleteType& athlete)
     return athlete.Team ? athlete.Team->TeamID : 0;
 }
 
-void storeByLane(TServicePorts& ports, const proto::DisciplinType& d, const TTimingImportRequest& request,
-                 const Lines& lines, KeptResults& kept)
+// The child a line names: its bib, or without one its names.
+QString childOf(const TTimingImportParticipant& line)
 {
+    if (line.Bib != 0)
+        return QString::number(line.Bib);
+    return (line.GivenName + u'\t' + line.SurName + u'\t' + line.Team).toCaseFolded();
+}
+
+// Whether the line names the participant the heat has in its lane.
+bool namesOccupant(const proto::VersionedParticipantsType& at, const TTimingImportParticipant& line)
+{
+    auto sameName = [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; };
+    if (at.Athlete) {
+        const proto::AthleteType& athlete = *at.Athlete;
+        if (line.Bib != 0)
+            return std::ranges::find(athlete.Bib, line.Bib) != athlete.Bib.end();
+        return athlete.Name && sameName(athlete.Name->givenName, line.GivenName) &&
+               sameName(athlete.Name->surName, line.SurName);
+    }
+    if (!at.Team || !at.Team->Team)
+        return false;
+    if (line.Bib != 0)
+        return std::ranges::any_of(at.Team->Athletes, [&](const proto::AthleteType& a) {
+            return std::ranges::find(a.Bib, line.Bib) != a.Bib.end();
+        });
+    return at.Team->Team->Name == line.Team;
+}
+
+// By lane the lane finds the child. Lines of one lane for one child are the timing program's
+// corrections: stored in order, the later wins. Lines of one lane naming different children are
+// stored only where they name the one the heat has there, so no child gets another's time.
+void storeByLane(TServicePorts& ports, const proto::DisciplinType& d, const TTimingImportRequest& request,
+                 const Lines& all, std::ptrdiff_t before, RunResults& results)
+{
+    QHash<int, QSet<QString>> children;
+    for (const TTimingImportParticipant& line : all)
+        children[line.lane].insert(childOf(line));
     std::optional<proto::getDisciplinParticipantsResponse1> heats;
-    for (const TTimingImportParticipant& line : lines) {
+    auto occupant = [&](int lane) -> const proto::VersionedParticipantsType* {
+        if (!heats)
+            heats = ports.drs().getDisciplinParticipants(d.DisciplinID, request.heat);
+        for (const proto::HeatParticipantsType& heat : heats->HeatList)
+            if (heat.HeatNo == request.heat && lane >= 1 && lane <= int(heat.VersionedParticipants.size()))
+                return &heat.VersionedParticipants[std::size_t(lane - 1)];
+        return nullptr;
+    };
+    for (std::ptrdiff_t i = before; i < std::ssize(all); ++i) {
+        const TTimingImportParticipant& line = all[std::size_t(i)];
+        if (line.lane > 0 && children.value(line.lane).size() > 1) {
+            const proto::VersionedParticipantsType* at = occupant(line.lane);
+            if (!at || !namesOccupant(*at, line)) {
+                results.refuse(line);
+                continue;
+            }
+        }
         if (!line.hasResult) {
-            if (!heats)
-                heats = ports.drs().getDisciplinParticipants(d.DisciplinID, request.heat);
-            for (const proto::HeatParticipantsType& heat : heats->HeatList) {
-                if (heat.HeatNo != request.heat || line.lane < 1 || line.lane > int(heat.VersionedParticipants.size()))
-                    continue;
-                const proto::VersionedParticipantsType& at = heat.VersionedParticipants[std::size_t(line.lane - 1)];
+            if (const proto::VersionedParticipantsType* at = occupant(line.lane)) {
                 const QString place = QStringLiteral("Bahn %1").arg(line.lane);
-                if (at.Athlete)
-                    kept.note(line, place, at.Athlete->AthleteID, teamOf(*at.Athlete));
-                else if (at.Team && at.Team->Team)
-                    kept.note(line, place, 0, at.Team->Team->TeamID);
+                if (at->Athlete)
+                    results.note(line, place, at->Athlete->AthleteID, teamOf(*at->Athlete));
+                else if (at->Team && at->Team->Team)
+                    results.note(line, place, 0, at->Team->Team->TeamID);
             }
             continue;
         }
@@ -142,7 +198,7 @@ void storeByLane(TServicePorts& ports, const proto::DisciplinType& d, const TTim
     }
 }
 
-void storeByBib(TServicePorts& ports, const proto::DisciplinType& d, const Lines& lines, KeptResults& kept)
+void storeByBib(TServicePorts& ports, const proto::DisciplinType& d, const Lines& lines, RunResults& kept)
 {
     for (const TTimingImportParticipant& line : lines) {
         if (line.Bib == 0)
@@ -163,7 +219,7 @@ void storeByBib(TServicePorts& ports, const proto::DisciplinType& d, const Lines
 }
 
 void storeByAthleteOrTeam(TServicePorts& ports, const proto::DisciplinType& discipline, const Lines& lines,
-                          KeptResults& kept)
+                          RunResults& kept)
 {
     const int competition = ports.competitionId();
     for (const TTimingImportParticipant& line : lines) {
@@ -226,29 +282,25 @@ void importRun(TServicePorts& ports, const TTimingImportRequest& request, TTimin
         response.discipline = d.DisciplinID;
         response.read = readRunForImport(request.filename);
         response.changed = !sameRun(response.read, request.listed);
+        // The list showed the run new, yet it was imported since, at another desk or by an earlier
+        // double click: stored again, it would undo what was corrected by hand meanwhile.
+        if (!request.listed.isEmpty() && request.listed.front() != 'I' && response.read.startsWith('I') &&
+            !response.changed) {
+            response.importedMeanwhile = true;
+            return;
+        }
         const Lines all = parseRunFile(response.read, fileName).participants;
         response.lines = int(all.size());
         // Lines added to an imported run: the ones imported before may have been corrected by hand.
-        const std::ptrdiff_t before = linesImportedBefore(request.filename, response.read);
-        // One result per lane: a later line for a lane an earlier one filled is not stored.
-        Lines lines;
-        QSet<int> lanes;
-        for (std::ptrdiff_t i = 0; i < std::ssize(all); ++i) {
-            const TTimingImportParticipant& line = all[std::size_t(i)];
-            const bool filled = line.lane > 0 && lanes.contains(line.lane);
-            lanes.insert(line.lane);
-            if (i < before)
-                continue;
-            if (filled)
-                response.doubled << describeResultLine(line);
-            else
-                lines.push_back(line);
-        }
-        KeptResults kept(ports, d, response);
+        // By bib and by athlete every line goes to the child it names, a later one for the same
+        // child (the timing program's correction) over an earlier.
+        const std::ptrdiff_t before = std::min(linesImportedBefore(request.filename, response.read), response.lines);
+        const Lines lines(all.begin() + before, all.end());
+        RunResults results(ports, d, response);
         switch (d.ResultAssignment) {
-        case ResultAssignmentType::byAthleteOrTeam: storeByAthleteOrTeam(ports, d, lines, kept); break;
-        case ResultAssignmentType::byBib: storeByBib(ports, d, lines, kept); break;
-        case ResultAssignmentType::byLane: storeByLane(ports, d, request, lines, kept); break;
+        case ResultAssignmentType::byAthleteOrTeam: storeByAthleteOrTeam(ports, d, lines, results); break;
+        case ResultAssignmentType::byBib: storeByBib(ports, d, lines, results); break;
+        case ResultAssignmentType::byLane: storeByLane(ports, d, request, all, before, results); break;
         }
         return;
     }
@@ -286,6 +338,16 @@ QString timingRunStatusText(const TTimingImportHeat& run)
     return status + QStringLiteral(" (%1 von %2 Zeilen)").arg(lines).arg(run.laneCount);
 }
 
+namespace {
+
+// A remark's text ends in its own full stop ("ab.").
+QString sentence(const QString& text)
+{
+    return text.endsWith(u'.') ? text : text + u'.';
+}
+
+} // namespace
+
 QString timingImportNotes(const TTimingImportResponse& response)
 {
     QStringList notes;
@@ -297,9 +359,9 @@ QString timingImportNotes(const TTimingImportResponse& response)
                      .arg(response.lines)
                      .arg(response.laneCount);
     if (!response.doubled.isEmpty())
-        notes << QStringLiteral("Im Lauf \"%1\" stehen mehrere Zeilen für eine Bahn; gespeichert ist jeweils die "
-                                "erste. Nicht gespeichert: %2.")
-                     .arg(response.description, response.doubled.join(QStringLiteral("; ")));
+        notes << QStringLiteral("Im Lauf \"%1\" stehen für eine Bahn Zeilen verschiedener Teilnehmer; gespeichert "
+                                "ist nur die Zeile dessen, der im Lauf auf dieser Bahn steht. Nicht gespeichert: %2")
+                     .arg(response.description, sentence(response.doubled.join(QStringLiteral("; "))));
     if (!response.kept.isEmpty())
         notes << QStringLiteral("Zeilen ohne Zeit im Lauf \"%1\" ändern nichts. Gespeichert bleibt: %2")
                      .arg(response.description, response.kept.join(QStringLiteral("; ")));

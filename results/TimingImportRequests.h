@@ -29,14 +29,15 @@ struct TTimingImportRequest : TRequest {
 struct TTimingImportResponse : TResponse {
     int discipline = 0; // 0: no discipline carries the timing number
     int heat = 0;
-    QString filename;     // the run file, marked imported once the transaction is committed
-    QByteArray read;      // the run file the lines came from; only this run is marked
-    bool changed = false; // the file was no longer what the list showed
+    QString filename;               // the run file, marked imported once the transaction is committed
+    QByteArray read;                // the run file the lines came from; only this run is marked
+    bool changed = false;           // the file was no longer what the list showed
+    bool importedMeanwhile = false; // listed new, found imported: nothing stored
     QString description;
     int lines = 0;       // the lines of the run imported
     int laneCount = -1;  // and how many its header named, when it was split before they were there
     QStringList kept;    // lines without a time, whose participant keeps what the server holds
-    QStringList doubled; // lines for a lane an earlier line of the run filled: not stored
+    QStringList doubled; // lines for a lane naming another child than the heat has there: not stored
 };
 
 const TRequestTable<TTimingImportRequest, TTimingImportResponse>& timingImportRequests();
@@ -46,9 +47,9 @@ std::unique_ptr<TTimingImportRequest> makeTimingImportRequest(const TTimingImpor
 // Row texts of the list. A run split before all its lines were there says how many it has.
 QString timingRunStatusText(const TTimingImportHeat& run);
 
-// What the user learns beside a done import: a run that lacks lines, lines not stored because an
-// earlier line filled their lane, and the lines without a time that left a stored result as it
-// was. Empty when none.
+// What the user learns beside a done import: a run that lacks lines, lines not stored because they
+// named another child than the one in their lane, and the lines without a time that left a stored
+// result as it was. Empty when none.
 QString timingImportNotes(const TTimingImportResponse& response);
 QString timingRunTimeText(const TTimingImportHeat& run);
 

@@ -11,27 +11,42 @@
 
 namespace tvp {
 
-TimingPoll::TimingPoll(Competition competition, QObject* owner, Looked looked)
+namespace {
+
+// `context` on a thread of its own, started: `start` makes its timers and watches there, which end
+// with it on that thread.
+void startThread(QThread& thread, const QString& name, QObject*& context, const std::function<void()>& start)
+{
+    thread.setObjectName(name);
+    context = new QObject;
+    context->moveToThread(&thread);
+    QObject::connect(&thread, &QThread::finished, context, &QObject::deleteLater);
+    thread.start();
+    QMetaObject::invokeMethod(context, start, Qt::BlockingQueuedConnection);
+}
+
+} // namespace
+
+TimingPoll::TimingPoll(Competition competition, QObject* owner, Looked looked, RunsChanged runsChanged)
     : competition_(std::move(competition)),
       owner_(owner),
       looked_(std::move(looked)),
-      connector_([this] { return folder(); })
+      connector_([this] { return folder(); }),
+      runsChanged_(std::move(runsChanged))
 {
-    thread_.setObjectName(QStringLiteral("Zeitmessung"));
-    context_ = new QObject;
-    context_->moveToThread(&thread_);
-    // Its timers and watch end with it, on its thread.
-    QObject::connect(&thread_, &QThread::finished, context_, &QObject::deleteLater);
-    thread_.start();
-    QMetaObject::invokeMethod(
-        context_, [this] { start(); }, Qt::BlockingQueuedConnection);
+    startThread(thread_, QStringLiteral("Zeitmessung"), context_, [this] { start(); });
+    if (runsChanged_)
+        startThread(followThread_, QStringLiteral("Zeitmessung Laufordner"), followContext_,
+                    [this] { startFollowing(); });
 }
 
 TimingPoll::~TimingPoll()
 {
-    thread_.requestInterruption();
-    thread_.quit();
-    thread_.wait();
+    for (QThread* thread : {&thread_, &followThread_}) {
+        thread->requestInterruption();
+        thread->quit();
+        thread->wait();
+    }
 }
 
 void TimingPoll::start()
@@ -67,6 +82,9 @@ void TimingPoll::setFolder(const QString& folder)
     }
     QMetaObject::invokeMethod(
         context_, [this] { watch(); }, Qt::QueuedConnection);
+    if (followContext_)
+        QMetaObject::invokeMethod(
+            followContext_, [this] { follow(); }, Qt::QueuedConnection);
 }
 
 QString TimingPoll::folder() const
@@ -75,20 +93,37 @@ QString TimingPoll::folder() const
     return folder_;
 }
 
+namespace {
+
+void tickEvery(QTimer& tick, bool enabled, int intervalMs)
+{
+    tick.setInterval(intervalMs);
+    if (enabled)
+        tick.start();
+    else
+        tick.stop();
+}
+
+} // namespace
+
 void TimingPoll::setPolling(bool enabled, int intervalMs)
 {
     enabled_ = enabled;
     QMetaObject::invokeMethod(
         context_,
         [this, enabled, intervalMs] {
-            tick_->setInterval(intervalMs);
-            if (enabled)
-                tick_->start();
-            else
-                tick_->stop();
+            tickEvery(*tick_, enabled, intervalMs);
             watch();
         },
         Qt::QueuedConnection);
+    if (followContext_)
+        QMetaObject::invokeMethod(
+            followContext_,
+            [this, enabled, intervalMs] {
+                tickEvery(*followTick_, enabled, intervalMs);
+                follow();
+            },
+            Qt::QueuedConnection);
 }
 
 TimingPoll::TLook TimingPoll::look(bool polled)
@@ -174,6 +209,57 @@ void TimingPoll::watch()
         watcher_->removePaths(gone);
     if (const QStringList come = without(wanted, watched); !come.isEmpty())
         watcher_->addPaths(come);
+}
+
+} // namespace tvp
+
+namespace tvp {
+
+void TimingPoll::startFollowing()
+{
+    followTick_ = new QTimer(followContext_);
+    QObject::connect(followTick_, &QTimer::timeout, followContext_, [this] { follow(); });
+    followSoon_ = new QTimer(followContext_);
+    followSoon_->setSingleShot(true);
+    followSoon_->setInterval(0);
+    QObject::connect(followSoon_, &QTimer::timeout, followContext_, [this] { follow(); });
+    followWatcher_ = new QFileSystemWatcher(followContext_);
+    auto changed = [this] {
+        if (!followSoon_->isActive())
+            followSoon_->start();
+    };
+    QObject::connect(followWatcher_, &QFileSystemWatcher::directoryChanged, followContext_, changed);
+}
+
+QString TimingPoll::followedFolder() const
+{
+    const int competition = competition_();
+    if (!enabled_ || competition == 0 || folder().isEmpty())
+        return {};
+    return connector_.runFolder(competition);
+}
+
+void TimingPoll::follow()
+{
+    // The exchange folder tells when the run folder comes; a folder on another computer may not
+    // tell: the interval remains.
+    const QString runs = followedFolder();
+    QStringList wanted;
+    if (!runs.isEmpty()) {
+        wanted << QFileInfo(folder()).absoluteFilePath();
+        if (QFileInfo(runs).isDir())
+            wanted << QFileInfo(runs).absoluteFilePath();
+    }
+    if (const QStringList watched = followWatcher_->directories(); watched != wanted) {
+        if (!watched.isEmpty())
+            followWatcher_->removePaths(watched);
+        if (!wanted.isEmpty())
+            followWatcher_->addPaths(wanted);
+    }
+    if (runs.isEmpty())
+        return;
+    if (follower_.look(runs) && enabled_)
+        QMetaObject::invokeMethod(owner_, runsChanged_, Qt::QueuedConnection);
 }
 
 } // namespace tvp

@@ -34,12 +34,16 @@ public:
         TimingConnector::TSplit split;
         QString failure; // why nothing could be split: a run file or the run folder cannot be written
     };
-    // The current competition's id (0: none), asked on the poll's thread.
+    // The current competition's id (0: none), asked on the poll's threads.
     using Competition = std::function<int()>;
     using Looked = std::function<void(const TLook&)>;
+    // The run folder changed: runs split or marked imported, here or at another desk.
+    using RunsChanged = std::function<void()>;
 
-    // The poll's own looks, but busy ones, reach `looked` on `owner`'s thread.
-    TimingPoll(Competition competition, QObject* owner, Looked looked);
+    // The poll's own looks, but busy ones, reach `looked` on `owner`'s thread; so do changes of the
+    // run folder, which a thread of its own follows while polling is on, at the same interval and
+    // at each notice of the folder.
+    TimingPoll(Competition competition, QObject* owner, Looked looked, RunsChanged runsChanged = {});
     ~TimingPoll();
     TimingPoll(const TimingPoll&) = delete;
     TimingPoll& operator=(const TimingPoll&) = delete;
@@ -59,6 +63,10 @@ private:
     void lookAndTell(bool polled);
     void tell(TLook found);
     void watch();
+    // On the run folder's thread.
+    void startFollowing();
+    void follow();
+    QString followedFolder() const;
 
     Competition competition_;
     QObject* owner_;
@@ -73,6 +81,14 @@ private:
     QTimer* tick_ = nullptr;
     QTimer* soon_ = nullptr;
     QFileSystemWatcher* watcher_ = nullptr;
+    // Following the run folder: apart from the looks, which must not wait for a listing.
+    RunsChanged runsChanged_;
+    RunFolderFollower follower_;
+    QThread followThread_;
+    QObject* followContext_ = nullptr;
+    QTimer* followTick_ = nullptr;
+    QTimer* followSoon_ = nullptr;
+    QFileSystemWatcher* followWatcher_ = nullptr;
 };
 
 } // namespace tvp

@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build ccache pkg-config g++ lld curl
   qt6-base-dev qt6-websockets-dev libpugixml-dev libcurl4-openssl-dev
-  libzip-dev libzint-dev libqpdf-dev libcivetweb-dev libsqlite3-dev libevdev-dev libudev-dev
+  libzip-dev libzint-dev libqpdf-dev libhyphen-dev hyphen-de libcivetweb-dev libsqlite3-dev libevdev-dev libudev-dev
   fonts-dejavu-core qt6-translations-l10n x11-utils
 )
 if [ "${1:-}" = "--tests" ]; then

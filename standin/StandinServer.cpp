@@ -119,6 +119,7 @@ StandinServer::StandinServer(StandinOptions options)
 
 StandinServer::~StandinServer()
 {
+    holdAnswers(false);
     // civetweb's accept loop sees the stop only after a poll of up to two seconds; a connection
     // to the port ends that wait at once.
     std::atomic<bool> stopped = false;
@@ -204,11 +205,28 @@ int StandinServer::serve(mg_connection* conn)
     // Before the work, so a slowed answer also holds its transaction's locks the longer.
     if (const int delay = answerDelayMs_; delay > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+    {
+        std::unique_lock lock(holdMutex_);
+        if (holding_) {
+            ++held_;
+            released_.wait(lock, [this] { return !holding_; });
+            --held_;
+        }
+    }
     const SoapAnswer answer = dispatcher_.handle(*service, body);
     SlowClients::Watch answering =
         slowClients_.watch(info->remote_addr, info->remote_port, info->server_port, SlowClients::Phase::Answering);
     return sendText(conn, answer.status, answer.status == 200 ? "OK" : "Internal Server Error",
                     "text/xml; charset=utf-8", answer.body, &answering);
+}
+
+void StandinServer::holdAnswers(bool hold)
+{
+    {
+        const std::lock_guard lock(holdMutex_);
+        holding_ = hold;
+    }
+    released_.notify_all();
 }
 
 } // namespace tvp::standin

@@ -10,7 +10,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 struct mg_context;
 struct mg_connection;
@@ -34,6 +36,11 @@ public:
     WebNotifications& notifications() { return notifications_; }
     // For tests: the server slowed (or sped up again) while it runs, as --answer-delay-ms does.
     void setAnswerDelay(std::chrono::milliseconds delay) { answerDelayMs_ = int(delay.count()); }
+    // For tests: while held, requests wait before they are served, until released; so a test decides
+    // what happens before an answer comes rather than racing a slowed server.
+    void holdAnswers(bool hold);
+    // Requests waiting so.
+    int heldRequests() const { return held_.load(); }
 
 private:
     static int onService(mg_connection* conn, void* self);
@@ -50,6 +57,10 @@ private:
     SlowClients slowClients_;
     WebNotifications notifications_;
     std::atomic<int> answerDelayMs_;
+    std::mutex holdMutex_;
+    std::condition_variable released_;
+    bool holding_ = false;
+    std::atomic<int> held_{0};
     std::unique_ptr<mg_context, StopHttp> http_; // last: stops before what its handlers use
 };
 

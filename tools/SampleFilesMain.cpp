@@ -59,6 +59,8 @@ struct Discipline {
     // Parameters that stay parameters: name and default value.
     std::vector<std::pair<QString, double>> parameters;
     QStringList documentation; // lines of the PDF after the title; none: no PDF
+    // Counted results (hits, jumps) are points, not metres.
+    TResultformat resultFormat = TResultformat::rf_Default;
 };
 
 struct Results {
@@ -129,6 +131,7 @@ QByteArray disciplineTemplate(const Discipline& d)
     info.attempts = d.attempts;
     info.assignmentType = d.assignment;
     info.resultType = d.resultType;
+    info.resultFormat = d.resultFormat;
     info.squadAssignment = d.squads;
     info.maxParticipantsPerHeat = d.heatSize;
     const auto model = treeModel(d.nodes, info);
@@ -269,8 +272,9 @@ std::vector<Discipline> disciplines()
                     QStringLiteral("Punkte: 5 je Sekunde unter der Basiszeit.")}});
 
     // The sports festival: stations on points tables, scored by the team's best N in an overall scoring.
-    const auto station = [](const char* file, const QString& name, ResultValueType type, const QString& factor,
-                            const QString& base, std::vector<std::pair<QString, double>> parameters) {
+    const auto station = [](const char* file, const QString& name, ResultValueType type, TResultformat format,
+                            const QString& factor, const QString& base,
+                            std::vector<std::pair<QString, double>> parameters) {
         return Discipline{file,
                           name,
                           false,
@@ -288,16 +292,18 @@ std::vector<Discipline> disciplines()
                             {kDisciplineId}}},
                           {{2, {QStringLiteral("Teamwertung")}}},
                           std::move(parameters),
-                          {}};
+                          {},
+                          format};
     };
-    all.push_back(station("Zielwurf", QStringLiteral("Zielwurf"), ResultValueType::Distance,
+    all.push_back(station("Zielwurf", QStringLiteral("Zielwurf"), ResultValueType::Distance, TResultformat::rf_Points,
                           QStringLiteral("Punkte je Treffer"), QStringLiteral("0"),
                           {{QStringLiteral("Punkte je Treffer"), 10}}));
     all.push_back(station("Seilspringen", QStringLiteral("Seilspringen"), ResultValueType::Distance,
-                          QStringLiteral("Punkte je Sprung"), QStringLiteral("0"),
+                          TResultformat::rf_Points, QStringLiteral("Punkte je Sprung"), QStringLiteral("0"),
                           {{QStringLiteral("Punkte je Sprung"), 2}}));
-    all.push_back(station("Sternlauf", QStringLiteral("Sternlauf"), ResultValueType::Time, QStringLiteral("10"),
-                          QStringLiteral("Sternlauf-Basis"), {{QStringLiteral("Sternlauf-Basis"), 60}}));
+    all.push_back(station("Sternlauf", QStringLiteral("Sternlauf"), ResultValueType::Time, TResultformat::rf_Default,
+                          QStringLiteral("10"), QStringLiteral("Sternlauf-Basis"),
+                          {{QStringLiteral("Sternlauf-Basis"), 60}}));
     return all;
 }
 

@@ -46,43 +46,38 @@ TBatchContext& TBatchObject::ensureBatchContext()
     return *FContext;
 }
 
-THandleState TBatchResponse::handleRequestError(const QString& text, const QString& caption, int errorId,
-                                                int handledErrorId, TCommunicationThread& runner,
-                                                IBatchConfirmation& confirmation)
+void TBatchResponse::handleRequestError(const QString& text, const QString& caption, int errorId, int handledErrorId,
+                                        std::function<void(std::unique_ptr<TBatchRequest>)> queue,
+                                        IBatchConfirmation& confirmation, QObject* window,
+                                        std::function<void(THandleState)> decided)
 {
-    return handleRequestError(
-        text, caption, errorId, handledErrorId,
-        [&runner](std::unique_ptr<TBatchRequest> next) {
-            runner.AddRequest(std::move(next), TTransactionMode::tm_None);
-        },
-        confirmation);
+    if (errorId != handledErrorId) {
+        decided(THandleState::hs_ignored);
+        return;
+    }
+    if (FContext && (FContext->isConfirmed(errorId) || FContext->isDeclined(errorId))) {
+        decided(decide(FContext->isConfirmed(errorId), queue));
+        return;
+    }
+    confirmation.askConfirm(
+        text, caption, nextBatch != nullptr, window,
+        [this, errorId, queue = std::move(queue), decided = std::move(decided)](const TConfirmAnswer& answer) {
+            if (!answer.given) {
+                decided(THandleState::hs_ignored);
+                return;
+            }
+            if (answer.applyToAll) {
+                if (answer.confirmed)
+                    ensureBatchContext().setConfirmed(errorId);
+                else
+                    ensureBatchContext().setDeclined(errorId);
+            }
+            decided(decide(answer.confirmed, queue));
+        });
 }
 
-THandleState TBatchResponse::handleRequestError(const QString& text, const QString& caption, int errorId,
-                                                int handledErrorId,
-                                                const std::function<void(std::unique_ptr<TBatchRequest>)>& queue,
-                                                IBatchConfirmation& confirmation)
+THandleState TBatchResponse::decide(bool confirmed, const std::function<void(std::unique_ptr<TBatchRequest>)>& queue)
 {
-    if (errorId != handledErrorId)
-        return THandleState::hs_ignored;
-
-    bool confirmed = false;
-    if (FContext && FContext->isConfirmed(errorId)) {
-        confirmed = true;
-    } else if (FContext && FContext->isDeclined(errorId)) {
-        confirmed = false;
-    } else {
-        bool applyToAll = false;
-        if (!confirmation.showConfirmDialog(text, caption, nextBatch != nullptr, applyToAll, confirmed))
-            return THandleState::hs_ignored;
-        if (applyToAll) {
-            if (confirmed)
-                ensureBatchContext().setConfirmed(errorId);
-            else
-                ensureBatchContext().setDeclined(errorId);
-        }
-    }
-
     if (confirmed)
         return THandleState::hs_confirmed;
     if (nextBatch) {

@@ -82,14 +82,17 @@ public:
     [[nodiscard]] std::unique_ptr<TBatchRequest> CleanForContinue();
 
     // Decides about a refused item: asks the user through confirmation (or applies an earlier
-    // answer for all) when the server's errorId is the one handled here, and queues the next item
-    // on runner when the item is skipped.
-    THandleState handleRequestError(const QString& text, const QString& caption, int errorId, int handledErrorId,
-                                    TCommunicationThread& runner, IBatchConfirmation& confirmation);
-    // The same, with the skipped item's successor handed to queue (which sends it with tm_None).
-    THandleState handleRequestError(const QString& text, const QString& caption, int errorId, int handledErrorId,
-                                    const std::function<void(std::unique_ptr<TBatchRequest>)>& queue,
-                                    IBatchConfirmation& confirmation);
+    // answer for all) when the server's errorId is the one handled here, and hands the skipped
+    // item's successor to queue (which sends it with tm_None). The question waits in front of
+    // window without holding the program; decided gets the state once the user answered (at once
+    // when nothing is asked), never when the question went unanswered with its window. The
+    // response must live until then.
+    void handleRequestError(const QString& text, const QString& caption, int errorId, int handledErrorId,
+                            std::function<void(std::unique_ptr<TBatchRequest>)> queue, IBatchConfirmation& confirmation,
+                            QObject* window, std::function<void(THandleState)> decided);
+
+private:
+    THandleState decide(bool confirmed, const std::function<void(std::unique_ptr<TBatchRequest>)>& queue);
 };
 
 } // namespace tvp

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace tvp {
 
 class TCurrentCompetition;
@@ -42,6 +44,14 @@ public:
     virtual void closeWait(const QString& text) = 0;
 };
 
+// The user's answer to a confirmation: given (false when cancelled), "Ja", and whether it stands for
+// the rest of the batch.
+struct TConfirmAnswer {
+    bool given = false;
+    bool confirmed = false;
+    bool applyToAll = false;
+};
+
 // Asks whether an item the server refused should be forced. False when cancelled; otherwise
 // confirmed tells "Ja", and applyToAll whether the answer stands for the rest of the batch (offered
 // only with offerApplyToAll).
@@ -50,6 +60,17 @@ public:
     virtual ~IBatchConfirmation() = default;
     virtual bool showConfirmDialog(const QString& text, const QString& caption, bool offerApplyToAll, bool& applyToAll,
                                    bool& confirmed) = 0;
+    // The same without waiting: the question waits in front of window (the window whose action it
+    // confirms), blocking only that one, and answered gets the answer once given; never when window
+    // went or was unloaded meanwhile. The default waits for showConfirmDialog.
+    virtual void askConfirm(const QString& text, const QString& caption, bool offerApplyToAll, QObject* window,
+                            std::function<void(const TConfirmAnswer&)> answered)
+    {
+        Q_UNUSED(window);
+        TConfirmAnswer answer;
+        answer.given = showConfirmDialog(text, caption, offerApplyToAll, answer.applyToAll, answer.confirmed);
+        answered(answer);
+    }
 };
 
 class TRequestContext {

@@ -20,6 +20,7 @@
 #include "core/connection/RequestContext.h"
 #include "core/connection/ServicePorts.h"
 #include "core/protocol/Errors.h"
+#include "core/util/UserAction.h"
 
 #include <QPointer>
 #include <QString>
@@ -44,6 +45,9 @@ struct TRequestOutcome {
     int command = 0;       // the request's command code (its reqType)
     bool declined = false; // a refused item the user chose not to force: nothing to report
     bool answered = true;  // false: the request never reached its worker, and there is no response
+    // The user's action the request was started in, none for a poll's or a reload's: the window or
+    // question that is its answer is shown under TAnswerTo(action).
+    TUserAction action;
 
     bool ok() const { return error.isEmpty(); }
 };
@@ -171,7 +175,7 @@ public:
         };
         runner_->OnFinished = [this](std::unique_ptr<TResponse> raw, const QString& error, int errorId,
                                      const QStringList& parameters, quint32 requestId) {
-            handBack(std::move(raw), {error, errorId, parameters, requestId, 0, false});
+            handBack(std::move(raw), {error, errorId, parameters, requestId, 0, false, true, {}});
         };
     }
 
@@ -196,7 +200,7 @@ public:
             return 0;
         const TCommand<Request, Response>* c = table_->command(command);
         const bool showWait = c && c->showWait && !c->name.isEmpty();
-        pending_[id] = {command, showWait, mode};
+        pending_[id] = {command, showWait, mode, TUserAction::current()};
         if (showWait)
             context_.waitTexts().showWait(c->name, window_);
         return id;
@@ -232,6 +236,7 @@ private:
         int command = 0;
         bool waitShown = false;
         TTransactionMode mode = TTransactionMode::tm_None;
+        TUserAction action;
     };
 
     static void runCommand(const Table& table, TCompetitionUrlHolder& address, TCurrentCompetition& competition,
@@ -275,6 +280,7 @@ private:
         TTransactionMode mode = TTransactionMode::tm_None;
         if (const auto p = pending_.find(outcome.requestId); p != pending_.end()) {
             outcome.command = p->second.command;
+            outcome.action = p->second.action;
             mode = p->second.mode;
             if (p->second.waitShown)
                 context_.waitTexts().closeWait(table_->name(p->second.command));
@@ -282,41 +288,76 @@ private:
         } else if (response) {
             outcome.command = commandOf(*response);
         }
+        // What the window does now still serves the user's action: its next requests take it along.
+        const TCarriedAction carried(outcome.action);
         if constexpr (kBatch) {
             if (!outcome.ok() && response && answer->sent &&
-                offerForce(*response, std::move(answer->sent), outcome, mode))
+                offerForce(response, std::move(answer->sent), outcome, mode))
                 return;
         }
         if (finished_)
             finished_(std::move(response), outcome);
     }
 
-    // A refusal of the force table: true when it is dealt with here (sent again forced, in the mode
-    // it was sent in, or skipped with the chain going on); the chain's end reaches the window as
-    // declined.
-    bool offerForce(Response& response, std::unique_ptr<Request> sent, TRequestOutcome& outcome,
+    // A refusal of the force table: true when it is dealt with here. The question waits without
+    // holding the program; its answer sends the item again forced, in the mode it was sent in, or
+    // skips it with the chain going on; the chain's end and a cancel reach the window then, the
+    // end as declined.
+    bool offerForce(std::unique_ptr<Response>& response, std::unique_ptr<Request> sent, const TRequestOutcome& outcome,
                     TTransactionMode mode) requires kBatch
     {
         for (const TForceRule<Request>& rule : table_->forces) {
             if (rule.errorId != outcome.errorId || (rule.command >= 0 && rule.command != outcome.command))
                 continue;
-            const THandleState state = response.handleRequestError(
+            // Shared by the question's continuation, which may come long after this returns.
+            auto held = std::make_shared<THeldRefusal>(std::move(response), std::move(sent), outcome, mode);
+            const std::weak_ptr<int> alive = alive_;
+            // The question is the answer to the user's action, if any.
+            const TAnswerTo answer(outcome.action);
+            held->response->handleRequestError(
                 rule.question, rule.caption.isEmpty() ? requestName(outcome.command) : rule.caption, outcome.errorId,
-                rule.errorId, [this](std::unique_ptr<TBatchRequest> next) { queueBatch(std::move(next)); },
-                context_.batchConfirmation());
-            switch (state) {
-            case THandleState::hs_confirmed:
-                (*sent).*rule.flag = true;
-                sent->setBatchContext(response.getBatchContext());
-                sent->nextBatch = response.CleanForContinue();
-                AddRequest(std::move(sent), mode);
-                return true;
-            case THandleState::hs_continued: return true;
-            case THandleState::hs_finished: outcome.declined = true; return false;
-            case THandleState::hs_ignored: return false;
-            }
+                rule.errorId,
+                [this, alive](std::unique_ptr<TBatchRequest> next) {
+                    if (!alive.expired())
+                        queueBatch(std::move(next));
+                },
+                context_.batchConfirmation(), window_,
+                [this, alive, held, flag = rule.flag](THandleState state) {
+                    if (!alive.expired())
+                        forceDecided(*held, flag, state);
+                });
+            return true;
         }
         return false;
+    }
+
+    struct THeldRefusal {
+        THeldRefusal(std::unique_ptr<Response> r, std::unique_ptr<Request> s, const TRequestOutcome& o,
+                     TTransactionMode m)
+            : response(std::move(r)), sent(std::move(s)), outcome(o), mode(m)
+        {
+        }
+        std::unique_ptr<Response> response;
+        std::unique_ptr<Request> sent;
+        TRequestOutcome outcome;
+        TTransactionMode mode;
+    };
+
+    void forceDecided(THeldRefusal& held, bool Request::*flag, THandleState state) requires kBatch
+    {
+        switch (state) {
+        case THandleState::hs_confirmed:
+            (*held.sent).*flag = true;
+            held.sent->setBatchContext(held.response->getBatchContext());
+            held.sent->nextBatch = held.response->CleanForContinue();
+            AddRequest(std::move(held.sent), held.mode);
+            return;
+        case THandleState::hs_continued: return;
+        case THandleState::hs_finished: held.outcome.declined = true; break;
+        case THandleState::hs_ignored: break;
+        }
+        if (finished_)
+            finished_(std::move(held.response), held.outcome);
     }
 
     void queueBatch(std::unique_ptr<TBatchRequest> next)
@@ -335,6 +376,8 @@ private:
     QPointer<QObject> window_;
     Finished finished_;
     std::map<quint32, TPending> pending_;
+    // Expires with the road: a question answered later calls nobody back.
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     std::unique_ptr<TCommunicationThread> runner_;
 };
 

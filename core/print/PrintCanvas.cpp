@@ -50,6 +50,14 @@ QString printFontFamily(const QString& requested)
     return family;
 }
 
+int fontHeightForPoints(const TPrintFont& font, double points)
+{
+    QFont face(printFontFamily(font.name));
+    face.setBold(font.bold);
+    face.setItalic(font.italic);
+    return int(std::ceil(points / 72.0 * 254.0 / emPerCell(face) - 1e-9));
+}
+
 TPrintCanvas::TPrintCanvas(QPainter& painter, QPaintDevice& device)
     : painter_(painter), device_(device), scale_(device.logicalDpiY() / 254.0)
 {
@@ -69,12 +77,21 @@ QFont TPrintCanvas::qfont() const
     return f;
 }
 
+const QFontMetricsF& TPrintCanvas::metrics() const
+{
+    if (!metrics_ || measured_.name != font_.name || measured_.height != font_.height || measured_.bold != font_.bold ||
+        measured_.italic != font_.italic) {
+        metrics_.emplace(qfont(), &device_);
+        measured_ = font_;
+    }
+    return *metrics_;
+}
+
 int TPrintCanvas::textWidth(const QString& text) const
 {
     if (text.isEmpty())
         return 0;
-    const QFontMetricsF metrics(qfont(), &device_);
-    return int(std::lround(metrics.horizontalAdvance(text) / scale_));
+    return int(std::lround(metrics().horizontalAdvance(text) / scale_));
 }
 
 void TPrintCanvas::textOut(int x, int y, const QString& text)

@@ -6,7 +6,10 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QString>
+
+#include <optional>
 
 class QPainter;
 class QPaintDevice;
@@ -24,6 +27,9 @@ struct TPrintFont {
     bool italic = false;
     QColor color = Qt::black;
 };
+
+// The least cell height (0.1 mm) at which the font's type is at least that many points.
+int fontHeightForPoints(const TPrintFont& font, double points);
 
 class TPrintCanvas {
 public:
@@ -66,6 +72,8 @@ public:
 
 private:
     QFont qfont() const;
+    // Lists measure the same few fonts thousands of times.
+    const QFontMetricsF& metrics() const;
 
     QPainter& painter_;
     QPaintDevice& device_;
@@ -77,6 +85,8 @@ private:
     bool penVisible_ = true;
     int penX_ = 0;
     int penY_ = 0;
+    mutable std::optional<QFontMetricsF> metrics_;
+    mutable TPrintFont measured_;
 };
 
 } // namespace tvp

@@ -1,15 +1,18 @@
 #include "core/print/PrintUtils.h"
 
+#include "core/print/Hyphenation.h"
 #include "core/results/TextCut.h"
 #include "core/results/tvpUtils.h"
 
 #include <QDate>
+#include <QHash>
 #include <QSet>
 #include <QTime>
 
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <limits>
 #include <numeric>
 #include <optional>
 #include <utility>
@@ -17,9 +20,6 @@
 namespace tvp {
 
 namespace {
-
-// Where a word may break inside: at a compound's joint, or before a syllable.
-enum class TBreak : char { none, syllable, joint };
 
 // The pieces of a text that end where a line may break: after a blank, a hyphen or a comma, but
 // not inside a number ("2,59m").
@@ -278,7 +278,6 @@ int widthForLines(TPrintCanvas& canvas, const QString& text, int lines, int leas
     return high;
 }
 
-std::vector<TBreak> breakPoints(const QString& word);
 bool splitsCluster(const QString& word, qsizetype at);
 int letters(const QString& text);
 
@@ -289,7 +288,7 @@ int twoLineWidth(TPrintCanvas& canvas, const QString& caption, int least)
 {
     int best = -1;
     qsizetype lastResort = 0;
-    const std::vector<TBreak> points = breakPoints(caption);
+    const std::vector<TBreak> points = hyphenationPoints(caption);
     for (qsizetype at = 1; at < caption.size(); ++at) {
         const QChar before = caption.at(at - 1);
         const bool between = before == u' ' || before == u'-' || before == u',';
@@ -523,35 +522,178 @@ std::vector<int> fitWrappingColumns(TPrintCanvas& canvas, const std::vector<TWra
     return firstColumnsFirst(std::move(widths), wanted, available);
 }
 
+namespace {
+
+// A column's distinct texts with the widths at which each takes fewer lines, and each row's text.
+struct TLineSteps {
+    std::vector<int> rowText;                            // per row, the index of its text
+    std::vector<std::vector<std::pair<int, int>>> steps; // per text: (least width, lines), widths ascending
+    std::vector<int> candidates;                         // every width at which some text takes fewer lines
+
+    int linesAt(int text, int width) const
+    {
+        int lines = 1;
+        for (const auto& [least, count] : steps[std::size_t(text)]) {
+            if (least > width)
+                break;
+            lines = count;
+        }
+        return lines;
+    }
+};
+
+TLineSteps lineSteps(TPrintCanvas& canvas, const TWrapColumn& column, std::size_t rows, int floor, int widest,
+                     int spacing, int most)
+{
+    TLineSteps out;
+    QHash<QString, int> ids;
+    out.candidates.push_back(floor);
+    const auto lines = [&](const QString& text, int width) {
+        if (canvas.textWidth(text) + spacing <= width)
+            return 1;
+        return std::min(most, int(wrapToWidth(canvas, text, width - spacing, column.breaks).size()));
+    };
+    for (std::size_t r = 0; r < rows; ++r) {
+        const QString text = r < std::size_t(column.cells.size()) ? column.cells.at(qsizetype(r)) : QString();
+        auto found = ids.constFind(text);
+        if (found == ids.constEnd()) {
+            found = ids.insert(text, int(out.steps.size()));
+            std::vector<std::pair<int, int>> steps{{floor, lines(text, floor)}};
+            // Each next width at which the text takes fewer lines, found by halving.
+            while (steps.back().second > 1) {
+                int low = steps.back().first, high = std::max(widest, low + 1);
+                if (lines(text, high) >= steps.back().second)
+                    break;
+                while (low + 1 < high) {
+                    const int mid = low + (high - low) / 2;
+                    (lines(text, mid) < steps.back().second ? high : low) = mid;
+                }
+                steps.emplace_back(high, lines(text, high));
+                out.candidates.push_back(high);
+            }
+            out.steps.push_back(std::move(steps));
+        }
+        out.rowText.push_back(*found);
+    }
+    std::sort(out.candidates.begin(), out.candidates.end());
+    out.candidates.erase(std::unique(out.candidates.begin(), out.candidates.end()), out.candidates.end());
+    return out;
+}
+
+} // namespace
+
 std::vector<int> fitColumnsToFewestLines(TPrintCanvas& canvas, const std::vector<TWrapColumn>& columns, int spacing,
-                                         int available, int maxLines)
+                                         int available, int maxLines, int leastLines)
 {
     const std::size_t n = columns.size();
     std::vector<TColumnNeeds> needs;
     std::vector<int> floors(n), wanted(n), headers(n);
+    std::size_t rows = 0;
     for (std::size_t c = 0; c < n; ++c) {
         needs.push_back(columnNeeds(canvas, columns[c], spacing));
         floors[c] = std::max(needs[c].least, needs[c].word);
         wanted[c] = std::max(needs[c].wanted, floors[c]);
         headers[c] = std::max(needs[c].header, floors[c]);
+        rows = std::max(rows, std::size_t(columns[c].cells.size()));
     }
     if (total(wanted) <= available)
         return wanted;
-    if (total(floors) > available)
+    if (total(floors) > available || n == 0)
         return fitWrappingColumns(canvas, columns, spacing, available, maxLines);
-    int most = 1;
+
+    const int most = maxLines > 0 ? maxLines : std::numeric_limits<int>::max();
+    std::vector<TLineSteps> steps;
     for (std::size_t c = 0; c < n; ++c)
-        most = std::max(most, needs[c].linesAt(canvas, floors[c], spacing));
-    std::vector<int> widths = floors;
-    for (int lines = 1; lines < most; ++lines) {
-        std::vector<int> within(n);
+        steps.push_back(lineSteps(canvas, columns[c], rows, floors[c],
+                                  int(std::min<long long>(wanted[c], available - total(floors) + floors[c])), spacing,
+                                  most));
+    // Each candidate's lines for every text, looked up for every row of every combination tried.
+    std::vector<std::vector<std::vector<int>>> linesAt(n);
+    for (std::size_t c = 0; c < n; ++c)
+        for (const int width : steps[c].candidates) {
+            std::vector<int> byText;
+            for (std::size_t t = 0; t < steps[c].steps.size(); ++t)
+                byText.push_back(steps[c].linesAt(int(t), width));
+            linesAt[c].push_back(std::move(byText));
+        }
+    // The column with the most candidates takes the room the others leave.
+    std::size_t free = 0;
+    for (std::size_t c = 1; c < n; ++c)
+        if (steps[c].candidates.size() > steps[free].candidates.size())
+            free = c;
+    std::vector<std::size_t> pick(n, 0);
+    long long bestLines = std::numeric_limits<long long>::max(), bestWidth = 0;
+    std::vector<std::size_t> best = pick;
+    const auto evaluate = [&] {
+        long long used = 0;
         for (std::size_t c = 0; c < n; ++c)
-            within[c] = needs[c].widthFor(canvas, lines, floors[c], spacing);
-        if (total(within) <= available) {
-            widths = std::move(within);
-            break;
+            if (c != free)
+                used += steps[c].candidates[pick[c]];
+        const std::vector<int>& own = steps[free].candidates;
+        if (used + own.front() > available)
+            return false;
+        pick[free] = std::size_t(std::upper_bound(own.begin(), own.end(), available - used) - own.begin() - 1);
+        long long lines = 0;
+        for (std::size_t r = 0; r < rows; ++r) {
+            int row = leastLines;
+            for (std::size_t c = 0; c < n; ++c)
+                row = std::max(row, linesAt[c][pick[c]][std::size_t(steps[c].rowText[r])]);
+            lines += row;
+        }
+        const long long width = used + own[pick[free]];
+        if (lines < bestLines || (lines == bestLines && width < bestWidth)) {
+            bestLines = lines;
+            bestWidth = width;
+            best = pick;
+            return true;
+        }
+        return false;
+    };
+    double combinations = 1;
+    for (std::size_t c = 0; c < n; ++c)
+        if (c != free)
+            combinations *= double(steps[c].candidates.size());
+    if (combinations <= 20000) {
+        // Every combination of the other columns' widths.
+        const std::function<void(std::size_t, long long)> each = [&](std::size_t c, long long used) {
+            if (c == n) {
+                evaluate();
+                return;
+            }
+            if (c == free) {
+                each(c + 1, used);
+                return;
+            }
+            for (std::size_t i = 0; i < steps[c].candidates.size(); ++i) {
+                if (used + steps[c].candidates[i] + floors[free] > available)
+                    break;
+                pick[c] = i;
+                each(c + 1, used + steps[c].candidates[i]);
+            }
+            pick[c] = 0;
+        };
+        each(0, 0);
+    } else {
+        // Too many to try: one column at a time, while the list gets shorter.
+        evaluate();
+        for (bool shorter = true; shorter;) {
+            shorter = false;
+            for (std::size_t c = 0; c < n; ++c) {
+                if (c == free)
+                    continue;
+                pick = best;
+                for (std::size_t i = 0; i < steps[c].candidates.size(); ++i) {
+                    pick[c] = i;
+                    const long long before = bestLines;
+                    if (evaluate() && bestLines < before)
+                        shorter = true;
+                }
+            }
         }
     }
+    std::vector<int> widths(n);
+    for (std::size_t c = 0; c < n; ++c)
+        widths[c] = steps[c].candidates[best[c]];
     // The room left: the captions whole, then the first columns whole.
     std::vector<int> headed(n);
     for (std::size_t c = 0; c < n; ++c)
@@ -891,206 +1033,19 @@ int letters(const QString& text)
     return int(std::count_if(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); }));
 }
 
-bool isVowel(QChar c)
-{
-    return QStringLiteral("aeiouyäöü").contains(c.toLower());
-}
-
-bool isConsonant(QChar c)
-{
-    return c.isLetter() && !isVowel(c);
-}
-
-// The parts that make up the names of clubs, teams, squads and facilities ("Kinder|leicht|athletik",
-// "Nachwuchs|förder|gemeinschaft", "Turnvereins|jugend"), their syllables marked: a break before or
-// after one reads as two words, and one inside breaks only at its own syllables ("Ver-einigung",
-// never "Ve-reinigung").
-struct TCompoundPart {
-    QString text;
-    QString marked;
-};
-
-const std::vector<TCompoundPart>& compoundParts()
-{
-    static const QStringList marked{
-        QStringLiteral("ab·tei·lung"),    QStringLiteral("an·la·ge"),       QStringLiteral("ath·le·tik"),
-        QStringLiteral("bahn"),           QStringLiteral("bund"),           QStringLiteral("club"),
-        QStringLiteral("för·der"),        QStringLiteral("freun·de"),       QStringLiteral("ge·mein·de"),
-        QStringLiteral("ge·mein·schaft"), QStringLiteral("ge·sell·schaft"), QStringLiteral("grup·pe"),
-        QStringLiteral("hal·le"),         QStringLiteral("ju·gend"),        QStringLiteral("kin·der"),
-        QStringLiteral("klas·se"),        QStringLiteral("kreis"),          QStringLiteral("lauf"),
-        QStringLiteral("leicht"),         QStringLiteral("mann·schaft"),    QStringLiteral("nach·wuchs"),
-        QStringLiteral("platz"),          QStringLiteral("rie·ge"),         QStringLiteral("schu·le"),
-        QStringLiteral("sport"),          QStringLiteral("sprung"),         QStringLiteral("staf·fel"),
-        QStringLiteral("sta·di·on"),      QStringLiteral("turn"),           QStringLiteral("ver·band"),
-        QStringLiteral("ver·ein"),        QStringLiteral("wett·kampf"),     QStringLiteral("wurf"),
-        QStringLiteral("zen·trum")};
-    static const std::vector<TCompoundPart> parts = [] {
-        std::vector<TCompoundPart> all;
-        for (const QString& part : marked)
-            all.push_back({QString(part).remove(u'·'), part});
-        return all;
-    }();
-    return parts;
-}
-
-// Consonants that begin a syllable together: a break never goes between them ("Vereinigung|fried",
-// "Jugend|pfullen", "Klein|schmidt"). "zw" is left out: "z" mostly ends a part ("Schwarz|wald").
-const QStringList& onsets()
-{
-    static const QStringList clusters{
-        QStringLiteral("bl"),   QStringLiteral("br"),   QStringLiteral("ch"),   QStringLiteral("chl"),
-        QStringLiteral("chr"),  QStringLiteral("ck"),   QStringLiteral("dr"),   QStringLiteral("fl"),
-        QStringLiteral("fr"),   QStringLiteral("gl"),   QStringLiteral("gr"),   QStringLiteral("kl"),
-        QStringLiteral("kn"),   QStringLiteral("kr"),   QStringLiteral("pf"),   QStringLiteral("pfl"),
-        QStringLiteral("ph"),   QStringLiteral("pl"),   QStringLiteral("pr"),   QStringLiteral("qu"),
-        QStringLiteral("sch"),  QStringLiteral("schl"), QStringLiteral("schm"), QStringLiteral("schn"),
-        QStringLiteral("schr"), QStringLiteral("schw"), QStringLiteral("sp"),   QStringLiteral("spl"),
-        QStringLiteral("spr"),  QStringLiteral("st"),   QStringLiteral("str"),  QStringLiteral("th"),
-        QStringLiteral("tr"),   QStringLiteral("wr")};
-    return clusters;
-}
-
-// Not inside "ch", "ck" or "sch", which are read as one sound.
+// Not inside "ch", "ck" or "sch", which are read as one sound: where a word has no break of its own
+// and must be cut.
 bool splitsCluster(const QString& word, qsizetype at)
 {
     const QChar before = word.at(at - 1).toLower(), c = word.at(at).toLower();
     return (before == u'c' && (c == u'h' || c == u'k')) || (before == u's' && c == u'c');
 }
 
-// Inside "tsch" ("Deutsch|land") or the "mpf" that ends a part ("Kampf|richter").
-bool splitsEnding(const QString& lower, qsizetype at)
-{
-    const auto is = [&](qsizetype i, QStringView text) { return i >= 0 && QStringView(lower).mid(i).startsWith(text); };
-    return is(at - 1, u"tsch") || is(at - 1, u"mpf") || is(at - 2, u"mpf");
-}
-
-// After a part's end, another part begins: a consonant that is neither the joining "s" nor an
-// ending's "n" ("Jugend|friedrichshafen", "Sport|schützen", not "Halle|n"), or a vowel that begins no ending
-// ("Jugend|überlingen", "Gruppe|immenstaad", not "Verein|igung", "Turn|er").
-bool beginsPart(const QString& lower, qsizetype at)
-{
-    const QChar next = lower.at(at), before = lower.at(at - 1);
-    const QChar after = at + 1 < lower.size() ? lower.at(at + 1) : QChar();
-    if (isConsonant(next))
-        return (next != u's' || QStringView(lower).mid(at).startsWith(u"sch")) && !(before == u'e' && next == u'n');
-    if (QStringLiteral("aouäöü").contains(next))
-        return true;
-    if (next == u'e')
-        return !QStringLiteral("rsnm").contains(after);
-    return next == u'i' && !QStringLiteral("gnse").contains(after);
-}
-
-// Where a word may break, for every position before one of its characters. At a compound's joint:
-// before a known part, after one (or after "-ung") where another part begins, after the "s" that
-// joins. Before a syllable: it begins with as many of the consonants between two vowels as begin a
-// syllable together, the joining "s" staying with the part before ("Vereins|trainer"); inside a
-// known part only at its own syllables. No syllable leaves a single letter between it and a joint
-// or the word's end ("Jugend|über", never "Jugendü-ber").
-std::vector<TBreak> breakPoints(const QString& word)
-{
-    const QString lower = word.toLower();
-    const qsizetype n = lower.size();
-    std::vector<TBreak> points(std::size_t(n + 1), TBreak::none);
-    // Letters before a position and after it, within the word's run of letters.
-    const auto before = [&](qsizetype at) {
-        qsizetype k = at;
-        while (k > 0 && lower.at(k - 1).isLetter())
-            --k;
-        return at - k;
-    };
-    const auto after = [&](qsizetype at) {
-        qsizetype k = at;
-        while (k < n && lower.at(k).isLetter())
-            ++k;
-        return k - at;
-    };
-    struct TKnownPart {
-        qsizetype start, end;
-        QString marked;
-    };
-    std::vector<TKnownPart> known;
-    std::vector<bool> partStart(std::size_t(n + 1), false), partEnd(std::size_t(n + 1), false);
-    for (qsizetype i = 0; i < n; ++i) {
-        const TCompoundPart* longest = nullptr;
-        for (const TCompoundPart& part : compoundParts())
-            if ((!longest || part.text.size() > longest->text.size()) &&
-                QStringView(lower).mid(i).startsWith(part.text))
-                longest = &part;
-        if (!longest)
-            continue;
-        known.push_back({i, i + longest->text.size(), longest->marked});
-        partStart[std::size_t(i)] = partEnd[std::size_t(known.back().end)] = true;
-    }
-    for (qsizetype i = 4; i < n; ++i)
-        if (QStringView(lower).mid(i - 3, 3) == u"ung")
-            partEnd[std::size_t(i)] = true;
-    for (qsizetype i = 1; i < n; ++i) {
-        if (before(i) < 3 || after(i) < 2)
-            continue;
-        const QChar c = lower.at(i);
-        if (partStart[std::size_t(i)] || (partEnd[std::size_t(i)] && beginsPart(lower, i)) ||
-            (lower.at(i - 1) == u's' && isConsonant(c) && !QStringLiteral("cpst").contains(c)))
-            points[std::size_t(i)] = TBreak::joint;
-    }
-    // The consonants between two vowels: where they part.
-    for (qsizetype s = 1; s < n; ++s) {
-        if (!isConsonant(lower.at(s)) || !isVowel(lower.at(s - 1)))
-            continue;
-        qsizetype e = s;
-        while (e < n && isConsonant(lower.at(e)))
-            ++e;
-        if (e == n || !isVowel(lower.at(e)))
-            continue;
-        qsizetype at = -1;
-        for (qsizetype i = s; i <= e && at < 0; ++i)
-            if (points[std::size_t(i)] == TBreak::joint || partStart[std::size_t(i)])
-                at = i;
-        for (qsizetype i = s; i < e && at < 0; ++i) {
-            const QString onset = lower.mid(i, e - i);
-            if ((onset.size() == 1 || onsets().contains(onset)) && !splitsCluster(lower, i) &&
-                !splitsEnding(lower, i)) {
-                at = i;
-                // The "s" that joins stays with its part: "Vereins|trainer", but "Immen|staad".
-                if (partEnd[std::size_t(i)] && (onset.startsWith(u"st") || onset.startsWith(u"sp")))
-                    ++at;
-            }
-        }
-        if (at >= 0 && points[std::size_t(at)] == TBreak::none && !splitsCluster(lower, at))
-            points[std::size_t(at)] = TBreak::syllable;
-        s = e;
-    }
-    for (const TKnownPart& part : known) {
-        for (qsizetype i = part.start + 1; i < part.end; ++i)
-            if (points[std::size_t(i)] == TBreak::syllable)
-                points[std::size_t(i)] = TBreak::none;
-        qsizetype at = part.start;
-        for (const QChar c : part.marked) {
-            if (c == u'·' && points[std::size_t(at)] == TBreak::none)
-                points[std::size_t(at)] = TBreak::syllable;
-            else if (c != u'·')
-                ++at;
-        }
-    }
-    for (qsizetype at = 1; at < n; ++at) {
-        if (points[std::size_t(at)] != TBreak::syllable)
-            continue;
-        qsizetype from = at - 1, to = at + 1;
-        while (from > 0 && lower.at(from - 1).isLetter() && points[std::size_t(from)] != TBreak::joint)
-            --from;
-        while (to < n && lower.at(to).isLetter() && points[std::size_t(to)] != TBreak::joint)
-            ++to;
-        if (at - from < 2 || to - at < 2)
-            points[std::size_t(at)] = TBreak::none;
-    }
-    return points;
-}
-
 // Where the line from `from` breaks a word wider than it, with at least two letters on it: at a
 // compound's joint as far back as half the line, else before a syllable a few letters back, else at
 // the nearest joint or syllable further back, the line staying shorter; only where there is none is
 // the word cut where the line ends, never inside "ch", "ck" or "sch". atJoints takes the nearest
-// joint first, so that the parts stay whole. points are the word's (breakPoints).
+// joint first, so that the parts stay whole. points are the word's (hyphenationPoints).
 qsizetype breakWord(TPrintCanvas& canvas, const QString& word, qsizetype from, const std::vector<TBreak>& points,
                     int width, TWordBreak mode)
 {
@@ -1151,7 +1106,7 @@ std::vector<std::pair<QString, qsizetype>> wrapLines(TPrintCanvas& canvas, const
         qsizetype from = 0;
         while (canvas.textWidth(word.mid(from)) > width && letters(word.mid(from)) > 1) {
             if (points.empty())
-                points = breakPoints(word);
+                points = hyphenationPoints(word);
             const qsizetype at = breakWord(canvas, word, from, points, width, mode);
             const QString part = word.mid(from, at - from);
             lines.emplace_back(part.endsWith(u'-') ? part : part + u'-', consumed + at);
@@ -1201,7 +1156,7 @@ int longestPieceWidth(TPrintCanvas& canvas, const QString& text, TWordBreak mode
         if (mode == TWordBreak::atJoints) {
             // The parts between the word's joints.
             const QString word = piece.trimmed();
-            const std::vector<TBreak> points = breakPoints(word);
+            const std::vector<TBreak> points = hyphenationPoints(word);
             qsizetype from = 0;
             for (qsizetype at = 1; at <= word.size(); ++at)
                 if (at == word.size() || points[std::size_t(at)] == TBreak::joint) {

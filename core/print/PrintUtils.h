@@ -209,11 +209,13 @@ struct TWrapColumn {
 //   room allows).
 std::vector<int> fitWrappingColumns(TPrintCanvas& canvas, const std::vector<TWrapColumn>& columns, int spacing,
                                     int available, int maxLines = 0);
-// Widths within available at which a row's tallest cell takes the fewest lines, each column keeping
-// its longest word (or part) whole and its caption in at most two lines; the room left goes to the
-// captions whole, then to the first columns. Where even that needs more, as fitWrappingColumns.
+// Widths within available at which the whole list takes the fewest lines: the sum over its rows
+// (the columns' cells in row order) of each row's tallest cell, a row taking at least leastLines.
+// Each column keeps its longest word (or part) whole and its caption in at most two lines; the
+// room left goes to the captions whole, then to the first columns. Where even that needs more, as
+// fitWrappingColumns.
 std::vector<int> fitColumnsToFewestLines(TPrintCanvas& canvas, const std::vector<TWrapColumn>& columns, int spacing,
-                                         int available, int maxLines = 0);
+                                         int available, int maxLines = 0, int leastLines = 1);
 // The narrowest fitWrappingColumns makes a column while the page has room: its longest word (or
 // part) whole and its caption in at most two lines.
 int wrapColumnFloor(TPrintCanvas& canvas, const TWrapColumn& column, int spacing);

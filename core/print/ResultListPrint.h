@@ -20,7 +20,8 @@ struct TListPrintColumns {
     // their widths whatever the view's width; without any width they share the page evenly.
     int listWidth = 0;
     // The columns of values (results), in model column order: they take their widest value first
-    // and are never broken; the list's type gets smaller where the names then lack room.
+    // and are never broken; where the names then lack room the list's type gets smaller, down to
+    // 6 pt, and values that stand together may go on in further lines of their row.
     std::vector<bool> values;
 };
 

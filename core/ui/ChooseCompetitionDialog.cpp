@@ -1,5 +1,7 @@
 #include "core/ui/ChooseCompetitionDialog.h"
 
+#include "core/util/UserAction.h"
+
 #include "core/connection/CommunicationThread.h"
 #include "core/connection/CurrentCompetition.h"
 #include "core/services/CompetitionSetupServices.h"
@@ -154,8 +156,10 @@ TChooseCompetitionForm::TChooseCompetitionForm(TWindowContext& context, TChooser
     connect(ComboBox1->lineEdit(), &QLineEdit::returnPressed, this, [this] {
         // On Enter Qt itself activates a matching entry other than the current one, right after
         // this signal; choose the server only when that did not happen.
+        // Still the user's Enter, also a moment later.
         const unsigned before = selectRuns_;
-        QTimer::singleShot(0, this, [this, before] {
+        QTimer::singleShot(0, this, [this, before, action = TUserAction::current()] {
+            const TAnswerTo answer(action);
             if (selectRuns_ == before)
                 guarded([this] { ComboBox1Select(); });
         });

@@ -174,8 +174,10 @@ void TCompetitionForm::RequestFinished(std::unique_ptr<TCompetitionResponse> res
         windows.reloadIfVisible(TWindowId::AnalyseForm);
         if (auto* cups = windows.find<ICupsForm>())
             cups->ReloadCupWindows();
-        context().dialogs().messageBox(this, windowTitle(), QStringLiteral("Änderungen gespeichert"),
-                                       TMsgKind::Information, TMsgButtons::Ok, TMsgAnswer::Ok);
+        // The answer to the user's save, which nobody waits for.
+        const TAnswerTo answer(outcome.action);
+        askLater(windowTitle(), QStringLiteral("Änderungen gespeichert"), TMsgKind::Information, TMsgButtons::Ok,
+                 TMsgAnswer::Ok);
         return;
     }
 

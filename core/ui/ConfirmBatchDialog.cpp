@@ -65,24 +65,53 @@ void TConfirmBatchForm::answer(TConfirmstate chosen)
     close();
 }
 
-bool TConfirmBatchForm::showConfirmDialog(const QString& text, const QString& caption, bool offerApplyToAll,
-                                          bool& applyToAll, bool& confirmed)
+void TConfirmBatchForm::prepare(const QString& text, const QString& caption, bool offerApplyToAll, bool applyToAll)
 {
     Memo1->setPlainText(text);
     setWindowTitle(caption);
     CheckBox1->setVisible(offerApplyToAll);
     CheckBox1->setEnabled(offerApplyToAll);
     CheckBox1->setChecked(applyToAll);
-    confirmed = false;
     // Closing the window by its frame leaves this as the answer.
     state = TConfirmstate::cs_cancel;
     Button2->setFocus();
-    context().dialogs().execModal(*this);
+}
+
+TConfirmAnswer TConfirmBatchForm::given() const
+{
+    TConfirmAnswer answer;
+    answer.given = state != TConfirmstate::cs_cancel;
+    answer.confirmed = state == TConfirmstate::cs_yes;
     // The window is hidden by now, so ask whether the box was shown in it, not on screen.
-    applyToAll = CheckBox1->isChecked() && CheckBox1->isVisibleTo(this);
-    if (state != TConfirmstate::cs_cancel)
-        confirmed = state == TConfirmstate::cs_yes;
-    return state != TConfirmstate::cs_cancel;
+    answer.applyToAll = CheckBox1->isChecked() && CheckBox1->isVisibleTo(this);
+    return answer;
+}
+
+bool TConfirmBatchForm::showConfirmDialog(const QString& text, const QString& caption, bool offerApplyToAll,
+                                          bool& applyToAll, bool& confirmed)
+{
+    prepare(text, caption, offerApplyToAll, applyToAll);
+    confirmed = false;
+    context().dialogs().execModal(*this);
+    const TConfirmAnswer answer = given();
+    applyToAll = answer.applyToAll;
+    confirmed = answer.confirmed;
+    return answer.given;
+}
+
+void TConfirmBatchForm::askConfirm(const QString& text, const QString& caption, bool offerApplyToAll, QObject* window,
+                                   std::function<void(const TConfirmAnswer&)> answered)
+{
+    auto* owner = qobject_cast<QWidget*>(window);
+    auto* question = new TConfirmBatchForm(context(), owner ? owner->window() : nullptr);
+    question->setWindowModality(Qt::NonModal);
+    question->prepare(text, caption, offerApplyToAll, false);
+    context().dialogs().openModal(*question,
+                                  [question, guard = TLoadGuard(window), answered = std::move(answered)](int) {
+                                      question->deleteLater();
+                                      if (guard.holds())
+                                          answered(question->given());
+                                  });
 }
 
 } // namespace tvp

@@ -26,6 +26,9 @@ public:
     // is true for "Ja".
     bool showConfirmDialog(const QString& text, const QString& caption, bool offerApplyToAll, bool& applyToAll,
                            bool& confirmed) override;
+    // Each question in a window of its own, in front of the window whose action it confirms.
+    void askConfirm(const QString& text, const QString& caption, bool offerApplyToAll, QObject* window,
+                    std::function<void(const TConfirmAnswer&)> answered) override;
 
     TConfirmstate state = TConfirmstate::cs_cancel;
 
@@ -33,6 +36,8 @@ protected:
     void reloadData() override {}
 
 private:
+    void prepare(const QString& text, const QString& caption, bool offerApplyToAll, bool applyToAll);
+    TConfirmAnswer given() const;
     void answer(TConfirmstate chosen);
 
     QPlainTextEdit* Memo1;

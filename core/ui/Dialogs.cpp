@@ -1,5 +1,6 @@
 #include "core/ui/Dialogs.h"
 
+#include "core/connection/SlotGuard.h"
 #include "core/util/UserAction.h"
 
 #include <QApplication>
@@ -13,8 +14,11 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPointer>
 #include <QPushButton>
 #include <QWindow>
+
+#include <utility>
 
 namespace tvp {
 
@@ -50,30 +54,44 @@ private:
     static constexpr int kDateColumn = 3;
 };
 
-// Quits its loop when the window it watches is hidden (a dialog is, once answered).
+// What a hide that answers a window looks like: the program's own, not the window manager's
+// minimising.
+bool answeredBy(const QEvent& event)
+{
+    return event.type() == QEvent::Hide && !event.spontaneous();
+}
+
+// Calls back when the window it watches is hidden (a dialog is, once answered).
 class HideWatcher : public QObject {
 public:
-    explicit HideWatcher(QEventLoop& loop) : loop_(loop) {}
-    bool eventFilter(QObject*, QEvent* event) override
+    HideWatcher(QWidget& window, std::function<void()> hidden) : window_(window), hidden_(std::move(hidden))
     {
-        if (event->type() == QEvent::Hide)
-            loop_.quit();
+        window_.installEventFilter(this);
+    }
+    ~HideWatcher() override { window_.removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &window_ && answeredBy(*event) && hidden_)
+            std::exchange(hidden_, nullptr)();
         return false;
     }
 
 private:
-    QEventLoop& loop_;
+    QWidget& window_;
+    std::function<void()> hidden_;
 };
 
-// While a dialog the user did not ask for waits, the window it belongs to (every other window
-// when it belongs to none) refuses keys and clicks as a modal dialog's owner does; a refused key
-// beeps and a refused click brings the dialog forward with the keyboard.
+// While a question waits, the window it belongs to refuses keys and clicks as a modal dialog's
+// owner does; a refused key beeps and a refused click brings the question forward with the
+// keyboard. Other windows, other questions among them, go on taking input; a question that
+// belongs to no window blocks none.
 class UnaskedBlock : public QObject {
 public:
     explicit UnaskedBlock(QWidget& dialog)
         : dialog_(dialog), owner_(dialog.parentWidget() ? dialog.parentWidget()->window() : nullptr)
     {
-        qApp->installEventFilter(this);
+        if (owner_)
+            qApp->installEventFilter(this);
     }
     ~UnaskedBlock() override { qApp->removeEventFilter(this); }
 
@@ -82,10 +100,7 @@ public:
         if (!target->isWidgetType() || !isUserInput(event->type()))
             return false;
         auto* widget = static_cast<QWidget*>(target);
-        for (QWidget* w = widget; w; w = w->parentWidget())
-            if (w == &dialog_)
-                return false;
-        if (owner_ && widget->window() != owner_)
+        if (widget->window() != owner_)
             return false;
         if (event->type() == QEvent::Close && !event->spontaneous())
             return false;
@@ -104,14 +119,15 @@ public:
 
 private:
     QWidget& dialog_;
-    QWidget* owner_;
+    QPointer<QWidget> owner_;
 };
 
 // Shows the window modally until it is hidden again; a dialog gives its result code, any other
 // window 0. One the user's own key or click did not bring up (a server's answer, a poll, a timer)
 // waits to be noticed: a modal window in Qt's sense takes the keyboard as it appears, so it is shown
 // without, in front, and blocks only the window it belongs to, so that what the user types
-// elsewhere meanwhile goes on where it is typed.
+// elsewhere meanwhile goes on where it is typed. Such questions are better asked without a loop
+// (openBeside); the block goes with the answer in any case, also while an inner loop still runs.
 int runModal(QWidget& window)
 {
     auto* dialog = qobject_cast<QDialog*>(&window);
@@ -131,15 +147,52 @@ int runModal(QWidget& window)
     if (dialog)
         dialog->setResult(0);
     QEventLoop loop;
-    HideWatcher watcher(loop);
-    window.installEventFilter(&watcher);
-    window.show();
-    window.raise();
-    if (window.isVisible())
-        loop.exec(QEventLoop::DialogExec);
-    window.removeEventFilter(&watcher);
+    {
+        const HideWatcher watcher(window, [&] {
+            block.reset();
+            loop.quit();
+        });
+        window.show();
+        window.raise();
+        if (window.isVisible())
+            loop.exec(QEventLoop::DialogExec);
+    }
     window.setWindowModality(before);
     return dialog ? dialog->result() : 0;
+}
+
+// Shows the window in front of the window it belongs to, which it blocks until the window is hidden,
+// and returns at once. Asked for by the user, it comes with the keyboard; otherwise it waits to be
+// noticed. Once hidden, closed gets the result code in a call of its own, as part of the user's
+// answer; never when the window went with the one it belongs to.
+void openBeside(QWidget& window, std::function<void(int)> closed)
+{
+    const bool unasked = isUnaskedShow();
+    auto* block = new UnaskedBlock(window);
+    block->setParent(&window);
+    auto* watcher = new HideWatcher(window, [&window, block, closed = std::move(closed)]() mutable {
+        delete block;
+        auto* dialog = qobject_cast<QDialog*>(&window);
+        const int result = dialog ? dialog->result() : 0;
+        QMetaObject::invokeMethod(
+            &window,
+            [closed = std::move(closed), result, action = TUserAction::current()] {
+                const TAnswerTo answer(action);
+                guarded([&] { closed(result); });
+            },
+            Qt::QueuedConnection);
+    });
+    watcher->setParent(&window);
+    if (auto* dialog = qobject_cast<QDialog*>(&window))
+        dialog->setResult(0);
+    window.setWindowModality(Qt::NonModal);
+    std::optional<TUnaskedShow> quiet;
+    if (unasked)
+        quiet.emplace(window);
+    window.show();
+    window.raise();
+    if (!unasked)
+        window.activateWindow();
 }
 
 QString chosenFile(QFileDialog& dialog)
@@ -213,6 +266,37 @@ public:
     }
 
     int execModal(QWidget& window) override { return runModal(window); }
+
+    void ask(QWidget* parent, const QString& caption, const QString& text, TMsgKind kind, TMsgButtons buttons,
+             TMsgAnswer defaultAnswer, std::function<void(TMsgAnswer)> answered) override
+    {
+        QMessageBox* box = makeMessageBox(parent, caption, text, kind, buttons, defaultAnswer).release();
+        openAsking(*box, [box, answered = std::move(answered)](int) {
+            box->deleteLater();
+            answered(messageBoxAnswer(*box));
+        });
+    }
+
+    void openModal(QWidget& window, std::function<void(int)> closed) override { openAsking(window, std::move(closed)); }
+
+    void askPrinter(QWidget* parent, const QString& caption, QPrinter& printer,
+                    std::function<void(bool)> answered) override
+    {
+        auto* dialog = new QPrintDialog(&printer, parent);
+        dialog->setWindowTitle(caption);
+        openAsking(*dialog, [dialog, answered = std::move(answered)](int result) {
+            dialog->deleteLater();
+            answered(result == QDialog::Accepted);
+        });
+    }
+
+private:
+    // Marked so that its window's unload closes it (TTVPForm::unloadData).
+    static void openAsking(QWidget& window, std::function<void(int)> closed)
+    {
+        window.setProperty(kAskingProperty, true);
+        openBeside(window, std::move(closed));
+    }
 };
 
 } // namespace
@@ -249,6 +333,23 @@ TUnaskedShow::~TUnaskedShow()
 void IDialogs::beep()
 {
     QApplication::beep();
+}
+
+void IDialogs::ask(QWidget* parent, const QString& caption, const QString& text, TMsgKind kind, TMsgButtons buttons,
+                   TMsgAnswer defaultAnswer, std::function<void(TMsgAnswer)> answered)
+{
+    answered(messageBox(parent, caption, text, kind, buttons, defaultAnswer));
+}
+
+void IDialogs::openModal(QWidget& window, std::function<void(int)> closed)
+{
+    closed(execModal(window));
+}
+
+void IDialogs::askPrinter(QWidget* parent, const QString& caption, QPrinter& printer,
+                          std::function<void(bool)> answered)
+{
+    answered(printDialog(parent, caption, printer));
 }
 
 std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const QString& caption, const QString& text, TMsgKind kind,
@@ -313,7 +414,7 @@ namespace {
 
 std::unique_ptr<IDialogs>& slot()
 {
-    static std::unique_ptr<IDialogs> current = std::make_unique<QtDialogs>();
+    static std::unique_ptr<IDialogs> current = makeQtDialogs();
     return current;
 }
 
@@ -326,7 +427,12 @@ IDialogs& dialogs()
 
 void setDialogs(std::unique_ptr<IDialogs> replacement)
 {
-    slot() = replacement ? std::move(replacement) : std::make_unique<QtDialogs>();
+    slot() = replacement ? std::move(replacement) : makeQtDialogs();
+}
+
+std::unique_ptr<IDialogs> makeQtDialogs()
+{
+    return std::make_unique<QtDialogs>();
 }
 
 bool askYesNo(QWidget* parent, const QString& caption, const QString& text)
@@ -337,19 +443,32 @@ bool askYesNo(QWidget* parent, const QString& caption, const QString& text)
            TMsgAnswer::Yes;
 }
 
+namespace {
+
+// Nobody waits for the answer of a message: one the user did not ask for needs no loop.
+void showMessage(QWidget* parent, const QString& caption, const QString& text, TMsgKind kind)
+{
+    if (!isUserAction())
+        dialogs().ask(parent, caption, text, kind, TMsgButtons::Ok, TMsgAnswer::Ok, [](TMsgAnswer) {});
+    else
+        dialogs().messageBox(parent, caption, text, kind, TMsgButtons::Ok);
+}
+
+} // namespace
+
 void showInformation(QWidget* parent, const QString& caption, const QString& text)
 {
-    dialogs().messageBox(parent, caption, text, TMsgKind::Information, TMsgButtons::Ok);
+    showMessage(parent, caption, text, TMsgKind::Information);
 }
 
 void showWarning(QWidget* parent, const QString& caption, const QString& text)
 {
-    dialogs().messageBox(parent, caption, text, TMsgKind::Warning, TMsgButtons::Ok);
+    showMessage(parent, caption, text, TMsgKind::Warning);
 }
 
 void showError(QWidget* parent, const QString& caption, const QString& text)
 {
-    dialogs().messageBox(parent, caption, text, TMsgKind::Error, TMsgButtons::Ok);
+    showMessage(parent, caption, text, TMsgKind::Error);
 }
 
 } // namespace tvp

@@ -1,9 +1,16 @@
 #pragma once
 // The one road of every modal question, message box, file dialog and modal window. The program
 // uses Qt's dialogs; tests install a scripted implementation that answers by caption.
+//
+// Two ways to ask. The plain calls wait for the answer in a loop of their own and suit what the
+// user's own key or click asks right now. A question that an answer of the server, a timer or
+// another desk raises is asked with ask/openModal/askPrinter: it waits in front of the window it
+// belongs to, blocks only that window, and its answer continues the work when it comes, so any
+// number of them may be up at once and be answered in any order.
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -52,9 +59,23 @@ public:
     // Runs a modal window of ours (its window title is its caption) until it is hidden. A dialog
     // gives its result code; any other window gives 0.
     virtual int execModal(QWidget& window) = 0;
+
+    // The same without waiting: shown in front of the window it belongs to (parent's), which it
+    // blocks until answered; then the continuation gets the answer. The program's dialogs call it
+    // from the event loop after this returns, as part of the user's answer; others may call it at
+    // once. The defaults wait as the plain calls do.
+    virtual void ask(QWidget* parent, const QString& caption, const QString& text, TMsgKind kind, TMsgButtons buttons,
+                     TMsgAnswer defaultAnswer, std::function<void(TMsgAnswer)> answered);
+    // window's parent is the window it belongs to; closed gets the result code once it is hidden.
+    virtual void openModal(QWidget& window, std::function<void(int)> closed);
+    virtual void askPrinter(QWidget* parent, const QString& caption, QPrinter& printer,
+                            std::function<void(bool)> answered);
     // The desktop's alert sound: input refused where the user may not be looking.
     virtual void beep();
 };
+
+// Set on a question shown without a loop of its own: the unload of the window it belongs to closes it.
+inline constexpr char kAskingProperty[] = "tvpAsking";
 
 // The box the program's dialogs show, not yet shown (its set-up is tested on its own).
 std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const QString& caption, const QString& text, TMsgKind kind,
@@ -88,9 +109,13 @@ private:
 IDialogs& dialogs();
 // Replaces the program's dialogs (tests); nullptr restores Qt's.
 void setDialogs(std::unique_ptr<IDialogs> replacement);
+// Qt's, as the program shows them (for tests that script only some).
+std::unique_ptr<IDialogs> makeQtDialogs();
 
 // Shorthands for the common cases. Enter answers askYesNo "Nein".
 bool askYesNo(QWidget* parent, const QString& caption, const QString& text);
+
+// A message the user did not ask for waits without a loop of its own: these return at once then.
 void showInformation(QWidget* parent, const QString& caption, const QString& text);
 void showWarning(QWidget* parent, const QString& caption, const QString& text);
 void showError(QWidget* parent, const QString& caption, const QString& text);

@@ -155,8 +155,10 @@ void TMainForm::ExportFinished(std::unique_ptr<compfiles::TExportResponse> respo
         context().messages().AddException(-1, {}, error, kExportCaption, this);
         return;
     }
-    context().dialogs().messageBox(this, kExportCaption, QStringLiteral("Veranstaltung exportiert."),
-                                   TMsgKind::Information, TMsgButtons::Ok, TMsgAnswer::Ok);
+    // The answer to the user's export, which nobody waits for.
+    const TAnswerTo answer(outcome.action);
+    askLater(kExportCaption, QStringLiteral("Veranstaltung exportiert."), TMsgKind::Information, TMsgButtons::Ok,
+             TMsgAnswer::Ok);
 }
 
 QAction* TMainForm::addEntry(QMenu* menu, const QString& objectName, const QString& caption,
@@ -408,6 +410,11 @@ void TMainForm::SetNewTimingData()
     palette.setColor(QPalette::Window, QColor(0x90, 0xC0, 0xFF));
     Panel1->setPalette(palette);
     Panel1->show();
+    refreshTimingList();
+}
+
+void TMainForm::refreshTimingList()
+{
     // Runs that come in a burst rebuild the open list once they pause, and at least every second,
     // so that a burst does not hold the GUI thread rebuild after rebuild. A run on its own shows at
     // once. The poll reads the result file on a thread of its own, whatever this one does.

@@ -47,6 +47,8 @@ public:
 
     void SetNewTimingData();
     void ResetSetTimingData();
+    // The open timing import list is rebuilt: the run folder changed, at another desk too.
+    void refreshTimingList();
     // Polling on shows the indicator white, off hides it.
     void setTimingIndicatorVisible(bool visible);
 

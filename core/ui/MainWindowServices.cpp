@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 #include <QUrl>
 
@@ -325,7 +326,9 @@ TMainWindowServices::TMainWindowServices(TWindowContext& context, QWidget* windo
       window(window_),
       UpdateCommunicationThread(std::make_unique<TRequestRoad<TUpdateRequest, TUpdateResponse>>(
           context, kUpdateRequests, window_,
-          [this](std::unique_ptr<TUpdateResponse> response, const TRequestOutcome&) {
+          [this](std::unique_ptr<TUpdateResponse> response, const TRequestOutcome& outcome) {
+              // What it shows answers the user's "Nach Updates suchen", if the user asked.
+              const TAnswerTo answer(outcome.action);
               updateFinished(std::move(response));
           })),
       CommunicationThread1(std::make_unique<TRequestRoad<THelpRequest, THelpresponse>>(
@@ -407,31 +410,40 @@ void TMainWindowServices::updateFinished(std::unique_ptr<TUpdateResponse> respon
                                          kUpdateCaption);
         return;
     }
+    // The answer may come at any time: its questions wait without holding the program.
     if (answer != kUpToDate) {
-        if (askYesNo(window, QStringLiteral("Neue Version herunterladen"),
-                     QStringLiteral("Eine neue Version ist verfügbar. Wollen Sie diese nun herunterladen?")))
-            shellOpen(
-                QUrl(answer, QUrl::StrictMode),
-                [this, answer] {
-                    context_.messages().AddException(
-                        -1, {},
-                        QStringLiteral("Update-Download \"%1\" konnte nicht gestartet werden. Stellen Sie sicher, "
-                                       "dass ein Internet-Browser zum Öffnen von Links eingerichtet ist.")
-                            .arg(answer),
-                        QStringLiteral("Update herunterladen"));
-                },
-                this);
+        context_.dialogs().ask(
+            window, QStringLiteral("Neue Version herunterladen"),
+            QStringLiteral("Eine neue Version ist verfügbar. Wollen Sie diese nun herunterladen?"), TMsgKind::Question,
+            TMsgButtons::YesNo, TMsgAnswer::No,
+            [this, self = QPointer<TMainWindowServices>(this), answer](TMsgAnswer given) {
+                if (!self || given != TMsgAnswer::Yes)
+                    return;
+                shellOpen(
+                    QUrl(answer, QUrl::StrictMode),
+                    [this, answer] {
+                        context_.messages().AddException(
+                            -1, {},
+                            QStringLiteral("Update-Download \"%1\" konnte nicht gestartet werden. Stellen Sie "
+                                           "sicher, dass ein Internet-Browser zum Öffnen von Links eingerichtet ist.")
+                                .arg(answer),
+                            QStringLiteral("Update herunterladen"));
+                    },
+                    this);
+            });
         return;
     }
+    const auto tell = [this](const QString& text) {
+        context_.dialogs().ask(window, kUpdateCaption, text, TMsgKind::Information, TMsgButtons::Ok, TMsgAnswer::Ok,
+                               [](TMsgAnswer) {});
+    };
     if (res->activated.isEmpty()) {
-        showInformation(window, kUpdateCaption,
-                        QStringLiteral("Sie verwenden bereits die aktuellste Version. Derzeit ist kein Update nötig."));
+        tell(QStringLiteral("Sie verwenden bereits die aktuellste Version. Derzeit ist kein Update nötig."));
         return;
     }
     for (const QString& name : res->activated)
         activateFeature(name);
-    showInformation(window, kUpdateCaption,
-                    QStringLiteral("Es wurden folgende neuen Funktionen aktiviert: ") + res->activated.join(u','));
+    tell(QStringLiteral("Es wurden folgende neuen Funktionen aktiviert: ") + res->activated.join(u','));
 }
 
 void TMainWindowServices::closeUpdateWait()

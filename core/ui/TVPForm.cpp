@@ -3,6 +3,7 @@
 #include "core/ui/AskedGeometry.h"
 #include "core/ui/Dialogs.h"
 #include "core/util/ShellClock.h"
+#include "core/util/UserAction.h"
 #include "core/connection/SlotGuard.h"
 #include "core/ui/FieldAids.h"
 #include "core/ui/WindowContext.h"
@@ -15,6 +16,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 namespace tvp {
@@ -79,12 +81,18 @@ void TTVPForm::DoItemChangeCheck(const QString& part)
         resetDirtyData(part);
 }
 
+bool TTVPForm::answeredJustNow()
+{
+    if (shellClockMs() >= doubleCheckUntil_)
+        return false;
+    doubleCheckUntil_ = shellClockMs() + doubleCheckIntervalMs;
+    return true;
+}
+
 bool TTVPForm::showDirtyDataMessage(const QString& caption, const QString& text)
 {
-    if (shellClockMs() < doubleCheckUntil_) {
-        doubleCheckUntil_ = shellClockMs() + doubleCheckIntervalMs;
+    if (answeredJustNow())
         return false;
-    }
     // "Ja" loses what was typed: Enter, perhaps meant for another window, keeps it.
     if (dialogs().messageBox(this, caption.isEmpty() ? windowTitle() : caption, text, TMsgKind::Question,
                              TMsgButtons::YesNo, TMsgAnswer::No) != TMsgAnswer::Yes)
@@ -102,15 +110,122 @@ bool TTVPForm::checkDirtyDataMessage(const std::function<void()>& before, const 
     return showDirtyDataMessage(part, text.isEmpty() ? checkMessage : text);
 }
 
+void TTVPForm::checkDirtyDataLater(const QString& part, std::function<void()> onStay, std::function<void()> onGo)
+{
+    if (!hasDirtyData(part) || answeredJustNow()) {
+        onGo();
+        return;
+    }
+    askLater(part.isEmpty() ? windowTitle() : part, checkMessage, TMsgKind::Question, TMsgButtons::YesNo,
+             TMsgAnswer::No, [this, onStay = std::move(onStay), onGo = std::move(onGo)](TMsgAnswer answer) {
+                 if (answer != TMsgAnswer::Yes) {
+                     onStay();
+                     return;
+                 }
+                 doubleCheckUntil_ = shellClockMs() + doubleCheckIntervalMs;
+                 onGo();
+             });
+}
+
 bool TTVPForm::reloadFormData(bool ask)
 {
     if (ask && hasOverallDirtyData()) {
+        // Nobody here asked for the reload (another window's store, an answer): the question waits
+        // beside, and the reload comes with its "Ja".
+        if (!isUserAction())
+            return askReloadLater();
         if (showDirtyDataMessage({}, reloadMessage))
             return false;
         clearAllDirtyData();
     }
     reloadData();
     return true;
+}
+
+bool TTVPForm::keepOverReload(std::function<void()> reloadAgreed)
+{
+    if (isUserAction())
+        return showDirtyDataMessage({}, reloadMessage);
+    if (answeredJustNow())
+        return false;
+    askReloadLater(std::move(reloadAgreed));
+    return true;
+}
+
+bool TTVPForm::askReloadLater(std::function<void()> reloadAgreed)
+{
+    if (reloadAsked_)
+        return false;
+    auto reloaded = std::make_shared<bool>(false);
+    auto reload = [this, reloaded, reloadAgreed = std::move(reloadAgreed)] {
+        if (reloadAgreed) {
+            reloadAgreed();
+        } else {
+            clearAllDirtyData();
+            reloadData();
+        }
+        *reloaded = true;
+    };
+    if (answeredJustNow()) {
+        reload();
+        return true;
+    }
+    reloadAsked_ = true;
+    // "Ja" loses what was typed: Enter, perhaps meant for another window, keeps it.
+    askLater(windowTitle(), reloadMessage, TMsgKind::Question, TMsgButtons::YesNo, TMsgAnswer::No,
+             [this, reload](TMsgAnswer answer) {
+                 reloadAsked_ = false;
+                 if (answer != TMsgAnswer::Yes)
+                     return;
+                 doubleCheckUntil_ = shellClockMs() + doubleCheckIntervalMs;
+                 reload();
+             });
+    return *reloaded;
+}
+
+void TTVPForm::unloadData()
+{
+    ++loadGeneration_;
+    reloadAsked_ = false;
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isWindow() && child->isVisible() && child->property(kAskingProperty).toBool())
+            child->close();
+    unload();
+}
+
+void TTVPForm::askLater(const QString& caption, const QString& text, TMsgKind kind, TMsgButtons buttons,
+                        TMsgAnswer defaultAnswer, std::function<void(TMsgAnswer)> answered)
+{
+    context_.dialogs().ask(this, caption, text, kind, buttons, defaultAnswer,
+                           [guard = TLoadGuard(this), answered = std::move(answered)](TMsgAnswer answer) {
+                               if (answered && guard.holds())
+                                   answered(answer);
+                           });
+}
+
+void TTVPForm::askYesNoLater(const QString& caption, const QString& text, std::function<void()> onYes)
+{
+    askLater(caption, text, TMsgKind::Question, TMsgButtons::YesNo, TMsgAnswer::No,
+             [onYes = std::move(onYes)](TMsgAnswer answer) {
+                 if (answer == TMsgAnswer::Yes)
+                     onYes();
+             });
+}
+
+TLoadGuard::TLoadGuard(QObject* window) : window_(window), hadWindow_(window != nullptr)
+{
+    if (const auto* form = qobject_cast<const TTVPForm*>(window))
+        generation_ = form->loadGeneration();
+}
+
+bool TLoadGuard::holds() const
+{
+    if (!hadWindow_)
+        return true;
+    if (!window_)
+        return false;
+    const auto* form = qobject_cast<const TTVPForm*>(window_.data());
+    return !form || form->loadGeneration() == generation_;
 }
 
 void TTVPForm::setVisible(bool visible)

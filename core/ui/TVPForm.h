@@ -2,6 +2,9 @@
 // Base of every work window and of the main window: unsaved changes tracked per named part, the
 // questions about losing them, reload and unload entry points, and the stored window position.
 
+#include "core/ui/Dialogs.h"
+
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -14,6 +17,21 @@ namespace tvp {
 
 class TAskedGeometry;
 class TWindowContext;
+class TTVPForm;
+
+// Holds while the window some work belongs to is there and has not been unloaded since (a change of
+// competition, "Alles neu laden"): an answer that comes later must not act on data gone meanwhile.
+// Work of no window, or of a window that is no TTVPForm, holds while that object lives.
+class TLoadGuard {
+public:
+    explicit TLoadGuard(QObject* window);
+    bool holds() const;
+
+private:
+    QPointer<QObject> window_;
+    bool hadWindow_;
+    quint64 generation_ = 0;
+};
 
 // A window with key commands of its own: the Ctrl keys the main window does not know itself go to
 // the active window when that is a registered window that takes key commands.
@@ -57,10 +75,20 @@ public:
     // set); true means stop.
     bool checkDirtyDataMessage(const std::function<void()>& before, const QString& part,
                                const QString& text = QString());
+    // The same without waiting, for what a timer or an answer asks: onGo runs when the part is
+    // clean or on "Ja", onStay on "Nein".
+    void checkDirtyDataLater(const QString& part, std::function<void()> onStay, std::function<void()> onGo);
 
     // Asks reloadMessage first when ask is set and changes would be lost; false when the user
-    // declined and nothing was reloaded.
+    // declined and nothing was reloaded. Unless the user's own action asks for it, the question
+    // waits beside without holding the program: false then, and the reload comes with its "Ja".
     bool reloadFormData(bool ask);
+    // The reload question of a load's answer that would drop what was typed; true: keep what is
+    // shown. Unless the user's own action asks for the load, it waits beside without holding the
+    // program, what is shown stays for now, and on "Ja" the window loads anew: with reloadAgreed,
+    // which loads so that the answer takes what the user agreed to lose, or else after the
+    // window's changes are dropped.
+    bool keepOverReload(std::function<void()> reloadAgreed = {});
 
     // Shows the window and reloads it as showing does. An open one stays open: hidden and shown
     // again it would lose the keyboard to another window.
@@ -68,6 +96,19 @@ public:
 
     // Drops the window's data (competition change). The base does nothing.
     virtual void unload() {}
+    // What others call to unload the window: its questions still waiting go unanswered, and no
+    // answer given to them later acts on it (TLoadGuard).
+    void unloadData();
+    // Counts the unloads.
+    quint64 loadGeneration() const { return loadGeneration_; }
+
+    // Asks without waiting (IDialogs::ask), blocking only this window; answered runs once the user
+    // answered, while the window has not been unloaded since. For questions a server's answer, a
+    // timer or another window raises; a message nobody waits for has no continuation.
+    void askLater(const QString& caption, const QString& text, TMsgKind kind, TMsgButtons buttons,
+                  TMsgAnswer defaultAnswer, std::function<void(TMsgAnswer)> answered = {});
+    // A Yes/No question so, Enter answering "Nein"; onYes runs on "Ja".
+    void askYesNoLater(const QString& caption, const QString& text, std::function<void()> onYes);
 
     // Every show (also through a QWidget*) brings a minimised window back to normal. A show the
     // user's own key or click asks for brings it to the front with the keyboard; any other shows a
@@ -128,11 +169,17 @@ protected:
 private:
     void geometryChanged();
     void onMoveWindow();
+    // A "Ja" less than a second ago answers this question too.
+    bool answeredJustNow();
+    bool askReloadLater(std::function<void()> reloadAgreed = {});
 
     TWindowContext& context_;
     QStringList dirtyParts_;
     qint64 doubleCheckUntil_ = std::numeric_limits<qint64>::min();
     int openPopupMenu_ = -1;
+    quint64 loadGeneration_ = 0;
+    // The reload question asked without waiting is up: a second reload asks nothing more.
+    bool reloadAsked_ = false;
     bool sizeableBorder_ = true;
     bool growsWithLists_ = false;
     QSize openingSize_;

@@ -207,7 +207,7 @@ bool TPositionStoreAdapter::checkAllDirtyData(const QString& question)
                 return true;
             // The question's event loop or the window's unload may have destroyed it.
             if (form && form->hasDirtyData(part)) {
-                form->unload();
+                form->unloadData();
                 if (form)
                     form->close();
             }

@@ -159,7 +159,7 @@ void TWindowRegistry::reloadIfVisible(TWindowId id) const
 void TWindowRegistry::unload(TWindowId id) const
 {
     if (TTVPForm* f = form(id))
-        f->unload();
+        f->unloadData();
 }
 
 void TWindowRegistry::close(TWindowId id) const

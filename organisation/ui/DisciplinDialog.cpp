@@ -407,21 +407,22 @@ bool TDisciplinForm::handleRefusal(const TDisciplinResponse& response, const TRe
         if (const TRefusal* r = refusalFor(deleteRefusals(), outcome.errorId)) {
             TDisciplinForce force = response.forced;
             force.*(r->flag) = true;
-            promptDeleteDisciplinForced(response.discId, force, QString::fromUtf8(r->text));
+            promptDeleteDisciplinForced(response.discId, force, QString::fromUtf8(r->text), outcome.action);
             return true;
         }
     } else if (code == rt_modify) {
         if (const TRefusal* r = refusalFor(modifyRefusals(), outcome.errorId)) {
             TDisciplinForce force = response.forced;
             force.*(r->flag) = true;
-            promptModifyDisciplinForced(response, QString::fromUtf8(r->text), force);
+            promptModifyDisciplinForced(response, QString::fromUtf8(r->text), force, outcome.action);
             return true;
         }
     }
     return false;
 }
 
-void TDisciplinForm::promptDeleteDisciplinForced(int discId, TDisciplinForce force, const QString& text)
+void TDisciplinForm::promptDeleteDisciplinForced(int discId, TDisciplinForce force, const QString& text,
+                                                 const TUserAction& action)
 {
     const TDisciplineInfo* info = getDiscInfoById(discId);
     if (!info) {
@@ -429,23 +430,19 @@ void TDisciplinForm::promptDeleteDisciplinForced(int discId, TDisciplinForce for
                                           QStringLiteral("Disziplin löschen"), this);
         return;
     }
-    if (askYesNo(this, QStringLiteral("Disziplin löschen?"),
-                 text + kCrLf + QStringLiteral("Soll \"%1\" wirklich gelöscht werden?").arg(info->name)))
-        deleteDisciplin(discId, force);
+    const TAnswerTo answer(action);
+    askYesNoLater(QStringLiteral("Disziplin löschen?"),
+                  text + kCrLf + QStringLiteral("Soll \"%1\" wirklich gelöscht werden?").arg(info->name),
+                  [this, discId, force] { deleteDisciplin(discId, force); });
 }
 
 void TDisciplinForm::promptModifyDisciplinForced(const TDisciplinResponse& response, const QString& text,
-                                                 TDisciplinForce force)
+                                                 TDisciplinForce force, const TUserAction& action)
 {
     const TDisciplineInfo* info = getDiscInfoById(response.discId);
     if (!info) {
         context().messages().AddException(0, {}, QStringLiteral("Zu ändernde Disziplin konnte nicht gefunden werden."),
                                           QStringLiteral("Disziplin ändern"), this);
-        LoadItem(false);
-        return;
-    }
-    if (!askYesNo(this, QStringLiteral("Disziplin ändern?"),
-                  text + kCrLf + QStringLiteral("Soll \"%1\" wirklich geändert werden?").arg(info->name))) {
         LoadItem(false);
         return;
     }
@@ -457,7 +454,18 @@ void TDisciplinForm::promptModifyDisciplinForced(const TDisciplinResponse& respo
     r->resultTypeChanged = response.resultTypeChanged;
     r->writeResultType = response.writeResultType;
     r->writeResultFormat = response.writeResultFormat;
-    modifyDisciplin(std::move(r), force);
+    const TAnswerTo answer(action);
+    askLater(
+        QStringLiteral("Disziplin ändern?"),
+        text + kCrLf + QStringLiteral("Soll \"%1\" wirklich geändert werden?").arg(info->name), TMsgKind::Question,
+        TMsgButtons::YesNo, TMsgAnswer::No,
+        [this, again = std::make_shared<std::unique_ptr<TDisciplinRequest>>(std::move(r)), force](TMsgAnswer given) {
+            // "Nein" shows the stored settings again.
+            if (given == TMsgAnswer::Yes)
+                modifyDisciplin(std::move(*again), force);
+            else
+                LoadItem(false);
+        });
 }
 
 void TDisciplinForm::completeList(TDisciplinResponse& response)
@@ -604,7 +612,7 @@ void unloadDisciplinForms(const TWindowRegistry& windows)
 {
     for (int i = 0; i < 2; ++i)
         if (TDisciplinForm* f = disciplinForm(windows, i))
-            f->unload();
+            f->unloadData();
 }
 
 void LoadDisciplineTemplates(const TWindowRegistry& windows)

@@ -133,6 +133,7 @@ public:
     QAction* Entfernen1;
     QAction* OtherWindow1;
     QTimer SelectItemTimer;
+    TUserAction selectAction_;
 
     QGroupBox* ResEvalGroupBox;
     QScrollArea* ScrollBox1;
@@ -195,8 +196,11 @@ private:
     // ---- requests and their completion ----
     void modifyDisciplin(std::unique_ptr<TDisciplinRequest> request, const TDisciplinForce& force);
     void deleteDisciplin(int discId, const TDisciplinForce& force);
-    void promptDeleteDisciplinForced(int discId, TDisciplinForce force, const QString& text);
-    void promptModifyDisciplinForced(const TDisciplinResponse& response, const QString& text, TDisciplinForce force);
+    // The force prompts answer the user's delete or change (action); they wait without holding the
+    // program.
+    void promptDeleteDisciplinForced(int discId, TDisciplinForce force, const QString& text, const TUserAction& action);
+    void promptModifyDisciplinForced(const TDisciplinResponse& response, const QString& text, TDisciplinForce force,
+                                     const TUserAction& action);
     void LoadAggregatorLabels(TAggregatorTree* tree, bool exportTemplate);
     void InformOtherInstances(int discId, int aggId);
     void reloadDependentWindows();

@@ -76,8 +76,11 @@ void TDisciplinForm::buildDisciplineEditor(QVBoxLayout& outer)
         // A right click only opens the menu: it loads nothing.
         if (rightButtonDown_)
             SelectItemTimer.stop();
-        else if (ListView1->selectionModel()->hasSelection())
+        else if (ListView1->selectionModel()->hasSelection()) {
+            // What the timer loads, or asks first, answers the user's pick.
+            selectAction_ = TUserAction::current();
             SelectItemTimer.start(selectDelayMs);
+        }
     });
 
     PopupMenu1 = new QMenu(this);
@@ -423,12 +426,13 @@ void TDisciplinForm::SelectItemTimerTimer()
 {
     SelectItemTimer.stop();
     DoItemChangeCheck(kDiscPart);
-    if (checkDirtyDataMessage({}, kDiscPart)) {
-        restoreListView1Selection();
-        return;
-    }
-    currentDiscId = selectedDiscId();
-    LoadItem(false);
+    const TAnswerTo answer(selectAction_);
+    checkDirtyDataLater(
+        kDiscPart, [this] { restoreListView1Selection(); },
+        [this] {
+            currentDiscId = selectedDiscId();
+            LoadItem(false);
+        });
 }
 
 void TDisciplinForm::ShowAndLoad(int discId, int aggId)

@@ -313,11 +313,12 @@ void TPrintHighJumpForm::HheninDateispeichern1Click()
 
 void TPrintHighJumpForm::HhenausDateiladen1Click()
 {
+    // "Ja" throws the list away: Enter keeps it.
     if (list_.rowCount() > 0 &&
         context().dialogs().messageBox(this, FtypeString + QStringLiteral("n löschen"),
                                        QStringLiteral("Laden löscht die bisherigen ") + FtypeString +
                                            QStringLiteral("n. Fortfahren?"),
-                                       TMsgKind::Question, TMsgButtons::YesNo) != TMsgAnswer::Yes)
+                                       TMsgKind::Question, TMsgButtons::YesNo, TMsgAnswer::No) != TMsgAnswer::Yes)
         return;
     const QString file = context().dialogs().getOpenFileName(this, QStringLiteral("Höhen aus Datei laden"),
                                                              getTemplatePath(), kFileFilter);

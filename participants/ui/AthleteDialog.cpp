@@ -538,10 +538,13 @@ void TAthleteForm::RequestFinished(std::unique_ptr<TAthleteResponse> response, c
     case rt_checkParticipants:
         if (auto* warnings = context().windows().get<ITeamMemberWarningForm>(TWindowId::TeamMemberWarningForm))
             warnings->showParticipantWarning(response->participantWarning, {}, response->compId);
-        if (response->showMessageIfNoWarning && response->participantWarning.empty())
-            showInformation(this, road_.requestName(int(rt_checkParticipants)),
-                            QStringLiteral("Alle Teams der Veranstaltung entsprechen den Vorgaben der jeweiligen "
-                                           "Altersklasse."));
+        if (response->showMessageIfNoWarning && response->participantWarning.empty()) {
+            const TAnswerTo answer(outcome.action);
+            askLater(road_.requestName(int(rt_checkParticipants)),
+                     QStringLiteral("Alle Teams der Veranstaltung entsprechen den Vorgaben der jeweiligen "
+                                    "Altersklasse."),
+                     TMsgKind::Information, TMsgButtons::Ok, TMsgAnswer::Ok);
+        }
         break;
     }
 }
@@ -560,10 +563,12 @@ void TAthleteForm::handleRefusal(std::unique_ptr<TAthleteResponse> response, con
         return;
     }
     if (const TAthleteForcePrompt* prompt = athleteForcePrompt(response->reqType, outcome.errorId)) {
-        if (askYesNo(this, kAthleteForceCaption, prompt->question))
-            road_.AddRequest(forcedAthleteRequest(*response, *prompt), TTransactionMode::tm_None);
-        else
-            EnableButtons();
+        // The answer to the user's save waits without holding the program; "Ja" sends it again.
+        const std::shared_ptr<const TAthleteResponse> refused = std::move(response);
+        const TAnswerTo answer(outcome.action);
+        askYesNoLater(kAthleteForceCaption, prompt->question, [this, refused, prompt] {
+            road_.AddRequest(forcedAthleteRequest(*refused, *prompt), TTransactionMode::tm_None);
+        });
         return;
     }
     road_.report(outcome);

@@ -347,6 +347,7 @@ void TAquireBibOrderForm::loadFinished(const TAqBibOrderResponse& response)
         RankList = std::move(shownBefore);
         restoreTyped(kept);
     }
+    dropUnfitting_ = false;
 
     StringGrid1->show();
     StringGrid1->setEnabled(true);
@@ -379,7 +380,10 @@ bool TAquireBibOrderForm::restoreTyped(const std::vector<TRankListModel::TTypedR
     for (const TRankListModel::TTypedRow& typed : kept) {
         const int row = RankList.rowOfRank(typed.rank);
         // One on its way is drawn where the server puts it once stored.
-        if (row < 0 && typed.state != TRankListModel::TTypedState::Sending && showDirtyDataMessage({}, reloadMessage))
+        if (row < 0 && typed.state != TRankListModel::TTypedState::Sending && !dropUnfitting_ && keepOverReload([this] {
+                dropUnfitting_ = true;
+                reloadData();
+            }))
             return false;
         if (row >= 0)
             placed.emplace_back(row, &typed);

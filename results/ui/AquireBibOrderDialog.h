@@ -85,6 +85,8 @@ private:
     // Puts the kept bibs back on the rows of their ranks; false when some rank has no row and the
     // user chose to keep what was shown.
     bool restoreTyped(const std::vector<TRankListModel::TTypedRow>& kept);
+    // The user agreed to lose typed bibs the next load has no rank for: it asks no more.
+    bool dropUnfitting_ = false;
     // A row the server did not store stays typed on its rank, red with the reason, to be corrected
     // or sent again; the message names rank and bibs.
     void keepRefused(const TAqBibOrderRequest& sent, const TRequestOutcome& outcome);

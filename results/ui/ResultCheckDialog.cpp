@@ -6,6 +6,7 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/util/UserAction.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -14,6 +15,8 @@
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace tvp {
 
@@ -198,11 +201,17 @@ void TResultCheckForm::RequestFinished(std::unique_ptr<TResultCheckResponse> res
         return;
     }
     FshowOkMessage = false;
+    // The window, or its message, is the answer to the user's check; a reload after a store elsewhere
+    // comes up beside.
+    std::optional<TAnswerTo> answer;
+    if (response->showOkMessage)
+        answer.emplace(outcome.action);
     if (response->athletes.empty() && response->missingResults.empty() && response->implausibleRanks.empty()) {
         if (response->showOkMessage)
-            showInformation(this, windowTitle(),
-                            QStringLiteral("Prüfung erfolgreich: Für die gewählte Ergebnisliste wurden keine "
-                                           "Plausibilitätsprobleme festgestellt."));
+            askLater(windowTitle(),
+                     QStringLiteral("Prüfung erfolgreich: Für die gewählte Ergebnisliste wurden keine "
+                                    "Plausibilitätsprobleme festgestellt."),
+                     TMsgKind::Information, TMsgButtons::Ok, TMsgAnswer::Ok);
         close();
         clearLists();
         return;

@@ -19,7 +19,20 @@ QString TResultDialog::getSquadStringForHeat() const
     return squadLine(teams);
 }
 
-void TResultDialog::printCurrentProtocol()
+void TResultDialog::printCurrentProtocol(const TUserAction& action)
+{
+    if (currentDisciplinID == 0 || currentHeatId == 0 || grid_.dataRows() == 0)
+        return;
+    // The printer dialog is the answer to the user's Ctrl+P; it waits without holding the program,
+    // and the heat is printed as shown when the user confirms.
+    const TAnswerTo answer(action);
+    ChoosePrinterThen(this, [this, guard = TLoadGuard(this)](bool confirmed) {
+        if (confirmed && guard.holds())
+            printProtocol();
+    });
+}
+
+void TResultDialog::printProtocol()
 {
     if (currentDisciplinID == 0 || currentHeatId == 0 || grid_.dataRows() == 0)
         return;
@@ -31,7 +44,7 @@ void TResultDialog::printCurrentProtocol()
             barcode = d.Barcode;
         }
     std::unique_ptr<TPrintManager> manager = InitPrint(
-        true, name + QStringLiteral(" - Ergebnisprotokoll Gruppe ") + QString::number(currentHeatId), true, this);
+        false, name + QStringLiteral(" - Ergebnisprotokoll Gruppe ") + QString::number(currentHeatId), true, this);
     if (!manager)
         return;
     {

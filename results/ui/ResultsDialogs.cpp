@@ -553,7 +553,8 @@ void TResultDialog::loadFinished(TResultResponse& response, const TRequestOutcom
     if (!outcome.ok()) {
         if (type == rt_getList) {
             // What was typed into a discipline removed meanwhile cannot stay: asked first, as closing asks.
-            if (outcome.errorId == kDisciplineNotFoundError && keepTyped_ && showDirtyDataMessage({}, reloadMessage))
+            if (outcome.errorId == kDisciplineNotFoundError && keepTyped_ && !std::exchange(dropUnfitting_, false) &&
+                keepOverReload(reloadDroppingUnfitting()))
                 return;
             setDisciplines(response.disciplines);
             if (outcome.errorId == kDisciplineNotFoundError) {
@@ -583,15 +584,18 @@ void TResultDialog::loadFinished(TResultResponse& response, const TRequestOutcom
                 context().messages().AddException(0, {}, QStringLiteral("Team nicht für Disziplin gemeldet"),
                                                   QStringLiteral("Team suchen"), this);
             } else if (response.promptForAddAthlete) {
-                if (askYesNo(this, QStringLiteral("Athlet hinzufügen"),
-                             QStringLiteral("Athlet ist nicht für diese Disziplin gemeldet. Automatisch in ersten "
-                                            "Lauf/Gruppe melden?"))) {
-                    auto add = std::make_unique<TResultRequest>();
-                    add->reqType = rt_addParticipant;
-                    add->DisciplinId = response.DisciplinId;
-                    add->athleteId = response.id;
-                    road_->AddRequest(std::move(add), TTransactionMode::tm_None);
-                }
+                // The answer to the user's click on an athlete; it waits without holding the program.
+                const TAnswerTo answer(outcome.action);
+                askYesNoLater(QStringLiteral("Athlet hinzufügen"),
+                              QStringLiteral("Athlet ist nicht für diese Disziplin gemeldet. Automatisch in ersten "
+                                             "Lauf/Gruppe melden?"),
+                              [this, disciplineId = response.DisciplinId, athleteId = response.id] {
+                                  auto add = std::make_unique<TResultRequest>();
+                                  add->reqType = rt_addParticipant;
+                                  add->DisciplinId = disciplineId;
+                                  add->athleteId = athleteId;
+                                  road_->AddRequest(std::move(add), TTransactionMode::tm_None);
+                              });
             } else {
                 context().messages().AddException(0, {}, QStringLiteral("Teilnehmer nicht für Disziplin gemeldet"),
                                                   QStringLiteral("Athleten suchen"), this);
@@ -635,7 +639,7 @@ void TResultDialog::loadFinished(TResultResponse& response, const TRequestOutcom
     context().windows().reloadIfVisible(TWindowId::AnalyseForm);
 
     if (type == rt_RefreshForPrint) {
-        printCurrentProtocol();
+        printCurrentProtocol(outcome.action);
     } else if (type == rt_ShowAthlete || type == rt_showTeam) {
         if (StringGrid1->isVisible())
             StringGrid1->setFocus();
@@ -658,6 +662,14 @@ void TResultDialog::addParticipantFinished(TResultResponse& response, const TReq
     windows.reloadIfVisible(TWindowId::ResultCheckForm);
     if (auto* athletes = windows.get<IAthleteForm>(TWindowId::AthleteForm))
         athletes->discParticipantsUpdated(response.DisciplinId);
+}
+
+std::function<void()> TResultDialog::reloadDroppingUnfitting()
+{
+    return [this] {
+        dropUnfitting_ = true;
+        reload(TLoadType::lt_default);
+    };
 }
 
 void TResultDialog::addToResultCache(const TResultResponse& response)
@@ -685,7 +697,7 @@ void TResultDialog::addToResultCache(const TResultResponse& response)
             addParticipantsToResultCache(loaded, participants.HeatList, response.getResultTableResponse.Results);
             fits = loaded.typedCellsWithoutRow(typed).empty();
         }
-        if (!fits && showDirtyDataMessage({}, reloadMessage))
+        if (!fits && !std::exchange(dropUnfitting_, false) && keepOverReload(reloadDroppingUnfitting()))
             return;
     }
     if (!sameCache) {

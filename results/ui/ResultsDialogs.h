@@ -144,7 +144,9 @@ private:
     void readVersionFromEdit1();
     void Timer1Timer();
     void printProtocolClick();
-    void printCurrentProtocol();
+    // Asks for the printer, as the answer to action, and prints the heat shown.
+    void printCurrentProtocol(const TUserAction& action);
+    void printProtocol();
     QString getSquadStringForHeat() const;
     void Rangfolgeerfassen1Click();
     void AthletevonDisziplinabmelden1Click();
@@ -172,6 +174,9 @@ private:
     // Cells typed and not taken by the server stay over the next load, unless the user agreed to
     // lose them before it was asked for.
     bool keepTyped_ = false;
+    // The user agreed to lose typed cells the next load has no place for: it asks no more.
+    bool dropUnfitting_ = false;
+    std::function<void()> reloadDroppingUnfitting();
     std::vector<TTypedCell> discardTyped_; // typed cells the user agreed to lose when the load was asked for
     int loadsInFlight_ = 0;
     std::vector<TResultChange> committedDuringLoad_;

@@ -272,7 +272,7 @@ void TTallySheetForm::RequestFinished(std::unique_ptr<TTallySheetResponse> respo
     }
     loaded(*response);
     if (response->reqType == rt_PrintList)
-        printProtocol(*response);
+        printProtocol(*response, outcome.action);
 }
 
 void TTallySheetForm::loaded(const TTallySheetResponse& response)
@@ -326,7 +326,7 @@ void TTallySheetForm::loaded(const TTallySheetResponse& response)
         FTallyString = tallyListOf(tallyCellsOf(response.TallyListString));
         refreshTotalSum();
         DoItemChangeCheck(kPart);
-    } else if (typed && showDirtyDataMessage({}, reloadMessage)) {
+    } else if (typed && keepOverReload()) {
         // "Nein": the typed counts stay on their sheet, as shown before.
         currentDiscId = typed->discId;
         currentAthleteOrTeamId = typed->participantId;
@@ -541,7 +541,7 @@ void TTallySheetForm::printClick()
     reload(true);
 }
 
-void TTallySheetForm::printProtocol(const TTallySheetResponse& response)
+void TTallySheetForm::printProtocol(const TTallySheetResponse& response, const TUserAction& action)
 {
     const QString caption = road_->requestName(int(rt_PrintList));
     QString missing;
@@ -555,8 +555,20 @@ void TTallySheetForm::printProtocol(const TTallySheetResponse& response)
         context().messages().AddException(0, {}, missing, caption, this);
         return;
     }
+    // The printer dialog answers the user's print; it waits without holding the program.
+    const int stored = response.result ? storedTallyPoints(response.result->DistanceInMeter) : 0;
+    const TAnswerTo answer(action);
+    ChoosePrinterThen(this, [this, guard = TLoadGuard(this), stored](bool confirmed) {
+        if (confirmed && guard.holds())
+            printSheet(stored);
+    });
+}
+
+void TTallySheetForm::printSheet(int stored)
+{
+    const QString caption = road_->requestName(int(rt_PrintList));
     std::unique_ptr<TPrintManager> manager =
-        InitPrint(true, disciplineName_ + QStringLiteral(" - Strichlistenprotokoll"), false, this);
+        InitPrint(false, disciplineName_ + QStringLiteral(" - Strichlistenprotokoll"), false, this);
     if (!manager)
         return;
     {
@@ -564,7 +576,6 @@ void TTallySheetForm::printProtocol(const TTallySheetResponse& response)
         const TTallyParticipant* participant = currentParticipant();
         const TTallySum sum = grid_.sum();
         const int computed = storedTallyPoints(double(sum.ok() ? sum.sum : 0));
-        const int stored = response.result ? storedTallyPoints(response.result->DistanceInMeter) : 0;
         auto printContext = std::make_shared<TDisciplinePrintContext>(
             participant ? participant->squad : QString(), participant ? participant->heat : 0,
             proto::ResultValueType::Distance, QStringLiteral("Strichlistenprotokoll"), disciplineName_, currentDiscId,

@@ -82,7 +82,9 @@ private:
     void reload(bool forPrint);
     void RequestFinished(std::unique_ptr<TTallySheetResponse> response, const TRequestOutcome& outcome);
     void loaded(const TTallySheetResponse& response);
-    void printProtocol(const TTallySheetResponse& response);
+    // Asks for the printer, as the answer to action, and prints the sheet shown then.
+    void printProtocol(const TTallySheetResponse& response, const TUserAction& action);
+    void printSheet(int stored);
     void setTallyList(const QString& tallyList);
     void cellsEdited();
     void showDirtyState(bool changed);

@@ -145,7 +145,7 @@ void TTimingImportForm::RequestFinished(std::unique_ptr<TTimingImportResponse> r
     // The run counts as imported only once its results are committed, and only while its file
     // still holds what was stored.
     QString markError;
-    if (outcome.ok() && response && response->discipline != 0) {
+    if (outcome.ok() && response && response->discipline != 0 && !response->importedMeanwhile) {
         try {
             markRunImported(response->filename, response->read);
         } catch (const TvpError& e) {
@@ -161,6 +161,17 @@ void TTimingImportForm::RequestFinished(std::unique_ptr<TTimingImportResponse> r
     }
     if (!response || response->discipline == 0) {
         report(QStringLiteral("Daten konnten keiner Disziplin zugeordnet werden"));
+        return;
+    }
+    if (response->importedMeanwhile) {
+        context().messages().AddWarning(
+            0, {},
+            QStringLiteral("Der Lauf \"%1\" wurde inzwischen importiert, an diesem oder einem anderen Arbeitsplatz. "
+                           "Er wurde nicht noch einmal gespeichert, damit seitdem korrigierte Werte bleiben; ein "
+                           "weiterer Doppelklick importiert ihn erneut.")
+                .arg(response->description),
+            kTimingImportName, this);
+        UpdateItems();
         return;
     }
     if (!markError.isEmpty())

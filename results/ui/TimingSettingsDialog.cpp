@@ -27,7 +27,14 @@ const QString kPollCaption = QStringLiteral("Zeitmessungsdaten");
 TTimingSettingsForm::TTimingSettingsForm(TWindowContext& context)
     : TTVPForm(context),
       poll_([&competition = context.competition()] { return competition.getCompetitionId(false); }, this,
-            [this](const TimingPoll::TLook& look) { guarded([&] { report(look); }); })
+            [this](const TimingPoll::TLook& look) { guarded([&] { report(look); }); },
+            [this] {
+                // Every desk's list follows the run folder they share.
+                guarded([this] {
+                    if (auto* main = this->context().windows().get<TMainForm>(TWindowId::MainForm))
+                        main->refreshTimingList();
+                });
+            })
 {
     setWindowTitle(QStringLiteral("Zeitmessungseinstellungen"));
     setSizeableBorder(false);

@@ -663,10 +663,11 @@ void TCompSetupWizardForm::closeEvent(QCloseEvent* event)
     if (wizardcompleted) {
         FCompIDResult = FcompId;
     } else if (FCurrentPageInfo && !FCurrentPageInfo->closeMessage().isEmpty() && isVisible()) {
+        // "Ja" throws away every setting made so far: Enter keeps them.
         if (context_.dialogs().messageBox(this, QStringLiteral("Wizard beenden"),
                                           FCurrentPageInfo->closeMessage() + QStringLiteral("\n") +
                                               QStringLiteral("Möchten Sie den Wizard wirklich beenden?"),
-                                          TMsgKind::Question, TMsgButtons::YesNo) != TMsgAnswer::Yes) {
+                                          TMsgKind::Question, TMsgButtons::YesNo, TMsgAnswer::No) != TMsgAnswer::Yes) {
             event->ignore();
             return;
         }

@@ -405,8 +405,9 @@ void TGlobalParameterForm::handleFailure(std::unique_ptr<TParameterResponse> res
             outcome.errorId == kGlobalParameterInUseError
                 ? QStringLiteral("Veranstaltungsparameter wird bereits verwendet. Trotzdem löschen?")
                 : QStringLiteral("Cup-Parameter wird bereits verwendet. Trotzdem löschen?");
-        if (askYesNo(this, kRemoveCaption, question))
-            queueRemove(response->removeKey, response->CupID, true);
+        const TAnswerTo answer(outcome.action);
+        askYesNoLater(kRemoveCaption, question,
+                      [this, key = response->removeKey, cup = response->CupID] { queueRemove(key, cup, true); });
         return;
     }
     road_.report(outcome);

@@ -185,6 +185,8 @@ TEST_F(SheetWindowTest, HeightWindowRefusesOtherFormatsAndLoadsFiles)
         typeHeight(w, QStringLiteral("30"));
         enter(w);
         heights->HhenausDateiladen1Click();
+        EXPECT_EQ(script->seen.at(script->seen.size() - 2).defaultAnswer, TMsgAnswer::No)
+            << "Enter would throw the typed list away";
         EXPECT_EQ(listTexts(w), (QStringList{"50cm", "55cm"}));
         script->expectFile(QStringLiteral("Höhen in Datei speichern"), saved);
         heights->HheninDateispeichern1Click();

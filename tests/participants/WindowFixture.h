@@ -11,6 +11,7 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
 #include "core/ui/WindowTools.h"
+#include "tests/support/RealDrag.h"
 #include "tests/support/RecordingMessages.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/StandinHarness.h"
@@ -211,17 +212,7 @@ protected:
     // the row of the view (-1: below the rows), with ctrl held or not; whether the view took it.
     static bool dropOn(QAbstractItemView& view, int row, const QString& source, bool ctrl = false)
     {
-        std::unique_ptr<QMimeData> data(windowDragData(source));
-        const QPoint at =
-            row >= 0 ? view.visualRect(view.model()->index(row, 0)).center() : QPoint(2, view.viewport()->height() - 2);
-        const Qt::KeyboardModifiers mods = ctrl ? Qt::ControlModifier : Qt::NoModifier;
-        QDragEnterEvent enter(at, Qt::MoveAction | Qt::CopyAction, data.get(), Qt::LeftButton, mods);
-        QCoreApplication::sendEvent(view.viewport(), &enter);
-        QDragMoveEvent move(at, Qt::MoveAction | Qt::CopyAction, data.get(), Qt::LeftButton, mods);
-        QCoreApplication::sendEvent(view.viewport(), &move);
-        QDropEvent dropped(QPointF(at), Qt::MoveAction | Qt::CopyAction, data.get(), Qt::LeftButton, mods);
-        QCoreApplication::sendEvent(view.viewport(), &dropped);
-        return move.isAccepted() && dropped.isAccepted();
+        return dropWindowDrag(view, row, source, ctrl);
     }
     // A child of a window by component name.
     template <class T = QWidget>

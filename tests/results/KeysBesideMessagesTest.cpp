@@ -1,17 +1,25 @@
 // "Leistungen erfassen" under openbox while other windows come up by themselves. The keys go where
 // the window manager put the focus, one every 50 ms from a timer, as the X server hands a typist's
-// keys over, also while a question waits in a loop of its own.
+// keys over. Questions that answers of the server raise wait without a loop of their own; the one
+// that answers the user's own key or click comes with the keyboard, as the X server tells.
 
+#include "core/ui/ConfirmBatchDialog.h"
 #include "core/ui/ExceptionDialog.h"
+#include "core/ui/WaitDialog.h"
 #include "participants/ui/AthleteDialog.h"
+#include "participants/ui/TeamDialog.h"
 #include "results/ui/ResultCheckDialog.h"
 #include "results/ui/TimingSettingsDialog.h"
 #include "standin/StandinServer.h"
 #include "tests/results/ResultWindowFixture.h"
 #include "tests/results/TimingFixture.h"
+#include "tests/support/RealDrag.h"
+#include "tests/support/XWindows.h"
 
+#include <QMenu>
 #include <QMessageBox>
-#include <QProcess>
+#include <QPointer>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeView>
@@ -19,21 +27,48 @@
 namespace tvp::test {
 namespace {
 
-// The window manager's stacking order holds the upper window above the lower one.
-bool stackedAbove(const QWidget& upper, const QWidget& lower)
+// The questions that answers raise as the program shows them; those the user's own key asks at once,
+// and files, from the script.
+class QtAnswersScripted : public ScriptedDialogs {
+public:
+    void ask(QWidget* parent, const QString& caption, const QString& text, TMsgKind kind, TMsgButtons buttons,
+             TMsgAnswer defaultAnswer, std::function<void(TMsgAnswer)> answered) override
+    {
+        qt_->ask(parent, caption, text, kind, buttons, defaultAnswer, std::move(answered));
+    }
+    void openModal(QWidget& window, std::function<void(int)> closed) override
+    {
+        qt_->openModal(window, std::move(closed));
+    }
+    void askPrinter(QWidget* parent, const QString& caption, QPrinter& printer,
+                    std::function<void(bool)> answered) override
+    {
+        qt_->askPrinter(parent, caption, printer, std::move(answered));
+    }
+
+private:
+    std::unique_ptr<IDialogs> qt_ = makeQtDialogs();
+};
+
+// The window of that caption on screen, null while there is none.
+QWidget* windowTitled(const QString& caption)
 {
-    QProcess xprop;
-    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
-    xprop.waitForFinished();
-    const QStringList ids = QString::fromLatin1(xprop.readAllStandardOutput()).section(u'#', 1).split(u',');
-    auto place = [&](const QWidget& w) {
-        for (int i = 0; i < ids.size(); ++i)
-            if (ids[i].trimmed().toULongLong(nullptr, 16) == w.winId())
-                return i;
-        return -1;
-    };
-    return place(lower) >= 0 && place(upper) > place(lower);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == caption)
+            return w;
+    return nullptr;
 }
+
+QAbstractButton* buttonOf(QWidget& window, const QString& text)
+{
+    for (QAbstractButton* b : window.findChildren<QAbstractButton*>())
+        if (b->text() == text)
+            return b;
+    ADD_FAILURE() << "no button " << text.toStdString();
+    return nullptr;
+}
+
+const QString kAthleteDataCaption = QStringLiteral("Athletendaten");
 
 class KeysBesideMessagesTest : public ResultWindowTest {
 protected:
@@ -101,8 +136,83 @@ protected:
         return out;
     }
 
+    // The athlete window with its list loaded, the questions of answers as the program shows them.
+    QtAnswersScripted* showAthletes(TAthleteForm& athleteForm)
+    {
+        athleteForm.setObjectName(QStringLiteral("AthleteForm")); // as the registry names it
+        windows.place(TWindowId::AthleteForm, &athleteForm);
+        context.setBatchConfirmation(&confirmation);
+        auto scripted = std::make_unique<QtAnswersScripted>();
+        QtAnswersScripted* dialogs = scripted.get();
+        setDialogs(std::move(scripted));
+        athleteForm.show();
+        EXPECT_TRUE(waitUntil([&] { return athleteForm.listModel().rowCount() > 0; }, 10000));
+        return dialogs;
+    }
+    // The window the user clicks into: the window manager hands it the keyboard, and Qt knows.
+    static bool turnTo(QWidget& window)
+    {
+        window.activateWindow();
+        return becomesActiveInX(window) && hasKeys(window);
+    }
+    static bool hasKeys(const QWidget& window)
+    {
+        return waitUntil([&] { return QApplication::activeWindow() == &window; }, 5000);
+    }
+    // A key where the window manager put the keyboard, once the window has it.
+    static bool pressIn(QWidget& window, Qt::Key key)
+    {
+        if (!hasKeys(window))
+            return false;
+        QTest::keyClick(QApplication::focusWidget(), key);
+        return true;
+    }
+    // The athlete selected and given a bib another athlete holds, saved by a click.
+    static void saveBib(TAthleteForm& athleteForm, int athlete, const char* bib)
+    {
+        athleteForm.selectAthlete(athlete);
+        auto* bibs = athleteForm.findChild<QLineEdit*>(QStringLiteral("EditBibs"));
+        bibs->setFocus();
+        bibs->selectAll();
+        QTest::keyClicks(bibs, QString::fromLatin1(bib));
+        QTest::mouseClick(athleteForm.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+    }
+    // The window of that caption once it is up; null when it does not come.
+    static QPointer<QWidget> comesUp(const QString& caption, int ms = 10000)
+    {
+        QPointer<QWidget> window;
+        waitUntil(
+            [&] {
+                window = windowTitled(caption);
+                return !window.isNull();
+            },
+            ms);
+        return window;
+    }
+    // The question came with the keyboard, and Enter, its default, answers it.
+    static void takesKeysAndEnterAnswers(QPointer<QWidget> question)
+    {
+        ASSERT_TRUE(question);
+        EXPECT_TRUE(becomesActiveInX(*question)) << question->windowTitle().toStdString();
+        ASSERT_TRUE(pressIn(*question, Qt::Key_Return));
+        EXPECT_TRUE(waitUntil([&] { return !question; }, 5000)) << "Enter did not answer it";
+    }
+    // A value typed into attempt 1 of the row where the window manager put the keyboard, and Enter.
+    bool typeAt(int row, const QString& value)
+    {
+        if (!turnTo(*form))
+            return false;
+        grid()->setFocus();
+        go(row, 1);
+        for (QChar c : value)
+            QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        return true;
+    }
+
     int ball = 0;
     TExceptionForm messageForm{context};
+    TConfirmBatchForm confirmation{context};
 };
 
 // A timing line that starts no run, written three times while values go down attempt 1: the poll's
@@ -142,6 +252,9 @@ TEST_F(KeysBesideMessagesTest, WindowsAndQuestionsThatComeUpByThemselvesTakeNoKe
     bibs->setText(QStringLiteral("7")); // Anna's
     emit bibs->textEdited(bibs->text());
     standin.server().setAnswerDelay(std::chrono::milliseconds(250));
+    // The answer comes once the user types in the grid: the question then answers an action the user
+    // has left, and comes up beside.
+    standin.server().holdAnswers(true);
     QTest::mouseClick(athleteForm.findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
 
     // Once the typing is done, the user turns to the question and answers "Nein".
@@ -160,7 +273,8 @@ TEST_F(KeysBesideMessagesTest, WindowsAndQuestionsThatComeUpByThemselvesTakeNoKe
     });
     user.start(100);
     // The last child keeps no result, so the check keeps its finding.
-    const QStringList typed = typeDown(11, {}, [&] { typing = false; });
+    const QStringList typed = typeDown(
+        11, [&](int) { standin.server().holdAnswers(false); }, [&] { typing = false; });
     standin.server().setAnswerDelay(std::chrono::milliseconds(0));
     ASSERT_TRUE(waitUntil([&] { return athleteForm.road().pending() == 0 && runningRequestCount() == 0; }, 10000));
     EXPECT_EQ(misplaced(typed), QStringList());
@@ -168,6 +282,135 @@ TEST_F(KeysBesideMessagesTest, WindowsAndQuestionsThatComeUpByThemselvesTakeNoKe
     EXPECT_EQ(seed->bibs(anna), std::vector<int>{7}) << "the bib stays with Anna";
     EXPECT_TRUE(check.isVisible() && stackedAbove(*form, check)) << "the check came over the grid";
     EXPECT_EQ(QApplication::activeWindow(), form.get());
+}
+
+// Two questions come back from the slowed server at once, both of the athlete window: a delete
+// refused while the athlete is in a discipline, and a bib another athlete holds. The user has gone on
+// typing in the grid meanwhile, so neither takes the keyboard; each blocks only the athlete window.
+// They are answered in either order, one by a click, the other with Enter, and afterwards nothing is
+// blocked: every value typed is stored, and every answer.
+TEST_F(KeysBesideMessagesTest, TwoQuestionsOfAnswersAreAnsweredInEitherOrderAndNothingStaysBlocked)
+{
+    TAthleteForm athleteForm(context);
+    QtAnswersScripted* dialogs = showAthletes(athleteForm);
+    standin.server().setAnswerDelay(std::chrono::milliseconds(300));
+    struct Round {
+        int deleted;
+        bool deleteFirst; // answered by the click; the other one with Enter, which answers "Nein"
+        int row;          // of the grid, typed in while the answers are on their way and once they are up
+    };
+    for (const Round& round : {Round{anna, true, 0}, Round{cara, false, 2}}) {
+        ASSERT_TRUE(turnTo(athleteForm));
+        if (!round.deleteFirst) // the bib refused before is still typed in the editor
+            dialogs->expectMessage(kAthleteDataCaption, TMsgAnswer::Yes);
+        athleteForm.selectAthlete(round.deleted);
+        standin.server().holdAnswers(true);
+        dialogs->expectMessage(QStringLiteral("Athleten löschen"), TMsgAnswer::Yes);
+        QTest::keyClick(athleteForm.findChild<QTreeView*>(QStringLiteral("ListView1")), Qt::Key_Delete);
+        saveBib(athleteForm, ben, "9"); // Cara's
+        ASSERT_TRUE(typeAt(round.row, QString::number(30 + round.row)));
+        standin.server().holdAnswers(false);
+        const QPointer<QWidget> removal = comesUp(QStringLiteral("Athlet löschen"), 20000);
+        const QPointer<QWidget> bib = comesUp(kAthleteDataCaption, 20000);
+        ASSERT_TRUE(removal && bib);
+        ASSERT_TRUE(managedInX(*removal) && managedInX(*bib));
+        EXPECT_EQ(activeXWindow(), form->winId()) << "a question took the keyboard from the grid";
+        ASSERT_TRUE(typeAt(round.row + 1, QString::number(31 + round.row)));
+
+        QTest::mouseClick(buttonOf(round.deleteFirst ? *removal : *bib, QStringLiteral("Ja")), Qt::LeftButton);
+        QPointer<QWidget> second = round.deleteFirst ? bib : removal;
+        ASSERT_TRUE(turnTo(*second));
+        ASSERT_TRUE(pressIn(*second, Qt::Key_Return));
+        ASSERT_TRUE(waitUntil([&] { return !removal && !bib; }, 5000)) << "a question stayed";
+        ASSERT_TRUE(waitUntil([&] { return athleteForm.road().pending() == 0 && runningRequestCount() == 0; }, 20000));
+    }
+    EXPECT_FALSE(seed->exists(anna)) << "the first delete was confirmed";
+    EXPECT_TRUE(seed->exists(cara)) << "Enter kept the second";
+    EXPECT_EQ(seed->bibs(ben), std::vector<int>{9}) << "the second bib was confirmed, the first not";
+    EXPECT_EQ(seed->bibs(cara), std::vector<int>{10});
+
+    // Nothing of the athlete window stays blocked, and the grid stores what is typed.
+    ASSERT_TRUE(turnTo(athleteForm));
+    const int beeps = dialogs->beeps;
+    auto* name = athleteForm.findChild<QLineEdit*>(QStringLiteral("EditGivenName"));
+    name->setFocus();
+    const QString before = name->text();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_X);
+    EXPECT_EQ(dialogs->beeps, beeps);
+    EXPECT_EQ(name->text().size(), before.size() + 1) << "the key was refused";
+    ASSERT_TRUE(typeAt(4, QStringLiteral("34")));
+    ASSERT_TRUE(settled());
+    for (int row = 0; row < 5; ++row)
+        EXPECT_EQ(stored(ball, 1, "athlete_id", model().athleteId(row)), QStringLiteral("Distance %1").arg(30 + row));
+}
+
+// The window or question that answers the user's own click, key, drop or menu comes with the
+// keyboard, as the window system tells: "Athletendaten" after "Änderung speichern" with a bib another
+// athlete holds, "Drucken" after Ctrl+P in the grid (never under the wait for the printers), the
+// confirmation of athletes dropped onto a team, and the message of an export. Enter and Escape
+// answer them and go nowhere else.
+TEST_F(KeysBesideMessagesTest, TheAnswerToTheUsersOwnActionComesWithTheKeyboard)
+{
+    ProgramKeys keys(context); // Ctrl+P through the main window, as the program hands it on
+    // The printer search shows its wait text in the program's wait window.
+    TForm10 wait(programContext());
+    IWaitTexts* const waitsBefore = programContext().waitTextProvider();
+    programContext().setWaitTexts(&wait);
+    const auto restoreWaits = qScopeGuard([&] { programContext().setWaitTexts(waitsBefore); });
+    TAthleteForm athleteForm(context);
+    QtAnswersScripted* dialogs = showAthletes(athleteForm);
+    standin.server().setAnswerDelay(std::chrono::milliseconds(300));
+
+    ASSERT_TRUE(turnTo(athleteForm));
+    saveBib(athleteForm, ben, "7"); // Anna's
+    takesKeysAndEnterAnswers(comesUp(kAthleteDataCaption));
+    ASSERT_TRUE(waitUntil([&] { return athleteForm.road().pending() == 0; }, 10000));
+    EXPECT_EQ(seed->bibs(anna), std::vector<int>{7});
+
+    ASSERT_TRUE(turnTo(*form));
+    grid()->setFocus();
+    go(0, 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_P, Qt::ControlModifier);
+    const QPointer<QWidget> printer = comesUp(QStringLiteral("Drucken"), 20000);
+    ASSERT_TRUE(printer);
+    EXPECT_TRUE(becomesActiveInX(*printer));
+    EXPECT_TRUE(waitUntil([&] { return !wait.isVisible(); }, 5000)) << "the wait covers the printer dialog";
+    ASSERT_TRUE(pressIn(*printer, Qt::Key_Escape));
+    EXPECT_TRUE(waitUntil([&] { return !printer || !printer->isVisible(); }, 5000));
+    EXPECT_EQ(cursor(), std::make_pair(0, 1)) << "a key meant for the dialog moved the grid's cursor";
+
+    // Anna has a result in the long jump, which her new team is not listed in: the server asks.
+    seed->result(jump, anna);
+    TTeamForm teams(context);
+    windows.place(TWindowId::TeamForm, &teams);
+    teams.show();
+    auto* teamList = teams.findChild<QAbstractItemView*>(QStringLiteral("ListView1"));
+    ASSERT_TRUE(waitUntil([&] { return teamList->model()->rowCount() == 2; }, 10000));
+    dialogs->expectMessage(kAthleteDataCaption, TMsgAnswer::Yes); // the bib refused before is still typed
+    athleteForm.selectAthlete(anna);
+    ASSERT_TRUE(turnTo(teams));
+    int owlsRow = 0;
+    while (teamList->model()->index(owlsRow, 0).data().toString() != QStringLiteral("Eulen"))
+        ++owlsRow;
+    dialogs->expectMessage(QStringLiteral("Athleten Team zuweisen"), TMsgAnswer::Yes);
+    ASSERT_TRUE(dropWindowDrag(*teamList, owlsRow, QStringLiteral("AthleteForm")));
+    takesKeysAndEnterAnswers(comesUp(QStringLiteral("AthletIn Team zuweisen")));
+    ASSERT_TRUE(waitUntil([&] { return runningRequestCount() == 0; }, 10000));
+    EXPECT_EQ(seed->value("SELECT team_id FROM athletes WHERE id = ?", anna), foxes);
+
+    // The export, picked with a click in the main window's menu.
+    keys.main.show();
+    ASSERT_TRUE(turnTo(keys.main));
+    QAction* exportEntry = keys.main.action(QStringLiteral("Veranstaltungexportieren1"));
+    auto* menu = qobject_cast<QMenu*>(exportEntry->associatedObjects().value(0));
+    ASSERT_TRUE(menu);
+    menu->popup(keys.main.mapToGlobal(QPoint(0, 0)));
+    ASSERT_TRUE(waitUntil([&] { return menu->isVisible(); }, 5000));
+    const QString file = folders.programDir.filePath(QStringLiteral("Fest.qpc"));
+    dialogs->expectFile(QStringLiteral("Veranstaltung exportieren"), file);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(exportEntry).center());
+    takesKeysAndEnterAnswers(comesUp(QStringLiteral("Veranstaltung exportieren")));
+    EXPECT_TRUE(QFile::exists(file));
 }
 
 } // namespace

@@ -418,6 +418,24 @@ TEST_F(ResultWindowTest, AListBarcodeOpensItsHeatAndMarksChangedRows)
     EXPECT_EQ(recorder.messages.lines(), QStringList{"Barcode scannen: Ungültiger Wettkampflistenbarcode"});
 }
 
+// The question waits without holding the program. "Alles neu laden" unloads the window meanwhile,
+// and the "Ja" given afterwards assigns nobody to the discipline shown before.
+TEST_F(ResultWindowTest, AQuestionAnsweredAfterItsWindowWasUnloadedChangesNothing)
+{
+    script->expectHeld(QStringLiteral("Athlet hinzufügen"));
+    form->goToAthlete(throwing, ben, 0, true, IResultDialog::kNoVersion, true, false);
+    ASSERT_TRUE(settled());
+    ASSERT_EQ(script->held.size(), 1u);
+    windows.unload(TWindowId::ResultDialog);
+    ASSERT_TRUE(settled());
+    EXPECT_TRUE(script->answer(QStringLiteral("Athlet hinzufügen"), TMsgAnswer::Yes));
+    ASSERT_TRUE(settled());
+    const std::string placed =
+        "SELECT COUNT(*) FROM heat_assignments WHERE discipline_id = " + std::to_string(throwing) +
+        " AND athlete_id = ?";
+    EXPECT_EQ(seed->count(placed.c_str(), ben), 0);
+}
+
 TEST_F(ResultWindowTest, GoToAnAthleteNotPlacedAssignsItAfterTheQuestion)
 {
     script->expectMessage(QStringLiteral("Athlet hinzufügen"), TMsgAnswer::Yes);

@@ -479,6 +479,52 @@ TEST_F(TimingImport, AnImportMarksOnlyTheRunItRead)
     }
 }
 
+// Heats 1, 3 and 4 split with three of their six lines, heat 4 last; lanes 4 to 6 come after them.
+// Lines that come back from beside the result file fit heats 1, 3 and 4 alike and are set aside
+// again; the timing program's own lines go on with heat 4. Once the start list names the heats'
+// bibs, each line joins the heat its bib ran in.
+TEST_F(TimingImport, LinesAfterTheRunsJoinTheHeatTheirBibRanIn)
+{
+    auto lines = [](int heat, int from, int to) {
+        QByteArray out;
+        for (int laneNo = from; laneNo <= to; ++laneNo)
+            out += resultLine(QByteArray::number(laneNo), "00:00:1" + QByteArray::number(laneNo) + ".000", "",
+                              QByteArray::number(heat * 10 + laneNo), "Kind", "", "");
+        return out;
+    };
+    auto body = [&](int heat) {
+        return readBytes(runFile(QStringLiteral("_5_%1").arg(heat) + "50__EL1_SD_.tmp")).mid(kRunFileHeaderLength);
+    };
+    for (int heat : {1, 3, 4}) {
+        writeBytes(resultFile(), runHeader("Lauf", " 5", " " + QByteArray::number(heat), "07062024", "10:00", "6") +
+                                     lines(heat, 1, 3));
+        split();
+    }
+    const QString beside = path(QLatin1String(kSetAsideFileName));
+    writeBytes(beside, lines(1, 4, 6));
+    writeBytes(resultFile(), lines(1, 4, 6));
+    TimingConnector::TSplit looked = connector.splitResultFile(kCompetition);
+    looked = connector.splitResultFile(kCompetition);
+    EXPECT_TRUE(looked.setAside.contains(u"Sie passen zu mehreren unvollständigen Läufen"))
+        << looked.setAside.toStdString();
+    EXPECT_EQ(readBytes(beside), lines(1, 4, 6) + lines(1, 4, 6));
+    writeBytes(resultFile(), lines(4, 4, 6));
+    split();
+    EXPECT_EQ(body(4), lines(4, 1, 6)) << "a pause of the timing program";
+
+    for (int heat : {1, 3}) {
+        TTimingExportHeat listed{heat, QStringLiteral("Lauf"), {}};
+        for (int laneNo = 1; laneNo <= 6; ++laneNo)
+            listed.participants.push_back(lane(laneNo, heat * 10 + laneNo, QStringLiteral("Kind"), {}, {}));
+        connector.exportTimingList(5, 4, listed);
+    }
+    writeBytes(resultFile(), lines(3, 4, 6) + lines(1, 4, 6));
+    split();
+    EXPECT_EQ(body(1), lines(1, 1, 6));
+    EXPECT_EQ(body(3), lines(3, 1, 6));
+    EXPECT_EQ(readBytes(resultFile()), QByteArray());
+}
+
 TEST(TimingResultField, DecodesTimesAndRemarks)
 {
     const auto time = [](const char* field) {

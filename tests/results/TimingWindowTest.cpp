@@ -14,6 +14,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
@@ -27,6 +28,19 @@ namespace tvp::test {
 namespace {
 
 const QColor kLightBlue(0x90, 0xC0, 0xFF);
+
+QTreeView* runList(const TTimingImportForm& import)
+{
+    return import.findChild<QTreeView*>(QStringLiteral("ListView1"));
+}
+
+void doubleClickRow(const TTimingImportForm& import, int row)
+{
+    QTreeView* view = runList(import);
+    const QPoint at = view->visualRect(view->model()->index(row, 1)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+}
 
 class TimingWindowTest : public ResultWindowTest {
 protected:
@@ -88,15 +102,9 @@ protected:
         import->show();
         ASSERT_TRUE(waitUntil([this] { return panelColour() == QColor(Qt::white); }));
     }
-    QTreeView* list() const { return import->findChild<QTreeView*>(QStringLiteral("ListView1")); }
+    QTreeView* list() const { return runList(*import); }
     QString rowText(int row, int column) const { return list()->model()->index(row, column).data().toString(); }
-    void doubleClick(int row)
-    {
-        QTreeView* view = list();
-        const QPoint at = view->visualRect(view->model()->index(row, 1)).center();
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-    }
+    void doubleClick(int row) { doubleClickRow(*import, row); }
     bool imported()
     {
         return waitUntil([this] { return import->pendingRequests() == 0 && runningRequestCount() == 0; }, 10000) &&
@@ -954,7 +962,7 @@ TEST_F(TimingWindowTest, AnImportsWarningShowsInTheOpenMessageWindowAndStays)
 // program is closed and started again; lanes 4 to 6 come, then heat 32 whole. The organiser writes
 // lanes 4 to 6 of heat 31 into the result file once more, and the timing program sends heat 32 again
 // with them at its end. Every child keeps the time of its own heat.
-TEST_F(TimingWindowTest, LinesReachOnlyTheRunThatLacksTheirLanesAndAnImportStoresOneResultPerLane)
+TEST_F(TimingWindowTest, LinesReachOnlyTheRunThatLacksTheirLanesAndAnImportStoresOnlyEachLanesOwnChild)
 {
     TTimingSettingsForm::pollIntervalMs = 20;
     const int hurdlesByLane = discipline(QStringLiteral("Hürden"), 1, false, "byLane", QStringLiteral("Time"));
@@ -994,6 +1002,9 @@ TEST_F(TimingWindowTest, LinesReachOnlyTheRunThatLacksTheirLanesAndAnImportStore
         ASSERT_TRUE(
             waitUntil([this] { return rowText(0, 0) == QStringLiteral("Nicht verarbeitet (3 von 6 Zeilen)"); }));
     }
+    ASSERT_EQ(messages().size(), 1);
+    EXPECT_TRUE(messages().front().contains(u"Lauf 1 bis 30 fehlen")) << messages().front().toStdString();
+    recorder.messages.messages.clear();
     restart();
     {
         std::jthread timingProgram = write(lines(31, 4, 6));
@@ -1021,7 +1032,8 @@ TEST_F(TimingWindowTest, LinesReachOnlyTheRunThatLacksTheirLanesAndAnImportStore
     importRow(row(QStringLiteral("Hürden 31/40")));
     importRow(row(QStringLiteral("Hürden 32/40")));
     EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
-    // Sent again in one write, with lines of heat 31 at its end: one result per lane, the others named.
+    // Sent again in one write, with lines of heat 31 at its end: each lane's own child's line, the
+    // others named.
     std::jthread([&] { append(header(32) + lines(32, 1, 6) + lines(31, 4, 6)); }).join();
     EXPECT_TRUE(waitUntil([this] { return rowText(row(QStringLiteral("Hürden 32/40")), 0) == u"Nicht verarbeitet"; }));
     importRow(row(QStringLiteral("Hürden 32/40")));
@@ -1036,6 +1048,301 @@ TEST_F(TimingWindowTest, LinesReachOnlyTheRunThatLacksTheirLanesAndAnImportStore
                   QStringLiteral("Time %1.%2").arg(heat - 20).arg(QString(3, QChar(u'0' + lane))))
             << "bib " << bib << " of heat " << heat;
     }
+}
+
+// Disciplines by bib, by athlete and by lane, each with its own timing number, and children "Kind
+// <bib>" of the Füchse.
+class TimingModesTest : public TimingWindowTest {
+protected:
+    struct Mode {
+        const char* assignment;
+        QByteArray timing;
+        QByteArray description;
+        int id = 0;
+    };
+    void SetUp() override
+    {
+        TimingWindowTest::SetUp();
+        TTimingSettingsForm::pollIntervalMs = 20;
+        for (Mode& m : modes) {
+            m.id = discipline(QString::fromLatin1(m.description), 1, false, m.assignment, QStringLiteral("Time"));
+            uiInfo(QStringLiteral("DiscTimingId"), m.id, QString::fromLatin1(m.timing));
+        }
+    }
+    // Bibs first to first + 5 in lanes 1 to 6 of each heat given.
+    void children(int first, std::initializer_list<int> heats)
+    {
+        for (int bib = first; bib < first + 6; ++bib) {
+            child[bib] = seed->athlete(comp, QStringLiteral("Kind"), QString::number(bib), foxes, 0, {bib});
+            for (const Mode& m : modes)
+                for (int heat : heats)
+                    seed->placeAthleteAt(m.id, child[bib], heat, bib - first + 1);
+        }
+    }
+    // "kind value" of the result of a bib's child, read by bib or by athlete.
+    QString storedOf(const Mode& m, int bib)
+    {
+        return m.description == "Bib" ? stored(m.id, 1, "bib", bib) : stored(m.id, 1, "athlete_id", child[bib]);
+    }
+
+    std::vector<Mode> modes{{"byBib", "11", "Bib"}, {"byAthleteOrTeam", "12", "Athlet"}, {"byLane", "13", "Bahn"}};
+    std::map<int, int> child; // by bib
+};
+
+// A line of bib `bib` in `laneNo` as the timing program writes it: "Kind <bib>" of the Füchse.
+QByteArray childLine(int laneNo, int bib, const QByteArray& time)
+{
+    return resultLine(QByteArray::number(laneNo), time, "", QByteArray::number(bib), QByteArray::number(bib), "Kind",
+                      "F\x81"
+                      "chse");
+}
+
+// Heat 5 by bib, by athlete and by lane, bibs 25 to 30 in lanes 1 to 6. The timing program's lines
+// carry lanes 1, 3, 3, 4, 5, 6: bib 26 ran in lane 3.
+TEST_F(TimingModesTest, ByBibAndByAthleteEachLineReachesItsChildByLaneOnlyTheLanesOwn)
+{
+    children(25, {5});
+    auto time = [](int bib) { return "00:00:" + QByteArray::number(bib - 10) + ".250"; };
+    watch();
+    import->show();
+    for (const Mode& m : modes) {
+        QByteArray run = runHeader(m.description + " 5/5", m.timing, " 5", "07062024", "10:00", "6");
+        const int lanes[] = {1, 3, 3, 4, 5, 6};
+        for (int bib = 25; bib <= 30; ++bib)
+            run += childLine(lanes[bib - 25], bib, time(bib));
+        append(run);
+    }
+    ASSERT_TRUE(waitUntil([this] { return list()->model()->rowCount() == 3; }));
+    EXPECT_EQ(messages().size(), 3) << "heats 1 to 4 never came";
+    recorder.messages.messages.clear();
+    for (const Mode& m : modes)
+        importRow(row(QString::fromLatin1(m.description + " 5/5")));
+
+    for (const Mode& m : modes) {
+        for (int bib = 25; bib <= 30; ++bib) {
+            // By lane, lane 3 finds bib 27; nothing names bib 26's lane.
+            const bool byLane = m.description == "Bahn";
+            const QString expected = byLane && bib == 26 ? QString() : QStringLiteral("Time %1.25").arg(bib - 10);
+            EXPECT_EQ(storedOf(m, bib), expected) << m.assignment << ", bib " << bib << " of heat 5";
+        }
+    }
+    ASSERT_EQ(messages().size(), 1) << messages().join('\n').toStdString();
+    EXPECT_TRUE(messages().front().contains(u"Im Lauf \"Bahn 5/5\"") &&
+                messages().front().contains(u"Nicht gespeichert: Bahn 3, Startnummer 26, Kind 26: 16,25s."))
+        << messages().front().toStdString();
+}
+
+// A run of six lines and a seventh for lane 3, the same bib and a corrected time, in one write; by
+// bib also once the run has come, appended on its own.
+TEST_F(TimingModesTest, ACorrectionInsideARunWinsInEveryMode)
+{
+    children(41, {1});
+    watch();
+    import->show();
+    auto heat = [&](const Mode& m, int heatNo) {
+        QByteArray run =
+            runHeader(m.description + " " + QByteArray::number(heatNo), m.timing, " " + QByteArray::number(heatNo),
+                      "07062024", "10:0" + QByteArray::number(heatNo), "6");
+        for (int bib = 41; bib <= 46; ++bib)
+            run += childLine(bib - 40, bib, "00:00:12.000");
+        return run;
+    };
+    for (const Mode& m : modes)
+        append(heat(m, 1) + childLine(3, 43, "00:00:11.111"));
+    const Mode& byBib = modes.front();
+    append(heat(byBib, 2));
+    ASSERT_TRUE(waitUntil([this] { return list()->model()->rowCount() == 4; }));
+    append(childLine(3, 43, "00:00:11.222"));
+    const QString second = QDir(runFolder()).filePath(QStringLiteral("11_250__EL1_SD_.tmp"));
+    ASSERT_TRUE(waitUntil([&] { return importFile(second).participants.size() == 7; }))
+        << "the correction was not added to its run";
+
+    for (const Mode& m : modes) {
+        importRow(row(QString::fromLatin1(m.description + " 1")));
+        EXPECT_EQ(storedOf(m, 43), QStringLiteral("Time 11.111")) << m.assignment;
+        EXPECT_EQ(storedOf(m, 44), QStringLiteral("Time 12")) << m.assignment;
+    }
+    seed->db().query("DELETE FROM results WHERE discipline_id = ?", byBib.id).run();
+    importRow(row(QStringLiteral("Bib 2")));
+    EXPECT_EQ(storedOf(byBib, 43), QStringLiteral("Time 11.222"));
+    EXPECT_EQ(storedOf(byBib, 41), QStringLiteral("Time 12"));
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
+    EXPECT_FALSE(QFile::exists(exchangeFile("COM_ZDT_nicht_gelesen.TXT")));
+}
+
+// Heat 1 was lost (the file written anew before the poll read it); heats 2 and 3 come.
+TEST_F(TimingWindowTest, AFirstHeatThatNeverCameIsSaid)
+{
+    TTimingSettingsForm::pollIntervalMs = 20;
+    watch();
+    append(runHeader("Lauf 2/3", " 7", " 2", "07062024", "10:00", "1") + laneLines(1, 1, 6) +
+           runHeader("Lauf 3/3", " 7", " 3", "07062024", "10:05", "1") + laneLines(1, 1, 6));
+    ASSERT_TRUE(waitUntil([this] { return QDir(runFolder()).entryList({QStringLiteral("_7*.tmp")}).size() == 2; }));
+    ASSERT_TRUE(waitUntil([this] { return !messages().isEmpty(); }));
+    QTest::qWait(100);
+    ASSERT_EQ(messages().size(), 1) << messages().join('\n').toStdString();
+    EXPECT_TRUE(messages().front().startsWith(
+        u"Zeitmessungsdaten: Von Zeitmessungsnummer 7 kam Lauf 2 (\"Lauf 2/3\") als erster: Lauf 1 fehlt."))
+        << messages().front().toStdString();
+}
+
+// By lane, as the issue's organiser did: heat 41 comes with lines 1 to 3 and the timing program
+// pauses, so does heat 43; heat 42 comes whole; heat 41's lines 4 to 6 come; heat 44 comes with
+// three lines; heat 43's lines 4 to 6, set aside by the program before, are copied back into the
+// result file; heat 44's own lines 4 to 6 come. The start list the program wrote for the timing
+// program says which heat each bib ran in.
+TEST_F(TimingWindowTest, LinesAfterAPauseOrCopiedBackReachTheHeatTheStartListPutsTheirBibsIn)
+{
+    TTimingSettingsForm::pollIntervalMs = 20;
+    const int byLane = discipline(QStringLiteral("Hürden"), 1, false, "byLane", QStringLiteral("Time"));
+    uiInfo(QStringLiteral("DiscTimingId"), byLane, QStringLiteral("3"));
+    std::map<int, int> child; // bib heat * 10 + lane
+    TimingConnector exchangeFolder([this] { return exchange.path(); });
+    for (int heat = 41; heat <= 44; ++heat) {
+        TTimingExportHeat listed{heat, QStringLiteral("Hürden %1/44").arg(heat), {}};
+        for (int laneNo = 1; laneNo <= 6; ++laneNo) {
+            const int bib = heat * 10 + laneNo;
+            child[bib] = seed->athlete(comp, QStringLiteral("Kind"), QString::number(bib), foxes, 0, {bib});
+            seed->placeAthleteAt(byLane, child[bib], heat, laneNo);
+            listed.participants.push_back(lane(laneNo, bib, QString::number(bib), QStringLiteral("Kind"), {}));
+        }
+        exchangeFolder.exportTimingList(3, 44, listed);
+    }
+    // Heat 41 in 41.111 to 41.666 s: the heat, and the lane three times.
+    auto lines = [](int heat, int from, int to) {
+        QByteArray out;
+        for (int laneNo = from; laneNo <= to; ++laneNo)
+            out +=
+                resultLine(QByteArray::number(laneNo),
+                           "00:00:" + QByteArray::number(heat) + "." + QByteArray(3, char('0' + laneNo)), "",
+                           QByteArray::number(heat * 10 + laneNo), QByteArray::number(heat * 10 + laneNo), "Kind", "");
+        return out;
+    };
+    auto header = [](int heat) {
+        return runHeader("H\x81rden " + QByteArray::number(heat) + "/44", " 3", QByteArray::number(heat), "07062024",
+                         "10:" + QByteArray::number(heat), "6");
+    };
+    auto status = [this](int heat) { return rowText(row(QStringLiteral("Hürden %1/44").arg(heat)), 0); };
+    const QString whole = QStringLiteral("Nicht verarbeitet"), half = whole + QStringLiteral(" (3 von 6 Zeilen)");
+    watch();
+    import->show();
+    append(header(41) + lines(41, 1, 3));
+    ASSERT_TRUE(waitUntil([&] { return status(41) == half; }));
+    append(header(43) + lines(43, 1, 3));
+    ASSERT_TRUE(waitUntil([&] { return status(43) == half; }));
+    append(header(42) + lines(42, 1, 6));
+    ASSERT_TRUE(waitUntil([&] { return status(42) == whole; }));
+    append(lines(41, 4, 6));
+    EXPECT_TRUE(waitUntil([&] { return status(41) == whole; })) << status(41).toStdString();
+    append(header(44) + lines(44, 1, 3));
+    ASSERT_TRUE(waitUntil([&] { return status(44) == half; }));
+    writeBytes(exchangeFile("COM_ZDT_nicht_gelesen.TXT"), lines(43, 4, 6));
+    append(lines(43, 4, 6));
+    EXPECT_TRUE(waitUntil([&] { return status(43) == whole; })) << status(43).toStdString();
+    append(lines(44, 4, 6));
+    EXPECT_TRUE(waitUntil([&] { return status(44) == whole; })) << status(44).toStdString();
+    EXPECT_EQ(readBytes(exchangeFile("COM_ZDT_nicht_gelesen.TXT")), lines(43, 4, 6)) << "lines set aside";
+
+    for (int heat = 41; heat <= 44; ++heat)
+        importRow(row(QStringLiteral("Hürden %1/44").arg(heat)));
+    for (const QString& said : messages())
+        EXPECT_TRUE(said.contains(u"fehlt") || said.contains(u"fehlen")) << said.toStdString();
+    // By bib and heat, as the server holds them.
+    for (const auto& [bib, id] : child)
+        EXPECT_EQ(stored(byLane, 1, "athlete_id", id),
+                  QStringLiteral("Time %1.%2").arg(bib / 10).arg(QString(3, QChar(u'0' + bib % 10))))
+            << "bib " << bib << " of heat " << bib / 10;
+}
+
+// Another desk's program on the same server and exchange folder, with windows and a poll of its own.
+struct OtherDesk {
+    explicit OtherDesk(int comp, const QString& folder)
+    {
+        auto record = std::make_unique<proto::CompetitionType>();
+        record->ID = comp;
+        competition.SetCompetitionInternal(std::move(record));
+        windows.place(TWindowId::MainForm, &main);
+        windows.place(TWindowId::TimingSettingsForm, &settings);
+        windows.place(TWindowId::TimingImportForm, &import);
+        settings.setExchangeDir(folder);
+        settings.setPolling(true);
+        main.show();
+        import.show();
+    }
+    QAbstractItemModel* rows() const { return runList(import)->model(); }
+    QString rowText(int row, int column) const { return rows()->index(row, column).data().toString(); }
+
+    TCurrentCompetition competition;
+    TWindowRegistry windows;
+    TWindowContext context{competition, windows};
+    RecordingContext recorder{context};
+    TMainForm main{context};
+    TTimingSettingsForm settings{context};
+    TTimingImportForm import{context};
+};
+
+// Two desks watch one exchange folder. Heat 1 comes and is imported at this desk, where Anna's time
+// is then corrected by hand; heat 2 comes and is imported at the other desk by its top row. Then
+// the other desk's list rests (polling off) while heat 3 comes and is imported and corrected here:
+// its double click on the run it still shows new stores nothing.
+TEST_F(TimingWindowTest, EveryDesksListFollowsTheRunFolderAndARunImportedElsewhereIsNotStoredAgain)
+{
+    TTimingSettingsForm::pollIntervalMs = 20;
+    seed->placeAthlete(run, cara, 2);
+    watch();
+    import->show();
+    OtherDesk other(comp, exchange.path());
+    auto heat = [](int heatNo, const QByteArray& line) {
+        return runHeader("Lauf " + QByteArray::number(heatNo) + "/3", " 7", " " + QByteArray::number(heatNo),
+                         "07062024", "11:0" + QByteArray::number(heatNo), "1") +
+               line;
+    };
+    auto bothShow = [&](int rows, const QString& top, const QString& status) {
+        return waitUntil([&] {
+            return list()->model()->rowCount() == rows && other.rows()->rowCount() == rows && rowText(0, 1) == top &&
+                   other.rowText(0, 1) == top && rowText(0, 0) == status && other.rowText(0, 0) == status;
+        });
+    };
+    append(heat(1, resultLine("1", "00:00:09.870", "1", "7", "Berg", "Anna",
+                              "F\x81"
+                              "chse")));
+    ASSERT_TRUE(bothShow(1, QStringLiteral("Lauf 1/3"), QStringLiteral("Nicht verarbeitet")));
+    importRow(0);
+    EXPECT_TRUE(bothShow(1, QStringLiteral("Lauf 1/3"), QStringLiteral("Importiert"))) << "imported here only";
+    enter(0, 1, QStringLiteral("ab"));
+    ASSERT_TRUE(settled());
+    ASSERT_EQ(stored(run, 1, "athlete_id", anna), QStringLiteral("Info 0"));
+
+    append(heat(2, resultLine("1", "00:00:10.500", "1", "9", "Dorn", "Cara", "Eulen")));
+    ASSERT_TRUE(bothShow(2, QStringLiteral("Lauf 2/3"), QStringLiteral("Nicht verarbeitet")))
+        << "the other desk's top row is " << other.rowText(0, 1).toStdString();
+    doubleClickRow(other.import, 0);
+    ASSERT_TRUE(waitUntil([&] { return other.import.pendingRequests() == 0 && runningRequestCount() == 0; }, 10000));
+    EXPECT_EQ(stored(run, 1, "athlete_id", cara), QStringLiteral("Time 10.5"));
+    EXPECT_EQ(stored(run, 1, "athlete_id", anna), QStringLiteral("Info 0")) << "heat 1 imported again";
+    EXPECT_TRUE(bothShow(2, QStringLiteral("Lauf 2/3"), QStringLiteral("Importiert")));
+
+    other.settings.setPolling(false);
+    append(heat(3, resultLine("1", "00:00:08.880", "1", "8", "Acker", "Ben",
+                              "F\x81"
+                              "chse")));
+    ASSERT_TRUE(waitUntil([&] { return list()->model()->rowCount() == 3; }));
+    other.import.UpdateItems(); // F5
+    ASSERT_EQ(other.rowText(0, 0), QStringLiteral("Nicht verarbeitet"));
+    importRow(0);
+    form->showAndLoadDisciplin(run, 1, IResultDialog::kNoVersion, 0);
+    ASSERT_TRUE(settled());
+    enter(1, 1, QStringLiteral("ab"));
+    ASSERT_TRUE(settled());
+    ASSERT_EQ(stored(run, 1, "athlete_id", ben), QStringLiteral("Info 0"));
+    ASSERT_EQ(other.rowText(0, 0), QStringLiteral("Nicht verarbeitet")) << "the other desk's list rests";
+    doubleClickRow(other.import, 0);
+    ASSERT_TRUE(waitUntil([&] { return other.import.pendingRequests() == 0 && runningRequestCount() == 0; }, 10000));
+    EXPECT_EQ(stored(run, 1, "athlete_id", ben), QStringLiteral("Info 0")) << "the hand correction was overwritten";
+    EXPECT_EQ(other.rowText(0, 0), QStringLiteral("Importiert"));
+    ASSERT_EQ(other.recorder.messages.lines().size(), 1);
+    EXPECT_TRUE(other.recorder.messages.lines().front().contains(u"wurde inzwischen importiert"));
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('\n').toStdString();
 }
 
 // The server answers slowly while the user imports heat 1; the timing program writes the file anew
@@ -1102,7 +1409,9 @@ TEST_F(TimingWindowTest, RunsWrittenAnewWhileAnImportWaitsForTheServerAllArriveA
 }
 
 // With the import window open, the timing program writes the file anew for every run, in bursts of
-// ten 15 ms apart. Two thousand runs came before, so rebuilding the list takes longer than that.
+// ten 15 ms apart. Two thousand runs came before, so rebuilding the list takes longer than that. A
+// reader may miss a run written anew within milliseconds on a loaded machine; what the design
+// promises is that none is lost unsaid: every heat is kept or named missing, never both.
 TEST_F(TimingWindowTest, ABurstOfRunsWrittenAnewWhileTheOpenListIsRebuiltAllArrive)
 {
     TTimingSettingsForm::pollIntervalMs = 20;
@@ -1118,11 +1427,11 @@ TEST_F(TimingWindowTest, ABurstOfRunsWrittenAnewWhileTheOpenListIsRebuiltAllArri
     watch();
     import->show();
     ASSERT_EQ(list()->model()->rowCount(), 2000);
-    constexpr int kBursts = 4, kPerBurst = 10;
+    constexpr int kBursts = 4, kPerBurst = 10, kRuns = kBursts * kPerBurst;
     std::atomic<bool> done = false;
     {
         std::jthread timingProgram([this, &done] {
-            for (int heatNo = 1; heatNo <= kBursts * kPerBurst; ++heatNo) {
+            for (int heatNo = 1; heatNo <= kRuns; ++heatNo) {
                 QFile file(exchangeFile("COM_ZDT.TXT"));
                 const QByteArray bytes = runHeader("Lauf", " 7", QByteArray::number(heatNo).rightJustified(2, ' '),
                                                    "07062024", "12:00", "1") +
@@ -1136,10 +1445,33 @@ TEST_F(TimingWindowTest, ABurstOfRunsWrittenAnewWhileTheOpenListIsRebuiltAllArri
         });
         ASSERT_TRUE(waitUntil([&] { return done.load(); }, 20000));
     }
+    // The last run stays in the file until it is read; each one missed is named by a later one.
     const QDir folder(runFolder());
-    EXPECT_TRUE(waitUntil([&] { return folder.entryList({QStringLiteral("_7*.tmp")}).size() == kBursts * kPerBurst; }))
-        << folder.entryList({QStringLiteral("_7*.tmp")}).size() << " of " << kBursts * kPerBurst << " runs kept";
-    EXPECT_TRUE(waitUntil([&] { return list()->model()->rowCount() == 2000 + kBursts * kPerBurst; }));
+    auto kept = [&](int heatNo) {
+        return folder.exists(QStringLiteral("_7%1").arg(heatNo, 2, 10, QChar(u'_')) +
+                             QStringLiteral("50__EL1_SD_.tmp"));
+    };
+    ASSERT_TRUE(waitUntil([&] { return kept(kRuns); }));
+    QSet<int> said;
+    const QRegularExpression missing(QStringLiteral("Von Zeitmessungsnummer 7 .*: Lauf (\\d+)(?: bis (\\d+))? fehl"));
+    for (const QString& message : messages()) {
+        const QRegularExpressionMatch m = missing.match(message);
+        EXPECT_TRUE(m.hasMatch()) << message.toStdString();
+        for (int heatNo = m.captured(1).toInt();
+             m.hasMatch() && heatNo <= std::max(m.captured(1).toInt(), m.captured(2).toInt()); ++heatNo) {
+            EXPECT_FALSE(said.contains(heatNo)) << "heat " << heatNo << " named twice";
+            said.insert(heatNo);
+        }
+    }
+    int keptRuns = 0;
+    for (int heatNo = 1; heatNo <= kRuns; ++heatNo) {
+        keptRuns += kept(heatNo) ? 1 : 0;
+        EXPECT_NE(kept(heatNo), said.contains(heatNo))
+            << "heat " << heatNo << (kept(heatNo) ? " kept and named missing" : " lost unsaid");
+    }
+    RecordProperty("kept", keptRuns);
+    EXPECT_TRUE(waitUntil([&] { return list()->model()->rowCount() == 2000 + keptRuns; }))
+        << list()->model()->rowCount() - 2000 << " of " << keptRuns << " runs kept are listed";
 }
 
 } // namespace

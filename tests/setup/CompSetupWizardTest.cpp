@@ -525,10 +525,11 @@ TEST_F(WizardTest, ClosingAsksOnEveryPageButTheFinalOneWhichOpensTheNewCompetiti
         typeName(QStringLiteral("Sportfest"));
         click(next());
         script->expectMessage(QStringLiteral("Wizard beenden"), TMsgAnswer::No);
-        wizard->close();
+        QTest::keyClick(wizard.get(), Qt::Key_Escape);
         EXPECT_TRUE(wizard->isVisible());
         EXPECT_TRUE(script->seen.back().text.endsWith(
             QStringLiteral("gehen verloren.\nMöchten Sie den Wizard wirklich beenden?")));
+        EXPECT_EQ(script->seen.back().defaultAnswer, TMsgAnswer::No) << "Enter would throw the settings away";
         click(next());
         click(next());
         EXPECT_EQ(next()->text(), kCreateCaption);

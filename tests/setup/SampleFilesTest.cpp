@@ -6,6 +6,7 @@
 
 #include "core/connection/CompetitionUrlHolder.h"
 #include "core/connection/CurrentCompetition.h"
+#include "core/results/tvpUtils.h"
 #include "setup/CompetitionTypeSections.h"
 #include "tests/support/StandinHarness.h"
 #include "tests/support/RoadRun.h"
@@ -402,6 +403,22 @@ TEST_F(SampleFilesOnStandin, EveryAgeClassIsCreatedWithTheTypesOwnParameters)
         ASSERT_EQ(collections.size(), 1u);
         EXPECT_EQ(collections[0].Name, QStringLiteral("Urkunden ") + ageClass->Name);
         EXPECT_FALSE(collections[0].AggIds.empty());
+
+        // Hits and jumps are counted: grid, lists and certificates show points, not metres.
+        for (const proto::DisciplinType& d : created) {
+            const bool counted =
+                d.Name.startsWith(QStringLiteral("Zielwurf")) || d.Name.startsWith(QStringLiteral("Seilspringen"));
+            const TResultformat format = uiInfoStringToResultFormat(
+                client->drs()->getUiInfo(QStringLiteral("Disciplin_ResultFormat"), d.DisciplinID).Value);
+            EXPECT_EQ(format, counted ? TResultformat::rf_Points : TResultformat::rf_Default) << d.Name.toStdString();
+            if (counted) {
+                EXPECT_EQ(GetResultUnit(proto::ResultValueType::Distance, format), QStringLiteral("Punkte"));
+                proto::ResultType seven;
+                seven.Type_ = proto::ResultValueType::Distance;
+                seven.DistanceInMeter = 7;
+                EXPECT_EQ(ResultToString(seven, format, QString()), QStringLiteral("7,00Pkt"));
+            }
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 #include "core/util/UserAction.h"
 
 #include <QApplication>
+#include <QWidget>
 #include <QLocale>
 
 #include <gtest/gtest.h>

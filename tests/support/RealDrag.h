@@ -5,6 +5,9 @@
 // from it and dropped on the target with the enter, move and drop a platform would send. Qt gives
 // such a drop no source object: the target reads what the drag carries.
 
+#include "core/lists/WindowDrag.h"
+
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDrag>
 #include <QDragMoveEvent>
@@ -87,5 +90,22 @@ private:
     QPoint at_;
     std::unique_ptr<QMimeData> data_;
 };
+
+// What a drag from a window carries, dropped on a row of a list (-1: below the rows) as the
+// platform delivers it; whether the list took it.
+inline bool dropWindowDrag(QAbstractItemView& view, int row, const QString& source, bool ctrl = false)
+{
+    std::unique_ptr<QMimeData> data(windowDragData(source));
+    const QPoint at =
+        row >= 0 ? view.visualRect(view.model()->index(row, 0)).center() : QPoint(2, view.viewport()->height() - 2);
+    const Qt::KeyboardModifiers mods = ctrl ? Qt::ControlModifier : Qt::NoModifier;
+    QDragEnterEvent enter(at, Qt::MoveAction | Qt::CopyAction, data.get(), Qt::LeftButton, mods);
+    QCoreApplication::sendEvent(view.viewport(), &enter);
+    QDragMoveEvent move(at, Qt::MoveAction | Qt::CopyAction, data.get(), Qt::LeftButton, mods);
+    QCoreApplication::sendEvent(view.viewport(), &move);
+    QDropEvent dropped(QPointF(at), Qt::MoveAction | Qt::CopyAction, data.get(), Qt::LeftButton, mods);
+    QCoreApplication::sendEvent(view.viewport(), &dropped);
+    return move.isAccepted() && dropped.isAccepted();
+}
 
 } // namespace tvp::test

@@ -1,6 +1,8 @@
 #pragma once
 // Answers the program's modal questions and windows in tests, by caption, in the order expected.
-// An unexpected one fails the test and is answered "Nein"/cancel so nothing blocks.
+// An unexpected one fails the test and is answered "Nein"/cancel so nothing blocks. A question asked
+// without waiting (ask) is answered at once, or held until the test answers it (expectHeld), so
+// that several can be up at once and be answered in any order.
 
 #include "core/ui/Dialogs.h"
 
@@ -30,6 +32,11 @@ public:
         std::function<int(QDialog&)> onModal;  // for modal dialogs
         std::function<int(QWidget&)> onWindow; // for work windows shown modally
         std::optional<QString> text;           // for text questions; none cancels
+        bool held = false;                     // a question asked without waiting stays up
+    };
+    struct Held {
+        QString caption;
+        std::function<void(TMsgAnswer)> answered;
     };
 
     void expectMessage(const QString& caption, TMsgAnswer answer)
@@ -55,7 +62,21 @@ public:
     {
         steps.push_back({caption, {}, {}, {}, {}, std::move(text)});
     }
-    bool allAnswered() const { return steps.empty(); }
+    // The question of that caption, asked without waiting, stays up until answer() is called.
+    void expectHeld(const QString& caption) { steps.push_back({caption, {}, {}, {}, {}, {}, true}); }
+    // Answers the held question of that caption; false when none is up.
+    bool answer(const QString& caption, TMsgAnswer given)
+    {
+        for (auto it = held.begin(); it != held.end(); ++it)
+            if (it->caption == caption) {
+                const std::function<void(TMsgAnswer)> answered = std::move(it->answered);
+                held.erase(it);
+                answered(given);
+                return true;
+            }
+        return false;
+    }
+    bool allAnswered() const { return steps.empty() && held.empty(); }
 
     TMsgAnswer messageBox(QWidget*, const QString& caption, const QString& text, TMsgKind, TMsgButtons,
                           TMsgAnswer defaultAnswer) override
@@ -63,6 +84,16 @@ public:
         seen.push_back({caption, text, defaultAnswer});
         const std::optional<Step> s = next(caption, text);
         return s ? s->answer : TMsgAnswer::No;
+    }
+    void ask(QWidget*, const QString& caption, const QString& text, TMsgKind, TMsgButtons, TMsgAnswer defaultAnswer,
+             std::function<void(TMsgAnswer)> answered) override
+    {
+        seen.push_back({caption, text, defaultAnswer});
+        const std::optional<Step> s = next(caption, text);
+        if (s && s->held)
+            held.push_back({caption, std::move(answered)});
+        else
+            answered(s ? s->answer : TMsgAnswer::No);
     }
     QString getOpenFileName(QWidget*, const QString& caption, const QString&, const QString&) override
     {
@@ -119,6 +150,7 @@ public:
 
     std::vector<Seen> seen;
     std::deque<Step> steps;
+    std::vector<Held> held;
     QString lastDefaultSuffix;
     int beeps = 0;
 

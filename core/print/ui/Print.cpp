@@ -14,6 +14,8 @@
 #include <QTableView>
 #include <QTreeView>
 
+#include <optional>
+
 namespace tvp {
 
 QPrinter& Printer()
@@ -47,6 +49,24 @@ bool ChoosePrinterByDialog(QWidget* window)
     } catch (...) {
         return false;
     }
+}
+
+void ChoosePrinterThen(QWidget* window, std::function<void(bool)> chosen)
+{
+    auto wait = std::make_shared<std::optional<TWaitText>>();
+    wait->emplace(QStringLiteral("Suche installierte Drucker..."), window);
+    try {
+        dialogs().askPrinter(window, QStringLiteral("Drucken"), Printer(), [wait, chosen](bool confirmed) {
+            wait->reset();
+            chosen(confirmed);
+        });
+    } catch (...) {
+        wait->reset();
+        chosen(false);
+        return;
+    }
+    // The printers are found once the dialog is up.
+    wait->reset();
 }
 
 std::unique_ptr<TPrintManager> InitPrint(bool askPrinter, const QString& jobTitle, bool landscape, QWidget* window)

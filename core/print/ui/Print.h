@@ -18,6 +18,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QAbstractItemView;
@@ -49,6 +50,10 @@ private:
 // The printer dialog ("Drucken") under the wait text "Suche installierte Drucker...". True only
 // when the user confirmed a printer; any failure of the dialog counts as cancel.
 bool ChoosePrinterByDialog(QWidget* window = nullptr);
+// The same without waiting, for a printout that a server's answer starts: the dialog waits in front
+// of window and chosen gets the user's choice. The wait text goes once the dialog is up, so that it
+// never covers it.
+void ChoosePrinterThen(QWidget* window, std::function<void(bool)> chosen);
 
 // A page engine on the program's printer with the job title and orientation, after asking for
 // the printer when askPrinter is set. Null when the user cancelled or no printer can be used.

@@ -283,6 +283,44 @@ inline QStringList brokenInsideWords(const QString& pdf, const QStringList& name
     return broken;
 }
 
+// The printed pieces of names that end in a hyphen where a reader does not divide the name: the
+// names given as divided, joints "|" and syllables "·" (after a hyphen of its own a name divides too).
+// At a joint of a compound the German dictionary does not know, its patterns may divide a letter
+// off ("Leichtathleti-knachwuchs"); that is let pass.
+inline QStringList misleadingBreaks(const std::vector<PdfWord>& words, const QStringList& divided)
+{
+    std::vector<std::pair<QString, std::set<qsizetype>>> names;
+    for (const QString& name : divided) {
+        QString text;
+        std::set<qsizetype> at{0};
+        for (const QChar c : name) {
+            if (c != u'|' && c != u'·')
+                text += c;
+            if (c == u'|')
+                at.insert({text.size() - 1, text.size() + 1});
+            if (c == u'|' || c == u'·' || c == u'-')
+                at.insert(text.size());
+        }
+        names.emplace_back(text, at);
+    }
+    QStringList found;
+    for (const PdfWord& w : words) {
+        if (!w.text.endsWith(u'-') || w.text.size() < 2)
+            continue;
+        bool inAName = false, divides = false;
+        // The hyphen is the name's own, or added.
+        for (const QString& piece : {w.text, w.text.chopped(1)})
+            for (const auto& [text, at] : names)
+                for (qsizetype i = text.indexOf(piece); i >= 0; i = text.indexOf(piece, i + 1)) {
+                    inAName = true;
+                    divides |= at.count(i) && at.count(i + piece.size()) && i + piece.size() < text.size();
+                }
+        if (inAName && !divides && !found.contains(w.text))
+            found << w.text;
+    }
+    return found;
+}
+
 // Sets a printer's margins as its print dialog does: mm on every side, or below 0 the printer's own.
 inline void setDialogMargins(QPrinter& printer, double mm)
 {

@@ -2,6 +2,7 @@
 // and shading, the caption header, the filter caption and the standard footer, read back from PDF.
 
 #include "tests/support/TestUtil.h"
+#include "core/print/Hyphenation.h"
 #include "core/print/PrintObject.h"
 #include "core/print/PrintUtils.h"
 #include "tests/core/print/PdfTools.h"
@@ -103,14 +104,28 @@ TEST(TableSplitting, ItemsAreCopiesTheTableKeepsAndSorts)
               (QStringList{QStringLiteral("Vorname1"), QStringLiteral("Name1"), QStringLiteral("101")}));
 }
 
+// A canvas at 300 dpi to measure and wrap texts on, at a height of type.
+struct MeasuringCanvas {
+    explicit MeasuringCanvas(int height) : device(makeDevice()), painter(&device), canvas(painter, device)
+    {
+        canvas.setFontHeight(height);
+    }
+    static QImage makeDevice()
+    {
+        QImage image(200, 200, QImage::Format_RGB32);
+        image.setDotsPerMeterX(11811);
+        image.setDotsPerMeterY(11811);
+        return image;
+    }
+    QImage device;
+    QPainter painter;
+    TPrintCanvas canvas;
+};
+
 TEST(CellText, TextsAreCutToTheirWidthAndNeverLoop)
 {
-    QImage device(200, 200, QImage::Format_RGB32);
-    device.setDotsPerMeterX(11811); // 300 dpi
-    device.setDotsPerMeterY(11811);
-    QPainter painter(&device);
-    TPrintCanvas canvas(painter, device);
-    canvas.setFontHeight(45);
+    MeasuringCanvas measuring(45);
+    TPrintCanvas& canvas = measuring.canvas;
     const QString name = QStringLiteral("Leichtathletikgemeinschaft Oberes Musterland");
     const int full = canvas.textWidth(name);
     EXPECT_EQ(elideToWidth(canvas, name, full), name) << "a text that fits stays whole";
@@ -131,12 +146,8 @@ TEST(CellText, TextsAreCutToTheirWidthAndNeverLoop)
 // compound's joint where it can; a cut last line goes on where the one before it ended.
 TEST(CellText, LinesBreakBetweenWordsAndAWordTooWideForItsLineGetsAHyphen)
 {
-    QImage device(200, 200, QImage::Format_RGB32);
-    device.setDotsPerMeterX(11811);
-    device.setDotsPerMeterY(11811);
-    QPainter painter(&device);
-    TPrintCanvas canvas(painter, device);
-    canvas.setFontHeight(48);
+    MeasuringCanvas measuring(48);
+    TPrintCanvas& canvas = measuring.canvas;
     const auto wrap = [&](const char* text, const char* fits) {
         return wrapToWidth(canvas, QString::fromUtf8(text), canvas.textWidth(QString::fromUtf8(fits)));
     };
@@ -149,6 +160,40 @@ TEST(CellText, LinesBreakBetweenWordsAndAWordTooWideForItsLineGetsAHyphen)
     EXPECT_TRUE(two[0].endsWith(u'-') && word.startsWith(two[0].chopped(1)) && canvas.textWidth(two[0]) <= half)
         << two[0].toStdString();
     EXPECT_TRUE(word.mid(two[0].size() - 1).startsWith(two[1].chopped(3))) << two[1].toStdString();
+}
+
+// The club and place names of a club day divide as the German dictionary has them: "|" a
+// compound's joint, "-" a syllable. No letter stands alone between two breaks.
+TEST(Hyphenation, ClubAndPlaceNamesDivideAsTheGermanDictionaryHasThem)
+{
+    const auto divided = [](const QString& word) {
+        const std::vector<TBreak> points = hyphenationPoints(word);
+        EXPECT_EQ(points.size(), std::size_t(word.size()) + 1) << word.toStdString();
+        QString out;
+        for (qsizetype i = 0; i < word.size(); ++i) {
+            if (points[std::size_t(i)] == TBreak::joint)
+                out += u'|';
+            else if (points[std::size_t(i)] == TBreak::syllable)
+                out += u'-';
+            out += word.at(i);
+        }
+        return out;
+    };
+    const QStringList names{"Fried-richs-ha-fen", "Über-lin-gen",     "Pful-len-dorf",       "Ra-vens-burg",
+                            "Meers-burg",         "Ober-teu-rin-gen", "Im-men-staad",        "Mark-dorf",
+                            "Kress-bronn",        "Lin-dau",          "Uhl-din-gen",         "Lan-gen-ar-gen",
+                            "Fens-ter",           "Lü-den-scheidt",   "Sport-ge-mein-schaft"};
+    for (const QString& name : names)
+        EXPECT_EQ(divided(QString(name).remove(u'-')).replace(u'|', u'-'), name);
+    EXPECT_EQ(divided(QStringLiteral("Kampfrichter")), QStringLiteral("Kampf|rich-ter"));
+    EXPECT_EQ(divided(QStringLiteral("DEUTSCHLAND")), QStringLiteral("DEUTSCH|LAND")) << "capitals alike";
+    // The patterns would leave the "p" of "pful" alone.
+    EXPECT_EQ(divided(QStringLiteral("Jugendpfullendorf")).replace(u'|', u'-'),
+              QStringLiteral("Ju-gend-pful-len-dorf"));
+    // Each run of letters on its own; none in a word the dictionary cannot spell.
+    EXPECT_EQ(divided(QStringLiteral("1896-Lindau,")), QStringLiteral("1896-Lin|dau,"));
+    EXPECT_EQ(divided(QStringLiteral("Łódźer Lindau")), QStringLiteral("Łódźer Lin|dau"));
+    EXPECT_EQ(divided(QStringLiteral("e.V.")), QStringLiteral("e.V."));
 }
 
 TEST(TableColumns, TheWidestGiveWayWhenTheTableIsWiderThanThePage)
@@ -167,6 +212,36 @@ TEST(TableColumns, TheWidestGiveWayWhenTheTableIsWiderThanThePage)
     std::vector<int> widths{10, 20};
     widenColumns(widths, {15, 5, 30});
     EXPECT_EQ(widths, (std::vector<int>{15, 20, 30}));
+}
+
+// One surname too long for any width the page leaves takes its lines; the teams beside it keep
+// theirs in one line each rather than every row growing to the lines of the tallest.
+TEST(TableColumns, TheColumnsGiveTheWholeListTheFewestLines)
+{
+    MeasuringCanvas measuring(45);
+    TPrintCanvas& canvas = measuring.canvas;
+    constexpr int gap = 40;
+    const QString longest =
+        QStringLiteral("Schmidt-Müller-Lüdenscheidt-Überkinger-Großkopf-Wäldermann-Hohenberg-Rosen");
+    const QString team = QStringLiteral("Leichtathletikgemeinschaft Überlingen");
+    TWrapColumn surnames, teams;
+    surnames.caption = QStringLiteral("Nachname");
+    teams.caption = QStringLiteral("Team");
+    surnames.breaks = teams.breaks = TWordBreak::atJoints;
+    for (int r = 0; r < 10; ++r) {
+        surnames.cells << (r == 4 ? longest : QStringLiteral("Wolf"));
+        teams.cells << team;
+    }
+    surnames.wanted = canvas.textWidth(longest) + gap;
+    teams.wanted = canvas.textWidth(team) + gap;
+    const int available = teams.wanted + canvas.textWidth(QStringLiteral("Lüdenscheidt-Überkinger-")) + gap;
+    const std::vector<int> widths = fitColumnsToFewestLines(canvas, {surnames, teams}, gap, available);
+    ASSERT_EQ(widths.size(), 2u);
+    EXPECT_LE(widths[0] + widths[1], available);
+    EXPECT_EQ(wrapToWidth(canvas, team, widths[1] - gap, TWordBreak::atJoints).size(), 1)
+        << "the teams' column " << widths[1] << " of " << available;
+    const QStringList surname = wrapToWidth(canvas, longest, widths[0] - gap, TWordBreak::atJoints);
+    EXPECT_EQ(surname.join(QString()).remove(u'-'), QString(longest).remove(u'-')) << "whole, in lines";
 }
 
 TEST(FilterCaption, JoinsOnlyTheSetPartsInTheirOrder)
