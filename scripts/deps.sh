@@ -12,7 +12,7 @@ PACKAGES=(
 if [ "${1:-}" = "--tests" ]; then
   PACKAGES+=(
     libgtest-dev libgmock-dev libbenchmark-dev
-    iproute2 util-linux xvfb openbox poppler-utils zbar-tools
+    iproute2 util-linux xvfb openbox libxcb1-dev poppler-utils zbar-tools
     clang libclang-rt-14-dev chromium
   )
 fi

@@ -1,6 +1,6 @@
 #include "core/ui/TVPForm.h"
 
-#include "core/ui/AskedSize.h"
+#include "core/ui/AskedGeometry.h"
 #include "core/ui/Dialogs.h"
 #include "core/util/ShellClock.h"
 #include "core/util/UserAction.h"
@@ -21,24 +21,6 @@
 
 namespace tvp {
 
-namespace {
-
-// Posted to a window when the window system shows it.
-const QEvent::Type kExposed = static_cast<QEvent::Type>(QEvent::registerEventType());
-
-class TExposeWatch : public QObject {
-public:
-    using QObject::QObject;
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed())
-            QCoreApplication::postEvent(parent(), new QEvent(kExposed));
-        return false;
-    }
-};
-
-} // namespace
-
 TTVPForm::TTVPForm(QWidget* parent) : TTVPForm(programContext(), parent)
 {
 }
@@ -54,8 +36,7 @@ TTVPForm::TTVPForm(TWindowContext& context, QWidget* parent)
                                   "Eintrags wurde angefordert. Beim Fortsetzen gehen ungespeicherte Änderungen "
                                   "ggf. verloren. Daten neu laden?")),
       context_(context),
-      askedSize_(new TAskedSize(*this)),
-      exposeWatch_(new TExposeWatch(this))
+      askedGeometry_(new TAskedGeometry(*this))
 {
     installCutTextAids();
     installFieldAids();
@@ -306,17 +287,17 @@ void TTVPForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (!event->spontaneous()) {
-        frameUnknown_ = true;
-        framed_ = false;
-        if (QWindow* handle = windowHandle())
-            handle->installEventFilter(exposeWatch_);
-        // Without a window manager no frame comes: the window is its own frame then.
-        QTimer::singleShot(frameWaitMs, this, [this] {
-            guarded([this] {
-                frameUnknown_ = false;
-                keepWithinArea();
-            });
-        });
+        askedGeometry_->hold();
+        // Sized before the window system maps it, so that nothing moves once it shows; grown so, or
+        // as wide as it can be already, it grows no more.
+        if (growsWithLists_) {
+            const auto lists = listsLacking(*this);
+            for (const auto& [list, lacking] : lists)
+                growForList(*list, lacking);
+            if (!lists.empty())
+                growsWithLists_ = false;
+        }
+        askedGeometry_->askNow();
         guarded([this] { FormShow(); });
     }
 }
@@ -324,46 +305,17 @@ void TTVPForm::showEvent(QShowEvent* event)
 void TTVPForm::moveEvent(QMoveEvent* event)
 {
     QWidget::moveEvent(event);
-    if (frameUnknown_)
-        keepWithinArea();
     geometryChanged();
 }
 
 void TTVPForm::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    // Grown with its data (its layout asks for more), it may reach past the screen's edge.
-    if (frameUnknown_ || event->size().width() > event->oldSize().width() ||
-        event->size().height() > event->oldSize().height())
-        keepWithinArea();
     geometryChanged();
-}
-
-void TTVPForm::keepWithinArea()
-{
-    if (!isVisible() || isMinimized() || isMaximized() || isFullScreen())
-        return;
-    // The title bar is known only once the window manager framed the window; until then its place
-    // is not yet the one it will have.
-    if (frameGeometry() != geometry()) {
-        frameUnknown_ = false;
-        framed_ = true;
-    }
-    if (frameUnknown_)
-        return;
-    if (TPositionStoreAdapter* adapter = context_.positionStore())
-        adapter->keepWithinArea(this);
 }
 
 bool TTVPForm::event(QEvent* event)
 {
-    // A window manager slow to map the window frames it only after the window stopped waiting for its
-    // frame, perhaps without moving it: shown, it is placed within the free area with its frame.
-    if (event->type() == kExposed) {
-        if (!framed_)
-            guarded([this] { keepWithinArea(); });
-        return true;
-    }
     // A list of the window first shows rows and lacks width: the window decides whether it grows,
     // whatever the window manager did meanwhile.
     if (event->type() == TListLacksEvent::kType) {
@@ -380,7 +332,8 @@ void TTVPForm::growForList(const QWidget& list, int lacking)
     if (!growsWithLists_ || lacking <= 0 || !adapter || !isVisible() || isMinimized() || isMaximized() ||
         isFullScreen())
         return;
-    const int most = adapter->area().width() - (frameGeometry().width() - width());
+    const QMargins frame = askedGeometry_->frameMargins();
+    const int most = adapter->area().width() - frame.left() - frame.right();
     const int opened = width();
     // Beside other widgets the list gets only a part of what the window grows by: the window grows
     // again by what is still lacking, at the rate the list gained.
@@ -393,15 +346,21 @@ void TTVPForm::growForList(const QWidget& list, int lacking)
         if (gained <= 0)
             break;
         lacking -= gained;
-        by = (lacking * (width() - window) + gained - 1) / gained;
+        by = int((qint64(lacking) * (width() - window) + gained - 1) / gained);
     }
-    // Until the window system confirms the width, whatever size the window manager maps it at.
-    if (width() > opened) {
+    // Held with its place until the window system confirms both, its frame kept within the free area.
+    if (width() > opened)
         growsWithLists_ = false;
-        askedSize_->hold();
-    }
-    // Also before the window manager framed it: once it has, the frame is kept within again.
-    adapter->keepWithinArea(this);
+}
+
+QRect TTVPForm::restingGeometry() const
+{
+    return askedGeometry_->resting();
+}
+
+bool TTVPForm::awaitsGeometry() const
+{
+    return askedGeometry_->holding();
 }
 
 void TTVPForm::geometryChanged()

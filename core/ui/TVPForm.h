@@ -15,7 +15,7 @@
 
 namespace tvp {
 
-class TAskedSize;
+class TAskedGeometry;
 class TWindowContext;
 class TTVPForm;
 
@@ -49,8 +49,6 @@ public:
     static inline int doubleCheckIntervalMs = 1000;
     // Quiet time after the last move or resize before the position is stored.
     static inline int moveStoreDelayMs = 400;
-    // How long a shown window waits for the window manager's frame before it takes itself as its frame.
-    static inline int frameWaitMs = 500;
 
     // A window of the program's context; windows made by the registry get theirs passed.
     explicit TTVPForm(QWidget* parent = nullptr);
@@ -136,9 +134,16 @@ public:
     // worth storing, for then the next start would no longer grow it.
     bool keepsOpeningSize() const { return growsWithLists_ && size() == openingSize_; }
     // The list, filled for the first time, lacks that many pixels to show its texts whole: the window
-    // grows until the list has them, as far as the free area allows, its frame kept within, and holds
-    // that size until the window system confirms it (TAskedSize).
+    // grows until the list has them, as far as the free area allows, its frame kept within. Shown, it
+    // grows before the window system maps it where its lists say what they lack by then: their rows
+    // are there, or their names may need the screen (opensWideForNames).
     void growForList(const QWidget& list, int lacking);
+
+    // The place (the frame's top left) and size the window rests at: while the window system has
+    // not yet confirmed what the program asked for the shown window, that (TAskedGeometry).
+    QRect restingGeometry() const;
+    // The window system has still to confirm the place and size the program asked for.
+    bool awaitsGeometry() const;
 
     bool checkDirtyDataOnClose = true;
     QString closeMessage;
@@ -164,7 +169,6 @@ protected:
 private:
     void geometryChanged();
     void onMoveWindow();
-    void keepWithinArea();
     // A "Ja" less than a second ago answers this question too.
     bool answeredJustNow();
     bool askReloadLater(std::function<void()> reloadAgreed = {});
@@ -177,14 +181,9 @@ private:
     // The reload question asked without waiting is up: a second reload asks nothing more.
     bool reloadAsked_ = false;
     bool sizeableBorder_ = true;
-    // Shown, and the window system has not yet told its frame: placed again once it has.
-    bool frameUnknown_ = false;
-    // The window manager's frame was seen since the window was last shown.
-    bool framed_ = false;
     bool growsWithLists_ = false;
     QSize openingSize_;
-    TAskedSize* askedSize_;
-    QObject* exposeWatch_;
+    TAskedGeometry* askedGeometry_;
     QTimer moveStoreTimer_;
 };
 

@@ -29,6 +29,7 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <optional>
 
 namespace tvp {
 
@@ -348,6 +349,22 @@ public:
             }
     }
 
+    // What the list lacks as its window is shown, for the window to grow before it is mapped: measured
+    // where its rows are there (it then tells no more); where they are not yet and its names may
+    // need the screen, more than any screen has.
+    std::optional<int> lackAsShown()
+    {
+        if (grown_ || !view_.model() || !view_.isVisible())
+            return std::nullopt;
+        if (view_.model()->rowCount() == 0)
+            return namesMayNeedTheScreen ? std::optional<int>(QWIDGETSIZE_MAX) : std::nullopt;
+        grown_ = true;
+        share();
+        return lack();
+    }
+
+    bool namesMayNeedTheScreen = false;
+
     // How many first characters the column's text shares with another of its texts (0: none, or not measured).
     int sharedStart(int column, const QString& text) const
     {
@@ -388,11 +405,16 @@ private:
     // The window grows by what the list lacks, a scroll bar included that more rows may bring.
     void growWindow()
     {
+        TListLacksEvent lacks(view_, lack());
+        QCoreApplication::sendEvent(view_.window(), &lacks);
+    }
+
+    int lack() const
+    {
         const int scrollBar = view_.verticalScrollBar()->isVisible()
                                   ? 0
                                   : view_.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &view_);
-        TListLacksEvent lacks(view_, wanted_ + scrollBar - view_.viewport()->width());
-        QCoreApplication::sendEvent(view_.window(), &lacks);
+        return wanted_ + scrollBar - view_.viewport()->width();
     }
 
     void measure(const QHeaderView& header)
@@ -419,10 +441,15 @@ private:
             TColumnNeeds& n = measured_[std::size_t(c)];
             const QStringList& column = texts[std::size_t(c)];
             const std::vector<int> starts = distinctStarts(column);
+            // However narrow the column, a cut still tells its rows apart ("…(16)" beside "…(6)").
+            const std::vector<int> least =
+                leastApartWidths(column, [&](const QString& text) { return metrics.horizontalAdvance(text); });
             int apart = 0;
             for (qsizetype i = 0; i < column.size(); ++i) {
                 const QString& text = column[i];
                 const int whole = wholes[std::size_t(c)][std::size_t(i)];
+                const int margin = whole - metrics.horizontalAdvance(text);
+                n[nLeast] = std::max(n[nLeast], std::min(whole, least[std::size_t(i)] + margin + 1));
                 const int start = starts[std::size_t(i)];
                 // Also a text that parts from another only in its last character ("(1)" beside
                 // "(10)"), or that another starts with, keeps that character where it is cut.
@@ -432,7 +459,7 @@ private:
                     apart = std::max(apart, whole);
                     continue;
                 }
-                const int cut = whole - metrics.horizontalAdvance(text) + metrics.horizontalAdvance(text.left(start) + dots);
+                const int cut = margin + metrics.horizontalAdvance(text.left(start) + dots);
                 apart = std::max(apart, std::min(whole, cut + 1));
             }
             if (longest_[std::size_t(c)] > 0 && longest_[std::size_t(c)] <= kShortTextChars)
@@ -559,6 +586,24 @@ void fitColumnsToRoom(QAbstractItemView& view)
     keeper->takeDesigned(*header);
     keeper->share();
     keeper->shareSoon();
+}
+
+void opensWideForNames(QAbstractItemView& view)
+{
+    if (!RoomKeeper::of(view))
+        fitColumnsToRoom(view);
+    if (RoomKeeper* keeper = RoomKeeper::of(view))
+        keeper->namesMayNeedTheScreen = true;
+}
+
+std::vector<std::pair<const QWidget*, int>> listsLacking(QWidget& window)
+{
+    std::vector<std::pair<const QWidget*, int>> lacking;
+    for (QAbstractItemView* view : window.findChildren<QAbstractItemView*>())
+        if (RoomKeeper* keeper = RoomKeeper::of(*view); keeper && view->window() == &window)
+            if (const std::optional<int> lack = keeper->lackAsShown(); lack && *lack > 0)
+                lacking.emplace_back(view, *lack);
+    return lacking;
 }
 
 namespace {

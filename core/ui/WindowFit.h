@@ -14,6 +14,9 @@
 #include <QSize>
 #include <QStringList>
 
+#include <utility>
+#include <vector>
+
 class QAbstractItemView;
 class QHeaderView;
 class QTreeView;
@@ -54,6 +57,17 @@ void keepColumnsWhole(QTreeView& view);
 // holds while the list is resized. Once the list first shows rows, its window is told by a
 // TListLacksEvent what width the list lacks.
 void fitColumnsToRoom(QAbstractItemView& view);
+
+// The list's names may need a laptop's whole width (a crowded day's teams and athletes): its window,
+// opened without a stored size, takes the free area's width as it is first shown, before its rows
+// come, rather than growing for them once the window system has mapped it. After fitColumnsToRoom.
+void opensWideForNames(QAbstractItemView& view);
+
+// As the window is shown, each of its lists whose columns share their room, with the width it lacks
+// to show its texts and captions whole: measured where its rows are there already; where they are
+// not yet and its names may need the screen, more than any screen has. A list named here sends no
+// TListLacksEvent for its first rows.
+std::vector<std::pair<const QWidget*, int>> listsLacking(QWidget& window);
 
 // Sent to a list's window once the list first shows rows: the width the list lacks to show its
 // texts and captions whole. The window decides whether it grows.

@@ -149,31 +149,30 @@ void TPositionStoreAdapter::initWindowPosition(TTVPForm* form)
     form->move(left, top);
 }
 
-void TPositionStoreAdapter::keepWithinArea(TTVPForm* form)
+QRect TPositionStoreAdapter::keptWithinArea(QRect frame, QSize decoration, QSize minimum, bool sizeable) const
 {
-    QRect outer = form->frameGeometry();
-    if (area_.isEmpty() || area_.contains(outer))
-        return;
-    const QSize frame = outer.size() - form->size();
-    if (form->hasSizeableBorder() && (outer.width() > area_.width() || outer.height() > area_.height())) {
-        form->resize(form->size().boundedTo(area_.size() - frame).expandedTo(form->minimumSize()));
-        outer.setSize(form->size() + frame);
-    }
-    const int left = std::max(area_.left(), std::min(outer.left(), area_.left() + area_.width() - outer.width()));
-    const int top = std::max(area_.top(), std::min(outer.top(), area_.top() + area_.height() - outer.height()));
-    if (QPoint(left, top) != outer.topLeft())
-        form->move(left, top);
+    if (area_.isEmpty() || area_.contains(frame))
+        return frame;
+    if (sizeable && (frame.width() > area_.width() || frame.height() > area_.height()))
+        frame.setSize((frame.size() - decoration).boundedTo(area_.size() - decoration).expandedTo(minimum) +
+                      decoration);
+    const int left = std::max(area_.left(), std::min(frame.left(), area_.left() + area_.width() - frame.width()));
+    const int top = std::max(area_.top(), std::min(frame.top(), area_.top() + area_.height() - frame.height()));
+    frame.moveTopLeft({left, top});
+    return frame;
 }
 
 void TPositionStoreAdapter::storeWindowPosition(TTVPForm* form)
 {
-    WriteIniInteger(kSection, key(form, ".PosX"), form->x());
-    WriteIniInteger(kSection, key(form, ".PosY"), form->y());
+    // Where the program asked the window system to put it, until that confirmed it.
+    const QRect resting = form->restingGeometry();
+    WriteIniInteger(kSection, key(form, ".PosX"), resting.x());
+    WriteIniInteger(kSection, key(form, ".PosY"), resting.y());
     if (form->hasSizeableBorder()) {
         // -1 as never stored: the window keeps growing for its lists in later starts.
         const bool own = form->keepsOpeningSize();
-        WriteIniInteger(kSection, key(form, ".Width"), own ? -1 : form->width());
-        WriteIniInteger(kSection, key(form, ".Height"), own ? -1 : form->height());
+        WriteIniInteger(kSection, key(form, ".Width"), own ? -1 : resting.width());
+        WriteIniInteger(kSection, key(form, ".Height"), own ? -1 : resting.height());
     }
 }
 

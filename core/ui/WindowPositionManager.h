@@ -46,10 +46,10 @@ public:
     // Where windows may open.
     const QRect& area() const { return area_; }
     void initWindowPosition(TTVPForm* form);
-    // A shown window that grew, or whose frame the window system just told: its whole frame, title
-    // bar included, moved back within the free area; larger than the area, a sizeable one becomes
-    // as large as fits, never below what its layout needs.
-    void keepWithinArea(TTVPForm* form);
+    // A window's frame (title bar included, `decoration` around the window) moved within the free
+    // area; larger than the area, a sizeable window's becomes as large as fits, never below the
+    // window's minimum.
+    QRect keptWithinArea(QRect frame, QSize decoration, QSize minimum, bool sizeable) const;
     void storeWindowPosition(TTVPForm* form);
     void storeAllWindows();
     // Closes every work window without a question; its unsaved changes are dropped.

@@ -80,6 +80,7 @@ TDisciplinePlaceForm::TDisciplinePlaceForm(TWindowContext& context)
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     showSortedList(*ListView1, sorted_, places_, *this, [this] { ListView1SelectItem(); });
     fitColumnsToRoom(*ListView1);
+    opensWideForNames(*ListView1);
     onKey(*ListView1, Qt::Key_Delete, [this] { Entfernen1Click(); });
     layout->addWidget(ListView1, 1);
 

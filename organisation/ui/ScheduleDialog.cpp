@@ -241,6 +241,7 @@ TScheduleForm::TScheduleForm(TWindowContext& context)
             fitColumnsToRoom(*StringGrid1);
         });
     });
+    opensWideForNames(*StringGrid1);
     layout->addWidget(StringGrid1, 1);
     connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {

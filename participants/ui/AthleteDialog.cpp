@@ -142,6 +142,7 @@ TAthleteForm::TAthleteForm(TWindowContext& context)
     ListView1->setModel(&sorted_);
     sorted_.initListView();
     fitColumnsToRoom(*ListView1);
+    opensWideForNames(*ListView1);
     ListView1->header()->setSortIndicator(sorted_.getSortCol(),
                                           sorted_.getSortDir() ? Qt::DescendingOrder : Qt::AscendingOrder);
     connect(ListView1->header(), &QHeaderView::sectionClicked, this, [this](int column) {

@@ -87,6 +87,7 @@ TTeamForm::TTeamForm(TWindowContext& context)
     buildMenus();
     showSortedList(*ListView1, sorted_, model_, *this, [this] { ListView1Change(); });
     fitColumnsToRoom(*ListView1);
+    opensWideForNames(*ListView1);
     LoadItem();
     fitToTexts(*this);
 }

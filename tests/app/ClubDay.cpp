@@ -227,8 +227,8 @@ ProgramUnderTest::ProgramUnderTest(QRect screen, const Seed& more) : area(screen
     for (TWindowId id : positionStoreOrder())
         if (TTVPForm* form = registry.form(id))
             stored << form;
-    program->context().setPositionStore(std::make_unique<TPositionStoreAdapter>(stored, kPositionStoreMainWindows,
-                                                                                relatedWindows(registry), screen));
+    program->context().setPositionStore(
+        std::make_unique<TPositionStoreAdapter>(stored, kPositionStoreMainWindows, relatedWindows(registry), screen));
     chosen = registry.get<TChooseCompetitionForm>(TWindowId::ChooseCompetitionForm)->setCompetition(false);
     for (const TWindowRow& row : windowCatalogue())
         if (row.phase == TStartupPhase::Late)
@@ -297,15 +297,21 @@ void seedCrowd(StandinSeed& seed, const ClubDay& day, const Crowd& crowd)
         const int item = inCup("Team", "team_id", teams.back());
         db.query("INSERT INTO cup_teams (cup_item_id, name) VALUES (?, ?)", item, name).run();
     }
-    for (int q = 0; q < crowd.squads; ++q)
-        seed.squad(comp, 100 + q, QStringLiteral("Riege U10 Überlingen-Seeufer"), u10);
+    for (int q = 0; q < crowd.squads; ++q) {
+        std::vector<int> members;
+        for (std::size_t t = std::size_t(q); crowd.teamsInSquads && t < teams.size(); t += std::size_t(crowd.squads))
+            members.push_back(teams[t]);
+        seed.squad(comp, crowd.teamsInSquads ? q + 1 : 100 + q, QStringLiteral("Riege U10 Überlingen-Seeufer"), u10,
+                   members);
+    }
     std::vector<int> disciplines;
     for (int d = 1; d <= crowd.disciplines; ++d)
         disciplines.push_back(seed.discipline(comp, QStringLiteral("Sprint-Koordinationslauf Station %1").arg(d), u10));
     seed.facility(comp, QStringLiteral("Sportpark Hochschwarzwald Nachwuchszentrum (Halle 1)"), disciplines);
     for (int a = 0; a < crowd.athletes; ++a) {
         const QString given = a % 2 ? QStringLiteral("Maximilian-Alexander") : QStringLiteral("Marie-Charlotte");
-        const int athlete = seed.athlete(comp, given, QStringLiteral("Wolfsteiner"), teams[std::size_t(a % crowd.teams)], club);
+        const int athlete =
+            seed.athlete(comp, given, QStringLiteral("Wolfsteiner"), teams[std::size_t(a % crowd.teams)], club);
         seed.setPerson(athlete, a % 2 ? proto::GenderType::MALE : proto::GenderType::FEMALE, 2014 + a % 4);
         if (a < 1000)
             db.query("INSERT INTO cup_athletes (cup_item_id, given_name, year_of_birth) VALUES (?, ?, ?)",

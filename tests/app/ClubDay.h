@@ -60,6 +60,8 @@ struct Crowd {
     int squads = 20;
     int disciplines = 14;
     int athletes = 10000;
+    // The teams in the squads in turn, the squads numbered from 1: "(6)", "(16)" and "(26)" alike to their end.
+    bool teamsInSquads = false;
 };
 void seedCrowd(StandinSeed& seed, const ClubDay& day, const Crowd& crowd = {});
 

@@ -318,7 +318,8 @@ protected:
     {
         if (!program_ || program_->area != area()) {
             program_.reset();
-            program_ = std::make_unique<ProgramUnderTest>(area(), [](StandinSeed& seed, const ClubDay& day) { seedCrowd(seed, day); });
+            program_ = std::make_unique<ProgramUnderTest>(
+                area(), [](StandinSeed& seed, const ClubDay& day) { seedCrowd(seed, day); });
         }
         return *program_;
     }
@@ -334,7 +335,6 @@ TEST_P(CrowdedLaptopTest, TheListsTellTheirNamesApartWhereverTheScreenAllows)
     // Offscreen the test sends what a window manager sends once it framed the window: moved below its
     // title bar, its size confirmed, as spontaneous as from the window system. Under xcb its own does.
     const bool offscreen = QGuiApplication::platformName() == QLatin1String("offscreen");
-    const int wait = std::exchange(TTVPForm::frameWaitMs, offscreen ? 0 : TTVPForm::frameWaitMs);
     window->show();
     QTest::qWait(1);
     for (int step = 0; step < 2; ++step) {
@@ -349,7 +349,6 @@ TEST_P(CrowdedLaptopTest, TheListsTellTheirNamesApartWhereverTheScreenAllows)
         chooseFirst(*window);
     }
     QTest::qWait(offscreen ? 10 : 1500);
-    TTVPForm::frameWaitMs = wait;
     EXPECT_TRUE(area().contains(window->frameGeometry())) << window->frameGeometry().width();
     expectListsApart(*window, std::max(0, area().width() - window->frameGeometry().width()));
     if (auto* form = qobject_cast<TTVPForm*>(window))

@@ -20,6 +20,8 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
+#include <QPainter>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -39,6 +41,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -485,9 +488,59 @@ inline std::vector<CutText> cutTexts(QWidget& root)
     return out;
 }
 
+namespace textfit_detail {
+
+// The least of a column's texts a cut leaves: what tells each apart from the others ("…(16)"), and
+// short texts (a year, a number) whole, in as many rows as the list measures, opened rows'
+// children included.
+inline int textsApart(QAbstractItemView& view, int column)
+{
+    const QAbstractItemModel& model = *view.model();
+    QStringList texts;
+    std::vector<int> margins;
+    QStyleOptionViewItem option;
+    option.initFrom(view.viewport());
+    option.font = view.font();
+    option.fontMetrics = QFontMetrics(option.font);
+    option.widget = &view;
+    auto* tree = qobject_cast<QTreeView*>(&view);
+    const bool first = tree && tree->header()->visualIndex(column) == 0;
+    const int precision = columnHeader(view)->resizeContentsPrecision();
+    int budget = precision < 0 ? std::numeric_limits<int>::max() : std::max(precision, 1);
+    std::vector<std::pair<QModelIndex, int>> pending{{QModelIndex(), 0}};
+    while (!pending.empty() && budget > 0) {
+        const auto [parent, depth] = pending.back();
+        pending.pop_back();
+        for (int row = 0; row < model.rowCount(parent) && budget > 0; ++row, --budget) {
+            const QModelIndex index = model.index(row, column, parent);
+            const QString text = index.data().toString();
+            if (tree && tree->isExpanded(model.index(row, 0, parent)))
+                pending.emplace_back(model.index(row, 0, parent), depth + 1);
+            if (text.isEmpty() || text.contains(QLatin1Char('\n')))
+                continue;
+            const int indent = first ? tree->indentation() * (depth + (tree->rootIsDecorated() ? 1 : 0)) : 0;
+            texts << text;
+            margins.push_back(view.itemDelegateForIndex(index)->sizeHint(option, index).width() + indent -
+                              option.fontMetrics.horizontalAdvance(text));
+        }
+    }
+    const bool shortTexts = std::ranges::all_of(texts, [](const QString& text) { return text.size() <= 5; });
+    const std::vector<int> least =
+        leastApartWidths(texts, [&](const QString& text) { return option.fontMetrics.horizontalAdvance(text); });
+    int most = 0;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const int whole = option.fontMetrics.horizontalAdvance(texts[i]) + margins[std::size_t(i)];
+        most = std::max(most, shortTexts ? whole : least[std::size_t(i)] + margins[std::size_t(i)] + 1);
+    }
+    return most;
+}
+
+} // namespace textfit_detail
+
 // The columns of a list that run past its right edge, cut at its scroll bar whatever their width,
 // or past its window's, where the window is narrower than the list. A list scrolls sideways only
-// where each column is down to the first letter of its caption and "…".
+// where each column is down to the first letter of its caption and "…", or to what tells its rows
+// apart.
 inline std::vector<CutText> columnsPastEdge(QAbstractItemView& view)
 {
     std::vector<CutText> out;
@@ -499,10 +552,12 @@ inline std::vector<CutText> columnsPastEdge(QAbstractItemView& view)
         std::min(view.viewport()->width(), window->width() - view.viewport()->mapTo(window, QPoint(0, 0)).x());
     bool roomInColumns = false;
     for (int section = 0; section < header->count(); ++section)
-        roomInColumns |=
-            !header->isSectionHidden(section) &&
-            header->sectionSize(section) >
-                textfit_detail::captionStart(*header, view.model()->headerData(section, Qt::Horizontal).toString()) + 2;
+        roomInColumns |= !header->isSectionHidden(section) &&
+                         header->sectionSize(section) >
+                             std::max(textfit_detail::captionStart(
+                                          *header, view.model()->headerData(section, Qt::Horizontal).toString()),
+                                      textfit_detail::textsApart(view, section)) +
+                                 2;
     if (!roomInColumns && view.horizontalScrollBar()->isVisible())
         return out;
     for (int section = 0; section < header->count(); ++section) {
@@ -550,6 +605,20 @@ inline std::vector<CutText> textsShownAlike(QAbstractItemView& view, int roomToG
         }
     }
     return out;
+}
+
+// The cell as its list paints it, to be told apart from another by its pixels.
+inline QByteArray paintedCell(QTreeView& view, const QModelIndex& index)
+{
+    QStyleOptionViewItem option;
+    (view.*&textfit_detail::ViewOptionAccess::initViewItemOption)(&option);
+    option.rect = QRect(0, 0, view.columnWidth(index.column()), view.visualRect(view.model()->index(0, 0)).height());
+    QImage image(option.rect.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    view.itemDelegateForIndex(index)->paint(&painter, option, index);
+    painter.end();
+    return QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
 }
 
 inline std::string describe(const CutText& cut)

@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QComboBox>
+#include <QHash>
 #include <QHeaderView>
 #include <QStandardItemModel>
 #include <QTreeWidget>
@@ -139,9 +140,45 @@ TEST(Texts, ACutKeepsThePartThatTellsTextsApart)
                              QStringLiteral("Riege U10 Überlingen-Seeufer (12)"), QStringLiteral("Riege U12")};
     EXPECT_EQ(distinctStarts(squads), (std::vector<int>{31, 31, 9}));
     EXPECT_EQ(cutKeepingDifference(squads[0], 30, 16, width), QStringLiteral("Riege U10 Üb…(4)"));
-    EXPECT_EQ(cutKeepingDifference(squads[1], 30, 4, width), QStringLiteral("(12…"));
+    EXPECT_EQ(cutKeepingDifference(squads[1], 30, 5, width), QStringLiteral("…(12)"));
+    EXPECT_EQ(cutKeepingDifference(squads[1], 30, 4, width), QStringLiteral("…(1…"));
     EXPECT_EQ(cutKeepingDifference(QStringLiteral("Nachwuchs 101"), 11, 8, width), QStringLiteral("Nach…101"));
     EXPECT_EQ(cutKeepingDifference(QStringLiteral("Weitsprung Nord"), 0, 8, width), QStringLiteral("Weitspr…"));
+}
+
+// A cut that drops the start marks it; the least room for each text still tells it apart.
+TEST(Texts, ACutThatDropsTheStartMarksItAndTheLeastRoomStillTellsTextsApart)
+{
+    const auto width = [](const QString& text) { return int(text.size()); };
+    const QString name = QStringLiteral("Hoffmann-Überreiter-Özdemir");
+    // Beside "Hoffmann-Übermann".
+    EXPECT_EQ(cutKeepingDifference(name, 13, 13, width), QStringLiteral("…Überreiter-…"));
+    EXPECT_EQ(cutKeepingDifference(QStringLiteral("!A3HX!"), 3, 4, width), QStringLiteral("…HX!"));
+
+    QStringList squads;
+    for (int n = 1; n <= 30; ++n)
+        squads << QStringLiteral("Riege U10 Überlingen-Seeufer (%1)").arg(n);
+    // Two towns with the same numbers: their ends are alike, only their starts tell them apart.
+    const QStringList towns{QStringLiteral("Riege Nord (1)"), QStringLiteral("Riege Nord (2)"),
+                            QStringLiteral("Riege Süd (1)"), QStringLiteral("Riege Süd (2)")};
+    const QStringList names{name, QStringLiteral("Hoffmann-Übermann"), QStringLiteral("Hoffmann-Ullrich"),
+                            QStringLiteral("!A3HX!"), QStringLiteral("!A3GX!")};
+    for (const QStringList& column : {squads, towns, names}) {
+        const std::vector<int> starts = distinctStarts(column);
+        const std::vector<int> least = leastApartWidths(column, width);
+        QHash<QString, QString> shown;
+        for (qsizetype i = 0; i < column.size(); ++i) {
+            const int shared = starts[std::size_t(i)] - 1;
+            const QString cut = cutKeepingDifference(column[i], shared, least[std::size_t(i)], width);
+            EXPECT_LE(cut.size(), least[std::size_t(i)]) << cut.toStdString();
+            EXPECT_FALSE(shown.contains(cut))
+                << cut.toStdString() << " for " << column[i].toStdString() << " and " << shown.value(cut).toStdString();
+            shown.insert(cut, column[i]);
+        }
+    }
+    EXPECT_EQ(leastApartWidths(squads, width)[15], 5) << "…(16)";
+    EXPECT_EQ(leastApartWidths(squads, width)[0], 4) << "…(1), beside …(10)";
+    EXPECT_EQ(leastApartWidths(towns, width)[2], 11) << "Riege S…(1), as \"…(1)\" ends Nord's too";
 }
 
 TEST(Lookups, BibsOfTheFirstEntryOfATeam)

@@ -2,10 +2,9 @@
 // wherever in its name the character stands that tells it from the others, the last one included.
 
 #include "core/ui/WindowFit.h"
+#include "tests/support/TextFit.h"
 
 #include <QHash>
-#include <QImage>
-#include <QPainter>
 #include <QStandardItemModel>
 #include <QTest>
 #include <QTreeView>
@@ -13,28 +12,6 @@
 #include <gtest/gtest.h>
 
 using namespace tvp;
-
-namespace {
-
-struct ViewOptionAccess : QAbstractItemView {
-    using QAbstractItemView::initViewItemOption;
-};
-
-// The cell as the list paints it.
-QByteArray painted(QTreeView& view, const QModelIndex& index)
-{
-    QStyleOptionViewItem option;
-    (view.*&ViewOptionAccess::initViewItemOption)(&option);
-    option.rect = QRect(0, 0, view.columnWidth(index.column()), view.visualRect(view.model()->index(0, 0)).height());
-    QImage image(option.rect.size(), QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    view.itemDelegateForIndex(index)->paint(&painter, option, index);
-    painter.end();
-    return QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
-}
-
-} // namespace
 
 TEST(CutNames, RowsReadApartWhereverTheirNamesPart)
 {
@@ -62,7 +39,7 @@ TEST(CutNames, RowsReadApartWhereverTheirNamesPart)
         QStringList alike;
         for (int row = 0; row < model.rowCount(); ++row) {
             const QString name = model.index(row, 0).data().toString();
-            const QByteArray cell = painted(view, model.index(row, 0));
+            const QByteArray cell = tvp::test::paintedCell(view, model.index(row, 0));
             if (shown.contains(cell))
                 alike << shown[cell] + QStringLiteral(" / ") + name;
             shown.insert(cell, name);

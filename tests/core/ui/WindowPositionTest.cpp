@@ -132,10 +132,8 @@ TEST_F(LaptopPositions, AWindowThatGrowsAfterItOpenedStaysWithinTheFreeArea)
 {
     store(QStringLiteral("AthleteForm"), 900, 100);
     posStoreAdapter()->initWindowPosition(&work);
-    TTVPForm::frameWaitMs = 0; // no window manager: the window is its own frame at once
     work.show();
     QTest::qWait(10);
-    TTVPForm::frameWaitMs = 500;
     work.setMinimumSize(700, 500); // its data came in, its layout needs more than the room right of it
     EXPECT_TRUE(waitUntil([&] { return laptop.contains(work.frameGeometry()); }, 3000)) << work.frameGeometry().x();
 }
@@ -181,8 +179,8 @@ TEST_F(LaptopPositions, AListWindowThatNeverGrewStillGrowsInTheNextStart)
 
     TestForm nextMain(QStringLiteral("MainForm"), {300, 200});
     TestForm nextWork(QStringLiteral("AthleteForm"), {400, 300});
-    setPosStoreAdapter(std::make_unique<TPositionStoreAdapter>(QList<TTVPForm*>{&nextMain, &nextWork}, 1,
-                                                               TRelatedWindows{}, laptop));
+    setPosStoreAdapter(
+        std::make_unique<TPositionStoreAdapter>(QList<TTVPForm*>{&nextMain, &nextWork}, 1, TRelatedWindows{}, laptop));
     for (TestForm* form : {&nextMain, &nextWork}) {
         auto* list = new QTreeWidget(form);
         (new QVBoxLayout(form))->addWidget(list);
