@@ -867,13 +867,20 @@ TEST_F(ResultWindowTest, AStoreThatNeverLeftKeepsItsValueRedUntilEnterSendsItAga
     open(jump);
     const int savedWait = CommTimeouts::channelWaitMs;
     CommTimeouts::channelWaitMs = 100;
-    const auto restore = qScopeGuard([&] { CommTimeouts::channelWaitMs = savedWait; });
-    standin.server().setAnswerDelay(std::chrono::milliseconds(200));
+    // The reloads' answers are held until the store has given up: a slowed server would let a
+    // loaded machine reach the store's turn before its wait ran out.
+    standin.server().holdAnswers(true);
+    const auto restore = qScopeGuard([&] {
+        CommTimeouts::channelWaitMs = savedWait;
+        standin.server().holdAnswers(false);
+    });
     form->reloadFormData(false);
     form->reloadFormData(false);
+    ASSERT_TRUE(waitUntil([&] { return standin.server().heldRequests() == 2; }, 10000));
     enter(0, 1, QStringLiteral("4"));
+    ASSERT_TRUE(waitUntil([&] { return state(0, 1) == S::sr_error; }, 10000)) << shown(0, 1).toStdString();
+    standin.server().holdAnswers(false);
     ASSERT_TRUE(settled());
-    standin.server().setAnswerDelay({});
     EXPECT_EQ(shown(0, 1), QStringLiteral("4|%1|Status der Zelle(Anna Berg, Versuch 1): Fehler: Timeout im Client bei "
                                           "Serveranfrage.")
                                .arg(int(S::sr_error)));
