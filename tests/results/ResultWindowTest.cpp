@@ -1062,7 +1062,7 @@ TEST_F(ResultWindowTest, TheStatusLineWithLongNamesEndsInAnEllipsisAndShowsWhole
     QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, r.center());
     const QString row = QStringLiteral("|2|8|") + team + QStringLiteral("|Schmidt-Müller-Lüdenscheidt, Ben");
     form->resize(1, form->height());
-    QTest::qWait(10);
+    runQueued();
     for (const CutText& cut : cutTexts(*form->findChild<QStatusBar*>(QStringLiteral("StatusBar1"))))
         ADD_FAILURE() << describe(cut);
     auto* status = form->findChild<TElidingLabel*>(QStringLiteral("StatusText"));
@@ -1099,7 +1099,7 @@ TEST_F(ResultWindowTest, TheBarsOfTheCurrentAndAChangedRowLeaveTheTeamNameUncove
 
     // At its smallest the window has no room for the whole name.
     form->resize(form->minimumSizeHint().width(), form->height());
-    QTest::qWait(10);
+    runQueued();
     const QRect cell = grid()->visualRect(model().index(0, 2));
     QHelpEvent hover(QEvent::ToolTip, cell.center(), grid()->viewport()->mapToGlobal(cell.center()));
     QApplication::sendEvent(grid()->viewport(), &hover);
