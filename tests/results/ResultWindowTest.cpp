@@ -767,13 +767,15 @@ TEST_F(ResultWindowTest, EscapeOnAYellowCellLeavesWhatAnotherDeskStoredSince)
     twoStoresWaitYellow();
     go(0, 1);
     press(Qt::Key_Escape);
+    // This desk's store waits at the server's write gate, the other one's behind it.
+    ASSERT_TRUE(standin.waitingComesTo(1));
     std::thread desk([this, port = standin.port()] {
         StandinClient other(port);
         other.begin(false);
         other.das()->setResult(jump, 0, nullptr, anna, 0, sent(proto::ResultValueType::Distance, 7), 1);
         other.commit();
     });
-    QTest::qWait(300); // the other desk queues behind this desk's store
+    EXPECT_TRUE(standin.waitingComesTo(2));
     holder.rollback();
     desk.join();
     ASSERT_TRUE(settled());
