@@ -69,6 +69,8 @@ public:
     void run(const Hold& held, const std::string& id, const std::function<void(Db&)>& work);
 
     std::size_t openCount();
+    // Requests waiting now for the write gate or for their transaction's connection.
+    int waiting() const { return waitingRoom_.waiting(); }
 
 private:
     struct Open {

@@ -4,6 +4,7 @@
 
 #include "core/ui/WindowRegistry.h"
 #include "tests/app/ClubDay.h"
+#include "tests/support/TestUtil.h"
 #include "tests/support/TextFit.h"
 
 #include <QHash>
@@ -85,7 +86,7 @@ TEST(ColumnRoom, SquadsNamesAndBarcodesReadApartAtTheWidthsALaptopLeavesTheLists
         ASSERT_TRUE(list && list->model()->rowCount() > 0) << window.objectName().toStdString();
         for (int width = widths.from; width <= widths.to; width += 15) {
             window.resize(width, window.height());
-            QTest::qWait(10);
+            runQueued();
             expectRowsApart(*list, window.objectName().toStdString() + " at " + std::to_string(width));
         }
         window.hide();

@@ -58,6 +58,7 @@ void openWithData(TWindowId id, TWindowRegistry& windows, const ClubDay& day)
         settle();
         QTest::keyClicks(windows.widget(id)->findChild<QLineEdit*>(QStringLiteral("Edit1")), QStringLiteral("e"));
         QTest::qWait(200);
+        runQueued(); // the search's pause has run out: it has applied, however late the machine is
         athletes->hide();
     }
     if (id == TWindowId::AthleteResultFinderForm) {
@@ -189,6 +190,7 @@ TEST_P(WindowFitTest, EveryTextFitsAtTheDefaultAndTheSmallestSize)
     // The discipline windows load a chosen discipline after a short pause, as a user waits.
     if (GetParam() == TWindowId::DisciplinListForm0 || GetParam() == TWindowId::DisciplinListForm1) {
         QTest::qWait(500);
+        runQueued(); // the pause has run out: the load has begun, however late the machine is
         settle();
         expectScoringNodesFit(*window);
         // The run feeds the team scoring, whose node has parameters.
@@ -201,10 +203,11 @@ TEST_P(WindowFitTest, EveryTextFitsAtTheDefaultAndTheSmallestSize)
         list->scrollTo(run[0]);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(run[0]).center());
         QTest::qWait(500);
+        runQueued(); // the pause has run out: the load has begun, however late the machine is
         settle();
         expectScoringNodesFit(*window);
     }
-    QTest::qWait(10);
+    runQueued();
     const QSize opened = window->size();
     // Under a real display (xvfb-run with QT_QPA_PLATFORM=xcb), each window as it opens, saved into
     // the folder TVP_SCREENSHOTS names.
@@ -214,7 +217,7 @@ TEST_P(WindowFitTest, EveryTextFitsAtTheDefaultAndTheSmallestSize)
     expectAllFitOnEveryTab(*window, QStringLiteral("at"));
 
     window->resize(1, 1); // the layout holds it at its smallest size
-    QTest::qWait(10);
+    runQueued();
     expectAllFit(*window, QStringLiteral("at its smallest size"));
 
     window->resize(opened);
@@ -287,11 +290,11 @@ TEST_P(LaptopScreenTest, EveryWindowOpensWithinTheScreenAndCanBeMadeSmaller)
     ASSERT_NE(window, nullptr);
     window->show();
     settle();
-    QTest::qWait(10);
+    runQueued();
     expectWithinLaptop(*window, GetParam(), "as it opens");
     // Its lists filled as a user fills them (a cup chosen): it stays within the screen.
     chooseFirst(*window);
-    QTest::qWait(10);
+    runQueued();
     expectWithinLaptop(*window, GetParam(), "with its data");
     // Each window so, as the fit test saves them.
     if (const QString folder = qEnvironmentVariable("TVP_SCREENSHOTS"); !folder.isEmpty())

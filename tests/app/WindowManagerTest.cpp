@@ -21,7 +21,7 @@ TEST(WindowManager, RunsOpenboxOnAScreenWithAPanel)
     window.resize(300, 200);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry().size() != window.size(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry().size() != window.size(); }, 20000));
 }
 
 TEST(WindowManager, ATestNamedFor1366GetsThatScreen)

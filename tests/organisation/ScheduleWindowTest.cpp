@@ -281,7 +281,7 @@ TEST_F(ScheduleWindowTest, TheCheckMarkOfACompleteSquadKeepsClearOfItsCaption)
     ASSERT_GE(column, 0);
     ASSERT_TRUE(model.headerData(column, Qt::Horizontal, kScheduleCellStateRole).toBool());
     form->resize(1, form->height()); // each column as narrow as its window lets it become
-    QTest::qWait(10);
+    runQueued();
     clickCell(column, 0); // its caption is highlighted
     QHeaderView& header = *grid()->horizontalHeader();
     const QImage drawn =

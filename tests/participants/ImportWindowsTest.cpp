@@ -741,7 +741,7 @@ TEST_F(ImportWindows, AScannerThatIsNotPluggedInShowsItsWholeStatus)
                 QStringLiteral("/dev/input/by-path/pci-0000:00:14.0-usb-0:2:1.0-event-kbd"));
     TBarcodeSettingsForm form(context, std::move(layer));
     form.show();
-    QTest::qWait(10);
+    runQueued();
     ASSERT_EQ(rows(*find<QTreeView>(form, "ListView1")).value(0).section(u'|', 0, 0),
               QStringLiteral("Nicht Verbunden"));
     for (const CutText& cut : cutTexts(form))

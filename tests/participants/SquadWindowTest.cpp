@@ -354,7 +354,7 @@ TEST_F(SquadWindowTest, ANameChangedAtAnotherDeskTooIsAskedAbout)
                              u10, {a}, false, false, false, false, false);
     script->expectMessage(QStringLiteral("Riegedaten ändern"), TMsgAnswer::No);
     QTest::mouseClick(save(), Qt::LeftButton);
-    QTest::qWait(300); // the save waits for the other desk
+    EXPECT_TRUE(standin.waitingComesTo(1)) << "the save waits for the other desk";
     other.commit();
     settle();
     ASSERT_FALSE(script->seen.empty());

@@ -135,7 +135,7 @@ TEST_F(TeamWindow, ANameChangedAtAnotherDeskTooIsAskedAboutAndADeletedTeamNamed)
         desk.das()->modifyTeam(adler, proto::TeamInfoDataType{.Name = other}, u10, false, true, 0);
         script->expectMessage(QStringLiteral("Teamdaten ändern"), answer);
         QTest::keyClick(name(), Qt::Key_Return);
-        QTest::qWait(300); // the save waits for the other desk
+        EXPECT_TRUE(standin.waitingComesTo(1)) << "the save waits for the other desk";
         desk.commit();
         settle();
         ASSERT_FALSE(script->seen.empty());

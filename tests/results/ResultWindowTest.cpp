@@ -767,13 +767,15 @@ TEST_F(ResultWindowTest, EscapeOnAYellowCellLeavesWhatAnotherDeskStoredSince)
     twoStoresWaitYellow();
     go(0, 1);
     press(Qt::Key_Escape);
+    // This desk's store waits at the server's write gate, the other one's behind it.
+    ASSERT_TRUE(standin.waitingComesTo(1));
     std::thread desk([this, port = standin.port()] {
         StandinClient other(port);
         other.begin(false);
         other.das()->setResult(jump, 0, nullptr, anna, 0, sent(proto::ResultValueType::Distance, 7), 1);
         other.commit();
     });
-    QTest::qWait(300); // the other desk queues behind this desk's store
+    EXPECT_TRUE(standin.waitingComesTo(2));
     holder.rollback();
     desk.join();
     ASSERT_TRUE(settled());
@@ -867,13 +869,20 @@ TEST_F(ResultWindowTest, AStoreThatNeverLeftKeepsItsValueRedUntilEnterSendsItAga
     open(jump);
     const int savedWait = CommTimeouts::channelWaitMs;
     CommTimeouts::channelWaitMs = 100;
-    const auto restore = qScopeGuard([&] { CommTimeouts::channelWaitMs = savedWait; });
-    standin.server().setAnswerDelay(std::chrono::milliseconds(200));
+    // The reloads' answers are held until the store has given up: a slowed server would let a
+    // loaded machine reach the store's turn before its wait ran out.
+    standin.server().holdAnswers(true);
+    const auto restore = qScopeGuard([&] {
+        CommTimeouts::channelWaitMs = savedWait;
+        standin.server().holdAnswers(false);
+    });
     form->reloadFormData(false);
     form->reloadFormData(false);
+    ASSERT_TRUE(waitUntil([&] { return standin.server().heldRequests() == 2; }, 10000));
     enter(0, 1, QStringLiteral("4"));
+    ASSERT_TRUE(waitUntil([&] { return state(0, 1) == S::sr_error; }, 10000)) << shown(0, 1).toStdString();
+    standin.server().holdAnswers(false);
     ASSERT_TRUE(settled());
-    standin.server().setAnswerDelay({});
     EXPECT_EQ(shown(0, 1), QStringLiteral("4|%1|Status der Zelle(Anna Berg, Versuch 1): Fehler: Timeout im Client bei "
                                           "Serveranfrage.")
                                .arg(int(S::sr_error)));
@@ -1055,7 +1064,7 @@ TEST_F(ResultWindowTest, TheStatusLineWithLongNamesEndsInAnEllipsisAndShowsWhole
     QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, r.center());
     const QString row = QStringLiteral("|2|8|") + team + QStringLiteral("|Schmidt-Müller-Lüdenscheidt, Ben");
     form->resize(1, form->height());
-    QTest::qWait(10);
+    runQueued();
     for (const CutText& cut : cutTexts(*form->findChild<QStatusBar*>(QStringLiteral("StatusBar1"))))
         ADD_FAILURE() << describe(cut);
     auto* status = form->findChild<TElidingLabel*>(QStringLiteral("StatusText"));
@@ -1092,7 +1101,7 @@ TEST_F(ResultWindowTest, TheBarsOfTheCurrentAndAChangedRowLeaveTheTeamNameUncove
 
     // At its smallest the window has no room for the whole name.
     form->resize(form->minimumSizeHint().width(), form->height());
-    QTest::qWait(10);
+    runQueued();
     const QRect cell = grid()->visualRect(model().index(0, 2));
     QHelpEvent hover(QEvent::ToolTip, cell.center(), grid()->viewport()->mapToGlobal(cell.center()));
     QApplication::sendEvent(grid()->viewport(), &hover);

@@ -274,13 +274,15 @@ TEST_F(ResultAtTwoDesks, EscapeOnAGreyCellSendsNothingOrPutsBackWhatItsStoreRepl
     go(1, 2);
     press(Qt::Key_Escape);
     EXPECT_EQ(shown(1, 2), QStringLiteral("-|%1|").arg(int(TSetResultStatus::sr_noResult)));
+    // Ben's 5 waits at the server's write gate, the other desk behind it, Anna's 4 behind both.
+    ASSERT_TRUE(standin.waitingComesTo(1));
     std::thread desk([this, port = standin.port()] {
         StandinClient other(port);
         other.begin(false);
         other.das()->setResult(jump, 0, nullptr, anna, 0, sent(proto::ResultValueType::Distance, 7), 1);
         other.commit();
     });
-    QTest::qWait(300); // the other desk waits behind Ben's 5, Anna's 4 behind both
+    EXPECT_TRUE(standin.waitingComesTo(2));
     standin.server().setAnswerDelay(std::chrono::milliseconds(100));
     holder.rollback();
     const bool annasOnItsWay = waitUntil([this] { return form->pendingRequests() == 1; }, 10000);

@@ -669,7 +669,7 @@ TEST_F(AnalyseWindow, TheEvaluationListIsDrawnInTheTreesColours)
     form->ComboBox2->showPopup();
     QAbstractItemView* view = form->ComboBox2->view();
     ASSERT_TRUE(waitUntil([&] { return view->isVisible(); }));
-    QTest::qWait(50);
+    runQueued();
     const QImage shot = view->viewport()->grab().toImage();
     auto colourOf = [&](const QString& name) {
         const QRect r = view->visualRect(view->model()->index(form->ComboBox2->findText(name), 0));

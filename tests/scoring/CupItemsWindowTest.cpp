@@ -431,7 +431,7 @@ TEST_F(CupItemsWindow, TheTeamWindowShowsATeamsAthletesInTheAthleteWindow)
     teams->PopupMenu2->close();
     settle();
     EXPECT_EQ(form->ComboBoxTeam->currentText(), QStringLiteral("Adler (%1)").arg(teams->currentItem()));
-    QTest::qWait(10);
+    runQueued();
     for (const tvp::test::CutText& cut :
          tvp::test::cutTexts(*form->findChild<QWidget*>(QStringLiteral("GroupBoxFilter"))))
         ADD_FAILURE() << tvp::test::describe(cut);

@@ -231,7 +231,7 @@ TEST_F(StandinWriters, WaitingWritersGoThroughInTheOrderTheyCame)
             }
             c->commit();
         }));
-        std::this_thread::sleep_for(150ms); // each is in the queue before the next asks
+        ASSERT_TRUE(standin.waitingComesTo(i + 1)) << "each is in the queue before the next asks";
     }
     holder.commit();
     for (auto& w : writers)

@@ -11,6 +11,7 @@
 #include "core/protocol/TVPWebServices2.h"
 #include "standin/StandinServer.h"
 #include "tests/support/SoapSession.h"
+#include "tests/support/TestUtil.h"
 
 #include <QTemporaryDir>
 
@@ -24,7 +25,9 @@ namespace tvp::test {
 // A client of the stand-in's services on one session (see SoapSession).
 class StandinClient : public SoapSession {
 public:
-    explicit StandinClient(int port) : base_("http://127.0.0.1:" + std::to_string(port) + "/TrivantaPentrel/services/") {}
+    explicit StandinClient(int port) : base_("http://127.0.0.1:" + std::to_string(port) + "/TrivantaPentrel/services/")
+    {
+    }
 
     // The address of a service, as the client forms it ("DataRetrievalService").
     std::string url(const char* service) const { return base_ + service + "/"; }
@@ -131,6 +134,13 @@ public:
 
     StandinClient client() const { return StandinClient(port()); }
     std::unique_ptr<StandinClient> newClient() const { return std::make_unique<StandinClient>(port()); }
+
+    // Runs the event loop until this many requests wait at the write gate (or for their
+    // transaction's connection): writers are put in a known order so, not by sleeping.
+    bool waitingComesTo(int requests) const
+    {
+        return waitUntil([&] { return server_->transactions().waiting() == requests; }, 10000);
+    }
 
     // Posts raw text to a service, as a broken client might.
     proto::HttpAnswer post(const char* service, const std::string& body) const

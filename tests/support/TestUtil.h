@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -25,6 +26,17 @@ inline bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 50
         QThread::msleep(1);
     }
     return true;
+}
+
+// Runs what the event loop holds (posted events, zero timers) and what that posts in turn, pass by
+// pass until one finds nothing to do: a loaded machine takes longer for it, not fewer passes, as
+// it would with a wait of some milliseconds. For what must have happened by now, or not at all.
+inline void runQueued(int mostPasses = 100)
+{
+    QCoreApplication::sendPostedEvents();
+    for (int pass = 0; pass < mostPasses && QAbstractEventDispatcher::instance()->processEvents(QEventLoop::AllEvents);
+         ++pass) {
+    }
 }
 
 // Counts the events of one type an object receives while the counter lives.

@@ -194,6 +194,7 @@ protected:
     static void settle()
     {
         waitUntil([] { return false; }, 100);
+        runQueued();
     }
     // The start script beside the program: it leaves a mark in server/.
     QString writeStartScript(const QString& text = QStringLiteral("touch started\n"))

@@ -2,6 +2,7 @@
 // wherever in its name the character stands that tells it from the others, the last one included.
 
 #include "core/ui/WindowFit.h"
+#include "tests/support/TestUtil.h"
 #include "tests/support/TextFit.h"
 
 #include <QHash>
@@ -34,7 +35,7 @@ TEST(CutNames, RowsReadApartWhereverTheirNamesPart)
     view.show();
     for (int width : {260, 140, 60}) {
         view.resize(width, 300);
-        QTest::qWait(10);
+        tvp::test::runQueued();
         QHash<QByteArray, QString> shown;
         QStringList alike;
         for (int row = 0; row < model.rowCount(); ++row) {

@@ -63,6 +63,7 @@ protected:
     static void settle()
     {
         waitUntil([] { return false; }, 100);
+        runQueued();
     }
 
     FakeServerInstall fake;

@@ -153,13 +153,13 @@ TEST_F(LaptopPositions, AWindowGrowsOnceWithItsListsUnlessItsSizeWasStored)
         form.show();
         new QTreeWidgetItem(lists[i], {team, team + QStringLiteral(" 2")});
     }
-    QTest::qWait(50);
+    runQueued();
     EXPECT_GE(lists[0]->columnWidth(1), static_cast<QAbstractItemView*>(lists[0])->sizeHintForColumn(1));
     EXPECT_TRUE(laptop.contains(work.frameGeometry()));
     EXPECT_EQ(QRect(main.pos(), main.size()), QRect(10, 40, 500, 300)) << "the stored size is the user's";
     const int grown = work.width();
     new QTreeWidgetItem(lists[0], {team + team});
-    QTest::qWait(50);
+    runQueued();
     EXPECT_EQ(work.width(), grown) << "once";
 }
 
@@ -188,7 +188,7 @@ TEST_F(LaptopPositions, AListWindowThatNeverGrewStillGrowsInTheNextStart)
         fitColumnsToRoom(*list);
         form->show();
         new QTreeWidgetItem(list, {team});
-        QTest::qWait(50);
+        runQueued();
         EXPECT_GE(list->columnWidth(0), static_cast<QAbstractItemView*>(list)->sizeHintForColumn(0))
             << form->objectName().toStdString() << " at " << form->width();
     }
@@ -278,7 +278,7 @@ TEST(ListColumns, TheNamesAreToldApartFirstAndAYearIsNeverCut)
     const int names = view.sizeHintForColumn(0); // they differ in their last letter: apart is whole
     window.resize(names + 250, 300);
     window.show();
-    QTest::qWait(50);
+    runQueued();
     EXPECT_GE(list->columnWidth(0), names);
     EXPECT_GE(list->columnWidth(2), view.sizeHintForColumn(2));
     const int arrow = list->style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, list);
@@ -301,6 +301,6 @@ TEST(ListColumns, ColumnsOfShortTextsGiveWayBeforeANameIsCut)
     const int name = static_cast<QAbstractItemView*>(list)->sizeHintForColumn(0);
     window.resize(name + 6 * 45 + 40, 300);
     window.show();
-    QTest::qWait(50);
+    runQueued();
     EXPECT_GE(list->columnWidth(0), name);
 }
