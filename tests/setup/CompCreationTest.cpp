@@ -100,7 +100,7 @@ protected:
         const QByteArray mapping =
             mapped ? "<GlobalParameterMapping><Parameter name='Faktor Sprint' value='Faktor'/></GlobalParameterMapping>"
                    : "";
-        type = std::make_unique<tvp::TCompetitionType>(
+        auto& type = types.emplace_back(std::make_unique<tvp::TCompetitionType>(
             "<CompetitionType><DisplayName>Testtyp</DisplayName><AgeClasses><TeamStartFeeDefault>0"
             "</TeamStartFeeDefault><AthleteStartFeeDefault>0</AthleteStartFeeDefault>"
             "<GlobalParameters><Parameters><Name>Runden</Name><DefaultValue>3.5</DefaultValue></Parameters>"
@@ -116,7 +116,7 @@ protected:
             "hashValue='" +
             wertung->SecureHash().toUtf8() +
             "' hashAlgorithm='SHA1' templateName='Wertung'/></ResultEvaluation>"
-            "<ResultPresentations/></CompetitionType>");
+            "<ResultPresentations/></CompetitionType>"));
 
         TCompCreationInput input;
         input.name = QStringLiteral("  Sportfest  ");
@@ -159,7 +159,8 @@ protected:
     std::unique_ptr<TCompCreationManager> manager;
     std::unique_ptr<StandinClient> client;
     std::unique_ptr<StandinSeed> seed;
-    std::unique_ptr<tvp::TCompetitionType> type;
+    // Every input's, for as long as a run may read its age classes.
+    std::vector<std::unique_ptr<tvp::TCompetitionType>> types;
 };
 
 TEST_F(CompCreation, TheServerHoldsTheCompetitionWithFeesMetadataParametersAgeClassesAndTheDocumentation)
@@ -300,12 +301,18 @@ TEST_F(CompCreation, ANameInUseIsAskedForAgainWithTheTrimmedName)
 
 TEST_F(CompCreation, ASecondRunWhileOneGoesOnQueuesNothing)
 {
+    // Both made first: making one writes the template files the other's run reads.
+    TCompCreationInput first = inputOf(true);
+    TCompCreationInput again = inputOf(true);
+    // The first run waits at the server until the second was tried.
+    standin.server().holdAnswers(true);
     int second = -1;
     QTimer::singleShot(0, [&] {
         EXPECT_FALSE(wizard.isEnabled());
-        second = manager->createCompetition(inputOf(true));
+        second = manager->createCompetition(std::move(again));
+        standin.server().holdAnswers(false);
     });
-    EXPECT_NE(manager->createCompetition(inputOf(true)), 0);
+    EXPECT_NE(manager->createCompetition(std::move(first)), 0);
     EXPECT_EQ(second, 0);
     EXPECT_EQ(competitions(), 1);
 }
