@@ -14,7 +14,10 @@
 #include "tests/support/StandinHarness.h"
 #include "tests/support/StandinSeed.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
@@ -297,6 +300,50 @@ TEST_F(CompCreation, ANameInUseIsAskedForAgainWithTheTrimmedName)
     EXPECT_EQ(script->seen.back().text,
               QStringLiteral("Name wurde geändert. Sie können jetzt erneut versuchen die Veranstaltung anzulegen."));
     EXPECT_EQ(competitions(), 1);
+}
+
+// Asked as the program shows it, the new name waits beside the wizard without a loop of its own: the
+// creation has returned and the wizard takes input again, and the name typed goes into the wizard.
+TEST_F(CompCreation, ANameInUseIsAskedWithoutHoldingTheProgram)
+{
+    class QtText : public ScriptedDialogs {
+    public:
+        void askText(QWidget* parent, const QString& caption, const QString& prompt, const QString& text,
+                     std::function<void(std::optional<QString>)> answered) override
+        {
+            qt_->askText(parent, caption, prompt, text, std::move(answered));
+        }
+
+    private:
+        std::unique_ptr<IDialogs> qt_ = makeQtDialogs();
+    };
+    auto dialogs = std::make_unique<QtText>();
+    script = dialogs.get();
+    setDialogs(std::move(dialogs));
+    client->create(QStringLiteral("Sportfest"));
+    wizard.show();
+    EXPECT_EQ(manager->createCompetition(inputOf(true)), 0);
+    QInputDialog* question = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<QInputDialog*>(w); d && d->isVisible())
+            question = d;
+    ASSERT_TRUE(question) << "not up once the creation returned";
+    EXPECT_EQ(question->windowTitle(), kNameInUse);
+    EXPECT_TRUE(wizard.isEnabled());
+    auto* edit = question->findChild<QLineEdit*>();
+    ASSERT_TRUE(edit);
+    EXPECT_EQ(edit->text(), QStringLiteral("Sportfest"));
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("Sportfest 2"));
+    script->expectMessage(kNameInUse, TMsgAnswer::Ok);
+    QPushButton* ok = nullptr;
+    for (QPushButton* b : question->findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("OK"))
+            ok = b;
+    ASSERT_TRUE(ok);
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_TRUE(waitUntil([&] { return !wizard.names.isEmpty(); }));
+    EXPECT_EQ(wizard.names, QStringList{QStringLiteral("Sportfest 2")});
 }
 
 TEST_F(CompCreation, ASecondRunWhileOneGoesOnQueuesNothing)
