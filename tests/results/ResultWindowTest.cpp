@@ -898,15 +898,19 @@ TEST_F(ResultWindowTest, AStoreThatNeverLeftKeepsItsValueRedUntilEnterSendsItAga
     const int savedWait = CommTimeouts::channelWaitMs;
     CommTimeouts::channelWaitMs = 100;
     const auto restore = qScopeGuard([&] { CommTimeouts::channelWaitMs = savedWait; });
-    standin.server().setAnswerDelay(std::chrono::milliseconds(200));
+    // Both channels held at the server before the value is typed, so it cannot slip in first.
+    standin.server().holdAnswers(true);
     form->reloadFormData(false);
     form->reloadFormData(false);
+    ASSERT_TRUE(waitUntil([&] { return standin.server().heldRequests() == 2; }, 5000));
     enter(0, 1, QStringLiteral("4"));
+    const QString refused =
+        QStringLiteral("4|%1|Status der Zelle(Anna Berg, Versuch 1): Fehler: Timeout im Client bei Serveranfrage.")
+            .arg(int(S::sr_error));
+    EXPECT_TRUE(waitUntil([&] { return shown(0, 1) == refused; }, 5000)) << shown(0, 1).toStdString();
+    standin.server().holdAnswers(false);
     ASSERT_TRUE(settled());
-    standin.server().setAnswerDelay({});
-    EXPECT_EQ(shown(0, 1), QStringLiteral("4|%1|Status der Zelle(Anna Berg, Versuch 1): Fehler: Timeout im Client bei "
-                                          "Serveranfrage.")
-                               .arg(int(S::sr_error)));
+    EXPECT_EQ(shown(0, 1), refused);
     go(0, 1);
     press(Qt::Key_Return);
     ASSERT_TRUE(settled());
