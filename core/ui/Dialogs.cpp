@@ -247,15 +247,10 @@ public:
     std::optional<QString> getText(QWidget* parent, const QString& caption, const QString& prompt,
                                    const QString& defaultText) override
     {
-        QInputDialog dialog(parent);
-        dialog.setWindowTitle(caption);
-        dialog.setLabelText(prompt);
-        dialog.setTextValue(defaultText);
-        dialog.setOkButtonText(QStringLiteral("OK"));
-        dialog.setCancelButtonText(QStringLiteral("Abbrechen"));
-        if (runModal(dialog) != QDialog::Accepted)
+        const std::unique_ptr<QInputDialog> dialog = makeTextDialog(parent, caption, prompt, defaultText);
+        if (runModal(*dialog) != QDialog::Accepted)
             return std::nullopt;
-        return dialog.textValue();
+        return dialog->textValue();
     }
 
     bool printDialog(QWidget* parent, const QString& caption, QPrinter& printer) override
@@ -290,7 +285,29 @@ public:
         });
     }
 
+    void askText(QWidget* parent, const QString& caption, const QString& prompt, const QString& defaultText,
+                 std::function<void(std::optional<QString>)> answered) override
+    {
+        QInputDialog* dialog = makeTextDialog(parent, caption, prompt, defaultText).release();
+        openAsking(*dialog, [dialog, answered = std::move(answered)](int result) {
+            dialog->deleteLater();
+            answered(result == QDialog::Accepted ? std::optional(dialog->textValue()) : std::nullopt);
+        });
+    }
+
 private:
+    static std::unique_ptr<QInputDialog> makeTextDialog(QWidget* parent, const QString& caption, const QString& prompt,
+                                                        const QString& defaultText)
+    {
+        auto dialog = std::make_unique<QInputDialog>(parent);
+        dialog->setWindowTitle(caption);
+        dialog->setLabelText(prompt);
+        dialog->setTextValue(defaultText);
+        dialog->setOkButtonText(QStringLiteral("OK"));
+        dialog->setCancelButtonText(QStringLiteral("Abbrechen"));
+        return dialog;
+    }
+
     // Marked so that its window's unload closes it (TTVPForm::unloadData).
     static void openAsking(QWidget& window, std::function<void(int)> closed)
     {
@@ -350,6 +367,12 @@ void IDialogs::askPrinter(QWidget* parent, const QString& caption, QPrinter& pri
                           std::function<void(bool)> answered)
 {
     answered(printDialog(parent, caption, printer));
+}
+
+void IDialogs::askText(QWidget* parent, const QString& caption, const QString& prompt, const QString& defaultText,
+                       std::function<void(std::optional<QString>)> answered)
+{
+    answered(getText(parent, caption, prompt, defaultText));
 }
 
 std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const QString& caption, const QString& text, TMsgKind kind,

@@ -70,6 +70,9 @@ public:
     virtual void openModal(QWidget& window, std::function<void(int)> closed);
     virtual void askPrinter(QWidget* parent, const QString& caption, QPrinter& printer,
                             std::function<void(bool)> answered);
+    // One line of text so: answered gets nothing when the user cancels.
+    virtual void askText(QWidget* parent, const QString& caption, const QString& prompt, const QString& defaultText,
+                         std::function<void(std::optional<QString>)> answered);
     // The desktop's alert sound: input refused where the user may not be looking.
     virtual void beep();
 };

@@ -437,16 +437,18 @@ void TDisciplinForm::SelectItemTimerTimer()
 
 void TDisciplinForm::ShowAndLoad(int discId, int aggId)
 {
-    if (checkDirtyDataMessage({}, kDiscPart))
-        return;
-    if (!hasDirtyData(kDiscPart) && checkDirtyDataMessage({}, kAggPart))
-        return;
-    if (discId != 0)
-        currentDiscId = discId;
-    if (aggId != 0)
-        currentAggregatorId = aggId;
-    hide();
-    show();
+    // Also brought by an answer (a template loaded) or a timer: the question waits without holding the
+    // program; the discipline's part is asked about before the scoring's.
+    checkDirtyDataLater(
+        hasDirtyData(kDiscPart) ? kDiscPart : kAggPart, [] {},
+        [this, discId, aggId] {
+            if (discId != 0)
+                currentDiscId = discId;
+            if (aggId != 0)
+                currentAggregatorId = aggId;
+            hide();
+            show();
+        });
 }
 
 void TDisciplinForm::unload()

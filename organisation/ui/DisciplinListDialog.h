@@ -81,10 +81,11 @@ public:
     std::vector<QModelIndex> getNodes(int heatNo);
     // Facility name, then scheduled time; throws when a heat has no unique schedule item.
     bool placeAndTimeComparator(const QModelIndex& heatA, const QModelIndex& heatB) const;
+    // askPrinter false: the printer is chosen already.
     bool printDiscList(const QString& title, const std::vector<QModelIndex>& heatNodes, const QStringList& stepLabels,
-                       TResultformat resultFormat);
+                       TResultformat resultFormat, bool askPrinter = true);
     // The height-list window's print of the ladder.
-    void PrintHighJump(const QStringList& stepLabels, int heatNo, TResultformat resultFormat);
+    void PrintHighJump(const QStringList& stepLabels, int heatNo, TResultformat resultFormat, bool askPrinter = true);
     void PromptPartLock();
     void printTallySheet(const std::vector<QModelIndex>& heatNodes);
     void printLapCountSheet(int heatNo);

@@ -202,9 +202,9 @@ std::shared_ptr<TDisciplinePrintContext> TDisciplinListForm::heatContext(const Q
 // ---- competition lists ----
 
 bool TDisciplinListForm::printDiscList(const QString& title, const std::vector<QModelIndex>& heatNodes,
-                                       const QStringList& stepLabels, TResultformat resultFormat)
+                                       const QStringList& stepLabels, TResultformat resultFormat, bool askPrinter)
 {
-    std::unique_ptr<TPrintManager> manager = InitPrint(true, title, true, this);
+    std::unique_ptr<TPrintManager> manager = InitPrint(askPrinter, title, true, this);
     if (!manager)
         return false;
     {
@@ -234,7 +234,8 @@ bool TDisciplinListForm::printDiscList(const QString& title, const std::vector<Q
     return true;
 }
 
-void TDisciplinListForm::PrintHighJump(const QStringList& stepLabels, int heatNo, TResultformat resultFormat)
+void TDisciplinListForm::PrintHighJump(const QStringList& stepLabels, int heatNo, TResultformat resultFormat,
+                                       bool askPrinter)
 {
     QString title = getDiscName(currentDisciplinID) + QStringLiteral(" - Wettkampfliste");
     if (heatNo != 0)
@@ -242,7 +243,7 @@ void TDisciplinListForm::PrintHighJump(const QStringList& stepLabels, int heatNo
     const std::vector<QModelIndex> nodes = getNodes(heatNo);
     if (nodes.empty())
         return;
-    printDiscList(title, nodes, stepLabels, resultFormat);
+    printDiscList(title, nodes, stepLabels, resultFormat, askPrinter);
 }
 
 void TDisciplinListForm::PromptPartLock()

@@ -1,10 +1,12 @@
 #include "organisation/ui/PrintHighJumpDialog.h"
 
 #include "core/connection/SlotGuard.h"
+#include "core/print/ui/Print.h"
 #include "core/services/CompetitionSetupServices.h"
 #include "core/ui/Dialogs.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/util/UserAction.h"
 #include "organisation/ui/DisciplinListDialog.h"
 
 #include <QAction>
@@ -225,7 +227,9 @@ void TPrintHighJumpForm::RequestFinished(std::unique_ptr<THeightListResponse> re
             printAfterSave_ = false;
             FHeights = response->heights;
             DoItemChangeCheck(kPart);
-            print();
+            // The printer choice answers the user's "Drucken": it waits without holding the program.
+            const TAnswerTo answer(outcome.action);
+            print(true);
         } else if (Button2->isVisible()) {
             LoadFromBackend();
         } else {
@@ -371,7 +375,7 @@ void TPrintHighJumpForm::Button2Click()
     print();
 }
 
-void TPrintHighJumpForm::print()
+void TPrintHighJumpForm::print(bool choosePrinterLater)
 {
     const QStringList labels = list_.texts();
     const int heat = curHeatNo;
@@ -379,8 +383,17 @@ void TPrintHighJumpForm::print()
     // Nothing is left to ask about once the list goes to the printer.
     clearAllDirtyData();
     hide();
-    if (auto* lists = context().windows().get<TDisciplinListForm>(TWindowId::DisciplinListForm))
+    auto* lists = context().windows().get<TDisciplinListForm>(TWindowId::DisciplinListForm);
+    if (!lists)
+        return;
+    if (!choosePrinterLater) {
         lists->PrintHighJump(labels, heat, format);
+        return;
+    }
+    ChoosePrinterThen(lists, [lists, guard = TLoadGuard(lists), labels, heat, format](bool confirmed) {
+        if (confirmed && guard.holds())
+            lists->PrintHighJump(labels, heat, format, false);
+    });
 }
 
 } // namespace tvp

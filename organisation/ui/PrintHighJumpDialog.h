@@ -57,7 +57,8 @@ private:
     void buildControls();
     void LoadFromBackend();
     void save(bool thenPrint);
-    void print();
+    // choosePrinterLater: the printer dialog waits without a loop of its own (after a save's answer).
+    void print(bool choosePrinterLater = false);
     void RequestFinished(std::unique_ptr<THeightListResponse> response, const TRequestOutcome& outcome);
     void edited();
     void reportLocal(const QString& caption, const QString& text);

@@ -9,19 +9,6 @@
 
 namespace tvp {
 
-// Asks which name stays; true when the user takes his own ("Ja"), whose save then goes again over
-// the other desk's name. Enter keeps the other desk's name: his typed one stays in the field,
-// unsaved, and a later save asks again.
-inline bool chooseNameChangedElsewhere(QWidget* window, const QString& caption, const QString& what,
-                                       const QStringList& names, QString& loadedName)
-{
-    const bool mine = dialogs().messageBox(window, caption, nameChangedElsewhereQuestion(what, names),
-                                           TMsgKind::Question, TMsgButtons::YesNo, TMsgAnswer::No) == TMsgAnswer::Yes;
-    if (mine)
-        loadedName = names.value(0);
-    return mine;
-}
-
 // Asks, without holding the program, which value of a field changed at another desk too stays
 // (values: the other desk's, the user's); decided(true) when the user takes his own ("Ja"), whose
 // save then goes again over it. Enter keeps the other desk's value: his typed one stays in the

@@ -948,11 +948,18 @@ void TSquadForm::RequestFinished(std::unique_ptr<TSquadResponse> response, const
             return;
         }
         if (outcome.errorId == kNameChangedElsewhereError) {
-            if (chooseNameChangedElsewhere(this, QStringLiteral("Riegedaten ändern"), QStringLiteral("Der Riegenname"),
-                                           outcome.parameters, loaded_.name))
-                Button2Click();
-            else
-                reloadData();
+            const TAnswerTo answer(outcome.action);
+            askChangedElsewhere(*this, QStringLiteral("Riegedaten ändern"), QStringLiteral("Der Riegenname"),
+                                outcome.parameters,
+                                [this, squadId = currentSquadId, other = outcome.parameters.value(0)](bool mine) {
+                                    // "Nein" keeps the other desk's name; so does another squad chosen meanwhile.
+                                    if (!mine || squadId != currentSquadId) {
+                                        reloadData();
+                                        return;
+                                    }
+                                    loaded_.name = other;
+                                    Button2Click();
+                                });
             return;
         }
         road_.report(outcome);

@@ -704,11 +704,18 @@ void TTeamForm::RequestFinished(std::unique_ptr<TTeamResponse> response, const T
             return;
         }
         if (outcome.errorId == kNameChangedElsewhereError) {
-            if (chooseNameChangedElsewhere(this, QStringLiteral("Teamdaten ändern"), QStringLiteral("Der Teamname"),
-                                           outcome.parameters, loaded_.name))
-                Button1Click();
-            else
-                reloadData();
+            const TAnswerTo answer(outcome.action);
+            askChangedElsewhere(*this, QStringLiteral("Teamdaten ändern"), QStringLiteral("Der Teamname"),
+                                outcome.parameters,
+                                [this, teamId = currentTeamId, other = outcome.parameters.value(0)](bool mine) {
+                                    // "Nein" keeps the other desk's name; so does another team chosen meanwhile.
+                                    if (!mine || teamId != currentTeamId) {
+                                        reloadData();
+                                        return;
+                                    }
+                                    loaded_.name = other;
+                                    Button1Click();
+                                });
             return;
         }
         road_.report(outcome);

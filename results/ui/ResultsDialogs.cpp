@@ -14,6 +14,7 @@
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowFit.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/util/UserAction.h"
 #include "results/ui/CaptureHooks.h"
 #include "results/ui/ChooseBibDialog.h"
 #include "results/ui/ResultGrid.h"
@@ -305,17 +306,30 @@ void TResultDialog::buildMenus()
 
 // ---- entry points ----
 
-bool TResultDialog::enterDiscipline(int discId, int discBarcode)
+void TResultDialog::enterDiscipline(int discId, int discBarcode, std::function<void()> entered)
 {
     if (discId == 0 && discBarcode == 0) {
         show();
-        return false;
+        return;
     }
-    if (isVisible() && !CheckDiscLeave())
-        return false;
-    currentDisciplinID = discId;
-    currentDisciplinBarcodeId = discBarcode;
-    return true;
+    auto enter = [this, discId, discBarcode, entered = std::move(entered)] {
+        currentDisciplinID = discId;
+        currentDisciplinBarcodeId = discBarcode;
+        entered();
+    };
+    if (!isVisible()) {
+        enter();
+        return;
+    }
+    if (isUserAction()) {
+        if (CheckDiscLeave())
+            enter();
+        return;
+    }
+    // Brought by an answer, a timer or a scan: the question waits beside without holding the program.
+    DoItemChangeCheck(kPart);
+    checkDirtyDataLater(
+        kPart, [] {}, std::move(enter));
 }
 
 void TResultDialog::markVersion(int version)
@@ -345,14 +359,12 @@ void TResultDialog::showHeat(int heat, int version, int topRow)
 
 void TResultDialog::showAndLoadDisciplin(int discId, int heat, int version, int topRow)
 {
-    if (enterDiscipline(discId, 0))
-        showHeat(heat, version, topRow);
+    enterDiscipline(discId, 0, [this, heat, version, topRow] { showHeat(heat, version, topRow); });
 }
 
 void TResultDialog::showAndLoadBarcodeDisciplin(int discBarcode, int heat, int version, int topRow)
 {
-    if (enterDiscipline(0, discBarcode))
-        showHeat(heat, version, topRow);
+    enterDiscipline(0, discBarcode, [this, heat, version, topRow] { showHeat(heat, version, topRow); });
 }
 
 void TResultDialog::goToParticipant(TLoadType type, int version, bool show, bool showFinishingOrder)
@@ -368,33 +380,33 @@ void TResultDialog::goToParticipant(TLoadType type, int version, bool show, bool
 void TResultDialog::goToAthlete(int discId, int athleteId, int attempt, bool withPrompt, int version, bool show,
                                 bool showFinishingOrder)
 {
-    if (!enterDiscipline(discId, 0))
-        return;
-    FAthleteToShow = athleteId;
-    FBarcodeAthleteToShow = FTeamToShow = 0;
-    FAttemptToShow = attempt;
-    goToParticipant(withPrompt ? TLoadType::lt_showAthleteWithPrompt : TLoadType::lt_showAthlete, version, show,
-                    showFinishingOrder);
+    enterDiscipline(discId, 0, [=, this] {
+        FAthleteToShow = athleteId;
+        FBarcodeAthleteToShow = FTeamToShow = 0;
+        FAttemptToShow = attempt;
+        goToParticipant(withPrompt ? TLoadType::lt_showAthleteWithPrompt : TLoadType::lt_showAthlete, version, show,
+                        showFinishingOrder);
+    });
 }
 
 void TResultDialog::goToTeam(int discId, int teamId, int attempt, int version, bool show, bool showFinishingOrder)
 {
-    if (!enterDiscipline(discId, 0))
-        return;
-    FTeamToShow = teamId;
-    FAthleteToShow = FBarcodeAthleteToShow = 0;
-    FAttemptToShow = attempt;
-    goToParticipant(TLoadType::lt_showTeam, version, show, showFinishingOrder);
+    enterDiscipline(discId, 0, [=, this] {
+        FTeamToShow = teamId;
+        FAthleteToShow = FBarcodeAthleteToShow = 0;
+        FAttemptToShow = attempt;
+        goToParticipant(TLoadType::lt_showTeam, version, show, showFinishingOrder);
+    });
 }
 
 void TResultDialog::goToBarcodeAthlete(int discBarcode, int athleteBarcode, int attempt, int version, bool show)
 {
-    if (!enterDiscipline(0, discBarcode))
-        return;
-    FBarcodeAthleteToShow = athleteBarcode;
-    FAthleteToShow = FTeamToShow = 0;
-    FAttemptToShow = attempt;
-    goToParticipant(TLoadType::lt_showAthlete, version, show, false);
+    enterDiscipline(0, discBarcode, [=, this] {
+        FBarcodeAthleteToShow = athleteBarcode;
+        FAthleteToShow = FTeamToShow = 0;
+        FAttemptToShow = attempt;
+        goToParticipant(TLoadType::lt_showAthlete, version, show, false);
+    });
 }
 
 void TResultDialog::reloadFromBibRanking()

@@ -81,8 +81,9 @@ private:
     };
 
     void buildControls();
-    // The entry points' common start: false when the window is only shown or the user stays.
-    bool enterDiscipline(int discId, int discBarcode);
+    // The entry points' common start: entered runs once the discipline is the window's; never when
+    // the window is only shown or the user stays.
+    void enterDiscipline(int discId, int discBarcode, std::function<void()> entered);
     void markVersion(int version);
     void showHeat(int heat, int version, int topRow);
     void goToParticipant(TLoadType type, int version, bool show, bool showFinishingOrder);

@@ -4,6 +4,7 @@
 #include "core/ui/Dialogs.h"
 #include "core/ui/WindowContext.h"
 #include "core/ui/WindowRegistry.h"
+#include "core/util/UserAction.h"
 #include "setup/ui/UnmappedParameterWarningDialog.h"
 
 #include <QEventLoop>
@@ -69,6 +70,7 @@ void TCompCreationManager::finishedCallback(std::unique_ptr<TCompCreationRespons
     if (!outcome.ok() || !response) {
         ResultID = 0;
         if (outcome.errorId == kNameInUseError) {
+            const TAnswerTo answer(outcome.action);
             askForNewName();
         } else if (outcome.errorId == kSourceDoesNotFitError) {
             context_.messages().AddException(
@@ -100,14 +102,17 @@ void TCompCreationManager::finishedCallback(std::unique_ptr<TCompCreationRespons
 
 void TCompCreationManager::askForNewName()
 {
-    const std::optional<QString> answer = context_.dialogs().getText(
-        parent_, kNameInUseCaption, QStringLiteral("Wollen Sie einen neuen Veranstaltungsnamen wählen:"), name_);
-    if (!answer)
-        return;
-    wizard_.setCompetitionName(*answer);
-    showInformation(parent_, kNameInUseCaption,
-                    QStringLiteral("Name wurde geändert. Sie können jetzt erneut versuchen die Veranstaltung "
-                                   "anzulegen."));
+    // The creation has failed by then: the question waits beside the wizard without holding the program.
+    context_.dialogs().askText(parent_, kNameInUseCaption,
+                               QStringLiteral("Wollen Sie einen neuen Veranstaltungsnamen wählen:"), name_,
+                               [this, alive = QPointer(this)](const std::optional<QString>& answer) {
+                                   if (!alive || !answer)
+                                       return;
+                                   wizard_.setCompetitionName(*answer);
+                                   showInformation(parent_, kNameInUseCaption,
+                                                   QStringLiteral("Name wurde geändert. Sie können jetzt erneut "
+                                                                  "versuchen die Veranstaltung anzulegen."));
+                               });
 }
 
 } // namespace tvp

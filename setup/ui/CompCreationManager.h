@@ -35,6 +35,9 @@ public:
     // failed or another run is still going on.
     int createCompetition(TCompCreationInput input);
 
+    // From the request's start until its outcome is handled.
+    bool isCreating() const { return WaitingForFinish || WaitingForCallback; }
+
     int ResultID = 0;
     bool WaitingForFinish = false;
     bool WaitingForCallback = false;

@@ -28,6 +28,7 @@ namespace {
 
 const QString kCreateCaption = QStringLiteral("Veranstaltung anlegen");
 const QString kWizardCaption = QStringLiteral("Neue Veranstaltung anlegen");
+const QString kCloseCaption = QStringLiteral("Wizard beenden");
 
 QString errorText(const std::exception& e)
 {
@@ -297,7 +298,11 @@ int TCompSetupWizardForm::startFullCompCreation()
 
 int TCompSetupWizardForm::runCompCreation(TCompCreationInput input)
 {
-    return FCompCreationManager->createCompetition(std::move(input));
+    const int id = FCompCreationManager->createCompetition(std::move(input));
+    if (auto waiting = std::exchange(deferredImport_, std::nullopt))
+        QTimer::singleShot(
+            0, this, [this, waiting = *waiting] { guarded([&] { importToWizard(waiting.first, waiting.second); }); });
+    return id;
 }
 
 void TCompSetupWizardForm::setCompetitionName(const QString& name)
@@ -386,9 +391,27 @@ void TCompSetupWizardForm::reset()
 
 void TCompSetupWizardForm::importToWizard(const QString& sessionId, const QString& contextId)
 {
+    // The creation's worker reads the wizard's age classes, which the import drops: it comes after.
+    if (FCompCreationManager->isCreating()) {
+        deferredImport_ = {sessionId, contextId};
+        return;
+    }
     if (isVisible()) {
         raise();
         activateWindow();
+        // Asked for by the browser, not here: the question waits without holding the program.
+        if (asksBeforeClosing()) {
+            context_.dialogs().ask(this, kCloseCaption, closeQuestion(), TMsgKind::Question, TMsgButtons::YesNo,
+                                   TMsgAnswer::No,
+                                   [this, alive = QPointer(this), sessionId, contextId](TMsgAnswer answer) {
+                                       if (!alive || answer != TMsgAnswer::Yes)
+                                           return;
+                                       closeAgreed_ = isVisible();
+                                       if (!closeAgreed_ || close())
+                                           importToWizard(sessionId, contextId);
+                                   });
+            return;
+        }
         if (!close())
             return;
     }
@@ -416,20 +439,17 @@ void TCompSetupWizardForm::importFinished(std::unique_ptr<TWizardImportResponse>
     }
     if (isVisible())
         return;
-    const int id = startCompWizardImport(response->items);
-    if (id != 0)
-        if (auto* chooser = context_.windows().get<TChooseCompetitionForm>(TWindowId::ChooseCompetitionForm))
-            chooser->selectNewComp(id, true);
+    startCompWizardImport(response->items);
 }
 
-int TCompSetupWizardForm::startCompWizardImport(const std::vector<std::pair<QString, QString>>& items)
+void TCompSetupWizardForm::startCompWizardImport(const std::vector<std::pair<QString, QString>>& items)
 {
     const TWizardImportData data = readWizardImportItems(items);
     ICompTypePage* page = compTypePage();
     if (!page || !page->LoadCompetitionType(data.compTypeXml)) {
         context_.messages().AddException(-1, {}, QStringLiteral("Import fehlgeschlagen: Ungültiger Veranstaltungstyp"),
                                          QStringLiteral("Veranstaltungsdaten importieren"));
-        return 0;
+        return;
     }
     initCompWizard();
     PageControl1->setTabVisible(tabCompMetaData, true);
@@ -438,9 +458,15 @@ int TCompSetupWizardForm::startCompWizardImport(const std::vector<std::pair<QStr
     // An XML date may carry a zone after the day.
     page->setCompDate(QDate::fromString(data.date.left(10), Qt::ISODate));
     activateTab(tabCompMetaData);
-    context_.dialogs().execModal(*this);
-    hidePanel();
-    return FCompIDResult;
+    // Opened by the browser's request, not by a key or click here: no loop of its own.
+    context_.dialogs().openModal(*this, [this, alive = QPointer(this)](int) {
+        if (!alive)
+            return;
+        hidePanel();
+        if (FCompIDResult != 0)
+            if (auto* chooser = context_.windows().get<TChooseCompetitionForm>(TWindowId::ChooseCompetitionForm))
+                chooser->selectNewComp(FCompIDResult, true);
+    });
 }
 
 // ---- navigation ----
@@ -662,18 +688,27 @@ void TCompSetupWizardForm::closeEvent(QCloseEvent* event)
 {
     if (wizardcompleted) {
         FCompIDResult = FcompId;
-    } else if (FCurrentPageInfo && !FCurrentPageInfo->closeMessage().isEmpty() && isVisible()) {
+    } else if (!std::exchange(closeAgreed_, false) && asksBeforeClosing()) {
         // "Ja" throws away every setting made so far: Enter keeps them.
-        if (context_.dialogs().messageBox(this, QStringLiteral("Wizard beenden"),
-                                          FCurrentPageInfo->closeMessage() + QStringLiteral("\n") +
-                                              QStringLiteral("Möchten Sie den Wizard wirklich beenden?"),
-                                          TMsgKind::Question, TMsgButtons::YesNo, TMsgAnswer::No) != TMsgAnswer::Yes) {
+        if (context_.dialogs().messageBox(this, kCloseCaption, closeQuestion(), TMsgKind::Question, TMsgButtons::YesNo,
+                                          TMsgAnswer::No) != TMsgAnswer::Yes) {
             event->ignore();
             return;
         }
     }
     event->accept();
     QDialog::done(wizardcompleted ? Accepted : Rejected);
+}
+
+bool TCompSetupWizardForm::asksBeforeClosing() const
+{
+    return !wizardcompleted && FCurrentPageInfo && !FCurrentPageInfo->closeMessage().isEmpty() && isVisible();
+}
+
+QString TCompSetupWizardForm::closeQuestion() const
+{
+    return FCurrentPageInfo->closeMessage() + QStringLiteral("\n") +
+           QStringLiteral("Möchten Sie den Wizard wirklich beenden?");
 }
 
 void TCompSetupWizardForm::reject()

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -105,7 +106,9 @@ public:
     int startFullCompCreation();
     int createSimpleComp(const QString& name, const QDate& date);
     void reset();
-    int startCompWizardImport(const std::vector<std::pair<QString, QString>>& items);
+    // Shows the imported data's pages, without a loop of its own: the chooser opens the competition
+    // once the wizard has created it.
+    void startCompWizardImport(const std::vector<std::pair<QString, QString>>& items);
 
     TWarningManager& WarningManager() { return *FWarningManager; }
     TWindowContext& context() const { return context_; }
@@ -170,6 +173,9 @@ private:
     void scrollTabs();
     bool quickPathNext();
     void importFinished(std::unique_ptr<TWizardImportResponse> response, const TRequestOutcome& outcome);
+    // Closing would throw away settings made: the user is asked first.
+    bool asksBeforeClosing() const;
+    QString closeQuestion() const;
 
     TWindowContext& context_;
     std::function<bool()> NextButtonClickCallback;
@@ -178,7 +184,9 @@ private:
     int FCompIDResult = 0;
     bool moveDirNext = true;
     bool wizardcompleted = false;
-    bool FImporting = false;
+    // The browser's import that came while a creation was going on.
+    std::optional<std::pair<QString, QString>> deferredImport_;
+    bool closeAgreed_ = false; // asked already
     std::unique_ptr<TWarningManager> FWarningManager;
     std::unique_ptr<TCompCreationManager> FCompCreationManager;
     TWizardPageSet pages_;

@@ -108,12 +108,15 @@ TGlobalParameterForm::~TGlobalParameterForm() = default;
 
 void TGlobalParameterForm::showGlobalParameterForm(int cupId)
 {
-    if (checkDirtyDataMessage(nullptr, kPart))
-        return;
-    clearAllDirtyData();
-    hide();
-    lists_.setCupId(cupId);
-    show(); // showing reloads
+    // Also opened by a timer (the parameter warning's): the question waits without holding the program.
+    checkDirtyDataLater(
+        kPart, [] {},
+        [this, cupId] {
+            clearAllDirtyData();
+            hide();
+            lists_.setCupId(cupId);
+            show(); // showing reloads
+        });
 }
 
 QStringList TGlobalParameterForm::getParameterNames(int cupId)

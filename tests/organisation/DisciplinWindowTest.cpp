@@ -970,6 +970,35 @@ TEST_F(DisciplinWindow, ThePairShowsDisciplinesInTheWindowNotInUseOrActivatedLon
     EXPECT_EQ(w1->currentDiscipline(), id);
 }
 
+// A discipline brought over unsaved changes by an answer or a timer (a template loaded, the parameter
+// warning's reopening): the question waits beside without holding the program, "Nein" under Enter;
+// "Nein" keeps the edit, "Ja" loads the discipline brought.
+TEST_F(DisciplinWindow, ADisciplineBroughtOverUnsavedChangesIsAskedWithoutWaiting)
+{
+    const int first = createDisc(QStringLiteral("Erste"));
+    const int second = createDisc(QStringLiteral("Zweite"));
+    ShowDisciplinForm(windows, nullptr, first, 0);
+    settle();
+    ASSERT_EQ(w0->currentDiscipline(), first);
+    w0->NameEdit->setText(QStringLiteral("Erste geändert"));
+    for (const TMsgAnswer given : {TMsgAnswer::No, TMsgAnswer::Yes}) {
+        script->expectHeld(w0->windowTitle());
+        bool returned = false;
+        QTimer::singleShot(0, [&] {
+            w0->ShowAndLoad(second, 0);
+            returned = true;
+        });
+        ASSERT_TRUE(waitUntil([&] { return returned; }));
+        ASSERT_EQ(script->held.size(), 1u) << "asked in a loop of its own";
+        EXPECT_EQ(script->seen.back().defaultAnswer, TMsgAnswer::No);
+        ASSERT_TRUE(script->answer(w0->windowTitle(), given));
+        settle();
+        EXPECT_EQ(w0->currentDiscipline(), given == TMsgAnswer::Yes ? second : first);
+        EXPECT_EQ(w0->NameEdit->text(),
+                  given == TMsgAnswer::Yes ? QStringLiteral("Zweite") : QStringLiteral("Erste geändert"));
+    }
+}
+
 // ---- against a scripted server ----
 
 namespace {

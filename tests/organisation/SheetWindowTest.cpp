@@ -351,10 +351,14 @@ TEST_F(SheetWindowTest, PrintingUnsavedHeightsSavesThemFirst)
         typeHeight(w, QStringLiteral("150"));
         enter(w);
         script->expectMessage(QStringLiteral("Weiten speichern"), TMsgAnswer::Yes);
-        script->expectPrinter(QStringLiteral("Drucken"), file);
-        script->expectMessage(QStringLiteral("Wettkampfliste Sperren?"), TMsgAnswer::No);
+        script->expectHeldPrinter(QStringLiteral("Drucken"), file);
         button(w, "Button2")->click();
-        EXPECT_TRUE(heightsSettled()); // printed once stored
+        // Asked once stored, without holding the program: nothing printed while it waits.
+        EXPECT_TRUE(heightsSettled());
+        EXPECT_TRUE(waitUntil([&] { return !script->held.empty(); }, 5000));
+        EXPECT_FALSE(QFile::exists(file));
+        script->expectMessage(QStringLiteral("Wettkampfliste Sperren?"), TMsgAnswer::No);
+        EXPECT_TRUE(script->answer(QStringLiteral("Drucken"), TMsgAnswer::Ok));
         return 0;
     });
     select({tree().heatNode(1)});

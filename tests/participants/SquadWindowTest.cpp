@@ -366,6 +366,66 @@ TEST_F(SquadWindowTest, ANameChangedAtAnotherDeskTooIsAskedAbout)
     EXPECT_TRUE(window->hasOverallDirtyData());
 }
 
+// A team and a squad renamed at another desk while this desk renames both: the two saves' questions
+// are up at once, each beside its own window, and are answered in either order; an answer given
+// after its window was unloaded changes nothing.
+TEST_F(SquadWindowTest, NameQuestionsOfTwoSavesAreUpAtOnceAndAnsweredInEitherOrder)
+{
+    const int adler = seed->team(competitionId, QStringLiteral("Adler"), u10);
+    const int blitz = seed->squad(competitionId, 1, QStringLiteral("Blitz"), u10, {adler});
+    TTeamForm teams(context);
+    teams.show();
+    settle();
+    open();
+    clickRow(*find<QTreeView>(teams, "ListView1"), QStringLiteral("Adler"));
+    clickSquad(blitz);
+    auto teamName = [&] {
+        standin::Statement q = seed->db().query("SELECT name FROM teams WHERE id = ?", adler);
+        return q.next() ? q.textAt(0) : QString();
+    };
+    const QString teamCaption = QStringLiteral("Teamdaten ändern");
+    const QString squadCaption = QStringLiteral("Riegedaten ändern");
+    // Both renamed elsewhere, then both saved here; each question waits while the other comes.
+    auto bothAsked = [&](const QString& otherTeam, const QString& otherSquad, const QString& team,
+                         const QString& squad) {
+        client->das()->modifyTeam(adler, proto::TeamInfoDataType{.Name = otherTeam}, u10, false, true, 0);
+        client->das()->modifySquad(blitz, proto::SquadInfoDataType{.OrderIndex = 1, .CustomName = otherSquad}, u10,
+                                   {adler}, false, false, false, false, false);
+        script->expectHeld(teamCaption);
+        typeInto(*find<QLineEdit>(teams, "NameEdit"), team);
+        QTest::mouseClick(find<QPushButton>(teams, "Button1"), Qt::LeftButton);
+        settle();
+        script->expectHeld(squadCaption);
+        typeInto(*name(), squad);
+        QTest::mouseClick(save(), Qt::LeftButton);
+        settle();
+        ASSERT_EQ(script->held.size(), 2u);
+        EXPECT_EQ(script->seen.back().defaultAnswer, TMsgAnswer::No);
+    };
+
+    ASSERT_NO_FATAL_FAILURE(bothAsked(QStringLiteral("Bussarde"), QStringLiteral("Donner"), QStringLiteral("Falken"),
+                                      QStringLiteral("Sturm")));
+    ASSERT_TRUE(script->answer(squadCaption, TMsgAnswer::Yes)); // the later one first
+    settle();
+    ASSERT_TRUE(script->answer(teamCaption, TMsgAnswer::No));
+    settle();
+    EXPECT_EQ(seed->squadState(blitz), QStringLiteral("1|Sturm|%1|%2").arg(u10).arg(adler));
+    EXPECT_EQ(teamName(), QStringLiteral("Bussarde"));
+    EXPECT_EQ(find<QLineEdit>(teams, "NameEdit")->text(), QStringLiteral("Falken")) << "kept typed, unsaved";
+
+    ASSERT_NO_FATAL_FAILURE(
+        bothAsked(QStringLiteral("Geier"), QStringLiteral("Hagel"), QStringLiteral("Milane"), QStringLiteral("Regen")));
+    ASSERT_TRUE(script->answer(teamCaption, TMsgAnswer::No));
+    settle();
+    window->unloadData(); // a change of competition, say
+    ASSERT_TRUE(script->answer(squadCaption, TMsgAnswer::Yes));
+    settle();
+    EXPECT_EQ(teamName(), QStringLiteral("Geier"));
+    EXPECT_EQ(seed->squadState(blitz), QStringLiteral("1|Hagel|%1|%2").arg(u10).arg(adler))
+        << "answered after its window was unloaded";
+    EXPECT_TRUE(script->allAnswered());
+}
+
 TEST_F(SquadWindowTest, ReorderingFromAListSortedByNameMovesTheSquadsByTheirOrder)
 {
     std::vector<int> s;

@@ -418,6 +418,36 @@ TEST_F(ResultWindowTest, AListBarcodeOpensItsHeatAndMarksChangedRows)
     EXPECT_EQ(recorder.messages.lines(), QStringList{"Barcode scannen: Ungültiger Wettkampflistenbarcode"});
 }
 
+// A refused value waits in the grid when an answer (a timing import's, say) brings another discipline:
+// whether to leave it is asked beside, without holding the program, "Nein" under Enter, and only
+// "Ja" loads the other discipline.
+TEST_F(ResultWindowTest, LeavingARefusedValueForADisciplineAnAnswerBringsIsAskedWithoutWaiting)
+{
+    recorder.messages.serverTexts[1303] = QStringLiteral("Auf diesem Platz steht niemand.");
+    open(sprint);
+    go(1, 1);
+    type(QStringLiteral("10"));
+    press(Qt::Key_Return);
+    ASSERT_TRUE(settled());
+    ASSERT_EQ(state(1, 1), S::sr_error);
+    const QString caption = form->windowTitle();
+    for (const TMsgAnswer given : {TMsgAnswer::No, TMsgAnswer::Yes}) {
+        script->expectHeld(caption);
+        bool returned = false;
+        QTimer::singleShot(0, [&] {
+            form->showAndLoadDisciplin(jump, 1, IResultDialog::kNoVersion, 0);
+            returned = true;
+        });
+        ASSERT_TRUE(waitUntil([&] { return returned; }, 5000));
+        ASSERT_EQ(script->held.size(), 1u) << "asked in a loop of its own";
+        EXPECT_EQ(script->seen.back().defaultAnswer, TMsgAnswer::No);
+        EXPECT_EQ(form->currentDiscipline(), sprint);
+        ASSERT_TRUE(script->answer(caption, given));
+        ASSERT_TRUE(settled());
+        EXPECT_EQ(form->currentDiscipline(), given == TMsgAnswer::Yes ? jump : sprint);
+    }
+}
+
 // The question waits without holding the program. "Alles neu laden" unloads the window meanwhile,
 // and the "Ja" given afterwards assigns nobody to the discipline shown before.
 TEST_F(ResultWindowTest, AQuestionAnsweredAfterItsWindowWasUnloadedChangesNothing)

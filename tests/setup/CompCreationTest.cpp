@@ -14,7 +14,10 @@
 #include "tests/support/StandinHarness.h"
 #include "tests/support/StandinSeed.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
@@ -100,7 +103,7 @@ protected:
         const QByteArray mapping =
             mapped ? "<GlobalParameterMapping><Parameter name='Faktor Sprint' value='Faktor'/></GlobalParameterMapping>"
                    : "";
-        type = std::make_unique<tvp::TCompetitionType>(
+        auto& type = types.emplace_back(std::make_unique<tvp::TCompetitionType>(
             "<CompetitionType><DisplayName>Testtyp</DisplayName><AgeClasses><TeamStartFeeDefault>0"
             "</TeamStartFeeDefault><AthleteStartFeeDefault>0</AthleteStartFeeDefault>"
             "<GlobalParameters><Parameters><Name>Runden</Name><DefaultValue>3.5</DefaultValue></Parameters>"
@@ -116,7 +119,7 @@ protected:
             "hashValue='" +
             wertung->SecureHash().toUtf8() +
             "' hashAlgorithm='SHA1' templateName='Wertung'/></ResultEvaluation>"
-            "<ResultPresentations/></CompetitionType>");
+            "<ResultPresentations/></CompetitionType>"));
 
         TCompCreationInput input;
         input.name = QStringLiteral("  Sportfest  ");
@@ -159,7 +162,8 @@ protected:
     std::unique_ptr<TCompCreationManager> manager;
     std::unique_ptr<StandinClient> client;
     std::unique_ptr<StandinSeed> seed;
-    std::unique_ptr<tvp::TCompetitionType> type;
+    // Every input's, for as long as a run may read its age classes.
+    std::vector<std::unique_ptr<tvp::TCompetitionType>> types;
 };
 
 TEST_F(CompCreation, TheServerHoldsTheCompetitionWithFeesMetadataParametersAgeClassesAndTheDocumentation)
@@ -298,14 +302,64 @@ TEST_F(CompCreation, ANameInUseIsAskedForAgainWithTheTrimmedName)
     EXPECT_EQ(competitions(), 1);
 }
 
+// Asked as the program shows it, the new name waits beside the wizard without a loop of its own: the
+// creation has returned and the wizard takes input again, and the name typed goes into the wizard.
+TEST_F(CompCreation, ANameInUseIsAskedWithoutHoldingTheProgram)
+{
+    class QtText : public ScriptedDialogs {
+    public:
+        void askText(QWidget* parent, const QString& caption, const QString& prompt, const QString& text,
+                     std::function<void(std::optional<QString>)> answered) override
+        {
+            qt_->askText(parent, caption, prompt, text, std::move(answered));
+        }
+
+    private:
+        std::unique_ptr<IDialogs> qt_ = makeQtDialogs();
+    };
+    auto dialogs = std::make_unique<QtText>();
+    script = dialogs.get();
+    setDialogs(std::move(dialogs));
+    client->create(QStringLiteral("Sportfest"));
+    wizard.show();
+    EXPECT_EQ(manager->createCompetition(inputOf(true)), 0);
+    QInputDialog* question = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<QInputDialog*>(w); d && d->isVisible())
+            question = d;
+    ASSERT_TRUE(question) << "not up once the creation returned";
+    EXPECT_EQ(question->windowTitle(), kNameInUse);
+    EXPECT_TRUE(wizard.isEnabled());
+    auto* edit = question->findChild<QLineEdit*>();
+    ASSERT_TRUE(edit);
+    EXPECT_EQ(edit->text(), QStringLiteral("Sportfest"));
+    edit->selectAll();
+    QTest::keyClicks(edit, QStringLiteral("Sportfest 2"));
+    script->expectMessage(kNameInUse, TMsgAnswer::Ok);
+    QPushButton* ok = nullptr;
+    for (QPushButton* b : question->findChildren<QPushButton*>())
+        if (b->text() == QStringLiteral("OK"))
+            ok = b;
+    ASSERT_TRUE(ok);
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_TRUE(waitUntil([&] { return !wizard.names.isEmpty(); }));
+    EXPECT_EQ(wizard.names, QStringList{QStringLiteral("Sportfest 2")});
+}
+
 TEST_F(CompCreation, ASecondRunWhileOneGoesOnQueuesNothing)
 {
+    // Both made first: making one writes the template files the other's run reads.
+    TCompCreationInput first = inputOf(true);
+    TCompCreationInput again = inputOf(true);
+    // The first run waits at the server until the second was tried.
+    standin.server().holdAnswers(true);
     int second = -1;
     QTimer::singleShot(0, [&] {
         EXPECT_FALSE(wizard.isEnabled());
-        second = manager->createCompetition(inputOf(true));
+        second = manager->createCompetition(std::move(again));
+        standin.server().holdAnswers(false);
     });
-    EXPECT_NE(manager->createCompetition(inputOf(true)), 0);
+    EXPECT_NE(manager->createCompetition(std::move(first)), 0);
     EXPECT_EQ(second, 0);
     EXPECT_EQ(competitions(), 1);
 }

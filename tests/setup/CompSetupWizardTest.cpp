@@ -110,7 +110,7 @@ public:
     void setCompName(const QString& name) override { CompNameEdit->setText(name); }
     QDate compDate() const override { return date_; }
     void setCompDate(const QDate& date) override { date_ = date; }
-    bool LoadCompetitionType(const QString&) override { return false; }
+    bool LoadCompetitionType(const QString&) override { return true; }
     bool isImportedCompType() const override { return false; }
     QString compTypeDisplayName() const override { return QStringLiteral("Testtyp"); }
 
@@ -662,6 +662,49 @@ TEST_F(WizardTest, AnImportWhileTheWizardIsOpenAndKeptChangesNothing)
     EXPECT_EQ(
         server.client().uir()->getSessionInformation(kSession, wizardImportKeys(QStringLiteral("ctx")), false).size(),
         3u);
+}
+
+// The browser's import arrives while the server creates the competition from the wizard's age
+// classes: it comes once the creation is done, so nothing the creation reads goes meanwhile.
+TEST_F(WizardTest, AnImportArrivingWhileACreationGoesOnComesAfterIt)
+{
+    int cleared = 0;
+    wizard = std::make_unique<TCompSetupWizardForm>(context, [&](TCompSetupWizardForm& frame) {
+        TWizardPageSet pages = testPages(frame);
+        pages.clearAgeClasses = [&] { ++cleared; };
+        return pages;
+    });
+    windows.place(TWindowId::CompSetupWizardForm, wizard.get());
+    server.client().uis()->saveSessionInformation(kSession, importItems());
+    wizard->compCreation = [&](TWizardPageInfo&) {
+        TCompCreationInput input;
+        input.name = nameEdit()->text();
+        input.date = QDate(2027, 5, 8);
+        // The creation waits at the server until the import has come.
+        server.server().holdAnswers(true);
+        QTimer::singleShot(0, [&] {
+            wizard->importToWizard(kSession, QStringLiteral("ctx"));
+            EXPECT_EQ(cleared, 0) << "the import dropped what the creation reads";
+            EXPECT_FALSE(recording.waits.shown.contains(QStringLiteral("Importiere Daten...")));
+            server.server().holdAnswers(false);
+        });
+        return wizard->runCompCreation(std::move(input));
+    };
+    insertTab(QStringLiteral("Dokumentation erstellen"), kCreateCaption)->creates = true;
+    run([&] {
+        typeName(QStringLiteral("Sportfest"));
+        script->expectWindow(kWizardCaption, [&](QWidget&) {
+            EXPECT_EQ(activeTab(), QStringLiteral("Veranstaltungsdaten"));
+            EXPECT_EQ(nameEdit()->text(), QStringLiteral("Sportfest Musterdorf"));
+            script->expectMessage(QStringLiteral("Wizard beenden"), TMsgAnswer::Yes);
+            wizard->close();
+            return 0;
+        });
+        for (int i = 0; i < 4; ++i)
+            click(next());
+        EXPECT_TRUE(waitUntil([&] { return cleared == 1 && script->allAnswered(); }, 10000));
+    });
+    EXPECT_EQ(server.client().competitionNames(), QStringList{QStringLiteral("Sportfest")});
 }
 
 } // namespace

@@ -64,6 +64,11 @@ public:
     }
     // The question of that caption, asked without waiting, stays up until answer() is called.
     void expectHeld(const QString& caption) { steps.push_back({caption, {}, {}, {}, {}, {}, true}); }
+    // The printer dialog asked so: answer(caption, Ok) prints into pdfFile, any other answer cancels.
+    void expectHeldPrinter(const QString& caption, const QString& pdfFile)
+    {
+        steps.push_back({caption, {}, pdfFile, {}, {}, {}, true});
+    }
     // Answers the held question of that caption; false when none is up.
     bool answer(const QString& caption, TMsgAnswer given)
     {
@@ -94,6 +99,23 @@ public:
             held.push_back({caption, std::move(answered)});
         else
             answered(s ? s->answer : TMsgAnswer::No);
+    }
+    void askPrinter(QWidget*, const QString& caption, QPrinter& printer, std::function<void(bool)> answered) override
+    {
+        seen.push_back({caption, {}, {}});
+        const std::optional<Step> s = next(caption, {});
+        auto choose = [&printer, file = s ? s->fileName : QString(), answered = std::move(answered)](TMsgAnswer given) {
+            const bool chosen = given == TMsgAnswer::Ok && !file.isEmpty();
+            if (chosen) {
+                printer.setOutputFormat(QPrinter::PdfFormat);
+                printer.setOutputFileName(file);
+            }
+            answered(chosen);
+        };
+        if (s && s->held)
+            held.push_back({caption, std::move(choose)});
+        else
+            choose(TMsgAnswer::Ok);
     }
     QString getOpenFileName(QWidget*, const QString& caption, const QString&, const QString&) override
     {
