@@ -81,6 +81,9 @@ protected:
             seed->placeAthlete(ball, seed->athlete(comp, QString::number(i), QStringLiteral("Wurf"), foxes), 1);
         context.setMessageSink(&messageForm);
         form->showAndLoadDisciplin(ball, 1, IResultDialog::kNoVersion, 0);
+        // Until its first load is in, the window shows no grid to type into; the athlete window's
+        // list, loaded beside it, may come first on a busy machine.
+        ASSERT_TRUE(settled());
     }
     void TearDown() override
     {
@@ -203,6 +206,10 @@ protected:
         if (!turnTo(*form))
             return false;
         grid()->setFocus();
+        if (QApplication::focusWidget() != grid()) {
+            ADD_FAILURE() << "the grid cannot take keys";
+            return false;
+        }
         go(row, 1);
         for (QChar c : value)
             QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
