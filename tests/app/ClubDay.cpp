@@ -202,7 +202,7 @@ ProgramUnderTest::ProgramUnderTest(QRect screen, const Seed& more) : area(screen
 {
     AppPaths::setProgramDirForTests(QStringLiteral(TVP_BUILD_PROGRAM_DIR));
     qputenv("TVP_INSTANCE_DIR", instanceDir.path().toUtf8());
-    PingTimeouts::checkIntervalMs = 100;
+    PingTimeouts::checkIntervalMs = kLoopbackPingIntervalMs;
     server.start();
     const QString address = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
     WriteIniStr(QStringLiteral("Connections"), QStringLiteral("currentServer"), address);

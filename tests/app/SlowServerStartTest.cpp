@@ -35,7 +35,7 @@ TEST(SlowServer, StartingAndOpeningTeamsGivesUpNoRequestTheServerAnswersInTurn)
     qputenv("TVP_INSTANCE_DIR", instanceDir.path().toUtf8());
     const int savedWait = CommTimeouts::channelWaitMs;
     const int savedPing = PingTimeouts::checkIntervalMs;
-    PingTimeouts::checkIntervalMs = 100;
+    PingTimeouts::checkIntervalMs = kLoopbackPingIntervalMs;
     StandinHarness server;
     server.start();
     int comp = 0;

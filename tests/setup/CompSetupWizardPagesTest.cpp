@@ -537,7 +537,7 @@ protected:
             for (const QString& name : from.entryList(QDir::Files))
                 ASSERT_TRUE(QFile::copy(from.filePath(name), program.filePath(QLatin1String(folder) + u'/' + name)));
         }
-        PingTimeouts::checkIntervalMs = 100;
+        PingTimeouts::checkIntervalMs = kLoopbackPingIntervalMs;
         InitComm();
         server.start();
         competitionUrlHolderInstance().setServerUrl(QStringLiteral("http://127.0.0.1:%1").arg(server.port()));

@@ -147,7 +147,7 @@ protected:
     {
         ASSERT_TRUE(folders.isValid());
         ASSERT_TRUE(QDir(folders.programDir.path()).mkpath(QStringLiteral("CompetitionTypes")));
-        PingTimeouts::checkIntervalMs = 100;
+        PingTimeouts::checkIntervalMs = kLoopbackPingIntervalMs;
         InitComm();
         auto scripted = std::make_unique<ScriptedDialogs>();
         script = scripted.get();

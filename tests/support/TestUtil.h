@@ -39,6 +39,10 @@ inline void runQueued(int mostPasses = 100)
     }
 }
 
+// The ping's patience for tests whose servers are on loopback, where a ping is answered or refused
+// at once: a long one costs nothing there and covers a busy machine that runs the ping's thread late.
+inline constexpr int kLoopbackPingIntervalMs = 3000;
+
 // Counts the events of one type an object receives while the counter lives.
 struct EventCounter : QObject {
     EventCounter(QObject& watched, QEvent::Type counted) : type(counted) { watched.installEventFilter(this); }

@@ -88,7 +88,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folders.isValid());
-        PingTimeouts::checkIntervalMs = 100;
+        PingTimeouts::checkIntervalMs = kLoopbackPingIntervalMs;
         InitComm();
         auto scripted = std::make_unique<ScriptedDialogs>();
         script = scripted.get();

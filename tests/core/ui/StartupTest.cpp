@@ -135,7 +135,7 @@ protected:
     {
         ASSERT_TRUE(folders.isValid() && instanceDir.isValid());
         qputenv("TVP_INSTANCE_DIR", instanceDir.path().toUtf8());
-        PingTimeouts::checkIntervalMs = 100;
+        PingTimeouts::checkIntervalMs = tvp::test::kLoopbackPingIntervalMs;
         server.start();
         address = QStringLiteral("http://127.0.0.1:%1").arg(server.port());
         auto scripted = std::make_unique<ScriptedDialogs>();
