@@ -99,7 +99,7 @@ protected:
     {
         EXPECT_TRUE(waitUntil([&] { return form->pendingRequests() == 0; }, 10000));
         form->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get(), 5000));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get(), 20000));
         grid()->setFocus();
         go(0, 1);
         QStringList values;
@@ -160,7 +160,7 @@ protected:
     }
     static bool hasKeys(const QWidget& window)
     {
-        return waitUntil([&] { return QApplication::activeWindow() == &window; }, 5000);
+        return waitUntil([&] { return QApplication::activeWindow() == &window; }, 20000);
     }
     // A key where the window manager put the keyboard, once the window has it.
     static bool pressIn(QWidget& window, Qt::Key key)

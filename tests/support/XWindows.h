@@ -27,7 +27,7 @@ inline WId activeXWindow()
 }
 
 // True once the window manager gave the window the keyboard, within ms.
-inline bool becomesActiveInX(const QWidget& window, int ms = 10000)
+inline bool becomesActiveInX(const QWidget& window, int ms = 20000)
 {
     return waitUntil([&] { return window.isVisible() && activeXWindow() == window.winId(); }, ms);
 }
