@@ -208,9 +208,8 @@ int StandinServer::serve(mg_connection* conn)
     {
         std::unique_lock lock(holdMutex_);
         if (holding_) {
-            ++held_;
-            released_.wait(lock, [this] { return !holding_; });
-            --held_;
+            const std::uint64_t turn = heldArrived_++;
+            released_.wait(lock, [this, turn] { return turn < heldLetGo_; });
         }
     }
     const SoapAnswer answer = dispatcher_.handle(*service, body);
@@ -225,8 +224,26 @@ void StandinServer::holdAnswers(bool hold)
     {
         const std::lock_guard lock(holdMutex_);
         holding_ = hold;
+        if (!hold)
+            heldLetGo_ = heldArrived_;
     }
     released_.notify_all();
+}
+
+void StandinServer::releaseOneAnswer()
+{
+    {
+        const std::lock_guard lock(holdMutex_);
+        if (heldLetGo_ < heldArrived_)
+            ++heldLetGo_;
+    }
+    released_.notify_all();
+}
+
+int StandinServer::heldRequests() const
+{
+    const std::lock_guard lock(holdMutex_);
+    return int(heldArrived_ - heldLetGo_);
 }
 
 } // namespace tvp::standin

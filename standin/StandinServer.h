@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 
@@ -39,8 +40,10 @@ public:
     // For tests: while held, requests wait before they are served, until released; so a test decides
     // what happens before an answer comes rather than racing a slowed server.
     void holdAnswers(bool hold);
+    // While held: the request that has waited longest goes on, the others and those to come wait.
+    void releaseOneAnswer();
     // Requests waiting so.
-    int heldRequests() const { return held_.load(); }
+    int heldRequests() const;
 
 private:
     static int onService(mg_connection* conn, void* self);
@@ -57,10 +60,12 @@ private:
     SlowClients slowClients_;
     WebNotifications notifications_;
     std::atomic<int> answerDelayMs_;
-    std::mutex holdMutex_;
+    mutable std::mutex holdMutex_;
     std::condition_variable released_;
     bool holding_ = false;
-    std::atomic<int> held_{0};
+    // Held requests take turns: each waits until those before it and itself are let go.
+    std::uint64_t heldArrived_ = 0;
+    std::uint64_t heldLetGo_ = 0;
     std::unique_ptr<mg_context, StopHttp> http_; // last: stops before what its handlers use
 };
 
